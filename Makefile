@@ -1,0 +1,34 @@
+# The two commands: `make demo` runs the gallery, `make test` runs the tests.
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+WERROR ?= $(if $(CI),ON,OFF)
+
+.PHONY: all deps build test test-sanitize demo bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+test: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQELTA_SANITIZE=ON -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	./build/examples/gallery/gallery build/gallery
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELTA_BUILD_BENCH=ON -DQELTA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build build-asan build-bench

@@ -1,0 +1,36 @@
+# Helpers shared by the seven libraries: one way to declare a library, its tests and its warnings.
+
+function(qelta_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(QELTA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# qelta_library(<target> <alias> SOURCES ... HEADERS ... DEPENDS ...)
+function(qelta_library target alias)
+  cmake_parse_arguments(Q "" "" "SOURCES;HEADERS;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+  add_library(${target} SHARED ${Q_SOURCES} ${Q_HEADERS})
+  add_library(qelta::${alias} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${alias} VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+  target_include_directories(${target} PUBLIC
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/qelta>)
+  target_link_libraries(${target} PUBLIC ${Q_DEPENDS} PRIVATE ${Q_PRIVATE_DEPENDS})
+  qelta_warnings(${target})
+  install(TARGETS ${target} EXPORT qeltaTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${Q_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qelta)
+endfunction()
+
+# qelta_tests(<target> SOURCES ... DEPENDS ...): one GoogleTest executable per library.
+function(qelta_tests target)
+  cmake_parse_arguments(Q "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${target} ${Q_SOURCES})
+  target_link_libraries(${target} PRIVATE ${Q_DEPENDS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/tests)
+  qelta_warnings(${target})
+  gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+endfunction()

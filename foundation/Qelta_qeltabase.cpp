@@ -1,0 +1,3 @@
+#include "Qelta_qeltabase.h"
+
+namespace qelta {}  // namespace qelta

@@ -1,0 +1,3 @@
+#include "Qelta_univconst.h"
+
+namespace qelta {}  // namespace qelta

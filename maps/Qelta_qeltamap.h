@@ -1,0 +1,8 @@
+#pragma once
+// Library marker of qeltamap (subsystem 5). Its units arrive with their issues; until then the
+// library links and reports its name so hosts and the gallery can see it is present.
+
+namespace qelta {
+/// Name of this shared library, as a host would link it.
+const char* LibraryName_qeltamap();
+}  // namespace qelta

@@ -1,0 +1,83 @@
+#pragma once
+// The object model: TObject, TPersistent (Assign/AssignTo) and TComponent (ownership, names, free
+// notification, loading state). Implements what the components rely on; there is no form-file
+// streaming and no designer, so csLoading is set only between BeginLoading() and EndLoading().
+
+#include <functional>
+#include <vector>
+
+#include "Exceptions.h"
+#include "Types.h"
+
+namespace qelta {
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+
+  /// Class name without namespace, as "TComponent".
+  String ClassName() const;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TPersistent : public TObject {
+ public:
+  /// Copies Source into this object; raises EConvertError "Cannot assign a X to a Y" when neither side knows how.
+  virtual void Assign(TPersistent* Source);
+
+ protected:
+  virtual void AssignTo(TPersistent* Dest);
+};
+
+enum TOperation : uint8_t { opInsert, opRemove };
+enum TComponentStateFlag : uint8_t { csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating };
+using TComponentState = Set<TComponentStateFlag>;
+
+class TComponent : public TPersistent {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+
+  TComponent* Owner() const { return FOwner; }
+  const String& Name() const { return FName; }
+  virtual void SetName(const String& value) { FName = value; }
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t value) { FTag = value; }
+
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  /// Owned component by 0-based index; raises EListError outside 0..ComponentCount-1.
+  TComponent* Components(int index) const;
+  TComponent* FindComponent(const String& name) const;
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+
+  /// Asks AComponent to call Notification(AComponent, opRemove) on this one when it is destroyed.
+  void FreeNotification(TComponent* AComponent);
+  void RemoveFreeNotification(TComponent* AComponent);
+
+  const TComponentState& ComponentState() const { return FComponentState; }
+  /// Host-side substitute for form loading: sets csLoading; EndLoading clears it and calls Loaded().
+  void BeginLoading();
+  void EndLoading();
+
+ protected:
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  virtual void Loaded();
+  void SetDesigning(bool value);
+
+ private:
+  void RemoveNotifier(TComponent* AComponent);
+
+  TComponent* FOwner = nullptr;
+  String FName;
+  intptr_t FTag = 0;
+  std::vector<TComponent*> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+  TComponentState FComponentState;
+};
+
+}  // namespace qelta

@@ -1,0 +1,3 @@
+#include "DateUtils.h"
+
+namespace qelta {}  // namespace qelta

@@ -1,0 +1,110 @@
+#include "Encoding.h"
+
+#include <array>
+
+namespace qelta {
+namespace {
+
+// Windows-1252 0x80..0x9F; the unassigned bytes 81, 8D, 8F, 90, 9D map to themselves.
+constexpr std::array<Char, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf16(String& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<Char>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<Char>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<Char>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 sequence at s[i]; advances i; answers U+FFFD for any malformed sequence.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(s[i++]);
+  if (b0 < 0x80) return b0;
+  int extra = 0;
+  char32_t cp = 0, min = 0;
+  if ((b0 & 0xE0) == 0xC0) { extra = 1; cp = b0 & 0x1F; min = 0x80; }
+  else if ((b0 & 0xF0) == 0xE0) { extra = 2; cp = b0 & 0x0F; min = 0x800; }
+  else if ((b0 & 0xF8) == 0xF0) { extra = 3; cp = b0 & 0x07; min = 0x10000; }
+  else return kReplacement;
+  for (int k = 0; k < extra; ++k) {
+    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return kReplacement;
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+  return cp;
+}
+
+}  // namespace
+
+String Utf8ToString(std::string_view utf8) {
+  String out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) AppendUtf16(out, DecodeUtf8(utf8, i));
+  return out;
+}
+
+std::string StringToUtf8(const String& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+Char AnsiCharToChar(unsigned char c) {
+  return (c >= 0x80 && c <= 0x9F) ? kCp1252High[c - 0x80] : static_cast<Char>(c);
+}
+
+unsigned char CharToAnsiChar(Char c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
+  for (std::size_t k = 0; k < kCp1252High.size(); ++k)
+    if (kCp1252High[k] == c) return static_cast<unsigned char>(0x80 + k);
+  return '?';
+}
+
+AnsiString StringToAnsi(const String& s) {
+  AnsiString out(s.size(), '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(CharToAnsiChar(s[i]));
+  return out;
+}
+
+String AnsiToString(std::string_view ansi) {
+  String out(ansi.size(), u'\0');
+  for (std::size_t i = 0; i < ansi.size(); ++i) out[i] = AnsiCharToChar(static_cast<unsigned char>(ansi[i]));
+  return out;
+}
+
+}  // namespace qelta

@@ -1,0 +1,24 @@
+#pragma once
+// Text conversions at the edges: UTF-8 (file names, FreeType, the terminal) and Windows-1252, the
+// 8-bit code page of text files and byte-per-character streams. Invalid UTF-8 bytes and lone
+// surrogates become U+FFFD; a character Windows-1252 cannot hold becomes '?'.
+
+#include <string>
+#include <string_view>
+
+#include "Types.h"
+
+namespace qelta {
+
+String Utf8ToString(std::string_view utf8);
+std::string StringToUtf8(const String& s);
+
+/// Windows-1252 byte to its UTF-16 character (the five unassigned bytes map to U+0081 etc.).
+Char AnsiCharToChar(unsigned char c);
+/// UTF-16 character to its Windows-1252 byte, or '?' when the code page has none.
+unsigned char CharToAnsiChar(Char c);
+
+AnsiString StringToAnsi(const String& s);
+String AnsiToString(std::string_view ansi);
+
+}  // namespace qelta

@@ -1,0 +1,3 @@
+#include "Math.h"
+
+namespace qelta {}  // namespace qelta

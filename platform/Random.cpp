@@ -1,0 +1,3 @@
+#include "Random.h"
+
+namespace qelta {}  // namespace qelta

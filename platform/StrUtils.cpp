@@ -1,0 +1,3 @@
+#include "StrUtils.h"
+
+namespace qelta {}  // namespace qelta

@@ -1,0 +1,3 @@
+#include "SysUtils.h"
+
+namespace qelta {}  // namespace qelta

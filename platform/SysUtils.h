@@ -1,0 +1,6 @@
+#pragma once
+// (being written)
+
+#include "Types.h"
+
+namespace qelta {}  // namespace qelta

@@ -1,3 +1,7 @@
 #include "SysUtils.h"
 
-namespace qelta {}  // namespace qelta
+namespace qelta {
+
+TFormatSettings FormatSettings;
+
+}  // namespace qelta

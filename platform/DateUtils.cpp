@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <string_view>
 
 #include "Exceptions.h"
 
@@ -204,33 +205,66 @@ void Formatter::Append(const String& f, int level) {
 // Handles the token starting at f[i]; answers the position after it.
 size_t Formatter::Token(const String& f, size_t i, Char token, bool twelveHour, int level) {
   switch (token) {
-    case u'Y': case u'M': case u'D': case u'H': case u'N': case u'S': case u'Z': case u'T': case u'C': {
+    case u'Y':
+    case u'M':
+    case u'D':
+    case u'H':
+    case u'N':
+    case u'S':
+    case u'Z':
+    case u'T':
+    case u'C': {
       const size_t count = RunLength(f, i);
       Field(token, count, twelveHour, level);
       return i + count;
     }
-    case u'A': return AmPm(f, i);
-    case u'/': Separator(FormatSettings.DateSeparator); return i + 1;
-    case u':': Separator(FormatSettings.TimeSeparator); return i + 1;
-    case u'"': case u'\'': return Quoted(f, i);
-    default: out_ += f[i]; return i + 1;
+    case u'A':
+      return AmPm(f, i);
+    case u'/':
+      Separator(FormatSettings.DateSeparator);
+      return i + 1;
+    case u':':
+      Separator(FormatSettings.TimeSeparator);
+      return i + 1;
+    case u'"':
+    case u'\'':
+      return Quoted(f, i);
+    default:
+      out_ += f[i];
+      return i + 1;
   }
 }
 
 void Formatter::Field(Char token, size_t count, bool twelveHour, int level) {
   const size_t upTo2 = std::min<size_t>(count, 2);
   switch (token) {
-    case u'Y': count <= 2 ? Number(year_ % 100, 2) : Number(year_, 4); break;
-    case u'M': Month(count); break;
-    case u'D': Day(count, level); break;
-    case u'H': Number(twelveHour ? (hour_ + 11) % 12 + 1 : hour_, upTo2); break;
-    case u'N': Number(min_, upTo2); break;
-    case u'S': Number(sec_, upTo2); break;
-    case u'Z': Number(msec_, count == 1 ? 1 : 3); break;
+    case u'Y':
+      count <= 2 ? Number(year_ % 100, 2) : Number(year_, 4);
+      break;
+    case u'M':
+      Month(count);
+      break;
+    case u'D':
+      Day(count, level);
+      break;
+    case u'H':
+      Number(twelveHour ? (hour_ + 11) % 12 + 1 : hour_, upTo2);
+      break;
+    case u'N':
+      Number(min_, upTo2);
+      break;
+    case u'S':
+      Number(sec_, upTo2);
+      break;
+    case u'Z':
+      Number(msec_, count == 1 ? 1 : 3);
+      break;
     case u'T':
       Append(count == 1 ? FormatSettings.ShortTimeFormat : FormatSettings.LongTimeFormat, level + 1);
       break;
-    default: DateAndTime(level); break;  // 'C'
+    default:
+      DateAndTime(level);
+      break;  // 'C'
   }
 }
 

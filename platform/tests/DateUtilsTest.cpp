@@ -17,15 +17,15 @@ namespace {
 
 // The shared Assertions.h does not compile with the installed GoogleTest (its u16string printer
 // clashes with GoogleTest's own), so the exact-message check is repeated here.
-#define EXPECT_CONVERT_ERROR(stmt, msg)                      \
-  do {                                                       \
-    bool thrown = false;                                     \
-    try {                                                    \
-      stmt;                                                  \
-    } catch (const EConvertError& e) {                       \
-      thrown = true;                                         \
-      EXPECT_EQ(StringToUtf8(e.Message()), std::string(msg)); \
-    }                                                        \
+#define EXPECT_CONVERT_ERROR(stmt, msg)                          \
+  do {                                                           \
+    bool thrown = false;                                         \
+    try {                                                        \
+      stmt;                                                      \
+    } catch (const EConvertError& e) {                           \
+      thrown = true;                                             \
+      EXPECT_EQ(StringToUtf8(e.Message()), std::string(msg));    \
+    }                                                            \
     EXPECT_TRUE(thrown) << "expected EConvertError from " #stmt; \
   } while (0)
 
@@ -44,9 +44,9 @@ struct DateCase {
   double serial;
 };
 const DateCase kDates[] = {
-    {{1899, 12, 30}, 0},       {{1899, 12, 31}, 1},   {{1899, 12, 29}, -1},  {{1900, 1, 1}, 2},
-    {{1900, 3, 1}, 61},        {{1970, 1, 1}, 25569}, {{2000, 1, 1}, 36526}, {{2000, 2, 29}, 36585},
-    {{2000, 3, 1}, 36586},     {{1, 1, 1}, -693593},  {{9999, 12, 31}, 2958465},
+    {{1899, 12, 30}, 0},   {{1899, 12, 31}, 1},   {{1899, 12, 29}, -1},      {{1900, 1, 1}, 2},
+    {{1900, 3, 1}, 61},    {{1970, 1, 1}, 25569}, {{2000, 1, 1}, 36526},     {{2000, 2, 29}, 36585},
+    {{2000, 3, 1}, 36586}, {{1, 1, 1}, -693593},  {{9999, 12, 31}, 2958465},
 };
 
 TEST(DateUtils, EncodesAndDecodesKnownDates) {
@@ -106,7 +106,7 @@ TEST(DateUtils, RefusesImpossibleDatesWithTheEncodeMessage) {
 }
 
 TEST(DateUtils, RefusesImpossibleTimesWithTheEncodeMessage) {
-  const Hnsz bad[] = {{24, 0, 0, 0}, {-1, 0, 0, 0}, {0, 60, 0, 0}, {0, -1, 0, 0},
+  const Hnsz bad[] = {{24, 0, 0, 0}, {-1, 0, 0, 0},   {0, 60, 0, 0}, {0, -1, 0, 0},
                       {0, 0, 60, 0}, {0, 0, 0, 1000}, {0, 0, 0, -1}};
   for (const auto& c : bad) {
     EXPECT_CONVERT_ERROR(EncodeTime(c.h, c.n, c.s, c.z), "Invalid argument to time encode");
@@ -231,14 +231,30 @@ TEST_F(FormatDateTimeTest, WritesEveryToken) {
     const char16_t* format;
     const char16_t* text;
   } cases[] = {
-      {u"d", u"7"},          {u"dd", u"07"},        {u"ddd", u"Sat"},
-      {u"dddd", u"Saturday"}, {u"ddddd", u"3/7/2009"}, {u"dddddd", u"Saturday, March 7, 2009"},
-      {u"m", u"3"},          {u"mm", u"03"},        {u"mmm", u"Mar"},
-      {u"mmmm", u"March"},   {u"y", u"09"},         {u"yy", u"09"},
-      {u"yyyy", u"2009"},    {u"h", u"14"},         {u"hh", u"14"},
-      {u"n", u"5"},          {u"nn", u"05"},        {u"s", u"9"},
-      {u"ss", u"09"},        {u"z", u"45"},         {u"zzz", u"045"},
-      {u"t", u"2:05 PM"},    {u"tt", u"2:05:09 PM"}, {u"c", u"3/7/2009 2:05:09 PM"},
+      {u"d", u"7"},
+      {u"dd", u"07"},
+      {u"ddd", u"Sat"},
+      {u"dddd", u"Saturday"},
+      {u"ddddd", u"3/7/2009"},
+      {u"dddddd", u"Saturday, March 7, 2009"},
+      {u"m", u"3"},
+      {u"mm", u"03"},
+      {u"mmm", u"Mar"},
+      {u"mmmm", u"March"},
+      {u"y", u"09"},
+      {u"yy", u"09"},
+      {u"yyyy", u"2009"},
+      {u"h", u"14"},
+      {u"hh", u"14"},
+      {u"n", u"5"},
+      {u"nn", u"05"},
+      {u"s", u"9"},
+      {u"ss", u"09"},
+      {u"z", u"45"},
+      {u"zzz", u"045"},
+      {u"t", u"2:05 PM"},
+      {u"tt", u"2:05:09 PM"},
+      {u"c", u"3/7/2009 2:05:09 PM"},
       {u"", u"3/7/2009 2:05:09 PM"},
       {u"YYYY-MM-DD HH:NN:SS", u"2009-03-07 14:05:09"},
       {u"dd.mm.yy", u"07.03.09"},
@@ -250,8 +266,12 @@ TEST_F(FormatDateTimeTest, MAfterAnHourMeansMinutes) {
   const struct {
     const char16_t* format;
     const char16_t* text;
-  } cases[] = {{u"h:mm", u"14:05"}, {u"hh mm", u"14 05"}, {u"hhmm", u"1405"},
-               {u"mm h", u"03 14"}, {u"h:mm:ss mm", u"14:05:09 03"}, {u"h d mm", u"14 7 03"}};
+  } cases[] = {{u"h:mm", u"14:05"},
+               {u"hh mm", u"14 05"},
+               {u"hhmm", u"1405"},
+               {u"mm h", u"03 14"},
+               {u"h:mm:ss mm", u"14:05:09 03"},
+               {u"h d mm", u"14 7 03"}};
   for (const auto& c : cases) EXPECT_TEXT(FormatDateTime(c.format, afternoon_), c.text) << StringToUtf8(c.format);
 }
 
@@ -261,12 +281,18 @@ TEST_F(FormatDateTimeTest, AmPmFormsFollowTheFormatsCase) {
     const char16_t* format;
     const char16_t* text;
   } cases[] = {
-      {{14, 5, 0, 0}, u"h am/pm", u"2 pm"},   {{14, 5, 0, 0}, u"h AM/PM", u"2 PM"},
-      {{14, 5, 0, 0}, u"h Am/Pm", u"2 Pm"},   {{14, 5, 0, 0}, u"h a/p", u"2 p"},
-      {{14, 5, 0, 0}, u"h A/P", u"2 P"},      {{14, 5, 0, 0}, u"hh ampm", u"02 PM"},
-      {{0, 30, 0, 0}, u"h:nn am/pm", u"12:30 am"}, {{12, 0, 0, 0}, u"h:nn am/pm", u"12:00 pm"},
-      {{11, 59, 0, 0}, u"h:nnam/pm", u"11:59am"},  {{0, 30, 0, 0}, u"hh AMPM", u"12 AM"},
-      {{14, 5, 0, 0}, u"h \"am/pm\"", u"14 am/pm"}, {{14, 5, 0, 0}, u"h a", u"14 a"},
+      {{14, 5, 0, 0}, u"h am/pm", u"2 pm"},
+      {{14, 5, 0, 0}, u"h AM/PM", u"2 PM"},
+      {{14, 5, 0, 0}, u"h Am/Pm", u"2 Pm"},
+      {{14, 5, 0, 0}, u"h a/p", u"2 p"},
+      {{14, 5, 0, 0}, u"h A/P", u"2 P"},
+      {{14, 5, 0, 0}, u"hh ampm", u"02 PM"},
+      {{0, 30, 0, 0}, u"h:nn am/pm", u"12:30 am"},
+      {{12, 0, 0, 0}, u"h:nn am/pm", u"12:00 pm"},
+      {{11, 59, 0, 0}, u"h:nnam/pm", u"11:59am"},
+      {{0, 30, 0, 0}, u"hh AMPM", u"12 AM"},
+      {{14, 5, 0, 0}, u"h \"am/pm\"", u"14 am/pm"},
+      {{14, 5, 0, 0}, u"h a", u"14 a"},
   };
   for (const auto& c : cases) {
     const TDateTime dt = EncodeTime(c.time.h, c.time.n, c.time.s, c.time.z);
@@ -280,10 +306,9 @@ TEST_F(FormatDateTimeTest, CopiesQuotedAndOtherTextLiterally) {
   const struct {
     const char16_t* format;
     const char16_t* text;
-  } cases[] = {{u"\"Day\" d", u"Day 7"},          {u"'h' h", u"h 14"},
-               {u"\"it's\" d", u"it's 7"},        {u"'say \"hi\"'", u"say \"hi\""},
-               {u"\"open d", u"open d"},          {u"x#-[]", u"x#-[]"},
-               {u"\"/:\"/:", u"/:/:"},            {u"d\"\"d", u"77"}};
+  } cases[] = {{u"\"Day\" d", u"Day 7"},         {u"'h' h", u"h 14"},      {u"\"it's\" d", u"it's 7"},
+               {u"'say \"hi\"'", u"say \"hi\""}, {u"\"open d", u"open d"}, {u"x#-[]", u"x#-[]"},
+               {u"\"/:\"/:", u"/:/:"},           {u"d\"\"d", u"77"}};
   for (const auto& c : cases) EXPECT_TEXT(FormatDateTime(c.format, afternoon_), c.text) << StringToUtf8(c.format);
 }
 

@@ -56,12 +56,16 @@ class TProbe : public TComponent {
 class TLinker : public TComponent {
  public:
   using TComponent::TComponent;
+  ~TLinker() override {
+    if (HeldTargetAtDestruction != nullptr) *HeldTargetAtDestruction = Target != nullptr;
+  }
   void SetTarget(TComponent* value) {
     if (Target != nullptr) Target->RemoveFreeNotification(this);
     Target = value;
     if (Target != nullptr) Target->FreeNotification(this);
   }
   TComponent* Target = nullptr;
+  bool* HeldTargetAtDestruction = nullptr;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override {
@@ -164,13 +168,19 @@ TEST(TComponent, FreeNotificationClearsTheStoredPointer) {
 }
 
 TEST(TComponent, FreeNotificationUnderOneOwnerInEitherOrder) {
+  // The owner frees last created first; whichever goes first, the other keeps no dangling pointer
+  // (the sanitizer build catches a late notification to a freed linker).
   for (bool linkerFirst : {true, false}) {
-    TComponent owner(nullptr);
-    TLinker* linker = linkerFirst ? new TLinker(&owner) : nullptr;
-    auto* target = new TComponent(&owner);
-    if (!linkerFirst) linker = new TLinker(&owner);
-    linker->SetTarget(target);
-    // The owner frees both; whichever goes first must not leave the other a dangling pointer.
+    bool held = true;
+    {
+      TComponent owner(nullptr);
+      TLinker* linker = linkerFirst ? new TLinker(&owner) : nullptr;
+      auto* target = new TComponent(&owner);
+      if (!linkerFirst) linker = new TLinker(&owner);
+      linker->SetTarget(target);
+      linker->HeldTargetAtDestruction = &held;
+    }
+    EXPECT_EQ(held, !linkerFirst);
   }
 }
 

@@ -1,8 +1,8 @@
 // Start-up of qeltacore: runs the units' init routines once, in dependency order, while the
 // library loads (the mechanism is described in QeltaStartup.h; every library copies it).
 
-#include "Qelta_qeltabase.h"
 #include "QeltaStartup.h"
+#include "Qelta_qeltabase.h"
 
 namespace qelta {
 namespace {

@@ -32,6 +32,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaError, Exception)
 
 // --- enumerations -----------------------------------------------------------------------------
 
+// clang-format off
 enum TFrameStyle : uint8_t { fsNone, fsSimple, fsLowered, fsRaised, fsEmbossed, fsEngraved };
 enum TColorScheme : uint8_t { csBWG, csSystem };
 /// What a mouse drag does in a chart or map.
@@ -77,6 +78,7 @@ enum TQuotedStrState : uint8_t { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd }
 /// Kind of value in the raw-array sort and insert routines: real, double, single, integer,
 /// long integer, Boolean, string.
 enum TVarKind : uint8_t { rnum, dnum, snum, inum, lnum, Bool, strg };
+// clang-format on
 
 // --- records and arrays -----------------------------------------------------------------------
 
@@ -96,8 +98,14 @@ struct TRectDouble {
 
   TPointDouble TopLeft() const { return {Left, Top}; }
   TPointDouble BottomRight() const { return {Right, Bottom}; }
-  void SetTopLeft(const TPointDouble& p) { Left = p.X; Top = p.Y; }
-  void SetBottomRight(const TPointDouble& p) { Right = p.X; Bottom = p.Y; }
+  void SetTopLeft(const TPointDouble& p) {
+    Left = p.X;
+    Top = p.Y;
+  }
+  void SetBottomRight(const TPointDouble& p) {
+    Right = p.X;
+    Bottom = p.Y;
+  }
 };
 
 /// One corner of a TQuad: pixel coordinates, laid out as the platform's integer point (X, Y).
@@ -108,10 +116,10 @@ struct TQuadCorner {
 /// The four corners of a quadrilateral in pixels.
 using TQuad = std::array<TQuadCorner, 4>;
 
-using TDoubleArray = std::vector<double>;        ///< growable, 0-based
-using TIntArray = std::vector<int32_t>;          ///< growable, 0-based
-using TPDblArray = std::vector<TPointDouble>;    ///< growable array of world points
-using TBytes = std::vector<uint8_t>;             ///< growable array of bytes
+using TDoubleArray = std::vector<double>;      ///< growable, 0-based
+using TIntArray = std::vector<int32_t>;        ///< growable, 0-based
+using TPDblArray = std::vector<TPointDouble>;  ///< growable array of world points
+using TBytes = std::vector<uint8_t>;           ///< growable array of bytes
 using TBuf4096 = std::array<uint8_t, 4096>;
 using TBuf16K = std::array<uint8_t, 16384>;
 /// Byte buffer of open length; used only through a pointer to its first byte.

@@ -33,12 +33,12 @@ inline constexpr Extended uc_sqrt2pitom1 = 3.98942280401432677939946059934e-1L; 
 inline constexpr Extended uc_GoldenR = 1.61803398874989484820458683437e+0L;      ///< (1 + sqrt 5)/2
 
 // --- limits of the floating-point types -----------------------------------------------------------
-inline constexpr Extended uc_MinReal = 2.9e-39L;  ///< smallest positive 6-byte real
-inline constexpr Extended uc_MaxReal = 1.7e38L;   ///< largest 6-byte real
-inline constexpr Extended uc_MinSingle = 1.5e-45F;  ///< smallest positive Single (its denormal, 1.4e-45)
-inline constexpr Extended uc_MaxSingle = 3.4e38F;   ///< 3.4e38 as a Single
-inline constexpr Extended uc_MinDouble = 5.0e-324;  ///< smallest positive Double (its denormal, 4.9e-324)
-inline constexpr Extended uc_MaxDouble = 1.7e308;   ///< 1.7e308 as a Double; also the "no value" mark
+inline constexpr Extended uc_MinReal = 2.9e-39L;         ///< smallest positive 6-byte real
+inline constexpr Extended uc_MaxReal = 1.7e38L;          ///< largest 6-byte real
+inline constexpr Extended uc_MinSingle = 1.5e-45F;       ///< smallest positive Single (its denormal, 1.4e-45)
+inline constexpr Extended uc_MaxSingle = 3.4e38F;        ///< 3.4e38 as a Single
+inline constexpr Extended uc_MinDouble = 5.0e-324;       ///< smallest positive Double (its denormal, 4.9e-324)
+inline constexpr Extended uc_MaxDouble = 1.7e308;        ///< 1.7e308 as a Double; also the "no value" mark
 inline constexpr Extended uc_MinExtended = 0x1p-16445L;  ///< smallest positive Extended: mantissa 1, exponent 0
 inline constexpr Extended uc_MaxExtended = 1.1e4932L;    ///< largest Extended used by the system
 

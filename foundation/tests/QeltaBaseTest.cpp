@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "CoreAssertions.h"
+#include "Assertions.h"
 #include "Qelta_qeltabase.h"
 
 using namespace qelta;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "CoreAssertions.h"
+#include "Assertions.h"
 #include "Qelta_univconst.h"
 
 using namespace qelta;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "Assertions.h"
 #include "Encoding.h"
 #include "Exceptions.h"
 
@@ -15,21 +16,6 @@ namespace {
 // Compares 16-bit texts as UTF-8 so that failures print readably.
 #define EXPECT_TEXT(actual, expected) EXPECT_EQ(StringToUtf8(String(actual)), StringToUtf8(String(expected)))
 
-// The shared Assertions.h does not compile with the installed GoogleTest (its u16string printer
-// clashes with GoogleTest's own), so the exact-message check is repeated here.
-#define EXPECT_CONVERT_ERROR(stmt, msg)                          \
-  do {                                                           \
-    bool thrown = false;                                         \
-    try {                                                        \
-      stmt;                                                      \
-    } catch (const EConvertError& e) {                           \
-      thrown = true;                                             \
-      EXPECT_EQ(StringToUtf8(e.Message()), std::string(msg));    \
-    }                                                            \
-    EXPECT_TRUE(thrown) << "expected EConvertError from " #stmt; \
-  } while (0)
-
-String U8(const char* utf8) { return Utf8ToString(utf8); }
 
 struct Ymd {
   int y, m, d;
@@ -98,7 +84,7 @@ TEST(DateUtils, RefusesImpossibleDatesWithTheEncodeMessage) {
   const Ymd bad[] = {{0, 1, 1},    {10000, 1, 1}, {-5, 1, 1},    {2023, 0, 1},  {2023, 13, 1},
                      {2023, 1, 0}, {2023, 1, 32}, {1900, 2, 29}, {2023, 4, 31}, {2023, 2, -1}};
   for (const auto& c : bad) {
-    EXPECT_CONVERT_ERROR(EncodeDate(c.y, c.m, c.d), "Invalid argument to date encode");
+    EXPECT_THROW_MSG(EncodeDate(c.y, c.m, c.d), EConvertError, "Invalid argument to date encode");
     TDateTime untouched = 42;
     EXPECT_FALSE(TryEncodeDate(c.y, c.m, c.d, untouched));
     EXPECT_EQ(untouched, 42);
@@ -109,13 +95,13 @@ TEST(DateUtils, RefusesImpossibleTimesWithTheEncodeMessage) {
   const Hnsz bad[] = {{24, 0, 0, 0}, {-1, 0, 0, 0},   {0, 60, 0, 0}, {0, -1, 0, 0},
                       {0, 0, 60, 0}, {0, 0, 0, 1000}, {0, 0, 0, -1}};
   for (const auto& c : bad) {
-    EXPECT_CONVERT_ERROR(EncodeTime(c.h, c.n, c.s, c.z), "Invalid argument to time encode");
+    EXPECT_THROW_MSG(EncodeTime(c.h, c.n, c.s, c.z), EConvertError, "Invalid argument to time encode");
     TDateTime untouched = 42;
     EXPECT_FALSE(TryEncodeTime(c.h, c.n, c.s, c.z, untouched));
     EXPECT_EQ(untouched, 42);
   }
-  EXPECT_CONVERT_ERROR(EncodeDateTime(2023, 2, 30, 0, 0, 0, 0), "Invalid argument to date encode");
-  EXPECT_CONVERT_ERROR(EncodeDateTime(2023, 2, 3, 0, 0, 0, 1000), "Invalid argument to time encode");
+  EXPECT_THROW_MSG(EncodeDateTime(2023, 2, 30, 0, 0, 0, 0), EConvertError, "Invalid argument to date encode");
+  EXPECT_THROW_MSG(EncodeDateTime(2023, 2, 3, 0, 0, 0, 1000), EConvertError, "Invalid argument to time encode");
 }
 
 TEST(DateUtils, TimesRoundTripToTheMillisecond) {

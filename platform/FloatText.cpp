@@ -156,10 +156,18 @@ TDecimal SigRound(T ax, int n) {
   return RoundKeep(Convert(ax, std::chars_format::fixed, f), n);
 }
 
+// At least the number of integer digits of ax (from the binary exponent: ax < 2^e2); may be over.
+template <typename T>
+int IntDigitsBound(T ax) {
+  int e2 = 0;
+  std::frexp(ax, &e2);
+  return static_cast<int>(std::ceil(e2 * 0.30103)) + 2;  // one spare for the rounded log10(2)
+}
+
 // Rounded at min(sig, integer digits + frac) digits; either limit may be kNoLimit.
 template <typename T>
 TDecimal RoundAt(T ax, int sig, int frac) {
-  if (sig == kNoLimit) return FixRound(ax, frac);
+  if (sig == kNoLimit || (frac != kNoLimit && IntDigitsBound(ax) + frac <= sig)) return FixRound(ax, frac);
   TDecimal d = SigRound(ax, sig);
   if (frac == kNoLimit || d.Exp + frac >= sig) return d;
   return FixRound(ax, frac);
@@ -223,9 +231,11 @@ void AppendExponent(String& out, int exponent, bool plusSign, int minDigits) {
   out += u'E';
   if (exponent < 0) out += u'-';
   else if (plusSign) out += u'+';
-  const String digits = IntToStr(std::abs(exponent));
-  if (static_cast<int>(digits.size()) < minDigits) out.append(static_cast<size_t>(minDigits) - digits.size(), u'0');
-  out += digits;
+  char digits[8];
+  const auto r = std::to_chars(digits, digits + sizeof digits, std::abs(exponent));
+  const auto count = static_cast<int>(r.ptr - digits);
+  if (count < minDigits) out.append(static_cast<size_t>(minDigits - count), u'0');
+  out.append(digits, r.ptr);
 }
 
 // "d.ddd" with `count` digits (at least one), no trailing zeros removed.

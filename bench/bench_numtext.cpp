@@ -46,7 +46,9 @@ void ToChars(double x, std::chars_format fmt, int precision) {
 }
 
 // Fixed form, two decimals.
-void BM_ToCharsFixed2(benchmark::State& s) { RunAll(s, [](double x) { ToChars(x, std::chars_format::fixed, 2); }); }
+void BM_ToCharsFixed2(benchmark::State& s) {
+  RunAll(s, [](double x) { ToChars(x, std::chars_format::fixed, 2); });
+}
 void BM_StrFixed2(benchmark::State& s) {
   RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::Str(x, 0, 2)); });
 }

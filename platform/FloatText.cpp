@@ -229,8 +229,10 @@ String FixedText(const TDecimal& d, bool negative, int decimals, Char point, Cha
 // "E+0012": exponent letter, sign ('+' only when asked), at least minDigits digits.
 void AppendExponent(String& out, int exponent, bool plusSign, int minDigits) {
   out += u'E';
-  if (exponent < 0) out += u'-';
-  else if (plusSign) out += u'+';
+  if (exponent < 0)
+    out += u'-';
+  else if (plusSign)
+    out += u'+';
   char digits[8];
   const auto r = std::to_chars(digits, digits + sizeof digits, std::abs(exponent));
   const auto count = static_cast<int>(r.ptr - digits);
@@ -286,15 +288,18 @@ String ExponentText(const TDecimal& d, bool negative, int precision, int expDigi
 // Places the number text in the currency layouts; '$' stands for CurrencyString, '1' for the number.
 String CurrencyText(const String& number, bool negative) {
   static constexpr const char* kPositive[] = {"$1", "1$", "$ 1", "1 $"};
-  static constexpr const char* kNegative[] = {"($1)", "-$1", "$-1", "$1-", "(1$)", "-1$", "1-$", "1$-",
+  static constexpr const char* kNegative[] = {"($1)", "-$1",  "$-1",  "$1-",  "(1$)", "-1$",  "1-$",   "1$-",
                                               "-1 $", "-$ 1", "1 $-", "$ 1-", "$ -1", "1- $", "($ 1)", "(1 $)"};
   const uint8_t pos = FormatSettings.CurrencyFormat, neg = FormatSettings.NegCurrFormat;
   const char* layout = negative ? kNegative[neg < 16 ? neg : 0] : kPositive[pos < 4 ? pos : 0];
   String out;
   for (const char* c = layout; *c; ++c) {
-    if (*c == '$') out += FormatSettings.CurrencyString;
-    else if (*c == '1') out += number;
-    else out += static_cast<Char>(*c);
+    if (*c == '$')
+      out += FormatSettings.CurrencyString;
+    else if (*c == '1')
+      out += number;
+    else
+      out += static_cast<Char>(*c);
   }
   return out;
 }
@@ -318,7 +323,7 @@ struct TPicture {
   int FracZeros = 0;   // decimals always shown: up to the last '0'
   bool Thousands = false;
   bool Scientific = false;
-  int ExpDigits = 0;   // '0' after "E+" / "E-"
+  int ExpDigits = 0;  // '0' after "E+" / "E-"
 };
 
 // Index after the quoted literal whose quote character stands at i.
@@ -364,9 +369,12 @@ TPicture ScanPicture(const String& f) {
       SkipExponentDigits(f, i + 2, p.ExpDigits);
       break;
     }
-    if (c == u'0' || c == u'#') CountPlace(p, c, afterPoint, firstZero);
-    else if (c == u'.') afterPoint = true;
-    else if (c == u',' && !afterPoint) p.Thousands = true;
+    if (c == u'0' || c == u'#')
+      CountPlace(p, c, afterPoint, firstZero);
+    else if (c == u'.')
+      afterPoint = true;
+    else if (c == u',' && !afterPoint)
+      p.Thousands = true;
     ++i;
   }
   p.IntZeros = firstZero < 0 ? 0 : p.IntPlaces - firstZero;
@@ -442,9 +450,12 @@ class TPictureWriter {
       return i + 1;
     }
     if (IsExponentAt(f_, i)) return WriteExponent(i);
-    if (c == u'0' || c == u'#') WritePlace();
-    else if (c == u'.' && !afterPoint_) WritePoint();
-    else if (c != u',') out_ += c;
+    if (c == u'0' || c == u'#')
+      WritePlace();
+    else if (c == u'.' && !afterPoint_)
+      WritePoint();
+    else if (c != u',')
+      out_ += c;
     return i + 1;
   }
 
@@ -550,6 +561,5 @@ String FormatFloat(const String& format, Extended value) {
   const TPicture z = ScanPicture(zero);
   return TPictureWriter(zero, z, RoundForPicture(0, z)).Write(false);
 }
-
 
 }  // namespace qelta

@@ -38,7 +38,8 @@ String DecimalText(uint64_t magnitude) {
 
 // Pads digits with '0' to `minDigits`, then puts the minus in front.
 String PadDigits(String digits, int minDigits, bool minus) {
-  if (minDigits > static_cast<int>(digits.size())) digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), u'0');
+  if (minDigits > static_cast<int>(digits.size()))
+    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), u'0');
   if (minus) digits.insert(0, 1, u'-');
   return digits;
 }
@@ -46,8 +47,10 @@ String PadDigits(String digits, int minDigits, bool minus) {
 String PadToWidth(String s, const TSpec& spec) {
   if (spec.Width <= static_cast<int>(s.size())) return s;
   const size_t fill = static_cast<size_t>(spec.Width) - s.size();
-  if (spec.Left) s.append(fill, u' ');
-  else s.insert(0, fill, u' ');
+  if (spec.Left)
+    s.append(fill, u' ');
+  else
+    s.insert(0, fill, u' ');
   return s;
 }
 
@@ -97,8 +100,10 @@ class TFormatter {
       if (count == kNone) Invalid();
       next_ = static_cast<size_t>(count);
       ++i;
-      if (At(i) != u'-') i = ReadCount(i, count);
-      else count = kNone;
+      if (At(i) != u'-')
+        i = ReadCount(i, count);
+      else
+        count = kNone;
     }
     if (At(i) == u'-' && count == kNone) {
       spec.Left = true;
@@ -129,11 +134,22 @@ class TFormatter {
 
   String Convert(const TSpec& spec, const TVarRec& a) const {
     switch (spec.Type) {
-      case u'd': case u'u': case u'x': return IntegerText(spec, a);
-      case u'e': case u'f': case u'g': case u'n': case u'm': return FloatText(spec, a);
-      case u's': return StringText(spec, a);
-      case u'p': return PointerText(a);
-      default: Invalid();
+      case u'd':
+      case u'u':
+      case u'x':
+        return IntegerText(spec, a);
+      case u'e':
+      case u'f':
+      case u'g':
+      case u'n':
+      case u'm':
+        return FloatText(spec, a);
+      case u's':
+        return StringText(spec, a);
+      case u'p':
+        return PointerText(a);
+      default:
+        Invalid();
     }
   }
 
@@ -141,7 +157,8 @@ class TFormatter {
     if (!IsInteger(a)) Invalid();
     const bool narrow = a.Kind == TVarRec::vtInteger;
     const uint64_t bits = narrow ? static_cast<uint32_t>(a.Int) : static_cast<uint64_t>(a.Int);
-    if (spec.Type == u'x') return narrow ? IntToHex(static_cast<uint32_t>(bits), spec.Precision) : IntToHex(bits, spec.Precision);
+    if (spec.Type == u'x')
+      return narrow ? IntToHex(static_cast<uint32_t>(bits), spec.Precision) : IntToHex(bits, spec.Precision);
     if (spec.Type == u'u') return PadDigits(DecimalText(bits), spec.Precision, false);
     const uint64_t magnitude = a.Int < 0 ? 0 - static_cast<uint64_t>(a.Int) : static_cast<uint64_t>(a.Int);
     return PadDigits(DecimalText(magnitude), spec.Precision, a.Int < 0);
@@ -151,17 +168,23 @@ class TFormatter {
     if (a.Kind != TVarRec::vtExtended) Invalid();
     const int p = spec.Precision;
     switch (spec.Type) {
-      case u'e': return FloatToStrF(a.Float, ffExponent, p == kNone ? kFloatPrecision : p, 3);
-      case u'g': return FloatToStrF(a.Float, ffGeneral, p == kNone ? kFloatPrecision : p, 0);
-      case u'f': return FloatToStrF(a.Float, ffFixed, kFloatPrecision, p == kNone ? 2 : p);
-      case u'n': return FloatToStrF(a.Float, ffNumber, kFloatPrecision, p == kNone ? 2 : p);
-      default: return FloatToStrF(a.Float, ffCurrency, kFloatPrecision, p == kNone ? FormatSettings.CurrencyDecimals : p);
+      case u'e':
+        return FloatToStrF(a.Float, ffExponent, p == kNone ? kFloatPrecision : p, 3);
+      case u'g':
+        return FloatToStrF(a.Float, ffGeneral, p == kNone ? kFloatPrecision : p, 0);
+      case u'f':
+        return FloatToStrF(a.Float, ffFixed, kFloatPrecision, p == kNone ? 2 : p);
+      case u'n':
+        return FloatToStrF(a.Float, ffNumber, kFloatPrecision, p == kNone ? 2 : p);
+      default:
+        return FloatToStrF(a.Float, ffCurrency, kFloatPrecision, p == kNone ? FormatSettings.CurrencyDecimals : p);
     }
   }
 
   String StringText(const TSpec& spec, const TVarRec& a) const {
     if (a.Kind != TVarRec::vtString) Invalid();
-    if (spec.Precision != kNone && spec.Precision < static_cast<int>(a.Text.size())) return a.Text.substr(0, static_cast<size_t>(spec.Precision));
+    if (spec.Precision != kNone && spec.Precision < static_cast<int>(a.Text.size()))
+      return a.Text.substr(0, static_cast<size_t>(spec.Precision));
     return a.Text;
   }
 

@@ -94,9 +94,9 @@ int ScanInteger(const String& s, int bits, int64_t& value) {
 
 // Layout of a float text found by ScanFloatSyntax: where the number ends and its rough size.
 struct TFloatScan {
-  size_t End = 0;        // index after the number
-  int Code = kOk;        // first bad position, kOk when the syntax holds
-  long DecimalExp = 0;   // integer digits (leading zeros skipped) plus the written exponent
+  size_t End = 0;       // index after the number
+  int Code = kOk;       // first bad position, kOk when the syntax holds
+  long DecimalExp = 0;  // integer digits (leading zeros skipped) plus the written exponent
 };
 
 // Reads digits from i, counting them; returns the index after them.

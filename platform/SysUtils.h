@@ -44,7 +44,8 @@ struct TFormatSettings {
                                         u"July",    u"August",   u"September", u"October", u"November", u"December"};
   /// Index 0 is Sunday, as the runtime's DayOfWeek counts.
   std::array<String, 7> ShortDayNames{u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
-  std::array<String, 7> LongDayNames{u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday"};
+  std::array<String, 7> LongDayNames{u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                     u"Thursday", u"Friday", u"Saturday"};
   uint16_t TwoDigitYearCenturyWindow = 50;
 };
 
@@ -66,8 +67,10 @@ String IntToStr(int64_t value);
 /// in the width of their type (IntToHex(-1, 2) is "FFFFFFFF", IntToHex(int64_t(-1), 2) sixteen F).
 template <std::integral T>
 String IntToHex(T value, int digits) {
-  if constexpr (sizeof(T) <= 4) return detail::HexText32(static_cast<uint32_t>(value), digits);
-  else return detail::HexText64(static_cast<uint64_t>(value), digits);
+  if constexpr (sizeof(T) <= 4)
+    return detail::HexText32(static_cast<uint32_t>(value), digits);
+  else
+    return detail::HexText64(static_cast<uint64_t>(value), digits);
 }
 
 /// Integer of a text: leading blanks, an optional sign, then decimal digits or '$' / "0x" and hexadecimal
@@ -131,9 +134,8 @@ struct TVarRec {
 
   /// Signed types of up to 32 bits are vtInteger; wider or unsigned types are vtInt64 (uint64 keeps its bits).
   template <std::integral T>
-    requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> && !std::is_same_v<T, Char> &&
-             !std::is_same_v<T, char8_t> && !std::is_same_v<T, char32_t> && !std::is_same_v<T, wchar_t>)
-  TVarRec(T v)
+  requires(!std::is_same_v<T, bool> && !std::is_same_v<T, char> && !std::is_same_v<T, Char> &&
+           !std::is_same_v<T, char8_t> && !std::is_same_v<T, char32_t> && !std::is_same_v<T, wchar_t>) TVarRec(T v)
       : Kind(std::is_signed_v<T> && sizeof(T) <= 4 ? vtInteger : vtInt64), Int(static_cast<int64_t>(v)) {}
   template <std::floating_point T>
   TVarRec(T v) : Kind(vtExtended), Float(v) {}

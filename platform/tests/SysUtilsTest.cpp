@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "Assertions.h"
 
@@ -38,13 +40,13 @@ struct StrCase {
 
 TEST(Str, FixedFormRoundsTheExactValueWithTiesAwayFromZero) {
   const StrCase cases[] = {
-      {0.125, 0, 2, "0.13"},      // exact tie
-      {2.5, 0, 0, "3"},           // exact tie
-      {-2.5, 0, 0, "-3"},         // tie away from zero, not up
+      {0.125, 0, 2, "0.13"},  // exact tie
+      {2.5, 0, 0, "3"},       // exact tie
+      {-2.5, 0, 0, "-3"},     // tie away from zero, not up
       {0.5, 0, 0, "1"},
-      {1.005, 0, 2, "1.00"},      // binary value 1.00499999...
-      {0.045, 0, 2, "0.04"},      // binary value 0.04499999...
-      {9.995, 0, 2, "9.99"},      // binary value 9.99499999...
+      {1.005, 0, 2, "1.00"},         // binary value 1.00499999...
+      {0.045, 0, 2, "0.04"},         // binary value 0.04499999...
+      {9.995, 0, 2, "9.99"},         // binary value 9.99499999...
       {999.9996, 0, 3, "1000.000"},  // carry into a new digit
       {-999.995, 0, 2, "-1000.00"},  // binary value -999.99500000000000454...
       {1e23, 0, 0, "99999999999999991611392"},
@@ -57,6 +59,30 @@ TEST(Str, FixedFormRoundsTheExactValueWithTiesAwayFromZero) {
   for (const auto& c : cases) EXPECT_EQ(Utf8(Str(c.x, c.width, c.decimals)), c.text) << c.text;
 }
 
+TEST(Str, TiesRoundAwayFromZeroAtEveryMagnitude) {
+  const char* quarters[] = {".13", ".38", ".63", ".88"};  // n + 1/8, 3/8, 5/8, 7/8 at two decimals
+  for (int n = 0; n < 2000; n += 37) {
+    EXPECT_EQ(Utf8(Str(n + 0.5, 0, 0)), std::to_string(n + 1));
+    EXPECT_EQ(Utf8(Str(-(n + 0.5), 0, 0)), "-" + std::to_string(n + 1));
+    for (int q = 0; q < 4; ++q) EXPECT_EQ(Utf8(Str(n + (2 * q + 1) / 8.0, 0, 2)), std::to_string(n) + quarters[q]);
+  }
+  // An Extended-only tie: 1 + 2^-63 has 63 decimals ending in ...142578125.
+  const String s = Str(1.0L + std::ldexp(1.0L, -63), 0, 62);
+  EXPECT_EQ(Utf8(s.substr(s.size() - 8)), "14257813");
+}
+
+TEST(Str, AgreesWithCorrectRoundingWhereNoTieCanOccur) {
+  uint64_t seed = 12345;
+  char buf[64];
+  for (int i = 0; i < 5000; ++i) {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    const double x = (1.0 + static_cast<double>(seed >> 11) * 0x1p-53) * std::pow(10.0, i % 12) * (i % 2 ? -1 : 1);
+    const int k = i % 7;
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, k);
+    ASSERT_EQ(Utf8(Str(x, 0, k)), std::string(buf, r.ptr)) << k;
+  }
+}
+
 TEST(Str, FixedFormPrintsEveryIntegerDigitOfHugeValues) {
   const String s = Str(1e300, 0, 2);
   EXPECT_EQ(s.size(), 301u + 3u);
@@ -67,13 +93,8 @@ TEST(Str, FixedFormPrintsEveryIntegerDigitOfHugeValues) {
 TEST(Str, ZeroAndSpecialsInBothForms) {
   const StrCase cases[] = {
       {-0.0, 0, 2, "0.00"},  // a zero text never carries a minus
-      {-0.001, 0, 2, "0.00"},
-      {kNaN, 6, 2, "   NAN"},
-      {kInf, 6, 2, "   INF"},
-      {-kInf, 6, 2, "  -INF"},
-      {kNaN, 0, -1, "NAN"},
-      {-kInf, 0, -1, "-INF"},
-      {-0.0, 10, -1, " 0.0E+0000"},
+      {-0.001, 0, 2, "0.00"}, {kNaN, 6, 2, "   NAN"}, {kInf, 6, 2, "   INF"},       {-kInf, 6, 2, "  -INF"},
+      {kNaN, 0, -1, "NAN"},   {-kInf, 0, -1, "-INF"}, {-0.0, 10, -1, " 0.0E+0000"},
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8(Str(c.x, c.width, c.decimals)), c.text) << c.text;
 }
@@ -83,7 +104,7 @@ TEST(Str, ExponentFormHasSignCharAndFourExponentDigits) {
       {23456.789, 12, -2, " 2.346E+0004"},
       {1e150, 12, -2, " 1.000E+0150"},
       {4321, 12, -2, " 4.321E+0003"},
-      {0, 0, -2, " 0.0E+0000"},    // two digits at least
+      {0, 0, -2, " 0.0E+0000"},  // two digits at least
       {-1.5, 0, -1, "-1.5E+0000"},
       {9.96, 10, -1, " 1.0E+0001"},  // carry moves the exponent
       {0.125, 11, -1, " 1.25E-0001"},
@@ -123,10 +144,20 @@ struct FloatCase {
 
 TEST(FloatToStr, GeneralFormWithFifteenDigits) {
   const FloatCase cases[] = {
-      {0.1, "0.1"},         {1e20, "1E20"},        {1.5e-7, "1.5E-7"},     {-0.0, "0"},
-      {0, "0"},             {1e15, "1E15"},        {123456789012345.0, "123456789012345"},
-      {0.00001, "0.00001"}, {0.000001, "1E-6"},    {2.0 / 3, "0.666666666666667"},
-      {-1234.5, "-1234.5"}, {kNaN, "NAN"},         {kInf, "INF"},          {-kInf, "-INF"},
+      {0.1, "0.1"},
+      {1e20, "1E20"},
+      {1.5e-7, "1.5E-7"},
+      {-0.0, "0"},
+      {0, "0"},
+      {1e15, "1E15"},
+      {123456789012345.0, "123456789012345"},
+      {0.00001, "0.00001"},
+      {0.000001, "1E-6"},
+      {2.0 / 3, "0.666666666666667"},
+      {-1234.5, "-1234.5"},
+      {kNaN, "NAN"},
+      {kInf, "INF"},
+      {-kInf, "-INF"},
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8(FloatToStr(c.x)), c.text) << c.text;
 }
@@ -161,7 +192,7 @@ TEST(FloatToStrF, EachForm) {
 }
 
 TEST_F(SettingsGuard, CurrencyLayoutsFollowTheSettings) {
-  const char* negative[16] = {"($1)", "-$1", "$-1", "$1-", "(1$)", "-1$", "1-$", "1$-",
+  const char* negative[16] = {"($1)", "-$1",  "$-1",  "$1-",  "(1$)", "-1$",  "1-$",   "1$-",
                               "-1 $", "-$ 1", "1 $-", "$ 1-", "$ -1", "1- $", "($ 1)", "(1 $)"};
   for (uint8_t f = 0; f < 16; ++f) {
     FormatSettings.NegCurrFormat = f;
@@ -288,9 +319,17 @@ struct IntCase {
 
 TEST(StrToInt, DecimalAndHexTexts) {
   const IntCase cases[] = {
-      {"123", 123},     {"  -42", -42},  {"+7", 7},           {"$FF", 255},         {"0x1f", 31},
-      {"0X1F", 31},     {"-$10", -16},   {"$FFFFFFFF", -1},   {"-2147483648", INT32_MIN},
-      {"2147483647", INT32_MAX},         {"007", 7},
+      {"123", 123},
+      {"  -42", -42},
+      {"+7", 7},
+      {"$FF", 255},
+      {"0x1f", 31},
+      {"0X1F", 31},
+      {"-$10", -16},
+      {"$FFFFFFFF", -1},
+      {"-2147483648", INT32_MIN},
+      {"2147483647", INT32_MAX},
+      {"007", 7},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(StrToInt(U8(c.text)), c.value) << c.text;
@@ -301,7 +340,8 @@ TEST(StrToInt, DecimalAndHexTexts) {
 }
 
 TEST(StrToInt, RefusesWithTheRuntimesMessage) {
-  const char* bad[] = {"abc", "", " ", "12 ", "2147483648", "-2147483649", "1.5", "$", "0x", "$100000000", "- 1", "1e3"};
+  const char* bad[] = {"abc", "",  " ",  "12 ",        "2147483648", "-2147483649",
+                       "1.5", "$", "0x", "$100000000", "- 1",        "1e3"};
   for (const char* text : bad) {
     EXPECT_THROW_MSG(StrToInt(U8(text)), EConvertError, std::string("'") + text + "' is not a valid integer value");
     int32_t v = 99;
@@ -326,7 +366,8 @@ struct ValCase {
 };
 
 TEST(Val, IntegerCodeIsThePositionOfTheFirstBadCharacter) {
-  const ValCase cases[] = {{"12", 0}, {" 12", 0}, {"12a", 3}, {"", 1}, {"-", 2}, {"12 ", 3}, {"99999999999", 10}, {"$G", 2}};
+  const ValCase cases[] = {{"12", 0}, {" 12", 0}, {"12a", 3},          {"", 1},
+                           {"-", 2},  {"12 ", 3}, {"99999999999", 10}, {"$G", 2}};
   for (const auto& c : cases) {
     int32_t v = 7;
     int code = -1;
@@ -352,8 +393,14 @@ struct ParseCase {
 
 TEST(StrToFloat, AcceptsBlanksSignPointAndExponent) {
   const ParseCase cases[] = {
-      {"1.5", 1.5}, {" -2.5e3 ", -2500}, {".5", 0.5}, {"5.", 5}, {"+1E-2", 0.01}, {"0.1", 0.1},
-      {"1e-400", 0}, {"0.00001e-320", 0},  // below the smallest double: zero
+      {"1.5", 1.5},
+      {" -2.5e3 ", -2500},
+      {".5", 0.5},
+      {"5.", 5},
+      {"+1E-2", 0.01},
+      {"0.1", 0.1},
+      {"1e-400", 0},
+      {"0.00001e-320", 0},  // below the smallest double: zero
       {"1.7976931348623157e308", 1.7976931348623157e308},
   };
   for (const auto& c : cases) {
@@ -367,7 +414,8 @@ TEST(StrToFloat, AcceptsBlanksSignPointAndExponent) {
 TEST(StrToFloat, RefusesWithTheRuntimesMessage) {
   const char* bad[] = {"abc", "", "1,5", "1e", "1e400", "--1", ".", "1.5x", "INF", "1 5"};
   for (const char* text : bad) {
-    EXPECT_THROW_MSG(StrToFloat(U8(text)), EConvertError, std::string("'") + text + "' is not a valid floating point value");
+    EXPECT_THROW_MSG(StrToFloat(U8(text)), EConvertError,
+                     std::string("'") + text + "' is not a valid floating point value");
     double v = 42;
     EXPECT_FALSE(TryStrToFloat(U8(text), v)) << text;
     EXPECT_EQ(v, 42) << "untouched on failure";
@@ -375,7 +423,7 @@ TEST(StrToFloat, RefusesWithTheRuntimesMessage) {
 }
 
 TEST(Val, FloatCodeIsThePositionOfTheFirstBadCharacter) {
-  const ValCase cases[] = {{"1.5", 0}, {" 1.5", 0}, {" 1.5x", 5}, {"1.5 ", 4}, {"1e", 3},
+  const ValCase cases[] = {{"1.5", 0}, {" 1.5", 0}, {" 1.5x", 5}, {"1.5 ", 4},  {"1e", 3},
                            {"", 1},    {"1,5", 2},  {"-", 2},     {"1e400", 6}, {"1e+x", 4}};
   for (const auto& c : cases) {
     double v = 7;

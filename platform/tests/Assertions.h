@@ -12,11 +12,6 @@
 #include "Exceptions.h"
 #include "Types.h"
 
-namespace std {
-// Lets GoogleTest print 16-bit texts readably in failure messages.
-inline void PrintTo(const u16string& s, ostream* os) { *os << '"' << qelta::StringToUtf8(s) << '"'; }
-}  // namespace std
-
 /// Expects `stmt` to throw `EClass` whose Message() equals the UTF-8 text `msg` exactly.
 #define EXPECT_THROW_MSG(stmt, EClass, msg)                                                    \
   do {                                                                                         \

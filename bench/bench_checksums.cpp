@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Qelta_dstruct.h"
+#include "Streams.h"
 
 namespace {
 
@@ -60,6 +61,18 @@ void BM_Crc16_Qelta(benchmark::State& state) {
   SetBytes(state);
 }
 
+// Through a memory stream, as SHA1FromStream reads it (blocks of 1024 bytes).
+void BM_Sha1_Qelta(benchmark::State& state) {
+  const auto& data = Data();
+  qelta::TMemoryStream stream;
+  stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  for (auto _ : state) {
+    stream.SetPosition(0);
+    benchmark::DoNotOptimize(qelta::SHA1FromStream(stream));
+  }
+  SetBytes(state);
+}
+
 void BM_Sha1_OpenSSL(benchmark::State& state) {
   const auto& data = Data();
   unsigned char md[SHA_DIGEST_LENGTH];
@@ -76,6 +89,7 @@ BENCHMARK(BM_Crc32_Qelta)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Crc32_QeltaByteSteps)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Crc32_Zlib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Crc16_Qelta)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sha1_Qelta)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sha1_OpenSSL)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -5,15 +5,21 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Encoding.h"
+#include "FileTestKit.h"
 #include "Qelta_dstruct.h"
+#include "Streams.h"
+#include "TextFiles.h"
 
 using namespace qelta;
 
@@ -27,6 +33,34 @@ std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed) {
   for (auto& b : v) b = static_cast<uint8_t>(gen());
   return v;
 }
+
+std::string Text(TMemoryStream& m) {
+  return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+
+// A memory stream holding the bytes of s, positioned at the start.
+std::unique_ptr<TMemoryStream> StreamOf(const std::string& s) {
+  auto m = std::make_unique<TMemoryStream>();
+  m->WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+  m->SetPosition(0);
+  return m;
+}
+
+std::string Encode(const std::string& bytes) {
+  auto source = StreamOf(bytes);
+  TMemoryStream target;
+  EncodeASCII85(*source, target);
+  return Text(target);
+}
+
+// The OS layer of the tests, also noting the runtime's FileMode at each open.
+struct ModeNotingOs : test::FaultyOs {
+  int ModeAtOpen = -1;
+  int Open(const std::string& path, int flags, int mode) override {
+    ModeAtOpen = FileMode;
+    return FaultyOs::Open(path, flags, mode);
+  }
+};
 
 // The digest text as UTF-8, readable in failure messages.
 std::string Hex(const TSHACode& d) { return StringToUtf8(SHA1DigestToHex(d)); }
@@ -101,6 +135,152 @@ TEST(Crc, BufferRoutineEqualsByteStepsAndZlib) {
   EXPECT_EQ(CRC32ofBuffer(big, static_cast<int>(big.size())), crc32(0L, big.data(), static_cast<uInt>(big.size())));
 }
 
+TEST(CalcCRC32ofFile, ChecksumsWholeFilesAcrossBlocks) {
+  test::TempDir dir;
+  const auto big = RandomBytes(3 * 4096 + 17, 3);
+  dir.Put("check", "123456789");
+  dir.Put("big", std::string(big.begin(), big.end()));
+  dir.Put("empty", "");
+  EXPECT_EQ(CalcCRC32ofFile(dir / "check"), 0xCBF43926u);
+  EXPECT_EQ(CalcCRC32ofFile(dir / "big"), CRC32ofBuffer(big, static_cast<int>(big.size())));
+  EXPECT_EQ(CalcCRC32ofFile(dir / "empty"), 0u);
+}
+
+TEST(CalcCRC32ofFile, FailuresGiveZeroAndRestoreFileMode) {
+  test::TempDir dir;
+  dir.Put("check", "123456789");
+  ModeNotingOs os;
+  FileMode = 2;
+  EXPECT_EQ(CalcCRC32ofFile(dir / "missing"), 0u);
+  EXPECT_EQ(CalcCRC32ofFile(dir / ""), 0u);  // a directory
+  EXPECT_EQ(os.ModeAtOpen, 0);               // opened read-only
+  os.ReadErrno = EIO;
+  EXPECT_EQ(CalcCRC32ofFile(dir / "check"), 0u);
+  os.ReadErrno = 0, os.OpenErrno = EACCES;
+  EXPECT_EQ(CalcCRC32ofFile(dir / "check"), 0u);
+  os.OpenErrno = 0, os.ReadChunk = 3;        // short reads are no failure
+  EXPECT_EQ(CalcCRC32ofFile(dir / "check"), 0xCBF43926u);
+  EXPECT_EQ(FileMode, 2);
+}
+
+// ---- ASCII85 ------------------------------------------------------------------------------
+
+TEST(ASCII85, EncodesGroupsAndTheShortFinalGroup) {
+  struct Case {
+    std::string bytes, text;
+  };
+  const Case cases[] = {
+      {"", "~>"},
+      {std::string(4, '\0'), "z~>"},
+      {std::string(5, '\0'), "z!!~>"},
+      {std::string(3, '\0'), "!!!!~>"},  // only a full group of zeros is a "z"
+      {"A", "!b~>"},
+      {"Man ", "9jqo^~>"},
+      {"Ma", "#`%~>"},                    // c bytes as c + 1 digits, no padding
+      {"Man", ")6m>~>"},
+      {"\xFF\xFF\xFF\xFF", "s8W-!~>"},
+      {"Man Man ", "9jqo^9jqo^~>"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Encode(c.bytes), c.text) << c.text;
+}
+
+TEST(ASCII85, EncodesFromTheCurrentPosition) {
+  auto source = StreamOf("xyMan ");
+  source->SetPosition(2);
+  TMemoryStream target;
+  EncodeASCII85(*source, target);
+  EXPECT_EQ(Text(target), "9jqo^~>");
+}
+
+TEST(ASCII85, DecodesWithResultCodes) {
+  struct Case {
+    std::string text, bytes;
+    int result;
+  };
+  const Case cases[] = {
+      {"~>", "", 0},
+      {"", "", 0},
+      {"z~>", std::string(4, '\0'), 0},
+      {"\r\nz\r\n~>", std::string(4, '\0'), 0},
+      {"!b~>", "A", 0},
+      {"9jqo^~>", "Man ", 0},
+      {"9jq\r\no^#`%~>", "Man Ma", 0},   // line breaks inside a group are skipped
+      {"9jqo^", "Man ", 0},                // the end of the source ends decoding
+      {"#`%~", "Ma", 0},
+      {"s8W-!~>", "\xFF\xFF\xFF\xFF", 0},
+      {"9j qo^~>", "Man ", -1},            // a foreign character is skipped
+      {"9jvqo^~>", "Man ", -1},
+      {"9jzqo^~>", "Man ", -2},            // a "z" inside a group is skipped
+      {"9jz qo^~>", "Man ", -1},           // the last error counts
+  };
+  for (const Case& c : cases) {
+    auto source = StreamOf(c.text);
+    TMemoryStream target;
+    EXPECT_EQ(DecodeASCII85(*source, target), c.result) << c.text;
+    EXPECT_EQ(Text(target), c.bytes) << c.text;
+  }
+}
+
+// A group whose number exceeds its bytes ("s8W-\"" is 2^32) was written with its top bits cut
+// off, reporting success. It is refused now with -3 and not written; decoding goes on.
+TEST(ASCII85, RefusesGroupsThatOverflowTheirBytes) {
+  struct Case {
+    std::string text, bytes;
+  };
+  const Case cases[] = {
+      {"s8W-\"~>", ""},
+      {"uuuuu9jqo^~>", "Man "},
+      {"$\"~>", ""},        // 256 in two digits: more than one byte
+      {"9jqo^9jr~>", "Man "},
+  };
+  for (const Case& c : cases) {
+    auto source = StreamOf(c.text);
+    TMemoryStream target;
+    EXPECT_EQ(DecodeASCII85(*source, target), -3) << c.text;
+    EXPECT_EQ(Text(target), c.bytes) << c.text;
+  }
+}
+
+TEST(ASCII85, LeavesTheSourceAfterTheEndMark) {
+  struct Case {
+    std::string text;
+    int64_t position;
+  };
+  const Case cases[] = {{"9jqo^~>rest", 7}, {"~>rest", 2}, {"!b~xrest", 3}, {"!b~", 3}};
+  for (const Case& c : cases) {
+    auto source = StreamOf(c.text);
+    TMemoryStream target;
+    DecodeASCII85(*source, target);
+    EXPECT_EQ(source->Position(), c.position) << c.text;
+  }
+}
+
+TEST(ASCII85, RoundTripsEveryShortLength) {
+  for (size_t n = 0; n <= 40; ++n) {
+    auto bytes = RandomBytes(n, static_cast<uint32_t>(100 + n));
+    if (n >= 8) std::fill(bytes.begin() + 4, bytes.begin() + 8, 0);  // one "z" group
+    const std::string original(bytes.begin(), bytes.end());
+    const std::string text = Encode(original);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "~>");
+    auto source = StreamOf(text);
+    TMemoryStream target;
+    EXPECT_EQ(DecodeASCII85(*source, target), 0) << n;
+    EXPECT_EQ(Text(target), original) << n;
+  }
+}
+
+// A failing read ended the source early and the partial data passed as the whole.
+TEST(ASCII85, ReadFailureOfTheSourceRaises) {
+  test::TempDir dir;
+  dir.Put("data", "Man Man ");
+  TFileStream source(dir / "data", fmOpenRead);
+  TMemoryStream target;
+  test::FaultyOs os;
+  os.ReadErrno = EIO;
+  EXPECT_THROW(EncodeASCII85(source, target), EReadError);
+}
+
 // ---- SHA-1 --------------------------------------------------------------------------------
 
 TEST(Sha1, MatchesFipsVectors) {
@@ -139,6 +319,41 @@ TEST(Sha1, StringDigestHashesOneBytePerCharacter) {
   // U+20AC is byte $80 in Windows-1252, U+00E9 byte $E9, U+4E00 has no byte and becomes '?'.
   EXPECT_EQ(SHA1FromString(Utf8ToString("\u20AC\u00E9\u4E00")), SHA1FromString(AnsiToString("\x80\xE9?")));
   EXPECT_NE(SHA1FromString(Utf8ToString("\u00E9")), SHA1FromString(u"e"));
+}
+
+TEST(Sha1, StringDigestEqualsTheDigestOfItsTextStream) {
+  for (const char* text : {"abc", "", "Gr\u00FC\u00DFe \u20AC 5", "\u4E00?"}) {
+    TStringStream stream(Utf8ToString(text));
+    EXPECT_EQ(SHA1FromString(Utf8ToString(text)), SHA1FromStream(stream)) << text;
+  }
+}
+
+TEST(Sha1, StreamDigestRunsFromThePositionToTheEnd) {
+  auto stream = StreamOf("xxabc");
+  stream->SetPosition(2);
+  EXPECT_EQ(Hex(SHA1FromStream(*stream)), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+  EXPECT_EQ(stream->Position(), 5);
+  TMemoryStream million;
+  million.SetSize(1000000);
+  std::memset(million.Memory(), 'a', 1000000);
+  EXPECT_EQ(Hex(SHA1FromStream(million)), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F");
+}
+
+TEST(Sha1, FileDigest) {
+  test::TempDir dir;
+  dir.Put("abc", "abc");
+  EXPECT_EQ(Hex(SHA1FromFile(dir / "abc")), "A9993E364706816ABA3E25717850C26C9CD0D89D");
+  EXPECT_THROW(SHA1FromFile(dir / "missing"), EFOpenError);
+}
+
+// A failing read ended the stream early and the digest of the part read passed for the file's.
+TEST(Sha1, ReadFailureRaisesInsteadOfDigestingPartOfTheFile) {
+  test::TempDir dir;
+  dir.Put("abc", "abc");
+  TFileStream file(dir / "abc", fmOpenRead);
+  test::FaultyOs os;
+  os.ReadErrno = EIO;
+  EXPECT_THROW(SHA1FromStream(file), EReadError);
 }
 
 TEST(Sha1, DigestHexIsUpperCaseHighNibbleFirst) {

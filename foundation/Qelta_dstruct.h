@@ -21,9 +21,10 @@ class TStream;
 // ============================================================================================
 //
 // CRC-16 (polynomial $1021, MSB first, no reflection, no final xor; XMODEM or CCITT-FALSE start),
-// CRC-32 (reflected $EDB88320, start $FFFFFFFF, final complement: the CRC of zip files and
-// Ethernet), SHA-1 (FIPS 180-4), an ASCII85 coder between streams, stepping through
-// combinations and permutations, and a nearest-value search.
+// CRC-32 (reflected $EDB88320, start $FFFFFFFF, final complement: CRC-32/ISO-HDLC), SHA-1
+// (FIPS 180-4), an ASCII85 coder between streams, stepping through combinations and
+// permutations, and a nearest-value search. CRC tables are built at compile time; buffers run
+// eight bytes per step. SHA-1 is for fingerprints, not for security.
 //
 // Types: CRC-32 registers are uint32_t throughout (the wrap-around arithmetic must be unsigned);
 // a caller holding the register in an int32_t gets the same bit pattern back. Byte buffers
@@ -33,6 +34,10 @@ class TStream;
 // ASCII85 here is the system's own variant: a short final group of c bytes is written as c + 1
 // digits of the c-byte number (not zero-padded as elsewhere), no line breaks, end mark "~>".
 // Files written by other ASCII85 coders differ in the final group only.
+//
+// Failures: the stream routines let the platform's stream errors pass (EReadError when a source
+// ends short of its size, EWriteError when a target refuses bytes, EFOpenError for a file that
+// cannot be opened); CalcCRC32ofFile answers 0 instead; DecodeASCII85 reports bad text by code.
 
 /// Start value of CRC16ofBuffer: crcZModem starts from 0 (CRC-16/XMODEM), crcCCITT from $FFFF
 /// (CRC-16/CCITT-FALSE).
@@ -57,7 +62,8 @@ uint32_t CRC32ofBuffer(const std::vector<uint8_t>& data, int count);
 /// CRC-32 of a whole file, read in blocks of 4096 bytes; 0 when it cannot be opened or read.
 uint32_t CalcCRC32ofFile(const String& name);
 
-/// Writes `source` from its position to its end into `target` as ASCII85 text ending in "~>".
+/// Writes `source` from its position to its end into `target` as ASCII85 text ending in "~>"
+/// (a full group of four zero bytes as "z").
 void EncodeASCII85(TStream& source, TStream& target);
 /// Decodes ASCII85 text from `source` into `target` up to "~>" (consumed) or the end of the
 /// source; CR and LF are skipped. Returns 0, or the last error met: -1 a character outside
@@ -69,7 +75,7 @@ int DecodeASCII85(TStream& source, TStream& target);
 TSHACode SHA1FromString(const String& text);
 /// SHA-1 of `stream` from its position to its end; leaves the position at the end.
 TSHACode SHA1FromStream(TStream& stream);
-/// SHA-1 of a whole file; an open or read failure raises the platform's stream error.
+/// SHA-1 of a whole file; EFOpenError when it cannot be opened, EReadError when a read fails.
 TSHACode SHA1FromFile(const String& name);
 /// The digest as 40 upper-case hexadecimal digits, bytes in order, high nibble first.
 String SHA1DigestToHex(const TSHACode& digest);
@@ -86,5 +92,7 @@ bool NextPermutation(TCombination& perm);
 int IndexOfNearestArrayValue(double x, std::span<const double> values);
 /// 0-based index of the value nearest to x (first one on ties); -1 for an empty array.
 int IndexOfNearestArrayValue(int32_t x, std::span<const int32_t> values);
+
+// ----------------------------------------- end of section: checksums, digests and combinatorial steps
 
 }  // namespace qelta

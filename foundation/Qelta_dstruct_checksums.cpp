@@ -310,7 +310,7 @@ bool IsPermutation(const TCombination& perm) {
   return true;
 }
 
-// The "no value" mark of the system (uc_MaxDouble): differences from it on count as none.
+// The system's "no value" mark (uc_MaxDouble): a difference this large or larger counts as none.
 constexpr long double kNoValue = 1.7e308L;
 
 }  // namespace

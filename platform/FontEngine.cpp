@@ -230,7 +230,9 @@ Decoration UnderlineBar(const Face& f, int em, int descent) {
   Decoration bar;
   bar.Thickness = static_cast<int>(std::max<int64_t>(1, RoundDiv(int64_t{h->underline_thickness} * em, f.Units)));
   const int64_t centre = RoundDiv(-int64_t{h->underline_position} * em, f.Units);
-  bar.Top = static_cast<int>(std::clamp<int64_t>(centre - bar.Thickness / 2, 0, std::max(0, descent - bar.Thickness)));
+  // At least one clear row under the glyphs where the descent leaves room for it.
+  const int lowest = std::max(0, descent - bar.Thickness);
+  bar.Top = static_cast<int>(std::clamp<int64_t>(centre - bar.Thickness / 2, std::min(1, lowest), lowest));
   return bar;
 }
 

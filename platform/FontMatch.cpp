@@ -89,17 +89,17 @@ std::vector<String> ListFamilies(FcConfig* config, FcPattern* pattern) {
   return families;
 }
 
-FaceChoice ChoiceFromMatch(FcPattern* match, bool bold, bool italic) {
+FaceChoice ChoiceFromFont(FcPattern* font, bool bold, bool italic) {
   FaceChoice choice;
   FcChar8* file = nullptr;
   FcBool scalable = FcFalse;
-  if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch ||
-      FcPatternGetBool(match, FC_SCALABLE, 0, &scalable) != FcResultMatch || !scalable)
+  if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch ||
+      FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) != FcResultMatch || !scalable)
     return choice;
   int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(match, FC_INDEX, 0, &choice.Index);
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  FcPatternGetInteger(font, FC_INDEX, 0, &choice.Index);
+  FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(font, FC_SLANT, 0, &slant);
   choice.File = reinterpret_cast<const char*>(file);
   choice.SyntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
   choice.SyntheticItalic = italic && slant == FC_SLANT_ROMAN;
@@ -118,10 +118,12 @@ FaceChoice QueryFace(FcConfig* config, const String& family, bool bold, bool ita
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
   FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
+  // The best of the sorted list is the font as installed; FcFontMatch would report the style
+  // that Fontconfig's own synthesis rules promise, hiding a missing bold or italic file.
   FcResult result = FcResultNoMatch;
-  if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
-    choice = ChoiceFromMatch(match, bold, italic);
-    FcPatternDestroy(match);
+  if (FcFontSet* sorted = FcFontSort(config, pattern, FcFalse, nullptr, &result)) {
+    if (sorted->nfont > 0) choice = ChoiceFromFont(sorted->fonts[0], bold, italic);
+    FcFontSetDestroy(sorted);
   }
   FcPatternDestroy(pattern);
   return choice;

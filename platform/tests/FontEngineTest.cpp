@@ -185,6 +185,58 @@ TEST(FontEngine, BoldIsWiderAndLooksDifferent) {
   EXPECT_NE(regular.Pixels, bold.Pixels);
 }
 
+// DejaVu Math TeX Gyre has a regular face only: bold and italic are made from it. (Fontconfig's
+// best match reports the style its own synthesis rules promise, so the installed style is read
+// from the sorted font list instead; taking the match left such fonts plain.)
+TEST(FontEngine, MissingStyleFilesAreSynthesised) {
+  const char16_t* math = u"DejaVu Math TeX Gyre";
+  const String text = u"abc";
+  EXPECT_EQ(TextAdvance(Key(math, -16, true), text), TextAdvance(Key(math, -16), text) + 3);  // a pixel each
+  EXPECT_EQ(TextAdvance(Key(math, -16, false, true), text), TextAdvance(Key(math, -16), text));
+  Buffer regular(80, 30), bold(80, 30), italic(80, 30);
+  DrawText(regular.Target, Key(math, -16), text, 2, 2, 0, kBlack, false, false);
+  DrawText(bold.Target, Key(math, -16, true), text, 2, 2, 0, kBlack, false, false);
+  DrawText(italic.Target, Key(math, -16, false, true), text, 2, 2, 0, kBlack, false, false);
+  EXPECT_GT(Changed(bold).Count, Changed(regular).Count);
+  EXPECT_NE(regular.Pixels, italic.Pixels);
+}
+
+// Mean column of the dark pixels in rows [top, bottom).
+double MeanColumn(const Buffer& b, int top, int bottom) {
+  double sum = 0, count = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 0; x < b.W; ++x)
+      if (b.At(x, y) != kWhite) sum += x, ++count;
+  return count > 0 ? sum / count : 0;
+}
+
+TEST(FontEngine, ItalicsLeanRight) {
+  for (const char16_t* name : {u"Arial", u"DejaVu Math TeX Gyre"}) {
+    const FontKey key = Key(name, -30, false, true);
+    const FontMetrics m = GetFontMetrics(key);
+    Buffer b(60, 60);
+    DrawText(b.Target, key, u"l", 20, 5, 0, kBlack, false, false);
+    const int baseline = 5 + m.Ascent;
+    EXPECT_GT(MeanColumn(b, baseline - 20, baseline - 15), MeanColumn(b, baseline - 5, baseline) + 2)
+        << StringToUtf8(name);
+  }
+}
+
+// Dropping cached sizes and bitmaps must neither leave dangling glyphs nor change what is drawn.
+TEST(FontEngine, CacheEvictionKeepsTheSamePixels) {
+  const FontKey key = Key(u"Arial", -12);
+  Buffer before(120, 30), after(120, 30);
+  DrawText(before.Target, key, u"Cached label", 3, 3, 0, kBlack, false, false);
+  Buffer scratch(40, 40);
+  for (int em = 1; em <= 80; ++em) DrawText(scratch.Target, Key(u"Arial", -em), u"Aa", 0, 0, 0, kBlack, false, false);
+  const String letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  for (Char c : letters)
+    for (int angle : {0, 10}) DrawText(scratch.Target, Key(u"Arial", -800), String(1, c), 0, 0, angle, kBlack, false, false);
+  DrawText(after.Target, key, u"Cached label", 3, 3, 0, kBlack, false, false);
+  EXPECT_EQ(before.Pixels, after.Pixels);
+  EXPECT_EQ(TextAdvance(key, u"Cached label"), TextAdvance(Key(u"arial", -12), u"Cached label"));
+}
+
 TEST(FontEngine, SurrogatePairsCountAsOneCharacter) {
   const FontKey key = Key(u"Arial", -12);
   // U+10FFFD (private use, plane 16) and U+0378 (unassigned) both draw the missing-glyph box.

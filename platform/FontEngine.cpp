@@ -19,9 +19,10 @@
 // the transform). A family without a bold file is emboldened by em / 24, as FreeType's own helper
 // does, and each advance grows by that much rounded (at least a pixel).
 //
-// Caches: open faces live for the process; sized faces are dropped all together past kMaxSizes,
-// rendered bitmaps past kMaxBitmapBytes. One function-local static owns everything and frees it
-// at exit, sizes before faces before the library.
+// Caches: open faces live for the process; sized faces (with their advances, kerning pairs and
+// bitmaps) are dropped all together past kMaxSizes, rendered bitmaps past kMaxBitmapBytes; the
+// previous call's key is a shortcut past the key map. One function-local static owns everything
+// and frees it at exit, sizes before faces before the library.
 
 #include "FontEngine.h"
 
@@ -51,6 +52,7 @@ constexpr int kDefaultEm = 11;
 constexpr int kMaxEm = 2048;
 constexpr std::size_t kMaxKeys = 256;
 constexpr std::size_t kMaxSizes = 32;
+constexpr std::size_t kMaxKerningPairs = 65536;  // per size
 constexpr std::size_t kMaxBitmapBytes = std::size_t{16} << 20;
 constexpr std::size_t kBitmapOverhead = 64;   // bookkeeping counted per cached bitmap
 constexpr FT_Fixed kObliqueShear = 0x0366A;   // about 12 degrees, FreeType's own oblique slant
@@ -127,6 +129,7 @@ struct SizedFace {
   FontMetrics Metrics;
   Decoration Underline, StrikeOut;
   std::vector<int> Advances;    ///< per glyph index, -1 until measured
+  std::unordered_map<uint64_t, int> Kerning;          ///< key: left glyph << 32 | right glyph
   std::unordered_map<uint64_t, GlyphBitmap> Bitmaps;  ///< key: angle << 32 | glyph index
 
   SizedFace() = default;
@@ -192,10 +195,15 @@ int Advance(SizedFace& s, uint32_t glyph) {
   return advance;
 }
 
-int Kerning(const SizedFace& s, uint32_t left, uint32_t right) {
+// Pair kerning in pixels; the font's pair table is searched once per pair and size.
+int Kerning(SizedFace& s, uint32_t left, uint32_t right) {
+  if (!s.HasKerning) return 0;
+  const uint64_t pair = uint64_t{left} << 32 | right;
+  if (auto it = s.Kerning.find(pair); it != s.Kerning.end()) return it->second;
   FT_Vector k{};
-  if (!s.HasKerning || FT_Get_Kerning(s.Source->Handle, left, right, FT_KERNING_UNSCALED, &k) != 0) return 0;
-  return static_cast<int>(RoundDiv(k.x * s.Em, s.Source->Units));
+  if (FT_Get_Kerning(s.Source->Handle, left, right, FT_KERNING_UNSCALED, &k) != 0) k.x = 0;
+  if (s.Kerning.size() >= kMaxKerningPairs) s.Kerning.clear();
+  return s.Kerning[pair] = static_cast<int>(RoundDiv(k.x * s.Em, s.Source->Units));
 }
 
 // Next code point from position i, which moves past it; a lone surrogate reads as U+FFFD.
@@ -340,6 +348,10 @@ GlyphBitmap Render(SizedFace& s, uint32_t glyph, int angleTenths) {
 
 // [SECTION] the engine
 
+bool SameKey(const FontKey& a, const FontKey& b) {
+  return a.Height == b.Height && a.Bold == b.Bold && a.Italic == b.Italic && a.Name == b.Name;
+}
+
 class Engine {
  public:
   Engine() {
@@ -356,14 +368,10 @@ class Engine {
 
   /// The sized face for a key, or nullptr when no scalable font can be opened at all.
   SizedFace* Find(const FontKey& key) {
-    auto k = std::make_tuple(key.Name, key.Height, key.Bold, key.Italic);
-    if (auto it = keys_.find(k); it != keys_.end()) return it->second;
-    const FaceChoice choice = MatchFace(ResolveFontFamily(key.Name), key.Bold, key.Italic);
-    Face* face = Open(choice);
-    SizedFace* sized = face ? Sized(*face, choice, EmFor(*face, key.Height)) : nullptr;
-    if (keys_.size() >= kMaxKeys) keys_.clear();
-    keys_.emplace(std::move(k), sized);
-    return sized;
+    if (last_ && SameKey(key, lastKey_)) return last_;
+    lastKey_ = key;
+    last_ = Lookup(key);
+    return last_;
   }
 
   /// The rendered glyph; valid until the next call.
@@ -378,6 +386,17 @@ class Engine {
   }
 
  private:
+  SizedFace* Lookup(const FontKey& key) {
+    auto k = std::make_tuple(key.Name, key.Height, key.Bold, key.Italic);
+    if (auto it = keys_.find(k); it != keys_.end()) return it->second;
+    const FaceChoice choice = MatchFace(ResolveFontFamily(key.Name), key.Bold, key.Italic);
+    Face* face = Open(choice);
+    SizedFace* sized = face ? Sized(*face, choice, EmFor(*face, key.Height)) : nullptr;
+    if (keys_.size() >= kMaxKeys) keys_.clear();
+    keys_.emplace(std::move(k), sized);
+    return sized;
+  }
+
   Face* Open(const FaceChoice& choice) {
     if (!library_ || choice.File.empty()) return nullptr;
     auto key = std::make_pair(choice.File, choice.Index);
@@ -390,6 +409,7 @@ class Engine {
     auto key = std::make_tuple(&face, em, choice.SyntheticBold, choice.SyntheticItalic);
     if (auto it = sizes_.find(key); it != sizes_.end()) return it->second.get();
     if (sizes_.size() >= kMaxSizes) {
+      last_ = nullptr;
       keys_.clear();
       sizes_.clear();
       bitmapBytes_ = 0;
@@ -408,6 +428,8 @@ class Engine {
   std::map<std::tuple<Face*, int, bool, bool>, std::unique_ptr<SizedFace>> sizes_;
   std::map<std::tuple<String, int, bool, bool>, SizedFace*> keys_;
   std::size_t bitmapBytes_ = 0;
+  FontKey lastKey_;               ///< the key of the previous call, a shortcut for runs of one font
+  SizedFace* last_ = nullptr;
 };
 
 Engine& TheEngine() {

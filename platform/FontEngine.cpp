@@ -54,8 +54,8 @@ constexpr std::size_t kMaxKeys = 256;
 constexpr std::size_t kMaxSizes = 32;
 constexpr std::size_t kMaxKerningPairs = 65536;  // per size
 constexpr std::size_t kMaxBitmapBytes = std::size_t{16} << 20;
-constexpr std::size_t kBitmapOverhead = 64;   // bookkeeping counted per cached bitmap
-constexpr FT_Fixed kObliqueShear = 0x0366A;   // about 12 degrees, FreeType's own oblique slant
+constexpr std::size_t kBitmapOverhead = 64;  // bookkeeping counted per cached bitmap
+constexpr FT_Fixed kObliqueShear = 0x0366A;  // about 12 degrees, FreeType's own oblique slant
 constexpr uint32_t kUnknownGlyph = 0xFFFFFFFFu;
 
 // [SECTION] arithmetic
@@ -74,11 +74,16 @@ struct Direction {
 // Unit vector of an angle in tenths of a degree, 0..3599; exact at the right angles.
 Direction DirectionOf(int tenths) {
   switch (tenths) {
-    case 0: return {1, 0};
-    case 900: return {0, 1};
-    case 1800: return {-1, 0};
-    case 2700: return {0, -1};
-    default: break;
+    case 0:
+      return {1, 0};
+    case 900:
+      return {0, 1};
+    case 1800:
+      return {-1, 0};
+    case 2700:
+      return {0, -1};
+    default:
+      break;
   }
   const double r = tenths * (std::numbers::pi / 1800.0);
   return {std::cos(r), std::sin(r)};
@@ -91,9 +96,9 @@ int NormalAngle(int tenths) { return (tenths % 3600 + 3600) % 3600; }
 // One open font file with its line extents and the glyphs of U+0000..U+00FF.
 struct Face {
   FT_Face Handle = nullptr;
-  int64_t Units = 2048;         ///< units per em
-  int64_t Asc = 0, Desc = 0;    ///< line extent above and below the baseline, font units
-  int64_t Gap = 0;              ///< line gap, font units
+  int64_t Units = 2048;       ///< units per em
+  int64_t Asc = 0, Desc = 0;  ///< line extent above and below the baseline, font units
+  int64_t Gap = 0;            ///< line gap, font units
   std::array<uint32_t, 256> Latin1{};
 
   Face() = default;
@@ -111,7 +116,7 @@ struct Decoration {
 };
 
 struct GlyphBitmap {
-  int Left = 0, Top = 0;        ///< offset of the top-left pixel: right of and above the origin
+  int Left = 0, Top = 0;  ///< offset of the top-left pixel: right of and above the origin
   int Width = 0, Rows = 0;
   std::vector<uint8_t> Coverage;
 };
@@ -123,12 +128,12 @@ struct SizedFace {
   int Em = kDefaultEm;
   bool SyntheticItalic = false;
   bool HasKerning = false;
-  FT_Pos BoldStrength = 0;      ///< outline growth of a synthetic bold, 26.6 pixels
-  int BoldExtra = 0;            ///< advance growth of a synthetic bold, pixels
-  int Margin = 0;               ///< how far a glyph bitmap may reach from its origin, pixels
+  FT_Pos BoldStrength = 0;  ///< outline growth of a synthetic bold, 26.6 pixels
+  int BoldExtra = 0;        ///< advance growth of a synthetic bold, pixels
+  int Margin = 0;           ///< how far a glyph bitmap may reach from its origin, pixels
   FontMetrics Metrics;
   Decoration Underline, StrikeOut;
-  std::vector<int> Advances;    ///< per glyph index, -1 until measured
+  std::vector<int> Advances;                          ///< per glyph index, -1 until measured
   std::unordered_map<uint64_t, int> Kerning;          ///< key: left glyph << 32 | right glyph
   std::unordered_map<uint64_t, GlyphBitmap> Bitmaps;  ///< key: angle << 32 | glyph index
 
@@ -250,8 +255,9 @@ Decoration StrikeOutBar(const Face& f, int em, int underlineThickness) {
   const bool hasStroke = os2 && os2->version != 0xFFFF && os2->yStrikeoutSize > 0;
   Decoration bar;
   const int64_t top = hasStroke ? os2->yStrikeoutPosition : f.Units * 3 / 10;
-  bar.Thickness = hasStroke ? static_cast<int>(std::max<int64_t>(1, RoundDiv(int64_t{os2->yStrikeoutSize} * em, f.Units)))
-                            : underlineThickness;
+  bar.Thickness = hasStroke
+                      ? static_cast<int>(std::max<int64_t>(1, RoundDiv(int64_t{os2->yStrikeoutSize} * em, f.Units)))
+                      : underlineThickness;
   bar.Top = static_cast<int>(-RoundDiv(top * em, f.Units));
   return bar;
 }
@@ -273,8 +279,8 @@ FontMetrics MetricsOf(SizedFace& s) {
 
 int MarginOf(const Face& f, int em, int boldExtra) {
   const FT_BBox& b = f.Handle->bbox;
-  const int64_t reach = std::max({std::abs(int64_t{b.xMin}), std::abs(int64_t{b.xMax}),
-                                  std::abs(int64_t{b.yMin}), std::abs(int64_t{b.yMax}), f.Units});
+  const int64_t reach = std::max({std::abs(int64_t{b.xMin}), std::abs(int64_t{b.xMax}), std::abs(int64_t{b.yMin}),
+                                  std::abs(int64_t{b.yMax}), f.Units});
   // Half as much again covers the diagonal of a rotated glyph and the italic shear.
   return static_cast<int>(CeilDiv(reach * em * 3, f.Units * 2)) + boldExtra + 2;
 }
@@ -321,7 +327,8 @@ void CopyCoverage(const FT_Bitmap& b, GlyphBitmap& out) {
   const std::size_t pitch = static_cast<std::size_t>(std::abs(b.pitch));
   for (int row = 0; row < out.Rows; ++row) {
     const int from = b.pitch >= 0 ? row : out.Rows - 1 - row;
-    std::copy_n(b.buffer + from * pitch, out.Width, out.Coverage.begin() + static_cast<std::ptrdiff_t>(row) * out.Width);
+    std::copy_n(b.buffer + from * pitch, out.Width,
+                out.Coverage.begin() + static_cast<std::ptrdiff_t>(row) * out.Width);
   }
 }
 
@@ -428,7 +435,7 @@ class Engine {
   std::map<std::tuple<Face*, int, bool, bool>, std::unique_ptr<SizedFace>> sizes_;
   std::map<std::tuple<String, int, bool, bool>, SizedFace*> keys_;
   std::size_t bitmapBytes_ = 0;
-  FontKey lastKey_;               ///< the key of the previous call, a shortcut for runs of one font
+  FontKey lastKey_;  ///< the key of the previous call, a shortcut for runs of one font
   SizedFace* last_ = nullptr;
 };
 
@@ -473,8 +480,8 @@ struct ClipRect {
 // The clip rectangle within the buffer (and within the stride, whatever the caller claims).
 ClipRect ClipOf(const PixelTarget& t) {
   const int64_t width = std::min(t.Width, t.Stride);
-  return {std::max<int64_t>(0, t.ClipLeft), std::max<int64_t>(0, t.ClipTop),
-          std::min<int64_t>(width, t.ClipRight), std::min<int64_t>(t.Height, t.ClipBottom)};
+  return {std::max<int64_t>(0, t.ClipLeft), std::max<int64_t>(0, t.ClipTop), std::min<int64_t>(width, t.ClipRight),
+          std::min<int64_t>(t.Height, t.ClipBottom)};
 }
 
 // 0x00BBGGRR to the 0x00RRGGBB part of a pixel.
@@ -527,11 +534,14 @@ void FillBar(const PixelTarget& t, const ClipRect& clip, const Frame& f, int64_t
       minX = std::min(minX, f.X(cu, cv)), maxX = std::max(maxX, f.X(cu, cv));
       minY = std::min(minY, f.Y(cu, cv)), maxY = std::max(maxY, f.Y(cu, cv));
     }
-  if (maxX < clip.Left || minX > clip.Right || maxY < clip.Top || minY > clip.Bottom) return;
-  const int64_t x0 = std::max(clip.Left, static_cast<int64_t>(std::floor(minX)));
-  const int64_t x1 = std::min(clip.Right, static_cast<int64_t>(std::ceil(maxX)));
-  const int64_t y0 = std::max(clip.Top, static_cast<int64_t>(std::floor(minY)));
-  const int64_t y1 = std::min(clip.Bottom, static_cast<int64_t>(std::ceil(maxY)));
+  // Clamped while still floating point: a far-away bar must not overflow the conversion.
+  auto within = [](double value, int64_t lo, int64_t hi) {
+    return static_cast<int64_t>(std::clamp(value, static_cast<double>(lo), static_cast<double>(hi)));
+  };
+  const int64_t x0 = within(std::floor(minX), clip.Left, clip.Right);
+  const int64_t x1 = within(std::ceil(maxX), clip.Left, clip.Right);
+  const int64_t y0 = within(std::floor(minY), clip.Top, clip.Bottom);
+  const int64_t y1 = within(std::ceil(maxY), clip.Top, clip.Bottom);
   for (int64_t y = y0; y < y1; ++y)
     for (int64_t x = x0; x < x1; ++x) {
       const double rx = x + 0.5 - f.BaseX, ry = y + 0.5 - f.BaseY;
@@ -555,8 +565,8 @@ int TextAdvance(const FontKey& key, const String& text) {
   return static_cast<int>(std::clamp<int64_t>(total, INT_MIN, INT_MAX));
 }
 
-void DrawText(const PixelTarget& target, const FontKey& key, const String& text, double X, double Y,
-              int AngleTenths, uint32_t Color, bool Underline, bool StrikeOut) {
+void DrawText(const PixelTarget& target, const FontKey& key, const String& text, double X, double Y, int AngleTenths,
+              uint32_t Color, bool Underline, bool StrikeOut) {
   const ClipRect clip = ClipOf(target);
   if (!target.Pixels || clip.Empty() || text.empty() || !std::isfinite(X) || !std::isfinite(Y)) return;
   Engine& engine = TheEngine();

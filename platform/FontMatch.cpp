@@ -37,15 +37,16 @@ struct NameMapping {
   const char16_t* Family;
 };
 
+// clang-format off
 const NameMapping kWindowsNames[] = {
-    {u"Arial", kSans},           {u"Helvetica", kSans},      {u"Tahoma", kSans},
-    {u"Verdana", kSans},         {u"MS Sans Serif", kSans},  {u"Microsoft Sans Serif", kSans},
-    {u"Segoe UI", kSans},        {u"Calibri", kSans},        {u"System", kSans},
-    {u"Symbol", kSans},          {u"Times New Roman", kSerif}, {u"Times", kSerif},
-    {u"Georgia", kSerif},        {u"MS Serif", kSerif},      {u"Courier New", kMono},
-    {u"Courier", kMono},         {u"Consolas", kMono},       {u"Lucida Console", kMono},
-    {u"Fixedsys", kMono},        {u"Terminal", kMono},
+    {u"Arial", kSans}, {u"Helvetica", kSans}, {u"Tahoma", kSans}, {u"Verdana", kSans}, {u"MS Sans Serif", kSans},
+    {u"Microsoft Sans Serif", kSans}, {u"Segoe UI", kSans}, {u"Calibri", kSans}, {u"System", kSans},
+    {u"Symbol", kSans},
+    {u"Times New Roman", kSerif}, {u"Times", kSerif}, {u"Georgia", kSerif}, {u"MS Serif", kSerif},
+    {u"Courier New", kMono}, {u"Courier", kMono}, {u"Consolas", kMono}, {u"Lucida Console", kMono},
+    {u"Fixedsys", kMono}, {u"Terminal", kMono},
 };
+// clang-format on
 
 Char FoldAscii(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
@@ -218,9 +219,7 @@ FontConfigState& State() {
 
 }  // namespace
 
-FaceChoice MatchFace(const String& family, bool bold, bool italic) {
-  return State().Face(family, bold, italic);
-}
+FaceChoice MatchFace(const String& family, bool bold, bool italic) { return State().Face(family, bold, italic); }
 
 std::vector<String> InstalledFontFamilies() { return State().AllFamilies(); }
 

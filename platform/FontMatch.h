@@ -13,8 +13,8 @@ namespace qelta::detail {
 /// The font file chosen for a family and style, and what must be synthesised because the
 /// family has no such style file.
 struct FaceChoice {
-  std::string File;           ///< UTF-8 path; empty when no scalable font is installed at all
-  int Index = 0;              ///< face index inside the file
+  std::string File;  ///< UTF-8 path; empty when no scalable font is installed at all
+  int Index = 0;     ///< face index inside the file
   bool SyntheticBold = false;
   bool SyntheticItalic = false;
 };

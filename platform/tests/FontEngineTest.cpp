@@ -59,9 +59,15 @@ Box Changed(const Buffer& b, uint32_t background = kWhite) {
 }
 
 TEST(FontEngine, MetricsArePositiveAndTheCellIsAscentPlusDescent) {
-  const FontKey keys[] = {Key(u"Tahoma", -11),           Key(u"Arial", -20),         Key(u"Courier New", -13),
-                          Key(u"Times New Roman", -16),  Key(u"Arial", -16, true),   Key(u"Arial", -16, false, true),
-                          Key(u"Courier New", -9, true, true), Key(u"DejaVu Serif", -1), Key(u"Verdana", 0)};
+  const FontKey keys[] = {Key(u"Tahoma", -11),
+                          Key(u"Arial", -20),
+                          Key(u"Courier New", -13),
+                          Key(u"Times New Roman", -16),
+                          Key(u"Arial", -16, true),
+                          Key(u"Arial", -16, false, true),
+                          Key(u"Courier New", -9, true, true),
+                          Key(u"DejaVu Serif", -1),
+                          Key(u"Verdana", 0)};
   for (const FontKey& key : keys) {
     SCOPED_TRACE(StringToUtf8(key.Name) + " " + std::to_string(key.Height));
     const FontMetrics m = GetFontMetrics(key);
@@ -118,11 +124,20 @@ TEST(FontEngine, WindowsNamesResolveToDejaVuFamilies) {
     const char16_t* Name;
     const char16_t* Family;
   } cases[] = {
-      {u"Arial", u"DejaVu Sans"},        {u"Tahoma", u"DejaVu Sans"},         {u"MS Sans Serif", u"DejaVu Sans"},
-      {u"SEGOE UI", u"DejaVu Sans"},     {u"Symbol", u"DejaVu Sans"},         {u"Times New Roman", u"DejaVu Serif"},
-      {u"georgia", u"DejaVu Serif"},     {u"Courier New", u"DejaVu Sans Mono"}, {u"consolas", u"DejaVu Sans Mono"},
-      {u"Terminal", u"DejaVu Sans Mono"}, {u"dejavu serif", u"DejaVu Serif"},  {u"No Such Font 42", u"DejaVu Sans"},
-      {u"", u"DejaVu Sans"},             {u"default", u"DejaVu Sans"},
+      {u"Arial", u"DejaVu Sans"},
+      {u"Tahoma", u"DejaVu Sans"},
+      {u"MS Sans Serif", u"DejaVu Sans"},
+      {u"SEGOE UI", u"DejaVu Sans"},
+      {u"Symbol", u"DejaVu Sans"},
+      {u"Times New Roman", u"DejaVu Serif"},
+      {u"georgia", u"DejaVu Serif"},
+      {u"Courier New", u"DejaVu Sans Mono"},
+      {u"consolas", u"DejaVu Sans Mono"},
+      {u"Terminal", u"DejaVu Sans Mono"},
+      {u"dejavu serif", u"DejaVu Serif"},
+      {u"No Such Font 42", u"DejaVu Sans"},
+      {u"", u"DejaVu Sans"},
+      {u"default", u"DejaVu Sans"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(StringToUtf8(ResolveFontFamily(c.Name)), StringToUtf8(c.Family)) << StringToUtf8(c.Name);
@@ -132,8 +147,9 @@ TEST(FontEngine, TrueTypeNamesAreInstalledScalableFamiliesOrMappedNames) {
   const struct {
     const char16_t* Name;
     bool Installed;
-  } cases[] = {{u"DejaVu Sans", true}, {u"dejavu sans mono", true}, {u"Arial", true},  {u"Courier", true},
-               {u"No Such Font 42", false}, {u"", false}, {u"DejaVu", false}};
+  } cases[] = {{u"DejaVu Sans", true}, {u"dejavu sans mono", true}, {u"Arial", true},
+               {u"Courier", true},     {u"No Such Font 42", false}, {u"", false},
+               {u"DejaVu", false}};
   for (const auto& c : cases) EXPECT_EQ(IsInstalledTrueTypeFont(c.Name), c.Installed) << StringToUtf8(c.Name);
 }
 
@@ -231,7 +247,8 @@ TEST(FontEngine, CacheEvictionKeepsTheSamePixels) {
   for (int em = 1; em <= 80; ++em) DrawText(scratch.Target, Key(u"Arial", -em), u"Aa", 0, 0, 0, kBlack, false, false);
   const String letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   for (Char c : letters)
-    for (int angle : {0, 10}) DrawText(scratch.Target, Key(u"Arial", -800), String(1, c), 0, 0, angle, kBlack, false, false);
+    for (int angle : {0, 10})
+      DrawText(scratch.Target, Key(u"Arial", -800), String(1, c), 0, 0, angle, kBlack, false, false);
   DrawText(after.Target, key, u"Cached label", 3, 3, 0, kBlack, false, false);
   EXPECT_EQ(before.Pixels, after.Pixels);
   EXPECT_EQ(TextAdvance(key, u"Cached label"), TextAdvance(Key(u"arial", -12), u"Cached label"));
@@ -293,13 +310,15 @@ TEST(FontEngine, DrawingIsDeterministic) {
   for (int angle : {0, 450, 900, 1234}) {
     Buffer first(160, 160), second(160, 160);
     for (Buffer* b : {&first, &second})
-      DrawText(b->Target, Key(u"Times New Roman", -15, true, true), u"Same pixels", 60, 80, angle, 0x00336699, true, true);
+      DrawText(b->Target, Key(u"Times New Roman", -15, true, true), u"Same pixels", 60, 80, angle, 0x00336699, true,
+               true);
     EXPECT_EQ(first.Pixels, second.Pixels) << angle;
   }
 }
 
 TEST(FontEngine, NothingIsWrittenOutsideTheClipRectangle) {
-  const double positions[][2] = {{22, 12}, {-5, -5}, {-1e9, 15}, {1e12, 1e12}, {55, 28}, {-30, 20}, {2147483647.0, -2147483648.0}};
+  const double positions[][2] = {
+      {22, 12}, {-5, -5}, {-1e9, 15}, {1e12, 1e12}, {55, 28}, {-30, 20}, {2147483647.0, -2147483648.0}};
   for (int angle : {0, 450, 900, 1800, -900}) {
     for (const auto& p : positions) {
       Buffer b(100, 40);

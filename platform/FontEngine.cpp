@@ -10,7 +10,7 @@
 // kerning from the font's kern table rounded the same way. Outlines are hinted with the light
 // target (vertical only), which leaves advances alone: measuring and drawing agree, and results do
 // not depend on the hinting engine of the FreeType release. AveCharWidth is the advance of 'x'
-// (the classic meaning: a typical lowercase width), MaxCharWidth the face's widest advance.
+// (the classic meaning: a typical lowercase width), MaxCharWidth the face's widest advance rounded alike.
 //
 // Drawing: each glyph origin is rounded to whole pixels, so one rendered bitmap per (size, angle,
 // glyph) serves every position. Coverage (256 levels) moves each of R, G, B towards the text colour,
@@ -272,7 +272,7 @@ FontMetrics MetricsOf(SizedFace& s) {
   m.ExternalLeading = static_cast<int>(RoundDiv(f.Gap * s.Em, f.Units));
   const uint32_t x = GlyphIndex(*s.Source, U'x');
   m.AveCharWidth = x != 0 ? Advance(s, x) : (s.Em + 1) / 2;
-  m.MaxCharWidth = static_cast<int>(CeilDiv(int64_t{f.Handle->max_advance_width} * s.Em, f.Units)) + s.BoldExtra;
+  m.MaxCharWidth = static_cast<int>(RoundDiv(int64_t{f.Handle->max_advance_width} * s.Em, f.Units)) + s.BoldExtra;
   m.TrueType = true;
   return m;
 }

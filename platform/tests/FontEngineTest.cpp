@@ -183,6 +183,7 @@ TEST(FontEngine, MonospaceAdvanceIsCountTimesOneAdvance) {
     EXPECT_EQ(TextAdvance(key, u"iiiiiiii"), 8 * one) << em;
     EXPECT_EQ(TextAdvance(key, u"WAVE.Ti "), 8 * one) << em;
     EXPECT_EQ(GetFontMetrics(key).AveCharWidth, one) << em;
+    EXPECT_EQ(GetFontMetrics(key).MaxCharWidth, one) << em;
   }
 }
 

@@ -67,5 +67,3 @@ void BM_ReadNextTagInStream_OneLargeElement(benchmark::State& state) { ReadAllTa
 
 BENCHMARK(BM_ReadNextTagInStream_ManyElements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNextTagInStream_OneLargeElement)->Unit(benchmark::kMillisecond);
-
-BENCHMARK_MAIN();

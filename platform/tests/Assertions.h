@@ -1,6 +1,5 @@
 #pragma once
-// Shared test assertions of every library's tests: exact exception messages, relative tolerance,
-// UTF-16 text printing.
+// Shared test assertions of every library's tests: exact exception messages, relative tolerance.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +10,7 @@
 #include "Encoding.h"
 #include "Exceptions.h"
 #include "Types.h"
+
 
 /// Expects `stmt` to throw `EClass` whose Message() equals the UTF-8 text `msg` exactly.
 #define EXPECT_THROW_MSG(stmt, EClass, msg)                                                    \

@@ -3,10 +3,8 @@
 // Notes on the routines:
 // - Bytes are read through a small block reader that gives unread bytes back (by a seek) when a routine
 //   ends, so the stream stands exactly behind the last byte consumed, as with byte-by-byte reading.
-// - The string helpers these routines need (lower-casing A-Z, stripping blanks) are local; they match
-//   the foundation's string routines.
-// - The 10-byte extended image is written by a local codec (see PutExtended) until the platform's
-//   ExtendedToBytes/BytesToExtended pair is available to this unit.
+// - The two string helpers these routines need (lower-casing A-Z character by character, stripping
+//   blanks as StripLTBlanks does) are local.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -22,11 +20,13 @@
 #include <string>
 
 #include "Exceptions.h"
+#include "Math.h"
+#include "Qelta_univconst.h"
 
 namespace qelta {
 namespace {
 
-constexpr double kMaxDouble = 1.7e308;  // the foundation's uc_MaxDouble
+constexpr double kMaxDouble = static_cast<double>(uc_MaxDouble);
 constexpr std::size_t kBlock = 4096;
 
 // [SECTION] local text helpers
@@ -110,54 +110,6 @@ class TTextSource {
  private:
   TextFile& FFile;
 };
-
-// [SECTION] extended image (x87: 64-bit mantissa with explicit integer bit, 15-bit exponent, sign)
-
-void PutExtended(Extended v, uint8_t out[10]) {
-  uint64_t mantissa = 0;
-  uint16_t exponent = 0;
-  const Extended a = std::fabs(v);
-  if (std::isnan(v)) {
-    exponent = 0x7FFF;
-    mantissa = 0xC000000000000000ull;
-  } else if (std::isinf(v)) {
-    exponent = 0x7FFF;
-    mantissa = 0x8000000000000000ull;
-  } else if (a != 0) {
-    int e = 0;
-    const Extended m = std::frexp(a, &e);  // a = m * 2^e, 0.5 <= m < 1
-    const int biased = e - 1 + 16383;
-    if (biased > 0) {
-      exponent = static_cast<uint16_t>(biased);
-      mantissa = static_cast<uint64_t>(std::ldexp(m, 64));
-    } else {
-      mantissa = static_cast<uint64_t>(std::ldexp(a, 16382 + 63));  // denormal
-    }
-  }
-  if (std::signbit(v)) exponent |= 0x8000;
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(mantissa >> (8 * i));
-  out[8] = static_cast<uint8_t>(exponent);
-  out[9] = static_cast<uint8_t>(exponent >> 8);
-}
-
-Extended GetExtended(const uint8_t in[10]) {
-  uint64_t mantissa = 0;
-  for (int i = 0; i < 8; ++i) mantissa |= static_cast<uint64_t>(in[i]) << (8 * i);
-  const int exponent = (in[8] | (in[9] << 8)) & 0x7FFF;
-  const bool negative = (in[9] & 0x80) != 0;
-  const bool integerBit = (mantissa >> 63) != 0;
-  Extended v = 0;
-  if (exponent == 0x7FFF) {
-    v = integerBit && (mantissa << 1) == 0 ? std::numeric_limits<Extended>::infinity()
-                                           : std::numeric_limits<Extended>::quiet_NaN();
-  } else if (exponent == 0) {
-    v = std::ldexp(static_cast<Extended>(mantissa), -16382 - 63);
-  } else {
-    v = integerBit ? std::ldexp(static_cast<Extended>(mantissa), exponent - 16383 - 63)
-                   : std::numeric_limits<Extended>::quiet_NaN();  // unnormal
-  }
-  return negative ? -v : v;
-}
 
 // [SECTION] number scanning
 
@@ -365,7 +317,7 @@ void WriteLnStream(TStream& stream, const String& text) {
 
 void WriteExtendedToStream(TStream& stream, Extended value) {
   uint8_t bytes[10];
-  PutExtended(value, bytes);
+  ExtendedToBytes(value, bytes);
   stream.WriteBuffer(bytes, 10);
 }
 
@@ -401,7 +353,7 @@ Extended ReadExtendedFromStream(TStream& stream, bool& error) {
     return 0;
   }
   error = false;
-  return GetExtended(bytes);
+  return BytesToExtended(bytes);
 }
 
 int32_t ReadLongintFromStream(TStream& stream, bool& error) {

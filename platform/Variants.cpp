@@ -1,6 +1,5 @@
 #include "Variants.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -8,34 +7,16 @@
 
 #include "Encoding.h"
 #include "Exceptions.h"
+#include "StrUtils.h"
 #include "SysUtils.h"
 
 namespace qelta {
 namespace {
 
-// [SECTION] text of numbers and dates (local until the runtime's formatters are available here)
+// [SECTION] text of currencies and dates (dates local until the runtime's DateTimeToStr is available here)
 
-std::string ShortestDouble(double v, bool single) {
-  if (std::isnan(v)) return "NAN";
-  if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-  char buf[64];
-  const auto r = single ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(v), std::chars_format::scientific)
-                        : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-  std::string sci(buf, r.ptr);
-  const std::size_t e = sci.find('e');
-  const int exponent = std::atoi(sci.c_str() + e + 1);
-  std::string digits;
-  for (std::size_t i = 0; i < e; ++i)
-    if (std::isdigit(static_cast<unsigned char>(sci[i]))) digits.push_back(sci[i]);
-  const std::string sign = sci[0] == '-' ? "-" : "";
-  if (exponent < -5 || exponent >= 15) {
-    std::string m = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "");
-    return sign + m + "E" + std::to_string(exponent);
-  }
-  if (exponent < 0) return sign + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-  const auto intLen = static_cast<std::size_t>(exponent + 1);
-  if (digits.size() <= intLen) return sign + digits + std::string(intLen - digits.size(), '0');
-  return sign + digits.substr(0, intLen) + "." + digits.substr(intLen);
+String FloatText(double v, bool single) {
+  return single ? FloatToStrF(v, ffGeneral, 7, 0) : FloatToStr(v);
 }
 
 std::string CurrencyText(int64_t scaled) {
@@ -61,7 +42,7 @@ void CivilFromDays(int64_t days, int& y, int& m, int& d) {
 }
 
 String DateText(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > 3e6) return Utf8ToString(ShortestDouble(v, false));
+  if (!std::isfinite(v) || std::fabs(v) > 3e6) return FloatText(v, false);
   const double whole = std::trunc(v);
   int64_t ms = std::llround(std::fabs(v - whole) * 86400000.0);
   int64_t day = static_cast<int64_t>(whole);
@@ -91,47 +72,25 @@ String DateText(double v) {
 
 // [SECTION] parsing
 
-std::string TrimmedAscii(const String& s, bool& ok) {
-  std::string out;
-  ok = true;
-  for (Char c : s) {
-    if (c > 127) ok = false;
-    out.push_back(static_cast<char>(c));
-  }
-  const std::size_t a = out.find_first_not_of(' ');
-  if (a == std::string::npos) return std::string();
-  return out.substr(a, out.find_last_not_of(' ') - a + 1);
+// Number text with blanks around; '.' is the point whatever FormatSettings says.
+String TrimBlanks(const String& s) {
+  const std::size_t a = s.find_first_not_of(u' ');
+  if (a == String::npos) return String();
+  return s.substr(a, s.find_last_not_of(u' ') - a + 1);
 }
 
 bool ParseInt64(const String& s, int64_t& value) {
-  bool ok = false;
-  std::string t = TrimmedAscii(s, ok);
-  if (!ok || t.empty()) return false;
-  if (t[0] == '+') t.erase(0, 1);
-  const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
-  return r.ec == std::errc() && r.ptr == t.data() + t.size();
+  int code = 0;
+  const String t = TrimBlanks(s);
+  Val(t, value, code);
+  return !t.empty() && code == 0;
 }
 
 bool ParseDouble(const String& s, double& value) {
-  bool ok = false;
-  std::string t = TrimmedAscii(s, ok);
-  if (!ok || t.empty()) return false;
-  if (t[0] == '+') t.erase(0, 1);
-  if (t.find_first_not_of("0123456789.eE+-") != std::string::npos) return false;
-  const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
-  return r.ec == std::errc() && r.ptr == t.data() + t.size();
-}
-
-bool SameTextA(const String& a, const char16_t* b) {
-  const String other = b;
-  if (a.size() != other.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    Char x = a[i], y = other[i];
-    if (x >= u'A' && x <= u'Z') x = static_cast<Char>(x + 32);
-    if (y >= u'A' && y <= u'Z') y = static_cast<Char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
+  int code = 0;
+  const String t = TrimBlanks(s);
+  Val(t, value, code);
+  return !t.empty() && code == 0 && std::isfinite(value);
 }
 
 // Round half to even into int64, false when NaN or out of range.
@@ -224,8 +183,8 @@ bool Variant::AsBoolean() const {
   if (FType == varSingle || FType == varDouble || FType == varDate) return FReal != 0;
   if (IsText()) {
     double d = 0;
-    if (SameTextA(FText, u"true")) return true;
-    if (SameTextA(FText, u"false")) return false;
+    if (SameText(FText, u"true")) return true;
+    if (SameText(FText, u"false")) return false;
     if (ParseDouble(FText, d)) return d != 0;
   }
   RaiseConversion(varBoolean);
@@ -236,8 +195,8 @@ String Variant::AsString() const {
     case varEmpty: return String();
     case varBoolean: return FInt ? u"True" : u"False";
     case varCurrency: return Utf8ToString(CurrencyText(FInt));
-    case varSingle: return Utf8ToString(ShortestDouble(FReal, true));
-    case varDouble: return Utf8ToString(ShortestDouble(FReal, false));
+    case varSingle: return FloatText(FReal, true);
+    case varDouble: return FloatText(FReal, false);
     case varDate: return DateText(FReal);
     case varString: case varUString: case varOleStr: return FText;
     default: break;

@@ -581,6 +581,7 @@ int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& ke
 int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String& search, const String& replacement,
                      bool ignoreCase, int startPos, int maxCount, const String& stopText,
                      const TSearchReplaceCallback& callback) {
+  if (&source == &target) return 0;  // would read what it overwrites
   target.Clear();
   const uint8_t* data = source.Memory();
   const auto size = static_cast<std::size_t>(source.Size());

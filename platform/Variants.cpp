@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "DateUtils.h"
 #include "Encoding.h"
 #include "Exceptions.h"
 #include "StrUtils.h"
@@ -13,7 +14,7 @@
 namespace qelta {
 namespace {
 
-// [SECTION] text of currencies and dates (dates local until the runtime's DateTimeToStr is available here)
+// [SECTION] text of currencies and dates
 
 String FloatText(double v, bool single) {
   return single ? FloatToStrF(v, ffGeneral, 7, 0) : FloatToStr(v);
@@ -28,46 +29,9 @@ std::string CurrencyText(int64_t scaled) {
   return (scaled < 0 ? "-" : "") + text;
 }
 
-// Days since 1899-12-30 to a civil date (proleptic Gregorian).
-void CivilFromDays(int64_t days, int& y, int& m, int& d) {
-  const int64_t z = days - 25569 + 719468;  // 1970-01-01 is day 25569
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
 String DateText(double v) {
   if (!std::isfinite(v) || std::fabs(v) > 3e6) return FloatText(v, false);
-  const double whole = std::trunc(v);
-  int64_t ms = std::llround(std::fabs(v - whole) * 86400000.0);
-  int64_t day = static_cast<int64_t>(whole);
-  if (ms >= 86400000) { ms -= 86400000; day += v < 0 ? -1 : 1; }
-  String text;
-  const TFormatSettings& fs = FormatSettings;
-  if (day != 0 || ms == 0) {
-    int y = 0, m = 0, d = 0;
-    CivilFromDays(day, y, m, d);
-    text = Utf8ToString(std::to_string(m)) + fs.DateSeparator + Utf8ToString(std::to_string(d)) + fs.DateSeparator +
-           Utf8ToString(std::to_string(y));
-  }
-  if (ms != 0) {
-    const int64_t s = ms / 1000, h = s / 3600 % 24;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d", static_cast<int>(h % 12 == 0 ? 12 : h % 12));
-    char mmss[16];
-    std::snprintf(mmss, sizeof mmss, "%02d", static_cast<int>(s / 60 % 60));
-    char ss[16];
-    std::snprintf(ss, sizeof ss, "%02d", static_cast<int>(s % 60));
-    if (!text.empty()) text += u" ";
-    text += Utf8ToString(buf) + fs.TimeSeparator + Utf8ToString(mmss) + fs.TimeSeparator + Utf8ToString(ss) + u" " +
-            (h < 12 ? fs.TimeAMString : fs.TimePMString);
-  }
-  return text;
+  return DateTimeToStr(v);
 }
 
 // [SECTION] parsing

@@ -15,6 +15,7 @@
 #include "Classes.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Variants.h"
 
 namespace qelta {
 
@@ -470,5 +471,78 @@ class TStringArray : public TComponent {
 };
 
 // ----------------------------------------- end of section: string array
+
+// ============================================================================================
+// [SECTION] Associative array                      (Qelta_dstruct_assoc.cpp, _xml.cpp)
+// ============================================================================================
+
+/// Maps text keys to variant values: a plain unsorted list searched from the front (linear
+/// cost), for small dictionaries such as settings read from attribute lists. Entries are
+/// numbered 1..NumEntries. With IgnoreCase (default) keys added by Add are stored lower-cased
+/// and compared ignoring the case of A-Z; otherwise exactly. Both arrays grow to the count +
+/// Granularity places when full. Failure: EQeltaDStructError on allocation.
+class TAssocArray : public TComponent {
+ public:
+  /// No entries, 1024 places, IgnoreCase, empty DataID.
+  explicit TAssocArray(TComponent* AOwner);
+
+  /// Replaces the value of an existing key, else appends the entry (key lower-cased under IgnoreCase).
+  void Add(const String& key, const Variant& value);
+  /// The value of key; Null when absent.
+  Variant Resolve(const String& key) const;
+  /// The value as text; "" when absent or Null.
+  String ResolveAsString(const String& key) const;
+  /// The value as a number: numeric types converted; texts (8- and 16-bit) scanned as
+  /// ScanFPNum does (exponent allowed, '.' or ','); 0 when absent, Null or of another type.
+  Extended ResolveAsNumber(const String& key) const;
+  /// Removes the entry; the last entry takes its place. False when absent.
+  bool Remove(const String& key);
+  /// No entries; both arrays back to Granularity places.
+  void Clear();
+
+  int NumEntries() const { return FNEntries; }
+  /// Key of entry i (1..NumEntries); "" outside.
+  String GetKeys(int i) const;
+  /// Sets key i as given (not lower-cased); nothing outside.
+  void SetKeys(int i, const String& key);
+  /// Value of entry i; a variant holding "" outside.
+  Variant GetValues(int i) const;
+  /// Sets value i; nothing outside.
+  void SetValues(int i, const Variant& value);
+
+  int Granularity() const { return FGranularity; }
+  /// Growth step (0 or less is stored as 1).
+  void SetGranularity(int n) { FGranularity = n < 1 ? 1 : n; }
+  bool IgnoreCase() const { return FIgnoreCase; }
+  void SetIgnoreCase(bool value) { FIgnoreCase = value; }
+  const String& DataID() const { return FDataID; }
+  void SetDataID(const String& value) { FDataID = value; }
+
+  // -- persistence (element "assocarray"; see the format in Qelta_dstruct_xml.cpp)
+  /// Reads the next "assocarray" element (with id DataID, ignoring case; any when empty) from
+  /// the stream's position: the entries replace the present ones (added through Add) and
+  /// DataID takes the element's id. False (nothing changed) when none follows or it is malformed.
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  /// Writes the entries as one "assocarray" element, after an XML declaration when CreateHeader.
+  /// The stream's write errors pass.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
+  /// Adds every name=value pair of an attribute text (values quoted or bare, character
+  /// references decoded) as a text value; stops at the first malformed pair.
+  void AddXMLAttributes(const String& Attributes);
+
+ private:
+  friend struct TAssocArrayProbe;  // tests look at the allocated places
+  int Find(const String& key) const;
+  void Grow();
+
+  int FNEntries = 0;
+  std::vector<Variant> FDataArray;
+  std::vector<String> FKeyArray;
+  int FGranularity = 1024;
+  bool FIgnoreCase = true;
+  String FDataID;
+};
+
+// ----------------------------------------- end of section: associative array
 
 }  // namespace qelta

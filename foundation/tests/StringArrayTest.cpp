@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "Assertions.h"
+#include "FileTestKit.h"
 #include "Qelta_dstruct.h"
+#include "TextFiles.h"
 
 namespace qelta {
 // Looks at what the interface does not show: cell words and the filling of the pages.
@@ -745,6 +747,158 @@ TEST(TStringArray, AgreesWithAReferenceModel) {
     }
     EXPECT_GE(pages, 2) << "the steps should have filled more than one page";
   }
+}
+
+// [SECTION] XML element
+
+using qelta::test::TempDir;
+
+std::vector<std::vector<AnsiString>> Cells(const TStringArray& a) {
+  std::vector<std::vector<AnsiString>> v;
+  for (int r = 1; r <= a.NrOfRows(); ++r) {
+    v.emplace_back();
+    for (int c = 0; c <= a.NrOfColumns(); ++c) v.back().push_back(a.GetString(c, r));
+    v.back().push_back(AnsiString(1, char(a.GetRowAttrib(r))));
+  }
+  return v;
+}
+
+TEST(TStringArray, WritesTheDocumentedElement) {
+  TempDir dir;
+  TStringArray a(nullptr);
+  Put(a, {{"b", ""}, {"a<&>", "x\"y"}});
+  a.SetString(0, 1, "h\t\x80");
+  a.SetRowAttrib(1, 7);
+  a.SetColAttrib(2, 200);
+  a.Sort(1, 0, true);
+  TextFile f;
+  AssignFile(f, dir / "t.xml");
+  Rewrite(f);
+  a.WriteToOpenXMLFile(f, false, u"List");
+  CloseFile(f);
+  EXPECT_EQ(dir.Get("t.xml"),
+            "\r\n"
+            "<!-- TStringArray / Qeltakit -->\r\n"
+            "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"List\">\r\n"
+            "  <dims cols=2 rows=2 />\r\n"
+            "  <colattrib col=2 val=200 />\r\n"
+            "  <cell col=1 row=1>a&lt;&amp;&gt;</cell>\r\n"
+            "  <cell col=2 row=1>x&quot;y</cell>\r\n"
+            "  <rowattrib row=2 val=7 />\r\n"
+            "  <cell col=0 row=2>h&#9;&#8364;</cell>\r\n"
+            "  <cell col=1 row=2>b</cell>\r\n"
+            "</stringarray>\r\n");
+}
+
+TEST(TStringArray, XmlRoundTripKeepsTheView) {
+  TempDir dir;
+  std::mt19937 rng(21);
+  TStringArray a(nullptr);
+  a.Resize(4, 150);
+  for (int r = 1; r <= 150; ++r) {
+    for (int c = 0; c <= 4; ++c) a.SetString(c, r, RandomText(rng));
+    a.SetRowAttrib(r, uint8_t(rng()));
+  }
+  std::string every;
+  for (int b = 1; b < 256; ++b) every += char(b);
+  a.SetString(3, 7, every.substr(0, 255));
+  a.SetString(2, 8, std::string(" \0 ", 3));
+  a.SetColAttrib(1, 1);
+  a.SetColAttrib(4, 255);
+  a.Sort(2, 1, false);
+  ASSERT_TRUE(a.SaveAsXMLFile(dir / "a.xml", u"Data \"set\" <1>"));
+  TStringArray b(nullptr);
+  int changes = 0;
+  b.OnChange = [&](TObject*) { ++changes; };
+  ASSERT_TRUE(b.LoadFromXMLFile(dir / "a.xml", u"data \"SET\" <1>"));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(b.NrOfColumns(), 4);
+  EXPECT_EQ(Cells(b), Cells(a));
+  EXPECT_EQ(b.GetColAttrib(1), 1);
+  EXPECT_EQ(b.GetColAttrib(4), 255);
+  for (int r = 1; r <= b.NrOfRows(); ++r) EXPECT_EQ(b.GetSortOrder(r), r);
+}
+
+TEST(TStringArray, ReadsTheElementWithTheWantedId) {
+  TempDir dir;
+  TextFile f;
+  AssignFile(f, dir / "two.xml");
+  Rewrite(f);
+  for (const char* name : {"first", "second"}) {
+    TStringArray a(nullptr);
+    a.SetString(1, 1, name);
+    a.WriteToOpenXMLFile(f, std::string(name) == "first", Utf8ToString(name));
+  }
+  CloseFile(f);
+  struct Case {
+    const char16_t* id;
+    bool found;
+    const char* text;
+  };
+  const Case cases[] = {{u"", true, "first"}, {u"SECOND", true, "second"}, {u"third", false, "old"}};
+  for (const Case& c : cases) {
+    TStringArray b(nullptr);
+    b.SetString(1, 1, "old");
+    EXPECT_EQ(b.LoadFromXMLFile(dir / "two.xml", c.id), c.found);
+    EXPECT_EQ(b.GetString(1, 1), c.text);
+  }
+  // Two elements read one after the other from one open file.
+  TStringArray b(nullptr);
+  Reset(f);
+  ASSERT_TRUE(b.ReadFromOpenXMLFile(f, u""));
+  ASSERT_TRUE(b.ReadFromOpenXMLFile(f, u""));
+  EXPECT_EQ(b.GetString(1, 1), "second");
+  EXPECT_FALSE(b.ReadFromOpenXMLFile(f, u""));
+  CloseFile(f);
+}
+
+TEST(TStringArray, MalformedOrHostileElementsLeaveTheTableUnchanged) {
+  const std::string head = "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n";
+  const std::string cases[] = {
+      "",
+      "<stringarray sig=\"Other\" id=\"\">\r\n  <dims cols=1 rows=1 />\r\n</stringarray>\r\n",
+      head + "  <cell col=1 row=1>x</cell>\r\n</stringarray>\r\n",  // no dims first
+      head + "</stringarray>\r\n",
+      head + "  <dims cols=0 rows=1 />\r\n</stringarray>\r\n",
+      head + "  <dims cols=1 rows=x />\r\n</stringarray>\r\n",
+      head + "  <dims cols=65535 rows=2000000000 />\r\n</stringarray>\r\n",
+      head + "  <dims cols=65536 rows=1 />\r\n</stringarray>\r\n",
+      head + "  <dims cols=1 rows=1 />\r\n  <dims cols=1 rows=1 />\r\n</stringarray>\r\n",
+      head + "  <dims cols=1 rows=1 />\r\n  <cell col=1 row=>x</cell>\r\n</stringarray>\r\n",
+      head + "  <dims cols=1 rows=1 />\r\n  <cell col=1 row=1>x</cell>\r\n",  // no closing tag
+      head + "  <dims cols=1 rows=1 />\r\n  <cell col=1 row=1>x",
+  };
+  TempDir dir;
+  for (const std::string& bytes : cases) {
+    dir.Put("bad.xml", bytes);
+    TStringArray a(nullptr);
+    a.SetString(1, 1, "keep");
+    EXPECT_FALSE(a.LoadFromXMLFile(dir / "bad.xml", u"")) << bytes;
+    EXPECT_EQ(a.NrOfRows(), 1);
+    EXPECT_EQ(a.GetString(1, 1), "keep");
+  }
+}
+
+TEST(TStringArray, ReaderSkipsWhatLiesOutsideAndCutsLongTexts) {
+  TempDir dir;
+  dir.Put("odd.xml",
+          "<stringarray sig=\"Qeltakit\" id=\"\">\n  <dims cols=1 rows=2 />\n  <cell col=2 row=1>out</cell>\n"
+          "  <cell col=1 row=3>out</cell>\n  <rowattrib row=1 val=300 />\n  <colattrib col=1 val=4 />\n"
+          "  <remark>skip</remark>\n  <cell col=1 row=2>" + std::string(300, 'w') + "</cell>\n</stringarray>");
+  TStringArray a(nullptr);
+  ASSERT_TRUE(a.LoadFromXMLFile(dir / "odd.xml", u""));
+  EXPECT_EQ(a.NrOfRows(), 2);
+  EXPECT_EQ(a.GetString(1, 1), "");
+  EXPECT_EQ(a.GetRowAttrib(1), 0);
+  EXPECT_EQ(a.GetColAttrib(1), 4);
+  EXPECT_EQ(a.GetString(1, 2), std::string(255, 'w'));
+}
+
+TEST(TStringArray, FileFailuresAnswerFalse) {
+  TempDir dir;
+  TStringArray a(nullptr);
+  EXPECT_FALSE(a.LoadFromXMLFile(dir / "missing.xml", u""));
+  EXPECT_FALSE(a.SaveAsXMLFile(dir / "no/such/dir.xml", u""));
 }
 
 }  // namespace

@@ -193,9 +193,13 @@ bool ParseFloat(const String& s, double& x) {
 
 String CurrencyText(int64_t scaled) {
   const uint64_t a = scaled < 0 ? 0 - uint64_t(scaled) : uint64_t(scaled);
-  String frac = IntToStr(int64_t(a % 10000));
-  frac.insert(0, 4 - frac.size(), u'0');
-  return (scaled < 0 ? u"-" : u"") + IntToStr(int64_t(a / 10000)) + u"." + frac;
+  const unsigned f = unsigned(a % 10000);
+  const Char frac[] = {u'.', Char(u'0' + f / 1000), Char(u'0' + f / 100 % 10), Char(u'0' + f / 10 % 10),
+                       Char(u'0' + f % 10), 0};
+  String r = scaled < 0 ? u"-" : u"";
+  r += IntToStr(int64_t(a / 10000));
+  r += frac;
+  return r;
 }
 
 bool ParseCurrency(const String& s, int64_t& scaled) {

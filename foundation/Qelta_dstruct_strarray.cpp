@@ -45,6 +45,11 @@ constexpr int kMaxPages = 65535;  // page numbers are 16 bits
 
 [[noreturn]] void RaiseNoMemory() { throw EQeltaDStructError("Class TStringArray: not enough memory"); }
 
+// memmove that accepts the null data of an empty view.
+void CopyBytes(void* dst, std::string_view src) {
+  if (!src.empty()) std::memmove(dst, src.data(), src.size());
+}
+
 uint8_t LowerAZ(uint8_t c) { return c >= 'A' && c <= 'Z' ? uint8_t(c + 32) : c; }
 
 void LowerAZInPlace(AnsiString& s) {
@@ -142,7 +147,7 @@ uint32_t TStringArray::PlaceText(std::string_view text) {
   int page = FirstPageWithRoom(L);
   if (page < 0 && NumBuffers() == kMaxPages) {
     char copy[MaxTextLength];  // the text may lie in the pool that is about to move
-    std::memcpy(copy, text.data(), text.size());
+    CopyBytes(copy, text);
     text = {copy, text.size()};
     GarbageCollection();
     if ((page = FirstPageWithRoom(L)) < 0) throw EQeltaDStructError("Class TStringArray: text pool full");
@@ -159,7 +164,7 @@ uint32_t TStringArray::PlaceText(std::string_view text) {
   const int off = FFirstFree[size_t(page)];
   uint8_t* dst = FStgPool[size_t(page)]->data() + off - 1;
   dst[0] = uint8_t(L);
-  std::memmove(dst + 1, text.data(), text.size());
+  CopyBytes(dst + 1, text);
   SetPageFree(page, off + L + 1);
   return uint32_t(page + 1) << 16 | uint32_t(off);
 }
@@ -170,7 +175,7 @@ void TStringArray::StoreText(uint32_t& word, std::string_view text) {
   if (word != 0) {
     uint8_t* p = FStgPool[(word >> 16) - 1]->data() + (word & 0xFFFF) - 1;
     if (p[0] >= text.size()) {  // fits the old place: overwrite in place
-      std::memmove(p + 1, text.data(), text.size());
+      CopyBytes(p + 1, text);
       p[0] = uint8_t(text.size());
       return;
     }
@@ -196,7 +201,7 @@ void TStringArray::GarbageCollection() {
       const std::string_view t = Text(w);
       uint8_t* dst = fresh[page]->data() + firstFree[page] - 1;
       dst[0] = uint8_t(t.size());
-      std::memcpy(dst + 1, t.data(), t.size());
+      CopyBytes(dst + 1, t);
       w = uint32_t(page + 1) << 16 | uint32_t(firstFree[page]);
       firstFree[page] += int(t.size()) + 1;
     }

@@ -224,6 +224,18 @@ TEST(TStringArray, ResizeKeepsCellsAndResetsTheSortIndex) {
   EXPECT_EQ(a.AddRow(), 41);
 }
 
+TEST(TStringArray, ResizeBeyondTheAddressableRowsKeepsTheTable) {
+  TStringArray a(nullptr);
+  Put(a, {{"b"}, {"a"}});
+  a.Sort(1, 0, true);
+  int changes = 0;
+  a.OnChange = [&](TObject*) { ++changes; };
+  EXPECT_FALSE(a.Resize(3, 2147483647));
+  EXPECT_EQ(changes, 1);  // reported like every other size change
+  EXPECT_EQ(a.NrOfColumns(), 1);
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"a", "b"}));
+}
+
 TEST(TStringArray, ShrinkAndGrowEmptiesDroppedRowsAndAttributes) {
   TStringArray a(nullptr);
   a.Resize(1, 5);
@@ -298,7 +310,7 @@ TEST(TStringArray, InsertAndRemoveKeepTheViewOrderOfASortedTable) {
   EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"a", "new", "b", "d"}));
 }
 
-// CopyRow shared no text, but a copy of the cell word would have tied two cells together.
+// Copying the cell words would tie two cells to one text: writing one in place changed both.
 TEST(TStringArray, CopiedCellsAreIndependent) {
   TStringArray a(nullptr);
   Put(a, {{"alpha"}, {"beta"}});

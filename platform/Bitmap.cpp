@@ -264,7 +264,9 @@ void TPicture::Assign(TPersistent* Source) {
 
 TBitmap* TPicture::Bitmap() {
   if (auto* bmp = dynamic_cast<TBitmap*>(FGraphic.get())) return bmp;
-  FGraphic = std::make_unique<TBitmap>();
+  auto bmp = std::make_unique<TBitmap>();
+  if (FGraphic) bmp->Assign(FGraphic.get());  // keep the picture: the held image becomes a bitmap
+  FGraphic = std::move(bmp);
   Changed();
   return static_cast<TBitmap*>(FGraphic.get());
 }

@@ -294,7 +294,7 @@ class TCanvas : public TPersistent {
   void SetOrigin(TPoint value);
   /// Clip rectangle in logical coordinates (always inside the surface).
   TRect ClipRect() const;
-  /// Restricts drawing to r (logical) within the surface.
+  /// Restricts drawing to r (logical, taken with the current origin) within the surface.
   void SetClipRect(const TRect& r);
   void ResetClipRect();
   /// Pixel density of the device behind the canvas (screen 96, printer 600).
@@ -536,8 +536,8 @@ class TPicture : public TPersistent {
   TGraphic* Graphic() const { return FGraphic.get(); }
   /// Stores a copy of the graphic (nullptr clears).
   void SetGraphic(TGraphic* value);
-  /// The image as a bitmap: a held bitmap as is; otherwise, as on the classic platform, the held image
-  /// is replaced by a new empty bitmap.
+  /// The image as a bitmap: a held bitmap as is; another kind is converted to a bitmap with its pixels
+  /// (never dropped); an empty picture gets an empty bitmap.
   TBitmap* Bitmap();
   int Width() const { return FGraphic ? FGraphic->Width() : 0; }
   int Height() const { return FGraphic ? FGraphic->Height() : 0; }

@@ -288,6 +288,9 @@ TEST(TBmpCodec, MalformedHeadersRaise) {
       {"RLE8 on 24 bits", 30, {1, 0, 0, 0}},
       {"data offset", 10, {0xFF, 0xFF, 0, 0}},
       {"data short", 10, {60, 0, 0, 0}},
+      // Regression: the reader allocated the announced 16384 x 16384 pixels (1 GiB) before it found
+      // that the 16 bytes of data could not fill them; the data size is now checked first.
+      {"announces far more pixels than the data holds", 18, {0x00, 0x40, 0, 0, 0x00, 0x40, 0, 0}},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bad = good.B;
@@ -413,15 +416,24 @@ TEST(TPicture, LoadPicksTheKindByContent) {
   EXPECT_EQ(pic.Width(), 4) << "a failed load keeps the picture";
 }
 
-TEST(TPicture, BitmapReplacesAnotherKindWithAnEmptyBitmap) {
+// The classic picture replaced a JPEG by an empty bitmap when asked for its bitmap, losing the image;
+// the bitmap now carries the JPEG's pixels.
+TEST(TPicture, BitmapConvertsAnotherKindWithoutLosingThePixels) {
   TPicture pic;
   TJPEGImage j;
   TBitmap b(3, 3);
+  b.Canvas()->Brush()->SetColor(clBlack);
+  b.Canvas()->FillRect(Rect(0, 0, 3, 3));
   j.Assign(&b);
   pic.SetGraphic(&j);
-  EXPECT_EQ(pic.Width(), 3);
+  int changes = 0;
+  pic.OnChange = [&](TObject*) { ++changes; };
   TBitmap* bmp = pic.Bitmap();
-  EXPECT_EQ(bmp->Width(), 0);
+  EXPECT_EQ(bmp->Width(), 3);
+  EXPECT_EQ(bmp->Canvas()->Pixels(1, 1), clBlack);
   EXPECT_EQ(pic.Graphic(), bmp);
+  EXPECT_EQ(pic.Bitmap(), bmp);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(TPicture().Bitmap()->Width(), 0);
   EXPECT_RAISES(TPicture().SaveToFile(u"/tmp/never.bmp"), EInvalidGraphicOperation, "Cannot save an empty picture");
 }

@@ -294,9 +294,14 @@ class TCanvas : public TPersistent {
   void SetOrigin(TPoint value);
   /// Clip rectangle in logical coordinates (always inside the surface).
   TRect ClipRect() const;
-  /// Restricts drawing to r (logical, taken with the current origin) within the surface.
+  /// Restricts drawing to r (logical, taken with the current origin) within the clip limit.
   void SetClipRect(const TRect& r);
+  /// Clip rectangle = the whole clip limit.
   void ResetClipRect();
+  /// Surface rectangle the canvas never draws outside, whatever SetClipRect asks (a control's part of
+  /// a form's surface); clipped to the surface. SetSurface resets it to the whole surface.
+  void SetClipLimit(const TRect& surfaceRect);
+  TRect ClipLimit() const { return FLimit; }
   /// Pixel density of the device behind the canvas (screen 96, printer 600).
   int DevicePixelsPerInch() const { return FDevicePPI; }
   void SetDevicePixelsPerInch(int value);
@@ -383,7 +388,8 @@ class TCanvas : public TPersistent {
 
   TCanvasSurface FSurface;
   TPoint FOrigin;
-  TRect FClip;  // device (surface) coordinates
+  TRect FClip;   // device (surface) coordinates
+  TRect FLimit;  // device coordinates
   int FDevicePPI = 96;
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TBrush> FBrush;

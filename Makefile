@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-sanitize demo bench clean
+.PHONY: all deps build test test-sanitize demo bench consumer-check clean
 
 all: build
 
@@ -29,6 +29,13 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELTA_BUILD_BENCH=ON -DQELTA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b; done
+
+# Installs into build/stage and builds a small host project against it with find_package(qelta).
+consumer-check: build
+	cmake --install build --prefix build/stage >/dev/null
+	cmake -S examples/consumer -B build/consumer -DCMAKE_PREFIX_PATH=$(CURDIR)/build/stage
+	cmake --build build/consumer -j $(JOBS)
+	LD_LIBRARY_PATH=$(CURDIR)/build/stage/lib ./build/consumer/consumer
 
 clean:
 	rm -rf build build-asan build-bench

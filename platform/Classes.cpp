@@ -16,7 +16,8 @@ String TObject::ClassName() const {
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string name = (status == 0 && demangled) ? demangled.get() : mangled;
-  const auto colon = name.rfind("::");
+  // Only the scope of the class itself goes: "qelta::TList<qelta::TItem>" -> "TList<qelta::TItem>".
+  const auto colon = name.rfind("::", name.find('<'));
   if (colon != std::string::npos) name.erase(0, colon + 2);
   return Utf8ToString(name);
 }
@@ -76,7 +77,8 @@ TComponent* TComponent::FindComponent(const String& name) const {
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
-  if (AComponent == nullptr || AComponent->FOwner == this) return;
+  // Owning itself would make the destructor delete the object it is running in.
+  if (AComponent == nullptr || AComponent == this || AComponent->FOwner == this) return;
   if (AComponent->FOwner != nullptr) AComponent->FOwner->RemoveComponent(AComponent);
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;

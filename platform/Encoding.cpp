@@ -96,8 +96,14 @@ unsigned char CharToAnsiChar(Char c) {
 }
 
 AnsiString StringToAnsi(const String& s) {
-  AnsiString out(s.size(), '\0');
-  for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(CharToAnsiChar(s[i]));
+  AnsiString out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    // A surrogate pair is one character beyond the code page: one '?', not two.
+    const bool pair = s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF;
+    out.push_back(static_cast<char>(CharToAnsiChar(s[i])));
+    if (pair) ++i;
+  }
   return out;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// Shared test assertions of every library's tests: exact exception messages, relative tolerance,
-// UTF-16 text printing.
+// Shared test assertions of every library's tests: exact exception messages, relative tolerance.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +11,6 @@
 #include "Exceptions.h"
 #include "Types.h"
 
-namespace std {
-// Lets GoogleTest print 16-bit texts readably in failure messages.
-inline void PrintTo(const u16string& s, ostream* os) { *os << '"' << qelta::StringToUtf8(s) << '"'; }
-}  // namespace std
 
 /// Expects `stmt` to throw `EClass` whose Message() equals the UTF-8 text `msg` exactly.
 #define EXPECT_THROW_MSG(stmt, EClass, msg)                                                    \

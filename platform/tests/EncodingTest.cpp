@@ -1,1 +1,65 @@
 #include <gtest/gtest.h>
+
+#include "Assertions.h"
+#include "Encoding.h"
+
+using namespace qelta;
+
+TEST(Encoding, EveryAnsiByteSurvivesARoundTrip) {
+  for (int b = 0; b < 256; ++b) {
+    const AnsiString one(1, static_cast<char>(b));
+    const String wide = AnsiToString(one);
+    ASSERT_EQ(wide.size(), 1u);
+    EXPECT_EQ(StringToAnsi(wide), one) << "byte " << b;
+    EXPECT_EQ(AnsiCharToChar(static_cast<unsigned char>(b)), wide[0]);
+  }
+}
+
+TEST(Encoding, HighBlockMapsToWindows1252Characters) {
+  // Reference: the Windows-1252 code chart (0x80-0x9F), unassigned bytes kept as C1 controls.
+  const struct { unsigned char byte; Char ch; } table[] = {
+      {0x80, 0x20AC}, {0x81, 0x0081}, {0x83, 0x0192}, {0x85, 0x2026}, {0x89, 0x2030}, {0x8A, 0x0160},
+      {0x8C, 0x0152}, {0x8D, 0x008D}, {0x8F, 0x008F}, {0x90, 0x0090}, {0x93, 0x201C}, {0x96, 0x2013},
+      {0x99, 0x2122}, {0x9D, 0x009D}, {0x9E, 0x017E}, {0x9F, 0x0178}, {0xA0, 0x00A0}, {0xFF, 0x00FF}};
+  for (const auto& t : table) {
+    EXPECT_EQ(AnsiCharToChar(t.byte), t.ch) << int(t.byte);
+    EXPECT_EQ(CharToAnsiChar(t.ch), t.byte) << int(t.byte);
+  }
+}
+
+TEST(Encoding, UnmappableCharactersBecomeQuestionMarks) {
+  const struct { const char16_t* text; const char* ansi; } table[] = {
+      {u"a\u0100b", "a?b"},   // Latin Extended-A letter outside the code page
+      {u"\u4E2D", "?"},       // CJK
+      {u"\u0080\u009F", "??"},  // C1 controls that the code page assigns to other characters
+      {u"x\xD800y", "x?y"},   // lone high surrogate
+      {u"\xDC00", "?"},       // lone low surrogate
+  };
+  for (const auto& t : table) EXPECT_EQ(StringToAnsi(t.text), AnsiString(t.ansi));
+}
+
+TEST(Encoding, SurrogatePairBecomesOneQuestionMark) {
+  // Each half of a pair used to give its own '?', so one character took two bytes.
+  EXPECT_EQ(StringToAnsi(u"a\U0001F600b"), "a?b");
+  EXPECT_EQ(StringToAnsi(u"\U0001D11E\U0001D11E"), "??");
+}
+
+TEST(Encoding, Utf8RoundTripKeepsEveryPlane) {
+  const String text = u"A\u00E9\u20AC\U0001F600z";
+  EXPECT_EQ(StringToUtf8(text), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z");
+  EXPECT_EQ(Utf8ToString(StringToUtf8(text)), text);
+}
+
+TEST(Encoding, MalformedUtf8BecomesReplacementCharacters) {
+  const struct { const char* utf8; const char16_t* text; } table[] = {
+      {"a\x80z", u"a\uFFFDz"},              // stray continuation byte
+      {"\xC3", u"\uFFFD"},                  // truncated sequence
+      {"\xE2\x82z", u"\uFFFDz"},            // sequence cut by an ASCII byte
+      {"\xC0\xAF", u"\uFFFD"},              // overlong encoding
+      {"\xED\xA0\x80", u"\uFFFD"},          // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD"},      // beyond U+10FFFF
+      {"\xFF", u"\uFFFD"},
+  };
+  for (const auto& t : table) EXPECT_EQ(Utf8ToString(t.utf8), String(t.text)) << t.utf8;
+  EXPECT_EQ(StringToUtf8(u"\xD800"), "\xEF\xBF\xBD");
+}

@@ -275,6 +275,7 @@ struct TCanvasSurface {
 };
 
 class TGraphic;
+class TStream;
 
 /// Drawing surface with pen, brush and font. Works on a borrowed TCanvasSurface (a bitmap, a form, a
 /// printer page); logical coordinates are shifted by Origin and clipped to ClipRect. All coordinates of
@@ -432,6 +433,10 @@ class TGraphic : public TPersistent {
   virtual void LoadFromFile(const String& fileName) = 0;
   /// Writes the file; raises EFCreateError when it cannot be written.
   virtual void SaveToFile(const String& fileName) const = 0;
+  /// Reads the image from the stream's position to its end; raises EInvalidGraphic when it is not valid.
+  virtual void LoadFromStream(TStream& stream) = 0;
+  /// Writes the image at the stream's position (a bitmap as BMP, a JPEG image as JPEG).
+  virtual void SaveToStream(TStream& stream) const = 0;
   /// Draws the image scaled into r on the canvas (the canvas's copy mode applies).
   virtual void DrawOn(TCanvas* canvas, const TRect& r) = 0;
 
@@ -479,6 +484,10 @@ class TBitmap : public TGraphic {
 
   void LoadFromFile(const String& fileName) override;
   void SaveToFile(const String& fileName) const override;
+  /// Reads BMP, PNG or JPEG data (recognised by content) from the position to the end.
+  void LoadFromStream(TStream& stream) override;
+  /// Writes BMP data.
+  void SaveToStream(TStream& stream) const override;
   /// Decodes BMP, PNG or JPEG bytes (recognised by content); raises EInvalidGraphic.
   void LoadFromBytes(std::span<const uint8_t> bytes);
   /// Encodes as BMP (the stream format of a bitmap).
@@ -516,6 +525,8 @@ class TJPEGImage : public TGraphic {
 
   void LoadFromFile(const String& fileName) override;
   void SaveToFile(const String& fileName) const override;
+  void LoadFromStream(TStream& stream) override;
+  void SaveToStream(TStream& stream) const override;
   /// Decodes JPEG bytes; raises EInvalidGraphic "JPEG image is not valid".
   void LoadFromBytes(std::span<const uint8_t> bytes);
   std::vector<uint8_t> SaveToBytes() const;
@@ -587,9 +598,13 @@ std::vector<uint8_t> EncodeBmp(const RawImage& image, int bits);
 std::vector<uint8_t> EncodePng(const RawImage& image, bool withAlpha);
 std::vector<uint8_t> EncodeJpeg(const RawImage& image, int quality);
 
-/// Whole-file read and write; raise EFOpenError / EFCreateError.
+/// Whole-file read and write through the platform's streams; raise EFOpenError / EFCreateError /
+/// EReadError / EWriteError.
 std::vector<uint8_t> ReadFileBytes(const String& fileName);
 void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes);
+/// The rest of the stream from its position; writing at the position.
+std::vector<uint8_t> ReadStreamBytes(TStream& stream);
+void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes);
 
 }  // namespace detail
 }  // namespace qelta

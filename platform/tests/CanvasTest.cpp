@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
+#include "Assertions.h"
 #include "Graphics.h"
 
 using namespace qelta;

@@ -36,6 +36,18 @@ namespace {
 constexpr int kMaxFileSize = 1 << 24;
 constexpr int kDefaultSize = 1000;
 
+/// Squared distance of black and white: RGBColorDistance 1.0.
+constexpr int kDistanceOne = 3 * 255 * 255;
+
+/// Squared Euclidean distance of the two colours' bytes.
+inline int SquaredDistance(TColor a, TColor b) {
+  const uint32_t x = static_cast<uint32_t>(a), y = static_cast<uint32_t>(b);
+  const int dr = static_cast<int>(x & 0xFFu) - static_cast<int>(y & 0xFFu);
+  const int dg = static_cast<int>((x >> 8) & 0xFFu) - static_cast<int>((y >> 8) & 0xFFu);
+  const int db = static_cast<int>((x >> 16) & 0xFFu) - static_cast<int>((y >> 16) & 0xFFu);
+  return dr * dr + dg * dg + db * db;
+}
+
 bool IsHexDigit(Char c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
@@ -130,21 +142,21 @@ void TColorArray::FillByInterpolation(int NrOfSteps, std::span<const TColor> Col
 
 int TColorArray::ColorToIndex(TColor cl, double& distance) const {
   // Squared byte distances order exactly as RGBColorDistance does (sqrt of d / 195075 is strictly
-  // increasing in the integer d), and 195075 is the squared distance 1.0.
-  const int r = static_cast<int>(static_cast<uint32_t>(cl) & 0xFFu);
-  const int g = static_cast<int>((static_cast<uint32_t>(cl) >> 8) & 0xFFu);
-  const int b = static_cast<int>((static_cast<uint32_t>(cl) >> 16) & 0xFFu);
-  int best = 195075, index = 1, found = -1;
-  for (std::size_t i = 0; i < FColArray.size(); ++i) {
-    const uint32_t c = static_cast<uint32_t>(FColArray[i]);
-    const int dr = static_cast<int>(c & 0xFFu) - r;
-    const int dg = static_cast<int>((c >> 8) & 0xFFu) - g;
-    const int db = static_cast<int>((c >> 16) & 0xFFu) - b;
-    const int d = dr * dr + dg * dg + db * db;
-    if (d < best) best = d, index = static_cast<int>(i) + 1, found = static_cast<int>(i);
+  // increasing in the integer d), and 195075 is the squared distance 1.0. The first pass finds the
+  // smallest one (a loop the compiler vectorises), the second the first entry that has it.
+  const std::size_t n = FColArray.size();
+  const TColor* colors = FColArray.data();
+  int best = kDistanceOne;
+  for (std::size_t i = 0; i < n; ++i) {
+    const int d = SquaredDistance(colors[i], cl);
+    best = d < best ? d : best;
   }
-  distance = found < 0 ? 1.0 : RGBColorDistance(FColArray[found], cl);
-  return index;
+  distance = 1.0;
+  if (best == kDistanceOne) return 1;
+  std::size_t i = 0;
+  while (SquaredDistance(colors[i], cl) != best) ++i;
+  distance = RGBColorDistance(colors[i], cl);
+  return static_cast<int>(i) + 1;
 }
 
 void TColorArray::CopyFrom(const TColorArray* ColArraySource, int SourceElemLo, int SourceElemHi, int DestElem) {

@@ -3,10 +3,6 @@
 // Notes on the routines:
 // - Bytes are read through a small block reader that gives unread bytes back (by a seek) when a routine
 //   ends, so the stream stands exactly behind the last byte consumed, as with byte-by-byte reading.
-// - The string helpers these routines need (lower-casing A-Z, stripping blanks) are local; they match
-//   the foundation's string routines.
-// - The 10-byte extended image is written by a local codec (see PutExtended) until the platform's
-//   ExtendedToBytes/BytesToExtended pair is available to this unit.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -22,27 +18,21 @@
 #include <string>
 
 #include "Exceptions.h"
+#include "Math.h"
+#include "Qelta_stringl.h"
+#include "Qelta_univconst.h"
+#include "StrUtils.h"
 
 namespace qelta {
 namespace {
 
-constexpr double kMaxDouble = 1.7e308;  // the foundation's uc_MaxDouble
+constexpr double kMaxDouble = static_cast<double>(uc_MaxDouble);
 constexpr std::size_t kBlock = 4096;
 
 // [SECTION] local text helpers
 
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-String LowerCaseA(String s) {
-  for (Char& c : s) c = LowerA(c);
-  return s;
-}
-
-String StripLTBlanks(const String& s) {
-  const std::size_t first = s.find_first_not_of(u' ');
-  if (first == String::npos) return String();
-  return s.substr(first, s.find_last_not_of(u' ') - first + 1);
-}
 
 // True when text ends with tail, comparing A-Z without regard to case (tail is lower-case).
 bool EndsWithLower(const String& text, const String& tail) {
@@ -110,54 +100,6 @@ class TTextSource {
  private:
   TextFile& FFile;
 };
-
-// [SECTION] extended image (x87: 64-bit mantissa with explicit integer bit, 15-bit exponent, sign)
-
-void PutExtended(Extended v, uint8_t out[10]) {
-  uint64_t mantissa = 0;
-  uint16_t exponent = 0;
-  const Extended a = std::fabs(v);
-  if (std::isnan(v)) {
-    exponent = 0x7FFF;
-    mantissa = 0xC000000000000000ull;
-  } else if (std::isinf(v)) {
-    exponent = 0x7FFF;
-    mantissa = 0x8000000000000000ull;
-  } else if (a != 0) {
-    int e = 0;
-    const Extended m = std::frexp(a, &e);  // a = m * 2^e, 0.5 <= m < 1
-    const int biased = e - 1 + 16383;
-    if (biased > 0) {
-      exponent = static_cast<uint16_t>(biased);
-      mantissa = static_cast<uint64_t>(std::ldexp(m, 64));
-    } else {
-      mantissa = static_cast<uint64_t>(std::ldexp(a, 16382 + 63));  // denormal
-    }
-  }
-  if (std::signbit(v)) exponent |= 0x8000;
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(mantissa >> (8 * i));
-  out[8] = static_cast<uint8_t>(exponent);
-  out[9] = static_cast<uint8_t>(exponent >> 8);
-}
-
-Extended GetExtended(const uint8_t in[10]) {
-  uint64_t mantissa = 0;
-  for (int i = 0; i < 8; ++i) mantissa |= static_cast<uint64_t>(in[i]) << (8 * i);
-  const int exponent = (in[8] | (in[9] << 8)) & 0x7FFF;
-  const bool negative = (in[9] & 0x80) != 0;
-  const bool integerBit = (mantissa >> 63) != 0;
-  Extended v = 0;
-  if (exponent == 0x7FFF) {
-    v = integerBit && (mantissa << 1) == 0 ? std::numeric_limits<Extended>::infinity()
-                                           : std::numeric_limits<Extended>::quiet_NaN();
-  } else if (exponent == 0) {
-    v = std::ldexp(static_cast<Extended>(mantissa), -16382 - 63);
-  } else {
-    v = integerBit ? std::ldexp(static_cast<Extended>(mantissa), exponent - 16383 - 63)
-                   : std::numeric_limits<Extended>::quiet_NaN();  // unnormal
-  }
-  return negative ? -v : v;
-}
 
 // [SECTION] number scanning
 
@@ -268,7 +210,7 @@ void SplitTag(const String& tag, String& name, String& attributes) {
   } else {
     name = empty ? tag : tag.substr(0, end);
   }
-  name = LowerCaseA(name);
+  name = LowerCase(name);
 }
 
 template <typename Source>
@@ -335,7 +277,7 @@ String CharsOf(const uint8_t* data, std::size_t count) {
 }
 
 bool ContainsAnyLower(const String& line, const std::vector<String>& keys) {
-  const String lower = LowerCaseA(line);
+  const String lower = LowerCase(line);
   for (const String& k : keys)
     if (!k.empty() && lower.find(k) != String::npos) return true;
   return false;
@@ -365,7 +307,7 @@ void WriteLnStream(TStream& stream, const String& text) {
 
 void WriteExtendedToStream(TStream& stream, Extended value) {
   uint8_t bytes[10];
-  PutExtended(value, bytes);
+  ExtendedToBytes(value, bytes);
   stream.WriteBuffer(bytes, 10);
 }
 
@@ -401,7 +343,7 @@ Extended ReadExtendedFromStream(TStream& stream, bool& error) {
     return 0;
   }
   error = false;
-  return GetExtended(bytes);
+  return BytesToExtended(bytes);
 }
 
 int32_t ReadLongintFromStream(TStream& stream, bool& error) {
@@ -436,7 +378,7 @@ String StreamAsString(TStream& stream) {
 String ReadStreamUntil(TStream& stream, const String& key, int& errorCode) {
   errorCode = -1;
   const int64_t start = stream.Position();
-  const String lowerKey = LowerCaseA(key);
+  const String lowerKey = LowerCase(key);
   String text, lower;
   uint8_t block[256];
   for (int64_t n = 256; n == 256;) {
@@ -549,11 +491,11 @@ int NextAttribute(const String& text, std::size_t& pos, String& name, String& va
 }  // namespace
 
 String ScanForXMLAttrib(const String& attributes, const String& name) {
-  const String wanted = LowerCaseA(name);
+  const String wanted = LowerCase(name);
   std::size_t pos = 0;
   String pairName, value;
   while (NextAttribute(attributes, pos, pairName, value) == 0)
-    if (LowerCaseA(pairName) == wanted) return value;
+    if (LowerCase(pairName) == wanted) return value;
   return String();
 }
 
@@ -570,7 +512,7 @@ int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, Strin
 // [SECTION] further helpers
 
 bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {
-  const String wanted = LowerCaseA(tag);
+  const String wanted = LowerCase(tag);
   TByteReader in(stream);
   for (;;) {
     const TTagRead r = ReadTag(in, attributes, content);
@@ -585,7 +527,7 @@ bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes,
 String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, int& index) {
   index = -1;
   std::vector<String> lower;
-  for (const String& t : tags) lower.push_back(LowerCaseA(t));
+  for (const String& t : tags) lower.push_back(LowerCase(t));
   TByteReader in(stream);
   String text;
   Char c = 0;
@@ -603,7 +545,7 @@ String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, 
 int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& keys) {
   target.Clear();
   std::vector<String> lower;
-  for (int i = 0; i < keys.Count(); ++i) lower.push_back(LowerCaseA(keys.Strings(i)));
+  for (int i = 0; i < keys.Count(); ++i) lower.push_back(LowerCase(keys.Strings(i)));
   TByteReader in(stream);
   int copied = 0;
   String line;
@@ -629,6 +571,7 @@ int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& ke
 int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String& search, const String& replacement,
                      bool ignoreCase, int startPos, int maxCount, const String& stopText,
                      const TSearchReplaceCallback& callback) {
+  if (&source == &target) return 0;  // would read what it overwrites
   target.Clear();
   const uint8_t* data = source.Memory();
   const auto size = static_cast<std::size_t>(source.Size());

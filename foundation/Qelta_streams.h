@@ -71,7 +71,8 @@ bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes,
 /// that text; index is its index in tags (the first listed wins when several end at the same byte), -1 at the end.
 String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, int& index);
 /// Copies into target (cleared first) every line of stream (from its position; CR LF, LF or CR ends) that contains
-/// one of the texts of keys (ignoring case of A-Z), each with CR LF; answers the number of lines copied.
+/// one of the texts of keys (ignoring case of A-Z), each with CR LF, and rewinds target; answers the number of
+/// lines copied.
 int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& keys);
 
 /// Called with each match found; may change the replacement text.
@@ -79,7 +80,8 @@ using TSearchReplaceCallback = std::function<void(const String& found, String& r
 /// Copies source to target (target cleared first), replacing occurrences of search by replacement: from byte
 /// offset startPos of source, at most maxCount times (0 = all), ignoring case of A-Z when ignoreCase, and only
 /// before the first occurrence of stopText (empty: no stop). The callback, when set, sees every match first.
-/// Both streams are rewound afterwards; answers the number of replacements.
+/// Both streams are rewound afterwards; answers the number of replacements (0, nothing done, when source and
+/// target are the same stream).
 int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String& search, const String& replacement,
                      bool ignoreCase, int startPos, int maxCount, const String& stopText,
                      const TSearchReplaceCallback& callback);

@@ -17,7 +17,6 @@
 namespace qelta {
 namespace {
 
-Char LowerAZ(Char c) { return (c >= u'A' && c <= u'Z') ? static_cast<Char>(c + 32) : c; }
 Char UpperAZ(Char c) { return (c >= u'a' && c <= u'z') ? static_cast<Char>(c - 32) : c; }
 bool IsUpperAZ(Char c) { return c >= u'A' && c <= u'Z'; }
 bool IsLowerAZ(Char c) { return c >= u'a' && c <= u'z'; }
@@ -44,7 +43,8 @@ String ExpandSetMacros(String set) {
   static const struct {
     const char16_t* name;
     int first, last;
-  } kMacros[] = {{u"//dig", '0', '9'}, {u"//lc", 'a', 'z'}, {u"//uc", 'A', 'Z'}, {u"//31dwn", 0, 31}, {u"//128up", 128, 255}};
+  } kMacros[] = {
+      {u"//dig", '0', '9'}, {u"//lc", 'a', 'z'}, {u"//uc", 'A', 'Z'}, {u"//31dwn", 0, 31}, {u"//128up", 128, 255}};
   for (bool changed = true; changed;) {
     changed = false;
     for (const auto& m : kMacros)
@@ -82,7 +82,7 @@ String OneChar(Char c) { return String(1, c); }
 // [SECTION] texts of values
 
 String BoolToStr(bool Value, int Mode) {
-  static const char16_t* const kTexts[6][2] = {{u"FALSE", u"TRUE"}, {u"F", u"T"}, {u".F.", u".T."},
+  static const char16_t* const kTexts[6][2] = {{u"FALSE", u"TRUE"}, {u"F", u"T"},  {u".F.", u".T."},
                                                {u"0", u"1"},        {u"0", u"-1"}, {u"00", u"FF"}};
   const int m = (Mode >= 0 && Mode <= 5) ? Mode : 0;
   return kTexts[m][Value ? 1 : 0];
@@ -251,7 +251,7 @@ String RightString(const String& s, int n) {
   return Length(s) >= n ? Copy(s, 1, n) : StringOfChar(u' ', n - Length(s)) + s;
 }
 
-String AbbrevString(const String& s, int n) { return Length(s) > n ? Copy(s, 1, n - 2) + u".." : s; }
+String AbbrevString(const String& s, int n) { return Length(s) > n ? Copy(s, 1, n > 2 ? n - 2 : 0) + u".." : s; }
 
 String ReverseString(const String& s) { return String(s.rbegin(), s.rend()); }
 
@@ -286,15 +286,32 @@ String ExpandDiphthongs(const String& s) {
     const Char c = s[i];
     const bool lowerNext = i + 1 < s.size() && IsLowerAZ(s[i + 1]);
     switch (c) {
-      case u'\u00E4': out += u"ae"; break;
-      case u'\u00F6': out += u"oe"; break;
-      case u'\u00FC': out += u"ue"; break;
-      case u'\u00DF': out += u"ss"; break;
-      case u'\u00B5': out += u'u'; break;
-      case u'\u00C4': out += lowerNext ? u"Ae" : u"AE"; break;
-      case u'\u00D6': out += lowerNext ? u"Oe" : u"OE"; break;
-      case u'\u00DC': out += lowerNext ? u"Ue" : u"UE"; break;
-      default: out += c;
+      case u'\u00E4':
+        out += u"ae";
+        break;
+      case u'\u00F6':
+        out += u"oe";
+        break;
+      case u'\u00FC':
+        out += u"ue";
+        break;
+      case u'\u00DF':
+        out += u"ss";
+        break;
+      case u'\u00B5':
+        out += u'u';
+        break;
+      case u'\u00C4':
+        out += lowerNext ? u"Ae" : u"AE";
+        break;
+      case u'\u00D6':
+        out += lowerNext ? u"Oe" : u"OE";
+        break;
+      case u'\u00DC':
+        out += lowerNext ? u"Ue" : u"UE";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -304,7 +321,8 @@ String ReduceStringToAZ09(const String& s) { return ReplaceUnless(s, IsDigitLett
 
 String ReduceStringToFN83CompliantChars(const String& s) {
   static const String kAllowedOthers = u"!#$%&'()-.@^_`{}~";
-  return ReplaceUnless(s, [](Char c) { return IsDigitLetter(c) || kAllowedOthers.find(c) != String::npos; }, u'_');
+  return ReplaceUnless(
+      s, [](Char c) { return IsDigitLetter(c) || kAllowedOthers.find(c) != String::npos; }, u'_');
 }
 
 String ProcessHexChars(const String& s) {

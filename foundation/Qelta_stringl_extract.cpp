@@ -10,6 +10,8 @@
 // Tags follow the stream tag reader of Qelta_streams step by step; only the input differs. Its
 // content rule (after each '>' look for "</name>" in the lower-cased content) stops at the first
 // occurrence of the closing tag ignoring A-Z case, which is what is searched for here directly.
+// As there, a comment "<!-- ... -->" is one tag that ends at "-->", and a tag whose name begins
+// with '?' or '!' reads no content: looking for "</!-->" or "</?xml>" swallowed the whole text.
 // uuencoding: the classic one-line layout, a length character (32 + byte count, at most 45 bytes
 // per line) followed by four characters per three bytes, each 32 + a 6-bit value with '`' for 0;
 // a decoder takes (code - 32) mod 64 of any character, so both ' ' and '`' read as 0.
@@ -46,12 +48,18 @@ std::vector<std::size_t> Cuts(const String& s, const String& sep, bool ignoreCas
 
 bool EndsLine(Char c, Char previous, int mode) {
   switch (mode) {
-    case 0: return c == LF;
-    case 1: return c == CR;
-    case 2: return c == CR || c == LF;
-    case 3: return c == CR && previous == LF;
-    case 4: return c == LF && previous == CR;
-    default: return false;
+    case 0:
+      return c == LF;
+    case 1:
+      return c == CR;
+    case 2:
+      return c == CR || c == LF;
+    case 3:
+      return c == CR && previous == LF;
+    case 4:
+      return c == LF && previous == CR;
+    default:
+      return false;
   }
 }
 
@@ -89,8 +97,8 @@ void UUDecodeLine(const String& line, AnsiString& out) {
 // [SECTION] tag helpers
 
 struct TTagText {
-  String text;       // from after '<' up to and including '>' (no '>' when the text ran out)
-  int start = 0;     // position of '<', 0 when there is none
+  String text;    // from after '<' up to and including '>' (no '>' when the text ran out)
+  int start = 0;  // position of '<', 0 when there is none
 };
 
 TTagText ReadTagText(const String& s, int& Pos) {
@@ -101,7 +109,9 @@ TTagText ReadTagText(const String& s, int& Pos) {
     return tag;
   }
   tag.start = static_cast<int>(open) + 1;
-  const std::size_t close = s.find(u'>', open + 1);
+  const bool comment = s.compare(open + 1, 3, u"!--") == 0;
+  std::size_t close = comment ? s.find(u"-->", open + 2) : s.find(u'>', open + 1);
+  if (comment && close != String::npos) close += 2;
   tag.text = close == String::npos ? s.substr(open + 1) : s.substr(open + 1, close - open);
   Pos = close == String::npos ? Length(s) + 1 : static_cast<int>(close) + 2;
   return tag;
@@ -116,10 +126,9 @@ struct TTagParts {
 TTagParts SplitTag(const String& text) {
   TTagParts parts;
   const std::size_t blank = text.find(u' ');
-  const std::size_t emptyEnd = text.find(u"/>");
-  parts.empty = emptyEnd != String::npos;
   const bool closed = !text.empty() && text.back() == u'>';
-  const std::size_t attrEnd = parts.empty ? emptyEnd : (closed ? text.size() - 1 : text.size());
+  parts.empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
+  const std::size_t attrEnd = parts.empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
   if (blank != String::npos && blank < attrEnd) {
     parts.name = text.substr(0, blank);
     parts.attributes = StripLTBlanks(text.substr(blank + 1, attrEnd - blank - 1));
@@ -130,9 +139,14 @@ TTagParts SplitTag(const String& text) {
   return parts;
 }
 
+// Closing tags, empty elements, declarations ("<?xml ...?>") and comments have no content.
+bool HasContent(const TTagParts& tag) {
+  return !tag.empty && !tag.name.empty() && tag.name[0] != u'/' && tag.name[0] != u'?' && tag.name[0] != u'!';
+}
+
 int TagIndex(const String& name, const std::vector<String>& TagList) {
   const auto it = std::find(TagList.begin(), TagList.end(), name);
-  return static_cast<int>((it == TagList.end() ? TagList.end() - 1 : it) - TagList.begin());
+  return it == TagList.end() ? static_cast<int>(TagList.size()) - 1 : static_cast<int>(it - TagList.begin());
 }
 
 // Content from Pos up to the closing tag of name; Pos ends behind that tag (or after the text).
@@ -240,7 +254,8 @@ void ParseQuotedName(Char c, Char QuoteChar, String& Name, TQuotedStrState& Stat
       else
         Name += c;
       return;
-    case vsEnd: return;
+    case vsEnd:
+      return;
   }
 }
 
@@ -313,7 +328,7 @@ int ReadNextTagInString(const String& s, int& Pos, const std::vector<String>& Ta
   Content.clear();
   const TTagParts tag = SplitTag(ReadTagText(s, Pos).text);
   Attributes = tag.attributes;
-  if (!tag.empty && !tag.name.empty() && tag.name[0] != u'/') Content = ReadContent(s, Pos, tag.name);
+  if (HasContent(tag)) Content = ReadContent(s, Pos, tag.name);
   return TagIndex(tag.name, TagList);
 }
 

@@ -5,26 +5,10 @@
 
 #include "Encoding.h"
 #include "Exceptions.h"
+#include "StrUtils.h"
 
 namespace qelta {
 namespace {
-
-Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
-
-// CompareText: A-Z folded to lower case, then UTF-16 code order.
-int CompareTextA(const String& a, const String& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const Char x = LowerA(a[i]), y = LowerA(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-int CompareCode(const String& a, const String& b) {
-  const int c = a.compare(b);
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
 
 bool NeedsQuotes(const String& s) {
   return std::any_of(s.begin(), s.end(), [](Char c) { return c <= u' ' || c == u'"' || c == u','; });
@@ -241,7 +225,7 @@ void TStrings::EndUpdate() {
 
 void TStrings::SetUpdateState(bool) {}
 
-int TStrings::CompareStrings(const String& a, const String& b) const { return CompareTextA(a, b); }
+int TStrings::CompareStrings(const String& a, const String& b) const { return CompareText(a, b); }
 
 void TStrings::RaiseIndexError(int index) {
   throw EListError(Utf8ToString("List index out of bounds (" + std::to_string(index) + ")"));
@@ -361,7 +345,7 @@ void TStringList::SetUpdateState(bool updating) {
 }
 
 int TStringList::CompareStrings(const String& a, const String& b) const {
-  return FCaseSensitive ? CompareCode(a, b) : CompareTextA(a, b);
+  return FCaseSensitive ? CompareStr(a, b) : CompareText(a, b);
 }
 
 void TStringList::Changed() {

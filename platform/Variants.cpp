@@ -1,41 +1,23 @@
 #include "Variants.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
 
+#include "DateUtils.h"
 #include "Encoding.h"
 #include "Exceptions.h"
+#include "StrUtils.h"
 #include "SysUtils.h"
 
 namespace qelta {
 namespace {
 
-// [SECTION] text of numbers and dates (local until the runtime's formatters are available here)
+// [SECTION] text of currencies and dates
 
-std::string ShortestDouble(double v, bool single) {
-  if (std::isnan(v)) return "NAN";
-  if (std::isinf(v)) return v > 0 ? "INF" : "-INF";
-  char buf[64];
-  const auto r = single ? std::to_chars(buf, buf + sizeof buf, static_cast<float>(v), std::chars_format::scientific)
-                        : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-  std::string sci(buf, r.ptr);
-  const std::size_t e = sci.find('e');
-  const int exponent = std::atoi(sci.c_str() + e + 1);
-  std::string digits;
-  for (std::size_t i = 0; i < e; ++i)
-    if (std::isdigit(static_cast<unsigned char>(sci[i]))) digits.push_back(sci[i]);
-  const std::string sign = sci[0] == '-' ? "-" : "";
-  if (exponent < -5 || exponent >= 15) {
-    std::string m = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "");
-    return sign + m + "E" + std::to_string(exponent);
-  }
-  if (exponent < 0) return sign + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-  const auto intLen = static_cast<std::size_t>(exponent + 1);
-  if (digits.size() <= intLen) return sign + digits + std::string(intLen - digits.size(), '0');
-  return sign + digits.substr(0, intLen) + "." + digits.substr(intLen);
+String FloatText(double v, bool single) {
+  return single ? FloatToStrF(v, ffGeneral, 7, 0) : FloatToStr(v);
 }
 
 std::string CurrencyText(int64_t scaled) {
@@ -47,91 +29,32 @@ std::string CurrencyText(int64_t scaled) {
   return (scaled < 0 ? "-" : "") + text;
 }
 
-// Days since 1899-12-30 to a civil date (proleptic Gregorian).
-void CivilFromDays(int64_t days, int& y, int& m, int& d) {
-  const int64_t z = days - 25569 + 719468;  // 1970-01-01 is day 25569
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
-}
-
 String DateText(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > 3e6) return Utf8ToString(ShortestDouble(v, false));
-  const double whole = std::trunc(v);
-  int64_t ms = std::llround(std::fabs(v - whole) * 86400000.0);
-  int64_t day = static_cast<int64_t>(whole);
-  if (ms >= 86400000) { ms -= 86400000; day += v < 0 ? -1 : 1; }
-  String text;
-  const TFormatSettings& fs = FormatSettings;
-  if (day != 0 || ms == 0) {
-    int y = 0, m = 0, d = 0;
-    CivilFromDays(day, y, m, d);
-    text = Utf8ToString(std::to_string(m)) + fs.DateSeparator + Utf8ToString(std::to_string(d)) + fs.DateSeparator +
-           Utf8ToString(std::to_string(y));
-  }
-  if (ms != 0) {
-    const int64_t s = ms / 1000, h = s / 3600 % 24;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%d", static_cast<int>(h % 12 == 0 ? 12 : h % 12));
-    char mmss[16];
-    std::snprintf(mmss, sizeof mmss, "%02d", static_cast<int>(s / 60 % 60));
-    char ss[16];
-    std::snprintf(ss, sizeof ss, "%02d", static_cast<int>(s % 60));
-    if (!text.empty()) text += u" ";
-    text += Utf8ToString(buf) + fs.TimeSeparator + Utf8ToString(mmss) + fs.TimeSeparator + Utf8ToString(ss) + u" " +
-            (h < 12 ? fs.TimeAMString : fs.TimePMString);
-  }
-  return text;
+  if (!std::isfinite(v) || std::fabs(v) > 3e6) return FloatText(v, false);
+  return DateTimeToStr(v);
 }
 
 // [SECTION] parsing
 
-std::string TrimmedAscii(const String& s, bool& ok) {
-  std::string out;
-  ok = true;
-  for (Char c : s) {
-    if (c > 127) ok = false;
-    out.push_back(static_cast<char>(c));
-  }
-  const std::size_t a = out.find_first_not_of(' ');
-  if (a == std::string::npos) return std::string();
-  return out.substr(a, out.find_last_not_of(' ') - a + 1);
+// Number text with blanks around; '.' is the point whatever FormatSettings says.
+String TrimBlanks(const String& s) {
+  const std::size_t a = s.find_first_not_of(u' ');
+  if (a == String::npos) return String();
+  return s.substr(a, s.find_last_not_of(u' ') - a + 1);
 }
 
 bool ParseInt64(const String& s, int64_t& value) {
-  bool ok = false;
-  std::string t = TrimmedAscii(s, ok);
-  if (!ok || t.empty()) return false;
-  if (t[0] == '+') t.erase(0, 1);
-  const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
-  return r.ec == std::errc() && r.ptr == t.data() + t.size();
+  int code = 0;
+  const String t = TrimBlanks(s);
+  Val(t, value, code);
+  return !t.empty() && code == 0;
 }
 
 bool ParseDouble(const String& s, double& value) {
-  bool ok = false;
-  std::string t = TrimmedAscii(s, ok);
-  if (!ok || t.empty()) return false;
-  if (t[0] == '+') t.erase(0, 1);
-  if (t.find_first_not_of("0123456789.eE+-") != std::string::npos) return false;
-  const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
-  return r.ec == std::errc() && r.ptr == t.data() + t.size();
-}
-
-bool SameTextA(const String& a, const char16_t* b) {
-  const String other = b;
-  if (a.size() != other.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    Char x = a[i], y = other[i];
-    if (x >= u'A' && x <= u'Z') x = static_cast<Char>(x + 32);
-    if (y >= u'A' && y <= u'Z') y = static_cast<Char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
+  int code = 0;
+  const String t = TrimBlanks(s);
+  Val(t, value, code);
+  return !t.empty() && code == 0 && std::isfinite(value);
 }
 
 // Round half to even into int64, false when NaN or out of range.
@@ -224,8 +147,8 @@ bool Variant::AsBoolean() const {
   if (FType == varSingle || FType == varDouble || FType == varDate) return FReal != 0;
   if (IsText()) {
     double d = 0;
-    if (SameTextA(FText, u"true")) return true;
-    if (SameTextA(FText, u"false")) return false;
+    if (SameText(FText, u"true")) return true;
+    if (SameText(FText, u"false")) return false;
     if (ParseDouble(FText, d)) return d != 0;
   }
   RaiseConversion(varBoolean);
@@ -236,8 +159,8 @@ String Variant::AsString() const {
     case varEmpty: return String();
     case varBoolean: return FInt ? u"True" : u"False";
     case varCurrency: return Utf8ToString(CurrencyText(FInt));
-    case varSingle: return Utf8ToString(ShortestDouble(FReal, true));
-    case varDouble: return Utf8ToString(ShortestDouble(FReal, false));
+    case varSingle: return FloatText(FReal, true);
+    case varDouble: return FloatText(FReal, false);
     case varDate: return DateText(FReal);
     case varString: case varUString: case varOleStr: return FText;
     default: break;

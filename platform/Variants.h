@@ -6,12 +6,12 @@
 // type (Y)" when impossible (null to anything, text that is no number, a value out of range);
 // VarToStr (null and empty give ""); equality.
 // Conversion rules: empty is 0, False or ""; True is -1 as a number; floats become integers rounded half
-// to even; text is parsed locale-independently ('.' as separator, blanks around allowed).
+// to even; text is parsed as Val does ('.' as the point, blanks around allowed).
 // Equality: empty equals empty, null equals null; numbers (integers, floats, currency, dates) compare by
 // value; texts of either width compare exactly; Booleans equal Booleans; nothing else is equal.
 // Does not implement: arrays, OLE objects, arithmetic operators, the Decimal type.
-// Floating-point and date text come from local formatters until the runtime's FloatToStr and DateTimeToStr
-// are available to this unit (shortest round-trip digits; m/d/yyyy h:nn:ss AM/PM with FormatSettings).
+// Float text is FloatToStr (Single: 7 significant digits); date text is m/d/yyyy h:nn:ss AM/PM with the
+// separators and AM/PM strings of FormatSettings (the time left out at midnight, the date for day 0).
 
 #include <cstdint>
 

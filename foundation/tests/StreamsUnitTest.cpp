@@ -341,4 +341,6 @@ TEST(SearchAndReplace, ReplacesWithinTheRangeAndCount) {
   auto all = Mem("xa xa");
   EXPECT_EQ(SearchAndReplace(*all, dst, u"xa", u"y", false, 0, 0, u"", nullptr), 2);
   EXPECT_EQ(Bytes(dst), "y y");
+  EXPECT_EQ(SearchAndReplace(dst, dst, u"y", u"z", false, 0, 0, u"", nullptr), 0);  // same stream: refused
+  EXPECT_EQ(Bytes(dst), "y y");
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Encoding.h"
+#include "Assertions.h"
 
 using namespace qelta;
 
@@ -59,7 +59,7 @@ TEST(TPen, AssignCopiesAllAndFiresOnce) {
   EXPECT_EQ(b.Width(), 4);
   EXPECT_EQ(b.Mode(), pmNotXor);
   TBrush brush;
-  EXPECT_THROW(b.Assign(&brush), EConvertError);
+  EXPECT_THROW_MSG(b.Assign(&brush), EConvertError, "Cannot assign a TBrush to a TPen");
 }
 
 TEST(TBrush, ColourMakesAClearBrushSolidAndClearResetsTheColour) {

@@ -35,6 +35,7 @@
 
 #include "Qelta_qeltabase.h"
 #include "Qelta_streams.h"
+#include "Qelta_stringl.h"
 #include "StrUtils.h"
 #include "SysUtils.h"
 
@@ -45,21 +46,10 @@ constexpr int kCrossHairLayers = 2;
 
 // [SECTION] text helpers
 
-/// n blanks, n limited to 1..255.
-String Blanks(int n) { return String(static_cast<std::size_t>(std::clamp(n, 1, 255)), u' '); }
-
-/// s without leading and trailing blanks (code 32 only).
-String StripBlanks(const String& s) {
-  const std::size_t first = s.find_first_not_of(u' ');
-  if (first == String::npos) return String();
-  return s.substr(first, s.find_last_not_of(u' ') - first + 1);
-}
-
 /// 0-based index of the entry equal to s (case-sensitive), -1 when none is.
 template <std::size_t N>
 int IndexOf(const std::array<String, N>& names, const String& s) {
-  const auto it = std::find(names.begin(), names.end(), s);
-  return it == names.end() ? -1 : static_cast<int>(it - names.begin());
+  return StringIx(s, std::vector<String>(names.begin(), names.end())) - 1;
 }
 
 /// Six upper-case hex digits of the colour as it shows (system colours resolved).
@@ -118,7 +108,7 @@ bool IsWantedHeader(const String& line, const String& id) {
   if (at == 0) return false;
   const String rest = Copy(line, at + 4, Length(line));
   const int quote = Pos(u"\"", rest);
-  return StripBlanks(quote == 0 ? rest : Copy(rest, 1, quote - 1)) == id;
+  return StripLTBlanks(quote == 0 ? rest : Copy(rest, 1, quote - 1)) == id;
 }
 
 // Tag names in lookup order; the last is the catch-all.
@@ -289,7 +279,7 @@ void TCustomTextLabel::SetFont(TFont* value) {
 // [SECTION] TCustomTextLabel: the custtextlbl element
 
 void TCustomTextLabel::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID, int Indent) const {
-  const String in = Blanks(Indent);
+  const String in = MultiChar(u' ', Indent);
   if (CreateHeader) WriteLn(f, in + u"<?xml version=\"1.0\"?>");
   WriteLn(f);
   WriteLn(f, in + u"<!-- TCustomTextLabel / Qeltakit -->");

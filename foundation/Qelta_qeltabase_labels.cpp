@@ -112,14 +112,16 @@ bool IsWantedHeader(const String& line, const String& id) {
 }
 
 // Tag names in lookup order; the last is the catch-all.
+// clang-format off
 enum TLabelTag : uint8_t {
   ltPosXY, ltColors, ltShadowOfs, ltLayer, ltTransparent, ltVisible, ltAlignment, ltAttachMode,
   ltFont, ltStyle, ltCaption, ltEnd, ltDummy
 };
+// clang-format on
 const std::vector<String>& LabelTags() {
-  static const std::vector<String> tags = {u"posxy",     u"colors",     u"shadowofs", u"layer", u"transparent",
-                                           u"visible",   u"alignment",  u"attachmode", u"font", u"style",
-                                           u"caption",   u"/custtextlbl", u"dummy"};
+  static const std::vector<String> tags = {u"posxy",   u"colors",       u"shadowofs",  u"layer", u"transparent",
+                                           u"visible", u"alignment",    u"attachmode", u"font",  u"style",
+                                           u"caption", u"/custtextlbl", u"dummy"};
   return tags;
 }
 
@@ -205,9 +207,9 @@ TCustomTextLabel::TCustomTextLabel() : FFont(std::make_unique<TFont>()) { HookFo
 TCustomTextLabel::~TCustomTextLabel() = default;
 
 TCustomTextLabel::TFields TCustomTextLabel::Fields() const {
-  return {FPosX,      FPosY,     FLayer,     FXShadow,   FYShadow, FColorShadow,   FColorBkg,     FColorBrd,
-          FAlignment, FVertAlign, FAttachDat, FTransPar, FVisible, FCaption,       FMode,         FFont->Name(),
-          FFont->Size(), FFont->Color(), FFont->Style()};
+  return {FPosX,     FPosY,         FLayer,        FXShadow,       FYShadow,      FColorShadow, FColorBkg,
+          FColorBrd, FAlignment,    FVertAlign,    FAttachDat,     FTransPar,     FVisible,     FCaption,
+          FMode,     FFont->Name(), FFont->Size(), FFont->Color(), FFont->Style()};
 }
 
 void TCustomTextLabel::SetFields(const TFields& v) {
@@ -286,8 +288,8 @@ void TCustomTextLabel::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const 
   WriteLn(f, in + u"<custtextlbl sig=\"Qeltakit\" vers=\"1.0\" id=\"" + DataID + u"\">");
   WriteLn(f, in + u"  <posxy x=" + Str(FPosX, 12) + u" y=" + Str(FPosY, 12) + u" />");
   WriteLn(f, in + u"  <caption>" + FCaption + u"</caption>");
-  WriteLn(f, in + u"  <colors brd=$" + Hex6(FColorBrd) + u" bg=$" + Hex6(FColorBkg) + u" shdw=$" +
-                 Hex6(FColorShadow) + u" />");
+  WriteLn(f, in + u"  <colors brd=$" + Hex6(FColorBrd) + u" bg=$" + Hex6(FColorBkg) + u" shdw=$" + Hex6(FColorShadow) +
+                 u" />");
   WriteLn(f, in + u"  <shadowofs dx=" + IntToStr(FXShadow) + u" dy=" + IntToStr(FYShadow) + u" />");
   WriteLn(f, in + u"  <layer val=" + IntToStr(FLayer) + u" />");
   WriteLn(f, in + u"  <transparent val=" + (FTransPar ? u"1" : u"0") + u" />");
@@ -313,33 +315,50 @@ bool TCustomTextLabel::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
   while (!Eof(f)) {
     String a, content;
     switch (ReadNextTagInTextFile(f, LabelTags(), a, content)) {
-      case ltPosXY: v.PosX = FloatAttrib(a, u"x"), v.PosY = FloatAttrib(a, u"y"); break;
+      case ltPosXY:
+        v.PosX = FloatAttrib(a, u"x"), v.PosY = FloatAttrib(a, u"y");
+        break;
       case ltColors:
         v.ColorBrd = HexAttrib(a, u"brd"), v.ColorBkg = HexAttrib(a, u"bg"), v.ColorShadow = HexAttrib(a, u"shdw");
         break;
-      case ltShadowOfs: v.XShadow = DecimalAttrib(a, u"dx"), v.YShadow = DecimalAttrib(a, u"dy"); break;
+      case ltShadowOfs:
+        v.XShadow = DecimalAttrib(a, u"dx"), v.YShadow = DecimalAttrib(a, u"dy");
+        break;
       case ltLayer: {
         const int layer = DecimalAttrib(a, u"val");
         if (layer >= 1 && layer <= MaxTextLabelLayer) v.Layer = layer;
         break;
       }
-      case ltTransparent: v.TransPar = DecimalAttrib(a, u"val") == 1; break;
-      case ltVisible: v.Visible = DecimalAttrib(a, u"val") == 1; break;
+      case ltTransparent:
+        v.TransPar = DecimalAttrib(a, u"val") == 1;
+        break;
+      case ltVisible:
+        v.Visible = DecimalAttrib(a, u"val") == 1;
+        break;
       case ltAlignment:
         EnumAttrib(a, u"horiz", xmlAlignment, v.Alignment);
         EnumAttrib(a, u"vert", xmlVerticalAlignment, v.VertAlign);
         break;
-      case ltAttachMode: EnumAttrib(a, u"val", xmlTxtLblAttachMode, v.AttachDat); break;
+      case ltAttachMode:
+        EnumAttrib(a, u"val", xmlTxtLblAttachMode, v.AttachDat);
+        break;
       case ltFont:
         v.FontName = Attrib(a, u"name");
         if (!Attrib(a, u"size").empty()) v.FontSize = DecimalAttrib(a, u"size");
         if (!Attrib(a, u"color").empty()) v.FontColor = HexAttrib(a, u"color");
         v.FontStyle = ParseFontStyles(Attrib(a, u"style"));
         break;
-      case ltStyle: EnumAttrib(a, u"val", xmlTxtLblMode, v.Mode); break;
-      case ltCaption: v.Caption = content; break;
-      case ltEnd: SetFields(v), Changed(); return true;
-      default: break;
+      case ltStyle:
+        EnumAttrib(a, u"val", xmlTxtLblMode, v.Mode);
+        break;
+      case ltCaption:
+        v.Caption = content;
+        break;
+      case ltEnd:
+        SetFields(v), Changed();
+        return true;
+      default:
+        break;
     }
   }
   return false;

@@ -100,9 +100,7 @@ TColor MeanColor(TColor Color1, TColor Color2) { return InterpolateColor(Color1,
 
 TColor ReverseRGBColor(TColor Color) { return Compose(BlueOf(Color), GreenOf(Color), RedOf(Color)); }
 
-TColor InvertColor(TColor Color) {
-  return Compose(255 - RedOf(Color), 255 - GreenOf(Color), 255 - BlueOf(Color));
-}
+TColor InvertColor(TColor Color) { return Compose(255 - RedOf(Color), 255 - GreenOf(Color), 255 - BlueOf(Color)); }
 
 // [SECTION] grey levels and distance
 
@@ -139,6 +137,7 @@ void HSItoRGB(double Hue, double Sat, double Intens, int& Red, int& Green, int& 
     const Extended p = i * (1 - s) * 255;
     const Extended q = i * (1 - f * s) * 255;
     const Extended t = i * (1 - (1 - f) * s) * 255;
+    // clang-format off
     switch (sector) {
       case 0: r = v, g = t, b = p; break;
       case 1: r = q, g = v, b = p; break;
@@ -147,6 +146,7 @@ void HSItoRGB(double Hue, double Sat, double Intens, int& Red, int& Green, int& 
       case 4: r = t, g = p, b = v; break;
       default: r = v, g = p, b = q; break;
     }
+    // clang-format on
   }
   Red = static_cast<int>(Round(r));
   Green = static_cast<int>(Round(g));
@@ -189,7 +189,9 @@ void RGBtoCMY(uint8_t Red, uint8_t Green, uint8_t Blue, double& Cyan, double& Ma
 }
 
 void CMYtoRGB(double Cyan, double Magenta, double Yellow, uint8_t& Red, uint8_t& Green, uint8_t& Blue) {
-  const auto level = [](double c) { return static_cast<uint8_t>(Round((1 - static_cast<Extended>(Clamp01(c))) * 255)); };
+  const auto level = [](double c) {
+    return static_cast<uint8_t>(Round((1 - static_cast<Extended>(Clamp01(c))) * 255));
+  };
   Red = level(Cyan);
   Green = level(Magenta);
   Blue = level(Yellow);

@@ -43,6 +43,7 @@ class TPredefinedColors {
   constexpr const TColor* end() const { return kTable.data() + kTable.size(); }
 
  private:
+  // clang-format off
   static constexpr std::array<TColor, High> kTable = {
       clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,              //  1.. 8
       clSilver, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite,              //  9..16
@@ -52,24 +53,22 @@ class TPredefinedColors {
       clHighlight, clHighlightText, clInactiveBorder, clInactiveCaption,                  // 32..35
       clInactiveCaptionText, clInfoBk, clInfoText, clMenu, clMenuText, clNone,            // 36..41
       clScrollBar, cl3DDkShadow, cl3DLight, clWindow, clWindowFrame, clWindowText};       // 42..47
+  // clang-format on
 };
 inline constexpr TPredefinedColors PredefinedColors{};
 
 /// Dark violet through blue, cyan, green, yellow and red to dark red (0-based, as all lists below).
 inline constexpr std::array<TColor, 11> ColorArray_Rainbow = {
-    0x400020, 0x800060, 0xEF1200, 0xF56E00, 0xFFF400, 0x00FF18,
-    0x00F6FF, 0x00C1FF, 0x0013FF, 0x00008D, 0x000040};
+    0x400020, 0x800060, 0xEF1200, 0xF56E00, 0xFFF400, 0x00FF18, 0x00F6FF, 0x00C1FF, 0x0013FF, 0x00008D, 0x000040};
 /// Map colours: land greens to water blues.
-inline constexpr std::array<TColor, 11> ColorArray_Geo1 = {
-    0xDED2BD, 0x639F63, 0x89BA88, 0xA7CFAD, 0xC5E5D2, 0xCBF1F5,
-    0x96CEEA, 0x6CAED8, 0x3586BD, 0x426594, 0xF0FAFC};
+inline constexpr std::array<TColor, 11> ColorArray_Geo1 = {0xDED2BD, 0x639F63, 0x89BA88, 0xA7CFAD, 0xC5E5D2, 0xCBF1F5,
+                                                           0x96CEEA, 0x6CAED8, 0x3586BD, 0x426594, 0xF0FAFC};
 /// Map colours in muted tones.
-inline constexpr std::array<TColor, 11> ColorArray_Geo2 = {
-    0xDFAE7F, 0xDEB68C, 0xE3BE9B, 0xE2C9AD, 0xDCCCBB, 0x90BBAC,
-    0x99C9C6, 0xA4D7DA, 0xA1C8DA, 0x9AB6C5, 0x96ACC8};
+inline constexpr std::array<TColor, 11> ColorArray_Geo2 = {0xDFAE7F, 0xDEB68C, 0xE3BE9B, 0xE2C9AD, 0xDCCCBB, 0x90BBAC,
+                                                           0x99C9C6, 0xA4D7DA, 0xA1C8DA, 0x9AB6C5, 0x96ACC8};
 /// Red, yellow, green, cyan, blue, magenta and back to red.
-inline constexpr std::array<TColor, 7> ColorArray_Circle = {
-    0x0000FF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0xFF0000, 0xFF00FF, 0x0000FF};
+inline constexpr std::array<TColor, 7> ColorArray_Circle = {0x0000FF, 0x00FFFF, 0x00FF00, 0xFFFF00,
+                                                            0xFF0000, 0xFF00FF, 0x0000FF};
 /// Sixteen colours that are easy to tell apart.
 inline constexpr std::array<TColor, 16> ColorArray_Contrast = {
     0x000000, 0xFF0000, 0x008000, 0x0000FF, 0x0080FF, 0x808080, 0x404080, 0xFF00FF,

@@ -48,9 +48,7 @@ inline int SquaredDistance(TColor a, TColor b) {
   return dr * dr + dg * dg + db * db;
 }
 
-bool IsHexDigit(Char c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
+bool IsHexDigit(Char c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 
 /// Colour of a file line; false when the line holds no hexadecimal digit where the number belongs.
 bool ParseColorLine(const String& line, TColor& color) {
@@ -165,8 +163,7 @@ void TColorArray::CopyFrom(const TColorArray* ColArraySource, int SourceElemLo, 
   int lo = std::clamp(SourceElemLo, 1, srcSize);
   int hi = std::clamp(SourceElemHi, 1, srcSize);
   if (lo > hi) std::swap(lo, hi);
-  const std::vector<TColor> part(ColArraySource->FColArray.begin() + (lo - 1),
-                                 ColArraySource->FColArray.begin() + hi);
+  const std::vector<TColor> part(ColArraySource->FColArray.begin() + (lo - 1), ColArraySource->FColArray.begin() + hi);
   for (std::size_t k = 0; k < part.size(); ++k) {
     const int64_t dest = static_cast<int64_t>(DestElem) + static_cast<int64_t>(k);
     if (dest >= 1 && dest <= Size()) FColArray[dest - 1] = part[k];

@@ -19,8 +19,11 @@ struct TRowSpec {
   std::span<const TColor> colors;
 };
 
-const TRowSpec kLists[] = {{"Rainbow", ColorArray_Rainbow}, {"Geo1", ColorArray_Geo1}, {"Geo2", ColorArray_Geo2},
-                           {"Circle", ColorArray_Circle},   {"Contrast", ColorArray_Contrast}};
+const TRowSpec kLists[] = {{"Rainbow", ColorArray_Rainbow},
+                           {"Geo1", ColorArray_Geo1},
+                           {"Geo2", ColorArray_Geo2},
+                           {"Circle", ColorArray_Circle},
+                           {"Contrast", ColorArray_Contrast}};
 
 /// One labelled bar: `count` colours from `colorAt` (1-based) spread over the bar's width.
 template <typename ColorAt>

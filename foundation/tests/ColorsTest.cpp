@@ -32,9 +32,12 @@ struct ChangeCounter {
 // [SECTION] tables
 
 TEST(PredefinedColors, HoldsTheFortySevenNamedColoursFromOne) {
-  struct Case { int index; TColor color; };
-  const Case cases[] = {{1, clBlack},   {16, clWhite}, {17, clMoneyGreen}, {20, clMedGray}, {21, clActiveBorder},
-                        {25, clBtnFace}, {30, clDefault}, {41, clNone},    {42, clScrollBar}, {47, clWindowText}};
+  struct Case {
+    int index;
+    TColor color;
+  };
+  const Case cases[] = {{1, clBlack},    {16, clWhite},   {17, clMoneyGreen}, {20, clMedGray},   {21, clActiveBorder},
+                        {25, clBtnFace}, {30, clDefault}, {41, clNone},       {42, clScrollBar}, {47, clWindowText}};
   for (const Case& c : cases) EXPECT_EQ(PredefinedColors[c.index], c.color) << c.index;
   EXPECT_EQ(PredefinedColors[0], 0);
   EXPECT_EQ(PredefinedColors[48], 0);
@@ -45,7 +48,12 @@ TEST(PredefinedColors, HoldsTheFortySevenNamedColoursFromOne) {
 // [SECTION] mixing
 
 TEST(InterpolateColor, ClampsTheFractionAndMixesRawBytes) {
-  struct Case { TColor c1, c2; double frac; TColor expected; const char* what; };
+  struct Case {
+    TColor c1, c2;
+    double frac;
+    TColor expected;
+    const char* what;
+  };
   const Case cases[] = {
       {0x000000, 0xFFFFFF, 1.7, 0xFFFFFF, "above 1 gives colour 2"},
       {0x102030, 0xFFFFFF, -1, 0x102030, "below 0 gives colour 1"},
@@ -79,12 +87,14 @@ TEST(ColorBytes, ReverseAndInvertKeepOnlyTheThreeBytes) {
 // [SECTION] grey levels and distance
 
 TEST(RGBtoGray, WeightsAndRoundsHalfToEven) {
-  struct Case { int r, g, b, expected; };
+  struct Case {
+    int r, g, b, expected;
+  };
   const Case cases[] = {
-      {255, 255, 255, 255}, {0, 0, 0, 0}, {100, 0, 0, 30}, {0, 100, 0, 59}, {0, 0, 100, 11},
-      {5, 0, 0, 2},   // 1.5 exactly: to even
-      {0, 5, 5, 3},   // 3.5 in exact arithmetic, 3.4999... in 80 bits
-      {0, 50, 0, 29}, // 29.5 in exact arithmetic, below it in 80 bits
+      {255, 255, 255, 255}, {0, 0, 0, 0},    {100, 0, 0, 30},
+      {0, 100, 0, 59},      {0, 0, 100, 11}, {5, 0, 0, 2},  // 1.5 exactly: to even
+      {0, 5, 5, 3},                                         // 3.5 in exact arithmetic, 3.4999... in 80 bits
+      {0, 50, 0, 29},                                       // 29.5 in exact arithmetic, below it in 80 bits
   };
   for (const Case& c : cases) EXPECT_EQ(RGBtoGray(c.r, c.g, c.b), c.expected) << c.r << "," << c.g << "," << c.b;
 }
@@ -93,7 +103,7 @@ TEST(RGBtoGray, AgreesWithIntegerRoundingAwayFromExactTies) {
   for (uint32_t c = 0; c < (1u << 24); c += 97) {
     const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = c >> 16;
     const int n = 30 * r + 59 * g + 11 * b;  // 100 x the grey level, exactly
-    if (n % 100 == 50) continue;           // exact ties are decided by the 80-bit sum
+    if (n % 100 == 50) continue;             // exact ties are decided by the 80-bit sum
     ASSERT_EQ(RGBtoGray(r, g, b), (n + 50) / 100) << r << "," << g << "," << b;
   }
 }
@@ -122,11 +132,15 @@ double HsvChannel(int n, double h, double s, double v) {
 }
 
 TEST(RGBtoHSI, EdgeColours) {
-  struct Case { int r, g, b; double h, s, i; };
+  struct Case {
+    int r, g, b;
+    double h, s, i;
+  };
   const Case cases[] = {
-      {0, 0, 0, 0, 0, 0},           {128, 128, 128, -1, 0, 128 / 255.0}, {255, 0, 0, 0, 1, 1},
-      {0, 255, 0, 120, 1, 1},       {0, 0, 255, 240, 1, 1},              {255, 0, 255, 300, 1, 1},
-      {255, 255, 0, 60, 1, 1},      {0, 128, 128, 180, 1, 128 / 255.0},
+      {0, 0, 0, 0, 0, 0},      {128, 128, 128, -1, 0, 128 / 255.0},
+      {255, 0, 0, 0, 1, 1},    {0, 255, 0, 120, 1, 1},
+      {0, 0, 255, 240, 1, 1},  {255, 0, 255, 300, 1, 1},
+      {255, 255, 0, 60, 1, 1}, {0, 128, 128, 180, 1, 128 / 255.0},
   };
   for (const Case& c : cases) {
     double h = 9, s = 9, i = 9;
@@ -163,7 +177,11 @@ TEST(HSItoRGB, AgreesWithTheStandardHexconeWithinRounding) {
 }
 
 TEST(HSItoRGB, OutOfRangeInputs) {
-  struct Case { double h, s, i; int r, g, b; const char* what; };
+  struct Case {
+    double h, s, i;
+    int r, g, b;
+    const char* what;
+  };
   const Case cases[] = {
       {360, 1, 1, 255, 0, 0, "hue 360 is hue 0"},
       {-1, 0, 0.5, 128, 128, 128, "a grey's hue -1 with saturation 0"},
@@ -254,7 +272,12 @@ TEST(RandomColor, StaysWithinItsBounds) {
 }
 
 TEST(WavelengthToColor, SpectrumPoints) {
-  struct Case { int nm; double gamma; TColor expected; const char* what; };
+  struct Case {
+    int nm;
+    double gamma;
+    TColor expected;
+    const char* what;
+  };
   const Case cases[] = {
       {380, 1, 0x4C004C, "dark violet: 255 x 0.3 = 76.5 in 80 bits, to even"},
       {400, 1, 0xA6006E, "red 110: 255 x 2/3 x 0.65 = 110.5 in exact arithmetic"},
@@ -296,7 +319,8 @@ TEST(TColorArray, NewPaletteIsTheRainbowInAThousandColours) {
   EXPECT_EQ(a.GetColorElem(480), 0x32FC13);
   uint32_t hash = 2166136261u;  // FNV-1a over the bytes of all entries
   for (int i = 1; i <= 1000; ++i)
-    for (int k = 0; k < 4; ++k) hash = (hash ^ ((static_cast<uint32_t>(a.GetColorElem(i)) >> (8 * k)) & 0xFF)) * 16777619u;
+    for (int k = 0; k < 4; ++k)
+      hash = (hash ^ ((static_cast<uint32_t>(a.GetColorElem(i)) >> (8 * k)) & 0xFF)) * 16777619u;
   EXPECT_EQ(hash, 0x83AE62FFu);
 }
 
@@ -317,9 +341,15 @@ TEST(TColorArray, ElementAccessClampsReadsAndIgnoresWritesOutside) {
 }
 
 TEST(TColorArray, SizeSettersTable) {
-  struct Case { bool viaResize; int n; bool result; int size; int notified; };
+  struct Case {
+    bool viaResize;
+    int n;
+    bool result;
+    int size;
+    int notified;
+  };
   const Case cases[] = {
-      {false, 0, true, 1000, 0},  {false, -7, true, 1000, 0}, {false, 1000, true, 1000, 0},
+      {false, 0, true, 1000, 0},  {false, -7, true, 1000, 0},  {false, 1000, true, 1000, 0},
       {false, 12, true, 12, 1},   {true, 1000, true, 1000, 0}, {true, 0, false, 1000, 0},
       {true, -1, false, 1000, 0}, {true, 1, true, 1, 1},       {true, 1500, true, 1500, 1},
   };
@@ -515,8 +545,8 @@ TEST(TColorArrayFile, LoadReadsLinesLeniently) {
   a.Resize(8);
   for (int i = 1; i <= 8; ++i) a.SetColorElem(i, 0x777777);
   ASSERT_TRUE(a.LoadFromFile(dir / "l.txt", false));
-  const std::vector<TColor> expected = {0x777777, 0x0000FF, static_cast<TColor>(0xABCDEF01), 0x777777,
-                                        0x12,     0x777777, 0x777777, 0x777777};
+  const std::vector<TColor> expected = {0x777777, 0x0000FF, static_cast<TColor>(0xABCDEF01), 0x777777, 0x12, 0x777777,
+                                        0x777777, 0x777777};
   for (int i = 1; i <= 8; ++i) EXPECT_EQ(a.GetColorElem(i), expected[i - 1]) << i;
   EXPECT_EQ(a.Size(), 8);
 }

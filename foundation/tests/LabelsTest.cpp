@@ -49,7 +49,8 @@ TEST(TCrossHair, SettersTable) {
       {"same layer notifies", [](C& o) { o.SetLayer(1); }, [](const C& o) { return o.Layer(); }, 1, true},
       {"PosX unchecked", [](C& o) { o.SetPosX(-1e300); }, [](const C& o) { return o.PosX(); }, -1e300, true},
       {"PosY same value", [](C& o) { o.SetPosY(0); }, [](const C& o) { return o.PosY(); }, 0, true},
-      {"Color system colour", [](C& o) { o.SetColor(clBtnFace); }, [](const C& o) { return o.Color(); }, clBtnFace, true},
+      {"Color system colour", [](C& o) { o.SetColor(clBtnFace); }, [](const C& o) { return o.Color(); }, clBtnFace,
+       true},
       {"Mode", [](C& o) { o.SetMode(chBox); }, [](const C& o) { return o.Mode(); }, chBox, true},
       {"LineType", [](C& o) { o.SetLineType(psDot); }, [](const C& o) { return o.LineType(); }, psDot, true},
       {"LineWid unchecked", [](C& o) { o.SetLineWid(-3); }, [](const C& o) { return o.LineWid(); }, -3, true},
@@ -91,20 +92,29 @@ TEST(TCrossHair, AssignCopiesEverySettingWithOneNotification) {
 TEST(TDTLabel, SettersTable) {
   using D = TDTLabel;
   RunSetterTable<D>({
-      {"TimeFormat same value notifies", [](D& o) { o.SetTimeFormat(tfHHMMSS); }, [](const D& o) { return o.TimeFormat(); }, tfHHMMSS, true},
+      {"TimeFormat same value notifies", [](D& o) { o.SetTimeFormat(tfHHMMSS); },
+       [](const D& o) { return o.TimeFormat(); }, tfHHMMSS, true},
       {"TimeFormat", [](D& o) { o.SetTimeFormat(tfAMPM); }, [](const D& o) { return o.TimeFormat(); }, tfAMPM, true},
-      {"DateOrder same value notifies", [](D& o) { o.SetDateOrder(doDDMMYY); }, [](const D& o) { return o.DateOrder(); }, doDDMMYY, true},
+      {"DateOrder same value notifies", [](D& o) { o.SetDateOrder(doDDMMYY); },
+       [](const D& o) { return o.DateOrder(); }, doDDMMYY, true},
       {"DateOrder", [](D& o) { o.SetDateOrder(doYYMMDD); }, [](const D& o) { return o.DateOrder(); }, doYYMMDD, true},
-      {"DateSeparator same", [](D& o) { o.SetDateSeparator(u'-'); }, [](const D& o) { return o.DateSeparator(); }, u'-', false},
-      {"DateSeparator", [](D& o) { o.SetDateSeparator(u'/'); }, [](const D& o) { return o.DateSeparator(); }, u'/', true},
-      {"TimeSeparator same", [](D& o) { o.SetTimeSeparator(u':'); }, [](const D& o) { return o.TimeSeparator(); }, u':', false},
-      {"TimeSeparator", [](D& o) { o.SetTimeSeparator(u'.'); }, [](const D& o) { return o.TimeSeparator(); }, u'.', true},
-      {"YearLength same", [](D& o) { o.SetYearLength(ylYYYY); }, [](const D& o) { return o.YearLength(); }, ylYYYY, false},
+      {"DateSeparator same", [](D& o) { o.SetDateSeparator(u'-'); }, [](const D& o) { return o.DateSeparator(); }, u'-',
+       false},
+      {"DateSeparator", [](D& o) { o.SetDateSeparator(u'/'); }, [](const D& o) { return o.DateSeparator(); }, u'/',
+       true},
+      {"TimeSeparator same", [](D& o) { o.SetTimeSeparator(u':'); }, [](const D& o) { return o.TimeSeparator(); }, u':',
+       false},
+      {"TimeSeparator", [](D& o) { o.SetTimeSeparator(u'.'); }, [](const D& o) { return o.TimeSeparator(); }, u'.',
+       true},
+      {"YearLength same", [](D& o) { o.SetYearLength(ylYYYY); }, [](const D& o) { return o.YearLength(); }, ylYYYY,
+       false},
       {"YearLength", [](D& o) { o.SetYearLength(ylYY); }, [](const D& o) { return o.YearLength(); }, ylYY, true},
       {"MonthName same", [](D& o) { o.SetMonthName(true); }, [](const D& o) { return o.MonthName(); }, true, false},
       {"MonthName", [](D& o) { o.SetMonthName(false); }, [](const D& o) { return o.MonthName(); }, false, true},
-      {"DateForTime same", [](D& o) { o.SetDateForTime(dtOnePerDay); }, [](const D& o) { return o.DateForTime(); }, dtOnePerDay, false},
-      {"DateForTime", [](D& o) { o.SetDateForTime(dtAllTicks); }, [](const D& o) { return o.DateForTime(); }, dtAllTicks, true},
+      {"DateForTime same", [](D& o) { o.SetDateForTime(dtOnePerDay); }, [](const D& o) { return o.DateForTime(); },
+       dtOnePerDay, false},
+      {"DateForTime", [](D& o) { o.SetDateForTime(dtAllTicks); }, [](const D& o) { return o.DateForTime(); },
+       dtAllTicks, true},
   });
 }
 
@@ -137,18 +147,23 @@ TEST(TCustomTextLabel, SettersTable) {
       {"same layer notifies", [](L& o) { o.SetLayer(1); }, [](const L& o) { return o.Layer(); }, 1, true},
       {"PosX same value", [](L& o) { o.SetPosX(100); }, [](const L& o) { return o.PosX(); }, 100, true},
       {"PosY", [](L& o) { o.SetPosY(-7.25); }, [](const L& o) { return o.PosY(); }, -7.25, true},
-      {"AttachToData", [](L& o) { o.SetAttachToData(tlamYOnly); }, [](const L& o) { return o.AttachToData(); }, tlamYOnly, true},
+      {"AttachToData", [](L& o) { o.SetAttachToData(tlamYOnly); }, [](const L& o) { return o.AttachToData(); },
+       tlamYOnly, true},
       {"ColorBkg", [](L& o) { o.SetColorBkg(clNone); }, [](const L& o) { return o.ColorBkg(); }, clNone, true},
       {"ColorBorder", [](L& o) { o.SetColorBorder(clRed); }, [](const L& o) { return o.ColorBorder(); }, clRed, true},
-      {"ColorShadow same", [](L& o) { o.SetColorShadow(0x808080); }, [](const L& o) { return o.ColorShadow(); }, 0x808080, true},
+      {"ColorShadow same", [](L& o) { o.SetColorShadow(0x808080); }, [](const L& o) { return o.ColorShadow(); },
+       0x808080, true},
       {"ShadowDx unchecked", [](L& o) { o.SetShadowDx(-40); }, [](const L& o) { return o.ShadowDx(); }, -40, true},
       {"ShadowDy", [](L& o) { o.SetShadowDy(3); }, [](const L& o) { return o.ShadowDy(); }, 3, true},
       {"Transparent", [](L& o) { o.SetTransparent(true); }, [](const L& o) { return o.Transparent(); }, true, true},
-      {"Alignment", [](L& o) { o.SetAlignment(taLeftJustify); }, [](const L& o) { return o.Alignment(); }, taLeftJustify, true},
-      {"VerticalAlignment", [](L& o) { o.SetVerticalAlignment(vaTop); }, [](const L& o) { return o.VerticalAlignment(); }, vaTop, true},
+      {"Alignment", [](L& o) { o.SetAlignment(taLeftJustify); }, [](const L& o) { return o.Alignment(); },
+       taLeftJustify, true},
+      {"VerticalAlignment", [](L& o) { o.SetVerticalAlignment(vaTop); },
+       [](const L& o) { return o.VerticalAlignment(); }, vaTop, true},
       {"Mode", [](L& o) { o.SetMode(tlOff); }, [](const L& o) { return o.Mode(); }, tlOff, true},
       {"Visible same", [](L& o) { o.SetVisible(true); }, [](const L& o) { return o.Visible(); }, true, true},
-      {"Font size directly", [](L& o) { o.Font()->SetSize(20); }, [](const L& o) { return o.Font()->Size(); }, 20, true},
+      {"Font size directly", [](L& o) { o.Font()->SetSize(20); }, [](const L& o) { return o.Font()->Size(); }, 20,
+       true},
   });
 }
 
@@ -281,7 +296,9 @@ TEST(CustTextLblElement, EverySettingRoundTripsByteForByte) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(WriteToText(dir, b, true, u"busy", 4), text);
   // Windows-1252 bytes in the file
-  EXPECT_NE(text.find("<caption>F\xFC\xDF" "e > 3 </b> <x\nzweite Zeile</caption>\r\n"), std::string::npos);
+  EXPECT_NE(text.find("<caption>F\xFC\xDF"
+                      "e > 3 </b> <x\nzweite Zeile</caption>\r\n"),
+            std::string::npos);
 }
 
 TEST(CustTextLblElement, ReaderTakesFontAttachModeAndStyle) {
@@ -325,9 +342,14 @@ TEST(CustTextLblElement, SystemColoursAreWrittenAsTheColourTheyShow) {
 
 TEST(CustTextLblElement, IdsMatchIgnoringCaseAndAnEmptyIdMatchesAny) {
   TempDir dir;
-  struct Case { const char* fileId; const char* wanted; bool found; };
-  const Case cases[] = {{"MyLabel", "mYlABEL", true}, {" MyLabel ", "MyLabel", true}, {"MyLabel", "", true},
-                        {"", "", true},                 {"Other", "MyLabel", false},  {"", "x", false}};
+  struct Case {
+    const char* fileId;
+    const char* wanted;
+    bool found;
+  };
+  const Case cases[] = {{"MyLabel", "mYlABEL", true}, {" MyLabel ", "MyLabel", true},
+                        {"MyLabel", "", true},        {"", "", true},
+                        {"Other", "MyLabel", false},  {"", "x", false}};
   for (const Case& c : cases) {
     TCustomTextLabel a, b;
     a.SetCaption(u"hit");
@@ -371,7 +393,11 @@ TEST(CustTextLblElement, MissingOrUnfinishedElementsLeaveTheLabelUnchanged) {
 
 TEST(CustTextLblElement, ReaderValueRules) {
   TempDir dir;
-  struct Case { const char* line; std::function<bool(const TCustomTextLabel&)> check; const char* what; };
+  struct Case {
+    const char* line;
+    std::function<bool(const TCustomTextLabel&)> check;
+    const char* what;
+  };
   const Case cases[] = {
       // Regression: a layer outside 1..16 was stored as read although the setter refuses it.
       {"<layer val=40 />", [](const TCustomTextLabel& l) { return l.Layer() == 1; }, "layer 40 ignored"},
@@ -391,8 +417,7 @@ TEST(CustTextLblElement, ReaderValueRules) {
        [](const TCustomTextLabel& l) { return l.Font()->Name() == u"Arial" && l.Font()->Size() == TFont().Size(); },
        "missing font attributes keep their values"},
       {"<colors brd=$ABCDEF />",
-       [](const TCustomTextLabel& l) { return l.ColorBorder() == 0xABCDEF && l.ColorBkg() == 0; },
-       "colours as read"},
+       [](const TCustomTextLabel& l) { return l.ColorBorder() == 0xABCDEF && l.ColorBkg() == 0; }, "colours as read"},
   };
   for (const Case& c : cases) {
     TCustomTextLabel l;

@@ -49,6 +49,8 @@ double Clamp01(double v) {
   return std::clamp(v, 0.0, 1.0);
 }
 
+int64_t GrayLevel(int r, int g, int b) { return Round(0.3L * r + 0.59L * g + 0.11L * b); }
+
 // [SECTION] wavelength helpers
 
 struct TRgbShare {
@@ -105,11 +107,11 @@ TColor InvertColor(TColor Color) { return Compose(255 - RedOf(Color), 255 - Gree
 // [SECTION] grey levels and distance
 
 int RGBtoGray(int Red, int Green, int Blue) {
-  return static_cast<int>(Round(0.3L * Red + 0.59L * Green + 0.11L * Blue));
+  return static_cast<int>(std::clamp<int64_t>(GrayLevel(Red, Green, Blue), INT32_MIN, INT32_MAX));
 }
 
 TColor RGBtoGrayColor(int Red, int Green, int Blue) {
-  const int level = ClampByte(RGBtoGray(Red, Green, Blue));
+  const int level = ClampByte(GrayLevel(Red, Green, Blue));
   return Compose(level, level, level);
 }
 
@@ -172,11 +174,11 @@ void RGBtoHSI(int Red, int Green, int Blue, double& Hue, double& Sat, double& In
   }
   Extended h = 0;
   if (Red == maxc)
-    h = (Green - Blue) / delta;
+    h = (static_cast<Extended>(Green) - Blue) / delta;
   else if (Green == maxc)
-    h = (Blue - Red) / delta + 2;
+    h = (static_cast<Extended>(Blue) - Red) / delta + 2;
   else
-    h = (Red - Green) / delta + 4;
+    h = (static_cast<Extended>(Red) - Green) / delta + 4;
   h *= 60;
   if (h < 0) h += 360;
   Hue = static_cast<double>(h);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -149,6 +150,15 @@ TEST(RGBtoHSI, EdgeColours) {
     EXPECT_DOUBLE_EQ(s, c.s);
     EXPECT_DOUBLE_EQ(i, c.i);
   }
+}
+
+TEST(RGBtoHSI, ExtremeIntegersDoNotOverflow) {
+  // Regression: the hue differences were taken in 32-bit integers and overflowed for far
+  // out-of-range components.
+  double h = 0, s = 0, i = 0;
+  RGBtoHSI(INT_MIN, INT_MAX, 0, h, s, i);
+  EXPECT_NEAR(h, 60 * (0.0 - INT_MIN) / (double(INT_MAX) - INT_MIN) + 120, 1e-9);
+  EXPECT_EQ(RGBtoGrayColor(INT_MAX, INT_MAX, INT_MAX), 0xFFFFFF);
 }
 
 TEST(RGBtoHSI, AgreesWithTheStandardHexcone) {

@@ -361,27 +361,23 @@ void TCanvas::Record(const char* op, std::vector<int64_t> args, const String& te
 }
 
 void TCanvas::SetCopyMode(TCopyMode value) {
-  if (value == FCopyMode) return;
-  FCopyMode = value;
   Record("CopyMode", {value});
+  FCopyMode = value;
 }
 
 void TCanvas::SetStretchMode(int value) {
-  if (value < BLACKONWHITE || value > HALFTONE || value == FStretchMode) return;
-  FStretchMode = value;
   Record("StretchMode", {value});
+  if (value >= BLACKONWHITE && value <= HALFTONE) FStretchMode = value;
 }
 
 void TCanvas::SetPolyFillMode(TFillMode value) {
-  if (value == FPolyFillMode) return;
-  FPolyFillMode = value;
   Record("PolyFillMode", {value});
+  FPolyFillMode = value;
 }
 
 void TCanvas::SetTextAlign(unsigned flags) {
-  if (flags == FTextAlign) return;
-  FTextAlign = flags;
   Record("TextAlign", {flags});
+  FTextAlign = flags;
 }
 
 // [SECTION] Lines

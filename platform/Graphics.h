@@ -115,15 +115,14 @@ enum TFillMode : uint8_t { fmAlternate, fmWinding };
 
 class TCanvasTrace;
 
-/// Common base of TPen, TBrush and TFont: OnChange fires once per real change.
+/// Common base of TPen, TBrush and TFont: OnChange fires once per real change; an attached canvas trace
+/// sees every setter call ("Pen.Color", ...) and every Assign ("Pen.Assign"), changing or not.
 class TGraphicsObject : public TPersistent {
  public:
   TNotifyEvent OnChange;
 
  protected:
-  /// Records the change in an attached canvas trace and fires OnChange.
-  void Changed(const char* property, int64_t value, const String& text = String());
-  /// Records without firing (Assign fires once after all fields).
+  /// Records a setter call in an attached canvas trace.
   void Record(const char* property, int64_t value, const String& text = String());
   void FireChange();
 
@@ -199,6 +198,8 @@ class TFont : public TGraphicsObject {
   void SetOrientation(int value);
 
  private:
+  void StoreHeight(int value);
+
   String FName = u"Tahoma";
   int FHeight = -11;
   int FPixelsPerInch = 96;
@@ -218,8 +219,9 @@ struct TCanvasTraceRecord {
   String Text;
 };
 
-/// Attached to a canvas with TCanvas::SetTrace, records property changes of its pen, brush and font and
-/// every drawing call, so a test can assert "pen colour set once" or "three polylines drawn".
+/// Attached to a canvas with TCanvas::SetTrace, records every property setter call of the canvas and of
+/// its pen, brush and font (whether the value changes or not) and every drawing call, so a test can
+/// assert "pen colour set once" or "three polylines drawn".
 class TCanvasTrace {
  public:
   void Add(TCanvasTraceRecord record) { FRecords.push_back(std::move(record)); }

@@ -52,6 +52,9 @@ TEST(TPrinter, CanvasIsOneObjectAtSixHundredDpi) {
   Printer()->SetPaperSize(210, 297);
   EXPECT_EQ(Printer()->PageWidth(), 4961);
   EXPECT_EQ(Printer()->PageHeight(), 7016);
+  Printer()->SetPaperSize(841, 1189);  // A0 would need 558 million pixels: refused
+  Printer()->SetPaperSize(0.5, 100);
+  EXPECT_EQ(Printer()->PageWidth(), 4961);
 }
 
 TEST(TPrinter, PagesAreWrittenAsPngFilesWhenTheDocumentEnds) {

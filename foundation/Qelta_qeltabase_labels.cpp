@@ -6,7 +6,7 @@
 //   (empty line)
 //   I<!-- TCustomTextLabel / Qeltakit -->
 //   I<custtextlbl sig="Qeltakit" vers="1.0" id="DataID">
-//   I  <posxy x= 1.000E+0002 y= 1.000E+0001 />               Str(x, 12): four significant digits
+//   I  <posxy x= 1.0000000000000000E+0002 y= ... />       Str(x, 25): 17 significant digits
 //   I  <caption>text</caption>                               unescaped, line feeds kept
 //   I  <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />        six hex digits of the RGB value
 //   I  <shadowofs dx=0 dy=0 />
@@ -29,6 +29,8 @@
 //  - The label changes only when a whole element was read: a file that ends inside the element
 //    answers false and leaves the label as it was (values read so far used to be kept).
 //  - Assign copies a whole object (the owner's property setters rely on it); it used to raise.
+//  - Positions are written with 17 significant digits so they read back exactly; four digits moved a
+//    label attached to a date axis by hours. Readers take any number form, so old files still read.
 
 #include <algorithm>
 #include <vector>
@@ -41,6 +43,9 @@
 
 namespace qelta {
 namespace {
+
+// Field width of the posxy numbers: the exponent form with 17 significant digits.
+constexpr int kPosWidth = 25;
 
 constexpr int kCrossHairLayers = 2;
 
@@ -286,7 +291,7 @@ void TCustomTextLabel::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const 
   WriteLn(f);
   WriteLn(f, in + u"<!-- TCustomTextLabel / Qeltakit -->");
   WriteLn(f, in + u"<custtextlbl sig=\"Qeltakit\" vers=\"1.0\" id=\"" + DataID + u"\">");
-  WriteLn(f, in + u"  <posxy x=" + Str(FPosX, 12) + u" y=" + Str(FPosY, 12) + u" />");
+  WriteLn(f, in + u"  <posxy x=" + Str(FPosX, kPosWidth) + u" y=" + Str(FPosY, kPosWidth) + u" />");
   WriteLn(f, in + u"  <caption>" + FCaption + u"</caption>");
   WriteLn(f, in + u"  <colors brd=$" + Hex6(FColorBrd) + u" bg=$" + Hex6(FColorBkg) + u" shdw=$" + Hex6(FColorShadow) +
                  u" />");

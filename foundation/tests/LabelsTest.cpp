@@ -254,7 +254,7 @@ const char* const kDefaultElement =
     "\r\n"
     "  <!-- TCustomTextLabel / Qeltakit -->\r\n"
     "  <custtextlbl sig=\"Qeltakit\" vers=\"1.0\" id=\"Lbl1\">\r\n"
-    "    <posxy x= 1.000E+0002 y= 1.000E+0001 />\r\n"
+    "    <posxy x= 1.0000000000000000E+0002 y= 1.0000000000000000E+0001 />\r\n"
     "    <caption></caption>\r\n"
     "    <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />\r\n"
     "    <shadowofs dx=0 dy=0 />\r\n"
@@ -283,6 +283,18 @@ TEST(CustTextLblElement, IndentIsOneToTwoHundredFiftyFiveBlanksAndTheEmptyLineSt
   EXPECT_NE(zero.find("\r\n </custtextlbl>\r\n"), std::string::npos);
   const std::string wide = WriteToText(dir, l, false, u"", 300);
   EXPECT_EQ(wide.substr(2, 256), std::string(255, ' ') + "<");
+}
+
+// Positions used to be written with four significant digits, so a label attached to a date axis
+// (days since 1899) moved by hours when read back.
+TEST(CustTextLblElement, PositionsReadBackExactly) {
+  TempDir dir;
+  TCustomTextLabel a, b;
+  a.SetPosX(45292.123456789012);
+  a.SetPosY(-1.25e-7);
+  ASSERT_TRUE(ReadFromText(dir, WriteToText(dir, a, true, u"p", 2), b, u"p"));
+  EXPECT_EQ(b.PosX(), a.PosX());
+  EXPECT_EQ(b.PosY(), a.PosY());
 }
 
 TEST(CustTextLblElement, EverySettingRoundTripsByteForByte) {
@@ -316,7 +328,7 @@ TEST(CustTextLblElement, ReaderTakesFontAttachModeAndStyle) {
   EXPECT_EQ(b.Caption(), a.Caption());  // '>' and "</" survive
   EXPECT_EQ(b.Layer(), 16);
   EXPECT_EQ(b.PosX(), -1.5e-3);
-  EXPECT_EQ(b.PosY(), 12350.0);  // four significant digits
+  EXPECT_EQ(b.PosY(), a.PosY());
   EXPECT_EQ(b.ColorShadow(), 0x010203);
   EXPECT_EQ(b.ColorBkg(), 0xFFFFFE);
   EXPECT_EQ(b.ColorBorder(), 0x0000FF);

@@ -216,8 +216,12 @@ std::string TCanvasTrace::Text() const {
       out += i == 0 ? ' ' : ',';
       out += std::to_string(r.Args[i]);
     }
-    if (!r.Text.empty()) out += " \"" + StringToUtf8(r.Text) + "\"";
-    out += "\n";
+    if (!r.Text.empty()) {
+      out += " \"";
+      out += StringToUtf8(r.Text);
+      out += '"';
+    }
+    out += '\n';
   }
   return out;
 }

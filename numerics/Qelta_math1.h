@@ -183,13 +183,8 @@ void ConvertDegrees(double& Degrees, double& Minutes, double& Seconds, TDegreeFo
 
 // --- scanners and validators ---------------------------------------------------------------------
 // A scanner starts at Pos (1-based) and leaves Pos on the first character it did not take.
-
-/// The foundation's ScanDecimal.
-int ScanDecimal(const String& s, int& Pos);
-/// The foundation's ScanHex.
-int ScanHex(const String& s, int& Pos);
-/// The foundation's ScanFPNum (SepMode 1 '.', 2 ',', 3 either).
-double ScanFPNum(const String& s, bool ExpAllowed, int SepMode, int& Pos);
+// ScanDecimal, ScanHex and ScanFPNum are the system's one implementation in Qelta_qeltabase,
+// which this header includes: the numerics offer them under the same names.
 /// Octal digits after blanks, modulo 2^32, no sign; 0 with Pos after the blanks when none.
 int ScanOctal(const String& s, int& Pos);
 /// Binary digits after blanks, modulo 2^32, no sign; 0 with Pos after the blanks when none.

@@ -17,6 +17,7 @@ namespace qelta {
 namespace {
 
 constexpr int64_t kCopyBlock = 65536;
+constexpr std::size_t kReadAhead = 65536;
 
 [[noreturn]] void RaiseBadPosition() { throw EStreamError("Invalid stream position"); }
 
@@ -166,18 +167,36 @@ TFileStream::~TFileStream() {
   if (FHandle >= 0) OsLayer().Close(FHandle);
 }
 
+int64_t TFileStream::Refill() {
+  if (FBuffer.empty()) FBuffer.resize(kReadAhead);
+  FBufStart += static_cast<int64_t>(FBufLen);
+  FBufPos = FBufLen = 0;
+  const int64_t n = OsLayer().Read(FHandle, FBuffer.data(), FBuffer.size());
+  if (n > 0) FBufLen = static_cast<std::size_t>(n);
+  return n;
+}
+
+void TFileStream::DropReadBuffer() {
+  if (FBufPos < FBufLen) OsLayer().Seek(FHandle, FBufStart + static_cast<int64_t>(FBufPos), SEEK_SET);
+  FBufStart += static_cast<int64_t>(FBufPos);
+  FBufPos = FBufLen = 0;
+}
+
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   int64_t done = 0;
   auto* bytes = static_cast<uint8_t*>(buffer);
   while (done < count) {
-    const int64_t n = OsLayer().Read(FHandle, bytes + done, static_cast<std::size_t>(count - done));
-    if (n <= 0) break;  // end of file or an OS failure: the transfer ends short
-    done += n;
+    if (FBufPos == FBufLen && Refill() <= 0) break;  // end of file or an OS failure: the transfer ends short
+    const std::size_t n = std::min<std::size_t>(FBufLen - FBufPos, static_cast<std::size_t>(count - done));
+    std::memcpy(bytes + done, FBuffer.data() + FBufPos, n);
+    FBufPos += n;
+    done += static_cast<int64_t>(n);
   }
   return done;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
+  DropReadBuffer();
   int64_t done = 0;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   while (done < count) {
@@ -185,18 +204,35 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
     if (n <= 0) break;  // full disk or an OS failure
     done += n;
   }
+  FBufStart += done;
   return done;
 }
 
+// The OS position always stands at FBufStart + FBufLen, the end of the read-ahead.
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-  const int whence = origin == soFromBeginning ? SEEK_SET : origin == soFromCurrent ? SEEK_CUR : SEEK_END;
-  const int64_t position = OsLayer().Seek(FHandle, offset, whence);
-  if (position < 0) RaiseBadPosition();
-  return position;
+  const int64_t base = origin == soFromBeginning ? 0
+                       : origin == soFromCurrent ? FBufStart + static_cast<int64_t>(FBufPos)
+                                                 : Size();
+  const int64_t target = SeekTarget(offset, base);
+  if (target >= FBufStart && target <= FBufStart + static_cast<int64_t>(FBufLen)) {
+    FBufPos = static_cast<std::size_t>(target - FBufStart);  // within the read-ahead: no OS call
+    return target;
+  }
+  if (OsLayer().Seek(FHandle, target, SEEK_SET) < 0) RaiseBadPosition();
+  FBufStart = target;
+  FBufPos = FBufLen = 0;
+  return target;
+}
+
+int64_t TFileStream::Size() {
+  struct stat st{};
+  if (OsLayer().FStat(FHandle, st) < 0) return TStream::Size();
+  return static_cast<int64_t>(st.st_size);
 }
 
 void TFileStream::SetSize(int64_t newSize) {
   if (newSize < 0) RaiseBadPosition();
+  DropReadBuffer();
   const int64_t position = Position();
   if (OsLayer().Truncate(FHandle, newSize) < 0) throw EWriteError("Stream write error");
   if (position > newSize) SetPosition(newSize);

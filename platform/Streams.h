@@ -89,7 +89,9 @@ class TMemoryStream : public TStream {
   int64_t FPosition = 0;
 };
 
-/// Stream over an operating-system file; owns and closes its handle.
+/// Stream over an operating-system file; owns and closes its handle. Reads go through a 64 KiB read-ahead
+/// buffer (so byte-by-byte readers stay fast); writes go straight to the OS. The handle's own OS position
+/// may therefore run ahead of Position().
 class TFileStream : public TStream {
  public:
   /// Opens or creates the file by mode. A failed open raises EFOpenError
@@ -100,6 +102,7 @@ class TFileStream : public TStream {
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
   void SetSize(int64_t newSize) override;
 
   const String& FileName() const { return FFileName; }
@@ -107,8 +110,16 @@ class TFileStream : public TStream {
   int Handle() const { return FHandle; }
 
  private:
+  /// Gives unread buffered bytes back to the OS position.
+  void DropReadBuffer();
+  int64_t Refill();
+
   String FFileName;
   int FHandle = -1;
+  std::vector<uint8_t> FBuffer;   ///< read-ahead bytes
+  std::size_t FBufPos = 0;        ///< next unread byte of FBuffer
+  std::size_t FBufLen = 0;        ///< valid bytes in FBuffer
+  int64_t FBufStart = 0;          ///< file offset of FBuffer[0]
 };
 
 /// Memory stream of one byte per character (Windows-1252).

@@ -1,8 +1,8 @@
 #include "TextFiles.h"
 
 // Text files are buffered in blocks of 4096 bytes. An input buffer is refilled when it runs dry; an
-// output buffer is written when full, by Flush and by CloseFile. Numbers are written by a local
-// formatter that rounds the exact binary value (printf's exact digits, decimal ties away from zero).
+// output buffer is written when full, by Flush and by CloseFile. Numbers are written with the runtime's
+// Str, so their text is the same as everywhere else.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,14 +10,13 @@
 #include <cerrno>
 #include <algorithm>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <limits>
+#include <cctype>
 #include <string>
 
 #include "Encoding.h"
 #include "Exceptions.h"
 #include "OsLayer.h"
+#include "SysUtils.h"
 
 namespace qelta {
 
@@ -29,63 +28,6 @@ constexpr std::size_t kBufferSize = 4096;
 constexpr int kEnd = -1;
 
 [[noreturn]] void Raise(int code) { throw EInOutError(InOutErrorMessage(code), code); }
-
-// [SECTION] number text
-
-// Exact decimal digits of |v| as "d1d2d3..." with the exponent of d1 (v = 0.d1d2.. * 10^(exp+1)).
-void ExactDigits(double v, std::string& digits, int& exponent) {
-  char buffer[1024];
-  std::snprintf(buffer, sizeof buffer, "%.800e", std::fabs(v));
-  const std::string text = buffer;
-  const std::size_t e = text.find('e');
-  digits = text.substr(0, 1) + text.substr(2, e - 2);
-  exponent = std::atoi(text.c_str() + e + 1);
-}
-
-// Keeps the first `keep` digits, rounding a dropped half away from zero; answers true on a carry out.
-bool RoundDigits(std::string& digits, int keep) {
-  if (keep < 0) { digits.clear(); return false; }
-  const bool up = static_cast<std::size_t>(keep) < digits.size() && digits[keep] >= '5';
-  digits.resize(static_cast<std::size_t>(keep), '0');
-  if (!up) return false;
-  for (int i = keep - 1; i >= 0; --i) {
-    if (digits[i] != '9') { ++digits[i]; return false; }
-    digits[i] = '0';
-  }
-  digits.insert(digits.begin(), '1');
-  return true;
-}
-
-std::string NonFinite(double v) { return std::isnan(v) ? "Nan" : v > 0 ? "+Inf" : "-Inf"; }
-
-std::string FixedText(double v, int decimals) {
-  if (!std::isfinite(v)) return NonFinite(v);
-  std::string digits;
-  int exponent = 0;
-  ExactDigits(v, digits, exponent);
-  int intDigits = exponent + 1;
-  if (RoundDigits(digits, intDigits + decimals)) ++intDigits;
-  std::string whole = intDigits > 0 ? digits.substr(0, static_cast<std::size_t>(intDigits)) : "0";
-  std::string frac = intDigits >= 0 ? digits.substr(static_cast<std::size_t>(intDigits))
-                                    : std::string(static_cast<std::size_t>(-intDigits), '0') + digits;
-  frac.resize(static_cast<std::size_t>(decimals), '0');
-  const bool zero = whole.find_first_not_of('0') == std::string::npos && frac.find_first_not_of('0') == std::string::npos;
-  std::string text = (std::signbit(v) && !zero ? "-" : "") + whole;
-  return decimals > 0 ? text + "." + frac : text;
-}
-
-std::string ExponentText(double v, int width) {
-  if (!std::isfinite(v)) return NonFinite(v);
-  const int fraction = std::max(1, (width <= 0 ? 23 : width) - 9);
-  std::string digits;
-  int exponent = 0;
-  ExactDigits(v, digits, exponent);
-  if (v == 0) exponent = 0;
-  if (RoundDigits(digits, fraction + 1)) { digits.pop_back(); ++exponent; }
-  char tail[16];
-  std::snprintf(tail, sizeof tail, "E%c%04d", exponent < 0 ? '-' : '+', std::abs(exponent));
-  return std::string(std::signbit(v) ? "-" : " ") + digits[0] + "." + digits.substr(1) + tail;
-}
 
 // [SECTION] parsing
 
@@ -357,10 +299,10 @@ void Write(TextFile& f, int value, int width) { A::PutBytes(f, Pad(std::to_strin
 void Write(TextFile& f, int64_t value, int width) { A::PutBytes(f, Pad(std::to_string(value), width)); }
 
 void Write(TextFile& f, double value, int width, int decimals) {
-  A::PutBytes(f, Pad(FixedText(value, std::clamp(decimals, 0, 64)), width));
+  A::PutBytes(f, StringToAnsi(Str(value, width, std::max(decimals, 0))));
 }
 
-void Write(TextFile& f, double value, int width) { A::PutBytes(f, Pad(ExponentText(value, width), width)); }
+void Write(TextFile& f, double value, int width) { A::PutBytes(f, StringToAnsi(Str(value, width <= 0 ? 23 : width))); }
 
 void WriteLn(TextFile& f) { A::PutBytes(f, "\r\n"); }
 

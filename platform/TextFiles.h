@@ -92,9 +92,9 @@ void Write(TextFile& f, const Char* s, int width = 0);
 void Write(TextFile& f, Char c, int width = 0);
 void Write(TextFile& f, int value, int width = 0);
 void Write(TextFile& f, int64_t value, int width = 0);
-/// Fixed notation with `decimals` digits after the point (decimal ties rounded away from zero).
+/// Fixed notation with `decimals` digits after the point, as Str(value, width, decimals).
 void Write(TextFile& f, double value, int width, int decimals);
-/// Exponent notation "[blank or -]d.dddE+dddd" in a field of width (23 when width <= 0).
+/// Exponent notation "[blank or -]d.dddE+dddd" as Str(value, width), width 23 when width <= 0.
 void Write(TextFile& f, double value, int width = 0);
 /// Writes CR LF.
 void WriteLn(TextFile& f);

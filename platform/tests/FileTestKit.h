@@ -77,6 +77,7 @@ class FaultyOs : public qelta::TOsLayer {
   int ReadErrno = 0;            ///< reads fail with this errno when set
   int64_t WriteBudget = -1;     ///< bytes writable before the disk is full (-1: unlimited)
   int StatErrno = 0;            ///< stat calls fail with this errno when set
+  int ListErrno = 0;            ///< directory listings fail with this errno when set
 
   int Open(const std::string& path, int flags, int mode) override {
     if (OpenErrno) return -OpenErrno;
@@ -97,6 +98,10 @@ class FaultyOs : public qelta::TOsLayer {
   int Stat(const std::string& path, struct stat& st, bool followLinks) override {
     if (StatErrno) return -StatErrno;
     return TOsLayer::Stat(path, st, followLinks);
+  }
+  int ListDir(const std::string& path, std::vector<std::string>& names) override {
+    if (ListErrno) return -ListErrno;
+    return TOsLayer::ListDir(path, names);
   }
 
  private:

@@ -131,6 +131,33 @@ TEST(TFileStream, WritesAndReadsBackAndAllowsSeekingPastTheEnd) {
   EXPECT_EQ(f.Write("x", 1), 0);  // opened for reading only
 }
 
+TEST(TFileStream, ReadAheadKeepsPositionsExactAcrossWritesAndSeeks) {
+  TempDir dir;
+  dir.Put("x", "0123456789");
+  {
+    TFileStream f(dir / "x", fmOpenReadWrite);
+    char buf[4] = {};
+    f.ReadBuffer(buf, 2);
+    EXPECT_EQ(f.Position(), 2);
+    WriteText(f, "ab");  // lands at 2, not behind the bytes read ahead
+    EXPECT_EQ(f.Position(), 4);
+    f.ReadBuffer(buf, 2);
+    EXPECT_EQ(std::string(buf, 2), "45");
+    EXPECT_EQ(f.Seek(-3, soFromEnd), 7);
+    f.ReadBuffer(buf, 3);
+    EXPECT_EQ(std::string(buf, 3), "789");
+    f.SetPosition(1);
+    f.SetSize(6);
+    EXPECT_EQ(f.Position(), 1);
+    f.ReadBuffer(buf, 4);
+    EXPECT_EQ(std::string(buf, 4), "1ab4");
+    EXPECT_EQ(f.Read(buf, 4), 1);
+    EXPECT_THROW_MSG(f.Seek(-1, soFromBeginning), EStreamError, "Invalid stream position");
+    EXPECT_EQ(f.Position(), 6);
+  }
+  EXPECT_EQ(dir.Get("x"), "01ab45");
+}
+
 TEST(TFileStream, FailedOpenAndCreateRaiseWithTheNameAndTheOsMessage) {
   TempDir dir;
   const String missing = dir / "missing.bin";

@@ -173,7 +173,8 @@ double HexToDouble(const String& s);
 Extended HexToExtended(const String& s);
 float HexToSingle(const String& s);
 /// Angle text: "12.50°", "-12° 30.0'", "-12°  5' 30.0\"" or the plain number; Decimals (0..8)
-/// apply to the last part. Angles between -1 and 0 keep their sign ("-0° 30'").
+/// apply to the last part, whose field is Decimals + 3 wide. Angles between -1 and 0 keep their
+/// sign ("-0° 30.0'" for -0.5 with one decimal).
 String DegreeToStr(double Angle, TDegreeFormat Format, int Decimals);
 /// Converts an angle between degrees, degrees+minutes and degrees+minutes+seconds; the sign of
 /// the angle is the sign of Degrees (-0.0 for angles between -1 and 0). Minutes or seconds outside

@@ -8,8 +8,8 @@
 // How: decade positions come from a base-10 logarithm that is exact at powers of ten, and values
 // are scaled by exactly computed powers of ten, so every 1-2-5 x 10^k value maps to itself and
 // 1000 has three integer digits. LongRand combines three linear congruential generators (period
-// about 1.4e18); GRandom is the polar method on the platform's Random. SortArray is a comb sort
-// that reports one ProcStat step per pass.
+// 3.5e17, the lcm of the multipliers' orders); GRandom is the polar method on the platform's
+// Random. SortArray is a comb sort that reports one ProcStat step per pass.
 // Limits: the tick rule works on the 80-bit range but ranges narrower than a few ulps of their ends
 // give ticks that the caller cannot tell apart; SortArray is not stable; LongRand and GRandom are
 // for test data and simulations of modest size, not for cryptography.
@@ -192,7 +192,8 @@ int ScanOctal(const String& s, int& Pos);
 int ScanBin(const String& s, int& Pos);
 /// Reads an angle as DegreeToStr writes it: [sign] degrees ["°" [minutes ["'"] [seconds ['"']]]],
 /// with '.' (or also ',' when CommaAllowed) as decimal separator. ErrorCode 0 on success, -1 when
-/// no number stands at Pos (Pos unchanged, result 0), -2 when minutes or seconds lie outside 0..60.
+/// no number stands at Pos (Pos unchanged), -2 when minutes or seconds lie above 60 (Pos after
+/// the text read); the result is 0 on error.
 double ScanDegrees(const String& s, int& Pos, bool CommaAllowed, int& ErrorCode);
 /// Reads a date and time from Text by the tokens of Format (yyyy yy MMMM MMM MM M dddd ddd dd d
 /// HH H hh h mm m ss s t tt, quoted or plain literals) with month and weekday names of Language.

@@ -21,6 +21,7 @@
 #include <span>
 #include <utility>
 
+#include "Graphics.h"
 #include "Math.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
@@ -97,9 +98,9 @@ double CanonicalAngleDegrees(double x);
 double CanonicalAngleRadians(double x);
 /// Angle of the vector (dx, dy) to the x axis in radians, 0..2 pi; 3 pi/2 for the zero vector.
 double AngleToXAxis(double dx, double dy);
-/// Pixel distance from (X, Y) to the rectangle Left..Right x Top..Bottom: 0 on or inside it, the
+/// Pixel distance from P to the rectangle R (edges in either order): 0 on or inside it, the
 /// distance to the nearer edge within its bands, else to the nearest corner (rounded).
-int DistFromRect(int X, int Y, int Left, int Top, int Right, int Bottom);
+int DistFromRect(const TPoint& P, const TRect& R);
 /// The platform's integer conversion of s; Default for an empty text or any conversion failure.
 int StrToIntDefault(const String& s, int Default);
 

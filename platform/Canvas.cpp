@@ -371,15 +371,20 @@ void TCanvas::SetTextAlign(unsigned flags) {
 // [SECTION] Lines
 
 void TCanvas::MoveTo(int x, int y) {
-  Record("MoveTo", {x, y});
+  if (FTrace != nullptr) Record("MoveTo", {x, y});
   FPenPos = {x, y};
   FDashPhase = 0;
 }
 
 void TCanvas::LineTo(int x, int y) {
-  Record("LineTo", {x, y});
-  Stroke(*this, {Dev(*this, FPenPos.X, FPenPos.Y), Dev(*this, x, y)}, false, FDashPhase);
+  if (FTrace != nullptr) Record("LineTo", {x, y});
+  const P64 a = Dev(*this, FPenPos.X, FPenPos.Y), b = Dev(*this, x, y);
   FPenPos = {x, y};
+  if (!PenVisible(*this)) return;
+  if (!Cosmetic(*this)) return Stroke(*this, {a, b}, false, FDashPhase);
+  detail::Raster r = MakeRaster(*this);
+  detail::Ink gap;
+  detail::CosmeticLine(r, a, b, MakeCosmetic(*this, gap), FDashPhase, false);
 }
 
 void TCanvas::Polyline(std::span<const TPoint> points) {

@@ -562,6 +562,7 @@ struct RawImage {
   int Height = 0;
   std::vector<uint32_t> Pixels;
   bool HasAlpha = false;  // the file carried an alpha channel
+  int Bits = 24;          // bits per pixel of the file
 };
 
 /// Largest image the decoders accept (pixels).

@@ -199,7 +199,10 @@ std::string TCanvasTrace::Text() const {
   std::string out;
   for (const auto& r : FRecords) {
     out += r.Op;
-    for (size_t i = 0; i < r.Args.size(); ++i) out += (i == 0 ? " " : ",") + std::to_string(r.Args[i]);
+    for (size_t i = 0; i < r.Args.size(); ++i) {
+      out += i == 0 ? ' ' : ',';
+      out += std::to_string(r.Args[i]);
+    }
     if (!r.Text.empty()) out += " \"" + StringToUtf8(r.Text) + "\"";
     out += "\n";
   }

@@ -24,14 +24,16 @@ namespace {
 
 __extension__ typedef __int128 i128;
 
-i128 FloorDiv(i128 a, i128 b) {  // b > 0
-  i128 q = a / b;
+template <typename I>
+I FloorDiv(I a, I b) {  // b > 0
+  I q = a / b;
   if ((a % b != 0) && (a < 0)) --q;
   return q;
 }
 
-i128 CeilDiv(i128 a, i128 b) {  // b > 0
-  i128 q = a / b;
+template <typename I>
+I CeilDiv(I a, I b) {  // b > 0
+  I q = a / b;
   if ((a % b != 0) && (a > 0)) ++q;
   return q;
 }
@@ -46,35 +48,38 @@ const DashPattern kPatterns[] = {{kDash, 2, 24}, {kDot, 2, 6}, {kDashDot, 4, 24}
 
 inline void Put(Raster& r, int64_t x, int64_t y, const Ink& ink) {
   uint32_t& p = r.At(x, y);
-  p = 0xFF000000u | MixPixel(ink.Mix, ink.Rgb, p);
+  p = 0xFF000000u | (ink.Mix == pmCopy ? ink.Rgb : MixPixel(ink.Mix, ink.Rgb, p));
 }
 
-// Range of step indices i in [lo, hi] for which base + sign * offset(i) lies in [cmin, cmax).
+// Range of step indices i in [Lo, Hi]. I is int64_t when every product below fits, else 128 bits.
+template <typename I>
 struct StepRange {
-  i128 Lo, Hi;
+  I Lo, Hi;
 };
 
 // Clip on the major axis: coordinate a0 + sa * i.
-void ClipMajor(StepRange& s, int64_t a0, int sa, int64_t cmin, int64_t cmax) {
+template <typename I>
+void ClipMajor(StepRange<I>& s, int64_t a0, int sa, int64_t cmin, int64_t cmax) {
   if (sa > 0) {
-    s.Lo = std::max<i128>(s.Lo, i128(cmin) - a0);
-    s.Hi = std::min<i128>(s.Hi, i128(cmax) - 1 - a0);
+    s.Lo = std::max<I>(s.Lo, I(cmin) - a0);
+    s.Hi = std::min<I>(s.Hi, I(cmax) - 1 - a0);
   } else {
-    s.Lo = std::max<i128>(s.Lo, i128(a0) - (cmax - 1));
-    s.Hi = std::min<i128>(s.Hi, i128(a0) - cmin);
+    s.Lo = std::max<I>(s.Lo, I(a0) - (cmax - 1));
+    s.Hi = std::min<I>(s.Hi, I(a0) - cmin);
   }
 }
 
 // Clip on the minor axis: coordinate b0 + sb * floor((2 i m + n) / 2n).
-void ClipMinor(StepRange& s, int64_t b0, int sb, int64_t m, int64_t n, int64_t cmin, int64_t cmax) {
-  const i128 offLo = sb > 0 ? i128(cmin) - b0 : i128(b0) - (cmax - 1);
-  const i128 offHi = sb > 0 ? i128(cmax) - 1 - b0 : i128(b0) - cmin;
+template <typename I>
+void ClipMinor(StepRange<I>& s, int64_t b0, int sb, int64_t m, int64_t n, int64_t cmin, int64_t cmax) {
+  const I offLo = sb > 0 ? I(cmin) - b0 : I(b0) - (cmax - 1);
+  const I offHi = sb > 0 ? I(cmax) - 1 - b0 : I(b0) - cmin;
   if (m == 0) {
     if (offLo > 0 || offHi < 0) s.Hi = s.Lo - 1;
     return;
   }
-  s.Lo = std::max<i128>(s.Lo, CeilDiv(2 * i128(n) * offLo - n, 2 * i128(m)));
-  s.Hi = std::min<i128>(s.Hi, CeilDiv(2 * i128(n) * (offHi + 1) - n, 2 * i128(m)) - 1);
+  s.Lo = std::max<I>(s.Lo, CeilDiv<I>(2 * I(n) * offLo - n, 2 * I(m)));
+  s.Hi = std::min<I>(s.Hi, CeilDiv<I>(2 * I(n) * (offHi + 1) - n, 2 * I(m)) - 1);
 }
 
 }  // namespace
@@ -122,37 +127,65 @@ const DashPattern* DashFor(TPenStyle style) {
 // ---------------------------------------------------------------------------------------------------------
 // Cosmetic lines
 
-void CosmeticLine(Raster& r, P64 a, P64 b, const CosmeticPen& pen, int64_t& phase, bool includeLast) {
-  const int64_t dx = b.X - a.X, dy = b.Y - a.Y;
-  const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-  const bool xMajor = adx >= ady;
-  const int64_t n = std::max(adx, ady), m = std::min(adx, ady);
-  const int64_t startPhase = phase;
-  phase += n;
-  if (n == 0) {
-    if (includeLast && r.Inside(a.X, a.Y) && (!pen.Dash || pen.Dash->On(startPhase))) Put(r, a.X, a.Y, pen.On);
-    return;
-  }
-  const int64_t a0 = xMajor ? a.X : a.Y, b0 = xMajor ? a.Y : a.X;
-  const int sa = (xMajor ? dx : dy) < 0 ? -1 : 1, sb = (xMajor ? dy : dx) < 0 ? -1 : 1;
-  StepRange s{0, includeLast ? n : n - 1};
-  ClipMajor(s, a0, sa, xMajor ? r.Clip.L : r.Clip.T, xMajor ? r.Clip.R : r.Clip.B);
-  ClipMinor(s, b0, sb, m, n, xMajor ? r.Clip.T : r.Clip.L, xMajor ? r.Clip.B : r.Clip.R);
-  if (s.Lo > s.Hi) return;
-  const int64_t twoN = 2 * n, twoM = 2 * m;
-  const i128 num = 2 * s.Lo * m + n;
-  int64_t off = static_cast<int64_t>(num / twoN), rem = static_cast<int64_t>(num % twoN);
-  for (int64_t i = static_cast<int64_t>(s.Lo); i <= static_cast<int64_t>(s.Hi); ++i) {
-    const int64_t major = a0 + sa * i, minor = b0 + sb * off;
-    const bool on = !pen.Dash || pen.Dash->On(startPhase + i);
-    const Ink* ink = on ? &pen.On : pen.Gap;
-    if (ink != nullptr) Put(r, xMajor ? major : minor, xMajor ? minor : major, *ink);
+namespace {
+
+struct LineSetup {
+  int64_t A0, B0;  // start on the major and minor axis
+  int Sa, Sb;      // their directions
+  int64_t N, M;    // major and minor steps
+  bool XMajor;
+};
+
+// Pixels i = lo..hi of the line; `off`/`rem` are the minor offset and remainder at lo.
+void WalkLine(Raster& r, const LineSetup& l, int64_t lo, int64_t hi, int64_t off, int64_t rem, const CosmeticPen& pen,
+              int64_t phase) {
+  const int64_t twoN = 2 * l.N, twoM = 2 * l.M;
+  for (int64_t i = lo; i <= hi; ++i) {
+    const int64_t major = l.A0 + l.Sa * i, minor = l.B0 + l.Sb * off;
+    const Ink* ink = (!pen.Dash || pen.Dash->On(phase + i)) ? &pen.On : pen.Gap;
+    if (ink != nullptr) Put(r, l.XMajor ? major : minor, l.XMajor ? minor : major, *ink);
     rem += twoM;
     if (rem >= twoN) {
       rem -= twoN;
       ++off;
     }
   }
+}
+
+template <typename I>
+void ClipAndWalk(Raster& r, const LineSetup& l, bool includeLast, const CosmeticPen& pen, int64_t phase) {
+  StepRange<I> s{0, includeLast ? I(l.N) : I(l.N - 1)};
+  ClipMajor(s, l.A0, l.Sa, l.XMajor ? r.Clip.L : r.Clip.T, l.XMajor ? r.Clip.R : r.Clip.B);
+  ClipMinor(s, l.B0, l.Sb, l.M, l.N, l.XMajor ? r.Clip.T : r.Clip.L, l.XMajor ? r.Clip.B : r.Clip.R);
+  if (s.Lo > s.Hi) return;
+  const I num = 2 * s.Lo * l.M + l.N;
+  WalkLine(r, l, static_cast<int64_t>(s.Lo), static_cast<int64_t>(s.Hi), static_cast<int64_t>(num / (2 * l.N)),
+           static_cast<int64_t>(num % (2 * l.N)), pen, phase);
+}
+
+bool Small(int64_t v) { return v > -(int64_t(1) << 28) && v < (int64_t(1) << 28); }
+
+}  // namespace
+
+void CosmeticLine(Raster& r, P64 a, P64 b, const CosmeticPen& pen, int64_t& phase, bool includeLast) {
+  const int64_t dx = b.X - a.X, dy = b.Y - a.Y;
+  const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  LineSetup l;
+  l.XMajor = adx >= ady;
+  l.N = std::max(adx, ady);
+  l.M = std::min(adx, ady);
+  const int64_t startPhase = phase;
+  phase += l.N;
+  if (l.N == 0) {
+    if (includeLast && r.Inside(a.X, a.Y) && (!pen.Dash || pen.Dash->On(startPhase))) Put(r, a.X, a.Y, pen.On);
+    return;
+  }
+  l.A0 = l.XMajor ? a.X : a.Y;
+  l.B0 = l.XMajor ? a.Y : a.X;
+  l.Sa = (l.XMajor ? dx : dy) < 0 ? -1 : 1;
+  l.Sb = (l.XMajor ? dy : dx) < 0 ? -1 : 1;
+  if (Small(a.X) && Small(a.Y) && Small(b.X) && Small(b.Y)) ClipAndWalk<int64_t>(r, l, includeLast, pen, startPhase);
+  else ClipAndWalk<i128>(r, l, includeLast, pen, startPhase);
 }
 
 // ---------------------------------------------------------------------------------------------------------

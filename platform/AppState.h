@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -45,10 +46,32 @@ struct TAppState {
   bool Advancing = false;  // AdvanceClock is running (a nested call only moves the target)
   int64_t AdvanceTarget = 0;
   std::chrono::steady_clock::time_point RealStart = std::chrono::steady_clock::now();
-  // Installed by the controls layer when its first control is made.
-  bool (*PaintPending)() = nullptr;                    // paints what is invalid; false when nothing was
-  void (*RouteInput)(const TQueuedMessage&) = nullptr;  // delivers an input message
+
+  // -- the controls layer (all pointers are forgotten when their object goes)
+  std::vector<TForm*> Forms;        // z-order, top last
+  std::vector<TForm*> ModalStack;   // forms in ShowModal, innermost last
+  TForm* ActiveForm = nullptr;
+  TForm* MainForm = nullptr;
+  std::vector<TWinControl*> PaintQueue;
+  TControl* Capture = nullptr;
+  TControl* Hover = nullptr;        // the control under the pointer
+  TPoint CursorPos;                 // screen position of the pointer
+  bool KeyDown[256] = {};
+  bool ButtonDown[3] = {};          // by TMouseButton
+  struct {
+    TControl* Control = nullptr;
+    int Button = -1;
+    int64_t Time = 0;
+    TPoint Pos;
+    bool WasDouble = false;
+  } LastPress;                      // for telling a double click
+  std::deque<std::function<void(TForm*)>> ModalScripts;  // run, in order, by the next ShowModal calls
 };
+
+/// Paints every queued window; false when none was queued.
+bool PaintPendingControls();
+/// Delivers an input message by the input rules (capture, hit test, focus).
+void RouteInput(const TQueuedMessage& m);
 
 /// Appends an input message (mouse: screen position in LParam; key: TypedChar) stamped with the clock.
 void PostInput(Cardinal Msg, WPARAM WParam, LPARAM LParam, Char TypedChar = 0);

@@ -1,8 +1,8 @@
 // The application object, its queue, windows, timers and clock.
 //
 // Order of work in one step of the loop (ProcessOne): the oldest queued message; else the pending
-// paints; else the earliest due timer. Input messages are routed by the controls layer (RouteInput)
-// at the moment they are dispatched, so focus and capture changes made by earlier messages count.
+// paints; else the earliest due timer. Input messages are routed by Controls.cpp (RouteInput) at the
+// moment they are dispatched, so focus and capture changes made by earlier messages count.
 // Timers: on the virtual clock the next due time is due + interval exactly; on the real clock a
 // timer that is late is rescheduled from now, so a slow handler does not cause a burst.
 
@@ -193,8 +193,8 @@ bool TApplication::ProcessOne() {
     detail::TQueuedMessage m = s.Queue.front();
     s.Queue.pop_front();
     try {
-      if (!m.Input) CallWindow(m.Wnd, m.Msg);
-      else if (s.RouteInput != nullptr) s.RouteInput(m);
+      if (m.Input) detail::RouteInput(m);
+      else CallWindow(m.Wnd, m.Msg);
     } catch (...) {
       HandleException(this);
     }
@@ -202,7 +202,7 @@ bool TApplication::ProcessOne() {
   }
   bool painted = false;
   try {
-    painted = s.PaintPending != nullptr && s.PaintPending();
+    painted = detail::PaintPendingControls();
   } catch (...) {
     HandleException(this);
     painted = true;
@@ -252,6 +252,7 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
+  if (FState->MainForm != nullptr && !FState->MainForm->Visible()) FState->MainForm->Show();
   while (!FState->Terminated) {
     if (ProcessOne()) continue;
     if (Idle() && !WaitForWork()) break;
@@ -300,6 +301,234 @@ void TApplication::ShowException(const Exception& E) {
 
 int TApplication::MessageBox(const String& Text, const String& Caption, uint32_t Flags) {
   return DialogService().MessageBox(Text, Caption.empty() ? FTitle : Caption, Flags);
+}
+
+// [SECTION] forms
+
+namespace {
+
+void InvalidateWindows(TWinControl* w) {
+  w->Invalidate();
+  for (int i = 0; i < w->ControlCount(); ++i)
+    if (auto* child = dynamic_cast<TWinControl*>(w->Controls(i))) InvalidateWindows(child);
+}
+
+void RaiseForm(TForm* form) {
+  auto& forms = State().Forms;
+  std::erase(forms, form);
+  forms.push_back(form);
+}
+
+/// The topmost shown form other than `except`, or nullptr.
+TForm* TopVisibleForm(const TForm* except) {
+  const auto& forms = State().Forms;
+  for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+    if (*it != except && (*it)->Visible()) return *it;
+  return nullptr;
+}
+
+}  // namespace
+
+TForm* GetParentForm(const TControl* Control) {
+  if (Control == nullptr) return nullptr;
+  while (Control->Parent() != nullptr) Control = Control->Parent();
+  return const_cast<TForm*>(dynamic_cast<const TForm*>(Control));
+}
+
+TForm::TForm(TComponent* AOwner) : TCustomControl(AOwner) {
+  FVisible = false;
+  FColor = clBtnFace;
+  FParentColor = false;
+  FParentFont = false;
+  FWidth = 320;
+  FHeight = 240;
+  State().Forms.insert(State().Forms.begin(), this);
+}
+
+TForm::~TForm() {
+  auto& s = State();
+  // Children lose their windows while they are still whole objects.
+  DestroyHandle();
+  FActiveControl = nullptr;
+  std::erase(s.Forms, this);
+  std::erase(s.ModalStack, this);
+  if (s.ActiveForm == this) s.ActiveForm = TopVisibleForm(this);
+  if (s.MainForm == this) s.MainForm = nullptr;
+}
+
+void TForm::CreateWnd() {
+  TCustomControl::CreateWnd();
+  if (!FSurface) FSurface = std::make_unique<TBitmap>(Width(), Height());
+}
+
+void TForm::DestroyWnd() {
+  TCustomControl::DestroyWnd();
+  FSurface.reset();
+}
+
+void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (FSurface && (FSurface->Width() != Width() || FSurface->Height() != Height())) {
+    FSurface->SetSize(Width(), Height());
+    InvalidateWindows(this);
+  }
+}
+
+void TForm::PlaceOnDesktop() {
+  const TControl* around = nullptr;
+  if (FPosition == poMainFormCenter) around = Application->MainForm();
+  if (FPosition == poOwnerFormCenter) around = dynamic_cast<TForm*>(Owner());
+  if (around == this) around = nullptr;
+  const bool centre = FPosition == poScreenCenter || FPosition == poDesktopCenter ||
+                      FPosition == poMainFormCenter || FPosition == poOwnerFormCenter;
+  if (!centre) return;
+  const TRect area = around != nullptr ? around->BoundsRect() : Rect(0, 0, DesktopWidth, DesktopHeight);
+  SetBounds(area.Left + (area.Width() - Width()) / 2, area.Top + (area.Height() - Height()) / 2, Width(), Height());
+}
+
+void TForm::Activate() {
+  auto& s = State();
+  RaiseForm(this);
+  s.ActiveForm = this;
+}
+
+void TForm::VisibleChanged() {
+  auto& s = State();
+  if (Visible()) {
+    PlaceOnDesktop();
+    HandleNeeded();
+    InvalidateWindows(this);
+    Activate();
+    if (FActiveControl == nullptr) {
+      if (TWinControl* first = FindNextControl(nullptr, true, true)) SetFocusedControl(first);
+    } else {
+      TWinControl* c = FActiveControl;
+      FActiveControl = nullptr;
+      SetFocusedControl(c);  // showing the form enters its active control
+    }
+    return;
+  }
+  if (s.Capture != nullptr && ContainsControl(s.Capture)) s.Capture = nullptr;
+  if (s.Hover != nullptr && ContainsControl(s.Hover)) s.Hover = nullptr;
+  if (s.ActiveForm == this) s.ActiveForm = TopVisibleForm(this);
+}
+
+bool TForm::Active() const { return State().ActiveForm == this; }
+
+void TForm::SetFocus() {
+  if (!Visible() || !Enabled()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  Activate();
+}
+
+void TForm::SetActiveControl(TWinControl* value) {
+  if (value != nullptr && (value == this || GetParentForm(value) != this || (Visible() && !value->CanFocus())))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  SetFocusedControl(value);
+}
+
+bool TForm::SetFocusedControl(TWinControl* Control) {
+  if (Control == this) Control = nullptr;
+  if (Control != nullptr && GetParentForm(Control) != this) return false;
+  if (!Visible()) {  // remembered; entered when the form is shown
+    FActiveControl = Control;
+    return true;
+  }
+  if (Control == FActiveControl) {
+    Activate();
+    return true;
+  }
+  TWinControl* old = FActiveControl;
+  TWinControl* common = old;
+  while (common != nullptr && Control != nullptr && !common->ContainsControl(Control)) common = common->Parent();
+  for (TWinControl* x = old; x != nullptr && x != common && x != this; x = x->Parent()) x->Perform(CM_EXIT, 0, 0);
+  FActiveControl = Control;
+  Activate();
+  if (old != nullptr) old->Perform(WM_KILLFOCUS, 0, 0);
+  if (Control != nullptr) Control->Perform(WM_SETFOCUS, 0, 0);
+  std::vector<TWinControl*> entered;
+  for (TWinControl* x = Control; x != nullptr && x != common && x != this; x = x->Parent()) entered.push_back(x);
+  for (auto it = entered.rbegin(); it != entered.rend(); ++it) (*it)->Perform(CM_ENTER, 0, 0);
+  return true;
+}
+
+bool TForm::DialogKey(Word key) {
+  if (key == VK_TAB) {
+    SelectNext(FActiveControl, !GetShiftState().Contains(ssShift), true);
+    return true;
+  }
+  if (key >= VK_LEFT && key <= VK_DOWN && FActiveControl != nullptr) {
+    SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN, false);
+    return true;
+  }
+  return false;
+}
+
+void TForm::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_DIALOGKEY:
+      Message.Result = DialogKey(static_cast<Word>(Message.WParam)) ? 1 : 0;
+      break;
+    case WM_NEXTDLGCTL:
+      // LParam 0: WParam 0 is the next control, otherwise the previous one.
+      if (Message.LParam == 0) SelectNext(FActiveControl, Message.WParam == 0, true);
+      break;
+    case CM_VISIBLECHANGED:
+      VisibleChanged();
+      break;
+    default:
+      TCustomControl::WndProc(Message);
+      break;
+  }
+}
+
+void TForm::Close() {
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
+  Hide();
+  if (State().MainForm == this) Application->Terminate();
+}
+
+TModalResult TForm::ShowModal() {
+  if (Visible() || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+  auto& s = State();
+  FModalResult = mrNone;
+  FModal = true;
+  s.ModalStack.push_back(this);
+  struct Leave {
+    TForm* form;
+    ~Leave() {
+      std::erase(Application->State().ModalStack, form);
+      form->FModal = false;
+      form->Hide();
+    }
+  } leave{this};
+  Show();
+  if (!s.ModalScripts.empty()) {
+    auto script = std::move(s.ModalScripts.front());
+    s.ModalScripts.pop_front();
+    try {
+      script(this);
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  while (FModalResult == mrNone) {
+    if (Application->Terminated() || !Application->ModalStep()) FModalResult = mrCancel;
+  }
+  return FModalResult;
+}
+
+TForm* TApplication::MainForm() const { return FState->MainForm; }
+
+void TApplication::SetMainForm(TForm* value) { FState->MainForm = value; }
+
+TForm* TApplication::ActiveForm() const { return FState->ActiveForm; }
+
+bool TApplication::ModalStep() {
+  if (ProcessOne()) return true;
+  return !Idle() || WaitForWork();
 }
 
 // [SECTION] the clock

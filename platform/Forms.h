@@ -1,6 +1,7 @@
 #pragma once
-// The application: one message queue and its loop, private windows, window timers, the TTimer
-// component and the application clock.
+// The application and its forms: one message queue and its loop, private windows, window timers,
+// the TTimer component, the application clock, and TForm (a top-level window holding the surface
+// its controls paint into).
 //
 // How: windows are handles in a table, each with its window procedure; PostMessage queues a message
 // for a handle, SendMessage calls the procedure at once. ProcessMessages dispatches, in this order,
@@ -13,13 +14,15 @@
 // Limits: one thread; no real windows (there is no screen, input comes only from the queue, see
 // Testing.h); headless, a loop that has nothing left to wait for returns instead of waiting forever:
 // Run ends, a modal form answers mrCancel. A timer fires at most once per due time; on the real clock
-// a late timer fires once and is rescheduled from now (missed ticks are not made up).
+// a late timer fires once and is rescheduled from now (missed ticks are not made up). Forms have no
+// frame: a form's client area is its whole size, placed on a headless desktop of 1280 x 1024 pixels.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "Classes.h"
+#include "Controls.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "Messages.h"
@@ -88,9 +91,85 @@ class TTimer : public TComponent {
   HWND FWindowHandle = 0;
 };
 
-// --- the application ---------------------------------------------------------------------------
+// --- forms -------------------------------------------------------------------------------------
 
-class TForm;
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition : uint8_t {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter, poMainFormCenter,
+  poOwnerFormCenter
+};
+
+/// Size of the headless desktop in pixels (what centring a form refers to).
+constexpr int DesktopWidth = 1280, DesktopHeight = 1024;
+
+/// A top-level window. While shown it owns a persistent bitmap (Surface) that it and its controls
+/// paint into; Show/Hide/Close, ShowModal with its own message loop, the focused control, key preview.
+class TForm : public TCustomControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  void WndProc(TMessage& Message) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void SetFocus() override;
+
+  // -- showing
+  /// Shows the form, places it by Position, gives it the focus (first tab stop when no ActiveControl).
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  /// Modal: ModalResult := mrCancel. Otherwise hides; closing the main form terminates the application.
+  void Close();
+  /// Shows the form and runs a message loop until ModalResult is set, then hides it and answers the
+  /// result; raises EInvalidOperation "Cannot make a visible window modal" when already visible.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult value) { FModalResult = value; }
+  /// True while the form is the active one (receiving keys).
+  bool Active() const;
+
+  // -- focus and keys
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  /// Focuses the control (it must lie on this form); nullptr leaves the focus with the form.
+  void SetActiveControl(TWinControl* value);
+  /// Moves the focus to Control with OnExit/OnEnter along the way; answers false when it cannot.
+  bool SetFocusedControl(TWinControl* Control);
+  /// Forms with KeyPreview see key events before the focused control.
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool value) { FKeyPreview = value; }
+
+  // -- properties
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition value) { FPosition = value; }
+  /// The bitmap the form and its controls paint into (nullptr before the form was first shown).
+  TBitmap* Surface() const { return FSurface.get(); }
+
+ protected:
+  void CreateWnd() override;
+  void DestroyWnd() override;
+
+ private:
+  friend class TWinControl;
+  void SetActiveControlSilently(TWinControl* value) { FActiveControl = value; }
+  void VisibleChanged();
+  void PlaceOnDesktop();
+  void Activate();
+  bool DialogKey(Word key);
+
+  TWinControl* FActiveControl = nullptr;
+  TModalResult FModalResult = mrNone;
+  bool FModal = false;
+  bool FKeyPreview = false;
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TPosition FPosition = poDesigned;
+  std::unique_ptr<TBitmap> FSurface;
+};
+
+/// The form a control sits on (nullptr when it is on none).
+TForm* GetParentForm(const TControl* Control);
+
+// --- the application ---------------------------------------------------------------------------
 
 namespace detail {
 struct TAppState;
@@ -135,6 +214,20 @@ class TApplication : public TComponent {
   /// Test seam: while on, SetTimer refuses every timer (answers 0).
   void SetTimerShortage(bool on);
 
+  // -- forms
+  /// Creates a form owned by the application; the first one becomes the main form.
+  template <typename TFormClass>
+  TFormClass* CreateForm() {
+    auto* form = new TFormClass(this);
+    if (MainForm() == nullptr) SetMainForm(form);
+    return form;
+  }
+  /// The form whose closing ends Run.
+  TForm* MainForm() const;
+  void SetMainForm(TForm* value);
+  /// The form receiving keys (the last one shown or focused), nullptr when none.
+  TForm* ActiveForm() const;
+
   // -- properties
   const String& Title() const { return FTitle; }
   void SetTitle(const String& value) { FTitle = value; }
@@ -149,7 +242,10 @@ class TApplication : public TComponent {
   detail::TAppState& State() { return *FState; }
 
  private:
+  friend class TForm;
   bool ProcessOne();
+  /// One step of a modal loop: false when nothing is left that could ever end it.
+  bool ModalStep();
   bool Idle();
   bool WaitForWork();
   std::unique_ptr<detail::TAppState> FState;

@@ -194,6 +194,14 @@ void SetCaptureControl(TControl* Control) {
   if (old != nullptr) old->Perform(WM_CAPTURECHANGED, 0, 0);
 }
 
+TCursor CurrentCursor() {
+  if (Screen()->Cursor() != crDefault) return Screen()->Cursor();
+  const auto& s = State();
+  for (const TControl* c = s.Capture != nullptr ? s.Capture : s.Hover; c != nullptr; c = c->Parent())
+    if (c->Cursor() != crDefault) return c->Cursor();
+  return crDefault;
+}
+
 // [SECTION] TControl
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
@@ -296,7 +304,7 @@ void TControl::SendToBack() {
 
 void TControl::SetVisible(bool value) {
   if (value == FVisible) return;
-  if (!value) Invalidate();  // uncover while the old place is still known as visible
+  if (!value) InvalidateParentArea(BoundsRect());  // uncover the place
   FVisible = value;
   if (value) Invalidate();
   Perform(CM_VISIBLECHANGED, value ? 1 : 0, 0);

@@ -84,6 +84,9 @@ TPoint GetCursorPos();
 TControl* GetCaptureControl();
 /// Gives the mouse capture to a control (nullptr releases it).
 void SetCaptureControl(TControl* Control);
+/// The cursor shown now: Screen()->Cursor() unless crDefault, else the Cursor of the control holding
+/// the capture or lying under the pointer, or of its nearest parent with one; crDefault when none.
+TCursor CurrentCursor();
 
 // --- TControl ----------------------------------------------------------------------------------
 

@@ -88,6 +88,7 @@ void TScriptedUser::Reset() {
   s.TimerShortage = false;
   s.Capture = nullptr;
   s.Hover = nullptr;
+  s.CursorPos = Point(-32768, -32768);  // off every form, so the first action moves the pointer
   std::fill(std::begin(s.KeyDown), std::end(s.KeyDown), false);
   std::fill(std::begin(s.ButtonDown), std::end(s.ButtonDown), false);
   s.LastPress = {};

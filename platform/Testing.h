@@ -2,8 +2,9 @@
 // The scripted user: drives forms and controls headless, as a person at the screen would.
 //
 // How: a TScriptedUser starts a clean session (virtual clock, empty queue, no keys or buttons held,
-// empty message-box log, script and clipboard) and ends it when destroyed (real clock again). Its
-// actions post input messages to the application's queue exactly as a mouse and a keyboard would:
+// the pointer off every form, empty message-box log, script and clipboard) and ends it when
+// destroyed (real clock again). Its actions post input messages to the application's queue exactly
+// as a mouse and a keyboard would:
 // a mouse action at a control first moves the pointer there (one WM_MOUSEMOVE, so enter and leave
 // happen), a key press is key down (with the character the US keyboard layout gives it) and key up,
 // modifiers are pressed around it. With AutoProcess on (the default) every action then runs

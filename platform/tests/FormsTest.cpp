@@ -8,6 +8,7 @@
 #include "DateUtils.h"
 #include "Dialogs.h"
 #include "Forms.h"
+#include "Testing.h"
 
 using namespace qelta;
 
@@ -16,16 +17,8 @@ namespace {
 /// Fresh virtual clock, empty queue and dialog log for each test.
 class FormsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Application->UseVirtualClock(EncodeDateTime(2024, 3, 1, 12, 0, 0, 0));
-    Application->ProcessMessages();
-    HeadlessDialogs()->Clear();
-  }
-  void TearDown() override {
-    Application->OnException = nullptr;
-    Application->SetTimerShortage(false);
-    Application->UseRealClock();
-  }
+  TScriptedUser user{EncodeDateTime(2024, 3, 1, 12, 0, 0, 0)};
+  void TearDown() override { Application->OnException = nullptr; }
 };
 
 /// A private window that records what it receives.

@@ -488,10 +488,17 @@ void TControl::WndProc(TMessage& Message) {
     case CM_PARENTFONTCHANGED:
       ParentFontChanged();
       break;
+    case WM_PAINT: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_TIMER: case WM_CAPTURECHANGED:
+    case WM_GETDLGCODE: case CM_VISIBLECHANGED: case CM_WANTSPECIALKEY: case CM_DIALOGKEY: case CN_KEYUP:
+    case CN_CHAR: case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR:
+      break;  // platform messages with nothing to do here
     default:
+      Dispatch(m);
       break;
   }
 }
+
+void TControl::Dispatch(TMessage& Message) { Message.Result = 0; }
 
 // [SECTION] TGraphicControl
 

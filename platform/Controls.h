@@ -99,8 +99,11 @@ class TControl : public TComponent {
   // -- messages
   /// Sends a message straight to the control's WndProc; answers its Result.
   LRESULT Perform(Cardinal Msg, WPARAM WParam = 0, LPARAM LParam = 0);
-  /// Turns a message into a handler call; override to handle messages of your own.
+  /// Turns a platform message into a handler call and hands every other message to Dispatch.
   virtual void WndProc(TMessage& Message);
+  /// Receives the messages the platform does not handle itself (a component's own WM_USER + n);
+  /// does nothing by default (Result 0). Override it, or WndProc to see every message first.
+  virtual void Dispatch(TMessage& Message);
 
   // -- painting
   /// Queues a repaint of the control's area (a no-op without a window).

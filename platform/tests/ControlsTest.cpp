@@ -78,6 +78,23 @@ TEST_F(ControlsTest, AControlCannotBeItsOwnAncestor) {
   EXPECT_EQ(outer.Parent(), &form);
 }
 
+TEST_F(ControlsTest, AComponentsOwnMessagesReachDispatchThroughItsWindow) {
+  struct Posting : TSample {
+    using TSample::TSample;
+    std::vector<WPARAM> got;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg == WM_USER + 7) got.push_back(m.WParam), m.Result = 99;
+    }
+  } c(&form, &form);
+  EXPECT_FALSE(PostMessage(c.Handle(), WM_USER + 7, 1, 0));  // no window yet
+  user.Show(&form);
+  EXPECT_TRUE(PostMessage(c.Handle(), WM_USER + 7, 2, 0));
+  EXPECT_EQ(c.Perform(WM_USER + 7, 3), 99);
+  EXPECT_EQ(SendMessage(c.Handle(), WM_USER + 7, 4, 0), 99);
+  user.Process();
+  EXPECT_EQ(c.got, (std::vector<WPARAM>{3, 4, 2}));
+}
+
 // --- painting ---------------------------------------------------------------------------------
 
 TEST_F(ControlsTest, PaintingWithoutAWindowIsASilentNoOp) {

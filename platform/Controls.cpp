@@ -171,6 +171,11 @@ TShiftState GetShiftState() {
   return shift;
 }
 
+namespace {
+/// Shift state of a key message: the modifier keys only.
+TShiftState KeyShiftState() { return GetShiftState() & TShiftState{ssShift, ssCtrl, ssAlt}; }
+}  // namespace
+
 TShiftState KeysToShiftState(WPARAM Keys) {
   TShiftState shift;
   if (Keys & MK_SHIFT) shift.Include(ssShift);
@@ -305,6 +310,7 @@ void TControl::SendToBack() {
 void TControl::SetVisible(bool value) {
   if (value == FVisible) return;
   if (!value) InvalidateParentArea(BoundsRect());  // uncover the place
+  if (!value && State().Capture == this) SetCaptureControl(nullptr);
   FVisible = value;
   if (value) Invalidate();
   Perform(CM_VISIBLECHANGED, value ? 1 : 0, 0);
@@ -318,6 +324,7 @@ bool TControl::Showing() const {
 
 void TControl::SetEnabled(bool value) {
   if (value == FEnabled) return;
+  if (!value && State().Capture == this) SetCaptureControl(nullptr);
   FEnabled = value;
   Perform(CM_ENABLEDCHANGED, 0, 0);
 }
@@ -563,6 +570,15 @@ TControl* TWinControl::ControlAtPos(TPoint p) const {
         return c;
     }
   return nullptr;
+}
+
+void TWinControl::Broadcast(TMessage& Message) {
+  const std::vector<TControl*> children = FControls;  // a handler may add or remove controls
+  for (TControl* c : children) {
+    if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
+    c->WndProc(Message);
+    if (Message.Result != 0) return;
+  }
 }
 
 void TWinControl::InsertControl(TControl* c) {
@@ -878,7 +894,7 @@ void TWinControl::CNKeyDown(TMessage& m) {
 /// The form's preview first (when it has KeyPreview), then the control itself.
 void TWinControl::DoKeyDown(TMessage& m) {
   Word key = static_cast<Word>(m.WParam);
-  const TShiftState shift = GetShiftState();
+  const TShiftState shift = KeyShiftState();
   TWinControl* form = GetParentForm(this);
   if (form != nullptr && form != this && static_cast<TForm*>(form)->KeyPreview()) form->KeyDown(key, shift);
   if (key != 0) KeyDown(key, shift);
@@ -887,7 +903,7 @@ void TWinControl::DoKeyDown(TMessage& m) {
 
 void TWinControl::DoKeyUp(TMessage& m) {
   Word key = static_cast<Word>(m.WParam);
-  const TShiftState shift = GetShiftState();
+  const TShiftState shift = KeyShiftState();
   TWinControl* form = GetParentForm(this);
   if (form != nullptr && form != this && static_cast<TForm*>(form)->KeyPreview()) form->KeyUp(key, shift);
   if (key != 0) KeyUp(key, shift);

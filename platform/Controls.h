@@ -300,6 +300,8 @@ class TWinControl : public TControl {
   bool ContainsControl(const TControl* c) const;
   /// Lays out the aligned children again.
   void Realign();
+  /// Hands the message to every child's WndProc in z-order until one sets a non-zero Result.
+  void Broadcast(TMessage& Message);
 
   // -- window
   HWND Handle() const { return FHandle; }

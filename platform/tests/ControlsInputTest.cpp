@@ -117,6 +117,21 @@ TEST_F(InputTest, ShiftStateComesFromKeysAndButtons) {
             (Log{"down1(Shift+Ctrl+Right)@1,1", "up1()@1,1", "down2(Alt+Middle)@2,2", "up2(Alt)@2,2"}));
 }
 
+TEST_F(InputTest, KeyEventsCarryOnlyTheModifierKeys) {
+  user.Press(&a, 5, 5);
+  user.PressKey(VK_X, {ssShift});
+  user.Release(&a, 5, 5);
+  EXPECT_EQ(Only(a.log, {"keydown88"}), (Log{"keydown88(Shift)"}));  // no ssLeft for the held button
+}
+
+TEST_F(InputTest, DisablingTheControlHoldingTheMouseReleasesIt) {
+  user.Press(&a, 5, 5);
+  a.SetEnabled(false);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  user.Release(&a, 5, 5);
+  EXPECT_EQ(Only(a.log, {"up"}), Log{});
+}
+
 TEST_F(InputTest, DisabledAndHiddenControlsGetNoMouseInput) {
   int formClicks = 0;
   form.OnClick = [&](TObject*) { ++formClicks; };
@@ -180,7 +195,7 @@ TEST_F(InputTest, AnExceptionInAHandlerDoesNotStopTheLoop) {
   int clicks = 0;
   std::vector<std::string> errors;
   Application->OnException = [&](TObject* sender, const Exception& e) {
-    EXPECT_EQ(sender, Application.operator TApplication*());
+    EXPECT_EQ(sender, static_cast<TObject*>(Application));
     errors.push_back(e.what());
   };
   a.OnClick = [&](TObject*) {

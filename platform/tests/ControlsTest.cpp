@@ -95,6 +95,26 @@ TEST_F(ControlsTest, AComponentsOwnMessagesReachDispatchThroughItsWindow) {
   EXPECT_EQ(c.got, (std::vector<WPARAM>{3, 4, 2}));
 }
 
+TEST_F(ControlsTest, ABroadcastReachesTheChildrenUntilOneAnswers) {
+  struct Group : TSample {
+    using TSample::TSample;
+    int seen = 0;
+    bool answer = false;
+    void Dispatch(TMessage& m) override {
+      if (m.Msg != CM_BUTTONPRESSED) return;
+      ++seen;
+      if (answer) m.Result = 1;
+    }
+  } x(&form, &form), y(&form, &form), z(&form, &form);
+  TMessage m{CM_BUTTONPRESSED, 1, 0, 0};
+  form.Broadcast(m);
+  EXPECT_EQ(x.seen + y.seen + z.seen, 3);
+  y.answer = true;
+  m.Result = 0;
+  form.Broadcast(m);
+  EXPECT_EQ(z.seen, 1);  // y answered first
+}
+
 // --- painting ---------------------------------------------------------------------------------
 
 TEST_F(ControlsTest, PaintingWithoutAWindowIsASilentNoOp) {
@@ -150,6 +170,26 @@ TEST_F(ControlsTest, AParentsPaintLeavesItsWindowedChildrenAlone) {
   EXPECT_EQ(child.paints, 0);
   EXPECT_EQ(PixelOf(user.Grab(&form).get(), 15, 15), clTeal);
   EXPECT_EQ(PixelOf(user.Grab(&form).get(), 5, 5), clYellow);
+}
+
+TEST_F(ControlsTest, AWndProcThatPaintsItselfDoesNotBlockLaterPaints) {
+  // Regression: the queued flag was cleared only by the platform's paint handler, so a control
+  // taking WM_PAINT itself was never queued again.
+  struct OwnPaint : TSample {
+    using TSample::TSample;
+    int own = 0;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == WM_PAINT) ++own;
+      else TSample::WndProc(m);
+    }
+  } c(&form, &form);
+  user.Show(&form);
+  c.own = 0;
+  c.Invalidate();
+  user.Process();
+  c.Invalidate();
+  user.Process();
+  EXPECT_EQ(c.own, 2);
 }
 
 TEST_F(ControlsTest, AGraphicControlsInvalidateRepaintsItThroughItsParent) {

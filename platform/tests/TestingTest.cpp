@@ -105,6 +105,8 @@ class TRepeater : public TCustomControl {
   bool FRepeating = false;
 };
 
+bool PointIn(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
+
 class TestingTest : public ::testing::Test {
  protected:
   TScriptedUser user;
@@ -268,6 +270,9 @@ TEST_F(TestingTest, ASessionStartsClean) {
   Clipboard()->SetAsText(u"x");
   {
     TScriptedUser next;  // a later test's user
+    // Regression: the pointer stayed where the last session left it, so a first action at the
+    // same place posted no move and gave no enter.
+    EXPECT_FALSE(PointIn(form.BoundsRect(), GetCursorPos()));
     EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
     EXPECT_EQ(HeadlessDialogs()->PendingAnswers(), 0);
     EXPECT_EQ(next.ClipboardText(), u"");

@@ -5,30 +5,34 @@
 // the PNG signature, or FF D8 FF (JPEG).
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "Encoding.h"
 #include "Graphics.h"
 #include "GraphicsRaster.h"
+#include "Streams.h"
 
 namespace qelta {
 namespace detail {
 
 std::vector<uint8_t> ReadFileBytes(const String& fileName) {
-  std::ifstream in(StringToUtf8(fileName), std::ios::binary);
-  if (!in) throw EFOpenError(u"Cannot open file \"" + fileName + u"\"");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw EReadError(u"Cannot read file \"" + fileName + u"\"");
-  return bytes;
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  return ReadStreamBytes(file);
 }
 
 void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes) {
-  std::ofstream out(StringToUtf8(fileName), std::ios::binary | std::ios::trunc);
-  if (!out) throw EFCreateError(u"Cannot create file \"" + fileName + u"\"");
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw EWriteError(u"Cannot write file \"" + fileName + u"\"");
+  TFileStream file(fileName, fmCreate);
+  WriteStreamBytes(file, bytes);
+}
+
+std::vector<uint8_t> ReadStreamBytes(TStream& stream) {
+  const int64_t rest = std::max<int64_t>(0, stream.Size() - stream.Position());
+  std::vector<uint8_t> bytes(static_cast<size_t>(rest));
+  stream.ReadBuffer(bytes.data(), rest);
+  return bytes;
+}
+
+void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes) {
+  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
 }  // namespace detail
@@ -162,6 +166,10 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
 
 void TBitmap::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
 
+void TBitmap::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+
+void TBitmap::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+
 std::vector<uint8_t> TBitmap::SaveToBytes() const {
   return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, FPixelFormat == pf32bit ? 32 : 24);
 }
@@ -226,6 +234,10 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
 
 void TJPEGImage::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
 
+void TJPEGImage::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+
+void TJPEGImage::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!FData.empty()) return FData;
   std::vector<uint32_t> pixels(FBitmap->Empty() ? 0 : size_t(Width()) * Height());
@@ -264,7 +276,9 @@ void TPicture::Assign(TPersistent* Source) {
 
 TBitmap* TPicture::Bitmap() {
   if (auto* bmp = dynamic_cast<TBitmap*>(FGraphic.get())) return bmp;
-  FGraphic = std::make_unique<TBitmap>();
+  auto bmp = std::make_unique<TBitmap>();
+  if (FGraphic) bmp->Assign(FGraphic.get());  // keep the picture: the held image becomes a bitmap
+  FGraphic = std::move(bmp);
   Changed();
   return static_cast<TBitmap*>(FGraphic.get());
 }

@@ -39,7 +39,9 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 detail::Raster MakeRaster(const TCanvas& c) {
   detail::IRect clip = CanvasAccess::Clip(c);
   if (c.Surface().Pixels == nullptr) clip = {};
-  return detail::Raster(c.Surface(), clip);
+  detail::Raster r(c.Surface(), clip);
+  r.PatternOrigin = {c.Origin().X, c.Origin().Y};
+  return r;
 }
 
 P64 Dev(const TCanvas& c, int x, int y) { return P64{int64_t(x) + c.Origin().X, int64_t(y) + c.Origin().Y}; }
@@ -308,6 +310,7 @@ TCanvas::~TCanvas() = default;
 
 void TCanvas::SetSurface(const TCanvasSurface& surface) {
   FSurface = surface;
+  FLimit = {0, 0, FSurface.Width, FSurface.Height};
   ResetClipRect();
 }
 
@@ -317,16 +320,29 @@ TRect TCanvas::ClipRect() const {
   return {FClip.Left - FOrigin.X, FClip.Top - FOrigin.Y, FClip.Right - FOrigin.X, FClip.Bottom - FOrigin.Y};
 }
 
-void TCanvas::SetClipRect(const TRect& r) {
-  auto clampTo = [](int64_t v, int hi) { return static_cast<int>(std::clamp<int64_t>(v, 0, hi)); };
-  const int w = FSurface.Width, h = FSurface.Height;
-  FClip.Left = clampTo(int64_t(std::min(r.Left, r.Right)) + FOrigin.X, w);
-  FClip.Right = clampTo(int64_t(std::max(r.Left, r.Right)) + FOrigin.X, w);
-  FClip.Top = clampTo(int64_t(std::min(r.Top, r.Bottom)) + FOrigin.Y, h);
-  FClip.Bottom = clampTo(int64_t(std::max(r.Top, r.Bottom)) + FOrigin.Y, h);
+namespace {
+
+// The ordered rectangle a-b clamped into the limit (empty rectangles collapse onto its edge).
+TRect ClampInto(int64_t l, int64_t t, int64_t r, int64_t b, const TRect& limit) {
+  auto x = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, limit.Left, limit.Right)); };
+  auto y = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, limit.Top, limit.Bottom)); };
+  return {x(std::min(l, r)), y(std::min(t, b)), x(std::max(l, r)), y(std::max(t, b))};
 }
 
-void TCanvas::ResetClipRect() { FClip = {0, 0, FSurface.Width, FSurface.Height}; }
+}  // namespace
+
+void TCanvas::SetClipRect(const TRect& r) {
+  FClip = ClampInto(int64_t(r.Left) + FOrigin.X, int64_t(r.Top) + FOrigin.Y, int64_t(r.Right) + FOrigin.X,
+                    int64_t(r.Bottom) + FOrigin.Y, FLimit);
+}
+
+void TCanvas::ResetClipRect() { FClip = FLimit; }
+
+void TCanvas::SetClipLimit(const TRect& surfaceRect) {
+  FLimit = ClampInto(surfaceRect.Left, surfaceRect.Top, surfaceRect.Right, surfaceRect.Bottom,
+                     {0, 0, FSurface.Width, FSurface.Height});
+  FClip = ClampInto(FClip.Left, FClip.Top, FClip.Right, FClip.Bottom, FLimit);
+}
 
 void TCanvas::SetDevicePixelsPerInch(int value) {
   if (value > 0) FDevicePPI = value;
@@ -345,27 +361,23 @@ void TCanvas::Record(const char* op, std::vector<int64_t> args, const String& te
 }
 
 void TCanvas::SetCopyMode(TCopyMode value) {
-  if (value == FCopyMode) return;
-  FCopyMode = value;
   Record("CopyMode", {value});
+  FCopyMode = value;
 }
 
 void TCanvas::SetStretchMode(int value) {
-  if (value < BLACKONWHITE || value > HALFTONE || value == FStretchMode) return;
-  FStretchMode = value;
   Record("StretchMode", {value});
+  if (value >= BLACKONWHITE && value <= HALFTONE) FStretchMode = value;
 }
 
 void TCanvas::SetPolyFillMode(TFillMode value) {
-  if (value == FPolyFillMode) return;
-  FPolyFillMode = value;
   Record("PolyFillMode", {value});
+  FPolyFillMode = value;
 }
 
 void TCanvas::SetTextAlign(unsigned flags) {
-  if (flags == FTextAlign) return;
-  FTextAlign = flags;
   Record("TextAlign", {flags});
+  FTextAlign = flags;
 }
 
 // [SECTION] Lines

@@ -73,6 +73,13 @@ void FillCell(const TCanvas& c, const Placement& p, TRect clip) {
   detail::FillPolygon(r, {at(0, 0), at(p.Width, 0), at(p.Width, p.Height), at(0, p.Height)}, false, ink);
 }
 
+// Opaque background of a device rectangle in the brush colour.
+void FillArea(const TCanvas& c, TRect area) {
+  detail::Raster r(c.Surface(), {area.Left, area.Top, area.Right, area.Bottom});
+  const detail::Ink ink{detail::ColorToPixel(c.Brush()->Color()), pmCopy, bsSolid};
+  for (int y = area.Top; y < area.Bottom; ++y) r.Span(y, area.Left, area.Right, ink);
+}
+
 void Render(const TCanvas& c, int x, int y, const String& text, const TRect* narrow) {
   if (c.Surface().Pixels == nullptr) return;
   const TRect clip = DeviceClip(c, narrow);
@@ -96,7 +103,7 @@ void TCanvas::TextOut(int x, int y, const String& text) {
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const String& text) {
   Record("TextRect", {r.Left, r.Top, r.Right, r.Bottom, x, y}, text);
-  if (Brush()->Style() == bsSolid) FillRect(r);
+  if (FSurface.Pixels != nullptr && Brush()->Style() == bsSolid) FillArea(*this, DeviceClip(*this, &r));
   Render(*this, x, y, text, &r);
 }
 

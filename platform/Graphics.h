@@ -115,15 +115,14 @@ enum TFillMode : uint8_t { fmAlternate, fmWinding };
 
 class TCanvasTrace;
 
-/// Common base of TPen, TBrush and TFont: OnChange fires once per real change.
+/// Common base of TPen, TBrush and TFont: OnChange fires once per real change; an attached canvas trace
+/// sees every setter call ("Pen.Color", ...) and every Assign ("Pen.Assign"), changing or not.
 class TGraphicsObject : public TPersistent {
  public:
   TNotifyEvent OnChange;
 
  protected:
-  /// Records the change in an attached canvas trace and fires OnChange.
-  void Changed(const char* property, int64_t value, const String& text = String());
-  /// Records without firing (Assign fires once after all fields).
+  /// Records a setter call in an attached canvas trace.
   void Record(const char* property, int64_t value, const String& text = String());
   void FireChange();
 
@@ -199,6 +198,8 @@ class TFont : public TGraphicsObject {
   void SetOrientation(int value);
 
  private:
+  void StoreHeight(int value);
+
   String FName = u"Tahoma";
   int FHeight = -11;
   int FPixelsPerInch = 96;
@@ -218,8 +219,9 @@ struct TCanvasTraceRecord {
   String Text;
 };
 
-/// Attached to a canvas with TCanvas::SetTrace, records property changes of its pen, brush and font and
-/// every drawing call, so a test can assert "pen colour set once" or "three polylines drawn".
+/// Attached to a canvas with TCanvas::SetTrace, records every property setter call of the canvas and of
+/// its pen, brush and font (whether the value changes or not) and every drawing call, so a test can
+/// assert "pen colour set once" or "three polylines drawn".
 class TCanvasTrace {
  public:
   void Add(TCanvasTraceRecord record) { FRecords.push_back(std::move(record)); }
@@ -275,6 +277,7 @@ struct TCanvasSurface {
 };
 
 class TGraphic;
+class TStream;
 
 /// Drawing surface with pen, brush and font. Works on a borrowed TCanvasSurface (a bitmap, a form, a
 /// printer page); logical coordinates are shifted by Origin and clipped to ClipRect. All coordinates of
@@ -294,9 +297,14 @@ class TCanvas : public TPersistent {
   void SetOrigin(TPoint value);
   /// Clip rectangle in logical coordinates (always inside the surface).
   TRect ClipRect() const;
-  /// Restricts drawing to r (logical) within the surface.
+  /// Restricts drawing to r (logical, taken with the current origin) within the clip limit.
   void SetClipRect(const TRect& r);
+  /// Clip rectangle = the whole clip limit.
   void ResetClipRect();
+  /// Surface rectangle the canvas never draws outside, whatever SetClipRect asks (a control's part of
+  /// a form's surface); clipped to the surface. SetSurface resets it to the whole surface.
+  void SetClipLimit(const TRect& surfaceRect);
+  TRect ClipLimit() const { return FLimit; }
   /// Pixel density of the device behind the canvas (screen 96, printer 600).
   int DevicePixelsPerInch() const { return FDevicePPI; }
   void SetDevicePixelsPerInch(int value);
@@ -383,7 +391,8 @@ class TCanvas : public TPersistent {
 
   TCanvasSurface FSurface;
   TPoint FOrigin;
-  TRect FClip;  // device (surface) coordinates
+  TRect FClip;   // device (surface) coordinates
+  TRect FLimit;  // device coordinates
   int FDevicePPI = 96;
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TBrush> FBrush;
@@ -426,6 +435,10 @@ class TGraphic : public TPersistent {
   virtual void LoadFromFile(const String& fileName) = 0;
   /// Writes the file; raises EFCreateError when it cannot be written.
   virtual void SaveToFile(const String& fileName) const = 0;
+  /// Reads the image from the stream's position to its end; raises EInvalidGraphic when it is not valid.
+  virtual void LoadFromStream(TStream& stream) = 0;
+  /// Writes the image at the stream's position (a bitmap as BMP, a JPEG image as JPEG).
+  virtual void SaveToStream(TStream& stream) const = 0;
   /// Draws the image scaled into r on the canvas (the canvas's copy mode applies).
   virtual void DrawOn(TCanvas* canvas, const TRect& r) = 0;
 
@@ -473,6 +486,10 @@ class TBitmap : public TGraphic {
 
   void LoadFromFile(const String& fileName) override;
   void SaveToFile(const String& fileName) const override;
+  /// Reads BMP, PNG or JPEG data (recognised by content) from the position to the end.
+  void LoadFromStream(TStream& stream) override;
+  /// Writes BMP data.
+  void SaveToStream(TStream& stream) const override;
   /// Decodes BMP, PNG or JPEG bytes (recognised by content); raises EInvalidGraphic.
   void LoadFromBytes(std::span<const uint8_t> bytes);
   /// Encodes as BMP (the stream format of a bitmap).
@@ -510,6 +527,8 @@ class TJPEGImage : public TGraphic {
 
   void LoadFromFile(const String& fileName) override;
   void SaveToFile(const String& fileName) const override;
+  void LoadFromStream(TStream& stream) override;
+  void SaveToStream(TStream& stream) const override;
   /// Decodes JPEG bytes; raises EInvalidGraphic "JPEG image is not valid".
   void LoadFromBytes(std::span<const uint8_t> bytes);
   std::vector<uint8_t> SaveToBytes() const;
@@ -536,8 +555,8 @@ class TPicture : public TPersistent {
   TGraphic* Graphic() const { return FGraphic.get(); }
   /// Stores a copy of the graphic (nullptr clears).
   void SetGraphic(TGraphic* value);
-  /// The image as a bitmap: a held bitmap as is; otherwise, as on the classic platform, the held image
-  /// is replaced by a new empty bitmap.
+  /// The image as a bitmap: a held bitmap as is; another kind is converted to a bitmap with its pixels
+  /// (never dropped); an empty picture gets an empty bitmap.
   TBitmap* Bitmap();
   int Width() const { return FGraphic ? FGraphic->Width() : 0; }
   int Height() const { return FGraphic ? FGraphic->Height() : 0; }
@@ -581,9 +600,13 @@ std::vector<uint8_t> EncodeBmp(const RawImage& image, int bits);
 std::vector<uint8_t> EncodePng(const RawImage& image, bool withAlpha);
 std::vector<uint8_t> EncodeJpeg(const RawImage& image, int quality);
 
-/// Whole-file read and write; raise EFOpenError / EFCreateError.
+/// Whole-file read and write through the platform's streams; raise EFOpenError / EFCreateError /
+/// EReadError / EWriteError.
 std::vector<uint8_t> ReadFileBytes(const String& fileName);
 void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes);
+/// The rest of the stream from its position; writing at the position.
+std::vector<uint8_t> ReadStreamBytes(TStream& stream);
+void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes);
 
 }  // namespace detail
 }  // namespace qelta

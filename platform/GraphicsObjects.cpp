@@ -1,6 +1,7 @@
 // Pens, brushes and fonts, and the canvas call trace.
 //
-// Each setter follows one pattern: compare, store, record in an attached trace, fire OnChange once.
+// Each setter follows one pattern: record the call in an attached trace (every call, so a test can
+// count how often drawing code sets a property), compare, store, fire OnChange on a real change.
 // The brush keeps two habits of the classic platform that drawing code relies on: a colour makes a
 // clear brush solid, and bsClear resets the colour to white. TFont stores Height and derives Size,
 // Size = -MulDiv(Height, 72, PixelsPerInch), so a font moved to another device keeps its pixel height.
@@ -45,138 +46,150 @@ void TGraphicsObject::FireChange() {
   if (OnChange) OnChange(this);
 }
 
-void TGraphicsObject::Changed(const char* property, int64_t value, const String& text) {
-  Record(property, value, text);
-  FireChange();
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // TPen
 
 void TPen::SetColor(TColor value) {
+  Record("Color", value);
   if (value == FColor) return;
   FColor = value;
-  Changed("Color", value);
+  FireChange();
 }
 
 void TPen::SetWidth(int value) {
+  Record("Width", value);
   if (value < 0 || value == FWidth) return;
   FWidth = value;
-  Changed("Width", value);
+  FireChange();
 }
 
 void TPen::SetStyle(TPenStyle value) {
+  Record("Style", value);
   if (value == FStyle) return;
   FStyle = value;
-  Changed("Style", value);
+  FireChange();
 }
 
 void TPen::SetMode(TPenMode value) {
+  Record("Mode", value);
   if (value == FMode) return;
   FMode = value;
-  Changed("Mode", value);
+  FireChange();
 }
 
 void TPen::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TPen*>(Source);
   if (src == nullptr) return TPersistent::Assign(Source);
-  bool any = false;
-  auto take = [&](auto& field, auto value, const char* name) {
-    if (field == value) return;
-    field = value;
-    Record(name, static_cast<int64_t>(value));
-    any = true;
-  };
-  take(FColor, src->FColor, "Color");
-  take(FWidth, src->FWidth, "Width");
-  take(FStyle, src->FStyle, "Style");
-  take(FMode, src->FMode, "Mode");
-  if (any) FireChange();
+  Record("Assign", 0);
+  const bool same = FColor == src->FColor && FWidth == src->FWidth && FStyle == src->FStyle && FMode == src->FMode;
+  FColor = src->FColor;
+  FWidth = src->FWidth;
+  FStyle = src->FStyle;
+  FMode = src->FMode;
+  if (!same) FireChange();
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // TBrush
 
 void TBrush::SetColor(TColor value) {
+  Record("Color", value);
   const bool unclear = FStyle == bsClear;
   if (value == FColor && !unclear) return;
-  if (unclear) { FStyle = bsSolid; Record("Style", bsSolid); }
-  if (value != FColor) { FColor = value; Record("Color", value); }
+  if (unclear) FStyle = bsSolid;
+  FColor = value;
   FireChange();
 }
 
 void TBrush::SetStyle(TBrushStyle value) {
+  Record("Style", value);
   const TColor color = value == bsClear ? clWhite : FColor;
   if (value == FStyle && color == FColor) return;
-  if (value != FStyle) { FStyle = value; Record("Style", value); }
-  if (color != FColor) { FColor = color; Record("Color", color); }
+  FStyle = value;
+  FColor = color;
   FireChange();
 }
 
 void TBrush::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TBrush*>(Source);
   if (src == nullptr) return TPersistent::Assign(Source);
-  bool any = false;
-  if (FColor != src->FColor) { FColor = src->FColor; Record("Color", FColor); any = true; }
-  if (FStyle != src->FStyle) { FStyle = src->FStyle; Record("Style", FStyle); any = true; }
-  if (any) FireChange();
+  Record("Assign", 0);
+  const bool same = FColor == src->FColor && FStyle == src->FStyle;
+  FColor = src->FColor;
+  FStyle = src->FStyle;
+  if (!same) FireChange();
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // TFont
 
 void TFont::SetName(const String& value) {
+  Record("Name", 0, value);
   if (value.empty() || value == FName) return;
   FName = value;
-  Changed("Name", 0, value);
+  FireChange();
 }
 
 int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, FPixelsPerInch, 72)); }
+void TFont::SetSize(int points) {
+  Record("Size", points);
+  StoreHeight(-MulDiv(points, FPixelsPerInch, 72));
+}
 
 void TFont::SetHeight(int value) {
+  Record("Height", value);
+  StoreHeight(value);
+}
+
+void TFont::StoreHeight(int value) {
   if (value == FHeight) return;
   FHeight = value;
-  Changed("Height", value);
+  FireChange();
 }
 
 void TFont::SetPixelsPerInch(int value) {
+  Record("PixelsPerInch", value);
   if (value < 1 || value == FPixelsPerInch) return;
   FPixelsPerInch = value;
-  Changed("PixelsPerInch", value);
+  FireChange();
 }
 
 void TFont::SetColor(TColor value) {
+  Record("Color", value);
   if (value == FColor) return;
   FColor = value;
-  Changed("Color", value);
+  FireChange();
 }
 
 void TFont::SetStyle(TFontStyles value) {
+  Record("Style", StyleBits(value));
   if (value == FStyle) return;
   FStyle = value;
-  Changed("Style", StyleBits(value));
+  FireChange();
 }
 
 void TFont::SetOrientation(int value) {
+  Record("Orientation", value);
   if (value == FOrientation) return;
   FOrientation = value;
-  Changed("Orientation", value);
+  FireChange();
 }
 
 void TFont::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TFont*>(Source);
   if (src == nullptr) return TPersistent::Assign(Source);
+  Record("Assign", 0, src->FName);
   const int height = src->FPixelsPerInch == FPixelsPerInch ? src->FHeight
                                                            : -MulDiv(src->Size(), FPixelsPerInch, 72);
-  bool any = false;
-  if (FName != src->FName) { FName = src->FName; Record("Name", 0, FName); any = true; }
-  if (FHeight != height) { FHeight = height; Record("Height", FHeight); any = true; }
-  if (FColor != src->FColor) { FColor = src->FColor; Record("Color", FColor); any = true; }
-  if (!(FStyle == src->FStyle)) { FStyle = src->FStyle; Record("Style", StyleBits(FStyle)); any = true; }
-  if (FOrientation != src->FOrientation) { FOrientation = src->FOrientation; Record("Orientation", FOrientation); any = true; }
-  if (any) FireChange();
+  const bool same = FName == src->FName && FHeight == height && FColor == src->FColor && FStyle == src->FStyle &&
+                    FOrientation == src->FOrientation;
+  FName = src->FName;
+  FHeight = height;
+  FColor = src->FColor;
+  FStyle = src->FStyle;
+  FOrientation = src->FOrientation;
+  if (!same) FireChange();
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -203,8 +216,12 @@ std::string TCanvasTrace::Text() const {
       out += i == 0 ? ' ' : ',';
       out += std::to_string(r.Args[i]);
     }
-    if (!r.Text.empty()) out += " \"" + StringToUtf8(r.Text) + "\"";
-    out += "\n";
+    if (!r.Text.empty()) {
+      out += " \"";
+      out += StringToUtf8(r.Text);
+      out += '"';
+    }
+    out += '\n';
   }
   return out;
 }

@@ -98,7 +98,7 @@ void Raster::Span(int64_t y, int64_t x0, int64_t x1, const Ink& ink) {
     return;
   }
   for (int64_t x = x0; x < x1; ++x) {
-    if (ink.Hatch != bsSolid && !HatchBit(ink.Hatch, x, y)) continue;
+    if (ink.Hatch != bsSolid && !HatchBit(ink.Hatch, x - PatternOrigin.X, y - PatternOrigin.Y)) continue;
     row[x] = 0xFF000000u | MixPixel(ink.Mix, ink.Rgb, row[x]);
   }
 }
@@ -520,7 +520,7 @@ void Blit(Raster& r, P64 d1, P64 d2, const BlitSource& src, P64 s1, P64 s2, uint
         d = s;
         continue;
       }
-      const uint32_t p = (pattern.Hatch == bsSolid || HatchBit(pattern.Hatch, x, y)) ? pattern.Rgb : ~pattern.Rgb;
+      const uint32_t p = (pattern.Hatch == bsSolid || HatchBit(pattern.Hatch, x - r.PatternOrigin.X, y - r.PatternOrigin.Y)) ? pattern.Rgb : ~pattern.Rgb;
       d = 0xFF000000u | Rop3(rop, p, s, d);
     }
   }

@@ -60,6 +60,7 @@ class Raster {
 
   TCanvasSurface S;
   IRect Clip;
+  P64 PatternOrigin;  // where the 8x8 hatches start (the canvas origin)
 };
 
 /// Dash pattern of a cosmetic pen: run lengths alternating on, off, ... starting with on.

@@ -1,4 +1,5 @@
-// JPEG files through libjpeg-turbo (the libjpeg 6.2 interface).
+// JPEG files through libjpeg-turbo (the libjpeg 6.2 interface): colour, grey and CMYK files are read,
+// colour files written.
 //
 // libjpeg reports errors by calling error_exit, which must not return. Ours longjmps back to the
 // setjmp in one of the small C-style steps below; those steps hold no C++ object with a destructor
@@ -47,8 +48,27 @@ bool ReadHeader(jpeg_decompress_struct* d, const uint8_t* data, size_t size) {
   if (setjmp(reinterpret_cast<ErrorManager*>(d->err)->Jump)) return false;
   jpeg_mem_src(d, data, static_cast<unsigned long>(size));
   if (jpeg_read_header(d, TRUE) != JPEG_HEADER_OK) return false;
-  d->out_color_space = JCS_EXT_BGRA;
+  const bool cmyk = d->jpeg_color_space == JCS_CMYK || d->jpeg_color_space == JCS_YCCK;
+  d->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   return true;
+}
+
+// Four CMYK bytes per pixel to 0xFFRRGGBB in place. Files with the Adobe marker store the inks
+// inverted (255 = no ink), as the writers of such files do.
+void CmykToBgra(uint8_t* p, size_t pixels, bool inverted) {
+  for (size_t i = 0; i < pixels; ++i, p += 4) {
+    uint32_t c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    p[0] = uint8_t((y * k + 127) / 255);
+    p[1] = uint8_t((m * k + 127) / 255);
+    p[2] = uint8_t((c * k + 127) / 255);
+    p[3] = 255;
+  }
 }
 
 bool ReadPixels(jpeg_decompress_struct* d, uint8_t* out, size_t stride, size_t rows) {
@@ -134,6 +154,7 @@ RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
   img.Pixels.resize(static_cast<size_t>(w * h));
   auto* out = reinterpret_cast<uint8_t*>(img.Pixels.data());
   if (!ReadPixels(&d.Info, out, static_cast<size_t>(w) * 4, static_cast<size_t>(h))) Invalid();
+  if (d.Info.out_color_space == JCS_CMYK) CmykToBgra(out, img.Pixels.size(), d.Info.saw_Adobe_marker);
   return img;
 }
 

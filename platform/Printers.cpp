@@ -57,6 +57,7 @@ void TPrinter::CheckPrinting() const {
 void TPrinter::SetPaperSize(double widthMM, double heightMM) {
   CheckIdle();
   if (!(widthMM >= 1) || !(heightMM >= 1) || widthMM > 10000 || heightMM > 10000) return;
+  if (int64_t(MillimetresToPixels(widthMM)) * MillimetresToPixels(heightMM) > detail::kMaxImagePixels) return;
   FPaperWidthMM = widthMM;
   FPaperHeightMM = heightMM;
 }

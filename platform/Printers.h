@@ -46,7 +46,8 @@ class TPrinter : public TObject {
   int PageWidth() const;
   int PageHeight() const;
   int PixelsPerInch() const { return 600; }
-  /// Paper size in millimetres (portrait); values below 1 mm are ignored; raises EPrinter while printing.
+  /// Paper size in millimetres (portrait); sizes below 1 mm or with pages over 2^28 pixels (larger than
+  /// A2) are ignored; raises EPrinter while printing.
   void SetPaperSize(double widthMM, double heightMM);
   TPrinterOrientation Orientation() const { return FOrientation; }
   /// Raises EPrinter while printing.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Encoding.h"
+#include "Assertions.h"
 #include "Graphics.h"
 
 using namespace qelta;
@@ -334,6 +334,12 @@ TEST(TCanvasShapes, HatchBrushesPaintAnEightByEightPattern) {
   p.Canvas.FillRect(Rect(0, 0, 16, 16));
   EXPECT_EQ(p.Art(0, 0, 9, 2), "#########\n#.......#\n");
   EXPECT_EQ(p.Count(), 2 * 16 + 2 * 16 - 4);
+  Paper q(16, 16);  // the pattern starts at the canvas origin, so an offset canvas looks the same
+  q.Canvas.SetOrigin(Point(3, 5));
+  q.Canvas.Brush()->SetStyle(bsCross);
+  q.Canvas.Brush()->SetColor(clBlack);
+  q.Canvas.FillRect(Rect(0, 0, 9, 2));
+  EXPECT_EQ(q.Art(3, 5, 12, 7), "#########\n#.......#\n");
 }
 
 TEST(TCanvasModes, PenMixesOnRgbBits) {
@@ -439,6 +445,23 @@ TEST(TCanvasClip, OriginAndClipMakeAnOffsetCanvas) {
   EXPECT_FALSE(p.Ink(18, 12));
   p.Canvas.SetClipRect(Rect(-100, -100, 1000, 1000));
   EXPECT_EQ(p.Canvas.ClipRect(), Rect(-10, -5, 20, 25));
+}
+
+TEST(TCanvasClip, TheClipLimitBoundsEveryClipRectangle) {
+  Paper p(30, 30);
+  p.Canvas.SetClipLimit(Rect(5, 5, 15, 15));  // the part of the surface that belongs to a control
+  p.Canvas.SetOrigin(Point(5, 5));
+  p.Canvas.SetClipRect(Rect(-100, -100, 100, 100));
+  EXPECT_EQ(p.Canvas.ClipRect(), Rect(0, 0, 10, 10));
+  p.Canvas.Brush()->SetColor(clRed);
+  p.Canvas.FillRect(Rect(-50, -50, 50, 50));
+  EXPECT_EQ(p.Count(), 100);
+  p.Canvas.SetClipRect(Rect(2, 2, 4, 4));
+  EXPECT_EQ(p.Canvas.ClipRect(), Rect(2, 2, 4, 4));
+  p.Canvas.ResetClipRect();
+  EXPECT_EQ(p.Canvas.ClipRect(), Rect(0, 0, 10, 10));
+  p.Canvas.SetClipLimit(Rect(-10, 20, 100, 100));
+  EXPECT_EQ(p.Canvas.ClipLimit(), Rect(0, 20, 30, 30));
 }
 
 TEST(TCanvasCopy, CopyModesFollowTheirTruthTables) {

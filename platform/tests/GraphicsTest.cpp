@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Encoding.h"
+#include "Assertions.h"
 
 using namespace qelta;
 
@@ -59,7 +59,7 @@ TEST(TPen, AssignCopiesAllAndFiresOnce) {
   EXPECT_EQ(b.Width(), 4);
   EXPECT_EQ(b.Mode(), pmNotXor);
   TBrush brush;
-  EXPECT_THROW(b.Assign(&brush), EConvertError);
+  EXPECT_THROW_MSG(b.Assign(&brush), EConvertError, "Cannot assign a TBrush to a TPen");
 }
 
 TEST(TBrush, ColourMakesAClearBrushSolidAndClearResetsTheColour) {
@@ -118,25 +118,33 @@ TEST(TFont, AssignAcrossDensitiesKeepsThePointSize) {
   EXPECT_EQ(printer.Color(), clRed);
 }
 
-TEST(TCanvasTrace, RecordsPropertyChangesAndCalls) {
+TEST(TCanvasTrace, RecordsEverySetterCallAndEveryDrawingCall) {
   TCanvas c;
   c.Brush()->SetColor(clRed);
   TCanvasTrace trace;
   c.SetTrace(&trace);
   c.Pen()->SetColor(clRed);
-  c.Pen()->SetColor(clRed);  // same value: not recorded
+  c.Pen()->SetColor(clRed);  // same value: still a call
   c.Brush()->SetStyle(bsClear);
   c.MoveTo(1, 2);
   c.LineTo(3, 4);
   c.Polyline({{0, 0}, {5, 5}, {9, 0}});
   c.Font()->SetName(u"Courier New");
-  EXPECT_EQ(trace.Count("Pen.Color"), 1);
+  c.Font()->SetSize(10);
+  TPen other;
+  c.SetPen(&other);
+  c.SetCopyMode(cmSrcAnd);
+  EXPECT_EQ(trace.Count("Pen.Color"), 2);
   EXPECT_EQ(trace.Count("Brush.Style"), 1);
-  EXPECT_EQ(trace.Count("Brush.Color"), 1);  // reset to white by bsClear
+  EXPECT_EQ(trace.Count("Brush.Color"), 0) << "the colour reset by bsClear is no call";
+  EXPECT_EQ(trace.Count("Pen.Assign"), 1);
+  EXPECT_EQ(trace.Count("Font.Size"), 1);
+  EXPECT_EQ(trace.Count("Font.Height"), 0);
+  EXPECT_EQ(trace.Count("CopyMode"), 1);
   EXPECT_EQ(trace.Find("Polyline").at(0).Args, (std::vector<int64_t>{0, 0, 5, 5, 9, 0}));
   EXPECT_EQ(trace.Find("Font.Name").at(0).Text, u"Courier New");
   EXPECT_NE(trace.Text().find("LineTo 3,4\n"), std::string::npos);
   c.SetTrace(nullptr);
   c.Pen()->SetColor(clBlue);
-  EXPECT_EQ(trace.Count("Pen.Color"), 1);
+  EXPECT_EQ(trace.Count("Pen.Color"), 2);
 }

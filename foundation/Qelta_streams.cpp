@@ -1,0 +1,600 @@
+#include "Qelta_streams.h"
+
+// Notes on the routines:
+// - Bytes are read through a small block reader that gives unread bytes back (by a seek) when a routine
+//   ends, so the stream stands exactly behind the last byte consumed, as with byte-by-byte reading.
+// Deliberate deviations from the routines as first written (each fixed a fault):
+// - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
+//   there is nothing to give back (stepping back re-read the last byte of the stream).
+// - A tag whose name begins with '?' or '!' (declaration, comment) reads no content; it used to swallow
+//   the rest of the input looking for "</?xml>". A comment "<!-- ... -->" ends at "-->".
+// - The end-tag search compares only the tail of the content after each '>', so reading is linear in
+//   the size of the input (searching the whole content each time was quadratic).
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "Exceptions.h"
+#include "Math.h"
+#include "Qelta_stringl.h"
+#include "Qelta_univconst.h"
+#include "StrUtils.h"
+
+namespace qelta {
+namespace {
+
+constexpr double kMaxDouble = static_cast<double>(uc_MaxDouble);
+constexpr std::size_t kBlock = 4096;
+
+// [SECTION] local text helpers
+
+Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
+
+
+// True when text ends with tail, comparing A-Z without regard to case (tail is lower-case).
+bool EndsWithLower(const String& text, const String& tail) {
+  if (tail.empty() || text.size() < tail.size()) return false;
+  const std::size_t off = text.size() - tail.size();
+  for (std::size_t i = 0; i < tail.size(); ++i)
+    if (LowerA(text[off + i]) != tail[i]) return false;
+  return true;
+}
+
+// [SECTION] byte sources
+
+// Block reader over a stream; gives the unread rest of its block back when it goes out of scope.
+class TByteReader {
+ public:
+  explicit TByteReader(TStream& stream) : FStream(stream) {}
+  ~TByteReader() {
+    if (FPos < FLen) {
+      try {
+        FStream.Seek(-static_cast<int64_t>(FLen - FPos), soFromCurrent);
+      } catch (const EStreamError&) {  // a stream that cannot seek keeps the block consumed
+      }
+    }
+  }
+  TByteReader(const TByteReader&) = delete;
+  TByteReader& operator=(const TByteReader&) = delete;
+
+  /// Next byte, or -1 when a read returns no byte.
+  int Get() {
+    if (FPos == FLen) {
+      FLen = static_cast<std::size_t>(std::max<int64_t>(0, FStream.Read(FBuf, kBlock)));
+      FPos = 0;
+      if (FLen == 0) return -1;
+    }
+    return FBuf[FPos++];
+  }
+  /// Gives back the byte the last Get answered.
+  void Unget() {
+    if (FPos > 0) --FPos;
+  }
+  /// Next character (byte b as the character of code b), false at the end.
+  bool Next(Char& c) {
+    const int b = Get();
+    if (b < 0) return false;
+    c = static_cast<Char>(b);
+    return true;
+  }
+
+ private:
+  TStream& FStream;
+  uint8_t FBuf[kBlock];
+  std::size_t FPos = 0, FLen = 0;
+};
+
+// Characters of a text file open for reading.
+class TTextSource {
+ public:
+  explicit TTextSource(TextFile& f) : FFile(f) {}
+  bool Next(Char& c) {
+    if (Eof(FFile)) return false;
+    Read(FFile, c);
+    return true;
+  }
+
+ private:
+  TextFile& FFile;
+};
+
+// [SECTION] number scanning
+
+enum TCharClass : uint8_t { ccSep, ccSign, ccDigit, ccExp, ccWhite, ccOther };
+
+TCharClass Classify(int c, int separatorMode) {
+  if ((c == '.' && (separatorMode == 1 || separatorMode == 3)) || (c == ',' && (separatorMode == 2 || separatorMode == 3)))
+    return ccSep;
+  if (c == '+' || c == '-') return ccSign;
+  if (c >= '0' && c <= '9') return ccDigit;
+  if (c == 'E') return ccExp;
+  if (c == 9 || c == 10 || c == 13 || c == 32) return ccWhite;
+  return ccOther;
+}
+
+// Transitions of the stream number scanner; 6 stands for "6 if the exponent is allowed, else 9".
+constexpr int kFPTable[9][6] = {
+    //  sep sign digit  E  white other
+    {0, 0, 0, 0, 0, 0},          // unused
+    {4, 2, 3, -1, 1, -1},        // 1 start
+    {4, -1, 3, -1, -1, -1},      // 2 after sign
+    {4, 9, 3, 6, 9, 9},          // 3 integer digits
+    {-1, 9, 5, 6, 9, 9},         // 4 after separator
+    {-1, 9, 5, 6, 9, 9},         // 5 fraction digits
+    {-1, 7, 8, -1, -1, -1},      // 6 after 'E'
+    {-1, -1, 8, -1, -1, -1},     // 7 exponent sign
+    {9, 9, 8, 9, 9, 9},          // 8 exponent digits
+};
+
+int NextFPState(int state, TCharClass cls, bool exponentAllowed) {
+  const int next = kFPTable[state][cls];
+  return next == 6 && state != 6 && !exponentAllowed ? 9 : next;
+}
+
+// Decimal order of magnitude of a number text that overflowed or underflowed the conversion.
+bool TextIsHuge(const std::string& text) {
+  const std::size_t e = text.find_first_of("eE");
+  const std::string mant = text.substr(0, e);
+  const long exp = e == std::string::npos ? 0 : std::strtol(text.c_str() + e + 1, nullptr, 10);
+  const std::size_t firstNonZero = mant.find_first_of("123456789");
+  if (firstNonZero == std::string::npos) return false;
+  const std::size_t point = std::min(mant.find('.'), mant.size());
+  const long order = firstNonZero < point ? static_cast<long>(point - firstNonZero) : -static_cast<long>(firstNonZero - point - 1);
+  return order + exp > 0;
+}
+
+double ConvertNumberText(std::string text) {
+  if (!text.empty() && text.back() == '.') text += '0';
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::size_t skip = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(text.data() + skip, text.data() + text.size(), value);
+  (void)ptr;
+  if (ec == std::errc::result_out_of_range) value = TextIsHuge(text.substr(skip)) ? kMaxDouble : 0.0;
+  else if (ec != std::errc()) value = 0;
+  return std::clamp(negative ? -value : value, -kMaxDouble, kMaxDouble);
+}
+
+bool LineEnds(int mode, int b, int previous) {
+  switch (mode) {
+    case 0: return b == 10;
+    case 1: return b == 13;
+    case 2: return b == 10 || b == 13;
+    case 3: return b == 13 && previous == 10;
+    case 4: return b == 10 && previous == 13;
+    default: return false;
+  }
+}
+
+// [SECTION] tag reading
+
+// What one tag read produced; Found is false when no '<' came before the end.
+struct TTagRead {
+  String Name;
+  bool Found = false;
+};
+
+template <typename Source>
+String CollectTagText(Source& src, bool& found) {
+  Char c = 0;
+  found = false;
+  while (src.Next(c))
+    if (c == u'<') { found = true; break; }
+  String tag;
+  if (!found) return tag;
+  const bool comment = [&] {
+    while (src.Next(c)) {
+      tag.push_back(c);
+      if (tag == u"!--") return true;
+      if (c == u'>') return false;
+    }
+    return false;
+  }();
+  if (comment) {
+    while (!EndsWithLower(tag, u"-->") && src.Next(c)) tag.push_back(c);
+  }
+  return tag;
+}
+
+// Splits tag text into lower-cased name and attributes.
+void SplitTag(const String& tag, String& name, String& attributes) {
+  const bool empty = tag.size() >= 2 && tag.compare(tag.size() - 2, 2, u"/>") == 0;
+  const std::size_t blank = tag.find(u' ');
+  const std::size_t end = empty ? tag.size() - 2 : (!tag.empty() && tag.back() == u'>' ? tag.size() - 1 : tag.size());
+  if (blank != String::npos && blank < end) {
+    attributes = StripLTBlanks(tag.substr(blank + 1, end - blank - 1));
+    name = tag.substr(0, blank);
+  } else {
+    name = empty ? tag : tag.substr(0, end);
+  }
+  name = LowerCase(name);
+}
+
+template <typename Source>
+void ReadContent(Source& src, const String& name, String& content) {
+  const String closing = u"</" + name + u">";
+  Char c = 0;
+  while (src.Next(c)) {
+    content.push_back(c);
+    if (c == u'>' && EndsWithLower(content, closing)) {
+      content.resize(content.size() - closing.size());
+      return;
+    }
+  }
+}
+
+template <typename Source>
+TTagRead ReadTag(Source& src, String& attributes, String& content) {
+  content.clear();
+  attributes.clear();
+  TTagRead r;
+  const String tag = CollectTagText(src, r.Found);
+  SplitTag(tag, r.Name, attributes);
+  const bool empty = tag.size() >= 2 && tag.compare(tag.size() - 2, 2, u"/>") == 0;
+  if (!empty && !r.Name.empty() && r.Name[0] != u'/' && r.Name[0] != u'?' && r.Name[0] != u'!')
+    ReadContent(src, r.Name, content);
+  return r;
+}
+
+int TagIndex(const std::vector<String>& tags, const String& name) {
+  for (std::size_t i = 0; i < tags.size(); ++i)
+    if (tags[i] == name) return static_cast<int>(i);
+  return static_cast<int>(tags.size()) - 1;
+}
+
+// [SECTION] search helpers
+
+bool MatchAt(const uint8_t* data, std::size_t at, const AnsiString& what, bool ignoreCase) {
+  for (std::size_t k = 0; k < what.size(); ++k) {
+    Char a = data[at + k], b = static_cast<uint8_t>(what[k]);
+    if (ignoreCase) { a = LowerA(a); b = LowerA(b); }
+    if (a != b) return false;
+  }
+  return true;
+}
+
+std::size_t FindBytes(const uint8_t* data, std::size_t from, std::size_t size, const AnsiString& what, bool ignoreCase) {
+  if (what.empty()) return size;
+  for (std::size_t i = from; i + what.size() <= size; ++i)
+    if (MatchAt(data, i, what, ignoreCase)) return i;
+  return size;
+}
+
+// The low 8 bits of each character, as the stream text rule has it.
+AnsiString LowBytes(const String& s) {
+  AnsiString out(s.size(), '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(s[i] & 0xFF);
+  return out;
+}
+
+String CharsOf(const uint8_t* data, std::size_t count) {
+  String s(count, u'\0');
+  for (std::size_t i = 0; i < count; ++i) s[i] = data[i];
+  return s;
+}
+
+bool ContainsAnyLower(const String& line, const std::vector<String>& keys) {
+  const String lower = LowerCase(line);
+  for (const String& k : keys)
+    if (!k.empty() && lower.find(k) != String::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+// [SECTION] writers
+
+void WriteStringStream(TStream& stream, const String& text) {
+  uint8_t buffer[kBlock];
+  std::size_t fill = 0;
+  for (Char c : text) {
+    buffer[fill++] = static_cast<uint8_t>(c & 0xFF);
+    if (fill == kBlock) {
+      stream.WriteBuffer(buffer, static_cast<int64_t>(fill));
+      fill = 0;
+    }
+  }
+  stream.WriteBuffer(buffer, static_cast<int64_t>(fill));
+}
+
+void WriteLnStream(TStream& stream, const String& text) {
+  WriteStringStream(stream, text);
+  stream.WriteBuffer("\r\n", 2);
+}
+
+void WriteExtendedToStream(TStream& stream, Extended value) {
+  uint8_t bytes[10];
+  ExtendedToBytes(value, bytes);
+  stream.WriteBuffer(bytes, 10);
+}
+
+void WriteLongintToStream(TStream& stream, int32_t value) {
+  const auto u = static_cast<uint32_t>(value);
+  const uint8_t bytes[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+                            static_cast<uint8_t>(u >> 24)};
+  stream.WriteBuffer(bytes, 4);
+}
+
+// [SECTION] readers
+
+String ReadLnStream(TStream& stream, bool& endOfStream, int mode) {
+  endOfStream = false;
+  TByteReader in(stream);
+  String line;
+  for (int previous = -1;;) {
+    const int b = in.Get();
+    if (b < 0) { endOfStream = true; break; }
+    if (b >= 32 || b == 9) line.push_back(static_cast<Char>(b));
+    else if (LineEnds(mode, b, previous)) break;
+    previous = b;
+  }
+  return line;
+}
+
+Extended ReadExtendedFromStream(TStream& stream, bool& error) {
+  uint8_t bytes[10];
+  try {
+    stream.ReadBuffer(bytes, 10);
+  } catch (const EStreamError&) {
+    error = true;
+    return 0;
+  }
+  error = false;
+  return BytesToExtended(bytes);
+}
+
+int32_t ReadLongintFromStream(TStream& stream, bool& error) {
+  uint8_t b[4];
+  try {
+    stream.ReadBuffer(b, 4);
+  } catch (const EStreamError&) {
+    error = true;
+    return 0;
+  }
+  error = false;
+  return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24));
+}
+
+bool FindInStream(TStream& stream, uint8_t b) {
+  TByteReader in(stream);
+  for (int c = in.Get(); c >= 0; c = in.Get())
+    if (c == b) return true;
+  return false;
+}
+
+String StreamAsString(TStream& stream) {
+  String text;
+  uint8_t block[256];
+  for (int64_t n = 256; n == 256;) {
+    n = stream.Read(block, 256);
+    text += CharsOf(block, static_cast<std::size_t>(std::max<int64_t>(n, 0)));
+  }
+  return text;
+}
+
+String ReadStreamUntil(TStream& stream, const String& key, int& errorCode) {
+  errorCode = -1;
+  const int64_t start = stream.Position();
+  const String lowerKey = LowerCase(key);
+  String text, lower;
+  uint8_t block[256];
+  for (int64_t n = 256; n == 256;) {
+    n = std::max<int64_t>(stream.Read(block, 256), 0);
+    const std::size_t old = text.size();
+    for (int64_t k = 0; k < n; ++k) {
+      text.push_back(block[k]);
+      lower.push_back(LowerA(block[k]));
+    }
+    const std::size_t from = old >= key.size() ? old - key.size() + 1 : 0;
+    const std::size_t at = key.empty() ? String::npos : lower.find(lowerKey, from);
+    if (at != String::npos) {
+      errorCode = 0;
+      stream.SetPosition(start + static_cast<int64_t>(at + key.size()));
+      return text.substr(0, at + key.size());
+    }
+  }
+  return text;
+}
+
+int32_t ScanStreamDecimal(TStream& stream) {
+  TByteReader in(stream);
+  int b = in.Get();
+  while (b == 32) b = in.Get();
+  const bool negative = b == '-';
+  if (b == '-' || b == '+') b = in.Get();
+  uint32_t value = 0;
+  for (; b >= '0' && b <= '9'; b = in.Get()) value = value * 10u + static_cast<uint32_t>(b - '0');
+  return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+double ScanStreamFPNum(TStream& stream, bool exponentAllowed, int separatorMode) {
+  std::string number;
+  int state = 1, exponent = 0;
+  bool endedOnByte = false;
+  {
+    TByteReader in(stream);
+    while (state >= 1 && state <= 8) {
+      const int b = in.Get();
+      const int c = b < 0 ? 'Z' : (b >= 'a' && b <= 'z' ? b - 32 : b);
+      const TCharClass cls = Classify(c, separatorMode);
+      const int next = NextFPState(state, cls, exponentAllowed);
+      if (next == 9 || next == -1) {
+        endedOnByte = b >= 0;
+        state = next;
+        break;
+      }
+      if (c > 32 && cls == ccDigit && next == 8) {
+        exponent = std::min(exponent * 10 + (c - '0'), 100000);
+        if (exponent <= 4200) number.push_back(static_cast<char>(c));
+      } else if (c > 32) {
+        number.push_back(cls == ccSep ? '.' : static_cast<char>(c));
+      }
+      state = next;
+    }
+  }
+  const double value = state == 9 ? ConvertNumberText(number) : 0.0;
+  if (endedOnByte) stream.Seek(-1, soFromCurrent);
+  return value;
+}
+
+int32_t CountLinesInStream(TStream& stream) {
+  uint8_t block[kBlock];
+  uint32_t count = 0;
+  for (int64_t n = stream.Read(block, kBlock); n > 0; n = stream.Read(block, kBlock))
+    count += static_cast<uint32_t>(std::count(block, block + n, uint8_t{10}));
+  return static_cast<int32_t>(count);
+}
+
+// [SECTION] tags
+
+namespace {
+
+// One (name, value) pair of an attribute text from pos on; answers the scanner's code (0 pair, 1-3 syntax
+// faults, 4 no more pairs).
+int NextAttribute(const String& text, std::size_t& pos, String& name, String& value) {
+  name.clear();
+  value.clear();
+  if (pos >= text.size()) return 4;
+  enum { stName, stAfterEquals, stQuoted, stBare } state = stName;
+  while (pos < text.size()) {
+    const Char c = text[pos++];
+    switch (state) {
+      case stName:
+        if (c == u'"') return 1;
+        if (c == u'=') state = stAfterEquals;
+        else name.push_back(c);
+        break;
+      case stAfterEquals:
+        if (c == u' ') break;
+        if (c == u'"') state = stQuoted;
+        else if (c == u'=') return 2;
+        else { state = stBare; value.push_back(c); }
+        break;
+      case stQuoted:
+        if (c == u'"') { name = StripLTBlanks(name); return 0; }
+        value.push_back(c);
+        break;
+      case stBare:
+        if (c == u' ' || c == u'"') { name = StripLTBlanks(name); return 0; }
+        if (c == u'=') return 3;
+        value.push_back(c);
+        break;
+    }
+  }
+  name = StripLTBlanks(name);
+  return 0;
+}
+
+}  // namespace
+
+String ScanForXMLAttrib(const String& attributes, const String& name) {
+  const String wanted = LowerCase(name);
+  std::size_t pos = 0;
+  String pairName, value;
+  while (NextAttribute(attributes, pos, pairName, value) == 0)
+    if (LowerCase(pairName) == wanted) return value;
+  return String();
+}
+
+int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
+  TByteReader in(stream);
+  return TagIndex(tags, ReadTag(in, attributes, content).Name);
+}
+
+int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
+  TTextSource in(file);
+  return TagIndex(tags, ReadTag(in, attributes, content).Name);
+}
+
+// [SECTION] further helpers
+
+bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {
+  const String wanted = LowerCase(tag);
+  TByteReader in(stream);
+  for (;;) {
+    const TTagRead r = ReadTag(in, attributes, content);
+    if (!r.Found) break;
+    if (r.Name == wanted) return true;
+  }
+  attributes.clear();
+  content.clear();
+  return false;
+}
+
+String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, int& index) {
+  index = -1;
+  std::vector<String> lower;
+  for (const String& t : tags) lower.push_back(LowerCase(t));
+  TByteReader in(stream);
+  String text;
+  Char c = 0;
+  while (in.Next(c)) {
+    text.push_back(c);
+    for (std::size_t i = 0; i < lower.size(); ++i)
+      if (EndsWithLower(text, lower[i])) {
+        index = static_cast<int>(i);
+        return text;
+      }
+  }
+  return text;
+}
+
+int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& keys) {
+  target.Clear();
+  std::vector<String> lower;
+  for (int i = 0; i < keys.Count(); ++i) lower.push_back(LowerCase(keys.Strings(i)));
+  TByteReader in(stream);
+  int copied = 0;
+  String line;
+  bool more = true;
+  while (more) {
+    line.clear();
+    int b = in.Get();
+    for (; b >= 0 && b != 10 && b != 13; b = in.Get()) line.push_back(static_cast<Char>(b));
+    more = b >= 0;
+    if (b == 13) {
+      const int next = in.Get();
+      if (next >= 0 && next != 10) in.Unget();
+    }
+    if ((more || !line.empty()) && ContainsAnyLower(line, lower)) {
+      WriteLnStream(target, line);
+      ++copied;
+    }
+  }
+  target.SetPosition(0);
+  return copied;
+}
+
+int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String& search, const String& replacement,
+                     bool ignoreCase, int startPos, int maxCount, const String& stopText,
+                     const TSearchReplaceCallback& callback) {
+  if (&source == &target) return 0;  // would read what it overwrites
+  target.Clear();
+  const uint8_t* data = source.Memory();
+  const auto size = static_cast<std::size_t>(source.Size());
+  const std::size_t start = std::min<std::size_t>(static_cast<std::size_t>(std::max(startPos, 0)), size);
+  const AnsiString what = LowBytes(search);
+  const std::size_t stop = stopText.empty() ? size : FindBytes(data, start, size, LowBytes(stopText), ignoreCase);
+  target.WriteBuffer(data, static_cast<int64_t>(start));
+  int count = 0;
+  std::size_t i = start;
+  while (i < stop) {
+    const std::size_t at = (maxCount <= 0 || count < maxCount) ? FindBytes(data, i, stop, what, ignoreCase) : stop;
+    target.WriteBuffer(data + i, static_cast<int64_t>(at - i));
+    if (at >= stop) { i = stop; break; }
+    String rep = replacement;
+    if (callback) callback(CharsOf(data + at, what.size()), rep);
+    WriteStringStream(target, rep);
+    ++count;
+    i = at + what.size();
+  }
+  target.WriteBuffer(data + i, static_cast<int64_t>(size - i));
+  source.SetPosition(0);
+  target.SetPosition(0);
+  return count;
+}
+
+}  // namespace qelta

@@ -1,0 +1,89 @@
+#pragma once
+// Stream and tag helpers of the foundation: byte-per-character text lines, raw binary numbers, number
+// scanners that read straight from a stream, and a small reader for the XML-like files the system
+// writes itself (tag by tag, plus an attribute scanner).
+// Text in a stream is one byte per character: writers store the low 8 bits of each character,
+// readers turn byte b into the character of code b. Lines are written with CR LF.
+// The routines keep no state; each works on the stream or text file it is given, from its position.
+// Limits: the tag reader is no XML parser (no entities, no CDATA); tag and attribute names are
+// matched ignoring the case of A-Z only. Readers never raise at the end of the input.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "Streams.h"
+#include "StringLists.h"
+#include "TextFiles.h"
+#include "Types.h"
+
+namespace qelta {
+
+// [writers] raise the stream's EWriteError when it refuses bytes
+/// Writes the characters as bytes (low 8 bits), without length prefix or terminator.
+void WriteStringStream(TStream& stream, const String& text);
+/// WriteStringStream, then CR LF.
+void WriteLnStream(TStream& stream, const String& text);
+/// Writes the 10-byte x87 image of value.
+void WriteExtendedToStream(TStream& stream, Extended value);
+/// Writes the 4 bytes of value, little-endian.
+void WriteLongintToStream(TStream& stream, int32_t value);
+
+// [readers]
+/// Reads one line by mode (0 LF, 1 CR, 2 CR or LF, 3 the pair LF CR, 4 the pair CR LF; other modes never
+/// end a line). Control bytes other than TAB are dropped; endOfStream is true when a read returned no byte.
+String ReadLnStream(TStream& stream, bool& endOfStream, int mode);
+/// Reads 10 bytes as an x87 extended value; error is true (and the value 0) after a short read.
+Extended ReadExtendedFromStream(TStream& stream, bool& error);
+/// Reads a 4-byte little-endian integer; error is true (and the value 0) after a short read.
+int32_t ReadLongintFromStream(TStream& stream, bool& error);
+/// Reads up to and including the next byte equal to b; false when the stream ended first.
+bool FindInStream(TStream& stream, uint8_t b);
+/// The rest of the stream from its position, one character per byte.
+String StreamAsString(TStream& stream);
+/// Reads until the text read contains key (ignoring case of A-Z). Found: errorCode 0, the result ends with
+/// the key and the stream stands just behind it. Not found: errorCode -1, the result is all that was read.
+String ReadStreamUntil(TStream& stream, const String& key, int& errorCode);
+/// Reads an integer: blanks skipped, an optional sign, digits; the byte ending it is consumed. Wraps on overflow.
+int32_t ScanStreamDecimal(TStream& stream);
+/// Reads a floating-point number (separator mode 1 '.', 2 ',', 3 either); 0 on a malformed number; the
+/// position rests on the byte that ended it. Clamped to +-1.7e308.
+double ScanStreamFPNum(TStream& stream, bool exponentAllowed, int separatorMode);
+/// Number of LF bytes from the position to the end.
+int32_t CountLinesInStream(TStream& stream);
+
+// [tags]
+/// Value of the named attribute (name ignoring case of A-Z) in a text of name=value pairs; "" when absent
+/// or when the text is malformed before it.
+String ScanForXMLAttrib(const String& attributes, const String& name);
+/// Reads the next tag with its attributes and content; answers the index of its lower-cased name in tags
+/// (closing tags with their leading '/'), or the last index when it is not listed (-1 for an empty list).
+/// Declarations and comments ("<?...?>", "<!...>") read no content.
+int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content);
+/// ReadNextTagInStream over the characters of a text file open for reading.
+int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content);
+
+// [further helpers]
+/// Reads tag after tag until an element named tag (ignoring case of A-Z); true with its attributes and content,
+/// false (both empty, stream at its end) when none follows.
+bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content);
+/// Reads until one of the texts of tags occurs (ignoring case of A-Z); answers what was read, up to and including
+/// that text; index is its index in tags (the first listed wins when several end at the same byte), -1 at the end.
+String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, int& index);
+/// Copies into target (cleared first) every line of stream (from its position; CR LF, LF or CR ends) that contains
+/// one of the texts of keys (ignoring case of A-Z), each with CR LF, and rewinds target; answers the number of
+/// lines copied.
+int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& keys);
+
+/// Called with each match found; may change the replacement text.
+using TSearchReplaceCallback = std::function<void(const String& found, String& replacement)>;
+/// Copies source to target (target cleared first), replacing occurrences of search by replacement: from byte
+/// offset startPos of source, at most maxCount times (0 = all), ignoring case of A-Z when ignoreCase, and only
+/// before the first occurrence of stopText (empty: no stop). The callback, when set, sees every match first.
+/// Both streams are rewound afterwards; answers the number of replacements (0, nothing done, when source and
+/// target are the same stream).
+int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String& search, const String& replacement,
+                     bool ignoreCase, int startPos, int maxCount, const String& stopText,
+                     const TSearchReplaceCallback& callback);
+
+}  // namespace qelta

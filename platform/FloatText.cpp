@@ -1,0 +1,565 @@
+// Float to text: Str, FloatToStr, FloatToStrF, FormatFloat.
+//
+// Rounding. Every routine rounds once, from the exact binary value, at min(significant digits, integer
+// digits + decimals) digits, a tie going away from zero. std::to_chars with a precision rounds correctly
+// but breaks ties to even, so it is used only where no tie can occur. A finite binary value is
+// m * 2^-f with m odd: its exact expansion has exactly f decimals, the last being 5. So rounding at k
+// decimals meets a tie only when f == k + 1, and rounding at n significant digits only when the exact
+// expansion has n + 1 significant digits (or, for integers, when it has more than n). In those cases
+// the exact expansion (to_chars with f decimals, always exact) is rounded by hand.
+// A long double that a double holds exactly takes the faster double path.
+//
+// Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
+// exponent digits: n + 8 characters, so n = width - 8 fills the field, clamped to 2..18 digits (18 is
+// what an Extended carries; one digit after the point at least).
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "SysUtils.h"
+
+namespace qelta {
+
+namespace {
+
+constexpr int kNoLimit = std::numeric_limits<int>::max();
+constexpr int kMaxDigits = 18;   // significant digits an Extended carries
+constexpr int kShowDigits = 15;  // significant digits of the FloatToStr family and FormatFloat
+
+// [SECTION] decimal digits
+
+// The value 0.Digits x 10^Exp of a magnitude; no leading or trailing '0' in Digits; empty Digits is zero.
+struct TDecimal {
+  std::string Digits;
+  int Exp = 0;
+  bool Zero() const { return Digits.empty(); }
+};
+
+void Normalize(TDecimal& d) {
+  const size_t lead = d.Digits.find_first_not_of('0');
+  if (lead == std::string::npos) {
+    d = TDecimal{};
+    return;
+  }
+  d.Digits.erase(0, lead);
+  d.Exp -= static_cast<int>(lead);
+  d.Digits.erase(d.Digits.find_last_not_of('0') + 1);
+}
+
+// "123.45" -> 12345, Exp 3.
+TDecimal FromFixedText(std::string_view t) {
+  const size_t point = t.find('.');
+  const std::string_view ip = t.substr(0, point);
+  TDecimal d;
+  d.Digits.reserve(t.size());
+  d.Digits.append(ip);
+  if (point != std::string_view::npos) d.Digits.append(t.substr(point + 1));
+  d.Exp = static_cast<int>(ip.size());
+  Normalize(d);
+  return d;
+}
+
+// "1.2345e+05" -> 12345, Exp 6.
+TDecimal FromSciText(std::string_view t) {
+  const size_t e = t.find('e');
+  TDecimal d = FromFixedText(t.substr(0, e));
+  size_t i = e + 1;
+  const bool negative = t[i] == '-';
+  if (t[i] == '-' || t[i] == '+') ++i;
+  int x = 0;
+  std::from_chars(t.data() + i, t.data() + t.size(), x);
+  if (!d.Zero()) d.Exp += negative ? -x : x;
+  return d;
+}
+
+// to_chars of a finite magnitude in the given form, read back as digits.
+template <typename T>
+TDecimal Convert(T ax, std::chars_format fmt, int precision) {
+  int e2 = 0;
+  std::frexp(ax, &e2);
+  const size_t size = static_cast<size_t>(precision) + 48 + static_cast<size_t>(std::max(e2, 0) * 0.30103);
+  char small[512];
+  std::string big;
+  char* buf = small;
+  if (size > sizeof small) {
+    big.resize(size);
+    buf = big.data();
+  }
+  const auto r = std::to_chars(buf, buf + size, ax, fmt, precision);
+  const std::string_view text(buf, static_cast<size_t>(r.ptr - buf));
+  return fmt == std::chars_format::scientific ? FromSciText(text) : FromFixedText(text);
+}
+
+// Decimals of the exact expansion of a finite magnitude (ax = m * 2^-f, m odd).
+template <typename T>
+int ExactDecimals(T ax) {
+  if (ax == 0) return 0;
+  constexpr int bits = std::numeric_limits<T>::digits;
+  int e = 0;
+  const T m = std::frexp(ax, &e);
+  const auto mantissa = static_cast<uint64_t>(std::ldexp(m, bits));
+  e -= bits - std::countr_zero(mantissa);
+  return e < 0 ? -e : 0;
+}
+
+// Adds one unit in the last place of d.Digits.
+void Increment(TDecimal& d) {
+  int i = static_cast<int>(d.Digits.size()) - 1;
+  while (i >= 0 && d.Digits[static_cast<size_t>(i)] == '9') d.Digits[static_cast<size_t>(i--)] = '0';
+  if (i >= 0) {
+    ++d.Digits[static_cast<size_t>(i)];
+  } else {
+    d.Digits.insert(0, 1, '1');
+    ++d.Exp;
+  }
+}
+
+// Keeps the first `keep` digits of exact digits, rounding half away from zero.
+TDecimal RoundKeep(TDecimal d, int keep) {
+  if (keep >= static_cast<int>(d.Digits.size())) return d;
+  if (keep < 0) return TDecimal{};
+  const bool up = d.Digits[static_cast<size_t>(keep)] >= '5';
+  d.Digits.resize(static_cast<size_t>(keep));
+  if (up) Increment(d);
+  Normalize(d);
+  return d;
+}
+
+// Rounded at k >= 0 decimals.
+template <typename T>
+TDecimal FixRound(T ax, int k) {
+  const int f = ExactDecimals(ax);
+  if (f - 1 > k) return Convert(ax, std::chars_format::fixed, k);
+  TDecimal exact = Convert(ax, std::chars_format::fixed, f);
+  const int keep = exact.Exp + std::min(k, f);  // exact has no digit beyond f decimals
+  return RoundKeep(std::move(exact), keep);
+}
+
+// Whether rounding at n significant digits can meet a tie; exp is that of to_chars's result.
+bool TiePossible(int f, int exp, int n) {
+  if (f == 0) return exp > n;
+  return exp + f == n + 1 || exp - 1 + f == n + 1;  // exp may be one up after a carry
+}
+
+// Rounded at n >= 1 significant digits.
+template <typename T>
+TDecimal SigRound(T ax, int n) {
+  TDecimal d = Convert(ax, std::chars_format::scientific, n - 1);
+  const int f = ExactDecimals(ax);
+  if (!TiePossible(f, d.Exp, n)) return d;
+  return RoundKeep(Convert(ax, std::chars_format::fixed, f), n);
+}
+
+// At least the number of integer digits of ax (from the binary exponent: ax < 2^e2); may be over.
+template <typename T>
+int IntDigitsBound(T ax) {
+  int e2 = 0;
+  std::frexp(ax, &e2);
+  return static_cast<int>(std::ceil(e2 * 0.30103)) + 2;  // one spare for the rounded log10(2)
+}
+
+// Rounded at min(sig, integer digits + frac) digits; either limit may be kNoLimit.
+template <typename T>
+TDecimal RoundAt(T ax, int sig, int frac) {
+  if (sig == kNoLimit || (frac != kNoLimit && IntDigitsBound(ax) + frac <= sig)) return FixRound(ax, frac);
+  TDecimal d = SigRound(ax, sig);
+  if (frac == kNoLimit || d.Exp + frac >= sig) return d;
+  return FixRound(ax, frac);
+}
+
+// RoundAt of |x| for a finite x, through double when it holds x exactly.
+TDecimal Round(Extended x, int sig, int frac) {
+  const Extended ax = std::fabs(x);
+  const auto d = static_cast<double>(ax);
+  if (static_cast<Extended>(d) == ax) return RoundAt(d, sig, frac);
+  return RoundAt(ax, sig, frac);
+}
+
+// [SECTION] text pieces
+
+void AppendAscii(String& out, std::string_view s) { out.append(s.begin(), s.end()); }
+
+// Digit i of d counting from the first integer digit of the fixed form (may be a padding zero).
+char DigitAt(const TDecimal& d, int i) {
+  return i >= 0 && i < static_cast<int>(d.Digits.size()) ? d.Digits[static_cast<size_t>(i)] : '0';
+}
+
+// Integer digits of d, "0" below one.
+std::string IntDigits(const TDecimal& d) {
+  if (d.Exp <= 0) return "0";
+  std::string s(static_cast<size_t>(d.Exp), '0');
+  for (int i = 0; i < d.Exp; ++i) s[static_cast<size_t>(i)] = DigitAt(d, i);
+  return s;
+}
+
+// The first `count` decimals of d.
+std::string FracDigits(const TDecimal& d, int count) {
+  std::string s(static_cast<size_t>(count), '0');
+  for (int i = 0; i < count; ++i) s[static_cast<size_t>(i)] = DigitAt(d, d.Exp + i);
+  return s;
+}
+
+// Integer digits with a separator between groups of three (none when sep is 0).
+void AppendGrouped(String& out, const std::string& digits, Char sep) {
+  for (size_t i = 0; i < digits.size(); ++i) {
+    out += static_cast<Char>(digits[i]);
+    const size_t left = digits.size() - 1 - i;
+    if (sep != 0 && left > 0 && left % 3 == 0) out += sep;
+  }
+}
+
+// "-1,234.50": fixed form of a rounded magnitude.
+String FixedText(const TDecimal& d, bool negative, int decimals, Char point, Char thousands) {
+  String out;
+  if (negative && !d.Zero()) out += u'-';
+  AppendGrouped(out, IntDigits(d), thousands);
+  if (decimals > 0) {
+    out += point;
+    AppendAscii(out, FracDigits(d, decimals));
+  }
+  return out;
+}
+
+// "E+0012": exponent letter, sign ('+' only when asked), at least minDigits digits.
+void AppendExponent(String& out, int exponent, bool plusSign, int minDigits) {
+  out += u'E';
+  if (exponent < 0)
+    out += u'-';
+  else if (plusSign)
+    out += u'+';
+  char digits[8];
+  const auto r = std::to_chars(digits, digits + sizeof digits, std::abs(exponent));
+  const auto count = static_cast<int>(r.ptr - digits);
+  if (count < minDigits) out.append(static_cast<size_t>(minDigits - count), u'0');
+  out.append(digits, r.ptr);
+}
+
+// "d.ddd" with `count` digits (at least one), no trailing zeros removed.
+void AppendMantissa(String& out, const TDecimal& d, int count, Char point) {
+  out += static_cast<Char>(DigitAt(d, 0));
+  if (count > 1) {
+    out += point;
+    for (int i = 1; i < count; ++i) out += static_cast<Char>(DigitAt(d, i));
+  }
+}
+
+// Decimal exponent of the first digit (0 for zero).
+int SciExponent(const TDecimal& d) { return d.Zero() ? 0 : d.Exp - 1; }
+
+String Justify(String s, int width) {
+  if (width > static_cast<int>(s.size())) s.insert(0, static_cast<size_t>(width) - s.size(), u' ');
+  return s;
+}
+
+String SpecialText(Extended x) {
+  if (std::isnan(x)) return u"NAN";
+  return x < 0 ? u"-INF" : u"INF";
+}
+
+// [SECTION] FloatToStrF forms
+
+// General form of a rounded magnitude: fixed when -4 <= Exp <= precision, else "d.dddE-dd".
+String GeneralText(const TDecimal& d, bool negative, int precision, int expDigits) {
+  if (d.Zero()) return u"0";
+  const Char point = FormatSettings.DecimalSeparator;
+  if (d.Exp > precision || d.Exp < -4) {
+    String out = negative ? u"-" : u"";
+    AppendMantissa(out, d, static_cast<int>(d.Digits.size()), point);
+    AppendExponent(out, SciExponent(d), false, expDigits);
+    return out;
+  }
+  const int decimals = std::max(0, static_cast<int>(d.Digits.size()) - d.Exp);
+  return FixedText(d, negative, decimals, point, 0);
+}
+
+String ExponentText(const TDecimal& d, bool negative, int precision, int expDigits) {
+  String out = negative && !d.Zero() ? u"-" : u"";
+  AppendMantissa(out, d, precision, FormatSettings.DecimalSeparator);
+  AppendExponent(out, SciExponent(d), true, expDigits);
+  return out;
+}
+
+// Places the number text in the currency layouts; '$' stands for CurrencyString, '1' for the number.
+String CurrencyText(const String& number, bool negative) {
+  static constexpr const char* kPositive[] = {"$1", "1$", "$ 1", "1 $"};
+  static constexpr const char* kNegative[] = {"($1)", "-$1",  "$-1",  "$1-",  "(1$)", "-1$",  "1-$",   "1$-",
+                                              "-1 $", "-$ 1", "1 $-", "$ 1-", "$ -1", "1- $", "($ 1)", "(1 $)"};
+  const uint8_t pos = FormatSettings.CurrencyFormat, neg = FormatSettings.NegCurrFormat;
+  const char* layout = negative ? kNegative[neg < 16 ? neg : 0] : kPositive[pos < 4 ? pos : 0];
+  String out;
+  for (const char* c = layout; *c; ++c) {
+    if (*c == '$')
+      out += FormatSettings.CurrencyString;
+    else if (*c == '1')
+      out += number;
+    else
+      out += static_cast<Char>(*c);
+  }
+  return out;
+}
+
+String FixedFamilyText(Extended value, TFloatFormat format, int precision, int decimals) {
+  const TDecimal d = Round(value, precision, decimals);
+  const bool negative = std::signbit(value) && !d.Zero();
+  if (d.Exp > precision) return GeneralText(Round(value, precision, kNoLimit), negative, precision, 0);
+  const Char thousands = format == ffFixed ? Char(0) : FormatSettings.ThousandSeparator;
+  if (format != ffCurrency) return FixedText(d, negative, decimals, FormatSettings.DecimalSeparator, thousands);
+  return CurrencyText(FixedText(d, false, decimals, FormatSettings.DecimalSeparator, thousands), negative);
+}
+
+// [SECTION] FormatFloat pictures
+
+// Counts of one section of a picture format.
+struct TPicture {
+  int IntPlaces = 0;   // '0' and '#' before the point
+  int IntZeros = 0;    // integer digits always shown: placeholders from the first '0' on
+  int FracPlaces = 0;  // '0' and '#' after the point: decimals at most
+  int FracZeros = 0;   // decimals always shown: up to the last '0'
+  bool Thousands = false;
+  bool Scientific = false;
+  int ExpDigits = 0;  // '0' after "E+" / "E-"
+};
+
+// Index after the quoted literal whose quote character stands at i.
+size_t SkipQuoted(const String& f, size_t i) {
+  const size_t close = f.find(f[i], i + 1);
+  return close == String::npos ? f.size() : close + 1;
+}
+
+bool IsQuote(Char c) { return c == u'"' || c == u'\''; }
+
+bool IsExponentAt(const String& f, size_t i) {
+  return (f[i] == u'E' || f[i] == u'e') && i + 1 < f.size() && (f[i + 1] == u'+' || f[i + 1] == u'-');
+}
+
+// Index after the run of '0' (counted) and '#' that follows an exponent sign.
+size_t SkipExponentDigits(const String& f, size_t i, int& zeros) {
+  for (zeros = 0; i < f.size() && (f[i] == u'0' || f[i] == u'#'); ++i) zeros += f[i] == u'0';
+  return i;
+}
+
+void CountPlace(TPicture& p, Char c, bool afterPoint, int& firstZero) {
+  if (afterPoint) {
+    ++p.FracPlaces;
+    if (c == u'0') p.FracZeros = p.FracPlaces;
+  } else {
+    if (c == u'0' && firstZero < 0) firstZero = p.IntPlaces;
+    ++p.IntPlaces;
+  }
+}
+
+TPicture ScanPicture(const String& f) {
+  TPicture p;
+  bool afterPoint = false;
+  int firstZero = -1;
+  for (size_t i = 0; i < f.size() && !p.Scientific;) {
+    const Char c = f[i];
+    if (IsQuote(c)) {
+      i = SkipQuoted(f, i);
+      continue;
+    }
+    if (IsExponentAt(f, i)) {
+      p.Scientific = true;
+      SkipExponentDigits(f, i + 2, p.ExpDigits);
+      break;
+    }
+    if (c == u'0' || c == u'#')
+      CountPlace(p, c, afterPoint, firstZero);
+    else if (c == u'.')
+      afterPoint = true;
+    else if (c == u',' && !afterPoint)
+      p.Thousands = true;
+    ++i;
+  }
+  p.IntZeros = firstZero < 0 ? 0 : p.IntPlaces - firstZero;
+  return p;
+}
+
+// Splits at ';' outside quotes into at most three sections.
+std::vector<String> SplitSections(const String& f) {
+  std::vector<String> sections(1);
+  for (size_t i = 0; i < f.size();) {
+    if (IsQuote(f[i])) {
+      const size_t end = SkipQuoted(f, i);
+      sections.back().append(f, i, end - i);
+      i = end;
+    } else if (f[i] == u';' && sections.size() < 3) {
+      sections.emplace_back();
+      ++i;
+    } else {
+      sections.back() += f[i++];
+    }
+  }
+  return sections;
+}
+
+// The rounded magnitude as the picture shows it: exponent taken out in the scientific form.
+struct TPictureNumber {
+  TDecimal Value;
+  int Exponent = 0;
+};
+
+TPictureNumber RoundForPicture(Extended x, const TPicture& p) {
+  TPictureNumber n;
+  if (!p.Scientific) {
+    n.Value = Round(x, kShowDigits, p.FracPlaces);
+    return n;
+  }
+  n.Value = Round(x, std::clamp(p.IntPlaces + p.FracPlaces, 1, kShowDigits), kNoLimit);
+  if (!n.Value.Zero()) {
+    n.Exponent = n.Value.Exp - p.IntPlaces;
+    n.Value.Exp = p.IntPlaces;
+  }
+  return n;
+}
+
+// Writes one section: digits into the placeholders, literals as they stand.
+class TPictureWriter {
+ public:
+  TPictureWriter(const String& f, const TPicture& p, const TPictureNumber& n) : f_(f), p_(p), n_(n) {
+    if (n.Value.Exp > 0) intDigits_ = IntDigits(n.Value);
+    if (static_cast<int>(intDigits_.size()) < p.IntZeros) intDigits_.insert(0, p.IntZeros - intDigits_.size(), '0');
+    fracDigits_ = FracDigits(n.Value, p.FracPlaces);
+    while (static_cast<int>(fracDigits_.size()) > p.FracZeros && fracDigits_.back() == '0') fracDigits_.pop_back();
+  }
+
+  String Write(bool minus) {
+    if (minus) out_ += u'-';
+    for (size_t i = 0; i < f_.size();) i = Step(i);
+    return std::move(out_);
+  }
+
+ private:
+  // Handles the format character at i; returns the next index.
+  size_t Step(size_t i) {
+    const Char c = f_[i];
+    if (IsQuote(c)) {
+      const size_t close = f_.find(c, i + 1);
+      const size_t stop = close == String::npos ? f_.size() : close;
+      out_.append(f_, i + 1, stop - i - 1);
+      return close == String::npos ? f_.size() : close + 1;
+    }
+    if (exponentDone_) {
+      out_ += c;
+      return i + 1;
+    }
+    if (IsExponentAt(f_, i)) return WriteExponent(i);
+    if (c == u'0' || c == u'#')
+      WritePlace();
+    else if (c == u'.' && !afterPoint_)
+      WritePoint();
+    else if (c != u',')
+      out_ += c;
+    return i + 1;
+  }
+
+  void WritePlace() {
+    if (afterPoint_) {
+      if (fracIndex_ < static_cast<int>(fracDigits_.size())) out_ += static_cast<Char>(fracDigits_[fracIndex_]);
+      ++fracIndex_;
+      return;
+    }
+    const int extra = static_cast<int>(intDigits_.size()) - p_.IntPlaces;
+    const int from = intIndex_ == 0 ? 0 : intIndex_ + extra;
+    for (int idx = std::max(from, 0); idx <= intIndex_ + extra; ++idx) WriteIntDigit(idx);
+    ++intIndex_;
+  }
+
+  void WriteIntDigit(int idx) {
+    out_ += static_cast<Char>(intDigits_[static_cast<size_t>(idx)]);
+    const size_t left = intDigits_.size() - 1 - static_cast<size_t>(idx);
+    if (p_.Thousands && left > 0 && left % 3 == 0) out_ += FormatSettings.ThousandSeparator;
+  }
+
+  // A picture without integer placeholders still shows the integer digits, before the point.
+  void FlushIntDigits() {
+    if (p_.IntPlaces > 0 || intFlushed_) return;
+    intFlushed_ = true;
+    for (size_t idx = 0; idx < intDigits_.size(); ++idx) WriteIntDigit(static_cast<int>(idx));
+  }
+
+  void WritePoint() {
+    FlushIntDigits();
+    afterPoint_ = true;
+    if (!fracDigits_.empty()) out_ += FormatSettings.DecimalSeparator;
+  }
+
+  size_t WriteExponent(size_t i) {
+    FlushIntDigits();
+    exponentDone_ = true;
+    int zeros = 0;
+    const size_t next = SkipExponentDigits(f_, i + 2, zeros);
+    String e;
+    AppendExponent(e, n_.Exponent, f_[i + 1] == u'+', zeros);
+    e[0] = f_[i];  // keeps the letter's case
+    out_ += e;
+    return next;
+  }
+
+  const String& f_;
+  const TPicture& p_;
+  const TPictureNumber& n_;
+  std::string intDigits_, fracDigits_;
+  String out_;
+  int intIndex_ = 0, fracIndex_ = 0;
+  bool afterPoint_ = false, exponentDone_ = false, intFlushed_ = false;
+};
+
+}  // namespace
+
+// [SECTION] public routines
+
+String Str(Extended x, int width, int decimals) {
+  if (decimals < 0) return Str(x, width);
+  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
+  const TDecimal d = Round(x, kNoLimit, decimals);
+  return Justify(FixedText(d, std::signbit(x), decimals, u'.', 0), width);
+}
+
+String Str(Extended x, int width) {
+  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
+  const int n = std::clamp(width - 8, 2, kMaxDigits);
+  const TDecimal d = Round(x, n, kNoLimit);
+  String out(1, std::signbit(x) && !d.Zero() ? u'-' : u' ');
+  AppendMantissa(out, d, n, u'.');
+  AppendExponent(out, SciExponent(d), true, 4);
+  return Justify(std::move(out), width);
+}
+
+String FloatToStr(Extended value) { return FloatToStrF(value, ffGeneral, kShowDigits, 0); }
+
+String FloatToStrF(Extended value, TFloatFormat format, int precision, int digits) {
+  if (!std::isfinite(value)) return SpecialText(value);
+  precision = std::clamp(precision, 1, kMaxDigits);
+  if (format == ffGeneral || format == ffExponent) {
+    const TDecimal d = Round(value, precision, kNoLimit);
+    const bool negative = std::signbit(value) && !d.Zero();
+    const int expDigits = std::clamp(digits, 0, 4);
+    return format == ffGeneral ? GeneralText(d, negative, precision, expDigits)
+                               : ExponentText(d, negative, precision, expDigits);
+  }
+  return FixedFamilyText(value, format, precision, std::clamp(digits, 0, kMaxDigits));
+}
+
+String FormatFloat(const String& format, Extended value) {
+  if (!std::isfinite(value)) return SpecialText(value);
+  if (format.empty()) return FloatToStr(value);
+  const std::vector<String> sections = SplitSections(format);
+  const bool negativeSection = value < 0 && sections.size() > 1 && !sections[1].empty();
+  const String& section = sections[negativeSection ? 1 : 0];
+  const TPicture p = ScanPicture(section);
+  const TPictureNumber n = RoundForPicture(value, p);
+  if (!n.Value.Zero()) return TPictureWriter(section, p, n).Write(value < 0 && !negativeSection);
+  // A value that shows as zero takes the zero section, else the positive one, and never a sign.
+  const String& zero = sections.size() > 2 && !sections[2].empty() ? sections[2] : sections[0];
+  const TPicture z = ScanPicture(zero);
+  return TPictureWriter(zero, z, RoundForPicture(0, z)).Write(false);
+}
+
+}  // namespace qelta

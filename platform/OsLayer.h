@@ -1,0 +1,67 @@
+#pragma once
+// The one seam between the platform's file services and the operating system.
+// Implements: thin wrappers of the POSIX calls that streams, text files and the file-system helpers
+// use (open, read, write, seek, stat, directory listing, ...), each answering the OS's result or a
+// negative errno, and the translation of a 16-bit path into the native UTF-8 path.
+// Tests replace the layer (SetOsLayer) to inject failed opens, short reads and full disks.
+// Does not implement: anything beyond forwarding; callers own the retry and error policy.
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Types.h"
+
+namespace qelta {
+
+/// POSIX calls of the file services. Every call answers >= 0 on success or -errno on failure;
+/// Read and Write may transfer fewer bytes than asked (callers loop).
+class TOsLayer {
+ public:
+  virtual ~TOsLayer() = default;
+
+  // [files]
+  virtual int Open(const std::string& path, int flags, int mode);
+  virtual int64_t Read(int fd, void* buffer, std::size_t count);
+  virtual int64_t Write(int fd, const void* buffer, std::size_t count);
+  virtual int64_t Seek(int fd, int64_t offset, int whence);
+  virtual int Truncate(int fd, int64_t size);
+  virtual int Close(int fd);
+  virtual int FStat(int fd, struct stat& st);
+  /// Sets access and modification time of an open file (seconds since 1970, UTC).
+  virtual int FSetTime(int fd, int64_t unixSeconds);
+
+  // [names]
+  /// stat (followLinks) or lstat.
+  virtual int Stat(const std::string& path, struct stat& st, bool followLinks);
+  virtual int Unlink(const std::string& path);
+  /// Renames without ever replacing an existing target (-EEXIST then).
+  virtual int Rename(const std::string& from, const std::string& to);
+  virtual int MkDir(const std::string& path, int mode);
+  virtual int RmDir(const std::string& path);
+  virtual int ChMod(const std::string& path, int mode);
+  virtual int SetTime(const std::string& path, int64_t unixSeconds);
+  /// Names of a directory's entries without "." and "..", in the order the OS reports them.
+  virtual int ListDir(const std::string& path, std::vector<std::string>& names);
+  virtual int GetCwd(std::string& path);
+  virtual int ChDir(const std::string& path);
+  virtual int StatVfs(const std::string& path, struct statvfs& st);
+};
+
+/// The layer in use (the POSIX one unless a test installed another).
+TOsLayer& OsLayer();
+/// Installs `layer` (borrowed; nullptr restores the POSIX layer) and answers the previous one.
+TOsLayer* SetOsLayer(TOsLayer* layer);
+
+/// Native path of a platform path: '\' becomes '/', a leading drive "X:" becomes the drive's mount
+/// point from the drive table (FileSys.h), the result is UTF-8.
+std::string NativePath(const String& path);
+
+/// Text of an errno value, as the OS words it ("No such file or directory").
+String OsErrorMessage(int errnoValue);
+
+}  // namespace qelta

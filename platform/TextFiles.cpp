@@ -1,0 +1,334 @@
+#include "TextFiles.h"
+
+// Text files are buffered in blocks of 4096 bytes. An input buffer is refilled when it runs dry; an
+// output buffer is written when full, by Flush and by CloseFile. Numbers are written with the runtime's
+// Str, so their text is the same as everywhere else.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <charconv>
+#include <cctype>
+#include <string>
+
+#include "Encoding.h"
+#include "Exceptions.h"
+#include "OsLayer.h"
+#include "SysUtils.h"
+
+namespace qelta {
+
+int FileMode = 2;
+
+namespace {
+
+constexpr std::size_t kBufferSize = 4096;
+constexpr int kEnd = -1;
+
+[[noreturn]] void Raise(int code) { throw EInOutError(InOutErrorMessage(code), code); }
+
+// [SECTION] parsing
+
+bool ParseInt(const std::string& token, int& value) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+  int base = 10;
+  if (i < token.size() && token[i] == '$') { base = 16; ++i; }
+  uint64_t magnitude = 0;
+  const char* first = token.data() + i;
+  const char* last = token.data() + token.size();
+  const auto [end, ec] = std::from_chars(first, last, magnitude, base);
+  if (first == last || ec != std::errc() || end != last) return false;
+  const uint64_t limit = negative ? 2147483648u : (base == 16 ? 4294967295u : 2147483647u);
+  if (magnitude > limit) return false;
+  value = negative ? static_cast<int>(-static_cast<int64_t>(magnitude)) : static_cast<int>(static_cast<uint32_t>(magnitude));
+  return true;
+}
+
+bool ParseDouble(const std::string& token, double& value) {
+  std::size_t i = token.size() > 1 && token[0] == '+' && token[1] != '-' ? 1 : 0;
+  for (std::size_t k = i; k < token.size(); ++k)
+    if (!std::isdigit(static_cast<unsigned char>(token[k])) && std::string("+-.eE").find(token[k]) == std::string::npos)
+      return false;  // no "inf", "nan" or hexadecimal floats
+  const char* first = token.data() + i;
+  const char* last = token.data() + token.size();
+  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  return first != last && end == last && ec != std::errc::invalid_argument;
+}
+
+}  // namespace
+
+// [SECTION] file state
+
+// The routines' access to a file variable's state.
+struct TextFileAccess {
+  static int PeekByte(TextFile& f) {
+    if (f.FBufPos < f.FBufLen) return f.FBuffer[f.FBufPos];
+    const int64_t n = OsLayer().Read(f.FHandle, f.FBuffer.data(), f.FBuffer.size());
+    if (n < 0) Raise(100);
+    f.FBufPos = 0;
+    f.FBufLen = static_cast<std::size_t>(n);
+    return n == 0 ? kEnd : f.FBuffer[0];
+  }
+  static int GetByte(TextFile& f) {
+    const int b = PeekByte(f);
+    if (b != kEnd) ++f.FBufPos;
+    return b;
+  }
+  static void CheckInput(TextFile& f) {
+    if (f.FMode == TextFile::tmClosed) Raise(103);
+    if (f.FMode != TextFile::tmInput) Raise(104);
+  }
+  static void CheckOutput(TextFile& f) {
+    if (f.FMode == TextFile::tmClosed) Raise(103);
+    if (f.FMode != TextFile::tmOutput) Raise(105);
+  }
+  static void WriteOut(TextFile& f) {
+    std::size_t done = 0;
+    while (done < f.FBufPos) {
+      const int64_t n = OsLayer().Write(f.FHandle, f.FBuffer.data() + done, f.FBufPos - done);
+      if (n <= 0) {
+        f.FBufPos = 0;  // what could not be written is dropped so that CloseFile does not raise twice
+        Raise(n < 0 ? InOutErrorCode(static_cast<int>(-n), true) : 101);
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    f.FBufPos = 0;
+  }
+  static void PutBytes(TextFile& f, const std::string& bytes) {
+    CheckOutput(f);
+    for (char c : bytes) {
+      if (f.FBufPos == f.FBuffer.size()) WriteOut(f);
+      f.FBuffer[f.FBufPos++] = static_cast<uint8_t>(c);
+    }
+  }
+  static void Open(TextFile& f, int flags, TextFile::TMode mode) {
+    if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
+    if (f.FName.empty()) Raise(102);
+    const int fd = OsLayer().Open(NativePath(f.FName), flags, 0666);
+    if (fd < 0) Raise(InOutErrorCode(-fd, false));
+    struct stat st{};
+    if (OsLayer().FStat(fd, st) == 0 && S_ISDIR(st.st_mode)) {
+      OsLayer().Close(fd);
+      Raise(5);
+    }
+    f.FHandle = fd;
+    f.FMode = mode;
+    f.FBuffer.assign(kBufferSize, 0);
+    f.FBufPos = f.FBufLen = 0;
+  }
+  static void Close(TextFile& f) {
+    if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
+    f.FHandle = -1;
+    f.FMode = TextFile::tmClosed;
+    f.FBuffer.clear();
+    f.FBufPos = f.FBufLen = 0;
+  }
+  static void OpenInput(TextFile& f, int flags) { Open(f, flags, TextFile::tmInput); }
+  static void OpenOutput(TextFile& f, int flags) { Open(f, flags, TextFile::tmOutput); }
+  static bool IsOutput(const TextFile& f) { return f.FMode == TextFile::tmOutput; }
+  static void SetName(TextFile& f, const String& name) { f.FName = name; }
+};
+
+namespace {
+
+using A = TextFileAccess;
+
+// Skips bytes of code 32 or less (all of them, or blanks and tabs only) and answers the next byte.
+int SkipWhite(TextFile& f, bool lineEndsToo) {
+  for (int b = A::PeekByte(f);; b = A::PeekByte(f)) {
+    if (b == kEnd || b > 32 || (!lineEndsToo && (b == 13 || b == 10))) return b;
+    A::GetByte(f);
+  }
+}
+
+// The token of a number read: white space skipped, then everything up to the next byte <= 32.
+std::string NumberToken(TextFile& f) {
+  A::CheckInput(f);
+  std::string token;
+  for (int b = SkipWhite(f, true); b != kEnd && b > 32; b = A::PeekByte(f)) token.push_back(static_cast<char>(A::GetByte(f)));
+  return token;
+}
+
+std::string Pad(std::string text, int width) {
+  if (width > 0 && static_cast<int>(text.size()) < width) text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+// [SECTION] errors
+
+String InOutErrorMessage(int code) {
+  switch (code) {
+    case 2: return u"File not found";
+    case 3: return u"Path not found";
+    case 4: return u"Too many open files";
+    case 5: return u"File access denied";
+    case 100: return u"Disk read error";
+    case 101: return u"Disk write error";
+    case 102: return u"File not assigned";
+    case 103: return u"File not open";
+    case 104: return u"File not open for input";
+    case 105: return u"File not open for output";
+    case 106: return u"Invalid numeric format";
+    default: return Utf8ToString("I/O error " + std::to_string(code));
+  }
+}
+
+int InOutErrorCode(int errnoValue, bool writing) {
+  switch (errnoValue) {
+    case ENOENT: return 2;
+    case ENOTDIR: case ENAMETOOLONG: case ELOOP: return 3;
+    case EMFILE: case ENFILE: return 4;
+    case EACCES: case EPERM: case EROFS: case EISDIR: case ETXTBSY: case EEXIST: return 5;
+    case ENOSPC: case EDQUOT: case EFBIG: return 101;
+    default: return writing ? 101 : errnoValue == EIO ? 100 : 5;
+  }
+}
+
+// [SECTION] opening and closing
+
+TextFile::~TextFile() {
+  if (FMode == tmOutput) {
+    try {
+      TextFileAccess::WriteOut(*this);
+    } catch (const EInOutError&) {  // see the class comment
+    }
+  }
+  TextFileAccess::Close(*this);
+}
+
+void AssignFile(TextFile& f, const String& fileName) {
+  if (f.IsOpen()) CloseFile(f);
+  A::SetName(f, fileName);
+}
+
+void Reset(TextFile& f) { A::OpenInput(f, O_RDONLY); }
+
+void Rewrite(TextFile& f) { A::OpenOutput(f, O_WRONLY | O_CREAT | O_TRUNC); }
+
+void Append(TextFile& f) { A::OpenOutput(f, O_WRONLY | O_APPEND); }
+
+void CloseFile(TextFile& f) {
+  if (!f.IsOpen()) Raise(103);
+  try {
+    if (A::IsOutput(f)) A::WriteOut(f);
+  } catch (...) {
+    A::Close(f);
+    throw;
+  }
+  A::Close(f);
+}
+
+void Flush(TextFile& f) {
+  A::CheckOutput(f);
+  A::WriteOut(f);
+}
+
+// [SECTION] reading
+
+void ReadLn(TextFile& f, String& s) {
+  A::CheckInput(f);
+  std::string bytes;
+  for (int b = A::GetByte(f); b != kEnd; b = A::GetByte(f)) {
+    if (b == 10) break;
+    if (b == 13) {
+      if (A::PeekByte(f) == 10) A::GetByte(f);
+      break;
+    }
+    bytes.push_back(static_cast<char>(b));
+  }
+  s = AnsiToString(bytes);
+}
+
+void ReadLn(TextFile& f) {
+  String ignored;
+  ReadLn(f, ignored);
+}
+
+void Read(TextFile& f, Char& c) {
+  A::CheckInput(f);
+  const int b = A::GetByte(f);
+  c = b == kEnd ? Char(26) : AnsiCharToChar(static_cast<unsigned char>(b));
+}
+
+void Read(TextFile& f, int& value) {
+  const std::string token = NumberToken(f);
+  value = 0;
+  if (!token.empty() && !ParseInt(token, value)) Raise(106);
+}
+
+void Read(TextFile& f, double& value) {
+  const std::string token = NumberToken(f);
+  value = 0;
+  if (!token.empty() && !ParseDouble(token, value)) Raise(106);
+}
+
+bool Eof(TextFile& f) {
+  if (!f.IsOpen()) Raise(103);
+  return A::IsOutput(f) || A::PeekByte(f) == kEnd;
+}
+
+bool Eoln(TextFile& f) {
+  A::CheckInput(f);
+  const int b = A::PeekByte(f);
+  return b == kEnd || b == 13 || b == 10;
+}
+
+bool SeekEof(TextFile& f) {
+  A::CheckInput(f);
+  return SkipWhite(f, true) == kEnd;
+}
+
+bool SeekEoln(TextFile& f) {
+  A::CheckInput(f);
+  SkipWhite(f, false);
+  return Eoln(f);
+}
+
+// [SECTION] writing
+
+void Write(TextFile& f, const String& s, int width) { A::PutBytes(f, Pad(StringToAnsi(s), width)); }
+void Write(TextFile& f, const Char* s, int width) { Write(f, String(s ? s : u""), width); }
+void Write(TextFile& f, Char c, int width) { Write(f, String(1, c), width); }
+void Write(TextFile& f, int value, int width) { A::PutBytes(f, Pad(std::to_string(value), width)); }
+void Write(TextFile& f, int64_t value, int width) { A::PutBytes(f, Pad(std::to_string(value), width)); }
+
+void Write(TextFile& f, double value, int width, int decimals) {
+  A::PutBytes(f, StringToAnsi(Str(value, width, std::max(decimals, 0))));
+}
+
+void Write(TextFile& f, double value, int width) { A::PutBytes(f, StringToAnsi(Str(value, width <= 0 ? 23 : width))); }
+
+void WriteLn(TextFile& f) { A::PutBytes(f, "\r\n"); }
+
+void WriteLn(TextFile& f, const String& s, int width) {
+  Write(f, s, width);
+  WriteLn(f);
+}
+
+void WriteLn(TextFile& f, const Char* s, int width) {
+  Write(f, s, width);
+  WriteLn(f);
+}
+
+void WriteLn(TextFile& f, int value, int width) {
+  Write(f, value, width);
+  WriteLn(f);
+}
+
+void WriteLn(TextFile& f, int64_t value, int width) {
+  Write(f, value, width);
+  WriteLn(f);
+}
+
+void WriteLn(TextFile& f, double value, int width, int decimals) {
+  Write(f, value, width, decimals);
+  WriteLn(f);
+}
+
+}  // namespace qelta

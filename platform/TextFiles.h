@@ -1,0 +1,107 @@
+#pragma once
+// Text files of the runtime: a file variable with AssignFile, Reset, Rewrite, Append, CloseFile and
+// the Read/ReadLn/Write/WriteLn family, character by character in Windows-1252.
+// Implements: buffered reading and writing through the OS seam (OsLayer.h); writers end lines with
+// CR LF; readers take CR LF, LF and a lone CR as one line end; Read of one character answers the raw
+// byte (CR and LF included; Ctrl-Z at the end); Read of a number skips white space and line ends.
+// Every failure raises EInOutError with the runtime's code and the text of InOutErrorMessage:
+//   2 "File not found", 3 "Path not found", 4 "Too many open files", 5 "File access denied",
+//   100 "Disk read error", 101 "Disk write error", 102 "File not assigned", 103 "File not open",
+//   104 "File not open for input", 105 "File not open for output", 106 "Invalid numeric format",
+//   any other code "I/O error <code>".
+// Reading at the end is no error: ReadLn answers an empty line, a number read answers 0.
+// Text-file Reset always opens for reading only (FileMode is for record files, as in the classic runtime).
+// Does not implement: standard input/output as an unassigned file, Ctrl-Z as an end mark, IOResult.
+
+#include <cstdint>
+#include <vector>
+
+#include "Types.h"
+
+namespace qelta {
+
+/// Access mode with which Reset opens record files: 0 read only, 1 write only, 2 read and write (default).
+extern int FileMode;
+
+/// The message text of a runtime I/O error code (see the table above).
+String InOutErrorMessage(int code);
+/// Runtime I/O error code of a failed OS call (an errno value) while opening, reading or writing.
+int InOutErrorCode(int errnoValue, bool writing);
+
+/// A text-file variable; owns its OS handle and closes it on destruction (write errors then go unreported:
+/// call CloseFile to learn about them).
+class TextFile {
+ public:
+  TextFile() = default;
+  ~TextFile();
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  const String& FileName() const { return FName; }
+  bool IsOpen() const { return FMode != tmClosed; }
+
+ private:
+  friend struct TextFileAccess;  // the file routines, in TextFiles.cpp
+  enum TMode : uint8_t { tmClosed, tmInput, tmOutput };
+  String FName;
+  int FHandle = -1;
+  TMode FMode = tmClosed;
+  std::vector<uint8_t> FBuffer;
+  std::size_t FBufPos = 0;  ///< next unread byte (input) or fill level (output)
+  std::size_t FBufLen = 0;  ///< valid bytes in the buffer (input)
+};
+
+// [opening and closing]
+/// Gives the file variable its name (closing it first when open).
+void AssignFile(TextFile& f, const String& fileName);
+/// Opens an existing file for reading (an open file is closed first); raises 2, 3, 5, 102.
+void Reset(TextFile& f);
+/// Creates or truncates the file and opens it for writing; raises 3, 5, 102.
+void Rewrite(TextFile& f);
+/// Opens an existing file for writing at its end; raises 2, 3, 5, 102.
+void Append(TextFile& f);
+/// Writes what is buffered and closes; raises 103 when not open, 101 when the buffer cannot be written.
+void CloseFile(TextFile& f);
+/// Writes what is buffered; raises 103, 105, 101.
+void Flush(TextFile& f);
+
+// [reading]
+/// Reads up to the next line end and consumes it; at the end of the file s is empty. Raises 103, 104, 100.
+void ReadLn(TextFile& f, String& s);
+/// Skips the rest of the current line and its line end.
+void ReadLn(TextFile& f);
+/// Reads one character as it stands (CR and LF included); Ctrl-Z (26) at the end of the file.
+void Read(TextFile& f, Char& c);
+/// Skips white space and line ends, reads an integer (sign, digits or $hex) up to the next white space;
+/// 0 at the end of the file; raises 106 for anything that is not a 32-bit integer.
+void Read(TextFile& f, int& value);
+/// As Read of an integer, for a decimal number with optional fraction and exponent ('.' as separator).
+void Read(TextFile& f, double& value);
+/// True when no character is left (input), always true for a file open for output; raises 103.
+bool Eof(TextFile& f);
+/// True at a line end or at the end of the file; raises 103, 104.
+bool Eoln(TextFile& f);
+/// Skips white space and line ends, then Eof.
+bool SeekEof(TextFile& f);
+/// Skips blanks and tabs, then Eoln.
+bool SeekEoln(TextFile& f);
+
+// [writing] width right-aligns in a field of that many characters (never cuts)
+void Write(TextFile& f, const String& s, int width = 0);
+void Write(TextFile& f, const Char* s, int width = 0);
+void Write(TextFile& f, Char c, int width = 0);
+void Write(TextFile& f, int value, int width = 0);
+void Write(TextFile& f, int64_t value, int width = 0);
+/// Fixed notation with `decimals` digits after the point, as Str(value, width, decimals).
+void Write(TextFile& f, double value, int width, int decimals);
+/// Exponent notation "[blank or -]d.dddE+dddd" as Str(value, width), width 23 when width <= 0.
+void Write(TextFile& f, double value, int width = 0);
+/// Writes CR LF.
+void WriteLn(TextFile& f);
+void WriteLn(TextFile& f, const String& s, int width = 0);
+void WriteLn(TextFile& f, const Char* s, int width = 0);
+void WriteLn(TextFile& f, int value, int width = 0);
+void WriteLn(TextFile& f, int64_t value, int width = 0);
+void WriteLn(TextFile& f, double value, int width, int decimals);
+
+}  // namespace qelta

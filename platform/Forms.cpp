@@ -399,13 +399,10 @@ void TForm::VisibleChanged() {
     HandleNeeded();
     InvalidateWindows(this);
     Activate();
-    if (FActiveControl == nullptr) {
-      if (TWinControl* first = FindNextControl(nullptr, true, true)) SetFocusedControl(first);
-    } else {
-      TWinControl* c = FActiveControl;
-      FActiveControl = nullptr;
-      SetFocusedControl(c);  // showing the form enters its active control
-    }
+    TWinControl* focus = FActiveControl;
+    FActiveControl = nullptr;
+    if (focus == nullptr || !focus->CanFocus()) focus = FindNextControl(nullptr, true, true);
+    if (focus != nullptr) SetFocusedControl(focus);  // showing the form enters its active control
     return;
   }
   if (s.Capture != nullptr && ContainsControl(s.Capture)) s.Capture = nullptr;

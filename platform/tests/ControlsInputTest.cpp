@@ -219,6 +219,21 @@ TEST_F(InputTest, ShowingAFormFocusesItsFirstTabStop) {
   EXPECT_FALSE(b.Focused());
 }
 
+TEST_F(InputTest, AnActiveControlChosenBeforeShowingIsEnteredWhenTheFormShows) {
+  TForm f(nullptr);
+  TSample x(&f, &f), y(&f, &f);
+  y.SetName(u"y");
+  f.SetActiveControl(&y);  // allowed while hidden; nothing entered yet
+  EXPECT_TRUE(y.log.empty());
+  user.Show(&f);
+  EXPECT_EQ(f.ActiveControl(), &y);
+  EXPECT_EQ(Only(y.log, {"enter:"}), (Log{"enter:y"}));
+  f.Hide();
+  y.Hide();  // no longer focusable: the first tab stop takes over
+  user.Show(&f);
+  EXPECT_EQ(f.ActiveControl(), &x);
+}
+
 TEST_F(InputTest, TabMovesTheFocusInTabOrderSkippingWhatCannotTakeIt) {
   c.SetTabOrder(0);  // c, a, b
   b.SetTabStop(false);

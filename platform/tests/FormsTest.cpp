@@ -214,6 +214,14 @@ TEST_F(FormsTest, RunEndsWhenTerminatedOrWhenNothingCanHappen) {
   EXPECT_EQ(idles, 1);
 }
 
+TEST(FormsRealClock, LoopsWithNothingLeftToWaitForReturnInsteadOfHanging) {
+  ASSERT_FALSE(Application->VirtualClock());
+  Application->Run();  // headless, no timers, nothing queued
+  TForm dialog(nullptr);
+  EXPECT_EQ(dialog.ShowModal(), mrCancel);
+  EXPECT_FALSE(dialog.Visible());
+}
+
 // --- message boxes ---
 
 struct BoxCase {

@@ -262,6 +262,34 @@ TEST_F(ControlsTest, CanResizeMayRefuseAndResizeFiresOnce) {
   EXPECT_EQ(resized, 1);
 }
 
+TEST_F(ControlsTest, TheTopmostOfOverlappingControlsGetsTheClickAndPaintsOnTop) {
+  TSample lower(&form, &form, Rect(0, 0, 50, 50));
+  TSample upper(&form, &form, Rect(25, 25, 75, 75));
+  lower.fill = clRed;
+  upper.fill = clBlue;
+  user.Show(&form);
+  user.Click(&form, 30, 30);
+  EXPECT_EQ(std::count(upper.log.begin(), upper.log.end(), "click"), 1);
+  lower.BringToFront();
+  user.Advance(1000);
+  user.Click(&form, 30, 30);
+  EXPECT_EQ(std::count(lower.log.begin(), lower.log.end(), "click"), 1);
+  EXPECT_EQ(PixelOf(user.Grab(&form).get(), 30, 30), clRed);
+  EXPECT_EQ(form.Controls(1), &lower);
+}
+
+TEST_F(ControlsTest, APositionedFormIsCentredWhenShown) {
+  form.SetPosition(poScreenCenter);
+  user.Show(&form);
+  EXPECT_EQ(form.BoundsRect(), Bounds((DesktopWidth - 200) / 2, (DesktopHeight - 120) / 2, 200, 120));
+  TForm dialog(&form);
+  dialog.SetBounds(0, 0, 100, 40);
+  dialog.SetPosition(poOwnerFormCenter);
+  user.Show(&dialog);
+  EXPECT_EQ(dialog.Left(), form.Left() + 50);
+  EXPECT_EQ(dialog.Top(), form.Top() + 40);
+}
+
 // --- properties -------------------------------------------------------------------------------
 
 TEST_F(ControlsTest, ColourAndFontFollowTheParentUntilSetOwn) {

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "Classes.h"
@@ -58,5 +59,14 @@ class TScreen : public TComponent {
 
 /// The process's screen.
 TScreen* Screen();
+
+/// Registers a cursor picture under a resource name, drawn as text rows (top first): '#' black,
+/// 'o' white, anything else transparent; the hot spot is clamped into the picture. The chart's and
+/// map's cursors ("CURHAND", "CURZOOMW", "CURZOOMD", "CURZOOMP", "CURGEOHAND", "CURGEOZOOM") are
+/// built in (resources/Cursors.cpp). Registering a name again replaces the picture.
+void RegisterCursorResource(const String& Name, std::span<const char* const> Rows, TPoint HotSpot);
+/// The cursor registered under the name (case of A-Z ignored), or nullptr; put it into a slot with
+/// Screen()->SetCursors(n, cursor).
+HCURSOR LoadCursorFromResource(const String& Name);
 
 }  // namespace qelta

@@ -25,9 +25,6 @@
 
 namespace qelta {
 
-/// The platform's horizontal text alignment, in its order (xmlAlignment names the values).
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
-
 /// Highest layer of a text label (layers run 1..MaxTextLabelLayer).
 inline constexpr int MaxTextLabelLayer = 16;
 

@@ -37,7 +37,6 @@ namespace qelta {
 // --- enumerations and event types --------------------------------------------------------------
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = Set<TShiftStateFlag>;

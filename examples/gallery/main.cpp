@@ -10,6 +10,7 @@
 #include "Qelta_qeltaplot.h"
 #include "Qelta_qeltactl.h"
 #include "FormsGallery.h"
+#include "ScaleGallery.h"
 #include "Version.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
   for (const std::string& f : qelta::gallery::RenderForms(out)) std::printf("  wrote %s\n", f.c_str());
+  for (const auto& [f, caption] : qelta::gallery::RenderScales(out)) std::printf("  wrote %s: %s\n", f.c_str(), caption.c_str());
   std::printf("gallery folder: %s (pictures arrive with the graphics)\n", out.string().c_str());
   return 0;
 }

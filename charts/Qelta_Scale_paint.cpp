@@ -1,0 +1,211 @@
+// Qelta_Scale: layout and drawing of the axis.
+//
+// Layout first (pure functions on the frame, in 64-bit pixels, clamped to int32 only when handed to
+// the canvas, so margins and tick pixels near the int32 limit cannot overflow), then DrawXScale /
+// DrawYScale, which walk the tick list once: tick mark, position record, OnScaleTickDrawn, label
+// through OnBeforeTickLabel. Tick marks start on the base line and run Length pixels towards the
+// labels (the canvas leaves out a line's last point). The base line covers the axis from its first
+// to its last pixel, both included.
+// Transparent painting draws straight onto the target; the along-axis coordinates are the scale's
+// own (the position on a foreign canvas moves only the base line), so an owner lines its helper
+// up with margins. OnAfterScaleRendered receives the canvas that was drawn on.
+
+#include <algorithm>
+#include <cstdint>
+
+#include "Printers.h"
+#include "Qelta_Scale.h"
+#include "Screen.h"
+
+namespace qelta {
+namespace {
+
+int ToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+// +1 where ticks and labels point towards growing coordinates (down, right), else -1.
+int TickDirection(TScaleType t) { return t == sctXT || t == sctYL ? 1 : -1; }
+
+// The printer's canvas keeps the point size of the screen's labels.
+void AdjustPrinterFont(TCanvas* c, const TFont* own) {
+  TFont* f = c->Font();
+  f->SetPixelsPerInch(Screen()->PixelsPerInch());
+  f->SetSize(own->Size());
+  f->SetPixelsPerInch(GetDeviceCaps(c, LOGPIXELSY));
+}
+
+// Position along the axis where the caption is anchored.
+int64_t CaptionAnchorPos(const TScaleFrame& f, TScaleUnitAnchor a) {
+  const bool vertical = IsVerticalScale(f.ScaleType);
+  const int64_t start = vertical ? f.MarginTop : f.MarginLeft, end = vertical ? f.MarginBottom : f.MarginRight;
+  const int64_t extent = vertical ? f.Height : f.Width;
+  if (a == uaSclCenter) return start + (extent - start - end) / 2;
+  return a == uaSclBotRgt ? extent - end : start;
+}
+
+}  // namespace
+
+// [SECTION] layout
+
+int64_t ScaleBaseLine(const TScaleFrame& Frame, int X, int Y) {
+  switch (Frame.ScaleType) {
+    case sctXT: return int64_t{Y} + Frame.MarginTop;
+    case sctYL: return int64_t{X} + Frame.MarginLeft;
+    case sctYR: return int64_t{X} + Frame.Width - Frame.MarginRight - 1;
+    default: return int64_t{Y} + Frame.Height - Frame.MarginBottom - 1;
+  }
+}
+
+int64_t ScaleTickEnd(TScaleType Type, int64_t Line, int Length) { return Line + TickDirection(Type) * int64_t{Length}; }
+
+TPoint ScaleLabelPos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight) {
+  if (IsVerticalScale(Frame.ScaleType)) {
+    const int64_t left = Frame.ScaleType == sctYL ? Line + 8 : Line - 8 - TextWidth;
+    return Point(ToInt(left), ToInt(Along - TextHeight / 2));
+  }
+  const int64_t half = TextWidth / 2;
+  int64_t left = std::max<int64_t>(Along - half, 2);
+  if (Along + half > int64_t{Frame.Width} - 2) left = int64_t{Frame.Width} - 2 * half - 2;
+  const int64_t top = Frame.ScaleType == sctXT ? Line + 7 : Line - TextHeight - 7;
+  return Point(ToInt(left), ToInt(top));
+}
+
+TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
+                       int PosY, int TextWidth) {
+  const int64_t along = CaptionAnchorPos(Frame, Anchor);
+  const bool vertical = IsVerticalScale(Frame.ScaleType);
+  int64_t x = (vertical ? Line : along) + PosX;
+  const int64_t y = (vertical ? along : Line) + PosY;
+  if (Align == taRightJustify) x -= TextWidth;
+  if (Align == taCenter) x -= TextWidth / 2;
+  return Point(ToInt(x), ToInt(y));
+}
+
+// [SECTION] painting
+
+bool TScale::PaintSkipped() const {
+  const TComponentState& state = ComponentState();
+  if (state.Contains(csLoading) || FSuppressPaint) return true;
+  return !Visible() && (FIsHelper || !state.Contains(csDesigning));
+}
+
+void TScale::Paint() {
+  if (PaintSkipped()) return;
+  TCanvas* target = FForeignCv != nullptr ? FForeignCv : Canvas();
+  const int x = FForeignCv != nullptr ? FForCvPosX : 0, y = FForeignCv != nullptr ? FForCvPosY : 0;
+  target->SetFont(Font());
+  if (OnBeforeScaleRendered) OnBeforeScaleRendered(this, target);
+  if (FTransparent) {
+    PaintTransparent(target, x, y);
+  } else {
+    PaintThroughBitmap(target, x, y);
+  }
+}
+
+void TScale::PaintTransparent(TCanvas* Target, int X, int Y) {
+  Target->Pen()->SetColor(FColorFG);
+  const int64_t line = ScaleBaseLine(Frame(), X, Y);
+  DrawAxis(Target, line);
+  if (FDrawBaseLine) DrawBaseLine(Target, line);
+  if (OnAfterScaleRendered) OnAfterScaleRendered(this, Target);
+}
+
+void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
+  TBitmap picture(Width(), Height());
+  TCanvas* c = picture.Canvas();
+  c->SetFont(Font());
+  c->Pen()->SetColor(FColorBG);
+  c->Brush()->SetColor(FColorBG);
+  c->Rectangle(0, 0, Width(), Height());
+  c->Pen()->SetColor(FColorFG);
+  const int64_t line = ScaleBaseLine(Frame(), 0, 0);
+  DrawAxis(c, line);
+  if (FDrawBaseLine) DrawBaseLine(c, line);
+  if (OnAfterScaleRendered) OnAfterScaleRendered(this, c);
+  DrawFrame(c, FFrameStyle, 0, 0, Width() - 1, Height() - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
+            FColBlackLine);
+  Target->Draw(X, Y, &picture);
+}
+
+void TScale::DrawAxis(TCanvas* Canvas, int64_t Line) {
+  if (IsVerticalScale(FScaleType)) {
+    DrawYScale(Canvas, ToInt(Line));
+  } else {
+    DrawXScale(Canvas, ToInt(Line));
+  }
+}
+
+void TScale::DrawBaseLine(TCanvas* Canvas, int64_t Line) {
+  const int l = ToInt(Line);
+  if (IsVerticalScale(FScaleType)) {
+    Canvas->MoveTo(l, FMarginTop);
+    Canvas->LineTo(l, ToInt(int64_t{Height()} - FMarginBottom));
+  } else {
+    Canvas->MoveTo(FMarginLeft, l);
+    Canvas->LineTo(ToInt(int64_t{Width()} - FMarginRight), l);
+  }
+}
+
+// [SECTION] axis
+
+void TScale::DrawXScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVerticalScale(FScaleType) ? sctXB : FScaleType, LinePos); }
+
+void TScale::DrawYScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVerticalScale(FScaleType) ? FScaleType : sctYL, LinePos); }
+
+TScaleTickSpec TScale::TickSpec(const TScaleFrame& Frame) const {
+  TScaleTickSpec s;
+  s.RangeLow = FRangeLow;
+  s.RangeHigh = FRangeHigh;
+  s.MinTicks = FNumTicks;
+  s.ShortTicks = FShortTicks;
+  s.Logarithmic = FAxLog;
+  s.Vertical = IsVerticalScale(Frame.ScaleType);
+  s.LabelType = FLabelType;
+  s.DecPlaces = FDecPlaces;
+  s.UserTickText = FUserTicktext;
+  s.ScaleInscript = FScaleInscript;
+  s.MaxTicks = ScaleTickLimit(ScaleAxisLength(Frame));
+  return s;
+}
+
+void TScale::DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line) {
+  if (Canvas == nullptr) return;
+  if (Canvas == Printer()->Canvas()) AdjustPrinterFont(Canvas, Font());
+  Canvas->Brush()->SetStyle(FTransparent ? bsClear : bsSolid);
+  FTickCount = 0;
+  FScaleTickPos.fill(0.0);
+  TScaleFrame frame = Frame();
+  frame.ScaleType = Type;
+  for (const TScaleTick& tick : MakeScaleTicks(TickSpec(frame))) DrawTick(Canvas, frame, Line, tick);
+  DrawCaption(Canvas, frame, Line);
+}
+
+void TScale::DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTick& Tick) {
+  const bool vertical = IsVerticalScale(Frame.ScaleType);
+  const int along = R2M(Tick.Value), line = ToInt(Line);
+  const int length = !Tick.Long ? ShortTickLength : vertical ? LongTickLengthY : LongTickLengthX;
+  const int end = ToInt(ScaleTickEnd(Frame.ScaleType, Line, length));
+  const TPoint at = vertical ? Point(line, along) : Point(along, line);
+  Canvas->MoveTo(at.X, at.Y);
+  Canvas->LineTo(vertical ? end : along, vertical ? along : end);
+  if (Tick.Recorded) RecordTick(Tick.Value);
+  if (OnScaleTickDrawn) OnScaleTickDrawn(this, Canvas, FScaleType, Tick.Value, at.X, at.Y);
+  if (Tick.Labelled) DrawTickLabel(Canvas, Frame, Line, along, Tick);
+}
+
+void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along,
+                           const TScaleTick& Tick) {
+  String text = Tick.Label;
+  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Tick.Value, text);
+  if (text.empty()) return;
+  const TPoint p = ScaleLabelPos(Frame, Line, Along, Canvas->TextWidth(text), Canvas->TextHeight(text));
+  Canvas->TextOut(p.X, p.Y, text);
+}
+
+void TScale::DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line) {
+  if (FUnitLabel.empty()) return;
+  const TPoint p =
+      ScaleCaptionPos(Frame, Line, FLblAnchor, FLblAlign, FLblPosX, FLblPosY, Canvas->TextWidth(FUnitLabel));
+  Canvas->TextOut(p.X, p.Y, FUnitLabel);
+}
+
+}  // namespace qelta

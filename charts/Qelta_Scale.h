@@ -72,8 +72,9 @@ struct TScaleFrame {
 class TScaleMap {
  public:
   /// Puts Low at the start of the axis (left margin, or the bottom for a vertical scale) and High at
-  /// its end. An axis of no length gets K 0 and D = half the picture. K and D stay as they were when
-  /// Low = High, when a logarithmic end is <= 0, or when they would not be finite.
+  /// its end, logarithmically when Log is set and both ends are positive and finite, else linearly.
+  /// An axis of no length gets K 0 and D = half the picture. K and D stay as they were when
+  /// Low = High, when an end is not finite, or when they would not be finite.
   void Fit(const TScaleFrame& Frame, double Low, double High, bool Log);
   /// Pixel of a value, rounded half to even and clamped to +-2147483647. On a logarithmic axis a
   /// value <= 1e-100 lies just before the low end: pixel 0 or the far edge by direction.

@@ -4,8 +4,11 @@
 // from the top margin (High) down to Height - bottom margin - 1 (Low). Lengths are taken in 64 bits,
 // so margins near the int32 limit cannot overflow.
 // Deviations from the classic transform, keeping its results on every ordinary axis:
-//  - A K or D that would not be finite (an infinite or NaN end) leaves the transform as it was,
-//    as an end <= 0 does on a logarithmic axis.
+//  - A logarithmic axis whose range has an end <= 0 or not finite is mapped linearly, as its ticks
+//    are drawn (MakeLogTicks): keeping the previous transform and taking ln v of the linear ticks
+//    squeezed the whole axis into a few pixels at its start.
+//  - An end that is not finite leaves the transform as it was (an infinite low end gave d = NaN,
+//    an infinite high end k = 0), and so does a K or D that would not be finite.
 //  - On a vertical logarithmic axis a value <= 1e-100 goes to the bottom edge (ascending) or the
 //    top (descending), beyond the low end as on screen; the classic rule used the horizontal
 //    placement (0 or the width), which put such values at the top of an ascending axis.
@@ -47,16 +50,15 @@ int64_t ScaleAxisLength(const TScaleFrame& f) {
 }
 
 void TScaleMap::Fit(const TScaleFrame& Frame, double Low, double High, bool Log) {
-  FLog = Log;
+  FLog = Log && Low > 0 && High > 0 && std::isfinite(Low) && std::isfinite(High);
   FOffScale = OffScalePixel(Frame, Low, High);
   FCentre = (Low + High) / 2;
-  if (Low == High) return;
+  if (Low == High || !std::isfinite(Low) || !std::isfinite(High)) return;
   const bool vertical = IsVerticalScale(Frame.ScaleType);
   const double length = static_cast<double>(ScaleAxisLength(Frame));
   double k = 0.0, d = (vertical ? Frame.Height : Frame.Width) / 2.0;
   if (length > 0) {
-    if (Log && (Low <= 0 || High <= 0)) return;
-    const double lo = Log ? std::log(Low) : Low, hi = Log ? std::log(High) : High;
+    const double lo = FLog ? std::log(Low) : Low, hi = FLog ? std::log(High) : High;
     // Horizontal: lo at the left margin; vertical: hi at the top margin.
     k = vertical ? length / (lo - hi) : length / (hi - lo);
     d = vertical ? Frame.MarginTop - k * hi : Frame.MarginLeft - k * lo;

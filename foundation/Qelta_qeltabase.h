@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "Classes.h"
@@ -247,6 +248,45 @@ TFPScanClass FPScanClass(Char c, int SepMode);
 /// The scanner's transition from State (1..8) on a character of class Class; any other State
 /// stays as it is.
 int FPScanNext(int State, TFPScanClass Class, bool ExpAllowed);
+
+// --- frame and marker drawing (Qelta_qeltabase_drawing.cpp) -----------------------------------
+//
+// Free routines that draw on a platform canvas (Graphics.h) in device pixels with the canvas's
+// current pen and brush: bevelled frames, a plain rectangle outline and 52 small data marks of fixed
+// pixel size (chart points, map symbols, mark pickers); a mark as a ready bitmap; a bitmap sent to
+// the printer; two font helpers. All lines follow the raster rule that a line leaves out its end
+// pixel. The marks 1 to 6, 18 and 25 are pixel patterns on screen and bitmaps and lines on the
+// printer's canvas (recognised as Printer()->Canvas()), where single pixels would be too small.
+// A null canvas or bitmap draws nothing.
+
+class TCanvas;
+class TBitmap;
+using TColor = int32_t;  // $00BBGGRR, the platform's colour (Graphics.h)
+
+/// Frame of the style on the pixel corners (Left, Top) and (Right, Bottom), both inclusive.
+/// fsSimple: a rectangle outline in Color5. The bevels draw an outer and an inner L pair; Color1 is
+/// the highlight, Color2 the light face, Color3 the shadow, Color4 the dark shadow. fsNone and values
+/// outside the enumeration draw nothing. The pen colour is left at the last colour used.
+void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom, TColor Color1,
+               TColor Color2, TColor Color3, TColor Color4, TColor Color5);
+/// Outline through the four corners (both inclusive) with the current pen.
+void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
+/// Draws mark Mark centred on (X, Y). 0..51 are shapes in the pen colour (the brush colour is
+/// restored afterwards; open shapes leave the brush style solid); 200..209 are the digits '0'..'9';
+/// every other number is that Windows-1252 character in the canvas's font, centred on (X, Y).
+void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
+/// A square bitmap of side 2 * Size + 7 (Size clamped to 0..255) in BackColor with the mark in
+/// MarkColor (pen and font) at its centre (Size + 3, Size + 3). The caller owns the bitmap.
+std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor, TColor BackColor, int Size);
+/// Copies the bitmap unscaled onto the printer's canvas with its top-left at (X, Y), as a plain copy
+/// whatever the canvas's copy mode. Outside a document the printer has no page and nothing is drawn.
+void PrintBitmap(const TBitmap* Bitmap, int X, int Y);
+/// Sets the canvas font's size in points as if the font were on the screen (96 pixels per inch), so a
+/// printer font gets the pixel height it would have on the screen. The font's density is kept.
+void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size);
+/// True when the font draws from a scalable outline; raises EQeltaError "FontIsTrueType: unknown font
+/// "<name>"" when the name is neither an installed family nor a mapped classic name (Arial, ...).
+bool FontIsTrueType(const String& FontName);
 
 // --- start-up (not part of the public interface) ----------------------------------------------
 

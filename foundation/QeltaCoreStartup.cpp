@@ -3,6 +3,7 @@
 
 #include "QeltaStartup.h"
 #include "Qelta_qeltabase.h"
+#include "Qelta_stringl.h"
 
 namespace qelta {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 struct TCoreStartup {
   TCoreStartup() {
     detail::InitQeltabase();  // ProcStat := 0
-    // Qelta_stringl: detail::InitStringl() seeds the scrambler with InitScramble(5807).
+    detail::InitStringl();    // InitScramble(5807); reseeds the platform's Random
   }
 };
 

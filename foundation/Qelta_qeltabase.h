@@ -211,6 +211,43 @@ extern const std::array<String, 4> xmlFontStyle;
 /// at most 8 characters; indexed by the character code, empty below 160.
 extern const std::array<AnsiString, 256> HTMLLat1Entities;
 
+// --- number scanners (Qelta_qeltabase_scanners.cpp) ------------------------------------------
+//
+// Read a number out of a text from a 1-based position passed by reference and leave the position
+// on the first character not taken (Length + 1 when the text ran out), so that a caller can read
+// several numbers, separated by anything, out of one line. A position outside 1..Length reads
+// as the end of the text: the result is 0 and the position stays. Integer values wrap around
+// modulo 2^32 without an overflow test. The system's one implementation of each scanner; the
+// numerics offer the same three under the same names.
+
+/// Decimal integer: blanks skipped (not one in the last position), one '+' or '-', digits.
+int32_t ScanDecimal(const String& s, int& Pos);
+/// Hexadecimal integer of either case: blanks skipped, a '$' passed over only at position 1 of
+/// the text, no sign; 0 when no digit follows.
+int32_t ScanHex(const String& s, int& Pos);
+/// Floating-point number read by the state machine below. SepMode: 1 '.', 2 ',', 3 either, other
+/// values no separator; either separator is read as '.'. Exponent digits beyond the longest prefix
+/// not above 4200 are left out; a text ending in 'E' or 'E' and a sign gives the mantissa's value.
+/// A failed scan (state -1) gives 0. The result is clamped to +-uc_MaxDouble.
+double ScanFPNum(const String& s, bool ExpAllowed, int SepMode, int& Pos);
+
+/// Character classes of the floating-point scanner, tested in this order.
+enum TFPScanClass : uint8_t { fpcSeparator, fpcBlank, fpcSign, fpcDigit, fpcExponent, fpcOther };
+/// States of the floating-point scanner: 1 start, 2 after the sign, 3 integer digits, 4 after the
+/// separator, 5 fraction digits, 6 after 'E', 7 after the exponent's sign, 8 exponent digits;
+/// it runs while the state is 1..8 and stops in fpsAccept or fpsError.
+inline constexpr int fpsStart = 1;
+inline constexpr int fpsAccept = 9;
+inline constexpr int fpsError = -1;
+/// Largest exponent that the scanner (and a validator sharing its states) takes in.
+inline constexpr int FPScanMaxExponent = 4200;
+
+/// Class of c for the floating-point scanner (letters taken in upper case, A-Z only).
+TFPScanClass FPScanClass(Char c, int SepMode);
+/// The scanner's transition from State (1..8) on a character of class Class; any other State
+/// stays as it is.
+int FPScanNext(int State, TFPScanClass Class, bool ExpAllowed);
+
 // --- start-up (not part of the public interface) ----------------------------------------------
 
 namespace detail {

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "Assertions.h"
+#include "Qelta_qeltabase.h"
+#include "Qelta_univconst.h"
+#include "StrUtils.h"
+
+using namespace qelta;
+
+namespace {
+
+const double kMax = static_cast<double>(uc_MaxDouble);
+
+struct IntCase {
+  const char* text;
+  int start;
+  int32_t value;
+  int end;
+};
+
+// [SECTION] ScanDecimal
+
+TEST(ScanDecimal, ReadsSignedDigitsAndStopsOnTheFirstOtherCharacter) {
+  const IntCase cases[] = {
+      {"  -42x", 1, -42, 6}, {"+17", 1, 17, 4}, {"12 34", 4, 34, 6},   {"abc", 1, 0, 1},
+      {"-", 1, 0, 2},        {"- 5", 1, 0, 2},  {"  ", 1, 0, 2},       {" ", 1, 0, 1},
+      {"7", 1, 7, 2},        {"x12", 2, 12, 4}, {"12", 3, 0, 3},       {"12", 9, 0, 9},
+      {"0042", 1, 42, 5},    {"--3", 1, 0, 2},  {"\xC2\xB2", 1, 0, 1},  // a superscript two is no digit
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_EQ(ScanDecimal(U8(c.text), pos), c.value) << c.text;
+    EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+TEST(ScanDecimal, EmptyTextLeavesThePositionAlone) {
+  int pos = 3;
+  EXPECT_EQ(ScanDecimal(u"", pos), 0);
+  EXPECT_EQ(pos, 3);
+}
+
+TEST(ScanDecimal, WrapsAroundModulo2To32) {
+  const IntCase cases[] = {
+      {"2147483647", 1, 2147483647, 11},
+      {"2147483648", 1, std::numeric_limits<int32_t>::min(), 11},
+      {"-2147483648", 1, std::numeric_limits<int32_t>::min(), 12},
+      {"4294967296", 1, 0, 11},
+      {"4294967297", 1, 1, 11},
+      {"99999999999999999999", 1, static_cast<int32_t>(1661992959u), 21},  // 10^20 - 1 mod 2^32
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_EQ(ScanDecimal(U8(c.text), pos), c.value) << c.text;
+    EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+TEST(ScanDecimal, PositionBeforeTheTextReadsNothing) {
+  // Position 0 or below used to be read as a character index before the text.
+  int pos = 0;
+  EXPECT_EQ(ScanDecimal(u"12", pos), 0);
+  EXPECT_EQ(pos, 0);
+  pos = -4;
+  EXPECT_EQ(ScanHex(u"12", pos), 0);
+  EXPECT_EQ(pos, -4);
+}
+
+TEST(ScanDecimal, ReadsSeveralNumbersOutOfOneLine) {
+  const String line = u"10;-20, 30";
+  int pos = 1;
+  int32_t sum = 0;
+  while (pos <= Length(line)) {
+    sum += ScanDecimal(line, pos);
+    ++pos;  // the separator
+  }
+  EXPECT_EQ(sum, 20);
+}
+
+// [SECTION] ScanHex
+
+TEST(ScanHex, ReadsDigitsOfEitherCaseAndSkipsADollarOnlyAtPositionOne) {
+  const IntCase cases[] = {
+      {"$1f", 1, 31, 4},      {" $1f", 1, 0, 2},      {"  ff", 1, 255, 5},     {"1F", 1, 31, 3},
+      {"aBcD", 1, 0xABCD, 5}, {"x1g", 2, 1, 3},       {"-1", 1, 0, 1},         {"$$1", 1, 0, 2},
+      {"1$2", 2, 0, 2},       {"FFFFFFFF", 1, -1, 9}, {"100000001", 1, 1, 10},  // wraps modulo 2^32
+      {"", 1, 0, 1},          {"ab", 5, 0, 5},        {"$", 1, 0, 2},
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_EQ(ScanHex(U8(c.text), pos), c.value) << c.text;
+    EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+// [SECTION] ScanFPNum
+
+struct FPCase {
+  const char* text;
+  bool exp;
+  int mode;
+  int start;
+  double value;
+  int end;
+};
+
+TEST(ScanFPNum, FollowsTheStateTable) {
+  const FPCase cases[] = {
+      {"3.5,", true, 1, 1, 3.5, 4},    {"3,5", true, 2, 1, 3.5, 4},
+      {"1.2.3", true, 3, 1, 0, 4},     {"12.", true, 1, 1, 12, 4},
+      {".5", true, 1, 1, 0.5, 3},      {"1E5", false, 1, 1, 1, 2},
+      {"- 5", true, 1, 1, 0, 2},       {"12.5", true, 3, 1, 12.5, 5},
+      {"3,", true, 2, 1, 3, 3},        {"-x", true, 1, 1, 0, 2},
+      {"12abc", true, 1, 1, 12, 3},    {"  -7.25e2;", true, 1, 1, -725, 10},
+      {"3,25E2;", true, 2, 1, 325, 7}, {"3,25E2;", false, 2, 1, 3.25, 5},
+      {"+.5", true, 1, 1, 0.5, 4},     {"1.5", true, 0, 1, 1, 2},
+      {"1.5", true, 9, 1, 1, 2},       {"1,5", true, 1, 1, 1, 2},
+      {"x 2.5", true, 1, 2, 2.5, 6},   {"", true, 1, 1, 0, 1},
+      {"7", true, 1, 4, 0, 4},         {"1e-3", true, 1, 1, 0.001, 5},
+      {"2E+2x", true, 1, 1, 200, 5},   {"5 6", true, 1, 1, 5, 2},
+      {"1E5 ", true, 1, 1, 1e5, 4},    {"1E5.", true, 1, 1, 1e5, 4},
+      {"1E--5", true, 1, 1, 0, 4},     {"E5", true, 1, 1, 0, 1},
+      {"-.", true, 1, 1, 0, 3},        {"9.E1", true, 1, 1, 90, 5},
+      {"1.5x", true, 1, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_DOUBLE_EQ(ScanFPNum(U8(c.text), c.exp, c.mode, pos), c.value) << c.text << " mode " << c.mode;
+    EXPECT_EQ(pos, c.end) << c.text << " mode " << c.mode;
+  }
+}
+
+TEST(ScanFPNum, ReadsTheNumberWithAPointWhateverTheSeparator) {
+  int pos = 1;
+  EXPECT_EQ(ScanFPNum(u"0,1", false, 2, pos), 0.1);
+  pos = 1;
+  EXPECT_EQ(ScanFPNum(u"-123456,789012", false, 3, pos), -123456.789012);
+}
+
+TEST(ScanFPNum, TextEndingInTheExponentLetterGivesTheMantissa) {
+  // The conversion would refuse "1.5E" and "1.5E-"; the scanner answers what the text shows.
+  const FPCase cases[] = {
+      {"1.5E", true, 1, 1, 1.5, 5}, {"1.5E-", true, 1, 1, 1.5, 6}, {"-2e+", true, 1, 1, -2, 5},
+      {"3Ex", true, 1, 1, 3, 3},    {"3E-x", true, 1, 1, 3, 4},    {"4.E", true, 1, 1, 4, 4},
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_DOUBLE_EQ(ScanFPNum(U8(c.text), c.exp, c.mode, pos), c.value) << c.text;
+    EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+TEST(ScanFPNum, ExponentIsCutAt4200AndTheValueClamped) {
+  const FPCase cases[] = {
+      {"1E5000", true, 1, 1, kMax, 7},
+      {"-1E5000", true, 1, 1, -kMax, 8},
+      {"1E-5000", true, 1, 1, 0, 8},
+      {"1E4200", true, 1, 1, kMax, 7},
+      {"1.8E308", true, 1, 1, kMax, 8},
+      {"1.6E308", true, 1, 1, 1.6e308, 8},
+      {"1E00000000000000000001", true, 1, 1, 10, 23},
+      {"0.00001E4205", true, 1, 1, kMax, 13},  // the 5 is left out: 0.00001E420 is 1e415, clamped
+      {"1E99999999999999999999", true, 1, 1, kMax, 23},
+      {"4.9E-324", true, 1, 1, 4.9e-324, 9},
+  };
+  for (const auto& c : cases) {
+    int pos = c.start;
+    EXPECT_EQ(ScanFPNum(U8(c.text), c.exp, c.mode, pos), c.value) << c.text;
+    EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+TEST(ScanFPNum, RoundsLongMantissasCorrectly) {
+  int pos = 1;
+  EXPECT_EQ(ScanFPNum(u"0.1000000000000000055511151231257827021181583404541015625", true, 1, pos), 0.1);
+  pos = 1;
+  EXPECT_EQ(ScanFPNum(u"9007199254740993", true, 1, pos), 9007199254740992.0);  // tie to even
+}
+
+TEST(ScanFPNum, LowerCaseExponentAndNonAsciiLetters) {
+  int pos = 1;
+  EXPECT_EQ(ScanFPNum(U8("2e1"), true, 1, pos), 20.0);
+  pos = 1;
+  EXPECT_EQ(ScanFPNum(U8("2\xC3\xA9"
+                         "1"),
+                      true, 1, pos),
+            2.0);  // an e with accent is no exponent
+  EXPECT_EQ(pos, 2);
+}
+
+// [SECTION] state table shared with the validators
+
+TEST(FPScanNext, TableRowsAsGivenAndOtherStatesStay) {
+  const int expected[8][6] = {
+      {4, 1, 2, 3, -1, -1}, {4, -1, -1, 3, -1, -1}, {4, 9, 9, 3, 6, 9},     {-1, 9, 9, 5, 6, 9},
+      {-1, 9, 9, 5, 6, 9},  {-1, -1, 7, 8, -1, 9},  {-1, -1, -1, 8, -1, 9}, {9, 9, 9, 8, 9, 9},
+  };
+  for (int s = 1; s <= 8; ++s)
+    for (int c = fpcSeparator; c <= fpcOther; ++c) {
+      EXPECT_EQ(FPScanNext(s, TFPScanClass(c), true), expected[s - 1][c]) << s << "," << c;
+      const int noExp = expected[s - 1][c] == 6 ? 9 : expected[s - 1][c];
+      EXPECT_EQ(FPScanNext(s, TFPScanClass(c), false), noExp) << s << "," << c;
+    }
+  EXPECT_EQ(FPScanNext(fpsAccept, fpcDigit, true), fpsAccept);
+  EXPECT_EQ(FPScanNext(fpsError, fpcDigit, true), fpsError);
+}
+
+TEST(FPScanClass, SeparatorByModeThenBlankSignDigitExponentOther) {
+  EXPECT_EQ(FPScanClass(u'.', 1), fpcSeparator);
+  EXPECT_EQ(FPScanClass(u'.', 2), fpcOther);
+  EXPECT_EQ(FPScanClass(u',', 2), fpcSeparator);
+  EXPECT_EQ(FPScanClass(u',', 3), fpcSeparator);
+  EXPECT_EQ(FPScanClass(u'.', 0), fpcOther);
+  EXPECT_EQ(FPScanClass(u' ', 1), fpcBlank);
+  EXPECT_EQ(FPScanClass(u'\t', 1), fpcOther);
+  EXPECT_EQ(FPScanClass(u'-', 1), fpcSign);
+  EXPECT_EQ(FPScanClass(u'7', 1), fpcDigit);
+  EXPECT_EQ(FPScanClass(u'e', 1), fpcExponent);
+  EXPECT_EQ(FPScanClass(u'Z', 1), fpcOther);
+}
+
+}  // namespace

@@ -9,7 +9,7 @@
 // An empty dimension is recorded as the range 1..0 (no cells).
 // Readers check the header before touching the matrix: each range starts at 1 or above and ends
 // no lower than one below its start, the cells it announces fit into the bytes that follow (a
-// text number takes at least one byte), and a resizing read never allocates more than
+// text number takes a separator and a digit at least), and a resizing read never allocates more than
 // kMaxUnlistedCells cells beyond those listed. AdjustMatrixSize resizes to (HiC, HiR); a matrix
 // that is still too small answers false (OnChange fires, no cell is read). A text number that does
 // not read leaves its cell unchanged and makes the answer false; reading goes on.
@@ -103,7 +103,7 @@ bool LoadMatrixText(const String& FileName, bool adjust, const TMatrixPort<T>& m
   for (int& v : b)
     if (!tokens.Next(t) || !ParseIntegerToken(t, v)) return false;
   int64_t count = 0;
-  if (!HeaderFits(b, static_cast<int64_t>(tokens.Remaining()), 1, adjust, count)) return false;
+  if (!HeaderFits(b, static_cast<int64_t>(tokens.Remaining()), 2, adjust, count)) return false;  // blank + digit
   if (!PrepareTarget(m, adjust, b[2], b[3])) return false;
   bool ok = true;
   T v{};

@@ -7,8 +7,8 @@
 //
 // Readers never trust their header: the two indices must be integers with 1 <= Low <= High (an
 // extended image must be finite and integral), the elements they announce must fit into the bytes
-// that follow, and a resizing read never allocates more than kMaxUnlistedCells elements beyond
-// those listed. A header that fails answers false with the vector unchanged and no event.
+// that follow (a text number takes a separator and a digit at least), and a resizing read never
+// allocates more than kMaxUnlistedCells elements beyond those listed. A header that fails answers false with the vector unchanged and no event.
 // Deliberate choices: the writers clamp both bounds into 1..NrOfElem, so they never write a header
 // their own reader refuses; a write error or an unreadable number answers false (the remaining
 // numbers are still read).
@@ -132,7 +132,7 @@ bool TVectorT<T>::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   int32_t lo = 0, hi = 0;
   if (!tokens.Next(t) || !ParseIntegerToken(t, lo) || !tokens.Next(t) || !ParseIntegerToken(t, hi)) return false;
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  if (lo < 1 || hi < lo || count > static_cast<int64_t>(tokens.Remaining())) return false;
+  if (lo < 1 || hi < lo || count > static_cast<int64_t>(tokens.Remaining()) / 2) return false;  // blank + digit each
   if (AdjustVectorSize && lo - 1 > kMaxUnlistedCells) return false;
   try {
     if (AdjustVectorSize) Resize(hi);

@@ -7,8 +7,8 @@
 // the range column by column (rows inside); TMatrix writes every number as a 10-byte x87
 // extended image, TIntMatrix as a 4-byte signed integer.
 // An empty dimension is recorded as the range 1..0 (no cells).
-// Readers check the header before touching the matrix: each range starts at 1 or above and ends
-// no lower than one below its start, the cells it announces fit into the bytes that follow (a
+// Readers check the header before touching the matrix: each range is lo..hi with 1 <= lo <= hi or
+// the empty 1..0, the cells it announces fit into the bytes that follow (a
 // text number takes a separator and a digit at least), and a resizing read never allocates more than
 // kMaxUnlistedCells cells beyond those listed. AdjustMatrixSize resizes to (HiC, HiR); a matrix
 // that is still too small answers false (OnChange fires, no cell is read). A text number that does
@@ -40,7 +40,8 @@ int32_t GetImage(const uint8_t* p, int32_t) {
 
 // The header lc, lr, hc, hr is plausible; count answers the cells it lists.
 bool HeaderFits(const int (&b)[4], int64_t remaining, int bytesPerCell, bool adjust, int64_t& count) {
-  if (b[0] < 1 || b[1] < 1 || b[2] < b[0] - 1 || b[3] < b[1] - 1) return false;
+  for (int d = 0; d < 2; ++d)  // lo <= hi, or the empty range 1..0
+    if (b[d] < 1 || (b[d + 2] < b[d] && !(b[d] == 1 && b[d + 2] == 0))) return false;
   count = (static_cast<int64_t>(b[2]) - b[0] + 1) * (static_cast<int64_t>(b[3]) - b[1] + 1);
   if (count > remaining / bytesPerCell) return false;
   return !adjust || static_cast<int64_t>(b[2]) * b[3] <= count + kMaxUnlistedCells;

@@ -133,9 +133,34 @@ void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colH
   Changed();
 }
 
+void TMatrix::CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow) {
+  detail::ClampSourceRange(src.FNCol, cl, ch);
+  detail::ClampSourceRange(src.FNRow, rl, rh);
+  if (cl >= 1 && rl >= 1) {
+    const int nr = rh - rl + 1;
+    std::vector<double> snapshot;  // a copy within this matrix reads its whole source first
+    if (&src == this) {
+      snapshot.reserve(static_cast<std::size_t>(ch - cl + 1) * static_cast<std::size_t>(nr));
+      for (int c = cl; c <= ch; ++c) snapshot.insert(snapshot.end(), src.Mat.Col(c) + (rl - 1), src.Mat.Col(c) + rh);
+    }
+    // Source rows whose destination lies inside: dr = destRow + r - rl in 1..FNRow.
+    const int64_t from = std::max<int64_t>(rl, int64_t{rl} + 1 - destRow);
+    const int64_t to = std::min<int64_t>(rh, int64_t{rl} + FNRow - destRow);
+    for (int c = cl; c <= ch && from <= to; ++c) {
+      const int64_t dc = detail::Shifted(destCol, c, cl);
+      if (dc < 1 || dc > FNCol) continue;
+      const double* col = snapshot.empty() ? src.Mat.Col(c) + (rl - 1)
+                                           : snapshot.data() + static_cast<std::size_t>(c - cl) * nr;
+      std::copy_n(col + (from - rl), to - from + 1, Mat.Col(static_cast<int>(dc)) + (destRow + from - rl - 1));
+    }
+  }
+  Changed();
+}
+
 void TMatrix::CopyFrom(const TMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
                        int DestCol, int DestRow) {
   if (MatSource == nullptr) return;
+  if (!OnChange) return CopyBlock(*MatSource, SourceColLo, SourceRowLo, SourceColHi, SourceRowHi, DestCol, DestRow);
   CopyCells(MatSource->FNCol, MatSource->FNRow, SourceColLo, SourceRowLo, SourceColHi, SourceRowHi, DestCol, DestRow,
             [MatSource](int c, int r) { return MatSource->Mat.At(c, r); }, MatSource == this);
 }

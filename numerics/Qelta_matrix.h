@@ -219,6 +219,8 @@ class TMatrix : public TComponent {
   /// Copies cells of any reader into this matrix by the CopyFrom placement rule.
   void CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colHi, int rowHi, int destCol, int destRow,
                  const std::function<double(int, int)>& read, bool self);
+  /// CopyFrom without per-cell events: whole column pieces at a time.
+  void CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow);
   /// Sets the dimensions and storage (allocation failures raise the component's error).
   void Reshape(int Nc, int Nr);
   bool ReadXml(detail::TXmlSource& in, const String& DataID);

@@ -161,12 +161,14 @@ TEST(TMatrix, CopyFromClampsTheSourceAndDropsCellsOutside) {
   };
   TMatrix src(nullptr);
   Load(src, {{1, 2, 3}, {4, 5, 6}});
-  for (const Case& c : cases) {
-    TMatrix dst(nullptr);
-    dst.Resize(3, 3);
-    dst.CopyFrom(&src, c.cl, c.rl, c.ch, c.rh, c.dc, c.dr);
-    EXPECT_EQ(Cells(dst), c.want) << c.cl << "," << c.rl << ".." << c.ch << "," << c.rh;
-  }
+  for (const Case& c : cases)
+    for (bool handler : {false, true}) {  // cell by cell through SetVal, or whole column pieces
+      TMatrix dst(nullptr);
+      dst.Resize(3, 3);
+      if (handler) dst.OnChange = [](TObject*) {};
+      dst.CopyFrom(&src, c.cl, c.rl, c.ch, c.rh, c.dc, c.dr);
+      EXPECT_EQ(Cells(dst), c.want) << c.cl << "," << c.rl << ".." << c.ch << "," << c.rh << " " << handler;
+    }
 }
 
 TEST(TMatrix, CopyFromFiresForEveryWrittenCellAndAtTheEnd) {
@@ -182,13 +184,19 @@ TEST(TMatrix, CopyFromFiresForEveryWrittenCellAndAtTheEnd) {
 // Regression: copying a range of a matrix onto an overlapping place in itself read cells that the
 // copy had already overwritten.
 TEST(TMatrix, CopyFromItselfActsAsThroughATemporary) {
-  TMatrix m(nullptr);
-  Load(m, {{1, 2, 3, 4}});
-  m.CopyFrom(&m, 1, 1, 3, 1, 2, 1);
-  EXPECT_EQ(Cells(m), (Rows{{1, 1, 2, 3}}));
-  Load(m, {{1}, {2}, {3}, {4}});
-  m.CopyFrom(&m, 1, 2, 1, 4, 1, 1);
-  EXPECT_EQ(Cells(m), (Rows{{2}, {3}, {4}, {4}}));
+  for (bool handler : {false, true}) {
+    TMatrix m(nullptr);
+    if (handler) m.OnChange = [](TObject*) {};
+    Load(m, {{1, 2, 3, 4}});
+    m.CopyFrom(&m, 1, 1, 3, 1, 2, 1);
+    EXPECT_EQ(Cells(m), (Rows{{1, 1, 2, 3}}));
+    Load(m, {{1}, {2}, {3}, {4}});
+    m.CopyFrom(&m, 1, 2, 1, 4, 1, 1);
+    EXPECT_EQ(Cells(m), (Rows{{2}, {3}, {4}, {4}}));
+    Load(m, {{1, 2}, {3, 4}});
+    m.CopyFrom(&m, 1, 1, 2, 2, 2, 2);
+    EXPECT_EQ(Cells(m), (Rows{{1, 2}, {3, 1}}));
+  }
 }
 
 TEST(TMatrix, CopyFromAnIntegerMatrixOfEitherForm) {

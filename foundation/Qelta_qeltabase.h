@@ -256,3 +256,6 @@ void InitQeltabase();
 }  // namespace detail
 
 }  // namespace qelta
+
+// --- chart label settings: TCrossHair, TDTLabel, TCustomTextLabel (own header) -----------------
+#include "Qelta_qeltabase_labels.h"  // IWYU pragma: export

@@ -3,8 +3,6 @@
 // Notes on the routines:
 // - Bytes are read through a small block reader that gives unread bytes back (by a seek) when a routine
 //   ends, so the stream stands exactly behind the last byte consumed, as with byte-by-byte reading.
-// - The two string helpers these routines need (lower-casing A-Z character by character, stripping
-//   blanks as StripLTBlanks does) are local.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -21,7 +19,9 @@
 
 #include "Exceptions.h"
 #include "Math.h"
+#include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
+#include "StrUtils.h"
 
 namespace qelta {
 namespace {
@@ -33,16 +33,6 @@ constexpr std::size_t kBlock = 4096;
 
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-String LowerCaseA(String s) {
-  for (Char& c : s) c = LowerA(c);
-  return s;
-}
-
-String StripLTBlanks(const String& s) {
-  const std::size_t first = s.find_first_not_of(u' ');
-  if (first == String::npos) return String();
-  return s.substr(first, s.find_last_not_of(u' ') - first + 1);
-}
 
 // True when text ends with tail, comparing A-Z without regard to case (tail is lower-case).
 bool EndsWithLower(const String& text, const String& tail) {
@@ -220,7 +210,7 @@ void SplitTag(const String& tag, String& name, String& attributes) {
   } else {
     name = empty ? tag : tag.substr(0, end);
   }
-  name = LowerCaseA(name);
+  name = LowerCase(name);
 }
 
 template <typename Source>
@@ -287,7 +277,7 @@ String CharsOf(const uint8_t* data, std::size_t count) {
 }
 
 bool ContainsAnyLower(const String& line, const std::vector<String>& keys) {
-  const String lower = LowerCaseA(line);
+  const String lower = LowerCase(line);
   for (const String& k : keys)
     if (!k.empty() && lower.find(k) != String::npos) return true;
   return false;
@@ -388,7 +378,7 @@ String StreamAsString(TStream& stream) {
 String ReadStreamUntil(TStream& stream, const String& key, int& errorCode) {
   errorCode = -1;
   const int64_t start = stream.Position();
-  const String lowerKey = LowerCaseA(key);
+  const String lowerKey = LowerCase(key);
   String text, lower;
   uint8_t block[256];
   for (int64_t n = 256; n == 256;) {
@@ -501,11 +491,11 @@ int NextAttribute(const String& text, std::size_t& pos, String& name, String& va
 }  // namespace
 
 String ScanForXMLAttrib(const String& attributes, const String& name) {
-  const String wanted = LowerCaseA(name);
+  const String wanted = LowerCase(name);
   std::size_t pos = 0;
   String pairName, value;
   while (NextAttribute(attributes, pos, pairName, value) == 0)
-    if (LowerCaseA(pairName) == wanted) return value;
+    if (LowerCase(pairName) == wanted) return value;
   return String();
 }
 
@@ -522,7 +512,7 @@ int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, Strin
 // [SECTION] further helpers
 
 bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {
-  const String wanted = LowerCaseA(tag);
+  const String wanted = LowerCase(tag);
   TByteReader in(stream);
   for (;;) {
     const TTagRead r = ReadTag(in, attributes, content);
@@ -537,7 +527,7 @@ bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes,
 String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, int& index) {
   index = -1;
   std::vector<String> lower;
-  for (const String& t : tags) lower.push_back(LowerCaseA(t));
+  for (const String& t : tags) lower.push_back(LowerCase(t));
   TByteReader in(stream);
   String text;
   Char c = 0;
@@ -555,7 +545,7 @@ String ReadStreamUntilTagList(TStream& stream, const std::vector<String>& tags, 
 int ExtractFromStream(TStream& stream, TMemoryStream& target, const TStrings& keys) {
   target.Clear();
   std::vector<String> lower;
-  for (int i = 0; i < keys.Count(); ++i) lower.push_back(LowerCaseA(keys.Strings(i)));
+  for (int i = 0; i < keys.Count(); ++i) lower.push_back(LowerCase(keys.Strings(i)));
   TByteReader in(stream);
   int copied = 0;
   String line;

@@ -251,7 +251,7 @@ String RightString(const String& s, int n) {
   return Length(s) >= n ? Copy(s, 1, n) : StringOfChar(u' ', n - Length(s)) + s;
 }
 
-String AbbrevString(const String& s, int n) { return Length(s) > n ? Copy(s, 1, n - 2) + u".." : s; }
+String AbbrevString(const String& s, int n) { return Length(s) > n ? Copy(s, 1, n > 2 ? n - 2 : 0) + u".." : s; }
 
 String ReverseString(const String& s) { return String(s.rbegin(), s.rend()); }
 

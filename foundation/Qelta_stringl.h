@@ -31,6 +31,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaStringlError, EQeltaError)
 using TOpenStringArray = std::vector<String>;
 
 namespace detail {
+// Not part of the public interface: builds WordSeps at compile time.
 constexpr std::array<bool, 256> MakeWordSeps() {
   std::array<bool, 256> set{};
   for (char c : std::string_view("\"#%'()*+,-./:;<=>[\\]{}")) set[static_cast<unsigned char>(c)] = true;

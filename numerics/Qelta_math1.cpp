@@ -168,9 +168,9 @@ double AngleToXAxis(double dx, double dy) {
   return a + 0.0;  // + 0 turns -0 into 0
 }
 
-int DistFromRect(int X, int Y, int Left, int Top, int Right, int Bottom) {
-  const int64_t dx = OutsideBy(X, std::min(Left, Right), std::max(Left, Right));
-  const int64_t dy = OutsideBy(Y, std::min(Top, Bottom), std::max(Top, Bottom));
+int DistFromRect(const TPoint& P, const TRect& R) {
+  const int64_t dx = OutsideBy(P.X, std::min(R.Left, R.Right), std::max(R.Left, R.Right));
+  const int64_t dy = OutsideBy(P.Y, std::min(R.Top, R.Bottom), std::max(R.Top, R.Bottom));
   if (dx == 0 || dy == 0) return ClampToInt(static_cast<double>(dx + dy));
   return ClampToInt(std::nearbyint(std::hypot(static_cast<double>(dx), static_cast<double>(dy))));
 }

@@ -8,8 +8,8 @@
 // How: decade positions come from a base-10 logarithm that is exact at powers of ten, and values
 // are scaled by exactly computed powers of ten, so every 1-2-5 x 10^k value maps to itself and
 // 1000 has three integer digits. LongRand combines three linear congruential generators (period
-// about 1.4e18); GRandom is the polar method on the platform's Random. SortArray is a comb sort
-// that reports one ProcStat step per pass.
+// 3.5e17, the lcm of the multipliers' orders); GRandom is the polar method on the platform's
+// Random. SortArray is a comb sort that reports one ProcStat step per pass.
 // Limits: the tick rule works on the 80-bit range but ranges narrower than a few ulps of their ends
 // give ticks that the caller cannot tell apart; SortArray is not stable; LongRand and GRandom are
 // for test data and simulations of modest size, not for cryptography.
@@ -21,6 +21,7 @@
 #include <span>
 #include <utility>
 
+#include "Graphics.h"
 #include "Math.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
@@ -97,9 +98,9 @@ double CanonicalAngleDegrees(double x);
 double CanonicalAngleRadians(double x);
 /// Angle of the vector (dx, dy) to the x axis in radians, 0..2 pi; 3 pi/2 for the zero vector.
 double AngleToXAxis(double dx, double dy);
-/// Pixel distance from (X, Y) to the rectangle Left..Right x Top..Bottom: 0 on or inside it, the
+/// Pixel distance from P to the rectangle R (edges in either order): 0 on or inside it, the
 /// distance to the nearer edge within its bands, else to the nearest corner (rounded).
-int DistFromRect(int X, int Y, int Left, int Top, int Right, int Bottom);
+int DistFromRect(const TPoint& P, const TRect& R);
 /// The platform's integer conversion of s; Default for an empty text or any conversion failure.
 int StrToIntDefault(const String& s, int Default);
 
@@ -173,7 +174,8 @@ double HexToDouble(const String& s);
 Extended HexToExtended(const String& s);
 float HexToSingle(const String& s);
 /// Angle text: "12.50°", "-12° 30.0'", "-12°  5' 30.0\"" or the plain number; Decimals (0..8)
-/// apply to the last part. Angles between -1 and 0 keep their sign ("-0° 30'").
+/// apply to the last part, whose field is Decimals + 3 wide. Angles between -1 and 0 keep their
+/// sign ("-0° 30.0'" for -0.5 with one decimal).
 String DegreeToStr(double Angle, TDegreeFormat Format, int Decimals);
 /// Converts an angle between degrees, degrees+minutes and degrees+minutes+seconds; the sign of
 /// the angle is the sign of Degrees (-0.0 for angles between -1 and 0). Minutes or seconds outside
@@ -191,7 +193,8 @@ int ScanOctal(const String& s, int& Pos);
 int ScanBin(const String& s, int& Pos);
 /// Reads an angle as DegreeToStr writes it: [sign] degrees ["°" [minutes ["'"] [seconds ['"']]]],
 /// with '.' (or also ',' when CommaAllowed) as decimal separator. ErrorCode 0 on success, -1 when
-/// no number stands at Pos (Pos unchanged, result 0), -2 when minutes or seconds lie outside 0..60.
+/// no number stands at Pos (Pos unchanged), -2 when minutes or seconds lie above 60 (Pos after
+/// the text read); the result is 0 on error.
 double ScanDegrees(const String& s, int& Pos, bool CommaAllowed, int& ErrorCode);
 /// Reads a date and time from Text by the tokens of Format (yyyy yy MMMM MMM MM M dddd ddd dd d
 /// HH H hh h mm m ss s t tt, quoted or plain literals) with month and weekday names of Language.

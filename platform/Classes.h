@@ -33,6 +33,9 @@ class TPersistent : public TObject {
   virtual void AssignTo(TPersistent* Dest);
 };
 
+/// Horizontal text alignment, shared by controls and the settings objects that store it.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 enum TOperation : uint8_t { opInsert, opRemove };
 enum TComponentStateFlag : uint8_t { csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating };
 using TComponentState = Set<TComponentStateFlag>;

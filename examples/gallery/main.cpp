@@ -2,12 +2,14 @@
 // graphics land it reports the library's version and the state of each subsystem.
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "Qelta_qeltamap.h"
 #include "Qelta_qeltamol.h"
 #include "Qelta_qeltanum.h"
 #include "Qelta_qeltaplot.h"
 #include "Qelta_qeltactl.h"
+#include "FormsGallery.h"
 #include "Version.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
       {qelta::LibraryName_qeltamol(), "not yet built"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
+  for (const std::string& f : qelta::gallery::RenderForms(out)) std::printf("  wrote %s\n", f.c_str());
   std::printf("gallery folder: %s (pictures arrive with the graphics)\n", out.string().c_str());
   return 0;
 }

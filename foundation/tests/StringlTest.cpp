@@ -400,6 +400,9 @@ TEST(Editing, PaddingAndCutting) {
     EXPECT_EQ(RightString(c.s, c.n), c.right) << c.n;
     EXPECT_EQ(AbbrevString(c.s, c.n), c.abbrev) << c.n;
   }
+  // The cut length n - 2 overflowed for the smallest n.
+  EXPECT_EQ(AbbrevString(u"abc", INT_MIN), u"..");
+  EXPECT_EQ(CenterString(u"abc", INT_MIN), u"");
 }
 
 TEST(Editing, LocaleCaseRoutines) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "Assertions.h"
 #include "Qelta_math1.h"
@@ -133,6 +134,28 @@ TEST(GRandom, SecondCallOfAPairDrawsNothing) {
 }
 
 // [SECTION] start-up
+
+// The start-up took three draws of the platform's generator for LongRand's states x, y, z. In a
+// fresh process nothing has drawn since, so stepping the generator back three times recovers the
+// draws (134775813 x 3645876429 = 1 mod 2^32), from which the first LongRand value follows.
+int CheckLongRandStartState() {
+  uint32_t seed = RandSeed;
+  int64_t state[3] = {};
+  for (int i = 2; i >= 0; --i) {
+    state[i] = static_cast<int64_t>(std::nearbyint(seed / 4294967296.0 * 990000.0));
+    if (state[i] == 0) state[i] = 1;
+    seed = (seed - 1u) * 3645876429u;
+  }
+  const double r = static_cast<double>(state[0] * 1187 % 1001003) / 1001003 +
+                   static_cast<double>(state[1] * 983 % 990923) / 990923 +
+                   static_cast<double>(state[2] * 1283 % 1400423) / 1400423;
+  return LongRand(0) == r - std::floor(r) ? 0 : 1;
+}
+
+TEST(NumericsStartUpDeathTest, SeedsLongRandFromThePlatformsRandom) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // re-runs the program: a fresh start-up
+  EXPECT_EXIT(std::exit(CheckLongRandStartState()), ::testing::ExitedWithCode(0), "");
+}
 
 TEST(NumericsStartUp, ClearsTheSharedFeedbackAndAbortAndRunsOnce) {
   EXPECT_FALSE(MathFeedBackProc);

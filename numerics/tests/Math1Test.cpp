@@ -181,8 +181,8 @@ TEST(DistFromRect, MeasuresToEdgesInTheBandsAndToCornersElsewhere) {
   } cases[] = {{10, 15, 0}, {15, 15, 0}, {20, 20, 0}, {5, 15, 5},  {15, 30, 10},
                {15, 2, 8},  {5, 5, 7},   {23, 24, 5}, {26, 12, 6}, {INT32_MIN, INT32_MIN, INT32_MAX}};
   for (const auto& c : cases) {
-    EXPECT_EQ(DistFromRect(c.x, c.y, 10, 10, 20, 20), c.dist) << c.x << "," << c.y;
-    EXPECT_EQ(DistFromRect(c.x, c.y, 20, 20, 10, 10), c.dist) << "reversed " << c.x << "," << c.y;
+    EXPECT_EQ(DistFromRect(Point(c.x, c.y), Rect(10, 10, 20, 20)), c.dist) << c.x << "," << c.y;
+    EXPECT_EQ(DistFromRect(Point(c.x, c.y), Rect(20, 20, 10, 10)), c.dist) << "reversed " << c.x << "," << c.y;
   }
 }
 

@@ -1,0 +1,273 @@
+// Container speed: the string array at report-list scale (10^6 rows x 5 columns of 10-40
+// characters: fill, sort on a column beside std::sort of the same keys, 10^5 binary finds,
+// garbage collection after rewriting half of the cells) and the bit field on 10^8 bits
+// (count and combine beside plain std::popcount and word loops). Heavy cases run once per
+// invocation; counters give seconds and bytes per cell.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Qelta_dstruct.h"
+
+namespace {
+
+using qelta::TBitFld;
+using qelta::TStringArray;
+
+constexpr int kRows = 1000000;
+constexpr int kCols = 5;
+constexpr int kFinds = 100000;
+constexpr int kBits = 100000000;
+
+// Small deterministic generator (xorshift64*), so that every run sees the same texts.
+struct TGen {
+  uint64_t s;
+  uint64_t Next() {
+    s ^= s >> 12;
+    s ^= s << 25;
+    s ^= s >> 27;
+    return s * 2685821657736338717ull;
+  }
+  std::string Text() {
+    std::string t(10 + Next() % 31, ' ');
+    for (char& c : t) {
+      const uint64_t r = Next() % 60;
+      c = r < 26 ? char('a' + r) : r < 52 ? char('A' + r - 26) : char('0' + r - 52);
+    }
+    return t;
+  }
+};
+
+// The texts of all cells, made once and laid out in fill order, so that the fill measures
+// the table and not the text generator or cache misses in a text pool.
+struct TTexts {
+  std::string blob;
+  std::vector<uint32_t> start;  // cell k is blob[start[k] .. start[k + 1])
+  std::string_view Cell(size_t k) const { return std::string_view(blob).substr(start[k], start[k + 1] - start[k]); }
+};
+
+const TTexts& Texts() {
+  static const TTexts texts = [] {
+    TTexts t;
+    TGen g{1};
+    const size_t cells = size_t(kRows) * kCols;
+    t.start.reserve(cells + 1);
+    for (size_t k = 0; k < cells; ++k) {
+      t.start.push_back(uint32_t(t.blob.size()));
+      t.blob += g.Text();
+    }
+    t.start.push_back(uint32_t(t.blob.size()));
+    return t;
+  }();
+  return texts;
+}
+
+// Fills every data cell; shift moves along the texts (the same shift gives the same table).
+void FillTable(TStringArray& a, size_t shift, int rowStep = 1) {
+  const TTexts& t = Texts();
+  const size_t cells = size_t(kRows) * kCols;
+  a.Resize(kCols, kRows);
+  for (int r = 1; r <= kRows; r += rowStep)
+    for (int c = 1; c <= kCols; ++c) a.SetString(c, r, t.Cell((size_t(r - 1) * kCols + size_t(c - 1) + shift) % cells));
+}
+
+double LiveBytes(const TStringArray& a) {
+  double bytes = 0;
+  for (int r = 1; r <= a.NrOfRows(); ++r)
+    for (int c = 0; c <= a.NrOfColumns(); ++c) bytes += double(a.GetString(c, r).size()) + 1;
+  return bytes;
+}
+
+void CellCounters(benchmark::State& state, const TStringArray& a) {
+  const double cells = double(kRows) * kCols;
+  state.counters["pool_bytes_per_cell"] = double(a.NumBuffers()) * TStringArray::PageSize / cells;
+  state.counters["text_bytes_per_cell"] = LiveBytes(a) / cells;
+}
+
+TStringArray& SharedTable() {
+  static const std::unique_ptr<TStringArray> table = [] {
+    auto a = std::make_unique<TStringArray>(nullptr);
+    FillTable(*a, 0);
+    return a;
+  }();
+  return *table;
+}
+
+// [SECTION] string array
+
+void BM_StringArray_Fill(benchmark::State& state) {
+  Texts();
+  for (auto _ : state) {
+    TStringArray a(nullptr);
+    FillTable(a, 0);
+    state.PauseTiming();
+    CellCounters(state, a);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * kRows * kCols);
+}
+BENCHMARK(BM_StringArray_Fill)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StringArray_Sort(benchmark::State& state) {
+  TStringArray& a = SharedTable();
+  for (auto _ : state) {
+    state.PauseTiming();
+    a.UnSort();
+    state.ResumeTiming();
+    a.Sort(2, 0, true);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
+}
+BENCHMARK(BM_StringArray_Sort)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Anchor: std::sort of the row numbers by the same lower-cased keys.
+void BM_StdSort_SameKeys(benchmark::State& state) {
+  TStringArray& a = SharedTable();
+  std::vector<std::string> keys(kRows + 1);
+  for (int r = 1; r <= kRows; ++r) {
+    keys[size_t(r)] = a.GetString(2, r);
+    for (char& c : keys[size_t(r)]) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  }
+  std::vector<int> order(kRows);
+  for (auto _ : state) {
+    for (int r = 0; r < kRows; ++r) order[size_t(r)] = r + 1;
+    std::sort(order.begin(), order.end(), [&](int x, int y) { return keys[size_t(x)] < keys[size_t(y)]; });
+    benchmark::DoNotOptimize(order.data());
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
+}
+BENCHMARK(BM_StdSort_SameKeys)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StringArray_BinaryFind(benchmark::State& state) {
+  TStringArray& a = SharedTable();
+  a.Sort(3, 0, true);
+  TGen g{7};
+  std::vector<std::string> wanted(kFinds);
+  for (auto& w : wanted) w = a.GetString(3, int(g.Next() % kRows) + 1);
+  int found = 0;
+  for (auto _ : state) {
+    for (const auto& w : wanted) {
+      int row = 0;
+      found += a.FindCellInSortedColumn(w, false, 3, -1, -1, true, row) ? 1 : 0;
+    }
+  }
+  state.counters["found"] = found;
+  state.SetItemsProcessed(int64_t(state.iterations()) * kFinds);
+}
+BENCHMARK(BM_StringArray_BinaryFind)->Unit(benchmark::kMillisecond);
+
+// Anchor: std::lower_bound in a sorted vector of the same lower-cased texts.
+void BM_StdLowerBound_SameKeys(benchmark::State& state) {
+  std::vector<std::string> keys;
+  for (int r = 1; r <= kRows; ++r) keys.push_back(std::string(Texts().Cell(size_t(r - 1) * kCols + 2)));
+  for (auto& k : keys)
+    for (char& c : k) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  std::sort(keys.begin(), keys.end());
+  TGen g{7};
+  std::vector<std::string> wanted(kFinds);
+  for (auto& w : wanted) w = keys[g.Next() % kRows];
+  int found = 0;
+  for (auto _ : state)
+    for (const auto& w : wanted) found += std::lower_bound(keys.begin(), keys.end(), w) != keys.end() ? 1 : 0;
+  state.counters["found"] = found;
+  state.SetItemsProcessed(int64_t(state.iterations()) * kFinds);
+}
+BENCHMARK(BM_StdLowerBound_SameKeys)->Unit(benchmark::kMillisecond);
+
+void BM_StringArray_GarbageCollection(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    TStringArray a(nullptr);
+    FillTable(a, 0);
+    FillTable(a, 4711, 2);  // rewrites every other row
+    state.counters["pages_before"] = a.NumBuffers();
+    state.ResumeTiming();
+    a.GarbageCollection();
+    state.PauseTiming();
+    CellCounters(state, a);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StringArray_GarbageCollection)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// [SECTION] bit field
+
+struct TBitData {
+  TBitFld a{nullptr}, b{nullptr};
+  std::vector<uint64_t> wa, wb;  // the same bits as plain words (anchor)
+};
+
+TBitData& Bits() {
+  static const std::unique_ptr<TBitData> data = [] {
+    auto d = std::make_unique<TBitData>();
+    d->a.SetSize(kBits - 1);
+    d->b.SetSize(kBits - 1);
+    d->wa.assign(kBits / 64 + 1, 0);
+    d->wb.assign(kBits / 64 + 1, 0);
+    TGen g{11};
+    for (int i = 0; i < kBits; ++i) {
+      const uint64_t r = g.Next();
+      if (r & 1) {
+        d->a.SetBit(i, true);
+        d->wa[size_t(i) / 64] |= uint64_t(1) << (i % 64);
+      }
+      if (r & 2) {
+        d->b.SetBit(i, true);
+        d->wb[size_t(i) / 64] |= uint64_t(1) << (i % 64);
+      }
+    }
+    return d;
+  }();
+  return *data;
+}
+
+void SetBitBytes(benchmark::State& state) { state.SetBytesProcessed(int64_t(state.iterations()) * (kBits / 8)); }
+
+void BM_BitFld_Count(benchmark::State& state) {
+  const TBitData& d = Bits();
+  for (auto _ : state) benchmark::DoNotOptimize(d.a.CountTrueBits());
+  SetBitBytes(state);
+}
+BENCHMARK(BM_BitFld_Count)->Unit(benchmark::kMillisecond);
+
+void BM_Popcount_Words(benchmark::State& state) {
+  const TBitData& d = Bits();
+  for (auto _ : state) {
+    int64_t n = 0;
+    for (uint64_t w : d.wa) n += std::popcount(w);
+    benchmark::DoNotOptimize(n);
+  }
+  SetBitBytes(state);
+}
+BENCHMARK(BM_Popcount_Words)->Unit(benchmark::kMillisecond);
+
+void BM_BitFld_CombineXor(benchmark::State& state) {
+  TBitData& d = Bits();
+  for (auto _ : state) {
+    d.a.CombineWith(&d.b, qelta::loXOR);
+    benchmark::ClobberMemory();
+  }
+  SetBitBytes(state);
+}
+BENCHMARK(BM_BitFld_CombineXor)->Unit(benchmark::kMillisecond);
+
+void BM_Words_Xor(benchmark::State& state) {
+  TBitData& d = Bits();
+  for (auto _ : state) {
+    for (size_t i = 0; i < d.wa.size(); ++i) d.wa[i] ^= d.wb[i];
+    benchmark::ClobberMemory();
+  }
+  SetBitBytes(state);
+}
+BENCHMARK(BM_Words_Xor)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

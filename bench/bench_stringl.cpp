@@ -1,0 +1,130 @@
+// Number text of Qelta_stringl beside the standard library: strff against std::to_chars and
+// ScanFPNum against std::from_chars, 10^7 conversions each (a pool of 2^17 values with up to 15
+// significant digits, cycled). Each benchmark times both sides itself and reports
+//   qelta_ns  nanoseconds per number of the Qelta routine,
+//   std_ns    nanoseconds per number of the standard routine,
+//   ratio     qelta_ns / std_ns.
+// One iteration per benchmark keeps `make bench` short; the qelta side also builds a String.
+
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Qelta_qeltabase.h"
+#include "Qelta_stringl.h"
+
+namespace {
+
+using qelta::String;
+
+constexpr std::size_t kPool = 1 << 17;
+constexpr std::size_t kConversions = 10'000'000;
+
+// Doubles with up to 15 significant digits, magnitudes 1e-6..1e9, both signs; fixed seed.
+const std::vector<double>& Values() {
+  static const std::vector<double> values = [] {
+    std::mt19937_64 gen(5807);
+    std::uniform_int_distribution<int64_t> mantissa(-999999999999999, 999999999999999);
+    std::uniform_int_distribution<int> scale(6, 21);
+    std::vector<double> v(kPool);
+    for (double& x : v) x = static_cast<double>(mantissa(gen)) / std::pow(10.0, scale(gen));
+    return v;
+  }();
+  return values;
+}
+
+// The values as 15-digit texts, once as std::string and once as String.
+struct TTexts {
+  std::vector<std::string> narrow;
+  std::vector<String> wide;
+};
+
+const TTexts& Texts() {
+  static const TTexts texts = [] {
+    TTexts t;
+    for (double x : Values()) {
+      char buf[64];
+      const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+      t.narrow.emplace_back(buf, r.ptr);
+      t.wide.emplace_back(t.narrow.back().begin(), t.narrow.back().end());
+    }
+    return t;
+  }();
+  return texts;
+}
+
+// Nanoseconds per conversion of kConversions calls of f(i % kPool).
+template <typename F>
+double NsPerConversion(F f) {
+  const auto start = std::chrono::steady_clock::now();
+  for (std::size_t i = 0; i < kConversions; ++i) f(i % kPool);
+  const std::chrono::duration<double, std::nano> elapsed = std::chrono::steady_clock::now() - start;
+  return elapsed.count() / static_cast<double>(kConversions);
+}
+
+template <typename Qelta, typename Std>
+void RunPair(benchmark::State& state, Qelta qelta, Std standard) {
+  double q = 0;
+  double s = 0;
+  for (auto _ : state) {
+    q += NsPerConversion(qelta);
+    s += NsPerConversion(standard);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["qelta_ns"] = q / n;
+  state.counters["std_ns"] = s / n;
+  state.counters["ratio"] = q / s;
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * 2 * kConversions));
+}
+
+void ToChars(double x, std::chars_format fmt, int precision) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x, fmt, precision);
+  benchmark::DoNotOptimize(r.ptr);
+}
+
+// strff fixed form, six decimals, beside to_chars fixed with six decimals.
+void BM_StrffFixed6(benchmark::State& state) {
+  const auto& v = Values();
+  RunPair(
+      state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 1, 6)); },
+      [&](std::size_t i) { ToChars(v[i], std::chars_format::fixed, 6); });
+}
+
+// strff two-digit exponent form with 15 significant digits, beside to_chars scientific.
+void BM_StrffExponent15(benchmark::State& state) {
+  const auto& v = Values();
+  RunPair(
+      state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 21, -2)); },
+      [&](std::size_t i) { ToChars(v[i], std::chars_format::scientific, 14); });
+}
+
+// ScanFPNum of 15-digit texts beside from_chars on the same texts.
+void BM_ScanFPNum(benchmark::State& state) {
+  const auto& t = Texts();
+  RunPair(
+      state,
+      [&](std::size_t i) {
+        int pos = 1;
+        benchmark::DoNotOptimize(qelta::ScanFPNum(t.wide[i], true, 1, pos));
+      },
+      [&](std::size_t i) {
+        double x = 0;
+        const std::string& s = t.narrow[i];
+        benchmark::DoNotOptimize(std::from_chars(s.data(), s.data() + s.size(), x).ptr);
+        benchmark::DoNotOptimize(x);
+      });
+}
+
+}  // namespace
+
+BENCHMARK(BM_StrffFixed6)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrffExponent15)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanFPNum)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

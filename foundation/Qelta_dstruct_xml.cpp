@@ -1,0 +1,495 @@
+// XML persistence of the string array and the associative array (unit Qelta_dstruct).
+//
+// Both elements follow the system's other XML dialects: one item per line, lines ending in
+// CR LF, a comment line naming the class, a root element carrying sig, vers and id, children
+// indented by two blanks, numbers as bare attribute values, texts in double quotes or as
+// content.
+//
+// Texts (cell texts, keys, values, the id) are written with these character references:
+// "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal code point) for every
+// character outside 32..126 and 160..255. So a line holds no line end and no markup of its
+// own, and reads the same in Latin-1 and Windows-1252. Readers decode these and "&apos;" and
+// "&#xh;"; an "&" that starts no known reference stays as it is.
+//
+// The "stringarray" element (a text file; TStringArray.WriteToOpenXMLFile):
+//   <?xml version="1.0"?>                              only with CreateHeader
+//   (an empty line)
+//   <!-- TStringArray / Qeltakit -->
+//   <stringarray sig="Qeltakit" vers="1.0" id="DATAID">
+//     <dims cols=C rows=R />                           NrOfColumns, NrOfRows
+//     <colattrib col=c val=b />                        each column 1..C whose attribute is not 0
+//     <rowattrib row=r val=b />                        per row in view order: its attribute when not 0,
+//     <cell col=c row=r>TEXT</cell>                    then its non-empty cells, columns 0..C
+//   </stringarray>
+// Rows are written in view order and read back unsorted, so a loaded table shows the saved
+// view with the identity sort index. The reader looks for the line holding "<stringarray" with
+// sig "Qeltakit" (and with DataID not empty, an id equal to it, both without blanks around and
+// ignoring the case of A-Z), then reads tags up to "</stringarray>". It requires "dims" before
+// any other child, with 1 <= C <= 65535, R >= 1 and (C + 1) x R <= 2^28; children outside the
+// dimensions, attribute values outside 0..255 and unknown tags are skipped; cell texts longer
+// than 255 characters are cut. A missing or malformed "dims", a malformed number or the end of
+// the file before the closing tag answers false and leaves the table unchanged.
+//
+// The "assocarray" element (a byte stream, one byte per character; TAssocArray.WriteToXMLStream):
+//   <?xml version="1.0"?>                              only with CreateHeader
+//   (an empty line)
+//   <!-- TAssocArray / Qeltakit -->
+//   <assocarray sig="Qeltakit" vers="1.0" id="DATAID">
+//     <entry key="KEY" type="TYPE">VALUE</entry>       each entry in entry order
+//   </assocarray>
+// TYPE names the variant type: empty, null, boolean ("1" or "0"); shortint, byte, smallint,
+// word, integer, longword, int64 (decimal integers); single, double, date (the shortest
+// "d.dddE+dddd" text that reads back to the same double, or NaN, +Inf, -Inf); currency (the
+// exact decimal with four decimals, "-12.3400"); string (8-bit text), ustring and olestr
+// (16-bit text). The reader finds the root line as above, then adds each entry through Add,
+// so IgnoreCase of the reading array applies. An unknown type, a malformed or out-of-range
+// value, or the end of the stream before the closing tag answers false, nothing changed.
+
+#include <cmath>
+#include <limits>
+
+#include "Encoding.h"
+#include "Qelta_dstruct.h"
+#include "Qelta_streams.h"
+#include "Streams.h"
+#include "StrUtils.h"
+#include "SysUtils.h"
+#include "TextFiles.h"
+
+namespace qelta {
+
+namespace {
+
+// [SECTION] character references
+
+void AppendCodePoint(String& r, uint32_t cp) {
+  if (cp > 0xFFFF) {
+    cp -= 0x10000;
+    r += Char(0xD800 + (cp >> 10));
+    r += Char(0xDC00 + (cp & 0x3FF));
+  } else {
+    r += Char(cp);
+  }
+}
+
+String XmlEscape(const String& s) {
+  String r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const Char c = s[i];
+    switch (c) {
+      case u'&': r += u"&amp;"; continue;
+      case u'<': r += u"&lt;"; continue;
+      case u'>': r += u"&gt;"; continue;
+      case u'"': r += u"&quot;"; continue;
+      default: break;
+    }
+    if ((c >= 32 && c <= 126) || (c >= 160 && c <= 255)) {
+      r += c;
+      continue;
+    }
+    uint32_t cp = c;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+      cp = 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(s[++i]) - 0xDC00);
+    r += u"&#" + IntToStr(cp) + u";";
+  }
+  return r;
+}
+
+// Code point of a numeric reference body ("#65", "#x41"); false when malformed.
+bool NumericReference(const String& body, uint32_t& cp) {
+  const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
+  const size_t first = hex ? 2 : 1;
+  if (body.size() <= first || body.size() > first + 8) return false;
+  cp = 0;
+  for (size_t i = first; i < body.size(); ++i) {
+    const Char c = body[i];
+    uint32_t d;
+    if (c >= u'0' && c <= u'9') d = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+    else return false;
+    cp = cp * (hex ? 16 : 10) + d;
+    if (cp > 0x10FFFF) return false;
+  }
+  return true;
+}
+
+String XmlUnescape(const String& s) {
+  String r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const size_t semi = s[i] == u'&' ? s.find(u';', i + 1) : String::npos;
+    if (semi == String::npos || semi - i > 11) {
+      r += s[i];
+      continue;
+    }
+    const String body = s.substr(i + 1, semi - i - 1);
+    uint32_t cp = 0;
+    if (body == u"amp") r += u'&';
+    else if (body == u"lt") r += u'<';
+    else if (body == u"gt") r += u'>';
+    else if (body == u"quot") r += u'"';
+    else if (body == u"apos") r += u'\'';
+    else if (!body.empty() && body[0] == u'#' && NumericReference(body, cp)) AppendCodePoint(r, cp);
+    else {
+      r += s[i];
+      continue;
+    }
+    i = semi;
+  }
+  return r;
+}
+
+// [SECTION] numbers
+
+// Decimal integer (optional sign, digits only) within lo..hi.
+bool ParseInt(const String& s, int64_t lo, int64_t hi, int64_t& out) {
+  const bool negative = !s.empty() && s[0] == u'-';
+  size_t i = !s.empty() && (s[0] == u'-' || s[0] == u'+') ? 1 : 0;
+  if (i == s.size() || s.size() - i > 19) return false;
+  uint64_t v = 0;  // 19 digits never overflow
+  for (; i < s.size(); ++i) {
+    if (s[i] < u'0' || s[i] > u'9') return false;
+    v = v * 10 + uint64_t(s[i] - u'0');
+  }
+  const uint64_t limit = uint64_t(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0);
+  if (v > limit) return false;
+  out = negative ? int64_t(0 - v) : int64_t(v);
+  return out >= lo && out <= hi;
+}
+
+bool IntAttrib(const String& attributes, const String& name, int64_t lo, int64_t hi, int64_t& out) {
+  return ParseInt(ScanForXMLAttrib(attributes, name), lo, hi, out);
+}
+
+// Shortest exponent text that reads back to x (to float(x) when asSingle).
+String FloatText(double x, bool asSingle) {
+  if (std::isnan(x)) return u"NaN";
+  if (std::isinf(x)) return x > 0 ? u"+Inf" : u"-Inf";
+  if (x == 0) return std::signbit(x) ? u"-0" : u"0";
+  for (int digits = 2; digits <= 17; ++digits) {
+    const String t = Trim(Str(x, digits + 8));
+    double back = 0;
+    int code = 0;
+    Val(t, back, code);
+    if (code == 0 && (asSingle ? float(back) == float(x) : back == x)) return t;
+  }
+  return Trim(Str(x, 25));
+}
+
+bool ParseFloat(const String& s, double& x) {
+  if (s == u"NaN") x = std::numeric_limits<double>::quiet_NaN();
+  else if (s == u"+Inf" || s == u"Inf") x = std::numeric_limits<double>::infinity();
+  else if (s == u"-Inf") x = -std::numeric_limits<double>::infinity();
+  else if (s == u"-0") x = -0.0;
+  else {
+    int code = 0;
+    Val(s, x, code);
+    return code == 0 && !s.empty() && s[0] != u' ';
+  }
+  return true;
+}
+
+String CurrencyText(int64_t scaled) {
+  const uint64_t a = scaled < 0 ? 0 - uint64_t(scaled) : uint64_t(scaled);
+  const unsigned f = unsigned(a % 10000);
+  const Char frac[] = {u'.', Char(u'0' + f / 1000), Char(u'0' + f / 100 % 10), Char(u'0' + f / 10 % 10),
+                       Char(u'0' + f % 10), 0};
+  String r = scaled < 0 ? u"-" : u"";
+  r += IntToStr(int64_t(a / 10000));
+  r += frac;
+  return r;
+}
+
+bool ParseCurrency(const String& s, int64_t& scaled) {
+  const size_t dot = s.find(u'.');
+  const String whole = s.substr(0, dot);
+  String frac = dot == String::npos ? String() : s.substr(dot + 1);
+  if (frac.size() > 4) return false;
+  frac.append(4 - frac.size(), u'0');
+  const bool negative = !whole.empty() && whole[0] == u'-';
+  const int64_t maxWhole = std::numeric_limits<int64_t>::max() / 10000;
+  int64_t w = 0, f = 0;
+  if (!ParseInt(whole, -maxWhole, maxWhole, w) || frac[0] == u'-' || frac[0] == u'+' || !ParseInt(frac, 0, 9999, f))
+    return false;
+  const uint64_t magnitude = uint64_t(w < 0 ? -w : w) * 10000 + uint64_t(f);  // below 2^64
+  if (magnitude > uint64_t(std::numeric_limits<int64_t>::max()) + (negative ? 1 : 0)) return false;
+  scaled = negative ? int64_t(0 - magnitude) : int64_t(magnitude);
+  return true;
+}
+
+// [SECTION] root line
+
+// True when line opens element `name` with sig "Qeltakit" and, for a non-empty DataID, an id
+// equal to it (blanks around removed, A-Z case ignored); id receives the element's id.
+bool IsRootLine(const String& line, const String& name, const String& DataID, String& id) {
+  const String lower = LowerCase(line);
+  const size_t start = lower.find(u"<" + name);
+  if (start == String::npos) return false;
+  const size_t from = start + name.size() + 1;
+  if (from < line.size() && line[from] != u' ' && line[from] != u'>') return false;
+  const size_t end = line.find(u'>', from);
+  const String attributes = line.substr(from, end == String::npos ? String::npos : end - from);
+  if (LowerCase(ScanForXMLAttrib(attributes, u"sig")) != u"qeltakit") return false;
+  id = XmlUnescape(ScanForXMLAttrib(attributes, u"id"));
+  return DataID.empty() || LowerCase(Trim(id)) == LowerCase(Trim(DataID));
+}
+
+String RootLine(const String& name, const String& DataID) {
+  return u"<" + name + u" sig=\"Qeltakit\" vers=\"1.0\" id=\"" + XmlEscape(DataID) + u"\">";
+}
+
+// [SECTION] variant types
+
+struct TTypeName {
+  TVarType type;
+  const char16_t* name;
+};
+
+constexpr TTypeName kTypeNames[] = {
+    {varEmpty, u"empty"},     {varNull, u"null"},       {varBoolean, u"boolean"}, {varShortInt, u"shortint"},
+    {varByte, u"byte"},       {varSmallint, u"smallint"}, {varWord, u"word"},     {varInteger, u"integer"},
+    {varLongWord, u"longword"}, {varInt64, u"int64"},   {varSingle, u"single"},   {varDouble, u"double"},
+    {varDate, u"date"},       {varCurrency, u"currency"}, {varString, u"string"}, {varUString, u"ustring"},
+    {varOleStr, u"olestr"},
+};
+
+String TypeName(TVarType t) {
+  for (const TTypeName& n : kTypeNames)
+    if (n.type == t) return n.name;
+  return u"ustring";  // not reached: every variant type is listed
+}
+
+String ValueText(const Variant& v) {
+  switch (v.VarType()) {
+    case varEmpty: case varNull: return String();
+    case varBoolean: return v.AsBoolean() ? u"1" : u"0";
+    case varSingle: case varDouble: case varDate: return FloatText(v.AsDouble(), v.VarType() == varSingle);
+    case varCurrency: return CurrencyText(v.AsCurrency());
+    case varString: case varUString: case varOleStr: return XmlEscape(v.AsString());
+    default: return IntToStr(v.AsInt64());
+  }
+}
+
+// Integer value of an integral type within its range.
+bool IntegralValue(TVarType t, const String& text, Variant& v) {
+  int64_t x = 0;
+  switch (t) {
+    case varShortInt: if (!ParseInt(text, INT8_MIN, INT8_MAX, x)) return false; v = Variant(int8_t(x)); return true;
+    case varByte: if (!ParseInt(text, 0, UINT8_MAX, x)) return false; v = Variant(uint8_t(x)); return true;
+    case varSmallint: if (!ParseInt(text, INT16_MIN, INT16_MAX, x)) return false; v = Variant(int16_t(x)); return true;
+    case varWord: if (!ParseInt(text, 0, UINT16_MAX, x)) return false; v = Variant(uint16_t(x)); return true;
+    case varInteger: if (!ParseInt(text, INT32_MIN, INT32_MAX, x)) return false; v = Variant(int32_t(x)); return true;
+    case varLongWord: if (!ParseInt(text, 0, UINT32_MAX, x)) return false; v = Variant(uint32_t(x)); return true;
+    default: if (!ParseInt(text, INT64_MIN, INT64_MAX, x)) return false; v = Variant(int64_t(x)); return true;
+  }
+}
+
+// The value of an entry from its type name and content; false when either is malformed.
+bool EntryValue(const String& typeName, const String& content, Variant& v) {
+  const String type = LowerCase(typeName);
+  const String text = XmlUnescape(content);
+  double x = 0;
+  int64_t scaled = 0;
+  if (type == u"empty") v = Unassigned();
+  else if (type == u"null") v = Null();
+  else if (type == u"boolean") v = Variant(text == u"1");
+  else if (type == u"single" || type == u"double" || type == u"date") {
+    if (!ParseFloat(text, x)) return false;
+    v = type == u"single" ? Variant(float(x)) : type == u"date" ? Variant::FromDate(x) : Variant(x);
+  } else if (type == u"currency") {
+    if (!ParseCurrency(text, scaled)) return false;
+    v = Variant::FromCurrency(scaled);
+  } else if (type == u"string") v = Variant(StringToAnsi(text));
+  else if (type == u"ustring") v = Variant(text);
+  else if (type == u"olestr") v = Variant::FromOleStr(text);
+  else {
+    for (const TTypeName& n : kTypeNames)
+      if (type == n.name) return IntegralValue(n.type, text, v);
+    return false;
+  }
+  return true;
+}
+
+// [SECTION] attribute lists
+
+// Next name=value pair of an attribute text from pos, by the rules of ScanForXMLAttrib;
+// false at the end or at a malformed pair.
+bool NextAttribute(const String& s, size_t& pos, String& name, String& value) {
+  enum { kName, kAfterEquals, kQuoted, kBare } state = kName;
+  name.clear();
+  value.clear();
+  if (pos >= s.size()) return false;
+  for (; pos < s.size(); ++pos) {
+    const Char c = s[pos];
+    switch (state) {
+      case kName:
+        if (c == u'"') return false;
+        if (c == u'=') state = kAfterEquals;
+        else name += c;
+        break;
+      case kAfterEquals:
+        if (c == u'"') state = kQuoted;
+        else if (c == u'=') return false;
+        else if (c != u' ') { state = kBare; value += c; }
+        break;
+      case kQuoted:
+        if (c == u'"') { ++pos; name = Trim(name); return true; }
+        value += c;
+        break;
+      case kBare:
+        if (c == u' ' || c == u'"') { ++pos; name = Trim(name); return true; }
+        if (c == u'=') return false;
+        value += c;
+        break;
+    }
+  }
+  name = Trim(name);
+  return state != kName || !name.empty();
+}
+
+}  // namespace
+
+// [SECTION] TStringArray
+
+void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
+  if (CreateHeader) WriteLn(f, u"<?xml version=\"1.0\"?>");
+  WriteLn(f);
+  WriteLn(f, u"<!-- TStringArray / Qeltakit -->");
+  WriteLn(f, RootLine(u"stringarray", DataID));
+  WriteLn(f, u"  <dims cols=" + IntToStr(FNCol) + u" rows=" + IntToStr(FNRow) + u" />");
+  for (int c = 1; c <= FNCol; ++c)
+    if (GetColAttrib(c) != 0)
+      WriteLn(f, u"  <colattrib col=" + IntToStr(c) + u" val=" + IntToStr(GetColAttrib(c)) + u" />");
+  for (int r = 1; r <= FNRow; ++r) {
+    if (GetRowAttrib(r) != 0)
+      WriteLn(f, u"  <rowattrib row=" + IntToStr(r) + u" val=" + IntToStr(GetRowAttrib(r)) + u" />");
+    const String row = IntToStr(r);
+    for (int c = 0; c <= FNCol; ++c) {
+      const std::string_view t = CellText(c, r);
+      if (!t.empty())
+        WriteLn(f, u"  <cell col=" + IntToStr(c) + u" row=" + row + u">" + XmlEscape(AnsiToString(t)) + u"</cell>");
+    }
+  }
+  WriteLn(f, u"</stringarray>");
+}
+
+bool TStringArray::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
+  String line, id;
+  do {
+    if (Eof(f)) return false;
+    ReadLn(f, line);
+  } while (!IsRootLine(line, u"stringarray", DataID, id));
+  static const std::vector<String> tags{u"dims", u"colattrib", u"rowattrib", u"cell", u"/stringarray", u"dummy"};
+  TStringArray fresh(nullptr);
+  bool sized = false;
+  String attributes, content;
+  for (;;) {
+    const int tag = ReadNextTagInTextFile(f, tags, attributes, content);
+    int64_t c = 0, r = 0, b = 0;
+    if (tag == 0) {
+      if (sized || !IntAttrib(attributes, u"cols", 1, 65535, c) || !IntAttrib(attributes, u"rows", 1, INT32_MAX, r) ||
+          (c + 1) * r > (int64_t(1) << 28) || !fresh.Resize(int(c), int(r)))
+        return false;
+      sized = true;
+    } else if (tag == 1 || tag == 2) {
+      if (!sized || !IntAttrib(attributes, tag == 1 ? u"col" : u"row", INT32_MIN, INT32_MAX, c) ||
+          !IntAttrib(attributes, u"val", INT32_MIN, INT32_MAX, b))
+        return false;
+      if (b >= 0 && b <= 255) tag == 1 ? fresh.SetColAttrib(int(c), uint8_t(b)) : fresh.SetRowAttrib(int(c), uint8_t(b));
+    } else if (tag == 3) {
+      if (!sized || !IntAttrib(attributes, u"col", INT32_MIN, INT32_MAX, c) ||
+          !IntAttrib(attributes, u"row", INT32_MIN, INT32_MAX, r))
+        return false;
+      fresh.SetString(int(c), int(r), StringToAnsi(XmlUnescape(content)));
+    } else if (tag == 4) {
+      if (!sized) return false;
+      TakeContents(fresh);
+      Changed();
+      return true;
+    } else if (Eof(f)) {
+      return false;
+    }
+  }
+}
+
+bool TStringArray::LoadFromXMLFile(const String& FName, const String& DataID) {
+  try {
+    TextFile f;
+    AssignFile(f, FName);
+    Reset(f);
+    const bool ok = ReadFromOpenXMLFile(f, DataID);
+    CloseFile(f);
+    return ok;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+bool TStringArray::SaveAsXMLFile(const String& FName, const String& DataID) const {
+  try {
+    TextFile f;
+    AssignFile(f, FName);
+    Rewrite(f);
+    WriteToOpenXMLFile(f, true, DataID);
+    CloseFile(f);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+// [SECTION] TAssocArray
+
+void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
+  if (CreateHeader) WriteLnStream(OutStream, u"<?xml version=\"1.0\"?>");
+  WriteLnStream(OutStream, String());
+  WriteLnStream(OutStream, u"<!-- TAssocArray / Qeltakit -->");
+  WriteLnStream(OutStream, RootLine(u"assocarray", DataID));
+  for (int i = 0; i < FNEntries; ++i) {
+    const Variant& v = FDataArray[size_t(i)];
+    WriteLnStream(OutStream, u"  <entry key=\"" + XmlEscape(FKeyArray[size_t(i)]) + u"\" type=\"" +
+                                 TypeName(v.VarType()) + u"\">" + ValueText(v) + u"</entry>");
+  }
+  WriteLnStream(OutStream, u"</assocarray>");
+}
+
+bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
+  String line, id;
+  bool end = false;
+  do {
+    if (end) return false;
+    line = ReadLnStream(InStream, end, 0);
+  } while (!IsRootLine(line, u"assocarray", DataID, id));
+  static const std::vector<String> tags{u"entry", u"/assocarray", u"dummy"};
+  TAssocArray fresh(nullptr);
+  fresh.SetIgnoreCase(FIgnoreCase);
+  fresh.SetGranularity(FGranularity);
+  fresh.Clear();
+  String attributes, content;
+  for (;;) {
+    const int tag = ReadNextTagInStream(InStream, tags, attributes, content);
+    if (tag == 0) {
+      Variant v;
+      if (!EntryValue(ScanForXMLAttrib(attributes, u"type"), content, v)) return false;
+      fresh.Add(XmlUnescape(ScanForXMLAttrib(attributes, u"key")), v);
+    } else if (tag == 1) {
+      std::swap(FNEntries, fresh.FNEntries);
+      FDataArray.swap(fresh.FDataArray);
+      FKeyArray.swap(fresh.FKeyArray);
+      FDataID = id;
+      return true;
+    } else if (InStream.Position() >= InStream.Size()) {
+      return false;
+    }
+  }
+}
+
+void TAssocArray::AddXMLAttributes(const String& Attributes) {
+  String name, value;
+  size_t pos = 0;
+  while (NextAttribute(Attributes, pos, name, value)) Add(name, Variant(XmlUnescape(value)));
+}
+
+}  // namespace qelta

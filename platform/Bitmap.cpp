@@ -1,0 +1,314 @@
+// TGraphic, TBitmap, TJPEGImage and TPicture, and the whole-file helpers of the image codecs.
+//
+// A bitmap keeps its pixels as 0xAARRGGBB in one vector (rows top to bottom, stride = width) and binds
+// its canvas to that vector whenever the size changes. Files are recognised by content: "BM" (BMP),
+// the PNG signature, or FF D8 FF (JPEG).
+
+#include <algorithm>
+
+#include "Encoding.h"
+#include "Graphics.h"
+#include "GraphicsRaster.h"
+#include "Streams.h"
+
+namespace qelta {
+namespace detail {
+
+std::vector<uint8_t> ReadFileBytes(const String& fileName) {
+  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+  return ReadStreamBytes(file);
+}
+
+void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes) {
+  TFileStream file(fileName, fmCreate);
+  WriteStreamBytes(file, bytes);
+}
+
+std::vector<uint8_t> ReadStreamBytes(TStream& stream) {
+  const int64_t rest = std::max<int64_t>(0, stream.Size() - stream.Position());
+  std::vector<uint8_t> bytes(static_cast<size_t>(rest));
+  stream.ReadBuffer(bytes.data(), rest);
+  return bytes;
+}
+
+void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes) {
+  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+}  // namespace detail
+
+namespace {
+
+// Lower-case extension with its dot, "" when there is none.
+std::string Extension(const String& fileName) {
+  const std::string name = StringToUtf8(fileName);
+  const size_t dot = name.find_last_of('.'), slash = name.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string ext = name.substr(dot);
+  for (char& ch : ext) ch = (ch >= 'A' && ch <= 'Z') ? char(ch - 'A' + 'a') : ch;
+  return ext;
+}
+
+detail::RawImage Decode(std::span<const uint8_t> bytes) {
+  switch (detail::SniffImage(bytes)) {
+    case detail::ImageKind::Png: return detail::DecodePng(bytes);
+    case detail::ImageKind::Jpeg: return detail::DecodeJpeg(bytes);
+    case detail::ImageKind::Bmp: return detail::DecodeBmp(bytes);
+    default: throw EInvalidGraphic("Bitmap image is not valid");
+  }
+}
+
+}  // namespace
+
+// [SECTION] TGraphic
+
+void TGraphic::SetTransparent(bool value) {
+  if (value == FTransparent) return;
+  FTransparent = value;
+  Changed();
+}
+
+void TGraphic::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+// [SECTION] TBitmap
+
+TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>()) {}
+
+TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+
+TBitmap::~TBitmap() = default;
+
+void TBitmap::Rebind() { FCanvas->SetSurface({FPixels.empty() ? nullptr : FPixels.data(), FWidth, FHeight, FWidth}); }
+
+void TBitmap::SetSize(int width, int height) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (width == FWidth && height == FHeight) return;
+  if (int64_t(width) * height > detail::kMaxImagePixels) throw EOutOfMemory("Bitmap too large: out of memory");
+  std::vector<uint32_t> pixels;
+  try {
+    pixels.assign(size_t(width) * height, 0xFFFFFFFFu);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory("Bitmap too large: out of memory");
+  }
+  const int w = std::min(width, FWidth), h = std::min(height, FHeight);
+  for (int y = 0; y < h; ++y)
+    std::copy_n(FPixels.begin() + size_t(y) * FWidth, w, pixels.begin() + size_t(y) * width);
+  FPixels.swap(pixels);
+  FWidth = width;
+  FHeight = height;
+  Rebind();
+  Changed();
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat value) {
+  const TPixelFormat f = value == pf32bit ? pf32bit : pf24bit;
+  if (f == FPixelFormat) return;
+  FPixelFormat = f;
+  Changed();
+}
+
+uint32_t* TBitmap::ScanLine(int row) {
+  if (row < 0 || row >= FHeight) throw EInvalidGraphicOperation("Scan line index out of range");
+  return FPixels.data() + size_t(row) * FWidth;
+}
+
+const uint32_t* TBitmap::ScanLine(int row) const { return const_cast<TBitmap*>(this)->ScanLine(row); }
+
+TColor TBitmap::TransparentColor() const {
+  if (FTransparentMode == tmFixed) return FTransparentColor;
+  if (Empty()) return clDefault;
+  return detail::PixelToColor(FPixels[size_t(FHeight - 1) * FWidth]);
+}
+
+void TBitmap::SetTransparentColor(TColor value) {
+  FTransparentMode = value == clDefault ? tmAuto : tmFixed;
+  FTransparentColor = value;
+  Changed();
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode value) {
+  if (value == FTransparentMode) return;
+  FTransparentMode = value;
+  if (value == tmAuto) FTransparentColor = clDefault;
+  else FTransparentColor = TransparentColor();
+  Changed();
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+  if (Source == nullptr) return SetSize(0, 0);
+  if (auto* jpeg = dynamic_cast<TJPEGImage*>(Source)) return Assign(const_cast<TBitmap*>(jpeg->Bitmap()));
+  auto* src = dynamic_cast<TBitmap*>(Source);
+  if (src == nullptr) return TGraphic::Assign(Source);
+  if (src == this) return;
+  FPixels = src->FPixels;
+  FWidth = src->FWidth;
+  FHeight = src->FHeight;
+  FPixelFormat = src->FPixelFormat;
+  FTransparentMode = src->FTransparentMode;
+  FTransparentColor = src->FTransparentColor;
+  Rebind();
+  SetTransparent(src->Transparent());
+  Changed();
+}
+
+void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
+  detail::RawImage img = Decode(bytes);
+  FPixels.swap(img.Pixels);
+  FWidth = img.Width;
+  FHeight = img.Height;
+  FPixelFormat = (img.Bits == 32 || img.HasAlpha) ? pf32bit : pf24bit;
+  Rebind();
+  Changed();
+}
+
+void TBitmap::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+
+void TBitmap::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+
+void TBitmap::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+
+std::vector<uint8_t> TBitmap::SaveToBytes() const {
+  return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, FPixelFormat == pf32bit ? 32 : 24);
+}
+
+void TBitmap::SaveToFile(const String& fileName) const {
+  const std::string ext = Extension(fileName);
+  const detail::RawImage img{FWidth, FHeight, FPixels, false, 24};
+  std::vector<uint8_t> bytes;
+  if (ext == ".png") bytes = detail::EncodePng(img, FPixelFormat == pf32bit);
+  else if (ext == ".jpg" || ext == ".jpeg") bytes = detail::EncodeJpeg(img, 90);
+  else bytes = SaveToBytes();
+  detail::WriteFileBytes(fileName, bytes);
+}
+
+void TBitmap::DrawOn(TCanvas* canvas, const TRect& r) {
+  if (canvas == nullptr || Empty()) return;
+  const int64_t key = Transparent() ? int64_t(detail::ColorToPixel(TransparentColor())) : -1;
+  canvas->BlitPixels(r, FCanvas->Surface(), Rect(0, 0, FWidth, FHeight), key);
+}
+
+// [SECTION] TJPEGImage
+
+TJPEGImage::TJPEGImage() : FBitmap(std::make_unique<TBitmap>()) {}
+
+TJPEGImage::~TJPEGImage() = default;
+
+int TJPEGImage::Width() const { return FBitmap->Width(); }
+int TJPEGImage::Height() const { return FBitmap->Height(); }
+
+void TJPEGImage::SetCompressionQuality(int value) { FQuality = std::clamp(value, 1, 100); }
+
+void TJPEGImage::Assign(TPersistent* Source) {
+  if (auto* jpeg = dynamic_cast<TJPEGImage*>(Source)) {
+    if (jpeg == this) return;
+    FBitmap->Assign(jpeg->FBitmap.get());
+    FData = jpeg->FData;
+    FQuality = jpeg->FQuality;
+    return Changed();
+  }
+  if (auto* bmp = dynamic_cast<TBitmap*>(Source)) {
+    FBitmap->Assign(bmp);
+    FData.clear();
+    return Changed();
+  }
+  TGraphic::Assign(Source);
+}
+
+void TJPEGImage::AssignTo(TPersistent* Dest) {
+  if (auto* bmp = dynamic_cast<TBitmap*>(Dest)) return bmp->Assign(FBitmap.get());
+  TGraphic::AssignTo(Dest);
+}
+
+void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
+  detail::RawImage img = detail::DecodeJpeg(bytes);
+  TBitmap decoded;
+  decoded.SetSize(img.Width, img.Height);
+  std::copy(img.Pixels.begin(), img.Pixels.end(), decoded.ScanLine(0));
+  FBitmap->Assign(&decoded);
+  FData.assign(bytes.begin(), bytes.end());
+  Changed();
+}
+
+void TJPEGImage::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+
+void TJPEGImage::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+
+void TJPEGImage::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+
+std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
+  if (!FData.empty()) return FData;
+  std::vector<uint32_t> pixels(FBitmap->Empty() ? 0 : size_t(Width()) * Height());
+  if (!pixels.empty()) std::copy_n(FBitmap->ScanLine(0), pixels.size(), pixels.begin());
+  return detail::EncodeJpeg({Width(), Height(), std::move(pixels), false, 24}, FQuality);
+}
+
+void TJPEGImage::SaveToFile(const String& fileName) const { detail::WriteFileBytes(fileName, SaveToBytes()); }
+
+void TJPEGImage::DrawOn(TCanvas* canvas, const TRect& r) { FBitmap->DrawOn(canvas, r); }
+
+// [SECTION] TPicture
+
+TPicture::TPicture() = default;
+TPicture::~TPicture() = default;
+
+void TPicture::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TPicture::SetGraphic(TGraphic* value) {
+  std::unique_ptr<TGraphic> copy;
+  if (dynamic_cast<TJPEGImage*>(value) != nullptr) copy = std::make_unique<TJPEGImage>();
+  else if (value != nullptr) copy = std::make_unique<TBitmap>();
+  if (copy) copy->Assign(value);
+  FGraphic = std::move(copy);
+  Changed();
+}
+
+void TPicture::Assign(TPersistent* Source) {
+  if (Source == nullptr) return SetGraphic(nullptr);
+  if (auto* pic = dynamic_cast<TPicture*>(Source)) return SetGraphic(pic->Graphic());
+  if (auto* g = dynamic_cast<TGraphic*>(Source)) return SetGraphic(g);
+  TPersistent::Assign(Source);
+}
+
+TBitmap* TPicture::Bitmap() {
+  if (auto* bmp = dynamic_cast<TBitmap*>(FGraphic.get())) return bmp;
+  auto bmp = std::make_unique<TBitmap>();
+  if (FGraphic) bmp->Assign(FGraphic.get());  // keep the picture: the held image becomes a bitmap
+  FGraphic = std::move(bmp);
+  Changed();
+  return static_cast<TBitmap*>(FGraphic.get());
+}
+
+void TPicture::LoadFromFile(const String& fileName) {
+  const std::vector<uint8_t> bytes = detail::ReadFileBytes(fileName);
+  const std::string ext = Extension(fileName);
+  detail::ImageKind kind = detail::SniffImage(bytes);
+  if (kind == detail::ImageKind::Unknown) {
+    if (ext == ".jpg" || ext == ".jpeg") kind = detail::ImageKind::Jpeg;
+    else if (ext == ".bmp" || ext == ".png") kind = detail::ImageKind::Bmp;
+    else throw EInvalidGraphic(u"Unknown picture file extension (" + Utf8ToString(ext) + u")");
+  }
+  std::unique_ptr<TGraphic> g;
+  if (kind == detail::ImageKind::Jpeg) {
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->LoadFromBytes(bytes);
+    g = std::move(jpeg);
+  } else {
+    auto bmp = std::make_unique<TBitmap>();
+    bmp->LoadFromBytes(bytes);
+    g = std::move(bmp);
+  }
+  FGraphic = std::move(g);
+  Changed();
+}
+
+void TPicture::SaveToFile(const String& fileName) const {
+  if (!FGraphic) throw EInvalidGraphicOperation("Cannot save an empty picture");
+  FGraphic->SaveToFile(fileName);
+}
+
+}  // namespace qelta

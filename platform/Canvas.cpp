@@ -1,0 +1,585 @@
+// TCanvas: surface, origin and clip; lines, shapes, pixels, flood fill and copies.
+//
+// Every call turns logical coordinates into 64-bit device coordinates (logical + origin) and hands them
+// to the rasteriser (GraphicsRaster.cpp). The classic raster rules it keeps:
+// - a one-pixel line leaves out its last pixel; consecutive LineTo calls continue the dash pattern;
+// - dashed one-pixel pens paint their gaps in the brush colour when the brush is solid (opaque
+//   background) and leave them alone otherwise;
+// - box shapes cover [x1, x2) x [y1, y2); with a clear pen the fill stops one pixel short on the right
+//   and bottom, because the missing outline would have covered those pixels;
+// - shape fills go through the pen mix like the outline; FillRect, FrameRect and FloodFill copy;
+// - arcs run counter-clockwise on screen from the start ray to the end ray, equal rays give the whole
+//   ellipse.
+// Text lives in CanvasText.cpp.
+
+#include <cmath>
+#include <numbers>
+
+#include "Graphics.h"
+#include "GraphicsRaster.h"
+
+namespace qelta {
+
+using detail::P64;
+using detail::PD;
+
+// Reaches the canvas internals for the helpers below.
+struct CanvasAccess {
+  static detail::IRect Clip(const TCanvas& c) {
+    return {c.FClip.Left, c.FClip.Top, c.FClip.Right, c.FClip.Bottom};
+  }
+  static int64_t& Phase(TCanvas& c) { return c.FDashPhase; }
+};
+
+namespace {
+
+__extension__ typedef __int128 i128;
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+detail::Raster MakeRaster(const TCanvas& c) {
+  detail::IRect clip = CanvasAccess::Clip(c);
+  if (c.Surface().Pixels == nullptr) clip = {};
+  detail::Raster r(c.Surface(), clip);
+  r.PatternOrigin = {c.Origin().X, c.Origin().Y};
+  return r;
+}
+
+P64 Dev(const TCanvas& c, int x, int y) { return P64{int64_t(x) + c.Origin().X, int64_t(y) + c.Origin().Y}; }
+
+bool PenVisible(const TCanvas& c) { return c.Pen()->Style() != psClear; }
+int PenWidth(const TCanvas& c) { return std::max(1, c.Pen()->Width()); }
+bool Cosmetic(const TCanvas& c) { return PenWidth(c) <= 1; }
+
+detail::Ink PenInk(const TCanvas& c) { return {detail::ColorToPixel(c.Pen()->Color()), c.Pen()->Mode(), bsSolid}; }
+
+// Brush ink; shape fills mix like the pen, FillRect and the like copy.
+detail::Ink BrushInk(const TCanvas& c, bool mixed) {
+  const TBrushStyle s = c.Brush()->Style();
+  return {detail::ColorToPixel(c.Brush()->Color()), mixed ? c.Pen()->Mode() : pmCopy, s == bsSolid ? bsSolid : s};
+}
+
+bool Fills(const TCanvas& c) { return c.Brush()->Style() != bsClear; }
+
+// One-pixel pen with its dashes; the gap ink (opaque background) is stored in `gap`.
+detail::CosmeticPen MakeCosmetic(const TCanvas& c, detail::Ink& gap) {
+  detail::CosmeticPen pen{PenInk(c), nullptr, detail::DashFor(c.Pen()->Style())};
+  if (pen.Dash != nullptr && c.Brush()->Style() == bsSolid) {
+    gap = {detail::ColorToPixel(c.Brush()->Color()), c.Pen()->Mode(), bsSolid};
+    pen.Gap = &gap;
+  }
+  return pen;
+}
+
+std::vector<PD> ToPD(const std::vector<P64>& pts) {
+  std::vector<PD> path;
+  path.reserve(pts.size());
+  for (const P64& p : pts) path.push_back({double(p.X), double(p.Y)});
+  return path;
+}
+
+// Outline through the points with the pen: one-pixel segments without their end points, or a wide stroke.
+void Stroke(TCanvas& c, const std::vector<P64>& pts, bool closed, int64_t& phase) {
+  if (!PenVisible(c) || pts.empty()) return;
+  detail::Raster r = MakeRaster(c);
+  if (!Cosmetic(c)) return detail::WideStroke(r, ToPD(pts), closed, PenWidth(c), PenInk(c));
+  detail::Ink gap;
+  const detail::CosmeticPen pen = MakeCosmetic(c, gap);
+  for (size_t i = 0; i + 1 < pts.size(); ++i) detail::CosmeticLine(r, pts[i], pts[i + 1], pen, phase, false);
+  if (closed && pts.size() > 1) detail::CosmeticLine(r, pts.back(), pts.front(), pen, phase, false);
+}
+
+std::vector<P64> DevPoints(const TCanvas& c, std::span<const TPoint> points) {
+  std::vector<P64> pts;
+  pts.reserve(points.size());
+  for (const TPoint& p : points) pts.push_back(Dev(c, p.X, p.Y));
+  return pts;
+}
+
+std::vector<int64_t> Flatten(std::span<const TPoint> points) {
+  std::vector<int64_t> args;
+  for (const TPoint& p : points) {
+    args.push_back(p.X);
+    args.push_back(p.Y);
+  }
+  return args;
+}
+
+// Ordered device box of two corners.
+detail::RoundBox DevBox(const TCanvas& c, int x1, int y1, int x2, int y2) {
+  const P64 a = Dev(c, std::min(x1, x2), std::min(y1, y2)), b = Dev(c, std::max(x1, x2), std::max(y1, y2));
+  return detail::RoundBox{a.X, a.Y, b.X, b.Y, 0, 0};
+}
+
+detail::RoundBox Ellipsed(detail::RoundBox b) {
+  b.Rx = (b.X2 - b.X1) / 2.0;
+  b.Ry = (b.Y2 - b.Y1) / 2.0;
+  return b;
+}
+
+// The box a wide psInsideFrame pen strokes so that the stroke stays inside the original box.
+detail::RoundBox InsideFrame(const TCanvas& c, detail::RoundBox b) {
+  if (c.Pen()->Style() != psInsideFrame || Cosmetic(c)) return b;
+  const int w = PenWidth(c);
+  b.X1 += w / 2;
+  b.Y1 += w / 2;
+  b.X2 -= (w - 1) / 2;
+  b.Y2 -= (w - 1) / 2;
+  b.Rx = std::min(b.Rx, (b.X2 - b.X1) / 2.0);
+  b.Ry = std::min(b.Ry, (b.Y2 - b.Y1) / 2.0);
+  return b;
+}
+
+// A pixel filter of the arc shapes (nullptr = every pixel).
+using PixelFilter = std::function<bool(int64_t x, int64_t y)>;
+
+// Fills the shape with the brush: the interior when the pen draws, otherwise the shape one pixel smaller
+// on the right and bottom.
+void FillBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep) {
+  if (!Fills(c)) return;
+  detail::Raster r = MakeRaster(c);
+  const detail::Ink ink = BrushInk(c, true);
+  auto paint = [&](int64_t y, int64_t x0, int64_t x1) {
+    if (!keep) return r.Span(y, x0, x1, ink);
+    for (int64_t x = x0; x < x1; ++x)
+      if (keep(x, y)) r.Pixel(x, y, ink);
+  };
+  if (PenVisible(c)) return detail::ForEachInteriorRun(r, box, paint);
+  detail::RoundBox small = box;
+  small.X2 -= 1;
+  small.Y2 -= 1;
+  small.Rx = std::min(small.Rx, (small.X2 - small.X1) / 2.0);
+  small.Ry = std::min(small.Ry, (small.Y2 - small.Y1) / 2.0);
+  const int64_t y0 = std::max<int64_t>(small.Y1, r.Clip.T), y1 = std::min<int64_t>(small.Y2, r.Clip.B);
+  for (int64_t y = y0; y < y1; ++y) {
+    int64_t xl, xr;
+    if (small.Row(y, xl, xr)) paint(y, std::max<int64_t>(xl, r.Clip.L), std::min<int64_t>(xr + 1, r.Clip.R));
+  }
+}
+
+double AngleAt(PD centre, double x, double y) { return std::atan2(-(y - centre.Y), x - centre.X); }
+
+// One-pixel outline of the shape; dashed pens walk the outline pixels in angle order from `start`.
+void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep, double start, int64_t& phase) {
+  detail::Raster r = MakeRaster(c);
+  detail::Ink gap;
+  const detail::CosmeticPen pen = MakeCosmetic(c, gap);
+  if (pen.Dash == nullptr) {
+    detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
+      for (int64_t x = x0; x < x1; ++x)
+        if (!keep || keep(x, y)) r.Pixel(x, y, pen.On);
+    });
+    return;
+  }
+  std::vector<std::pair<double, P64>> pixels;
+  const PD centre = box.Centre();
+  detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
+    for (int64_t x = x0; x < x1; ++x)
+      if (!keep || keep(x, y)) pixels.push_back({std::fmod(AngleAt(centre, x, y) - start + 2 * kTwoPi, kTwoPi), {x, y}});
+  });
+  std::sort(pixels.begin(), pixels.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [angle, p] : pixels) {
+    const detail::Ink* ink = pen.Dash->On(phase++) ? &pen.On : pen.Gap;
+    if (ink != nullptr) r.Pixel(p.X, p.Y, *ink);
+  }
+}
+
+// Outline of a box shape with the pen (one-pixel or wide).
+void OutlineShape(TCanvas& c, const detail::RoundBox& box) {
+  if (!PenVisible(c)) return;
+  int64_t phase = 0;
+  if (Cosmetic(c)) return OutlineBox(c, box, nullptr, 0, phase);
+  detail::Raster r = MakeRaster(c);
+  detail::WideStroke(r, InsideFrame(c, box).Path(), true, PenWidth(c), PenInk(c));
+}
+
+// [SECTION] Arcs
+
+struct ArcGeom {
+  detail::RoundBox Box;
+  PD Centre;
+  double A = 0, B = 0;  // radii of the path through the outline pixel centres
+  double Start = 0, Sweep = kTwoPi;
+};
+
+// Whole ellipse when the two rays coincide (exact integer test on doubled coordinates).
+bool SameRay(const detail::RoundBox& b, P64 p3, P64 p4) {
+  const i128 cx = b.X1 + b.X2 - 1, cy = b.Y1 + b.Y2 - 1;
+  const i128 ux = 2 * i128(p3.X) - cx, uy = 2 * i128(p3.Y) - cy, vx = 2 * i128(p4.X) - cx, vy = 2 * i128(p4.Y) - cy;
+  const bool uz = ux == 0 && uy == 0, vz = vx == 0 && vy == 0;
+  if (uz || vz) return uz == vz;
+  return ux * vy - uy * vx == 0 && ux * vx + uy * vy > 0;
+}
+
+ArcGeom MakeArc(const TCanvas& c, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  ArcGeom g;
+  g.Box = Ellipsed(DevBox(c, x1, y1, x2, y2));
+  g.Centre = g.Box.Centre();
+  g.A = std::max(0.0, (g.Box.X2 - g.Box.X1 - 1) / 2.0);
+  g.B = std::max(0.0, (g.Box.Y2 - g.Box.Y1 - 1) / 2.0);
+  const P64 p3 = Dev(c, x3, y3), p4 = Dev(c, x4, y4);
+  g.Start = AngleAt(g.Centre, double(p3.X), double(p3.Y));
+  if (!SameRay(g.Box, p3, p4)) {
+    const double end = AngleAt(g.Centre, double(p4.X), double(p4.Y));
+    g.Sweep = std::fmod(end - g.Start + 2 * kTwoPi, kTwoPi);
+  }
+  return g;
+}
+
+bool InSweep(const ArcGeom& g, double x, double y) {
+  if (g.Sweep >= kTwoPi) return true;
+  const double rel = std::fmod(AngleAt(g.Centre, x, y) - g.Start + 2 * kTwoPi, kTwoPi);
+  return rel <= g.Sweep + 1e-12;
+}
+
+// The point of the outline path on the ray at `angle`.
+PD PathPoint(const ArcGeom& g, double angle) {
+  const double cs = std::cos(angle), sn = std::sin(angle);
+  if (g.A <= 0 || g.B <= 0) return g.Centre;
+  const double t = 1.0 / std::sqrt((cs / g.A) * (cs / g.A) + (sn / g.B) * (sn / g.B));
+  return {g.Centre.X + t * cs, g.Centre.Y - t * sn};
+}
+
+P64 Rounded(PD p) { return {static_cast<int64_t>(std::nearbyint(p.X)), static_cast<int64_t>(std::nearbyint(p.Y))}; }
+
+std::vector<PD> ArcPath(const ArcGeom& g) {
+  const int k = std::clamp(static_cast<int>(std::ceil(g.Sweep * std::sqrt(std::max(g.A, g.B)) * 2)), 8, 2048);
+  std::vector<PD> path;
+  for (int i = 0; i <= k; ++i) path.push_back(PathPoint(g, g.Start + g.Sweep * i / k));
+  return path;
+}
+
+enum class ArcKind { Arc, Pie, Chord };
+
+// Keeps the pixels of the filled part: the sector (pie) or the segment cut off by the chord.
+PixelFilter FillFilter(const ArcGeom& g, ArcKind kind) {
+  if (g.Sweep >= kTwoPi) return nullptr;
+  if (kind == ArcKind::Pie) return [g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); };
+  const PD s = PathPoint(g, g.Start), e = PathPoint(g, g.Start + g.Sweep);
+  return [s, e](int64_t x, int64_t y) {  // right of s -> e in upward y
+    const double ex = e.X - s.X, ey = -(e.Y - s.Y), px = x - s.X, py = -(y - s.Y);
+    return ex * py - ey * px <= 1e-9;
+  };
+}
+
+void DrawArcShape(TCanvas& c, const ArcGeom& g, ArcKind kind) {
+  if (kind != ArcKind::Arc) FillBox(c, g.Box, FillFilter(g, kind));
+  if (!PenVisible(c)) return;
+  const PD s = PathPoint(g, g.Start), e = PathPoint(g, g.Start + g.Sweep);
+  const bool whole = g.Sweep >= kTwoPi;
+  if (!Cosmetic(c)) {
+    std::vector<PD> path = ArcPath(g);
+    if (kind == ArcKind::Pie && !whole) path.push_back(g.Centre);
+    detail::Raster r = MakeRaster(c);
+    return detail::WideStroke(r, path, kind != ArcKind::Arc, PenWidth(c), PenInk(c));
+  }
+  int64_t phase = 0;
+  OutlineBox(c, g.Box, [&g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); }, g.Start, phase);
+  if (kind == ArcKind::Arc || whole) return;
+  std::vector<P64> lines{Rounded(e)};
+  if (kind == ArcKind::Pie) lines.push_back(Rounded(g.Centre));
+  lines.push_back(Rounded(s));
+  Stroke(c, lines, false, phase);
+}
+
+// [SECTION] Curves
+
+std::vector<P64> FlattenBeziers(const std::vector<P64>& p) {
+  std::vector<P64> out{p[0]};
+  for (size_t i = 0; i + 3 < p.size(); i += 3) {
+    double len = 0;
+    for (int k = 0; k < 3; ++k) len += std::hypot(double(p[i + k + 1].X - p[i + k].X), double(p[i + k + 1].Y - p[i + k].Y));
+    const int n = std::clamp(static_cast<int>(len / 2), 4, 512);
+    for (int k = 1; k <= n; ++k) {
+      const double t = double(k) / n, u = 1 - t;
+      const double w0 = u * u * u, w1 = 3 * u * u * t, w2 = 3 * u * t * t, w3 = t * t * t;
+      const double x = w0 * p[i].X + w1 * p[i + 1].X + w2 * p[i + 2].X + w3 * p[i + 3].X;
+      const double y = w0 * p[i].Y + w1 * p[i + 1].Y + w2 * p[i + 2].Y + w3 * p[i + 3].Y;
+      out.push_back(Rounded({x, y}));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// [SECTION] Construction, surface, clip
+
+TCanvas::TCanvas() : FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()), FFont(std::make_unique<TFont>()) {}
+
+TCanvas::~TCanvas() = default;
+
+void TCanvas::SetSurface(const TCanvasSurface& surface) {
+  FSurface = surface;
+  FLimit = {0, 0, FSurface.Width, FSurface.Height};
+  ResetClipRect();
+}
+
+void TCanvas::SetOrigin(TPoint value) { FOrigin = value; }
+
+TRect TCanvas::ClipRect() const {
+  return {FClip.Left - FOrigin.X, FClip.Top - FOrigin.Y, FClip.Right - FOrigin.X, FClip.Bottom - FOrigin.Y};
+}
+
+namespace {
+
+// The ordered rectangle a-b clamped into the limit (empty rectangles collapse onto its edge).
+TRect ClampInto(int64_t l, int64_t t, int64_t r, int64_t b, const TRect& limit) {
+  auto x = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, limit.Left, limit.Right)); };
+  auto y = [&](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, limit.Top, limit.Bottom)); };
+  return {x(std::min(l, r)), y(std::min(t, b)), x(std::max(l, r)), y(std::max(t, b))};
+}
+
+}  // namespace
+
+void TCanvas::SetClipRect(const TRect& r) {
+  FClip = ClampInto(int64_t(r.Left) + FOrigin.X, int64_t(r.Top) + FOrigin.Y, int64_t(r.Right) + FOrigin.X,
+                    int64_t(r.Bottom) + FOrigin.Y, FLimit);
+}
+
+void TCanvas::ResetClipRect() { FClip = FLimit; }
+
+void TCanvas::SetClipLimit(const TRect& surfaceRect) {
+  FLimit = ClampInto(surfaceRect.Left, surfaceRect.Top, surfaceRect.Right, surfaceRect.Bottom,
+                     {0, 0, FSurface.Width, FSurface.Height});
+  FClip = ClampInto(FClip.Left, FClip.Top, FClip.Right, FClip.Bottom, FLimit);
+}
+
+void TCanvas::SetDevicePixelsPerInch(int value) {
+  if (value > 0) FDevicePPI = value;
+}
+
+void TCanvas::SetTrace(TCanvasTrace* trace) {
+  FTrace = trace;
+  FPen->FTrace = FBrush->FTrace = FFont->FTrace = trace;
+  FPen->FTraceName = "Pen";
+  FBrush->FTraceName = "Brush";
+  FFont->FTraceName = "Font";
+}
+
+void TCanvas::Record(const char* op, std::vector<int64_t> args, const String& text) const {
+  if (FTrace != nullptr) FTrace->Add(TCanvasTraceRecord{op, std::move(args), text});
+}
+
+void TCanvas::SetCopyMode(TCopyMode value) {
+  Record("CopyMode", {value});
+  FCopyMode = value;
+}
+
+void TCanvas::SetStretchMode(int value) {
+  Record("StretchMode", {value});
+  if (value >= BLACKONWHITE && value <= HALFTONE) FStretchMode = value;
+}
+
+void TCanvas::SetPolyFillMode(TFillMode value) {
+  Record("PolyFillMode", {value});
+  FPolyFillMode = value;
+}
+
+void TCanvas::SetTextAlign(unsigned flags) {
+  Record("TextAlign", {flags});
+  FTextAlign = flags;
+}
+
+// [SECTION] Lines
+
+void TCanvas::MoveTo(int x, int y) {
+  if (FTrace != nullptr) Record("MoveTo", {x, y});
+  FPenPos = {x, y};
+  FDashPhase = 0;
+}
+
+void TCanvas::LineTo(int x, int y) {
+  if (FTrace != nullptr) Record("LineTo", {x, y});
+  const P64 a = Dev(*this, FPenPos.X, FPenPos.Y), b = Dev(*this, x, y);
+  FPenPos = {x, y};
+  if (!PenVisible(*this)) return;
+  if (!Cosmetic(*this)) return Stroke(*this, {a, b}, false, FDashPhase);
+  detail::Raster r = MakeRaster(*this);
+  detail::Ink gap;
+  detail::CosmeticLine(r, a, b, MakeCosmetic(*this, gap), FDashPhase, false);
+}
+
+void TCanvas::Polyline(std::span<const TPoint> points) {
+  Record("Polyline", Flatten(points));
+  if (points.size() < 2) return;
+  int64_t phase = 0;
+  Stroke(*this, DevPoints(*this, points), false, phase);
+}
+
+void TCanvas::Polygon(std::span<const TPoint> points) {
+  Record("Polygon", Flatten(points));
+  if (points.size() < 2) return;
+  const std::vector<P64> pts = DevPoints(*this, points);
+  if (Fills(*this)) {
+    detail::Raster r = MakeRaster(*this);
+    detail::FillPolygon(r, pts, FPolyFillMode == fmWinding, BrushInk(*this, true));
+  }
+  int64_t phase = 0;
+  Stroke(*this, pts, true, phase);
+}
+
+void TCanvas::PolyBezier(std::span<const TPoint> points) {
+  Record("PolyBezier", Flatten(points));
+  if (points.size() < 4) return;
+  int64_t phase = 0;
+  Stroke(*this, FlattenBeziers(DevPoints(*this, points)), false, phase);
+}
+
+// [SECTION] Shapes
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  Record("Rectangle", {x1, y1, x2, y2});
+  const detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
+  FillBox(*this, box, nullptr);
+  if (!PenVisible(*this) || !Cosmetic(*this) || detail::DashFor(FPen->Style()) == nullptr)
+    return OutlineShape(*this, box);
+  int64_t phase = 0;  // dashed: the pattern runs around the corners
+  Stroke(*this, {{box.X1, box.Y1}, {box.X2 - 1, box.Y1}, {box.X2 - 1, box.Y2 - 1}, {box.X1, box.Y2 - 1}}, true, phase);
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
+  Record("RoundRect", {x1, y1, x2, y2, w, h});
+  detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
+  box.Rx = std::min(std::abs(double(w)) / 2, (box.X2 - box.X1) / 2.0);
+  box.Ry = std::min(std::abs(double(h)) / 2, (box.Y2 - box.Y1) / 2.0);
+  FillBox(*this, box, nullptr);
+  OutlineShape(*this, box);
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  Record("Ellipse", {x1, y1, x2, y2});
+  const detail::RoundBox box = Ellipsed(DevBox(*this, x1, y1, x2, y2));
+  FillBox(*this, box, nullptr);
+  OutlineShape(*this, box);
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  Record("Arc", {x1, y1, x2, y2, x3, y3, x4, y4});
+  DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Arc);
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  Record("Pie", {x1, y1, x2, y2, x3, y3, x4, y4});
+  DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Pie);
+}
+
+void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  Record("Chord", {x1, y1, x2, y2, x3, y3, x4, y4});
+  DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Chord);
+}
+
+void TCanvas::FillRect(const TRect& rc) {
+  Record("FillRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
+  if (!Fills(*this)) return;
+  const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
+  detail::Raster r = MakeRaster(*this);
+  const detail::Ink ink = BrushInk(*this, false);
+  const int64_t y0 = std::max<int64_t>(b.Y1, r.Clip.T), y1 = std::min<int64_t>(b.Y2, r.Clip.B);
+  for (int64_t y = y0; y < y1; ++y) r.Span(y, b.X1, b.X2, ink);
+}
+
+void TCanvas::FrameRect(const TRect& rc) {
+  Record("FrameRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
+  if (!Fills(*this)) return;
+  const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
+  if (b.X1 >= b.X2 || b.Y1 >= b.Y2) return;
+  detail::Raster r = MakeRaster(*this);
+  const detail::Ink ink = BrushInk(*this, false);
+  detail::ForEachOutlineRun(r, b, [&](int64_t y, int64_t x0, int64_t x1) { r.Span(y, x0, x1, ink); });
+}
+
+// [SECTION] Pixels and flood fill
+
+TColor TCanvas::Pixels(int x, int y) const {
+  const P64 p = Dev(*this, x, y);
+  const detail::Raster r = MakeRaster(*this);
+  if (!r.Inside(p.X, p.Y)) return -1;
+  return detail::PixelToColor(FSurface.Pixels[p.Y * FSurface.Stride + p.X]);
+}
+
+void TCanvas::SetPixels(int x, int y, TColor color) {
+  Record("Pixel", {x, y, color});
+  const P64 p = Dev(*this, x, y);
+  detail::Raster r = MakeRaster(*this);
+  if (r.Inside(p.X, p.Y)) r.At(p.X, p.Y) = 0xFF000000u | detail::ColorToPixel(color);
+}
+
+void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
+  Record("FloodFill", {x, y, color, style});
+  if (!Fills(*this)) return;
+  const P64 p = Dev(*this, x, y);
+  detail::Raster r = MakeRaster(*this);
+  detail::FloodFill(r, p.X, p.Y, detail::ColorToPixel(color), style, BrushInk(*this, false));
+}
+
+// [SECTION] Images
+
+void TCanvas::Draw(int x, int y, TGraphic* graphic) {
+  Record("Draw", {x, y});
+  if (graphic == nullptr || graphic->Empty()) return;
+  graphic->DrawOn(this, Rect(x, y, x + graphic->Width(), y + graphic->Height()));
+}
+
+void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
+  Record("StretchDraw", {r.Left, r.Top, r.Right, r.Bottom});
+  if (graphic == nullptr || graphic->Empty()) return;
+  graphic->DrawOn(this, r);
+}
+
+namespace {
+
+// Private copy of the part of the surface under the (surface coordinate) rectangle a-b.
+detail::BlitSource CopySource(const TCanvasSurface& s, P64 a, P64 b) {
+  detail::BlitSource src;
+  if (s.Pixels == nullptr) return src;
+  const int64_t x0 = std::clamp<int64_t>(std::min(a.X, b.X), 0, s.Width), x1 = std::clamp<int64_t>(std::max(a.X, b.X), 0, s.Width);
+  const int64_t y0 = std::clamp<int64_t>(std::min(a.Y, b.Y), 0, s.Height), y1 = std::clamp<int64_t>(std::max(a.Y, b.Y), 0, s.Height);
+  src.Width = static_cast<int>(x1 - x0);
+  src.Height = static_cast<int>(y1 - y0);
+  src.OffsetX = x0;
+  src.OffsetY = y0;
+  src.Pixels.resize(static_cast<size_t>(src.Width) * src.Height);
+  for (int64_t y = y0; y < y1; ++y)
+    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Pixels.begin() + (y - y0) * src.Width);
+  return src;
+}
+
+void BlitInto(TCanvas& c, const TRect& dest, const detail::BlitSource& src, P64 s1, P64 s2, int64_t transparent) {
+  detail::Raster r = MakeRaster(c);
+  const uint8_t rop = static_cast<uint8_t>((c.CopyMode() >> 16) & 0xFF);
+  detail::Blit(r, Dev(c, dest.Left, dest.Top), Dev(c, dest.Right, dest.Bottom), src, s1, s2, rop, BrushInk(c, false),
+               c.StretchMode() == HALFTONE, transparent);
+}
+
+}  // namespace
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) {
+  Record("CopyRect", {dest.Left, dest.Top, dest.Right, dest.Bottom, sourceRect.Left, sourceRect.Top,
+                      sourceRect.Right, sourceRect.Bottom});
+  if (source == nullptr) return;
+  const P64 s1 = Dev(*source, sourceRect.Left, sourceRect.Top), s2 = Dev(*source, sourceRect.Right, sourceRect.Bottom);
+  BlitInto(*this, dest, CopySource(source->Surface(), s1, s2), s1, s2, -1);
+}
+
+void TCanvas::BlitPixels(const TRect& dest, const TCanvasSurface& src, const TRect& srcRect, int64_t transparentRgb) {
+  const P64 s1{srcRect.Left, srcRect.Top}, s2{srcRect.Right, srcRect.Bottom};
+  BlitInto(*this, dest, CopySource(src, s1, s2), s1, s2, transparentRgb);
+}
+
+// [SECTION] Device capabilities
+
+int GetDeviceCaps(const TCanvas* canvas, int index) {
+  if (canvas == nullptr) return 0;
+  const int ppi = canvas->DevicePixelsPerInch();
+  switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY: return ppi;
+    case ASPECTX:
+    case ASPECTY: return ppi == 96 ? 36 : ppi;
+    case HORZRES: return canvas->Surface().Width;
+    case VERTRES: return canvas->Surface().Height;
+    default: return 0;
+  }
+}
+
+}  // namespace qelta

@@ -1,0 +1,123 @@
+#include "Dialogs.h"
+
+#include <vector>
+
+namespace qelta {
+
+namespace {
+
+std::unique_ptr<TDialogService>& ServiceSlot() {
+  static std::unique_ptr<TDialogService> service = std::make_unique<THeadlessDialogs>();
+  return service;
+}
+
+/// Answers of the buttons of a MessageBox style, in the order the box shows them.
+std::vector<int> AnswersOfStyle(uint32_t flags) {
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL: return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    default: return {IDOK};
+  }
+}
+
+TMsgDlgButtons ButtonsOfAnswers(const std::vector<int>& answers) {
+  TMsgDlgButtons set;
+  for (int a : answers) {
+    static constexpr TMsgDlgBtn byAnswer[] = {mbOK, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbYes, mbNo};
+    set.Include(byAnswer[a]);
+  }
+  return set;
+}
+
+/// The default button of a MessageBox: MB_DEFBUTTON1..3 counts in box order.
+int DefaultOfStyle(uint32_t flags) {
+  const std::vector<int> answers = AnswersOfStyle(flags);
+  const std::size_t n = (flags >> 8) & 0x0F;
+  return answers[n < answers.size() ? n : 0];
+}
+
+/// Modal result of a button (mbHelp answers nothing).
+TModalResult ResultOf(TMsgDlgBtn b) {
+  static constexpr TModalResult results[] = {mrYes, mrNo,  mrOk,      mrCancel,   mrAbort, mrRetry,
+                                             mrIgnore, mrAll, mrNoToAll, mrYesToAll, mrNone};
+  return results[b];
+}
+
+const char16_t* CaptionOf(TMsgDlgType t) {
+  switch (t) {
+    case mtWarning: return u"Warning";
+    case mtError: return u"Error";
+    case mtInformation: return u"Information";
+    case mtConfirmation: return u"Confirm";
+    default: return u"";
+  }
+}
+
+}  // namespace
+
+int THeadlessDialogs::Answer(TMsgDlgButtons offered, int defaultAnswer) {
+  // A box with nothing to choose keeps the script for the next question.
+  const bool onlyOk = offered.Empty() || offered == TMsgDlgButtons{mbOK};
+  if (!onlyOk && !FAnswers.empty()) {
+    const int a = FAnswers.front();
+    FAnswers.pop_front();
+    return a;
+  }
+  return offered.Contains(mbOK) || onlyOk ? mrOk : defaultAnswer;
+}
+
+int THeadlessDialogs::MessageBox(const String& Text, const String& Caption, uint32_t Flags) {
+  const TMsgDlgButtons buttons = ButtonsOfAnswers(AnswersOfStyle(Flags));
+  const int answer = Answer(buttons, DefaultOfStyle(Flags));
+  FLog.push_back({u"MessageBox", Text, Caption, Flags, buttons, answer});
+  return answer;
+}
+
+TModalResult THeadlessDialogs::MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                                          int /*HelpCtx*/) {
+  // The box shows its buttons in the order of the enumeration; the first is the default one.
+  int first = mrOk;
+  for (int b = mbYesToAll; b >= mbYes; --b)
+    if (Buttons.Contains(static_cast<TMsgDlgBtn>(b))) first = ResultOf(static_cast<TMsgDlgBtn>(b));
+  const int answer = Answer(Buttons, first);
+  FLog.push_back({u"MessageDlg", Msg, CaptionOf(DlgType), DlgType, Buttons, answer});
+  return answer;
+}
+
+void THeadlessDialogs::ShowMessage(const String& Msg) {
+  const int answer = Answer({mbOK}, mrOk);
+  FLog.push_back({u"ShowMessage", Msg, String(), 0, {mbOK}, answer});
+}
+
+void THeadlessDialogs::Beep(uint32_t Type) { FLog.push_back({u"MessageBeep", String(), String(), Type, {}, 0}); }
+
+void THeadlessDialogs::Clear() {
+  FLog.clear();
+  FAnswers.clear();
+}
+
+TDialogService& DialogService() { return *ServiceSlot(); }
+
+std::unique_ptr<TDialogService> SetDialogService(std::unique_ptr<TDialogService> service) {
+  if (!service) service = std::make_unique<THeadlessDialogs>();
+  std::swap(service, ServiceSlot());
+  return service;
+}
+
+THeadlessDialogs* HeadlessDialogs() { return dynamic_cast<THeadlessDialogs*>(ServiceSlot().get()); }
+
+TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) {
+  return DialogService().MessageDlg(Msg, DlgType, Buttons, HelpCtx);
+}
+
+void ShowMessage(const String& Msg) { DialogService().ShowMessage(Msg); }
+
+bool MessageBeep(uint32_t Type) {
+  DialogService().Beep(Type);
+  return true;
+}
+
+}  // namespace qelta

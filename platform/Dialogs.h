@@ -1,0 +1,107 @@
+#pragma once
+// Message boxes and the system beep: MessageDlg, ShowMessage, MessageBox (Application.MessageBox
+// goes here too) and MessageBeep, with the modal results they answer.
+//
+// How: every call goes to one replaceable TDialogService. The default, THeadlessDialogs, shows
+// nothing: it appends each box and beep to a log and answers a box that offers a choice with the
+// next scripted answer, or, when none is scripted, with OK when the box offers OK and otherwise
+// with its default button (the first one, or the one MB_DEFBUTTONn names). A box with only an OK button answers
+// OK and leaves the script alone, so informational boxes never consume the answer of a question. A window backend installs its own service with
+// SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "Types.h"
+
+namespace qelta {
+
+// --- modal results and box styles ------------------------------------------------------------
+
+/// Answer of a modal form or a message box; mrOk..mrNo equal the box answers IDOK..IDNO.
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
+                       mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+/// MessageBox styles: buttons (low 4 bits), icon, default button.
+constexpr uint32_t MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_ABORTRETRYIGNORE = 0x02, MB_YESNOCANCEL = 0x03,
+                   MB_YESNO = 0x04, MB_RETRYCANCEL = 0x05, MB_ICONHAND = 0x10, MB_ICONSTOP = 0x10,
+                   MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30,
+                   MB_ICONWARNING = 0x30, MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40,
+                   MB_DEFBUTTON1 = 0x000, MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200;
+/// MessageBox answers.
+constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
+/// MessageBeep type of the plain beep.
+constexpr uint32_t MB_SIMPLEBEEP = 0xFFFFFFFFu;
+
+enum TMsgDlgType : uint8_t { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn : uint8_t { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+using TMsgDlgButtons = Set<TMsgDlgBtn>;
+
+// --- the service -----------------------------------------------------------------------------
+
+/// Shows message boxes and beeps; replace it to put them on a real screen.
+class TDialogService {
+ public:
+  virtual ~TDialogService() = default;
+  /// Box with text, caption and MB_ style; answers IDOK..IDNO.
+  virtual int MessageBox(const String& Text, const String& Caption, uint32_t Flags) = 0;
+  /// Box of a kind with a set of buttons; answers the modal result of the button chosen.
+  virtual TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) = 0;
+  /// Information box with an OK button.
+  virtual void ShowMessage(const String& Msg) = 0;
+  /// Sound of the given MB_ICON... type or MB_SIMPLEBEEP.
+  virtual void Beep(uint32_t Type) = 0;
+};
+
+/// One shown box or beep, as the headless service records it.
+struct TDialogLogEntry {
+  String Kind;       ///< u"MessageBox", u"MessageDlg", u"ShowMessage" or u"MessageBeep"
+  String Text;       ///< the message
+  String Caption;    ///< the window title ("Warning", "Error", "Information", "Confirm" for MessageDlg)
+  uint32_t Flags = 0;  ///< MB_ style of a MessageBox, the TMsgDlgType of a MessageDlg, the beep type
+  TMsgDlgButtons Buttons;  ///< the buttons offered (MessageBox styles are translated)
+  int Answer = 0;    ///< the answer given (0 for a beep)
+};
+
+/// The default service: logs, answers by script or with OK (else the first button offered).
+class THeadlessDialogs : public TDialogService {
+ public:
+  int MessageBox(const String& Text, const String& Caption, uint32_t Flags) override;
+  TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) override;
+  void ShowMessage(const String& Msg) override;
+  void Beep(uint32_t Type) override;
+
+  /// Queues the answer (mrYes, IDNO, ...) of the next box that offers a choice; used in order.
+  void ScriptAnswer(int Answer) { FAnswers.push_back(Answer); }
+  /// Answers scripted but not used yet.
+  int PendingAnswers() const { return static_cast<int>(FAnswers.size()); }
+  const std::vector<TDialogLogEntry>& Log() const { return FLog; }
+  /// Forgets the log and the scripted answers.
+  void Clear();
+
+ private:
+  int Answer(TMsgDlgButtons offered, int defaultAnswer);
+  std::vector<TDialogLogEntry> FLog;
+  std::deque<int> FAnswers;
+};
+
+/// The service in use (the headless one unless replaced).
+TDialogService& DialogService();
+/// Installs a service (nullptr restores a fresh headless one); returns the previous one.
+std::unique_ptr<TDialogService> SetDialogService(std::unique_ptr<TDialogService> service);
+/// The service in use when it is the headless one, else nullptr.
+THeadlessDialogs* HeadlessDialogs();
+
+// --- the calls components make ----------------------------------------------------------------
+
+/// Shows a box of the kind with the buttons; answers the modal result of the button chosen.
+TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx);
+/// Shows an information box with an OK button.
+void ShowMessage(const String& Msg);
+/// Sounds a beep of the given type (MB_SIMPLEBEEP for the plain one); always true headless.
+bool MessageBeep(uint32_t Type);
+
+}  // namespace qelta

@@ -1,0 +1,170 @@
+// JPEG files through libjpeg-turbo (the libjpeg 6.2 interface): colour, grey and CMYK files are read,
+// colour files written.
+//
+// libjpeg reports errors by calling error_exit, which must not return. Ours longjmps back to the
+// setjmp in one of the small C-style steps below; those steps hold no C++ object with a destructor
+// between setjmp and longjmp, so the jump skips nothing. The codec state lives in a guard object in
+// the calling C++ function, which destroys it on every path. Warnings (corrupt but decodable data)
+// are silenced: such a file decodes as far as libjpeg can take it.
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+#include "Graphics.h"
+
+namespace qelta::detail {
+namespace {
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("JPEG image is not valid"); }
+
+struct ErrorManager {
+  jpeg_error_mgr Pub;
+  std::jmp_buf Jump;
+};
+
+extern "C" void OnJpegError(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->Jump, 1);
+}
+extern "C" void OnJpegMessage(j_common_ptr, int) {}
+
+void InitErrors(ErrorManager& e) {
+  jpeg_std_error(&e.Pub);
+  e.Pub.error_exit = OnJpegError;
+  e.Pub.emit_message = OnJpegMessage;
+}
+
+// -- decompression steps (each returns false when libjpeg failed)
+
+bool CreateDecompress(jpeg_decompress_struct* d) {
+  if (setjmp(reinterpret_cast<ErrorManager*>(d->err)->Jump)) return false;
+  jpeg_create_decompress(d);
+  return true;
+}
+
+bool ReadHeader(jpeg_decompress_struct* d, const uint8_t* data, size_t size) {
+  if (setjmp(reinterpret_cast<ErrorManager*>(d->err)->Jump)) return false;
+  jpeg_mem_src(d, data, static_cast<unsigned long>(size));
+  if (jpeg_read_header(d, TRUE) != JPEG_HEADER_OK) return false;
+  const bool cmyk = d->jpeg_color_space == JCS_CMYK || d->jpeg_color_space == JCS_YCCK;
+  d->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+  return true;
+}
+
+// Four CMYK bytes per pixel to 0xFFRRGGBB in place. Files with the Adobe marker store the inks
+// inverted (255 = no ink), as the writers of such files do.
+void CmykToBgra(uint8_t* p, size_t pixels, bool inverted) {
+  for (size_t i = 0; i < pixels; ++i, p += 4) {
+    uint32_t c = p[0], m = p[1], y = p[2], k = p[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    p[0] = uint8_t((y * k + 127) / 255);
+    p[1] = uint8_t((m * k + 127) / 255);
+    p[2] = uint8_t((c * k + 127) / 255);
+    p[3] = 255;
+  }
+}
+
+bool ReadPixels(jpeg_decompress_struct* d, uint8_t* out, size_t stride, size_t rows) {
+  if (setjmp(reinterpret_cast<ErrorManager*>(d->err)->Jump)) return false;
+  jpeg_start_decompress(d);
+  if (d->output_height != rows || d->output_components != 4) return false;
+  while (d->output_scanline < d->output_height) {
+    JSAMPROW row = out + d->output_scanline * stride;
+    jpeg_read_scanlines(d, &row, 1);
+  }
+  jpeg_finish_decompress(d);
+  return true;
+}
+
+struct Decompressor {
+  ErrorManager Errors;
+  jpeg_decompress_struct Info{};
+  bool Created = false;
+  Decompressor() {
+    InitErrors(Errors);
+    Info.err = &Errors.Pub;
+    Created = CreateDecompress(&Info);
+  }
+  ~Decompressor() {
+    if (Created) jpeg_destroy_decompress(&Info);
+  }
+};
+
+// -- compression steps
+
+bool CreateCompress(jpeg_compress_struct* c) {
+  if (setjmp(reinterpret_cast<ErrorManager*>(c->err)->Jump)) return false;
+  jpeg_create_compress(c);
+  return true;
+}
+
+bool WritePixels(jpeg_compress_struct* c, const uint8_t* pixels, int w, int h, int quality, unsigned char** out,
+                 unsigned long* size) {
+  if (setjmp(reinterpret_cast<ErrorManager*>(c->err)->Jump)) return false;
+  jpeg_mem_dest(c, out, size);
+  c->image_width = static_cast<JDIMENSION>(w);
+  c->image_height = static_cast<JDIMENSION>(h);
+  c->input_components = 4;
+  c->in_color_space = JCS_EXT_BGRA;
+  jpeg_set_defaults(c);
+  jpeg_set_quality(c, quality, TRUE);
+  jpeg_start_compress(c, TRUE);
+  while (c->next_scanline < c->image_height) {
+    JSAMPROW row = const_cast<uint8_t*>(pixels) + size_t(c->next_scanline) * size_t(w) * 4;
+    jpeg_write_scanlines(c, &row, 1);
+  }
+  jpeg_finish_compress(c);
+  return true;
+}
+
+struct Compressor {
+  ErrorManager Errors;
+  jpeg_compress_struct Info{};
+  bool Created = false;
+  unsigned char* Out = nullptr;
+  unsigned long Size = 0;
+  Compressor() {
+    InitErrors(Errors);
+    Info.err = &Errors.Pub;
+    Created = CreateCompress(&Info);
+  }
+  ~Compressor() {
+    if (Created) jpeg_destroy_compress(&Info);
+    std::free(Out);
+  }
+};
+
+}  // namespace
+
+RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
+  Decompressor d;
+  if (!d.Created || bytes.empty() || !ReadHeader(&d.Info, bytes.data(), bytes.size())) Invalid();
+  const int64_t w = d.Info.image_width, h = d.Info.image_height;
+  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels) Invalid();
+  RawImage img;
+  img.Width = static_cast<int>(w);
+  img.Height = static_cast<int>(h);
+  img.Pixels.resize(static_cast<size_t>(w * h));
+  auto* out = reinterpret_cast<uint8_t*>(img.Pixels.data());
+  if (!ReadPixels(&d.Info, out, static_cast<size_t>(w) * 4, static_cast<size_t>(h))) Invalid();
+  if (d.Info.out_color_space == JCS_CMYK) CmykToBgra(out, img.Pixels.size(), d.Info.saw_Adobe_marker);
+  return img;
+}
+
+std::vector<uint8_t> EncodeJpeg(const RawImage& image, int quality) {
+  if (image.Width <= 0 || image.Height <= 0) throw EInvalidGraphicOperation("Cannot save an empty image as JPEG");
+  Compressor c;
+  const auto* pixels = reinterpret_cast<const uint8_t*>(image.Pixels.data());
+  if (!c.Created || !WritePixels(&c.Info, pixels, image.Width, image.Height, std::clamp(quality, 1, 100), &c.Out, &c.Size))
+    throw EInvalidGraphicOperation("JPEG image could not be written");
+  return std::vector<uint8_t>(c.Out, c.Out + c.Size);
+}
+
+}  // namespace qelta::detail

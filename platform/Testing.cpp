@@ -1,0 +1,258 @@
+// The scripted user: input posted as a keyboard and a mouse would, with the US keyboard layout.
+
+#include "Testing.h"
+
+#include <algorithm>
+
+#include "AppState.h"
+#include "Clipbrd.h"
+
+namespace qelta {
+
+namespace {
+
+detail::TAppState& State() { return Application->State(); }
+
+struct KeyStroke {
+  Word Key = 0;
+  bool Shift = false;
+};
+
+/// Key of a printable ASCII character on the US layout; Key 0 when it has none.
+KeyStroke StrokeOf(Char ch) {
+  if (ch >= u'a' && ch <= u'z') return {static_cast<Word>(ch - u'a' + u'A'), false};
+  if (ch >= u'A' && ch <= u'Z') return {static_cast<Word>(ch), true};
+  if (ch >= u'0' && ch <= u'9') return {static_cast<Word>(ch), false};
+  static constexpr char16_t shiftedDigits[] = u")!@#$%^&*(";
+  for (int d = 0; d < 10; ++d)
+    if (ch == shiftedDigits[d]) return {static_cast<Word>(u'0' + d), true};
+  struct Punct {
+    Char plain, shifted;
+    Word key;
+  };
+  static constexpr Punct punct[] = {{u';', u':', VK_OEM_1},  {u'=', u'+', VK_OEM_PLUS},   {u',', u'<', VK_OEM_COMMA},
+                                    {u'-', u'_', VK_OEM_MINUS}, {u'.', u'>', VK_OEM_PERIOD}, {u'/', u'?', VK_OEM_2},
+                                    {u'`', u'~', VK_OEM_3},  {u'[', u'{', VK_OEM_4},     {u'\\', u'|', VK_OEM_5},
+                                    {u']', u'}', VK_OEM_6},  {u'\'', u'"', VK_OEM_7}};
+  for (const Punct& p : punct) {
+    if (ch == p.plain) return {p.key, false};
+    if (ch == p.shifted) return {p.key, true};
+  }
+  switch (ch) {
+    case u' ': return {VK_SPACE, false};
+    case u'\t': return {VK_TAB, false};
+    case u'\r': case u'\n': return {VK_RETURN, false};
+    case u'\b': return {VK_BACK, false};
+    case 27: return {VK_ESCAPE, false};
+    default: return {};
+  }
+}
+
+/// Character a key gives with the modifiers, or 0.
+Char CharOf(Word key, TShiftState shift) {
+  if (shift.Contains(ssAlt)) return 0;
+  if (shift.Contains(ssCtrl)) return key >= VK_A && key <= VK_Z ? static_cast<Char>(key - VK_A + 1) : 0;
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return static_cast<Char>(u'0' + key - VK_NUMPAD0);
+  switch (key) {
+    case VK_ADD: return u'+';
+    case VK_SUBTRACT: return u'-';
+    case VK_MULTIPLY: return u'*';
+    case VK_DIVIDE: return u'/';
+    case VK_DECIMAL: return u'.';
+    case VK_RETURN: return u'\r';
+    default: break;
+  }
+  for (Char ch = 8; ch < 127; ++ch) {
+    const KeyStroke k = StrokeOf(ch);
+    if (k.Key == key && k.Shift == shift.Contains(ssShift) && ch != u'\n') return ch;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TScriptedUser::TScriptedUser(TDateTime start) {
+  Reset();
+  Application->UseVirtualClock(start);
+}
+
+TScriptedUser::~TScriptedUser() {
+  Reset();
+  Application->UseRealClock();
+}
+
+void TScriptedUser::Reset() {
+  auto& s = State();
+  s.Queue.clear();
+  s.Terminated = false;
+  s.TimerShortage = false;
+  s.Capture = nullptr;
+  s.Hover = nullptr;
+  s.CursorPos = Point(-32768, -32768);  // off every form, so the first action moves the pointer
+  std::fill(std::begin(s.KeyDown), std::end(s.KeyDown), false);
+  std::fill(std::begin(s.ButtonDown), std::end(s.ButtonDown), false);
+  s.LastPress = {};
+  s.ModalScripts.clear();
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->Clear();
+  Clipboard()->Clear();
+}
+
+void TScriptedUser::Done() {
+  if (FAutoProcess) Application->ProcessMessages();
+}
+
+void TScriptedUser::Process() { Application->ProcessMessages(); }
+
+// -- forms
+
+void TScriptedUser::Show(TForm* form) {
+  form->Show();
+  Done();
+}
+
+void TScriptedUser::WhenModalShows(std::function<void(TForm* form)> script) {
+  State().ModalScripts.push_back(std::move(script));
+}
+
+// -- mouse
+
+void TScriptedUser::Pointer(TControl* control, int x, int y) {
+  const TPoint at = control->ClientToScreen(Point(x, y));
+  auto& s = State();
+  // Compare with where the queued moves leave the pointer, not where it is now.
+  TPoint last = s.CursorPos;
+  for (const auto& m : s.Queue)
+    if (m.Input && m.Msg.Msg >= WM_MOUSEFIRST && m.Msg.Msg <= WM_MOUSELAST)
+      last = Point(MouseLParamX(m.Msg.LParam), MouseLParamY(m.Msg.LParam));
+  if (last != at) detail::PostInput(WM_MOUSEMOVE, 0, MakeMouseLParam(at.X, at.Y));
+}
+
+void TScriptedUser::Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift) {
+  Modifiers(shift, true);
+  Pointer(control, x, y);
+  const TPoint at = control->ClientToScreen(Point(x, y));
+  if (msg != WM_MOUSEMOVE) detail::PostInput(msg, 0, MakeMouseLParam(at.X, at.Y));
+  Modifiers(shift, false);
+  Done();
+}
+
+void TScriptedUser::MoveTo(TControl* control, int x, int y, TShiftState shift) {
+  Mouse(WM_MOUSEMOVE, control, x, y, shift);
+}
+
+void TScriptedUser::Press(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  Mouse(WM_LBUTTONDOWN + 3 * button, control, x, y, shift);
+}
+
+void TScriptedUser::Release(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  Mouse(WM_LBUTTONUP + 3 * button, control, x, y, shift);
+}
+
+void TScriptedUser::Click(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  Press(control, x, y, button, shift);
+  Release(control, x, y, button, shift);
+}
+
+void TScriptedUser::DoubleClick(TControl* control, int x, int y, TShiftState shift) {
+  Click(control, x, y, mbLeft, shift);
+  Click(control, x, y, mbLeft, shift);
+}
+
+void TScriptedUser::Drag(TControl* control, int x1, int y1, int x2, int y2, TMouseButton button, int steps,
+                         TShiftState shift) {
+  Press(control, x1, y1, button, shift);
+  steps = std::max(steps, 1);
+  for (int i = 1; i <= steps; ++i)
+    MoveTo(control, x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps, shift);
+  Release(control, x2, y2, button, shift);
+}
+
+void TScriptedUser::Wheel(TControl* control, int x, int y, int delta, TShiftState shift) {
+  Modifiers(shift, true);
+  Pointer(control, x, y);
+  const TPoint at = control->ClientToScreen(Point(x, y));
+  const WPARAM w = static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(std::clamp(delta, -32768, 32767))))
+                   << 16;
+  detail::PostInput(WM_MOUSEWHEEL, w, MakeMouseLParam(at.X, at.Y));
+  Modifiers(shift, false);
+  Done();
+}
+
+// -- keyboard
+
+void TScriptedUser::Modifiers(TShiftState shift, bool down) {
+  static constexpr std::pair<TShiftStateFlag, Word> keys[] = {{ssShift, VK_SHIFT}, {ssCtrl, VK_CONTROL}, {ssAlt, VK_MENU}};
+  for (const auto& [flag, key] : keys)
+    if (shift.Contains(flag)) detail::PostInput(down ? WM_KEYDOWN : WM_KEYUP, key, 0);
+}
+
+void TScriptedUser::KeyDown(Word key, Char typed) {
+  detail::PostInput(WM_KEYDOWN, key, 0, typed);
+  Done();
+}
+
+void TScriptedUser::KeyUp(Word key) {
+  detail::PostInput(WM_KEYUP, key, 0);
+  Done();
+}
+
+void TScriptedUser::PressKey(Word key, TShiftState shift) {
+  Modifiers(shift, true);
+  detail::PostInput(WM_KEYDOWN, key, 0, CharOf(key, shift));
+  detail::PostInput(WM_KEYUP, key, 0);
+  Modifiers(shift, false);
+  Done();
+}
+
+void TScriptedUser::TypeText(const String& text) {
+  for (Char ch : text) {
+    const KeyStroke k = StrokeOf(ch);
+    if (k.Key == 0) {
+      detail::PostInput(WM_CHAR, ch, 0);
+      continue;
+    }
+    if (k.Shift) detail::PostInput(WM_KEYDOWN, VK_SHIFT, 0);
+    detail::PostInput(WM_KEYDOWN, k.Key, 0, ch == u'\n' ? u'\r' : ch);
+    detail::PostInput(WM_KEYUP, k.Key, 0);
+    if (k.Shift) detail::PostInput(WM_KEYUP, VK_SHIFT, 0);
+  }
+  Done();
+}
+
+// -- time, boxes, clipboard
+
+void TScriptedUser::Advance(int64_t ms) { Application->AdvanceClock(ms); }
+
+void TScriptedUser::AnswerNextBox(int answer) {
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->ScriptAnswer(answer);
+}
+
+const std::vector<TDialogLogEntry>& TScriptedUser::MessageLog() const {
+  static const std::vector<TDialogLogEntry> none;
+  const THeadlessDialogs* dialogs = HeadlessDialogs();
+  return dialogs != nullptr ? dialogs->Log() : none;
+}
+
+String TScriptedUser::ClipboardText() const { return Clipboard()->AsText(); }
+
+void TScriptedUser::FailTimers(bool on) { Application->SetTimerShortage(on); }
+
+// -- looking
+
+std::unique_ptr<TBitmap> TScriptedUser::Grab(TControl* control) {
+  Done();
+  auto out = std::make_unique<TBitmap>(control->Width(), control->Height());
+  TForm* form = GetParentForm(control);
+  if (form == nullptr || form->Surface() == nullptr) return out;
+  const TPoint at = control->ClientToScreen(Point(0, 0));
+  const TPoint formAt = form->ClientToScreen(Point(0, 0));
+  const TRect src = Bounds(at.X - formAt.X, at.Y - formAt.Y, control->Width(), control->Height());
+  out->Canvas()->CopyRect(Rect(0, 0, control->Width(), control->Height()), form->Surface()->Canvas(), src);
+  return out;
+}
+
+void TScriptedUser::SavePng(TForm* form, const String& fileName) { Grab(form)->SaveToFile(fileName); }
+
+TCursor TScriptedUser::EffectiveCursor() const { return CurrentCursor(); }
+
+}  // namespace qelta

@@ -1,0 +1,104 @@
+#pragma once
+// The scripted user: drives forms and controls headless, as a person at the screen would.
+//
+// How: a TScriptedUser starts a clean session (virtual clock, empty queue, no keys or buttons held,
+// the pointer off every form, empty message-box log, script and clipboard) and ends it when
+// destroyed (real clock again). Its actions post input messages to the application's queue exactly
+// as a mouse and a keyboard would:
+// a mouse action at a control first moves the pointer there (one WM_MOUSEMOVE, so enter and leave
+// happen), a key press is key down (with the character the US keyboard layout gives it) and key up,
+// modifiers are pressed around it. With AutoProcess on (the default) every action then runs
+// Application->ProcessMessages(), so its effects are visible when the call returns; with it off the
+// input stays queued, for a loop inside the code under test to take (a rubber band, a modal form).
+// Time moves only through Advance, which fires due timers in order. Two presses at the same place
+// without advancing the clock make a double click, as they would for a fast user.
+// Limits: one user; coordinates are client coordinates of the control named; characters outside the
+// US layout are typed as WM_CHAR alone (no key down or up).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Controls.h"
+#include "DateUtils.h"
+#include "Dialogs.h"
+#include "Forms.h"
+#include "Graphics.h"
+
+namespace qelta {
+
+class TScriptedUser {
+ public:
+  /// Starts a clean session with the virtual clock at `start` (default 2024-01-01 12:00:00).
+  explicit TScriptedUser(TDateTime start = 45292.5);
+  ~TScriptedUser();
+  TScriptedUser(const TScriptedUser&) = delete;
+  TScriptedUser& operator=(const TScriptedUser&) = delete;
+
+  // -- forms
+  /// Shows the form and lets it paint.
+  void Show(TForm* form);
+  /// Runs `script` with the form when the next ShowModal shows it (scripts are used in order).
+  void WhenModalShows(std::function<void(TForm* form)> script);
+
+  // -- mouse, at client coordinates of a control; `shift` keys are held around the action
+  void MoveTo(TControl* control, int x, int y, TShiftState shift = {});
+  void Press(TControl* control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
+  void Release(TControl* control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
+  /// Press and release at one place.
+  void Click(TControl* control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
+  /// Two clicks at one place without time passing.
+  void DoubleClick(TControl* control, int x, int y, TShiftState shift = {});
+  /// Press at (x1, y1), `steps` moves along the line, release at (x2, y2).
+  void Drag(TControl* control, int x1, int y1, int x2, int y2, TMouseButton button = mbLeft, int steps = 4,
+            TShiftState shift = {});
+  /// Turns the wheel by `delta` (WHEEL_DELTA per notch, negative towards the user) with the pointer
+  /// at the point; the focused control gets it first.
+  void Wheel(TControl* control, int x, int y, int delta, TShiftState shift = {});
+
+  // -- keyboard
+  /// Holds a key down (its character, if any, is typed once).
+  void KeyDown(Word key, Char typed = 0);
+  void KeyUp(Word key);
+  /// Presses and releases a key with modifiers; the character follows the US layout (Ctrl+letter
+  /// gives the control character, Alt gives none).
+  void PressKey(Word key, TShiftState shift = {});
+  /// Types the text key by key (Shift where the US layout needs it).
+  void TypeText(const String& text);
+
+  // -- time, boxes, clipboard
+  /// Moves the virtual clock on, firing the timers that fall due.
+  void Advance(int64_t ms);
+  /// Answer (mrYes, IDNO, ...) of the next message box that offers a choice.
+  void AnswerNextBox(int answer);
+  /// Every message box and beep since the session began.
+  const std::vector<TDialogLogEntry>& MessageLog() const;
+  String ClipboardText() const;
+  /// While on, every SetTimer fails (answers 0).
+  void FailTimers(bool on);
+
+  // -- looking
+  /// The pixels of the control's area of its form (after pending paints); white where it has none.
+  std::unique_ptr<TBitmap> Grab(TControl* control);
+  /// Writes what the form shows to a PNG file.
+  void SavePng(TForm* form, const String& fileName);
+  /// The cursor shown now (CurrentCursor()).
+  TCursor EffectiveCursor() const;
+
+  // -- the queue
+  bool AutoProcess() const { return FAutoProcess; }
+  void SetAutoProcess(bool value) { FAutoProcess = value; }
+  /// Runs Application->ProcessMessages().
+  void Process();
+
+ private:
+  void Reset();
+  void Done();
+  void Pointer(TControl* control, int x, int y);
+  void Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift);
+  void Modifiers(TShiftState shift, bool down);
+  bool FAutoProcess = true;
+};
+
+}  // namespace qelta

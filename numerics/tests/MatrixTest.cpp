@@ -72,6 +72,18 @@ TEST(TMatrix, CellsHiddenByAZeroDimensionComeBackAsZeros) {
   EXPECT_EQ(Cells(m), (Rows{{0, 0}, {0, 0}}));
 }
 
+TEST(TMatrix, ASizeBeyondTheAddressSpaceRaisesAndKeepsTheMatrix) {
+  TMatrix m(nullptr);
+  m.SetName(u"M");
+  Load(m, {{1, 2}});
+  const int big = std::numeric_limits<int>::max();
+  EXPECT_THROW_MSG(m.Resize(big, big), EQeltaMatrixError, "Component \"M\": not enough memory on heap");
+  EXPECT_EQ(Cells(m), (Rows{{1, 2}}));
+  TIntMatrix n(nullptr);
+  EXPECT_THROW(n.Resize(big, big), EQeltaMatrixError);
+  EXPECT_EQ(std::pair(n.NrOfColumns(), n.NrOfRows()), std::pair(1, 1));
+}
+
 TEST(TMatrix, ResizeKeepsTheOverlapAndAlwaysNotifies) {
   TMatrix m(nullptr);
   Load(m, {{1, 2}, {3, 4}});

@@ -1,7 +1,7 @@
 // Frame and marker drawing of Qelta_qeltabase.
 //
 // Frames: the bevels are two nested L pairs drawn with MoveTo/LineTo, so each LineTo leaves out its end
-// pixel and the next L starts where the previous one stopped; kBevels holds which of the five colours
+// pixel and the next L starts where the previous one stopped; BevelOf gives which of the five colours
 // each L takes per style.
 //
 // Marks: kMarks holds one small drawing routine per shape mark 0..51, all relative to the centre. Shapes
@@ -20,9 +20,13 @@
 //   engine would draw it from a scalable fallback face.
 
 #include <algorithm>
-#include <array>
+#include <cassert>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
 
 #include "Encoding.h"
 #include "FontEngine.h"
@@ -93,10 +97,18 @@ struct MarkPen {
   bool OnPrinter;
 
   TPoint At(int dx, int dy) const { return {Shift(X, dx), Shift(Y, dy)}; }
-  void MoveTo(TPoint d) const { C->MoveTo(Shift(X, d.X), Shift(Y, d.Y)); }
-  void LineTo(TPoint d) const { C->LineTo(Shift(X, d.X), Shift(Y, d.Y)); }
-
-  void Dot(int dx, int dy) const { C->SetPixels(Shift(X, dx), Shift(Y, dy), C->Pen()->Color()); }
+  void MoveTo(TPoint d) const {
+    const TPoint p = At(d.X, d.Y);
+    C->MoveTo(p.X, p.Y);
+  }
+  void LineTo(TPoint d) const {
+    const TPoint p = At(d.X, d.Y);
+    C->LineTo(p.X, p.Y);
+  }
+  void Dot(int dx, int dy) const {
+    const TPoint p = At(dx, dy);
+    C->SetPixels(p.X, p.Y, C->Pen()->Color());
+  }
 
   // Separate lines, each from its first to its second point.
   void Lines(std::initializer_list<TPoint> ends) const {
@@ -132,6 +144,7 @@ struct MarkPen {
     End(fill);
   }
   void Poly(Fill fill, std::initializer_list<TPoint> pts) const {
+    assert(pts.size() <= 4 && "mark polygons have three or four corners");
     TPoint at[4];
     int n = 0;
     for (const TPoint& p : pts) at[n++] = At(p.X, p.Y);

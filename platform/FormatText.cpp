@@ -19,7 +19,7 @@ constexpr int kNone = -1;
 constexpr int kFloatPrecision = 15;
 
 // One parsed directive.
-struct TSpec {
+struct TConversion {
   bool Left = false;
   int Width = kNone;
   int Precision = kNone;
@@ -44,10 +44,10 @@ String PadDigits(String digits, int minDigits, bool minus) {
   return digits;
 }
 
-String PadToWidth(String s, const TSpec& spec) {
-  if (spec.Width <= static_cast<int>(s.size())) return s;
-  const size_t fill = static_cast<size_t>(spec.Width) - s.size();
-  if (spec.Left)
+String PadToWidth(String s, const TConversion& conv) {
+  if (conv.Width <= static_cast<int>(s.size())) return s;
+  const size_t fill = static_cast<size_t>(conv.Width) - s.size();
+  if (conv.Left)
     s.append(fill, u' ');
   else
     s.insert(0, fill, u' ');
@@ -86,14 +86,14 @@ class TFormatter {
       out_ += u'%';
       return i + 1;
     }
-    TSpec spec;
-    i = ParseSpec(i, spec);
-    out_ += PadToWidth(Convert(spec, NextArg()), spec);
+    TConversion conv;
+    i = ParseConversion(i, conv);
+    out_ += PadToWidth(Convert(conv, NextArg()), conv);
     return i;
   }
 
   // [index ":"] ["-"] [width] ["." precision] type
-  size_t ParseSpec(size_t i, TSpec& spec) {
+  size_t ParseConversion(size_t i, TConversion& conv) {
     int count = kNone;
     if (At(i) != u'-') i = ReadCount(i, count);
     if (At(i) == u':') {
@@ -106,13 +106,13 @@ class TFormatter {
         count = kNone;
     }
     if (At(i) == u'-' && count == kNone) {
-      spec.Left = true;
+      conv.Left = true;
       i = ReadCount(i + 1, count);
     }
-    spec.Width = count;
-    if (At(i) == u'.') i = ReadCount(i + 1, spec.Precision);
+    conv.Width = count;
+    if (At(i) == u'.') i = ReadCount(i + 1, conv.Precision);
     if (i >= fmt_.size()) Invalid();
-    spec.Type = LowerAscii(fmt_[i]);
+    conv.Type = LowerAscii(fmt_[i]);
     return i + 1;
   }
 
@@ -132,20 +132,20 @@ class TFormatter {
     return i;
   }
 
-  String Convert(const TSpec& spec, const TVarRec& a) const {
-    switch (spec.Type) {
+  String Convert(const TConversion& conv, const TVarRec& a) const {
+    switch (conv.Type) {
       case u'd':
       case u'u':
       case u'x':
-        return IntegerText(spec, a);
+        return IntegerText(conv, a);
       case u'e':
       case u'f':
       case u'g':
       case u'n':
       case u'm':
-        return FloatText(spec, a);
+        return FloatText(conv, a);
       case u's':
-        return StringText(spec, a);
+        return StringText(conv, a);
       case u'p':
         return PointerText(a);
       default:
@@ -153,21 +153,21 @@ class TFormatter {
     }
   }
 
-  String IntegerText(const TSpec& spec, const TVarRec& a) const {
+  String IntegerText(const TConversion& conv, const TVarRec& a) const {
     if (!IsInteger(a)) Invalid();
     const bool narrow = a.Kind == TVarRec::vtInteger;
     const uint64_t bits = narrow ? static_cast<uint32_t>(a.Int) : static_cast<uint64_t>(a.Int);
-    if (spec.Type == u'x')
-      return narrow ? IntToHex(static_cast<uint32_t>(bits), spec.Precision) : IntToHex(bits, spec.Precision);
-    if (spec.Type == u'u') return PadDigits(DecimalText(bits), spec.Precision, false);
+    if (conv.Type == u'x')
+      return narrow ? IntToHex(static_cast<uint32_t>(bits), conv.Precision) : IntToHex(bits, conv.Precision);
+    if (conv.Type == u'u') return PadDigits(DecimalText(bits), conv.Precision, false);
     const uint64_t magnitude = a.Int < 0 ? 0 - static_cast<uint64_t>(a.Int) : static_cast<uint64_t>(a.Int);
-    return PadDigits(DecimalText(magnitude), spec.Precision, a.Int < 0);
+    return PadDigits(DecimalText(magnitude), conv.Precision, a.Int < 0);
   }
 
-  String FloatText(const TSpec& spec, const TVarRec& a) const {
+  String FloatText(const TConversion& conv, const TVarRec& a) const {
     if (a.Kind != TVarRec::vtExtended) Invalid();
-    const int p = spec.Precision;
-    switch (spec.Type) {
+    const int p = conv.Precision;
+    switch (conv.Type) {
       case u'e':
         return FloatToStrF(a.Float, ffExponent, p == kNone ? kFloatPrecision : p, 3);
       case u'g':
@@ -181,10 +181,10 @@ class TFormatter {
     }
   }
 
-  String StringText(const TSpec& spec, const TVarRec& a) const {
+  String StringText(const TConversion& conv, const TVarRec& a) const {
     if (a.Kind != TVarRec::vtString) Invalid();
-    if (spec.Precision != kNone && spec.Precision < static_cast<int>(a.Text.size()))
-      return a.Text.substr(0, static_cast<size_t>(spec.Precision));
+    if (conv.Precision != kNone && conv.Precision < static_cast<int>(a.Text.size()))
+      return a.Text.substr(0, static_cast<size_t>(conv.Precision));
     return a.Text;
   }
 

@@ -1,6 +1,6 @@
 // Colour bars: the five predefined colour lists as they stand, and TColorArray palettes filled by
 // interpolation over them, smooth and in flat bands. Doubles as a usage example of the unit.
-#include "ColorsGallery.h"
+#include "Gallery.h"
 
 #include <memory>
 #include <span>
@@ -45,13 +45,14 @@ std::unique_ptr<TBitmap> NewPicture(int rows) {
 
 }  // namespace
 
-std::vector<std::string> RenderColors(const std::filesystem::path& folder) {
+void ColorsGallery(GalleryPage& page) {
+  page.Section("Foundation: colours and palettes");
   const auto lists = NewPicture(5);
   for (int r = 0; r < 5; ++r) {
     const std::span<const TColor> colors = kLists[r].colors;
     DrawBar(*lists->Canvas(), r, kLists[r].name, static_cast<int>(colors.size()), [&](int i) { return colors[i - 1]; });
   }
-  lists->SaveToFile(Utf8ToString((folder / "colors_lists.png").string()));
+  page.Add(*lists, "colors_lists.png", "The predefined colour lists Rainbow, Geo1, Geo2, Circle and Contrast");
 
   const auto smooth = NewPicture(6);
   TColorArray palette(nullptr);  // a new palette: 1000 colours over the rainbow
@@ -64,8 +65,8 @@ std::vector<std::string> RenderColors(const std::filesystem::path& folder) {
   palette.Resize(256);
   palette.FillByInterpolation(8, ColorArray_Rainbow);
   DrawBar(*smooth->Canvas(), 5, "8 bands", palette.Size(), fromPalette);
-  smooth->SaveToFile(Utf8ToString((folder / "colors_interpolated.png").string()));
-  return {"colors_lists.png", "colors_interpolated.png"};
+  page.Add(*smooth, "colors_interpolated.png",
+           "TColorArray palettes filled by interpolation: a new palette, four lists, and 8 flat bands");
 }
 
 }  // namespace qelta::gallery

@@ -1,7 +1,7 @@
 // Gallery entry of the platform's forms: a form with a label, a gauge and a lamp, shown headless and
 // saved as the scripted user sees it. Doubles as the smallest example of controls on a form.
 
-#include "FormsGallery.h"
+#include "Gallery.h"
 
 #include "Encoding.h"
 #include "Forms.h"
@@ -9,8 +9,9 @@
 
 namespace qelta::gallery {
 
-std::vector<std::string> RenderForms(const std::filesystem::path& folder) {
-  struct Label : TGraphicControl {
+void FormsGallery(GalleryPage& page) {
+  page.Section("Platform: a form with controls, painted through the message loop");
+  struct TextLabel : TGraphicControl {
     using TGraphicControl::TGraphicControl;
     void Paint() override {
       Canvas()->Brush()->SetStyle(bsClear);
@@ -41,14 +42,14 @@ std::vector<std::string> RenderForms(const std::filesystem::path& folder) {
     c->SetBoundsRect(r);
     c->SetParent(&form);
   };
-  auto* label = new Label(&form);
+  auto* label = new TextLabel(&form);
   label->SetCaption(u"Pressure 65 %");
   place(label, Rect(12, 10, 200, 26));
   place(new Gauge(&form), Rect(12, 34, 190, 54));
   place(new Lamp(&form), Rect(202, 32, 226, 56));
   user.Show(&form);
-  user.SavePng(&form, Utf8ToString((folder / "platform_form.png").string()));
-  return {"platform_form.png"};
+  const auto picture = user.Grab(&form);
+  page.Add(*picture, "platform_form.png", "A label, a gauge and a lamp placed on a shown form and painted by the loop");
 }
 
 }  // namespace qelta::gallery

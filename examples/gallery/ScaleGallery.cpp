@@ -1,9 +1,8 @@
-// Axis scales drawn as helpers into one picture each: the host owns a bitmap, points each scale at
-// its canvas with UseForeignCanvas and calls ForcePaint. Doubles as a usage example of TScale.
-#include "ScaleGallery.h"
+// Axis scales (qeltaplot) drawn as helpers into one picture each: the host owns a bitmap, points each
+// scale at its canvas with UseForeignCanvas and calls ForcePaint, as the chart does with its axes.
+// Doubles as a usage example of TScale.
+#include "Gallery.h"
 
-#include "Encoding.h"
-#include "Graphics.h"
 #include "Qelta_Scale.h"
 
 namespace qelta::gallery {
@@ -16,70 +15,68 @@ void Place(TScale& s, TBitmap& host, int x, int y, int w, int h) {
   s.UseForeignCanvas(host.Canvas(), x, y);
 }
 
-void Save(TBitmap& picture, const std::filesystem::path& file) { picture.SaveToFile(Utf8ToString(file.string())); }
-
-}  // namespace
-
-std::vector<std::pair<std::string, std::string>> RenderScales(const std::filesystem::path& folder) {
-  TBitmap horizontal(440, 200);
+void Horizontal(GalleryPage& page) {
+  TBitmap picture(440, 200);
   TScale pressure(nullptr), frequency(nullptr);
-  Place(pressure, horizontal, 10, 10, 420, 85);  // default: sctXB, 0..100, lowered frame
+  Place(pressure, picture, 10, 10, 420, 85);  // sctXB, 0..100, lowered frame: the defaults
   pressure.SetCaption(u"pressure / kPa");
   pressure.SetCaptionAnchor(uaSclCenter);
   pressure.ForcePaint();
-  Place(frequency, horizontal, 10, 105, 420, 85);
+  Place(frequency, picture, 10, 105, 420, 85);
   frequency.SetScaleType(sctXT);
   frequency.SetRange(1, 1000);
   frequency.SetLogarithmic(true);
-  frequency.SetMinTicks(10);  // few decades: 2 and 5 labelled, the rest short
+  frequency.SetMinTicks(10);  // few decades: 2 and 5 labelled, 3, 4, 6..9 short
   frequency.SetCaption(u"frequency / Hz");
   frequency.SetCaptionAnchor(uaSclBotRgt);
   frequency.SetCaptionAlignment(taRightJustify);
   frequency.SetCaptionPosY(32);
   frequency.ForcePaint();
-  Save(horizontal, folder / "scale_horizontal.png");
+  page.Add(picture, "scale-horizontal.png", "Horizontal scales: linear 0..100 (sctXB), logarithmic 1 Hz..1 kHz (sctXT)");
+}
 
-  TBitmap vertical(330, 420);
+void Vertical(GalleryPage& page) {
+  TBitmap picture(330, 420);
   TScale level(nullptr), gain(nullptr);
-  Place(level, vertical, 10, 10, 150, 400);
+  for (TScale* s : {&level, &gain}) {
+    Place(*s, picture, s == &level ? 10 : 170, 10, 150, 400);
+    s->SetMarginTop(34);
+    s->SetCaptionPosX(0);
+    s->SetCaptionPosY(-28);
+  }
   level.SetScaleType(sctYL);
   level.SetRange(-1, 1);
-  level.SetMinTicks(4);
-  level.SetMarginTop(34);
+  level.SetMinTicks(4);  // ticks every 0.2, labels with two decimals
   level.SetCaption(u"level / V");
-  level.SetCaptionPosX(0);
-  level.SetCaptionPosY(-28);
   level.SetCaptionAlignment(taLeftJustify);
   level.ForcePaint();
-  Place(gain, vertical, 170, 10, 150, 400);
   gain.SetScaleType(sctYR);
   gain.SetRange(0.001, 1000);
   gain.SetLogarithmic(true);
-  gain.SetDecPlaces(-3);
-  gain.SetScaleInscript(u"10^&");  // labels 10^-3 .. 10^3 at the decades
-  gain.SetMarginTop(34);
+  gain.SetDecPlaces(-3);          // decades as exponents ...
+  gain.SetScaleInscript(u"10^&");  // ... written 10^-3 .. 10^3
   gain.SetCaption(u"gain");
   gain.SetCaptionAlignment(taRightJustify);
-  gain.SetCaptionPosX(0);
-  gain.SetCaptionPosY(-28);
   gain.ForcePaint();
-  Save(vertical, folder / "scale_vertical.png");
+  page.Add(picture, "scale-vertical.png", "Vertical scales: linear -1..1 (sctYL), logarithmic with exponent labels (sctYR)");
+}
 
-  TBitmap texts(440, 200);
+void Texts(GalleryPage& page) {
+  TBitmap picture(440, 200);
   TScale days(nullptr), load(nullptr);
-  Place(days, texts, 10, 10, 420, 85);
+  Place(days, picture, 10, 10, 420, 85);
   days.SetRange(1, 7);
   days.SetMinTicks(6);
+  days.SetShortTicks(false);
   days.SetLabelType(ftUserText);
   days.SetUserTickText(u"Mon|Tue|Wed|Thu|Fri|Sat|Sun");
-  days.SetShortTicks(false);
   days.SetCaption(u"weekday");
   days.SetCaptionAnchor(uaSclCenter);
   days.ForcePaint();
-  Place(load, texts, 10, 105, 420, 85);
+  Place(load, picture, 10, 105, 420, 85);
   load.SetScaleType(sctXT);
   load.SetMinTicks(5);
-  load.SetScaleInscript(u"&%");
+  load.SetScaleInscript(u"&%");  // suffix after '&'
   load.SetColorScale(clNavy);
   load.SetColorBackGnd(clWhite);
   load.SetFrameStyle(fsSimple);
@@ -87,10 +84,16 @@ std::vector<std::pair<std::string, std::string>> RenderScales(const std::filesys
   load.SetCaptionAnchor(uaSclCenter);
   load.SetCaptionPosY(32);
   load.ForcePaint();
-  Save(texts, folder / "scale_texts.png");
-  return {{"scale_horizontal.png", "Horizontal scales: linear 0..100 below its line, logarithmic 1 Hz..1 kHz above"},
-          {"scale_vertical.png", "Vertical scales: linear -1..1 on the left, logarithmic decades labelled 10^n"},
-          {"scale_texts.png", "User tick texts (weekdays) and an inscription with a suffix (%)"}};
+  page.Add(picture, "scale-texts.png", "User tick texts (weekdays) and an inscription with a suffix (%)");
+}
+
+}  // namespace
+
+void ScaleGallery(GalleryPage& page) {
+  page.Section("Axis scale (qeltaplot)");
+  Horizontal(page);
+  Vertical(page);
+  Texts(page);
 }
 
 }  // namespace qelta::gallery

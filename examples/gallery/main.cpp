@@ -1,35 +1,68 @@
-// The gallery: renders what the library draws into PNG files with an index page. Until the
-// graphics land it reports the library's version and the state of each subsystem.
+// The gallery: renders what the library draws into PNG files with an index page beside them.
+// Usage: gallery <folder>. Prints the library's version and the state of each subsystem, then runs
+// every topic (one file each, <Topic>Gallery.cpp) and writes <folder>/index.html.
 #include <cstdio>
+#include <exception>
 #include <filesystem>
-#include <string>
 
+#include "Gallery.h"
+#include "Qelta_qeltactl.h"
 #include "Qelta_qeltamap.h"
 #include "Qelta_qeltamol.h"
 #include "Qelta_qeltanum.h"
 #include "Qelta_qeltaplot.h"
-#include "Qelta_qeltactl.h"
-#include "FormsGallery.h"
-#include "ScaleGallery.h"
 #include "Version.h"
 
-int main(int argc, char** argv) {
-  const std::filesystem::path out = argc > 1 ? argv[1] : "gallery";
-  std::filesystem::create_directories(out);
+// The topics in page order, one line each: TOPIC(Name) runs Name(GalleryPage&) of Name.cpp.
+#define QELTA_GALLERY_TOPICS(TOPIC) \
+  TOPIC(CanvasGallery)              \
+  TOPIC(FoundationGallery)          \
+  TOPIC(ColorsGallery)              \
+  TOPIC(FormsGallery)               \
+  TOPIC(ScaleGallery)               \
+  /* new topics above this line */
+
+namespace qelta::gallery {
+#define QELTA_GALLERY_DECLARE(Name) void Name(GalleryPage& page);
+QELTA_GALLERY_TOPICS(QELTA_GALLERY_DECLARE)
+#undef QELTA_GALLERY_DECLARE
+}  // namespace qelta::gallery
+
+namespace {
+
+void PrintStates() {
   std::printf("qelta %s\n", qelta::QeltaVersion());
-  struct Row { const char* library; const char* state; };
+  struct Row {
+    const char* library;
+    const char* state;
+  };
   const Row rows[] = {
-      {"qeltaplatform", "core: strings, number text, dates, object model"},
-      {"qeltacore", "shared types, constants and tables"},
-      {qelta::LibraryName_qeltanum(), "not yet built"},
-      {qelta::LibraryName_qeltaplot(), "not yet built"},
+      {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop"},
+      {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
+      {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers"},
+      {qelta::LibraryName_qeltaplot(), "axis scale"},
       {qelta::LibraryName_qeltactl(), "not yet built"},
       {qelta::LibraryName_qeltamap(), "not yet built"},
       {qelta::LibraryName_qeltamol(), "not yet built"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
-  for (const std::string& f : qelta::gallery::RenderForms(out)) std::printf("  wrote %s\n", f.c_str());
-  for (const auto& [f, caption] : qelta::gallery::RenderScales(out)) std::printf("  wrote %s: %s\n", f.c_str(), caption.c_str());
-  std::printf("gallery folder: %s (pictures arrive with the graphics)\n", out.string().c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrintStates();
+  try {
+    qelta::gallery::GalleryPage page(argc > 1 ? argv[1] : "gallery");
+#define QELTA_GALLERY_RUN(Name) qelta::gallery::Name(page);
+    QELTA_GALLERY_TOPICS(QELTA_GALLERY_RUN)
+#undef QELTA_GALLERY_RUN
+    const std::filesystem::path index = page.WriteIndex(std::string("Qelta ") + qelta::QeltaVersion() + " gallery");
+    std::printf("gallery: %d pictures in %s\n", page.PictureCount(), page.Folder().string().c_str());
+    std::printf("index:   %s\n", index.string().c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "gallery failed: %s\n", e.what());
+    return 1;
+  }
   return 0;
 }

@@ -1,0 +1,192 @@
+// Matrix and fingerprint speed beside plain anchors doing the same job: cell access through the
+// public API against a raw column-major block, CopyFrom and Transpose against std::copy and a
+// plain transpose, SortRows (comb sort with exchange events) against std::sort of row indices
+// plus the permutation, sparse inserts at two growth steps against std::map, CRCofData against
+// zlib's crc32 over the same bytes. Each benchmark times both sides per iteration; the reported
+// time is Qelta's, the counters give the anchor's time and the ratio Qelta / anchor.
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "Qelta_matrix.h"
+#include "Random.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Fn>
+double Seconds(Fn&& fn) {
+  const auto t0 = Clock::now();
+  fn();
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
+struct TSideBySide {
+  double ours = 0, anchor = 0;
+  void Report(benchmark::State& state) {
+    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
+  }
+};
+
+void BM_CellAccess2000(benchmark::State& state) {
+  constexpr int n = 2000;
+  qelta::TMatrix m(nullptr);
+  m.Resize(n, n);
+  std::vector<double> raw(static_cast<size_t>(n) * n);
+  TSideBySide t;
+  for (auto _ : state) {
+    double s1 = 0, s2 = 0;
+    const double ours = Seconds([&] {
+      for (int c = 1; c <= n; ++c)
+        for (int r = 1; r <= n; ++r) m.SetVal(c, r, c + r);
+      for (int c = 1; c <= n; ++c)
+        for (int r = 1; r <= n; ++r) s1 += m.GetVal(c, r);
+    });
+    t.anchor += Seconds([&] {
+      for (int c = 0; c < n; ++c)
+        for (int r = 0; r < n; ++r) raw[static_cast<size_t>(c) * n + r] = c + r + 2;
+      for (double v : raw) s2 += v;
+    });
+    benchmark::DoNotOptimize(s1 + s2);
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_CopyFrom2000(benchmark::State& state) {
+  constexpr int n = 2000;
+  qelta::TMatrix a(nullptr), b(nullptr);
+  a.Resize(n, n);
+  b.Resize(n, n);
+  a.FillRandomUniform(0, 1);
+  std::vector<double> src(static_cast<size_t>(n) * n, 1.0), dst(src.size());
+  TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] { b.CopyFrom(&a, 0, 0, n, n, 1, 1); });
+    t.anchor += Seconds([&] { std::copy(src.begin(), src.end(), dst.begin()); });
+    benchmark::DoNotOptimize(dst.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_Transpose2000(benchmark::State& state) {
+  constexpr int n = 2000;
+  qelta::TMatrix a(nullptr);
+  a.Resize(n, n + 1);
+  std::vector<double> src(static_cast<size_t>(n) * (n + 1), 1.0), dst(src.size());
+  TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] { a.Transpose(); });
+    t.anchor += Seconds([&] {
+      std::vector<double> next(src.size());
+      for (int c = 0; c < n; ++c)
+        for (int r = 0; r <= n; ++r) next[static_cast<size_t>(r) * n + c] = src[static_cast<size_t>(c) * (n + 1) + r];
+      dst.swap(next);
+    });
+    benchmark::DoNotOptimize(dst.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_SortRows1e6x10(benchmark::State& state) {
+  constexpr int rows = 1000000, cols = 10;
+  TSideBySide t;
+  for (auto _ : state) {
+    qelta::TMatrix m(nullptr);
+    m.Resize(cols, rows);
+    qelta::RandSeed = 1;
+    m.FillRandomUniform(0, 1);
+    std::vector<std::vector<double>> plain(cols, std::vector<double>(rows));
+    for (int c = 0; c < cols; ++c)
+      for (int r = 0; r < rows; ++r) plain[c][r] = m.GetVal(c + 1, r + 1);
+    long exchanges = 0;
+    m.OnSortExchange = [&](qelta::TObject*, uint8_t, int, int, int, int) { ++exchanges; };
+    const double ours = Seconds([&] { m.SortRows(1, true, 0, 0, 0, 0); });
+    t.anchor += Seconds([&] {
+      std::vector<int> idx(rows);
+      std::iota(idx.begin(), idx.end(), 0);
+      std::sort(idx.begin(), idx.end(), [&](int a, int b) { return plain[0][a] < plain[0][b]; });
+      std::vector<double> tmp(rows);
+      for (auto& col : plain) {
+        for (int r = 0; r < rows; ++r) tmp[r] = col[idx[r]];
+        col.swap(tmp);
+      }
+    });
+    benchmark::DoNotOptimize(exchanges);
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_SparseInserts1e5(benchmark::State& state) {
+  const int allocBy = static_cast<int>(state.range(0));
+  constexpr int count = 100000, span = 10000;
+  std::mt19937 gen(7);
+  std::vector<std::pair<int, int>> cells(count);
+  for (auto& c : cells) c = {static_cast<int>(gen() % span) + 1, static_cast<int>(gen() % span) + 1};
+  TSideBySide t;
+  for (auto _ : state) {
+    qelta::TIntMatrix m(nullptr, {allocBy});
+    std::map<std::pair<int, int>, int> anchor;
+    const double ours = Seconds([&] {
+      for (const auto& [c, r] : cells) m.SetVal(c, r, c ^ r);
+    });
+    t.anchor += Seconds([&] {
+      for (const auto& [c, r] : cells) anchor[{c, r}] = c ^ r;
+    });
+    benchmark::DoNotOptimize(m.SparseNumElem() + static_cast<int>(anchor.size()));
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_CRCofData1e8Bytes(benchmark::State& state) {
+  qelta::TMatrix m(nullptr);
+  m.Resize(3125, 4000);  // 12.5 million doubles, 10^8 bytes
+  qelta::RandSeed = 3;
+  m.FillRandomUniform(-1, 1);
+  std::vector<uint8_t> bytes(100000000);
+  std::mt19937_64 gen(3);
+  for (size_t i = 0; i < bytes.size(); i += 8) {
+    const uint64_t v = gen();
+    for (int k = 0; k < 8; ++k) bytes[i + k] = static_cast<uint8_t>(v >> (8 * k));
+  }
+  TSideBySide t;
+  for (auto _ : state) {
+    qelta::String crc;
+    uLong z = 0;
+    const double ours = Seconds([&] { crc = m.CRCofData(); });
+    t.anchor += Seconds([&] { z = crc32(0L, bytes.data(), static_cast<uInt>(bytes.size())); });
+    benchmark::DoNotOptimize(crc.size() + z);
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * 100000000);
+  t.Report(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_CellAccess2000)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyFrom2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Transpose2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortRows1e6x10)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SparseInserts1e5)->Arg(1)->Arg(1000)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CRCofData1e8Bytes)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);

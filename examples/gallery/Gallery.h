@@ -1,0 +1,53 @@
+#pragma once
+// The gallery's registry: a page of pictures grouped by section, written as PNG files with an
+// index.html beside them. Each topic file (<Topic>Gallery.cpp) adds its sections and pictures through
+// a GalleryPage; each entry there is a short, complete usage example of one component.
+// Pictures of single pixels (frames, marks) are drawn at their true size and saved enlarged with
+// nearest pixels (Enlarged), so a person can count the pixels.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Graphics.h"
+
+namespace qelta::gallery {
+
+/// One picture of the page: its PNG file name (inside the gallery folder) and its caption.
+struct GalleryPicture {
+  std::string file, caption;
+};
+
+/// Collects the pictures of every topic and writes the index page.
+class GalleryPage {
+ public:
+  /// Pictures go to `folder`, which is created when missing.
+  explicit GalleryPage(std::filesystem::path folder);
+
+  /// Starts a section: the pictures added next are listed under this heading.
+  void Section(std::string title);
+  /// Saves the bitmap as a PNG file in the folder and lists it with its caption.
+  void Add(const TBitmap& picture, const std::string& file, const std::string& caption);
+  /// Writes index.html (UTF-8, static) into the folder and answers its path.
+  std::filesystem::path WriteIndex(const std::string& title) const;
+
+  const std::filesystem::path& Folder() const { return folder_; }
+  int PictureCount() const;
+
+ private:
+  struct PageSection {
+    std::string title;
+    std::vector<GalleryPicture> pictures;
+  };
+  std::filesystem::path folder_;
+  std::vector<PageSection> sections_;
+};
+
+/// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
+std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);
+
+/// Writes the text with its top-left at (x, y) in the colour over what is there; the brush is kept.
+void Label(TCanvas* canvas, int x, int y, const String& text, TColor color = clBlack);
+
+}  // namespace qelta::gallery

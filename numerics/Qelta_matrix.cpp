@@ -1,0 +1,309 @@
+// Qelta_matrix: the container of TMatrix (size, cells, filling, copying, rearranging, sorting,
+// searching, summaries, events, fingerprint).
+//
+// Storage: one column-major block of max(NrOfColumns, 1) x max(NrOfRows, 1) doubles
+// (detail::TDenseStore). Every operation touches only the cells the dimensions cover; cells the
+// block holds beyond a dimension of 0 are kept at 0.
+// Events: the copy operations write through SetVal, so each written cell fires OnChange before the
+// final one; without a handler the cells are stored directly, which no observer can tell apart.
+// Deliberate deviations from the classic behaviour, each a mended fault:
+//  - Resize to a dimension of 0 clears the block it keeps, so old values do not reappear when the
+//    dimension grows again ("cells that come into existence are 0").
+//  - CopyFrom with this matrix as its own source reads the source range before writing.
+//  - MinMax seeds from the first cell of the range instead of +-1.7e38, so cells beyond 1.7e38
+//    report their real extremes; +-1.7e38 remains the answer of an empty range.
+//  - ExchangeColumns, ExchangeRows, SortRows/SortCols (key index) and FindInSortedColumn check
+//    their indices: invalid ones do nothing or answer 0 instead of touching foreign memory.
+
+#include <algorithm>
+
+#include "Qelta_math1.h"
+#include "Qelta_matrix.h"
+#include "Qelta_univconst.h"
+#include "Random.h"
+
+namespace qelta {
+
+using detail::GuardAlloc;
+
+// [SECTION] construction and size
+
+TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
+  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(1, 1); });
+}
+
+void TMatrix::Reshape(int Nc, int Nr) {
+  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(Nc, Nr); });
+  if (Nc == 0 || Nr == 0) Mat.Zero();  // the kept column or row lies outside the dimensions
+  FNCol = Nc;
+  FNRow = Nr;
+}
+
+bool TMatrix::Resize(int Nc, int Nr) {
+  Reshape(std::max(Nc, 0), std::max(Nr, 0));
+  Changed();
+  return true;
+}
+
+void TMatrix::SetNCols(int Nc) { Resize(std::max(Nc, 0), FNRow); }
+void TMatrix::SetNRows(int Nr) { Resize(FNCol, std::max(Nr, 0)); }
+
+void TMatrix::SetFPrecis(int Index, int Value) { FPrecis[Index > 1 ? 1 : 0] = detail::ClampInt(Value, -1, 25); }
+
+// [SECTION] elements
+
+void TMatrix::SetVal(int Col, int Row, double Value) {
+  if (Col < 1 || Col > FNCol || Row < 1 || Row > FNRow) return;
+  Mat.At(Col, Row) = Value;
+  Changed();
+}
+
+void TMatrix::PutVal(int Col, int Row, double v) {
+  if (OnChange)
+    SetVal(Col, Row, v);
+  else if (Col >= 1 && Col <= FNCol && Row >= 1 && Row <= FNRow)
+    Mat.At(Col, Row) = v;
+}
+
+// [SECTION] filling and copying
+
+void TMatrix::Fill(double value) {
+  for (int c = 1; c <= FNCol; ++c) std::fill_n(Mat.Col(c), FNRow, value);
+  Changed();
+}
+
+void TMatrix::FillRandomUniform(double RangeLow, double RangeHigh) {
+  const double span = RangeHigh - RangeLow;
+  for (int c = 1; c <= FNCol; ++c) {
+    double* col = Mat.Col(c);
+    for (int r = 0; r < FNRow; ++r) col[r] = RangeLow + Random() * span;
+  }
+  Changed();
+}
+
+void TMatrix::FillRandomGauss(double Mean, double StdDev) {
+  for (int c = 1; c <= FNCol; ++c) {
+    double* col = Mat.Col(c);
+    for (int r = 0; r < FNRow; ++r) col[r] = GRandom() * StdDev + Mean;
+  }
+  Changed();
+}
+
+void TMatrix::Clone(const TMatrix* MatSource) {
+  if (MatSource == nullptr) return;
+  Resize(MatSource->FNCol, MatSource->FNRow);
+  if (MatSource != this) {
+    if (OnChange) {
+      for (int c = 1; c <= FNCol; ++c)
+        for (int r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->Mat.At(c, r));
+    } else {
+      for (int c = 1; c <= FNCol; ++c) std::copy_n(MatSource->Mat.Col(c), FNRow, Mat.Col(c));
+    }
+  } else if (OnChange) {
+    for (int c = 1; c <= FNCol; ++c)
+      for (int r = 1; r <= FNRow; ++r) SetVal(c, r, Mat.At(c, r));
+  }
+  Changed();
+}
+
+void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colHi, int rowHi, int destCol,
+                        int destRow, const std::function<double(int, int)>& read, bool self) {
+  detail::ClampSourceRange(srcCols, colLo, colHi);
+  detail::ClampSourceRange(srcRows, rowLo, rowHi);
+  if (colLo >= 1 && rowLo >= 1) {  // a source dimension of 0 names no cell
+    const int nc = colHi - colLo + 1, nr = rowHi - rowLo + 1;
+    std::vector<double> snapshot;  // a copy within this matrix reads its whole source first
+    if (self) {
+      snapshot.reserve(static_cast<std::size_t>(nc) * nr);
+      for (int c = colLo; c <= colHi; ++c)
+        for (int r = rowLo; r <= rowHi; ++r) snapshot.push_back(read(c, r));
+    }
+    for (int c = colLo; c <= colHi; ++c) {
+      const int64_t dc = detail::Shifted(destCol, c, colLo);
+      if (dc < 1 || dc > FNCol) continue;
+      for (int r = rowLo; r <= rowHi; ++r) {
+        const int64_t dr = detail::Shifted(destRow, r, rowLo);
+        if (dr < 1 || dr > FNRow) continue;
+        const double v =
+            self ? snapshot[static_cast<std::size_t>(c - colLo) * nr + static_cast<std::size_t>(r - rowLo)] : read(c, r);
+        PutVal(static_cast<int>(dc), static_cast<int>(dr), v);
+      }
+    }
+  }
+  Changed();
+}
+
+void TMatrix::CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow) {
+  detail::ClampSourceRange(src.FNCol, cl, ch);
+  detail::ClampSourceRange(src.FNRow, rl, rh);
+  if (cl >= 1 && rl >= 1) {
+    const int nr = rh - rl + 1;
+    std::vector<double> snapshot;  // a copy within this matrix reads its whole source first
+    if (&src == this) {
+      snapshot.reserve(static_cast<std::size_t>(ch - cl + 1) * static_cast<std::size_t>(nr));
+      for (int c = cl; c <= ch; ++c) snapshot.insert(snapshot.end(), src.Mat.Col(c) + (rl - 1), src.Mat.Col(c) + rh);
+    }
+    // Source rows whose destination lies inside: dr = destRow + r - rl in 1..FNRow.
+    const int64_t from = std::max<int64_t>(rl, int64_t{rl} + 1 - destRow);
+    const int64_t to = std::min<int64_t>(rh, int64_t{rl} + FNRow - destRow);
+    for (int c = cl; c <= ch && from <= to; ++c) {
+      const int64_t dc = detail::Shifted(destCol, c, cl);
+      if (dc < 1 || dc > FNCol) continue;
+      const double* col = snapshot.empty() ? src.Mat.Col(c) + (rl - 1)
+                                           : snapshot.data() + static_cast<std::size_t>(c - cl) * nr;
+      std::copy_n(col + (from - rl), to - from + 1, Mat.Col(static_cast<int>(dc)) + (destRow + from - rl - 1));
+    }
+  }
+  Changed();
+}
+
+void TMatrix::CopyFrom(const TMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
+                       int DestCol, int DestRow) {
+  if (MatSource == nullptr) return;
+  if (!OnChange) return CopyBlock(*MatSource, SourceColLo, SourceRowLo, SourceColHi, SourceRowHi, DestCol, DestRow);
+  CopyCells(MatSource->FNCol, MatSource->FNRow, SourceColLo, SourceRowLo, SourceColHi, SourceRowHi, DestCol, DestRow,
+            [MatSource](int c, int r) { return MatSource->Mat.At(c, r); }, MatSource == this);
+}
+
+void TMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi,
+                       int SourceRowHi, int DestCol, int DestRow) {
+  if (MatSource == nullptr) return;
+  CopyCells(MatSource->NrOfColumns(), MatSource->NrOfRows(), SourceColLo, SourceRowLo, SourceColHi, SourceRowHi,
+            DestCol, DestRow, [MatSource](int c, int r) { return static_cast<double>(MatSource->GetVal(c, r)); },
+            false);
+}
+
+void TMatrix::CopyFromVec(const TVector* VecSource, int Source1stElem, int SourceLastElem, int DestCol, int DestRow) {
+  if (VecSource == nullptr) return;
+  detail::ClampSourceRange(VecSource->NrOfElem(), Source1stElem, SourceLastElem);
+  for (int e = Source1stElem; e <= SourceLastElem; ++e) {
+    const int64_t dr = detail::Shifted(DestRow, e, Source1stElem);
+    if (dr >= 1 && dr <= FNRow) PutVal(DestCol, static_cast<int>(dr), VecSource->GetVal(e));
+  }
+  Changed();
+}
+
+void TMatrix::CopyRowToVec(TVector* DestVec, int Row, int FirstCol, int LastCol) const {
+  if (DestVec == nullptr) return;
+  MakeValidColRange(FirstCol, LastCol);
+  Row = std::min(std::max(Row, 1), FNRow);
+  LastCol = static_cast<int>(std::min<int64_t>(LastCol, int64_t{FirstCol} + DestVec->NrOfElem() - 1));
+  DestVec->Fill(0);
+  for (int c = FirstCol; c <= LastCol; ++c) DestVec->SetVal(c - FirstCol + 1, GetVal(c, Row));
+}
+
+void TMatrix::CopyColToVec(TVector* DestVec, int Col, int FirstRow, int LastRow) const {
+  if (DestVec == nullptr) return;
+  MakeValidRowRange(FirstRow, LastRow);
+  Col = std::min(std::max(Col, 1), FNCol);
+  LastRow = static_cast<int>(std::min<int64_t>(LastRow, int64_t{FirstRow} + DestVec->NrOfElem() - 1));
+  DestVec->Fill(0);
+  for (int r = FirstRow; r <= LastRow; ++r) DestVec->SetVal(r - FirstRow + 1, GetVal(Col, r));
+}
+
+// [SECTION] ranges
+
+void TMatrix::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(FNCol, Low, High); }
+void TMatrix::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(FNRow, Low, High); }
+
+// [SECTION] rearranging
+
+bool TMatrix::Transpose() {
+  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Transpose(); });
+  std::swap(FNCol, FNRow);
+  Changed();
+  return true;
+}
+
+void TMatrix::MirrorColumns() {
+  detail::DenseMirrorColumns(Mat, FNCol, FNRow);
+  Changed();
+}
+
+void TMatrix::MirrorRows() {
+  detail::DenseMirrorRows(Mat, FNCol, FNRow);
+  Changed();
+}
+
+void TMatrix::ExchangeColumns(int c1, int c2) {
+  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
+  if (c1 != c2) std::swap_ranges(Mat.Col(c1), Mat.Col(c1) + FNRow, Mat.Col(c2));
+  Changed();
+}
+
+void TMatrix::ExchangeRows(int r1, int r2) {
+  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
+  if (r1 != r2) detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
+  Changed();
+}
+
+void TMatrix::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (SortColIx < 1 || SortColIx > FNCol || LowCol < 1 || HighRow - LowRow < 1) return;
+  detail::DenseSortRows(Mat, SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                        [&](int a, int b) { SortExchange(2, a, b, LowCol, HighCol); });
+  Changed();
+}
+
+void TMatrix::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1 || HighCol - LowCol < 1) return;
+  detail::DenseSortCols(Mat, SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                        [&](int a, int b) { SortExchange(1, a, b, LowRow, HighRow); });
+  Changed();
+}
+
+// [SECTION] search and summaries
+
+void TMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, double& Minimum, double& Maximum) const {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  Minimum = static_cast<double>(uc_MaxReal);
+  Maximum = -static_cast<double>(uc_MaxReal);
+  if (LowCol < 1 || LowRow < 1 || HighCol < LowCol || HighRow < LowRow) return;
+  detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
+}
+
+void TMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, double Value, int& ColIx, int& RowIx) const {
+  ColIx = 0;
+  RowIx = 0;
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (LowCol < 1 || LowRow < 1) return;
+  detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
+}
+
+int TMatrix::FindInSortedColumn(int Col, bool ColIsAscending, double Value) const {
+  if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
+  return detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
+}
+
+double TMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
+  MakeValidColRange(LoC, HiC);
+  MakeValidRowRange(LoR, HiR);
+  if (LoC < 1 || LoR < 1) return 0.0;
+  return detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
+}
+
+double TMatrix::Trace() const {
+  if (FNCol != FNRow || FNCol < 1) return 0.0;
+  double sum = 0.0;
+  for (int i = 1; i <= FNCol; ++i) sum += Mat.At(i, i);
+  return sum;
+}
+
+// [SECTION] events and fingerprint
+
+void TMatrix::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TMatrix::SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last) {
+  if (OnSortExchange) OnSortExchange(this, ExchgWhat, index1, index2, first, last);
+}
+
+String TMatrix::CRCofData() const { return detail::DenseCRC(Mat, FNCol, FNRow); }
+
+}  // namespace qelta

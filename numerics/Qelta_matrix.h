@@ -1,0 +1,430 @@
+#pragma once
+// Qelta_matrix: the two-dimensional containers of the numerics: TMatrix (doubles) and TIntMatrix
+// (32-bit integers, dense or sparse).
+//
+// What: cells addressed (column, row), both 1-based, the column always first; resizing, element
+// access, filling and copying with the system's range rules, rearranging, comb sorts that report
+// every exchange, searches and summaries, a data fingerprint, and the files of both classes (XML
+// element, text, binary stream, TMatrix binary file, TIntMatrix sparse file).
+// How: dense cells are one column-major block (a column is contiguous); the allocated block is at
+// least 1 x 1, so a dimension may be reported as 0 while one column or row stays allocated (its
+// cells are 0). The sparse TIntMatrix keeps (column, row, value) triples sorted by column, then
+// row, in an array that grows by AllocBy triples: reads are binary searches (O(log n)), inserts
+// move the triples above the insertion point (O(n)). Bulk operations work on the storage directly.
+// Fingerprints run one CRC-32 register per byte of the cell (Qelta_dstruct's CalcNextCRC32).
+// Limits: dimensions up to 2147483647 each; the block must fit the address space (checked in 64
+// bits). Integer arithmetic wraps at 32 bits. No thread safety.
+// Failure channel: EQeltaMatrixError (`Component "Name": text`) for exhausted memory and refused
+// calls; the file routines answer false instead of raising; out-of-range reads answer 0 and
+// writes are ignored. Linear algebra and statistics are further parts of this unit.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "Classes.h"
+#include "Qelta_qeltabase.h"
+#include "Qelta_vecmat_internal.h"
+#include "Qelta_vector.h"
+#include "Streams.h"
+#include "TextFiles.h"
+#include "Types.h"
+
+namespace qelta {
+
+/// Error class of the matrices.
+QELTA_DECLARE_EXCEPTION(EQeltaMatrixError, EQeltaError)
+
+/// Tags of the matrix XML element (shared by the matrix classes of this unit).
+enum TMatXmlTag : uint8_t {
+  xmlMatNumCols,
+  xmlMatNumRows,
+  xmlMatNumLayers,
+  xmlMatNumTimeSlots,
+  xmlMatCell,
+  xmlMatBegin,
+  xmlMatEnd,
+  xmlInvalid
+};
+/// Text form of each TMatXmlTag in files.
+inline constexpr std::array<const char16_t*, xmlInvalid + 1> xmlMatTagNames = {
+    u"numcols", u"numrows", u"numlayers", u"numtimeslots", u"cells", u"matrix", u"/matrix", u"invalidtag"};
+
+/// User-defined distance between two rows of a data matrix (the handler sets Distance).
+using TOnCalcDistanceEvent = std::function<void(TObject* Sender, int Row1, int Row2, double& Distance)>;
+
+/// One triple of a sparse TIntMatrix.
+struct TSpMatElemInt {
+  int32_t colidx = 0;
+  int32_t rowidx = 0;
+  int32_t value = 0;
+};
+
+class TIntMatrix;
+
+/// Matrix of doubles, dense, column-major. Resize fires OnChange even when the size stays.
+class TMatrix : public TComponent {
+ public:
+  // --- construction and size ---
+  /// 1 x 1, cell 0, DataID empty, precision settings 15 / -1; EQeltaMatrixError "... not enough
+  /// memory on heap".
+  explicit TMatrix(TComponent* AOwner);
+  /// New dimensions (negative become 0) keeping the overlapping cells, new cells 0, then OnChange;
+  /// always true. EQeltaMatrixError "... not enough memory on heap" leaves the matrix as it was.
+  bool Resize(int Nc, int Nr);
+  int NrOfColumns() const { return FNCol; }
+  /// Resize(max(Nc, 0), NrOfRows).
+  void SetNCols(int Nc);
+  int NrOfRows() const { return FNRow; }
+  /// Resize(NrOfColumns, max(Nr, 0)).
+  void SetNRows(int Nr);
+  const String& DataID() const { return FDataID; }
+  void SetDataID(const String& Value) { FDataID = Value; }
+  /// Number text settings of the writers: index 1 significant digits (default 15; 0 or less: 17),
+  /// index above 1 the decimals of fixed notation (default -1: general form instead).
+  int GetFPrecis(int Index) const { return FPrecis[Index > 1 ? 1 : 0]; }
+  /// Stores Value clamped to -1..25 at index 2 (Index above 1) or 1 (any other).
+  void SetFPrecis(int Index, int Value);
+
+  // --- elements ---
+  /// Cell (Col, Row); 0 outside the dimensions.
+  double GetVal(int Col, int Row) const {
+    return Col >= 1 && Col <= FNCol && Row >= 1 && Row <= FNRow ? Mat.At(Col, Row) : 0.0;
+  }
+  /// Writes the cell and fires OnChange; nothing outside the dimensions.
+  void SetVal(int Col, int Row, double Value);
+
+  // --- filling and copying (each fires OnChange at the end) ---
+  void Fill(double value);
+  /// Every cell := RangeLow + r * (RangeHigh - RangeLow), r from the platform's Random, columns
+  /// outside, rows inside.
+  void FillRandomUniform(double RangeLow, double RangeHigh);
+  /// Every cell := g * StdDev + Mean, g from GRandom, same order.
+  void FillRandomGauss(double Mean, double StdDev);
+  /// Resize to the source's size and copy every cell through SetVal; nil does nothing.
+  void Clone(const TMatrix* MatSource);
+  /// Source range (bounds raised to 1, lowered to the source's counts, ordered) to (DestCol,
+  /// DestRow) through SetVal; cells outside this matrix are dropped. Self-copies act through a
+  /// temporary.
+  void CopyFrom(const TMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
+                int DestCol, int DestRow);
+  /// As above from an integer matrix (values read with its GetVal, either form).
+  void CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
+                int DestCol, int DestRow);
+  /// Vector elements (clamped, ordered) down column DestCol from DestRow, through SetVal.
+  void CopyFromVec(const TVector* VecSource, int Source1stElem, int SourceLastElem, int DestCol, int DestRow);
+  /// Row Row (clamped), columns FirstCol..LastCol (made valid, cut to the vector's size) into the
+  /// vector's elements 1.. after filling it with 0; the vector's events fire, this matrix's none.
+  void CopyRowToVec(TVector* DestVec, int Row, int FirstCol, int LastCol) const;
+  /// The same down column Col.
+  void CopyColToVec(TVector* DestVec, int Col, int FirstRow, int LastRow) const;
+
+  // --- ranges ---
+  /// (0, 0) is 1..NrOfColumns; otherwise each bound clamped to 1..NrOfColumns, then ordered.
+  void MakeValidColRange(int& Low, int& High) const;
+  void MakeValidRowRange(int& Low, int& High) const;
+
+  // --- rearranging (each fires OnChange at the end) ---
+  /// Rows become columns; always true; EQeltaMatrixError "... not enough memory on heap".
+  bool Transpose();
+  void MirrorColumns();
+  void MirrorRows();
+  /// Swaps two whole columns; indices outside 1..NrOfColumns do nothing (no event).
+  void ExchangeColumns(int c1, int c2);
+  /// Swaps two whole rows; indices outside 1..NrOfRows do nothing (no event).
+  void ExchangeRows(int r1, int r2);
+  /// Comb sort of rows LowRow..HighRow by column SortColIx, moving columns LowCol..HighCol and the
+  /// key column; each exchange fires OnSortExchange(2, i, i + gap, LowCol, HighCol); OnChange once.
+  /// A key column outside the matrix or fewer than two rows: nothing.
+  void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+  /// Mirror image of SortRows: columns by row SortRowIx, exchange code 1 with LowRow, HighRow.
+  void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+
+  // --- search and summaries (no event) ---
+  /// Smallest and largest cell of the range (made valid); NaN cells are passed over. An empty
+  /// range (or only NaN) answers 1.7e38 and -1.7e38.
+  void MinMax(int LowCol, int LowRow, int HighCol, int HighRow, double& Minimum, double& Maximum) const;
+  /// Cell nearest to Value in the range (note the order of the bounds); first of equals, columns
+  /// outside; 0, 0 when nothing lies nearer than 1.7e308.
+  void Find(int LowCol, int HighCol, int LowRow, int HighRow, double Value, int& ColIx, int& RowIx) const;
+  /// Row of Value in column Col sorted in the given direction: an exact hit, else the nearer of
+  /// the last two candidates (the lower one only when strictly nearer); 0 for a column outside
+  /// the matrix or a matrix without rows.
+  int FindInSortedColumn(int Col, bool ColIsAscending, double Value) const;
+  /// Sum over the range (made valid).
+  double Sum(int LoC, int LoR, int HiC, int HiR) const;
+  /// Sum of the diagonal of a square, non-empty matrix, else 0.
+  double Trace() const;
+
+  // --- events and fingerprint ---
+  /// Fires OnChange(this) when assigned.
+  void Changed();
+  /// Fires OnSortExchange(this, ExchgWhat, index1, index2, first, last) when assigned.
+  void SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last);
+  /// Eight CRC-32 lanes over the bytes of the cells, column by column: 64 hexadecimal digits.
+  String CRCofData() const;
+
+  // --- XML element (see Qelta_vecmat_shared.cpp for the layout) ---
+  /// Writes the element to a text file open for writing; the platform's I/O errors pass.
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
+  /// Writes the element to a stream, one byte per character; the stream's errors pass.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
+  /// Creates the file with the declaration and the element; false on any file error.
+  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
+  /// Reads the next element whose id equals DataID (ignoring case of A-Z; empty: any); takes its
+  /// size, cells and id, fires OnChange once. False, matrix unchanged, when none is found or it is
+  /// malformed. The platform's I/O errors pass.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  /// ReadFromOpenXMLFile on a file; false when it cannot be read.
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  // --- text file ---
+  /// Header line "LoC LoR HiC HiR", then one line per row with the cells of LoC..HiC separated by
+  /// one blank (number text by the precision settings). The range is made valid; an empty
+  /// dimension is written as 1..0. False when the file cannot be created or written.
+  bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
+  /// Reads the text form: AdjustMatrixSize resizes to (HiC, HiR) first; false when the file
+  /// cannot be read, its header is implausible (matrix unchanged), the matrix is too small or a
+  /// number is unreadable (that cell keeps its value). OnChange once.
+  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
+
+  // --- binary stream ---
+  /// LoC, LoR, HiC, HiR and the cells column by column, each a 10-byte x87 extended image; a null
+  /// OutStream gets a new TMemoryStream that the caller owns. False when the stream refused bytes.
+  bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+
+  // --- binary file (checked header; layout in Qelta_matrix_io.cpp) ---
+  /// Writes size, DataID and every cell; false on any file error.
+  bool SaveBinary(const String& FName) const;
+  /// Replaces size, DataID and cells by the file's; false (matrix unchanged) for a file that
+  /// cannot be read, a header that fails its checks or a size that does not match. OnChange.
+  bool LoadBinary(const String& FName);
+  /// Size and DataID of a binary file; false (outputs unchanged) when its header fails.
+  bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, String& DataID) const;
+
+  // --- events ---
+  TNotifyEvent OnChange;
+  TSortExchgEvent OnSortExchange;
+  TOnCalcDistanceEvent OnCalcDistance;
+
+ private:
+  friend class TIntMatrix;
+  /// Stores a cell through SetVal when OnChange is assigned, else directly (no event).
+  void PutVal(int Col, int Row, double v);
+  /// Copies cells of any reader into this matrix by the CopyFrom placement rule.
+  void CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colHi, int rowHi, int destCol, int destRow,
+                 const std::function<double(int, int)>& read, bool self);
+  /// CopyFrom without per-cell events: whole column pieces at a time.
+  void CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow);
+  /// Sets the dimensions and storage (allocation failures raise the component's error).
+  void Reshape(int Nc, int Nr);
+  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+
+  int FNCol = 1;
+  int FNRow = 1;
+  String FDataID;
+  detail::TDenseStore<double> Mat;
+  std::array<int, 2> FPrecis{15, -1};
+};
+
+/// Matrix of 32-bit integers, dense (column-major) or sparse (sorted triples). Operations the
+/// sparse form cannot serve sensibly (SortRows, SortCols, SAdd) raise EQeltaMatrixError with a
+/// message naming the operation; all others work in both forms.
+class TIntMatrix : public TComponent {
+ public:
+  /// Argument of the sparse constructor: the growth step of the triple array (at least 1).
+  struct TSparseForm {
+    int AllocBy = 1;
+  };
+
+  // --- construction and form ---
+  /// Dense 1 x 1, cell 0; EQeltaMatrixError "... not enough memory on heap".
+  explicit TIntMatrix(TComponent* AOwner);
+  /// The system's CreateSparse: sparse, 0 x 0, no triple, AllocBy triples allocated (below 1: 1).
+  TIntMatrix(TComponent* AOwner, TSparseForm Form);
+  bool IsSparse() const { return FIsSparse; }
+  /// Sparse to dense (nothing when dense): the dimensions stay, widened to the bounding box (its
+  /// empty form counts as 1 x 1); cells from the triples. No event.
+  void SparseToArray();
+  /// Dense to sparse (nothing when sparse): the non-zero cells become triples; dimensions stay.
+  /// No event.
+  void ArrayToSparse(int AllocBy);
+
+  // --- size ---
+  /// Dense: as TMatrix.Resize (OnChange). Sparse: sets the dimensions, drops the triples outside
+  /// them (the allocation stays), recomputes the bounding box; no event. Always true.
+  bool Resize(int Nc, int Nr);
+  int NrOfColumns() const { return FNCol; }
+  void SetNCols(int Nc);
+  int NrOfRows() const { return FNRow; }
+  void SetNRows(int Nr);
+  const String& DataID() const { return FDataID; }
+  void SetDataID(const String& Value) { FDataID = Value; }
+
+  // --- sparse bookkeeping (meaningful in the sparse form) ---
+  int AllocBy() const { return FAllocBy; }
+  /// Triples allocated / in use.
+  int NumAllocated() const { return FNumAllocated; }
+  int SparseNumElem() const { return FSparseNumElem; }
+  /// Triple i (1..SparseNumElem) in storage order; a zero triple outside.
+  TSpMatElemInt SparseElem(int i) const;
+  /// Bounding box of the triples; the empty box is low 2147483647, high 1.
+  int SparseLowCol() const { return FSparseLowCol; }
+  int SparseHighCol() const { return FSparseHighCol; }
+  int SparseLowRow() const { return FSparseLowRow; }
+  int SparseHighRow() const { return FSparseHighRow; }
+
+  // --- elements ---
+  /// Cell (Col, Row); 0 outside the matrix (dense) or when no triple holds it (sparse).
+  int32_t GetVal(int Col, int Row) const;
+  /// Dense: writes inside the dimensions and fires OnChange. Sparse: any Col, Row >= 1 is stored
+  /// (a 0 keeps or makes a triple), the dimensions grow to cover it (never shrink), OnChange.
+  void SetVal(int Col, int Row, int32_t Value);
+
+  // --- filling and copying ---
+  /// Dense: every cell := value. Sparse: value not 0 sets every stored triple; 0 removes all
+  /// triples (allocation back to AllocBy, empty box). OnChange.
+  void Fill(int32_t value);
+  /// Dense from dense: as TMatrix.Clone. Sparse from sparse: triples, allocation, box and
+  /// dimensions taken over, OnChange. Nothing when the forms differ or the source is nil.
+  void Clone(const TIntMatrix* MatSource);
+  /// As TMatrix.CopyFrom (reads through GetVal, writes through SetVal; self-copies through a
+  /// temporary).
+  void CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
+                int DestCol, int DestRow);
+  /// As TMatrix.CopyRowToVec / CopyColToVec, into a TIntVector.
+  void CopyRowToVec(TIntVector* DestVec, int Row, int FirstCol, int LastCol) const;
+  void CopyColToVec(TIntVector* DestVec, int Col, int FirstRow, int LastRow) const;
+
+  // --- ranges ---
+  void MakeValidColRange(int& Low, int& High) const;
+  void MakeValidRowRange(int& Low, int& High) const;
+
+  // --- rearranging ---
+  /// Dense as TMatrix; sparse: triples and box turned, re-sorted. Always true; OnChange.
+  bool Transpose();
+  void MirrorColumns();
+  void MirrorRows();
+  /// Indices outside the dimensions do nothing (no event).
+  void ExchangeColumns(int c1, int c2);
+  void ExchangeRows(int r1, int r2);
+  /// As TMatrix; a sparse matrix raises EQeltaMatrixError "... SortRows needs a dense matrix".
+  void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+  void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+
+  // --- search and summaries ---
+  /// Dense: smallest and largest cell of the range. Sparse: of the stored triples inside the
+  /// range only (unstored zeros are not looked at). Nothing to look at: 2147483647 and -2147483647.
+  void MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_t& Minimum, int32_t& Maximum) const;
+  /// Sum over the range (sparse: of the stored triples in it); wraps at 32 bits.
+  int32_t Sum(int LoC, int LoR, int HiC, int HiR) const;
+  /// Diagonal sum of a square, non-empty matrix, else 0 (sparse: by its dimensions).
+  int32_t Trace() const;
+  /// Nearest cell, first of equals (sparse: among the stored triples in the range, in storage
+  /// order); 0, 0 when there is none.
+  void Find(int LowCol, int HighCol, int LowRow, int HighRow, int32_t Value, int& ColIx, int& RowIx) const;
+  /// As TMatrix.FindInSortedColumn (sparse: through GetVal).
+  int FindInSortedColumn(int Col, bool ColIsAscending, int32_t Value) const;
+
+  // --- arithmetic (32-bit, wrapping) ---
+  /// Dense + dense of equal size, or dense + sparse MatB whose box fits: added, OnChange, true.
+  /// Otherwise (a sparse matrix itself included) false and nothing changed.
+  bool Add(const TIntMatrix* MatB);
+  /// Same rules as Add.
+  bool Subtract(const TIntMatrix* MatB);
+  /// Every cell (sparse: every stored triple) times Scalar; OnChange.
+  void SMult(int32_t Scalar);
+  /// Every cell plus Scalar; OnChange. Sparse raises EQeltaMatrixError "... SAdd needs a dense matrix".
+  void SAdd(int32_t Scalar);
+  /// MatRes := this x MatB when NrOfColumns = MatB's rows and MatRes has MatB's columns and this
+  /// matrix's rows; written through MatRes.SetVal, then this matrix's OnChange; else false.
+  bool Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// MatRes := transpose(this) x MatB when this and MatB have equal rows and MatRes has MatB's
+  /// columns and this matrix's columns as rows; else false.
+  bool TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes);
+  /// VecRes := transpose(this) x VecB when VecB has NrOfRows and VecRes NrOfColumns elements;
+  /// every partial sum is written through VecRes.SetVal; else false.
+  bool TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes);
+
+  // --- events and fingerprint ---
+  void Changed();
+  void SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last);
+  /// Four CRC-32 lanes over the cells column by column (both forms): 32 hexadecimal digits.
+  String CRCofData() const;
+
+  // --- XML element (a sparse matrix lists its triples and adds form="sparse") ---
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
+  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
+  /// Rules as TMatrix; the form stays: a sparse matrix takes the listed non-zero cells (every
+  /// listed cell of a sparse-form element); numbers are rounded to the nearest integer.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  // --- text file and binary stream (as TMatrix, cells as decimal or 4-byte integers) ---
+  bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
+  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
+  bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+
+  // --- sparse file (checked header; layout in Qelta_matrix_int_io.cpp) ---
+  /// Writes dimensions, growth step, bounding box and triples (a dense matrix its non-zero
+  /// cells); false on any file error.
+  bool StoreSparseMat(const String& FileName) const;
+  /// Makes this a sparse matrix holding the file's triples; false (matrix unchanged) for a file
+  /// that cannot be read or fails any check (header, order, indices, box, size). OnChange.
+  bool LoadSparseMat(const String& FileName);
+
+  // --- events ---
+  TNotifyEvent OnChange;
+  TSortExchgEvent OnSortExchange;
+
+ private:
+  friend class TMatrix;
+  // sparse form (Qelta_matrix_sparse.cpp)
+  /// Index (0-based) of the first triple not less than (c, r).
+  int64_t SparseLowerBound(int c, int r) const;
+  /// Stores a cell of the sparse form without event; answers nothing.
+  void SparseStore(int c, int r, int32_t v);
+  void SparseResize(int Nc, int Nr);
+  void SparseRecomputeBox();
+  void SparseResort();
+  void SparseGrowTo(int64_t needed);
+  void SparseReset(int AllocBy);
+  void SparseRemap(const std::function<void(TSpMatElemInt&)>& remap);
+  bool AddSub(const TIntMatrix& b, bool subtract);
+  /// Stores a cell by the form's rule without event (loaders).
+  void PutCell(int c, int r, int32_t v);
+  /// SetVal when OnChange is assigned, else PutCell-like direct store (dense: inside only).
+  void PutVal(int Col, int Row, int32_t v);
+  void Reshape(int Nc, int Nr);
+  void RequireDense(const char16_t* operation) const;
+  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  /// Cells of the range as read through GetVal, column by column (persistence of both forms).
+  void ForEachCell(int lc, int lr, int hc, int hr, const std::function<void(int, int, int32_t)>& fn) const;
+
+  int FNCol = 1;
+  int FNRow = 1;
+  String FDataID;
+  bool FIsSparse = false;
+  int FNumAllocated = 0;
+  int FAllocBy = 1;
+  int FSparseNumElem = 0;
+  int FSparseLowCol = 2147483647;
+  int FSparseHighCol = 1;
+  int FSparseLowRow = 2147483647;
+  int FSparseHighRow = 1;
+  std::vector<TSpMatElemInt> SpMat;
+  detail::TDenseStore<int32_t> Mat;
+};
+
+}  // namespace qelta

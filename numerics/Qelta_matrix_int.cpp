@@ -1,0 +1,452 @@
+// Qelta_matrix: TIntMatrix, the operations of both forms (the sparse internals are in
+// Qelta_matrix_sparse.cpp, the files in Qelta_matrix_int_io.cpp).
+//
+// The dense form shares storage and algorithms with TMatrix (detail::TDenseStore). Each public
+// operation picks its form's path; operations that only the dense storage defines either work on
+// the sparse form too (mirroring, exchanging, products, searches, the fingerprint) or raise
+// EQeltaMatrixError naming the operation (SortRows, SortCols, SAdd, which would have to give every
+// unstored cell a value or move unstored cells).
+// Deliberate deviations, each a mended fault: the dense MinMax seeds from the first cell of the
+// range; ExchangeColumns/ExchangeRows/FindInSortedColumn and the sort key check their indices;
+// products compute into a temporary first, so a result matrix that is also an operand gets the
+// right cells; self-copies read their source first.
+
+#include <algorithm>
+
+#include "Qelta_matrix.h"
+
+namespace qelta {
+
+using detail::GuardAlloc;
+
+// [SECTION] construction and size
+
+TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner) {
+  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(1, 1); });
+}
+
+TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseForm Form) : TComponent(AOwner) {
+  FIsSparse = true;
+  FNCol = 0;
+  FNRow = 0;
+  SparseReset(Form.AllocBy);
+}
+
+void TIntMatrix::Reshape(int Nc, int Nr) {
+  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(Nc, Nr); });
+  if (Nc == 0 || Nr == 0) Mat.Zero();  // the kept column or row lies outside the dimensions
+  FNCol = Nc;
+  FNRow = Nr;
+}
+
+bool TIntMatrix::Resize(int Nc, int Nr) {
+  Nc = std::max(Nc, 0);
+  Nr = std::max(Nr, 0);
+  if (FIsSparse) {
+    SparseResize(Nc, Nr);
+    return true;
+  }
+  Reshape(Nc, Nr);
+  Changed();
+  return true;
+}
+
+void TIntMatrix::SetNCols(int Nc) { Resize(std::max(Nc, 0), FNRow); }
+void TIntMatrix::SetNRows(int Nr) { Resize(FNCol, std::max(Nr, 0)); }
+
+void TIntMatrix::RequireDense(const char16_t* operation) const {
+  if (FIsSparse) throw EQeltaMatrixError(detail::ComponentText(*this, String(operation) + u" needs a dense matrix"));
+}
+
+// [SECTION] elements
+
+int32_t TIntMatrix::GetVal(int Col, int Row) const {
+  if (!FIsSparse) return Col >= 1 && Col <= FNCol && Row >= 1 && Row <= FNRow ? Mat.At(Col, Row) : 0;
+  if (Col < FSparseLowCol || Col > FSparseHighCol || Row < FSparseLowRow || Row > FSparseHighRow) return 0;
+  const int64_t i = SparseLowerBound(Col, Row);
+  if (i >= FSparseNumElem) return 0;
+  const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+  return e.colidx == Col && e.rowidx == Row ? e.value : 0;
+}
+
+void TIntMatrix::SetVal(int Col, int Row, int32_t Value) {
+  if (FIsSparse) {
+    if (Col < 1 || Row < 1) return;
+    SparseStore(Col, Row, Value);
+  } else {
+    if (Col < 1 || Col > FNCol || Row < 1 || Row > FNRow) return;
+    Mat.At(Col, Row) = Value;
+  }
+  Changed();
+}
+
+void TIntMatrix::PutCell(int c, int r, int32_t v) {
+  if (!FIsSparse)
+    Mat.At(c, r) = v;
+  else if (v != 0 || GetVal(c, r) != 0)
+    SparseStore(c, r, v);
+}
+
+void TIntMatrix::PutVal(int Col, int Row, int32_t v) {
+  if (OnChange)
+    SetVal(Col, Row, v);
+  else if (FIsSparse ? Col >= 1 && Row >= 1 : Col >= 1 && Col <= FNCol && Row >= 1 && Row <= FNRow)
+    FIsSparse ? SparseStore(Col, Row, v) : void(Mat.At(Col, Row) = v);
+}
+
+// [SECTION] filling and copying
+
+void TIntMatrix::Fill(int32_t value) {
+  if (!FIsSparse) {
+    for (int c = 1; c <= FNCol; ++c) std::fill_n(Mat.Col(c), FNRow, value);
+  } else if (value != 0) {
+    for (int i = 0; i < FSparseNumElem; ++i) SpMat[static_cast<std::size_t>(i)].value = value;
+  } else {
+    SparseReset(FAllocBy);
+  }
+  Changed();
+}
+
+void TIntMatrix::Clone(const TIntMatrix* MatSource) {
+  if (MatSource == nullptr || MatSource->FIsSparse != FIsSparse) return;
+  if (FIsSparse) {
+    if (MatSource != this) {
+      GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { SpMat = MatSource->SpMat; });
+      FNumAllocated = MatSource->FNumAllocated;
+      FAllocBy = MatSource->FAllocBy;
+      FSparseNumElem = MatSource->FSparseNumElem;
+      FSparseLowCol = MatSource->FSparseLowCol;
+      FSparseHighCol = MatSource->FSparseHighCol;
+      FSparseLowRow = MatSource->FSparseLowRow;
+      FSparseHighRow = MatSource->FSparseHighRow;
+      FNCol = MatSource->FNCol;
+      FNRow = MatSource->FNRow;
+    }
+    Changed();
+    return;
+  }
+  Resize(MatSource->FNCol, MatSource->FNRow);
+  if (OnChange) {
+    for (int c = 1; c <= FNCol; ++c)
+      for (int r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->Mat.At(c, r));
+  } else if (MatSource != this) {
+    for (int c = 1; c <= FNCol; ++c) std::copy_n(MatSource->Mat.Col(c), FNRow, Mat.Col(c));
+  }
+  Changed();
+}
+
+void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi,
+                          int SourceRowHi, int DestCol, int DestRow) {
+  if (MatSource == nullptr) return;
+  int cl = SourceColLo, ch = SourceColHi, rl = SourceRowLo, rh = SourceRowHi;
+  detail::ClampSourceRange(MatSource->FNCol, cl, ch);
+  detail::ClampSourceRange(MatSource->FNRow, rl, rh);
+  if (cl >= 1 && rl >= 1) {
+    std::vector<int32_t> cells;  // read first: the source may be this matrix
+    cells.reserve(static_cast<std::size_t>(ch - cl + 1) * static_cast<std::size_t>(rh - rl + 1));
+    for (int c = cl; c <= ch; ++c)
+      for (int r = rl; r <= rh; ++r) cells.push_back(MatSource->GetVal(c, r));
+    std::size_t k = 0;
+    for (int c = cl; c <= ch; ++c)
+      for (int r = rl; r <= rh; ++r, ++k) {
+        const int64_t dc = detail::Shifted(DestCol, c, cl), dr = detail::Shifted(DestRow, r, rl);
+        if (dc >= 1 && dr >= 1 && dc <= INT32_MAX && dr <= INT32_MAX)
+          PutVal(static_cast<int>(dc), static_cast<int>(dr), cells[k]);
+      }
+  }
+  Changed();
+}
+
+void TIntMatrix::CopyRowToVec(TIntVector* DestVec, int Row, int FirstCol, int LastCol) const {
+  if (DestVec == nullptr) return;
+  MakeValidColRange(FirstCol, LastCol);
+  Row = std::min(std::max(Row, 1), FNRow);
+  LastCol = static_cast<int>(std::min<int64_t>(LastCol, int64_t{FirstCol} + DestVec->NrOfElem() - 1));
+  DestVec->Fill(0);
+  for (int c = FirstCol; c <= LastCol; ++c) DestVec->SetVal(c - FirstCol + 1, GetVal(c, Row));
+}
+
+void TIntMatrix::CopyColToVec(TIntVector* DestVec, int Col, int FirstRow, int LastRow) const {
+  if (DestVec == nullptr) return;
+  MakeValidRowRange(FirstRow, LastRow);
+  Col = std::min(std::max(Col, 1), FNCol);
+  LastRow = static_cast<int>(std::min<int64_t>(LastRow, int64_t{FirstRow} + DestVec->NrOfElem() - 1));
+  DestVec->Fill(0);
+  for (int r = FirstRow; r <= LastRow; ++r) DestVec->SetVal(r - FirstRow + 1, GetVal(Col, r));
+}
+
+void TIntMatrix::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(FNCol, Low, High); }
+void TIntMatrix::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(FNRow, Low, High); }
+
+// [SECTION] rearranging
+
+bool TIntMatrix::Transpose() {
+  if (FIsSparse) {
+    SparseRemap([](TSpMatElemInt& e) { std::swap(e.colidx, e.rowidx); });
+  } else {
+    GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Transpose(); });
+  }
+  std::swap(FNCol, FNRow);
+  Changed();
+  return true;
+}
+
+void TIntMatrix::MirrorColumns() {
+  const int nc = FNCol;
+  if (FIsSparse)
+    SparseRemap([nc](TSpMatElemInt& e) { e.colidx = nc + 1 - e.colidx; });
+  else
+    detail::DenseMirrorColumns(Mat, FNCol, FNRow);
+  Changed();
+}
+
+void TIntMatrix::MirrorRows() {
+  const int nr = FNRow;
+  if (FIsSparse)
+    SparseRemap([nr](TSpMatElemInt& e) { e.rowidx = nr + 1 - e.rowidx; });
+  else
+    detail::DenseMirrorRows(Mat, FNCol, FNRow);
+  Changed();
+}
+
+void TIntMatrix::ExchangeColumns(int c1, int c2) {
+  if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
+  if (FIsSparse)
+    SparseRemap([c1, c2](TSpMatElemInt& e) { e.colidx = e.colidx == c1 ? c2 : (e.colidx == c2 ? c1 : e.colidx); });
+  else if (c1 != c2)
+    std::swap_ranges(Mat.Col(c1), Mat.Col(c1) + FNRow, Mat.Col(c2));
+  Changed();
+}
+
+void TIntMatrix::ExchangeRows(int r1, int r2) {
+  if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
+  if (FIsSparse)
+    SparseRemap([r1, r2](TSpMatElemInt& e) { e.rowidx = e.rowidx == r1 ? r2 : (e.rowidx == r2 ? r1 : e.rowidx); });
+  else if (r1 != r2)
+    detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
+  Changed();
+}
+
+void TIntMatrix::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
+  RequireDense(u"SortRows");
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (SortColIx < 1 || SortColIx > FNCol || LowCol < 1 || HighRow - LowRow < 1) return;
+  detail::DenseSortRows(Mat, SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                        [&](int a, int b) { SortExchange(2, a, b, LowCol, HighCol); });
+  Changed();
+}
+
+void TIntMatrix::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
+  RequireDense(u"SortCols");
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1 || HighCol - LowCol < 1) return;
+  detail::DenseSortCols(Mat, SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow,
+                        [&](int a, int b) { SortExchange(1, a, b, LowRow, HighRow); });
+  Changed();
+}
+
+// [SECTION] search and summaries
+
+void TIntMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_t& Minimum, int32_t& Maximum) const {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  Minimum = 2147483647;
+  Maximum = -2147483647;
+  if (LowCol < 1 || LowRow < 1 || HighCol < LowCol || HighRow < LowRow) return;
+  if (!FIsSparse) {
+    detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
+    return;
+  }
+  bool seeded = false;
+  for (int i = 0; i < FSparseNumElem; ++i) {
+    const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+    if (e.colidx < LowCol || e.colidx > HighCol || e.rowidx < LowRow || e.rowidx > HighRow) continue;
+    Minimum = seeded ? std::min(Minimum, e.value) : e.value;
+    Maximum = seeded ? std::max(Maximum, e.value) : e.value;
+    seeded = true;
+  }
+}
+
+int32_t TIntMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
+  MakeValidColRange(LoC, HiC);
+  MakeValidRowRange(LoR, HiR);
+  if (LoC < 1 || LoR < 1) return 0;
+  if (!FIsSparse) return detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
+  int32_t sum = 0;
+  for (int i = 0; i < FSparseNumElem; ++i) {
+    const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+    if (e.colidx >= LoC && e.colidx <= HiC && e.rowidx >= LoR && e.rowidx <= HiR) sum = detail::AddElem(sum, e.value);
+  }
+  return sum;
+}
+
+int32_t TIntMatrix::Trace() const {
+  if (FNCol != FNRow || FNCol < 1) return 0;
+  int32_t sum = 0;
+  if (!FIsSparse) {
+    for (int i = 1; i <= FNCol; ++i) sum = detail::AddElem(sum, Mat.At(i, i));
+    return sum;
+  }
+  for (int i = 0; i < FSparseNumElem; ++i) {
+    const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+    if (e.colidx == e.rowidx) sum = detail::AddElem(sum, e.value);
+  }
+  return sum;
+}
+
+void TIntMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, int32_t Value, int& ColIx, int& RowIx) const {
+  ColIx = 0;
+  RowIx = 0;
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (LowCol < 1 || LowRow < 1) return;
+  if (!FIsSparse) {
+    detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
+    return;
+  }
+  int64_t best = detail::FarDistance<int32_t>();
+  for (int i = 0; i < FSparseNumElem; ++i) {
+    const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+    if (e.colidx < LowCol || e.colidx > HighCol || e.rowidx < LowRow || e.rowidx > HighRow) continue;
+    const int64_t d = detail::DistElem(e.value, Value);
+    if (d < best) {
+      best = d;
+      ColIx = e.colidx;
+      RowIx = e.rowidx;
+    }
+  }
+}
+
+int TIntMatrix::FindInSortedColumn(int Col, bool ColIsAscending, int32_t Value) const {
+  if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
+  if (!FIsSparse) return detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
+  return detail::SortedSearch(FNRow, ColIsAscending, Value, [this, Col](int r) { return GetVal(Col, r); });
+}
+
+// [SECTION] arithmetic
+
+bool TIntMatrix::Add(const TIntMatrix* MatB) { return MatB != nullptr && !FIsSparse && AddSub(*MatB, false); }
+
+bool TIntMatrix::Subtract(const TIntMatrix* MatB) { return MatB != nullptr && !FIsSparse && AddSub(*MatB, true); }
+
+void TIntMatrix::SMult(int32_t Scalar) {
+  if (FIsSparse) {
+    for (int i = 0; i < FSparseNumElem; ++i) {
+      int32_t& v = SpMat[static_cast<std::size_t>(i)].value;
+      v = detail::MulElem(v, Scalar);
+    }
+  } else {
+    for (int c = 1; c <= FNCol; ++c)
+      for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = detail::MulElem(*p, Scalar);
+  }
+  Changed();
+}
+
+void TIntMatrix::SAdd(int32_t Scalar) {
+  RequireDense(u"SAdd");
+  for (int c = 1; c <= FNCol; ++c)
+    for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = detail::AddElem(*p, Scalar);
+  Changed();
+}
+
+namespace {
+
+// Result cells (nc x nr, column-major) of sum over k of a(k) * b(k), written through SetVal.
+void WriteProduct(TIntMatrix& res, int nc, int nr, const std::vector<int32_t>& cells) {
+  std::size_t k = 0;
+  for (int j = 1; j <= nc; ++j)
+    for (int i = 1; i <= nr; ++i) res.SetVal(j, i, cells[k++]);
+}
+
+}  // namespace
+
+bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
+  if (MatB == nullptr || MatRes == nullptr) return false;
+  if (FNCol != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNRow) return false;
+  std::vector<int32_t> cells(static_cast<std::size_t>(MatB->FNCol) * static_cast<std::size_t>(FNRow), 0);
+  const bool dense = !FIsSparse && !MatB->FIsSparse;
+  for (int j = 1; j <= MatB->FNCol; ++j) {
+    int32_t* out = cells.data() + static_cast<std::size_t>(j - 1) * FNRow;
+    for (int k = 1; k <= FNCol; ++k) {
+      const int32_t b = MatB->GetVal(j, k);
+      if (b == 0) continue;
+      for (int i = 1; i <= FNRow; ++i)
+        out[i - 1] = detail::AddElem(out[i - 1], detail::MulElem(dense ? Mat.At(k, i) : GetVal(k, i), b));
+    }
+  }
+  WriteProduct(*MatRes, MatB->FNCol, FNRow, cells);
+  Changed();
+  return true;
+}
+
+bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
+  if (MatB == nullptr || MatRes == nullptr) return false;
+  if (FNRow != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNCol) return false;
+  std::vector<int32_t> cells(static_cast<std::size_t>(MatB->FNCol) * static_cast<std::size_t>(FNCol), 0);
+  const bool dense = !FIsSparse && !MatB->FIsSparse;
+  std::size_t at = 0;
+  for (int j = 1; j <= MatB->FNCol; ++j)
+    for (int i = 1; i <= FNCol; ++i, ++at) {
+      int32_t sum = 0;
+      for (int k = 1; k <= FNRow; ++k) {
+        const int32_t a = dense ? Mat.At(i, k) : GetVal(i, k), b = dense ? MatB->Mat.At(j, k) : MatB->GetVal(j, k);
+        sum = detail::AddElem(sum, detail::MulElem(a, b));
+      }
+      cells[at] = sum;
+    }
+  WriteProduct(*MatRes, MatB->FNCol, FNCol, cells);
+  Changed();
+  return true;
+}
+
+bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) {
+  if (VecB == nullptr || VecRes == nullptr) return false;
+  if (VecB->NrOfElem() != FNRow || VecRes->NrOfElem() != FNCol) return false;
+  std::vector<int32_t> b(static_cast<std::size_t>(FNRow));  // VecB may be VecRes
+  for (int j = 1; j <= FNRow; ++j) b[static_cast<std::size_t>(j - 1)] = VecB->GetVal(j);
+  const bool everyTerm = static_cast<bool>(VecRes->OnChange);
+  for (int i = 1; i <= FNCol; ++i) {
+    int32_t sum = 0;
+    for (int j = 1; j <= FNRow; ++j) {
+      sum = detail::AddElem(sum, detail::MulElem(GetVal(i, j), b[static_cast<std::size_t>(j - 1)]));
+      if (everyTerm) VecRes->SetVal(i, sum);
+    }
+    if (!everyTerm) VecRes->SetVal(i, sum);
+  }
+  Changed();
+  return true;
+}
+
+// [SECTION] events and fingerprint
+
+void TIntMatrix::Changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TIntMatrix::SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last) {
+  if (OnSortExchange) OnSortExchange(this, ExchgWhat, index1, index2, first, last);
+}
+
+String TIntMatrix::CRCofData() const {
+  if (!FIsSparse) return detail::DenseCRC(Mat, FNCol, FNRow);
+  detail::TCrcOf<int32_t> lanes;
+  int i = 0;  // next triple in storage order, which is the order of the walk
+  for (int c = 1; c <= FNCol; ++c)
+    for (int r = 1; r <= FNRow; ++r) {
+      int32_t v = 0;
+      if (i < FSparseNumElem && SpMat[static_cast<std::size_t>(i)].colidx == c &&
+          SpMat[static_cast<std::size_t>(i)].rowidx == r)
+        v = SpMat[static_cast<std::size_t>(i++)].value;
+      lanes.Feed(detail::BitsOf(v));
+    }
+  return lanes.Text();
+}
+
+void TIntMatrix::ForEachCell(int lc, int lr, int hc, int hr, const std::function<void(int, int, int32_t)>& fn) const {
+  for (int c = lc; c <= hc; ++c)
+    for (int r = lr; r <= hr; ++r) fn(c, r, GetVal(c, r));
+}
+
+}  // namespace qelta

@@ -1,0 +1,310 @@
+// Qelta_matrix: the files of TIntMatrix: XML element, text form, binary stream, sparse file.
+//
+// XML, text and stream forms are those of TMatrix (Qelta_vecmat_shared.cpp,
+// Qelta_matrix_forms.cpp) with decimal integers in text and 4-byte integers in the stream. A
+// sparse matrix writes its XML element with form="sparse" and one cells line per stored triple;
+// reading keeps the matrix's own form (a sparse matrix takes every cell of a sparse-form element
+// and the non-zero cells of a dense one). Loaders of the text and stream forms store a 0 into a
+// sparse matrix only where a triple already holds the cell.
+//
+// Sparse file (StoreSparseMat, LoadSparseMat), little-endian, signed 32-bit fields unless stated:
+//   offset  size  content
+//   0       8     signature "QELTASPM" (ASCII)
+//   8       4     format version, unsigned, 1
+//   12      4     NrOfColumns (>= 0)
+//   16      4     NrOfRows (>= 0)
+//   20      4     AllocBy (>= 1)
+//   24      16    bounding box: low column, high column, low row, high row (empty: 2147483647, 1,
+//                 2147483647, 1)
+//   40      4     N, the number of triples (>= 0)
+//   44      4     CRC-32 (start $FFFFFFFF, complemented) of bytes 0..43, unsigned
+//   48      12 N  triples: column, row, value; sorted by column, then row, no two alike
+// A reader accepts the file only when the header checks out, the file is exactly 48 + 12 N bytes,
+// every triple lies inside the dimensions, the order holds and the box is the triples' box;
+// otherwise it answers false and changes nothing. A dense matrix stores its non-zero cells.
+
+#include <algorithm>
+
+#include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
+#include "SysUtils.h"
+
+namespace qelta {
+namespace {
+
+constexpr char kSignature[8] = {'Q', 'E', 'L', 'T', 'A', 'S', 'P', 'M'};
+constexpr uint32_t kVersion = 1;
+constexpr int kHeaderSize = 48;
+
+// The triples of a sparse-form image: order, indices and box checked.
+struct TSparseImage {
+  int Cols = 0, Rows = 0, AllocBy = 1;
+  int Box[4] = {2147483647, 1, 2147483647, 1};
+  std::vector<TSpMatElemInt> Triples;
+};
+
+bool TriplesAreSound(const TSparseImage& s) {
+  int box[4] = {2147483647, 1, 2147483647, 1};
+  for (std::size_t i = 0; i < s.Triples.size(); ++i) {
+    const TSpMatElemInt& e = s.Triples[i];
+    if (e.colidx < 1 || e.colidx > s.Cols || e.rowidx < 1 || e.rowidx > s.Rows) return false;
+    if (i > 0) {
+      const TSpMatElemInt& p = s.Triples[i - 1];
+      if (p.colidx > e.colidx || (p.colidx == e.colidx && p.rowidx >= e.rowidx)) return false;
+    }
+    box[0] = std::min(box[0], e.colidx);
+    box[1] = std::max(box[1], e.colidx);
+    box[2] = std::min(box[2], e.rowidx);
+    box[3] = std::max(box[3], e.rowidx);
+  }
+  return std::equal(box, box + 4, s.Box);
+}
+
+bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s) {
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, 8) != 0) return false;
+  detail::TByteCursor cur(bytes.data() + 8, bytes.size() - 8);
+  uint32_t version = 0, crc = 0;
+  int32_t count = 0;
+  cur.U32(version);
+  cur.I32(s.Cols);
+  cur.I32(s.Rows);
+  cur.I32(s.AllocBy);
+  for (int& b : s.Box) cur.I32(b);
+  cur.I32(count);
+  cur.U32(crc);
+  if (version != kVersion || crc != detail::BlockCRC32(bytes.data(), 44)) return false;
+  if (s.Cols < 0 || s.Rows < 0 || s.AllocBy < 1 || count < 0) return false;
+  if ((bytes.size() - kHeaderSize) % 12 != 0 || (bytes.size() - kHeaderSize) / 12 != static_cast<std::size_t>(count))
+    return false;
+  s.Triples.resize(static_cast<std::size_t>(count));
+  for (TSpMatElemInt& e : s.Triples) {
+    cur.I32(e.colidx);
+    cur.I32(e.rowidx);
+    cur.I32(e.value);
+  }
+  return TriplesAreSound(s);
+}
+
+}  // namespace
+
+// [SECTION] XML element
+
+void TIntMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
+  detail::WriteXmlMatrix(out, u"TIntMatrix", CreateHeader, DataID, FIsSparse, FNCol, FNRow,
+                         [this](detail::TLineSink& o) {
+                           if (FIsSparse) {
+                             for (int i = 0; i < FSparseNumElem; ++i) {
+                               const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+                               o.Line(detail::XmlCellsLine(e.rowidx, e.colidx, IntToStr(e.value)));
+                             }
+                             return;
+                           }
+                           for (int r = 1; r <= FNRow && FNCol > 0; ++r) {
+                             String values;
+                             for (int c = 1; c <= FNCol; ++c) {
+                               if (c > 1) values += u' ';
+                               values += IntToStr(Mat.At(c, r));
+                             }
+                             o.Line(detail::XmlCellsLine(r, 1, values));
+                           }
+                         });
+}
+
+void TIntMatrix::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
+  detail::TTextFileSink sink(f);
+  WriteXml(sink, CreateHeader, DataID);
+}
+
+void TIntMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
+  detail::TStreamSink sink(OutStream);
+  WriteXml(sink, CreateHeader, DataID);
+}
+
+bool TIntMatrix::SaveAsXMLFile(const String& FName, const String& DataID) const {
+  TextFile f;
+  try {
+    AssignFile(f, FName);
+    Rewrite(f);
+    WriteToOpenXMLFile(f, true, DataID);
+    CloseFile(f);
+  } catch (const EInOutError&) {
+    return false;
+  }
+  return true;
+}
+
+bool TIntMatrix::ReadXml(detail::TXmlSource& in, const String& DataID) {
+  detail::TXmlMatrix<int32_t> x;
+  if (!detail::ReadXmlMatrix(in, DataID, x)) return false;
+  if (FIsSparse) {
+    TSparseImage s;
+    s.Cols = x.NCols;
+    s.Rows = x.NRows;
+    for (const auto& run : x.Runs)  // later lines win over earlier ones for the same cell
+      for (std::size_t k = 0; k < run.Values.size(); ++k)
+        if (x.SparseForm || run.Values[k] != 0)
+          s.Triples.push_back(TSpMatElemInt{run.Col + static_cast<int>(k), run.Row, run.Values[k]});
+    std::stable_sort(s.Triples.begin(), s.Triples.end(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
+      return a.colidx < b.colidx || (a.colidx == b.colidx && a.rowidx < b.rowidx);
+    });
+    auto last = std::unique(s.Triples.rbegin(), s.Triples.rend(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
+      return a.colidx == b.colidx && a.rowidx == b.rowidx;
+    });
+    s.Triples.erase(s.Triples.begin(), last.base());
+    const int64_t count = static_cast<int64_t>(s.Triples.size());
+    const int64_t alloc = std::max<int64_t>(FAllocBy, (count + FAllocBy - 1) / FAllocBy * FAllocBy);
+    if (alloc > INT32_MAX) return false;
+    try {
+      s.Triples.resize(static_cast<std::size_t>(alloc));
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    SpMat.swap(s.Triples);
+    FNumAllocated = static_cast<int>(alloc);
+    FSparseNumElem = static_cast<int>(count);
+    SparseRecomputeBox();
+  } else {
+    const int64_t cells = detail::CheckedCells(std::max(x.NCols, 1), std::max(x.NRows, 1), sizeof(int32_t));
+    if (cells < 0 || cells > x.Listed + detail::kMaxUnlistedCells) return false;
+    detail::TDenseStore<int32_t> next;
+    try {
+      next.Reshape(x.NCols, x.NRows);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    for (const auto& run : x.Runs)
+      for (std::size_t k = 0; k < run.Values.size(); ++k) next.At(run.Col + static_cast<int>(k), run.Row) = run.Values[k];
+    std::swap(Mat, next);
+  }
+  FNCol = x.NCols;
+  FNRow = x.NRows;
+  FDataID = x.Id;
+  Changed();
+  return true;
+}
+
+bool TIntMatrix::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
+  detail::TTextFileSource src(f);
+  return ReadXml(src, DataID);
+}
+
+bool TIntMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
+  detail::TStreamSource src(InStream);
+  return ReadXml(src, DataID);
+}
+
+bool TIntMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {
+  TextFile f;
+  try {
+    AssignFile(f, FName);
+    Reset(f);
+    return ReadFromOpenXMLFile(f, DataID);
+  } catch (const EInOutError&) {
+    return false;
+  }
+}
+
+// [SECTION] text form and binary stream
+
+bool TIntMatrix::StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const {
+  detail::WriterRange(FNCol, LoC, HiC);
+  detail::WriterRange(FNRow, LoR, HiR);
+  return detail::StoreMatrixText(FileName, LoC, LoR, HiC, HiR, [this](int c, int r) { return IntToStr(GetVal(c, r)); });
+}
+
+bool TIntMatrix::SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const {
+  if (OutStream == nullptr) OutStream = new TMemoryStream();
+  return SaveToStream(*OutStream, LoC, LoR, HiC, HiR);
+}
+
+bool TIntMatrix::SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const {
+  detail::WriterRange(FNCol, LoC, HiC);
+  detail::WriterRange(FNRow, LoR, HiR);
+  return detail::SaveMatrixStream<int32_t>(OutStream, LoC, LoR, HiC, HiR,
+                                           [this](int c, int r) { return GetVal(c, r); });
+}
+
+namespace {
+
+detail::TMatrixPort<int32_t> PortOf(TIntMatrix& m, const std::function<void(int, int, int32_t)>& put) {
+  detail::TMatrixPort<int32_t> p;
+  p.Cols = [&m] { return m.NrOfColumns(); };
+  p.Rows = [&m] { return m.NrOfRows(); };
+  p.Resize = [&m](int nc, int nr) { m.Resize(nc, nr); };
+  p.Put = put;
+  p.Changed = [&m] { m.Changed(); };
+  return p;
+}
+
+}  // namespace
+
+bool TIntMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
+  return detail::LoadMatrixText(FileName, AdjustMatrixSize,
+                                PortOf(*this, [this](int c, int r, int32_t v) { PutCell(c, r, v); }));
+}
+
+bool TIntMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
+  return detail::LoadMatrixStream(InStream, AdjustMatrixSize,
+                                  PortOf(*this, [this](int c, int r, int32_t v) { PutCell(c, r, v); }));
+}
+
+// [SECTION] sparse file
+
+bool TIntMatrix::StoreSparseMat(const String& FileName) const {
+  TSparseImage s;
+  s.Cols = FNCol;
+  s.Rows = FNRow;
+  s.AllocBy = FAllocBy;
+  if (FIsSparse) {
+    s.Triples.assign(SpMat.begin(), SpMat.begin() + FSparseNumElem);
+  } else {
+    for (int c = 1; c <= FNCol; ++c)
+      for (int r = 1; r <= FNRow; ++r)
+        if (Mat.At(c, r) != 0) s.Triples.push_back(TSpMatElemInt{c, r, Mat.At(c, r)});
+  }
+  for (const TSpMatElemInt& e : s.Triples) {
+    s.Box[0] = std::min(s.Box[0], e.colidx);
+    s.Box[1] = std::max(s.Box[1], e.colidx);
+    s.Box[2] = std::min(s.Box[2], e.rowidx);
+    s.Box[3] = std::max(s.Box[3], e.rowidx);
+  }
+  detail::TByteImage img;
+  img.Raw(kSignature, 8);
+  img.U32(kVersion);
+  for (int v : {s.Cols, s.Rows, s.AllocBy, s.Box[0], s.Box[1], s.Box[2], s.Box[3]}) img.I32(v);
+  img.I32(static_cast<int32_t>(s.Triples.size()));
+  img.U32(detail::BlockCRC32(img.Bytes.data(), img.Bytes.size()));
+  for (const TSpMatElemInt& e : s.Triples) {
+    img.I32(e.colidx);
+    img.I32(e.rowidx);
+    img.I32(e.value);
+  }
+  return detail::WriteFileBytes(FileName, img.Bytes);
+}
+
+bool TIntMatrix::LoadSparseMat(const String& FileName) {
+  std::vector<uint8_t> bytes;
+  TSparseImage s;
+  if (!detail::ReadFileBytes(FileName, bytes) || !ParseSparseImage(bytes, s)) return false;
+  const int64_t count = static_cast<int64_t>(s.Triples.size());
+  const int64_t alloc = std::max<int64_t>(s.AllocBy, (count + s.AllocBy - 1) / s.AllocBy * s.AllocBy);
+  if (alloc > INT32_MAX) return false;
+  try {
+    s.Triples.resize(static_cast<std::size_t>(alloc));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  SpMat.swap(s.Triples);
+  Mat.Release();
+  FIsSparse = true;
+  FAllocBy = s.AllocBy;
+  FNumAllocated = static_cast<int>(alloc);
+  FSparseNumElem = static_cast<int>(count);
+  FNCol = s.Cols;
+  FNRow = s.Rows;
+  SparseRecomputeBox();
+  Changed();
+  return true;
+}
+
+}  // namespace qelta

@@ -1,0 +1,309 @@
+// Helpers shared by the vector and matrix sources: messages, sizes, ranges, number text and
+// tokens of the file formats, binary images, stream headers, line sinks and sources, and the
+// matrix XML element (writer and reader).
+//
+// The XML element, as both matrix classes write it (lines end CR LF, one byte per character):
+//   <?xml version="1.0"?>                              only when a header is asked for
+//   (empty line)
+//   <!-- TMatrix / Qeltakit -->                        the writing class
+//   <matrix sig="Qeltakit" vers="1.0" id="ID">         form="sparse" added by a sparse TIntMatrix
+//     <numcols>NC</numcols>
+//     <numrows>NR</numrows>
+//     <cells row="R" col="C">v v v</cells>             values of (C, R), (C + 1, R), ...
+//   </matrix>
+// Dense writers give one cells line per row (col="1"); the sparse writer one per stored triple.
+// Cells that no line lists are 0. Nothing is escaped: an id holding a double quote does not read
+// back.
+
+#include <algorithm>
+#include <cmath>
+
+#include "Qelta_matrix.h"
+#include "Qelta_streams.h"
+#include "Qelta_vecmat_internal.h"
+#include "StrUtils.h"
+#include "SysUtils.h"
+
+namespace qelta::detail {
+
+// [SECTION] messages, sizes, ranges
+
+String ComponentText(const TComponent& c, const String& rest) { return u"Component \"" + c.Name() + u"\": " + rest; }
+
+int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize) {
+  if (cols < 0 || rows < 0) return -1;
+  const int64_t limit = static_cast<int64_t>(std::numeric_limits<std::ptrdiff_t>::max() / elemSize);
+  if (cols != 0 && rows > limit / cols) return -1;
+  return cols * rows;
+}
+
+void MakeValidRange(int count, int& lo, int& hi) {
+  if (lo == 0 && hi == 0) {
+    lo = 1;
+    hi = count;
+    return;
+  }
+  ClampSourceRange(count, lo, hi);
+}
+
+void ClampSourceRange(int count, int& lo, int& hi) {
+  lo = std::min(std::max(lo, 1), count);
+  hi = std::min(std::max(hi, 1), count);
+  if (hi < lo) std::swap(lo, hi);
+}
+
+// [SECTION] number text and tokens
+
+String FileNumText(double v, int significant, int decimals) {
+  if (std::isnan(v)) return u"NAN";
+  if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
+  if (decimals >= 0) return Str(v, 0, decimals);
+  const int digits = significant <= 0 ? 17 : std::min(significant, 18);
+  String s = FloatToStrF(v, ffGeneral, digits, 0);
+  if (FormatSettings.DecimalSeparator != u'.') std::replace(s.begin(), s.end(), FormatSettings.DecimalSeparator, u'.');
+  return s;
+}
+
+bool ParseIntegerToken(const String& s, int32_t& v) {
+  if (s.empty()) return false;
+  for (Char c : s)
+    if (!((c >= u'0' && c <= u'9') || c == u'-' || c == u'+')) return false;  // no hexadecimal forms
+  int code = 0;
+  int32_t value = 0;
+  Val(s, value, code);
+  if (code != 0) return false;
+  v = value;
+  return true;
+}
+
+bool ParseDoubleToken(const String& s, double& v) {
+  const String u = UpperCase(s);
+  if (u == u"NAN") {
+    v = std::numeric_limits<double>::quiet_NaN();
+    return true;
+  }
+  if (u == u"INF" || u == u"+INF" || u == u"-INF") {
+    v = u[0] == u'-' ? -HUGE_VAL : HUGE_VAL;
+    return true;
+  }
+  if (s.empty()) return false;
+  int code = 0;
+  double value = 0;
+  Val(s, value, code);
+  if (code != 0) return false;
+  v = value;
+  return true;
+}
+
+bool ParseRoundedIntToken(const String& s, int32_t& v) {
+  double d = 0;
+  if (!ParseDoubleToken(s, d) || !std::isfinite(d)) return false;
+  const int64_t r = Round(d);
+  if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) return false;
+  v = static_cast<int32_t>(r);
+  return true;
+}
+
+bool TTokenReader::Next(String& token) {
+  token.clear();
+  while (FPos < FSize && FData[FPos] <= 32) ++FPos;
+  while (FPos < FSize && FData[FPos] > 32) token.push_back(FData[FPos++]);
+  return !token.empty();
+}
+
+bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes) {
+  try {
+    TFileStream f(name, fmOpenRead);
+    const int64_t size = f.Size();
+    if (size < 0 || static_cast<uint64_t>(size) > bytes.max_size()) return false;
+    bytes.assign(static_cast<std::size_t>(size), 0);
+    f.ReadBuffer(bytes.data(), size);
+    return true;
+  } catch (const EStreamError&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes) {
+  try {
+    TFileStream f(name, fmCreate);
+    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    return true;
+  } catch (const EStreamError&) {
+    return false;
+  }
+}
+
+uint32_t BlockCRC32(const uint8_t* data, std::size_t size) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = 0; i < size; ++i) crc = CalcNextCRC32(data[i], crc);
+  return ~crc;
+}
+
+// [SECTION] stream headers
+
+bool ReadExtIndex(TStream& s, int& v) {
+  bool error = false;
+  const Extended x = ReadExtendedFromStream(s, error);
+  if (error || !std::isfinite(x) || x != std::floor(x) || x < 0 || x > 2147483647.0L) return false;
+  v = static_cast<int>(x);
+  return true;
+}
+
+bool ReadIntIndex(TStream& s, int& v) {
+  bool error = false;
+  const int32_t x = ReadLongintFromStream(s, error);
+  if (error || x < 0) return false;
+  v = x;
+  return true;
+}
+
+int64_t StreamRemaining(TStream& s) {
+  const int64_t rest = s.Size() - s.Position();
+  return rest > 0 ? rest : 0;
+}
+
+// [SECTION] sinks and sources
+
+void TStreamSink::Line(const String& s) { WriteLnStream(FStream, s); }
+
+bool TTextFileSource::ReadLine(String& s) {
+  if (Eof(FFile)) return false;
+  ReadLn(FFile, s);
+  return true;
+}
+
+int TTextFileSource::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
+  return ReadNextTagInTextFile(FFile, tags, attributes, content);
+}
+
+bool TStreamSource::ReadLine(String& s) {
+  if (AtEnd()) return false;
+  bool eos = false;
+  s = ReadLnStream(FStream, eos, 2);  // CR, LF or both end a line
+  return true;
+}
+
+int TStreamSource::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
+  return ReadNextTagInStream(FStream, tags, attributes, content);
+}
+
+// [SECTION] XML writer
+
+String XmlCellsLine(int row, int col, const String& values) {
+  return u"  <cells row=\"" + IntToStr(row) + u"\" col=\"" + IntToStr(col) + u"\">" + values + u"</cells>";
+}
+
+void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader, const String& id, bool sparse,
+                    int nc, int nr, const std::function<void(TLineSink&)>& rows) {
+  if (createHeader) out.Line(u"<?xml version=\"1.0\"?>");
+  out.Line(String());
+  out.Line(u"<!-- " + String(className) + u" / Qeltakit -->");
+  out.Line(u"<matrix sig=\"Qeltakit\" vers=\"1.0\" id=\"" + id + (sparse ? u"\" form=\"sparse\">" : u"\">"));
+  out.Line(u"  <numcols>" + IntToStr(nc) + u"</numcols>");
+  out.Line(u"  <numrows>" + IntToStr(nr) + u"</numrows>");
+  rows(out);
+  out.Line(u"</matrix>");
+}
+
+// [SECTION] XML reader
+
+namespace {
+
+const std::vector<String>& XmlTags() {
+  static const std::vector<String> tags = {u"numcols", u"numrows", u"numlayers", u"numtimeslots",
+                                           u"cells",   u"matrix",  u"/matrix",   u"invalidtag"};
+  return tags;
+}
+
+// Text between `key` (searched in the lower-cased line) and the next double quote, trimmed.
+String AttributeOfLine(const String& line, const String& key) {
+  const std::size_t at = LowerCase(line).find(key);
+  if (at == String::npos) return String();
+  const std::size_t from = at + key.size();
+  const std::size_t end = line.find(u'"', from);
+  return Trim(line.substr(from, end == String::npos ? String::npos : end - from));
+}
+
+// Finds the start line of a matching element; answers its raw text.
+bool FindStartLine(TXmlSource& in, const String& id, String& line) {
+  const String wanted = LowerCase(Trim(id));
+  while (in.ReadLine(line)) {
+    const String lower = LowerCase(line);
+    if (lower.find(u"<matrix") == String::npos || lower.find(u"qeltakit") == String::npos) continue;
+    if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
+  }
+  return false;
+}
+
+bool ParseCount(const String& content, int& v) {
+  int32_t n = 0;
+  if (!ParseIntegerToken(Trim(content), n) || n < 0) return false;
+  v = n;
+  return true;
+}
+
+template <typename T>
+bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) {
+  const String col = ScanForXMLAttrib(attributes, u"col");
+  if (!ParseIntegerToken(ScanForXMLAttrib(attributes, u"row"), run.Row)) return false;
+  if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
+  T v{};
+  for (std::size_t pos = 0; pos < content.size();) {
+    while (pos < content.size() && content[pos] <= u' ') ++pos;
+    const std::size_t start = pos;
+    while (pos < content.size() && content[pos] > u' ') ++pos;
+    if (pos == start) break;
+    if (!ParseElemToken(content.substr(start, pos - start), v)) return false;
+    run.Values.push_back(v);
+  }
+  return true;
+}
+
+// Runs inside the dimensions, counts given, no further layers.
+template <typename T>
+bool ElementIsSound(const TXmlMatrix<T>& m) {
+  if (m.NCols < 0 || m.NRows < 0) return false;
+  for (const TXmlRun<T>& run : m.Runs) {
+    if (run.Row < 1 || run.Row > m.NRows || run.Col < 1) return false;
+    if (static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+template <typename T>
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out) {
+  String line, attributes, content;
+  if (!FindStartLine(in, id, line)) return false;
+  TXmlMatrix<T> m;
+  m.Id = AttributeOfLine(line, u"id=\"");
+  m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";
+  for (;;) {
+    const int tag = in.NextTag(XmlTags(), attributes, content);
+    if (tag == xmlInvalid && in.AtEnd()) return false;  // the element never closed
+    if (tag == xmlMatEnd) break;
+    int layers = 0;
+    if (tag == xmlMatNumCols && !ParseCount(content, m.NCols)) return false;
+    if (tag == xmlMatNumRows && !ParseCount(content, m.NRows)) return false;
+    if ((tag == xmlMatNumLayers || tag == xmlMatNumTimeSlots) && (!ParseCount(content, layers) || layers > 1))
+      return false;
+    if (tag == xmlMatCell) {
+      TXmlRun<T> run;
+      if (!ParseRun(attributes, content, run)) return false;
+      m.Listed += static_cast<int64_t>(run.Values.size());
+      m.Runs.push_back(std::move(run));
+    }
+  }
+  if (!ElementIsSound(m)) return false;
+  out = std::move(m);
+  return true;
+}
+
+template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&);
+template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&);
+
+}  // namespace qelta::detail

@@ -9,6 +9,8 @@
 // Transparent painting draws straight onto the target; the along-axis coordinates are the scale's
 // own (the position on a foreign canvas moves only the base line), so an owner lines its helper
 // up with margins. OnAfterScaleRendered receives the canvas that was drawn on.
+// A picture too large for a bitmap (over 2^28 pixels) is drawn straight onto the target, shifted to
+// its position, instead of failing for want of memory.
 
 #include <algorithm>
 #include <cstdint>
@@ -110,9 +112,26 @@ void TScale::PaintTransparent(TCanvas* Target, int X, int Y) {
 }
 
 void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
-  TBitmap picture(Width(), Height());
-  TCanvas* c = picture.Canvas();
-  c->SetFont(Font());
+  if (int64_t{Width()} * Height() <= detail::kMaxImagePixels) {
+    TBitmap picture(Width(), Height());
+    picture.Canvas()->SetFont(Font());
+    DrawPicture(picture.Canvas());
+    Target->Draw(X, Y, &picture);
+    return;
+  }
+  // Too large for a bitmap: the same picture straight onto the target, shifted to its position.
+  const TPoint origin = Target->Origin();
+  Target->SetOrigin(Point(ToInt(int64_t{origin.X} + X), ToInt(int64_t{origin.Y} + Y)));
+  try {
+    DrawPicture(Target);
+  } catch (...) {
+    Target->SetOrigin(origin);
+    throw;
+  }
+  Target->SetOrigin(origin);
+}
+
+void TScale::DrawPicture(TCanvas* c) {
   c->Pen()->SetColor(FColorBG);
   c->Brush()->SetColor(FColorBG);
   c->Rectangle(0, 0, Width(), Height());
@@ -123,7 +142,6 @@ void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
   if (OnAfterScaleRendered) OnAfterScaleRendered(this, c);
   DrawFrame(c, FFrameStyle, 0, 0, Width() - 1, Height() - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
             FColBlackLine);
-  Target->Draw(X, Y, &picture);
 }
 
 void TScale::DrawAxis(TCanvas* Canvas, int64_t Line) {

@@ -176,7 +176,8 @@ TScaleTickList MakeLogTicks(const TScaleTickSpec& Spec) {
   if (decades < 1) return MakeLinearTicks(Spec);
   const bool between = Spec.MinTicks > decades + 0.5;
   TLogWalk walk{Spec, lo, hi, LogDecimals(Spec, lo, hi), 0, {}};
-  const int e0 = static_cast<int>(std::floor(std::log10(lo * static_cast<double>(kNearlyOne))));
+  // lo x 0.999999999 may underflow to 0 at the bottom of the subnormals: clamp before converting.
+  const int e0 = static_cast<int>(std::clamp(std::floor(std::log10(lo * static_cast<double>(kNearlyOne))), -400.0, 400.0));
   for (int k = 0; k < kMaxDecades; ++k) {
     const double decade = DecadeValue(e0 + k);
     walk.Add(1, decade, e0 + k);

@@ -133,6 +133,21 @@ TEST(ScaleHelperPaint, AHelperDrawsItsPictureOntoTheForeignBitmapOnlyWhenForced)
                       });
 }
 
+TEST(ScaleHelperPaint, APictureTooLargeForABitmapIsDrawnStraightOntoTheTarget) {
+  // Regression: the picture's bitmap of 20000 x 20000 pixels was refused with EOutOfMemory, which
+  // every repainting setter passed on.
+  TBitmap host(300, 200);
+  TScale helper(nullptr);
+  helper.SetIsHelper(true);
+  helper.SetBounds(0, 0, 20000, 20000);
+  helper.UseForeignCanvas(host.Canvas(), 30, 40);
+  EXPECT_NO_THROW(helper.ForcePaint());
+  ExpectPixels(&host, {{"frame corner at the position", 30, 40, clGray},
+                       {"left of the picture", 29, 40, clWhite},
+                       {"background", 130, 60, kFace}});
+  EXPECT_EQ(host.Canvas()->Origin(), Point(0, 0));
+}
+
 TEST(ScaleHelperPaint, ATransparentHelperMovesOnlyItsBaseLineByThePosition) {
   TBitmap host(300, 200);
   TScale helper(nullptr);

@@ -115,6 +115,18 @@ TEST_F(ScalePaintTest, PropertyChangesRepaintTheShownScale) {
   EXPECT_EQ(PixelOf(user.Grab(scale).get(), 201, 379), kFace);
 }
 
+TEST_F(ScalePaintTest, ATransparentStandaloneScaleRepaintsThroughItsWindowOverTheFormsColour) {
+  scale->SetTransparent(true);
+  user.Show(&form);
+  scale->SetMarginLeft(60);  // queues a paint of the window, which erases the old lines first
+  scale->SetColorScale(clRed);
+  auto shot = user.Grab(scale);
+  ExpectPixels(shot.get(), {{"base line", 200, 379, clRed},
+                            {"the old tick at 0, erased", 20, 375, ColorToRGB(form.Color())},
+                            {"form colour, no frame", 0, 200, ColorToRGB(form.Color())},
+                            {"form colour inside", 200, 100, ColorToRGB(form.Color())}});
+}
+
 TEST(ScaleHelperPaint, AHelperDrawsItsPictureOntoTheForeignBitmapOnlyWhenForced) {
   TBitmap host(300, 200);
   TScale helper(nullptr);

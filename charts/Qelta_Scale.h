@@ -134,7 +134,7 @@ TScaleTickList MakeLinearTicks(const TScaleTickSpec& Spec);
 /// Decades with their 2 and 5 ticks (and 3, 4, 6-9 as short ticks) when the axis spans few decades;
 /// less than one decade, an end <= 0 or a non-finite end gives the linear ticks instead.
 TScaleTickList MakeLogTicks(const TScaleTickSpec& Spec);
-/// Ticks per pass for an axis of `AxisLength` pixels: max(250, 4 x AxisLength).
+/// Ticks per pass for an axis of `AxisLength` pixels: max(250, 4 x AxisLength), at most 2^20.
 int ScaleTickLimit(int64_t AxisLength);
 /// Decimals of a linear label on a range of width w (> 0): -1 (exponent form) for w >= 1e6 or
 /// w <= 1e-4, 0 for w >= 100, else 2 - Round(ln w / 2.5).

@@ -39,7 +39,7 @@ void PrintStates() {
   const Row rows[] = {
       {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop"},
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
-      {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers"},
+      {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale"},
       {qelta::LibraryName_qeltactl(), "not yet built"},
       {qelta::LibraryName_qeltamap(), "not yet built"},

@@ -460,6 +460,25 @@ bool ReadIntIndex(TStream& s, int& v);
 /// Bytes from the position to the end of the stream (0 when the size is unknown or smaller).
 int64_t StreamRemaining(TStream& s);
 
+// [SECTION] element images of the stream forms (double: 10-byte extended; int32_t: 4 bytes)
+
+/// Bytes of one element image; the argument only picks the type.
+constexpr int ImageSize(double) { return 10; }
+constexpr int ImageSize(int32_t) { return 4; }
+inline void PutImage(TByteImage& img, double v) { img.Ext(v); }
+inline void PutImage(TByteImage& img, int32_t v) { img.I32(v); }
+/// An index of the stream header, written in the element's image.
+inline void PutIndex(TByteImage& img, double, int i) { img.Ext(i); }
+inline void PutIndex(TByteImage& img, int32_t, int i) { img.I32(i); }
+inline bool ReadIndex(TStream& s, double, int& i) { return ReadExtIndex(s, i); }
+inline bool ReadIndex(TStream& s, int32_t, int& i) { return ReadIntIndex(s, i); }
+/// The element whose image starts at p.
+inline double GetImage(const uint8_t* p, double) { return static_cast<double>(BytesToExtended(p)); }
+inline int32_t GetImage(const uint8_t* p, int32_t) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
 // [SECTION] lines of the text writers and readers
 
 /// Where a writer's lines go; errors of the medium pass.

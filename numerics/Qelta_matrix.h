@@ -399,6 +399,9 @@ class TIntMatrix : public TComponent {
   void SparseResort();
   void SparseGrowTo(int64_t needed);
   void SparseReset(int AllocBy);
+  /// Takes sorted, unique triples as the stored ones, padding the allocation to a multiple of
+  /// allocBy (at least allocBy); false, nothing changed, when that does not fit.
+  bool SparseAdopt(std::vector<TSpMatElemInt>& triples, int allocBy);
   void SparseRemap(const std::function<void(TSpMatElemInt&)>& remap);
   bool AddSub(const TIntMatrix& b, bool subtract);
   /// Stores a cell by the form's rule without event (loaders).

@@ -151,18 +151,7 @@ bool TIntMatrix::ReadXml(detail::TXmlSource& in, const String& DataID) {
       return a.colidx == b.colidx && a.rowidx == b.rowidx;
     });
     s.Triples.erase(s.Triples.begin(), last.base());
-    const int64_t count = static_cast<int64_t>(s.Triples.size());
-    const int64_t alloc = std::max<int64_t>(FAllocBy, (count + FAllocBy - 1) / FAllocBy * FAllocBy);
-    if (alloc > INT32_MAX) return false;
-    try {
-      s.Triples.resize(static_cast<std::size_t>(alloc));
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    SpMat.swap(s.Triples);
-    FNumAllocated = static_cast<int>(alloc);
-    FSparseNumElem = static_cast<int>(count);
-    SparseRecomputeBox();
+    if (!SparseAdopt(s.Triples, FAllocBy)) return false;
   } else {
     const int64_t cells = detail::CheckedCells(std::max(x.NCols, 1), std::max(x.NRows, 1), sizeof(int32_t));
     if (cells < 0 || cells > x.Listed + detail::kMaxUnlistedCells) return false;
@@ -286,23 +275,12 @@ bool TIntMatrix::LoadSparseMat(const String& FileName) {
   std::vector<uint8_t> bytes;
   TSparseImage s;
   if (!detail::ReadFileBytes(FileName, bytes) || !ParseSparseImage(bytes, s)) return false;
-  const int64_t count = static_cast<int64_t>(s.Triples.size());
-  const int64_t alloc = std::max<int64_t>(s.AllocBy, (count + s.AllocBy - 1) / s.AllocBy * s.AllocBy);
-  if (alloc > INT32_MAX) return false;
-  try {
-    s.Triples.resize(static_cast<std::size_t>(alloc));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  SpMat.swap(s.Triples);
+  if (!SparseAdopt(s.Triples, s.AllocBy)) return false;
   Mat.Release();
   FIsSparse = true;
   FAllocBy = s.AllocBy;
-  FNumAllocated = static_cast<int>(alloc);
-  FSparseNumElem = static_cast<int>(count);
   FNCol = s.Cols;
   FNRow = s.Rows;
-  SparseRecomputeBox();
   Changed();
   return true;
 }

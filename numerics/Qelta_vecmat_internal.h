@@ -2,8 +2,8 @@
 // Not part of the public interface: what the sources of Qelta_vector and Qelta_matrix share.
 // Messages of the component form; checked storage sizes; the range rules; the comb-sort gap;
 // the fingerprint lanes; the dense column-major store with the bulk algorithms that TMatrix and
-// the dense TIntMatrix run alike; number text and tokens of the file formats; line sinks and
-// sources of the writers and readers.
+// the dense TIntMatrix run alike; number text and tokens of the file formats; element images of
+// the stream forms; line sinks and sources of the writers and readers.
 
 #include <algorithm>
 #include <bit>
@@ -206,6 +206,12 @@ void DenseExchangeRows(TDenseStore<T>& m, int c1, int c2, int r1, int r2) {
   for (int c = c1; c <= c2; ++c) std::swap(m.At(c, r1), m.At(c, r2));
 }
 
+/// Swaps the first nr cells of columns c1 and c2 (nothing when they are the same column).
+template <typename T>
+void DenseExchangeColumns(TDenseStore<T>& m, int c1, int c2, int nr) {
+  if (c1 != c2) std::swap_ranges(m.Col(c1), m.Col(c1) + nr, m.Col(c2));
+}
+
 /// Comb sort of rows lowRow..highRow by column keyCol; an exchange swaps columns lowCol..highCol
 /// and the key column, then calls onExchange(i, i + gap).
 template <typename T, typename OnExchange>
@@ -303,6 +309,14 @@ T DenseSum(const TDenseStore<T>& m, int lc, int lr, int hc, int hr) {
     const T* col = m.Col(c);
     for (int r = lr; r <= hr; ++r) sum = AddElem(sum, col[r - 1]);
   }
+  return sum;
+}
+
+/// Sum of the diagonal cells 1..n (integers wrap).
+template <typename T>
+T DenseTrace(const TDenseStore<T>& m, int n) {
+  T sum{};
+  for (int i = 1; i <= n; ++i) sum = AddElem(sum, m.At(i, i));
   return sum;
 }
 

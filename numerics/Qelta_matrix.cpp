@@ -1,5 +1,6 @@
-// Qelta_matrix: the container of TMatrix (size, cells, filling, copying, rearranging, sorting,
-// searching, summaries, events, fingerprint).
+// Qelta_matrix: the container of TMatrix (size, cells, filling, copying, rearranging, searching,
+// summaries, fingerprint). What it shares with TIntMatrix (size, ranges, copies to vectors,
+// sorting, events, files) is in Qelta_matrix_common.cpp.
 //
 // Storage: one column-major block of max(NrOfColumns, 1) x max(NrOfRows, 1) doubles
 // (detail::TDenseStore). Every operation touches only the cells the dimensions cover; cells the
@@ -24,29 +25,13 @@
 
 namespace qelta {
 
-using detail::GuardAlloc;
-
 // [SECTION] construction and size
-
-TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner) {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(1, 1); });
-}
-
-void TMatrix::Reshape(int Nc, int Nr) {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(Nc, Nr); });
-  if (Nc == 0 || Nr == 0) Mat.Zero();  // the kept column or row lies outside the dimensions
-  FNCol = Nc;
-  FNRow = Nr;
-}
 
 bool TMatrix::Resize(int Nc, int Nr) {
   Reshape(std::max(Nc, 0), std::max(Nr, 0));
   Changed();
   return true;
 }
-
-void TMatrix::SetNCols(int Nc) { Resize(std::max(Nc, 0), FNRow); }
-void TMatrix::SetNRows(int Nr) { Resize(FNCol, std::max(Nr, 0)); }
 
 void TMatrix::SetFPrecis(int Index, int Value) { FPrecis[Index > 1 ? 1 : 0] = detail::ClampInt(Value, -1, 25); }
 
@@ -68,7 +53,7 @@ void TMatrix::PutVal(int Col, int Row, double v) {
 // [SECTION] filling and copying
 
 void TMatrix::Fill(double value) {
-  for (int c = 1; c <= FNCol; ++c) std::fill_n(Mat.Col(c), FNRow, value);
+  FillCells(value);
   Changed();
 }
 
@@ -90,20 +75,7 @@ void TMatrix::FillRandomGauss(double Mean, double StdDev) {
 }
 
 void TMatrix::Clone(const TMatrix* MatSource) {
-  if (MatSource == nullptr) return;
-  Resize(MatSource->FNCol, MatSource->FNRow);
-  if (MatSource != this) {
-    if (OnChange) {
-      for (int c = 1; c <= FNCol; ++c)
-        for (int r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->Mat.At(c, r));
-    } else {
-      for (int c = 1; c <= FNCol; ++c) std::copy_n(MatSource->Mat.Col(c), FNRow, Mat.Col(c));
-    }
-  } else if (OnChange) {
-    for (int c = 1; c <= FNCol; ++c)
-      for (int r = 1; r <= FNRow; ++r) SetVal(c, r, Mat.At(c, r));
-  }
-  Changed();
+  if (MatSource != nullptr) CloneCells(*MatSource);
 }
 
 void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colHi, int rowHi, int destCol,
@@ -183,33 +155,10 @@ void TMatrix::CopyFromVec(const TVector* VecSource, int Source1stElem, int Sourc
   Changed();
 }
 
-void TMatrix::CopyRowToVec(TVector* DestVec, int Row, int FirstCol, int LastCol) const {
-  if (DestVec == nullptr) return;
-  MakeValidColRange(FirstCol, LastCol);
-  Row = std::min(std::max(Row, 1), FNRow);
-  LastCol = static_cast<int>(std::min<int64_t>(LastCol, int64_t{FirstCol} + DestVec->NrOfElem() - 1));
-  DestVec->Fill(0);
-  for (int c = FirstCol; c <= LastCol; ++c) DestVec->SetVal(c - FirstCol + 1, GetVal(c, Row));
-}
-
-void TMatrix::CopyColToVec(TVector* DestVec, int Col, int FirstRow, int LastRow) const {
-  if (DestVec == nullptr) return;
-  MakeValidRowRange(FirstRow, LastRow);
-  Col = std::min(std::max(Col, 1), FNCol);
-  LastRow = static_cast<int>(std::min<int64_t>(LastRow, int64_t{FirstRow} + DestVec->NrOfElem() - 1));
-  DestVec->Fill(0);
-  for (int r = FirstRow; r <= LastRow; ++r) DestVec->SetVal(r - FirstRow + 1, GetVal(Col, r));
-}
-
-// [SECTION] ranges
-
-void TMatrix::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(FNCol, Low, High); }
-void TMatrix::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(FNRow, Low, High); }
-
 // [SECTION] rearranging
 
 bool TMatrix::Transpose() {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Transpose(); });
+  TransposeCells();
   std::swap(FNCol, FNRow);
   Changed();
   return true;
@@ -227,7 +176,7 @@ void TMatrix::MirrorRows() {
 
 void TMatrix::ExchangeColumns(int c1, int c2) {
   if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
-  if (c1 != c2) std::swap_ranges(Mat.Col(c1), Mat.Col(c1) + FNRow, Mat.Col(c2));
+  detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
   Changed();
 }
 
@@ -237,41 +186,19 @@ void TMatrix::ExchangeRows(int r1, int r2) {
   Changed();
 }
 
-void TMatrix::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (SortColIx < 1 || SortColIx > FNCol || LowCol < 1 || HighRow - LowRow < 1) return;
-  detail::DenseSortRows(Mat, SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow,
-                        [&](int a, int b) { SortExchange(2, a, b, LowCol, HighCol); });
-  Changed();
-}
-
-void TMatrix::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1 || HighCol - LowCol < 1) return;
-  detail::DenseSortCols(Mat, SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow,
-                        [&](int a, int b) { SortExchange(1, a, b, LowRow, HighRow); });
-  Changed();
-}
-
 // [SECTION] search and summaries
 
 void TMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, double& Minimum, double& Maximum) const {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
   Minimum = static_cast<double>(uc_MaxReal);
   Maximum = -static_cast<double>(uc_MaxReal);
-  if (LowCol < 1 || LowRow < 1 || HighCol < LowCol || HighRow < LowRow) return;
+  if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
 }
 
 void TMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, double Value, int& ColIx, int& RowIx) const {
   ColIx = 0;
   RowIx = 0;
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (LowCol < 1 || LowRow < 1) return;
+  if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
 }
 
@@ -281,28 +208,14 @@ int TMatrix::FindInSortedColumn(int Col, bool ColIsAscending, double Value) cons
 }
 
 double TMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
-  MakeValidColRange(LoC, HiC);
-  MakeValidRowRange(LoR, HiR);
-  if (LoC < 1 || LoR < 1) return 0.0;
-  return detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
+  return ValidRange(LoC, LoR, HiC, HiR) ? detail::DenseSum(Mat, LoC, LoR, HiC, HiR) : 0.0;
 }
 
 double TMatrix::Trace() const {
-  if (FNCol != FNRow || FNCol < 1) return 0.0;
-  double sum = 0.0;
-  for (int i = 1; i <= FNCol; ++i) sum += Mat.At(i, i);
-  return sum;
+  return FNCol == FNRow && FNCol >= 1 ? detail::DenseTrace(Mat, FNCol) : 0.0;
 }
 
-// [SECTION] events and fingerprint
-
-void TMatrix::Changed() {
-  if (OnChange) OnChange(this);
-}
-
-void TMatrix::SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last) {
-  if (OnSortExchange) OnSortExchange(this, ExchgWhat, index1, index2, first, last);
-}
+// [SECTION] fingerprint
 
 String TMatrix::CRCofData() const { return detail::DenseCRC(Mat, FNCol, FNRow); }
 

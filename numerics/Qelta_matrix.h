@@ -61,18 +61,20 @@ struct TSpMatElemInt {
   int32_t value = 0;
 };
 
+class TMatrix;
 class TIntMatrix;
 
-/// Matrix of doubles, dense, column-major. Resize fires OnChange even when the size stays.
-class TMatrix : public TComponent {
+namespace detail {
+
+/// Shared body of TMatrix (T = double, V = TVector) and TIntMatrix (T = int32_t, V = TIntVector);
+/// not part of the public interface: use the two classes. M is the matrix class itself. The
+/// members here reach its own rules through it: GetVal, Resize, WriteXml and CellText (number
+/// text of the files) always; PutCell, TakeXmlCells and RequireDense where M replaces the dense
+/// defaults below by its own (the sparse TIntMatrix does).
+template <typename M, typename T, typename V>
+class TMatrixT : public TComponent {
  public:
-  // --- construction and size ---
-  /// 1 x 1, cell 0, DataID empty, precision settings 15 / -1; EQeltaMatrixError "... not enough
-  /// memory on heap".
-  explicit TMatrix(TComponent* AOwner);
-  /// New dimensions (negative become 0) keeping the overlapping cells, new cells 0, then OnChange;
-  /// always true. EQeltaMatrixError "... not enough memory on heap" leaves the matrix as it was.
-  bool Resize(int Nc, int Nr);
+  // --- size ---
   int NrOfColumns() const { return FNCol; }
   /// Resize(max(Nc, 0), NrOfRows).
   void SetNCols(int Nc);
@@ -81,6 +83,123 @@ class TMatrix : public TComponent {
   void SetNRows(int Nr);
   const String& DataID() const { return FDataID; }
   void SetDataID(const String& Value) { FDataID = Value; }
+
+  // --- copying to vectors ---
+  /// Row Row (clamped), columns FirstCol..LastCol (made valid, cut to the vector's size) into the
+  /// vector's elements 1.. after filling it with 0; the vector's events fire, this matrix's none.
+  void CopyRowToVec(V* DestVec, int Row, int FirstCol, int LastCol) const;
+  /// The same down column Col.
+  void CopyColToVec(V* DestVec, int Col, int FirstRow, int LastRow) const;
+
+  // --- ranges ---
+  /// (0, 0) is 1..NrOfColumns; otherwise each bound clamped to 1..NrOfColumns, then ordered.
+  void MakeValidColRange(int& Low, int& High) const;
+  void MakeValidRowRange(int& Low, int& High) const;
+
+  // --- sorting (a sparse TIntMatrix raises EQeltaMatrixError "... SortRows needs a dense matrix") ---
+  /// Comb sort of rows LowRow..HighRow by column SortColIx, moving columns LowCol..HighCol and the
+  /// key column; each exchange fires OnSortExchange(2, i, i + gap, LowCol, HighCol); OnChange once.
+  /// A key column outside the matrix or fewer than two rows: nothing.
+  void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+  /// Mirror image of SortRows: columns by row SortRowIx, exchange code 1 with LowRow, HighRow.
+  void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
+
+  // --- events ---
+  /// Fires OnChange(this) when assigned.
+  void Changed();
+  /// Fires OnSortExchange(this, ExchgWhat, index1, index2, first, last) when assigned.
+  void SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last);
+
+  // --- XML element (see Qelta_vecmat_shared.cpp for the layout) ---
+  /// Writes the element to a text file open for writing; the platform's I/O errors pass.
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
+  /// Writes the element to a stream, one byte per character; the stream's errors pass.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
+  /// Creates the file with the declaration and the element; false on any file error.
+  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
+  /// Reads the next element whose id equals DataID (ignoring case of A-Z; empty: any); takes its
+  /// size, cells and id, fires OnChange once. False, matrix unchanged, when none is found or it is
+  /// malformed. The platform's I/O errors pass.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  /// ReadFromOpenXMLFile on a file; false when it cannot be read.
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  // --- text file (layout in Qelta_matrix_forms.cpp) ---
+  /// Header line "LoC LoR HiC HiR", then one line per row with the cells of LoC..HiC separated by
+  /// one blank (number text of the class). The range is made valid; an empty dimension is
+  /// written as 1..0. False when the file cannot be created or written.
+  bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
+  /// Reads the text form: AdjustMatrixSize resizes to (HiC, HiR) first; false when the file
+  /// cannot be read, its header is implausible (matrix unchanged), the matrix is too small or a
+  /// number is unreadable (that cell keeps its value). OnChange once.
+  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
+
+  // --- binary stream ---
+  /// LoC, LoR, HiC, HiR and the cells column by column, each in the class's image; a null
+  /// OutStream gets a new TMemoryStream that the caller owns. False when the stream refused bytes.
+  bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
+  /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
+  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+
+  // --- events ---
+  TNotifyEvent OnChange;
+  TSortExchgEvent OnSortExchange;
+
+ protected:
+  /// Dense 1 x 1, cell 0; EQeltaMatrixError "... not enough memory on heap".
+  explicit TMatrixT(TComponent* AOwner);
+  M& Self() { return static_cast<M&>(*this); }
+  const M& Self() const { return static_cast<const M&>(*this); }
+
+  /// Sets the dimensions and the dense storage (allocation failures raise EQeltaMatrixError).
+  void Reshape(int Nc, int Nr);
+  /// Makes both ranges valid; true when they name at least one cell.
+  bool ValidRange(int& LoC, int& LoR, int& HiC, int& HiR) const;
+  /// Every cell of the dimensions := value (dense).
+  void FillCells(T value);
+  /// Dense Clone: resize to the source, cells through SetVal when OnChange is assigned (else
+  /// copied directly), then OnChange.
+  void CloneCells(const M& src);
+  /// Turns the dense storage (allocation failures raise EQeltaMatrixError).
+  void TransposeCells();
+  /// One "cells" line per row with every cell of the dense storage, by M's number text.
+  void WriteDenseXmlCells(TLineSink& out) const;
+
+  // Hooks with the dense defaults (M may hide them with its own).
+  /// Stores a cell without event (loaders).
+  void PutCell(int c, int r, T v) { Mat.At(c, r) = v; }
+  /// Takes the cells of an element that was read; false (nothing changed) when they do not fit.
+  bool TakeXmlCells(const TXmlMatrix<T>& x);
+  /// Raises EQeltaMatrixError for operations a form cannot serve; a dense matrix serves all.
+  void RequireDense(const char16_t*) const {}
+
+  int FNCol = 1;
+  int FNRow = 1;
+  String FDataID;
+  TDenseStore<T> Mat;
+
+ private:
+  bool ReadXml(TXmlSource& in, const String& DataID);
+  TMatrixPort<T> Port();
+};
+
+}  // namespace detail
+
+/// Matrix of doubles, dense, column-major. Resize fires OnChange even when the size stays.
+/// Size, ranges, copies to vectors, sorting, events, the XML element and the text and stream
+/// forms are the shared members of detail::TMatrixT (cells in the text form by the precision
+/// settings, in the stream as 10-byte x87 extended images).
+class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
+ public:
+  // --- construction and size ---
+  /// 1 x 1, cell 0, DataID empty, precision settings 15 / -1; EQeltaMatrixError "... not enough
+  /// memory on heap".
+  explicit TMatrix(TComponent* AOwner) : TMatrixT(AOwner) {}
+  /// New dimensions (negative become 0) keeping the overlapping cells, new cells 0, then OnChange;
+  /// always true. EQeltaMatrixError "... not enough memory on heap" leaves the matrix as it was.
+  bool Resize(int Nc, int Nr);
   /// Number text settings of the writers: index 1 significant digits (default 15; 0 or less: 17),
   /// index above 1 the decimals of fixed notation (default -1: general form instead).
   int GetFPrecis(int Index) const { return FPrecis[Index > 1 ? 1 : 0]; }
@@ -114,16 +233,6 @@ class TMatrix : public TComponent {
                 int DestCol, int DestRow);
   /// Vector elements (clamped, ordered) down column DestCol from DestRow, through SetVal.
   void CopyFromVec(const TVector* VecSource, int Source1stElem, int SourceLastElem, int DestCol, int DestRow);
-  /// Row Row (clamped), columns FirstCol..LastCol (made valid, cut to the vector's size) into the
-  /// vector's elements 1.. after filling it with 0; the vector's events fire, this matrix's none.
-  void CopyRowToVec(TVector* DestVec, int Row, int FirstCol, int LastCol) const;
-  /// The same down column Col.
-  void CopyColToVec(TVector* DestVec, int Col, int FirstRow, int LastRow) const;
-
-  // --- ranges ---
-  /// (0, 0) is 1..NrOfColumns; otherwise each bound clamped to 1..NrOfColumns, then ordered.
-  void MakeValidColRange(int& Low, int& High) const;
-  void MakeValidRowRange(int& Low, int& High) const;
 
   // --- rearranging (each fires OnChange at the end) ---
   /// Rows become columns; always true; EQeltaMatrixError "... not enough memory on heap".
@@ -134,12 +243,6 @@ class TMatrix : public TComponent {
   void ExchangeColumns(int c1, int c2);
   /// Swaps two whole rows; indices outside 1..NrOfRows do nothing (no event).
   void ExchangeRows(int r1, int r2);
-  /// Comb sort of rows LowRow..HighRow by column SortColIx, moving columns LowCol..HighCol and the
-  /// key column; each exchange fires OnSortExchange(2, i, i + gap, LowCol, HighCol); OnChange once.
-  /// A key column outside the matrix or fewer than two rows: nothing.
-  void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
-  /// Mirror image of SortRows: columns by row SortRowIx, exchange code 1 with LowRow, HighRow.
-  void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
 
   // --- search and summaries (no event) ---
   /// Smallest and largest cell of the range (made valid); NaN cells are passed over. An empty
@@ -157,46 +260,9 @@ class TMatrix : public TComponent {
   /// Sum of the diagonal of a square, non-empty matrix, else 0.
   double Trace() const;
 
-  // --- events and fingerprint ---
-  /// Fires OnChange(this) when assigned.
-  void Changed();
-  /// Fires OnSortExchange(this, ExchgWhat, index1, index2, first, last) when assigned.
-  void SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last);
+  // --- fingerprint ---
   /// Eight CRC-32 lanes over the bytes of the cells, column by column: 64 hexadecimal digits.
   String CRCofData() const;
-
-  // --- XML element (see Qelta_vecmat_shared.cpp for the layout) ---
-  /// Writes the element to a text file open for writing; the platform's I/O errors pass.
-  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
-  /// Writes the element to a stream, one byte per character; the stream's errors pass.
-  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
-  /// Creates the file with the declaration and the element; false on any file error.
-  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
-  /// Reads the next element whose id equals DataID (ignoring case of A-Z; empty: any); takes its
-  /// size, cells and id, fires OnChange once. False, matrix unchanged, when none is found or it is
-  /// malformed. The platform's I/O errors pass.
-  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
-  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
-  /// ReadFromOpenXMLFile on a file; false when it cannot be read.
-  bool LoadFromXMLFile(const String& FName, const String& DataID);
-
-  // --- text file ---
-  /// Header line "LoC LoR HiC HiR", then one line per row with the cells of LoC..HiC separated by
-  /// one blank (number text by the precision settings). The range is made valid; an empty
-  /// dimension is written as 1..0. False when the file cannot be created or written.
-  bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
-  /// Reads the text form: AdjustMatrixSize resizes to (HiC, HiR) first; false when the file
-  /// cannot be read, its header is implausible (matrix unchanged), the matrix is too small or a
-  /// number is unreadable (that cell keeps its value). OnChange once.
-  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
-
-  // --- binary stream ---
-  /// LoC, LoR, HiC, HiR and the cells column by column, each a 10-byte x87 extended image; a null
-  /// OutStream gets a new TMemoryStream that the caller owns. False when the stream refused bytes.
-  bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
-  bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
-  /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
-  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
 
   // --- binary file (checked header; layout in Qelta_matrix_io.cpp) ---
   /// Writes size, DataID and every cell; false on any file error.
@@ -208,12 +274,11 @@ class TMatrix : public TComponent {
   bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, String& DataID) const;
 
   // --- events ---
-  TNotifyEvent OnChange;
-  TSortExchgEvent OnSortExchange;
   TOnCalcDistanceEvent OnCalcDistance;
 
  private:
   friend class TIntMatrix;
+  friend class detail::TMatrixT<TMatrix, double, TVector>;
   /// Stores a cell through SetVal when OnChange is assigned, else directly (no event).
   void PutVal(int Col, int Row, double v);
   /// Copies cells of any reader into this matrix by the CopyFrom placement rule.
@@ -221,22 +286,22 @@ class TMatrix : public TComponent {
                  const std::function<double(int, int)>& read, bool self);
   /// CopyFrom without per-cell events: whole column pieces at a time.
   void CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow);
-  /// Sets the dimensions and storage (allocation failures raise the component's error).
-  void Reshape(int Nc, int Nr);
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
   void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  /// Number text of the files, by the precision settings.
+  String CellText(double v) const;
 
-  int FNCol = 1;
-  int FNRow = 1;
-  String FDataID;
-  detail::TDenseStore<double> Mat;
   std::array<int, 2> FPrecis{15, -1};
 };
 
 /// Matrix of 32-bit integers, dense (column-major) or sparse (sorted triples). Operations the
 /// sparse form cannot serve sensibly (SortRows, SortCols, SAdd) raise EQeltaMatrixError with a
-/// message naming the operation; all others work in both forms.
-class TIntMatrix : public TComponent {
+/// message naming the operation; all others work in both forms. The shared members of
+/// detail::TMatrixT work on both forms as on TMatrix (cells in the text form as decimal
+/// integers, in the stream as 4-byte integers). XML element: a sparse matrix lists its triples
+/// and adds form="sparse"; reading keeps the form (a sparse matrix takes the listed non-zero
+/// cells, every listed cell of a sparse-form element); numbers are rounded to the nearest
+/// integer.
+class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
  public:
   /// Argument of the sparse constructor: the growth step of the triple array (at least 1).
   struct TSparseForm {
@@ -245,7 +310,7 @@ class TIntMatrix : public TComponent {
 
   // --- construction and form ---
   /// Dense 1 x 1, cell 0; EQeltaMatrixError "... not enough memory on heap".
-  explicit TIntMatrix(TComponent* AOwner);
+  explicit TIntMatrix(TComponent* AOwner) : TMatrixT(AOwner) {}
   /// The system's CreateSparse: sparse, 0 x 0, no triple, AllocBy triples allocated (below 1: 1).
   TIntMatrix(TComponent* AOwner, TSparseForm Form);
   bool IsSparse() const { return FIsSparse; }
@@ -260,12 +325,6 @@ class TIntMatrix : public TComponent {
   /// Dense: as TMatrix.Resize (OnChange). Sparse: sets the dimensions, drops the triples outside
   /// them (the allocation stays), recomputes the bounding box; no event. Always true.
   bool Resize(int Nc, int Nr);
-  int NrOfColumns() const { return FNCol; }
-  void SetNCols(int Nc);
-  int NrOfRows() const { return FNRow; }
-  void SetNRows(int Nr);
-  const String& DataID() const { return FDataID; }
-  void SetDataID(const String& Value) { FDataID = Value; }
 
   // --- sparse bookkeeping (meaningful in the sparse form) ---
   int AllocBy() const { return FAllocBy; }
@@ -298,13 +357,6 @@ class TIntMatrix : public TComponent {
   /// temporary).
   void CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi, int SourceRowHi,
                 int DestCol, int DestRow);
-  /// As TMatrix.CopyRowToVec / CopyColToVec, into a TIntVector.
-  void CopyRowToVec(TIntVector* DestVec, int Row, int FirstCol, int LastCol) const;
-  void CopyColToVec(TIntVector* DestVec, int Col, int FirstRow, int LastRow) const;
-
-  // --- ranges ---
-  void MakeValidColRange(int& Low, int& High) const;
-  void MakeValidRowRange(int& Low, int& High) const;
 
   // --- rearranging ---
   /// Dense as TMatrix; sparse: triples and box turned, re-sorted. Always true; OnChange.
@@ -314,9 +366,6 @@ class TIntMatrix : public TComponent {
   /// Indices outside the dimensions do nothing (no event).
   void ExchangeColumns(int c1, int c2);
   void ExchangeRows(int r1, int r2);
-  /// As TMatrix; a sparse matrix raises EQeltaMatrixError "... SortRows needs a dense matrix".
-  void SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
-  void SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
 
   // --- search and summaries ---
   /// Dense: smallest and largest cell of the range. Sparse: of the stored triples inside the
@@ -352,28 +401,9 @@ class TIntMatrix : public TComponent {
   /// every partial sum is written through VecRes.SetVal; else false.
   bool TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes);
 
-  // --- events and fingerprint ---
-  void Changed();
-  void SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last);
+  // --- fingerprint ---
   /// Four CRC-32 lanes over the cells column by column (both forms): 32 hexadecimal digits.
   String CRCofData() const;
-
-  // --- XML element (a sparse matrix lists its triples and adds form="sparse") ---
-  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
-  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
-  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
-  /// Rules as TMatrix; the form stays: a sparse matrix takes the listed non-zero cells (every
-  /// listed cell of a sparse-form element); numbers are rounded to the nearest integer.
-  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
-  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
-  bool LoadFromXMLFile(const String& FName, const String& DataID);
-
-  // --- text file and binary stream (as TMatrix, cells as decimal or 4-byte integers) ---
-  bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
-  bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
-  bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
-  bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
-  bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
 
   // --- sparse file (checked header; layout in Qelta_matrix_int_io.cpp) ---
   /// Writes dimensions, growth step, bounding box and triples (a dense matrix its non-zero
@@ -383,12 +413,9 @@ class TIntMatrix : public TComponent {
   /// that cannot be read or fails any check (header, order, indices, box, size). OnChange.
   bool LoadSparseMat(const String& FileName);
 
-  // --- events ---
-  TNotifyEvent OnChange;
-  TSortExchgEvent OnSortExchange;
-
  private:
   friend class TMatrix;
+  friend class detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
   // sparse form (Qelta_matrix_sparse.cpp)
   /// Index (0-based) of the first triple not less than (c, r).
   int64_t SparseLowerBound(int c, int r) const;
@@ -399,22 +426,22 @@ class TIntMatrix : public TComponent {
   void SparseResort();
   void SparseGrowTo(int64_t needed);
   void SparseReset(int AllocBy);
+  /// Takes sorted, unique triples as the stored ones, padding the allocation to a multiple of
+  /// allocBy (at least allocBy); false, nothing changed, when that does not fit.
+  bool SparseAdopt(std::vector<TSpMatElemInt>& triples, int allocBy);
   void SparseRemap(const std::function<void(TSpMatElemInt&)>& remap);
   bool AddSub(const TIntMatrix& b, bool subtract);
   /// Stores a cell by the form's rule without event (loaders).
   void PutCell(int c, int r, int32_t v);
   /// SetVal when OnChange is assigned, else PutCell-like direct store (dense: inside only).
   void PutVal(int Col, int Row, int32_t v);
-  void Reshape(int Nc, int Nr);
   void RequireDense(const char16_t* operation) const;
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  /// The sparse form takes the listed triples; the dense form as TMatrix.
+  bool TakeXmlCells(const detail::TXmlMatrix<int32_t>& x);
   void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
-  /// Cells of the range as read through GetVal, column by column (persistence of both forms).
-  void ForEachCell(int lc, int lr, int hc, int hr, const std::function<void(int, int, int32_t)>& fn) const;
+  /// Number text of the files: the decimal integer.
+  String CellText(int32_t v) const;
 
-  int FNCol = 1;
-  int FNRow = 1;
-  String FDataID;
   bool FIsSparse = false;
   int FNumAllocated = 0;
   int FAllocBy = 1;
@@ -424,7 +451,9 @@ class TIntMatrix : public TComponent {
   int FSparseLowRow = 2147483647;
   int FSparseHighRow = 1;
   std::vector<TSpMatElemInt> SpMat;
-  detail::TDenseStore<int32_t> Mat;
 };
+
+extern template class detail::TMatrixT<TMatrix, double, TVector>;
+extern template class detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
 
 }  // namespace qelta

@@ -24,20 +24,6 @@
 namespace qelta::detail {
 namespace {
 
-constexpr int ImageSize(double) { return 10; }
-constexpr int ImageSize(int32_t) { return 4; }
-void PutImage(TByteImage& img, double v) { img.Ext(v); }
-void PutImage(TByteImage& img, int32_t v) { img.I32(v); }
-void PutIndex(TByteImage& img, double, int i) { img.Ext(i); }
-void PutIndex(TByteImage& img, int32_t, int i) { img.I32(i); }
-bool ReadIndex(TStream& s, double, int& i) { return ReadExtIndex(s, i); }
-bool ReadIndex(TStream& s, int32_t, int& i) { return ReadIntIndex(s, i); }
-double GetImage(const uint8_t* p, double) { return static_cast<double>(BytesToExtended(p)); }
-int32_t GetImage(const uint8_t* p, int32_t) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
 // The header lc, lr, hc, hr is plausible; count answers the cells it lists.
 bool HeaderFits(const int (&b)[4], int64_t remaining, int bytesPerCell, bool adjust, int64_t& count) {
   for (int d = 0; d < 2; ++d)  // lo <= hi, or the empty range 1..0

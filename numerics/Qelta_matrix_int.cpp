@@ -1,11 +1,12 @@
 // Qelta_matrix: TIntMatrix, the operations of both forms (the sparse internals are in
 // Qelta_matrix_sparse.cpp, the files in Qelta_matrix_int_io.cpp).
 //
-// The dense form shares storage and algorithms with TMatrix (detail::TDenseStore). Each public
-// operation picks its form's path; operations that only the dense storage defines either work on
-// the sparse form too (mirroring, exchanging, products, searches, the fingerprint) or raise
-// EQeltaMatrixError naming the operation (SortRows, SortCols, SAdd, which would have to give every
-// unstored cell a value or move unstored cells).
+// The dense form shares storage and algorithms with TMatrix (detail::TDenseStore, and the members
+// of detail::TMatrixT in Qelta_matrix_common.cpp). Each public operation picks its form's path;
+// operations that only the dense storage defines either work on the sparse form too (mirroring,
+// exchanging, products, searches, the fingerprint) or raise EQeltaMatrixError naming the
+// operation (SortRows, SortCols, SAdd, which would have to give every unstored cell a value or
+// move unstored cells).
 // Deliberate deviations, each a mended fault: the dense MinMax seeds from the first cell of the
 // range; ExchangeColumns/ExchangeRows/FindInSortedColumn and the sort key check their indices;
 // products compute into a temporary first, so a result matrix that is also an operand gets the
@@ -21,22 +22,11 @@ using detail::GuardAlloc;
 
 // [SECTION] construction and size
 
-TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner) {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(1, 1); });
-}
-
-TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseForm Form) : TComponent(AOwner) {
+TIntMatrix::TIntMatrix(TComponent* AOwner, TSparseForm Form) : TMatrixT(AOwner) {
   FIsSparse = true;
   FNCol = 0;
   FNRow = 0;
   SparseReset(Form.AllocBy);
-}
-
-void TIntMatrix::Reshape(int Nc, int Nr) {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(Nc, Nr); });
-  if (Nc == 0 || Nr == 0) Mat.Zero();  // the kept column or row lies outside the dimensions
-  FNCol = Nc;
-  FNRow = Nr;
 }
 
 bool TIntMatrix::Resize(int Nc, int Nr) {
@@ -50,9 +40,6 @@ bool TIntMatrix::Resize(int Nc, int Nr) {
   Changed();
   return true;
 }
-
-void TIntMatrix::SetNCols(int Nc) { Resize(std::max(Nc, 0), FNRow); }
-void TIntMatrix::SetNRows(int Nr) { Resize(FNCol, std::max(Nr, 0)); }
 
 void TIntMatrix::RequireDense(const char16_t* operation) const {
   if (FIsSparse) throw EQeltaMatrixError(detail::ComponentText(*this, String(operation) + u" needs a dense matrix"));
@@ -98,7 +85,7 @@ void TIntMatrix::PutVal(int Col, int Row, int32_t v) {
 
 void TIntMatrix::Fill(int32_t value) {
   if (!FIsSparse) {
-    for (int c = 1; c <= FNCol; ++c) std::fill_n(Mat.Col(c), FNRow, value);
+    FillCells(value);
   } else if (value != 0) {
     for (int i = 0; i < FSparseNumElem; ++i) SpMat[static_cast<std::size_t>(i)].value = value;
   } else {
@@ -125,14 +112,7 @@ void TIntMatrix::Clone(const TIntMatrix* MatSource) {
     Changed();
     return;
   }
-  Resize(MatSource->FNCol, MatSource->FNRow);
-  if (OnChange) {
-    for (int c = 1; c <= FNCol; ++c)
-      for (int r = 1; r <= FNRow; ++r) SetVal(c, r, MatSource->Mat.At(c, r));
-  } else if (MatSource != this) {
-    for (int c = 1; c <= FNCol; ++c) std::copy_n(MatSource->Mat.Col(c), FNRow, Mat.Col(c));
-  }
-  Changed();
+  CloneCells(*MatSource);
 }
 
 void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceRowLo, int SourceColHi,
@@ -157,34 +137,13 @@ void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int Sour
   Changed();
 }
 
-void TIntMatrix::CopyRowToVec(TIntVector* DestVec, int Row, int FirstCol, int LastCol) const {
-  if (DestVec == nullptr) return;
-  MakeValidColRange(FirstCol, LastCol);
-  Row = std::min(std::max(Row, 1), FNRow);
-  LastCol = static_cast<int>(std::min<int64_t>(LastCol, int64_t{FirstCol} + DestVec->NrOfElem() - 1));
-  DestVec->Fill(0);
-  for (int c = FirstCol; c <= LastCol; ++c) DestVec->SetVal(c - FirstCol + 1, GetVal(c, Row));
-}
-
-void TIntMatrix::CopyColToVec(TIntVector* DestVec, int Col, int FirstRow, int LastRow) const {
-  if (DestVec == nullptr) return;
-  MakeValidRowRange(FirstRow, LastRow);
-  Col = std::min(std::max(Col, 1), FNCol);
-  LastRow = static_cast<int>(std::min<int64_t>(LastRow, int64_t{FirstRow} + DestVec->NrOfElem() - 1));
-  DestVec->Fill(0);
-  for (int r = FirstRow; r <= LastRow; ++r) DestVec->SetVal(r - FirstRow + 1, GetVal(Col, r));
-}
-
-void TIntMatrix::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(FNCol, Low, High); }
-void TIntMatrix::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(FNRow, Low, High); }
-
 // [SECTION] rearranging
 
 bool TIntMatrix::Transpose() {
   if (FIsSparse) {
     SparseRemap([](TSpMatElemInt& e) { std::swap(e.colidx, e.rowidx); });
   } else {
-    GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Transpose(); });
+    TransposeCells();
   }
   std::swap(FNCol, FNRow);
   Changed();
@@ -213,8 +172,8 @@ void TIntMatrix::ExchangeColumns(int c1, int c2) {
   if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
   if (FIsSparse)
     SparseRemap([c1, c2](TSpMatElemInt& e) { e.colidx = e.colidx == c1 ? c2 : (e.colidx == c2 ? c1 : e.colidx); });
-  else if (c1 != c2)
-    std::swap_ranges(Mat.Col(c1), Mat.Col(c1) + FNRow, Mat.Col(c2));
+  else
+    detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
   Changed();
 }
 
@@ -227,34 +186,12 @@ void TIntMatrix::ExchangeRows(int r1, int r2) {
   Changed();
 }
 
-void TIntMatrix::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
-  RequireDense(u"SortRows");
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (SortColIx < 1 || SortColIx > FNCol || LowCol < 1 || HighRow - LowRow < 1) return;
-  detail::DenseSortRows(Mat, SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow,
-                        [&](int a, int b) { SortExchange(2, a, b, LowCol, HighCol); });
-  Changed();
-}
-
-void TIntMatrix::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
-  RequireDense(u"SortCols");
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (SortRowIx < 1 || SortRowIx > FNRow || LowRow < 1 || HighCol - LowCol < 1) return;
-  detail::DenseSortCols(Mat, SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow,
-                        [&](int a, int b) { SortExchange(1, a, b, LowRow, HighRow); });
-  Changed();
-}
-
 // [SECTION] search and summaries
 
 void TIntMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_t& Minimum, int32_t& Maximum) const {
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
   Minimum = 2147483647;
   Maximum = -2147483647;
-  if (LowCol < 1 || LowRow < 1 || HighCol < LowCol || HighRow < LowRow) return;
+  if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   if (!FIsSparse) {
     detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
     return;
@@ -270,9 +207,7 @@ void TIntMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_
 }
 
 int32_t TIntMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
-  MakeValidColRange(LoC, HiC);
-  MakeValidRowRange(LoR, HiR);
-  if (LoC < 1 || LoR < 1) return 0;
+  if (!ValidRange(LoC, LoR, HiC, HiR)) return 0;
   if (!FIsSparse) return detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
   int32_t sum = 0;
   for (int i = 0; i < FSparseNumElem; ++i) {
@@ -284,11 +219,8 @@ int32_t TIntMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
 
 int32_t TIntMatrix::Trace() const {
   if (FNCol != FNRow || FNCol < 1) return 0;
+  if (!FIsSparse) return detail::DenseTrace(Mat, FNCol);
   int32_t sum = 0;
-  if (!FIsSparse) {
-    for (int i = 1; i <= FNCol; ++i) sum = detail::AddElem(sum, Mat.At(i, i));
-    return sum;
-  }
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
     if (e.colidx == e.rowidx) sum = detail::AddElem(sum, e.value);
@@ -299,9 +231,7 @@ int32_t TIntMatrix::Trace() const {
 void TIntMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, int32_t Value, int& ColIx, int& RowIx) const {
   ColIx = 0;
   RowIx = 0;
-  MakeValidColRange(LowCol, HighCol);
-  MakeValidRowRange(LowRow, HighRow);
-  if (LowCol < 1 || LowRow < 1) return;
+  if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   if (!FIsSparse) {
     detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
     return;
@@ -419,15 +349,7 @@ bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes
   return true;
 }
 
-// [SECTION] events and fingerprint
-
-void TIntMatrix::Changed() {
-  if (OnChange) OnChange(this);
-}
-
-void TIntMatrix::SortExchange(uint8_t ExchgWhat, int index1, int index2, int first, int last) {
-  if (OnSortExchange) OnSortExchange(this, ExchgWhat, index1, index2, first, last);
-}
+// [SECTION] fingerprint
 
 String TIntMatrix::CRCofData() const {
   if (!FIsSparse) return detail::DenseCRC(Mat, FNCol, FNRow);
@@ -442,11 +364,6 @@ String TIntMatrix::CRCofData() const {
       lanes.Feed(detail::BitsOf(v));
     }
   return lanes.Text();
-}
-
-void TIntMatrix::ForEachCell(int lc, int lr, int hc, int hr, const std::function<void(int, int, int32_t)>& fn) const {
-  for (int c = lc; c <= hc; ++c)
-    for (int r = lr; r <= hr; ++r) fn(c, r, GetVal(c, r));
 }
 
 }  // namespace qelta

@@ -1,7 +1,7 @@
 // Qelta_matrix: the files of TIntMatrix: XML element, text form, binary stream, sparse file.
 //
 // XML, text and stream forms are those of TMatrix (Qelta_vecmat_shared.cpp,
-// Qelta_matrix_forms.cpp) with decimal integers in text and 4-byte integers in the stream. A
+// Qelta_matrix_forms.cpp; members shared in Qelta_matrix_common.cpp) with decimal integers in text and 4-byte integers in the stream. A
 // sparse matrix writes its XML element with form="sparse" and one cells line per stored triple;
 // reading keeps the matrix's own form (a sparse matrix takes every cell of a sparse-form element
 // and the non-zero cells of a dense one). Loaders of the text and stream forms store a 0 into a
@@ -87,166 +87,37 @@ bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s) {
 
 }  // namespace
 
-// [SECTION] XML element
+// [SECTION] XML element and number text
 
 void TIntMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
   detail::WriteXmlMatrix(out, u"TIntMatrix", CreateHeader, DataID, FIsSparse, FNCol, FNRow,
                          [this](detail::TLineSink& o) {
-                           if (FIsSparse) {
-                             for (int i = 0; i < FSparseNumElem; ++i) {
-                               const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
-                               o.Line(detail::XmlCellsLine(e.rowidx, e.colidx, IntToStr(e.value)));
-                             }
-                             return;
-                           }
-                           for (int r = 1; r <= FNRow && FNCol > 0; ++r) {
-                             String values;
-                             for (int c = 1; c <= FNCol; ++c) {
-                               if (c > 1) values += u' ';
-                               values += IntToStr(Mat.At(c, r));
-                             }
-                             o.Line(detail::XmlCellsLine(r, 1, values));
+                           if (!FIsSparse) return WriteDenseXmlCells(o);
+                           for (int i = 0; i < FSparseNumElem; ++i) {
+                             const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
+                             o.Line(detail::XmlCellsLine(e.rowidx, e.colidx, CellText(e.value)));
                            }
                          });
 }
 
-void TIntMatrix::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-  detail::TTextFileSink sink(f);
-  WriteXml(sink, CreateHeader, DataID);
+bool TIntMatrix::TakeXmlCells(const detail::TXmlMatrix<int32_t>& x) {
+  if (!FIsSparse) return TMatrixT::TakeXmlCells(x);
+  std::vector<TSpMatElemInt> triples;
+  for (const auto& run : x.Runs)  // later lines win over earlier ones for the same cell
+    for (std::size_t k = 0; k < run.Values.size(); ++k)
+      if (x.SparseForm || run.Values[k] != 0)
+        triples.push_back(TSpMatElemInt{run.Col + static_cast<int>(k), run.Row, run.Values[k]});
+  std::stable_sort(triples.begin(), triples.end(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
+    return a.colidx < b.colidx || (a.colidx == b.colidx && a.rowidx < b.rowidx);
+  });
+  auto last = std::unique(triples.rbegin(), triples.rend(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
+    return a.colidx == b.colidx && a.rowidx == b.rowidx;
+  });
+  triples.erase(triples.begin(), last.base());
+  return SparseAdopt(triples, FAllocBy);
 }
 
-void TIntMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
-  detail::TStreamSink sink(OutStream);
-  WriteXml(sink, CreateHeader, DataID);
-}
-
-bool TIntMatrix::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Rewrite(f);
-    WriteToOpenXMLFile(f, true, DataID);
-    CloseFile(f);
-  } catch (const EInOutError&) {
-    return false;
-  }
-  return true;
-}
-
-bool TIntMatrix::ReadXml(detail::TXmlSource& in, const String& DataID) {
-  detail::TXmlMatrix<int32_t> x;
-  if (!detail::ReadXmlMatrix(in, DataID, x)) return false;
-  if (FIsSparse) {
-    TSparseImage s;
-    s.Cols = x.NCols;
-    s.Rows = x.NRows;
-    for (const auto& run : x.Runs)  // later lines win over earlier ones for the same cell
-      for (std::size_t k = 0; k < run.Values.size(); ++k)
-        if (x.SparseForm || run.Values[k] != 0)
-          s.Triples.push_back(TSpMatElemInt{run.Col + static_cast<int>(k), run.Row, run.Values[k]});
-    std::stable_sort(s.Triples.begin(), s.Triples.end(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
-      return a.colidx < b.colidx || (a.colidx == b.colidx && a.rowidx < b.rowidx);
-    });
-    auto last = std::unique(s.Triples.rbegin(), s.Triples.rend(), [](const TSpMatElemInt& a, const TSpMatElemInt& b) {
-      return a.colidx == b.colidx && a.rowidx == b.rowidx;
-    });
-    s.Triples.erase(s.Triples.begin(), last.base());
-    const int64_t count = static_cast<int64_t>(s.Triples.size());
-    const int64_t alloc = std::max<int64_t>(FAllocBy, (count + FAllocBy - 1) / FAllocBy * FAllocBy);
-    if (alloc > INT32_MAX) return false;
-    try {
-      s.Triples.resize(static_cast<std::size_t>(alloc));
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    SpMat.swap(s.Triples);
-    FNumAllocated = static_cast<int>(alloc);
-    FSparseNumElem = static_cast<int>(count);
-    SparseRecomputeBox();
-  } else {
-    const int64_t cells = detail::CheckedCells(std::max(x.NCols, 1), std::max(x.NRows, 1), sizeof(int32_t));
-    if (cells < 0 || cells > x.Listed + detail::kMaxUnlistedCells) return false;
-    detail::TDenseStore<int32_t> next;
-    try {
-      next.Reshape(x.NCols, x.NRows);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    for (const auto& run : x.Runs)
-      for (std::size_t k = 0; k < run.Values.size(); ++k) next.At(run.Col + static_cast<int>(k), run.Row) = run.Values[k];
-    std::swap(Mat, next);
-  }
-  FNCol = x.NCols;
-  FNRow = x.NRows;
-  FDataID = x.Id;
-  Changed();
-  return true;
-}
-
-bool TIntMatrix::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
-  return ReadXml(src, DataID);
-}
-
-bool TIntMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource src(InStream);
-  return ReadXml(src, DataID);
-}
-
-bool TIntMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Reset(f);
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const EInOutError&) {
-    return false;
-  }
-}
-
-// [SECTION] text form and binary stream
-
-bool TIntMatrix::StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const {
-  detail::WriterRange(FNCol, LoC, HiC);
-  detail::WriterRange(FNRow, LoR, HiR);
-  return detail::StoreMatrixText(FileName, LoC, LoR, HiC, HiR, [this](int c, int r) { return IntToStr(GetVal(c, r)); });
-}
-
-bool TIntMatrix::SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const {
-  if (OutStream == nullptr) OutStream = new TMemoryStream();
-  return SaveToStream(*OutStream, LoC, LoR, HiC, HiR);
-}
-
-bool TIntMatrix::SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const {
-  detail::WriterRange(FNCol, LoC, HiC);
-  detail::WriterRange(FNRow, LoR, HiR);
-  return detail::SaveMatrixStream<int32_t>(OutStream, LoC, LoR, HiC, HiR,
-                                           [this](int c, int r) { return GetVal(c, r); });
-}
-
-namespace {
-
-detail::TMatrixPort<int32_t> PortOf(TIntMatrix& m, const std::function<void(int, int, int32_t)>& put) {
-  detail::TMatrixPort<int32_t> p;
-  p.Cols = [&m] { return m.NrOfColumns(); };
-  p.Rows = [&m] { return m.NrOfRows(); };
-  p.Resize = [&m](int nc, int nr) { m.Resize(nc, nr); };
-  p.Put = put;
-  p.Changed = [&m] { m.Changed(); };
-  return p;
-}
-
-}  // namespace
-
-bool TIntMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
-  return detail::LoadMatrixText(FileName, AdjustMatrixSize,
-                                PortOf(*this, [this](int c, int r, int32_t v) { PutCell(c, r, v); }));
-}
-
-bool TIntMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
-  return detail::LoadMatrixStream(InStream, AdjustMatrixSize,
-                                  PortOf(*this, [this](int c, int r, int32_t v) { PutCell(c, r, v); }));
-}
+String TIntMatrix::CellText(int32_t v) const { return IntToStr(v); }
 
 // [SECTION] sparse file
 
@@ -286,23 +157,12 @@ bool TIntMatrix::LoadSparseMat(const String& FileName) {
   std::vector<uint8_t> bytes;
   TSparseImage s;
   if (!detail::ReadFileBytes(FileName, bytes) || !ParseSparseImage(bytes, s)) return false;
-  const int64_t count = static_cast<int64_t>(s.Triples.size());
-  const int64_t alloc = std::max<int64_t>(s.AllocBy, (count + s.AllocBy - 1) / s.AllocBy * s.AllocBy);
-  if (alloc > INT32_MAX) return false;
-  try {
-    s.Triples.resize(static_cast<std::size_t>(alloc));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  SpMat.swap(s.Triples);
+  if (!SparseAdopt(s.Triples, s.AllocBy)) return false;
   Mat.Release();
   FIsSparse = true;
   FAllocBy = s.AllocBy;
-  FNumAllocated = static_cast<int>(alloc);
-  FSparseNumElem = static_cast<int>(count);
   FNCol = s.Cols;
   FNRow = s.Rows;
-  SparseRecomputeBox();
   Changed();
   return true;
 }

@@ -1,7 +1,8 @@
 // Qelta_matrix: the files of TMatrix: XML element, text form, binary stream, binary file.
 //
 // The XML element and the text and stream forms are described in Qelta_vecmat_shared.cpp and
-// Qelta_matrix_forms.cpp. Numbers in text follow the precision settings (GetFPrecis): index 2 >= 0
+// Qelta_matrix_forms.cpp; their members are shared with TIntMatrix (Qelta_matrix_common.cpp).
+// Numbers in text follow the precision settings (GetFPrecis): index 2 >= 0
 // gives fixed notation with that many decimals, else the general form with index 1 significant
 // digits (0 or less: 17, which reads back exactly).
 //
@@ -71,129 +72,14 @@ bool ReadHeader(TStream& f, TBinaryHeader& h) {
 
 }  // namespace
 
-// [SECTION] XML element
+// [SECTION] XML element and number text
 
 void TMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
-  detail::WriteXmlMatrix(out, u"TMatrix", CreateHeader, DataID, false, FNCol, FNRow, [this](detail::TLineSink& o) {
-    for (int r = 1; r <= FNRow && FNCol > 0; ++r) {
-      String values;
-      for (int c = 1; c <= FNCol; ++c) {
-        if (c > 1) values += u' ';
-        values += detail::FileNumText(Mat.At(c, r), FPrecis[0], FPrecis[1]);
-      }
-      o.Line(detail::XmlCellsLine(r, 1, values));
-    }
-  });
+  detail::WriteXmlMatrix(out, u"TMatrix", CreateHeader, DataID, false, FNCol, FNRow,
+                         [this](detail::TLineSink& o) { WriteDenseXmlCells(o); });
 }
 
-void TMatrix::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-  detail::TTextFileSink sink(f);
-  WriteXml(sink, CreateHeader, DataID);
-}
-
-void TMatrix::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
-  detail::TStreamSink sink(OutStream);
-  WriteXml(sink, CreateHeader, DataID);
-}
-
-bool TMatrix::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Rewrite(f);
-    WriteToOpenXMLFile(f, true, DataID);
-    CloseFile(f);
-  } catch (const EInOutError&) {
-    return false;
-  }
-  return true;
-}
-
-bool TMatrix::ReadXml(detail::TXmlSource& in, const String& DataID) {
-  detail::TXmlMatrix<double> x;
-  if (!detail::ReadXmlMatrix(in, DataID, x)) return false;
-  const int64_t cells = detail::CheckedCells(std::max(x.NCols, 1), std::max(x.NRows, 1), sizeof(double));
-  if (cells < 0 || cells > x.Listed + detail::kMaxUnlistedCells) return false;
-  detail::TDenseStore<double> next;
-  try {
-    next.Reshape(x.NCols, x.NRows);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  for (const auto& run : x.Runs)
-    for (std::size_t k = 0; k < run.Values.size(); ++k) next.At(run.Col + static_cast<int>(k), run.Row) = run.Values[k];
-  std::swap(Mat, next);
-  FNCol = x.NCols;
-  FNRow = x.NRows;
-  FDataID = x.Id;
-  Changed();
-  return true;
-}
-
-bool TMatrix::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
-  return ReadXml(src, DataID);
-}
-
-bool TMatrix::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource src(InStream);
-  return ReadXml(src, DataID);
-}
-
-bool TMatrix::LoadFromXMLFile(const String& FName, const String& DataID) {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Reset(f);
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const EInOutError&) {
-    return false;
-  }
-}
-
-// [SECTION] text form and binary stream
-
-bool TMatrix::StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const {
-  detail::WriterRange(FNCol, LoC, HiC);
-  detail::WriterRange(FNRow, LoR, HiR);
-  return detail::StoreMatrixText(FileName, LoC, LoR, HiC, HiR, [this](int c, int r) {
-    return detail::FileNumText(Mat.At(c, r), FPrecis[0], FPrecis[1]);
-  });
-}
-
-bool TMatrix::SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const {
-  if (OutStream == nullptr) OutStream = new TMemoryStream();
-  return SaveToStream(*OutStream, LoC, LoR, HiC, HiR);
-}
-
-bool TMatrix::SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const {
-  detail::WriterRange(FNCol, LoC, HiC);
-  detail::WriterRange(FNRow, LoR, HiR);
-  return detail::SaveMatrixStream<double>(OutStream, LoC, LoR, HiC, HiR,
-                                          [this](int c, int r) { return Mat.At(c, r); });
-}
-
-namespace {
-
-detail::TMatrixPort<double> PortOf(TMatrix& m, detail::TDenseStore<double>& cells) {
-  detail::TMatrixPort<double> p;
-  p.Cols = [&m] { return m.NrOfColumns(); };
-  p.Rows = [&m] { return m.NrOfRows(); };
-  p.Resize = [&m](int nc, int nr) { m.Resize(nc, nr); };
-  p.Put = [&cells](int c, int r, double v) { cells.At(c, r) = v; };
-  p.Changed = [&m] { m.Changed(); };
-  return p;
-}
-
-}  // namespace
-
-bool TMatrix::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
-  return detail::LoadMatrixText(FileName, AdjustMatrixSize, PortOf(*this, Mat));
-}
-
-bool TMatrix::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
-  return detail::LoadMatrixStream(InStream, AdjustMatrixSize, PortOf(*this, Mat));
-}
+String TMatrix::CellText(double v) const { return detail::FileNumText(v, FPrecis[0], FPrecis[1]); }
 
 // [SECTION] binary file
 

@@ -53,6 +53,22 @@ void TIntMatrix::SparseReset(int AllocBy) {
   SparseRecomputeBox();
 }
 
+bool TIntMatrix::SparseAdopt(std::vector<TSpMatElemInt>& triples, int allocBy) {
+  const int64_t count = static_cast<int64_t>(triples.size());
+  const int64_t alloc = std::max<int64_t>(allocBy, (count + allocBy - 1) / allocBy * allocBy);
+  if (alloc > INT32_MAX) return false;
+  try {
+    triples.resize(static_cast<std::size_t>(alloc));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  SpMat.swap(triples);
+  FNumAllocated = static_cast<int>(alloc);
+  FSparseNumElem = static_cast<int>(count);
+  SparseRecomputeBox();
+  return true;
+}
+
 void TIntMatrix::SparseStore(int c, int r, int32_t v) {
   const int64_t i = SparseLowerBound(c, r);
   TSpMatElemInt* at = SpMat.data() + i;

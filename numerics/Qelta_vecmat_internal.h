@@ -2,8 +2,8 @@
 // Not part of the public interface: what the sources of Qelta_vector and Qelta_matrix share.
 // Messages of the component form; checked storage sizes; the range rules; the comb-sort gap;
 // the fingerprint lanes; the dense column-major store with the bulk algorithms that TMatrix and
-// the dense TIntMatrix run alike; number text and tokens of the file formats; line sinks and
-// sources of the writers and readers.
+// the dense TIntMatrix run alike; number text and tokens of the file formats; element images of
+// the stream forms; line sinks and sources of the writers and readers.
 
 #include <algorithm>
 #include <bit>
@@ -206,6 +206,12 @@ void DenseExchangeRows(TDenseStore<T>& m, int c1, int c2, int r1, int r2) {
   for (int c = c1; c <= c2; ++c) std::swap(m.At(c, r1), m.At(c, r2));
 }
 
+/// Swaps the first nr cells of columns c1 and c2 (nothing when they are the same column).
+template <typename T>
+void DenseExchangeColumns(TDenseStore<T>& m, int c1, int c2, int nr) {
+  if (c1 != c2) std::swap_ranges(m.Col(c1), m.Col(c1) + nr, m.Col(c2));
+}
+
 /// Comb sort of rows lowRow..highRow by column keyCol; an exchange swaps columns lowCol..highCol
 /// and the key column, then calls onExchange(i, i + gap).
 template <typename T, typename OnExchange>
@@ -303,6 +309,14 @@ T DenseSum(const TDenseStore<T>& m, int lc, int lr, int hc, int hr) {
     const T* col = m.Col(c);
     for (int r = lr; r <= hr; ++r) sum = AddElem(sum, col[r - 1]);
   }
+  return sum;
+}
+
+/// Sum of the diagonal cells 1..n (integers wrap).
+template <typename T>
+T DenseTrace(const TDenseStore<T>& m, int n) {
+  T sum{};
+  for (int i = 1; i <= n; ++i) sum = AddElem(sum, m.At(i, i));
   return sum;
 }
 
@@ -459,6 +473,25 @@ bool ReadExtIndex(TStream& s, int& v);
 bool ReadIntIndex(TStream& s, int& v);
 /// Bytes from the position to the end of the stream (0 when the size is unknown or smaller).
 int64_t StreamRemaining(TStream& s);
+
+// [SECTION] element images of the stream forms (double: 10-byte extended; int32_t: 4 bytes)
+
+/// Bytes of one element image; the argument only picks the type.
+constexpr int ImageSize(double) { return 10; }
+constexpr int ImageSize(int32_t) { return 4; }
+inline void PutImage(TByteImage& img, double v) { img.Ext(v); }
+inline void PutImage(TByteImage& img, int32_t v) { img.I32(v); }
+/// An index of the stream header, written in the element's image.
+inline void PutIndex(TByteImage& img, double, int i) { img.Ext(i); }
+inline void PutIndex(TByteImage& img, int32_t, int i) { img.I32(i); }
+inline bool ReadIndex(TStream& s, double, int& i) { return ReadExtIndex(s, i); }
+inline bool ReadIndex(TStream& s, int32_t, int& i) { return ReadIntIndex(s, i); }
+/// The element whose image starts at p.
+inline double GetImage(const uint8_t* p, double) { return static_cast<double>(BytesToExtended(p)); }
+inline int32_t GetImage(const uint8_t* p, int32_t) {
+  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
 
 // [SECTION] lines of the text writers and readers
 

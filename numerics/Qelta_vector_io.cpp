@@ -23,23 +23,24 @@
 namespace qelta::detail {
 namespace {
 
-// [SECTION] element images
-
-constexpr int ImageSize(double) { return 10; }
-constexpr int ImageSize(int32_t) { return 4; }
-void PutImage(TByteImage& img, double v) { img.Ext(v); }
-void PutImage(TByteImage& img, int32_t v) { img.I32(v); }
-void PutIndex(TByteImage& img, double, int i) { img.Ext(i); }
-void PutIndex(TByteImage& img, int32_t, int i) { img.I32(i); }
-bool ReadIndex(TStream& s, double, int& i) { return ReadExtIndex(s, i); }
-bool ReadIndex(TStream& s, int32_t, int& i) { return ReadIntIndex(s, i); }
-double GetImage(const uint8_t* p, double) { return static_cast<double>(BytesToExtended(p)); }
-int32_t GetImage(const uint8_t* p, int32_t) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
-
 constexpr int kChunk = 65536;  // elements per block transfer
+
+// Checks the header lo..hi against the elements the input can still hold (fits), resizes when
+// asked; true when the vector then holds lo..hi. A too small vector fires OnChange and answers false.
+template <typename T>
+bool PrepareLoad(TVectorT<T>& v, int lo, int hi, int64_t fits, bool adjust) {
+  const int64_t count = static_cast<int64_t>(hi) - lo + 1;
+  if (lo < 1 || hi < lo || count > fits) return false;
+  if (adjust && lo - 1 > kMaxUnlistedCells) return false;
+  try {
+    if (adjust) v.Resize(hi);
+  } catch (const EQeltaVectorError&) {
+    return false;
+  }
+  if (v.NrOfElem() >= hi) return true;
+  v.Changed();
+  return false;
+}
 
 }  // namespace
 
@@ -75,18 +76,8 @@ template <typename T>
 bool TVectorT<T>::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
   int lo = 0, hi = 0;
   if (InStream == nullptr || !ReadIndex(*InStream, T{}, lo) || !ReadIndex(*InStream, T{}, hi)) return false;
+  if (!PrepareLoad(*this, lo, hi, StreamRemaining(*InStream) / ImageSize(T{}), AdjustVectorSize)) return false;
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  if (lo < 1 || hi < lo || count > StreamRemaining(*InStream) / ImageSize(T{})) return false;
-  if (AdjustVectorSize && lo - 1 > kMaxUnlistedCells) return false;
-  try {
-    if (AdjustVectorSize) Resize(hi);
-  } catch (const EQeltaVectorError&) {
-    return false;
-  }
-  if (FNElem < hi) {
-    Changed();
-    return false;
-  }
   bool ok = true;
   std::vector<uint8_t> buf;
   for (int64_t done = 0; done < count;) {
@@ -131,18 +122,8 @@ bool TVectorT<T>::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   String t;
   int32_t lo = 0, hi = 0;
   if (!tokens.Next(t) || !ParseIntegerToken(t, lo) || !tokens.Next(t) || !ParseIntegerToken(t, hi)) return false;
-  const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  if (lo < 1 || hi < lo || count > static_cast<int64_t>(tokens.Remaining()) / 2) return false;  // blank + digit each
-  if (AdjustVectorSize && lo - 1 > kMaxUnlistedCells) return false;
-  try {
-    if (AdjustVectorSize) Resize(hi);
-  } catch (const EQeltaVectorError&) {
-    return false;
-  }
-  if (FNElem < hi) {
-    Changed();
-    return false;
-  }
+  const int64_t fits = static_cast<int64_t>(tokens.Remaining()) / 2;  // blank + digit each
+  if (!PrepareLoad(*this, lo, hi, fits, AdjustVectorSize)) return false;
   bool ok = true;
   T v{};
   for (int i = lo; i <= hi; ++i) {

@@ -55,11 +55,11 @@ void BM_CanvasSameStrokes(benchmark::State& state) {
 }
 BENCHMARK(BM_CanvasSameStrokes)->Unit(benchmark::kMicrosecond)->Iterations(kRenders);
 
-std::vector<qelta::TScaleTickSpec> RandomSpecs(bool log) {
-  std::vector<qelta::TScaleTickSpec> specs(100000);
+std::vector<qelta::TScaleTickRequest> RandomSpecs(bool log) {
+  std::vector<qelta::TScaleTickRequest> specs(100000);
   std::mt19937_64 gen(log ? 8 : 7);
   std::uniform_real_distribution<double> expo(-12, 12), unit(-1, 1), decades(0, 6);
-  for (qelta::TScaleTickSpec& s : specs) {
+  for (qelta::TScaleTickRequest& s : specs) {
     const double scale = std::pow(10.0, expo(gen));
     s.RangeLow = log ? scale : unit(gen) * scale;
     s.RangeHigh = log ? scale * std::pow(10.0, decades(gen)) : s.RangeLow + unit(gen) * scale;
@@ -71,9 +71,9 @@ std::vector<qelta::TScaleTickSpec> RandomSpecs(bool log) {
 }
 
 void MakeTicks(benchmark::State& state, bool log) {
-  const std::vector<qelta::TScaleTickSpec> specs = RandomSpecs(log);
+  const std::vector<qelta::TScaleTickRequest> specs = RandomSpecs(log);
   for (auto _ : state)
-    for (const qelta::TScaleTickSpec& s : specs) benchmark::DoNotOptimize(qelta::MakeScaleTicks(s));
+    for (const qelta::TScaleTickRequest& s : specs) benchmark::DoNotOptimize(qelta::MakeScaleTicks(s));
   state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(specs.size()));
 }
 

@@ -110,7 +110,7 @@ struct TScaleTick {
 using TScaleTickList = std::vector<TScaleTick>;
 
 /// What the tick generators need to know about a scale.
-struct TScaleTickSpec {
+struct TScaleTickRequest {
   double RangeLow = 0.0;
   double RangeHigh = 100.0;
   int MinTicks = 3;
@@ -125,15 +125,15 @@ struct TScaleTickSpec {
   int MaxTicks = MaxScaleTickPos;
 };
 
-/// The ticks of a scale: logarithmic decades or linear ticks by Spec (time and date generators are
+/// The ticks of a scale: logarithmic decades or linear ticks by Request (time and date generators are
 /// added here by label type).
-TScaleTickList MakeScaleTicks(const TScaleTickSpec& Spec);
+TScaleTickList MakeScaleTicks(const TScaleTickRequest& Request);
 /// Linear ticks from CalcScalePars: short ticks first, then the long ones with their labels. A range
 /// the tick rule gives no distance for (equal or non-finite ends) has no ticks.
-TScaleTickList MakeLinearTicks(const TScaleTickSpec& Spec);
+TScaleTickList MakeLinearTicks(const TScaleTickRequest& Request);
 /// Decades with their 2 and 5 ticks (and 3, 4, 6-9 as short ticks) when the axis spans few decades;
 /// less than one decade, an end <= 0 or a non-finite end gives the linear ticks instead.
-TScaleTickList MakeLogTicks(const TScaleTickSpec& Spec);
+TScaleTickList MakeLogTicks(const TScaleTickRequest& Request);
 /// Ticks per pass for an axis of `AxisLength` pixels: max(250, 4 x AxisLength), at most 2^20.
 int ScaleTickLimit(int64_t AxisLength);
 /// Decimals of a linear label on a range of width w (> 0): -1 (exponent form) for w >= 1e6 or
@@ -327,7 +327,7 @@ class TScale : public TCustomControl {
   void DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line);
   void DrawBaseLine(TCanvas* Canvas, int64_t Line);
   void RecordTick(double Value);
-  TScaleTickSpec TickSpec(const TScaleFrame& Frame) const;
+  TScaleTickRequest TickSpec(const TScaleFrame& Frame) const;
   void SetMargin(int& Field, int value);
   void CopyFrom(const TScale& Source);
 

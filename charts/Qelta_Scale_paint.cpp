@@ -169,8 +169,8 @@ void TScale::DrawXScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVe
 
 void TScale::DrawYScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVerticalScale(FScaleType) ? FScaleType : sctYL, LinePos); }
 
-TScaleTickSpec TScale::TickSpec(const TScaleFrame& Frame) const {
-  TScaleTickSpec s;
+TScaleTickRequest TScale::TickSpec(const TScaleFrame& Frame) const {
+  TScaleTickRequest s;
   s.RangeLow = FRangeLow;
   s.RangeHigh = FRangeHigh;
   s.MinTicks = FNumTicks;

@@ -12,7 +12,7 @@
 //    not yet loaded, which includes every scale made at run time, with its default range 0..100)
 //    stepped its decades from 10^-inf and never ended; it now gets the linear ticks, as an axis of
 //    less than one decade does. Decades are exact powers of ten and at most 700 are walked.
-//  - Each pass stops after Spec.MaxTicks ticks (ScaleTickLimit: max(250, 4 x the axis length)):
+//  - Each pass stops after Request.MaxTicks ticks (ScaleTickLimit: max(250, 4 x the axis length)):
 //    MinTicks 0 on 0..1e9 asked for 10^9 ticks of one unit, and a range a few ulps wide far from
 //    zero never reached its end.
 //  - The integer test of DecPlaces 0 uses the nearest integer in floating point, so huge integral
@@ -24,7 +24,7 @@
 #include "Math.h"
 #include "Qelta_Scale.h"
 #include "Qelta_math1.h"
-#include "Qelta_rcspecstrf.h"
+#include "Qelta_rcnumtext.h"
 #include "StrUtils.h"
 
 namespace qelta {
@@ -42,12 +42,12 @@ String CutLabel(String t) {
 }
 
 // User text or inscription, the last step of every numeric label.
-String FinishLabel(const TScaleTickSpec& s, const String& number, int labelIndex) {
+String FinishLabel(const TScaleTickRequest& s, const String& number, int labelIndex) {
   if (s.LabelType == ftUserText) return TScale::ExtractUserText(s.UserTickText, labelIndex);
   return TScale::AddScaleInscription(number, s.ScaleInscript);
 }
 
-String LinearNumber(const TScaleTickSpec& s, Extended v) {
+String LinearNumber(const TScaleTickRequest& s, Extended v) {
   const double span = s.RangeHigh - s.RangeLow, w = std::fabs(span);
   const int d = s.DecPlaces <= -2 ? AutoDecimals(w) : s.DecPlaces;
   String t;
@@ -61,7 +61,7 @@ String LinearNumber(const TScaleTickSpec& s, Extended v) {
   return t;
 }
 
-int LogDecimals(const TScaleTickSpec& s, double lo, double hi) {
+int LogDecimals(const TScaleTickRequest& s, double lo, double hi) {
   if (s.DecPlaces != -2) return s.DecPlaces;
   if (hi - lo >= 1e6 || hi - lo <= 1e-4) return -1;
   if (lo >= 1) return 0;
@@ -76,7 +76,7 @@ String StripZeros(String t) {
   return t;
 }
 
-String LogNumber(const TScaleTickSpec& s, double v, int j, int exponent, int decimals) {
+String LogNumber(const TScaleTickRequest& s, double v, int j, int exponent, int decimals) {
   if (decimals == -3) return j == 1 ? RCSpecStrf(exponent, 1, 0) : String();
   String t = CutLabel(RCSpecStrf(v, 1, decimals));
   return s.DecPlaces == -2 ? StripZeros(std::move(t)) : t;
@@ -90,7 +90,7 @@ struct TLinearSteps {
   int Dir = 1;
 };
 
-void AddShortTicks(const TScaleTickSpec& s, const TLinearSteps& st, TScaleTickList& out) {
+void AddShortTicks(const TScaleTickRequest& s, const TLinearSteps& st, TScaleTickList& out) {
   const Extended start = st.First - st.Long, limit = 0.001L * std::fabs(st.Short);
   const int64_t maxSteps = int64_t{s.MaxTicks} + st.Sub + 2;
   int added = 0;
@@ -104,7 +104,7 @@ void AddShortTicks(const TScaleTickSpec& s, const TLinearSteps& st, TScaleTickLi
   }
 }
 
-void AddLongTicks(const TScaleTickSpec& s, const TLinearSteps& st, TScaleTickList& out) {
+void AddLongTicks(const TScaleTickRequest& s, const TLinearSteps& st, TScaleTickList& out) {
   const Extended limit = 0.001L * std::fabs(st.Long);
   const bool labelled = s.LabelType != ftNoFigs, recorded = s.Vertical || !s.ShortTicks;
   for (int i = 0; i < s.MaxTicks; ++i) {
@@ -118,7 +118,7 @@ void AddLongTicks(const TScaleTickSpec& s, const TLinearSteps& st, TScaleTickLis
 // [SECTION] logarithmic ticks
 
 struct TLogWalk {
-  const TScaleTickSpec& Spec;
+  const TScaleTickRequest& Request;
   double Lo, Hi;
   int Decimals;
   int Labels = 0;  // labelled ticks so far, for the user texts
@@ -126,11 +126,11 @@ struct TLogWalk {
 
   void Add(int j, double decade, int exponent) {
     const double v = j * decade;
-    if (!(v / kNearlyOne > Lo && kNearlyOne * v < Hi) || static_cast<int>(Ticks.size()) >= Spec.MaxTicks) return;
-    const bool major = j == 1 || j == 2 || j == 5, labelled = major && Spec.LabelType != ftNoFigs;
+    if (!(v / kNearlyOne > Lo && kNearlyOne * v < Hi) || static_cast<int>(Ticks.size()) >= Request.MaxTicks) return;
+    const bool major = j == 1 || j == 2 || j == 5, labelled = major && Request.LabelType != ftNoFigs;
     String label;
-    if (labelled) label = FinishLabel(Spec, LogNumber(Spec, v, j, exponent, Decimals), ++Labels);
-    Ticks.push_back({v, Spec.Vertical || major, labelled, true, std::move(label)});
+    if (labelled) label = FinishLabel(Request, LogNumber(Request, v, j, exponent, Decimals), ++Labels);
+    Ticks.push_back({v, Request.Vertical || major, labelled, true, std::move(label)});
   }
 };
 
@@ -151,38 +151,38 @@ int AutoDecimals(double w) {
   return static_cast<int>(2 - Round(std::log(w) / 2.5));
 }
 
-TScaleTickList MakeScaleTicks(const TScaleTickSpec& Spec) {
+TScaleTickList MakeScaleTicks(const TScaleTickRequest& Request) {
   // The time-of-day generator (ftTime, which may decline) and the calendar generator (ftDateTime)
   // take their label types here, ahead of the numeric generators.
-  return Spec.Logarithmic ? MakeLogTicks(Spec) : MakeLinearTicks(Spec);
+  return Request.Logarithmic ? MakeLogTicks(Request) : MakeLinearTicks(Request);
 }
 
-TScaleTickList MakeLinearTicks(const TScaleTickSpec& Spec) {
+TScaleTickList MakeLinearTicks(const TScaleTickRequest& Request) {
   TScaleTickList ticks;
   Extended first = 0, distance = 0;
   uint16_t sub = 1;
-  CalcScalePars(Spec.MinTicks, Spec.RangeLow, Spec.RangeHigh, first, distance, sub);
+  CalcScalePars(Request.MinTicks, Request.RangeLow, Request.RangeHigh, first, distance, sub);
   if (distance == 0 || !std::isfinite(distance) || sub == 0) return ticks;
-  const TLinearSteps steps{first, distance, distance / sub, sub, Spec.RangeHigh > Spec.RangeLow ? 1 : -1};
-  if (Spec.ShortTicks) AddShortTicks(Spec, steps, ticks);
-  AddLongTicks(Spec, steps, ticks);
+  const TLinearSteps steps{first, distance, distance / sub, sub, Request.RangeHigh > Request.RangeLow ? 1 : -1};
+  if (Request.ShortTicks) AddShortTicks(Request, steps, ticks);
+  AddLongTicks(Request, steps, ticks);
   return ticks;
 }
 
-TScaleTickList MakeLogTicks(const TScaleTickSpec& Spec) {
-  const double lo = std::min(Spec.RangeLow, Spec.RangeHigh), hi = std::max(Spec.RangeLow, Spec.RangeHigh);
-  if (!(lo > 0) || !std::isfinite(hi)) return MakeLinearTicks(Spec);
-  const double decades = std::fabs(std::log10(Spec.RangeHigh) - std::log10(Spec.RangeLow));
-  if (decades < 1) return MakeLinearTicks(Spec);
-  const bool between = Spec.MinTicks > decades + 0.5;
-  TLogWalk walk{Spec, lo, hi, LogDecimals(Spec, lo, hi), 0, {}};
+TScaleTickList MakeLogTicks(const TScaleTickRequest& Request) {
+  const double lo = std::min(Request.RangeLow, Request.RangeHigh), hi = std::max(Request.RangeLow, Request.RangeHigh);
+  if (!(lo > 0) || !std::isfinite(hi)) return MakeLinearTicks(Request);
+  const double decades = std::fabs(std::log10(Request.RangeHigh) - std::log10(Request.RangeLow));
+  if (decades < 1) return MakeLinearTicks(Request);
+  const bool between = Request.MinTicks > decades + 0.5;
+  TLogWalk walk{Request, lo, hi, LogDecimals(Request, lo, hi), 0, {}};
   // lo x 0.999999999 may underflow to 0 at the bottom of the subnormals: clamp before converting.
   const int e0 = static_cast<int>(std::clamp(std::floor(std::log10(lo * static_cast<double>(kNearlyOne))), -400.0, 400.0));
   for (int k = 0; k < kMaxDecades; ++k) {
     const double decade = DecadeValue(e0 + k);
     walk.Add(1, decade, e0 + k);
     for (int j = 2; between && j <= 9; ++j)
-      if (j == 2 || j == 5 || Spec.ShortTicks) walk.Add(j, decade, e0 + k);
+      if (j == 2 || j == 5 || Request.ShortTicks) walk.Add(j, decade, e0 + k);
     if (kNearlyOne * DecadeValue(e0 + k + 1) > hi) break;
   }
   return walk.Ticks;

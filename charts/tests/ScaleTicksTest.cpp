@@ -9,7 +9,7 @@
 #include "Assertions.h"
 #include "Encoding.h"
 #include "Qelta_Scale.h"
-#include "Qelta_rcspecstrf.h"
+#include "Qelta_rcnumtext.h"
 
 using namespace qelta;
 
@@ -36,8 +36,8 @@ std::vector<std::string> Labels(const TScaleTickList& ticks) {
   return out;
 }
 
-TScaleTickSpec Spec(double low, double high, int minTicks) {
-  TScaleTickSpec s;
+TScaleTickRequest Request(double low, double high, int minTicks) {
+  TScaleTickRequest s;
   s.RangeLow = low;
   s.RangeHigh = high;
   s.MinTicks = minTicks;
@@ -54,7 +54,7 @@ TEST(ScaleTicks, ZeroToHundredHasTwentyOneShortAndSixLongTicksLabelledWithoutDec
     int recorded;  // a horizontal scale with short ticks records only those (they also fall on the long ones)
   };
   for (const Case c : {Case{true, 27}, Case{false, 21}}) {
-    TScaleTickSpec s = Spec(0, 100, 3);
+    TScaleTickRequest s = Request(0, 100, 3);
     s.Vertical = c.vertical;
     const TScaleTickList ticks = MakeScaleTicks(s);
     const TCounts n = Count(ticks);
@@ -67,7 +67,7 @@ TEST(ScaleTicks, ZeroToHundredHasTwentyOneShortAndSixLongTicksLabelledWithoutDec
 }
 
 TEST(ScaleTicks, WithoutShortTicksTheLongOnesAreRecordedOnEveryOrientation) {
-  TScaleTickSpec s = Spec(0, 100, 3);
+  TScaleTickRequest s = Request(0, 100, 3);
   s.ShortTicks = false;
   const TCounts n = Count(MakeScaleTicks(s));
   EXPECT_EQ(n.shortTicks, 0);
@@ -98,7 +98,7 @@ TEST(ScaleTicks, LabelRulesOfLinearScales) {
       {"no figures", 0, 100, 3, -2, ftNoFigs, "", "$", {}},
   };
   for (const Case& c : cases) {
-    TScaleTickSpec s = Spec(c.low, c.high, c.minTicks);
+    TScaleTickRequest s = Request(c.low, c.high, c.minTicks);
     s.DecPlaces = c.decPlaces;
     s.LabelType = c.type;
     s.UserTickText = Utf8ToString(c.user);
@@ -108,7 +108,7 @@ TEST(ScaleTicks, LabelRulesOfLinearScales) {
 }
 
 TEST(ScaleTicks, ALabelOfMoreThanFourteenCharactersIsCut) {
-  TScaleTickSpec s = Spec(0, 100, 2);  // "20.000000000000" has 15 characters
+  TScaleTickRequest s = Request(0, 100, 2);  // "20.000000000000" has 15 characters
   s.DecPlaces = 12;
   s.ScaleInscript = u"&";
   for (const TScaleTick& t : MakeScaleTicks(s)) {
@@ -119,7 +119,7 @@ TEST(ScaleTicks, ALabelOfMoreThanFourteenCharactersIsCut) {
 }
 
 TEST(ScaleTicks, MoreThanTwoHundredFiftyTicksAreAllGenerated) {
-  TScaleTickSpec s = Spec(0, 1000, 0);  // one-unit steps: 1001 long ticks, short ticks on each
+  TScaleTickRequest s = Request(0, 1000, 0);  // one-unit steps: 1001 long ticks, short ticks on each
   s.MaxTicks = ScaleTickLimit(359);
   const TCounts n = Count(MakeScaleTicks(s));
   EXPECT_EQ(n.longTicks, 1001);
@@ -130,8 +130,8 @@ TEST(ScaleTicks, HugeTickCountsStopAtTheLimitOfEachPass) {
   // Regression: MinTicks 0 on 0..1e9 stepped one unit at a time through 10^9 ticks, and a range a
   // few ulps wide far from zero never reached its end at all.
   const double far = 1e300;
-  for (const TScaleTickSpec& base : {Spec(0, 1e9, 0), Spec(far, std::nextafter(far, 2 * far), 0), Spec(-1e18, 1e18, 0)}) {
-    TScaleTickSpec s = base;
+  for (const TScaleTickRequest& base : {Request(0, 1e9, 0), Request(far, std::nextafter(far, 2 * far), 0), Request(-1e18, 1e18, 0)}) {
+    TScaleTickRequest s = base;
     s.MaxTicks = ScaleTickLimit(359);
     const TCounts n = Count(MakeScaleTicks(s));
     EXPECT_LE(n.shortTicks, s.MaxTicks);
@@ -147,7 +147,7 @@ TEST(ScaleTicks, TickLimitIsFourTimesTheAxisLengthAndAtLeast250) {
 
 TEST(ScaleTicks, RangesWithoutATickDistanceHaveNoTicks) {
   const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
-  for (const TScaleTickSpec& s : {Spec(5, 5, 3), Spec(0, inf, 3), Spec(nan, 1, 3), Spec(-inf, inf, 0)})
+  for (const TScaleTickRequest& s : {Request(5, 5, 3), Request(0, inf, 3), Request(nan, 1, 3), Request(-inf, inf, 0)})
     EXPECT_TRUE(MakeLinearTicks(s).empty()) << s.RangeLow << ".." << s.RangeHigh;
 }
 
@@ -180,7 +180,7 @@ TEST(ScaleTicks, LogarithmicDecadesWithTheirTwoAndFiveTicks) {
       {"fixed decimals", 1, 100, 2, 1, "", false, {"1.0", "10.0", "100.0"}, 0},
   };
   for (const Case& c : cases) {
-    TScaleTickSpec s = Spec(c.low, c.high, c.minTicks);
+    TScaleTickRequest s = Request(c.low, c.high, c.minTicks);
     s.Logarithmic = true;
     s.DecPlaces = c.decPlaces;
     s.ScaleInscript = Utf8ToString(c.inscript);
@@ -193,7 +193,7 @@ TEST(ScaleTicks, LogarithmicDecadesWithTheirTwoAndFiveTicks) {
 }
 
 TEST(ScaleTicks, UserTextsAreNumberedPerLabelledLogarithmicTick) {
-  TScaleTickSpec s = Spec(1, 100, 5);
+  TScaleTickRequest s = Request(1, 100, 5);
   s.Logarithmic = true;
   s.LabelType = ftUserText;
   s.UserTickText = u"a|b|c|d";
@@ -201,9 +201,9 @@ TEST(ScaleTicks, UserTextsAreNumberedPerLabelledLogarithmicTick) {
 }
 
 TEST(ScaleTicks, LessThanOneDecadeIsDrawnLinearly) {
-  TScaleTickSpec s = Spec(1, 5, 3);
+  TScaleTickRequest s = Request(1, 5, 3);
   s.Logarithmic = true;
-  TScaleTickSpec linear = s;
+  TScaleTickRequest linear = s;
   linear.Logarithmic = false;
   EXPECT_EQ(MakeScaleTicks(s), MakeScaleTicks(linear));
 }
@@ -212,16 +212,16 @@ TEST(ScaleTicks, LogarithmicAxisWithoutAPositiveFiniteRangeFallsBackToLinearTick
   // Regression: a logarithmic scale from 0 (Logarithmic accepted on a scale made at run time with
   // its default range 0..100) stepped its decades from 10^-inf and never finished.
   const double inf = std::numeric_limits<double>::infinity();
-  for (const TScaleTickSpec& base : {Spec(0, 100, 3), Spec(-5, 100, 3), Spec(100, -1, 3), Spec(1, inf, 3)}) {
-    TScaleTickSpec s = base;
+  for (const TScaleTickRequest& base : {Request(0, 100, 3), Request(-5, 100, 3), Request(100, -1, 3), Request(1, inf, 3)}) {
+    TScaleTickRequest s = base;
     s.Logarithmic = true;
-    TScaleTickSpec linear = base;
+    TScaleTickRequest linear = base;
     EXPECT_EQ(MakeScaleTicks(s), MakeLinearTicks(linear)) << base.RangeLow << ".." << base.RangeHigh;
   }
 }
 
 TEST(ScaleTicks, LogarithmicAxisOverTheWholeDoubleRangeFinishes) {
-  TScaleTickSpec s = Spec(std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(), 3);
+  TScaleTickRequest s = Request(std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max(), 3);
   s.Logarithmic = true;
   s.MaxTicks = ScaleTickLimit(359);
   const TScaleTickList ticks = MakeScaleTicks(s);

@@ -1,11 +1,11 @@
-// Qelta_rcspecstrf: number text of chart labels.
+// Qelta_rcnumtext: number text of chart labels.
 //
 // The exponent form asks Str for a field two characters wider than wanted, which gives a text
 // ending in 'E', a sign and four digits; dropping the two leading exponent digits brings it back to
 // the wanted width. Decimals below -1 are written like -1: a negative count of decimals has no
 // fixed-point meaning, and the exponent form is what every caller of the negative codes wants.
 
-#include "Qelta_rcspecstrf.h"
+#include "Qelta_rcnumtext.h"
 
 #include <algorithm>
 

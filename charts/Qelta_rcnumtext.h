@@ -1,5 +1,5 @@
 #pragma once
-// Qelta_rcspecstrf: the number text of chart labels, shared by the axis scale, the chart and the
+// Qelta_rcnumtext: the number text of chart labels, shared by the axis scale, the chart and the
 // Smith chart.
 //
 // What: RCSpecStrf writes a number either in fixed notation with a given number of decimals or in

@@ -136,6 +136,7 @@ uint32_t DecodePixel(const Header& h, const uint8_t* row, int64_t x) {
 void DecodeRows(const Header& h, std::span<const uint8_t> bytes, RawImage& img) {
   const int64_t stride = ((h.Width * h.Bits + 31) / 32) * 4;  // the data size was checked by Validate
   const int64_t rows = img.Height;
+  if (h.Width == 0) return;  // no pixels, however many rows are announced
   for (int64_t r = 0; r < rows; ++r) {
     const uint8_t* row = bytes.data() + h.DataOffset + r * stride;
     const int64_t y = h.Height > 0 ? rows - 1 - r : r;

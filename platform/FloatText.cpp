@@ -31,6 +31,7 @@ namespace {
 constexpr int kNoLimit = std::numeric_limits<int>::max();
 constexpr int kMaxDigits = 18;   // significant digits an Extended carries
 constexpr int kShowDigits = 15;  // significant digits of the FloatToStr family and FormatFloat
+constexpr int kMaxField = 1 << 20;  // Str's widths and decimals stop here: beyond, they only ask for huge texts
 
 // [SECTION] decimal digits
 
@@ -517,14 +518,17 @@ class TPictureWriter {
 
 String Str(Extended x, int width, int decimals) {
   if (decimals < 0) return Str(x, width);
+  width = std::min(width, kMaxField);
+  decimals = std::min(decimals, kMaxField);
   if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const TDecimal d = Round(x, kNoLimit, decimals);
   return Justify(FixedText(d, std::signbit(x), decimals, u'.', 0), width);
 }
 
 String Str(Extended x, int width) {
+  width = std::min(width, kMaxField);
   if (!std::isfinite(x)) return Justify(SpecialText(x), width);
-  const int n = std::clamp(width - 8, 2, kMaxDigits);
+  const int n = std::clamp(width, 10, kMaxDigits + 8) - 8;  // clamped first: width - 8 may overflow
   const TDecimal d = Round(x, n, kNoLimit);
   String out(1, std::signbit(x) && !d.Zero() ? u'-' : u' ');
   AppendMantissa(out, d, n, u'.');

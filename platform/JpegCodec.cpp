@@ -5,13 +5,15 @@
 // setjmp in one of the small C-style steps below; those steps hold no C++ object with a destructor
 // between setjmp and longjmp, so the jump skips nothing. The codec state lives in a guard object in
 // the calling C++ function, which destroys it on every path. Warnings (corrupt but decodable data)
-// are silenced: such a file decodes as far as libjpeg can take it.
+// are silenced: such a file decodes as far as libjpeg can take it. A file that ends too early is not
+// valid, and neither is one whose header claims far more pixels than its length can hold.
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "Graphics.h"
 
@@ -28,7 +30,16 @@ struct ErrorManager {
 extern "C" void OnJpegError(j_common_ptr info) {
   std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->Jump, 1);
 }
-extern "C" void OnJpegMessage(j_common_ptr, int) {}
+// Warnings are ignored, except running out of data: libjpeg would fill the rest of a truncated file
+// with grey and call it an image.
+extern "C" void OnJpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnJpegError(info);
+}
+
+// Huffman coding spends at least one bit on every 8 x 8 block, so a real file holds no more than about
+// 512 pixels per byte; a header that claims far more (a few bytes announcing a huge image) is refused
+// before the pixel buffer is allocated. The margin leaves room for arithmetic coding.
+int64_t MaxPixelsFor(size_t fileSize) { return (int64_t(1) << 20) + static_cast<int64_t>(fileSize) * 4096; }
 
 void InitErrors(ErrorManager& e) {
   jpeg_std_error(&e.Pub);
@@ -147,7 +158,7 @@ RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
   Decompressor d;
   if (!d.Created || bytes.empty() || !ReadHeader(&d.Info, bytes.data(), bytes.size())) Invalid();
   const int64_t w = d.Info.image_width, h = d.Info.image_height;
-  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels) Invalid();
+  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size())) Invalid();
   RawImage img;
   img.Width = static_cast<int>(w);
   img.Height = static_cast<int>(h);

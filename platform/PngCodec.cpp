@@ -1,6 +1,7 @@
 // PNG files through libpng's simplified interface (png_image). That interface keeps libpng's longjmp
 // error handling inside the library and reports failure as a return value, so no jump ever crosses a
-// C++ frame here. Sizes are checked against kMaxImagePixels before any buffer is allocated.
+// C++ frame here. Sizes are checked against kMaxImagePixels and against what the file's length can
+// hold before any buffer is allocated.
 
 #include <png.h>
 
@@ -20,13 +21,17 @@ struct PngImage {
   PngImage& operator=(const PngImage&) = delete;
 };
 
+// Deflate packs at most 1032 bytes into one, and a pixel takes at least one bit: a file claiming more
+// pixels than that cannot hold them, and is refused before the pixel buffer is allocated.
+int64_t MaxPixelsFor(size_t fileSize) { return (int64_t(1) << 20) + static_cast<int64_t>(fileSize) * 1032 * 8; }
+
 }  // namespace
 
 RawImage DecodePng(std::span<const uint8_t> bytes) {
   PngImage png;
   if (!png_image_begin_read_from_memory(&png.Image, bytes.data(), bytes.size())) Invalid();
   const int64_t w = png.Image.width, h = png.Image.height;
-  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels) Invalid();
+  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size())) Invalid();
   RawImage img;
   img.HasAlpha = (png.Image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
   img.Bits = img.HasAlpha ? 32 : 24;

@@ -142,8 +142,9 @@ void TStrings::SetCommaText(const String& text) {
       if (text[i] == u'"') {
         Add(ExtractQuoted(text, i));
       } else {
+        // A NUL is neither blank nor separator: kept inside the item, so that the scan always advances.
         const std::size_t start = i;
-        while (i < text.size() && text[i] > u' ' && text[i] != u',') ++i;
+        while (i < text.size() && (text[i] > u' ' || text[i] == 0) && text[i] != u',') ++i;
         Add(text.substr(start, i - start));
       }
       while (i < text.size() && IsSpace(text[i])) ++i;

@@ -7,6 +7,7 @@
 
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -188,6 +189,7 @@ String HexText(uint64_t value, int digits) {
     out.insert(out.begin(), static_cast<Char>(kHex[value & 15]));
     value >>= 4;
   } while (value != 0);
+  digits = std::min(digits, 1 << 20);  // more zeros than that only ask for a huge text
   if (static_cast<int>(out.size()) < digits) out.insert(0, static_cast<size_t>(digits) - out.size(), u'0');
   return out;
 }

@@ -65,6 +65,7 @@ String IntToStr(int64_t value);
 
 /// Upper-case hexadecimal text with at least `digits` digits; negative values show their two's complement
 /// in the width of their type (IntToHex(-1, 2) is "FFFFFFFF", IntToHex(int64_t(-1), 2) sixteen F).
+/// `digits` counts up to 2^20.
 template <std::integral T>
 String IntToHex(T value, int digits) {
   if constexpr (sizeof(T) <= 4)
@@ -109,6 +110,7 @@ enum TFloatFormat : uint8_t { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurren
 
 /// Fixed form with `decimals` >= 0 decimals ("-12.50"), right-justified in at least `width` characters
 /// (never cut). A negative `decimals` gives the exponent form of Str(x, width). The point is always '.'.
+/// Widths and decimals count up to 2^20: more would only ask for huge texts.
 String Str(Extended x, int width, int decimals);
 /// Exponent form "[blank or -]d.dddE+dddd" with max(2, min(18, width - 8)) significant digits, so that
 /// the text fills `width` exactly between 10 and 26 characters; right-justified, never cut.

@@ -56,7 +56,12 @@ bool ParseDouble(const std::string& token, double& value) {
   const char* first = token.data() + i;
   const char* last = token.data() + token.size();
   const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
-  return first != last && end == last && ec != std::errc::invalid_argument;
+  if (first == last || end != last || ec == std::errc::invalid_argument) return false;
+  if (ec != std::errc::result_out_of_range) return true;
+  // Out of range leaves value untouched: Val tells an underflow (0) from an overflow (refused).
+  int code = 0;
+  Val(AnsiToString(token), value, code);
+  return code == 0;
 }
 
 }  // namespace

@@ -330,6 +330,18 @@ TEST(TBmpCodec, HostilePaletteAndRleDataRaise) {
   EXPECT_THROW(detail::DecodeBmp(big.B), EInvalidGraphic);
 }
 
+// A bitmap of width 0 with two billion rows passed every size check (it has no pixels), and the decoder
+// then walked all of its empty rows, for seconds on end. Such a file now decodes at once.
+TEST(TBmpCodec, ZeroWidthWithHugeHeightDecodesWithoutWalkingTheRows) {
+  for (int32_t h : {2147483647, -2147483647}) {
+    const BmpBuilder b = BmpBuilder::Info(0, h, 24, 0, 0, 54);
+    const auto img = detail::DecodeBmp(b.B);
+    EXPECT_EQ(img.Width, 0);
+    EXPECT_EQ(img.Height, 2147483647);
+    EXPECT_TRUE(img.Pixels.empty());
+  }
+}
+
 TEST(TBmpCodec, RandomMutationsNeverCrash) {
   TBitmap b(9, 5);
   Paint(b);
@@ -371,6 +383,52 @@ TEST(TPngCodec, TruncatedOrCorruptFilesRaise) {
   ASSERT_NE(idat, std::string::npos);
   bad[idat + 6] ^= 0x55;  // image data no longer matches its checksum
   EXPECT_THROW(detail::DecodePng(bad), EInvalidGraphic);
+}
+
+namespace {
+
+// Sets a PNG's IHDR width and height and mends the chunk's checksum.
+void SetPngSize(std::vector<uint8_t>& png, uint32_t w, uint32_t h) {
+  auto be = [&](size_t at, uint32_t v) { for (int k = 0; k < 4; ++k) png[at + k] = uint8_t(v >> (24 - 8 * k)); };
+  be(16, w);
+  be(20, h);
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 12; i < 29; ++i) {  // "IHDR" and its 13 bytes
+    crc ^= png[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  be(29, ~crc);
+}
+
+}  // namespace
+
+// A PNG of 80-odd bytes whose header claimed 16384 x 16384 pixels made the decoder allocate a gigabyte
+// before finding the data missing. Sizes beyond what the file's length can hold are refused first.
+TEST(TPngCodec, HeaderClaimingMorePixelsThanTheDataCanHoldRaises) {
+  const auto png = detail::EncodePng({1, 1, {0xFF112233u}, false, 24}, false);
+  std::vector<uint8_t> huge = png;
+  SetPngSize(huge, 16384, 16384);
+  EXPECT_THROW_MSG(detail::DecodePng(huge), EInvalidGraphic, "PNG image is not valid");
+  std::vector<uint8_t> same = png;
+  SetPngSize(same, 1, 1);  // the checksum helper itself keeps a valid file valid
+  EXPECT_EQ(detail::DecodePng(same).Pixels, std::vector<uint32_t>{0xFF112233u});
+}
+
+// A truncated JPEG decoded as an image whose missing part libjpeg filled with grey, and a few hundred
+// bytes claiming 16383 x 16384 pixels allocated a gigabyte for that grey. Both are now refused.
+TEST(TJpegCodec, TruncatedFilesAndImpossibleSizesRaise) {
+  TBitmap b(16, 16);
+  Paint(b);
+  const auto jpg = detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
+  EXPECT_EQ(detail::DecodeJpeg(jpg).Width, 16);
+  EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), jpg.size() - 40)), EInvalidGraphic,
+                   "JPEG image is not valid");
+  std::vector<uint8_t> huge = jpg;
+  const size_t sof = std::string(jpg.begin(), jpg.end()).find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  huge[sof + 5] = 0x3F; huge[sof + 6] = 0xFF;  // height 16383
+  huge[sof + 7] = 0x40; huge[sof + 8] = 0x00;  // width 16384
+  EXPECT_THROW_MSG(detail::DecodeJpeg(huge), EInvalidGraphic, "JPEG image is not valid");
 }
 
 TEST(TJpegCodec, DamagedFilesDecodeOrRaiseButNeverCrash) {

@@ -124,6 +124,17 @@ TEST(TStrings, SetCommaTextSplitsOnBlanksAndKeepsATrailingEmptyItem) {
   }
 }
 
+// A NUL character was neither blank nor part of an item, so SetCommaText added empty items forever.
+TEST(TStrings, SetCommaTextKeepsANulCharacterInItsItem) {
+  const String nul(1, u'\0');
+  TStringList list;
+  list.SetCommaText(u"a" + nul + u"b," + nul);
+  EXPECT_EQ(Items(list), (std::vector<String>{u"a" + nul + u"b", nul}));
+  TStringList back;
+  back.SetCommaText(list.CommaText());
+  EXPECT_EQ(Items(back), Items(list));
+}
+
 TEST(TStrings, NamesAndValues) {
   TStringList list;
   list.SetText(u"Width=10\nplain\nheight=a=b\n");

@@ -90,6 +90,25 @@ TEST(Str, FixedFormPrintsEveryIntegerDigitOfHugeValues) {
   EXPECT_EQ(Utf8(s.substr(s.size() - 6)), "160.00");
 }
 
+// Str took any width or decimal count at its word: Str(x, INT_MAX) asked for a text of 2^31 characters
+// and the process died of it. Widths and decimals now count up to 2^20, as Format's do.
+TEST(Str, HugeWidthsAndDecimalsStopAtTwoToTheTwenty) {
+  constexpr int kBig = std::numeric_limits<int>::max();
+  constexpr size_t kCap = size_t(1) << 20;
+  EXPECT_EQ(Str(1.5, kBig, 2).size(), kCap);
+  EXPECT_EQ(Str(1.5, kBig).size(), kCap);
+  EXPECT_EQ(Str(kNaN, kBig, 0).size(), kCap);
+  EXPECT_EQ(Str(1.5, 0, kBig).size(), kCap + 2);  // "1." and the decimals
+  EXPECT_EQ(IntToHex(5, kBig).size(), kCap);
+  EXPECT_EQ(Utf8(Str(-1.5, 6, 2)), " -1.50");  // ordinary fields unchanged
+}
+
+// The exponent form computed width - 8 before clamping, which overflowed for the smallest int.
+TEST(Str, SmallestWidthGivesTheShortestExponentForm) {
+  EXPECT_EQ(Utf8(Str(-1.5, std::numeric_limits<int>::min())), "-1.5E+0000");
+  EXPECT_EQ(Utf8(Str(-1.5, std::numeric_limits<int>::min(), std::numeric_limits<int>::min())), "-1.5E+0000");
+}
+
 TEST(Str, ZeroAndSpecialsInBothForms) {
   const StrCase cases[] = {
       {-0.0, 0, 2, "0.00"},  // a zero text never carries a minus

@@ -161,6 +161,22 @@ TEST(TextFile, InvalidNumbersRaise106) {
   }
 }
 
+// A number beyond the double range was read as 0 without complaint: the parser's out-of-range answer
+// leaves the value untouched. Overflow now raises 106; underflow still reads 0.
+TEST(TextFile, ReadOfAnOverflowingRealRaises106) {
+  TempDir dir;
+  dir.Put("n.txt", "1e-999 -2.5e-400 1e999");
+  TextFile f;
+  AssignFile(f, dir / "n.txt");
+  Reset(f);
+  double small = 1, negSmall = 1, big = 1;
+  Read(f, small);
+  Read(f, negSmall);
+  EXPECT_EQ(small, 0.0);
+  EXPECT_EQ(negSmall, 0.0);
+  EXPECT_IO_ERROR(Read(f, big), 106);
+}
+
 TEST(TextFile, SeekEolnSkipsBlanksButNotLineEnds) {
   TempDir dir;
   dir.Put("s.txt", "  \t\r\n x");

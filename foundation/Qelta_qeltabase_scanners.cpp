@@ -177,6 +177,7 @@ double ScanFPNum(const String& s, bool ExpAllowed, int SepMode, int& Pos) {
   TNumberText number;
   int state = fpsStart;
   const int length = static_cast<int>(s.size());
+  if (Pos < 1 || Pos > length) return 0.0;  // also keeps ++Pos below from passing INT_MAX
   while (state >= 1 && state <= 8) {
     const Char c = (Pos >= 1 && Pos <= length) ? s[Pos - 1] : u'Z';  // the end of the text reads as 'Z'
     ++Pos;

@@ -66,7 +66,7 @@ bool AllCharsIn(const String& s, bool (*ok)(Char)) { return !s.empty() && std::a
 // [SECTION] angle scanner
 
 void SkipBlanks(const String& s, int& p) {
-  while (p <= Length(s) && s[p - 1] == u' ') ++p;
+  while (p >= 1 && p <= Length(s) && s[p - 1] == u' ') ++p;
 }
 
 bool CharAt(const String& s, int p, Char c) { return p >= 1 && p <= Length(s) && s[p - 1] == c; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -67,6 +68,15 @@ TEST(ScanDecimal, PositionBeforeTheTextReadsNothing) {
   pos = -4;
   EXPECT_EQ(ScanHex(u"12", pos), 0);
   EXPECT_EQ(pos, -4);
+}
+
+// ScanFPNum stepped its position past INT_MAX (signed overflow) when it was given the largest int.
+TEST(ScanFPNum, PositionOutsideTheTextReadsNothing) {
+  for (int start : {INT_MIN, -1, 0, 4, INT_MAX}) {
+    int pos = start;
+    EXPECT_EQ(ScanFPNum(u"1.5", true, 3, pos), 0.0) << start;
+    EXPECT_EQ(pos, start);
+  }
 }
 
 TEST(ScanDecimal, ReadsSeveralNumbersOutOfOneLine) {

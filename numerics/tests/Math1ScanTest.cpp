@@ -80,6 +80,17 @@ TEST(ScanDegrees, ReadsTheTextsDegreeToStrWrites) {
   }
 }
 
+// The blank skipper read the character before the text when the position stood below 1.
+TEST(ScanDegrees, PositionOutsideTheTextReadsNoNumber) {
+  const String s = u"    12.5 degrees";  // long enough to live on the heap, where the sanitizer sees the stray read
+  for (int start : {-7, 0, 17, 100}) {
+    int pos = start, error = 99;
+    EXPECT_EQ(ScanDegrees(s, pos, true, error), 0) << start;
+    EXPECT_EQ(error, -1) << start;
+    EXPECT_EQ(pos, start);
+  }
+}
+
 TEST(ScanDegrees, ReadsBackWhatDegreeToStrWrote) {
   std::mt19937 rng(21);
   std::uniform_real_distribution<double> u(-200, 200);

@@ -19,6 +19,7 @@
 
 #include "Exceptions.h"
 #include "Math.h"
+#include "QeltaTagRules.h"
 #include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
@@ -199,20 +200,6 @@ String CollectTagText(Source& src, bool& found) {
   return tag;
 }
 
-// Splits tag text into lower-cased name and attributes.
-void SplitTag(const String& tag, String& name, String& attributes) {
-  const bool empty = tag.size() >= 2 && tag.compare(tag.size() - 2, 2, u"/>") == 0;
-  const std::size_t blank = tag.find(u' ');
-  const std::size_t end = empty ? tag.size() - 2 : (!tag.empty() && tag.back() == u'>' ? tag.size() - 1 : tag.size());
-  if (blank != String::npos && blank < end) {
-    attributes = StripLTBlanks(tag.substr(blank + 1, end - blank - 1));
-    name = tag.substr(0, blank);
-  } else {
-    name = empty ? tag : tag.substr(0, end);
-  }
-  name = LowerCase(name);
-}
-
 template <typename Source>
 void ReadContent(Source& src, const String& name, String& content) {
   const String closing = u"</" + name + u">";
@@ -231,18 +218,11 @@ TTagRead ReadTag(Source& src, String& attributes, String& content) {
   content.clear();
   attributes.clear();
   TTagRead r;
-  const String tag = CollectTagText(src, r.Found);
-  SplitTag(tag, r.Name, attributes);
-  const bool empty = tag.size() >= 2 && tag.compare(tag.size() - 2, 2, u"/>") == 0;
-  if (!empty && !r.Name.empty() && r.Name[0] != u'/' && r.Name[0] != u'?' && r.Name[0] != u'!')
-    ReadContent(src, r.Name, content);
+  const detail::TTagParts tag = detail::SplitTag(CollectTagText(src, r.Found));
+  r.Name = tag.name;
+  attributes = tag.attributes;
+  if (detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
   return r;
-}
-
-int TagIndex(const std::vector<String>& tags, const String& name) {
-  for (std::size_t i = 0; i < tags.size(); ++i)
-    if (tags[i] == name) return static_cast<int>(i);
-  return static_cast<int>(tags.size()) - 1;
 }
 
 // [SECTION] search helpers
@@ -501,12 +481,12 @@ String ScanForXMLAttrib(const String& attributes, const String& name) {
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
-  return TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
   TTextSource in(file);
-  return TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
 // [SECTION] further helpers
@@ -597,4 +577,33 @@ int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String&
   return count;
 }
 
+namespace detail {
+
+TTagParts SplitTag(const String& text) {
+  TTagParts parts;
+  const bool closed = !text.empty() && text.back() == u'>';
+  parts.empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
+  const std::size_t end = parts.empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
+  const std::size_t blank = text.find(u' ');
+  if (blank != String::npos && blank < end) {
+    parts.name = text.substr(0, blank);
+    parts.attributes = StripLTBlanks(text.substr(blank + 1, end - blank - 1));
+  } else {
+    parts.name = parts.empty ? text : text.substr(0, end);
+  }
+  parts.name = LowerCase(parts.name);
+  return parts;
+}
+
+bool TagHasContent(const TTagParts& tag) {
+  return !tag.empty && !tag.name.empty() && tag.name[0] != u'/' && tag.name[0] != u'?' && tag.name[0] != u'!';
+}
+
+int TagIndex(const std::vector<String>& tags, const String& name) {
+  for (std::size_t i = 0; i < tags.size(); ++i)
+    if (tags[i] == name) return static_cast<int>(i);
+  return static_cast<int>(tags.size()) - 1;
+}
+
+}  // namespace detail
 }  // namespace qelta

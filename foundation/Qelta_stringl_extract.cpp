@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "Encoding.h"
+#include "QeltaTagRules.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 
@@ -115,38 +116,6 @@ TTagText ReadTagText(const String& s, int& Pos) {
   tag.text = close == String::npos ? s.substr(open + 1) : s.substr(open + 1, close - open);
   Pos = close == String::npos ? Length(s) + 1 : static_cast<int>(close) + 2;
   return tag;
-}
-
-struct TTagParts {
-  String name;  // lower-cased
-  String attributes;
-  bool empty = false;  // "<name ... />"
-};
-
-TTagParts SplitTag(const String& text) {
-  TTagParts parts;
-  const std::size_t blank = text.find(u' ');
-  const bool closed = !text.empty() && text.back() == u'>';
-  parts.empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
-  const std::size_t attrEnd = parts.empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
-  if (blank != String::npos && blank < attrEnd) {
-    parts.name = text.substr(0, blank);
-    parts.attributes = StripLTBlanks(text.substr(blank + 1, attrEnd - blank - 1));
-  } else {
-    parts.name = (parts.empty || !closed) ? text : text.substr(0, text.size() - 1);
-  }
-  parts.name = LowerCase(parts.name);
-  return parts;
-}
-
-// Closing tags, empty elements, declarations ("<?xml ...?>") and comments have no content.
-bool HasContent(const TTagParts& tag) {
-  return !tag.empty && !tag.name.empty() && tag.name[0] != u'/' && tag.name[0] != u'?' && tag.name[0] != u'!';
-}
-
-int TagIndex(const String& name, const std::vector<String>& TagList) {
-  const auto it = std::find(TagList.begin(), TagList.end(), name);
-  return it == TagList.end() ? static_cast<int>(TagList.size()) - 1 : static_cast<int>(it - TagList.begin());
 }
 
 // Content from Pos up to the closing tag of name; Pos ends behind that tag (or after the text).
@@ -326,19 +295,19 @@ void TextLineCoords(const String& s, int Pos, int& Line, int& Column) {
 int ReadNextTagInString(const String& s, int& Pos, const std::vector<String>& TagList, String& Attributes,
                         String& Content) {
   Content.clear();
-  const TTagParts tag = SplitTag(ReadTagText(s, Pos).text);
+  const detail::TTagParts tag = detail::SplitTag(ReadTagText(s, Pos).text);
   Attributes = tag.attributes;
-  if (HasContent(tag)) Content = ReadContent(s, Pos, tag.name);
-  return TagIndex(tag.name, TagList);
+  if (detail::TagHasContent(tag)) Content = ReadContent(s, Pos, tag.name);
+  return detail::TagIndex(TagList, tag.name);
 }
 
 int DetectNextTagInString(const String& s, int& Pos, const std::vector<String>& TagList, String& Attributes,
                           int& TagStart) {
   const TTagText text = ReadTagText(s, Pos);
-  const TTagParts tag = SplitTag(text.text);
+  const detail::TTagParts tag = detail::SplitTag(text.text);
   Attributes = tag.attributes;
   TagStart = text.start;
-  return TagIndex(tag.name, TagList);
+  return detail::TagIndex(TagList, tag.name);
 }
 
 }  // namespace qelta

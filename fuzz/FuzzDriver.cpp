@@ -1,0 +1,204 @@
+// Fixed-seed mutation driver for the fuzz targets (the libFuzzer build replaces it).
+//
+//   fuzz_<name> <corpus dir> [iterations] [seed]
+//
+// Runs every seed file once as it is, then `iterations` mutants: each picks a seed (or splices two) and applies
+// one to eight edits (bit flips, random and boundary bytes, inserted numbers and line ends, deleted, repeated or
+// truncated ranges). The run is the same on every machine for a given seed, so a failure in CI repeats locally.
+// A failing input is written to crash-<pid>.bin in the working directory and printed in hex.
+//
+// Besides the sanitizers, the driver watches two things a reader must never do with a hostile file:
+// - allocate more than QELTA_FUZZ_MAX_ALLOC_MB in one request (operator new is replaced here);
+// - take longer than 20 seconds on one input (an alarm).
+#include "FuzzDriver.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#ifndef QELTA_FUZZ_MAX_ALLOC_MB
+#define QELTA_FUZZ_MAX_ALLOC_MB 64
+#endif
+
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
+namespace {
+
+constexpr std::size_t kMaxAlloc = std::size_t(QELTA_FUZZ_MAX_ALLOC_MB) << 20;
+constexpr unsigned kSecondsPerInput = 20;
+
+const uint8_t* gInput = nullptr;
+std::size_t gInputSize = 0;
+
+// Called from signal handlers and the sanitizer's death callback: the process is ending anyway.
+void DumpInput() {
+  if (!gInput) return;
+  char name[64];
+  std::snprintf(name, sizeof name, "crash-%d.bin", int(getpid()));
+  if (FILE* f = std::fopen(name, "wb")) {
+    std::fwrite(gInput, 1, gInputSize, f);
+    std::fclose(f);
+  }
+  std::fprintf(stderr, "\nfuzz: failing input (%zu bytes) written to %s:\n", gInputSize, name);
+  for (std::size_t i = 0; i < gInputSize && i < 4096; ++i) std::fprintf(stderr, "%02x%s", gInput[i], (i % 32 == 31) ? "\n" : "");
+  std::fprintf(stderr, "\n");
+}
+
+void OnSignal(int sig) {
+  std::fprintf(stderr, "\nfuzz: %s\n", sig == SIGALRM ? "one input took too long (hang)" : strsignal(sig));
+  DumpInput();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig == SIGALRM ? SIGABRT : sig);
+}
+
+// Small deterministic generator (splitmix64), independent of the library's own Random.
+struct Rng {
+  uint64_t s;
+  uint64_t Next() {
+    uint64_t z = (s += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  std::size_t Below(std::size_t n) { return n ? std::size_t(Next() % n) : 0; }
+};
+
+const char* const kTokens[] = {"0",  "-1", "4294967296", "2147483647", "-2147483648", "99999999999999999999",
+                               "1e308", "1e-400", "NaN", "\r\n", "\n", "\r", "\t", " ", "<", ">", "/>", "\"",
+                               "&", ";", ",", ".", "$", "%", "\\", "/"};
+const uint8_t kBytes[] = {0x00, 0x01, 0x7F, 0x80, 0xFF, 0xFE, 0x20, 0x0A, 0x0D};
+
+void Mutate(std::vector<uint8_t>& d, const std::vector<std::vector<uint8_t>>& seeds, Rng& r) {
+  switch (r.Below(10)) {
+    case 0:
+      if (!d.empty()) d[r.Below(d.size())] ^= uint8_t(1u << r.Below(8));
+      break;
+    case 1:
+      if (!d.empty()) d[r.Below(d.size())] = uint8_t(r.Next());
+      break;
+    case 2:
+      if (!d.empty()) d[r.Below(d.size())] = kBytes[r.Below(sizeof kBytes)];
+      break;
+    case 3: {  // a little-endian boundary value of 2 or 4 bytes
+      static const uint32_t kWords[] = {0, 1, 0x7FFF, 0x8000, 0xFFFF, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x10000000};
+      uint32_t w = kWords[r.Below(sizeof kWords / sizeof kWords[0])];
+      std::size_t n = r.Below(2) ? 2 : 4;
+      if (d.size() < n) break;
+      std::size_t at = r.Below(d.size() - n + 1);
+      for (std::size_t i = 0; i < n; ++i) d[at + i] = uint8_t(w >> (8 * i));
+      break;
+    }
+    case 4: {
+      const char* t = kTokens[r.Below(sizeof kTokens / sizeof kTokens[0])];
+      d.insert(d.begin() + std::ptrdiff_t(r.Below(d.size() + 1)), t, t + std::strlen(t));
+      break;
+    }
+    case 5:
+      if (!d.empty()) {
+        std::size_t at = r.Below(d.size()), n = 1 + r.Below(std::min<std::size_t>(16, d.size() - at));
+        d.erase(d.begin() + std::ptrdiff_t(at), d.begin() + std::ptrdiff_t(at + n));
+      }
+      break;
+    case 6:
+      if (!d.empty()) {  // repeat a range
+        std::size_t at = r.Below(d.size()), n = 1 + r.Below(std::min<std::size_t>(64, d.size() - at));
+        std::vector<uint8_t> piece(d.begin() + std::ptrdiff_t(at), d.begin() + std::ptrdiff_t(at + n));
+        d.insert(d.begin() + std::ptrdiff_t(r.Below(d.size() + 1)), piece.begin(), piece.end());
+      }
+      break;
+    case 7:
+      d.resize(r.Below(d.size() + 1));
+      break;
+    case 8: {  // splice another seed
+      const auto& o = seeds[r.Below(seeds.size())];
+      if (o.empty()) break;
+      std::size_t from = r.Below(o.size());
+      d.resize(r.Below(d.size() + 1));
+      d.insert(d.end(), o.begin() + std::ptrdiff_t(from), o.end());
+      break;
+    }
+    default:
+      d.insert(d.begin() + std::ptrdiff_t(r.Below(d.size() + 1)), uint8_t(r.Next()));
+      break;
+  }
+}
+
+void RunOne(const std::vector<uint8_t>& d) {
+  gInput = d.data();
+  gInputSize = d.size();
+  alarm(kSecondsPerInput);
+  LLVMFuzzerTestOneInput(d.data(), d.size());
+  alarm(0);
+  gInput = nullptr;
+}
+
+std::vector<std::vector<uint8_t>> LoadSeeds(const char* dir) {
+  std::vector<std::filesystem::path> paths;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(dir, ec))
+    if (e.is_regular_file()) paths.push_back(e.path());
+  std::sort(paths.begin(), paths.end());
+  std::vector<std::vector<uint8_t>> seeds;
+  for (const auto& p : paths) {
+    std::ifstream in(p, std::ios::binary);
+    seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (seeds.empty()) seeds.emplace_back();
+  return seeds;
+}
+
+void* Allocate(std::size_t n) {
+  if (n > kMaxAlloc) {
+    std::fprintf(stderr, "\nfuzz: one allocation of %zu bytes exceeds the %d MiB a reader may take\n", n,
+                 int(QELTA_FUZZ_MAX_ALLOC_MB));
+    DumpInput();
+    std::abort();
+  }
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new[](std::size_t n) { return Allocate(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try { return Allocate(n); } catch (...) { return nullptr; }
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+  try { return Allocate(n); } catch (...) { return nullptr; }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <corpus dir> [iterations] [seed]\n", argv[0]);
+    return 2;
+  }
+  long iterations = argc > 2 ? std::atol(argv[2]) : 20000;
+  Rng rng{argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 5807};
+  for (int sig : {SIGSEGV, SIGABRT, SIGFPE, SIGBUS, SIGILL, SIGALRM}) std::signal(sig, OnSignal);
+  if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(DumpInput);
+
+  const auto seeds = LoadSeeds(argv[1]);
+  for (const auto& s : seeds) RunOne(s);
+  for (long i = 0; i < iterations; ++i) {
+    std::vector<uint8_t> d = seeds[rng.Below(seeds.size())];
+    for (std::size_t k = 1 + rng.Below(8); k > 0; --k) Mutate(d, seeds, rng);
+    if (d.size() > (1u << 20)) d.resize(1u << 20);
+    RunOne(d);
+  }
+  std::printf("fuzz: %zu seeds and %ld mutants, no failure\n", seeds.size(), iterations);
+  return 0;
+}

@@ -2,11 +2,23 @@
 # Installs the Debian packages the build, the tests and the gallery need. Quiet and quick when all is there.
 set -euo pipefail
 
+# One package per line, so parallel additions merge cleanly.
 packages=(
-  cmake make g++ pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libfreetype-dev libfontconfig-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libssl-dev
-  fonts-dejavu-core fonts-dejavu-extra
+  cmake
+  make
+  g++
+  pkg-config
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+  libfreetype-dev
+  libfontconfig-dev
+  libpng-dev
+  libjpeg62-turbo-dev
+  zlib1g-dev
+  libssl-dev
+  fonts-dejavu-core
+  fonts-dejavu-extra
 )
 
 missing=()

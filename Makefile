@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-sanitize demo bench consumer-check clean
+.PHONY: all deps build test test-variants test-sanitize demo bench consumer-check clean
 
 all: build
 
@@ -16,6 +16,10 @@ build: deps
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
+
+# The suite again as another user, in another time zone and locale, with extra fonts installed.
+test-variants: build
+	JOBS=$(JOBS) scripts/test-variants.sh build
 
 test-sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQELTA_SANITIZE=ON -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)

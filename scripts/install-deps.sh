@@ -19,6 +19,7 @@ packages=(
   libssl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
+  fonts-lyx  # extra fonts (lower-case TeX family names): the suites must not depend on the installed fonts
 )
 
 missing=()

@@ -19,6 +19,9 @@ packages=(
   libssl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
+  python3
+  libgeographiclib-dev
+  libproj-dev
 )
 
 missing=()

@@ -9,35 +9,27 @@
 
 #include <GeographicLib/Geocentric.hpp>
 #include <GeographicLib/UTMUPS.hpp>
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <random>
-#include <sstream>
-#include <string>
 #include <vector>
 
+#include "ProjHelmertPipeline.h"
 #include "Qelta_geobasics.h"
+#include "SideBySide.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using qelta::bench::Seconds;
 constexpr size_t PointCount = 1000000;
 
-template <typename Fn>
-double Seconds(Fn&& fn) {
-  const auto t0 = Clock::now();
-  fn();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
-struct TSideBySide {
-  double ours = 0, anchor = 0, worstMm = -1;
+// The side-by-side counters plus the largest difference between the two results in mm.
+struct TSideBySide : qelta::bench::TSideBySide {
+  double worstMm = 0;
   void Report(benchmark::State& state) {
-    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
-    if (worstMm >= 0) state.counters["max_diff_mm"] = worstMm;
+    qelta::bench::TSideBySide::Report(state);
+    state.counters["max_diff_mm"] = worstMm;
   }
 };
 
@@ -72,7 +64,8 @@ void BM_LatLongToUTM(benchmark::State& state) {
   TSideBySide t;
   for (auto _ : state) {
     const double ours = Seconds([&] {
-      for (size_t i = 0; i < PointCount; ++i) qelta::LatLongToUTM(p.lat[i], p.lon[i], qelta::gelWGS84, zone[i], e[i], n[i]);
+      for (size_t i = 0; i < PointCount; ++i)
+        qelta::LatLongToUTM(p.lat[i], p.lon[i], qelta::gelWGS84, zone[i], e[i], n[i]);
     });
     t.anchor += Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) {
@@ -85,7 +78,6 @@ void BM_LatLongToUTM(benchmark::State& state) {
     t.ours += ours;
     state.SetIterationTime(ours);
   }
-  t.worstMm = 0;
   for (size_t i = 0; i < PointCount; ++i) {
     if (zone[i] == rzone[i]) t.worstMm = std::max(t.worstMm, 1000 * std::hypot(e[i] - re[i], n[i] - rn[i]));
   }
@@ -116,8 +108,8 @@ void BM_UTMToLatLong(benchmark::State& state) {
     t.ours += ours;
     state.SetIterationTime(ours);
   }
-  t.worstMm = 0;
-  for (size_t i = 0; i < PointCount; ++i) t.worstMm = std::max(t.worstMm, GroundMm(rlat[i], lat[i] - rlat[i], lon[i] - rlon[i]));
+  for (size_t i = 0; i < PointCount; ++i)
+    t.worstMm = std::max(t.worstMm, GroundMm(rlat[i], lat[i] - rlat[i], lon[i] - rlon[i]));
   t.Report(state);
 }
 BENCHMARK(BM_UTMToLatLong)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
@@ -129,7 +121,8 @@ void BM_GeoToCartesian(benchmark::State& state) {
   TSideBySide t;
   for (auto _ : state) {
     const double ours = Seconds([&] {
-      for (size_t i = 0; i < PointCount; ++i) qelta::GeoToCartesian(p.lat[i], p.lon[i], p.h[i], qelta::gelWGS84, x[i], y[i], z[i]);
+      for (size_t i = 0; i < PointCount; ++i)
+        qelta::GeoToCartesian(p.lat[i], p.lon[i], p.h[i], qelta::gelWGS84, x[i], y[i], z[i]);
     });
     t.anchor += Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) ref.Forward(p.lat[i], p.lon[i], p.h[i], rx[i], ry[i], rz[i]);
@@ -139,8 +132,8 @@ void BM_GeoToCartesian(benchmark::State& state) {
     t.ours += ours;
     state.SetIterationTime(ours);
   }
-  t.worstMm = 0;
-  for (size_t i = 0; i < PointCount; ++i) t.worstMm = std::max(t.worstMm, 1000 * std::hypot(x[i] - rx[i], y[i] - ry[i], z[i] - rz[i]));
+  for (size_t i = 0; i < PointCount; ++i)
+    t.worstMm = std::max(t.worstMm, 1000 * std::hypot(x[i] - rx[i], y[i] - ry[i], z[i] - rz[i]));
   t.Report(state);
 }
 BENCHMARK(BM_GeoToCartesian)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
@@ -150,11 +143,13 @@ void BM_CartesianToGeo(benchmark::State& state) {
   const GeographicLib::Geocentric& ref = GeographicLib::Geocentric::WGS84();
   std::vector<double> x(PointCount), y(PointCount), z(PointCount);
   for (size_t i = 0; i < PointCount; ++i) ref.Forward(p.lat[i], p.lon[i], p.h[i], x[i], y[i], z[i]);
-  std::vector<double> lat(PointCount), lon(PointCount), h(PointCount), rlat(PointCount), rlon(PointCount), rh(PointCount);
+  std::vector<double> lat(PointCount), lon(PointCount), h(PointCount), rlat(PointCount), rlon(PointCount),
+      rh(PointCount);
   TSideBySide t;
   for (auto _ : state) {
     const double ours = Seconds([&] {
-      for (size_t i = 0; i < PointCount; ++i) qelta::CartesianToGeo(x[i], y[i], z[i], qelta::gelWGS84, lat[i], lon[i], h[i]);
+      for (size_t i = 0; i < PointCount; ++i)
+        qelta::CartesianToGeo(x[i], y[i], z[i], qelta::gelWGS84, lat[i], lon[i], h[i]);
     });
     t.anchor += Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) ref.Reverse(x[i], y[i], z[i], rlat[i], rlon[i], rh[i]);
@@ -164,43 +159,20 @@ void BM_CartesianToGeo(benchmark::State& state) {
     t.ours += ours;
     state.SetIterationTime(ours);
   }
-  t.worstMm = 0;
   for (size_t i = 0; i < PointCount; ++i) {
-    t.worstMm = std::max({t.worstMm, GroundMm(rlat[i], lat[i] - rlat[i], lon[i] - rlon[i]), 1000 * std::fabs(h[i] - rh[i])});
+    t.worstMm =
+        std::max({t.worstMm, GroundMm(rlat[i], lat[i] - rlat[i], lon[i] - rlon[i]), 1000 * std::fabs(h[i] - rh[i])});
   }
   t.Report(state);
 }
 BENCHMARK(BM_CartesianToGeo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
-// The shift ORDNANCE GB 1936 -> DHDN (RAUENBERG), two seven-parameter rows, as a PROJ pipeline:
-// the source row, then the target row negated, position-vector convention.
-std::string HelmertPipeline(int source, int target) {
-  const qelta::detail::TGeoDatum& s = qelta::detail::GeoDatumData[source - 1];
-  const qelta::detail::TGeoDatum& d = qelta::detail::GeoDatumData[target - 1];
-  std::ostringstream p;
-  p.precision(17);
-  auto ellipsoid = [&](qelta::TGeoEllipsoid e) {
-    p << " +a=" << qelta::GeoEllipsoidData[e].a << " +b=" << qelta::GeoEllipsoidData[e].b;
-  };
-  auto helmert = [&](const qelta::detail::TGeoDatum& r, double k) {
-    p << " +step +proj=helmert +convention=position_vector +x=" << k * r.dX << " +y=" << k * r.dY << " +z=" << k * r.dZ
-      << " +s=" << k * r.dS << " +rx=" << k * r.rX << " +ry=" << k * r.rY << " +rz=" << k * r.rZ;
-  };
-  p << "+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=cart";
-  ellipsoid(s.Ellipsoid);
-  helmert(s, 1);
-  helmert(d, -1);
-  p << " +step +inv +proj=cart";
-  ellipsoid(d.Ellipsoid);
-  p << " +step +proj=unitconvert +xy_in=rad +xy_out=deg";
-  return p.str();
-}
-
+// ORDNANCE GB 1936 -> DHDN (RAUENBERG),: two seven-parameter rows.
 void BM_HelmertTransform(benchmark::State& state) {
   constexpr int source = 183, target = 217;
   const TPoints& p = Points();
   PJ_CONTEXT* ctx = proj_context_create();
-  PJ* pj = proj_create(ctx, HelmertPipeline(source, target).c_str());
+  PJ* pj = proj_create(ctx, ProjHelmertPipeline(source, target).c_str());
   std::vector<double> lat(PointCount), lon(PointCount), h(PointCount);
   std::vector<double> plat, plon, ph;
   TSideBySide t;
@@ -223,9 +195,9 @@ void BM_HelmertTransform(benchmark::State& state) {
     t.ours += ours;
     state.SetIterationTime(ours);
   }
-  t.worstMm = 0;
   for (size_t i = 0; i < PointCount; ++i) {
-    t.worstMm = std::max({t.worstMm, GroundMm(plat[i], lat[i] - plat[i], lon[i] - plon[i]), 1000 * std::fabs(h[i] - ph[i])});
+    t.worstMm =
+        std::max({t.worstMm, GroundMm(plat[i], lat[i] - plat[i], lon[i] - plon[i]), 1000 * std::fabs(h[i] - ph[i])});
   }
   t.Report(state);
   proj_destroy(pj);

@@ -176,7 +176,9 @@ const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidId =
 const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidName =
     EllipsoidColumn<std::u16string_view>([](const TEllipsoidRow& r) { return r.Name; });
 const std::array<TGeoEllAxes, GeoEllipsoidCount> GeoEllipsoidData =
-    EllipsoidColumn<TGeoEllAxes>([](const TEllipsoidRow& r) { return TGeoEllAxes{r.a, r.b}; });
+    EllipsoidColumn<TGeoEllAxes>([](const TEllipsoidRow& r) {
+      return TGeoEllAxes{r.a, r.b};
+    });
 
 namespace detail {
 
@@ -296,8 +298,8 @@ bool IsDatumNumber(int datum) { return datum >= 1 && datum <= GeoDatumCount; }
 
 }  // namespace
 
-int HelmertTransform(int SourceDatum, double Latitude, double Longitude, double Height, int TargetDatum,
-                     double& LatOut, double& LongOut, double& HeightOut) {
+int HelmertTransform(int SourceDatum, double Latitude, double Longitude, double Height, int TargetDatum, double& LatOut,
+                     double& LongOut, double& HeightOut) {
   // Each later failing check replaces the status; the negated comparisons let NaN fail them.
   int status = 0;
   if (!IsDatumNumber(SourceDatum)) status = -1;

@@ -36,6 +36,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaGeoBasicsError, EQeltaError)
 
 // --- types and tables --------------------------------------------------------------------------
 
+// clang-format off
 /// The reference ellipsoids; the ordinals are stored in calibration files.
 enum TGeoEllipsoid : uint8_t {
   gelWGS84, gelWGS72, gelWGS66, gelWGS60, gelClrk80RGS, gelClrk66, gelBess41, gelBess41Jap, gelBess41Nam,
@@ -47,6 +48,7 @@ enum TGeoEllipsoid : uint8_t {
   gelInt24AuthSph, gelOSU86F, gelOSU91A, gelPlessis17, gelPopVisSphere, gelPZ90, gelStruve60, gelWarOffice,
   gelHongKong63, gelNahrwan29
 };
+// clang-format on
 inline constexpr int GeoEllipsoidCount = gelNahrwan29 + 1;
 
 /// Hemisphere of a UTM or UPS grid.
@@ -99,8 +101,8 @@ void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, doubl
 /// datum invalid; -2 target datum invalid; -3 latitude outside -90..90 (or NaN); -4 longitude outside
 /// -180..180 (or NaN); of several, the last in this order. With -3 or -4 the point is still shifted;
 /// with an invalid datum it is not, and the outputs are the inputs.
-int HelmertTransform(int SourceDatum, double Latitude, double Longitude, double Height, int TargetDatum,
-                     double& LatOut, double& LongOut, double& HeightOut);
+int HelmertTransform(int SourceDatum, double Latitude, double Longitude, double Height, int TargetDatum, double& LatOut,
+                     double& LongOut, double& HeightOut);
 
 // --- ellipsoid parameters ------------------------------------------------------------------------
 
@@ -149,8 +151,8 @@ void TMToLatLong(double x, double y, double CentMerid, TGeoEllipsoid Ellipsoid, 
 void LatLongToUTM(double Latitude, double Longitude, TGeoEllipsoid Ellipsoid, int& Zone, double& Easting,
                   double& Northing);
 /// Latitude and longitude in degrees of a UTM easting and northing of the zone and hemisphere.
-void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi, TGeoEllipsoid Ellipsoid,
-                  double& Latitude, double& Longitude);
+void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi, TGeoEllipsoid Ellipsoid, double& Latitude,
+                  double& Longitude);
 /// UPS x, y (metres, false origin 2,000,000) of a point in degrees; north for latitude >= 0. The pole
 /// gives (2000000, 2000000); longitude 180 is taken as -180.
 void LatLongToUPS(double Latitude, double Longitude, TGeoEllipsoid Ellipsoid, double& x, double& y);

@@ -19,17 +19,17 @@ inline double GeoRadToDeg(double radians) { return static_cast<double>(Extended(
 /// Everything the routines need of one ellipsoid, derived from its two axes (see the .cpp).
 struct TEllipsoidConsts {
   double a = 0, b = 0;
-  double e2 = 0;          ///< 1 - b^2/a^2
-  double k = 0;           ///< b/a = 1 - f
-  double ep2 = 0;         ///< second eccentricity squared (a^2 - b^2)/b^2
-  double a2b = 0;         ///< a^2/b, the polar radius of curvature
-  double alpha = 0;       ///< ((a + b)/2)(1 + n^2/4 + n^4/64)
-  double arc[4] = {};     ///< meridian arc coefficients of sin 2phi .. sin 8phi
-  double foot[4] = {};    ///< footpoint coefficients of sin 2y' .. sin 8y'
-  double upsE = 0;        ///< sqrt|1 - (b/a)^2|
+  double e2 = 0;             ///< 1 - b^2/a^2
+  double k = 0;              ///< b/a = 1 - f
+  double ep2 = 0;            ///< second eccentricity squared (a^2 - b^2)/b^2
+  double a2b = 0;            ///< a^2/b, the polar radius of curvature
+  double alpha = 0;          ///< ((a + b)/2)(1 + n^2/4 + n^4/64)
+  double arc[4] = {};        ///< meridian arc coefficients of sin 2phi .. sin 8phi
+  double foot[4] = {};       ///< footpoint coefficients of sin 2y' .. sin 8y'
+  double upsE = 0;           ///< sqrt|1 - (b/a)^2|
   double upsOneMinusE2 = 0;  ///< 1 - upsE^2
-  double upsRho = 0;      ///< rho = upsRho tan(g/2) exp(e artanh(e cos g))
-  double upsQ = 0;        ///< q = upsQ rho
+  double upsRho = 0;         ///< rho = upsRho tan(g/2) exp(e artanh(e cos g))
+  double upsQ = 0;           ///< q = upsQ rho
 };
 
 /// The constants of an ellipsoid; an ordinal outside the table gives a row of NaNs.

@@ -19,7 +19,8 @@
 // (t c^2 = sin phi cos phi keeps the y terms finite at the poles).
 // Inverse: phi_f is the footpoint latitude of y; with t, eta^2, N, c at phi_f, v = x/N and w = v^2,
 //   phi = phi_f + (t/2) w ((-1 - eta^2) + w (5 + 3t^2 + 6eta^2 - 6t^2 eta^2 - 3eta^4 - 9t^2 eta^4)/12
-//              + w^2 (-61 - 90t^2 - 45t^4 - 107eta^2 + 162t^2 eta^2)/360 + w^3 (1385 + 3633t^2 + 4095t^4 + 1575t^6)/20160),
+//              + w^2 (-61 - 90t^2 - 45t^4 - 107eta^2 + 162t^2 eta^2)/360 + w^3 (1385 + 3633t^2 + 4095t^4 +
+//              1575t^6)/20160),
 //   lambda = lambda0 + (v/c) (1 + w (-1 - 2t^2 - eta^2)/6 + w^2 (5 + 28t^2 + 24t^4 + 6eta^2 + 8t^2 eta^2)/120
 //              + w^3 (-61 - 662t^2 - 1320t^4 - 720t^6)/5040),
 // again the published series with the powers of x/N factored out. Both directions use one sine/
@@ -162,8 +163,8 @@ void LatLongToUTM(double Latitude, double Longitude, TGeoEllipsoid Ellipsoid, in
   if (Northing < 0) Northing += UTMFalseNorthing;
 }
 
-void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi, TGeoEllipsoid Ellipsoid,
-                  double& Latitude, double& Longitude) {
+void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi, TGeoEllipsoid Ellipsoid, double& Latitude,
+                  double& Longitude) {
   const double x = (Easting - UTMFalseEasting) / UTMScale;
   const double y = SouthHemi ? (Northing - UTMFalseNorthing) / UTMScale : Northing / UTMScale;
   double phi = 0, lambda = 0;

@@ -56,8 +56,7 @@ TEST(GeoEllipsoidParams, RefusedArgumentsRaiseWithTheirMessages) {
   EXPECT_THROW_MSG(RecipFlattening(1.5), EQeltaGeoBasicsError, "invalid eccentricity");
   EXPECT_THROW_MSG(RecipFlattening(-1e-12), EQeltaGeoBasicsError, "invalid eccentricity");
   // A squared eccentricity above 1 has no real minor axis: the math error is raised explicitly.
-  EXPECT_THROW_MSG(EllipsoidMinAxEcc(6378137, 1.5), EMathError,
-                   "EllipsoidMinAxEcc: square root of a negative number");
+  EXPECT_THROW_MSG(EllipsoidMinAxEcc(6378137, 1.5), EMathError, "EllipsoidMinAxEcc: square root of a negative number");
 }
 
 TEST(GeoEllipsoidParams, OrdinalOutsideTheTableGivesNaNNotAStrayRead) {
@@ -93,7 +92,7 @@ TEST(GeoCartesian, LongitudeComesBackInItsQuadrant) {
     double lat, lon;
   };
   const Case cases[] = {{10, 120}, {10, -120}, {-10, 120}, {-10, -120}, {45, 179.5}, {45, -179.5},
-                        {-60, 90}, {-60, -90},  {0, 180},   {30, 0},     {30, -45},   {89.9, 135}};
+                        {-60, 90}, {-60, -90}, {0, 180},   {30, 0},     {30, -45},   {89.9, 135}};
   for (const Case& c : cases) {
     double x = 0, y = 0, z = 0, lat = 0, lon = 0, h = 0;
     GeoToCartesian(c.lat, c.lon, 0, gelWGS84, x, y, z);
@@ -140,8 +139,11 @@ TEST(GeoCartesian, PolarAxisGivesThePoleByTheSignOfZ) {
   struct Case {
     double x, y, z, lat, h;
   };
-  const Case cases[] = {{0, 0, b + 10, 90, 10}, {0, 0, -b - 10, -90, 10}, {0, 0, 0, 90, -b},
-                        {-0.0, -0.0, b, 90, 0}, {0, 0, -1, -90, 1 - b}};
+  const Case cases[] = {{0, 0, b + 10, 90, 10},
+                        {0, 0, -b - 10, -90, 10},
+                        {0, 0, 0, 90, -b},
+                        {-0.0, -0.0, b, 90, 0},
+                        {0, 0, -1, -90, 1 - b}};
   for (const Case& c : cases) {
     double lat = NaN, lon = NaN, h = NaN;
     CartesianToGeo(c.x, c.y, c.z, gelWGS84, lat, lon, h);
@@ -208,11 +210,16 @@ TEST(GeoHelmert, StatusCodes) {
     bool shifted;
   };
   const Case cases[] = {
-      {OSGB36Datum, 51, 0, WGS84Datum, 0, true},   {OSGB36Datum, 95, 0, WGS84Datum, -3, true},
-      {OSGB36Datum, -90.5, 0, WGS84Datum, -3, true}, {OSGB36Datum, 51, 200, WGS84Datum, -4, true},
-      {OSGB36Datum, 95, 200, WGS84Datum, -4, true},  {0, 51, 0, WGS84Datum, -1, false},
-      {OSGB36Datum, 51, 0, 272, -2, false},          {0, 51, 0, 272, -2, false},
-      {272, 51, 0, -5, -2, false},                   {OSGB36Datum, 90, 180, WGS84Datum, 0, true},
+      {OSGB36Datum, 51, 0, WGS84Datum, 0, true},
+      {OSGB36Datum, 95, 0, WGS84Datum, -3, true},
+      {OSGB36Datum, -90.5, 0, WGS84Datum, -3, true},
+      {OSGB36Datum, 51, 200, WGS84Datum, -4, true},
+      {OSGB36Datum, 95, 200, WGS84Datum, -4, true},
+      {0, 51, 0, WGS84Datum, -1, false},
+      {OSGB36Datum, 51, 0, 272, -2, false},
+      {0, 51, 0, 272, -2, false},
+      {272, 51, 0, -5, -2, false},
+      {OSGB36Datum, 90, 180, WGS84Datum, 0, true},
   };
   for (const Case& c : cases) {
     const TShift r = Shift(c.source, c.lat, c.lon, 10, c.target);

@@ -12,9 +12,8 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
-#include <sstream>
-#include <string>
 
+#include "ProjHelmertPipeline.h"
 #include "Qelta_geobasics.h"
 
 using namespace qelta;
@@ -23,8 +22,8 @@ namespace {
 
 constexpr double Deg = std::numbers::pi / 180;
 
-const TGeoEllipsoid Ellipsoids[] = {gelWGS84, gelInt24, gelClrk66, gelBess41, gelAiry30, gelKrass40, gelClrk80IGN,
-                                    gelEver30Ind};
+const TGeoEllipsoid Ellipsoids[] = {gelWGS84,  gelInt24,   gelClrk66,    gelBess41,
+                                    gelAiry30, gelKrass40, gelClrk80IGN, gelEver30Ind};
 
 double Flattening(TGeoEllipsoid e) { return 1 - GeoEllipsoidData[e].b / GeoEllipsoidData[e].a; }
 
@@ -120,7 +119,8 @@ TEST(GeoReference, TransverseMercatorOnSeveralEllipsoids) {
         double phi = 0, lambda = 0, rlat = 0, rlon = 0;
         TMToLatLong(rx, ry, lon0 * Deg, ell, phi, lambda);
         ref.Reverse(lon0, rx, ry, rlat, rlon, gamma, k);
-        const double mm = 1000 * std::max(std::hypot(x - rx, y - ry), GroundMetres(rlat, phi / Deg - rlat, lambda / Deg - rlon));
+        const double mm =
+            1000 * std::max(std::hypot(x - rx, y - ry), GroundMetres(rlat, phi / Deg - rlat, lambda / Deg - rlon));
         (std::fabs(dl) <= 3 ? within3 : within6).Add(mm);
       }
     }
@@ -184,45 +184,23 @@ struct TProjFree {
   void operator()(PJ* p) const { proj_destroy(p); }
 };
 
-// The shift of source -> target as a PROJ pipeline: the source row, then the target row negated,
-// both as Helmert steps in the position-vector convention (its first-order rotation matrix).
-std::string HelmertPipeline(int source, int target) {
-  const detail::TGeoDatum& s = detail::GeoDatumData[source - 1];
-  const detail::TGeoDatum& t = detail::GeoDatumData[target - 1];
-  std::ostringstream p;
-  p.precision(17);
-  auto ellipsoid = [&](TGeoEllipsoid e) { p << " +a=" << GeoEllipsoidData[e].a << " +b=" << GeoEllipsoidData[e].b; };
-  auto helmert = [&](const detail::TGeoDatum& d, double sign) {
-    p << " +step +proj=helmert +convention=position_vector +x=" << sign * d.dX << " +y=" << sign * d.dY
-      << " +z=" << sign * d.dZ << " +s=" << sign * d.dS << " +rx=" << sign * d.rX << " +ry=" << sign * d.rY
-      << " +rz=" << sign * d.rZ;
-  };
-  p << "+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad +step +proj=cart";
-  ellipsoid(s.Ellipsoid);
-  helmert(s, 1);
-  helmert(t, -1);
-  p << " +step +inv +proj=cart";
-  ellipsoid(t.Ellipsoid);
-  p << " +step +proj=unitconvert +xy_in=rad +xy_out=deg";
-  return p.str();
-}
-
 }  // namespace
 
 TEST(GeoReference, HelmertMatchesAProjPipeline) {
   std::unique_ptr<PJ_CONTEXT, TProjContextFree> ctx(proj_context_create());
   TWorst worst("mm");
-  const double points[][3] = {{51.5, -0.1, 45}, {-33.9, 18.4, 1200}, {35.7, 139.7, 0}, {64.1, -21.9, -30},
-                              {-54.8, -68.3, 300}, {0.5, 100.2, 2500}};
+  const double points[][3] = {{51.5, -0.1, 45},   {-33.9, 18.4, 1200}, {35.7, 139.7, 0},
+                              {64.1, -21.9, -30}, {-54.8, -68.3, 300}, {0.5, 100.2, 2500}};
   for (int source = 1; source <= GeoDatumCount; ++source) {
     for (int target : {269, 1 + (source * 97) % GeoDatumCount}) {
-      std::unique_ptr<PJ, TProjFree> pj(proj_create(ctx.get(), HelmertPipeline(source, target).c_str()));
+      std::unique_ptr<PJ, TProjFree> pj(proj_create(ctx.get(), ProjHelmertPipeline(source, target).c_str()));
       ASSERT_NE(pj, nullptr) << source << " -> " << target;
       for (const auto& pt : points) {
         double lat = 0, lon = 0, h = 0;
         ASSERT_EQ(HelmertTransform(source, pt[0], pt[1], pt[2], target, lat, lon, h), 0);
         const PJ_COORD r = proj_trans(pj.get(), PJ_FWD, proj_coord(pt[1], pt[0], pt[2], 0));
-        worst.Add(1000 * std::max(GroundMetres(r.lpzt.phi, lat - r.lpzt.phi, lon - r.lpzt.lam), std::fabs(h - r.lpzt.z)));
+        worst.Add(1000 *
+                  std::max(GroundMetres(r.lpzt.phi, lat - r.lpzt.phi, lon - r.lpzt.lam), std::fabs(h - r.lpzt.z)));
       }
     }
   }

@@ -171,14 +171,13 @@ constexpr const char* MsgInvalidEcc = "invalid eccentricity";
 
 }  // namespace
 
-const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidId =
+// Constant-initialized, so other units may read the tables during their own start-up.
+constinit const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidId =
     EllipsoidColumn<std::u16string_view>([](const TEllipsoidRow& r) { return r.Id; });
-const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidName =
+constinit const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidName =
     EllipsoidColumn<std::u16string_view>([](const TEllipsoidRow& r) { return r.Name; });
-const std::array<TGeoEllAxes, GeoEllipsoidCount> GeoEllipsoidData =
-    EllipsoidColumn<TGeoEllAxes>([](const TEllipsoidRow& r) {
-      return TGeoEllAxes{r.a, r.b};
-    });
+constinit const std::array<TGeoEllAxes, GeoEllipsoidCount> GeoEllipsoidData =
+    EllipsoidColumn<TGeoEllAxes>([](const TEllipsoidRow& r) { return TGeoEllAxes{r.a, r.b}; });
 
 namespace detail {
 

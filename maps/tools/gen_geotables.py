@@ -113,6 +113,7 @@ PREAMBLE = """\
 // Countries: central points, capital names and FIPS 10-4 codes from the CIA World Factbook; ISO 3166
 // codes from Debian's iso-codes; capital positions and altitudes from GeoNames (CC BY 4.0). A value
 // that no source gives (a capital, a central point or an altitude) is an empty text and 0.
+// Both tables are constant-initialized, so other units may read them during their own start-up.
 
 #include "Qelta_geobasics.h"
 
@@ -123,9 +124,9 @@ namespace qelta {
 
 
 def generate():
-    out = [PREAMBLE, "const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{\n"]
+    out = [PREAMBLE, "constinit const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{\n"]
     out += [line + "\n" for line in datum_lines()]
-    out.append("}};\n\nconst std::array<TCountryData, CountryCount> CountryData = {{\n")
+    out.append("}};\n\nconstinit const std::array<TCountryData, CountryCount> CountryData = {{\n")
     out += [line + "\n" for line in country_lines()]
     out.append("}};\n// clang-format on\n\n}  // namespace qelta\n")
     return "".join(out)

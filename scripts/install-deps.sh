@@ -20,6 +20,9 @@ packages=(
   fonts-dejavu-core
   fonts-dejavu-extra
   fonts-lyx  # extra fonts (lower-case TeX family names): the suites must not depend on the installed fonts
+  python3
+  libgeographiclib-dev
+  libproj-dev
 )
 
 missing=()

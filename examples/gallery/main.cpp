@@ -42,7 +42,7 @@ void PrintStates() {
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale"},
       {qelta::LibraryName_qeltactl(), "not yet built"},
-      {qelta::LibraryName_qeltamap(), "not yet built"},
+      {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS"},
       {qelta::LibraryName_qeltamol(), "not yet built"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);

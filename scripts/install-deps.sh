@@ -19,6 +19,8 @@ packages=(
   libssl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
+  libcairo2-dev
+  libeigen3-dev
 )
 
 missing=()

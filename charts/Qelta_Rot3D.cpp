@@ -35,9 +35,7 @@ constexpr std::array<TColor, 16> kStandardColors{clBlack, clMaroon, clGreen, clO
                                                  clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
                                                  clBlue,  clFuchsia, clAqua,  clWhite};
 
-int32_t ModelCoord(double v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(Round(v), -int64_t{INT32_MAX}, INT32_MAX));
-}
+int32_t ModelCoord(double v) { return static_cast<int32_t>(detail::RoundClamped(v, -int64_t{INT32_MAX}, INT32_MAX)); }
 
 bool KindMatches(Tr3Item kind, Tr3Item wanted) {
   return wanted == Tr3Item::tkEverything || (wanted != Tr3Item::tkNone && kind == wanted);
@@ -263,17 +261,18 @@ int TRot3D::FindNearestItemReal(double mx, double my, double mz, Tr3Item ItemID,
 
 int TRot3D::FindNearestItemScreen(int mx, int my, Tr3Item ItemID, double& Dist) const {
   int best = -1;
-  Dist = NoDistance();
+  double nearest = 0;  // squared
   for (size_t i = 0; i < FRotDataX.size(); ++i) {
     const int link = FBackLink[i];
     if (link < 0 || link >= NumItems() || !KindMatches(FDataContainer[size_t(link)].ItemKind, ItemID)) continue;
     const TModelPoint p = ProjectRaw(FRotDataX[i], FRotDataY[i], FRotDataZ[i]);
-    const double d = std::hypot(double(p.X) - mx, double(p.Y) - my);
-    if (best < 0 || d < Dist) {
+    const double dx = double(p.X) - mx, dy = double(p.Y) - my, d = dx * dx + dy * dy;
+    if (best < 0 || d < nearest) {
       best = link;
-      Dist = d;
+      nearest = d;
     }
   }
+  Dist = best < 0 ? NoDistance() : std::sqrt(nearest);
   return best;
 }
 

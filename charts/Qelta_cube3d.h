@@ -11,6 +11,7 @@
 // farthest corner, the display at the nearest); each says so where it draws.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -68,6 +69,14 @@ int NearestCorner(const std::array<T, 8>& depths) {
 double StepAway(double v, double d);
 /// Value clamped to lo..hi and taken as an int (NaN gives lo).
 int ClampToInt(double v, int lo, int hi);
+/// v rounded half to even and kept to lo..hi (NaN gives 0): the platform's Round for the displays'
+/// hot loops, on doubles and without the rounding-environment save of nearbyint.
+inline int64_t RoundClamped(double v, int64_t lo, int64_t hi) {
+  if (v != v) return 0;
+  if (v <= double(lo)) return lo;
+  if (v >= double(hi)) return hi;
+  return std::llrint(v);
+}
 
 // [SECTION] picture output
 

@@ -34,7 +34,7 @@ constexpr int kMaxLabelLength = 14;
 
 int ClampPixel(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -MaxPlot3DPixel, MaxPlot3DPixel)); }
 
-int PixelOf(Extended v) { return ClampPixel(Round(v)); }
+int PixelOf(double v) { return static_cast<int>(detail::RoundClamped(v, -MaxPlot3DPixel, MaxPlot3DPixel)); }
 
 TPoint AsPoint(const TQuadCorner& q) { return Point(q.X, q.Y); }
 

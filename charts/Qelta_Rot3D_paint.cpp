@@ -28,8 +28,6 @@ constexpr int64_t kPixelLimit = 30000;
 
 int Clamped(int64_t v) { return static_cast<int>(std::clamp(v, -kPixelLimit, kPixelLimit)); }
 
-int FaceChannel(int low, int high, int h) { return low + (high - low) * h / 400; }
-
 }  // namespace
 
 // [SECTION] projection
@@ -87,7 +85,6 @@ void TRot3D::ConstructDataBmp(TCanvas* Canvas) {
 
 void TRot3D::DrawBoxFaces(TCanvas* c, int s) {
   const auto depths = detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
-  const TColor lo = ColorToRGB(FColorCubeFaceLo), hi = ColorToRGB(FColorCubeFaceHi);
   c->Pen()->SetColor(FColorCubeFrame);
   for (int face : detail::kCubeFacesAtCorner[s]) {
     int sum = 0;
@@ -97,22 +94,12 @@ void TRot3D::DrawBoxFaces(TCanvas* c, int s) {
       corners[i] = ProjectCorner(detail::kCubeFaces[face][i]);
     }
     const int h = std::clamp(-sum / 10, 0, 400);
-    c->Brush()->SetColor(RGB(static_cast<uint8_t>(FaceChannel(GetRValue(lo), GetRValue(hi), h)),
-                             static_cast<uint8_t>(FaceChannel(GetGValue(lo), GetGValue(hi), h)),
-                             static_cast<uint8_t>(FaceChannel(GetBValue(lo), GetBValue(hi), h))));
-    if (FBoundBox == bbFrame) c->Brush()->SetStyle(bsClear);
-    c->Polygon(corners);
+    detail::DrawCubeFace(c, FBoundBox, corners, detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, h, 400));
   }
 }
 
 void TRot3D::DrawBoxEdges(TCanvas* c, int corner, TColor color) {
-  c->Pen()->SetColor(color);
-  const TPoint from = ProjectCorner(corner);
-  for (int n : detail::kCubeNeighbours[corner]) {
-    const TPoint to = ProjectCorner(n);
-    c->MoveTo(from.X, from.Y);
-    c->LineTo(to.X, to.Y);
-  }
+  detail::DrawCornerEdges(c, corner, color, [this](int k) { return ProjectCorner(k); });
 }
 
 void TRot3D::DrawAxes(TCanvas* c) {

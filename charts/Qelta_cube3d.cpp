@@ -18,6 +18,21 @@
 
 namespace qelta::detail {
 
+// [SECTION] drawing
+
+TColor ShadeBetween(TColor Low, TColor High, int Part, int Whole) {
+  const TColor lo = ColorToRGB(Low), hi = ColorToRGB(High);
+  const auto channel = [&](uint8_t l, uint8_t h) { return static_cast<uint8_t>(l + (h - l) * Part / Whole); };
+  return RGB(channel(GetRValue(lo), GetRValue(hi)), channel(GetGValue(lo), GetGValue(hi)),
+             channel(GetBValue(lo), GetBValue(hi)));
+}
+
+void DrawCubeFace(TCanvas* c, TBoundingBox Style, const std::array<TPoint, 4>& Corners, TColor Color) {
+  c->Brush()->SetColor(Color);
+  if (Style == bbFrame) c->Brush()->SetStyle(bsClear);
+  c->Polygon(Corners);
+}
+
 // [SECTION] numbers
 
 double StepAway(double v, double d) {

@@ -17,6 +17,7 @@
 
 #include "Classes.h"
 #include "Graphics.h"
+#include "Qelta_qeltabase.h"
 #include "Types.h"
 
 namespace qelta::detail {
@@ -60,6 +61,25 @@ int NearestCorner(const std::array<T, 8>& depths) {
       corner = k;
     }
   return corner;
+}
+
+// [SECTION] drawing
+
+/// Colour part/whole of the way from Low to High, per channel with truncating division (system
+/// colours resolved): the shading of a cube face.
+TColor ShadeBetween(TColor Low, TColor High, int Part, int Whole);
+/// One cube face: filled in Color for bbFaces, its outline only for bbFrame, in the current pen.
+void DrawCubeFace(TCanvas* c, TBoundingBox Style, const std::array<TPoint, 4>& Corners, TColor Color);
+/// The three edges from a corner to its neighbours in the colour; Project(k) gives corner k's pixel.
+template <typename Projector>
+void DrawCornerEdges(TCanvas* c, int Corner, TColor Color, Projector Project) {
+  c->Pen()->SetColor(Color);
+  const TPoint from = Project(Corner);
+  for (int n : kCubeNeighbours[Corner]) {
+    const TPoint to = Project(n);
+    c->MoveTo(from.X, from.Y);
+    c->LineTo(to.X, to.Y);
+  }
 }
 
 // [SECTION] numbers

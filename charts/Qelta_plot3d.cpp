@@ -320,12 +320,12 @@ void TPlot3D::SetCaptionZ(const String& value) {
 
 void TPlot3D::SetCentX(int value) {
   if (FAutoCenter) return Recentre();
-  SetInt(FCentX, detail::ClampToInt(value, -Width(), 2 * int64_t{Width()} > INT32_MAX ? INT32_MAX : 2 * Width()));
+  SetInt(FCentX, detail::ClampToInt(value, -Width(), detail::ClampToInt(2.0 * Width(), 0, INT32_MAX)));
 }
 
 void TPlot3D::SetCentY(int value) {
   if (FAutoCenter) return Recentre();
-  SetInt(FCentY, detail::ClampToInt(value, -Height(), 2 * int64_t{Height()} > INT32_MAX ? INT32_MAX : 2 * Height()));
+  SetInt(FCentY, detail::ClampToInt(value, -Height(), detail::ClampToInt(2.0 * Height(), 0, INT32_MAX)));
 }
 
 void TPlot3D::SetAutoCenter(bool value) {

@@ -38,9 +38,6 @@ int PixelOf(double v) { return static_cast<int>(detail::RoundClamped(v, -MaxPlot
 
 TPoint AsPoint(const TQuadCorner& q) { return Point(q.X, q.Y); }
 
-// A cube face colour channel: low + (high - low) * F div 200.
-int FaceChannel(int low, int high, int f) { return low + (high - low) * f / 200; }
-
 }  // namespace
 
 // [SECTION] paint
@@ -122,7 +119,6 @@ void TPlot3D::ConstructDataBmp(TCanvas* Canvas) {
 
 void TPlot3D::DrawCubeFaces(TCanvas* c, int o) {
   const auto depths = detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
-  const TColor lo = ColorToRGB(FColorCubeFaceLo), hi = ColorToRGB(FColorCubeFaceHi);
   c->Pen()->SetColor(FColorCubeFrame);
   for (int face : detail::kCubeFacesAtCorner[o]) {
     double h = 0;
@@ -133,23 +129,16 @@ void TPlot3D::DrawCubeFaces(TCanvas* c, int o) {
       const TPixel p = ProjectCorner(k);
       corners[i] = Point(p.X, p.Y);
     }
-    const int f = static_cast<int>(std::clamp<int64_t>(Round(50 * h), 0, 200));
-    c->Brush()->SetColor(RGB(static_cast<uint8_t>(FaceChannel(GetRValue(lo), GetRValue(hi), f)),
-                             static_cast<uint8_t>(FaceChannel(GetGValue(lo), GetGValue(hi), f)),
-                             static_cast<uint8_t>(FaceChannel(GetBValue(lo), GetBValue(hi), f))));
-    if (FBoundBox == bbFrame) c->Brush()->SetStyle(bsClear);
-    c->Polygon(corners);
+    const int f = static_cast<int>(detail::RoundClamped(50 * h, 0, 200));
+    detail::DrawCubeFace(c, FBoundBox, corners, detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, f, 200));
   }
 }
 
 void TPlot3D::DrawCubeEdges(TCanvas* c, int corner, TColor color) {
-  c->Pen()->SetColor(color);
-  const TPixel from = ProjectCorner(corner);
-  for (int n : detail::kCubeNeighbours[corner]) {
-    const TPixel to = ProjectCorner(n);
-    c->MoveTo(from.X, from.Y);
-    c->LineTo(to.X, to.Y);
-  }
+  detail::DrawCornerEdges(c, corner, color, [this](int k) {
+    const TPixel p = ProjectCorner(k);
+    return Point(p.X, p.Y);
+  });
 }
 
 // [SECTION] surface

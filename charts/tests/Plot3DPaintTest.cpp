@@ -571,6 +571,7 @@ TEST(Plot3DOutput, PrintingGoesToThePrinterInGreyWhenAsked) {
   Printer()->SetPaperSize(50, 50);  // a small page keeps the file quick to write
   plot.p.PrintIt(0.2, false, true);
   EXPECT_EQ(Printer()->PageFiles().size(), 1u);
+  Printer()->SetPaperSize(210, 297);
 }
 
 }  // namespace

@@ -598,6 +598,7 @@ TEST(Rot3DOutput, CopiesAreRealMetafilesRefusedBlackAndWhiteDrawsItemsBlack) {
   EXPECT_EQ(clip.Canvas()->Pixels(225, 150), clRed);
   test::TempDir dir;
   Printer()->SetOutputFolder(Utf8ToString(dir.Native()));
+  Printer()->SetPaperSize(210, 297);
   Printer()->BeginDoc();
   int x = 100, y = 200;
   v.d.CopyToOpenPrinter(x, y, 2.0, true, true);

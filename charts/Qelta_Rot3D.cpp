@@ -146,12 +146,11 @@ void TRot3D::Clear() {
   ReleaseStorage();
   for (auto* v : {&FRotDataX, &FRotDataY, &FRotDataZ, &FBackLink}) std::vector<int32_t>().swap(*v);
   for (auto* v : {&FRotProp, &FRotMark, &FLineWid}) std::vector<uint8_t>().swap(*v);
-  GrafBmp->SetSize(Width(), Height());
-  TCanvas* c = GrafBmp->Canvas();
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(FChartCol);
-  c->FillRect(Rect(0, 0, Width(), Height()));
-  Canvas()->Draw(0, 0, GrafBmp.get());
+  Present([this](TCanvas* c) {
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(FChartCol);
+    c->FillRect(Rect(0, 0, Width(), Height()));
+  });
 }
 
 void TRot3D::SetAllocSize(int value) {
@@ -499,7 +498,7 @@ std::unique_ptr<TBitmap> TRot3D::RenderPicture(bool IncludeFrame, bool BlackAndW
   auto picture = std::make_unique<TBitmap>(Width(), Height());
   FBlackAndWhite = BlackAndWhite;
   try {
-    RenderInto(*picture, IncludeFrame);
+    RenderInto(picture->Canvas(), IncludeFrame);
   } catch (...) {
     FBlackAndWhite = false;
     throw;

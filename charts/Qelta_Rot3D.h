@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -251,7 +252,8 @@ class TRot3D : public TCustomControl {
   void DrawTextMark(TCanvas* c, uint8_t mark, TPoint at, TColor color);
   void DrawAxisNames(TCanvas* c);
   std::unique_ptr<TBitmap> RenderPicture(bool IncludeFrame, bool BlackAndWhite);
-  void RenderInto(TBitmap& picture, bool IncludeFrame);
+  void RenderInto(TCanvas* c, bool IncludeFrame);
+  void Present(const std::function<void(TCanvas*)>& Draw);
   void SetStored(double& Field, double value);
   void SetRepainting(TColor& Field, TColor value);
   void SetRepainting(bool& Field, bool value);

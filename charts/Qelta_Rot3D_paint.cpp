@@ -11,6 +11,7 @@
 // Objects: a move sets the pen position, a line draws from wherever the pen stands (after a mark,
 // where that mark left it), a mark draws a shape (0..51), a digit (200..209) or the character of its
 // code (U+00xx) in the control's font face. Colours are set when they differ from the canvas's.
+// A control too large for a bitmap is drawn straight onto its canvas.
 // Mouse: as the surface plot, but the angles are never wrapped and a vertical drag adds a full turn
 // through the Height + Y - AnchorY term, as the classic display did.
 
@@ -48,14 +49,17 @@ TPoint TRot3D::ProjectCorner(int k) const { return Project(CubeCorners[k][0], Cu
 // [SECTION] paint
 
 void TRot3D::Paint() {
-  if (!Visible()) return;
+  if (Visible()) Present([this](TCanvas* c) { RenderInto(c, true); });
+}
+
+void TRot3D::Present(const std::function<void(TCanvas*)>& Draw) {
+  if (int64_t{Width()} * Height() > detail::kMaxImagePixels) return Draw(Canvas());  // no bitmap that large
   GrafBmp->SetSize(Width(), Height());
-  RenderInto(*GrafBmp, true);
+  Draw(GrafBmp->Canvas());
   Canvas()->Draw(0, 0, GrafBmp.get());
 }
 
-void TRot3D::RenderInto(TBitmap& picture, bool IncludeFrame) {
-  TCanvas* c = picture.Canvas();
+void TRot3D::RenderInto(TCanvas* c, bool IncludeFrame) {
   c->Pen()->SetStyle(psSolid);
   c->Pen()->SetWidth(1);
   c->Pen()->SetColor(FChartCol);

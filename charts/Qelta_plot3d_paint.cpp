@@ -9,6 +9,7 @@
 // The axes stand on the cube edges through o's partner across z; the Z axis on the vertical edge
 // whose corners lie farthest to the right (the first of equals, which is always the z-low corner
 // because the rotation never turns z into pixel x).
+// A control too large for a bitmap is drawn straight onto its canvas.
 // Pixels are computed in double, rounded half to even and kept to +-MaxPlot3DPixel, so that every
 // sum and product the canvas and the hover test form stays inside 64 bits.
 
@@ -45,12 +46,13 @@ TPoint AsPoint(const TQuadCorner& q) { return Point(q.X, q.Y); }
 void TPlot3D::Paint() {
   if (FSuppressPaint || !Visible()) return;
   RefreshGridData();
-  FGrafBmp->SetSize(Width(), Height());
-  TCanvas* c = FGrafBmp->Canvas();
+  const bool direct = int64_t{Width()} * Height() > detail::kMaxImagePixels;  // no bitmap that large
+  if (!direct) FGrafBmp->SetSize(Width(), Height());
+  TCanvas* c = direct ? Canvas() : FGrafBmp->Canvas();
   InitGraf(c);
   if (!ComponentState().Contains(csDesigning)) ConstructDataBmp(c);
   DrawFrame(c, FFrameStyle, 0, 0, Width() - 1, Height() - 1, clWhite, clSilver, clGray, clBlack, FFrameCol);
-  Canvas()->Draw(0, 0, FGrafBmp.get());
+  if (!direct) Canvas()->Draw(0, 0, FGrafBmp.get());
 }
 
 void TPlot3D::InitGraf(TCanvas* Canvas) {

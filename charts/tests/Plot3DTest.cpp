@@ -303,6 +303,16 @@ TEST(Plot3D, ResetTakesTheResetViewNotTheConstructors) {
   EXPECT_NEAR(p.GetRotMat(1, 1), std::cos(135 * std::numbers::pi / 180), 1e-15);
 }
 
+TEST(Plot3D, EmptyAndHugeControlsPaintAndHoverWithoutFailing) {
+  for (auto [w, h] : {std::pair{0, 0}, {1, 0}, {100000, 100000}}) {
+    TPlot3D p(nullptr);
+    p.GridMat()->Resize(3, 3);
+    EXPECT_NO_THROW(p.SetBounds(0, 0, w, h)) << w << "x" << h;
+    EXPECT_NO_THROW(p.SetViewAngleX(30));
+    EXPECT_NO_THROW(p.Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeMouseLParam(0, 0)));
+  }
+}
+
 TEST(Plot3D, ClearFillsTheGridWithZero) {
   TPlot3D p(nullptr);
   p.GridMat()->Resize(2, 3);

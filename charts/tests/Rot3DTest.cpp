@@ -527,6 +527,17 @@ TEST(Rot3D, ALinesStartsWhereThePreviousMarkLeftThePen) {
   EXPECT_EQ(trace.Find("MoveTo").back().Args, (std::vector<int64_t>{125, 150}));  // the mark's last stroke
 }
 
+TEST(Rot3D, EmptyAndHugeControlsPaintWithoutFailing) {
+  for (auto [w, h] : {std::pair{0, 0}, {1, 0}, {100000, 100000}}) {
+    TRot3D d(nullptr);
+    d.MarkAt(0, 0, 0, 9);
+    d.SetBounds(0, 0, w, h);
+    EXPECT_NO_THROW(d.MakeVisible()) << w << "x" << h;
+    EXPECT_NO_THROW(d.SetViewAngleX(30));
+    EXPECT_NO_THROW(d.Clear());
+  }
+}
+
 // --- mouse ---------------------------------------------------------------------------------------
 
 class Rot3DForm : public ::testing::Test {

@@ -43,6 +43,15 @@ bool KindMatches(Tr3Item kind, Tr3Item wanted) {
 
 double NoDistance() { return std::sqrt(static_cast<double>(uc_MaxDouble)); }
 
+// Real-world point to model coordinates: Round((value - centre) * scale) per axis.
+struct TModelMap {
+  std::array<double, 3> Centre, Scale;
+  std::array<int32_t, 3> operator()(double x, double y, double z) const {
+    return {ModelCoord((x - Centre[0]) * Scale[0]), ModelCoord((y - Centre[1]) * Scale[1]),
+            ModelCoord((z - Centre[2]) * Scale[2])};
+  }
+};
+
 // The rotated objects of one MakeVisible, built aside and taken over whole.
 struct TObjects {
   std::vector<int32_t> X, Y, Z, BackLink;
@@ -62,7 +71,65 @@ struct TObjects {
   }
 };
 
+// Slot of a colour in the table: searched in 0..last (the last match wins); a new colour takes the
+// next slot while there is one, else it shares slot 31.
+int ColorIndex(std::array<TColor, 32>& table, TColor color, int& last) {
+  int found = -1;
+  for (int k = 0; k <= last; ++k)
+    if (table[k] == color) found = k;
+  if (found >= 0) return found;
+  if (last == 31) return 31;
+  table[++last] = color;
+  return last;
+}
+
+// The rotated objects of the items: one per item, two per line (its ends), with kind bits and colour slot.
+TObjects BuildObjects(const std::vector<Tr3ChartItem>& items, const TModelMap& map, size_t points,
+                      std::array<TColor, 32>& colors) {
+  TObjects objects;
+  objects.Reserve(points);
+  int last = 15;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const Tr3ChartItem& it = items[i];
+    const uint8_t colour = static_cast<uint8_t>(ColorIndex(colors, it.color, last));
+    const int link = static_cast<int>(i);
+    const auto first = map(it.x, it.y, it.z);
+    switch (it.ItemKind) {
+      case Tr3Item::tkMarkAt: objects.Add(first, link, 0x60 | colour, it.marklw, 0); break;
+      case Tr3Item::tkLineto: objects.Add(first, link, 0x40 | colour, 0, it.marklw); break;
+      case Tr3Item::tkMoveto: objects.Add(first, link, 0x20 | colour, 0, 0); break;
+      case Tr3Item::tkLine:
+        objects.Add(first, link, 0x20 | colour, 0, 0);
+        objects.Add(map(it.x2, it.y2, it.z2), link, 0x40 | colour, 0, it.marklw);
+        break;
+      default: objects.Add(first, link, colour, 0, 0); break;  // a query kind stored by the host: draws nothing
+    }
+  }
+  return objects;
+}
+
 }  // namespace
+
+// Count, sum and extent of every point of the list (both ends of lines).
+TRot3D::TSurvey TRot3D::Survey(const std::vector<Tr3ChartItem>& items) {
+  TSurvey s;
+  s.Low.fill(std::numeric_limits<double>::infinity());
+  s.High.fill(-std::numeric_limits<double>::infinity());
+  const auto take = [&s](double x, double y, double z) {
+    const double p[3] = {x, y, z};
+    for (int a = 0; a < 3; ++a) {
+      s.Sum[a] += p[a];
+      if (p[a] < s.Low[a]) s.Low[a] = p[a];
+      if (p[a] > s.High[a]) s.High[a] = p[a];
+    }
+    ++s.Points;
+  };
+  for (const Tr3ChartItem& item : items) {
+    take(item.x, item.y, item.z);
+    if (item.ItemKind == Tr3Item::tkLine) take(item.x2, item.y2, item.z2);
+  }
+  return s;
+}
 
 // [SECTION] construction
 
@@ -159,72 +226,19 @@ void TRot3D::SetAllocSize(int value) {
 
 // [SECTION] MakeVisible
 
-int TRot3D::ColorIndex(TColor color, int& last) {
-  int found = -1;
-  for (int k = 0; k <= last; ++k)
-    if (FItemColors[k] == color) found = k;
-  if (found >= 0) return found;
-  if (last == 31) return 31;
-  FItemColors[++last] = color;
-  return last;
-}
-
 void TRot3D::MakeVisible() {
-  // Count, mean and extent over every point (both ends of lines).
-  int64_t points = 0;
-  std::array<double, 3> sum{}, lo, hi;
-  lo.fill(std::numeric_limits<double>::infinity());
-  hi.fill(-std::numeric_limits<double>::infinity());
-  const auto take = [&](double x, double y, double z) {
-    const double p[3] = {x, y, z};
-    for (int a = 0; a < 3; ++a) {
-      sum[a] += p[a];
-      if (p[a] < lo[a]) lo[a] = p[a];
-      if (p[a] > hi[a]) hi[a] = p[a];
-    }
-    ++points;
-  };
-  for (const Tr3ChartItem& item : FDataContainer) {
-    take(item.x, item.y, item.z);
-    if (item.ItemKind == Tr3Item::tkLine) take(item.x2, item.y2, item.z2);
-  }
-  if (points > 0 && FAutoOrigin)
-    for (int a = 0; a < 3; ++a) FOrigin[a] = sum[a] / static_cast<double>(points);
-  const std::array<double, 3> centre = FOrigin;
-
-  std::array<double, 3> scale;
-  for (int a = 0; a < 3; ++a) scale[a] = hi[a] - lo[a] > 1e-30 ? 1000 / (hi[a] - lo[a]) : 1.0;
-  if (FIsoMetric) scale.fill(*std::min_element(scale.begin(), scale.end()));
-  if (!FAutoScale) scale = FIsoMetric ? std::array<double, 3>{FScaleFact[0], FScaleFact[0], FScaleFact[0]} : FScaleFact;
-  FScaleFact = scale;
+  const TSurvey survey = Survey(FDataContainer);
+  if (survey.Points > 0 && FAutoOrigin)
+    for (int a = 0; a < 3; ++a) FOrigin[a] = survey.Sum[a] / static_cast<double>(survey.Points);
+  const TModelMap map{FOrigin, ScalesFor(survey)};
+  FScaleFact = map.Scale;
   for (int a = 0; a < 3; ++a) {
-    FMinCoord[a] = points > 0 ? ModelCoord((lo[a] - centre[a]) * scale[a]) : 0;
-    FMaxCoord[a] = points > 0 ? ModelCoord((hi[a] - centre[a]) * scale[a]) : 0;
+    FMinCoord[a] = survey.Points > 0 ? ModelCoord((survey.Low[a] - map.Centre[a]) * map.Scale[a]) : 0;
+    FMaxCoord[a] = survey.Points > 0 ? ModelCoord((survey.High[a] - map.Centre[a]) * map.Scale[a]) : 0;
   }
-  const auto model = [&](double x, double y, double z) {
-    return std::array<int32_t, 3>{ModelCoord((x - centre[0]) * scale[0]), ModelCoord((y - centre[1]) * scale[1]),
-                                  ModelCoord((z - centre[2]) * scale[2])};
-  };
-
   TObjects objects;
   detail::GuardAlloc<EQeltaRot3DError>(*this, u"insufficient memory", [&] {
-    objects.Reserve(size_t(points));
-    int last = 15;
-    for (size_t i = 0; i < FDataContainer.size(); ++i) {
-      const Tr3ChartItem& it = FDataContainer[i];
-      const uint8_t colour = static_cast<uint8_t>(ColorIndex(it.color, last));
-      const int link = static_cast<int>(i);
-      switch (it.ItemKind) {
-        case Tr3Item::tkMarkAt: objects.Add(model(it.x, it.y, it.z), link, 0x60 | colour, it.marklw, 0); break;
-        case Tr3Item::tkLineto: objects.Add(model(it.x, it.y, it.z), link, 0x40 | colour, 0, it.marklw); break;
-        case Tr3Item::tkMoveto: objects.Add(model(it.x, it.y, it.z), link, 0x20 | colour, 0, 0); break;
-        case Tr3Item::tkLine:
-          objects.Add(model(it.x, it.y, it.z), link, 0x20 | colour, 0, 0);
-          objects.Add(model(it.x2, it.y2, it.z2), link, 0x40 | colour, 0, it.marklw);
-          break;
-        default: objects.Add(model(it.x, it.y, it.z), link, colour, 0, 0); break;  // draws nothing
-      }
-    }
+    objects = BuildObjects(FDataContainer, map, size_t(survey.Points), FItemColors);
   });
   FRotDataX = std::move(objects.X);
   FRotDataY = std::move(objects.Y);
@@ -234,6 +248,17 @@ void TRot3D::MakeVisible() {
   FRotMark = std::move(objects.Mark);
   FLineWid = std::move(objects.Width);
   Repaint3D();
+}
+
+std::array<double, 3> TRot3D::ScalesFor(const TSurvey& survey) const {
+  if (!FAutoScale) return FIsoMetric ? std::array<double, 3>{FScaleFact[0], FScaleFact[0], FScaleFact[0]} : FScaleFact;
+  std::array<double, 3> scale;
+  for (int a = 0; a < 3; ++a) {
+    const double extent = survey.High[a] - survey.Low[a];
+    scale[a] = extent > 1e-30 ? 1000 / extent : 1.0;
+  }
+  if (FIsoMetric) scale.fill(*std::min_element(scale.begin(), scale.end()));
+  return scale;
 }
 
 TColor TRot3D::ItemColors(int Index) const { return Index >= 0 && Index < 32 ? FItemColors[Index] : clBlack; }

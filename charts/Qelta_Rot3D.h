@@ -236,6 +236,12 @@ class TRot3D : public TCustomControl {
   struct TModelPoint {
     int64_t X = 0, Y = 0;
   };
+  struct TSurvey {
+    int64_t Points = 0;
+    std::array<double, 3> Sum{}, Low{}, High{};
+  };
+  static TSurvey Survey(const std::vector<Tr3ChartItem>& items);
+  std::array<double, 3> ScalesFor(const TSurvey& survey) const;
   void Append(Tr3ChartItem item);
   void ReleaseStorage();
   void Repaint3D();
@@ -244,7 +250,6 @@ class TRot3D : public TCustomControl {
   TPoint Project(int64_t X, int64_t Y, int64_t Z) const;
   TPoint ProjectCorner(int k) const;
   void SetMatrix(const std::array<std::array<double, 3>, 3>& m);
-  int ColorIndex(TColor color, int& last);
   void DrawBoxFaces(TCanvas* c, int s);
   void DrawBoxEdges(TCanvas* c, int corner, TColor color);
   void DrawAxes(TCanvas* c);

@@ -23,6 +23,8 @@ packages=(
   python3
   libgeographiclib-dev
   libproj-dev
+  libcairo2-dev
+  libeigen3-dev
 )
 
 missing=()

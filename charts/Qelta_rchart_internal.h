@@ -1,0 +1,69 @@
+#pragma once
+// Not part of the public interface: pieces the source files of Qelta_rchart share.
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "Qelta_rchart.h"
+
+namespace qelta {
+
+/// Holds painting back for a bulk operation. Restore() gives the saved state back through the
+/// virtual SetSuppressPaint (which paints when painting comes back); leaving the scope without it
+/// (an exception, or an operation that follows its own repaint rule) restores the flag silently.
+class TCustomRChart::TPaintHold {
+ public:
+  explicit TPaintHold(TCustomRChart& Chart) : FChart(Chart), FSaved(Chart.FSuppressPaint) {
+    Chart.FSuppressPaint = true;
+  }
+  ~TPaintHold() {
+    if (!FDone) FChart.FSuppressPaint = FSaved;
+  }
+  void Restore() {
+    FDone = true;
+    FChart.SetSuppressPaint(FSaved);
+  }
+  TPaintHold(const TPaintHold&) = delete;
+  TPaintHold& operator=(const TPaintHold&) = delete;
+
+ private:
+  TCustomRChart& FChart;
+  bool FSaved;
+  bool FDone = false;
+};
+
+namespace detail {
+
+/// v clamped into the range of int (rim sums and offsets are taken in 64 bits).
+inline int ClampToInt(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+/// Smallest bound a logarithmic axis accepts.
+inline constexpr double kLogFloor = 1e-100;
+
+/// Kinds whose (x2, y2) is a second point in chart coordinates (extents and window queries).
+inline bool HasSecondPoint(TrcItem k) {
+  return k == tkLine || k == tkRect || k == tkRectFrame || k == tk3DBar || k == tkArrow;
+}
+/// Kinds whose (x, y) is a pixel offset and never counts for the extents.
+inline bool IsRelPixKind(TrcItem k) { return k == tkMoveRelPix || k == tkLineRelPix || k == tkRectRelPix; }
+/// Kind match of the queries: the wildcards, or the kind itself; tkNone matches nothing.
+inline bool KindMatches(TrcItem ItemID, TrcItem k) {
+  if (ItemID == tkNone) return false;
+  if (ItemID == tkEverything) return true;
+  if (ItemID == tkNotMoveTo) return k != tkMoveTo;
+  return ItemID == k;
+}
+/// Class match of the queries: 255 is every class.
+inline bool ClassMatches(uint8_t ClassNumber, uint8_t c) { return ClassNumber == 255 || ClassNumber == c; }
+
+/// Margin in percent of the span; on a logarithmic axis a factor (max/min)^(Margin/100), or max^...
+/// when min <= 0, and nothing when max <= 0.
+void WidenByMargin(double& lo, double& hi, double Margin, bool Log);
+/// Widens lo..hi by c = MinRange percent of |centre| on both sides when c exceeds the span.
+void WidenToMinRange(double& lo, double& hi, double MinRange);
+
+}  // namespace detail
+}  // namespace qelta

@@ -1,0 +1,403 @@
+// Qelta_rchart: the item list (TrcItemStore), the drawing primitives that append to it, and the
+// operations that read, edit, search or remove items.
+//
+// The store keeps its items in one vector from a head index on. Appending pushes at the back, so it
+// is amortised O(1) however small AllocSize is; the allocated count the host reads still grows in
+// steps of AllocSize. Removing an item moves the shorter side of the list (removing the first item
+// just advances the head), and the dead front is given back once it outgrows the live items.
+// Deviations from the classic list, keeping what callers rely on:
+//  - Every appended record starts from zero, so a slot used before keeps no stale field (a mark
+//    kept the character size of an earlier text item).
+//  - SetChartitem keeps the kind counts right (the classic write left them alone, so counts went
+//    negative when the item was removed later), and both writers refuse a record whose kind is no
+//    item kind or whose layer is no chart layer: such a record indexed the per-kind and per-layer
+//    tables out of bounds.
+//  - RemoveLastItem on an empty list does nothing (the classic count went to -1).
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "Encoding.h"
+#include "Qelta_rchart_internal.h"
+#include "Qelta_univconst.h"
+
+namespace qelta {
+
+using detail::ClassMatches;
+using detail::HasSecondPoint;
+using detail::KindMatches;
+
+// [SECTION] TrcItemStore
+
+TrcItemStore::TrcItemStore() { FItemCount[tkNone] = 1; }
+
+int TrcItemStore::ItemCount(TrcItem Kind) const { return Kind < TrcItemCount ? FItemCount[Kind] : 0; }
+
+void TrcItemStore::Append(const TrcChartItem& Item, int AllocSize) {
+  try {
+    if (FHead > 0 && FSlots.size() == FSlots.capacity()) Compact();  // reuse the dead front first
+    FSlots.push_back(Item);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory("Out of memory");
+  }
+  if (FCount >= FNumAllocated)
+    FNumAllocated = static_cast<int>(
+        std::min<int64_t>(int64_t{FNumAllocated} + std::max(AllocSize, 1), std::numeric_limits<int>::max()));
+  ++FCount;
+  ++FItemCount[Item.ItemKind];
+}
+
+void TrcItemStore::Replace(int i, const TrcChartItem& Item) {
+  Uncount((*this)[i]);
+  (*this)[i] = Item;
+  ++FItemCount[Item.ItemKind];
+}
+
+void TrcItemStore::Remove(int i) {
+  if (FCount == 1) return Clear();
+  Uncount((*this)[i]);
+  const auto first = FSlots.begin() + FHead;
+  if (i < FCount / 2) {
+    std::move_backward(first, first + i, first + i + 1);
+    *first = TrcChartItem{};
+    ++FHead;
+  } else {
+    FSlots.erase(first + i);
+  }
+  --FCount;
+  if (FHead > FCount) Compact();
+}
+
+int TrcItemStore::RemoveIf(const std::function<bool(const TrcChartItem&)>& Pred) {
+  const auto first = FSlots.begin() + FHead;
+  auto out = first;
+  for (auto it = first; it != FSlots.end(); ++it) {
+    if (Pred(*it)) {
+      Uncount(*it);
+      continue;
+    }
+    if (out != it) *out = std::move(*it);
+    ++out;
+  }
+  const int removed = static_cast<int>(FSlots.end() - out);
+  FSlots.erase(out, FSlots.end());
+  FCount -= removed;
+  return removed;
+}
+
+void TrcItemStore::Clear() {
+  std::vector<TrcChartItem>().swap(FSlots);
+  FHead = 0;
+  FCount = 0;
+  FNumAllocated = 0;
+  FItemCount.fill(0);
+}
+
+void TrcItemStore::Uncount(const TrcChartItem& Item) { --FItemCount[Item.ItemKind]; }
+
+void TrcItemStore::Compact() {
+  FSlots.erase(FSlots.begin(), FSlots.begin() + FHead);
+  FHead = 0;
+}
+
+// [SECTION] drawing primitives
+
+namespace {
+
+// The text as Windows-1252, cut after MaxItemText characters.
+AnsiString ItemText(const String& txt) {
+  AnsiString a = StringToAnsi(txt);
+  if (a.size() > MaxItemText) a.resize(MaxItemText);
+  return a;
+}
+
+}  // namespace
+
+TrcChartItem TCustomRChart::Stamp(TrcItem Kind, bool WithFill, bool WithTransp) const {
+  TrcChartItem it;
+  it.ItemKind = Kind;
+  it.Layer = FActiveLayer;
+  it.ItemClass = RcClassDefault;
+  it.Color = RcDataCol;
+  it.PenStyle = RcPenStyle;
+  it.Tag = FDataTag;
+  it.LWid = RcLineWid;
+  if (WithFill) it.FillColor = RcFillCol;
+  if (WithTransp) it.Transp = FTranspItems;
+  return it;
+}
+
+void TCustomRChart::AppendItem(const TrcChartItem& Item) {
+  FItems->Append(Item, FAllocSize);
+  AdjustCanInfoOfSharedCharts();
+}
+
+void TCustomRChart::MarkAt(double x, double y, uint8_t mk) {
+  TrcChartItem it = Stamp(tkMarkAt, false, false);
+  it.x = x;
+  it.y = y;
+  it.MarkOrAlign = mk;
+  AppendItem(it);
+}
+
+void TCustomRChart::Text(double x, double y, int size, const String& txt) {
+  TrcChartItem it = Stamp(tkText, false, false);
+  it.x = x;
+  it.y = y;
+  it.Text = ItemText(txt);
+  it.SizeOrAngle = size;
+  it.MarkOrAlign = FTextAlignment;
+  AppendItem(it);
+}
+
+void TCustomRChart::Text(double x, double y, int size, const String& txt, int dx, int dy, TAlignment Alignment) {
+  TrcChartItem it = Stamp(tkTextOfs, false, false);
+  it.x = x;
+  it.y = y;
+  it.x2 = dx;
+  it.y2 = dy;
+  it.Text = ItemText(txt);
+  it.SizeOrAngle = size;
+  it.MarkOrAlign = Alignment;
+  AppendItem(it);
+}
+
+void TCustomRChart::MoveTo(double x, double y) {
+  TrcChartItem it = Stamp(tkMoveTo, false, false);
+  it.x = x;
+  it.y = y;
+  AppendItem(it);
+}
+
+void TCustomRChart::MoveToRelPix(int dx, int dy) {
+  TrcChartItem it = Stamp(tkMoveRelPix, false, false);
+  it.x = dx;
+  it.y = dy;
+  AppendItem(it);
+}
+
+void TCustomRChart::DrawTo(double x, double y) {
+  TrcChartItem it = Stamp(tkLineto, true, false);
+  it.x = x;
+  it.y = y;
+  AppendItem(it);
+}
+
+void TCustomRChart::DrawToRelPix(int dx, int dy) {
+  TrcChartItem it = Stamp(tkLineRelPix, true, false);
+  it.x = dx;
+  it.y = dy;
+  AppendItem(it);
+}
+
+namespace {
+
+TrcChartItem& TwoPoints(TrcChartItem& it, double x1, double y1, double x2, double y2) {
+  it.x = x1;
+  it.y = y1;
+  it.x2 = x2;
+  it.y2 = y2;
+  return it;
+}
+
+}  // namespace
+
+void TCustomRChart::Line(double x1, double y1, double x2, double y2) {
+  TrcChartItem it = Stamp(tkLine, true, false);
+  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+}
+
+void TCustomRChart::Rectangle(double x1, double y1, double x2, double y2) {
+  TrcChartItem it = Stamp(tkRect, true, true);
+  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+}
+
+void TCustomRChart::RectangleRelPix(double centx, double centy, int dx, int dy) {
+  TrcChartItem it = Stamp(tkRectRelPix, true, true);
+  AppendItem(TwoPoints(it, centx, centy, dx, dy));
+}
+
+void TCustomRChart::RectFrame(double x1, double y1, double x2, double y2, TFrameStyle FrameStyle, TColor ShadowColor,
+                              TColor HiLightColor) {
+  TrcChartItem it = Stamp(tkRectFrame, true, false);
+  it.LWid = 1;
+  it.FrameStyle = FrameStyle;
+  it.ShadowColor = ShadowColor;
+  it.HiLightColor = HiLightColor;
+  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+}
+
+void TCustomRChart::Bar3D(double llx, double lly, double urx, double ury, int Depth, int Angle) {
+  TrcChartItem it = Stamp(tk3DBar, true, false);
+  it.Depth = Depth;
+  it.SizeOrAngle = std::clamp(Angle, 0, 180);
+  AppendItem(TwoPoints(it, llx, lly, urx, ury));
+}
+
+void TCustomRChart::Ellipse(double cx, double cy, double HorizAxLeng, double VertAxLeng) {
+  TrcChartItem it = Stamp(tkEllipse, true, true);
+  AppendItem(TwoPoints(it, cx, cy, HorizAxLeng, VertAxLeng));
+}
+
+void TCustomRChart::Arrow(double x1, double y1, double x2, double y2, int HeadSize) {
+  TrcChartItem it = Stamp(tkArrow, true, true);
+  it.SizeOrAngle = HeadSize;
+  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+}
+
+// [SECTION] item access and editing
+
+namespace {
+
+bool IsItemRecord(const TrcChartItem& it) {
+  return it.ItemKind < TrcItemCount && it.Layer >= 1 && it.Layer <= MaxChartLayers;
+}
+
+void ScaleOne(TrcChartItem& it, double kx, double dx, double ky, double dy) {
+  it.x = kx * it.x + dx;
+  it.y = ky * it.y + dy;
+  if (!HasSecondPoint(it.ItemKind) && it.ItemKind != tkEllipse) return;
+  it.x2 = kx * it.x2 + dx;
+  it.y2 = ky * it.y2 + dy;
+}
+
+}  // namespace
+
+TrcChartItem TCustomRChart::GetChartItem(int Index) const {
+  return Index >= 0 && Index < NumItems() ? (*FItems)[Index] : TrcChartItem{};
+}
+
+void TCustomRChart::SetChartitem(int Index, const TrcChartItem& Item) {
+  if (Index >= 0 && Index < NumItems() && IsItemRecord(Item)) FItems->Replace(Index, Item);
+}
+
+void TCustomRChart::SetItemParams(int Item, const TrcChartItem& ItParams) {
+  if (ItParams.ItemKind == tkNone || ItParams.ItemKind == tkEverything) return;
+  if (Item < 0 || Item >= NumItems() || !IsItemRecord(ItParams)) return;
+  FItems->Replace(Item, ItParams);
+  AdjustCanInfoOfSharedCharts();
+}
+
+TrcItem TCustomRChart::TypeOfFirstItem() const { return NumItems() > 0 ? (*FItems)[0].ItemKind : tkNone; }
+
+TrcItem TCustomRChart::TypeOfLastItem() const {
+  return NumItems() > 0 ? (*FItems)[NumItems() - 1].ItemKind : tkNone;
+}
+
+void TCustomRChart::ScaleItem(int Item, double kx, double dx, double ky, double dy) {
+  if (Item >= 0 && Item < NumItems()) ScaleOne((*FItems)[Item], kx, dx, ky, dy);
+}
+
+void TCustomRChart::ScaleAllItems(double kx, double dx, double ky, double dy) {
+  for (TrcChartItem& it : FItems->Items()) ScaleOne(it, kx, dx, ky, dy);
+}
+
+void TCustomRChart::ScaleSelectedItems(double kx, double dx, double ky, double dy, uint8_t ClassNumber) {
+  for (TrcChartItem& it : FItems->Items())
+    if (it.ItemClass == ClassNumber) ScaleOne(it, kx, dx, ky, dy);
+}
+
+void TCustomRChart::NewColorOfClassItems(TColor Newcol, uint8_t ClassNumber) {
+  for (TrcChartItem& it : FItems->Items())
+    if (ClassMatches(ClassNumber, it.ItemClass)) it.Color = Newcol;
+}
+
+// [SECTION] queries
+
+void TCustomRChart::MarkAllItems(TrcItem ItemID, uint8_t ClassNumber) {
+  if (ClassNumber == 255 || ItemID == tkNone) return;
+  for (TrcChartItem& it : FItems->Items())
+    if (KindMatches(ItemID, it.ItemKind)) it.ItemClass = ClassNumber;
+}
+
+int TCustomRChart::MarkItemsInWindow(double xLo, double YLo, double XHi, double YHi, TrcItem ItemID,
+                                     uint8_t ClassNumber) {
+  if (ClassNumber == 255 || ItemID == tkNone) return 0;
+  if (xLo > XHi) std::swap(xLo, XHi);
+  if (YLo > YHi) std::swap(YLo, YHi);
+  int marked = 0;
+  for (TrcChartItem& it : FItems->Items()) {
+    if (!KindMatches(ItemID, it.ItemKind)) continue;
+    if (it.x < xLo || it.x > XHi || it.y < YLo || it.y > YHi) continue;
+    it.ItemClass = ClassNumber;
+    ++marked;
+  }
+  return marked;
+}
+
+int TCustomRChart::FindNearestItemReal(double mx, double my, TrcItem ItemID, uint8_t ClassNumber,
+                                       double& Dist) const {
+  double best = uc_MaxDouble;
+  int found = -1;
+  const std::span<const TrcChartItem> items = FItems->Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TrcChartItem& it = items[i];
+    if (!KindMatches(ItemID, it.ItemKind) || !ClassMatches(ClassNumber, it.ItemClass)) continue;
+    const double d = (it.x - mx) * (it.x - mx) + (it.y - my) * (it.y - my);
+    if (d < best) {
+      best = d;
+      found = static_cast<int>(i);
+    }
+  }
+  Dist = std::sqrt(best);
+  return found;
+}
+
+int TCustomRChart::FindNearestItemScreen(double mx, double my, TrcItem ItemID, uint8_t ClassNumber,
+                                         double& Dist) const {
+  int px = 0, py = 0;
+  R2M(FActiveLayer, mx, my, px, py);
+  double best = uc_MaxDouble;
+  int found = -1;
+  const std::span<const TrcChartItem> items = FItems->Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TrcChartItem& it = items[i];
+    if (!KindMatches(ItemID, it.ItemKind) || !ClassMatches(ClassNumber, it.ItemClass)) continue;
+    int qx = 0, qy = 0;
+    R2M(FActiveLayer, it.x, it.y, qx, qy);
+    const double dx = double(qx) - px, dy = double(qy) - py;
+    if (dx * dx + dy * dy < best) {
+      best = dx * dx + dy * dy;
+      found = static_cast<int>(i);
+    }
+  }
+  Dist = std::sqrt(best);
+  return found;
+}
+
+TLayerSet TCustomRChart::FindUsedLayers() const {
+  TLayerSet used;
+  for (const TrcChartItem& it : FItems->Items()) used.Include(it.Layer);
+  return used;
+}
+
+// [SECTION] removal
+
+void TCustomRChart::RemoveItem(int Index) {
+  if (Index >= 0 && Index < NumItems()) FItems->Remove(Index);
+  AdjustCanInfoOfSharedCharts();
+}
+
+void TCustomRChart::RemoveLastItem() {
+  if (NumItems() == 0) return;
+  FItems->Remove(NumItems() - 1);
+  AdjustCanInfoOfSharedCharts();
+}
+
+int TCustomRChart::RemoveItemsByClass(uint8_t ClassNumber) {
+  const int removed = FItems->RemoveIf([ClassNumber](const TrcChartItem& it) { return it.ItemClass == ClassNumber; });
+  AdjustCanInfoOfSharedCharts();
+  return removed;
+}
+
+void TCustomRChart::ClearGraf() {
+  InitGraf(FGrafBmp->Canvas(), 0, 0);
+  FItems->Clear();
+  FLastElemOnShow = 0;
+  AdjustCanInfoOfSharedCharts();
+}
+
+}  // namespace qelta

@@ -11,7 +11,8 @@
 // How: a chain of single-job pieces:
 //   item list   TrcItemStore, a separate object the chart holds by reference, so that several
 //               charts can show one list. It reports its allocated count in steps of AllocSize
-//               and grows geometrically underneath; removing the first item is O(1).
+//               and grows in blocks underneath (appending is O(1) whatever AllocSize is);
+//               removing the first or the last item is O(1).
 //   transform   AdjustScaling builds px = k u + d per axis and layer in Extended (u = x or ln x);
 //               R2M clamps to +-2147483647 and rounds half to even, M2R inverts.
 //   ranges      every range change ends in ForceRange -> ForceRngIntern, which confines, checks
@@ -33,10 +34,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <span>
 #include <vector>
 
 #include "Classes.h"
@@ -49,6 +50,9 @@
 namespace qelta {
 
 class TCustomRChart;
+namespace detail {
+struct TAxisToPixel;
+}
 
 // --- constants and enumerations ----------------------------------------------------------------
 
@@ -397,27 +401,33 @@ class TTextLabel : public TCustomTextLabel {};
 
 /// The items of a chart in list order (0-based) with a count per kind. Charts hold it by reference,
 /// so several can show one list. The allocated count is reported as growing in steps of the
-/// caller's AllocSize (0 for an empty list) while the storage grows geometrically; removing the
-/// first item or any item near either end costs O(1) moves per item, one in the middle O(n).
+/// caller's AllocSize (0 for an empty list) while the storage grows in blocks, so appending never
+/// moves the items already stored; removing the first or the last item is O(1), one in the middle
+/// moves the shorter side.
 class TrcItemStore {
  public:
+  using TItems = std::deque<TrcChartItem>;
+
   TrcItemStore();
 
-  int NumItems() const { return FCount; }
+  int NumItems() const { return static_cast<int>(FItems.size()); }
   /// Allocated record count as reported to the host.
   int NumAllocated() const { return FNumAllocated; }
   /// Items of a kind (0 outside the kinds). A new store counts one tkNone.
   int ItemCount(TrcItem Kind) const;
-  /// The items in list order.
-  std::span<TrcChartItem> Items() { return {FSlots.data() + FHead, static_cast<size_t>(FCount)}; }
-  std::span<const TrcChartItem> Items() const { return {FSlots.data() + FHead, static_cast<size_t>(FCount)}; }
+  /// The items in list order (the fields may be changed, the kinds only through Replace).
+  TItems::iterator begin() { return FItems.begin(); }
+  TItems::iterator end() { return FItems.end(); }
+  TItems::const_iterator begin() const { return FItems.begin(); }
+  TItems::const_iterator end() const { return FItems.end(); }
   /// Item i (0 <= i < NumItems, unchecked).
-  TrcChartItem& operator[](int i) { return FSlots[static_cast<size_t>(FHead + i)]; }
-  const TrcChartItem& operator[](int i) const { return FSlots[static_cast<size_t>(FHead + i)]; }
+  TrcChartItem& operator[](int i) { return FItems[static_cast<size_t>(i)]; }
+  const TrcChartItem& operator[](int i) const { return FItems[static_cast<size_t>(i)]; }
 
   /// Appends the item (its kind one of 0..16); the allocated count grows by AllocSize (>= 1) when
   /// the list is full. Raises EOutOfMemory when the storage cannot grow.
-  void Append(const TrcChartItem& Item, int AllocSize);
+  void Append(TrcChartItem&& Item, int AllocSize);
+  void Append(const TrcChartItem& Item, int AllocSize) { Append(TrcChartItem(Item), AllocSize); }
   /// Replaces item i, moving one count from the old kind to the new one.
   void Replace(int i, const TrcChartItem& Item);
   /// Removes item i (in range) keeping the order; the last item leaves the empty state.
@@ -429,11 +439,8 @@ class TrcItemStore {
 
  private:
   void Uncount(const TrcChartItem& Item);
-  void Compact();
 
-  std::vector<TrcChartItem> FSlots;  // the items are FSlots[FHead .. FHead + FCount)
-  int FHead = 0;
-  int FCount = 0;
+  TItems FItems;
   int FNumAllocated = 0;
   std::array<int, TrcItemCount> FItemCount{};
 };
@@ -831,7 +838,8 @@ class TCustomRChart : public TCustomControl {
   void CreateCrossHairsAndLabels();
   void CreateHelperScales();
   void FitHelperScales();
-  void AppendItem(const TrcChartItem& Item);
+  void AppendItem(TrcChartItem&& Item);
+  detail::TAxisToPixel PixelMap(int Layer, bool Horizontal) const;
   TrcChartItem Stamp(TrcItem Kind, bool WithFill, bool WithTransp) const;
   bool LayerExtents(int Layer, double& MinX, double& MinY, double& MaxX, double& MaxY) const;
   void LLCalcMinMax(int Layer, double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX,

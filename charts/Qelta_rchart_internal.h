@@ -2,6 +2,7 @@
 // Not part of the public interface: pieces the source files of Qelta_rchart share.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -58,6 +59,29 @@ inline bool KindMatches(TrcItem ItemID, TrcItem k) {
 }
 /// Class match of the queries: 255 is every class.
 inline bool ClassMatches(uint8_t ClassNumber, uint8_t c) { return ClassNumber == 255 || ClassNumber == c; }
+
+/// One axis of one layer as R2M maps it: pixel = K u + D (u = v or ln v), clamped to +-2147483647
+/// and rounded half to even; NaN gives 0, K 0 gives D, and on a logarithmic axis a value <= 1e-100
+/// goes to OffScale. Built once per call so loops over many items pay for the mapping only.
+struct TAxisToPixel {
+  Extended K = 0;
+  Extended D = 0;
+  bool Log = false;
+  int OffScale = 0;
+
+  static int Pixel(Extended p) {
+    if (std::isnan(p)) return 0;
+    constexpr Extended limit = 2147483647.0L;
+    // llrint rounds half to even in the default rounding mode, as Round does, without saving the
+    // floating-point environment.
+    return static_cast<int>(std::llrint(std::clamp(p, -limit, limit)));
+  }
+  int operator()(double v) const {
+    if (!Log) return K == 0 ? Pixel(D) : Pixel(K * v + D);
+    if (v <= kLogFloor) return OffScale;
+    return K == 0 ? Pixel(D) : Pixel(K * std::log(static_cast<Extended>(v)) + D);
+  }
+};
 
 /// Margin in percent of the span; on a logarithmic axis a factor (max/min)^(Margin/100), or max^...
 /// when min <= 0, and nothing when max <= 0.

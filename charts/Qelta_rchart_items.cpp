@@ -1,10 +1,9 @@
 // Qelta_rchart: the item list (TrcItemStore), the drawing primitives that append to it, and the
 // operations that read, edit, search or remove items.
 //
-// The store keeps its items in one vector from a head index on. Appending pushes at the back, so it
-// is amortised O(1) however small AllocSize is; the allocated count the host reads still grows in
-// steps of AllocSize. Removing an item moves the shorter side of the list (removing the first item
-// just advances the head), and the dead front is given back once it outgrows the live items.
+// The store keeps its items in a deque: appending never moves the stored items, so it is O(1)
+// however small AllocSize is, while the allocated count the host reads still grows in steps of
+// AllocSize. Removing the first or last item is O(1); one in the middle moves the shorter side.
 // Deviations from the classic list, keeping what callers rely on:
 //  - Every appended record starts from zero, so a slot used before keeps no stale field (a mark
 //    kept the character size of an earlier text item).
@@ -36,18 +35,17 @@ TrcItemStore::TrcItemStore() { FItemCount[tkNone] = 1; }
 
 int TrcItemStore::ItemCount(TrcItem Kind) const { return Kind < TrcItemCount ? FItemCount[Kind] : 0; }
 
-void TrcItemStore::Append(const TrcChartItem& Item, int AllocSize) {
+void TrcItemStore::Append(TrcChartItem&& Item, int AllocSize) {
+  const TrcItem kind = Item.ItemKind;
   try {
-    if (FHead > 0 && FSlots.size() == FSlots.capacity()) Compact();  // reuse the dead front first
-    FSlots.push_back(Item);
+    FItems.push_back(std::move(Item));
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory("Out of memory");
   }
-  if (FCount >= FNumAllocated)
+  if (NumItems() > FNumAllocated)
     FNumAllocated = static_cast<int>(
         std::min<int64_t>(int64_t{FNumAllocated} + std::max(AllocSize, 1), std::numeric_limits<int>::max()));
-  ++FCount;
-  ++FItemCount[Item.ItemKind];
+  ++FItemCount[kind];
 }
 
 void TrcItemStore::Replace(int i, const TrcChartItem& Item) {
@@ -57,51 +55,29 @@ void TrcItemStore::Replace(int i, const TrcChartItem& Item) {
 }
 
 void TrcItemStore::Remove(int i) {
-  if (FCount == 1) return Clear();
+  if (NumItems() == 1) return Clear();
   Uncount((*this)[i]);
-  const auto first = FSlots.begin() + FHead;
-  if (i < FCount / 2) {
-    std::move_backward(first, first + i, first + i + 1);
-    *first = TrcChartItem{};
-    ++FHead;
-  } else {
-    FSlots.erase(first + i);
-  }
-  --FCount;
-  if (FHead > FCount) Compact();
+  FItems.erase(FItems.begin() + i);
 }
 
 int TrcItemStore::RemoveIf(const std::function<bool(const TrcChartItem&)>& Pred) {
-  const auto first = FSlots.begin() + FHead;
-  auto out = first;
-  for (auto it = first; it != FSlots.end(); ++it) {
-    if (Pred(*it)) {
-      Uncount(*it);
-      continue;
-    }
-    if (out != it) *out = std::move(*it);
-    ++out;
-  }
-  const int removed = static_cast<int>(FSlots.end() - out);
-  FSlots.erase(out, FSlots.end());
-  FCount -= removed;
+  const auto kept = std::remove_if(FItems.begin(), FItems.end(), [&](const TrcChartItem& it) {
+    if (!Pred(it)) return false;
+    Uncount(it);
+    return true;
+  });
+  const int removed = static_cast<int>(FItems.end() - kept);
+  FItems.erase(kept, FItems.end());
   return removed;
 }
 
 void TrcItemStore::Clear() {
-  std::vector<TrcChartItem>().swap(FSlots);
-  FHead = 0;
-  FCount = 0;
+  TItems().swap(FItems);
   FNumAllocated = 0;
   FItemCount.fill(0);
 }
 
 void TrcItemStore::Uncount(const TrcChartItem& Item) { --FItemCount[Item.ItemKind]; }
-
-void TrcItemStore::Compact() {
-  FSlots.erase(FSlots.begin(), FSlots.begin() + FHead);
-  FHead = 0;
-}
 
 // [SECTION] drawing primitives
 
@@ -130,8 +106,8 @@ TrcChartItem TCustomRChart::Stamp(TrcItem Kind, bool WithFill, bool WithTransp) 
   return it;
 }
 
-void TCustomRChart::AppendItem(const TrcChartItem& Item) {
-  FItems->Append(Item, FAllocSize);
+void TCustomRChart::AppendItem(TrcChartItem&& Item) {
+  FItems->Append(std::move(Item), FAllocSize);
   AdjustCanInfoOfSharedCharts();
 }
 
@@ -140,7 +116,7 @@ void TCustomRChart::MarkAt(double x, double y, uint8_t mk) {
   it.x = x;
   it.y = y;
   it.MarkOrAlign = mk;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::Text(double x, double y, int size, const String& txt) {
@@ -150,7 +126,7 @@ void TCustomRChart::Text(double x, double y, int size, const String& txt) {
   it.Text = ItemText(txt);
   it.SizeOrAngle = size;
   it.MarkOrAlign = FTextAlignment;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::Text(double x, double y, int size, const String& txt, int dx, int dy, TAlignment Alignment) {
@@ -162,35 +138,35 @@ void TCustomRChart::Text(double x, double y, int size, const String& txt, int dx
   it.Text = ItemText(txt);
   it.SizeOrAngle = size;
   it.MarkOrAlign = Alignment;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::MoveTo(double x, double y) {
   TrcChartItem it = Stamp(tkMoveTo, false, false);
   it.x = x;
   it.y = y;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::MoveToRelPix(int dx, int dy) {
   TrcChartItem it = Stamp(tkMoveRelPix, false, false);
   it.x = dx;
   it.y = dy;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::DrawTo(double x, double y) {
   TrcChartItem it = Stamp(tkLineto, true, false);
   it.x = x;
   it.y = y;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::DrawToRelPix(int dx, int dy) {
   TrcChartItem it = Stamp(tkLineRelPix, true, false);
   it.x = dx;
   it.y = dy;
-  AppendItem(it);
+  AppendItem(std::move(it));
 }
 
 namespace {
@@ -207,17 +183,17 @@ TrcChartItem& TwoPoints(TrcChartItem& it, double x1, double y1, double x2, doubl
 
 void TCustomRChart::Line(double x1, double y1, double x2, double y2) {
   TrcChartItem it = Stamp(tkLine, true, false);
-  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
 }
 
 void TCustomRChart::Rectangle(double x1, double y1, double x2, double y2) {
   TrcChartItem it = Stamp(tkRect, true, true);
-  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
 }
 
 void TCustomRChart::RectangleRelPix(double centx, double centy, int dx, int dy) {
   TrcChartItem it = Stamp(tkRectRelPix, true, true);
-  AppendItem(TwoPoints(it, centx, centy, dx, dy));
+  AppendItem(std::move(TwoPoints(it, centx, centy, dx, dy)));
 }
 
 void TCustomRChart::RectFrame(double x1, double y1, double x2, double y2, TFrameStyle FrameStyle, TColor ShadowColor,
@@ -227,25 +203,25 @@ void TCustomRChart::RectFrame(double x1, double y1, double x2, double y2, TFrame
   it.FrameStyle = FrameStyle;
   it.ShadowColor = ShadowColor;
   it.HiLightColor = HiLightColor;
-  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
 }
 
 void TCustomRChart::Bar3D(double llx, double lly, double urx, double ury, int Depth, int Angle) {
   TrcChartItem it = Stamp(tk3DBar, true, false);
   it.Depth = Depth;
   it.SizeOrAngle = std::clamp(Angle, 0, 180);
-  AppendItem(TwoPoints(it, llx, lly, urx, ury));
+  AppendItem(std::move(TwoPoints(it, llx, lly, urx, ury)));
 }
 
 void TCustomRChart::Ellipse(double cx, double cy, double HorizAxLeng, double VertAxLeng) {
   TrcChartItem it = Stamp(tkEllipse, true, true);
-  AppendItem(TwoPoints(it, cx, cy, HorizAxLeng, VertAxLeng));
+  AppendItem(std::move(TwoPoints(it, cx, cy, HorizAxLeng, VertAxLeng)));
 }
 
 void TCustomRChart::Arrow(double x1, double y1, double x2, double y2, int HeadSize) {
   TrcChartItem it = Stamp(tkArrow, true, true);
   it.SizeOrAngle = HeadSize;
-  AppendItem(TwoPoints(it, x1, y1, x2, y2));
+  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
 }
 
 // [SECTION] item access and editing
@@ -292,16 +268,16 @@ void TCustomRChart::ScaleItem(int Item, double kx, double dx, double ky, double 
 }
 
 void TCustomRChart::ScaleAllItems(double kx, double dx, double ky, double dy) {
-  for (TrcChartItem& it : FItems->Items()) ScaleOne(it, kx, dx, ky, dy);
+  for (TrcChartItem& it : *FItems) ScaleOne(it, kx, dx, ky, dy);
 }
 
 void TCustomRChart::ScaleSelectedItems(double kx, double dx, double ky, double dy, uint8_t ClassNumber) {
-  for (TrcChartItem& it : FItems->Items())
+  for (TrcChartItem& it : *FItems)
     if (it.ItemClass == ClassNumber) ScaleOne(it, kx, dx, ky, dy);
 }
 
 void TCustomRChart::NewColorOfClassItems(TColor Newcol, uint8_t ClassNumber) {
-  for (TrcChartItem& it : FItems->Items())
+  for (TrcChartItem& it : *FItems)
     if (ClassMatches(ClassNumber, it.ItemClass)) it.Color = Newcol;
 }
 
@@ -309,7 +285,7 @@ void TCustomRChart::NewColorOfClassItems(TColor Newcol, uint8_t ClassNumber) {
 
 void TCustomRChart::MarkAllItems(TrcItem ItemID, uint8_t ClassNumber) {
   if (ClassNumber == 255 || ItemID == tkNone) return;
-  for (TrcChartItem& it : FItems->Items())
+  for (TrcChartItem& it : *FItems)
     if (KindMatches(ItemID, it.ItemKind)) it.ItemClass = ClassNumber;
 }
 
@@ -319,7 +295,7 @@ int TCustomRChart::MarkItemsInWindow(double xLo, double YLo, double XHi, double 
   if (xLo > XHi) std::swap(xLo, XHi);
   if (YLo > YHi) std::swap(YLo, YHi);
   int marked = 0;
-  for (TrcChartItem& it : FItems->Items()) {
+  for (TrcChartItem& it : *FItems) {
     if (!KindMatches(ItemID, it.ItemKind)) continue;
     if (it.x < xLo || it.x > XHi || it.y < YLo || it.y > YHi) continue;
     it.ItemClass = ClassNumber;
@@ -332,14 +308,14 @@ int TCustomRChart::FindNearestItemReal(double mx, double my, TrcItem ItemID, uin
                                        double& Dist) const {
   double best = uc_MaxDouble;
   int found = -1;
-  const std::span<const TrcChartItem> items = FItems->Items();
-  for (size_t i = 0; i < items.size(); ++i) {
-    const TrcChartItem& it = items[i];
+  int i = -1;
+  for (const TrcChartItem& it : *FItems) {
+    ++i;
     if (!KindMatches(ItemID, it.ItemKind) || !ClassMatches(ClassNumber, it.ItemClass)) continue;
     const double d = (it.x - mx) * (it.x - mx) + (it.y - my) * (it.y - my);
     if (d < best) {
       best = d;
-      found = static_cast<int>(i);
+      found = i;
     }
   }
   Dist = std::sqrt(best);
@@ -348,20 +324,18 @@ int TCustomRChart::FindNearestItemReal(double mx, double my, TrcItem ItemID, uin
 
 int TCustomRChart::FindNearestItemScreen(double mx, double my, TrcItem ItemID, uint8_t ClassNumber,
                                          double& Dist) const {
-  int px = 0, py = 0;
-  R2M(FActiveLayer, mx, my, px, py);
+  const detail::TAxisToPixel mapX = PixelMap(FActiveLayer, true), mapY = PixelMap(FActiveLayer, false);
+  const double px = mapX(mx), py = mapY(my);
   double best = uc_MaxDouble;
   int found = -1;
-  const std::span<const TrcChartItem> items = FItems->Items();
-  for (size_t i = 0; i < items.size(); ++i) {
-    const TrcChartItem& it = items[i];
+  int i = -1;
+  for (const TrcChartItem& it : *FItems) {
+    ++i;
     if (!KindMatches(ItemID, it.ItemKind) || !ClassMatches(ClassNumber, it.ItemClass)) continue;
-    int qx = 0, qy = 0;
-    R2M(FActiveLayer, it.x, it.y, qx, qy);
-    const double dx = double(qx) - px, dy = double(qy) - py;
+    const double dx = mapX(it.x) - px, dy = mapY(it.y) - py;
     if (dx * dx + dy * dy < best) {
       best = dx * dx + dy * dy;
-      found = static_cast<int>(i);
+      found = i;
     }
   }
   Dist = std::sqrt(best);
@@ -370,7 +344,7 @@ int TCustomRChart::FindNearestItemScreen(double mx, double my, TrcItem ItemID, u
 
 TLayerSet TCustomRChart::FindUsedLayers() const {
   TLayerSet used;
-  for (const TrcChartItem& it : FItems->Items()) used.Include(it.Layer);
+  for (const TrcChartItem& it : *FItems) used.Include(it.Layer);
   return used;
 }
 

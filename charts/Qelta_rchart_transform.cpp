@@ -30,20 +30,6 @@ using detail::kLogFloor;
 
 namespace {
 
-constexpr Extended kPixelLimit = 2147483647.0L;
-
-// p clamped to +-2147483647 and rounded half to even; NaN gives 0.
-int PixelOf(Extended p) {
-  if (std::isnan(p)) return 0;
-  return static_cast<int>(Round(std::clamp(p, -kPixelLimit, kPixelLimit)));
-}
-
-int AxisPixel(Extended k, Extended d, double v, const TScaleProps& p, int lowEdge, int highEdge) {
-  if (p.Logarithmic() && v <= kLogFloor) return p.RangeHigh() >= p.RangeLow() ? lowEdge : highEdge;
-  if (k == 0) return PixelOf(d);
-  return PixelOf(k * (p.Logarithmic() ? std::log(static_cast<Extended>(v)) : static_cast<Extended>(v)) + d);
-}
-
 double AxisValue(Extended k, Extended d, int pixel, const TScaleProps& p) {
   if (k == 0) return p.GetScaleCenter();
   const Extended u = (pixel - d) / k;
@@ -109,10 +95,17 @@ void TCustomRChart::AdjustScalingQuietly() {
 
 // [SECTION] R2M, M2R
 
-void TCustomRChart::R2M(int Layer, double xin, double yin, int& xout, int& yout) const {
+detail::TAxisToPixel TCustomRChart::PixelMap(int Layer, bool Horizontal) const {
   const int l = ClampLayer(Layer);
-  xout = AxisPixel(Cpkx[l], Cpdx[l], xin, *FScalePropsX[l], 0, Width());
-  yout = AxisPixel(Cpky[l], Cpdy[l], yin, *FScalePropsY[l], Height(), 0);
+  const TScaleProps& p = Horizontal ? static_cast<const TScaleProps&>(*FScalePropsX[l]) : *FScalePropsY[l];
+  const bool ascending = p.RangeHigh() >= p.RangeLow();
+  if (Horizontal) return {Cpkx[l], Cpdx[l], p.Logarithmic(), ascending ? 0 : Width()};
+  return {Cpky[l], Cpdy[l], p.Logarithmic(), ascending ? Height() : 0};
+}
+
+void TCustomRChart::R2M(int Layer, double xin, double yin, int& xout, int& yout) const {
+  xout = PixelMap(Layer, true)(xin);
+  yout = PixelMap(Layer, false)(yin);
 }
 
 void TCustomRChart::M2R(int Layer, int xin, int yin, double& xout, double& yout) const {
@@ -128,7 +121,7 @@ bool TCustomRChart::LayerExtents(int Layer, double& MinX, double& MinY, double& 
   MinX = MinY = uc_MaxDouble;
   MaxX = MaxY = -uc_MaxDouble;
   bool any = false;
-  for (const TrcChartItem& it : FItems->Items()) {
+  for (const TrcChartItem& it : *FItems) {
     if (it.Layer != Layer || IsRelPixKind(it.ItemKind)) continue;
     any = true;
     Widen(it.x, MinX, MaxX);
@@ -184,7 +177,7 @@ void TCustomRChart::LLCalcMinMax(int Layer, double RangeLoX, double RangeLoY, do
   MinX = MinY = uc_MaxDouble;
   MaxX = MaxY = -uc_MaxDouble;
   const auto inside = [&](double x, double y) { return RangeLoX < x && x < RangeHiX && RangeLoY < y && y < RangeHiY; };
-  for (const TrcChartItem& it : FItems->Items()) {
+  for (const TrcChartItem& it : *FItems) {
     if (Layer != 0 && it.Layer != Layer) continue;
     if (!IsRelPixKind(it.ItemKind) && inside(it.x, it.y)) {
       Widen(it.x, MinX, MaxX);

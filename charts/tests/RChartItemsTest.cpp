@@ -527,6 +527,6 @@ TEST(RChartItems, TheStoreMatchesADequeUnderRandomEdits) {
   }
   EXPECT_EQ(store.ItemCount(tkLineto), store.NumItems());
   std::vector<double> all;
-  for (const TrcChartItem& it : store.Items()) all.push_back(it.x);
+  for (const TrcChartItem& it : store) all.push_back(it.x);
   EXPECT_EQ(all, std::vector<double>(model.begin(), model.end()));
 }

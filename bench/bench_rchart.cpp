@@ -1,14 +1,14 @@
 // Chart item list beside plain containers doing the same job: DrawTo appends (10^5 and 10^6, to show
 // that appending stays linear with the default AllocSize of 1000) beside std::vector::push_back of
 // the same records; 10^4 x (RemoveFirstItem + DrawTo) on 10^5 items beside std::deque pop_front +
-// push_back; FindNearestItemScreen and MarkItemsInWindow over 10^6 items beside plain loops over a
+// push_back keeping a count per kind as the chart does; FindNearestItemScreen and MarkItemsInWindow over 10^6 items beside plain loops over a
 // vector of the same records (the nearest search with the same linear pixel mapping, rounding half
 // to even). Each benchmark times both sides per iteration; the reported time is Qelta's, the
 // counters give the anchor's time, the ratio Qelta / anchor and Qelta's nanoseconds per item.
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <array>
 #include <cmath>
 #include <deque>
 #include <limits>
@@ -16,34 +16,20 @@
 #include <vector>
 
 #include "Qelta_rchart.h"
+#include "SideBySide.h"
 
 namespace {
 
 using qelta::TCustomRChart;
 using qelta::TrcChartItem;
-using Clock = std::chrono::steady_clock;
+using qelta::bench::Seconds;
+using qelta::bench::TSideBySide;
 
-template <typename Fn>
-double Seconds(Fn&& fn) {
-  const auto t0 = Clock::now();
-  fn();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
+// The anchor's time and the ratio, and Qelta's nanoseconds per item.
+void Report(benchmark::State& state, const TSideBySide& t, double items) {
+  t.Report(state);
+  state.counters["ns_per_item"] = t.ours / static_cast<double>(state.iterations()) / items * 1e9;
 }
-
-// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
-struct TSideBySide {
-  double ours = 0, anchor = 0;
-  void Add(benchmark::State& state, double o, double a) {
-    ours += o;
-    anchor += a;
-    state.SetIterationTime(o);
-  }
-  void Report(benchmark::State& state, double items) {
-    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
-    state.counters["ns_per_item"] = ours / static_cast<double>(state.iterations()) / items * 1e9;
-  }
-};
 
 // The record DrawTo appends with the default drawing state.
 TrcChartItem LineToRecord(double x, double y) {
@@ -82,7 +68,7 @@ void BM_DrawToAppend(benchmark::State& state) {
     benchmark::DoNotOptimize(plain.data());
     t.Add(state, ours, anchor);
   }
-  t.Report(state, n);
+  Report(state, t, n);
 }
 BENCHMARK(BM_DrawToAppend)->Arg(100000)->Arg(1000000)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
 
@@ -90,6 +76,7 @@ void BM_RemoveFirstAndAppend(benchmark::State& state) {
   constexpr int kItems = 100000, kRounds = 10000;
   TCustomRChart chart(nullptr);
   std::deque<TrcChartItem> plain;
+  std::array<int, qelta::TrcItemCount> counts{};
   for (int i = 0; i < kItems; ++i) {
     chart.DrawTo(i, i);
     plain.push_back(LineToRecord(i, i));
@@ -102,16 +89,19 @@ void BM_RemoveFirstAndAppend(benchmark::State& state) {
         chart.DrawTo(i, i);
       }
     });
-    const double anchor = Seconds([&] {
+    const double anchor = Seconds([&] {  // keeping a count per kind, as the chart does
       for (int i = 0; i < kRounds; ++i) {
+        --counts[plain.front().ItemKind];
         plain.pop_front();
         plain.push_back(LineToRecord(i, i));
+        ++counts[plain.back().ItemKind];
       }
     });
     benchmark::DoNotOptimize(plain.back());
+    benchmark::DoNotOptimize(counts);
     t.Add(state, ours, anchor);
   }
-  t.Report(state, kRounds);
+  Report(state, t, kRounds);
 }
 BENCHMARK(BM_RemoveFirstAndAppend)->UseManualTime()->Iterations(50)->Unit(benchmark::kMillisecond);
 
@@ -165,7 +155,7 @@ void BM_FindNearestItemScreen(benchmark::State& state) {
     benchmark::DoNotOptimize(found + plainFound);
     t.Add(state, ours, anchor);
   }
-  t.Report(state, 1e6);
+  Report(state, t, 1e6);
 }
 BENCHMARK(BM_FindNearestItemScreen)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
@@ -187,7 +177,7 @@ void BM_MarkItemsInWindow(benchmark::State& state) {
     benchmark::DoNotOptimize(ours_n + plain_n);
     t.Add(state, ours, anchor);
   }
-  t.Report(state, 1e6);
+  Report(state, t, 1e6);
 }
 BENCHMARK(BM_MarkItemsInWindow)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

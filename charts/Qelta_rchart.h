@@ -766,7 +766,8 @@ class TCustomRChart : public TCustomControl {
 
  protected:
   // -- paint road (filled by the rendering of the chart)
-  /// The paint guard: nothing while invisible (outside design time), loading or suppressed.
+  /// Nothing while invisible (outside design time), loading or suppressed; otherwise the transforms
+  /// are rebuilt first, so a logarithmic axis with a bound <= 0 raises EQeltaRChartError here.
   void Paint() override;
   /// True when Paint may draw now.
   bool PaintAllowed() const;
@@ -840,7 +841,10 @@ class TCustomRChart : public TCustomControl {
   void FitHelperScales();
   void AppendItem(TrcChartItem&& Item);
   detail::TAxisToPixel PixelMap(int Layer, bool Horizontal) const;
-  TrcChartItem Stamp(TrcItem Kind, bool WithFill, bool WithTransp) const;
+  /// A new item of the kind at the points, stamped with the drawing state (fill colour and
+  /// transparency only where the kind has them).
+  TrcChartItem Stamp(TrcItem Kind, bool WithFill, bool WithTransp, double x, double y, double x2 = 0,
+                     double y2 = 0) const;
   bool LayerExtents(int Layer, double& MinX, double& MinY, double& MaxX, double& MaxY) const;
   void LLCalcMinMax(int Layer, double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX,
                     double& MinY, double& MaxX, double& MaxY) const;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "Qelta_rchart.h"
 
@@ -35,6 +36,19 @@ class TCustomRChart::TPaintHold {
 };
 
 namespace detail {
+
+/// Copies Source into Target (a settings object with an OnChange event) without Target's notification.
+template <typename T>
+void AssignQuietly(T& Target, TPersistent* Source) {
+  TNotifyEvent changed = std::exchange(Target.OnChange, nullptr);
+  try {
+    Target.Assign(Source);
+  } catch (...) {
+    Target.OnChange = std::move(changed);
+    throw;
+  }
+  Target.OnChange = std::move(changed);
+}
 
 /// v clamped into the range of int (rim sums and offsets are taken in 64 bits).
 inline int ClampToInt(int64_t v) {

@@ -92,7 +92,8 @@ AnsiString ItemText(const String& txt) {
 
 }  // namespace
 
-TrcChartItem TCustomRChart::Stamp(TrcItem Kind, bool WithFill, bool WithTransp) const {
+TrcChartItem TCustomRChart::Stamp(TrcItem Kind, bool WithFill, bool WithTransp, double x, double y, double x2,
+                                  double y2) const {
   TrcChartItem it;
   it.ItemKind = Kind;
   it.Layer = FActiveLayer;
@@ -103,6 +104,10 @@ TrcChartItem TCustomRChart::Stamp(TrcItem Kind, bool WithFill, bool WithTransp) 
   it.LWid = RcLineWid;
   if (WithFill) it.FillColor = RcFillCol;
   if (WithTransp) it.Transp = FTranspItems;
+  it.x = x;
+  it.y = y;
+  it.x2 = x2;
+  it.y2 = y2;
   return it;
 }
 
@@ -112,17 +117,13 @@ void TCustomRChart::AppendItem(TrcChartItem&& Item) {
 }
 
 void TCustomRChart::MarkAt(double x, double y, uint8_t mk) {
-  TrcChartItem it = Stamp(tkMarkAt, false, false);
-  it.x = x;
-  it.y = y;
+  TrcChartItem it = Stamp(tkMarkAt, false, false, x, y);
   it.MarkOrAlign = mk;
   AppendItem(std::move(it));
 }
 
 void TCustomRChart::Text(double x, double y, int size, const String& txt) {
-  TrcChartItem it = Stamp(tkText, false, false);
-  it.x = x;
-  it.y = y;
+  TrcChartItem it = Stamp(tkText, false, false, x, y);
   it.Text = ItemText(txt);
   it.SizeOrAngle = size;
   it.MarkOrAlign = FTextAlignment;
@@ -130,98 +131,58 @@ void TCustomRChart::Text(double x, double y, int size, const String& txt) {
 }
 
 void TCustomRChart::Text(double x, double y, int size, const String& txt, int dx, int dy, TAlignment Alignment) {
-  TrcChartItem it = Stamp(tkTextOfs, false, false);
-  it.x = x;
-  it.y = y;
-  it.x2 = dx;
-  it.y2 = dy;
+  TrcChartItem it = Stamp(tkTextOfs, false, false, x, y, dx, dy);
   it.Text = ItemText(txt);
   it.SizeOrAngle = size;
   it.MarkOrAlign = Alignment;
   AppendItem(std::move(it));
 }
 
-void TCustomRChart::MoveTo(double x, double y) {
-  TrcChartItem it = Stamp(tkMoveTo, false, false);
-  it.x = x;
-  it.y = y;
-  AppendItem(std::move(it));
-}
+void TCustomRChart::MoveTo(double x, double y) { AppendItem(Stamp(tkMoveTo, false, false, x, y)); }
 
-void TCustomRChart::MoveToRelPix(int dx, int dy) {
-  TrcChartItem it = Stamp(tkMoveRelPix, false, false);
-  it.x = dx;
-  it.y = dy;
-  AppendItem(std::move(it));
-}
+void TCustomRChart::MoveToRelPix(int dx, int dy) { AppendItem(Stamp(tkMoveRelPix, false, false, dx, dy)); }
 
-void TCustomRChart::DrawTo(double x, double y) {
-  TrcChartItem it = Stamp(tkLineto, true, false);
-  it.x = x;
-  it.y = y;
-  AppendItem(std::move(it));
-}
+void TCustomRChart::DrawTo(double x, double y) { AppendItem(Stamp(tkLineto, true, false, x, y)); }
 
-void TCustomRChart::DrawToRelPix(int dx, int dy) {
-  TrcChartItem it = Stamp(tkLineRelPix, true, false);
-  it.x = dx;
-  it.y = dy;
-  AppendItem(std::move(it));
-}
-
-namespace {
-
-TrcChartItem& TwoPoints(TrcChartItem& it, double x1, double y1, double x2, double y2) {
-  it.x = x1;
-  it.y = y1;
-  it.x2 = x2;
-  it.y2 = y2;
-  return it;
-}
-
-}  // namespace
+void TCustomRChart::DrawToRelPix(int dx, int dy) { AppendItem(Stamp(tkLineRelPix, true, false, dx, dy)); }
 
 void TCustomRChart::Line(double x1, double y1, double x2, double y2) {
-  TrcChartItem it = Stamp(tkLine, true, false);
-  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
+  AppendItem(Stamp(tkLine, true, false, x1, y1, x2, y2));
 }
 
 void TCustomRChart::Rectangle(double x1, double y1, double x2, double y2) {
-  TrcChartItem it = Stamp(tkRect, true, true);
-  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
+  AppendItem(Stamp(tkRect, true, true, x1, y1, x2, y2));
 }
 
 void TCustomRChart::RectangleRelPix(double centx, double centy, int dx, int dy) {
-  TrcChartItem it = Stamp(tkRectRelPix, true, true);
-  AppendItem(std::move(TwoPoints(it, centx, centy, dx, dy)));
+  AppendItem(Stamp(tkRectRelPix, true, true, centx, centy, dx, dy));
 }
 
 void TCustomRChart::RectFrame(double x1, double y1, double x2, double y2, TFrameStyle FrameStyle, TColor ShadowColor,
                               TColor HiLightColor) {
-  TrcChartItem it = Stamp(tkRectFrame, true, false);
+  TrcChartItem it = Stamp(tkRectFrame, true, false, x1, y1, x2, y2);
   it.LWid = 1;
   it.FrameStyle = FrameStyle;
   it.ShadowColor = ShadowColor;
   it.HiLightColor = HiLightColor;
-  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::Bar3D(double llx, double lly, double urx, double ury, int Depth, int Angle) {
-  TrcChartItem it = Stamp(tk3DBar, true, false);
+  TrcChartItem it = Stamp(tk3DBar, true, false, llx, lly, urx, ury);
   it.Depth = Depth;
   it.SizeOrAngle = std::clamp(Angle, 0, 180);
-  AppendItem(std::move(TwoPoints(it, llx, lly, urx, ury)));
+  AppendItem(std::move(it));
 }
 
 void TCustomRChart::Ellipse(double cx, double cy, double HorizAxLeng, double VertAxLeng) {
-  TrcChartItem it = Stamp(tkEllipse, true, true);
-  AppendItem(std::move(TwoPoints(it, cx, cy, HorizAxLeng, VertAxLeng)));
+  AppendItem(Stamp(tkEllipse, true, true, cx, cy, HorizAxLeng, VertAxLeng));
 }
 
 void TCustomRChart::Arrow(double x1, double y1, double x2, double y2, int HeadSize) {
-  TrcChartItem it = Stamp(tkArrow, true, true);
+  TrcChartItem it = Stamp(tkArrow, true, true, x1, y1, x2, y2);
   it.SizeOrAngle = HeadSize;
-  AppendItem(std::move(TwoPoints(it, x1, y1, x2, y2)));
+  AppendItem(std::move(it));
 }
 
 // [SECTION] item access and editing

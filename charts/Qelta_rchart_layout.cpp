@@ -224,9 +224,7 @@ void TCustomRChart::SetJointLayers(TJointLayers* value) {
 
 void TCustomRChart::SetBackGroundImg(TBakGndImg* value) {
   if (value == nullptr) return;
-  const TNotifyEvent changed = std::exchange(FBakGndFile->OnChange, nullptr);
-  FBakGndFile->Assign(value);
-  FBakGndFile->OnChange = changed;
+  detail::AssignQuietly(*FBakGndFile, value);
   RepaintRule();
 }
 

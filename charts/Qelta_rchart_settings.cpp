@@ -84,9 +84,7 @@ void TScaleProps::CopyFrom(const TScaleProps& s) {
   FMinRngDiff = s.FMinRngDiff;
   FUserTickText = s.FUserTickText;
   FVisible = s.FVisible;
-  const TNotifyEvent dateChanged = std::exchange(FDTFormat->OnChange, nullptr);  // one notification, at the end
-  FDTFormat->Assign(s.FDTFormat.get());
-  FDTFormat->OnChange = dateChanged;
+  detail::AssignQuietly(*FDTFormat, s.FDTFormat.get());  // one notification, at the end
 }
 
 void TScaleProps::SetCaption(const String& value) { Store(FCaption, value); }
@@ -114,9 +112,7 @@ void TScaleProps::SetFont(TFont* value) {
 
 void TScaleProps::SetDateFormat(TDTLabel* value) {
   if (value == nullptr) return;
-  const TNotifyEvent dateChanged = std::exchange(FDTFormat->OnChange, nullptr);
-  FDTFormat->Assign(value);
-  FDTFormat->OnChange = dateChanged;
+  detail::AssignQuietly(*FDTFormat, value);
   Changed();
 }
 

@@ -51,7 +51,8 @@ TCustomRChart::TCustomRChart(TComponent* AOwner)
   FJointLayers->OnChange = [this](TObject* Sender) { StyleChanged(Sender); };
   const char16_t* cursors[] = {u"CURHAND", u"CURZOOMW", u"CURZOOMD", u"CURZOOMP"};
   for (int i = 0; i < 4; ++i) Screen()->SetCursors(static_cast<TCursor>(i + 1), LoadCursorFromResource(cursors[i]));
-  FGrafBmp = std::make_unique<TBitmap>(std::max(0, DataWidth() + 1), std::max(0, DataHeight() + 1));
+  FGrafBmp = std::make_unique<TBitmap>();
+  FitDataBitmap();
   FChartBmp = std::make_unique<TBitmap>(Width(), Height());
   FAuxBmp = std::make_unique<TBitmap>(10, 10);
   Fxasp = GetDeviceCaps(FAuxBmp->Canvas(), ASPECTX);

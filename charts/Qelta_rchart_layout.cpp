@@ -89,7 +89,10 @@ void ApplyAxisCommon(TScaleProps& p, const TAxisLayout& a) {
 
 // [SECTION] rims and shadow width
 
-void TCustomRChart::FitDataBitmap() { FGrafBmp->SetSize(std::max(0, DataWidth() + 1), std::max(0, DataHeight() + 1)); }
+void TCustomRChart::FitDataBitmap() {
+  FGrafBmp->SetSize(ClampToInt(std::max<int64_t>(0, int64_t{DataWidth()} + 1)),
+                    ClampToInt(std::max<int64_t>(0, int64_t{DataHeight()} + 1)));
+}
 
 void TCustomRChart::SetRim(int& Field, int value) {
   Field = value;

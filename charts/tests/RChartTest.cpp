@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "Assertions.h"
@@ -286,6 +287,25 @@ TEST(RChart, RimsLargerThanTheControlGiveAnEmptyDataBitmap) {
   EXPECT_EQ(ry, 0.5);
 }
 
+TEST(RChart, ExtremeRimsNeitherOverflowNorBreakTheTransform) {
+  // Regression: rim sums and offsets were taken in 32 bits and overflowed.
+  TTestChart c;
+  const int big = std::numeric_limits<int>::max();
+  c.SetLRim(big);
+  c.SetRRim(big);
+  c.SetTRim(big);
+  c.SetBRim(big);
+  c.SetShadowWidth(32);
+  c.SetBounds(0, 0, 10, 10);
+  EXPECT_EQ(c.Width(), big);
+  EXPECT_EQ(c.GrafBmp()->Width(), 0);
+  EXPECT_EQ(c.GrafBmp()->Height(), 0);
+  EXPECT_EQ(c.Kx(1), 0);
+  int x = 0, y = 0;
+  c.R2M(1, 0.5, 0.5, x, y);
+  EXPECT_EQ(x, big / 2 + 1);  // half the control, rounded half to even
+}
+
 TEST(RChart, SetBoundsKeepsAMinimumSizeAroundTheRims) {
   TTestChart c;
   c.SetBounds(0, 0, 10, 10);
@@ -547,6 +567,10 @@ TEST(RChart, ALogarithmicSwitchIsAcceptedAtRunTimeAndThePaintRaisesUntilTheRange
   EXPECT_THROW_MSG(c.SetSuppressPaint(false), EQeltaRChartError, "Logarithmic axis must not be negative.");
   EXPECT_FALSE(c.SuppressPaint());
   EXPECT_THROW_MSG(c.AdjustScaling(), EQeltaRChartError, "Logarithmic axis must not be negative.");
+  // A range change paints, so it raises too; the change is kept and painting is not left held.
+  EXPECT_THROW(c.SetRange(1, 0, 0, 100, 1), EQeltaRChartError);
+  EXPECT_EQ(RangesOf(c, 1).xHi, 100);
+  EXPECT_FALSE(c.SuppressPaint());
   c.Paints = 0;
   c.SetAutoRedraw(false);
   c.SetRange(1, 1, 0, 100, 1);  // a positive range: the paint goes through

@@ -1,7 +1,6 @@
 #pragma once
-// Side-by-side timing of the benchmarks that run Qelta and an anchor on the same data in one
-// iteration: Qelta's time is the iteration time (UseManualTime), the anchor's time and the ratio
-// Qelta / anchor become counters.
+// Timing both sides of a benchmark in one run: Qelta's time is the iteration time (use it with
+// UseManualTime), the anchor's time and the ratio Qelta / anchor go into the counters.
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +8,7 @@
 
 namespace qelta::bench {
 
-/// Wall-clock seconds that fn takes.
+/// Seconds that fn takes.
 template <typename Fn>
 double Seconds(Fn&& fn) {
   const auto t0 = std::chrono::steady_clock::now();
@@ -17,10 +16,17 @@ double Seconds(Fn&& fn) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-/// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
+/// Sums of both sides over the iterations.
 struct TSideBySide {
   double ours = 0, anchor = 0;
-  void Report(benchmark::State& state) {
+  /// Adds one iteration and reports Qelta's part as its time.
+  void Add(benchmark::State& state, double o, double a) {
+    ours += o;
+    anchor += a;
+    state.SetIterationTime(o);
+  }
+  /// anchor_s: the anchor's seconds per iteration; ratio: Qelta / anchor.
+  void Report(benchmark::State& state) const {
     state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
     state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
   }

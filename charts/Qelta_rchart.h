@@ -1,0 +1,934 @@
+#pragma once
+// Qelta_rchart: the two-dimensional chart TCustomRChart, its settings objects and its item list.
+//
+// What: a chart keeps a display list of drawing items (TrcChartItem) in chart coordinates on the
+// layers 1..MaxChartLayers. Each layer has an x and a y range, held in its scale settings
+// (TScalePropsHoriz, TScalePropsVert) and mirrored into two helper axis scales (TScale in helper
+// mode, drawing on the chart's picture), and its own transform from chart coordinates to pixels.
+// Drawing calls (MarkAt, Line, Text, ...) append items; they never repaint. Ranges change through
+// SetRange, the auto-range forms, the zoom ring and the mouse. This unit holds the chart as a
+// model: everything it knows and does before it draws a pixel.
+// How: a chain of single-job pieces:
+//   item list   TrcItemStore, a separate object the chart holds by reference, so that several
+//               charts can show one list. It reports its allocated count in steps of AllocSize
+//               and grows in blocks underneath (appending is O(1) whatever AllocSize is);
+//               removing the first or the last item is O(1).
+//   transform   AdjustScaling builds px = k u + d per axis and layer in Extended (u = x or ln x);
+//               R2M clamps to +-2147483647 and rounds half to even, M2R inverts.
+//   ranges      every range change ends in ForceRange -> ForceRngIntern, which confines, checks
+//               (no span below MinRange, no non-finite bound, no log bound below 1e-100), stores,
+//               refreshes the helper scales, pushes the zoom ring and rebuilds the transform.
+//               Chart-internal writes into the settings (ForceRngIntern, the isometric rule, the
+//               standard layouts, everything run by ScalePropsChanged) fire no OnChange: a
+//               settings change runs ScalePropsChanged exactly once.
+//   repaint     "repaint rule": Paint when AutoRedraw is on or the chart is being designed.
+//               Operations that change ranges hold FSuppressPaint and give it back through the
+//               virtual SetSuppressPaint, which paints when painting comes back: a range change
+//               paints once, even with AutoRedraw off. Painting is suppressed from construction
+//               until a descendant's window exists; nothing scales or paints while loading, and
+//               Loaded does both once.
+// Limits: MaxChartLayers is 2. Item texts are Windows-1252, cut after 15 characters. The paint
+// road, text labels, shared item data, the mouse and the item files are added by the rendering
+// (InitGraf, ConstructDataBmp), interaction and file pieces of the chart; Paint here is the guard.
+// Use TScale for a single axis and the colour scale for a colour bar.
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+#include "Classes.h"
+#include "Controls.h"
+#include "Graphics.h"
+#include "Qelta_Scale.h"
+#include "Qelta_qeltabase.h"
+#include "Types.h"
+
+namespace qelta {
+
+class TCustomRChart;
+namespace detail {
+struct TAxisToPixel;
+}
+
+// --- constants and enumerations ----------------------------------------------------------------
+
+/// Number of layers of a chart; every per-layer array runs over 1..MaxChartLayers.
+inline constexpr int MaxChartLayers = 2;
+/// Number of item classes (0..255; 255 means every class where a query says so).
+inline constexpr int MaxItemClasses = 256;
+/// Number of cross-hairs (1..4) and text labels (1..30) of a chart.
+inline constexpr int MaxCrossHairs = 4, MaxTextLabels = 30;
+/// Entries per layer of the zoom ring.
+inline constexpr int ZoomRingSize = 16;
+/// Longest item text, in 8-bit characters.
+inline constexpr int MaxItemText = 15;
+
+// clang-format off
+/// Item kinds; tkEverything and tkNotMoveTo are query wildcards, tkNone the answer "no item".
+enum TrcItem : uint8_t {
+  tkNone, tkMarkAt, tkLine, tkLineto, tkRect, tkRectFrame, tk3DBar, tkText, tkMoveTo, tkEllipse,
+  tkEverything, tkNotMoveTo, tkMoveRelPix, tkLineRelPix, tkArrow, tkTextOfs, tkRectRelPix
+};
+inline constexpr int TrcItemCount = tkRectRelPix + 1;
+/// The five standard layouts of rims, caption and axes.
+enum TrcLayout : uint8_t {
+  rcl_X1Bottom_Y1Left, rcl_X1Bottom_Y2Left, rcl_X1Bottom_Y2Both, rcl_X2Bottom_Y2Left, rcl_X2Both_Y2Both
+};
+enum GridStyleType : uint8_t {
+  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines, gsDotLines
+};
+/// What the chart caption's position is measured from, horizontally and vertically.
+enum TCaptionAnchorHoriz : uint8_t { cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight };
+enum TCaptionAnchorVert : uint8_t { cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom };
+/// Background of text items.
+enum TTextBkg : uint8_t { tbClear, tbSolid };
+enum TScaleLocationHoriz : uint8_t { slTop, slBottom };
+enum TScaleLocationVert : uint8_t { slLeft, slRight };
+/// Part of the data area filled in the background area colour.
+enum TBGAreaMode : uint8_t { bamNone, bamLeft, bamRight, bamTop, bamBottom, bamVStripe, bamHStripe, bamRect };
+// clang-format on
+
+/// Error class of the chart unit.
+QELTA_DECLARE_EXCEPTION(EQeltaRChartError, EQeltaError)
+
+/// One drawing item in chart coordinates (the meaning of x2, y2 and the other fields depends on the
+/// kind). A new record is all zero.
+struct TrcChartItem {
+  double x = 0.0;
+  double y = 0.0;
+  double x2 = 0.0;
+  double y2 = 0.0;
+  TColor Color = 0;  ///< line, mark and text colour
+  TColor FillColor = 0;
+  TColor ShadowColor = 0;  ///< frame colours of tkRectFrame
+  TColor HiLightColor = 0;
+  TPenStyle PenStyle = psSolid;
+  int32_t Tag = 0;  ///< free for the host
+  int32_t LWid = 0;  ///< pen width
+  uint8_t ItemClass = 0;
+  TrcItem ItemKind = tkNone;
+  int32_t Layer = 0;  ///< 1..MaxChartLayers
+  bool Transp = false;  ///< fill left out
+  TFrameStyle FrameStyle = fsNone;
+  AnsiString Text;  ///< Windows-1252, at most MaxItemText characters
+  int32_t SizeOrAngle = 0;
+  int32_t Depth = 0;
+  uint8_t MarkOrAlign = 0;
+};
+
+/// A set of layer numbers 1..MaxChartLayers; other numbers are never members.
+class TLayerSet {
+ public:
+  TLayerSet() = default;
+  TLayerSet(std::initializer_list<int> layers);
+  bool Contains(int layer) const;
+  /// Adds the layer; numbers outside 1..MaxChartLayers are ignored.
+  TLayerSet& Include(int layer);
+  bool Empty() const { return FBits == 0; }
+  friend bool operator==(const TLayerSet&, const TLayerSet&) = default;
+
+ private:
+  uint32_t FBits = 0;
+};
+
+/// An array indexed by layer 1..MaxChartLayers (element 0 is unused).
+template <typename T>
+using TLayerArray = std::array<T, MaxChartLayers + 1>;
+
+// --- event types -------------------------------------------------------------------------------
+
+/// Every mouse move: whether it lies in the data area, and the position in chart coordinates.
+using TMouseMoveInChartEvent =
+    std::function<void(TObject* Sender, bool InChart, TShiftState Shift, double rMousePosX, double rMousePosY)>;
+/// Before and after the items are drawn, and after the scales: the canvas and the data area's corner.
+using TRenderEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int Top, int Left)>;
+class TTextLabel;
+using TCrossHairMoveEvent = std::function<void(TObject* Sender, TCrossHair* WhichCrossHair)>;
+using TTextLabelMoveEvent = std::function<void(TObject* Sender, TTextLabel* WhichTextLabel)>;
+
+// --- settings objects --------------------------------------------------------------------------
+
+/// Settings of one axis of one chart layer: range, caption, labels, font and date format. Every
+/// setter notifies through OnChange unless its line says otherwise; the chart applies the settings
+/// to its helper scale and re-forces the layer's range. A new object spans 0..1 with MinRange 1e-10.
+class TScaleProps : public TPersistent {
+ public:
+  TScaleProps();
+  ~TScaleProps() override;
+
+  /// From another TScaleProps: every setting (the font and date format copied into the own objects,
+  /// the location only between objects of one class), then one notification. The loading state and
+  /// OnChange stay.
+  void Assign(TPersistent* Source) override;
+  /// Fires OnChange with this object.
+  void Changed();
+  /// (RangeLow + RangeHigh) / 2.
+  double GetScaleCenter() const { return (FRangeLow + FRangeHigh) / 2; }
+
+  const String& Caption() const { return FCaption; }
+  void SetCaption(const String& value);
+  int CaptionPosX() const { return FCaptionPosX; }
+  void SetCaptionPosX(int value);
+  int CaptionPosY() const { return FCaptionPosY; }
+  void SetCaptionPosY(int value);
+  TAlignment CaptionAlignment() const { return FCaptAlign; }
+  void SetCaptionAlignment(TAlignment value);
+  TScaleUnitAnchor CaptionAnchor() const { return FCaptAnchor; }
+  void SetCaptionAnchor(TScaleUnitAnchor value);
+  TColor ColorScale() const { return FColorScale; }
+  void SetColorScale(TColor value);
+  /// The owned date format (its changes reach the chart directly).
+  TDTLabel* DateFormat() const { return FDTFormat.get(); }
+  /// Copies the settings into the owned date format (nullptr copies nothing).
+  void SetDateFormat(TDTLabel* value);
+  int DecPlaces() const { return FDecPlaces; }
+  /// Clamped to -3..12.
+  void SetDecPlaces(int value);
+  bool Logarithmic() const { return FLogAx; }
+  /// Off always; on while not loaded, else only for a range not below 1e-100 and no date labels
+  /// (a refused switch still notifies).
+  void SetLogarithmic(bool value);
+  TFigType LabelType() const { return FLabelType; }
+  /// ftDateTime switches the logarithmic axis off, ftTime sets DecPlaces 4.
+  void SetLabelType(TFigType value);
+  /// The owned font (its changes notify too).
+  TFont* Font() const { return FFont.get(); }
+  /// Copies the font's settings into the own font (nullptr copies nothing).
+  void SetFont(TFont* value);
+  int MinTicks() const { return FMinTicks; }
+  void SetMinTicks(int value);
+  double RangeLow() const { return FRangeLow; }
+  /// Within MinRange of RangeHigh: RangeLow = x, RangeHigh = x + MinRange. Else stored, unless the
+  /// axis is logarithmic and x < 1e-100. A value that is not finite is ignored.
+  void SetRangeLow(double value);
+  double RangeHigh() const { return FRangeHigh; }
+  /// Within MinRange of RangeLow: RangeHigh = x, RangeLow = x - MinRange; else as SetRangeLow.
+  void SetRangeHigh(double value);
+  bool ShortTicks() const { return FShortTicks; }
+  void SetShortTicks(bool value);
+  const String& ScaleInscript() const { return FScaleInscript; }
+  void SetScaleInscript(const String& value);
+  TScaleType ScaleType() const { return FScaleType; }
+  void SetScaleType(TScaleType value);
+  /// Offset of the axis across its direction: the y offset of an x scale, the x offset of a y scale.
+  int ScalePos() const;
+  void SetScalePos(int value);
+  double MinRange() const { return FMinRngDiff; }
+  /// Values <= 1e-100 or not finite are ignored silently. A range narrower than the new value is
+  /// re-centred to it (and notifies); a wide enough range stays and nothing is notified.
+  void SetMinRange(double value);
+  const String& UserTickText() const { return FUserTickText; }
+  void SetUserTickText(const String& value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value);
+  /// True until the owning chart's Loaded has run (a chart made at run time never clears it).
+  bool NotYetLoaded() const { return FNotYetLoaded; }
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void CopyFrom(const TScaleProps& s);
+
+ private:
+  friend class TCustomRChart;
+  // Holds OnChange back while the chart writes into the settings itself.
+  class TSilence {
+   public:
+    explicit TSilence(TScaleProps& Props) : FProps(Props), FSaved(Props.FSilent) { Props.FSilent = true; }
+    ~TSilence() { FProps.FSilent = FSaved; }
+    TSilence(const TSilence&) = delete;
+    TSilence& operator=(const TSilence&) = delete;
+
+   private:
+    TScaleProps& FProps;
+    bool FSaved;
+  };
+  template <typename T>
+  void Store(T& field, const T& value);
+
+  String FCaption;
+  int FCaptionPosX = 0;
+  int FCaptionPosY = 0;
+  TAlignment FCaptAlign = taCenter;
+  TScaleUnitAnchor FCaptAnchor = uaSclTopLft;
+  TColor FColorScale = clBlack;
+  std::unique_ptr<TDTLabel> FDTFormat;
+  int FDecPlaces = -2;
+  bool FLogAx = false;
+  TFigType FLabelType = ftNum;
+  std::unique_ptr<TFont> FFont;
+  int FMinTicks = 3;
+  bool FNotYetLoaded = true;
+  double FRangeLow = 0.0;
+  double FRangeHigh = 1.0;
+  bool FShortTicks = true;
+  String FScaleInscript;
+  TScaleType FScaleType = sctXT;
+  int FScalePosX = 0;
+  int FScalePosY = 0;
+  double FMinRngDiff = 1e-10;
+  String FUserTickText;
+  bool FVisible = false;
+  bool FSilent = false;  // chart-internal writes: no OnChange
+};
+
+/// Settings of a horizontal axis; the location chooses the scale type (slTop: sctXB, slBottom: sctXT).
+class TScalePropsHoriz : public TScaleProps {
+ public:
+  void Assign(TPersistent* Source) override;
+  TScaleLocationHoriz ScaleLocation() const { return FScaleLoc; }
+  /// Stores the location and sets the scale type; notifies.
+  void SetScaleLocation(TScaleLocationHoriz value);
+
+ private:
+  TScaleLocationHoriz FScaleLoc = slBottom;
+};
+
+/// Settings of a vertical axis; the location chooses the scale type (slLeft: sctYR, slRight: sctYL).
+class TScalePropsVert : public TScaleProps {
+ public:
+  void Assign(TPersistent* Source) override;
+  TScaleLocationVert ScaleLocation() const { return FScaleLoc; }
+  void SetScaleLocation(TScaleLocationVert value);
+
+ private:
+  TScaleLocationVert FScaleLoc = slLeft;
+};
+
+/// Which layer's x and y range each layer follows ("master"); a new object makes every layer its
+/// own master. Joining moves the joined layer's range to the master's at once (through the owning
+/// chart) and notifies. A layer that follows another cannot be a master, and a master cannot follow.
+class TJointLayers : public TPersistent {
+ public:
+  /// AOwner (borrowed, may be nullptr) is the chart whose ranges follow the joins.
+  explicit TJointLayers(TCustomRChart* AOwner);
+
+  void Changed();
+  /// Master of layer Index's x (y) axis; 0 for an index outside 1..MaxChartLayers.
+  int GetControlledLayerX(int Index) const;
+  int GetControlledLayerY(int Index) const;
+  /// Makes layer Value the x master of layer Index. Raises EQeltaRChartError "Destination layer V is
+  /// out of range", "Destination layer V is already joined" or "Layer I is joined by other layers
+  /// (list)" and changes nothing; Value = Index frees the layer without a range change or notification.
+  /// An Index outside 1..MaxChartLayers does nothing.
+  void SetControlledLayerX(int Index, int Value);
+  void SetControlledLayerY(int Index, int Value);
+  /// Every layer its own master again; no notification.
+  void Reset();
+
+  int L01xControlledBy() const { return GetControlledLayerX(1); }
+  void SetL01xControlledBy(int value) { SetControlledLayerX(1, value); }
+  int L02xControlledBy() const { return GetControlledLayerX(2); }
+  void SetL02xControlledBy(int value) { SetControlledLayerX(2, value); }
+  int L01yControlledBy() const { return GetControlledLayerY(1); }
+  void SetL01yControlledBy(int value) { SetControlledLayerY(1, value); }
+  int L02yControlledBy() const { return GetControlledLayerY(2); }
+  void SetL02yControlledBy(int value) { SetControlledLayerY(2, value); }
+
+  TNotifyEvent OnChange;
+
+ protected:
+  /// Into another TJointLayers: both master tables, then this object's OnChange (a copy reports as
+  /// a change of its source). Other targets as the platform.
+  void AssignTo(TPersistent* Dest) override;
+
+ private:
+  friend class TCustomRChart;
+  void SetControlled(TLayerArray<int>& masters, bool xAxis, int Index, int Value);
+
+  TLayerArray<int> FMasterLayerX{};
+  TLayerArray<int> FMasterLayerY{};
+  TCustomRChart* FOwner = nullptr;  // borrowed
+};
+
+/// Background of the data area: a picture file and an area of layer 1 in its own colour.
+class TBakGndImg : public TPersistent {
+ public:
+  /// AOwner is the chart that owns the object (not kept: the chart frees it).
+  explicit TBakGndImg(TComponent* AOwner);
+
+  /// From another TBakGndImg: every setting but OnChange, then one notification.
+  void Assign(TPersistent* Source) override;
+  void Changed();
+
+  const String& Name() const { return FName; }
+  /// Stores the name with its path when IncludePath is on, else only the file name.
+  void SetName(const String& value);
+  bool IncludePath() const { return FIncldPath; }
+  /// Off also strips the path from the stored name.
+  void SetIncludePath(bool value);
+  TBkgFill FillMode() const { return FFillMode; }
+  void SetFillMode(TBkgFill value);
+  TBGAreaMode AreaMode() const { return FBGAreaMode; }
+  void SetAreaMode(TBGAreaMode value);
+  TColor AreaColor() const { return FBGAreaColor; }
+  void SetAreaColor(TColor value);
+  /// The area's edges in chart coordinates of layer 1.
+  double AreaLeft() const { return FBGAreaLeft; }
+  void SetAreaLeft(double value);
+  double AreaRight() const { return FBGAreaRight; }
+  void SetAreaRight(double value);
+  double AreaTop() const { return FBGAreaTop; }
+  void SetAreaTop(double value);
+  double AreaBottom() const { return FBGAreaBottom; }
+  void SetAreaBottom(double value);
+
+  TNotifyEvent OnChange;
+
+ private:
+  template <typename T>
+  void Store(T& field, const T& value);
+
+  String FName;
+  bool FIncldPath = false;
+  TBkgFill FFillMode = bfStretch;
+  TBGAreaMode FBGAreaMode = bamNone;
+  TColor FBGAreaColor = 14540253;
+  double FBGAreaLeft = -1.0;
+  double FBGAreaRight = 1.0;
+  double FBGAreaTop = 1.0;
+  double FBGAreaBottom = -1.0;
+};
+
+/// A text label of a chart (the settings of TCustomTextLabel; the chart draws it).
+class TTextLabel : public TCustomTextLabel {};
+
+// --- item list ---------------------------------------------------------------------------------
+
+/// The items of a chart in list order (0-based) with a count per kind. Charts hold it by reference,
+/// so several can show one list. The allocated count is reported as growing in steps of the
+/// caller's AllocSize (0 for an empty list) while the storage grows in blocks, so appending never
+/// moves the items already stored; removing the first or the last item is O(1), one in the middle
+/// moves the shorter side.
+class TrcItemStore {
+ public:
+  using TItems = std::deque<TrcChartItem>;
+
+  TrcItemStore();
+
+  int NumItems() const { return static_cast<int>(FItems.size()); }
+  /// Allocated record count as reported to the host.
+  int NumAllocated() const { return FNumAllocated; }
+  /// Items of a kind (0 outside the kinds). A new store counts one tkNone.
+  int ItemCount(TrcItem Kind) const;
+  /// The items in list order (the fields may be changed, the kinds only through Replace).
+  TItems::iterator begin() { return FItems.begin(); }
+  TItems::iterator end() { return FItems.end(); }
+  TItems::const_iterator begin() const { return FItems.begin(); }
+  TItems::const_iterator end() const { return FItems.end(); }
+  /// Item i (0 <= i < NumItems, unchecked).
+  TrcChartItem& operator[](int i) { return FItems[static_cast<size_t>(i)]; }
+  const TrcChartItem& operator[](int i) const { return FItems[static_cast<size_t>(i)]; }
+
+  /// Appends the item (its kind one of 0..16); the allocated count grows by AllocSize (>= 1) when
+  /// the list is full. Raises EOutOfMemory when the storage cannot grow.
+  void Append(TrcChartItem&& Item, int AllocSize);
+  void Append(const TrcChartItem& Item, int AllocSize) { Append(TrcChartItem(Item), AllocSize); }
+  /// Replaces item i, moving one count from the old kind to the new one.
+  void Replace(int i, const TrcChartItem& Item);
+  /// Removes item i (in range) keeping the order; the last item leaves the empty state.
+  void Remove(int i);
+  /// Removes every item for which Pred is true in one pass; returns how many.
+  int RemoveIf(const std::function<bool(const TrcChartItem&)>& Pred);
+  /// The empty state: no items, allocated count 0, every kind count 0.
+  void Clear();
+
+ private:
+  void Uncount(const TrcChartItem& Item);
+
+  TItems FItems;
+  int FNumAllocated = 0;
+  std::array<int, TrcItemCount> FItemCount{};
+};
+
+// --- TCustomRChart -----------------------------------------------------------------------------
+
+/// The two-dimensional chart control (see the unit comment). Values repair themselves instead of
+/// raising: out-of-range layers, classes and indices are ignored or read as zero, spans are widened
+/// or refused. Created with painting suppressed; descendants lift it when their window exists.
+class TCustomRChart : public TCustomControl {
+ public:
+  explicit TCustomRChart(TComponent* AOwner);
+  ~TCustomRChart() override;
+
+  // -- life and painting
+  /// Moves and sizes the control (at least the rims + 80 wide and + 20 high), keeps isometric
+  /// layers isometric, re-fits the helper scales and rebuilds the transforms; paints once.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  bool SuppressPaint() const { return FSuppressPaint; }
+  /// Stores a changed value; clearing it paints.
+  virtual void SetSuppressPaint(bool value);
+  /// The repaint handler of the owned settings objects: Paint when AutoRedraw is on or designing.
+  void StyleChanged(TObject* Sender);
+
+  // -- drawing primitives: each appends one item stamped with the drawing state; none repaints
+  void MarkAt(double x, double y, uint8_t mk);
+  /// Text in the current TextAlignment; size is the font size.
+  void Text(double x, double y, int size, const String& txt);
+  /// Text dx, dy pixels away from (x, y), aligned by Alignment.
+  void Text(double x, double y, int size, const String& txt, int dx, int dy, TAlignment Alignment);
+  void MoveTo(double x, double y);
+  void MoveToRelPix(int dx, int dy);
+  void DrawTo(double x, double y);
+  void DrawToRelPix(int dx, int dy);
+  void Line(double x1, double y1, double x2, double y2);
+  void Rectangle(double x1, double y1, double x2, double y2);
+  void RectangleRelPix(double centx, double centy, int dx, int dy);
+  /// Rectangle in FillColor framed in the two colours; always line width 1.
+  void RectFrame(double x1, double y1, double x2, double y2, TFrameStyle FrameStyle, TColor ShadowColor,
+                 TColor HiLightColor);
+  /// Bar with a 3-D extrusion of Depth pixels at Angle degrees (clamped to 0..180).
+  void Bar3D(double llx, double lly, double urx, double ury, int Depth, int Angle);
+  /// Ellipse centred on (cx, cy) with the two semi-axes in chart units.
+  void Ellipse(double cx, double cy, double HorizAxLeng, double VertAxLeng);
+  /// Line with a head of HeadSize pixels at (x2, y2).
+  void Arrow(double x1, double y1, double x2, double y2, int HeadSize);
+
+  // -- item list (indices 0-based; class 255 means every class where said)
+  int NumItems() const { return FItems->NumItems(); }
+  /// The item list's allocated count as the host sees it (grows by AllocSize, 0 when empty).
+  int NumAllocated() const { return FItems->NumAllocated(); }
+  /// Copy of an item; a tkNone record outside the list.
+  TrcChartItem GetChartItem(int Index) const;
+  /// Overwrites an item inside the list, keeping the kind counts right. A record of no item kind
+  /// (above tkRectRelPix) or of a layer outside 1..MaxChartLayers is refused.
+  void SetChartitem(int Index, const TrcChartItem& Item);
+  TrcChartItem GetItemParams(int Item) const { return GetChartItem(Item); }
+  /// As SetChartitem, but a record of kind tkNone or tkEverything is also refused.
+  void SetItemParams(int Item, const TrcChartItem& ItParams);
+  /// Items of a kind; 0 for a value that is no kind.
+  int GetItemCount(TrcItem Kind) const { return FItems->ItemCount(Kind); }
+  TrcItem TypeOfFirstItem() const;
+  TrcItem TypeOfLastItem() const;
+  /// x := kx x + dx, y := ky y + dy (and the second point of two-point kinds); no repaint.
+  void ScaleItem(int Item, double kx, double dx, double ky, double dy);
+  void ScaleAllItems(double kx, double dx, double ky, double dy);
+  /// As ScaleAllItems for the items of exactly ClassNumber.
+  void ScaleSelectedItems(double kx, double dx, double ky, double dy, uint8_t ClassNumber);
+  /// Colour of every item of the class (255: of all items); no repaint.
+  void NewColorOfClassItems(TColor Newcol, uint8_t ClassNumber);
+  /// Puts every item of a matching kind into the class (nothing for class 255 or tkNone).
+  void MarkAllItems(TrcItem ItemID, uint8_t ClassNumber);
+  /// Puts every item of a matching kind whose start point lies in the window (bounds included, in
+  /// any order) into the class; returns how many (0 for class 255 or tkNone).
+  int MarkItemsInWindow(double xLo, double YLo, double XHi, double YHi, TrcItem ItemID, uint8_t ClassNumber);
+  /// Index of the matching item whose start point is nearest to (mx, my) in chart units, lowest index
+  /// on ties; -1 and Dist = sqrt(uc_MaxDouble) when none matches.
+  int FindNearestItemReal(double mx, double my, TrcItem ItemID, uint8_t ClassNumber, double& Dist) const;
+  /// The same in pixels of the active layer (whatever the items' layers).
+  int FindNearestItemScreen(double mx, double my, TrcItem ItemID, uint8_t ClassNumber, double& Dist) const;
+  /// Removes an item keeping the order (an index outside the list removes nothing).
+  void RemoveItem(int Index);
+  void RemoveFirstItem() { RemoveItem(0); }
+  /// Removes the last item; an empty list stays as it is.
+  void RemoveLastItem();
+  /// Removes the items of the class; returns how many.
+  int RemoveItemsByClass(uint8_t ClassNumber);
+  /// Clears the data picture and empties the list (every kind count 0); no repaint.
+  void ClearGraf();
+  /// Layers holding at least one item.
+  TLayerSet FindUsedLayers() const;
+  /// Extents of the items of a layer (0: every layer) strictly inside the window, start points and
+  /// second points of two-point kinds; +-uc_MaxDouble when nothing qualifies.
+  void FindMinMax(int Layer, double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX,
+                  double& MinY, double& MaxX, double& MaxY) const {
+    LLCalcMinMax(Layer, RangeLoX, RangeLoY, RangeHiX, RangeHiY, MinX, MinY, MaxX, MaxY);
+  }
+  /// Extents of a layer's items with Margin (percent of the span) and MinRange (percent of |centre|)
+  /// applied; all 0 for a layer without items.
+  void LLCalcExtents(int Layer, double Margin, double MinRange, double& MinX, double& MinY, double& MaxX,
+                     double& MaxY) const;
+  bool GetClassVisib(uint8_t Class) const { return FItClassVisib[Class]; }
+  /// Stores; the repaint rule when it changed.
+  void SetClassVisib(uint8_t Class, bool Visible);
+  /// Visibility of a layer; false outside 1..MaxChartLayers.
+  bool GetLayerVisib(int Layer) const;
+  /// Stores; the repaint rule when it changed. A layer outside 1..MaxChartLayers is ignored.
+  void SetLayerVisib(int Layer, bool Visible);
+  /// Whether the layer pans and zooms with the mouse; false outside 1..MaxChartLayers.
+  bool GetMAffLayer(int Layer) const;
+  /// Stores; a layer outside 1..MaxChartLayers is ignored.
+  void SetMAffLayer(int Layer, bool Value);
+  /// The item store (shared by charts that show one list).
+  TrcItemStore& ItemStore() { return *FItems; }
+  const TrcItemStore& ItemStore() const { return *FItems; }
+
+  // -- transforms
+  /// Rebuilds every layer's transform (nothing while loading). Raises EQeltaRChartError
+  /// "Logarithmic axis must not be negative." for a logarithmic axis with a bound <= 0 (earlier axes
+  /// keep their new coefficients). A data area of no size, or a zero or non-finite span, gives k 0
+  /// and d = half the control.
+  virtual void AdjustScaling();
+  /// Chart to pixel on a layer (clamped into 1..MaxChartLayers): clamped to +-2147483647 and rounded
+  /// half to even. On a logarithmic axis a value <= 1e-100 goes to the low edge (0 or Width across,
+  /// Height or 0 down, by direction). An axis of no size maps everything to its d.
+  void R2M(int Layer, double xin, double yin, int& xout, int& yout) const;
+  /// Pixel to chart on a layer (clamped like R2M); the centre of the range on an axis of no size.
+  void M2R(int Layer, int xin, int yin, double& xout, double& yout) const;
+
+  // -- ranges and the zoom ring
+  /// Sets a layer's ranges (0: every layer) through the empty-span widening and the isometric rule,
+  /// pushes the zoom ring, paints once. A layer outside 0..MaxChartLayers is ignored.
+  void SetRange(int Layer, Extended xLo, Extended yLo, Extended xHi, Extended yHi);
+  /// Keeps joined axes, forces the layer's range, refreshes the layers joined to it, then pushes the
+  /// ring once when Push is set and something was stored; paints once when painting is enabled.
+  void ForceRange(int Layer, Extended xLo, Extended yLo, Extended xHi, Extended yHi, bool Push, bool Confine);
+  /// The window that panning and zooming keep inside (x low, y low, x high, y high); four zeros
+  /// switch it off. No check, no repaint.
+  void ConfineZoomRange(double xLo, double yLo, double xHi, double yHi);
+  /// Records every layer's ranges in the ring (not while loading).
+  void ZoomStateOnStack();
+  /// Ring entry of a layer: 0 the newest, -15 the oldest; zeros outside -15..0 or 1..MaxChartLayers.
+  TRectDouble GetZoomStackEntry(int Layer, int Index) const;
+  /// Returns every layer to a ring entry (an empty entry leaves the layer); paints once. Index
+  /// outside -15..0 does nothing.
+  void ZoomHistory(int Index);
+  /// Empties the ring and records the present ranges.
+  void ClearZoomHistory();
+  /// Gives the layers of the set the union of their ranges (both axes, x only, y only).
+  void SetEqualRange(const TLayerSet& Layers);
+  void SetEqualRangeXOnly(const TLayerSet& Layers);
+  void SetEqualRangeYOnly(const TLayerSet& Layers);
+  /// Fits a layer's ranges to its items (0: every layer, margins only when Margin > 0).
+  void AutoRange(int Layer, double Margin, double MinRange = 0.0);
+  /// As AutoRange for the x (y) axis; the one-layer form switches isometric mode off.
+  void AutoRangeXOnly(int Layer, double Margin, double MinRange = 0.0);
+  void AutoRangeYOnly(int Layer, double Margin, double MinRange = 0.0);
+
+  // -- layout
+  /// Applies a standard layout: rims, caption and the axes of every layer; paints once.
+  void SetStandardLayout(TrcLayout value);
+  TrcLayout StandardLayout() const { return FStdLayout; }
+  int LRim() const { return RcLRim; }
+  /// Stores the rim, keeps isometric layers isometric, re-fits the helper scales, rebuilds the
+  /// transforms; repaint rule. No range check (so for the other three rims).
+  void SetLRim(int value);
+  int RRim() const { return RcRRim; }
+  void SetRRim(int value);
+  int TRim() const { return RcTRim; }
+  void SetTRim(int value);
+  int BRim() const { return RcBRim; }
+  void SetBRim(int value);
+  int MarginLeft() const { return RcLRim; }
+  void SetMarginLeft(int value) { SetLRim(value); }
+  int MarginRight() const { return RcRRim; }
+  void SetMarginRight(int value) { SetRRim(value); }
+  int MarginTop() const { return RcTRim; }
+  void SetMarginTop(int value) { SetTRim(value); }
+  int MarginBottom() const { return RcBRim; }
+  void SetMarginBottom(int value) { SetBRim(value); }
+  int ShadowWidth() const { return F3DRim; }
+  /// Clamped to 0..32; re-fits the helper scales and rebuilds the transforms; repaint rule.
+  void SetShadowWidth(int value);
+
+  // -- settings objects
+  /// A layer's settings; layer 1's outside 1..MaxChartLayers.
+  TScalePropsHoriz* GetScalePropsX(int Layer) const;
+  TScalePropsVert* GetScalePropsY(int Layer) const;
+  /// Copies the settings into the layer's own object (ignored outside 1..MaxChartLayers); the copy
+  /// notifies once, which re-applies the settings and paints.
+  void SetScalePropsX(int Layer, TScalePropsHoriz* Value);
+  void SetScalePropsY(int Layer, TScalePropsVert* Value);
+  TScalePropsHoriz* Scale1X() const { return GetScalePropsX(1); }
+  void SetScale1X(TScalePropsHoriz* value) { SetScalePropsX(1, value); }
+  TScalePropsVert* Scale1Y() const { return GetScalePropsY(1); }
+  void SetScale1Y(TScalePropsVert* value) { SetScalePropsY(1, value); }
+  TScalePropsHoriz* Scale2X() const { return GetScalePropsX(2); }
+  void SetScale2X(TScalePropsHoriz* value) { SetScalePropsX(2, value); }
+  TScalePropsVert* Scale2Y() const { return GetScalePropsY(2); }
+  void SetScale2Y(TScalePropsVert* value) { SetScalePropsY(2, value); }
+  TJointLayers* JointLayers() const { return FJointLayers.get(); }
+  /// Copies the joins into the own object (nullptr copies nothing); repaint rule.
+  void SetJointLayers(TJointLayers* value);
+  TBakGndImg* BackGroundImg() const { return FBakGndFile.get(); }
+  /// Copies the settings into the own object (nullptr copies nothing); repaint rule, once.
+  void SetBackGroundImg(TBakGndImg* value);
+  TCrossHair* CrossHair1() const { return FCrossHair[1].get(); }
+  TCrossHair* CrossHair2() const { return FCrossHair[2].get(); }
+  TCrossHair* CrossHair3() const { return FCrossHair[3].get(); }
+  TCrossHair* CrossHair4() const { return FCrossHair[4].get(); }
+  /// Text label Idx (1..30); raises EQeltaRChartError "Component "Name": invalid index into
+  /// TextLabel array" outside.
+  TTextLabel* GetFTextLabel(int Idx) const;
+  /// Position of cross-hair 1..4; 0 outside.
+  double GetCHPosX(int Index) const;
+  double GetCHPosY(int Index) const;
+
+  // -- ticks and texts
+  /// Recorded tick of the active layer's x (y) helper scale, 1-based, mirrored on a descending
+  /// range; 0 outside 1..count.
+  double GetTickPosX(int Index) const;
+  double GetTickPosY(int Index) const;
+  int TickNumX() const;
+  int TickNumY() const;
+  /// The Index-th part of Text split at '|' (see TScale::ExtractUserText).
+  static String ExtractUserText(const String& Text, int Index) { return TScale::ExtractUserText(Text, Index); }
+  /// Text with the inscription around it (see TScale::AddScaleInscription).
+  static String AddScaleInscription(const String& Text, const String& Inscript) {
+    return TScale::AddScaleInscription(Text, Inscript);
+  }
+
+  // -- properties
+  int AllocSize() const { return FAllocSize; }
+  /// Accepts 1..1000000, ignores other values.
+  void SetAllocSize(int value);
+  bool AutoRedraw() const { return FAutoRedraw; }
+  void SetAutoRedraw(bool value) { FAutoRedraw = value; }
+  int ActiveLayer() const { return FActiveLayer; }
+  /// Accepts 1..MaxChartLayers only; repaint rule.
+  void SetActiveLayer(int value);
+  uint8_t ClassDefault() const { return RcClassDefault; }
+  /// Class stamped into new items; 255 (the wildcard class) is refused.
+  void SetClassDefault(uint8_t value);
+  int DataTag() const { return FDataTag; }
+  void SetDataTag(int value) { FDataTag = value; }
+  TColor DataColor() const { return RcDataCol; }
+  void SetDataColor(TColor value) { RcDataCol = value; }
+  TColor FillColor() const { return RcFillCol; }
+  void SetFillColor(TColor value) { RcFillCol = value; }
+  TPenStyle PenStyle() const { return RcPenStyle; }
+  void SetPenStyle(TPenStyle value) { RcPenStyle = value; }
+  uint8_t LineWidth() const { return RcLineWid; }
+  void SetLineWidth(uint8_t value) { RcLineWid = value; }
+  bool TransparentItems() const { return FTranspItems; }
+  void SetTransparentItems(bool value) { FTranspItems = value; }
+  // Repaint rule for the rest of this group.
+  TColor ChartFrameColor() const { return FChartFrameCol; }
+  void SetChartFrameColor(TColor value);
+  TColor ChartColor() const { return RcChartCol; }
+  void SetChartColor(TColor value);
+  TColor WindColor() const { return RcWindCol; }
+  void SetWindColor(TColor value);
+  TColor GridColor() const { return RcGridCol; }
+  void SetGridColor(TColor value);
+  TColor ShadowColor() const { return FShadowColor; }
+  void SetShadowColor(TColor value);
+  TColor ShadowBakColor() const { return RcShadowBakCol; }
+  void SetShadowBakColor(TColor value);
+  TShadowStyle ShadowStyle() const { return RcShadowStyle; }
+  void SetShadowStyle(TShadowStyle value);
+  GridStyleType GridStyle() const { return RcGridStyle; }
+  void SetGridStyle(GridStyleType value);
+  double GridDx() const { return RcGridDx; }
+  /// Values below -3 are ignored; repaint rule.
+  void SetGridDx(double value);
+  double GridDy() const { return RcGridDy; }
+  void SetGridDy(double value);
+  /// The chart caption (not the control's text).
+  const String& Caption() const { return FChartCaption; }
+  void SetCaption(const String& value);
+  int CaptionPosX() const { return FCaptPosX; }
+  void SetCaptionPosX(int value);
+  int CaptionPosY() const { return FCaptPosY; }
+  void SetCaptionPosY(int value);
+  TAlignment CaptionAlignment() const { return FCaptAlignment; }
+  void SetCaptionAlignment(TAlignment value);
+  TCaptionAnchorHoriz CaptionAnchorHoriz() const { return FCaptAnchorX; }
+  void SetCaptionAnchorHoriz(TCaptionAnchorHoriz value);
+  TCaptionAnchorVert CaptionAnchorVert() const { return FCaptAnchorY; }
+  void SetCaptionAnchorVert(TCaptionAnchorVert value);
+  TFontStyles TextFontStyle() const { return FTextFontStyle; }
+  void SetTextFontStyle(TFontStyles value);
+  TTextBkg TextBkStyle() const { return FTextBkStyle; }
+  void SetTextBkStyle(TTextBkg value);
+  TColor TextBkColor() const { return FTextBkColor; }
+  void SetTextBkColor(TColor value);
+  /// Alignment stamped into plain text items.
+  TAlignment TextAlignment() const { return FTextAlignment; }
+  void SetTextAlignment(TAlignment value);
+  bool Isometric() const { return FIsometric; }
+  /// On: every layer's y range gets the span of its x range at the pixel aspect, the ring is pushed,
+  /// repaint rule. Off only stores the flag.
+  void SetIsometric(bool value);
+  TMouseActMode MouseAction() const { return RcMouseAction; }
+  void SetMouseAction(TMouseActMode value) { RcMouseAction = value; }
+  bool MouseCursorFixed() const { return FMCurFixed; }
+  void SetMouseCursorFixed(bool value) { FMCurFixed = value; }
+  double MousePosX() const { return FMousePosX; }
+  double MousePosY() const { return FMousePosY; }
+  TZoomState ZoomState() const { return FZoomState; }
+
+  // -- events
+  TMouseMoveInChartEvent OnMouseMoveInChart;
+  TZoomPanEvent OnZoomPan;
+  TRubberBandEvent OnRubberBand;
+  TScaleTickDrawnEvent OnScaleTickDrawn;
+  TBeforeTickLabelEvent OnBeforeTickLabel;
+  TRenderEvent OnBeforeRenderData;
+  TRenderEvent OnDataRendered;
+  TRenderEvent OnScalesRendered;
+  TCrossHairMoveEvent OnCrossHairMove;
+  TTextLabelMoveEvent OnTextLabelMove;
+
+ protected:
+  // -- paint road (filled by the rendering of the chart)
+  /// Nothing while invisible (outside design time), loading or suppressed; otherwise the transforms
+  /// are rebuilt first, so a logarithmic axis with a bound <= 0 raises EQeltaRChartError here.
+  void Paint() override;
+  /// True when Paint may draw now.
+  bool PaintAllowed() const;
+  /// Clears the data picture and draws its background on Canvas at (Left, Top).
+  virtual void InitGraf(TCanvas* Canvas, int Left, int Top);
+  /// Draws grid, items, labels and the data-area frame on Canvas.
+  virtual void ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem);
+  /// Hands a changed item list to the charts that show it.
+  void AdjustCanInfoOfSharedCharts();
+  /// Re-applies the settings to the helper scales, marks them loaded, scales and paints once.
+  void Loaded() override;
+  /// Paint when AutoRedraw is on or the chart is being designed.
+  void RepaintRule();
+
+  // -- ranges (internal steps)
+  /// Widens empty spans, applies the isometric rule, then ForceRange.
+  void SetRangeIntern(int Layer, Extended xLo, Extended yLo, Extended xHi, Extended yHi, bool Push, bool Confine);
+  /// Confines, checks and stores one layer's range (settings written without notification),
+  /// refreshes its helper scales, pushes the ring when asked and stored, rebuilds the transforms.
+  /// Answers whether a bound was stored.
+  bool ForceRngIntern(int Layer, Extended xLo, Extended yLo, Extended xHi, Extended yHi, bool Push, bool Confine);
+  /// Applies a settings object to a helper scale: type, axis margin by type, then every setting.
+  void SetScaleProps(TScale* Scale, const TScaleProps* Props);
+  /// The change handler of the scale settings and their date formats: applies every layer's
+  /// settings to the helpers and re-forces every range with painting held; paints once.
+  void ScalePropsChanged(TObject* Sender);
+
+  // -- event relays of the helper scales and the mouse
+  void DoOnScaleTickDrawn(TCanvas* Canvas, TScaleType ScaleType, double CurrentTickPos, int ChartX, int ChartY);
+  void DoOnBeforeTickLabel(TScaleType ScaleType, double CurrentTickPos, String& TickLabel);
+  void DoZoomPanEvent();
+  void DoRubberbandEvent(int Layer, double LoX, double LoY, double HiX, double HiY);
+  void DoCrossHMoveEvent(TCrossHair* CrossHair);
+  void DoTxtLblMoveEvent(TTextLabel* TextLabel);
+  void MouseMoveInChart(bool InChart, TShiftState Shift, double x, double y);
+
+  // -- pieces for the rendering, the shared item data and the mouse
+  /// The store by reference, for charts that show one list together.
+  const std::shared_ptr<TrcItemStore>& SharedItemStore() const { return FItems; }
+  /// Shows another store (nullptr is ignored); the caller keeps the pictures right.
+  void SetSharedItemStore(std::shared_ptr<TrcItemStore> Store);
+  TBitmap* ChartBmp() const { return FChartBmp.get(); }
+  TBitmap* GrafBmp() const { return FGrafBmp.get(); }
+  TBitmap* AuxBmp() const { return FAuxBmp.get(); }
+  TScale* ScaleX(int Layer) const { return FScalesX[ClampLayer(Layer)]; }
+  TScale* ScaleY(int Layer) const { return FScalesY[ClampLayer(Layer)]; }
+  /// Width and height of the data area (may be <= 0).
+  int DataWidth() const;
+  int DataHeight() const;
+  static int ClampLayer(int Layer);
+  static bool ValidLayer(int Layer) { return Layer >= 1 && Layer <= MaxChartLayers; }
+
+  // Fields used by the rendering, the mouse and the item files.
+  int FLastElemOnShow = 0;
+  int Fxasp = 36;
+  int Fyasp = 36;
+  TLayerArray<Extended> Cpkx{}, Cpdx{}, Cpky{}, Cpdy{};
+  bool LButtonWasDown = false;
+  TLayerArray<int> FMAnchorScrX{}, FMAnchorScrY{};
+  TLayerArray<double> FMAnchorRcLoX{}, FMAnchorRcLoY{}, FMAnchorRcHiX{}, FMAnchorRcHiY{};
+  TZoomState FZoomState = zsNormal;
+  TMouseBoxState MouseBoxState = msNormal;
+  double FMousePosX = 0.0;
+  double FMousePosY = 0.0;
+
+ private:
+  class TPaintHold;
+  void CreateSettings();
+  void CreateCrossHairsAndLabels();
+  void CreateHelperScales();
+  void FitHelperScales();
+  void AppendItem(TrcChartItem&& Item);
+  detail::TAxisToPixel PixelMap(int Layer, bool Horizontal) const;
+  /// A new item of the kind at the points, stamped with the drawing state (fill colour and
+  /// transparency only where the kind has them).
+  TrcChartItem Stamp(TrcItem Kind, bool WithFill, bool WithTransp, double x, double y, double x2 = 0,
+                     double y2 = 0) const;
+  bool LayerExtents(int Layer, double& MinX, double& MinY, double& MaxX, double& MaxY) const;
+  void LLCalcMinMax(int Layer, double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX,
+                    double& MinY, double& MaxX, double& MaxY) const;
+  bool AdjustAxis(int Layer, bool Horizontal);
+  void AdjustScalingQuietly();
+  bool IsometricSpan(Extended XSpan, Extended& YSpan) const;
+  void MakeIsometric(int Layer);
+  void KeepIsometric();
+  void RefreshRanges();
+  void SetEqualRangeAxes(const TLayerSet& Layers, bool DoX, bool DoY);
+  void AutoRangeOne(int Layer, double Margin, double MinRange, bool DoX, bool DoY);
+  void AutoRangeAll(double Margin, double MinRange, bool DoX, bool DoY);
+  void SetRim(int& Field, int value);
+  void FitDataBitmap();
+  template <typename T>
+  void SetRepainted(T& Field, const T& value);
+
+  // Item list and drawing state.
+  std::shared_ptr<TrcItemStore> FItems;
+  int FAllocSize = 1000;
+  int FActiveLayer = 1;
+  uint8_t RcClassDefault = 0;
+  TColor RcDataCol = clBlack;
+  TColor RcFillCol = clSilver;
+  TPenStyle RcPenStyle = psSolid;
+  int FDataTag = 0;
+  uint8_t RcLineWid = 1;
+  bool FTranspItems = false;
+  std::array<bool, MaxItemClasses> FItClassVisib{};
+  TLayerArray<bool> FLayerVisib{};
+  TLayerArray<bool> FMouseAffLayer{};
+
+  // Look.
+  TrcLayout FStdLayout = rcl_X1Bottom_Y1Left;
+  GridStyleType RcGridStyle = gsNone;
+  TColor RcGridCol = clBlack;
+  double RcGridDx = 0.0;
+  double RcGridDy = 0.0;
+  int RcLRim = 50;
+  int RcRRim = 10;
+  int RcTRim = 16;
+  int RcBRim = 32;
+  int F3DRim = 0;
+  TShadowStyle RcShadowStyle = ssFlying;
+  TColor FShadowColor = clGrayText;
+  TColor RcShadowBakCol = clBtnFace;
+  TColor FChartFrameCol = clBlack;
+  TColor RcChartCol = clWhite;
+  TColor RcWindCol = clBtnFace;
+  String FChartCaption;
+  int FCaptPosX = 0;
+  int FCaptPosY = -15;
+  TAlignment FCaptAlignment = taRightJustify;
+  TCaptionAnchorHoriz FCaptAnchorX = cahChartRight;
+  TCaptionAnchorVert FCaptAnchorY = cavChartTop;
+  TFontStyles FTextFontStyle;
+  TTextBkg FTextBkStyle = tbClear;
+  TColor FTextBkColor = clWhite;
+  TAlignment FTextAlignment = taCenter;
+  TMouseActMode RcMouseAction = maNone;
+  bool FMCurFixed = true;
+  bool FAutoRedraw = true;
+  bool FIsometric = false;
+  bool FSuppressPaint = true;
+
+  // Owned objects.
+  std::unique_ptr<TBakGndImg> FBakGndFile;
+  std::unique_ptr<TJointLayers> FJointLayers;
+  std::array<std::unique_ptr<TCrossHair>, MaxCrossHairs + 1> FCrossHair;
+  std::array<std::unique_ptr<TTextLabel>, MaxTextLabels + 1> FTextLabels;
+  TLayerArray<std::unique_ptr<TScalePropsHoriz>> FScalePropsX;
+  TLayerArray<std::unique_ptr<TScalePropsVert>> FScalePropsY;
+  TLayerArray<TScale*> FScalesX{};  // owned as components of the chart
+  TLayerArray<TScale*> FScalesY{};
+  std::unique_ptr<TBitmap> FAuxBmp;
+  std::unique_ptr<TBitmap> FGrafBmp;
+  std::unique_ptr<TBitmap> FChartBmp;
+
+  // Zoom ring and confinement.
+  TLayerArray<std::array<TRectDouble, ZoomRingSize + 1>> FZoomStack{};  // slots 1..16
+  int FZStackPoi = 1;
+  std::array<Extended, 4> FZoomRange{};  // x low, y low, x high, y high
+
+  friend class TJointLayers;
+};
+
+}  // namespace qelta

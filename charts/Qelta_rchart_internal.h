@@ -1,0 +1,107 @@
+#pragma once
+// Not part of the public interface: pieces the source files of Qelta_rchart share.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+#include "Qelta_rchart.h"
+
+namespace qelta {
+
+/// Holds painting back for a bulk operation. Restore() gives the saved state back through the
+/// virtual SetSuppressPaint (which paints when painting comes back); leaving the scope without it
+/// (an exception, or an operation that follows its own repaint rule) restores the flag silently.
+class TCustomRChart::TPaintHold {
+ public:
+  explicit TPaintHold(TCustomRChart& Chart) : FChart(Chart), FSaved(Chart.FSuppressPaint) {
+    Chart.FSuppressPaint = true;
+  }
+  ~TPaintHold() {
+    if (!FDone) FChart.FSuppressPaint = FSaved;
+  }
+  void Restore() {
+    FDone = true;
+    FChart.SetSuppressPaint(FSaved);
+  }
+  TPaintHold(const TPaintHold&) = delete;
+  TPaintHold& operator=(const TPaintHold&) = delete;
+
+ private:
+  TCustomRChart& FChart;
+  bool FSaved;
+  bool FDone = false;
+};
+
+namespace detail {
+
+/// Copies Source into Target (a settings object with an OnChange event) without Target's notification.
+template <typename T>
+void AssignQuietly(T& Target, TPersistent* Source) {
+  TNotifyEvent changed = std::exchange(Target.OnChange, nullptr);
+  try {
+    Target.Assign(Source);
+  } catch (...) {
+    Target.OnChange = std::move(changed);
+    throw;
+  }
+  Target.OnChange = std::move(changed);
+}
+
+/// v clamped into the range of int (rim sums and offsets are taken in 64 bits).
+inline int ClampToInt(int64_t v) {
+  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+/// Smallest bound a logarithmic axis accepts.
+inline constexpr double kLogFloor = 1e-100;
+
+/// Kinds whose (x2, y2) is a second point in chart coordinates (extents and window queries).
+inline bool HasSecondPoint(TrcItem k) {
+  return k == tkLine || k == tkRect || k == tkRectFrame || k == tk3DBar || k == tkArrow;
+}
+/// Kinds whose (x, y) is a pixel offset and never counts for the extents.
+inline bool IsRelPixKind(TrcItem k) { return k == tkMoveRelPix || k == tkLineRelPix || k == tkRectRelPix; }
+/// Kind match of the queries: the wildcards, or the kind itself; tkNone matches nothing.
+inline bool KindMatches(TrcItem ItemID, TrcItem k) {
+  if (ItemID == tkNone) return false;
+  if (ItemID == tkEverything) return true;
+  if (ItemID == tkNotMoveTo) return k != tkMoveTo;
+  return ItemID == k;
+}
+/// Class match of the queries: 255 is every class.
+inline bool ClassMatches(uint8_t ClassNumber, uint8_t c) { return ClassNumber == 255 || ClassNumber == c; }
+
+/// One axis of one layer as R2M maps it: pixel = K u + D (u = v or ln v), clamped to +-2147483647
+/// and rounded half to even; NaN gives 0, K 0 gives D, and on a logarithmic axis a value <= 1e-100
+/// goes to OffScale. Built once per call so loops over many items pay for the mapping only.
+struct TAxisToPixel {
+  Extended K = 0;
+  Extended D = 0;
+  bool Log = false;
+  int OffScale = 0;
+
+  static int Pixel(Extended p) {
+    if (std::isnan(p)) return 0;
+    constexpr Extended limit = 2147483647.0L;
+    // llrint rounds half to even in the default rounding mode, as Round does, without saving the
+    // floating-point environment.
+    return static_cast<int>(std::llrint(std::clamp(p, -limit, limit)));
+  }
+  int operator()(double v) const {
+    if (!Log) return K == 0 ? Pixel(D) : Pixel(K * v + D);
+    if (v <= kLogFloor) return OffScale;
+    return K == 0 ? Pixel(D) : Pixel(K * std::log(static_cast<Extended>(v)) + D);
+  }
+};
+
+/// Margin in percent of the span; on a logarithmic axis a factor (max/min)^(Margin/100), or max^...
+/// when min <= 0, and nothing when max <= 0.
+void WidenByMargin(double& lo, double& hi, double Margin, bool Log);
+/// Widens lo..hi by c = MinRange percent of |centre| on both sides when c exceeds the span.
+void WidenToMinRange(double& lo, double& hi, double MinRange);
+
+}  // namespace detail
+}  // namespace qelta

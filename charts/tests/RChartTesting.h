@@ -1,0 +1,58 @@
+#pragma once
+// A chart for the tests: counts the paints that pass the guard and opens the internal steps.
+
+#include <ostream>
+
+#include "Qelta_rchart.h"
+
+namespace qelta::testing {
+
+class TTestChart : public TCustomRChart {
+ public:
+  explicit TTestChart(TComponent* AOwner = nullptr) : TCustomRChart(AOwner) {}
+
+  int Paints = 0;
+  /// Lets painting through (as the window of a published chart would) and zeroes the count.
+  void EnablePainting() {
+    SetSuppressPaint(false);
+    Paints = 0;
+  }
+  void Design(bool on) { SetDesigning(on); }
+
+  using TCustomRChart::ChartBmp;
+  using TCustomRChart::ForceRngIntern;
+  using TCustomRChart::GrafBmp;
+  using TCustomRChart::ScaleX;
+  using TCustomRChart::ScaleY;
+  using TCustomRChart::SetRangeIntern;
+  void CallPaint() { Paint(); }
+  Extended Kx(int l) const { return Cpkx[l]; }
+  Extended Dx(int l) const { return Cpdx[l]; }
+  Extended Ky(int l) const { return Cpky[l]; }
+  Extended Dy(int l) const { return Cpdy[l]; }
+  int AspectX() const { return Fxasp; }
+  int AspectY() const { return Fyasp; }
+
+ protected:
+  void Paint() override {
+    if (PaintAllowed()) ++Paints;
+    TCustomRChart::Paint();
+  }
+};
+
+/// The layer's x and y range as (x low, y low, x high, y high).
+struct TRanges {
+  double xLo, yLo, xHi, yHi;
+  friend bool operator==(const TRanges&, const TRanges&) = default;
+};
+
+inline TRanges RangesOf(const TCustomRChart& c, int layer) {
+  return {c.GetScalePropsX(layer)->RangeLow(), c.GetScalePropsY(layer)->RangeLow(),
+          c.GetScalePropsX(layer)->RangeHigh(), c.GetScalePropsY(layer)->RangeHigh()};
+}
+
+inline void PrintTo(const TRanges& r, std::ostream* os) {
+  *os << "x " << r.xLo << ".." << r.xHi << ", y " << r.yLo << ".." << r.yHi;
+}
+
+}  // namespace qelta::testing

@@ -260,27 +260,44 @@ void DenseSortCols(TDenseStore<T>& m, int keyRow, bool ascending, int lowCol, in
   } while (gap > 1 || swapped);
 }
 
-/// Smallest and largest cell of a non-empty range, seeded from its first comparable cell; NaN
-/// cells are passed over. Answers false (outputs untouched) when no cell compares.
+/// Smallest and largest of runs of values, seeded from the first comparable value; NaN values are
+/// passed over.
 template <typename T>
-bool DenseMinMax(const TDenseStore<T>& m, int lc, int lr, int hc, int hr, T& mn, T& mx) {
-  bool seeded = false;
-  for (int c = lc; c <= hc; ++c) {
-    const T* col = m.Col(c);
-    for (int r = lr; r <= hr; ++r) {
-      const T v = col[r - 1];
+struct TExtremes {
+  bool Seeded = false;
+  T Min{};
+  T Max{};
+  void Run(const T* p, int64_t n) {
+    for (int64_t i = 0; i < n; ++i) {
+      const T v = p[i];
       if (v != v) continue;  // NaN
-      if (!seeded) {
-        mn = mx = v;
-        seeded = true;
-      } else if (v < mn) {
-        mn = v;
-      } else if (v > mx) {
-        mx = v;
+      if (!Seeded) {
+        Min = Max = v;
+        Seeded = true;
+      } else if (v < Min) {
+        Min = v;
+      } else if (v > Max) {
+        Max = v;
       }
     }
   }
-  return seeded;
+  /// Hands the extremes out when a value compared; answers Seeded.
+  bool Give(T& mn, T& mx) const {
+    if (Seeded) {
+      mn = Min;
+      mx = Max;
+    }
+    return Seeded;
+  }
+};
+
+/// Smallest and largest cell of a non-empty range (TExtremes). Answers false (outputs untouched)
+/// when no cell compares.
+template <typename T>
+bool DenseMinMax(const TDenseStore<T>& m, int lc, int lr, int hc, int hr, T& mn, T& mx) {
+  TExtremes<T> e;
+  for (int c = lc; c <= hc; ++c) e.Run(m.Col(c) + (lr - 1), hr - lr + 1);
+  return e.Give(mn, mx);
 }
 
 /// Nearest cell to value in a range: columns outside, rows inside, first of equal distances;

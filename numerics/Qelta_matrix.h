@@ -143,6 +143,35 @@ class TMatrixT : public TComponent {
   /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
   bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
 
+  // --- statistics over a sub-range (Qelta_matrix_stats.cpp) ---
+  // Ranges as MakeValidColRange / MakeValidRowRange; cells visited column by column, rows inside.
+  // An empty range (a dimension of 0) touches no storage: MeanVar gives mean 0 and variance 1.0,
+  // Quartiles false with zeros, Percentile, skewness, kurtosis and the means 0. A sparse TIntMatrix
+  // counts its unstored cells as zeros in MeanVar and the moments and answers 0.0 (Quartiles: false
+  // with zeros) in GeometricMean, HarmonicMean, Percentile and Quartiles. No event fires.
+  /// Mean and sample variance (centred sums about the mean); the variance is 1.0 below three cells.
+  void MeanVar(int LowCol, int LowRow, int HighCol, int HighRow, double& Mean, double& Variance) const;
+  /// Central moments over the sample standard deviation s: skewness and excess kurtosis.
+  void SkewKurt(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis) const;
+  /// The bias-corrected sample skewness and excess kurtosis; 0 and 0 below four cells.
+  void SkewKurtSample(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis) const;
+  /// Worker of the two above, also the number of cells: below two cells (or with s = 0) the raw sums
+  /// of the third and fourth powers of the deviations stay as results.
+  void SkewKurtIntern(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis,
+                      int64_t& count) const;
+  /// exp(mean of ln x); 0 when a cell is 0. EQeltaMatrixError "... negative argument passed to
+  /// GeometricMean" for a negative cell.
+  double GeometricMean(int LowCol, int LowRow, int HighCol, int HighRow) const;
+  /// n / (sum of 1/x). EQeltaMatrixError "... negative or zero argument passed to HarmonicMean".
+  double HarmonicMean(int LowCol, int LowRow, int HighCol, int HighRow) const;
+  /// Quartiles by the interpolation at (n + 1) * 0.25, 0.5, 0.75 of the sorted cells (a position at
+  /// or beyond n answers the largest); one cell gives it thrice. EQeltaMatrixError "... not enough
+  /// memory on heap".
+  bool Quartiles(int LowCol, int LowRow, int HighCol, int HighRow, double& Q1, double& Q2, double& Q3) const;
+  /// Percentile prob (percent, clamped to 0..100) by the same interpolation at prob (n + 1) / 100; 100
+  /// answers the largest cell. EQeltaMatrixError "... not enough memory on heap".
+  double Percentile(double prob, int LowCol, int LowRow, int HighCol, int HighRow) const;
+
   // --- events ---
   TNotifyEvent OnChange;
   TSortExchgEvent OnSortExchange;
@@ -183,6 +212,10 @@ class TMatrixT : public TComponent {
  private:
   bool ReadXml(TXmlSource& in, const String& DataID);
   TMatrixPort<T> Port();
+  /// Calls fn(visit, n, dense) with the sample visitor of a valid, non-empty range, its cell count
+  /// and whether the cells are dense; false (fn not called) for an empty range.
+  template <typename Fn>
+  bool VisitRange(int LowCol, int LowRow, int HighCol, int HighRow, Fn&& fn) const;
 };
 
 }  // namespace detail
@@ -273,6 +306,30 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   /// Size and DataID of a binary file; false (outputs unchanged) when its header fails.
   bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, String& DataID) const;
 
+  // --- statistics of the matrix of doubles (Qelta_matrix_stats.cpp) ---
+  /// Counts the cells of columns LoX..HiX and rows LoY..HiY (each bound clamped to the matrix, not
+  /// exchanged: a reversed range counts nothing) into NE = |LastBin - FirstBin| / BinWidth (rounded)
+  /// bins of BinWidth from FirstBin: Histo is resized to NE when it differs and cleared, each value in
+  /// a bin increments it through SetVal; v < FirstBin is an underflow, v at or beyond the last bin an
+  /// overflow; NaN counts nowhere; MaxCnt is the largest bin count. False, nothing changed, for a nil
+  /// Histo, BinWidth <= 0, a bound that is not finite or NE > 500.
+  bool Histogram(int LoX, int LoY, int HiX, int HiY, double FirstBin, double LastBin, double BinWidth,
+                 TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const;
+  /// Correlation coefficient of the cells of both matrices (centred sums): 0 for three cells or
+  /// fewer, or when either matrix is constant; 0 for nil. EQeltaMatrixError "... matrices do not
+  /// match" for another shape.
+  double Correlate(const TMatrix* OtherMat) const;
+  /// Per column: MeanVar of the whole column; when the variance is above 0 every cell becomes
+  /// (x - mean) / sqrt(variance); element c of Means and StdDevs (each may be nil) get the mean and
+  /// sqrt(variance) through SetVal (a short vector drops the rest). OnChange once at the end.
+  void StandardizeColumns(TVector* Means, TVector* StdDevs);
+  /// The same per row.
+  void StandardizeRows(TVector* Means, TVector* StdDevs);
+  /// Per column: every cell becomes x - the column's mean; Means as above. OnChange once at the end.
+  void MeanCenterColumns(TVector* Means);
+  /// The same per row.
+  void MeanCenterRows(TVector* Means);
+
   // --- events ---
   TOnCalcDistanceEvent OnCalcDistance;
 
@@ -289,6 +346,8 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
   /// Number text of the files, by the precision settings.
   String CellText(double v) const;
+  /// Standardises (scale) or mean-centres every column (byColumn) or row; OnChange once.
+  void TransformLines(bool byColumn, bool scale, TVector* Means, TVector* StdDevs);
 
   std::array<int, 2> FPrecis{15, -1};
 };

@@ -21,13 +21,13 @@ namespace qelta::detail {
 
 // [SECTION] moments
 
-/// Centred sums of a sample. Mean is the first value plus the mean of the differences from it, so a
-/// constant sample has its value as mean and every centred sum exactly 0, and a large common offset
-/// costs no digits.
+/// Centred sums of a sample. The centre is the first value plus the mean of the differences from it,
+/// so a constant sample has its value as centre and every centred sum exactly 0, and a large common
+/// offset costs no digits; Mean adds the mean of the remaining deviations (D1 / N) to the centre.
 struct TMoments {
   int64_t N = 0;
   double Mean = 0;
-  double D1 = 0, D2 = 0, D3 = 0, D4 = 0;  ///< sums of (x - Mean)^k; D3, D4 only when asked for
+  double D1 = 0, D2 = 0, D3 = 0, D4 = 0;  ///< sums of (x - centre)^k; D3, D4 only when asked for
 };
 
 /// First pass: the count, the shift (the first value) and the sum of the differences from it.
@@ -105,8 +105,54 @@ TMoments CentredMoments(Visit&& visit, int powers) {
   TCentredSums second;
   second.Mean = first.Mean();
   second.Powers = powers;
-  if (first.N > 0) visit(second);
-  return TMoments{first.N, second.Mean, second.D[0], second.D[1], second.D[2], second.D[3]};
+  if (first.N == 0) return TMoments{};
+  visit(second);
+  const double mean = second.Mean + second.D[0] / static_cast<double>(first.N);
+  return TMoments{first.N, mean, second.D[0], second.D[1], second.D[2], second.D[3]};
+}
+
+/// Sums of a paired sample (x, y): first pass the shifted sums, second the centred ones. The visitor
+/// of a paired sample calls acc.Pair(x, y) for every pair, in a fixed order; it is called twice.
+struct TPairSums {
+  int64_t N = 0;
+  double ShiftX = 0, ShiftY = 0;
+  double X = 0, Y = 0, XX = 0, YY = 0, XY = 0;
+  bool Centred = false;
+  void Pair(double x, double y) {
+    if (!Centred && N == 0) {
+      ShiftX = x;
+      ShiftY = y;
+    }
+    const double dx = x - ShiftX, dy = y - ShiftY;
+    X += dx;
+    Y += dy;
+    if (Centred) {
+      XX += dx * dx;
+      YY += dy * dy;
+      XY += dx * dy;
+    }
+    ++N;
+  }
+};
+
+/// The correlation rule (Pearson): 0 unless n > 2 and both centred sums of squares are above 0;
+/// otherwise sxy / (sqrt(sxx) sqrt(syy)) with sxx = sum dx^2 - (sum dx)^2 / n, syy and
+/// sxy = sum dx dy - sum dx sum dy / n about the means.
+template <typename Visit>
+double CorrelationRule(Visit&& visit) {
+  TPairSums first;
+  visit(first);
+  if (first.N < 3) return 0.0;
+  const double n = static_cast<double>(first.N);
+  TPairSums second;
+  second.Centred = true;
+  second.ShiftX = first.ShiftX + first.X / n;
+  second.ShiftY = first.ShiftY + first.Y / n;
+  visit(second);
+  const double sxx = second.XX - second.X * second.X / n;
+  const double syy = second.YY - second.Y * second.Y / n;
+  if (!(sxx > 0) || !(syy > 0)) return 0.0;
+  return (second.XY - second.X * second.Y / n) / (std::sqrt(sxx) * std::sqrt(syy));
 }
 
 /// Sample variance (D2 - D1^2 / N) / (N - 1), never below 0; 0 for fewer than two values.

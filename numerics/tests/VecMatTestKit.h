@@ -65,12 +65,29 @@ std::string ZlibLanes(const std::vector<T>& values) {
 template <typename V>
 using ElemOf = std::remove_cvref_t<decltype(std::declval<const V&>().GetVal(1))>;
 
+/// Cell type of a matrix class.
+template <typename M>
+using CellOf = std::remove_cvref_t<decltype(std::declval<const M&>().GetVal(1, 1))>;
+
 /// Resizes the vector to the values and stores them (TVector or TIntVector).
 template <typename V>
 void FillVector(V& v, std::initializer_list<ElemOf<V>> values) {
   v.Resize(static_cast<int>(values.size()));
   int i = 1;
   for (auto x : values) v.SetVal(i++, x);
+}
+
+/// Resizes the matrix to the table (one inner list per row) and stores the cells.
+template <typename M>
+void FillMatrix(M& m, std::initializer_list<std::initializer_list<CellOf<M>>> rows) {
+  const int nr = static_cast<int>(rows.size());
+  m.Resize(nr == 0 ? 0 : static_cast<int>(rows.begin()->size()), nr);
+  int r = 1;
+  for (const auto& row : rows) {
+    int c = 1;
+    for (auto v : row) m.SetVal(c++, r, v);
+    ++r;
+  }
 }
 
 /// Elements 1..NrOfElem of a vector.

@@ -572,11 +572,14 @@ class TStreamSource final : public TXmlSource {
 
 // [SECTION] the matrix XML element
 
-/// One "cells" element: values of row Row from column Col on.
+/// One "cells" element: values of row Row from column Col on (of layer Layer and time slot TimeSlot
+/// in the arrays of three and four dimensions).
 template <typename T>
 struct TXmlRun {
   int Row = 0;
   int Col = 1;
+  int Layer = 1;
+  int TimeSlot = 1;
   std::vector<T> Values;
 };
 
@@ -587,6 +590,8 @@ struct TXmlMatrix {
   bool SparseForm = false;
   int NCols = -1;        ///< -1: not given
   int NRows = -1;
+  int NLayers = -1;      ///< -1: not given (one layer)
+  int NTimeSlots = -1;   ///< -1: not given (one time slot)
   int64_t Listed = 0;    ///< number of values in all runs
   std::vector<TXmlRun<T>> Runs;
 };
@@ -596,13 +601,19 @@ struct TXmlMatrix {
 /// that `rows` writes through the sink.
 void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader, const String& id, bool sparse,
                     int nc, int nr, const std::function<void(TLineSink&)>& rows);
-/// One "cells" line.
-String XmlCellsLine(int row, int col, const String& values);
+/// One "cells" line; `place` adds attributes after col (such as layer="2").
+String XmlCellsLine(int row, int col, const String& values, const String& place = String());
 
-/// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored); false when
-/// none is found or the element is malformed (unreadable number, bad index, end before its close).
+/// Creates FName as a text file and lets `write` fill it; false on any file error.
+bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& write);
+/// Opens FName for reading and answers what `read` answers; false when it cannot be read.
+bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read);
+
+/// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
+/// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false when none is
+/// found or the element is malformed (unreadable number, bad index, end before its close).
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out);
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims = 2);
 
 // [SECTION] text and stream forms of the matrices
 
@@ -640,7 +651,7 @@ extern template bool SaveMatrixStream<int32_t>(TStream&, int, int, int, int, con
 extern template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&);
 extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&);
 
-extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&);
-extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&);
+extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, int);
+extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, int);
 
 }  // namespace qelta::detail

@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,26 +17,11 @@
 #include "Encoding.h"
 #include "Qelta_matrix.h"
 #include "Random.h"
+#include "SideBySide.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Fn>
-double Seconds(Fn&& fn) {
-  const auto t0 = Clock::now();
-  fn();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
-struct TSideBySide {
-  double ours = 0, anchor = 0;
-  void Report(benchmark::State& state) {
-    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
-  }
-};
+using qelta::bench::RunSideBySide;
 
 // The anchor: a sorted copy and the interpolation at position pos of the sorted values.
 double SortedAt(const std::vector<double>& sorted, double pos) {
@@ -62,44 +46,36 @@ void FillRandom(qelta::TVector& v, std::vector<double>& raw, int n) {
   }
 }
 
+// A sorted copy of the sample, as the anchor takes it.
+std::vector<double> SortedCopy(const std::vector<double>& raw) {
+  std::vector<double> work(raw);
+  std::sort(work.begin(), work.end());
+  return work;
+}
+
 void BM_Quartiles1e7(benchmark::State& state) {
   qelta::TVector v(nullptr);
   std::vector<double> raw;
   FillRandom(v, raw, kOrderN);
-  TSideBySide t;
-  for (auto _ : state) {
-    double q[3] = {0, 0, 0}, a[3] = {0, 0, 0};
-    const double ours = Seconds([&] { v.Quartiles(1, kOrderN, q[0], q[1], q[2]); });
-    t.anchor += Seconds([&] {
-      std::vector<double> work(raw);
-      std::sort(work.begin(), work.end());
-      for (int k = 0; k < 3; ++k) a[k] = SortedAt(work, (kOrderN + 1.0) * 0.25 * (k + 1));
-    });
-    if (q[0] != a[0] || q[1] != a[1] || q[2] != a[2]) state.SkipWithError("different quartiles");
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  double q[3] = {0, 0, 0}, a[3] = {0, 0, 0};
+  RunSideBySide(
+      state, [&] { v.Quartiles(1, kOrderN, q[0], q[1], q[2]); },
+      [&] {
+        const std::vector<double> sorted = SortedCopy(raw);
+        for (int k = 0; k < 3; ++k) a[k] = SortedAt(sorted, (kOrderN + 1.0) * 0.25 * (k + 1));
+      });
+  if (q[0] != a[0] || q[1] != a[1] || q[2] != a[2]) state.SkipWithError("different quartiles");
 }
 
 void BM_Percentile1e7(benchmark::State& state) {
   qelta::TVector v(nullptr);
   std::vector<double> raw;
   FillRandom(v, raw, kOrderN);
-  TSideBySide t;
-  for (auto _ : state) {
-    double p = 0, a = 0;
-    const double ours = Seconds([&] { p = v.Percentile(90, 1, kOrderN); });
-    t.anchor += Seconds([&] {
-      std::vector<double> work(raw);
-      std::sort(work.begin(), work.end());
-      a = SortedAt(work, 90 * (kOrderN + 1.0) / 100);
-    });
-    if (p != a) state.SkipWithError("different percentile");
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  double p = 0, a = 0;
+  RunSideBySide(
+      state, [&] { p = v.Percentile(90, 1, kOrderN); },
+      [&] { a = SortedAt(SortedCopy(raw), 90 * (kOrderN + 1.0) / 100); });
+  if (p != a) state.SkipWithError("different percentile");
 }
 
 void BM_MeanVar1e8(benchmark::State& state) {
@@ -111,16 +87,11 @@ void BM_MeanVar1e8(benchmark::State& state) {
   std::vector<double> raw(static_cast<std::size_t>(cols) * rows);
   for (int c = 1; c <= cols; ++c)
     for (int r = 1; r <= rows; ++r) raw[static_cast<std::size_t>(c - 1) * rows + (r - 1)] = m.GetVal(c, r);
-  TSideBySide t;
-  for (auto _ : state) {
-    double mean = 0, var = 0, gvar = 0;
-    const double ours = Seconds([&] { m.MeanVar(0, 0, 0, 0, mean, var); });
-    t.anchor += Seconds([&] { gvar = gsl_stats_variance(raw.data(), 1, raw.size()); });
-    benchmark::DoNotOptimize(var + gvar);
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  double mean = 0, var = 0, gvar = 0;
+  RunSideBySide(
+      state, [&] { m.MeanVar(0, 0, 0, 0, mean, var); },
+      [&] { gvar = gsl_stats_variance(raw.data(), 1, raw.size()); });
+  benchmark::DoNotOptimize(var + gvar);
 }
 
 // 256 MB of cells: 512 x 512 x 1 x 128.
@@ -145,19 +116,14 @@ struct TFileCase {
 
 void BM_Mat4DSave256MB(benchmark::State& state) {
   TFileCase fc;
-  TSideBySide t;
-  for (auto _ : state) {
-    const double ours = Seconds([&] { fc.M.SaveBinary(fc.Name(), 0, 0); });
-    t.anchor += Seconds([&] {
-      FILE* f = std::fopen((fc.Path + ".raw").c_str(), "wb");
-      std::fwrite(fc.Raw.data(), sizeof(double), fc.Raw.size(), f);
-      std::fclose(f);
-    });
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
+  RunSideBySide(
+      state, [&] { fc.M.SaveBinary(fc.Name(), 0, 0); },
+      [&] {
+        FILE* f = std::fopen((fc.Path + ".raw").c_str(), "wb");
+        std::fwrite(fc.Raw.data(), sizeof(double), fc.Raw.size(), f);
+        std::fclose(f);
+      });
   state.SetBytesProcessed(int64_t(state.iterations()) * 256 * 1048576);
-  t.Report(state);
 }
 
 void BM_Mat4DLoad256MB(benchmark::State& state) {
@@ -166,19 +132,14 @@ void BM_Mat4DLoad256MB(benchmark::State& state) {
   FILE* out = std::fopen((fc.Path + ".raw").c_str(), "wb");
   std::fwrite(fc.Raw.data(), sizeof(double), fc.Raw.size(), out);
   std::fclose(out);
-  TSideBySide t;
-  for (auto _ : state) {
-    const double ours = Seconds([&] { fc.M.LoadBinary(fc.Name(), 0, 0); });
-    t.anchor += Seconds([&] {
-      FILE* f = std::fopen((fc.Path + ".raw").c_str(), "rb");
-      benchmark::DoNotOptimize(std::fread(fc.Raw.data(), sizeof(double), fc.Raw.size(), f));
-      std::fclose(f);
-    });
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
+  RunSideBySide(
+      state, [&] { fc.M.LoadBinary(fc.Name(), 0, 0); },
+      [&] {
+        FILE* f = std::fopen((fc.Path + ".raw").c_str(), "rb");
+        benchmark::DoNotOptimize(std::fread(fc.Raw.data(), sizeof(double), fc.Raw.size(), f));
+        std::fclose(f);
+      });
   state.SetBytesProcessed(int64_t(state.iterations()) * 256 * 1048576);
-  t.Report(state);
 }
 
 }  // namespace

@@ -11,11 +11,12 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <new>
 #include <vector>
 
+#include "Qelta_math1.h"
 #include "Qelta_vecmat_internal.h"
+#include "Random.h"
 
 namespace qelta::detail {
 
@@ -138,10 +139,14 @@ class TCellBlock {
   }
 
   // [SECTION] whole-block operations in canonical order
-  /// Every cell := draw(), in the canonical order.
-  void FillCanonical(const std::function<double()>& draw) {
-    VisitBox(Ones(), FDims, voCanonical,
-             [&](int64_t off, const TIndex&) { FCells[static_cast<std::size_t>(off)] = draw(); });
+  /// Every cell := low + r * (high - low), r from the platform's Random, in the canonical order.
+  void FillRandomUniform(double low, double high) {
+    const double span = high - low;
+    FillCanonical([&] { return low + Random() * span; });
+  }
+  /// Every cell := g * sd + mean, g from GRandom, in the canonical order.
+  void FillRandomGauss(double mean, double sd) {
+    FillCanonical([&] { return GRandom() * sd + mean; });
   }
   /// Eight CRC-32 lanes over the bytes of the cells in the canonical order: 64 hexadecimal digits.
   String CRC() const {
@@ -188,6 +193,11 @@ class TCellBlock {
   }
 
  private:
+  template <typename Draw>
+  void FillCanonical(Draw&& draw) {
+    VisitBox(Ones(), FDims, voCanonical,
+             [&](int64_t off, const TIndex&) { FCells[static_cast<std::size_t>(off)] = draw(); });
+  }
   void SetStrides() {
     int64_t s = 1;
     for (int k = 0; k < N; ++k) {

@@ -740,6 +740,8 @@ class TMat4D : public TComponent {
   using TIndex = detail::TCellBlock<4>::TIndex;
   /// Makes the four ranges valid into a box.
   void ValidBox(int lc, int hc, int lr, int hr, int ll, int hl, int lt, int ht, TIndex& lo, TIndex& hi) const;
+  /// Reverses dimension d (0..3), then OnChange.
+  void MirrorAlong(int d);
   /// Raises the layer or time-slot message for indices outside the array.
   void CheckLayerAndSlot(int Layer, int TimeSlot) const;
   /// Writes every (column, row) of DestMat from the centred moments over layers and time slots.

@@ -6,9 +6,7 @@
 
 #include <algorithm>
 
-#include "Qelta_math1.h"
 #include "Qelta_matrix.h"
-#include "Random.h"
 
 namespace qelta {
 
@@ -39,13 +37,12 @@ void TMat3D::MakeValidLayerRange(int& Low, int& High) const { detail::MakeValidR
 void TMat3D::Fill(double value) { FCells.Fill(value); }
 
 void TMat3D::FillRandomUniform(double RangeLow, double RangeHigh) {
-  const double span = RangeHigh - RangeLow;
-  FCells.FillCanonical([&] { return RangeLow + Random() * span; });
+  FCells.FillRandomUniform(RangeLow, RangeHigh);
   Changed();
 }
 
 void TMat3D::FillRandomGauss(double Mean, double StdDev) {
-  FCells.FillCanonical([&] { return GRandom() * StdDev + Mean; });
+  FCells.FillRandomGauss(Mean, StdDev);
   Changed();
 }
 

@@ -18,12 +18,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Qelta_math1.h"
 #include "Qelta_math1_internal.h"
 #include "Qelta_matrix.h"
 #include "Qelta_stats_internal.h"
 #include "Qelta_univconst.h"
-#include "Random.h"
 
 namespace qelta {
 
@@ -82,13 +80,12 @@ void TMat4D::FillLayer(int Layer, double value) {
 }
 
 void TMat4D::FillRandomUniform(double RangeLow, double RangeHigh) {
-  const double span = RangeHigh - RangeLow;
-  FCells.FillCanonical([&] { return RangeLow + Random() * span; });
+  FCells.FillRandomUniform(RangeLow, RangeHigh);
   Changed();
 }
 
 void TMat4D::FillRandomGauss(double Mean, double StdDev) {
-  FCells.FillCanonical([&] { return GRandom() * StdDev + Mean; });
+  FCells.FillRandomGauss(Mean, StdDev);
   Changed();
 }
 
@@ -157,25 +154,15 @@ void TMat4D::Cut(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer,
   Changed();
 }
 
-void TMat4D::MirrorColumns() {
-  FCells.Mirror(0);
+void TMat4D::MirrorAlong(int d) {
+  FCells.Mirror(d);
   Changed();
 }
 
-void TMat4D::MirrorRows() {
-  FCells.Mirror(1);
-  Changed();
-}
-
-void TMat4D::MirrorLayers() {
-  FCells.Mirror(2);
-  Changed();
-}
-
-void TMat4D::MirrorTimeSlots() {
-  FCells.Mirror(3);
-  Changed();
-}
+void TMat4D::MirrorColumns() { MirrorAlong(0); }
+void TMat4D::MirrorRows() { MirrorAlong(1); }
+void TMat4D::MirrorLayers() { MirrorAlong(2); }
+void TMat4D::MirrorTimeSlots() { MirrorAlong(3); }
 
 // [SECTION] layers and matrices
 

@@ -75,6 +75,15 @@ void PutI32(TRecord& rec, int at, int32_t value) {
   for (int k = 0; k < 4; ++k) rec[static_cast<std::size_t>(at + k)] = static_cast<uint8_t>(v >> (8 * k));
 }
 
+THeader ReadHeader(TRecordFile& f, TRecord& rec);
+
+// Opens the file with access mode `mode` and reads its header record into rec.
+THeader OpenWithHeader(TRecordFile& f, const String& name, int mode, TRecord& rec) {
+  AssignFile(f, name);
+  Reset(f, mode);
+  return ReadHeader(f, rec);
+}
+
 THeader ReadHeader(TRecordFile& f, TRecord& rec) {
   Seek(f, 0);
   Read(f, rec.data());
@@ -117,52 +126,44 @@ class TProgress {
   int64_t FN, FStep, FNext;
 };
 
-// Writes n values from src at value position `at` of record `record` onward; rec holds the record's
-// earlier values when at > 0. The last record's unused values become zeros.
-void PutValues(TRecordFile& f, TRecord& rec, const double* src, int64_t n, int64_t record, int at, TProgress& progress) {
-  Seek(f, record);
-  int64_t done = 0;
-  if (at > 0) {  // the partly used record
-    const int64_t take = std::min<int64_t>(n, kPerRecord - at);
+// One record holding `count` cells from value position `at` on. Writing: the record's values from `at`
+// on are replaced (those before stay, the rest become zeros) and it is written; reading: it is read and
+// the cells taken out.
+void PartRecord(TRecordFile& f, TRecord& rec, double* cells, int64_t count, int at, bool writing) {
+  const std::size_t bytes = static_cast<std::size_t>(count) * 8;
+  if (writing) {
     std::fill(rec.begin() + 8 * at, rec.end(), uint8_t{0});
-    std::memcpy(rec.data() + 8 * at, src, static_cast<std::size_t>(take) * 8);
+    std::memcpy(rec.data() + 8 * at, cells, bytes);
     Write(f, rec.data());
-    done = take;
-    progress.Reach(done);
-  }
-  while (n - done >= kPerRecord) {
-    const int64_t records = std::min((n - done) / kPerRecord, progress.PieceRecords());
-    BlockWrite(f, src + done, records);
-    done += records * kPerRecord;
-    progress.Reach(done);
-  }
-  if (done < n) {
-    rec.fill(0);
-    std::memcpy(rec.data(), src + done, static_cast<std::size_t>(n - done) * 8);
-    Write(f, rec.data());
-    progress.Reach(n);
+  } else {
+    Read(f, rec.data());
+    std::memcpy(cells, rec.data() + 8 * at, bytes);
   }
 }
 
-// Reads n values into dst from value position `at` of record `record` onward.
-void GetValues(TRecordFile& f, TRecord& rec, double* dst, int64_t n, int64_t record, int at, TProgress& progress) {
+// Moves n cells to (writing) or from the file, starting at value position `at` of record `record`; rec
+// holds that record's earlier values when a writer starts inside it. Whole records move straight
+// between the file and the cells.
+void MoveValues(TRecordFile& f, TRecord& rec, double* cells, int64_t n, int64_t record, int at, bool writing,
+                TProgress& progress) {
   Seek(f, record);
   int64_t done = 0;
-  if (at > 0) {
-    Read(f, rec.data());
+  if (at > 0) {  // the partly used first record
     done = std::min<int64_t>(n, kPerRecord - at);
-    std::memcpy(dst, rec.data() + 8 * at, static_cast<std::size_t>(done) * 8);
+    PartRecord(f, rec, cells, done, at, writing);
     progress.Reach(done);
   }
   while (n - done >= kPerRecord) {
     const int64_t records = std::min((n - done) / kPerRecord, progress.PieceRecords());
-    BlockRead(f, dst + done, records);
+    if (writing)
+      BlockWrite(f, cells + done, records);
+    else
+      BlockRead(f, cells + done, records);
     done += records * kPerRecord;
     progress.Reach(done);
   }
-  if (done < n) {
-    Read(f, rec.data());
-    std::memcpy(dst + done, rec.data(), static_cast<std::size_t>(n - done) * 8);
+  if (done < n) {  // the partly used last record
+    PartRecord(f, rec, cells + done, n - done, 0, writing);
     progress.Reach(n);
   }
 }
@@ -194,16 +195,14 @@ void TMat4D::SaveBinary(const String& FName, int TSlotStart, int TSlotEnd) {
   Rewrite(f);
   Write(f, rec.data());
   TProgress progress(*this, n);
-  PutValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), n, 1, 0, progress);
+  MoveValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), n, 1, 0, true, progress);
   CloseFile(f);
 }
 
 void TMat4D::LoadBinary(const String& FName, int TSlotStart, int TSlotEnd) {
   TRecordFile f(kRecordSize);
-  AssignFile(f, FName);
-  Reset(f, 0);
   TRecord rec{};
-  const THeader h = ReadHeader(f, rec);
+  const THeader h = OpenWithHeader(f, FName, 0, rec);
   CheckedValues(f, h);
   SlotRange(h.Dims[3], TSlotStart, TSlotEnd);
   const int64_t perSlot = int64_t{h.Dims[0]} * h.Dims[1] * h.Dims[2];
@@ -212,17 +211,15 @@ void TMat4D::LoadBinary(const String& FName, int TSlotStart, int TSlotEnd) {
   Resize(h.Dims[0], h.Dims[1], h.Dims[2], TSlotEnd - TSlotStart + 1);
   FDataID = h.DataID;
   TProgress progress(*this, n);
-  GetValues(f, rec, FCells.Data(), n, 1 + skip / kPerRecord, static_cast<int>(skip % kPerRecord), progress);
+  MoveValues(f, rec, FCells.Data(), n, 1 + skip / kPerRecord, static_cast<int>(skip % kPerRecord), false, progress);
   CloseFile(f);
 }
 
 bool TMat4D::ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, int& NrLayers, int& NrTimeSlots,
                               String& DataID) const {
   TRecordFile f(kRecordSize);
-  AssignFile(f, FName);
-  Reset(f, 0);
   TRecord rec{};
-  const THeader h = ReadHeader(f, rec);
+  const THeader h = OpenWithHeader(f, FName, 0, rec);
   CloseFile(f);
   NrColumns = h.Dims[0];
   NrRows = h.Dims[1];
@@ -234,10 +231,8 @@ bool TMat4D::ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, 
 
 void TMat4D::AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEnd) {
   TRecordFile f(kRecordSize);
-  AssignFile(f, FName);
-  Reset(f, 2);
   TRecord rec{};
-  const THeader h = ReadHeader(f, rec);
+  const THeader h = OpenWithHeader(f, FName, 2, rec);
   const int64_t stored = CheckedValues(f, h);
   if (h.Dims[0] != NrOfColumns() || h.Dims[1] != NrOfRows() || h.Dims[2] != NrOfLayers())
     throw EQeltaMatrixError(detail::ComponentText(*this, u"X,Y,Z of matrices do not match"));
@@ -253,8 +248,8 @@ void TMat4D::AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEn
     Read(f, rec.data());
   }
   TProgress progress(*this, perSlot * added);
-  PutValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), perSlot * added, 1 + stored / kPerRecord, at,
-            progress);
+  MoveValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), perSlot * added, 1 + stored / kPerRecord, at, true,
+             progress);
   ReadHeader(f, rec);  // the grown count last, with the reserved bytes as they were
   PutI32(rec, 12, static_cast<int32_t>(h.Dims[3] + added));
   Seek(f, 0);

@@ -132,8 +132,7 @@ bool TMatrixT<M, T, V>::Quartiles(int LowCol, int LowRow, int HighCol, int HighR
   bool result = false;
   VisitRange(LowCol, LowRow, HighCol, HighRow, [&](auto visit, int64_t n, bool dense) {
     if (!dense) return;
-    std::vector<double> work;
-    GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { work = CollectSample(visit, n); });
+    std::vector<double> work = WorkArray<EQeltaMatrixError>(*this, visit, n);
     result = QuartilesRule(work, Q1, Q2, Q3);
   });
   return result;
@@ -144,8 +143,7 @@ double TMatrixT<M, T, V>::Percentile(double prob, int LowCol, int LowRow, int Hi
   double p = 0;
   VisitRange(LowCol, LowRow, HighCol, HighRow, [&](auto visit, int64_t n, bool dense) {
     if (!dense) return;
-    std::vector<double> work;
-    GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { work = CollectSample(visit, n); });
+    std::vector<double> work = WorkArray<EQeltaMatrixError>(*this, visit, n);
     p = PercentileRule(work, prob);
   });
   return p;

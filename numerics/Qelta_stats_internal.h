@@ -195,6 +195,15 @@ std::vector<double> CollectSample(Visit&& visit, int64_t expected) {
   return std::move(c.Out);
 }
 
+/// CollectSample of n values for a container: E "Component "<owner>": not enough memory on heap" when
+/// the work array does not fit.
+template <typename E, typename Visit>
+std::vector<double> WorkArray(const TComponent& owner, Visit&& visit, int64_t n) {
+  std::vector<double> work;
+  GuardAlloc<E>(owner, u"not enough memory on heap", [&] { work = CollectSample(visit, n); });
+  return work;
+}
+
 // [SECTION] means of positive samples
 
 /// Sum of logarithms of a sample, noting zero and negative values.

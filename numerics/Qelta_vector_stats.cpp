@@ -78,9 +78,7 @@ T TVectorT<T>::Mode(int LowElem, int HighElem) const {
 template <typename T>
 std::vector<double> TVectorT<T>::SortWork(int lo, int hi) const {
   std::vector<double> work;
-  VisitRange(lo, hi, [&](auto visit, int64_t n) {
-    GuardAlloc<EQeltaVectorError>(*this, u"not enough memory on heap", [&] { work = CollectSample(visit, n); });
-  });
+  VisitRange(lo, hi, [&](auto visit, int64_t n) { work = WorkArray<EQeltaVectorError>(*this, visit, n); });
   return work;
 }
 

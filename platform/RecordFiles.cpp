@@ -29,15 +29,7 @@ struct RecordFileAccess {
   }
   static void Open(TRecordFile& f, int flags) {
     if (f.IsOpen()) CloseChecked(f);
-    if (f.FName.empty()) Raise(102);
-    const int fd = OsLayer().Open(NativePath(f.FName), flags, 0666);
-    if (fd < 0) Raise(InOutErrorCode(-fd, false));
-    struct stat st{};
-    if (OsLayer().FStat(fd, st) == 0 && S_ISDIR(st.st_mode)) {
-      OsLayer().Close(fd);
-      Raise(5);
-    }
-    f.FHandle = fd;
+    f.FHandle = OpenFileVariable(f.FName, flags);
     f.FPos = 0;
   }
   static void Assign(TRecordFile& f, const String& name) {

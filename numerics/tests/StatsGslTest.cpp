@@ -44,6 +44,19 @@ void Load(TMatrix& m, const TSampleCase& c, const std::vector<double>& v) {
     for (int r = 1; r <= c.Rows; ++r) m.SetVal(col, r, v[static_cast<std::size_t>(col - 1) * c.Rows + (r - 1)]);
 }
 
+// One sample in both containers: the values, a matrix of the case's shape and a vector.
+struct TLoaded {
+  std::vector<double> Values;
+  TMatrix M{nullptr};
+  TVector V{nullptr};
+  explicit TLoaded(const TSampleCase& c) : Values(Sample(c)) {
+    Load(M, c, Values);
+    V.Resize(static_cast<int>(Values.size()));
+    for (std::size_t i = 0; i < Values.size(); ++i) V.SetVal(static_cast<int>(i + 1), Values[i]);
+  }
+  int N() const { return static_cast<int>(Values.size()); }
+};
+
 // Tolerance of a moment whose deviations d = x - mean carry an absolute error of about ulp(offset).
 double MomentTolerance(const TSampleCase& c) {
   return 1e-12 + 64 * std::fabs(c.Offset) * 2.2e-16 / c.Scale;
@@ -60,18 +73,12 @@ double VarianceTolerance(const TSampleCase& c) {
 
 TEST(StatsAgainstGsl, MeanAndVarianceOfVectorsAndMatrices) {
   for (const TSampleCase& c : kCases) {
-    const std::vector<double> v = Sample(c);
-    const std::size_t n = v.size();
-    const double mean = gsl_stats_mean(v.data(), 1, n);
-    const double var = gsl_stats_variance(v.data(), 1, n);
-    TMatrix m(nullptr);
-    Load(m, c, v);
-    TVector vec(nullptr);
-    vec.Resize(static_cast<int>(n));
-    for (std::size_t i = 0; i < n; ++i) vec.SetVal(static_cast<int>(i + 1), v[i]);
+    const TLoaded s(c);
+    const double mean = gsl_stats_mean(s.Values.data(), 1, s.Values.size());
+    const double var = gsl_stats_variance(s.Values.data(), 1, s.Values.size());
     double mm = 0, mv = 0, vm = 0, vv = 0;
-    m.MeanVar(0, 0, 0, 0, mm, mv);
-    vec.MeanVar(1, static_cast<int>(n), vm, vv);
+    s.M.MeanVar(0, 0, 0, 0, mm, mv);
+    s.V.MeanVar(1, s.N(), vm, vv);
     EXPECT_NEAR_REL(mm, mean, 1e-15) << c.Seed;
     EXPECT_NEAR_REL(vm, mean, 1e-15) << c.Seed;
     EXPECT_NEAR_REL(mv, var, VarianceTolerance(c)) << c.Seed;
@@ -81,18 +88,12 @@ TEST(StatsAgainstGsl, MeanAndVarianceOfVectorsAndMatrices) {
 
 TEST(StatsAgainstGsl, SkewnessAndKurtosisOverTheSampleDeviation) {
   for (const TSampleCase& c : kCases) {
-    const std::vector<double> v = Sample(c);
-    const std::size_t n = v.size();
-    const double skew = gsl_stats_skew(v.data(), 1, n);
-    const double kurt = gsl_stats_kurtosis(v.data(), 1, n);
-    TMatrix m(nullptr);
-    Load(m, c, v);
-    TVector vec(nullptr);
-    vec.Resize(static_cast<int>(n));
-    for (std::size_t i = 0; i < n; ++i) vec.SetVal(static_cast<int>(i + 1), v[i]);
+    const TLoaded s(c);
+    const double skew = gsl_stats_skew(s.Values.data(), 1, s.Values.size());
+    const double kurt = gsl_stats_kurtosis(s.Values.data(), 1, s.Values.size());
     double ms = 0, mk = 0, vs = 0, vk = 0;
-    m.SkewKurt(0, 0, 0, 0, ms, mk);
-    vec.SkewKurt(1, static_cast<int>(n), vs, vk);
+    s.M.SkewKurt(0, 0, 0, 0, ms, mk);
+    s.V.SkewKurt(1, s.N(), vs, vk);
     const double tol = MomentTolerance(c);
     EXPECT_NEAR(ms, skew, tol) << c.Seed;
     EXPECT_NEAR(mk, kurt, tol) << c.Seed;

@@ -713,7 +713,8 @@ class TMat4D : public TComponent {
   /// Reads the stored time slots TSlotStart..TSlotEnd (0 or less in either: all; the end lowered to
   /// the stored count): Resize, DataID, cells. The header is checked first (EInOutError 100 for counts
   /// below 1, a size beyond the address space or a file too short for the records it promises), then
-  /// the slots (the time-slot message as SaveBinary); a refused load leaves the array as it was.
+  /// the slots (the time-slot message as SaveBinary); a refused load leaves the array as it was. A medium
+  /// that fails during the transfer raises EInOutError with the cells read so far in place.
   void LoadBinary(const String& FName, int TSlotStart, int TSlotEnd);
   /// The four counts and the identifier of a file's header; true when all four counts are positive.
   /// EInOutError for file errors (a file shorter than one record: 100).

@@ -32,4 +32,12 @@ struct TSideBySide {
   }
 };
 
+/// Runs every iteration of the state with Qelta's call and the anchor's, then reports.
+template <typename Ours, typename Anchor>
+void RunSideBySide(benchmark::State& state, Ours&& ours, Anchor&& anchor) {
+  TSideBySide t;
+  for (auto _ : state) t.Add(state, Seconds(ours), Seconds(anchor));
+  t.Report(state);
+}
+
 }  // namespace qelta::bench

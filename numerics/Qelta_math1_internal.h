@@ -1,6 +1,6 @@
 #pragma once
-// Decade helpers shared by the sources of Qelta_math1; not part of the public interface and not
-// installed.
+// Decade helpers and the progress step shared by the sources of the numerics; not part of the
+// public interface and not installed.
 
 #include "Types.h"
 
@@ -15,5 +15,8 @@ Extended ScaleByPow10(Extended x, int k);
 Extended SnappedLg(Extended x);
 /// floor(SnappedLg(x)), clamped to the int range; x must be finite and > 0.
 int FloorLg(Extended x);
+/// One step of the shared progress protocol of long computations: ProcStat + 1 (wrapping instead of
+/// overflowing), then MathFeedBackProc(ProcStat) when assigned.
+void StepProcStat();
 
 }  // namespace qelta::detail

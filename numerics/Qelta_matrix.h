@@ -1,6 +1,7 @@
 #pragma once
-// Qelta_matrix: the two-dimensional containers of the numerics: TMatrix (doubles) and TIntMatrix
-// (32-bit integers, dense or sparse).
+// Qelta_matrix: the containers of the numerics: TMatrix (doubles) and TIntMatrix (32-bit integers,
+// dense or sparse) with their statistics, and the arrays of three and four dimensions TMat3D and
+// TMat4D (the latter with its binary file).
 //
 // What: cells addressed (column, row), both 1-based, the column always first; resizing, element
 // access, filling and copying with the system's range rules, rearranging, comb sorts that report
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Qelta_matnd_internal.h"
 #include "Qelta_qeltabase.h"
 #include "Qelta_vecmat_internal.h"
 #include "Qelta_vector.h"
@@ -143,6 +145,35 @@ class TMatrixT : public TComponent {
   /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
   bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
 
+  // --- statistics over a sub-range (Qelta_matrix_stats.cpp) ---
+  // Ranges as MakeValidColRange / MakeValidRowRange; cells visited column by column, rows inside.
+  // An empty range (a dimension of 0) touches no storage: MeanVar gives mean 0 and variance 1.0,
+  // Quartiles false with zeros, Percentile, skewness, kurtosis and the means 0. A sparse TIntMatrix
+  // counts its unstored cells as zeros in MeanVar and the moments and answers 0.0 (Quartiles: false
+  // with zeros) in GeometricMean, HarmonicMean, Percentile and Quartiles. No event fires.
+  /// Mean and sample variance (centred sums about the mean); the variance is 1.0 below three cells.
+  void MeanVar(int LowCol, int LowRow, int HighCol, int HighRow, double& Mean, double& Variance) const;
+  /// Central moments over the sample standard deviation s: skewness and excess kurtosis.
+  void SkewKurt(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis) const;
+  /// The bias-corrected sample skewness and excess kurtosis; 0 and 0 below four cells.
+  void SkewKurtSample(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis) const;
+  /// Worker of the two above, also the number of cells: below two cells (or with s = 0) the raw sums
+  /// of the third and fourth powers of the deviations stay as results.
+  void SkewKurtIntern(int LowCol, int LowRow, int HighCol, int HighRow, double& Skewness, double& Kurtosis,
+                      int64_t& count) const;
+  /// exp(mean of ln x); 0 when a cell is 0. EQeltaMatrixError "... negative argument passed to
+  /// GeometricMean" for a negative cell.
+  double GeometricMean(int LowCol, int LowRow, int HighCol, int HighRow) const;
+  /// n / (sum of 1/x). EQeltaMatrixError "... negative or zero argument passed to HarmonicMean".
+  double HarmonicMean(int LowCol, int LowRow, int HighCol, int HighRow) const;
+  /// Quartiles by the interpolation at (n + 1) * 0.25, 0.5, 0.75 of the sorted cells (a position at
+  /// or beyond n answers the largest); one cell gives it thrice. EQeltaMatrixError "... not enough
+  /// memory on heap".
+  bool Quartiles(int LowCol, int LowRow, int HighCol, int HighRow, double& Q1, double& Q2, double& Q3) const;
+  /// Percentile prob (percent, clamped to 0..100) by the same interpolation at prob (n + 1) / 100; 100
+  /// answers the largest cell. EQeltaMatrixError "... not enough memory on heap".
+  double Percentile(double prob, int LowCol, int LowRow, int HighCol, int HighRow) const;
+
   // --- events ---
   TNotifyEvent OnChange;
   TSortExchgEvent OnSortExchange;
@@ -183,6 +214,10 @@ class TMatrixT : public TComponent {
  private:
   bool ReadXml(TXmlSource& in, const String& DataID);
   TMatrixPort<T> Port();
+  /// Calls fn(visit, n, dense) with the sample visitor of a valid, non-empty range, its cell count
+  /// and whether the cells are dense; false (fn not called) for an empty range.
+  template <typename Fn>
+  bool VisitRange(int LowCol, int LowRow, int HighCol, int HighRow, Fn&& fn) const;
 };
 
 }  // namespace detail
@@ -273,6 +308,30 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   /// Size and DataID of a binary file; false (outputs unchanged) when its header fails.
   bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, String& DataID) const;
 
+  // --- statistics of the matrix of doubles (Qelta_matrix_stats.cpp) ---
+  /// Counts the cells of columns LoX..HiX and rows LoY..HiY (each bound clamped to the matrix, not
+  /// exchanged: a reversed range counts nothing) into NE = |LastBin - FirstBin| / BinWidth (rounded)
+  /// bins of BinWidth from FirstBin: Histo is resized to NE when it differs and cleared, each value in
+  /// a bin increments it through SetVal; v < FirstBin is an underflow, v at or beyond the last bin an
+  /// overflow; NaN counts nowhere; MaxCnt is the largest bin count. False, nothing changed, for a nil
+  /// Histo, BinWidth <= 0, a bound that is not finite or NE > 500.
+  bool Histogram(int LoX, int LoY, int HiX, int HiY, double FirstBin, double LastBin, double BinWidth,
+                 TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const;
+  /// Correlation coefficient of the cells of both matrices (centred sums): 0 for three cells or
+  /// fewer, or when either matrix is constant; 0 for nil. EQeltaMatrixError "... matrices do not
+  /// match" for another shape.
+  double Correlate(const TMatrix* OtherMat) const;
+  /// Per column: MeanVar of the whole column; when the variance is above 0 every cell becomes
+  /// (x - mean) / sqrt(variance); element c of Means and StdDevs (each may be nil) get the mean and
+  /// sqrt(variance) through SetVal (a short vector drops the rest). OnChange once at the end.
+  void StandardizeColumns(TVector* Means, TVector* StdDevs);
+  /// The same per row.
+  void StandardizeRows(TVector* Means, TVector* StdDevs);
+  /// Per column: every cell becomes x - the column's mean; Means as above. OnChange once at the end.
+  void MeanCenterColumns(TVector* Means);
+  /// The same per row.
+  void MeanCenterRows(TVector* Means);
+
   // --- events ---
   TOnCalcDistanceEvent OnCalcDistance;
 
@@ -289,6 +348,8 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
   /// Number text of the files, by the precision settings.
   String CellText(double v) const;
+  /// Standardises (scale) or mean-centres every column (byColumn) or row; OnChange once.
+  void TransformLines(bool byColumn, bool scale, TVector* Means, TVector* StdDevs);
 
   std::array<int, 2> FPrecis{15, -1};
 };
@@ -455,5 +516,241 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
 
 extern template class detail::TMatrixT<TMatrix, double, TVector>;
 extern template class detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
+
+// [SECTION] arrays of three and four dimensions
+
+/// Three-dimensional array of doubles: columns x rows x layers, 1-based in every index, the index
+/// order always (column, row, layer). The Kohonen map keeps its weights in one.
+/// How: one contiguous block with the layers of a (column, row) together; Resize keeps the
+/// overlapping cells. Searches, random filling and the fingerprint visit the column index
+/// outermost and the layer innermost.
+/// Limits: every extent 1..2147483647, the block within the address space (else EQeltaMatrixError
+/// "... not enough memory on heap"). Only Resize, the random fills and the XML reader fire OnChange.
+/// Failure channel: EQeltaMatrixError for exhausted memory; the XML readers answer false.
+class TMat3D : public TComponent {
+ public:
+  // --- construction and size ---
+  /// 1 x 1 x 1, cell 0, DataID empty; EQeltaMatrixError "... not enough memory on heap".
+  explicit TMat3D(TComponent* AOwner);
+  /// When a count differs and all three are positive: the new shape keeping the overlapping cells
+  /// (new cells 0), then OnChange. Zero or negative counts change nothing. Always true.
+  /// EQeltaMatrixError "... not enough memory on heap" leaves the array as it was.
+  bool Resize(int Nc, int Nr, int Nl);
+  int NrOfColumns() const { return FCells.Dim(0); }
+  /// Resize with the new count (0 or less: 1); likewise the other two.
+  void SetNCols(int n);
+  int NrOfRows() const { return FCells.Dim(1); }
+  void SetNRows(int n);
+  int NrOfLayers() const { return FCells.Dim(2); }
+  void SetNLayers(int n);
+  const String& DataID() const { return FDataID; }
+  void SetDataID(const String& Value) { FDataID = Value; }
+
+  // --- cells ---
+  /// Cell (Col, Row, Layer); 0 outside the array.
+  double GetVal(int Col, int Row, int Layer) const { return FCells.Get({Col, Row, Layer}); }
+  /// Stores the cell; nothing outside. No event.
+  void SetVal(int Col, int Row, int Layer, double Value) { FCells.Set({Col, Row, Layer}, Value); }
+  /// (0, 0) is the whole dimension; otherwise each bound clamped to 1..count, then ordered.
+  void MakeValidColRange(int& Low, int& High) const;
+  void MakeValidRowRange(int& Low, int& High) const;
+  void MakeValidLayerRange(int& Low, int& High) const;
+  /// Every cell := value; no event.
+  void Fill(double value);
+  /// Every cell := RangeLow + r * (RangeHigh - RangeLow), r from the platform's Random, in the
+  /// visiting order; OnChange.
+  void FillRandomUniform(double RangeLow, double RangeHigh);
+  /// Every cell := g * StdDev + Mean, g from GRandom, in the visiting order; OnChange.
+  void FillRandomGauss(double Mean, double StdDev);
+  /// Cell of the ranges (made valid) nearest to Value: the first of equals in the visiting order;
+  /// 0, 0, 0 when none lies nearer than 1.7e308.
+  void Find(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, double Value, int& ColIx,
+            int& RowIx, int& LayerIx) const;
+  /// Eight CRC-32 lanes over the bytes of the cells in the visiting order: 64 hexadecimal digits.
+  String CRCofData() const;
+  /// Fires OnChange(this) when assigned.
+  void Changed();
+
+  // --- XML element (layout in Qelta_matrix_nd.cpp) ---
+  /// Writes the element to a text file open for writing; the platform's I/O errors pass.
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
+  /// Writes the element to a stream, one byte per character; the stream's errors pass.
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
+  /// Creates the file with the declaration and the element; false on any file error.
+  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
+  /// Reads the next element whose id equals DataID (case of A-Z ignored; empty: any) and takes its
+  /// size, cells and id, then OnChange. False, array unchanged, when none is found or it is
+  /// malformed. The platform's I/O errors pass.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  bool ReadFromXMLStream(TStream& InStream, const String& DataID);
+  /// ReadFromOpenXMLFile on a file; false when it cannot be read.
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  // --- events ---
+  TNotifyEvent OnChange;
+
+ private:
+  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  detail::TCellBlock<3> FCells{false};
+  String FDataID;
+};
+
+/// Four-dimensional array of doubles: columns x rows x layers x time slots (image stacks over time),
+/// 1-based, the index order always (column, row, layer, time slot), with a binary file of 4096-byte
+/// records that can be written, read by time-slot range and extended by appending time slots.
+/// How: one flat block, the column index fastest and the time slot slowest (Addr4D), so each time
+/// slot is one contiguous run; sizes and flat indices are 64-bit. Resize does not keep cells: the
+/// new block is zeroed. Searches, random filling and the fingerprint visit the column index
+/// outermost and the time slot innermost (not the memory order); the summaries run in memory order.
+/// File transfers stream through one 4096-byte record buffer and report progress through
+/// OnPercentDone at most about 100 times; the layer means and deviations step ProcStat.
+/// Limits: every extent 1..2147483647, the block within the address space (else EQeltaMatrixError
+/// "... not enough memory on heap").
+/// Failure channel: EQeltaMatrixError for exhausted memory and refused index ranges; the binary
+/// file raises the platform's EInOutError for file errors and refused headers; the XML readers
+/// answer false.
+class TMat4D : public TComponent {
+ public:
+  // --- construction and size ---
+  /// 1 x 1 x 1 x 1, cell 0, DataID empty; EQeltaMatrixError "... not enough memory on heap".
+  explicit TMat4D(TComponent* AOwner);
+  /// When a count differs and all four are positive: a new zeroed block of Nc * Nr * Nl * Nt cells,
+  /// then OnChange. Zero or negative counts change nothing. Always true. EQeltaMatrixError "... not
+  /// enough memory on heap" (also for a product beyond the address space) leaves the array as it was.
+  bool Resize(int Nc, int Nr, int Nl, int Nt);
+  int NrOfColumns() const { return FCells.Dim(0); }
+  /// Resize with the new count (0 or less: 1); likewise the other three.
+  void SetNCols(int n);
+  int NrOfRows() const { return FCells.Dim(1); }
+  void SetNRows(int n);
+  int NrOfLayers() const { return FCells.Dim(2); }
+  void SetNLayers(int n);
+  int NrOfTimeSlots() const { return FCells.Dim(3); }
+  void SetNTSlots(int n);
+  const String& DataID() const { return FDataID; }
+  void SetDataID(const String& Value) { FDataID = Value; }
+  /// Flat (0-based) index of a cell: (x - 1) + NumX ((y - 1) + NumY ((z - 1) + NumZ (t - 1))); no check.
+  int64_t Addr4D(int x, int y, int z, int t) const;
+  /// Size of the block in units of 1048576 bytes.
+  double MemoryConsumed() const;
+
+  // --- cells ---
+  /// Cell (Col, Row, Layer, TimeSlot); 0 outside the array.
+  double GetVal(int Col, int Row, int Layer, int TimeSlot) const { return FCells.Get({Col, Row, Layer, TimeSlot}); }
+  /// Stores the cell; nothing outside. No event.
+  void SetVal(int Col, int Row, int Layer, int TimeSlot, double Value) {
+    FCells.Set({Col, Row, Layer, TimeSlot}, Value);
+  }
+  /// (0, 0) is the whole dimension; otherwise each bound clamped to 1..count, then ordered.
+  void MakeValidColRange(int& Low, int& High) const;
+  void MakeValidRowRange(int& Low, int& High) const;
+  void MakeValidLayerRange(int& Low, int& High) const;
+  void MakeValidTSlotRange(int& Low, int& High) const;
+  /// Every cell := value; no event.
+  void Fill(double value);
+  /// All cells of one layer (every column, row and time slot) := value; nothing for a layer outside
+  /// 1..NrOfLayers; no event.
+  void FillLayer(int Layer, double value);
+  /// As TMat3D, in the visiting order; OnChange.
+  void FillRandomUniform(double RangeLow, double RangeHigh);
+  void FillRandomGauss(double Mean, double StdDev);
+  /// Cell of the ranges (made valid) nearest to Value: the first of equals in the visiting order;
+  /// all indices 0 when none lies nearer than 1.7e308.
+  void Find(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeSlot,
+            int HighTimeSlot, double Value, int& ColIx, int& RowIx, int& LayerIx, int& TimeSlotIx) const;
+  /// Eight CRC-32 lanes over the bytes of the cells in the visiting order: 64 hexadecimal digits.
+  String CRCofData() const;
+  /// Fires OnChange(this) when assigned.
+  void Changed();
+  /// Fires OnPercentDone(this, Percent) when assigned.
+  void PercDone(TObject* Sender, int Percent);
+
+  // --- summaries over ranges (low, high per dimension; made valid; no event) ---
+  /// Smallest and largest cell, seeded from the first comparable one (NaN cells passed over; only
+  /// NaN: 1.7e38 and -1.7e38).
+  void MinMax(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeSlot,
+              int HighTimeSlot, double& Minimum, double& Maximum) const;
+  /// Mean and sample variance by the rule of TMatrix.MeanVar (1.0 below three cells).
+  void MeanVar(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeSlot,
+               int HighTimeSlot, double& Mean, double& Variance) const;
+  double Sum(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeSlot,
+             int HighTimeSlot) const;
+
+  // --- rearranging (each fires OnChange) ---
+  /// Keeps only the block of the ranges (made valid): the counts become their extents.
+  void Cut(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeslot,
+           int HighTimeslot);
+  void MirrorColumns();
+  void MirrorRows();
+  void MirrorLayers();
+  void MirrorTimeSlots();
+
+  // --- layers and matrices ---
+  /// DestMat := the column and row ranges (made valid) of one layer and time slot, resized to their
+  /// extents. EQeltaMatrixError "... specified layer beyond data range" / "... specified time slot
+  /// beyond data range" for a layer or time slot outside the array; nil DestMat does nothing.
+  void CopyLayerToMatrix(TMatrix* DestMat, int LowCol, int HighCol, int LowRow, int HighRow, int Layer,
+                         int TimeSlot) const;
+  /// Source cells (c, r) of SrcLowCol..SrcHighCol x SrcLowRow..SrcHighRow (not clamped: outside
+  /// SrcMat they read 0) go to (LayLowCol + c - SrcLowCol, LayLowRow + r - SrcLowRow) of the layer and
+  /// time slot where that lies inside; the same two messages; no event.
+  void CopyMatrixToLayer(const TMatrix* SrcMat, int SrcLowCol, int SrcHighCol, int SrcLowRow, int SrcHighRow,
+                         int Layer, int TimeSlot, int LayLowCol, int LayLowRow);
+  /// DestMat (resized to the column and row extents, zeroed) := the mean over the layer and time
+  /// slot ranges of each (column, row); ProcStat steps on every (m div 100 + 1)-th cell, m being the
+  /// number of values per cell. Nil DestMat does nothing.
+  void MeanOfLayersToMatrix(TMatrix* DestMat, int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer,
+                            int HighLayer, int LowTimeSlot, int HighTimeSlot) const;
+  /// The same with the population standard deviation (centred sums, never NaN from rounding).
+  void StdDevOfLayersToMatrix(TMatrix* DestMat, int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer,
+                              int HighLayer, int LowTimeSlot, int HighTimeSlot) const;
+
+  // --- binary file of 4096-byte records (layout in Qelta_matrix_4d_file.cpp) ---
+  /// Writes time slots TSlotStart..TSlotEnd (0 or less in either: all; the end lowered to
+  /// NrOfTimeSlots). EQeltaMatrixError "... specified time slot beyond data range" for a start above
+  /// NrOfTimeSlots or an end below the start; EInOutError for file errors.
+  void SaveBinary(const String& FName, int TSlotStart, int TSlotEnd);
+  /// Reads the stored time slots TSlotStart..TSlotEnd (0 or less in either: all; the end lowered to
+  /// the stored count): Resize, DataID, cells. The header is checked first (EInOutError 100 for counts
+  /// below 1, a size beyond the address space or a file too short for the records it promises), then
+  /// the slots (the time-slot message as SaveBinary); a refused load leaves the array as it was. A medium
+  /// that fails during the transfer raises EInOutError with the cells read so far in place.
+  void LoadBinary(const String& FName, int TSlotStart, int TSlotEnd);
+  /// The four counts and the identifier of a file's header; true when all four counts are positive.
+  /// EInOutError for file errors (a file shorter than one record: 100).
+  bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, int& NrLayers, int& NrTimeSlots,
+                        String& DataID) const;
+  /// Appends time slots TSlotStart..TSlotEnd (as SaveBinary) to an existing file of the same columns,
+  /// rows and layers (else EQeltaMatrixError "... X,Y,Z of matrices do not match"), keeping its values
+  /// and reserved bytes; the header is checked as LoadBinary's before anything is written.
+  void AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEnd);
+
+  // --- XML element (layout in Qelta_matrix_nd.cpp) ---
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
+  /// Creates the file with the declaration and the element; false on any file error.
+  bool SaveAsXMLFile(const String& FName, const String& DataID) const;
+  /// As TMat3D.ReadFromOpenXMLFile.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  bool LoadFromXMLFile(const String& FName, const String& DataID);
+
+  // --- events ---
+  TNotifyEvent OnChange;
+  TOnPercentDoneEvent OnPercentDone;
+
+ private:
+  using TIndex = detail::TCellBlock<4>::TIndex;
+  /// Makes the four ranges valid into a box.
+  void ValidBox(int lc, int hc, int lr, int hr, int ll, int hl, int lt, int ht, TIndex& lo, TIndex& hi) const;
+  /// Reverses dimension d (0..3), then OnChange.
+  void MirrorAlong(int d);
+  /// Raises the layer or time-slot message for indices outside the array.
+  void CheckLayerAndSlot(int Layer, int TimeSlot) const;
+  /// Writes every (column, row) of DestMat from the centred moments over layers and time slots.
+  void LayersToMatrix(TMatrix* DestMat, const TIndex& lo, const TIndex& hi, bool deviation) const;
+  /// The stored range of a time-slot request (the save and append rules; raises the time-slot message).
+  void SlotRange(int count, int& start, int& end) const;
+  detail::TCellBlock<4> FCells{true};
+  String FDataID;
+};
 
 }  // namespace qelta

@@ -166,16 +166,7 @@ void TMatrixT<M, T, V>::WriteToXMLStream(TStream& OutStream, bool CreateHeader, 
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Rewrite(f);
-    WriteToOpenXMLFile(f, true, DataID);
-    CloseFile(f);
-  } catch (const EInOutError&) {
-    return false;
-  }
-  return true;
+  return SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 template <typename M, typename T, typename V>
@@ -219,14 +210,7 @@ bool TMatrixT<M, T, V>::ReadFromXMLStream(TStream& InStream, const String& DataI
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::LoadFromXMLFile(const String& FName, const String& DataID) {
-  TextFile f;
-  try {
-    AssignFile(f, FName);
-    Reset(f);
-    return ReadFromOpenXMLFile(f, DataID);
-  } catch (const EInOutError&) {
-    return false;
-  }
+  return LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
 }
 
 // [SECTION] text form and binary stream

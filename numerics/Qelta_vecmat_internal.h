@@ -260,27 +260,44 @@ void DenseSortCols(TDenseStore<T>& m, int keyRow, bool ascending, int lowCol, in
   } while (gap > 1 || swapped);
 }
 
-/// Smallest and largest cell of a non-empty range, seeded from its first comparable cell; NaN
-/// cells are passed over. Answers false (outputs untouched) when no cell compares.
+/// Smallest and largest of runs of values, seeded from the first comparable value; NaN values are
+/// passed over.
 template <typename T>
-bool DenseMinMax(const TDenseStore<T>& m, int lc, int lr, int hc, int hr, T& mn, T& mx) {
-  bool seeded = false;
-  for (int c = lc; c <= hc; ++c) {
-    const T* col = m.Col(c);
-    for (int r = lr; r <= hr; ++r) {
-      const T v = col[r - 1];
+struct TExtremes {
+  bool Seeded = false;
+  T Min{};
+  T Max{};
+  void Run(const T* p, int64_t n) {
+    for (int64_t i = 0; i < n; ++i) {
+      const T v = p[i];
       if (v != v) continue;  // NaN
-      if (!seeded) {
-        mn = mx = v;
-        seeded = true;
-      } else if (v < mn) {
-        mn = v;
-      } else if (v > mx) {
-        mx = v;
+      if (!Seeded) {
+        Min = Max = v;
+        Seeded = true;
+      } else if (v < Min) {
+        Min = v;
+      } else if (v > Max) {
+        Max = v;
       }
     }
   }
-  return seeded;
+  /// Hands the extremes out when a value compared; answers Seeded.
+  bool Give(T& mn, T& mx) const {
+    if (Seeded) {
+      mn = Min;
+      mx = Max;
+    }
+    return Seeded;
+  }
+};
+
+/// Smallest and largest cell of a non-empty range (TExtremes). Answers false (outputs untouched)
+/// when no cell compares.
+template <typename T>
+bool DenseMinMax(const TDenseStore<T>& m, int lc, int lr, int hc, int hr, T& mn, T& mx) {
+  TExtremes<T> e;
+  for (int c = lc; c <= hc; ++c) e.Run(m.Col(c) + (lr - 1), hr - lr + 1);
+  return e.Give(mn, mx);
 }
 
 /// Nearest cell to value in a range: columns outside, rows inside, first of equal distances;
@@ -555,11 +572,14 @@ class TStreamSource final : public TXmlSource {
 
 // [SECTION] the matrix XML element
 
-/// One "cells" element: values of row Row from column Col on.
+/// One "cells" element: values of row Row from column Col on (of layer Layer and time slot TimeSlot
+/// in the arrays of three and four dimensions).
 template <typename T>
 struct TXmlRun {
   int Row = 0;
   int Col = 1;
+  int Layer = 1;
+  int TimeSlot = 1;
   std::vector<T> Values;
 };
 
@@ -570,6 +590,8 @@ struct TXmlMatrix {
   bool SparseForm = false;
   int NCols = -1;        ///< -1: not given
   int NRows = -1;
+  int NLayers = -1;      ///< -1: not given (one layer)
+  int NTimeSlots = -1;   ///< -1: not given (one time slot)
   int64_t Listed = 0;    ///< number of values in all runs
   std::vector<TXmlRun<T>> Runs;
 };
@@ -579,13 +601,19 @@ struct TXmlMatrix {
 /// that `rows` writes through the sink.
 void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader, const String& id, bool sparse,
                     int nc, int nr, const std::function<void(TLineSink&)>& rows);
-/// One "cells" line.
-String XmlCellsLine(int row, int col, const String& values);
+/// One "cells" line; `place` adds attributes after col (such as layer="2").
+String XmlCellsLine(int row, int col, const String& values, const String& place = String());
 
-/// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored); false when
-/// none is found or the element is malformed (unreadable number, bad index, end before its close).
+/// Creates FName as a text file and lets `write` fill it; false on any file error.
+bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& write);
+/// Opens FName for reading and answers what `read` answers; false when it cannot be read.
+bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read);
+
+/// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
+/// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false when none is
+/// found or the element is malformed (unreadable number, bad index, end before its close).
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out);
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims = 2);
 
 // [SECTION] text and stream forms of the matrices
 
@@ -623,7 +651,7 @@ extern template bool SaveMatrixStream<int32_t>(TStream&, int, int, int, int, con
 extern template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&);
 extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&);
 
-extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&);
-extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&);
+extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, int);
+extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, int);
 
 }  // namespace qelta::detail

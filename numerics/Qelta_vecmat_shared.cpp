@@ -13,7 +13,9 @@
 //   </matrix>
 // Dense writers give one cells line per row (col="1"); the sparse writer one per stored triple.
 // Cells that no line lists are 0. Nothing is escaped: an id holding a double quote does not read
-// back.
+// back. The arrays of three and four dimensions (Qelta_matrix_nd.cpp) add <numlayers> (and
+// <numtimeslots>) after <numrows> and the attributes layer="L" (and timeslot="T") to each cells line;
+// a reader of fewer dimensions refuses counts above 1 of the dimensions it lacks.
 
 #include <algorithm>
 #include <cmath>
@@ -192,8 +194,9 @@ int TStreamSource::NextTag(const std::vector<String>& tags, String& attributes, 
 
 // [SECTION] XML writer
 
-String XmlCellsLine(int row, int col, const String& values) {
-  return u"  <cells row=\"" + IntToStr(row) + u"\" col=\"" + IntToStr(col) + u"\">" + values + u"</cells>";
+String XmlCellsLine(int row, int col, const String& values, const String& place) {
+  return u"  <cells row=\"" + IntToStr(row) + u"\" col=\"" + IntToStr(col) + u"\"" + place + u">" + values +
+         u"</cells>";
 }
 
 void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader, const String& id, bool sparse,
@@ -206,6 +209,30 @@ void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader
   out.Line(u"  <numrows>" + IntToStr(nr) + u"</numrows>");
   rows(out);
   out.Line(u"</matrix>");
+}
+
+bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& write) {
+  TextFile f;
+  try {
+    AssignFile(f, FName);
+    Rewrite(f);
+    write(f);
+    CloseFile(f);
+  } catch (const EInOutError&) {
+    return false;
+  }
+  return true;
+}
+
+bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read) {
+  TextFile f;
+  try {
+    AssignFile(f, FName);
+    Reset(f);
+    return read(f);
+  } catch (const EInOutError&) {
+    return false;
+  }
 }
 
 // [SECTION] XML reader
@@ -245,11 +272,22 @@ bool ParseCount(const String& content, int& v) {
   return true;
 }
 
+// A layer or time-slot count; above 1 only where the array has that dimension (held).
+bool ParseExtent(const String& content, bool held, int& v) { return ParseCount(content, v) && (held || v <= 1); }
+
+// An optional index attribute (default 1).
+bool ParseIndexAttribute(const String& attributes, const char16_t* name, int& v) {
+  const String text = ScanForXMLAttrib(attributes, name);
+  return text.empty() || ParseIntegerToken(text, v);
+}
+
 template <typename T>
 bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) {
   const String col = ScanForXMLAttrib(attributes, u"col");
   if (!ParseIntegerToken(ScanForXMLAttrib(attributes, u"row"), run.Row)) return false;
   if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
+  if (!ParseIndexAttribute(attributes, u"layer", run.Layer) || !ParseIndexAttribute(attributes, u"timeslot", run.TimeSlot))
+    return false;
   T v{};
   for (std::size_t pos = 0; pos < content.size();) {
     while (pos < content.size() && content[pos] <= u' ') ++pos;
@@ -262,12 +300,14 @@ bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) 
   return true;
 }
 
-// Runs inside the dimensions, counts given, no further layers.
+// Runs inside the dimensions (one layer and time slot where no count is given), counts given.
 template <typename T>
 bool ElementIsSound(const TXmlMatrix<T>& m) {
   if (m.NCols < 0 || m.NRows < 0) return false;
+  const int layers = m.NLayers < 0 ? 1 : m.NLayers, slots = m.NTimeSlots < 0 ? 1 : m.NTimeSlots;
   for (const TXmlRun<T>& run : m.Runs) {
     if (run.Row < 1 || run.Row > m.NRows || run.Col < 1) return false;
+    if (run.Layer < 1 || run.Layer > layers || run.TimeSlot < 1 || run.TimeSlot > slots) return false;
     if (static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols) return false;
   }
   return true;
@@ -276,7 +316,7 @@ bool ElementIsSound(const TXmlMatrix<T>& m) {
 }  // namespace
 
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out) {
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims) {
   String line, attributes, content;
   if (!FindStartLine(in, id, line)) return false;
   TXmlMatrix<T> m;
@@ -286,11 +326,10 @@ bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out) {
     const int tag = in.NextTag(XmlTags(), attributes, content);
     if (tag == xmlInvalid && in.AtEnd()) return false;  // the element never closed
     if (tag == xmlMatEnd) break;
-    int layers = 0;
     if (tag == xmlMatNumCols && !ParseCount(content, m.NCols)) return false;
     if (tag == xmlMatNumRows && !ParseCount(content, m.NRows)) return false;
-    if ((tag == xmlMatNumLayers || tag == xmlMatNumTimeSlots) && (!ParseCount(content, layers) || layers > 1))
-      return false;
+    if (tag == xmlMatNumLayers && !ParseExtent(content, dims >= 3, m.NLayers)) return false;
+    if (tag == xmlMatNumTimeSlots && !ParseExtent(content, dims >= 4, m.NTimeSlots)) return false;
     if (tag == xmlMatCell) {
       TXmlRun<T> run;
       if (!ParseRun(attributes, content, run)) return false;
@@ -303,7 +342,7 @@ bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out) {
   return true;
 }
 
-template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&);
-template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&);
+template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, int);
+template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, int);
 
 }  // namespace qelta::detail

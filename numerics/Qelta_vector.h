@@ -10,7 +10,8 @@
 // Limits: 1..2147483647 elements, never fewer than one. Integer arithmetic wraps at 32 bits.
 // Failure channel: EQeltaVectorError for refused calls and exhausted memory; the stream and file
 // routines answer false instead. Out-of-range reads answer 0 and writes are ignored.
-// Statistics over element ranges are Qelta_vector's second part (means, quartiles, histograms).
+// Statistics over element ranges (means, moments, quartiles, histograms) share their rules with the
+// matrices (Qelta_vector_stats.cpp).
 
 #include <cstdint>
 #include <vector>
@@ -114,6 +115,41 @@ class TVectorT : public TComponent {
   /// unchanged), the vector is too small or a number is unreadable (that element keeps its value).
   bool LoadFromFile(const String& FileName, bool AdjustVectorSize);
 
+  // --- statistics over a range of elements (Qelta_vector_stats.cpp) ---
+  // Range rule of the statistics: each bound raised to 1 and lowered to NrOfElem, then ordered, so
+  // the range holds at least one element; (0, 0) is 1..1, unlike MakeValidElemRange. No event fires.
+  /// Smallest and largest element, seeded from the first of the range (NaN elements are passed
+  /// over; a range of NaN only answers 1.7e308 and -1.7e308, TIntVector never has one).
+  void MinMax(int LowElem, int HighElem, T& Minimum, T& Maximum) const;
+  /// Sum of the range (TIntVector: 32-bit, wrapping).
+  T Sum(int LowElem, int HighElem) const;
+  /// Most frequent value (exact equality); the smallest of equally frequent values; the smallest
+  /// element when no two are equal. EQeltaVectorError "... not enough memory on heap".
+  T Mode(int LowElem, int HighElem) const;
+  /// Quartiles by the interpolation at positions (n + 1) * 0.25, 0.5, 0.75 of the sorted range (a
+  /// position at or beyond n answers the largest element); one element gives it thrice. Always
+  /// true. EQeltaVectorError "... not enough memory on heap".
+  bool Quartiles(int LowElem, int HighElem, double& Q1, double& Q2, double& Q3) const;
+  /// Percentile prob (percent, clamped to 0..100) by the same interpolation at prob (n + 1) / 100;
+  /// 100 answers the largest element. EQeltaVectorError "... not enough memory on heap".
+  double Percentile(double prob, int LowElem, int HighElem) const;
+  /// Mean and sample variance; the variance is 1.0 for one or two elements. Centred sums: a constant
+  /// range has variance exactly 0, a large common offset costs no digits.
+  void MeanVar(int LowElem, int HighElem, double& Mean, double& Variance) const;
+  /// exp(mean of ln v); 0 when an element is 0. EQeltaVectorError "... negative argument passed to
+  /// GeometricMean" when one is negative.
+  double GeometricMean(int LowElem, int HighElem) const;
+  /// n / (sum of 1/v). EQeltaVectorError "... negative or zero argument passed to HarmonicMean" when
+  /// an element is 0 or negative.
+  double HarmonicMean(int LowElem, int HighElem) const;
+  /// Skewness and excess kurtosis: central moments over the sample standard deviation s (population
+  /// form); 0 and 0 for fewer than four elements or s = 0.
+  void SkewKurt(int LowElem, int HighElem, double& Skewness, double& Kurtosis) const;
+  /// The bias-corrected sample skewness and excess kurtosis; 0 and 0 for fewer than four elements.
+  void SkewKurtSample(int LowElem, int HighElem, double& Skewness, double& Kurtosis) const;
+  /// Worker of the two above: also the number of elements n of the range.
+  void SkewKurtIntern(int LowElem, int HighElem, int& n, double& Skewness, double& Kurtosis) const;
+
   // --- events ---
   TNotifyEvent OnChange;
   TSortExchgEvent OnSortExchange;
@@ -121,6 +157,8 @@ class TVectorT : public TComponent {
  protected:
   /// Elements 1..NrOfElem at 0..NrOfElem-1 (for the statistics of this unit).
   const std::vector<T>& Elements() const { return FVec; }
+  /// The same for the in-place transformations, which fire no event.
+  std::vector<T>& ElementsInPlace() { return FVec; }
   /// Writes the text form of elements first..last (already valid), one value per line; false
   /// when the file cannot be created or written.
   bool StoreText(const String& FileName, int first, int last, const std::function<String(T)>& text) const;
@@ -130,6 +168,11 @@ class TVectorT : public TComponent {
   void PutVal(int i, T v);
   /// Shape check of the arithmetic: raises for another size.
   void CheckSameSize(const TVectorT& other) const;
+  /// Calls fn(visit, n) with the sample visitor of the statistics range lo..hi and its size n.
+  template <typename Fn>
+  void VisitRange(int lo, int hi, Fn&& fn) const;
+  /// The statistics range as doubles: the work array of the order statistics.
+  std::vector<double> SortWork(int lo, int hi) const;
 
   int FNElem = 1;
   bool FIsEmpty = true;
@@ -155,6 +198,21 @@ class TVector : public detail::TVectorT<double> {
   /// (below -2: 2, above 20: 20), -1 exponent form in 13 characters, -2 in 26. False when the
   /// file cannot be created or written.
   bool StoreOnFile(int FirstElem, int LastElem, int Precision, const String& FileName) const;
+
+  // --- statistics of the vector of doubles (Qelta_vector_stats.cpp) ---
+  /// Counts the elements FirstElem..LastElem (each clamped to 1..NrOfElem, not exchanged: a reversed
+  /// range counts nothing) into NE = |LastBin - FirstBin| / BinWidth (rounded) bins of BinWidth from
+  /// FirstBin: Histo is resized to NE when it differs and cleared, each value in a bin increments it
+  /// through SetVal; v < FirstBin is an underflow, v at or beyond the last bin an overflow; NaN counts
+  /// nowhere; MaxCnt is the largest bin count. False, nothing changed, for a nil Histo, BinWidth <= 0,
+  /// a bound that is not finite or NE > 500.
+  bool Histogram(int FirstElem, int LastElem, double FirstBin, double LastBin, double BinWidth, TIntVector* Histo,
+                 int& Underflow, int& Overflow, int& MaxCnt) const;
+  /// MeanVar of the whole vector; stddev := the square root of the variance; when it is above 0 every
+  /// element becomes (v - mean) / stddev. No event fires.
+  void Standardize(double& mean, double& stddev);
+  /// MeanVar of the whole vector; every element becomes v - mean; answers the mean. No event fires.
+  double MeanCenter();
 };
 
 /// 1-based vector of 32-bit integers. Stream form: LowElem, HighElem and the elements as 4-byte

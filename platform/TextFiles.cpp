@@ -112,15 +112,7 @@ struct TextFileAccess {
   }
   static void Open(TextFile& f, int flags, TextFile::TMode mode) {
     if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
-    if (f.FName.empty()) Raise(102);
-    const int fd = OsLayer().Open(NativePath(f.FName), flags, 0666);
-    if (fd < 0) Raise(InOutErrorCode(-fd, false));
-    struct stat st{};
-    if (OsLayer().FStat(fd, st) == 0 && S_ISDIR(st.st_mode)) {
-      OsLayer().Close(fd);
-      Raise(5);
-    }
-    f.FHandle = fd;
+    f.FHandle = OpenFileVariable(f.FName, flags);
     f.FMode = mode;
     f.FBuffer.assign(kBufferSize, 0);
     f.FBufPos = f.FBufLen = 0;
@@ -182,6 +174,18 @@ String InOutErrorMessage(int code) {
     case 106: return u"Invalid numeric format";
     default: return Utf8ToString("I/O error " + std::to_string(code));
   }
+}
+
+int OpenFileVariable(const String& fileName, int flags) {
+  if (fileName.empty()) Raise(102);
+  const int fd = OsLayer().Open(NativePath(fileName), flags, 0666);
+  if (fd < 0) Raise(InOutErrorCode(-fd, false));
+  struct stat st{};
+  if (OsLayer().FStat(fd, st) == 0 && S_ISDIR(st.st_mode)) {
+    OsLayer().Close(fd);
+    Raise(5);
+  }
+  return fd;
 }
 
 int InOutErrorCode(int errnoValue, bool writing) {

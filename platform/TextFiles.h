@@ -27,6 +27,9 @@ extern int FileMode;
 String InOutErrorMessage(int code);
 /// Runtime I/O error code of a failed OS call (an errno value) while opening, reading or writing.
 int InOutErrorCode(int errnoValue, bool writing);
+/// Opens the file of a file variable (text and record files) with the OS flags; raises 102 for an empty
+/// name, the runtime code of a failed open, and 5 for a directory. Answers the OS handle.
+int OpenFileVariable(const String& fileName, int flags);
 
 /// A text-file variable; owns its OS handle and closes it on destruction (write errors then go unreported:
 /// call CloseFile to learn about them).

@@ -17,6 +17,7 @@ packages=(
   libjpeg62-turbo-dev
   zlib1g-dev
   libssl-dev
+  libgsl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
   fonts-lyx  # extra fonts (lower-case TeX family names): the suites must not depend on the installed fonts

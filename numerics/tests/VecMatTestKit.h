@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Classes.h"
@@ -56,6 +58,43 @@ std::string ZlibLanes(const std::vector<T>& values) {
     std::snprintf(buf, sizeof buf, "%08lX", crc32(0L, lane.data(), static_cast<uInt>(lane.size())));
     out += buf;
   }
+  return out;
+}
+
+/// Element type of a vector or matrix class.
+template <typename V>
+using ElemOf = std::remove_cvref_t<decltype(std::declval<const V&>().GetVal(1))>;
+
+/// Cell type of a matrix class.
+template <typename M>
+using CellOf = std::remove_cvref_t<decltype(std::declval<const M&>().GetVal(1, 1))>;
+
+/// Resizes the vector to the values and stores them (TVector or TIntVector).
+template <typename V>
+void FillVector(V& v, std::initializer_list<ElemOf<V>> values) {
+  v.Resize(static_cast<int>(values.size()));
+  int i = 1;
+  for (auto x : values) v.SetVal(i++, x);
+}
+
+/// Resizes the matrix to the table (one inner list per row) and stores the cells.
+template <typename M>
+void FillMatrix(M& m, std::initializer_list<std::initializer_list<CellOf<M>>> rows) {
+  const int nr = static_cast<int>(rows.size());
+  m.Resize(nr == 0 ? 0 : static_cast<int>(rows.begin()->size()), nr);
+  int r = 1;
+  for (const auto& row : rows) {
+    int c = 1;
+    for (auto v : row) m.SetVal(c++, r, v);
+    ++r;
+  }
+}
+
+/// Elements 1..NrOfElem of a vector.
+template <typename V>
+auto ElementsOf(const V& v) {
+  std::vector<decltype(v.GetVal(1))> out;
+  for (int i = 1; i <= v.NrOfElem(); ++i) out.push_back(v.GetVal(i));
   return out;
 }
 

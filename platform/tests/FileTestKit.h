@@ -12,7 +12,21 @@
 #include <string>
 
 #include "Encoding.h"
+#include "Exceptions.h"
 #include "OsLayer.h"
+#include "TextFiles.h"
+
+/// Runs stmt and expects EInOutError with the runtime code and its message.
+#define EXPECT_IO_ERROR(stmt, code)                                 \
+  do {                                                              \
+    try {                                                           \
+      stmt;                                                         \
+      ADD_FAILURE() << "no EInOutError from " #stmt;                \
+    } catch (const qelta::EInOutError& e) {                         \
+      EXPECT_EQ(e.ErrorCode, code);                                 \
+      EXPECT_EQ(e.Message(), qelta::InOutErrorMessage(code));       \
+    }                                                               \
+  } while (0)
 
 namespace qelta::test {
 

@@ -29,18 +29,6 @@ std::vector<String> ReadAllLines(const String& name) {
   return lines;
 }
 
-// Runs stmt and expects EInOutError with the code and its message.
-#define EXPECT_IO_ERROR(stmt, code)                                 \
-  do {                                                              \
-    try {                                                           \
-      stmt;                                                         \
-      ADD_FAILURE() << "no EInOutError from " #stmt;                \
-    } catch (const EInOutError& e) {                                \
-      EXPECT_EQ(e.ErrorCode, code);                                 \
-      EXPECT_EQ(e.Message(), InOutErrorMessage(code));              \
-    }                                                               \
-  } while (0)
-
 }  // namespace
 
 TEST(TextFile, ReaderAcceptsCrLfLfAndLoneCrAsLineEnds) {

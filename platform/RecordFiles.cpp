@@ -1,0 +1,132 @@
+#include "RecordFiles.h"
+
+// Transfers go straight to the OS: every Read, Write, BlockRead and BlockWrite seeks to its record's
+// byte offset and loops until the whole block moved, so a short OS read or write is retried and only
+// the end of the file or a refusing medium ends a transfer. The position then counts the whole
+// records that did move.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "Exceptions.h"
+#include "OsLayer.h"
+#include "TextFiles.h"
+
+namespace qelta {
+namespace {
+
+[[noreturn]] void Raise(int code) { throw EInOutError(InOutErrorMessage(code), code); }
+
+}  // namespace
+
+// The routines' access to a file variable's state.
+struct RecordFileAccess {
+  static void CheckOpen(const TRecordFile& f) {
+    if (!f.IsOpen()) Raise(103);
+  }
+  static void Open(TRecordFile& f, int flags) {
+    if (f.IsOpen()) CloseChecked(f);
+    f.FHandle = OpenFileVariable(f.FName, flags);
+    f.FPos = 0;
+  }
+  static void Assign(TRecordFile& f, const String& name) {
+    Close(f);
+    f.FName = name;
+  }
+  static int64_t& Position(TRecordFile& f) { return f.FPos; }
+  static void CloseChecked(TRecordFile& f) {
+    CheckOpen(f);
+    const int rc = OsLayer().Close(f.FHandle);
+    f.FHandle = -1;
+    f.FPos = 0;
+    if (rc < 0) Raise(InOutErrorCode(-rc, true));
+  }
+  static void Close(TRecordFile& f) {
+    if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
+    f.FHandle = -1;
+    f.FPos = 0;
+  }
+  static int64_t SizeInBytes(TRecordFile& f) {
+    CheckOpen(f);
+    struct stat st{};
+    const int rc = OsLayer().FStat(f.FHandle, st);
+    if (rc < 0) Raise(InOutErrorCode(-rc, false));
+    return static_cast<int64_t>(st.st_size);
+  }
+  static void SeekBytes(TRecordFile& f, bool writing) {
+    const int64_t at = OsLayer().Seek(f.FHandle, f.FPos * f.FRecordSize, SEEK_SET);
+    if (at < 0) Raise(InOutErrorCode(static_cast<int>(-at), writing));
+  }
+  // Moves count whole records from the position; the position counts those that moved, then a short
+  // transfer raises.
+  static void Transfer(TRecordFile& f, void* buffer, const void* source, int64_t count) {
+    CheckOpen(f);
+    if (count <= 0) return;
+    const bool writing = source != nullptr;
+    SeekBytes(f, writing);
+    const int64_t total = count * f.FRecordSize;
+    int64_t done = 0;
+    int failure = 0;
+    while (done < total) {
+      const std::size_t chunk = static_cast<std::size_t>(std::min<int64_t>(total - done, int64_t{1} << 30));
+      const int64_t n = writing ? OsLayer().Write(f.FHandle, static_cast<const uint8_t*>(source) + done, chunk)
+                                : OsLayer().Read(f.FHandle, static_cast<uint8_t*>(buffer) + done, chunk);
+      if (n <= 0) {
+        failure = n < 0 ? InOutErrorCode(static_cast<int>(-n), writing) : (writing ? 101 : 100);
+        break;
+      }
+      done += n;
+    }
+    f.FPos += done / f.FRecordSize;
+    if (failure != 0) Raise(failure);
+  }
+};
+
+using A = RecordFileAccess;
+
+TRecordFile::TRecordFile(int recordSize) : FRecordSize(std::max(recordSize, 1)) {}
+
+TRecordFile::~TRecordFile() { A::Close(*this); }
+
+// [SECTION] opening and closing
+
+void AssignFile(TRecordFile& f, const String& fileName) { A::Assign(f, fileName); }
+
+void Reset(TRecordFile& f, int mode) { A::Open(f, mode == 0 ? O_RDONLY : (mode == 1 ? O_WRONLY : O_RDWR)); }
+
+void Reset(TRecordFile& f) { Reset(f, FileMode); }
+
+void Rewrite(TRecordFile& f) { A::Open(f, O_RDWR | O_CREAT | O_TRUNC); }
+
+void CloseFile(TRecordFile& f) { A::CloseChecked(f); }
+
+// [SECTION] position
+
+void Seek(TRecordFile& f, int64_t record) {
+  if (record < 0 || record > FileSize(f)) Raise(100);
+  A::Position(f) = record;
+}
+
+int64_t FilePos(TRecordFile& f) {
+  A::CheckOpen(f);
+  return A::Position(f);
+}
+
+int64_t FileSize(TRecordFile& f) { return A::SizeInBytes(f) / f.RecordSize(); }
+
+bool Eof(TRecordFile& f) { return FilePos(f) >= FileSize(f); }
+
+// [SECTION] transfer
+
+void Read(TRecordFile& f, void* record) { A::Transfer(f, record, nullptr, 1); }
+
+void Write(TRecordFile& f, const void* record) { A::Transfer(f, nullptr, record, 1); }
+
+void BlockRead(TRecordFile& f, void* records, int64_t count) { A::Transfer(f, records, nullptr, count); }
+
+void BlockWrite(TRecordFile& f, const void* records, int64_t count) { A::Transfer(f, nullptr, records, count); }
+
+}  // namespace qelta

@@ -20,6 +20,9 @@
   TOPIC(ColorsGallery)              \
   TOPIC(FormsGallery)               \
   TOPIC(ScaleGallery)               \
+  TOPIC(TimeScaleGallery)           \
+  TOPIC(ColorScaleGallery)          \
+  TOPIC(GaugeGallery)               \
   /* new topics above this line */
 
 namespace qelta::gallery {
@@ -40,7 +43,7 @@ void PrintStates() {
       {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop"},
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
-      {qelta::LibraryName_qeltaplot(), "axis scale"},
+      {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, colour scale, gauge"},
       {qelta::LibraryName_qeltactl(), "not yet built"},
       {qelta::LibraryName_qeltamap(), "not yet built"},
       {qelta::LibraryName_qeltamol(), "not yet built"},

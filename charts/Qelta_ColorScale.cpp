@@ -20,8 +20,7 @@
 
 #include <algorithm>
 
-#include "Math.h"
-#include "Qelta_ChartControl_internal.h"
+#include "Qelta_plot_internal.h"
 
 namespace qelta {
 
@@ -34,7 +33,7 @@ std::vector<TColorBarLine> ColorBarLines(int Start, int End, int LowPos, int Hig
   const int b = std::clamp(LowPos, Start, End), d = std::clamp(HighPos, Start, End);
   const double span = static_cast<double>(HighPos) - LowPos;
   for (int e = std::min(b, d); e <= std::max(b, d); ++e) {
-    const int64_t i = b == d ? N / 2 : Round((e - static_cast<double>(LowPos)) / span * N);
+    const int64_t i = b == d ? N / 2 : detail::RoundDouble((e - static_cast<double>(LowPos)) / span * N);
     lines.push_back({e, static_cast<int>(std::clamp<int64_t>(i, 1, N))});
   }
   if (!Extend) return lines;
@@ -108,7 +107,8 @@ void TColorScale::ColorArrayChange(TObject* /*Sender*/) { Paint(); }
 
 TColor TColorScale::ValueToColor(double Value) const {
   const int n = FColorArray->Size();
-  const int64_t i = FColorHigh != FColorLow ? Round((Value - FColorLow) * n / (FColorHigh - FColorLow)) : n / 2;
+  const int64_t i =
+      FColorHigh != FColorLow ? detail::RoundDouble((Value - FColorLow) * n / (FColorHigh - FColorLow)) : n / 2;
   return FColorArray->GetColorElem(static_cast<int>(std::clamp<int64_t>(i, 1, n)));
 }
 

@@ -25,7 +25,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Qelta_ChartControl_internal.h"
+#include "Qelta_plot_internal.h"
 #include "Qelta_qeltacolors.h"
 
 namespace qelta {

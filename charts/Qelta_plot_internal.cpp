@@ -1,6 +1,6 @@
-// Painting steps the chart controls share.
+// Painting steps the controls of qeltaplot share.
 
-#include "Qelta_ChartControl_internal.h"
+#include "Qelta_plot_internal.h"
 
 #include <cstdint>
 

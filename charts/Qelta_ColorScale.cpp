@@ -221,14 +221,17 @@ void TColorScale::SetColorScheme(TColorScheme value) {
 void TColorScale::SetScaleRangeLow(double value) {
   if (value == FColSclMin) return;
   FScale->SetRangeLow(value);
-  FColSclMin = FScale->RangeLow();
-  FColSclMax = FScale->RangeHigh();
-  Paint();
+  AdoptScaleRange();
 }
 
 void TColorScale::SetScaleRangeHigh(double value) {
   if (value == FColSclMax) return;
   FScale->SetRangeHigh(value);
+  AdoptScaleRange();
+}
+
+// Both ends as the helper keeps them (it moves an end that equals the other), then repaints.
+void TColorScale::AdoptScaleRange() {
   FColSclMin = FScale->RangeLow();
   FColSclMax = FScale->RangeHigh();
   Paint();

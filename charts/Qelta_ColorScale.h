@@ -163,6 +163,7 @@ class TColorScale : public TCustomControl {
   void WMMouseMoveInScale(const TMessage& Message);
   void DrawBar(TCanvas* Canvas);
   void SetMargin(int& Field, int value, int extent, int other);
+  void AdoptScaleRange();
   template <class T>
   void Store(T& Field, const T& value);
 

@@ -362,8 +362,8 @@ class TScale : public TCustomControl {
   void DrawAxis(TCanvas* Canvas, int64_t Line);
   void DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line);
   void DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTick& Tick);
-  void DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, const TScaleTick& Tick);
-  void DrawDateLine(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, const TScaleTick& Tick);
+  void DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, double Value, String Text,
+                     bool DateLine);
   void DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Spec);
   void DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line);
   void DrawBaseLine(TCanvas* Canvas, int64_t Line);

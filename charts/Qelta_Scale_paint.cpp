@@ -230,26 +230,17 @@ void TScale::DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, c
   Canvas->LineTo(vertical ? end : along, vertical ? along : end);
   if (Tick.Recorded) RecordTick(Tick.Value);
   if (OnScaleTickDrawn) OnScaleTickDrawn(this, Canvas, FScaleType, Tick.Value, at.X, at.Y);
-  if (Tick.Labelled) DrawTickLabel(Canvas, Frame, Line, along, Tick);
-  if (!Tick.DateLine.empty()) DrawDateLine(Canvas, Frame, Line, along, Tick);
+  if (Tick.Labelled) DrawTickLabel(Canvas, Frame, Line, along, Tick.Value, Tick.Label, false);
+  if (!Tick.DateLine.empty()) DrawTickLabel(Canvas, Frame, Line, along, Tick.Value, Tick.DateLine, true);
 }
 
-void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along,
-                           const TScaleTick& Tick) {
-  String text = Tick.Label;
-  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Tick.Value, text);
-  if (text.empty()) return;
-  const TPoint p = ScaleLabelPos(Frame, Line, Along, Canvas->TextWidth(text), Canvas->TextHeight(text));
-  Canvas->TextOut(p.X, p.Y, text);
-}
-
-void TScale::DrawDateLine(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along,
-                          const TScaleTick& Tick) {
-  String text = Tick.DateLine;
-  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Tick.Value, text);
-  if (text.empty()) return;
-  const TPoint p = ScaleDateLinePos(Frame, Line, Along, Canvas->TextWidth(text), Canvas->TextHeight(text));
-  Canvas->TextOut(p.X, p.Y, text);
+void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, double Value,
+                           String Text, bool DateLine) {
+  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Value, Text);
+  if (Text.empty()) return;
+  const int w = Canvas->TextWidth(Text), h = Canvas->TextHeight(Text);
+  const TPoint p = DateLine ? ScaleDateLinePos(Frame, Line, Along, w, h) : ScaleLabelPos(Frame, Line, Along, w, h);
+  Canvas->TextOut(p.X, p.Y, Text);
 }
 
 // The message of a date/time range that has no ticks, at the middle of the range.

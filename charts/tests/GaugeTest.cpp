@@ -285,12 +285,20 @@ TEST(TScaleGauge, ShortTicksAndMinTicksTakeEffectEvenWhenSetToTheirStoredDefault
   EXPECT_EQ(g.MinTicks(), 2) << "kept as the scale keeps it";
 }
 
-TEST(TScaleGauge, CoverPlateFramesAndIndexOnAShownForm) {
+// A gauge on a form the scripted user shows.
+class GaugeOnAForm : public ::testing::Test {
+ protected:
   TScriptedUser user;
-  TForm form(nullptr);
-  form.SetBounds(0, 0, 400, 200);
-  auto* g = new TScaleGauge(&form);
-  g->SetParent(&form);
+  TForm form{nullptr};
+  TScaleGauge* g = nullptr;
+  void SetUp() override {
+    form.SetBounds(0, 0, 400, 400);
+    g = new TScaleGauge(&form);
+    g->SetParent(&form);
+  }
+};
+
+TEST_F(GaugeOnAForm, CoverPlateFramesAndIndex) {
   g->SetIndexMode(gimThread);
   g->SetColorIndex1(clRed);
   g->SetValue(5);
@@ -307,12 +315,7 @@ TEST(TScaleGauge, CoverPlateFramesAndIndexOnAShownForm) {
 
 // --- mouse -------------------------------------------------------------------------------------
 
-TEST(TScaleGauge, ScriptedMouseMovesReportValueInGaugeAndKeys) {
-  TScriptedUser user;
-  TForm form(nullptr);
-  form.SetBounds(0, 0, 400, 400);
-  auto* g = new TScaleGauge(&form);
-  g->SetParent(&form);
+TEST_F(GaugeOnAForm, ScriptedMouseMovesReportValueInGaugeAndKeys) {
   std::vector<TMouseReport> reports;
   g->OnMouseMoveInGauge = [&](TObject* sender, bool in, TShiftState shift, double value) {
     EXPECT_EQ(sender, g);

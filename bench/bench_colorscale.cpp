@@ -83,7 +83,8 @@ void BM_GaugePaint_vs_ItsScale(benchmark::State& state) {
   scale.SetMarginTop(10);
   scale.SetMarginBottom(30);
   scale.UseForeignCanvas(host.Canvas(), 0, 0);
-  qelta::bench::SideBySide(state, kPaints, [&gauge](int) { gauge.Paint(); }, [&scale](int) { scale.ForcePaint(); });
+  qelta::bench::SideBySide(
+      state, kPaints, [&gauge](int) { gauge.Paint(); }, [&scale](int) { scale.ForcePaint(); });
 }
 BENCHMARK(BM_GaugePaint_vs_ItsScale)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 

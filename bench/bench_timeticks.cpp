@@ -100,7 +100,8 @@ void PaintLevel(benchmark::State& state, const TLevel& level) {
   scale.SetScaleType(level.vertical ? qelta::sctYL : qelta::sctXT);
   scale.SetLabelType(qelta::ftDateTime);
   scale.SetRange(kStart, kStart + level.days);
-  qelta::bench::SideBySide(state, kPaints, [&scale](int) { scale.ForcePaint(); }, TStrftime{AnchorLabels(level), {}});
+  qelta::bench::SideBySide(
+      state, kPaints, [&scale](int) { scale.ForcePaint(); }, TStrftime{AnchorLabels(level), {}});
 }
 
 void TicksOfLevel(benchmark::State& state, const TLevel& level) {

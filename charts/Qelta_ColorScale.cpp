@@ -128,8 +128,8 @@ void TColorScale::WndProc(TMessage& Message) {
 void TColorScale::WMMouseMoveInScale(const TMessage& Message) {
   const int x = MouseLParamX(Message.LParam), y = MouseLParamY(Message.LParam);
   const double value = FScale->ConvertPixelToScale(FColScaleOrient == csoHorizontal ? x : y);
-  const bool inScale = FMarginLeft <= x && x <= Width() - FMarginRight && FMarginTop <= y &&
-                       y <= Height() - FMarginBottom;
+  const bool inScale =
+      FMarginLeft <= x && x <= Width() - FMarginRight && FMarginTop <= y && y <= Height() - FMarginBottom;
   MouseMoveInScale(inScale, KeysToShiftState(Message.WParam), value);
 }
 

@@ -61,15 +61,18 @@ void Band(TGaugeStrokes& out, const TGaugeFrame& f, int from, int to, Colour col
   const int base = f.Vertical ? f.Width - f.ScaleRight : f.Height - f.ScaleBottom;
   const int extent = f.Vertical ? f.Height : f.Width;
   if (f.Vertical) {
-    for (int y = std::min(from, extent); y >= std::max(to, -1); --y) out.push_back(Across(true, y, base, base + 7, color(y)));
+    for (int y = std::min(from, extent); y >= std::max(to, -1); --y)
+      out.push_back(Across(true, y, base, base + 7, color(y)));
   } else {
-    for (int x = std::max(from, -1); x <= std::min(to, extent); ++x) out.push_back(Across(false, x, base, base + 7, color(x)));
+    for (int x = std::max(from, -1); x <= std::min(to, extent); ++x)
+      out.push_back(Across(false, x, base, base + 7, color(x)));
   }
 }
 
 void Bar(TGaugeStrokes& out, const TGaugeFrame& f, int p, TColor color) {
   const int base = f.Vertical ? f.Width - f.ScaleRight : f.Height - f.ScaleBottom;
-  for (int q = p - 1; q <= p + 1; ++q) out.push_back(Across(f.Vertical, q, base + 2 + (q == p ? 1 : 0), base + 10, color));
+  for (int q = p - 1; q <= p + 1; ++q)
+    out.push_back(Across(f.Vertical, q, base + 2 + (q == p ? 1 : 0), base + 10, color));
 }
 
 }  // namespace
@@ -102,30 +105,43 @@ TGaugeStrokes GaugeIndex(const TGaugeFrame& f, TGaugeIndexMode Mode, int P, int 
   TGaugeStrokes out;
   const bool v = f.Vertical;
   const int below = v ? f.Width - f.ScaleRight : f.Height - f.ScaleBottom;  // the scale's far side
-  const int above = v ? f.ScaleLeft : f.ScaleTop;                            // the window's near side
+  const int above = v ? f.ScaleLeft : f.ScaleTop;                           // the window's near side
   switch (Mode) {
-    case gimThread: Thread(out, f, P, Color1); break;
-    case gimTriangle: Triangle(out, v, P, [below](int i) { return below + i - 1; }, Color1); break;
+    case gimThread:
+      Thread(out, f, P, Color1);
+      break;
+    case gimTriangle:
+      Triangle(
+          out, v, P, [below](int i) { return below + i - 1; }, Color1);
+      break;
     case gimThreadTriangle:
       Thread(out, f, P, Color1);
-      Triangle(out, v, P, [below, v](int i) { return below + i - (v ? 1 : 0); }, Color2);
+      Triangle(
+          out, v, P, [below, v](int i) { return below + i - (v ? 1 : 0); }, Color2);
       break;
     case gimThreadTwoTriangles:
       Thread(out, f, P, Color1);
-      Triangle(out, v, P, [above](int i) { return above - i + 10; }, Color2);
-      Triangle(out, v, P, [below](int i) { return below + i - 1; }, Color2);
+      Triangle(
+          out, v, P, [above](int i) { return above - i + 10; }, Color2);
+      Triangle(
+          out, v, P, [below](int i) { return below + i - 1; }, Color2);
       break;
     case gimBand: {
       const int start = v ? f.Height - f.MarginBottom : f.MarginLeft;
       const int end = v ? f.MarginTop : f.Width - f.MarginRight;
-      Band(out, f, start, P, [&](int at) { return InterpolateColor(Color1, Color2, Fraction(at - start, end - start)); });
+      Band(out, f, start, P,
+           [&](int at) { return InterpolateColor(Color1, Color2, Fraction(at - start, end - start)); });
       break;
     }
     case gimDualColorBand:
-      if (AboveZero) Band(out, f, Zero, P, [Color1](int) { return Color1; });
-      else Band(out, f, P, Zero, [Color2](int) { return Color2; });
+      if (AboveZero)
+        Band(out, f, Zero, P, [Color1](int) { return Color1; });
+      else
+        Band(out, f, P, Zero, [Color2](int) { return Color2; });
       break;
-    case gimBar: Bar(out, f, P, Color1); break;
+    case gimBar:
+      Bar(out, f, P, Color1);
+      break;
   }
   return out;
 }
@@ -166,9 +182,17 @@ void TScaleGauge::SetScaleDims() {
 }
 
 TGaugeFrame TScaleGauge::Layout() const {
-  return TGaugeFrame{Width(),           Height(),           FCovMargLeft,       FCovMargRight,
-                     FCovMargTop,       FCovMargBottom,     FScale->MarginLeft(), FScale->MarginRight(),
-                     FScale->MarginTop(), FScale->MarginBottom(), FGaugeOrient == goVertical};
+  return TGaugeFrame{Width(),
+                     Height(),
+                     FCovMargLeft,
+                     FCovMargRight,
+                     FCovMargTop,
+                     FCovMargBottom,
+                     FScale->MarginLeft(),
+                     FScale->MarginRight(),
+                     FScale->MarginTop(),
+                     FScale->MarginBottom(),
+                     FGaugeOrient == goVertical};
 }
 
 // [SECTION] painting

@@ -31,12 +31,17 @@ namespace qelta {
 enum TGaugeOrientation : uint8_t { goHorizontal, goVertical };
 enum TGaugeBackground : uint8_t { gbPlain, gbVertGrad, gbHorizGrad, gbVertMidBand, gbHorizMidBand };
 enum TGaugeIndexMode : uint8_t {
-  gimThread, gimTriangle, gimThreadTriangle, gimThreadTwoTriangles, gimBand, gimDualColorBand, gimBar
+  gimThread,
+  gimTriangle,
+  gimThreadTriangle,
+  gimThreadTwoTriangles,
+  gimBand,
+  gimDualColorBand,
+  gimBar
 };
 
 /// The mouse moved over the gauge: inside the scale's area or not, the keys held, the value there.
-using TMouseMoveInGaugeEvent =
-    std::function<void(TObject* Sender, bool InGauge, TShiftState Shift, double rMousePos)>;
+using TMouseMoveInGaugeEvent = std::function<void(TObject* Sender, bool InGauge, TShiftState Shift, double rMousePos)>;
 
 // --- layout ------------------------------------------------------------------------------------
 
@@ -64,8 +69,8 @@ TGaugeStrokes GaugeBackground(const TGaugeFrame& Frame, TGaugeBackground Backgro
 /// The lines of the index at pixel P in the given mode; Zero is the pixel of GaugeZero and AboveZero
 /// whether the value is at least GaugeZero (gimDualColorBand). Bands run from the window's start
 /// (the left edge, or the bottom of a vertical gauge) and are empty when they would run backwards.
-TGaugeStrokes GaugeIndex(const TGaugeFrame& Frame, TGaugeIndexMode Mode, int P, int Zero, bool AboveZero,
-                         TColor Color1, TColor Color2);
+TGaugeStrokes GaugeIndex(const TGaugeFrame& Frame, TGaugeIndexMode Mode, int P, int Zero, bool AboveZero, TColor Color1,
+                         TColor Color2);
 
 // --- TScaleGauge -------------------------------------------------------------------------------
 

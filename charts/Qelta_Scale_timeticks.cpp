@@ -22,8 +22,13 @@
 //    widens the lower and upper end of the range whatever the direction: on a descending axis it
 //    narrowed, and the tick at its start was lost.
 //  - Every calendar walk and date line stops at 9999-12-31 23:59:59.999 (the range may reach
-//    3000000 days); the year walk lands its last tick on 31 December 9999.
-//  - Day and year tests use the floor modulus, so long day ticks stay every t days across day 0.
+//    3000000 days); the year walk lands its last tick on 31 December 9999, and a range that starts
+//    after that has no ticks (building its first date raised).
+//  - A moment before day zero is rounded to the millisecond before it is turned into the platform's
+//    value: floor(v) - (v - floor(v)) of a hair below a whole negative day came out two days early.
+//  - The year walk moves on from a start year that is a multiple of the step unless RangeLow is
+//    January 1, 00:00, so no tick lies before the axis.
+//  - The day test uses the floor modulus, so long day ticks stay every t days across day 0.
 //  - MinTicks 0 counts as 1; the hundredths level writes two digits of hundredths of the value
 //    rounded to 0.01 s (carried into the seconds), where the platform's "zz" writes milliseconds.
 //  - A separator that is a double quote is quoted with single quotes, so the format stays whole.
@@ -44,8 +49,8 @@ constexpr double kNearlyOne = 0.999999999;
 constexpr double kWalkSlack = 1e-8;         // a walk goes on while v - end < this (days)
 constexpr double kFirstDateTime = -693593;  // 0001-01-01
 constexpr double kLastDateTimeRange = 3000000;
-constexpr double kLastDay = 2958465;        // 9999-12-31
-constexpr double kMaxTimeSeconds = 1e16;    // time texts of larger values show this many seconds
+constexpr double kLastDay = 2958465;      // 9999-12-31
+constexpr double kMaxTimeSeconds = 1e16;  // time texts of larger values show this many seconds
 
 int WantedIntervals(int MinTicks) { return std::max(MinTicks, 1); }
 
@@ -56,12 +61,10 @@ struct TTimeStep {
   int Intervals;
 };
 
-constexpr std::array<TTimeStep, 29> kTimeSteps{{{0, 1},      {0.001, 5}, {0.002, 4}, {0.005, 5}, {0.01, 5},
-                                                 {0.02, 4},   {0.05, 5},  {0.1, 5},   {0.2, 4},   {0.5, 5},
-                                                 {1, 5},      {2, 4},     {5, 5},     {10, 5},    {20, 4},
-                                                 {30, 6},     {60, 6},    {120, 6},   {180, 6},   {300, 5},
-                                                 {600, 5},    {1200, 6},  {1800, 6},  {3600, 6},  {7200, 4},
-                                                 {14400, 4},  {21600, 6}, {43200, 6}, {86400, 6}}};
+constexpr std::array<TTimeStep, 29> kTimeSteps{
+    {{0, 1},   {0.001, 5}, {0.002, 4}, {0.005, 5}, {0.01, 5}, {0.02, 4},  {0.05, 5},  {0.1, 5},   {0.2, 4},  {0.5, 5},
+     {1, 5},   {2, 4},     {5, 5},     {10, 5},    {20, 4},   {30, 6},    {60, 6},    {120, 6},   {180, 6},  {300, 5},
+     {600, 5}, {1200, 6},  {1800, 6},  {3600, 6},  {7200, 4}, {14400, 4}, {21600, 6}, {43200, 6}, {86400, 6}}};
 
 // Largest index whose step is <= w; 0 when none (and for NaN).
 int TimeStepIndex(double w) {
@@ -90,18 +93,21 @@ String Quoted(Char c) { return Quoted(String(1, c)); }
 // Clock formats by level and TTimeFormat; \1 stands for the quoted time separator, \2 for the quoted
 // hundredths.
 constexpr std::array<std::array<const char16_t*, 3>, 4> kClockFormats{{
-    {u"hh\1nn", u"h\"h\"", u"ham/pm"},                                   // hours
-    {u"hh\1nn", u"h\"h\"nn", u"h\1nnam/pm"},                             // minutes
-    {u"hh\1nn\1ss", u"h\"h\"nn\1ss", u"h\1nn\".\"ssam/pm"},              // seconds
-    {u"hh\1nn\1ss.\2", u"h\"h\"nn\1ss.\2", u"h\1nn\".\"ss.\2am/pm"},     // hundredths
+    {u"hh\1nn", u"h\"h\"", u"ham/pm"},                                // hours
+    {u"hh\1nn", u"h\"h\"nn", u"h\1nnam/pm"},                          // minutes
+    {u"hh\1nn\1ss", u"h\"h\"nn\1ss", u"h\1nn\".\"ssam/pm"},           // seconds
+    {u"hh\1nn\1ss.\2", u"h\"h\"nn\1ss.\2", u"h\1nn\".\"ss.\2am/pm"},  // hundredths
 }};
 
 String ClockFormat(int row, TTimeFormat format, Char separator, const String& hundredths) {
   String out;
   for (const char16_t* p = kClockFormats[row][format <= tfAMPM ? format : tfHHMMSS]; *p != 0; ++p) {
-    if (*p == u'\1') out += Quoted(separator);
-    else if (*p == u'\2') out += Quoted(hundredths);
-    else out += *p;
+    if (*p == u'\1')
+      out += Quoted(separator);
+    else if (*p == u'\2')
+      out += Quoted(hundredths);
+    else
+      out += *p;
   }
   return out;
 }
@@ -119,9 +125,12 @@ String DateFormatOf(const TDTLabel& f, bool forceYear) {
   const String mf = MonthFormat(f), yf = YearFormat(f.YearLength()), ds = Quoted(f.DateSeparator());
   const bool year = forceYear || !yf.empty();
   switch (f.DateOrder()) {
-    case doMMDDYY: return year ? mf + ds + u"dd" + ds + yf : mf + ds + u"dd";
-    case doYYMMDD: return year ? yf + ds + mf + ds + u"dd" : mf + ds + u"dd";
-    default: return year ? u"dd" + ds + mf + ds + yf : u"dd" + ds + mf;
+    case doMMDDYY:
+      return year ? mf + ds + u"dd" + ds + yf : mf + ds + u"dd";
+    case doYYMMDD:
+      return year ? yf + ds + mf + ds + u"dd" : mf + ds + u"dd";
+    default:
+      return year ? u"dd" + ds + mf + ds + yf : u"dd" + ds + mf;
   }
 }
 
@@ -250,10 +259,17 @@ String TClockTicks::DateLine(double v) {
   DecodeDateTime(CalendarValue(v), year, month, day, hour, min, sec, msec);
   bool show = false;
   switch (FWalk.Format.DateForTime()) {
-    case dtOnePerChart: show = !FDated; break;
-    case dtOnePerDay: show = !FDated || day != FLastDay; break;
-    case dtAllTicks: show = true; break;
-    default: break;
+    case dtOnePerChart:
+      show = !FDated;
+      break;
+    case dtOnePerDay:
+      show = !FDated || day != FLastDay;
+      break;
+    case dtAllTicks:
+      show = true;
+      break;
+    default:
+      break;
   }
   if (!show) return String();
   FDated = true;
@@ -354,7 +370,8 @@ bool MakeTimeTicks(const TScaleTickRequest& Request, TScaleTickList& Ticks) {
   if (i == 0 || i == static_cast<int>(kTimeSteps.size()) - 1) return false;
   const double T = (hi > lo ? 1 : -1) * kTimeSteps[i].Step, S = T / kTimeSteps[i].Intervals;
   const double first = std::floor(lo / T / kNearlyOne) * T;
-  const int64_t count = std::min<int64_t>(static_cast<int64_t>(span / S), Request.MaxTicks) + kTimeSteps[i].Intervals + 5;
+  const int64_t count =
+      std::min<int64_t>(static_cast<int64_t>(span / S), Request.MaxTicks) + kTimeSteps[i].Intervals + 5;
   const double a = std::min(lo, hi), b = std::max(lo, hi);
   const double from = a >= 0 ? a * kNearlyOne : a / kNearlyOne, to = b > 0 ? b / kNearlyOne : b * kNearlyOne;
   Ticks.clear();
@@ -403,13 +420,27 @@ TScaleTickList MakeDateTimeTicks(const TScaleTickRequest& Request) {
   TCalendarWalk walk{Request, LabelSettings(Request), std::min(Request.RangeHigh, MaxScaleDateTime), {}};
   const double w = (Request.RangeHigh - Request.RangeLow) / WantedIntervals(Request.MinTicks);
   switch (level) {
-    case dlHundredths: TClockTicks(walk, 3).Run(w); break;
-    case dlSeconds: TClockTicks(walk, 2).Run(w); break;
-    case dlMinutes: TClockTicks(walk, 1).Run(w); break;
-    case dlHours: TClockTicks(walk, 0).Run(w); break;
-    case dlDays: DayTicks(walk, w); break;
-    case dlMonths: MonthTicks(walk, w); break;
-    default: YearTicks(walk); break;
+    case dlHundredths:
+      TClockTicks(walk, 3).Run(w);
+      break;
+    case dlSeconds:
+      TClockTicks(walk, 2).Run(w);
+      break;
+    case dlMinutes:
+      TClockTicks(walk, 1).Run(w);
+      break;
+    case dlHours:
+      TClockTicks(walk, 0).Run(w);
+      break;
+    case dlDays:
+      DayTicks(walk, w);
+      break;
+    case dlMonths:
+      MonthTicks(walk, w);
+      break;
+    default:
+      YearTicks(walk);
+      break;
   }
   return std::move(walk.Ticks);
 }

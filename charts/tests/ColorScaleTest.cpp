@@ -39,6 +39,7 @@ TEST(ColorBarLines, PixelsBetweenTheColourEndsAndTheExtendedRest) {
     bool extend, lowFirst;
     std::map<int, int> pixels;  // position -> index
   };
+  // clang-format off
   const Case cases[] = {
       {"ascending", 0, 9, 2, 6, 8, false, true, {{2, 1}, {3, 2}, {4, 4}, {5, 6}, {6, 8}}},
       {"ascending, extended", 0, 9, 2, 6, 8, true, true,
@@ -54,6 +55,7 @@ TEST(ColorBarLines, PixelsBetweenTheColourEndsAndTheExtendedRest) {
       {"one pixel, ColorLow towards the end", 0, 3, 1, 1, 9, true, false, {{0, 9}, {1, 9}, {2, 1}, {3, 1}}},
       {"empty bar", 5, 4, 0, 9, 8, true, true, {}},
   };
+  // clang-format on
   for (const Case& c : cases)
     EXPECT_EQ(Rendered(ColorBarLines(c.start, c.end, c.low, c.high, c.n, c.extend, c.lowFirst)), c.pixels) << c.name;
 }
@@ -77,8 +79,8 @@ TEST(TColorScale, ValueToColorRoundsAndClampsIntoThePalette) {
   TColorScale s(nullptr);
   const TColorArray* p = s.ColorArray();
   ASSERT_EQ(p->Size(), 1000);
-  const std::pair<double, int> cases[] = {{-10, 1},    {0, 500},    {10, 1000},   {-50, 1},  {50, 1000},
-                                          {-9.99, 1},  {0.004, 500}, {0.037, 502}, {NAN, 1}, {INFINITY, 1000}};
+  const std::pair<double, int> cases[] = {{-10, 1},   {0, 500},     {10, 1000},   {-50, 1}, {50, 1000},
+                                          {-9.99, 1}, {0.004, 500}, {0.037, 502}, {NAN, 1}, {INFINITY, 1000}};
   for (const auto& [v, index] : cases) EXPECT_EQ(s.ValueToColor(v), p->GetColorElem(index)) << v;
   TColorScale unit(nullptr);  // one value per colour: halves go to the even index
   unit.SetColorHigh(1000);
@@ -156,7 +158,8 @@ TEST(TColorScale, AssignCopiesTheFrameAndItsColoursOnly) {
 TEST(TColorScale, RegisterPutsItOnThePalettePageQelta) {
   Qelta_ColorScale::Register();
   const std::vector<TComponentClass> classes = RegisteredComponents(u"Qelta");
-  EXPECT_TRUE(std::any_of(classes.begin(), classes.end(), [](const TComponentClass& c) { return c.ClassName == u"TColorScale"; }));
+  EXPECT_TRUE(std::any_of(classes.begin(), classes.end(),
+                          [](const TComponentClass& c) { return c.ClassName == u"TColorScale"; }));
 }
 
 // --- pixels ------------------------------------------------------------------------------------
@@ -167,7 +170,7 @@ TEST(TColorScale, WithoutAParentItPaintsItsPictureAtOnceAndNeverRaises) {
   EXPECT_NO_THROW(s.SetColorHigh(5));
   EXPECT_EQ(s.Picture().Width(), 300);
   const TColor rainbow = s.ColorArray()->GetColorElem(1000);
-  EXPECT_EQ(s.At(216, 30), rainbow);  // the pixel of 5, ColorHigh
+  EXPECT_EQ(s.At(216, 30), rainbow);           // the pixel of 5, ColorHigh
   s.ColorArray()->SetColorElem(1000, clLime);  // the palette repaints
   EXPECT_EQ(s.At(216, 30), clLime);
   EXPECT_NO_THROW(s.SetBounds(0, 0, 0, 0));

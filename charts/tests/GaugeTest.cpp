@@ -92,6 +92,7 @@ TEST(GaugeLayout, IndexShapes) {
     std::size_t count;
     std::vector<std::pair<std::size_t, TGaugeStroke>> strokes;  // index in the list, stroke
   };
+  // clang-format off
   const Case cases[] = {
       {"thread", gimThread, 1, {{0, {100, 0, 100, 75, clBlack}}}},
       {"triangle: apex on the scale, opening down", gimTriangle, 10,
@@ -103,6 +104,7 @@ TEST(GaugeLayout, IndexShapes) {
       {"bar", gimBar, 3,
        {{0, {99, 47, 99, 55, clBlack}}, {1, {100, 48, 100, 55, clBlack}}, {2, {101, 47, 101, 55, clBlack}}}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const TGaugeStrokes s = GaugeIndex(f, c.mode, 100, 0, true, clBlack, clRed);
     ASSERT_EQ(s.size(), c.count) << c.name;
@@ -201,7 +203,8 @@ TEST(TScaleGauge, AssignCopiesFramesValueAndColours) {
 TEST(TScaleGauge, RegisterPutsItOnThePalettePageQelta) {
   Qelta_Gauge::Register();
   const std::vector<TComponentClass> classes = RegisteredComponents(u"Qelta");
-  EXPECT_TRUE(std::any_of(classes.begin(), classes.end(), [](const TComponentClass& c) { return c.ClassName == u"TScaleGauge"; }));
+  EXPECT_TRUE(std::any_of(classes.begin(), classes.end(),
+                          [](const TComponentClass& c) { return c.ClassName == u"TScaleGauge"; }));
 }
 
 // --- dials -------------------------------------------------------------------------------------
@@ -213,7 +216,7 @@ TEST(TScaleGauge, AMovingLinearDialCentresTheValue) {
   EXPECT_NEAR(MoveTo(g, 20, 30).value, -7, 1e-9);
   EXPECT_NEAR(MoveTo(g, 289, 30).value, 13, 1e-9);
   EXPECT_NEAR(MoveTo(g, 155, 30).value, 3.0 + 0.5 * 20 / 269, 1e-9);  // the middle, (300 - 30) div 2 + 20
-  g.SetFixedDial(true);  // back to Min..Max
+  g.SetFixedDial(true);                                               // back to Min..Max
   EXPECT_NEAR(MoveTo(g, 20, 30).value, -10, 1e-9);
 }
 
@@ -236,7 +239,7 @@ TEST(TScaleGauge, PaintShowsTheValueClampedIntoTheRangeOfTheMoment) {
   g.SetMax(100);
   g.SetLogarithmic(true);
   g.SetFixedDial(false);
-  EXPECT_EQ(g.Value(), 0);  // stored as it was
+  EXPECT_EQ(g.Value(), 0);                          // stored as it was
   EXPECT_NEAR(MoveTo(g, 20, 30).value, 0.1, 1e-9);  // 1 / 10 .. 1 x 10
   EXPECT_NEAR(MoveTo(g, 289, 30).value, 10, 1e-9);
 }
@@ -257,7 +260,8 @@ TEST(TScaleGauge, WithoutAParentItPaintsItsPictureAtOnceAndNeverRaises) {
   EXPECT_EQ(g.At(155, 12), InterpolateColor(clGray, clWhite, 135.0 / 270));  // the default gradient
   for (int mode = gimThread; mode <= gimBar; ++mode)
     EXPECT_NO_THROW(g.SetIndexMode(static_cast<TGaugeIndexMode>(mode)));
-  for (int bg = gbPlain; bg <= gbHorizMidBand; ++bg) EXPECT_NO_THROW(g.SetBackground(static_cast<TGaugeBackground>(bg)));
+  for (int bg = gbPlain; bg <= gbHorizMidBand; ++bg)
+    EXPECT_NO_THROW(g.SetBackground(static_cast<TGaugeBackground>(bg)));
   EXPECT_NO_THROW(g.SetBounds(0, 0, 0, 0));
   EXPECT_NO_THROW(g.SetOrientation(goVertical));
   EXPECT_NO_THROW(g.SetBounds(0, 0, 1 << 20, 1 << 20));
@@ -309,7 +313,7 @@ TEST_F(GaugeOnAForm, CoverPlateFramesAndIndex) {
   EXPECT_EQ(at(222, 5), clSilver);  // the cover plate over the thread
   EXPECT_EQ(at(0, 30), clWhite);    // raised outer frame: highlight outside
   EXPECT_EQ(at(299, 30), clBlack);
-  EXPECT_EQ(at(20, 30), clGray);    // lowered inner frame round the window
+  EXPECT_EQ(at(20, 30), clGray);  // lowered inner frame round the window
   EXPECT_EQ(at(289, 30), clWhite);
 }
 

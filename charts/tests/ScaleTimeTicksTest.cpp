@@ -2,6 +2,7 @@
 // events, the generators as plain values, the time text and the placement of date lines and messages.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -14,6 +15,7 @@
 #include "DateUtils.h"
 #include "Encoding.h"
 #include "Qelta_Scale.h"
+#include "SysUtils.h"
 
 using namespace qelta;
 
@@ -80,14 +82,15 @@ struct TGolden {
   int minTicks;
   bool shortTicks;
   TFormatStep format;
-  int ticks;          // tick marks drawn
-  double firstTick;   // the first one
-  Strings labels;     // labels and date lines in drawing order
+  int ticks;         // tick marks drawn
+  double firstTick;  // the first one
+  Strings labels;    // labels and date lines in drawing order
 };
 
 TEST(ScaleTimeTicks, GoldenTableThroughTheEventsInBothOrientations) {
   const auto ampm = [](TDTLabel& f) { f.SetTimeFormat(tfAMPM); };
   const double d = March1();
+  // clang-format off
   const TGolden cases[] = {
       // time of day (seconds): 1200 s steps with short ticks every 200 s
       {"time 0..3600", ftTime, 0, 3600, 3, true, nullptr, 23, 0, {" 00:00:00", " 00:20:00", " 00:40:00", " 01:00:00"}},
@@ -145,6 +148,8 @@ TEST(ScaleTimeTicks, GoldenTableThroughTheEventsInBothOrientations) {
        10, EncodeDate(2030, 1, 1), {"", "", "", "", ""}},
       {"years from 0001-01-01", ftDateTime, -693593, -693593 + 3652.5, 3, true, nullptr, 11, -693593,
        {"2", "4", "6", "8", "10"}},
+      // Regression: the tick at -1 was computed as -1.0000000000000002, and floor(v) - (v - floor(v))
+      // made it -3 (27 December) before the time was rounded.
       {"before day zero", ftDateTime, -1.5, -0.25, 3, false, nullptr, 4, -1.5 + 1.0 / 6,
        {"16:00", "28-Dec-1899", "00:00", "29-Dec-1899", "08:00", "16:00"}},
       {"date MinTicks 0 counts as 1", ftDateTime, d, d + 1, 0, false, nullptr, 3, d,
@@ -159,6 +164,7 @@ TEST(ScaleTimeTicks, GoldenTableThroughTheEventsInBothOrientations) {
       {"days stop at the last day of 9999", ftDateTime, 2958460, 2958470, 3, true, ampm, 6, 2958460,
        {"27-Dec-9999", "30-Dec-9999"}},
   };
+  // clang-format on
   for (const TGolden& c : cases) {
     for (const bool vertical : {false, true}) {
       const TReported r = PaintAndCollect(c.type, c.low, c.high, c.minTicks, vertical, c.shortTicks, c.format);
@@ -176,14 +182,25 @@ TEST(ScaleTimeTicks, HundredthsOfASecondOnVerticalScalesOnly) {
   // Two digits of hundredths of the value rounded to 0.01 s (the platform's "zz" writes milliseconds).
   const double d = March1();
   const TReported v = PaintAndCollect(ftDateTime, d, d + 1.0 / 86400, 3, true, false, nullptr);
-  EXPECT_EQ(v.labels, (Strings{"00:00:00.00", "01-Mar-2024", "00:00:00.20", "00:00:00.40", "00:00:00.60",
-                               "00:00:00.80", "00:00:01.00"}));
+  EXPECT_EQ(v.labels, (Strings{"00:00:00.00", "01-Mar-2024", "00:00:00.20", "00:00:00.40", "00:00:00.60", "00:00:00.80",
+                               "00:00:01.00"}));
   const TReported ampm = PaintAndCollect(ftDateTime, d + 0.7 / 86400, d + 1.7 / 86400, 3, true, false,
                                          [](TDTLabel& f) { f.SetTimeFormat(tfAMPM), f.SetDateForTime(dtNone); });
-  EXPECT_EQ(ampm.labels, (Strings{"12:00.00.80am", "12:00.01.00am", "12:00.01.20am", "12:00.01.40am", "12:00.01.60am"}));
+  EXPECT_EQ(ampm.labels,
+            (Strings{"12:00.00.80am", "12:00.01.00am", "12:00.01.20am", "12:00.01.40am", "12:00.01.60am"}));
   const TReported h = PaintAndCollect(ftDateTime, d, d + 1.0 / 86400, 3, false, false, nullptr);
   EXPECT_TRUE(h.ticks.empty());  // the message instead
   EXPECT_TRUE(h.labels.empty());
+}
+
+TEST(ScaleTimeTicks, MonthNamesComeFromTheFormatSettings) {
+  struct TRestore {
+    std::array<String, 12> names = FormatSettings.ShortMonthNames;
+    ~TRestore() { FormatSettings.ShortMonthNames = names; }
+  } restore;
+  FormatSettings.ShortMonthNames[2] = u"Mrz";
+  const TReported r = PaintAndCollect(ftDateTime, March1(), March1() + 6, 3, false, false, nullptr);
+  EXPECT_EQ(r.labels, (Strings{"01-Mrz-2024", "03-Mrz-2024", "05-Mrz-2024", "07-Mrz-2024"}));
 }
 
 // --- levels and messages -----------------------------------------------------------------------
@@ -230,7 +247,7 @@ TEST(ScaleTimeTicks, InvalidRangesAndRangesBelowASecondWriteAMessage) {
       {0, 3000000.5, true, {"invalid", "DateTime", "scale"}},
       {nan, 1, false, {"invalid DateTime scale"}},
       {100, 100.0000003, true, {"DateTime", "range is", "below 1", "second"}},  // 0.009 s per interval
-      {100, 100.00001, false, {"DateTime range is below 1 second"}},          // 0.29 s per interval
+      {100, 100.00001, false, {"DateTime range is below 1 second"}},            // 0.29 s per interval
       {100, 100.00001, true, {}},
       {100, 100.0001, false, {}},
       {-693593, 3000000, false, {}},
@@ -284,8 +301,8 @@ TEST(ScaleTimeTicks, TheTimeGeneratorDeclinesBelowOneMillisecondAndFromOneDay) {
     int minTicks;
     bool draws;
   };
-  const Case cases[] = {{0, 0.0029, 3, false}, {0, 0.003, 3, true},    {0, 259199, 3, true},
-                        {0, 259200, 3, false}, {0, 86399, 0, true},    {0, 86400, 0, false},
+  const Case cases[] = {{0, 0.0029, 3, false}, {0, 0.003, 3, true},     {0, 259199, 3, true},
+                        {0, 259200, 3, false}, {0, 86399, 0, true},     {0, 86400, 0, false},
                         {5, 5, 3, false},      {0, INFINITY, 3, false}, {NAN, 1, 3, false}};
   for (const Case& c : cases) {
     TScaleTickRequest r = DateRequest(c.low, c.high, c.minTicks);
@@ -342,6 +359,11 @@ TEST(ScaleTimeTicks, EveryWalkFinishesAndNoTickPassesTheEndOfTheCalendar) {
         ASSERT_GE(t.Value, low) << low << ".." << high;
       }
     }
+  }
+  // A range after the last day has nothing to show; building its first date raised.
+  for (const int minTicks : {0, 3, 10}) {
+    EXPECT_TRUE(MakeDateTimeTicks(DateRequest(2960000, 2960010, minTicks)).empty());
+    EXPECT_TRUE(PaintAndCollect(ftDateTime, 2960000, 2999999, minTicks, false, true, nullptr).ticks.empty());
   }
   const TScaleTickList whole = MakeDateTimeTicks(DateRequest(-693593, 3000000, 0));
   ASSERT_FALSE(whole.empty());

@@ -47,10 +47,15 @@ void Backgrounds(GalleryPage& page) {
 void IndexModes(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 630, 350);
-  const TGaugeIndexMode modes[] = {gimThread, gimTriangle, gimThreadTriangle, gimThreadTwoTriangles,
-                                   gimBand,   gimDualColorBand, gimBar};
-  const char16_t* names[] = {u"gimThread", u"gimTriangle", u"gimThreadTriangle", u"gimThreadTwoTriangles",
-                             u"gimBand", u"gimDualColorBand (value -4, zero 0)", u"gimBar"};
+  const TGaugeIndexMode modes[] = {gimThread,        gimTriangle, gimThreadTriangle, gimThreadTwoTriangles, gimBand,
+                                   gimDualColorBand, gimBar};
+  const char16_t* names[] = {u"gimThread",
+                             u"gimTriangle",
+                             u"gimThreadTriangle",
+                             u"gimThreadTwoTriangles",
+                             u"gimBand",
+                             u"gimDualColorBand (value -4, zero 0)",
+                             u"gimBar"};
   for (int i = 0; i < 7; ++i) {
     TScaleGauge* g = Place(form, 10 + (i % 2) * 310, 10 + (i / 2) * 85, names[i]);
     g->SetIndexMode(modes[i]);
@@ -95,7 +100,8 @@ void Dials(GalleryPage& page) {
   vertical->SetCaption(u"vertical");
   vertical->SetCaptionSize(8);
   vertical->SetCaptionPosY(6);
-  Shoot(page, form, "gauge-dials.png", "Moving dials (linear, logarithmic), a fixed logarithmic dial, a vertical gauge");
+  Shoot(page, form, "gauge-dials.png",
+        "Moving dials (linear, logarithmic), a fixed logarithmic dial, a vertical gauge");
 }
 
 }  // namespace

@@ -40,4 +40,11 @@ void RunSideBySide(benchmark::State& state, Ours&& ours, Anchor&& anchor) {
   t.Report(state);
 }
 
+/// n calls of ours(i), then n calls of anchor(i), per iteration.
+template <class Ours, class Anchor>
+void SideBySide(benchmark::State& state, int n, Ours ours, Anchor anchor) {
+  RunSideBySide(
+      state, [&] { for (int i = 0; i < n; ++i) ours(i); }, [&] { for (int i = 0; i < n; ++i) anchor(i); });
+}
+
 }  // namespace qelta::bench

@@ -13,9 +13,10 @@
 //                     TScale::DrawXScale / DrawYScale / Paint draw them.
 // Limits: the scale records the first 250 tick positions (all ticks are drawn); a generator pass
 // stops after max(250, 4 x the axis length in pixels) ticks, so an absurd MinTicks 0 range cannot
-// flood the canvas; labels are cut to 14 characters. Time and date label types show numbers until
-// their own tick generators are added (they plug into MakeScaleTicks). Use the colour scale for a
-// colour bar and the chart for data; this unit draws only the axis.
+// flood the canvas; labels are cut to 14 characters. Time-of-day axes step from 1 ms to 12 h (other
+// steps draw numbers); date/time axes cover 0001-01-01 to 9999-12-31 23:59:59.999 and write a
+// message instead of ticks for ranges they cannot show. Use the colour scale for a colour bar and
+// the chart for data; this unit draws only the axis.
 
 #include <array>
 #include <cstdint>
@@ -105,6 +106,7 @@ struct TScaleTick {
   bool Labelled = false;  // gets a label (whose text may be empty)
   bool Recorded = false;  // goes into the scale's tick-position list
   String Label;           // finished text: number, user text or inscription applied
+  String DateLine;        // date written beside the label of a time-of-day tick (empty: none)
   friend bool operator==(const TScaleTick&, const TScaleTick&) = default;
 };
 using TScaleTickList = std::vector<TScaleTick>;
@@ -123,10 +125,12 @@ struct TScaleTickRequest {
   String ScaleInscript;
   /// Ticks per pass (short ticks, long ticks) at most; see ScaleTickLimit.
   int MaxTicks = MaxScaleTickPos;
+  /// How time and date labels are written (borrowed; nullptr: the defaults of a new TDTLabel).
+  const TDTLabel* DateFormat = nullptr;
 };
 
-/// The ticks of a scale: logarithmic decades or linear ticks by Request (time and date generators are
-/// added here by label type).
+/// The ticks of a scale: calendar ticks for ftDateTime, time-of-day ticks for ftTime unless that
+/// generator declines, else logarithmic decades or linear ticks by Request.
 TScaleTickList MakeScaleTicks(const TScaleTickRequest& Request);
 /// Linear ticks from CalcScalePars: short ticks first, then the long ones with their labels. A range
 /// the tick rule gives no distance for (equal or non-finite ends) has no ticks.
@@ -140,6 +144,33 @@ int ScaleTickLimit(int64_t AxisLength);
 /// w <= 1e-4, 0 for w >= 100, else 2 - Round(ln w / 2.5).
 int AutoDecimals(double w);
 
+// --- time and date ticks (Qelta_Scale_timeticks.cpp) -------------------------------------------
+
+/// What a date/time axis shows, chosen from its days per wanted interval; dlInvalid and
+/// dlBelowSecond write a message instead of ticks.
+enum TDateTimeLevel : uint8_t {
+  dlInvalid, dlBelowSecond, dlHundredths, dlSeconds, dlMinutes, dlHours, dlDays, dlMonths, dlYears
+};
+/// The last moment a date/time axis reaches: 9999-12-31 23:59:59.999.
+inline constexpr double MaxScaleDateTime = 2958465.0 + 86399999.0 / 86400000.0;
+
+/// Time-of-day ticks of a range in seconds, labelled [-]hh:nn:ss (.zzz below 1 s steps); false,
+/// with Ticks untouched, when the wanted step is below 1 ms or a day or more. MinTicks 0 counts as 1.
+bool MakeTimeTicks(const TScaleTickRequest& Request, TScaleTickList& Ticks);
+/// Calendar ticks of a range of date/time values, labelled through FormatDateTime by
+/// Request.DateFormat; clock levels add date lines. None when the level is a message or the range
+/// starts after MaxScaleDateTime; no walk goes beyond MaxScaleDateTime.
+TScaleTickList MakeDateTimeTicks(const TScaleTickRequest& Request);
+/// Level of a date/time axis: dlInvalid unless -693593 <= RangeLow <= RangeHigh <= 3000000; then
+/// by days per interval, with a hundredths level on vertical scales only.
+TDateTimeLevel DateTimeLevel(const TScaleTickRequest& Request);
+/// Lines of the message an ftDateTime scale writes in place of ticks (one line on a horizontal
+/// scale, stacked words on a vertical one); empty when it has ticks.
+std::vector<String> ScaleMessage(const TScaleTickRequest& Request);
+/// " hh:nn:ss" or "-hh:nn:ss" of |Seconds| rounded to whole seconds, or to milliseconds with
+/// ".zzz" when WithMs; hours are not wrapped at 24. NaN counts as 0, magnitudes stop at 1e16 s.
+String ScaleTimeText(double Seconds, bool WithMs);
+
 // --- layout ------------------------------------------------------------------------------------
 
 /// Length of the axis in pixels minus one (Width or Height less both margins less 1); may be <= 0.
@@ -151,6 +182,14 @@ int64_t ScaleBaseLine(const TScaleFrame& Frame, int X, int Y);
 int64_t ScaleTickEnd(TScaleType Type, int64_t Line, int Length);
 /// Top-left of a tick label of the given text size for a tick at pixel Along of a line at Line.
 TPoint ScaleLabelPos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight);
+/// Top-left of the date line of a time-of-day tick: one text height beyond its label on a horizontal
+/// scale (placed as a label), above the label on a vertical one.
+TPoint ScaleDateLinePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight);
+/// Top-left of line Index (from 0) of a scale message at pixel Along: horizontally one line centred
+/// on it, 7 pixels beyond the line on the label side; vertically lines stacked from one text height
+/// above it, 2 pixels beyond the line.
+TPoint ScaleMessagePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int Index, int TextWidth,
+                       int TextHeight);
 /// Top-left of the caption: anchored along the axis, on the line across it, moved by (PosX, PosY)
 /// and aligned horizontally on that point.
 TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
@@ -323,7 +362,9 @@ class TScale : public TCustomControl {
   void DrawAxis(TCanvas* Canvas, int64_t Line);
   void DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line);
   void DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTick& Tick);
-  void DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, const TScaleTick& Tick);
+  void DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, double Value, String Text,
+                     bool DateLine);
+  void DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Spec);
   void DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line);
   void DrawBaseLine(TCanvas* Canvas, int64_t Line);
   void RecordTick(double Value);

@@ -3,9 +3,11 @@
 // Layout first (pure functions on the frame, in 64-bit pixels, clamped to int32 only when handed to
 // the canvas, so margins and tick pixels near the int32 limit cannot overflow), then DrawXScale /
 // DrawYScale, which walk the tick list once: tick mark, position record, OnScaleTickDrawn, label
-// through OnBeforeTickLabel. Tick marks start on the base line and run Length pixels towards the
-// labels (the canvas leaves out a line's last point). The base line covers the axis from its first
-// to its last pixel, both included.
+// through OnBeforeTickLabel, then the date line of a time-of-day tick through the same event; a
+// date/time range that has no ticks gets its message at the middle of the range (on a horizontal
+// scale on the label side of the line, as the labels). Tick marks start on the base line and run
+// Length pixels towards the labels (the canvas leaves out a line's last point). The base line covers
+// the axis from its first to its last pixel, both included.
 // Transparent painting draws straight onto the target; the along-axis coordinates are the scale's
 // own (the position on a foreign canvas moves only the base line), so an owner lines its helper
 // up with margins. OnAfterScaleRendered receives the canvas that was drawn on.
@@ -69,6 +71,24 @@ TPoint ScaleLabelPos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int 
   if (Along + half > int64_t{Frame.Width} - 2) left = int64_t{Frame.Width} - 2 * half - 2;
   const int64_t top = Frame.ScaleType == sctXT ? Line + 7 : Line - TextHeight - 7;
   return Point(ToInt(left), ToInt(top));
+}
+
+TPoint ScaleDateLinePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight) {
+  if (IsVerticalScale(Frame.ScaleType)) {
+    const TPoint label = ScaleLabelPos(Frame, Line, Along, TextWidth, TextHeight);
+    return Point(label.X, ToInt(Along - 3 * (TextHeight / 2)));
+  }
+  return ScaleLabelPos(Frame, Line + TickDirection(Frame.ScaleType) * int64_t{TextHeight}, Along, TextWidth, TextHeight);
+}
+
+TPoint ScaleMessagePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int Index, int TextWidth,
+                       int TextHeight) {
+  if (IsVerticalScale(Frame.ScaleType)) {
+    const int64_t left = Frame.ScaleType == sctYL ? Line + 2 : Line - 2 - TextWidth;
+    return Point(ToInt(left), ToInt(Along + (int64_t{Index} - 1) * TextHeight));
+  }
+  const int64_t top = Frame.ScaleType == sctXT ? Line + 7 : Line - 7 - TextHeight;
+  return Point(ToInt(Along - TextWidth / 2), ToInt(top));
 }
 
 TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
@@ -182,6 +202,7 @@ TScaleTickRequest TScale::TickSpec(const TScaleFrame& Frame) const {
   s.UserTickText = FUserTicktext;
   s.ScaleInscript = FScaleInscript;
   s.MaxTicks = ScaleTickLimit(ScaleAxisLength(Frame));
+  s.DateFormat = FDTFormat.get();
   return s;
 }
 
@@ -193,7 +214,9 @@ void TScale::DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line) {
   FScaleTickPos.fill(0.0);
   TScaleFrame frame = Frame();
   frame.ScaleType = Type;
-  for (const TScaleTick& tick : MakeScaleTicks(TickSpec(frame))) DrawTick(Canvas, frame, Line, tick);
+  const TScaleTickRequest spec = TickSpec(frame);
+  for (const TScaleTick& tick : MakeScaleTicks(spec)) DrawTick(Canvas, frame, Line, tick);
+  DrawMessage(Canvas, frame, Line, spec);
   DrawCaption(Canvas, frame, Line);
 }
 
@@ -207,16 +230,28 @@ void TScale::DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, c
   Canvas->LineTo(vertical ? end : along, vertical ? along : end);
   if (Tick.Recorded) RecordTick(Tick.Value);
   if (OnScaleTickDrawn) OnScaleTickDrawn(this, Canvas, FScaleType, Tick.Value, at.X, at.Y);
-  if (Tick.Labelled) DrawTickLabel(Canvas, Frame, Line, along, Tick);
+  if (Tick.Labelled) DrawTickLabel(Canvas, Frame, Line, along, Tick.Value, Tick.Label, false);
+  if (!Tick.DateLine.empty()) DrawTickLabel(Canvas, Frame, Line, along, Tick.Value, Tick.DateLine, true);
 }
 
-void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along,
-                           const TScaleTick& Tick) {
-  String text = Tick.Label;
-  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Tick.Value, text);
-  if (text.empty()) return;
-  const TPoint p = ScaleLabelPos(Frame, Line, Along, Canvas->TextWidth(text), Canvas->TextHeight(text));
-  Canvas->TextOut(p.X, p.Y, text);
+void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, double Value,
+                           String Text, bool DateLine) {
+  if (OnBeforeTickLabel) OnBeforeTickLabel(this, FScaleType, Value, Text);
+  if (Text.empty()) return;
+  const int w = Canvas->TextWidth(Text), h = Canvas->TextHeight(Text);
+  const TPoint p = DateLine ? ScaleDateLinePos(Frame, Line, Along, w, h) : ScaleLabelPos(Frame, Line, Along, w, h);
+  Canvas->TextOut(p.X, p.Y, Text);
+}
+
+// The message of a date/time range that has no ticks, at the middle of the range.
+void TScale::DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Spec) {
+  const std::vector<String> lines = ScaleMessage(Spec);
+  const int along = R2M((FRangeLow + FRangeHigh) / 2);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const TPoint p = ScaleMessagePos(Frame, Line, along, static_cast<int>(i), Canvas->TextWidth(lines[i]),
+                                     Canvas->TextHeight(lines[i]));
+    Canvas->TextOut(p.X, p.Y, lines[i]);
+  }
 }
 
 void TScale::DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line) {

@@ -97,7 +97,7 @@ void AddShortTicks(const TScaleTickRequest& s, const TLinearSteps& st, TScaleTic
   for (int64_t i = 0; i < maxSteps && added < s.MaxTicks; ++i) {
     const Extended v = start + i * st.Short;
     if (st.Dir * v >= st.Dir * Extended{s.RangeLow}) {
-      out.push_back({static_cast<double>(v), false, false, true, String()});
+      out.push_back({static_cast<double>(v), false, false, true, String(), String()});
       ++added;
     }
     if (st.Dir * (start + (i + 1) * st.Short - s.RangeHigh) > limit) break;
@@ -110,7 +110,7 @@ void AddLongTicks(const TScaleTickRequest& s, const TLinearSteps& st, TScaleTick
   for (int i = 0; i < s.MaxTicks; ++i) {
     const Extended v = st.First + i * st.Long;
     const String label = labelled ? FinishLabel(s, LinearNumber(s, v), i + 1) : String();
-    out.push_back({static_cast<double>(v), true, labelled, recorded, label});
+    out.push_back({static_cast<double>(v), true, labelled, recorded, label, String()});
     if (st.Dir * (st.First + (i + 1) * st.Long - s.RangeHigh) > limit) break;
   }
 }
@@ -130,7 +130,7 @@ struct TLogWalk {
     const bool major = j == 1 || j == 2 || j == 5, labelled = major && Request.LabelType != ftNoFigs;
     String label;
     if (labelled) label = FinishLabel(Request, LogNumber(Request, v, j, exponent, Decimals), ++Labels);
-    Ticks.push_back({v, Request.Vertical || major, labelled, true, std::move(label)});
+    Ticks.push_back({v, Request.Vertical || major, labelled, true, std::move(label), String()});
   }
 };
 
@@ -152,8 +152,9 @@ int AutoDecimals(double w) {
 }
 
 TScaleTickList MakeScaleTicks(const TScaleTickRequest& Request) {
-  // The time-of-day generator (ftTime, which may decline) and the calendar generator (ftDateTime)
-  // take their label types here, ahead of the numeric generators.
+  if (Request.LabelType == ftDateTime) return MakeDateTimeTicks(Request);
+  TScaleTickList ticks;
+  if (Request.LabelType == ftTime && MakeTimeTicks(Request, ticks)) return ticks;
   return Request.Logarithmic ? MakeLogTicks(Request) : MakeLinearTicks(Request);
 }
 

@@ -11,8 +11,8 @@
 
 namespace qelta {
 
-String TObject::ClassName() const {
-  const char* mangled = typeid(*this).name();
+String detail::DemangledClassName(const std::type_info& type) {
+  const char* mangled = type.name();
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string name = (status == 0 && demangled) ? demangled.get() : mangled;
@@ -21,6 +21,8 @@ String TObject::ClassName() const {
   if (colon != std::string::npos) name.erase(0, colon + 2);
   return Utf8ToString(name);
 }
+
+String TObject::ClassName() const { return detail::DemangledClassName(typeid(*this)); }
 
 void TPersistent::Assign(TPersistent* Source) {
   if (Source != nullptr) {
@@ -126,6 +128,48 @@ void TComponent::Loaded() {}
 void TComponent::SetDesigning(bool value) {
   if (value) FComponentState.Include(csDesigning);
   else FComponentState.Exclude(csDesigning);
+}
+
+// [SECTION] the component palette
+
+namespace {
+
+struct TPalettePage {
+  String Name;
+  std::vector<TComponentClass> Classes;
+};
+
+std::vector<TPalettePage>& Palette() {
+  static std::vector<TPalettePage> pages;
+  return pages;
+}
+
+TPalettePage* FindPage(const String& name) {
+  for (TPalettePage& page : Palette())
+    if (page.Name == name) return &page;
+  return nullptr;
+}
+
+}  // namespace
+
+void RegisterComponents(const String& Page, std::initializer_list<TComponentClass> Classes) {
+  TPalettePage* page = FindPage(Page);
+  if (page == nullptr) page = &Palette().emplace_back(TPalettePage{Page, {}});
+  for (const TComponentClass& c : Classes) {
+    const auto same = [&c](const TComponentClass& known) { return known.ClassName == c.ClassName; };
+    if (std::none_of(page->Classes.begin(), page->Classes.end(), same)) page->Classes.push_back(c);
+  }
+}
+
+std::vector<String> RegisteredPages() {
+  std::vector<String> names;
+  for (const TPalettePage& page : Palette()) names.push_back(page.Name);
+  return names;
+}
+
+std::vector<TComponentClass> RegisteredComponents(const String& Page) {
+  const TPalettePage* page = FindPage(Page);
+  return page != nullptr ? page->Classes : std::vector<TComponentClass>();
 }
 
 }  // namespace qelta

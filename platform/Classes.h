@@ -1,9 +1,12 @@
 #pragma once
 // The object model: TObject, TPersistent (Assign/AssignTo) and TComponent (ownership, names, free
-// notification, loading state). Implements what the components rely on; there is no form-file
-// streaming and no designer, so csLoading is set only between BeginLoading() and EndLoading().
+// notification, loading state), and the component palette (RegisterComponents). Implements what the
+// components rely on; there is no form-file streaming and no designer, so csLoading is set only
+// between BeginLoading() and EndLoading(), and the palette is a registry a host can list.
 
 #include <functional>
+#include <initializer_list>
+#include <typeinfo>
 #include <vector>
 
 #include "Exceptions.h"
@@ -82,5 +85,32 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> FFreeNotifies;
   TComponentState FComponentState;
 };
+
+// --- the component palette ---------------------------------------------------------------------
+
+namespace detail {
+// Not part of the public interface: a class's name without its namespace, as ClassName answers it.
+String DemangledClassName(const std::type_info& type);
+}  // namespace detail
+
+/// A component class as the palette lists it: its name and how to make one for an owner.
+struct TComponentClass {
+  String ClassName;
+  std::function<TComponent*(TComponent* AOwner)> Create;
+};
+
+/// The palette entry of the component class T (T needs a constructor taking the owner).
+template <class T>
+TComponentClass ComponentClassOf() {
+  return {detail::DemangledClassName(typeid(T)), [](TComponent* AOwner) -> TComponent* { return new T(AOwner); }};
+}
+
+/// Puts the classes on the palette page Page (created on first use); a class already on that page
+/// by name is not added twice.
+void RegisterComponents(const String& Page, std::initializer_list<TComponentClass> Classes);
+/// The palette pages in the order they were first used.
+std::vector<String> RegisteredPages();
+/// The classes on a page in the order they were registered; empty for a page never used.
+std::vector<TComponentClass> RegisteredComponents(const String& Page);
 
 }  // namespace qelta

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -207,4 +208,36 @@ TEST(TComponent, LoadingStateAndLoadedCalledOnce) {
   c.EndLoading();
   EXPECT_FALSE(c.ComponentState().Contains(csLoading));
   EXPECT_EQ(c.LoadedCalls, 1);
+}
+
+namespace {
+class TPaletteProbe : public TComponent {
+ public:
+  using TComponent::TComponent;
+};
+}  // namespace
+
+TEST(RegisterComponents, ListsClassesByPageInOrderOnceEach) {
+  // Page names unique to this test: the palette is process-wide.
+  RegisterComponents(u"Probe page A", {ComponentClassOf<TPaletteProbe>(), ComponentClassOf<TComponent>()});
+  RegisterComponents(u"Probe page B", {ComponentClassOf<TComponent>()});
+  RegisterComponents(u"Probe page A", {ComponentClassOf<TPaletteProbe>()});  // already there
+  const std::vector<String> pages = RegisteredPages();
+  const auto a = std::find(pages.begin(), pages.end(), u"Probe page A");
+  ASSERT_NE(a, pages.end());
+  EXPECT_EQ(std::find(a, pages.end(), u"Probe page B") - a, 1);
+  const std::vector<TComponentClass> onA = RegisteredComponents(u"Probe page A");
+  ASSERT_EQ(onA.size(), 2u);
+  EXPECT_EQ(onA[0].ClassName, u"TPaletteProbe");
+  EXPECT_EQ(onA[1].ClassName, u"TComponent");
+  EXPECT_TRUE(RegisteredComponents(u"Probe page never used").empty());
+}
+
+TEST(RegisterComponents, AnEntryMakesComponentsOfItsClassForAnOwner) {
+  RegisterComponents(u"Probe page C", {ComponentClassOf<TPaletteProbe>()});
+  TComponent owner(nullptr);
+  TComponent* made = RegisteredComponents(u"Probe page C").at(0).Create(&owner);
+  EXPECT_NE(dynamic_cast<TPaletteProbe*>(made), nullptr);
+  EXPECT_EQ(made->Owner(), &owner);  // freed with its owner
+  EXPECT_EQ(owner.ComponentCount(), 1);
 }

@@ -1,0 +1,42 @@
+// Painting steps the controls of qeltaplot share.
+
+#include "Qelta_plot_internal.h"
+
+#include <cstdint>
+
+namespace qelta::detail {
+
+bool SizePicture(TBitmap& Picture, int Width, int Height) {
+  if (int64_t{Width} * Height > kMaxImagePixels) return false;
+  try {
+    Picture.SetSize(Width, Height);
+  } catch (const EOutOfMemory&) {
+    return false;
+  }
+  return true;
+}
+
+void FillPicture(TCanvas* Canvas, TColor Color, int Width, int Height) {
+  Canvas->Pen()->SetColor(Color);
+  Canvas->Pen()->SetStyle(psSolid);
+  Canvas->Brush()->SetColor(Color);
+  Canvas->Brush()->SetStyle(bsSolid);
+  Canvas->Rectangle(0, 0, Width, Height);
+}
+
+void DrawCaption(TCanvas* Canvas, TFont* Font, const String& Text, int X, int Y, int Size, TFontStyles Style,
+                 TColor Color) {
+  Canvas->SetFont(Font);
+  Canvas->Font()->SetSize(Size);
+  Canvas->Font()->SetStyle(Style);
+  Canvas->Font()->SetColor(Color);
+  Canvas->Brush()->SetStyle(bsClear);
+  Canvas->TextOut(X, Y, Text);
+}
+
+void SchemeLineColors(TColorScheme Scheme, TColor& Gray, TColor& White) {
+  Gray = Scheme == csSystem ? clBtnShadow : clGray;
+  White = Scheme == csSystem ? clBtnHighlight : clWhite;
+}
+
+}  // namespace qelta::detail

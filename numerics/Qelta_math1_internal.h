@@ -1,6 +1,6 @@
 #pragma once
-// Decade helpers shared by the sources of Qelta_math1; not part of the public interface and not
-// installed.
+// Decade helpers shared by the sources of Qelta_math1 and the progress step of the numerics' long
+// computations; not part of the public interface and not installed.
 
 #include "Types.h"
 
@@ -15,5 +15,10 @@ Extended ScaleByPow10(Extended x, int k);
 Extended SnappedLg(Extended x);
 /// floor(SnappedLg(x)), clamped to the int range; x must be finite and > 0.
 int FloorLg(Extended x);
+
+/// ProcStat + 1 (wrapping), without the feedback call.
+void CountProcStat();
+/// One step of the progress protocol: ProcStat + 1, then MathFeedBackProc(ProcStat) when assigned.
+void StepProcStat();
 
 }  // namespace qelta::detail

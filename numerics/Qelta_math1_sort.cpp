@@ -14,16 +14,23 @@
 #include <type_traits>
 
 #include "Qelta_math1.h"
+#include "Qelta_math1_internal.h"
 
 namespace qelta {
-namespace {
 
 // [SECTION] progress
 
-void StepProcStat() {
+void detail::CountProcStat() {
   ProcStat = static_cast<int>(static_cast<uint32_t>(ProcStat) + 1u);  // wraps instead of overflowing
+}
+
+void detail::StepProcStat() {
+  CountProcStat();
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
 }
+
+namespace {
+using detail::StepProcStat;
 
 // [SECTION] generic algorithms on T[0..n-1]
 

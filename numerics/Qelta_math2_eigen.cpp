@@ -25,6 +25,7 @@
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math1_internal.h"
 #include "Qelta_math2.h"
+#include "Qelta_math2_internal.h"
 
 namespace qelta {
 namespace {
@@ -134,8 +135,8 @@ class TJacobi {
   }
 
   /// Passes until convergence, the pass limit or an abort; true when converged.
-  bool Run() {
-    for (int pass = 1; pass <= 100 && !AbortMathProc; ++pass) {
+  bool Run(int maxPasses) {
+    for (int pass = 1; pass <= maxPasses && !AbortMathProc; ++pass) {
       StepProcStat();
       const Extended sm = OffDiagonalSum();
       if (sm == 0) return true;
@@ -257,7 +258,9 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int Lo
 
 // [SECTION] eigenvalues and eigenvectors
 
-bool CalcEigVec(TMatrix* Mat) {
+bool CalcEigVec(TMatrix* Mat) { return detail::CalcEigVecWithin(Mat, 100); }
+
+bool detail::CalcEigVecWithin(TMatrix* Mat, int MaxPasses) {
   if (Mat == nullptr || Mat->NrOfColumns() > 10000) return false;
   const int n = Mat->NrOfColumns();
   try {
@@ -273,7 +276,7 @@ bool CalcEigVec(TMatrix* Mat) {
   bool converged = false;
   try {
     TJacobi jacobi(*Mat);
-    converged = jacobi.Run();
+    converged = jacobi.Run(MaxPasses);
     jacobi.Deliver(Eigen, *Mat);
   } catch (const std::bad_alloc&) {
     throw EQeltaMath2Error(u"CalcEigVec: not enough memory");

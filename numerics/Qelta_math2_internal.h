@@ -1,6 +1,7 @@
 #pragma once
 // Not part of the public interface: what the sources of Qelta_math2 share.
 
+#include "Qelta_matrix.h"
 #include "Types.h"
 
 namespace qelta::detail {
@@ -27,5 +28,10 @@ struct TCorrelationSums {
   }
   double R() const { return CorrelationOfSums(n, sumx, sumy, sumxq, sumyq, sumxy); }
 };
+
+// [SECTION] eigenvectors
+
+/// CalcEigVec with another pass limit than 100 (tests reach the last pass with it).
+bool CalcEigVecWithin(TMatrix* Mat, int MaxPasses);
 
 }  // namespace qelta::detail

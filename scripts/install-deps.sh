@@ -19,6 +19,9 @@ packages=(
   libssl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
+  liblapack-dev
+  libopenblas-dev
+  libgsl-dev
 )
 
 missing=()

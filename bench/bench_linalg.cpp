@@ -1,0 +1,231 @@
+// Linear algebra beside single-threaded OpenBLAS (its BLAS and LAPACK): Multiply against
+// cblas_dgemm, LUdecomposition against dgetrf, Invert against dgetrf + dgetri, SvdDecompose against
+// dgesvd('S', 'S') on a square and a tall matrix, CalcEigVec against dsyev('V'), and CalcDistMat
+// (pairs per second) against a plain loop over the pairs. Each benchmark times both sides per
+// iteration on the same data; the reported time is Qelta's (through the public API, results
+// written into TMatrix objects), the counters give the anchor's time and the ratio Qelta / anchor.
+// Copies of the inputs that both sides need (in-place routines) are made outside the timing.
+
+#include <benchmark/benchmark.h>
+#include <cblas.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "Qelta_math2.h"
+#include "Qelta_matrix.h"
+
+extern "C" {
+void openblas_set_num_threads(int);
+void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
+void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work, const int* lwork, int* info);
+void dgesvd_(const char* jobu, const char* jobvt, const int* m, const int* n, double* a, const int* lda, double* s,
+             double* u, const int* ldu, double* vt, const int* ldvt, double* work, const int* lwork, int* info);
+void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const int* lda, double* w, double* work,
+            const int* lwork, int* info);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Fn>
+double Seconds(Fn&& fn) {
+  const auto t0 = Clock::now();
+  fn();
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+struct TSideBySide {
+  double ours = 0, anchor = 0;
+  void Report(benchmark::State& state) {
+    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
+  }
+};
+
+// Column-major m x n block, entries uniform in [-1, 1); symmetric when asked.
+std::vector<double> RandomBlock(int m, int n, unsigned seed, bool symmetric = false) {
+  std::mt19937_64 gen(seed);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  std::vector<double> a(static_cast<size_t>(m) * n);
+  for (double& v : a) v = dist(gen);
+  if (symmetric)
+    for (int c = 0; c < n; ++c)
+      for (int r = 0; r < c; ++r) a[c + static_cast<size_t>(r) * m] = a[r + static_cast<size_t>(c) * m];
+  return a;
+}
+
+void Fill(qelta::TMatrix& m, const std::vector<double>& a, int rows, int cols) {
+  m.Resize(cols, rows);
+  for (int c = 1; c <= cols; ++c)
+    for (int r = 1; r <= rows; ++r) m.SetVal(c, r, a[static_cast<size_t>(r - 1) + static_cast<size_t>(c - 1) * rows]);
+}
+
+void SingleThreaded() {
+  static const bool once = (openblas_set_num_threads(1), true);
+  (void)once;
+}
+
+void BM_Multiply1000(benchmark::State& state) {
+  SingleThreaded();
+  constexpr int n = 1000;
+  const std::vector<double> a = RandomBlock(n, n, 1), b = RandomBlock(n, n, 2);
+  std::vector<double> c(a.size());
+  qelta::TMatrix ma(nullptr), mb(nullptr), res(nullptr);
+  Fill(ma, a, n, n);
+  Fill(mb, b, n, n);
+  res.Resize(n, n);
+  TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] { ma.Multiply(&mb, &res); });
+    t.anchor += Seconds([&] {
+      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, n, n, n, 1.0, a.data(), n, b.data(), n, 0.0, c.data(), n);
+    });
+    benchmark::DoNotOptimize(c.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_LUdecomposition500(benchmark::State& state) {
+  SingleThreaded();
+  constexpr int n = 500;
+  const std::vector<double> a = RandomBlock(n, n, 3);
+  std::vector<int> ipiv(n);
+  qelta::TMatrix ma(nullptr), l(nullptr), u(nullptr);
+  Fill(ma, a, n, n);
+  TSideBySide t;
+  for (auto _ : state) {
+    std::vector<double> lu = a;
+    int info = 0;
+    const double ours = Seconds([&] { ma.LUdecomposition(&l, &u); });
+    t.anchor += Seconds([&] { dgetrf_(&n, &n, lu.data(), &n, ipiv.data(), &info); });
+    benchmark::DoNotOptimize(lu.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_Invert500(benchmark::State& state) {
+  SingleThreaded();
+  constexpr int n = 500;
+  const std::vector<double> a = RandomBlock(n, n, 4);
+  std::vector<int> ipiv(n);
+  const int lwork = 64 * n;
+  std::vector<double> work(lwork);
+  qelta::TMatrix src(nullptr), m(nullptr);
+  Fill(src, a, n, n);
+  TSideBySide t;
+  for (auto _ : state) {
+    m.Clone(&src);
+    std::vector<double> inv = a;
+    int info = 0;
+    const double ours = Seconds([&] { m.Invert(); });
+    t.anchor += Seconds([&] {
+      dgetrf_(&n, &n, inv.data(), &n, ipiv.data(), &info);
+      dgetri_(&n, inv.data(), &n, ipiv.data(), work.data(), &lwork, &info);
+    });
+    benchmark::DoNotOptimize(inv.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_SvdDecompose(benchmark::State& state) {
+  SingleThreaded();
+  const int m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
+  const std::vector<double> a = RandomBlock(m, n, 5);
+  std::vector<double> s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
+  int lwork = -1, info = 0;
+  double query = 0;
+  dgesvd_("S", "S", &m, &n, nullptr, &m, s.data(), u.data(), &m, vt.data(), &n, &query, &lwork, &info);
+  lwork = static_cast<int>(query);
+  std::vector<double> work(lwork);
+  qelta::TMatrix src(nullptr), ma(nullptr), v(nullptr);
+  qelta::TVector w(nullptr);
+  Fill(src, a, m, n);
+  v.Resize(n, n);
+  w.Resize(n);
+  TSideBySide t;
+  for (auto _ : state) {
+    ma.Clone(&src);
+    std::vector<double> copy = a;
+    const double ours = Seconds([&] { qelta::SvdDecompose(&ma, &v, &w); });
+    t.anchor += Seconds([&] {
+      dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, &info);
+    });
+    benchmark::DoNotOptimize(u.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_CalcEigVec300(benchmark::State& state) {
+  SingleThreaded();
+  constexpr int n = 300;
+  const std::vector<double> a = RandomBlock(n, n, 6, true);
+  std::vector<double> w(n);
+  const int lwork = 64 * n;
+  std::vector<double> work(lwork);
+  qelta::TMatrix src(nullptr), m(nullptr);
+  Fill(src, a, n, n);
+  TSideBySide t;
+  for (auto _ : state) {
+    m.Clone(&src);
+    std::vector<double> z = a;
+    int info = 0;
+    const double ours = Seconds([&] { qelta::CalcEigVec(&m); });
+    t.anchor += Seconds([&] { dsyev_("V", "U", &n, z.data(), &n, w.data(), work.data(), &lwork, &info); });
+    benchmark::DoNotOptimize(z.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+}
+
+void BM_CalcDistMat5000x20(benchmark::State& state) {
+  constexpr int n = 5000, f = 20;
+  const std::vector<double> x = RandomBlock(n, f, 7);
+  qelta::TMatrix data(nullptr), d(nullptr);
+  Fill(data, x, n, f);
+  d.Resize(n, n);
+  std::vector<double> plain(static_cast<size_t>(n) * n);
+  TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] { data.CalcDistMat(qelta::dmEuclid, &d); });
+    t.anchor += Seconds([&] {
+      for (int i = 0; i < n; ++i) {
+        plain[i + static_cast<size_t>(i) * n] = 0;
+        for (int j = i + 1; j < n; ++j) {
+          double s = 0;
+          for (int k = 0; k < f; ++k) {
+            const double dd = x[i + static_cast<size_t>(k) * n] - x[j + static_cast<size_t>(k) * n];
+            s += dd * dd;
+          }
+          plain[i + static_cast<size_t>(j) * n] = plain[j + static_cast<size_t>(i) * n] = std::sqrt(s);
+        }
+      }
+    });
+    benchmark::DoNotOptimize(plain.data());
+    t.ours += ours;
+    state.SetIterationTime(ours);
+  }
+  t.Report(state);
+  state.counters["pairs_per_s"] = benchmark::Counter(double(n) * (n - 1) / 2 * state.iterations() / t.ours);
+}
+
+}  // namespace
+
+BENCHMARK(BM_Multiply1000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LUdecomposition500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Invert500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvdDecompose)->Args({500, 500})->Args({2000, 200})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcEigVec300)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcDistMat5000x20)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

@@ -9,11 +9,11 @@
 #include <benchmark/benchmark.h>
 #include <cblas.h>
 
-#include <chrono>
 #include <cmath>
 #include <random>
 #include <vector>
 
+#include "BenchSideBySide.h"
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
 
@@ -29,22 +29,7 @@ void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const i
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Fn>
-double Seconds(Fn&& fn) {
-  const auto t0 = Clock::now();
-  fn();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-struct TSideBySide {
-  double ours = 0, anchor = 0;
-  void Report(benchmark::State& state) {
-    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
-  }
-};
+using qelta::bench::RunSideBySide;
 
 // Column-major m x n block, entries uniform in [-1, 1); symmetric when asked.
 std::vector<double> RandomBlock(int m, int n, unsigned seed, bool symmetric = false) {
@@ -78,70 +63,55 @@ void BM_Multiply1000(benchmark::State& state) {
   Fill(ma, a, n, n);
   Fill(mb, b, n, n);
   res.Resize(n, n);
-  TSideBySide t;
-  for (auto _ : state) {
-    const double ours = Seconds([&] { ma.Multiply(&mb, &res); });
-    t.anchor += Seconds([&] {
-      cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, n, n, n, 1.0, a.data(), n, b.data(), n, 0.0, c.data(), n);
-    });
-    benchmark::DoNotOptimize(c.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  RunSideBySide(
+      state, [] {}, [&] { ma.Multiply(&mb, &res); },
+      [&] {
+        cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, n, n, n, 1.0, a.data(), n, b.data(), n, 0.0, c.data(),
+                    n);
+      });
 }
 
 void BM_LUdecomposition500(benchmark::State& state) {
   SingleThreaded();
   constexpr int n = 500;
   const std::vector<double> a = RandomBlock(n, n, 3);
+  std::vector<double> lu;
   std::vector<int> ipiv(n);
+  int info = 0;
   qelta::TMatrix ma(nullptr), l(nullptr), u(nullptr);
   Fill(ma, a, n, n);
-  TSideBySide t;
-  for (auto _ : state) {
-    std::vector<double> lu = a;
-    int info = 0;
-    const double ours = Seconds([&] { ma.LUdecomposition(&l, &u); });
-    t.anchor += Seconds([&] { dgetrf_(&n, &n, lu.data(), &n, ipiv.data(), &info); });
-    benchmark::DoNotOptimize(lu.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  RunSideBySide(
+      state, [&] { lu = a; }, [&] { ma.LUdecomposition(&l, &u); },
+      [&] { dgetrf_(&n, &n, lu.data(), &n, ipiv.data(), &info); });
 }
 
 void BM_Invert500(benchmark::State& state) {
   SingleThreaded();
-  constexpr int n = 500;
+  constexpr int n = 500, lwork = 64 * n;
   const std::vector<double> a = RandomBlock(n, n, 4);
+  std::vector<double> inv, work(lwork);
   std::vector<int> ipiv(n);
-  const int lwork = 64 * n;
-  std::vector<double> work(lwork);
+  int info = 0;
   qelta::TMatrix src(nullptr), m(nullptr);
   Fill(src, a, n, n);
-  TSideBySide t;
-  for (auto _ : state) {
-    m.Clone(&src);
-    std::vector<double> inv = a;
-    int info = 0;
-    const double ours = Seconds([&] { m.Invert(); });
-    t.anchor += Seconds([&] {
-      dgetrf_(&n, &n, inv.data(), &n, ipiv.data(), &info);
-      dgetri_(&n, inv.data(), &n, ipiv.data(), work.data(), &lwork, &info);
-    });
-    benchmark::DoNotOptimize(inv.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  RunSideBySide(
+      state,
+      [&] {
+        m.Clone(&src);
+        inv = a;
+      },
+      [&] { m.Invert(); },
+      [&] {
+        dgetrf_(&n, &n, inv.data(), &n, ipiv.data(), &info);
+        dgetri_(&n, inv.data(), &n, ipiv.data(), work.data(), &lwork, &info);
+      });
 }
 
 void BM_SvdDecompose(benchmark::State& state) {
   SingleThreaded();
   const int m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
   const std::vector<double> a = RandomBlock(m, n, 5);
-  std::vector<double> s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
+  std::vector<double> copy, s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
   int lwork = -1, info = 0;
   double query = 0;
   dgesvd_("S", "S", &m, &n, nullptr, &m, s.data(), u.data(), &m, vt.data(), &n, &query, &lwork, &info);
@@ -152,42 +122,34 @@ void BM_SvdDecompose(benchmark::State& state) {
   Fill(src, a, m, n);
   v.Resize(n, n);
   w.Resize(n);
-  TSideBySide t;
-  for (auto _ : state) {
-    ma.Clone(&src);
-    std::vector<double> copy = a;
-    const double ours = Seconds([&] { qelta::SvdDecompose(&ma, &v, &w); });
-    t.anchor += Seconds([&] {
-      dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, &info);
-    });
-    benchmark::DoNotOptimize(u.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  RunSideBySide(
+      state,
+      [&] {
+        ma.Clone(&src);
+        copy = a;
+      },
+      [&] { qelta::SvdDecompose(&ma, &v, &w); },
+      [&] {
+        dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, &info);
+      });
 }
 
 void BM_CalcEigVec300(benchmark::State& state) {
   SingleThreaded();
-  constexpr int n = 300;
+  constexpr int n = 300, lwork = 64 * n;
   const std::vector<double> a = RandomBlock(n, n, 6, true);
-  std::vector<double> w(n);
-  const int lwork = 64 * n;
-  std::vector<double> work(lwork);
+  std::vector<double> z, w(n), work(lwork);
+  int info = 0;
   qelta::TMatrix src(nullptr), m(nullptr);
   Fill(src, a, n, n);
-  TSideBySide t;
-  for (auto _ : state) {
-    m.Clone(&src);
-    std::vector<double> z = a;
-    int info = 0;
-    const double ours = Seconds([&] { qelta::CalcEigVec(&m); });
-    t.anchor += Seconds([&] { dsyev_("V", "U", &n, z.data(), &n, w.data(), work.data(), &lwork, &info); });
-    benchmark::DoNotOptimize(z.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+  RunSideBySide(
+      state,
+      [&] {
+        m.Clone(&src);
+        z = a;
+      },
+      [&] { qelta::CalcEigVec(&m); },
+      [&] { dsyev_("V", "U", &n, z.data(), &n, w.data(), work.data(), &lwork, &info); });
 }
 
 void BM_CalcDistMat5000x20(benchmark::State& state) {
@@ -197,27 +159,22 @@ void BM_CalcDistMat5000x20(benchmark::State& state) {
   Fill(data, x, n, f);
   d.Resize(n, n);
   std::vector<double> plain(static_cast<size_t>(n) * n);
-  TSideBySide t;
-  for (auto _ : state) {
-    const double ours = Seconds([&] { data.CalcDistMat(qelta::dmEuclid, &d); });
-    t.anchor += Seconds([&] {
-      for (int i = 0; i < n; ++i) {
-        plain[i + static_cast<size_t>(i) * n] = 0;
-        for (int j = i + 1; j < n; ++j) {
-          double s = 0;
-          for (int k = 0; k < f; ++k) {
-            const double dd = x[i + static_cast<size_t>(k) * n] - x[j + static_cast<size_t>(k) * n];
-            s += dd * dd;
+  const auto t = RunSideBySide(
+      state, [] {}, [&] { data.CalcDistMat(qelta::dmEuclid, &d); },
+      [&] {
+        for (int i = 0; i < n; ++i) {
+          plain[i + static_cast<size_t>(i) * n] = 0;
+          for (int j = i + 1; j < n; ++j) {
+            double s = 0;
+            for (int k = 0; k < f; ++k) {
+              const double dd = x[i + static_cast<size_t>(k) * n] - x[j + static_cast<size_t>(k) * n];
+              s += dd * dd;
+            }
+            plain[i + static_cast<size_t>(j) * n] = plain[j + static_cast<size_t>(i) * n] = std::sqrt(s);
           }
-          plain[i + static_cast<size_t>(j) * n] = plain[j + static_cast<size_t>(i) * n] = std::sqrt(s);
         }
-      }
-    });
-    benchmark::DoNotOptimize(plain.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
-  }
-  t.Report(state);
+        benchmark::DoNotOptimize(plain.data());
+      });
   state.counters["pairs_per_s"] = benchmark::Counter(double(n) * (n - 1) / 2 * state.iterations() / t.ours);
 }
 

@@ -15,28 +15,14 @@
 #include <random>
 #include <vector>
 
+#include "BenchSideBySide.h"
 #include "Qelta_matrix.h"
 #include "Random.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename Fn>
-double Seconds(Fn&& fn) {
-  const auto t0 = Clock::now();
-  fn();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// Records Qelta's time as the iteration time and keeps the anchor's for the counters.
-struct TSideBySide {
-  double ours = 0, anchor = 0;
-  void Report(benchmark::State& state) {
-    state.counters["anchor_s"] = benchmark::Counter(anchor, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = anchor > 0 ? ours / anchor : 0;
-  }
-};
+using qelta::bench::Seconds;
+using qelta::bench::TSideBySide;
 
 void BM_CellAccess2000(benchmark::State& state) {
   constexpr int n = 2000;

@@ -28,6 +28,9 @@ struct TMatrixAccess {
   static void Put(TMatrix& m, int c, int r, double v) { m.PutVal(c, r, v); }
   /// The storage of column c (1..NrOfColumns): NrOfRows cells, written without event.
   static double* Column(TMatrix& m, int c) { return m.Mat.Col(c); }
+  /// The whole storage, read only: column c starts at (c - 1) * Stride(m).
+  static const double* Data(const TMatrix& m) { return m.Mat.Data(); }
+  static int64_t Stride(const TMatrix& m) { return m.Mat.Rows(); }
 };
 
 // [SECTION] instruction level

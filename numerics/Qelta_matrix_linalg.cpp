@@ -182,13 +182,22 @@ bool TMatrix::Subtract(const TMatrix* MatB) {
 
 // [SECTION] products
 
+namespace {
+
+/// res := op(a) b (m x n, inner dimension k) written through the element writers.
+void StoreProduct(bool transA, const TMatrix& a, const TMatrix& b, TMatrix& res, int m, int n, int k) {
+  std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));  // res may be a or b
+  detail::Gemm(transA, m, n, k, 1.0, TMatrixAccess::Data(a), TMatrixAccess::Stride(a), TMatrixAccess::Data(b),
+               TMatrixAccess::Stride(b), 0.0, c.data(), m);
+  TMatrixAccess::Store(res, c.data(), n, m, m);
+}
+
+}  // namespace
+
 bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (FNCol != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNRow) return false;
-  const int m = FNRow, n = MatB->FNCol, k = FNCol;
-  std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));
-  detail::Gemm(false, m, n, k, 1.0, Mat.Data(), Mat.Rows(), MatB->Mat.Data(), MatB->Mat.Rows(), 0.0, c.data(), m);
-  TMatrixAccess::Store(*MatRes, c.data(), n, m, m);
+  StoreProduct(false, *this, *MatB, *MatRes, FNRow, MatB->FNCol, FNCol);
   Changed();
   return true;
 }
@@ -196,29 +205,14 @@ bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) {
 bool TMatrix::TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (FNRow != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNCol) return false;
-  const int m = FNCol, n = MatB->FNCol, k = FNRow;
-  std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));
-  detail::Gemm(true, m, n, k, 1.0, Mat.Data(), Mat.Rows(), MatB->Mat.Data(), MatB->Mat.Rows(), 0.0, c.data(), m);
-  TMatrixAccess::Store(*MatRes, c.data(), n, m, m);
+  StoreProduct(true, *this, *MatB, *MatRes, FNCol, MatB->FNCol, FNRow);
   Changed();
   return true;
 }
 
 bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr) return false;
-  if (VecB->NrOfElem() != FNRow || VecRes->NrOfElem() != FNCol) return false;
-  std::vector<double> b(static_cast<std::size_t>(FNRow));  // VecB may be VecRes
-  for (int j = 1; j <= FNRow; ++j) b[static_cast<std::size_t>(j - 1)] = VecB->GetVal(j);
-  const bool everyTerm = static_cast<bool>(VecRes->OnChange);
-  for (int i = 1; i <= FNCol; ++i) {
-    const double* col = Mat.Col(i);
-    double sum = 0.0;
-    for (int j = 0; j < FNRow; ++j) {
-      sum += col[j] * b[static_cast<std::size_t>(j)];
-      if (everyTerm) VecRes->SetVal(i, sum);
-    }
-    if (!everyTerm) VecRes->SetVal(i, sum);
-  }
+  if (!detail::TransposeTimesVector<double>(FNCol, FNRow, [this](int i, int j) { return Mat.At(i, j); }, VecB, VecRes))
+    return false;
   Changed();
   return true;
 }

@@ -25,11 +25,7 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-void Load(TMatrix& m, const Rows& rows) {
-  m.Resize(rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (std::size_t r = 0; r < rows.size(); ++r)
-    for (std::size_t c = 0; c < rows[r].size(); ++c) m.SetVal(static_cast<int>(c + 1), static_cast<int>(r + 1), rows[r][c]);
-}
+void Load(TMatrix& m, const Rows& rows) { test::LoadRows(m, rows); }
 
 std::vector<double> Elements(const TVector& v) {
   std::vector<double> e;

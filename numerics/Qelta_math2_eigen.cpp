@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math1_internal.h"
@@ -240,10 +239,12 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int Lo
   if (nv64 > CovMat->NrOfColumns() || nv64 > CovMat->NrOfRows()) return false;
   if (int64_t{HiR} - LoR + 1 == 1) return false;
   const int nv = static_cast<int>(std::max<int64_t>(nv64, 0));
-  TCovData data = SelectBlock(*DataMat, LoC, nv, LoR, HiR);
-  if (Mode > 0)
-    for (int64_t r = 0; r < data.Objects; ++r) StepProcStat();
-  const std::vector<double> table = CovarianceTable(data, Mode);
+  const std::vector<double> table = detail::GuardMemory(u"CalcCovar", [&] {
+    TCovData data = SelectBlock(*DataMat, LoC, nv, LoR, HiR);
+    if (Mode > 0)
+      for (int64_t r = 0; r < data.Objects; ++r) StepProcStat();
+    return CovarianceTable(data, Mode);
+  });
   for (int i = 1; i <= nv && !AbortMathProc; ++i) {
     for (int j = 1; j <= i; ++j) {
       const double v = table[static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * nv];
@@ -263,25 +264,18 @@ bool CalcEigVec(TMatrix* Mat) { return detail::CalcEigVecWithin(Mat, 100); }
 bool detail::CalcEigVecWithin(TMatrix* Mat, int MaxPasses) {
   if (Mat == nullptr || Mat->NrOfColumns() > 10000) return false;
   const int n = Mat->NrOfColumns();
-  try {
+  return GuardMemory(u"CalcEigVec", [&] {
+    RemoveEigenMatrix();
+    Eigen.Size = n;
     Eigen.Values.assign(static_cast<std::size_t>(n), 0.0);
     Eigen.Vectors.assign(static_cast<std::size_t>(n) * n, 0.0);
-  } catch (const std::bad_alloc&) {
-    Eigen = TEigenStore{n, false, {}, {}};
-    throw EQeltaMath2Error(u"CalcEigVec: not enough memory");
-  }
-  Eigen.Size = n;
-  Eigen.Held = true;
-  AbortMathProc = false;
-  bool converged = false;
-  try {
+    Eigen.Held = true;
+    AbortMathProc = false;
     TJacobi jacobi(*Mat);
-    converged = jacobi.Run(MaxPasses);
+    const bool converged = jacobi.Run(MaxPasses);
     jacobi.Deliver(Eigen, *Mat);
-  } catch (const std::bad_alloc&) {
-    throw EQeltaMath2Error(u"CalcEigVec: not enough memory");
-  }
-  return converged && !AbortMathProc;
+    return converged && !AbortMathProc;
+  });
 }
 
 double GetEigenResult(int i, int j) {

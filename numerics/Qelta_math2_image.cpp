@@ -35,15 +35,16 @@ double detail::CorrelationOfSums(Extended n, Extended sumx, Extended sumy, Exten
 
 // [SECTION] pseudo-inverse
 
-bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold) {
-  if (Mat == nullptr || PInv == nullptr) return false;
-  const int m = Mat->NrOfRows(), n = Mat->NrOfColumns(), rows = std::max(m, n);
+namespace {
+
+bool PseudoInverseOf(const TMatrix& Mat, TMatrix& PInv, double Threshold) {
+  const int m = Mat.NrOfRows(), n = Mat.NrOfColumns(), rows = std::max(m, n);
   std::vector<double> u(static_cast<std::size_t>(rows) * n, 0.0), v(static_cast<std::size_t>(n) * n),
       w(static_cast<std::size_t>(n));
-  const std::vector<double> cells = detail::TMatrixAccess::Cells(*Mat);  // PInv may be Mat
+  const std::vector<double> cells = detail::TMatrixAccess::Cells(Mat);  // PInv may be Mat
   for (int c = 0; c < n; ++c)
     std::copy_n(cells.data() + static_cast<int64_t>(c) * m, m, u.data() + static_cast<int64_t>(c) * rows);
-  PInv->Resize(m, n);
+  PInv.Resize(m, n);
   if (!detail::SvdKernel(rows, n, u.data(), v.data(), w.data(), true)) return false;
   double wmax = 0.0;
   for (double wi : w) wmax = std::max(wmax, wi);
@@ -57,8 +58,15 @@ bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold) {
   for (int c = 0; c < n; ++c)
     for (int r = 0; r < m; ++r) ut[c + static_cast<std::size_t>(r) * n] = u[r + static_cast<std::size_t>(c) * rows];
   detail::Gemm(false, n, m, n, 1.0, v.data(), n, ut.data(), n, 0.0, p.data(), n);
-  detail::TMatrixAccess::Store(*PInv, p.data(), m, n, n);
+  detail::TMatrixAccess::Store(PInv, p.data(), m, n, n);
   return true;
+}
+
+}  // namespace
+
+bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold) {
+  if (Mat == nullptr || PInv == nullptr) return false;
+  return detail::GuardMemory(u"PseudoInverse", [&] { return PseudoInverseOf(*Mat, *PInv, Threshold); });
 }
 
 // [SECTION] image correlation

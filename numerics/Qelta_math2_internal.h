@@ -1,10 +1,28 @@
 #pragma once
 // Not part of the public interface: what the sources of Qelta_math2 share.
 
+#include <new>
+#include <stdexcept>
+
+#include "Qelta_math2.h"
 #include "Qelta_matrix.h"
 #include "Types.h"
 
 namespace qelta::detail {
+
+// [SECTION] memory
+
+/// fn(); an exhausted heap raises EQeltaMath2Error "<routine>: not enough memory".
+template <typename Fn>
+auto GuardMemory(const char16_t* routine, Fn&& fn) -> decltype(fn()) {
+  try {
+    return fn();
+  } catch (const std::bad_alloc&) {
+    throw EQeltaMath2Error(String(routine) + u": not enough memory");
+  } catch (const std::length_error&) {
+    throw EQeltaMath2Error(String(routine) + u": not enough memory");
+  }
+}
 
 // [SECTION] the correlation rule of running sums
 

@@ -25,6 +25,7 @@
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math1_internal.h"
 #include "Qelta_math2.h"
+#include "Qelta_math2_internal.h"
 
 namespace qelta {
 namespace detail {
@@ -338,40 +339,46 @@ std::vector<double> Elements(const TVector& vec, int count) {
 
 bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W) {
   if (A == nullptr || V == nullptr || W == nullptr) return false;
-  const TSvdFactors f(*A);
-  f.StoreU(*A);
-  TMatrixAccess::Store(*V, f.V.data(), f.N, f.N, f.N);
-  for (int i = 1; i <= f.N; ++i) W->SetVal(i, f.W[static_cast<std::size_t>(i - 1)]);
-  return f.Fine;
+  return detail::GuardMemory(u"SvdDecompose", [&] {
+    const TSvdFactors f(*A);
+    f.StoreU(*A);
+    TMatrixAccess::Store(*V, f.V.data(), f.N, f.N, f.N);
+    for (int i = 1; i <= f.N; ++i) W->SetVal(i, f.W[static_cast<std::size_t>(i - 1)]);
+    return f.Fine;
+  });
 }
 
 bool SvdBackSubstitute(const TMatrix* U, const TMatrix* V, const TVector* W, TVector* SD, TVector* X,
                        const TVector* B) {
   if (U == nullptr || V == nullptr || W == nullptr || X == nullptr || B == nullptr) return false;
-  const int m = U->NrOfRows(), n = U->NrOfColumns();
-  const std::vector<double> u = TMatrixAccess::Cells(*U), w = Elements(*W, n), b = Elements(*B, m);
-  std::vector<double> v(static_cast<std::size_t>(n) * n);
-  for (int c = 1; c <= n; ++c)
-    for (int r = 1; r <= n; ++r) v[static_cast<std::size_t>(r - 1) + static_cast<std::size_t>(c - 1) * n] = V->GetVal(c, r);
-  BackSubstitute(m, n, u.data(), m, v.data(), w.data(), b, SD, X);
-  return true;
+  return detail::GuardMemory(u"SvdBackSubstitute", [&] {
+    const int m = U->NrOfRows(), n = U->NrOfColumns();
+    const std::vector<double> u = TMatrixAccess::Cells(*U), w = Elements(*W, n), b = Elements(*B, m);
+    std::vector<double> v(static_cast<std::size_t>(n) * n);
+    for (int c = 1; c <= n; ++c)
+      for (int r = 1; r <= n; ++r) v[static_cast<std::size_t>(r - 1) + static_cast<std::size_t>(c - 1) * n] = V->GetVal(c, r);
+    BackSubstitute(m, n, u.data(), m, v.data(), w.data(), b, SD, X);
+    return true;
+  });
 }
 
 bool SvdLeastSquares(TMatrix* A, const TVector* B, TVector* X, bool& Singular, TVector* SD) {
   Singular = false;
   if (A == nullptr || B == nullptr || X == nullptr) return false;
-  TSvdFactors f(*A);
-  f.StoreU(*A);
-  if (!f.Fine) return false;
-  double wmax = 0.0;
-  for (double w : f.W) wmax = std::max(wmax, w);
-  for (double& w : f.W)
-    if (w <= wmax * 1e-14) {
-      w = 0.0;
-      Singular = true;
-    }
-  BackSubstitute(f.M, f.N, f.U.data(), f.Rows, f.V.data(), f.W.data(), Elements(*B, f.M), SD, X);
-  return true;
+  return detail::GuardMemory(u"SvdLeastSquares", [&] {
+    TSvdFactors f(*A);
+    f.StoreU(*A);
+    if (!f.Fine) return false;
+    double wmax = 0.0;
+    for (double w : f.W) wmax = std::max(wmax, w);
+    for (double& w : f.W)
+      if (w <= wmax * 1e-14) {
+        w = 0.0;
+        Singular = true;
+      }
+    BackSubstitute(f.M, f.N, f.U.data(), f.Rows, f.V.data(), f.W.data(), Elements(*B, f.M), SD, X);
+    return true;
+  });
 }
 
 }  // namespace qelta

@@ -75,7 +75,11 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
   if (DMat->NrOfColumns() != FNRow) result = -2;
   if (result != 0) return result;
   const int n = FNRow, f = FNCol;
-  const std::vector<double> x = detail::TMatrixAccess::Cells(*this);  // DMat may be this matrix
+  std::vector<double> x, sq;  // x: the cells, read first (DMat may be this matrix)
+  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
+    x = detail::TMatrixAccess::Cells(*this);
+    sq.assign(static_cast<std::size_t>(n), 0.0);
+  });
   const bool measured = Mode < dmUserDef;  // else 0, or the handler's answer for dmUserDef
   if (DMat->OnChange || !measured) {
     for (int i = 1; i <= n; ++i) {
@@ -92,7 +96,6 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
     }
     return 0;
   }
-  std::vector<double> sq(static_cast<std::size_t>(n), 0.0);
   for (int k = 0; k < f; ++k)
     for (int j = 0; j < n; ++j) sq[static_cast<std::size_t>(j)] += x[j + static_cast<int64_t>(k) * n] * x[j + static_cast<int64_t>(k) * n];
   for (int i = 0; i < n; ++i) DistanceColumn(Mode, x.data(), sq, n, f, i, detail::TMatrixAccess::Column(*DMat, i + 1));

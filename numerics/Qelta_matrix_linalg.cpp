@@ -52,6 +52,14 @@ using detail::TMatrixAccess;
 
 namespace {
 
+/// fn() for the matrix m; an exhausted heap raises EQeltaMatrixError "... not enough memory on heap".
+template <typename Fn>
+auto Guarded(const TMatrix& m, Fn&& fn) -> decltype(fn()) {
+  decltype(fn()) result{};
+  detail::GuardAlloc<EQeltaMatrixError>(m, u"not enough memory on heap", [&] { result = fn(); });
+  return result;
+}
+
 /// Sign of the row permutation of the last LUdecomposition (+1 / -1); Determinant reads it.
 int LUPermSign = 1;
 
@@ -146,6 +154,43 @@ std::vector<double> InverseFromLU(int n, const double* lu, const std::vector<int
   return x;
 }
 
+/// res := op(a) b (m x n, inner dimension k) written through the element writers.
+void StoreProduct(bool transA, const TMatrix& a, const TMatrix& b, TMatrix& res, int m, int n, int k) {
+  std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));  // res may be a or b
+  detail::Gemm(transA, m, n, k, 1.0, TMatrixAccess::Data(a), TMatrixAccess::Stride(a), TMatrixAccess::Data(b),
+               TMatrixAccess::Stride(b), 0.0, c.data(), m);
+  TMatrixAccess::Store(res, c.data(), n, m, m);
+}
+
+/// LUdecomposition of a square matrix into assigned MatL and MatU.
+bool Decompose(const TMatrix& self, TMatrix* MatL, TMatrix* MatU) {
+  LUPermSign = 1;
+  const int n = self.NrOfColumns();
+  std::vector<double> a = TMatrixAccess::Cells(self);  // self may be MatL or MatU
+  MatL->Resize(n, n);
+  MatL->Fill(0.0);
+  MatU->Resize(n, n);  // MatU := a copy, as Clone does it
+  TMatrixAccess::Store(*MatU, a.data(), n, n, n);
+  MatU->Changed();
+  std::vector<int> piv;
+  const TLUOutcome outcome = CroutLU(n, a.data(), piv, LUPermSign);
+  if (outcome == luZeroRow) return false;
+  if (outcome == luTinyPivot) {
+    TMatrixAccess::Store(*MatU, a.data(), n, n, n);
+    return false;
+  }
+  for (int c = 1; c <= n; ++c) {
+    double* col = a.data() + static_cast<int64_t>(c - 1) * n;
+    TMatrixAccess::Put(*MatL, c, c, 1.0);
+    for (int r = c + 1; r <= n; ++r) {
+      TMatrixAccess::Put(*MatL, c, r, col[r - 1]);
+      col[r - 1] = 0.0;
+    }
+  }
+  TMatrixAccess::Store(*MatU, a.data(), n, n, n);
+  return true;
+}
+
 }  // namespace
 
 // [SECTION] arithmetic
@@ -182,22 +227,10 @@ bool TMatrix::Subtract(const TMatrix* MatB) {
 
 // [SECTION] products
 
-namespace {
-
-/// res := op(a) b (m x n, inner dimension k) written through the element writers.
-void StoreProduct(bool transA, const TMatrix& a, const TMatrix& b, TMatrix& res, int m, int n, int k) {
-  std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));  // res may be a or b
-  detail::Gemm(transA, m, n, k, 1.0, TMatrixAccess::Data(a), TMatrixAccess::Stride(a), TMatrixAccess::Data(b),
-               TMatrixAccess::Stride(b), 0.0, c.data(), m);
-  TMatrixAccess::Store(res, c.data(), n, m, m);
-}
-
-}  // namespace
-
 bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (FNCol != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNRow) return false;
-  StoreProduct(false, *this, *MatB, *MatRes, FNRow, MatB->FNCol, FNCol);
+  Guarded(*this, [&] { return StoreProduct(false, *this, *MatB, *MatRes, FNRow, MatB->FNCol, FNCol), true; });
   Changed();
   return true;
 }
@@ -205,7 +238,7 @@ bool TMatrix::Multiply(const TMatrix* MatB, TMatrix* MatRes) {
 bool TMatrix::TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (FNRow != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNCol) return false;
-  StoreProduct(true, *this, *MatB, *MatRes, FNCol, MatB->FNCol, FNRow);
+  Guarded(*this, [&] { return StoreProduct(true, *this, *MatB, *MatRes, FNCol, MatB->FNCol, FNRow), true; });
   Changed();
   return true;
 }
@@ -221,43 +254,21 @@ bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) {
 
 bool TMatrix::LUdecomposition(TMatrix* MatL, TMatrix* MatU) const {
   if (FNCol != FNRow || MatL == nullptr || MatU == nullptr) return false;
-  LUPermSign = 1;
-  const int n = FNCol;
-  std::vector<double> a = TMatrixAccess::Cells(*this);  // this may be MatL or MatU
-  MatL->Resize(n, n);
-  MatL->Fill(0.0);
-  MatU->Resize(n, n);  // MatU := a copy, as Clone does it
-  TMatrixAccess::Store(*MatU, a.data(), n, n, n);
-  MatU->Changed();
-  std::vector<int> piv;
-  const TLUOutcome outcome = CroutLU(n, a.data(), piv, LUPermSign);
-  if (outcome == luZeroRow) return false;
-  if (outcome == luTinyPivot) {
-    TMatrixAccess::Store(*MatU, a.data(), n, n, n);
-    return false;
-  }
-  for (int c = 1; c <= n; ++c) {
-    double* col = a.data() + static_cast<int64_t>(c - 1) * n;
-    TMatrixAccess::Put(*MatL, c, c, 1.0);
-    for (int r = c + 1; r <= n; ++r) {
-      TMatrixAccess::Put(*MatL, c, r, col[r - 1]);
-      col[r - 1] = 0.0;
-    }
-  }
-  TMatrixAccess::Store(*MatU, a.data(), n, n, n);
-  return true;
+  return Guarded(*this, [&] { return Decompose(*this, MatL, MatU); });
 }
 
 double TMatrix::Determinant() const {
   if (FNCol != FNRow) return 0.0;
-  const int n = FNCol;
-  std::vector<double> a = TMatrixAccess::Cells(*this);
-  std::vector<int> piv;
-  LUPermSign = 1;
-  if (CroutLU(n, a.data(), piv, LUPermSign) != luOk) return 0.0;
-  Extended det = LUPermSign;
-  for (int i = 0; i < n; ++i) det *= a[i + static_cast<int64_t>(i) * n];
-  return static_cast<double>(det);
+  return Guarded(*this, [&] {
+    const int n = FNCol;
+    std::vector<double> a = TMatrixAccess::Cells(*this);
+    std::vector<int> piv;
+    LUPermSign = 1;
+    if (CroutLU(n, a.data(), piv, LUPermSign) != luOk) return 0.0;
+    Extended det = LUPermSign;
+    for (int i = 0; i < n; ++i) det *= a[i + static_cast<int64_t>(i) * n];
+    return static_cast<double>(det);
+  });
 }
 
 bool TMatrix::Invert() {
@@ -298,17 +309,17 @@ double TMatrix::Norm(TNormType nt) const {
       for (double s : sums) best = std::max(best, s);
       return best;
     }
-    case ntSpectral: {
-      const int m = FNRow, n = FNCol, rows = std::max(m, n);
-      if (n == 0) return 0.0;
-      std::vector<double> a(static_cast<std::size_t>(rows) * n, 0.0), w(static_cast<std::size_t>(n));
-      for (int c = 1; c <= n; ++c) std::copy_n(Mat.Col(c), m, a.data() + static_cast<int64_t>(c - 1) * rows);
-      if (!detail::SvdKernel(rows, n, a.data(), nullptr, w.data(), false))
-        throw EQeltaMatrixError(u"near singular covariance matrix");
-      double best = 0.0;
-      for (double v : w) best = std::max(best, v);
-      return best;
-    }
+    case ntSpectral:
+      return Guarded(*this, [&] {
+        const int m = FNRow, n = FNCol, rows = std::max(m, n);
+        std::vector<double> a(static_cast<std::size_t>(rows) * n, 0.0), w(static_cast<std::size_t>(n));
+        for (int c = 1; c <= n; ++c) std::copy_n(Mat.Col(c), m, a.data() + static_cast<int64_t>(c - 1) * rows);
+        if (!detail::SvdKernel(rows, n, a.data(), nullptr, w.data(), false))
+          throw EQeltaMatrixError(u"near singular covariance matrix");
+        double best = 0.0;
+        for (double v : w) best = std::max(best, v);
+        return best;
+      });
     case ntFrobenius: {
       Extended sum = 0;
       for (int c = 1; c <= FNCol; ++c)

@@ -120,7 +120,8 @@ TEST(SvdDecompose, AgreesWithLapackOnAwkwardShapes) {
       {"square", test::RandomBlock(33, 33, 3)},       {"rank 4", rankDeficient},
       {"graded", test::GradedBlock(25, 12, 4, 10)},   {"zero column", zeroColumn},
       {"single row", test::RandomBlock(1, 6, 8)},     {"1 x 1", {1, 1, {-4}}},
-      {"zero", test::Block(4, 3)},
+      {"zero", test::Block(4, 3)},                    {"large tall", test::RandomBlock(400, 60, 10)},
+      {"large wide", test::RandomBlock(20, 90, 11)},
   };
   for (const TCase& c : cases) {
     const TOurSvd s = OurSvd(c.a);

@@ -16,7 +16,9 @@
 // Deliberate deviations, each a mended fault: a product whose result is one of its operands gives
 // the true product; Invert leaves the matrix unchanged when it answers False (the in-place factors
 // were useless without the pivots); the determinant multiplies the diagonal in extended precision,
-// so a product whose partial values leave the double range still comes out when the result fits.
+// so a product whose partial values leave the double range still comes out when the result fits,
+// and so does the Frobenius norm's sum of squares; every routine raises EQeltaMatrixError "... not
+// enough memory on heap" when its private blocks do not fit.
 
 #include <cmath>
 

@@ -268,6 +268,14 @@ TEST(TMatrixLinalg, DeterminantEdgeCases) {
   }
 }
 
+// Regression: a product of the diagonal taken in double overflowed on its way to a result that
+// fits (1e200 * 1e200 * 1e-99 = 1e301).
+TEST(TMatrixLinalg, DeterminantWhosePartialProductsLeaveTheDoubleRange) {
+  TMatrix m(nullptr);
+  Load(m, {{1e200, 0, 0}, {0, 1e200, 0}, {0, 0, 1e-99}});
+  EXPECT_NEAR_REL(m.Determinant(), 1e301, 1e-15);
+}
+
 TEST(TMatrixLinalg, DeterminantAgreesWithLapack) {
   for (int n : {2, 9, 70, 130}) {
     for (const TBlock& a : {test::RandomBlock(n, n, 7 * n), test::GradedBlock(n, n, 3 * n, 12)}) {
@@ -327,8 +335,9 @@ TEST(TMatrixLinalg, Norms) {
   EXPECT_DOUBLE_EQ(m.Norm(ntFrobenius), std::sqrt(30.0));
   EXPECT_NEAR(m.Norm(ntSpectral), std::sqrt(15 + std::sqrt(221.0)), 1e-14);
   EXPECT_EQ(m.Norm(static_cast<TNormType>(9)), 0.0);
+  // Regression: the squares of large cells overflowed a double sum.
   Load(m, {{1e200, 1e200}});
-  EXPECT_DOUBLE_EQ(m.Norm(ntFrobenius), std::sqrt(2.0) * 1e200);  // squares beyond the double range
+  EXPECT_DOUBLE_EQ(m.Norm(ntFrobenius), std::sqrt(2.0) * 1e200);
   m.Resize(0, 0);
   EXPECT_EQ(m.Norm(ntColwise), 0.0);
   EXPECT_EQ(m.Norm(ntSpectral), 0.0);

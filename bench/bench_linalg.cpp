@@ -1,5 +1,5 @@
 // Linear algebra beside single-threaded OpenBLAS (its BLAS and LAPACK): Multiply against
-// cblas_dgemm, LUdecomposition against dgetrf, Invert against dgetrf + dgetri, SvdDecompose against
+// cblas_dgemm (on each instruction level of the kernels), LUdecomposition against dgetrf, Invert against dgetrf + dgetri, SvdDecompose against
 // dgesvd('S', 'S') on a square and a tall matrix, CalcEigVec against dsyev('V'), and CalcDistMat
 // (pairs per second) against a plain loop over the pairs. Each benchmark times both sides per
 // iteration on the same data; the reported time is Qelta's (through the public API, results
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchSideBySide.h"
+#include "Qelta_linalg_internal.h"
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
 
@@ -54,8 +55,11 @@ void SingleThreaded() {
   (void)once;
 }
 
+// Argument: the highest instruction level the kernels may use (2 AVX-512, 1 AVX2, 0 the SSE2 path).
 void BM_Multiply1000(benchmark::State& state) {
   SingleThreaded();
+  const int saved = qelta::detail::KernelLevel();
+  state.counters["level"] = qelta::detail::SetKernelLevel(static_cast<int>(state.range(0)));
   constexpr int n = 1000;
   const std::vector<double> a = RandomBlock(n, n, 1), b = RandomBlock(n, n, 2);
   std::vector<double> c(a.size());
@@ -69,6 +73,7 @@ void BM_Multiply1000(benchmark::State& state) {
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, n, n, n, 1.0, a.data(), n, b.data(), n, 0.0, c.data(),
                     n);
       });
+  qelta::detail::SetKernelLevel(saved);
 }
 
 void BM_LUdecomposition500(benchmark::State& state) {
@@ -180,7 +185,7 @@ void BM_CalcDistMat5000x20(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Multiply1000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Multiply1000)->Arg(2)->Arg(1)->Arg(0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LUdecomposition500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Invert500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvdDecompose)->Args({500, 500})->Args({2000, 200})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

@@ -13,10 +13,10 @@
 #include <random>
 #include <vector>
 
-#include "BenchSideBySide.h"
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
+#include "SideBySide.h"
 
 extern "C" {
 void openblas_set_num_threads(int);
@@ -30,7 +30,24 @@ void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const i
 
 namespace {
 
-using qelta::bench::RunSideBySide;
+using qelta::bench::Seconds;
+using qelta::bench::TSideBySide;
+
+// The loop of every benchmark here: prepare (untimed), ours (timed, the iteration time), anchor
+// (timed); then the counters. Answers the totals.
+template <typename Prepare, typename Ours, typename Anchor>
+TSideBySide RunSideBySide(benchmark::State& state, Prepare&& prepare, Ours&& ours, Anchor&& anchor) {
+  TSideBySide t;
+  for (auto _ : state) {
+    prepare();
+    const double o = Seconds(ours);
+    t.anchor += Seconds(anchor);
+    t.ours += o;
+    state.SetIterationTime(o);
+  }
+  t.Report(state);
+  return t;
+}
 
 // Column-major m x n block, entries uniform in [-1, 1); symmetric when asked.
 std::vector<double> RandomBlock(int m, int n, unsigned seed, bool symmetric = false) {

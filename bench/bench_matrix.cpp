@@ -9,15 +9,14 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 #include <numeric>
 #include <random>
 #include <vector>
 
-#include "BenchSideBySide.h"
 #include "Qelta_matrix.h"
 #include "Random.h"
+#include "SideBySide.h"
 
 namespace {
 

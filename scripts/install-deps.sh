@@ -15,13 +15,13 @@ packages=(
   libfontconfig-dev
   libpng-dev
   libjpeg62-turbo-dev
+  liblapack-dev
+  libopenblas-dev
+  libgsl-dev
   zlib1g-dev
   libssl-dev
   fonts-dejavu-core
   fonts-dejavu-extra
-  liblapack-dev
-  libopenblas-dev
-  libgsl-dev
 )
 
 missing=()

@@ -15,8 +15,10 @@ Extended ScaleByPow10(Extended x, int k);
 Extended SnappedLg(Extended x);
 /// floor(SnappedLg(x)), clamped to the int range; x must be finite and > 0.
 int FloorLg(Extended x);
-/// One step of the shared progress protocol of long computations: ProcStat + 1 (wrapping instead of
-/// overflowing), then MathFeedBackProc(ProcStat) when assigned.
+/// ProcStat + 1 (wrapping instead of overflowing), without the feedback call.
+void CountProcStat();
+/// One step of the shared progress protocol of long computations: ProcStat + 1, then
+/// MathFeedBackProc(ProcStat) when assigned.
 void StepProcStat();
 
 }  // namespace qelta::detail

@@ -20,8 +20,12 @@ namespace qelta {
 
 // [SECTION] progress
 
-void detail::StepProcStat() {
+void detail::CountProcStat() {
   ProcStat = static_cast<int>(static_cast<uint32_t>(ProcStat) + 1u);  // wraps instead of overflowing
+}
+
+void detail::StepProcStat() {
+  CountProcStat();
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
 }
 

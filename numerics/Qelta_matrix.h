@@ -56,6 +56,22 @@ inline constexpr std::array<const char16_t*, xmlInvalid + 1> xmlMatTagNames = {
 /// User-defined distance between two rows of a data matrix (the handler sets Distance).
 using TOnCalcDistanceEvent = std::function<void(TObject* Sender, int Row1, int Row2, double& Distance)>;
 
+// --- linear algebra and distance matrices (Qelta_matrix_linalg.cpp, Qelta_matrix_dist.cpp) ---
+
+/// Matrix norms of TMatrix::Norm.
+enum TNormType : uint8_t { ntColwise, ntRowwise, ntSpectral, ntFrobenius };
+/// Distances between the rows of a data matrix (TMatrix::CalcDistMat); Jaccard and Dice are
+/// similarity coefficients (1 for identical rows).
+enum TDistMode : uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
+/// Display name of each TDistMode.
+inline constexpr std::array<const char16_t*, dmUserDef + 1> DistModeId = {
+    u"Jaccard coefficient", u"Manhattan", u"Euclidean", u"squared Euclidean", u"Dice coefficient", u"user defined"};
+
+namespace detail {
+/// Block access of the linear algebra to the cells of a TMatrix (Qelta_linalg_internal.h).
+struct TMatrixAccess;
+}  // namespace detail
+
 /// One triple of a sparse TIntMatrix.
 struct TSpMatElemInt {
   int32_t colidx = 0;
@@ -331,6 +347,50 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   void MeanCenterColumns(TVector* Means);
   /// The same per row.
   void MeanCenterRows(TVector* Means);
+
+  // --- linear algebra and distance matrices (Qelta_matrix_linalg.cpp, Qelta_matrix_dist.cpp) ---
+  // Operands are copied into private blocks first, so a result that is also an operand comes out
+  // as if computed through a temporary. Result matrices and vectors are never resized: their
+  // cells are written through SetVal (one OnChange per written cell).
+  /// Every cell := cell * Scalar; OnChange.
+  void SMult(double Scalar);
+  /// Every cell := cell + Scalar; OnChange.
+  void SAdd(double Scalar);
+  /// Cell := cell + MatB's cell for a MatB of the same size, OnChange, true; else false, nothing changed.
+  bool Add(const TMatrix* MatB);
+  /// Cell := cell - MatB's cell; rules as Add.
+  bool Subtract(const TMatrix* MatB);
+  /// MatRes := this x MatB when NrOfColumns = MatB's rows and MatRes has MatB's columns and this
+  /// matrix's rows; then this matrix's OnChange; else false and nothing written.
+  bool Multiply(const TMatrix* MatB, TMatrix* MatRes);
+  /// MatRes := transpose(this) x MatB when this and MatB have equal rows and MatRes has MatB's
+  /// columns and this matrix's columns as rows; then OnChange; else false.
+  bool TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes);
+  /// VecRes := transpose(this) x VecB when VecB has NrOfRows and VecRes NrOfColumns elements; every
+  /// partial sum is written through VecRes.SetVal; then OnChange; else false.
+  bool TransposeAndMultiply(const TVector* VecB, TVector* VecRes);
+  /// Crout LU with partial pivoting on implicitly scaled rows (the last of equal pivots wins); this
+  /// matrix is not changed. MatL := n x n zeros, MatU := a copy, then MatL x MatU = the matrix with
+  /// its rows permuted (unit diagonal in MatL). False when not square, a matrix is nil, a row is
+  /// zero (MatU the copy, MatL zeros) or a pivot is below 1e-100 (MatU the combined factors with
+  /// such pivots set to 1e-100, MatL zeros).
+  bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
+  /// Permutation sign times the product of the LU diagonal; 0 when LUdecomposition fails.
+  double Determinant() const;
+  /// Inverts in place (LU as above, then the unit vectors solved). False, matrix unchanged, when
+  /// not square, empty, or singular (a zero row or a pivot below 1e-100); OnChange unless not
+  /// square or empty. EQeltaMatrixError "... not enough memory on heap".
+  bool Invert();
+  /// ntColwise / ntRowwise: largest absolute column / row sum (0 when empty); ntSpectral: largest
+  /// singular value (EQeltaMatrixError "near singular covariance matrix" when the decomposition
+  /// does not converge); ntFrobenius: root of the sum of squares; anything else 0.
+  double Norm(TNormType nt) const;
+  /// Distances between the rows of this matrix (columns are the features) into DMat, which must be
+  /// square (else -1) with NrOfRows columns (else -2, tested second); DMat is never resized.
+  /// Cells (i, j) and (j, i) get the distance, the diagonal 0; dmUserDef asks OnCalcDistance (0
+  /// without a handler). Jaccard and Dice of two all-zero rows are 1. Answers 0.
+  int CalcDistMat(TDistMode Mode, TMatrix* DMat);
+  friend struct detail::TMatrixAccess;
 
   // --- events ---
   TOnCalcDistanceEvent OnCalcDistance;

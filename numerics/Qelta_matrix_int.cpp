@@ -332,19 +332,8 @@ bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (VecB == nullptr || VecRes == nullptr) return false;
-  if (VecB->NrOfElem() != FNRow || VecRes->NrOfElem() != FNCol) return false;
-  std::vector<int32_t> b(static_cast<std::size_t>(FNRow));  // VecB may be VecRes
-  for (int j = 1; j <= FNRow; ++j) b[static_cast<std::size_t>(j - 1)] = VecB->GetVal(j);
-  const bool everyTerm = static_cast<bool>(VecRes->OnChange);
-  for (int i = 1; i <= FNCol; ++i) {
-    int32_t sum = 0;
-    for (int j = 1; j <= FNRow; ++j) {
-      sum = detail::AddElem(sum, detail::MulElem(GetVal(i, j), b[static_cast<std::size_t>(j - 1)]));
-      if (everyTerm) VecRes->SetVal(i, sum);
-    }
-    if (!everyTerm) VecRes->SetVal(i, sum);
-  }
+  if (!detail::TransposeTimesVector<int32_t>(FNCol, FNRow, [this](int i, int j) { return GetVal(i, j); }, VecB, VecRes))
+    return false;
   Changed();
   return true;
 }

@@ -337,6 +337,27 @@ T DenseTrace(const TDenseStore<T>& m, int n) {
   return sum;
 }
 
+/// VecRes := transpose(A) x VecB for an A of nc columns and nr rows read by get(col, row): false
+/// (nothing written) for nil vectors or sizes other than nr (VecB) and nc (VecRes). VecB is read
+/// first (it may be VecRes); with a handler on VecRes every partial sum is written through SetVal,
+/// else each element once.
+template <typename T, typename V, typename Get>
+bool TransposeTimesVector(int nc, int nr, Get&& get, const V* VecB, V* VecRes) {
+  if (VecB == nullptr || VecRes == nullptr || VecB->NrOfElem() != nr || VecRes->NrOfElem() != nc) return false;
+  std::vector<T> b(static_cast<std::size_t>(nr));
+  for (int j = 1; j <= nr; ++j) b[static_cast<std::size_t>(j - 1)] = VecB->GetVal(j);
+  const bool everyTerm = static_cast<bool>(VecRes->OnChange);
+  for (int i = 1; i <= nc; ++i) {
+    T sum{};
+    for (int j = 1; j <= nr; ++j) {
+      sum = AddElem(sum, MulElem(get(i, j), b[static_cast<std::size_t>(j - 1)]));
+      if (everyTerm) VecRes->SetVal(i, sum);
+    }
+    if (!everyTerm) VecRes->SetVal(i, sum);
+  }
+  return true;
+}
+
 /// Binary search over positions 1..n (n >= 1) of values get(i) sorted by `ascending`: an exact
 /// hit, else the nearer of the last two candidates (the upper one on a tie).
 template <typename T, typename Get>

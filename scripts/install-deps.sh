@@ -15,6 +15,9 @@ packages=(
   libfontconfig-dev
   libpng-dev
   libjpeg62-turbo-dev
+  liblapack-dev
+  libopenblas-dev
+  libgsl-dev
   zlib1g-dev
   libssl-dev
   libgsl-dev

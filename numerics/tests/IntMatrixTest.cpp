@@ -18,18 +18,9 @@ namespace {
 using Rows = std::vector<std::vector<int32_t>>;
 using Triples = std::vector<std::array<int32_t, 3>>;
 
-void Load(TIntMatrix& m, const Rows& rows) {
-  m.Resize(rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (std::size_t r = 0; r < rows.size(); ++r)
-    for (std::size_t c = 0; c < rows[r].size(); ++c) m.SetVal(static_cast<int>(c + 1), static_cast<int>(r + 1), rows[r][c]);
-}
+void Load(TIntMatrix& m, const Rows& rows) { test::LoadRows(m, rows); }
 
-Rows Cells(const TIntMatrix& m) {
-  Rows rows(static_cast<std::size_t>(m.NrOfRows()));
-  for (int r = 1; r <= m.NrOfRows(); ++r)
-    for (int c = 1; c <= m.NrOfColumns(); ++c) rows[static_cast<std::size_t>(r - 1)].push_back(m.GetVal(c, r));
-  return rows;
-}
+Rows Cells(const TIntMatrix& m) { return test::RowsOf<int32_t>(m); }
 
 Triples TriplesOf(const TIntMatrix& m) {
   Triples t;

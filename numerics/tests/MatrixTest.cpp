@@ -18,19 +18,10 @@ namespace {
 using Rows = std::vector<std::vector<double>>;
 
 // Resizes m to the table (one inner list per row) and fills it.
-void Load(TMatrix& m, const Rows& rows) {
-  m.Resize(rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
-  for (std::size_t r = 0; r < rows.size(); ++r)
-    for (std::size_t c = 0; c < rows[r].size(); ++c) m.SetVal(static_cast<int>(c + 1), static_cast<int>(r + 1), rows[r][c]);
-}
+void Load(TMatrix& m, const Rows& rows) { test::LoadRows(m, rows); }
 
 // The cells the dimensions cover, one inner list per row.
-Rows Cells(const TMatrix& m) {
-  Rows rows(static_cast<std::size_t>(m.NrOfRows()));
-  for (int r = 1; r <= m.NrOfRows(); ++r)
-    for (int c = 1; c <= m.NrOfColumns(); ++c) rows[static_cast<std::size_t>(r - 1)].push_back(m.GetVal(c, r));
-  return rows;
-}
+Rows Cells(const TMatrix& m) { return test::RowsOf<double>(m); }
 
 // Cells column by column, as the fingerprint visits them.
 std::vector<double> ColumnMajor(const TMatrix& m) {

@@ -19,6 +19,27 @@
 
 namespace qelta::test {
 
+/// Cells of a matrix, one inner list per row.
+template <typename T>
+using TRowsOf = std::vector<std::vector<T>>;
+
+/// Resizes m to the table (one inner list per row) and fills it through SetVal.
+template <typename M, typename T>
+void LoadRows(M& m, const TRowsOf<T>& rows) {
+  m.Resize(rows.empty() ? 0 : static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t c = 0; c < rows[r].size(); ++c) m.SetVal(static_cast<int>(c + 1), static_cast<int>(r + 1), rows[r][c]);
+}
+
+/// The cells the dimensions cover, one inner list per row.
+template <typename T, typename M>
+TRowsOf<T> RowsOf(const M& m) {
+  TRowsOf<T> rows(static_cast<std::size_t>(m.NrOfRows()));
+  for (int r = 1; r <= m.NrOfRows(); ++r)
+    for (int c = 1; c <= m.NrOfColumns(); ++c) rows[static_cast<std::size_t>(r - 1)].push_back(m.GetVal(c, r));
+  return rows;
+}
+
 /// Counts OnChange calls and records OnSortExchange arguments of one container.
 struct TEventLog {
   int Changes = 0;

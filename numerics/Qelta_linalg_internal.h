@@ -1,0 +1,75 @@
+#pragma once
+// Not part of the public interface: the dense kernels under the linear algebra of Qelta_matrix and
+// Qelta_math2. They work on private column-major blocks of doubles (column c of an m-row block
+// starts at c * ld); the public routines copy their operands in, call these and write the results
+// back through the element writers.
+//
+// The hot loops (block products, dot products, axpys, plane rotations) pick their instructions once
+// per process from what the processor offers (AVX-512, AVX2 with FMA, or the portable SSE2 path), so
+// the library stays one portable build. Results therefore differ in the last bits between machines.
+
+#include <cstdint>
+#include <vector>
+
+#include "Qelta_matrix.h"
+
+namespace qelta::detail {
+
+// [SECTION] cells of a TMatrix as a private block
+
+/// The way in and out of a TMatrix for the linear algebra.
+struct TMatrixAccess {
+  /// Cells (1..NrOfColumns) x (1..NrOfRows), column-major with leading dimension NrOfRows.
+  static std::vector<double> Cells(const TMatrix& m);
+  /// Cells (1..nc) x (1..nr) from block (leading dimension ld) into m: through SetVal when m has
+  /// an OnChange handler (column by column), else stored directly; cells outside m are dropped.
+  static void Store(TMatrix& m, const double* block, int nc, int nr, int64_t ld);
+  /// One cell by the same rule.
+  static void Put(TMatrix& m, int c, int r, double v) { m.PutVal(c, r, v); }
+  /// The storage of column c (1..NrOfColumns): NrOfRows cells, written without event.
+  static double* Column(TMatrix& m, int c) { return m.Mat.Col(c); }
+  /// The whole storage, read only: column c starts at (c - 1) * Stride(m).
+  static const double* Data(const TMatrix& m) { return m.Mat.Data(); }
+  static int64_t Stride(const TMatrix& m) { return m.Mat.Rows(); }
+};
+
+// [SECTION] instruction level
+
+/// Instructions in use: 0 portable (SSE2), 1 AVX2 with FMA, 2 AVX-512 block products.
+int KernelLevel();
+/// Uses at most `level` (clamped to what the processor offers; tests compare the paths); answers
+/// the level now in use.
+int SetKernelLevel(int level);
+
+// [SECTION] level 1: vectors of n doubles
+
+/// Sum of x[i] * y[i].
+double Dot(int n, const double* x, const double* y);
+/// y[i] += a * x[i].
+void Axpy(int n, double a, const double* x, double* y);
+/// Plane rotation of two vectors: (x, y) := (c x + s y, c y - s x).
+void Rotate(int n, double* x, double* y, double c, double s);
+/// The Jacobi form of a rotation: (x, y) := (x - s (y + x tau), y + s (x - y tau)).
+void JacobiRotate(int n, double* x, double* y, double s, double tau);
+
+// [SECTION] level 3: blocks
+
+/// C := beta C + alpha op(A) B with op(A) m x k (A itself when !transA, else A is k x m and op(A)
+/// its transpose), B k x n, C m x n; beta 0 ignores what C held (NaN included). Cache-blocked.
+void Gemm(bool transA, int m, int n, int k, double alpha, const double* A, int64_t lda, const double* B, int64_t ldb,
+          double beta, double* C, int64_t ldc);
+/// Solves L X = B in place of B (n x nrhs), L unit lower triangular n x n (its upper part unread).
+void TrsmLowerUnit(int n, int nrhs, const double* L, int64_t ldl, double* B, int64_t ldb);
+/// Solves U X = B in place of B (n x nrhs), U upper triangular n x n (its lower part unread);
+/// divides by the diagonal.
+void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t ldb);
+
+// [SECTION] singular value decomposition (Qelta_math2_svd.cpp)
+
+/// Golub-Reinsch on a (m x n, m >= n, leading dimension m), replaced by U when wantU; V (n x n,
+/// leading dimension n) when v is not null; n singular values into w, unsorted and non-negative.
+/// One ProcStat step per column and phase (4n). False when a value did not converge in 30
+/// iterations (the factors are then unreliable).
+bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU);
+
+}  // namespace qelta::detail

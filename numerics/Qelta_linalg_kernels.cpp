@@ -1,0 +1,375 @@
+// Qelta_linalg_kernels.cpp: the dense kernels of Qelta_linalg_internal.h.
+//
+// Block product: the usual three-level blocking of a packed product. op(A) is packed in slivers of
+// MR rows (kc columns each, zero-padded), B in slivers of NR columns; a register-blocked micro-kernel
+// multiplies one MR x kc sliver by one kc x NR sliver into an MR x NR tile of C. Blocks: kc = 256
+// (a B sliver stays in L1), mc = 144 (the packed A block stays in L2), nc = 3072.
+// Micro-kernels: 24 x 8 with AVX-512 (24 accumulators of 8 doubles), 8 x 6 with AVX2 and FMA (12 of
+// 4), and a 4 x 4 portable kernel that the compiler maps onto SSE2. The processor is asked once per
+// process (__builtin_cpu_supports, which also checks that the system saves the wide registers).
+// Triangular solves: blocks of 64 rows solved column by column, the rest updated by the product.
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Qelta_linalg_internal.h"
+
+namespace qelta::detail {
+namespace {
+
+// [SECTION] portable loops
+
+double DotPlain(int n, const double* x, const double* y) {
+  double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    s0 += x[i] * y[i];
+    s1 += x[i + 1] * y[i + 1];
+    s2 += x[i + 2] * y[i + 2];
+    s3 += x[i + 3] * y[i + 3];
+  }
+  for (; i < n; ++i) s0 += x[i] * y[i];
+  return (s0 + s1) + (s2 + s3);
+}
+
+void AxpyPlain(int n, double a, const double* x, double* y) {
+  for (int i = 0; i < n; ++i) y[i] += a * x[i];
+}
+
+void RotatePlain(int n, double* x, double* y, double c, double s) {
+  for (int i = 0; i < n; ++i) {
+    const double xi = x[i], yi = y[i];
+    x[i] = xi * c + yi * s;
+    y[i] = yi * c - xi * s;
+  }
+}
+
+void JacobiRotatePlain(int n, double* x, double* y, double s, double tau) {
+  for (int i = 0; i < n; ++i) {
+    const double g = x[i], h = y[i];
+    x[i] = g - s * (h + g * tau);
+    y[i] = h + s * (g - h * tau);
+  }
+}
+
+// [SECTION] AVX2 loops
+
+__attribute__((target("avx2,fma"))) double HorizontalSum(__m256d v) {
+  __m128d lo = _mm_add_pd(_mm256_castpd256_pd128(v), _mm256_extractf128_pd(v, 1));
+  return _mm_cvtsd_f64(_mm_add_sd(lo, _mm_unpackhi_pd(lo, lo)));
+}
+
+__attribute__((target("avx2,fma"))) double DotAvx2(int n, const double* x, const double* y) {
+  __m256d s0 = _mm256_setzero_pd(), s1 = _mm256_setzero_pd(), s2 = _mm256_setzero_pd(), s3 = _mm256_setzero_pd();
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    s0 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i), _mm256_loadu_pd(y + i), s0);
+    s1 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i + 4), _mm256_loadu_pd(y + i + 4), s1);
+    s2 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i + 8), _mm256_loadu_pd(y + i + 8), s2);
+    s3 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i + 12), _mm256_loadu_pd(y + i + 12), s3);
+  }
+  for (; i + 4 <= n; i += 4) s0 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i), _mm256_loadu_pd(y + i), s0);
+  double s = HorizontalSum(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)));
+  for (; i < n; ++i) s += x[i] * y[i];
+  return s;
+}
+
+__attribute__((target("avx2,fma"))) void AxpyAvx2(int n, double a, const double* x, double* y) {
+  const __m256d va = _mm256_set1_pd(a);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    _mm256_storeu_pd(y + i, _mm256_fmadd_pd(va, _mm256_loadu_pd(x + i), _mm256_loadu_pd(y + i)));
+    _mm256_storeu_pd(y + i + 4, _mm256_fmadd_pd(va, _mm256_loadu_pd(x + i + 4), _mm256_loadu_pd(y + i + 4)));
+  }
+  for (; i < n; ++i) y[i] += a * x[i];
+}
+
+__attribute__((target("avx2,fma"))) void RotateAvx2(int n, double* x, double* y, double c, double s) {
+  const __m256d vc = _mm256_set1_pd(c), vs = _mm256_set1_pd(s);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d xi = _mm256_loadu_pd(x + i), yi = _mm256_loadu_pd(y + i);
+    _mm256_storeu_pd(x + i, _mm256_fmadd_pd(xi, vc, _mm256_mul_pd(yi, vs)));
+    _mm256_storeu_pd(y + i, _mm256_fmsub_pd(yi, vc, _mm256_mul_pd(xi, vs)));
+  }
+  RotatePlain(n - i, x + i, y + i, c, s);
+}
+
+__attribute__((target("avx2,fma"))) void JacobiRotateAvx2(int n, double* x, double* y, double s, double tau) {
+  const __m256d vs = _mm256_set1_pd(s), vt = _mm256_set1_pd(tau);
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d g = _mm256_loadu_pd(x + i), h = _mm256_loadu_pd(y + i);
+    _mm256_storeu_pd(x + i, _mm256_fnmadd_pd(vs, _mm256_fmadd_pd(g, vt, h), g));
+    _mm256_storeu_pd(y + i, _mm256_fmadd_pd(vs, _mm256_fnmadd_pd(h, vt, g), h));
+  }
+  JacobiRotatePlain(n - i, x + i, y + i, s, tau);
+}
+
+// [SECTION] micro-kernels: tile (MR x NR) of C += alpha * sliver(A) * sliver(B); mr x nr valid
+
+using TMicroKernel = void (*)(int kc, const double* a, const double* b, double* c, int64_t ldc, double alpha, int mr,
+                              int nr);
+
+/// Adds alpha * tile (column-major, MR rows) to the valid mr x nr corner of C.
+template <int MR>
+void AddTile(const double* tile, double* c, int64_t ldc, double alpha, int mr, int nr) {
+  for (int j = 0; j < nr; ++j)
+    for (int i = 0; i < mr; ++i) c[i + j * ldc] += alpha * tile[i + j * MR];
+}
+
+void KernelPlain(int kc, const double* a, const double* b, double* c, int64_t ldc, double alpha, int mr, int nr) {
+  constexpr int MR = 4, NR = 4;
+  double acc[NR][MR] = {};
+  for (int p = 0; p < kc; ++p, a += MR, b += NR)
+    for (int j = 0; j < NR; ++j)
+      for (int i = 0; i < MR; ++i) acc[j][i] += a[i] * b[j];
+  AddTile<MR>(&acc[0][0], c, ldc, alpha, mr, nr);
+}
+
+__attribute__((target("avx2,fma"))) void KernelAvx2(int kc, const double* a, const double* b, double* c,
+                                                    int64_t ldc, double alpha, int mr, int nr) {
+  constexpr int MR = 8, NR = 6;
+  __m256d acc[NR][2];
+#pragma GCC unroll 6
+  for (int j = 0; j < NR; ++j) acc[j][0] = acc[j][1] = _mm256_setzero_pd();
+  for (int p = 0; p < kc; ++p, a += MR, b += NR) {
+    const __m256d a0 = _mm256_loadu_pd(a), a1 = _mm256_loadu_pd(a + 4);
+#pragma GCC unroll 6
+    for (int j = 0; j < NR; ++j) {
+      const __m256d bj = _mm256_broadcast_sd(b + j);
+      acc[j][0] = _mm256_fmadd_pd(a0, bj, acc[j][0]);
+      acc[j][1] = _mm256_fmadd_pd(a1, bj, acc[j][1]);
+    }
+  }
+  const __m256d va = _mm256_set1_pd(alpha);
+  if (mr == MR && nr == NR) {
+#pragma GCC unroll 6
+    for (int j = 0; j < NR; ++j) {
+      double* cj = c + j * ldc;
+      _mm256_storeu_pd(cj, _mm256_fmadd_pd(va, acc[j][0], _mm256_loadu_pd(cj)));
+      _mm256_storeu_pd(cj + 4, _mm256_fmadd_pd(va, acc[j][1], _mm256_loadu_pd(cj + 4)));
+    }
+    return;
+  }
+  double tile[MR * NR];
+  for (int j = 0; j < NR; ++j) {
+    _mm256_storeu_pd(tile + j * MR, acc[j][0]);
+    _mm256_storeu_pd(tile + j * MR + 4, acc[j][1]);
+  }
+  AddTile<MR>(tile, c, ldc, alpha, mr, nr);
+}
+
+__attribute__((target("avx512f"))) void KernelAvx512(int kc, const double* a, const double* b, double* c,
+                                                     int64_t ldc, double alpha, int mr, int nr) {
+  constexpr int MR = 24, NR = 8;
+  __m512d acc[NR][3];
+#pragma GCC unroll 8
+  for (int j = 0; j < NR; ++j) acc[j][0] = acc[j][1] = acc[j][2] = _mm512_setzero_pd();
+  for (int p = 0; p < kc; ++p, a += MR, b += NR) {
+    const __m512d a0 = _mm512_loadu_pd(a), a1 = _mm512_loadu_pd(a + 8), a2 = _mm512_loadu_pd(a + 16);
+#pragma GCC unroll 8
+    for (int j = 0; j < NR; ++j) {
+      const __m512d bj = _mm512_set1_pd(b[j]);
+      acc[j][0] = _mm512_fmadd_pd(a0, bj, acc[j][0]);
+      acc[j][1] = _mm512_fmadd_pd(a1, bj, acc[j][1]);
+      acc[j][2] = _mm512_fmadd_pd(a2, bj, acc[j][2]);
+    }
+  }
+  const __m512d va = _mm512_set1_pd(alpha);
+  if (mr == MR && nr == NR) {
+#pragma GCC unroll 8
+    for (int j = 0; j < NR; ++j) {
+      double* cj = c + j * ldc;
+      _mm512_storeu_pd(cj, _mm512_fmadd_pd(va, acc[j][0], _mm512_loadu_pd(cj)));
+      _mm512_storeu_pd(cj + 8, _mm512_fmadd_pd(va, acc[j][1], _mm512_loadu_pd(cj + 8)));
+      _mm512_storeu_pd(cj + 16, _mm512_fmadd_pd(va, acc[j][2], _mm512_loadu_pd(cj + 16)));
+    }
+    return;
+  }
+  double tile[MR * NR];
+  for (int j = 0; j < NR; ++j)
+    for (int q = 0; q < 3; ++q) _mm512_storeu_pd(tile + j * MR + 8 * q, acc[j][q]);
+  AddTile<MR>(tile, c, ldc, alpha, mr, nr);
+}
+
+// [SECTION] packing and the blocked product
+
+constexpr int kKC = 256;
+constexpr int kMC = 144;   // a multiple of every MR
+constexpr int kNC = 3072;  // a multiple of every NR
+
+/// Rows i0..i0+mc-1, columns p0..p0+kc-1 of op(A) as slivers of MR rows, zero-padded.
+template <int MR>
+void PackA(bool transA, const double* A, int64_t lda, int i0, int mc, int p0, int kc, double* dst) {
+  for (int is = 0; is < mc; is += MR, dst += static_cast<int64_t>(MR) * kc) {
+    const int mr = std::min(MR, mc - is);
+    if (!transA) {
+      for (int p = 0; p < kc; ++p) {
+        const double* src = A + (i0 + is) + static_cast<int64_t>(p0 + p) * lda;
+        double* d = dst + static_cast<int64_t>(p) * MR;
+        for (int r = 0; r < mr; ++r) d[r] = src[r];
+        for (int r = mr; r < MR; ++r) d[r] = 0.0;
+      }
+    } else {
+      for (int r = 0; r < MR; ++r) {
+        const double* src = A + p0 + static_cast<int64_t>(i0 + is + r) * lda;
+        for (int p = 0; p < kc; ++p) dst[static_cast<int64_t>(p) * MR + r] = r < mr ? src[p] : 0.0;
+      }
+    }
+  }
+}
+
+/// Rows p0..p0+kc-1, columns j0..j0+nc-1 of B as slivers of NR columns, zero-padded.
+template <int NR>
+void PackB(const double* B, int64_t ldb, int p0, int kc, int j0, int nc, double* dst) {
+  for (int js = 0; js < nc; js += NR, dst += static_cast<int64_t>(NR) * kc) {
+    const int nr = std::min(NR, nc - js);
+    for (int c = 0; c < NR; ++c) {
+      const double* src = B + p0 + static_cast<int64_t>(j0 + js + c) * ldb;
+      for (int p = 0; p < kc; ++p) dst[static_cast<int64_t>(p) * NR + c] = c < nr ? src[p] : 0.0;
+    }
+  }
+}
+
+/// C += alpha op(A) B, blocked.
+template <int MR, int NR, TMicroKernel Kernel>
+void GemmBlocked(bool transA, int m, int n, int k, double alpha, const double* A, int64_t lda, const double* B,
+                 int64_t ldb, double* C, int64_t ldc) {
+  thread_local std::vector<double> packA, packB;
+  const int ncMax = std::min(kNC, (n + NR - 1) / NR * NR), kcMax = std::min(kKC, k);
+  packA.resize(static_cast<std::size_t>(kMC) * kcMax);
+  packB.resize(static_cast<std::size_t>(ncMax) * kcMax);
+  for (int jc = 0; jc < n; jc += kNC) {
+    const int nc = std::min(kNC, n - jc);
+    for (int pc = 0; pc < k; pc += kKC) {
+      const int kc = std::min(kKC, k - pc);
+      PackB<NR>(B, ldb, pc, kc, jc, nc, packB.data());
+      for (int ic = 0; ic < m; ic += kMC) {
+        const int mc = std::min(kMC, m - ic);
+        PackA<MR>(transA, A, lda, ic, mc, pc, kc, packA.data());
+        for (int jr = 0; jr < nc; jr += NR) {
+          const double* b = packB.data() + static_cast<int64_t>(jr) * kc;
+          for (int ir = 0; ir < mc; ir += MR) {
+            double* c = C + (ic + ir) + static_cast<int64_t>(jc + jr) * ldc;
+            Kernel(kc, packA.data() + static_cast<int64_t>(ir) * kc, b, c, ldc, alpha, std::min(MR, mc - ir),
+                   std::min(NR, nc - jr));
+          }
+        }
+      }
+    }
+  }
+}
+
+// [SECTION] dispatch
+
+using TGemmFn = void (*)(bool, int, int, int, double, const double*, int64_t, const double*, int64_t, double*,
+                         int64_t);
+
+struct TKernels {
+  double (*dot)(int, const double*, const double*);
+  void (*axpy)(int, double, const double*, double*);
+  void (*rotate)(int, double*, double*, double, double);
+  void (*jacobi)(int, double*, double*, double, double);
+  TGemmFn gemm;
+};
+
+int SupportedLevel() {
+  __builtin_cpu_init();
+  if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma")) return 0;
+  return __builtin_cpu_supports("avx512f") ? 2 : 1;
+}
+
+TKernels KernelsOf(int level) {
+  if (level <= 0) return {DotPlain, AxpyPlain, RotatePlain, JacobiRotatePlain, GemmBlocked<4, 4, KernelPlain>};
+  TKernels k{DotAvx2, AxpyAvx2, RotateAvx2, JacobiRotateAvx2, GemmBlocked<8, 6, KernelAvx2>};
+  if (level >= 2) k.gemm = GemmBlocked<24, 8, KernelAvx512>;
+  return k;
+}
+
+int& Level() {
+  static int level = SupportedLevel();
+  return level;
+}
+
+TKernels& Active() {
+  static TKernels k = KernelsOf(Level());
+  return k;
+}
+
+}  // namespace
+
+int KernelLevel() { return Level(); }
+
+int SetKernelLevel(int level) {
+  Level() = std::clamp(level, 0, SupportedLevel());
+  Active() = KernelsOf(Level());
+  return Level();
+}
+
+// [SECTION] level 1
+
+double Dot(int n, const double* x, const double* y) { return n > 0 ? Active().dot(n, x, y) : 0.0; }
+
+void Axpy(int n, double a, const double* x, double* y) {
+  if (n > 0) Active().axpy(n, a, x, y);
+}
+
+void Rotate(int n, double* x, double* y, double c, double s) {
+  if (n > 0) Active().rotate(n, x, y, c, s);
+}
+
+void JacobiRotate(int n, double* x, double* y, double s, double tau) {
+  if (n > 0) Active().jacobi(n, x, y, s, tau);
+}
+
+// [SECTION] level 3
+
+void Gemm(bool transA, int m, int n, int k, double alpha, const double* A, int64_t lda, const double* B, int64_t ldb,
+          double beta, double* C, int64_t ldc) {
+  if (m <= 0 || n <= 0) return;
+  if (beta != 1.0)
+    for (int j = 0; j < n; ++j) {
+      double* cj = C + static_cast<int64_t>(j) * ldc;
+      if (beta == 0.0)
+        std::fill(cj, cj + m, 0.0);
+      else
+        for (int i = 0; i < m; ++i) cj[i] *= beta;
+    }
+  if (k > 0 && alpha != 0.0) Active().gemm(transA, m, n, k, alpha, A, lda, B, ldb, C, ldc);
+}
+
+namespace {
+constexpr int kTrsmBlock = 64;
+}
+
+void TrsmLowerUnit(int n, int nrhs, const double* L, int64_t ldl, double* B, int64_t ldb) {
+  for (int i0 = 0; i0 < n; i0 += kTrsmBlock) {
+    const int ib = std::min(kTrsmBlock, n - i0);
+    for (int c = 0; c < nrhs; ++c) {
+      double* b = B + static_cast<int64_t>(c) * ldb;
+      for (int k = i0; k < i0 + ib - 1; ++k)
+        if (b[k] != 0.0) Axpy(i0 + ib - k - 1, -b[k], L + (k + 1) + k * ldl, b + k + 1);
+    }
+    const int rest = n - i0 - ib;
+    if (rest > 0) Gemm(false, rest, nrhs, ib, -1.0, L + (i0 + ib) + i0 * ldl, ldl, B + i0, ldb, 1.0, B + i0 + ib, ldb);
+  }
+}
+
+void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t ldb) {
+  for (int i1 = n; i1 > 0; i1 -= kTrsmBlock) {
+    const int i0 = std::max(0, i1 - kTrsmBlock);
+    for (int c = 0; c < nrhs; ++c) {
+      double* b = B + static_cast<int64_t>(c) * ldb;
+      for (int k = i1 - 1; k >= i0; --k) {
+        b[k] /= U[k + k * ldu];
+        if (b[k] != 0.0) Axpy(k - i0, -b[k], U + i0 + k * ldu, b + i0);
+      }
+    }
+    if (i0 > 0) Gemm(false, i0, nrhs, i1 - i0, -1.0, U + i0 * ldu, ldu, B + i0, ldb, 1.0, B, ldb);
+  }
+}
+
+}  // namespace qelta::detail

@@ -1,0 +1,108 @@
+#pragma once
+// Qelta_math2: the numerics' decompositions and multivariate routines on TMatrix and TVector.
+//
+// What: the singular value decomposition with its least-squares solver and the pseudo-inverse;
+// the covariance-type matrices of a data matrix (variables in columns, objects in rows), the
+// eigenvalues and eigenvectors of a symmetric matrix and the principal components built from both;
+// the correlation of a colour channel between two bitmap areas.
+// How: the SVD is Golub-Reinsch (Householder bidiagonalisation, implicit-shift QR on the
+// bidiagonal); the eigen decomposition is the cyclic Jacobi method. Scalar recurrences, norms and
+// negligibility tests run in extended precision, the bulk reflections and rotations in double with
+// vector instructions (Qelta_linalg_internal.h). Every routine works on private copies and writes
+// its results through the element writers.
+// Limits: the SVD answers False when a value does not converge in 30 iterations; Jacobi stops
+// after 100 passes and takes at most 10000 variables; singular values and eigenvalues come out
+// unsorted (CalcPrincComp sorts its own). The eigen results are one set for the process.
+// Failure channel: False results as each routine states; EQeltaMath2Error for exhausted memory
+// and refused image areas. Long routines follow the progress protocol of ProcStat,
+// MathFeedBackProc and AbortMathProc.
+//
+// Index
+//   [SECTION] error class and shared types
+//   [SECTION] singular value decomposition and least squares   Qelta_math2_svd.cpp
+//   [SECTION] covariance, eigenvectors, principal components    Qelta_math2_eigen.cpp
+//   [SECTION] pseudo-inverse and image correlation              Qelta_math2_image.cpp
+
+#include <cstdint>
+
+#include "Graphics.h"
+#include "Qelta_matrix.h"
+#include "Qelta_qeltabase.h"
+#include "Qelta_vector.h"
+
+namespace qelta {
+
+// [SECTION] error class and shared types
+
+/// Error class of this unit, raised with one ready-made message.
+QELTA_DECLARE_EXCEPTION(EQeltaMath2Error, EQeltaError)
+
+/// What CalcImgCorrelation compares: a channel, a hexcone quantity (RGBtoHSI; lightness is its
+/// intensity) or the grey level (RGBtoGray).
+enum TImgCompareMode : uint8_t { icmRed, icmBlue, icmGreen, icmHue, icmLightness, icmSaturation, icmGrayValues };
+
+// [SECTION] singular value decomposition and least squares
+// The workers of the numerics: TMatrix.Norm, the curve fitter and the pseudo-inverse rest on them.
+
+/// A (m x n) = U diag(W) V^T: U replaces A, V (n x n) and W (n elements) are written through their
+/// element writers and not resized. Values non-negative and unsorted. A with fewer rows than
+/// columns is padded with zero rows internally (the first m rows of U are written back). One
+/// ProcStat step per column in each of the four phases, no callback, no abort test. False when a
+/// value did not converge in 30 iterations (factors unreliable) or an argument is nil.
+bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W);
+/// Solves A x = B from the factors (U m x n, V, W n; B m elements): X(j) := sum_k v(j, k) t(k) with
+/// t(k) := (column k of U . B) / w(k), 0 for w(k) = 0. SD, when not nil, receives the standard
+/// deviations sqrt(sum_k v(l, k)^2 / w(k)^2). True; false only for a nil U, V, W, X or B.
+bool SvdBackSubstitute(const TMatrix* U, const TMatrix* V, const TVector* W, TVector* SD, TVector* X,
+                       const TVector* B);
+/// Least-squares solution X (n) of A x = B (A m x n, destroyed: it holds U afterwards). Singular
+/// values at most 1e-14 times the largest are set to 0 and make Singular true (an all-zero A
+/// too). False (X, SD untouched) when the decomposition failed or an argument is nil.
+bool SvdLeastSquares(TMatrix* A, const TVector* B, TVector* X, bool& Singular, TVector* SD);
+
+// [SECTION] covariance, eigenvectors, principal components
+
+/// Covariance-type matrix of the variables in columns LoC..HiC (nv = HiC - LoC + 1) over the
+/// objects in rows LoR..HiR (m of them; cells outside DataMat count as 0) into cells 1..nv of
+/// CovMat (not resized). Mode 0: cross products / (m - 1); 1: covariance; 2: correlation (diagonal
+/// 1, within -1..1; a zero root of var_i var_j is taken as 1e-38); 3: squared correlation; 4: mean
+/// squared difference sum (x_i - x_j)^2 / (m - 1); other: 0. No objects (HiR < LoR): zeros.
+/// Variances in two passes. Clears AbortMathProc; a ProcStat step per object row (modes > 0) and
+/// per variable. False when CovMat is too small, m = 1 (nothing written), an argument is nil or
+/// AbortMathProc was set (rows written up to then).
+bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int LoR, int HiR, int Mode);
+/// Eigenvalues and eigenvectors of the symmetric matrix Mat (order n = NrOfColumns, at most 10000;
+/// only its diagonal and the cells above it are read, and those above it are destroyed) by cyclic
+/// Jacobi into the eigen storage, unsorted (diagonal order). At most 100 passes, each a ProcStat
+/// step, and a step per rotation pair. False for more than 10000 columns (storage kept), for
+/// a nil Mat, when 100 passes did not converge, or on AbortMathProc (partial values stored).
+/// EQeltaMath2Error "CalcEigVec: not enough memory".
+bool CalcEigVec(TMatrix* Mat);
+/// j = 0: eigenvalue i; j = 1..GetEigenSize: component j of eigenvector i; 0 when nothing is
+/// stored or an index is outside.
+double GetEigenResult(int i, int j);
+/// Order of the last decomposition (kept after RemoveEigenMatrix).
+int GetEigenSize();
+/// Releases the stored eigenvalues and eigenvectors.
+void RemoveEigenMatrix();
+/// Principal components of columns LoC..HiC over rows LoR..HiR: CalcCovar in Mode, then
+/// CalcEigVec; with ScaleEV the eigenvalues are divided by the sum of their absolute values (when
+/// not 0); then sorted falling with their eigenvectors (only values above 0 move forward). False
+/// when either step fails. Results through GetEigenResult.
+bool CalcPrincComp(const TMatrix* DataMat, int LoC, int HiC, int LoR, int HiR, int Mode, bool ScaleEV = true);
+
+// [SECTION] pseudo-inverse and image correlation
+
+/// PInv := the pseudo-inverse of Mat (m x n), resized to m columns and n rows; Mat unchanged.
+/// Singular values up to Threshold count as 0; Threshold <= 0 selects max(m, n) * wmax * 1.2e-16.
+/// False when the decomposition failed (PInv's cells then undefined) or an argument is nil.
+bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold);
+/// Correlation coefficient (the curve fitter's rule) of CompMode between the pixels of Area1 in
+/// Img1 and the pixels at the same offsets from Area2's corner in Img2; both areas inclusive of
+/// their right and bottom edges, columns outermost. Pixels outside a bitmap (or of a nil one) read
+/// as colour -1. Areas of different width or height raise EQeltaMath2Error "image ranges to compare
+/// are not of equal size". Fewer than 3 pixels, or a constant area: 0.
+double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect& Area1, const TRect& Area2,
+                          TImgCompareMode CompMode);
+
+}  // namespace qelta

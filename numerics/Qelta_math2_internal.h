@@ -1,0 +1,55 @@
+#pragma once
+// Not part of the public interface: what the sources of Qelta_math2 share.
+
+#include <new>
+#include <stdexcept>
+
+#include "Qelta_math2.h"
+#include "Qelta_matrix.h"
+#include "Types.h"
+
+namespace qelta::detail {
+
+// [SECTION] memory
+
+/// fn(); an exhausted heap raises EQeltaMath2Error "<routine>: not enough memory".
+template <typename Fn>
+auto GuardMemory(const char16_t* routine, Fn&& fn) -> decltype(fn()) {
+  try {
+    return fn();
+  } catch (const std::bad_alloc&) {
+    throw EQeltaMath2Error(String(routine) + u": not enough memory");
+  } catch (const std::length_error&) {
+    throw EQeltaMath2Error(String(routine) + u": not enough memory");
+  }
+}
+
+// [SECTION] the correlation rule of running sums
+
+/// Correlation coefficient from running sums over n pairs: 0 for n < 3; otherwise, when sumxq > 0
+/// and sumyq > 0, Sxx := sumxq - sumx^2 / n and Syy := sumyq - sumy^2 / n (each rounded to double)
+/// and, when neither is 0, r = (sumxy - sumx sumy / n) / sqrt(|Sxx Syy|); else 0. The curve
+/// fitter's CalcStatistics and CalcImgCorrelation answer by this rule.
+double CorrelationOfSums(Extended n, Extended sumx, Extended sumy, Extended sumxq, Extended sumyq, Extended sumxy);
+
+/// The five running sums of the rule, kept in extended precision.
+struct TCorrelationSums {
+  Extended n = 0, sumx = 0, sumy = 0, sumxq = 0, sumyq = 0, sumxy = 0;
+  /// Enters the pair (x, y) `count` times.
+  void Add(Extended x, Extended y, Extended count = 1) {
+    n += count;
+    sumx += count * x;
+    sumy += count * y;
+    sumxq += count * x * x;
+    sumyq += count * y * y;
+    sumxy += count * x * y;
+  }
+  double R() const { return CorrelationOfSums(n, sumx, sumy, sumxq, sumyq, sumxy); }
+};
+
+// [SECTION] eigenvectors
+
+/// CalcEigVec with another pass limit than 100 (tests reach the last pass with it).
+bool CalcEigVecWithin(TMatrix* Mat, int MaxPasses);
+
+}  // namespace qelta::detail

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Screen.h"
+#include "StrUtils.h"
 
 using namespace qelta;
 
@@ -12,7 +13,11 @@ TEST(TScreen, HasNinetySixPixelsPerInchAndSortedFonts) {
   EXPECT_EQ(Screen()->PixelsPerInch(), 96);
   const auto& fonts = Screen()->Fonts();
   ASSERT_FALSE(fonts.empty());
-  EXPECT_TRUE(std::is_sorted(fonts.begin(), fonts.end()));
+  // Ordered ignoring the case of A-Z (a machine may have families such as "cmr10" beside "DejaVu Sans").
+  EXPECT_TRUE(std::is_sorted(fonts.begin(), fonts.end(), [](const String& a, const String& b) {
+    const int folded = CompareText(a, b);
+    return folded < 0 || (folded == 0 && a < b);
+  }));
   EXPECT_NE(std::find(fonts.begin(), fonts.end(), u"DejaVu Sans"), fonts.end());
   EXPECT_EQ(Screen(), Screen());
 }

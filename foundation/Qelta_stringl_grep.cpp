@@ -364,7 +364,7 @@ class TMatcher {
     switch (t.Action) {
       case taNormal: return p + t.NumChars - 1;
       case taAnyByte: case taSet: return p;
-      case taBol: return 1;
+      case taBol: return std::min(1, FLen);  // never beyond an empty text
       case taEol: return FLen;
       case taOpti: return Occurs(t, p) ? p + StepOf(t) - 1 : p - 1;
       default: break;

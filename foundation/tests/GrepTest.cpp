@@ -234,6 +234,7 @@ TEST_F(TGrepFixture, EndOfInputFollowsOneRule) {
       {u"a[bc]", u"a", false, 0, 0},
       {u"[0-9]+", u"ab", false, 0, 0},
       {u".+$", u"ab", true, 1, 2},
+      {u"^", u"", true, 1, 0},  // the end never lies beyond the text
   };
   for (const MatchCase& c : cases) ExpectMatches(grep, c);
 }

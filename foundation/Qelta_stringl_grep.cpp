@@ -316,19 +316,33 @@ class TMatcher {
 
  private:
   TGrepToken& Tok(int k) { return FTok[static_cast<std::size_t>(k)]; }
+  const TGrepToken& Tok(int k) const { return FTok[static_cast<std::size_t>(k)]; }
   Char At(int p) const { return FText[static_cast<std::size_t>(p - 1)]; }
 
-  // The first position from p at which a first literal or set can fit (L + 1 when none).
-  int NextCandidate(int p) {
+  // The first position from p at which the literal of t occurs (L + 1 when none).
+  int NextLiteral(const TGrepToken& t, int p) const {
+    const std::size_t at = FText.find(t.Params.data(), static_cast<std::size_t>(p - 1), static_cast<std::size_t>(t.NumChars));
+    return at == String::npos ? FLen + 1 : static_cast<int>(at) + 1;
+  }
+
+  // The first position from p at which the first token can fit (L + 1 when none): a literal, a set, or a
+  // '+' over either needs an occurrence there.
+  int NextCandidate(int p) const {
     const TGrepToken& t = Tok(0);
-    if (t.Action == taNormal && t.NumChars > 0) {
-      const std::size_t at = FText.find(t.Params.data(), static_cast<std::size_t>(p - 1),
-                                        static_cast<std::size_t>(t.NumChars));
-      return at == String::npos ? FLen + 1 : static_cast<int>(at) + 1;
-    }
-    if (t.Action == taSet)
+    const bool set = t.Action == taSet || (t.Action == taMult1 && t.NumChars < 0);
+    const bool literal = (t.Action == taNormal || t.Action == taMult1) && t.NumChars > 0;
+    if (literal) return NextLiteral(t, p);
+    if (set)
       while (p <= FLen && !IsMember(t, At(p))) ++p;
     return p;
+  }
+
+  // The next position a repetition over any character needs to try from q: when a literal follows, only
+  // where that literal occurs (the rest fails everywhere else).
+  int NextTry(int k, int q) const {
+    const TGrepToken& next = Tok(k + 1);
+    if (Tok(k).NumChars != 0 || next.Action != taNormal || next.NumChars == 0) return q;
+    return NextLiteral(next, q);
   }
 
   static bool IsMember(const TGrepToken& t, Char c) { return c < 256 && t.Params[c] == kMember; }
@@ -389,6 +403,7 @@ class TMatcher {
   }
 
   bool Match(int k, int p) {
+    if (!Fits(Tok(k), k, p)) return false;
     const bool memo = FMemo[static_cast<std::size_t>(k)];
     if (memo && HasFailed(k, p)) return false;
     const bool ok = MatchHere(k, p);
@@ -396,9 +411,9 @@ class TMatcher {
     return ok;
   }
 
+  // Token k fits at p: it and the rest after it.
   bool MatchHere(int k, int p) {
     TGrepToken& t = Tok(k);
-    if (!Fits(t, k, p)) return false;
     t.ValidFrom = p;
     if (k == FLast) {
       FEnd = EndOf(t, p);
@@ -420,7 +435,7 @@ class TMatcher {
     const TGrepToken& t = Tok(k);
     const int step = StepOf(t);
     int q = from;
-    for (;; q += step) {
+    for (;; q = NextTry(k, q + step)) {
       if (q != from && HasFailed(k, q)) {
         // Everything from q on was tried by an earlier loop; '+' had not yet tried the rest at q itself.
         if (t.Action == taMult1 && Match(k + 1, q)) return true;

@@ -17,6 +17,7 @@ packages=(
   libjpeg62-turbo-dev
   zlib1g-dev
   libssl-dev
+  libpcre2-dev
   fonts-dejavu-core
   fonts-dejavu-extra
 )

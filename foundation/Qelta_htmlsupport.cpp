@@ -26,13 +26,6 @@ constexpr std::size_t kMaxEntityLength = 10;
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 constexpr std::u16string_view kUrlReserved = u"!*'();:@&=+$,/?%#[] ";
 
-int HexValue(Char c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
 bool IsWordSeparator(Char c) { return c < 256 && WordSeps[c]; }
 
 /// Entity names of HTML 4 that the unit knows, with their characters.
@@ -47,17 +40,6 @@ const std::map<String, Char>& EntityTable() {
 
 String NumericReference(uint32_t codePoint) { return u"&#" + Utf8ToString(std::to_string(codePoint)) + u";"; }
 
-/// Appends a code point as one or two UTF-16 units.
-void AppendCodePoint(String& s, uint32_t cp) {
-  if (cp < 0x10000) {
-    s.push_back(static_cast<Char>(cp));
-  } else {
-    cp -= 0x10000;
-    s.push_back(static_cast<Char>(0xD800 + (cp >> 10)));
-    s.push_back(static_cast<Char>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
 /// The code point of "&#n;" or "&#xh;"; false for anything else, 0, surrogates and values beyond Unicode.
 bool ParseNumericReference(const String& e, uint32_t& cp) {
   if (e.size() < 4 || e[0] != u'&' || e[1] != u'#' || e.back() != u';') return false;
@@ -66,7 +48,7 @@ bool ParseNumericReference(const String& e, uint32_t& cp) {
   if (first >= e.size() - 1) return false;
   uint32_t v = 0;
   for (std::size_t i = first; i + 1 < e.size(); ++i) {
-    const int d = hex ? HexValue(e[i]) : (e[i] >= u'0' && e[i] <= u'9' ? e[i] - u'0' : -1);
+    const int d = hex ? HexDigitValue(e[i]) : (e[i] >= u'0' && e[i] <= u'9' ? e[i] - u'0' : -1);
     if (d < 0) return false;
     v = v * (hex ? 16 : 10) + static_cast<uint32_t>(d);
     if (v > 0x10FFFF) return false;
@@ -192,8 +174,8 @@ String URLDecode(const String& Text) {
   String out;
   out.reserve(Text.size());
   for (std::size_t i = 0; i < Text.size(); ++i) {
-    const int hi = Text[i] == u'%' && i + 2 < Text.size() ? HexValue(Text[i + 1]) : -1;
-    const int lo = hi >= 0 ? HexValue(Text[i + 2]) : -1;
+    const int hi = Text[i] == u'%' && i + 2 < Text.size() ? HexDigitValue(Text[i + 1]) : -1;
+    const int lo = hi >= 0 ? HexDigitValue(Text[i + 2]) : -1;
     if (lo < 0) {
       out.push_back(Text[i]);
       continue;
@@ -237,11 +219,7 @@ String MakeStringHTMLCompatible(const String& Text) {
 
 String HTMLEntityToAnsi(const String& Entity) {
   uint32_t cp = 0;
-  if (ParseNumericReference(Entity, cp)) {
-    String s;
-    AppendCodePoint(s, cp);
-    return s;
-  }
+  if (ParseNumericReference(Entity, cp)) return CodePointToString(cp);
   const auto& table = EntityTable();
   const auto found = table.find(Entity);
   return found == table.end() ? Entity : String(1, found->second);

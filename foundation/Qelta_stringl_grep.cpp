@@ -404,6 +404,7 @@ class TMatcher {
 
   bool Match(int k, int p) {
     if (!Fits(Tok(k), k, p)) return false;
+    Tok(k).ValidFrom = p;
     const bool memo = FMemo[static_cast<std::size_t>(k)];
     if (memo && HasFailed(k, p)) return false;
     const bool ok = MatchHere(k, p);
@@ -411,10 +412,9 @@ class TMatcher {
     return ok;
   }
 
-  // Token k fits at p: it and the rest after it.
+  // Token k fits at p: does the rest match after it?
   bool MatchHere(int k, int p) {
-    TGrepToken& t = Tok(k);
-    t.ValidFrom = p;
+    const TGrepToken& t = Tok(k);
     if (k == FLast) {
       FEnd = EndOf(t, p);
       return true;

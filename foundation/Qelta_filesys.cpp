@@ -1,10 +1,10 @@
 // Qelta_filesys: copying, tree walks, deleting, probing.
 //
 // FileCopyFeedBk works on OS handles through the seam (OsLayer.h), so that each failure has its code: the
-// source is opened first (-1 leaves any target alone), the target is refused when it is the source
-// itself (truncating it would lose the data) or a link, a block is read until it is full or the file
-// ends (a short read from a slow device never ends the copy early), and the time and permissions go
-// only to a complete copy. Tree walks list a folder once (FindFirst) and act on the entries; symbolic
+// source is opened first (-1 leaves any target alone) and must be a regular file (a pipe or a device could
+// block or never end), the target is refused when it is the source itself (truncating it would lose the
+// data) or a link, a block is read until it is full or the file ends (a short read never ends the copy
+// early), and the time and permissions go only to a complete copy. Tree walks list a folder once (FindFirst) and act on the entries; symbolic
 // links carry faSymLink and never faDirectory, so a walk never enters one.
 
 #include <fcntl.h>
@@ -213,8 +213,8 @@ class TTreeCopy {
       const String from = source + r.Name;
       if (IsFolder(r)) {
         if (!IsTargetRoot(from)) Walk(from + PathDelim, target + r.Name + PathDelim);
-      } else if (!IsFolderLink(from, r)) {
-        CopyOne(from, target + r.Name);
+      } else if ((r.Attr & faSysFile) == 0 && !IsFolderLink(from, r)) {
+        CopyOne(from, target + r.Name);  // no pipes, sockets or devices
       }
       return true;
     });
@@ -353,9 +353,10 @@ int FileCopyFeedBk(const String& Source, const String& Target, bool CopyAttribut
   gAbortCopy = false;
   String target = Target;
   if (DirectoryExists(target)) target = IncludeTrailingPathDelimiter(target) + ExtractFileName(Source);
-  TFileHandle from(Source.empty() ? -1 : OsLayer().Open(NativePath(Source), O_RDONLY, 0));
+  // O_NONBLOCK: opening a pipe must not wait for a writer; only regular files are copied.
+  TFileHandle from(Source.empty() ? -1 : OsLayer().Open(NativePath(Source), O_RDONLY | O_NONBLOCK, 0));
   struct stat source{};
-  if (!from.Valid() || OsLayer().FStat(from.Fd(), source) < 0 || S_ISDIR(source.st_mode)) return -1;
+  if (!from.Valid() || OsLayer().FStat(from.Fd(), source) < 0 || !S_ISREG(source.st_mode)) return -1;
   const int64_t size = static_cast<int64_t>(source.st_size);
   Notify(FeedBack, 0, size);
 
@@ -400,7 +401,7 @@ int MoveToRecycleBin(const String& Mask) {
 // [SECTION] probing and classifying
 
 TTextfileType CheckTextFileType(const String& FileName) {
-  TFileHandle f(FileName.empty() ? -ENOENT : OsLayer().Open(NativePath(FileName), O_RDONLY, 0));
+  TFileHandle f(FileName.empty() ? -ENOENT : OsLayer().Open(NativePath(FileName), O_RDONLY | O_NONBLOCK, 0));
   if (!f.Valid()) {
     const int code = InOutErrorCode(-f.Fd(), false);
     throw EInOutError(InOutErrorMessage(code), code);

@@ -272,8 +272,8 @@ using TRegExp = std::array<TGrepToken, GrepMaxTokens>;
 /// How: a state machine compiles the expression; a backtracking matcher tries each start position from
 /// SearchStartPos, and repetitions try the rest after the fewest occurrences first, so ".*" is lazy
 /// except as the last token (which takes as much as it can). A failure of a (token, position) pair is
-/// remembered within one match, so the work stays polynomial (about tokens x length per start
-/// position for the worst expressions) and the match found is the same.
+/// remembered within one search, so backtracking never explodes ("a*a*a*a*b" on thousands of 'a' takes
+/// a few passes over the text) and the match found is the one plain backtracking finds.
 /// End of input: start positions run up to Length + 1; '*' and '?' fit there with no occurrence; a
 /// repetition tries the rest at every position up to Length + 1; a literal or a repeated string must
 /// lie wholly in the text; '.' and a set need a character.
@@ -293,12 +293,12 @@ class TGrep : public TComponent {
 
   // [matching]
   /// Searches Instring from SearchStartPos (below 1 counts as 1). True when the expression matches;
-  /// MatchPos (and MatchStartPos()) is then the first position of the match and MatchEndPos() the end
-  /// that the last token reached (one before the start when it took nothing; the input's length after
-  /// '$', after a final '*' or '+' over any character, and for an expression that is a single '*'
-  /// repetition, which matches every input at position 1 unless SearchStartPos lies beyond a non-empty
-  /// input). On failure MatchPos is the last position at which the first token fitted (0 when it
-  /// never did) and MatchEndPos() is 0. An expression without tokens matches nothing.
+  /// MatchPos (and MatchStartPos()) is then the first position of the match and MatchEndPos() where the
+  /// last token ended it: one before the start when it took nothing (but 1 for a lone '^' on a non-empty
+  /// input), the input's length after '$' or a final repetition over any character. An expression that is a single '*' repetition matches every
+  /// input as a whole (MatchPos 1, MatchEndPos the length) unless SearchStartPos lies beyond a non-empty
+  /// input. On failure MatchPos is the last position at which the first token fitted (0 when it never
+  /// did) and MatchEndPos() is 0. An expression without tokens matches nothing.
   bool MatchString(const String& Instring, int& MatchPos);
   int MatchStartPos() const { return FMatchStartPos; }
   int MatchEndPos() const { return FMatchEndPos; }

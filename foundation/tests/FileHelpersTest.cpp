@@ -134,6 +134,23 @@ TEST(FileCopyFeedBk, NeverDestroysTheSourceOrWritesThroughALink) {
   EXPECT_EQ(dir.Get("other"), "other");
 }
 
+TEST(FileCopyFeedBk, PipesAndDevicesAreNoSources) {
+  // Regression: opening a named pipe waited for a writer for ever; a device may never end.
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.NativeOf("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(FileCopyFeedBk(dir / "pipe", dir / "copy", false, nullptr), -1);
+  EXPECT_EQ(FileCopyFeedBk(u"/dev/zero", dir / "copy", false, nullptr), -1);
+  EXPECT_FALSE(Exists(dir.NativeOf("copy")));
+  ::mkdir(dir.NativeOf("tree").c_str(), 0755);
+  ASSERT_EQ(::mkfifo(dir.NativeOf("tree/pipe").c_str(), 0644), 0);
+  dir.Put("tree/file", "f");
+  int begun = 0;
+  CopyFileTree(dir / "tree", dir / "out", false, [&](int64_t, int64_t, const String&, int n) { begun = n; });
+  EXPECT_EQ(begun, 1);
+  EXPECT_EQ(dir.Get("out/file"), "f");
+  EXPECT_FALSE(Exists(dir.NativeOf("out/pipe")));
+}
+
 TEST(FileCopyFeedBk, ShortReadsStillCopyEverything) {
   // Regression: a block that came back short (a slow device) ended the copy as if the file had ended.
   TempDir dir;
@@ -311,6 +328,8 @@ TEST(FileProbes, TextFileTypesByTheirFirstBytes) {
     EXPECT_EQ(CheckTextFileType(dir / "t"), c.type) << c.bytes.size();
   }
   EXPECT_THROW_MSG(CheckTextFileType(dir / "missing"), EInOutError, "File not found");
+  ASSERT_EQ(::mkfifo(dir.NativeOf("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(CheckTextFileType(dir / "pipe"), tftUnknown);  // never waits for a writer
 }
 
 TEST(FileProbes, ReadOnlyProbesGoThroughTheFileCalls) {

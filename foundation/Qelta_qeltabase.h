@@ -226,6 +226,8 @@ int32_t ScanDecimal(const String& s, int& Pos);
 /// Hexadecimal integer of either case: blanks skipped, a '$' passed over only at position 1 of
 /// the text, no sign; 0 when no digit follows.
 int32_t ScanHex(const String& s, int& Pos);
+/// Value 0..15 of a hexadecimal digit of either case, -1 for any other character.
+int HexDigitValue(Char c);
 /// Floating-point number read by the state machine below. SepMode: 1 '.', 2 ',', 3 either, other
 /// values no separator; either separator is read as '.'. Exponent digits beyond the longest prefix
 /// not above 4200 are left out; a text ending in 'E' or 'E' and a sign gives the mantissa's value.

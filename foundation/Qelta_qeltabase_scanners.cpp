@@ -28,14 +28,6 @@ Char AsciiUpper(Char c) { return (c >= u'a' && c <= u'z') ? static_cast<Char>(c 
 
 bool IsDecDigit(Char c) { return c >= u'0' && c <= u'9'; }
 
-// Value 0..15 of a hexadecimal digit of either case, -1 for any other character.
-int HexValue(Char c) {
-  const Char u = AsciiUpper(c);
-  if (IsDecDigit(u)) return u - u'0';
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  return -1;
-}
-
 // Advances pos over blanks while it stays below the length (a blank in the last place stays).
 void SkipBlanks(const String& s, int& pos) {
   while (pos >= 1 && pos < Length(s) && s[pos - 1] == u' ') ++pos;
@@ -164,12 +156,19 @@ int32_t ScanDecimal(const String& s, int& Pos) {
   return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
+int HexDigitValue(Char c) {
+  const Char u = AsciiUpper(c);
+  if (IsDecDigit(u)) return u - u'0';
+  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+  return -1;
+}
+
 int32_t ScanHex(const String& s, int& Pos) {
   if (Pos < 1) return 0;
   SkipBlanks(s, Pos);
   if (Pos == 1 && InText(s, 1) && s[0] == u'$') ++Pos;
   uint32_t value = 0;
-  for (int d; InText(s, Pos) && (d = HexValue(s[Pos - 1])) >= 0; ++Pos) value = value * 16u + static_cast<uint32_t>(d);
+  for (int d; InText(s, Pos) && (d = HexDigitValue(s[Pos - 1])) >= 0; ++Pos) value = value * 16u + static_cast<uint32_t>(d);
   return static_cast<int32_t>(value);
 }
 

@@ -4,7 +4,8 @@
 // What: fixed-width number text (strff and its relatives), Boolean and time texts, searching and
 // counting, character classes and a character-set test with macros, trimming, padding and other
 // edits, word and field extraction, tokenizing, line reading, a quoted-name scanner, one-line
-// uuencoding, tag reading out of a text, and a reversible character scrambler.
+// uuencoding, tag reading out of a text, a reversible character scrambler, and TGrep, a small
+// regular-expression component.
 // How: texts are String (UTF-16) with 1-based positions; every routine returns a new text and
 // leaves its arguments alone unless one is passed by reference. "Ignoring case" folds A-Z only,
 // except in the routines said to use the locale (Unicode simple case mapping of the platform).
@@ -235,6 +236,108 @@ void InitScramble(int Seed);
 String Scramble(const String& s);
 /// Inverse of Scramble under the same seed.
 String DeScramble(const String& s);
+
+// --- regular expressions (TGrep, Qelta_stringl_grep.cpp) ------------------------------------
+
+/// Kind of a compiled token: literal string, any character ('.'), end of line ('$'), beginning of
+/// line ('^'), character set ('[...]'), zero or more ('*'), one or more ('+'), zero or one ('?').
+enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
+
+/// Characters of a token: the literal string in [0 .. NumChars - 1], or, for a set, one flag per
+/// character code 0..255: '*' a member, ' ' not.
+using TCharArr256 = std::array<Char, 256>;
+
+/// One compiled token.
+struct TGrepToken {
+  TGrepTokenAct Action = taNormal;
+  /// taNormal: number of literal characters (0 for an empty group). Repetitions: what is repeated,
+  /// -1 a set, 0 any character, 1 or more a literal string of that length.
+  int NumChars = 0;
+  TCharArr256 Params{};
+  /// Input position at which the token last matched (0: not in the last match attempt).
+  int ValidFrom = 0;
+};
+
+/// Largest number of tokens of a compiled expression, and of characters in one token.
+inline constexpr int GrepMaxTokens = 64;
+inline constexpr int GrepMaxTokenChars = 256;
+using TRegExp = std::array<TGrepToken, GrepMaxTokens>;
+
+/// TGrep: a small regular-expression component of its own.
+/// What: an expression is compiled into at most 64 tokens (literal strings, '.', sets "[a-z]" and
+/// negated sets "[^0-9]", the anchors '^' and '$', and '*', '+', '?' after a character, a '.', a set or
+/// a group "(ab)"), and matched against a text. There is no alternation and no nesting: parentheses
+/// only group literal characters into one string that a repetition can follow. A backslash takes the
+/// next character literally; "\#hh" (two hexadecimal digits) stands for the character of code hh.
+/// How: a state machine compiles the expression; a backtracking matcher tries each start position from
+/// SearchStartPos, and repetitions try the rest after the fewest occurrences first, so ".*" is lazy
+/// except as the last token (which takes as much as it can). A failure of a (token, position) pair is
+/// remembered within one search, so backtracking never explodes ("a*a*a*a*b" on thousands of 'a' takes
+/// a few passes over the text) and the match found is the one plain backtracking finds.
+/// End of input: start positions run up to Length + 1; '*' and '?' fit there with no occurrence; a
+/// repetition tries the rest at every position up to Length + 1; a literal or a repeated string must
+/// lie wholly in the text; '.' and a set need a character.
+/// Limits: sets cover codes 0..255 (a character above 255 is never a member, not even of a negated
+/// set); an expression needing more than 64 tokens or more than 256 characters in one token gives
+/// error 10. With IgnoreCase, A-Z and a-z are the same (expression and input are lower-cased).
+class TGrep : public TComponent {
+ public:
+  explicit TGrep(TComponent* AOwner);
+
+  // [compiling]
+  /// Compiles Expression into the token table without storing it as RegExp; answers the error code
+  /// (0..10, kept in Error()). Never raises. A faulty expression leaves the tokens compiled so far.
+  int CompileRegExp(const String& Expression);
+  /// Text of an error code: 0 "no errors" .. 10 "reg.exp. too long"; "" outside 0..10.
+  static String ErrorText(int Code);
+
+  // [matching]
+  /// Searches Instring from SearchStartPos (below 1 counts as 1). True when the expression matches;
+  /// MatchPos (and MatchStartPos()) is then the first position of the match and MatchEndPos() where the
+  /// last token ended it: one before the start when it took nothing (but 1 for a lone '^' on a non-empty
+  /// input), the input's length after '$' or a final repetition over any character. An expression that is a single '*' repetition matches every
+  /// input as a whole (MatchPos 1, MatchEndPos the length) unless SearchStartPos lies beyond a non-empty
+  /// input. On failure MatchPos is the last position at which the first token fitted (0 when it never
+  /// did) and MatchEndPos() is 0. An expression without tokens matches nothing.
+  bool MatchString(const String& Instring, int& MatchPos);
+  int MatchStartPos() const { return FMatchStartPos; }
+  int MatchEndPos() const { return FMatchEndPos; }
+
+  // [inspecting]
+  /// Copy of token Index (1-based), the index clamped to 1..LengRegExp (token 1 when there is none).
+  TGrepToken GetRegExpToken(int Index) const;
+  /// Number of tokens in use.
+  int LengRegExp() const { return FLengRegExp; }
+  /// Code of the last compilation.
+  int Error() const { return FError; }
+  /// Writes the listing of the tokens (one line per token, then the error text) to a new text file;
+  /// raises EInOutError when the file cannot be written.
+  void PrintRegExp(const String& FileName) const;
+
+  // [properties]
+  const String& RegExp() const { return FRegExpStr; }
+  /// Stores and compiles the expression. With StopOnError, an error raises EQeltaStringlError
+  /// 'Component "Name": error in regular expression - <text>'.
+  void SetRegExp(const String& value);
+  bool IgnoreCase() const { return FIgnoreCase; }
+  /// Stores and recompiles the stored expression; never raises.
+  void SetIgnoreCase(bool value);
+  int SearchStartPos() const { return FSrcStartPos; }
+  void SetSearchStartPos(int value) { FSrcStartPos = value; }
+  bool StopOnError() const { return FStopOnError; }
+  void SetStopOnError(bool value) { FStopOnError = value; }
+
+ private:
+  int FLengRegExp = 0;
+  bool FStopOnError = true;
+  TRegExp FregExp{};
+  String FRegExpStr;
+  bool FIgnoreCase = false;
+  int FError = 0;
+  int FMatchEndPos = 0;
+  int FMatchStartPos = 0;
+  int FSrcStartPos = 1;
+};
 
 // --- start-up (not part of the public interface) ----------------------------------------------
 

@@ -6,6 +6,8 @@ namespace qelta {
 
 namespace {
 
+uint32_t gLastDialogError = 0;
+
 std::unique_ptr<TDialogService>& ServiceSlot() {
   static std::unique_ptr<TDialogService> service = std::make_unique<THeadlessDialogs>();
   return service;
@@ -94,10 +96,61 @@ void THeadlessDialogs::ShowMessage(const String& Msg) {
 
 void THeadlessDialogs::Beep(uint32_t Type) { FLog.push_back({u"MessageBeep", String(), String(), Type, {}, 0}); }
 
+TCommonDialogAnswer THeadlessDialogs::RunCommonDialog(TCommonDialog& Dialog) {
+  TCommonDialogAnswer answer = TCommonDialogAnswer::Cancel();
+  auto script = FDialogAnswers.find(Dialog.DialogKind());
+  if (script != FDialogAnswers.end() && !script->second.empty()) {
+    answer = script->second.front();
+    script->second.pop_front();
+  }
+  const int logged = answer.Outcome == TCommonDialogAnswer::cdConfirmed   ? mrOk
+                     : answer.Outcome == TCommonDialogAnswer::cdCancelled ? mrCancel
+                                                                          : 0;
+  FLog.push_back({Dialog.DialogKind(), Dialog.ProposedText(), Dialog.Title(), answer.ErrorCode, {mbOK, mbCancel},
+                  logged});
+  return answer;
+}
+
+void THeadlessDialogs::ScriptDialog(const String& Kind, const TCommonDialogAnswer& Answer) {
+  FDialogAnswers[Kind].push_back(Answer);
+}
+
 void THeadlessDialogs::Clear() {
   FLog.clear();
   FAnswers.clear();
+  FDialogAnswers.clear();
 }
+
+TCommonDialogAnswer TDialogService::RunCommonDialog(TCommonDialog& /*Dialog*/) { return TCommonDialogAnswer::Cancel(); }
+
+// --- common dialogs ----------------------------------------------------------------------------
+
+TCommonDialogAnswer TCommonDialogAnswer::Confirm(String text, int64_t value) {
+  TCommonDialogAnswer a;
+  a.Outcome = cdConfirmed;
+  a.Text = std::move(text);
+  a.Value = value;
+  return a;
+}
+
+TCommonDialogAnswer TCommonDialogAnswer::Cancel() { return TCommonDialogAnswer(); }
+
+TCommonDialogAnswer TCommonDialogAnswer::Fail(uint32_t errorCode) {
+  TCommonDialogAnswer a;
+  a.Outcome = cdFailed;
+  a.ErrorCode = errorCode != 0 ? errorCode : 0xFFFF;
+  return a;
+}
+
+bool TCommonDialog::Execute() {
+  const TCommonDialogAnswer answer = DialogService().RunCommonDialog(*this);
+  gLastDialogError = answer.Outcome == TCommonDialogAnswer::cdFailed ? answer.ErrorCode : 0;
+  if (answer.Outcome != TCommonDialogAnswer::cdConfirmed) return false;
+  Accept(answer);
+  return true;
+}
+
+uint32_t CommDlgExtendedError() { return gLastDialogError; }
 
 TDialogService& DialogService() { return *ServiceSlot(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes and the system beep: MessageDlg, ShowMessage, MessageBox (Application.MessageBox
-// goes here too) and MessageBeep, with the modal results they answer.
+// goes here too) and MessageBeep, with the modal results they answer; the common dialogs (TSaveDialog)
+// with their error code.
 //
 // How: every call goes to one replaceable TDialogService. The default, THeadlessDialogs, shows
 // nothing: it appends each box and beep to a log and answers a box that offers a choice with the
@@ -8,15 +9,23 @@
 // with its default button (the first one, or the one MB_DEFBUTTONn names). A box with only an OK button answers
 // OK and leaves the script alone, so informational boxes never consume the answer of a question. A window backend installs its own service with
 // SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
+// Common dialogs go to the same service: headless, each kind of dialog (its DialogKind, "TSaveDialog")
+// takes the next answer scripted for that kind (confirm with a value, cancel, or fail with an error
+// code) and cancels when none is scripted; the dialog is logged like a box.
 
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <vector>
 
+#include <map>
+
+#include "Classes.h"
 #include "Types.h"
 
 namespace qelta {
+
+class TCommonDialog;
 
 // --- modal results and box styles ------------------------------------------------------------
 
@@ -40,6 +49,20 @@ enum TMsgDlgType : uint8_t { mtWarning, mtError, mtInformation, mtConfirmation, 
 enum TMsgDlgBtn : uint8_t { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
 using TMsgDlgButtons = Set<TMsgDlgBtn>;
 
+/// How a common dialog ended: confirmed with a value, cancelled, or failed with an error code.
+struct TCommonDialogAnswer {
+  enum TOutcome : uint8_t { cdConfirmed, cdCancelled, cdFailed };
+  TOutcome Outcome = cdCancelled;
+  String Text;              ///< the text chosen (the file name of a save dialog)
+  int64_t Value = 0;        ///< a number chosen (for dialogs that choose one)
+  uint32_t ErrorCode = 0;   ///< the dialog's error code when it failed (never 0 then)
+
+  static TCommonDialogAnswer Confirm(String text, int64_t value = 0);
+  static TCommonDialogAnswer Cancel();
+  /// A failed dialog; a code of 0 counts as 0xFFFF, so that a failure always carries a code.
+  static TCommonDialogAnswer Fail(uint32_t errorCode);
+};
+
 // --- the service -----------------------------------------------------------------------------
 
 /// Shows message boxes and beeps; replace it to put them on a real screen.
@@ -54,16 +77,18 @@ class TDialogService {
   virtual void ShowMessage(const String& Msg) = 0;
   /// Sound of the given MB_ICON... type or MB_SIMPLEBEEP.
   virtual void Beep(uint32_t Type) = 0;
+  /// Shows a common dialog and answers how the user ended it; a service without dialogs cancels them.
+  virtual TCommonDialogAnswer RunCommonDialog(TCommonDialog& Dialog);
 };
 
 /// One shown box or beep, as the headless service records it.
 struct TDialogLogEntry {
-  String Kind;       ///< u"MessageBox", u"MessageDlg", u"ShowMessage" or u"MessageBeep"
-  String Text;       ///< the message
+  String Kind;       ///< u"MessageBox", u"MessageDlg", u"ShowMessage", u"MessageBeep" or a dialog kind (u"TSaveDialog")
+  String Text;       ///< the message (the value a common dialog proposed)
   String Caption;    ///< the window title ("Warning", "Error", "Information", "Confirm" for MessageDlg)
   uint32_t Flags = 0;  ///< MB_ style of a MessageBox, the TMsgDlgType of a MessageDlg, the beep type
   TMsgDlgButtons Buttons;  ///< the buttons offered (MessageBox styles are translated)
-  int Answer = 0;    ///< the answer given (0 for a beep)
+  int Answer = 0;    ///< the answer given (0 for a beep; mrOk or mrCancel for a dialog, 0 when it failed)
 };
 
 /// The default service: logs, answers by script or with OK (else the first button offered).
@@ -73,19 +98,23 @@ class THeadlessDialogs : public TDialogService {
   TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) override;
   void ShowMessage(const String& Msg) override;
   void Beep(uint32_t Type) override;
+  TCommonDialogAnswer RunCommonDialog(TCommonDialog& Dialog) override;
 
   /// Queues the answer (mrYes, IDNO, ...) of the next box that offers a choice; used in order.
   void ScriptAnswer(int Answer) { FAnswers.push_back(Answer); }
   /// Answers scripted but not used yet.
   int PendingAnswers() const { return static_cast<int>(FAnswers.size()); }
   const std::vector<TDialogLogEntry>& Log() const { return FLog; }
-  /// Forgets the log and the scripted answers.
+  /// Queues how the next common dialog of the kind (u"TSaveDialog", ...) ends; used in order per kind.
+  void ScriptDialog(const String& Kind, const TCommonDialogAnswer& Answer);
+  /// Forgets the log and the scripted answers (of boxes and dialogs).
   void Clear();
 
  private:
   int Answer(TMsgDlgButtons offered, int defaultAnswer);
   std::vector<TDialogLogEntry> FLog;
   std::deque<int> FAnswers;
+  std::map<String, std::deque<TCommonDialogAnswer>> FDialogAnswers;
 };
 
 /// The service in use (the headless one unless replaced).
@@ -103,5 +132,61 @@ TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons B
 void ShowMessage(const String& Msg);
 /// Sounds a beep of the given type (MB_SIMPLEBEEP for the plain one); always true headless.
 bool MessageBeep(uint32_t Type);
+
+// --- common dialogs ----------------------------------------------------------------------------
+
+/// Base of the dialogs the platform shows for a component (save, colour, ...). Execute hands the dialog
+/// to the dialog service; a confirmed answer is taken into the dialog's properties by Accept.
+class TCommonDialog : public TComponent {
+ public:
+  explicit TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
+
+  /// Shows the dialog; true when the user confirmed. After a failed dialog CommDlgExtendedError()
+  /// answers its error code (0 after a confirmed or cancelled one).
+  bool Execute();
+
+  const String& Title() const { return FTitle; }
+  void SetTitle(const String& value) { FTitle = value; }
+
+  /// The kind by which scripts and logs name the dialog (u"TSaveDialog").
+  virtual String DialogKind() const = 0;
+  /// The text the dialog proposes when it opens (a save dialog's file name).
+  virtual String ProposedText() const = 0;
+
+ protected:
+  /// Takes a confirmed answer into the properties.
+  virtual void Accept(const TCommonDialogAnswer& answer) = 0;
+
+ private:
+  String FTitle;
+};
+
+/// The save dialog: proposes FileName in InitialDir with a filter ("Text|*.txt|All|*.*") and a title;
+/// a confirmed dialog leaves the chosen name in FileName, a cancelled or failed one leaves it alone.
+class TSaveDialog : public TCommonDialog {
+ public:
+  explicit TSaveDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+  const String& Filter() const { return FFilter; }
+  void SetFilter(const String& value) { FFilter = value; }
+  const String& InitialDir() const { return FInitialDir; }
+  void SetInitialDir(const String& value) { FInitialDir = value; }
+  const String& FileName() const { return FFileName; }
+  void SetFileName(const String& value) { FFileName = value; }
+
+  String DialogKind() const override { return u"TSaveDialog"; }
+  String ProposedText() const override { return FFileName; }
+
+ protected:
+  void Accept(const TCommonDialogAnswer& answer) override { FFileName = answer.Text; }
+
+ private:
+  String FFilter;
+  String FInitialDir;
+  String FFileName;
+};
+
+/// Error code of the last common dialog: 0 unless it failed.
+uint32_t CommDlgExtendedError();
 
 }  // namespace qelta

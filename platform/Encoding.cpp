@@ -113,4 +113,11 @@ String AnsiToString(std::string_view ansi) {
   return out;
 }
 
+String CodePointToString(char32_t codePoint) {
+  const bool valid = codePoint <= 0x10FFFF && (codePoint < 0xD800 || codePoint > 0xDFFF);
+  String s;
+  AppendUtf16(s, valid ? codePoint : kReplacement);
+  return s;
+}
+
 }  // namespace qelta

@@ -12,6 +12,8 @@ namespace qelta {
 
 String Utf8ToString(std::string_view utf8);
 std::string StringToUtf8(const String& s);
+/// One Unicode code point as one or two UTF-16 units; U+FFFD for a surrogate or a value beyond U+10FFFF.
+String CodePointToString(char32_t codePoint);
 
 /// Windows-1252 byte to its UTF-16 character (the five unassigned bytes map to U+0081 etc.).
 Char AnsiCharToChar(unsigned char c);

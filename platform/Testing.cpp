@@ -237,6 +237,16 @@ String TScriptedUser::ClipboardText() const { return Clipboard()->AsText(); }
 
 void TScriptedUser::FailTimers(bool on) { Application->SetTimerShortage(on); }
 
+// -- common dialogs
+
+void TScriptedUser::AnswerNextDialog(const String& kind, const TCommonDialogAnswer& answer) {
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->ScriptDialog(kind, answer);
+}
+
+void TScriptedUser::AnswerNextSaveDialog(const String& fileName) {
+  AnswerNextDialog(u"TSaveDialog", TCommonDialogAnswer::Confirm(fileName));
+}
+
 // -- looking
 
 std::unique_ptr<TBitmap> TScriptedUser::Grab(TControl* control) {

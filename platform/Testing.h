@@ -78,6 +78,12 @@ class TScriptedUser {
   /// While on, every SetTimer fails (answers 0).
   void FailTimers(bool on);
 
+  // -- common dialogs: answers used in order, one queue per dialog kind; an unanswered dialog cancels
+  /// The next common dialog of the kind (u"TSaveDialog", ...) ends as `answer` says (confirm, cancel, fail).
+  void AnswerNextDialog(const String& kind, const TCommonDialogAnswer& answer);
+  /// The next TSaveDialog confirms fileName.
+  void AnswerNextSaveDialog(const String& fileName);
+
   // -- looking
   /// The pixels of the control's area of its form (after pending paints); white where it has none.
   std::unique_ptr<TBitmap> Grab(TControl* control);

@@ -21,6 +21,7 @@ packages=(
   zlib1g-dev
   libssl-dev
   libgsl-dev
+  libpcre2-dev
   fonts-dejavu-core
   fonts-dejavu-extra
   fonts-lyx  # extra fonts (lower-case TeX family names): the suites must not depend on the installed fonts

@@ -63,3 +63,12 @@ TEST(Encoding, MalformedUtf8BecomesReplacementCharacters) {
   for (const auto& t : table) EXPECT_EQ(Utf8ToString(t.utf8), String(t.text)) << t.utf8;
   EXPECT_EQ(StringToUtf8(u"\xD800"), "\xEF\xBF\xBD");
 }
+
+TEST(Encoding, CodePointsBecomeOneOrTwoUnits) {
+  EXPECT_EQ(CodePointToString(0x41), u"A");
+  EXPECT_EQ(CodePointToString(0xFFFF), u"\uFFFF");
+  EXPECT_EQ(CodePointToString(0x1F600), u"\U0001F600");
+  EXPECT_EQ(CodePointToString(0x10FFFF), u"\U0010FFFF");
+  EXPECT_EQ(CodePointToString(0xD800), u"\uFFFD");
+  EXPECT_EQ(CodePointToString(0x110000), u"\uFFFD");
+}

@@ -16,7 +16,10 @@
 // back.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "Qelta_matrix.h"
 #include "Qelta_streams.h"
@@ -29,6 +32,10 @@ namespace qelta::detail {
 // [SECTION] messages, sizes, ranges
 
 String ComponentText(const TComponent& c, const String& rest) { return u"Component \"" + c.Name() + u"\": " + rest; }
+
+String NoRoomFor(int64_t cols, int64_t rows) {
+  return u"not enough memory on heap for " + IntToStr(cols) + u" x " + IntToStr(rows) + u" cells";
+}
 
 int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize) {
   if (cols < 0 || rows < 0) return -1;
@@ -62,6 +69,25 @@ String FileNumText(double v, int significant, int decimals) {
   String s = FloatToStrF(v, ffGeneral, digits, 0);
   if (FormatSettings.DecimalSeparator != u'.') std::replace(s.begin(), s.end(), FormatSettings.DecimalSeparator, u'.');
   return s;
+}
+
+String ShortestNumText(double v) {
+  if (!std::isfinite(v)) return FileNumText(v, 0, -1);
+  // The digit count of the shortest round-trip text; the platform's text with that many digits is
+  // cut from the exact value (ties away from zero), so it may need one digit more to read back.
+  char buf[40] = {};
+  const auto r = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::scientific);  // "d.ddde+XX"
+  int digits = 0;
+  const char* e = buf;
+  for (; e < r.ptr && *e != 'e'; ++e) digits += *e >= '0' && *e <= '9';
+  // The general form writes an integer part of more digits than asked for in exponent form.
+  const int exponent = e < r.ptr ? std::atoi(e + 1) : 0;
+  if (exponent >= digits && exponent < 17) digits = exponent + 1;
+  for (;; ++digits) {
+    const String s = FileNumText(v, digits, -1);
+    double back = 0;
+    if (digits >= 17 || (ParseDoubleToken(s, back) && back == v)) return s;
+  }
 }
 
 bool ParseIntegerToken(const String& s, int32_t& v) {
@@ -104,11 +130,29 @@ bool ParseRoundedIntToken(const String& s, int32_t& v) {
   return true;
 }
 
-bool TTokenReader::Next(String& token) {
-  token.clear();
-  while (FPos < FSize && FData[FPos] <= 32) ++FPos;
-  while (FPos < FSize && FData[FPos] > 32) token.push_back(FData[FPos++]);
-  return !token.empty();
+bool TLineTokens::Next(std::vector<String>& tokens) {
+  tokens.clear();
+  while (FPos < FSize) {
+    ++FLine;
+    String token;
+    while (FPos < FSize && FData[FPos] != 13 && FData[FPos] != 10) {
+      const uint8_t b = FData[FPos++];
+      if (b > 32)
+        token.push_back(b);
+      else if (!token.empty())
+        tokens.push_back(std::exchange(token, String()));
+    }
+    if (!token.empty()) tokens.push_back(std::move(token));
+    if (FPos < FSize && FData[FPos++] == 13 && FPos < FSize && FData[FPos] == 10) ++FPos;  // CR LF: one line end
+    if (!tokens.empty()) return true;
+  }
+  return false;
+}
+
+String InFile(const String& name, const String& reason) { return u"\"" + name + u"\": " + reason; }
+
+String Quoted(const String& token) {
+  return u"\"" + (token.size() > 20 ? token.substr(0, 20) + u"..." : token) + u"\"";
 }
 
 bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes) {
@@ -245,18 +289,21 @@ bool ParseCount(const String& content, int& v) {
   return true;
 }
 
+// The run of one "cells" line; false with the reason when an index or a number does not read.
 template <typename T>
-bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) {
-  const String col = ScanForXMLAttrib(attributes, u"col");
-  if (!ParseIntegerToken(ScanForXMLAttrib(attributes, u"row"), run.Row)) return false;
-  if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
+bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run, String& why) {
+  const String row = ScanForXMLAttrib(attributes, u"row"), col = ScanForXMLAttrib(attributes, u"col");
+  if (!ParseIntegerToken(row, run.Row)) return Refuse(why, u"a cells line has the row " + Quoted(row));
+  if (!col.empty() && !ParseIntegerToken(col, run.Col)) return Refuse(why, u"a cells line has the column " + Quoted(col));
   T v{};
   for (std::size_t pos = 0; pos < content.size();) {
     while (pos < content.size() && content[pos] <= u' ') ++pos;
     const std::size_t start = pos;
     while (pos < content.size() && content[pos] > u' ') ++pos;
     if (pos == start) break;
-    if (!ParseElemToken(content.substr(start, pos - start), v)) return false;
+    const String token = content.substr(start, pos - start);
+    if (!ParseElemToken(token, v))
+      return Refuse(why, u"row " + IntToStr(run.Row) + u" holds " + Quoted(token) + u", not a number of the matrix");
     run.Values.push_back(v);
   }
   return true;
@@ -264,46 +311,54 @@ bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) 
 
 // Runs inside the dimensions, counts given, no further layers.
 template <typename T>
-bool ElementIsSound(const TXmlMatrix<T>& m) {
-  if (m.NCols < 0 || m.NRows < 0) return false;
+bool ElementIsSound(const TXmlMatrix<T>& m, String& why) {
+  if (m.NCols < 0 || m.NRows < 0) return Refuse(why, u"numcols or numrows is missing");
   for (const TXmlRun<T>& run : m.Runs) {
-    if (run.Row < 1 || run.Row > m.NRows || run.Col < 1) return false;
-    if (static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols) return false;
+    if (run.Row < 1 || run.Row > m.NRows || run.Col < 1 ||
+        static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols)
+      return Refuse(why, u"the cells of row " + IntToStr(run.Row) + u" from column " + IntToStr(run.Col) +
+                             u" lie outside the " + IntToStr(m.NCols) + u" x " + IntToStr(m.NRows) + u" matrix");
   }
+  return true;
+}
+
+// One counting tag of the element (numcols, numrows, numlayers, numtimeslots) read into m.
+bool ReadCount(int tag, const String& content, int& cols, int& rows, String& why) {
+  int layers = 0;
+  int& target = tag == xmlMatNumCols ? cols : (tag == xmlMatNumRows ? rows : layers);
+  if (!ParseCount(content, target)) return Refuse(why, XmlTags()[static_cast<std::size_t>(tag)] + u" is not a count: " + Quoted(Trim(content)));
+  if (target == layers && layers > 1) return Refuse(why, u"the element holds more than one layer");
   return true;
 }
 
 }  // namespace
 
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out) {
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String& why) {
   String line, attributes, content;
-  if (!FindStartLine(in, id, line)) return false;
+  if (!FindStartLine(in, id, line))
+    return Refuse(why, Trim(id).empty() ? String(u"no matrix element") : u"no matrix element with the id " + Quoted(Trim(id)));
   TXmlMatrix<T> m;
   m.Id = AttributeOfLine(line, u"id=\"");
   m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";
   for (;;) {
     const int tag = in.NextTag(XmlTags(), attributes, content);
-    if (tag == xmlInvalid && in.AtEnd()) return false;  // the element never closed
+    if (tag == xmlInvalid && in.AtEnd()) return Refuse(why, u"the matrix element ends without </matrix>");
     if (tag == xmlMatEnd) break;
-    int layers = 0;
-    if (tag == xmlMatNumCols && !ParseCount(content, m.NCols)) return false;
-    if (tag == xmlMatNumRows && !ParseCount(content, m.NRows)) return false;
-    if ((tag == xmlMatNumLayers || tag == xmlMatNumTimeSlots) && (!ParseCount(content, layers) || layers > 1))
-      return false;
+    if (tag >= xmlMatNumCols && tag <= xmlMatNumTimeSlots && !ReadCount(tag, content, m.NCols, m.NRows, why)) return false;
     if (tag == xmlMatCell) {
       TXmlRun<T> run;
-      if (!ParseRun(attributes, content, run)) return false;
+      if (!ParseRun(attributes, content, run, why)) return false;
       m.Listed += static_cast<int64_t>(run.Values.size());
       m.Runs.push_back(std::move(run));
     }
   }
-  if (!ElementIsSound(m)) return false;
+  if (!ElementIsSound(m, why)) return false;
   out = std::move(m);
   return true;
 }
 
-template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&);
-template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&);
+template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, String&);
+template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, String&);
 
 }  // namespace qelta::detail

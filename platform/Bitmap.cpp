@@ -49,12 +49,22 @@ std::string Extension(const String& fileName) {
   return ext;
 }
 
+// Runs the load of a file; an image that does not decode names the file ("x.png": PNG image ...).
+template <typename Load>
+void LoadNamingFile(const String& fileName, Load load) {
+  try {
+    load();
+  } catch (const EInvalidGraphic& e) {
+    throw EInvalidGraphic(u"\"" + fileName + u"\": " + e.Message());
+  }
+}
+
 detail::RawImage Decode(std::span<const uint8_t> bytes) {
   switch (detail::SniffImage(bytes)) {
     case detail::ImageKind::Png: return detail::DecodePng(bytes);
     case detail::ImageKind::Jpeg: return detail::DecodeJpeg(bytes);
     case detail::ImageKind::Bmp: return detail::DecodeBmp(bytes);
-    default: throw EInvalidGraphic("Bitmap image is not valid");
+    default: throw EInvalidGraphic("Bitmap image is not valid: neither BMP, PNG nor JPEG");
   }
 }
 
@@ -164,7 +174,9 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
   Changed();
 }
 
-void TBitmap::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+void TBitmap::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+}
 
 void TBitmap::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
 
@@ -232,7 +244,9 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
   Changed();
 }
 
-void TJPEGImage::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+void TJPEGImage::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+}
 
 void TJPEGImage::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
 
@@ -284,6 +298,10 @@ TBitmap* TPicture::Bitmap() {
 }
 
 void TPicture::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadPictureFile(fileName); });
+}
+
+void TPicture::LoadPictureFile(const String& fileName) {
   const std::vector<uint8_t> bytes = detail::ReadFileBytes(fileName);
   const std::string ext = Extension(fileName);
   detail::ImageKind kind = detail::SniffImage(bytes);

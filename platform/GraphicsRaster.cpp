@@ -372,7 +372,15 @@ bool RoundBox::Row(int64_t y, int64_t& xl, int64_t& xr) const {
   const double left = static_cast<double>(X1) + Rx - h, right = static_cast<double>(X2) - Rx + h;
   xl = static_cast<int64_t>(std::ceil(left - 0.5 - 1e-9));
   xr = static_cast<int64_t>(std::floor(right - 0.5 + 1e-9));
-  return xl <= xr;
+  // A thin shape passes between two pixel centres of a row (its span holds none): the two pixels
+  // beside it belong to it. Its middle row or rows reach the box's sides, where the curve touches
+  // them between pixel centres. So every row and every column of the box holds a pixel.
+  if (xl > xr) std::swap(xl, xr);
+  if (2 * y == Y1 + Y2 - 1 || 2 * y == Y1 + Y2 - 2 || 2 * y == Y1 + Y2) {
+    xl = std::min(xl, X1);
+    xr = std::max(xr, X2 - 1);
+  }
+  return true;
 }
 
 std::vector<PD> RoundBox::Path() const {

@@ -92,7 +92,9 @@ void WideStroke(Raster& r, const std::vector<PD>& path, bool closed, int width, 
 void FillPolygon(Raster& r, const std::vector<P64>& pts, bool winding, const Ink& ink);
 
 /// A rounded box: pixels whose centres lie in the box [X1, X2] x [Y1, Y2] with corner radii Rx, Ry
-/// (Rx = width / 2 and Ry = height / 2 give an ellipse, 0 a rectangle).
+/// (Rx = width / 2 and Ry = height / 2 give an ellipse, 0 a rectangle); where a thin shape leaves a
+/// row or a column of the box without a pixel centre inside, the pixels nearest the shape's middle
+/// fill it, so every row and column of the box holds a pixel.
 struct RoundBox {
   int64_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   double Rx = 0, Ry = 0;

@@ -569,23 +569,7 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
 
 namespace {
 
-// Private copy of the part of the surface under the (surface coordinate) rectangle a-b.
-detail::BlitSource CopySource(const TCanvasSurface& s, P64 a, P64 b) {
-  detail::BlitSource src;
-  if (s.Pixels == nullptr) return src;
-  const int64_t x0 = std::clamp<int64_t>(std::min(a.X, b.X), 0, s.Width), x1 = std::clamp<int64_t>(std::max(a.X, b.X), 0, s.Width);
-  const int64_t y0 = std::clamp<int64_t>(std::min(a.Y, b.Y), 0, s.Height), y1 = std::clamp<int64_t>(std::max(a.Y, b.Y), 0, s.Height);
-  src.Width = static_cast<int>(x1 - x0);
-  src.Height = static_cast<int>(y1 - y0);
-  src.OffsetX = x0;
-  src.OffsetY = y0;
-  src.Pixels.resize(static_cast<size_t>(src.Width) * src.Height);
-  for (int64_t y = y0; y < y1; ++y)
-    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Pixels.begin() + (y - y0) * src.Width);
-  return src;
-}
-
-void BlitInto(TCanvas& c, const TRect& dest, const detail::BlitSource& src, P64 s1, P64 s2, int64_t transparent) {
+void BlitInto(TCanvas& c, const TRect& dest, const TCanvasSurface& src, P64 s1, P64 s2, int64_t transparent) {
   detail::Raster r = MakeRaster(c);
   const uint8_t rop = static_cast<uint8_t>((c.CopyMode() >> 16) & 0xFF);
   detail::Blit(r, Dev(c, dest.Left, dest.Top), Dev(c, dest.Right, dest.Bottom), src, s1, s2, rop, BrushInk(c, false),
@@ -599,12 +583,12 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
                       sourceRect.Right, sourceRect.Bottom});
   if (source == nullptr) return;
   const P64 s1 = Dev(*source, sourceRect.Left, sourceRect.Top), s2 = Dev(*source, sourceRect.Right, sourceRect.Bottom);
-  BlitInto(*this, dest, CopySource(source->Surface(), s1, s2), s1, s2, -1);
+  BlitInto(*this, dest, source->Surface(), s1, s2, -1);
 }
 
 void TCanvas::BlitPixels(const TRect& dest, const TCanvasSurface& src, const TRect& srcRect, int64_t transparentRgb) {
   const P64 s1{srcRect.Left, srcRect.Top}, s2{srcRect.Right, srcRect.Bottom};
-  BlitInto(*this, dest, CopySource(src, s1, s2), s1, s2, transparentRgb);
+  BlitInto(*this, dest, src, s1, s2, transparentRgb);
 }
 
 // [SECTION] Device capabilities

@@ -118,18 +118,20 @@ void ForEachInteriorRun(const Raster& r, const RoundBox& box, Fn fn);
 /// different from rgb) with the ink.
 void FloodFill(Raster& r, int64_t x, int64_t y, uint32_t rgb, TFillStyle style, const Ink& ink);
 
-/// Source of a blit: a private copy of pixels.
+/// Source of a blit: a private copy of the source pixels the visible part of the destination reads
+/// (so a copy within one surface reads the old pixels).
 struct BlitSource {
   std::vector<uint32_t> Pixels;
-  int Width = 0;
-  int Height = 0;
+  int64_t Width = 0;
+  int64_t Height = 0;
   int64_t OffsetX = 0, OffsetY = 0;  // surface position of Pixels[0]
 };
 
 /// Copies src rectangle s (surface coordinates of the source) into dest rectangle d, scaled; a reversed
 /// rectangle mirrors. Pixels are combined by the ternary operation `rop` with the pattern `pattern`;
 /// halftone averages the covered source area; transparentRgb >= 0 skips source pixels of that colour.
-void Blit(Raster& r, P64 d1, P64 d2, const BlitSource& src, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
+/// The destination is clipped first: the work and the private copy follow the visible part only.
+void Blit(Raster& r, P64 d1, P64 d2, const TCanvasSurface& src, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
           bool halftone, int64_t transparentRgb);
 
 // ---------------------------------------------------------------------------------------------------------

@@ -32,7 +32,9 @@ bool HeaderFits(const int (&b)[4], int64_t remaining, int bytesPerCell, bool adj
     if (b[d] < 1 || (b[d + 2] < b[d] && !(b[d] == 1 && b[d + 2] == 0))) return false;
   count = (static_cast<int64_t>(b[2]) - b[0] + 1) * (static_cast<int64_t>(b[3]) - b[1] + 1);
   if (count > remaining / bytesPerCell) return false;
-  return !adjust || static_cast<int64_t>(b[2]) * b[3] <= count + kMaxUnlistedCells;
+  // The storage holds max(HiC, 1) x max(HiR, 1) cells (the empty range 1..0 of one dimension
+  // still allocates a cell across the other, which a header of 0 rows and 16 million columns used).
+  return !adjust || static_cast<int64_t>(std::max(b[2], 1)) * std::max(b[3], 1) <= count + kMaxUnlistedCells;
 }
 
 // Resizes when asked; true when the matrix then holds the range (else the reason in why).

@@ -35,8 +35,9 @@ String ComponentText(const TComponent& c, const String& rest);
 /// "not enough memory on heap for <cols> x <rows> cells": the message of a size that does not fit.
 String NoRoomFor(int64_t cols, int64_t rows);
 
-/// A loader never allocates more than this many cells beyond those its input lists.
-inline constexpr int64_t kMaxUnlistedCells = int64_t{1} << 24;
+/// A loader never allocates more than this many cells beyond those its input lists (64 MiB of
+/// doubles; the cell a dimension of 0 keeps allocated counts).
+inline constexpr int64_t kMaxUnlistedCells = int64_t{1} << 23;
 
 /// Runs fn; turns an allocation failure into E with the component's message `rest`.
 template <typename E, typename Fn>

@@ -10,6 +10,7 @@
 #include "Graphics.h"
 #include "GraphicsRaster.h"
 #include "Streams.h"
+#include "SysUtils.h"
 
 namespace qelta {
 namespace detail {
@@ -96,12 +97,15 @@ void TBitmap::SetSize(int width, int height) {
   width = std::max(0, width);
   height = std::max(0, height);
   if (width == FWidth && height == FHeight) return;
-  if (int64_t(width) * height > detail::kMaxImagePixels) throw EOutOfMemory("Bitmap too large: out of memory");
+  const auto tooLarge = [&] {  // the message names the size asked for
+    return EOutOfMemory(u"Bitmap of " + IntToStr(width) + u" x " + IntToStr(height) + u" pixels too large: out of memory");
+  };
+  if (int64_t(width) * height > detail::kMaxImagePixels) throw tooLarge();
   std::vector<uint32_t> pixels;
   try {
     pixels.assign(size_t(width) * height, 0xFFFFFFFFu);
   } catch (const std::bad_alloc&) {
-    throw EOutOfMemory("Bitmap too large: out of memory");
+    throw tooLarge();
   }
   const int w = std::min(width, FWidth), h = std::min(height, FHeight);
   for (int y = 0; y < h; ++y)

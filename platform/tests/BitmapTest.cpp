@@ -75,7 +75,9 @@ TEST(TBitmap, NewPixelsAreWhiteAndResizingKeepsTheTopLeft) {
   EXPECT_EQ(b.Width(), 0);
   EXPECT_TRUE(b.Empty());
   b.Canvas()->Rectangle(0, 0, 5, 5);  // no pixels: nothing happens
-  EXPECT_THROW(b.SetSize(1 << 20, 1 << 20), EOutOfMemory);
+  // The message names the size asked for (it said "Bitmap too large" whatever the size).
+  EXPECT_THROW_MSG(b.SetSize(1 << 20, 1 << 20), EOutOfMemory,
+                   "Bitmap of 1048576 x 1048576 pixels too large: out of memory");
 }
 
 TEST(TBitmap, ScanLineIsTheCanvasPixelRow) {

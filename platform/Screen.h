@@ -38,7 +38,8 @@ class TScreen : public TComponent {
   TScreen();
 
   int PixelsPerInch() const { return 96; }
-  /// Installed font families, sorted, read once.
+  /// Installed font families, read once, in the order the font lookups search them: A-Z folded to a-z, names
+  /// that differ only in case in code order ("cmex10" sorts between "Bitstream" and "DejaVu Sans").
   const std::vector<String>& Fonts() const;
 
   /// Cursor of slot n; an empty slot answers the crDefault cursor. Never nullptr.

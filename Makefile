@@ -34,12 +34,9 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b; done
 
-# Installs into build/stage and builds a small host project against it with find_package(qelta).
+# Installs into build/stage and builds host programs against it as a user would (see the script).
 consumer-check: build
-	cmake --install build --prefix build/stage >/dev/null
-	cmake -S examples/consumer -B build/consumer -DCMAKE_PREFIX_PATH=$(CURDIR)/build/stage
-	cmake --build build/consumer -j $(JOBS)
-	LD_LIBRARY_PATH=$(CURDIR)/build/stage/lib ./build/consumer/consumer
+	JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/consumer-check.sh
 
 clean:
 	rm -rf build build-asan build-bench

@@ -1,4 +1,4 @@
-// Canvas speed: many short lines, large shape fills, text output.
+// Canvas speed: many short lines, large shape fills, text output, bitmaps drawn onto a canvas.
 
 #include <benchmark/benchmark.h>
 
@@ -69,5 +69,19 @@ void BM_HalftoneShrink(benchmark::State& state) {
   for (auto _ : state) dst.Canvas()->StretchDraw(Rect(0, 0, 54, 60), &src);
 }
 BENCHMARK(BM_HalftoneShrink)->Unit(benchmark::kMicrosecond);
+
+// Draw clips before it copies: a 400,000 x 60 bitmap on a 420 x 420 canvas costs what its visible
+// 420 x 60 part costs (the anchor below); it used to copy the whole source first (0.38 s).
+void BM_DrawHugeBitmapClipped(benchmark::State& state) {
+  TBitmap src(400000, 60), dst(420, 420);
+  for (auto _ : state) dst.Canvas()->Draw(0, 0, &src);
+}
+BENCHMARK(BM_DrawHugeBitmapClipped)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawVisiblePartAlone(benchmark::State& state) {
+  TBitmap src(420, 60), dst(420, 420);
+  for (auto _ : state) dst.Canvas()->Draw(0, 0, &src);
+}
+BENCHMARK(BM_DrawVisiblePartAlone)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

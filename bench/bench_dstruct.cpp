@@ -1,7 +1,8 @@
 // Container speed: the string array at report-list scale (10^6 rows x 5 columns of 10-40
 // characters: fill, sort on a column beside std::sort of the same keys, 10^5 binary finds,
 // garbage collection after rewriting half of the cells) and the bit field on 10^8 bits
-// (count and combine beside plain std::popcount and word loops). Heavy cases run once per
+// (count and combine beside plain std::popcount and word loops); the associative array reading
+// 10^6 entries beside std::unordered_map. Heavy cases run once per
 // invocation; counters give seconds and bytes per cell.
 
 #include <benchmark/benchmark.h>
@@ -12,9 +13,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Qelta_dstruct.h"
+#include "Streams.h"
 
 namespace {
 
@@ -267,6 +270,39 @@ void BM_Words_Xor(benchmark::State& state) {
   SetBitBytes(state);
 }
 BENCHMARK(BM_Words_Xor)->Unit(benchmark::kMillisecond);
+
+// The associative array reading 10^6 entries from its XML element (every entry added through Add,
+// which searches the keys first) beside std::unordered_map taking the same keys and values.
+std::string AssocXml(int n) {
+  std::string xml = "<assocarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n";
+  for (int i = 0; i < n; ++i)
+    xml += "  <entry key=\"key" + std::to_string(i) + "\" type=\"integer\">" + std::to_string(i) + "</entry>\r\n";
+  return xml + "</assocarray>\r\n";
+}
+
+void BM_AssocArray_ReadXml(benchmark::State& state) {
+  const std::string xml = AssocXml(kRows);
+  for (auto _ : state) {
+    qelta::TMemoryStream s;
+    s.Write(xml.data(), int64_t(xml.size()));
+    s.SetPosition(0);
+    qelta::TAssocArray a(nullptr);
+    benchmark::DoNotOptimize(a.ReadFromXMLStream(s, u""));
+  }
+}
+BENCHMARK(BM_AssocArray_ReadXml)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_StdUnorderedMap_SameEntries(benchmark::State& state) {
+  for (auto _ : state) {
+    std::unordered_map<std::u16string, int> m;
+    for (int i = 0; i < kRows; ++i) {
+      const std::string k = "key" + std::to_string(i);
+      m.emplace(std::u16string(k.begin(), k.end()), i);
+    }
+    benchmark::DoNotOptimize(m.size());
+  }
+}
+BENCHMARK(BM_StdUnorderedMap_SameEntries)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

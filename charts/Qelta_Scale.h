@@ -191,9 +191,10 @@ TPoint ScaleDateLinePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, i
 TPoint ScaleMessagePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int Index, int TextWidth,
                        int TextHeight);
 /// Top-left of the caption: anchored along the axis, on the line across it, moved by (PosX, PosY)
-/// and aligned horizontally on that point.
+/// and aligned horizontally on that point; then moved into the picture, so that no part of a
+/// TextWidth x TextHeight text lies outside it (the left or top edge wins for a larger text).
 TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
-                       int PosY, int TextWidth);
+                       int PosY, int TextWidth, int TextHeight = 0);
 
 // --- TScale ------------------------------------------------------------------------------------
 

@@ -92,13 +92,19 @@ TPoint ScaleMessagePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, in
 }
 
 TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
-                       int PosY, int TextWidth) {
+                       int PosY, int TextWidth, int TextHeight) {
   const int64_t along = CaptionAnchorPos(Frame, Anchor);
   const bool vertical = IsVerticalScale(Frame.ScaleType);
   int64_t x = (vertical ? Line : along) + PosX;
-  const int64_t y = (vertical ? along : Line) + PosY;
+  int64_t y = (vertical ? along : Line) + PosY;
   if (Align == taRightJustify) x -= TextWidth;
   if (Align == taCenter) x -= TextWidth / 2;
+  // Never partly outside the picture (the start edge wins for a text larger than it). Across the
+  // axis the picture starts where the base line's position puts it.
+  const int64_t across = Line - ScaleBaseLine(Frame, 0, 0);
+  const int64_t left = vertical ? across : 0, top = vertical ? 0 : across;
+  x = std::max(left, std::min(x, left + Frame.Width - TextWidth));
+  y = std::max(top, std::min(y, top + Frame.Height - TextHeight));
   return Point(ToInt(x), ToInt(y));
 }
 
@@ -256,8 +262,8 @@ void TScale::DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line
 
 void TScale::DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line) {
   if (FUnitLabel.empty()) return;
-  const TPoint p =
-      ScaleCaptionPos(Frame, Line, FLblAnchor, FLblAlign, FLblPosX, FLblPosY, Canvas->TextWidth(FUnitLabel));
+  const TPoint p = ScaleCaptionPos(Frame, Line, FLblAnchor, FLblAlign, FLblPosX, FLblPosY,
+                                   Canvas->TextWidth(FUnitLabel), Canvas->TextHeight(FUnitLabel));
   Canvas->TextOut(p.X, p.Y, FUnitLabel);
 }
 

@@ -7,15 +7,22 @@ function(qelta_warnings target)
   endif()
 endfunction()
 
-# qelta_library(<target> <alias> SOURCES ... HEADERS ... DEPENDS ...)
+# qelta_library(<target> <alias> SOURCES ... HEADERS ... DEPENDS ...): HEADERS are installed (the public
+# interface); internal headers go with the SOURCES.
 function(qelta_library target alias)
   cmake_parse_arguments(Q "" "" "SOURCES;HEADERS;DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   add_library(${target} SHARED ${Q_SOURCES} ${Q_HEADERS})
   add_library(qelta::${alias} ALIAS ${target})
-  set_target_properties(${target} PROPERTIES EXPORT_NAME ${alias} VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+  # Installed libraries find each other beside themselves ($ORIGIN), so a host needs no LD_LIBRARY_PATH.
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${alias} VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+    INSTALL_RPATH "$ORIGIN")
+  # Installed headers are reachable as "Forms.h" and as <qelta/Forms.h>.
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/qelta>)
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/qelta>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  # The headers are C++20: a host that sets no standard of its own gets it from the targets.
+  target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PUBLIC ${Q_DEPENDS} PRIVATE ${Q_PRIVATE_DEPENDS})
   qelta_warnings(${target})
   install(TARGETS ${target} EXPORT qeltaTargets

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -306,6 +307,10 @@ class TRLEncoder : public TComponent {
 // [SECTION] String array                          (Qelta_dstruct_strarray.cpp, _xml.cpp)
 // ============================================================================================
 
+namespace detail {
+struct TStringArrayChild;  // not part of the public interface: a child of the XML element as read
+}  // namespace detail
+
 /// Table of short 8-bit texts (Windows-1252, at most 255 characters; longer texts are cut)
 /// addressed (column, row): columns 0..NrOfColumns (column 0 is a row-header column), rows
 /// 1..NrOfRows. Built for list views with many rows: texts live in a pool of 32 KB pages
@@ -456,6 +461,9 @@ class TStringArray : public TComponent {
   std::vector<AnsiString> SortKeys(int col);
   void ReportPercent(int64_t done, int64_t expected);
   void TakeContents(TStringArray& other);
+  /// Builds the table of an element that was read and takes it; false (unchanged) beyond the bound
+  /// of unlisted cells or without memory.
+  bool TakeXmlChildren(int cols, int rows, const std::vector<detail::TStringArrayChild>& children);
 
   int FNCol = 1;
   int FNRow = 1;
@@ -476,9 +484,10 @@ class TStringArray : public TComponent {
 // [SECTION] Associative array                      (Qelta_dstruct_assoc.cpp, _xml.cpp)
 // ============================================================================================
 
-/// Maps text keys to variant values: a plain unsorted list searched from the front (linear
-/// cost), for small dictionaries such as settings read from attribute lists. Entries are
-/// numbered 1..NumEntries. With IgnoreCase (default) keys added by Add are stored lower-cased
+/// Maps text keys to variant values: an unsorted list in entry order whose searches answer the
+/// first matching entry from the front, found through a hash index of the keys (constant time, so
+/// loading n entries is linear), for dictionaries such as settings read from attribute lists.
+/// Entries are numbered 1..NumEntries. With IgnoreCase (default) keys added by Add are stored lower-cased
 /// and compared ignoring the case of A-Z; otherwise exactly. Both arrays grow to the count +
 /// Granularity places when full. Failure: EQeltaDStructError on allocation.
 class TAssocArray : public TComponent {
@@ -514,7 +523,7 @@ class TAssocArray : public TComponent {
   /// Growth step (0 or less is stored as 1).
   void SetGranularity(int n) { FGranularity = n < 1 ? 1 : n; }
   bool IgnoreCase() const { return FIgnoreCase; }
-  void SetIgnoreCase(bool value) { FIgnoreCase = value; }
+  void SetIgnoreCase(bool value);
   const String& DataID() const { return FDataID; }
   void SetDataID(const String& value) { FDataID = value; }
 
@@ -534,6 +543,10 @@ class TAssocArray : public TComponent {
   friend struct TAssocArrayProbe;  // tests look at the allocated places
   int Find(const String& key) const;
   void Grow();
+  /// The key as the index holds it: A-Z folded under IgnoreCase.
+  String IndexForm(const String& key) const;
+  void IndexAdd(int i) const;
+  void IndexRemove(int i) const;
 
   int FNEntries = 0;
   std::vector<Variant> FDataArray;
@@ -541,6 +554,10 @@ class TAssocArray : public TComponent {
   int FGranularity = 1024;
   bool FIgnoreCase = true;
   String FDataID;
+  /// Entries by the index form of their keys (each list unordered); built on the first search
+  /// after IgnoreCase changed or the arrays were replaced, kept up to date otherwise.
+  mutable std::unordered_map<String, std::vector<int>> FIndex;
+  mutable bool FIndexed = false;
 };
 
 // ----------------------------------------- end of section: associative array

@@ -1,11 +1,14 @@
-// Associative array of unit Qelta_dstruct: keys and values in two parallel arrays, searched
-// from the front.
+// Associative array of unit Qelta_dstruct: keys and values in two parallel arrays. A search answers
+// the first entry (from the front) whose key matches, as a linear search would; an index from the
+// key (A-Z folded under IgnoreCase) to its entries finds it in constant time, so loading n entries
+// takes time linear in n (it took quadratic time searching linearly).
 //
 // Deliberate deviations from the classic behaviour:
 // - A Granularity of 0 or less is stored as 1 (the arrays could not grow).
 // - ResolveAsNumber scans 16-bit text values as it scans 8-bit ones; values read from
 //   attribute lists are 16-bit texts, and a number stored there should read as a number.
 
+#include <algorithm>
 #include <new>
 
 #include "Qelta_dstruct.h"
@@ -16,14 +19,6 @@ namespace qelta {
 namespace {
 
 Char LowerAZ(Char c) { return c >= u'A' && c <= u'Z' ? Char(c + 32) : c; }
-
-// stored equals lowered after folding A-Z of stored.
-bool SameIgnoringCase(const String& stored, const String& lowered) {
-  if (stored.size() != lowered.size()) return false;
-  for (size_t i = 0; i < stored.size(); ++i)
-    if (LowerAZ(stored[i]) != lowered[i]) return false;
-  return true;
-}
 
 bool IsNumericType(TVarType t) {
   switch (t) {
@@ -46,16 +41,40 @@ TAssocArray::TAssocArray(TComponent* AOwner) : TComponent(AOwner) {
   }
 }
 
+String TAssocArray::IndexForm(const String& key) const {
+  if (!FIgnoreCase) return key;
+  String folded(key);
+  for (Char& c : folded) c = LowerAZ(c);
+  return folded;
+}
+
+void TAssocArray::IndexAdd(int i) const {
+  if (FIndexed) FIndex[IndexForm(FKeyArray[size_t(i)])].push_back(i);
+}
+
+void TAssocArray::IndexRemove(int i) const {
+  if (!FIndexed) return;
+  const auto it = FIndex.find(IndexForm(FKeyArray[size_t(i)]));
+  if (it == FIndex.end()) return;
+  std::vector<int>& entries = it->second;
+  entries.erase(std::find(entries.begin(), entries.end(), i));
+  if (entries.empty()) FIndex.erase(it);
+}
+
 int TAssocArray::Find(const String& key) const {
-  if (!FIgnoreCase) {
-    for (int i = 0; i < FNEntries; ++i)
-      if (FKeyArray[size_t(i)] == key) return i;
-    return -1;
+  if (!FIndexed) {
+    FIndex.clear();
+    FIndexed = true;
+    for (int i = 0; i < FNEntries; ++i) IndexAdd(i);
   }
-  const String lowered = LowerCase(key);
-  for (int i = 0; i < FNEntries; ++i)
-    if (SameIgnoringCase(FKeyArray[size_t(i)], lowered)) return i;
-  return -1;
+  const auto it = FIndex.find(IndexForm(key));
+  return it == FIndex.end() ? -1 : *std::min_element(it->second.begin(), it->second.end());
+}
+
+void TAssocArray::SetIgnoreCase(bool value) {
+  if (value == FIgnoreCase) return;
+  FIgnoreCase = value;
+  FIndexed = false;
 }
 
 void TAssocArray::Grow() {
@@ -78,6 +97,7 @@ void TAssocArray::Add(const String& key, const Variant& value) {
   if (size_t(FNEntries) >= FKeyArray.size()) Grow();
   FKeyArray[size_t(FNEntries)] = FIgnoreCase ? LowerCase(key) : key;
   FDataArray[size_t(FNEntries)] = value;
+  IndexAdd(FNEntries);
   ++FNEntries;
 }
 
@@ -103,9 +123,12 @@ bool TAssocArray::Remove(const String& key) {
   const int ix = Find(key);
   if (ix < 0) return false;
   const size_t last = size_t(FNEntries) - 1;
+  IndexRemove(ix);
   if (size_t(ix) != last) {
+    IndexRemove(int(last));
     FKeyArray[size_t(ix)] = std::move(FKeyArray[last]);
     FDataArray[size_t(ix)] = std::move(FDataArray[last]);
+    IndexAdd(ix);
   }
   FKeyArray[last] = String();
   FDataArray[last] = Variant();
@@ -115,6 +138,8 @@ bool TAssocArray::Remove(const String& key) {
 
 void TAssocArray::Clear() {
   FNEntries = 0;
+  FIndex.clear();
+  FIndexed = true;
   FDataArray.clear();
   FKeyArray.clear();
   try {
@@ -134,7 +159,9 @@ String TAssocArray::GetKeys(int i) const {
 
 void TAssocArray::SetKeys(int i, const String& key) {
   if (i < 1 || i > FNEntries) return;
+  IndexRemove(i - 1);
   FKeyArray[size_t(i - 1)] = key;
+  IndexAdd(i - 1);
 }
 
 Variant TAssocArray::GetValues(int i) const {

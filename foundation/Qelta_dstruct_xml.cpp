@@ -25,10 +25,14 @@
 // view with the identity sort index. The reader looks for the line holding "<stringarray" with
 // sig "Qeltakit" (and with DataID not empty, an id equal to it, both without blanks around and
 // ignoring the case of A-Z), then reads tags up to "</stringarray>". It requires "dims" before
-// any other child, with 1 <= C <= 65535, R >= 1 and (C + 1) x R <= 2^28; children outside the
-// dimensions, attribute values outside 0..255 and unknown tags are skipped; cell texts longer
-// than 255 characters are cut. A missing or malformed "dims", a malformed number or the end of
-// the file before the closing tag answers false and leaves the table unchanged.
+// any other child, with 1 <= C <= 65535 and R >= 1; children outside the dimensions, attribute
+// values outside 0..255 and unknown tags are skipped; cell texts longer than 255 characters are
+// cut. The children are kept as they arrive and the table is built at the closing tag, so what
+// the reader reserves follows what the file holds: the C + 1 columns x R rows of cells may exceed
+// the children listed by at most 2^24 (a 132-byte file declaring 134,217,728 rows made the reader
+// reserve 1.7 GB before any cell). A missing or malformed "dims", a malformed number, a table
+// beyond that bound or the end of the file before the closing tag answers false and leaves the
+// table unchanged.
 //
 // The "assocarray" element (a byte stream, one byte per character; TAssocArray.WriteToXMLStream):
 //   <?xml version="1.0"?>                              only with CreateHeader
@@ -375,6 +379,42 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
   WriteLn(f, u"</stringarray>");
 }
 
+// A child of a "stringarray" element as it was read: colattrib (tag 1), rowattrib (2) or cell (3).
+struct detail::TStringArrayChild {
+  int Tag = 0;
+  int Index = 0, Row = 0;  // column or row of an attribute (with Row unused), column and row of a cell
+  uint8_t Value = 0;
+  AnsiString Text;
+};
+
+namespace {
+
+using detail::TStringArrayChild;
+
+// Cells the declared dimensions may add to the children a file lists.
+constexpr int64_t kMaxUnlistedStringCells = int64_t(1) << 24;
+
+// The child in tag's attributes and content; false when a number is malformed. Children outside
+// the declared size or with attribute values outside 0..255 are passed over (Tag 0).
+bool ReadChild(int tag, const String& attributes, const String& content, int64_t cols, int64_t rows,
+               TStringArrayChild& child) {
+  int64_t c = 0, r = 0, b = 0;
+  child.Tag = 0;
+  if (tag == 3) {
+    if (!IntAttrib(attributes, u"col", INT32_MIN, INT32_MAX, c) || !IntAttrib(attributes, u"row", INT32_MIN, INT32_MAX, r))
+      return false;
+    if (c >= 0 && c <= cols && r >= 1 && r <= rows) child = {3, int(c), int(r), 0, StringToAnsi(XmlUnescape(content))};
+    return true;
+  }
+  if (!IntAttrib(attributes, tag == 1 ? u"col" : u"row", INT32_MIN, INT32_MAX, c) ||
+      !IntAttrib(attributes, u"val", INT32_MIN, INT32_MAX, b))
+    return false;
+  if (c >= 1 && c <= (tag == 1 ? cols : rows) && b >= 0 && b <= 255) child = {tag, int(c), 0, uint8_t(b), {}};
+  return true;
+}
+
+}  // namespace
+
 bool TStringArray::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
   String line, id;
   do {
@@ -382,36 +422,38 @@ bool TStringArray::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
     ReadLn(f, line);
   } while (!IsRootLine(line, u"stringarray", DataID, id));
   static const std::vector<String> tags{u"dims", u"colattrib", u"rowattrib", u"cell", u"/stringarray", u"dummy"};
-  TStringArray fresh(nullptr);
-  bool sized = false;
+  int64_t cols = 0, rows = 0;
+  std::vector<TStringArrayChild> children;
   String attributes, content;
   for (;;) {
     const int tag = ReadNextTagInTextFile(f, tags, attributes, content);
-    int64_t c = 0, r = 0, b = 0;
     if (tag == 0) {
-      if (sized || !IntAttrib(attributes, u"cols", 1, 65535, c) || !IntAttrib(attributes, u"rows", 1, INT32_MAX, r) ||
-          (c + 1) * r > (int64_t(1) << 28) || !fresh.Resize(int(c), int(r)))
+      if (rows > 0 || !IntAttrib(attributes, u"cols", 1, 65535, cols) || !IntAttrib(attributes, u"rows", 1, INT32_MAX - 1, rows))
         return false;
-      sized = true;
-    } else if (tag == 1 || tag == 2) {
-      if (!sized || !IntAttrib(attributes, tag == 1 ? u"col" : u"row", INT32_MIN, INT32_MAX, c) ||
-          !IntAttrib(attributes, u"val", INT32_MIN, INT32_MAX, b))
-        return false;
-      if (b >= 0 && b <= 255) tag == 1 ? fresh.SetColAttrib(int(c), uint8_t(b)) : fresh.SetRowAttrib(int(c), uint8_t(b));
-    } else if (tag == 3) {
-      if (!sized || !IntAttrib(attributes, u"col", INT32_MIN, INT32_MAX, c) ||
-          !IntAttrib(attributes, u"row", INT32_MIN, INT32_MAX, r))
-        return false;
-      fresh.SetString(int(c), int(r), StringToAnsi(XmlUnescape(content)));
+    } else if (tag >= 1 && tag <= 3) {
+      TStringArrayChild child;
+      if (rows == 0 || !ReadChild(tag, attributes, content, cols, rows, child)) return false;
+      if (child.Tag != 0) children.push_back(std::move(child));
     } else if (tag == 4) {
-      if (!sized) return false;
-      TakeContents(fresh);
-      Changed();
-      return true;
+      return rows > 0 && TakeXmlChildren(int(cols), int(rows), children);
     } else if (Eof(f)) {
       return false;
     }
   }
+}
+
+bool TStringArray::TakeXmlChildren(int cols, int rows, const std::vector<TStringArrayChild>& children) {
+  if ((int64_t(cols) + 1) * rows > int64_t(children.size()) + kMaxUnlistedStringCells) return false;
+  TStringArray fresh(nullptr);
+  if (!fresh.Resize(cols, rows)) return false;
+  for (const TStringArrayChild& c : children) {
+    if (c.Tag == 1) fresh.SetColAttrib(c.Index, c.Value);
+    if (c.Tag == 2) fresh.SetRowAttrib(c.Index, c.Value);
+    if (c.Tag == 3) fresh.SetString(c.Index, c.Row, c.Text);
+  }
+  TakeContents(fresh);
+  Changed();
+  return true;
 }
 
 bool TStringArray::LoadFromXMLFile(const String& FName, const String& DataID) {
@@ -478,6 +520,8 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
       std::swap(FNEntries, fresh.FNEntries);
       FDataArray.swap(fresh.FDataArray);
       FKeyArray.swap(fresh.FKeyArray);
+      FIndex.swap(fresh.FIndex);
+      std::swap(FIndexed, fresh.FIndexed);
       FDataID = id;
       return true;
     } else if (InStream.Position() >= InStream.Size()) {

@@ -3,7 +3,9 @@
 //
 // Deliberate deviations from the classic formulations:
 //  - EEngStr takes floor(lg |x|) from a logarithm exact at powers of ten (1000 has 3, not 2, as its
-//    decade, which changed the decimals) and scales by exactly computed powers of ten.
+//    decade, which changed the decimals), and cuts the mantissa from the exact value of x, a decimal
+//    tie going away from zero as in every other number text: dividing by 10^(3p) first rounded the
+//    quotient, so EEngStr(5725, 3) gave "5.72k" while EEngStr(1250, 2) gave "1.3k".
 //  - MakeEFormat writes every digit of an exponent of three or more digits ("0.1E+309"); keeping
 //    only the last two gave a text that read as a different number.
 //  - DegreeToStr writes "-0" as the degrees of an angle between -1 and 0 ("-0° 30'" for -0.5°);
@@ -91,6 +93,41 @@ void CheckDegreeParts(double minutes, double seconds) {
   if (!(seconds >= 0 && seconds <= 60)) throw EQeltaMath1Error("ConvertDegrees: invalid range of seconds");
 }
 
+// Digits of ax rounded at 10^-cut, a tie away from zero: the integer round(ax x 10^cut). Str rounds
+// at cut >= 0 decimals exactly; a negative cut (ax >= 1 then) cuts the exact expansion, at most 64
+// decimals for such a value, by the first digit dropped.
+std::string RoundedDigits(Extended ax, int cut) {
+  std::string d = StringToUtf8(Str(ax, 1, cut >= 0 ? cut : 64));
+  d.erase(std::remove(d.begin(), d.end(), '.'), d.end());
+  if (cut >= 0) return d;
+  const std::size_t drop = static_cast<std::size_t>(64 - cut);
+  if (d.size() < drop) return "0";
+  const bool up = d.size() > drop - 1 && d[d.size() - drop] >= '5';
+  d.resize(d.size() - drop);
+  for (std::size_t i = d.size(); up;) {
+    if (i == 0) {
+      d.insert(d.begin(), '1');
+      break;
+    }
+    if (d[--i] < '9') {
+      ++d[i];
+      break;
+    }
+    d[i] = '0';
+  }
+  return d.empty() ? "0" : d;
+}
+
+// ax x 10^shift in fixed notation with `decimals` decimals, cut once from the exact value of ax.
+String ShiftedFixed(Extended ax, int shift, int decimals) {
+  std::string d = RoundedDigits(ax, decimals + shift);  // the result is d x 10^-decimals
+  if (d.size() <= static_cast<std::size_t>(decimals)) d.insert(0, static_cast<std::size_t>(decimals) + 1 - d.size(), '0');
+  const std::size_t lead = std::min(d.find_first_not_of('0'), d.size() - decimals - 1);
+  d.erase(0, lead);
+  if (decimals > 0) d.insert(d.size() - static_cast<std::size_t>(decimals), 1, '.');
+  return Utf8ToString(d);
+}
+
 }  // namespace
 
 // [SECTION] decimal and engineering text
@@ -105,7 +142,7 @@ String EEngStr(double x, int Digits) {
   const Extended lgx = detail::SnappedLg(ax);
   const int k = static_cast<int>(std::floor(lgx));
   const int p = std::clamp(static_cast<int>(std::floor(lgx / 3)), -6, 4);
-  String t = strff(detail::ScaleByPow10(ax, -3 * p), 1, std::max(0, e - (k - 3 * p)));
+  String t = ShiftedFixed(ax, -3 * p, std::max(0, e - (k - 3 * p)));
   if (p != 0) {
     const std::size_t point = t.find(u'.');
     if (d < -1 && point != String::npos) {

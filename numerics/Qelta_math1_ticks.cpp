@@ -16,14 +16,19 @@
 //  - +0 instead of -0 when the first tick is zero.
 //
 // 1-2-5 rounding. The decade f = floor(lg |x|) comes from an 80-bit logarithm snapped to the integer
-// within 1e-14 (exact for every power of ten), the mantissa m = |x| / 10^f from an exactly computed
-// power, and the thresholds are compared with a relative tolerance of 1e-12. Computing m as
-// 10^(c - f) put values that lie on the series or on a threshold on the wrong side (8 gave 5,
-// RoundPos125(20) gave 50).
+// within 1e-14 (exact for every power of ten). Round125 takes the mantissa m = |x| / 10^f from an
+// exactly computed power and compares it with its thresholds with a relative tolerance of 1e-12.
+// Computing m as 10^(c - f) put values that lie on the series or on a threshold on the wrong side
+// (8 gave 5, RoundPos125(20) gave 50). RoundPos125 and RoundNeg125 compare x itself with the series
+// values of the decades around f, each the double nearest to v x 10^k: the result is never on the
+// wrong side of x, except that a value within 4 ulps of a series value is that value. (The 1e-12
+// tolerance gave RoundPos125(2.000000000001) = 2, below its argument.)
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 #include "Qelta_math1.h"
@@ -130,26 +135,11 @@ void SetDegenerate(Extended low, Extended high, Extended& firstTick, Extended& d
 constexpr Extended kSeriesTol = 1e-12L;
 
 bool Below(Extended m, Extended threshold) { return m < threshold * (1 - kSeriesTol); }
-bool Above(Extended m, Extended threshold) { return m > threshold * (1 + kSeriesTol); }
 
 int NearestMantissa(Extended m) {
   if (Below(m, 1.5L)) return 1;
   if (Below(m, 3)) return 2;
   if (Below(m, 8)) return 5;
-  return 10;
-}
-
-int UpMantissa(Extended m) {
-  if (Above(m, 5)) return 10;
-  if (Above(m, 2)) return 5;
-  if (Above(m, 1)) return 2;
-  return 1;
-}
-
-int DownMantissa(Extended m) {
-  if (Below(m, 2)) return 1;
-  if (Below(m, 5)) return 2;
-  if (Below(m, 10)) return 5;
   return 10;
 }
 
@@ -166,6 +156,40 @@ double Compose(bool negative, int v, int f) {
     r = static_cast<double>(ScaleByPow10(v, f));
   }
   return negative ? -r : r;
+}
+
+// The double nearest to v x 10^k (one rounding: exact powers of ten up to 10^22, else the decimal
+// text read back).
+double SeriesValue(int v, int k) {
+  if (k >= -22 && k <= 22) return Compose(false, v, k);
+  char text[24];
+  std::snprintf(text, sizeof text, "%de%d", v, k);
+  return std::strtod(text, nullptr);
+}
+
+constexpr int kSeriesSnapUlps = 4;
+
+// The smallest series value not below ax (up) or the largest not above it (down); ax > 0, finite.
+double DirectedSeries(double ax, bool up) {
+  const int f = FloorLg(ax);  // exact or one off: the decades f - 1 .. f + 2 hold both neighbours
+  const double above = std::nextafter(ax, HUGE_VAL);
+  const double snap = kSeriesSnapUlps * (std::isfinite(above) ? above - ax : ax - std::nextafter(ax, 0.0));
+  double best = up ? HUGE_VAL : 0.0;
+  for (int k = f - 1; k <= f + 2; ++k)
+    for (int v : {1, 2, 5}) {
+      const double c = SeriesValue(v, k);
+      if (c == 0) continue;  // below the smallest double: no value of the series
+      if (std::isfinite(c) && std::fabs(c - ax) <= snap) return c;
+      if (up ? (c > ax && c < best) : (c < ax && c > best)) best = c;
+    }
+  return best;
+}
+
+// RoundPos125 (towardsPlus) and RoundNeg125: the magnitude of a positive x rounds the same way as x,
+// that of a negative one the other way.
+double Directed125(double x, bool towardsPlus) {
+  if (x == 0 || !std::isfinite(x)) return x == 0 ? 0.0 : x;
+  return x > 0 ? DirectedSeries(x, towardsPlus) : -DirectedSeries(-x, !towardsPlus);
 }
 
 using TMantissaRule = int (*)(Extended);
@@ -233,9 +257,9 @@ void CalcScalePars(int NTicks, Extended Low, Extended High, Extended& FirstTick,
 
 double Round125(double x) { return OnSeries(x, NearestMantissa); }
 
-double RoundPos125(double x) { return OnSeries(x, x >= 0 ? UpMantissa : DownMantissa); }
+double RoundPos125(double x) { return Directed125(x, true); }
 
-double RoundNeg125(double x) { return OnSeries(x, x >= 0 ? DownMantissa : UpMantissa); }
+double RoundNeg125(double x) { return Directed125(x, false); }
 
 int IntPos(double x) {
   const double r = std::nearbyint(x);

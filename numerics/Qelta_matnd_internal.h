@@ -15,10 +15,15 @@
 #include <vector>
 
 #include "Qelta_math1.h"
-#include "Qelta_vecmat_internal.h"
 #include "Random.h"
+#include "Types.h"
 
 namespace qelta::detail {
+
+// Shared with the matrices (Qelta_matrix.h, Qelta_vecmat_internal.h).
+int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize);
+class TLineSink;
+class TXmlSource;
 
 template <int N>
 class TCellBlock {
@@ -149,25 +154,10 @@ class TCellBlock {
     FillCanonical([&] { return GRandom() * sd + mean; });
   }
   /// Eight CRC-32 lanes over the bytes of the cells in the canonical order: 64 hexadecimal digits.
-  String CRC() const {
-    TCrcLanes<8> lanes;
-    VisitBox(Ones(), FDims, voCanonical,
-             [&](int64_t off, const TIndex&) { lanes.Feed(BitsOf(FCells[static_cast<std::size_t>(off)])); });
-    return lanes.Text();
-  }
+  String CRC() const;
   /// The cell of the box nearest to value (smallest absolute difference below 1.7e308, the first of
   /// equals in the canonical order) in `at`; `at` all 0 when none is nearer.
-  void Find(const TIndex& lo, const TIndex& hi, double value, TIndex& at) const {
-    at.fill(0);
-    double best = FarDistance<double>();
-    VisitBox(lo, hi, voCanonical, [&](int64_t off, const TIndex& i) {
-      const double d = DistElem(FCells[static_cast<std::size_t>(off)], value);
-      if (d < best) {
-        best = d;
-        at = i;
-      }
-    });
-  }
+  void Find(const TIndex& lo, const TIndex& hi, double value, TIndex& at) const;
   /// Reverses the order along dimension d.
   void Mirror(int d) {
     TIndex top = FDims;

@@ -20,6 +20,7 @@
 
 #include "Qelta_math1.h"
 #include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
 #include "Qelta_univconst.h"
 #include "Random.h"
 
@@ -33,7 +34,10 @@ bool TMatrix::Resize(int Nc, int Nr) {
   return true;
 }
 
-void TMatrix::SetFPrecis(int Index, int Value) { FPrecis[Index > 1 ? 1 : 0] = detail::ClampInt(Value, -1, 25); }
+void TMatrix::SetFPrecis(int Index, int Value) {
+  FPrecis[Index > 1 ? 1 : 0] = detail::ClampInt(Value, -1, 25);
+  FPrecisSet = true;
+}
 
 // [SECTION] elements
 

@@ -19,15 +19,17 @@
 // calls; the file routines answer false instead of raising; out-of-range reads answer 0 and
 // writes are ignored. Linear algebra and statistics are further parts of this unit.
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "Classes.h"
 #include "Qelta_matnd_internal.h"
 #include "Qelta_qeltabase.h"
-#include "Qelta_vecmat_internal.h"
 #include "Qelta_vector.h"
 #include "Streams.h"
 #include "TextFiles.h"
@@ -84,6 +86,77 @@ class TIntMatrix;
 
 namespace detail {
 
+// Not part of the public interface: the storage and the reader and writer hooks the shared body
+// below names (their definitions are internal to the library).
+
+/// cols * rows when a block of that many elemSize-byte cells fits the address space, else -1.
+int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize);
+
+/// Cells of a dense matrix: max(cols, 1) x max(rows, 1) allocated, column c contiguous.
+template <typename T>
+class TDenseStore {
+ public:
+  int Cols() const { return FCols; }
+  int Rows() const { return FRows; }
+  T* Col(int c) { return FData.data() + static_cast<int64_t>(c - 1) * FRows; }
+  const T* Col(int c) const { return FData.data() + static_cast<int64_t>(c - 1) * FRows; }
+  T& At(int c, int r) { return Col(c)[r - 1]; }
+  T At(int c, int r) const { return Col(c)[r - 1]; }
+  T* Data() { return FData.data(); }
+  const T* Data() const { return FData.data(); }
+
+  /// Takes the shape max(nc, 1) x max(nr, 1), keeping the overlapping cells (new cells 0); raises
+  /// std::bad_alloc when the block does not fit, leaving the store as it was.
+  void Reshape(int nc, int nr) {
+    nc = std::max(nc, 1);
+    nr = std::max(nr, 1);
+    if (nc == FCols && nr == FRows) return;
+    const int64_t cells = CheckedCells(nc, nr, sizeof(T));
+    if (cells < 0) throw std::bad_alloc();
+    std::vector<T> next(static_cast<std::size_t>(cells), T{});
+    const int keepRows = std::min(nr, FRows);
+    for (int c = 1; c <= std::min(nc, FCols); ++c)
+      std::copy_n(Col(c), keepRows, next.data() + static_cast<int64_t>(c - 1) * nr);
+    FData.swap(next);
+    FCols = nc;
+    FRows = nr;
+  }
+  /// Every allocated cell := 0.
+  void Zero() { std::fill(FData.begin(), FData.end(), T{}); }
+  /// Rows become columns (the allocated shape turns as well).
+  void Transpose() {
+    if (FCols > 1 && FRows > 1) {
+      std::vector<T> next(FData.size());
+      for (int c = 1; c <= FCols; ++c) {
+        const T* src = Col(c);
+        for (int r = 0; r < FRows; ++r) next[static_cast<std::size_t>(r) * FCols + (c - 1)] = src[r];
+      }
+      FData.swap(next);
+    }
+    std::swap(FCols, FRows);
+  }
+  /// Adopts cells (cols x rows, column-major; cols, rows >= 1).
+  void Adopt(std::vector<T>&& cells, int cols, int rows) {
+    FData = std::move(cells);
+    FCols = cols;
+    FRows = rows;
+  }
+  /// Releases the block (the store then holds one cell).
+  void Release() { Adopt(std::vector<T>(1), 1, 1); }
+
+ private:
+  std::vector<T> FData = std::vector<T>(1);
+  int FCols = 1;
+  int FRows = 1;
+};
+
+class TLineSink;
+class TXmlSource;
+template <typename T>
+struct TXmlMatrix;
+template <typename T>
+struct TMatrixPort;
+
 /// Shared body of TMatrix (T = double, V = TVector) and TIntMatrix (T = int32_t, V = TIntVector);
 /// not part of the public interface: use the two classes. M is the matrix class itself. The
 /// members here reach its own rules through it: GetVal, Resize, WriteXml and CellText (number
@@ -137,7 +210,7 @@ class TMatrixT : public TComponent {
   bool SaveAsXMLFile(const String& FName, const String& DataID) const;
   /// Reads the next element whose id equals DataID (ignoring case of A-Z; empty: any); takes its
   /// size, cells and id, fires OnChange once. False, matrix unchanged, when none is found or it is
-  /// malformed. The platform's I/O errors pass.
+  /// malformed (the reason in LastLoadError). The platform's I/O errors pass.
   bool ReadFromOpenXMLFile(TextFile& f, const String& DataID);
   bool ReadFromXMLStream(TStream& InStream, const String& DataID);
   /// ReadFromOpenXMLFile on a file; false when it cannot be read.
@@ -148,9 +221,10 @@ class TMatrixT : public TComponent {
   /// one blank (number text of the class). The range is made valid; an empty dimension is
   /// written as 1..0. False when the file cannot be created or written.
   bool StoreOnFile(int LoC, int LoR, int HiC, int HiR, const String& FileName) const;
-  /// Reads the text form: AdjustMatrixSize resizes to (HiC, HiR) first; false when the file
-  /// cannot be read, its header is implausible (matrix unchanged), the matrix is too small or a
-  /// number is unreadable (that cell keeps its value). OnChange once.
+  /// Reads the text form: AdjustMatrixSize resizes to (HiC, HiR) first; OnChange once. False, matrix
+  /// unchanged, when the file cannot be read, its header is implausible, a row line does not hold
+  /// exactly HiC - LoC + 1 numbers, a number is unreadable, lines follow the last row or the matrix
+  /// is too small; the reason (naming the file and the line) is in LastLoadError.
   bool LoadFromFile(const String& FileName, bool AdjustMatrixSize);
 
   // --- binary stream ---
@@ -158,8 +232,12 @@ class TMatrixT : public TComponent {
   /// OutStream gets a new TMemoryStream that the caller owns. False when the stream refused bytes.
   bool SaveToStream(TMemoryStream*& OutStream, int LoC, int LoR, int HiC, int HiR) const;
   bool SaveToStream(TStream& OutStream, int LoC, int LoR, int HiC, int HiR) const;
-  /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false).
+  /// Reads the stream form from the position; rules as LoadFromFile (nil stream: false): the whole
+  /// block is read before the matrix changes.
   bool LoadFromStream(TStream* InStream, bool AdjustMatrixSize);
+  /// Why the last load of this matrix (any of its file, stream and XML readers) answered false:
+  /// the file, where it applies, and the reason; empty after a load that succeeded.
+  const String& LastLoadError() const { return FLoadError; }
 
   // --- statistics over a sub-range (Qelta_matrix_stats.cpp) ---
   // Ranges as MakeValidColRange / MakeValidRowRange; cells visited column by column, rows inside.
@@ -226,6 +304,7 @@ class TMatrixT : public TComponent {
   int FNRow = 1;
   String FDataID;
   TDenseStore<T> Mat;
+  String FLoadError;
 
  private:
   bool ReadXml(TXmlSource& in, const String& DataID);
@@ -251,10 +330,13 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   /// New dimensions (negative become 0) keeping the overlapping cells, new cells 0, then OnChange;
   /// always true. EQeltaMatrixError "... not enough memory on heap" leaves the matrix as it was.
   bool Resize(int Nc, int Nr);
-  /// Number text settings of the writers: index 1 significant digits (default 15; 0 or less: 17),
-  /// index above 1 the decimals of fixed notation (default -1: general form instead).
+  /// Number text settings of the writers: index 1 significant digits (15 after creation; 0 or
+  /// less: 17), index above 1 the decimals of fixed notation (-1 after creation: general form
+  /// instead). They rule once SetFPrecis was called; until then the text and XML writers write
+  /// each number as the shortest text that reads back to the same double.
   int GetFPrecis(int Index) const { return FPrecis[Index > 1 ? 1 : 0]; }
-  /// Stores Value clamped to -1..25 at index 2 (Index above 1) or 1 (any other).
+  /// Stores Value clamped to -1..25 at index 2 (Index above 1) or 1 (any other); from then on the
+  /// settings rule the number text.
   void SetFPrecis(int Index, int Value);
 
   // --- elements ---
@@ -318,8 +400,9 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   // --- binary file (checked header; layout in Qelta_matrix_io.cpp) ---
   /// Writes size, DataID and every cell; false on any file error.
   bool SaveBinary(const String& FName) const;
-  /// Replaces size, DataID and cells by the file's; false (matrix unchanged) for a file that
-  /// cannot be read, a header that fails its checks or a size that does not match. OnChange.
+  /// Replaces size, DataID and cells by the file's; false (matrix unchanged, the reason in
+  /// LastLoadError) for a file that cannot be read, a header that fails its checks or a size that
+  /// does not match. OnChange.
   bool LoadBinary(const String& FName);
   /// Size and DataID of a binary file; false (outputs unchanged) when its header fails.
   bool ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, String& DataID) const;
@@ -412,6 +495,7 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   void TransformLines(bool byColumn, bool scale, TVector* Means, TVector* StdDevs);
 
   std::array<int, 2> FPrecis{15, -1};
+  bool FPrecisSet = false;  ///< SetFPrecis was called: FPrecis rules the number text
 };
 
 /// Matrix of 32-bit integers, dense (column-major) or sparse (sorted triples). Operations the
@@ -530,8 +614,9 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
   /// Writes dimensions, growth step, bounding box and triples (a dense matrix its non-zero
   /// cells); false on any file error.
   bool StoreSparseMat(const String& FileName) const;
-  /// Makes this a sparse matrix holding the file's triples; false (matrix unchanged) for a file
-  /// that cannot be read or fails any check (header, order, indices, box, size). OnChange.
+  /// Makes this a sparse matrix holding the file's triples; false (matrix unchanged, the reason in
+  /// LastLoadError) for a file that cannot be read or fails any check (header, order, indices, box,
+  /// size). OnChange.
   bool LoadSparseMat(const String& FileName);
 
  private:

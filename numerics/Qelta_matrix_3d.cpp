@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 

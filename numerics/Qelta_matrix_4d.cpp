@@ -22,6 +22,7 @@
 #include "Qelta_matrix.h"
 #include "Qelta_stats_internal.h"
 #include "Qelta_univconst.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 

@@ -42,6 +42,7 @@
 #include "Qelta_matrix.h"
 #include "RecordFiles.h"
 #include "TextFiles.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 namespace {

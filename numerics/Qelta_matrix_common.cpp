@@ -11,6 +11,7 @@
 
 #include "Qelta_matrix.h"
 #include "Qelta_vecmat_internal.h"
+#include "SysUtils.h"
 
 namespace qelta::detail {
 
@@ -23,7 +24,7 @@ TMatrixT<M, T, V>::TMatrixT(TComponent* AOwner) : TComponent(AOwner) {
 
 template <typename M, typename T, typename V>
 void TMatrixT<M, T, V>::Reshape(int Nc, int Nr) {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Reshape(Nc, Nr); });
+  GuardAlloc<EQeltaMatrixError>(*this, NoRoomFor(Nc, Nr), [&] { Mat.Reshape(Nc, Nr); });
   if (Nc == 0 || Nr == 0) Mat.Zero();  // the kept column or row lies outside the dimensions
   FNCol = Nc;
   FNRow = Nr;
@@ -99,7 +100,7 @@ void TMatrixT<M, T, V>::CloneCells(const M& src) {
 
 template <typename M, typename T, typename V>
 void TMatrixT<M, T, V>::TransposeCells() {
-  GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { Mat.Transpose(); });
+  GuardAlloc<EQeltaMatrixError>(*this, NoRoomFor(FNRow, FNCol), [&] { Mat.Transpose(); });
 }
 
 // [SECTION] sorting
@@ -188,7 +189,11 @@ bool TMatrixT<M, T, V>::TakeXmlCells(const TXmlMatrix<T>& x) {
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::ReadXml(TXmlSource& in, const String& DataID) {
   TXmlMatrix<T> x;
-  if (!ReadXmlMatrix(in, DataID, x) || !Self().TakeXmlCells(x)) return false;
+  FLoadError.clear();
+  if (!ReadXmlMatrix(in, DataID, x, FLoadError)) return false;
+  if (!Self().TakeXmlCells(x))
+    return Refuse(FLoadError, u"no room for the " + IntToStr(x.NCols) + u" x " + IntToStr(x.NRows) +
+                                  u" cells of the element (it lists " + IntToStr(x.Listed) + u")");
   FNCol = x.NCols;
   FNRow = x.NRows;
   FDataID = x.Id;
@@ -210,7 +215,9 @@ bool TMatrixT<M, T, V>::ReadFromXMLStream(TStream& InStream, const String& DataI
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::LoadFromXMLFile(const String& FName, const String& DataID) {
-  return LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
+  const bool ok = LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); }, &FLoadError);
+  if (!ok) FLoadError = InFile(FName, FLoadError);
+  return ok;
 }
 
 // [SECTION] text form and binary stream
@@ -249,12 +256,14 @@ TMatrixPort<T> TMatrixT<M, T, V>::Port() {
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::LoadFromFile(const String& FileName, bool AdjustMatrixSize) {
-  return LoadMatrixText(FileName, AdjustMatrixSize, Port());
+  FLoadError.clear();
+  return LoadMatrixText(FileName, AdjustMatrixSize, Port(), FLoadError);
 }
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::LoadFromStream(TStream* InStream, bool AdjustMatrixSize) {
-  return LoadMatrixStream(InStream, AdjustMatrixSize, Port());
+  FLoadError.clear();
+  return LoadMatrixStream(InStream, AdjustMatrixSize, Port(), FLoadError);
 }
 
 template class TMatrixT<TMatrix, double, TVector>;

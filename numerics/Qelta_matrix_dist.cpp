@@ -14,6 +14,7 @@
 
 #include "Qelta_linalg_internal.h"
 #include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 namespace {

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 

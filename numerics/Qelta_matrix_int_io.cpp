@@ -43,25 +43,30 @@ struct TSparseImage {
   std::vector<TSpMatElemInt> Triples;
 };
 
-bool TriplesAreSound(const TSparseImage& s) {
+bool TriplesAreSound(const TSparseImage& s, String& why) {
   int box[4] = {2147483647, 1, 2147483647, 1};
   for (std::size_t i = 0; i < s.Triples.size(); ++i) {
     const TSpMatElemInt& e = s.Triples[i];
-    if (e.colidx < 1 || e.colidx > s.Cols || e.rowidx < 1 || e.rowidx > s.Rows) return false;
+    const String at = u"triple " + IntToStr(static_cast<int64_t>(i) + 1) + u" (" + IntToStr(e.colidx) + u", " +
+                      IntToStr(e.rowidx) + u")";
+    if (e.colidx < 1 || e.colidx > s.Cols || e.rowidx < 1 || e.rowidx > s.Rows)
+      return detail::Refuse(why, at + u" lies outside the " + IntToStr(s.Cols) + u" x " + IntToStr(s.Rows) + u" matrix");
     if (i > 0) {
       const TSpMatElemInt& p = s.Triples[i - 1];
-      if (p.colidx > e.colidx || (p.colidx == e.colidx && p.rowidx >= e.rowidx)) return false;
+      if (p.colidx > e.colidx || (p.colidx == e.colidx && p.rowidx >= e.rowidx))
+        return detail::Refuse(why, at + u" is out of order");
     }
     box[0] = std::min(box[0], e.colidx);
     box[1] = std::max(box[1], e.colidx);
     box[2] = std::min(box[2], e.rowidx);
     box[3] = std::max(box[3], e.rowidx);
   }
-  return std::equal(box, box + 4, s.Box);
+  return std::equal(box, box + 4, s.Box) || detail::Refuse(why, u"the bounding box is not that of the triples");
 }
 
-bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s) {
-  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, 8) != 0) return false;
+bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s, String& why) {
+  if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, 8) != 0)
+    return detail::Refuse(why, u"not a sparse matrix file");
   detail::TByteCursor cur(bytes.data() + 8, bytes.size() - 8);
   uint32_t version = 0, crc = 0;
   int32_t count = 0;
@@ -72,17 +77,18 @@ bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s) {
   for (int& b : s.Box) cur.I32(b);
   cur.I32(count);
   cur.U32(crc);
-  if (version != kVersion || crc != detail::BlockCRC32(bytes.data(), 44)) return false;
-  if (s.Cols < 0 || s.Rows < 0 || s.AllocBy < 1 || count < 0) return false;
+  if (version != kVersion) return detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" is unknown");
+  if (crc != detail::BlockCRC32(bytes.data(), 44)) return detail::Refuse(why, u"the header fails its checksum");
+  if (s.Cols < 0 || s.Rows < 0 || s.AllocBy < 1 || count < 0) return detail::Refuse(why, u"the header holds a negative count");
   if ((bytes.size() - kHeaderSize) % 12 != 0 || (bytes.size() - kHeaderSize) / 12 != static_cast<std::size_t>(count))
-    return false;
+    return detail::Refuse(why, u"the file does not hold the " + IntToStr(count) + u" triples of its header");
   s.Triples.resize(static_cast<std::size_t>(count));
   for (TSpMatElemInt& e : s.Triples) {
     cur.I32(e.colidx);
     cur.I32(e.rowidx);
     cur.I32(e.value);
   }
-  return TriplesAreSound(s);
+  return TriplesAreSound(s, why);
 }
 
 }  // namespace
@@ -156,8 +162,11 @@ bool TIntMatrix::StoreSparseMat(const String& FileName) const {
 bool TIntMatrix::LoadSparseMat(const String& FileName) {
   std::vector<uint8_t> bytes;
   TSparseImage s;
-  if (!detail::ReadFileBytes(FileName, bytes) || !ParseSparseImage(bytes, s)) return false;
-  if (!SparseAdopt(s.Triples, s.AllocBy)) return false;
+  FLoadError.clear();
+  if (!detail::ReadFileBytes(FileName, bytes)) return detail::Refuse(FLoadError, detail::InFile(FileName, u"cannot be read"));
+  if (!ParseSparseImage(bytes, s, FLoadError)) return detail::Refuse(FLoadError, detail::InFile(FileName, FLoadError));
+  if (!SparseAdopt(s.Triples, s.AllocBy))
+    return detail::Refuse(FLoadError, detail::InFile(FileName, u"not enough memory for the triples"));
   Mat.Release();
   FIsSparse = true;
   FAllocBy = s.AllocBy;

@@ -2,9 +2,11 @@
 //
 // The XML element and the text and stream forms are described in Qelta_vecmat_shared.cpp and
 // Qelta_matrix_forms.cpp; their members are shared with TIntMatrix (Qelta_matrix_common.cpp).
-// Numbers in text follow the precision settings (GetFPrecis): index 2 >= 0
-// gives fixed notation with that many decimals, else the general form with index 1 significant
-// digits (0 or less: 17, which reads back exactly).
+// Numbers in text follow the precision settings (GetFPrecis) once the host has set them: index
+// 2 >= 0 gives fixed notation with that many decimals, else the general form with index 1
+// significant digits (0 or less: 17). Until then every number is written as the shortest general
+// text that reads back to the same double, so a matrix saved with the defaults loads back exactly
+// (15 digits, the classic default, gave 1/3 back as 0.333333333333333).
 //
 // Binary file (SaveBinary, LoadBinary, ReadBinaryHeader), little-endian:
 //   offset  size  content
@@ -26,6 +28,7 @@
 #include "Encoding.h"
 #include "Qelta_matrix.h"
 #include "Qelta_vecmat_internal.h"
+#include "SysUtils.h"
 
 namespace qelta {
 namespace {
@@ -43,10 +46,11 @@ struct TBinaryHeader {
   int64_t Cells = 0;
 };
 
-// Reads and checks the header; leaves the stream at the first cell.
-bool ReadHeader(TStream& f, TBinaryHeader& h) {
+// Reads and checks the header; leaves the stream at the first cell. False with the reason in why.
+bool ReadHeader(TStream& f, TBinaryHeader& h, String& why) {
   uint8_t fixed[28];
-  if (f.Read(fixed, 28) != 28 || std::memcmp(fixed, kSignature, 8) != 0) return false;
+  if (f.Read(fixed, 28) != 28 || std::memcmp(fixed, kSignature, 8) != 0)
+    return detail::Refuse(why, u"not a binary matrix file");
   detail::TByteCursor cur(fixed + 8, 20);
   uint32_t version = 0, cellSize = 0, idBytes = 0;
   int32_t cols = 0, rows = 0;
@@ -55,14 +59,18 @@ bool ReadHeader(TStream& f, TBinaryHeader& h) {
   cur.I32(cols);
   cur.I32(rows);
   cur.U32(idBytes);
-  if (version != kVersion || cellSize != 8 || cols < 0 || rows < 0 || idBytes > kMaxIdBytes) return false;
+  if (version != kVersion || cellSize != 8)
+    return detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" with " + IntToStr(int64_t{cellSize}) +
+                                   u"-byte cells is unknown");
+  if (cols < 0 || rows < 0 || idBytes > kMaxIdBytes) return detail::Refuse(why, u"the header holds an impossible size");
   std::vector<uint8_t> head(fixed, fixed + 28);
   head.resize(28 + idBytes + 4);
-  if (f.Read(head.data() + 28, idBytes + 4) != static_cast<int64_t>(idBytes) + 4) return false;
+  if (f.Read(head.data() + 28, idBytes + 4) != static_cast<int64_t>(idBytes) + 4)
+    return detail::Refuse(why, u"the file ends inside the header");
   detail::TByteCursor crc(head.data() + 28 + idBytes, 4);
   uint32_t stored = 0;
   crc.U32(stored);
-  if (stored != detail::BlockCRC32(head.data(), 28 + idBytes)) return false;
+  if (stored != detail::BlockCRC32(head.data(), 28 + idBytes)) return detail::Refuse(why, u"the header fails its checksum");
   h.Cols = cols;
   h.Rows = rows;
   h.DataID = Utf8ToString(std::string(head.begin() + 28, head.begin() + 28 + idBytes));
@@ -79,7 +87,9 @@ void TMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& 
                          [this](detail::TLineSink& o) { WriteDenseXmlCells(o); });
 }
 
-String TMatrix::CellText(double v) const { return detail::FileNumText(v, FPrecis[0], FPrecis[1]); }
+String TMatrix::CellText(double v) const {
+  return FPrecisSet ? detail::FileNumText(v, FPrecis[0], FPrecis[1]) : detail::ShortestNumText(v);
+}
 
 // [SECTION] binary file
 
@@ -106,12 +116,15 @@ bool TMatrix::SaveBinary(const String& FName) const {
 }
 
 bool TMatrix::LoadBinary(const String& FName) {
+  FLoadError.clear();
   try {
     TFileStream f(FName, fmOpenRead);
     TBinaryHeader h;
-    if (!ReadHeader(f, h)) return false;
+    if (!ReadHeader(f, h, FLoadError)) return detail::Refuse(FLoadError, detail::InFile(FName, FLoadError));
     const int64_t data = detail::StreamRemaining(f);
-    if (data % 8 != 0 || data / 8 != h.Cells) return false;
+    if (data % 8 != 0 || data / 8 != h.Cells)
+      return detail::Refuse(FLoadError, detail::InFile(FName, u"the file does not hold the " + IntToStr(h.Cols) + u" x " +
+                                                              IntToStr(h.Rows) + u" cells of its header"));
     detail::TDenseStore<double> next;
     next.Reshape(h.Cols, h.Rows);
     for (int c = 1; c <= h.Cols && h.Rows > 0; ++c)
@@ -120,10 +133,10 @@ bool TMatrix::LoadBinary(const String& FName) {
     FNCol = h.Cols;
     FNRow = h.Rows;
     FDataID = h.DataID;
-  } catch (const EStreamError&) {
-    return false;
+  } catch (const EStreamError& e) {
+    return detail::Refuse(FLoadError, detail::InFile(FName, e.Message()));
   } catch (const std::bad_alloc&) {
-    return false;
+    return detail::Refuse(FLoadError, detail::InFile(FName, u"not enough memory for the cells"));
   }
   Changed();
   return true;
@@ -133,7 +146,8 @@ bool TMatrix::ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows,
   try {
     TFileStream f(FName, fmOpenRead);
     TBinaryHeader h;
-    if (!ReadHeader(f, h)) return false;
+    String why;
+    if (!ReadHeader(f, h, why)) return false;
     NrColumns = h.Cols;
     NrRows = h.Rows;
     DataID = h.DataID;

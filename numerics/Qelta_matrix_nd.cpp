@@ -22,6 +22,7 @@
 #include "Qelta_matnd_internal.h"
 #include "Qelta_matrix.h"
 #include "SysUtils.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta::detail {
 
@@ -68,7 +69,8 @@ void WriteXmlBlock(TLineSink& out, const char16_t* className, bool createHeader,
 template <int N>
 bool ReadXmlBlock(TXmlSource& in, const String& id, TCellBlock<N>& block, String& idOut) {
   TXmlMatrix<double> x;
-  if (!ReadXmlMatrix(in, id, x, N)) return false;
+  String why;
+  if (!ReadXmlMatrix(in, id, x, why, N)) return false;
   typename TCellBlock<N>::TIndex dims;
   dims[0] = x.NCols;
   dims[1] = x.NRows;
@@ -101,5 +103,33 @@ template void WriteXmlBlock<3>(TLineSink&, const char16_t*, bool, const String&,
 template void WriteXmlBlock<4>(TLineSink&, const char16_t*, bool, const String&, const TCellBlock<4>&);
 template bool ReadXmlBlock<3>(TXmlSource&, const String&, TCellBlock<3>&, String&);
 template bool ReadXmlBlock<4>(TXmlSource&, const String&, TCellBlock<4>&, String&);
+
+// [SECTION] fingerprint and search of the blocks
+
+template <int N>
+String TCellBlock<N>::CRC() const {
+  TCrcLanes<8> lanes;
+  VisitBox(Ones(), FDims, voCanonical,
+           [&](int64_t off, const TIndex&) { lanes.Feed(BitsOf(FCells[static_cast<std::size_t>(off)])); });
+  return lanes.Text();
+}
+
+template <int N>
+void TCellBlock<N>::Find(const TIndex& lo, const TIndex& hi, double value, TIndex& at) const {
+  at.fill(0);
+  double best = FarDistance<double>();
+  VisitBox(lo, hi, voCanonical, [&](int64_t off, const TIndex& i) {
+    const double d = DistElem(FCells[static_cast<std::size_t>(off)], value);
+    if (d < best) {
+      best = d;
+      at = i;
+    }
+  });
+}
+
+template String TCellBlock<3>::CRC() const;
+template String TCellBlock<4>::CRC() const;
+template void TCellBlock<3>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
+template void TCellBlock<4>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
 
 }  // namespace qelta::detail

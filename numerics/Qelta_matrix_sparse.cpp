@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "Qelta_matrix.h"
+#include "Qelta_vecmat_internal.h"
 
 namespace qelta {
 namespace {
@@ -130,7 +131,7 @@ void TIntMatrix::SparseToArray() {
   if (!FIsSparse) return;
   const int nc = std::max(FNCol, FSparseHighCol), nr = std::max(FNRow, FSparseHighRow);
   detail::TDenseStore<int32_t> next;
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { next.Reshape(nc, nr); });
+  detail::GuardAlloc<EQeltaMatrixError>(*this, detail::NoRoomFor(nc, nr), [&] { next.Reshape(nc, nr); });
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
     next.At(e.colidx, e.rowidx) = e.value;

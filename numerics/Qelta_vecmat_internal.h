@@ -1,8 +1,8 @@
 #pragma once
 // Not part of the public interface: what the sources of Qelta_vector and Qelta_matrix share.
-// Messages of the component form; checked storage sizes; the range rules; the comb-sort gap;
-// the fingerprint lanes; the dense column-major store with the bulk algorithms that TMatrix and
-// the dense TIntMatrix run alike; number text and tokens of the file formats; element images of
+// Messages of the component form; the range rules; the comb-sort gap; the fingerprint lanes; the
+// bulk algorithms that TMatrix and the dense TIntMatrix run alike on their dense store (declared
+// with the shared body in Qelta_matrix.h, which the installed headers need); number text and tokens of the file formats; element images of
 // the stream forms; line sinks and sources of the writers and readers.
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 #include "Math.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_math1.h"
+#include "Qelta_matrix.h"
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
@@ -31,16 +32,16 @@ namespace qelta::detail {
 
 /// "Component \"<Name>\": <rest>".
 String ComponentText(const TComponent& c, const String& rest);
+/// "not enough memory on heap for <cols> x <rows> cells": the message of a size that does not fit.
+String NoRoomFor(int64_t cols, int64_t rows);
 
-/// A loader never allocates more than this many cells beyond those its input lists.
-inline constexpr int64_t kMaxUnlistedCells = int64_t{1} << 24;
-
-/// cols * rows when a block of that many elemSize-byte cells fits the address space, else -1.
-int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize);
+/// A loader never allocates more than this many cells beyond those its input lists (64 MiB of
+/// doubles; the cell a dimension of 0 keeps allocated counts).
+inline constexpr int64_t kMaxUnlistedCells = int64_t{1} << 23;
 
 /// Runs fn; turns an allocation failure into E with the component's message `rest`.
 template <typename E, typename Fn>
-void GuardAlloc(const TComponent& c, const char16_t* rest, Fn&& fn) {
+void GuardAlloc(const TComponent& c, const String& rest, Fn&& fn) {
   try {
     fn();
   } catch (const std::bad_alloc&) {
@@ -128,66 +129,6 @@ constexpr auto FarDistance() {
   else
     return std::numeric_limits<int64_t>::max();
 }
-
-// [SECTION] dense column-major store
-
-/// Cells of a dense matrix: max(cols, 1) x max(rows, 1) allocated, column c contiguous.
-template <typename T>
-class TDenseStore {
- public:
-  int Cols() const { return FCols; }
-  int Rows() const { return FRows; }
-  T* Col(int c) { return FData.data() + static_cast<int64_t>(c - 1) * FRows; }
-  const T* Col(int c) const { return FData.data() + static_cast<int64_t>(c - 1) * FRows; }
-  T& At(int c, int r) { return Col(c)[r - 1]; }
-  T At(int c, int r) const { return Col(c)[r - 1]; }
-  T* Data() { return FData.data(); }
-  const T* Data() const { return FData.data(); }
-
-  /// Takes the shape max(nc, 1) x max(nr, 1), keeping the overlapping cells (new cells 0); raises
-  /// std::bad_alloc when the block does not fit, leaving the store as it was.
-  void Reshape(int nc, int nr) {
-    nc = std::max(nc, 1);
-    nr = std::max(nr, 1);
-    if (nc == FCols && nr == FRows) return;
-    const int64_t cells = CheckedCells(nc, nr, sizeof(T));
-    if (cells < 0) throw std::bad_alloc();
-    std::vector<T> next(static_cast<std::size_t>(cells), T{});
-    const int keepRows = std::min(nr, FRows);
-    for (int c = 1; c <= std::min(nc, FCols); ++c)
-      std::copy_n(Col(c), keepRows, next.data() + static_cast<int64_t>(c - 1) * nr);
-    FData.swap(next);
-    FCols = nc;
-    FRows = nr;
-  }
-  /// Every allocated cell := 0.
-  void Zero() { std::fill(FData.begin(), FData.end(), T{}); }
-  /// Rows become columns (the allocated shape turns as well).
-  void Transpose() {
-    if (FCols > 1 && FRows > 1) {
-      std::vector<T> next(FData.size());
-      for (int c = 1; c <= FCols; ++c) {
-        const T* src = Col(c);
-        for (int r = 0; r < FRows; ++r) next[static_cast<std::size_t>(r) * FCols + (c - 1)] = src[r];
-      }
-      FData.swap(next);
-    }
-    std::swap(FCols, FRows);
-  }
-  /// Adopts cells (cols x rows, column-major; cols, rows >= 1).
-  void Adopt(std::vector<T>&& cells, int cols, int rows) {
-    FData = std::move(cells);
-    FCols = cols;
-    FRows = rows;
-  }
-  /// Releases the block (the store then holds one cell).
-  void Release() { Adopt(std::vector<T>(1), 1, 1); }
-
- private:
-  std::vector<T> FData = std::vector<T>(1);
-  int FCols = 1;
-  int FRows = 1;
-};
 
 // [SECTION] dense algorithms (nc, nr: the reported dimensions; ranges already valid)
 
@@ -400,6 +341,9 @@ String DenseCRC(const TDenseStore<T>& m, int nc, int nr) {
 String FileNumText(double v, int significant, int decimals);
 /// A decimal integer token (Val rules, 32 bits); false on anything else.
 bool ParseIntegerToken(const String& s, int32_t& v);
+/// The shortest general text (FileNumText's form, 1 to 17 significant digits) that reads back to
+/// exactly v; "NAN", "INF" and "-INF" as FileNumText.
+String ShortestNumText(double v);
 /// A number token (Val rules, or NAN / INF / -INF in any case); false on anything else.
 bool ParseDoubleToken(const String& s, double& v);
 /// A number token rounded to the nearest integer (halves to even); false when unreadable or
@@ -408,12 +352,16 @@ bool ParseRoundedIntToken(const String& s, int32_t& v);
 inline bool ParseElemToken(const String& s, double& v) { return ParseDoubleToken(s, v); }
 inline bool ParseElemToken(const String& s, int32_t& v) { return ParseRoundedIntToken(s, v); }
 
-/// White-space separated tokens of a block of 8-bit text.
-class TTokenReader {
+/// The lines of a block of 8-bit text (CR LF, LF or a lone CR end a line), each split into its
+/// white-space separated tokens (every byte up to 32 separates); lines that hold no token are
+/// passed over.
+class TLineTokens {
  public:
-  TTokenReader(const uint8_t* data, std::size_t size) : FData(data), FSize(size) {}
-  /// Next token; false at the end.
-  bool Next(String& token);
+  TLineTokens(const uint8_t* data, std::size_t size) : FData(data), FSize(size) {}
+  /// Tokens of the next line that holds any; false at the end of the text.
+  bool Next(std::vector<String>& tokens);
+  /// Number (from 1) of the line Next answered last.
+  int64_t Line() const { return FLine; }
   /// Bytes not yet read.
   std::size_t Remaining() const { return FSize - FPos; }
 
@@ -421,7 +369,20 @@ class TTokenReader {
   const uint8_t* FData;
   std::size_t FSize;
   std::size_t FPos = 0;
+  int64_t FLine = 0;
 };
+
+// [SECTION] reasons of the loaders
+
+/// Stores the reason a load failed in `why` and answers false.
+inline bool Refuse(String& why, const String& reason) {
+  why = reason;
+  return false;
+}
+/// "\"name\": " in front of a reason that concerns a file.
+String InFile(const String& name, const String& reason);
+/// The token as it stands in a reason: quoted, cut to 20 characters.
+String Quoted(const String& token);
 
 /// The whole file as bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes);
@@ -627,14 +588,16 @@ String XmlCellsLine(int row, int col, const String& values, const String& place 
 
 /// Creates FName as a text file and lets `write` fill it; false on any file error.
 bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& write);
-/// Opens FName for reading and answers what `read` answers; false when it cannot be read.
-bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read);
+/// Opens FName for reading and answers what `read` answers; false when it cannot be read (the
+/// platform's message in `why` when given).
+bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read, String* why = nullptr);
 
 /// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
-/// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false when none is
-/// found or the element is malformed (unreadable number, bad index, end before its close).
+/// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false with the
+/// reason in `why` when none is found or the element is malformed (unreadable number, bad index,
+/// end before its close).
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims = 2);
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String& why, int dims = 2);
 
 // [SECTION] text and stream forms of the matrices
 
@@ -654,25 +617,27 @@ void WriterRange(int count, int& lo, int& hi);
 /// one blank; false when the file cannot be created or written.
 bool StoreMatrixText(const String& FileName, int lc, int lr, int hc, int hr,
                      const std::function<String(int, int)>& text);
-/// Reads the text form into the target (rules of TMatrix.LoadFromFile).
+/// Reads the text form into the target (rules of TMatrix.LoadFromFile): the whole file is checked
+/// before the target changes; false with the reason in `why` otherwise.
 template <typename T>
-bool LoadMatrixText(const String& FileName, bool adjust, const TMatrixPort<T>& m);
+bool LoadMatrixText(const String& FileName, bool adjust, const TMatrixPort<T>& m, String& why);
 /// Stream form: lc, lr, hc, hr and the cells column by column, each as T's image (double: the
 /// 10-byte extended image; int32_t: 4 bytes); false when the stream refused bytes.
 template <typename T>
 bool SaveMatrixStream(TStream& s, int lc, int lr, int hc, int hr, const std::function<T(int, int)>& cell);
-/// Reads the stream form into the target (rules of TMatrix.LoadFromStream).
+/// Reads the stream form into the target (rules of TMatrix.LoadFromStream); the whole block is
+/// read before the target changes; false with the reason in `why` otherwise.
 template <typename T>
-bool LoadMatrixStream(TStream* s, bool adjust, const TMatrixPort<T>& m);
+bool LoadMatrixStream(TStream* s, bool adjust, const TMatrixPort<T>& m, String& why);
 
-extern template bool LoadMatrixText<double>(const String&, bool, const TMatrixPort<double>&);
-extern template bool LoadMatrixText<int32_t>(const String&, bool, const TMatrixPort<int32_t>&);
+extern template bool LoadMatrixText<double>(const String&, bool, const TMatrixPort<double>&, String&);
+extern template bool LoadMatrixText<int32_t>(const String&, bool, const TMatrixPort<int32_t>&, String&);
 extern template bool SaveMatrixStream<double>(TStream&, int, int, int, int, const std::function<double(int, int)>&);
 extern template bool SaveMatrixStream<int32_t>(TStream&, int, int, int, int, const std::function<int32_t(int, int)>&);
-extern template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&);
-extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&);
+extern template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&, String&);
+extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&, String&);
 
-extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, int);
-extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, int);
+extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, String&, int);
+extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
 }  // namespace qelta::detail

@@ -18,7 +18,10 @@
 // a reader of fewer dimensions refuses counts above 1 of the dimensions it lacks.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <utility>
 
 #include "Qelta_matrix.h"
 #include "Qelta_streams.h"
@@ -31,6 +34,10 @@ namespace qelta::detail {
 // [SECTION] messages, sizes, ranges
 
 String ComponentText(const TComponent& c, const String& rest) { return u"Component \"" + c.Name() + u"\": " + rest; }
+
+String NoRoomFor(int64_t cols, int64_t rows) {
+  return u"not enough memory on heap for " + IntToStr(cols) + u" x " + IntToStr(rows) + u" cells";
+}
 
 int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize) {
   if (cols < 0 || rows < 0) return -1;
@@ -64,6 +71,25 @@ String FileNumText(double v, int significant, int decimals) {
   String s = FloatToStrF(v, ffGeneral, digits, 0);
   if (FormatSettings.DecimalSeparator != u'.') std::replace(s.begin(), s.end(), FormatSettings.DecimalSeparator, u'.');
   return s;
+}
+
+String ShortestNumText(double v) {
+  if (!std::isfinite(v)) return FileNumText(v, 0, -1);
+  // The digit count of the shortest round-trip text; the platform's text with that many digits is
+  // cut from the exact value (ties away from zero), so it may need one digit more to read back.
+  char buf[40] = {};
+  const auto r = std::to_chars(buf, buf + sizeof buf - 1, v, std::chars_format::scientific);  // "d.ddde+XX"
+  int digits = 0;
+  const char* e = buf;
+  for (; e < r.ptr && *e != 'e'; ++e) digits += *e >= '0' && *e <= '9';
+  // The general form writes an integer part of more digits than asked for in exponent form.
+  const int exponent = e < r.ptr ? std::atoi(e + 1) : 0;
+  if (exponent >= digits && exponent < 17) digits = exponent + 1;
+  for (;; ++digits) {
+    const String s = FileNumText(v, digits, -1);
+    double back = 0;
+    if (digits >= 17 || (ParseDoubleToken(s, back) && back == v)) return s;
+  }
 }
 
 bool ParseIntegerToken(const String& s, int32_t& v) {
@@ -106,11 +132,29 @@ bool ParseRoundedIntToken(const String& s, int32_t& v) {
   return true;
 }
 
-bool TTokenReader::Next(String& token) {
-  token.clear();
-  while (FPos < FSize && FData[FPos] <= 32) ++FPos;
-  while (FPos < FSize && FData[FPos] > 32) token.push_back(FData[FPos++]);
-  return !token.empty();
+bool TLineTokens::Next(std::vector<String>& tokens) {
+  tokens.clear();
+  while (FPos < FSize) {
+    ++FLine;
+    String token;
+    while (FPos < FSize && FData[FPos] != 13 && FData[FPos] != 10) {
+      const uint8_t b = FData[FPos++];
+      if (b > 32)
+        token.push_back(b);
+      else if (!token.empty())
+        tokens.push_back(std::exchange(token, String()));
+    }
+    if (!token.empty()) tokens.push_back(std::move(token));
+    if (FPos < FSize && FData[FPos++] == 13 && FPos < FSize && FData[FPos] == 10) ++FPos;  // CR LF: one line end
+    if (!tokens.empty()) return true;
+  }
+  return false;
+}
+
+String InFile(const String& name, const String& reason) { return u"\"" + name + u"\": " + reason; }
+
+String Quoted(const String& token) {
+  return u"\"" + (token.size() > 20 ? token.substr(0, 20) + u"..." : token) + u"\"";
 }
 
 bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes) {
@@ -224,13 +268,14 @@ bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& writ
   return true;
 }
 
-bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read) {
+bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read, String* why) {
   TextFile f;
   try {
     AssignFile(f, FName);
     Reset(f);
     return read(f);
-  } catch (const EInOutError&) {
+  } catch (const EInOutError& e) {
+    if (why) *why = e.Message();
     return false;
   }
 }
@@ -272,29 +317,29 @@ bool ParseCount(const String& content, int& v) {
   return true;
 }
 
-// A layer or time-slot count; above 1 only where the array has that dimension (held).
-bool ParseExtent(const String& content, bool held, int& v) { return ParseCount(content, v) && (held || v <= 1); }
-
 // An optional index attribute (default 1).
 bool ParseIndexAttribute(const String& attributes, const char16_t* name, int& v) {
   const String text = ScanForXMLAttrib(attributes, name);
   return text.empty() || ParseIntegerToken(text, v);
 }
 
+// The run of one "cells" line; false with the reason when an index or a number does not read.
 template <typename T>
-bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) {
-  const String col = ScanForXMLAttrib(attributes, u"col");
-  if (!ParseIntegerToken(ScanForXMLAttrib(attributes, u"row"), run.Row)) return false;
-  if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
+bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run, String& why) {
+  const String row = ScanForXMLAttrib(attributes, u"row"), col = ScanForXMLAttrib(attributes, u"col");
+  if (!ParseIntegerToken(row, run.Row)) return Refuse(why, u"a cells line has the row " + Quoted(row));
+  if (!col.empty() && !ParseIntegerToken(col, run.Col)) return Refuse(why, u"a cells line has the column " + Quoted(col));
   if (!ParseIndexAttribute(attributes, u"layer", run.Layer) || !ParseIndexAttribute(attributes, u"timeslot", run.TimeSlot))
-    return false;
+    return Refuse(why, u"a cells line of row " + IntToStr(run.Row) + u" has an unreadable layer or time slot");
   T v{};
   for (std::size_t pos = 0; pos < content.size();) {
     while (pos < content.size() && content[pos] <= u' ') ++pos;
     const std::size_t start = pos;
     while (pos < content.size() && content[pos] > u' ') ++pos;
     if (pos == start) break;
-    if (!ParseElemToken(content.substr(start, pos - start), v)) return false;
+    const String token = content.substr(start, pos - start);
+    if (!ParseElemToken(token, v))
+      return Refuse(why, u"row " + IntToStr(run.Row) + u" holds " + Quoted(token) + u", not a number of the matrix");
     run.Values.push_back(v);
   }
   return true;
@@ -302,13 +347,35 @@ bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) 
 
 // Runs inside the dimensions (one layer and time slot where no count is given), counts given.
 template <typename T>
-bool ElementIsSound(const TXmlMatrix<T>& m) {
-  if (m.NCols < 0 || m.NRows < 0) return false;
+bool ElementIsSound(const TXmlMatrix<T>& m, String& why) {
+  if (m.NCols < 0 || m.NRows < 0) return Refuse(why, u"numcols or numrows is missing");
   const int layers = m.NLayers < 0 ? 1 : m.NLayers, slots = m.NTimeSlots < 0 ? 1 : m.NTimeSlots;
   for (const TXmlRun<T>& run : m.Runs) {
-    if (run.Row < 1 || run.Row > m.NRows || run.Col < 1) return false;
-    if (run.Layer < 1 || run.Layer > layers || run.TimeSlot < 1 || run.TimeSlot > slots) return false;
-    if (static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols) return false;
+    if (run.Layer < 1 || run.Layer > layers || run.TimeSlot < 1 || run.TimeSlot > slots)
+      return Refuse(why, u"the cells of row " + IntToStr(run.Row) + u" lie in layer " + IntToStr(run.Layer) +
+                             u", time slot " + IntToStr(run.TimeSlot) + u", outside the array");
+    if (run.Row < 1 || run.Row > m.NRows || run.Col < 1 ||
+        static_cast<int64_t>(run.Col) - 1 + static_cast<int64_t>(run.Values.size()) > m.NCols)
+      return Refuse(why, u"the cells of row " + IntToStr(run.Row) + u" from column " + IntToStr(run.Col) +
+                             u" lie outside the " + IntToStr(m.NCols) + u" x " + IntToStr(m.NRows) + u" matrix");
+  }
+  return true;
+}
+
+// One counting tag of the element (numcols, numrows, numlayers, numtimeslots) read into m; a layer or
+// time-slot count above 1 only where the array of `dims` dimensions has that dimension.
+template <typename T>
+bool ReadCount(int tag, const String& content, int dims, TXmlMatrix<T>& m, String& why) {
+  int count = 0;
+  if (!ParseCount(content, count))
+    return Refuse(why, XmlTags()[static_cast<std::size_t>(tag)] + u" is not a count: " + Quoted(Trim(content)));
+  if (tag == xmlMatNumCols) m.NCols = count;
+  else if (tag == xmlMatNumRows) m.NRows = count;
+  else {
+    const bool layer = tag == xmlMatNumLayers;
+    if (count > 1 && dims < (layer ? 3 : 4))
+      return Refuse(why, String(u"the element holds more than one ") + (layer ? u"layer" : u"time slot"));
+    (layer ? m.NLayers : m.NTimeSlots) = count;
   }
   return true;
 }
@@ -316,33 +383,31 @@ bool ElementIsSound(const TXmlMatrix<T>& m) {
 }  // namespace
 
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims) {
+bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String& why, int dims) {
   String line, attributes, content;
-  if (!FindStartLine(in, id, line)) return false;
+  if (!FindStartLine(in, id, line))
+    return Refuse(why, Trim(id).empty() ? String(u"no matrix element") : u"no matrix element with the id " + Quoted(Trim(id)));
   TXmlMatrix<T> m;
   m.Id = AttributeOfLine(line, u"id=\"");
   m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";
   for (;;) {
     const int tag = in.NextTag(XmlTags(), attributes, content);
-    if (tag == xmlInvalid && in.AtEnd()) return false;  // the element never closed
+    if (tag == xmlInvalid && in.AtEnd()) return Refuse(why, u"the matrix element ends without </matrix>");
     if (tag == xmlMatEnd) break;
-    if (tag == xmlMatNumCols && !ParseCount(content, m.NCols)) return false;
-    if (tag == xmlMatNumRows && !ParseCount(content, m.NRows)) return false;
-    if (tag == xmlMatNumLayers && !ParseExtent(content, dims >= 3, m.NLayers)) return false;
-    if (tag == xmlMatNumTimeSlots && !ParseExtent(content, dims >= 4, m.NTimeSlots)) return false;
+    if (tag >= xmlMatNumCols && tag <= xmlMatNumTimeSlots && !ReadCount(tag, content, dims, m, why)) return false;
     if (tag == xmlMatCell) {
       TXmlRun<T> run;
-      if (!ParseRun(attributes, content, run)) return false;
+      if (!ParseRun(attributes, content, run, why)) return false;
       m.Listed += static_cast<int64_t>(run.Values.size());
       m.Runs.push_back(std::move(run));
     }
   }
-  if (!ElementIsSound(m)) return false;
+  if (!ElementIsSound(m, why)) return false;
   out = std::move(m);
   return true;
 }
 
-template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, int);
-template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, int);
+template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, String&, int);
+template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
 }  // namespace qelta::detail

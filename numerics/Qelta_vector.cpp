@@ -14,6 +14,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "Qelta_vector.h"
 #include "Random.h"
+#include "SysUtils.h"
 
 namespace qelta::detail {
 
@@ -28,7 +29,8 @@ template <typename T>
 bool TVectorT<T>::Resize(int NE) {
   if (NE == FNElem) return true;
   if (NE <= 0) return false;
-  GuardAlloc<EQeltaVectorError>(*this, u"not enough memory", [&] { FVec.resize(static_cast<std::size_t>(NE)); });
+  GuardAlloc<EQeltaVectorError>(*this, u"not enough memory for " + IntToStr(NE) + u" elements",
+                                [&] { FVec.resize(static_cast<std::size_t>(NE)); });
   FNElem = NE;
   Changed();
   return true;

@@ -108,12 +108,17 @@ class TVectorT : public TComponent {
   bool SaveToStream(TMemoryStream*& OutStream, int LowElem, int HighElem) const;
   /// As above into any stream (file streams included).
   bool SaveToStream(TStream& OutStream, int LowElem, int HighElem) const;
-  /// Reads the binary stream form from the position; false for nil, a short or implausible header
-  /// (vector unchanged), a vector too small (after Resize when AdjustVectorSize) or a failed read.
+  /// Reads the binary stream form from the position (AdjustVectorSize resizes to HighElem first);
+  /// false, vector unchanged, for nil, a short or implausible header, a short block or a vector
+  /// too small. The whole block is read before the vector changes.
   bool LoadFromStream(TStream* InStream, bool AdjustVectorSize);
-  /// Reads the text form; false when the file cannot be read, its header is implausible (vector
-  /// unchanged), the vector is too small or a number is unreadable (that element keeps its value).
+  /// Reads the text form; false, vector unchanged, when the file cannot be read, its header line is
+  /// not "first last" or implausible, a line does not hold exactly one readable number, lines
+  /// follow the last element or the vector is too small.
   bool LoadFromFile(const String& FileName, bool AdjustVectorSize);
+  /// Why the last load of this vector answered false (the file, where it applies, and the
+  /// reason); empty after a load that succeeded.
+  const String& LastLoadError() const { return FLoadError; }
 
   // --- statistics over a range of elements (Qelta_vector_stats.cpp) ---
   // Range rule of the statistics: each bound raised to 1 and lowered to NrOfElem, then ordered, so
@@ -177,6 +182,7 @@ class TVectorT : public TComponent {
   int FNElem = 1;
   bool FIsEmpty = true;
   std::vector<T> FVec = std::vector<T>(1);
+  String FLoadError;
 };
 
 extern template class TVectorT<double>;

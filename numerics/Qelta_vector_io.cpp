@@ -8,10 +8,12 @@
 // Readers never trust their header: the two indices must be integers with 1 <= Low <= High (an
 // extended image must be finite and integral), the elements they announce must fit into the bytes
 // that follow (a text number takes a separator and a digit at least), and a resizing read never
-// allocates more than kMaxUnlistedCells elements beyond those listed. A header that fails answers false with the vector unchanged and no event.
+// allocates more than kMaxUnlistedCells elements beyond those listed. Readers take all or nothing:
+// the whole input is read and checked first (the text form line by line: the header line holds
+// two numbers and every further line one), and any fault answers false with the vector unchanged,
+// no event, and the reason in LastLoadError.
 // Deliberate choices: the writers clamp both bounds into 1..NrOfElem, so they never write a header
-// their own reader refuses; a write error or an unreadable number answers false (the remaining
-// numbers are still read).
+// their own reader refuses; a write error answers false.
 
 #include <algorithm>
 
@@ -25,21 +27,41 @@ namespace {
 
 constexpr int kChunk = 65536;  // elements per block transfer
 
-// Checks the header lo..hi against the elements the input can still hold (fits), resizes when
-// asked; true when the vector then holds lo..hi. A too small vector fires OnChange and answers false.
-template <typename T>
-bool PrepareLoad(TVectorT<T>& v, int lo, int hi, int64_t fits, bool adjust) {
+// Checks the header lo..hi against the elements the input can still hold (fits); false with the
+// reason in why.
+bool HeaderFits(int lo, int hi, int64_t fits, bool adjust, String& why) {
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  if (lo < 1 || hi < lo || count > fits) return false;
-  if (adjust && lo - 1 > kMaxUnlistedCells) return false;
+  if (lo < 1 || hi < lo || count > fits || (adjust && lo - 1 > kMaxUnlistedCells))
+    return Refuse(why, u"the header \"" + IntToStr(lo) + u" " + IntToStr(hi) + u"\" lists no range the input can hold");
+  return true;
+}
+
+// Resizes when asked; true when the vector then holds lo..hi (else the reason in why).
+template <typename T>
+bool PrepareLoad(TVectorT<T>& v, int hi, bool adjust, String& why) {
   try {
     if (adjust) v.Resize(hi);
   } catch (const EQeltaVectorError&) {
-    return false;
+    return Refuse(why, u"not enough memory for " + IntToStr(hi) + u" elements");
   }
   if (v.NrOfElem() >= hi) return true;
-  v.Changed();
-  return false;
+  return Refuse(why, u"the elements reach " + IntToStr(hi) + u" of a vector of " + IntToStr(v.NrOfElem()));
+}
+
+// The text form after its header: exactly one number per line.
+template <typename T>
+bool ReadTextElements(TLineTokens& lines, int64_t count, std::vector<T>& values, String& why) {
+  std::vector<String> t;
+  T v{};
+  for (int64_t i = 0; i < count; ++i) {
+    if (!lines.Next(t)) return Refuse(why, u"the file ends after " + IntToStr(i) + u" of " + IntToStr(count) + u" elements");
+    const String at = u"line " + IntToStr(lines.Line());
+    if (t.size() != 1) return Refuse(why, at + u" holds " + IntToStr(static_cast<int64_t>(t.size())) + u" numbers, not 1");
+    if (!ParseElemToken(t[0], v)) return Refuse(why, at + u" holds " + Quoted(t[0]) + u", not a number of the vector");
+    values.push_back(v);
+  }
+  if (lines.Next(t)) return Refuse(why, u"line " + IntToStr(lines.Line()) + u" follows the last element");
+  return true;
 }
 
 }  // namespace
@@ -75,25 +97,19 @@ bool TVectorT<T>::SaveToStream(TStream& OutStream, int LowElem, int HighElem) co
 template <typename T>
 bool TVectorT<T>::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
   int lo = 0, hi = 0;
-  if (InStream == nullptr || !ReadIndex(*InStream, T{}, lo) || !ReadIndex(*InStream, T{}, hi)) return false;
-  if (!PrepareLoad(*this, lo, hi, StreamRemaining(*InStream) / ImageSize(T{}), AdjustVectorSize)) return false;
+  FLoadError.clear();
+  if (InStream == nullptr) return Refuse(FLoadError, u"no stream");
+  if (!ReadIndex(*InStream, T{}, lo) || !ReadIndex(*InStream, T{}, hi))
+    return Refuse(FLoadError, u"the stream holds no header of two indices");
+  if (!HeaderFits(lo, hi, StreamRemaining(*InStream) / ImageSize(T{}), AdjustVectorSize, FLoadError)) return false;
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  bool ok = true;
-  std::vector<uint8_t> buf;
-  for (int64_t done = 0; done < count;) {
-    const int64_t n = std::min<int64_t>(kChunk, count - done);
-    buf.resize(static_cast<std::size_t>(n * ImageSize(T{})));
-    const int64_t got = std::max<int64_t>(InStream->Read(buf.data(), n * ImageSize(T{})), 0) / ImageSize(T{});
-    for (int64_t k = 0; k < got; ++k)
-      PutVal(static_cast<int>(lo + done + k), GetImage(buf.data() + k * ImageSize(T{}), T{}));
-    if (got < n) {  // a failed read: the rest stays as it was
-      ok = false;
-      break;
-    }
-    done += n;
-  }
+  std::vector<uint8_t> block(static_cast<std::size_t>(count * ImageSize(T{})));
+  if (InStream->Read(block.data(), static_cast<int64_t>(block.size())) != static_cast<int64_t>(block.size()))
+    return Refuse(FLoadError, u"the stream ends inside the elements");
+  if (!PrepareLoad(*this, hi, AdjustVectorSize, FLoadError)) return false;
+  for (int64_t k = 0; k < count; ++k) PutVal(static_cast<int>(lo + k), GetImage(block.data() + k * ImageSize(T{}), T{}));
   Changed();
-  return ok;
+  return true;
 }
 
 // [SECTION] text files
@@ -117,27 +133,22 @@ bool TVectorT<T>::StoreText(const String& FileName, int first, int last,
 template <typename T>
 bool TVectorT<T>::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
   std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(FileName, bytes)) return false;
-  TTokenReader tokens(bytes.data(), bytes.size());
-  String t;
+  FLoadError.clear();
+  if (!ReadFileBytes(FileName, bytes)) return Refuse(FLoadError, InFile(FileName, u"cannot be read"));
+  TLineTokens lines(bytes.data(), bytes.size());
+  std::vector<String> t;
   int32_t lo = 0, hi = 0;
-  if (!tokens.Next(t) || !ParseIntegerToken(t, lo) || !tokens.Next(t) || !ParseIntegerToken(t, hi)) return false;
-  const int64_t fits = static_cast<int64_t>(tokens.Remaining()) / 2;  // blank + digit each
-  if (!PrepareLoad(*this, lo, hi, fits, AdjustVectorSize)) return false;
-  bool ok = true;
-  T v{};
-  for (int i = lo; i <= hi; ++i) {
-    if (!tokens.Next(t)) {  // the file ends early
-      ok = false;
-      break;
-    }
-    if (ParseElemToken(t, v))
-      PutVal(i, v);
-    else
-      ok = false;  // the element keeps its value; reading goes on
-  }
+  if (!lines.Next(t) || t.size() != 2 || !ParseIntegerToken(t[0], lo) || !ParseIntegerToken(t[1], hi))
+    return Refuse(FLoadError, InFile(FileName, u"line 1 is not the header \"first last\""));
+  std::vector<T> values;
+  const int64_t fits = static_cast<int64_t>(lines.Remaining()) / 2;  // blank + digit each
+  if (!HeaderFits(lo, hi, fits, AdjustVectorSize, FLoadError) ||
+      !ReadTextElements(lines, static_cast<int64_t>(hi) - lo + 1, values, FLoadError) ||
+      !PrepareLoad(*this, hi, AdjustVectorSize, FLoadError))
+    return Refuse(FLoadError, InFile(FileName, FLoadError));
+  for (std::size_t k = 0; k < values.size(); ++k) PutVal(lo + static_cast<int>(k), values[k]);
   Changed();
-  return ok;
+  return true;
 }
 
 #define QELTA_VECTOR_IO(T)                                                                   \

@@ -66,6 +66,8 @@ struct TAppState {
     bool WasDouble = false;
   } LastPress;                      // for telling a double click
   std::deque<std::function<void(TForm*)>> ModalScripts;  // run, in order, by the next ShowModal calls
+  bool StrictScripts = false;       // a ShowModal without a script raises EUnscripted
+  std::vector<String> Unscripted;   // EUnscripted the loop caught, for the scripted user to raise again
 };
 
 /// Paints every queued window; false when none was queued.

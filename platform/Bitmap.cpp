@@ -10,6 +10,7 @@
 #include "Graphics.h"
 #include "GraphicsRaster.h"
 #include "Streams.h"
+#include "SysUtils.h"
 
 namespace qelta {
 namespace detail {
@@ -49,12 +50,22 @@ std::string Extension(const String& fileName) {
   return ext;
 }
 
+// Runs the load of a file; an image that does not decode names the file ("x.png": PNG image ...).
+template <typename Load>
+void LoadNamingFile(const String& fileName, Load load) {
+  try {
+    load();
+  } catch (const EInvalidGraphic& e) {
+    throw EInvalidGraphic(u"\"" + fileName + u"\": " + e.Message());
+  }
+}
+
 detail::RawImage Decode(std::span<const uint8_t> bytes) {
   switch (detail::SniffImage(bytes)) {
     case detail::ImageKind::Png: return detail::DecodePng(bytes);
     case detail::ImageKind::Jpeg: return detail::DecodeJpeg(bytes);
     case detail::ImageKind::Bmp: return detail::DecodeBmp(bytes);
-    default: throw EInvalidGraphic("Bitmap image is not valid");
+    default: throw EInvalidGraphic("Bitmap image is not valid: neither BMP, PNG nor JPEG");
   }
 }
 
@@ -86,12 +97,15 @@ void TBitmap::SetSize(int width, int height) {
   width = std::max(0, width);
   height = std::max(0, height);
   if (width == FWidth && height == FHeight) return;
-  if (int64_t(width) * height > detail::kMaxImagePixels) throw EOutOfMemory("Bitmap too large: out of memory");
+  const auto tooLarge = [&] {  // the message names the size asked for
+    return EOutOfMemory(u"Bitmap of " + IntToStr(width) + u" x " + IntToStr(height) + u" pixels too large: out of memory");
+  };
+  if (int64_t(width) * height > detail::kMaxImagePixels) throw tooLarge();
   std::vector<uint32_t> pixels;
   try {
     pixels.assign(size_t(width) * height, 0xFFFFFFFFu);
   } catch (const std::bad_alloc&) {
-    throw EOutOfMemory("Bitmap too large: out of memory");
+    throw tooLarge();
   }
   const int w = std::min(width, FWidth), h = std::min(height, FHeight);
   for (int y = 0; y < h; ++y)
@@ -164,7 +178,9 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
   Changed();
 }
 
-void TBitmap::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+void TBitmap::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+}
 
 void TBitmap::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
 
@@ -232,7 +248,9 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
   Changed();
 }
 
-void TJPEGImage::LoadFromFile(const String& fileName) { LoadFromBytes(detail::ReadFileBytes(fileName)); }
+void TJPEGImage::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+}
 
 void TJPEGImage::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
 
@@ -284,6 +302,10 @@ TBitmap* TPicture::Bitmap() {
 }
 
 void TPicture::LoadFromFile(const String& fileName) {
+  LoadNamingFile(fileName, [&] { LoadPictureFile(fileName); });
+}
+
+void TPicture::LoadPictureFile(const String& fileName) {
   const std::vector<uint8_t> bytes = detail::ReadFileBytes(fileName);
   const std::string ext = Extension(fileName);
   detail::ImageKind kind = detail::SniffImage(bytes);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Encoding.h"
 #include "Graphics.h"
 
 namespace qelta::detail {
@@ -17,13 +18,18 @@ namespace {
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kBitFields = 3;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
+[[noreturn]] void Invalid(const char* reason) {
+  throw EInvalidGraphic(u"Bitmap image is not valid: " + Utf8ToString(reason));
+}
+
+constexpr const char* kEndsEarly = "the file ends too early";
+constexpr const char* kTooLarge = "its size is more than the file can hold";
 
 // Little-endian reads that raise on any access past the end.
 struct Bytes {
   std::span<const uint8_t> B;
   uint32_t U8(size_t at) const {
-    if (at >= B.size()) Invalid();
+    if (at >= B.size()) Invalid(kEndsEarly);
     return B[at];
   }
   uint32_t U16(size_t at) const { return U8(at) | (U8(at + 1) << 8); }
@@ -44,7 +50,7 @@ void ReadMasks(const Bytes& b, size_t at, bool withAlpha, Header& h) {
 }
 
 void ReadPalette(const Bytes& b, size_t at, size_t count, size_t entry, Header& h) {
-  if (at + count * entry > b.B.size()) Invalid();
+  if (at + count * entry > b.B.size()) Invalid(kEndsEarly);
   for (size_t i = 0; i < count; ++i) {
     const size_t p = at + i * entry;
     h.Palette.push_back(0xFF000000u | (b.U8(p + 2) << 16) | (b.U8(p + 1) << 8) | b.U8(p));
@@ -52,7 +58,7 @@ void ReadPalette(const Bytes& b, size_t at, size_t count, size_t entry, Header& 
 }
 
 Header ReadHeader(const Bytes& b) {
-  if (b.U8(0) != 'B' || b.U8(1) != 'M') Invalid();
+  if (b.U8(0) != 'B' || b.U8(1) != 'M') Invalid("no BM signature");
   Header h;
   const uint32_t size = b.U32(14);
   size_t palette = 14 + size;
@@ -68,7 +74,7 @@ Header ReadHeader(const Bytes& b) {
     if (h.Compression == kBitFields) ReadMasks(b, 54, size >= 56, h);
     if (h.Compression == kBitFields && size == 40) palette += 12;
   } else {
-    Invalid();
+    Invalid("the header size is unknown");
   }
   h.DataOffset = b.U32(10);
   if (h.Bits <= 8) {
@@ -77,7 +83,7 @@ Header ReadHeader(const Bytes& b) {
     const uint32_t used = size == 12 ? 0 : b.U32(46);
     size_t count = used == 0 || used > (1u << h.Bits) ? (size_t(1) << h.Bits) : used;
     if (h.DataOffset > palette) count = std::min(count, (h.DataOffset - palette) / entry);
-    if (count == 0) Invalid();
+    if (count == 0) Invalid("no room for the palette");
     ReadPalette(b, palette, count, entry, h);
   }
   return h;
@@ -85,16 +91,18 @@ Header ReadHeader(const Bytes& b) {
 
 void Validate(const Header& h, size_t fileSize) {
   const bool bitsOk = h.Bits == 1 || h.Bits == 4 || h.Bits == 8 || h.Bits == 16 || h.Bits == 24 || h.Bits == 32;
-  if (!bitsOk || h.Width < 0 || h.Height == INT32_MIN || h.DataOffset > fileSize) Invalid();
+  if (!bitsOk) Invalid("the bit count is not 1, 4, 8, 16, 24 or 32");
+  if (h.Width < 0 || h.Height == INT32_MIN) Invalid("the size is impossible");
+  if (h.DataOffset > fileSize) Invalid("the pixel data starts past the end of the file");
   const bool compressionOk = h.Compression == kRgb || (h.Compression == kRle8 && h.Bits == 8 && h.Height > 0) ||
                              (h.Compression == kBitFields && (h.Bits == 16 || h.Bits == 32));
-  if (!compressionOk) Invalid();
+  if (!compressionOk) Invalid("the compression is not supported");
   const int64_t pixels = h.Width * (h.Height < 0 ? -h.Height : h.Height);
-  if (pixels > kMaxImagePixels) Invalid();
+  if (pixels > kMaxImagePixels) Invalid("more than 2^28 pixels");
   const int64_t data = static_cast<int64_t>(fileSize - h.DataOffset);
-  if (h.Compression == kRle8 && pixels > data * 256 + 65536) Invalid();
+  if (h.Compression == kRle8 && pixels > data * 256 + 65536) Invalid(kTooLarge);
   const int64_t stride = ((h.Width * h.Bits + 31) / 32) * 4;
-  if (h.Compression != kRle8 && stride * (h.Height < 0 ? -h.Height : h.Height) > data) Invalid();
+  if (h.Compression != kRle8 && stride * (h.Height < 0 ? -h.Height : h.Height) > data) Invalid(kTooLarge);
 }
 
 // Channel extraction by mask, scaled to 8 bits.
@@ -168,7 +176,7 @@ void DecodeRle8(const Header& h, std::span<const uint8_t> bytes, RawImage& img) 
       y += b.U8(pos + 1);
       pos += 2;
     } else {
-      if (pos + value > bytes.size()) Invalid();
+      if (pos + value > bytes.size()) Invalid(kEndsEarly);
       for (uint32_t k = 0; k < value; ++k) put(bytes[pos + k]);
       pos += value + (value & 1);
     }

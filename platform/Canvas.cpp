@@ -77,14 +77,16 @@ std::vector<PD> ToPD(const std::vector<P64>& pts) {
   return path;
 }
 
-// Outline through the points with the pen: one-pixel segments without their end points, or a wide stroke.
-void Stroke(TCanvas& c, const std::vector<P64>& pts, bool closed, int64_t& phase) {
+// Outline through the points with the pen: one-pixel segments without their end points (the last
+// point of an open outline painted when lastPoint), or a wide stroke.
+void Stroke(TCanvas& c, const std::vector<P64>& pts, bool closed, int64_t& phase, bool lastPoint = false) {
   if (!PenVisible(c) || pts.empty()) return;
   detail::Raster r = MakeRaster(c);
   if (!Cosmetic(c)) return detail::WideStroke(r, ToPD(pts), closed, PenWidth(c), PenInk(c));
   detail::Ink gap;
   const detail::CosmeticPen pen = MakeCosmetic(c, gap);
-  for (size_t i = 0; i + 1 < pts.size(); ++i) detail::CosmeticLine(r, pts[i], pts[i + 1], pen, phase, false);
+  for (size_t i = 0; i + 1 < pts.size(); ++i)
+    detail::CosmeticLine(r, pts[i], pts[i + 1], pen, phase, lastPoint && !closed && i + 2 == pts.size());
   if (closed && pts.size() > 1) detail::CosmeticLine(r, pts.back(), pts.front(), pen, phase, false);
 }
 
@@ -193,42 +195,35 @@ void OutlineShape(TCanvas& c, const detail::RoundBox& box) {
 }
 
 // [SECTION] Arcs
+//
+// Geometry of the arc shapes. Pixel (x, y) covers the unit square from the lattice point (x, y), so
+// the box's centre is the lattice point ((X1 + X2) / 2, (Y1 + Y2) / 2) and the rays run from there
+// through the given lattice points: rays through opposite corners of the box are opposite, and a
+// pie between them is half the ellipse, as its chord is. Pixels are tested at their centres. The
+// pie's two radii meet in one apex pixel, the pixel at the box's centre (the one right and below it
+// when the centre falls between pixels); its fill is the sector between those two radii, so the
+// fill never leaves the outline. Opposite rays make the radii one straight line: that pie is drawn
+// as the chord between the same rays.
 
 struct ArcGeom {
   detail::RoundBox Box;
-  PD Centre;
+  PD Centre;            // the box's centre in pixel coordinates (pixel x has its centre at x)
   double A = 0, B = 0;  // radii of the path through the outline pixel centres
   double Start = 0, Sweep = kTwoPi;
+  P64 Apex;             // the pie's apex pixel
+  P64 StartEnd, EndEnd;  // the pixels where the radii and the chord meet the outline
+  bool Opposite = false;  // the rays are opposite: the pie's radii make one straight line
 };
 
-// Whole ellipse when the two rays coincide (exact integer test on doubled coordinates).
-bool SameRay(const detail::RoundBox& b, P64 p3, P64 p4) {
-  const i128 cx = b.X1 + b.X2 - 1, cy = b.Y1 + b.Y2 - 1;
+// How the two rays lie (exact integer test on doubled coordinates): +1 one ray (the whole ellipse),
+// -1 opposite rays (a pie between them is the chord's half), 0 otherwise.
+int RayPair(const detail::RoundBox& b, P64 p3, P64 p4) {
+  const i128 cx = b.X1 + b.X2, cy = b.Y1 + b.Y2;
   const i128 ux = 2 * i128(p3.X) - cx, uy = 2 * i128(p3.Y) - cy, vx = 2 * i128(p4.X) - cx, vy = 2 * i128(p4.Y) - cy;
   const bool uz = ux == 0 && uy == 0, vz = vx == 0 && vy == 0;
-  if (uz || vz) return uz == vz;
-  return ux * vy - uy * vx == 0 && ux * vx + uy * vy > 0;
-}
-
-ArcGeom MakeArc(const TCanvas& c, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  ArcGeom g;
-  g.Box = Ellipsed(DevBox(c, x1, y1, x2, y2));
-  g.Centre = g.Box.Centre();
-  g.A = std::max(0.0, (g.Box.X2 - g.Box.X1 - 1) / 2.0);
-  g.B = std::max(0.0, (g.Box.Y2 - g.Box.Y1 - 1) / 2.0);
-  const P64 p3 = Dev(c, x3, y3), p4 = Dev(c, x4, y4);
-  g.Start = AngleAt(g.Centre, double(p3.X), double(p3.Y));
-  if (!SameRay(g.Box, p3, p4)) {
-    const double end = AngleAt(g.Centre, double(p4.X), double(p4.Y));
-    g.Sweep = std::fmod(end - g.Start + 2 * kTwoPi, kTwoPi);
-  }
-  return g;
-}
-
-bool InSweep(const ArcGeom& g, double x, double y) {
-  if (g.Sweep >= kTwoPi) return true;
-  const double rel = std::fmod(AngleAt(g.Centre, x, y) - g.Start + 2 * kTwoPi, kTwoPi);
-  return rel <= g.Sweep + 1e-12;
+  if (uz || vz) return uz == vz ? 1 : 0;
+  if (ux * vy - uy * vx != 0) return 0;
+  return ux * vx + uy * vy > 0 ? 1 : -1;
 }
 
 // The point of the outline path on the ray at `angle`.
@@ -241,6 +236,53 @@ PD PathPoint(const ArcGeom& g, double angle) {
 
 P64 Rounded(PD p) { return {static_cast<int64_t>(std::nearbyint(p.X)), static_cast<int64_t>(std::nearbyint(p.Y))}; }
 
+int64_t FloorHalf(int64_t v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+
+ArcGeom MakeArc(const TCanvas& c, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  ArcGeom g;
+  g.Box = Ellipsed(DevBox(c, x1, y1, x2, y2));
+  g.Centre = g.Box.Centre();
+  g.A = std::max(0.0, (g.Box.X2 - g.Box.X1 - 1) / 2.0);
+  g.B = std::max(0.0, (g.Box.Y2 - g.Box.Y1 - 1) / 2.0);
+  const P64 p3 = Dev(c, x3, y3), p4 = Dev(c, x4, y4);
+  g.Start = AngleAt(g.Centre, double(p3.X) - 0.5, double(p3.Y) - 0.5);  // the lattice point in pixel coordinates
+  const int rays = RayPair(g.Box, p3, p4);
+  g.Opposite = rays < 0;
+  if (rays <= 0) {
+    const double end = AngleAt(g.Centre, double(p4.X) - 0.5, double(p4.Y) - 0.5);
+    g.Sweep = std::fmod(end - g.Start + 2 * kTwoPi, kTwoPi);
+  }
+  g.Apex = {FloorHalf(g.Box.X1 + g.Box.X2), FloorHalf(g.Box.Y1 + g.Box.Y2)};
+  g.StartEnd = Rounded(PathPoint(g, g.Start));
+  g.EndEnd = Rounded(PathPoint(g, g.Start + g.Sweep));
+  return g;
+}
+
+bool InSweep(const ArcGeom& g, double x, double y) {
+  if (g.Sweep >= kTwoPi) return true;
+  const double rel = std::fmod(AngleAt(g.Centre, x, y) - g.Start + 2 * kTwoPi, kTwoPi);
+  return rel <= g.Sweep + 1e-12;
+}
+
+// Cross product of (a - o) and (b - o) with y pointing up: > 0 when b lies counter-clockwise of a.
+i128 Turn(P64 o, P64 a, P64 b) {
+  return i128(a.X - o.X) * i128(o.Y - b.Y) - i128(o.Y - a.Y) * i128(b.X - o.X);
+}
+
+// The closed sector of the pie from the radius apex -> StartEnd counter-clockwise to apex -> EndEnd,
+// in exact integer arithmetic; the centre-angle test where a radius has no length.
+bool InPieSector(const ArcGeom& g, P64 p) {
+  const P64 a = g.Apex, s = g.StartEnd, e = g.EndEnd;
+  if (g.Sweep >= kTwoPi || (p.X == a.X && p.Y == a.Y)) return true;
+  if ((s.X == a.X && s.Y == a.Y) || (e.X == a.X && e.Y == a.Y)) return InSweep(g, double(p.X), double(p.Y));
+  const i128 se = Turn(a, s, e), sp = Turn(a, s, p), pe = Turn(a, p, e);
+  if (se > 0) return sp >= 0 && pe >= 0;
+  if (se < 0) return sp >= 0 || pe >= 0;
+  const bool sameDirection = i128(s.X - a.X) * (e.X - a.X) + i128(s.Y - a.Y) * (e.Y - a.Y) > 0;
+  if (!sameDirection) return sp >= 0;  // a half plane
+  return g.Sweep > kTwoPi / 2 || (sp == 0 && i128(s.X - a.X) * (p.X - a.X) + i128(s.Y - a.Y) * (p.Y - a.Y) >= 0);
+}
+
 std::vector<PD> ArcPath(const ArcGeom& g) {
   const int k = std::clamp(static_cast<int>(std::ceil(g.Sweep * std::sqrt(std::max(g.A, g.B)) * 2)), 8, 2048);
   std::vector<PD> path;
@@ -250,35 +292,34 @@ std::vector<PD> ArcPath(const ArcGeom& g) {
 
 enum class ArcKind { Arc, Pie, Chord };
 
-// Keeps the pixels of the filled part: the sector (pie) or the segment cut off by the chord.
-PixelFilter FillFilter(const ArcGeom& g, ArcKind kind) {
+// Keeps the pixels of the shape: the sector of the pie, the segment cut off by the chord (the closed
+// side of the line its outline draws), the arc's sweep.
+PixelFilter ShapeFilter(const ArcGeom& g, ArcKind kind) {
   if (g.Sweep >= kTwoPi) return nullptr;
-  if (kind == ArcKind::Pie) return [g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); };
-  const PD s = PathPoint(g, g.Start), e = PathPoint(g, g.Start + g.Sweep);
-  return [s, e](int64_t x, int64_t y) {  // right of s -> e in upward y
-    const double ex = e.X - s.X, ey = -(e.Y - s.Y), px = x - s.X, py = -(y - s.Y);
-    return ex * py - ey * px <= 1e-9;
-  };
+  if (kind == ArcKind::Pie) return [g](int64_t x, int64_t y) { return InPieSector(g, P64{x, y}); };
+  if (kind == ArcKind::Arc) return [g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); };
+  return [g](int64_t x, int64_t y) { return Turn(g.StartEnd, g.EndEnd, P64{x, y}) <= 0; };
 }
 
 void DrawArcShape(TCanvas& c, const ArcGeom& g, ArcKind kind) {
-  if (kind != ArcKind::Arc) FillBox(c, g.Box, FillFilter(g, kind));
+  if (kind == ArcKind::Pie && g.Opposite) kind = ArcKind::Chord;  // its radii are the chord
+  if (kind != ArcKind::Arc) FillBox(c, g.Box, ShapeFilter(g, kind));
   if (!PenVisible(c)) return;
-  const PD s = PathPoint(g, g.Start), e = PathPoint(g, g.Start + g.Sweep);
   const bool whole = g.Sweep >= kTwoPi;
   if (!Cosmetic(c)) {
     std::vector<PD> path = ArcPath(g);
-    if (kind == ArcKind::Pie && !whole) path.push_back(g.Centre);
+    if (kind == ArcKind::Pie && !whole) path.push_back({double(g.Apex.X), double(g.Apex.Y)});
     detail::Raster r = MakeRaster(c);
     return detail::WideStroke(r, path, kind != ArcKind::Arc, PenWidth(c), PenInk(c));
   }
   int64_t phase = 0;
-  OutlineBox(c, g.Box, [&g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); }, g.Start, phase);
+  const PixelFilter ring = ShapeFilter(g, kind == ArcKind::Pie ? ArcKind::Pie : ArcKind::Arc);
+  OutlineBox(c, g.Box, ring, g.Start, phase);
   if (kind == ArcKind::Arc || whole) return;
-  std::vector<P64> lines{Rounded(e)};
-  if (kind == ArcKind::Pie) lines.push_back(Rounded(g.Centre));
-  lines.push_back(Rounded(s));
-  Stroke(c, lines, false, phase);
+  std::vector<P64> lines{g.EndEnd};
+  if (kind == ArcKind::Pie) lines.push_back(g.Apex);
+  lines.push_back(g.StartEnd);
+  Stroke(c, lines, false, phase, true);  // the figure is closed: its joints with the arc are painted
 }
 
 // [SECTION] Curves
@@ -528,23 +569,7 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
 
 namespace {
 
-// Private copy of the part of the surface under the (surface coordinate) rectangle a-b.
-detail::BlitSource CopySource(const TCanvasSurface& s, P64 a, P64 b) {
-  detail::BlitSource src;
-  if (s.Pixels == nullptr) return src;
-  const int64_t x0 = std::clamp<int64_t>(std::min(a.X, b.X), 0, s.Width), x1 = std::clamp<int64_t>(std::max(a.X, b.X), 0, s.Width);
-  const int64_t y0 = std::clamp<int64_t>(std::min(a.Y, b.Y), 0, s.Height), y1 = std::clamp<int64_t>(std::max(a.Y, b.Y), 0, s.Height);
-  src.Width = static_cast<int>(x1 - x0);
-  src.Height = static_cast<int>(y1 - y0);
-  src.OffsetX = x0;
-  src.OffsetY = y0;
-  src.Pixels.resize(static_cast<size_t>(src.Width) * src.Height);
-  for (int64_t y = y0; y < y1; ++y)
-    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Pixels.begin() + (y - y0) * src.Width);
-  return src;
-}
-
-void BlitInto(TCanvas& c, const TRect& dest, const detail::BlitSource& src, P64 s1, P64 s2, int64_t transparent) {
+void BlitInto(TCanvas& c, const TRect& dest, const TCanvasSurface& src, P64 s1, P64 s2, int64_t transparent) {
   detail::Raster r = MakeRaster(c);
   const uint8_t rop = static_cast<uint8_t>((c.CopyMode() >> 16) & 0xFF);
   detail::Blit(r, Dev(c, dest.Left, dest.Top), Dev(c, dest.Right, dest.Bottom), src, s1, s2, rop, BrushInk(c, false),
@@ -558,12 +583,12 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRe
                       sourceRect.Right, sourceRect.Bottom});
   if (source == nullptr) return;
   const P64 s1 = Dev(*source, sourceRect.Left, sourceRect.Top), s2 = Dev(*source, sourceRect.Right, sourceRect.Bottom);
-  BlitInto(*this, dest, CopySource(source->Surface(), s1, s2), s1, s2, -1);
+  BlitInto(*this, dest, source->Surface(), s1, s2, -1);
 }
 
 void TCanvas::BlitPixels(const TRect& dest, const TCanvasSurface& src, const TRect& srcRect, int64_t transparentRgb) {
   const P64 s1{srcRect.Left, srcRect.Top}, s2{srcRect.Right, srcRect.Bottom};
-  BlitInto(*this, dest, CopySource(src, s1, s2), s1, s2, transparentRgb);
+  BlitInto(*this, dest, src, s1, s2, transparentRgb);
 }
 
 // [SECTION] Device capabilities

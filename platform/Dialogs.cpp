@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "SysUtils.h"
+
 namespace qelta {
 
 namespace {
@@ -60,22 +62,43 @@ const char16_t* CaptionOf(TMsgDlgType t) {
 
 }  // namespace
 
-int THeadlessDialogs::Answer(TMsgDlgButtons offered, int defaultAnswer) {
+int THeadlessDialogs::Answer(const String& text, TMsgDlgButtons offered, int defaultAnswer) {
   // A box with nothing to choose keeps the script for the next question.
   const bool onlyOk = offered.Empty() || offered == TMsgDlgButtons{mbOK};
-  if (!onlyOk && !FAnswers.empty()) {
+  if (onlyOk) return mrOk;
+  if (!FAnswers.empty()) {
     const int a = FAnswers.front();
     FAnswers.pop_front();
-    return a;
+    for (int b = mbYes; b <= mbYesToAll; ++b)
+      if (offered.Contains(static_cast<TMsgDlgBtn>(b)) && ResultOf(static_cast<TMsgDlgBtn>(b)) == a) return a;
+    throw EUnscripted(u"The scripted answer " + IntToStr(a) + u" is not a button of the box \"" + text + u"\"");
   }
-  return offered.Contains(mbOK) || onlyOk ? mrOk : defaultAnswer;
+  if (FStrict) throw EUnscripted(u"Unscripted question: \"" + text + u"\"");
+  return offered.Contains(mbOK) ? mrOk : defaultAnswer;
 }
+
+namespace {
+
+// Logs the box; raises what Answer raised after the entry is in the log (answer mrNone).
+template <typename AnswerFn>
+int LoggedAnswer(std::vector<TDialogLogEntry>& log, TDialogLogEntry entry, AnswerFn answer) {
+  try {
+    entry.Answer = answer();
+  } catch (const EUnscripted&) {
+    entry.Answer = mrNone;
+    log.push_back(std::move(entry));
+    throw;
+  }
+  log.push_back(entry);
+  return entry.Answer;
+}
+
+}  // namespace
 
 int THeadlessDialogs::MessageBox(const String& Text, const String& Caption, uint32_t Flags) {
   const TMsgDlgButtons buttons = ButtonsOfAnswers(AnswersOfStyle(Flags));
-  const int answer = Answer(buttons, DefaultOfStyle(Flags));
-  FLog.push_back({u"MessageBox", Text, Caption, Flags, buttons, answer});
-  return answer;
+  return LoggedAnswer(FLog, {u"MessageBox", Text, Caption, Flags, buttons, 0},
+                      [&] { return Answer(Text, buttons, DefaultOfStyle(Flags)); });
 }
 
 TModalResult THeadlessDialogs::MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
@@ -84,14 +107,12 @@ TModalResult THeadlessDialogs::MessageDlg(const String& Msg, TMsgDlgType DlgType
   int first = mrOk;
   for (int b = mbYesToAll; b >= mbYes; --b)
     if (Buttons.Contains(static_cast<TMsgDlgBtn>(b))) first = ResultOf(static_cast<TMsgDlgBtn>(b));
-  const int answer = Answer(Buttons, first);
-  FLog.push_back({u"MessageDlg", Msg, CaptionOf(DlgType), DlgType, Buttons, answer});
-  return answer;
+  return LoggedAnswer(FLog, {u"MessageDlg", Msg, CaptionOf(DlgType), DlgType, Buttons, 0},
+                      [&] { return Answer(Msg, Buttons, first); });
 }
 
 void THeadlessDialogs::ShowMessage(const String& Msg) {
-  const int answer = Answer({mbOK}, mrOk);
-  FLog.push_back({u"ShowMessage", Msg, String(), 0, {mbOK}, answer});
+  FLog.push_back({u"ShowMessage", Msg, String(), 0, {mbOK}, mrOk});
 }
 
 void THeadlessDialogs::Beep(uint32_t Type) { FLog.push_back({u"MessageBeep", String(), String(), Type, {}, 0}); }

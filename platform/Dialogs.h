@@ -7,7 +7,9 @@
 // nothing: it appends each box and beep to a log and answers a box that offers a choice with the
 // next scripted answer, or, when none is scripted, with OK when the box offers OK and otherwise
 // with its default button (the first one, or the one MB_DEFBUTTONn names). A box with only an OK button answers
-// OK and leaves the script alone, so informational boxes never consume the answer of a question. A window backend installs its own service with
+// OK and leaves the script alone, so informational boxes never consume the answer of a question. A scripted
+// answer the box does not offer, and in strict mode a question without a scripted answer, raise
+// EUnscripted (after the box is logged). A window backend installs its own service with
 // SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
 // Common dialogs go to the same service: headless, each kind of dialog (its DialogKind, "TSaveDialog")
 // takes the next answer scripted for that kind (confirm with a value, cancel, or fail with an error
@@ -21,11 +23,16 @@
 #include <map>
 
 #include "Classes.h"
+#include "Exceptions.h"
 #include "Types.h"
 
 namespace qelta {
 
 class TCommonDialog;
+/// A scripted session met something its script does not cover: a question box or a modal form
+/// without an answer in strict mode, or a scripted answer the box does not offer. The message loop
+/// hands it to the scripted user (TScriptedUser raises it again from the action that caused it).
+QELTA_DECLARE_EXCEPTION(EUnscripted, EInvalidOperation)
 
 // --- modal results and box styles ------------------------------------------------------------
 
@@ -100,8 +107,13 @@ class THeadlessDialogs : public TDialogService {
   void Beep(uint32_t Type) override;
   TCommonDialogAnswer RunCommonDialog(TCommonDialog& Dialog) override;
 
-  /// Queues the answer (mrYes, IDNO, ...) of the next box that offers a choice; used in order.
+  /// Queues the answer (mrYes, IDNO, ...) of the next box that offers a choice; used in order. A box
+  /// that does not offer the answer raises EUnscripted.
   void ScriptAnswer(int Answer) { FAnswers.push_back(Answer); }
+  /// Strict: a box that offers a choice without a scripted answer raises EUnscripted instead of
+  /// taking its default button (it is logged with the answer mrNone).
+  void SetStrict(bool value) { FStrict = value; }
+  bool Strict() const { return FStrict; }
   /// Answers scripted but not used yet.
   int PendingAnswers() const { return static_cast<int>(FAnswers.size()); }
   const std::vector<TDialogLogEntry>& Log() const { return FLog; }
@@ -111,10 +123,11 @@ class THeadlessDialogs : public TDialogService {
   void Clear();
 
  private:
-  int Answer(TMsgDlgButtons offered, int defaultAnswer);
+  int Answer(const String& text, TMsgDlgButtons offered, int defaultAnswer);
   std::vector<TDialogLogEntry> FLog;
   std::deque<int> FAnswers;
   std::map<String, std::deque<TCommonDialogAnswer>> FDialogAnswers;
+  bool FStrict = false;
 };
 
 /// The service in use (the headless one unless replaced).

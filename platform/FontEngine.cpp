@@ -4,7 +4,9 @@
 // face's ascender and descender (hhea, else OS/2 typo values, else the bounding box) in font units,
 // scaled by em / unitsPerEm and rounded up: Ascent = ceil(asc * em / upm), Descent = ceil(desc *
 // em / upm), Height = Ascent + Descent. A positive FontKey.Height asks for a cell: the largest em
-// whose cell is not taller is used (at least 1), so the reported Height may be a pixel short.
+// whose cell is not taller is used (at least 1), and the descent takes the pixel or two the rounded
+// metrics leave over, so the cell is exactly Height tall (it was a pixel short for 12 of the heights
+// 6..60) while the glyphs and the baseline stay where that em puts them.
 //
 // Advances are the font's own advance widths scaled and rounded half up to whole pixels, plus pair
 // kerning from the font's kern table rounded the same way. Outlines are hinted with the light
@@ -551,11 +553,22 @@ void FillBar(const PixelTarget& t, const ClipRect& clip, const Frame& f, int64_t
     }
 }
 
+// The metrics of a cell request (positive height): the descent grows (or shrinks, where even em 1
+// is taller) so that the cell is exactly `height` pixels.
+FontMetrics CellOf(FontMetrics m, int height) {
+  if (height <= 0 || m.Height == height) return m;
+  const int change = std::max(height - m.Ascent, 0) - m.Descent;
+  m.Descent += change;
+  m.Height += change;
+  m.InternalLeading += change;
+  return m;
+}
+
 }  // namespace
 
 FontMetrics GetFontMetrics(const FontKey& key) {
-  if (SizedFace* s = TheEngine().Find(key)) return s->Metrics;
-  return FallbackMetrics(key.Height);
+  if (SizedFace* s = TheEngine().Find(key)) return CellOf(s->Metrics, key.Height);
+  return CellOf(FallbackMetrics(key.Height), key.Height);
 }
 
 int TextAdvance(const FontKey& key, const String& text) {

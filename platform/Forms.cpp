@@ -269,6 +269,8 @@ void TApplication::HandleException(TObject* Sender) {
   try {
     try {
       std::rethrow_exception(current);
+    } catch (const EUnscripted& e) {
+      State().Unscripted.push_back(e.Message());  // the scripted user raises it from the action
     } catch (const Exception& e) {
       if (OnException) OnException(Sender, e);
       else ShowException(e);
@@ -490,6 +492,8 @@ void TForm::Close() {
 TModalResult TForm::ShowModal() {
   if (Visible() || FModal) throw EInvalidOperation("Cannot make a visible window modal");
   auto& s = State();
+  if (s.StrictScripts && s.ModalScripts.empty())
+    throw EUnscripted(u"Unscripted modal form \"" + Name() + u"\" (" + ClassName() + u")");
   FModalResult = mrNone;
   FModal = true;
   s.ModalStack.push_back(this);

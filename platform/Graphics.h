@@ -431,7 +431,8 @@ class TGraphic : public TPersistent {
   virtual bool Empty() const { return Width() == 0 || Height() == 0; }
   bool Transparent() const { return FTransparent; }
   virtual void SetTransparent(bool value);
-  /// Reads the file; raises EFOpenError when it cannot be opened, EInvalidGraphic when it is not valid.
+  /// Reads the file; raises EFOpenError when it cannot be opened, EInvalidGraphic when it is not valid
+  /// (the message names the file, the format and the reason: "\"a.png\": PNG image is not valid: ...").
   virtual void LoadFromFile(const String& fileName) = 0;
   /// Writes the file; raises EFCreateError when it cannot be written.
   virtual void SaveToFile(const String& fileName) const = 0;
@@ -490,7 +491,9 @@ class TBitmap : public TGraphic {
   void LoadFromStream(TStream& stream) override;
   /// Writes BMP data.
   void SaveToStream(TStream& stream) const override;
-  /// Decodes BMP, PNG or JPEG bytes (recognised by content); raises EInvalidGraphic.
+  /// Decodes BMP, PNG or JPEG bytes (recognised by content); raises EInvalidGraphic with the format
+  /// and the reason. PNG samples are taken as stored (no gamma or colour conversion), 16-bit ones
+  /// scaled to 8 bits by rounding; alpha is kept, not premultiplied.
   void LoadFromBytes(std::span<const uint8_t> bytes);
   /// Encodes as BMP (the stream format of a bitmap).
   std::vector<uint8_t> SaveToBytes() const;
@@ -560,6 +563,7 @@ class TPicture : public TPersistent {
   TBitmap* Bitmap();
   int Width() const { return FGraphic ? FGraphic->Width() : 0; }
   int Height() const { return FGraphic ? FGraphic->Height() : 0; }
+  /// Raises EInvalidGraphic naming the file when it is not valid; a failed load keeps the picture.
   void LoadFromFile(const String& fileName);
   /// Raises EInvalidGraphicOperation when the picture is empty.
   void SaveToFile(const String& fileName) const;
@@ -568,6 +572,7 @@ class TPicture : public TPersistent {
 
  private:
   void Changed();
+  void LoadPictureFile(const String& fileName);
   std::unique_ptr<TGraphic> FGraphic;
 };
 

@@ -372,7 +372,15 @@ bool RoundBox::Row(int64_t y, int64_t& xl, int64_t& xr) const {
   const double left = static_cast<double>(X1) + Rx - h, right = static_cast<double>(X2) - Rx + h;
   xl = static_cast<int64_t>(std::ceil(left - 0.5 - 1e-9));
   xr = static_cast<int64_t>(std::floor(right - 0.5 + 1e-9));
-  return xl <= xr;
+  // A thin shape passes between two pixel centres of a row (its span holds none): the two pixels
+  // beside it belong to it. Its middle row or rows reach the box's sides, where the curve touches
+  // them between pixel centres. So every row and every column of the box holds a pixel.
+  if (xl > xr) std::swap(xl, xr);
+  if (2 * y == Y1 + Y2 - 1 || 2 * y == Y1 + Y2 - 2 || 2 * y == Y1 + Y2) {
+    xl = std::min(xl, X1);
+    xr = std::max(xr, X2 - 1);
+  }
+  return true;
 }
 
 std::vector<PD> RoundBox::Path() const {
@@ -468,6 +476,26 @@ std::vector<std::vector<Tap>> AxisTaps(int64_t c0, int64_t c1, int64_t d0, int64
   return taps;
 }
 
+// Private copy of the source pixels that any of the taps reads.
+BlitSource CopyUnder(const TCanvasSurface& s, const std::vector<std::vector<Tap>>& tx,
+                     const std::vector<std::vector<Tap>>& ty) {
+  BlitSource src;
+  int64_t x0 = INT64_MAX, x1 = INT64_MIN, y0 = INT64_MAX, y1 = INT64_MIN;
+  for (const auto& taps : tx)
+    for (const Tap& t : taps) x0 = std::min(x0, t.Index), x1 = std::max(x1, t.Index + 1);
+  for (const auto& taps : ty)
+    for (const Tap& t : taps) y0 = std::min(y0, t.Index), y1 = std::max(y1, t.Index + 1);
+  if (s.Pixels == nullptr || x0 >= x1 || y0 >= y1) return src;
+  src.Width = x1 - x0;
+  src.Height = y1 - y0;
+  src.OffsetX = x0;
+  src.OffsetY = y0;
+  src.Pixels.resize(static_cast<size_t>(src.Width * src.Height));
+  for (int64_t y = y0; y < y1; ++y)
+    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Pixels.begin() + (y - y0) * src.Width);
+  return src;
+}
+
 // Weighted average of the source pixels under the taps (channels A, R, G, B).
 bool Sample(const BlitSource& src, const std::vector<Tap>& tx, const std::vector<Tap>& ty, uint32_t& out) {
   if (tx.empty() || ty.empty()) return false;
@@ -495,7 +523,7 @@ bool Sample(const BlitSource& src, const std::vector<Tap>& tx, const std::vector
 
 }  // namespace
 
-void Blit(Raster& r, P64 d1, P64 d2, const BlitSource& src, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
+void Blit(Raster& r, P64 d1, P64 d2, const TCanvasSurface& surface, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
           bool halftone, int64_t transparentRgb) {
   const int64_t dx0 = std::min(d1.X, d2.X), dw = std::max(d1.X, d2.X) - dx0;
   const int64_t dy0 = std::min(d1.Y, d2.Y), dh = std::max(d1.Y, d2.Y) - dy0;
@@ -506,8 +534,13 @@ void Blit(Raster& r, P64 d1, P64 d2, const BlitSource& src, P64 s1, P64 s2, uint
   const int64_t cx0 = std::max<int64_t>(dx0, r.Clip.L), cx1 = std::min<int64_t>(dx0 + dw, r.Clip.R);
   const int64_t cy0 = std::max<int64_t>(dy0, r.Clip.T), cy1 = std::min<int64_t>(dy0 + dh, r.Clip.B);
   if (cx0 >= cx1 || cy0 >= cy1) return;
-  const auto tx = AxisTaps(cx0, cx1, dx0, dw, mirrorX, sx0, sw, src.OffsetX, src.OffsetX + src.Width, halftone);
-  const auto ty = AxisTaps(cy0, cy1, dy0, dh, mirrorY, sy0, sh, src.OffsetY, src.OffsetY + src.Height, halftone);
+  // Source pixels exist in the source rectangle within the surface.
+  const int64_t w = surface.Pixels ? surface.Width : 0, h = surface.Pixels ? surface.Height : 0;
+  const auto tx = AxisTaps(cx0, cx1, dx0, dw, mirrorX, sx0, sw, std::clamp<int64_t>(sx0, 0, w),
+                           std::clamp<int64_t>(sx0 + sw, 0, w), halftone);
+  const auto ty = AxisTaps(cy0, cy1, dy0, dh, mirrorY, sy0, sh, std::clamp<int64_t>(sy0, 0, h),
+                           std::clamp<int64_t>(sy0 + sh, 0, h), halftone);
+  const BlitSource src = CopyUnder(surface, tx, ty);
   const bool usesSource = ((rop >> 2) & 0x33) != (rop & 0x33);
   for (int64_t y = cy0; y < cy1; ++y) {
     for (int64_t x = cx0; x < cx1; ++x) {

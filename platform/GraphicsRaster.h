@@ -92,7 +92,9 @@ void WideStroke(Raster& r, const std::vector<PD>& path, bool closed, int width, 
 void FillPolygon(Raster& r, const std::vector<P64>& pts, bool winding, const Ink& ink);
 
 /// A rounded box: pixels whose centres lie in the box [X1, X2] x [Y1, Y2] with corner radii Rx, Ry
-/// (Rx = width / 2 and Ry = height / 2 give an ellipse, 0 a rectangle).
+/// (Rx = width / 2 and Ry = height / 2 give an ellipse, 0 a rectangle); where a thin shape leaves a
+/// row or a column of the box without a pixel centre inside, the pixels nearest the shape's middle
+/// fill it, so every row and column of the box holds a pixel.
 struct RoundBox {
   int64_t X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   double Rx = 0, Ry = 0;
@@ -116,18 +118,20 @@ void ForEachInteriorRun(const Raster& r, const RoundBox& box, Fn fn);
 /// different from rgb) with the ink.
 void FloodFill(Raster& r, int64_t x, int64_t y, uint32_t rgb, TFillStyle style, const Ink& ink);
 
-/// Source of a blit: a private copy of pixels.
+/// Source of a blit: a private copy of the source pixels the visible part of the destination reads
+/// (so a copy within one surface reads the old pixels).
 struct BlitSource {
   std::vector<uint32_t> Pixels;
-  int Width = 0;
-  int Height = 0;
+  int64_t Width = 0;
+  int64_t Height = 0;
   int64_t OffsetX = 0, OffsetY = 0;  // surface position of Pixels[0]
 };
 
 /// Copies src rectangle s (surface coordinates of the source) into dest rectangle d, scaled; a reversed
 /// rectangle mirrors. Pixels are combined by the ternary operation `rop` with the pattern `pattern`;
 /// halftone averages the covered source area; transparentRgb >= 0 skips source pixels of that colour.
-void Blit(Raster& r, P64 d1, P64 d2, const BlitSource& src, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
+/// The destination is clipped first: the work and the private copy follow the visible part only.
+void Blit(Raster& r, P64 d1, P64 d2, const TCanvasSurface& src, P64 s1, P64 s2, uint8_t rop, const Ink& pattern,
           bool halftone, int64_t transparentRgb);
 
 // ---------------------------------------------------------------------------------------------------------

@@ -15,20 +15,26 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "Encoding.h"
 #include "Graphics.h"
 
 namespace qelta::detail {
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("JPEG image is not valid"); }
+[[noreturn]] void Invalid(const char* reason) {
+  throw EInvalidGraphic(u"JPEG image is not valid: " + Utf8ToString(reason));
+}
 
 struct ErrorManager {
   jpeg_error_mgr Pub;
   std::jmp_buf Jump;
+  char Message[JMSG_LENGTH_MAX] = "";  ///< libjpeg's text of the error that ended the last step
 };
 
 extern "C" void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->Jump, 1);
+  auto* e = reinterpret_cast<ErrorManager*>(info->err);
+  e->Pub.format_message(info, e->Message);
+  std::longjmp(e->Jump, 1);
 }
 // Warnings are ignored, except running out of data: libjpeg would fill the rest of a truncated file
 // with grey and call it an image.
@@ -156,15 +162,19 @@ struct Compressor {
 
 RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
   Decompressor d;
-  if (!d.Created || bytes.empty() || !ReadHeader(&d.Info, bytes.data(), bytes.size())) Invalid();
+  if (!d.Created) throw EOutOfMemory("JPEG image: out of memory");
+  if (bytes.empty()) Invalid("the file is empty");
+  if (!ReadHeader(&d.Info, bytes.data(), bytes.size())) Invalid(d.Errors.Message[0] ? d.Errors.Message : "no image header");
   const int64_t w = d.Info.image_width, h = d.Info.image_height;
-  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size())) Invalid();
+  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size()))
+    Invalid("its size is more than the file can hold");
   RawImage img;
   img.Width = static_cast<int>(w);
   img.Height = static_cast<int>(h);
   img.Pixels.resize(static_cast<size_t>(w * h));
   auto* out = reinterpret_cast<uint8_t*>(img.Pixels.data());
-  if (!ReadPixels(&d.Info, out, static_cast<size_t>(w) * 4, static_cast<size_t>(h))) Invalid();
+  if (!ReadPixels(&d.Info, out, static_cast<size_t>(w) * 4, static_cast<size_t>(h)))
+    Invalid(d.Errors.Message[0] ? d.Errors.Message : "its pixels do not decode");
   if (d.Info.out_color_space == JCS_CMYK) CmykToBgra(out, img.Pixels.size(), d.Info.saw_Adobe_marker);
   return img;
 }

@@ -1,18 +1,110 @@
-// PNG files through libpng's simplified interface (png_image). That interface keeps libpng's longjmp
-// error handling inside the library and reports failure as a return value, so no jump ever crosses a
-// C++ frame here. Sizes are checked against kMaxImagePixels and against what the file's length can
-// hold before any buffer is allocated.
+// PNG files through libpng's reading and writing interface.
+//
+// Reading keeps the stored samples: palette and grey samples below 8 bits are expanded, a tRNS chunk
+// becomes alpha, grey is copied into R, G and B, and 16-bit samples are scaled to 8 bits by rounding
+// (v * 255 / 65535, png_set_scale_16). Nothing else is changed: no gamma correction (a gAMA chunk is
+// ignored), no colour-space conversion, no premultiplied alpha. Interlaced files are read in all their
+// passes. (libpng's simplified reader treated 16-bit files as linear light and converted them.)
+//
+// libpng reports errors by calling our error function, which must not return: it keeps the message and
+// longjmps back to the setjmp in one of the small C-style steps below. Those steps hold no C++ object
+// with a destructor between setjmp and longjmp, so the jump skips nothing; the libpng state lives in a
+// guard object of the calling C++ function, which frees it on every path. Sizes are checked against
+// kMaxImagePixels and against what the file's length can hold before any buffer is allocated.
 
 #include <png.h>
 
+#include <csetjmp>
+#include <cstring>
+
+#include "Encoding.h"
 #include "Graphics.h"
 
 namespace qelta::detail {
 namespace {
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("PNG image is not valid"); }
+[[noreturn]] void Invalid(const char* reason) {
+  throw EInvalidGraphic(u"PNG image is not valid: " + Utf8ToString(reason));
+}
 
-// Frees the image's libpng state on every path out.
+// Deflate packs at most 1032 bytes into one, and a pixel takes at least one bit: a file claiming more
+// pixels than that cannot hold them, and is refused before the pixel buffer is allocated.
+int64_t MaxPixelsFor(size_t fileSize) { return (int64_t(1) << 20) + static_cast<int64_t>(fileSize) * 1032 * 8; }
+
+// The reading state: the bytes, the position, libpng's structures and its last error message.
+struct PngReader {
+  const uint8_t* Data = nullptr;
+  size_t Size = 0;
+  size_t Pos = 0;
+  png_structp Png = nullptr;
+  png_infop Info = nullptr;
+  char Message[160] = "";
+};
+
+extern "C" void OnPngError(png_structp png, png_const_charp message) {
+  auto* r = static_cast<PngReader*>(png_get_error_ptr(png));
+  std::strncpy(r->Message, message != nullptr ? message : "unknown error", sizeof r->Message - 1);
+  png_longjmp(png, 1);
+}
+
+extern "C" void OnPngWarning(png_structp, png_const_charp) {}
+
+extern "C" void ReadPngBytes(png_structp png, png_bytep out, png_size_t count) {
+  auto* r = static_cast<PngReader*>(png_get_io_ptr(png));
+  if (count > r->Size - r->Pos) png_error(png, "the file ends too early");
+  std::memcpy(out, r->Data + r->Pos, count);
+  r->Pos += count;
+}
+
+// What the header says, after the transformations are set.
+struct PngHeader {
+  uint32_t Width = 0, Height = 0;
+  bool HasAlpha = false;
+  size_t RowBytes = 0;
+};
+
+// -- reading steps (each returns false when libpng failed)
+
+bool ReadHeader(PngReader& r, PngHeader& h) {
+  if (setjmp(png_jmpbuf(r.Png))) return false;
+  png_set_read_fn(r.Png, &r, ReadPngBytes);
+  png_read_info(r.Png, r.Info);
+  const int colorType = png_get_color_type(r.Png, r.Info);
+  h.HasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(r.Png, r.Info, PNG_INFO_tRNS) != 0;
+  png_set_expand(r.Png);  // palette to RGB, grey below 8 bits to 8 bits, tRNS to alpha
+  png_set_scale_16(r.Png);
+  png_set_gray_to_rgb(r.Png);
+  png_set_bgr(r.Png);  // bytes B, G, R, A: a little-endian 0xAARRGGBB
+  if (!h.HasAlpha) png_set_filler(r.Png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(r.Png);
+  png_read_update_info(r.Png, r.Info);
+  h.Width = png_get_image_width(r.Png, r.Info);
+  h.Height = png_get_image_height(r.Png, r.Info);
+  h.RowBytes = png_get_rowbytes(r.Png, r.Info);
+  return true;
+}
+
+bool ReadRows(PngReader& r, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(r.Png))) return false;
+  png_read_image(r.Png, rows);
+  return true;
+}
+
+// Frees the libpng state on every path out.
+struct ReadGuard {
+  PngReader R;
+  explicit ReadGuard(std::span<const uint8_t> bytes) {
+    R.Data = bytes.data();
+    R.Size = bytes.size();
+    R.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &R, OnPngError, OnPngWarning);
+    if (R.Png != nullptr) R.Info = png_create_info_struct(R.Png);
+  }
+  ~ReadGuard() { png_destroy_read_struct(&R.Png, R.Info != nullptr ? &R.Info : nullptr, nullptr); }
+  ReadGuard(const ReadGuard&) = delete;
+  ReadGuard& operator=(const ReadGuard&) = delete;
+};
+
+// Frees the image's state of libpng's simplified writer on every path out.
 struct PngImage {
   png_image Image{};
   PngImage() { Image.version = PNG_IMAGE_VERSION; }
@@ -21,25 +113,27 @@ struct PngImage {
   PngImage& operator=(const PngImage&) = delete;
 };
 
-// Deflate packs at most 1032 bytes into one, and a pixel takes at least one bit: a file claiming more
-// pixels than that cannot hold them, and is refused before the pixel buffer is allocated.
-int64_t MaxPixelsFor(size_t fileSize) { return (int64_t(1) << 20) + static_cast<int64_t>(fileSize) * 1032 * 8; }
-
 }  // namespace
 
 RawImage DecodePng(std::span<const uint8_t> bytes) {
-  PngImage png;
-  if (!png_image_begin_read_from_memory(&png.Image, bytes.data(), bytes.size())) Invalid();
-  const int64_t w = png.Image.width, h = png.Image.height;
-  if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size())) Invalid();
+  if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) Invalid("no PNG signature");
+  ReadGuard g(bytes);
+  if (g.R.Png == nullptr || g.R.Info == nullptr) throw EOutOfMemory("PNG image: out of memory");
+  PngHeader h;
+  if (!ReadHeader(g.R, h)) Invalid(g.R.Message);
+  const int64_t w = h.Width, ht = h.Height;
+  if (w <= 0 || ht <= 0 || w * ht > kMaxImagePixels || w * ht > MaxPixelsFor(bytes.size()))
+    Invalid("its size is more than the file can hold");
+  if (h.RowBytes != static_cast<size_t>(w) * 4) Invalid("its samples do not decode to 8-bit colour");
   RawImage img;
-  img.HasAlpha = (png.Image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+  img.HasAlpha = h.HasAlpha;
   img.Bits = img.HasAlpha ? 32 : 24;
   img.Width = static_cast<int>(w);
-  img.Height = static_cast<int>(h);
-  img.Pixels.resize(static_cast<size_t>(w * h));
-  png.Image.format = PNG_FORMAT_BGRA;  // bytes B, G, R, A = 0xAARRGGBB
-  if (!png_image_finish_read(&png.Image, nullptr, img.Pixels.data(), 0, nullptr)) Invalid();
+  img.Height = static_cast<int>(ht);
+  img.Pixels.resize(static_cast<size_t>(w * ht));
+  std::vector<png_bytep> rows(static_cast<size_t>(ht));
+  for (size_t y = 0; y < rows.size(); ++y) rows[y] = reinterpret_cast<png_bytep>(img.Pixels.data() + y * size_t(w));
+  if (!ReadRows(g.R, rows.data())) Invalid(g.R.Message);
   return img;
 }
 

@@ -6,6 +6,7 @@
 
 #include "AppState.h"
 #include "Clipbrd.h"
+#include "SysUtils.h"
 
 namespace qelta {
 
@@ -93,15 +94,44 @@ void TScriptedUser::Reset() {
   std::fill(std::begin(s.ButtonDown), std::end(s.ButtonDown), false);
   s.LastPress = {};
   s.ModalScripts.clear();
-  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->Clear();
+  s.StrictScripts = false;
+  s.Unscripted.clear();
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) {
+    dialogs->Clear();
+    dialogs->SetStrict(false);
+  }
   Clipboard()->Clear();
 }
 
 void TScriptedUser::Done() {
-  if (FAutoProcess) Application->ProcessMessages();
+  if (FAutoProcess) Process();
 }
 
-void TScriptedUser::Process() { Application->ProcessMessages(); }
+void TScriptedUser::Process() {
+  Application->ProcessMessages();
+  RaiseUnscripted();
+}
+
+void TScriptedUser::RaiseUnscripted() {
+  auto& caught = State().Unscripted;
+  if (caught.empty()) return;
+  const String first = caught.front();
+  caught.clear();
+  throw EUnscripted(first);
+}
+
+void TScriptedUser::RequireShowing(const TControl* control, const char16_t* action) {
+  const String where = u"TScriptedUser." + String(action) + u": ";
+  if (control == nullptr) throw EInvalidOperation(where + u"no control given");
+  if (!control->Showing())
+    throw EInvalidOperation(where + u"\"" + control->Name() + u"\" (" + control->ClassName() +
+                            u") is not showing on a shown form");
+}
+
+void TScriptedUser::SetStrict(bool value) {
+  State().StrictScripts = value;
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->SetStrict(value);
+}
 
 // -- forms
 
@@ -137,29 +167,35 @@ void TScriptedUser::Mouse(Cardinal msg, TControl* control, int x, int y, TShiftS
 }
 
 void TScriptedUser::MoveTo(TControl* control, int x, int y, TShiftState shift) {
+  RequireShowing(control, u"MoveTo");
   Mouse(WM_MOUSEMOVE, control, x, y, shift);
 }
 
 void TScriptedUser::Press(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  RequireShowing(control, u"Press");
   Mouse(WM_LBUTTONDOWN + 3 * button, control, x, y, shift);
 }
 
 void TScriptedUser::Release(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  RequireShowing(control, u"Release");
   Mouse(WM_LBUTTONUP + 3 * button, control, x, y, shift);
 }
 
 void TScriptedUser::Click(TControl* control, int x, int y, TMouseButton button, TShiftState shift) {
+  RequireShowing(control, u"Click");
   Press(control, x, y, button, shift);
   Release(control, x, y, button, shift);
 }
 
 void TScriptedUser::DoubleClick(TControl* control, int x, int y, TShiftState shift) {
+  RequireShowing(control, u"DoubleClick");
   Click(control, x, y, mbLeft, shift);
   Click(control, x, y, mbLeft, shift);
 }
 
 void TScriptedUser::Drag(TControl* control, int x1, int y1, int x2, int y2, TMouseButton button, int steps,
                          TShiftState shift) {
+  RequireShowing(control, u"Drag");
   Press(control, x1, y1, button, shift);
   steps = std::max(steps, 1);
   for (int i = 1; i <= steps; ++i)
@@ -168,6 +204,7 @@ void TScriptedUser::Drag(TControl* control, int x1, int y1, int x2, int y2, TMou
 }
 
 void TScriptedUser::Wheel(TControl* control, int x, int y, int delta, TShiftState shift) {
+  RequireShowing(control, u"Wheel");
   Modifiers(shift, true);
   Pointer(control, x, y);
   const TPoint at = control->ClientToScreen(Point(x, y));
@@ -224,6 +261,9 @@ void TScriptedUser::TypeText(const String& text) {
 void TScriptedUser::Advance(int64_t ms) { Application->AdvanceClock(ms); }
 
 void TScriptedUser::AnswerNextBox(int answer) {
+  if (answer < mrOk || answer > mrYesToAll)
+    throw EInvalidOperation(u"TScriptedUser.AnswerNextBox: " + IntToStr(answer) +
+                            u" is not the answer of a button (mrOk..mrYesToAll)");
   if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->ScriptAnswer(answer);
 }
 
@@ -250,6 +290,7 @@ void TScriptedUser::AnswerNextSaveDialog(const String& fileName) {
 // -- looking
 
 std::unique_ptr<TBitmap> TScriptedUser::Grab(TControl* control) {
+  if (control == nullptr) throw EInvalidOperation(u"TScriptedUser.Grab: no control given");
   Done();
   auto out = std::make_unique<TBitmap>(control->Width(), control->Height());
   TForm* form = GetParentForm(control);

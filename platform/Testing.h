@@ -12,6 +12,11 @@
 // input stays queued, for a loop inside the code under test to take (a rubber band, a modal form).
 // Time moves only through Advance, which fires due timers in order. Two presses at the same place
 // without advancing the clock make a double click, as they would for a fast user.
+// Mistakes in a script raise EInvalidOperation instead of doing nothing or something else: a mouse
+// action or Grab without a control, a mouse action at a control that is not showing on a shown form,
+// an answer that is no button's. In strict mode (SetStrict) a question box or a modal form that the
+// script did not answer raises EUnscripted (an EInvalidOperation) from the action that led to it,
+// instead of taking the box's default button or cancelling the form.
 // Limits: one user; coordinates are client coordinates of the control named; characters outside the
 // US layout are typed as WM_CHAR alone (no key down or up).
 
@@ -41,8 +46,12 @@ class TScriptedUser {
   void Show(TForm* form);
   /// Runs `script` with the form when the next ShowModal shows it (scripts are used in order).
   void WhenModalShows(std::function<void(TForm* form)> script);
+  /// Strict mode: a question box without an AnswerNextBox answer, or a ShowModal without a
+  /// WhenModalShows script, raises EUnscripted. Off when the session starts.
+  void SetStrict(bool value);
 
-  // -- mouse, at client coordinates of a control; `shift` keys are held around the action
+  // -- mouse, at client coordinates of a control that shows on a shown form (else EInvalidOperation);
+  // `shift` keys are held around the action
   void MoveTo(TControl* control, int x, int y, TShiftState shift = {});
   void Press(TControl* control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
   void Release(TControl* control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = {});
@@ -70,7 +79,8 @@ class TScriptedUser {
   // -- time, boxes, clipboard
   /// Moves the virtual clock on, firing the timers that fall due.
   void Advance(int64_t ms);
-  /// Answer (mrYes, IDNO, ...) of the next message box that offers a choice.
+  /// Answer (mrOk..mrYesToAll, IDOK..IDNO) of the next message box that offers a choice; any other
+  /// value raises EInvalidOperation, and a box that does not offer the answer raises EUnscripted.
   void AnswerNextBox(int answer);
   /// Every message box and beep since the session began.
   const std::vector<TDialogLogEntry>& MessageLog() const;
@@ -86,6 +96,7 @@ class TScriptedUser {
 
   // -- looking
   /// The pixels of the control's area of its form (after pending paints); white where it has none.
+  /// No control raises EInvalidOperation.
   std::unique_ptr<TBitmap> Grab(TControl* control);
   /// Writes what the form shows to a PNG file.
   void SavePng(TForm* form, const String& fileName);
@@ -95,12 +106,16 @@ class TScriptedUser {
   // -- the queue
   bool AutoProcess() const { return FAutoProcess; }
   void SetAutoProcess(bool value) { FAutoProcess = value; }
-  /// Runs Application->ProcessMessages().
+  /// Runs Application->ProcessMessages(); raises the EUnscripted the loop caught meanwhile.
   void Process();
 
  private:
   void Reset();
   void Done();
+  /// Raises EUnscripted for the first one the loop caught (and forgets the others).
+  void RaiseUnscripted();
+  /// Raises EInvalidOperation naming `action` unless the control shows on a shown form.
+  static void RequireShowing(const TControl* control, const char16_t* action);
   void Pointer(TControl* control, int x, int y);
   void Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift);
   void Modifiers(TShiftState shift, bool down);

@@ -1,5 +1,5 @@
 #include "Version.h"
 
 namespace qelta {
-const char* QeltaVersion() { return "0.1.0"; }
+const char* QeltaVersion() { return QELTA_VERSION_STRING; }
 }  // namespace qelta

@@ -69,7 +69,7 @@ TEST(ScaleLayout, CaptionIsAnchoredAlongTheAxisAndAlignedOnThatPoint) {
   };
   // Text 40 pixels wide, moved by (4, 6), line at 300.
   const Case cases[] = {
-      {"start, centred", sctXB, uaSclTopLft, taCenter, {10 + 4 - 20, 306}},
+      {"start, centred", sctXB, uaSclTopLft, taCenter, {0, 306}},  // would start at 10 + 4 - 20: kept inside
       {"middle, left", sctXT, uaSclCenter, taLeftJustify, {10 + 180 + 4, 306}},
       {"end, right", sctXB, uaSclBotRgt, taRightJustify, {370 + 4 - 40, 306}},
       {"vertical start", sctYL, uaSclTopLft, taLeftJustify, {304, 5 + 6}},
@@ -78,6 +78,33 @@ TEST(ScaleLayout, CaptionIsAnchoredAlongTheAxisAndAlignedOnThatPoint) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(ScaleCaptionPos(FrameOf(c.type), 300, c.anchor, c.align, 4, 6, 40), c.topLeft) << c.name;
+}
+
+// Regression: with the default anchor (start) and alignment (centred) a caption wider than twice the
+// margin began left of the picture: "naive: time / s" showed as "ve: time / s". No caption is placed
+// partly outside the picture now, along or across the axis, on the own canvas or a foreign one.
+TEST(ScaleLayout, CaptionIsNeverPlacedPartlyOutsideThePicture) {
+  struct Case {
+    const char* name;
+    TScaleType type;
+    int64_t line;
+    TScaleUnitAnchor anchor;
+    TAlignment align;
+    int posX, posY;
+    TPoint topLeft;
+  };
+  // 400 x 400 picture, text 90 x 14; margins 10, 30, 5, 15 (left, right, top, bottom).
+  const Case cases[] = {
+      {"start, centred", sctXB, 384, uaSclTopLft, taCenter, 4, 4, {0, 386}},
+      {"end, left", sctXB, 384, uaSclBotRgt, taLeftJustify, 4, -20, {310, 364}},
+      {"below the bottom", sctXB, 384, uaSclCenter, taCenter, 0, 30, {145, 386}},
+      {"on a foreign canvas at y = 1000", sctXT, 1005, uaSclTopLft, taCenter, 0, -20, {0, 1000}},
+      {"vertical, above the top", sctYL, 10, uaSclTopLft, taLeftJustify, 0, -28, {10, 0}},
+      {"vertical, right of the picture", sctYR, 369, uaSclCenter, taLeftJustify, 8, 0, {310, 195}},
+      {"vertical on a foreign canvas at x = 100", sctYL, 110, uaSclBotRgt, taRightJustify, 0, 0, {100, 385}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ScaleCaptionPos(FrameOf(c.type), c.line, c.anchor, c.align, c.posX, c.posY, 90, 14), c.topLeft) << c.name;
 }
 
 }  // namespace

@@ -87,7 +87,8 @@ void ArcsAndShapes(GalleryPage& page) {
   c->RoundRect(450, 10, 550, 100, 30, 30);
   page.Add(*card, "canvas-shapes.png",
            "Shapes in 100-pixel boxes: Arc, Pie and Chord run counter-clockwise from the ray through the box's "
-           "upper-right corner to the ray through its lower-left one; Ellipse; RoundRect with 30-pixel corners.");
+           "upper-right corner to the ray through its lower-left one. Rays start at the box's centre, so these two "
+           "are opposite and Pie and Chord both give the upper half. Ellipse; RoundRect with 30-pixel corners.");
 }
 
 // Polygons close themselves; the fill mode decides whether the star's centre is inside.
@@ -116,32 +117,38 @@ void PolygonsAndPies(GalleryPage& page) {
            "meet without gaps.");
 }
 
-// Fonts turned by Orientation (tenths of degrees, counter-clockwise) about the reference point.
+// Fonts turned by Orientation (tenths of degrees, counter-clockwise) about the reference point, the
+// top-left of the text cell: four quarter turns at one point make a pinwheel, a 30-degree text stands
+// beside it.
 void RotatedText(GalleryPage& page) {
-  std::unique_ptr<TBitmap> card = Card(320, 320);
+  std::unique_ptr<TBitmap> card = Card(420, 320);
   TCanvas* c = card->Canvas();
-  const int cx = 160, cy = 160;
-  c->Pen()->SetColor(clSilver);
-  c->Ellipse(cx - 110, cy - 110, cx + 111, cy + 111);
   c->Brush()->SetStyle(bsClear);
   c->Font()->SetSize(14);
+  auto cross = [c](int x, int y) {
+    c->Pen()->SetColor(clRed);
+    c->MoveTo(x - 5, y);
+    c->LineTo(x + 6, y);
+    c->MoveTo(x, y - 5);
+    c->LineTo(x, y + 6);
+  };
   const struct {
     int Tenths;
     TColor Color;
-  } angles[] = {{0, clBlack}, {450, clRed}, {900, clGreen}, {1800, clBlue}};
-  for (const auto& a : angles) {
-    c->Font()->SetOrientation(a.Tenths);
-    c->Font()->SetColor(a.Color);
-    c->TextOut(cx, cy, u"Qelta " + IntToStr(a.Tenths / 10) + u"\u00B0");
+  } turns[] = {{0, clBlack}, {900, clGreen}, {1800, clBlue}, {2700, clMaroon}};
+  for (const auto& t : turns) {
+    c->Font()->SetOrientation(t.Tenths);
+    c->Font()->SetColor(t.Color);
+    c->TextOut(160, 160, u"Qelta " + IntToStr(t.Tenths / 10) + u"\u00B0");
   }
-  c->Pen()->SetColor(clRed);
-  c->MoveTo(cx - 5, cy);
-  c->LineTo(cx + 6, cy);
-  c->MoveTo(cx, cy - 5);
-  c->LineTo(cx, cy + 6);
+  cross(160, 160);
+  c->Font()->SetOrientation(300);
+  c->Font()->SetColor(clRed);
+  c->TextOut(300, 270, u"30\u00B0");
+  cross(300, 270);
   page.Add(*card, "canvas-rotated-text.png",
-           "TextOut with the font turned 0, 45, 90 and 180 degrees: each text turns about its reference point, the "
-           "top-left of its cell (red cross), grey-scale antialiased.");
+           "TextOut with the font turned 0, 90, 180 and 270 degrees at one reference point, and 30 degrees at "
+           "another: each text turns about the top-left of its cell (red crosses), grey-scale antialiased.");
 }
 
 // CopyRect through the copy modes: the same source on the same striped destination.

@@ -3,11 +3,50 @@
 #include "Gallery.h"
 
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "Encoding.h"
 
 namespace qelta::gallery {
 namespace {
+
+// The topic files as the build compiled them in: file name and text.
+struct SourceFile {
+  const char* name;
+  const char* text;
+};
+constexpr SourceFile kSources[] = {
+#include "GallerySources.inc"
+};
+
+std::vector<std::string> LinesOf(const std::string& fileName) {
+  const std::string base = std::filesystem::path(fileName).filename().string();
+  for (const SourceFile& f : kSources) {
+    if (base != f.name) continue;
+    std::vector<std::string> lines;
+    std::istringstream in(f.text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  return {};
+}
+
+// "void qelta::gallery::{anonymous}::Horizontal(qelta::gallery::GalleryPage&)" -> "Horizontal".
+std::string ShortName(const std::string& function) {
+  const std::string head = function.substr(0, function.find('('));
+  const size_t colons = head.rfind("::"), blank = head.rfind(' ');
+  const size_t from = colons != std::string::npos ? colons + 2 : (blank != std::string::npos ? blank + 1 : 0);
+  return head.substr(from);
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+
+// The first line at or after `i` that ends a statement (its last character is ';').
+size_t StatementEnd(const std::vector<std::string>& lines, size_t i) {
+  while (i + 1 < lines.size() && (lines[i].empty() || lines[i].back() != ';')) ++i;
+  return i;
+}
 
 // Text for HTML element content and attribute values.
 std::string Escaped(const std::string& text) {
@@ -27,9 +66,12 @@ std::string Escaped(const std::string& text) {
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:2em;background:#fafafa;color:#222}"
     "h2{border-bottom:1px solid #ccc;padding-bottom:.2em;margin-top:2em}"
-    "figure{display:inline-block;vertical-align:top;margin:0 2em 2em 0;max-width:100%}"
+    ".entry{display:flex;flex-wrap:wrap;gap:1.5em;align-items:flex-start;margin:0 0 2.5em 0}"
+    "figure{margin:0;max-width:100%}"
     "img{border:1px solid #ddd;background:#fff;max-width:100%}"
-    "figcaption{max-width:60em;margin-top:.4em;font-size:.95em}";
+    "figcaption{max-width:60em;margin-top:.4em;font-size:.95em}"
+    "pre{margin:0;padding:.8em;background:#f0f0f0;border:1px solid #ddd;font-size:.8em;max-width:100%;"
+    "overflow:auto;flex:1 1 32em}";
 
 }  // namespace
 
@@ -39,10 +81,38 @@ GalleryPage::GalleryPage(std::filesystem::path folder) : folder_(std::move(folde
 
 void GalleryPage::Section(std::string title) { sections_.push_back({std::move(title), {}}); }
 
-void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std::string& caption) {
+void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std::string& caption,
+                      std::source_location where) {
   if (sections_.empty()) Section("Pictures");
   picture.SaveToFile(Utf8ToString((folder_ / file).string()));
-  sections_.back().pictures.push_back({file, caption});
+  sections_.back().pictures.push_back({file, caption, where});
+}
+
+std::string CodeOf(const std::source_location& where, unsigned after) {
+  const std::vector<std::string> lines = LinesOf(where.file_name());
+  const std::string name = ShortName(where.function_name());
+  size_t head = lines.size();  // the line that defines the function
+  for (size_t i = 0; i < lines.size() && head == lines.size(); ++i)
+    if (!lines[i].empty() && lines[i][0] != ' ' && lines[i][0] != '/' && lines[i].find(" " + name + "(") != std::string::npos &&
+        lines[i].back() == '{')
+      head = i;
+  if (head == lines.size() || where.line() == 0) return std::string();
+  size_t end = head;  // the closing brace of the function
+  while (end < lines.size() && lines[end] != "}") ++end;
+  size_t from = head;
+  while (from > 0 && StartsWith(lines[from - 1], "//")) --from;
+  if (after > 0) from = StatementEnd(lines, after - 1) + 1;
+  size_t to = std::min(StatementEnd(lines, where.line() - 1), end);
+  const bool lastInFunction = [&] {
+    for (size_t i = to + 1; i < end; ++i)
+      if (lines[i].find("page.Add(") != std::string::npos) return false;
+    return true;
+  }();
+  if (lastInFunction) to = end;
+  std::string code = after > 0 ? "  ...\n" : "";
+  for (size_t i = from; i <= to && i < lines.size(); ++i) code += lines[i] + "\n";
+  if (!lastInFunction) code += "  ...\n";
+  return code;
 }
 
 int GalleryPage::PictureCount() const {
@@ -56,11 +126,18 @@ std::filesystem::path GalleryPage::WriteIndex(const std::string& title) const {
   std::ofstream html(index, std::ios::binary);
   html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << Escaped(title)
        << "</title>\n<style>" << kStyle << "</style>\n</head>\n<body>\n<h1>" << Escaped(title) << "</h1>\n";
+  std::map<std::string, unsigned> lastAdd;  // function -> line of its previous Add
   for (const PageSection& s : sections_) {
     html << "<h2>" << Escaped(s.title) << "</h2>\n";
-    for (const GalleryPicture& p : s.pictures)
-      html << "<figure><img src=\"" << Escaped(p.file) << "\" alt=\"" << Escaped(p.caption) << "\"><figcaption>"
-           << Escaped(p.caption) << "</figcaption></figure>\n";
+    for (const GalleryPicture& p : s.pictures) {
+      const std::string function = std::string(p.where.file_name()) + ":" + p.where.function_name();
+      const std::string code = CodeOf(p.where, lastAdd[function]);
+      lastAdd[function] = p.where.line();
+      html << "<div class=\"entry\"><figure><img src=\"" << Escaped(p.file) << "\" alt=\"" << Escaped(p.caption)
+           << "\"><figcaption>" << Escaped(p.caption) << "</figcaption></figure>\n";
+      if (!code.empty()) html << "<pre><code>" << Escaped(code) << "</code></pre>\n";
+      html << "</div>\n";
+    }
   }
   html << "</body>\n</html>\n";
   if (!html.flush()) throw EFCreateError("Cannot write " + index.string());

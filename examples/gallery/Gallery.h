@@ -4,9 +4,13 @@
 // a GalleryPage; each entry there is a short, complete usage example of one component.
 // Pictures of single pixels (frames, marks) are drawn at their true size and saved enlarged with
 // nearest pixels (Enlarged), so a person can count the pixels.
+// The index page shows beside each picture the code that drew it: Add notes where it was called, and
+// the page cuts that function (with the comment above it) out of the topic files, which the build
+// compiles into the gallery (GallerySources.inc).
 
 #include <filesystem>
 #include <memory>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -14,9 +18,11 @@
 
 namespace qelta::gallery {
 
-/// One picture of the page: its PNG file name (inside the gallery folder) and its caption.
+/// One picture of the page: its PNG file name (inside the gallery folder), its caption and the place
+/// of the Add call that listed it.
 struct GalleryPicture {
   std::string file, caption;
+  std::source_location where;
 };
 
 /// Collects the pictures of every topic and writes the index page.
@@ -27,8 +33,10 @@ class GalleryPage {
 
   /// Starts a section: the pictures added next are listed under this heading.
   void Section(std::string title);
-  /// Saves the bitmap as a PNG file in the folder and lists it with its caption.
-  void Add(const TBitmap& picture, const std::string& file, const std::string& caption);
+  /// Saves the bitmap as a PNG file in the folder and lists it with its caption and the code of the
+  /// function that calls Add (`where` is that call).
+  void Add(const TBitmap& picture, const std::string& file, const std::string& caption,
+           std::source_location where = std::source_location::current());
   /// Writes index.html (UTF-8, static) into the folder and answers its path.
   std::filesystem::path WriteIndex(const std::string& title) const;
 
@@ -43,6 +51,11 @@ class GalleryPage {
   std::filesystem::path folder_;
   std::vector<PageSection> sections_;
 };
+
+/// The code that drew the picture: the function of its Add call with the comment above it. Where one
+/// function adds several pictures, each gets the part from the previous Add (`after`, a line number;
+/// 0 for none) to its own. Empty when the source is not known.
+std::string CodeOf(const std::source_location& where, unsigned after);
 
 /// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
 std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);

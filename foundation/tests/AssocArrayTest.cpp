@@ -8,6 +8,7 @@
 #include "Assertions.h"
 #include "Encoding.h"
 #include "Qelta_dstruct.h"
+#include "StrUtils.h"
 #include "Streams.h"
 #include "SysUtils.h"
 
@@ -93,6 +94,37 @@ TEST(TAssocArray, RemoveMovesTheLastEntryIntoThePlace) {
   EXPECT_TRUE(a.Remove(u"two"));
   EXPECT_TRUE(a.Remove(u"three"));
   EXPECT_EQ(a.NumEntries(), 0);
+}
+
+// The keys are indexed (reading 10^6 entries searched each one linearly, in quadratic time), but
+// every search still answers what a search from the front would: random Add, Remove, SetKeys and
+// IgnoreCase switches, compared with such a search over the keys as GetKeys shows them.
+TEST(TAssocArray, IndexedSearchesAnswerTheFirstMatchFromTheFront) {
+  TAssocArray a(nullptr);
+  uint32_t seed = 99;
+  auto next = [&] { return seed = seed * 134775813u + 1u; };
+  const String names[] = {u"a", u"A", u"b", u"Key", u"KEY", u"key", u"x1", u"X1", u"", u"\u00C4"};
+  auto linear = [&](const String& key) {
+    for (int i = 1; i <= a.NumEntries(); ++i) {
+      const String stored = a.GetKeys(i);
+      if (a.IgnoreCase() ? LowerCase(stored) == LowerCase(key) : stored == key) return i;
+    }
+    return 0;
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const String& key = names[(next() >> 8) % 10];
+    switch ((next() >> 8) % 6) {
+      case 0: case 1: a.Add(key, Variant(step)); break;
+      case 2: a.Remove(key); break;
+      case 3: a.SetKeys(int((next() >> 8) % 12), key); break;  // may make two entries share a key
+      case 4: if ((next() >> 8) % 8 == 0) a.SetIgnoreCase(!a.IgnoreCase()); break;
+      default: break;
+    }
+    for (const String& probe : names) {
+      const int i = linear(probe);
+      ASSERT_EQ(a.Resolve(probe), i == 0 ? Null() : a.GetValues(i)) << "step " << step;
+    }
+  }
 }
 
 TEST(TAssocArray, GrowsByGranularityBeyondTheNewCount) {

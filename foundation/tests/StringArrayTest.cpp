@@ -891,6 +891,25 @@ TEST(TStringArray, MalformedOrHostileElementsLeaveTheTableUnchanged) {
   }
 }
 
+// Regression: a 132-byte file declaring 134,217,728 rows made the reader reserve 1.7 GB before any
+// cell. The table is built when the element closes, and its cells may exceed what the file lists by
+// at most 2^24; within that bound the declared size stands, trailing empty rows included.
+TEST(TStringArray, WhatAFileMakesTheReaderReserveFollowsWhatItHolds) {
+  const std::string head = "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n";
+  TempDir dir;
+  dir.Put("huge.xml", head + "  <dims cols=1 rows=134217728 />\r\n  <cell col=1 row=1>x</cell>\r\n</stringarray>\r\n");
+  TStringArray a(nullptr);
+  a.SetString(1, 1, "keep");
+  EXPECT_FALSE(a.LoadFromXMLFile(dir / "huge.xml", u""));
+  EXPECT_EQ(a.NrOfRows(), 1);
+  EXPECT_EQ(a.GetString(1, 1), "keep");
+  dir.Put("tall.xml", head + "  <dims cols=3 rows=100000 />\r\n  <cell col=2 row=7>x</cell>\r\n</stringarray>\r\n");
+  ASSERT_TRUE(a.LoadFromXMLFile(dir / "tall.xml", u""));
+  EXPECT_EQ(a.NrOfColumns(), 3);
+  EXPECT_EQ(a.NrOfRows(), 100000);
+  EXPECT_EQ(a.GetString(2, 7), "x");
+}
+
 TEST(TStringArray, ReaderSkipsWhatLiesOutsideAndCutsLongTexts) {
   TempDir dir;
   dir.Put("odd.xml",

@@ -544,6 +544,23 @@ TEST(TIntMatrix, TextAndStreamFormsOfBothForms) {
   EXPECT_EQ(Cells(d), (Rows{{0, -4}, {5, 0}}));
 }
 
+// Regression (found by the mutation sweep): a 43-byte stream with the empty row range 1..0 and
+// 16,777,219 columns passed the size check, which counted no cells, while the storage keeps one row
+// of cells across all those columns (64 MiB). The check counts the storage now.
+TEST(TIntMatrix, AnEmptyDimensionCannotMakeTheOtherHuge) {
+  using test::I32;
+  TMemoryStream s;
+  test::Fill(s, I32(1025) + I32(1) + I32(16777219) + I32(0) + std::string(27, '\0'));
+  TIntMatrix m(nullptr);
+  m.Resize(2, 2);
+  EXPECT_FALSE(m.LoadFromStream(&s, true));
+  EXPECT_EQ(std::pair(m.NrOfColumns(), m.NrOfRows()), std::pair(2, 2));
+  test::TempDir dir;
+  dir.Put("m.txt", "1 1 16777219 0\r\n");
+  EXPECT_FALSE(m.LoadFromFile(dir / "m.txt", true));
+  EXPECT_EQ(std::pair(m.NrOfColumns(), m.NrOfRows()), std::pair(2, 2));
+}
+
 TEST(TIntMatrix, SparseFileLayoutAndRoundTrip) {
   test::TempDir dir;
   auto m = Sparse(3, {{2, 5, -1}, {4, 1, 6}});

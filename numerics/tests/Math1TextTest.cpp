@@ -34,6 +34,23 @@ TEST(EEngStr, WritesSIPrefixesWithTheAskedDigits) {
   for (const auto& c : cases) EXPECT_EQ(Utf8(EEngStr(c.x, c.digits)), c.text) << c.x << " " << c.digits;
 }
 
+// Regression: the mantissa was cut after a floating-point division, which decided exact decimal
+// ties by the rounding of the quotient: EEngStr(5725, 3) gave "5.72k" but EEngStr(1250, 2) "1.3k".
+// It is cut from the exact value now, a tie away from zero, as every other number text.
+TEST(EEngStr, CutsTheMantissaFromTheExactValue) {
+  const struct {
+    double x;
+    int digits;
+    const char* text;
+  } cases[] = {
+      {5725, 3, "5.73k"},     {1250, 2, "1.3k"},      {-5725, 3, "-5.73k"},  {1249.5, 2, "1.2k"},
+      {0.0015, 1, "2m"},      {0.0045, 1, "4m"},      {999.5, 3, "1000"},    {99950, 3, "100.0k"},
+      {4.5e12, 1, "5T"},      {1.25e15, 2, "1250T"},  {125, -2, "125"},      {12.5, -2, "13"},
+      {3.5e-19, 1, "0.4a"},   {2.5e-21, 2, "0.0025a"}, {7.25e6, -3, "7M25"}, {1.25e-6, 2, "1.3u"},
+  };  // 0.0015 lies above its tie, 0.0045 below it (their exact binary values)
+  for (const auto& c : cases) EXPECT_EQ(Utf8(EEngStr(c.x, c.digits)), c.text) << c.x << " " << c.digits;
+}
+
 // floor(lg 1000) came out as 2 from a logarithm a hair below 3, which gave 1000 one decimal too many.
 TEST(EEngStr, CountsDecadesExactlyAtPowersOfTen) {
   const char* mantissa[] = {"1", "10", "100"};

@@ -191,6 +191,40 @@ TEST(Round125, MapsTheSeriesToItselfAndThresholdsUpwards) {
   }
 }
 
+// Regression: RoundPos125(2.000000000001) gave 2, below its argument (likewise RoundNeg125, near
+// every series point within 1e-12 relative). The result is never on the wrong side of x; only a value
+// within a few ulps of a series value counts as that value.
+TEST(Round125, DirectedRoundingIsNeverOnTheWrongSide) {
+  const struct {
+    double (*f)(double);
+    double x, expected;
+  } cases[] = {
+      {RoundPos125, 2.000000000001, 5},      {RoundPos125, 1.0000000000001, 2},
+      {RoundPos125, 5.0000000000005, 10},    {RoundPos125, -1.9999999999999, -1},
+      {RoundPos125, 2e-7 * (1 + 1e-13), 5e-7}, {RoundNeg125, 1.9999999999999, 1},
+      {RoundNeg125, 9.999999999999, 5},      {RoundNeg125, -2.000000000001, -5},
+      {RoundPos125, std::nextafter(2.0, 3.0), 2},   // a few ulps: the series value itself
+      {RoundNeg125, std::nextafter(5.0, 0.0), 5},
+      {RoundPos125, std::nextafter(std::nextafter(std::nextafter(1e-30, 1.0), 1.0), 1.0), 1e-30},
+      {RoundPos125, 5e-324, 5e-324},         {RoundNeg125, 1.5e308, 1e308},
+      {RoundPos125, 1.5e308, std::numeric_limits<double>::infinity()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.f(c.x), c.expected) << c.x;
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> expo(-300, 300);
+  for (int i = 0; i < 20000; ++i) {
+    double x = (rng() % 2 ? 1 : -1) * std::pow(10.0, expo(rng));
+    if (i % 2) x = std::nextafter(RoundPos125(x), rng() % 2 ? 0.0 : 1e308) * (1 + (rng() % 64) * 1e-16);
+    const double up = RoundPos125(x), down = RoundNeg125(x);
+    const double tol = 4 * (std::nextafter(std::fabs(x), HUGE_VAL) - std::fabs(x));
+    ASSERT_GE(up, x - tol) << x;
+    ASSERT_LE(down, x + tol) << x;
+    if (up < x) {
+      ASSERT_EQ(up, down) << x;  // only the snap to a series value stays below
+    }
+  }
+}
+
 TEST(Round125, DirectedRoundingBracketsItsArgument) {
   std::mt19937_64 rng(3);
   std::uniform_real_distribution<double> expo(-300, 300);

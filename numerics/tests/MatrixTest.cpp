@@ -68,7 +68,9 @@ TEST(TMatrix, ASizeBeyondTheAddressSpaceRaisesAndKeepsTheMatrix) {
   m.SetName(u"M");
   Load(m, {{1, 2}});
   const int big = std::numeric_limits<int>::max();
-  EXPECT_THROW_MSG(m.Resize(big, big), EQeltaMatrixError, "Component \"M\": not enough memory on heap");
+  // The message names the size asked for (it used to end at "not enough memory on heap").
+  EXPECT_THROW_MSG(m.Resize(big, big), EQeltaMatrixError,
+                   "Component \"M\": not enough memory on heap for 2147483647 x 2147483647 cells");
   EXPECT_EQ(Cells(m), (Rows{{1, 2}}));
   TIntMatrix n(nullptr);
   EXPECT_THROW(n.Resize(big, big), EQeltaMatrixError);
@@ -552,14 +554,101 @@ TEST(TMatrix, TextFormLayoutAndRoundTrip) {
   EXPECT_EQ(std::pair(r.NrOfColumns(), r.NrOfRows()), std::pair(0, 2));
 }
 
-// Regression: unreadable numbers were skipped silently and the load answered true.
+// Regression: unreadable numbers were skipped silently and the load answered true; later the load
+// answered false but kept the cells read before the bad number.
 TEST(TMatrix, LoadFromFileAnswersFalseAfterAnUnreadableNumber) {
   test::TempDir dir;
   dir.Put("m.txt", "1 1 2 2\n1 x\n3 4\n");
   TMatrix m(nullptr);
   Load(m, {{9, 9}, {9, 9}});
   EXPECT_FALSE(m.LoadFromFile(dir / "m.txt", false));
-  EXPECT_EQ(Cells(m), (Rows{{1, 9}, {3, 4}}));
+  EXPECT_EQ(Cells(m), (Rows{{9, 9}, {9, 9}}));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()),
+            "\"" + StringToUtf8(dir / "m.txt") + "\": line 2 holds \"x\", not a number of the matrix");
+}
+
+// Regression: the reader took the numbers as one stream of tokens, so "1 2 99 / 3 4" under a 2 x 2
+// header loaded as true with 99 in the second row and 4 dropped. Every row is one line of exactly
+// HiC - LoC + 1 numbers; anything else leaves the matrix as it was, without an event.
+TEST(TMatrix, TextReaderKeepsTheLineStructure) {
+  test::TempDir dir;
+  const struct {
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"1 1 2 2\n1 2 99\n3 4\n", "line 2 holds 3 numbers, not 2"},
+      {"1 1 2 2\n1\n2 3 4\n", "line 2 holds 1 numbers, not 2"},
+      {"1 1 2 2\n1 2\n3 4\n5 6\n", "line 4 follows the last row"},
+      {"1 1 2 2\r\n1 2\r\n\r\n     \r\n", "the file ends after 1 of 2 rows"},
+      {"1 1 2 1 7\n1 2\n", "line 1 is not the header \"LoC LoR HiC HiR\""},
+      {"1 1 2 2\n1 2\r3 4 5\n", "line 3 holds 3 numbers, not 2"},
+  };
+  for (const auto& c : cases) {
+    dir.Put("m.txt", c.text);
+    TMatrix m(nullptr);
+    Load(m, {{7}});
+    TEventLog log;
+    log.Hook(m);
+    EXPECT_FALSE(m.LoadFromFile(dir / "m.txt", true)) << c.text;
+    EXPECT_EQ(Cells(m), (Rows{{7}})) << c.text;
+    EXPECT_EQ(log.Changes, 0) << c.text;
+    EXPECT_EQ(StringToUtf8(m.LastLoadError()), "\"" + StringToUtf8(dir / "m.txt") + "\": " + c.reason);
+  }
+  dir.Put("m.txt", "\n1 1 2 2\r\n\r\n 1  2 \r\n\n3\t4\r\n\r\n");  // blank lines and blanks pass
+  TMatrix m(nullptr);
+  ASSERT_TRUE(m.LoadFromFile(dir / "m.txt", true)) << StringToUtf8(m.LastLoadError());
+  EXPECT_EQ(Cells(m), (Rows{{1, 2}, {3, 4}}));
+  EXPECT_TRUE(m.LastLoadError().empty());
+}
+
+// Regression: with the default precision (15 digits) 1/3 came back as 0.333333333333333. Until the
+// host sets FPrecis, the text and XML forms write the shortest text that reads back exactly.
+TEST(TMatrix, DefaultNumberTextReadsBackExactly) {
+  test::TempDir dir;
+  TMatrix m(nullptr);
+  Load(m, {{1.0 / 3, 0.1, 1e-300, -2.0 / 7}, {5e-324, 1.7976931348623157e308, 100, 0.30000000000000004}});
+  ASSERT_TRUE(m.StoreOnFile(0, 0, 0, 0, dir / "m.txt"));
+  ASSERT_TRUE(m.SaveAsXMLFile(dir / "m.xml", u""));
+  EXPECT_EQ(dir.Get("m.txt"),
+            "1 1 4 2\r\n0.3333333333333333 0.1 1E-300 -0.2857142857142857\r\n"
+            "5E-324 1.7976931348623157E308 100 0.30000000000000004\r\n");
+  TMatrix t(nullptr), x(nullptr);
+  ASSERT_TRUE(t.LoadFromFile(dir / "m.txt", true));
+  ASSERT_TRUE(x.LoadFromXMLFile(dir / "m.xml", u""));
+  EXPECT_EQ(t.CRCofData(), m.CRCofData());
+  EXPECT_EQ(x.CRCofData(), m.CRCofData());
+  m.SetFPrecis(1, 15);  // an explicit setting still rules
+  ASSERT_TRUE(m.StoreOnFile(1, 1, 1, 1, dir / "one.txt"));
+  EXPECT_EQ(dir.Get("one.txt"), "1 1 1 1\r\n0.333333333333333\r\n");
+}
+
+// A load that answers false says why: the file (where there is one) and the reason. The readers
+// used to answer a bare false.
+TEST(TMatrix, LastLoadErrorNamesTheFileAndTheReason) {
+  test::TempDir dir;
+  dir.Put("bad.bin", "QELTAMAX and more");
+  dir.Put("m.xml", "<!-- TMatrix / Qeltakit -->\n<matrix sig=\"Qeltakit\" vers=\"1.0\" id=\"a\">\n</matrix>\n");
+  const std::string bin = StringToUtf8(dir / "bad.bin"), xml = StringToUtf8(dir / "m.xml");
+  const std::string none = StringToUtf8(dir / "none.txt");
+  TMatrix m(nullptr);
+  EXPECT_FALSE(m.LoadBinary(dir / "bad.bin"));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()), "\"" + bin + "\": not a binary matrix file");
+  EXPECT_FALSE(m.LoadFromXMLFile(dir / "m.xml", u"b"));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()), "\"" + xml + "\": no matrix element with the id \"b\"");
+  EXPECT_FALSE(m.LoadFromXMLFile(dir / "m.xml", u"a"));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()), "\"" + xml + "\": numcols or numrows is missing");
+  EXPECT_FALSE(m.LoadFromFile(dir / "none.txt", true));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()), "\"" + none + "\": cannot be read");
+  TMemoryStream s;
+  test::Fill(s, "short");
+  EXPECT_FALSE(m.LoadFromStream(&s, true));
+  EXPECT_EQ(StringToUtf8(m.LastLoadError()), "the stream holds no header of four indices");
+  TIntMatrix sparse(nullptr);
+  EXPECT_FALSE(sparse.LoadSparseMat(dir / "bad.bin"));
+  EXPECT_EQ(StringToUtf8(sparse.LastLoadError()), "\"" + bin + "\": not a sparse matrix file");
+  ASSERT_TRUE(m.SaveBinary(dir / "good.bin"));
+  EXPECT_TRUE(m.LoadBinary(dir / "good.bin"));
+  EXPECT_TRUE(m.LastLoadError().empty());
 }
 
 // Regression: the header went unchecked into Resize and the read loops.

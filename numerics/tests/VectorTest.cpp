@@ -422,7 +422,7 @@ TEST(TIntVector, TextFormRoundsNumbersOnReading) {
   Load(v, {-7, 12});
   ASSERT_TRUE(v.StoreOnFile(0, 9, dir / "w.txt"));
   EXPECT_EQ(dir.Get("w.txt"), "1 2\r\n-7\r\n12\r\n");
-  dir.Put("r.txt", "1 4\n2.5\n3.5\n-2.5 1e3");
+  dir.Put("r.txt", "1 4\n2.5\n3.5\n-2.5\n1e3");
   EXPECT_TRUE(v.LoadFromFile(dir / "r.txt", true));
   EXPECT_EQ(Values(v), (std::vector<int32_t>{2, 4, -2, 1000}));
 }
@@ -441,17 +441,28 @@ TEST(TVector, TextFileRoundTripAndSizeRule) {
   EXPECT_FALSE(w.LoadFromFile(dir / "missing.txt", true));
 }
 
-// Regression: an unreadable number left its element unchanged but the load still answered true.
+// Regression: an unreadable number left its element unchanged but the load still answered true;
+// later it answered false but kept the elements read around the bad one. A fault now leaves the
+// whole vector as it was, and the reason names the file and the line.
 TEST(TVector, LoadFromFileAnswersFalseAfterAnUnreadableNumber) {
   test::TempDir dir;
-  dir.Put("v.txt", "1 3\r\n1.5\r\nabc\r\n3\r\n");
-  TVector v(nullptr);
-  Load(v, {9, 9, 9});
-  EXPECT_FALSE(v.LoadFromFile(dir / "v.txt", false));
-  EXPECT_EQ(Values(v), (std::vector<double>{1.5, 9, 3}));
-  dir.Put("short.txt", "1 3\r\n4\r\n\r\n\r\n");  // room for three numbers, but one stands there
-  EXPECT_FALSE(v.LoadFromFile(dir / "short.txt", false));
-  EXPECT_EQ(Values(v), (std::vector<double>{4, 9, 3}));
+  const struct {
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"1 3\r\n1.5\r\nabc\r\n3\r\n", "line 3 holds \"abc\", not a number of the vector"},
+      {"1 3\r\n4\r\n\r\n\r\n", "the file ends after 1 of 3 elements"},  // room for three, one stands there
+      {"1 3\r\n1 2\r\n3\r\n", "line 2 holds 2 numbers, not 1"},
+      {"1 2\r\n1\r\n2\r\n3\r\n", "line 4 follows the last element"},
+  };
+  for (const auto& c : cases) {
+    dir.Put("v.txt", c.text);
+    TVector v(nullptr);
+    Load(v, {9, 9, 9});
+    EXPECT_FALSE(v.LoadFromFile(dir / "v.txt", false)) << c.text;
+    EXPECT_EQ(Values(v), (std::vector<double>{9, 9, 9})) << c.text;
+    EXPECT_EQ(StringToUtf8(v.LastLoadError()), "\"" + StringToUtf8(dir / "v.txt") + "\": " + c.reason);
+  }
 }
 
 // Regression: the text header went unchecked into Resize (a huge last index allocated gigabytes).

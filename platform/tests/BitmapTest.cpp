@@ -75,7 +75,9 @@ TEST(TBitmap, NewPixelsAreWhiteAndResizingKeepsTheTopLeft) {
   EXPECT_EQ(b.Width(), 0);
   EXPECT_TRUE(b.Empty());
   b.Canvas()->Rectangle(0, 0, 5, 5);  // no pixels: nothing happens
-  EXPECT_THROW(b.SetSize(1 << 20, 1 << 20), EOutOfMemory);
+  // The message names the size asked for (it said "Bitmap too large" whatever the size).
+  EXPECT_THROW_MSG(b.SetSize(1 << 20, 1 << 20), EOutOfMemory,
+                   "Bitmap of 1048576 x 1048576 pixels too large: out of memory");
 }
 
 TEST(TBitmap, ScanLineIsTheCanvasPixelRow) {
@@ -171,7 +173,7 @@ TEST(TBitmap, StreamsReadFromThePositionToTheEnd) {
   jr.LoadFromStream(jm);
   EXPECT_EQ(jr.Width(), 5);
   m.SetPosition(0);
-  EXPECT_THROW_MSG(r.LoadFromStream(m), EInvalidGraphic, "Bitmap image is not valid");
+  EXPECT_THROW_MSG(r.LoadFromStream(m), EInvalidGraphic, "Bitmap image is not valid: neither BMP, PNG nor JPEG");
 }
 
 TEST(TBitmap, TransparentDrawSkipsTheBottomLeftColour) {
@@ -287,31 +289,35 @@ TEST(TBmpCodec, MalformedHeadersRaise) {
     return b;
   }();
   ASSERT_NO_THROW(detail::DecodeBmp(good.B));
+  // The message says why (it used to be "Bitmap image is not valid" whatever the fault).
   struct Case {
     const char* what;
     size_t at;
     std::vector<uint8_t> bytes;  // written at `at`
+    const char* reason;
   } cases[] = {
-      {"signature", 0, {'B', 'X'}},
-      {"header size", 14, {41, 0, 0, 0}},
-      {"negative width", 18, {0xFE, 0xFF, 0xFF, 0xFF}},
-      {"huge width", 18, {0xFF, 0xFF, 0xFF, 0x7F}},
-      {"huge height", 22, {0x00, 0x00, 0x01, 0x00}},
-      {"lowest height", 22, {0x00, 0x00, 0x00, 0x80}},
-      {"bit count", 28, {7, 0}},
-      {"compression", 30, {4, 0, 0, 0}},
-      {"RLE8 on 24 bits", 30, {1, 0, 0, 0}},
-      {"data offset", 10, {0xFF, 0xFF, 0, 0}},
-      {"data short", 10, {60, 0, 0, 0}},
+      {"signature", 0, {'B', 'X'}, "no BM signature"},
+      {"header size", 14, {41, 0, 0, 0}, "the header size is unknown"},
+      {"negative width", 18, {0xFE, 0xFF, 0xFF, 0xFF}, "the size is impossible"},
+      {"huge width", 18, {0xFF, 0xFF, 0xFF, 0x7F}, "more than 2^28 pixels"},
+      {"huge height", 22, {0x00, 0x00, 0x01, 0x00}, "its size is more than the file can hold"},
+      {"lowest height", 22, {0x00, 0x00, 0x00, 0x80}, "the size is impossible"},
+      {"bit count", 28, {7, 0}, "the file ends too early"},  // 128 palette entries announced
+      {"bit count above 8", 28, {17, 0}, "the bit count is not 1, 4, 8, 16, 24 or 32"},
+      {"compression", 30, {4, 0, 0, 0}, "the compression is not supported"},
+      {"RLE8 on 24 bits", 30, {1, 0, 0, 0}, "the compression is not supported"},
+      {"data offset", 10, {0xFF, 0xFF, 0, 0}, "the pixel data starts past the end of the file"},
+      {"data short", 10, {60, 0, 0, 0}, "its size is more than the file can hold"},
       // Regression: the reader allocated the announced 16384 x 16384 pixels (1 GiB) before it found
       // that the 16 bytes of data could not fill them; the data size is now checked first.
-      {"announces far more pixels than the data holds", 18, {0x00, 0x40, 0, 0, 0x00, 0x40, 0, 0}},
+      {"announces far more pixels than the data holds", 18, {0x00, 0x40, 0, 0, 0x00, 0x40, 0, 0},
+       "its size is more than the file can hold"},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bad = good.B;
     std::copy(c.bytes.begin(), c.bytes.end(), bad.begin() + c.at);
     SCOPED_TRACE(c.what);
-    EXPECT_THROW_MSG(detail::DecodeBmp(bad), EInvalidGraphic, "Bitmap image is not valid");
+    EXPECT_THROW_MSG(detail::DecodeBmp(bad), EInvalidGraphic, std::string("Bitmap image is not valid: ") + c.reason);
   }
   for (size_t n = 0; n < good.B.size(); ++n)
     EXPECT_THROW(detail::DecodeBmp(std::span(good.B.data(), n)), EInvalidGraphic) << "truncated to " << n;
@@ -376,7 +382,9 @@ TEST(TPngCodec, TruncatedOrCorruptFilesRaise) {
   const auto png = detail::EncodePng({6, 4, PixelsOf(b), false, 24}, false);
   for (size_t n : {size_t(0), size_t(8), size_t(20), png.size() / 2, png.size() - 13}) {
     SCOPED_TRACE(n);
-    EXPECT_THROW_MSG(detail::DecodePng(std::span(png.data(), n)), EInvalidGraphic, "PNG image is not valid");
+    EXPECT_THROW_MSG(detail::DecodePng(std::span(png.data(), n)), EInvalidGraphic,
+                     n == 0 ? "PNG image is not valid: no PNG signature"
+                            : "PNG image is not valid: the file ends too early");
   }
   std::vector<uint8_t> bad = png;
   const size_t idat = std::string(png.begin(), png.end()).find("IDAT");
@@ -408,7 +416,8 @@ TEST(TPngCodec, HeaderClaimingMorePixelsThanTheDataCanHoldRaises) {
   const auto png = detail::EncodePng({1, 1, {0xFF112233u}, false, 24}, false);
   std::vector<uint8_t> huge = png;
   SetPngSize(huge, 16384, 16384);
-  EXPECT_THROW_MSG(detail::DecodePng(huge), EInvalidGraphic, "PNG image is not valid");
+  EXPECT_THROW_MSG(detail::DecodePng(huge), EInvalidGraphic,
+                   "PNG image is not valid: its size is more than the file can hold");
   std::vector<uint8_t> same = png;
   SetPngSize(same, 1, 1);  // the checksum helper itself keeps a valid file valid
   EXPECT_EQ(detail::DecodePng(same).Pixels, std::vector<uint32_t>{0xFF112233u});
@@ -422,20 +431,22 @@ TEST(TJpegCodec, TruncatedFilesAndImpossibleSizesRaise) {
   const auto jpg = detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
   EXPECT_EQ(detail::DecodeJpeg(jpg).Width, 16);
   EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), jpg.size() - 40)), EInvalidGraphic,
-                   "JPEG image is not valid");
+                   "JPEG image is not valid: Premature end of JPEG file");
   std::vector<uint8_t> huge = jpg;
   const size_t sof = std::string(jpg.begin(), jpg.end()).find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
   huge[sof + 5] = 0x3F; huge[sof + 6] = 0xFF;  // height 16383
   huge[sof + 7] = 0x40; huge[sof + 8] = 0x00;  // width 16384
-  EXPECT_THROW_MSG(detail::DecodeJpeg(huge), EInvalidGraphic, "JPEG image is not valid");
+  EXPECT_THROW_MSG(detail::DecodeJpeg(huge), EInvalidGraphic,
+                   "JPEG image is not valid: its size is more than the file can hold");
 }
 
 TEST(TJpegCodec, DamagedFilesDecodeOrRaiseButNeverCrash) {
   TBitmap b(16, 16);
   Paint(b);
   const auto jpg = detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
-  EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), 2)), EInvalidGraphic, "JPEG image is not valid");
+  EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), 2)), EInvalidGraphic,
+                   "JPEG image is not valid: Premature end of JPEG file");
   uint32_t seed = 7;
   for (int i = 0; i < 300; ++i) {
     std::vector<uint8_t> m = jpg;
@@ -508,10 +519,19 @@ TEST(TPicture, LoadPicksTheKindByContent) {
   pic.LoadFromFile(dir.File("p.png"));
   EXPECT_NE(dynamic_cast<TBitmap*>(pic.Graphic()), nullptr);
   EXPECT_EQ(pic.Width(), 4);
+  // The message names the file and the reason (it used to name neither).
   detail::WriteFileBytes(dir.File("x.xyz"), std::vector<uint8_t>{1, 2, 3});
-  EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("x.xyz")), EInvalidGraphic, "Unknown picture file extension (.xyz)");
+  EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("x.xyz")), EInvalidGraphic,
+                   "\"" + StringToUtf8(dir.File("x.xyz")) + "\": Unknown picture file extension (.xyz)");
   detail::WriteFileBytes(dir.File("y.bmp"), std::vector<uint8_t>{1, 2, 3});
-  EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("y.bmp")), EInvalidGraphic, "Bitmap image is not valid");
+  EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("y.bmp")), EInvalidGraphic,
+                   "\"" + StringToUtf8(dir.File("y.bmp")) + "\": Bitmap image is not valid: neither BMP, PNG nor JPEG");
+  TBitmap bmp;
+  EXPECT_THROW_MSG(bmp.LoadFromFile(dir.File("x.xyz")), EInvalidGraphic,
+                   "\"" + StringToUtf8(dir.File("x.xyz")) + "\": Bitmap image is not valid: neither BMP, PNG nor JPEG");
+  detail::WriteFileBytes(dir.File("z.png"), std::vector<uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0});
+  EXPECT_THROW_MSG(bmp.LoadFromFile(dir.File("z.png")), EInvalidGraphic,
+                   "\"" + StringToUtf8(dir.File("z.png")) + "\": PNG image is not valid: the file ends too early");
   EXPECT_EQ(pic.Width(), 4) << "a failed load keeps the picture";
 }
 

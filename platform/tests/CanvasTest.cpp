@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,87 @@ TEST(TCanvasShapes, SmallEllipseShape) {
             "........\n");
 }
 
+// Regression: thin ellipses did not reach their box: Ellipse(5, 5, 7, 13) painted rows 6..11, not
+// 5..12 (84 of the 1,600 sizes up to 40 x 40 missed a row or a column).
+TEST(TCanvasShapes, EveryRowAndColumnOfAnEllipsesBoxHoldsOutline) {
+  for (int w = 1; w <= 40; ++w)
+    for (int h = 1; h <= 40; ++h) {
+      Paper p(50, 50);
+      p.Canvas.Brush()->SetStyle(bsClear);
+      p.Canvas.Ellipse(5, 5, 5 + w, 5 + h);
+      std::vector<bool> row(h), col(w);
+      for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+          if (!p.Ink(x, y)) continue;
+          ASSERT_TRUE(x >= 5 && x < 5 + w && y >= 5 && y < 5 + h) << w << " x " << h << ": (" << x << ", " << y << ")";
+          row[y - 5] = col[x - 5] = true;
+        }
+      for (int y = 0; y < h; ++y) EXPECT_TRUE(row[y]) << w << " x " << h << ": row " << 5 + y;
+      for (int x = 0; x < w; ++x) EXPECT_TRUE(col[x]) << w << " x " << h << ": column " << 5 + x;
+    }
+  Paper thin;
+  thin.Canvas.Brush()->SetStyle(bsClear);
+  thin.Canvas.Ellipse(5, 5, 7, 13);
+  EXPECT_EQ(thin.Art(5, 5, 7, 13), "##\n##\n##\n##\n##\n##\n##\n##\n");
+  Paper flat;
+  flat.Canvas.Brush()->SetStyle(bsClear);
+  flat.Canvas.Ellipse(2, 2, 22, 4);
+  EXPECT_EQ(flat.Art(2, 2, 22, 4), "####################\n####################\n");
+}
+
+// Regression: the pie's outline met in a rounded centre while its fill went by the exact one, so a
+// fill pixel could lie outside the outline. No fill pixel ever touches the background now.
+TEST(TCanvasShapes, APiesFillStaysInsideItsOutline) {
+  const int sizes[][2] = {{7, 7}, {8, 8}, {9, 14}, {20, 13}, {33, 24}, {40, 40}};
+  int pies = 0;
+  for (const auto& sz : sizes)
+    for (int a = 0; a < 16; ++a)
+      for (int b = 0; b < 16; ++b) {
+        if (a == b) continue;
+        const double pa = a * 2 * M_PI / 16 + 0.1, pb = b * 2 * M_PI / 16 + 0.1;
+        Paper p(60, 60);
+        p.Canvas.Brush()->SetColor(clRed);
+        const int cx = 5 + sz[0] / 2, cy = 5 + sz[1] / 2;
+        p.Canvas.Pie(5, 5, 5 + sz[0], 5 + sz[1], cx + int(40 * std::cos(pa)), cy - int(40 * std::sin(pa)),
+                     cx + int(40 * std::cos(pb)), cy - int(40 * std::sin(pb)));
+        ++pies;
+        for (int y = 1; y < 59; ++y)
+          for (int x = 1; x < 59; ++x) {
+            if (p.Canvas.Pixels(x, y) != clRed) continue;
+            for (const auto& d : {std::pair(1, 0), std::pair(-1, 0), std::pair(0, 1), std::pair(0, -1)})
+              ASSERT_NE(p.Canvas.Pixels(x + d.first, y + d.second), clWhite)
+                  << sz[0] << " x " << sz[1] << ", rays " << a << " " << b << ": fill (" << x << ", " << y << ")";
+          }
+      }
+  EXPECT_EQ(pies, 6 * 16 * 15);
+}
+
+// Rays through opposite corners of the box run through its centre: the pie between them is half the
+// ellipse, the same pixels as the chord. (The rays used to start half a pixel off the centre, so the
+// pie had a kink and differed from the chord.)
+TEST(TCanvasShapes, APieBetweenOppositeCornersIsTheChordsHalf) {
+  for (TPenStyle pen : {psSolid, psClear}) {
+    Paper pie(120, 110), chord(120, 110), other(120, 110);
+    for (Paper* p : {&pie, &chord, &other}) {
+      p->Canvas.Pen()->SetStyle(pen);
+      p->Canvas.Brush()->SetColor(clRed);
+    }
+    pie.Canvas.Pie(10, 10, 110, 100, 110, 10, 10, 100);
+    chord.Canvas.Chord(10, 10, 110, 100, 110, 10, 10, 100);
+    other.Canvas.Pie(10, 10, 110, 100, 10, 100, 110, 10);
+    EXPECT_EQ(pie.Pixels, chord.Pixels) << pen;
+    int upper = 0, lower = 0;
+    for (size_t i = 0; i < pie.Pixels.size(); ++i) {
+      upper += pie.Pixels[i] == 0xFFFF0000u;
+      lower += other.Pixels[i] == 0xFFFF0000u;
+    }
+    // The two halves of one ellipse (a clear pen fills one pixel short on the right and bottom).
+    if (pen == psSolid) {
+      EXPECT_NEAR(upper, lower, 3);
+    }
+  }
+}
+
 TEST(TCanvasShapes, FilledEllipseFillsInsideItsOutline) {
   Paper p;
   p.Canvas.Brush()->SetColor(clRed);
@@ -252,9 +334,10 @@ TEST(TCanvasShapes, RoundRectCutsTheCorners) {
 }
 
 TEST(TCanvasShapes, ArcsRunCounterClockwiseFromStartToEndRay) {
-  // Start ray to the right, end ray upwards: the upper-right quarter only.
+  // Start ray to the right (a hair below), end ray upwards (a hair left): the upper-right quarter
+  // only. Rays run from the box's centre, the lattice point (10.5, 10.5).
   Paper p;
-  p.Canvas.Arc(0, 0, 21, 21, 30, 10, 10, -5);
+  p.Canvas.Arc(0, 0, 21, 21, 30, 11, 10, -5);
   EXPECT_TRUE(p.Ink(20, 10));
   EXPECT_TRUE(p.Ink(10, 0));
   EXPECT_TRUE(p.Ink(17, 3));
@@ -263,7 +346,7 @@ TEST(TCanvasShapes, ArcsRunCounterClockwiseFromStartToEndRay) {
   EXPECT_FALSE(p.Ink(3, 17));
   // Swapped rays: the other three quarters.
   Paper q;
-  q.Canvas.Arc(0, 0, 21, 21, 10, -5, 30, 10);
+  q.Canvas.Arc(0, 0, 21, 21, 10, -5, 30, 11);
   EXPECT_FALSE(q.Ink(17, 3));
   EXPECT_TRUE(q.Ink(3, 3));
   EXPECT_TRUE(q.Ink(17, 17));
@@ -272,7 +355,7 @@ TEST(TCanvasShapes, ArcsRunCounterClockwiseFromStartToEndRay) {
 
 TEST(TCanvasShapes, EqualRaysDrawTheWholeEllipse) {
   Paper a, b;
-  a.Canvas.Arc(2, 3, 30, 25, 40, 14, 89, 15);  // both on one ray from the centre (15.5, 13.5)
+  a.Canvas.Arc(2, 3, 30, 25, 40, 15, 88, 17);  // both on one ray from the box's centre (16, 14)
   b.Canvas.Brush()->SetStyle(bsClear);
   b.Canvas.Ellipse(2, 3, 30, 25);
   EXPECT_EQ(a.Pixels, b.Pixels);
@@ -281,13 +364,13 @@ TEST(TCanvasShapes, EqualRaysDrawTheWholeEllipse) {
 TEST(TCanvasShapes, PieFillsTheSectorAndChordTheSegment) {
   Paper pie, chord;
   pie.Canvas.Brush()->SetColor(clRed);
-  pie.Canvas.Pie(0, 0, 21, 21, 30, 10, 10, -5);  // upper-right quarter
+  pie.Canvas.Pie(0, 0, 21, 21, 30, 11, 10, -5);  // upper-right quarter
   EXPECT_EQ(pie.Canvas.Pixels(14, 6), clRed);
   EXPECT_EQ(pie.Canvas.Pixels(6, 14), clWhite);
   EXPECT_EQ(pie.Canvas.Pixels(6, 6), clWhite);
   EXPECT_EQ(pie.Canvas.Pixels(15, 10), clBlack) << "radius to the start";
   chord.Canvas.Brush()->SetColor(clRed);
-  chord.Canvas.Chord(0, 0, 21, 21, 30, 10, 10, -5);
+  chord.Canvas.Chord(0, 0, 21, 21, 30, 11, 10, -5);
   EXPECT_EQ(chord.Canvas.Pixels(17, 4), clRed);
   EXPECT_EQ(chord.Canvas.Pixels(12, 8), clWhite) << "centre side of the chord";
   EXPECT_EQ(chord.Canvas.Pixels(15, 5), clBlack) << "on the chord";

@@ -49,6 +49,22 @@ TEST(TCanvasText, HeightIsTheCellHeightWhateverTheText) {
   EXPECT_GT(s.C->TextHeight(u"x"), 2 * h);
 }
 
+// Regression: a positive Font.Height (a cell height) gave a cell one pixel short for 12 of the
+// heights 6..60 (20 gave 19). The cell, measured and filled, is now exactly Height pixels tall.
+TEST(TCanvasText, APositiveFontHeightIsTheCellHeight) {
+  for (int h = 1; h <= 60; ++h) {
+    Sheet s;
+    s.C->Font()->SetHeight(h);
+    s.C->Brush()->SetColor(clYellow);
+    EXPECT_EQ(s.C->TextHeight(u"Ag"), h);
+    const TTextMetric tm = s.C->GetTextMetrics();
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, h);
+    if (h < 6) continue;  // glyphs of 1 to 5 pixels may stick out of their cell
+    s.C->TextOut(10, 10, u"Ag");
+    EXPECT_EQ(s.Inked().Bottom - s.Inked().Top, h) << h;
+  }
+}
+
 TEST(TCanvasText, SolidBrushFillsExactlyTheCellAtTheReferencePoint) {
   struct Case {
     unsigned align;

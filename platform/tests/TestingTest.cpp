@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "Assertions.h"
 #include "Clipbrd.h"
@@ -222,6 +223,71 @@ TEST_F(TestingTest, MessageBoxesAreLoggedAndAnsweredByScript) {
   ASSERT_EQ(user.MessageLog().size(), 1u);
   EXPECT_EQ(user.MessageLog()[0].Text, u"Delete row?");
   EXPECT_EQ(user.MessageLog()[0].Caption, u"Confirm");
+}
+
+// Regression: Click(nullptr) crashed, a click on a control that was not on a shown form did nothing,
+// and AnswerNextBox(12345) made a Yes/No box answer 12345. Each is a mistake of the script.
+TEST_F(TestingTest, ScriptMistakesRaiseInsteadOfCrashingOrDoingNothing) {
+  TSample loose(nullptr);
+  loose.SetName(u"Loose");
+  TForm hidden(nullptr);
+  TSample onHidden(&hidden, &hidden);
+  onHidden.SetName(u"OnHidden");
+  user.Show(&form);
+  const struct {
+    std::function<void()> action;
+    const char* message;
+  } cases[] = {
+      {[&] { user.Click(nullptr, 1, 1); }, "TScriptedUser.Click: no control given"},
+      {[&] { user.Drag(nullptr, 1, 1, 2, 2); }, "TScriptedUser.Drag: no control given"},
+      {[&] { user.Wheel(nullptr, 1, 1, 120); }, "TScriptedUser.Wheel: no control given"},
+      {[&] { user.Grab(nullptr); }, "TScriptedUser.Grab: no control given"},
+      {[&] { user.Click(&loose, 1, 1); }, "TScriptedUser.Click: \"Loose\" (TSample) is not showing on a shown form"},
+      {[&] { user.MoveTo(&onHidden, 1, 1); },
+       "TScriptedUser.MoveTo: \"OnHidden\" (TSample) is not showing on a shown form"},
+      {[&] { user.AnswerNextBox(12345); },
+       "TScriptedUser.AnswerNextBox: 12345 is not the answer of a button (mrOk..mrYesToAll)"},
+      {[&] { user.AnswerNextBox(mrNone); },
+       "TScriptedUser.AnswerNextBox: 0 is not the answer of a button (mrOk..mrYesToAll)"},
+  };
+  for (const auto& c : cases) EXPECT_THROW_MSG(c.action(), EInvalidOperation, c.message);
+  EXPECT_EQ(HeadlessDialogs()->PendingAnswers(), 0);
+}
+
+// A scripted answer the box does not offer is raised from the action that showed the box (the
+// loop hands it on), after the box is logged.
+TEST_F(TestingTest, AnAnswerTheBoxDoesNotOfferRaisesFromTheAction) {
+  TSample asker(&form, &form);
+  asker.OnClick = [&](TObject*) { MessageDlg(u"Save?", mtConfirmation, {mbOK, mbCancel}, 0); };
+  user.Show(&form);
+  user.AnswerNextBox(mrYes);
+  EXPECT_THROW_MSG(user.Click(&asker, 5, 5), EUnscripted, "The scripted answer 6 is not a button of the box \"Save?\"");
+  ASSERT_EQ(user.MessageLog().size(), 1u);
+  EXPECT_EQ(user.MessageLog()[0].Answer, mrNone);
+}
+
+// Strict mode: what the script did not answer fails the test instead of taking the first button.
+TEST_F(TestingTest, StrictModeRefusesUnscriptedQuestionsAndModalForms) {
+  TSample asker(&form, &form);
+  TModalResult answer = -1;
+  asker.OnClick = [&](TObject*) { answer = MessageDlg(u"Delete row?", mtConfirmation, {mbYes, mbNo}, 0); };
+  user.Show(&form);
+  user.SetStrict(true);
+  EXPECT_THROW_MSG(user.Click(&asker, 5, 5), EUnscripted, "Unscripted question: \"Delete row?\"");
+  EXPECT_EQ(answer, -1);
+  ShowMessage(u"Saved.");  // nothing to choose: no answer needed
+  user.AnswerNextBox(mrNo);
+  user.Advance(1000);  // no double click
+  user.Click(&asker, 5, 5);
+  EXPECT_EQ(answer, mrNo);
+  TForm dialog(nullptr);
+  dialog.SetName(u"Options");
+  EXPECT_THROW_MSG(dialog.ShowModal(), EUnscripted, "Unscripted modal form \"Options\" (TForm)");
+  EXPECT_FALSE(dialog.Visible());
+  user.WhenModalShows([](TForm* f) { f->SetModalResult(mrOk); });
+  EXPECT_EQ(dialog.ShowModal(), mrOk);
+  user.SetStrict(false);
+  EXPECT_EQ(MessageDlg(u"Again?", mtConfirmation, {mbYes, mbNo}, 0), mrYes);  // the first button
 }
 
 TEST_F(TestingTest, TheClipboardHoldsTextOrAPictureNotBoth) {

@@ -5,6 +5,8 @@
 #include <fstream>
 
 #include "Encoding.h"
+#include "Forms.h"
+#include "Testing.h"
 
 namespace qelta::gallery {
 namespace {
@@ -81,6 +83,12 @@ void Label(TCanvas* canvas, int x, int y, const String& text, TColor color) {
   canvas->Font()->SetColor(color);
   canvas->TextOut(x, y, text);
   canvas->Brush()->Assign(&kept);
+}
+
+void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
+  TScriptedUser user;
+  user.Show(&form);
+  page.Add(*user.Grab(&form), file, caption);
 }
 
 }  // namespace qelta::gallery

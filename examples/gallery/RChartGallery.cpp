@@ -12,7 +12,6 @@
 #include "Encoding.h"
 #include "Forms.h"
 #include "Qelta_rchart.h"
-#include "Testing.h"
 
 namespace qelta::gallery {
 namespace {
@@ -23,12 +22,6 @@ TRChart* Place(TForm& form, int x, int y, int w, int h, const char16_t* caption)
   c->SetBounds(x, y, w, h);
   c->SetCaption(caption);
   return c;
-}
-
-void Shoot(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
-  TScriptedUser user;
-  user.Show(&form);
-  page.Add(*user.Grab(&form), file, caption);
 }
 
 void ItemKinds(GalleryPage& page) {
@@ -102,7 +95,7 @@ void ItemKinds(GalleryPage& page) {
   c->Text(8.0, 5.0, 8, u"offset +20,+12", 20, 12, taLeftJustify);
   c->MarkAt(8.0, 5.0, 24);
   c->ShowGraf();
-  Shoot(page, form, "rchart-items.png", "TRChart: every item kind (marks 0..51 and characters, curve, line, "
+  AddShownForm(page, form, "rchart-items.png", "TRChart: every item kind (marks 0..51 and characters, curve, line, "
                                         "relative pixels, rectangles, frames, 3-D bars, ellipses, arrows, texts)");
   TBitmap bw;
   c->CopyToBitmap(&bw, true);
@@ -136,7 +129,7 @@ void Grids(GalleryPage& page) {
     }
     SomeData(c, 0, 3);
   }
-  Shoot(page, form, "rchart-grids.png", "Grid styles on linear axes (grid on the scale ticks, or every GridDx)");
+  AddShownForm(page, form, "rchart-grids.png", "Grid styles on linear axes (grid on the scale ticks, or every GridDx)");
 
   TForm logs(nullptr);
   logs.SetBounds(0, 0, 840, 260);
@@ -152,7 +145,7 @@ void Grids(GalleryPage& page) {
     c->SetGridDy(0.25);
     SomeData(c, 3, 3000);
   }
-  Shoot(page, logs, "rchart-grids-log.png", "Grids on a logarithmic x axis from 3 to 3000");
+  AddShownForm(page, logs, "rchart-grids-log.png", "Grids on a logarithmic x axis from 3 to 3000");
 }
 
 // A picture for the background: a small gradient with a diagonal, written as PNG.
@@ -184,7 +177,7 @@ void Backgrounds(GalleryPage& page) {
     c->BackGroundImg()->SetFillMode(fills[i]);
     SomeData(c, 0, 3);
   }
-  Shoot(page, form, "rchart-background-picture.png", "Background picture in its three fill modes");
+  AddShownForm(page, form, "rchart-background-picture.png", "Background picture in its three fill modes");
 
   TForm areas(nullptr);
   areas.SetBounds(0, 0, 840, 500);
@@ -206,7 +199,7 @@ void Backgrounds(GalleryPage& page) {
     c->MarkAt(-1, 1, 24);
     c->MarkAt(0.5, -0.5, 24);
   }
-  Shoot(page, areas, "rchart-background-areas.png",
+  AddShownForm(page, areas, "rchart-background-areas.png",
         "Background areas between (-1, 1) and (0.5, -0.5) (red marks) in every area mode");
 }
 
@@ -225,7 +218,7 @@ void Shadows(GalleryPage& page) {
     c->SetRange(1, 0, 0, 3, 1);
     SomeData(c, 0, 3);
   }
-  Shoot(page, form, "rchart-shadows.png", "Shadows in their two styles");
+  AddShownForm(page, form, "rchart-shadows.png", "Shadows in their two styles");
 }
 
 void Layouts(GalleryPage& page) {
@@ -251,7 +244,7 @@ void Layouts(GalleryPage& page) {
     c->SetDataColor(c->Scale2Y()->ColorScale());
     for (int k = 0; k <= 10; ++k) c->MarkAt(k * 50, 5 + k * 3, 24);
   }
-  Shoot(page, form, "rchart-layouts.png", "The five standard layouts, two layers (layer 2 in its own colour)");
+  AddShownForm(page, form, "rchart-layouts.png", "The five standard layouts, two layers (layer 2 in its own colour)");
 }
 
 void Labels(GalleryPage& page) {
@@ -290,7 +283,7 @@ void Labels(GalleryPage& page) {
   c->GetFTextLabel(block)->SetAlignment(taRightJustify);
   c->GetFTextLabel(block)->SetVerticalAlignment(vaTop);
   c->MarkAt(7.5, 3.0, 3);
-  Shoot(page, form, "rchart-labels.png", "Text labels: the four looks, the attach modes, a three-line block; "
+  AddShownForm(page, form, "rchart-labels.png", "Text labels: the four looks, the attach modes, a three-line block; "
                                           "label 1 is drawn over the others");
 }
 
@@ -310,7 +303,7 @@ void CrossHairs(GalleryPage& page) {
   c->CrossHairSetPos(3, 0, 2.5);
   c->CrossHairSetup(4, clPurple, chBox, psSolid, 1);
   c->CrossHairSetPos(4, 8, 6);
-  Shoot(page, form, "rchart-crosshairs.png",
+  AddShownForm(page, form, "rchart-crosshairs.png",
         "Cross-hairs: chBoth (red), chVert dashed (blue), chHoriz 3 pixels wide (green), chBox (purple)");
 }
 

@@ -381,6 +381,8 @@ const TGridCase kGrids[] = {
      {3.5, 5, 6, 7, 8, 9, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 200}},
     {"logarithmic, a positive step is linear", true, 3, 300, 100, {100, 200}},
     {"logarithmic, decades found despite rounding", true, 0.001, 1000, -1, {0.001, 0.01, 0.1, 1, 10, 100}},
+    {"logarithmic, a low end whose logarithm lies within 1e-14 of 3 is in the decade of 1000", true, 999.999999999999,
+     10000, -2, {2000, 5000}},
 };
 
 }  // namespace

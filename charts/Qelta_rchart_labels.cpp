@@ -14,6 +14,7 @@
 //    matches the geometry, which is drawn in control pixels.
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "Qelta_rchart_internal.h"
@@ -39,6 +40,77 @@ std::vector<String> CaptionLines(const String& caption) {
     }
   }
   return lines;
+}
+
+// A label's text block on the canvas: its lines, the widest line's width U, the line height V, and
+// the left edge and bottom of the block.
+struct TLabelBlock {
+  std::vector<String> Lines;
+  int64_t U = 0, V = 0, Left = 0, Bottom = 0;
+  int64_t N() const { return static_cast<int64_t>(Lines.size()); }
+};
+
+// (x, y) is the label's point on the canvas: the alignments make it the block's bottom and left edge.
+TLabelBlock MeasureBlock(TCanvas* Canvas, const TCustomTextLabel& Label, int64_t x, int64_t y) {
+  TLabelBlock b;
+  const String& caption = Label.Caption();
+  b.Lines = CaptionLines(caption);
+  for (const String& line : b.Lines) b.U = std::max<int64_t>(b.U, Canvas->TextWidth(line));
+  if (b.U == 0) b.U = Canvas->TextWidth(caption);
+  b.V = Canvas->TextHeight(caption);
+  if (Label.VerticalAlignment() == vaTop) y += b.V * b.N();
+  if (Label.VerticalAlignment() == vaCenter) y += b.V * b.N() / 2;
+  if (Label.Alignment() == taRightJustify) x -= b.U;
+  if (Label.Alignment() == taCenter) x -= b.U / 2;
+  b.Left = x;
+  b.Bottom = y;
+  return b;
+}
+
+// The box 4 pixels left and right of the block and 2 above and below, shifted by (dx, dy).
+void LabelBox(TCanvas* Canvas, const TLabelBlock& b, int64_t dx, int64_t dy) {
+  Canvas->Rectangle(ClampToInt(b.Left - 4 + dx), ClampToInt(b.Bottom - b.V * b.N() - 2 + dy),
+                    ClampToInt(b.Left + b.U + 4 + dx), ClampToInt(b.Bottom + 2 + dy));
+}
+
+// The look: a plain box, a framed box, an underline or a box with its shadow.
+void DrawLabelLook(TCanvas* Canvas, const TCustomTextLabel& Label, const TLabelBlock& b) {
+  const bool opaque = !Label.Transparent();
+  switch (Label.Mode()) {
+    case tlsimple:
+    case tlUnderline:
+      if (opaque) {
+        Canvas->Pen()->SetColor(Label.ColorBkg());
+        LabelBox(Canvas, b, 0, 0);
+      }
+      if (Label.Mode() == tlsimple) return;
+      Canvas->Pen()->SetColor(Label.ColorBorder());
+      Canvas->MoveTo(ClampToInt(b.Left), ClampToInt(b.Bottom));
+      Canvas->LineTo(ClampToInt(b.Left + b.U), ClampToInt(b.Bottom));
+      return;
+    case tlBox: return LabelBox(Canvas, b, 0, 0);
+    case tlShadow:
+      Canvas->Pen()->SetColor(Label.ColorShadow());
+      Canvas->Brush()->SetColor(Label.ColorShadow());
+      LabelBox(Canvas, b, Label.ShadowDx(), Label.ShadowDy());
+      Canvas->Pen()->SetColor(Label.ColorBorder());
+      Canvas->Brush()->SetColor(Label.ColorBkg());
+      return LabelBox(Canvas, b, 0, 0);
+    default: return;
+  }
+}
+
+// The lines, each aligned within the block's width; one line at the block's left edge.
+void DrawLabelLines(TCanvas* Canvas, const TCustomTextLabel& Label, const TLabelBlock& b) {
+  if (b.N() == 1) return Canvas->TextOut(ClampToInt(b.Left), ClampToInt(b.Bottom - b.V), Label.Caption());
+  for (int64_t k = 0; k < b.N(); ++k) {
+    const String& line = b.Lines[static_cast<size_t>(k)];
+    const int64_t w = Canvas->TextWidth(line);
+    int64_t x = b.Left;
+    if (Label.Alignment() == taRightJustify) x += b.U - w;
+    if (Label.Alignment() == taCenter) x += (b.U - w) / 2;
+    Canvas->TextOut(ClampToInt(x), ClampToInt(b.Bottom - b.V * (b.N() - k)), line);
+  }
 }
 
 // The style a label takes from its template, or the defaults without one.
@@ -137,13 +209,13 @@ void TCustomRChart::DrawTextLabels(TCanvas* Canvas, int OffsetX, int OffsetY) {
 }
 
 void TCustomRChart::DrawTextLabel(TCanvas* Canvas, const TCustomTextLabel& Label, int OffsetX, int OffsetY) {
-  // The label's point in control pixels, then on the canvas.
+  // The label's point in control pixels (chart units by the attach mode), then on the canvas.
   int rx = 0, ry = 0;
   R2M(Label.Layer(), Label.PosX(), Label.PosY(), rx, ry);
   const TTxtLblAttachMode attach = Label.AttachToData();
   const bool dataX = attach == tlamXOnly || attach == tlamBoth, dataY = attach == tlamYOnly || attach == tlamBoth;
-  int64_t px = ClampPixel((dataX ? rx : PixelOf(Label.PosX())) + int64_t{OffsetX});
-  int64_t py = ClampPixel((dataY ? ry : PixelOf(Label.PosY())) + int64_t{OffsetY});
+  const int64_t px = ClampPixel((dataX ? rx : PixelOf(Label.PosX())) + int64_t{OffsetX});
+  const int64_t py = ClampPixel((dataY ? ry : PixelOf(Label.PosY())) + int64_t{OffsetY});
 
   Canvas->SetFont(Label.Font());
   if (IsPrinterCanvas(Canvas)) SetCanvasFontSizeScaled(Canvas, Label.Font()->Size());
@@ -153,67 +225,9 @@ void TCustomRChart::DrawTextLabel(TCanvas* Canvas, const TCustomTextLabel& Label
   Canvas->Brush()->SetColor(Label.ColorBkg());
   Canvas->Brush()->SetStyle(Label.Transparent() ? bsClear : bsSolid);
 
-  const String& caption = Label.Caption();
-  const std::vector<String> lines = CaptionLines(caption);
-  const int64_t n = static_cast<int64_t>(lines.size());
-  int64_t u = 0;
-  for (const String& line : lines) u = std::max<int64_t>(u, Canvas->TextWidth(line));
-  if (u == 0) u = Canvas->TextWidth(caption);
-  const int64_t v = Canvas->TextHeight(caption);
-
-  // py becomes the bottom of the text block, px its left edge; then both in the canvas's frame.
-  if (Label.VerticalAlignment() == vaTop) py += v * n;
-  if (Label.VerticalAlignment() == vaCenter) py += v * n / 2;
-  if (Label.Alignment() == taRightJustify) px -= u;
-  if (Label.Alignment() == taCenter) px -= u / 2;
-  px -= RcLRim;
-  py -= RcTRim;
-
-  const auto box = [&](int64_t dx, int64_t dy) {
-    Canvas->Rectangle(ClampToInt(px - 4 + dx), ClampToInt(py - v * n - 2 + dy), ClampToInt(px + u + 4 + dx),
-                      ClampToInt(py + 2 + dy));
-  };
-  const bool transparent = Label.Transparent();
-  switch (Label.Mode()) {
-    case tlsimple:
-      if (!transparent) {
-        Canvas->Pen()->SetColor(Label.ColorBkg());
-        box(0, 0);
-      }
-      break;
-    case tlBox: box(0, 0); break;
-    case tlUnderline:
-      if (!transparent) {
-        Canvas->Pen()->SetColor(Label.ColorBkg());
-        box(0, 0);
-      }
-      Canvas->Pen()->SetColor(Label.ColorBorder());
-      Canvas->MoveTo(ClampToInt(px), ClampToInt(py));
-      Canvas->LineTo(ClampToInt(px + u), ClampToInt(py));
-      break;
-    case tlShadow:
-      Canvas->Pen()->SetColor(Label.ColorShadow());
-      Canvas->Brush()->SetColor(Label.ColorShadow());
-      box(Label.ShadowDx(), Label.ShadowDy());
-      Canvas->Pen()->SetColor(Label.ColorBorder());
-      Canvas->Brush()->SetColor(Label.ColorBkg());
-      box(0, 0);
-      break;
-    default: break;
-  }
-
-  if (n == 1) {
-    Canvas->TextOut(ClampToInt(px), ClampToInt(py - v), caption);
-    return;
-  }
-  for (int64_t k = 0; k < n; ++k) {
-    const String& line = lines[static_cast<size_t>(k)];
-    const int64_t w = Canvas->TextWidth(line);
-    int64_t x = px;
-    if (Label.Alignment() == taRightJustify) x += u - w;
-    if (Label.Alignment() == taCenter) x += (u - w) / 2;
-    Canvas->TextOut(ClampToInt(x), ClampToInt(py - v * (n - k)), line);
-  }
+  const TLabelBlock block = MeasureBlock(Canvas, Label, px - RcLRim, py - RcTRim);
+  DrawLabelLook(Canvas, Label, block);
+  DrawLabelLines(Canvas, Label, block);
 }
 
 }  // namespace qelta

@@ -20,8 +20,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "Printers.h"
 #include "Qelta_cube3d.h"
@@ -79,6 +81,25 @@ class TScalesOn {
   TCanvas* FHome;
 };
 
+// The shadow of width s along the right and bottom edge of a w x h picture: the two corners it
+// leaves free in Back, the two strips in Color (outlined in black for ssBox), the face outlined.
+void DrawShadow(TCanvas* Canvas, int w, int h, int s, TShadowStyle Style, TColor Color, TColor Back) {
+  TPen* pen = Canvas->Pen();
+  pen->SetColor(Back);
+  Canvas->Brush()->SetColor(Back);
+  Canvas->Rectangle(w - s, 0, w, s);
+  Canvas->Rectangle(0, h - s, s, h);
+  Canvas->Brush()->SetColor(Color);
+  const bool flying = Style == ssFlying;
+  pen->SetColor(flying ? Color : clBlack);
+  const int b = flying ? s - 1 : 0;
+  Canvas->Polygon({Point(b, h - s), Point(s - 1, h - 1), Point(w - 1, h - 1), Point(w - s, h - s)});
+  Canvas->Polygon({Point(w - s, h - s), Point(w - 1, h - 1), Point(w - 1, s - 1), Point(w - s, b)});
+  pen->SetColor(clBlack);
+  pen->SetStyle(psSolid);
+  Canvas->Polyline({Point(0, 0), Point(w - s, 0), Point(w - s, h - s), Point(0, h - s), Point(0, 0)});
+}
+
 // The background picture (AuxBmp) in its fill mode over area.
 void DrawBackgroundPicture(TCanvas* Canvas, TBitmap* Picture, TBkgFill Mode, const TRect& area) {
   const int pw = Picture->Width(), ph = Picture->Height();
@@ -126,22 +147,7 @@ void TCustomRChart::ConstructChartBmp(TCanvas* Canvas) {
   Canvas->Brush()->SetColor(RcWindCol);
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Rectangle(0, 0, w, h);
-  if (F3DRim > 0) {
-    const int s = F3DRim;
-    pen->SetColor(RcShadowBakCol);
-    Canvas->Brush()->SetColor(RcShadowBakCol);
-    Canvas->Rectangle(w - s, 0, w, s);
-    Canvas->Rectangle(0, h - s, s, h);
-    Canvas->Brush()->SetColor(FShadowColor);
-    const bool flying = RcShadowStyle == ssFlying;
-    pen->SetColor(flying ? FShadowColor : clBlack);
-    const int b = flying ? s - 1 : 0;
-    Canvas->Polygon({Point(b, h - s), Point(s - 1, h - 1), Point(w - 1, h - 1), Point(w - s, h - s)});
-    Canvas->Polygon({Point(w - s, h - s), Point(w - 1, h - 1), Point(w - 1, s - 1), Point(w - s, b)});
-    pen->SetColor(clBlack);
-    pen->SetStyle(psSolid);
-    Canvas->Polyline({Point(0, 0), Point(w - s, 0), Point(w - s, h - s), Point(0, h - s), Point(0, 0)});
-  }
+  if (F3DRim > 0) DrawShadow(Canvas, w, h, F3DRim, RcShadowStyle, FShadowColor, RcShadowBakCol);
   pen->SetColor(FChartFrameCol);
   Canvas->Brush()->SetStyle(bsClear);
   Canvas->SetFont(Font());

@@ -96,6 +96,9 @@ const TKindCase kKinds[] = {
     {"Bar3D front, top and side", [](TCustomRChart& c) { c.Bar3D(60, 100, 80, 120, 10, 45); },
      {{70, 30, clYellow, clSilver}, {60, 30, clRed, clBlack}, {80, 40, clRed, clBlack}, {72, 16, clYellow, clSilver},
       {84, 25, clYellow, clSilver}}},
+    {"Bar3D beyond 90 degrees extrudes to the left", [](TCustomRChart& c) { c.Bar3D(60, 100, 80, 120, 10, 135); },
+     {{70, 30, clYellow, clSilver}, {80, 30, clRed, clBlack}, {56, 25, clYellow, clSilver}, {68, 16, clYellow, clSilver},
+      {84, 25, clWhite, clWhite}}},
     {"Ellipse", [](TCustomRChart& c) { c.Ellipse(150, 110, 10, 10); },
      {{150, 30, clYellow, clSilver}, {140, 30, clRed, clBlack}, {139, 30, clWhite, clWhite}}},
     {"Arrow with a filled head", [](TCustomRChart& c) { c.Arrow(10, 60, 40, 60, 8); },
@@ -153,9 +156,12 @@ TEST_F(RChartDraw, TextLiesInItsBoxInTheItemColour) {
   c.Text(105, 70, 10, u"HH");
   c.SetTextAlignment(taRightJustify);
   c.Text(200, 130, 10, u"HH");
+  c.Text(20, 20, 10, u"HH", 15, -8, taLeftJustify);  // pixel offset from the point
   Draw();
   const TRect centred = TextCell(c, 10, u"HH", 105, 70), right = TextCell(c, 10, u"HH", 200, 10);
-  const TRect boxes[] = {centred, Bounds(200 - right.Width(), right.Top, right.Width(), right.Height())};
+  const TRect offset = TextCell(c, 10, u"HH", 20 + 15, 120 - 8);
+  const TRect boxes[] = {centred, Bounds(200 - right.Width(), right.Top, right.Width(), right.Height()),
+                         Bounds(35, offset.Top, offset.Width(), offset.Height())};
   for (const TRect& box : boxes) {
     bool red = false;
     for (int y = box.Top; y < box.Bottom; ++y)

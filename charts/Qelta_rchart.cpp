@@ -10,6 +10,11 @@
 //                               equal ranges, auto-range
 //   Qelta_rchart_layout.cpp     rims, shadow width, standard layouts, applying the scale settings
 //                               to the helper scales, settings accessors
+//   Qelta_rchart_paint.cpp      the paint road (Paint, ConstructChartBmp, InitGraf, DrawFinish),
+//                               ShowGraf, ShowGrafNewOnly, cross-hairs, output operations, TRChart
+//   Qelta_rchart_draw.cpp       ConstructDataBmp: the items by kind, the polyline buffer, the grid
+//   Qelta_rchart_labels.cpp     the text labels: filling, hiding, clearing, drawing
+//   Qelta_rchart_share.cpp      charts that show one item list (UseDataOf)
 //
 // Construction follows the classic order: painting suppressed, drawing state and look, cross-hairs
 // and labels, background and joint settings, cursors, bitmaps, helper scales and scale settings per
@@ -41,6 +46,8 @@ using detail::ClampToInt;
 
 TCustomRChart::TCustomRChart(TComponent* AOwner)
     : TCustomControl(AOwner), FItems(std::make_shared<TrcItemStore>()) {
+  TControlStyle style = ControlStyle();
+  SetControlStyle(style.Include(csOpaque));  // the chart covers its whole area
   FLayerVisib.fill(true);
   FMouseAffLayer[1] = true;
   FItClassVisib.fill(true);
@@ -55,6 +62,7 @@ TCustomRChart::TCustomRChart(TComponent* AOwner)
   FitDataBitmap();
   FChartBmp = std::make_unique<TBitmap>(Width(), Height());
   FAuxBmp = std::make_unique<TBitmap>(10, 10);
+  FFinishBmp = std::make_unique<TBitmap>();
   Fxasp = GetDeviceCaps(FAuxBmp->Canvas(), ASPECTX);
   Fyasp = GetDeviceCaps(FAuxBmp->Canvas(), ASPECTY);
   CreateHelperScales();
@@ -86,6 +94,7 @@ TCustomRChart::~TCustomRChart() {
   FAuxBmp.reset();
   FGrafBmp.reset();
   FChartBmp.reset();
+  FFinishBmp.reset();
   FBakGndFile.reset();
 }
 
@@ -191,20 +200,6 @@ bool TCustomRChart::PaintAllowed() const {
   return Visible() || state.Contains(csDesigning);
 }
 
-void TCustomRChart::Paint() {
-  if (!PaintAllowed()) return;
-  // The paint road rebuilds the transforms before it draws: a logarithmic axis whose range
-  // reaches 0 or below stops the paint here.
-  AdjustScaling();
-}
-
-void TCustomRChart::InitGraf(TCanvas* /*Canvas*/, int /*Left*/, int /*Top*/) {}
-
-void TCustomRChart::ConstructDataBmp(TCanvas* /*Canvas*/, int /*OffsetX*/, int /*OffsetY*/, bool /*BlkWhite*/,
-                                     int /*FirstItem*/) {}
-
-void TCustomRChart::AdjustCanInfoOfSharedCharts() {}
-
 void TCustomRChart::SetSharedItemStore(std::shared_ptr<TrcItemStore> Store) {
   if (Store != nullptr) FItems = std::move(Store);
 }
@@ -285,12 +280,6 @@ bool TCustomRChart::GetMAffLayer(int Layer) const { return ValidLayer(Layer) && 
 
 void TCustomRChart::SetMAffLayer(int Layer, bool Value) {
   if (ValidLayer(Layer)) FMouseAffLayer[Layer] = Value;
-}
-
-TTextLabel* TCustomRChart::GetFTextLabel(int Idx) const {
-  if (Idx < 1 || Idx > MaxTextLabels)
-    throw EQeltaRChartError(u"Component \"" + Name() + u"\": invalid index into TextLabel array");
-  return FTextLabels[Idx].get();
 }
 
 double TCustomRChart::GetCHPosX(int Index) const {

@@ -6,8 +6,8 @@
 // (TScalePropsHoriz, TScalePropsVert) and mirrored into two helper axis scales (TScale in helper
 // mode, drawing on the chart's picture), and its own transform from chart coordinates to pixels.
 // Drawing calls (MarkAt, Line, Text, ...) append items; they never repaint. Ranges change through
-// SetRange, the auto-range forms, the zoom ring and the mouse. This unit holds the chart as a
-// model: everything it knows and does before it draws a pixel.
+// SetRange, the auto-range forms, the zoom ring and the mouse; ShowGraf or the next paint shows
+// them. TRChart is the chart a host places on a form.
 // How: a chain of single-job pieces:
 //   item list   TrcItemStore, a separate object the chart holds by reference, so that several
 //               charts can show one list. It reports its allocated count in steps of AllocSize
@@ -27,9 +27,19 @@
 //               paints once, even with AutoRedraw off. Painting is suppressed from construction
 //               until a descendant's window exists; nothing scales or paints while loading, and
 //               Loaded does both once.
-// Limits: MaxChartLayers is 2. Item texts are Windows-1252, cut after 15 characters. The paint
-// road, text labels, shared item data, the mouse and the item files are added by the rendering
-// (InitGraf, ConstructDataBmp), interaction and file pieces of the chart; Paint here is the guard.
+//   paint road  Paint builds the control's picture in ChartBmp (frame, shadow, caption, the helper
+//               scales), the data area in GrafBmp (background, grid, items by kind, text labels,
+//               frame), copies GrafBmp into ChartBmp and ChartBmp with the cross-hairs onto the
+//               control. ShowGraf redraws only the data area; cross-hairs are drawn on the copy that
+//               goes to the screen, never into the kept pictures. One ConstructDataBmp pass sets a
+//               canvas property only when it differs from the value it set last, and draws runs of
+//               tkLineto as polylines of up to 200 points.
+//   labels      30 text labels drawn over the items, label 1 on top.
+//   sharing     charts that show one item list hold one store; a master has up to four users.
+// Limits: MaxChartLayers is 2. Item texts are Windows-1252, cut after 15 characters. Item pixels are
+// clamped to +-30000. Printing draws the control's picture in control pixels (text keeps its screen
+// height) and enlarges it onto the page; metafiles are not available. The mouse and the item files
+// are added by the interaction and file pieces of the chart.
 // Use TScale for a single axis and the colour scale for a colour bar.
 
 #include <array>
@@ -464,6 +474,31 @@ class TCustomRChart : public TCustomControl {
   virtual void SetSuppressPaint(bool value);
   /// The repaint handler of the owned settings objects: Paint when AutoRedraw is on or designing.
   void StyleChanged(TObject* Sender);
+  /// Shows the items appended since the last paint: with AutoRedraw the data area is redrawn (the
+  /// rest of the picture stays), without it the whole chart paints; nothing while invisible. Then
+  /// the other charts of a sharing group repaint by their repaint rule.
+  void ShowGraf();
+  /// Draws the items over the data picture as it stands (no background, no grid) and shows it;
+  /// nothing while invisible.
+  void ShowGrafNewOnly();
+
+  // -- output: the control's picture (BlkWhite: items black, fills silver)
+  /// The picture in ABitmap (resized to the control), cross-hairs included; nullptr does nothing.
+  void CopyToBitmap(TBitmap* ABitmap, bool BlkWhite);
+  /// The picture as a BMP file; the platform's file errors pass.
+  void CopyToBMP(const String& FName, bool BlkWhite);
+  /// The picture on the clipboard.
+  void CopyToClipboard(bool BlkWhite);
+  /// Metafiles are not available: raise EQeltaRChartError "Component "Name": metafile output
+  /// (WMF/EMF) is not available on this platform".
+  void CopyToClipboardWMF(bool BlkWhite);
+  void CopyToWMF(const String& FName, bool BlkWhite);
+  /// Prints the picture as a one-page document (see CopyToOpenPrinter for ScaleF).
+  void PrintIt(double ScaleF, bool BlkWhite);
+  /// Draws the picture through the printer's canvas, enlarged onto the open page at (x, y) so that
+  /// ScaleF 1 keeps its size on the screen (ScaleF kept to 0.01..100; others count as 1); x, y come
+  /// back as the right and bottom edge of what was drawn. Outside a document nothing is drawn.
+  void CopyToOpenPrinter(int& x, int& y, double ScaleF, bool BlkWhite);
 
   // -- drawing primitives: each appends one item stamped with the drawing state; none repaints
   void MarkAt(double x, double y, uint8_t mk);
@@ -651,12 +686,55 @@ class TCustomRChart : public TCustomControl {
   TCrossHair* CrossHair2() const { return FCrossHair[2].get(); }
   TCrossHair* CrossHair3() const { return FCrossHair[3].get(); }
   TCrossHair* CrossHair4() const { return FCrossHair[4].get(); }
+  /// Copy the settings into the chart's own cross-hair (nullptr copies nothing); its one
+  /// notification applies the repaint rule.
+  void SetCrossHair1(TCrossHair* value) { SetCrossHair(1, value); }
+  void SetCrossHair2(TCrossHair* value) { SetCrossHair(2, value); }
+  void SetCrossHair3(TCrossHair* value) { SetCrossHair(3, value); }
+  void SetCrossHair4(TCrossHair* value) { SetCrossHair(4, value); }
   /// Text label Idx (1..30); raises EQeltaRChartError "Component "Name": invalid index into
   /// TextLabel array" outside.
   TTextLabel* GetFTextLabel(int Idx) const;
+  /// Copies the settings into label Idx (nullptr copies nothing; repaint rule through its one
+  /// notification); the index error as GetFTextLabel.
+  void SetFTextLabel(int Idx, TTextLabel* Value);
+  /// The chart whose item list this one shows; nullptr when it shows its own.
+  TCustomRChart* UseDataOf() const { return FUseDataOf; }
+  /// Shows the items of C (a user of a user shows its master's), or its own again for nullptr
+  /// (keeping a private copy of what it showed); then the repaint rule. Refused with an information
+  /// box, changing nothing: "RChart: Cannot share data with myself", "RChart: Cannot use foreign
+  /// data. Other RCharts are using my own data." and "RChart: Max. number of data shares exceeded"
+  /// (a master has at most four users).
+  void SetUseDataOf(TCustomRChart* C);
+  /// Charts that show this chart's items (0..3), nullptr outside; and how many.
+  TCustomRChart* DataUser(int Index) const;
+  int DataUsersNum() const { return FDataUsersNum; }
+
+  // -- cross-hairs and text labels
   /// Position of cross-hair 1..4; 0 outside.
   double GetCHPosX(int Index) const;
   double GetCHPosY(int Index) const;
+  /// Moves cross-hair chnum (1..4, else nothing); each coordinate notifies (repaint rule). A
+  /// visible cross-hair is then shown at once over the data picture.
+  void CrossHairSetPos(int chnum, double x, double y);
+  /// One coordinate of cross-hair Index, as CrossHairSetPos.
+  void SetCHPosX(int Index, double Value);
+  void SetCHPosY(int Index, double Value);
+  /// Colour, mode, line type and width of cross-hair ch (1..4, else nothing), then shows it.
+  void CrossHairSetup(int ch, TColor chColor, TCrossHMode Mode, TPenStyle LineType, int LineWidth);
+  /// Fills the first free label (mode tlOff) and answers its number, 0 when all 30 are in use; see
+  /// SetTextLabel. The repaint rule once.
+  int AddTextLabel(double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate);
+  /// Label Idx (1..30, else nothing) at (PosX, PosY) on the active layer with the caption in
+  /// TxtColor, visible; attach mode, alignment, shadow, colours, transparency and look come from
+  /// label PropertyTemplate (1..30), else the defaults (tlamBoth, taCenter, shadow 0 0 clGray,
+  /// ChartColor on ChartFrameColor, opaque, tlsimple). The vertical alignment and the rest of the
+  /// font stay. The repaint rule once.
+  void SetTextLabel(int Idx, double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate);
+  /// Every label invisible; paints once when painting is enabled.
+  void HideAllTextLabels();
+  /// Every label free (mode tlOff); paints once when painting is enabled.
+  void ClearAllTextLabels();
 
   // -- ticks and texts
   /// Recorded tick of the active layer's x (y) helper scale, 1-based, mirrored on a descending
@@ -765,18 +843,47 @@ class TCustomRChart : public TCustomControl {
   TTextLabelMoveEvent OnTextLabelMove;
 
  protected:
-  // -- paint road (filled by the rendering of the chart)
-  /// Nothing while invisible (outside design time), loading or suppressed; otherwise the transforms
-  /// are rebuilt first, so a logarithmic axis with a bound <= 0 raises EQeltaRChartError here.
+  // -- paint road
+  /// The whole picture: ConstructChartBmp, InitGraf and ConstructDataBmp on GrafBmp, GrafBmp into
+  /// ChartBmp, DrawFinish onto the control. Nothing while invisible (outside design time), loading
+  /// or suppressed; a logarithmic axis with a bound <= 0 raises EQeltaRChartError (from
+  /// AdjustScaling) before the data area is drawn.
   void Paint() override;
   /// True when Paint may draw now.
   bool PaintAllowed() const;
-  /// Clears the data picture and draws its background on Canvas at (Left, Top).
+  /// Frame, shadow, caption and the helper scales on Canvas (ChartBmp's or the printer's), with
+  /// the transforms rebuilt first; fires OnScalesRendered.
+  void ConstructChartBmp(TCanvas* Canvas);
+  /// Sizes the data picture (not on the printer) and draws the background of the data area on
+  /// Canvas with its top-left at (Left, Top): the background picture (a file that cannot be read
+  /// clears the name quietly and leaves the area empty) or ChartColor with the background area.
   virtual void InitGraf(TCanvas* Canvas, int Left, int Top);
-  /// Draws grid, items, labels and the data-area frame on Canvas.
+  /// Grid (FirstItem 0 only), the items from the first, the text labels and the frame of the data
+  /// area on Canvas with the data area's top-left at (OffsetX, OffsetY). BlkWhite draws items in
+  /// black with silver fills. Fires OnBeforeRenderData and OnDataRendered.
   virtual void ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem);
-  /// Hands a changed item list to the charts that show it.
+  /// Copies Bitmap onto Canvas at (OffsetX, OffsetY), the cross-hairs drawn on the copy only.
+  void DrawFinish(int OffsetX, int OffsetY, TBitmap* Bitmap, TCanvas* Canvas);
+  /// The grid of the active layer on Canvas (data area at OffsetX, OffsetY).
+  void DrawGrid(TCanvas* Canvas, int OffsetX, int OffsetY);
+  /// Labels 30 down to 1 that are in use, visible and on a visible layer.
+  void DrawTextLabels(TCanvas* Canvas, int OffsetX, int OffsetY);
+  /// One label in its look, the data area at (OffsetX, OffsetY); positions clamped to +-30000.
+  void DrawTextLabel(TCanvas* Canvas, const TCustomTextLabel& Label, int OffsetX, int OffsetY);
+  /// The cross-hairs not in chOff on Canvas, whose (0, 0) is control pixel (OffsetX, OffsetY).
+  void DrawCrossHairs(TCanvas* Canvas, int OffsetX, int OffsetY);
+  /// Canvas position of a chart point of a layer: R2M, each coordinate clamped to +-30000, shifted
+  /// by (OffsetX - LRim, OffsetY - TRim).
+  TPoint ChartPoint(int Layer, double x, double y, int OffsetX, int OffsetY) const;
+  /// True for the printer's canvas: text there keeps the pixel height it has on the screen.
+  static bool IsPrinterCanvas(const TCanvas* Canvas);
+  /// Keeps every member of the sharing group on the item store and show count of this chart.
   void AdjustCanInfoOfSharedCharts();
+  /// Forgets a master or user that is destroyed (a user keeps a private copy of the items).
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  /// For descendants whose window now exists: painting is no longer suppressed (the window's own
+  /// paint message follows, so nothing is drawn here).
+  void WindowCreated() { FSuppressPaint = false; }
   /// Re-applies the settings to the helper scales, marks them loaded, scales and paints once.
   void Loaded() override;
   /// Paint when AutoRedraw is on or the chart is being designed.
@@ -859,6 +966,19 @@ class TCustomRChart : public TCustomControl {
   void AutoRangeAll(double Margin, double MinRange, bool DoX, bool DoY);
   void SetRim(int& Field, int value);
   void FitDataBitmap();
+  void SetCrossHair(int Index, TCrossHair* Value);
+  void ShowCrossHairs();
+  void DrawCaption(TCanvas* Canvas);
+  bool LoadBackgroundPicture();
+  void DrawBackgroundArea(TCanvas* Canvas, const TRect& area);
+  void RenderPicture(TCanvas* Canvas, bool BlkWhite);
+  std::unique_ptr<TBitmap> PrinterPicture(bool BlkWhite);
+  void DrawItems(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite);
+  void FillTextLabel(TTextLabel& L, double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate);
+  void LeaveMaster();
+  void ForgetUser(const TComponent* User);
+  bool TakePrivateCopy(bool Raise);
+  void RepaintGroupAfterShow();
   template <typename T>
   void SetRepainted(T& Field, const T& value);
 
@@ -922,6 +1042,12 @@ class TCustomRChart : public TCustomControl {
   std::unique_ptr<TBitmap> FAuxBmp;
   std::unique_ptr<TBitmap> FGrafBmp;
   std::unique_ptr<TBitmap> FChartBmp;
+  std::unique_ptr<TBitmap> FFinishBmp;  // the copy the cross-hairs are drawn on
+
+  // Shared item data: the master whose items this chart shows, or the users showing this chart's.
+  TCustomRChart* FUseDataOf = nullptr;  // borrowed, free notification registered
+  std::array<TCustomRChart*, 4> FDataUsers{};  // borrowed, free notification registered
+  int FDataUsersNum = 0;
 
   // Zoom ring and confinement.
   TLayerArray<std::array<TRectDouble, ZoomRingSize + 1>> FZoomStack{};  // slots 1..16
@@ -930,5 +1056,23 @@ class TCustomRChart : public TCustomControl {
 
   friend class TJointLayers;
 };
+
+// --- TRChart -----------------------------------------------------------------------------------
+
+/// The chart a host places on a form: TCustomRChart with every operation and property public, its
+/// painting suppressed until it sits on a shown form (then it paints with its window).
+class TRChart : public TCustomRChart {
+ public:
+  explicit TRChart(TComponent* AOwner);
+
+ protected:
+  /// The window exists: painting is no longer suppressed.
+  void CreateWnd() override;
+};
+
+/// Unit registration: TRChart on the palette page "Qelta".
+namespace Qelta_rchart {
+void Register();
+}  // namespace Qelta_rchart
 
 }  // namespace qelta

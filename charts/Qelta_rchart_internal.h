@@ -37,23 +37,36 @@ class TCustomRChart::TPaintHold {
 
 namespace detail {
 
+/// Holds a settings object's OnChange back for a scope, so that several changes notify nothing and
+/// the caller applies its own rule once; the event is given back however the scope is left.
+template <typename T>
+class THeldChange {
+ public:
+  explicit THeldChange(T& Target) : FTarget(Target), FSaved(std::exchange(Target.OnChange, nullptr)) {}
+  ~THeldChange() { FTarget.OnChange = std::move(FSaved); }
+  THeldChange(const THeldChange&) = delete;
+  THeldChange& operator=(const THeldChange&) = delete;
+
+ private:
+  T& FTarget;
+  TNotifyEvent FSaved;
+};
+
 /// Copies Source into Target (a settings object with an OnChange event) without Target's notification.
 template <typename T>
 void AssignQuietly(T& Target, TPersistent* Source) {
-  TNotifyEvent changed = std::exchange(Target.OnChange, nullptr);
-  try {
-    Target.Assign(Source);
-  } catch (...) {
-    Target.OnChange = std::move(changed);
-    throw;
-  }
-  Target.OnChange = std::move(changed);
+  THeldChange<T> hold(Target);
+  Target.Assign(Source);
 }
 
 /// v clamped into the range of int (rim sums and offsets are taken in 64 bits).
 inline int ClampToInt(int64_t v) {
   return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
+
+/// Item and label pixels are kept to +-PixelLimit before they reach a canvas.
+inline constexpr int PixelLimit = 30000;
+inline int ClampPixel(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -PixelLimit, PixelLimit)); }
 
 /// Smallest bound a logarithmic axis accepts.
 inline constexpr double kLogFloor = 1e-100;

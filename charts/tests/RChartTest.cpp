@@ -380,7 +380,6 @@ TEST(RChart, SettingScaleSettingsCopiesThemAndKeepsTheChartsOwnObjects) {
 TEST(RChart, BackGroundImgAndJointLayersAreCopiedIntoTheChartsOwnObjects) {
   // Regression: BackGroundImg went through the platform's default Assign, which raised.
   TTestChart c;
-  c.EnablePainting();
   TBakGndImg img(nullptr);
   img.SetName(u"/pictures/sky.png");
   img.SetAreaMode(bamRect);
@@ -388,6 +387,9 @@ TEST(RChart, BackGroundImgAndJointLayersAreCopiedIntoTheChartsOwnObjects) {
   EXPECT_NE(c.BackGroundImg(), &img);
   EXPECT_EQ(c.BackGroundImg()->Name(), u"sky.png");
   EXPECT_EQ(c.BackGroundImg()->AreaMode(), bamRect);
+  // With painting on, the copy repaints once (that paint cannot read the picture and forgets it).
+  c.EnablePainting();
+  c.SetBackGroundImg(&img);
   EXPECT_EQ(c.Paints, 1);  // the repaint rule, once
   TJointLayers joins(nullptr);
   joins.SetL02yControlledBy(1);

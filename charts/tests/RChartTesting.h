@@ -1,6 +1,8 @@
 #pragma once
-// A chart for the tests: counts the paints that pass the guard and opens the internal steps.
+// A chart for the tests: counts the paints that pass the guard and opens the internal steps; a
+// trace of one step on a canvas.
 
+#include <functional>
 #include <ostream>
 
 #include "Qelta_rchart.h"
@@ -19,9 +21,19 @@ class TTestChart : public TCustomRChart {
   }
   void Design(bool on) { SetDesigning(on); }
 
+  using TCustomRChart::AuxBmp;
   using TCustomRChart::ChartBmp;
+  using TCustomRChart::ChartPoint;
+  using TCustomRChart::ConstructChartBmp;
+  using TCustomRChart::ConstructDataBmp;
+  using TCustomRChart::DrawCrossHairs;
+  using TCustomRChart::DrawFinish;
+  using TCustomRChart::DrawGrid;
+  using TCustomRChart::DrawTextLabel;
+  using TCustomRChart::DrawTextLabels;
   using TCustomRChart::ForceRngIntern;
   using TCustomRChart::GrafBmp;
+  using TCustomRChart::InitGraf;
   using TCustomRChart::ScaleX;
   using TCustomRChart::ScaleY;
   using TCustomRChart::SetRangeIntern;
@@ -39,6 +51,20 @@ class TTestChart : public TCustomRChart {
     TCustomRChart::Paint();
   }
 };
+
+/// The calls `step` makes on `canvas`.
+inline TCanvasTrace TraceOf(TCanvas* canvas, const std::function<void()>& step) {
+  TCanvasTrace trace;
+  canvas->SetTrace(&trace);
+  try {
+    step();
+  } catch (...) {
+    canvas->SetTrace(nullptr);
+    throw;
+  }
+  canvas->SetTrace(nullptr);
+  return trace;
+}
 
 /// The layer's x and y range as (x low, y low, x high, y high).
 struct TRanges {

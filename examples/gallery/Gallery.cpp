@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "Encoding.h"
+#include "Forms.h"
+#include "Testing.h"
 
 namespace qelta::gallery {
 namespace {
@@ -158,6 +160,12 @@ void Label(TCanvas* canvas, int x, int y, const String& text, TColor color) {
   canvas->Font()->SetColor(color);
   canvas->TextOut(x, y, text);
   canvas->Brush()->Assign(&kept);
+}
+
+void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
+  TScriptedUser user;
+  user.Show(&form);
+  page.Add(*user.Grab(&form), file, caption);
 }
 
 }  // namespace qelta::gallery

@@ -16,6 +16,10 @@
 
 #include "Graphics.h"
 
+namespace qelta {
+class TForm;
+}  // namespace qelta
+
 namespace qelta::gallery {
 
 /// One picture of the page: its PNG file name (inside the gallery folder), its caption and the place
@@ -59,6 +63,9 @@ std::string CodeOf(const std::source_location& where, unsigned after);
 
 /// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
 std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);
+
+/// Shows the form (in a session of the scripted user) and adds what it shows to the page.
+void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption);
 
 /// Writes the text with its top-left at (x, y) in the colour over what is there; the brush is kept.
 void Label(TCanvas* canvas, int x, int y, const String& text, TColor color = clBlack);

@@ -7,7 +7,6 @@
 
 #include "Forms.h"
 #include "Qelta_Gauge.h"
-#include "Testing.h"
 
 namespace qelta::gallery {
 namespace {
@@ -24,12 +23,6 @@ TScaleGauge* Place(TForm& form, int x, int y, const char16_t* caption) {
   return g;
 }
 
-void Shoot(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
-  TScriptedUser user;
-  user.Show(&form);
-  page.Add(*user.Grab(&form), file, caption);
-}
-
 void Backgrounds(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 630, 265);
@@ -41,7 +34,7 @@ void Backgrounds(GalleryPage& page) {
     g->SetColorBg1(i == 0 ? TColor(0xE0FFFF) : clTeal);
     g->SetColorBg2(TColor(0xE0FFFF));
   }
-  Shoot(page, form, "gauge-backgrounds.png", "Gauge window backgrounds (value 3.5, index gimTriangle)");
+  AddShownForm(page, form, "gauge-backgrounds.png", "Gauge window backgrounds (value 3.5, index gimTriangle)");
 }
 
 void IndexModes(GalleryPage& page) {
@@ -62,7 +55,7 @@ void IndexModes(GalleryPage& page) {
     g->SetColorIndex2(i == 4 ? clLime : clRed);
     if (i == 5) g->SetValue(-4);
   }
-  Shoot(page, form, "gauge-indexmodes.png", "Gauge index modes on the default vertical gradient");
+  AddShownForm(page, form, "gauge-indexmodes.png", "Gauge index modes on the default vertical gradient");
 }
 
 void Dials(GalleryPage& page) {
@@ -100,7 +93,7 @@ void Dials(GalleryPage& page) {
   vertical->SetCaption(u"vertical");
   vertical->SetCaptionSize(8);
   vertical->SetCaptionPosY(6);
-  Shoot(page, form, "gauge-dials.png",
+  AddShownForm(page, form, "gauge-dials.png",
         "Moving dials (linear, logarithmic), a fixed logarithmic dial, a vertical gauge");
 }
 

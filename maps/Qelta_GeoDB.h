@@ -333,6 +333,8 @@ class TGeoDB : public TComponent {
   const TIxLLRecArray& BoundIndex(int n) const;
   void InsertIntoIndex(int DBEntry, const TgdbData& Sum);
   void RemoveIndexEntries(int DBEntry);
+  void RenumberIndexEntries(int fromEntry, int toEntry);
+  void MarkUnsaved(int n, std::size_t position);
   void RebuildIndex(int n);
   void SaveIndex(int n);
   void SaveAllIndexes();
@@ -349,6 +351,7 @@ class TGeoDB : public TComponent {
   std::vector<TgdbData> FSumData;
   TIxItemIDRecArray FIx0ItemId;
   TIxLLRecArray FIx1LatLo, FIx2LatHi, FIx3LongLo, FIx4LongHi;
+  std::array<std::size_t, 5> FIxUnsaved{};  ///< per index: its records from here on may differ from its file
   TgdbSystemData FSystemData;
   bool FLazyWrite = false;
   bool FOnPercDoneEnabled = true;

@@ -5,7 +5,8 @@
 // the platform's I/O error, creates nothing and leaves the component closed (never an existing file
 // recreated empty). A missing data file is created with a fresh header whose HighestID is the highest
 // identifier of the summaries, so identifiers are never given twice. An index that does not hold exactly
-// one record per entry with that entry's key is rebuilt from the summaries.
+// one record per entry with that entry's key is rebuilt from the summaries. A GarbageCollection that
+// ended part way is completed or undone first.
 
 #include <algorithm>
 
@@ -16,6 +17,7 @@
 #include "Qelta_GeoDB_internal.h"
 #include "Qelta_filesys.h"
 #include "RecordFiles.h"
+#include "TextFiles.h"
 
 namespace qelta {
 
@@ -74,6 +76,21 @@ TgdbSystemData ReadHeader(const String& name) {
   uint8_t bytes[kGdbHeaderSize];
   BlockRead(f, bytes, kGdbHeaderSize);  // a data file shorter than its header is a read error
   return DecodeHeader(bytes);
+}
+
+// Completes or undoes a GarbageCollection that ended part way: while the data file's temporary file
+// exists, the old files are intact and the temporary ones go; once it has replaced the data file, the
+// summaries' temporary file is complete and replaces the summary file.
+void FinishGarbageCollection(const String& gdd, const String& gds) {
+  String tempData = gdd, tempSum = gds;
+  tempData += kGdbTempSuffix;
+  tempSum += kGdbTempSuffix;
+  if (FileExists(tempData)) {
+    DeleteFile(tempData);
+    DeleteFile(tempSum);
+  } else if (FileExists(tempSum) && !RenameFileReplacing(tempSum, gds)) {
+    throw EInOutError(InOutErrorMessage(5), 5);
+  }
 }
 
 int32_t HighestItemId(const std::vector<TgdbData>& sums) {
@@ -145,11 +162,12 @@ void TGeoDB::OpenDatabase(const String& dbName) {
   const String gds = base + String(kGdbSumExt), gdd = base + String(kGdbDataExt);
   std::array<String, 5> ix;
   for (std::size_t n = 0; n < ix.size(); ++n) ix[n] = base + String(kGdbIxExt[n]);
-  std::array<bool, 5> ixExists{};
-  for (std::size_t n = 0; n < ix.size(); ++n) ixExists[n] = FileExists(ix[n]);
-  const bool gdsExists = FileExists(gds), gddExists = FileExists(gdd);
   try {
     ResetToClosed();
+    FinishGarbageCollection(gdd, gds);
+    std::array<bool, 5> ixExists{};
+    for (std::size_t n = 0; n < ix.size(); ++n) ixExists[n] = FileExists(ix[n]);
+    const bool gdsExists = FileExists(gds), gddExists = FileExists(gdd);
     // Read what exists; nothing is created before all of it was read.
     TLoadedDB db;
     if (gdsExists) ReadSummaries(gds, db);
@@ -170,6 +188,7 @@ void TGeoDB::OpenDatabase(const String& dbName) {
     FSumData = std::move(db.sums);
     FIx0ItemId = std::move(db.ix0);
     for (int n = 1; n <= 4; ++n) BoundIndex(n) = std::move(db.ixLL[n - 1]);
+    for (std::size_t n = 0; n < FIxUnsaved.size(); ++n) FIxUnsaved[n] = db.rebuilt[n] ? 0 : FSumData.size();
     if (!FLazyWrite)
       for (int n = 0; n < 5; ++n)
         if (db.rebuilt[static_cast<std::size_t>(n)]) SaveIndex(n);

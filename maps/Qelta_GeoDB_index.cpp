@@ -3,7 +3,8 @@
 // A new record goes to the position the bisection gives (InsertPosition): just before the first equal
 // key it meets, so equal keys keep no defined order among themselves, as the file format allows.
 // Removal finds the entry's record from position 0 on and closes the gap. The index files are written
-// whole (created anew) after every change unless LazyWrite defers them.
+// after every change unless LazyWrite defers them; each change notes the first position it touched, so
+// a save writes only from there on.
 
 #include <algorithm>
 #include <bit>
@@ -11,6 +12,7 @@
 #include <type_traits>
 
 #include "Exceptions.h"
+#include "FileSys.h"
 #include "Qelta_GeoDB.h"
 #include "Qelta_GeoDB_internal.h"
 
@@ -77,19 +79,20 @@ void Build(const std::vector<TgdbData>& sums, int n, std::vector<Rec>& list) {
   std::stable_sort(list.begin(), list.end(), [](const Rec& a, const Rec& b) { return KeyLess(IxKey(a), IxKey(b)); });
 }
 
+// The records from position `from` on.
 template <class Rec>
-std::vector<uint8_t> Encode(const std::vector<Rec>& list) {
-  std::vector<uint8_t> bytes(list.size() * kGdbIxRecSize);
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    PutKey(bytes.data() + i * kGdbIxRecSize, IxKey(list[i]));
-    PutI32(bytes.data() + i * kGdbIxRecSize + 4, list[i].index);
+std::vector<uint8_t> Encode(const std::vector<Rec>& list, std::size_t from) {
+  std::vector<uint8_t> bytes((list.size() - from) * kGdbIxRecSize);
+  for (std::size_t i = from; i < list.size(); ++i) {
+    PutKey(bytes.data() + (i - from) * kGdbIxRecSize, IxKey(list[i]));
+    PutI32(bytes.data() + (i - from) * kGdbIxRecSize + 4, list[i].index);
   }
   return bytes;
 }
 
-// Inserts {key of the entry, entry - 1} at the bisection's position.
+// Inserts {key of the entry, entry - 1} at the bisection's position; answers that position.
 template <class Rec>
-void SortInto(std::vector<Rec>& list, int DBEntry, const TgdbData& sum, int n) {
+std::size_t SortInto(std::vector<Rec>& list, int DBEntry, const TgdbData& sum, int n) {
   const auto key = KeyOf(sum, n, static_cast<const Rec*>(nullptr));
   const int at = InsertPosition(list, static_cast<int>(list.size()), key);
   Rec r{};
@@ -99,18 +102,30 @@ void SortInto(std::vector<Rec>& list, int DBEntry, const TgdbData& sum, int n) {
   else
     r.LLValue = key;
   list.insert(list.begin() + at, r);
+  return static_cast<std::size_t>(at);
 }
 
 // Removes the first record of entry DBEntry; without one the last record goes, so the list still
-// shrinks by one.
+// shrinks by one. Answers the position from which records moved.
 template <class Rec>
-void RemoveEntry(std::vector<Rec>& list, int DBEntry) {
+std::size_t RemoveEntry(std::vector<Rec>& list, int DBEntry) {
   const auto it =
       std::find_if(list.begin(), list.end(), [DBEntry](const Rec& r) { return r.index == DBEntry - 1; });
+  const auto at = static_cast<std::size_t>(it - list.begin());
   if (it != list.end())
     list.erase(it);
   else if (!list.empty())
     list.pop_back();
+  return std::min(at, list.size());
+}
+
+// Gives the first record of entry fromEntry the number toEntry; answers its position (the size if none).
+template <class Rec>
+std::size_t Renumber(std::vector<Rec>& list, int fromEntry, int toEntry) {
+  const auto it =
+      std::find_if(list.begin(), list.end(), [fromEntry](const Rec& r) { return r.index == fromEntry - 1; });
+  if (it != list.end()) it->index = toEntry - 1;
+  return static_cast<std::size_t>(it - list.begin());
 }
 
 // The record at 1-based position i (clamped), index made the entry number; all zero when empty.
@@ -174,14 +189,24 @@ TIxLLRecArray& TGeoDB::BoundIndex(int n) {
 
 const TIxLLRecArray& TGeoDB::BoundIndex(int n) const { return const_cast<TGeoDB*>(this)->BoundIndex(n); }
 
+void TGeoDB::MarkUnsaved(int n, std::size_t position) {
+  auto& unsaved = FIxUnsaved[static_cast<std::size_t>(n)];
+  unsaved = std::min(unsaved, position);
+}
+
 void TGeoDB::InsertIntoIndex(int DBEntry, const TgdbData& Sum) {
-  SortInto(FIx0ItemId, DBEntry, Sum, 0);
-  for (int n = 1; n <= 4; ++n) SortInto(BoundIndex(n), DBEntry, Sum, n);
+  MarkUnsaved(0, SortInto(FIx0ItemId, DBEntry, Sum, 0));
+  for (int n = 1; n <= 4; ++n) MarkUnsaved(n, SortInto(BoundIndex(n), DBEntry, Sum, n));
 }
 
 void TGeoDB::RemoveIndexEntries(int DBEntry) {
-  RemoveEntry(FIx0ItemId, DBEntry);
-  for (int n = 1; n <= 4; ++n) RemoveEntry(BoundIndex(n), DBEntry);
+  MarkUnsaved(0, RemoveEntry(FIx0ItemId, DBEntry));
+  for (int n = 1; n <= 4; ++n) MarkUnsaved(n, RemoveEntry(BoundIndex(n), DBEntry));
+}
+
+void TGeoDB::RenumberIndexEntries(int fromEntry, int toEntry) {
+  MarkUnsaved(0, Renumber(FIx0ItemId, fromEntry, toEntry));
+  for (int n = 1; n <= 4; ++n) MarkUnsaved(n, Renumber(BoundIndex(n), fromEntry, toEntry));
 }
 
 void TGeoDB::RebuildIndex(int n) {
@@ -189,16 +214,32 @@ void TGeoDB::RebuildIndex(int n) {
     BuildIndex(FSumData, 0, FIx0ItemId);
   else
     BuildIndex(FSumData, n, BoundIndex(n));
+  MarkUnsaved(n, 0);
 }
 
+// The file ends up holding exactly the list. Only the records from the first one changed since the last
+// save are written, then the file is cut after the last: the same bytes as writing it anew, without
+// rewriting an unchanged front and without a moment in which the file is empty.
 void TGeoDB::SaveIndex(int n) {
-  if (FNameIX[static_cast<std::size_t>(n)].empty()) return;
-  const std::vector<uint8_t> bytes = n == 0 ? Encode(FIx0ItemId) : Encode(BoundIndex(n));
+  const String& name = FNameIX[static_cast<std::size_t>(n)];
+  if (name.empty()) return;
+  const std::size_t count = n == 0 ? FIx0ItemId.size() : BoundIndex(n).size();
+  std::size_t from = std::min(FIxUnsaved[static_cast<std::size_t>(n)], count);
   TRecordFile f(kGdbIxRecSize);
-  AssignFile(f, FNameIX[static_cast<std::size_t>(n)]);
-  Rewrite(f);
-  BlockWrite(f, bytes.data(), static_cast<int64_t>(bytes.size() / kGdbIxRecSize));
+  if (FileExists(name)) {
+    OpenForUpdate(f, name);
+    from = std::min(from, static_cast<std::size_t>(FileSize(f)));
+  } else {
+    AssignFile(f, name);
+    Rewrite(f);
+    from = 0;
+  }
+  const std::vector<uint8_t> bytes = n == 0 ? Encode(FIx0ItemId, from) : Encode(BoundIndex(n), from);
+  Seek(f, static_cast<int64_t>(from));
+  BlockWrite(f, bytes.data(), static_cast<int64_t>(count - from));
+  Truncate(f);
   CloseFile(f);
+  FIxUnsaved[static_cast<std::size_t>(n)] = count;
 }
 
 void TGeoDB::SaveAllIndexes() {

@@ -26,6 +26,8 @@ inline constexpr int kGdbDescriptionMax = 60;     ///< what the Description sett
 
 inline constexpr std::u16string_view kGdbDataExt = u".qeltagdd";
 inline constexpr std::u16string_view kGdbSumExt = u".qeltagds";
+/// Suffix of the temporary files of GarbageCollection, beside the data and summary files.
+inline constexpr std::u16string_view kGdbTempSuffix = u".gctmp";
 inline constexpr std::array<std::u16string_view, 5> kGdbIxExt = {u".qeltagi0", u".qeltagi1", u".qeltagi2",
                                                                  u".qeltagi3", u".qeltagi4"};
 

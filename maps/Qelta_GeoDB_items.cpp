@@ -286,15 +286,7 @@ void TGeoDB::DeleteData(int DbEntry) {
   FSumData[static_cast<std::size_t>(DbEntry - 1)] = FSumData.back();
   FSumData.pop_back();
   RemoveIndexEntries(DbEntry);
-  const auto renumber = [&](auto& list) {
-    for (auto& r : list)
-      if (r.index == n - 1) {
-        r.index = DbEntry - 1;
-        break;
-      }
-  };
-  renumber(FIx0ItemId);
-  for (int k = 1; k <= 4; ++k) renumber(BoundIndex(k));
+  RenumberIndexEntries(n, DbEntry);
   SaveIndexesUnlessLazy();
 }
 

@@ -4,8 +4,9 @@
 // beside the data file, and the summaries with their new offsets to one beside the summary file; only
 // when both are complete do they replace the old files, data file first (one rename each, so a reader
 // never sees a half-written file). Until the first rename nothing of the database has changed; a
-// failure removes the temporary files. A payload that lies outside the data file is dropped (its
-// entry's BlobOffset becomes -1, as for kinds without payload).
+// failure removes the temporary files. Should the process end between the two renames, the summaries'
+// temporary file is left behind complete, and the next opening finishes the job with it. A payload that
+// lies outside the data file is dropped (its entry's BlobOffset becomes -1, as for kinds without payload).
 
 #include <algorithm>
 
@@ -22,8 +23,6 @@ namespace qelta {
 using namespace detail;
 
 namespace {
-
-constexpr std::u16string_view kTempSuffix = u".gctmp";
 
 // Appends bytes [from, from + count) of src to dst.
 void CopyBytes(TRecordFile& src, int64_t from, int64_t count, TRecordFile& dst, std::vector<uint8_t>& block) {
@@ -57,7 +56,9 @@ String FloatText(float v) { return FloatToStrF(v, ffGeneral, 9, 0); }
 void TGeoDB::GarbageCollection() {
   if (!IsOpen()) return;
   ReportProgress(0);
-  const String tempData = FNameGDD + String(kTempSuffix), tempSum = FNameGDS + String(kTempSuffix);
+  String tempData = FNameGDD, tempSum = FNameGDS;
+  tempData += kGdbTempSuffix;
+  tempSum += kGdbTempSuffix;
   std::vector<TgdbData> sums = FSumData;
   try {
     TRecordFile src(1), dst(1);

@@ -223,6 +223,15 @@ TEST_F(GeoDBFixture, LazyIndexesAreWrittenOnSwitchOffCloseReopenAndDestruction) 
   EXPECT_EQ(Raw().index[2].size(), 4u) << "the destructor writes them";
 }
 
+TEST_F(GeoDBFixture, AnIndexFileCutOrRemovedBetweenSavesIsWrittenWhole) {
+  for (int i = 0; i < 4; ++i) Town(std::string(1, static_cast<char>('a' + i)), static_cast<float>(i), 0);
+  ::truncate(dir.NativeOf("world.qeltagi1").c_str(), 5);
+  ::unlink(dir.NativeOf("world.qeltagi2").c_str());
+  Town("e", 99, 0);  // changes only the end of every index
+  qelta::test::ExpectWellFormed(Raw());
+  EXPECT_EQ(Raw().index[1].size(), 5u);
+}
+
 // --- upkeep ----------------------------------------------------------------------------------------------
 
 TEST_F(GeoDBFixture, GarbageCollectionKeepsOnlyReferencedPayloads) {
@@ -273,6 +282,36 @@ TEST_F(GeoDBFixture, GarbageCollectionThatCannotWriteChangesNothing) {
   EXPECT_EQ(Snapshot(dir), before);
   EXPECT_EQ(db.GetSumdata(1).BlobOffset, 284);
   EXPECT_FALSE(FileExists(dir / "world.qeltagdd.gctmp"));
+}
+
+TEST_F(GeoDBFixture, AGarbageCollectionEndedPartWayIsFinishedOrUndoneOnOpening) {
+  Poly(gitRiver, "r", Triangle());
+  db.ReplaceRiver(1, "r2", Square(), 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  Blob(u"b", "bytes");
+  db.SetDBName(u"");
+  const auto before = Snapshot(dir);
+  // Ended before the first rename: both temporary files are left, the database is as it was.
+  dir.Put("world.qeltagdd.gctmp", "partial");
+  dir.Put("world.qeltagds.gctmp", "partial");
+  db.SetDBName(Base());
+  EXPECT_EQ(Snapshot(dir), before);
+  EXPECT_FALSE(FileExists(dir / "world.qeltagdd.gctmp"));
+  EXPECT_FALSE(FileExists(dir / "world.qeltagds.gctmp"));
+  // Ended between the renames: the data file is new, the summaries' temporary file holds what fits it.
+  db.GarbageCollection();
+  db.SetDBName(u"");
+  dir.Put("world.qeltagds.gctmp", dir.Get("world.qeltagds"));
+  dir.Put("world.qeltagds", before[1]);
+  db.SetDBName(Base());
+  EXPECT_FALSE(FileExists(dir / "world.qeltagds.gctmp"));
+  EXPECT_EQ(db.GetSumdata(1).BlobOffset, 260);
+  TgdbPolygon p;
+  ASSERT_TRUE(db.RetrievePolygon(1, p));
+  EXPECT_EQ(p.size(), 4u);
+  TMetaInfo m;
+  std::string bytes(5, '\0');
+  ASSERT_TRUE(db.RetrieveBLOB(2, m, bytes.data(), 5));
+  EXPECT_EQ(bytes, "bytes");
 }
 
 TEST_F(GeoDBFixture, RecalcIndexesRebuildsAndWritesAllFive) {

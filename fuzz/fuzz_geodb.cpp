@@ -23,20 +23,26 @@ const char* const kExts[] = {".qeltagds", ".qeltagi0", ".qeltagi1", ".qeltagi2",
                              ".qeltagi3", ".qeltagi4", ".qeltagdd"};
 const char* const kScratch[] = {"target.bin", "dump.txt", "fz.qeltagdd.gctmp", "fz.qeltagds.gctmp"};
 
-// One scratch folder per process, emptied and removed at exit.
-const std::string& Folder() {
-  static const std::string path = [] {
+// One scratch folder per process, emptied and removed at exit (kept in a plain array, which the exit
+// handler can still read).
+char gFolder[512];
+
+void RemoveFolder() {
+  for (const char* ext : kExts) ::unlink((std::string(gFolder) + "/fz" + ext).c_str());
+  for (const char* name : kScratch) ::unlink((std::string(gFolder) + "/" + name).c_str());
+  ::rmdir(gFolder);
+}
+
+std::string Folder() {
+  if (!gFolder[0]) {
     const char* base = std::getenv("TMPDIR");
-    std::string p = std::string(base && *base ? base : "/tmp") + "/qelta-fuzz-gdb-XXXXXX";
-    if (!::mkdtemp(p.data())) std::abort();
-    std::atexit([] {
-      for (const char* ext : kExts) ::unlink((Folder() + "/fz" + ext).c_str());
-      for (const char* name : kScratch) ::unlink((Folder() + "/" + name).c_str());
-      ::rmdir(Folder().c_str());
-    });
-    return p;
-  }();
-  return path;
+    const std::string pattern = std::string(base && *base ? base : "/tmp") + "/qelta-fuzz-gdb-XXXXXX";
+    if (pattern.size() >= sizeof gFolder) std::abort();
+    std::copy(pattern.begin(), pattern.end(), gFolder);
+    if (!::mkdtemp(gFolder)) std::abort();
+    std::atexit(RemoveFolder);
+  }
+  return gFolder;
 }
 
 void WriteFiles(const uint8_t* data, size_t size) {
@@ -44,7 +50,9 @@ void WriteFiles(const uint8_t* data, size_t size) {
   for (int k = 0; k < 7; ++k) {
     size_t n = size - at;  // the data file takes the rest
     if (k < 6) n = std::min<size_t>(n, size >= 12 ? data[2 * k] | (data[2 * k + 1] << 8) : 0);
-    std::ofstream(Folder() + "/fz" + kExts[k], std::ios::binary | std::ios::trunc)
+    const std::string name = Folder() + "/fz" + kExts[k];
+    ::unlink(name.c_str());  // a new file: cheaper for the file system than one cut to nothing
+    std::ofstream(name, std::ios::binary)
         .write(reinterpret_cast<const char*>(data + at), static_cast<std::streamsize>(n));
     at += n;
   }

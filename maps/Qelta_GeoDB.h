@@ -278,6 +278,7 @@ class TGeoDB : public TComponent {
   /// lake stays closed and rivers, roads and routes open, other kinds but borders and cities are never
   /// closed, and a town's box is its location (LatLow, LongLow). Nothing happens outside 1..NumEntries.
   void UpdateBasicData(int DbEntry, const TgdbData& GdbData);
+  // Without an open database the three routines below do nothing.
   /// Rebuilds the five indexes from the summaries and writes them.
   void RecalcIndexes();
   /// Rewrites the data file with only the payloads that entries refer to, in entry order, through a

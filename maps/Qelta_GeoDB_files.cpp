@@ -17,7 +17,6 @@
 #include "Qelta_GeoDB_internal.h"
 #include "Qelta_filesys.h"
 #include "RecordFiles.h"
-#include "TextFiles.h"
 
 namespace qelta {
 
@@ -89,7 +88,7 @@ void FinishGarbageCollection(const String& gdd, const String& gds) {
     DeleteFile(tempData);
     DeleteFile(tempSum);
   } else if (FileExists(tempSum) && !RenameFileReplacing(tempSum, gds)) {
-    throw EInOutError(InOutErrorMessage(5), 5);
+    RaiseAccessDenied();
   }
 }
 

@@ -15,6 +15,7 @@
 #include "FileSys.h"
 #include "Qelta_GeoDB.h"
 #include "Qelta_GeoDB_internal.h"
+#include "TextFiles.h"
 
 namespace qelta {
 
@@ -163,6 +164,8 @@ bool IndexFits(const TIxItemIDRecArray& list, const std::vector<TgdbData>& sums,
 bool IndexFits(const TIxLLRecArray& list, const std::vector<TgdbData>& sums, int n) { return Fits(list, sums, n); }
 void BuildIndex(const std::vector<TgdbData>& sums, int n, TIxItemIDRecArray& list) { Build(sums, n, list); }
 void BuildIndex(const std::vector<TgdbData>& sums, int n, TIxLLRecArray& list) { Build(sums, n, list); }
+
+void RaiseAccessDenied() { throw EInOutError(InOutErrorMessage(5), 5); }
 
 void OpenForUpdate(TRecordFile& f, const String& name) {
   AssignFile(f, name);

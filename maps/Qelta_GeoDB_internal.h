@@ -73,6 +73,8 @@ int Percent(int64_t part, int64_t whole);
 
 // --- files and indexes -----------------------------------------------------------------------------
 
+/// Raises the platform's I/O error "File access denied" (5): a file could not be renamed into place.
+[[noreturn]] void RaiseAccessDenied();
 /// Opens an existing file for reading and writing (reading only) at record 0; raises EInOutError.
 void OpenForUpdate(TRecordFile& f, const String& name);
 void OpenForReading(TRecordFile& f, const String& name);

@@ -45,8 +45,6 @@ void WriteSummaries(const String& name, const std::vector<TgdbData>& sums) {
   CloseFile(f);
 }
 
-[[noreturn]] void RaiseAccessDenied() { throw EInOutError(InOutErrorMessage(5), 5); }
-
 String FloatText(float v) { return FloatToStrF(v, ffGeneral, 9, 0); }
 
 }  // namespace

@@ -460,6 +460,8 @@ TEST_F(GeoDBFixture, SummariesPointingOutsideTheDataFileRetrieveNothing) {
 }
 
 TEST_F(GeoDBFixture, APartialSummaryAtTheEndIsIgnoredAndOverwritten) {
+  // Mended: a summary file that did not end on a whole record could have the next record appended after
+  // the partial one, shifting every later record.
   Town("a", 1, 1);
   Town("b", 2, 2);
   db.SetDBName(u"");
@@ -506,6 +508,7 @@ TEST_F(GeoDBFixture, ABlobSourceIsReadByItsFullPathNotTheCutMetaPath) {
 }
 
 TEST_F(GeoDBFixture, NegativeOrMissingBlobBytesAreRefused) {
+  // Mended: a negative size was stored as the BLOB's Size, and a missing pointer was read from.
   Blob(u"a", "x");
   const auto before = Snapshot(dir);
   const TMetaInfo none;
@@ -517,6 +520,18 @@ TEST_F(GeoDBFixture, NegativeOrMissingBlobBytesAreRefused) {
                    "Component \"GeoDB1\": ReplaceData: size of BLOB data is negative.");
   EXPECT_EQ(Snapshot(dir), before);
   EXPECT_EQ(db.AddBLOB(u"empty", 0, 0, 0, 0, 0, 0, 0, 0, 0, none, nullptr, 0), 2);
+}
+
+TEST_F(GeoDBFixture, NoIdentifierBeyondTheLargestIsGiven) {
+  // Mended: the identifier counter was incremented past 2^31 - 1 (a signed overflow) in a header that
+  // had reached it.
+  db.SetDBName(u"");
+  const int32_t highest = 2147483647;
+  Patch(dir, "world.qeltagdd", 0, &highest, 4);
+  db.SetDBName(Base());
+  const auto before = Snapshot(dir);
+  EXPECT_THROW_MSG(Town("a", 1, 1), EQeltaGeoDBError, "Component \"GeoDB1\": AddData: no item identifier left.");
+  EXPECT_EQ(Snapshot(dir), before);
 }
 
 TEST_F(GeoDBFixture, APayloadEndingBeyond2GBIsRefusedBeforeAnythingIsWritten) {

@@ -417,6 +417,9 @@ TEST_F(GeoDBFixture, BlobsRoundTripThroughBufferStreamAndFile) {
   EXPECT_THROW_MSG(db.RetrieveBLOB(fromMemory, m, small, 100), EQeltaGeoDBError,
                    "Component \"GeoDB1\": RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData.");
   EXPECT_EQ(m.Caption, "caption") << "the meta block is read first";
+  // Mended: a missing buffer was written to when it claimed to be large enough.
+  EXPECT_THROW_MSG(db.RetrieveBLOB(fromMemory, m, nullptr, 40000), EQeltaGeoDBError,
+                   "Component \"GeoDB1\": RetrieveBLOB: BLOB to be retrieved is larger than SizeOfBlobData.");
 }
 
 TEST_F(GeoDBFixture, RetrieveBlobToAFolderUsesTheCleanedEntryName) {

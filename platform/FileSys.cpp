@@ -373,6 +373,13 @@ bool RenameFile(const String& oldName, const String& newName) {
   return OsLayer().Rename(NativePath(oldName), NativePath(newName)) == 0;
 }
 
+bool RenameFileReplacing(const String& oldName, const String& newName) {
+  struct stat st{};
+  if (!StatName(oldName, st, false) || S_ISDIR(st.st_mode)) return false;
+  if (StatName(newName, st, false) && S_ISDIR(st.st_mode)) return false;
+  return OsLayer().RenameReplacing(NativePath(oldName), NativePath(newName)) == 0;
+}
+
 bool CreateDir(const String& dirName) { return !dirName.empty() && OsLayer().MkDir(NativePath(dirName), 0777) == 0; }
 
 bool ForceDirectories(const String& dirName) {

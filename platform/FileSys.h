@@ -93,6 +93,9 @@ bool FileExists(const String& fileName);       ///< exists and is no directory (
 bool DirectoryExists(const String& dirName);   ///< exists and is a directory (links followed)
 bool DeleteFile(const String& fileName);       ///< removes a file or a link itself, never a directory
 bool RenameFile(const String& oldName, const String& newName);  ///< never replaces an existing newName
+/// Renames a file, replacing an existing file newName in one step (a reader sees the old or the new file,
+/// never none); false when either name is a directory or the rename fails (e.g. across file systems).
+bool RenameFileReplacing(const String& oldName, const String& newName);
 bool CreateDir(const String& dirName);
 /// Creates the directory and every missing parent; true when it exists afterwards.
 /// Raises EInOutError "Unable to create directory" (code 3) for an empty name.

@@ -78,6 +78,10 @@ int TOsLayer::Rename(const std::string& from, const std::string& to) {
   return Result(::rename(from.c_str(), to.c_str()));
 }
 
+int TOsLayer::RenameReplacing(const std::string& from, const std::string& to) {
+  return Result(::rename(from.c_str(), to.c_str()));
+}
+
 int TOsLayer::MkDir(const std::string& path, int mode) {
   return Result(::mkdir(path.c_str(), static_cast<mode_t>(mode)));
 }

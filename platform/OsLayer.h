@@ -41,6 +41,8 @@ class TOsLayer {
   virtual int Unlink(const std::string& path);
   /// Renames without ever replacing an existing target (-EEXIST then).
   virtual int Rename(const std::string& from, const std::string& to);
+  /// Renames, replacing an existing target in one step (rename(2)).
+  virtual int RenameReplacing(const std::string& from, const std::string& to);
   virtual int MkDir(const std::string& path, int mode);
   virtual int RmDir(const std::string& path);
   virtual int ChMod(const std::string& path, int mode);

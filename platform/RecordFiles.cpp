@@ -56,6 +56,11 @@ struct RecordFileAccess {
     if (rc < 0) Raise(InOutErrorCode(-rc, false));
     return static_cast<int64_t>(st.st_size);
   }
+  static void TruncateAtPosition(TRecordFile& f) {
+    CheckOpen(f);
+    const int rc = OsLayer().Truncate(f.FHandle, f.FPos * f.FRecordSize);
+    if (rc < 0) Raise(InOutErrorCode(-rc, true));
+  }
   static void SeekBytes(TRecordFile& f, bool writing) {
     const int64_t at = OsLayer().Seek(f.FHandle, f.FPos * f.FRecordSize, SEEK_SET);
     if (at < 0) Raise(InOutErrorCode(static_cast<int>(-at), writing));
@@ -118,6 +123,8 @@ int64_t FilePos(TRecordFile& f) {
 int64_t FileSize(TRecordFile& f) { return A::SizeInBytes(f) / f.RecordSize(); }
 
 bool Eof(TRecordFile& f) { return FilePos(f) >= FileSize(f); }
+
+void Truncate(TRecordFile& f) { A::TruncateAtPosition(f); }
 
 // [SECTION] transfer
 

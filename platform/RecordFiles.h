@@ -9,7 +9,7 @@
 //   2 file not found, 3 path not found, 5 access denied (also a directory), 100 "Disk read error" (a
 //   record that reaches past the end of the file, a failed read, a position outside 0..FileSize),
 //   101 "Disk write error" (full disk, failed write), 102 no name assigned, 103 file not open.
-// Does not implement: Truncate, Erase, typed element conversion, share modes.
+// Does not implement: Erase, typed element conversion, share modes.
 
 #include <cstdint>
 
@@ -60,6 +60,9 @@ int64_t FilePos(TRecordFile& f);
 int64_t FileSize(TRecordFile& f);
 /// True when the position is at or past the last whole record; raises 103.
 bool Eof(TRecordFile& f);
+/// Cuts the file at the position: the records from there on (and a trailing partial record) are removed;
+/// raises 103, or the runtime code of the OS's refusal (101 for a file opened read only).
+void Truncate(TRecordFile& f);
 
 // [transfer] each advances the position by the records transferred
 /// Reads one whole record into `record`; raises 100 when the file ends before it is complete.

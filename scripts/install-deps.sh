@@ -30,6 +30,7 @@ packages=(
   libproj-dev
   libcairo2-dev
   libeigen3-dev
+  libsqlite3-dev  # benchmark anchor of the geographic database
 )
 
 missing=()

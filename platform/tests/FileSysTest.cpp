@@ -159,6 +159,23 @@ TEST(FileDates, PackedDateRoundTripsThroughTheFileAndTDateTime) {
   EXPECT_EQ(FileSetDate(dir / "none", age), 2);
 }
 
+TEST(FileOperations, RenameFileReplacingReplacesFilesButNeverDirectories) {
+  TempDir dir;
+  dir.Put("a", "A");
+  dir.Put("b", "B");
+  ::mkdir(dir.NativeOf("d").c_str(), 0755);
+  EXPECT_TRUE(RenameFileReplacing(dir / "a", dir / "b"));
+  EXPECT_FALSE(FileExists(dir / "a"));
+  EXPECT_EQ(dir.Get("b"), "A");
+  EXPECT_TRUE(RenameFileReplacing(dir / "b", dir / "c"));  // a new name is fine too
+  EXPECT_EQ(dir.Get("c"), "A");
+  EXPECT_FALSE(RenameFileReplacing(dir / "c", dir / "d"));
+  EXPECT_FALSE(RenameFileReplacing(dir / "d", dir / "e"));
+  EXPECT_FALSE(RenameFileReplacing(dir / "none", dir / "c"));
+  EXPECT_TRUE(DirectoryExists(dir / "d"));
+  EXPECT_EQ(dir.Get("c"), "A");
+}
+
 TEST(FileOperations, RenameNeverReplacesAndDeleteNeverTouchesDirectoriesOrLinkTargets) {
   TempDir dir;
   dir.Put("a", "A");

@@ -66,6 +66,30 @@ TEST(TRecordFile, SizeCountsWholeRecordsAndAPartialRecordCannotBeRead) {
   CloseFile(f);
 }
 
+TEST(TRecordFile, TruncateCutsAtThePositionAndDropsAPartialRecord) {
+  TempDir dir;
+  dir.Put("t.bin", "aaaabbbbccccdd");
+  TRecordFile f(4);
+  AssignFile(f, dir / "t.bin");
+  EXPECT_IO_ERROR(Truncate(f), 103);
+  Reset(f, 2);
+  Seek(f, 3);
+  Truncate(f);  // only the partial record goes
+  EXPECT_EQ(FileSize(f), 3);
+  Seek(f, 1);
+  Truncate(f);
+  EXPECT_EQ(FileSize(f), 1);
+  EXPECT_EQ(FilePos(f), 1);
+  const TRec4 z = Rec('z');
+  Write(f, &z);  // appends where the cut was
+  CloseFile(f);
+  EXPECT_EQ(dir.Get("t.bin"), "aaaazzzz");
+  Reset(f, 0);
+  EXPECT_IO_ERROR(Truncate(f), 101);  // opened read only
+  CloseFile(f);
+  EXPECT_EQ(dir.Get("t.bin"), "aaaazzzz");
+}
+
 TEST(TRecordFile, FailuresRaiseTheRuntimeCodes) {
   TempDir dir;
   TRecordFile f(4);

@@ -398,6 +398,9 @@ String DenseCRC(const TDenseStore<T>& m, int nc, int nr) {
 /// otherwise the general form with `significant` digits (1..18; 0 or less: 17, which reads back
 /// exactly). The point is always '.'; NaN and infinities are "NAN", "INF" and "-INF".
 String FileNumText(double v, int significant, int decimals);
+/// Number text that reads back bit for bit: 17 significant digits, "-0" for a negative zero, and
+/// "NAN", "INF", "-INF".
+String ExactNumText(double v);
 /// A decimal integer token (Val rules, 32 bits); false on anything else.
 bool ParseIntegerToken(const String& s, int32_t& v);
 /// A number token (Val rules, or NAN / INF / -INF in any case); false on anything else.
@@ -407,6 +410,21 @@ bool ParseDoubleToken(const String& s, double& v);
 bool ParseRoundedIntToken(const String& s, int32_t& v);
 inline bool ParseElemToken(const String& s, double& v) { return ParseDoubleToken(s, v); }
 inline bool ParseElemToken(const String& s, int32_t& v) { return ParseRoundedIntToken(s, v); }
+/// Appends the numbers of a list separated by blanks or control characters to out (ParseElemToken
+/// rules); false at the first unreadable one.
+template <typename T>
+bool ParseNumberList(const String& text, std::vector<T>& out) {
+  T v{};
+  for (std::size_t pos = 0; pos < text.size();) {
+    while (pos < text.size() && text[pos] <= u' ') ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] > u' ') ++pos;
+    if (pos == start) break;
+    if (!ParseElemToken(text.substr(start, pos - start), v)) return false;
+    out.push_back(v);
+  }
+  return true;
+}
 
 /// White-space separated tokens of a block of 8-bit text.
 class TTokenReader {
@@ -630,6 +648,10 @@ bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& writ
 /// Opens FName for reading and answers what `read` answers; false when it cannot be read.
 bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read);
 
+/// Reads lines up to the start line of an element: one holding "<" + root and "qeltakit" (A-Z case
+/// ignored) whose id attribute, trimmed, equals `id` ignoring the case of A-Z (any id when `id` is
+/// empty); false at the end of the input.
+bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line);
 /// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
 /// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false when none is
 /// found or the element is malformed (unreadable number, bad index, end before its close).

@@ -56,6 +56,8 @@ void ClampSourceRange(int count, int& lo, int& hi) {
 
 // [SECTION] number text and tokens
 
+String ExactNumText(double v) { return v == 0 && std::signbit(v) ? String(u"-0") : FileNumText(v, 0, -1); }
+
 String FileNumText(double v, int significant, int decimals) {
   if (std::isnan(v)) return u"NAN";
   if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
@@ -254,17 +256,6 @@ String AttributeOfLine(const String& line, const String& key) {
   return Trim(line.substr(from, end == String::npos ? String::npos : end - from));
 }
 
-// Finds the start line of a matching element; answers its raw text.
-bool FindStartLine(TXmlSource& in, const String& id, String& line) {
-  const String wanted = LowerCase(Trim(id));
-  while (in.ReadLine(line)) {
-    const String lower = LowerCase(line);
-    if (lower.find(u"<matrix") == String::npos || lower.find(u"qeltakit") == String::npos) continue;
-    if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
-  }
-  return false;
-}
-
 bool ParseCount(const String& content, int& v) {
   int32_t n = 0;
   if (!ParseIntegerToken(Trim(content), n) || n < 0) return false;
@@ -288,16 +279,7 @@ bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) 
   if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
   if (!ParseIndexAttribute(attributes, u"layer", run.Layer) || !ParseIndexAttribute(attributes, u"timeslot", run.TimeSlot))
     return false;
-  T v{};
-  for (std::size_t pos = 0; pos < content.size();) {
-    while (pos < content.size() && content[pos] <= u' ') ++pos;
-    const std::size_t start = pos;
-    while (pos < content.size() && content[pos] > u' ') ++pos;
-    if (pos == start) break;
-    if (!ParseElemToken(content.substr(start, pos - start), v)) return false;
-    run.Values.push_back(v);
-  }
-  return true;
+  return ParseNumberList(content, run.Values);
 }
 
 // Runs inside the dimensions (one layer and time slot where no count is given), counts given.
@@ -315,10 +297,20 @@ bool ElementIsSound(const TXmlMatrix<T>& m) {
 
 }  // namespace
 
+bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line) {
+  const String wanted = LowerCase(Trim(id)), opening = u"<" + String(root);
+  while (in.ReadLine(line)) {
+    const String lower = LowerCase(line);
+    if (lower.find(opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
+    if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
+  }
+  return false;
+}
+
 template <typename T>
 bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims) {
   String line, attributes, content;
-  if (!FindStartLine(in, id, line)) return false;
+  if (!FindXmlStartLine(in, u"matrix", id, line)) return false;
   TXmlMatrix<T> m;
   m.Id = AttributeOfLine(line, u"id=\"");
   m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";

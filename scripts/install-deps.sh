@@ -29,6 +29,8 @@ packages=(
   libproj-dev
   libcairo2-dev
   libeigen3-dev
+  libfftw3-dev  # reference of the Fourier transform tests and benchmark
+  libnanoflann-dev  # anchor of the nearest-neighbour benchmark
 )
 
 missing=()

@@ -22,6 +22,7 @@
 //   [SECTION] singular value decomposition and least squares   Qelta_math2_svd.cpp
 //   [SECTION] covariance, eigenvectors, principal components    Qelta_math2_eigen.cpp
 //   [SECTION] pseudo-inverse and image correlation              Qelta_math2_image.cpp
+//   [SECTION] smoothing and derivatives                         Qelta_math2_smooth.cpp
 
 #include <cstdint>
 
@@ -104,5 +105,30 @@ bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold);
 /// are not of equal size". Fewer than 3 pixels, or a constant area: 0.
 double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect& Area1, const TRect& Area2,
                           TImgCompareMode CompMode);
+
+// [SECTION] smoothing and derivatives
+// Symmetric windows of odd length Len over the elements FirstIx..LastIx of SourceVec (each clamped to
+// 1..NrOfElem, then put in order: lo..hi). The centres d = lo + Len div 2 .. hi - Len div 2 are
+// written to DestVec[d - lo + 1] (elements beyond DestVec's size are dropped; it is not resized);
+// the Len div 2 elements before the first centre take its value, those after the last centre the
+// last one's. The source range is read from a copy, so SourceVec may be DestVec. DestVec fires
+// OnChange once at the end. Checks in this order, each raising EQeltaMath2Error "<routine>: text":
+// a nil vector ("either SourceVec or DestVec is undefined"), hi - lo < Len (the range message),
+// Len out of range, Len even. The Savitzky-Golay rows (polynomial, derivatives) are reduced to
+// lowest terms.
+
+/// Mean of the Len values about each centre; Len odd, at least 3.
+void MovingAverageSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Triangular weights m + 1 - |i| (i = -m..m, m = Len div 2) over their sum (m + 1)^2; Len odd, >= 3.
+void WeightedAverageSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay smoothing by quadratic/cubic polynomials: c_i = 3m^2 + 3m - 1 - 5i^2 over
+/// (2m + 3)(2m + 1)(2m - 1) / 3; passes cubics unchanged. Len odd, 5..25.
+void PolynomialSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay first derivative per sample step (linear/quadratic): sum e x(d + e) over
+/// m(m + 1)(2m + 1) / 3; exact on quadratics. Len odd, 5..25.
+void FirstDeriv(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay second derivative per squared sample step (quadratic): c_i = 3i^2 - m(m + 1) over
+/// sum c_i i^2; exact on quadratics. Len odd, 5..25.
+void SecondDeriv(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
 
 }  // namespace qelta

@@ -2,10 +2,11 @@
 //
 // Method: radix-4 decimation in frequency in the radix-2^2 form (two radix-2 stages fused: the
 // results lie in bit-reversed order, as after radix-2 stages), on the real and the imaginary parts
-// kept in two arrays, then one bit-reversal permutation; an odd exponent ends with a radix-2 stage.
-// A stage on blocks larger than 2^kCacheLg values runs over the whole array with its twiddle
-// factors made per chunk of positions and used for every block; below that size each block is
-// finished while it stays in the cache. The bit reversal exchanges tiles of 32 x 32 values (the
+// kept in two arrays, then one bit-reversal permutation; an odd exponent ends with a radix-8 step
+// (a radix-4 and a radix-2 stage on blocks of 8).
+// Stages on blocks larger than 2^kCacheLg values run over the whole array, two at a time (each chunk
+// of positions passes through both while it sits in the cache), with their twiddle factors made per
+// chunk and used for every block; below that size each block is finished while it stays in the cache. The bit reversal exchanges tiles of 32 x 32 values (the
 // tile method of Carter and Gatlin, "Towards an optimal bit-reversal permutation program", 1998),
 // so every cache line it touches is used whole.
 //
@@ -35,8 +36,10 @@ namespace {
 
 constexpr int kCircleLg = 16;                    // the exact table: 2^16 points of the circle
 constexpr int kFineLg = kFftMaxLg - kCircleLg;   // the fine steps below one table step
-constexpr int kCacheLg = 14;                     // blocks up to 2^14 values are finished in cache
+constexpr int kCacheLg = 14;                     // blocks up to 2^14 values are finished in cache,
+constexpr int kL1Lg = 10;                        // stage by stage from 2^10 values down
 constexpr int64_t kChunk = 512;                  // positions per batch of made factors
+constexpr int64_t kPairChunk = 64;               // positions per batch of two fused stages (16 runs each)
 constexpr int kTileLg = 5;                       // tiles of the bit reversal: 32 x 32
 
 // [SECTION] twiddle tables
@@ -95,6 +98,14 @@ struct TTables {
 const TTables& Tables() {
   static const TTables tables;
   return tables;
+}
+
+/// exp(2 pi i m / 2^23), m < 2^23: a value of the circle table times a fine step.
+inline void FineFactor(const TTables& t, std::size_t m, double& c, double& s) {
+  const std::size_t hi = m >> kFineLg, lo = m & ((std::size_t{1} << kFineLg) - 1);
+  const double a = t.circleRe[hi], b = t.circleIm[hi], f = t.fineRe[lo], g = t.fineIm[lo];
+  c = a * f - b * g;
+  s = a * g + b * f;
 }
 
 // [SECTION] butterflies
@@ -197,37 +208,95 @@ void Radix2Unit(double* re, double* im, int64_t n) {
   }
 }
 
+/// The last two stages of an odd exponent on blocks of 8 over the n values: radix-4 on quarters of 2
+/// (factors 1 at position 0; i, w, w^3 with w = exp(i pi / 4) at position 1), then radix-2 on the pairs.
+void Radix8Unit(double* re, double* im, int64_t n) {
+  constexpr double h = 0.70710678118654752440;  // cos(pi / 4) = sin(pi / 4)
+  for (int64_t b = 0; b < n; b += 8) {
+    double *r = re + b, *m = im + b;
+    const double s0r = r[0] + r[4], s0i = m[0] + m[4], d0r = r[0] - r[4], d0i = m[0] - m[4];
+    const double s1r = r[2] + r[6], s1i = m[2] + m[6], d1r = r[2] - r[6], d1i = m[2] - m[6];
+    const double t0r = r[1] + r[5], t0i = m[1] + m[5], e0r = r[1] - r[5], e0i = m[1] - m[5];
+    const double t1r = r[3] + r[7], t1i = m[3] + m[7], e1r = r[3] - r[7], e1i = m[3] - m[7];
+    // After the radix-4 stage: positions 0, 2, 4, 6 and 1, 3, 5, 7.
+    const double p0r = s0r + s1r, p0i = s0i + s1i, p2r = s0r - s1r, p2i = s0i - s1i;
+    const double p4r = d0r - d1i, p4i = d0i + d1r, p6r = d0r + d1i, p6i = d0i - d1r;
+    const double p1r = t0r + t1r, p1i = t0i + t1i;
+    const double p3r = -(t0i - t1i), p3i = t0r - t1r;                // times i
+    const double ur = e0r - e1i, ui = e0i + e1r, vr = e0r + e1i, vi = e0i - e1r;
+    const double p5r = (ur - ui) * h, p5i = (ur + ui) * h;           // times w
+    const double p7r = -(vr + vi) * h, p7i = (vr - vi) * h;          // times w^3
+    r[0] = p0r + p1r, m[0] = p0i + p1i, r[1] = p0r - p1r, m[1] = p0i - p1i;
+    r[2] = p2r + p3r, m[2] = p2i + p3i, r[3] = p2r - p3r, m[3] = p2i - p3i;
+    r[4] = p4r + p5r, m[4] = p4i + p5i, r[5] = p4r - p5r, m[5] = p4i - p5i;
+    r[6] = p6r + p7r, m[6] = p6i + p7i, r[7] = p6r - p7r, m[7] = p6i - p7i;
+  }
+}
+
 // [SECTION] stages
 
-/// Finishes a block of 2^s values (s <= 16) whose larger stages are done.
+/// Finishes a block of 2^s values (s <= 16) whose larger stages are done: depth first down to blocks
+/// of 2^kL1Lg values, then stage by stage.
 void FinishBlock(double* re, double* im, int s) {
   const int64_t n = int64_t{1} << s;
-  for (; s >= 3; s -= 2) {
+  if (s > kL1Lg) {  // one stage, then each quarter while it sits in the first-level cache
+    const int64_t q = n / 4;
+    Radix4(re, im, q, q, LevelFactors(s, 0));
+    for (int64_t b = 0; b < n; b += q) FinishBlock(re + b, im + b, s - 2);
+    return;
+  }
+  for (; s >= 4; s -= 2) {
     const int64_t q = int64_t{1} << (s - 2);
     const TFactors w = LevelFactors(s, 0);
     for (int64_t b = 0; b < n; b += 4 * q) Radix4(re + b, im + b, q, q, w);
   }
+  if (s == 3) Radix8Unit(re, im, n);
   if (s == 2) Radix4Unit(re, im, n);
   if (s == 1) Radix2Unit(re, im, n);
 }
 
-/// The stage of blocks of 2^s values (s > kCacheLg) over all n values, its factors made per chunk.
+/// The factors of level s for the positions i0..i0+len-1 (len <= kChunk): the table's own for s <= 16,
+/// else made into `made` (6 kChunk doubles).
+TFactors ChunkFactors(int s, int64_t i0, int64_t len, std::vector<double>& made) {
+  if (s <= kCircleLg) return LevelFactors(s, i0);
+  const TTables& t = Tables();
+  double* f = made.data();
+  for (int p = 1; p <= 3; ++p) {
+    const std::size_t step = static_cast<std::size_t>(p) << (kFftMaxLg - s);
+    std::size_t m = static_cast<std::size_t>(i0) * step;
+    for (int64_t i = 0; i < len; ++i, m += step) FineFactor(t, m, f[(2 * p - 2) * kChunk + i], f[(2 * p - 1) * kChunk + i]);
+  }
+  return {f, f + kChunk, f + 2 * kChunk, f + 3 * kChunk, f + 4 * kChunk, f + 5 * kChunk};
+}
+
+/// The stage of blocks of 2^s values (s > kCacheLg) over all n values, its factors made per chunk of
+/// positions and used for every block.
 void WideStage(double* re, double* im, int64_t n, int s) {
   const int64_t size = int64_t{1} << s, q = size / 4;
   std::vector<double> made(static_cast<std::size_t>(6 * kChunk));
   for (int64_t i0 = 0; i0 < q; i0 += kChunk) {
     const int64_t len = std::min(kChunk, q - i0);
-    TFactors w;
-    if (s <= kCircleLg) {
-      w = LevelFactors(s, i0);
-    } else {
-      double* f = made.data();
-      for (int64_t i = 0; i < len; ++i)
-        for (int p = 1; p <= 3; ++p)
-          FftTwiddle(s, static_cast<int>(p * (i0 + i)), f[(2 * p - 2) * kChunk + i], f[(2 * p - 1) * kChunk + i]);
-      w = {f, f + kChunk, f + 2 * kChunk, f + 3 * kChunk, f + 4 * kChunk, f + 5 * kChunk};
-    }
+    const TFactors w = ChunkFactors(s, i0, len, made);
     for (int64_t b = 0; b < n; b += size) Radix4(re + b + i0, im + b + i0, q, len, w);
+  }
+}
+
+/// The stages of blocks of 2^s and 2^(s-2) values together, chunk by chunk, so that each value passes
+/// through the memory once for both: a chunk of positions i of the second stage takes the sixteen runs
+/// i + j q / 4 (j = 0..15) of a block, which the first stage's positions i + k q / 4 (k = 0..3) fill.
+void WidePair(double* re, double* im, int64_t n, int s) {
+  const int64_t size = int64_t{1} << s, q = size / 4, q4 = q / 4;
+  const int64_t chunk = std::min<int64_t>(kPairChunk, q4);
+  std::vector<std::vector<double>> made(5, std::vector<double>(static_cast<std::size_t>(6 * kChunk)));
+  TFactors first[4];
+  for (int64_t i0 = 0; i0 < q4; i0 += chunk) {
+    for (int k = 0; k < 4; ++k) first[k] = ChunkFactors(s, i0 + k * q4, chunk, made[static_cast<std::size_t>(k)]);
+    const TFactors second = ChunkFactors(s - 2, i0, chunk, made[4]);
+    for (int64_t b = 0; b < n; b += size) {
+      double *r = re + b + i0, *m = im + b + i0;
+      for (int k = 0; k < 4; ++k) Radix4(r + k * q4, m + k * q4, q, chunk, first[k]);
+      for (int k = 0; k < 4; ++k) Radix4(r + k * q, m + k * q, q4, chunk, second);
+    }
   }
 }
 
@@ -293,17 +362,14 @@ void FftTwiddle(int lg, int k, double& c, double& s) {
     s = t.circleIm[at];
     return;
   }
-  const auto m = static_cast<std::size_t>(k) << (kFftMaxLg - lg);
-  const std::size_t hi = m >> kFineLg, lo = m & ((std::size_t{1} << kFineLg) - 1);
-  const double a = t.circleRe[hi], b = t.circleIm[hi], f = t.fineRe[lo], g = t.fineIm[lo];
-  c = a * f - b * g;
-  s = a * g + b * f;
+  FineFactor(t, static_cast<std::size_t>(k) << (kFftMaxLg - lg), c, s);
 }
 
 void FftForward(double* re, double* im, int lg) {
   if (lg <= 0) return;
   const int64_t n = int64_t{1} << lg;
   int s = lg;
+  for (; s - 2 > kCacheLg; s -= 4) WidePair(re, im, n, s);
   for (; s > kCacheLg; s -= 2) WideStage(re, im, n, s);
   for (int64_t b = 0; b < n; b += int64_t{1} << s) FinishBlock(re + b, im + b, s);
   BitReverse(re, lg);

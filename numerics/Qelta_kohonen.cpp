@@ -284,7 +284,10 @@ void TKohonen::WriteXml(detail::TLineSink& out, bool CreateHeader, const String&
   for (int x = 1; x <= FSizeX; ++x)
     for (int y = 1; y <= FSizeY; ++y) {
       String w;
-      for (int c = 1; c <= FNrInSens; ++c) w += (c > 1 ? u" " : u"") + detail::ExactNumText(FKohMat->GetVal(x, y, c));
+      for (int c = 1; c <= FNrInSens; ++c) {
+        if (c > 1) w += u' ';
+        w += detail::ExactNumText(FKohMat->GetVal(x, y, c));
+      }
       out.Line(u"  <cell x=\"" + IntToStr(x) + u"\" y=\"" + IntToStr(y) + u"\" w=\"" + w + u"\" />");
     }
   out.Line(u"</kohonen>");

@@ -110,6 +110,31 @@ std::vector<Extended> TWavelet1D::Scratch(int n) const {
   return scratch;
 }
 
+namespace {
+
+/// Outputs from..half-1 of a step whose taps all lie in the signal (2 from + 2 - L >= 0), with L taps
+/// known to the compiler.
+template <int L>
+void InteriorForward(const Extended* x, int half, int from, const Extended* h, const Extended* g, Extended* y) {
+  for (int l = from; l < half; ++l) {
+    const Extended* p = x + 2 * l + 2 - L;
+    Extended a = 0, d = 0;
+    for (int m = 0; m < L; ++m) a += h[m] * p[m], d += g[m] * p[m];
+    y[l] = a, y[half + l] = d;
+  }
+}
+
+template <int L>
+void InteriorInverse(const Extended* x, int half, int from, const Extended* h, const Extended* g, Extended* y) {
+  for (int l = from; l < half; ++l) {
+    Extended* q = y + 2 * l + 2 - L;
+    const Extended a = x[l], d = x[half + l];
+    for (int m = 0; m < L; ++m) q[m] += h[m] * a + g[m] * d;
+  }
+}
+
+}  // namespace
+
 void TWavelet1D::Step(Extended* x, int n, bool inverse, std::vector<Extended>& scratch) const {
   const int half = n / 2, taps = 2 * FOrder;
   if (half < 1) return;
@@ -117,11 +142,11 @@ void TWavelet1D::Step(Extended* x, int n, bool inverse, std::vector<Extended>& s
   const Extended* g = FCoeffsHP.data();
   Extended* y = scratch.data();
   std::fill(y, y + 2 * half, 0.0L);
-  for (int l = 0; l < half; ++l) {
-    const int first = 2 * l + 2 - taps;  // input position of tap 0
+  const int edge = std::min(half, FOrder - 1);  // outputs l < K - 1 reach before the first sample
+  for (int l = 0; l < edge; ++l) {
     Extended a = 0, d = 0;
     for (int m = 0; m < taps; ++m) {
-      const int t = first >= 0 ? first + m : TapPosition(first + m, n, FWLSigExtMode);
+      const int t = TapPosition(2 * l + 2 - taps + m, n, FWLSigExtMode);
       if (t < 0) continue;
       if (inverse)
         y[t] += h[m] * x[l] + g[m] * x[half + l];
@@ -130,6 +155,10 @@ void TWavelet1D::Step(Extended* x, int n, bool inverse, std::vector<Extended>& s
     }
     if (!inverse) y[l] = a, y[half + l] = d;
   }
+  using TInterior = void (*)(const Extended*, int, int, const Extended*, const Extended*, Extended*);
+  static constexpr TInterior kForward[] = {InteriorForward<2>, InteriorForward<4>, InteriorForward<6>};
+  static constexpr TInterior kInverse[] = {InteriorInverse<2>, InteriorInverse<4>, InteriorInverse<6>};
+  (inverse ? kInverse : kForward)[FOrder - 1](x, half, edge, h, g, y);
   std::copy(y, y + 2 * half, x);
 }
 

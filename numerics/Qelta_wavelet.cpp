@@ -103,10 +103,10 @@ void TWavelet1D::Clear() { std::fill(FData.begin(), FData.end(), 0.0L); }
 
 // [SECTION] steps and levels
 
-std::vector<Extended> TWavelet1D::Scratch(int n) const {
-  std::vector<Extended> scratch;
+std::unique_ptr<Extended[]> TWavelet1D::Scratch(int n) const {
+  std::unique_ptr<Extended[]> scratch;
   detail::GuardAlloc<EQeltaWaveletError>(*this, u"not enough memory on heap",
-                                         [&] { scratch.resize(static_cast<std::size_t>(n)); });
+                                         [&] { scratch.reset(new Extended[static_cast<std::size_t>(n)]); });
   return scratch;
 }
 
@@ -135,13 +135,12 @@ void InteriorInverse(const Extended* x, int half, int from, const Extended* h, c
 
 }  // namespace
 
-void TWavelet1D::Step(Extended* x, int n, bool inverse, std::vector<Extended>& scratch) const {
+void TWavelet1D::Step(Extended* x, int n, bool inverse, Extended* y) const {
   const int half = n / 2, taps = 2 * FOrder;
   if (half < 1) return;
   const Extended* h = FCoeffsLP.data();
   const Extended* g = FCoeffsHP.data();
-  Extended* y = scratch.data();
-  std::fill(y, y + 2 * half, 0.0L);
+  if (inverse) std::fill(y, y + n, 0.0L);  // the forward step writes every output itself
   const int edge = std::min(half, FOrder - 1);  // outputs l < K - 1 reach before the first sample
   for (int l = 0; l < edge; ++l) {
     Extended a = 0, d = 0;
@@ -165,11 +164,11 @@ void TWavelet1D::Step(Extended* x, int n, bool inverse, std::vector<Extended>& s
 void TWavelet1D::DoWLT(int Level, bool inverse) {
   if (Level <= 0) Level = 1;
   if (FNumData <= 1) return;
-  std::vector<Extended> scratch = Scratch(FNumData);
+  const std::unique_ptr<Extended[]> scratch = Scratch(FNumData);
   if (inverse) {
-    for (int len = 2, s = 0; s < Level && len <= FNumData; ++s, len *= 2) Step(FData.data(), len, true, scratch);
+    for (int len = 2, s = 0; s < Level && len <= FNumData; ++s, len *= 2) Step(FData.data(), len, true, scratch.get());
   } else {
-    for (int len = FNumData, s = 0; s < Level && len > 1; ++s, len /= 2) Step(FData.data(), len, false, scratch);
+    for (int len = FNumData, s = 0; s < Level && len > 1; ++s, len /= 2) Step(FData.data(), len, false, scratch.get());
   }
 }
 
@@ -179,8 +178,8 @@ void TWavelet1D::SingleStep(bool inverse) { PartialWLT(FNumData, 0, inverse); }
 
 void TWavelet1D::PartialWLT(int n, int offset, bool inverse) {
   if (n <= 1 || offset < 0 || offset > FNumData - n) return;
-  std::vector<Extended> scratch = Scratch(n);
-  Step(FData.data() + offset, n, inverse, scratch);
+  const std::unique_ptr<Extended[]> scratch = Scratch(n);
+  Step(FData.data() + offset, n, inverse, scratch.get());
 }
 
 }  // namespace qelta

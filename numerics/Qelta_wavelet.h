@@ -26,6 +26,7 @@
 // writes there are ignored.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Classes.h"
@@ -84,10 +85,10 @@ class TWavelet1D : public TComponent {
  private:
   /// Runs Level steps, forward or inverse.
   void DoWLT(int Level, bool inverse);
-  /// One step on x[0..n-1] through the scratch block (at least n values).
-  void Step(Extended* x, int n, bool inverse, std::vector<Extended>& scratch) const;
+  /// One step on x[0..n-1] through the scratch block y (at least n values).
+  void Step(Extended* x, int n, bool inverse, Extended* y) const;
   /// Scratch for steps of up to n samples; EQeltaWaveletError when memory is exhausted.
-  std::vector<Extended> Scratch(int n) const;
+  std::unique_ptr<Extended[]> Scratch(int n) const;
 
   int FNumData = 256;
   std::vector<Extended> FData;

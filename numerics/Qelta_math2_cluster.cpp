@@ -355,19 +355,19 @@ void kMeansClustering(const TMatrix* Data, int /*FirstRow*/, int /*LastRow*/, in
     centres.assign(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(k) * f);
   });
   for (int r = 0; r < n; ++r) assigned[static_cast<std::size_t>(r)] = Assignment->GetVal(r + 1);
-  // Centers as a column-major block of f columns and n rows: centre j is row j.
-  auto store = [&] {
-    std::vector<double> block(static_cast<std::size_t>(f) * static_cast<std::size_t>(n), 0.0);
+  // Centre j is row j of Centers; the rows below the centres hold zeros.
+  auto store = [&](int rows) {
+    std::vector<double> block(static_cast<std::size_t>(f) * static_cast<std::size_t>(rows), 0.0);
     for (int j = 0; j < k; ++j)
-      for (int c = 0; c < f; ++c) block[static_cast<std::size_t>(c) * n + static_cast<std::size_t>(j)] = centres[static_cast<std::size_t>(j) * f + c];
-    detail::TMatrixAccess::Store(*Centers, block.data(), f, n, n);
+      for (int c = 0; c < f; ++c) block[static_cast<std::size_t>(c) * rows + static_cast<std::size_t>(j)] = centres[static_cast<std::size_t>(j) * f + c];
+    detail::TMatrixAccess::Store(*Centers, block.data(), f, rows, rows);
   };
-  store();
+  store(n);
   for (int pass = 0; pass <= 1000; ++pass) {
     StepProcStat();
     if (!AssignRows(x, centres, n, f, k, assigned, *Assignment)) return;
     CentreMeans(x, n, f, k, assigned, centres);
-    store();
+    store(k);
   }
   throw EQeltaMath2Error(u"kMeansClustering: max. number of iterations exceeded");
 }

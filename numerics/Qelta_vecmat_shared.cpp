@@ -279,7 +279,16 @@ bool ParseRun(const String& attributes, const String& content, TXmlRun<T>& run) 
   if (!col.empty() && !ParseIntegerToken(col, run.Col)) return false;
   if (!ParseIndexAttribute(attributes, u"layer", run.Layer) || !ParseIndexAttribute(attributes, u"timeslot", run.TimeSlot))
     return false;
-  return ParseNumberList(content, run.Values);
+  T v{};
+  for (std::size_t pos = 0; pos < content.size();) {
+    while (pos < content.size() && content[pos] <= u' ') ++pos;
+    const std::size_t start = pos;
+    while (pos < content.size() && content[pos] > u' ') ++pos;
+    if (pos == start) break;
+    if (!ParseElemToken(content.substr(start, pos - start), v)) return false;
+    run.Values.push_back(v);
+  }
+  return true;
 }
 
 // Runs inside the dimensions (one layer and time slot where no count is given), counts given.

@@ -256,6 +256,23 @@ String AttributeOfLine(const String& line, const String& key) {
   return Trim(line.substr(from, end == String::npos ? String::npos : end - from));
 }
 
+}  // namespace
+
+bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line) {
+  const String wanted = LowerCase(Trim(id)), opening = u"<" + String(root);
+  while (in.ReadLine(line)) {
+    const String lower = LowerCase(line);
+    if (lower.find(opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
+    if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Finds the start line of a matching element; answers its raw text.
+bool FindStartLine(TXmlSource& in, const String& id, String& line) { return FindXmlStartLine(in, u"matrix", id, line); }
+
 bool ParseCount(const String& content, int& v) {
   int32_t n = 0;
   if (!ParseIntegerToken(Trim(content), n) || n < 0) return false;
@@ -306,20 +323,10 @@ bool ElementIsSound(const TXmlMatrix<T>& m) {
 
 }  // namespace
 
-bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line) {
-  const String wanted = LowerCase(Trim(id)), opening = u"<" + String(root);
-  while (in.ReadLine(line)) {
-    const String lower = LowerCase(line);
-    if (lower.find(opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
-    if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
-  }
-  return false;
-}
-
 template <typename T>
 bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, int dims) {
   String line, attributes, content;
-  if (!FindXmlStartLine(in, u"matrix", id, line)) return false;
+  if (!FindStartLine(in, id, line)) return false;
   TXmlMatrix<T> m;
   m.Id = AttributeOfLine(line, u"id=\"");
   m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";

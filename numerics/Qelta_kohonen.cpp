@@ -39,6 +39,7 @@
 #include "QeltaTagRules.h"
 #include "Qelta_streams.h"
 #include "Qelta_univconst.h"
+#include "Qelta_vecmat_internal.h"
 #include "Random.h"
 #include "StrUtils.h"
 #include "SysUtils.h"

@@ -22,9 +22,9 @@
 // The reader finds the start line as the other XML readers of the numerics do (a line holding
 // "<kohonen" and "qeltakit" in any case, its id equal to DataID ignoring case, any id for an empty
 // DataID), then takes the tags up to "</kohonen>" in any order. It answers false, map unchanged,
-// unless every setting is present and readable, the sizes are at least 1 (NrOfTrnSteps too), every
-// component has exactly one meanstddev line and every node exactly one cell line of N weights, so
-// nothing is allocated that the element does not list.
+// unless every setting is present and readable, the sizes, NrOfTrnSteps and the step are at least 1,
+// every component has exactly one meanstddev line and every node exactly one cell line of N weights,
+// so nothing is allocated that the element does not list.
 // Decisions on faults: a deviation of 0 counts as "not standardised" in GetWeight and ApplyIt (the
 // weight was multiplied by 0 and shifted to the mean, while ApplyIt centred its input there);
 // NrOfTrnSteps below 1 is stored as 1 (0 divided by zero in the schedule).
@@ -33,6 +33,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "Math.h"
@@ -49,7 +50,7 @@ namespace qelta {
 namespace detail {
 
 void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int& radius, double& alpha) {
-  const double r = static_cast<double>(maxSteps - step) / maxSteps, r2 = r * r;
+  const double r = (static_cast<double>(maxSteps) - step) / maxSteps, r2 = r * r;
   radius = static_cast<int>(std::clamp<int64_t>(Round(r2 * (maxNeighb - 1.0) + 1.0), -2147483647, 2147483647));
   alpha = r2 * maxAlpha;
 }
@@ -161,6 +162,7 @@ void TKohonen::ContinueTraining() {
   do {
     TrainStep();
     DoFeedback(static_cast<int>(Round(static_cast<Extended>(FCurStep) * 100 / FMaxSteps)));
+    if (FCurStep == std::numeric_limits<int>::max()) break;  // a step count read from a file
     ++FCurStep;
   } while (!FAbort && FCurStep < FMaxSteps);
   FAbort = false;
@@ -355,7 +357,7 @@ bool MarkOnce(std::vector<bool>& seen, int64_t i) {
 }  // namespace
 
 bool TKohonen::TStaged::Sound() const {
-  if (SizeX < 1 || SizeY < 1 || NrInSens < 1 || MaxSteps < 1 || Cyclic < 0) return false;
+  if (SizeX < 1 || SizeY < 1 || NrInSens < 1 || MaxSteps < 1 || CurStep < 1 || Cyclic < 0) return false;
   if (!HasMaxNeighb || !HasMaxAlpha || !HasCurStep) return false;
   const int64_t nodes = int64_t{SizeX} * SizeY;
   if (static_cast<int64_t>(MeanIx.size()) != NrInSens || static_cast<int64_t>(CellX.size()) != nodes) return false;

@@ -272,6 +272,20 @@ TEST(TKohonen, OneStepRunsOnceAndZeroStepsAreOne) {
   EXPECT_EQ(percents, (std::vector<int>{25, 50, 75}));
 }
 
+TEST(TKohonen, StepCountsAtTheEndOfTheIntegerRangeEndTheTraining) {
+  // A step read from a file may be the largest integer: one step is run, and the count is not
+  // stepped beyond it.
+  TKohonen k(nullptr);
+  std::string text = kSmallMap;
+  text.replace(text.find("<curstep>7"), 10, "<curstep>2147483647");
+  ASSERT_TRUE(ReadXml(k, text));
+  int steps = 0;
+  k.OnFeedback = [&](TObject*, int) { ++steps; };
+  k.ContinueTraining();
+  EXPECT_EQ(steps, 1);
+  EXPECT_NE(XmlOf(k).find("<curstep>2147483647</curstep>"), std::string::npos);
+}
+
 TEST(TKohonen, AbortStopsAfterTheStepInProgress) {
   TMap m(3, 3, RandomRows(10, 2, 5));
   m.k.SetNrOfTrnSteps(20);
@@ -453,6 +467,7 @@ TEST(TKohonen, HostileElementsAnswerFalseAndChangeNothing) {
       edit("<maxsteps>50</maxsteps>", "<maxsteps>0</maxsteps>"),
       edit("<maxalpha>0.25</maxalpha>", "<maxalpha>fast</maxalpha>"),
       edit("<curstep>7</curstep>", ""),
+      edit("<curstep>7</curstep>", "<curstep>0</curstep>"),             // training steps count from 1
       edit("<cyclic>1</cyclic>", "<cyclic>2</cyclic>"),
       edit("ix=\"2\"", "ix=\"1\""),                                        // a component twice
       edit("ix=\"2\"", "ix=\"3\""),                                        // outside

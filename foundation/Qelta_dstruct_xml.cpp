@@ -53,6 +53,7 @@
 #include <limits>
 
 #include "Encoding.h"
+#include "QeltaTagRules.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_streams.h"
 #include "Streams.h"
@@ -76,6 +77,29 @@ void AppendCodePoint(String& r, uint32_t cp) {
   }
 }
 
+// Code point of a numeric reference body ("#65", "#x41"); false when malformed.
+bool NumericReference(const String& body, uint32_t& cp) {
+  const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
+  const size_t first = hex ? 2 : 1;
+  if (body.size() <= first || body.size() > first + 8) return false;
+  cp = 0;
+  for (size_t i = first; i < body.size(); ++i) {
+    const Char c = body[i];
+    uint32_t d;
+    if (c >= u'0' && c <= u'9') d = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+    else return false;
+    cp = cp * (hex ? 16 : 10) + d;
+    if (cp > 0x10FFFF) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace detail {
+
 String XmlEscape(const String& s) {
   String r;
   r.reserve(s.size());
@@ -98,25 +122,6 @@ String XmlEscape(const String& s) {
     r += u"&#" + IntToStr(cp) + u";";
   }
   return r;
-}
-
-// Code point of a numeric reference body ("#65", "#x41"); false when malformed.
-bool NumericReference(const String& body, uint32_t& cp) {
-  const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
-  const size_t first = hex ? 2 : 1;
-  if (body.size() <= first || body.size() > first + 8) return false;
-  cp = 0;
-  for (size_t i = first; i < body.size(); ++i) {
-    const Char c = body[i];
-    uint32_t d;
-    if (c >= u'0' && c <= u'9') d = c - u'0';
-    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-    else return false;
-    cp = cp * (hex ? 16 : 10) + d;
-    if (cp > 0x10FFFF) return false;
-  }
-  return true;
 }
 
 String XmlUnescape(const String& s) {
@@ -144,6 +149,13 @@ String XmlUnescape(const String& s) {
   }
   return r;
 }
+
+}  // namespace detail
+
+namespace {
+
+using detail::XmlEscape;
+using detail::XmlUnescape;
 
 // [SECTION] numbers
 

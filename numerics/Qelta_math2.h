@@ -22,8 +22,11 @@
 //   [SECTION] singular value decomposition and least squares   Qelta_math2_svd.cpp
 //   [SECTION] covariance, eigenvectors, principal components    Qelta_math2_eigen.cpp
 //   [SECTION] pseudo-inverse and image correlation              Qelta_math2_image.cpp
+//   [SECTION] smoothing and derivatives                         Qelta_math2_smooth.cpp
+//   [SECTION] clustering and nearest neighbours                 Qelta_math2_cluster.cpp
 
 #include <cstdint>
+#include <functional>
 
 #include "Graphics.h"
 #include "Qelta_matrix.h"
@@ -104,5 +107,102 @@ bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold);
 /// are not of equal size". Fewer than 3 pixels, or a constant area: 0.
 double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect& Area1, const TRect& Area2,
                           TImgCompareMode CompMode);
+
+// [SECTION] smoothing and derivatives
+// Symmetric windows of odd length Len over the elements FirstIx..LastIx of SourceVec (each clamped to
+// 1..NrOfElem, then put in order: lo..hi). The centres d = lo + Len div 2 .. hi - Len div 2 are
+// written to DestVec[d - lo + 1] (elements beyond DestVec's size are dropped; it is not resized);
+// the Len div 2 elements before the first centre take its value, those after the last centre the
+// last one's. The source range is read from a copy, so SourceVec may be DestVec. DestVec fires
+// OnChange once at the end. Checks in this order, each raising EQeltaMath2Error "<routine>: text":
+// a nil vector ("either SourceVec or DestVec is undefined"), hi - lo < Len (the range message),
+// Len out of range, Len even. The Savitzky-Golay rows (polynomial, derivatives) are reduced to
+// lowest terms.
+
+/// Mean of the Len values about each centre; Len odd, at least 3.
+void MovingAverageSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Triangular weights m + 1 - |i| (i = -m..m, m = Len div 2) over their sum (m + 1)^2; Len odd, >= 3.
+void WeightedAverageSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay smoothing by quadratic/cubic polynomials: c_i = 3m^2 + 3m - 1 - 5i^2 over
+/// (2m + 3)(2m + 1)(2m - 1) / 3; passes cubics unchanged. Len odd, 5..25.
+void PolynomialSmooth(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay first derivative per sample step (linear/quadratic): sum e x(d + e) over
+/// m(m + 1)(2m + 1) / 3; exact on quadratics. Len odd, 5..25.
+void FirstDeriv(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+/// Savitzky-Golay second derivative per squared sample step (quadratic): c_i = 3i^2 - m(m + 1) over
+/// sum c_i i^2; exact on quadratics. Len odd, 5..25.
+void SecondDeriv(const TVector* SourceVec, int FirstIx, int LastIx, TVector* DestVec, int Len);
+
+// [SECTION] clustering and nearest neighbours
+// The rows of a data matrix are the objects, its columns the features; distances are Euclidean
+// over the columns unless stated otherwise. Ties go by the strict comparisons of each routine (the
+// earlier row, centre or pair in the scan order stays first). Long loops step ProcStat and call
+// MathFeedBackProc; AgglomClustering also stops on AbortMathProc. Nil arguments do nothing.
+
+/// How EstimateByKNN weighs the values of the neighbours.
+enum TKnnWMode : uint8_t { kwmGauss, kwmAverage, kwmMedian, kwmLinear };
+/// The linkage of AgglomClustering (the Lance-Williams updates in Qelta_math2_cluster.cpp).
+enum TClusterMethod : uint8_t { cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma };
+/// Distance of data row Row to the target of a neighbour search.
+using TCalcDistFunc = std::function<double(int Row)>;
+
+/// MeanDist[i] := the mean distance of row i to its k nearest rows of FirstRow..LastRow, itself
+/// included (so k = 1 gives 0), for every row i of that range. Both rows are clamped to 1..row count,
+/// then put in order; k to 1..50 and to the rows of the range. MeanDist is addressed by row number and not
+/// resized. Distances that are not below the largest double (NaN, infinite) never count as near.
+void MeanDistanceKNN(const TMatrix* Data, int k, int FirstRow, int LastRow, TVector* MeanDist);
+/// The k nearest rows of FirstRow..LastRow (clamped to the matrix) to Target, by CalcDist(row) when
+/// given, else by the distance over columns 1..Target's length: KNNList(1, i) := row, KNNList(2, i)
+/// := distance for i = 1..k, nearest first, the earlier row first among equal distances (the
+/// caller sizes KNNList). k is limited to 100 and to the row count; places that no row fills get
+/// row 0 and the largest double.
+void FindNearestNeighbors(int k, const TMatrix* Data, int FirstRow, int LastRow, const TVector* Target,
+                          TMatrix* KNNList, const TCalcDistFunc& CalcDist = nullptr);
+/// Estimate from the values Values[row] of the k nearest rows (all rows, k clamped to 1..row count)
+/// to Query. MeanDist := the mean of their distances (the weights take 0.001 for a mean of 0).
+/// kwmGauss: weights exp(-(Param d / mean)^2); kwmAverage: the plain mean; kwmMedian: the median
+/// (the quartile rule of TVector); kwmLinear: weights 1 - d / mean / Param, those <= 0 left out
+/// (no weight left: 0).
+void EstimateByKNN(const TMatrix* Data, const TVector* Values, int k, TKnnWMode WMode, double Param,
+                   const TVector* Query, double& Estimate, double& MeanDist);
+/// exp(-s), s = sum over i = 1..length(V2) of (V1[i] - V2[i])^2 / Width^2 capped at 20; 0 for nil.
+double CalcGaussKernel(const TVector* V1, const TVector* V2, double Width);
+/// The same with columns 1..M's column count of row Row of M in place of V2 (V in place of V1).
+double CalcGaussKernelMat(const TVector* V, const TMatrix* M, int Row, double Width);
+/// Cluster centres by merging the closest pair (squared distance; the first pair in the scan order
+/// of equal ones) of the rows FirstRow..LastRow (clamped, ordered) into their weighted centroid
+/// until NumCenters rows remain (NumCenters below 1 counts as 1, above the row count as that):
+/// Centers(c, i) := centre i for c = 1..Centers' column count (the caller sizes it). MeanDist := the
+/// mean over the centres of the distance to the nearest other centre (one centre: 0). Works on a
+/// copy: Data is untouched and no file is written. A ProcStat step per merge.
+/// EQeltaMath2Error "FindCenters: not enough memory".
+void FindCenters(const TMatrix* Data, int FirstRow, int LastRow, int NumCenters, TMatrix* Centers,
+                 double& MeanDist);
+/// k-means over all rows (FirstRow and LastRow are not read). Centers is resized to Data's column and
+/// row counts when different, Assignment to the row count; the first NumClusters rows (below 1
+/// counts as 1) are the starting centres (rows 1..NumClusters of Centers). Each pass (a ProcStat step)
+/// assigns every row to its nearest centre (squared distance, the lowest centre among equals; a
+/// changed element is written through SetVal); after a pass with changes every centre becomes the
+/// mean of its rows (0 without rows). A pass without changes ends: the centres are then the means of
+/// their rows and every row is nearest to its own centre. EQeltaMath2Error "kMeansClustering: number
+/// of clusters is greater than number of objects" and, after pass 1000 still with changes,
+/// "kMeansClustering: max. number of iterations exceeded".
+void kMeansClustering(const TMatrix* Data, int FirstRow, int LastRow, int NumClusters, TMatrix* Centers,
+                      TIntVector* Assignment);
+/// Hierarchical clustering of the N rows. D := Data's CalcDistMat in DistMode with OnCalcDist as its
+/// OnCalcDistance meanwhile (the previous handler is restored on every way out); then N - 1 merges of
+/// the active pair (c, b), c < b, of least distance (the first in the scan order; when every
+/// remaining distance is NaN or infinite, the first active pair), the new distances by Method's
+/// Lance-Williams update (FlexParam clamped to 0.5..1.0). Dendrogram (3 x N - 1) row j := (id of c, id
+/// of b, N + j), objects being 1..N; MergeDist[j] := D(c, b); XPos (2N - 1): the position of each
+/// object in the leaf order (the last merge's pair in order, every cluster expanded second part
+/// first) and of each merge the mean of its parts'. Feedback(Sender, ProcStat, 0) first, then a
+/// ProcStat step and Feedback(Sender, ProcStat, 100 j / N) per merge j. Clears AbortMathProc and
+/// stops when it is set: XPos and MergeDist cleared, Dendrogram zeros, -1. Fewer than 2 rows merge
+/// nothing. Result 0; -1 also for a nil argument (nothing done).
+/// EQeltaMath2Error "AgglomClustering: not enough memory".
+int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TClusterMethod Method, double FlexParam,
+                     TIntMatrix* Dendrogram, TVector* MergeDist, TVector* XPos, const TFeedbackProc& Feedback = nullptr,
+                     const TOnCalcDistanceEvent& OnCalcDist = nullptr);
 
 }  // namespace qelta

@@ -1,8 +1,10 @@
 #pragma once
 // Not part of the public interface: what the sources of Qelta_math2 share.
 
+#include <cstdint>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
@@ -22,6 +24,24 @@ auto GuardMemory(const char16_t* routine, Fn&& fn) -> decltype(fn()) {
   } catch (const std::length_error&) {
     throw EQeltaMath2Error(String(routine) + u": not enough memory");
   }
+}
+
+// [SECTION] quiet writes
+
+/// Runs write() with v's OnChange detached, so its element writes fire no event, then fires
+/// OnChange once (also restored when write() raises).
+template <typename V, typename Fn>
+void WriteQuietly(V& v, Fn&& write) {
+  {
+    struct TRestore {
+      V& v;
+      TNotifyEvent saved;
+      ~TRestore() { v.OnChange = std::move(saved); }
+    } restore{v, std::move(v.OnChange)};
+    v.OnChange = nullptr;
+    write();
+  }
+  v.Changed();
 }
 
 // [SECTION] the correlation rule of running sums
@@ -46,6 +66,16 @@ struct TCorrelationSums {
   }
   double R() const { return CorrelationOfSums(n, sumx, sumy, sumxq, sumyq, sumxy); }
 };
+
+// [SECTION] smoothing and derivatives
+
+/// The Savitzky-Golay filters of the smoothing routines.
+enum TSavitzkyGolay : uint8_t { sgPolynomial, sgFirstDeriv, sgSecondDeriv };
+
+/// The coefficient row of a filter for window length Len (odd, 3..25; else empty): the normaliser,
+/// the centre coefficient and the side coefficients c_1..c_m (m = Len div 2; the first derivative
+/// weighs x(d + e) by e and x(d - e) by -e), reduced to lowest terms.
+std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len);
 
 // [SECTION] eigenvectors
 

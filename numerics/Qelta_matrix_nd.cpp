@@ -30,9 +30,6 @@ namespace {
 
 constexpr const char16_t* kCountTags[] = {u"numcols", u"numrows", u"numlayers", u"numtimeslots"};
 
-// Number text that reads back bit for bit: 17 significant digits, and the sign of a negative zero.
-String ExactNumText(double v) { return v == 0 && std::signbit(v) ? String(u"-0") : FileNumText(v, 0, -1); }
-
 // The place attributes of a cells line: layer, and time slot in four dimensions.
 template <int N>
 String PlaceOf(const typename TCellBlock<N>::TIndex& i) {

@@ -339,6 +339,9 @@ String DenseCRC(const TDenseStore<T>& m, int nc, int nr) {
 /// otherwise the general form with `significant` digits (1..18; 0 or less: 17, which reads back
 /// exactly). The point is always '.'; NaN and infinities are "NAN", "INF" and "-INF".
 String FileNumText(double v, int significant, int decimals);
+/// Number text that reads back bit for bit: 17 significant digits, "-0" for a negative zero, and
+/// "NAN", "INF", "-INF".
+String ExactNumText(double v);
 /// A decimal integer token (Val rules, 32 bits); false on anything else.
 bool ParseIntegerToken(const String& s, int32_t& v);
 /// The shortest general text (FileNumText's form, 1 to 17 significant digits) that reads back to
@@ -351,6 +354,21 @@ bool ParseDoubleToken(const String& s, double& v);
 bool ParseRoundedIntToken(const String& s, int32_t& v);
 inline bool ParseElemToken(const String& s, double& v) { return ParseDoubleToken(s, v); }
 inline bool ParseElemToken(const String& s, int32_t& v) { return ParseRoundedIntToken(s, v); }
+/// Appends the numbers of a list separated by blanks or control characters to out (ParseElemToken
+/// rules); false at the first unreadable one.
+template <typename T>
+bool ParseNumberList(const String& text, std::vector<T>& out) {
+  T v{};
+  for (std::size_t pos = 0; pos < text.size();) {
+    while (pos < text.size() && text[pos] <= u' ') ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] > u' ') ++pos;
+    if (pos == start) break;
+    if (!ParseElemToken(text.substr(start, pos - start), v)) return false;
+    out.push_back(v);
+  }
+  return true;
+}
 
 /// The lines of a block of 8-bit text (CR LF, LF or a lone CR end a line), each split into its
 /// white-space separated tokens (every byte up to 32 separates); lines that hold no token are
@@ -592,6 +610,10 @@ bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& writ
 /// platform's message in `why` when given).
 bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read, String* why = nullptr);
 
+/// Reads lines up to the start line of an element: one holding "<" + root and "qeltakit" (A-Z case
+/// ignored) whose id attribute, trimmed, equals `id` ignoring the case of A-Z (any id when `id` is
+/// empty); false at the end of the input.
+bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line);
 /// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
 /// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false with the
 /// reason in `why` when none is found or the element is malformed (unreadable number, bad index,

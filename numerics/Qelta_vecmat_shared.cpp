@@ -63,6 +63,8 @@ void ClampSourceRange(int count, int& lo, int& hi) {
 
 // [SECTION] number text and tokens
 
+String ExactNumText(double v) { return v == 0 && std::signbit(v) ? String(u"-0") : FileNumText(v, 0, -1); }
+
 String FileNumText(double v, int significant, int decimals) {
   if (std::isnan(v)) return u"NAN";
   if (std::isinf(v)) return v > 0 ? u"INF" : u"-INF";
@@ -299,16 +301,22 @@ String AttributeOfLine(const String& line, const String& key) {
   return Trim(line.substr(from, end == String::npos ? String::npos : end - from));
 }
 
-// Finds the start line of a matching element; answers its raw text.
-bool FindStartLine(TXmlSource& in, const String& id, String& line) {
-  const String wanted = LowerCase(Trim(id));
+}  // namespace
+
+bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line) {
+  const String wanted = LowerCase(Trim(id)), opening = u"<" + String(root);
   while (in.ReadLine(line)) {
     const String lower = LowerCase(line);
-    if (lower.find(u"<matrix") == String::npos || lower.find(u"qeltakit") == String::npos) continue;
+    if (lower.find(opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
     if (wanted.empty() || LowerCase(AttributeOfLine(line, u"id=\"")) == wanted) return true;
   }
   return false;
 }
+
+namespace {
+
+// Finds the start line of a matching element; answers its raw text.
+bool FindStartLine(TXmlSource& in, const String& id, String& line) { return FindXmlStartLine(in, u"matrix", id, line); }
 
 bool ParseCount(const String& content, int& v) {
   int32_t n = 0;

@@ -31,6 +31,8 @@ packages=(
   libcairo2-dev
   libeigen3-dev
   libsqlite3-dev  # benchmark anchor of the geographic database
+  libfftw3-dev  # reference of the Fourier transform tests and benchmark
+  libnanoflann-dev  # anchor of the nearest-neighbour benchmark
 )
 
 missing=()

@@ -1,9 +1,11 @@
 // Qelta_math2: plane and sphere geometry.
 //
-// SphereGreatCircleDist is the spherical law of cosines with its argument clamped to -1..1.
-// PointIsInsidePolygon counts the edges crossed by the ray from the point towards larger y (edges
-// spanning the point's x strictly); PolygonArea is the shoelace formula, summed in extended
-// precision; PointIsInsideConvexHull demands a strict left turn at every edge.
+// SphereGreatCircleDist is the spherical law of cosines with its argument clamped to -1..1; the cosine
+// is summed in extended precision and rounded to double before the arc cosine, so a point and itself
+// are 0 apart (in double the sum fell short of 1 by an ulp and gave some centimetres on the Earth).
+// PointIsInsidePolygon counts the edges crossed by the ray from the point towards larger y;
+// PolygonArea is the shoelace formula, summed in extended precision; PointIsInsideConvexHull demands
+// a strict left turn at every edge.
 //
 // Convex2DHull is Graham's scan about the centroid (R. L. Graham, Inf. Proc. Lett. 1 (1972) 132-133):
 // the points are sorted by their angle about the centroid (AngleToXAxis + pi/2, so the order starts
@@ -17,6 +19,10 @@
 // centroid; points that only rounding puts out of angular order lie almost on one ray, and the
 // farther of them decides its own turn correctly.
 // Deliberate deviations, each a mended fault:
+//  - PointIsInsidePolygon counted only edges spanning the point's x strictly, so a ray through a
+//    vertex missed both edges there and points inside were reported outside (the inner corner of an
+//    L shape, at the corner's x). An edge now spans [min x, max x): of two edges meeting at a vertex
+//    exactly one counts when they continue to both sides, none or both when they turn back.
 //  - Four or more collinear (or identical) points hung the scan: the centroid lies on their line,
 //    every point was removed and the search for the next point still present never ended. Such a set
 //    now gets its two extreme points as hull (identical points: the one point), and no search can
@@ -158,9 +164,9 @@ std::vector<std::size_t> Scan(const TPDblArray& pts, const std::vector<TPolar>& 
 // [SECTION] sphere
 
 double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2) {
-  const double f = kPi / 180;
-  const double c = std::cos(Lat1 * f) * std::cos(Lat2 * f) * std::cos((Long1 - Long2) * f) + std::sin(Lat1 * f) * std::sin(Lat2 * f);
-  return Radius * std::acos(std::clamp(c, -1.0, 1.0));
+  const E f = 3.14159265358979323846264338327950288L / 180;
+  const E c = std::cos(Lat1 * f) * std::cos(Lat2 * f) * std::cos((Long1 - Long2) * f) + std::sin(Lat1 * f) * std::sin(Lat2 * f);
+  return Radius * std::acos(std::clamp(static_cast<double>(c), -1.0, 1.0));
 }
 
 // [SECTION] polygons
@@ -171,7 +177,7 @@ bool PointIsInsidePolygon(double x, double y, const TPDblArray& Polygon) {
   for (std::size_t i = 0; i < n; ++i) {
     const TPointDouble& a = Polygon[i == 0 ? n - 1 : i - 1];  // the closing edge first
     const TPointDouble& b = Polygon[i];
-    if ((a.X < x && x < b.X) || (b.X < x && x < a.X))
+    if ((a.X <= x) != (b.X <= x))  // x in [min, max): a vertex at x belongs to one of its two edges
       if (y < a.Y + (x - a.X) * (b.Y - a.Y) / (b.X - a.X)) inside = !inside;
   }
   return inside;

@@ -276,6 +276,9 @@ class TCurveFit : public TComponent {
   /// Adds (sign +1) or removes (sign -1) the point's terms, with the guards; entering also updates
   /// the extremes and ErrIndic.
   void AdjustSums(double x, double y, int sign);
+  /// Adds (Sign +1) or subtracts (Sign -1) the terms of one point; answers the guards it met.
+  template <int Sign>
+  Set<TCurveFitError> AddTerms(double x, double y);
   void InvalidateCaches();
   /// Rows 1..n of column 1 (x) or 2 (y) of the store.
   const double* Column(int c) const;

@@ -89,75 +89,84 @@ double TCurveFit::GetDataY(int ix) const { return ix >= 1 && ix <= FNumData ? Co
 // [SECTION] running sums
 
 void TCurveFit::AdjustSums(double x, double y, int sign) {
-  const bool entering = sign > 0;
-  if (entering) {
+  if (sign > 0) {
     if (x < FMinX) FMinX = x;
     if (x > FMaxX) FMaxX = x;
     if (y < FMinY) FMinY = y;
     if (y > FMaxY) FMaxY = y;
+    FErrIndic |= AddTerms<+1>(x, y);
+  } else {
+    AddTerms<-1>(x, y);
   }
-  const auto mark = [&](TCurveFitError e) {
-    if (entering) FErrIndic.Include(e);
+}
+
+template <int Sign>
+Set<TCurveFitError> TCurveFit::AddTerms(double x, double y) {
+  const auto add = [](Extended& sum, Extended term) {
+    if constexpr (Sign > 0) sum += term;
+    else sum -= term;
   };
-  const E s = sign, ex = x, ey = y, xx = ex * ex, yy = ey * ey, diff = ex - ey, M = uc_MaxReal;
-  S.sumx += s * ex;
-  S.sumy += s * ey;
-  S.sumxq += s * xx;
-  S.sumyq += s * yy;
-  S.sumDiff += s * diff;
-  S.SumDiffq += s * diff * diff;
-  S.sumxy += s * ex * ey;
-  S.sumx2y += s * xx * ey;
-  S.sumxy2 += s * ex * yy;
-  S.sumx3 += s * xx * ex;
-  S.sumy3 += s * yy * ey;
-  S.sumx4 += s * xx * xx;
-  S.sumy4 += s * yy * yy;
+  Set<TCurveFitError> marks;
+  const E ex = x, ey = y, xx = ex * ex, yy = ey * ey, diff = ex - ey, M = uc_MaxReal;
+  add(S.sumx, ex);
+  add(S.sumy, ey);
+  add(S.sumxq, xx);
+  add(S.sumyq, yy);
+  add(S.sumDiff, diff);
+  add(S.SumDiffq, diff * diff);
+  add(S.sumxy, ex * ey);
+  add(S.sumx2y, xx * ey);
+  add(S.sumxy2, ex * yy);
+  add(S.sumx3, xx * ex);
+  add(S.sumy3, yy * ey);
+  add(S.sumx4, xx * xx);
+  add(S.sumy4, yy * yy);
   const bool xZero = IsZero(x), yZero = IsZero(y);
   const E rx = xZero ? 0 : 1 / ex, ry = yZero ? 0 : 1 / ey;
   if (yZero) {
-    S.sum1byy += s * M;
-    S.sum1byyq += s * M * M;
-    S.sumxbyy += s * ex * M;
-    S.sum1byxy += s * (xZero ? M : M * rx);
-    mark(cfeYEQ0);
+    add(S.sum1byy, M);
+    add(S.sum1byyq, M * M);
+    add(S.sumxbyy, ex * M);
+    add(S.sum1byxy, xZero ? M : M * rx);
+    marks.Include(cfeYEQ0);
   } else {
-    S.sum1byy += s * ry;
-    S.sum1byyq += s * ry * ry;
-    S.sumxbyy += s * ex * ry;
-    S.sum1byxy += s * (xZero ? M * ry : rx * ry);
+    add(S.sum1byy, ry);
+    add(S.sum1byyq, ry * ry);
+    add(S.sumxbyy, ex * ry);
+    add(S.sum1byxy, xZero ? M * ry : rx * ry);
   }
   if (xZero) {
-    S.sum1byx += s * M;
-    S.sum1byxq += s * M * M;
-    S.sumybyx += s * ey * M;
-    mark(cfeXEQ0);
+    add(S.sum1byx, M);
+    add(S.sum1byxq, M * M);
+    add(S.sumybyx, ey * M);
+    marks.Include(cfeXEQ0);
   } else {
-    S.sum1byx += s * rx;
-    S.sum1byxq += s * rx * rx;
-    S.sumybyx += s * ey * rx;
+    add(S.sum1byx, rx);
+    add(S.sum1byxq, rx * rx);
+    add(S.sumybyx, ey * rx);
   }
   const E lny = y > 0 ? std::log(y) : 0;
   if (x > 0) {
     const E lnx = std::log(x);
-    S.sumlnx += s * lnx;
-    S.sumlnxq += s * lnx * lnx;
-    S.sumylnx += s * ey * lnx;
-    S.sumxlnx += s * ex * lnx;
-    if (y != 0) S.sumlnxbyy += s * lnx / ey;
-    else mark(cfeYEQ0);
-    if (y > 0) S.sumlnxlny += s * lnx * lny;
+    add(S.sumlnx, lnx);
+    add(S.sumlnxq, lnx * lnx);
+    add(S.sumylnx, ey * lnx);
+    add(S.sumxlnx, ex * lnx);
+    if (y != 0) add(S.sumlnxbyy, lnx / ey);
+    else marks.Include(cfeYEQ0);
+    if (y > 0) add(S.sumlnxlny, lnx * lny);
   } else {
-    mark(cfeXLE0);
+    marks.Include(cfeXLE0);
   }
   if (y > 0) {
-    S.sumlny += s * lny;
-    S.sumlnyq += s * lny * lny;
-    S.sumxlny += s * ex * lny;
-    S.sumxqlny += s * xx * lny;
+    add(S.sumlny, lny);
+    add(S.sumlnyq, lny * lny);
+    add(S.sumxlny, ex * lny);
+    add(S.sumxqlny, xx * lny);
   } else {
-    mark(cfeYLE0);
+    marks.Include(cfeYLE0);
   }
+  return marks;
 }
 
 // [SECTION] statistics from the sums

@@ -30,6 +30,7 @@ packages=(
   libproj-dev
   libcairo2-dev
   libeigen3-dev
+  libqhull-dev  # benchmark anchor of the convex hull
 )
 
 missing=()

@@ -1,40 +1,18 @@
 // TCurveFit::ImportASC on arbitrary bytes: a code of 0, 250..255 or -7 (or the refusal of a column
 // count other than 2), the points untouched on a code, never a crash.
-#include <unistd.h>
-
 #include <cstdlib>
-#include <fstream>
-#include <string>
 
 #include "Encoding.h"
 #include "FuzzDriver.h"
 #include "Qelta_math2.h"
 
-namespace {
-
-// One scratch file per process, removed at exit.
-const std::string& ScratchFile() {
-  static const std::string path = [] {
-    const char* base = std::getenv("TMPDIR");
-    std::string p = std::string(base && *base ? base : "/tmp") + "/qelta-fuzz-curvefit-XXXXXX";
-    const int fd = ::mkstemp(p.data());
-    if (fd >= 0) ::close(fd);
-    std::atexit([] { ::unlink(ScratchFile().c_str()); });
-    return p;
-  }();
-  return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::ofstream(ScratchFile(), std::ios::binary | std::ios::trunc)
-      << std::string(reinterpret_cast<const char*>(data), size);
+  qelta::fuzz::WriteScratchFile(data, size);
   qelta::TCurveFit fit(nullptr);
   fit.EnterStatValue(1, 2);
   int code = 0;
   try {
-    code = fit.ImportASC(qelta::Utf8ToString(ScratchFile()));
+    code = fit.ImportASC(qelta::Utf8ToString(qelta::fuzz::ScratchFile()));
   } catch (const qelta::EQeltaMath2Error&) {
     code = 1;  // a column count other than 2
   }

@@ -67,7 +67,7 @@ E GammaFraction(E x, E a) {
     if (a1 == 0) continue;
     f = 1 / a1;
     const E gNew = b1 * f;
-    const bool done = std::fabs((gNew - g) / gNew) < kRelStop;
+    const bool done = std::fabs(gNew - g) < kRelStop * std::fabs(gNew);  // |(G' - G) / G'| < 1e-8
     g = gNew;
     if (done) break;
   }

@@ -60,8 +60,8 @@ struct TPolar {
   int index = 0;
 };
 
-/// The hull of a set of collinear points (nullopt when they are not collinear): its two extreme
-/// points, or the one point when all are equal, as indices into pts.
+/// The hull of a set of collinear points as indices into pts: its two extreme points, or the one
+/// point when all are equal. False when the points are not collinear.
 bool CollinearHull(const TPDblArray& pts, const std::vector<int>& use, std::vector<int>& hull) {
   const TPointDouble& a = pts[static_cast<std::size_t>(use.front())];
   int far = use.front();

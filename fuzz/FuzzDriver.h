@@ -2,11 +2,13 @@
 // Shared by the fuzz targets: the libFuzzer entry point every target defines, the allocation limit the
 // fixed-seed driver enforces (a reader must never reserve more than its input can justify), and a
 // scratch file for the readers that take a file name.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "Encoding.h"
 
@@ -14,15 +16,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace qelta::fuzz {
 
-/// Writes the input to a scratch file of this process in the working directory, named after the
-/// target (kept between inputs and overwritten by the next one), and answers its name.
-inline String ScratchFile(const char* target, const uint8_t* data, size_t size) {
-  const std::string name = std::string("scratch-") + target + "-" + std::to_string(getpid()) + ".bin";
-  if (FILE* f = std::fopen(name.c_str(), "wb")) {
+namespace detail {
+// The scratch file of this process, made once under TMPDIR (or /tmp) and removed at exit. A plain
+// array: the exit handler runs after static strings are gone.
+inline const char* ScratchPath() {
+  static char path[4096] = "";
+  if (!path[0]) {
+    const char* base = std::getenv("TMPDIR");
+    std::snprintf(path, sizeof path, "%s/qelta-fuzz-XXXXXX", base && *base ? base : "/tmp");
+    const int fd = ::mkstemp(path);
+    if (fd >= 0) ::close(fd);
+    std::atexit([] { ::unlink(ScratchPath()); });
+  }
+  return path;
+}
+}  // namespace detail
+
+/// The scratch file's name.
+inline std::string ScratchFile() { return detail::ScratchPath(); }
+
+/// Replaces the scratch file's contents by the bytes.
+inline void WriteScratchFile(const uint8_t* data, size_t size) {
+  if (FILE* f = std::fopen(detail::ScratchPath(), "wb")) {
     if (size > 0) std::fwrite(data, 1, size, f);
     std::fclose(f);
   }
-  return Utf8ToString(name);
+}
+
+/// Writes the bytes to the scratch file and answers its name as the library takes it.
+inline String ScratchFileWith(const uint8_t* data, size_t size) {
+  WriteScratchFile(data, size);
+  return Utf8ToString(detail::ScratchPath());
 }
 
 }  // namespace qelta::fuzz

@@ -3,7 +3,7 @@
 #include "Qelta_matrix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("matrix_binary", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TMatrix m(nullptr);
   int cols = 0, rows = 0;
   qelta::String id;

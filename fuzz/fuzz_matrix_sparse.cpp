@@ -3,7 +3,7 @@
 #include "Qelta_matrix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("matrix_sparse", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TIntMatrix m(nullptr);
   if (m.LoadSparseMat(file)) m.SparseToArray();
   return 0;

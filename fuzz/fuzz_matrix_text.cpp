@@ -4,7 +4,7 @@
 #include "Qelta_matrix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("matrix_text", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TMatrix adjusted(nullptr), fixed(nullptr);
   adjusted.LoadFromFile(file, true);
   fixed.Resize(4, 4);

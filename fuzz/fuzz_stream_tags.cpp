@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int index = 0;
   qelta::ReadStreamUntilTagList(s, kTags, index);
   Lines(s);
-  const qelta::String file = qelta::fuzz::ScratchFile("stream_tags", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TextFile f;
   try {
     qelta::AssignFile(f, file);

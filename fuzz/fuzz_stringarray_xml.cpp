@@ -3,7 +3,7 @@
 #include "Qelta_dstruct.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("stringarray_xml", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TStringArray a(nullptr);
   a.LoadFromXMLFile(file, u"");
   return 0;

@@ -5,7 +5,7 @@
 #include "TextFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("textfile_numbers", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   for (int kind = 0; kind < 2; ++kind) {
     qelta::TextFile f;
     qelta::AssignFile(f, file);

@@ -6,7 +6,7 @@
 #include "TextFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("textlabel", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TCustomTextLabel label;
   qelta::TextFile f;
   try {

@@ -3,7 +3,7 @@
 #include "Qelta_vector.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("vector_text", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TVector v(nullptr), fixed(nullptr);
   v.LoadFromFile(file, true);
   fixed.Resize(5);

@@ -33,6 +33,7 @@ packages=(
   libsqlite3-dev  # benchmark anchor of the geographic database
   libfftw3-dev  # reference of the Fourier transform tests and benchmark
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
+  libqhull-dev  # benchmark anchor of the convex hull
 )
 
 missing=()

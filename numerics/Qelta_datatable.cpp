@@ -37,8 +37,6 @@ constexpr int kLabels = 25;
 TDTNameStr CutName(const TDTNameStr& s) { return s.size() > kNameBytes ? s.substr(0, kNameBytes) : s; }
 TNominalIDStr CutLabel(const TNominalIDStr& s) { return s.size() > kLabelBytes ? s.substr(0, kLabelBytes) : s; }
 
-TDTNameStr DefaultName(char prefix, int n) { return std::string{prefix, '-'} + std::to_string(n); }
-
 /// A-Z folded to a-z, other bytes unchanged.
 char LowerAZ(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -64,7 +62,13 @@ bool CategorialScale(TMScaleType t) { return t == stNominal || t == stOrdinal; }
 
 }  // namespace
 
-// [SECTION] scale records
+// [SECTION] scale records and default names
+
+TDTNameStr TDataTable::DefaultName(char Prefix, int n) {
+  TDTNameStr name{Prefix, '-'};
+  name += std::to_string(n);
+  return name;
+}
 
 TVTypeSpec::TVTypeSpec(const TVTypeSpec& other) : MScaleType(other.MScaleType) {
   if (other.FIDs) FIDs = std::make_unique<std::array<TNominalIDStr, kLabels>>(*other.FIDs);
@@ -94,6 +98,13 @@ void TVTypeSpec::SetID(int Ix, const TNominalIDStr& Value) {
 struct TDataTable::TDataHook {
   TDataTable* Table;
   void operator()(TObject* Sender) const { Table->DataHasChanged(Sender); }
+};
+
+struct TDataTable::TSortHook {
+  TDataTable* Table;
+  void operator()(TObject* Sender, uint8_t What, int i1, int i2, int First, int Last) const {
+    Table->ExchangeDuringSort(Sender, What, i1, i2, First, Last);
+  }
 };
 
 TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner) {
@@ -130,9 +141,7 @@ void TDataTable::AttachHook() { NumericData->OnChange = TDataHook{this}; }
 
 void TDataTable::HookMatrix() {
   AttachHook();
-  NumericData->OnSortExchange = [this](TObject* s, uint8_t what, int i1, int i2, int first, int last) {
-    ExchangeDuringSort(s, what, i1, i2, first, last);
-  };
+  NumericData->OnSortExchange = TSortHook{this};
 }
 
 void TDataTable::DetachHook() { NumericData->OnChange = nullptr; }
@@ -143,6 +152,14 @@ bool TDataTable::HookAttached() const {
 }
 
 bool TDataTable::MatrixWritesUnseen() const { return !NumericData->OnChange || (HookAttached() && !OnChange); }
+
+bool TDataTable::ExchangesUnobserved(bool matrixSort) const {
+  if (OnSortExchange || !MatrixWritesUnseen()) return false;
+  if (NumericData->NrOfColumns() != FNrOfCols || NumericData->NrOfRows() != FNrOfRows) return false;
+  if (!matrixSort) return true;
+  const TSortHook* hook = NumericData->OnSortExchange.target<TSortHook>();
+  return hook != nullptr && hook->Table == this;
+}
 
 void TDataTable::WriteCell(int c, int r, double v) {
   if (MatrixWritesUnseen() && c >= 1 && r >= 1 && c <= NumericData->NrOfColumns() && r <= NumericData->NrOfRows())

@@ -416,6 +416,9 @@ class TDataTable : public TComponent {
   /// written). EQeltaDataTableError "... not enough memory on heap".
   bool CalcCovar(TMatrix* CovarMat, int LoC, int HiC, int LoR, int HiR, int Mode);
 
+  /// The default name of column or row n: Prefix ('C' or 'R'), '-' and n ("C-12").
+  static TDTNameStr DefaultName(char Prefix, int n);
+
   // --- event firing ---
   void ChangedData();
   void ChangedSetup();
@@ -438,6 +441,7 @@ class TDataTable : public TComponent {
 
  private:
   struct TDataHook;
+  struct TSortHook;
   using TImage = detail::TDataTableImage;
 
   // size (Qelta_datatable.cpp)
@@ -473,10 +477,25 @@ class TDataTable : public TComponent {
   // sorting (Qelta_datatable_ops.cpp)
   /// Runs a sort of NumericData with the key (row or column by keyWhat) whose states move along.
   void SortByMatrix(uint8_t keyWhat, int key, bool IncludeHeaders, const std::function<void()>& sort);
+  /// The table's comb sort of rows (columns) by less on the positions; exchanges move everything of
+  /// the two rows (columns) in the range and fire OnSortExchange.
   template <typename Less>
   void CombSortRows(bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow, Less less);
   template <typename Less>
   void CombSortCols(bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow, Less less);
+  /// True when no handler can see a sort's single exchanges (no OnSortExchange, matrix writes unseen,
+  /// arrays in step; for a sort of NumericData also its exchange hook ours): the sort then runs on a
+  /// permutation and moves every row or column once, with the same result.
+  bool ExchangesUnobserved(bool matrixSort) const;
+  /// The comb sort over positions lo..hi by outOfOrder on the items (original positions): the items
+  /// in their final order.
+  static std::vector<int> CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder);
+  /// Rows lo.. take the rows perm lists: values and states of columns lc..hc and extraCol (0: none),
+  /// with headers also names and attributes.
+  void PermuteRows(const std::vector<int>& perm, int lo, int lc, int hc, int extraCol, bool headers);
+  /// Columns lo.. take the columns perm lists: rows lr..hr and extraRow, with headers also names,
+  /// attributes and scale records.
+  void PermuteCols(const std::vector<int>& perm, int lo, int lr, int hr, int extraRow, bool headers);
   void SwapRowsWhole(int a, int b, int lc, int hc);
   void SwapColsWhole(int a, int b, int lr, int hr);
 

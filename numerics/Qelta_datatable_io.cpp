@@ -88,14 +88,16 @@ std::string Quoted(const std::string& s) {
 class TByteSink {
  public:
   explicit TByteSink(TStream& s) : FStream(s) {}
-  ~TByteSink() = default;
-  void Put(std::string_view b) {
-    FBuf.append(b);
+  /// Appends the pieces.
+  template <typename... P>
+  void Put(const P&... pieces) {
+    (FBuf.append(std::string_view(pieces)), ...);
     if (FBuf.size() >= (1u << 16)) Flush();
   }
-  void Line(std::string_view b = {}) {
-    Put(b);
-    Put("\r\n");
+  /// Appends the pieces and CR LF.
+  template <typename... P>
+  void Line(const P&... pieces) {
+    Put(pieces..., "\r\n");
   }
   void Flush() {
     FStream.WriteBuffer(FBuf.data(), static_cast<int64_t>(FBuf.size()));
@@ -299,12 +301,9 @@ void CsvRecord(TByteSink& out, const std::vector<std::string>& fields, char deli
     out.Line("\"\"");
     return;
   }
-  std::string line;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) line.push_back(delimiter);
-    line += fields[i];
-  }
-  out.Line(line);
+  const char separator[2] = {delimiter, 0};
+  for (std::size_t i = 0; i < fields.size(); ++i) out.Put(i > 0 ? separator : "", fields[i]);
+  out.Line();
 }
 
 /// Fields of a CSV file as spans of its bytes.
@@ -433,7 +432,7 @@ int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeade
   img.HasRowNames = rowHeaders;
   img.HasRowAtt = attributes;
   img.ColNames.resize(static_cast<std::size_t>(cols));
-  for (std::size_t k = 0; k < img.ColNames.size(); ++k) img.ColNames[k] = "C-" + std::to_string(k + 1);
+  for (std::size_t k = 0; k < img.ColNames.size(); ++k) img.ColNames[k] = TDataTable::DefaultName('C', static_cast<int>(k + 1));
   for (std::size_t k = v0; first == 1 && k < f.Count(0); ++k)
     img.ColNames[k - v0] = FieldText(p, f.Fields[k]).substr(0, 50);
   img.RowNames.assign(static_cast<std::size_t>(rows), TDTNameStr());
@@ -467,16 +466,16 @@ void TDataTable::WriteAscTo(TStream& stream, const String& FileName, int Precisi
   String comment = FComment;
   for (Char& c : comment)
     if (c < 32) c = u' ';
-  if (comment.empty()) comment = u"Exported by Qelta TDataTable component: " + FileName;
+  if (comment.empty()) comment = String(u"Exported by Qelta TDataTable component: ").append(FileName);
   out.Line(StringToAnsi(comment));
-  out.Line(std::to_string(FNrOfCols) + "\t;nr. of columns");
-  out.Line(std::to_string(FNrOfRows) + "\t;nr. of rows");
+  out.Line(std::to_string(FNrOfCols), "\t;nr. of columns");
+  out.Line(std::to_string(FNrOfRows), "\t;nr. of rows");
   out.Line("TRUE TRUE TRUE TRUE\t;row attributes, column names, row names, table setup");
-  for (int c = 1; c <= FNrOfCols; ++c) out.Put((c > 1 ? "\t" : "") + Quoted(GetColName(c)));
+  for (int c = 1; c <= FNrOfCols; ++c) out.Put(c > 1 ? "\t" : "", Quoted(GetColName(c)));
   out.Line();
   for (int r = 1; r <= FNrOfRows; ++r) {
-    out.Put(std::to_string(GetRowAttrib(r)) + "\t" + Quoted(GetRowName(r)));
-    for (int c = 1; c <= FNrOfCols; ++c) out.Put("\t" + ValueText(NumericData->GetVal(c, r), Precision));
+    out.Put(std::to_string(GetRowAttrib(r)), "\t", Quoted(GetRowName(r)));
+    for (int c = 1; c <= FNrOfCols; ++c) out.Put("\t", ValueText(NumericData->GetVal(c, r), Precision));
     out.Line();
   }
   out.Line(";table setup: per column scale, attribute, number of labels, labels");
@@ -484,17 +483,17 @@ void TDataTable::WriteAscTo(TStream& stream, const String& FileName, int Precisi
     const std::size_t c = static_cast<std::size_t>(&spec - FVType.data());
     int k = 25;
     while (k > 0 && spec.ID(k).empty()) --k;
-    out.Put(std::to_string(spec.MScaleType) + "\t" + std::to_string(FColAtt[c]) + "\t" + std::to_string(k));
-    for (int i = 1; i <= k; ++i) out.Put("\t" + Quoted(spec.ID(i)));
+    out.Put(std::to_string(spec.MScaleType), "\t", std::to_string(FColAtt[c]), "\t", std::to_string(k));
+    for (int i = 1; i <= k; ++i) out.Put("\t", Quoted(spec.ID(i)));
     out.Line();
   }
   int64_t states = 0;
   for (const auto& column : FCState) states += static_cast<int64_t>(column.size()) - std::count(column.begin(), column.end(), 0);
-  out.Line(std::to_string(states) + "\t;cell states: column, row, state");
+  out.Line(std::to_string(states), "\t;cell states: column, row, state");
   for (int c = 1; c <= FNrOfCols; ++c)
     for (int r = 1; r <= FNrOfRows; ++r)
       if (const uint8_t st = GetCellState(c, r); st != 0)
-        out.Line(std::to_string(c) + "\t" + std::to_string(r) + "\t" + std::to_string(st));
+        out.Line(std::to_string(c), "\t", std::to_string(r), "\t", std::to_string(st));
   out.Flush();
 }
 
@@ -506,13 +505,13 @@ void TDataTable::TakeImage(const TImage& img) {
   FComment = img.Comment;
   for (int c = 0; c < img.Cols; ++c) {
     const std::size_t k = static_cast<std::size_t>(c);
-    FColName[k] = img.HasColNames ? img.ColNames[k] : std::string("C-") + std::to_string(c + 1);
+    FColName[k] = img.HasColNames ? img.ColNames[k] : DefaultName('C', c + 1);
     FColAtt[k] = img.ColAtt.empty() ? 0 : img.ColAtt[k];
     FVType[k] = img.HasSetup ? img.Setup[k] : TVTypeSpec();
   }
   for (int r = 0; r < img.Rows; ++r) {
     const std::size_t k = static_cast<std::size_t>(r);
-    FRowName[k] = img.HasRowNames ? img.RowNames[k] : std::string("R-") + std::to_string(r + 1);
+    FRowName[k] = img.HasRowNames ? img.RowNames[k] : DefaultName('R', r + 1);
     FRowAtt[k] = img.RowAtt[k];
   }
   PlaceCells(img, 1, 1);
@@ -629,7 +628,7 @@ String TDataTable::ExportAsCSV(const String& FName, int Precision, TCSVDelimiter
   return Guarded(*this, [&] {
     TFileStream f(FName, fmCreate);
     TByteSink out(f);
-    if (IncludeComment) out.Line(FComment.empty() ? std::string("#") : "# " + StringToAnsi(FComment));
+    if (IncludeComment) out.Line(FComment.empty() ? "#" : "# ", StringToAnsi(FComment));
     std::vector<std::string> fields;
     if (IncludeColHeaders) {
       if (IncludeRowHeaders) fields.emplace_back();

@@ -23,7 +23,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 #include <string>
+#include <type_traits>
 
 #include "Qelta_datatable.h"
 #include "Qelta_linalg_internal.h"
@@ -80,6 +82,26 @@ bool NameLess(const TDTNameStr& a, const TDTNameStr& b, bool ignoreCase) {
   return a.size() < b.size();
 }
 
+/// The comb sort's passes over positions lo..hi (gap Trunc(gap / 1.3), at least 1, until a pass with
+/// gap 1 exchanges nothing): exchange(a, b) for every a < b that outOfOrder(a, b) finds; a scan stops
+/// at limit() (the live count, which a handler may lower).
+template <typename OutOfOrder, typename Exchange, typename Limit>
+void CombPasses(int lo, int hi, OutOfOrder&& outOfOrder, Exchange&& exchange, Limit&& limit) {
+  int64_t gap = int64_t{hi} - lo;
+  if (gap <= 0) return;
+  bool swapped = false;
+  do {
+    gap = detail::NextCombGap(gap);
+    swapped = false;
+    for (int64_t i = lo; i + gap <= std::min(hi, limit()); ++i) {
+      const int a = static_cast<int>(i), b = static_cast<int>(i + gap);
+      if (!outOfOrder(a, b)) continue;
+      exchange(a, b);
+      swapped = true;
+    }
+  } while (gap > 1 || swapped);
+}
+
 /// Feeds the bytes of a text into the registers, byte position p (from 1) into register p mod 8.
 template <typename Text>
 void FeedText(detail::TCrcLanes<8>& reg, const Text& text) {
@@ -112,8 +134,22 @@ void TDataTable::SortByMatrix(uint8_t keyWhat, int key, bool IncludeHeaders, con
 
 void TDataTable::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow,
                           bool IncludeHeaders) {
-  SortByMatrix(2, SortColIx, IncludeHeaders,
-               [&] { NumericData->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow); });
+  if (ExchangesUnobserved(true)) {
+    FSortIncludeHd = IncludeHeaders;
+    MakeValidColRange(LowCol, HighCol);
+    MakeValidRowRange(LowRow, HighRow);
+    if (ColInside(SortColIx) && LowCol >= 1 && HighRow - LowRow >= 1) {  // else the matrix sorts nothing
+      const double* key = detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1;
+      const bool outside = SortColIx < LowCol || SortColIx > HighCol;
+      PermuteRows(CombPermutation(LowRow, HighRow, [key, Ascending](int a, int b) {
+                    return Ascending ? key[a] > key[b] : key[a] < key[b];
+                  }),
+                  LowRow, LowCol, HighCol, outside ? SortColIx : 0, IncludeHeaders);
+    }
+  } else {
+    SortByMatrix(2, SortColIx, IncludeHeaders,
+                 [&] { NumericData->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow); });
+  }
   if (IncludeHeaders) {
     ChangedNames();
     ChangedAttrib();
@@ -122,8 +158,22 @@ void TDataTable::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow,
 
 void TDataTable::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow,
                           bool IncludeHeaders) {
-  SortByMatrix(1, SortRowIx, IncludeHeaders,
-               [&] { NumericData->SortCols(SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow); });
+  if (ExchangesUnobserved(true)) {
+    FSortIncludeHd = IncludeHeaders;
+    MakeValidColRange(LowCol, HighCol);
+    MakeValidRowRange(LowRow, HighRow);
+    if (RowInside(SortRowIx) && LowRow >= 1 && HighCol - LowCol >= 1) {
+      const auto key = [this, SortRowIx](int c) { return detail::TMatrixAccess::Column(*NumericData, c)[SortRowIx - 1]; };
+      const bool outside = SortRowIx < LowRow || SortRowIx > HighRow;
+      PermuteCols(CombPermutation(LowCol, HighCol, [key, Ascending](int a, int b) {
+                    return Ascending ? key(a) > key(b) : key(a) < key(b);
+                  }),
+                  LowCol, LowRow, HighRow, outside ? SortRowIx : 0, IncludeHeaders);
+    }
+  } else {
+    SortByMatrix(1, SortRowIx, IncludeHeaders,
+                 [&] { NumericData->SortCols(SortRowIx, Ascending, LowCol, LowRow, HighCol, HighRow); });
+  }
   if (IncludeHeaders) {
     ChangedNames();
     ChangedAttrib();
@@ -196,44 +246,107 @@ void TDataTable::SwapColsWhole(int a, int b, int lr, int hr) {
   }
 }
 
+std::vector<int> TDataTable::CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder) {
+  std::vector<int> perm(static_cast<std::size_t>(std::max(hi - lo + 1, 0)));
+  std::iota(perm.begin(), perm.end(), lo);
+  int* p = perm.data() - lo;  // p[i] is the item now at position i
+  CombPasses(
+      lo, hi, [&](int a, int b) { return outOfOrder(p[a], p[b]); }, [&](int a, int b) { std::swap(p[a], p[b]); },
+      [hi] { return hi; });
+  return perm;
+}
+
+void TDataTable::PermuteRows(const std::vector<int>& perm, int lo, int lc, int hc, int extraCol, bool headers) {
+  if (perm.empty()) return;
+  const auto gather = [&](auto* cells) {  // cells[r] is row r
+    std::vector<std::remove_cv_t<std::remove_reference_t<decltype(*cells)>>> moved(perm.size());
+    for (std::size_t i = 0; i < perm.size(); ++i) moved[i] = std::move(cells[perm[i]]);
+    std::move(moved.begin(), moved.end(), cells + lo);
+  };
+  for (int c = lc; c <= hc + (extraCol != 0 ? 1 : 0); ++c) {
+    const int col = c <= hc ? c : extraCol;
+    gather(detail::TMatrixAccess::Column(*NumericData, col) - 1);
+    gather(FCState[static_cast<std::size_t>(col - 1)].data() - 1);
+  }
+  if (headers) {
+    gather(FRowName.data() - 1);
+    gather(FRowAtt.data() - 1);
+  }
+}
+
+void TDataTable::PermuteCols(const std::vector<int>& perm, int lo, int lr, int hr, int extraRow, bool headers) {
+  if (perm.empty()) return;
+  const std::size_t rows = static_cast<std::size_t>(hr - lr + 1);
+  std::vector<double> values(perm.size() * rows);
+  std::vector<uint8_t> states(perm.size() * rows);
+  const auto each = [&](auto&& fn) {  // fn(position k, source column, target column)
+    for (std::size_t k = 0; k < perm.size(); ++k) fn(k, perm[k], lo + static_cast<int>(k));
+  };
+  each([&](std::size_t k, int from, int) {
+    std::copy_n(detail::TMatrixAccess::Column(*NumericData, from) + (lr - 1), rows, values.begin() + k * rows);
+    std::copy_n(FCState[static_cast<std::size_t>(from - 1)].begin() + (lr - 1), rows, states.begin() + k * rows);
+  });
+  std::vector<double> extraValues(perm.size());
+  std::vector<uint8_t> extraStates(perm.size());
+  if (extraRow != 0)
+    each([&](std::size_t k, int from, int) {
+      extraValues[k] = detail::TMatrixAccess::Column(*NumericData, from)[extraRow - 1];
+      extraStates[k] = FCState[static_cast<std::size_t>(from - 1)][static_cast<std::size_t>(extraRow - 1)];
+    });
+  each([&](std::size_t k, int, int to) {
+    double* column = detail::TMatrixAccess::Column(*NumericData, to);
+    std::copy_n(values.begin() + k * rows, rows, column + (lr - 1));
+    std::copy_n(states.begin() + k * rows, rows, FCState[static_cast<std::size_t>(to - 1)].begin() + (lr - 1));
+    if (extraRow != 0) {
+      column[extraRow - 1] = extraValues[k];
+      FCState[static_cast<std::size_t>(to - 1)][static_cast<std::size_t>(extraRow - 1)] = extraStates[k];
+    }
+  });
+  if (!headers) return;
+  const auto gather = [&](auto& header) {
+    std::remove_reference_t<decltype(header)> moved;
+    for (int from : perm) moved.push_back(std::move(header[static_cast<std::size_t>(from - 1)]));
+    std::move(moved.begin(), moved.end(), header.begin() + (lo - 1));
+  };
+  gather(FColName);
+  gather(FColAtt);
+  gather(FVType);
+}
+
 template <typename Less>
 void TDataTable::CombSortRows(bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow, Less less) {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  int64_t gap = int64_t{HighRow} - LowRow;
-  if (gap <= 0) return;
-  bool swapped = false;
-  do {
-    gap = detail::NextCombGap(gap);
-    swapped = false;
-    for (int64_t i = LowRow; i + gap <= std::min(HighRow, FNrOfRows); ++i) {
-      const int a = static_cast<int>(i), b = static_cast<int>(i + gap);
-      if (!(Ascending ? less(b, a) : less(a, b))) continue;
-      SwapRowsWhole(a, b, LowCol, HighCol);
-      swapped = true;
-      if (OnSortExchange) OnSortExchange(this, 2, a, b, LowCol, HighCol);
-    }
-  } while (gap > 1 || swapped);
+  const auto outOfOrder = [&](int a, int b) { return Ascending ? less(b, a) : less(a, b); };
+  if (ExchangesUnobserved(false)) {
+    PermuteRows(CombPermutation(LowRow, HighRow, outOfOrder), LowRow, LowCol, HighCol, 0, true);
+    return;
+  }
+  CombPasses(
+      LowRow, HighRow, outOfOrder,
+      [&](int a, int b) {
+        SwapRowsWhole(a, b, LowCol, HighCol);
+        if (OnSortExchange) OnSortExchange(this, 2, a, b, LowCol, HighCol);
+      },
+      [this] { return FNrOfRows; });
 }
 
 template <typename Less>
 void TDataTable::CombSortCols(bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow, Less less) {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  int64_t gap = int64_t{HighCol} - LowCol;
-  if (gap <= 0) return;
-  bool swapped = false;
-  do {
-    gap = detail::NextCombGap(gap);
-    swapped = false;
-    for (int64_t i = LowCol; i + gap <= std::min(HighCol, FNrOfCols); ++i) {
-      const int a = static_cast<int>(i), b = static_cast<int>(i + gap);
-      if (!(Ascending ? less(b, a) : less(a, b))) continue;
-      SwapColsWhole(a, b, LowRow, HighRow);
-      swapped = true;
-      if (OnSortExchange) OnSortExchange(this, 1, a, b, LowRow, HighRow);
-    }
-  } while (gap > 1 || swapped);
+  const auto outOfOrder = [&](int a, int b) { return Ascending ? less(b, a) : less(a, b); };
+  if (ExchangesUnobserved(false)) {
+    PermuteCols(CombPermutation(LowCol, HighCol, outOfOrder), LowCol, LowRow, HighRow, 0, true);
+    return;
+  }
+  CombPasses(
+      LowCol, HighCol, outOfOrder,
+      [&](int a, int b) {
+        SwapColsWhole(a, b, LowRow, HighRow);
+        if (OnSortExchange) OnSortExchange(this, 1, a, b, LowRow, HighRow);
+      },
+      [this] { return FNrOfCols; });
 }
 
 void TDataTable::SortRowNames(bool Ascending, bool IgnoreCase, int LowCol, int LowRow, int HighCol, int HighRow) {

@@ -228,7 +228,7 @@ TEST(TDataTableSort, ANameSortOfRowsReportsEveryExchangeWithTheColumnRange) {
 TEST(TDataTableSort, EverySortAgreesWithAReferenceModel) {
   std::mt19937 rng(5807);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  for (int trial = 0; trial < 400; ++trial) {
+  for (int trial = 0; trial < 600; ++trial) {
     TDataTable t(nullptr);
     RandomTable(t, rng);
     const int kind = trial % 6;  // rows by value, cols by value, row names, col names, row attributes, col attributes
@@ -259,11 +259,15 @@ TEST(TDataTableSort, EverySortAgreesWithAReferenceModel) {
     }
     const auto expected = byRows ? CombExchanges(vlr, vhr, outOfOrder, [&](int a, int b) { SwapModelRows(m, a, b, cols, moveHeaders); })
                                  : CombExchanges(vlc, vhc, outOfOrder, [&](int a, int b) { SwapModelCols(m, a, b, rows, moveHeaders); });
+    // Every other round nobody watches the exchanges: the sort may then run on a permutation, with
+    // the same result.
+    const bool watched = (trial / 6) % 2 == 0;
     std::vector<std::string> reported;
-    t.OnSortExchange = [&](TObject*, uint8_t w, int a, int b, int f, int l) {
-      reported.push_back(std::to_string(w) + ":" + std::to_string(a) + "," + std::to_string(b) + " " +
-                         std::to_string(f) + ".." + std::to_string(l));
-    };
+    if (watched)
+      t.OnSortExchange = [&](TObject*, uint8_t w, int a, int b, int f, int l) {
+        reported.push_back(std::to_string(w) + ":" + std::to_string(a) + "," + std::to_string(b) + " " +
+                           std::to_string(f) + ".." + std::to_string(l));
+      };
     switch (kind) {
       case 0: t.SortRows(keyCol, asc, lc, lr, hc, hr, headers); break;
       case 1: t.SortCols(keyRow, asc, lc, lr, hc, hr, headers); break;
@@ -276,7 +280,9 @@ TEST(TDataTableSort, EverySortAgreesWithAReferenceModel) {
     for (auto [a, b] : expected)
       want.push_back(byRows ? "2:" + std::to_string(a) + "," + std::to_string(b) + " " + std::to_string(vlc) + ".." + std::to_string(vhc)
                             : "1:" + std::to_string(a) + "," + std::to_string(b) + " " + std::to_string(vlr) + ".." + std::to_string(vhr));
-    ASSERT_EQ(reported, want) << "trial " << trial << " kind " << kind;
+    if (watched) {
+      ASSERT_EQ(reported, want) << "trial " << trial << " kind " << kind;
+    }
     ASSERT_TRUE(Snapshot(t) == m) << "trial " << trial << " kind " << kind;
   }
 }

@@ -208,6 +208,27 @@ TEST(TDataTableAsc, TheCurveFittersFilesReadToo) {
   EXPECT_EQ(t.GetMScaleType(2), stInterval);
 }
 
+TEST(TDataTableAsc, LineFeedsASetupBlockAndSpecialValuesRead) {
+  TStringStream s(u"lf only\n3\n1\nTRUE FALSE TRUE TRUE\n7 \"row\" 1.5E+0200 NAN -INF\n"
+                  u"4 0 2 \"a\" \"b\"\n1 9 0\n3 0 0\n1 ;one state\n2 1 3\n");
+  TDataTable t(nullptr);
+  ASSERT_EQ(t.ImportASC(s), 0);
+  EXPECT_EQ(t.NrOfColumns(), 3);
+  EXPECT_EQ(t.NrOfRows(), 1);
+  EXPECT_EQ(t.GetRowAttrib(1), 7);
+  EXPECT_EQ(t.GetRowName(1), "row");
+  EXPECT_EQ(t.GetColName(2), "C-2");
+  EXPECT_EQ(t.GetElem(1, 1), 1.5e200);
+  EXPECT_TRUE(std::isnan(t.NumericData->GetVal(2, 1)));
+  EXPECT_EQ(t.GetElem(3, 1), -HUGE_VAL);
+  EXPECT_EQ(t.GetMScaleType(1), stRatio);
+  EXPECT_EQ(t.GetMScaleType(2), stNominal);
+  EXPECT_EQ(t.GetColAttrib(2), 9);
+  EXPECT_EQ(t.GetCellState(2, 1), 3);
+  t.SetMScaleType(1, stOrdinal);  // labels kept in a numeric column come back with the scale
+  EXPECT_EQ(t.GetNominalID(1, 2), "b");
+}
+
 TEST(TDataTableAsc, BadFilesAnswerCodesAndLeaveTheTableAsItWas) {
   const std::string head = "c\r\n2\r\n2\r\nTRUE TRUE TRUE\r\n\"a\" \"b\"\r\n";
   struct TCase {

@@ -1,9 +1,6 @@
 // TDataTable's ASC readers on the same bytes: ImportASC from a stream, a file and the clipboard, and
 // ReadFromASC from a stream into a filled table. Every read answers 0 or a code (250, 251, 253..255);
 // a refused read leaves the table as it was; a read table keeps its arrays in step with its matrix.
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -13,21 +10,6 @@
 #include "Qelta_datatable.h"
 
 namespace {
-
-// A file of the input's bytes in the temporary folder, removed at the end.
-struct TInputFile {
-  std::string Path;
-  TInputFile(const uint8_t* data, size_t size) {
-    const char* base = std::getenv("TMPDIR");
-    Path = std::string(base && *base ? base : "/tmp") + "/qelta-fuzz-dtasc-" + std::to_string(getpid());
-    if (FILE* f = std::fopen(Path.c_str(), "wb")) {
-      std::fwrite(data, 1, size, f);
-      std::fclose(f);
-    }
-  }
-  ~TInputFile() { std::remove(Path.c_str()); }
-  qelta::String Name() const { return qelta::Utf8ToString(Path); }
-};
 
 std::string State(const qelta::TDataTable& t) {
   return std::to_string(t.NrOfColumns()) + "x" + std::to_string(t.NrOfRows()) + qelta::StringToUtf8(t.CRCofCellStates()) +
@@ -72,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(u, u.ReadFromASC(stream, 2, 2, true), before);
 
   before = State(t);
-  TInputFile file(data, size);
-  Check(t, t.ImportASC(file.Name()), before);
+  const qelta::fuzz::TInputFile file("dtasc", data, size);
+  Check(t, t.ImportASC(qelta::Utf8ToString(file.Path)), before);
 
   before = State(t);
   qelta::Clipboard()->SetAsText(qelta::AnsiToString(bytes));

@@ -1,9 +1,6 @@
 // TDataTable.ImportFromCSV on the input's bytes, with the delimiter detected and given, with and
 // without header records: every read answers 0, 250 or 251; a refused read leaves the table as it
 // was; a read table keeps its arrays in step with its matrix.
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -13,20 +10,6 @@
 
 namespace {
 
-struct TInputFile {
-  std::string Path;
-  TInputFile(const uint8_t* data, size_t size) {
-    const char* base = std::getenv("TMPDIR");
-    Path = std::string(base && *base ? base : "/tmp") + "/qelta-fuzz-dtcsv-" + std::to_string(getpid());
-    if (FILE* f = std::fopen(Path.c_str(), "wb")) {
-      std::fwrite(data, 1, size, f);
-      std::fclose(f);
-    }
-  }
-  ~TInputFile() { std::remove(Path.c_str()); }
-  qelta::String Name() const { return qelta::Utf8ToString(Path); }
-};
-
 std::string State(const qelta::TDataTable& t) {
   return std::to_string(t.NrOfColumns()) + "x" + std::to_string(t.NrOfRows()) + qelta::StringToUtf8(t.CRCofCellStates()) +
          qelta::StringToUtf8(t.CRCofNamesAndAttributes()) + qelta::StringToUtf8(t.NumericData->CRCofData());
@@ -35,14 +18,14 @@ std::string State(const qelta::TDataTable& t) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TInputFile file(data, size);
+  const qelta::fuzz::TInputFile file("dtcsv", data, size);
   qelta::TDataTable t(nullptr);
   t.Resize(2, 2);
   t.SetElem(1, 1, 3);
   const qelta::TCSVDelimiters delimiters[] = {qelta::csvUnknown, qelta::csvSemicolon, qelta::csvTab};
   for (int k = 0; k < 3; ++k) {
     const std::string before = State(t);
-    const int code = t.ImportFromCSV(file.Name(), delimiters[k], k != 1, k != 2);
+    const int code = t.ImportFromCSV(qelta::Utf8ToString(file.Path), delimiters[k], k != 1, k != 2);
     const bool consistent =
         t.NrOfColumns() == t.NumericData->NrOfColumns() && t.NrOfRows() == t.NumericData->NrOfRows();
     if ((code != 0 && code != 250 && code != 251) || !consistent || (code != 0 && State(t) != before)) std::abort();

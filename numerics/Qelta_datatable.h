@@ -496,6 +496,9 @@ class TDataTable : public TComponent {
   /// Columns lo.. take the columns perm lists: rows lr..hr and extraRow, with headers also names,
   /// attributes and scale records.
   void PermuteCols(const std::vector<int>& perm, int lo, int lr, int hr, int extraRow, bool headers);
+  /// OnChange, OnChangeCellState, OnChangeAttrib, OnChangeNames, OnChangeSetup: the end of the
+  /// exchanges and mirrors.
+  void ChangedAfterRearranging();
   void SwapRowsWhole(int a, int b, int lc, int hc);
   void SwapColsWhole(int a, int b, int lr, int hr);
 

@@ -395,6 +395,14 @@ void TDataTable::SortColAttributes(bool Ascending, int LowCol, int LowRow, int H
 
 // [SECTION] exchanging and mirroring
 
+void TDataTable::ChangedAfterRearranging() {
+  ChangedData();
+  ChangedCellStates();
+  ChangedAttrib();
+  ChangedNames();
+  ChangedSetup();
+}
+
 void TDataTable::ExchangeColumns(int c1, int c2) {
   if (!ColInside(c1) || !ColInside(c2)) return;
   {
@@ -414,11 +422,7 @@ void TDataTable::ExchangeColumns(int c1, int c2) {
       SetCellState(c2, r, s1);
     }
   }
-  ChangedData();
-  ChangedCellStates();
-  ChangedAttrib();
-  ChangedNames();
-  ChangedSetup();
+  ChangedAfterRearranging();
 }
 
 void TDataTable::ExchangeRows(int r1, int r2) {
@@ -438,11 +442,7 @@ void TDataTable::ExchangeRows(int r1, int r2) {
       SetCellState(c, r2, s1);
     }
   }
-  ChangedData();
-  ChangedCellStates();
-  ChangedAttrib();
-  ChangedNames();
-  ChangedSetup();
+  ChangedAfterRearranging();
 }
 
 void TDataTable::MirrorColumns() {
@@ -450,11 +450,7 @@ void TDataTable::MirrorColumns() {
     THookHold hook(NumericData);
     for (int c1 = FNrOfCols, c2 = 1; c1 > c2; --c1, ++c2) ExchangeColumns(c1, c2);
   }
-  ChangedData();
-  ChangedCellStates();
-  ChangedAttrib();
-  ChangedNames();
-  ChangedSetup();
+  ChangedAfterRearranging();
 }
 
 void TDataTable::MirrorRows() {
@@ -462,11 +458,7 @@ void TDataTable::MirrorRows() {
     THookHold hook(NumericData);
     for (int a = 1, b = FNrOfRows; a < b; ++a, --b) ExchangeRows(a, b);
   }
-  ChangedData();
-  ChangedCellStates();
-  ChangedAttrib();
-  ChangedNames();
-  ChangedSetup();
+  ChangedAfterRearranging();
 }
 
 // [SECTION] the long form

@@ -127,15 +127,22 @@ String Guarded(const TComponent& owner, Write&& write) {
 /// Tokens of the ASC data part over a block of bytes.
 class TAscTokens {
  public:
+  static constexpr std::size_t kMaxToken = 4096;
   TAscTokens(const uint8_t* data, std::size_t size) : FData(data), FSize(size) {}
   std::size_t Pos() const { return FPos; }
   std::size_t Remaining() const { return FSize - FPos; }
 
-  /// Next bare token; false at the end.
+  /// Next bare token; false at the end. A token beyond 4096 bytes (no number is that long) is read
+  /// whole but answered as "?", so it never occupies more memory than a long number.
   bool Token(String& t) {
     t.clear();
     SkipSpace();
-    while (FPos < FSize && FData[FPos] > 32) t.push_back(FData[FPos++]);
+    bool tooLong = false;
+    for (; FPos < FSize && FData[FPos] > 32; ++FPos) {
+      tooLong |= t.size() >= kMaxToken;
+      if (!tooLong) t.push_back(FData[FPos]);
+    }
+    if (tooLong) t.assign(1, u'?');
     return !t.empty();
   }
   /// Next name (quoted or bare) as bytes, cut to maxLen; false at the end or for an open quote.
@@ -146,6 +153,7 @@ class TAscTokens {
     while (FPos < FSize) {
       ParseQuotedName(FData[FPos], u'"', text, state);
       if (state == vsEnd) break;  // that byte belongs to what follows
+      if (text.size() > maxLen) text.resize(maxLen);
       ++FPos;
     }
     if (state == vsStart || state == vs1stQuote) return false;

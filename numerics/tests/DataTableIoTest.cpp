@@ -246,6 +246,7 @@ TEST(TDataTableAsc, BadFilesAnswerCodesAndLeaveTheTableAsItWas) {
       {head + "1 \"r\" 1 two\r\n2 \"s\" 3 4\r\n", 250},
       {head + "1 \"r\" 1 2\r\n2 \"s\" 3\r\n", 250},            // ends early
       {head + "1 \"r\" 1 2\r\n2 \"unterminated 3 4\r\n", 250},  // open quote
+      {head + "1 \"r\" 1 " + std::string(5000, '1') + "\r\n2 \"s\" 3 4\r\n", 250},  // no number is that long
       {"c\r\n30000\r\n30000\r\nFALSE FALSE FALSE\r\n1 2 3\r\n", 250},  // more cells than bytes
       {"c\r\n2\r\n1\r\nFALSE FALSE FALSE TRUE\r\n1 2\r\n5 0 0\r\n3 0 0 0\r\n", 250},  // scale 5
       {"c\r\n2\r\n1\r\nFALSE FALSE FALSE TRUE\r\n1 2\r\n3 0 0\r\n3 0 0\r\n1 3 1 1\r\n", 250},  // state outside

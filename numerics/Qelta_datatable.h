@@ -11,7 +11,9 @@
 // How: NumericData is hooked (its OnChange reaches the table's OnChange through DataHasChanged, its
 // sort exchanges reach ExchangeDuringSort), so the matrix's own operations keep the table in step.
 // States are kept per column ([column][row]), like the column-major values, so the statistics read
-// both directly in runs; the labels of a column are allocated only once one is set. The statistics
+// both directly in runs; the labels of a column are allocated only once one is set. A sort whose
+// single exchanges nobody can observe (no OnSortExchange handler, no per-cell OnChange) runs the same
+// comb sort on a permutation and moves every row or column once. The statistics
 // follow the shared rules of the numerics (variance about a shift clamped at 0, 1.0 below three
 // cells; quartiles and percentiles answer the largest value where the position reaches n).
 // Limits: counts 0..2147483647 each; names are Windows-1252 AnsiString cut to 50 bytes, labels to 10;
@@ -28,7 +30,8 @@
 // Index (sources)
 //   Qelta_datatable.cpp          model: creation, cells, states, names, scales and labels, size
 //   Qelta_datatable_ops.cpp      sorting, exchanging, mirroring, the long form, fingerprints, copying
-//   Qelta_datatable_stats.cpp    statistics and CalcCovar
+//   Qelta_datatable_stats.cpp    statistics, standardising, mean-centring, filling
+//   Qelta_datatable_covar.cpp    CalcCovar
 //   Qelta_datatable_io.cpp       ASC and CSV files
 
 #include <array>

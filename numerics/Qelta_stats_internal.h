@@ -209,12 +209,14 @@ std::vector<double> WorkArray(const TComponent& owner, Visit&& visit, int64_t n)
 /// Sum of logarithms of a sample, noting zero and negative values.
 struct TLogSum : TValueByValue<TLogSum> {
   int64_t N = 0;
+  int64_t Positive = 0;  ///< values above 0
   double Sum = 0;
   bool Zero = false, Negative = false;
   void Repeat(double x, int64_t times) {
     if (times <= 0) return;
     if (x < 0) Negative = true;
     if (x == 0) Zero = true;
+    if (x > 0) Positive += times;
     if (x > 0 || x != x) Sum += static_cast<double>(times) * std::log(x);
     N += times;
   }
@@ -235,22 +237,26 @@ struct TReciprocalSum : TValueByValue<TReciprocalSum> {
 
 /// The GeometricMean rule: a negative value raises E "Component "<owner>": negative argument passed to
 /// GeometricMean" (every value is looked at); a zero value makes the result 0; otherwise
-/// exp(sum of ln x / n). An empty sample answers 0.
+/// exp(sum of ln x / n). An empty sample answers 0. Positive (when given) receives the number of
+/// values above 0.
 template <typename E, typename Visit>
-double GeometricMeanRule(const TComponent& owner, Visit&& visit) {
+double GeometricMeanRule(const TComponent& owner, Visit&& visit, int64_t* Positive = nullptr) {
   TLogSum logs;
   visit(logs);
+  if (Positive != nullptr) *Positive = logs.Positive;
   if (logs.Negative) throw E(ComponentText(owner, u"negative argument passed to GeometricMean"));
   if (logs.Zero || logs.N == 0) return 0.0;
   return std::exp(logs.Sum / static_cast<double>(logs.N));
 }
 
 /// The HarmonicMean rule: a value <= 0 raises E "Component "<owner>": negative or zero argument passed
-/// to HarmonicMean"; otherwise n / (sum of 1/x). An empty sample answers 0.
+/// to HarmonicMean"; otherwise n / (sum of 1/x). An empty sample answers 0. Count (when given)
+/// receives n.
 template <typename E, typename Visit>
-double HarmonicMeanRule(const TComponent& owner, Visit&& visit) {
+double HarmonicMeanRule(const TComponent& owner, Visit&& visit, int64_t* Count = nullptr) {
   TReciprocalSum r;
   visit(r);
+  if (Count != nullptr) *Count = r.N;
   if (r.Refused) throw E(ComponentText(owner, u"negative or zero argument passed to HarmonicMean"));
   return r.N == 0 ? 0.0 : static_cast<double>(r.N) / r.Sum;
 }

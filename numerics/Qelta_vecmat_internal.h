@@ -84,6 +84,8 @@ class TCrcLanes {
   void Feed(uint64_t bits) {
     for (int k = 0; k < Lanes; ++k) FReg[k] = CalcNextCRC32(static_cast<uint8_t>(bits >> (8 * k)), FReg[k]);
   }
+  /// Feeds one byte into register k (0..Lanes - 1) alone.
+  void FeedLane(int k, uint8_t b) { FReg[k] = CalcNextCRC32(b, FReg[k]); }
   /// Complemented registers as 8 upper-case hexadecimal digits each, register 0 first.
   String Text() const {
     String s;
@@ -154,7 +156,8 @@ void DenseExchangeColumns(TDenseStore<T>& m, int c1, int c2, int nr) {
 }
 
 /// Comb sort of rows lowRow..highRow by column keyCol; an exchange swaps columns lowCol..highCol
-/// and the key column, then calls onExchange(i, i + gap).
+/// and the key column, then calls onExchange(i, i + gap). A handler that reshapes the store ends
+/// the sort (nothing of the old block is used after the call).
 template <typename T, typename OnExchange>
 void DenseSortRows(TDenseStore<T>& m, int keyCol, bool ascending, int lowCol, int lowRow, int highCol, int highRow,
                    OnExchange&& onExchange) {
@@ -162,6 +165,7 @@ void DenseSortRows(TDenseStore<T>& m, int keyCol, bool ascending, int lowCol, in
   if (gap <= 0) return;
   const bool keyOutside = keyCol < lowCol || keyCol > highCol;
   const T* key = m.Col(keyCol) - 1;  // key[r] is cell (keyCol, r)
+  const int cols = m.Cols(), rows = m.Rows();
   bool swapped = false;
   do {
     gap = NextCombGap(gap);
@@ -173,18 +177,22 @@ void DenseSortRows(TDenseStore<T>& m, int keyCol, bool ascending, int lowCol, in
       if (keyOutside) std::swap(m.At(keyCol, a), m.At(keyCol, b));
       swapped = true;
       onExchange(a, b);
+      if (m.Cols() != cols || m.Rows() != rows) return;
+      key = m.Col(keyCol) - 1;
     }
   } while (gap > 1 || swapped);
 }
 
 /// Comb sort of columns lowCol..highCol by row keyRow; an exchange swaps rows lowRow..highRow
-/// and the key row of the two columns, then calls onExchange(i, i + gap).
+/// and the key row of the two columns, then calls onExchange(i, i + gap). A handler that reshapes
+/// the store ends the sort.
 template <typename T, typename OnExchange>
 void DenseSortCols(TDenseStore<T>& m, int keyRow, bool ascending, int lowCol, int lowRow, int highCol, int highRow,
                    OnExchange&& onExchange) {
   int64_t gap = static_cast<int64_t>(highCol) - lowCol;
   if (gap <= 0) return;
   const bool keyOutside = keyRow < lowRow || keyRow > highRow;
+  const int cols = m.Cols(), rows = m.Rows();
   bool swapped = false;
   do {
     gap = NextCombGap(gap);
@@ -197,6 +205,7 @@ void DenseSortCols(TDenseStore<T>& m, int keyRow, bool ascending, int lowCol, in
       if (keyOutside) std::swap(m.At(a, keyRow), m.At(b, keyRow));
       swapped = true;
       onExchange(a, b);
+      if (m.Cols() != cols || m.Rows() != rows) return;
     }
   } while (gap > 1 || swapped);
 }

@@ -316,6 +316,25 @@ TEST(TMatrix, SortingByAKeyOutsideTheMatrixDoesNothing) {
   EXPECT_EQ(log.Changes, 0);
 }
 
+
+// A sort-exchange handler that resized the matrix (the data table's handlers re-enter) made the
+// sort go on reading and writing the freed block; the sort now ends there.
+TEST(TMatrix, ASortEndsWhenAnExchangeHandlerReshapesTheMatrix) {
+  for (bool rows : {true, false}) {
+    TMatrix m(nullptr);
+    Load(m, {{5, 4, 3, 2, 1}, {4, 3, 2, 1, 0}, {3, 2, 1, 0, 9}, {2, 1, 0, 9, 8}, {1, 0, 9, 8, 7}});
+    int calls = 0;
+    m.OnSortExchange = [&](TObject*, uint8_t, int, int, int, int) {
+      if (++calls == 2) m.Resize(1, 1);
+    };
+    if (rows)
+      m.SortRows(1, true, 0, 0, 0, 0);
+    else
+      m.SortCols(1, true, 0, 0, 0, 0);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(m.NrOfColumns(), 1);
+  }
+}
 // --- search and summaries -------------------------------------------------------------------------
 
 TEST(TMatrix, MinMaxOverRangesAndTheEmptyRange) {

@@ -77,6 +77,29 @@ void TrcItemStore::Clear() {
   FItemCount.fill(0);
 }
 
+void TrcItemStore::TakeLoaded(std::vector<TrcChartItem>&& Items, bool Append, int Allocated) {
+  std::array<int, TrcItemCount> counts{};
+  if (Append) counts = FItemCount;
+  for (const TrcChartItem& it : Items) ++counts[it.ItemKind];
+  try {
+    if (Append) {
+      const size_t before = FItems.size();
+      try {
+        for (TrcChartItem& it : Items) FItems.push_back(std::move(it));
+      } catch (...) {
+        FItems.resize(before);
+        throw;
+      }
+    } else {
+      TItems(std::make_move_iterator(Items.begin()), std::make_move_iterator(Items.end())).swap(FItems);
+    }
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory("Out of memory");
+  }
+  FItemCount = counts;
+  FNumAllocated = std::max(Allocated, NumItems());
+}
+
 void TrcItemStore::Uncount(const TrcChartItem& Item) { --FItemCount[Item.ItemKind]; }
 
 // [SECTION] drawing primitives

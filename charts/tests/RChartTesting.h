@@ -1,9 +1,12 @@
 #pragma once
 // A chart for the tests: counts the paints that pass the guard and opens the internal steps; a
-// trace of one step on a canvas.
+// trace of one step on a canvas; the comparison of two items field by field.
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "Qelta_rchart.h"
 
@@ -79,6 +82,30 @@ inline TRanges RangesOf(const TCustomRChart& c, int layer) {
 
 inline void PrintTo(const TRanges& r, std::ostream* os) {
   *os << "x " << r.xLo << ".." << r.xHi << ", y " << r.yLo << ".." << r.yHi;
+}
+
+/// Every field of an item, each compared on its own (name tells the failing item).
+inline void ExpectItem(const TrcChartItem& a, const TrcChartItem& e, const std::string& name) {
+  EXPECT_EQ(a.ItemKind, e.ItemKind) << name;
+  EXPECT_EQ(a.x, e.x) << name;
+  EXPECT_EQ(a.y, e.y) << name;
+  EXPECT_EQ(a.x2, e.x2) << name;
+  EXPECT_EQ(a.y2, e.y2) << name;
+  EXPECT_EQ(a.Color, e.Color) << name;
+  EXPECT_EQ(a.FillColor, e.FillColor) << name;
+  EXPECT_EQ(a.ShadowColor, e.ShadowColor) << name;
+  EXPECT_EQ(a.HiLightColor, e.HiLightColor) << name;
+  EXPECT_EQ(a.PenStyle, e.PenStyle) << name;
+  EXPECT_EQ(a.Tag, e.Tag) << name;
+  EXPECT_EQ(a.LWid, e.LWid) << name;
+  EXPECT_EQ(a.ItemClass, e.ItemClass) << name;
+  EXPECT_EQ(a.Layer, e.Layer) << name;
+  EXPECT_EQ(a.Transp, e.Transp) << name;
+  EXPECT_EQ(a.FrameStyle, e.FrameStyle) << name;
+  EXPECT_EQ(a.Text, e.Text) << name;
+  EXPECT_EQ(a.SizeOrAngle, e.SizeOrAngle) << name;
+  EXPECT_EQ(a.Depth, e.Depth) << name;
+  EXPECT_EQ(a.MarkOrAlign, e.MarkOrAlign) << name;
 }
 
 }  // namespace qelta::testing

@@ -456,10 +456,11 @@ class TrcItemStore {
   int RemoveIf(const std::function<bool(const TrcChartItem&)>& Pred);
   /// The empty state: no items, allocated count 0, every kind count 0.
   void Clear();
-  /// Takes the items of a file: after the present ones (Append) or in place of them (every kind
-  /// count then starts from 0); the allocated count becomes Allocated, at least the item count.
-  /// All or nothing: raises EOutOfMemory with the store unchanged when the storage cannot grow.
-  void TakeLoaded(std::vector<TrcChartItem>&& Items, bool Append, int Allocated);
+  /// Takes the items read from a file (each of an item kind): after the present ones (Append) or
+  /// in place of them (every kind count then starts from 0); the allocated count becomes
+  /// Allocated, at least the item count. All or nothing: raises EOutOfMemory with the store
+  /// unchanged when the storage cannot grow.
+  void TakeLoaded(TItems&& Items, bool Append, int Allocated);
 
  private:
   void Uncount(const TrcChartItem& Item);

@@ -136,15 +136,15 @@ void WriteItems(TRecordFile& f, const TrcItemStore& items) {
 }
 
 // The items of a whole file of n records, good records only. Raises EInOutError on a read error.
-std::vector<TrcChartItem> ReadItems(TRecordFile& f, int64_t n) {
-  std::vector<TrcChartItem> items;
+TrcItemStore::TItems ReadItems(TRecordFile& f, int64_t n) {
+  TrcItemStore::TItems items;
   std::vector<uint8_t> block(static_cast<size_t>(std::min(n, kBlockRecords)) * kRecordSize);
   for (int64_t done = 0; done < n;) {
     const int64_t count = std::min(n - done, kBlockRecords);
     BlockRead(f, block.data(), count);
     for (int64_t r = 0; r < count; ++r) {
-      TrcChartItem it;
-      if (UnpackItem(block.data() + r * kRecordSize, it)) items.push_back(std::move(it));
+      TrcChartItem& it = items.emplace_back();
+      if (!UnpackItem(block.data() + r * kRecordSize, it)) items.pop_back();
     }
     done += count;
   }
@@ -169,7 +169,7 @@ void TCustomRChart::SaveData(const String& FName) {
 
 void TCustomRChart::LoadData(const String& FName, bool AppendIt) {
   int64_t n = 0;
-  std::vector<TrcChartItem> loaded;
+  TrcItemStore::TItems loaded;
   try {
     TRecordFile f(kRecordSize);
     AssignFile(f, FName);

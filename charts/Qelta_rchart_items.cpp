@@ -77,24 +77,20 @@ void TrcItemStore::Clear() {
   FItemCount.fill(0);
 }
 
-void TrcItemStore::TakeLoaded(std::vector<TrcChartItem>&& Items, bool Append, int Allocated) {
+void TrcItemStore::TakeLoaded(TItems&& Items, bool Append, int Allocated) {
   std::array<int, TrcItemCount> counts{};
   if (Append) counts = FItemCount;
   for (const TrcChartItem& it : Items) ++counts[it.ItemKind];
-  try {
-    if (Append) {
-      const size_t before = FItems.size();
-      try {
-        for (TrcChartItem& it : Items) FItems.push_back(std::move(it));
-      } catch (...) {
-        FItems.resize(before);
-        throw;
-      }
-    } else {
-      TItems(std::make_move_iterator(Items.begin()), std::make_move_iterator(Items.end())).swap(FItems);
+  if (!Append) {
+    FItems.swap(Items);
+  } else {
+    const size_t before = FItems.size();
+    try {
+      for (TrcChartItem& it : Items) FItems.push_back(std::move(it));
+    } catch (const std::bad_alloc&) {
+      FItems.resize(before);
+      throw EOutOfMemory("Out of memory");
     }
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory("Out of memory");
   }
   FItemCount = counts;
   FNumAllocated = std::max(Allocated, NumItems());

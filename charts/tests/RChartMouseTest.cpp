@@ -15,25 +15,22 @@
 
 using namespace qelta;
 using qelta::testing::RangesOf;
+using qelta::testing::SamePixels;
+using qelta::testing::TChartOnForm;
 using qelta::testing::TRanges;
 
 namespace {
 
-// A TRChart on a shown form. Layer 1 maps one unit to one pixel: chart (x, y) on control pixel
-// (50 + x, 160 - y); the data area is columns 50..260 and rows 20..160.
+// The chart on a shown form, both layers mapping one unit to one pixel (see TChartOnForm).
 struct MouseChart : ::testing::Test {
   TScriptedUser user;
-  TForm form{nullptr};
-  TRChart* chart = nullptr;
+  TChartOnForm onForm;
+  TForm& form = onForm.form;
+  TRChart* chart = onForm.chart;
   int zoomPans = 0;
 
   MouseChart() {
-    form.SetBounds(0, 0, 320, 240);
-    chart = new TRChart(&form);
-    chart->SetName(u"Chart1");
-    chart->SetParent(&form);
-    chart->SetBounds(10, 10, 280, 200);
-    chart->SetRange(0, 0, 0, 210, 140);
+    chart->SetRange(2, 0, 0, 210, 140);
     chart->OnZoomPan = [this](TObject*) { ++zoomPans; };
     user.Show(&form);
   }
@@ -45,14 +42,6 @@ struct MouseChart : ::testing::Test {
   }
   std::unique_ptr<TBitmap> Shot() { return user.Grab(chart); }
 };
-
-bool SamePixels(TBitmap& a, TBitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Canvas()->Pixels(x, y) != b.Canvas()->Pixels(x, y)) return false;
-  return true;
-}
 
 // Bounding box of the pixels that differ between two pictures of one size (Left > Right when none).
 TRect ChangedArea(TBitmap& a, TBitmap& b) {

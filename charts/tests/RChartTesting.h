@@ -1,6 +1,6 @@
 #pragma once
 // A chart for the tests: counts the paints that pass the guard and opens the internal steps; a
-// trace of one step on a canvas; the comparison of two items field by field.
+// trace of one step on a canvas; a chart on a form; pictures and items compared.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 
+#include "Forms.h"
 #include "Qelta_rchart.h"
 
 namespace qelta::testing {
@@ -54,6 +55,30 @@ class TTestChart : public TCustomRChart {
     TCustomRChart::Paint();
   }
 };
+
+/// A TRChart on a form; layer 1 maps one unit to one pixel: chart (x, y) on control pixel
+/// (50 + x, 160 - y), the data area being columns 50..260 and rows 20..160.
+struct TChartOnForm {
+  TChartOnForm() : form(nullptr) {
+    form.SetBounds(0, 0, 320, 240);
+    chart = new TRChart(&form);
+    chart->SetName(u"Chart1");
+    chart->SetParent(&form);
+    chart->SetBounds(10, 10, 280, 200);
+    chart->SetRange(1, 0, 0, 210, 140);
+  }
+  TForm form;
+  TRChart* chart;
+};
+
+/// True when both pictures have one size and the same pixels.
+inline bool SamePixels(TBitmap& a, TBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Canvas()->Pixels(x, y) != b.Canvas()->Pixels(x, y)) return false;
+  return true;
+}
 
 /// The calls `step` makes on `canvas`.
 inline TCanvasTrace TraceOf(TCanvas* canvas, const std::function<void()>& step) {

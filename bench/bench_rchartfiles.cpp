@@ -4,10 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "Encoding.h"
@@ -84,7 +84,17 @@ void ItemFile(benchmark::State& state) {
   std::remove(ours.c_str());
   std::remove(anchor.c_str());
 }
-BENCHMARK(ItemFile)->Name("RChart_SaveData/1e6_items")->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(ItemFile)->Name("RChart_LoadData/1e6_items")->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ItemFile)
+    ->Name("RChart_SaveData/1e6_items")
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(ItemFile)
+    ->Name("RChart_LoadData/1e6_items")
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 }  // namespace

@@ -55,6 +55,10 @@ void Pan(benchmark::State& state) {
   t.Report(state);
   state.counters["ms_per_move"] = benchmark::Counter(t.ours * 1000 / kMoves, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(Pan)->Name("RChart_Pan/100_moves/1e5_items/800x600")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(Pan)
+    ->Name("RChart_Pan/100_moves/1e5_items/800x600")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 }  // namespace

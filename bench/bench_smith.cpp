@@ -31,7 +31,7 @@ class TBenchSmith : public TSmithChart {
   void Grid() { InitGraf(GrafBmp()->Canvas(), 0, 0); }
 };
 
-constexpr double kValues[20] = {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9,
+constexpr double kValues[20] = {0,   0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8,  0.9,
                                 1.0, 1.2, 1.5, 2.0, 2.5, 3.0, 4.0, 7.0, 10.0, 5.0};
 
 // The same grid in Cairo: g on pixel (500 (gr + 1), 500 (1 - gi)).
@@ -88,6 +88,10 @@ void SmithGrid(benchmark::State& state) {
   cairo_destroy(cr);
   cairo_surface_destroy(surface);
 }
-BENCHMARK(SmithGrid)->Name("Smith_InitGraf/level5/1000px")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(SmithGrid)
+    ->Name("Smith_InitGraf/level5/1000px")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50);
 
 }  // namespace

@@ -1183,9 +1183,15 @@ class TSmithChart : public TCustomRChart {
   static double CalcReactance(double ReflectionReal, double ReflectionImag);
 
   // -- layer-free forms (layer 1, cross-hair 1)
-  void M2R(int xin, int yin, double& ReflReal, double& ReflImag) const { TCustomRChart::M2R(1, xin, yin, ReflReal, ReflImag); }
-  void R2M(double ReflReal, double ReflImag, int& xout, int& yout) const { TCustomRChart::R2M(1, ReflReal, ReflImag, xout, yout); }
-  void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi) { TCustomRChart::SetRange(1, xLo, yLo, xHi, yHi); }
+  void M2R(int xin, int yin, double& ReflReal, double& ReflImag) const {
+    TCustomRChart::M2R(1, xin, yin, ReflReal, ReflImag);
+  }
+  void R2M(double ReflReal, double ReflImag, int& xout, int& yout) const {
+    TCustomRChart::R2M(1, ReflReal, ReflImag, xout, yout);
+  }
+  void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi) {
+    TCustomRChart::SetRange(1, xLo, yLo, xHi, yHi);
+  }
   void AutoRange(double Margin, double MinRange = 0.0) { TCustomRChart::AutoRange(1, Margin, MinRange); }
   void FindMinMax(double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX, double& MinY,
                   double& MaxX, double& MaxY) const {

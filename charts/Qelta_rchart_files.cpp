@@ -201,9 +201,9 @@ namespace {
 // Name of a kind in the dump; empty for tkNone and the two query wildcards.
 const char16_t* KindName(TrcItem k) {
   static const char16_t* const names[TrcItemCount] = {
-      u"",          u"tkMarkAt",     u"tkLine",       u"tkLineTo", u"tkRect",    u"tkRectFrame",
-      u"tk3DBar",   u"tkText",       u"tkMoveTo",     u"tkEllipse", u"",         u"",
-      u"tkMoveRelPix", u"tkLineRelPix", u"tkArrow",  u"tkTextOfs", u"tkRectRelPix"};
+      u"",        u"tkMarkAt",  u"tkLine",      u"tkLineTo", u"tkRect", u"tkRectFrame",  u"tk3DBar",
+      u"tkText",  u"tkMoveTo",  u"tkEllipse",   u"",         u"",       u"tkMoveRelPix", u"tkLineRelPix",
+      u"tkArrow", u"tkTextOfs", u"tkRectRelPix"};
   return k < TrcItemCount ? names[k] : u"";
 }
 
@@ -217,13 +217,16 @@ std::vector<String> KindLines(const TrcChartItem& it) {
   const String second = PointText(it.x2, it.y2);
   const String fill = u"fillcolor: " + Hex8(it.FillColor), transp = u"  transp.: " + Bool(it.Transp);
   const auto text = [&it] {
-    return std::vector<String>{u"     text: '" + AnsiToString(it.Text) + u"'", u"     size: " + IntToStr(it.SizeOrAngle),
-                               u"    align: " + IntToStr(it.MarkOrAlign)};
+    return std::vector<String>{u"     text: '" + AnsiToString(it.Text) + u"'",
+                               u"     size: " + IntToStr(it.SizeOrAngle), u"    align: " + IntToStr(it.MarkOrAlign)};
   };
   switch (it.ItemKind) {
-    case tkMarkAt: return {u" marktype: " + IntToStr(it.MarkOrAlign)};
-    case tkLine: return {u" endpoint: " + second};
-    case tkRect: return {u"   corner: " + second, fill, transp};
+    case tkMarkAt:
+      return {u" marktype: " + IntToStr(it.MarkOrAlign)};
+    case tkLine:
+      return {u" endpoint: " + second};
+    case tkRect:
+      return {u"   corner: " + second, fill, transp};
     case tkRectFrame: {
       std::vector<String> lines{u"   corner: " + second, fill};
       const char16_t* frames[] = {u"rbLowered", u"rbRaised", u"rbEmbossed", u"rbEngraved"};
@@ -234,18 +237,24 @@ std::vector<String> KindLines(const TrcChartItem& it) {
       return lines;
     }
     case tk3DBar:
-      return {u" endpoint: " + second, fill, u"    depth: " + IntToStr(it.Depth), u"    angle: " + IntToStr(it.SizeOrAngle)};
-    case tkText: return text();
-    case tkEllipse: return {u" halfaxes: " + Fixed(it.x2, 4) + u" " + Fixed(it.y2, 4), fill, transp};
-    case tkArrow: return {u"    arrow: " + second, fill, transp, u" headsize: " + IntToStr(it.SizeOrAngle)};
+      return {u" endpoint: " + second, fill, u"    depth: " + IntToStr(it.Depth),
+              u"    angle: " + IntToStr(it.SizeOrAngle)};
+    case tkText:
+      return text();
+    case tkEllipse:
+      return {u" halfaxes: " + Fixed(it.x2, 4) + u" " + Fixed(it.y2, 4), fill, transp};
+    case tkArrow:
+      return {u"    arrow: " + second, fill, transp, u" headsize: " + IntToStr(it.SizeOrAngle)};
     case tkTextOfs: {
       std::vector<String> lines = text();
       lines.push_back(u" offset x: '" + Fixed(it.x2, 0) + u"'");
       lines.push_back(u" offset y: '" + Fixed(it.y2, 0) + u"'");
       return lines;
     }
-    case tkRectRelPix: return {u"    dx/dy: " + Fixed(it.x2, 0) + u"/" + Fixed(it.y2, 0), fill, transp};
-    default: return {};
+    case tkRectRelPix:
+      return {u"    dx/dy: " + Fixed(it.x2, 0) + u"/" + Fixed(it.y2, 0), fill, transp};
+    default:
+      return {};
   }
 }
 

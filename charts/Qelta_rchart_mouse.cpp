@@ -71,8 +71,8 @@ void PanAxis(bool Log, double anchorLo, double anchorHi, int64_t d, int size, Ex
 
 // Puts a pair in the order of its axis: ascending unless the axis runs from high to low.
 void OrderLikeAxis(double& a, double& b, const TScaleProps& p) {
-  const bool ascending = p.RangeLow() < p.RangeHigh(), descending = p.RangeLow() > p.RangeHigh();
-  if ((ascending && a > b) || (descending && a < b)) std::swap(a, b);
+  const double lo = p.RangeLow(), hi = p.RangeHigh();
+  if ((lo < hi && a > b) || (lo > hi && a < b)) std::swap(a, b);
 }
 
 }  // namespace
@@ -149,12 +149,17 @@ void TCustomRChart::MouseMove(TShiftState Shift, int X, int Y) {
   if (MouseBoxState == msRectDraw) MoveMouseBox(X, Y);
   const bool left = Shift.Contains(ssLeft);
   switch (RcMouseAction) {
-    case maPan: case maPanHoriz: case maPanVert: case maZoomDrag:
+    case maPan:
+    case maPanHoriz:
+    case maPanVert:
+    case maZoomDrag:
       if (left && !LButtonWasDown) TakeAnchors(X, Y);
       if (left && LButtonWasDown && InDataArea(X, Y)) RcMouseAction == maZoomDrag ? ZoomDrag(X, Y) : Pan(X, Y);
       LButtonWasDown = left;
       break;
-    case maRubberBand: case maZoomWind: case maZoomWindPos:
+    case maRubberBand:
+    case maZoomWind:
+    case maZoomWindPos:
       if (FZoomState == zsDrawWin) MoveZoomWindow(X, Y);
       break;
     case maDragCrossH:
@@ -165,7 +170,8 @@ void TCustomRChart::MouseMove(TShiftState Shift, int X, int Y) {
       if (left) DragLabel(X, Y, !LButtonWasDown);
       LButtonWasDown = left;
       break;
-    default: break;
+    default:
+      break;
   }
   if (InDataArea(X, Y)) M2R(FActiveLayer, X, Y, FMousePosX, FMousePosY);
   ShowMouseCursor(X, Y);
@@ -213,9 +219,11 @@ void TCustomRChart::Pan(int X, int Y) {
     const TScaleProps& py = *FScalePropsY[l];
     Extended xLo = px.RangeLow(), xHi = px.RangeHigh(), yLo = py.RangeLow(), yHi = py.RangeHigh();
     if (panX)
-      PanAxis(px.Logarithmic(), FMAnchorRcLoX[l], FMAnchorRcHiX[l], int64_t{FMAnchorScrX[l]} - X, DataWidth(), xLo, xHi);
+      PanAxis(px.Logarithmic(), FMAnchorRcLoX[l], FMAnchorRcHiX[l], int64_t{FMAnchorScrX[l]} - X, DataWidth(), xLo,
+              xHi);
     if (panY)
-      PanAxis(py.Logarithmic(), FMAnchorRcLoY[l], FMAnchorRcHiY[l], int64_t{Y} - FMAnchorScrY[l], DataHeight(), yLo, yHi);
+      PanAxis(py.Logarithmic(), FMAnchorRcLoY[l], FMAnchorRcHiY[l], int64_t{Y} - FMAnchorScrY[l], DataHeight(), yLo,
+              yHi);
     ForceRange(l, xLo, yLo, xHi, yHi, false, true);
   }
   hold.Restore();
@@ -308,13 +316,24 @@ void TCustomRChart::DragLabel(int X, int Y, bool First) {
 void TCustomRChart::ShowMouseCursor(int X, int Y) {
   if (!InDataArea(X, Y) || FMCurFixed) return ShowOwnCursor();
   switch (RcMouseAction) {
-    case maNone: return ShowActionCursor(crCross);
-    case maPan: case maPanHoriz: case maPanVert: return ShowActionCursor(kCursorHand);
-    case maRubberBand: case maDragCrossH: case maDragLabel: return ShowOwnCursor();
-    case maZoomWind: return ShowActionCursor(kCursorZoomWind);
-    case maZoomWindPos: return ShowActionCursor(kCursorZoomWindPos);
-    case maZoomDrag: return ShowActionCursor(kCursorZoomDrag);
-    default: return;
+    case maNone:
+      return ShowActionCursor(crCross);
+    case maPan:
+    case maPanHoriz:
+    case maPanVert:
+      return ShowActionCursor(kCursorHand);
+    case maRubberBand:
+    case maDragCrossH:
+    case maDragLabel:
+      return ShowOwnCursor();
+    case maZoomWind:
+      return ShowActionCursor(kCursorZoomWind);
+    case maZoomWindPos:
+      return ShowActionCursor(kCursorZoomWindPos);
+    case maZoomDrag:
+      return ShowActionCursor(kCursorZoomDrag);
+    default:
+      return;
   }
 }
 

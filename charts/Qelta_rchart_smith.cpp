@@ -44,13 +44,13 @@ struct TGridValue {
 
 // In drawing order; the Q of the first entry (r = 0, no reactance arc) is not used.
 constexpr TGridValue kGrid[20] = {
-    {0.0, 3.142, 0.0, 1, true},     {0.1, 0.829, 0.2, 3, false},   {0.2, 0.578, 0.33, 1, true},
-    {0.3, 0.957, 0.498, 3, false},  {0.4, 1.019, 0.18, 3, false},  {0.5, 0.42, 0.819, 1, true},
-    {0.6, 1.14, 0.15, 5, false},    {0.7, 0.801, 0.133, 2, false}, {0.8, 1.248, 0.48, 5, false},
-    {0.9, 1.296, 0.084, 5, false},  {1.0, 0.395, 1.0, 1, true},    {1.2, 0.834, 0.45, 3, false},
-    {1.5, 0.921, 0.645, 2, false},  {2.0, 1.073, 0.625, 1, true},  {2.5, 0.673, 0.81, 4, false},
-    {3.0, 1.036, 0.558, 3, false},  {4.0, 0.92, 0.669, 4, false},  {7.0, 1.35, 0.7, 4, false},
-    {10.0, 3.142, 1.0, 1, true},    {5.0, 3.142, 0.95, 1, true}};
+    {0.0, 3.142, 0.0, 1, true},    {0.1, 0.829, 0.2, 3, false},   {0.2, 0.578, 0.33, 1, true},
+    {0.3, 0.957, 0.498, 3, false}, {0.4, 1.019, 0.18, 3, false},  {0.5, 0.42, 0.819, 1, true},
+    {0.6, 1.14, 0.15, 5, false},   {0.7, 0.801, 0.133, 2, false}, {0.8, 1.248, 0.48, 5, false},
+    {0.9, 1.296, 0.084, 5, false}, {1.0, 0.395, 1.0, 1, true},    {1.2, 0.834, 0.45, 3, false},
+    {1.5, 0.921, 0.645, 2, false}, {2.0, 1.073, 0.625, 1, true},  {2.5, 0.673, 0.81, 4, false},
+    {3.0, 1.036, 0.558, 3, false}, {4.0, 0.92, 0.669, 4, false},  {7.0, 1.35, 0.7, 4, false},
+    {10.0, 3.142, 1.0, 1, true},   {5.0, 3.142, 0.95, 1, true}};
 
 // Detail level of a unit circle W pixels wide.
 int DetailLevel(int64_t W) {
@@ -66,8 +66,8 @@ String GridText(double v) { return RCSpecStrf(v, 1, std::fabs(v - std::trunc(v))
 
 // Text centred on (x, y): half its width left, half its height up.
 void CentredText(TCanvas* Canvas, int64_t x, int64_t y, const String& text) {
-  Canvas->TextOut(detail::ClampToInt(x - Canvas->TextWidth(text) / 2), detail::ClampToInt(y - Canvas->TextHeight(text) / 2),
-                  text);
+  Canvas->TextOut(detail::ClampToInt(x - Canvas->TextWidth(text) / 2),
+                  detail::ClampToInt(y - Canvas->TextHeight(text) / 2), text);
 }
 
 // The point 10 pixels beyond p on the line from c, away from c; straight up or down (Up) when p

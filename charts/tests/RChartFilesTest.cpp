@@ -133,7 +133,8 @@ TEST(RChartFiles, TheRecordHoldsEachFieldAtItsOffsetAndZerosElsewhere) {
   EXPECT_EQ(At<int32_t>(r, 64), 2);
   EXPECT_EQ(At<uint8_t>(r, 68), 1);
   EXPECT_EQ(At<uint8_t>(r, 69), fsRaised);
-  EXPECT_EQ(r.substr(70, 3), std::string("\x02" "AB"));
+  EXPECT_EQ(r.substr(70, 3), std::string("\x02"
+                                         "AB"));
   EXPECT_EQ(At<int32_t>(r, 88), 11);
   EXPECT_EQ(At<int32_t>(r, 92), -77);
   EXPECT_EQ(At<uint8_t>(r, 96), taRightJustify);
@@ -218,9 +219,9 @@ struct HostileCase {
 // bounds and a bad layer or length byte went on into the drawing.
 TEST(RChartFiles, HostileRecordsAreSkippedOrRepaired) {
   const HostileCase cases[] = {
-      {"kind 17", 61, 17, 2},        {"kind 200", 61, 200, 2},    {"layer 0", 64, 0, 2},
-      {"layer 3", 64, 3, 2},         {"layer < 0", 67, 0xFF, 2},  {"length 200", 70, 200, 3},
-      {"pen 99", 48, 99, 3},         {"frame 50", 69, 50, 3},     {"transp 7", 68, 7, 3},
+      {"kind 17", 61, 17, 2}, {"kind 200", 61, 200, 2},   {"layer 0", 64, 0, 2},
+      {"layer 3", 64, 3, 2},  {"layer < 0", 67, 0xFF, 2}, {"length 200", 70, 200, 3},
+      {"pen 99", 48, 99, 3},  {"frame 50", 69, 50, 3},    {"transp 7", 68, 7, 3},
   };
   TempDir dir;
   TTestChart source;
@@ -331,7 +332,8 @@ TEST(RChartFiles, TheTextDumpWritesTheCommonLinesAndThoseOfEachKind) {
              " penstyle: 00", "linewidth: 1", " classnum: 0", "     text: 'h\xE9llo'", "     size: 12", "    align: 1",
              " offset x: '5'", " offset y: '-3'"}) +
       Lines({"", "------ item 5 ------", " elemtype: tkRectRelPix", " startpnt: [1.0000/1.0000]", "    color: 00000000",
-             " penstyle: 00", "linewidth: 1", " classnum: 0", "    dx/dy: 4/6", "fillcolor: 0000FFFF", "  transp.: TRUE"}) +
+             " penstyle: 00", "linewidth: 1", " classnum: 0", "    dx/dy: 4/6", "fillcolor: 0000FFFF",
+             "  transp.: TRUE"}) +
       Lines({"", "------ item 6 ------", " elemtype: tkEllipse", " startpnt: [0.0000/0.0000]", "    color: 00000000",
              " penstyle: 00", "linewidth: 1", " classnum: 0", " halfaxes: 1.2500 2.5000", "fillcolor: 0000FFFF",
              "  transp.: TRUE"}) +

@@ -307,7 +307,7 @@ TEST_F(MouseChart, DraggingMovesTheNearestCrossHairLowerNumberOnTies) {
   DragVia({Point(160, 85), Point(160, 86), Point(160, 120)});  // 4 rows from 2, 30 columns from 1
   EXPECT_EQ(chart->GetCHPosY(2), 40);
   EXPECT_EQ(chart->GetCHPosX(1), 80);
-  chart->CrossHairSetPos(2, 0, 110);  // row 50
+  chart->CrossHairSetPos(2, 0, 110);                          // row 50
   DragVia({Point(119, 40), Point(120, 40), Point(125, 45)});  // 10 from both
   EXPECT_EQ(chart->GetCHPosX(1), 75) << "a tie goes to cross-hair 1";
   EXPECT_EQ(chart->GetCHPosY(2), 110);
@@ -357,8 +357,8 @@ TEST_F(MouseChart, DraggingALabelMovesItsPositionByItsAttachMode) {
 
 TEST_F(MouseChart, HiddenAndUnusedLabelsAreNotDragged) {
   chart->SetMouseAction(maDragLabel);
-  chart->AddTextLabel(150, 100, clBlack, u"one", 0);   // label 1 at pixel (200, 60)
-  chart->AddTextLabel(100, 70, clBlack, u"two", 0);    // label 2 at pixel (150, 90)
+  chart->AddTextLabel(150, 100, clBlack, u"one", 0);  // label 1 at pixel (200, 60)
+  chart->AddTextLabel(100, 70, clBlack, u"two", 0);   // label 2 at pixel (150, 90)
   chart->GetFTextLabel(2)->SetVisible(false);
   DragVia({Point(150, 90), Point(151, 90), Point(161, 80)});
   EXPECT_EQ(chart->GetFTextLabel(1)->PosX(), 111);
@@ -374,7 +374,9 @@ TEST_F(MouseChart, EveryMoveIsReportedAndOnlyMovesInsideTheDataAreaSetTheMousePo
     double x, y;
   };
   std::vector<TReport> reports;
-  chart->OnMouseMoveInChart = [&](TObject*, bool in, TShiftState, double x, double y) { reports.push_back({in, x, y}); };
+  chart->OnMouseMoveInChart = [&](TObject*, bool in, TShiftState, double x, double y) {
+    reports.push_back({in, x, y});
+  };
   user.MoveTo(chart, 100, 100);
   EXPECT_EQ(chart->MousePosX(), 50);
   EXPECT_EQ(chart->MousePosY(), 60);
@@ -397,9 +399,11 @@ struct CursorCase {
 
 TEST_F(MouseChart, TheCursorFollowsTheActionInsideTheDataAreaUnlessFixed) {
   const CursorCase cases[] = {
-      {maNone, crCross},          {maPan, 1},         {maPanHoriz, 1},       {maPanVert, 1},
-      {maRubberBand, crDefault},  {maZoomWind, 2},    {maZoomWindPos, 4},    {maZoomDrag, 3},
-      {maDragCrossH, crDefault},  {maDragLabel, crDefault},
+      {maNone, crCross},         {maPan, 1},
+      {maPanHoriz, 1},           {maPanVert, 1},
+      {maRubberBand, crDefault}, {maZoomWind, 2},
+      {maZoomWindPos, 4},        {maZoomDrag, 3},
+      {maDragCrossH, crDefault}, {maDragLabel, crDefault},
   };
   chart->SetMouseCursorFixed(false);
   for (const CursorCase& c : cases) {

@@ -111,7 +111,7 @@ struct ImpedanceCase {
 
 TEST(SmithChart, ImpedancesAndReflectionCoefficientsConvertBothWays) {
   const ImpedanceCase cases[] = {
-      {1, 0, 0, 0},   {0, 1, 0, 1},     {0, -1, 0, -1},   {0, 0, -1, 0},
+      {1, 0, 0, 0},       {0, 1, 0, 1},     {0, -1, 0, -1},     {0, 0, -1, 0},
       {2, 0, 1.0 / 3, 0}, {1, 1, 0.2, 0.4}, {1, -1, 0.2, -0.4}, {0.5, 2, 0.52, 0.64},
   };  // g = (z - 1)/(z + 1) by hand
   for (const ImpedanceCase& c : cases) {
@@ -175,11 +175,11 @@ TEST(SmithChart, LabelsSitOnTheRealAxisAndTenPixelsOutsideTheUnitCircle) {
       if (texts[i].Text == text) return texts[i].Args;
     return std::vector<int64_t>{};
   };
-  EXPECT_EQ(find(u"0.5", 0), at(u"0.5", 54, 22));    // (-0.6, 0.8), 6 left and 8 up
+  EXPECT_EQ(find(u"0.5", 0), at(u"0.5", 54, 22));  // (-0.6, 0.8), 6 left and 8 up
   EXPECT_EQ(find(u"-0.5", 0), at(u"-0.5", 54, 278));
-  EXPECT_EQ(find(u"1", 0), at(u"1", 150, -10));      // straight up from the centre's column
+  EXPECT_EQ(find(u"1", 0), at(u"1", 150, -10));  // straight up from the centre's column
   EXPECT_EQ(find(u"-1", 0), at(u"-1", 150, 310));
-  const size_t resistance = texts.size() - 7;       // the resistance labels come last
+  const size_t resistance = texts.size() - 7;  // the resistance labels come last
   EXPECT_EQ(texts[resistance].Text, u"0");
   EXPECT_EQ(find(u"0", resistance), at(u"0", 0, 150));
   EXPECT_EQ(find(u"1", resistance), at(u"1", 150, 150));
@@ -215,8 +215,8 @@ TEST(SmithChart, TheDetailLevelFollowsTheWidthOfTheUnitCircle) {
   Diagram(small, 300);
   Diagram(medium, 301);
   Diagram(large, 901);
-  const std::vector<std::string> level1 = {"0.2", "-0.2", "0.5", "-0.5", "1", "-1", "2", "-2", "10", "-10", "5", "-5",
-                                           "0",   "0.2",  "0.5", "1",    "2", "10", "5"};
+  const std::vector<std::string> level1 = {"0.2", "-0.2", "0.5", "-0.5", "1",   "-1", "2", "-2", "10", "-10",
+                                           "5",   "-5",   "0",   "0.2",  "0.5", "1",  "2", "10", "5"};
   EXPECT_EQ(GridTexts(small), level1);
   const std::vector<std::string> level2 = GridTexts(medium);
   EXPECT_EQ(level2.size(), level1.size() + 6);  // 0.7 and 1.5: two reactance labels and one resistance each

@@ -46,13 +46,15 @@ void ZoomSequence(GalleryPage& page) {
   c->SetMouseAction(maZoomWindPos);
   c->OnZoomPan = [c](TObject*) { c->SetCaption(RangeText(c)); };
   user.Show(&form);
-  page.Add(*user.Grab(&form), "rchart-mouse-1-before.png", "Zoom sequence 1: the chart before (MouseAction maZoomWindPos)");
+  page.Add(*user.Grab(&form), "rchart-mouse-1-before.png",
+           "Zoom sequence 1: the chart before (MouseAction maZoomWindPos)");
   user.Press(c, 90, 60);
   for (int i = 1; i <= 5; ++i) user.MoveTo(c, 90 + i * 30, 60 + i * 20);
   page.Add(*user.Grab(&form), "rchart-mouse-2-window.png",
            "Zoom sequence 2: the scripted user drags the zoom window (XOR rectangle, clamped to the data area)");
   user.Release(c, 240, 160);
-  page.Add(*user.Grab(&form), "rchart-mouse-3-zoomed.png", "Zoom sequence 3: after the release the window is the range");
+  page.Add(*user.Grab(&form), "rchart-mouse-3-zoomed.png",
+           "Zoom sequence 3: after the release the window is the range");
   c->SetMouseAction(maPan);
   user.Drag(c, 300, 200, 180, 120, mbLeft, 6);
   page.Add(*user.Grab(&form), "rchart-mouse-4-panned.png",

@@ -1240,6 +1240,7 @@ class TSmithChart : public TCustomRChart {
  private:
   void SetRangeBound(TScaleProps* Props, bool Low, double value);
   void SetPainted(TColor& Field, TColor value);
+  TPoint GridPoint(double ReflReal, double ReflImag, int Left, int Top) const;
   void DrawResistanceCircles(TCanvas* Canvas, int Left, int Top);
   void DrawReactanceArcs(TCanvas* Canvas, int Left, int Top, int Level);
   void DrawResistanceLabels(TCanvas* Canvas, int Left, int Top, int Level);

@@ -18,6 +18,9 @@
 // runs counter-clockwise as seen on the screen, draws the part meant. Dark lines are the values
 // 0, 0.2, 0.5, 1, 2, 5 and 10, light ones the others.
 // Decisions and deviations:
+//  - Grid points are the pixels of R2M as they are (the canvas clips in 64 bits), not kept to
+//    +-30000 as item pixels are: a zoomed-in diagram whose circles reach beyond that would draw
+//    them as other, smaller ellipses.
 //  - A reactance label point on the pixel row of the centre (a tiny diagram) has slope 0: its y
 //    offset is 0 and its x offset +-10, as the formula gives in IEEE arithmetic.
 //  - The range writers give the paint suppression back as it was; the classic switched painting
@@ -164,6 +167,12 @@ void TSmithChart::SetDiagramColor(TColor value) { SetPainted(FDiagramColor, valu
 
 // [SECTION] grid
 
+TPoint TSmithChart::GridPoint(double ReflReal, double ReflImag, int Left, int Top) const {
+  int x = 0, y = 0;
+  R2M(ReflReal, ReflImag, x, y);
+  return Point(detail::ClampToInt(int64_t{x} + Left - LRim()), detail::ClampToInt(int64_t{y} + Top - TRim()));
+}
+
 void TSmithChart::InitGraf(TCanvas* Canvas, int Left, int Top) {
   TCustomRChart::InitGraf(Canvas, Left, Top);
   TPen* pen = Canvas->Pen();
@@ -174,9 +183,9 @@ void TSmithChart::InitGraf(TCanvas* Canvas, int Left, int Top) {
   Canvas->Brush()->SetStyle(bsSolid);
   Canvas->SetFont(Font());
   Canvas->SetTextAlign(TA_LEFT | TA_TOP);
-  const TPoint a = ChartPoint(1, -1, -1, Left, Top), b = ChartPoint(1, 1, 1, Left, Top);
+  const TPoint a = GridPoint(-1, -1, Left, Top), b = GridPoint(1, 1, Left, Top);
   Canvas->Ellipse(a.X, a.Y, b.X, b.Y);
-  const TPoint c = ChartPoint(1, 0, 0, Left, Top);
+  const TPoint c = GridPoint(0, 0, Left, Top);
   Canvas->MoveTo(a.X, c.Y);
   Canvas->LineTo(b.X, c.Y);
   const int level = DetailLevel(std::llabs(int64_t{b.X} - a.X));
@@ -192,24 +201,24 @@ void TSmithChart::DrawResistanceCircles(TCanvas* Canvas, int Left, int Top) {
     Canvas->Pen()->SetColor(g.Dark ? FGridColDark : FGridColLight);
     const double c = g.V / (g.V + 1), rho = 1 / (g.V + 1);
     const double rx = c + rho * std::cos(g.Theta), ry = rho * std::sin(g.Theta);
-    const TPoint p1 = ChartPoint(1, c - rho, -rho, Left, Top), p2 = ChartPoint(1, c + rho, rho, Left, Top);
-    const TPoint from = ChartPoint(1, rx, ry, Left, Top), to = ChartPoint(1, rx, -ry, Left, Top);
+    const TPoint p1 = GridPoint(c - rho, -rho, Left, Top), p2 = GridPoint(c + rho, rho, Left, Top);
+    const TPoint from = GridPoint(rx, ry, Left, Top), to = GridPoint(rx, -ry, Left, Top);
     Canvas->Arc(p1.X, p1.Y, p2.X, p2.Y, from.X, from.Y, to.X, to.Y);
   }
 }
 
 void TSmithChart::DrawReactanceArcs(TCanvas* Canvas, int Left, int Top, int Level) {
-  const TPoint centre = ChartPoint(1, 0, 0, Left, Top);
+  const TPoint centre = GridPoint(0, 0, Left, Top);
   for (int k = 1; k < 20; ++k) {
     const TGridValue& g = kGrid[k];
     Canvas->Pen()->SetColor(g.Dark ? FGridColDark : FGridColLight);
     const double u = 1 / g.V, mx = (1 - u * u) / (1 + u * u), my = 2 * u / (1 + u * u);
-    const TPoint q = ChartPoint(1, g.Q, 0, Left, Top);
-    const TPoint up = ChartPoint(1, mx, my, Left, Top), down = ChartPoint(1, mx, -my, Left, Top);
-    TPoint p1 = ChartPoint(1, 1 - u, 0, Left, Top), p2 = ChartPoint(1, 1 + u, 2 * u, Left, Top);
+    const TPoint q = GridPoint(g.Q, 0, Left, Top);
+    const TPoint up = GridPoint(mx, my, Left, Top), down = GridPoint(mx, -my, Left, Top);
+    TPoint p1 = GridPoint(1 - u, 0, Left, Top), p2 = GridPoint(1 + u, 2 * u, Left, Top);
     Canvas->Arc(p1.X, p1.Y, p2.X, p2.Y, up.X, up.Y, q.X, q.Y);
-    p1 = ChartPoint(1, 1 - u, -2 * u, Left, Top);
-    p2 = ChartPoint(1, 1 + u, 0, Left, Top);
+    p1 = GridPoint(1 - u, -2 * u, Left, Top);
+    p2 = GridPoint(1 + u, 0, Left, Top);
     Canvas->Arc(p1.X, p1.Y, p2.X, p2.Y, q.X, q.Y, down.X, down.Y);
     if (Level < g.Level) continue;
     const TPoint plus = Beyond(up, centre, true), minus = Beyond(down, centre, false);
@@ -221,10 +230,10 @@ void TSmithChart::DrawReactanceArcs(TCanvas* Canvas, int Left, int Top, int Leve
 void TSmithChart::DrawResistanceLabels(TCanvas* Canvas, int Left, int Top, int Level) {
   Canvas->Brush()->SetColor(FDiagramColor);
   Canvas->Brush()->SetStyle(bsSolid);
-  const TPoint centre = ChartPoint(1, 0, 0, Left, Top);
+  const TPoint centre = GridPoint(0, 0, Left, Top);
   for (const TGridValue& g : kGrid) {
     if (Level < g.Level) continue;
-    const TPoint p = ChartPoint(1, (g.V - 1) / (g.V + 1), 0, Left, Top);
+    const TPoint p = GridPoint((g.V - 1) / (g.V + 1), 0, Left, Top);
     CentredText(Canvas, p.X, centre.Y, GridText(g.V));
   }
 }

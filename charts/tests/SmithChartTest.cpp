@@ -160,6 +160,20 @@ TEST(SmithChart, TheGridArcsRunFromTheRayPointsMappedThroughTheChart) {
   EXPECT_EQ(canvas->Pixels(5, 5), s.ChartColor());        // outside the unit circle
 }
 
+// Regression: grid points were kept to +-30000 pixels like item pixels, so the circles of a
+// zoomed-in diagram were drawn as other, smaller ellipses.
+TEST(SmithChart, AZoomedInGridKeepsItsCirclesBeyondThirtyThousandPixels) {
+  TTestSmith s;
+  Diagram(s, 300);
+  s.SetRange(-0.001, -0.001, 0.001, 0.001);  // 150000 pixels per unit
+  TCanvas* canvas = s.GrafBmp()->Canvas();
+  const TCanvasTrace t = TraceOf(canvas, [&] { s.InitGraf(canvas, 0, 0); });
+  ASSERT_EQ(t.Count("Ellipse"), 1);
+  EXPECT_EQ(t.Find("Ellipse")[0].Args, (std::vector<int64_t>{-149850, 150150, 150150, -149850}));
+  EXPECT_EQ(t.Find("Arc")[10].Args[2], 150150);           // r = 1 reaches g = 1
+  EXPECT_EQ(canvas->Pixels(150, 60), s.GridColorDark());  // r = 1 passes through g = 0
+}
+
 TEST(SmithChart, LabelsSitOnTheRealAxisAndTenPixelsOutsideTheUnitCircle) {
   TTestSmith s;
   Diagram(s, 300);

@@ -758,8 +758,8 @@ class TCustomRChart : public TCustomControl {
   /// it, when the application terminates or nothing is left that could end it, when the chart is
   /// destroyed meanwhile (then nothing of it is touched), or at once when a box is already asked for.
   bool MouseBox(double& xLo, double& yLo, double& xHi, double& yHi);
-  /// Ends a waiting MouseBox with false and a zoom window being dragged; the box or window drawn
-  /// so far is removed.
+  /// Ends a waiting MouseBox (which answers false) and a zoom window being dragged; the box or the
+  /// window drawn so far is removed.
   void MouseBoxAbort();
 
   // -- item files (104-byte records, little-endian; the layout is in Qelta_rchart_files.cpp)

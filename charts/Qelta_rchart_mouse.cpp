@@ -13,7 +13,9 @@
 // Kept as the classic component has them: maZoomWind keeps the drag direction (dragging against an
 // axis reverses it) while maZoomWindPos and the rubber band order each pair like its axis; the
 // rubber band also fires OnZoomPan; zoom drag scales linearly on logarithmic axes too; ties in the
-// nearest cross-hair or label go to the lower number.
+// nearest cross-hair or label go to the lower number. Entering and leaving the chart fire
+// OnMouseEnter and OnMouseLeave through the platform's own handling; WM_GETDLGCODE asks for the
+// arrow keys and Tab.
 // Deviations from the classic component, keeping what callers rely on:
 //  - The classic set the screen's cursor on every move, which clobbered a host's busy cursor and
 //    could stick after a fast exit. The action's cursor is the chart's own Cursor here (shown while

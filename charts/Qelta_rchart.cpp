@@ -15,6 +15,10 @@
 //   Qelta_rchart_draw.cpp       ConstructDataBmp: the items by kind, the polyline buffer, the grid
 //   Qelta_rchart_labels.cpp     the text labels: filling, hiding, clearing, drawing
 //   Qelta_rchart_share.cpp      charts that show one item list (UseDataOf)
+//   Qelta_rchart_mouse.cpp      the mouse: pan, zoom window, rubber band, zoom drag, dragging
+//                               cross-hairs and labels, cursor, MouseBox
+//   Qelta_rchart_files.cpp      the item file (SaveData, LoadData) and the text dump (SaveDataASC)
+//   Qelta_rchart_smith.cpp      TSmithChart: the impedance grid and the conversions
 //
 // Construction follows the classic order: painting suppressed, drawing state and look, cross-hairs
 // and labels, background and joint settings, cursors, bitmaps, helper scales and scale settings per
@@ -82,6 +86,7 @@ TCustomRChart::TCustomRChart(TComponent* AOwner)
 }
 
 TCustomRChart::~TCustomRChart() {
+  *FAlive = false;
   for (auto& c : FCrossHair) c.reset();
   for (auto& t : FTextLabels) t.reset();
   for (int l = 1; l <= MaxChartLayers; ++l) {

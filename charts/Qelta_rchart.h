@@ -36,10 +36,20 @@
 //               tkLineto as polylines of up to 200 points.
 //   labels      30 text labels drawn over the items, label 1 on top.
 //   sharing     charts that show one item list hold one store; a master has up to four users.
+//   mouse       MouseAction chooses what a drag does: pan (maPan, maPanHoriz, maPanVert), rubber
+//               band (OnRubberBand), zoom window (maZoomWind keeps the drag direction,
+//               maZoomWindPos orders like the axes), zoom by dragging (maZoomDrag), dragging the
+//               nearest cross-hair or text label. Only the mouse-affected layers (GetMAffLayer)
+//               pan and zoom; pans and zooms fire OnZoomPan and end in the zoom ring. Windows are
+//               drawn in XOR on the control's canvas. Every move fires OnMouseMoveInChart, and
+//               the chart's own Cursor shows the action unless MouseCursorFixed. MouseBox asks
+//               the user for a rectangle in a nested message loop.
+//   files       SaveData and LoadData keep the list in a file of 104-byte records, SaveDataASC
+//               writes a readable dump.
+//   Smith       TSmithChart draws the impedance grid of a Smith chart under its items.
 // Limits: MaxChartLayers is 2. Item texts are Windows-1252, cut after 15 characters. Item pixels are
 // clamped to +-30000. Printing draws the control's picture in control pixels (text keeps its screen
-// height) and enlarges it onto the page; metafiles are not available. The mouse and the item files
-// are added by the interaction and file pieces of the chart.
+// height) and enlarges it onto the page; metafiles are not available.
 // Use TScale for a single axis and the colour scale for a colour bar.
 
 #include <array>
@@ -446,6 +456,11 @@ class TrcItemStore {
   int RemoveIf(const std::function<bool(const TrcChartItem&)>& Pred);
   /// The empty state: no items, allocated count 0, every kind count 0.
   void Clear();
+  /// Takes the items read from a file (each of an item kind): after the present ones (Append) or
+  /// in place of them (every kind count then starts from 0); the allocated count becomes
+  /// Allocated, at least the item count. All or nothing: raises EOutOfMemory with the store
+  /// unchanged when the storage cannot grow.
+  void TakeLoaded(TItems&& Items, bool Append, int Allocated);
 
  private:
   void Uncount(const TrcChartItem& Item);
@@ -736,6 +751,29 @@ class TCustomRChart : public TCustomControl {
   /// Every label free (mode tlOff); paints once when painting is enabled.
   void ClearAllTextLabels();
 
+  // -- mouse (see the mouse section of the unit comment)
+  /// Asks the user for a rectangle: processes the application's messages until a box is drawn with
+  /// a button other than the right one, and answers it in chart units of the active layer, each
+  /// pair ordered lo <= hi. False (the bounds untouched) when the right button or MouseBoxAbort ends
+  /// it, when the application terminates or nothing is left that could end it, when the chart is
+  /// destroyed meanwhile (then nothing of it is touched), or at once when a box is already asked for.
+  bool MouseBox(double& xLo, double& yLo, double& xHi, double& yHi);
+  /// Ends a waiting MouseBox (which answers false) and a zoom window being dragged; the box or the
+  /// window drawn so far is removed.
+  void MouseBoxAbort();
+
+  // -- item files (104-byte records, little-endian; the layout is in Qelta_rchart_files.cpp)
+  /// Writes every item as one record. Silent when the file cannot be created; raises EInOutError
+  /// when a write fails after that.
+  void SaveData(const String& FName);
+  /// Reads an item file, replacing the list or appending to it, then paints. Never raises: a file
+  /// that cannot be opened or read leaves the list as it was. Records of no item kind or of a layer
+  /// outside 1..MaxChartLayers are skipped, a text length above 15 reads as 15, unknown pen and
+  /// frame styles read as psSolid and fsNone, a trailing partial record is ignored.
+  void LoadData(const String& FName, bool AppendIt);
+  /// Writes the list as readable text (Windows-1252, CR LF); raises EInOutError on any file error.
+  void SaveDataASC(const String& FName);
+
   // -- ticks and texts
   /// Recorded tick of the active layer's x (y) helper scale, 1-based, mirrored on a descending
   /// range; 0 outside 1..count.
@@ -889,6 +927,9 @@ class TCustomRChart : public TCustomControl {
   /// Paint when AutoRedraw is on or the chart is being designed.
   void RepaintRule();
 
+  /// Holds painting back for a bulk operation and gives it back once (Qelta_rchart_internal.h).
+  class TPaintHold;
+
   // -- ranges (internal steps)
   /// Widens empty spans, applies the isometric rule, then ForceRange.
   void SetRangeIntern(int Layer, Extended xLo, Extended yLo, Extended xHi, Extended yHi, bool Push, bool Confine);
@@ -910,6 +951,19 @@ class TCustomRChart : public TCustomControl {
   void DoCrossHMoveEvent(TCrossHair* CrossHair);
   void DoTxtLblMoveEvent(TTextLabel* TextLabel);
   void MouseMoveInChart(bool InChart, TShiftState Shift, double x, double y);
+
+  // -- mouse handlers (see the mouse section of the unit comment)
+  /// WM_GETDLGCODE answers arrows and tab; WM_MOUSEMOVE runs WMMouseMoveInChart after the platform.
+  void WndProc(TMessage& Message) override;
+  /// Reports every move: inside the data area or not, and the position in chart units of the
+  /// active layer (OnMouseMoveInChart).
+  void WMMouseMoveInChart(TMessage& Message);
+  void DblClick() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  /// True when (X, Y) lies in the data area, its edges included.
+  bool InDataArea(int X, int Y) const;
 
   // -- pieces for the rendering, the shared item data and the mouse
   /// The store by reference, for charts that show one list together.
@@ -939,9 +993,21 @@ class TCustomRChart : public TCustomControl {
   TMouseBoxState MouseBoxState = msNormal;
   double FMousePosX = 0.0;
   double FMousePosY = 0.0;
+  int CHNext = 1;
+  int TLNext = 1;
+  bool FWasDblClk = false;
+  int LastMouseX = 0;
+  int LastMouseY = 0;
+  int MouseBoxX1 = 0;
+  int MouseBoxY1 = 0;
+  int MouseBoxX2 = 0;  // the box's last corner while it is drawn, clamped into the data area
+  int MouseBoxY2 = 0;
+  int WindAnchorX = 0;
+  int WindAnchorY = 0;
+  int WindOldCornerX = 0;
+  int WindOldCornerY = 0;
 
  private:
-  class TPaintHold;
   void CreateSettings();
   void CreateCrossHairsAndLabels();
   void CreateHelperScales();
@@ -979,6 +1045,22 @@ class TCustomRChart : public TCustomControl {
   void ForgetUser(const TComponent* User);
   bool TakePrivateCopy(bool Raise);
   void RepaintGroupAfterShow();
+  // The mouse, one step each.
+  void DrawXorRect(int x1, int y1, int x2, int y2);
+  void ClampToData(int& X, int& Y) const;
+  void TakeAnchors(int X, int Y);
+  void MoveMouseBox(int& X, int& Y);
+  void MoveZoomWindow(int& X, int& Y);
+  void Pan(int X, int Y);
+  void ZoomDrag(int X, int Y);
+  void DragCrossHair(int X, int Y, bool First);
+  void DragLabel(int X, int Y, bool First);
+  void FinishMouseBox(TMouseButton Button);
+  void FinishZoomWindow(TMouseButton Button);
+  void ZoomToWindow(int Layer);
+  void ShowMouseCursor(int X, int Y);
+  void ShowActionCursor(TCursor Cursor);
+  void ShowOwnCursor();
   template <typename T>
   void SetRepainted(T& Field, const T& value);
 
@@ -1054,6 +1136,13 @@ class TCustomRChart : public TCustomControl {
   int FZStackPoi = 1;
   std::array<Extended, 4> FZoomRange{};  // x low, y low, x high, y high
 
+  // False once the chart is destroyed: a MouseBox running below the handler that destroyed it
+  // learns from its own copy that it must not touch the chart again.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+  // The chart's own cursor while the mouse shows an action's cursor in its place.
+  TCursor FOwnCursor = crDefault;
+  bool FActionCursorShown = false;
+
   friend class TJointLayers;
 };
 
@@ -1068,6 +1157,97 @@ class TRChart : public TCustomRChart {
  protected:
   /// The window exists: painting is no longer suppressed.
   void CreateWnd() override;
+};
+
+// --- TSmithChart -------------------------------------------------------------------------------
+
+/// A chart of the plane of the complex reflection coefficient (Smith chart): x = Re, y = Im of
+/// the reflection coefficient on layer 1, under the impedance grid (unit circle, 20 circles of
+/// constant normalised resistance, 2 x 19 arcs of constant normalised reactance, labels whose
+/// number grows with the size of the diagram in five detail levels). Items are drawn with the
+/// chart's primitives at reflection coefficients; the Calc... functions convert between normalised
+/// impedance and reflection coefficient. A new chart is isometric, shows -1.2..1.2 on both axes
+/// and hides every scale; it paints once its window exists.
+class TSmithChart : public TCustomRChart {
+ public:
+  explicit TSmithChart(TComponent* AOwner);
+
+  // -- conversions (normalised impedance r + jx, reflection coefficient g = gr + j gi)
+  /// Re g of r + jx: with a = 1/(r + 1), 1 - 2/(x^2 a + 1/a).
+  static double CalcReflectionReal(double Resistance, double Reactance);
+  /// Im g of r + jx: 0 for x = 0, else 2/(x + 1/(x a^2)).
+  static double CalcReflectionImag(double Resistance, double Reactance);
+  /// r of g: with a = gr - 1, b = a^2 + gi^2: -1 - 2a/b; uc_MaxReal for g = 1 (b = 0).
+  static double CalcResistance(double ReflectionReal, double ReflectionImag);
+  /// x of g: 2 gi/b; uc_MaxReal for g = 1.
+  static double CalcReactance(double ReflectionReal, double ReflectionImag);
+
+  // -- layer-free forms (layer 1, cross-hair 1)
+  void M2R(int xin, int yin, double& ReflReal, double& ReflImag) const {
+    TCustomRChart::M2R(1, xin, yin, ReflReal, ReflImag);
+  }
+  void R2M(double ReflReal, double ReflImag, int& xout, int& yout) const {
+    TCustomRChart::R2M(1, ReflReal, ReflImag, xout, yout);
+  }
+  void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi) {
+    TCustomRChart::SetRange(1, xLo, yLo, xHi, yHi);
+  }
+  void AutoRange(double Margin, double MinRange = 0.0) { TCustomRChart::AutoRange(1, Margin, MinRange); }
+  void FindMinMax(double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY, double& MinX, double& MinY,
+                  double& MaxX, double& MaxY) const {
+    TCustomRChart::FindMinMax(1, RangeLoX, RangeLoY, RangeHiX, RangeHiY, MinX, MinY, MaxX, MaxY);
+  }
+  void CrossHairSetPos(double x, double y) { TCustomRChart::CrossHairSetPos(1, x, y); }
+  void CrossHairSetup(TColor chColor, TCrossHMode Mode, TPenStyle LineType, int LineWidth) {
+    TCustomRChart::CrossHairSetup(1, chColor, Mode, LineType, LineWidth);
+  }
+  TCrossHair* GetCrossHair() const { return CrossHair1(); }
+  /// Copies the settings into cross-hair 1 (repaint rule through its notification).
+  void SetCrossHair(TCrossHair* Value) { SetCrossHair1(Value); }
+  double GetCrossHairPosX() const { return GetCHPosX(1); }
+  double GetCrossHairPosY() const { return GetCHPosY(1); }
+  void SetCrossHairPosX(double Value) { SetCHPosX(1, Value); }
+  void SetCrossHairPosY(double Value) { SetCHPosY(1, Value); }
+  /// Keeps both spans of layer 1 and centres them on 0.
+  void CenterChart();
+
+  // -- properties
+  double RangeXLow() const { return GetScalePropsX(1)->RangeLow(); }
+  /// Stores the bound in layer 1's settings, then the isometric rule re-derives the y range around
+  /// its centre; paints once when painting is enabled (the suppression is given back as it was).
+  void SetRangeXLow(double value);
+  double RangeXHigh() const { return GetScalePropsX(1)->RangeHigh(); }
+  void SetRangeXHigh(double value);
+  double RangeYLow() const { return GetScalePropsY(1)->RangeLow(); }
+  void SetRangeYLow(double value);
+  /// Read only.
+  double RangeYHigh() const { return GetScalePropsY(1)->RangeHigh(); }
+  TColor GridColorLight() const { return FGridColLight; }
+  /// A changed colour is stored and painted; the present one does nothing (likewise below).
+  void SetGridColorLight(TColor value);
+  TColor GridColorDark() const { return FGridColDark; }
+  void SetGridColorDark(TColor value);
+  /// Fill of the unit circle and background of the resistance labels.
+  TColor DiagramColor() const { return FDiagramColor; }
+  void SetDiagramColor(TColor value);
+
+ protected:
+  /// The window exists: painting is no longer suppressed.
+  void CreateWnd() override;
+  /// The background, then the impedance grid and its labels (see Qelta_rchart_smith.cpp).
+  void InitGraf(TCanvas* Canvas, int Left, int Top) override;
+
+ private:
+  void SetRangeBound(TScaleProps* Props, bool Low, double value);
+  void SetPainted(TColor& Field, TColor value);
+  TPoint GridPoint(double ReflReal, double ReflImag, int Left, int Top) const;
+  void DrawResistanceCircles(TCanvas* Canvas, int Left, int Top);
+  void DrawReactanceArcs(TCanvas* Canvas, int Left, int Top, int Level);
+  void DrawResistanceLabels(TCanvas* Canvas, int Left, int Top, int Level);
+
+  TColor FGridColLight = TColor(0xDBDBDB);
+  TColor FGridColDark = TColor(0xA7A7A7);
+  TColor FDiagramColor = TColor(0xF8E8E8);
 };
 
 /// Unit registration: TRChart on the palette page "Qelta".

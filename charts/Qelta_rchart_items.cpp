@@ -77,6 +77,25 @@ void TrcItemStore::Clear() {
   FItemCount.fill(0);
 }
 
+void TrcItemStore::TakeLoaded(TItems&& Items, bool Append, int Allocated) {
+  std::array<int, TrcItemCount> counts{};
+  if (Append) counts = FItemCount;
+  for (const TrcChartItem& it : Items) ++counts[it.ItemKind];
+  if (!Append) {
+    FItems.swap(Items);
+  } else {
+    const size_t before = FItems.size();
+    try {
+      for (TrcChartItem& it : Items) FItems.push_back(std::move(it));
+    } catch (const std::bad_alloc&) {
+      FItems.resize(before);
+      throw EOutOfMemory("Out of memory");
+    }
+  }
+  FItemCount = counts;
+  FNumAllocated = std::max(Allocated, NumItems());
+}
+
 void TrcItemStore::Uncount(const TrcChartItem& Item) { --FItemCount[Item.ItemKind]; }
 
 // [SECTION] drawing primitives

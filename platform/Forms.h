@@ -189,6 +189,10 @@ class TApplication : public TComponent {
   void HandleMessage();
   /// Shows the main form, if any, and loops until Terminate (or, headless, until nothing can happen).
   void Run();
+  /// One step of a nested loop that waits for the user (a modal form, a rubber-band box): handles
+  /// one message, paint or due timer, or else runs OnIdle and waits for the next one; false when
+  /// nothing is left that could ever arrive (headless: no input queued and no timer to wait for).
+  bool ModalStep();
   /// Ends Run and every modal loop.
   void Terminate();
   bool Terminated() const;
@@ -244,8 +248,6 @@ class TApplication : public TComponent {
  private:
   friend class TForm;
   bool ProcessOne();
-  /// One step of a modal loop: false when nothing is left that could ever end it.
-  bool ModalStep();
   bool Idle();
   bool WaitForWork();
   std::unique_ptr<detail::TAppState> FState;

@@ -14,32 +14,10 @@
 #include "RChartTesting.h"
 
 using namespace qelta;
+using qelta::testing::ExpectItem;
 using qelta::testing::TTestChart;
 
 namespace {
-
-void ExpectItem(const TrcChartItem& a, const TrcChartItem& e, const std::string& name) {
-  EXPECT_EQ(a.ItemKind, e.ItemKind) << name;
-  EXPECT_EQ(a.x, e.x) << name;
-  EXPECT_EQ(a.y, e.y) << name;
-  EXPECT_EQ(a.x2, e.x2) << name;
-  EXPECT_EQ(a.y2, e.y2) << name;
-  EXPECT_EQ(a.Color, e.Color) << name;
-  EXPECT_EQ(a.FillColor, e.FillColor) << name;
-  EXPECT_EQ(a.ShadowColor, e.ShadowColor) << name;
-  EXPECT_EQ(a.HiLightColor, e.HiLightColor) << name;
-  EXPECT_EQ(a.PenStyle, e.PenStyle) << name;
-  EXPECT_EQ(a.Tag, e.Tag) << name;
-  EXPECT_EQ(a.LWid, e.LWid) << name;
-  EXPECT_EQ(a.ItemClass, e.ItemClass) << name;
-  EXPECT_EQ(a.Layer, e.Layer) << name;
-  EXPECT_EQ(a.Transp, e.Transp) << name;
-  EXPECT_EQ(a.FrameStyle, e.FrameStyle) << name;
-  EXPECT_EQ(a.Text, e.Text) << name;
-  EXPECT_EQ(a.SizeOrAngle, e.SizeOrAngle) << name;
-  EXPECT_EQ(a.Depth, e.Depth) << name;
-  EXPECT_EQ(a.MarkOrAlign, e.MarkOrAlign) << name;
-}
 
 // A chart with a distinctive drawing state.
 void SetDrawingState(TCustomRChart& c) {

@@ -18,33 +18,12 @@
 #include "Testing.h"
 
 using namespace qelta;
+using qelta::testing::SamePixels;
+using qelta::testing::TChartOnForm;
 using qelta::testing::TraceOf;
 using qelta::testing::TTestChart;
 
 namespace {
-
-// A TRChart on a form; layer 1 maps one unit to one pixel: chart (x, y) on control pixel
-// (50 + x, 160 - y).
-struct TChartOnForm {
-  TChartOnForm() : form(nullptr) {
-    form.SetBounds(0, 0, 320, 240);
-    chart = new TRChart(&form);
-    chart->SetName(u"Chart1");
-    chart->SetParent(&form);
-    chart->SetBounds(10, 10, 280, 200);
-    chart->SetRange(1, 0, 0, 210, 140);
-  }
-  TForm form;
-  TRChart* chart;
-};
-
-bool SamePixels(TBitmap& a, TBitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    for (int x = 0; x < a.Width(); ++x)
-      if (a.Canvas()->Pixels(x, y) != b.Canvas()->Pixels(x, y)) return false;
-  return true;
-}
 
 // Some of everything: items, a grid, a label, a cross-hair.
 void Decorate(TCustomRChart& c) {

@@ -1,10 +1,14 @@
 #pragma once
 // A chart for the tests: counts the paints that pass the guard and opens the internal steps; a
-// trace of one step on a canvas.
+// trace of one step on a canvas; a chart on a form; pictures and items compared.
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
+#include <string>
 
+#include "Forms.h"
 #include "Qelta_rchart.h"
 
 namespace qelta::testing {
@@ -52,6 +56,30 @@ class TTestChart : public TCustomRChart {
   }
 };
 
+/// A TRChart on a form; layer 1 maps one unit to one pixel: chart (x, y) on control pixel
+/// (50 + x, 160 - y), the data area being columns 50..260 and rows 20..160.
+struct TChartOnForm {
+  TChartOnForm() : form(nullptr) {
+    form.SetBounds(0, 0, 320, 240);
+    chart = new TRChart(&form);
+    chart->SetName(u"Chart1");
+    chart->SetParent(&form);
+    chart->SetBounds(10, 10, 280, 200);
+    chart->SetRange(1, 0, 0, 210, 140);
+  }
+  TForm form;
+  TRChart* chart;
+};
+
+/// True when both pictures have one size and the same pixels.
+inline bool SamePixels(TBitmap& a, TBitmap& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if (a.Canvas()->Pixels(x, y) != b.Canvas()->Pixels(x, y)) return false;
+  return true;
+}
+
 /// The calls `step` makes on `canvas`.
 inline TCanvasTrace TraceOf(TCanvas* canvas, const std::function<void()>& step) {
   TCanvasTrace trace;
@@ -79,6 +107,30 @@ inline TRanges RangesOf(const TCustomRChart& c, int layer) {
 
 inline void PrintTo(const TRanges& r, std::ostream* os) {
   *os << "x " << r.xLo << ".." << r.xHi << ", y " << r.yLo << ".." << r.yHi;
+}
+
+/// Every field of an item, each compared on its own (name tells the failing item).
+inline void ExpectItem(const TrcChartItem& a, const TrcChartItem& e, const std::string& name) {
+  EXPECT_EQ(a.ItemKind, e.ItemKind) << name;
+  EXPECT_EQ(a.x, e.x) << name;
+  EXPECT_EQ(a.y, e.y) << name;
+  EXPECT_EQ(a.x2, e.x2) << name;
+  EXPECT_EQ(a.y2, e.y2) << name;
+  EXPECT_EQ(a.Color, e.Color) << name;
+  EXPECT_EQ(a.FillColor, e.FillColor) << name;
+  EXPECT_EQ(a.ShadowColor, e.ShadowColor) << name;
+  EXPECT_EQ(a.HiLightColor, e.HiLightColor) << name;
+  EXPECT_EQ(a.PenStyle, e.PenStyle) << name;
+  EXPECT_EQ(a.Tag, e.Tag) << name;
+  EXPECT_EQ(a.LWid, e.LWid) << name;
+  EXPECT_EQ(a.ItemClass, e.ItemClass) << name;
+  EXPECT_EQ(a.Layer, e.Layer) << name;
+  EXPECT_EQ(a.Transp, e.Transp) << name;
+  EXPECT_EQ(a.FrameStyle, e.FrameStyle) << name;
+  EXPECT_EQ(a.Text, e.Text) << name;
+  EXPECT_EQ(a.SizeOrAngle, e.SizeOrAngle) << name;
+  EXPECT_EQ(a.Depth, e.Depth) << name;
+  EXPECT_EQ(a.MarkOrAlign, e.MarkOrAlign) << name;
 }
 
 }  // namespace qelta::testing

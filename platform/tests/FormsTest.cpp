@@ -214,6 +214,20 @@ TEST_F(FormsTest, RunEndsWhenTerminatedOrWhenNothingCanHappen) {
   EXPECT_EQ(idles, 1);
 }
 
+TEST_F(FormsTest, ModalStepHandlesOneThingAtATimeAndTellsWhenNothingCanCome) {
+  Recorder r;
+  PostMessage(r.wnd, WM_USER + 1, 0, 0);
+  PostMessage(r.wnd, WM_USER + 2, 0, 0);
+  EXPECT_TRUE(Application->ModalStep());
+  EXPECT_EQ(r.log, (std::vector<std::string>{"m1"}));
+  EXPECT_TRUE(Application->ModalStep());
+  EXPECT_EQ(r.log, (std::vector<std::string>{"m1", "m2"}));
+  EXPECT_FALSE(Application->ModalStep());  // virtual clock, nothing queued, no timer
+  SetTimer(r.wnd, 7, 100);
+  EXPECT_FALSE(Application->ModalStep());  // the virtual clock moves only when advanced
+  KillTimer(r.wnd, 7);
+}
+
 TEST(FormsRealClock, LoopsWithNothingLeftToWaitForReturnInsteadOfHanging) {
   ASSERT_FALSE(Application->VirtualClock());
   Application->Run();  // headless, no timers, nothing queued

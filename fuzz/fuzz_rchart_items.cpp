@@ -5,7 +5,7 @@
 #include "Qelta_rchart.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const qelta::String file = qelta::fuzz::ScratchFile("rchart_items", data, size);
+  const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TRChart chart(nullptr);
   chart.MarkAt(1, 1, 3);
   chart.LoadData(file, true);

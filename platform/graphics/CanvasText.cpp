@@ -23,7 +23,9 @@ detail::FontKey KeyOf(const TFont& f) {
 
 detail::PixelTarget TargetOf(const TCanvas& c, TRect clip) {
   const TCanvasSurface& s = c.Surface();
-  return {s.Pixels, s.Width, s.Height, s.Stride, clip.Left, clip.Top, clip.Right, clip.Bottom};
+  return {s.Pixels,   s.Width,     s.Height,     s.Stride,
+          clip.Left,  clip.Top,    clip.Right,   clip.Bottom,
+          c.Font()->Quality() == fqNonAntialiased};
 }
 
 // Device clip of the canvas, optionally narrowed to a logical rectangle.

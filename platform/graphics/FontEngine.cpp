@@ -505,7 +505,7 @@ void Blit(const PixelTarget& t, const ClipRect& clip, const GlyphBitmap& g, int6
     const uint8_t* cover = g.Coverage.data() + (y - top) * g.Width + (x0 - left);
     uint32_t* row = t.Pixels + y * t.Stride;
     for (int64_t x = x0; x < x1; ++x, ++cover)
-      if (*cover) row[x] = Blend(row[x], rgb, *cover);
+      if (*cover) row[x] = t.Aliased ? (*cover >= 128 ? Blend(row[x], rgb, 255) : row[x]) : Blend(row[x], rgb, *cover);
   }
 }
 

@@ -25,6 +25,7 @@
 
 #include "Classes.h"
 #include "Exceptions.h"
+#include "Resources.h"
 #include "Types.h"
 
 namespace qelta {
@@ -87,6 +88,11 @@ constexpr TColor clScrollBar = SystemColor(0), clBackground = SystemColor(1), cl
 
 /// Resolves a system colour through the fixed table (unknown indices give black); other values unchanged.
 TColor ColorToRGB(TColor color);
+/// The classic name of a colour ("clRed", "clBtnFace", "clNone"), else "$" and 8 hex digits ("$00123456").
+String ColorToString(TColor color);
+/// A classic colour name (A-Z case ignored) or an integer text ("$00123456", "255"); raises EConvertError
+/// "'<text>' is not a valid integer value" for anything else.
+TColor StringToColor(const String& text);
 constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<TColor>(r | (g << 8) | (b << 16));
 }
@@ -110,6 +116,11 @@ enum TBrushStyle : uint8_t {
 };
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = Set<TFontStyle>;
+/// How glyph edges are drawn: fqNonAntialiased puts each pixel fully or not at all (crisp glyphs); every
+/// other value draws grey-scale antialiased.
+enum TFontQuality : uint8_t {
+  fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural
+};
 enum TFillStyle : uint8_t { fsSurface, fsBorder };
 enum TFillMode : uint8_t { fmAlternate, fmWinding };
 
@@ -175,7 +186,7 @@ class TBrush : public TGraphicsObject {
 /// PixelsPerInch keeps Height.
 class TFont : public TGraphicsObject {
  public:
-  /// Copies name, height, style, orientation and colour; when the pixel densities differ the point size is
+  /// Copies name, height, style, orientation, quality and colour; when the pixel densities differ the point size is
   /// copied instead of the height, so the text keeps its physical size.
   void Assign(TPersistent* Source) override;
 
@@ -196,6 +207,8 @@ class TFont : public TGraphicsObject {
   /// Angle of the text base line in tenths of degrees, counter-clockwise on screen.
   int Orientation() const { return FOrientation; }
   void SetOrientation(int value);
+  TFontQuality Quality() const { return FQuality; }
+  void SetQuality(TFontQuality value);
 
  private:
   void StoreHeight(int value);
@@ -206,6 +219,7 @@ class TFont : public TGraphicsObject {
   TColor FColor = clWindowText;
   TFontStyles FStyle;
   int FOrientation = 0;
+  TFontQuality FQuality = fqDefault;
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -412,6 +426,18 @@ constexpr int HORZRES = 8, VERTRES = 10, ASPECTX = 40, ASPECTY = 42, LOGPIXELSX 
 /// width and height (36 on the screen), HORZRES/VERTRES the surface size in pixels; 0 for other indices.
 int GetDeviceCaps(const TCanvas* canvas, int index);
 
+/// DrawText formats: horizontal placement, vertical placement of a single line, and what else to do.
+constexpr unsigned DT_LEFT = 0x000, DT_CENTER = 0x001, DT_RIGHT = 0x002, DT_TOP = 0x000, DT_VCENTER = 0x004,
+                   DT_BOTTOM = 0x008, DT_SINGLELINE = 0x020, DT_EXPANDTABS = 0x040, DT_NOCLIP = 0x100,
+                   DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800;
+/// Writes text into rect with the canvas's font (and its brush behind each line when solid): lines end at
+/// LF (a CR before it is dropped) unless DT_SINGLELINE, each placed left, centred or right; DT_VCENTER and
+/// DT_BOTTOM place a single line; tabs become 8 average character widths with DT_EXPANDTABS; the text is
+/// clipped to rect unless DT_NOCLIP. With DT_CALCRECT nothing is drawn: rect's right and bottom are set to
+/// fit the text (its left and top stay). Answers the height of the text. '&' is drawn as it stands (there
+/// are no accelerator prefixes, DT_NOPREFIX or not).
+int DrawText(TCanvas* canvas, const String& text, TRect& rect, unsigned format);
+
 // ---------------------------------------------------------------------------------------------------------
 // Images
 
@@ -463,6 +489,9 @@ class TBitmap : public TGraphic {
 
   /// Copies a TBitmap (pixels, format, transparency) or the decoded pixels of a TJPEGImage.
   void Assign(TPersistent* Source) override;
+  /// Loads the picture a library embedded under the name (A-Z case ignored); raises EResNotFound
+  /// "Resource <name> not found" when the library has none of that name.
+  void LoadFromResourceName(HINSTANCE instance, const String& name);
 
   int Width() const override { return FWidth; }
   int Height() const override { return FHeight; }

@@ -5,6 +5,8 @@
 
 #include "Graphics.h"
 #include "GraphicsRaster.h"
+#include "StrUtils.h"
+#include "SysUtils.h"
 
 namespace qelta {
 namespace {
@@ -45,6 +47,85 @@ constexpr TColor kSystemColors[] = {
 };
 
 }  // namespace
+
+namespace {
+
+struct ColorName {
+  TColor Color;
+  const char16_t* Name;
+};
+
+// The classic names; where two names share a colour the first one is the colour's name.
+constexpr ColorName kColorNames[] = {
+    {clBlack, u"clBlack"},
+    {clMaroon, u"clMaroon"},
+    {clGreen, u"clGreen"},
+    {clOlive, u"clOlive"},
+    {clNavy, u"clNavy"},
+    {clPurple, u"clPurple"},
+    {clTeal, u"clTeal"},
+    {clGray, u"clGray"},
+    {clSilver, u"clSilver"},
+    {clRed, u"clRed"},
+    {clLime, u"clLime"},
+    {clYellow, u"clYellow"},
+    {clBlue, u"clBlue"},
+    {clFuchsia, u"clFuchsia"},
+    {clAqua, u"clAqua"},
+    {clWhite, u"clWhite"},
+    {clMoneyGreen, u"clMoneyGreen"},
+    {clSkyBlue, u"clSkyBlue"},
+    {clCream, u"clCream"},
+    {clMedGray, u"clMedGray"},
+    {clActiveBorder, u"clActiveBorder"},
+    {clActiveCaption, u"clActiveCaption"},
+    {clAppWorkSpace, u"clAppWorkSpace"},
+    {clBackground, u"clBackground"},
+    {clBtnFace, u"clBtnFace"},
+    {clBtnHighlight, u"clBtnHighlight"},
+    {clBtnShadow, u"clBtnShadow"},
+    {clBtnText, u"clBtnText"},
+    {clCaptionText, u"clCaptionText"},
+    {clDefault, u"clDefault"},
+    {clGradientActiveCaption, u"clGradientActiveCaption"},
+    {clGradientInactiveCaption, u"clGradientInactiveCaption"},
+    {clGrayText, u"clGrayText"},
+    {clHighlight, u"clHighlight"},
+    {clHighlightText, u"clHighlightText"},
+    {clHotLight, u"clHotLight"},
+    {clInactiveBorder, u"clInactiveBorder"},
+    {clInactiveCaption, u"clInactiveCaption"},
+    {clInactiveCaptionText, u"clInactiveCaptionText"},
+    {clInfoBk, u"clInfoBk"},
+    {clInfoText, u"clInfoText"},
+    {clMenu, u"clMenu"},
+    {clMenuBar, u"clMenuBar"},
+    {clMenuHighlight, u"clMenuHighlight"},
+    {clMenuText, u"clMenuText"},
+    {clNone, u"clNone"},
+    {clScrollBar, u"clScrollBar"},
+    {cl3DDkShadow, u"cl3DDkShadow"},
+    {cl3DLight, u"cl3DLight"},
+    {clWindow, u"clWindow"},
+    {clWindowFrame, u"clWindowFrame"},
+    {clWindowText, u"clWindowText"},
+    {clLtGray, u"clLtGray"},
+    {clDkGray, u"clDkGray"},
+};
+
+}  // namespace
+
+String ColorToString(TColor color) {
+  for (const ColorName& n : kColorNames)
+    if (n.Color == color) return n.Name;
+  return u"$" + IntToHex(static_cast<uint32_t>(color), 8);
+}
+
+TColor StringToColor(const String& text) {
+  for (const ColorName& n : kColorNames)
+    if (SameText(text, n.Name)) return n.Color;
+  return StrToInt(text);
+}
 
 TColor ColorToRGB(TColor color) {
   if (color >= 0) return color;

@@ -10,20 +10,10 @@
 
 #include "Encoding.h"
 #include "Graphics.h"
+#include "Math.h"
 
 namespace qelta {
 namespace {
-
-// Integer a * b / c rounded half away from zero; -1 for c = 0 (the classic MulDiv).
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  const int64_t num = int64_t(a) * b;
-  const int64_t den = c;
-  const bool negative = (num < 0) != (den < 0);
-  const int64_t n = num < 0 ? -num : num, d = den < 0 ? -den : den;
-  const int64_t q = (2 * n + d) / (2 * d);
-  return static_cast<int>(negative ? -q : q);
-}
 
 int64_t StyleBits(TFontStyles s) {
   int64_t bits = 0;
@@ -176,6 +166,13 @@ void TFont::SetOrientation(int value) {
   FireChange();
 }
 
+void TFont::SetQuality(TFontQuality value) {
+  Record("Quality", value);
+  if (value == FQuality) return;
+  FQuality = value;
+  FireChange();
+}
+
 void TFont::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TFont*>(Source);
   if (src == nullptr) return TPersistent::Assign(Source);
@@ -183,12 +180,13 @@ void TFont::Assign(TPersistent* Source) {
   const int height = src->FPixelsPerInch == FPixelsPerInch ? src->FHeight
                                                            : -MulDiv(src->Size(), FPixelsPerInch, 72);
   const bool same = FName == src->FName && FHeight == height && FColor == src->FColor && FStyle == src->FStyle &&
-                    FOrientation == src->FOrientation;
+                    FOrientation == src->FOrientation && FQuality == src->FQuality;
   FName = src->FName;
   FHeight = height;
   FColor = src->FColor;
   FStyle = src->FStyle;
   FOrientation = src->FOrientation;
+  FQuality = src->FQuality;
   if (!same) FireChange();
 }
 

@@ -387,6 +387,27 @@ int DayOfWeek(TDateTime dt) {
   return static_cast<int>(((st.day % 7 + 7) % 7 + 6) % 7) + 1;  // serial 0 was a Saturday
 }
 
+int DayOfTheWeek(TDateTime dt) {
+  const int d = DayOfWeek(dt);
+  return d == 0 ? 0 : (d + 5) % 7 + 1;
+}
+
+int WeekOfTheYear(TDateTime dt, int& year) {
+  year = 0;
+  const Stamp st = ToStamp(dt);
+  if (!st.dateValid) return 0;
+  // The week belongs to the year of its Thursday.
+  const int64_t thursday = st.day - DayOfTheWeek(dt) + 4;
+  int month = 0, day = 0;
+  DateFromSerial(thursday, year, month, day);
+  return static_cast<int>((thursday - SerialFromDate(year, 1, 1)) / 7 + 1);
+}
+
+int WeekOfTheYear(TDateTime dt) {
+  int year = 0;
+  return WeekOfTheYear(dt, year);
+}
+
 TDateTime Now() { return gClockOverride ? *gClockOverride : WallClock(); }
 
 TDateTime Date() {
@@ -408,5 +429,83 @@ String FormatDateTime(const String& format, TDateTime dt) {
 String DateToStr(TDateTime dt) { return FormatDateTime(u"ddddd", dt); }
 String TimeToStr(TDateTime dt) { return FormatDateTime(u"tt", dt); }
 String DateTimeToStr(TDateTime dt) { return FormatDateTime(u"c", dt); }
+
+// [SECTION] date/time patterns
+
+namespace {
+
+bool IsPatternLetter(Char c) { return String(u"HMdhmsty").find(c) != String::npos; }
+
+String Padded(int value, std::size_t digits) {
+  String text = IntToStr(value);
+  if (text.size() < digits) text.insert(0, digits - text.size(), u'0');
+  return text;
+}
+
+// The text of one letter token, or the run itself when it is no token.
+String PatternField(const String& token, TDateTime dt) {
+  int year = 0, month = 0, day = 0, hour = 0, min = 0, sec = 0, msec = 0;
+  DecodeDateTime(dt, year, month, day, hour, min, sec, msec);
+  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+  const int weekday = DayOfWeek(dt);
+  const auto& fs = FormatSettings;
+  const std::size_t n = token.size();
+  switch (token[0]) {
+    case u'y': return n == 4 ? Padded(year, 4) : n == 2 ? Padded(year % 100, 2) : token;
+    case u'M':
+      if (n > 4) return token;
+      if (n >= 3) return month < 1 ? String() : (n == 4 ? fs.LongMonthNames : fs.ShortMonthNames)[month - 1];
+      return Padded(month, n);
+    case u'd':
+      if (n > 4) return token;
+      if (n >= 3) return weekday < 1 ? String() : (n == 4 ? fs.LongDayNames : fs.ShortDayNames)[weekday - 1];
+      return Padded(day, n);
+    case u'H': return n <= 2 ? Padded(hour, n) : token;
+    case u'h': return n <= 2 ? Padded(hour12, n) : token;
+    case u'm': return n <= 2 ? Padded(min, n) : token;
+    case u's': return n <= 2 ? Padded(sec, n) : token;
+    default: return n <= 2 ? String(hour < 12 ? u"AM" : u"PM").substr(0, n) : token;  // t, tt
+  }
+}
+
+}  // namespace
+
+String TakeDateTimePatternToken(String& Pattern, bool& Literal) {
+  Literal = true;
+  if (Pattern.empty()) return String();
+  std::size_t i = 1;
+  String token;
+  Literal = Pattern[0] == u'\'' || !IsPatternLetter(Pattern[0]);
+  if (Pattern[0] == u'\'') {
+    for (; i < Pattern.size(); ++i) {
+      if (Pattern[i] != u'\'') {
+        token += Pattern[i];
+      } else if (i + 1 < Pattern.size() && Pattern[i + 1] == u'\'') {
+        token += u'\'';
+        ++i;
+      } else {
+        ++i;
+        break;
+      }
+    }
+  } else {
+    while (i < Pattern.size() &&
+           (Literal ? Pattern[i] != u'\'' && !IsPatternLetter(Pattern[i]) : Pattern[i] == Pattern[0]))
+      ++i;
+    token = Pattern.substr(0, i);
+  }
+  Pattern.erase(0, i);
+  return token;
+}
+
+String FormatDateTimePattern(const String& Pattern, TDateTime dt) {
+  String rest = Pattern, out;
+  while (!rest.empty()) {
+    bool literal = false;
+    const String token = TakeDateTimePatternToken(rest, literal);
+    out += literal ? token : PatternField(token, dt);
+  }
+  return out;
+}
 
 }  // namespace qelta

@@ -43,6 +43,13 @@ void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec);
 void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& min, int& sec, int& msec);
 /// Day of the week of dt: 1 = Sunday .. 7 = Saturday; 0 outside the decodable range.
 int DayOfWeek(TDateTime dt);
+/// ISO 8601 day of the week of dt: 1 = Monday .. 7 = Sunday; 0 outside the decodable range.
+int DayOfTheWeek(TDateTime dt);
+/// ISO 8601 week number of dt, 1..53: week 1 holds the year's first Thursday, so the first days of
+/// January may belong to the last week of the year before and the last days of December to week 1;
+/// `year` receives the year the week belongs to. 0 (year 0) outside the decodable range.
+int WeekOfTheYear(TDateTime dt, int& year);
+int WeekOfTheYear(TDateTime dt);
 
 // --- the application clock ---
 
@@ -67,5 +74,20 @@ String DateToStr(TDateTime dt);
 String TimeToStr(TDateTime dt);
 /// Date and, unless it is midnight, time ("c").
 String DateTimeToStr(TDateTime dt);
+
+// --- date/time patterns ---
+// A pattern spells a date and time in case-sensitive tokens, the language of date/time pickers and of
+// the scanners that read their text back: yyyy yy (year), MMMM MMM MM M (month name, short name, two
+// digits, number), dddd ddd (weekday name, short name), dd d (day), HH H (hour 0..23), hh h (hour
+// 1..12), mm m (minute), ss s (second), tt t ("AM"/"PM", "A"/"P"); 'quoted text' ('' inside is one
+// quote); any other character is literal text.
+
+/// Takes the next token off the front of a pattern: a quoted literal (without its quotes), a run of
+/// one of the letters H M d h m s t y, or a literal run up to the next quote or one of those letters.
+/// `Literal` tells which; an empty pattern gives an empty literal.
+String TakeDateTimePatternToken(String& Pattern, bool& Literal);
+/// dt as text by the pattern, names from FormatSettings; a run of a pattern letter that is no token
+/// ("yyy", "MMMMM") is copied as it stands. Outside the decodable range the date fields are 0.
+String FormatDateTimePattern(const String& Pattern, TDateTime dt);
 
 }  // namespace qelta

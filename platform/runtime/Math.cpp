@@ -90,6 +90,15 @@ Extended IntPower(Extended base, int exponent) {
   return exponent < 0 ? 1 / result : result;
 }
 
+int MulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  const int64_t num = int64_t(a) * b;  // at most 2^62 in magnitude
+  const int64_t n = num < 0 ? -num : num, d = c < 0 ? -int64_t(c) : int64_t(c);
+  const int64_t q = (2 * n + d) / (2 * d);
+  const int64_t result = (num < 0) != (c < 0) ? -q : q;
+  return result < INT32_MIN || result > INT32_MAX ? -1 : static_cast<int>(result);
+}
+
 int Sign(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
 int Sign(int64_t x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
 int Sign(int x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }

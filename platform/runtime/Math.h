@@ -39,6 +39,10 @@ Extended IntPower(Extended base, int exponent);
 
 // ---- small helpers ----
 
+/// a * b / c from the exact 64-bit product, rounded half away from zero (MulDiv(5, 1, 2) = 3,
+/// MulDiv(-5, 1, 2) = -3); -1 for c = 0 or a result outside the int range.
+int MulDiv(int a, int b, int c);
+
 /// -1, 0 or 1 by the sign of x; 0 for NaN and for +-0.
 int Sign(double x);
 int Sign(int64_t x);

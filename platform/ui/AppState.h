@@ -12,6 +12,10 @@
 #include "Forms.h"
 #include "Messages.h"
 
+namespace qelta {
+class TPopupWindow;
+}
+
 namespace qelta::detail {
 
 /// A queued message. Input messages carry no window: mouse input has its screen position in LParam
@@ -52,6 +56,8 @@ struct TAppState {
   std::vector<TForm*> ModalStack;   // forms in ShowModal, innermost last
   TForm* ActiveForm = nullptr;
   TForm* MainForm = nullptr;
+  std::vector<TPopupWindow*> Popups;  // open popups, the innermost last
+  std::deque<std::function<void(TPopupWindow*)>> PopupScripts;  // run, in order, as popups open
   std::vector<TWinControl*> PaintQueue;
   TControl* Capture = nullptr;
   TControl* Hover = nullptr;        // the control under the pointer

@@ -4,6 +4,7 @@
 #include "Controls.h"
 
 #include "ControlsInternal.h"
+#include "Menus.h"
 
 namespace qelta {
 
@@ -265,6 +266,40 @@ void TControl::MouseButtonMessage(TMessage& m, TMouseButton button, bool down, b
   if (button == mbLeft) FControlState.Exclude(csLButtonDown).Exclude(csClicked);
   MouseUp(button, shift, x, y);
   if (clicked && PointIn(ClientRect(), Point(x, y))) Click();
+  if (button == mbRight) {
+    const TPoint at = ClientToScreen(Point(x, y));
+    Perform(WM_CONTEXTMENU, 0, MakeMouseLParam(at.X, at.Y));
+  }
+}
+
+void TControl::ContextMenu(TMessage& m) {
+  const TPoint at = Point(MouseLParamX(m.LParam), MouseLParamY(m.LParam));
+  m.Result = 1;
+  if (DoContextPopup(ScreenToClient(at))) return;
+  if (FPopupMenu != nullptr && FPopupMenu->AutoPopup()) {
+    FPopupMenu->SetPopupComponent(this);
+    FPopupMenu->Popup(at.X, at.Y);
+    return;
+  }
+  m.Result = FParent != nullptr ? FParent->Perform(WM_CONTEXTMENU, m.WParam, m.LParam) : 0;
+}
+
+bool TControl::DoContextPopup(TPoint MousePos) {
+  bool handled = false;
+  if (OnContextPopup) OnContextPopup(this, MousePos, handled);
+  return handled;
+}
+
+void TControl::SetPopupMenu(TPopupMenu* value) {
+  if (value == FPopupMenu) return;
+  if (FPopupMenu != nullptr) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = value;
+  if (value != nullptr) value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
 void TControl::WndProc(TMessage& Message) {
@@ -285,6 +320,9 @@ void TControl::WndProc(TMessage& Message) {
     case WM_MOUSEWHEEL:
       m.Result = DoMouseWheel(KeysToShiftState(m.WParam & 0xFFFF), static_cast<int16_t>(m.WParam >> 16),
                               Point(MouseLParamX(m.LParam), MouseLParamY(m.LParam)));
+      break;
+    case WM_CONTEXTMENU:
+      ContextMenu(m);
       break;
     case CM_MOUSEENTER:
       if (OnMouseEnter) OnMouseEnter(this);

@@ -17,9 +17,11 @@
 // then MouseDown with ssDouble, then MouseUp without Click); keys go to the focused control, with Tab
 // and the arrows moving the focus unless the control's WM_GETDLGCODE answer wants them; the wheel
 // goes to the focused control, then its parents, until one handles it.
+// A right click ends, after MouseUp, in WM_CONTEXTMENU: OnContextPopup, then the PopupMenu of the
+// control or of its nearest parent that has one opens at the pointer (Menus.h).
 // Limits: no non-client area (a form's client area is its whole size), no anchors, constraints,
-// docking, drag and drop, hints or menus (PopupMenu is stored only); alignment is the simple
-// top, bottom, left, right, client order. Destroying a windowed control destroys its children.
+// docking, drag and drop or hints; alignment is the simple top, bottom, left, right, client order.
+// Destroying a windowed control destroys its children.
 
 #include <cstdint>
 #include <functional>
@@ -53,7 +55,7 @@ using TControlState = Set<TControlStateFlag>;
 
 class TControl;
 class TWinControl;
-class TPopupMenu;  // not built yet: a control only keeps the pointer
+class TPopupMenu;
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -63,6 +65,7 @@ using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState S
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, Char& Key)>;
 using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // --- input state -------------------------------------------------------------------------------
 
@@ -176,7 +179,9 @@ class TControl : public TComponent {
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool value) { FShowHint = value; }
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
+  /// The menu a right click opens (after MouseUp) when it has AutoPopup; without one the parent's opens.
+  /// The control forgets the menu when the menu is destroyed.
+  void SetPopupMenu(TPopupMenu* value);
   const String& Caption() const { return FText; }
   void SetCaption(const String& value) { SetText(value); }
   const String& Text() const { return FText; }
@@ -202,6 +207,8 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseLeave;
   TNotifyEvent OnResize;
   TCanResizeEvent OnCanResize;
+  /// A right click asks for a context menu; Handled keeps the PopupMenu from opening.
+  TContextPopupEvent OnContextPopup;
 
  protected:
   // -- hooks for descendants; each ends in its event
@@ -215,6 +222,9 @@ class TControl : public TComponent {
   virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   virtual void Resize();
+  /// OnContextPopup (MousePos in client coordinates); true when handled.
+  virtual bool DoContextPopup(TPoint MousePos);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   /// OnCanResize may change or refuse the new size.
   virtual bool CanResize(int& NewWidth, int& NewHeight);
   virtual TRect GetClientRect() const { return Rect(0, 0, FWidth, FHeight); }
@@ -229,6 +239,7 @@ class TControl : public TComponent {
   friend class TWinControl;
   friend class TForm;
   void MouseButtonMessage(TMessage& m, TMouseButton button, bool down, bool dbl);
+  void ContextMenu(TMessage& m);
   void FontChanged();
   void InvalidateParentArea(const TRect& r);
 

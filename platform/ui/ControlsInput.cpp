@@ -4,6 +4,7 @@
 #include "Controls.h"
 
 #include "ControlsInternal.h"
+#include "Popups.h"
 
 namespace qelta {
 
@@ -77,14 +78,16 @@ TForm* TopModal() {
   return stack.empty() ? nullptr : stack.back();
 }
 
+bool IsPopup(const TForm* form) { return dynamic_cast<const TPopupWindow*>(form) != nullptr; }
+
 /// The control under a screen point: the topmost shown form there (only the innermost modal form
-/// while one runs), then the deepest visible, enabled control.
+/// while one runs, and the popups over everything), then the deepest visible, enabled control.
 TControl* HitTest(TPoint screen) {
   const auto& forms = State().Forms;
   for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
     TForm* form = *it;
     if (!form->Visible() || !PointIn(form->BoundsRect(), screen)) continue;
-    if (TopModal() != nullptr && form != TopModal()) return nullptr;
+    if (TopModal() != nullptr && form != TopModal() && !IsPopup(form)) return nullptr;
     if (!form->Enabled()) return nullptr;
     TControl* c = form;
     while (auto* w = dynamic_cast<TWinControl*>(c)) {
@@ -101,7 +104,7 @@ TControl* HitTest(TPoint screen) {
 bool Blocked(const TControl* c) {
   const TForm* form = GetParentForm(c);
   if (form == nullptr || !form->Visible()) return true;
-  if (TopModal() != nullptr && form != TopModal()) return true;
+  if (TopModal() != nullptr && form != TopModal() && !IsPopup(form)) return true;
   for (; c != nullptr; c = c->Parent())
     if (!c->Enabled() || !c->Visible()) return true;
   return false;
@@ -160,8 +163,10 @@ void SetButton(Cardinal msg) {
   }
 }
 
-/// The control keys go to: the active form's focused control, or the form itself.
+/// The control keys go to: the innermost open popup, else the active form's focused control, or the
+/// form itself.
 TWinControl* KeyTarget() {
+  if (!State().Popups.empty()) return State().Popups.back();
   TForm* form = State().ActiveForm;
   if (form == nullptr || !form->Visible()) return nullptr;
   return form->ActiveControl() != nullptr ? form->ActiveControl() : form;
@@ -185,6 +190,13 @@ void RouteMouse(const detail::TQueuedMessage& m) {
   }
   SetButton(m.Msg.Msg);
   TControl* hit = HitTest(screen);
+  if (!s.Popups.empty() && s.Capture == nullptr && !IsPopup(GetParentForm(hit))) {
+    // Outside the open popups: a press closes them all and goes nowhere, anything else is dropped.
+    UpdateHover(nullptr);
+    const Cardinal msg = m.Msg.Msg;
+    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) TPopupWindow::CloseAll();
+    return;
+  }
   UpdateHover(hit);
   TControl* target = s.Capture != nullptr ? s.Capture : hit;
   if (target == nullptr || Blocked(target)) return;
@@ -195,8 +207,7 @@ void RouteMouse(const detail::TQueuedMessage& m) {
   target->Perform(msg, MouseKeys(), MakeMouseLParam(p.X, p.Y));
 }
 
-void DeliverChar(Char ch) {
-  TWinControl* target = KeyTarget();
+void DeliverChar(Char ch, TWinControl* target) {
   if (target != nullptr && target->Perform(CN_CHAR, ch, 0) == 0) target->Perform(WM_CHAR, ch, 0);
 }
 
@@ -212,12 +223,14 @@ void RouteKey(const detail::TQueuedMessage& m) {
       // A key taken by the focused control's CN_KEYDOWN (a dialog key) produces no character.
       if (target->Perform(CN_KEYDOWN, vk, m.Msg.LParam) != 0) return;
       target->Perform(WM_KEYDOWN, vk, m.Msg.LParam);
-      if (m.TypedChar != 0) DeliverChar(m.TypedChar);
+      // The character goes where the key went when that was a popup (Enter that closed a list must not
+      // reach the control below); otherwise to whoever has the focus now.
+      if (m.TypedChar != 0) DeliverChar(m.TypedChar, dynamic_cast<TPopupWindow*>(target) ? target : KeyTarget());
       break;
     case WM_KEYUP:
       if (target->Perform(CN_KEYUP, vk, m.Msg.LParam) == 0) target->Perform(WM_KEYUP, vk, m.Msg.LParam);
       break;
-    case WM_CHAR: DeliverChar(static_cast<Char>(m.Msg.WParam)); break;
+    case WM_CHAR: DeliverChar(static_cast<Char>(m.Msg.WParam), target); break;
     default: break;
   }
 }

@@ -319,6 +319,17 @@ void RaiseForm(TForm* form) {
   forms.push_back(form);
 }
 
+/// The windowed control inside w whose window is `handle`, or nullptr.
+TWinControl* ControlOfHandle(TWinControl* w, HWND handle) {
+  if (handle == 0) return nullptr;
+  for (int i = 0; i < w->ControlCount(); ++i)
+    if (auto* child = dynamic_cast<TWinControl*>(w->Controls(i))) {
+      if (child->Handle() == handle) return child;
+      if (TWinControl* inner = ControlOfHandle(child, handle)) return inner;
+    }
+  return nullptr;
+}
+
 /// The topmost shown form other than `except`, or nullptr.
 TForm* TopVisibleForm(const TForm* except) {
   const auto& forms = State().Forms;
@@ -398,6 +409,10 @@ void TForm::VisibleChanged() {
     PlaceOnDesktop();
     HandleNeeded();
     InvalidateWindows(this);
+    if (!ActivatesWhenShown()) {
+      RaiseForm(this);
+      return;
+    }
     Activate();
     TWinControl* focus = FActiveControl;
     FActiveControl = nullptr;
@@ -466,8 +481,10 @@ void TForm::WndProc(TMessage& Message) {
       Message.Result = DialogKey(static_cast<Word>(Message.WParam)) ? 1 : 0;
       break;
     case WM_NEXTDLGCTL:
-      // LParam 0: WParam 0 is the next control, otherwise the previous one.
+      // LParam 0: WParam 0 is the next control, otherwise the previous one; else WParam is the handle.
       if (Message.LParam == 0) SelectNext(FActiveControl, Message.WParam == 0, true);
+      else if (TWinControl* target = ControlOfHandle(this, static_cast<HWND>(Message.WParam)); target && target->CanFocus())
+        SetFocusedControl(target);
       break;
     case CM_VISIBLECHANGED:
       VisibleChanged();

@@ -104,6 +104,9 @@ constexpr int DesktopWidth = 1280, DesktopHeight = 1024;
 
 /// A top-level window. While shown it owns a persistent bitmap (Surface) that it and its controls
 /// paint into; Show/Hide/Close, ShowModal with its own message loop, the focused control, key preview.
+/// The constructor makes an empty form (the classic CreateNew): a host builds its controls at run time.
+/// WM_NEXTDLGCTL moves the focus: LParam 0 to the next (WParam 0) or previous control in tab order,
+/// LParam 1 to the control whose Handle is WParam.
 class TForm : public TCustomControl {
  public:
   explicit TForm(TComponent* AOwner);
@@ -148,6 +151,8 @@ class TForm : public TCustomControl {
  protected:
   void CreateWnd() override;
   void DestroyWnd() override;
+  /// False for windows that open without taking the activation from the form in use (popups).
+  virtual bool ActivatesWhenShown() const { return true; }
 
  private:
   friend class TWinControl;
@@ -243,6 +248,7 @@ class TApplication : public TComponent {
 
  private:
   friend class TForm;
+  friend class TPopupMenu;
   bool ProcessOne();
   /// One step of a modal loop: false when nothing is left that could ever end it.
   bool ModalStep();

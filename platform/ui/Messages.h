@@ -38,6 +38,7 @@ constexpr Cardinal WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM
                    WM_ENABLE = 0x000A, WM_SETTEXT = 0x000C, WM_PAINT = 0x000F, WM_CLOSE = 0x0010,
                    WM_QUIT = 0x0012, WM_ERASEBKGND = 0x0014, WM_SHOWWINDOW = 0x0018,
                    WM_CANCELMODE = 0x001F, WM_SETCURSOR = 0x0020, WM_NEXTDLGCTL = 0x0028,
+                   WM_CONTEXTMENU = 0x007B, WM_COMMAND = 0x0111,
                    WM_GETDLGCODE = 0x0087, WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102,
                    WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106, WM_TIMER = 0x0113,
                    WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202,
@@ -49,7 +50,8 @@ constexpr Cardinal WM_KEYFIRST = WM_KEYDOWN, WM_KEYLAST = 0x0108;
 constexpr Cardinal WM_MOUSEFIRST = WM_MOUSEMOVE, WM_MOUSELAST = WM_MOUSEWHEEL;
 
 /// Control notifications between the components of the platform (CM_) and messages the platform
-/// reflects back to the control that caused them (CN_).
+/// reflects back to the control that caused them (CN_). CM_BUTTONPRESSED is broadcast to a parent's
+/// controls when a grouped button goes down: WParam the group index, LParam the TControl* pressed.
 constexpr Cardinal CM_BASE = 0xB000;
 constexpr Cardinal CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_DIALOGKEY = CM_BASE + 5,
                    CM_PARENTFONTCHANGED = CM_BASE + 8, CM_PARENTCOLORCHANGED = CM_BASE + 9,

@@ -93,6 +93,8 @@ void TScriptedUser::Reset() {
   std::fill(std::begin(s.ButtonDown), std::end(s.ButtonDown), false);
   s.LastPress = {};
   s.ModalScripts.clear();
+  TPopupWindow::CloseAll();
+  s.PopupScripts.clear();
   if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->Clear();
   Clipboard()->Clear();
 }
@@ -247,7 +249,79 @@ void TScriptedUser::AnswerNextSaveDialog(const String& fileName) {
   AnswerNextDialog(u"TSaveDialog", TCommonDialogAnswer::Confirm(fileName));
 }
 
+// -- popups
+
+void TScriptedUser::WhenPopupShows(std::function<void(TPopupWindow* popup)> script) {
+  State().PopupScripts.push_back([this, script = std::move(script)](TPopupWindow* popup) {
+    const bool autoProcess = FAutoProcess;
+    FAutoProcess = false;
+    struct Restore {
+      TScriptedUser* user;
+      bool value;
+      ~Restore() { user->FAutoProcess = value; }
+    } restore{this, autoProcess};
+    script(popup);
+  });
+}
+
+void TScriptedUser::WhenPopupShows(std::initializer_list<String> path) { QueuePopupPath(path, false); }
+
+void TScriptedUser::QueuePopupPath(std::vector<String> path, bool first) {
+  auto script = [this, path](TPopupWindow* popup) {
+    if (path.empty()) {
+      detail::PostInput(WM_KEYDOWN, VK_ESCAPE, 0, 27);
+      detail::PostInput(WM_KEYUP, VK_ESCAPE, 0);
+      return;
+    }
+    TRect r;
+    if (!popup->EntryRect(path.front(), r)) throw EInvalidOperation(u"The popup has no entry \"" + path.front() + u"\"");
+    if (path.size() > 1) QueuePopupPath(std::vector<String>(path.begin() + 1, path.end()), true);
+    PostClick(popup, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  };
+  auto& scripts = State().PopupScripts;
+  if (first) scripts.push_front(std::move(script));
+  else scripts.push_back(std::move(script));
+}
+
+void TScriptedUser::PostClick(TControl* control, int x, int y) {
+  Pointer(control, x, y);
+  const TPoint at = control->ClientToScreen(Point(x, y));
+  detail::PostInput(WM_LBUTTONDOWN, 0, MakeMouseLParam(at.X, at.Y));
+  detail::PostInput(WM_LBUTTONUP, 0, MakeMouseLParam(at.X, at.Y));
+}
+
+TPopupWindow* TScriptedUser::OpenPopup() const {
+  const auto& popups = TPopupWindow::OpenPopups();
+  return popups.empty() ? nullptr : popups.back();
+}
+
+void TScriptedUser::ClickPopupEntry(const String& caption) {
+  TPopupWindow* popup = OpenPopup();
+  TRect r;
+  if (popup == nullptr) throw EInvalidOperation("No popup is open");
+  if (!popup->EntryRect(caption, r)) throw EInvalidOperation(u"The popup has no entry \"" + caption + u"\"");
+  Click(popup, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+void TScriptedUser::AnswerNextColorDialog(TColor color) {
+  AnswerNextDialog(u"TColorDialog", TCommonDialogAnswer::Confirm(ColorToString(color), color));
+}
+
 // -- looking
+
+std::unique_ptr<TBitmap> TScriptedUser::GrabDesktop(const TRect& area) {
+  detail::PaintPendingControls();
+  auto out = std::make_unique<TBitmap>(area.Width(), area.Height());
+  out->Canvas()->Brush()->SetColor(clBackground);
+  out->Canvas()->FillRect(Rect(0, 0, area.Width(), area.Height()));
+  for (TForm* form : State().Forms) {
+    if (!form->Visible() || form->Surface() == nullptr) continue;
+    const TRect b = form->BoundsRect();
+    out->Canvas()->CopyRect(Bounds(b.Left - area.Left, b.Top - area.Top, b.Width(), b.Height()), form->Surface()->Canvas(),
+                            Rect(0, 0, b.Width(), b.Height()));
+  }
+  return out;
+}
 
 std::unique_ptr<TBitmap> TScriptedUser::Grab(TControl* control) {
   Done();

@@ -12,6 +12,10 @@
 // input stays queued, for a loop inside the code under test to take (a rubber band, a modal form).
 // Time moves only through Advance, which fires due timers in order. Two presses at the same place
 // without advancing the clock make a double click, as they would for a fast user.
+// Open popups (a menu and its submenus, a combo box's list, a grid's pick list) are windows like forms:
+// the user clicks into them (client coordinates of the popup), types keys to them and grabs them. A
+// menu's Popup runs its own loop, so what the user does there is scripted before it opens, with
+// WhenPopupShows (the script runs as the popup opens; input it gives is queued for the popup's loop).
 // Limits: one user; coordinates are client coordinates of the control named; characters outside the
 // US layout are typed as WM_CHAR alone (no key down or up).
 
@@ -25,6 +29,7 @@
 #include "Dialogs.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Popups.h"
 
 namespace qelta {
 
@@ -84,11 +89,31 @@ class TScriptedUser {
   /// The next TSaveDialog confirms fileName.
   void AnswerNextSaveDialog(const String& fileName);
 
+  // -- popups
+  /// Runs `script` with the next popup that opens (scripts are used in order, one per popup); while
+  /// it runs, AutoProcess is off, so its actions queue input for the popup's loop.
+  void WhenPopupShows(std::function<void(TPopupWindow* popup)> script);
+  /// Chooses a path in the next popup: a click on the entry with the first caption, then on the entry
+  /// with the next caption in the popup that opens from it (a submenu), and so on; {} cancels the popup
+  /// (Esc). A caption the popup lacks raises EInvalidOperation from the call that opened it.
+  void WhenPopupShows(std::initializer_list<String> path);
+  /// The innermost open popup, nullptr when none is open.
+  TPopupWindow* OpenPopup() const;
+  /// Clicks the entry with the caption in the innermost open popup; raises EInvalidOperation when no
+  /// popup is open or it has no such entry.
+  void ClickPopupEntry(const String& caption);
+
+  /// The next TColorDialog confirms the colour.
+  void AnswerNextColorDialog(TColor color);
+
   // -- looking
   /// The pixels of the control's area of its form (after pending paints); white where it has none.
   std::unique_ptr<TBitmap> Grab(TControl* control);
   /// Writes what the form shows to a PNG file.
   void SavePng(TForm* form, const String& fileName);
+  /// What the desktop shows in the area (screen coordinates): the shown forms and open popups in their
+  /// order, over the desktop colour (after pending paints; no input is processed).
+  std::unique_ptr<TBitmap> GrabDesktop(const TRect& area);
   /// The cursor shown now (CurrentCursor()).
   TCursor EffectiveCursor() const;
 
@@ -104,6 +129,8 @@ class TScriptedUser {
   void Pointer(TControl* control, int x, int y);
   void Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift);
   void Modifiers(TShiftState shift, bool down);
+  void QueuePopupPath(std::vector<String> path, bool first);
+  void PostClick(TControl* control, int x, int y);
   bool FAutoProcess = true;
 };
 

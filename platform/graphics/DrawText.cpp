@@ -64,8 +64,10 @@ int DrawText(TCanvas* canvas, const String& text, TRect& rect, unsigned format) 
   for (const String& line : lines) {
     const int width = canvas->TextWidth(line);
     int x = rect.Left;
-    if (format & DT_CENTER) x = rect.Left + (rect.Width() - width) / 2;
-    else if (format & DT_RIGHT) x = rect.Right - width;
+    if (format & DT_CENTER)
+      x = rect.Left + (rect.Width() - width) / 2;
+    else if (format & DT_RIGHT)
+      x = rect.Right - width;
     if (format & DT_NOCLIP) {
       canvas->TextOut(x, y, line);
     } else {  // each line clipped to its band of the rectangle, so a solid brush fills only behind it

@@ -11,7 +11,8 @@
 // SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
 // Common dialogs go to the same service: headless, each kind of dialog (its DialogKind, "TSaveDialog")
 // takes the next answer scripted for that kind (confirm with a value, cancel, or fail with an error
-// code) and cancels when none is scripted; the dialog is logged like a box.
+// code) and cancels when none is scripted; the dialog is logged like a box. TColorDialog takes the
+// colour of a confirmed answer from its Value.
 
 #include <cstdint>
 #include <deque>
@@ -21,6 +22,7 @@
 #include <map>
 
 #include "Classes.h"
+#include "Graphics.h"
 #include "Types.h"
 
 namespace qelta {
@@ -184,6 +186,26 @@ class TSaveDialog : public TCommonDialog {
   String FFilter;
   String FInitialDir;
   String FFileName;
+};
+
+/// The colour dialog: proposes Color; a confirmed dialog leaves the chosen colour in Color (headless, the
+/// scripted answer's Value), a cancelled or failed one leaves it alone. Logged with the proposed colour
+/// as ColorToString gives it.
+class TColorDialog : public TCommonDialog {
+ public:
+  explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value) { FColor = value; }
+
+  String DialogKind() const override { return u"TColorDialog"; }
+  String ProposedText() const override { return ColorToString(FColor); }
+
+ protected:
+  void Accept(const TCommonDialogAnswer& answer) override { FColor = static_cast<TColor>(answer.Value); }
+
+ private:
+  TColor FColor = clBlack;
 };
 
 /// Error code of the last common dialog: 0 unless it failed.

@@ -41,9 +41,7 @@ constexpr int kSeparatorHeight = 9;
 
 // [SECTION] TMenuItem
 
-TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(gNextCommand++) {
-  Commands()[FCommand] = this;
-}
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(gNextCommand++) { Commands()[FCommand] = this; }
 
 TMenuItem::~TMenuItem() {
   Commands().erase(FCommand);
@@ -155,8 +153,9 @@ class TMenuWindow : public TPopupWindow {
 
  private:
   TMenuItem* Entry(int i) const {
-    return i >= 0 && i < static_cast<int>(FEntries.size()) ? TMenuItem::FromCommand(FEntries[static_cast<std::size_t>(i)])
-                                                           : nullptr;
+    return i >= 0 && i < static_cast<int>(FEntries.size())
+               ? TMenuItem::FromCommand(FEntries[static_cast<std::size_t>(i)])
+               : nullptr;
   }
   int RowHeight(int i) const {
     const TMenuItem* item = Entry(i);
@@ -247,8 +246,7 @@ void TMenuWindow::Paint() {
         TRect box = Rect(dest.Left - 2, dest.Top - 2, dest.Right + 2, dest.Bottom + 2);
         Frame3D(c, box, clBtnShadow, clBtnHighlight, 1);
       }
-      c->BlitPixels(dest, b->Canvas()->Surface(), Rect(0, 0, b->Width(), b->Height()),
-                    ColorToRGB(b->TransparentColor()) & 0xFFFFFF);
+      DrawTransparent(c, Point(dest.Left, dest.Top), b, Rect(0, 0, b->Width(), b->Height()));
     } else if (item->Checked()) {
       CheckMark(c, gutter, item->Enabled() || lit ? ink : clBtnShadow);
     }
@@ -315,8 +313,10 @@ void TMenuWindow::MouseMove(TShiftState Shift, int X, int Y) {
   const int i = RowAt(Y);
   if (i < 0 || !Selectable(i)) return;
   Highlight(i);
-  if (OpensSubmenu(i)) OpenChild(i, false);
-  else CloseChild();
+  if (OpensSubmenu(i))
+    OpenChild(i, false);
+  else
+    CloseChild();
 }
 
 void TMenuWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -329,17 +329,27 @@ void TMenuWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
 void TMenuWindow::KeyDown(Word& Key, TShiftState Shift) {
   TPopupWindow::KeyDown(Key, Shift);
   switch (Key) {
-    case VK_UP: Step(-1); break;
-    case VK_DOWN: Step(1); break;
+    case VK_UP:
+      Step(-1);
+      break;
+    case VK_DOWN:
+      Step(1);
+      break;
     case VK_RIGHT:
       if (OpensSubmenu(FHighlight)) OpenChild(FHighlight, true);
       break;
     case VK_LEFT:
       if (FParentWindow != nullptr) CloseUp(false);
       break;
-    case VK_RETURN: case VK_SPACE: Choose(FHighlight); break;
-    case VK_ESCAPE: CloseUp(false); break;  // a submenu goes back to its parent; the top ends the menu
-    default: return;
+    case VK_RETURN:
+    case VK_SPACE:
+      Choose(FHighlight);
+      break;
+    case VK_ESCAPE:
+      CloseUp(false);
+      break;  // a submenu goes back to its parent; the top ends the menu
+    default:
+      return;
   }
   Key = 0;
 }

@@ -44,8 +44,8 @@ void TPopupWindow::CloseAll() {
 
 void TPopupWindow::Open(int X, int Y) {
   if (FOpen) CloseUp(false);
-  SetBounds(std::clamp(X, 0, std::max(0, DesktopWidth - Width())), std::clamp(Y, 0, std::max(0, DesktopHeight - Height())),
-            Width(), Height());
+  SetBounds(std::clamp(X, 0, std::max(0, DesktopWidth - Width())),
+            std::clamp(Y, 0, std::max(0, DesktopHeight - Height())), Width(), Height());
   FOpen = true;
   State().Popups.push_back(this);
   Show();
@@ -206,14 +206,22 @@ void TPopupListBox::KeyDown(Word& Key, TShiftState Shift) {
   const int last = FItems->Count() - 1;
   const int page = std::max(Rows() - 1, 1);
   const bool toggle = Key == VK_F4 || (Shift.Contains(ssAlt) && (Key == VK_UP || Key == VK_DOWN));
-  if (toggle || Key == VK_RETURN) CloseUp(true);
-  else if (Key == VK_ESCAPE || Key == VK_TAB) CloseUp(false);
-  else if (Key == VK_UP) SetItemIndex(std::max(FItemIndex - 1, 0));
-  else if (Key == VK_DOWN) SetItemIndex(std::min(FItemIndex + 1, last));
-  else if (Key == VK_PRIOR) SetItemIndex(std::max(FItemIndex - page, 0));
-  else if (Key == VK_NEXT) SetItemIndex(std::min(std::max(FItemIndex, 0) + page, last));
-  else if (Key == VK_HOME) SetItemIndex(0);
-  else if (Key == VK_END) SetItemIndex(last);
+  if (toggle || Key == VK_RETURN)
+    CloseUp(true);
+  else if (Key == VK_ESCAPE || Key == VK_TAB)
+    CloseUp(false);
+  else if (Key == VK_UP)
+    SetItemIndex(std::max(FItemIndex - 1, 0));
+  else if (Key == VK_DOWN)
+    SetItemIndex(std::min(FItemIndex + 1, last));
+  else if (Key == VK_PRIOR)
+    SetItemIndex(std::max(FItemIndex - page, 0));
+  else if (Key == VK_NEXT)
+    SetItemIndex(std::min(std::max(FItemIndex, 0) + page, last));
+  else if (Key == VK_HOME)
+    SetItemIndex(0);
+  else if (Key == VK_END)
+    SetItemIndex(last);
   else {
     if (KeyTarget != nullptr) KeyTarget->Perform(WM_KEYDOWN, Key, 0);
     return;
@@ -224,8 +232,10 @@ void TPopupListBox::KeyDown(Word& Key, TShiftState Shift) {
 void TPopupListBox::KeyPress(Char& Key) {
   TPopupWindow::KeyPress(Key);
   if (!IsOpen() || Key < u' ') return;
-  if (KeyTarget != nullptr) KeyTarget->Perform(WM_CHAR, Key, 0);
-  else SelectByLetter(Key);
+  if (KeyTarget != nullptr)
+    KeyTarget->Perform(WM_CHAR, Key, 0);
+  else
+    SelectByLetter(Key);
   Key = 0;
 }
 

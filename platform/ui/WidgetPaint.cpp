@@ -14,7 +14,8 @@ void Frame3D(TCanvas* canvas, TRect& r, TColor topLeft, TColor bottomRight, int 
     pen->SetColor(topLeft);
     canvas->Polyline({Point(r.Left, r.Bottom - 1), Point(r.Left, r.Top), Point(r.Right, r.Top)});
     pen->SetColor(bottomRight);
-    canvas->Polyline({Point(r.Right - 1, r.Top + 1), Point(r.Right - 1, r.Bottom - 1), Point(r.Left - 1, r.Bottom - 1)});
+    canvas->Polyline(
+        {Point(r.Right - 1, r.Top + 1), Point(r.Right - 1, r.Bottom - 1), Point(r.Left - 1, r.Bottom - 1)});
     r = Rect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
   }
 }
@@ -82,6 +83,16 @@ void EngravedText(TCanvas* canvas, int x, int y, const String& text) {
   canvas->TextOut(x + 1, y + 1, text);
   canvas->Font()->SetColor(clBtnShadow);
   canvas->TextOut(x, y, text);
+}
+
+uint32_t PixelRgb(TColor color) {
+  const auto c = static_cast<uint32_t>(ColorToRGB(color));
+  return (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+}
+
+void DrawTransparent(TCanvas* canvas, TPoint dest, TBitmap* bitmap, const TRect& source) {
+  canvas->BlitPixels(Bounds(dest.X, dest.Y, source.Width(), source.Height()), bitmap->Canvas()->Surface(), source,
+                     PixelRgb(bitmap->TransparentColor()));
 }
 
 TRect Intersect(const TRect& r, const TRect& bounds) {

@@ -21,6 +21,11 @@ void CheckMark(TCanvas* canvas, const TRect& r, TColor color);
 void FocusRect(TCanvas* canvas, const TRect& r);
 /// Text in the engraved look of disabled captions: white one pixel right and down, then grey.
 void EngravedText(TCanvas* canvas, int x, int y, const String& text);
+/// Copies the part `source` of the bitmap to dest unscaled, leaving out the pixels of its transparent
+/// colour (TBitmap::TransparentColor: the bottom-left pixel unless set).
+void DrawTransparent(TCanvas* canvas, TPoint dest, TBitmap* bitmap, const TRect& source);
+/// The pixel value (0x00RRGGBB) of a colour.
+uint32_t PixelRgb(TColor color);
 /// A clipped rectangle: the part of r inside `bounds`.
 TRect Intersect(const TRect& r, const TRect& bounds);
 /// True when p lies in r (right and bottom exclusive).

@@ -24,6 +24,7 @@
   TOPIC(TimeScaleGallery)           \
   TOPIC(ColorScaleGallery)          \
   TOPIC(GaugeGallery)               \
+  TOPIC(WidgetsGallery)             \
   /* new topics above this line */
 
 namespace qelta::gallery {

@@ -20,7 +20,7 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
   SetColor(clWindow);
   SetTabStop(true);
   TControlStyle style = ControlStyle();
-  SetControlStyle(style.Exclude(csClickEvents));  // Click means a choice, not a click on the box
+  SetControlStyle(style.Exclude(csClickEvents).Include(csOpaque));  // Click means a choice, not a click on the box
   FItems->OnChange = [this](TObject*) { ItemsChanged(); };
   SetBounds(0, 0, 145, 0);
 }

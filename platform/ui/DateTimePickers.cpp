@@ -30,6 +30,8 @@ int Wrap(int value, int low, int high) {
 }  // namespace
 
 TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TWinControl(AOwner), FDateTime(Now()) {
+  TControlStyle style = ControlStyle();
+  SetControlStyle(style.Include(csOpaque));  // paints all of itself
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 186, WindowCanvas()->TextHeight(u"Wg") + 8);

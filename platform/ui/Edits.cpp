@@ -15,6 +15,8 @@ using detail::TEditBuffer;
 // [SECTION] TCustomEdit
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner), FBuffer(std::make_unique<TEditBuffer>()) {
+  TControlStyle style = ControlStyle();
+  SetControlStyle(style.Include(csOpaque));  // paints all of itself
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 121, 21);

@@ -7,17 +7,20 @@
 namespace qelta::detail {
 
 void Frame3D(TCanvas* canvas, TRect& r, TColor topLeft, TColor bottomRight, int width) {
-  TPen* pen = canvas->Pen();
-  pen->SetWidth(1);
-  pen->SetStyle(psSolid);
+  TBrush* brush = canvas->Brush();
+  const TColor color = brush->Color();
+  const TBrushStyle style = brush->Style();
   for (int i = 0; i < width && r.Width() > 0 && r.Height() > 0; ++i) {
-    pen->SetColor(topLeft);
-    canvas->Polyline({Point(r.Left, r.Bottom - 1), Point(r.Left, r.Top), Point(r.Right, r.Top)});
-    pen->SetColor(bottomRight);
-    canvas->Polyline(
-        {Point(r.Right - 1, r.Top + 1), Point(r.Right - 1, r.Bottom - 1), Point(r.Left - 1, r.Bottom - 1)});
+    brush->SetColor(topLeft);
+    canvas->FillRect(Rect(r.Left, r.Top, r.Right, r.Top + 1));
+    canvas->FillRect(Rect(r.Left, r.Top, r.Left + 1, r.Bottom));
+    brush->SetColor(bottomRight);
+    canvas->FillRect(Rect(r.Right - 1, r.Top + 1, r.Right, r.Bottom));
+    canvas->FillRect(Rect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
     r = Rect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
   }
+  brush->SetColor(color);
+  brush->SetStyle(style);
 }
 
 void SunkenBorder(TCanvas* canvas, TRect& r) {

@@ -329,6 +329,14 @@ class TWinControl : public TControl {
   bool CanFocus() const;
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool value) { FTabStop = value; }
+
+  // -- looks the headless platform stores only
+  /// Painting goes to an off-screen picture first (always so here: a form paints into its surface).
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
+  /// Three-dimensional borders (default true); controls that draw their own look may read it.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool value) { FCtl3D = value; }
   /// Position among the parent's windowed children when Tab moves the focus; -1 without parent.
   int TabOrder() const;
   /// Moves the control in its parent's tab order (clamped to the valid positions).
@@ -388,6 +396,8 @@ class TWinControl : public TControl {
   std::vector<TWinControl*> FTabList;   // windowed children in tab order
   HWND FHandle = 0;
   bool FTabStop = false;
+  bool FDoubleBuffered = false;
+  bool FCtl3D = true;
   std::unique_ptr<TCanvas> FWindowCanvas;
 };
 

@@ -26,7 +26,7 @@
 // only when the text was changed. The editor is shown under goRowSelect too. Keys typed into the
 // editor reach the grid's KeyPress first; Up, Down, PgUp, PgDn (and Tab under goTabs, and Left and
 // Right at the ends of the text) move the current cell.
-// Limits: ScrollBars is stored, no scroll bar is drawn; no row sizing, no row or column moving, no
+// Limits: ScrollBars and BorderStyle are stored, no scroll bar or frame is drawn; no row sizing, no row or column moving, no
 // hot tracking; a column or row with a negative size is hidden (no space, no line).
 
 #include <memory>
@@ -238,6 +238,9 @@ class TCustomGrid : public TCustomControl {
   void SetDefaultDrawing(bool value);
   TScrollStyle ScrollBars() const { return FScrollBars; }
   void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+  /// Stored only: there is no frame outside the client area (default bsSingle).
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
 
  protected:
   void Paint() override;
@@ -309,6 +312,7 @@ class TCustomGrid : public TCustomControl {
   TColor FFixedColor = clBtnFace;
   bool FDefaultDrawing = true;
   TScrollStyle FScrollBars = ssBoth;
+  TBorderStyle FBorderStyle = bsSingle;
   std::unique_ptr<TInplaceEdit> FInplaceEdit;
   bool FEditorMode = false;
   TGridCoord FEditCell;

@@ -199,16 +199,7 @@ void TCustomComboBox::KeyPress(Char& Key) {
   TWinControl::KeyPress(Key);
   if (Key == 0) return;
   if (!Editable()) {
-    if (Key < u' ') return;
-    auto upper = [](Char x) { return x >= u'a' && x <= u'z' ? static_cast<Char>(x - 32) : x; };
-    for (int step = 1; step <= FItems->Count(); ++step) {
-      const int i = (std::max(FItemIndex, -1) + step) % FItems->Count();
-      const String s = FItems->Strings(i);
-      if (!s.empty() && upper(s[0]) == upper(Key)) {
-        UserSelect(i);
-        return;
-      }
-    }
+    if (Key >= u' ') UserSelect(TPopupListBox::NextWithLetter(*FItems, FItemIndex, Key));
     return;
   }
   String text = Text();

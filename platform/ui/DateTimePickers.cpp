@@ -62,6 +62,25 @@ String TDateTimePicker::DisplayText() const {
   return FormatDateTimePattern(FFormat.empty() ? kDefaultFormat : FFormat, FDateTime);
 }
 
+void TDateTimePicker::SetKind(TSegment& s, const String& token) {
+  // The runs of each letter that make a field; digits a typed value takes (negative: a 12-hour clock).
+  struct Letter {
+    Char Of;
+    TFieldKind Kind;
+    unsigned Runs;  // bit n: a run of n letters
+    int Digits;
+  };
+  static constexpr Letter kLetters[] = {{u'y', fkYear, 1u << 2 | 1u << 4, 0}, {u'M', fkMonth, 0x1E, 2},
+                                        {u'd', fkDay, 0x6, 2},                {u'H', fkHour, 0x6, 2},
+                                        {u'h', fkHour, 0x6, -2},              {u'm', fkMinute, 0x6, 2},
+                                        {u's', fkSecond, 0x6, 2},             {u't', fkAmPm, 0x6, 0}};
+  for (const Letter& l : kLetters)
+    if (token[0] == l.Of && token.size() < 32 && (l.Runs >> token.size() & 1u) != 0) {
+      s.Kind = l.Kind;
+      s.Digits = l.Kind == fkYear ? static_cast<int>(token.size()) : l.Digits;
+    }
+}
+
 std::vector<TDateTimePicker::TSegment> TDateTimePicker::Segments() const {
   std::vector<TSegment> out;
   String rest = FFormat.empty() ? kDefaultFormat : FFormat;
@@ -69,34 +88,7 @@ std::vector<TDateTimePicker::TSegment> TDateTimePicker::Segments() const {
     bool literal = false;
     const String token = TakeDateTimePatternToken(rest, literal);
     TSegment s{literal ? token : FormatDateTimePattern(token, FDateTime), fkNone, 0};
-    const std::size_t n = token.size();
-    if (!literal) {
-      switch (token[0]) {
-        case u'y':
-          s.Kind = n == 4 || n == 2 ? fkYear : fkNone, s.Digits = static_cast<int>(n);
-          break;
-        case u'M':
-          s.Kind = n <= 4 ? fkMonth : fkNone, s.Digits = 2;
-          break;
-        case u'd':
-          s.Kind = n <= 2 ? fkDay : fkNone, s.Digits = 2;
-          break;
-        case u'H':
-        case u'h':
-          s.Kind = n <= 2 ? fkHour : fkNone, s.Digits = 2;
-          break;
-        case u'm':
-          s.Kind = n <= 2 ? fkMinute : fkNone, s.Digits = 2;
-          break;
-        case u's':
-          s.Kind = n <= 2 ? fkSecond : fkNone, s.Digits = 2;
-          break;
-        default:
-          s.Kind = n <= 2 ? fkAmPm : fkNone;
-          break;
-      }
-      if (token[0] == u'h') s.Digits = -2;  // a 12-hour field
-    }
+    if (!literal) SetKind(s, token);
     out.push_back(s);
   }
   return out;

@@ -11,6 +11,8 @@
 // change of DateTime, by the user or in code, runs Change (OnChange); the same value runs nothing.
 // Limits: no drop-down calendar, no check box, no minimum or maximum date; years 1..9999.
 
+#include <vector>
+
 #include "Controls.h"
 #include "DateUtils.h"
 
@@ -54,6 +56,7 @@ class TDateTimePicker : public TWinControl {
     TFieldKind Kind = fkNone;
     int Digits = 0;  // digits a typed value takes (0: letters)
   };
+  static void SetKind(TSegment& s, const String& token);
   std::vector<TSegment> Segments() const;
   const TSegment* FieldSegment(int field, const std::vector<TSegment>& segments) const;
   void Step(TFieldKind kind, int delta);

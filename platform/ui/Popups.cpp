@@ -239,17 +239,19 @@ void TPopupListBox::KeyPress(Char& Key) {
   Key = 0;
 }
 
-void TPopupListBox::SelectByLetter(Char c) {
+int TPopupListBox::NextWithLetter(const TStrings& items, int from, Char c) {
   auto upper = [](Char x) { return x >= u'a' && x <= u'z' ? static_cast<Char>(x - 32) : x; };
-  const int n = FItems->Count();
+  const int n = items.Count();
   for (int step = 1; step <= n; ++step) {
-    const int i = (std::max(FItemIndex, -1) + step) % n;
-    const String s = FItems->Strings(i);
-    if (!s.empty() && upper(s[0]) == upper(c)) {
-      SetItemIndex(i);
-      return;
-    }
+    const int i = (std::max(from, -1) + step) % n;
+    const String s = items.Strings(i);
+    if (!s.empty() && upper(s[0]) == upper(c)) return i;
   }
+  return -1;
+}
+
+void TPopupListBox::SelectByLetter(Char c) {
+  if (const int i = NextWithLetter(*FItems, FItemIndex, c); i >= 0) SetItemIndex(i);
 }
 
 void TPopupListBox::Closed(bool Accepted) {

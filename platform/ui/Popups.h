@@ -93,6 +93,8 @@ class TPopupListBox : public TPopupWindow {
   void SetDropDownCount(int value);
   /// The item under a client point, -1 for none.
   int ItemAtPos(TPoint p) const;
+  /// The first item after `from` (going round) that begins with the letter (A-Z case ignored), -1 for none.
+  static int NextWithLetter(const TStrings& items, int from, Char c);
 
   /// Draws an item instead of the plain text (owner-drawn combo boxes); the canvas is the list's.
   std::function<void(TCanvas* Canvas, int Index, const TRect& Rect, TOwnerDrawState State)> OnDrawItem;

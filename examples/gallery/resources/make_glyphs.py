@@ -5,8 +5,11 @@ items and speed buttons, drawn here as pixel art. Run from this folder: python3 
 Each character names a colour of PALETTE; "." is the background $EBBEEB, which the bottom-left pixel
 carries, so bitmaps drawn with their transparent colour leave it out. 8-bit RGB PNGs, no gamma chunk.
 """
-import struct
-import zlib
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../scripts"))
+from pixelart_png import png_bytes  # noqa: E402
 
 PALETTE = {
     ".": (235, 190, 235),
@@ -96,19 +99,7 @@ GLYPHS = {
 }
 
 
-def png(rows):
-    height, width = len(rows), len(rows[0])
-    raw = b"".join(b"\x00" + b"".join(bytes(PALETTE[c]) for c in row) for row in rows)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-
-
 for name, rows in GLYPHS.items():
     assert len(rows) == 16 and all(len(r) == 16 for r in rows), name
     with open(name + ".png", "wb") as f:
-        f.write(png(rows))
+        f.write(png_bytes(rows, PALETTE))

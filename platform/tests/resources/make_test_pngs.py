@@ -5,8 +5,11 @@ Run from this folder: python3 make_test_pngs.py. The pictures are drawn here as 
 character names a colour of PALETTE (RGBA). The files are 8-bit RGBA PNGs without gamma or colour
 chunks, so a decoder that reads samples as stored gives exactly these values.
 """
-import struct
-import zlib
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../scripts"))
+from pixelart_png import png_bytes  # noqa: E402
 
 PALETTE = {
     ".": (255, 255, 255, 255),
@@ -39,18 +42,6 @@ PICTURES = {
 }
 
 
-def png(rows):
-    height, width = len(rows), len(rows[0])
-    raw = b"".join(b"\x00" + b"".join(bytes(PALETTE[c]) for c in row) for row in rows)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-
-
 for name, rows in PICTURES.items():
     with open(name + ".png", "wb") as f:
-        f.write(png(rows))
+        f.write(png_bytes(rows, PALETTE))

@@ -327,6 +327,20 @@ TEST_F(GridFixture, ACharacterOpensTheEditorAndMovingCommits) {
   EXPECT_EQ(grid->Cells(3, 3), u"q");
 }
 
+TEST_F(GridFixture, AnEditorShownInCodeTakesTheFocusOnlyFromItsGrid) {
+  grid->SetOptions(grid->Options() | TGridOptions{goEditing});
+  auto* other = new TEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(10, 300, 50, 20);
+  other->SetFocus();
+  grid->SetEditorMode(true);
+  ASSERT_TRUE(grid->EditorMode());
+  EXPECT_TRUE(other->Focused());
+  grid->InplaceEditor()->SetText(u"set");
+  grid->SetEditorMode(false);
+  EXPECT_EQ(grid->edits, std::vector<std::string>{"1,1=set"});
+}
+
 TEST_F(GridFixture, KeysTypedIntoTheEditorReachTheGridsKeyPressFirst) {
   grid->SetOptions(grid->Options() | TGridOptions{goEditing});
   std::u16string seen;

@@ -56,6 +56,7 @@ TEST_F(MenuFixture, RightClickOpensThePopupMenuAndASubmenuItemRunsAfterPopupRetu
   EXPECT_FALSE(showingWhenClicked);
   EXPECT_EQ(menu->PopupComponent(), target);
   EXPECT_EQ(menu->PopupPoint(), target->ClientToScreen(Point(30, 40)));
+  EXPECT_EQ(target->ClientOrigin(), Point(120, 120));
   EXPECT_EQ(user.OpenPopup(), nullptr);
 }
 

@@ -138,6 +138,8 @@ class TControl : public TComponent {
   void SetClientHeight(int value);
   /// Screen position of a point given in client coordinates.
   TPoint ClientToScreen(TPoint p) const;
+  /// Screen position of the client area's top-left corner (where popups are placed from).
+  TPoint ClientOrigin() const { return ClientToScreen(Point(0, 0)); }
   /// Client coordinates of a screen position.
   TPoint ScreenToClient(TPoint p) const;
 

@@ -636,7 +636,7 @@ void TCustomGrid::ShowEditor() {
   FInplaceEdit->SetModified(false);
   FInplaceEdit->SelectAll();
   PlaceEditor();
-  if (FInplaceEdit->Visible() && FInplaceEdit->CanFocus()) FInplaceEdit->SetFocus();
+  if (HasFocus() && FInplaceEdit->Visible() && FInplaceEdit->CanFocus()) FInplaceEdit->SetFocus();
   Invalidate();
 }
 

@@ -160,6 +160,21 @@ TEST_F(GridFixture, CellRectsAndMouseCoordsAtTheBorders) {
   EXPECT_EQ(grid->CellRect(5, 1), Rect(64, 24, 128, 48));
 }
 
+TEST_F(GridFixture, HugeSizesStayInRange) {
+  grid->SetColWidths(1, INT32_MAX);
+  grid->SetRowHeights(1, INT32_MAX);
+  EXPECT_EQ(grid->ColWidths(1), 1 << 24);
+  EXPECT_EQ(grid->CellRect(1, 1), Rect(65, 25, 65 + (1 << 24), 25 + (1 << 24)));
+  EXPECT_EQ(grid->CellRect(2, 1), TRect{});
+  EXPECT_EQ(grid->MouseCoord(300, 30).X, 1);
+  grid->SetGridLineWidth(INT32_MAX);
+  EXPECT_EQ(grid->GridLineWidth(), 1 << 24);
+  EXPECT_EQ(grid->MouseCoord(300, 300), (TGridCoord{0, 0}));  // on the lines after cell (0, 0)
+  grid->Invalidate();
+  user.Process();
+  user.PressKey(VK_END);
+}
+
 TEST_F(GridFixture, PaintDrawsEveryVisibleCellRowByRowWithTheStatesOfTheOptions) {
   grid->SetColCount(3);
   grid->SetRowCount(3);

@@ -46,6 +46,7 @@ int TCustomComboBox::ItemHeight() const {
 }
 
 void TCustomComboBox::SetItemHeight(int value) {
+  value = std::min(value, TPopupListBox::kMaxItemHeight);
   if (value < 1 || value == FItemHeight) return;
   FItemHeight = value;
   SetBounds(Left(), Top(), Width(), 0);

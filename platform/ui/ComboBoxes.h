@@ -45,10 +45,11 @@ class TCustomComboBox : public TWinControl {
   void SetItemIndex(int value);
   TComboBoxStyle Style() const { return FStyle; }
   void SetStyle(TComboBoxStyle value);
-  /// Rows the list shows at once (default 8, at least 1).
+  /// Rows the list shows at once (default 8, clamped as the list's).
   int DropDownCount() const { return FDropDownCount; }
-  void SetDropDownCount(int value) { FDropDownCount = std::max(value, 1); }
-  /// Height of a list row of an owner-drawn box (default: the font's text height + 2).
+  void SetDropDownCount(int value) { FDropDownCount = std::clamp(value, 1, TPopupListBox::kMaxRows); }
+  /// Height of a list row of an owner-drawn box (default: the font's text height + 2; at most the list's
+  /// largest).
   int ItemHeight() const;
   void SetItemHeight(int value);
   bool Sorted() const { return FItems->Sorted(); }

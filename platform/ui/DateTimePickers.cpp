@@ -70,10 +70,14 @@ void TDateTimePicker::SetKind(TSegment& s, const String& token) {
     unsigned Runs;  // bit n: a run of n letters
     int Digits;
   };
-  static constexpr Letter kLetters[] = {{u'y', fkYear, 1u << 2 | 1u << 4, 0}, {u'M', fkMonth, 0x1E, 2},
-                                        {u'd', fkDay, 0x6, 2},                {u'H', fkHour, 0x6, 2},
-                                        {u'h', fkHour, 0x6, -2},              {u'm', fkMinute, 0x6, 2},
-                                        {u's', fkSecond, 0x6, 2},             {u't', fkAmPm, 0x6, 0}};
+  static constexpr Letter kLetters[] = {{u'y', fkYear, 1u << 2 | 1u << 4, 0},
+                                        {u'M', fkMonth, 0x1E, 2},
+                                        {u'd', fkDay, 0x6, 2},
+                                        {u'H', fkHour, 0x6, 2},
+                                        {u'h', fkHour, 0x6, -2},
+                                        {u'm', fkMinute, 0x6, 2},
+                                        {u's', fkSecond, 0x6, 2},
+                                        {u't', fkAmPm, 0x6, 0}};
   for (const Letter& l : kLetters)
     if (token[0] == l.Of && token.size() < 32 && (l.Runs >> token.size() & 1u) != 0) {
       s.Kind = l.Kind;

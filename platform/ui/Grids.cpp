@@ -25,7 +25,10 @@ namespace qelta {
 
 namespace {
 
-constexpr int kSizingZone = 4;  // pixels either side of a column's right edge that grab it
+constexpr int kSizingZone = 4;         // pixels either side of a column's right edge that grab it
+constexpr int kMaxCellSize = 1 << 24;  // a larger width or height is taken as this, so sums stay in range
+
+int CellSize(int value) { return std::min(value, kMaxCellSize); }
 
 [[noreturn]] void IndexOutOfRange() { throw EInvalidGridOperation("Grid index out of range"); }
 
@@ -45,21 +48,25 @@ struct TCustomGrid::TAxis {
   int Count() const { return static_cast<int>(Sizes.size()); }
   bool Hidden(int i) const { return Sizes[static_cast<std::size_t>(i)] < 0; }
   int Size(int i) const { return std::max(Sizes[static_cast<std::size_t>(i)], 0); }
-  int Slot(int i) const { return Hidden(i) ? 0 : Size(i) + Line; }
+  /// Size plus line, in 64 bits: a huge width must not overflow the sum.
+  int64_t Slot(int i) const { return Hidden(i) ? 0 : int64_t{Size(i)} + Line; }
   /// The next index shown after i (fixed ones, then from First); Count() at the end.
   int Next(int i) const { return i + 1 == Fixed ? std::max(First, Fixed) : i + 1; }
   int Begin() const { return Fixed > 0 ? 0 : First; }
   /// Where cell i starts, or -1 when it is not shown (scrolled away, hidden or beyond the extent).
   int Start(int i) const {
     if (i < 0 || i >= Count() || Hidden(i) || (i >= Fixed && i < First)) return -1;
-    int at = 0;
-    for (int k = Begin(); k < i; k = Next(k)) at += Slot(k);
-    return at < Extent ? at : -1;
+    int64_t at = 0;
+    for (int k = Begin(); k < i; k = Next(k)) {
+      at += Slot(k);
+      if (at >= Extent) return -1;  // the cells before it already fill the client area
+    }
+    return at < Extent ? static_cast<int>(at) : -1;
   }
   /// The cell whose slot holds position p, or -1.
   int At(int p) const {
     if (p < 0) return -1;
-    int at = 0;
+    int64_t at = 0;
     for (int k = Begin(); k < Count() && at < Extent; k = Next(k)) {
       if (!Hidden(k) && p < at + Slot(k)) return k;
       at += Slot(k);
@@ -68,7 +75,8 @@ struct TCustomGrid::TAxis {
   }
   /// Scrolling cells that fit wholly from First.
   int FullyVisible() const {
-    int at = 0, n = 0;
+    int64_t at = 0;
+    int n = 0;
     for (int k = 0; k < Fixed; ++k) at += Slot(k);
     for (int k = First; k < Count(); ++k) {
       if (at + Slot(k) - Line > Extent) break;
@@ -79,7 +87,7 @@ struct TCustomGrid::TAxis {
   }
   /// The smallest First that shows cell i wholly at the far end (i itself when nothing more fits).
   int FirstShowing(int i) const {
-    int room = Extent;
+    int64_t room = Extent;
     for (int k = 0; k < Fixed; ++k) room -= Slot(k);
     int first = i;
     room -= Slot(i) - Line;
@@ -194,6 +202,7 @@ void TCustomGrid::ClampPositions() {
 }
 
 void TCustomGrid::SetDefaultColWidth(int value) {
+  value = CellSize(value);
   FDefaultColWidth = value;
   std::fill(FColWidths.begin(), FColWidths.end(), value);
   ColWidthsChanged();
@@ -202,6 +211,7 @@ void TCustomGrid::SetDefaultColWidth(int value) {
 }
 
 void TCustomGrid::SetDefaultRowHeight(int value) {
+  value = CellSize(value);
   FDefaultRowHeight = value;
   std::fill(FRowHeights.begin(), FRowHeights.end(), value);
   RowHeightsChanged();
@@ -214,6 +224,7 @@ int TCustomGrid::ColWidths(int Index) const {
 }
 
 void TCustomGrid::SetColWidths(int Index, int Value) {
+  Value = CellSize(Value);
   if (Index < 0 || Index >= ColCount() || FColWidths[static_cast<std::size_t>(Index)] == Value) return;
   FColWidths[static_cast<std::size_t>(Index)] = Value;
   ColWidthsChanged();
@@ -226,6 +237,7 @@ int TCustomGrid::RowHeights(int Index) const {
 }
 
 void TCustomGrid::SetRowHeights(int Index, int Value) {
+  Value = CellSize(Value);
   if (Index < 0 || Index >= RowCount() || FRowHeights[static_cast<std::size_t>(Index)] == Value) return;
   FRowHeights[static_cast<std::size_t>(Index)] = Value;
   RowHeightsChanged();
@@ -234,7 +246,7 @@ void TCustomGrid::SetRowHeights(int Index, int Value) {
 }
 
 void TCustomGrid::SetGridLineWidth(int value) {
-  value = std::max(value, 0);
+  value = std::clamp(value, 0, kMaxCellSize);
   if (value == FGridLineWidth) return;
   FGridLineWidth = value;
   PlaceEditor();
@@ -390,13 +402,13 @@ void TCustomGrid::PaintLines(TCanvas* c, int col, int row, const TRect& rect) {
 void TCustomGrid::Paint() {
   TCanvas* c = Canvas();
   const TAxis h = Horz(), v = Vert();
-  int y = 0;
+  int64_t y = 0;
   for (int row = v.Begin(); row < RowCount() && y < v.Extent; row = v.Next(row)) {
     if (v.Hidden(row)) continue;
-    int x = 0;
+    int64_t x = 0;
     for (int col = h.Begin(); col < ColCount() && x < h.Extent; col = h.Next(col)) {
       if (h.Hidden(col)) continue;
-      const TRect rect = Bounds(x, y, h.Size(col), v.Size(row));
+      const TRect rect = Bounds(static_cast<int>(x), static_cast<int>(y), h.Size(col), v.Size(row));
       PaintCell(c, col, row, rect);
       PaintLines(c, col, row, rect);
       x += h.Slot(col);
@@ -416,10 +428,11 @@ int TCustomGrid::ColumnSizingAt(int X, int Y) const {
   const TGridCoord cell = MouseCoord(X, Y);
   if (cell.Y < 0 || cell.Y >= FFixedRows) return -1;
   const TAxis h = Horz();
-  int best = -1, bestDistance = kSizingZone + 1, at = 0;
+  int best = -1;
+  int64_t bestDistance = kSizingZone + 1, at = 0;
   for (int col = h.Begin(); col < ColCount() && at < h.Extent; col = h.Next(col)) {
     if (h.Hidden(col)) continue;
-    const int distance = std::abs(X - (at + h.Size(col)));
+    const int64_t distance = std::abs(X - (at + h.Size(col)));
     if (distance < bestDistance) best = col, bestDistance = distance;
     at += h.Slot(col);
   }

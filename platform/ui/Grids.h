@@ -26,9 +26,10 @@
 // only when the text was changed. The editor is shown under goRowSelect too. Keys typed into the
 // editor reach the grid's KeyPress first; Up, Down, PgUp, PgDn (and Tab under goTabs, and Left and
 // Right at the ends of the text) move the current cell.
-// Limits: ScrollBars and BorderStyle are stored, no scroll bar or frame is drawn; no row sizing, no row or column moving, no
-// hot tracking; a column or row with a negative size is hidden (no space, no line).
+// Limits: ScrollBars and BorderStyle are stored, no scroll bar or frame is drawn; no row sizing, no row or column
+// moving, no hot tracking; a column or row with a negative size is hidden (no space, no line).
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -124,7 +125,7 @@ class TInplaceEditList : public TInplaceEdit {
   TStrings* PickList() const;
   /// Rows the pick list shows at once (default 7, at least 1).
   int DropDownRows() const { return FDropDownRows; }
-  void SetDropDownRows(int value) { FDropDownRows = std::max(value, 1); }
+  void SetDropDownRows(int value) { FDropDownRows = std::clamp(value, 1, TPopupListBox::kMaxRows); }
   bool ListVisible() const;
   /// Opens the pick list (esPickList only): OnGetPickListItems, then the list under the editor.
   void DropDown();
@@ -190,7 +191,8 @@ class TCustomGrid : public TCustomControl {
   void SetDefaultRowHeight(int value);
   /// Width of a column (0 outside the columns); negative: hidden.
   int ColWidths(int Index) const;
-  /// Ignored outside the columns; an unchanged width repaints nothing.
+  /// Ignored outside the columns; an unchanged width repaints nothing. Widths (and heights, line
+  /// widths) above 2^24 pixels are taken as 2^24.
   void SetColWidths(int Index, int Value);
   int RowHeights(int Index) const;
   void SetRowHeights(int Index, int Value);

@@ -101,12 +101,13 @@ int TPopupListBox::ItemHeight() const {
 }
 
 void TPopupListBox::SetItemHeight(int value) {
+  value = std::min(value, kMaxItemHeight);
   if (value < 1 || value == FItemHeight) return;
   FItemHeight = value;
   Invalidate();
 }
 
-void TPopupListBox::SetDropDownCount(int value) { FDropDownCount = std::max(value, 1); }
+void TPopupListBox::SetDropDownCount(int value) { FDropDownCount = std::clamp(value, 1, kMaxRows); }
 
 int TPopupListBox::Rows() const { return std::min(FDropDownCount, std::max(1, FItems->Count())); }
 

@@ -85,10 +85,12 @@ class TPopupListBox : public TPopupWindow {
   int ItemIndex() const { return FItemIndex; }
   void SetItemIndex(int value);
   int TopIndex() const { return FTopIndex; }
-  /// Height of a row in pixels (default: the font's text height + 2); values below 1 are ignored.
+  /// Height of a row in pixels (default: the font's text height + 2); values below 1 are ignored, values
+  /// above kMaxItemHeight taken as it.
   int ItemHeight() const;
   void SetItemHeight(int value);
-  /// Rows shown at once (default 8, at least 1).
+  static constexpr int kMaxItemHeight = 4096, kMaxRows = 4096;
+  /// Rows shown at once (default 8, clamped to 1..kMaxRows).
   int DropDownCount() const { return FDropDownCount; }
   void SetDropDownCount(int value);
   /// The item under a client point, -1 for none.

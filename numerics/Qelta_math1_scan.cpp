@@ -104,33 +104,6 @@ struct TDateScan {
   int Error = 0;
 };
 
-bool IsFormatLetter(Char c) { return String(u"HMdhmsty").find(c) != String::npos; }
-
-// Removes the next token from the front of fmt; `literal` tells its kind.
-String NextToken(String& fmt, bool& literal) {
-  std::size_t i = 1;
-  String token;
-  literal = fmt[0] == u'\'' || !IsFormatLetter(fmt[0]);
-  if (fmt[0] == u'\'') {
-    for (; i < fmt.size(); ++i) {
-      if (fmt[i] != u'\'') {
-        token += fmt[i];
-      } else if (i + 1 < fmt.size() && fmt[i + 1] == u'\'') {
-        token += u'\'';
-        ++i;
-      } else {
-        ++i;
-        break;
-      }
-    }
-  } else {
-    while (i < fmt.size() && (literal ? fmt[i] != u'\'' && !IsFormatLetter(fmt[i]) : fmt[i] == fmt[0])) ++i;
-    token = fmt.substr(0, i);
-  }
-  fmt.erase(0, i);
-  return token;
-}
-
 // Up to n characters at p read as an unsigned decimal number.
 bool ReadFixed(const String& text, int& p, int n, int& value) {
   const String part = Copy(text, p, n);
@@ -214,7 +187,7 @@ bool IsKnownToken(const String& t) {
 
 void ScanToken(String& fmt, const String& text, int& p, TLanguage lang, TDateScan& st) {
   bool literal = false;
-  const String token = NextToken(fmt, literal);
+  const String token = TakeDateTimePatternToken(fmt, literal);
   if (literal) {
     if (Copy(text, p, Length(token)) != token) st.Error = -1;
     p += Length(token);

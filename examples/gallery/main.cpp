@@ -27,6 +27,7 @@
   TOPIC(RChartGallery)              \
   TOPIC(RChartMouseGallery)         \
   TOPIC(SmithChartGallery)          \
+  TOPIC(WidgetsGallery)             \
   /* new topics above this line */
 
 namespace qelta::gallery {

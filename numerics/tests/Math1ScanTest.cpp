@@ -253,3 +253,23 @@ TEST(IsValidIntegers, CheckEveryCharacter) {
 }
 
 }  // namespace
+
+TEST(Math1Scan, ScanDateTimeReadsWhatThePlatformsPatternFormatterWrites) {
+  // The row editor writes a date/time cell with the picker's formatter and reads it back with the scanner.
+  const char16_t* patterns[] = {u"dd.MM.yyyy",         u"M/d/yyyy h:mm tt", u"yyyy-MM-dd HH:mm:ss",
+                                u"dddd, MMMM d, yyyy", u"ddd d MMM yyyy",   u"'day' d 'of' M, yyyy, H:m:s",
+                                u"hh:mm:ss t"};
+  std::mt19937 random(5807);
+  std::uniform_real_distribution<double> days(2.0, 2958465.0);  // 1900-01-01 .. 9999-12-31
+  for (int i = 0; i < 200; ++i) {
+    const TDateTime dt = std::floor(days(random) * 86400.0) / 86400.0;
+    for (const char16_t* pattern : patterns) {
+      const String text = FormatDateTimePattern(pattern, dt);
+      int error = 1;
+      const TDateTime back = ScanDateTime(text, pattern, lgEnglish, error);
+      ASSERT_EQ(error, 0) << StringToUtf8(text);
+      const String expected = FormatDateTimePattern(pattern, dt);
+      EXPECT_EQ(FormatDateTimePattern(pattern, back), expected) << StringToUtf8(text);
+    }
+  }
+}

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "Assertions.h"
 #include "Encoding.h"
@@ -365,3 +367,66 @@ TEST_F(ClockTest, WithoutOverrideReadsTheWallClock) {
 }
 
 }  // namespace
+
+TEST(DateUtils, IsoWeekdaysAndWeekNumbers) {
+  struct Case {
+    int y, m, d, weekday, week, weekYear;
+  };
+  // Reference values: Python's date.isocalendar().
+  const Case cases[] = {{2021, 1, 1, 5, 53, 2020},  {2020, 12, 31, 4, 53, 2020}, {2024, 12, 30, 1, 1, 2025},
+                        {2023, 1, 1, 7, 52, 2022},  {2026, 6, 15, 1, 25, 2026},  {2015, 12, 31, 4, 53, 2015},
+                        {2016, 1, 3, 7, 53, 2015},  {2008, 12, 29, 1, 1, 2009},  {2010, 1, 3, 7, 53, 2009},
+                        {1900, 1, 1, 1, 1, 1900}};
+  for (const Case& c : cases) {
+    const TDateTime dt = EncodeDate(c.y, c.m, c.d) + 0.75;
+    int year = 0;
+    EXPECT_EQ(DayOfTheWeek(dt), c.weekday) << c.y << "-" << c.m << "-" << c.d;
+    EXPECT_EQ(WeekOfTheYear(dt, year), c.week) << c.y << "-" << c.m << "-" << c.d;
+    EXPECT_EQ(year, c.weekYear) << c.y << "-" << c.m << "-" << c.d;
+  }
+  int year = 5;
+  EXPECT_EQ(WeekOfTheYear(std::numeric_limits<double>::quiet_NaN(), year), 0);
+  EXPECT_EQ(year, 0);
+  EXPECT_EQ(DayOfTheWeek(-1e12), 0);
+}
+
+TEST(DateUtils, PatternsWriteEveryTokenCaseSensitively) {
+  const TDateTime dt = EncodeDateTime(2023, 3, 5, 14, 7, 9, 0);  // a Sunday
+  struct Case {
+    const char16_t* pattern;
+    const char16_t* text;
+  };
+  const Case cases[] = {
+      {u"dd.MM.yyyy", u"05.03.2023"},
+      {u"d/M/yy", u"5/3/23"},
+      {u"dddd, MMMM d", u"Sunday, March 5"},
+      {u"ddd MMM", u"Sun Mar"},
+      {u"HH:mm:ss", u"14:07:09"},
+      {u"H:m:s", u"14:7:9"},
+      {u"hh:mm tt", u"02:07 PM"},
+      {u"h t", u"2 P"},
+      {u"'at' HH 'o''clock'", u"at 14 o'clock"},
+      {u"yyy MMMMM", u"yyy MMMMM"},  // runs that are no token stand as they are
+      {u"", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatDateTimePattern(c.pattern, dt), String(c.text)) << StringToUtf8(c.pattern);
+  EXPECT_EQ(FormatDateTimePattern(u"hh tt", EncodeTime(0, 30, 0, 0)), u"12 AM");
+  EXPECT_EQ(FormatDateTimePattern(u"hh tt", EncodeTime(12, 30, 0, 0)), u"12 PM");
+}
+
+TEST(DateUtils, PatternTokensComeOffTheFrontOneByOne) {
+  String pattern = u"dd'.'MM 'it''s'x";
+  std::vector<std::pair<String, bool>> tokens;
+  while (!pattern.empty()) {
+    bool literal = false;
+    const String token = TakeDateTimePatternToken(pattern, literal);
+    tokens.emplace_back(token, literal);
+  }
+  const std::vector<std::pair<String, bool>> expected = {
+      {u"dd", false}, {u".", true}, {u"MM", false}, {u" ", true}, {u"it's", true}, {u"x", true}};
+  EXPECT_EQ(tokens, expected);
+  bool literal = false;
+  String empty;
+  EXPECT_EQ(TakeDateTimePatternToken(empty, literal), u"");
+  EXPECT_TRUE(literal);
+}

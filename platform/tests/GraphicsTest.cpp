@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Assertions.h"
+#include "Encoding.h"
 
 using namespace qelta;
 
@@ -147,4 +148,58 @@ TEST(TCanvasTrace, RecordsEverySetterCallAndEveryDrawingCall) {
   c.SetTrace(nullptr);
   c.Pen()->SetColor(clBlue);
   EXPECT_EQ(trace.Count("Pen.Color"), 2);
+}
+
+TEST(TColor, NamesAndHexTextRoundTrip) {
+  struct Case {
+    TColor color;
+    const char* text;
+  };
+  const Case cases[] = {{clRed, "clRed"},           {clBtnFace, "clBtnFace"},     {clNone, "clNone"},
+                        {clDefault, "clDefault"},   {clSilver, "clSilver"},       {clMedGray, "clMedGray"},
+                        {clWindowText, "clWindowText"}, {0x123456, "$00123456"},  {RGB(1, 2, 3), "$00030201"},
+                        {static_cast<TColor>(0xFF000019), "$FF000019"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(StringToUtf8(ColorToString(c.color)), c.text);
+    EXPECT_EQ(StringToColor(Utf8ToString(c.text)), c.color) << c.text;
+  }
+  EXPECT_EQ(StringToColor(u"CLRED"), clRed);
+  EXPECT_EQ(StringToColor(u"clLtGray"), clSilver);
+  EXPECT_EQ(StringToColor(u"255"), clRed);
+  EXPECT_THROW_MSG(StringToColor(u"clPink"), EConvertError, "'clPink' is not a valid integer value");
+  EXPECT_THROW_MSG(StringToColor(u""), EConvertError, "'' is not a valid integer value");
+}
+
+TEST(TFont, QualityIsStoredAssignedAndTraced) {
+  TFont a, b;
+  int changes = 0;
+  b.OnChange = [&](TObject*) { ++changes; };
+  EXPECT_EQ(a.Quality(), fqDefault);
+  a.SetQuality(fqNonAntialiased);
+  b.Assign(&a);
+  EXPECT_EQ(b.Quality(), fqNonAntialiased);
+  b.SetQuality(fqNonAntialiased);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(TFont, NonAntialiasedTextPutsOnlyWholePixels) {
+  // Crisp glyphs: every pixel is the background or the text colour, none in between.
+  for (TFontQuality q : {fqAntialiased, fqNonAntialiased}) {
+    TBitmap b(80, 30);
+    b.Canvas()->Font()->SetQuality(q);
+    b.Canvas()->Font()->SetColor(clBlack);
+    b.Canvas()->Font()->SetSize(12);
+    b.Canvas()->Brush()->SetStyle(bsClear);
+    b.Canvas()->TextOut(2, 2, u"Qg&8");
+    int black = 0, grey = 0;
+    for (int y = 0; y < b.Height(); ++y)
+      for (int x = 0; x < b.Width(); ++x) {
+        const TColor c = b.Canvas()->Pixels(x, y);
+        if (c == clBlack) ++black;
+        else if (c != clWhite) ++grey;
+      }
+    EXPECT_GT(black, 20);
+    if (q == fqNonAntialiased) EXPECT_EQ(grey, 0);
+    else EXPECT_GT(grey, 0);
+  }
 }

@@ -155,3 +155,16 @@ TEST(Math, ExtendedImageOfNaNAndRejectedEncodings) {
   const uint8_t pseudoNaN[10] = {1, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0x7F};
   for (const uint8_t* bad : {unnormal, pseudoInf, pseudoNaN}) EXPECT_TRUE(std::isnan(BytesToExtended(bad)));
 }
+
+TEST(Math, MulDivRoundsTheExactProductHalfAwayFromZero) {
+  struct Case {
+    int a, b, c, expected;
+  };
+  const Case cases[] = {
+      {5, 1, 2, 3},       {-5, 1, 2, -3},        {5, -1, 2, -3},           {-5, -1, 2, 3},
+      {1, 1, 3, 0},       {2, 1, 3, 1},          {-1, 1, 2, -1},           {100, 96, 72, 133},
+      {-11, 72, 96, -8},  {INT32_MAX, 2, 2, INT32_MAX},                    {INT32_MIN, 3, 3, INT32_MIN},
+      {7, 3, 0, -1},      {INT32_MAX, INT32_MAX, 1, -1},                   {INT32_MIN, -1, 1, -1},
+  };
+  for (const Case& k : cases) EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.expected) << k.a << " * " << k.b << " / " << k.c;
+}

@@ -1,0 +1,155 @@
+#pragma once
+// Edit boxes: TCustomEdit / TEdit (one line of text) and TCustomMemo / TMemo (several lines), with a
+// caret, a selection, the editing keys and the clipboard keys.
+//
+// How: the text is the control's Text. Every change of it, typed or set in code, runs the virtual
+// Change (which fires OnChange) once, and setting the same text runs nothing; the caret and the
+// selection stay where they were, kept inside the new text. A typed change places the caret before
+// the text changes, so a Change that puts back an earlier text may move the caret itself. Keys:
+// OnKeyPress sees every character first (Enter #13 and Esc #27 included, which a one-line edit then
+// ignores); printable characters replace the selection, Backspace and Delete delete, the arrows, Home
+// and End move the caret (with Shift they select), Ctrl+C, Ctrl+X and Ctrl+V copy, cut and paste.
+// ReadOnly keeps the text from the user (not from code). The mouse places the caret, Shift and drags
+// select. Limits: no undo, no word moves, no password characters, no maximum length, no scroll bars
+// (a memo stores ScrollBars only); the caret does not blink.
+
+#include <memory>
+
+#include "Controls.h"
+#include "Forms.h"
+#include "StringLists.h"
+
+namespace qelta {
+
+namespace detail {
+class TEditBuffer;
+}
+
+/// Border of an edit or grid: none or a sunken single line.
+using TBorderStyle = TFormBorderStyle;
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TCustomEdit : public TWinControl {
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  ~TCustomEdit() override;
+
+  void WndProc(TMessage& Message) override;
+
+  // -- selection and clipboard (0-based positions)
+  /// Start of the selection, where the caret stands when nothing is selected; set: the caret goes there
+  /// with nothing selected (clamped to the text).
+  int SelStart() const;
+  void SetSelStart(int value);
+  /// Characters selected; set: from SelStart (clamped).
+  int SelLength() const;
+  void SetSelLength(int value);
+  String SelText() const;
+  /// Replaces the selection by the text (a change like a typed one; read-only or not).
+  void SetSelText(const String& value);
+  void SelectAll();
+  void ClearSelection();
+  void CopyToClipboard();
+  /// Copies and deletes the selection unless ReadOnly.
+  void CutToClipboard();
+  /// Replaces the selection by the clipboard text unless ReadOnly.
+  void PasteFromClipboard();
+  /// Text := "".
+  void Clear();
+
+  // -- properties
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool value) { FReadOnly = value; }
+  /// Entering the edit with the keyboard selects all the text (default true).
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool value) { FAutoSelect = value; }
+  /// The height follows the font: text height + 8 pixels with a border, + 2 without (default true).
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  /// bsNone or bsSingle (a sunken border); other values count as bsSingle.
+  void SetBorderStyle(TBorderStyle value);
+  /// The selection stays visible without the focus when false (default true: hidden).
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool value);
+  /// Set by every change the user makes to the text; cleared by code only.
+  bool Modified() const { return FModified; }
+  void SetModified(bool value) { FModified = value; }
+
+  TNotifyEvent OnChange;
+
+ protected:
+  /// Runs when the text changed (typed or set); fires OnChange.
+  virtual void Change();
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(Char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void DoEnter() override;
+  void PaintWindow() override;
+  /// The area text is written in (inside the border and a margin).
+  virtual TRect TextArea() const;
+  bool MultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool value) { FMultiLine = value; }
+  /// Applies a user's edit: the new text after the caret moved.
+  void UserEdit(const String& text);
+  /// Keeps the caret in view after it moved.
+  void ScrollToCaret();
+
+ private:
+  int PositionAt(int X, int Y);
+  void AdjustHeight();
+  void PaintLines(TCanvas* c, const TRect& area);
+  std::unique_ptr<detail::TEditBuffer> FBuffer;
+  bool FReadOnly = false;
+  bool FAutoSelect = true;
+  bool FAutoSize = true;
+  bool FHideSelection = true;
+  bool FModified = false;
+  bool FMultiLine = false;
+  bool FMousePress = false;  // the focus comes from a press (no AutoSelect)
+  TBorderStyle FBorderStyle = bsSingle;
+  int FScrollX = 0;
+  int FTopLine = 0;
+};
+
+/// A one-line edit box.
+class TEdit : public TCustomEdit {
+ public:
+  using TCustomEdit::TCustomEdit;
+};
+
+/// A multi-line edit: Enter breaks the line (when WantReturns), Up and Down move between lines.
+class TCustomMemo : public TCustomEdit {
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  /// The text as lines; changing them changes Text (one Change per change of the list).
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* value) { FLines->Assign(value); }
+  /// Enter breaks the line (default true); false lets Enter go to the form (#13 still reaches OnKeyPress).
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool value) { FWantReturns = value; }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  void KeyPress(Char& Key) override;
+  void Change() override;
+
+ private:
+  std::unique_ptr<TStringList> FLines;
+  bool FWantReturns = true;
+  bool FSyncing = false;
+  TScrollStyle FScrollBars = ssNone;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  using TCustomMemo::TCustomMemo;
+};
+
+}  // namespace qelta

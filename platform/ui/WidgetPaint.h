@@ -1,0 +1,34 @@
+#pragma once
+// Not part of the public interface: the drawing pieces the widgets share (bevels, the drop-down arrow,
+// check marks, focus rectangles), in the classic desktop look. Not installed.
+
+#include "Graphics.h"
+
+namespace qelta::detail {
+
+/// A frame `width` pixels wide inside r: top and left in `topLeft`, bottom and right in `bottomRight`;
+/// r shrinks by the width.
+void Frame3D(TCanvas* canvas, TRect& r, TColor topLeft, TColor bottomRight, int width);
+/// The two-pixel sunken border of edits, combo boxes and pickers; r shrinks to the inside.
+void SunkenBorder(TCanvas* canvas, TRect& r);
+/// The two-pixel raised border of buttons (sunken when `down`); r shrinks to the inside.
+void ButtonBorder(TCanvas* canvas, TRect& r, bool down);
+/// A filled triangle pointing down (or right), centred in r, in the colour.
+void DropArrow(TCanvas* canvas, const TRect& r, TColor color, bool pointsRight = false);
+/// The tick of a checked menu item or box, centred in r, in the colour.
+void CheckMark(TCanvas* canvas, const TRect& r, TColor color);
+/// A dotted rectangle drawn by inverting pixels (drawing it twice restores them).
+void FocusRect(TCanvas* canvas, const TRect& r);
+/// Text in the engraved look of disabled captions: white one pixel right and down, then grey.
+void EngravedText(TCanvas* canvas, int x, int y, const String& text);
+/// Copies the part `source` of the bitmap to dest unscaled, leaving out the pixels of its transparent
+/// colour (TBitmap::TransparentColor: the bottom-left pixel unless set).
+void DrawTransparent(TCanvas* canvas, TPoint dest, TBitmap* bitmap, const TRect& source);
+/// The pixel value (0x00RRGGBB) of a colour.
+uint32_t PixelRgb(TColor color);
+/// A clipped rectangle: the part of r inside `bounds`.
+TRect Intersect(const TRect& r, const TRect& bounds);
+/// True when p lies in r (right and bottom exclusive).
+bool Contains(const TRect& r, TPoint p);
+
+}  // namespace qelta::detail

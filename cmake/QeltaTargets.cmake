@@ -41,3 +41,15 @@ function(qelta_tests target)
   qelta_warnings(${target})
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# The Python that runs the table generators' freshness checks: Debian's (install-deps.sh installs it), so that
+# any user can run the suites; another python3 on the PATH only when it is missing.
+function(qelta_find_python)
+  if(NOT QELTA_PYTHON3)
+    find_program(QELTA_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    if(NOT QELTA_PYTHON3)
+      find_package(Python3 REQUIRED COMPONENTS Interpreter)
+      set(QELTA_PYTHON3 ${Python3_EXECUTABLE} CACHE FILEPATH "Python for the generator checks")
+    endif()
+  endif()
+endfunction()

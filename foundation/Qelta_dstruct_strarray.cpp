@@ -25,6 +25,10 @@
 // - Storing the empty text into an empty cell keeps the cell empty instead of spending a byte.
 // - Resize that runs out of memory leaves the table as it was.
 // - Fill fires OnChange once, not once per cell.
+// - SetSortOrder sets one entry and may leave the index no permutation for a while (a host sets
+//   entries one by one). InsertRow, RemoveRow and CommitSorting first complete such an index: a
+//   repeated entry takes the physical rows that no entry shows, in rising order. They used to
+//   move memory by entries beyond the table, and CommitSorting made two cells share one text.
 
 #include <algorithm>
 #include <climits>
@@ -259,6 +263,22 @@ void TStringArray::IdentitySortIx() {
   for (size_t i = 0; i < FSortIx.size(); ++i) FSortIx[i] = int(i);
 }
 
+void TStringArray::CompleteSortIx() {
+  std::vector<bool> shown(size_t(FNRow) + 1, false);
+  std::vector<int> repeated;
+  for (int v = 1; v <= FNRow; ++v) {
+    const int p = FSortIx[size_t(v)];
+    if (shown[size_t(p)]) repeated.push_back(v);
+    shown[size_t(p)] = true;
+  }
+  int missing = 0;
+  for (int v : repeated) {
+    while (shown[size_t(++missing)]) {
+    }
+    FSortIx[size_t(v)] = missing;
+  }
+}
+
 void TStringArray::EmptyPhysRows(int from, int to) {
   if (from > to) return;
   for (auto& column : FPoiArray) std::fill(column.begin() + from, column.begin() + to + 1, 0u);
@@ -325,6 +345,7 @@ int TStringArray::AddRow() {
 void TStringArray::InsertRow(int r) {
   if (r < 1 || r > FNRow || FNRow >= INT_MAX - 1) return;
   if (FNRow + 1 > FRAllocated && !Reallocate(FNCol, FNRow + 1)) return;
+  CompleteSortIx();
   const int p = FSortIx[size_t(r)];
   for (auto& column : FPoiArray)  // physical rows p.. move down by one
     std::copy_backward(column.begin() + p, column.begin() + FNRow + 1, column.begin() + FNRow + 2);
@@ -340,6 +361,7 @@ void TStringArray::InsertRow(int r) {
 
 void TStringArray::RemoveRow(int r) {
   if (r < 1 || r > FNRow) return;
+  CompleteSortIx();
   const int p = FSortIx[size_t(r)];
   if (FNRow > 1) {
     for (auto& column : FPoiArray)  // physical rows behind p move up by one
@@ -543,6 +565,7 @@ void TStringArray::CommitSorting() {
   std::vector<uint32_t> words;
   try {
     words.resize(size_t(FNRow) + 1);
+    CompleteSortIx();
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }

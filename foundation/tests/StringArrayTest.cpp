@@ -446,6 +446,32 @@ TEST(TStringArray, SetSortOrderChecksBothIndices) {
   EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"b", "a"}));
 }
 
+// Regression: entries set one by one can repeat a row. RemoveRow then moved memory by a negative
+// count (entries beyond the table after an InsertRow), and CommitSorting made two cells share one
+// text, so writing one changed the other. A repeated entry now takes the next unshown row first.
+TEST(TStringArray, RowOperationsCompleteARepeatingSortIndex) {
+  TStringArray a(nullptr);
+  Put(a, {{"a"}, {"b"}, {"c"}});
+  a.SetSortOrder(1, 3);
+  a.SetSortOrder(2, 3);
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"c", "c", "c"}));  // read as the index says
+  a.InsertRow(2);  // index 3 3 3 -> 3 1 2, then the new row at view 2
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"c", "", "a", "b"}));
+  a.SetSortOrder(1, 2);
+  a.SetSortOrder(4, 2);
+  a.RemoveRow(3);
+  a.RemoveRow(3);
+  EXPECT_EQ(a.NrOfRows(), 2);
+
+  Put(a, {{"a"}, {"b"}, {"c"}});
+  a.SetSortOrder(1, 3);
+  a.SetSortOrder(3, 3);  // 3 2 3 -> 3 2 1
+  a.CommitSorting();
+  a.SetString(1, 1, "x");
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"x", "b", "a"}));
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(a.GetSortOrder(r), r);
+}
+
 // [SECTION] finding
 
 TEST(TStringArray, FindCellSearchesRowByRowWithinClampedBounds) {

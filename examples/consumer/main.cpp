@@ -25,8 +25,7 @@ int main() {
   const std::filesystem::path scratch =
       std::filesystem::temp_directory_path() / ("qelta-consumer-" + std::to_string(::getpid()));
   std::filesystem::create_directories(scratch);
-  const int names =
-      qelta::bindings::BindFoundationServices(scratch.string()) + qelta::bindings::BindNumericsServices();
+  const int names = qelta::bindings::BindFoundationServices(scratch.string()) + qelta::bindings::BindNumericsServices();
   std::filesystem::remove_all(scratch);
   std::printf("bound %d names of qeltacore and qeltanum\n", names);
   return std::strcmp(qelta::QeltaVersion(), QELTA_VERSION_STRING) == 0 ? 0 : 1;

@@ -59,7 +59,8 @@ static_assert(vaBottom == 2 && zsDrawWin == 1 && stRatio == 4);
 static_assert(std::is_same_v<TDoubleArray, std::vector<double>>);
 static_assert(std::is_same_v<decltype(uc_MaxDouble), const Extended> && uc_MaxDouble == Extended(1.7e308));
 static_assert(std::is_same_v<decltype(uc_MinDouble), const Extended> && uc_MinDouble > 0);
-static_assert(std::is_same_v<decltype(TRectDouble::Left), double> && std::is_same_v<decltype(TRectDouble::Bottom), double>);
+static_assert(std::is_same_v<decltype(TRectDouble::Left), double> &&
+              std::is_same_v<decltype(TRectDouble::Bottom), double>);
 static_assert(std::is_same_v<TOnPercentDoneEvent, std::function<void(TObject*, int)>>);
 static_assert(std::is_same_v<TZoomPanEvent, std::function<void(TObject*)>>);
 static_assert(std::is_same_v<TSortExchgEvent, std::function<void(TObject*, uint8_t, int, int, int, int)>>);

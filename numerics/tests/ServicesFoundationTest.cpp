@@ -277,6 +277,8 @@ const TTagCase kTagCases[] = {
     {"<pt/>", 3, "", ""},                                       // no blank: the whole text is the name
     {"<item>a<item>b</item>c</item>", 0, "", "a<item>b"},       // the first closing tag ends the content
     {"no tag at all", 3, "", ""},
+    {"<item>x\r\ny\nz\r</item>", 0, "", "x\r\ny\nz\r"},  // line ends stay in the content
+    {"<pt\r\nx=\"1\" />", 3, "", ""},                   // only a blank separates the name
 };
 
 TEST(ServiceTags, StreamReaderFollowsTheTagRules) {

@@ -184,7 +184,8 @@ TEST(ServiceNumberText, CalcScalePars) {
 TEST(ServiceNumberText, AngleToXAxisOnTheFourAxesAndBRandom) {
   const struct {
     double x, y, angle;
-  } cases[] = {{1, 0, 0}, {0, 1, kPi / 2}, {-1, 0, kPi}, {0, -1, 3 * kPi / 2}, {0, 0, 3 * kPi / 2}, {1, -1, 7 * kPi / 4}};
+  } cases[] = {{1, 0, 0},           {0, 1, kPi / 2},           {-1, 0, kPi},
+               {0, -1, 3 * kPi / 2}, {0, 0, 3 * kPi / 2}, {1, -1, 7 * kPi / 4}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(AngleToXAxis(c.x, c.y), c.angle) << c.x << " " << c.y;
 
   RandSeed = 12345;

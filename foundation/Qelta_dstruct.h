@@ -388,7 +388,8 @@ class TStringArray : public TComponent {
   void SetSortOrder(int i, int physRow);
   /// Comb sort of the sort index by column Col ignoring the case of A-Z, column ColSec (>= 1)
   /// breaking ties; keys pass BeforeSortExchange once per row. OnPercentDone 0, after each
-  /// pass, 100; OnChange when more than one row.
+  /// pass, 100; OnChange when more than one row. A handler that changes the row count meanwhile
+  /// ends the sort (the index stays as the handler left it, no OnChange).
   void Sort(int Col, int ColSec, bool Ascending);
   /// Sort index := identity; fires OnChange.
   void UnSort();

@@ -29,6 +29,8 @@
 //   entries one by one). InsertRow, RemoveRow and CommitSorting first complete such an index: a
 //   repeated entry takes the physical rows that no entry shows, in rising order. They used to
 //   move memory by entries beyond the table, and CommitSorting made two cells share one text.
+// - A sort-key or progress handler that changes the row count during Sort ends the sort, the
+//   index as the handler left it; the keys and the index were written beyond their arrays.
 
 #include <algorithm>
 #include <climits>
@@ -449,9 +451,9 @@ void TStringArray::BeforeSortExchange(const String& InString, String& OutString)
 }
 
 std::vector<AnsiString> TStringArray::SortKeys(int col) {
-  std::vector<AnsiString> keys(size_t(FNRow) + 1);
-  if (col < 0 || col > FNCol) return keys;
-  for (int p = 1; p <= FNRow; ++p) {
+  const int n = FNRow;
+  std::vector<AnsiString> keys(size_t(n) + 1);
+  for (int p = 1; p <= n && p <= FNRow && col >= 0 && col <= FNCol; ++p) {  // the hook may resize the table
     const std::string_view t = Text(Word(col, p));
     if (OnBeforeSortExchange) {
       String out;
@@ -534,10 +536,10 @@ void TStringArray::Sort(int Col, int ColSec, bool Ascending) {
     const std::vector<AnsiString> keys2 = ColSec >= 1 ? SortKeys(ColSec) : std::vector<AnsiString>{};
     const TRowOrder order(keys1, ColSec >= 1 ? &keys2 : nullptr);
     std::vector<TSortEntry> view(size_t(n) + 1);
-    for (int v = 1; v <= n; ++v) view[size_t(v)] = order.Entry(FSortIx[size_t(v)]);
+    for (int v = 1; v <= n && FNRow == n; ++v) view[size_t(v)] = order.Entry(FSortIx[size_t(v)]);
     int64_t done = 0;
     bool swapped = true;
-    for (int gap = n; gap > 1 || swapped;) {
+    for (int gap = n; (gap > 1 || swapped) && FNRow == n;) {
       gap = std::max(1, int(double(gap) / 1.3));
       swapped = false;
       for (int c = 1; c <= n - gap; ++c) {
@@ -550,8 +552,10 @@ void TStringArray::Sort(int Col, int ColSec, bool Ascending) {
       done += n - gap;
       ReportPercent(done, expected);
     }
-    for (int v = 1; v <= n; ++v) FSortIx[size_t(v)] = view[size_t(v)].phys;
-    Changed();
+    if (FNRow == n) {  // a handler that changed the row count ends the sort
+      for (int v = 1; v <= n; ++v) FSortIx[size_t(v)] = view[size_t(v)].phys;
+      Changed();
+    }
   }
   if (OnPercentDone) OnPercentDone(this, 100);
 }

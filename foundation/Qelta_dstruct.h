@@ -382,11 +382,14 @@ class TStringArray : public TComponent {
   // -- sorting
   /// Physical row shown at view position i; -1 outside 1..NrOfRows.
   int GetSortOrder(int i) const;
-  /// Sets one sort-index entry (both in 1..NrOfRows); the caller keeps the index a permutation.
+  /// Sets one sort-index entry (both in 1..NrOfRows). While entries repeat, rows are read and
+  /// written as the index says; InsertRow, RemoveRow and CommitSorting first give every repeated
+  /// entry, in view order, the next physical row that no entry shows.
   void SetSortOrder(int i, int physRow);
   /// Comb sort of the sort index by column Col ignoring the case of A-Z, column ColSec (>= 1)
   /// breaking ties; keys pass BeforeSortExchange once per row. OnPercentDone 0, after each
-  /// pass, 100; OnChange when more than one row.
+  /// pass, 100; OnChange when more than one row. A handler that changes the row count meanwhile
+  /// ends the sort (the index stays as the handler left it, no OnChange).
   void Sort(int Col, int ColSec, bool Ascending);
   /// Sort index := identity; fires OnChange.
   void UnSort();
@@ -454,6 +457,8 @@ class TStringArray : public TComponent {
   void SetPageFree(int page, int firstFree);
   void ResetPool();
   void IdentitySortIx();
+  /// Makes the sort index a permutation again: repeated entries take the unshown rows, rising.
+  void CompleteSortIx();
   bool Reallocate(int Nc, int Nr);
   void EmptyPhysRows(int from, int to);
   bool FindCellIntern(std::string_view FindStr, bool MatchCase, int ColLow, int ColHigh, int RowLow, int RowHigh,

@@ -25,6 +25,12 @@
 // - Storing the empty text into an empty cell keeps the cell empty instead of spending a byte.
 // - Resize that runs out of memory leaves the table as it was.
 // - Fill fires OnChange once, not once per cell.
+// - SetSortOrder sets one entry and may leave the index no permutation for a while (a host sets
+//   entries one by one). InsertRow, RemoveRow and CommitSorting first complete such an index: a
+//   repeated entry takes the physical rows that no entry shows, in rising order. They used to
+//   move memory by entries beyond the table, and CommitSorting made two cells share one text.
+// - A sort-key or progress handler that changes the row count during Sort ends the sort, the
+//   index as the handler left it; the keys and the index were written beyond their arrays.
 
 #include <algorithm>
 #include <climits>
@@ -259,6 +265,22 @@ void TStringArray::IdentitySortIx() {
   for (size_t i = 0; i < FSortIx.size(); ++i) FSortIx[i] = int(i);
 }
 
+void TStringArray::CompleteSortIx() {
+  std::vector<bool> shown(size_t(FNRow) + 1, false);
+  std::vector<int> repeated;
+  for (int v = 1; v <= FNRow; ++v) {
+    const int p = FSortIx[size_t(v)];
+    if (shown[size_t(p)]) repeated.push_back(v);
+    shown[size_t(p)] = true;
+  }
+  int missing = 0;
+  for (int v : repeated) {
+    while (shown[size_t(++missing)]) {
+    }
+    FSortIx[size_t(v)] = missing;
+  }
+}
+
 void TStringArray::EmptyPhysRows(int from, int to) {
   if (from > to) return;
   for (auto& column : FPoiArray) std::fill(column.begin() + from, column.begin() + to + 1, 0u);
@@ -325,6 +347,7 @@ int TStringArray::AddRow() {
 void TStringArray::InsertRow(int r) {
   if (r < 1 || r > FNRow || FNRow >= INT_MAX - 1) return;
   if (FNRow + 1 > FRAllocated && !Reallocate(FNCol, FNRow + 1)) return;
+  CompleteSortIx();
   const int p = FSortIx[size_t(r)];
   for (auto& column : FPoiArray)  // physical rows p.. move down by one
     std::copy_backward(column.begin() + p, column.begin() + FNRow + 1, column.begin() + FNRow + 2);
@@ -340,6 +363,7 @@ void TStringArray::InsertRow(int r) {
 
 void TStringArray::RemoveRow(int r) {
   if (r < 1 || r > FNRow) return;
+  CompleteSortIx();
   const int p = FSortIx[size_t(r)];
   if (FNRow > 1) {
     for (auto& column : FPoiArray)  // physical rows behind p move up by one
@@ -427,9 +451,9 @@ void TStringArray::BeforeSortExchange(const String& InString, String& OutString)
 }
 
 std::vector<AnsiString> TStringArray::SortKeys(int col) {
-  std::vector<AnsiString> keys(size_t(FNRow) + 1);
-  if (col < 0 || col > FNCol) return keys;
-  for (int p = 1; p <= FNRow; ++p) {
+  const int n = FNRow;
+  std::vector<AnsiString> keys(size_t(n) + 1);
+  for (int p = 1; p <= n && p <= FNRow && col >= 0 && col <= FNCol; ++p) {  // the hook may resize the table
     const std::string_view t = Text(Word(col, p));
     if (OnBeforeSortExchange) {
       String out;
@@ -512,10 +536,10 @@ void TStringArray::Sort(int Col, int ColSec, bool Ascending) {
     const std::vector<AnsiString> keys2 = ColSec >= 1 ? SortKeys(ColSec) : std::vector<AnsiString>{};
     const TRowOrder order(keys1, ColSec >= 1 ? &keys2 : nullptr);
     std::vector<TSortEntry> view(size_t(n) + 1);
-    for (int v = 1; v <= n; ++v) view[size_t(v)] = order.Entry(FSortIx[size_t(v)]);
+    for (int v = 1; v <= n && FNRow == n; ++v) view[size_t(v)] = order.Entry(FSortIx[size_t(v)]);
     int64_t done = 0;
     bool swapped = true;
-    for (int gap = n; gap > 1 || swapped;) {
+    for (int gap = n; (gap > 1 || swapped) && FNRow == n;) {
       gap = std::max(1, int(double(gap) / 1.3));
       swapped = false;
       for (int c = 1; c <= n - gap; ++c) {
@@ -528,8 +552,10 @@ void TStringArray::Sort(int Col, int ColSec, bool Ascending) {
       done += n - gap;
       ReportPercent(done, expected);
     }
-    for (int v = 1; v <= n; ++v) FSortIx[size_t(v)] = view[size_t(v)].phys;
-    Changed();
+    if (FNRow == n) {  // a handler that changed the row count ends the sort
+      for (int v = 1; v <= n; ++v) FSortIx[size_t(v)] = view[size_t(v)].phys;
+      Changed();
+    }
   }
   if (OnPercentDone) OnPercentDone(this, 100);
 }
@@ -543,6 +569,7 @@ void TStringArray::CommitSorting() {
   std::vector<uint32_t> words;
   try {
     words.resize(size_t(FNRow) + 1);
+    CompleteSortIx();
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }

@@ -153,7 +153,8 @@ String EEngStr(double x, int Digits);
 /// E format with a mantissa in [0.1, 1): sign or blank, "0.", Digits (2..15) digits, "E", sign and
 /// at least two exponent digits; blanks in front up to Width (8..40) characters.
 String MakeEFormat(double x, int Width, int Digits);
-/// The lowest Digits (at least 1) decimal digits of |n| with leading zeros, "-" in front when n < 0.
+/// The lowest Digits (clamped to 1..2^20) decimal digits of |n| with leading zeros, "-" in front when
+/// n < 0.
 String Decimal(int n, int Digits);
 /// The lowest Digits (clamped to 1..8) hexadecimal digits of n read as unsigned, upper case.
 String Hex(int n, int Digits);

@@ -13,7 +13,9 @@
 //  - ConvertDegrees takes the sign of the angle from Degrees (-0.0 counts as negative) and applies it
 //    to the whole angle: Int(degrees) + minutes / 60 turned (-1°, 30') into -0.5° instead of -1.5°,
 //    and the sign of angles between -1 and 0 was lost. For such angles it answers Degrees = -0.0.
-//  - Decimal works on the 64-bit magnitude, so INT_MIN gives its digits instead of overflowing.
+//  - Decimal works on the 64-bit magnitude, so INT_MIN gives its digits instead of overflowing. Its
+//    digit count is an integer for every caller (0 and below give 1): a byte count would have turned
+//    -1 into 255 digits and cut 300 to 44. Like the runtime's digit counts it stops at 2^20.
 
 #include <algorithm>
 #include <cmath>
@@ -175,7 +177,7 @@ String MakeEFormat(double x, int Width, int Digits) {
 // [SECTION] integer bases and Roman numerals
 
 String Decimal(int n, int Digits) {
-  const int digits = std::clamp(Digits, 1, 255);
+  const int digits = std::clamp(Digits, 1, 1 << 20);  // more zeros only ask for a huge text
   uint64_t v = static_cast<uint64_t>(std::abs(static_cast<int64_t>(n)));
   String s(static_cast<std::size_t>(digits), u'0');
   for (int i = digits - 1; i >= 0 && v != 0; --i) {

@@ -446,6 +446,61 @@ TEST(TStringArray, SetSortOrderChecksBothIndices) {
   EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"b", "a"}));
 }
 
+// Regression: a sort-key handler that added rows made the key list overflow, and a progress handler
+// that shrank the table had the sorted index written beyond it. Such a handler now ends the sort.
+TEST(TStringArray, AHandlerThatResizesTheTableEndsTheSort) {
+  TStringArray a(nullptr);
+  Put(a, {{"e"}, {"d"}, {"c"}, {"b"}, {"a"}});
+  a.OnBeforeSortExchange = [&a](TObject*, const String& in, String& out) {
+    out = in;
+    if (a.NrOfRows() < 40) a.AddRow();
+  };
+  int changes = 0;
+  std::vector<int> percents;
+  a.OnChange = [&changes](TObject*) { ++changes; };
+  a.OnPercentDone = [&percents](TObject*, int p) { percents.push_back(p); };
+  a.Sort(1, 0, true);
+  EXPECT_EQ(a.NrOfRows(), 10);       // one row added per key of the five rows
+  EXPECT_EQ(changes, 5);              // the additions only: the ended sort fires no OnChange
+  EXPECT_EQ(a.GetString(1, 1), "e");  // and left the order
+  EXPECT_EQ(percents, (std::vector<int>{0, 100}));
+
+  TStringArray b(nullptr);
+  b.Resize(1, 30);
+  b.OnPercentDone = [&b](TObject*, int p) {
+    if (p > 0 && p < 100) b.Resize(3, 2);
+  };
+  b.Sort(1, 0, true);
+  EXPECT_EQ(b.NrOfRows(), 2);
+  EXPECT_EQ(b.GetSortOrder(2), 2);
+}
+
+// Regression: entries set one by one can repeat a row. RemoveRow then moved memory by a negative
+// count (entries beyond the table after an InsertRow), and CommitSorting made two cells share one
+// text, so writing one changed the other. A repeated entry now takes the next unshown row first.
+TEST(TStringArray, RowOperationsCompleteARepeatingSortIndex) {
+  TStringArray a(nullptr);
+  Put(a, {{"a"}, {"b"}, {"c"}});
+  a.SetSortOrder(1, 3);
+  a.SetSortOrder(2, 3);
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"c", "c", "c"}));  // read as the index says
+  a.InsertRow(2);  // index 3 3 3 -> 3 1 2, then the new row at view 2
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"c", "", "a", "b"}));
+  a.SetSortOrder(1, 2);
+  a.SetSortOrder(4, 2);
+  a.RemoveRow(3);
+  a.RemoveRow(3);
+  EXPECT_EQ(a.NrOfRows(), 2);
+
+  Put(a, {{"a"}, {"b"}, {"c"}});
+  a.SetSortOrder(1, 3);
+  a.SetSortOrder(3, 3);  // 3 2 3 -> 3 2 1
+  a.CommitSorting();
+  a.SetString(1, 1, "x");
+  EXPECT_EQ(Column(a, 1), (std::vector<AnsiString>{"x", "b", "a"}));
+  for (int r = 1; r <= 3; ++r) EXPECT_EQ(a.GetSortOrder(r), r);
+}
+
 // [SECTION] finding
 
 TEST(TStringArray, FindCellSearchesRowByRowWithinClampedBounds) {

@@ -107,7 +107,9 @@ TEST(IntegerText, WritesTheLowestDigitsWithLeadingZeros) {
       {Bin(5, 0), "1"},                  {Bin(5, 4), "0101"},               {Bin(-1, 40), "11111111111111111111111111111111"},
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8(c.got), c.text);
-  EXPECT_EQ(Decimal(7, 300).size(), 255u);
+  // The digit count is an integer, not a byte: 300 digits were cut to 255 (a byte would even give 44).
+  EXPECT_EQ(Decimal(7, 300).size(), 300u);
+  EXPECT_EQ(Decimal(-7, INT_MAX).size(), (1u << 20) + 1);
 }
 
 TEST(Roman, BuildsNumeralsGreedilyWithinOneTo29999) {

@@ -862,6 +862,8 @@ class TCustomRChart : public TCustomControl {
   /// area on Canvas with the data area's top-left at (OffsetX, OffsetY). BlkWhite draws items in
   /// black with silver fills. Fires OnBeforeRenderData and OnDataRendered.
   virtual void ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem);
+  /// The frame of the data area in ChartFrameColor (solid pen), its top-left at (OffsetX, OffsetY).
+  void DrawDataFrame(TCanvas* Canvas, int OffsetX, int OffsetY);
   /// Copies Bitmap onto Canvas at (OffsetX, OffsetY), the cross-hairs drawn on the copy only.
   void DrawFinish(int OffsetX, int OffsetY, TBitmap* Bitmap, TCanvas* Canvas);
   /// The grid of the active layer on Canvas (data area at OffsetX, OffsetY).

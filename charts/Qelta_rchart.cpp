@@ -15,6 +15,9 @@
 //   Qelta_rchart_draw.cpp       ConstructDataBmp: the items by kind, the polyline buffer, the grid
 //   Qelta_rchart_labels.cpp     the text labels: filling, hiding, clearing, drawing
 //   Qelta_rchart_share.cpp      charts that show one item list (UseDataOf)
+//   Qelta_rchart_contour.cpp    TContourPlot: construction, pivots, levels and colours, the
+//                               attached colour scale, the chart operations that change its picture
+//   Qelta_rchart_contour_paint.cpp  TContourPlot: Paint, the kept picture, sampling and the cells
 //
 // Construction follows the classic order: painting suppressed, drawing state and look, cross-hairs
 // and labels, background and joint settings, cursors, bitmaps, helper scales and scale settings per

@@ -13,6 +13,7 @@
 // level: the dots are the same, the work no longer grows with the level count.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -91,14 +92,11 @@ class TCellPainter {
  public:
   TCellPainter(TCanvas* Canvas, const Map& ToPixel, const TLevelColors& Colors, TColor Mono, bool UseMono)
       : FCanvas(Canvas), FToPixel(ToPixel), FColors(Colors), FMono(Mono), FUseMono(UseMono) {
-    Canvas->Pen()->SetStyle(psSolid);
-    Canvas->Pen()->SetMode(pmCopy);
-    Canvas->Pen()->SetWidth(1);
     Canvas->Brush()->SetStyle(bsSolid);
   }
 
-  void IsoQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11, int nx,
-               int ny) {
+  void IsoQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11) {
+    constexpr int nx = kSubdivisions, ny = kSubdivisions;
     for (int s = 0; s < nx; ++s) {
       const double x = x0 + dx * s / nx;
       const double a = z00 + (z10 - z00) * s / nx, b = z01 + (z11 - z01) * s / nx;
@@ -111,25 +109,30 @@ class TCellPainter {
     }
   }
 
-  void IsoColQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11, int nx,
-                  int ny) {
+  void IsoColQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11) {
     const TColor c = FColors.OfValue(z00);
     if (c == FColors.OfValue(z10) && c == FColors.OfValue(z01) && c == FColors.OfValue(z11))
-      return Rect(x0, y0, x0 + dx, y0 + dy, c);
+      return WorldBox(x0, y0, x0 + dx, y0 + dy, c);
+    // The sub-cells' edges in pixels: x and y map on their own, so each edge is mapped once.
+    std::array<int, kSubdivisions + 1> px{}, py{};
     const TPoint p0 = FToPixel(x0, y0), p1 = FToPixel(x0 + dx, y0 + dy);
-    nx = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.X} - p0.X), 1, nx));
-    ny = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.Y} - p0.Y), 1, ny));
+    const int nx = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.X} - p0.X), 1, kSubdivisions));
+    const int ny = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.Y} - p0.Y), 1, kSubdivisions));
+    for (int s = 0; s <= nx; ++s) px[static_cast<size_t>(s)] = FToPixel(x0 + dx * s / nx, y0).X;
+    for (int t = 0; t <= ny; ++t) py[static_cast<size_t>(t)] = FToPixel(x0, y0 + dy * t / ny).Y;
     for (int s = 0; s < nx; ++s) {
       const double a = z00 + (z10 - z00) * s / nx, b = z01 + (z11 - z01) * s / nx;
-      const double xa = x0 + dx * s / nx, xb = x0 + dx * (s + 1) / nx;
-      for (int t = 0; t < ny; ++t)
-        Rect(xa, y0 + dy * t / ny, xb, y0 + dy * (t + 1) / ny, FColors.OfValue(a + (b - a) * t / ny));
+      const auto i = static_cast<size_t>(s);
+      for (int t = 0; t < ny; ++t) {
+        const auto j = static_cast<size_t>(t);
+        Box(Point(px[i], py[j]), Point(px[i + 1], py[j + 1]), FColors.OfValue(a + (b - a) * t / ny));
+      }
     }
   }
 
   // cpmColorSurfNoIp: the pivot's rectangle, half a spacing to each side.
   void Flat(double x0, double y0, double dx, double dy, double z) {
-    Rect(x0 - dx / 2, y0 - dy / 2, x0 + dx / 2, y0 + dy / 2, FColors.OfValue(z));
+    WorldBox(x0 - dx / 2, y0 - dy / 2, x0 + dx / 2, y0 + dy / 2, FColors.OfValue(z));
   }
 
  private:
@@ -138,16 +141,18 @@ class TCellPainter {
     FCanvas->SetPixels(p.X, p.Y, FUseMono ? FMono : c);
   }
 
-  void Rect(double x1, double y1, double x2, double y2, TColor c) {
-    const TPoint a = FToPixel(x1, y1), b = FToPixel(x2, y2);
+  void WorldBox(double x1, double y1, double x2, double y2, TColor c) { Box(FToPixel(x1, y1), FToPixel(x2, y2), c); }
+
+  // The pixel when both corners fall on it, else the box covering both corner pixels (filled in
+  // the brush alone: the same pixels as a rectangle with pen and brush in one colour).
+  void Box(TPoint a, TPoint b, TColor c) {
     if (a == b) return FCanvas->SetPixels(a.X, a.Y, c);
     if (c != FColor) {
-      FCanvas->Pen()->SetColor(c);
       FCanvas->Brush()->SetColor(c);
       FColor = c;
     }
-    FCanvas->Rectangle(std::min(a.X, b.X), std::min(a.Y, b.Y), ClampToInt(int64_t{std::max(a.X, b.X)} + 1),
-                       ClampToInt(int64_t{std::max(a.Y, b.Y)} + 1));
+    FCanvas->FillRect(Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), ClampToInt(int64_t{std::max(a.X, b.X)} + 1),
+                           ClampToInt(int64_t{std::max(a.Y, b.Y)} + 1)));
   }
 
   TCanvas* FCanvas;
@@ -155,7 +160,7 @@ class TCellPainter {
   const TLevelColors& FColors;
   TColor FMono;
   bool FUseMono;
-  TColor FColor = clNone;  // the pen and brush colour set last
+  TColor FColor = clNone;  // the brush colour set last
 };
 
 }  // namespace
@@ -236,9 +241,9 @@ void TContourPlot::RenderFromPivotPoints(TCanvas* Canvas, int dx, int dy) {
       const double z00 = z.GetVal(i, j), z10 = z.GetVal(i + 1, j), z01 = z.GetVal(i, j + 1),
                    z11 = z.GetVal(i + 1, j + 1);
       if (FPlotMode == cpmColorSurface) {
-        painter.IsoColQuad(x0, y0, stepX, stepY, z00, z10, z01, z11, kSubdivisions, kSubdivisions);
+        painter.IsoColQuad(x0, y0, stepX, stepY, z00, z10, z01, z11);
       } else {
-        painter.IsoQuad(x0, y0, stepX, stepY, z00, z10, z01, z11, kSubdivisions, kSubdivisions);
+        painter.IsoQuad(x0, y0, stepX, stepY, z00, z10, z01, z11);
       }
     }
   }

@@ -281,7 +281,7 @@ TEST(TContourPlot, EveryPivotGetsARectangleWithoutInterpolationAndCellsOtherwise
   const auto cells = [&](TContourPlotMode mode) {
     f.c.SetPlotMode(mode);
     const TCanvasTrace t = TraceOf(f.c.GrafBmp()->Canvas(), [&] { f.c.DrawPlot(); });
-    return t.Count("Rectangle") + t.Count("Pixel") - 1;  // the background's rectangle first
+    return t.Count("FillRect") + t.Count("Pixel");
   };
   EXPECT_EQ(cells(cpmColorSurfNoIp), 10 * 7);  // the last row and column included
   EXPECT_EQ(cells(cpmColorSurface), 9 * 6);    // they only bound cells
@@ -296,7 +296,7 @@ TEST(TContourPlot, ACellOfMixedColoursIsSplitAtMostIntoItsPixels) {
   for (const auto& [pivots, perCell] : {std::pair{41, 25}, std::pair{101, 10}}) {
     f.c.SetPivotResY(2);
     const TCanvasTrace t = TraceOf(f.c.GrafBmp()->Canvas(), [&] { f.c.SetPivotResX(pivots); });
-    EXPECT_EQ(t.Count("Rectangle") + t.Count("Pixel") - 1, (pivots - 1) * perCell) << pivots;  // - background
+    EXPECT_EQ(t.Count("FillRect") + t.Count("Pixel"), (pivots - 1) * perCell) << pivots;
   }
 }
 
@@ -308,13 +308,13 @@ TEST(TContourPlot, ARectangleCoversBothCornerPixels) {
   f.c.SetPlotMode(cpmColorSurfNoIp);
   f.c.EnablePainting();
   const TCanvasTrace t = TraceOf(f.c.GrafBmp()->Canvas(), [&] { f.c.DrawPlot(); });
-  const auto rects = t.Find("Rectangle");
-  ASSERT_EQ(rects.size(), 1u + 4u);  // the background, then the pivots
+  const auto rects = t.Find("FillRect");
+  ASSERT_EQ(rects.size(), 4u);
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
   f.c.R2M(-0.5, -0.5, x0, y0);
   f.c.R2M(0.5, 0.5, x1, y1);
   const std::vector<int64_t> first = {x0 - 50, y1 - 20, x1 - 50 + 1, y0 - 20 + 1};
-  EXPECT_EQ(rects[1].Args, first);
+  EXPECT_EQ(rects[0].Args, first);
 }
 
 // --- progress and the kept picture ----------------------------------------------------------------

@@ -95,6 +95,7 @@ class TBoxPlot : public TCustomRChart {
   /// minimum to the greatest maximum of the columns with numeric cells, widened by Margin percent
   /// of that span (horizontal plots put the values along x).
   void AutoRange(double Margin);
+  using TCustomRChart::SetRange;
   /// Layer 1's ranges.
   void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi);
   /// The chart's SetBounds, then the labels placed again for the new size.

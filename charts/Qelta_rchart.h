@@ -1168,6 +1168,7 @@ class TContourPlot : public TCustomRChart {
   void SetMarginTop(int value);
   void SetMarginBottom(int value);
   void SetShadowWidth(int value);
+  using TCustomRChart::SetRange;
   /// Layer 1's ranges (the chart's SetRange on layer 1).
   void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi);
   using TCustomRChart::M2R;
@@ -1237,6 +1238,8 @@ class TContourPlot : public TCustomRChart {
   void RenderLabels(TCanvas* Canvas, int dx, int dy);
   template <typename T>
   void SetRendered(T& Field, const T& value);
+  /// A changed rim (or shadow width) renders again, then the chart's setter Set applies it.
+  void SetRimRendered(int Current, int value, void (TCustomRChart::*Set)(int));
 
   TContourPlotMode FPlotMode = cpmColorSurface;
   std::unique_ptr<TMatrix> FPivotMat;

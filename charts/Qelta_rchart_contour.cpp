@@ -236,34 +236,19 @@ void TContourPlot::SetChartFrameColor(TColor value) {
   hold.Restore();
 }
 
-void TContourPlot::SetMarginLeft(int value) {
-  if (value == LRim()) return;
+void TContourPlot::SetRimRendered(int Current, int value, void (TCustomRChart::*Set)(int)) {
+  if (value == Current) return;
   InvalidatePicture();
-  TCustomRChart::SetMarginLeft(value);
+  (this->*Set)(value);
 }
 
-void TContourPlot::SetMarginRight(int value) {
-  if (value == RRim()) return;
-  InvalidatePicture();
-  TCustomRChart::SetMarginRight(value);
-}
-
-void TContourPlot::SetMarginTop(int value) {
-  if (value == TRim()) return;
-  InvalidatePicture();
-  TCustomRChart::SetMarginTop(value);
-}
-
-void TContourPlot::SetMarginBottom(int value) {
-  if (value == BRim()) return;
-  InvalidatePicture();
-  TCustomRChart::SetMarginBottom(value);
-}
+void TContourPlot::SetMarginLeft(int value) { SetRimRendered(LRim(), value, &TCustomRChart::SetMarginLeft); }
+void TContourPlot::SetMarginRight(int value) { SetRimRendered(RRim(), value, &TCustomRChart::SetMarginRight); }
+void TContourPlot::SetMarginTop(int value) { SetRimRendered(TRim(), value, &TCustomRChart::SetMarginTop); }
+void TContourPlot::SetMarginBottom(int value) { SetRimRendered(BRim(), value, &TCustomRChart::SetMarginBottom); }
 
 void TContourPlot::SetShadowWidth(int value) {
-  if (std::clamp(value, 0, 32) == ShadowWidth()) return;
-  InvalidatePicture();
-  TCustomRChart::SetShadowWidth(value);
+  SetRimRendered(ShadowWidth(), std::clamp(value, 0, 32), &TCustomRChart::SetShadowWidth);
 }
 
 void TContourPlot::SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi) {

@@ -495,3 +495,18 @@ TEST(TBoxPlot, SaveDataASCRaisesWhenTheFileCannotBeWritten) {
   TBoxPlot p(nullptr);
   EXPECT_THROW(p.SaveDataASC(dir / "missing/box.asc"), EInOutError);
 }
+
+TEST(TBoxPlot, AFormMayDestroyAnOutsideTableBeforeThePlot) {
+  TScriptedUser user;
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 320, 240);
+  auto* p = new TBoxPlot(form.get());
+  p->SetParent(form.get());
+  p->SetBounds(10, 10, 280, 200);
+  auto* table = new TDataTable(form.get());  // made after the plot: the form frees it first
+  table->Resize(2, 3);
+  p->AssignAnotherDataTable(table);
+  user.Show(form.get());
+  EXPECT_EQ(p->GetItemCount(tkRect), 2);
+  form.reset();
+}

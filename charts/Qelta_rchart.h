@@ -56,6 +56,7 @@
 #include "Graphics.h"
 #include "Qelta_Scale.h"
 #include "Qelta_qeltabase.h"
+#include "Qelta_univconst.h"
 #include "Types.h"
 
 namespace qelta {
@@ -1124,6 +1125,10 @@ class TContourPlot : public TCustomRChart {
   void DrawPlot();
   /// Stores a changed value; clearing it renders again and paints.
   void SetSuppressPaint(bool value) override;
+  /// Largest and smallest pivot value of the last sampling (-uc_MaxDouble and uc_MaxDouble before
+  /// the first).
+  double Maximum() const { return FMaximum; }
+  double Minimum() const { return FMinimum; }
 
   // -- pivots
   int NumPivotsX() const { return FNumPivotX; }
@@ -1248,8 +1253,8 @@ class TContourPlot : public TCustomRChart {
   double FIsoLow = -1.0;
   double FIsoHigh = 1.0;
   double FIsoDist = 0.1;
-  double FMaximum = 0.0;
-  double FMinimum = 0.0;
+  double FMaximum = -uc_MaxDouble;
+  double FMinimum = uc_MaxDouble;
   bool FInvalidDataBmp = true;
   TColorScale* FExtColScale = nullptr;  // borrowed, free notification registered
   std::unique_ptr<TColorArray> FIsoColors;

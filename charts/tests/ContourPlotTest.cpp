@@ -15,6 +15,7 @@
 #include "Qelta_ColorScale.h"
 #include "Qelta_qeltacolors.h"
 #include "Qelta_rchart.h"
+#include "Qelta_univconst.h"
 #include "RChartTesting.h"
 #include "Testing.h"
 
@@ -125,6 +126,8 @@ TEST(TContourPlot, ANewPlotSamples42By28PivotsOverMinus5Point2To5Point2) {
   EXPECT_EQ(*ys.begin(), -5.2);
   EXPECT_EQ(*ys.rbegin(), 5.2);
   EXPECT_EQ(xs.size(), 42u);
+  EXPECT_EQ(c.Maximum(), 0.0);  // no values from the host: every pivot 0
+  EXPECT_EQ(c.Minimum(), 0.0);
 }
 
 TEST(TContourPlot, SetPivotResSpreadsTheResolutionOverTheLongerSide) {
@@ -201,6 +204,8 @@ TEST(TContourPlot, FourLevelsFromZeroToOneByAQuarterDrawDotsInTheirColours) {
   // each of the six horizontal lines once; 1 itself is no level. The vertical lines are level.
   TContourFixture f([](double x, double) { return 1.2 * x - 0.1; });
   TTestContour& c = f.c;
+  EXPECT_EQ(c.Maximum(), -uc_MaxDouble);  // not sampled yet
+  EXPECT_EQ(c.Minimum(), uc_MaxDouble);
   c.ResizePivotMatrix(10, 10);
   c.SetIsoParams(0, 1, 0.25);
   FourColors(*c.IsoColors());
@@ -208,6 +213,8 @@ TEST(TContourPlot, FourLevelsFromZeroToOneByAQuarterDrawDotsInTheirColours) {
     c.SetPlotMode(mode);
     c.EnablePainting();
     c.CallPaint();
+    EXPECT_DOUBLE_EQ(c.Maximum(), 1.1);
+    EXPECT_DOUBLE_EQ(c.Minimum(), -0.1);
     const auto dots = Marked(c, c.ChartColor());
     std::map<int, std::set<TColor>> byColumn;
     std::set<int> rows;

@@ -19,6 +19,9 @@
 //                               cross-hairs and labels, cursor, MouseBox
 //   Qelta_rchart_files.cpp      the item file (SaveData, LoadData) and the text dump (SaveDataASC)
 //   Qelta_rchart_smith.cpp      TSmithChart: the impedance grid and the conversions
+//   Qelta_rchart_contour.cpp    TContourPlot: construction, pivots, levels and colours, the
+//                               attached colour scale, the chart operations that change its picture
+//   Qelta_rchart_contour_paint.cpp  TContourPlot: Paint, the kept picture, sampling and the cells
 //
 // Construction follows the classic order: painting suppressed, drawing state and look, cross-hairs
 // and labels, background and joint settings, cursors, bitmaps, helper scales and scale settings per

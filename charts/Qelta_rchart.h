@@ -7,7 +7,8 @@
 // mode, drawing on the chart's picture), and its own transform from chart coordinates to pixels.
 // Drawing calls (MarkAt, Line, Text, ...) append items; they never repaint. Ranges change through
 // SetRange, the auto-range forms, the zoom ring and the mouse; ShowGraf or the next paint shows
-// them. TRChart is the chart a host places on a form.
+// them. TRChart is the chart a host places on a form; TContourPlot is the chart that shows a
+// function of x and y as iso-level dots or a colour surface (its own section at the end).
 // How: a chain of single-job pieces:
 //   item list   TrcItemStore, a separate object the chart holds by reference, so that several
 //               charts can show one list. It reports its allocated count in steps of AllocSize
@@ -65,6 +66,7 @@
 #include "Graphics.h"
 #include "Qelta_Scale.h"
 #include "Qelta_qeltabase.h"
+#include "Qelta_univconst.h"
 #include "Types.h"
 
 namespace qelta {
@@ -900,6 +902,8 @@ class TCustomRChart : public TCustomControl {
   /// area on Canvas with the data area's top-left at (OffsetX, OffsetY). BlkWhite draws items in
   /// black with silver fills. Fires OnBeforeRenderData and OnDataRendered.
   virtual void ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem);
+  /// The frame of the data area in ChartFrameColor (solid pen), its top-left at (OffsetX, OffsetY).
+  void DrawDataFrame(TCanvas* Canvas, int OffsetX, int OffsetY);
   /// Copies Bitmap onto Canvas at (OffsetX, OffsetY), the cross-hairs drawn on the copy only.
   void DrawFinish(int OffsetX, int OffsetY, TBitmap* Bitmap, TCanvas* Canvas);
   /// The grid of the active layer on Canvas (data area at OffsetX, OffsetY).
@@ -1254,5 +1258,188 @@ class TSmithChart : public TCustomRChart {
 namespace Qelta_rchart {
 void Register();
 }  // namespace Qelta_rchart
+
+// --- TContourPlot ------------------------------------------------------------------------------
+
+class TColorArray;
+class TColorScale;
+class TMatrix;
+
+/// What the contour plot draws: iso-level dots in the level colours or in colour 1, a colour
+/// surface interpolated within each cell, or one flat rectangle per pivot.
+enum TContourPlotMode : uint8_t { cpmDots, cpmMonoDots, cpmColorSurface, cpmColorSurfNoIp };
+/// The function of the plot: z at (x, y) in layer 1's chart units (z starts at 0).
+using TEstimateZValEvent = std::function<void(TObject* Sender, double x, double y, double& z)>;
+
+/// Contour plot: a function z = f(x, y) that the host supplies through OnEstimateZVal, shown over
+/// layer 1's x and y ranges as iso-level dots or as a colour-coded surface, with the chart's text
+/// labels on top (its item list is not drawn).
+/// How: the function is sampled on a grid of NumPivotsX x NumPivotsY pivots spread evenly over
+/// the ranges (bounds included) and kept in a matrix; each cell between four pivots is drawn by
+/// bilinear interpolation: IsoQuad puts a dot where a level crosses one of 5 vertical and 6
+/// horizontal lines of the cell, IsoColQuad fills sub-cells (at most one per pixel) in the colour
+/// of their lower-left value. Colour of a value v (n = IsoColors' size): colour 1 up to IsoLow,
+/// else round((v - IsoLow) / (IsoHigh - IsoLow) x n) kept to 1..n. Levels are IsoLow + k IsoDist,
+/// k = 0..K - 1, K = round((IsoHigh - IsoLow) / IsoDist).
+/// The rendered picture (background, contour, labels) is kept and made again only when something
+/// it shows changed: the levels, colours, pivots or mode, a label, the background, painting coming
+/// back, and any change of layer 1's ranges or of the data area (zoom, pan, resize, rims, however
+/// they come, whatever the host hangs on OnZoomPan and OnResize); the function is sampled again
+/// with it. Every paint copies the kept picture, then draws the OnDataRendered overlay and the frame
+/// on the copy, so overlays never accumulate.
+/// Limits: pivot counts are kept to 2..5000 per side; IsoDist must be above 0 (other values are
+/// ignored) and at most 10000 levels are drawn; non-finite level bounds are ignored. Progress runs
+/// 0..30 while sampling and 30..100 while drawing. An attached colour scale follows IsoLow, IsoHigh
+/// and the colours and may be destroyed first. Use TRChart for plotted items, the surface plot
+/// for a three-dimensional view of a matrix.
+class TContourPlot : public TCustomRChart {
+ public:
+  /// Pivot counts from the data area after the standard layout ((Width - LRim - RRim) div 5 by
+  /// (Height - TRim - BRim) div 5, at least 2: 42 x 28 at the default size), levels -1..1 by 0.1,
+  /// ranges -5.2..5.2 on layer 1, a point grid, painting suppressed until the window exists.
+  explicit TContourPlot(TComponent* AOwner);
+  ~TContourPlot() override;
+
+  // -- the main job
+  /// Renders the picture again (sampling included) and paints.
+  void DrawPlot();
+  /// Stores a changed value; clearing it renders again and paints.
+  void SetSuppressPaint(bool value) override;
+  /// Largest and smallest pivot value of the last sampling (-uc_MaxDouble and uc_MaxDouble before
+  /// the first).
+  double Maximum() const { return FMaximum; }
+  double Minimum() const { return FMinimum; }
+
+  // -- pivots
+  int NumPivotsX() const { return FNumPivotX; }
+  /// Pivots along x (kept to 2..5000); a new pivot matrix, rendered again, paints.
+  void SetPivotResX(int a);
+  int NumPivotsY() const { return FNumPivotY; }
+  void SetPivotResY(int a);
+  /// PivotResolution: 5 x the larger pivot count.
+  int GetPivotRes() const;
+  /// About one pivot per 5 pixels of resolution a (at least 10) along the longer side of the data
+  /// area, a div 5 + 1 pivots there and the shorter side in proportion (round, + 1, at least 2).
+  void SetPivotRes(int a);
+  /// a and b (pixels, kept to 10..5000) give a div 5 by b div 5 pivots.
+  void ResizePivotMatrix(int a, int b);
+
+  // -- levels and colours
+  double IsoLow() const { return FIsoLow; }
+  /// A value at or above IsoHigh moves IsoHigh to value + 1; non-finite values are ignored.
+  void SetIsoLow(double value);
+  double IsoHigh() const { return FIsoHigh; }
+  /// A value at or below IsoLow moves IsoLow to value - 1; non-finite values are ignored.
+  void SetIsoHigh(double value);
+  double IsoDist() const { return FIsoDist; }
+  /// Level spacing; values <= 0 and non-finite ones are ignored.
+  void SetIsoDist(double value);
+  /// All three at once (iHigh <= iLow moves IsoLow to iHigh - 1; an iDist <= 0 keeps the spacing).
+  void SetIsoParams(double iLow, double iHigh, double iDist);
+  /// The level colours (owned; 1000 rainbow colours when new); every change renders again.
+  TColorArray* IsoColors() const { return FIsoColors.get(); }
+  TContourPlotMode PlotMode() const { return FPlotMode; }
+  void SetPlotMode(TContourPlotMode value);
+  /// A colour scale that shows the levels (borrowed; nullptr detaches): it gets the colours and
+  /// IsoLow..IsoHigh as its colour interval now and at every change.
+  TColorScale* AttachedColorScale() const { return FExtColScale; }
+  void SetAttachedColorScale(TColorScale* value);
+
+  // -- chart settings that change the picture (each renders again when the value changes)
+  void SetChartColor(TColor value);
+  void SetChartFrameColor(TColor value);
+  void SetMarginLeft(int value);
+  void SetMarginRight(int value);
+  void SetMarginTop(int value);
+  void SetMarginBottom(int value);
+  void SetShadowWidth(int value);
+  using TCustomRChart::SetRange;
+  /// Layer 1's ranges (the chart's SetRange on layer 1).
+  void SetRange(Extended xLo, Extended yLo, Extended xHi, Extended yHi);
+  using TCustomRChart::M2R;
+  using TCustomRChart::R2M;
+  /// The chart's transforms on layer 1.
+  void R2M(double xin, double yin, int& xout, int& yout) const { TCustomRChart::R2M(1, xin, yin, xout, yout); }
+  void M2R(int xin, int yin, double& xout, double& yout) const { TCustomRChart::M2R(1, xin, yin, xout, yout); }
+  /// Cross-hair 1 (SetCrossHair copies the settings).
+  TCrossHair* CrossHair() const { return CrossHair1(); }
+  void SetCrossHair(TCrossHair* value) { SetCrossHair1(value); }
+  /// Layer 1's scale settings (the setters copy them).
+  TScalePropsHoriz* ScaleX() const { return Scale1X(); }
+  void SetScaleX(TScalePropsHoriz* value) { SetScale1X(value); }
+  TScalePropsVert* ScaleY() const { return Scale1Y(); }
+  void SetScaleY(TScalePropsVert* value) { SetScale1Y(value); }
+  /// The chart's label operations, the picture rendered again.
+  int AddTextLabel(double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate);
+  void SetTextLabel(int Idx, double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate);
+  void HideAllTextLabels();
+  void ClearAllTextLabels();
+  /// The chart's output operations on a picture rendered again.
+  void CopyToBitmap(TBitmap* ABitmap, bool BlkWhite);
+  void CopyToBMP(const String& FName, bool BlkWhite);
+  void CopyToClipboard(bool BlkWhite);
+  void PrintIt(double ScaleF, bool BlkWhite);
+
+  // -- events
+  TEstimateZValEvent OnEstimateZVal;
+  TOnPercentDoneEvent OnProgress;
+
+ protected:
+  using TCustomRChart::ScaleX;
+  using TCustomRChart::ScaleY;
+  /// Chart picture, the data area from the kept picture (rendered first when invalid), the
+  /// cross-hairs on the copy; nothing while invisible, loading or suppressed.
+  void Paint() override;
+  /// Renders when invalid, copies the kept picture to (OffsetX, OffsetY), fires OnDataRendered
+  /// (Top = TRim - OffsetY, Left = LRim - OffsetX) and frames the data area. BlkWhite and FirstItem
+  /// do not apply.
+  void ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem) override;
+  /// The window exists: painting is no longer suppressed (the window's paint follows).
+  void CreateWnd() override;
+  /// A new size renders again; then the host's OnResize.
+  void Resize() override;
+  /// Forgets an attached colour scale that is destroyed.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  /// OnProgress(p) when assigned.
+  void FeedbackProgress(int p);
+
+ private:
+  /// What a rendered picture depends on beyond the plot's own settings: layer 1's transform (its
+  /// ranges, logarithmic axes and the data area's place) and the data picture's size.
+  struct TRenderedFor {
+    Extended kx = 0, dx = 0, ky = 0, dy = 0;
+    int Width = -1, Height = -1;
+    friend bool operator==(const TRenderedFor&, const TRenderedFor&) = default;
+  };
+  TRenderedFor CurrentView() const;
+  void InvalidatePicture() { FInvalidDataBmp = true; }
+  void NewPivotMatrix(int nx, int ny);
+  void IsoColorsChanged();
+  void ChangedIsoColorsEvent(TObject* Sender);
+  void CplotStyleChanged(TObject* Sender);
+  void RenderPicture();
+  void RenderContourplot();
+  void RenderFromPivotPoints(TCanvas* Canvas, int dx, int dy);
+  void RenderLabels(TCanvas* Canvas, int dx, int dy);
+  template <typename T>
+  void SetRendered(T& Field, const T& value);
+  /// A changed rim (or shadow width) renders again, then the chart's setter Set applies it.
+  void SetRimRendered(int Current, int value, void (TCustomRChart::*Set)(int));
+
+  TContourPlotMode FPlotMode = cpmColorSurface;
+  std::unique_ptr<TMatrix> FPivotMat;
+  int FNumPivotX = 2;
+  int FNumPivotY = 2;
+  double FIsoLow = -1.0;
+  double FIsoHigh = 1.0;
+  double FIsoDist = 0.1;
+  double FMaximum = -uc_MaxDouble;
+  double FMinimum = uc_MaxDouble;
+  bool FInvalidDataBmp = true;
+  TColorScale* FExtColScale = nullptr;  // borrowed, free notification registered
+  std::unique_ptr<TColorArray> FIsoColors;
+  std::unique_ptr<TBitmap> FPlotBmp;  // the rendered picture, copied at every paint
+  TRenderedFor FRenderedFor;
+};
 
 }  // namespace qelta

@@ -486,6 +486,10 @@ void TCustomRChart::ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, 
   DrawItems(Canvas, OffsetX, OffsetY, BlkWhite);
   DrawTextLabels(Canvas, OffsetX, OffsetY);
   if (OnDataRendered) OnDataRendered(this, Canvas, top, left);
+  DrawDataFrame(Canvas, OffsetX, OffsetY);
+}
+
+void TCustomRChart::DrawDataFrame(TCanvas* Canvas, int OffsetX, int OffsetY) {
   Canvas->Pen()->SetColor(FChartFrameCol);
   Canvas->Pen()->SetStyle(psSolid);
   const int right = ClampToInt(int64_t{OffsetX} + DataWidth()), bottom = ClampToInt(int64_t{OffsetY} + DataHeight());

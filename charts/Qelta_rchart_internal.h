@@ -37,6 +37,36 @@ class TCustomRChart::TPaintHold {
 
 namespace detail {
 
+/// Holds a descendant chart's painting for a scope and gives it back through
+/// TCustomRChart::SetSuppressPaint itself, never the descendant's override (the box plot's
+/// override rebuilds the items, which holds painting again): one paint when painting comes back.
+/// Left by an exception, the flag is given back the same way and whatever that paint raises is
+/// dropped, since the first exception is on its way.
+class TChartPaintHold {
+ public:
+  explicit TChartPaintHold(TCustomRChart& Chart) : FChart(Chart), FSaved(Chart.SuppressPaint()) {
+    Chart.TCustomRChart::SetSuppressPaint(true);
+  }
+  ~TChartPaintHold() {
+    if (FDone) return;
+    try {
+      FChart.TCustomRChart::SetSuppressPaint(FSaved);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): see the class comment
+    }
+  }
+  void Restore() {
+    FDone = true;
+    FChart.TCustomRChart::SetSuppressPaint(FSaved);
+  }
+  TChartPaintHold(const TChartPaintHold&) = delete;
+  TChartPaintHold& operator=(const TChartPaintHold&) = delete;
+
+ private:
+  TCustomRChart& FChart;
+  bool FSaved;
+  bool FDone = false;
+};
+
 /// Holds a settings object's OnChange back for a scope, so that several changes notify nothing and
 /// the caller applies its own rule once; the event is given back however the scope is left.
 template <typename T>

@@ -1,0 +1,257 @@
+// Qelta_rchart: the contour plot's picture: Paint, the kept picture, sampling and the cells.
+//
+// A cell is the quadrilateral between pivots (i, j), (i + 1, j), (i, j + 1), (i + 1, j + 1); inside
+// it a value is the bilinear interpolation of the four corner values z00, z10, z01, z11. IsoQuad
+// walks 5 vertical lines (s = 0..4, the right edge belongs to the next cell) and 6 horizontal ones
+// (t = 0..5, the top edge included) and puts a dot where a level lies strictly between the values
+// at the line's two ends, by linear interpolation along the line. IsoColQuad fills the cell in one
+// rectangle when its four corners have one colour, else in sub-cells (at most 5 x 5, at most one
+// per pixel) coloured by the value at their lower-left corner. Every world point becomes a pixel
+// through layer 1's transform (R2M, rounded half to even, kept to +-30000); a rectangle whose two
+// corners fall on one pixel is that pixel, otherwise it covers both corner pixels.
+// The levels of a line are found from the spacing (at most 10000 levels) instead of testing each
+// level: the dots are the same, the work no longer grows with the level count.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "Qelta_matrix.h"
+#include "Qelta_plot_internal.h"
+#include "Qelta_qeltacolors.h"
+#include "Qelta_rchart_internal.h"
+#include "Qelta_univconst.h"
+
+namespace qelta {
+
+using detail::ClampToInt;
+using detail::RoundDouble;
+
+namespace {
+
+constexpr int kMaxLevels = 10000;
+constexpr int kSubdivisions = 5;
+
+// Position of pivot i (1..n) between lo and hi, bounds included.
+double PivotPos(double lo, double hi, int i, int n) { return lo + (hi - lo) * (i - 1) / (n - 1); }
+
+// The colour rules over a palette of n colours for the levels Low, Low + Dist, ... below High.
+class TLevelColors {
+ public:
+  TLevelColors(const TColorArray& Palette, double Low, double High, double Dist)
+      : FPalette(Palette), FN(Palette.Size()), FLow(Low), FHigh(High), FDist(Dist) {
+    const double k = RoundDouble((High - Low) / Dist);
+    FK = static_cast<int>(std::clamp<double>(k, 0, kMaxLevels));
+    FLevelColors.reserve(static_cast<size_t>(FK));
+    for (int i = 1; i <= FK; ++i) FLevelColors.push_back(LevelColor(Level(i)));
+  }
+
+  // Colour 1 up to Low, else colour round((v - Low) / (High - Low) x n) kept to 1..n.
+  TColor OfValue(double v) const {
+    if (!(v > FLow)) return FPalette.GetColorElem(1);
+    const double t = (v - FLow) / (FHigh - FLow) * FN;
+    if (!(t < FN)) return FPalette.GetColorElem(FN);
+    return FPalette.GetColorElem(static_cast<int>(std::max<int64_t>(1, RoundDouble(t))));
+  }
+
+  // Calls f(L, colour) for every level L strictly between a and b.
+  template <typename F>
+  void Between(double a, double b, F&& f) const {
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    if (!(lo < hi) || FK == 0) return;
+    // One level below the first candidate, so that rounding of the quotient cannot skip a level.
+    const double q = std::floor((lo - FLow) / FDist);
+    int k = q < 1 ? 1 : q > FK ? FK : static_cast<int>(q);
+    for (; k <= FK; ++k) {
+      const double L = Level(k);
+      if (L >= hi) break;
+      if (L > lo) f(L, FLevelColors[static_cast<size_t>(k - 1)]);
+    }
+  }
+
+ private:
+  double Level(int k) const { return FLow + (k - 1) * FDist; }
+  // Level colour: round((L - Low) x n / (High - Low)), 0 taken as 1, above n as n.
+  TColor LevelColor(double L) const {
+    const int64_t i = RoundDouble((L - FLow) * FN / (FHigh - FLow));  // NaN gives 0
+    return FPalette.GetColorElem(static_cast<int>(std::clamp<int64_t>(i, 1, FN)));
+  }
+
+  const TColorArray& FPalette;
+  int FN;
+  double FLow, FHigh, FDist;
+  int FK = 0;
+  std::vector<TColor> FLevelColors;
+};
+
+// Draws the cells on a canvas; Map turns a world point into a canvas pixel.
+template <typename Map>
+class TCellPainter {
+ public:
+  TCellPainter(TCanvas* Canvas, const Map& ToPixel, const TLevelColors& Colors, TColor Mono, bool UseMono)
+      : FCanvas(Canvas), FToPixel(ToPixel), FColors(Colors), FMono(Mono), FUseMono(UseMono) {
+    Canvas->Brush()->SetStyle(bsSolid);
+  }
+
+  void IsoQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11) {
+    constexpr int nx = kSubdivisions, ny = kSubdivisions;
+    for (int s = 0; s < nx; ++s) {
+      const double x = x0 + dx * s / nx;
+      const double a = z00 + (z10 - z00) * s / nx, b = z01 + (z11 - z01) * s / nx;
+      FColors.Between(a, b, [&](double L, TColor c) { Dot(x, y0 + dy * (L - a) / (b - a), c); });
+    }
+    for (int t = 0; t <= ny; ++t) {
+      const double y = y0 + dy * t / ny;
+      const double a = z00 + (z01 - z00) * t / ny, b = z10 + (z11 - z10) * t / ny;
+      FColors.Between(a, b, [&](double L, TColor c) { Dot(x0 + dx * (L - a) / (b - a), y, c); });
+    }
+  }
+
+  void IsoColQuad(double x0, double y0, double dx, double dy, double z00, double z10, double z01, double z11) {
+    const TColor c = FColors.OfValue(z00);
+    if (c == FColors.OfValue(z10) && c == FColors.OfValue(z01) && c == FColors.OfValue(z11))
+      return WorldBox(x0, y0, x0 + dx, y0 + dy, c);
+    // The sub-cells' edges in pixels: x and y map on their own, so each edge is mapped once.
+    std::array<int, kSubdivisions + 1> px{}, py{};
+    const TPoint p0 = FToPixel(x0, y0), p1 = FToPixel(x0 + dx, y0 + dy);
+    const int nx = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.X} - p0.X), 1, kSubdivisions));
+    const int ny = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{p1.Y} - p0.Y), 1, kSubdivisions));
+    for (int s = 0; s <= nx; ++s) px[static_cast<size_t>(s)] = FToPixel(x0 + dx * s / nx, y0).X;
+    for (int t = 0; t <= ny; ++t) py[static_cast<size_t>(t)] = FToPixel(x0, y0 + dy * t / ny).Y;
+    for (int s = 0; s < nx; ++s) {
+      const double a = z00 + (z10 - z00) * s / nx, b = z01 + (z11 - z01) * s / nx;
+      const auto i = static_cast<size_t>(s);
+      for (int t = 0; t < ny; ++t) {
+        const auto j = static_cast<size_t>(t);
+        Box(Point(px[i], py[j]), Point(px[i + 1], py[j + 1]), FColors.OfValue(a + (b - a) * t / ny));
+      }
+    }
+  }
+
+  // cpmColorSurfNoIp: the pivot's rectangle, half a spacing to each side.
+  void Flat(double x0, double y0, double dx, double dy, double z) {
+    WorldBox(x0 - dx / 2, y0 - dy / 2, x0 + dx / 2, y0 + dy / 2, FColors.OfValue(z));
+  }
+
+ private:
+  void Dot(double x, double y, TColor c) {
+    const TPoint p = FToPixel(x, y);
+    FCanvas->SetPixels(p.X, p.Y, FUseMono ? FMono : c);
+  }
+
+  void WorldBox(double x1, double y1, double x2, double y2, TColor c) { Box(FToPixel(x1, y1), FToPixel(x2, y2), c); }
+
+  // The pixel when both corners fall on it, else the box covering both corner pixels (filled in
+  // the brush alone: the same pixels as a rectangle with pen and brush in one colour).
+  void Box(TPoint a, TPoint b, TColor c) {
+    if (a == b) return FCanvas->SetPixels(a.X, a.Y, c);
+    if (c != FColor) {
+      FCanvas->Brush()->SetColor(c);
+      FColor = c;
+    }
+    FCanvas->FillRect(Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), ClampToInt(int64_t{std::max(a.X, b.X)} + 1),
+                           ClampToInt(int64_t{std::max(a.Y, b.Y)} + 1)));
+  }
+
+  TCanvas* FCanvas;
+  const Map& FToPixel;
+  const TLevelColors& FColors;
+  TColor FMono;
+  bool FUseMono;
+  TColor FColor = clNone;  // the brush colour set last
+};
+
+}  // namespace
+
+// [SECTION] paint road
+
+void TContourPlot::Paint() {
+  if (!PaintAllowed()) return;
+  ConstructChartBmp(ChartBmp()->Canvas());
+  ConstructDataBmp(GrafBmp()->Canvas(), 0, 0, false, 0);
+  ChartBmp()->Canvas()->Draw(LRim(), TRim(), GrafBmp());
+  DrawFinish(0, 0, ChartBmp(), Canvas());
+}
+
+TContourPlot::TRenderedFor TContourPlot::CurrentView() const {
+  return {Cpkx[1], Cpdx[1], Cpky[1], Cpdy[1], DataWidth(), DataHeight()};
+}
+
+void TContourPlot::ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool /*BlkWhite*/, int /*FirstItem*/) {
+  if (FPivotMat == nullptr) return;
+  if (FInvalidDataBmp || !(CurrentView() == FRenderedFor)) RenderPicture();
+  Canvas->Draw(OffsetX, OffsetY, FPlotBmp.get());
+  if (OnDataRendered)
+    OnDataRendered(this, Canvas, ClampToInt(int64_t{TRim()} - OffsetY), ClampToInt(int64_t{LRim()} - OffsetX));
+  DrawDataFrame(Canvas, OffsetX, OffsetY);
+}
+
+// The background, the contour and the labels in the data picture, which is then kept.
+void TContourPlot::RenderPicture() {
+  TCanvas* canvas = GrafBmp()->Canvas();
+  InitGraf(canvas, 0, 0);
+  RenderContourplot();
+  RenderFromPivotPoints(canvas, 0, 0);
+  RenderLabels(canvas, 0, 0);
+  FPlotBmp->Assign(GrafBmp());
+  FInvalidDataBmp = false;
+  FRenderedFor = CurrentView();
+}
+
+// [SECTION] sampling and cells
+
+void TContourPlot::RenderContourplot() {
+  FMinimum = uc_MaxDouble;
+  FMaximum = -uc_MaxDouble;
+  const double xlo = Scale1X()->RangeLow(), xhi = Scale1X()->RangeHigh();
+  const double ylo = Scale1Y()->RangeLow(), yhi = Scale1Y()->RangeHigh();
+  for (int i = 1; i <= FNumPivotX; ++i) {
+    FeedbackProgress(static_cast<int>(RoundDouble(30.0 * i / FNumPivotX)));
+    const double x = PivotPos(xlo, xhi, i, FNumPivotX);
+    for (int j = 1; j <= FNumPivotY; ++j) {
+      double z = 0;
+      if (OnEstimateZVal) OnEstimateZVal(this, x, PivotPos(ylo, yhi, j, FNumPivotY), z);
+      FPivotMat->SetVal(i, j, z);
+      FMaximum = std::max(FMaximum, z);
+      FMinimum = std::min(FMinimum, z);
+    }
+  }
+}
+
+void TContourPlot::RenderFromPivotPoints(TCanvas* Canvas, int dx, int dy) {
+  const double xlo = Scale1X()->RangeLow(), xhi = Scale1X()->RangeHigh();
+  const double ylo = Scale1Y()->RangeLow(), yhi = Scale1Y()->RangeHigh();
+  const double stepX = (xhi - xlo) / (FNumPivotX - 1), stepY = (yhi - ylo) / (FNumPivotY - 1);
+  const auto toPixel = [this, dx, dy](double x, double y) { return ChartPoint(1, x, y, dx, dy); };
+  const TLevelColors colors(*FIsoColors, FIsoLow, FIsoHigh, FIsoDist);
+  TCellPainter painter(Canvas, toPixel, colors, FIsoColors->GetColorElem(1), FPlotMode == cpmMonoDots);
+  const int m = FPlotMode == cpmColorSurfNoIp ? 0 : 1;
+  const TMatrix& z = *FPivotMat;
+  for (int i = 1; i <= FNumPivotX - m; ++i) {
+    FeedbackProgress(30 + static_cast<int>(RoundDouble(70.0 * i / FNumPivotX)));
+    const double x0 = PivotPos(xlo, xhi, i, FNumPivotX);
+    for (int j = 1; j <= FNumPivotY - m; ++j) {
+      const double y0 = PivotPos(ylo, yhi, j, FNumPivotY);
+      if (m == 0) {
+        painter.Flat(x0, y0, stepX, stepY, z.GetVal(i, j));
+        continue;
+      }
+      const double z00 = z.GetVal(i, j), z10 = z.GetVal(i + 1, j), z01 = z.GetVal(i, j + 1),
+                   z11 = z.GetVal(i + 1, j + 1);
+      if (FPlotMode == cpmColorSurface) {
+        painter.IsoColQuad(x0, y0, stepX, stepY, z00, z10, z01, z11);
+      } else {
+        painter.IsoQuad(x0, y0, stepX, stepY, z00, z10, z01, z11);
+      }
+    }
+  }
+}
+
+void TContourPlot::RenderLabels(TCanvas* Canvas, int dx, int dy) {
+  Canvas->Pen()->SetWidth(1);
+  DrawTextLabels(Canvas, dx, dy);
+}
+
+}  // namespace qelta

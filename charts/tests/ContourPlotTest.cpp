@@ -525,3 +525,35 @@ TEST(TContourPlot, AnAttachedColourScaleMayBeDestroyedFirst) {
   }
   scale.SetColorLow(-2);
 }
+
+TEST(TContourPlot, AScriptedPanRendersAgainWhileTheHostHoldsOnZoomPanAndOnResize) {
+  // Regression: the plot's own handlers sat in the public OnZoomPan and OnResize, so a host that
+  // assigned them kept showing the picture of the range before the pan.
+  TScriptedUser user;
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 360, 260);
+  auto* plot = new TTestContour(&form);
+  plot->SetParent(&form);
+  plot->SetBounds(10, 10, 270, 160);
+  plot->SetRange(0, 0, 1, 1);
+  plot->SetMouseAction(maPan);
+  int zoomPans = 0, resizes = 0;
+  plot->OnZoomPan = [&](TObject*) { ++zoomPans; };
+  plot->OnResize = [&](TObject*) { ++resizes; };
+  std::set<double> xs;
+  plot->OnEstimateZVal = [&](TObject*, double x, double, double&) { xs.insert(x); };
+  user.Show(&form);
+  xs.clear();
+  const int x0 = plot->LRim() + 100, y0 = plot->TRim() + 50;
+  user.Press(plot, x0, y0);
+  user.MoveTo(plot, x0 + 1, y0);    // anchors the pan
+  user.MoveTo(plot, x0 - 99, y0);   // half the data area to the left: the range moves right by 0.5
+  user.Release(plot, x0 - 99, y0);
+  ASSERT_GT(zoomPans, 0);
+  ASSERT_FALSE(xs.empty()) << "the pan sampled the function again";
+  EXPECT_NEAR(*xs.begin(), 0.5, 1e-9);
+  EXPECT_NEAR(*xs.rbegin(), 1.5, 1e-9);
+  plot->SetBounds(10, 10, 320, 200);
+  EXPECT_EQ(resizes, 1);
+  EXPECT_EQ(plot->GrafBmp()->Width(), 320 - plot->LRim() - plot->RRim() + 1);
+}

@@ -4,7 +4,8 @@
 // KSPValue's exact branch is the method of G. Marsaglia, W. W. Tsang and J. Wang, "Evaluating
 // Kolmogorov's distribution", J. Stat. Software 8 (2003) 18: P(D_n < d) = n!/n^n times the (k, k)
 // entry of H^n, H the m x m matrix of their paper (m = 2k - 1, k = Trunc(n d) + 1), raised to the
-// n-th power by repeated squaring while a separate power of ten keeps the entries in range. Its
+// n-th power by repeated squaring (the block product of the linear algebra) while a separate power of
+// ten keeps the entries in range. Its
 // asymptotic branch is their approximation 2 exp(-(2.000071 + 0.331/sqrt(n) + 1.409/n) n d^2), and
 // where the matrix would grow beyond KSExactMaxOrder Kolmogorov's limit
 // P(sqrt(n) D_n >= x) -> 2 sum_{k>=1} (-1)^(k-1) exp(-2 k^2 x^2) stands in (for x < 1 through the
@@ -24,6 +25,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Qelta_linalg_internal.h"
 #include "Qelta_math1.h"
 #include "Qelta_statis.h"
 #include "Qelta_statis_internal.h"
@@ -57,23 +59,16 @@ double KSStatistic(const TVector& data) {
 /// A square matrix of order m with a decimal exponent: the value is 10^Exp times the entries.
 struct TScaledMatrix {
   int m = 0;
-  std::vector<double> a;  ///< row-major
+  std::vector<double> a;  ///< column-major
   int Exp = 0;
-  double& At(int i, int j) { return a[static_cast<std::size_t>(i) * m + j]; }
-  double At(int i, int j) const { return a[static_cast<std::size_t>(i) * m + j]; }
+  double& At(int i, int j) { return a[static_cast<std::size_t>(j) * m + i]; }
+  double At(int i, int j) const { return a[static_cast<std::size_t>(j) * m + i]; }
 };
 
-/// x y (both of order m), exponents added.
+/// x y (both of order m), exponents added; the product kernel of the linear algebra.
 TScaledMatrix Product(const TScaledMatrix& x, const TScaledMatrix& y) {
-  TScaledMatrix r{x.m, std::vector<double>(x.a.size(), 0.0), x.Exp + y.Exp};
-  for (int i = 0; i < x.m; ++i)
-    for (int k = 0; k < x.m; ++k) {
-      const double xik = x.At(i, k);
-      if (xik == 0) continue;
-      double* row = r.a.data() + static_cast<std::size_t>(i) * x.m;
-      const double* yk = y.a.data() + static_cast<std::size_t>(k) * x.m;
-      for (int j = 0; j < x.m; ++j) row[j] += xik * yk[j];
-    }
+  TScaledMatrix r{x.m, std::vector<double>(x.a.size()), x.Exp + y.Exp};
+  detail::Gemm(false, x.m, x.m, x.m, 1.0, x.a.data(), x.m, y.a.data(), x.m, 0.0, r.a.data(), x.m);
   return r;
 }
 

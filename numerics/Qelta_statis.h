@@ -256,7 +256,8 @@ int64_t WilcoxonSRQuantile(int n, double alpha, bool TwoSided);
 /// t = (mean1 - mean2) / standard error (0 when both are 0, +-Inf for a zero standard error
 /// alone); p from the t distribution, two-sided 2 P(T >= |t|), one-sided P(T >= |t|).
 /// EQeltaStatisError "Perform2SampleTTest: number of data points is too low" (a sample below 2
-/// values), "Perform2SampleTTest: paired samples differ in size".
+/// values), "Perform2SampleTTest: paired samples differ in size", "Perform2SampleTTest: invalid test
+/// version" (a Version outside the three).
 void Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version, bool TwoSided, double& t,
                          double& df, double& p);
 /// The same, answering p.

@@ -18,6 +18,9 @@ import sys
 from fractions import Fraction
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+from generated_source import emit  # noqa: E402
+
 NUMERICS = Path(__file__).resolve().parent.parent
 DEAN_DIXON = NUMERICS / "data" / "dean-dixon.csv"
 KS = NUMERICS / "data" / "ks-small-n.csv"
@@ -140,15 +143,7 @@ def generate():
 
 
 def main():
-    generated = generate()
-    if "--check" in sys.argv[1:]:
-        current = OUTPUT.read_text(encoding="utf-8") if OUTPUT.exists() else ""
-        if current != generated:
-            fail(f"{OUTPUT.name} is not the generator's output; run numerics/tools/gen_statistables.py")
-        print(f"gen_statistables: {OUTPUT.name} is current")
-        return
-    OUTPUT.write_text(generated, encoding="utf-8", newline="\n")
-    print(f"gen_statistables: wrote {OUTPUT}")
+    emit("numerics/tools/gen_statistables.py", OUTPUT, generate())
 
 
 if __name__ == "__main__":

@@ -324,6 +324,7 @@ TEST(StatisNormality, KSQuantileInvertsKSPValue) {
     }
   }
   EXPECT_NEAR(KSQuantile(20, Dot01), 0.3524, 0.0005);  // the exact value beside the table's 0.356
+  EXPECT_NEAR(KSPValue(INT_MAX, KSQuantile(INT_MAX, Dot05)), 0.05, 1e-4);  // through the limit series
 }
 
 TEST(StatisNormality, LillieforsQuantileAndPValueAgreeWithinAFactorTwo) {

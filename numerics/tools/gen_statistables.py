@@ -18,6 +18,7 @@ import sys
 from fractions import Fraction
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the shared helper
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
 from generated_source import emit  # noqa: E402
 

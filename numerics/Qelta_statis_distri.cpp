@@ -80,8 +80,11 @@ double tDistriDensity(double t, int df) {
                                       (std::log(v) + uc_lnPi) / 2 - (v + 1) / 2 * std::log1p(static_cast<E>(t) * t / v)));
 }
 
-double tDistriIntegral(double t, int df) {
-  if (df < 1 || std::isnan(t)) return 0.0;
+double tDistriIntegral(double t, int df) { return df < 1 ? 0.0 : detail::StudentIntegral(t, df); }
+
+double detail::StudentIntegral(double t, double df) {
+  if (!(df > 0) || std::isnan(t)) return 0.0;
+  if (std::isinf(df)) return nDistriIntegral(t);
   const E v = df, z = v / (v + static_cast<E>(t) * t);
   const E tail = IncompleteBeta(static_cast<double>(z), df / 2.0, 0.5) / 2.0L;
   return static_cast<double>(t > 0 ? 1 - tail : tail);

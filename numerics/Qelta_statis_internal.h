@@ -2,7 +2,9 @@
 // Not part of the public interface: what the sources of Qelta_statis share (and its tests reach).
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "Qelta_statis.h"
 #include "Types.h"
@@ -18,6 +20,12 @@ struct TGammaTails {
   Extended P = 0, Q = 1;
 };
 TGammaTails GammaTails(Extended x, Extended a);
+
+// [SECTION] Student's t with any degrees of freedom
+
+/// P(T <= t) for Student's t with df > 0 degrees of freedom, df not necessarily whole (Welch's test);
+/// 0 for df <= 0 or a NaN argument.
+double StudentIntegral(double t, double df);
 
 // [SECTION] quantiles
 
@@ -62,5 +70,27 @@ double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positi
   }
   return m;
 }
+
+// [SECTION] critical-value tables (Qelta_statis_tables.cpp, written by numerics/tools/gen_statistables.py)
+
+/// Dixon's ratio for n = 3..100 (row n - 3), one column per TSignifLevelEx level.
+using TDeanDixonTable = std::array<std::array<double, 9>, 98>;
+extern const TDeanDixonTable DeanDixonTable;
+/// One-sample Kolmogorov-Smirnov D: row 0 the TSignifLevel levels, row n = 1..20 the critical values.
+using TKSTable = std::array<std::array<double, 5>, 21>;
+extern const TKSTable KSTable;
+/// The two-sided levels of the signed-rank table: 0.1, 0.05, 0.02, 0.01, 0.001.
+using TWilcoxonLevels = std::array<double, 5>;
+extern const TWilcoxonLevels WilcoxonLevels;
+/// Signed-rank critical values for n = 7..100 (row n - 7), one column per level.
+using TWilcoxonTable = std::array<std::array<int, 5>, 94>;
+extern const TWilcoxonTable WilcoxonTable;
+
+// [SECTION] samples
+
+/// Elements 1..NrOfElem of a vector as an array (empty for nil).
+std::vector<double> SampleOf(const TVector* v);
+/// Sorts ascending with NaN behind every number (a strict weak order, unlike plain <).
+void SortSample(std::vector<double>& x);
 
 }  // namespace qelta::detail

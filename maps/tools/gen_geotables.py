@@ -15,6 +15,10 @@ import sys
 import textwrap
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the shared helper
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "scripts"))
+from generated_source import emit  # noqa: E402
+
 MAPS = Path(__file__).resolve().parent.parent
 DATUMS = MAPS / "data" / "datums.csv"
 COUNTRIES = MAPS / "data" / "countries.csv"
@@ -133,15 +137,7 @@ def generate():
 
 
 def main():
-    generated = generate()
-    if "--check" in sys.argv[1:]:
-        current = OUTPUT.read_text(encoding="utf-8") if OUTPUT.exists() else ""
-        if current != generated:
-            fail(f"{OUTPUT.name} is not the generator's output; run maps/tools/gen_geotables.py")
-        print(f"gen_geotables: {OUTPUT.name} is current")
-        return
-    OUTPUT.write_text(generated, encoding="utf-8", newline="\n")
-    print(f"gen_geotables: wrote {OUTPUT}")
+    emit("maps/tools/gen_geotables.py", OUTPUT, generate())
 
 
 if __name__ == "__main__":

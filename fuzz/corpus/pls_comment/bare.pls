@@ -1,0 +1,1 @@
+no line end at all 速

@@ -1,0 +1,2 @@
+comment with LF only
+1 2

@@ -1,0 +1,3 @@
+PLS model of the calibration run, 3 components
+3 12 2
+0.125 -0.5

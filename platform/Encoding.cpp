@@ -11,6 +11,37 @@ constexpr std::array<Char, 32> kCp1252High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// The reverse of kCp1252High: slot (c xor c >> 8) and $FF holds the character c and its byte; the 32
+// characters fall into 32 different slots.
+struct TAnsiSlot {
+  Char Code = 0;
+  unsigned char Byte = 0;
+};
+
+constexpr std::size_t SlotOf(Char c) { return (c ^ (c >> 8)) & 0xFF; }
+
+constexpr std::array<TAnsiSlot, 256> MakeCp1252Reverse() {
+  std::array<TAnsiSlot, 256> slots{};
+  for (std::size_t k = 0; k < kCp1252High.size(); ++k)
+    slots[SlotOf(kCp1252High[k])] = {kCp1252High[k], static_cast<unsigned char>(0x80 + k)};
+  return slots;
+}
+
+constexpr std::array<TAnsiSlot, 256> kCp1252Reverse = MakeCp1252Reverse();
+
+constexpr bool EveryHighCharHasItsSlot() {
+  for (Char c : kCp1252High)
+    if (kCp1252Reverse[SlotOf(c)].Code != c) return false;
+  return true;
+}
+static_assert(EveryHighCharHasItsSlot());
+
+bool IsPlainAscii8(const Char* p) {
+  Char any = 0;
+  for (int k = 0; k < 8; ++k) any |= p[k];
+  return any < 0x80;
+}
+
 constexpr char32_t kReplacement = 0xFFFD;
 
 void AppendUtf16(String& out, char32_t cp) {
@@ -90,20 +121,32 @@ Char AnsiCharToChar(unsigned char c) {
 
 unsigned char CharToAnsiChar(Char c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
-  for (std::size_t k = 0; k < kCp1252High.size(); ++k)
-    if (kCp1252High[k] == c) return static_cast<unsigned char>(0x80 + k);
-  return '?';
+  const TAnsiSlot& slot = kCp1252Reverse[SlotOf(c)];
+  return slot.Code == c ? slot.Byte : '?';
+}
+
+std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room) {
+  const std::size_t size = s.size();
+  std::size_t n = 0;
+  while (n < room && pos < size) {
+    if (room - n >= 8 && size - pos >= 8 && IsPlainAscii8(s.data() + pos)) {  // the common case, eight at a time
+      for (int k = 0; k < 8; ++k) out[n + k] = static_cast<char>(s[pos + k]);
+      n += 8, pos += 8;
+      continue;
+    }
+    // A surrogate pair is one character beyond the code page: one '?', not two.
+    const Char c = s[pos];
+    const bool pair = c >= 0xD800 && c <= 0xDBFF && pos + 1 < size && s[pos + 1] >= 0xDC00 && s[pos + 1] <= 0xDFFF;
+    out[n++] = static_cast<char>(CharToAnsiChar(c));
+    pos += pair ? 2 : 1;
+  }
+  return n;
 }
 
 AnsiString StringToAnsi(const String& s) {
-  AnsiString out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    // A surrogate pair is one character beyond the code page: one '?', not two.
-    const bool pair = s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF;
-    out.push_back(static_cast<char>(CharToAnsiChar(s[i])));
-    if (pair) ++i;
-  }
+  AnsiString out(s.size(), '\0');
+  std::size_t pos = 0;
+  out.resize(StringToAnsiChunk(s, pos, out.data(), out.size()));
   return out;
 }
 

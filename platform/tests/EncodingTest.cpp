@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "Assertions.h"
 #include "Encoding.h"
 
@@ -42,6 +44,35 @@ TEST(Encoding, SurrogatePairBecomesOneQuestionMark) {
   // Each half of a pair used to give its own '?', so one character took two bytes.
   EXPECT_EQ(StringToAnsi(u"a\U0001F600b"), "a?b");
   EXPECT_EQ(StringToAnsi(u"\U0001D11E\U0001D11E"), "??");
+}
+
+TEST(Encoding, EveryCharacterFindsItsByteOrAQuestionMark) {
+  // The reverse look-up of the high block against the forward table, for all 65536 characters.
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+    unsigned char expected = '?';
+    for (int b = 0; b < 256; ++b)
+      if (AnsiCharToChar(static_cast<unsigned char>(b)) == c) expected = static_cast<unsigned char>(b);
+    ASSERT_EQ(CharToAnsiChar(static_cast<Char>(c)), expected) << c;
+  }
+}
+
+TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
+  // Plain runs, Latin-1, the high block, unmappable characters and surrogate pairs, cut at every
+  // chunk size so that pieces end inside runs and between the halves of a pair.
+  const Char pool[] = {u'a', u'Z', u'7', 0xE9, 0x20AC, 0x2122, 0x4E2D, 0xD83D, 0xDE00, 0xDC00};
+  std::mt19937 gen(11);
+  String text;
+  for (int i = 0; i < 700; ++i) {
+    const bool run = gen() % 3 == 0;
+    for (uint32_t k = 0, n = run ? 1 + gen() % 20 : 1; k < n; ++k) text += pool[run ? gen() % 3 : gen() % 10];
+  }
+  const AnsiString whole = StringToAnsi(text);
+  for (std::size_t room : {1u, 2u, 7u, 8u, 9u, 64u, 4096u}) {
+    AnsiString pieces;
+    std::vector<char> buf(room);
+    for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
+    EXPECT_EQ(pieces, whole) << room;
+  }
 }
 
 TEST(Encoding, Utf8RoundTripKeepsEveryPlane) {

@@ -8,6 +8,9 @@
 // expansion has n + 1 significant digits (or, for integers, when it has more than n). In those cases
 // the exact expansion (to_chars with f decimals, always exact) is rounded by hand.
 // A long double that a double holds exactly takes the faster double path.
+// Str's common case (a double, no tie where it rounds) is written by to_chars straight into a stack
+// buffer and widened once into the result: one allocation per text. Only ties, long doubles and
+// texts beyond the buffer take the exact path through the decimal digits.
 //
 // Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
 // exponent digits: n + 8 characters, so n = width - 8 fills the field, clamped to 2..18 digits (18 is
@@ -22,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "DirectPaths.h"
 #include "SysUtils.h"
 
 namespace qelta {
@@ -109,6 +113,17 @@ int ExactDecimals(T ax) {
   return e < 0 ? -e : 0;
 }
 
+// The same for a double, from its bits (no library call on the hot path).
+int ExactDecimals(double ax) {
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+  uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+  if (biased != 0) mantissa |= uint64_t{1} << 52;
+  if (mantissa == 0) return 0;
+  const int e = (biased != 0 ? biased - 1075 : -1074) + std::countr_zero(mantissa);  // ax = odd * 2^e
+  return e < 0 ? -e : 0;
+}
+
 // Adds one unit in the last place of d.Digits.
 void Increment(TDecimal& d) {
   int i = static_cast<int>(d.Digits.size()) - 1;
@@ -180,6 +195,61 @@ TDecimal Round(Extended x, int sig, int frac) {
   const auto d = static_cast<double>(ax);
   if (static_cast<Extended>(d) == ax) return RoundAt(d, sig, frac);
   return RoundAt(ax, sig, frac);
+}
+
+// [SECTION] Str's direct path
+
+constexpr std::size_t kDirectBuffer = 384;  // a finite double's fixed text with up to 40 decimals fits
+
+// The value as a double when a double holds it exactly (and the direct paths are on).
+bool AsDouble(Extended x, double& d) {
+  d = static_cast<double>(x);
+  return static_cast<Extended>(d) == x && detail::DirectPaths();
+}
+
+// Fixed form of a finite double at `decimals` decimals, sign included ("-0.00" loses its sign: a
+// value printing as all zeros has none); false when rounding there may meet a tie or the text may
+// not fit.
+bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
+  if (decimals > 40 || ExactDecimals(std::fabs(x)) == decimals + 1) return false;
+  const auto r = std::to_chars(buf, buf + kDirectBuffer, x, std::chars_format::fixed, decimals);
+  len = static_cast<std::size_t>(r.ptr - buf);
+  if (buf[0] == '-' && std::all_of(buf + 1, buf + len, [](char c) { return c == '0' || c == '.'; })) {
+    std::copy(buf + 1, buf + len, buf);
+    --len;
+  }
+  return true;
+}
+
+// Exponent form "[blank or -]d.dddE+dddd" of a finite double with n (2..18) significant digits;
+// false when rounding there may meet a tie.
+bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
+  char digits[64];
+  const double ax = std::fabs(x);
+  const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
+  const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
+  while (*e != 'e') --e;
+  int exponent = 0;
+  for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
+  if (e[1] == '-') exponent = -exponent;
+  if (ax != 0 && TiePossible(ExactDecimals(ax), exponent + 1, n)) return false;
+  char* out = buf;
+  *out++ = std::signbit(x) && ax != 0 ? '-' : ' ';
+  out = std::copy(static_cast<const char*>(digits), e, out);
+  *out++ = 'E';
+  *out++ = exponent < 0 ? '-' : '+';
+  const int mag = std::abs(exponent);
+  for (int div = 1000; div > 0; div /= 10) *out++ = static_cast<char>('0' + mag / div % 10);
+  len = static_cast<std::size_t>(out - buf);
+  return true;
+}
+
+// The text right-justified in `width` characters, built with one allocation.
+String Widened(const char* text, std::size_t len, int width) {
+  const std::size_t total = std::max(len, static_cast<std::size_t>(std::max(width, 0)));
+  String out(total, u' ');
+  std::copy(text, text + len, out.begin() + static_cast<std::ptrdiff_t>(total - len));
+  return out;
 }
 
 // [SECTION] text pieces
@@ -520,6 +590,10 @@ String Str(Extended x, int width, int decimals) {
   if (decimals < 0) return Str(x, width);
   width = std::min(width, kMaxField);
   decimals = std::min(decimals, kMaxField);
+  double dx = 0;
+  char buf[kDirectBuffer];
+  std::size_t len = 0;
+  if (AsDouble(x, dx) && std::isfinite(dx) && DirectFixed(dx, decimals, buf, len)) return Widened(buf, len, width);
   if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const TDecimal d = Round(x, kNoLimit, decimals);
   return Justify(FixedText(d, std::signbit(x), decimals, u'.', 0), width);
@@ -527,8 +601,12 @@ String Str(Extended x, int width, int decimals) {
 
 String Str(Extended x, int width) {
   width = std::min(width, kMaxField);
-  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const int n = std::clamp(width, 10, kMaxDigits + 8) - 8;  // clamped first: width - 8 may overflow
+  double dx = 0;
+  char buf[kDirectBuffer];
+  std::size_t len = 0;
+  if (AsDouble(x, dx) && std::isfinite(dx) && DirectExponent(dx, n, buf, len)) return Widened(buf, len, width);
+  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const TDecimal d = Round(x, n, kNoLimit);
   String out(1, std::signbit(x) && !d.Zero() ? u'-' : u' ');
   AppendMantissa(out, d, n, u'.');

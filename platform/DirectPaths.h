@@ -1,0 +1,14 @@
+#pragma once
+// Not part of the public interface: the switch between the direct paths of the canvas and of number
+// text (rectangles as blocks, round shapes in one walk over their rows, solid lines by address steps,
+// unscaled copies by rows, Str's text straight from to_chars) and the general paths they shortcut.
+// Both give the same pixels and texts; the tests switch the direct paths off to compare them.
+
+namespace qelta::detail {
+
+/// True (the default) when the direct paths are taken.
+bool DirectPaths();
+/// Switches the direct paths on or off; answers the previous setting.
+bool SetDirectPaths(bool on);
+
+}  // namespace qelta::detail

@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <span>
 #include <limits>
 
@@ -91,16 +92,23 @@ void ClipMinor(StepRange<I>& s, int64_t b0, int sb, int64_t m, int64_t n, int64_
 // ---------------------------------------------------------------------------------------------------------
 // Spans and dashes
 
+void FillPixels(uint32_t* p, int64_t n, uint32_t pixel) {
+  // Long runs through the C library's 32-bit fill, which uses the widest stores the processor has.
+  if (n >= 32) {
+    static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+    std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pixel), static_cast<size_t>(n));
+    return;
+  }
+  std::fill(p, p + n, pixel);
+}
+
 void Raster::Span(int64_t y, int64_t x0, int64_t x1, const Ink& ink) {
   if (y < Clip.T || y >= Clip.B) return;
   x0 = std::max<int64_t>(x0, Clip.L);
   x1 = std::min<int64_t>(x1, Clip.R);
   if (x0 >= x1) return;
   uint32_t* row = S.Pixels + y * S.Stride;
-  if (ink.Hatch == bsSolid && ink.Mix == pmCopy) {
-    std::fill(row + x0, row + x1, 0xFF000000u | ink.Rgb);
-    return;
-  }
+  if (ink.Hatch == bsSolid && ink.Mix == pmCopy) return FillPixels(row + x0, x1 - x0, 0xFF000000u | ink.Rgb);
   for (int64_t x = x0; x < x1; ++x) {
     if (ink.Hatch != bsSolid && !HatchBit(ink.Hatch, x - PatternOrigin.X, y - PatternOrigin.Y)) continue;
     row[x] = 0xFF000000u | MixPixel(ink.Mix, ink.Rgb, row[x]);
@@ -156,6 +164,13 @@ void WalkSolidLine(Raster& r, const LineSetup& l, int64_t lo, int64_t hi, int64_
   uint32_t* const base = r.S.Pixels;
   int64_t at = l.XMajor ? minor * stride + major : major * stride + minor;
   const int64_t majorStep = l.XMajor ? l.Sa : l.Sa * stride, minorStep = l.XMajor ? l.Sb * stride : l.Sb;
+  if (l.M == 0 && l.XMajor) {  // a row: one fill, leftwards from its left end
+    return FillPixels(base + (l.Sa > 0 ? at : at - (hi - lo)), hi - lo + 1, pixel);
+  }
+  if (l.M == 0) {  // a column
+    for (int64_t i = lo; i <= hi; ++i, at += majorStep) base[at] = pixel;
+    return;
+  }
   for (int64_t i = lo; i <= hi; ++i) {
     base[at] = pixel;
     at += majorStep;

@@ -47,6 +47,9 @@ uint32_t Rop3(uint8_t rop, uint32_t p, uint32_t s, uint32_t d);
 /// True where the 8x8 hatch has a pixel at device (x, y).
 bool HatchBit(TBrushStyle hatch, int64_t x, int64_t y);
 
+/// Sets n pixels from p on to `pixel`.
+void FillPixels(uint32_t* p, int64_t n, uint32_t pixel);
+
 /// The pixels of a surface inside a clip rectangle.
 class Raster {
  public:

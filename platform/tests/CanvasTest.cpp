@@ -663,7 +663,7 @@ void DrawRandomScene(Paper& p, const Paper& other, uint32_t seed) {
       case 3:
         c.MoveTo(x1, y1);
         c.LineTo(x2, y2);
-        c.LineTo(coord(p.W), coord(p.H));
+        c.LineTo(gen() % 2 ? coord(p.W) : x2, gen() % 2 ? coord(p.H) : y2);  // rows and columns too
         break;
       case 4: c.CopyRect(Rect(x1, y1, x1 + x2 / 2, y1 + y2 / 2), const_cast<TCanvas*>(&other.Canvas), Rect(x2, y2, x2 + x2 / 2, y2 + y2 / 2)); break;
       case 5: c.CopyRect(Rect(x1, y1, x1 + 20, y1 + 15), &c, Rect(x2, y2, x2 + 20, y2 + 15)); break;

@@ -29,6 +29,9 @@ function(qelta_library target alias)
   # The headers are C++20: a host that sets no standard of its own gets it from the targets.
   target_compile_features(${target} PUBLIC cxx_std_20)
   target_link_libraries(${target} PUBLIC ${Q_DEPENDS} PRIVATE ${Q_PRIVATE_DEPENDS})
+  # Calls inside a library go straight to its own functions (and may be inlined), not through the
+  # dynamic linker's table: nothing here relies on another library replacing them.
+  target_compile_options(${target} PRIVATE -fno-semantic-interposition)
   qelta_warnings(${target})
   install(TARGETS ${target} EXPORT qeltaTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -1,5 +1,7 @@
 #include "Encoding.h"
 
+#include <emmintrin.h>
+
 #include <array>
 
 namespace qelta {
@@ -36,10 +38,32 @@ constexpr bool EveryHighCharHasItsSlot() {
 }
 static_assert(EveryHighCharHasItsSlot());
 
-bool IsPlainAscii8(const Char* p) {
-  Char any = 0;
-  for (int k = 0; k < 8; ++k) any |= p[k];
-  return any < 0x80;
+// Lanes of v that are not their own byte (not below $80, nor in $A0..$FF): all ones.
+__m128i ForeignLanes(__m128i v) {
+  const __m128i latin1 = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF00))), _mm_setzero_si128());
+  const __m128i c1 = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(0xE0)), _mm_set1_epi16(0x80));
+  return _mm_or_si128(_mm_andnot_si128(latin1, _mm_set1_epi16(-1)), c1);
+}
+
+// Lanes of v that are halves of surrogate pairs ($D800..$DFFF): all ones.
+__m128i SurrogateLanes(__m128i v) {
+  return _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))), _mm_set1_epi16(static_cast<short>(0xD800)));
+}
+
+// Sixteen characters to out, one byte each: their own byte, or the code page's through the table.
+// False, nothing written, when a surrogate is among them (pairs take the character path). SSE2,
+// which every x86-64 processor has.
+bool Sixteen(const Char* p, char* out) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+  if (_mm_movemask_epi8(_mm_or_si128(SurrogateLanes(a), SurrogateLanes(b))) != 0) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+  for (unsigned foreign = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(ForeignLanes(a), ForeignLanes(b))));
+       foreign != 0; foreign &= foreign - 1) {
+    const int k = __builtin_ctz(foreign);
+    out[k] = static_cast<char>(CharToAnsiChar(p[k]));
+  }
+  return true;
 }
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -125,20 +149,32 @@ unsigned char CharToAnsiChar(Char c) {
   return slot.Code == c ? slot.Byte : '?';
 }
 
+namespace {
+
+// One character (a surrogate pair as one) at pos into out; answers the characters taken.
+std::size_t OneToAnsi(const String& s, std::size_t pos, char* out) {
+  // A surrogate pair is one character beyond the code page: one '?', not two.
+  const Char c = s[pos];
+  const bool pair = c >= 0xD800 && c <= 0xDBFF && pos + 1 < s.size() && s[pos + 1] >= 0xDC00 && s[pos + 1] <= 0xDFFF;
+  *out = static_cast<char>(CharToAnsiChar(c));
+  return pair ? 2 : 1;
+}
+
+}  // namespace
+
 std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room) {
   const std::size_t size = s.size();
   std::size_t n = 0;
   while (n < room && pos < size) {
-    if (room - n >= 8 && size - pos >= 8 && IsPlainAscii8(s.data() + pos)) {  // the common case, eight at a time
-      for (int k = 0; k < 8; ++k) out[n + k] = static_cast<char>(s[pos + k]);
-      n += 8, pos += 8;
+    if (room - n >= 16 && size - pos >= 16) {  // sixteen at a time, or one by one around surrogates
+      if (Sixteen(s.data() + pos, out + n)) {
+        n += 16, pos += 16;
+      } else {
+        for (const std::size_t stop = pos + 16; pos < stop; ++n) pos += OneToAnsi(s, pos, out + n);
+      }
       continue;
     }
-    // A surrogate pair is one character beyond the code page: one '?', not two.
-    const Char c = s[pos];
-    const bool pair = c >= 0xD800 && c <= 0xDBFF && pos + 1 < size && s[pos + 1] >= 0xDC00 && s[pos + 1] <= 0xDFFF;
-    out[n++] = static_cast<char>(CharToAnsiChar(c));
-    pos += pair ? 2 : 1;
+    pos += OneToAnsi(s, pos, out + n++);
   }
   return n;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 #include "Assertions.h"
@@ -58,20 +59,29 @@ TEST(Encoding, EveryCharacterFindsItsByteOrAQuestionMark) {
 
 TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
   // Plain runs, Latin-1, the high block, unmappable characters and surrogate pairs, cut at every
-  // chunk size so that pieces end inside runs and between the halves of a pair.
-  const Char pool[] = {u'a', u'Z', u'7', 0xE9, 0x20AC, 0x2122, 0x4E2D, 0xD83D, 0xDE00, 0xDC00};
+  // chunk size so that pieces end inside runs and between the halves of a pair; and every character
+  // one by one (the reference), so that blocks taken sixteen at a time are checked too.
+  const Char pool[] = {u'a', u'Z', u'7', 0xE9, 0x80, 0x9F, 0xFF, 0x20AC, 0x2122, 0x4E2D, 0xD83D, 0xDE00, 0xDC00};
   std::mt19937 gen(11);
-  String text;
-  for (int i = 0; i < 700; ++i) {
-    const bool run = gen() % 3 == 0;
-    for (uint32_t k = 0, n = run ? 1 + gen() % 20 : 1; k < n; ++k) text += pool[run ? gen() % 3 : gen() % 10];
-  }
-  const AnsiString whole = StringToAnsi(text);
-  for (std::size_t room : {1u, 2u, 7u, 8u, 9u, 64u, 4096u}) {
-    AnsiString pieces;
-    std::vector<char> buf(room);
-    for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
-    EXPECT_EQ(pieces, whole) << room;
+  for (const size_t kinds : {size_t{10}, std::size(pool)}) {  // without surrogates, then with them
+    String text;
+    for (int i = 0; i < 1500; ++i) {
+      const bool run = gen() % 3 == 0;
+      for (uint32_t k = 0, n = run ? 1 + gen() % 20 : 1; k < n; ++k) text += pool[run ? gen() % 3 : gen() % kinds];
+    }
+    AnsiString reference;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      reference += static_cast<char>(CharToAnsiChar(text[i]));
+      i += pair ? 1 : 0;
+    }
+    EXPECT_EQ(StringToAnsi(text), reference);
+    for (std::size_t room : {1u, 2u, 7u, 15u, 16u, 17u, 64u, 4096u}) {
+      AnsiString pieces;
+      std::vector<char> buf(room);
+      for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
+      EXPECT_EQ(pieces, reference) << room;
+    }
   }
 }
 

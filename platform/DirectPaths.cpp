@@ -1,17 +1,12 @@
 #include "DirectPaths.h"
 
 namespace qelta::detail {
-namespace {
 
-bool directPaths = true;
-
-}  // namespace
-
-bool DirectPaths() { return directPaths; }
+bool directPathsOn = true;
 
 bool SetDirectPaths(bool on) {
-  const bool previous = directPaths;
-  directPaths = on;
+  const bool previous = directPathsOn;
+  directPathsOn = on;
   return previous;
 }
 

@@ -6,8 +6,11 @@
 
 namespace qelta::detail {
 
+/// The switch itself; read it through DirectPaths().
+extern bool directPathsOn;
+
 /// True (the default) when the direct paths are taken.
-bool DirectPaths();
+inline bool DirectPaths() { return directPathsOn; }
 /// Switches the direct paths on or off; answers the previous setting.
 bool SetDirectPaths(bool on);
 

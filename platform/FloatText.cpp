@@ -20,6 +20,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -201,10 +202,24 @@ TDecimal Round(Extended x, int sig, int frac) {
 
 constexpr std::size_t kDirectBuffer = 384;  // a finite double's fixed text with up to 40 decimals fits
 
-// The value as a double when a double holds it exactly (and the direct paths are on).
-bool AsDouble(Extended x, double& d) {
-  d = static_cast<double>(x);
-  return static_cast<Extended>(d) == x && detail::DirectPaths();
+// The value as a double when a double holds it exactly as a normal number (and the direct paths
+// are on). Read from the 80-bit image with integer operations: a round trip through the x87 unit
+// costs more than the rest of the test.
+bool AsDouble(const Extended& x, double& d) {
+  static_assert(std::numeric_limits<Extended>::digits == 64);
+  uint64_t mantissa = 0;
+  uint16_t signExponent = 0;
+  std::memcpy(&mantissa, &x, sizeof mantissa);
+  std::memcpy(&signExponent, reinterpret_cast<const char*>(&x) + 8, sizeof signExponent);
+  const uint64_t sign = uint64_t{signExponent} >> 15 << 63;
+  const int exponent = (signExponent & 0x7FFF) - 16383 + 1023;
+  if ((signExponent & 0x7FFF) == 0 && mantissa == 0) {
+    d = std::bit_cast<double>(sign);  // a zero keeps its sign
+  } else {
+    if (exponent <= 0 || exponent >= 0x7FF || (mantissa >> 63) == 0 || (mantissa & 0x7FF) != 0) return false;
+    d = std::bit_cast<double>(sign | uint64_t(exponent) << 52 | (mantissa >> 11 & ((uint64_t{1} << 52) - 1)));
+  }
+  return detail::DirectPaths();
 }
 
 // Fixed form of a finite double at `decimals` decimals, sign included ("-0.00" loses its sign: a
@@ -247,8 +262,11 @@ bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
 // The text right-justified in `width` characters, built with one allocation.
 String Widened(const char* text, std::size_t len, int width) {
   const std::size_t total = std::max(len, static_cast<std::size_t>(std::max(width, 0)));
-  String out(total, u' ');
-  std::copy(text, text + len, out.begin() + static_cast<std::ptrdiff_t>(total - len));
+  if (total == len) return String(text, text + len);
+  String out;
+  out.reserve(total);
+  out.append(total - len, u' ');
+  out.append(text, text + len);
   return out;
 }
 

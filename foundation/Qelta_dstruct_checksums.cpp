@@ -324,6 +324,9 @@ TSHACode SHA1FromString(const String& text) {
   char chunk[4096];
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t n = StringToAnsiChunk(text, pos, chunk, sizeof chunk);
+    // The next piece of the text is fetched from memory while this one is hashed.
+    const std::size_t ahead = std::min(text.size() - pos, sizeof chunk);
+    for (std::size_t i = 0; i < ahead; i += 32) __builtin_prefetch(text.data() + pos + i);
     sha.Update(reinterpret_cast<const uint8_t*>(chunk), n);
   }
   return sha.Final();

@@ -1,6 +1,8 @@
 #include "Encoding.h"
 
-#include <emmintrin.h>
+#include "DirectPaths.h"
+
+#include <immintrin.h>
 
 #include <array>
 
@@ -65,6 +67,36 @@ bool Sixteen(const Char* p, char* out) {
   }
   return true;
 }
+
+// The same for 32 characters with AVX2 (the packs work per 128-bit half: the halves are put back
+// in order).
+__attribute__((target("avx2"))) bool ThirtyTwo(const Char* p, char* out) {
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16));
+  const __m256i surrogateBits = _mm256_set1_epi16(static_cast<short>(0xF800));
+  const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
+  const __m256i halves = _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_and_si256(a, surrogateBits), surrogate),
+                                         _mm256_cmpeq_epi16(_mm256_and_si256(b, surrogateBits), surrogate));
+  if (!_mm256_testz_si256(halves, halves)) return false;
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+  const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF00)), block = _mm256_set1_epi16(0xE0);
+  const __m256i c1 = _mm256_set1_epi16(0x80), ones = _mm256_set1_epi16(-1);
+  const __m256i foreignA = _mm256_or_si256(_mm256_andnot_si256(_mm256_cmpeq_epi16(_mm256_and_si256(a, high), _mm256_setzero_si256()), ones),
+                                           _mm256_cmpeq_epi16(_mm256_and_si256(a, block), c1));
+  const __m256i foreignB = _mm256_or_si256(_mm256_andnot_si256(_mm256_cmpeq_epi16(_mm256_and_si256(b, high), _mm256_setzero_si256()), ones),
+                                           _mm256_cmpeq_epi16(_mm256_and_si256(b, block), c1));
+  const __m256i lanes = _mm256_permute4x64_epi64(_mm256_packs_epi16(foreignA, foreignB), 0xD8);
+  for (unsigned bits = static_cast<unsigned>(_mm256_movemask_epi8(lanes)); bits != 0; bits &= bits - 1) {
+    const int k = __builtin_ctz(bits);
+    out[k] = static_cast<char>(CharToAnsiChar(p[k]));
+  }
+  return true;
+}
+
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -165,7 +197,12 @@ std::size_t OneToAnsi(const String& s, std::size_t pos, char* out) {
 std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room) {
   const std::size_t size = s.size();
   std::size_t n = 0;
+  const bool wide = kHasAvx2 && detail::DirectPaths();  // 32 at a time where the processor has AVX2
   while (n < room && pos < size) {
+    if (wide && room - n >= 32 && size - pos >= 32 && ThirtyTwo(s.data() + pos, out + n)) {
+      n += 32, pos += 32;
+      continue;
+    }
     if (room - n >= 16 && size - pos >= 16) {  // sixteen at a time, or one by one around surrogates
       if (Sixteen(s.data() + pos, out + n)) {
         n += 16, pos += 16;

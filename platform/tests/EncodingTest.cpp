@@ -4,6 +4,7 @@
 #include <random>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Encoding.h"
 
 using namespace qelta;
@@ -75,12 +76,16 @@ TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
       reference += static_cast<char>(CharToAnsiChar(text[i]));
       i += pair ? 1 : 0;
     }
-    EXPECT_EQ(StringToAnsi(text), reference);
-    for (std::size_t room : {1u, 2u, 7u, 15u, 16u, 17u, 64u, 4096u}) {
-      AnsiString pieces;
-      std::vector<char> buf(room);
-      for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
-      EXPECT_EQ(pieces, reference) << room;
+    for (const bool direct : {true, false}) {  // 32 characters at a time (AVX2) and 16 (SSE2)
+      const bool saved = detail::SetDirectPaths(direct);
+      EXPECT_EQ(StringToAnsi(text), reference);
+      for (std::size_t room : {1u, 2u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 4096u}) {
+        AnsiString pieces;
+        std::vector<char> buf(room);
+        for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
+        EXPECT_EQ(pieces, reference) << room << (direct ? " direct" : "");
+      }
+      detail::SetDirectPaths(saved);
     }
   }
 }

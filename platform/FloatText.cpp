@@ -8,15 +8,18 @@
 // expansion has n + 1 significant digits (or, for integers, when it has more than n). In those cases
 // the exact expansion (to_chars with f decimals, always exact) is rounded by hand.
 // A long double that a double holds exactly takes the faster double path.
-// Str's common case (a double, no tie where it rounds) is written by to_chars straight into a stack
-// buffer and widened once into the result: one allocation per text. Only ties, long doubles and
-// texts beyond the buffer take the exact path through the decimal digits.
+// Str's common case (a double, no tie where it rounds) is written straight into a stack buffer and
+// widened once into the result: one allocation per text. Its digits are round(|x| x 10^p) for the
+// power p the form asks for, computed exactly from the binary value m x 2^e in 128-bit integers
+// (m x 10^p < 2^127 for p <= 22); beyond that to_chars writes them. Only ties, long doubles and
+// texts beyond the buffer take the exact path through the decimal digits; the tests compare the two.
 //
 // Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
 // exponent digits: n + 8 characters, so n = width - 8 fills the field, clamped to 2..18 digits (18 is
 // what an Extended carries; one digit after the point at least).
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -225,8 +228,74 @@ bool AsDouble(const Extended& x, double& d) {
 // Fixed form of a finite double at `decimals` decimals, sign included ("-0.00" loses its sign: a
 // value printing as all zeros has none); false when rounding there may meet a tie or the text may
 // not fit.
+__extension__ typedef unsigned __int128 TU128;
+
+// 10^0 .. 10^22: 10^22 < 2^74, so m x 10^p < 2^127 for a 53-bit m.
+constexpr std::array<TU128, 23> MakePowersOfTen() {
+  std::array<TU128, 23> t{};
+  t[0] = 1;
+  for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+  return t;
+}
+constexpr std::array<TU128, 23> kPowersOfTen = MakePowersOfTen();
+
+// round(ax x 10^p) for 0 <= p <= 22 when it fits 64 bits, from the binary value m x 2^e in exact
+// 128-bit arithmetic (the caller rules out a tie, so the nearest integer is the one answer); false
+// when it does not fit.
+bool ScaledInteger(double ax, int p, uint64_t& q) {
+  if (p < 0 || p > 22) return false;
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (biased != 0 ? uint64_t{1} << 52 : 0);
+  const int e = biased != 0 ? biased - 1075 : -1074;
+  TU128 v = TU128{m} * kPowersOfTen[static_cast<size_t>(p)];
+  if (e >= 0) {
+    if (e > 11 || v >> 64 != 0 || (v << e) >> 64 != 0) return false;
+    q = static_cast<uint64_t>(v << e);
+    return true;
+  }
+  if (-e >= 128) {  // below 2^-1 in any case: rounds to 0
+    q = 0;
+    return true;
+  }
+  const int shift = -e;
+  const TU128 whole = v >> shift, rest = v - (whole << shift), half = TU128{1} << (shift - 1);
+  v = whole + (rest > half ? 1 : 0);
+  if (v >> 64 != 0) return false;
+  q = static_cast<uint64_t>(v);
+  return true;
+}
+
+// The n significant digits N (10^(n-1) <= N < 10^n) and the decimal exponent k of a normal ax
+// > 0 rounded there: round(ax / 10^(k - n + 1)) = N; false when that needs more than the 128-bit
+// arithmetic holds. k is first estimated from the binary exponent (exact or one too low).
+bool ScaledDigits(double ax, int n, uint64_t& digits, int& k) {
+  const int biased = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) & 0x7FF;
+  if (biased == 0 || n > 18) return false;
+  k = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));  // ax >= 2^(biased - 1023)
+  for (int attempt = 0; attempt < 2; ++attempt, ++k) {
+    if (!ScaledInteger(ax, n - 1 - k, digits)) return false;
+    if (digits < static_cast<uint64_t>(kPowersOfTen[static_cast<size_t>(n)])) return true;
+  }
+  return false;
+}
+
 bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
   if (decimals > 40 || ExactDecimals(std::fabs(x)) == decimals + 1) return false;
+  uint64_t q = 0;
+  if (ScaledInteger(std::fabs(x), decimals, q)) {  // the digits of q, the point before the last `decimals`
+    char digits[24];
+    const auto d = std::to_chars(digits, digits + sizeof digits, q);
+    const int count = static_cast<int>(d.ptr - digits), shown = std::max(count, decimals + 1);
+    char* out = buf;
+    if (std::signbit(x) && q != 0) *out++ = '-';
+    for (int i = 0; i < shown; ++i) {
+      if (i == shown - decimals) *out++ = '.';
+      *out++ = i < shown - count ? '0' : digits[i - (shown - count)];
+    }
+    len = static_cast<std::size_t>(out - buf);
+    return true;
+  }
   const auto r = std::to_chars(buf, buf + kDirectBuffer, x, std::chars_format::fixed, decimals);
   len = static_cast<std::size_t>(r.ptr - buf);
   if (buf[0] == '-' && std::all_of(buf + 1, buf + len, [](char c) { return c == '0' || c == '.'; })) {
@@ -241,16 +310,28 @@ bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
 bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
   char digits[64];
   const double ax = std::fabs(x);
-  const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
-  const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
-  while (*e != 'e') --e;
+  uint64_t scaled = 0;
   int exponent = 0;
-  for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
-  if (e[1] == '-') exponent = -exponent;
+  const char* end = nullptr;
+  if (ax != 0 && ScaledDigits(ax, n, scaled, exponent)) {  // "d.ddd" from the digits of the scaled value
+    char whole[24] = {};
+    const auto r = std::to_chars(whole, whole + sizeof whole, scaled);
+    digits[0] = whole[0];
+    digits[1] = '.';
+    end = std::copy(whole + 1, r.ptr, digits + 2);
+  } else {
+    const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
+    const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
+    while (*e != 'e') --e;
+    exponent = 0;
+    for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
+    if (e[1] == '-') exponent = -exponent;
+    end = e;
+  }
   if (ax != 0 && TiePossible(ExactDecimals(ax), exponent + 1, n)) return false;
   char* out = buf;
   *out++ = std::signbit(x) && ax != 0 ? '-' : ' ';
-  out = std::copy(static_cast<const char*>(digits), e, out);
+  out = std::copy(static_cast<const char*>(digits), end, out);
   *out++ = 'E';
   *out++ = exponent < 0 ? '-' : '+';
   const int mag = std::abs(exponent);

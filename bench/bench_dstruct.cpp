@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Qelta_dstruct.h"
+#include "SideBySide.h"
 #include "Streams.h"
 
 namespace {
@@ -147,6 +148,57 @@ void BM_StdSort_SameKeys(benchmark::State& state) {
   state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
 }
 BENCHMARK(BM_StdSort_SameKeys)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Side by side with what a user would write instead: a std::vector<std::string> of the same cells
+// (rows of five), filled with the same texts; sorted through a row index by column 2 with std::sort
+// and a comparator that ignores the case of A-Z as TStringArray.Sort does.
+std::vector<std::string> FillVector() {
+  const TTexts& t = Texts();
+  std::vector<std::string> cells(size_t(kRows) * kCols);
+  for (size_t k = 0; k < cells.size(); ++k) cells[k].assign(t.Cell(k));
+  return cells;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto lower = [](char c) { return uint8_t(c >= 'A' && c <= 'Z' ? c + 32 : c); };
+    return lower(x) < lower(y);
+  });
+}
+
+void BM_StringArray_FillSideBySide(benchmark::State& state) {
+  Texts();
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    std::unique_ptr<TStringArray> a;
+    std::vector<std::string> v;
+    const double ours = qelta::bench::Seconds([&] {
+      a = std::make_unique<TStringArray>(nullptr);
+      FillTable(*a, 0);
+    });
+    t.Add(state, ours, qelta::bench::Seconds([&] { v = FillVector(); }));
+  }
+  t.Report(state);
+}
+BENCHMARK(BM_StringArray_FillSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_StringArray_SortSideBySide(benchmark::State& state) {
+  TStringArray& a = SharedTable();
+  const std::vector<std::string> cells = FillVector();
+  std::vector<int> order(kRows);
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    a.UnSort();
+    for (int r = 0; r < kRows; ++r) order[size_t(r)] = r;
+    const double ours = qelta::bench::Seconds([&] { a.Sort(2, 0, true); });
+    t.Add(state, ours, qelta::bench::Seconds([&] {
+      std::sort(order.begin(), order.end(),
+                [&](int x, int y) { return LessIgnoringCase(cells[size_t(x) * kCols + 1], cells[size_t(y) * kCols + 1]); });
+    }));
+  }
+  t.Report(state);
+}
+BENCHMARK(BM_StringArray_SortSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_StringArray_BinaryFind(benchmark::State& state) {
   TStringArray& a = SharedTable();

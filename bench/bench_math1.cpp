@@ -1,6 +1,8 @@
 // Numerics: the tick rule on 10^6 random ranges, and the comb sort of 10^7 doubles beside
 // std::sort on the same data. Each iteration of the sort benchmarks copies the unsorted data
 // first (the copy is paused out of the timing), so both sort the same random array.
+// SortArray of 10^6 doubles side by side with std::sort (ours, the anchor and the ratio), in the
+// process's instructions and with the portable pass alone.
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +11,9 @@
 #include <random>
 #include <vector>
 
+#include "Qelta_linalg_internal.h"
 #include "Qelta_math1.h"
+#include "SideBySide.h"
 
 namespace {
 
@@ -83,5 +87,27 @@ void BM_StdSort(benchmark::State& state) {
   RunSort(state, [](std::vector<double>& v) { std::sort(v.begin(), v.end()); });
 }
 BENCHMARK(BM_StdSort)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 10^6 doubles: each iteration sorts a fresh copy with both (the copies are not timed).
+void SortSideBySide(benchmark::State& state, int level) {
+  const int saved = qelta::detail::SetKernelLevel(level);
+  const std::vector<double> source(Unsorted().begin(), Unsorted().begin() + 1000000);
+  std::vector<double> ours, anchor;
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    ours = source, anchor = source;
+    t.Add(state, qelta::bench::Seconds([&] { qelta::SortArray(ours, static_cast<int>(ours.size()) - 1, true); }),
+          qelta::bench::Seconds([&] { std::sort(anchor.begin(), anchor.end()); }));
+  }
+  t.Report(state);
+  qelta::detail::SetKernelLevel(saved);
+  if (ours != anchor) state.SkipWithError("the orders differ");
+}
+
+void BM_SortArray1e6_SideBySide(benchmark::State& state) { SortSideBySide(state, 2); }
+BENCHMARK(BM_SortArray1e6_SideBySide)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_SortArray1e6_PortablePass(benchmark::State& state) { SortSideBySide(state, 0); }
+BENCHMARK(BM_SortArray1e6_PortablePass)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

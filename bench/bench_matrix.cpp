@@ -2,9 +2,12 @@
 // public API against a raw column-major block, CopyFrom and Transpose against std::copy and a
 // plain transpose, SortRows (comb sort with exchange events) against std::sort of row indices
 // plus the permutation, sparse inserts at two growth steps against std::map, CRCofData against
-// zlib's crc32 over the same bytes. Each benchmark times both sides per iteration; the reported
-// time is Qelta's, the counters give the anchor's time and the ratio Qelta / anchor.
+// zlib's crc32 over the same bytes (and over the same lane bytes, 8 lanes of doubles, 4 of
+// integers), the dense integer product against Eigen's int32 product. Each benchmark times both sides
+// per iteration; the reported time is Qelta's, the counters give the anchor's time and the ratio
+// Qelta / anchor.
 
+#include <Eigen/Dense>
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
@@ -20,6 +23,7 @@
 
 namespace {
 
+using qelta::bench::RunSideBySide;
 using qelta::bench::Seconds;
 using qelta::bench::TSideBySide;
 
@@ -167,6 +171,65 @@ void BM_CRCofData1e8Bytes(benchmark::State& state) {
   t.Report(state);
 }
 
+// The lane bytes of a fingerprint: lane k holds byte k of every element, in storage order.
+std::vector<std::vector<uint8_t>> LaneBytes(const uint8_t* data, size_t elements, size_t lanes) {
+  std::vector<std::vector<uint8_t>> out(lanes, std::vector<uint8_t>(elements));
+  for (size_t i = 0; i < elements; ++i)
+    for (size_t k = 0; k < lanes; ++k) out[k][i] = data[i * lanes + k];
+  return out;
+}
+
+uLong ZlibOverLanes(const std::vector<std::vector<uint8_t>>& lanes) {
+  uLong sum = 0;
+  for (const auto& lane : lanes) sum += crc32(0L, lane.data(), static_cast<uInt>(lane.size()));
+  return sum;
+}
+
+// CRCofData of 2000 x 2000 doubles (32 MB) and integers (16 MB) beside zlib over the same lane bytes,
+// separated beforehand (the anchor does not pay for gathering the lanes).
+void BM_CRCofDataLanes_Double(benchmark::State& state) {
+  qelta::TMatrix m(nullptr);
+  m.Resize(2000, 2000);
+  qelta::RandSeed = 4;
+  m.FillRandomUniform(-1, 1);
+  std::vector<double> cells;
+  for (int c = 1; c <= 2000; ++c)
+    for (int r = 1; r <= 2000; ++r) cells.push_back(m.GetVal(c, r));
+  const auto lanes = LaneBytes(reinterpret_cast<const uint8_t*>(cells.data()), cells.size(), 8);
+  RunSideBySide(state, [&] { benchmark::DoNotOptimize(m.CRCofData()); }, [&] { benchmark::DoNotOptimize(ZlibOverLanes(lanes)); });
+}
+
+void BM_CRCofDataLanes_Int(benchmark::State& state) {
+  qelta::TIntMatrix m(nullptr);
+  m.Resize(2000, 2000);
+  std::mt19937 gen(5);
+  std::vector<int32_t> cells;
+  for (int c = 1; c <= 2000; ++c)
+    for (int r = 1; r <= 2000; ++r) {
+      m.SetVal(c, r, static_cast<int32_t>(gen()));
+      cells.push_back(m.GetVal(c, r));
+    }
+  const auto lanes = LaneBytes(reinterpret_cast<const uint8_t*>(cells.data()), cells.size(), 4);
+  RunSideBySide(state, [&] { benchmark::DoNotOptimize(m.CRCofData()); }, [&] { benchmark::DoNotOptimize(ZlibOverLanes(lanes)); });
+}
+
+// TIntMatrix.Multiply of two dense 500 x 500 matrices beside Eigen's int32 product (wrapping alike).
+void BM_IntMultiply500(benchmark::State& state) {
+  constexpr int n = 500;
+  qelta::TIntMatrix a(nullptr), b(nullptr), c(nullptr);
+  a.Resize(n, n), b.Resize(n, n), c.Resize(n, n);
+  Eigen::MatrixXi ea(n, n), eb(n, n), ec(n, n);
+  std::mt19937 gen(6);
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) {
+      const int32_t x = static_cast<int32_t>(gen() % 2001) - 1000, y = static_cast<int32_t>(gen() % 2001) - 1000;
+      a.SetVal(j, i, x), b.SetVal(j, i, y);
+      ea(i - 1, j - 1) = x, eb(i - 1, j - 1) = y;
+    }
+  RunSideBySide(state, [&] { a.Multiply(&b, &c); }, [&] { ec.noalias() = ea * eb; });
+  if (c.GetVal(7, 9) != ec(8, 6)) state.SkipWithError("the products differ");
+}
+
 }  // namespace
 
 BENCHMARK(BM_CellAccess2000)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -175,3 +238,6 @@ BENCHMARK(BM_Transpose2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMi
 BENCHMARK(BM_SortRows1e6x10)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SparseInserts1e5)->Arg(1)->Arg(1000)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CRCofData1e8Bytes)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CRCofDataLanes_Double)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CRCofDataLanes_Int)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IntMultiply500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);

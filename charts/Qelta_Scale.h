@@ -359,6 +359,7 @@ class TScale : public TCustomControl {
   bool PaintSkipped() const;
   void PaintTransparent(TCanvas* Target, int X, int Y);
   void PaintThroughBitmap(TCanvas* Target, int X, int Y);
+  bool ComposeOnTarget(TCanvas* Target, int X, int Y);
   void DrawPicture(TCanvas* Canvas);
   void DrawAxis(TCanvas* Canvas, int64_t Line);
   void DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line);

@@ -139,6 +139,7 @@ void TScale::PaintTransparent(TCanvas* Target, int X, int Y) {
 
 void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
   if (int64_t{Width()} * Height() <= detail::kMaxImagePixels) {
+    if (ComposeOnTarget(Target, X, Y)) return;
     TBitmap picture(Width(), Height());
     picture.Canvas()->SetFont(Font());
     DrawPicture(picture.Canvas());
@@ -155,6 +156,34 @@ void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
     throw;
   }
   Target->SetOrigin(origin);
+}
+
+// The picture composed straight onto the target's pixels through a fresh canvas (in the state a new
+// bitmap's canvas has), placed and clipped where the copy of the bitmap would land. Every pixel the
+// copy would write gets the very value it would get: the background rectangle covers the picture
+// before anything else is drawn, so nothing reads what lay there. Taken only where nothing else could
+// tell the difference: the target copies plainly, no trace watches it and no handler is handed the
+// picture's canvas. Spares allocating, clearing and copying a bitmap of the whole scale.
+bool TScale::ComposeOnTarget(TCanvas* Target, int X, int Y) {
+  if (Target->CopyMode() != cmSrcCopy || Target->Trace() != nullptr || OnAfterScaleRendered ||
+      Target->Surface().Pixels == nullptr)
+    return false;
+  const TPoint origin = Target->Origin();
+  const int64_t left = int64_t{origin.X} + X, top = int64_t{origin.Y} + Y;
+  if (left != ToInt(left) || top != ToInt(top)) return false;
+  const TRect clip = Target->ClipRect();  // logical: shift it onto the surface
+  const int64_t x0 = std::max<int64_t>(left, int64_t{clip.Left} + origin.X);
+  const int64_t y0 = std::max<int64_t>(top, int64_t{clip.Top} + origin.Y);
+  const int64_t x1 = std::min<int64_t>(left + Width(), int64_t{clip.Right} + origin.X);
+  const int64_t y1 = std::min<int64_t>(top + Height(), int64_t{clip.Bottom} + origin.Y);
+  if (x0 >= x1 || y0 >= y1) return true;  // nothing of it shows
+  TCanvas picture;
+  picture.SetSurface(Target->Surface());
+  picture.SetClipLimit(Rect(ToInt(x0), ToInt(y0), ToInt(x1), ToInt(y1)));
+  picture.SetOrigin(Point(ToInt(left), ToInt(top)));
+  picture.SetFont(Font());
+  DrawPicture(&picture);
+  return true;
 }
 
 void TScale::DrawPicture(TCanvas* c) {

@@ -455,6 +455,7 @@ class TStringArray : public TComponent {
   int FirstPageWithRoom(int L) const;
   void AppendPage();
   void SetPageFree(int page, int firstFree);
+  void SetTreeRoom(size_t page, int room);
   void ResetPool();
   void IdentitySortIx();
   /// Makes the sort index a permutation again: repeated entries take the unshown rows, rising.
@@ -475,7 +476,7 @@ class TStringArray : public TComponent {
   int FAllocRowsBy = 10;
   int FRAllocated = 10;
   std::vector<int> FFirstFree;                  // per page, 1-based offset
-  std::vector<int> FRoomTree;                   // max room of the pages, for the first page with room
+  std::vector<int> FRoomTree;                   // max room of the pages but the last, for the first page with room
   std::vector<std::vector<uint32_t>> FPoiArray; // [col 0..FNCol][phys row 0..FRAllocated], slot 0 unused
   std::vector<int> FSortIx;                     // [view 0..FRAllocated] -> phys row, slot 0 unused
   std::vector<std::unique_ptr<TStringPool>> FStgPool;

@@ -5,13 +5,12 @@
 //   check values over "123456789": $31C3 from 0 (XMODEM), $29B1 from $FFFF (CCITT-FALSE).
 //   (R. N. Williams, "A painless guide to CRC error detection algorithms", 1993.)
 // - CRC-32: reflected polynomial $EDB88320, check value $CBF43926. CalcNextCRC32 is the one-byte
-//   table step; CRC32ofBuffer runs the same recurrence eight bytes at a time ("slicing by 8",
-//   tables k = 1..7 give the CRC of byte i followed by k zero bytes), which gives identical
-//   results and is checked against the byte step in the tests.
-// - SHA-1: FIPS 180-4, section 6.1, with the 16-word rolling message schedule.
+//   table step; buffers and files run the same recurrence many bytes at a time through the block
+//   routine of Qelta_dstruct_digests.cpp, which gives identical results (checked in the tests).
+// - SHA-1: FIPS 180-4, section 6.1; the block routine is in Qelta_dstruct_digests.cpp.
 // - SHA1FromString hashes the Windows-1252 image of the text, one byte per character. An earlier
 //   form hashed the first half of the 16-bit storage, which matched no stream or file holding
-//   the same text.
+//   the same text. The text is converted in chunks straight into the hash, never copied whole.
 // - ASCII85: the system's own final group (c bytes as c + 1 digits, no padding). A group whose
 //   number does not fit its c bytes cannot come from the encoder; it is reported as -3 and not
 //   written, instead of being silently truncated to its low bytes.
@@ -27,6 +26,7 @@
 #include "Encoding.h"
 #include "OsLayer.h"
 #include "Qelta_dstruct.h"
+#include "Qelta_dstruct_digest_internal.h"
 #include "Qelta_univconst.h"
 #include "Streams.h"
 #include "TextFiles.h"
@@ -35,7 +35,7 @@ namespace qelta {
 
 namespace {
 
-// [SECTION] CRC tables, produced at compile time from the generator polynomials.
+// [SECTION] CRC-16 table, produced at compile time from the generator polynomial.
 
 constexpr std::array<uint16_t, 256> MakeCrc16Table() {
   std::array<uint16_t, 256> t{};
@@ -47,23 +47,8 @@ constexpr std::array<uint16_t, 256> MakeCrc16Table() {
   return t;
 }
 
-using Crc32Tables = std::array<std::array<uint32_t, 256>, 8>;
-
-constexpr Crc32Tables MakeCrc32Tables() {
-  Crc32Tables t{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int bit = 0; bit < 8; ++bit) c = (c & 1u) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t[0][i] = c;
-  }
-  for (size_t k = 1; k < 8; ++k)
-    for (size_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFFu];
-  return t;
-}
-
 constexpr std::array<uint16_t, 256> kCrc16Table = MakeCrc16Table();
-constexpr Crc32Tables kCrc32 = MakeCrc32Tables();
-static_assert(kCrc16Table[1] == 0x1021 && kCrc32[0][1] == 0x77073096u);
+static_assert(kCrc16Table[1] == 0x1021);
 
 // The number of bytes a count may address in a buffer of `size` bytes.
 size_t ClampedCount(int count, size_t size) {
@@ -71,26 +56,7 @@ size_t ClampedCount(int count, size_t size) {
   return std::min(static_cast<size_t>(count), size);
 }
 
-uint32_t LoadLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-// Runs the CRC-32 register over n bytes, eight at a time, then the rest byte by byte.
-uint32_t Crc32Run(uint32_t crc, const uint8_t* p, size_t n) {
-  for (; n >= 8; n -= 8, p += 8) {
-    const uint32_t lo = crc ^ LoadLE32(p);
-    const uint32_t hi = LoadLE32(p + 4);
-    crc = kCrc32[7][lo & 0xFF] ^ kCrc32[6][(lo >> 8) & 0xFF] ^ kCrc32[5][(lo >> 16) & 0xFF] ^
-          kCrc32[4][lo >> 24] ^ kCrc32[3][hi & 0xFF] ^ kCrc32[2][(hi >> 8) & 0xFF] ^
-          kCrc32[1][(hi >> 16) & 0xFF] ^ kCrc32[0][hi >> 24];
-  }
-  for (; n > 0; --n, ++p) crc = CalcNextCRC32(*p, crc);
-  return crc;
-}
-
 // [SECTION] SHA-1
-
-uint32_t Rol(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
 // Incremental SHA-1: Update with any pieces, then Final once.
 class Sha1 {
@@ -99,9 +65,7 @@ class Sha1 {
   TSHACode Final();
 
  private:
-  void Block(const uint8_t* p);
-
-  std::array<uint32_t, 5> h_{0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u, 0xC3D2E1F0u};
+  uint32_t h_[5] = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u, 0xC3D2E1F0u};
   std::array<uint8_t, 64> buf_{};
   size_t used_ = 0;
   uint64_t length_ = 0;  // bytes hashed so far
@@ -114,10 +78,11 @@ void Sha1::Update(const uint8_t* p, size_t n) {
     std::memcpy(buf_.data() + used_, p, take);
     used_ += take, p += take, n -= take;
     if (used_ < 64) return;
-    Block(buf_.data());
+    detail::Sha1Blocks(h_, buf_.data(), 1);
     used_ = 0;
   }
-  for (; n >= 64; n -= 64, p += 64) Block(p);
+  detail::Sha1Blocks(h_, p, n / 64);
+  p += n / 64 * 64, n %= 64;
   std::memcpy(buf_.data(), p, n);
   used_ = n;
 }
@@ -132,35 +97,6 @@ TSHACode Sha1::Final() {
   TSHACode digest{};
   for (size_t i = 0; i < 20; ++i) digest[i] = static_cast<uint8_t>(h_[i / 4] >> (24 - 8 * (i % 4)));
   return digest;
-}
-
-// Word t of the message schedule, kept in a ring of 16 words.
-uint32_t Schedule(uint32_t (&w)[16], int t) {
-  if (t < 16) return w[t];
-  return w[t & 15] = Rol(w[(t + 13) & 15] ^ w[(t + 8) & 15] ^ w[(t + 2) & 15] ^ w[t & 15], 1);
-}
-
-// One round with f already holding the round function, constant and schedule word.
-void Round(uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d, uint32_t& e, uint32_t f) {
-  const uint32_t temp = Rol(a, 5) + f + e;
-  e = d, d = c, c = Rol(b, 30), b = a, a = temp;
-}
-
-void Sha1::Block(const uint8_t* p) {
-  uint32_t w[16];
-  for (int t = 0; t < 16; ++t)
-    w[t] = uint32_t(p[4 * t]) << 24 | uint32_t(p[4 * t + 1]) << 16 | uint32_t(p[4 * t + 2]) << 8 | p[4 * t + 3];
-  uint32_t a = h_[0], b = h_[1], c = h_[2], d = h_[3], e = h_[4];
-  // Fully unrolled rounds let the compiler keep a..e and the schedule in registers (twice the speed).
-#pragma GCC unroll 20
-  for (int t = 0; t < 20; ++t) Round(a, b, c, d, e, (d ^ (b & (c ^ d))) + 0x5A827999u + Schedule(w, t));
-#pragma GCC unroll 20
-  for (int t = 20; t < 40; ++t) Round(a, b, c, d, e, (b ^ c ^ d) + 0x6ED9EBA1u + Schedule(w, t));
-#pragma GCC unroll 20
-  for (int t = 40; t < 60; ++t) Round(a, b, c, d, e, ((b & c) | (d & (b | c))) + 0x8F1BBCDCu + Schedule(w, t));
-#pragma GCC unroll 20
-  for (int t = 60; t < 80; ++t) Round(a, b, c, d, e, (b ^ c ^ d) + 0xCA62C1D6u + Schedule(w, t));
-  h_[0] += a, h_[1] += b, h_[2] += c, h_[3] += d, h_[4] += e;
 }
 
 // [SECTION] Stream and file reading
@@ -235,7 +171,7 @@ bool Crc32OfHandle(int fd, uint32_t& crc) {
     const int64_t n = OsLayer().Read(fd, block.data(), block.size());
     if (n < 0) return false;
     if (n == 0) return true;
-    crc = Crc32Run(crc, block.data(), static_cast<size_t>(n));
+    crc = detail::Crc32Update(crc, block.data(), static_cast<size_t>(n));
   }
 }
 
@@ -329,10 +265,8 @@ uint16_t CRC16ofBuffer(const std::vector<uint8_t>& data, int count, TCRC16Mode m
   return crc;
 }
 
-uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) { return kCrc32[0][(crc ^ b) & 0xFF] ^ (crc >> 8); }
-
 uint32_t CRC32ofBuffer(const std::vector<uint8_t>& data, int count) {
-  return ~Crc32Run(0xFFFFFFFFu, data.data(), ClampedCount(count, data.size()));
+  return ~detail::Crc32Update(0xFFFFFFFFu, data.data(), ClampedCount(count, data.size()));
 }
 
 uint32_t CalcCRC32ofFile(const String& name) {
@@ -386,9 +320,15 @@ int DecodeASCII85(TStream& source, TStream& target) {
 // [SECTION] SHA-1
 
 TSHACode SHA1FromString(const String& text) {
-  const AnsiString bytes = StringToAnsi(text);
   Sha1 sha;
-  sha.Update(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  char chunk[4096];
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t n = StringToAnsiChunk(text, pos, chunk, sizeof chunk);
+    // The next piece of the text is fetched from memory while this one is hashed.
+    const std::size_t ahead = std::min(text.size() - pos, sizeof chunk);
+    for (std::size_t i = 0; i < ahead; i += 32) __builtin_prefetch(text.data() + pos + i);
+    sha.Update(reinterpret_cast<const uint8_t*>(chunk), n);
+  }
   return sha.Final();
 }
 

@@ -4,7 +4,10 @@
 // a cell word is page shl 16 or offset (both 1-based), 0 for an empty cell. A new text goes
 // to the first page in which it fits (length < 32768 - first free offset). Finding that page
 // is a descent in a max-tree over the free room of the pages, so filling stays O(log pages)
-// per text and the pages fill exactly in the classic order.
+// per text and the pages fill exactly in the classic order. The last page, where nearly every
+// text of a fill goes, stays out of the tree: it is tried after the tree found no earlier page,
+// and filling it costs no walk up the tree. A walk up stops where a maximum does not change.
+// Pages are not cleared when made: only what was written is ever read.
 //
 // Sorting is the classic comb sort (gap := Trunc(gap / 1.3), passes until a gap-1 pass makes
 // no swap), so rows with equal keys end in the same order as ever. It runs on a copy of the
@@ -112,29 +115,41 @@ void TStringArray::ResetPool() {
 }
 
 void TStringArray::AppendPage() {
-  FStgPool.push_back(std::make_unique<TStringPool>());
+  FStgPool.push_back(std::make_unique_for_overwrite<TStringPool>());
   FFirstFree.push_back(1);
-  const size_t leaves = FRoomTree.size() / 2;
-  if (FStgPool.size() > leaves) {  // double the tree and refill it
+  const size_t pages = FStgPool.size(), leaves = FRoomTree.size() / 2;
+  if (pages > leaves) {  // double the tree and refill it
     FRoomTree.assign(leaves * 4, 0);
-    for (size_t p = 0; p + 1 < FStgPool.size(); ++p) SetPageFree(int(p), FFirstFree[p]);
+    for (size_t p = 0; p + 1 < pages; ++p) SetTreeRoom(p, PageSize - FFirstFree[p]);
+  } else if (pages >= 2) {  // the former last page joins the tree
+    SetTreeRoom(pages - 2, PageSize - FFirstFree[pages - 2]);
   }
-  SetPageFree(int(FStgPool.size()) - 1, 1);
 }
 
 void TStringArray::SetPageFree(int page, int firstFree) {
   FFirstFree[size_t(page)] = firstFree;
-  size_t node = FRoomTree.size() / 2 + size_t(page);
-  FRoomTree[node] = PageSize - firstFree;
-  for (node /= 2; node >= 1; node /= 2) FRoomTree[node] = std::max(FRoomTree[2 * node], FRoomTree[2 * node + 1]);
+  if (size_t(page) + 1 < FStgPool.size()) SetTreeRoom(size_t(page), PageSize - firstFree);
+}
+
+void TStringArray::SetTreeRoom(size_t page, int room) {
+  size_t node = FRoomTree.size() / 2 + page;
+  FRoomTree[node] = room;
+  for (node /= 2; node >= 1; node /= 2) {
+    const int most = std::max(FRoomTree[2 * node], FRoomTree[2 * node + 1]);
+    if (FRoomTree[node] == most) break;
+    FRoomTree[node] = most;
+  }
 }
 
 int TStringArray::FirstPageWithRoom(int L) const {
-  if (FRoomTree[1] <= L) return -1;
-  const size_t leaves = FRoomTree.size() / 2;
-  size_t node = 1;
-  while (node < leaves) node = FRoomTree[2 * node] > L ? 2 * node : 2 * node + 1;
-  return int(node - leaves);
+  if (FRoomTree[1] > L) {
+    const size_t leaves = FRoomTree.size() / 2;
+    size_t node = 1;
+    while (node < leaves) node = FRoomTree[2 * node] > L ? 2 * node : 2 * node + 1;
+    return int(node - leaves);
+  }
+  const int last = NumBuffers() - 1;
+  return PageSize - FFirstFree[size_t(last)] > L ? last : -1;
 }
 
 std::string_view TStringArray::Text(uint32_t word) const {
@@ -195,7 +210,7 @@ void TStringArray::GarbageCollection() {
   std::vector<std::unique_ptr<TStringPool>> fresh(pages);
   std::vector<int> firstFree(pages, 1);
   try {
-    for (auto& page : fresh) page = std::make_unique<TStringPool>();
+    for (auto& page : fresh) page = std::make_unique_for_overwrite<TStringPool>();
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }

@@ -32,8 +32,9 @@ int ClampWidth(int w) { return std::clamp(w, -kMaxWidth, kMaxWidth); }
 
 // Exponent form cut to two exponent digits, or all '*' when the exponent needs more.
 String CutExponent(String t) {
-  const std::size_t e = t.find(u'E');
-  if (e == String::npos || t.size() - e - 1 != 5) return t;
+  // Str's texts hold at most one 'E': the exponent form has it six characters from the end.
+  if (t.size() < 6 || t[t.size() - 6] != u'E') return t;
+  const std::size_t e = t.size() - 6;
   const bool fits = t[e + 2] == u'0' && t[e + 3] == u'0';
   t.erase(e + 2, 2);
   if (!fits) t.assign(t.size(), u'*');
@@ -67,7 +68,8 @@ String TwoDigits(int64_t n, Char pad) {
 String strff(Extended x, int FieldWidth, int DecPlaces) {
   const int w = std::abs(ClampWidth(FieldWidth));
   String t = DecPlaces == -2 ? CutExponent(Str(x, w + 2)) : Str(x, w, DecPlaces);
-  return FieldWidth < 0 ? PadWithZeros(std::move(t)) : t;
+  if (FieldWidth < 0) return PadWithZeros(std::move(t));
+  return t;  // moved out, not copied: one allocation per text
 }
 
 String strffForcePlus(Extended x, int FieldWidth, int DecPlaces) {

@@ -35,7 +35,8 @@ struct TMatrixAccess {
 
 // [SECTION] instruction level
 
-/// Instructions in use: 0 portable (SSE2), 1 AVX2 with FMA, 2 AVX-512 block products.
+/// Instructions in use: 0 portable (SSE2), 1 AVX2 with FMA (also the integer product and the comb
+/// sort's passes), 2 AVX-512 block products.
 int KernelLevel();
 /// Uses at most `level` (clamped to what the processor offers; tests compare the paths); answers
 /// the level now in use.
@@ -58,6 +59,10 @@ void JacobiRotate(int n, double* x, double* y, double s, double tau);
 /// its transpose), B k x n, C m x n; beta 0 ignores what C held (NaN included). Cache-blocked.
 void Gemm(bool transA, int m, int n, int k, double alpha, const double* A, int64_t lda, const double* B, int64_t ldb,
           double beta, double* C, int64_t ldc);
+/// C := A B for integers modulo 2^32 (the wrap of the integer matrix), A m x k, B k x n, C m x n
+/// (all column-major); C must not overlap A or B.
+void IntProduct(int m, int n, int k, const int32_t* A, int64_t lda, const int32_t* B, int64_t ldb, int32_t* C,
+                int64_t ldc);
 /// Solves L X = B in place of B (n x nrhs), L unit lower triangular n x n (its upper part unread).
 void TrsmLowerUnit(int n, int nrhs, const double* L, int64_t ldl, double* B, int64_t ldb);
 /// Solves U X = B in place of B (n x nrhs), U upper triangular n x n (its lower part unread);

@@ -49,8 +49,8 @@ Extended Pow10(int k) {
     for (int i = 1; i <= kExact; ++i) t[i] = t[i - 1] * 10.0L;  // exact: 10^27 < 2^64 x 2^26
     return t;
   }();
-  if (k >= 0 && k <= kExact) return table[k];
-  if (k < 0 && k >= -kExact) return 1.0L / table[-k];
+  const unsigned magnitude = k < 0 ? 0u - static_cast<unsigned>(k) : static_cast<unsigned>(k);
+  if (magnitude <= kExact) return k >= 0 ? table[magnitude] : 1.0L / table[magnitude];
   return std::pow(10.0L, static_cast<Extended>(k));
 }
 

@@ -641,6 +641,9 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
   void PutCell(int c, int r, int32_t v);
   /// SetVal when OnChange is assigned, else PutCell-like direct store (dense: inside only).
   void PutVal(int Col, int Row, int32_t v);
+  /// Cells (nc x nr, column-major) of a product: whole columns into a dense matrix without an
+  /// OnChange handler, else each through SetVal (events, the sparse form's rules).
+  void StoreProduct(int nc, int nr, const std::vector<int32_t>& cells);
   void RequireDense(const char16_t* operation) const;
   /// The sparse form takes the listed triples; the dense form as TMatrix.
   bool TakeXmlCells(const detail::TXmlMatrix<int32_t>& x);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "Qelta_linalg_internal.h"
 #include "Qelta_matrix.h"
 #include "Qelta_vecmat_internal.h"
 
@@ -282,32 +283,36 @@ void TIntMatrix::SAdd(int32_t Scalar) {
   Changed();
 }
 
-namespace {
-
-// Result cells (nc x nr, column-major) of sum over k of a(k) * b(k), written through SetVal.
-void WriteProduct(TIntMatrix& res, int nc, int nr, const std::vector<int32_t>& cells) {
+void TIntMatrix::StoreProduct(int nc, int nr, const std::vector<int32_t>& cells) {
+  if (!FIsSparse && !OnChange) {
+    for (int j = 1; j <= nc; ++j) std::copy_n(cells.data() + static_cast<std::size_t>(j - 1) * nr, nr, Mat.Col(j));
+    return;
+  }
   std::size_t k = 0;
   for (int j = 1; j <= nc; ++j)
-    for (int i = 1; i <= nr; ++i) res.SetVal(j, i, cells[k++]);
+    for (int i = 1; i <= nr; ++i) SetVal(j, i, cells[k++]);
 }
-
-}  // namespace
 
 bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
   if (MatB == nullptr || MatRes == nullptr) return false;
   if (FNCol != MatB->FNRow || MatRes->FNCol != MatB->FNCol || MatRes->FNRow != FNRow) return false;
   std::vector<int32_t> cells(static_cast<std::size_t>(MatB->FNCol) * static_cast<std::size_t>(FNRow), 0);
-  const bool dense = !FIsSparse && !MatB->FIsSparse;
-  for (int j = 1; j <= MatB->FNCol; ++j) {
-    int32_t* out = cells.data() + static_cast<std::size_t>(j - 1) * FNRow;
-    for (int k = 1; k <= FNCol; ++k) {
-      const int32_t b = MatB->GetVal(j, k);
-      if (b == 0) continue;
-      for (int i = 1; i <= FNRow; ++i)
-        out[i - 1] = detail::AddElem(out[i - 1], detail::MulElem(dense ? Mat.At(k, i) : GetVal(k, i), b));
+  if (!FIsSparse && !MatB->FIsSparse) {
+    // Both dense: the block product on the stores (the cells vector keeps a result that overwrites an
+    // operand from being read half-written).
+    detail::IntProduct(FNRow, MatB->FNCol, FNCol, Mat.Data(), Mat.Rows(), MatB->Mat.Data(), MatB->Mat.Rows(), cells.data(),
+                       FNRow);
+  } else {
+    for (int j = 1; j <= MatB->FNCol; ++j) {
+      int32_t* out = cells.data() + static_cast<std::size_t>(j - 1) * FNRow;
+      for (int k = 1; k <= FNCol; ++k) {
+        const int32_t b = MatB->GetVal(j, k);
+        if (b == 0) continue;
+        for (int i = 1; i <= FNRow; ++i) out[i - 1] = detail::AddElem(out[i - 1], detail::MulElem(GetVal(k, i), b));
+      }
     }
   }
-  WriteProduct(*MatRes, MatB->FNCol, FNRow, cells);
+  MatRes->StoreProduct(MatB->FNCol, FNRow, cells);
   Changed();
   return true;
 }
@@ -320,14 +325,18 @@ bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes
   std::size_t at = 0;
   for (int j = 1; j <= MatB->FNCol; ++j)
     for (int i = 1; i <= FNCol; ++i, ++at) {
-      int32_t sum = 0;
-      for (int k = 1; k <= FNRow; ++k) {
-        const int32_t a = dense ? Mat.At(i, k) : GetVal(i, k), b = dense ? MatB->Mat.At(j, k) : MatB->GetVal(j, k);
-        sum = detail::AddElem(sum, detail::MulElem(a, b));
+      if (dense) {  // two contiguous columns
+        const int32_t *a = Mat.Col(i), *b = MatB->Mat.Col(j);
+        uint32_t sum = 0;
+        for (int k = 0; k < FNRow; ++k) sum += static_cast<uint32_t>(a[k]) * static_cast<uint32_t>(b[k]);
+        cells[at] = static_cast<int32_t>(sum);
+        continue;
       }
+      int32_t sum = 0;
+      for (int k = 1; k <= FNRow; ++k) sum = detail::AddElem(sum, detail::MulElem(GetVal(i, k), MatB->GetVal(j, k)));
       cells[at] = sum;
     }
-  WriteProduct(*MatRes, MatB->FNCol, FNCol, cells);
+  MatRes->StoreProduct(MatB->FNCol, FNCol, cells);
   Changed();
   return true;
 }

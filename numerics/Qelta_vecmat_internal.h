@@ -20,6 +20,7 @@
 #include "Classes.h"
 #include "Math.h"
 #include "Qelta_dstruct.h"
+#include "Qelta_dstruct_digest_internal.h"
 #include "Qelta_math1.h"
 #include "Qelta_matrix.h"
 #include "Streams.h"
@@ -75,26 +76,43 @@ inline int64_t NextCombGap(int64_t gap) {
 // [SECTION] fingerprint lanes
 
 /// Parallel CRC-32 registers, one per byte position of a Lanes-byte element (least significant
-/// byte into register 0), each driven by CalcNextCRC32 from $FFFFFFFF.
+/// byte into register 0), each driven by CalcNextCRC32 from $FFFFFFFF. The bytes of each lane are
+/// gathered in blocks and run through the block routine of the CRC (one call per lane and block,
+/// the same registers as one CalcNextCRC32 per byte).
 template <int Lanes>
 class TCrcLanes {
  public:
   TCrcLanes() { std::fill(FReg, FReg + Lanes, 0xFFFFFFFFu); }
   /// Feeds the Lanes low bytes of bits.
   void Feed(uint64_t bits) {
-    for (int k = 0; k < Lanes; ++k) FReg[k] = CalcNextCRC32(static_cast<uint8_t>(bits >> (8 * k)), FReg[k]);
+    for (int k = 0; k < Lanes; ++k) FBlock[k][FUsed] = static_cast<uint8_t>(bits >> (8 * k));
+    if (++FUsed == kBlock) Flush();
   }
-  /// Feeds one byte into register k (0..Lanes - 1) alone.
-  void FeedLane(int k, uint8_t b) { FReg[k] = CalcNextCRC32(b, FReg[k]); }
-  /// Complemented registers as 8 upper-case hexadecimal digits each, register 0 first.
-  String Text() const {
+  /// Feeds one byte into register k (0..Lanes - 1) alone, after what is still gathered.
+  void FeedLane(int k, uint8_t b) {
+    Flush();
+    FReg[k] = CalcNextCRC32(b, FReg[k]);
+  }
+  /// Complemented registers as 8 upper-case hexadecimal digits each, register 0 first (takes in
+  /// what is still gathered).
+  String Text() {
+    Flush();
     String s;
     for (int k = 0; k < Lanes; ++k) s += Hex(static_cast<int>(~FReg[k]), 8);
     return s;
   }
 
  private:
+  static constexpr std::size_t kBlock = 512;
+
+  void Flush() {
+    for (int k = 0; k < Lanes; ++k) FReg[k] = Crc32Update(FReg[k], FBlock[k], FUsed);
+    FUsed = 0;
+  }
+
   uint32_t FReg[Lanes];
+  uint8_t FBlock[Lanes][kBlock];
+  std::size_t FUsed = 0;
 };
 
 inline uint64_t BitsOf(double v) { return std::bit_cast<uint64_t>(v); }

@@ -184,11 +184,7 @@ bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes) {
   }
 }
 
-uint32_t BlockCRC32(const uint8_t* data, std::size_t size) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) crc = CalcNextCRC32(data[i], crc);
-  return ~crc;
-}
+uint32_t BlockCRC32(const uint8_t* data, std::size_t size) { return ~Crc32Update(0xFFFFFFFFu, data, size); }
 
 // [SECTION] stream headers
 

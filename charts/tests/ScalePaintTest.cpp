@@ -145,6 +145,51 @@ TEST(ScaleHelperPaint, AHelperDrawsItsPictureOntoTheForeignBitmapOnlyWhenForced)
                       });
 }
 
+TEST(ScaleHelperPaint, ThePictureComposedOnTheTargetEqualsTheCopiedBitmap) {
+  // Without a trace on the target the picture is composed on the target's pixels; a trace makes
+  // the scale draw a bitmap and copy it. Both must leave the same pixels, wherever the picture
+  // lands: partly outside, in a clipped or shifted canvas, for every side and frame.
+  struct Case {
+    int x, y, w, h;
+    TScaleType type;
+    TFrameStyle frame;
+    TRect clip;
+    TPoint origin;
+  };
+  const Case cases[] = {
+      {30, 40, 200, 100, sctXB, fsLowered, Rect(0, 0, 300, 200), Point(0, 0)},
+      {-50, 120, 200, 100, sctXT, fsRaised, Rect(0, 0, 300, 200), Point(0, 0)},
+      {150, -30, 80, 260, sctYL, fsSimple, Rect(10, 5, 250, 180), Point(0, 0)},
+      {20, 10, 90, 150, sctYR, fsEmbossed, Rect(-40, -40, 400, 400), Point(17, -9)},
+      {400, 400, 50, 50, sctXB, fsLowered, Rect(0, 0, 300, 200), Point(0, 0)},
+  };
+  for (const Case& c : cases) {
+    TBitmap composed(300, 200), copied(300, 200);
+    TCanvasTrace trace;
+    copied.Canvas()->SetTrace(&trace);
+    for (TBitmap* host : {&composed, &copied}) {
+      for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) host->ScanLine(y)[x] = 0xFF000000u | uint32_t(x * 2654435761u ^ y * 40503u);
+      host->Canvas()->SetOrigin(c.origin);
+      host->Canvas()->SetClipRect(c.clip);
+      TScale helper(nullptr);
+      helper.SetIsHelper(true);
+      helper.SetBounds(0, 0, c.w, c.h);
+      helper.SetScaleType(c.type);
+      helper.SetFrameStyle(c.frame);
+      helper.SetCaption(u"time / s");
+      helper.SetRange(-3, 7);
+      helper.UseForeignCanvas(host->Canvas(), c.x, c.y);
+      helper.ForcePaint();
+    }
+    EXPECT_EQ(trace.Count("Draw"), 1);
+    bool same = true;
+    for (int y = 0; y < 200 && same; ++y)
+      for (int x = 0; x < 300 && same; ++x) same = composed.ScanLine(y)[x] == copied.ScanLine(y)[x];
+    EXPECT_TRUE(same) << "picture at " << c.x << ", " << c.y;
+  }
+}
+
 TEST(ScaleHelperPaint, APictureTooLargeForABitmapIsDrawnStraightOntoTheTarget) {
   // Regression: the picture's bitmap of 20000 x 20000 pixels was refused with EOutOfMemory, which
   // every repainting setter passed on.

@@ -18,6 +18,7 @@
 #include "Encoding.h"
 #include "FileTestKit.h"
 #include "Qelta_dstruct.h"
+#include "Qelta_dstruct_digest_internal.h"
 #include "Streams.h"
 #include "TextFiles.h"
 
@@ -133,6 +134,60 @@ TEST(Crc, BufferRoutineEqualsByteStepsAndZlib) {
   }
   const auto big = RandomBytes(1 << 20, 7);
   EXPECT_EQ(CRC32ofBuffer(big, static_cast<int>(big.size())), crc32(0L, big.data(), static_cast<uInt>(big.size())));
+}
+
+// Runs fn once per instruction level (portable first), restoring the level in use.
+template <typename Fn>
+void ForEachDigestLevel(Fn fn) {
+  const int saved = detail::DigestLevel();
+  for (int level = 0; level <= 1; ++level) {
+    detail::SetDigestLevel(level);
+    fn(level);
+  }
+  detail::SetDigestLevel(saved);
+}
+
+TEST(DigestKernels, AcceleratedCrcEqualsPortableOnRandomData) {
+  // Every length 0..4096 from unaligned starts and random registers: the folding path against the
+  // table path, and the table path against the byte steps.
+  const auto data = RandomBytes(4096 + 64, 21);
+  std::mt19937 gen(5);
+  for (size_t n = 0; n <= 4096; ++n) {
+    const size_t start = gen() % 61;
+    const uint32_t reg = static_cast<uint32_t>(gen());
+    uint32_t crc[2];
+    ForEachDigestLevel([&](int level) { crc[level] = detail::Crc32Update(reg, data.data() + start, n); });
+    ASSERT_EQ(crc[1], crc[0]) << "length " << n << " start " << start;
+    if (n % 97 == 0) {
+      uint32_t steps = reg;
+      for (size_t i = 0; i < n; ++i) steps = CalcNextCRC32(data[start + i], steps);
+      ASSERT_EQ(crc[0], steps) << n;
+    }
+  }
+}
+
+TEST(DigestKernels, AcceleratedSha1EqualsPortableOnRandomData) {
+  const auto data = RandomBytes(4096 + 64, 22);
+  std::mt19937 gen(6);
+  for (size_t blocks = 0; blocks <= 64; ++blocks) {
+    for (size_t start : {size_t{0}, size_t{1 + gen() % 63}}) {
+      uint32_t state[2][5];
+      ForEachDigestLevel([&](int level) {
+        for (uint32_t& w : state[level]) w = 0x9E3779B9u * static_cast<uint32_t>(blocks + start + (&w - state[level]));
+        detail::Sha1Blocks(state[level], data.data() + start, blocks);
+      });
+      for (int k = 0; k < 5; ++k) ASSERT_EQ(state[1][k], state[0][k]) << blocks << " blocks from " << start;
+    }
+  }
+}
+
+TEST(DigestKernels, BothLevelsMeetTheReferenceValues) {
+  const auto big = RandomBytes((1 << 16) + 13, 23);
+  ForEachDigestLevel([&](int level) {
+    EXPECT_EQ(CRC32ofBuffer(big, static_cast<int>(big.size())), crc32(0L, big.data(), static_cast<uInt>(big.size())))
+        << level;
+    EXPECT_EQ(Hex(SHA1FromString(String(1000000, u'a'))), "34AA973CD4C4DAA4F61EEB2BDBAD27316534016F") << level;
+  });
 }
 
 TEST(CalcCRC32ofFile, ChecksumsWholeFilesAcrossBlocks) {
@@ -326,6 +381,16 @@ TEST(Sha1, StringDigestEqualsTheDigestOfItsTextStream) {
     TStringStream stream(Utf8ToString(text));
     EXPECT_EQ(SHA1FromString(Utf8ToString(text)), SHA1FromStream(stream)) << text;
   }
+}
+
+TEST(Sha1, LongStringDigestEqualsTheDigestOfItsAnsiImage) {
+  // Converted piece by piece: texts longer than a piece, with characters of every kind at the cuts.
+  std::mt19937 gen(8);
+  const Char pool[] = {u'x', 0xE9, 0x20AC, 0x4E2D, 0xD83D, 0xDE00};
+  String text;
+  for (int i = 0; i < 20000; ++i) text += pool[gen() % 6];
+  TStringStream stream(text);
+  EXPECT_EQ(SHA1FromString(text), SHA1FromStream(stream));
 }
 
 TEST(Sha1, StreamDigestRunsFromThePositionToTheEnd) {

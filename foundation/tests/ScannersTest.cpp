@@ -2,10 +2,15 @@
 
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
+#include <random>
 
 #include "Assertions.h"
+#include "Encoding.h"
 #include "Qelta_qeltabase.h"
+#include "Qelta_qeltabase_scan_internal.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
 
@@ -140,6 +145,50 @@ TEST(ScanFPNum, FollowsTheStateTable) {
     int pos = c.start;
     EXPECT_DOUBLE_EQ(ScanFPNum(U8(c.text), c.exp, c.mode, pos), c.value) << c.text << " mode " << c.mode;
     EXPECT_EQ(pos, c.end) << c.text << " mode " << c.mode;
+  }
+}
+
+TEST(ScanFPNum, OnePassReadingEqualsTheStateMachineOnRandomTexts) {
+  // Plain numbers are read in one pass, everything else by the machine: value bits and position
+  // must agree on every text, every separator mode, with and without exponent, from any start.
+  const Char pool[] = {u'0', u'1', u'2', u'3', u'4', u'5', u'6', u'7', u'8', u'9', u'0', u'9', u'5',
+                       u'.', u',', u'+', u'-', u'e', u'E', u' ', u'x', 0xE9, 0x0660, u'/'};
+  std::mt19937 gen(1102);
+  for (int t = 0; t < 60000; ++t) {
+    String s;
+    const size_t length = gen() % 48;
+    for (size_t k = 0; k < length; ++k) s += pool[gen() % (t % 3 == 0 ? 13 : std::size(pool))];
+    const bool exp = gen() % 4 != 0;
+    const int mode = static_cast<int>(gen() % 4);
+    const int start = static_cast<int>(gen() % (length + 2));
+    int posFast = start, posMachine = start;
+    const double fast = ScanFPNum(s, exp, mode, posFast);
+    const double machine = detail::ScanFPNumByMachine(s, exp, mode, posMachine);
+    uint64_t a, b;
+    std::memcpy(&a, &fast, 8);
+    std::memcpy(&b, &machine, 8);
+    ASSERT_EQ(a, b) << StringToUtf8(s) << " mode " << mode << " from " << start;
+    ASSERT_EQ(posFast, posMachine) << StringToUtf8(s) << " mode " << mode << " from " << start;
+  }
+}
+
+TEST(ScanFPNum, OnePassReadingEqualsTheStateMachineOnRandomNumbers) {
+  // Digit counts and exponents on both sides of the exact shortcut (19 digits, 2^53, 10^+-22).
+  std::mt19937_64 gen(1103);
+  for (int t = 0; t < 60000; ++t) {
+    std::string s = gen() % 2 ? "-" : "";
+    for (int k = 0, n = 1 + static_cast<int>(gen() % 22); k < n; ++k) s += static_cast<char>('0' + gen() % 10);
+    if (gen() % 2) {
+      s += '.';
+      for (int k = 0, n = static_cast<int>(gen() % 22); k < n; ++k) s += static_cast<char>('0' + gen() % 10);
+    }
+    if (gen() % 2) s += "E" + std::to_string(static_cast<int>(gen() % 80) - 40);
+    const String text = Utf8ToString(s + ";");
+    int posFast = 1, posMachine = 1;
+    const double fast = ScanFPNum(text, true, 1, posFast);
+    const double machine = detail::ScanFPNumByMachine(text, true, 1, posMachine);
+    ASSERT_EQ(std::memcmp(&fast, &machine, 8), 0) << s;
+    ASSERT_EQ(posFast, posMachine) << s;
   }
 }
 

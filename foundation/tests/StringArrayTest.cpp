@@ -95,6 +95,34 @@ TEST(TStringArray, PageHolds127TextsOf255Characters) {
   EXPECT_EQ(a.GetString(1, 100), std::string(255, char('a' + 100 % 26)));
 }
 
+TEST(TStringArray, TextsGoToTheFirstPageWithRoomAsAPlainScanFindsIt) {
+  // Every new text lands where a scan of the pages from the first finds room for it: the tree over
+  // the pages, the last page kept apart from it, and garbage collection in between keep that order.
+  std::mt19937 gen(132);
+  TStringArray a(nullptr);
+  a.Resize(3, 3000);
+  std::vector<int> firstFree{1};  // the model: first free offset per page
+  for (int step = 0; step < 12000; ++step) {
+    const int col = 1 + int(gen() % 3), row = 1 + int(gen() % 3000);
+    const std::string text(gen() % 4 ? gen() % 40 : gen() % 256, 'x');
+    const uint32_t before = Probe::CellWord(a, col, row);
+    const bool inPlace = before != 0 && a.GetString(col, row).size() >= text.size();
+    a.SetString(col, row, text);
+    if (step % 5000 == 4999) {
+      a.GarbageCollection();
+      for (size_t p = 0; p < firstFree.size(); ++p) firstFree[p] = Probe::FirstFree(a, int(p) + 1);
+      continue;
+    }
+    if (inPlace || (before == 0 && text.empty())) continue;
+    size_t page = 0;
+    while (page < firstFree.size() && int(text.size()) >= TStringArray::PageSize - firstFree[page]) ++page;
+    if (page == firstFree.size()) firstFree.push_back(1);
+    ASSERT_EQ(Probe::CellWord(a, col, row), uint32_t(page + 1) << 16 | uint32_t(firstFree[page])) << "step " << step;
+    firstFree[page] += int(text.size()) + 1;
+  }
+  EXPECT_EQ(a.NumBuffers(), int(firstFree.size()));
+}
+
 TEST(TStringArray, ShorterTextKeepsTheCellWordLongerMovesIt) {
   TStringArray a(nullptr);
   a.SetString(1, 1, "hello");

@@ -299,6 +299,37 @@ TEST(TIntMatrix, ProductsCheckShapesAndWrap) {
   EXPECT_EQ(out.GetVal(1, 1), 0);  // 2^32 wraps to 0
 }
 
+TEST(TIntMatrix, DenseSparseAndWatchedProductsAgree) {
+  // The dense block product, the cell-by-cell product of the sparse form and a result that reports
+  // each cell (one event per cell, as SetVal gives) all hold the same wrapped cells.
+  std::mt19937 gen(2123);
+  TIntMatrix a(nullptr), b(nullptr), dense(nullptr), watched(nullptr);
+  TIntMatrix sa(nullptr, TIntMatrix::TSparseForm{8}), sparseRes(nullptr, TIntMatrix::TSparseForm{8});
+  a.Resize(23, 37), b.Resize(9, 23), dense.Resize(9, 37), watched.Resize(9, 37), sa.Resize(23, 37), sparseRes.Resize(9, 37);
+  for (int c = 1; c <= 23; ++c)
+    for (int r = 1; r <= 37; ++r) {
+      const int32_t v = gen() % 3 == 0 ? 0 : static_cast<int32_t>(gen());
+      a.SetVal(c, r, v);
+      sa.SetVal(c, r, v);
+    }
+  for (int c = 1; c <= 9; ++c)
+    for (int r = 1; r <= 23; ++r) b.SetVal(c, r, static_cast<int32_t>(gen()));
+  int events = 0;
+  watched.OnChange = [&](TObject*) { ++events; };
+  ASSERT_TRUE(a.Multiply(&b, &dense));
+  ASSERT_TRUE(a.Multiply(&b, &watched));
+  ASSERT_TRUE(sa.Multiply(&b, &sparseRes));
+  EXPECT_EQ(events, 9 * 37);
+  for (int c = 1; c <= 9; ++c)
+    for (int r = 1; r <= 37; ++r) {
+      uint32_t sum = 0;
+      for (int k = 1; k <= 23; ++k) sum += uint32_t(a.GetVal(k, r)) * uint32_t(b.GetVal(c, k));
+      ASSERT_EQ(dense.GetVal(c, r), static_cast<int32_t>(sum)) << c << "," << r;
+      ASSERT_EQ(watched.GetVal(c, r), dense.GetVal(c, r));
+      ASSERT_EQ(sparseRes.GetVal(c, r), dense.GetVal(c, r));
+    }
+}
+
 // Regression: a result matrix that was also an operand was overwritten while the product still
 // read it.
 TEST(TIntMatrix, ProductIntoAnOperandIsComputedFirst) {

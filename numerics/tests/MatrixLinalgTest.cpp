@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "Assertions.h"
@@ -77,6 +78,34 @@ TEST(LinalgKernels, BlockProductOnEveryLevelMatchesNaiveProduct) {
     detail::Rotate(7, x.data(), y.data(), 0.0, 1.0);  // (x, y) := (y, -x)
     EXPECT_EQ(x[0], 7.0);
     EXPECT_EQ(y[6], -7.0);
+  }
+  detail::SetKernelLevel(saved);
+}
+
+// The integer product on every level against a naive wrapping product: sizes on both sides of the
+// 16 x 4 tiles and the 256-term blocks, leading dimensions above the row counts, unaligned starts.
+TEST(LinalgKernels, IntegerProductOnEveryLevelMatchesNaiveProduct) {
+  const int saved = detail::KernelLevel();
+  std::mt19937 gen(124);
+  for (auto [m, n, k] : {std::array{1, 1, 1}, {16, 4, 1}, {17, 5, 257}, {3, 9, 0}, {47, 13, 600}, {130, 7, 31}}) {
+    const int lda = m + static_cast<int>(gen() % 3), ldb = k + static_cast<int>(gen() % 3), off = 1 + static_cast<int>(gen() % 7);
+    std::vector<int32_t> a(static_cast<size_t>(lda) * std::max(k, 1) + off), b(static_cast<size_t>(ldb) * n + off);
+    for (int32_t& v : a) v = static_cast<int32_t>(gen());
+    for (int32_t& v : b) v = static_cast<int32_t>(gen());
+    std::vector<int32_t> expect(static_cast<size_t>(m) * n);
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < m; ++i) {
+        uint32_t sum = 0;
+        for (int p = 0; p < k; ++p) sum += uint32_t(a[off + i + size_t(p) * lda]) * uint32_t(b[off + p + size_t(j) * ldb]);
+        expect[i + size_t(j) * m] = static_cast<int32_t>(sum);
+      }
+    for (int level = 0; level <= saved; ++level) {
+      ASSERT_EQ(detail::SetKernelLevel(level), level);
+      std::vector<int32_t> c(static_cast<size_t>(m) * n + 1, 99);
+      detail::IntProduct(m, n, k, a.data() + off, lda, b.data() + off, ldb, c.data() + 1, m);
+      EXPECT_EQ(std::vector<int32_t>(c.begin() + 1, c.end()), expect) << level << ": " << m << "x" << n << "x" << k;
+      EXPECT_EQ(c[0], 99);
+    }
   }
   detail::SetKernelLevel(saved);
 }

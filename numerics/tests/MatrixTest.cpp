@@ -434,6 +434,17 @@ TEST(TMatrix, CRCofDataAgreesWithLaneWiseZlibAndIgnoresTheShape) {
   EXPECT_EQ(StringToUtf8(a.CRCofData()), std::string(64, '0'));
 }
 
+TEST(TMatrix, CRCofDataAgreesWithLaneWiseZlibAcrossGatheredBlocks) {
+  // The lanes gather their bytes in blocks of 512 cells: counts just below, at and beyond.
+  for (int rows : {511, 512, 513, 1537}) {
+    TMatrix a(nullptr);
+    a.Resize(3, rows);
+    RandSeed = static_cast<uint32_t>(rows);
+    a.FillRandomGauss(0, 1e3);
+    EXPECT_EQ(StringToUtf8(a.CRCofData()), test::ZlibLanes(ColumnMajor(a))) << rows;
+  }
+}
+
 // --- XML element ----------------------------------------------------------------------------------
 
 TEST(TMatrix, XmlElementLayout) {

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "DirectPaths.h"
 #include "Graphics.h"
 #include "GraphicsRaster.h"
 
@@ -131,8 +132,17 @@ detail::RoundBox InsideFrame(const TCanvas& c, detail::RoundBox b) {
   return b;
 }
 
-// A pixel filter of the arc shapes (nullptr = every pixel).
-using PixelFilter = std::function<bool(int64_t x, int64_t y)>;
+struct ArcGeom;
+
+// Which pixels of the box an arc shape keeps: every pixel, the arc's sweep, the pie's sector or the
+// chord's side (tested per pixel only when not every pixel is kept).
+struct PixelFilter {
+  enum TKind { kAll, kSweep, kPie, kChord };
+  TKind Kind = kAll;
+  const ArcGeom* Geom = nullptr;
+  bool All() const { return Kind == kAll; }
+  bool operator()(int64_t x, int64_t y) const;
+};
 
 // Fills the shape with the brush: the interior when the pen draws, otherwise the shape one pixel smaller
 // on the right and bottom.
@@ -141,7 +151,7 @@ void FillBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep) {
   detail::Raster r = MakeRaster(c);
   const detail::Ink ink = BrushInk(c, true);
   auto paint = [&](int64_t y, int64_t x0, int64_t x1) {
-    if (!keep) return r.Span(y, x0, x1, ink);
+    if (keep.All()) return r.Span(y, x0, x1, ink);
     for (int64_t x = x0; x < x1; ++x)
       if (keep(x, y)) r.Pixel(x, y, ink);
   };
@@ -167,8 +177,9 @@ void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep
   const detail::CosmeticPen pen = MakeCosmetic(c, gap);
   if (pen.Dash == nullptr) {
     detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
+      if (keep.All()) return r.Span(y, x0, x1, pen.On);
       for (int64_t x = x0; x < x1; ++x)
-        if (!keep || keep(x, y)) r.Pixel(x, y, pen.On);
+        if (keep(x, y)) r.Pixel(x, y, pen.On);
     });
     return;
   }
@@ -176,7 +187,7 @@ void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep
   const PD centre = box.Centre();
   detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
     for (int64_t x = x0; x < x1; ++x)
-      if (!keep || keep(x, y)) pixels.push_back({std::fmod(AngleAt(centre, x, y) - start + 2 * kTwoPi, kTwoPi), {x, y}});
+      if (keep.All() || keep(x, y)) pixels.push_back({std::fmod(AngleAt(centre, x, y) - start + 2 * kTwoPi, kTwoPi), {x, y}});
   });
   std::sort(pixels.begin(), pixels.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [angle, p] : pixels) {
@@ -189,9 +200,47 @@ void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep
 void OutlineShape(TCanvas& c, const detail::RoundBox& box) {
   if (!PenVisible(c)) return;
   int64_t phase = 0;
-  if (Cosmetic(c)) return OutlineBox(c, box, nullptr, 0, phase);
+  if (Cosmetic(c)) return OutlineBox(c, box, {}, 0, phase);
   detail::Raster r = MakeRaster(c);
   detail::WideStroke(r, InsideFrame(c, box).Path(), true, PenWidth(c), PenInk(c));
+}
+
+bool SolidCosmetic(const TCanvas& c) { return PenVisible(c) && Cosmetic(c) && detail::DashFor(c.Pen()->Style()) == nullptr; }
+
+// A rounded box with a solid one-pixel pen: fill and outline in one walk over the rows (the two
+// never share a pixel), each row's extent computed once, runs painted as spans.
+void FillAndOutline(TCanvas& c, const detail::RoundBox& box) {
+  detail::Raster r = MakeRaster(c);
+  const detail::Ink pen = PenInk(c);
+  const bool fills = Fills(c);
+  const detail::Ink brush = fills ? BrushInk(c, true) : detail::Ink{};
+  detail::ForEachOutlineAndInteriorRun(
+      r, box, [&](int64_t y, int64_t x0, int64_t x1) { r.Span(y, x0, x1, pen); },
+      [&](int64_t y, int64_t x0, int64_t x1) {
+        if (fills) r.Span(y, x0, x1, brush);
+      });
+}
+
+// A box shape (rounded rectangle, ellipse): fill, then outline.
+void DrawBoxShape(TCanvas& c, const detail::RoundBox& box) {
+  if (detail::DirectPaths() && SolidCosmetic(c)) return FillAndOutline(c, box);
+  FillBox(c, box, {});
+  OutlineShape(c, box);
+}
+
+// A rectangle with a clear or solid one-pixel pen: the fill as one block (inside the outline, or one
+// pixel short on the right and bottom without a pen), the outline as two rows and two columns.
+void PlainRectangle(TCanvas& c, const detail::RoundBox& b) {
+  detail::Raster r = MakeRaster(c);
+  const bool pen = PenVisible(c);
+  const int64_t inset = pen ? 1 : 0;
+  if (Fills(c)) r.Block(b.X1 + inset, b.Y1 + inset, b.X2 - 1, b.Y2 - 1, BrushInk(c, true));
+  if (!pen || b.X1 >= b.X2 || b.Y1 >= b.Y2) return;
+  const detail::Ink ink = PenInk(c);
+  r.Span(b.Y1, b.X1, b.X2, ink);
+  if (b.Y2 - 1 > b.Y1) r.Span(b.Y2 - 1, b.X1, b.X2, ink);
+  r.Block(b.X1, b.Y1 + 1, b.X1 + 1, b.Y2 - 1, ink);
+  if (b.X2 - 1 > b.X1) r.Block(b.X2 - 1, b.Y1 + 1, b.X2, b.Y2 - 1, ink);
 }
 
 // [SECTION] Arcs
@@ -295,10 +344,19 @@ enum class ArcKind { Arc, Pie, Chord };
 // Keeps the pixels of the shape: the sector of the pie, the segment cut off by the chord (the closed
 // side of the line its outline draws), the arc's sweep.
 PixelFilter ShapeFilter(const ArcGeom& g, ArcKind kind) {
-  if (g.Sweep >= kTwoPi) return nullptr;
-  if (kind == ArcKind::Pie) return [g](int64_t x, int64_t y) { return InPieSector(g, P64{x, y}); };
-  if (kind == ArcKind::Arc) return [g](int64_t x, int64_t y) { return InSweep(g, double(x), double(y)); };
-  return [g](int64_t x, int64_t y) { return Turn(g.StartEnd, g.EndEnd, P64{x, y}) <= 0; };
+  if (g.Sweep >= kTwoPi) return {};
+  if (kind == ArcKind::Pie) return {PixelFilter::kPie, &g};
+  if (kind == ArcKind::Arc) return {PixelFilter::kSweep, &g};
+  return {PixelFilter::kChord, &g};
+}
+
+bool PixelFilter::operator()(int64_t x, int64_t y) const {
+  switch (Kind) {
+    case kSweep: return InSweep(*Geom, double(x), double(y));
+    case kPie: return InPieSector(*Geom, P64{x, y});
+    case kChord: return Turn(Geom->StartEnd, Geom->EndEnd, P64{x, y}) <= 0;
+    default: return true;
+  }
 }
 
 void DrawArcShape(TCanvas& c, const ArcGeom& g, ArcKind kind) {
@@ -402,22 +460,22 @@ void TCanvas::Record(const char* op, std::vector<int64_t> args, const String& te
 }
 
 void TCanvas::SetCopyMode(TCopyMode value) {
-  Record("CopyMode", {value});
+  if (FTrace != nullptr) Record("CopyMode", {value});
   FCopyMode = value;
 }
 
 void TCanvas::SetStretchMode(int value) {
-  Record("StretchMode", {value});
+  if (FTrace != nullptr) Record("StretchMode", {value});
   if (value >= BLACKONWHITE && value <= HALFTONE) FStretchMode = value;
 }
 
 void TCanvas::SetPolyFillMode(TFillMode value) {
-  Record("PolyFillMode", {value});
+  if (FTrace != nullptr) Record("PolyFillMode", {value});
   FPolyFillMode = value;
 }
 
 void TCanvas::SetTextAlign(unsigned flags) {
-  Record("TextAlign", {flags});
+  if (FTrace != nullptr) Record("TextAlign", {flags});
   FTextAlign = flags;
 }
 
@@ -441,14 +499,14 @@ void TCanvas::LineTo(int x, int y) {
 }
 
 void TCanvas::Polyline(std::span<const TPoint> points) {
-  Record("Polyline", Flatten(points));
+  if (FTrace != nullptr) Record("Polyline", Flatten(points));
   if (points.size() < 2) return;
   int64_t phase = 0;
   Stroke(*this, DevPoints(*this, points), false, phase);
 }
 
 void TCanvas::Polygon(std::span<const TPoint> points) {
-  Record("Polygon", Flatten(points));
+  if (FTrace != nullptr) Record("Polygon", Flatten(points));
   if (points.size() < 2) return;
   const std::vector<P64> pts = DevPoints(*this, points);
   if (Fills(*this)) {
@@ -460,7 +518,7 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
 }
 
 void TCanvas::PolyBezier(std::span<const TPoint> points) {
-  Record("PolyBezier", Flatten(points));
+  if (FTrace != nullptr) Record("PolyBezier", Flatten(points));
   if (points.size() < 4) return;
   int64_t phase = 0;
   Stroke(*this, FlattenBeziers(DevPoints(*this, points)), false, phase);
@@ -469,9 +527,10 @@ void TCanvas::PolyBezier(std::span<const TPoint> points) {
 // [SECTION] Shapes
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
-  Record("Rectangle", {x1, y1, x2, y2});
+  if (FTrace != nullptr) Record("Rectangle", {x1, y1, x2, y2});
   const detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
-  FillBox(*this, box, nullptr);
+  if (detail::DirectPaths() && (!PenVisible(*this) || SolidCosmetic(*this))) return PlainRectangle(*this, box);
+  FillBox(*this, box, {});
   if (!PenVisible(*this) || !Cosmetic(*this) || detail::DashFor(FPen->Style()) == nullptr)
     return OutlineShape(*this, box);
   int64_t phase = 0;  // dashed: the pattern runs around the corners
@@ -479,38 +538,35 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
-  Record("RoundRect", {x1, y1, x2, y2, w, h});
+  if (FTrace != nullptr) Record("RoundRect", {x1, y1, x2, y2, w, h});
   detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
   box.Rx = std::min(std::abs(double(w)) / 2, (box.X2 - box.X1) / 2.0);
   box.Ry = std::min(std::abs(double(h)) / 2, (box.Y2 - box.Y1) / 2.0);
-  FillBox(*this, box, nullptr);
-  OutlineShape(*this, box);
+  DrawBoxShape(*this, box);
 }
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
-  Record("Ellipse", {x1, y1, x2, y2});
-  const detail::RoundBox box = Ellipsed(DevBox(*this, x1, y1, x2, y2));
-  FillBox(*this, box, nullptr);
-  OutlineShape(*this, box);
+  if (FTrace != nullptr) Record("Ellipse", {x1, y1, x2, y2});
+  DrawBoxShape(*this, Ellipsed(DevBox(*this, x1, y1, x2, y2)));
 }
 
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  Record("Arc", {x1, y1, x2, y2, x3, y3, x4, y4});
+  if (FTrace != nullptr) Record("Arc", {x1, y1, x2, y2, x3, y3, x4, y4});
   DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Arc);
 }
 
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  Record("Pie", {x1, y1, x2, y2, x3, y3, x4, y4});
+  if (FTrace != nullptr) Record("Pie", {x1, y1, x2, y2, x3, y3, x4, y4});
   DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Pie);
 }
 
 void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  Record("Chord", {x1, y1, x2, y2, x3, y3, x4, y4});
+  if (FTrace != nullptr) Record("Chord", {x1, y1, x2, y2, x3, y3, x4, y4});
   DrawArcShape(*this, MakeArc(*this, x1, y1, x2, y2, x3, y3, x4, y4), ArcKind::Chord);
 }
 
 void TCanvas::FillRect(const TRect& rc) {
-  Record("FillRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
+  if (FTrace != nullptr) Record("FillRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
   if (!Fills(*this)) return;
   const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
   detail::Raster r = MakeRaster(*this);
@@ -520,7 +576,7 @@ void TCanvas::FillRect(const TRect& rc) {
 }
 
 void TCanvas::FrameRect(const TRect& rc) {
-  Record("FrameRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
+  if (FTrace != nullptr) Record("FrameRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
   if (!Fills(*this)) return;
   const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
   if (b.X1 >= b.X2 || b.Y1 >= b.Y2) return;
@@ -539,14 +595,14 @@ TColor TCanvas::Pixels(int x, int y) const {
 }
 
 void TCanvas::SetPixels(int x, int y, TColor color) {
-  Record("Pixel", {x, y, color});
+  if (FTrace != nullptr) Record("Pixel", {x, y, color});
   const P64 p = Dev(*this, x, y);
   detail::Raster r = MakeRaster(*this);
   if (r.Inside(p.X, p.Y)) r.At(p.X, p.Y) = 0xFF000000u | detail::ColorToPixel(color);
 }
 
 void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
-  Record("FloodFill", {x, y, color, style});
+  if (FTrace != nullptr) Record("FloodFill", {x, y, color, style});
   if (!Fills(*this)) return;
   const P64 p = Dev(*this, x, y);
   detail::Raster r = MakeRaster(*this);
@@ -556,13 +612,13 @@ void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
 // [SECTION] Images
 
 void TCanvas::Draw(int x, int y, TGraphic* graphic) {
-  Record("Draw", {x, y});
+  if (FTrace != nullptr) Record("Draw", {x, y});
   if (graphic == nullptr || graphic->Empty()) return;
   graphic->DrawOn(this, Rect(x, y, x + graphic->Width(), y + graphic->Height()));
 }
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
-  Record("StretchDraw", {r.Left, r.Top, r.Right, r.Bottom});
+  if (FTrace != nullptr) Record("StretchDraw", {r.Left, r.Top, r.Right, r.Bottom});
   if (graphic == nullptr || graphic->Empty()) return;
   graphic->DrawOn(this, r);
 }
@@ -579,8 +635,9 @@ void BlitInto(TCanvas& c, const TRect& dest, const TCanvasSurface& src, P64 s1, 
 }  // namespace
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& sourceRect) {
-  Record("CopyRect", {dest.Left, dest.Top, dest.Right, dest.Bottom, sourceRect.Left, sourceRect.Top,
-                      sourceRect.Right, sourceRect.Bottom});
+  if (FTrace != nullptr)
+    Record("CopyRect", {dest.Left, dest.Top, dest.Right, dest.Bottom, sourceRect.Left, sourceRect.Top, sourceRect.Right,
+                        sourceRect.Bottom});
   if (source == nullptr) return;
   const P64 s1 = Dev(*source, sourceRect.Left, sourceRect.Top), s2 = Dev(*source, sourceRect.Right, sourceRect.Bottom);
   BlitInto(*this, dest, source->Surface(), s1, s2, -1);

@@ -97,14 +97,14 @@ void Render(const TCanvas& c, int x, int y, const String& text, const TRect* nar
 }  // namespace
 
 void TCanvas::TextOut(int x, int y, const String& text) {
-  Record("TextOut", {x, y}, text);
+  if (FTrace != nullptr) Record("TextOut", {x, y}, text);
   Render(*this, x, y, text, nullptr);
   FPenPos = {static_cast<int>(std::clamp<int64_t>(int64_t(x) + TextWidth(text), INT32_MIN, INT32_MAX)), y};
   FDashPhase = 0;
 }
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const String& text) {
-  Record("TextRect", {r.Left, r.Top, r.Right, r.Bottom, x, y}, text);
+  if (FTrace != nullptr) Record("TextRect", {r.Left, r.Top, r.Right, r.Bottom, x, y}, text);
   if (FSurface.Pixels != nullptr && Brush()->Style() == bsSolid) FillArea(*this, DeviceClip(*this, &r));
   Render(*this, x, y, text, &r);
 }

@@ -16,7 +16,14 @@
 
 #include "GraphicsRaster.h"
 
+#include "DirectPaths.h"
+
+#include <immintrin.h>
+
 #include <cmath>
+#include <cstring>
+#include <cwchar>
+#include <span>
 #include <limits>
 
 namespace qelta::detail {
@@ -87,20 +94,58 @@ void ClipMinor(StepRange<I>& s, int64_t b0, int sb, int64_t m, int64_t n, int64_
 // ---------------------------------------------------------------------------------------------------------
 // Spans and dashes
 
+namespace {
+
+// n >= 8 pixels by 32-byte stores; the last eight are stored overlapping the others.
+__attribute__((target("avx2"))) void FillPixelsAvx2(uint32_t* p, int64_t n, uint32_t pixel) {
+  const __m256i v = _mm256_set1_epi32(static_cast<int>(pixel));
+  for (int64_t i = 0; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
+}
+
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+
+}  // namespace
+
+void FillPixels(uint32_t* p, int64_t n, uint32_t pixel) {
+  // Long runs through the C library's 32-bit fill, which uses the widest stores the processor has;
+  // shorter ones by 32-byte stores where the processor has them (a direct path), else plainly.
+  if (n >= 256) {
+    static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+    std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pixel), static_cast<size_t>(n));
+    return;
+  }
+  if (n >= 8 && kHasAvx2 && DirectPaths()) return FillPixelsAvx2(p, n, pixel);
+  std::fill(p, p + n, pixel);
+}
+
 void Raster::Span(int64_t y, int64_t x0, int64_t x1, const Ink& ink) {
   if (y < Clip.T || y >= Clip.B) return;
   x0 = std::max<int64_t>(x0, Clip.L);
   x1 = std::min<int64_t>(x1, Clip.R);
   if (x0 >= x1) return;
   uint32_t* row = S.Pixels + y * S.Stride;
-  if (ink.Hatch == bsSolid && ink.Mix == pmCopy) {
-    std::fill(row + x0, row + x1, 0xFF000000u | ink.Rgb);
-    return;
-  }
+  if (ink.Hatch == bsSolid && ink.Mix == pmCopy) return FillPixels(row + x0, x1 - x0, 0xFF000000u | ink.Rgb);
   for (int64_t x = x0; x < x1; ++x) {
     if (ink.Hatch != bsSolid && !HatchBit(ink.Hatch, x - PatternOrigin.X, y - PatternOrigin.Y)) continue;
     row[x] = 0xFF000000u | MixPixel(ink.Mix, ink.Rgb, row[x]);
   }
+}
+
+void Raster::Block(int64_t x0, int64_t y0, int64_t x1, int64_t y1, const Ink& ink) {
+  x0 = std::max<int64_t>(x0, Clip.L);
+  x1 = std::min<int64_t>(x1, Clip.R);
+  y0 = std::max<int64_t>(y0, Clip.T);
+  y1 = std::min<int64_t>(y1, Clip.B);
+  if (x0 >= x1) return;
+  if (ink.Hatch != bsSolid || ink.Mix != pmCopy) {
+    for (int64_t y = y0; y < y1; ++y) Span(y, x0, x1, ink);
+    return;
+  }
+  for (int64_t y = y0; y < y1; ++y) FillPixels(S.Pixels + y * S.Stride + x0, x1 - x0, 0xFF000000u | ink.Rgb);
 }
 
 bool DashPattern::On(int64_t position) const {
@@ -136,9 +181,35 @@ struct LineSetup {
   bool XMajor;
 };
 
+// WalkLine for a solid pen that copies: the pixel address steps along the line.
+void WalkSolidLine(Raster& r, const LineSetup& l, int64_t lo, int64_t hi, int64_t off, int64_t rem, uint32_t pixel) {
+  const int64_t twoN = 2 * l.N, twoM = 2 * l.M, stride = r.S.Stride;
+  const int64_t major = l.A0 + l.Sa * lo, minor = l.B0 + l.Sb * off;
+  uint32_t* const base = r.S.Pixels;
+  int64_t at = l.XMajor ? minor * stride + major : major * stride + minor;
+  const int64_t majorStep = l.XMajor ? l.Sa : l.Sa * stride, minorStep = l.XMajor ? l.Sb * stride : l.Sb;
+  if (l.M == 0 && l.XMajor) {  // a row: one fill, leftwards from its left end
+    return FillPixels(base + (l.Sa > 0 ? at : at - (hi - lo)), hi - lo + 1, pixel);
+  }
+  if (l.M == 0) {  // a column
+    for (int64_t i = lo; i <= hi; ++i, at += majorStep) base[at] = pixel;
+    return;
+  }
+  for (int64_t i = lo; i <= hi; ++i) {
+    base[at] = pixel;
+    at += majorStep;
+    rem += twoM;
+    const int64_t carry = rem >= twoN ? -1 : 0;  // all ones when the minor coordinate steps
+    rem -= twoN & carry;
+    at += minorStep & carry;
+  }
+}
+
 // Pixels i = lo..hi of the line; `off`/`rem` are the minor offset and remainder at lo.
 void WalkLine(Raster& r, const LineSetup& l, int64_t lo, int64_t hi, int64_t off, int64_t rem, const CosmeticPen& pen,
               int64_t phase) {
+  if (pen.Dash == nullptr && pen.On.Mix == pmCopy && DirectPaths())
+    return WalkSolidLine(r, l, lo, hi, off, rem, 0xFF000000u | pen.On.Rgb);
   const int64_t twoN = 2 * l.N, twoM = 2 * l.M;
   for (int64_t i = lo; i <= hi; ++i) {
     const int64_t major = l.A0 + l.Sa * i, minor = l.B0 + l.Sb * off;
@@ -447,14 +518,24 @@ struct Tap {
   double Weight;
 };
 
-// Taps of destination position k (0..dw-1) for a source range starting at s0 of length sw inside
-// [lo, hi) of the source image.
-std::vector<Tap> Taps(int64_t k, int64_t dw, int64_t s0, int64_t sw, int64_t lo, int64_t hi, bool halftone) {
-  std::vector<Tap> taps;
+// The taps of every destination column (or row) of the clipped range, in one array: position k of
+// the range reads Taps[Start[k]] .. Taps[Start[k + 1] - 1].
+struct AxisTaps {
+  std::vector<Tap> Taps;
+  std::vector<size_t> Start;
+  std::span<const Tap> At(int64_t k) const {
+    return {Taps.data() + Start[static_cast<size_t>(k)], Start[static_cast<size_t>(k) + 1] - Start[static_cast<size_t>(k)]};
+  }
+};
+
+// Adds the taps of destination position k (0..dw-1) for a source range starting at s0 of length sw
+// inside [lo, hi) of the source image.
+void AddTaps(std::vector<Tap>& taps, int64_t k, int64_t dw, int64_t s0, int64_t sw, int64_t lo, int64_t hi,
+             bool halftone) {
   if (!halftone) {
     const int64_t s = s0 + static_cast<int64_t>(FloorDiv((2 * i128(k) + 1) * sw, 2 * i128(dw)));
     if (s >= lo && s < hi) taps.push_back({s, 1.0});
-    return taps;
+    return;
   }
   const double a = s0 + double(k) * sw / dw, b = s0 + double(k + 1) * sw / dw;
   const int64_t j0 = std::max<int64_t>(lo, static_cast<int64_t>(std::floor(a)));
@@ -463,52 +544,60 @@ std::vector<Tap> Taps(int64_t k, int64_t dw, int64_t s0, int64_t sw, int64_t lo,
     const double w = std::min(b, double(j + 1)) - std::max(a, double(j));
     if (w > 0) taps.push_back({j, w});
   }
-  return taps;
 }
 
-std::vector<std::vector<Tap>> AxisTaps(int64_t c0, int64_t c1, int64_t d0, int64_t dw, bool mirror, int64_t s0,
-                                       int64_t sw, int64_t lo, int64_t hi, bool halftone) {
-  std::vector<std::vector<Tap>> taps;
+AxisTaps MakeAxisTaps(int64_t c0, int64_t c1, int64_t d0, int64_t dw, bool mirror, int64_t s0, int64_t sw, int64_t lo,
+                      int64_t hi, bool halftone) {
+  AxisTaps a;
+  a.Start.reserve(static_cast<size_t>(c1 - c0) + 1);
+  a.Taps.reserve(static_cast<size_t>(c1 - c0));
   for (int64_t c = c0; c < c1; ++c) {
-    const int64_t k = mirror ? dw - 1 - (c - d0) : c - d0;
-    taps.push_back(Taps(k, dw, s0, sw, lo, hi, halftone));
+    a.Start.push_back(a.Taps.size());
+    AddTaps(a.Taps, mirror ? dw - 1 - (c - d0) : c - d0, dw, s0, sw, lo, hi, halftone);
   }
-  return taps;
+  a.Start.push_back(a.Taps.size());
+  return a;
 }
 
-// Private copy of the source pixels that any of the taps reads.
-BlitSource CopyUnder(const TCanvasSurface& s, const std::vector<std::vector<Tap>>& tx,
-                     const std::vector<std::vector<Tap>>& ty) {
+// The source as the blit reads it: the surface itself, or a private copy of the part [x0, x1) x [y0, y1)
+// when it is the destination surface too.
+BlitSource SourceOf(const TCanvasSurface& s, const Raster& r, int64_t x0, int64_t x1, int64_t y0, int64_t y1) {
   BlitSource src;
-  int64_t x0 = INT64_MAX, x1 = INT64_MIN, y0 = INT64_MAX, y1 = INT64_MIN;
-  for (const auto& taps : tx)
-    for (const Tap& t : taps) x0 = std::min(x0, t.Index), x1 = std::max(x1, t.Index + 1);
-  for (const auto& taps : ty)
-    for (const Tap& t : taps) y0 = std::min(y0, t.Index), y1 = std::max(y1, t.Index + 1);
   if (s.Pixels == nullptr || x0 >= x1 || y0 >= y1) return src;
-  src.Width = x1 - x0;
-  src.Height = y1 - y0;
+  if (s.Pixels != r.S.Pixels) {
+    src.Pixels = s.Pixels;
+    src.Stride = s.Stride;
+    return src;
+  }
+  const int64_t w = x1 - x0;
+  src.Copy.resize(static_cast<size_t>(w * (y1 - y0)));
+  for (int64_t y = y0; y < y1; ++y)
+    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Copy.begin() + (y - y0) * w);
+  src.Pixels = src.Copy.data();
+  src.Stride = w;
   src.OffsetX = x0;
   src.OffsetY = y0;
-  src.Pixels.resize(static_cast<size_t>(src.Width * src.Height));
-  for (int64_t y = y0; y < y1; ++y)
-    std::copy(s.Pixels + y * s.Stride + x0, s.Pixels + y * s.Stride + x1, src.Pixels.begin() + (y - y0) * src.Width);
   return src;
 }
 
+// The range of indices the taps read, [lo, hi).
+void TapRange(const AxisTaps& a, int64_t& lo, int64_t& hi) {
+  lo = INT64_MAX, hi = INT64_MIN;
+  for (const Tap& t : a.Taps) lo = std::min(lo, t.Index), hi = std::max(hi, t.Index + 1);
+}
+
 // Weighted average of the source pixels under the taps (channels A, R, G, B).
-bool Sample(const BlitSource& src, const std::vector<Tap>& tx, const std::vector<Tap>& ty, uint32_t& out) {
+bool Sample(const BlitSource& src, std::span<const Tap> tx, std::span<const Tap> ty, uint32_t& out) {
   if (tx.empty() || ty.empty()) return false;
   if (tx.size() == 1 && ty.size() == 1) {
-    out = src.Pixels[(ty[0].Index - src.OffsetY) * src.Width + (tx[0].Index - src.OffsetX)];
+    out = src.At(tx[0].Index, ty[0].Index);
     return true;
   }
   double sum[4] = {0, 0, 0, 0}, total = 0;
   for (const Tap& y : ty) {
-    const int64_t row = (y.Index - src.OffsetY) * src.Width - src.OffsetX;
     for (const Tap& x : tx) {
       const double w = x.Weight * y.Weight;
-      const uint32_t p = src.Pixels[static_cast<size_t>(row + x.Index)];
+      const uint32_t p = src.At(x.Index, y.Index);
       for (int ch = 0; ch < 4; ++ch) sum[ch] += w * ((p >> (8 * ch)) & 0xFF);
       total += w;
     }
@@ -519,6 +608,47 @@ bool Sample(const BlitSource& src, const std::vector<Tap>& tx, const std::vector
     out |= static_cast<uint32_t>(std::clamp<long>(v, 0, 255)) << (8 * ch);
   }
   return true;
+}
+
+// How one destination pixel takes the source pixel s (have: there is one) and the pattern.
+struct PixelOp {
+  uint8_t Rop;
+  const Ink& Pattern;
+  int64_t TransparentRgb;
+  bool UsesSource;
+
+  void Apply(const Raster& r, uint32_t& d, int64_t x, int64_t y, uint32_t s, bool have) const {
+    if (UsesSource && !have) return;
+    if (have && TransparentRgb >= 0 && (s & 0xFFFFFFu) == static_cast<uint32_t>(TransparentRgb)) return;
+    if (Rop == 0xCC) {
+      d = s;
+      return;
+    }
+    const bool on = Pattern.Hatch == bsSolid || HatchBit(Pattern.Hatch, x - r.PatternOrigin.X, y - r.PatternOrigin.Y);
+    d = 0xFF000000u | Rop3(Rop, on ? Pattern.Rgb : ~Pattern.Rgb, s, d);
+  }
+};
+
+// An unscaled, unmirrored copy that reads the source: destination (x, y) takes source
+// (x + sx, y + sy); pixels without a source pixel are left alone. A plain copy moves whole rows.
+void BlitUnscaled(Raster& r, int64_t cx0, int64_t cx1, int64_t cy0, int64_t cy1, const TCanvasSurface& surface,
+                  int64_t sx, int64_t sy, const PixelOp& op) {
+  cx0 = std::max(cx0, -sx), cx1 = std::min(cx1, surface.Width - sx);
+  cy0 = std::max(cy0, -sy), cy1 = std::min(cy1, surface.Height - sy);
+  if (surface.Pixels == nullptr || cx0 >= cx1 || cy0 >= cy1) return;
+  const bool same = surface.Pixels == r.S.Pixels;
+  if (op.Rop == 0xCC && op.TransparentRgb < 0) {
+    const bool upward = same && sy < 0;  // moving down within one surface: the lower rows first
+    for (int64_t i = 0; i < cy1 - cy0; ++i) {
+      const int64_t y = upward ? cy1 - 1 - i : cy0 + i;
+      std::memmove(&r.At(cx0, y), surface.Pixels + (y + sy) * surface.Stride + cx0 + sx,
+                   static_cast<size_t>(cx1 - cx0) * sizeof(uint32_t));
+    }
+    return;
+  }
+  const BlitSource src = SourceOf(surface, r, cx0 + sx, cx1 + sx, cy0 + sy, cy1 + sy);
+  for (int64_t y = cy0; y < cy1; ++y)
+    for (int64_t x = cx0; x < cx1; ++x) op.Apply(r, r.At(x, y), x, y, src.At(x + sx, y + sy), true);
 }
 
 }  // namespace
@@ -534,27 +664,24 @@ void Blit(Raster& r, P64 d1, P64 d2, const TCanvasSurface& surface, P64 s1, P64 
   const int64_t cx0 = std::max<int64_t>(dx0, r.Clip.L), cx1 = std::min<int64_t>(dx0 + dw, r.Clip.R);
   const int64_t cy0 = std::max<int64_t>(dy0, r.Clip.T), cy1 = std::min<int64_t>(dy0 + dh, r.Clip.B);
   if (cx0 >= cx1 || cy0 >= cy1) return;
+  const PixelOp op{rop, pattern, transparentRgb, ((rop >> 2) & 0x33) != (rop & 0x33)};
+  if (op.UsesSource && !halftone && !mirrorX && !mirrorY && sw == dw && sh == dh && DirectPaths())
+    return BlitUnscaled(r, cx0, cx1, cy0, cy1, surface, sx0 - dx0, sy0 - dy0, op);
   // Source pixels exist in the source rectangle within the surface.
   const int64_t w = surface.Pixels ? surface.Width : 0, h = surface.Pixels ? surface.Height : 0;
-  const auto tx = AxisTaps(cx0, cx1, dx0, dw, mirrorX, sx0, sw, std::clamp<int64_t>(sx0, 0, w),
-                           std::clamp<int64_t>(sx0 + sw, 0, w), halftone);
-  const auto ty = AxisTaps(cy0, cy1, dy0, dh, mirrorY, sy0, sh, std::clamp<int64_t>(sy0, 0, h),
-                           std::clamp<int64_t>(sy0 + sh, 0, h), halftone);
-  const BlitSource src = CopyUnder(surface, tx, ty);
-  const bool usesSource = ((rop >> 2) & 0x33) != (rop & 0x33);
+  const AxisTaps tx = MakeAxisTaps(cx0, cx1, dx0, dw, mirrorX, sx0, sw, std::clamp<int64_t>(sx0, 0, w),
+                                   std::clamp<int64_t>(sx0 + sw, 0, w), halftone);
+  const AxisTaps ty = MakeAxisTaps(cy0, cy1, dy0, dh, mirrorY, sy0, sh, std::clamp<int64_t>(sy0, 0, h),
+                                   std::clamp<int64_t>(sy0 + sh, 0, h), halftone);
+  int64_t x0, x1, y0, y1;
+  TapRange(tx, x0, x1);
+  TapRange(ty, y0, y1);
+  const BlitSource src = SourceOf(surface, r, x0, x1, y0, y1);
   for (int64_t y = cy0; y < cy1; ++y) {
     for (int64_t x = cx0; x < cx1; ++x) {
       uint32_t s = 0;
-      const bool have = Sample(src, tx[x - cx0], ty[y - cy0], s);
-      if (usesSource && !have) continue;
-      if (have && transparentRgb >= 0 && (s & 0xFFFFFFu) == static_cast<uint32_t>(transparentRgb)) continue;
-      uint32_t& d = r.At(x, y);
-      if (rop == 0xCC) {
-        d = s;
-        continue;
-      }
-      const uint32_t p = (pattern.Hatch == bsSolid || HatchBit(pattern.Hatch, x - r.PatternOrigin.X, y - r.PatternOrigin.Y)) ? pattern.Rgb : ~pattern.Rgb;
-      d = 0xFF000000u | Rop3(rop, p, s, d);
+      const bool have = src.Pixels != nullptr && Sample(src, tx.At(x - cx0), ty.At(y - cy0), s);
+      op.Apply(r, r.At(x, y), x, y, s, have);
     }
   }
 }

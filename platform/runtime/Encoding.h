@@ -21,6 +21,10 @@ Char AnsiCharToChar(unsigned char c);
 unsigned char CharToAnsiChar(Char c);
 
 AnsiString StringToAnsi(const String& s);
+/// StringToAnsi of s from index `pos` (0-based) into out, at most `room` bytes: answers the bytes
+/// written and moves pos past the characters taken (a surrogate pair is taken whole, as one '?').
+/// Lets a long text be converted in pieces without a full-size copy.
+std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room);
 String AnsiToString(std::string_view ansi);
 
 }  // namespace qelta

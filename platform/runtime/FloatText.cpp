@@ -8,20 +8,28 @@
 // expansion has n + 1 significant digits (or, for integers, when it has more than n). In those cases
 // the exact expansion (to_chars with f decimals, always exact) is rounded by hand.
 // A long double that a double holds exactly takes the faster double path.
+// Str's common case (a double, no tie where it rounds) is written straight into a stack buffer and
+// widened once into the result: one allocation per text. Its digits are round(|x| x 10^p) for the
+// power p the form asks for, computed exactly from the binary value m x 2^e in 128-bit integers
+// (m x 10^p < 2^127 for p <= 22); beyond that to_chars writes them. Only ties, long doubles and
+// texts beyond the buffer take the exact path through the decimal digits; the tests compare the two.
 //
 // Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
 // exponent digits: n + 8 characters, so n = width - 8 fills the field, clamped to 2..18 digits (18 is
 // what an Extended carries; one digit after the point at least).
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "DirectPaths.h"
 #include "SysUtils.h"
 
 namespace qelta {
@@ -109,6 +117,17 @@ int ExactDecimals(T ax) {
   return e < 0 ? -e : 0;
 }
 
+// The same for a double, from its bits (no library call on the hot path).
+int ExactDecimals(double ax) {
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+  uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+  if (biased != 0) mantissa |= uint64_t{1} << 52;
+  if (mantissa == 0) return 0;
+  const int e = (biased != 0 ? biased - 1075 : -1074) + std::countr_zero(mantissa);  // ax = odd * 2^e
+  return e < 0 ? -e : 0;
+}
+
 // Adds one unit in the last place of d.Digits.
 void Increment(TDecimal& d) {
   int i = static_cast<int>(d.Digits.size()) - 1;
@@ -180,6 +199,156 @@ TDecimal Round(Extended x, int sig, int frac) {
   const auto d = static_cast<double>(ax);
   if (static_cast<Extended>(d) == ax) return RoundAt(d, sig, frac);
   return RoundAt(ax, sig, frac);
+}
+
+// [SECTION] Str's direct path
+
+constexpr std::size_t kDirectBuffer = 384;  // a finite double's fixed text with up to 40 decimals fits
+
+// The value as a double when a double holds it exactly as a normal number (and the direct paths
+// are on). Read from the 80-bit image with integer operations: a round trip through the x87 unit
+// costs more than the rest of the test.
+bool AsDouble(const Extended& x, double& d) {
+  static_assert(std::numeric_limits<Extended>::digits == 64);
+  uint64_t mantissa = 0;
+  uint16_t signExponent = 0;
+  std::memcpy(&mantissa, &x, sizeof mantissa);
+  std::memcpy(&signExponent, reinterpret_cast<const char*>(&x) + 8, sizeof signExponent);
+  const uint64_t sign = uint64_t{signExponent} >> 15 << 63;
+  const int exponent = (signExponent & 0x7FFF) - 16383 + 1023;
+  if ((signExponent & 0x7FFF) == 0 && mantissa == 0) {
+    d = std::bit_cast<double>(sign);  // a zero keeps its sign
+  } else {
+    if (exponent <= 0 || exponent >= 0x7FF || (mantissa >> 63) == 0 || (mantissa & 0x7FF) != 0) return false;
+    d = std::bit_cast<double>(sign | uint64_t(exponent) << 52 | (mantissa >> 11 & ((uint64_t{1} << 52) - 1)));
+  }
+  return detail::DirectPaths();
+}
+
+// Fixed form of a finite double at `decimals` decimals, sign included ("-0.00" loses its sign: a
+// value printing as all zeros has none); false when rounding there may meet a tie or the text may
+// not fit.
+__extension__ typedef unsigned __int128 TU128;
+
+// 10^0 .. 10^22: 10^22 < 2^74, so m x 10^p < 2^127 for a 53-bit m.
+constexpr std::array<TU128, 23> MakePowersOfTen() {
+  std::array<TU128, 23> t{};
+  t[0] = 1;
+  for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+  return t;
+}
+constexpr std::array<TU128, 23> kPowersOfTen = MakePowersOfTen();
+
+// round(ax x 10^p) for 0 <= p <= 22 when it fits 64 bits, from the binary value m x 2^e in exact
+// 128-bit arithmetic (the caller rules out a tie, so the nearest integer is the one answer); false
+// when it does not fit.
+bool ScaledInteger(double ax, int p, uint64_t& q) {
+  if (p < 0 || p > 22) return false;
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (biased != 0 ? uint64_t{1} << 52 : 0);
+  const int e = biased != 0 ? biased - 1075 : -1074;
+  TU128 v = TU128{m} * kPowersOfTen[static_cast<size_t>(p)];
+  if (e >= 0) {
+    if (e > 11 || v >> 64 != 0 || (v << e) >> 64 != 0) return false;
+    q = static_cast<uint64_t>(v << e);
+    return true;
+  }
+  if (-e >= 128) {  // below 2^-1 in any case: rounds to 0
+    q = 0;
+    return true;
+  }
+  const int shift = -e;
+  const TU128 whole = v >> shift, rest = v - (whole << shift), half = TU128{1} << (shift - 1);
+  v = whole + (rest > half ? 1 : 0);
+  if (v >> 64 != 0) return false;
+  q = static_cast<uint64_t>(v);
+  return true;
+}
+
+// The n significant digits N (10^(n-1) <= N < 10^n) and the decimal exponent k of a normal ax
+// > 0 rounded there: round(ax / 10^(k - n + 1)) = N; false when that needs more than the 128-bit
+// arithmetic holds. k is first estimated from the binary exponent (exact or one too low).
+bool ScaledDigits(double ax, int n, uint64_t& digits, int& k) {
+  const int biased = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) & 0x7FF;
+  if (biased == 0 || n > 18) return false;
+  k = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));  // ax >= 2^(biased - 1023)
+  for (int attempt = 0; attempt < 2; ++attempt, ++k) {
+    if (!ScaledInteger(ax, n - 1 - k, digits)) return false;
+    if (digits < static_cast<uint64_t>(kPowersOfTen[static_cast<size_t>(n)])) return true;
+  }
+  return false;
+}
+
+bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
+  if (decimals > 40 || ExactDecimals(std::fabs(x)) == decimals + 1) return false;
+  uint64_t q = 0;
+  if (ScaledInteger(std::fabs(x), decimals, q)) {  // the digits of q, the point before the last `decimals`
+    char digits[24];
+    const auto d = std::to_chars(digits, digits + sizeof digits, q);
+    const int count = static_cast<int>(d.ptr - digits), shown = std::max(count, decimals + 1);
+    char* out = buf;
+    if (std::signbit(x) && q != 0) *out++ = '-';
+    for (int i = 0; i < shown; ++i) {
+      if (i == shown - decimals) *out++ = '.';
+      *out++ = i < shown - count ? '0' : digits[i - (shown - count)];
+    }
+    len = static_cast<std::size_t>(out - buf);
+    return true;
+  }
+  const auto r = std::to_chars(buf, buf + kDirectBuffer, x, std::chars_format::fixed, decimals);
+  len = static_cast<std::size_t>(r.ptr - buf);
+  if (buf[0] == '-' && std::all_of(buf + 1, buf + len, [](char c) { return c == '0' || c == '.'; })) {
+    std::copy(buf + 1, buf + len, buf);
+    --len;
+  }
+  return true;
+}
+
+// Exponent form "[blank or -]d.dddE+dddd" of a finite double with n (2..18) significant digits;
+// false when rounding there may meet a tie.
+bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
+  char digits[64];
+  const double ax = std::fabs(x);
+  uint64_t scaled = 0;
+  int exponent = 0;
+  const char* end = nullptr;
+  if (ax != 0 && ScaledDigits(ax, n, scaled, exponent)) {  // "d.ddd" from the digits of the scaled value
+    char whole[24] = {};
+    const auto r = std::to_chars(whole, whole + sizeof whole, scaled);
+    digits[0] = whole[0];
+    digits[1] = '.';
+    end = std::copy(whole + 1, r.ptr, digits + 2);
+  } else {
+    const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
+    const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
+    while (*e != 'e') --e;
+    exponent = 0;
+    for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
+    if (e[1] == '-') exponent = -exponent;
+    end = e;
+  }
+  if (ax != 0 && TiePossible(ExactDecimals(ax), exponent + 1, n)) return false;
+  char* out = buf;
+  *out++ = std::signbit(x) && ax != 0 ? '-' : ' ';
+  out = std::copy(static_cast<const char*>(digits), end, out);
+  *out++ = 'E';
+  *out++ = exponent < 0 ? '-' : '+';
+  const int mag = std::abs(exponent);
+  for (int div = 1000; div > 0; div /= 10) *out++ = static_cast<char>('0' + mag / div % 10);
+  len = static_cast<std::size_t>(out - buf);
+  return true;
+}
+
+// The text right-justified in `width` characters, built with one allocation.
+String Widened(const char* text, std::size_t len, int width) {
+  const std::size_t total = std::max(len, static_cast<std::size_t>(std::max(width, 0)));
+  if (total == len) return String(text, text + len);
+  String out;
+  out.reserve(total);
+  out.append(total - len, u' ');
+  out.append(text, text + len);
+  return out;
 }
 
 // [SECTION] text pieces
@@ -520,6 +689,10 @@ String Str(Extended x, int width, int decimals) {
   if (decimals < 0) return Str(x, width);
   width = std::min(width, kMaxField);
   decimals = std::min(decimals, kMaxField);
+  double dx = 0;
+  char buf[kDirectBuffer];
+  std::size_t len = 0;
+  if (AsDouble(x, dx) && std::isfinite(dx) && DirectFixed(dx, decimals, buf, len)) return Widened(buf, len, width);
   if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const TDecimal d = Round(x, kNoLimit, decimals);
   return Justify(FixedText(d, std::signbit(x), decimals, u'.', 0), width);
@@ -527,8 +700,12 @@ String Str(Extended x, int width, int decimals) {
 
 String Str(Extended x, int width) {
   width = std::min(width, kMaxField);
-  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const int n = std::clamp(width, 10, kMaxDigits + 8) - 8;  // clamped first: width - 8 may overflow
+  double dx = 0;
+  char buf[kDirectBuffer];
+  std::size_t len = 0;
+  if (AsDouble(x, dx) && std::isfinite(dx) && DirectExponent(dx, n, buf, len)) return Widened(buf, len, width);
+  if (!std::isfinite(x)) return Justify(SpecialText(x), width);
   const TDecimal d = Round(x, n, kNoLimit);
   String out(1, std::signbit(x) && !d.Zero() ? u'-' : u' ');
   AppendMantissa(out, d, n, u'.');

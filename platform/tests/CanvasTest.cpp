@@ -4,10 +4,13 @@
 
 #include <climits>
 #include <cmath>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Graphics.h"
 
 using namespace qelta;
@@ -626,4 +629,64 @@ TEST(TCanvas, DeviceCapsOfTheScreen) {
   EXPECT_EQ(GetDeviceCaps(&p.Canvas, HORZRES), 30);
   EXPECT_EQ(GetDeviceCaps(&p.Canvas, VERTRES), 20);
   EXPECT_EQ(GetDeviceCaps(&p.Canvas, 12345), 0);
+}
+
+// [SECTION] direct paths
+
+namespace {
+
+// One random scene: shapes, lines and copies with random pens, brushes, modes, clips and origins,
+// drawn onto a scribbled paper (and copies from a second paper and from the paper itself).
+void DrawRandomScene(Paper& p, const Paper& other, uint32_t seed) {
+  std::mt19937 gen(seed);
+  auto coord = [&](int size) { return static_cast<int>(gen() % (size + 24)) - 12; };
+  const TPenStyle styles[] = {psSolid, psSolid, psClear, psInsideFrame, psDash, psDot};
+  const TPenMode modes[] = {pmCopy, pmCopy, pmXor, pmNot, pmMerge, pmMaskPenNot};
+  const TBrushStyle brushes[] = {bsSolid, bsSolid, bsClear, bsCross, bsBDiagonal};
+  const TCopyMode copies[] = {cmSrcCopy, cmSrcCopy, cmSrcInvert, cmSrcAnd, cmPatCopy, cmDstInvert};
+  TCanvas& c = p.Canvas;
+  for (int k = 0; k < 12; ++k) {
+    c.Pen()->SetStyle(styles[gen() % std::size(styles)]);
+    c.Pen()->SetMode(modes[gen() % std::size(modes)]);
+    c.Pen()->SetWidth(gen() % 5 == 0 ? 3 : 1);
+    c.Pen()->SetColor(static_cast<TColor>(gen() & 0xFFFFFF));
+    c.Brush()->SetColor(static_cast<TColor>(gen() & 0xFFFFFF));
+    c.Brush()->SetStyle(brushes[gen() % std::size(brushes)]);
+    c.SetCopyMode(copies[gen() % std::size(copies)]);
+    c.SetOrigin(Point(static_cast<int>(gen() % 7) - 3, static_cast<int>(gen() % 7) - 3));
+    c.SetClipRect(gen() % 2 ? Rect(coord(p.W), coord(p.H), coord(p.W), coord(p.H)) : Rect(-50, -50, 500, 500));
+    const int x1 = coord(p.W), y1 = coord(p.H), x2 = coord(p.W), y2 = coord(p.H);
+    switch (gen() % 7) {
+      case 0: c.Rectangle(x1, y1, x2, y2); break;
+      case 1: c.Ellipse(x1, y1, x2, y2); break;
+      case 2: c.RoundRect(x1, y1, x2, y2, static_cast<int>(gen() % 12), static_cast<int>(gen() % 12)); break;
+      case 3:
+        c.MoveTo(x1, y1);
+        c.LineTo(x2, y2);
+        c.LineTo(gen() % 2 ? coord(p.W) : x2, gen() % 2 ? coord(p.H) : y2);  // rows and columns too
+        break;
+      case 4: c.CopyRect(Rect(x1, y1, x1 + x2 / 2, y1 + y2 / 2), const_cast<TCanvas*>(&other.Canvas), Rect(x2, y2, x2 + x2 / 2, y2 + y2 / 2)); break;
+      case 5: c.CopyRect(Rect(x1, y1, x1 + 20, y1 + 15), &c, Rect(x2, y2, x2 + 20, y2 + 15)); break;
+      default: c.FillRect(Rect(x1, y1, x2, y2)); break;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(TCanvasDirectPaths, EqualTheGeneralPathsOnRandomScenes) {
+  // Rectangles as blocks, round shapes in one walk, solid lines by address steps and unscaled copies
+  // by rows, against the general paths, pixel for pixel.
+  Paper other(37, 29);
+  Scribble(other);
+  for (uint32_t seed = 0; seed < 3000; ++seed) {
+    Paper direct(41, 33), general(41, 33);
+    Scribble(direct);
+    Scribble(general);
+    DrawRandomScene(direct, other, seed);
+    const bool saved = detail::SetDirectPaths(false);
+    DrawRandomScene(general, other, seed);
+    detail::SetDirectPaths(saved);
+    ASSERT_EQ(direct.Pixels, general.Pixels) << "scene " << seed;
+  }
 }

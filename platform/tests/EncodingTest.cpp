@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Encoding.h"
 
 using namespace qelta;
@@ -42,6 +46,48 @@ TEST(Encoding, SurrogatePairBecomesOneQuestionMark) {
   // Each half of a pair used to give its own '?', so one character took two bytes.
   EXPECT_EQ(StringToAnsi(u"a\U0001F600b"), "a?b");
   EXPECT_EQ(StringToAnsi(u"\U0001D11E\U0001D11E"), "??");
+}
+
+TEST(Encoding, EveryCharacterFindsItsByteOrAQuestionMark) {
+  // The reverse look-up of the high block against the forward table, for all 65536 characters.
+  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+    unsigned char expected = '?';
+    for (int b = 0; b < 256; ++b)
+      if (AnsiCharToChar(static_cast<unsigned char>(b)) == c) expected = static_cast<unsigned char>(b);
+    ASSERT_EQ(CharToAnsiChar(static_cast<Char>(c)), expected) << c;
+  }
+}
+
+TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
+  // Plain runs, Latin-1, the high block, unmappable characters and surrogate pairs, cut at every
+  // chunk size so that pieces end inside runs and between the halves of a pair; and every character
+  // one by one (the reference), so that blocks taken sixteen at a time are checked too.
+  const Char pool[] = {u'a', u'Z', u'7', 0xE9, 0x80, 0x9F, 0xFF, 0x20AC, 0x2122, 0x4E2D, 0xD83D, 0xDE00, 0xDC00};
+  std::mt19937 gen(11);
+  for (const size_t kinds : {size_t{10}, std::size(pool)}) {  // without surrogates, then with them
+    String text;
+    for (int i = 0; i < 1500; ++i) {
+      const bool run = gen() % 3 == 0;
+      for (uint32_t k = 0, n = run ? 1 + gen() % 20 : 1; k < n; ++k) text += pool[run ? gen() % 3 : gen() % kinds];
+    }
+    AnsiString reference;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      reference += static_cast<char>(CharToAnsiChar(text[i]));
+      i += pair ? 1 : 0;
+    }
+    for (const bool direct : {true, false}) {  // 32 characters at a time (AVX2) and 16 (SSE2)
+      const bool saved = detail::SetDirectPaths(direct);
+      EXPECT_EQ(StringToAnsi(text), reference);
+      for (std::size_t room : {1u, 2u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 4096u}) {
+        AnsiString pieces;
+        std::vector<char> buf(room);
+        for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
+        EXPECT_EQ(pieces, reference) << room << (direct ? " direct" : "");
+      }
+      detail::SetDirectPaths(saved);
+    }
+  }
 }
 
 TEST(Encoding, Utf8RoundTripKeepsEveryPlane) {

@@ -8,10 +8,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 
 using namespace qelta;
 
@@ -483,3 +486,29 @@ TEST(FloatToStrF, SeventeenDigitsReadBackExactly) {
 }
 
 }  // namespace
+
+TEST(Str, DirectTextEqualsTheExactPathOnRandomValues) {
+  // Str writes doubles straight from to_chars unless rounding may meet a tie; the exact path must
+  // give the same text for every value, width and decimals, ties (few binary decimals) included.
+  std::mt19937_64 gen(1106);
+  for (int t = 0; t < 40000; ++t) {
+    double x;
+    switch (t % 4) {
+      case 0: {
+        const uint64_t bits = gen();
+        std::memcpy(&x, &bits, 8);
+        break;
+      }
+      case 1: x = std::ldexp(static_cast<double>(static_cast<int64_t>(gen() % 2000001) - 1000000), -static_cast<int>(gen() % 12)); break;
+      case 2: x = (static_cast<double>(gen() % 1000000) - 500000) / std::pow(10.0, static_cast<int>(gen() % 10)); break;
+      default: x = std::ldexp(static_cast<double>(gen() >> 11), static_cast<int>(gen() % 200) - 100); break;
+    }
+    const int width = static_cast<int>(gen() % 34) - 3, decimals = static_cast<int>(gen() % 45);
+    const String fixed = Str(x, width, decimals), exponent = Str(x, width);
+    const bool saved = detail::SetDirectPaths(false);
+    const String fixedExact = Str(x, width, decimals), exponentExact = Str(x, width);
+    detail::SetDirectPaths(saved);
+    ASSERT_EQ(fixed, fixedExact) << x << " width " << width << " decimals " << decimals;
+    ASSERT_EQ(exponent, exponentExact) << x << " width " << width;
+  }
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Not part of the public interface: the number scanner's state machine on its own. ScanFPNum reads
+// plain numbers in one pass and hands every other text to this machine; the tests compare the two.
+
+#include "Types.h"
+
+namespace qelta::detail {
+
+/// ScanFPNum read character by character through the state table, for every text.
+double ScanFPNumByMachine(const String& s, bool ExpAllowed, int SepMode, int& Pos);
+
+}  // namespace qelta::detail

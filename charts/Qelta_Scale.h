@@ -366,11 +366,11 @@ class TScale : public TCustomControl {
   void DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTick& Tick);
   void DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, int64_t Along, double Value, String Text,
                      bool DateLine);
-  void DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Spec);
+  void DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Request);
   void DrawCaption(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line);
   void DrawBaseLine(TCanvas* Canvas, int64_t Line);
   void RecordTick(double Value);
-  TScaleTickRequest TickSpec(const TScaleFrame& Frame) const;
+  TScaleTickRequest TickRequest(const TScaleFrame& Frame) const;
   void SetMargin(int& Field, int value);
   void CopyFrom(const TScale& Source);
 

@@ -224,7 +224,7 @@ void TScale::DrawXScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVe
 
 void TScale::DrawYScale(TCanvas* Canvas, int LinePos) { DrawScaleAs(Canvas, IsVerticalScale(FScaleType) ? FScaleType : sctYL, LinePos); }
 
-TScaleTickRequest TScale::TickSpec(const TScaleFrame& Frame) const {
+TScaleTickRequest TScale::TickRequest(const TScaleFrame& Frame) const {
   TScaleTickRequest s;
   s.RangeLow = FRangeLow;
   s.RangeHigh = FRangeHigh;
@@ -249,9 +249,9 @@ void TScale::DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line) {
   FScaleTickPos.fill(0.0);
   TScaleFrame frame = Frame();
   frame.ScaleType = Type;
-  const TScaleTickRequest spec = TickSpec(frame);
-  for (const TScaleTick& tick : MakeScaleTicks(spec)) DrawTick(Canvas, frame, Line, tick);
-  DrawMessage(Canvas, frame, Line, spec);
+  const TScaleTickRequest request = TickRequest(frame);
+  for (const TScaleTick& tick : MakeScaleTicks(request)) DrawTick(Canvas, frame, Line, tick);
+  DrawMessage(Canvas, frame, Line, request);
   DrawCaption(Canvas, frame, Line);
 }
 
@@ -279,8 +279,8 @@ void TScale::DrawTickLabel(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Li
 }
 
 // The message of a date/time range that has no ticks, at the middle of the range.
-void TScale::DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Spec) {
-  const std::vector<String> lines = ScaleMessage(Spec);
+void TScale::DrawMessage(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTickRequest& Request) {
+  const std::vector<String> lines = ScaleMessage(Request);
   const int along = R2M((FRangeLow + FRangeHigh) / 2);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const TPoint p = ScaleMessagePos(Frame, Line, along, static_cast<int>(i), Canvas->TextWidth(lines[i]),

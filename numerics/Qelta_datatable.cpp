@@ -244,11 +244,11 @@ void TDataTable::SetElemNominal(int Col, int Row, const TNominalIDStr& ID) {
   if (!Inside(Col, Row) || id.empty()) return;
   int ix = OrdinalOfNominalID(Col, id, true);
   if (ix == 0) {
-    TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
+    TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
     for (int k = 1; k <= kLabels && ix == 0; ++k)
-      if (spec.ID(k).empty()) ix = k;
+      if (vt.ID(k).empty()) ix = k;
     if (ix == 0) throw EQeltaDataTableError(detail::ComponentText(*this, u"number of available nominal values exceeded"));
-    spec.SetID(ix, id);
+    vt.SetID(ix, id);
   }
   WriteCell(Col, Row, ix);
   ChangedData();
@@ -425,9 +425,9 @@ void TDataTable::ClearNominalIDs(int Col) {
 int TDataTable::OrdinalOfNominalID(int Col, const TNominalIDStr& ID, bool IgnoreCase) const {
   const TNominalIDStr id = CutLabel(ID);
   if (id.empty() || !ColInside(Col) || !Categorial(Col)) return 0;
-  const TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
+  const TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
   for (int k = 1; k <= kLabels; ++k)
-    if (SameLabel(spec.ID(k), id, IgnoreCase)) return k;
+    if (SameLabel(vt.ID(k), id, IgnoreCase)) return k;
   return 0;
 }
 
@@ -435,11 +435,11 @@ int TDataTable::AddNominalID(int Col, const TNominalIDStr& MScaleID) {
   const TNominalIDStr id = CutLabel(MScaleID);
   if (!ColInside(Col) || id.empty()) return 0;
   if (const int found = OrdinalOfNominalID(Col, id, true); found > 0) return found;
-  TVTypeSpec& spec = FVType[static_cast<std::size_t>(Col - 1)];
+  TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
   for (int k = 1; k <= kLabels; ++k) {
-    if (!spec.ID(k).empty()) continue;
-    spec.SetID(k, id);
-    spec.MScaleType = stNominal;
+    if (!vt.ID(k).empty()) continue;
+    vt.SetID(k, id);
+    vt.MScaleType = stNominal;
     ChangedSetup();
     return k;
   }
@@ -609,7 +609,7 @@ void TDataTable::Clear() {
   EveryState(FCState, [](uint8_t) { return uint8_t{0}; });
   std::fill(FColAtt.begin(), FColAtt.end(), 0);
   std::fill(FRowAtt.begin(), FRowAtt.end(), 0);
-  for (TVTypeSpec& spec : FVType) spec = TVTypeSpec();
+  for (TVTypeSpec& vt : FVType) vt = TVTypeSpec();
   FComment.clear();
   NumericData->Fill(0);
   ChangedNames();

@@ -225,13 +225,13 @@ int ReadAscSetup(TAscTokens& in, detail::TDataTableImage& img) {
     int scale = 0, attribute = 0, labels = 0;
     if (!IntIn(in, stUnknown, stRatio, scale) || !IntIn(in, 0, 255, attribute) || !IntIn(in, 0, 25, labels))
       return kCodeBadNumber;
-    TVTypeSpec& spec = img.Setup[static_cast<std::size_t>(c)];
-    spec.MScaleType = static_cast<TMScaleType>(scale);
+    TVTypeSpec& vt = img.Setup[static_cast<std::size_t>(c)];
+    vt.MScaleType = static_cast<TMScaleType>(scale);
     img.ColAtt[static_cast<std::size_t>(c)] = static_cast<uint8_t>(attribute);
     std::string label;
     for (int k = 1; k <= labels; ++k) {
       if (!in.Name(label, 10)) return kCodeBadNumber;
-      spec.SetID(k, label);
+      vt.SetID(k, label);
     }
   }
   int count = 0, col = 0, row = 0, state = 0;
@@ -487,12 +487,12 @@ void TDataTable::WriteAscTo(TStream& stream, const String& FileName, int Precisi
     out.Line();
   }
   out.Line(";table setup: per column scale, attribute, number of labels, labels");
-  for (const TVTypeSpec& spec : FVType) {
-    const std::size_t c = static_cast<std::size_t>(&spec - FVType.data());
+  for (const TVTypeSpec& vt : FVType) {
+    const std::size_t c = static_cast<std::size_t>(&vt - FVType.data());
     int k = 25;
-    while (k > 0 && spec.ID(k).empty()) --k;
-    out.Put(std::to_string(spec.MScaleType), "\t", std::to_string(FColAtt[c]), "\t", std::to_string(k));
-    for (int i = 1; i <= k; ++i) out.Put("\t", Quoted(spec.ID(i)));
+    while (k > 0 && vt.ID(k).empty()) --k;
+    out.Put(std::to_string(vt.MScaleType), "\t", std::to_string(FColAtt[c]), "\t", std::to_string(k));
+    for (int i = 1; i <= k; ++i) out.Put("\t", Quoted(vt.ID(i)));
     out.Line();
   }
   int64_t states = 0;

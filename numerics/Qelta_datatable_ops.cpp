@@ -507,9 +507,9 @@ String TDataTable::CRCofNamesAndAttributes() const {
   for (const TDTNameStr& name : FRowName) FeedText(reg, name);
   FeedBytes(reg, FRowAtt);
   int p = 0;
-  for (const TVTypeSpec& spec : FVType) reg.FeedLane(++p % 8, static_cast<uint8_t>(spec.MScaleType));
-  for (const TVTypeSpec& spec : FVType)
-    for (int k = 1; k <= 25; ++k) FeedText(reg, spec.ID(k));
+  for (const TVTypeSpec& vt : FVType) reg.FeedLane(++p % 8, static_cast<uint8_t>(vt.MScaleType));
+  for (const TVTypeSpec& vt : FVType)
+    for (int k = 1; k <= 25; ++k) FeedText(reg, vt.ID(k));
   return reg.Text();
 }
 
@@ -577,7 +577,7 @@ void TDataTable::AssignAnotherDataMatrix(TMatrix* NewDMat) {
     FOwnData.reset();
     HookMatrix();
     FreeNotification(NumericData);
-    for (TVTypeSpec& spec : FVType) spec.MScaleType = stInterval;
+    for (TVTypeSpec& vt : FVType) vt.MScaleType = stInterval;
     if (OnResize) OnResize(this, oc, orows, FNrOfCols, FNrOfRows);
   }
   ChangedData();

@@ -29,7 +29,7 @@
 //
 // Index
 //   [SECTION] error class
-//   [SECTION] special functions                                 Qelta_statis_special.cpp
+//   [SECTION] special functions                                 Qelta_statis_functions.cpp
 //   [SECTION] normal distribution                               Qelta_statis_distri.cpp
 //   [SECTION] t, chi-squared and F distributions                Qelta_statis_distri.cpp
 //   [SECTION] Mann-Whitney U distribution                       Qelta_statis_udistri.cpp

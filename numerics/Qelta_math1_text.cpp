@@ -24,6 +24,7 @@
 #include "Encoding.h"
 #include "Qelta_math1.h"
 #include "Qelta_math1_internal.h"
+#include "Qelta_qeltabase.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 #include "SysUtils.h"
@@ -54,21 +55,14 @@ String BytesToHex(const uint8_t* mostSignificantLast, int count) {
   return s;
 }
 
-int HexValue(Char c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
 // Bytes of a hexadecimal image, least significant first; raises for any other text.
 void HexToBytes(const String& s, int count, const char* routine, uint8_t* out) {
   bool ok = s.size() == static_cast<std::size_t>(2 * count);
-  for (std::size_t i = 0; ok && i < s.size(); ++i) ok = HexValue(s[i]) >= 0;
+  for (std::size_t i = 0; ok && i < s.size(); ++i) ok = HexDigitValue(s[i]) >= 0;
   if (!ok) throw EQeltaError(Utf8ToString(routine) + u": invalid hex string \"" + s + u"\"");
   for (int k = 0; k < count; ++k) {
     const std::size_t at = static_cast<std::size_t>(2 * (count - 1 - k));
-    out[k] = static_cast<uint8_t>(HexValue(s[at]) * 16 + HexValue(s[at + 1]));
+    out[k] = static_cast<uint8_t>(HexDigitValue(s[at]) * 16 + HexDigitValue(s[at + 1]));
   }
 }
 

@@ -249,10 +249,14 @@ TEST_F(Typed, AnEntryClearsTheMarksAndFiresOnChangeAsOftenAsTheTable) {
 }
 
 TEST_F(Typed, AValidEntryShowsTheNumberAndABadOneShowsNan) {
-  // Regression: the value was written (its hook repainting at once) before the state, so a valid
-  // entry still showed "-nan-" and a refused one the old number.
+  // Regression: the value was written (its hook repainting and telling the host at once) before
+  // the state, so a valid entry still showed "-nan-" (also to the host's OnChange) and a refused one
+  // the old number.
   ed->SetCellState(1, 3, csNotANumber);
+  std::vector<int> statesSeen;  // by the host, when the table tells of the new value
+  ed->OnChange = [&](TObject*) { statesSeen.push_back(ed->GetCellState(1, 3)); };
   TypeInto(1, 3, u"6");
+  EXPECT_EQ(statesSeen, (std::vector<int>{0, 0}));
   auto picture = user.Grab(ed);
   const TRect area = DataRect(1, 3);
   EXPECT_EQ(InkBox(*picture, area, clWindow), ExpectedInk(ed->Font(), {}, 0x002000, clWindow, area, 2, 1, u"6.000"));

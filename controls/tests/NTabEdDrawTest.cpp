@@ -204,6 +204,8 @@ struct Typed : EditorOnForm {
 }  // namespace
 
 TEST_F(Typed, TextsReachTheTableByTheColumnsScale) {
+  // Regression: a digit string beyond 32 bits in a nominal column raised out of the edit, and an
+  // interval column took "inf", "nan" and "1e400" as values.
   struct Case {
     int col;
     const char16_t* text;
@@ -399,4 +401,43 @@ TEST_F(Typed, TheBlankColumnOfAnEmptyTableIsNeverEdited) {
   user.TypeText(u"5");
   EXPECT_FALSE(ed->EditorMode());
   EXPECT_EQ(ed->NrOfColumns(), 0);
+}
+
+// [SECTION] keys, wheel and font
+
+TEST_F(Drawn, TheWheelAndTheKeysMoveTheCellAndTheCornerFollows) {
+  ed->SetFocus();
+  ed->SetCol(ed->ColOffset() + 3);
+  ed->SetRow(ed->RowOffset() + 1);
+  const TRect cell = DataRect(3, 1);
+  user.Wheel(ed, cell.Left + 5, cell.Top + 5, -WHEEL_DELTA);
+  user.PressKey(VK_DOWN);
+  EXPECT_EQ(ed->Row() - ed->RowOffset(), 3);
+  auto picture = user.Grab(ed);
+  TRect corner = ed->CellRect(0, 0);
+  ShrinkRect(corner, 1);
+  EXPECT_EQ(InkBox(*picture, corner, clWindow),
+            ExpectedInk(ed->Font(), {}, 0x002000, clWindow, corner, 2, 1, u"3:3"));
+  EXPECT_NE(ed->Perform(WM_GETDLGCODE) & DLGC_WANTTAB, 0);  // Tab reaches the grid
+}
+
+TEST_F(Drawn, AChangedFontIsTakenByTheCanvasAndTheRowFits) {
+  const int before = ed->AutoRowHeight(1, 0);
+  ed->Font()->SetSize(ed->Font()->Size() * 2);
+  EXPECT_EQ(ed->Canvas()->Font()->Size(), ed->Font()->Size());
+  EXPECT_GT(ed->AutoRowHeight(1, 0), before);
+}
+
+TEST_F(Typed, AStructureChangeCommitsTheOpenEditorToItsOwnCell) {
+  // Regression: the editor stayed open over its grid cell while the rows moved under it, so its text
+  // went into whatever row came to stand there.
+  ClickData(1, 2);
+  user.TypeText(u"5");
+  ASSERT_TRUE(ed->EditorMode());
+  ed->InsertRow(1);
+  EXPECT_FALSE(ed->EditorMode());
+  EXPECT_EQ(ed->GetElem(1, 3), 5.0);  // the row it was typed for, one further down now
+  EXPECT_EQ(ed->GetElem(1, 2), 0.0);
+  user.PressKey(VK_RETURN);
+  EXPECT_EQ(ed->GetElem(1, 2), 0.0);
 }

@@ -190,6 +190,8 @@ TEST_F(Editor, ClearKeepsTheSizeAndSetsDefaultsEverywhere) {
 // [SECTION] events and suppression
 
 TEST_F(Editor, EachOperationFiresItsEvent) {
+  // Regression (SetNrCols): the size change was told while the editor's own suppression still held,
+  // so OnChangeSetup never fired for it.
   struct Case {
     const char* name;
     std::function<void(TNTabEd&)> act;
@@ -250,6 +252,8 @@ TEST_F(Editor, SetCommentDropsControlCharacters) {
 }
 
 TEST_F(Editor, FillMarkedCellsWritesMarkedCellsAndKeepsTheHostsSuppression) {
+  // Regression: the values changed without any OnChange, and a SuppressPaint the host held was
+  // cleared on the way out.
   ed->SetElemMarkedA(1, 2, true);
   ed->SetElemMarkedB(3, 3, true);
   log.Take();

@@ -226,24 +226,39 @@ TEST_F(Editor, EachOperationFiresItsEvent) {
   }
 }
 
-TEST_F(Editor, TheTablesInsertArrivesAsAResizeFirstAndEveryTableEventIsPassedOn) {
-  // The editor passes on each of the table's events, as many as the table fires; the grid has
-  // taken the new size before the first of them.
-  TDataTable twin(nullptr);
-  twin.Resize(3, 4);
-  int changes = 0, setups = 0;
-  twin.OnChange = [&](TObject*) { ++changes; };
-  twin.OnChangeSetup = [&](TObject*) { ++setups; };
-  twin.InsertColumn(2);
-  std::vector<int> seenCounts;
-  int editorChanges = 0, editorSetups = 0;
-  ed->OnChange = [&](TObject*) { ++editorChanges, seenCounts.push_back(ed->ColCount()); };
-  ed->OnChangeSetup = [&](TObject*) { ++editorSetups, seenCounts.push_back(ed->ColCount()); };
-  ed->Data->InsertColumn(2);
-  EXPECT_EQ(editorChanges, changes);
-  EXPECT_EQ(editorSetups, setups);
-  ASSERT_FALSE(seenCounts.empty());
-  EXPECT_EQ(seenCounts.front(), 6);
+TEST_F(Editor, EveryEventOfTheTablesInsertAndRemoveIsPassedOnWithTheGridInStep) {
+  // The editor passes on each of the table's events, as many as the table fires, and at each of
+  // them the grid is in step with the table (an insert resizes first, a remove moves first).
+  struct Case {
+    const char* name;
+    std::function<void(TDataTable&)> act;
+  };
+  const Case cases[] = {
+      {"InsertColumn", [](TDataTable& t) { t.InsertColumn(2); }},
+      {"RemoveColumn", [](TDataTable& t) { t.RemoveColumn(1); }},
+      {"InsertRow", [](TDataTable& t) { t.InsertRow(5); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TDataTable twin(nullptr);
+    twin.Resize(3, 4);
+    int changes = 0, setups = 0;
+    twin.OnChange = [&](TObject*) { ++changes; };
+    twin.OnChangeSetup = [&](TObject*) { ++setups; };
+    c.act(twin);
+    ed = std::make_unique<TNTabEd>(nullptr);
+    int editorChanges = 0, editorSetups = 0, outOfStep = 0;
+    auto inStep = [&] {
+      outOfStep += ed->ColCount() != ed->NrOfColumns() + 2 || ed->RowCount() != ed->NrOfRows() + 1;
+    };
+    ed->OnChange = [&](TObject*) { ++editorChanges, inStep(); };
+    ed->OnChangeSetup = [&](TObject*) { ++editorSetups, inStep(); };
+    c.act(*ed->Data);
+    EXPECT_EQ(editorChanges, changes);
+    EXPECT_EQ(editorSetups, setups);
+    EXPECT_GT(editorSetups, 0);
+    EXPECT_EQ(outOfStep, 0);
+  }
 }
 
 TEST_F(Editor, SetCommentDropsControlCharacters) {

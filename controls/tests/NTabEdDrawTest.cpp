@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -440,4 +441,18 @@ TEST_F(Typed, AStructureChangeCommitsTheOpenEditorToItsOwnCell) {
   EXPECT_EQ(ed->GetElem(1, 2), 0.0);
   user.PressKey(VK_RETURN);
   EXPECT_EQ(ed->GetElem(1, 2), 0.0);
+}
+
+TEST_F(Typed, ValuesBeyondEveryRangeAreShownAndEditedWithoutHarm) {
+  ed->SetElem(1, 3, std::nan(""));
+  ed->SetElem(2, 3, 1e300);
+  ed->SetElem(2, 4, -std::numeric_limits<double>::infinity());
+  ed->AutoColWidth(1, true, 0);
+  ed->AutoColWidth(2, true, 0);
+  user.Grab(ed);
+  ClickData(2, 3);
+  user.PressKey(VK_F2);
+  EXPECT_EQ(ed->InplaceEditor()->Text(), u"9223372036854775807");  // the nearest integer the cell can name
+  user.PressKey(VK_ESCAPE);
+  EXPECT_EQ(ed->GetElem(2, 3), 1e300);
 }

@@ -305,7 +305,8 @@ void TOnOffBut::UpdateExclusive() {
   for (int i = 0; i < Parent()->ControlCount(); ++i)
     if (auto* b = dynamic_cast<TOnOffBut*>(Parent()->Controls(i)); b != nullptr && b != this) others.push_back(b);
   for (TOnOffBut* b : others)
-    b->Perform(CM_BUTTONPRESSED, static_cast<WPARAM>(FGroupIndex), reinterpret_cast<LPARAM>(static_cast<TControl*>(this)));
+    b->Perform(CM_BUTTONPRESSED, static_cast<WPARAM>(FGroupIndex),
+               reinterpret_cast<LPARAM>(static_cast<TControl*>(this)));
 }
 
 void TOnOffBut::CMButtonPressed(const TMessage& Message) {

@@ -37,10 +37,30 @@ enum TOOButMode : uint8_t { oobmNormalBut, oobmSpeedBut };
 enum TOOButMouseAction : uint8_t { oomaNone, oomaFocused, oomaPlain };
 /// The picture sheets; oobsUser shows the user pictures (SetUserGlyph).
 enum TOnOffButStyle : uint8_t {
-  oobsUser, oobsCheckbox, oobsRadioBut, oobsSlideTB, oobsSlideLR, oobsColSlideTB, oobsColSlideLR,
-  oobsLedRedGreen, oobsArrowTopRgt, oobsArrowUpDown, oobsArrowLeftRight, oobsTrafficLPed, oobsBeveledLed,
-  oobsSmileyYellow, oobsSmileyRedGrn, oobsBulb, oobsButLamp, oobsHDLeft, oobsHDRight, oobsUser1, oobsUser2,
-  oobsUser3, oobsUser4, oobsUser5
+  oobsUser,
+  oobsCheckbox,
+  oobsRadioBut,
+  oobsSlideTB,
+  oobsSlideLR,
+  oobsColSlideTB,
+  oobsColSlideLR,
+  oobsLedRedGreen,
+  oobsArrowTopRgt,
+  oobsArrowUpDown,
+  oobsArrowLeftRight,
+  oobsTrafficLPed,
+  oobsBeveledLed,
+  oobsSmileyYellow,
+  oobsSmileyRedGrn,
+  oobsBulb,
+  oobsButLamp,
+  oobsHDLeft,
+  oobsHDRight,
+  oobsUser1,
+  oobsUser2,
+  oobsUser3,
+  oobsUser4,
+  oobsUser5
 };
 
 /// Resource name of a style's sheet ("CHECKBOX", ...); empty for oobsUser and unknown values.

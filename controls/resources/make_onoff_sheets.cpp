@@ -130,18 +130,22 @@ void LedRedGreen(const TPic& p) { Lamp(p.c, 1, 1, 13, 13, p.on ? kGreen : kRed, 
 
 // An arrow of the picture's size pointing at `dir` (0 up, 1 right, 2 down, 3 left): green when on.
 void Arrow(const TPic& p, int dir) {
-  const int n = p.w;  // square
+  const int n = p.w;             // square
   auto at = [&](int x, int y) {  // (x, y) of an arrow pointing up, turned
     switch (dir) {
-      case 1: return Point(n - 1 - y, x);
-      case 2: return Point(n - 1 - x, n - 1 - y);
-      case 3: return Point(y, n - 1 - x);
-      default: return Point(x, y);
+      case 1:
+        return Point(n - 1 - y, x);
+      case 2:
+        return Point(n - 1 - x, n - 1 - y);
+      case 3:
+        return Point(y, n - 1 - x);
+      default:
+        return Point(x, y);
     }
   };
   const int m = n / 2, q = n / 5;
-  Shape(p.c, {at(m, 1), at(n - 3, m), at(m + q, m), at(m + q, n - 2), at(m - q, n - 2), at(m - q, m), at(2, m)},
-        kInk, p.on ? kGreen : kMidGrey);
+  Shape(p.c, {at(m, 1), at(n - 3, m), at(m + q, m), at(m + q, n - 2), at(m - q, n - 2), at(m - q, m), at(2, m)}, kInk,
+        p.on ? kGreen : kMidGrey);
 }
 
 void ArrowTopRgt(const TPic& p) { Arrow(p, p.on ? 0 : 1); }

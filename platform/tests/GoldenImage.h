@@ -32,8 +32,8 @@ inline TRect InkBox(const TBitmap& b, const TRect& box, uint32_t back) {
   TRect ink{box.Right, box.Bottom, box.Left, box.Top};
   for (int y = box.Top; y < box.Bottom; ++y)
     for (int x = box.Left; x < box.Right; ++x)
-      if (Rgb(b, x, y) != back) ink = {std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x + 1),
-                                       std::max(ink.Bottom, y + 1)};
+      if (Rgb(b, x, y) != back)
+        ink = {std::min(ink.Left, x), std::min(ink.Top, y), std::max(ink.Right, x + 1), std::max(ink.Bottom, y + 1)};
   return ink.Left < ink.Right ? ink : TRect{};
 }
 
@@ -92,8 +92,8 @@ inline ::testing::AssertionResult MatchesGolden(const TBitmap& picture, const st
     return ::testing::AssertionFailure() << name << ": " << why << " (the picture is in " << name << ".actual.png)";
   };
   if (golden.Width() != picture.Width() || golden.Height() != picture.Height())
-    return fail("size " + std::to_string(picture.Width()) + " x " + std::to_string(picture.Height()) +
-                ", golden " + std::to_string(golden.Width()) + " x " + std::to_string(golden.Height()));
+    return fail("size " + std::to_string(picture.Width()) + " x " + std::to_string(picture.Height()) + ", golden " +
+                std::to_string(golden.Width()) + " x " + std::to_string(golden.Height()));
   int differing = 0, firstX = 0, firstY = 0;
   for (int y = 0; y < golden.Height(); ++y)
     for (int x = 0; x < golden.Width(); ++x)
@@ -111,4 +111,5 @@ inline ::testing::AssertionResult MatchesGolden(const TBitmap& picture, const st
 }  // namespace qelta::golden
 
 /// Expects the picture to match its golden PNG (see MatchesGolden).
-#define EXPECT_GOLDEN(picture, name, ...) EXPECT_TRUE(::qelta::golden::MatchesGolden((picture), (name) __VA_OPT__(, ) __VA_ARGS__))
+#define EXPECT_GOLDEN(picture, name, ...) \
+  EXPECT_TRUE(::qelta::golden::MatchesGolden((picture), (name)__VA_OPT__(, ) __VA_ARGS__))

@@ -10,8 +10,10 @@
 #include "Qelta_gradfl.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "Math.h"
+#include "Qelta_ctlbitmap.h"
 
 namespace qelta {
 
@@ -76,12 +78,8 @@ void TGradFill::DrawGrid(TCanvas* Canvas, int W, int H) const {
 }
 
 void TGradFill::Paint() {
-  std::unique_ptr<TBitmap> bmp;
-  try {
-    bmp = std::make_unique<TBitmap>(Width(), Height());
-  } catch (const EOutOfMemory&) {
-    return;
-  }
+  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  if (bmp == nullptr) return;
   DrawGradient(*bmp);
   Canvas()->Draw(0, 0, bmp.get());
   if (OnPaint) OnPaint(this);

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include "Qelta_ctlbitmap.h"
+
 namespace qelta {
 namespace {
 
@@ -113,12 +115,8 @@ void TMarkSel::DrawMarks(TBitmap& Bmp) {
 }
 
 void TMarkSel::Paint() {
-  std::unique_ptr<TBitmap> bmp;
-  try {
-    bmp = std::make_unique<TBitmap>(Width(), Height());
-  } catch (const EOutOfMemory&) {
-    return;
-  }
+  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  if (bmp == nullptr) return;
   DrawMarks(*bmp);
   Canvas()->Draw(0, 0, bmp.get());
   if (OnPaint) OnPaint(this);

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "Qelta_ctlbitmap.h"
 #include "Qelta_onoffbut_sheets.h"
 #include "Resources.h"
 
@@ -270,13 +271,9 @@ void TOnOffBut::DrawPicture(TBitmap& Bmp) {
 
 void TOnOffBut::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
-  std::unique_ptr<TBitmap> bmp;
-  try {
-    bmp = std::make_unique<TBitmap>(Width(), Height());
-    DrawPicture(*bmp);
-  } catch (const EOutOfMemory&) {
-    return;
-  }
+  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  if (bmp == nullptr) return;
+  DrawPicture(*bmp);
   TCanvas* c = Canvas();
   if (FTransParent) {
     c->SetCopyMode(cmSrcAnd);

@@ -1,4 +1,5 @@
-// The gradient fill: band colours, band places, the colour pair, grid lines and the look.
+// The gradient fill: band colours, band places, the colour pair, grid lines and the look; the paint
+// of the small controls without their off-screen bitmap.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include "GoldenImage.h"
 #include "Math.h"
 #include "Qelta_gradfl.h"
+#include "Qelta_marksel.h"
+#include "Qelta_onoffbut.h"
 
 using namespace qelta;
 
@@ -150,4 +153,31 @@ TEST(TGradFill, DrawsEachTypeAndGridMode) {
       all.Canvas()->Draw(m * kW + 2, t * kH + 2, one.get());
     }
   EXPECT_GOLDEN(all, "gradfill-types");
+}
+
+namespace {
+template <class T>
+class TPainting : public T {
+ public:
+  using T::Paint;
+  using T::T;
+};
+}  // namespace
+
+// Regression: a control too large for its off-screen bitmap (over 2^28 pixels) raised out of Paint;
+// it paints nothing instead.
+TEST(SmallControls, PaintNothingWhenTheirBitmapCannotBeHad) {
+  TPainting<TGradFill> g(nullptr);
+  TPainting<TMarkSel> m(nullptr);
+  TPainting<TOnOffBut> b(nullptr);
+  int paints = 0;
+  g.OnPaint = [&](TObject*) { ++paints; };
+  m.OnPaint = [&](TObject*) { ++paints; };
+  g.SetBounds(0, 0, 30000, 30000);
+  m.SetBounds(0, 0, 30000, 30000);
+  b.SetBounds(0, 0, 30000, 30000);
+  EXPECT_NO_THROW(g.Paint());
+  EXPECT_NO_THROW(m.Paint());
+  EXPECT_NO_THROW(b.Paint());
+  EXPECT_EQ(paints, 0);
 }

@@ -416,19 +416,37 @@ TEST_F(OnOffPanel, ATransparentButtonAndsItsMaskAndOrsItsBitmapOverTheParent) {
   const std::unique_ptr<TBitmap> under = user.Grab(b);
   b->SetTransparent(true);
   b->SetVisible(true);
+  // what the button should show: the parent ANDed with the mask, ORed with the bitmap
+  auto differing = [&] {
+    const std::unique_ptr<TBitmap> shown = user.Grab(b);
+    TBitmap picture(b->Width(), b->Height());
+    b->DrawPicture(picture);
+    int n = 0;
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) {
+        const uint32_t expect = (under->ScanLine(y)[x] & b->Mask().ScanLine(y)[x]) | picture.ScanLine(y)[x];
+        n += (shown->ScanLine(y)[x] & 0xFFFFFF) != (expect & 0xFFFFFF);
+      }
+    return n;
+  };
+  EXPECT_EQ(differing(), 0);
   const std::unique_ptr<TBitmap> shown = user.Grab(b);
-  TBitmap picture(b->Width(), b->Height());
-  b->DrawPicture(picture);
-  int differing = 0;
-  for (int y = 0; y < b->Height(); ++y)
-    for (int x = 0; x < b->Width(); ++x) {
-      const uint32_t expect = (under->ScanLine(y)[x] & b->Mask().ScanLine(y)[x]) | picture.ScanLine(y)[x];
-      differing += (shown->ScanLine(y)[x] & 0xFFFFFF) != (expect & 0xFFFFFF);
-    }
-  EXPECT_EQ(differing, 0);
   EXPECT_NE(shown->Canvas()->Pixels(0, 30), under->Canvas()->Pixels(0, 30));  // frame
   EXPECT_EQ(shown->Canvas()->Pixels(b->Width() / 2 - 20, 8), under->Canvas()->Pixels(b->Width() / 2 - 20, 8));
   EXPECT_GOLDEN(*user.Grab(parent), "onoff-transparent", CaptionBands(*b, 20, 20));
+  // Regression: a transparent button repainted at once on a change, ORing the new picture over the
+  // old one (the up arrow stayed under the down arrow); it invalidates, so the parent is drawn
+  // underneath first.
+  b->SetButtonStyle(oobsArrowUpDown);
+  EXPECT_EQ(differing(), 0);
+  b->SetOnOff(false);
+  EXPECT_EQ(differing(), 0);
+  ClickPicture(b);
+  EXPECT_TRUE(b->OnOff());
+  EXPECT_EQ(differing(), 0);
+  b->SetEnabled(false);
+  b->SetFrameStyle(fsNone);
+  EXPECT_EQ(differing(), 0);
 }
 
 TEST(TOnOffBut, DrawsEveryStyleInItsFourStatesWithCaptions) {

@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-variants test-sanitize demo bench consumer-check clean
+.PHONY: all deps build test test-variants test-sanitize golden demo bench consumer-check clean
 
 all: build
 
@@ -25,6 +25,12 @@ test-sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQELTA_SANITIZE=ON -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the golden pictures of the tests (<library>/tests/golden/*.png) from what the code draws now;
+# look at the diff of every changed picture before committing it.
+golden: build
+	cd build && QELTA_UPDATE_GOLDEN=1 ctest -j $(JOBS) >/dev/null || true
+	@git status --short -- '*/tests/golden/*.png'
 
 demo: build
 	./build/examples/gallery/gallery build/gallery

@@ -248,8 +248,8 @@ class TRLData : public TComponent {
   /// counts are checked before anything is reserved). Keeps this object's events; DataID becomes the
   /// block's id; the data are unsorted.
   int ReadFromXMLString(const String& InString, const String& DataID);
-  /// As ReadFromXMLString from the stream's position on (lines end at LF); the stream stays after the
-  /// block's last line read.
+  /// As ReadFromXMLString from the stream's position on (lines end at LF); the stream stays just behind
+  /// the block's closing tag (or at its end).
   int ReadFromXMLStream(TStream& InStream, const String& DataID);
   /// As ReadFromXMLString from a text file open for reading; its EInOutError passes.
   int ReadFromOpenXMLFile(TextFile& f, const String& DataID);

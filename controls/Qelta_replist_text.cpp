@@ -28,13 +28,12 @@ String TRLData::ClipboardText(int LeftCol, int TopRow, int RightCol, int BottomR
       if (AddHeader) w = int(GetColName(c).size());
       for (int r = top; r <= bottom; ++r) w = std::max(w, int(Strings->GetString(c, r).size()));
     }
-  auto cell = [&](int c, const AnsiString& s) {
-    if (Separator == nullptr) {
-      text += LeftString(AnsiToString(s), width[size_t(c - left)] + 1);
-      return;
-    }
-    if (c > left) text += *Separator;
-    text += AnsiToString(s);
+  auto cell = [&](int c, std::string_view s) {
+    if (Separator != nullptr && c > left) text += *Separator;
+    const size_t room = Separator == nullptr ? size_t(width[size_t(c - left)]) + 1 : s.size();
+    s = s.substr(0, room);
+    for (const char ch : s) text.push_back(AnsiCharToChar(static_cast<unsigned char>(ch)));
+    text.append(room - s.size(), u' ');
   };
   if (AddHeader) {
     for (int c = left; c <= right; ++c) cell(c, GetColName(c));

@@ -40,7 +40,7 @@ using detail::XmlEscape;
 using detail::XmlUnescape;
 
 // Cells a declared size may hold beyond those the block lists (what a reader may reserve for a short file).
-constexpr int64_t kMaxUnlistedCells = int64_t(1) << 24;
+constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;
 
 // True when a line opens a replist block with the identifier wanted ("" any): the line holds "<replist"
 // and "qeltakit" (A-Z case ignored); the identifier is the text of id="..." without blanks around.
@@ -217,12 +217,72 @@ bool CheckIfValidReplist(const String& FName, const String& DataID) {
   return found;
 }
 
-bool CheckIfValidReplist(TStream& Stream, const String& DataID) {
-  TStreamSource src(Stream);
-  String line, id;
-  while (src.Line(line))
-    if (IsReplistLine(line, DataID, id)) return true;
+namespace {
+
+// True when the line, read as ReadLnStream gives it (bytes below 32 but TAB dropped), holds "<replist" in any
+// case of A-Z: the cheap test before a line becomes text.
+bool HasReplistTag(std::string_view raw) {
+  static constexpr char kTag[] = "<replist";
+  for (size_t at = raw.find('<'); at != std::string_view::npos; at = raw.find('<', at + 1)) {
+    size_t k = 1;
+    for (size_t i = at + 1; k < 8 && i < raw.size(); ++i) {
+      const auto b = static_cast<unsigned char>(raw[i]);
+      if (b < 32 && b != 9) continue;
+      if ((b | 0x20) != kTag[k]) break;  // exact for letters: only the two cases of each fold together
+      ++k;
+    }
+    if (k == 8) return true;
+  }
   return false;
+}
+
+String LineText(std::string_view raw) {
+  String line;
+  line.reserve(raw.size());
+  for (const char ch : raw) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 32 || b == 9) line.push_back(Char(b));
+  }
+  return line;
+}
+
+}  // namespace
+
+bool CheckIfValidReplist(TStream& Stream, const String& DataID) {
+  // the lines of ReadLnStream (LF), taken from 64 KB blocks in which only a '<' before an 'r' (or a byte
+  // the lines drop) calls for a look at its line; the stream goes back to just behind a match
+  constexpr int64_t kBlock = 65536;
+  std::vector<char> block(size_t(kBlock), '\0');
+  std::string carry;  // a line begun in an earlier block
+  String id;
+  auto matches = [&](std::string_view raw) { return HasReplistTag(raw) && IsReplistLine(LineText(raw), DataID, id); };
+  auto found = [&](size_t lf, int64_t n) {
+    try {
+      Stream.Seek(int64_t(lf + 1) - n, soFromCurrent);
+    } catch (const EStreamError&) {  // a stream that cannot seek keeps the block consumed
+    }
+    return true;
+  };
+  for (;;) {
+    const int64_t n = Stream.Read(block.data(), kBlock);
+    if (n <= 0) return matches(carry);
+    const std::string_view data(block.data(), size_t(n));
+    const size_t lastLf = data.rfind('\n');
+    if (lastLf == std::string_view::npos) {
+      carry.append(data);
+      continue;
+    }
+    const size_t firstLf = data.find('\n');
+    if (matches(carry.append(data.substr(0, firstLf)))) return found(firstLf, n);
+    for (size_t at = data.find('<', firstLf); at < lastLf; at = data.find('<', at + 1)) {
+      const auto next = static_cast<unsigned char>(data[at + 1]);
+      if ((next | 0x20) != 'r' && (next >= 32 || next == 9 || next == 10)) continue;
+      const size_t start = data.rfind('\n', at) + 1, end = data.find('\n', at);
+      if (matches(data.substr(start, end - start))) return found(end, n);
+      at = end;
+    }
+    carry.assign(data.substr(lastLf + 1));
+  }
 }
 
 // [SECTION] writer

@@ -108,6 +108,19 @@ TEST(RLDataReplist, StreamsAreSearchedFromTheirPositionAndNotRewound) {
   EXPECT_TRUE(CheckIfValidReplist(last, u"x"));
 }
 
+TEST(RLDataReplist, StreamLinesMayCrossTheReadBlocks) {
+  for (size_t filler : {65530u, 65536u, 65540u, 131072u + 3}) {
+    std::string text(filler, 'a');
+    for (size_t i = 80; i < filler; i += 81) text[i] = '\n';
+    text += "\r\n<rEpLiSt QeltaKit id=\"far\">\r\n<replist qeltakit id=\"next\">\n";
+    TStringStream s(AnsiToString(text));
+    EXPECT_TRUE(CheckIfValidReplist(s, u"far")) << filler;
+    EXPECT_EQ(s.Position(), int64_t(text.find("<replist")));
+    EXPECT_TRUE(CheckIfValidReplist(s, u"next"));
+    EXPECT_EQ(s.Position(), s.Size());
+  }
+}
+
 // [SECTION] the replist block
 
 // Texts that need escaping: markup, quotes, TAB, line ends, Windows-1252 specials and the full 255 bytes.

@@ -20,6 +20,7 @@ String TRLData::ClipboardText(int LeftCol, int TopRow, int RightCol, int BottomR
   const int top = std::max(TopRow, 1), bottom = std::min(BottomRow, FNrOfRows);
   String text;
   if (right < left) return text;
+  text.reserve(size_t(std::max(bottom - top + 2, 1)) * size_t(right - left + 1) * 8);
   // fixed widths: the longest raw stored text of each column (check character included), or its name
   std::vector<int> width(size_t(right - left + 1), 0);
   if (Separator == nullptr)
@@ -32,7 +33,10 @@ String TRLData::ClipboardText(int LeftCol, int TopRow, int RightCol, int BottomR
     if (Separator != nullptr && c > left) text += *Separator;
     const size_t room = Separator == nullptr ? size_t(width[size_t(c - left)]) + 1 : s.size();
     s = s.substr(0, room);
-    for (const char ch : s) text.push_back(AnsiCharToChar(static_cast<unsigned char>(ch)));
+    for (const char ch : s) {
+      const auto b = static_cast<unsigned char>(ch);
+      text.push_back(b < 0x80 ? Char(b) : AnsiCharToChar(b));
+    }
     text.append(room - s.size(), u' ');
   };
   if (AddHeader) {

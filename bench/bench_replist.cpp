@@ -13,6 +13,7 @@
 
 #include "Clipbrd.h"
 #include "Qelta_replist.h"
+#include "BenchTexts.h"
 #include "SideBySide.h"
 #include "Streams.h"
 
@@ -24,24 +25,7 @@ using qelta::TRLData;
 constexpr int kRows = 100000;
 constexpr int kCols = 10;
 
-// Small deterministic generator (xorshift64*), so that every run sees the same texts.
-struct TGen {
-  uint64_t s;
-  uint64_t Next() {
-    s ^= s >> 12;
-    s ^= s << 25;
-    s ^= s >> 27;
-    return s * 2685821657736338717ull;
-  }
-  std::string Text() {
-    std::string t(4 + Next() % 20, ' ');
-    for (char& c : t) {
-      const uint64_t r = Next() % 60;
-      c = r < 26 ? char('a' + r) : r < 52 ? char('A' + r - 26) : char('0' + r - 52);
-    }
-    return t;
-  }
-};
+using qelta::bench::TGen;
 
 // The cells, rows of kCols; with halfEmpty every second row stays empty.
 std::vector<std::string> Cells(bool halfEmpty) {
@@ -49,7 +33,7 @@ std::vector<std::string> Cells(bool halfEmpty) {
   std::vector<std::string> cells(size_t(kRows) * kCols);
   for (int r = 0; r < kRows; ++r)
     if (!halfEmpty || r % 2 == 0)
-      for (int c = 0; c < kCols; ++c) cells[size_t(r) * kCols + size_t(c)] = g.Text();
+      for (int c = 0; c < kCols; ++c) cells[size_t(r) * kCols + size_t(c)] = g.Text(4, 20);
   return cells;
 }
 
@@ -155,7 +139,7 @@ void BM_CheckIfValidReplist(benchmark::State& state) {
     std::string text;
     TGen g{3};
     while (text.size() < 100u * 1000 * 1000)
-      text += "  <cell col=\"" + std::to_string(g.Next() % 10) + "\" row=\"7\">" + g.Text() + "</cell>\r\n";
+      text += "  <cell col=\"" + std::to_string(g.Next() % 10) + "\" row=\"7\">" + g.Text(4, 20) + "</cell>\r\n";
     s.Write(text.data(), int64_t(text.size()));
   }
   std::vector<char> block(65536);

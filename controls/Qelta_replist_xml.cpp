@@ -43,16 +43,15 @@ using detail::XmlUnescape;
 constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;
 
 // True when a line opens a replist block with the identifier wanted ("" any): the line holds "<replist"
-// and "qeltakit" (A-Z case ignored); the identifier is the text of id="..." without blanks around.
+// and "qeltakit" (A-Z case ignored); the identifier is the text of id="..." without blanks around (empty
+// without the attribute or its closing quote).
 bool IsReplistLine(const String& line, const String& DataID, String& id) {
   const String lower = LowerCase(line);
   if (lower.find(u"<replist") == String::npos || lower.find(u"qeltakit") == String::npos) return false;
   id.clear();
   const size_t at = lower.find(u"id=\"");
-  if (at != String::npos) {
-    const size_t from = at + 4, to = line.find(u'"', from);
-    id = StripLTBlanks(XmlUnescape(line.substr(from, to == String::npos ? String::npos : to - from)));
-  }
+  const size_t to = at == String::npos ? String::npos : line.find(u'"', at + 4);
+  if (to != String::npos) id = StripLTBlanks(XmlUnescape(line.substr(at + 4, to - at - 4)));
   return DataID.empty() || LowerCase(id) == LowerCase(StripLTBlanks(DataID));
 }
 

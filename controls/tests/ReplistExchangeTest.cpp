@@ -86,6 +86,9 @@ TEST(RLDataReplist, RecognisesTheOpeningLineByFamilyAndIdentifier) {
   dir.Put("a.xml", "<?xml version=\"1.0\"?>\r\n<REPLIST sig=\"QeltaKit\" id=\"  Data 1 \">\r\n</replist>\r\n");
   dir.Put("b.xml", "<replist id=\"data 1\">\n<!-- no family word -->\n");
   dir.Put("empty.xml", "");
+  dir.Put("open.xml", "<replist qeltakit id=\"abc\n");  // an identifier without its closing quote is empty
+  EXPECT_TRUE(CheckIfValidReplist(dir / "open.xml", u""));
+  EXPECT_FALSE(CheckIfValidReplist(dir / "open.xml", u"abc"));
   EXPECT_TRUE(CheckIfValidReplist(dir / "a.xml", u"data 1"));
   EXPECT_TRUE(CheckIfValidReplist(dir / "a.xml", u"DATA 1"));
   EXPECT_TRUE(CheckIfValidReplist(dir / "a.xml", u""));

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Qelta_dstruct.h"
+#include "BenchTexts.h"
 #include "SideBySide.h"
 #include "Streams.h"
 
@@ -30,24 +31,7 @@ constexpr int kCols = 5;
 constexpr int kFinds = 100000;
 constexpr int kBits = 100000000;
 
-// Small deterministic generator (xorshift64*), so that every run sees the same texts.
-struct TGen {
-  uint64_t s;
-  uint64_t Next() {
-    s ^= s >> 12;
-    s ^= s << 25;
-    s ^= s >> 27;
-    return s * 2685821657736338717ull;
-  }
-  std::string Text() {
-    std::string t(10 + Next() % 31, ' ');
-    for (char& c : t) {
-      const uint64_t r = Next() % 60;
-      c = r < 26 ? char('a' + r) : r < 52 ? char('A' + r - 26) : char('0' + r - 52);
-    }
-    return t;
-  }
-};
+using qelta::bench::TGen;
 
 // The texts of all cells, made once and laid out in fill order, so that the fill measures
 // the table and not the text generator or cache misses in a text pool.
@@ -65,7 +49,7 @@ const TTexts& Texts() {
     t.start.reserve(cells + 1);
     for (size_t k = 0; k < cells; ++k) {
       t.start.push_back(uint32_t(t.blob.size()));
-      t.blob += g.Text();
+      t.blob += g.Text(10, 31);
     }
     t.start.push_back(uint32_t(t.blob.size()));
     return t;

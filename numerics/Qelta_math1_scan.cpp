@@ -13,6 +13,8 @@
 //    every table entry can be read; three-letter names behave as before.
 //  - Date and time are combined by EncodeDateTime, which subtracts the time for dates before
 //    1899-12-30; adding it gave the wrong day there.
+//  - PM adds 12 only to hours up to 23: an hour read as a number of any length may be near the
+//    integer limit, where adding overflowed; such an hour is refused by the time encoding either way.
 
 #include <algorithm>
 #include <cmath>
@@ -147,53 +149,57 @@ int TwoDigitYear(int value) {
   return year;
 }
 
-// Reads one letter token; false when the text does not hold what it asks for.
-bool ReadLetterToken(const String& token, const String& text, int& p, TLanguage lang, TDateScan& st) {
-  int v = 0;
-  int ignored = 0;
-  if (token == u"yyyy") return ReadFixed(text, p, 4, st.Year);
-  if (token == u"yy") {
-    if (!ReadFixed(text, p, 2, v)) return false;
-    st.Year = TwoDigitYear(v);
-    return true;
+// The scan state's slot of a numeric field; nullptr for the weekday, which is read and dropped.
+int* FieldSlot(TDateTimeTokenField field, TDateScan& st) {
+  switch (field) {
+    case dtpYear: return &st.Year;
+    case dtpMonth: return &st.Month;
+    case dtpDay: return &st.Day;
+    case dtpHour: case dtpHour12: return &st.Hour;
+    case dtpMinute: return &st.Minute;
+    case dtpSecond: return &st.Second;
+    default: return nullptr;
   }
-  if (token == u"MMMM") return ReadName(text, p, MonthLong[lang], st.Month);
-  if (token == u"MMM") return ReadName(text, p, MonthShort[lang], st.Month);
-  if (token == u"MM") return ReadFixed(text, p, 2, st.Month);
-  if (token == u"M") return ReadFree(text, p, st.Month);
-  if (token == u"dddd") return ReadName(text, p, WeekDayLong[lang], ignored);
-  if (token == u"ddd") return ReadName(text, p, WeekDayShort[lang], ignored);
-  if (token == u"dd") return ReadFixed(text, p, 2, st.Day);
-  if (token == u"d") return ReadFree(text, p, st.Day);
-  if (token[0] == u'h') st.Clock24 = false;
-  if (token == u"HH" || token == u"hh") return ReadFixed(text, p, 2, st.Hour);
-  if (token == u"H" || token == u"h") return ReadFree(text, p, st.Hour);
-  if (token == u"mm") return ReadFixed(text, p, 2, st.Minute);
-  if (token == u"m") return ReadFree(text, p, st.Minute);
-  if (token == u"ss") return ReadFixed(text, p, 2, st.Second);
-  if (token == u"s") return ReadFree(text, p, st.Second);
-  const String marker = Copy(text, p, Length(token));
-  if (Length(marker) < Length(token)) return false;
-  p += Length(token);
-  st.AM = SameText(marker, token == u"t" ? u"a" : u"am");
-  return true;
 }
 
-bool IsKnownToken(const String& t) {
-  static const String kTokens[] = {u"yyyy", u"yy", u"MMMM", u"MMM", u"MM",   u"M",  u"dddd", u"ddd", u"dd", u"d", u"HH",
-                                   u"H",    u"hh", u"h",    u"mm",  u"m",    u"ss", u"s",    u"t",   u"tt"};
-  return std::find(std::begin(kTokens), std::end(kTokens), t) != std::end(kTokens);
+// Reads a month or weekday name of the language.
+bool ReadFieldName(const TDateTimeToken& t, const String& text, int& p, TLanguage lang, TDateScan& st) {
+  const bool isLong = t.Spelling == dtsLongName;
+  if (t.Field == dtpMonth) return ReadName(text, p, (isLong ? MonthLong : MonthShort)[lang], st.Month);
+  int weekday = 0;
+  return ReadName(text, p, (isLong ? WeekDayLong : WeekDayShort)[lang], weekday);
+}
+
+// Reads one letter token; false when the text does not hold what it asks for.
+bool ReadLetterToken(const TDateTimeToken& t, const String& text, int& p, TLanguage lang, TDateScan& st) {
+  if (t.Field == dtpHour12) st.Clock24 = false;
+  int* slot = FieldSlot(t.Field, st);
+  switch (t.Spelling) {
+    case dtsDigits:
+      if (!ReadFixed(text, p, t.Width, *slot)) return false;
+      if (t.Field == dtpYear && t.Width == 2) *slot = TwoDigitYear(*slot);
+      return true;
+    case dtsNumber: return ReadFree(text, p, *slot);
+    case dtsShortName: case dtsLongName: return ReadFieldName(t, text, p, lang, st);
+    default: break;
+  }
+  const String marker = Copy(text, p, t.Width);
+  if (Length(marker) < t.Width) return false;
+  p += t.Width;
+  st.AM = SameText(marker, t.Width == 1 ? u"a" : u"am");
+  return true;
 }
 
 void ScanToken(String& fmt, const String& text, int& p, TLanguage lang, TDateScan& st) {
   bool literal = false;
   const String token = TakeDateTimePatternToken(fmt, literal);
+  const TDateTimeToken t = literal ? TDateTimeToken{} : DateTimeTokenOf(token);
   if (literal) {
     if (Copy(text, p, Length(token)) != token) st.Error = -1;
     p += Length(token);
-  } else if (!IsKnownToken(token)) {
+  } else if (t.Field == dtpNone) {
     st.Error = -2;
-  } else if (!ReadLetterToken(token, text, p, lang, st)) {
+  } else if (!ReadLetterToken(t, text, p, lang, st)) {
     st.Error = -3;
   }
 }
@@ -242,7 +248,7 @@ TDateTime ScanDateTime(const String& Text, const String& Format, TLanguage Langu
   if (st.Error != 0) return 0;
   if (!st.Clock24) {
     if (st.AM && st.Hour == 12) st.Hour = 0;
-    if (!st.AM && st.Hour != 12) st.Hour += 12;
+    if (!st.AM && st.Hour != 12 && st.Hour <= 23) st.Hour += 12;  // a larger hour stays refused as it is
   }
   if (st.Year != 0 || st.Month != 0 || st.Day != 0)
     return EncodeDateTime(st.Year, st.Month, st.Day, st.Hour, st.Minute, st.Second, 0);

@@ -34,6 +34,7 @@ packages=(
   libfftw3-dev  # reference of the Fourier transform tests and benchmark
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
   libqhull-dev  # benchmark anchor of the convex hull
+  libxml2-dev  # independent reader in the report list tests
 )
 
 missing=()

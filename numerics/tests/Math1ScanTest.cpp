@@ -7,6 +7,7 @@
 
 #include "Assertions.h"
 #include "DateUtils.h"
+#include "Forms.h"
 #include "Qelta_math1.h"
 #include "StrUtils.h"
 #include "SysUtils.h"
@@ -191,6 +192,89 @@ TEST_F(ScanDateTimeTest, PlacesTwoDigitYearsByTheCenturyWindow) {
     const TDateTime dt = ScanDateTime(String(c.text) + u"0101", u"yyMMdd", lgEnglish, error);
     EXPECT_EQ(dt, EncodeDate(c.year, 1, 1)) << StringToUtf8(c.text) << " window " << c.window;
   }
+}
+
+// Every token, every error code, the 12-hour and two-digit-year rules in one table; the clock stands at
+// 2025-06-01 and the century window at 50, so two-digit years run from 1975 to 2074.
+TEST_F(ScanDateTimeTest, ReadsEveryTokenOfThePatternLanguage) {
+  const TDateTime xmas = EncodeDate(2023, 12, 24);
+  const struct {
+    const char* text;
+    const char16_t* format;
+    TLanguage lang;
+    TDateTime value;
+    int error;
+  } cases[] = {
+      // dates: yyyy yy MMMM MMM MM M dddd ddd dd d
+      {"2023-12-24", u"yyyy-MM-dd", lgEnglish, xmas, 0},
+      {"24/12/23", u"dd/MM/yy", lgEnglish, xmas, 0},
+      {"24/12/75", u"dd/MM/yy", lgEnglish, EncodeDate(1975, 12, 24), 0},
+      {"24/12/74", u"dd/MM/yy", lgEnglish, EncodeDate(2074, 12, 24), 0},
+      {"December 24 2023", u"MMMM d yyyy", lgEnglish, xmas, 0},
+      {"dec 24 2023", u"MMM d yyyy", lgEnglish, xmas, 0},
+      {"12/24/2023", u"M/d/yyyy", lgEnglish, xmas, 0},
+      {"Sunday, 24.12.2023", u"dddd, dd.MM.yyyy", lgEnglish, xmas, 0},
+      {"Sun 24.12.2023", u"ddd dd.MM.yyyy", lgEnglish, xmas, 0},
+      {"Sonntag, 24. Dezember 2023", u"dddd, d. MMMM yyyy", lgGerman, xmas, 0},
+      {"So 24 Dez 2023", u"ddd d MMM yyyy", lgGerman, xmas, 0},
+      {"dimanche 24 décembre 2023", u"dddd d MMMM yyyy", lgFrench, xmas, 0},
+      {"domingo, 24 de diciembre de 2023", u"dddd, d 'de' MMMM 'de' yyyy", lgSpanish, xmas, 0},
+      {"2023 M12 24", u"yyyy MMM d", lgUnknown, xmas, 0},
+      // times alone (year, month and day 0): HH H hh h mm m ss s tt t
+      {"14:05:09", u"HH:mm:ss", lgEnglish, EncodeTime(14, 5, 9, 0), 0},
+      {"7:5:9", u"H:m:s", lgEnglish, EncodeTime(7, 5, 9, 0), 0},
+      {"02:05 PM", u"hh:mm tt", lgEnglish, EncodeTime(14, 5, 0, 0), 0},
+      {"2:05 p", u"h:mm t", lgEnglish, EncodeTime(14, 5, 0, 0), 0},
+      {"12:30 AM", u"hh:mm tt", lgEnglish, EncodeTime(0, 30, 0, 0), 0},
+      {"12:30 am", u"h:mm tt", lgEnglish, EncodeTime(0, 30, 0, 0), 0},
+      {"12:30 PM", u"hh:mm tt", lgEnglish, EncodeTime(12, 30, 0, 0), 0},
+      {"11:30 xm", u"hh:mm tt", lgEnglish, EncodeTime(23, 30, 0, 0), 0},  // any marker but "am" is PM
+      {"12", u"hh", lgEnglish, 0, 0},                                      // no marker: AM
+      {"2 PM", u"H tt", lgEnglish, EncodeTime(2, 0, 0, 0), 0},             // the 24-hour clock ignores it
+      {"00:00", u"HH:mm", lgEnglish, 0, 0},
+      // both, and literals: plain, quoted, with a quote inside
+      {"12/31/99 11:05 pm", u"MM/dd/yy hh:mm tt", lgEnglish, EncodeDateTime(1999, 12, 31, 23, 5, 0, 0), 0},
+      {"at 10h05", u"'at' HH'h'mm", lgEnglish, EncodeTime(10, 5, 0, 0), 0},
+      {"it's 7", u"'it''s' H", lgEnglish, EncodeTime(7, 0, 0, 0), 0},
+      {"", u"", lgEnglish, 0, 0},
+      // -1: a literal that does not match
+      {"24.12", u"dd-MM", lgEnglish, 0, -1},
+      {"x24", u"'y'dd", lgEnglish, 0, -1},
+      // -2: runs of other lengths (tokens are case-sensitive: "YYYY" is a literal)
+      {"2020", u"yyy", lgEnglish, 0, -2},          {"2", u"y", lgEnglish, 0, -2},
+      {"5", u"MMMMM", lgEnglish, 0, -2},           {"5", u"ddddd", lgEnglish, 0, -2},
+      {"5", u"HHH", lgEnglish, 0, -2},             {"5", u"hhh", lgEnglish, 0, -2},
+      {"5", u"mmm", lgEnglish, 0, -2},             {"5", u"sss", lgEnglish, 0, -2},
+      {"a", u"ttt", lgEnglish, 0, -2},             {"2020", u"YYYY", lgEnglish, 0, -1},
+      // -3: a number or name that cannot be read
+      {"ab.12.2023", u"dd.MM.yyyy", lgEnglish, 0, -3},  {"ab/12/31", u"yy/MM/dd", lgEnglish, 0, -3},
+      {"Foo 3 2020", u"MMM d yyyy", lgEnglish, 0, -3},  {"Mon", u"dddd", lgEnglish, 0, -3},
+      {"x", u"M", lgEnglish, 0, -3},                    {"1:x", u"H:m", lgEnglish, 0, -3},
+      {"", u"tt", lgEnglish, 0, -3},                    {"Dezember", u"MMMM", lgEnglish, 0, -3},
+  };
+  for (const auto& c : cases) {
+    int error = 99;
+    EXPECT_EQ(ScanDateTime(Utf8ToString(c.text), c.format, c.lang, error), c.value) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+}
+
+TEST_F(ScanDateTimeTest, RefusesImpossibleHoursOnTheTwelveHourClock) {
+  int error = 0;
+  EXPECT_THROW(ScanDateTime(u"13:00 PM", u"hh:mm tt", lgEnglish, error), EConvertError);
+  // An hour near the integer limit with a PM marker overflowed when 12 was added to it.
+  EXPECT_THROW(ScanDateTime(u"2147483647 pm", u"h tt", lgEnglish, error), EConvertError);
+  EXPECT_EQ(error, 0);
+}
+
+TEST(ScanDateTime, TakesTheCurrentYearOfTheApplicationClock) {
+  // "76" is 1976 while the clock says 2025 (years 1975..2074) and 2076 once it says 2040 (1990..2089).
+  Application->UseVirtualClock(EncodeDate(2025, 6, 1));
+  int error = 0;
+  EXPECT_EQ(ScanDateTime(u"01.01.76", u"dd.MM.yy", lgEnglish, error), EncodeDate(1976, 1, 1));
+  Application->AdvanceClock(int64_t(15 * 366) * 86400000);
+  EXPECT_EQ(ScanDateTime(u"01.01.76", u"dd.MM.yy", lgEnglish, error), EncodeDate(2076, 1, 1));
+  Application->UseRealClock();
 }
 
 // [SECTION] validators

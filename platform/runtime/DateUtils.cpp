@@ -434,41 +434,76 @@ String DateTimeToStr(TDateTime dt) { return FormatDateTime(u"c", dt); }
 
 namespace {
 
-bool IsPatternLetter(Char c) { return String(u"HMdhmsty").find(c) != String::npos; }
-
 String Padded(int value, std::size_t digits) {
   String text = IntToStr(value);
   if (text.size() < digits) text.insert(0, digits - text.size(), u'0');
   return text;
 }
 
-// The text of one letter token, or the run itself when it is no token.
-String PatternField(const String& token, TDateTime dt) {
-  int year = 0, month = 0, day = 0, hour = 0, min = 0, sec = 0, msec = 0;
-  DecodeDateTime(dt, year, month, day, hour, min, sec, msec);
-  const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  const int weekday = DayOfWeek(dt);
-  const auto& fs = FormatSettings;
-  const std::size_t n = token.size();
-  switch (token[0]) {
-    case u'y': return n == 4 ? Padded(year, 4) : n == 2 ? Padded(year % 100, 2) : token;
-    case u'M':
-      if (n > 4) return token;
-      if (n >= 3) return month < 1 ? String() : (n == 4 ? fs.LongMonthNames : fs.ShortMonthNames)[month - 1];
-      return Padded(month, n);
-    case u'd':
-      if (n > 4) return token;
-      if (n >= 3) return weekday < 1 ? String() : (n == 4 ? fs.LongDayNames : fs.ShortDayNames)[weekday - 1];
-      return Padded(day, n);
-    case u'H': return n <= 2 ? Padded(hour, n) : token;
-    case u'h': return n <= 2 ? Padded(hour12, n) : token;
-    case u'm': return n <= 2 ? Padded(min, n) : token;
-    case u's': return n <= 2 ? Padded(sec, n) : token;
-    default: return n <= 2 ? String(hour < 12 ? u"AM" : u"PM").substr(0, n) : token;  // t, tt
+// The tokens of the pattern language: letter, run length, what the run stands for.
+struct TTokenRow {
+  Char Letter;
+  std::size_t Run;
+  TDateTimeToken Token;
+};
+constexpr TTokenRow kTokens[] = {
+    {u'y', 4, {dtpYear, dtsDigits, 4}},         {u'y', 2, {dtpYear, dtsDigits, 2}},
+    {u'M', 4, {dtpMonth, dtsLongName, 0}},      {u'M', 3, {dtpMonth, dtsShortName, 0}},
+    {u'M', 2, {dtpMonth, dtsDigits, 2}},        {u'M', 1, {dtpMonth, dtsNumber, 0}},
+    {u'd', 4, {dtpWeekday, dtsLongName, 0}},    {u'd', 3, {dtpWeekday, dtsShortName, 0}},
+    {u'd', 2, {dtpDay, dtsDigits, 2}},          {u'd', 1, {dtpDay, dtsNumber, 0}},
+    {u'H', 2, {dtpHour, dtsDigits, 2}},         {u'H', 1, {dtpHour, dtsNumber, 0}},
+    {u'h', 2, {dtpHour12, dtsDigits, 2}},       {u'h', 1, {dtpHour12, dtsNumber, 0}},
+    {u'm', 2, {dtpMinute, dtsDigits, 2}},       {u'm', 1, {dtpMinute, dtsNumber, 0}},
+    {u's', 2, {dtpSecond, dtsDigits, 2}},       {u's', 1, {dtpSecond, dtsNumber, 0}},
+    {u't', 2, {dtpAmPm, dtsMarker, 2}},         {u't', 1, {dtpAmPm, dtsMarker, 1}},
+};
+
+// The value of a numeric field of dt's parts.
+int FieldValue(TDateTimeTokenField field, int year, int month, int day, int hour, int min, int sec) {
+  switch (field) {
+    case dtpYear: return year;
+    case dtpMonth: return month;
+    case dtpDay: return day;
+    case dtpHour: return hour;
+    case dtpHour12: return hour % 12 == 0 ? 12 : hour % 12;
+    case dtpMinute: return min;
+    default: return sec;
   }
 }
 
+// The text of one letter token, or the run itself when it is no token.
+String PatternField(const String& run, TDateTime dt) {
+  const TDateTimeToken t = DateTimeTokenOf(run);
+  if (t.Field == dtpNone) return run;
+  int year = 0, month = 0, day = 0, hour = 0, min = 0, sec = 0, msec = 0;
+  DecodeDateTime(dt, year, month, day, hour, min, sec, msec);
+  const auto& fs = FormatSettings;
+  if (t.Spelling == dtsMarker) return String(hour < 12 ? u"AM" : u"PM").substr(0, std::size_t(t.Width));
+  if (t.Spelling == dtsShortName || t.Spelling == dtsLongName) {
+    const bool isLong = t.Spelling == dtsLongName;
+    if (t.Field == dtpMonth) return month < 1 ? String() : (isLong ? fs.LongMonthNames : fs.ShortMonthNames)[month - 1];
+    const int weekday = DayOfWeek(dt);
+    return weekday < 1 ? String() : (isLong ? fs.LongDayNames : fs.ShortDayNames)[weekday - 1];
+  }
+  const int value = FieldValue(t.Field, year, month, day, hour, min, sec);
+  if (t.Spelling == dtsNumber) return IntToStr(value);
+  return Padded(t.Field == dtpYear && t.Width == 2 ? value % 100 : value, std::size_t(t.Width));
+}
+
+bool IsPatternLetter(Char c) {
+  return std::any_of(std::begin(kTokens), std::end(kTokens), [c](const TTokenRow& row) { return row.Letter == c; });
+}
+
 }  // namespace
+
+TDateTimeToken DateTimeTokenOf(const String& run) {
+  for (const TTokenRow& row : kTokens)
+    if (!run.empty() && run[0] == row.Letter && run.size() == row.Run &&
+        run.find_first_not_of(row.Letter) == String::npos)
+      return row.Token;
+  return {};
+}
 
 String TakeDateTimePatternToken(String& Pattern, bool& Literal) {
   Literal = true;

@@ -82,6 +82,26 @@ String DateTimeToStr(TDateTime dt);
 // 1..12), mm m (minute), ss s (second), tt t ("AM"/"PM", "A"/"P"); 'quoted text' ('' inside is one
 // quote); any other character is literal text.
 
+/// The date or time field a token stands for; dtpNone for a run of a pattern letter that is no token
+/// ("yyy", "MMMMM", "sss", "hhh").
+enum TDateTimeTokenField : uint8_t {
+  dtpNone, dtpYear, dtpMonth, dtpWeekday, dtpDay, dtpHour, dtpHour12, dtpMinute, dtpSecond, dtpAmPm
+};
+/// How a token spells its field: Width digits, a number of any length, a short or a long name, or a
+/// marker of Width characters.
+enum TDateTimeTokenSpelling : uint8_t { dtsDigits, dtsNumber, dtsShortName, dtsLongName, dtsMarker };
+/// One token of the pattern language (the table behind the formatter, the pickers and the scanners).
+struct TDateTimeToken {
+  TDateTimeTokenField Field = dtpNone;
+  TDateTimeTokenSpelling Spelling = dtsNumber;
+  int Width = 0;  ///< digits (dtsDigits) or characters (dtsMarker); 0 otherwise
+};
+/// What a run of one pattern letter stands for (as TakeDateTimePatternToken cuts it off): yyyy yy year
+/// in 4 and 2 digits; MMMM MMM MM M month name, short name, 2 digits, number; dddd ddd weekday name and
+/// short name; dd d day; HH H, hh h hour on the 24- and 12-hour clock; mm m minute; ss s second; tt t
+/// marker "AM"/"PM", "A"/"P". Any other run answers Field dtpNone.
+TDateTimeToken DateTimeTokenOf(const String& run);
+
 /// Takes the next token off the front of a pattern: a quoted literal (without its quotes), a run of
 /// one of the letters H M d h m s t y, or a literal run up to the next quote or one of those letters.
 /// `Literal` tells which; an empty pattern gives an empty literal.

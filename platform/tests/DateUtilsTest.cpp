@@ -414,6 +414,37 @@ TEST(DateUtils, PatternsWriteEveryTokenCaseSensitively) {
   EXPECT_EQ(FormatDateTimePattern(u"hh tt", EncodeTime(12, 30, 0, 0)), u"12 PM");
 }
 
+TEST(DateUtils, PatternTokenTableNamesEveryRunOfALetter) {
+  struct Case {
+    const char16_t* run;
+    TDateTimeTokenField field;
+    TDateTimeTokenSpelling spelling;
+    int width;
+  };
+  const Case tokens[] = {
+      {u"yyyy", dtpYear, dtsDigits, 4},         {u"yy", dtpYear, dtsDigits, 2},
+      {u"MMMM", dtpMonth, dtsLongName, 0},      {u"MMM", dtpMonth, dtsShortName, 0},
+      {u"MM", dtpMonth, dtsDigits, 2},          {u"M", dtpMonth, dtsNumber, 0},
+      {u"dddd", dtpWeekday, dtsLongName, 0},    {u"ddd", dtpWeekday, dtsShortName, 0},
+      {u"dd", dtpDay, dtsDigits, 2},            {u"d", dtpDay, dtsNumber, 0},
+      {u"HH", dtpHour, dtsDigits, 2},           {u"H", dtpHour, dtsNumber, 0},
+      {u"hh", dtpHour12, dtsDigits, 2},         {u"h", dtpHour12, dtsNumber, 0},
+      {u"mm", dtpMinute, dtsDigits, 2},         {u"m", dtpMinute, dtsNumber, 0},
+      {u"ss", dtpSecond, dtsDigits, 2},         {u"s", dtpSecond, dtsNumber, 0},
+      {u"tt", dtpAmPm, dtsMarker, 2},           {u"t", dtpAmPm, dtsMarker, 1},
+  };
+  for (const Case& c : tokens) {
+    const TDateTimeToken t = DateTimeTokenOf(c.run);
+    EXPECT_EQ(t.Field, c.field) << StringToUtf8(c.run);
+    EXPECT_EQ(t.Spelling, c.spelling) << StringToUtf8(c.run);
+    EXPECT_EQ(t.Width, c.width) << StringToUtf8(c.run);
+  }
+  // Other runs of the letters, other letters (tokens are case-sensitive) and mixed runs are no tokens.
+  for (const char16_t* run : {u"y", u"yyy", u"yyyyy", u"MMMMM", u"ddddd", u"HHH", u"hhh", u"mmm", u"sss", u"ttt",
+                              u"Y", u"D", u"S", u"T", u"", u"yM"})
+    EXPECT_EQ(DateTimeTokenOf(run).Field, dtpNone) << StringToUtf8(run);
+}
+
 TEST(DateUtils, PatternTokensComeOffTheFrontOneByOne) {
   String pattern = u"dd'.'MM 'it''s'x";
   std::vector<std::pair<String, bool>> tokens;

@@ -63,26 +63,24 @@ String TDateTimePicker::DisplayText() const {
 }
 
 void TDateTimePicker::SetKind(TSegment& s, const String& token) {
-  // The runs of each letter that make a field; digits a typed value takes (negative: a 12-hour clock).
-  struct Letter {
-    Char Of;
-    TFieldKind Kind;
-    unsigned Runs;  // bit n: a run of n letters
-    int Digits;
+  // The field a token shows and the digits a typed value takes (negative: a 12-hour clock); weekday
+  // names follow the date and are no field of their own.
+  const TDateTimeToken t = DateTimeTokenOf(token);
+  const auto set = [&s](TFieldKind kind, int digits) {
+    s.Kind = kind;
+    s.Digits = digits;
   };
-  static constexpr Letter kLetters[] = {{u'y', fkYear, 1u << 2 | 1u << 4, 0},
-                                        {u'M', fkMonth, 0x1E, 2},
-                                        {u'd', fkDay, 0x6, 2},
-                                        {u'H', fkHour, 0x6, 2},
-                                        {u'h', fkHour, 0x6, -2},
-                                        {u'm', fkMinute, 0x6, 2},
-                                        {u's', fkSecond, 0x6, 2},
-                                        {u't', fkAmPm, 0x6, 0}};
-  for (const Letter& l : kLetters)
-    if (token[0] == l.Of && token.size() < 32 && (l.Runs >> token.size() & 1u) != 0) {
-      s.Kind = l.Kind;
-      s.Digits = l.Kind == fkYear ? static_cast<int>(token.size()) : l.Digits;
-    }
+  switch (t.Field) {
+    case dtpYear: set(fkYear, t.Width); break;
+    case dtpMonth: set(fkMonth, 2); break;
+    case dtpDay: set(fkDay, 2); break;
+    case dtpHour: set(fkHour, 2); break;
+    case dtpHour12: set(fkHour, -2); break;
+    case dtpMinute: set(fkMinute, 2); break;
+    case dtpSecond: set(fkSecond, 2); break;
+    case dtpAmPm: set(fkAmPm, 0); break;
+    default: break;
+  }
 }
 
 std::vector<TDateTimePicker::TSegment> TDateTimePicker::Segments() const {

@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-variants test-sanitize demo bench consumer-check clean
+.PHONY: all deps build test test-variants test-sanitize golden demo bench consumer-check clean
 
 all: build
 
@@ -25,6 +25,11 @@ test-sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQELTA_SANITIZE=ON -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the golden pictures of the pixel snapshot tests (suites named ...Golden) from this build;
+# look at every changed PNG before committing it.
+golden: build
+	cd build && QELTA_WRITE_GOLDEN=1 ctest -R 'Golden\.' --output-on-failure -j $(JOBS)
 
 demo: build
 	./build/examples/gallery/gallery build/gallery

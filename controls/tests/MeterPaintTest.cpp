@@ -106,8 +106,8 @@ TEST(TMeterPaint, LinearTicksAndLabelsFollowTheTickRule) {
   int x = 0, y = 0;
   m.ConvertToPixelCoords(100, 0.6, x, y);
   EXPECT_EQ(ticks[3], Point(x, y));
-  m.SetMeterShortTicks(true);  // 0.2 in 4 steps, from 0.2 below the first tick: 20 short ticks in range
-  EXPECT_EQ(TickStarts(m.Trace()).size(), 6u + 20u);
+  m.SetMeterShortTicks(true);  // 0.2 in 4 steps: 0.05, 0.1, 0.15, 0.25, ... 0.95 between the main ticks
+  EXPECT_EQ(TickStarts(m.Trace()).size(), 6u + 15u);
 }
 
 TEST(TMeterPaint, LogarithmicDecadesTickAtEachDigitAndLabelOneTwoFive) {
@@ -162,7 +162,8 @@ TEST(TMeterPaint, LabelHandlerMaySuppressOrRewriteALabel) {
   TBitmap scratch(1, 1);
   scratch.Canvas()->Font()->Assign(m.Font());
   const TCanvasTraceRecord& old = before[3];
-  const TCanvasTraceRecord& now = t.Find("TextOut")[2];
+  const std::vector<TCanvasTraceRecord> written = t.Find("TextOut");
+  const TCanvasTraceRecord& now = written[2];
   EXPECT_EQ(now.Args[0] + scratch.Canvas()->TextWidth(now.Text) / 2, old.Args[0] + scratch.Canvas()->TextWidth(old.Text) / 2);
   EXPECT_EQ(now.Args[1], old.Args[1]);
 }
@@ -267,7 +268,7 @@ TEST(TMeterPaint, LampsShowTheirFlags) {
   EXPECT_EQ(lamps(), std::make_pair(clGray, clGray));
   m.SetLimWatchHighOn(false);
   m.SetValue(9);
-  EXPECT_EQ(lamps().first, ColorToRGB(clBtnFace));  // no lamp: the cover
+  EXPECT_EQ(lamps().first, clWhite);  // no lamp: the dial below the top rim
 }
 
 TEST(TMeterPaint, AnchorPictureMasksItsBlackPixelsPerPixel) {
@@ -322,10 +323,12 @@ TEST(TMeterPaint, PaintShowsThePictureOnAShownForm) {
 
 namespace {
 
+using golden::MatchesGolden;
+
 ::testing::AssertionResult MatchesGolden(TTestMeter& m, const std::string& name) {
   TCanvasTrace trace;
   const std::unique_ptr<TBitmap> p = m.Render(&trace);
-  return meter_test::MatchesGolden(*p, name, TextBoxes(trace, m));
+  return golden::MatchesGolden(*p, name, TextBoxes(trace, m));
 }
 
 }  // namespace

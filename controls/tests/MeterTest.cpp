@@ -344,6 +344,7 @@ TEST(TMeter, ValueSecDecidesTheLampsOnlyWhileItsNeedleShows) {
   TRangeMeter r;
   r.m.SetValue(90);
   ASSERT_TRUE(r.m.HighLampLit());
+  r.m.paints = 0;
   TEventLog log(r.m);
   // With the second needle hidden (the default) ValueSec used to clear both lamps without
   // repainting: the screen kept the lit lamp, and the next unrelated repaint put it out while Value

@@ -30,6 +30,7 @@
   TOPIC(WidgetsGallery)             \
   TOPIC(ContourPlotGallery)         \
   TOPIC(BoxPlotGallery)             \
+  TOPIC(MeterGallery)               \
   /* new topics above this line */
 
 namespace qelta::gallery {
@@ -51,7 +52,7 @@ void PrintStates() {
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
-      {qelta::LibraryName_qeltactl(), "not yet built"},
+      {qelta::LibraryName_qeltactl(), "meter"},
       {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS"},
       {qelta::LibraryName_qeltamol(), "not yet built"},
   };

@@ -2,7 +2,7 @@
 // pixels, the setters with their events, loading, pictures and the mouse. Painting is in
 // Qelta_Meter_paint.cpp.
 //
-// Deviations from the classic control, each a fault it had:
+// Faults mended here, each with its regression test:
 //  - ValueSec on a hidden second needle cleared both lamps without repainting, so the screen kept a
 //    lit lamp that the next repaint put out while Value was still beyond its threshold; it now only
 //    stores the clamped value.

@@ -45,6 +45,15 @@ std::vector<TPoint> TickStarts(const TCanvasTrace& t) {
   return out;
 }
 
+// A 300-degree logarithmic scale from 1 to 1000 with labels without decimals.
+void MakeDecades300(TTestMeter& m) {
+  m.SetMeterLayout(mlCirc300);
+  m.SetMeterMaxValue(1000);
+  m.SetMeterMinValue(1);
+  m.SetLogarithmic(true);
+  m.SetMeterDecPlaces(0);
+}
+
 // A 12 x 12 picture of 8 bits: a ring of colour 2 around a disc of colour 1, black (entry 0) in the
 // corners, one white pixel.
 std::string AnchorFixture() {
@@ -112,11 +121,7 @@ TEST(TMeterPaint, LinearTicksAndLabelsFollowTheTickRule) {
 
 TEST(TMeterPaint, LogarithmicDecadesTickAtEachDigitAndLabelOneTwoFive) {
   TTestMeter m(nullptr);
-  m.SetMeterLayout(mlCirc300);
-  m.SetMeterMaxValue(1000);
-  m.SetMeterMinValue(1);
-  m.SetLogarithmic(true);
-  m.SetMeterDecPlaces(0);
+  MakeDecades300(m);
   m.SetMeterShortTicks(false);
   const TCanvasTrace t = m.Trace();
   EXPECT_EQ(Texts(t), (std::vector<std::string>{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
@@ -347,11 +352,7 @@ TEST(TMeterGolden, Linear90WithZonesAndLamps) {
 
 TEST(TMeterGolden, Logarithmic300) {
   TTestMeter m(nullptr);
-  m.SetMeterLayout(mlCirc300);
-  m.SetMeterMaxValue(1000);
-  m.SetMeterMinValue(1);
-  m.SetLogarithmic(true);
-  m.SetMeterDecPlaces(0);
+  MakeDecades300(m);
   m.SetCaption(u"Hz");
   m.SetValue(30);
   EXPECT_TRUE(MatchesGolden(m, "meter-log-300"));

@@ -33,6 +33,7 @@ namespace qelta {
 namespace {
 
 constexpr double kLogFloor = 1e-100;  // a logarithmic scale needs both ends above this
+constexpr double kFar = 1 << 26;      // bound of the radius and the pivot's height, in pixels
 
 double Radians(double degrees) { return degrees * std::numbers::pi / 180; }
 
@@ -175,6 +176,9 @@ void TMeter::CalcMeterLayoutParams() {
     case mlCirc90:
       break;
   }
+  // Rims of any size: a dial this far out lies outside every picture, and sums of these stay ints.
+  FMeterRadius = std::clamp(FMeterRadius, -kFar, kFar);
+  FMeterCenterY = std::clamp(FMeterCenterY, -int(kFar), int(kFar));
 }
 
 bool TMeter::LogScale() const { return FLogarithmic && FMinValue > 0 && FMaxValue > 0 && FMaxValue != FMinValue; }

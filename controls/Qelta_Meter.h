@@ -119,7 +119,7 @@ class TMeter : public TGraphicControl {
   // -- geometry and value mapping
   /// Sweep, radius and pivot from the layout, the rims and the control's size. mlCirc90, mlCirc120
   /// and mlCirc180 pivot near the bottom rim; mlCirc270, mlCirc300 and mlCirc360 hang the dial from
-  /// the top rim.
+  /// the top rim. Radius and pivot height stay within +-2^26 pixels, whatever the rims.
   void CalcMeterLayoutParams();
   /// Needle angle in degrees of the value clamped into the range: 180 - A/2 at the minimum, 180
   /// (straight up) in the middle, 180 + A/2 at the maximum.

@@ -78,6 +78,38 @@ TEST(TMeterPaint, ATooSmallDialDrawsNothing) {
   EXPECT_TRUE(m.Trace().Records().empty());
 }
 
+TEST(TMeterPaint, ExtremeRimsAnchorsAndNeedlesPaintWithoutFailing) {
+  // Every sum of rims, radius, pivot and needle sizes stays within the integers (the sanitizers
+  // watch); the dial may lie far outside the picture.
+  const int extremes[] = {INT32_MIN, -100000, -1, 0, 100000, INT32_MAX};
+  for (TMeterLayout layout : {mlCirc90, mlCirc300})
+    for (int v : extremes) {
+      TTestMeter m(nullptr);
+      m.SetMeterLayout(layout);
+      m.SetScaleBkVisible(true);
+      m.SetCaption(u"x");
+      m.SetRimTop(v);
+      m.SetRimBottom(v == INT32_MIN ? 0 : v);
+      m.SetRimSide(v);
+      m.SetAnchorSize(v);
+      for (TNeedleLayout* n : {m.NeedleLayout(), m.NeedleLayoutSec()}) {
+        n->SetVisible(true);
+        n->SetHeadSize(v);
+        n->SetThickness(v);
+        n->SetHeadMidLeng(v);
+        n->SetShadowDx(v);
+        n->SetShadowDy(v);
+      }
+      m.SetValue(0.7);
+      EXPECT_TRUE(std::isfinite(m.MeterRadius())) << v;
+      m.Render();
+      int x = 0, y = 0;
+      m.ConvertToPixelCoords(100, 0.5, x, y);
+      double value = 0;
+      m.ConvertPixelToValue(x, y, value);
+    }
+}
+
 TEST(TMeterPaint, ZonesDrawOnlyWhereTheyHaveAnAngle) {
   TTestMeter m(nullptr);
   m.SetScaleBkVisible(true);

@@ -280,7 +280,7 @@ class TMeter : public TGraphicControl {
   /// loads the pictures (clearing a name that fails) and repaints. The lamps stay as they were.
   void Loaded() override;
   /// Renders the picture into an off-screen bitmap and copies it onto the control; nothing at all
-  /// when the radius is not above 0.
+  /// when the radius is not above 0, the control has no pixels or its bitmap cannot be made.
   void Paint() override;
   /// After the platform's handling, a mouse move reports the value under the pointer.
   void WndProc(TMessage& Message) override;

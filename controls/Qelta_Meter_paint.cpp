@@ -72,7 +72,7 @@ void DrawLamp(TCanvas* c, int x0, int t, TColor fill) {
 // [SECTION] the pass
 
 void TMeter::Paint() {
-  if (!(FMeterRadius > 0)) return;
+  if (!(FMeterRadius > 0) || Width() <= 0 || Height() <= 0) return;  // no dial, or no pixel to show
   std::unique_ptr<TBitmap> picture;
   try {
     picture = std::make_unique<TBitmap>(Width(), Height());

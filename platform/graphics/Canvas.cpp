@@ -142,6 +142,14 @@ struct PixelFilter {
   const ArcGeom* Geom = nullptr;
   bool All() const { return Kind == kAll; }
   bool operator()(int64_t x, int64_t y) const;
+  /// Kept runs [first, second) of one row, in order and apart.
+  struct Runs {
+    int Count = 0;
+    std::pair<int64_t, int64_t> Run[2];
+  };
+  /// The kept pixels of row y within [x0, x1) as runs, where the test is linear along the row (a
+  /// pie's sector, a chord's side); false where it must be made pixel by pixel.
+  bool RowRuns(int64_t y, int64_t x0, int64_t x1, Runs& out) const;
 };
 
 // Fills the shape with the brush: the interior when the pen draws, otherwise the shape one pixel smaller
@@ -152,6 +160,11 @@ void FillBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep) {
   const detail::Ink ink = BrushInk(c, true);
   auto paint = [&](int64_t y, int64_t x0, int64_t x1) {
     if (keep.All()) return r.Span(y, x0, x1, ink);
+    PixelFilter::Runs runs;
+    if (detail::DirectPaths() && keep.RowRuns(y, x0, x1, runs)) {
+      for (int i = 0; i < runs.Count; ++i) r.Span(y, runs.Run[i].first, runs.Run[i].second, ink);
+      return;
+    }
     for (int64_t x = x0; x < x1; ++x)
       if (keep(x, y)) r.Pixel(x, y, ink);
   };
@@ -357,6 +370,70 @@ bool PixelFilter::operator()(int64_t x, int64_t y) const {
     case kChord: return Turn(Geom->StartEnd, Geom->EndEnd, P64{x, y}) <= 0;
     default: return true;
   }
+}
+
+// [direct path] Along a row the sector and chord tests are linear in x, f(x) = a x + b, so each of
+// their bounds is one exact division.
+
+i128 FloorDiv(i128 n, i128 d) {  // d > 0
+  const i128 q = n / d;
+  return n % d != 0 && n < 0 ? q - 1 : q;
+}
+
+int64_t ClampTo(i128 v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : int64_t(v); }
+
+// The x in [x0, x1) where a x + b >= 0: one run, empty when first >= second.
+std::pair<int64_t, int64_t> NonNegativeRun(i128 a, i128 b, int64_t x0, int64_t x1) {
+  if (a == 0) return b >= 0 ? std::pair{x0, x1} : std::pair{x0, x0};
+  if (a > 0) return {ClampTo(-FloorDiv(b, a), x0, x1), x1};  // x >= ceil(-b / a)
+  return {x0, ClampTo(FloorDiv(b, -a) + 1, x0, x1)};          // x <= floor(b / -a)
+}
+
+// The run where the linear function f of x (on this row) is >= 0.
+template <class F>
+std::pair<int64_t, int64_t> RunOf(F f, int64_t x0, int64_t x1) {
+  const i128 b = f(0);
+  return NonNegativeRun(f(1) - b, b, x0, x1);
+}
+
+void AddRun(PixelFilter::Runs& out, std::pair<int64_t, int64_t> run) {
+  if (run.first < run.second) out.Run[out.Count++] = run;
+}
+
+// Both runs, or their union, in order and apart.
+PixelFilter::Runs Joined(std::pair<int64_t, int64_t> u, std::pair<int64_t, int64_t> v, bool both) {
+  PixelFilter::Runs out;
+  if (both) {
+    AddRun(out, {std::max(u.first, v.first), std::min(u.second, v.second)});
+    return out;
+  }
+  if (u.first >= u.second) std::swap(u, v);
+  if (v.first >= v.second) return AddRun(out, u), out;
+  if (v.first < u.first) std::swap(u, v);
+  if (v.first <= u.second) return AddRun(out, {u.first, std::max(u.second, v.second)}), out;
+  AddRun(out, u);
+  AddRun(out, v);
+  return out;
+}
+
+bool PixelFilter::RowRuns(int64_t y, int64_t x0, int64_t x1, Runs& out) const {
+  const ArcGeom& g = *Geom;
+  const P64 a = g.Apex, s = g.StartEnd, e = g.EndEnd;
+  if (Kind == kChord) {
+    out = Joined(RunOf([&](int64_t x) { return -Turn(s, e, P64{x, y}); }, x0, x1), {x0, x0}, false);
+    return true;
+  }
+  if (Kind != kPie || (s.X == a.X && s.Y == a.Y) || (e.X == a.X && e.Y == a.Y)) return false;
+  const i128 se = Turn(a, s, e);
+  const auto sp = RunOf([&](int64_t x) { return Turn(a, s, P64{x, y}); }, x0, x1);
+  const auto pe = RunOf([&](int64_t x) { return Turn(a, P64{x, y}, e); }, x0, x1);
+  if (se != 0) {
+    out = Joined(sp, pe, se > 0);
+    return true;
+  }
+  if (i128(s.X - a.X) * (e.X - a.X) + i128(s.Y - a.Y) * (e.Y - a.Y) > 0) return false;  // one ray
+  out = Joined(sp, {x0, x0}, false);  // a half plane
+  return true;
 }
 
 void DrawArcShape(TCanvas& c, const ArcGeom& g, ArcKind kind) {

@@ -656,7 +656,7 @@ void DrawRandomScene(Paper& p, const Paper& other, uint32_t seed) {
     c.SetOrigin(Point(static_cast<int>(gen() % 7) - 3, static_cast<int>(gen() % 7) - 3));
     c.SetClipRect(gen() % 2 ? Rect(coord(p.W), coord(p.H), coord(p.W), coord(p.H)) : Rect(-50, -50, 500, 500));
     const int x1 = coord(p.W), y1 = coord(p.H), x2 = coord(p.W), y2 = coord(p.H);
-    switch (gen() % 7) {
+    switch (gen() % 9) {
       case 0: c.Rectangle(x1, y1, x2, y2); break;
       case 1: c.Ellipse(x1, y1, x2, y2); break;
       case 2: c.RoundRect(x1, y1, x2, y2, static_cast<int>(gen() % 12), static_cast<int>(gen() % 12)); break;
@@ -667,6 +667,8 @@ void DrawRandomScene(Paper& p, const Paper& other, uint32_t seed) {
         break;
       case 4: c.CopyRect(Rect(x1, y1, x1 + x2 / 2, y1 + y2 / 2), const_cast<TCanvas*>(&other.Canvas), Rect(x2, y2, x2 + x2 / 2, y2 + y2 / 2)); break;
       case 5: c.CopyRect(Rect(x1, y1, x1 + 20, y1 + 15), &c, Rect(x2, y2, x2 + 20, y2 + 15)); break;
+      case 6: c.Pie(x1, y1, x2, y2, coord(p.W), coord(p.H), coord(p.W), coord(p.H)); break;
+      case 7: c.Chord(x1, y1, x2, y2, coord(p.W), coord(p.H), coord(p.W), coord(p.H)); break;
       default: c.FillRect(Rect(x1, y1, x2, y2)); break;
     }
   }
@@ -675,8 +677,8 @@ void DrawRandomScene(Paper& p, const Paper& other, uint32_t seed) {
 }  // namespace
 
 TEST(TCanvasDirectPaths, EqualTheGeneralPathsOnRandomScenes) {
-  // Rectangles as blocks, round shapes in one walk, solid lines by address steps and unscaled copies
-  // by rows, against the general paths, pixel for pixel.
+  // Rectangles as blocks, round shapes in one walk, solid lines by address steps, unscaled copies by
+  // rows and the rows of pie and chord fills as runs, against the general paths, pixel for pixel.
   Paper other(37, 29);
   Scribble(other);
   for (uint32_t seed = 0; seed < 3000; ++seed) {

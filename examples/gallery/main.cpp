@@ -30,6 +30,7 @@
   TOPIC(WidgetsGallery)             \
   TOPIC(ContourPlotGallery)         \
   TOPIC(BoxPlotGallery)             \
+  TOPIC(GeoMapGallery)              \
   /* new topics above this line */
 
 namespace qelta::gallery {
@@ -52,7 +53,7 @@ void PrintStates() {
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
       {qelta::LibraryName_qeltactl(), "not yet built"},
-      {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS"},
+      {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS; map control: image, view, calibration models"},
       {qelta::LibraryName_qeltamol(), "not yet built"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);

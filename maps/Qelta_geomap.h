@@ -462,6 +462,8 @@ class TGeoMap : public TCustomControl {
   /// Geography of a pixel under cmParabolicIp.
   double ParabolicGeo(TGratLineKind Kind, double X, double Y, bool& Valid) const;
   bool ParabolicPixel(double Latitude, double Longitude, double& X, double& Y) const;
+  /// Geography of a pixel under cmUTM: the affine northing and easting through the map's zone.
+  void UTMLatLong(int X, int Y, double& Latitude, double& Longitude) const;
   /// Pixel of the position by the model (unrounded); false where the model gives none.
   bool ModelPixel(double Latitude, double Longitude, double& X, double& Y) const;
   /// Rebuilds FImgCache when the magnification is below CacheMagLimit and the cache is of another

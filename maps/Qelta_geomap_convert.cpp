@@ -58,6 +58,12 @@ bool NearestTwo(const TMatrix& m, const std::vector<bool>& usable, TGratLineKind
   return f != 0 && d != 0;
 }
 
+/// v when Valid and finite; else 0 and Valid false.
+double Checked(double v, bool& Valid) {
+  Valid = Valid && std::isfinite(v);
+  return Valid ? v : 0.0;
+}
+
 /// (vf - vd) (t - td) / (tf - td) + vd, or vf where the two lines cannot be told apart.
 double Interpolate(double vf, double vd, double t, double tf, double td) {
   if (tf == td || vf == vd) return vf;
@@ -118,6 +124,11 @@ bool TGeoMap::ParabolicPixel(double Latitude, double Longitude, double& X, doubl
 
 // [SECTION] pixel -> geography
 
+void TGeoMap::UTMLatLong(int X, int Y, double& Latitude, double& Longitude) const {
+  UTMToLatLong(Affine(&FEquRectPLSP[3], X, Y), Affine(&FEquRectPLSP[0], X, Y), FCalibData.UTMZone, FCalibData.UTMSouth,
+               FCalibData.Ellipsoid, Latitude, Longitude);
+}
+
 double TGeoMap::CalcLatitude(int X, int Y, bool& Valid) const {
   Valid = true;
   double v = 0;
@@ -136,14 +147,12 @@ double TGeoMap::CalcLatitude(int X, int Y, bool& Valid) const {
     case cmEquiRect: v = Affine(&FEquRectPLSP[0], X, Y); break;
     case cmUTM: {
       double lon = 0;
-      UTMToLatLong(Affine(&FEquRectPLSP[3], X, Y), Affine(&FEquRectPLSP[0], X, Y), FCalibData.UTMZone,
-                   FCalibData.UTMSouth, FCalibData.Ellipsoid, v, lon);
+      UTMLatLong(X, Y, v, lon);
       break;
     }
     default: Valid = false;
   }
-  Valid = Valid && std::isfinite(v);
-  return Valid ? v : 0.0;
+  return Checked(v, Valid);
 }
 
 double TGeoMap::CalcLongitude(int X, int Y, bool& Valid) const {
@@ -166,14 +175,12 @@ double TGeoMap::CalcLongitude(int X, int Y, bool& Valid) const {
     case cmEquiRect: v = Affine(&FEquRectPLSP[3], X, Y); break;
     case cmUTM: {
       double lat = 0;
-      UTMToLatLong(Affine(&FEquRectPLSP[3], X, Y), Affine(&FEquRectPLSP[0], X, Y), FCalibData.UTMZone,
-                   FCalibData.UTMSouth, FCalibData.Ellipsoid, lat, v);
+      UTMLatLong(X, Y, lat, v);
       break;
     }
     default: Valid = false;
   }
-  Valid = Valid && std::isfinite(v);
-  return Valid ? v : 0.0;
+  return Checked(v, Valid);
 }
 
 // [SECTION] geography -> pixel

@@ -279,6 +279,8 @@ void CalibrateUTM(TProbeMap& map, double lat0, bool south) {
 TEST(GeoMapCalib, UTMMapsStayConsistentAcrossTheZoneEdge) {
   TProbeMap map;
   CalibrateUTM(map, 47, false);
+  // The quality converts the points from their northing and easting (the classic measure read them
+  // as degrees and reported kilometres of scatter for a perfect fit).
   ExpectRoundTrips(map, 1e-6);
   int x = 0, y = 0;
   ASSERT_TRUE(map.CalcPixelCoordsUTM(map.CalibData().CalQuads[3].Latitude, map.CalibData().CalQuads[3].Longitude, x, y));

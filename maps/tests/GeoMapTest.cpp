@@ -619,6 +619,7 @@ TEST(GeoMapPaint, PrintingComposesOnThePage) {
   TProbeMap map;
   map.SetMapBitMap(Quadrants(400, 300).get());
   TPrinter* printer = Printer();
+  printer->SetPaperSize(80, 60);  // 1890 x 1417 pixels: a small page keeps the test quick
   printer->BeginDoc();
   int x = 100, y = 200;
   map.CopyToOpenPrinter(x, y, 1.0);
@@ -629,6 +630,22 @@ TEST(GeoMapPaint, PrintingComposesOnThePage) {
   map.CopyToOpenPrinter(Rect(0, 0, 40, 40), 0, 0, 50);
   EXPECT_EQ(printer->Canvas()->Pixels(50, 50), clRed);
   printer->Abort();
+  // A whole document of one page, named after the map.
+  TempDir dir;
+  const String folder = printer->OutputFolder();
+  printer->SetOutputFolder(dir / "pages");
+  map.PrintIt(0.5);
+  printer->SetPaperSize(210, 297);
+  printer->SetOutputFolder(folder);
+  EXPECT_FALSE(printer->Printing());
+  TBitmap page;
+  page.LoadFromFile(dir / "pages/Map-001.png");
+  // 500 x 400 screen pixels at half size are 1563 x 1250 printer pixels; the image fills 1250 x 938.
+  EXPECT_EQ(page.Canvas()->Pixels(10, 10), clRed);
+  EXPECT_EQ(page.Canvas()->Pixels(1240, 930), clYellow);
+  EXPECT_EQ(page.Canvas()->Pixels(1500, 1000), clSilver);
+  EXPECT_EQ(page.Canvas()->Pixels(1570, 10), clWhite);
+  EXPECT_EQ(page.Canvas()->Pixels(10, 1260), clWhite);
 }
 
 }  // namespace

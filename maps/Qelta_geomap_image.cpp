@@ -1,12 +1,12 @@
 // Qelta_geomap: the map image: loading a file, taking a host's bitmap, saving, renaming, resampling.
 // Every new image is made complete in a temporary first and taken over only when it is accepted, so
-// a refused or failed image leaves the map as it was.
+// a refused or failed image leaves the map as it was. A name loses its last extension only
+// ("two.dots.tif" saves as "two.dots.jpg"), so names that differ after their first dot stay apart.
 
 #include <algorithm>
 #include <cmath>
 
 #include "FileSys.h"
-#include "Qelta_filesys.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
 #include "Qelta_stringl.h"
@@ -93,8 +93,8 @@ void TGeoMap::SetMapBitMap(const TBitmap* Bitmap) {
 // [SECTION] saving and renaming
 
 void TGeoMap::SaveMap(const String& FileName, const String& DataID) {
-  FMapImgName = StripExtension(ExtractFileName(FileName)) + u".jpg";
-  SaveCalDataAsXML(StripExtension(FileName) + u".xml", DataID);
+  FMapImgName = ChangeFileExt(ExtractFileName(FileName), u".jpg");
+  SaveCalDataAsXML(ChangeFileExt(FileName, u".xml"), DataID);
   TJPEGImage jpeg;
   jpeg.Assign(GrafBmp.get());
   jpeg.OnProgress = OnDataLoading;
@@ -102,7 +102,7 @@ void TGeoMap::SaveMap(const String& FileName, const String& DataID) {
 }
 
 bool TGeoMap::RenameMapImg(const String& Name) {
-  const String bare = StripExtension(ExtractFileName(ReduceStringToFN83CompliantChars(Name)));
+  const String bare = ChangeFileExt(ExtractFileName(ReduceStringToFN83CompliantChars(Name)), u"");
   if (FMapImgName.empty() || bare.empty() || !FileExists(FMapImgName)) return false;
   const String newName = ExtractFilePath(FMapImgName) + bare + ExtractFileExt(FMapImgName);
   if (!RenameFile(FMapImgName, newName)) return false;

@@ -397,6 +397,19 @@ TEST(GeoMapImage, SaveMapWritesImageAndCalibrationBesideEachOther) {
             std::string::npos);
   EXPECT_NE(xml.find("<ellipsoid>gelWGS84</ellipsoid>\r\n"), std::string::npos);
   EXPECT_EQ(xml.find("utmzone"), std::string::npos);
+  // The names: the bare name without its last extension, beside the given one.
+  const struct {
+    const char *given, *image, *calibration;
+  } names[] = {{"plain", "plain.jpg", "plain.xml"}, {"two.dots.bmp", "two.dots.jpg", "two.dots.xml"},
+               {"sub/inner.JPG", "inner.jpg", "sub/inner.xml"}};
+  ASSERT_TRUE(CreateDir(dir / "sub"));
+  for (const auto& n : names) {
+    map.SaveMap(dir / n.given, u"");
+    EXPECT_EQ(StringToUtf8(map.MapImgFile()), n.image) << n.given;
+    EXPECT_TRUE(FileExists(dir / (std::string(n.given).substr(0, 4) == "sub/" ? std::string("sub/") + n.image : n.image)))
+        << n.given;
+    EXPECT_TRUE(FileExists(dir / n.calibration)) << n.given;
+  }
 }
 
 TEST(GeoMapImage, RenameMapImgLooksAtTheRename) {

@@ -430,6 +430,11 @@ TEST(GeoMapImage, RenameMapImgLooksAtTheRename) {
   EXPECT_FALSE(map.RenameMapImg(u"taken"));
   EXPECT_EQ(map.MapImgFile(), dir / "new_map.bmp");
   EXPECT_TRUE(FileExists(dir / "new_map.bmp"));
+  // Nor does it replace another file of that name.
+  dir.Put("other.bmp", "keep");
+  EXPECT_FALSE(map.RenameMapImg(u"other"));
+  EXPECT_EQ(dir.Get("other.bmp"), "keep");
+  EXPECT_EQ(map.MapImgFile(), dir / "new_map.bmp");
   // A file that disappeared: false.
   ASSERT_TRUE(DeleteFile(dir / "new_map.bmp"));
   EXPECT_FALSE(map.RenameMapImg(u"again"));

@@ -16,6 +16,11 @@ inline double GeoDegToRad(double degrees) { return static_cast<double>(Extended(
 /// Radians to degrees as value x 180 / pi in 80 bits, rounded once to a Double.
 inline double GeoRadToDeg(double radians) { return static_cast<double>(Extended(radians) * 180 / GeoPi); }
 
+/// The UTM grid: scale on the central meridian, false easting, false northing of the south.
+inline constexpr double UTMScale = 0.9996;
+inline constexpr double UTMFalseEasting = 500000;
+inline constexpr double UTMFalseNorthing = 1e7;
+
 /// Everything the routines need of one ellipsoid, derived from its two axes (see the .cpp).
 struct TEllipsoidConsts {
   double a = 0, b = 0;

@@ -51,9 +51,9 @@ using detail::GeoRadToDeg;
 using detail::MeridianSinSeries;
 using detail::TEllipsoidConsts;
 
-constexpr double UTMScale = 0.9996;
-constexpr double UTMFalseEasting = 500000;
-constexpr double UTMFalseNorthing = 1e7;
+using detail::UTMFalseEasting;
+using detail::UTMFalseNorthing;
+using detail::UTMScale;
 constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000;
 // 0.1 x sqrt(uc_MinDouble): the smallest Newton step still taken.

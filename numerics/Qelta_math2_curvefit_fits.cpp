@@ -17,6 +17,7 @@
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math2.h"
 #include "Qelta_math2_internal.h"
+#include "Qelta_stats_internal.h"
 
 namespace qelta {
 
@@ -60,16 +61,22 @@ double FitQuality(E n, E sv, E svv, E explained) {
 }
 
 /// Sums of the stored points centred at the means of their columns.
-struct TCentredSums {
+struct TFitSums {
   E n = 0, u = 0, v = 0, uu = 0, vv = 0, uv = 0, uuv = 0, uuu = 0, uuuu = 0;
   double mx = 0, my = 0;
 };
 
-TCentredSums CentredSums(const TMatrix& data, const double* x, const double* y, int n) {
-  TCentredSums s;
-  double var = 0;
-  data.MeanVar(1, 1, 1, n, s.mx, var);
-  data.MeanVar(2, 1, 2, n, s.my, var);
+/// The mean of x[0..n-1] as TMatrix::MeanVar takes it over a column.
+double ColumnMean(const double* x, int n) {
+  double mean = 0, var = 0;
+  detail::MeanVarRule(detail::CentredMoments([x, n](auto& acc) { acc.Run(x, n); }, 2), mean, var);
+  return mean;
+}
+
+TFitSums CentredSums(const double* x, const double* y, int n) {
+  TFitSums s;
+  s.mx = ColumnMean(x, n);
+  s.my = ColumnMean(y, n);
   s.n = n;
   for (int i = 0; i < n; ++i) {
     const E u = static_cast<E>(x[i]) - s.mx, v = static_cast<E>(y[i]) - s.my, uu = u * u;
@@ -89,6 +96,18 @@ String Text(const char16_t* routine, const char16_t* what) { return String(routi
 
 }  // namespace
 
+void detail::LinFitOfPairs(const double* x, const double* y, int n, double& k, double& d, double& FitQual) {
+  k = d = FitQual = 0;
+  if (n < 2) return;
+  const TFitSums s = CentredSums(x, y, n);
+  const TLine line = SolveLine(s.n, s.u, s.v, s.uu, s.uv);
+  if (!line.Solvable) return;
+  const E dd = line.d - line.k * s.mx + s.my;
+  k = static_cast<double>(line.k);
+  d = static_cast<double>(dd);
+  FitQual = FitQuality(s.n, s.v, s.vv, s.v * dd + line.k * s.uv);
+}
+
 // [SECTION] refusals
 
 void TCurveFit::RequirePoints(const char16_t* routine, int least, Set<TCurveFitError> needs) const {
@@ -101,19 +120,13 @@ void TCurveFit::RequirePoints(const char16_t* routine, int least, Set<TCurveFitE
 void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   k = d = FitQual = 0;
   RequirePoints(u"CalcLinFit", 2, {});
-  const TCentredSums s = CentredSums(*FData, Column(1), Column(2), FNumData);
-  const TLine line = SolveLine(s.n, s.u, s.v, s.uu, s.uv);
-  if (!line.Solvable) return;
-  const E dd = line.d - line.k * s.mx + s.my;
-  k = static_cast<double>(line.k);
-  d = static_cast<double>(dd);
-  FitQual = FitQuality(s.n, s.v, s.vv, s.v * dd + line.k * s.uv);
+  detail::LinFitOfPairs(Column(1), Column(2), FNumData, k, d, FitQual);
 }
 
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
   k0 = k1 = k2 = FitQual = 0;
   RequirePoints(u"CalcParabolFit", 3, {});
-  const TCentredSums s = CentredSums(*FData, Column(1), Column(2), FNumData);
+  const TFitSums s = CentredSums(Column(1), Column(2), FNumData);
   const TParabola p = SolveParabola(s.n, s.u, s.uu, s.uuu, s.uuuu, s.v, s.uv, s.uuv);
   const E mx = s.mx;
   k2 = static_cast<double>(p.a2);

@@ -12,6 +12,14 @@
 
 namespace qelta::detail {
 
+// [SECTION] line fit
+
+/// The least-squares line y = k x + d of the n pairs (x[i], y[i]) exactly as TCurveFit::CalcLinFit
+/// takes it (normal equations on the pairs centred at their means, extended sums, Cramer's rule);
+/// k = d = FitQual = 0 below 2 pairs or when all x are equal. For callers that fit many lines over
+/// the same points without refilling a fitter.
+void LinFitOfPairs(const double* x, const double* y, int n, double& k, double& d, double& FitQual);
+
 // [SECTION] memory
 
 /// fn(); an exhausted heap raises EQeltaMath2Error "<routine>: not enough memory".

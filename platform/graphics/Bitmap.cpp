@@ -83,6 +83,13 @@ void TGraphic::Changed() {
   if (OnChange) OnChange(this);
 }
 
+void TGraphic::WithProgress(const String& Msg, const std::function<void()>& work) const {
+  auto* self = const_cast<TGraphic*>(this);  // the event names the image as its sender
+  if (OnProgress) OnProgress(self, psStarting, 0, Msg);
+  work();
+  if (OnProgress) OnProgress(self, psEnding, 100, Msg);
+}
+
 // [SECTION] TBitmap
 
 TBitmap::TBitmap() : FCanvas(std::make_unique<TCanvas>()) {}
@@ -179,25 +186,31 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
 }
 
 void TBitmap::LoadFromFile(const String& fileName) {
-  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); }); });
 }
 
-void TBitmap::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+void TBitmap::LoadFromStream(TStream& stream) {
+  WithProgress(u"Loading", [&] { LoadFromBytes(detail::ReadStreamBytes(stream)); });
+}
 
-void TBitmap::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+void TBitmap::SaveToStream(TStream& stream) const {
+  WithProgress(u"Saving", [&] { detail::WriteStreamBytes(stream, SaveToBytes()); });
+}
 
 std::vector<uint8_t> TBitmap::SaveToBytes() const {
   return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, FPixelFormat == pf32bit ? 32 : 24);
 }
 
 void TBitmap::SaveToFile(const String& fileName) const {
-  const std::string ext = Extension(fileName);
-  const detail::RawImage img{FWidth, FHeight, FPixels, false, 24};
-  std::vector<uint8_t> bytes;
-  if (ext == ".png") bytes = detail::EncodePng(img, FPixelFormat == pf32bit);
-  else if (ext == ".jpg" || ext == ".jpeg") bytes = detail::EncodeJpeg(img, 90);
-  else bytes = SaveToBytes();
-  detail::WriteFileBytes(fileName, bytes);
+  WithProgress(u"Saving", [&] {
+    const std::string ext = Extension(fileName);
+    const detail::RawImage img{FWidth, FHeight, FPixels, false, 24};
+    std::vector<uint8_t> bytes;
+    if (ext == ".png") bytes = detail::EncodePng(img, FPixelFormat == pf32bit);
+    else if (ext == ".jpg" || ext == ".jpeg") bytes = detail::EncodeJpeg(img, 90);
+    else bytes = SaveToBytes();
+    detail::WriteFileBytes(fileName, bytes);
+  });
 }
 
 void TBitmap::DrawOn(TCanvas* canvas, const TRect& r) {
@@ -249,12 +262,16 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
 }
 
 void TJPEGImage::LoadFromFile(const String& fileName) {
-  LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); });
+  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); }); });
 }
 
-void TJPEGImage::LoadFromStream(TStream& stream) { LoadFromBytes(detail::ReadStreamBytes(stream)); }
+void TJPEGImage::LoadFromStream(TStream& stream) {
+  WithProgress(u"Loading", [&] { LoadFromBytes(detail::ReadStreamBytes(stream)); });
+}
 
-void TJPEGImage::SaveToStream(TStream& stream) const { detail::WriteStreamBytes(stream, SaveToBytes()); }
+void TJPEGImage::SaveToStream(TStream& stream) const {
+  WithProgress(u"Saving", [&] { detail::WriteStreamBytes(stream, SaveToBytes()); });
+}
 
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!FData.empty()) return FData;
@@ -263,7 +280,9 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   return detail::EncodeJpeg({Width(), Height(), std::move(pixels), false, 24}, FQuality);
 }
 
-void TJPEGImage::SaveToFile(const String& fileName) const { detail::WriteFileBytes(fileName, SaveToBytes()); }
+void TJPEGImage::SaveToFile(const String& fileName) const {
+  WithProgress(u"Saving", [&] { detail::WriteFileBytes(fileName, SaveToBytes()); });
+}
 
 void TJPEGImage::DrawOn(TCanvas* canvas, const TRect& r) { FBitmap->DrawOn(canvas, r); }
 

@@ -449,6 +449,13 @@ QELTA_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception)
 enum TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode : uint8_t { tmAuto, tmFixed };
 
+/// Stage of an image load or save reported through TGraphic::OnProgress.
+enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
+/// Progress of an image load or save: the stage, the share done (0..100) and what is being done
+/// ("Loading", "Saving"). Sender is the image.
+using TProgressEvent =
+    std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, const String& Msg)>;
+
 /// An image of any kind the platform reads: a bitmap or a JPEG image.
 class TGraphic : public TPersistent {
  public:
@@ -470,9 +477,14 @@ class TGraphic : public TPersistent {
   virtual void DrawOn(TCanvas* canvas, const TRect& r) = 0;
 
   TNotifyEvent OnChange;
+  /// Fired by LoadFromFile, LoadFromStream, SaveToFile and SaveToStream: psStarting with 0 before the
+  /// work, psEnding with 100 after it succeeded (a failing load or save raises without psEnding).
+  TProgressEvent OnProgress;
 
  protected:
   void Changed();
+  /// Runs work between the two OnProgress calls, Msg naming the work.
+  void WithProgress(const String& Msg, const std::function<void()>& work) const;
 
  private:
   bool FTransparent = false;

@@ -152,6 +152,45 @@ TEST(TBitmap, MissingAndUnwritableFilesRaise) {
   EXPECT_EQ(b.Width(), 2);
 }
 
+TEST(TGraphic, LoadingAndSavingReportTheirStartAndEnd) {
+  TempDir dir;
+  TBitmap b(3, 2);
+  Paint(b);
+  TJPEGImage jpeg;
+  struct Call {
+    TObject* sender;
+    TProgressStage stage;
+    int percent;
+    std::string msg;
+  };
+  std::vector<Call> calls;
+  const TProgressEvent record = [&](TObject* s, TProgressStage st, uint8_t pc, const String& m) {
+    calls.push_back({s, st, pc, StringToUtf8(m)});
+  };
+  b.OnProgress = record;
+  jpeg.OnProgress = record;
+  b.SaveToFile(dir.File("p.bmp"));
+  b.LoadFromFile(dir.File("p.bmp"));
+  jpeg.Assign(&b);
+  jpeg.SaveToFile(dir.File("p.jpg"));
+  jpeg.LoadFromFile(dir.File("p.jpg"));
+  TMemoryStream stream;
+  b.SaveToStream(stream);
+  ASSERT_EQ(calls.size(), 10u);
+  const char* const what[] = {"Saving", "Loading", "Saving", "Loading", "Saving"};
+  for (size_t i = 0; i < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].sender, i < 4 || i >= 8 ? static_cast<TObject*>(&b) : static_cast<TObject*>(&jpeg));
+    EXPECT_EQ(calls[i].stage, i % 2 == 0 ? psStarting : psEnding);
+    EXPECT_EQ(calls[i].percent, i % 2 == 0 ? 0 : 100);
+    EXPECT_EQ(calls[i].msg, what[i / 2]);
+  }
+  // A load that fails has begun but does not end.
+  calls.clear();
+  EXPECT_THROW(b.LoadFromFile(dir.File("missing.bmp")), EFOpenError);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].stage, psStarting);
+}
+
 TEST(TBitmap, StreamsReadFromThePositionToTheEnd) {
   TBitmap b(5, 4);
   Paint(b);

@@ -1,0 +1,58 @@
+#pragma once
+// What the map control's tests share: a map that counts its repaints and shows its pictures and
+// derived parameters, and small images of known colours.
+
+#include <array>
+#include <memory>
+
+#include "Graphics.h"
+#include "Qelta_geomap.h"
+
+namespace qelta::test {
+
+class TProbeMap : public TGeoMap {
+ public:
+  explicit TProbeMap(TComponent* owner = nullptr) : TGeoMap(owner) { SetName(u"Map"); }
+  int paints = 0;
+  void Paint() override {
+    ++paints;
+    TGeoMap::Paint();
+  }
+  TColor At(int x, int y) const { return AuxBmp->Canvas()->Pixels(x, y); }
+  const TBitmap& Picture() const { return *AuxBmp; }
+  const TBitmap& Cache() const { return *FImgCache; }
+  double CacheMag() const { return FCacheMag; }
+  TMatrix& GratMat() const { return *FGratMat; }
+  const std::array<double, 6>& EquRectSPPL() const { return FEquRectSPPL; }
+  const std::array<double, 6>& EquRectPLSP() const { return FEquRectPLSP; }
+  const std::array<double, 12>& CalParsPLSP() const { return FCalParsPLSP; }
+  const std::array<double, 12>& CalParsSPPL() const { return FCalParsSPPL; }
+  std::array<double, 4>& MillerPars() { return FMillercylPar; }
+  std::array<double, 6>& ConicPars() { return FConicPars; }
+  void SetLastClick(int x, int y) {
+    FLastMClickPosX = x;
+    FLastMClickPosY = y;
+  }
+  using TGeoMap::ConstructInternalMapImg;
+};
+
+/// A bitmap of w x h in four quadrants: red top left, lime top right, blue bottom left, yellow
+/// bottom right.
+inline std::unique_ptr<TBitmap> Quadrants(int w, int h) {
+  auto b = std::make_unique<TBitmap>(w, h);
+  TCanvas* c = b->Canvas();
+  const struct {
+    TColor color;
+    TRect r;
+  } parts[] = {{clRed, Rect(0, 0, w / 2, h / 2)},
+               {clLime, Rect(w / 2, 0, w, h / 2)},
+               {clBlue, Rect(0, h / 2, w / 2, h)},
+               {clYellow, Rect(w / 2, h / 2, w, h)}};
+  for (const auto& p : parts) {
+    c->Brush()->SetColor(p.color);
+    c->FillRect(p.r);
+  }
+  return b;
+}
+
+}  // namespace qelta::test

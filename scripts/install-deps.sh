@@ -34,6 +34,9 @@ packages=(
   libfftw3-dev  # reference of the Fourier transform tests and benchmark
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
   libqhull-dev  # benchmark anchor of the convex hull
+  python3-rdkit  # reference of the chemistry tests (structure files, rings)
+  python3-openbabel  # reference of the chemistry tests (written mol files)
+  librdkit-dev  # benchmark anchor of the chemistry readers and ring perception
 )
 
 missing=()

@@ -35,6 +35,7 @@ packages=(
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
   libqhull-dev  # benchmark anchor of the convex hull
   python3-rdkit  # reference of the chemistry tests (structure files, rings)
+  rdkit-data  # the NCI sample molecules of the chemistry tests and benchmark
   python3-openbabel  # reference of the chemistry tests (written mol files)
   librdkit-dev  # benchmark anchor of the chemistry readers and ring perception
 )

@@ -10,7 +10,12 @@
 //  - an edge on no cycle (a bridge, Tarjan's low-link test) can never lead back to s, and an atom with no edge
 //    on a cycle has no ring at all;
 //  - from a path of length L, a neighbour at breadth-first distance d from s closes no ring shorter than L + d,
-//    so it is skipped when L + d > B (B only shrinks).
+//    so it is skipped when L + d > B (B only shrinks);
+//  - B starts at the length m of the shortest cycle through s (breadth-first search, the least d(u) + d(v) + 1
+//    over the edges u-v whose ends descend from different neighbours of s) instead of 64. The search never
+//    cuts a path of up to m atoms (B >= m throughout), so it finds the closures of size m in the same order, and
+//    those are the rings it keeps; it only skips the longer detours before the first of them. This needs the
+//    walk to see each bond both ways, so a table with one-way connections starts at 64.
 // Atom indices outside 1..N and references of an atom to itself are not followed.
 
 #include <algorithm>
@@ -46,6 +51,7 @@ class TRingSearch {
   void FindCycleEdges();
   int LowLink(int v, int parent, int& time, int* order);
   void Distances(int s);
+  int ShortestCycleThrough(int s) const;
   void Visit(int prev, int cur);
   void Close();
 
@@ -55,6 +61,7 @@ class TRingSearch {
   bool FOnCycle[MaxAtoms + 1][MaxConn] = {};         // that edge lies on a cycle
   bool FAtomOnCycle[MaxAtoms + 1] = {};
   TMask FUndirected[MaxAtoms + 1] = {};              // neighbours in either direction
+  bool FSymmetric = true;                            // every followed connection is followed back too
   int FDist[MaxAtoms + 1] = {};
   // search state
   int FStart = 0;
@@ -67,6 +74,7 @@ class TRingSearch {
 };
 
 TRingSearch::TRingSearch(const TCTab& ctab) : FN(ctab.NAtoms()) {
+  TMask out[MaxAtoms + 1] = {};
   for (int a = 1; a <= FN; ++a) {
     for (int k = 1; k <= MaxConn; ++k) {
       const int nb = ctab.GetConnTo(a, k);
@@ -76,8 +84,10 @@ TRingSearch::TRingSearch(const TCTab& ctab) : FN(ctab.NAtoms()) {
       FAdj[a][k - 1] = static_cast<uint8_t>(nb);
       FUndirected[a] |= TMask{1} << nb;
       FUndirected[nb] |= TMask{1} << a;
+      out[a] |= TMask{1} << nb;
     }
   }
+  for (int a = 1; a <= FN; ++a) FSymmetric &= out[a] == FUndirected[a];
   FindCycleEdges();
 }
 
@@ -130,12 +140,40 @@ void TRingSearch::Distances(int s) {
   }
 }
 
+// Length of the shortest cycle through s on the undirected bonds; MaxRingSize when there is none.
+int TRingSearch::ShortestCycleThrough(int s) const {
+  int dist[MaxAtoms + 1], branch[MaxAtoms + 1], queue[MaxAtoms];
+  std::fill(dist, dist + FN + 1, -1);
+  int head = 0, tail = 0, best = MaxRingSize;
+  dist[s] = 0;
+  for (TMask rest = FUndirected[s]; rest != 0; rest &= rest - 1) {
+    const int v = __builtin_ctzll(rest);
+    dist[v] = 1;
+    branch[v] = v;
+    queue[tail++] = v;
+  }
+  while (head < tail) {
+    const int u = queue[head++];
+    for (TMask rest = FUndirected[u] & ~(TMask{1} << s); rest != 0; rest &= rest - 1) {
+      const int w = __builtin_ctzll(rest);
+      if (dist[w] < 0) {
+        dist[w] = dist[u] + 1;
+        branch[w] = branch[u];
+        queue[tail++] = w;
+      } else if (branch[w] != branch[u]) {
+        best = std::min(best, dist[u] + dist[w] + 1);
+      }
+    }
+  }
+  return best;
+}
+
 int TRingSearch::ShortestRings(int s, RingListType& list) {
   list.NrOfRings = 0;
   if (s < 1 || s > FN || !FAtomOnCycle[s]) return 0;
   Distances(s);
   FStart = s;
-  FBest = MaxRingSize;
+  FBest = FSymmetric ? ShortestCycleThrough(s) : MaxRingSize;
   FLen = 0;
   FList = &list;
   Visit(0, s);

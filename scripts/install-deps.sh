@@ -38,6 +38,7 @@ packages=(
   rdkit-data  # the NCI sample molecules of the chemistry tests and benchmark
   python3-openbabel  # reference of the chemistry tests (written mol files)
   librdkit-dev  # benchmark anchor of the chemistry readers and ring perception
+  libboost-dev  # headers that the RDKit headers of the chemistry benchmark include
 )
 
 missing=()

@@ -55,10 +55,8 @@ class CTabFiles : public ::testing::Test {
   // Reads the text through a text file and answers the reader's result.
   template <typename Reader>
   bool ReadText(TCTab& t, const std::string& text, Reader read) {
-    dir.Put("in.txt", text);
     TextFile f;
-    AssignFile(f, dir / "in.txt");
-    Reset(f);
+    Open(f, text);
     const bool ok = read(t, f);
     CloseFile(f);
     return ok;
@@ -77,6 +75,12 @@ class CTabFiles : public ::testing::Test {
   }
   bool Contab(TCTab& t, const std::string& text) {
     return ReadText(t, text, [](TCTab& c, TextFile& f) { return c.ReadFromClearTextFile(f); });
+  }
+  // Opens the text as a file for reading.
+  void Open(TextFile& f, const std::string& text) {
+    dir.Put("in.txt", text);
+    AssignFile(f, dir / "in.txt");
+    Reset(f);
   }
   std::string Written(const std::function<void(TextFile&)>& write) {
     TextFile f;
@@ -237,10 +241,8 @@ TEST_F(CTabFiles, SDRecordsOneAfterAnother) {
   const std::string sd = MolHeader("first") + EthanolCTab() + "> <BOILP>\n100.5\n\n> <boilp>\n7\n\n>  <BOILP>\n8\n\n" +
                          "> <CAS_RN>\n64-17-5\n\n> <MELTP>\n-114 C\n\n> <DENSI>\nn/a\n\n$$$$\n" +
                          MolHeader("second") + Counts(1, 0) + AtomLine(0, 0, 0, "N", 0, 3) + "M  END\n$$$$\n";
-  dir.Put("set.sdf", sd);
   TextFile f;
-  AssignFile(f, dir / "set.sdf");
-  Reset(f);
+  Open(f, sd);
   TCTab t(nullptr);
   TProps props;
   props[1].ID = "OLD";
@@ -269,10 +271,8 @@ TEST_F(CTabFiles, SDRecordThatFailsStillEndsAfterItsTerminator) {
                          MolHeader("broken") + Counts(2, 1) + "  1.0 x.5 0.0 C   0  0\n" + AtomLine(0, 0, 0, "C") +
                          BondLine(1, 2, 1) + "M  END\n$$$$\n" +
                          MolHeader("good") + Counts(1, 0) + AtomLine(0, 0, 0, "O") + "$$$$\n";
-  dir.Put("set.sdf", sd);
   TextFile f;
-  AssignFile(f, dir / "set.sdf");
-  Reset(f);
+  Open(f, sd);
   TCTab t(nullptr);
   TProps props;
   EXPECT_FALSE(t.ReadFromMDLSDFile(f, props));
@@ -289,10 +289,8 @@ TEST_F(CTabFiles, SDPropertiesStopAtTwentyEntries) {
   std::string sd = MolHeader("many") + Counts(1, 0) + AtomLine(0, 0, 0, "C");
   for (int i = 0; i < 25; ++i) sd += "> <DIPOL>\n" + std::to_string(i) + "\n";
   sd += "$$$$\n";
-  dir.Put("set.sdf", sd);
   TextFile f;
-  AssignFile(f, dir / "set.sdf");
-  Reset(f);
+  Open(f, sd);
   TCTab t(nullptr);
   TProps props;
   EXPECT_TRUE(t.ReadFromMDLSDFile(f, props));

@@ -9,9 +9,9 @@
 // smallest set of smallest rings and the topology attributes that the substructure search compares.
 // How: a fixed array of 63 atom records; every editing operation keeps slots N+1..63 cleared and refuses
 // indices outside 1..63. Rings come from a depth-first search from each atom that keeps the smallest rings
-// found so far; it skips edges that lie on no cycle (bridges) and paths that can no longer close within the
-// best ring size (breadth-first distance back to the start), which leaves its rings and their order as they
-// are without these cuts.
+// found so far; it starts from the length of the shortest cycle through the atom and skips edges that lie on
+// no cycle (bridges) and paths that can no longer close within the best ring size (breadth-first distance back
+// to the start), which leaves its rings and their order as they are without these cuts.
 // Limits: 63 atoms, 10 connections per atom, 64 atoms per ring, 100 rings per list (further rings are not
 // added). The MDL readers keep what V2000 atom and bond lines say; "M  CHG", "M  ISO" and other property
 // lines are not read, so charges and mass differences come from the atom-block columns.

@@ -160,9 +160,11 @@ TEST_F(CTabFiles, MassBelowOneIsRefused) {
 
 TEST_F(CTabFiles, BondTypeAboveFourIsReadAsSingleAndFails) {
   TCTab t(nullptr);
-  EXPECT_FALSE(CTab(t, Counts(2, 1) + AtomLine(0, 0, 0, "C") + AtomLine(1, 0, 0, "C") + BondLine(1, 2, 8)));
-  EXPECT_EQ(t.CheckConnect(1, 2), 1);
-  EXPECT_EQ(t.CheckConnect(2, 1), 1);
+  for (int type : {8, 0, -1}) {  // any bond in later versions, and types that name no bond at all
+    EXPECT_FALSE(CTab(t, Counts(2, 1) + AtomLine(0, 0, 0, "C") + AtomLine(1, 0, 0, "C") + BondLine(1, 2, type)));
+    EXPECT_EQ(t.CheckConnect(1, 2), 1);
+    EXPECT_EQ(t.CheckConnect(2, 1), 1);
+  }
 }
 
 TEST_F(CTabFiles, BondsNamingNoAtomOrTheSameAtomAreDropped) {
@@ -267,7 +269,7 @@ TEST_F(CTabFiles, SDRecordsOneAfterAnother) {
 }
 
 TEST_F(CTabFiles, SDRecordThatFailsStillEndsAfterItsTerminator) {
-  const std::string sd = MolHeader("empty") + Counts(0, 0) + "> <BOILP>\n1\n$$$$\n" +
+  const std::string sd = MolHeader("empty") + Counts(0, 0) + "> <BOILP>\n1\n> <CAS_RN>\n64-17-5\n$$$$\n" +
                          MolHeader("broken") + Counts(2, 1) + "  1.0 x.5 0.0 C   0  0\n" + AtomLine(0, 0, 0, "C") +
                          BondLine(1, 2, 1) + "M  END\n$$$$\n" +
                          MolHeader("good") + Counts(1, 0) + AtomLine(0, 0, 0, "O") + "$$$$\n";
@@ -278,6 +280,7 @@ TEST_F(CTabFiles, SDRecordThatFailsStillEndsAfterItsTerminator) {
   EXPECT_FALSE(t.ReadFromMDLSDFile(f, props));
   EXPECT_EQ(t.NAtoms(), 0);
   EXPECT_EQ(props[1].ID, "BOILP");  // the data items of a refused record are still read
+  EXPECT_EQ(t.BinCASNr(), 0);  // but the table of a refused record stays as it was, its CAS number too
   EXPECT_FALSE(t.ReadFromMDLSDFile(f, props));  // a malformed number: false, what was read stays
   EXPECT_EQ(t.StrucName(), u"broken");
   ASSERT_TRUE(t.ReadFromMDLSDFile(f, props));

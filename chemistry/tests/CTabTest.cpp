@@ -79,6 +79,7 @@ TEST(CTab, OnChangeFiresForSettersAndWholeTableOperationsOnly) {
       {"CalcAttributes", [](TCTab& c) { c.CalcAttributes(); }, 0},
   };
   for (const auto& c : cases) {
+    t.OnChange = nullptr;  // the last case's recorder has gone
     BuildTable(t, 3, {{1, 2, 1}, {2, 3, 1}}, 1);
     TRecorder rec(t);
     c.op(t);

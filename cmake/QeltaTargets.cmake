@@ -40,14 +40,20 @@ function(qelta_library target alias)
   install(FILES ${Q_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qelta)
 endfunction()
 
-# qelta_tests(<target> SOURCES ... DEPENDS ...): one GoogleTest executable per library.
+# qelta_tests(<target> SOURCES ... DEPENDS ... [PROPERTIES key value ...]): one GoogleTest executable per
+# library; PROPERTIES go to every discovered test (a fixture step the suite needs, for example).
 function(qelta_tests target)
-  cmake_parse_arguments(Q "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(Q "" "" "SOURCES;DEPENDS;PROPERTIES" ${ARGN})
   add_executable(${target} ${Q_SOURCES})
   target_link_libraries(${target} PRIVATE ${Q_DEPENDS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/tests)
   qelta_warnings(${target})
-  gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  if(Q_PROPERTIES)
+    gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+      PROPERTIES ${Q_PROPERTIES})
+  else()
+    gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # The Python that runs the table generators' freshness checks: Debian's (install-deps.sh installs it), so that

@@ -35,6 +35,11 @@ packages=(
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
   libqhull-dev  # benchmark anchor of the convex hull
   libxml2-dev  # independent reader in the report list tests
+  python3-rdkit  # reference of the chemistry tests (structure files, rings)
+  rdkit-data  # the NCI sample molecules of the chemistry tests and benchmark
+  python3-openbabel  # reference of the chemistry tests (written mol files)
+  librdkit-dev  # benchmark anchor of the chemistry readers and ring perception
+  libboost-dev  # headers that the RDKit headers of the chemistry benchmark include
 )
 
 missing=()

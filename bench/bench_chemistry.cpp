@@ -1,0 +1,263 @@
+// The connection table beside RDKit on the same molecules (the first 1000 NCI sample molecules of RDKit's data
+// with at most 63 heavy atoms, 2-D coordinates by RDKit):
+//   BM_ReadSD        all records of their SD file (in the page cache) read one by one, beside RDKit's
+//                    SDMolSupplier on the same file without sanitising (both parse the blocks only); records/s.
+//   BM_Rings         FindSSSR and CalcAttributes (topology bits) of every molecule, beside MolOps::findSSSR
+//                    (ring information reset first, so each call computes); molecules/s.
+//   BM_Cage/kind     one cage per call, beside MolOps::findSSSR: C20 (dodecahedrane), C60 (fullerene with
+//                    shuffled connection slots) and random polycycles of 63 atoms (a tree and 16 more bonds).
+// Times are Qelta's; the counters hold the anchor's seconds, the ratio Qelta / anchor and the rate.
+
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <GraphMol/Depictor/RDDepictor.h>
+#include <GraphMol/FileParsers/FileParsers.h>
+#include <GraphMol/FileParsers/MolSupplier.h>
+#include <GraphMol/MolOps.h>
+#include <GraphMol/RWMol.h>
+#include <GraphMol/SmilesParse/SmilesParse.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Encoding.h"
+#include "Qelta_cstruct.h"
+#include "SideBySide.h"
+#include "TextFiles.h"
+
+namespace {
+
+using qelta::bench::Seconds;
+
+constexpr const char* kNCI = "/usr/share/RDKit/Data/NCI/first_5K.smi";
+constexpr int kMolecules = 1000;
+
+struct TSet {
+  std::string sdPath;
+  std::vector<std::unique_ptr<RDKit::ROMol>> mols;
+  std::vector<std::unique_ptr<qelta::TCTab>> tables;
+};
+
+bool Usable(const RDKit::ROMol& m) {
+  if (m.getNumAtoms() > 63) return false;
+  for (const RDKit::Atom* a : m.atoms())
+    if (a->getDegree() > 10 || std::abs(a->getFormalCharge()) > 3 || a->getNumRadicalElectrons() != 0) return false;
+  return true;
+}
+
+const TSet& Molecules() {
+  static TSet set = [] {
+    TSet s;
+    const char* base = std::getenv("TMPDIR");
+    s.sdPath = std::string(base && *base ? base : "/tmp") + "/qelta-bench-chem-" + std::to_string(::getpid()) + ".sdf";
+    std::ifstream in(kNCI);
+    std::ofstream out(s.sdPath);
+    for (std::string line; std::getline(in, line) && static_cast<int>(s.mols.size()) < kMolecules;) {
+      std::unique_ptr<RDKit::RWMol> m;
+      try {
+        m.reset(RDKit::SmilesToMol(line.substr(0, line.find_first_of(" \t"))));
+      } catch (...) {
+        continue;
+      }
+      if (!m || !Usable(*m)) continue;
+      RDDepict::compute2DCoords(*m);
+      out << RDKit::MolToMolBlock(*m) << "$$$$\n";
+      s.mols.emplace_back(new RDKit::ROMol(*m));
+    }
+    out.close();
+    qelta::TextFile f;
+    qelta::AssignFile(f, qelta::Utf8ToString(s.sdPath));
+    qelta::Reset(f);
+    qelta::TProps props;
+    while (!qelta::Eof(f)) {
+      s.tables.push_back(std::make_unique<qelta::TCTab>(nullptr));
+      s.tables.back()->ReadFromMDLSDFile(f, props);
+    }
+    qelta::CloseFile(f);
+    std::atexit([] { std::remove(Molecules().sdPath.c_str()); });
+    return s;
+  }();
+  return set;
+}
+
+void BM_ReadSD(benchmark::State& state) {
+  const TSet& s = Molecules();
+  qelta::bench::TSideBySide t;
+  int records = 0;
+  for (auto _ : state) {
+    const double ours = Seconds([&] {
+      qelta::TextFile f;
+      qelta::AssignFile(f, qelta::Utf8ToString(s.sdPath));
+      qelta::Reset(f);
+      qelta::TCTab table(nullptr);
+      qelta::TProps props;
+      for (records = 0; !qelta::Eof(f); ++records) table.ReadFromMDLSDFile(f, props);
+      qelta::CloseFile(f);
+    });
+    const double anchor = Seconds([&] {
+      RDKit::SDMolSupplier supplier(s.sdPath, false, false);
+      for (; !supplier.atEnd();) delete supplier.next();
+    });
+    t.Add(state, ours, anchor);
+  }
+  t.Report(state);
+  state.counters["records_per_s"] = benchmark::Counter(records, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_Rings(benchmark::State& state) {
+  const TSet& s = Molecules();
+  std::vector<std::unique_ptr<RDKit::ROMol>> mols;
+  for (const auto& m : s.mols) mols.emplace_back(new RDKit::ROMol(*m));
+  auto rings = std::make_unique<qelta::RingListType>();
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] {
+      for (const auto& table : s.tables) benchmark::DoNotOptimize(table->CalcAttributes());
+    });
+    const double anchor = Seconds([&] {
+      std::vector<std::vector<int>> res;
+      for (const auto& m : mols) {
+        m->getRingInfo()->reset();
+        benchmark::DoNotOptimize(RDKit::MolOps::findSSSR(*m, res));
+      }
+    });
+    t.Add(state, ours, anchor);
+  }
+  t.Report(state);
+  state.counters["molecules_per_s"] =
+      benchmark::Counter(static_cast<double>(s.tables.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// [SECTION] cages
+
+using TEdges = std::vector<std::array<int, 2>>;
+
+// Dodecahedrane: outer pentagon 0..4, a ten-ring 5..14, inner pentagon 15..19.
+TEdges Dodecahedrane() {
+  TEdges e;
+  for (int i = 0; i < 5; ++i) {
+    e.push_back({i, (i + 1) % 5});
+    e.push_back({i, 5 + 2 * i});
+    e.push_back({15 + i, 15 + (i + 1) % 5});
+    e.push_back({15 + i, 6 + 2 * i});
+  }
+  for (int j = 0; j < 10; ++j) e.push_back({5 + j, 5 + (j + 1) % 10});
+  return e;
+}
+
+// The fullerene C60 as the truncated icosahedron: one atom per directed edge u->v of an icosahedron, bonded to
+// v->u and to u->w for the neighbours w of u next to v.
+TEdges Fullerene() {
+  const double phi = (1 + std::sqrt(5.0)) / 2;
+  std::vector<std::array<double, 3>> p;
+  for (double a : {-1.0, 1.0})
+    for (double b : {-phi, phi}) {
+      p.push_back({0, a, b});
+      p.push_back({a, b, 0});
+      p.push_back({b, 0, a});
+    }
+  auto near = [&](int u, int v) {
+    double d = 0;
+    for (int k = 0; k < 3; ++k) d += (p[u][k] - p[v][k]) * (p[u][k] - p[v][k]);
+    return std::fabs(d - 4) < 1e-9;
+  };
+  std::vector<std::array<int, 2>> arcs;
+  for (int u = 0; u < 12; ++u)
+    for (int v = 0; v < 12; ++v)
+      if (u != v && near(u, v)) arcs.push_back({u, v});
+  TEdges e;
+  for (size_t i = 0; i < arcs.size(); ++i)
+    for (size_t j = i + 1; j < arcs.size(); ++j) {
+      const auto [u, v] = arcs[i];
+      const auto [x, w] = arcs[j];
+      if ((u == w && v == x) || (u == x && near(v, w))) e.push_back({static_cast<int>(i), static_cast<int>(j)});
+    }
+  return e;
+}
+
+TEdges RandomPolycycle(std::mt19937& rng) {
+  TEdges e;
+  std::vector<int> degree(63, 0);
+  for (int i = 1; i < 63; ++i) {
+    int j = 0;
+    do j = static_cast<int>(rng() % static_cast<unsigned>(i)); while (degree[j] >= 4);
+    e.push_back({i, j});
+    ++degree[i], ++degree[j];
+  }
+  for (int added = 0; added < 16;) {
+    const int a = static_cast<int>(rng() % 63), b = static_cast<int>(rng() % 63);
+    if (a == b || degree[a] >= 4 || degree[b] >= 4) continue;
+    if (std::find(e.begin(), e.end(), std::array<int, 2>{a, b}) != e.end() ||
+        std::find(e.begin(), e.end(), std::array<int, 2>{b, a}) != e.end())
+      continue;
+    e.push_back({a, b});
+    ++degree[a], ++degree[b], ++added;
+  }
+  return e;
+}
+
+struct TCage {
+  std::unique_ptr<qelta::TCTab> table;
+  std::unique_ptr<RDKit::RWMol> mol;
+};
+
+// Both forms of a cage; the bonds are entered in shuffled order, so the connection slots are too.
+TCage MakeCage(TEdges e, std::mt19937& rng) {
+  int n = 0;
+  for (const auto& b : e) n = std::max({n, b[0] + 1, b[1] + 1});
+  std::shuffle(e.begin(), e.end(), rng);
+  TCage c{std::make_unique<qelta::TCTab>(nullptr), std::make_unique<RDKit::RWMol>()};
+  for (int i = 0; i < n; ++i) {
+    qelta::CTElem rec;
+    rec.AtNum = 6;
+    c.table->AddAtom(rec);
+    c.mol->addAtom(new RDKit::Atom(6), false, true);
+  }
+  for (const auto& b : e) {
+    c.table->MakeConnection(b[0] + 1, b[1] + 1, 1);
+    c.mol->addBond(b[0], b[1], RDKit::Bond::SINGLE);
+  }
+  return c;
+}
+
+void BM_Cage(benchmark::State& state) {
+  std::mt19937 rng(60);
+  std::vector<TCage> cages;
+  if (state.range(0) == 0) cages.push_back(MakeCage(Dodecahedrane(), rng));
+  if (state.range(0) == 1) cages.push_back(MakeCage(Fullerene(), rng));
+  for (int i = 0; state.range(0) == 2 && i < 20; ++i) cages.push_back(MakeCage(RandomPolycycle(rng), rng));
+  state.SetLabel(state.range(0) == 0 ? "C20" : state.range(0) == 1 ? "C60" : "random63 x20");
+  auto rings = std::make_unique<qelta::RingListType>();
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    const double ours = Seconds([&] {
+      for (auto& c : cages) benchmark::DoNotOptimize(c.table->FindSSSR(*rings));
+    });
+    const double anchor = Seconds([&] {
+      std::vector<std::vector<int>> res;
+      for (auto& c : cages) {
+        c.mol->getRingInfo()->reset();
+        benchmark::DoNotOptimize(RDKit::MolOps::findSSSR(*c.mol, res));
+      }
+    });
+    t.Add(state, ours, anchor);
+  }
+  t.Report(state);
+  state.counters["rings"] = cages[0].table->FindSSSR(*rings);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadSD)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rings)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cage)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -13,9 +13,10 @@
 // the text in its Change; TNumIO2 edits its buffer from the key notifications (CN_KEYDOWN) and
 // hands every key on to the host's OnKeyDown, OnKeyPress and OnKeyUp afterwards.
 // Limits: hexadecimal, octal and binary numbers are read as signed 32-bit values (FFFFFFFF is -1);
-// the decimal separator is '.' or ',' (a third system separator counts as ','). TNumIO2 leaves its
-// drawing to Paint, which the drawing of its box, buttons and gauge fills in. Use a plain TEdit for
-// text that is not a number.
+// the decimal separator is '.' or ',' (a third system separator counts as '.' in TNumIO, whose
+// conversion maps dsSystem by ',', and as ',' in TNumIO2, whose validators map it by '.'). TNumIO2
+// leaves its picture to Paint, which the drawing of its box, buttons and gauge fills in. Use a plain
+// TEdit for text that is not a number.
 
 #include <cstdint>
 #include <functional>
@@ -122,7 +123,7 @@ class TNumIO : public TCustomEdit {
 /// Numeric input control drawn by itself: a left text, a framed box with the number, its caret and
 /// selection, optional spin buttons, a right text and an optional gauge below. The number is typed
 /// into a buffer of its own; every key is checked at once against the input format (an empty buffer,
-/// "-" and "+" pass while typing) and a refused edit is undone with a beep when Beep is set. In
+/// "-", "+" and in itDynamic a lone '$', '%' or '&' pass while typing) and a refused edit is undone with a beep when Beep is set. In
 /// itFixPoint typing into the decimals overwrites them. The caret blinks every 500 ms while the
 /// control has the focus (a timer of a private window); painting is suppressed until the control
 /// has its window. Setters store (clamped where they say so) and repaint at once through Paint.

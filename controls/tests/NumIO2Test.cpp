@@ -358,6 +358,13 @@ TEST(NumIO2RoundTrip, ValueToTextToValueInEveryFormatAndSeparatorMode) {
         EXPECT_EQ(nio.GetNioValue(), n) << f << " " << n;
       }
     }
+    for (TInFormat f : {itHex, itOct, itBin}) {  // the whole 32-bit range, by a stride
+      nio.SetInputFormat(f);
+      for (int64_t n = INT32_MIN; n <= INT32_MAX; n += 16777259) {
+        nio.SetNioValue(static_cast<double>(n));
+        ASSERT_EQ(nio.GetNioValue(), n) << f;
+      }
+    }
     for (TInFormat f : {itFloat, itFixPoint, itExp}) {
       nio.SetInputFormat(f);
       for (double x : reals) {

@@ -21,7 +21,7 @@ constexpr double NoValue = -999;  // no preset value
 
 int Beeps(const TScriptedUser& user) {
   int n = 0;
-  for (const auto& e : user.MessageLog()) n += e.Kind == u"MessageBeep" ? 1 : 0;
+  for (const auto& e : user.MessageLog()) n += e.Kind == u"MessageBeep" && e.Flags == 0 ? 1 : 0;
   return n;
 }
 
@@ -292,6 +292,10 @@ TEST(NumIOValueText, ValueToTextToValueInEveryFormatAndSeparatorMode) {
       for (int32_t n : ints) {
         edit.SetLabValue(n);
         EXPECT_EQ(edit.GetLabValue(), n) << f << " " << n;
+      }
+      for (int64_t n = INT32_MIN; n <= INT32_MAX; n += 16777259) {  // the whole 32-bit range, by a stride
+        edit.SetLabValue(static_cast<double>(n));
+        ASSERT_EQ(edit.GetLabValue(), n) << f;
       }
     }
   }

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "Controls.h"
 #include "Edits.h"
@@ -336,6 +337,8 @@ class TNumIO2 : public TCustomControl {
   bool DeleteBack();
   bool DeleteForward();
   void CopySelection() const;
+  /// The selection clamped into the buffer (the itFixPoint selection may end past it).
+  std::pair<int, int> SelectionInText() const;
   void BeepIfAsked() const;
   void SetFixPointSelection();
   // -- value, caret, settings (Qelta_NumIO2.cpp)

@@ -45,15 +45,6 @@ double RadixValue(const String& digits, TInFormat format) {
   return v;
 }
 
-TInFormat DynamicFormat(Char first) {
-  switch (first) {
-    case u'$': return itHex;
-    case u'%': return itBin;
-    case u'&': return itOct;
-    default: return itExp;
-  }
-}
-
 }  // namespace
 
 TNumIO2::TNumIO2(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -108,7 +99,7 @@ double TNumIO2::GetNioValue() const {
     case itBin: return RadixValue(FInBuffer, FInputFormat);
     case itDynamic: {
       if (FInBuffer.empty()) return 0;
-      const TInFormat f = DynamicFormat(FInBuffer[0]);
+      const TInFormat f = detail::DynamicFormat(FInBuffer[0]);
       return f == itExp ? ScanFloat(FInBuffer) : RadixValue(FInBuffer.substr(1), f);
     }
     default: return ScanFloat(FInBuffer);
@@ -147,7 +138,7 @@ bool TNumIO2::CheckValidity(const String& text) const {
 bool TNumIO2::DynamicValid(const String& text) const {
   if (text.empty()) return false;
   const String rest = text.substr(1);
-  switch (DynamicFormat(text[0])) {
+  switch (detail::DynamicFormat(text[0])) {
     case itHex: return IsValidHex(rest);
     case itBin: return IsValidBin(rest);
     case itOct: return IsValidOct(rest);
@@ -158,7 +149,7 @@ bool TNumIO2::DynamicValid(const String& text) const {
 bool TNumIO2::PassesOnlineCheck(const String& text) const {
   if (text.empty() || text == u"-" || text == u"+") return true;
   // A prefix alone must pass too, or the prefixed forms could never be typed.
-  if (FInputFormat == itDynamic && text.size() == 1 && DynamicFormat(text[0]) != itExp) return true;
+  if (FInputFormat == itDynamic && text.size() == 1 && detail::DynamicFormat(text[0]) != itExp) return true;
   return CheckValidity(text);
 }
 

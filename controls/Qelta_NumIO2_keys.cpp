@@ -10,6 +10,7 @@
 // delete clamps the selection to the text.
 
 #include <algorithm>
+#include <utility>
 
 #include "Clipbrd.h"
 #include "Dialogs.h"
@@ -128,10 +129,14 @@ bool TNumIO2::InsertText(const String& text) {
   return true;
 }
 
-bool TNumIO2::DeleteSelection(bool zeroText) {
+std::pair<int, int> TNumIO2::SelectionInText() const {
   const int len = Length(FInBuffer);
   const int begin = std::clamp(FSelBegin, 0, len);
-  const int end = std::clamp(FSelEnd, begin, len);
+  return {begin, std::clamp(FSelEnd, begin, len)};
+}
+
+bool TNumIO2::DeleteSelection(bool zeroText) {
+  const auto [begin, end] = SelectionInText();
   const bool deleted = end > begin;
   FInBuffer.erase(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
   if (deleted && zeroText && FInBuffer.empty()) WriteValue(0);
@@ -153,9 +158,7 @@ bool TNumIO2::DeleteForward() {
 }
 
 void TNumIO2::CopySelection() const {
-  const int len = Length(FInBuffer);
-  const int begin = std::clamp(FSelBegin, 0, len);
-  const int end = std::clamp(FSelEnd, begin, len);
+  const auto [begin, end] = SelectionInText();
   if (end > begin)
     Clipboard()->SetAsText(FInBuffer.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin)));
 }

@@ -33,6 +33,8 @@ bool ReadRadixDigits(const String& text, int pos, TInFormat format, int32_t& val
 int RadixBits(TInFormat format);
 /// Prefix of itHex, itOct and itBin in itDynamic: '$', '&', '%'.
 Char RadixPrefix(TInFormat format);
+/// The format itDynamic takes for a text starting with first: '$' itHex, '%' itBin, '&' itOct, else itExp.
+TInFormat DynamicFormat(Char first);
 
 /// x rounded (halves to even) and clamped into the 32-bit range; NaN gives 0.
 int32_t RoundTo32(double x);

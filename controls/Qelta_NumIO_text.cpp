@@ -74,15 +74,6 @@ bool ConvertFloat(const String& s, bool expAllowed, int sepMode, double& value) 
   return pos == Length(s) + 1;
 }
 
-TInFormat ResolveDynamic(const String& s) {
-  switch (s.empty() ? u' ' : s[0]) {
-    case u'$': return itHex;
-    case u'%': return itBin;
-    case u'&': return itOct;
-    default: return itExp;
-  }
-}
-
 }  // namespace
 
 // [SECTION] separators
@@ -112,6 +103,15 @@ int RadixBits(TInFormat format) { return format == itHex ? 4 : format == itOct ?
 
 Char RadixPrefix(TInFormat format) { return format == itHex ? u'$' : format == itOct ? u'&' : u'%'; }
 
+TInFormat DynamicFormat(Char first) {
+  switch (first) {
+    case u'$': return itHex;
+    case u'%': return itBin;
+    case u'&': return itOct;
+    default: return itExp;
+  }
+}
+
 bool ReadRadixDigits(const String& text, int pos, TInFormat format, int32_t& value) {
   value = format == itHex ? ScanHex(text, pos) : format == itOct ? ScanOctal(text, pos) : ScanBin(text, pos);
   return pos >= Length(text) + 1;
@@ -124,7 +124,7 @@ bool ConvertNumText(const String& text, TInFormat format, int sepMode, double& v
   if (rest.find(u' ') != String::npos) return false;
   const String s = LowerCase(rest);
   if (s.empty()) return true;
-  if (format == itDynamic) format = ResolveDynamic(s);
+  if (format == itDynamic) format = DynamicFormat(s[0]);
   switch (format) {
     case itExp: return ConvertFloat(WithoutOpenExponent(s), true, sepMode, value);
     case itFloat:

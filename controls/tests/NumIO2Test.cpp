@@ -286,6 +286,7 @@ TEST_F(NumIO2Fixture, ValueTextsOfTheFormats) {
   };
   const Case cases[] = {
       {itFixPoint, 3.14159, u"3.14"}, {itFloat, -1.5, u"-1.50"},       {itExp, 1234.5, u" 1.23450E+03"},
+      // Regression: a two-digit exponent cannot hold -300, and a text of asterisks refused every key.
       {itExp, -1e-300, u"-1.00000E-0300"}, {itDynamic, 3.7, u"4"},     {itInt, 2.5, u"2"},
       {itInt, 1e30, u"9223372036854775807"}, {itHex, -1, u"FFFFFFFF"}, {itOct, 8, u"00000000010"},
       {itBin, 5, u"00000000000000000000000000000101"}, {itHex, 1e20, u"7FFFFFFF"},

@@ -255,7 +255,9 @@ TEST(NumIOValueText, WritesEachFormat) {
     const char16_t* text;
   };
   const Case cases[] = {
-      {itExp, 1.5, u" 1.50000E+00"}, {itDynamic, -2.5e-7, u"-2.50000E-07"}, {itExp, 1e300, u" 1.00000E+0300"},
+      {itExp, 1.5, u" 1.50000E+00"}, {itDynamic, -2.5e-7, u"-2.50000E-07"},
+      // Regression: a two-digit exponent cannot hold 300, and the text of asterisks read back as 0.
+      {itExp, 1e300, u" 1.00000E+0300"},
       {itFloat, 1.5, u"1.50000000"},  {itFixPoint, 3.14159, u"3.14"},       {itInt, 2.5, u"3"},
       {itInt, 1e20, u"2147483647"},   {itHex, -1, u"FFFFFFFF"},             {itHex, 255, u"000000FF"},
       // Regression: octal and binary kept 8 digits, so 300 showed as 44.

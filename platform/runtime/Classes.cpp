@@ -84,6 +84,8 @@ void TComponent::InsertComponent(TComponent* AComponent) {
   if (AComponent->FOwner != nullptr) AComponent->FOwner->RemoveComponent(AComponent);
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  // A component placed into one being designed is designed too, already while it is constructed.
+  if (FComponentState.Contains(csDesigning)) AComponent->SetDesigning(true);
   Notification(AComponent, opInsert);
 }
 

@@ -58,6 +58,7 @@ class TComponent : public TPersistent {
   /// Owned component by 0-based index; raises EListError outside 0..ComponentCount-1.
   TComponent* Components(int index) const;
   TComponent* FindComponent(const String& name) const;
+  /// Takes AComponent over from its previous owner; it is designed when this one is (csDesigning).
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
 

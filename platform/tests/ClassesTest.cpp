@@ -211,6 +211,35 @@ TEST(TComponent, LoadingStateAndLoadedCalledOnce) {
 }
 
 namespace {
+class TDesignedOwner : public TComponent {
+ public:
+  TDesignedOwner() : TComponent(nullptr) { SetDesigning(true); }
+};
+
+// Records whether it was designed while its constructor ran.
+class TDesignProbe : public TComponent {
+ public:
+  explicit TDesignProbe(TComponent* AOwner)
+      : TComponent(AOwner), DesignedAtConstruction(ComponentState().Contains(csDesigning)) {}
+  bool DesignedAtConstruction;
+};
+}  // namespace
+
+TEST(TComponent, ComponentsOfADesignedOwnerAreDesignedFromTheirConstructorOn) {
+  TDesignedOwner owner;
+  auto* child = new TDesignProbe(&owner);
+  EXPECT_TRUE(child->DesignedAtConstruction);
+  TDesignProbe free(nullptr);
+  EXPECT_FALSE(free.DesignedAtConstruction);
+  TComponent plain(nullptr);
+  plain.InsertComponent(&free);
+  EXPECT_FALSE(free.ComponentState().Contains(csDesigning));
+  owner.InsertComponent(&free);
+  EXPECT_TRUE(free.ComponentState().Contains(csDesigning));
+  owner.RemoveComponent(&free);
+}
+
+namespace {
 class TPaletteProbe : public TComponent {
  public:
   using TComponent::TComponent;

@@ -15,6 +15,8 @@
 //    character that ended a number is itself tested for a line end: text with Linux or lone CR line
 //    ends keeps its rows (the classic stepped past that character unread, so a row broken by LF
 //    landed in the row above, and lone CRs merged all rows). CR LF text reads as before.
+//  - A sign or a point without a digit is passed over as text (the classic wrote a 0 for it and took
+//    a column).
 //  - A field that is exactly "####" (what Copy writes for a cell without a number) takes a column and
 //    writes nothing; the classic skipped it, so every later value of its line landed one column left.
 //  - "Paste" is enabled exactly when a copy exists, its mask bit is set and the data may be changed,
@@ -310,6 +312,7 @@ void TNTabEd::OpenCommentMemo() {
   FCommentMM->Font()->SetColor(detail::kCommentText);
   FCommentMM->SetVisible(true);
   if (FCommentMM->CanFocus()) FCommentMM->SetFocus();
+  FCommentMM->SetSelStart(static_cast<int>(FCommentMM->Text().size()));  // typing goes on after the text
   FCommentMMActive = true;
   Invalidate();  // the corner reads "Comment:"
 }
@@ -592,9 +595,12 @@ TClipBlock WalkClipText(const String& text, Put&& put) {
     if (StartsNumber(c)) {
       int pos = p + 1;  // 1-based for the scanner
       const double x = ScanFPNum(t, true, 3, pos);
+      const int end = std::max(pos - 1, p + 1);
+      const bool number = std::any_of(t.begin() + p, t.begin() + end, [](Char d) { return d >= u'0' && d <= u'9'; });
+      p = end;
+      if (!number) continue;  // a sign or a point alone is text
       put(n, k, x);
       block.AnyNumber = true;
-      p = std::max(pos - 1, p + 1);
     } else if (NoNumberField(t, static_cast<std::size_t>(p))) {
       p += 4;
     } else {

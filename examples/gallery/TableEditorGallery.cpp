@@ -64,9 +64,38 @@ void TableEditorPicture(GalleryPage& page) {
   user.PressKey(VK_ESCAPE);
 }
 
+// The data popup opened by a right click over a range marked A: the submenu that marks B open.
+void TableEditorPopupPicture(GalleryPage& page) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 440, 260);
+  auto* ed = new TNTabEd(&form);
+  ed->SetParent(&form);
+  ed->SetBounds(8, 8, 424, 244);
+  ed->SetDefColWidth(72);
+  FillSamples(ed);
+  user.Show(&form);
+  ed->SetSelection({2 + ed->ColOffset(), 2, 3 + ed->ColOffset(), 4});  // pH and nitrate of three samples
+  ed->PopupMenuClickMarkARange(ed);
+  const TRect cell = ed->CellRect(2 + ed->ColOffset(), 3);
+  user.WhenPopupShows([&](TPopupWindow* popup) {
+    TRect entry;
+    popup->EntryRect(u"Mark as type B", entry);
+    user.MoveTo(popup, entry.Left + 10, (entry.Top + entry.Bottom) / 2);
+    user.Process();
+    page.Add(*user.GrabDesktop(Rect(40, 40, 640, 400)), "tableeditor_datapopup.png",
+             "Table editor: the data popup over a range marked A (red), with the mark B submenu open; "
+             "\"Paste\" is disabled until something was copied");
+    user.PressKey(VK_ESCAPE);
+    user.PressKey(VK_ESCAPE);
+  });
+  user.Click(ed, cell.Left + 10, cell.Top + 8, mbRight);
+}
+
 void TableEditorGallery(GalleryPage& page) {
   page.Section("Controls: table editor");
   TableEditorPicture(page);
+  TableEditorPopupPicture(page);
 }
 
 }  // namespace qelta::gallery

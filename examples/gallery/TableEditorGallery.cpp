@@ -37,13 +37,8 @@ void FillSamples(TNTabEd* ed) {
   ed->SetCellState(4, 8, csMarkA | csMarkB);
 }
 
-}  // namespace
-
-// A table editor: a nominal column (site) edited through its pick list, marks A (red), B (blue)
-// and both (purple), a selected range, an empty cell and one without a valid number ("-nan-").
-void TableEditorPicture(GalleryPage& page) {
-  TScriptedUser user;
-  TForm form(nullptr);
+/// The sample editor on a shown form at (40, 40).
+TNTabEd* SampleEditor(TScriptedUser& user, TForm& form) {
   form.SetBounds(40, 40, 440, 260);
   auto* ed = new TNTabEd(&form);
   ed->SetParent(&form);
@@ -51,6 +46,17 @@ void TableEditorPicture(GalleryPage& page) {
   ed->SetDefColWidth(72);
   FillSamples(ed);
   user.Show(&form);
+  return ed;
+}
+
+}  // namespace
+
+// A table editor: a nominal column (site) edited through its pick list, marks A (red), B (blue)
+// and both (purple), a selected range, an empty cell and one without a valid number ("-nan-").
+void TableEditorPicture(GalleryPage& page) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  TNTabEd* ed = SampleEditor(user, form);
   ed->SetOptions(ed->Options() | TGridOptions{goEditing});
   const TRect anchor = ed->CellRect(3 + ed->ColOffset(), 5), current = ed->CellRect(1 + ed->ColOffset(), 3);
   user.Click(ed, anchor.Left + 5, anchor.Top + 5);
@@ -68,13 +74,7 @@ void TableEditorPicture(GalleryPage& page) {
 void TableEditorPopupPicture(GalleryPage& page) {
   TScriptedUser user;
   TForm form(nullptr);
-  form.SetBounds(40, 40, 440, 260);
-  auto* ed = new TNTabEd(&form);
-  ed->SetParent(&form);
-  ed->SetBounds(8, 8, 424, 244);
-  ed->SetDefColWidth(72);
-  FillSamples(ed);
-  user.Show(&form);
+  TNTabEd* ed = SampleEditor(user, form);
   ed->SetSelection({2 + ed->ColOffset(), 2, 3 + ed->ColOffset(), 4});  // pH and nitrate of three samples
   ed->PopupMenuClickMarkARange(ed);
   const TRect cell = ed->CellRect(2 + ed->ColOffset(), 3);

@@ -7,7 +7,11 @@
 // current cell as column:row. Values appear with the decimals of their column, labels of nominal
 // and ordinal columns by their text, empty cells blank, cells without a valid number as "-nan-",
 // marked cells in the colours of their marks; a typed text reaches the table on commit, parsed by
-// the column's scale.
+// the column's scale. A first press on a cell selects it, a second one edits it. The right button
+// opens a data popup over the cells (marks A and B by range, column, row or all, clear, empty state,
+// copy, paste, read-only, numbers from any clipboard text, select all) and a heading popup over names
+// and attributes (edit in a small box, decimals, select, insert, delete); over the corner it opens a
+// memo for the table's comment. Menu items follow enable masks; their captions can be replaced.
 // How: the editor hooks the table's OnChange, OnChangeSetup, OnResize and OnSortExchange, so every
 // change of the table from whatever source keeps the grid in step (a resize fits the grid and the
 // decimals, a sort that carries headers moves the decimals). Public operations take data numbers
@@ -20,6 +24,8 @@
 // does not move them; a sort that carries headers does. The editor owns its table unless the host
 // assigned one (AssignAnotherDataMatrix); it watches an assigned table's free notification and
 // falls back to an own zero table of the same size when the host frees it first.
+// The menus, the heading box and the memo belong to each editor; the copy kept for Paste too. The
+// clipboard text is described in the README (Table editor clipboard text).
 // Failure channel: EQeltaNTabedError (`Component "Name": text`) for exhausted memory only; numbers
 // outside the table are ignored by setters and give 0, false or "" from getters.
 

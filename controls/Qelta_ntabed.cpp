@@ -34,30 +34,19 @@
 #include <utility>
 
 #include "Encoding.h"
+#include "Qelta_ntabed_internal.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 
 namespace qelta {
+
+using detail::TFlagHold;
 
 namespace {
 
 constexpr int kNameColWidth = 80;  // the row-name column after construction and SetDefColWidth
 constexpr int kMinDecimals = -1, kMaxDecimals = 10, kDefaultDecimals = 3;
 constexpr int kMaxNameLength = 50;
-
-/// Holds a flag at a value for a scope and gives it back its old value on every exit path.
-class TFlagHold {
- public:
-  TFlagHold(bool& flag, bool value) : FFlag(flag), FOld(flag) { flag = value; }
-  ~TFlagHold() { FFlag = FOld; }
-  TFlagHold(const TFlagHold&) = delete;
-  TFlagHold& operator=(const TFlagHold&) = delete;
-  bool Old() const { return FOld; }
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
 
 bool DesignMode(const TComponent* owner) {
   return owner != nullptr && owner->ComponentState().Contains(csDesigning);
@@ -99,6 +88,8 @@ TNTabEd::TNTabEd(TComponent* AOwner) : TCustomGrid(AOwner), FColPickList(std::ma
       c->SetVisible(false);
       c->SetParent(this);
     }
+    FNameEd->OnKeyPress = [this](TObject* Sender, Char& Key) { NameEdKeyPress(Sender, Key); };
+    FCommentMM->OnKeyPress = [this](TObject* Sender, Char& Key) { CommentMemoKeyPress(Sender, Key); };
   }
   TCustomGrid::SetColWidths(1, FClassColWidth);
   TCustomGrid::SetColWidths(0, kNameColWidth);
@@ -116,6 +107,7 @@ TNTabEd::TNTabEd(TComponent* AOwner) : TCustomGrid(AOwner), FColPickList(std::ma
   HookTable(Data);
   FShownCols = NrOfColumns();
   FShownRows = NrOfRows();
+  BuildMenus();
   SetFixedColor(FColorFixed);
   SetColor(FColorBkgnd);
   FInternSuppPaint = false;

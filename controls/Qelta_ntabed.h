@@ -7,7 +7,11 @@
 // current cell as column:row. Values appear with the decimals of their column, labels of nominal
 // and ordinal columns by their text, empty cells blank, cells without a valid number as "-nan-",
 // marked cells in the colours of their marks; a typed text reaches the table on commit, parsed by
-// the column's scale.
+// the column's scale. A first press on a cell selects it, a second one edits it. The right button
+// opens a data popup over the cells (marks A and B by range, column, row or all, clear, empty state,
+// copy, paste, read-only, numbers from any clipboard text, select all) and a heading popup over names
+// and attributes (edit in a small box, decimals, select, insert, delete); over the corner it opens a
+// memo for the table's comment. Menu items follow enable masks; their captions can be replaced.
 // How: the editor hooks the table's OnChange, OnChangeSetup, OnResize and OnSortExchange, so every
 // change of the table from whatever source keeps the grid in step (a resize fits the grid and the
 // decimals, a sort that carries headers moves the decimals). Public operations take data numbers
@@ -20,6 +24,8 @@
 // does not move them; a sort that carries headers does. The editor owns its table unless the host
 // assigned one (AssignAnotherDataMatrix); it watches an assigned table's free notification and
 // falls back to an own zero table of the same size when the host frees it first.
+// The menus, the heading box and the memo belong to each editor; the copy kept for Paste too. The
+// clipboard text is described in the README (Table editor clipboard text).
 // Failure channel: EQeltaNTabedError (`Component "Name": text`) for exhausted memory only; numbers
 // outside the table are ignored by setters and give 0, false or "" from getters.
 
@@ -263,7 +269,87 @@ class TNTabEd : public TCustomGrid {
   bool CommentEditingAllowed() const { return FCommEdAllowed; }
   void SetCommentEditingAllowed(bool b) { FCommEdAllowed = b; }
   int PopupDMask() const { return FPopupDMask; }
+  /// Item i (1..12) of the data popup is enabled exactly when bit i - 1 is set ("Paste" besides only
+  /// after a copy and while the data may be changed); then OnChangeSetup.
+  void SetPopupDMask(int m);
   int PopupHMask() const { return FPopupHMask; }
+  /// Item i (1..5) of the heading popup is enabled exactly when bit i - 1 is set; then OnChangeSetup.
+  void SetPopupHMask(int m);
+
+  // -- menu captions (at most 50 characters; ix outside: the setter does nothing, the getter gives "")
+  /// Data popup items 1..12.
+  void SetPopupDCaption(int ix, const String& caption);
+  String GetPopupDCaption(int ix) const;
+  /// Heading popup items 1..5 (items 3..5 take their column or row caption each time the menu opens).
+  void SetPopupHCaption(int ix, const String& caption);
+  String GetPopupHCaption(int ix) const;
+  /// Item ix (1..4: range, column, row, all) of both mark submenus / both unmark submenus; the
+  /// getters read the submenu of mark A.
+  void SetPopupMCaption(int ix, const String& caption);
+  String GetPopupMCaption(int ix) const;
+  void SetPopupUCaption(int ix, const String& caption);
+  String GetPopupUCaption(int ix) const;
+
+  // -- menu actions (the menus call them; a host may too). The selection is the block of data cells
+  // it covers inside the table; headings act on the cell of the last press.
+  /// Opens the heading editor under the pressed name or attribute heading.
+  void PopupMenuClickChangeID(TObject* Sender);
+  /// One decimal less for the pressed column (3, 2, 1, 0, -1, 10, 9, ...), then the heading menu
+  /// opens again at the same place.
+  void PopupMenuClickPrecision(TObject* Sender);
+  /// Selects the pressed column / row / every data cell.
+  void PopupMenuClickSelectCol(TObject* Sender);
+  void PopupMenuClickSelectRow(TObject* Sender);
+  void PopupMenuClickSelAll(TObject* Sender);
+  /// An empty column (row) named "(...)" in place of the pressed one (not while read-only).
+  void PopupMenuClickInsertCol(TObject* Sender);
+  void PopupMenuClickInsertRow(TObject* Sender);
+  /// Removes the pressed column (row), never the last one (not while read-only).
+  void PopupMenuClickDeleteCol(TObject* Sender);
+  void PopupMenuClickDeleteRow(TObject* Sender);
+  /// Selected cells: value 0 and state 0.
+  void PopupMenuClickClear(TObject* Sender);
+  /// Selected cells: the empty state toggled.
+  void PopupMenuClickEmptyCells(TObject* Sender);
+  /// Keeps the selected cells (values and states) for Paste and puts them on the clipboard as text:
+  /// a line per row ending CR LF, a blank before the first cell and TAB before each further one,
+  /// "####" for a cell without a number, else strff(v, 22, -1) (full precision) or strff(v, 1,
+  /// decimals of the column).
+  void PopupMenuClickCopy(TObject* Sender);
+  /// Writes the kept cells (values and states) from the selection's top-left on (cells outside the
+  /// table are left out) and selects a block of the copy's size there; OnPaste. Nothing before the
+  /// first copy or while read-only.
+  void PopupMenuClickPaste(TObject* Sender);
+  /// Writes the numbers of the clipboard's text from the selection's top-left on: a line of the text
+  /// per row (CR LF, LF or CR ends a line), its numbers ('.' or ',', exponent allowed) one per column;
+  /// a field "####" is a cell without a number (skipped); text before the first number and between
+  /// numbers is passed over. Only values are written. Selects the block the text covers; OnPaste.
+  void PopupMenuClickExtClip(TObject* Sender);
+  /// Read-only on or off.
+  void PopupMenuClickEdit(TObject* Sender);
+  /// Both marks cleared everywhere.
+  void PopupMenuClickUnMarkAll(TObject* Sender);
+  /// Mark A (B) set or cleared on the selected cells (Range), every row of the selected columns
+  /// (Column), every column of the selected rows (Row) or every cell (All).
+  void PopupMenuClickMarkARange(TObject* Sender);
+  void PopupMenuClickMarkAColumn(TObject* Sender);
+  void PopupMenuClickMarkARow(TObject* Sender);
+  void PopupMenuClickMarkAAll(TObject* Sender);
+  void PopupMenuClickMarkBRange(TObject* Sender);
+  void PopupMenuClickMarkBColumn(TObject* Sender);
+  void PopupMenuClickMarkBRow(TObject* Sender);
+  void PopupMenuClickMarkBAll(TObject* Sender);
+  void PopupMenuClickUnMarkARange(TObject* Sender);
+  void PopupMenuClickUnMarkAColumn(TObject* Sender);
+  void PopupMenuClickUnMarkARow(TObject* Sender);
+  void PopupMenuClickUnMarkAAll(TObject* Sender);
+  void PopupMenuClickUnMarkBRange(TObject* Sender);
+  void PopupMenuClickUnMarkBColumn(TObject* Sender);
+  void PopupMenuClickUnMarkBRow(TObject* Sender);
+  void PopupMenuClickUnMarkBAll(TObject* Sender);
+  /// The block Extract would fill from the clipboard's text: its columns and rows, true when the
+  /// text holds a number; false and 1 x 1 otherwise.
+  bool GetClipMatrixSize(int& NCols, int& NRows) const;
 
   // -- sorting, finding, other tables
   // Ranges as the table's (0, 0 is the whole dimension). A sort carries the headers (names,
@@ -335,6 +421,20 @@ class TNTabEd : public TCustomGrid {
   void RefreshCorner();
   /// The table is going: an own zero table of its size takes its place.
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  /// A first press on a cell selects it without editing, a second one on the same cell edits; the
+  /// right button opens the data popup over data cells, the heading popup over names and attributes
+  /// and the comment memo over the corner. Ignored while the heading editor is open; while the memo
+  /// is open, a press on the corner cancels it.
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  /// Editing is allowed again (never while read-only).
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  /// Enter commits the heading editor's text, Esc cancels; both close it.
+  void NameEdKeyPress(TObject* Sender, Char& Key);
+  /// Enter makes the memo's text the comment, Esc cancels; both close it.
+  void CommentMemoKeyPress(TObject* Sender, Char& Key);
+  /// The data popup opens: "Paste" enabled exactly after a copy, by its mask bit and while the data
+  /// may be changed.
+  void PopupMenuDLoadPopup(TObject* Sender);
 
  private:
   struct TChangeHook;
@@ -367,6 +467,30 @@ class TNTabEd : public TCustomGrid {
   void SortCarrying(bool IncludeHeaders, const std::function<void()>& sort);
   bool InsideTable(int col, int row) const;
   bool Categorial(int col) const;
+
+  // -- menus
+  void BuildMenus();
+  TMenuItem* AddMenuItem(TMenuItem* parent, const String& name, const String& caption, TNotifyEvent click);
+  /// Outlines the heading cell inverted, fires OnBeforePopup and opens the heading popup beside it.
+  void OpenHeadingPopup(const TRect& cell);
+  void PrepareHeadingPopup();
+  void OpenDataPopup(int X, int Y);
+  void OpenCommentMemo();
+  void CloseCommentMemo(bool save);
+  void CloseHeadingEditor(bool commit);
+  /// The selected data cells inside the table (Left > Right when none).
+  TGridRect SelectedData() const;
+  /// Runs a bulk change of the cells with the internal suppression held and the table's OnChange
+  /// detached (both restored on every exit path); then Paint once.
+  void BulkChange(const std::function<void()>& change);
+  /// Sets (on) or clears the bit in the state of every cell of the data block, then Paint and
+  /// OnCellStateChanged.
+  void MarkBlock(const TGridRect& block, uint8_t bit, bool on);
+  /// The block of whole columns / rows of the selection.
+  TGridRect SelectedColumns() const;
+  TGridRect SelectedRows() const;
+  String CopyCellText(int col, int row) const;
+  bool PressedColumnHeading() const { return PopupCol > FColOffset; }
 
   // -- drawing
   /// What a data cell shows for its state: "" (empty), "-nan-", a label or "Scale:v", or the number.
@@ -442,6 +566,7 @@ class TNTabEd : public TCustomGrid {
   int PrevCellRow = 0;
   int PrevMouseX = 0;
   int PrevMouseY = 0;
+  int FPaints = 0;  ///< grid paints that got through (an outline drawn since is still there while equal)
 };
 
 }  // namespace qelta

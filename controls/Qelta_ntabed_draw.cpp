@@ -23,6 +23,7 @@
 #include "Math.h"
 #include "Qelta_math1.h"
 #include "Qelta_ntabed.h"
+#include "Qelta_ntabed_internal.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 #include "SysUtils.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr int kMaxLabels = 25;
 constexpr int kMaxLabelLength = 10;
-constexpr TColor kCommentBack = 0x808000, kCommentText = 0xFFFFFF;
 
 }  // namespace
 
@@ -59,6 +59,7 @@ void TNTabEd::Paint() {
   if (PaintSuppressed()) return;
   // Outside the window's paint, paint through it: the in-place editor and the memo keep their pixels.
   if (!ControlState().Contains(csPainting)) return Repaint();
+  ++FPaints;
   TCustomGrid::Paint();
   if (FOptRowHeight) FitRowHeights();
 }
@@ -159,8 +160,8 @@ String TNTabEd::CornerText() const {
 
 void TNTabEd::DrawCorner(const TRect& rect, bool comment) {
   TCanvas* c = Canvas();
-  c->Brush()->SetColor(comment ? kCommentBack : clWindow);
-  c->Font()->SetColor(comment ? kCommentText : FColorNormal);
+  c->Brush()->SetColor(comment ? detail::kCommentBack : clWindow);
+  c->Font()->SetColor(comment ? detail::kCommentText : FColorNormal);
   c->Font()->SetStyle({});
   if (comment)
     c->TextRect(rect, rect.Left + 2, rect.Top + 1, u"Comment:");
@@ -204,13 +205,20 @@ bool TNTabEd::CommitLabel(int col, int row, const String& Value) {
   return true;
 }
 
-bool TNTabEd::CommitNumber(int col, int row, const String& Value) {
-  String text = Value;
-  std::replace(text.begin(), text.end(), u',', u'.');
-  double x = 0;
+bool detail::ReadTypedNumber(const String& text, double& x) {
+  String t = text;
+  std::replace(t.begin(), t.end(), u',', u'.');
+  double v = 0;
   int code = 0;
-  Val(Trim(text), x, code);
-  if (code != 0 || !std::isfinite(x)) return false;
+  Val(Trim(t), v, code);
+  if (code != 0 || !std::isfinite(v)) return false;
+  x = v;
+  return true;
+}
+
+bool TNTabEd::CommitNumber(int col, int row, const String& Value) {
+  double x = 0;
+  if (!detail::ReadTypedNumber(Value, x)) return false;
   StoreEntry(col, row, x);
   return true;
 }

@@ -37,13 +37,8 @@ void FillSamples(TNTabEd* ed) {
   ed->SetCellState(4, 8, csMarkA | csMarkB);
 }
 
-}  // namespace
-
-// A table editor: a nominal column (site) edited through its pick list, marks A (red), B (blue)
-// and both (purple), a selected range, an empty cell and one without a valid number ("-nan-").
-void TableEditorPicture(GalleryPage& page) {
-  TScriptedUser user;
-  TForm form(nullptr);
+/// The sample editor on a shown form at (40, 40).
+TNTabEd* SampleEditor(TScriptedUser& user, TForm& form) {
   form.SetBounds(40, 40, 440, 260);
   auto* ed = new TNTabEd(&form);
   ed->SetParent(&form);
@@ -51,6 +46,17 @@ void TableEditorPicture(GalleryPage& page) {
   ed->SetDefColWidth(72);
   FillSamples(ed);
   user.Show(&form);
+  return ed;
+}
+
+}  // namespace
+
+// A table editor: a nominal column (site) edited through its pick list, marks A (red), B (blue)
+// and both (purple), a selected range, an empty cell and one without a valid number ("-nan-").
+void TableEditorPicture(GalleryPage& page) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  TNTabEd* ed = SampleEditor(user, form);
   ed->SetOptions(ed->Options() | TGridOptions{goEditing});
   const TRect anchor = ed->CellRect(3 + ed->ColOffset(), 5), current = ed->CellRect(1 + ed->ColOffset(), 3);
   user.Click(ed, anchor.Left + 5, anchor.Top + 5);
@@ -64,9 +70,32 @@ void TableEditorPicture(GalleryPage& page) {
   user.PressKey(VK_ESCAPE);
 }
 
+// The data popup opened by a right click over a range marked A: the submenu that marks B open.
+void TableEditorPopupPicture(GalleryPage& page) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  TNTabEd* ed = SampleEditor(user, form);
+  ed->SetSelection({2 + ed->ColOffset(), 2, 3 + ed->ColOffset(), 4});  // pH and nitrate of three samples
+  ed->PopupMenuClickMarkARange(ed);
+  const TRect cell = ed->CellRect(2 + ed->ColOffset(), 3);
+  user.WhenPopupShows([&](TPopupWindow* popup) {
+    TRect entry;
+    popup->EntryRect(u"Mark as type B", entry);
+    user.MoveTo(popup, entry.Left + 10, (entry.Top + entry.Bottom) / 2);
+    user.Process();
+    page.Add(*user.GrabDesktop(Rect(40, 40, 640, 400)), "tableeditor_datapopup.png",
+             "Table editor: the data popup over a range marked A (red), with the mark B submenu open; "
+             "\"Paste\" is disabled until something was copied");
+    user.PressKey(VK_ESCAPE);
+    user.PressKey(VK_ESCAPE);
+  });
+  user.Click(ed, cell.Left + 10, cell.Top + 8, mbRight);
+}
+
 void TableEditorGallery(GalleryPage& page) {
   page.Section("Controls: table editor");
   TableEditorPicture(page);
+  TableEditorPopupPicture(page);
 }
 
 }  // namespace qelta::gallery

@@ -227,6 +227,19 @@ TEST_F(GridFixture, TheSelectionCoversTheAnchorAndTheCurrentCellAndTakesAnyRecta
   EXPECT_EQ(grid->Selection(), (TGridRect{3, 2, 3, 2}));
 }
 
+TEST_F(GridFixture, ARightPressMovesNeitherTheCurrentCellNorTheSelection) {
+  // A context menu opened by the right button acts on the selection the user made before.
+  ClickCell(1, 1);
+  ClickCell(3, 2, {ssShift});
+  user.Advance(1000);
+  user.Click(grid, At(2, 3).X, At(2, 3).Y, mbRight);
+  user.Advance(1000);
+  user.Click(grid, At(1, 1).X, At(1, 1).Y, mbRight, {ssShift});
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 3, 2}));
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 2);
+}
+
 TEST_F(GridFixture, KeysMoveTheCurrentCell) {
   grid->SetRowCount(30);
   grid->SetFocus();

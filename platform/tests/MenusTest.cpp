@@ -134,6 +134,20 @@ TEST_F(MenuFixture, AnItemFreedBeforeItsPostedClickDoesNotRun) {
   EXPECT_EQ(menu->Items()->Count(), 3);
 }
 
+TEST_F(MenuFixture, AMenuOpenedFromAPressTakesTheMouseFromTheControlHoldingIt) {
+  // The press gave the control the capture; the menu's entries must still get the clicks.
+  target->SetPopupMenu(nullptr);
+  target->OnMouseDown = [&](TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button == mbRight) menu->Popup(target->ClientOrigin().X + x, target->ClientOrigin().Y + y);
+  };
+  user.WhenPopupShows({u"Copy"});
+  user.Press(target, 30, 40, mbRight);  // the button is still held while the user clicks the entry
+  EXPECT_EQ(log, (std::vector<std::string>{"Copy"}));
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  user.Release(target, 30, 40, mbRight);
+  EXPECT_EQ(user.OpenPopup(), nullptr);
+}
+
 TEST(TMenuItem, OwnsItsSubmenuAndMovesItemsBetweenParents) {
   auto root = std::make_unique<TMenuItem>(nullptr);
   TMenuItem* a = AddItem(root.get(), u"A");

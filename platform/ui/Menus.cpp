@@ -385,6 +385,7 @@ void TPopupMenu::Popup(int X, int Y) {
   if (!HasVisibleItems(FItems.get()) || FShowing) return;
   auto window = std::make_unique<detail::TMenuWindow>(FItems.get(), FWindowHandle, nullptr);
   const int x = FAlignment == paRight ? X - window->Width() : FAlignment == paCenter ? X - window->Width() / 2 : X;
+  SetCaptureControl(nullptr);  // the menu takes the mouse, also from a control whose press opened it
   FShowing = true;
   struct Done {
     bool& showing;

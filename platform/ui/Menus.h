@@ -8,6 +8,7 @@
 // Enter on an enabled item without a submenu chooses it; Esc closes the innermost menu, Left a
 // submenu, Right opens one; a press outside closes them all. A chosen item's OnClick is posted, so it
 // runs after Popup has returned (it may open the menu again); an item freed before that is not run.
+// Opening takes the mouse capture from whichever control held it (a menu opened from a press).
 // Headless, a menu that nobody can answer closes at once (see Testing.h, WhenPopupShows).
 // A caption "-" makes a separator. Limits: no menu bar, no shortcuts or accelerator keys ('&' is drawn
 // as it stands), no radio groups, no owner drawing, no hints.

@@ -5,9 +5,9 @@
 // atoms, connected components) at least the query's. The cycle rank counts each component's rings, so a target
 // with a separate salt keeps its rings (RingsInMolecule takes one ring off per extra component).
 // Order: the anchor is the first non-carbon among query atoms 1..N-1, else atom N when it is not carbon, else
-// atom 1; it is tried against the target atoms by index. The other query atoms follow depth first in slot
-// order; each is tried on the free neighbours (in slot order) of the image of the query neighbour it was reached
-// from. A further component starts at its lowest atom against every free target atom.
+// atom 1; it is tried against the target atoms of its element by index. The other query atoms follow depth first
+// in slot order; each is tried on the free neighbours (in slot order) of the image of the query neighbour it was
+// reached from. A further component starts at its lowest atom against every free target atom of its element.
 // A pair (query atom q, target atom t) fits when t is free, has q's element, at least q's connections and every
 // bit of q's non-zero Attrib, and every bond from q to a query atom already mapped is present between the
 // images (with q's bond type when bonds are compared). The first complete map is the match.
@@ -135,8 +135,9 @@ bool TSubSearch::Extend(int pos) {
       if (const int t = FTarget.List[image][k]; !FUsed[t] && Try(pos, t)) return true;
     return false;
   }
+  const int element = Q.GetAtNum(q);
   for (int t = 1; t <= FTarget.N; ++t)
-    if (!FUsed[t] && Try(pos, t)) return true;
+    if (!FUsed[t] && T.GetAtNum(t) == element && Try(pos, t)) return true;
   return false;
 }
 

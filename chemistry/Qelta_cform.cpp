@@ -387,7 +387,7 @@ void TMolForm::CopyStrip(TCanvas* dest, TCanvas* source, int x, int W, int H) co
 }
 
 void TMolForm::Paint() {
-  if (!Visible()) return;
+  if (!Showing()) return;  // nothing to draw on: spare the bitmaps (the mass search shows every hit)
   TCanvas* canvas = Canvas();
   canvas->SetFont(Font());
   const int size = Font()->Size();

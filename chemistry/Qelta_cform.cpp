@@ -386,17 +386,29 @@ void TMolForm::CopyStrip(TCanvas* dest, TCanvas* source, int x, int W, int H) co
   }
 }
 
+// Twice the height of "M" at the small size; measured again only when the font changed.
+int TMolForm::FormulaHeight() {
+  const int size = Font()->Size();
+  const TFontStyles style = Font()->Style();
+  const String key = Font()->Name() + u"/" + IntToStr(Font()->Height()) + u"/" + IntToStr(Font()->PixelsPerInch()) +
+                     (style.Contains(fsBold) ? u"b" : u"") + (style.Contains(fsItalic) ? u"i" : u"");
+  if (key != FHeightKey) {
+    TBitmap probe(1, 1);
+    probe.Canvas()->SetFont(Font());
+    probe.Canvas()->Font()->SetSize(static_cast<int>(std::nearbyint(size * 0.8)) + 1);
+    FHeightKey = key;
+    FFormulaHeight = 2 * probe.Canvas()->TextHeight(u"M");
+  }
+  return FFormulaHeight;
+}
+
 void TMolForm::Paint() {
+  if (!Visible()) return;
+  if (const int height = FormulaHeight(); height != Height()) SetHeight(height);
   if (!Showing()) return;  // nothing to draw on: spare the bitmaps (the mass search shows every hit)
   TCanvas* canvas = Canvas();
   canvas->SetFont(Font());
   const int size = Font()->Size();
-  const int small = static_cast<int>(std::nearbyint(size * 0.8)) + 1;
-  TBitmap probe(1, 1);
-  probe.Canvas()->SetFont(Font());
-  probe.Canvas()->Font()->SetSize(small);
-  const int height = 2 * probe.Canvas()->TextHeight(u"M");
-  if (height != Height()) SetHeight(height);
   const int W = Width(), H = Height();
   if (W <= 0 || H <= 0 || int64_t{W} * H > (int64_t{1} << 26)) return;
   const TColor back = FTransparent ? clBlack : FColorBkg;

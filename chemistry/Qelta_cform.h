@@ -139,6 +139,7 @@ class TMolForm : public TGraphicControl {
   bool Plausible() const;
   /// Moves the counts one step on; false when position 1 wrapped.
   bool AdvanceCounts(int& changedFrom);
+  int FormulaHeight();
 
   TAlignment FAlignment = taCenter;
   TColor FColorBkg = clBtnFace;
@@ -157,6 +158,8 @@ class TMolForm : public TGraphicControl {
   TIsotVisib FIsotVis = ivSpecial;
   TFormulaRec FLowBForm;
   TFormulaRec FHighBForm;
+  String FHeightKey;       // font the height was measured for
+  int FFormulaHeight = 0;
 };
 
 }  // namespace qelta

@@ -12,6 +12,9 @@
 //   BM_MassSearch    every formula of nominal mass 300 within C0..60 H0..120 N0..10 O0..20 S0..4 (8.5 million
 //                    combinations), one per call of FindFormulaNominalMass, beside five plain nested loops that
 //                    sum each combination from scratch.
+//   BM_OptimizeShape one OptimizeMolShape (100 x 63 random moves, ideal bond 30 pixels) of a random polycycle of
+//                    63 atoms laid out by RDKit and shaken, on a display that is not shown, beside RDKit's
+//                    compute2DCoords of the same graph (another method for the same job: a 2-D layout).
 // Times are Qelta's; the counters hold the anchor's seconds, the ratio Qelta / anchor and the rate.
 
 #include <unistd.h>
@@ -38,7 +41,9 @@
 #include <vector>
 
 #include "Encoding.h"
+#include "Qelta_ChemGrph.h"
 #include "Qelta_cform.h"
+#include "Random.h"
 #include "Qelta_cstruct.h"
 #include "SideBySide.h"
 #include "TextFiles.h"
@@ -355,8 +360,36 @@ void BM_MassSearch(benchmark::State& state) {
   if (ours != theirs) state.SkipWithError("the searches found different numbers of formulas");
 }
 
+// [SECTION] layout search
+
+void BM_OptimizeShape(benchmark::State& state) {
+  std::mt19937 rng(63);
+  TCage cage = MakeCage(RandomPolycycle(rng), rng);
+  RDKit::MolOps::findSSSR(*cage.mol);
+  RDDepict::compute2DCoords(*cage.mol);
+  qelta::TChemGraph graph(nullptr);
+  qelta::TCTab start(nullptr);
+  start.CopyFrom(*cage.table);
+  const RDKit::Conformer& conf = cage.mol->getConformer();
+  for (int i = 1; i <= start.NAtoms(); ++i) {
+    const RDGeom::Point3D p = conf.getAtomPos(static_cast<unsigned>(i - 1));
+    start.SetCoords(i, 1, static_cast<float>(p.x * 20 + static_cast<double>(rng() % 11)));
+    start.SetCoords(i, 2, static_cast<float>(p.y * 20 + static_cast<double>(rng() % 11)));
+  }
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    graph.Structure()->CopyFrom(start);
+    qelta::RandSeed = 1;
+    const double o = Seconds([&] { graph.OptimizeMolShape(30); });
+    const double a = Seconds([&] { RDDepict::compute2DCoords(*cage.mol); });
+    t.Add(state, o, a);
+  }
+  t.Report(state);
+}
+
 }  // namespace
 
+BENCHMARK(BM_OptimizeShape)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SubSearch)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MassSearch)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSD)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -75,14 +75,6 @@ void PullBack(double& x, double& y, double ox, double oy, int w, int h) {
   }
 }
 
-double Distance3(const TCTab& t, int a, int b) {
-  const double dx = t.GetCoords(a, 1) - t.GetCoords(b, 1), dy = t.GetCoords(a, 2) - t.GetCoords(b, 2),
-               dz = t.GetCoords(a, 3) - t.GetCoords(b, 3);
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-bool Bonded(const TCTab& t, int a, int b) { return t.CheckConnect(a, b) != 0 || t.CheckConnect(b, a) != 0; }
-
 }  // namespace
 
 String detail::AtomLabel(const TCTab& t, int AtIx) {
@@ -477,18 +469,37 @@ int TChemGraph::FindChainNexttoCursor(float x, float y, AtListType& ChainAtoms) 
 // [SECTION] layout search
 
 double TChemGraph::ShapeScore(int IdealDist) const {
+  // The coordinates and neighbour lists are taken once; the sum runs in the order of the pairs.
   const TCTab& t = *FStructure;
   const int n = t.NAtoms();
+  double x[MaxAtoms + 1], y[MaxAtoms + 1], z[MaxAtoms + 1];
+  int degree[MaxAtoms + 1] = {}, nb[MaxAtoms + 1][MaxConn];
+  uint64_t bonded[MaxAtoms + 1] = {};  // bit j: bonded to j, from either end
+  for (int i = 1; i <= n; ++i) {
+    x[i] = t.GetCoords(i, 1), y[i] = t.GetCoords(i, 2), z[i] = t.GetCoords(i, 3);
+    for (int k = 1; k <= t.GetNBonds(i); ++k)
+      if (const int j = t.GetConnTo(i, k); j >= 1 && j <= n) {
+        nb[i][degree[i]++] = j;
+        bonded[i] |= uint64_t{1} << j;
+        bonded[j] |= uint64_t{1} << i;
+      }
+  }
+  auto dist = [&](int a, int b) {
+    const double dx = x[a] - x[b], dy = y[a] - y[b], dz = z[a] - z[b];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+  };
   double score = 0;
   auto angleTerms = [&](int centre, int other) {
-    for (int k = 1; k <= t.GetNBonds(centre); ++k)
-      if (const int nb = t.GetConnTo(centre, k); nb != other && nb >= 1 && nb <= n)
-        score -= std::pow(Distance3(t, other, nb) - 1.732 * IdealDist, 2) / 2;
+    for (int k = 0; k < degree[centre]; ++k)
+      if (nb[centre][k] != other) {
+        const double e = dist(other, nb[centre][k]) - 1.732 * IdealDist;
+        score -= e * e / 2;
+      }
   };
   for (int i = 1; i <= n; ++i)
     for (int j = i + 1; j <= n; ++j) {
-      const double d = Distance3(t, i, j);
-      if (!Bonded(t, i, j)) {
+      const double d = dist(i, j);
+      if (((bonded[i] >> j) & 1) == 0) {
         score += d;
         continue;
       }

@@ -4,7 +4,8 @@
 // lower bound starts again at its upper bound and carries into the one before; a carry out of position 1 ends
 // the walk with every count back at its upper bound, so the next call starts again from there. The mass is kept
 // as prefix sums over the positions, and a step recomputes only the positions it changed, in the same order of
-// addition as a full sum, so the exact test sees the same value as a sum from scratch.
+// addition as a full sum, so the exact test sees the same value as a sum from scratch. A prefix that can no
+// longer reach the target (even with the least or the most the later positions add) lets them run out at once.
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,66 @@ namespace qelta {
 namespace {
 
 enum : int { kH = 1, kC = 6, kN = 7, kF = 9, kCl = 17, kBr = 35, kI = 53 };
+
+// The mass of the current counts as prefix sums over the positions, and the least and most that the positions
+// after p can still add (masses and counts are never negative), so that a prefix that can no longer reach the
+// target is passed over: its combinations are no hits, and skipping them changes no result and no order.
+class TMassWalk {
+ public:
+  TMassWalk(const TFormulaRec& low, const TFormulaRec& high, double mass, double tol, bool exact)
+      : K(high.FLeng), FExact(exact), FMass(mass), FTol(tol) {
+    const double rounded = std::nearbyint(std::clamp(mass, -9e15, 9e15));
+    FTarget = std::isnan(rounded) ? 0 : static_cast<int64_t>(rounded);
+    for (int i = 1; i <= K; ++i) {
+      FWeight[i] = static_cast<double>(ExactAtWeight(high.AtNum[i]));
+      FMassNr[i] = high.AtWgt[i];
+      FLowest[i] = std::min<int>(low.AtCnt[i], high.AtCnt[i]);  // a lower bound above the upper one never shows
+      FHighest[i] = high.AtCnt[i];
+    }
+    for (int p = K - 1; p >= 0; --p) {
+      FExactMin[p] = FExactMin[p + 1] + FWeight[p + 1] * FLowest[p + 1];
+      FExactMax[p] = FExactMax[p + 1] + FWeight[p + 1] * FHighest[p + 1];
+      FNominalMin[p] = FNominalMin[p + 1] + int64_t{FMassNr[p + 1]} * FLowest[p + 1];
+      FNominalMax[p] = FNominalMax[p + 1] + int64_t{FMassNr[p + 1]} * FHighest[p + 1];
+    }
+    FSlack = 1e-9 * (1 + std::fabs(mass) + FExactMax[0]);
+  }
+  /// Prefix sums from position `from` on.
+  void Sums(const Array1<int32_t, MaxFormulaEntries>& counts, int from) {
+    for (int i = std::max(from, 1); i <= K; ++i) {
+      FExactSum[i] = FExactSum[i - 1] + FWeight[i] * counts[i];
+      FNominalSum[i] = FNominalSum[i - 1] + int64_t{FMassNr[i]} * counts[i];
+    }
+  }
+  bool Fits() const {
+    return FExact ? std::fabs(FExactSum[K] - FMass) < FTol : FNominalSum[K] == FTarget;
+  }
+  /// The first p in first..K-1 whose prefix 1..p can no longer reach the target; -1 when none.
+  int Hopeless(int first) const {
+    for (int p = first; p < K; ++p) {
+      const bool out = FExact ? FExactSum[p] + FExactMin[p] > FMass + FTol + FSlack ||
+                                    FExactSum[p] + FExactMax[p] < FMass - FTol - FSlack
+                              : FNominalSum[p] + FNominalMin[p] > FTarget || FNominalSum[p] + FNominalMax[p] < FTarget;
+      if (out) return p;
+    }
+    return -1;
+  }
+  /// Puts the positions after p on their last count, so that the next step carries into p.
+  void Exhaust(Array1<int32_t, MaxFormulaEntries>& counts, int p) const {
+    for (int q = p + 1; q <= K; ++q) counts[q] = FLowest[q];
+  }
+
+ private:
+  int K;
+  bool FExact;
+  double FMass, FTol, FSlack = 0;
+  int64_t FTarget = 0;
+  double FWeight[MaxFormulaEntries + 1] = {}, FExactSum[MaxFormulaEntries + 1] = {};
+  double FExactMin[MaxFormulaEntries + 1] = {}, FExactMax[MaxFormulaEntries + 1] = {};
+  int FMassNr[MaxFormulaEntries + 1] = {}, FLowest[MaxFormulaEntries + 1] = {}, FHighest[MaxFormulaEntries + 1] = {};
+  int64_t FNominalSum[MaxFormulaEntries + 1] = {}, FNominalMin[MaxFormulaEntries + 1] = {},
+          FNominalMax[MaxFormulaEntries + 1] = {};
+};
 
 }  // namespace
 
@@ -75,28 +136,18 @@ bool TMolForm::AdvanceCounts(int& changedFrom) {
 }
 
 bool TMolForm::FindFormula(bool exact, bool CheckPlausibility) {
-  const int K = FHighBForm.FLeng;
-  double weight[MaxFormulaEntries + 1] = {}, exactSum[MaxFormulaEntries + 1] = {};
-  int64_t nominalSum[MaxFormulaEntries + 1] = {};
-  for (int i = 1; i <= K; ++i) weight[i] = static_cast<double>(ExactAtWeight(FHighBForm.AtNum[i]));
-  auto sums = [&](int from) {
-    for (int i = from; i <= K; ++i) {
-      exactSum[i] = exactSum[i - 1] + weight[i] * FPermutCnt[i];
-      nominalSum[i] = nominalSum[i - 1] + int64_t{FHighBForm.AtWgt[i]} * FPermutCnt[i];
-    }
-  };
-  const double rounded = std::nearbyint(std::clamp(FMassBForm, -9e15, 9e15));
-  const int64_t target = std::isnan(rounded) ? 0 : static_cast<int64_t>(rounded);
-  sums(1);
+  TMassWalk walk(FLowBForm, FHighBForm, FMassBForm, FTolBForm, exact);
+  walk.Sums(FPermutCnt, 1);
   bool hit = false;
   for (int from = 1; !hit;) {
-    const bool massFits = exact ? std::fabs(exactSum[K] - FMassBForm) < FTolBForm : nominalSum[K] == target;
-    if (massFits && (!CheckPlausibility || Plausible())) {
+    if (const int cut = walk.Hopeless(from == 1 ? 0 : from); cut >= 0) {
+      walk.Exhaust(FPermutCnt, cut);  // no combination of the later positions fits: let them run out
+    } else if (walk.Fits() && (!CheckPlausibility || Plausible())) {
       TakeCounts();
       hit = true;
     }
     if (!AdvanceCounts(from)) break;
-    sums(from);
+    walk.Sums(FPermutCnt, from);
   }
   ShowIt();
   return hit;

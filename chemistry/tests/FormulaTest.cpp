@@ -301,6 +301,50 @@ TEST(TMolForm, SearchEdgeCases) {
   EXPECT_EQ(Hits(f, false, true), std::vector<std::string>{"C H3 Cl "});
 }
 
+// The walk passes over prefixes that can no longer reach the mass; the hits and their order must be those of
+// testing every combination, which this plain odometer does.
+TEST(TMolForm, SearchFindsWhatTestingEveryCombinationFinds) {
+  const int elements[4][2] = {{6, 12}, {1, 1}, {7, 14}, {8, 16}};
+  uint32_t state = 2024;
+  auto next = [&](int n) { return int((state = state * 1103515245u + 12345u) >> 16) % n; };
+  size_t hits = 0;
+  for (int round = 0; round < 40; ++round) {
+    const int K = 2 + next(3);
+    TFormulaRec low, high;
+    low.FLeng = high.FLeng = K;
+    for (int i = 1; i <= K; ++i) {
+      low.AtNum[i] = high.AtNum[i] = uint8_t(elements[i - 1][0]);
+      low.AtWgt[i] = high.AtWgt[i] = uint16_t(elements[i - 1][1]);
+      high.AtCnt[i] = uint8_t(next(12));
+      low.AtCnt[i] = uint8_t(next(4));  // sometimes above the upper bound
+    }
+    const bool exact = round % 2 == 1;
+    double mass = exact ? 0.01 * next(5) : 0;  // the mass of one combination within the bounds
+    for (int i = 1; i <= K; ++i)
+      mass += (exact ? double(ExactAtWeight(high.AtNum[i])) : high.AtWgt[i]) * next(high.AtCnt[i] + 1);
+    std::vector<std::string> expected;
+    std::vector<int> c(K + 1);
+    for (int i = 1; i <= K; ++i) c[i] = high.AtCnt[i];
+    for (bool more = true; more;) {
+      double m = 0;
+      std::string text;
+      for (int i = 1; i <= K; ++i) {
+        m += (exact ? double(ExactAtWeight(high.AtNum[i])) : high.AtWgt[i]) * c[i];
+        if (c[i] > 0) text += CElemSymb(high.AtNum[i]) + (c[i] > 1 ? std::to_string(c[i]) : "") + " ";
+      }
+      if (exact ? std::fabs(m - mass) < 0.05 : m == std::nearbyint(mass)) expected.push_back(text);
+      more = false;
+      for (int p = K; p >= 1 && !more; --p)
+        if (--c[p] >= low.AtCnt[p]) more = true; else c[p] = high.AtCnt[p];
+    }
+    TMolForm f(nullptr);
+    f.InitFindFormula(mass, 0.05, low, high);
+    EXPECT_EQ(Hits(f, exact, false, 1000), expected) << "round " << round;
+    hits += expected.size();
+  }
+  EXPECT_GE(hits, 30u);  // most rounds find at least the combination their mass came from
+}
+
 // [SECTION] pictures
 
 TEST(TMolFormPicture, WritesCountsLowAndMassNumbersHigh) {

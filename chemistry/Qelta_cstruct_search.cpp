@@ -79,6 +79,8 @@ class TSubSearch {
       : T(target), Q(query), FCompareBonds(compareBonds), FTarget(target), FQuery(query) {}
   /// The first match into images (query atom -> target atom); false when there is none.
   bool Run();
+  /// The target has at least as many independent rings as the query.
+  bool RingsFit() const { return FTarget.CycleRank() >= FQuery.CycleRank(); }
   int Image(int q) const { return FImage[q]; }
   const TStringList& Trace() const { return FTrace; }
 
@@ -195,9 +197,9 @@ bool TCTab::SumForContained(const TCTab& CTabSmall) const {
 
 bool TCTab::SearchSubStruc(const TCTab& CTabSmall, AtFlagType& MatchedAtoms, bool CompareBonds) const {
   if (CTabSmall.FNumValidAtoms < 1 || !SumForContained(CTabSmall)) return false;
-  if (TNeighbours(*this).CycleRank() < TNeighbours(CTabSmall).CycleRank()) return false;
-  MatchedAtoms = AtFlagType{};
   TSubSearch search(*this, CTabSmall, CompareBonds);
+  if (!search.RingsFit()) return false;
+  MatchedAtoms = AtFlagType{};
   const bool found = search.Run();
   if (found)
     for (int q = 1; q <= CTabSmall.FNumValidAtoms; ++q) MatchedAtoms[search.Image(q)] = 1;

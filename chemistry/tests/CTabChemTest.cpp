@@ -20,15 +20,8 @@ using qelta::test::TBond;
 namespace {
 
 /// Atoms of the given elements (mass numbers the nominal ones) bonded both ways by the list.
-void Build(TCTab& t, std::initializer_list<int> elements, std::initializer_list<TBond> bonds) {
-  t.Clear();
-  for (const int z : elements) {
-    CTElem rec;
-    rec.AtNum = uint8_t(z);
-    rec.AtWeight = uint16_t(IntAtWeight(z));
-    t.AddAtom(rec);
-  }
-  for (const TBond& b : bonds) t.MakeConnection(b.a, b.b, b.type);
+void Build(TCTab& t, const std::vector<int>& elements, const std::vector<TBond>& bonds) {
+  qelta::test::BuildMolecule(t, elements, bonds, true);
 }
 
 // The formula as "C2 H6 O " (mass numbers as "13C" where they are not the nominal ones); "false" when refused.
@@ -94,13 +87,7 @@ TEST(TCTabChemistry, HydrogensByValenceBondsAndCharge) {
   };
   for (const auto& c : cases) {
     TCTab t(nullptr);
-    t.Clear();
-    for (const int z : c.elements) {
-      CTElem rec;
-      rec.AtNum = uint8_t(z);
-      t.AddAtom(rec);
-    }
-    for (const TBond& b : c.bonds) t.MakeConnection(b.a, b.b, b.type);
+    qelta::test::BuildMolecule(t, c.elements, c.bonds);
     for (size_t i = 0; i < c.charges.size(); ++i) t.SetCharge(int(i) + 1, c.charges[i]);
     EXPECT_EQ(Hydrogens(t), c.expect) << c.what;
   }
@@ -278,13 +265,7 @@ TEST(TCTabFragments, CountsGroups) {
   };
   for (const auto& c : cases) {
     TCTab t(nullptr);
-    t.Clear();
-    for (const int z : c.elements) {
-      CTElem rec;
-      rec.AtNum = uint8_t(z);
-      t.AddAtom(rec);
-    }
-    for (const TBond& b : c.bonds) t.MakeConnection(b.a, b.b, b.type);
+    qelta::test::BuildMolecule(t, c.elements, c.bonds);
     for (const auto& [kind, count] : c.counts) EXPECT_EQ(t.FragmentCount(kind), count) << c.what << " kind " << kind;
   }
   TCTab t(nullptr);

@@ -13,6 +13,7 @@
 #include "Panels.h"
 #include "Qelta_CData.h"
 #include "Qelta_cform.h"
+#include "SampleControls.h"
 #include "Testing.h"
 
 using namespace qelta;
@@ -69,21 +70,6 @@ class TTracedMolForm : public TMolForm {
     x = WriteFormula(text.Canvas(), mask.Canvas(), H, 10);
     text.Canvas()->SetTrace(nullptr);
     return trace.Find("TextOut");
-  }
-};
-
-// A parent painted in 8-pixel squares of two colours.
-class TCheckered : public TCustomControl {
- public:
-  using TCustomControl::TCustomControl;
-
- protected:
-  void Paint() override {
-    for (int y = 0; y < Height(); y += 8)
-      for (int x = 0; x < Width(); x += 8) {
-        Canvas()->Brush()->SetColor((x / 8 + y / 8) % 2 == 0 ? TColor(0x3080F0) : TColor(0xC0F0A0));
-        Canvas()->FillRect(Rect(x, y, x + 8, y + 8));
-      }
   }
 };
 
@@ -416,7 +402,7 @@ TEST(TMolFormPicture, AlignmentCutsAWideStrip) {
 struct MolFormOnForm : ::testing::Test {
   TScriptedUser user;
   std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
-  TCheckered* parent = new TCheckered(form.get());
+  sample::TCheckered* parent = new sample::TCheckered(form.get());
 
   void SetUp() override {
     form->SetBounds(40, 40, 420, 240);

@@ -19,23 +19,13 @@ using qelta::test::TempDir;
 
 namespace {
 
-void Build(TCTab& t, std::initializer_list<int> elements, std::initializer_list<TBond> bonds) {
-  t.Clear();
-  for (const int z : elements) {
-    CTElem rec;
-    rec.AtNum = uint8_t(z);
-    t.AddAtom(rec);
-  }
-  for (const TBond& b : bonds) t.MakeConnection(b.a, b.b, b.type);
+void Build(TCTab& t, const std::vector<int>& elements, const std::vector<TBond>& bonds) {
+  qelta::test::BuildMolecule(t, elements, bonds);
 }
 
 void Ring(TCTab& t, int n, int type = 1) {
   t.Clear();
-  for (int i = 0; i < n; ++i) {
-    CTElem rec;
-    rec.AtNum = 6;
-    t.AddAtom(rec);
-  }
+  for (int i = 0; i < n; ++i) qelta::test::AddElement(t, 6);
   for (int i = 1; i <= n; ++i) t.MakeConnection(i, i % n + 1, type);
 }
 
@@ -77,10 +67,7 @@ TEST_F(SubSearch, PrefiltersLeaveTheMatchUntouched) {
 TEST_F(SubSearch, FindsBenzeneInToluene) {
   Ring(query, 6, 4);
   Ring(target, 6, 4);
-  CTElem methyl;
-  methyl.AtNum = 6;
-  target.AddAtom(methyl);
-  target.MakeConnection(7, 3, 1);
+  target.MakeConnection(qelta::test::AddElement(target, 6), 3, 1);
   ASSERT_TRUE(target.SearchSubStruc(query, matched, false));
   EXPECT_EQ(Marked(matched), (std::vector<int>{1, 2, 3, 4, 5, 6}));
   // A failed search after the prefilters clears the marks.
@@ -105,10 +92,7 @@ TEST_F(SubSearch, ComparesBondTypesOnRequest) {
 TEST_F(SubSearch, CyclohexaneIsNotInMethylcyclopentane) {
   Ring(query, 6);
   Ring(target, 5);
-  CTElem methyl;
-  methyl.AtNum = 6;
-  target.AddAtom(methyl);
-  target.MakeConnection(6, 1, 1);  // one ring each, so the ring count lets it through
+  target.MakeConnection(qelta::test::AddElement(target, 6), 1, 1);  // one ring each, so the ring count lets it through
   EXPECT_FALSE(target.SearchSubStruc(query, matched, false));
 }
 
@@ -127,19 +111,12 @@ TEST_F(SubSearch, TwoQueryAtomsNeverShareATargetAtom) {
 // was reported found: the ring with a tail is not in the plain ring.
 TEST_F(SubSearch, AtomsBehindARingClosureAreMatchedToo) {
   Ring(query, 6);
-  CTElem n;
-  n.AtNum = 7;
-  query.AddAtom(n);
-  query.MakeConnection(7, 6, 1);  // the tail hangs on the closing atom
+  query.MakeConnection(qelta::test::AddElement(query, 7), 6, 1);  // the tail hangs on the closing atom
   Ring(target, 6);
-  target.AddAtom(n);
-  target.MakeConnection(7, 1, 1);
+  target.MakeConnection(qelta::test::AddElement(target, 7), 1, 1);
   EXPECT_TRUE(target.SearchSubStruc(query, matched, false));
   target.MakeConnection(7, 1, 0);
-  CTElem c;
-  c.AtNum = 6;
-  target.AddAtom(c);
-  target.MakeConnection(8, 7, 1);  // the nitrogen now sits on a chain apart from the ring
+  target.MakeConnection(qelta::test::AddElement(target, 6), 7, 1);  // the nitrogen now sits on a chain apart from the ring
   EXPECT_FALSE(target.SearchSubStruc(query, matched, false));
 }
 
@@ -148,11 +125,8 @@ TEST_F(SubSearch, AtomsBehindARingClosureAreMatchedToo) {
 TEST_F(SubSearch, ASaltBesideTheRingKeepsItsRing) {
   Ring(query, 6, 4);
   Ring(target, 6, 4);
-  CTElem ion;
-  ion.AtNum = 11;
-  target.AddAtom(ion);
-  ion.AtNum = 17;
-  target.AddAtom(ion);
+  qelta::test::AddElement(target, 11);
+  qelta::test::AddElement(target, 17);
   ASSERT_LT(target.RingsInMolecule(), query.RingsInMolecule());
   EXPECT_TRUE(target.SearchSubStruc(query, matched, false));
 }

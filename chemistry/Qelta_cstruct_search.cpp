@@ -13,8 +13,8 @@
 // images (with q's bond type when bonds are compared). The first complete map is the match.
 // Trace: per candidate pair one group: "level=<atoms mapped>  <image of the atom q was reached from> <that atom>
 // <t> <q>", the fit and whether q closes a ring (a mapped neighbour other than the one it was reached from) as
-// "T"/"F", the groups of the deeper pairs, "final: " and the outcome, and 14 dashes. The lines of one call are
-// appended to "substrct.txt" at its end.
+// "T"/"F", the groups of the deeper pairs, "final: " and the outcome, and 14 dashes. The lines are gathered and
+// appended to "substrct.txt" in batches of 4096 and at the end of the call.
 
 #include <algorithm>
 
@@ -31,6 +31,7 @@ bool SubStrucTrace = true;
 namespace {
 
 constexpr const char16_t* kTraceFile = u"substrct.txt";
+constexpr int kTraceBatch = 4096;  // lines gathered before they are appended, so a long search keeps little
 
 // Neighbours of every atom in slot order (references outside 1..N and to itself left out), and whether two
 // atoms are bonded and how, from either end.
@@ -82,7 +83,8 @@ class TSubSearch {
   /// The target has at least as many independent rings as the query.
   bool RingsFit() const { return FTarget.CycleRank() >= FQuery.CycleRank(); }
   int Image(int q) const { return FImage[q]; }
-  const TStringList& Trace() const { return FTrace; }
+  /// Appends the trace lines gathered so far to the trace file and forgets them.
+  void FlushTrace();
 
  private:
   void Order();
@@ -121,6 +123,11 @@ void TSubSearch::Order() {
   Visit(anchor, 0);
   for (int a = 1; a <= n; ++a)
     if (std::find(FOrder + 1, FOrder + FCount + 1, a) == FOrder + FCount + 1) Visit(a, 0);
+}
+
+void TSubSearch::FlushTrace() {
+  if (FTrace.Count() > 0) AppendToTextFile(kTraceFile, FTrace);
+  FTrace.Clear();
 }
 
 bool TSubSearch::Run() {
@@ -180,6 +187,7 @@ bool TSubSearch::Try(int pos, int t) {
   if (tracing) {
     FTrace.Add(u"final: " + BoolToStr(ok, 1));
     FTrace.Add(u"--------------");
+    if (FTrace.Count() >= kTraceBatch) FlushTrace();
   }
   return ok;
 }
@@ -203,7 +211,7 @@ bool TCTab::SearchSubStruc(const TCTab& CTabSmall, AtFlagType& MatchedAtoms, boo
   const bool found = search.Run();
   if (found)
     for (int q = 1; q <= CTabSmall.FNumValidAtoms; ++q) MatchedAtoms[search.Image(q)] = 1;
-  if (SubStrucTrace) AppendToTextFile(kTraceFile, search.Trace());
+  if (SubStrucTrace) search.FlushTrace();
   return found;
 }
 

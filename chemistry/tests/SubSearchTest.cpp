@@ -180,3 +180,32 @@ TEST(SubSearchTrace, WritesOneGroupPerCandidatePair) {
             "level=1  3 2 2 1\r\nT F\r\nfinal: T\r\n--------------\r\n"
             "final: T\r\n--------------\r\n");
 }
+
+// A long search appends its trace in batches: nothing is lost between them.
+TEST(SubSearchTrace, ALongTraceIsWrittenWhole) {
+  TempDir dir;
+  char* previous = ::getcwd(nullptr, 0);
+  ASSERT_EQ(::chdir(dir.Native().c_str()), 0);
+  TCTab target(nullptr), query(nullptr);
+  Build(query, {6, 6, 6, 6, 6}, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}});
+  query.SetAttrib(5, atbChainEnd);  // no target atom has it, so every path is tried to its end
+  SubStrucTrace = true;
+  target.Clear();
+  for (int i = 0; i < 12; ++i) qelta::test::AddElement(target, 6);
+  for (int i = 1; i <= 12; ++i)
+    for (int d = 1; d <= 3; ++d) target.MakeConnection(i, (i + d - 1) % 12 + 1, 1);
+  AtFlagType matched{};
+  EXPECT_FALSE(target.SearchSubStruc(query, matched, false));
+  const std::string trace = dir.Get("substrct.txt");
+  EXPECT_EQ(::chdir(previous), 0);
+  std::free(previous);
+  size_t lines = 0, groups = 0, anchors = 0;
+  for (size_t at = 0, end; (end = trace.find("\r\n", at)) != std::string::npos; at = end + 2, ++lines) {
+    groups += trace.compare(at, 6, "level=") == 0;
+    anchors += trace.compare(at, 9, "level=0  ") == 0;
+  }
+  EXPECT_GT(lines, 3u * 4096);
+  EXPECT_EQ(lines, 4 * groups);
+  EXPECT_EQ(anchors, 12u);
+  EXPECT_EQ(trace.substr(trace.size() - 26), "final: F\r\n--------------\r\n");
+}

@@ -6,6 +6,15 @@
 //                    (ring information reset first, so each call computes); molecules/s.
 //   BM_Cage/kind     one cage per call, beside MolOps::findSSSR: C20 (dodecahedrane), C60 (fullerene with
 //                    shuffled connection slots) and random polycycles of 63 atoms (a tree and 16 more bonds).
+//   BM_SubSearch/q   the first match of a Kekule benzene ring (0) and of a carboxyl group C(=O)O (1) in every
+//                    molecule, bond types compared, trace off, beside SubstructMatch on the Kekule molecules with
+//                    the same query; both must find the same number of molecules; molecules/s.
+//   BM_MassSearch    every formula of nominal mass 300 within C0..60 H0..120 N0..10 O0..20 S0..4 (8.5 million
+//                    combinations), one per call of FindFormulaNominalMass, beside five plain nested loops that
+//                    sum each combination from scratch.
+//   BM_OptimizeShape one OptimizeMolShape (100 x 63 random moves, ideal bond 30 pixels) of a random polycycle of
+//                    63 atoms laid out by RDKit and shaken, on a display that is not shown, beside RDKit's
+//                    compute2DCoords of the same graph (another method for the same job: a 2-D layout).
 // Times are Qelta's; the counters hold the anchor's seconds, the ratio Qelta / anchor and the rate.
 
 #include <unistd.h>
@@ -18,6 +27,7 @@
 #include <GraphMol/MolOps.h>
 #include <GraphMol/RWMol.h>
 #include <GraphMol/SmilesParse/SmilesParse.h>
+#include <GraphMol/Substruct/SubstructMatch.h>
 
 #include <algorithm>
 #include <array>
@@ -31,6 +41,9 @@
 #include <vector>
 
 #include "Encoding.h"
+#include "Qelta_ChemGrph.h"
+#include "Qelta_cform.h"
+#include "Random.h"
 #include "Qelta_cstruct.h"
 #include "SideBySide.h"
 #include "TextFiles.h"
@@ -256,8 +269,129 @@ void BM_Cage(benchmark::State& state) {
   state.counters["rings"] = cages[0].table->FindSSSR(*rings);
 }
 
+// [SECTION] substructure search
+
+// The query as a connection table: atoms and bonds of the molecule in its Kekule form.
+void TableOf(const RDKit::ROMol& m, qelta::TCTab& t) {
+  t.Clear();
+  for (const RDKit::Atom* a : m.atoms()) {
+    qelta::CTElem rec;
+    rec.AtNum = static_cast<uint8_t>(a->getAtomicNum());
+    t.AddAtom(rec);
+  }
+  for (const RDKit::Bond* b : m.bonds())
+    t.MakeConnection(static_cast<int>(b->getBeginAtomIdx()) + 1, static_cast<int>(b->getEndAtomIdx()) + 1,
+                     static_cast<int>(b->getBondTypeAsDouble()));
+}
+
+void BM_SubSearch(benchmark::State& state) {
+  const TSet& s = Molecules();
+  std::unique_ptr<RDKit::RWMol> query(RDKit::SmilesToMol(state.range(0) == 0 ? "c1ccccc1" : "C(=O)O"));
+  RDKit::MolOps::Kekulize(*query, true);
+  qelta::TCTab table(nullptr);
+  TableOf(*query, table);
+  std::vector<std::unique_ptr<RDKit::RWMol>> kekule;
+  for (const auto& m : s.mols) {
+    kekule.emplace_back(new RDKit::RWMol(*m));
+    RDKit::MolOps::Kekulize(*kekule.back(), true);
+  }
+  state.SetLabel(state.range(0) == 0 ? "benzene" : "carboxyl");
+  qelta::SubStrucTrace = false;
+  qelta::AtFlagType matched{};
+  int ours = 0, theirs = 0;
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    ours = theirs = 0;
+    const double o = Seconds([&] {
+      for (const auto& target : s.tables) ours += target->SearchSubStruc(table, matched, true);
+    });
+    const double a = Seconds([&] {
+      RDKit::MatchVectType match;
+      for (const auto& m : kekule) theirs += RDKit::SubstructMatch(*m, *query, match);
+    });
+    t.Add(state, o, a);
+  }
+  t.Report(state);
+  qelta::SubStrucTrace = true;
+  state.counters["found"] = ours;
+  state.counters["found_rdkit"] = theirs;
+  if (ours != theirs) state.SkipWithError("the searches found different numbers of molecules");
+  state.counters["molecules_per_s"] =
+      benchmark::Counter(static_cast<double>(s.tables.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// [SECTION] formula-for-a-mass search
+
+qelta::TFormulaRec Bounds(const std::array<int, 5>& counts) {
+  static constexpr int kZ[5] = {6, 1, 7, 8, 16}, kMass[5] = {12, 1, 14, 16, 32};
+  qelta::TFormulaRec r;
+  r.FLeng = 5;
+  for (int i = 0; i < 5; ++i) {
+    r.AtNum[i + 1] = static_cast<uint8_t>(kZ[i]);
+    r.AtWgt[i + 1] = static_cast<uint16_t>(kMass[i]);
+    r.AtCnt[i + 1] = static_cast<uint8_t>(counts[static_cast<size_t>(i)]);
+  }
+  return r;
+}
+
+void BM_MassSearch(benchmark::State& state) {
+  constexpr int kMass = 300;
+  qelta::TMolForm form(nullptr);
+  int ours = 0, theirs = 0;
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    ours = theirs = 0;
+    const double o = Seconds([&] {
+      form.InitFindFormula(kMass, 0, Bounds({0, 0, 0, 0, 0}), Bounds({60, 120, 10, 20, 4}));
+      while (form.FindFormulaNominalMass(false)) ++ours;
+    });
+    const double a = Seconds([&] {
+      for (int c = 60; c >= 0; --c)
+        for (int h = 120; h >= 0; --h)
+          for (int n = 10; n >= 0; --n)
+            for (int ox = 20; ox >= 0; --ox)
+              for (int su = 4; su >= 0; --su) theirs += 12 * c + h + 14 * n + 16 * ox + 32 * su == kMass;
+      benchmark::DoNotOptimize(theirs);
+    });
+    t.Add(state, o, a);
+  }
+  t.Report(state);
+  state.counters["formulas"] = ours;
+  if (ours != theirs) state.SkipWithError("the searches found different numbers of formulas");
+}
+
+// [SECTION] layout search
+
+void BM_OptimizeShape(benchmark::State& state) {
+  std::mt19937 rng(63);
+  TCage cage = MakeCage(RandomPolycycle(rng), rng);
+  RDKit::MolOps::findSSSR(*cage.mol);
+  RDDepict::compute2DCoords(*cage.mol);
+  qelta::TChemGraph graph(nullptr);
+  qelta::TCTab start(nullptr);
+  start.CopyFrom(*cage.table);
+  const RDKit::Conformer& conf = cage.mol->getConformer();
+  for (int i = 1; i <= start.NAtoms(); ++i) {
+    const RDGeom::Point3D p = conf.getAtomPos(static_cast<unsigned>(i - 1));
+    start.SetCoords(i, 1, static_cast<float>(p.x * 20 + static_cast<double>(rng() % 11)));
+    start.SetCoords(i, 2, static_cast<float>(p.y * 20 + static_cast<double>(rng() % 11)));
+  }
+  qelta::bench::TSideBySide t;
+  for (auto _ : state) {
+    graph.Structure()->CopyFrom(start);
+    qelta::RandSeed = 1;
+    const double o = Seconds([&] { graph.OptimizeMolShape(30); });
+    const double a = Seconds([&] { RDDepict::compute2DCoords(*cage.mol); });
+    t.Add(state, o, a);
+  }
+  t.Report(state);
+}
+
 }  // namespace
 
+BENCHMARK(BM_OptimizeShape)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubSearch)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MassSearch)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSD)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rings)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cage)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -126,6 +126,15 @@ enum : uint8_t {
 /// True when some ring of List holds every atom of Ring (atom indices outside 1..63 are in no ring).
 bool RingInRingList(const RingType& Ring, const RingListType& List);
 
+/// Readable form of a fragment code: centre symbol, then bond digit and symbol per neighbour ("C2O1C1C");
+/// "ERROR" for a negative code.
+String FragmentStr(int32_t Code);
+
+/// Whether SearchSubStruc appends its trace to "substrct.txt" in the current directory (on by default).
+extern bool SubStrucTrace;
+
+struct TFormulaRec;  // Qelta_cform.h
+
 namespace detail {
 class TLineSource;  // lines of a text file or a stream, for the MDL readers
 }
@@ -153,6 +162,59 @@ class TCTab : public TComponent {
   int FindSSSR(RingListType& RingList);
   /// Rewrites every Attrib (bits atb...) from FindSSSR and the connection counts; answers FindSSSR's count.
   int CalcAttributes();
+
+  // [formula, weight, hydrogens] standard valences H 1, B 3, C 4, N 3, O 2, F 1, Si 4, P 3, S 2, Cl 1, Ge 4,
+  // Br 1, I 1, other elements 0; a hydrogen atom with a non-hydrogen neighbour is counted through it, one
+  // without (H2, H+) is counted itself
+  /// Hydrogens on the atom: explicit hydrogen neighbours plus implicit ones from its valence, bond orders
+  /// (aromatic 1, plus 1 for having any) and charge; -1 on the nitrogen of an isonitrile R-N#C, which cancels
+  /// the hydrogen counted on its terminal carbon; 0 for hydrogen and outside 1..N.
+  int NrHAtoms(int AtIx) const;
+  /// Sum of NrHAtoms over atoms 1..N.
+  int CalcMissingH() const;
+  /// Average molecular weight.
+  double CalcChemMolWeight() const;
+  /// The formula in the order C, H, N, O, S, P, F, Cl, Br, I, then the rest as they come; each (element, mass
+  /// number) its own entry, implicit hydrogens as mass 1. False, BForm unchanged, beyond 20 entries or when a
+  /// count exceeds 255.
+  bool CalcMolecularFormula(TFormulaRec& BForm) const;
+
+  // [geometry]
+  /// Mean x, y, z of atoms 1..N; all 0 for no atoms.
+  void CalcMolCenter(double& spx, double& spy, double& spz) const;
+  /// The x-y box of the atoms and their mean x, y (for N <= 1: box 1..10000 x 1..7000, centre 5000, 3500);
+  /// answers the mean x-y length over the connections (each bond from both ends), 0 without any.
+  double CalcMolExtents(double& MinX, double& MinY, double& MaxX, double& MaxY, double& CentX, double& CentY) const;
+  /// The highest atom within the ranges of (x, y, z) on every axis; -1 when none.
+  int FindAtomInBox(double x, double y, double z, double XRange, double YRange, double ZRange) const;
+  /// The atom nearest to (x, y, z) in 3-D (the lower index on ties) and its distance; 0 and uc_MaxDouble for
+  /// no atoms.
+  void FindClosestAtom(double x, double y, double z, int& ClosestAtom, double& Dist) const;
+  /// Turns the x-y layout onto its principal axes (first axis the one of largest variance), not centred, each
+  /// coordinate rounded to an integer; z becomes the third projection. Nothing when the decomposition fails.
+  void RotateWithPCA();
+  /// Atoms in ascending order that pass three filters: An > 0 keeps element An, An < 0 drops element -An; Nb > 0
+  /// keeps exactly Nb connections, Nb < 0 drops exactly -Nb; every non-zero entry of TypB must occur among the
+  /// atom's bond types, counted with multiplicity.
+  void MatchAtomTemplate(int An, int Nb, const BondListType& TypB, AtListType& AtomsMatched) const;
+
+  // [fragments]
+  /// Packed neighbourhood of the atom: bits 0..3 its element index, then 6 bits per neighbour (element index x
+  /// 4 + bond type and 3) in falling order; -1 for an element outside the fragment table (or AtIx outside 1..N),
+  /// -2 for more than 4 connections. NOuterBonds := sum over the neighbours of their connections - 1.
+  int32_t FragmentCode(int AtIx, int& NOuterBonds) const;
+  /// Number of bonds or groups of the kind in the table (0 for a value outside FrgType).
+  int FragmentCount(FrgType FrgCode) const;
+
+  // [substructure search]
+  /// True when every element occurs here at least as often as in the query (false for a larger query).
+  bool SumForContained(const TCTab& CTabSmall) const;
+  /// True when CTabSmall occurs in this table: an injective map of every query atom onto an atom of the same
+  /// element, with at least its connections and every bit of its non-zero Attrib, and every query bond present
+  /// between the images (of the same type when CompareBonds). MatchedAtoms is 1 at the images of the first match
+  /// and 0 elsewhere; untouched, and no trace written, when the element or ring counts rule the query out or it
+  /// is empty. Appends the trace of the search to "substrct.txt" while SubStrucTrace is on.
+  bool SearchSubStruc(const TCTab& CTabSmall, AtFlagType& MatchedAtoms, bool CompareBonds) const;
 
   // [readers] each replaces the table and answers false on malformed, truncated or hostile input
   /// MDL connection table (counts line, atom and bond lines in V2000 columns) from the file's position.

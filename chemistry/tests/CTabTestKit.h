@@ -5,7 +5,9 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "Qelta_CData.h"
 #include "Qelta_cstruct.h"
 
 namespace qelta::test {
@@ -22,6 +24,23 @@ inline void BuildTable(TCTab& t, int n, std::initializer_list<TBond> bonds, int 
     rec.AtNum = static_cast<uint8_t>(atNum);
     t.AddAtom(rec);
   }
+  for (const TBond& b : bonds) t.MakeConnection(b.a, b.b, b.type);
+}
+
+/// Appends an atom of element z (mass number the nominal one when asked); answers its index.
+inline int AddElement(TCTab& t, int z, bool nominalMass = false) {
+  CTElem rec;
+  rec.AtNum = static_cast<uint8_t>(z);
+  rec.AtWeight = static_cast<uint16_t>(nominalMass ? IntAtWeight(z) : 0);
+  t.AddAtom(rec);
+  return t.NAtoms();
+}
+
+/// Atoms of the given elements bonded both ways by the list (mass numbers the nominal ones when asked).
+inline void BuildMolecule(TCTab& t, const std::vector<int>& elements, const std::vector<TBond>& bonds,
+                          bool nominalMasses = false) {
+  t.Clear();
+  for (const int z : elements) AddElement(t, z, nominalMasses);
   for (const TBond& b : bonds) t.MakeConnection(b.a, b.b, b.type);
 }
 

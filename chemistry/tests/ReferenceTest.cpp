@@ -1,5 +1,6 @@
 // The chemistry units against RDKit and Open Babel: element symbols, SD records as RDKit reads them, CONTAB
-// and MDL round trips, written mol files read by both, and ring-set sizes. The reference set is written into
+// and MDL round trips, written mol files read by both, ring-set sizes, formulas with RDKit's hydrogens and the
+// substructure search against RDKit's matching. The reference set is written into
 // the build tree by the fixture step chemistry_references (chem_references.py write).
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "Encoding.h"
 #include "FileTestKit.h"
 #include "Qelta_CData.h"
+#include "Qelta_cform.h"
 #include "Qelta_cstruct.h"
 #include "TextFiles.h"
 
@@ -206,4 +208,77 @@ TEST_F(ChemReference, RingSetSizesEqualRDKitsSymmetrisedSSSR) {
   }
   EXPECT_EQ(r, systems.size());
   EXPECT_GT(likeRDKit, r * 3 / 4);  // fused, spiro and simple systems: all of them
+}
+
+TEST_F(ChemReference, FormulasOfNeutralStructuresEqualRDKits) {
+  std::ifstream in(kRefs + "/formulas.txt");
+  size_t r = 0, compared = 0;
+  for (std::string line; std::getline(in, line); ++r) {
+    ASSERT_LT(r, Tables->size());
+    if (line == "skip") continue;
+    std::map<int, int> expected;
+    std::istringstream fields(line);
+    for (std::string pair; fields >> pair;) expected[std::stoi(pair)] = std::stoi(pair.substr(pair.find(':') + 1));
+    const TCTab& t = *(*Tables)[r];
+    TFormulaRec f;
+    ASSERT_TRUE(t.CalcMolecularFormula(f)) << "record " << r + 1;
+    std::map<int, int> ours;
+    double weight = 0;
+    for (int i = 1; i <= f.FLeng; ++i) {
+      ours[f.AtNum[i]] += f.AtCnt[i];
+      weight += f.AtCnt[i] * double(ChemAtWeight(f.AtNum[i]));
+    }
+    EXPECT_EQ(ours, expected) << "record " << r + 1 << ": " << line;
+    EXPECT_NEAR(t.CalcChemMolWeight(), weight, 1e-9) << "record " << r + 1;
+    ++compared;
+  }
+  EXPECT_EQ(r, Tables->size());
+  EXPECT_GT(compared, 100u);
+}
+
+// Every query in every target, bonds ignored (RDKit with every bond single) and compared (RDKit with the Kekule
+// bonds of both); a match marks one of RDKit's atom sets.
+TEST_F(ChemReference, SubstructureSearchEqualsRDKitsMatching) {
+  std::vector<TProps> props;
+  const std::vector<std::unique_ptr<TCTab>> queries = ReadSD(kRefs + "/queries.sdf", props);
+  const std::vector<std::unique_ptr<TCTab>> targets = ReadSD(kRefs + "/targets.sdf", props);
+  std::ifstream in(kRefs + "/search.txt");
+  SubStrucTrace = false;
+  size_t pairs = 0, found[2] = {};
+  std::string line;
+  std::getline(in, line);
+  while (!line.empty()) {
+    std::istringstream head(line);
+    std::string word;
+    size_t q = 0, t = 0, n[2] = {};
+    head >> word >> q >> t >> n[0] >> n[1];
+    ASSERT_EQ(word, "pair");
+    ASSERT_TRUE(q >= 1 && q <= queries.size() && t >= 1 && t <= targets.size());
+    std::set<std::vector<int>> sets[2];
+    while (std::getline(in, line) && line.rfind("pair", 0) != 0) {
+      std::istringstream fields(line);
+      fields >> word;
+      std::vector<int> atoms;
+      for (int a; fields >> a;) atoms.push_back(a);
+      sets[word == "strict"].insert(atoms);
+    }
+    if (in.eof()) line.clear();
+    for (int strict = 0; strict < 2; ++strict) {
+      AtFlagType matched{};
+      const bool ours = targets[t - 1]->SearchSubStruc(*queries[q - 1], matched, strict == 1);
+      EXPECT_EQ(ours, n[strict] > 0) << "query " << q << " target " << t << (strict ? " strict" : " loose");
+      if (!ours) continue;
+      ++found[strict];
+      std::vector<int> marked;
+      for (int i = 1; i <= MaxAtoms; ++i)
+        if (matched[i]) marked.push_back(i);
+      EXPECT_EQ(int(marked.size()), queries[q - 1]->NAtoms());
+      EXPECT_TRUE(sets[strict].contains(marked)) << "query " << q << " target " << t;
+    }
+    ++pairs;
+  }
+  SubStrucTrace = true;
+  EXPECT_EQ(pairs, queries.size() * targets.size());
+  EXPECT_GT(found[0], 300u);
+  EXPECT_GT(found[1], 150u);
 }

@@ -12,6 +12,14 @@
       rings.txt      per record its name, the size of RDKit's symmetrised smallest set of smallest rings and
                      the size of the set that the connection table's own assembly rule gives (which keeps every
                      smallest ring through each atom and so differs for cages and bridged systems)
+      formulas.txt   per record of molecules.sdf "Z:count ..." with RDKit's hydrogens, or "skip" for a record
+                     that is charged, carries isotopes or an element without a standard valence of the table
+      queries.sdf    substructure queries in Kekule form: fixed fragments and connected pieces cut from the
+                     molecules (seeded)
+      targets.sdf    the targets of the search: the first molecules and a few made to catch shared atoms,
+                     separate salts and unclosable rings
+      search.txt     per query and target "pair q t nLoose nStrict", then the atom sets (1-based, sorted) of
+                     RDKit's matches: "loose ..." with every bond taken as single, "strict ..." with Kekule bonds
   chem_references.py read FILE...           prints, per mol file, what RDKit and Open Babel read:
                      "rdkit"/"openbabel", then "atom Z charge 0" per atom and "bond a b order" (a < b),
                      then "end"
@@ -216,20 +224,127 @@ def assembled_ring_count(mol):
     return len(taken)
 
 
+# Elements whose hydrogens the connection table derives from a standard valence.
+VALENCE_ELEMENTS = {1, 5, 6, 7, 8, 9, 14, 15, 16, 17, 32, 35, 53}
+QUERY_SMILES = ["c1ccccc1", "C(=O)O", "C(=O)N", "c1ccncc1", "CCO", "C1CCCCC1", "N", "S", "Cl", "CC(C)C", "C=C",
+                "CN(C)C", "c1ccc2ccccc2c1", "OCCO", "OCCCO", "C#N", "O=S=O", "C(=O)OC", "NC(=O)N", "C1CCC1"]
+SPECIAL_TARGETS = ["C1COC1.O", "c1ccccc1.[Na+].[Cl-]", "CC1CCCC1", "CCCCCC", "OCCCO", "C1CCCCC1N.CC"]
+SEARCH_TARGETS = 60
+RANDOM_QUERIES = 16
+
+
+def formula_line(block):
+    mol = Chem.MolFromMolBlock(block, removeHs=False)
+    atoms = list(mol.GetAtoms())
+    if any(a.GetFormalCharge() or a.GetIsotope() or a.GetAtomicNum() not in VALENCE_ELEMENTS for a in atoms):
+        return "skip"
+    counts = {}
+    for a in atoms:
+        counts[a.GetAtomicNum()] = counts.get(a.GetAtomicNum(), 0) + 1
+        counts[1] = counts.get(1, 0) + a.GetTotalNumHs()
+    return " ".join(f"{z}:{n}" for z, n in sorted(counts.items()) if n)
+
+
+def kekule_query(smiles):
+    mol = Chem.MolFromSmiles(smiles)
+    Chem.Kekulize(mol, clearAromaticFlags=True)
+    return mol
+
+
+def random_piece(mol, rng):
+    """A connected piece of 4..10 atoms grown from a random atom, with the molecule's Kekule bonds."""
+    start = rng.randrange(mol.GetNumAtoms())
+    taken, frontier = [start], [start]
+    want = rng.randint(4, min(10, mol.GetNumAtoms()))
+    while frontier and len(taken) < want:
+        cur = frontier.pop(rng.randrange(len(frontier)))
+        for nb in cur_neighbors(mol, cur):
+            if nb not in taken and len(taken) < want:
+                taken.append(nb)
+                frontier.append(nb)
+    piece = Chem.RWMol()
+    index = {}
+    for a in taken:
+        index[a] = piece.AddAtom(Chem.Atom(mol.GetAtomWithIdx(a).GetAtomicNum()))
+    for bond in mol.GetBonds():
+        b, e = bond.GetBeginAtomIdx(), bond.GetEndAtomIdx()
+        if b in index and e in index:
+            piece.AddBond(index[b], index[e], bond.GetBondType())
+    return piece.GetMol()
+
+
+def cur_neighbors(mol, idx):
+    return [n.GetIdx() for n in mol.GetAtomWithIdx(idx).GetNeighbors()]
+
+
+def plain_copy(mol, single):
+    """The molecule for matching: no charges, isotopes or flags; every bond single when asked."""
+    copy = Chem.RWMol(mol)
+    for a in copy.GetAtoms():
+        a.SetFormalCharge(0)
+        a.SetIsotope(0)
+        a.SetNoImplicit(True)
+        a.SetIsAromatic(False)
+    for b in copy.GetBonds():
+        b.SetIsAromatic(False)
+        if single:
+            b.SetBondType(Chem.BondType.SINGLE)
+    out = copy.GetMol()
+    out.UpdatePropertyCache(strict=False)
+    return out
+
+
+def search_set(nominal, blocks):
+    targets = [Chem.MolFromMolBlock(b, sanitize=False, removeHs=False) for b in blocks[:SEARCH_TARGETS]]
+    for smiles in SPECIAL_TARGETS:
+        mol = Chem.MolFromSmiles(smiles)
+        Chem.Kekulize(mol, clearAromaticFlags=True)
+        AllChem.Compute2DCoords(mol)
+        targets.append(Chem.MolFromMolBlock(moved_block(mol, nominal), sanitize=False, removeHs=False))
+    queries = [kekule_query(s) for s in QUERY_SMILES]
+    rng = random.Random(4711)
+    for _ in range(RANDOM_QUERIES):
+        queries.append(random_piece(targets[rng.randrange(30)], rng))
+    lines = []
+    for qi, q in enumerate(queries):
+        loose_q, strict_q = plain_copy(q, True), plain_copy(q, False)
+        for ti, t in enumerate(targets):
+            loose = t_matches(plain_copy(t, True), loose_q)
+            strict = t_matches(plain_copy(t, False), strict_q)
+            lines.append(f"pair {qi + 1} {ti + 1} {len(loose)} {len(strict)}")
+            lines += ["loose " + " ".join(map(str, m)) for m in loose]
+            lines += ["strict " + " ".join(map(str, m)) for m in strict]
+    query_blocks = "".join(Chem.MolToMolBlock(q, kekulize=False) + "$$$$\n" for q in queries)
+    target_blocks = "".join(Chem.MolToMolBlock(t, kekulize=False) + "$$$$\n" for t in targets)
+    return query_blocks, target_blocks, lines
+
+
+def t_matches(target, query):
+    return sorted({tuple(sorted(i + 1 for i in m)) for m in target.GetSubstructMatches(query, uniquify=False,
+                                                                                        maxMatches=100000)})
+
+
 def write(out_dir, data_dir):
     out = Path(out_dir)
     out.mkdir(parents=True, exist_ok=True)
     pt = Chem.GetPeriodicTable()
     (out / "symbols.txt").write_text("".join(f"{z} {pt.GetElementSymbol(z)}\n" for z in range(1, 104)))
     nominal = nominal_masses(data_dir)
-    sd, expected = [], []
+    sd, expected, formulas, blocks = [], [], [], []
     for i, mol in enumerate(molecules()):
         mol.SetProp("_Name", f"molecule {i + 1}")
         block = moved_block(mol, nominal)
+        blocks.append(block)
         sd.append(block + f"> <BOILP>\n{i + 0.5}\n\n> <ID>\n{i + 1}\n\n$$$$\n")
         expected += record_lines(block)
+        formulas.append(formula_line(block))
     (out / "molecules.sdf").write_text("".join(sd))
     (out / "molecules.txt").write_text("\n".join(expected) + "\n")
+    (out / "formulas.txt").write_text("\n".join(formulas) + "\n")
+    query_blocks, target_blocks, lines = search_set(nominal, blocks)
+    (out / "queries.sdf").write_text(query_blocks)
+    (out / "targets.sdf").write_text(target_blocks)
+    (out / "search.txt").write_text("\n".join(lines) + "\n")
     rings_sd, counts = [], []
     for mol in ring_systems():
         AllChem.Compute2DCoords(mol)

@@ -27,21 +27,6 @@ class TOpenOnOffBut : public TOnOffBut {
   using TOnOffBut::TOnOffBut;
 };
 
-/// A parent that paints an 8-pixel checkerboard of two colours.
-class TCheckered : public TCustomControl {
- public:
-  using TCustomControl::TCustomControl;
-
- protected:
-  void Paint() override {
-    for (int y = 0; y < Height(); y += 8)
-      for (int x = 0; x < Width(); x += 8) {
-        Canvas()->Brush()->SetColor((x / 8 + y / 8) % 2 == 0 ? TColor(0x3080F0) : TColor(0xC0F0A0));
-        Canvas()->FillRect(Rect(x, y, x + 8, y + 8));
-      }
-  }
-};
-
 /// The bands round a button's picture where its captions stand (inside the frame), offset to (dx, dy),
 /// for the text compare of the golden pictures.
 std::vector<TRect> CaptionBands(const TOnOffBut& b, int dx, int dy) {
@@ -400,7 +385,7 @@ TEST_F(OnOffPanel, ResizingRecentresAndStillFiresTheHostsOnResize) {
 // [SECTION] painting
 
 TEST_F(OnOffPanel, ATransparentButtonAndsItsMaskAndOrsItsBitmapOverTheParent) {
-  auto* parent = new TCheckered(form.get());
+  auto* parent = new sample::TCheckered(form.get());
   parent->SetParent(panel);
   parent->SetBounds(0, 0, 200, 120);
   auto* b = new TOpenOnOffBut(form.get());

@@ -35,6 +35,7 @@
   TOPIC(SmallControlsGallery)       \
   TOPIC(MeterGallery)               \
   TOPIC(GeoMapGallery)              \
+  TOPIC(ChemistryGallery)           \
   /* new topics above this line */
 
 namespace qelta::gallery {
@@ -58,7 +59,7 @@ void PrintStates() {
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
       {qelta::LibraryName_qeltactl(), "table editor (core, drawing, in-place editing, menus, marks, clipboard), month calendar, on/off button, mark selector, colour selector, gradient fill, meter, report list data, numeric input"},
       {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS; map control: image, view, calibration models"},
-      {qelta::LibraryName_qeltamol(), "element table, CAS numbers, connection table, structure files, rings"},
+      {qelta::LibraryName_qeltamol(), "element table, CAS numbers, connection table, structure files, rings, formulas and mass search, hydrogens and geometry, fragment codes, substructure search, formula control, structure display"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
 }

@@ -122,6 +122,21 @@ class TSampleGraphic : public TGraphicControl {
   }
 };
 
+/// A parent that paints an 8-pixel checkerboard of two colours, to show what a transparent control lets through.
+class TCheckered : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void Paint() override {
+    for (int y = 0; y < Height(); y += 8)
+      for (int x = 0; x < Width(); x += 8) {
+        Canvas()->Brush()->SetColor((x / 8 + y / 8) % 2 == 0 ? TColor(0x3080F0) : TColor(0xC0F0A0));
+        Canvas()->FillRect(Rect(x, y, x + 8, y + 8));
+      }
+  }
+};
+
 /// Colour of a pixel of a grabbed picture as TColor.
 inline TColor PixelOf(TBitmap* b, int x, int y) { return b->Canvas()->Pixels(x, y); }
 

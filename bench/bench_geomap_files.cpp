@@ -14,6 +14,7 @@
 #include "Encoding.h"
 #include "Qelta_geomap.h"
 #include "SideBySide.h"
+#include "SysUtils.h"
 #include "TextFiles.h"
 
 using namespace qelta;

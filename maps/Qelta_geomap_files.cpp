@@ -31,6 +31,7 @@
 #include "FileSys.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
+#include "Qelta_math1.h"
 #include "Qelta_streams.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
@@ -171,6 +172,22 @@ TColor AttrColor(const String& Attributes, const char16_t* Name) {
 
 bool AttrTrue(const String& Attributes, const char16_t* Name) {
   return LowerCase(ScanForXMLAttrib(Attributes, Name)).find(u"true") != String::npos;
+}
+
+TSymbolProperties SymbolPropertiesOf(const String& Attributes, TLandMarkElement Kind) {
+  return TSymbolProperties{Kind,
+                           AttrInt(Attributes, u"size"),
+                           AttrColor(Attributes, u"colorfg"),
+                           AttrColor(Attributes, u"colorbg"),
+                           AttrTrue(Attributes, u"transp"),
+                           AttrInt(Attributes, u"dir"),
+                           AttrInt(Attributes, u"leng")};
+}
+
+String SymbolAttributes(const TSymbolProperties& Props) {
+  return XmlAttribute(u"colorfg", Hex(Props.FGColor, 8)) + XmlAttribute(u"colorbg", Hex(Props.BGColor, 8)) +
+         XmlAttribute(u"size", IntToStr(Props.Size)) + XmlAttribute(u"transp", BoolToStr(Props.Transparent, 0)) +
+         XmlAttribute(u"dir", IntToStr(Props.Direction)) + XmlAttribute(u"leng", IntToStr(Props.Length));
 }
 
 AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }

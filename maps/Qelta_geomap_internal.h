@@ -136,6 +136,11 @@ bool AttrTrue(const String& Attributes, const char16_t* Name);
 int ScanInt(const String& Text);
 double ScanFloat(const String& Text);
 
+/// The symbol attributes that landmarks and symbols share (size, colorfg, colorbg, transp, dir, leng),
+/// read from an attribute text with the shape Kind, and written in that order after a blank.
+TSymbolProperties SymbolPropertiesOf(const String& Attributes, TLandMarkElement Kind);
+String SymbolAttributes(const TSymbolProperties& Props);
+
 /// The first Max characters of the text as single-byte (Windows-1252) text.
 AnsiString ShortAnsi(const String& Text, int Max);
 

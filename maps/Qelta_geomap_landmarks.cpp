@@ -332,10 +332,7 @@ TLandMark LandMarkFromAttributes(const String& a, const TLandMark& Default) {
   lm.Altitude = AttrFloat(a, u"alti");
   lm.ClassFlag = static_cast<uint8_t>(AttrInt(a, u"class") & 0xFF);
   lm.Tag = AttrInt(a, u"usertag");
-  lm.SymbolProps = TSymbolProperties{ElementOf(ScanForXMLAttrib(a, u"element")), AttrInt(a, u"size"),
-                                     AttrColor(a, u"colorfg"),  AttrColor(a, u"colorbg"),
-                                     AttrTrue(a, u"transp"),    AttrInt(a, u"dir"),
-                                     AttrInt(a, u"leng")};
+  lm.SymbolProps = detail::SymbolPropertiesOf(a, ElementOf(ScanForXMLAttrib(a, u"element")));
   lm.Identifier = detail::ShortAnsi(ScanForXMLAttrib(a, u"id"), MaxLMIdentifierLength);
   lm.Time = AttrTime(a);
   TLMTextProperties& c = lm.Caption;
@@ -354,8 +351,6 @@ TLandMark LandMarkFromAttributes(const String& a, const TLandMark& Default) {
   c.FontStyles = FontStylesOf(ScanForXMLAttrib(a, u"capfst"));
   return lm;
 }
-
-String Flag(bool b) { return b ? u"TRUE" : u"FALSE"; }
 
 String TimeText(TDateTime t) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
@@ -377,13 +372,11 @@ String LandMarkLine(const TLandMark& lm) {
          XmlAttribute(u"alti", FloatToStr(lm.Altitude)) + XmlAttribute(u"class", IntToStr(lm.ClassFlag)) +
          XmlAttribute(u"usertag", IntToStr(lm.Tag)) +
          XmlAttribute(u"element", s.Kind <= lmUserDef ? kElementNames[s.Kind] : u"cross") +
-         XmlAttribute(u"colorfg", Hex(s.FGColor, 8)) + XmlAttribute(u"colorbg", Hex(s.BGColor, 8)) +
-         XmlAttribute(u"size", IntToStr(s.Size)) + XmlAttribute(u"transp", Flag(s.Transparent)) +
-         XmlAttribute(u"dir", IntToStr(s.Direction)) + XmlAttribute(u"leng", IntToStr(s.Length)) +
+         detail::SymbolAttributes(s) +
          XmlAttribute(u"id", AnsiToString(lm.Identifier)) + XmlAttribute(u"date", TimeText(lm.Time)) +
          XmlAttribute(u"captext", AnsiToString(c.Text)) + XmlAttribute(u"capsize", IntToStr(c.Size)) +
          XmlAttribute(u"capfnm", c.FontName) + XmlAttribute(u"capfgcol", Hex(c.FGColor, 8)) +
-         XmlAttribute(u"capbgcol", Hex(c.BGColor, 8)) + XmlAttribute(u"captransp", Flag(c.Transparent)) +
+         XmlAttribute(u"capbgcol", Hex(c.BGColor, 8)) + XmlAttribute(u"captransp", BoolToStr(c.Transparent, 0)) +
          XmlAttribute(u"capdir", IntToStr(c.Direction)) + XmlAttribute(u"capdx", IntToStr(c.dx)) +
          XmlAttribute(u"capdy", IntToStr(c.dy)) + XmlAttribute(u"caphal", IntToStr(c.HAlignment)) +
          XmlAttribute(u"capval", IntToStr(c.VAlignment)) + XmlAttribute(u"capfst", StyleFlags(c.FontStyles)) + u" />";

@@ -27,10 +27,6 @@ namespace qelta {
 
 namespace {
 
-using detail::AttrColor;
-using detail::AttrInt;
-using detail::AttrTrue;
-
 constexpr int kSymbolBlock = 1000;
 constexpr int kReadNameLength = 40;
 
@@ -45,18 +41,8 @@ TLandMarkElement SymbolElementOf(const String& Name) {
 }
 
 TSymbol SymbolFromAttributes(const String& a) {
-  TSymbol s = DefaultSymbolRecord();
-  TSymbolProperties& p = s.Properties;
-  p.Kind = SymbolElementOf(ScanForXMLAttrib(a, u"element"));
-  s.Name = detail::ShortAnsi(ScanForXMLAttrib(a, u"name"), kReadNameLength);
-  s.Category = AttrInt(a, u"category");
-  p.FGColor = AttrColor(a, u"colorfg");
-  p.BGColor = AttrColor(a, u"colorbg");
-  p.Size = AttrInt(a, u"size");
-  p.Transparent = AttrTrue(a, u"transp");
-  p.Direction = AttrInt(a, u"dir");
-  p.Length = AttrInt(a, u"leng");
-  return s;
+  return TSymbol{detail::SymbolPropertiesOf(a, SymbolElementOf(ScanForXMLAttrib(a, u"element"))),
+                 detail::ShortAnsi(ScanForXMLAttrib(a, u"name"), kReadNameLength), detail::AttrInt(a, u"category")};
 }
 
 String SymbolLine(const TSymbol& s) {
@@ -64,9 +50,7 @@ String SymbolLine(const TSymbol& s) {
   const TSymbolProperties& p = s.Properties;
   return u"<symbol" + XmlAttribute(u"element", LMTypeNames[p.Kind <= lmUserDef ? p.Kind : lmCross]) +
          XmlAttribute(u"name", AnsiToString(s.Name)) + XmlAttribute(u"category", IntToStr(s.Category)) +
-         XmlAttribute(u"colorfg", Hex(p.FGColor, 8)) + XmlAttribute(u"colorbg", Hex(p.BGColor, 8)) +
-         XmlAttribute(u"size", IntToStr(p.Size)) + XmlAttribute(u"transp", BoolToStr(p.Transparent, 0)) +
-         XmlAttribute(u"dir", IntToStr(p.Direction)) + XmlAttribute(u"leng", IntToStr(p.Length)) + u" />";
+         detail::SymbolAttributes(p) + u" />";
 }
 
 }  // namespace

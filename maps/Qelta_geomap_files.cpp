@@ -159,22 +159,29 @@ double ScanFloat(const String& Text) {
   return ScanFPNum(Text, true, 3, pos);
 }
 
-int AttrInt(const String& Attributes, const char16_t* Name) { return ScanInt(ScanForXMLAttrib(Attributes, Name)); }
+TAttributes::TAttributes(const String& Text) : FPairs(ScanXMLAttributes(Text)) {}
 
-double AttrFloat(const String& Attributes, const char16_t* Name) {
-  return ScanFloat(ScanForXMLAttrib(Attributes, Name));
+String TAttributes::Get(const char16_t* Name) const {
+  const String wanted = LowerCase(Name);
+  for (const auto& [name, value] : FPairs)
+    if (name == wanted) return value;
+  return String();
 }
 
-TColor AttrColor(const String& Attributes, const char16_t* Name) {
+int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Get(Name)); }
+
+double AttrFloat(const TAttributes& Attributes, const char16_t* Name) { return ScanFloat(Attributes.Get(Name)); }
+
+TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
   int pos = 1;
-  return ScanHex(ScanForXMLAttrib(Attributes, Name), pos);
+  return ScanHex(Attributes.Get(Name), pos);
 }
 
-bool AttrTrue(const String& Attributes, const char16_t* Name) {
-  return LowerCase(ScanForXMLAttrib(Attributes, Name)).find(u"true") != String::npos;
+bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
+  return LowerCase(Attributes.Get(Name)).find(u"true") != String::npos;
 }
 
-TSymbolProperties SymbolPropertiesOf(const String& Attributes, TLandMarkElement Kind) {
+TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
   return TSymbolProperties{Kind,
                            AttrInt(Attributes, u"size"),
                            AttrColor(Attributes, u"colorfg"),
@@ -301,8 +308,9 @@ int ForEachItem(const String& Content, Take&& take) {
   throw EQeltaGeoMapError(Rules.Prefix + u"specified number of calibration points and actual number does not match");
 }
 
-void ReadCalLine(const String& Attributes, const String& Content, TCalibData& Cal, const TCalReadRules& Rules) {
-  const String type = LowerCase(ScanForXMLAttrib(Attributes, u"type"));
+void ReadCalLine(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+                 const TCalReadRules& Rules) {
+  const String type = LowerCase(Attributes.Get(u"type"));
   if (type != u"parallel" && type != u"meridian")
     throw EQeltaGeoMapError(Rules.Prefix + u"invalid type of graticule line: type=\"" + type + u"\"");
   TCalibLine line;
@@ -346,7 +354,8 @@ TCalQuad ParseQuad(const String& item) {
   return q;
 }
 
-void ReadCalQuads(const String& Attributes, const String& Content, TCalibData& Cal, const TCalReadRules& Rules) {
+void ReadCalQuads(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+                  const TCalReadRules& Rules) {
   const int npoints = AttrInt(Attributes, u"npoints");
   int stored = 0;
   const int items = ForEachItem(Content, [&](const String& item) {
@@ -367,10 +376,10 @@ void ReadCalElements(detail::TMapFileSource& Source, TCalibData& Cal, const TCal
   for (;;) {
     switch (Source.Tag(attributes, content)) {
       case detail::mfGeomapEnd: case detail::mfInvalidTag: return;
-      case detail::mfCalline: ReadCalLine(attributes, content, Cal, Rules); break;
+      case detail::mfCalline: ReadCalLine(detail::TAttributes(attributes), content, Cal, Rules); break;
       case detail::mfCorners: ReadCorners(content, Cal); break;
       case detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
-      case detail::mfCalquads: ReadCalQuads(attributes, content, Cal, Rules); break;
+      case detail::mfCalquads: ReadCalQuads(detail::TAttributes(attributes), content, Cal, Rules); break;
       case detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
       case detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
       case detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "Qelta_geomap.h"
@@ -126,19 +127,30 @@ String ExistingFileName(const String& FileName);
 /// Assigns the existing file of that name and opens it for reading; false when it cannot be opened.
 bool OpenForReading(TextFile& f, const String& FileName);
 
-/// Attribute Name of an attribute text (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent,
-/// '.' or ','), ScanHex from its first character; true when its lower-cased text holds "true".
-int AttrInt(const String& Attributes, const char16_t* Name);
-double AttrFloat(const String& Attributes, const char16_t* Name);
-TColor AttrColor(const String& Attributes, const char16_t* Name);
-bool AttrTrue(const String& Attributes, const char16_t* Name);
+/// The attributes of one tag, read once: Get answers what ScanForXMLAttrib answers for the name (the
+/// value of its first pair, A-Z case ignored; "" when there is none).
+class TAttributes {
+ public:
+  explicit TAttributes(const String& Text);
+  String Get(const char16_t* Name) const;
+
+ private:
+  std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
+};
+
+/// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex
+/// from its first character; true when its lower-cased text holds "true".
+int AttrInt(const TAttributes& Attributes, const char16_t* Name);
+double AttrFloat(const TAttributes& Attributes, const char16_t* Name);
+TColor AttrColor(const TAttributes& Attributes, const char16_t* Name);
+bool AttrTrue(const TAttributes& Attributes, const char16_t* Name);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
 int ScanInt(const String& Text);
 double ScanFloat(const String& Text);
 
 /// The symbol attributes that landmarks and symbols share (size, colorfg, colorbg, transp, dir, leng),
 /// read from an attribute text with the shape Kind, and written in that order after a blank.
-TSymbolProperties SymbolPropertiesOf(const String& Attributes, TLandMarkElement Kind);
+TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind);
 String SymbolAttributes(const TSymbolProperties& Props);
 
 /// The first Max characters of the text as single-byte (Windows-1252) text.

@@ -300,10 +300,10 @@ const char16_t* const kElementNames[lmUserDef + 1] = {u"cross",   u"square",  u"
                                                       u"arrowto", u"crossbox", u"spade",   u"userdef"};
 
 /// The time of "yyyyMMddHHmmss"; 0 when the text names no day or time.
-TDateTime AttrTime(const String& Attributes) {
+TDateTime AttrTime(const detail::TAttributes& Attributes) {
   int error = 0;
   try {
-    const TDateTime t = ScanDateTime(ScanForXMLAttrib(Attributes, u"date"), kTimeFormat, lgEnglish, error);
+    const TDateTime t = ScanDateTime(Attributes.Get(u"date"), kTimeFormat, lgEnglish, error);
     return error == 0 ? t : 0.0;
   } catch (const EConvertError&) {
     return 0.0;
@@ -325,20 +325,20 @@ TFontStyles FontStylesOf(const String& Flags) {
   return styles;
 }
 
-TLandMark LandMarkFromAttributes(const String& a, const TLandMark& Default) {
+TLandMark LandMarkFromAttributes(const detail::TAttributes& a, const TLandMark& Default) {
   TLandMark lm;
   lm.Latitude = AttrFloat(a, u"lat");
   lm.Longitude = AttrFloat(a, u"long");
   lm.Altitude = AttrFloat(a, u"alti");
   lm.ClassFlag = static_cast<uint8_t>(AttrInt(a, u"class") & 0xFF);
   lm.Tag = AttrInt(a, u"usertag");
-  lm.SymbolProps = detail::SymbolPropertiesOf(a, ElementOf(ScanForXMLAttrib(a, u"element")));
-  lm.Identifier = detail::ShortAnsi(ScanForXMLAttrib(a, u"id"), MaxLMIdentifierLength);
+  lm.SymbolProps = detail::SymbolPropertiesOf(a, ElementOf(a.Get(u"element")));
+  lm.Identifier = detail::ShortAnsi(a.Get(u"id"), MaxLMIdentifierLength);
   lm.Time = AttrTime(a);
   TLMTextProperties& c = lm.Caption;
-  c.Text = detail::ShortAnsi(ScanForXMLAttrib(a, u"captext"), MaxLMTextLength);
+  c.Text = detail::ShortAnsi(a.Get(u"captext"), MaxLMTextLength);
   c.Size = AttrInt(a, u"capsize");
-  c.FontName = ScanForXMLAttrib(a, u"capfnm");
+  c.FontName = a.Get(u"capfnm");
   c.FGColor = AttrColor(a, u"capfgcol");
   c.BGColor = AttrColor(a, u"capbgcol");
   c.Transparent = AttrTrue(a, u"captransp");
@@ -348,7 +348,7 @@ TLandMark LandMarkFromAttributes(const String& a, const TLandMark& Default) {
   const int hal = AttrInt(a, u"caphal"), val = AttrInt(a, u"capval");
   c.HAlignment = hal >= 0 && hal <= 2 ? static_cast<TAlignment>(hal) : Default.Caption.HAlignment;
   c.VAlignment = val >= 0 && val <= 2 ? static_cast<TVerticalAlignment>(val) : Default.Caption.VAlignment;
-  c.FontStyles = FontStylesOf(ScanForXMLAttrib(a, u"capfst"));
+  c.FontStyles = FontStylesOf(a.Get(u"capfst"));
   return lm;
 }
 
@@ -393,7 +393,7 @@ bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
   for (;;) {
     const detail::TMapFileTag tag = source.Tag(attributes, content);
     if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
-    if (tag == detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(attributes, FDefaultLM));
+    if (tag == detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(detail::TAttributes(attributes), FDefaultLM));
   }
 }
 

@@ -40,9 +40,9 @@ TLandMarkElement SymbolElementOf(const String& Name) {
   return lmCross;
 }
 
-TSymbol SymbolFromAttributes(const String& a) {
-  return TSymbol{detail::SymbolPropertiesOf(a, SymbolElementOf(ScanForXMLAttrib(a, u"element"))),
-                 detail::ShortAnsi(ScanForXMLAttrib(a, u"name"), kReadNameLength), detail::AttrInt(a, u"category")};
+TSymbol SymbolFromAttributes(const detail::TAttributes& a) {
+  return TSymbol{detail::SymbolPropertiesOf(a, SymbolElementOf(a.Get(u"element"))),
+                 detail::ShortAnsi(a.Get(u"name"), kReadNameLength), detail::AttrInt(a, u"category")};
 }
 
 String SymbolLine(const TSymbol& s) {
@@ -147,7 +147,7 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
   for (;;) {
     const detail::TMapFileTag tag = source.Tag(attributes, content);
     if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
-    if (tag == detail::mfSymbol) Append(SymbolFromAttributes(attributes));
+    if (tag == detail::mfSymbol) Append(SymbolFromAttributes(detail::TAttributes(attributes)));
   }
 }
 

@@ -20,10 +20,16 @@
 // Paint composes the picture in an off-screen bitmap: background, the visible part of the image
 // (through a cache of the whole image below CacheMagLimit, else stretched), the frame; the
 // overlays (graticule, marks, landmarks) and the mouse build on it.
+// Files: the calibration (`geomap`), the landmarks (`gmlandmarks`) and the symbol sets of
+// TSymbolRepository (`lmsymbols`) are line-written XML-like text, read by a start-line search and the
+// foundation's tag scanner over one tag list; nothing is escaped. The map also keeps landmarks (in
+// blocks of 1000, every add and removal asked of the host) and generates blank graticule maps.
 // Limits: images of at most 3,000,000 pixels; 25 calibration lines of 10 points and 200
 // calibration points. The off-screen pictures keep 32-bit pixels (no 15-bit quantising). Every
 // float that becomes a pixel is rounded half to even and saturated to the 32-bit range.
-// Failure channel: EQeltaGeoMapError with "Component \"Name\": " and the text for a refused image;
+// Failure channel: EQeltaGeoMapError with "Component \"Name\": " and the text for a refused image,
+// a calibration call the model does not support, a malformed calibration element or a map that cannot
+// be generated ("ParseCalibData: " for the free reader); file readers answer false for a missing file;
 // conversions answer Valid false (or false) where the model or the arithmetic gives no position;
 // the platform's file and image errors pass through.
 

@@ -189,6 +189,8 @@ double TGeoMap::GetLastMClickLongitude() const {
 
 // [SECTION] registration
 
-void Qelta_geomap::Register() { RegisterComponents(u"Qelta", {ComponentClassOf<TGeoMap>()}); }
+void Qelta_geomap::Register() {
+  RegisterComponents(u"Qelta", {ComponentClassOf<TGeoMap>(), ComponentClassOf<TSymbolRepository>()});
+}
 
 }  // namespace qelta

@@ -752,7 +752,7 @@ class TGeoMap : public TCustomControl {
 };
 
 namespace Qelta_geomap {
-/// Puts TGeoMap on the component palette page "Qelta".
+/// Puts TGeoMap and TSymbolRepository on the component palette page "Qelta".
 void Register();
 }  // namespace Qelta_geomap
 

@@ -26,11 +26,11 @@ test-sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-# Rewrites the golden pictures of the tests (<library>/tests/golden/*.png) from what the code draws now;
-# look at the diff of every changed picture before committing it.
+# Rewrites the golden pictures and files of the tests (<library>/tests/golden/) from what the code makes
+# now; look at the diff of every changed picture or file before committing it.
 golden: build
 	cd build && QELTA_UPDATE_GOLDEN=1 ctest -j $(JOBS) >/dev/null || true
-	@git status --short -- '*/tests/golden/*.png'
+	@git status --short -- '*/tests/golden/*'
 
 demo: build
 	./build/examples/gallery/gallery build/gallery

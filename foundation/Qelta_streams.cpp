@@ -479,6 +479,14 @@ String ScanForXMLAttrib(const String& attributes, const String& name) {
   return String();
 }
 
+std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes) {
+  std::vector<std::pair<String, String>> pairs;
+  std::size_t pos = 0;
+  String name, value;
+  while (NextAttribute(attributes, pos, name, value) == 0) pairs.emplace_back(LowerCase(name), value);
+  return pairs;
+}
+
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
   return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "Streams.h"
@@ -56,6 +57,9 @@ int32_t CountLinesInStream(TStream& stream);
 /// Value of the named attribute (name ignoring case of A-Z) in a text of name=value pairs; "" when absent
 /// or when the text is malformed before it.
 String ScanForXMLAttrib(const String& attributes, const String& name);
+/// Every name=value pair of an attribute text in order, names lower-cased (A-Z) and stripped of blanks, up to
+/// the end or the first syntax fault: what ScanForXMLAttrib searches, read once for texts asked for many names.
+std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes);
 /// Reads the next tag with its attributes and content; answers the index of its lower-cased name in tags
 /// (closing tags with their leading '/'), or the last index when it is not listed (-1 for an empty list).
 /// Declarations and comments ("<?...?>", "<!...>") read no content.

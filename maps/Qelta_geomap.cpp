@@ -4,7 +4,12 @@
 //   Qelta_geomap_view.cpp     view transform, panning, the zoom ring, Paint and the picture's output
 //   Qelta_geomap_fits.cpp     the calibration fits, their quality, corners and resolution, clearing
 //   Qelta_geomap_convert.cpp  pixel <-> geography conversion by model
-//   Qelta_geomap_files.cpp    the calibration file writer
+//   Qelta_geomap_files.cpp    the calibration file: writers, readers, ParseCalibData; what the
+//                             readers and writers of the map's files share
+//   Qelta_geomap_calpoints.cpp  calibration points with undo, the calibration file's name, the
+//                             generated map
+//   Qelta_geomap_landmarks.cpp  landmarks and the gmlandmarks block
+//   Qelta_geomap_symbols.cpp  the symbol repository TSymbolRepository and its lmsymbols file
 //
 // Deliberate deviations from the classic control, each a mended fault:
 //  - A refused image (over 3,000,000 pixels) is loaded into a temporary, so the previous image stays
@@ -44,6 +49,7 @@ TGeoMap::TGeoMap(TComponent* AOwner)
       FGratMat(std::make_unique<TMatrix>(nullptr)) {
   SetBounds(Left(), Top(), 500, 400);
   FLMClassVisible.fill(true);
+  DropLandMarks();
   FCacheAA = FAntiAlias;
   FGratMat->Resize(5, 1);
   FGratUsable.assign(1, false);
@@ -183,6 +189,8 @@ double TGeoMap::GetLastMClickLongitude() const {
 
 // [SECTION] registration
 
-void Qelta_geomap::Register() { RegisterComponents(u"Qelta", {ComponentClassOf<TGeoMap>()}); }
+void Qelta_geomap::Register() {
+  RegisterComponents(u"Qelta", {ComponentClassOf<TGeoMap>(), ComponentClassOf<TSymbolRepository>()});
+}
 
 }  // namespace qelta

@@ -20,10 +20,16 @@
 // Paint composes the picture in an off-screen bitmap: background, the visible part of the image
 // (through a cache of the whole image below CacheMagLimit, else stretched), the frame; the
 // overlays (graticule, marks, landmarks) and the mouse build on it.
+// Files: the calibration (`geomap`), the landmarks (`gmlandmarks`) and the symbol sets of
+// TSymbolRepository (`lmsymbols`) are line-written XML-like text, read by a start-line search and the
+// foundation's tag scanner over one tag list; nothing is escaped. The map also keeps landmarks (in
+// blocks of 1000, every add and removal asked of the host) and generates blank graticule maps.
 // Limits: images of at most 3,000,000 pixels; 25 calibration lines of 10 points and 200
 // calibration points. The off-screen pictures keep 32-bit pixels (no 15-bit quantising). Every
 // float that becomes a pixel is rounded half to even and saturated to the 32-bit range.
-// Failure channel: EQeltaGeoMapError with "Component \"Name\": " and the text for a refused image;
+// Failure channel: EQeltaGeoMapError with "Component \"Name\": " and the text for a refused image,
+// a calibration call the model does not support, a malformed calibration element or a map that cannot
+// be generated ("ParseCalibData: " for the free reader); file readers answer false for a missing file;
 // conversions answer Valid false (or false) where the model or the arithmetic gives no position;
 // the platform's file and image errors pass through.
 
@@ -38,12 +44,16 @@
 #include "Graphics.h"
 #include "Qelta_geobasics.h"
 #include "Qelta_qeltabase.h"
+#include "Streams.h"
 #include "Types.h"
 
 namespace qelta {
 
 class TMatrix;
 class TextFile;
+namespace detail {
+class TMapFileSource;
+}
 
 /// Error class of the map control; component methods raise it with "Component \"Name\": " ahead of
 /// the text.
@@ -120,10 +130,138 @@ struct TCalibData {
 bool PositionInMap(double Latitude, double Longitude, const TCornerArray& Corners);
 
 /// Writes the calibration as a `geomap` element to an open text file: the XML declaration when
-/// Header, then the comment line, the start tag, corners, resolution (> 0), UTM zone and hemisphere
-/// (zone 1..60), ellipsoid, the calibration lines and points, the end tag.
+/// Header, then an empty line, the comment line, the start tag, corners, resolution (> 0), UTM zone
+/// and hemisphere (zone 1..60), ellipsoid, the calibration lines and points, the end tag. Nothing is
+/// escaped: a caption or file name must not hold '"'.
 void WriteRawCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID, const TCalibData& CalData,
                                   TCalibModel Model);
+/// Reads the first `geomap` element of the file whose id equals ID ignoring case (any id for an empty
+/// ID) into the record without a map: NumCalLines starts at 0, a missing model attribute gives
+/// cmBiquadraticPn (an unknown one cmUndefined). False, and nothing changed, when the file cannot be
+/// opened or holds no such element. A malformed element raises EQeltaGeoMapError
+/// "ParseCalibData: ..." (invalid line type, point count); what was read before stays.
+bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalData, TCalibModel& Model);
+/// The same from the stream's position; false for a nil stream.
+bool ParseCalibData(TMemoryStream* Stream, const String& ID, TCalibData& CalData, TCalibModel& Model);
+
+// --- landmarks and their symbols ------------------------------------------------------------------
+
+/// Shape of a landmark symbol.
+enum TLandMarkElement : uint8_t {
+  lmCross, lmSquare, lmTriangle, lmCircle, lmArrowFrom, lmArrowTo, lmCrossBox, lmSpade, lmUserDef
+};
+/// What the host is asked to allow through OnLandMarkAction.
+enum TLandMarkAction : uint8_t { lmaAdd, lmaRemove };
+
+/// Longest caption text, identifier and symbol name (single-byte characters).
+inline constexpr int MaxLMTextLength = 80, MaxLMIdentifierLength = 15, MaxSymbolNameLength = 43;
+
+/// The look of a symbol; the defaults are those of DefaultSymbolRecord.
+struct TSymbolProperties {
+  TLandMarkElement Kind = lmCross;
+  int Size = 8;            ///< half-size in pixels
+  TColor FGColor = 0;      ///< black
+  TColor BGColor = 0xFF;   ///< red
+  bool Transparent = false;  ///< background not filled
+  int Direction = 90;      ///< degrees clockwise from up (triangles and arrows)
+  int Length = 40;         ///< arrow shaft in pixels
+  friend bool operator==(const TSymbolProperties&, const TSymbolProperties&) = default;
+};
+
+/// Caption of a landmark: text (at most 80 single-byte characters) and its look.
+struct TLMTextProperties {
+  AnsiString Text;
+  int Size = 0;  ///< font size in points
+  String FontName;
+  TFontStyles FontStyles;
+  TColor FGColor = 0;
+  TColor BGColor = 0;
+  bool Transparent = false;  ///< no text background
+  int dx = 0, dy = 0;        ///< offset from the landmark in control pixels
+  int Direction = 0;         ///< text angle in degrees, counter-clockwise
+  TAlignment HAlignment = taLeftJustify;
+  TVerticalAlignment VAlignment = vaTop;
+  friend bool operator==(const TLMTextProperties&, const TLMTextProperties&) = default;
+};
+
+/// A landmark: position, class 0..255, the host's tag, symbol, caption, identifier (at most 15
+/// single-byte characters) and time stamp.
+struct TLandMark {
+  double Latitude = 0, Longitude = 0, Altitude = 0;
+  uint8_t ClassFlag = 0;
+  int Tag = 0;  ///< free value of the host
+  TSymbolProperties SymbolProps;
+  TLMTextProperties Caption;
+  AnsiString Identifier;
+  TDateTime Time = 0;
+  friend bool operator==(const TLandMark&, const TLandMark&) = default;
+};
+
+/// An entry of a symbol repository: the look, a name (at most 43 single-byte characters) and a
+/// category.
+struct TSymbol {
+  TSymbolProperties Properties;
+  AnsiString Name;
+  int Category = 0;
+  friend bool operator==(const TSymbol&, const TSymbol&) = default;
+};
+
+/// Element names of the symbol file, indexed by TLandMarkElement.
+extern const std::array<String, lmUserDef + 1> LMTypeNames;
+/// The default symbol: cross, size 8, black on red ($FF), not transparent, direction 90, length 40,
+/// no name, category 0.
+TSymbol DefaultSymbolRecord();
+/// The landmark a new map fills in with: blue cross of size 7 on white, length 10; caption of size 8
+/// in "MS Sans Serif", black on white, transparent, centred 8 pixels below the landmark.
+TLandMark DefaultLandMark();
+
+/// A numbered table of landmark symbols (entries 1..NumEntries) with one backup copy, stored in and
+/// loaded from an `lmsymbols` file. Indices outside 1..NumEntries read the default symbol and write
+/// nothing. After Assign the two repositories hold separate copies.
+class TSymbolRepository : public TComponent {
+ public:
+  /// No entries, no backup, room for 1000.
+  explicit TSymbolRepository(TComponent* AOwner);
+  ~TSymbolRepository() override;
+
+  int NumEntries() const { return FNEntries; }
+  /// n >= 0 becomes the count and the storage exactly n long (entries kept up to n, new ones all
+  /// zero); a negative n is ignored.
+  void SetNEntries(int n);
+  /// Entry i, or DefaultSymbolRecord outside 1..NumEntries.
+  TSymbol GetValues(int i) const;
+  /// Stores entry i (the name cut to 43 characters); ignored outside 1..NumEntries.
+  void SetValues(int i, const TSymbol& Symbol);
+  /// Every entry becomes DefaultSymbolRecord; the count stays.
+  void Clear();
+  /// The backup becomes a copy of the entries in use.
+  void Backup();
+  /// The entries become a copy of the backup with its count.
+  void Restore();
+  /// From another repository: count, backup count, entries and backup (copies); otherwise inherited.
+  void Assign(TPersistent* Source) override;
+
+  /// Writes the file (created or overwritten): declaration, comment, the `lmsymbols` start tag with
+  /// the id, one `symbol` line per entry, the end tag. Nothing is escaped. File errors raise
+  /// EInOutError.
+  void StoreOnFile(const String& FileName, const String& ID) const;
+  /// True when the file holds an `lmsymbols` element of the id (any for ""); false, and nothing
+  /// changed, when it cannot be opened or holds none.
+  bool LoadFromFile(const String& FileName, const String& ID);
+  /// Finds the start line, then takes every `symbol` element until "</geomap>", an unlisted tag or
+  /// the end (the end tag of `lmsymbols` does not stop it); names cut to 40 characters.
+  bool ReadFromOpenXMLFile(TextFile& f, const String& ID);
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+
+ private:
+  void Append(const TSymbol& Symbol);
+  std::vector<TSymbol> FSymbols;     ///< entry i at FSymbols[i - 1]; may be longer than FNEntries
+  int FNEntries = 0;
+  std::vector<TSymbol> FSymbolsBak;  ///< the backup's entries
+  int FNEntriesBak = 0;
+};
 
 // --- the control -----------------------------------------------------------------------------------
 
@@ -139,6 +277,12 @@ struct TgmZoomStackEntry {
 using TMapImgRequestEvent = std::function<void(TObject* Sender, String& FileName)>;
 /// A rubber-band step at a map-image pixel.
 using TOnRubberBandActionEvent = std::function<void(TObject* Sender, TPoint APoint)>;
+/// Per drawn landmark: the host may draw it itself at the control pixel APoint and set Handled.
+using TDrawLandMarkEvent = std::function<void(TObject* Sender, bool& Handled, TCanvas* Canvas, TPoint APoint,
+                                              const TLandMark& LandMarkData)>;
+/// Asks the host to allow adding or removing a landmark (Allowed starts true).
+using TLandMarkActionEvent =
+    std::function<void(TObject* Sender, bool& Allowed, TLandMarkAction Action, const TLandMark& LandMarkData)>;
 /// A procedure that draws map data into a generated map image.
 using TOnDrawMapDataEvent = void (*)(TObject* Sender, TCanvas* Canvas, double LatLow, double LongLow, double LatHigh,
                                      double LongHigh, int Width, int Height);
@@ -264,6 +408,108 @@ class TGeoMap : public TCustomControl {
   void WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID);
   /// Creates or overwrites the file with one `geomap` element (declaration included).
   void SaveCalDataAsXML(const String& FileName, const String& ID);
+  /// CalcExtentsAndResolution, MapFName := MapImgFile, then the stream form at the stream's position:
+  /// declaration and empty line always, resolution always, no UTM zone, hemisphere or ellipsoid,
+  /// calquads always (npoints "0" and an empty list line without points).
+  void SaveCalDataAsXML(TStream& Stream, const String& ID);
+  /// Loads the first `geomap` element of the id (any for "") from the file (a missing name is looked
+  /// up in its folder ignoring A-Z case): true when it was found. The record is cleared first; the
+  /// model comes from its attribute (cmUndefined when missing or unknown); lines of fewer than 3
+  /// points are dropped; then the image named by MapFName (lower-cased) is loaded and the model
+  /// fitted. False, and nothing changed, when the file cannot be opened or holds no such element.
+  /// A malformed element raises EQeltaGeoMapError; what was read before stays.
+  bool LoadCalDataFromXML(const String& FileName, const String& ID);
+  /// The same from the stream's position; false for a nil stream.
+  bool LoadCalDataFromXML(TMemoryStream* Stream, const String& ID);
+  /// The same from a text file open for reading, from its position.
+  bool ReadCalDataFromOpenXMLFile(TextFile& f, const String& ID);
+  const String& CalibDataFile() const { return FCalDatName; }
+  /// When the file exists (A-Z case ignored): stores the name and loads its first `geomap` element;
+  /// otherwise keeps the name and empties the map image. Paint.
+  void SetCalDatName(const String& FileName);
+
+  // -- calibration points (each change refits: graticule matrix, model, corners, Paint)
+  /// Adds (X, Y) to the graticule line of that kind and value (exact match; a new line when there is
+  /// none and fewer than 25 exist); true when the point was added (a full line of 10 drops it).
+  /// Only under cmParabolicIp, else EQeltaGeoMapError.
+  bool AddCalibPoint(TGratLineKind Kind, double Value, int X, int Y);
+  /// Adds a calibration point under cmBiquadraticPn, cmConicConformal, cmMillerCylindrical or
+  /// cmEquiRect (else EQeltaGeoMapError); false when 200 points exist.
+  bool AddCalibPoint(double Latitude, double Longitude, int X, int Y);
+  /// Adds a UTM point (northing and easting in metres) under cmUTM (else EQeltaGeoMapError); the zone
+  /// and hemisphere must be the map's (else EQeltaGeoMapError "UTM zone parameter changed"); false
+  /// when 200 points exist.
+  bool AddCalibPoint(double Northing, double Easting, int Zone, THemisphere Hemisphere, int X, int Y);
+  /// Removes the point (X, Y) of the line of that kind and value (the line's last point takes its
+  /// place; an emptied line is replaced by the last line); true when a point was removed. Only under
+  /// cmParabolicIp, else EQeltaGeoMapError.
+  bool RemoveCalibPoint(TGratLineKind Kind, double Value, int X, int Y);
+  /// Removes the point nearest to the pixel (the first on a tie) into the model's one-deep undo slot;
+  /// false without points or under cmUndefined.
+  bool RemoveCalibPoint(int X, int Y);
+  /// Adds the last removed point again (once) under the model it was removed for.
+  void RestoreLastDeletedCalPoint();
+  /// Draws a blank graticule map of Wid x Hgt pixels (at least 100 each) for the bounds (exchanged
+  /// when reversed) with parallels every dLat and meridians every dLong degrees (not above 0: 1),
+  /// labelled in degrees and minutes (degrees, minutes and seconds for steps up to 0.06); calls
+  /// OnDrawMapData; saves it as a 4-bit "<name>.bmp" and its calibration (3 x 3 points,
+  /// cmBiquadraticPn, id "Qelta_geomap_caldata") as "<name>.xml", then loads that. Raises
+  /// EQeltaGeoMapError before writing anything for bounds that are not finite, an empty range,
+  /// more than 10,000 lines per direction or more than 3,000,000 pixels.
+  void CreateAndLoadEmptyMap(const String& FileName, double LatLow, double LongLow, double LatHigh, double LongHigh,
+                             double dLat, double dLong, int Wid, int Hgt, TOnDrawMapDataEvent OnDrawMapData);
+
+  // -- landmarks (1-based indices; ClassFlag -1, or any value outside 0..255, selects every class)
+  /// The five ways of adding: every field not given comes from LandMarkDefault (texts cut to 80 and
+  /// 15 characters). OnLandMarkAction(lmaAdd) may veto; then repaint.
+  void AddLandMark(double Lat, double Long, double Alt);
+  void AddLandMark(double Lat, double Long, double Alt, const AnsiString& Identifier, TDateTime Time);
+  void AddLandMark(double Lat, double Long, double Alt, const String& CaptionText, int CaptionSize,
+                   TColor CaptionColor);
+  void AddLandMark(double Lat, double Long, double Alt, const AnsiString& Identifier, TDateTime Time,
+                   const String& CaptionText, int CaptionSize, TColor CaptionColor);
+  void AddLandMark(double Lat, double Long, double Alt, TLandMarkElement Kind, uint8_t ClassFlag,
+                   const AnsiString& Identifier, TDateTime Time, int Tag, TColor FGColor, TColor BGColor, int Size,
+                   bool Transparent, int Direction, int Length);
+  /// Removes the landmarks of the class closer than Radius degrees (each asked for); gaps are filled
+  /// from the end. Answers the number removed.
+  int RemoveLandMark(double Lat, double Long, int ClassFlag, double Radius);
+  /// Removes the landmarks of the class strictly inside the rectangle (degrees; Left/Right longitudes,
+  /// Bottom/Top latitudes).
+  int RemoveLandMark(const TRectDouble& Rect, int ClassFlag);
+  /// Removes the nearest landmark of the class (the last takes its slot); 0 or 1.
+  int RemoveLandMark(double Lat, double Long, int ClassFlag);
+  /// Removes the last landmark when the host allows it; repaints.
+  void RemoveLastLandMark();
+  /// Removes every landmark of exactly that class that the host allows.
+  void RemoveAllLandMarks(uint8_t ClassFlag);
+  /// Drops all landmarks without asking (HighLightLandMark stays).
+  void RemoveAllLandMarks();
+  /// 1-based index of the nearest landmark of the class (the first on a tie); 0 when none.
+  int FindLandMark(double Lat, double Long, int ClassFlag) const;
+  /// Landmark i, or the default landmark outside 1..NumLandMarks.
+  TLandMark GetLandMarkData(int i) const;
+  /// Replaces landmark i (without asking the host) and repaints; nothing outside 1..NumLandMarks.
+  void SetLandMarkData(int i, const TLandMark& Data);
+  bool GetClassVisibility(uint8_t ClassFlag) const { return FLMClassVisible[ClassFlag]; }
+  /// Store, repaint.
+  void SetClassVisibility(uint8_t ClassFlag, bool Visible);
+  /// An index outside 0..NumLandMarks becomes 0; a change is stored and repainted.
+  void SetHighLM(int i);
+  /// Finds the `gmlandmarks` start line of the id (any for "") and reads its `landmark` elements (up
+  /// to "</geomap>", an unlisted tag or a comment, or the end), replacing the landmarks; false, and
+  /// nothing changed, without such a block. The host is not asked; no repaint.
+  bool ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID);
+  /// Opens the file and reads as above, then repaints; false when it cannot be opened.
+  bool LoadLandMarks(const String& FileName, const String& DataID);
+  /// Writes one `gmlandmarks` block: the declaration when Header, an empty line, the comment line,
+  /// the start tag with sig, vers and id, one `landmark` line per landmark with every attribute the
+  /// reader knows, the end tag. Nothing is escaped.
+  void WriteLandMarksToOpenXMLFile(TextFile& f, bool Header, const String& DataID) const;
+  /// Creates or overwrites the file with one block (declaration included).
+  void SaveLandmarks(const String& FileName, const String& DataID) const;
+  const TLandMark& LandMarkDefault() const { return FDefaultLM; }
+  void SetLandMarkDefault(const TLandMark& value) { FDefaultLM = value; }
 
   // -- output
   /// The last composed picture inside a black outline (1 pixel in) on the clipboard.
@@ -334,7 +580,6 @@ class TGeoMap : public TCustomControl {
   const TCalibData& CalibData() const { return FCalibData; }
   /// Replaces the record as a whole, without refit.
   void SetCalibData(const TCalibData& value) { FCalibData = value; }
-  const String& CalibDataFile() const { return FCalDatName; }
   const String& Caption() const { return FCalibData.Caption; }
   /// Stores into the record, no repaint.
   void SetMapCaption(const String& value) { FCalibData.Caption = value; }
@@ -356,6 +601,8 @@ class TGeoMap : public TCustomControl {
   TRenderEvent OnBeforeRenderData;
   TRenderEvent OnDataRendered;
   TMapImgRequestEvent OnMapImageRequest;
+  TDrawLandMarkEvent OnDrawLandmark;  ///< per drawn landmark
+  TLandMarkActionEvent OnLandMarkAction;
   TZoomPanEvent OnZoomPan;
   TOnRubberBandActionEvent OnBeginRubberBand;
   TOnRubberBandActionEvent OnContinueRubberBand;
@@ -380,8 +627,10 @@ class TGeoMap : public TCustomControl {
   double FCacheMagLimit = 2.0 / 3.0;
   std::unique_ptr<TBitmap> GrafBmp;
 
-  // Landmarks (their storage comes with the landmark operations).
+  // Landmarks: FLandMarks[0..FNumLandMarks-1] in use, its length a multiple of 1000.
   int FNumLandMarks = 0;
+  std::vector<TLandMark> FLandMarks;
+  TLandMark FDefaultLM = DefaultLandMark();
   std::array<bool, 256> FLMClassVisible{};
   int FLMRandSampleLimit = 20000;
   int FHighLM = 0;
@@ -431,8 +680,15 @@ class TGeoMap : public TCustomControl {
   // Calibration and its derived parameters (all zero after ClearCalibData). Index k of the arrays is
   // parameter k + 1 of the model's formulas.
   TCalibModel FCalibModel = cmUndefined;
-  bool FBiQuadOops = false, FParaIpOops = false;  ///< one-deep undo slots of the point removals
-  bool FRestoreBiQuadOK = false, FRestoreParaIpOK = false;
+  /// The last point removed from a graticule line, with the line's kind and value.
+  struct TParaIpUndo {
+    TGratLineKind Kind = gtlMeridian;
+    double Value = 0;
+    TPoint Point;
+  };
+  TCalQuad FBiQuadOops;      ///< one-deep undo slot of RemoveCalibPoint(X, Y) for calibration points
+  TParaIpUndo FParaIpOops;   ///< the same for graticule lines
+  bool FRestoreBiQuadOK = false, FRestoreParaIpOK = false;  ///< the slots are filled
   TCalibData FCalibData;
   String FCalDatName;
   /// 5 columns (kind, value, k0, k1, k2), one row per calibration line.
@@ -457,6 +713,25 @@ class TGeoMap : public TCustomControl {
   void EmptyMap();
   /// The fit of the current model (none for cmParabolicIp and cmUndefined).
   void FitByModel();
+  /// Raises "current calibration model does not support this version of <Routine>" unless allowed.
+  void RequireModel(bool Allowed, const char16_t* Routine) const;
+  /// Appends a calibration point when there is room (no refit); false when 200 exist.
+  bool StoreCalQuad(const TCalQuad& Quad);
+  /// Reads the element after its start line has been found (the map's rules).
+  void ReadFoundCalData(detail::TMapFileSource& Source, const String& StartLine);
+  /// Landmark storage: resize ("insufficient memory" when it fails), append with the block growth,
+  /// empty (1000 slots).
+  void ReserveLandMarkSlots(size_t Slots);
+  void AppendLandMark(const TLandMark& Data);
+  void DropLandMarks();
+  /// Asks the host, appends, repaints.
+  void AddNewLandMark(const TLandMark& Data);
+  /// Asks OnLandMarkAction; true when allowed (or not assigned).
+  bool LandMarkAllowed(TLandMarkAction Action, const TLandMark& Data);
+  /// Removes the landmarks of the selection that the host allows, filling gaps from the end.
+  int RemoveMarkedLandMarks(const std::function<bool(const TLandMark&)>& Selected);
+  /// Index (0-based) of the nearest landmark of the class below 1e10 square degrees; -1 when none.
+  int NearestLandMark(double Lat, double Long, int ClassFlag) const;
   void ScaleCalibPixels(double Factor);
   void ZeroDerivedParameters();
   /// Geography of a pixel under cmParabolicIp.
@@ -477,7 +752,7 @@ class TGeoMap : public TCustomControl {
 };
 
 namespace Qelta_geomap {
-/// Puts TGeoMap on the component palette page "Qelta".
+/// Puts TGeoMap and TSymbolRepository on the component palette page "Qelta".
 void Register();
 }  // namespace Qelta_geomap
 

@@ -1,88 +1,422 @@
-// Qelta_geomap: the calibration file writer (one `geomap` element, line by line, CR LF).
+// Qelta_geomap: the calibration file `geomap` (writers in text and stream form, the map's readers and
+// ParseCalibData), and what the readers and writers of the map's three files share: the tag list,
+// line and tag sources over a text file or a stream, the start-line search, the block head, and the
+// lookup of a lower-cased name on a case-sensitive file system.
 //
-// Lines: the declaration (with Header), an empty line, the comment "<!-- TGeoMap Calibration /
-// Qeltakit -->", the start tag with sig, vers, id, model, map and caption, the list element corners,
-// resolution when above 0, utmzone and utmsouth when the zone is 1..60, ellipsoid, one list element
-// calline per line, calquads when there are points, the end tag. A list element is three lines: the
-// start tag, the items "[a,b] " and the end tag. Positions have 5 decimals, the resolution 3, a line's
-// value the general float text. Nothing is escaped.
+// Lines of the text form: the declaration (with Header), an empty line, the comment "<!-- TGeoMap
+// Calibration / Qeltakit -->", the start tag with sig, vers, id, model, map and caption, the list
+// element corners, resolution when above 0, utmzone and utmsouth when the zone is 1..60, ellipsoid,
+// one list element calline per line, calquads when there are points, the end tag. A list element is
+// three lines: the start tag, the items "[a,b] " and the end tag. Positions have 5 decimals, the
+// resolution 3, a line's value the general float text. Nothing is escaped. The stream form always
+// writes the declaration, the empty line, resolution and calquads, and never the UTM zone, hemisphere
+// or ellipsoid.
+//
+// Reading: the start line is the first holding "<geomap" and "qeltakit" whose id matches; map=,
+// caption= and model= are taken from it up to the next quote. Then the tag scanner runs up to
+// "</geomap>" or an unlisted tag. Deliberate deviations, each a mended fault:
+//  - A record never takes more than its 25 lines, 10 points per line, 200 calibration points and 4
+//    corners: further items are dropped silently (they used to be written past the record), and
+//    NumCalQuads and NumPoints are always the counts stored (npoints of the file used to stand
+//    there before the items were read, and stayed after a count error). The count check compares
+//    npoints with the items read.
+//  - A line of an unknown type raises before it is counted, so no half-made line stays behind.
+//  - The map's readers answer true when the element was found; the graticule matrix's result made
+//    every point-based calibration fail to load.
 
 #include <array>
 #include <string_view>
 
+#include "Encoding.h"
+#include "FileSys.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
+#include "Qelta_math1.h"
+#include "Qelta_streams.h"
 #include "Qelta_stringl.h"
+#include "StrUtils.h"
 #include "SysUtils.h"
-#include "TextFiles.h"
 
 namespace qelta {
 
+namespace detail {
+
+// [SECTION] what the map's files share
+
+const std::vector<String>& MapFileTags() {
+  static const std::vector<String> tags = {u"geomap",   u"/geomap",   u"calline",     u"corners",
+                                           u"resolution", u"gmlandmarks", u"/gmlandmarks", u"landmark",
+                                           u"calquads", u"lmsymbols", u"/lmsymbols",  u"symbol",
+                                           u"utmzone",  u"utmsouth",  u"ellipsoid",   u"invalidtag"};
+  return tags;
+}
+
+bool TTextFileSource::Line(String& Text) {
+  if (Eof(FFile)) return false;
+  ReadLn(FFile, Text);
+  return true;
+}
+
+TMapFileTag TTextFileSource::Tag(String& Attributes, String& Content) {
+  return static_cast<TMapFileTag>(ReadNextTagInTextFile(FFile, MapFileTags(), Attributes, Content));
+}
+
+bool TStreamSource::Line(String& Text) {
+  if (FEnd) return false;
+  Text = ReadLnStream(FStream, FEnd, 0);
+  return true;
+}
+
+TMapFileTag TStreamSource::Tag(String& Attributes, String& Content) {
+  return static_cast<TMapFileTag>(ReadNextTagInStream(FStream, MapFileTags(), Attributes, Content));
+}
+
+String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found) {
+  const size_t at = Lower.find(Key);
+  if (Found != nullptr) *Found = at != String::npos;
+  if (at == String::npos) return String();
+  const size_t from = at + Key.size(), to = Line.find(u'"', from);
+  return to == String::npos ? String() : StripLTBlanks(Line.substr(from, to - from));
+}
+
+bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine) {
+  const String wanted = LowerCase(ID);
+  while (Source.Line(StartLine)) {
+    const String lower = LowerCase(StartLine);
+    if (lower.find(Opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
+    if (wanted.empty() || AttributeAfter(lower, lower, u"id=\"") == wanted) return true;
+  }
+  return false;
+}
+
+String XmlAttribute(const char16_t* Name, const String& Value) { return String(u" ") + Name + u"=\"" + Value + u"\""; }
+
+String OpeningTag(const char16_t* Name, const String& ID) {
+  return String(u"<") + Name + XmlAttribute(u"sig", u"Qeltakit") + XmlAttribute(u"vers", u"1.0") +
+         XmlAttribute(u"id", ID);
+}
+
+void WriteBlockHead(const TMapLineSink& Put, bool Header, const char16_t* Comment) {
+  if (Header) Put(u"<?xml version=\"1.0\"?>");
+  Put(String());
+  Put(String(u"<!-- ") + Comment + u" / Qeltakit -->");
+}
+
+TMapLineSink TextFileSink(TextFile& f) {
+  return [&f](const String& Line) { WriteLn(f, Line); };
+}
+
 namespace {
 
+/// The entry of the folder Dir (with its separator, or empty for the current folder) that equals
+/// Name ignoring A-Z case; empty when there is none.
+String FolderEntryIgnoringCase(const String& Dir, const String& Name) {
+  TSearchRec rec;
+  String found;
+  for (int rc = FindFirst(Dir + Name, faAnyFile, rec); rc == 0 && found.empty(); rc = FindNext(rec))
+    if (LowerCase(rec.Name) == LowerCase(Name)) found = rec.Name;
+  FindClose(rec);
+  return found;
+}
+
+bool Exists(const String& Name) { return FileExists(Name) || DirectoryExists(Name); }
+
+}  // namespace
+
+String ExistingFileName(const String& FileName) {
+  if (FileName.empty() || Exists(FileName)) return FileName;
+  String dir = ExtractFilePath(FileName);
+  const String name = ExtractFileName(FileName);
+  if (name.empty() || name.find_first_of(u"*?") != String::npos) return FileName;
+  if (dir.size() > 1 && !Exists(dir)) {
+    const String parent = ExistingFileName(ExcludeTrailingPathDelimiter(dir));
+    if (!DirectoryExists(parent)) return FileName;
+    dir = IncludeTrailingPathDelimiter(parent);
+  }
+  const String entry = FolderEntryIgnoringCase(dir, name);
+  return entry.empty() ? FileName : dir + entry;
+}
+
+bool OpenForReading(TextFile& f, const String& FileName) {
+  const String name = ExistingFileName(FileName);
+  if (!FileExists(name)) return false;
+  try {
+    AssignFile(f, name);
+    Reset(f);
+  } catch (const EInOutError&) {
+    return false;
+  }
+  return true;
+}
+
+int ScanInt(const String& Text) {
+  int pos = 1;
+  return ScanDecimal(Text, pos);
+}
+
+double ScanFloat(const String& Text) {
+  int pos = 1;
+  return ScanFPNum(Text, true, 3, pos);
+}
+
+TAttributes::TAttributes(const String& Text) : FPairs(ScanXMLAttributes(Text)) {}
+
+String TAttributes::Get(const char16_t* Name) const {
+  const String wanted = LowerCase(Name);
+  for (const auto& [name, value] : FPairs)
+    if (name == wanted) return value;
+  return String();
+}
+
+int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Get(Name)); }
+
+double AttrFloat(const TAttributes& Attributes, const char16_t* Name) { return ScanFloat(Attributes.Get(Name)); }
+
+TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
+  int pos = 1;
+  return ScanHex(Attributes.Get(Name), pos);
+}
+
+bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
+  return LowerCase(Attributes.Get(Name)).find(u"true") != String::npos;
+}
+
+TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
+  return TSymbolProperties{Kind,
+                           AttrInt(Attributes, u"size"),
+                           AttrColor(Attributes, u"colorfg"),
+                           AttrColor(Attributes, u"colorbg"),
+                           AttrTrue(Attributes, u"transp"),
+                           AttrInt(Attributes, u"dir"),
+                           AttrInt(Attributes, u"leng")};
+}
+
+String SymbolAttributes(const TSymbolProperties& Props) {
+  return XmlAttribute(u"colorfg", Hex(Props.FGColor, 8)) + XmlAttribute(u"colorbg", Hex(Props.BGColor, 8)) +
+         XmlAttribute(u"size", IntToStr(Props.Size)) + XmlAttribute(u"transp", BoolToStr(Props.Transparent, 0)) +
+         XmlAttribute(u"dir", IntToStr(Props.Direction)) + XmlAttribute(u"leng", IntToStr(Props.Length));
+}
+
+AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }
+
+}  // namespace detail
+
+namespace {
+
+using detail::AttrFloat;
+using detail::AttrInt;
+using detail::ScanFloat;
+using detail::ScanInt;
+using detail::TMapLineSink;
 using detail::UsedLines;
 using detail::UsedPoints;
 using detail::UsedQuads;
+using detail::XmlAttribute;
 
 constexpr std::array<std::u16string_view, cmUndefined + 1> ModelNames = {
     u"parabolicip", u"biquadraticpn", u"conicconformal", u"millercylindrical", u"equirect", u"utm", u"undefined"};
 
-String Attribute(const char16_t* Name, const String& Value) { return String(u" ") + Name + u"=\"" + Value + u"\""; }
+// [SECTION] writing
+
+/// Which of the two forms a writer produces.
+enum class TCalForm { Text, Stream };
 
 String Degrees(double v) { return strff(v, 1, 5); }
 
 /// The three lines of a list element.
-void WriteList(TextFile& f, const String& StartTag, const char16_t* Tag, const String& Items) {
-  WriteLn(f, StartTag);
-  WriteLn(f, Items);
-  WriteLn(f, String(u"</") + Tag + u">");
+void PutList(const TMapLineSink& Put, const String& StartTag, const char16_t* Tag, const String& Items) {
+  Put(StartTag);
+  Put(Items);
+  Put(String(u"</") + Tag + u">");
 }
 
-void WriteSimple(TextFile& f, const char16_t* Tag, const String& Content) {
-  WriteLn(f, String(u"<") + Tag + u">" + Content + u"</" + Tag + u">");
+void PutSimple(const TMapLineSink& Put, const char16_t* Tag, const String& Content) {
+  Put(String(u"<") + Tag + u">" + Content + u"</" + Tag + u">");
 }
 
-}  // namespace
-
-void WriteRawCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID, const TCalibData& CalData,
-                                  TCalibModel Model) {
-  if (Header) WriteLn(f, u"<?xml version=\"1.0\"?>");
-  WriteLn(f);
-  WriteLn(f, u"<!-- TGeoMap Calibration / Qeltakit -->");
-  const String model(ModelNames[Model <= cmUndefined ? Model : cmUndefined]);
-  WriteLn(f, u"<geomap" + Attribute(u"sig", u"Qeltakit") + Attribute(u"vers", u"1.0") + Attribute(u"id", ID) +
-                 Attribute(u"model", model) + Attribute(u"map", CalData.MapFName) +
-                 Attribute(u"caption", CalData.Caption) + u">");
-  String corners;
-  for (const TCoords& c : CalData.Corners) corners += u"[" + Degrees(c.Latit) + u"," + Degrees(c.Longit) + u"] ";
-  WriteList(f, u"<corners>", u"corners", corners);
-  if (CalData.Resolution > 0) WriteSimple(f, u"resolution", strff(CalData.Resolution, 1, 3));
-  if (CalData.UTMZone >= 1 && CalData.UTMZone <= 60) {
-    WriteSimple(f, u"utmzone", IntToStr(CalData.UTMZone));
-    WriteSimple(f, u"utmsouth", CalData.UTMSouth ? u"TRUE" : u"FALSE");
-  }
-  WriteSimple(f, u"ellipsoid", String(GeoEllipsoidId[CalData.Ellipsoid < GeoEllipsoidCount ? CalData.Ellipsoid : 0]));
+void PutCalLines(const TMapLineSink& Put, const TCalibData& CalData) {
   for (int k = 0; k < UsedLines(CalData); ++k) {
     const TCalibLine& line = CalData.CalLines[k];
     String points;
     for (int j = 0; j < UsedPoints(line); ++j)
       points += u"[" + IntToStr(line.CalPoints[j].X) + u"," + IntToStr(line.CalPoints[j].Y) + u"] ";
-    WriteList(f,
-              u"<calline" + Attribute(u"type", line.LineType == gtlParallel ? u"parallel" : u"meridian") +
-                  Attribute(u"value", FloatToStr(line.LineValue)) + Attribute(u"npoints", IntToStr(UsedPoints(line))) +
-                  u">",
-              u"calline", points);
+    PutList(Put,
+            u"<calline" + XmlAttribute(u"type", line.LineType == gtlParallel ? u"parallel" : u"meridian") +
+                XmlAttribute(u"value", FloatToStr(line.LineValue)) +
+                XmlAttribute(u"npoints", IntToStr(UsedPoints(line))) + u">",
+            u"calline", points);
   }
-  if (UsedQuads(CalData) > 0) {
-    String items;
-    for (int k = 0; k < UsedQuads(CalData); ++k) {
-      const TCalQuad& q = CalData.CalQuads[k];
-      items += u"[" + Degrees(q.Latitude) + u"," + Degrees(q.Longitude) + u"," + IntToStr(q.MapX) + u"," +
-               IntToStr(q.MapY) + u"] ";
+}
+
+void PutCalQuads(const TMapLineSink& Put, const TCalibData& CalData) {
+  String items;
+  for (int k = 0; k < UsedQuads(CalData); ++k) {
+    const TCalQuad& q = CalData.CalQuads[k];
+    items += u"[" + Degrees(q.Latitude) + u"," + Degrees(q.Longitude) + u"," + IntToStr(q.MapX) + u"," +
+             IntToStr(q.MapY) + u"] ";
+  }
+  PutList(Put, u"<calquads" + XmlAttribute(u"npoints", IntToStr(UsedQuads(CalData))) + u">", u"calquads", items);
+}
+
+void PutCalibration(const TMapLineSink& Put, TCalForm Form, bool Header, const String& ID, const TCalibData& CalData,
+                    TCalibModel Model) {
+  const bool text = Form == TCalForm::Text;
+  detail::WriteBlockHead(Put, Header || !text, u"TGeoMap Calibration");
+  Put(detail::OpeningTag(u"geomap", ID) + XmlAttribute(u"model", String(ModelNames[std::min(Model, cmUndefined)])) +
+      XmlAttribute(u"map", CalData.MapFName) + XmlAttribute(u"caption", CalData.Caption) + u">");
+  String corners;
+  for (const TCoords& c : CalData.Corners) corners += u"[" + Degrees(c.Latit) + u"," + Degrees(c.Longit) + u"] ";
+  PutList(Put, u"<corners>", u"corners", corners);
+  if (CalData.Resolution > 0 || !text) PutSimple(Put, u"resolution", strff(CalData.Resolution, 1, 3));
+  if (text && CalData.UTMZone >= 1 && CalData.UTMZone <= 60) {
+    PutSimple(Put, u"utmzone", IntToStr(CalData.UTMZone));
+    PutSimple(Put, u"utmsouth", CalData.UTMSouth ? u"TRUE" : u"FALSE");
+  }
+  if (text)
+    PutSimple(Put, u"ellipsoid", String(GeoEllipsoidId[CalData.Ellipsoid < GeoEllipsoidCount ? CalData.Ellipsoid : 0]));
+  PutCalLines(Put, CalData);
+  if (UsedQuads(CalData) > 0 || !text) PutCalQuads(Put, CalData);
+  Put(u"</geomap>");
+}
+
+// [SECTION] reading
+
+/// How a reader treats what it reads: the map's reader drops lines of fewer than 3 points;
+/// ParseCalibData keeps them. Errors begin with Prefix.
+struct TCalReadRules {
+  bool DropShortLines = false;
+  String Prefix;
+};
+
+/// Hands every "[...]" item of a list content to Take in turn; white space between items is passed
+/// over, any other text or an item without "]" ends the list. Answers the number of items.
+template <typename Take>
+int ForEachItem(const String& Content, Take&& take) {
+  int count = 0;
+  for (size_t i = 0;;) {
+    while (i < Content.size() && Content[i] <= u' ') ++i;
+    if (i >= Content.size() || Content[i] != u'[') return count;
+    const size_t close = Content.find(u']', i);
+    if (close == String::npos) return count;
+    take(Content.substr(i + 1, close - i - 1));
+    ++count;
+    i = close + 1;
+  }
+}
+
+[[noreturn]] void CountError(const TCalReadRules& Rules) {
+  throw EQeltaGeoMapError(Rules.Prefix + u"specified number of calibration points and actual number does not match");
+}
+
+void ReadCalLine(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+                 const TCalReadRules& Rules) {
+  const String type = LowerCase(Attributes.Get(u"type"));
+  if (type != u"parallel" && type != u"meridian")
+    throw EQeltaGeoMapError(Rules.Prefix + u"invalid type of graticule line: type=\"" + type + u"\"");
+  TCalibLine line;
+  line.LineType = type == u"parallel" ? gtlParallel : gtlMeridian;
+  line.LineValue = AttrFloat(Attributes, u"value");
+  const int npoints = AttrInt(Attributes, u"npoints");
+  const int items = ForEachItem(Content, [&line](const String& item) {
+    if (line.NumPoints >= MaxCalLinePoints) return;
+    const size_t comma = item.find(u',');
+    int y = comma == String::npos ? 0 : ScanInt(item.substr(comma + 1));
+    line.CalPoints[line.NumPoints++] = TPoint{ScanInt(item), y};
+  });
+  const bool stored = Cal.NumCalLines < MaxCalLines;
+  if (stored) Cal.CalLines[Cal.NumCalLines++] = line;
+  if (items != npoints) CountError(Rules);
+  if (stored && Rules.DropShortLines && npoints < 3) --Cal.NumCalLines;
+}
+
+void ReadCorners(const String& Content, TCalibData& Cal) {
+  size_t k = 0;
+  ForEachItem(Content, [&](const String& item) {
+    if (k >= Cal.Corners.size()) return;
+    const size_t comma = item.find(u',');
+    Cal.Corners[k].Latit = ScanFloat(item.substr(0, comma));
+    Cal.Corners[k].Longit = comma == String::npos ? 0.0 : ScanFloat(item.substr(comma + 1));
+    ++k;
+  });
+}
+
+/// "lat,long,x,y": the two positions with '.' and no exponent, one character skipped after each value.
+TCalQuad ParseQuad(const String& item) {
+  TCalQuad q;
+  int pos = 1;
+  q.Latitude = ScanFPNum(item, false, 1, pos);
+  ++pos;
+  q.Longitude = ScanFPNum(item, false, 1, pos);
+  ++pos;
+  q.MapX = ScanDecimal(item, pos);
+  ++pos;
+  q.MapY = ScanDecimal(item, pos);
+  return q;
+}
+
+void ReadCalQuads(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+                  const TCalReadRules& Rules) {
+  const int npoints = AttrInt(Attributes, u"npoints");
+  int stored = 0;
+  const int items = ForEachItem(Content, [&](const String& item) {
+    if (stored < MaxCalQuads) Cal.CalQuads[stored++] = ParseQuad(item);
+  });
+  Cal.NumCalQuads = stored;
+  if (items != npoints) CountError(Rules);
+}
+
+void ReadEllipsoid(const String& Content, TCalibData& Cal) {
+  for (int k = 0; k < GeoEllipsoidCount; ++k)
+    if (Content == GeoEllipsoidId[k]) Cal.Ellipsoid = static_cast<TGeoEllipsoid>(k);
+}
+
+/// The elements up to "</geomap>" or an unlisted tag.
+void ReadCalElements(detail::TMapFileSource& Source, TCalibData& Cal, const TCalReadRules& Rules) {
+  String attributes, content;
+  for (;;) {
+    switch (Source.Tag(attributes, content)) {
+      case detail::mfGeomapEnd: case detail::mfInvalidTag: return;
+      case detail::mfCalline: ReadCalLine(detail::TAttributes(attributes), content, Cal, Rules); break;
+      case detail::mfCorners: ReadCorners(content, Cal); break;
+      case detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
+      case detail::mfCalquads: ReadCalQuads(detail::TAttributes(attributes), content, Cal, Rules); break;
+      case detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
+      case detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
+      case detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;
+      default: break;
     }
-    WriteList(f, u"<calquads" + Attribute(u"npoints", IntToStr(UsedQuads(CalData))) + u">", u"calquads", items);
   }
-  WriteLn(f, u"</geomap>");
+}
+
+/// MapFName (lower-cased), Caption and the model from the start line; a missing model attribute
+/// gives Missing, an unknown one cmUndefined.
+void ReadStartLine(const String& Line, TCalibData& Cal, TCalibModel& Model, TCalibModel Missing) {
+  const String lower = LowerCase(Line);
+  Cal.MapFName = detail::AttributeAfter(lower, lower, u"map=\"");
+  Cal.Caption = detail::AttributeAfter(Line, lower, u"caption=\"");
+  bool found = false;
+  const String model = detail::AttributeAfter(lower, lower, u"model=\"", &found);
+  Model = found ? cmUndefined : Missing;
+  for (int k = 0; k < cmUndefined && found; ++k)
+    if (model == ModelNames[k]) Model = static_cast<TCalibModel>(k);
+}
+
+bool ParseFrom(detail::TMapFileSource& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
+  String line;
+  if (!detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
+  ReadStartLine(line, CalData, Model, cmBiquadraticPn);
+  CalData.NumCalLines = 0;
+  ReadCalElements(Source, CalData, {false, u"ParseCalibData: "});
+  return true;
+}
+
+}  // namespace
+
+// [SECTION] the writers
+
+void WriteRawCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID, const TCalibData& CalData,
+                                  TCalibModel Model) {
+  PutCalibration(detail::TextFileSink(f), TCalForm::Text, Header, ID, CalData, Model);
 }
 
 void TGeoMap::WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID) {
@@ -97,6 +431,65 @@ void TGeoMap::SaveCalDataAsXML(const String& FileName, const String& ID) {
   Rewrite(f);
   WriteCalDataToOpenXMLFile(f, true, ID);
   CloseFile(f);
+}
+
+void TGeoMap::SaveCalDataAsXML(TStream& Stream, const String& ID) {
+  CalcExtentsAndResolution();
+  FCalibData.MapFName = FMapImgName;
+  PutCalibration([&Stream](const String& Line) { WriteLnStream(Stream, Line); }, TCalForm::Stream, true, ID,
+                 FCalibData, FCalibModel);
+}
+
+// [SECTION] the readers
+
+void TGeoMap::ReadFoundCalData(detail::TMapFileSource& Source, const String& StartLine) {
+  ClearCalibData();
+  ReadStartLine(StartLine, FCalibData, FCalibModel, cmUndefined);
+  ReadCalElements(Source, FCalibData, {true, ComponentMessage(u"")});
+  RecalcGratMat();
+  if (!FCalibData.MapFName.empty()) SetMapImgName(FCalibData.MapFName);
+  FitByModel();
+  Paint();
+}
+
+bool TGeoMap::ReadCalDataFromOpenXMLFile(TextFile& f, const String& ID) {
+  detail::TTextFileSource source(f);
+  String line;
+  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  ReadFoundCalData(source, line);
+  return true;
+}
+
+bool TGeoMap::LoadCalDataFromXML(const String& FileName, const String& ID) {
+  TextFile f;
+  if (!detail::OpenForReading(f, FileName)) return false;
+  const bool found = ReadCalDataFromOpenXMLFile(f, ID);
+  CloseFile(f);
+  return found;
+}
+
+bool TGeoMap::LoadCalDataFromXML(TMemoryStream* Stream, const String& ID) {
+  if (Stream == nullptr) return false;
+  detail::TStreamSource source(*Stream);
+  String line;
+  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  ReadFoundCalData(source, line);
+  return true;
+}
+
+bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalData, TCalibModel& Model) {
+  TextFile f;
+  if (!detail::OpenForReading(f, FileName)) return false;
+  detail::TTextFileSource source(f);
+  const bool found = ParseFrom(source, ID, CalData, Model);
+  CloseFile(f);
+  return found;
+}
+
+bool ParseCalibData(TMemoryStream* Stream, const String& ID, TCalibData& CalData, TCalibModel& Model) {
+  if (Stream == nullptr) return false;
+  detail::TStreamSource source(*Stream);
+  return ParseFrom(source, ID, CalData, Model);
 }
 
 }  // namespace qelta

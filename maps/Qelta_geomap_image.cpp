@@ -18,8 +18,10 @@ namespace qelta {
 namespace {
 
 /// The image file as a bitmap, or nullptr when the file is missing or its lower-cased extension is
-/// none of ".jpg", ".jpeg", ".bmp". The loaders report through Progress; their errors pass.
-std::unique_ptr<TBitmap> LoadImageFile(const String& FileName, const TProgressEvent& Progress) {
+/// none of ".jpg", ".jpeg", ".bmp". A missing name is looked up ignoring A-Z case, as the
+/// calibration files store it lower-cased. The loaders report through Progress; their errors pass.
+std::unique_ptr<TBitmap> LoadImageFile(const String& Name, const TProgressEvent& Progress) {
+  const String FileName = detail::ExistingFileName(Name);
   if (!FileExists(FileName)) return nullptr;
   const String ext = LowerCase(ExtractFileExt(FileName));
   auto image = std::make_unique<TBitmap>();

@@ -6,11 +6,15 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "Qelta_geomap.h"
+#include "Streams.h"
+#include "TextFiles.h"
 
 namespace qelta::detail {
 
@@ -54,5 +58,102 @@ std::array<double, 6> SearchConic(std::span<const TConicPoint> Points, int Image
 /// central meridian, scale 0.9996, false easting 500000, false northing 10^7 exactly when South).
 void ProjectIntoZone(double Latitude, double Longitude, int Zone, bool South, TGeoEllipsoid Ellipsoid,
                      double& Easting, double& Northing);
+
+// --- the map's files (calibration, landmarks, symbols) ---------------------------------------------
+
+/// The tags every reader of the map's files hands to the tag scanner, by index; an unlisted tag and
+/// the end of the input give mfInvalidTag.
+enum TMapFileTag : uint8_t {
+  mfGeomap, mfGeomapEnd, mfCalline, mfCorners, mfResolution, mfGmLandmarks, mfGmLandmarksEnd, mfLandmark,
+  mfCalquads, mfLmSymbols, mfLmSymbolsEnd, mfSymbol, mfUtmZone, mfUtmSouth, mfEllipsoid, mfInvalidTag
+};
+/// The 16 tag names in the order of TMapFileTag.
+const std::vector<String>& MapFileTags();
+
+/// Where a reader takes its lines and tags from: a text file or a stream, from its position.
+class TMapFileSource {
+ public:
+  virtual ~TMapFileSource() = default;
+  /// The next line; false when none is left.
+  virtual bool Line(String& Text) = 0;
+  /// The next tag of the map files' list with its attributes and content.
+  virtual TMapFileTag Tag(String& Attributes, String& Content) = 0;
+};
+/// Lines by ReadLn, tags by ReadNextTagInTextFile.
+class TTextFileSource : public TMapFileSource {
+ public:
+  explicit TTextFileSource(TextFile& f) : FFile(f) {}
+  bool Line(String& Text) override;
+  TMapFileTag Tag(String& Attributes, String& Content) override;
+
+ private:
+  TextFile& FFile;
+};
+/// Lines by ReadLnStream (line feed ends a line), tags by ReadNextTagInStream.
+class TStreamSource : public TMapFileSource {
+ public:
+  explicit TStreamSource(TStream& Stream) : FStream(Stream) {}
+  bool Line(String& Text) override;
+  TMapFileTag Tag(String& Attributes, String& Content) override;
+
+ private:
+  TStream& FStream;
+  bool FEnd = false;
+};
+
+/// The text after the first Key (searched in Lower, the lower-cased Line) up to the next '"', blanks
+/// around it stripped, taken from Line; empty when Key or the closing quote is missing. Found tells
+/// whether Key stands in the line.
+String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found = nullptr);
+/// Reads lines up to the first start line of a block: one holding Opening (such as "<geomap") and
+/// "qeltakit" (A-Z case ignored) whose id="..." equals ID ignoring case (any id for an empty ID).
+bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine);
+
+/// One line out of a writer.
+using TMapLineSink = std::function<void(const String& Line)>;
+/// name="value" with a blank in front.
+String XmlAttribute(const char16_t* Name, const String& Value);
+/// "<name sig="Qeltakit" vers="1.0" id="ID"" (not closed).
+String OpeningTag(const char16_t* Name, const String& ID);
+/// The declaration when Header, an empty line, the comment "<!-- Comment / Qeltakit -->".
+void WriteBlockHead(const TMapLineSink& Put, bool Header, const char16_t* Comment);
+/// A sink that writes to the open text file.
+TMapLineSink TextFileSink(TextFile& f);
+
+/// The name of an existing file: the name itself when it exists, else the entry of each missing
+/// folder and of the file that equals it ignoring A-Z case (the first in name order); the name
+/// unchanged when there is none.
+String ExistingFileName(const String& FileName);
+/// Assigns the existing file of that name and opens it for reading; false when it cannot be opened.
+bool OpenForReading(TextFile& f, const String& FileName);
+
+/// The attributes of one tag, read once: Get answers what ScanForXMLAttrib answers for the name (the
+/// value of its first pair, A-Z case ignored; "" when there is none).
+class TAttributes {
+ public:
+  explicit TAttributes(const String& Text);
+  String Get(const char16_t* Name) const;
+
+ private:
+  std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
+};
+
+/// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex
+/// from its first character; true when its lower-cased text holds "true".
+int AttrInt(const TAttributes& Attributes, const char16_t* Name);
+double AttrFloat(const TAttributes& Attributes, const char16_t* Name);
+TColor AttrColor(const TAttributes& Attributes, const char16_t* Name);
+bool AttrTrue(const TAttributes& Attributes, const char16_t* Name);
+/// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
+int ScanInt(const String& Text);
+double ScanFloat(const String& Text);
+
+/// The symbol attributes that landmarks and symbols share (size, colorfg, colorbg, transp, dir, leng),
+/// read from an attribute text with the shape Kind, and written in that order after a blank.
+TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind);
+String SymbolAttributes(const TSymbolProperties& Props);
+
+/// The first Max characters of the text as single-byte (Windows-1252) text.
+AnsiString ShortAnsi(const String& Text, int Max);
 
 }  // namespace qelta::detail

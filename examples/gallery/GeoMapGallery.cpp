@@ -1,10 +1,12 @@
 // The map control (qeltamap): TGeoMap placed on a form and shown: one map image at magnification 0.5
 // (served from the image cache) and 1.7 (the visible part stretched), each in its simple frame, and
-// the empty map. Doubles as a usage example of TGeoMap.
+// the empty map; a generated graticule map with the host's own drawing, loaded through its
+// calibration file. Doubles as a usage example of TGeoMap.
 #include "Gallery.h"
 
 #include <memory>
 
+#include "Encoding.h"
 #include "Forms.h"
 #include "Qelta_geomap.h"
 
@@ -60,11 +62,35 @@ void Magnifications(GalleryPage& page) {
                "(180, 120)), and an empty map");
 }
 
+/// The host's drawing into the generated map: a coast line across the lower part.
+void DrawCoast(TObject*, TCanvas* Canvas, double, double, double, double, int Width, int Height) {
+  Canvas->Pen()->SetStyle(psSolid);
+  Canvas->Pen()->SetColor(clNavy);
+  Canvas->Pen()->SetWidth(2);
+  Canvas->Polyline({Point(30, Height * 3 / 4), Point(Width / 3, Height * 2 / 3), Point(Width / 2, Height * 4 / 5),
+                    Point(Width - 30, Height * 3 / 5)});
+}
+
+void GeneratedMap(GalleryPage& page) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 620, 470);
+  auto* map = new TGeoMap(&form);
+  map->SetBounds(10, 10, 600, 450);
+  map->SetParent(&form);
+  // Writes generated.bmp (4 bits) and generated.xml beside the pictures, then loads them.
+  const String name = Utf8ToString((page.Folder() / "generated.dat").string());
+  map->CreateAndLoadEmptyMap(name, 46.5, 8.8, 48.2, 11.1, 0.25, 0.5, 600, 450, DrawCoast);
+  AddShownForm(page, form, "geomap-generated.png",
+               "CreateAndLoadEmptyMap(46.5..48.2 N, 8.8..11.1 E, every 0.25 and 0.5 degrees, 600 x 450) with a "
+               "coast drawn by the host, loaded back through its calibration file");
+}
+
 }  // namespace
 
 void GeoMapGallery(GalleryPage& page) {
   page.Section("Map control (qeltamap)");
   Magnifications(page);
+  GeneratedMap(page);
 }
 
 }  // namespace qelta::gallery

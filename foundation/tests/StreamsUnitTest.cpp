@@ -9,6 +9,7 @@
 
 #include "Assertions.h"
 #include "FileTestKit.h"
+#include "StrUtils.h"
 
 using namespace qelta;
 using qelta::test::TempDir;
@@ -215,8 +216,17 @@ TEST(ScanForXMLAttrib, FindsNamesIgnoringCaseAndStopsAtASyntaxFault) {
       {u"x==1 ok=3", u"ok", u""},
       {u"", u"a", u""},
   };
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     EXPECT_EQ(ScanForXMLAttrib(c.attributes, c.name), c.value) << StringToUtf8(c.attributes);
+    // The pairs read at once give the same answer: the first pair of the lower-cased name.
+    String fromPairs;
+    for (const auto& [pairName, value] : ScanXMLAttributes(c.attributes))
+      if (pairName == LowerCase(c.name)) {
+        fromPairs = value;
+        break;
+      }
+    EXPECT_EQ(fromPairs, c.value) << StringToUtf8(c.attributes);
+  }
 }
 
 // [tags]

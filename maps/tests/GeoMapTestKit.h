@@ -2,8 +2,14 @@
 // What the map control's tests share: a map that counts its repaints and shows its pictures and
 // derived parameters, and small images of known colours.
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "Graphics.h"
 #include "Qelta_geomap.h"
@@ -33,8 +39,24 @@ class TProbeMap : public TGeoMap {
     FLastMClickPosX = x;
     FLastMClickPosY = y;
   }
+  size_t LandMarkSlots() const { return FLandMarks.size(); }
   using TGeoMap::ConstructInternalMapImg;
 };
+
+/// Compares text with the golden file QELTA_GOLDEN_DIR/<name> byte for byte; writes the file instead
+/// when QELTA_UPDATE_GOLDEN is set (`make golden`).
+inline ::testing::AssertionResult MatchesGoldenText(const std::string& text, const std::string& name) {
+  const std::string file = std::string(QELTA_GOLDEN_DIR) + "/" + name;
+  const char* update = std::getenv("QELTA_UPDATE_GOLDEN");
+  if (update != nullptr && *update != '\0') {
+    std::ofstream(file, std::ios::binary) << text;
+    return ::testing::AssertionSuccess();
+  }
+  std::ifstream in(file, std::ios::binary);
+  const std::string golden((std::istreambuf_iterator<char>(in)), {});
+  if (golden == text) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << name << " differs from its golden file:\n" << text;
+}
 
 /// A bitmap of w x h in four quadrants: red top left, lime top right, blue bottom left, yellow
 /// bottom right.

@@ -40,6 +40,9 @@ void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes) {
 
 namespace {
 
+// Bits per pixel of the BMP written for a pixel format.
+int BmpBits(TPixelFormat format) { return format == pf32bit ? 32 : format == pf4bit ? 4 : 24; }
+
 // Lower-case extension with its dot, "" when there is none.
 std::string Extension(const String& fileName) {
   const std::string name = StringToUtf8(fileName);
@@ -125,7 +128,7 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat value) {
-  const TPixelFormat f = value == pf32bit ? pf32bit : pf24bit;
+  const TPixelFormat f = value == pf32bit || value == pf4bit ? value : pf24bit;
   if (f == FPixelFormat) return;
   FPixelFormat = f;
   Changed();
@@ -198,7 +201,7 @@ void TBitmap::SaveToStream(TStream& stream) const {
 }
 
 std::vector<uint8_t> TBitmap::SaveToBytes() const {
-  return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, FPixelFormat == pf32bit ? 32 : 24);
+  return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, BmpBits(FPixelFormat));
 }
 
 void TBitmap::SaveToFile(const String& fileName) const {

@@ -1,5 +1,6 @@
 // BMP files: reader for 1, 4, 8, 16, 24 and 32 bits per pixel (uncompressed, bit fields, RLE8; rows
-// bottom-up or top-down; core, info, V4 and V5 headers) and writer for 24 and 32 bits.
+// bottom-up or top-down; core, info, V4 and V5 headers) and writer for 4 (the VGA palette, each pixel
+// taken to its nearest palette colour), 24 and 32 bits.
 //
 // Every offset and length from the file is checked against the data before it is used: a size is
 // accepted only when the pixel data it needs is present (uncompressed) or when it stays within a
@@ -7,6 +8,7 @@
 // beyond kMaxImagePixels. Any violation raises EInvalidGraphic "Bitmap image is not valid".
 
 #include <bit>
+#include <climits>
 #include <algorithm>
 #include <cstring>
 
@@ -220,20 +222,73 @@ RawImage DecodeBmp(std::span<const uint8_t> bytes) {
   return img;
 }
 
+namespace {
+
+/// The 16 colours of the VGA palette (0x00RRGGBB), in the order of the classic 4-bit bitmaps.
+constexpr uint32_t kVgaPalette[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                                      0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                                      0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+
+/// Index of the palette colour nearest to the pixel (squared RGB distance; the first on a tie).
+uint8_t NearestVgaIndex(uint32_t pixel) {
+  uint8_t best = 0;
+  int bestDist = INT32_MAX;
+  for (uint8_t i = 0; i < 16; ++i) {
+    int dist = 0;
+    for (int k = 0; k < 3; ++k) {
+      const int d = int((pixel >> (8 * k)) & 0xFF) - int((kVgaPalette[i] >> (8 * k)) & 0xFF);
+      dist += d * d;
+    }
+    if (dist < bestDist) {
+      bestDist = dist;
+      best = i;
+    }
+  }
+  return best;
+}
+
+void PutHeaders(std::vector<uint8_t>& out, const RawImage& image, uint32_t bits, uint32_t paletteBytes,
+                uint32_t dataSize) {
+  out.push_back('B');
+  out.push_back('M');
+  const uint32_t offset = 54 + paletteBytes;
+  for (uint32_t v : {offset + dataSize, 0u, offset, 40u}) Put32(out, v);
+  Put32(out, uint32_t(image.Width));
+  Put32(out, uint32_t(image.Height));  // positive: bottom-up rows
+  Put16(out, 1);
+  Put16(out, bits);
+  const uint32_t colours = paletteBytes / 4;
+  for (uint32_t v : {kRgb, dataSize, 3780u, 3780u, colours, 0u}) Put32(out, v);  // 3780 pixels per metre = 96 dpi
+}
+
+std::vector<uint8_t> EncodeBmp4(const RawImage& image) {
+  const uint32_t stride = ((uint32_t(image.Width) * 4 + 31) / 32) * 4;
+  const uint32_t dataSize = stride * uint32_t(image.Height);
+  std::vector<uint8_t> out;
+  out.reserve(118 + dataSize);
+  PutHeaders(out, image, 4, 64, dataSize);
+  for (uint32_t c : kVgaPalette) Put32(out, c);  // B, G, R, 0 little-endian
+  for (int y = image.Height - 1; y >= 0; --y) {
+    const size_t rowStart = out.size();
+    out.resize(rowStart + stride, 0);
+    for (int x = 0; x < image.Width; ++x) {
+      const uint8_t ix = NearestVgaIndex(image.Pixels[size_t(y) * image.Width + x]);
+      out[rowStart + size_t(x) / 2] |= uint8_t(x % 2 == 0 ? ix << 4 : ix);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<uint8_t> EncodeBmp(const RawImage& image, int bits) {
+  if (bits == 4) return EncodeBmp4(image);
   const int bpp = bits == 32 ? 4 : 3;
   const uint32_t stride = ((uint32_t(image.Width) * bpp + 3) / 4) * 4;
   const uint32_t dataSize = stride * uint32_t(image.Height);
   std::vector<uint8_t> out;
   out.reserve(54 + dataSize);
-  out.push_back('B');
-  out.push_back('M');
-  for (uint32_t v : {54 + dataSize, 0u, 54u, 40u}) Put32(out, v);
-  Put32(out, uint32_t(image.Width));
-  Put32(out, uint32_t(image.Height));  // positive: bottom-up rows
-  Put16(out, 1);
-  Put16(out, uint32_t(bpp * 8));
-  for (uint32_t v : {kRgb, dataSize, 3780u, 3780u, 0u, 0u}) Put32(out, v);  // 3780 pixels per metre = 96 dpi
+  PutHeaders(out, image, uint32_t(bpp * 8), 0, dataSize);
   for (int y = image.Height - 1; y >= 0; --y) {
     const size_t rowStart = out.size();
     for (int x = 0; x < image.Width; ++x) {

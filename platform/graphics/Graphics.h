@@ -493,7 +493,8 @@ class TGraphic : public TPersistent {
 /// An image in memory with its own canvas. New pixels are opaque white; resizing keeps the top-left
 /// content. Reads BMP (1, 4, 8, 16, 24, 32 bits; uncompressed, bit fields, RLE8; top-down or bottom-up),
 /// PNG and JPEG files, recognised by content; writes BMP, PNG or JPEG chosen by the file extension
-/// (.png, .jpg/.jpeg, anything else BMP) at 24 bits, or 32 bits with pf32bit.
+/// (.png, .jpg/.jpeg, anything else BMP) at 24 bits, or 32 bits with pf32bit; a BMP of a pf4bit bitmap
+/// has 4 bits with the 16-colour VGA palette, each pixel taken to the nearest palette colour.
 class TBitmap : public TGraphic {
  public:
   TBitmap();
@@ -513,7 +514,7 @@ class TBitmap : public TGraphic {
   /// Negative sizes count as 0; raises EOutOfMemory beyond 2^28 pixels.
   void SetSize(int width, int height);
   TPixelFormat PixelFormat() const { return FPixelFormat; }
-  /// pf32bit stays; every other value is stored as pf24bit.
+  /// pf4bit and pf32bit stay; every other value is stored as pf24bit.
   void SetPixelFormat(TPixelFormat value);
   TCanvas* Canvas() const { return FCanvas.get(); }
   /// Row `row` (0 = top) as Width pixels 0xAARRGGBB; raises EInvalidGraphicOperation outside 0..Height-1.
@@ -640,7 +641,7 @@ ImageKind SniffImage(std::span<const uint8_t> bytes);
 RawImage DecodeBmp(std::span<const uint8_t> bytes);
 RawImage DecodePng(std::span<const uint8_t> bytes);
 RawImage DecodeJpeg(std::span<const uint8_t> bytes);
-/// bits 24 or 32 (32 keeps the alpha byte).
+/// bits 4 (16-colour VGA palette, nearest colour), 24 or 32 (32 keeps the alpha byte).
 std::vector<uint8_t> EncodeBmp(const RawImage& image, int bits);
 /// withAlpha writes RGBA, otherwise RGB.
 std::vector<uint8_t> EncodePng(const RawImage& image, bool withAlpha);

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -90,13 +92,33 @@ TEST(TBitmap, ScanLineIsTheCanvasPixelRow) {
   EXPECT_THROW(b.ScanLine(-1), EInvalidGraphicOperation);
 }
 
-TEST(TBitmap, PixelFormatKeepsOnlyTwentyFourAndThirtyTwoBits) {
+TEST(TBitmap, PixelFormatKeepsOnlyFourTwentyFourAndThirtyTwoBits) {
   TBitmap b;
   EXPECT_EQ(b.PixelFormat(), pf24bit);
   b.SetPixelFormat(pf32bit);
   EXPECT_EQ(b.PixelFormat(), pf32bit);
+  b.SetPixelFormat(pf4bit);
+  EXPECT_EQ(b.PixelFormat(), pf4bit);
   b.SetPixelFormat(pf8bit);
   EXPECT_EQ(b.PixelFormat(), pf24bit);
+}
+
+TEST(TBitmap, FourBitFilesTakeEachPixelToItsNearestVgaColour) {
+  TempDir dir;
+  TBitmap b(3, 2);
+  b.SetPixelFormat(pf4bit);
+  const TColor in[6] = {clBlack, clWhite, TColor(0xC0C0C0), RGB(250, 10, 5), RGB(100, 100, 100), RGB(0, 0, 120)};
+  const TColor out[6] = {clBlack, clWhite, TColor(0xC0C0C0), clRed, clGray, clNavy};
+  for (int i = 0; i < 6; ++i) b.Canvas()->SetPixels(i % 3, i / 3, in[i]);
+  b.SaveToFile(dir.File("four.bmp"));
+  std::ifstream file(dir.Path / "four.bmp", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+  ASSERT_EQ(bytes.size(), 118u + 2 * 4);  // 64 bytes of palette, rows of 4 bytes
+  EXPECT_EQ(bytes[28], 4);                // bits per pixel
+  EXPECT_EQ(bytes[46], 16);               // colours used
+  TBitmap r;
+  r.LoadFromFile(dir.File("four.bmp"));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(r.Canvas()->Pixels(i % 3, i / 3), out[i]) << i;
 }
 
 TEST(TBitmap, FilesRoundTripByExtension) {

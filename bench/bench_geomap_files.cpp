@@ -1,0 +1,120 @@
+// The map's files beside a plain ReadLn pass over the same file (the least any line reader does):
+//   BM_ParseCalibration  ParseCalibData of a full calibration (25 lines of 10 points, 200
+//                        calibration points) 10^4 times.
+//   BM_ReadLandMarks     LoadLandMarks of 10^5 landmarks.
+//   BM_ReadSymbols       TSymbolRepository::LoadFromFile of 10^4 symbols.
+// Times are Qelta's; the counters hold the anchor's seconds and the ratio Qelta / anchor.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "Encoding.h"
+#include "Qelta_geomap.h"
+#include "SideBySide.h"
+#include "SysUtils.h"
+#include "TextFiles.h"
+
+using namespace qelta;
+using qelta::bench::RunSideBySide;
+
+namespace {
+
+String TempName(const char* name) {
+  const char* base = std::getenv("TMPDIR");
+  return Utf8ToString(std::string(base && *base ? base : "/tmp") + "/" + name);
+}
+
+/// Every line of the file read and dropped.
+void ReadLnPass(const String& FileName) {
+  TextFile f;
+  AssignFile(f, FileName);
+  Reset(f);
+  String line;
+  while (!Eof(f)) ReadLn(f, line);
+  CloseFile(f);
+}
+
+String FullCalibrationFile() {
+  TCalibData cal;
+  cal.Caption = u"Benchmark";
+  cal.NumCalLines = MaxCalLines;
+  for (int k = 0; k < MaxCalLines; ++k) {
+    TCalibLine& line = cal.CalLines[k];
+    line = TCalibLine{k % 2 ? gtlParallel : gtlMeridian, 47 + k * 0.125, MaxCalLinePoints, {}};
+    for (int j = 0; j < MaxCalLinePoints; ++j) line.CalPoints[j] = TPoint{100 * j + k, 37 * k + j};
+  }
+  cal.NumCalQuads = MaxCalQuads;
+  for (int k = 0; k < MaxCalQuads; ++k) cal.CalQuads[k] = TCalQuad{47 + k * 0.01, 9 + k * 0.02, 10 * k, 2000 - 7 * k};
+  const String name = TempName("qelta-bench-calibration.xml");
+  TextFile f;
+  AssignFile(f, name);
+  Rewrite(f);
+  WriteRawCalDataToOpenXMLFile(f, true, u"bench", cal, cmBiquadraticPn);
+  CloseFile(f);
+  return name;
+}
+
+void BM_ParseCalibration(benchmark::State& state) {
+  static const String file = FullCalibrationFile();
+  TCalibData cal;
+  TCalibModel model = cmUndefined;
+  RunSideBySide(
+      state,
+      [&] {
+        for (int i = 0; i < 10000; ++i) ParseCalibData(file, u"", cal, model);
+      },
+      [&] {
+        for (int i = 0; i < 10000; ++i) ReadLnPass(file);
+      });
+  if (cal.NumCalQuads != MaxCalQuads || cal.NumCalLines != MaxCalLines) state.SkipWithError("calibration not read");
+}
+BENCHMARK(BM_ParseCalibration)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_ReadLandMarks(benchmark::State& state) {
+  static const String file = [] {
+    TGeoMap map(nullptr);
+    map.SetSuppressPaint(true);
+    for (int k = 0; k < 100000; ++k)
+      map.AddLandMark(47 + k * 1e-5, 9 + k * 2e-5, k % 3000, "P" + std::to_string(k), 45000 + k * 0.001,
+                      u"Peak " + IntToStr(k), 8, clBlack);
+    const String name = TempName("qelta-bench-landmarks.xml");
+    map.SaveLandmarks(name, u"bench");
+    return name;
+  }();
+  TGeoMap map(nullptr);
+  map.SetSuppressPaint(true);
+  RunSideBySide(
+      state, [&] { map.LoadLandMarks(file, u""); }, [&] { ReadLnPass(file); });
+  if (map.NumLandMarks() != 100000) state.SkipWithError("landmarks not read");
+}
+BENCHMARK(BM_ReadLandMarks)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_ReadSymbols(benchmark::State& state) {
+  static const String file = [] {
+    TSymbolRepository rep(nullptr);
+    rep.SetNEntries(10000);
+    for (int k = 1; k <= 10000; ++k) {
+      TSymbol s;
+      s.Properties.Kind = static_cast<TLandMarkElement>(k % (lmUserDef + 1));
+      s.Properties.Size = k % 20;
+      s.Name = "Symbol " + std::to_string(k);
+      s.Category = k % 7;
+      rep.SetValues(k, s);
+    }
+    const String name = TempName("qelta-bench-symbols.xml");
+    rep.StoreOnFile(name, u"bench");
+    return name;
+  }();
+  TSymbolRepository rep(nullptr);
+  RunSideBySide(
+      state, [&] { rep.LoadFromFile(file, u""); }, [&] { ReadLnPass(file); });
+  if (rep.NumEntries() != 10000) state.SkipWithError("symbols not read");
+}
+BENCHMARK(BM_ReadSymbols)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

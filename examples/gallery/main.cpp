@@ -34,6 +34,7 @@
   TOPIC(SmallControlsGallery)       \
   TOPIC(MeterGallery)               \
   TOPIC(GeoMapGallery)              \
+  TOPIC(NumericDisplaysGallery)     \
   /* new topics above this line */
 
 namespace qelta::gallery {

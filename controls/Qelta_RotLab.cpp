@@ -136,22 +136,16 @@ void TRotLab::SetAutoCenter(bool value) {
   Redraw();
 }
 
-void TRotLab::SetPosX(int value) {
-  if (value == FTextPosX) return;
+void TRotLab::SetPoint(int& field, int value) {
+  if (value == field) return;
   if (FAutoCenter)
     AdjustAutoCenter();
   else
-    FTextPosX = value;
+    field = value;
   Redraw();
 }
 
-void TRotLab::SetPosY(int value) {
-  if (value == FTextPosY) return;
-  if (FAutoCenter)
-    AdjustAutoCenter();
-  else
-    FTextPosY = value;
-  Redraw();
-}
+void TRotLab::SetPosX(int value) { SetPoint(FTextPosX, value); }
+void TRotLab::SetPosY(int value) { SetPoint(FTextPosY, value); }
 
 }  // namespace qelta

@@ -72,6 +72,8 @@ class TRotLab : public TCustomLabel {
   void Redraw();
   template <class T>
   void StoreAndRedraw(T& field, T value);
+  /// PosX or PosY: a changed value is stored, or with AutoCenter the point is centred again.
+  void SetPoint(int& field, int value);
 
   int FTextAngle = 0;
   int FTextPosX = 10;

@@ -151,6 +151,19 @@ TEST(TNumLabText, ValuesAnIntegerTypeCannotHoldShowTheOverflowIndicator) {
   EXPECT_EQ(Shown(lab), "-9223372036854775808");
 }
 
+TEST(TNumLabText, ExtremeValuesInEveryTypeGiveSomeTextWithoutFailing) {
+  TTestNumLab lab(nullptr);
+  const double values[] = {1e308, -1e308, 5e-324, -0.0, 1.7976931348623157e308, -2147483648.5, 4294967295.5};
+  for (int t = dtFloat; t <= dtEEngNoDP; ++t)
+    for (double v : values)
+      for (int p : {0, 15}) {
+        lab.SetDisplayType(TDisplay(t));
+        lab.SetValue(v);
+        lab.SetPrecision(p);
+        EXPECT_FALSE(Shown(lab).empty()) << t << " " << v << " " << p;
+      }
+}
+
 TEST(TNumLabText, PrecisionIsClampedAndEmptyDrawsNoNumber) {
   TTestNumLab lab(nullptr);
   lab.SetPrecision(0);
@@ -223,19 +236,41 @@ TEST_F(NumLabFixture, TheBoxInEachFrameStyle) {
 }
 
 TEST_F(NumLabFixture, ANumberTooWideShowsTheIndicatorPlacedByTheNumbersWidth) {
-  lab->SetLabelWidth(40);
-  lab->SetAlignment(taLeftJustify);
+  // The same indicator as a state text (never replaced) in a second label below.
+  auto* ref = new TTestNumLab(form.get());
+  ref->SetParent(form.get());
+  ref->SetBounds(0, 40, 160, 28);
+  ref->SetDisplayType(dtState);
+  ref->SetStateText(u"*********");
+  for (TNumLab* l : {static_cast<TNumLab*>(lab), static_cast<TNumLab*>(ref)}) {
+    l->SetLabelWidth(60);
+    l->SetFrameStyle(fsNone);
+  }
   lab->SetValue(123456789);
-  EXPECT_EQ(Shown(*lab), "123456789.00");
-  String drawn;
-  lab->OnBeforeDisplay = [&](TObject*, String& t) { t = u"12"; };  // the host may rewrite it
-  lab->Paint();
-  lab->OnBeforeDisplay = nullptr;
-  const std::unique_ptr<TBitmap> p = user.Grab(lab);
-  bool ink = false;
-  for (int y = 3; y < 24; ++y)
-    for (int x = 39; x < 74; ++x) ink = ink || p->Canvas()->Pixels(x, y) != ColorToRGB(clBtnFace);
-  EXPECT_TRUE(ink);
+  EXPECT_EQ(Shown(*lab), "123456789.00");  // OnBeforeDisplay sees the number, then it is replaced
+  // Ink columns of the box.
+  auto ink = [&](TNumLab* l) {
+    const std::unique_ptr<TBitmap> p = user.Grab(l);
+    std::vector<int> columns;
+    for (int x = 38; x < 94; ++x)
+      for (int y = 2; y < 25; ++y)
+        if (p->Canvas()->Pixels(x, y) != ColorToRGB(clBtnFace)) {
+          columns.push_back(x);
+          break;
+        }
+    return columns;
+  };
+  for (TAlignment a : {taLeftJustify, taRightJustify}) {
+    lab->SetAlignment(a);
+    ref->SetAlignment(a);
+    const std::vector<int> shown = ink(lab), indicator = ink(ref);
+    ASSERT_FALSE(shown.empty());
+    if (a == taLeftJustify) {
+      EXPECT_EQ(shown, indicator);  // the indicator, at the same place
+    } else {
+      EXPECT_LT(shown.front(), indicator.front());  // placed by the wider number
+    }
+  }
 }
 
 TEST_F(NumLabFixture, ADisabledLabelEngravesItsTextsAndGreysItsNumber) {

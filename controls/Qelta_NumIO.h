@@ -15,11 +15,13 @@
 // Limits: hexadecimal, octal and binary numbers are read as signed 32-bit values (FFFFFFFF is -1);
 // the decimal separator is '.' or ',' (a third system separator counts as '.' in TNumIO, whose
 // conversion maps dsSystem by ',', and as ',' in TNumIO2, whose validators map it by '.'). TNumIO2
-// leaves its picture to Paint, which the drawing of its box, buttons and gauge fills in. Use a plain
-// TEdit for text that is not a number.
+// paints a fresh off-screen bitmap on every change (nothing is cached between paints); its mouse
+// places the caret by the mean character width, so a click in a text of uneven widths may land a
+// character off. Use a plain TEdit for text that is not a number.
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <utility>
 
 #include "Controls.h"
@@ -153,6 +155,11 @@ class TNumIO2 : public TCustomControl {
   /// True when text is a number of the input format as it may stand while typed (itFixPoint: exactly
   /// FixPointDecPlaces characters after the separator; itExp: the whole text is read).
   bool CheckValidity(const String& text) const;
+  /// x of the gap before character pos + 1 of the number in the box, by the box alignment.
+  int CharPosToXCoords(int pos) const;
+  /// The character position (0..length, or a little beyond for a click right of the text) nearest to
+  /// x by the mean character width of the text (at least 1 pixel); 0 for an empty text.
+  int XCoordsToCharPos(int x) const;
   double Value() const { return GetNioValue(); }
   void SetValue(double value) { SetNioValue(value); }
   /// The number as shown in the box.
@@ -312,9 +319,19 @@ class TNumIO2 : public TCustomControl {
   TDoubleArray ButtonPivots;
 
  protected:
-  /// Draws the whole control; does nothing while painting is suppressed or the control is neither
-  /// visible nor designed.
+  /// Draws the whole control into a fresh W x H bitmap and copies it in one step; does nothing while
+  /// painting is suppressed or the control is neither visible nor designed. With AutoSize the height
+  /// first becomes the text height of "E0" + 6 (below the minimum of 18 too).
   void Paint() override;
+  /// Caret and selection by the mouse in the box; a click on the spin buttons steps the value by
+  /// ButIncrem or to the next pivot and fires OnChange; a click on the gauge sets the value (OnChange
+  /// at mouse up).
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  /// With the left button: the selection follows the mouse in the box; on the gauge (one pixel
+  /// beyond each end accepted) the value follows and OnGaugeChange fires.
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  /// Fires OnChange once after the gauge set the value.
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   /// Fires OnChange.
   virtual void Changed();
   /// Focuses the control, restarts the caret (unless read-only), then the platform's click.
@@ -341,6 +358,26 @@ class TNumIO2 : public TCustomControl {
   std::pair<int, int> SelectionInText() const;
   void BeepIfAsked() const;
   void SetFixPointSelection();
+  // -- drawing and mouse (Qelta_NumIO2_paint.cpp)
+  /// Geometry of one paint: size, gauge zone g, text top ty, box bottom s, button zone bw, x0, bh and
+  /// the gauge's top and bottom.
+  struct TLayout {
+    int W = 0, H = 0, g = 0, ty = 0, s = 0, bw = 0, x0 = 0, bh = 0, gy1 = 0, gy2 = 0;
+  };
+  TLayout Layout(int textHeight, int s) const;
+  int TextWidthOf(const String& text) const;
+  int TextOffset(int w, int w2) const;
+  void PaintOn(TCanvas* c, int s);
+  void DrawOutText(TCanvas* c, const TLayout& l, bool right) const;
+  void DrawButtons(TCanvas* c, const TLayout& l) const;
+  void DrawGauge(TCanvas* c, const TLayout& l) const;
+  void DrawBox(TCanvas* c, const TLayout& l) const;
+  void DrawNumber(TCanvas* c, const TLayout& l) const;
+  void DrawBevel(TCanvas* c, TFrameStyle style, std::initializer_list<TPoint> topLeft,
+                 std::initializer_list<TPoint> bottomRight) const;
+  double GaugeValue(int x) const;
+  double SetFromGauge(int x);
+  void StepButton(bool up);
   // -- value, caret, settings (Qelta_NumIO2.cpp)
   /// The separator written for a mode: the one the validators accept ('.' or ',').
   static Char SeparatorChar(TDecPSep sep);
@@ -414,6 +451,7 @@ class TNumIO2 : public TCustomControl {
   bool FBeep = false;
   bool FReadOnly = false;
   bool FAutoSize = false;
+  bool FInPaint = false;  // AutoSize changes the height inside Paint
 };
 
 }  // namespace qelta

@@ -5,7 +5,7 @@
 // separator the online check refuses would make every later keystroke fail. NaN and infinities are
 // written as 0 for the same reason. Integer formats take the value through the platform's Round,
 // which clamps to 64 bits; hexadecimal, octal and binary keep 32 bits and read them back signed.
-// Keys are in Qelta_NumIO2_keys.cpp.
+// Keys are in Qelta_NumIO2_keys.cpp, drawing and mouse in Qelta_NumIO2_paint.cpp.
 
 #include <algorithm>
 #include <cmath>
@@ -209,11 +209,6 @@ void TNumIO2::TimerWndProc(TMessage& Message) {
 String TNumIO2::ComponentMessage(const String& text) const { return u"Component \"" + Name() + u"\": " + text; }
 
 // [SECTION] component
-
-void TNumIO2::Paint() {
-  if (FSuppressPaint || (!Visible() && !ComponentState().Contains(csDesigning))) return;
-  // The picture itself (box, texts, buttons, gauge) is drawn by the drawing of the control.
-}
 
 void TNumIO2::Changed() {
   if (OnChange) OnChange(this);

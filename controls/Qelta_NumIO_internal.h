@@ -1,8 +1,10 @@
 #pragma once
 // Not part of the public interface: the number text that TNumIO and TNumIO2 share (separator modes,
-// conversion of a text by its input format, the texts a value is written as). Not installed.
+// conversion of a text by its input format, the texts a value is written as), and the framed number
+// box and side texts that TNumIO2 and TNumLab draw alike. Not installed.
 
 #include <cstdint>
+#include <utility>
 
 #include "Qelta_NumIO.h"
 
@@ -43,5 +45,31 @@ int32_t RoundTo32(double x);
 String ExpText(double x, int Width);
 /// Digits of value of base 2^bits, at least minDigits.
 String RadixText(int32_t value, TInFormat format, int minDigits);
+
+}  // namespace qelta::detail
+
+// The framed number box and the side texts that TNumIO2 and TNumLab draw alike.
+namespace qelta::detail {
+
+/// Top-left and bottom-right line colours of a bevelled frame style: lowered black / white, raised
+/// white / black, embossed grey / grey, engraved white / white.
+std::pair<TColor, TColor> BevelColors(TFrameStyle style, TColor black, TColor gray, TColor white);
+/// The box of a number from x = left, boxWidth wide, over the height h, with the current pen and
+/// brush: the bevelled styles draw the rectangle up to h - 1 and a bevel inside it (s = h - 4); the
+/// others the rectangle up to h.
+void DrawNumberBox(TCanvas* c, TFrameStyle style, int left, int boxWidth, int h, TColor black, TColor gray,
+                   TColor white);
+/// A text beside the box: enabled in `color` on the solid brush `back`; disabled engraved, white at
+/// (whiteX, y + 1) and then $808080 at (x, y) on a clear brush.
+void DrawSideText(TCanvas* c, const String& text, int x, int whiteX, int y, bool enabled, TColor back, TColor color);
+/// x of a text of width w in the box from left, boxWidth wide: left-justified left + 4,
+/// right-justified left + boxWidth - w - 2, centred left + (boxWidth - w) div 2 + 2.
+int BoxTextX(TAlignment a, int left, int boxWidth, int w);
+/// x of a side text by its alignment: one of the three places given.
+inline int SideTextX(TAlignment a, int leftJustified, int rightJustified, int centred) {
+  return a == taLeftJustify ? leftJustified : a == taRightJustify ? rightJustified : centred;
+}
+/// The sample whose height places every text line of the numeric controls.
+inline constexpr const char16_t* kTextSample = u"(8g]}\u00DC\u00C4\u00A7";
 
 }  // namespace qelta::detail

@@ -58,6 +58,13 @@ int KeptChars(int length, int room, int w, int less) {
   return std::max(1, int(std::nearbyint(std::clamp(n, -1e9, 1e9))));
 }
 
+/// Text clipped to r over what is drawn already (a solid brush would fill r first).
+void TextOver(TCanvas* cv, const TRect& r, int x, int y, const String& text) {
+  cv->Brush()->SetStyle(bsClear);
+  cv->TextRect(r, x, y, text);
+  cv->Brush()->SetStyle(bsSolid);
+}
+
 void Line(TCanvas* cv, int x1, int y1, int x2, int y2) {
   cv->MoveTo(x1, y1);
   cv->LineTo(x2, y2);
@@ -82,7 +89,7 @@ void TReportListView::PaintExtras() {
       cv->Font()->SetColor(FColorEmptyMsg);
       const int x = (Width() - cv->TextWidth(FEmptyMsg)) / 2;
       const int y = headHeight + (Height() - headHeight - cv->TextHeight(FEmptyMsg)) / 2 - 2;
-      cv->TextRect(area, x, y, FEmptyMsg);
+      TextOver(cv, area, x, y, FEmptyMsg);
     }
   }
   const int p = FInterRowIndi, top = TCustomGrid::TopRow();
@@ -138,7 +145,7 @@ void TReportListView::DrawCommonHeader(TCanvas* cv, const TRect& ARect) {
     const int x = FHeaderAlignment == taRightJustify ? end - w - 5
                   : FHeaderAlignment == taCenter     ? end / 2 - w / 2
                                                      : 4;
-    cv->TextRect(bar, x, ARect.Top + 2 + int(k) * h, lines[k]);
+    TextOver(cv, bar, x, ARect.Top + 2 + int(k) * h, lines[k]);
   }
   DrawHeaderBevel(cv, 0, ARect.Top, ARect.Bottom, end);
   cv->Pen()->SetColor(kGrey);
@@ -169,7 +176,7 @@ void TReportListView::DrawColumnHeader(TCanvas* cv, int ACol, const TRect& ARect
       w = cv->TextWidth(line) + ItalicExtra();
     }
     if (k == 0) firstWidth = w;
-    cv->TextRect(textRect, AlignedX(a, textRect.Left, textRect.Right, w), textRect.Top + int(k) * h, line);
+    TextOver(cv, textRect, AlignedX(a, textRect.Left, textRect.Right, w), textRect.Top + int(k) * h, line);
   }
   if (sorted) DrawSortArrow(cv, textRect, firstWidth, h, a, colWidth);
   DrawHeaderBevel(cv, ARect.Left, ARect.Top, ARect.Bottom, HeaderBarEnd());
@@ -264,13 +271,13 @@ void TReportListView::DrawDataCell(TCanvas* cv, int ACol, int ARow, const TRect&
   TRect textRect = Rect(ARect.Left + 4, ARect.Top + 2, ARect.Right - 5, ARect.Bottom);
   if (mode == cmNone) {
     const int tw = cv->TextWidth(text) + ItalicExtra();
-    cv->TextRect(textRect, AlignedX(GetColAlignment(c), textRect.Left, textRect.Right, tw), ARect.Top + 1, text);
+    TextOver(cv, textRect, AlignedX(GetColAlignment(c), textRect.Left, textRect.Right, tw), ARect.Top + 1, text);
   } else if (text.size() > 1 || FShowEmptyCBx) {
     const bool checked = !text.empty() && text[0] != u' ';
     if (!text.empty()) text.erase(0, 1);
     textRect.Left = ARect.Left + 20;
     const int tw = cv->TextWidth(text) + ItalicExtra();
-    cv->TextRect(textRect, AlignedX(GetColAlignment(c), textRect.Left, textRect.Right, tw), ARect.Top + 1, text);
+    TextOver(cv, textRect, AlignedX(GetColAlignment(c), textRect.Left, textRect.Right, tw), ARect.Top + 1, text);
     DrawCheckMark(cv, mode, checked, rowDisabled, ARect, bk, fg);
   }
   if (fixedFirst) DrawHeaderBevel(cv, ARect.Left, ARect.Top, ARect.Bottom, ARect.Right);

@@ -34,6 +34,7 @@
   TOPIC(SmallControlsGallery)       \
   TOPIC(MeterGallery)               \
   TOPIC(GeoMapGallery)              \
+  TOPIC(ReportListGallery)          \
   /* new topics above this line */
 
 namespace qelta::gallery {

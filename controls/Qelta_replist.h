@@ -618,8 +618,8 @@ class TReportListView : public TCustomDrawGrid {
   int FilterAndSort(const String& SearchText, std::span<const int> Columns, bool IgnoreCase, TFilterMode Mode,
                     int SortCol, bool SortAscending);
 
-  // --- text exchange (the data's; the XML readers, the line file and Clear-like operations then
-  // repaint and fire OnChangeSetup) ---
+  // --- text exchange: the data's operations; each then repaints and fires OnChangeSetup (the readers
+  // first fit the grid to what they read) ---
   void CopyToClipBoard(int LeftCol, int TopRow, int RightCol, int BottomRow, bool AddHeader, bool UseTabs) const {
     FRLData->CopyToClipBoard(LeftCol, TopRow, RightCol, BottomRow, AddHeader, UseTabs);
   }
@@ -632,19 +632,12 @@ class TReportListView : public TCustomDrawGrid {
   int ReadFromXMLStream(TStream& InStream, const String& DataID);
   int ReadFromOpenXMLFile(TextFile& f, const String& DataID);
   int LoadFromXMLFile(const String& FName, const String& DataID);
-  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-    FRLData->WriteToOpenXMLFile(f, CreateHeader, DataID);
-  }
-  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
-    FRLData->WriteToXMLStream(OutStream, CreateHeader, DataID);
-  }
-  void SaveAsXMLFile(const String& FName, const String& DataID) const { FRLData->SaveAsXMLFile(FName, DataID); }
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID);
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID);
+  void SaveAsXMLFile(const String& FName, const String& DataID);
   void ExportHTMLTable(const String& FName, int LeftCol, int TopRow, int RightCol, int BottomRow,
                        std::span<const int> Columns, int Border, int CellPadding, int CellSpacing, bool ColumnHeaders,
-                       const String& Title, const String& TableAttributes, const String& Caption) {
-    FRLData->ExportHTMLTable(FName, LeftCol, TopRow, RightCol, BottomRow, Columns, Border, CellPadding, CellSpacing,
-                             ColumnHeaders, Title, TableAttributes, Caption);
-  }
+                       const String& Title, const String& TableAttributes, const String& Caption);
 
   // --- the row editor (Qelta_replist_rowed.cpp) ---
   /// Edits data row Row on a form of the view's own at (PosLeft, PosTop), captioned "Editing Row n"

@@ -782,6 +782,34 @@ int TReportListView::ReadFromData(Read&& read) {
   return n;
 }
 
+void TReportListView::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) {
+  FRLData->WriteToOpenXMLFile(f, CreateHeader, DataID);
+  Paint();
+  ChangedSetup();
+}
+
+void TReportListView::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) {
+  FRLData->WriteToXMLStream(OutStream, CreateHeader, DataID);
+  Paint();
+  ChangedSetup();
+}
+
+void TReportListView::SaveAsXMLFile(const String& FName, const String& DataID) {
+  FRLData->SaveAsXMLFile(FName, DataID);
+  Paint();
+  ChangedSetup();
+}
+
+void TReportListView::ExportHTMLTable(const String& FName, int LeftCol, int TopRow, int RightCol, int BottomRow,
+                                      std::span<const int> Columns, int Border, int CellPadding, int CellSpacing,
+                                      bool ColumnHeaders, const String& Title, const String& TableAttributes,
+                                      const String& Caption) {
+  FRLData->ExportHTMLTable(FName, LeftCol, TopRow, RightCol, BottomRow, Columns, Border, CellPadding, CellSpacing,
+                           ColumnHeaders, Title, TableAttributes, Caption);
+  Paint();
+  ChangedSetup();
+}
+
 int TReportListView::ReadFromXMLString(const String& InString, const String& DataID) {
   return ReadFromData([&] { return FRLData->ReadFromXMLString(InString, DataID); });
 }

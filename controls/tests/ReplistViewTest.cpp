@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Assertions.h"
+#include "Streams.h"
 #include "Qelta_replist.h"
 #include "ReplistViewTesting.h"
 
@@ -542,4 +543,36 @@ TEST_F(ViewOnForm, FilterHookSetsOrCombinesTheResult) {
   EXPECT_EQ(view->FilterAndSort(u"S-1", cols, false, fmSimple, 1, true), 1);
   EXPECT_EQ(view->GetElem(1, 1), "S-2");
   EXPECT_EQ(SelectedRows(), "1");
+}
+
+// [SECTION] text exchange and the data's hooks
+
+TEST_F(ViewOnForm, ReadersFitTheGridAndTheHooksReportTheView) {
+  view->SetCheckedCol(4, true);
+  log.Take();
+  TMemoryStream stream;
+  view->WriteToXMLStream(stream, true, u"samples");
+  EXPECT_EQ(log.Take(), "Setup");
+  TReportListView other(nullptr);
+  TViewLog otherLog;
+  otherLog.Hook(other);
+  stream.SetPosition(0);
+  EXPECT_GT(other.ReadFromXMLStream(stream, u"samples"), 0);
+  EXPECT_EQ(other.NrOfColumns(), 4);
+  EXPECT_EQ(other.NrOfRows(), 6);
+  EXPECT_EQ(other.ColCount(), 4);
+  EXPECT_EQ(other.RowCount(), 7);
+  EXPECT_EQ(other.GetColCheckMode(4), cmBox);
+  EXPECT_EQ(other.GetElem(2, 5), "pond");
+  EXPECT_NE(otherLog.Take().find("Setup"), std::string::npos);
+  std::vector<TObject*> senders;
+  other.OnBeforeSortExchange = [&](TObject* s, const String& in, String& out) {
+    senders.push_back(s);
+    out = in;
+  };
+  other.OnPercentDone = [&](TObject* s, int) { senders.push_back(s); };
+  other.Sort(2, -1, true);
+  ASSERT_FALSE(senders.empty());
+  for (TObject* s : senders) EXPECT_EQ(s, &other);
+  EXPECT_EQ(other.GetElem(2, 1), "brook");
 }

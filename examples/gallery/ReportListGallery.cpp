@@ -35,6 +35,16 @@ void FillSamples(TReportListView* v) {
   v->SetColumnFormat(5, "[l][90]lab A|lab B|lab C");
 }
 
+/// The list (364 x 284) on a form at (40, 40), filled with the samples.
+TReportListView* SampleList(TForm& form) {
+  form.SetBounds(40, 40, 380, 300);
+  auto* v = new TReportListView(&form);
+  v->SetParent(&form);
+  v->SetBounds(8, 8, 364, 284);
+  FillSamples(v);
+  return v;
+}
+
 }  // namespace
 
 // A report list: two header lines, sorted by site (descending, the arrow down), a radio column for the
@@ -43,11 +53,7 @@ void FillSamples(TReportListView* v) {
 void ReportListPicture(GalleryPage& page) {
   TScriptedUser user;
   TForm form(nullptr);
-  form.SetBounds(40, 40, 380, 300);
-  auto* v = new TReportListView(&form);
-  v->SetParent(&form);
-  v->SetBounds(8, 8, 364, 284);
-  FillSamples(v);
+  TReportListView* v = SampleList(form);
   v->SetCommonHeaderVisible(true);
   v->SetCommonHeaderHeight(36);
   v->SetCommonHeader(u"Water survey\nspring campaign");
@@ -72,11 +78,7 @@ void ReportListPicture(GalleryPage& page) {
 void RowEditorPicture(GalleryPage& page) {
   TScriptedUser user;
   TForm form(nullptr);
-  form.SetBounds(40, 40, 380, 300);
-  auto* v = new TReportListView(&form);
-  v->SetParent(&form);
-  v->SetBounds(8, 8, 364, 284);
-  FillSamples(v);
+  TReportListView* v = SampleList(form);
   user.Show(&form);
   user.WhenModalShows([&](TForm* editor) {
     page.Add(*user.GrabDesktop(editor->BoundsRect()), "replist_roweditor.png",

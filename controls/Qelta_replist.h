@@ -47,8 +47,8 @@
 #include <vector>
 
 #include "Classes.h"
-#include "Graphics.h"
 #include "Dialogs.h"
+#include "Graphics.h"
 #include "Grids.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_qeltabase.h"
@@ -647,15 +647,14 @@ class TReportListView : public TCustomDrawGrid {
   /// buttons: the host closes the form); the host's own controls stay.
   TModalResult EditRowEntries(int Row, TForm* ContainerForm, int PosLeft, int PosTop);
   /// The own form with these captions.
-  TModalResult EditRowEntries(int Row, int PosLeft, int PosTop, const String& FormCaption,
-                              const String& ButOKCaption, const String& ButCancelCaption);
+  TModalResult EditRowEntries(int Row, int PosLeft, int PosTop, const String& FormCaption, const String& ButOKCaption,
+                              const String& ButCancelCaption);
   /// The work of the three: one labelled editor per column by its format (after OnRequestEditFormat),
   /// named "runtime_rlre_..." and the column number, Tag the column; on OK every editor the user
   /// changed writes its text (a picker its value in its own pattern) into the row, an untouched one
   /// the text it was given; the editors are freed last to first in every case.
-  TModalResult EditRowEntriesIntern(int Row, TForm* ContainerForm, int PosLeft, int PosTop,
-                                    const String& FormCaption, const String& ButOKCaption,
-                                    const String& ButCancelCaption);
+  TModalResult EditRowEntriesIntern(int Row, TForm* ContainerForm, int PosLeft, int PosTop, const String& FormCaption,
+                                    const String& ButOKCaption, const String& ButCancelCaption);
   /// Close the running editor's form with mrOk / mrCancel.
   void EdRowOKClick(TObject* Sender);
   void EdRowCancelClick(TObject* Sender);
@@ -746,7 +745,8 @@ class TReportListView : public TCustomDrawGrid {
   void DrawHeaderBevel(TCanvas* cv, int left, int top, int bottom, int rightEnd);
   void DrawCommonHeader(TCanvas* cv, const TRect& ARect);
   void DrawColumnHeader(TCanvas* cv, int ACol, const TRect& ARect);
-  void DrawSortArrow(TCanvas* cv, const TRect& textRect, int firstLineWidth, int lineHeight, TAlignment a, int colWidth);
+  void DrawSortArrow(TCanvas* cv, const TRect& textRect, int firstLineWidth, int lineHeight, TAlignment a,
+                     int colWidth);
   void DrawDataCell(TCanvas* cv, int ACol, int ARow, const TRect& ARect);
   void DrawCheckMark(TCanvas* cv, TCheckMode mode, bool checked, bool rowDisabled, const TRect& ARect, TColor bk,
                      TColor fg);

@@ -27,8 +27,8 @@ namespace {
 constexpr uint8_t kSelected = 0x80, kDisabled = 0x40;
 constexpr TColor kGrey = 0x808080, kWhite = 0xFFFFFF, kBlack = 0x000000, kFixedColumn = 0xC0C0C0;
 constexpr int kMaxHeaderLines = 100;
-constexpr int kCheckSpace = 16;   // a check column's text starts this much further right
-constexpr int kArrowSpace = 13;   // room of the sort arrow in the last sort column
+constexpr int kCheckSpace = 16;  // a check column's text starts this much further right
+constexpr int kArrowSpace = 13;  // room of the sort arrow in the last sort column
 
 /// Lines of a header text (split at line feeds, at most 100).
 std::vector<String> HeaderLines(const String& text) {
@@ -46,9 +46,12 @@ std::vector<String> HeaderLines(const String& text) {
 /// x of a text of width w aligned between left and right.
 int AlignedX(TAlignment a, int left, int right, int w) {
   switch (a) {
-    case taRightJustify: return right - w;
-    case taCenter: return (left + right) / 2 - w / 2;
-    default: return left;
+    case taRightJustify:
+      return right - w;
+    case taCenter:
+      return (left + right) / 2 - w / 2;
+    default:
+      return left;
   }
 }
 
@@ -142,9 +145,7 @@ void TReportListView::DrawCommonHeader(TCanvas* cv, const TRect& ARect) {
   const std::vector<String> lines = HeaderLines(text);
   for (size_t k = 0; k < lines.size(); ++k) {
     const int w = cv->TextWidth(lines[k]);
-    const int x = FHeaderAlignment == taRightJustify ? end - w - 5
-                  : FHeaderAlignment == taCenter     ? end / 2 - w / 2
-                                                     : 4;
+    const int x = FHeaderAlignment == taRightJustify ? end - w - 5 : FHeaderAlignment == taCenter ? end / 2 - w / 2 : 4;
     TextOver(cv, bar, x, ARect.Top + 2 + int(k) * h, lines[k]);
   }
   DrawHeaderBevel(cv, 0, ARect.Top, ARect.Bottom, end);
@@ -237,9 +238,12 @@ void TReportListView::DrawDataCell(TCanvas* cv, int ACol, int ARow, const TRect&
     bk = FDisabledBkgdColor, fg = FDisabledTextColor;
   } else if (FEnabled) {
     const bool rowSel = (rowAttr & kSelected) != 0, colSel = (colAttr & kSelected) != 0;
-    if (rowSel && colSel) bk = FSelBothColor, fg = FSelBothTextColor;
-    else if (colSel) bk = FSelColColor, fg = FSelColTextColor;
-    else if (rowSel) bk = FSelRowColor, fg = FSelRowTextColor;
+    if (rowSel && colSel)
+      bk = FSelBothColor, fg = FSelBothTextColor;
+    else if (colSel)
+      bk = FSelColColor, fg = FSelColTextColor;
+    else if (rowSel)
+      bk = FSelRowColor, fg = FSelRowTextColor;
     if (r == FHiLgtRow || c == FHiLgtColumn) {
       bk = FHiLgtColor, fg = FHiLgtTextColor;
       if (FHiLgtBold) style.Include(fsBold);

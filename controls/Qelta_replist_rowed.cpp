@@ -43,9 +43,9 @@ constexpr char16_t kPickerDefault[] = u"M/d/yyyy";
 struct TEditorSlot {
   TWinControl* Editor = nullptr;
   TDateTimePicker* Picker = nullptr;
-  String Pattern;      ///< a picker's pattern
-  String Given;        ///< the cell's text, or its default when empty
-  String FilledText;   ///< the editor's text right after filling
+  String Pattern;     ///< a picker's pattern
+  String Given;       ///< the cell's text, or its default when empty
+  String FilledText;  ///< the editor's text right after filling
   TDateTime FilledValue = 0;
 };
 

@@ -571,7 +571,8 @@ bool TReportListView::GetColSelect(int c) const {
 void TReportListView::SetColSelect(int c, bool b) {
   if (!ValidCol(c)) return;
   const uint8_t old = FRLData->Strings->GetColAttrib(c);
-  FRLData->Quietly(false, [&] { FRLData->Strings->SetColAttrib(c, b ? uint8_t(old | kSelected) : uint8_t(old & ~kSelected)); });
+  FRLData->Quietly(
+      false, [&] { FRLData->Strings->SetColAttrib(c, b ? uint8_t(old | kSelected) : uint8_t(old & ~kSelected)); });
   ChangedSelection();
   Paint();
 }
@@ -645,7 +646,8 @@ void TReportListView::SetRowSelectMode(int m) {
   Suppressed([&] {
     if (FRowSelectMode != 2)
       for (int r = 1; r <= NrOfRows(); ++r) SetRowBit(r, kSelected, false);
-    if (FRowSelectMode == 0) SetSelection(TGridRect{NrOfColumns() + 1, NrOfRows() + 1, NrOfColumns() + 1, NrOfRows() + 1});
+    if (FRowSelectMode == 0)
+      SetSelection(TGridRect{NrOfColumns() + 1, NrOfRows() + 1, NrOfColumns() + 1, NrOfRows() + 1});
   });
   ChangedSelection();
 }
@@ -886,7 +888,10 @@ void TReportListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   const int c = g.X + 1, r = DataRowOf(TCustomGrid::Row());
   Suppressed([&] {
     TGridOptions options = Options();
-    if (GetColumnEditable(c) && GetRowEnabled(r)) options.Include(goEditing); else options.Exclude(goEditing);
+    if (GetColumnEditable(c) && GetRowEnabled(r))
+      options.Include(goEditing);
+    else
+      options.Exclude(goEditing);
     SetOptions(options);
     const int dataRow = DataRowOf(g.Y);
     const TRect cell = CellRect(g.X, g.Y);
@@ -968,7 +973,10 @@ void TReportListView::KeyPress(Char& Key) {
 
 bool TReportListView::SelectCell(int ACol, int ARow) {
   TGridOptions options = Options();
-  if (ARow != 0 && GetColumnEditable(ACol + 1)) options.Include(goEditing); else options.Exclude(goEditing);
+  if (ARow != 0 && GetColumnEditable(ACol + 1))
+    options.Include(goEditing);
+  else
+    options.Exclude(goEditing);
   SetOptions(options);
   return TCustomDrawGrid::SelectCell(ACol, ARow);
 }
@@ -1016,12 +1024,18 @@ String FoldAZ(String s) {
 
 bool Combine(bool own, bool internal, TLogicOp op) {
   switch (op) {
-    case loAND: return own && internal;
-    case loOR: return own || internal;
-    case loXOR: return own != internal;
-    case loANDNot: return own && !internal;
-    case loORNot: return own || !internal;
-    case loXORNot: return own == internal;
+    case loAND:
+      return own && internal;
+    case loOR:
+      return own || internal;
+    case loXOR:
+      return own != internal;
+    case loANDNot:
+      return own && !internal;
+    case loORNot:
+      return own || !internal;
+    case loXORNot:
+      return own == internal;
   }
   return own;
 }

@@ -51,7 +51,8 @@ TEST_F(ListDrawn, RowsAreShadedInGroupsOfThePattern) {
     view->SetRowColPattern(c.pattern);
     Grab();
     std::string got;
-    for (int r = 1; r <= 9; ++r) got += AtCell(3, r, 50, 20) == kShaded ? '1' : AtCell(3, r, 50, 20) == kNormal ? '0' : '?';
+    for (int r = 1; r <= 9; ++r)
+      got += AtCell(3, r, 50, 20) == kShaded ? '1' : AtCell(3, r, 50, 20) == kNormal ? '0' : '?';
     EXPECT_EQ(got, c.shaded) << c.pattern;
   }
 }
@@ -82,13 +83,13 @@ TEST_F(ListDrawn, CheckBoxesShowTheirTickAndRadioButtonsTheirDot) {
   view->SetElemChecked(2, 3, true);
   Grab();
   const TColor shadow = ColorToRGB(clBtnShadow), text = view->ColorText();
-  EXPECT_EQ(AtCell(4, 1, 4, 4), shadow);     // the box's corner
+  EXPECT_EQ(AtCell(4, 1, 4, 4), shadow);  // the box's corner
   EXPECT_EQ(AtCell(4, 1, 14, 14), shadow);
-  EXPECT_EQ(AtCell(4, 1, 6, 8), text);       // the tick's first stroke
-  EXPECT_EQ(AtCell(4, 1, 12, 8), text);      // and its second
-  EXPECT_NE(AtCell(4, 2, 6, 8), text);       // unchecked: the box only
+  EXPECT_EQ(AtCell(4, 1, 6, 8), text);   // the tick's first stroke
+  EXPECT_EQ(AtCell(4, 1, 12, 8), text);  // and its second
+  EXPECT_NE(AtCell(4, 2, 6, 8), text);   // unchecked: the box only
   EXPECT_EQ(AtCell(4, 2, 4, 4), shadow);
-  EXPECT_EQ(AtCell(2, 3, 9, 9), text);       // the dot
+  EXPECT_EQ(AtCell(2, 3, 9, 9), text);  // the dot
   EXPECT_EQ(AtCell(2, 3, 8, 7), text);
   EXPECT_NE(AtCell(2, 1, 9, 9), text);
   view->SetCheckMarksReadOnly(true);
@@ -132,7 +133,8 @@ TEST_F(ListDrawn, PasswordColumnsShowStarsWhateverTheText) {
     const TRect cell = CellOf(2, r);
     const TRect text = Rect(cell.Left + 4, cell.Top + 2, cell.Right - 5, cell.Bottom);
     const TColor back = r == 1 ? kShaded : kNormal;
-    EXPECT_EQ(InkBox(*picture, text, back), ExpectedInk(view->Font(), {}, view->ColorText(), back, text, 0, -1, u"******"));
+    EXPECT_EQ(InkBox(*picture, text, back),
+              ExpectedInk(view->Font(), {}, view->ColorText(), back, text, 0, -1, u"******"));
   }
 }
 
@@ -283,7 +285,8 @@ TEST_F(ListDrawn, AListWithEverythingMatchesItsGolden) {
   for (int g = 0; g < view->RowCount(); ++g)
     for (int c = 0; c < view->ColCount(); ++c) {
       const TRect r = view->CellRect(c, g);
-      if (r.Right > r.Left) boxes.push_back(Rect(r.Left + (g >= 2 && (c == 0 || c == 3) ? 20 : 2), r.Top + 1, r.Right - 3, r.Bottom - 1));
+      if (r.Right > r.Left)
+        boxes.push_back(Rect(r.Left + (g >= 2 && (c == 0 || c == 3) ? 20 : 2), r.Top + 1, r.Right - 3, r.Bottom - 1));
     }
   boxes.push_back(Rect(2, 2, 300, 35));
   EXPECT_GOLDEN(*picture, "replist-full", boxes);

@@ -104,18 +104,20 @@ TEST_F(RowEditor, OkWritesTheRowBackAndCancelLeavesIt) {
     Find<TComboBox>(f, u"runtime_rlre_CBox2")->SetText(u"sea");
     Find<TEdit>(f, u"runtime_rlre_Edit4")->SetText(u"salty");
   };
-  EXPECT_EQ(Edit(2, [&](TForm* f) {
-              change(f);
-              Press(f, u"Cancel");
-            }),
+  EXPECT_EQ(Edit(2,
+                 [&](TForm* f) {
+                   change(f);
+                   Press(f, u"Cancel");
+                 }),
             mrCancel);
   EXPECT_EQ(view->GetElem(1, 2), "S-2");
   log.Take();
   const int paints = view->Paints;
-  EXPECT_EQ(Edit(2, [&](TForm* f) {
-              change(f);
-              Press(f, u"OK");
-            }),
+  EXPECT_EQ(Edit(2,
+                 [&](TForm* f) {
+                   change(f);
+                   Press(f, u"OK");
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(1, 2), "S-2b");
   EXPECT_EQ(view->GetElem(2, 2), "sea");
@@ -125,26 +127,28 @@ TEST_F(RowEditor, OkWritesTheRowBackAndCancelLeavesIt) {
 }
 
 TEST_F(RowEditor, EnterInAnEditorClosesWithOk) {
-  EXPECT_EQ(Edit(1, [&](TForm* f) {
-              auto* edit = Find<TEdit>(f, u"runtime_rlre_Edit3");
-              edit->SetFocus();
-              edit->SetText(u"7.25");
-              user.PressKey(VK_RETURN);
-            }),
+  EXPECT_EQ(Edit(1,
+                 [&](TForm* f) {
+                   auto* edit = Find<TEdit>(f, u"runtime_rlre_Edit3");
+                   edit->SetFocus();
+                   edit->SetText(u"7.25");
+                   user.PressKey(VK_RETURN);
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(3, 1), "7.25");
 }
 
 TEST_F(RowEditor, ReadOnlyEditorsAreGreyAndKeepTheirText) {
   view->SetColumnFormat(1, "[#s][80]");
-  EXPECT_EQ(Edit(4, [&](TForm* f) {
-              auto* edit = Find<TEdit>(f, u"runtime_rlre_Edit1");
-              EXPECT_FALSE(edit->Enabled());
-              EXPECT_EQ(edit->Color(), 0xE0E0E0);
-              EXPECT_EQ(edit->Font()->Color(), 0x808080);
-              EXPECT_EQ(edit->Text(), u"S-4");
-              Press(f, u"OK");
-            }),
+  EXPECT_EQ(Edit(4,
+                 [&](TForm* f) {
+                   auto* edit = Find<TEdit>(f, u"runtime_rlre_Edit1");
+                   EXPECT_FALSE(edit->Enabled());
+                   EXPECT_EQ(edit->Color(), 0xE0E0E0);
+                   EXPECT_EQ(edit->Font()->Color(), 0x808080);
+                   EXPECT_EQ(edit->Text(), u"S-4");
+                   Press(f, u"OK");
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(1, 4), "S-4");
 }
@@ -156,12 +160,13 @@ TEST_F(RowEditor, EmptyCellsShowTheDefaultsAndOkKeepsThem) {
   view->SetElem(1, 5, "");
   view->SetElem(2, 5, "");
   view->SetElem(4, 5, "");
-  EXPECT_EQ(Edit(5, [&](TForm* f) {
-              EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO1")->Text(), u"005");
-              EXPECT_EQ(Find<TEdit>(f, u"runtime_rlre_Edit2")->Text().size(), 10u);  // 8 letters, 2 digits
-              EXPECT_EQ(Find<TEdit>(f, u"runtime_rlre_Edit2")->Width(), 200);
-              Press(f, u"OK");
-            }),
+  EXPECT_EQ(Edit(5,
+                 [&](TForm* f) {
+                   EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO1")->Text(), u"005");
+                   EXPECT_EQ(Find<TEdit>(f, u"runtime_rlre_Edit2")->Text().size(), 10u);  // 8 letters, 2 digits
+                   EXPECT_EQ(Find<TEdit>(f, u"runtime_rlre_Edit2")->Width(), 200);
+                   Press(f, u"OK");
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(1, 5), "005");
   EXPECT_EQ(view->GetElem(2, 5).size(), 10u);
@@ -174,19 +179,21 @@ TEST_F(RowEditor, UntouchedEditorsThatRefusedTheCellLeaveIt) {
   view->SetColumnFormat(2, "[l][100]lake|sea");
   view->SetColumnFormat(3, "[e][80]");
   view->SetElem(3, 1, "n/a");
-  EXPECT_EQ(Edit(1, [&](TForm* f) {
-              EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO3")->Text(), u"");
-              EXPECT_EQ(Find<TComboBox>(f, u"runtime_rlre_CBox2")->ItemIndex(), -1);
-              Press(f, u"OK");
-            }),
+  EXPECT_EQ(Edit(1,
+                 [&](TForm* f) {
+                   EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO3")->Text(), u"");
+                   EXPECT_EQ(Find<TComboBox>(f, u"runtime_rlre_CBox2")->ItemIndex(), -1);
+                   Press(f, u"OK");
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(3, 1), "n/a");
   EXPECT_EQ(view->GetElem(2, 1), "river");
-  EXPECT_EQ(Edit(1, [&](TForm* f) {  // a changed editor writes its text
-              Find<TNumIO>(f, u"runtime_rlre_NumIO3")->SetText(u"4.5");
-              Find<TComboBox>(f, u"runtime_rlre_CBox2")->SetItemIndex(1);
-              Press(f, u"OK");
-            }),
+  EXPECT_EQ(Edit(1,
+                 [&](TForm* f) {  // a changed editor writes its text
+                   Find<TNumIO>(f, u"runtime_rlre_NumIO3")->SetText(u"4.5");
+                   Find<TComboBox>(f, u"runtime_rlre_CBox2")->SetItemIndex(1);
+                   Press(f, u"OK");
+                 }),
             mrOk);
   EXPECT_EQ(view->GetElem(3, 1), "4.5");
   EXPECT_EQ(view->GetElem(2, 1), "sea");
@@ -196,10 +203,11 @@ TEST_F(RowEditor, TheHostMayReplaceAColumnFormat) {
   view->OnRequestEditFormat = [](TObject*, int Col, int Row, String& Format) {
     if (Col == 3 && Row == 2) Format = u"[h][70]";
   };
-  EXPECT_EQ(Edit(2, [&](TForm* f) {
-              EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO3")->InputFormat(), itHex);
-              Press(f, u"Cancel");
-            }),
+  EXPECT_EQ(Edit(2,
+                 [&](TForm* f) {
+                   EXPECT_EQ(Find<TNumIO>(f, u"runtime_rlre_NumIO3")->InputFormat(), itHex);
+                   Press(f, u"Cancel");
+                 }),
             mrCancel);
 }
 
@@ -222,7 +230,7 @@ TEST_F(RowEditor, OnAHostFormTheEditorsComeAndGoAndTheHostKeepsItsControls) {
     EXPECT_EQ(edit->Top(), 30 + 25);
     const int lw = Find<TLabel>(f, u"runtime_rlre_Label1")->Width();
     EXPECT_EQ(f->Width(), 200 + lw + 28);  // raised to the editors' width
-    EXPECT_EQ(f->Height(), 200);  // already high enough
+    EXPECT_EQ(f->Height(), 200);           // already high enough
     EXPECT_EQ(Runtime(f), 8);
     edit->SetText(u"fjord");
     user.Click(okButton, 5, 5);
@@ -266,7 +274,7 @@ TEST_F(RowEditor, PickersReadTheCellByTheirPattern) {
 TEST_F(RowEditor, PickerValuesWrittenBackReadBackEqualForEveryToken) {
   // Values were written with the platform's FormatDateTime, whose tokens differ from the picker's: the
   // cell then held text ScanDateTime could not read (a PM hour passed 23 on the next edit).
-  const char16_t* patterns[] = {u"yyyy-MM-dd HH:mm:ss", u"d.M.yy H:m:s",          u"MMMM d, yyyy hh:mm tt",
+  const char16_t* patterns[] = {u"yyyy-MM-dd HH:mm:ss",    u"d.M.yy H:m:s",           u"MMMM d, yyyy hh:mm tt",
                                 u"ddd MMM dd yyyy h:mm t", u"dddd d MMMM yyyy HH:mm", u"HH:mm:ss"};
   const TDateTime values[] = {EncodeDateTime(2031, 7, 4, 15, 7, 9, 0), EncodeDateTime(2031, 11, 23, 0, 30, 0, 0),
                               EncodeDateTime(2030, 1, 2, 12, 45, 0, 0)};

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "Assertions.h"
-#include "Streams.h"
 #include "Qelta_replist.h"
 #include "ReplistViewTesting.h"
+#include "Streams.h"
 
 using namespace qelta;
 using namespace qelta::testing;
@@ -536,8 +536,8 @@ TEST_F(ViewOnForm, FilterSelectsMatchesAndMovesThemToTheTopInOrder) {
 
 TEST_F(ViewOnForm, FilterHookSetsOrCombinesTheResult) {
   view->OnBeforeFilter = [](TObject*, int Row, bool& Found, TLogicOp& op) {
-    if (Row == 2) Found = true;        // (true, OR) takes the row
-    if (Row == 1) op = loAND;          // (false, AND) drops it
+    if (Row == 2) Found = true;  // (true, OR) takes the row
+    if (Row == 1) op = loAND;    // (false, AND) drops it
   };
   const int cols[] = {1};
   EXPECT_EQ(view->FilterAndSort(u"S-1", cols, false, fmSimple, 1, true), 1);

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 
 #include "Encoding.h"
@@ -19,7 +20,7 @@ using namespace qelta;
 
 constexpr int kPaintCols = 20, kPaintRows = 40;
 
-std::string Cell(int c, int r) { return "v" + std::to_string((c * 7919 + r * 104729) % 100000); }
+std::string Cell(int c, int r) { return "v" + std::to_string((int64_t{c} * 7919 + int64_t{r} * 104729) % 100000); }
 
 void FillView(TReportListView* v, int cols, int rows) {
   v->SetSuppressPaint(true);

@@ -26,6 +26,17 @@
 //   Qelta_replist_text.cpp       clipboard copies, line files, the HTML table
 //   Qelta_replist_xml.cpp        the replist block: recognition, writer, readers
 //   Qelta_replist_internal.h     column formats taken apart (not installed)
+//   Qelta_replist_view.cpp       the view: structure, layout, selection, rows, mouse, keys, filter
+//   Qelta_replist_draw.cpp       the view's painting: headers, sort arrows, cells, check marks, marker
+//   Qelta_replist_rowed.cpp      the view's row editor: one editor per column on a modal form
+//
+// TReportListView, the list in which a user reads and picks records, is a TCustomDrawGrid over a
+// TRLData it owns: grid column g shows data column g + 1; the fixed grid rows are the visible header
+// lines (an optional common header above the column headers), so grid row g shows data row g -
+// FixedRows + 1. Public operations take data numbers. Every content change of the store repaints and
+// fires OnChange; bulk operations hold SuppressPaint, repaint once and fire one OnSelectedChange.
+// Selection and enabling are the store's attribute bits ($80, $40); setting them fires
+// OnSelectedChange, not OnChange. Paint repaints through the window's paint (a no-op without a window).
 
 #include <array>
 #include <cstdint>
@@ -36,7 +47,9 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Dialogs.h"
 #include "Graphics.h"
+#include "Grids.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
@@ -321,6 +334,473 @@ class TRLData : public TComponent {
   int FFeedbkNumCells = 1;
   int FFeedbkStep = 1;
   std::unique_ptr<TStringArray> FStore;
+};
+
+// [SECTION] the view
+
+class TForm;
+class TSpeedButton;
+
+/// The report list view: a read-mostly grid of records (rows) and fields (columns) under an optional
+/// common header line and the column headers, sorted by a click on a column header, with check boxes
+/// or radio buttons in chosen columns, selectable and disabled rows, shaded row groups, a highlighted
+/// row or column, password columns, an inter-row marker, in-place editing of chosen columns and a
+/// modal row editor. Owns its TRLData. Failure channel: EQeltaRepListError (`Component "Name": text`)
+/// when memory runs out; arguments outside their ranges are ignored by setters and read 0, false or "".
+class TReportListView : public TCustomDrawGrid {
+ public:
+  // --- creation ---
+  /// Data of 5 columns and 4 rows on the grid's initial 5 x 5 cells, column headers shown, the
+  /// common header hidden, options fixed lines, column sizing, row select and thumb tracking.
+  explicit TReportListView(TComponent* AOwner);
+  ~TReportListView() override;
+  /// From another view: its settings, events, data and per-column flags; the data's store keeps its
+  /// hooks to this view. Other classes: the grid's rule.
+  void Assign(TPersistent* Source) override;
+
+  // --- painting and notification ---
+  /// Repaints now through the window (nothing while SuppressPaint or without a window); shows the
+  /// empty message without rows and the inter-row marker.
+  void Paint() override;
+  bool SuppressPaint() const { return FSuppressPaint; }
+  /// Stores a new value; clearing it repaints.
+  void SetSuppressPaint(bool value);
+  /// Each fires its event when assigned.
+  void Changed();           ///< OnChange
+  void ChangedSetup();      ///< OnChangeSetup
+  void ChangedSelection();  ///< OnSelectedChange
+  /// The store's change hook: OnChange, then Paint.
+  void StringsHasChanged(TObject* Sender);
+  /// The progress hook of the store and the data: OnPercentDone(this, Percent).
+  void RepListPercDone(TObject* Sender, int Percent);
+  /// The store's sort-key hook: OnBeforeSortExchange(this, InString, OutString).
+  void BeforeSortExchange(TObject* Sender, const String& InString, String& OutString);
+  /// The data's HTML hook: OnBeforeHTMLExport(this, Text, Col, Row).
+  void BeforeHTMLExport(TObject* Sender, String& Text, int Col, int Row);
+
+  // --- size and layout ---
+  int NrOfColumns() const { return FRLData->NrOfColumns(); }
+  /// n below 1 counts as 1; new columns take the old last column's width, left aligned, not password,
+  /// not editable; Paint, OnChangeSetup.
+  void SetNrCols(int n);
+  int NrOfRows() const { return FRLData->NrOfRows(); }
+  /// n below 0 counts as 0; the grid selection goes to (0, 0); Paint, OnChangeSetup.
+  void SetNrRows(int n);
+  /// Visible header lines, 0..2.
+  int CountHeadRows() const { return int(FComHdVis) + int(FColHdVis); }
+  /// Width of data column c; 0 outside.
+  int GetColWidths(int c) const;
+  /// Sets the width of column 1..NrOfColumns; OnChangeSetup always.
+  void SetColWidths(int c, int w);
+  /// Column ColIx takes the client width less RightMargin and the other columns, at least 16;
+  /// OnChangeSetup always.
+  void ExpandColWidth(int ColIx, int RightMargin);
+  /// Widest text of the column (check character left out in cmBox columns, + 16 there, + 2 for an
+  /// italic font), with IncludeHeader also the name (+ 13 in the last sort column), + 9; 9 outside.
+  int DetermineMaxColWidth(int ColNr, bool IncludeHeader);
+  /// Width := max(DetermineMaxColWidth + Addon, 4).
+  void AutoColWidth(int ColNr, bool IncludeHeader, int Addon);
+  /// Width := min(max(DetermineMaxColWidth + Addon, 4), MaxWidth).
+  void AutoColWidth(int ColNr, bool IncludeHeader, int Addon, int MaxWidth);
+  int GetDefColWidth() const { return TCustomGrid::DefaultColWidth(); }
+  int GetDefRowHeight() const { return TCustomGrid::DefaultRowHeight(); }
+  int DefaultColWidth() const { return GetDefColWidth(); }
+  /// The grid's default width (every column); Paint, OnChangeSetup.
+  void SetDefaultColWidth(int w);
+  int DefaultRowHeight() const { return GetDefRowHeight(); }
+  /// The grid's default height, the header heights again; Paint, OnChangeSetup.
+  void SetDefaultRowHeight(int h);
+  /// First data row shown; set: clamped to the rows (the first row after the headers without rows).
+  int TopRow() const { return TCustomGrid::TopRow() - CountHeadRows() + 1; }
+  void SetTopRow(int r);
+  /// First data column shown; set: clamped to fixed columns + 1..NrOfColumns.
+  int LeftCol() const { return TCustomGrid::LeftCol() + 1; }
+  void SetLeftCol(int c);
+  bool FixedFirstColumn() const { return FFixedColOne; }
+  /// Stores; column 1 is fixed while set and the view has two columns or more; OnChange, Paint.
+  void SetFixedFirstColumn(bool value);
+
+  // --- headers ---
+  const String& CommonHeader() const { return FRLData->CommonHeader(); }
+  /// Stores when different; OnChange, Paint.
+  void SetCommonHeader(const String& value);
+  TAlignment CommonHeaderAlignment() const { return FHeaderAlignment; }
+  void SetCommonHeaderAlignment(TAlignment value);
+  bool CommonHeaderVisible() const { return FComHdVis; }
+  /// When different: stores, recomputes the grid rows and the header heights; OnChange, Paint.
+  void SetCommonHeaderVisible(bool value);
+  bool ColumnHeadersVisible() const { return FColHdVis; }
+  void SetColumnHeadersVisible(bool value);
+  int CommonHeaderHeight() const { return FComHdHgt; }
+  /// Clamped to 8..127; header heights; OnChange, Paint.
+  void SetCommonHeaderHeight(int value);
+  int ColumnHeadersHeight() const { return FColHdHgt; }
+  void SetColumnHeadersHeight(int value);
+
+  // --- looks: each setter stores, repaints and fires OnChangeSetup ---
+  TColor ColorCommonHd() const { return FComHdColor; }
+  void SetColorCommonHd(TColor c);
+  TColor ColorCommonHdText() const { return FComHdTxtColor; }
+  void SetColorCommonHdText(TColor c);
+  TColor ColorColumnHd() const { return FColHdColor; }
+  /// Also the grid's FixedColor.
+  void SetColorColumnHd(TColor c);
+  TColor ColorColumnHdText() const { return FColHdTxtColor; }
+  void SetColorColumnHdText(TColor c);
+  TColor ColorText() const { return FColorNormal; }
+  void SetColorText(TColor c);
+  TColor ColorBkgdNormal() const { return FRColorNormal; }
+  void SetColorBkgdNormal(TColor c);
+  TColor ColorBkgdShaded() const { return FRColorShaded; }
+  void SetColorBkgdShaded(TColor c);
+  TColor ColorHigh() const { return FHiLgtColor; }
+  void SetColorHigh(TColor c);
+  TColor ColorHighText() const { return FHiLgtTextColor; }
+  void SetColorHighText(TColor c);
+  TColor ColorSelectedRow() const { return FSelRowColor; }
+  void SetColorSelectedRow(TColor c);
+  TColor ColorSelectedRowText() const { return FSelRowTextColor; }
+  void SetColorSelectedRowText(TColor c);
+  TColor ColorSelectedCol() const { return FSelColColor; }
+  void SetColorSelectedCol(TColor c);
+  TColor ColorSelectedColText() const { return FSelColTextColor; }
+  void SetColorSelectedColText(TColor c);
+  TColor ColorSelectedBoth() const { return FSelBothColor; }
+  void SetColorSelectedBoth(TColor c);
+  TColor ColorSelectedBothText() const { return FSelBothTextColor; }
+  void SetColorSelectedBothText(TColor c);
+  TColor ColorDisabledBkgd() const { return FDisabledBkgdColor; }
+  void SetColorDisabledBkgd(TColor c);
+  TColor ColorDisabledText() const { return FDisabledTextColor; }
+  void SetColorDisabledText(TColor c);
+  TColor InterRowIndicatorColor() const { return FInterRowColor; }
+  void SetInterRowIndicatorColor(TColor c);
+  int InterRowIndicatorWidth() const { return FInterRowWidth; }
+  void SetInterRowIndicatorWidth(int w);
+  int HighLightRow() const { return FHiLgtRow; }
+  void SetHighLightRow(int r);
+  int HighLightColumn() const { return FHiLgtColumn; }
+  void SetHighLightColumn(int c);
+  bool HighLightBold() const { return FHiLgtBold; }
+  void SetHighLightBold(bool b);
+  /// Rows per shading group; 0 or less: no shading.
+  int RowColPattern() const { return FRowColPattern; }
+  void SetRowColPattern(int n);
+  /// When different: store, repaint, OnChangeSetup.
+  TColor ColorEmptyMsg() const { return FColorEmptyMsg; }
+  void SetColorEmptyMsg(TColor c);
+  const String& EmptyMessage() const { return FEmptyMsg; }
+  void SetEmptyMessage(const String& s);
+  bool ShowEmptyCheckBoxes() const { return FShowEmptyCBx; }
+  /// When different: store, repaint.
+  void SetShowEmptyCheckBoxes(bool b);
+  bool CheckMarksReadOnly() const { return FROCheckMarks; }
+  void SetCheckMarksReadOnly(bool b);
+  /// Data row on whose upper border the marker line lies (NrOfRows + 1: below the last); 0 off.
+  int InterRowIndicatorPos() const { return FInterRowIndi; }
+  void SetInterRowIndicatorPos(int p);
+
+  // --- behaviour ---
+  bool Enabled() const { return FEnabled; }
+  /// Stores, sets the control's enabled state, repaints.
+  void SetEnabled(bool value) override;
+  bool AutoAdvance() const { return FAutoAdvance; }
+  void SetAutoAdvance(bool b) { FAutoAdvance = b; }
+  bool SortEnabled() const { return FSortEnabled; }
+  void SetSortEnabled(bool b) { FSortEnabled = b; }
+  bool UseCtrlForMultiSel() const { return FCtrlForMultiSel; }
+  void SetUseCtrlForMultiSel(bool b) { FCtrlForMultiSel = b; }
+  int RowSelectMode() const { return FRowSelectMode; }
+  /// 0 none, 1 one row, 2 several (values outside count as 0 or 2). Unless 2: every row deselected;
+  /// 0 also moves the grid selection outside the cells; OnSelectedChange.
+  void SetRowSelectMode(int m);
+
+  // --- the data (data numbering; as TRLData's) ---
+  const String& Comment() const { return FRLData->Comment(); }
+  void SetComment(const String& s) { FRLData->SetComment(s); }
+  const String& DataID() const { return FRLData->DataID(); }
+  void SetDataID(const String& s) { FRLData->SetDataID(s); }
+  int LastSortColumn() const { return FRLData->LastSortColumn(); }
+  bool LastSortOrder() const { return FRLData->LastSortOrder(); }
+  int SecondarySortColumn() const { return FRLData->FSortColumnSec; }
+  /// Accepted for -1..NrOfColumns only, then OnChangeSetup.
+  void SetSecondarySortColumn(int c);
+  int ColumnIndex(std::string_view Head, bool PartialMatch) const { return FRLData->ColumnIndex(Head, PartialMatch); }
+  AnsiString GetColName(int c) const { return FRLData->GetColName(c); }
+  /// c in 1..NrOfColumns: stores (cut to 50); OnChange, Paint.
+  void SetColName(int c, std::string_view s);
+  AnsiString GetColumnFormat(int c) const { return FRLData->GetColumnFormat(c); }
+  /// c in 1..NrOfColumns: stores (cut to 80); OnChange, Paint.
+  void SetColumnFormat(int c, std::string_view s);
+  bool GetCheckedCol(int c) const { return FRLData->GetCheckedCol(c); }
+  void SetCheckedCol(int c, bool b);
+  TCheckMode GetColCheckMode(int c) const { return FRLData->GetColCheckMode(c); }
+  /// The data's operation; OnChange, Paint.
+  void SetColCheckMode(int c, TCheckMode m);
+  AnsiString GetElem(int c, int r) const { return FRLData->GetElem(c, r); }
+  void SetElem(int c, int r, std::string_view s) { FRLData->SetElem(c, r, s); }
+  bool GetElemChecked(int c, int r) const { return FRLData->GetElemChecked(c, r); }
+  void SetElemChecked(int c, int r, bool b) { FRLData->SetElemChecked(c, r, b); }
+  int CountCheckedElemsInCol(int c) const { return FRLData->CountCheckedElemsInCol(c); }
+  int CountCheckedElemsInRow(int r) const { return FRLData->CountCheckedElemsInRow(r); }
+  int FirstCheckedElemInCol(int c) const { return FRLData->FirstCheckedElemInCol(c); }
+  AnsiString GetCellDefaultValue(int c, int r) const { return FRLData->GetCellDefaultValue(c, r); }
+  Extended GetAsNumber(int c, int r) const { return FRLData->GetAsNumber(c, r); }
+  /// cmBox columns only, with one repaint.
+  void SetAllCheckmarksOfCol(int c, bool b);
+  void InvertAllCheckmarksOfCol(int c);
+  TAlignment GetColAlignment(int c) const;
+  /// When different: OnChange, Paint.
+  void SetColAlignment(int c, TAlignment a);
+  bool GetColumnEditable(int c) const;
+  /// Stores only.
+  void SetColumnEditable(int c, bool b);
+  bool GetColumnIsPwd(int c) const;
+  /// When different: OnChange, Paint.
+  void SetColumnIsPwd(int c, bool b);
+  /// The data (owned; the same object for the view's life).
+  TRLData* Data() const { return FRLData.get(); }
+
+  // --- selection and enabling (data numbering) ---
+  bool GetRowSelect(int r) const;
+  /// Bit $80 of the row; OnSelectedChange, Paint.
+  void SetRowSelect(int r, bool b);
+  bool GetRowEnabled(int r) const;
+  /// Bit $40 of the row cleared (enabled) or set; OnSelectedChange, Paint.
+  void SetRowEnabled(int r, bool b);
+  bool GetColSelect(int c) const;
+  void SetColSelect(int c, bool b);
+  int FirstSelectedRow() const;
+  int FirstSelectedColumn() const;
+  int NumSelectedRows() const;
+  int NumSelectedColumns() const;
+  int NumEnabledRows() const;
+  /// Each sets or clears its bit everywhere with one repaint and one OnSelectedChange.
+  void SelectAllRows();
+  void DeselectAllRows();
+  void EnableAllRows();
+  void DisableAllRows();
+  void SelectAllColumns();
+  void DeselectAllColumns();
+  /// Selects Row alone, scrolls it to the middle and makes it the grid's current row.
+  void CenterScrollAndSelect(int Row);
+  /// Column (grid column + 1, 0 outside) and row (data row, -1 the column headers, -2 the common
+  /// header, 0 outside) under a client point.
+  TGridCoord MouseCell(int X, int Y) const;
+
+  // --- rows and sorting ---
+  /// Inserts an empty row before r (1..NrOfRows), appends one for r above (r becomes the new last
+  /// row), adds none for r below 1; unsorted afterwards; answers r.
+  int InsertRow(int r);
+  /// Appends a row; answers the new NrOfRows.
+  int AddRow();
+  /// Removes row r (the only row is emptied and NrOfRows becomes 0).
+  void RemoveRow(int r);
+  /// Removes the rows whose cells (column 0 included) are all empty.
+  void RemoveEmptyRows();
+  /// The data's Fill with one repaint.
+  void Fill(std::string_view s);
+  /// The data's Clear; every column left aligned, not password, not editable; Paint.
+  void Clear();
+  /// Sorts by Col (ColSec breaking ties); Paint.
+  void Sort(int Col, int ColSec, bool Ascending);
+  /// Back to the stored order; Paint.
+  void UnSort();
+  /// Fires OnCheckedChange(this, State, Col, Row).
+  void CheckStateHasChanged(bool State, int Col, int Row);
+  /// Fires OnBeforeCheckedChange(this, State, Col, Row).
+  void BeforeCheckStateChange(bool& State, int Col, int Row);
+  /// Selects the rows that match SearchText in the listed columns (none: all) and moves them to the
+  /// top, keeping the order within both groups, each group sorted by SortCol when it is 1 or more
+  /// (SortAscending). fmSimple: a substring (A-Z folded with IgnoreCase); fmBoolean: every
+  /// blank-separated word occurs; fmGrep: the expression matches (TGrep, IgnoreCase). OnBeforeFilter
+  /// may set a row's result or combine its own with it. Answers the number of matches.
+  int FilterAndSort(const String& SearchText, std::span<const int> Columns, bool IgnoreCase, TFilterMode Mode,
+                    int SortCol, bool SortAscending);
+
+  // --- text exchange: the data's operations; each then repaints and fires OnChangeSetup (the readers
+  // first fit the grid to what they read) ---
+  void CopyToClipBoard(int LeftCol, int TopRow, int RightCol, int BottomRow, bool AddHeader, bool UseTabs) const {
+    FRLData->CopyToClipBoard(LeftCol, TopRow, RightCol, BottomRow, AddHeader, UseTabs);
+  }
+  void CopyToClipBoard(int LeftCol, int TopRow, int RightCol, int BottomRow, bool AddHeader,
+                       const String& Separator) const {
+    FRLData->CopyToClipBoard(LeftCol, TopRow, RightCol, BottomRow, AddHeader, Separator);
+  }
+  int LoadLinesFromFile(int Column, int FirstRow, const String& FName);
+  int ReadFromXMLString(const String& InString, const String& DataID);
+  int ReadFromXMLStream(TStream& InStream, const String& DataID);
+  int ReadFromOpenXMLFile(TextFile& f, const String& DataID);
+  int LoadFromXMLFile(const String& FName, const String& DataID);
+  void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID);
+  void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID);
+  void SaveAsXMLFile(const String& FName, const String& DataID);
+  void ExportHTMLTable(const String& FName, int LeftCol, int TopRow, int RightCol, int BottomRow,
+                       std::span<const int> Columns, int Border, int CellPadding, int CellSpacing, bool ColumnHeaders,
+                       const String& Title, const String& TableAttributes, const String& Caption);
+
+  // --- the row editor (Qelta_replist_rowed.cpp) ---
+  /// Edits data row Row on a form of the view's own at (PosLeft, PosTop), captioned "Editing Row n"
+  /// with the buttons "OK" and "Cancel"; answers the modal result (mrOk wrote the row back).
+  TModalResult EditRowEntries(int Row, int PosLeft, int PosTop);
+  /// The same with the editors placed on the host's form from (PosLeft, PosTop) (no caption, no
+  /// buttons: the host closes the form); the host's own controls stay.
+  TModalResult EditRowEntries(int Row, TForm* ContainerForm, int PosLeft, int PosTop);
+  /// The own form with these captions.
+  TModalResult EditRowEntries(int Row, int PosLeft, int PosTop, const String& FormCaption, const String& ButOKCaption,
+                              const String& ButCancelCaption);
+  /// The work of the three: one labelled editor per column by its format (after OnRequestEditFormat),
+  /// named "runtime_rlre_..." and the column number, Tag the column; on OK every editor the user
+  /// changed writes its text (a picker its value in its own pattern) into the row, an untouched one
+  /// the text it was given; the editors are freed last to first in every case.
+  TModalResult EditRowEntriesIntern(int Row, TForm* ContainerForm, int PosLeft, int PosTop, const String& FormCaption,
+                                    const String& ButOKCaption, const String& ButCancelCaption);
+  /// Close the running editor's form with mrOk / mrCancel.
+  void EdRowOKClick(TObject* Sender);
+  void EdRowCancelClick(TObject* Sender);
+  /// Enter (character 13) closes the form with mrOk.
+  void EdRowKeyPress(TObject* Sender, Char& Key);
+
+  // --- events ---
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChangeSetup;
+  TNotifyEvent OnSelectedChange;
+  /// After a check mark changed by a click (receives not State of OnBeforeCheckedChange).
+  TCheckStateChangeEvent OnCheckedChange;
+  /// Before a check mark changes by a click; may change State.
+  TCheckStateChangeEvent OnBeforeCheckedChange;
+  TBeforeFilterEvent OnBeforeFilter;
+  TRequestEditFormatEvent OnRequestEditFormat;
+  TRenderCellEvent OnBeforeRenderCell;
+  TBeforeSortExchgEvent OnBeforeSortExchange;
+  TBeforeHTMLExportEvent OnBeforeHTMLExport;
+  TOnPercentDoneEvent OnPercentDone;
+
+ protected:
+  void AssignTo(TPersistent* Dest) override;
+  // -- drawing (Qelta_replist_draw.cpp; grid numbering)
+  void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
+  /// Invalidates the whole grid (headers and marker follow the scroll position), then the grid's work.
+  void TopLeftChanged() override;
+  // -- input (grid numbering)
+  /// In-place editing off in grid row 0, else on exactly for editable columns; then OnSelectCell.
+  bool SelectCell(int ACol, int ARow) override;
+  /// The raw cell text (without the check character); then OnGetEditText with the data row.
+  String GetEditText(int ACol, int ARow) override;
+  /// Stores the text (a check column keeps its state); then OnSetEditText with the data row.
+  void SetEditText(int ACol, int ARow, const String& Value) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(Char& Key) override;
+
+ private:
+  // Grid counts follow the data and the headers only.
+  using TCustomGrid::SetColCount;
+  using TCustomGrid::SetFixedCols;
+  using TCustomGrid::SetFixedRows;
+  using TCustomGrid::SetRowCount;
+
+  // -- structure helpers (Qelta_replist_view.cpp)
+  [[noreturn]] void RaiseNoMemory() const;
+  void HookData();
+  void ResizeColumnArrays(int n);
+  /// Row count and fixed rows from the headers and the data; header heights.
+  void FitGridRows();
+  void FitFixedCols();
+  void SetHeaderHeights();
+  /// Grid row of the column headers, of the common header (-1 when hidden).
+  int ColHeaderRow() const { return FColHdVis ? int(FComHdVis) : -1; }
+  int ComHeaderRow() const { return FComHdVis ? 0 : -1; }
+  int DataRowOf(int ARow) const { return ARow - TCustomGrid::FixedRows() + 1; }
+  int GridRowOf(int r) const { return r + TCustomGrid::FixedRows() - 1; }
+  bool ValidRow(int r) const { return r >= 1 && r <= NrOfRows(); }
+  bool ValidCol(int c) const { return c >= 1 && c <= NrOfColumns(); }
+  /// Runs fn with painting suppressed, then restores the old value (repainting when that clears it).
+  void Suppressed(const std::function<void()>& fn);
+  /// Sets a row or column attribute byte without the store's change event.
+  void SetRowAttribQuietly(int r, uint8_t b);
+  void SetRowBit(int r, uint8_t bit, bool on);
+  void SetAllRowBits(uint8_t bit, bool on);
+  void SetAllColBits(uint8_t bit, bool on);
+  template <typename T>
+  void SetLook(T& field, T value);
+  /// Runs a reader of the data with painting suppressed and fits the grid and the column flags to it;
+  /// one repaint, OnChangeSetup.
+  template <typename Read>
+  int ReadFromData(Read&& read);
+  /// The empty message and the inter-row marker over the painted grid.
+  void PaintExtras();
+  /// The right and bottom edge of the drawn cells.
+  TPoint GridExtent() const;
+  // -- input helpers
+  void HeaderClickSort(int gc);
+  void ToggleCheck(int c, int r);
+  void SelectByMouse(int r, TShiftState Shift);
+  void SelectCurrentRowOnly();
+  // -- drawing helpers (Qelta_replist_draw.cpp)
+  int HeaderBarEnd();
+  void DrawHeaderBevel(TCanvas* cv, int left, int top, int bottom, int rightEnd);
+  void DrawCommonHeader(TCanvas* cv, const TRect& ARect);
+  void DrawColumnHeader(TCanvas* cv, int ACol, const TRect& ARect);
+  void DrawSortArrow(TCanvas* cv, const TRect& textRect, int firstLineWidth, int lineHeight, TAlignment a,
+                     int colWidth);
+  void DrawDataCell(TCanvas* cv, int ACol, int ARow, const TRect& ARect);
+  void DrawCheckMark(TCanvas* cv, TCheckMode mode, bool checked, bool rowDisabled, const TRect& ARect, TColor bk,
+                     TColor fg);
+  int ItalicExtra() const;
+
+  bool FAutoAdvance = false;
+  int FLastMousePosX = 0;
+  int FLastMousePosY = 0;
+  std::vector<TAlignment> FColAlignment;
+  TAlignment FHeaderAlignment = taCenter;
+  String FEmptyMsg;
+  std::vector<bool> FColumnEditable;
+  std::vector<bool> FColumnIsPwd;
+  bool FComHdVis = false;
+  TColor FComHdColor = clBtnFace;
+  TColor FComHdTxtColor = 0x000000;
+  int FComHdHgt = 20;
+  bool FColHdVis = true;
+  TColor FColHdColor = clBtnFace;
+  TColor FColHdTxtColor = 0x000000;
+  int FColHdHgt = 20;
+  TColor FColorEmptyMsg = clGrayText;
+  TColor FDisabledTextColor = 0xC0C0C0;
+  TColor FDisabledBkgdColor = 0xF0F0F0;
+  bool FEnabled = true;
+  int FSelectAnchor = 1;
+  int FRowSelectMode = 1;
+  bool FCtrlForMultiSel = true;
+  bool FSortEnabled = true;
+  TColor FSelRowColor = 0x94BAED;
+  TColor FSelRowTextColor = 0x800000;
+  TColor FSelColColor = 0xE0C8B0;
+  TColor FSelColTextColor = 0x000000;
+  TColor FSelBothColor = 0x90A0C8;
+  TColor FSelBothTextColor = 0x000000;
+  bool FShowEmptyCBx = true;
+  bool FROCheckMarks = false;
+  TColor FHiLgtColor = 0xCC9966;
+  TColor FHiLgtTextColor = 0xFFFFFF;
+  bool FHiLgtBold = false;
+  int FHiLgtRow = 0;
+  int FHiLgtColumn = 0;
+  bool FSuppressPaint = true;
+  TColor FColorNormal = 0x002000;
+  TColor FRColorNormal = 0xFFFFFF;
+  TColor FRColorShaded = 0xF0EFE8;
+  int FRowColPattern = 1;
+  int FInterRowIndi = 0;
+  TColor FInterRowColor = 0x0000FF;
+  int FInterRowWidth = 3;
+  bool FFixedColOne = false;
+  TForm* FContainerForm = nullptr;
+  TSpeedButton* FSBERCancel = nullptr;
+  std::unique_ptr<TRLData> FRLData;
 };
 
 // [SECTION] recognising a replist block

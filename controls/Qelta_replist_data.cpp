@@ -278,26 +278,31 @@ AnsiString TRLData::GetCellDefaultValue(int c, int r) const {
   if (c < 1 || c > FNrOfCols) return AnsiString();
   const detail::TRLColumnFormat f = detail::ParseColumnFormat(AnsiToString(GetColumnFormat(c)));
   if (!f.HasType || f.ReadOnly) return AnsiString();
+  return StringToAnsi(detail::FormatDefault(f, r));
+}
+
+namespace detail {
+
+String FormatDefault(const TRLColumnFormat& f, int r) {
   const String lower = LowerCase(f.Value);
-  String v;
   switch (f.TypeText[0]) {
     case u'c':
-    case u'l': v = f.Value.substr(0, f.Value.find(u'|')); break;
-    case u'd': v = f.Value; break;
+    case u'l': return f.Value.substr(0, f.Value.find(u'|'));
+    case u'd': return f.Value;
     case u'e':
     case u'f':
     case u'h':
     case u'i':
-      if (lower.find(u"rix") == String::npos) v = f.Value;
-      else if (f.TypeText[0] == u'h') v = PaddedNumber(r, CountAt(f.Value, 4), true);
-      else if (f.TypeText[0] == u'i') v = PaddedNumber(r, CountAt(f.Value, 4), false);
-      else v = strff(r, 1, CountAt(f.Value, 4));
-      break;
-    case u's': v = lower.find(u"$pwd$") == String::npos ? f.Value : InventPassword(CountAt(f.Value, 6)); break;
-    default: break;
+      if (lower.find(u"rix") == String::npos) return f.Value;
+      if (f.TypeText[0] == u'h') return PaddedNumber(r, CountAt(f.Value, 4), true);
+      if (f.TypeText[0] == u'i') return PaddedNumber(r, CountAt(f.Value, 4), false);
+      return strff(r, 1, CountAt(f.Value, 4));
+    case u's': return lower.find(u"$pwd$") == String::npos ? f.Value : InventPassword(CountAt(f.Value, 6));
+    default: return String();
   }
-  return StringToAnsi(v);
 }
+
+}  // namespace detail
 
 // [SECTION] rows
 

@@ -20,6 +20,11 @@ struct TRLColumnFormat {
 /// next "[" and "]" (a decimal number at its start), removed likewise; the rest is the value.
 TRLColumnFormat ParseColumnFormat(const String& Format);
 
+/// Default of a cell of row r by a format taken apart (as GetCellDefaultValue, without its checks for a
+/// type group and "#"): the first choice ("c", "l"), the value ("d"), the row number for "rixn" ("e",
+/// "f", "h", "i"), an invented password for "$pwd$n" ("s"), else the value; "" for other letters.
+String FormatDefault(const TRLColumnFormat& f, int r);
+
 }  // namespace qelta::detail
 
 namespace qelta {

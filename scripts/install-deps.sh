@@ -34,6 +34,11 @@ packages=(
   libfftw3-dev  # reference of the Fourier transform tests and benchmark
   libnanoflann-dev  # anchor of the nearest-neighbour benchmark
   libqhull-dev  # benchmark anchor of the convex hull
+  libsdl2-dev  # forms as desktop windows (Application->UseWindowBackend(), gallery --live)
+  xvfb  # a display for the window tests and the live gallery's screenshot
+  xauth  # xvfb-run needs it
+  x11-apps  # xwd
+  imagemagick  # import and compare for the live gallery's screenshot test
 )
 
 missing=()

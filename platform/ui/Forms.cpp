@@ -243,6 +243,8 @@ bool TApplication::ProcessNext() {
 }
 
 void TApplication::ProcessMessages() {
+  // A host that calls this wants the screen brought up to date, also with what it painted directly.
+  FState->Unpresented = true;
   while (ProcessOne()) {
   }
 }

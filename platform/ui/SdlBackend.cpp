@@ -78,8 +78,19 @@ TSdlBackend::TSdlBackend() {
   // A click into a window that is not focused reaches its form, as on the classic desktop.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Signals keep their usual effect (Ctrl+C ends the program); SDL's handlers would turn them into an
+  // event that a wait without a timeout never sees.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     throw EOSError("Cannot show windows: no display (" + SdlError() + ")");
+  // SDL falls back on a driver without a screen when it finds no display; that one only when asked for.
+  const std::string driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") && (asked == nullptr || SDL_strcasecmp(asked, driver.c_str()) != 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+    throw EOSError("Cannot show windows: no display (set DISPLAY or WAYLAND_DISPLAY, or SDL_VIDEODRIVER)");
+  }
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) Screen()->SetSize(mode.w, mode.h);
   SDL_StartTextInput();

@@ -52,7 +52,7 @@ void PrintStates() {
     const char* state;
   };
   const Row rows[] = {
-      {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop"},
+      {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop, desktop windows"},
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},

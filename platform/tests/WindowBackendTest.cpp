@@ -52,6 +52,20 @@ TEST(WindowBackendChoice, RefusalNamesTheCauseAndLeavesTheApplicationHeadless) {
 
 #ifdef QELTA_WITH_SDL
 
+TEST(WindowBackendChoice, QeltaBackendSdlInTheEnvironmentChoosesWindowsWhenAFormIsShown) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("QELTA_BACKEND", "sdl", 1);
+  Application->State().BackendChosen = false;  // as in a process that has shown no form yet
+  TForm form(nullptr);
+  form.Show();
+  unsetenv("QELTA_BACKEND");
+  EXPECT_TRUE(Application->WindowBackendActive());
+  EXPECT_NE(detail::WindowBackend().NativeWindow(&form), nullptr);
+  form.Hide();
+  Application->UseHeadlessBackend();
+  EXPECT_FALSE(Application->WindowBackendActive());
+}
+
 /// Starts the window backend on the offscreen driver unless the run names another display.
 class WindowBackendTest : public ::testing::Test {
  protected:

@@ -81,8 +81,10 @@ TSdlBackend::TSdlBackend() {
   // Signals keep their usual effect (Ctrl+C ends the program); SDL's handlers would turn them into an
   // event that a wait without a timeout never sees.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-    throw EOSError("Cannot show windows: no display (" + SdlError() + ")");
+  // An X display reopened right after it was closed now and then refuses SDL once: try again before giving up.
+  int failed = 0;
+  while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (++failed == 3) throw EOSError("Cannot show windows: no display (" + SdlError() + ")");
   // SDL falls back on a driver without a screen when it finds no display; that one only when asked for.
   const std::string driver = SDL_GetCurrentVideoDriver();
   const char* asked = SDL_getenv("SDL_VIDEODRIVER");
@@ -227,12 +229,18 @@ void TSdlBackend::WindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_CLOSE: PostMessage(form->Handle(), WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT_EXPOSED: Application->State().Unpresented = true; break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: {
-      // The desktop raised the window: the form becomes the active one, unless a modal form holds the input.
+      // The desktop raised the window: the form becomes the active one, unless a modal form holds the
+      // input or it is a popup (popups never take the activation).
       const auto& modal = Application->State().ModalStack;
-      const bool blocked = !modal.empty() && modal.back() != form && dynamic_cast<TPopupWindow*>(form) == nullptr;
+      const bool blocked = (!modal.empty() && modal.back() != form) || dynamic_cast<TPopupWindow*>(form) != nullptr;
       if (!blocked && form->Visible() && form->Enabled() && Application->ActiveForm() != form) form->SetFocus();
       break;
     }
+    case SDL_WINDOWEVENT_LEAVE:
+      // The pointer left for the desktop: off every form, as the scripted user's session starts (a held
+      // button keeps the capture, and SDL goes on reporting the moves outside).
+      if (GetCaptureControl() == nullptr) PostPointerMove(Point(-32768, -32768));
+      break;
     default: break;
   }
 }

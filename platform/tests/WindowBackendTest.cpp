@@ -162,6 +162,9 @@ struct EditAndButton {
     edit->OnChange = [this](TObject*) { log.push_back("change:" + Narrow(edit->Text())); };
     edit->OnEnter = [this](TObject*) { log.push_back("edit enter"); };
     button->OnClick = [this](TObject*) { log.push_back("button click"); };
+    edit->OnMouseWheel = [this](TObject*, TShiftState, int delta, TPoint at, bool&) {
+      log.push_back("wheel" + std::to_string(delta) + "@" + std::to_string(at.X) + "," + std::to_string(at.Y));
+    };
   }
   std::vector<std::string> All() const {
     std::vector<std::string> all = log;
@@ -179,6 +182,7 @@ TEST_F(WindowBackendTest, InjectedClicksAndTypingReachTheControlsAsTheScriptedUs
     user.Show(&f.form);
     user.Click(f.edit, 5, 5);
     user.TypeText(u"Ab1");
+    user.Wheel(f.edit, 7, 6, -WHEEL_DELTA);
     user.Click(f.button, 5, 5);
     scripted = f.All();
     EXPECT_EQ(f.edit->Text(), u"Ab1");
@@ -191,6 +195,13 @@ TEST_F(WindowBackendTest, InjectedClicksAndTypingReachTheControlsAsTheScriptedUs
   ASSERT_NE(WindowOf(&f.form), nullptr);
   PushClick(&f.form, 15, 15);
   PushText(&f.form, "Ab1");
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.windowID = IdOf(&f.form);
+  wheel.wheel.y = -1;
+  wheel.wheel.mouseX = 17;
+  wheel.wheel.mouseY = 16;
+  SDL_PushEvent(&wheel);
   PushClick(&f.form, 15, 65);
   Application->ProcessMessages();
   injected = f.All();
@@ -299,14 +310,18 @@ TEST_F(WindowBackendTest, AnExceptionInAHandlerGoesToHandleException) {
   TForm form(nullptr);
   TSample button(&form, &form);
   button.OnClick = [](TObject*) { throw EConvertError("bad number"); };
+  form.OnResize = [](TObject*) { throw EInvalidOperation("cannot resize"); };
   std::vector<String> caught;
   Application->OnException = [&](TObject*, const Exception& e) { caught.push_back(e.Message()); };
   form.Show();
   Application->ProcessMessages();
   PushClick(&form, 20, 20);
   Application->ProcessMessages();
+  PushWindowEvent(&form, SDL_WINDOWEVENT_SIZE_CHANGED, 400, 300);
+  Application->ProcessMessages();
   Application->OnException = nullptr;
-  EXPECT_EQ(caught, std::vector<String>{u"bad number"});
+  EXPECT_EQ(caught, (std::vector<String>{u"bad number", u"cannot resize"}));
+  EXPECT_EQ(form.Width(), 400);
 }
 
 TEST_F(WindowBackendTest, TheClipboardIsTheDesktops) {

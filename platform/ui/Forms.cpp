@@ -198,7 +198,11 @@ TApplication::~TApplication() {
 
 bool TApplication::ProcessOne() {
   auto& s = *FState;
-  s.Backend->PumpEvents();
+  try {
+    s.Backend->PumpEvents();  // a window moved or sized runs the form's handlers
+  } catch (...) {
+    HandleException(this);
+  }
   if (ProcessNext()) {
     s.Unpresented = true;
     return true;

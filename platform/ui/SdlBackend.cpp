@@ -193,9 +193,12 @@ void TSdlBackend::Translate(const SDL_Event& e) {
       break;
     case SDL_MOUSEBUTTONDOWN: case SDL_MOUSEBUTTONUP: MouseButton(e.button); break;
     case SDL_MOUSEWHEEL: {
+      const TForm* form = FormOfWindow(e.wheel.windowID);
+      if (form == nullptr) break;
       const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
       const int delta = std::clamp(notches * WHEEL_DELTA, -32768, 32767);
-      const TPoint at = GetCursorPos();
+      const TPoint at = ScreenPoint(form, e.wheel.mouseX, e.wheel.mouseY);
+      PostPointerMove(at);
       PostInput(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(delta))) << 16,
                 MakeMouseLParam(at.X, at.Y));
       break;

@@ -549,7 +549,7 @@ TEST(MouseChartWindow, TheMouseBoxEndsWhenItsFormIsClosed) {
   form.SetBounds(0, 0, 200, 150);
   auto* chart = new TRChart(&form);
   chart->SetParent(&form);
-  chart->SetAlign(alClient);
+  chart->SetBounds(0, 0, 200, 150);
   form.Show();
   TTimer timer(nullptr);  // on the real clock, a running timer keeps the box's loop waiting
   timer.SetInterval(10);

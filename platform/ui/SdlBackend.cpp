@@ -81,6 +81,9 @@ TSdlBackend::TSdlBackend() {
   // Signals keep their usual effect (Ctrl+C ends the program); SDL's handlers would turn them into an
   // event that a wait without a timeout never sees.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The window surface is the display's own buffer (shared memory on X11): one copy per present, and no
+  // OpenGL stack loaded behind a streaming texture.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // An X display reopened right after it was closed now and then refuses SDL once: try again before giving up.
   int failed = 0;
   while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)

@@ -390,6 +390,10 @@ TEST(SdlTranslation, StandardCursorsHaveSystemShapesAndBoxesTheirButtons) {
   EXPECT_EQ(ok[0].flags, SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
 }
 
+#else
+
+TEST(WindowBackendTest, DesktopWindows) { GTEST_SKIP() << "built without SDL2 (QELTA_WITH_SDL is OFF): no window backend"; }
+
 #endif  // QELTA_WITH_SDL
 
 }  // namespace

@@ -356,6 +356,35 @@ TEST_F(WindowBackendTest, ABoxTheDesktopCannotShowAnswersAsHeadlessAndIsLogged) 
   EXPECT_EQ(user.MessageLog()[1].Answer, mrNo);
 }
 
+TEST_F(WindowBackendTest, TheCursorOverAControlIsItsSystemOrColourCursor) {
+  if (Offscreen()) GTEST_SKIP() << "SDL's offscreen driver has no mouse cursors";
+  TForm form(nullptr);
+  TSample hand(&form, &form, Rect(0, 0, 50, 50));
+  TSample beam(&form, &form, Rect(60, 0, 110, 50));
+  constexpr TCursor kHand = 7;
+  Screen()->SetCursors(kHand, LoadCursorFromResource(u"CURHAND"));
+  hand.SetCursor(kHand);
+  beam.SetCursor(crIBeam);
+  form.Show();
+  Application->ProcessMessages();
+  SDL_Cursor* shown[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = IdOf(&form);
+    e.motion.x = i == 0 ? 20 : 80;
+    e.motion.y = 20;
+    SDL_PushEvent(&e);
+    Application->ProcessMessages();
+    shown[i] = SDL_GetCursor();
+  }
+  Screen()->SetCursors(kHand, nullptr);
+  EXPECT_NE(shown[0], nullptr);
+  EXPECT_NE(shown[0], SDL_GetDefaultCursor());
+  EXPECT_NE(shown[1], shown[0]);
+  EXPECT_NE(shown[1], SDL_GetDefaultCursor());
+}
+
 TEST(SdlTranslation, KeysMapToTheVirtualKeysAndCharactersOfTheScriptedKeyboard) {
   struct Case {
     SDL_Keycode sdl;

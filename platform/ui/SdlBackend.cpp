@@ -179,7 +179,8 @@ SDL_Window* TSdlBackend::WindowOf(const TForm* form) const {
 void TSdlBackend::PumpEvents() {
   SDL_Event e;
   bool any = false;
-  while (SDL_PollEvent(&e) != 0) {
+  SDL_PumpEvents();  // once: each SDL_PollEvent would ask the display again
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
     Translate(e);
     any = true;
   }

@@ -406,6 +406,10 @@ bool TCustomRChart::MouseBox(double& xLo, double& yLo, double& xHi, double& yHi)
       return false;
     }
     if (!*alive) return false;
+    if (!Showing()) {  // its window was closed: no press or release can reach it any more
+      MouseBoxAbort();
+      return false;
+    }
   }
   if (MouseBoxState != msFinished) return false;
   MouseBoxState = msNormal;

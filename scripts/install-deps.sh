@@ -40,6 +40,11 @@ packages=(
   python3-openbabel  # reference of the chemistry tests (written mol files)
   librdkit-dev  # benchmark anchor of the chemistry readers and ring perception
   libboost-dev  # headers that the RDKit headers of the chemistry benchmark include
+  libsdl2-dev  # forms as desktop windows (Application->UseWindowBackend(), gallery --live)
+  xvfb  # a display for the window tests and the live gallery's screenshot
+  xauth  # xvfb-run needs it
+  x11-apps  # xwd
+  imagemagick  # import and compare for the live gallery's screenshot test
 )
 
 missing=()

@@ -542,6 +542,26 @@ TEST_F(MouseChart, TheMouseBoxReturnsFalseWithoutTouchingAChartDestroyedMeanwhil
   EXPECT_EQ(chart, nullptr);
 }
 
+// Regression: a box whose window was closed waited for ever while anything else (a timer, another
+// window) kept the loop alive, since no press or release could reach the chart again.
+TEST(MouseChartWindow, TheMouseBoxEndsWhenItsFormIsClosed) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 200, 150);
+  auto* chart = new TRChart(&form);
+  chart->SetParent(&form);
+  chart->SetBounds(0, 0, 200, 150);
+  form.Show();
+  TTimer timer(nullptr);  // on the real clock, a running timer keeps the box's loop waiting
+  timer.SetInterval(10);
+  int ticks = 0;
+  timer.OnTimer = [&](TObject*) {
+    if (++ticks == 2) form.Close();
+  };
+  double xLo = 0, yLo = 0, xHi = 0, yHi = 0;
+  EXPECT_FALSE(chart->MouseBox(xLo, yLo, xHi, yHi));
+  EXPECT_EQ(ticks, 2);
+}
+
 TEST_F(MouseChart, ANestedMouseBoxAnswersFalseAtOnce) {
   int nested = -1;
   chart->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { nested = AskBox(chart).ok; };

@@ -2,6 +2,7 @@
 
 #include "Gallery.h"
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -85,6 +86,7 @@ void GalleryPage::Section(std::string title) { sections_.push_back({std::move(ti
 
 void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std::string& caption,
                       std::source_location where) {
+  if (live_) return;
   if (sections_.empty()) Section("Pictures");
   picture.SaveToFile(Utf8ToString((folder_ / file).string()));
   sections_.back().pictures.push_back({file, caption, where});
@@ -115,6 +117,11 @@ std::string CodeOf(const std::source_location& where, unsigned after) {
   for (size_t i = from; i <= to && i < lines.size(); ++i) code += lines[i] + "\n";
   if (!lastInFunction) code += "  ...\n";
   return code;
+}
+
+void GalleryPage::SetLive(bool live, std::string only) {
+  live_ = live;
+  only_ = std::move(only);
 }
 
 int GalleryPage::PictureCount() const {
@@ -162,7 +169,27 @@ void Label(TCanvas* canvas, int x, int y, const String& text, TColor color) {
   canvas->Brush()->Assign(&kept);
 }
 
+namespace {
+
+/// The form as a desktop window, until the person closes it (or the program is asked to end).
+void ShowLive(TForm& form, const std::string& file, const std::string& caption) {
+  if (Application->Terminated()) return;
+  form.SetCaption(Utf8ToString(caption));
+  form.Show();
+  Application->ProcessMessages();
+  std::printf("live: %s at %d,%d size %dx%d\n", file.c_str(), form.Left(), form.Top(), form.Width(), form.Height());
+  std::fflush(stdout);
+  while (form.Visible() && !Application->Terminated()) Application->HandleMessage();
+  form.Hide();
+}
+
+}  // namespace
+
 void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
+  if (page.Live()) {
+    if (page.Shows(file)) ShowLive(form, file, caption);
+    return;
+  }
   TScriptedUser user;
   user.Show(&form);
   page.Add(*user.Grab(&form), file, caption);

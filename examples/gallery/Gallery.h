@@ -47,6 +47,14 @@ class GalleryPage {
   const std::filesystem::path& Folder() const { return folder_; }
   int PictureCount() const;
 
+  /// Live: nothing is written; every form page (AddShownForm) opens as a desktop window with its real,
+  /// interactive components, one after the other, each until the person closes it. `only` names the
+  /// one page to show (its PNG file name); empty shows them all.
+  void SetLive(bool live, std::string only = std::string());
+  bool Live() const { return live_; }
+  /// True when the page of this file is shown (always when not live).
+  bool Shows(const std::string& file) const { return !live_ || only_.empty() || only_ == file; }
+
  private:
   struct PageSection {
     std::string title;
@@ -54,6 +62,8 @@ class GalleryPage {
   };
   std::filesystem::path folder_;
   std::vector<PageSection> sections_;
+  bool live_ = false;
+  std::string only_;
 };
 
 /// The code that drew the picture: the function of its Add call with the comment above it. Where one
@@ -64,7 +74,8 @@ std::string CodeOf(const std::source_location& where, unsigned after);
 /// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
 std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);
 
-/// Shows the form (in a session of the scripted user) and adds what it shows to the page.
+/// Shows the form (in a session of the scripted user) and adds what it shows to the page; live, shows
+/// it as a desktop window until the person closes it.
 void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption);
 
 /// Writes the text with its top-left at (x, y) in the colour over what is there; the brush is kept.

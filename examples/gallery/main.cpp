@@ -1,9 +1,14 @@
 // The gallery: renders what the library draws into PNG files with an index page beside them.
 // Usage: gallery <folder>. Prints the library's version and the state of each subsystem, then runs
 // every topic (one file each, <Topic>Gallery.cpp) and writes <folder>/index.html.
+// gallery --live [--page <file.png>]: the form pages as desktop windows, one after the other (close a
+// window for the next); without a display it says so and ends with 0.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <string>
+
+#include "Forms.h"
 
 #include "Gallery.h"
 #include "Qelta_qeltactl.h"
@@ -55,7 +60,7 @@ void PrintStates() {
     const char* state;
   };
   const Row rows[] = {
-      {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop"},
+      {"qeltaplatform", "strings, number text, dates, object model, streams, canvas, bitmaps, printer, controls, message loop, desktop windows"},
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
@@ -66,12 +71,50 @@ void PrintStates() {
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
 }
 
+struct Options {
+  std::string folder = "gallery";
+  bool live = false;
+  std::string page;  // live: the one page to show
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--live") o.live = true;
+    else if (arg == "--page" && i + 1 < argc) o.page = argv[++i];
+    else o.folder = arg;
+  }
+  return o;
+}
+
+/// The form pages as desktop windows; false (after saying why) when there is no display.
+bool StartLive() {
+  try {
+    qelta::Application->UseWindowBackend();
+    return true;
+  } catch (const qelta::EOSError& e) {
+    std::printf("gallery --live: %s; the PNG gallery (without --live) needs no display\n", e.what());
+    return false;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+  if (options.live) {
+    if (!StartLive()) return 0;
+    qelta::gallery::GalleryPage page(std::filesystem::temp_directory_path());
+    page.SetLive(true, options.page);
+#define QELTA_GALLERY_RUN(Name) qelta::gallery::Name(page);
+    QELTA_GALLERY_TOPICS(QELTA_GALLERY_RUN)
+#undef QELTA_GALLERY_RUN
+    return 0;
+  }
   PrintStates();
   try {
-    qelta::gallery::GalleryPage page(argc > 1 ? argv[1] : "gallery");
+    qelta::gallery::GalleryPage page(options.folder);
 #define QELTA_GALLERY_RUN(Name) qelta::gallery::Name(page);
     QELTA_GALLERY_TOPICS(QELTA_GALLERY_RUN)
 #undef QELTA_GALLERY_RUN

@@ -2,6 +2,8 @@
 
 #include "Screen.h"
 
+#include <algorithm>
+
 #include "Encoding.h"
 #include "FontEngine.h"
 
@@ -46,6 +48,11 @@ HCURSOR TScreen::Cursors(TCursor n) const {
 void TScreen::SetCursors(TCursor n, HCURSOR cursor) {
   if (cursor) FCursors[n] = std::move(cursor);
   else FCursors.erase(n);
+}
+
+void TScreen::SetSize(int width, int height) {
+  FWidth = std::max(width, 1);
+  FHeight = std::max(height, 1);
 }
 
 TScreen* Screen() {

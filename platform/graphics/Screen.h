@@ -3,7 +3,8 @@
 // families (from the font engine, sorted) and the cursor table. Cursor slots are numbered by TCursor;
 // the standard cursors (crArrow, crCross, ...) are named placeholders without pixels that a window
 // backend maps to its own, and hosts put their own cursor images into free slots (positive numbers).
-// Does not implement: monitors, work areas, forms lists, hints (the message loop extends this later).
+// The screen's size is the headless desktop's (1280 x 1024) until a window backend reports the
+// display's. Does not implement: monitors, work areas, forms lists, hints.
 
 #include <map>
 #include <memory>
@@ -38,6 +39,11 @@ class TScreen : public TComponent {
   TScreen();
 
   int PixelsPerInch() const { return 96; }
+  /// Size of the desktop in pixels: 1280 x 1024 headless, the display's with a window backend.
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  /// Set by the window backend from the display (sizes below 1 count as 1).
+  void SetSize(int width, int height);
   /// Installed font families, read once, in the order the font lookups search them: A-Z folded to a-z, names
   /// that differ only in case in code order ("cmex10" sorts between "Bitstream" and "DejaVu Sans").
   const std::vector<String>& Fonts() const;
@@ -56,6 +62,8 @@ class TScreen : public TComponent {
   mutable std::vector<String> FFonts;
   mutable bool FFontsRead = false;
   TCursor FCursor = crDefault;
+  int FWidth = 1280;
+  int FHeight = 1024;
 };
 
 /// The process's screen.

@@ -43,6 +43,8 @@ QELTA_DECLARE_EXCEPTION(EFOpenError, EStreamError)
 QELTA_DECLARE_EXCEPTION(EFCreateError, EStreamError)
 QELTA_DECLARE_EXCEPTION(EListError, Exception)
 QELTA_DECLARE_EXCEPTION(EVariantError, Exception)
+/// The operating system refused a service (no display, no window); the message names the cause.
+QELTA_DECLARE_EXCEPTION(EOSError, Exception)
 
 /// I/O error of text files and file services, carrying the runtime's error code.
 class EInOutError : public Exception {

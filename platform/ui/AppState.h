@@ -7,10 +7,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "Forms.h"
 #include "Messages.h"
+#include "WindowBackend.h"
 
 namespace qelta {
 class TPopupWindow;
@@ -74,6 +76,11 @@ struct TAppState {
   std::deque<std::function<void(TForm*)>> ModalScripts;  // run, in order, by the next ShowModal calls
   bool StrictScripts = false;       // a ShowModal without a script raises EUnscripted
   std::vector<String> Unscripted;   // EUnscripted the loop caught, for the scripted user to raise again
+
+  // -- where the forms are shown (WindowBackend.h)
+  std::unique_ptr<TWindowBackend> Backend = std::make_unique<TWindowBackend>();
+  bool Unpresented = false;         // something ran since the backend last presented
+  bool BackendChosen = false;       // QELTA_BACKEND was looked at
 };
 
 /// Paints every queued window; false when none was queued.
@@ -83,5 +90,9 @@ void RouteInput(const TQueuedMessage& m);
 
 /// Appends an input message (mouse: screen position in LParam; key: TypedChar) stamped with the clock.
 void PostInput(Cardinal Msg, WPARAM WParam, LPARAM LParam, Char TypedChar = 0);
+/// Posts a WM_MOUSEMOVE to the screen point unless the queued moves already leave the pointer there.
+void PostPointerMove(TPoint at);
+/// Picks the backend QELTA_BACKEND names ("sdl"), once per process; raises EOSError as UseWindowBackend.
+void ChooseBackendFromEnvironment();
 
 }  // namespace qelta::detail

@@ -62,7 +62,8 @@ const char16_t* CaptionOf(TMsgDlgType t) {
 
 }  // namespace
 
-int THeadlessDialogs::Answer(const String& text, TMsgDlgButtons offered, int defaultAnswer) {
+int THeadlessDialogs::Answer(const String& text, const String& /*caption*/, TMsgDlgButtons offered,
+                              int defaultAnswer) {
   // A box with nothing to choose keeps the script for the next question.
   const bool onlyOk = offered.Empty() || offered == TMsgDlgButtons{mbOK};
   if (onlyOk) return mrOk;
@@ -98,7 +99,7 @@ int LoggedAnswer(std::vector<TDialogLogEntry>& log, TDialogLogEntry entry, Answe
 int THeadlessDialogs::MessageBox(const String& Text, const String& Caption, uint32_t Flags) {
   const TMsgDlgButtons buttons = ButtonsOfAnswers(AnswersOfStyle(Flags));
   return LoggedAnswer(FLog, {u"MessageBox", Text, Caption, Flags, buttons, 0},
-                      [&] { return Answer(Text, buttons, DefaultOfStyle(Flags)); });
+                      [&] { return Answer(Text, Caption, buttons, DefaultOfStyle(Flags)); });
 }
 
 TModalResult THeadlessDialogs::MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
@@ -108,7 +109,7 @@ TModalResult THeadlessDialogs::MessageDlg(const String& Msg, TMsgDlgType DlgType
   for (int b = mbYesToAll; b >= mbYes; --b)
     if (Buttons.Contains(static_cast<TMsgDlgBtn>(b))) first = ResultOf(static_cast<TMsgDlgBtn>(b));
   return LoggedAnswer(FLog, {u"MessageDlg", Msg, CaptionOf(DlgType), DlgType, Buttons, 0},
-                      [&] { return Answer(Msg, Buttons, first); });
+                      [&] { return Answer(Msg, CaptionOf(DlgType), Buttons, first); });
 }
 
 void THeadlessDialogs::ShowMessage(const String& Msg) {

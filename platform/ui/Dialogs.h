@@ -124,8 +124,12 @@ class THeadlessDialogs : public TDialogService {
   /// Forgets the log and the scripted answers (of boxes and dialogs).
   void Clear();
 
+ protected:
+  /// The answer of a box with the text, caption and buttons: scripted, else OK or the default button.
+  /// A window backend overrides it to show the box.
+  virtual int Answer(const String& text, const String& caption, TMsgDlgButtons offered, int defaultAnswer);
+
  private:
-  int Answer(const String& text, TMsgDlgButtons offered, int defaultAnswer);
   std::vector<TDialogLogEntry> FLog;
   std::deque<int> FAnswers;
   std::map<String, std::deque<TCommonDialogAnswer>> FDialogAnswers;

@@ -9,7 +9,6 @@
 #include "Forms.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "AppState.h"
 #include "DateUtils.h"
@@ -108,6 +107,16 @@ void detail::PostInput(Cardinal Msg, WPARAM WParam, LPARAM LParam, Char TypedCha
   s.Queue.push_back({0, TMessage{Msg, WParam, LParam, 0}, NowMs(s), true, TypedChar});
 }
 
+void detail::PostPointerMove(TPoint at) {
+  const auto& s = State();
+  // Compare with where the queued moves leave the pointer, not where it is now.
+  TPoint last = s.CursorPos;
+  for (const auto& m : s.Queue)
+    if (m.Input && m.Msg.Msg >= WM_MOUSEFIRST && m.Msg.Msg <= WM_MOUSELAST)
+      last = Point(MouseLParamX(m.Msg.LParam), MouseLParamY(m.Msg.LParam));
+  if (last != at) PostInput(WM_MOUSEMOVE, 0, MakeMouseLParam(at.X, at.Y));
+}
+
 // [SECTION] timers
 
 uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, Cardinal Elapse) {
@@ -189,6 +198,24 @@ TApplication::~TApplication() {
 
 bool TApplication::ProcessOne() {
   auto& s = *FState;
+  try {
+    s.Backend->PumpEvents();  // a window moved or sized runs the form's handlers
+  } catch (...) {
+    HandleException(this);
+  }
+  if (ProcessNext()) {
+    s.Unpresented = true;
+    return true;
+  }
+  if (s.Unpresented) {  // everything that was painted goes on screen once, when the loop is idle
+    s.Unpresented = false;
+    s.Backend->Present();
+  }
+  return false;
+}
+
+bool TApplication::ProcessNext() {
+  auto& s = *FState;
   if (!s.Queue.empty()) {
     detail::TQueuedMessage m = s.Queue.front();
     s.Queue.pop_front();
@@ -220,6 +247,8 @@ bool TApplication::ProcessOne() {
 }
 
 void TApplication::ProcessMessages() {
+  // A host that calls this wants the screen brought up to date, also with what it painted directly.
+  FState->Unpresented = true;
   while (ProcessOne()) {
   }
 }
@@ -240,10 +269,8 @@ bool TApplication::WaitForWork() {
   auto& s = *FState;
   if (!s.Queue.empty()) return true;
   const int i = FirstTimer(s);
-  if (s.Virtual || i < 0) return false;  // nothing will ever come
-  const int64_t wait = s.Timers[static_cast<std::size_t>(i)].Due - RealMs(s);
-  if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-  return true;
+  const int64_t wait = i < 0 ? -1 : std::max<int64_t>(s.Timers[static_cast<std::size_t>(i)].Due - RealMs(s), 0);
+  return s.Backend->WaitEvents(wait, s.Virtual);  // headless: false when nothing will ever come
 }
 
 void TApplication::HandleMessage() {
@@ -252,6 +279,7 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
+  detail::ChooseBackendFromEnvironment();
   if (FState->MainForm != nullptr && !FState->MainForm->Visible()) FState->MainForm->Show();
   while (!FState->Terminated) {
     if (ProcessOne()) continue;
@@ -360,6 +388,7 @@ TForm::TForm(TComponent* AOwner) : TCustomControl(AOwner) {
 
 TForm::~TForm() {
   auto& s = State();
+  s.Backend->FormDestroyed(this);
   // Children lose their windows while they are still whole objects.
   DestroyHandle();
   FActiveControl = nullptr;
@@ -385,6 +414,7 @@ void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FSurface->SetSize(Width(), Height());
     InvalidateWindows(this);
   }
+  if (Visible()) State().Backend->FormMoved(this);
 }
 
 void TForm::PlaceOnDesktop() {
@@ -395,7 +425,7 @@ void TForm::PlaceOnDesktop() {
   const bool centre = FPosition == poScreenCenter || FPosition == poDesktopCenter ||
                       FPosition == poMainFormCenter || FPosition == poOwnerFormCenter;
   if (!centre) return;
-  const TRect area = around != nullptr ? around->BoundsRect() : Rect(0, 0, DesktopWidth, DesktopHeight);
+  const TRect area = around != nullptr ? around->BoundsRect() : Rect(0, 0, Screen()->Width(), Screen()->Height());
   SetBounds(area.Left + (area.Width() - Width()) / 2, area.Top + (area.Height() - Height()) / 2, Width(), Height());
 }
 
@@ -408,9 +438,11 @@ void TForm::Activate() {
 void TForm::VisibleChanged() {
   auto& s = State();
   if (Visible()) {
+    detail::ChooseBackendFromEnvironment();
     PlaceOnDesktop();
     HandleNeeded();
     InvalidateWindows(this);
+    s.Backend->FormShown(this);
     if (!ActivatesWhenShown()) {
       RaiseForm(this);
       return;
@@ -422,6 +454,7 @@ void TForm::VisibleChanged() {
     if (focus != nullptr) SetFocusedControl(focus);  // showing the form enters its active control
     return;
   }
+  s.Backend->FormHidden(this);
   if (s.Capture != nullptr && ContainsControl(s.Capture)) s.Capture = nullptr;
   if (s.Hover != nullptr && ContainsControl(s.Hover)) s.Hover = nullptr;
   if (s.ActiveForm == this) s.ActiveForm = TopVisibleForm(this);
@@ -490,6 +523,13 @@ void TForm::WndProc(TMessage& Message) {
       break;
     case CM_VISIBLECHANGED:
       VisibleChanged();
+      break;
+    case WM_CLOSE:  // the user closed the window
+      Close();
+      break;
+    case CM_TEXTCHANGED:
+      TCustomControl::WndProc(Message);
+      if (Visible()) State().Backend->FormCaptionChanged(this);
       break;
     default:
       TCustomControl::WndProc(Message);

@@ -11,11 +11,16 @@
 // application clock: the real monotonic clock, or a virtual clock that moves only when advanced and
 // then fires the due timers in order of their due time (ties in the order they were set), with the
 // clock standing at each timer's due time, and feeds Now() (DateUtils) the matching date and time.
-// Limits: one thread; no real windows (there is no screen, input comes only from the queue, see
-// Testing.h); headless, a loop that has nothing left to wait for returns instead of waiting forever:
-// Run ends, a modal form answers mrCancel. A timer fires at most once per due time; on the real clock
+// Where forms are shown: headless by default (no screen; input comes only from the queue, see
+// Testing.h), or, after UseWindowBackend, as desktop windows whose mouse, keyboard and window events
+// become the same queued messages; the loop then presents the painted surfaces when it runs out of
+// work and waits for the next event or timer. Headless, a loop that has nothing left to wait for
+// returns instead of waiting forever: Run ends, a modal form answers mrCancel; with windows, that
+// happens once no window is shown and no timer runs.
+// Limits: one thread. A timer fires at most once per due time; on the real clock
 // a late timer fires once and is rescheduled from now (missed ticks are not made up). Forms have no
-// frame: a form's client area is its whole size, placed on a headless desktop of 1280 x 1024 pixels.
+// frame: a form's client area is its whole size (a window's client area), placed on a headless
+// desktop of 1280 x 1024 pixels or on the display.
 
 #include <cstdint>
 #include <functional>
@@ -99,7 +104,8 @@ enum TPosition : uint8_t {
   poOwnerFormCenter
 };
 
-/// Size of the headless desktop in pixels (what centring a form refers to).
+/// Size of the headless desktop in pixels (Screen()->Width() and Height() until a window backend
+/// reports the display's; what centring a form refers to).
 constexpr int DesktopWidth = 1280, DesktopHeight = 1024;
 
 /// A top-level window. While shown it owns a persistent bitmap (Surface) that it and its controls
@@ -223,6 +229,17 @@ class TApplication : public TComponent {
   /// Test seam: while on, SetTimer refuses every timer (answers 0).
   void SetTimerShortage(bool on);
 
+  // -- where the forms are shown
+  /// Shows every form as a resizable desktop window (SDL2) fed by the real mouse, keyboard, clipboard
+  /// and message boxes; forms already shown get their windows. The environment's QELTA_BACKEND=sdl
+  /// chooses it too, when the first form is shown. Raises EOSError naming the cause when the library
+  /// was built without SDL or there is no display; the application stays headless then.
+  void UseWindowBackend();
+  /// Back to headless (the default): the windows close, the forms stay as they are.
+  void UseHeadlessBackend();
+  /// True while the forms are desktop windows.
+  bool WindowBackendActive() const;
+
   // -- forms
   /// Creates a form owned by the application; the first one becomes the main form.
   template <typename TFormClass>
@@ -254,6 +271,7 @@ class TApplication : public TComponent {
   friend class TForm;
   friend class TPopupMenu;
   bool ProcessOne();
+  bool ProcessNext();
   bool Idle();
   bool WaitForWork();
   std::unique_ptr<detail::TAppState> FState;

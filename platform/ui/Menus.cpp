@@ -278,7 +278,7 @@ void TMenuWindow::OpenChild(int i, bool selectFirst) {
   FChildOpen = true;
   const TRect row = RowRect(i);
   const TPoint at = ClientToScreen(Point(Width() - kBorder - 1, row.Top - kBorder));
-  const int x = at.X + FChild->Width() <= DesktopWidth ? at.X : Left() - FChild->Width() + kBorder + 1;
+  const int x = at.X + FChild->Width() <= Screen()->Width() ? at.X : Left() - FChild->Width() + kBorder + 1;
   if (selectFirst) FChild->Step(1);
   FChild->Open(x, at.Y);
 }

@@ -44,8 +44,8 @@ void TPopupWindow::CloseAll() {
 
 void TPopupWindow::Open(int X, int Y) {
   if (FOpen) CloseUp(false);
-  SetBounds(std::clamp(X, 0, std::max(0, DesktopWidth - Width())),
-            std::clamp(Y, 0, std::max(0, DesktopHeight - Height())), Width(), Height());
+  SetBounds(std::clamp(X, 0, std::max(0, Screen()->Width() - Width())),
+            std::clamp(Y, 0, std::max(0, Screen()->Height() - Height())), Width(), Height());
   FOpen = true;
   State().Popups.push_back(this);
   Show();
@@ -54,7 +54,7 @@ void TPopupWindow::Open(int X, int Y) {
 
 void TPopupWindow::OpenBelow(const TControl* Control) {
   const TPoint below = Control->ClientToScreen(Point(0, Control->Height()));
-  const int y = below.Y + Height() <= DesktopHeight ? below.Y : below.Y - Control->Height() - Height();
+  const int y = below.Y + Height() <= Screen()->Height() ? below.Y : below.Y - Control->Height() - Height();
   Open(below.X, y);
 }
 

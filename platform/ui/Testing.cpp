@@ -149,14 +149,7 @@ void TScriptedUser::WhenModalShows(std::function<void(TForm* form)> script) {
 // -- mouse
 
 void TScriptedUser::Pointer(TControl* control, int x, int y) {
-  const TPoint at = control->ClientToScreen(Point(x, y));
-  auto& s = State();
-  // Compare with where the queued moves leave the pointer, not where it is now.
-  TPoint last = s.CursorPos;
-  for (const auto& m : s.Queue)
-    if (m.Input && m.Msg.Msg >= WM_MOUSEFIRST && m.Msg.Msg <= WM_MOUSELAST)
-      last = Point(MouseLParamX(m.Msg.LParam), MouseLParamY(m.Msg.LParam));
-  if (last != at) detail::PostInput(WM_MOUSEMOVE, 0, MakeMouseLParam(at.X, at.Y));
+  detail::PostPointerMove(control->ClientToScreen(Point(x, y)));
 }
 
 void TScriptedUser::Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift) {

@@ -1,0 +1,34 @@
+#pragma once
+// Not part of the public interface: the pieces of the SDL window backend that translate between SDL
+// and the platform, kept apart so that tests can check them without a display. Built only with
+// QELTA_WITH_SDL. Not installed.
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "Controls.h"
+#include "Dialogs.h"
+#include "Messages.h"
+
+namespace qelta::detail {
+
+/// Virtual-key code of an SDL key (the platform's numbering; US layout for punctuation); 0 for a key
+/// the platform has no code for.
+Word VirtualKeyOfSdl(SDL_Keycode key);
+/// The character a key gives by itself when no text comes with it (Return, Tab, Backspace, Escape,
+/// Ctrl+letter), as the scripted user's keyboard gives it; 0 for none.
+Char ControlCharOfKey(Word key, TShiftState shift);
+/// Shift, Ctrl and Alt of SDL's modifier state.
+TShiftState ShiftOfSdl(Uint16 mod);
+/// The system cursor standing in for a standard cursor (crArrow...); SDL_SYSTEM_CURSOR_ARROW for
+/// slots without a standard shape.
+SDL_SystemCursor SystemCursorOf(TCursor cursor);
+/// The buttons of a message box offering `offered` (in the order of TMsgDlgBtn), each answering its
+/// modal result; Return chooses `defaultAnswer`, Escape Cancel (else No, else the only button).
+std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int defaultAnswer);
+
+/// Puts the desktop's clipboard and message boxes in place of the in-process ones.
+void InstallSdlServices();
+
+}  // namespace qelta::detail

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # The live gallery on an Xvfb display: the screenshot of a page's window equals the headless gallery's
 # picture of that page, pixel for pixel.
-# Usage: LiveScreenshotTest.sh <gallery> <work folder> <page.png>
+# Usage: LiveScreenshotTest.sh <gallery> <page.png>
+# Works in a fresh folder under TMPDIR (the build tree may belong to another user), removed on success.
 set -euo pipefail
-gallery=$1 work=$2 page=$3
+gallery=$1 page=$2
 
 if [[ "${QELTA_INSIDE_XVFB:-}" != 1 ]]; then
-  rm -rf "$work"
-  mkdir -p "$work"
+  work=$(mktemp -d "${TMPDIR:-/tmp}/qelta-live.XXXXXX")
   "$gallery" "$work/headless" >/dev/null
-  QELTA_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  status=0
+  QELTA_INSIDE_XVFB=1 QELTA_LIVE_WORK=$work xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@" || status=$?
+  [[ $status -eq 0 ]] && rm -rf "$work"
+  exit $status
 fi
+work=$QELTA_LIVE_WORK
 
 "$gallery" --live --page "$page" >"$work/live.log" 2>"$work/live.err" &
 pid=$!

@@ -37,6 +37,7 @@
   TOPIC(GeoMapGallery)              \
   TOPIC(ChemistryGallery)           \
   TOPIC(NumericDisplaysGallery)     \
+  TOPIC(TimerControlsGallery)       \
   /* new topics above this line */
 
 namespace qelta::gallery {

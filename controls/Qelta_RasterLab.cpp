@@ -23,6 +23,7 @@
 
 #include "Encoding.h"
 #include "Qelta_ctlbitmap.h"
+#include "Qelta_ctltimer.h"
 #include "StrUtils.h"
 
 namespace qelta {
@@ -169,7 +170,8 @@ int TRasterLab::CalcTextBitLength(const String& Text) const {
 
 // [SECTION] component
 
-TRasterLab::TRasterLab(TComponent* AOwner) : TGraphicControl(AOwner), FScrTimer(this, [this] { DoTimer(); }) {
+TRasterLab::TRasterLab(TComponent* AOwner)
+    : TGraphicControl(AOwner), FScrTimer(std::make_unique<detail::TControlTimer>(this, [this] { DoTimer(); })) {
   SetBounds(Left(), Top(), 400, 68);
   TControlStyle style = ControlStyle();
   style.Include(csOpaque);
@@ -299,9 +301,9 @@ void TRasterLab::Paint() {
 // [SECTION] scrolling
 
 void TRasterLab::UpdateTimer() {
-  FScrTimer.Stop();
+  FScrTimer->Stop();
   if (FScrollIv <= 0 || FScrollMode == rdsmOff || !FScrTimerEnabled) return;
-  if (!FScrTimer.Start(static_cast<Cardinal>(FScrollIv)))
+  if (!FScrTimer->Start(static_cast<Cardinal>(FScrollIv)))
     throw EQeltaRasterLabError(u"Component \"" + Name() + u"\": no timer available");
 }
 

@@ -14,11 +14,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "Controls.h"
 #include "Graphics.h"
-#include "Qelta_ctltimer.h"
 #include "Qelta_qeltabase.h"
+
+namespace qelta::detail {
+class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
+}  // namespace qelta::detail
 
 namespace qelta {
 
@@ -173,7 +177,7 @@ class TRasterLab : public TGraphicControl {
   int FScrollPosY = 0;
   int FTextBitLength = 0;
   bool FScrTimerEnabled = false;
-  detail::TControlTimer FScrTimer;
+  std::unique_ptr<detail::TControlTimer> FScrTimer;
 };
 
 }  // namespace qelta

@@ -1,6 +1,6 @@
 #pragma once
 // Not part of the public interface: the private window whose timer 1 drives a control of qeltactl
-// (scrolling, auto-repeat). A tick runs the control's handler; an exception it raises goes to
+// (caret blinking, scrolling, auto-repeat). A tick runs the control's handler; an exception it raises goes to
 // Application->HandleException and the loop goes on. Other messages go to the default procedure.
 
 #include <functional>

@@ -7,14 +7,19 @@
 
 #include <algorithm>
 
+#include "Qelta_ctltimer.h"
+
 namespace qelta {
 
-TRepSpeedButton::TRepSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner), FTimer(this, [this] { DoTimer(); }) {}
+TRepSpeedButton::TRepSpeedButton(TComponent* AOwner)
+    : TSpeedButton(AOwner), FTimer(std::make_unique<detail::TControlTimer>(this, [this] { DoTimer(); })) {}
+
+TRepSpeedButton::~TRepSpeedButton() = default;
 
 void TRepSpeedButton::Arm(int interval) {
-  FTimer.Stop();
+  FTimer->Stop();
   if (interval <= 0 || !FRClickTimerEnabled) return;
-  if (!FTimer.Start(static_cast<Cardinal>(interval)))
+  if (!FTimer->Start(static_cast<Cardinal>(interval)))
     throw EQeltaRepSpeedButton(u"Component \"" + Name() + u"\": no timer available");
 }
 
@@ -30,7 +35,7 @@ void TRepSpeedButton::UpdateTimer() {
 
 void TRepSpeedButton::StopRepeating() {
   FRClickTimerEnabled = false;
-  FTimer.Stop();
+  FTimer->Stop();
 }
 
 void TRepSpeedButton::DoTimer() {

@@ -10,9 +10,14 @@
 // the button, so the speed button still decides about its click on the real release.
 // Limits: only the left button repeats; intervals below 10 ms are raised to 10.
 
+#include <memory>
+
 #include "Buttons.h"
-#include "Qelta_ctltimer.h"
 #include "Qelta_qeltabase.h"
+
+namespace qelta::detail {
+class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
+}  // namespace qelta::detail
 
 namespace qelta {
 
@@ -22,6 +27,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaRepSpeedButton, EQeltaError)
 class TRepSpeedButton : public TSpeedButton {
  public:
   explicit TRepSpeedButton(TComponent* AOwner);
+  ~TRepSpeedButton() override;
 
   void WndProc(TMessage& Message) override;
 
@@ -60,7 +66,7 @@ class TRepSpeedButton : public TSpeedButton {
   void StopRepeating();
   bool Designing() const { return ComponentState().Contains(csDesigning); }
 
-  detail::TControlTimer FTimer;
+  std::unique_ptr<detail::TControlTimer> FTimer;
   bool FRClickTimerEnabled = false;
   int FRepClickIv = 200;
   int FStartIv = 500;

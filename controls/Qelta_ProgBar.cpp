@@ -28,6 +28,8 @@ namespace {
 
 int RoundInt(double x) { return static_cast<int>(Round(x)); }
 
+int ClampInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 int RampIndex(TColorMapping mode, int k, int n, int len) {
   int idx = 0;
   switch (mode) {
@@ -63,7 +65,7 @@ void TProgBar::Paint() {
   auto bmp = detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
-  const TRect inner = Rect(FMarginLeft, FMarginTop, W - FMarginRight, H - FMarginBottom);
+  const TRect inner = Rect(FMarginLeft, FMarginTop, ClampInt(int64_t{W} - FMarginRight), ClampInt(int64_t{H} - FMarginBottom));
   c->Brush()->SetColor(FColorMargin);
   c->FillRect(Rect(0, 0, W, H));
   c->Brush()->SetColor(FColorBakG);
@@ -80,19 +82,17 @@ void TProgBar::PaintBar(TCanvas* c, const TRect& in) const {
   const double frac = BarFraction();
   if (std::isnan(frac)) return;
   const bool vertical = FDirection == dirUpward || FDirection == dirDownward;
-  const int n = vertical ? in.Bottom - in.Top : in.Right - in.Left;
+  const int n = ClampInt(vertical ? int64_t{in.Bottom} - in.Top : int64_t{in.Right} - in.Left);
   const int len = std::max(RoundInt(n * frac), 0);
-  // Line k from the base: its place across the bar's length.
-  auto place = [&](int k) {
-    switch (FDirection) {
-      case dirUpward: return in.Bottom - 1 - k;
-      case dirDownward: return in.Top + k;
-      case dirLeftward: return in.Right - 1 - k;
-      default: return in.Left + k;
-    }
-  };
-  auto line = [&](int k) {
-    const int p = place(k);
+  // Line k lies at base + step x k across the bar's length; only the lines on the picture are drawn
+  // (margins far outside it must not make a loop over billions of lines).
+  const bool fromEnd = FDirection == dirUpward || FDirection == dirLeftward;
+  const int64_t step = fromEnd ? -1 : 1, limit = vertical ? Height() : Width();
+  const int64_t base = fromEnd ? int64_t{vertical ? in.Bottom : in.Right} - 1 : (vertical ? in.Top : in.Left);
+  const int64_t kFrom = std::max<int64_t>(0, fromEnd ? base - limit + 1 : -base);
+  const int64_t kTo = fromEnd ? base : limit - 1 - base;  // last line on the picture
+  auto line = [&](int64_t k) {
+    const int p = static_cast<int>(base + step * k);
     if (vertical) {
       c->MoveTo(in.Left, p);
       c->LineTo(in.Right, p);
@@ -102,19 +102,19 @@ void TProgBar::PaintBar(TCanvas* c, const TRect& in) const {
     }
   };
   if (!FColorGrad && len > 0) {
-    const int a = place(0), b = place(len - 1);
+    const int64_t a = base, b = base + step * (len - 1);
     c->Brush()->SetColor(FBarColorArray[0]);
-    c->FillRect(vertical ? Rect(in.Left, std::min(a, b), in.Right, std::max(a, b) + 1)
-                         : Rect(std::min(a, b), in.Top, std::max(a, b) + 1, in.Bottom));
+    const int lo = ClampInt(std::min(a, b)), hi = ClampInt(std::max(a, b) + 1);
+    c->FillRect(vertical ? Rect(in.Left, lo, in.Right, hi) : Rect(lo, in.Top, hi, in.Bottom));
   }
-  for (int k = 0; FColorGrad && k < len; ++k) {
-    c->Pen()->SetColor(FBarColorArray[RampIndex(FColorMapMode, k, n, len)]);
+  for (int64_t k = kFrom; FColorGrad && k < std::min<int64_t>(len, kTo + 1); ++k) {
+    c->Pen()->SetColor(FBarColorArray[RampIndex(FColorMapMode, static_cast<int>(k), n, len)]);
     line(k);
   }
   if (FGridDist <= 1) return;
   c->Pen()->SetColor(FColorGrid);
-  const int last = vertical ? len - 1 : len;
-  for (int k = 0; k <= last; k += FGridDist) line(k);
+  const int64_t last = std::min<int64_t>(vertical ? len - 1 : len, kTo);
+  for (int64_t k = (kFrom + FGridDist - 1) / FGridDist * FGridDist; k <= last; k += FGridDist) line(k);
 }
 
 void TProgBar::PaintFrame(TCanvas* c, TFrameStyle style, int l, int t, int r, int b) const {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -143,6 +144,23 @@ TEST_F(ProgBarFixture, MappingsPutTheRampAtBaseAndTipInEveryDirection) {
     bar->SetColorMapMode(cgmCover);
     EXPECT_EQ(At(c.base.X, c.base.Y), c0) << c.dir;
     EXPECT_NE(At(c.tip.X, c.tip.Y), c1023) << c.dir;  // the ramp spans the whole area
+  }
+}
+
+// Margins far outside the control make an inner area of billions of lines: only those on the picture
+// are drawn, so the paint ends at once.
+TEST_F(ProgBarFixture, HugeMarginsDrawOnlyTheLinesOnThePicture) {
+  bar->SetShowColorGradient(true);
+  bar->SetGridDist(2);
+  bar->SetValue(100);
+  for (TDirection d : {dirUpward, dirDownward, dirLeftward, dirRightward}) {
+    bar->SetDirection(d);
+    bar->SetMarginLeft(INT_MIN), bar->SetMarginTop(INT_MIN), bar->SetMarginRight(INT_MIN);
+    bar->SetMarginBottom(INT_MIN);
+    // From the far end (upward, leftward) the bar covers the picture; from the near end it ends
+    // before it (its length is the clamped inner size).
+    EXPECT_EQ(At(50, 20) != 0xC0C0C0, d == dirUpward || d == dirLeftward) << d;
+    bar->SetMarginLeft(4), bar->SetMarginTop(4), bar->SetMarginRight(4), bar->SetMarginBottom(4);
   }
 }
 

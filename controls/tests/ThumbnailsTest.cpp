@@ -213,6 +213,28 @@ TEST_F(ThumbsFixture, MarksOutsideTheByteRangeDrawNothing) {
   EXPECT_EQ(reds(-1), 0);
 }
 
+TEST_F(ThumbsFixture, AntiAliasAveragesTheShrunkPictureElsePicksPixels) {
+  TBitmap stripes(240, 240);
+  for (int x = 0; x < 240; x += 2) {
+    stripes.Canvas()->Brush()->SetColor(clBlack);
+    stripes.Canvas()->FillRect(Rect(x, 0, x + 1, 240));
+  }
+  th->SetInnerFrameStyle(fsNone);
+  th->OnImageRequest = [&](TObject*, int, TImageRequestProcessing& how, int&, TBitmap& buffer) {
+    how = irpShowSlide;
+    buffer.Assign(&stripes);
+  };
+  auto centre = [&] {
+    th->Repaint();
+    return user.Grab(th)->Canvas()->Pixels(77, 77);
+  };
+  const TColor picked = centre();
+  EXPECT_TRUE(picked == clBlack || picked == clWhite) << std::hex << picked;
+  th->SetAntiAlias(true);
+  const TColor averaged = centre();
+  EXPECT_TRUE(averaged != clBlack && averaged != clWhite) << std::hex << averaged;
+}
+
 TEST_F(ThumbsFixture, HoverMovesTheFocusWithOneEventPerChange) {
   int changes = 0;
   th->OnFocusChange = [&](TObject*) { ++changes; };

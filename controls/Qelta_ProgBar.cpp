@@ -33,9 +33,15 @@ int ClampInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_M
 int RampIndex(TColorMapping mode, int k, int n, int len) {
   int idx = 0;
   switch (mode) {
-    case cgmCover: idx = RoundInt(1023.0 * k / n); break;
-    case cgmStretch: idx = RoundInt(1023.0 * k / len); break;
-    default: idx = RoundInt(1023.0 * k / n) - RoundInt(1023.0 * (len - 1) / n) + 1023; break;
+    case cgmCover:
+      idx = RoundInt(1023.0 * k / n);
+      break;
+    case cgmStretch:
+      idx = RoundInt(1023.0 * k / len);
+      break;
+    default:
+      idx = RoundInt(1023.0 * k / n) - RoundInt(1023.0 * (len - 1) / n) + 1023;
+      break;
   }
   return std::clamp(idx, 0, 1023);
 }
@@ -65,7 +71,8 @@ void TProgBar::Paint() {
   auto bmp = detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
-  const TRect inner = Rect(FMarginLeft, FMarginTop, ClampInt(int64_t{W} - FMarginRight), ClampInt(int64_t{H} - FMarginBottom));
+  const TRect inner =
+      Rect(FMarginLeft, FMarginTop, ClampInt(int64_t{W} - FMarginRight), ClampInt(int64_t{H} - FMarginBottom));
   c->Brush()->SetColor(FColorMargin);
   c->FillRect(Rect(0, 0, W, H));
   c->Brush()->SetColor(FColorBakG);

@@ -224,10 +224,13 @@ void TRasterLab::AssignTo(TPersistent* Dest) {
 
 int TRasterLab::FrameWidth() const {
   switch (FFrameStyle) {
-    case fsNone: return 0;
+    case fsNone:
+      return 0;
     case fsEmbossed:
-    case fsEngraved: return 2;
-    default: return 1;
+    case fsEngraved:
+      return 2;
+    default:
+      return 1;
   }
 }
 
@@ -260,7 +263,9 @@ void TRasterLab::PaintFrame(TCanvas* c, int W, int H) const {
     line(colour, {Point(l, t), Point(r, t), Point(r, b), Point(l, b), Point(l, t)});
   };
   switch (FFrameStyle) {
-    case fsSimple: outline(FColGrayLine, 0, 0, W - 1, H - 1); break;
+    case fsSimple:
+      outline(FColGrayLine, 0, 0, W - 1, H - 1);
+      break;
     case fsLowered:
     case fsRaised: {
       const bool lowered = FFrameStyle == fsLowered;
@@ -279,7 +284,8 @@ void TRasterLab::PaintFrame(TCanvas* c, int W, int H) const {
       outline(embossed ? FColWhiteLine : FColGrayLine, 0, 0, W - 2, H - 2);
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -292,8 +298,9 @@ void TRasterLab::Paint() {
   c->Brush()->SetColor(FCharBlockMode != rdbmOff ? FColorDotOff : FColorLabBakG);
   c->FillRect(FFrameStyle != fsNone ? Rect(1, 1, W - 1, H - 1) : Rect(0, 0, W, H));
   if (FCharBlockMode != rdbmOff) PaintRaster(c, W, H);
-  FTextBitLength = PaintString(c, FCMat, ClampInt(int64_t{FXPos} + FScrollPosX), ClampInt(int64_t{FYPos} + FScrollPosY),
-                               Text(), FDotSize, FDotSpacing, FColorDotOn, FColorLabBakG, FCharBlockMode, FProportional);
+  FTextBitLength =
+      PaintString(c, FCMat, ClampInt(int64_t{FXPos} + FScrollPosX), ClampInt(int64_t{FYPos} + FScrollPosY), Text(),
+                  FDotSize, FDotSpacing, FColorDotOn, FColorLabBakG, FCharBlockMode, FProportional);
   PaintFrame(c, W, H);
   Canvas()->Draw(0, 0, bmp.get());
 }
@@ -328,10 +335,18 @@ void TRasterLab::ScrollTimerEvent() {
       FScrTimerEnabled = false;
       FScrollPosX = FScrollPosY = 0;
       break;
-    case rdsmRight: step(FScrollPosX, 1, Width(), -int64_t{FTextBitLength}); break;
-    case rdsmLeft: step(FScrollPosX, -1, -int64_t{FTextBitLength}, Width()); break;
-    case rdsmDown: step(FScrollPosY, 1, Height(), -textH); break;
-    case rdsmUp: step(FScrollPosY, -1, -textH, Height()); break;
+    case rdsmRight:
+      step(FScrollPosX, 1, Width(), -int64_t{FTextBitLength});
+      break;
+    case rdsmLeft:
+      step(FScrollPosX, -1, -int64_t{FTextBitLength}, Width());
+      break;
+    case rdsmDown:
+      step(FScrollPosY, 1, Height(), -textH);
+      break;
+    case rdsmUp:
+      step(FScrollPosY, -1, -textH, Height());
+      break;
   }
 }
 

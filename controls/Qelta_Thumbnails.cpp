@@ -16,8 +16,8 @@
 #include <cmath>
 
 #include "Math.h"
-#include "SysUtils.h"
 #include "Qelta_ctlbitmap.h"
+#include "SysUtils.h"
 
 namespace qelta {
 
@@ -331,9 +331,7 @@ void TThumbnails::SetAntiAlias(bool value) {
   Paint();
 }
 
-void TThumbnails::SetSlideSize(int value) {
-  StoreAndRepaint(FThumbBaseSize, std::min(std::max(value, 50), Width()));
-}
+void TThumbnails::SetSlideSize(int value) { StoreAndRepaint(FThumbBaseSize, std::min(std::max(value, 50), Width())); }
 
 void TThumbnails::SetSlideDistance(int value) { StoreAndRepaint(FSlideDist, std::clamp(value, 0, 100)); }
 void TThumbnails::SetSlideMargin(int value) { StoreAndRepaint(FSlideMargin, std::clamp(value, 0, 100)); }

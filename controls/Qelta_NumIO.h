@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 #include "Controls.h"
@@ -29,6 +30,10 @@
 #include "Graphics.h"
 #include "Qelta_math1.h"
 #include "Qelta_qeltabase.h"
+
+namespace qelta::detail {
+class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
+}  // namespace qelta::detail
 
 namespace qelta {
 
@@ -388,7 +393,6 @@ class TNumIO2 : public TCustomControl {
   /// CheckValidity, letting pass what may stand while a number is begun ("", "-", "+", a prefix).
   bool PassesOnlineCheck(const String& text) const;
   void CaretTimerEvent();
-  void TimerWndProc(TMessage& Message);
   String ComponentMessage(const String& text) const;
   template <class T>
   void StoreAndPaint(T& field, T value);
@@ -408,7 +412,7 @@ class TNumIO2 : public TCustomControl {
   bool FBut3D = true;
   int FButHeight = 28;
   TColor FButColor = 0xC0C0C0;
-  HWND FCaretTimerH = 0;
+  std::unique_ptr<detail::TControlTimer> FCaretTimer;
   String FInBuffer;
   int FCaretPos = 0;
   bool FCaretVisib = true;

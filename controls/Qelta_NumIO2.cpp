@@ -13,6 +13,7 @@
 #include "Forms.h"
 #include "Math.h"
 #include "Qelta_NumIO_internal.h"
+#include "Qelta_ctltimer.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 #include "SysUtils.h"
@@ -21,7 +22,6 @@ namespace qelta {
 
 namespace {
 
-constexpr uintptr_t CaretTimerId = 1;
 constexpr Cardinal CaretInterval = 500;
 constexpr int MinHeight = 18;
 
@@ -47,18 +47,13 @@ double RadixValue(const String& digits, TInFormat format) {
 
 }  // namespace
 
-TNumIO2::TNumIO2(TComponent* AOwner) : TCustomControl(AOwner) {
+TNumIO2::TNumIO2(TComponent* AOwner)
+    : TCustomControl(AOwner), FCaretTimer(std::make_unique<detail::TControlTimer>(this, [this] { CaretTimerEvent(); })) {
   SetBounds(Left(), Top(), 160, 28);
-  FCaretTimerH = AllocateHWnd([this](TMessage& m) { TimerWndProc(m); });
-  try {
-    UpdateTimer();
-  } catch (...) {
-    DeallocateHWnd(FCaretTimerH);
-    throw;
-  }
+  UpdateTimer();
 }
 
-TNumIO2::~TNumIO2() { DeallocateHWnd(FCaretTimerH); }
+TNumIO2::~TNumIO2() = default;
 
 // [SECTION] value and text
 
@@ -177,9 +172,9 @@ void TNumIO2::SetSelEnd(int value) {
 }
 
 void TNumIO2::UpdateTimer() {
-  KillTimer(FCaretTimerH, CaretTimerId);
+  FCaretTimer->Stop();
   FCaretVisib = true;
-  if (SetTimer(FCaretTimerH, CaretTimerId, CaretInterval) == 0)
+  if (!FCaretTimer->Start(CaretInterval))
     throw EQeltaNumIO2Error(ComponentMessage(u"no timer available"));
   Paint();
 }
@@ -188,22 +183,10 @@ void TNumIO2::CaretTimerEvent() {
   if (Focused()) {
     FCaretVisib = !FCaretVisib;
   } else {
-    KillTimer(FCaretTimerH, CaretTimerId);
+    FCaretTimer->Stop();
     FCaretVisib = false;
   }
   Paint();
-}
-
-void TNumIO2::TimerWndProc(TMessage& Message) {
-  if (Message.Msg != WM_TIMER) {
-    Message.Result = DefWindowProc(FCaretTimerH, Message.Msg, Message.WParam, Message.LParam);
-    return;
-  }
-  try {
-    CaretTimerEvent();
-  } catch (...) {
-    Application->HandleException(this);
-  }
 }
 
 String TNumIO2::ComponentMessage(const String& text) const { return u"Component \"" + Name() + u"\": " + text; }
@@ -335,7 +318,7 @@ void TNumIO2::SetReadOnly(bool value) {
   if (value == FReadOnly) return;
   FReadOnly = value;
   if (FReadOnly) {
-    KillTimer(FCaretTimerH, CaretTimerId);
+    FCaretTimer->Stop();
     FCaretVisib = false;
   } else {
     UpdateTimer();

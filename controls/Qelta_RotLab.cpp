@@ -20,6 +20,15 @@
 
 namespace qelta {
 
+TPoint RotatedTextOffset(TAlignment Alignment, int HalfWidth, int HalfHeight, double Angle) {
+  const double hw = HalfWidth, hh = HalfHeight;
+  const double a = Angle * std::numbers::pi / 180, s = std::sin(a), c = std::cos(a);
+  double dx = -hw * c - hh * s, dy = hw * s - hh * c;
+  if (Alignment == taLeftJustify) dx = -hh * s, dy = -hh * c;
+  if (Alignment == taRightJustify) dx = -2 * hw * c - hh * s, dy = 2 * hw * s - hh * c;
+  return Point(static_cast<int>(Round(dx)), static_cast<int>(Round(dy)));
+}
+
 TRotLab::TRotLab(TComponent* AOwner) : TCustomLabel(AOwner) {
   Font()->SetName(u"Arial");
   Font()->SetSize(11);
@@ -43,12 +52,8 @@ void TRotLab::DoDrawText(TRect&, unsigned Flags) {
   k->Font()->SetQuality(FAntiAlias ? fqAntialiased : fqNonAntialiased);
   k->Brush()->SetStyle(bsClear);
   const String& text = Caption();
-  const double hw = k->TextWidth(text) / 2, hh = k->TextHeight(text) / 2;
-  const double a = FTextAngle * std::numbers::pi / 180, s = std::sin(a), c = std::cos(a);
-  double dx = -hw * c - hh * s, dy = hw * s - hh * c;
-  if (FAlignment == taLeftJustify) dx = -hh * s, dy = -hh * c;
-  if (FAlignment == taRightJustify) dx = -2 * hw * c - hh * s, dy = 2 * hw * s - hh * c;
-  const int x = FTextPosX + static_cast<int>(Round(dx)), y = FTextPosY + static_cast<int>(Round(dy));
+  const TPoint d = RotatedTextOffset(FAlignment, k->TextWidth(text) / 2, k->TextHeight(text) / 2, FTextAngle);
+  const int x = FTextPosX + d.X, y = FTextPosY + d.Y;
   if (Enabled()) {
     k->TextOut(x, y, text);
     return;

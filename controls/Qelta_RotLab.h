@@ -19,6 +19,12 @@
 
 namespace qelta {
 
+/// Offset of a caption's start point (the top left of its cell, which the turned font turns about)
+/// from the reference point, for a caption of HalfWidth = text width div 2 and HalfHeight = text
+/// height div 2 turned by Angle degrees counter-clockwise: the reference point is the middle of the
+/// left end, the right end or the centre by the alignment; each offset rounded half to even.
+TPoint RotatedTextOffset(TAlignment Alignment, int HalfWidth, int HalfHeight, double Angle);
+
 /// Label with a caption at any angle around (PosX, PosY).
 class TRotLab : public TCustomLabel {
  public:

@@ -43,6 +43,7 @@
   TOPIC(ChemistryGallery)           \
   TOPIC(NumericDisplaysGallery)     \
   TOPIC(ReportListGallery)          \
+  TOPIC(TimerControlsGallery)       \
   /* new topics above this line */
 
 namespace qelta::gallery {
@@ -64,7 +65,7 @@ void PrintStates() {
       {"qeltacore", "shared types, tables, scanners, strings, streams, checksums, containers, colours, labels, frames and marks"},
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
-      {qelta::LibraryName_qeltactl(), "table editor (core, drawing, in-place editing, menus, marks, clipboard), month calendar, on/off button, mark selector, colour selector, gradient fill, meter, report list (data, view, row editor), numeric input and displays (numeric label, seven-segment display, rotated label)"},
+      {qelta::LibraryName_qeltactl(), "table editor (core, drawing, in-place editing, menus, marks, clipboard), month calendar, on/off button, mark selector, colour selector, gradient fill, meter, report list (data, view, row editor), numeric input and displays (numeric label, seven-segment display, rotated label), dot-matrix label, auto-repeat button, progress bar, thumbnail grid"},
       {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS; map control: image, view, calibration models"},
       {qelta::LibraryName_qeltamol(), "element table, CAS numbers, connection table, structure files, rings, formulas and mass search, hydrogens and geometry, fragment codes, substructure search, formula control, structure display"},
   };

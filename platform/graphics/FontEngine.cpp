@@ -17,6 +17,8 @@
 // Drawing: each glyph origin is rounded to whole pixels, so one rendered bitmap per (size, angle,
 // glyph) serves every position. Coverage (256 levels) moves each of R, G, B towards the text colour,
 // dst + (src - dst) * coverage / 255 rounded; the alpha byte of the target is left as it is.
+// Aliased text is rendered in FreeType's monochrome mode from the same hinted outline (not by a
+// threshold on the grey levels), so its pixels are exactly those of a 1-bit rendering.
 // Rotation and the shear of a synthetic italic go through FT_Set_Transform (hinting happens before
 // the transform). A family without a bold file is emboldened by em / 24, as FreeType's own helper
 // does, and each advance grows by that much rounded (at least a pixel).
@@ -334,7 +336,20 @@ void CopyCoverage(const FT_Bitmap& b, GlyphBitmap& out) {
   }
 }
 
-GlyphBitmap Render(SizedFace& s, uint32_t glyph, int angleTenths) {
+// A 1-bit glyph as coverage 0 or 255.
+void CopyMono(const FT_Bitmap& b, GlyphBitmap& out) {
+  out.Width = static_cast<int>(b.width);
+  out.Rows = static_cast<int>(b.rows);
+  out.Coverage.assign(static_cast<std::size_t>(out.Width) * out.Rows, 0);
+  const std::size_t pitch = static_cast<std::size_t>(std::abs(b.pitch));
+  for (int row = 0; row < out.Rows; ++row) {
+    const unsigned char* bits = b.buffer + (b.pitch >= 0 ? row : out.Rows - 1 - row) * pitch;
+    for (int x = 0; x < out.Width; ++x)
+      if (bits[x >> 3] & (0x80 >> (x & 7))) out.Coverage[static_cast<std::size_t>(row) * out.Width + x] = 255;
+  }
+}
+
+GlyphBitmap Render(SizedFace& s, uint32_t glyph, int angleTenths, bool mono) {
   GlyphBitmap out;
   const FT_Face face = s.Source->Handle;
   FT_Matrix m = TextTransform(DirectionOf(angleTenths), s.SyntheticItalic);
@@ -346,10 +361,15 @@ GlyphBitmap Render(SizedFace& s, uint32_t glyph, int angleTenths) {
   if (!loaded) return out;
   const FT_GlyphSlot slot = face->glyph;
   if (s.BoldStrength > 0) FT_Outline_Embolden(&slot->outline, s.BoldStrength);
-  if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY ||
-      slot->bitmap.num_grays != 256)
-    return out;
-  CopyCoverage(slot->bitmap, out);
+  if (mono) {
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) return out;
+    CopyMono(slot->bitmap, out);
+  } else {
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0 || slot->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY ||
+        slot->bitmap.num_grays != 256)
+      return out;
+    CopyCoverage(slot->bitmap, out);
+  }
   out.Left = slot->bitmap_left;
   out.Top = slot->bitmap_top;
   return out;
@@ -384,10 +404,10 @@ class Engine {
   }
 
   /// The rendered glyph; valid until the next call.
-  const GlyphBitmap& Glyph(SizedFace& s, uint32_t glyph, int angleTenths) {
-    const uint64_t key = uint64_t{static_cast<uint32_t>(angleTenths)} << 32 | glyph;
+  const GlyphBitmap& Glyph(SizedFace& s, uint32_t glyph, int angleTenths, bool mono) {
+    const uint64_t key = uint64_t{static_cast<uint32_t>(angleTenths)} << 32 | (mono ? 0x80000000u : 0u) | glyph;
     if (auto it = s.Bitmaps.find(key); it != s.Bitmaps.end()) return it->second;
-    GlyphBitmap bitmap = Render(s, glyph, angleTenths);
+    GlyphBitmap bitmap = Render(s, glyph, angleTenths, mono);
     const std::size_t bytes = bitmap.Coverage.size() + kBitmapOverhead;
     if (bitmapBytes_ + bytes > kMaxBitmapBytes) DropBitmaps();
     bitmapBytes_ += bytes;
@@ -594,7 +614,7 @@ void DrawText(const PixelTarget& target, const FontKey& key, const String& text,
   const int64_t length = Walk(*s, text, [&](uint32_t glyph, int64_t pen) {
     const double gx = f.X(static_cast<double>(pen), 0), gy = f.Y(static_cast<double>(pen), 0);
     if (!Near(clip, gx, gy, s->Margin)) return;
-    const GlyphBitmap& g = engine.Glyph(*s, glyph, angle);
+    const GlyphBitmap& g = engine.Glyph(*s, glyph, angle, target.Aliased);
     Blit(target, clip, g, RoundPixel(gx) + g.Left, RoundPixel(gy) - g.Top, rgb);
   });
   if (Underline) FillBar(target, clip, f, length, s->Underline, rgb);

@@ -39,7 +39,7 @@ struct PixelTarget {
   int Height = 0;
   int Stride = 0;
   int ClipLeft = 0, ClipTop = 0, ClipRight = 0, ClipBottom = 0;
-  bool Aliased = false;  ///< each glyph pixel drawn fully (coverage of half or more) or not at all
+  bool Aliased = false;  ///< glyphs rendered 1-bit (FreeType's monochrome mode): each pixel fully or not at all
 };
 
 FontMetrics GetFontMetrics(const FontKey& key);

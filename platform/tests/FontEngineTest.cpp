@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "Encoding.h"
+#include "FontMatch.h"
 
 namespace qelta::detail {
 namespace {
@@ -387,6 +391,37 @@ TEST(FontEngine, EmptyTargetsAndTextsDrawNothing) {
   DrawText(reversed, Key(u"Arial", -11), u"xxxx", 0, 0, 0, kBlack, true, true);
   DrawText(b.Target, Key(u"Arial", -11), u"xxxx", std::nan(""), 0, 0, kBlack, true, true);
   EXPECT_EQ(Changed(b).Count, 0);
+}
+
+// Aliased text is FreeType's monochrome rendering of the same hinted outline (a threshold on the grey
+// levels gave other pixels), so 1-bit consumers such as a dot-matrix font can rely on it.
+TEST(FontEngine, AliasedGlyphsAreFreeTypesMonochromeRendering) {
+  const int em = 17;
+  const std::string file = MatchFace(u"DejaVu Sans", false, false).File;
+  FT_Library lib = nullptr;
+  FT_Face face = nullptr;
+  ASSERT_EQ(FT_Init_FreeType(&lib), 0);
+  ASSERT_EQ(FT_New_Face(lib, file.c_str(), 0, &face), 0);
+  ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, em), 0);
+  const int ascent = GetFontMetrics(Key(u"DejaVu Sans", -em)).Ascent;
+  for (char16_t ch : {u'a', u'W', u'@', u'g'}) {
+    Buffer b(40, 40);
+    b.Target.Aliased = true;
+    DrawText(b.Target, Key(u"DejaVu Sans", -em), String(1, ch), 5, 5, 0, kBlack, false, false);
+    ASSERT_EQ(FT_Load_Char(face, ch, FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP), 0);
+    ASSERT_EQ(FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO), 0);
+    const FT_Bitmap& g = face->glyph->bitmap;
+    const int left = 5 + face->glyph->bitmap_left, top = 5 + ascent - face->glyph->bitmap_top;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) {
+        const int gx = x - left, gy = y - top;
+        const bool ink = gx >= 0 && gy >= 0 && gx < int(g.width) && gy < int(g.rows) &&
+                         (g.buffer[gy * g.pitch + (gx >> 3)] & (0x80 >> (gx & 7))) != 0;
+        EXPECT_EQ(b.At(x, y) != kWhite, ink) << char(ch) << " at " << x << ", " << y;
+      }
+  }
+  FT_Done_Face(face);
+  FT_Done_FreeType(lib);
 }
 
 }  // namespace

@@ -167,6 +167,7 @@ void TGeoMap::ComposeMapPicture(TCanvas* c, int W, int H, bool UseCache) {
     if (UseCache) UpdateImageCache();
     PlaceImage(c, W, H, UseCache);
     if (OnBeforeRenderData) OnBeforeRenderData(this, c);
+    DrawMapData(c, W, H);
   }
   DrawFrame(c, FFrameStyle, 0, 0, W - 1, H - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine, clBlack);
 }

@@ -142,6 +142,41 @@ TEST(GeoMapRender, GraticuleLinesAtTheirPixels) {
   EXPECT_EQ(map.At(20, 11), clWhite);  // the white diamond between
 }
 
+TEST(GeoMapRender, UTMGridLinesAtTheirPixels) {
+  TProbeMap map;
+  map.SetMapBitMap(Plain(1000, 1000).get());
+  map.SetUTMZone(32);
+  // 10 m per pixel from easting 500 km, northing 5010 km at the top left.
+  TCalibData cal = map.CalibData();
+  cal.NumCalQuads = 3;
+  cal.CalQuads[0] = {5010000, 500000, 0, 0};
+  cal.CalQuads[1] = {5010000, 510000, 1000, 0};
+  cal.CalQuads[2] = {5000000, 500000, 0, 1000};
+  map.SetCalibData(cal);
+  map.SetCalibModel(cmUTM);
+  map.SetUTMGridDist(1000);
+  map.SetShowGrat(sgUTMGrid);
+  for (int k = 1; k <= 3; ++k) {
+    EXPECT_EQ(map.At(250, 100 * k), clBlue) << k;  // northings 5009, 5008, 5007 km
+    EXPECT_EQ(map.At(100 * k, 250), clBlue) << k;  // eastings 501, 502, 503 km
+  }
+  EXPECT_EQ(map.At(250, 150), clWhite);
+  // Panned, the grid stays on the image: the lines move with it.
+  map.SetTopLeft(TPoint{50, 50});
+  EXPECT_EQ(map.At(260, 50), clBlue);
+  EXPECT_EQ(map.At(50, 260), clBlue);
+  EXPECT_EQ(map.At(260, 100), clWhite);
+  // The grid is clipped to the image where it lies in the view, not to where it would lie unpanned:
+  // at 0.5 from (200, 0) the image ends at x = 400 and the lines with it.
+  map.SetMagnification(0.5);
+  map.SetTopLeft(TPoint{200, 0});
+  EXPECT_EQ(map.At(350, 50), clBlue);
+  EXPECT_EQ(map.At(450, 50), map.ColorBackGnd());
+  // A grid distance of 1 m over the map asked for ten thousand lines a direction: it finishes.
+  map.SetUTMGridDist(1);
+  EXPECT_GT(map.paints, 0);
+}
+
 TEST(GeoMapRender, ParabolicLinesFollowTheirFit) {
   TProbeMap map;
   map.SetMapBitMap(Plain(1000, 1000).get());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "GeoMapTestKit.h"
+#include "GoldenImage.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
 #include "Random.h"
@@ -209,6 +210,26 @@ TEST(GeoMapRender, DegenerateGraticulesFinish) {
   map.SetGratLineDist(1e-9);
   EXPECT_GT(map.paints, 0);
   EXPECT_EQ(detail::GridValues(0, 1, 1e-9).size(), detail::kMaxGridLines);
+}
+
+// The whole picture of a calibrated map: graticule, marks, every symbol kind and the highlight.
+TEST(GeoMapRender, GoldenPictureOfACalibratedMap) {
+  TProbeMap map;
+  map.SetBounds(0, 0, 320, 240);
+  map.SetSuppressPaint(true);
+  Calibrate(map);
+  map.SetGratLineDist(0.05);
+  map.SetShowGrat(sgPointsAndLines);
+  map.SetTopLeft(TPoint{-20, -20});
+  for (int k = 0; k < 9; ++k) {
+    map.AddLandMark(49.96 - (k / 3) * 0.06, 10.04 + (k % 3) * 0.08, 0, static_cast<TLandMarkElement>(k), 0, "", 0, 0,
+                    clNavy, clYellow, 8, k % 2 == 1, 30 * k, 20);
+  }
+  map.SetHighLM(5);
+  map.SetSuppressPaint(false);
+  TBitmap shown(320, 240);  // what Paint copies onto the control
+  shown.Canvas()->CopyRect(Rect(0, 0, 320, 240), map.Picture().Canvas(), Rect(0, 0, 320, 240));
+  EXPECT_GOLDEN(shown, "geomap-render");
 }
 
 TEST(GeoMapRender, LayoutOfTheGrids) {

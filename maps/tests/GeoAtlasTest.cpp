@@ -43,6 +43,15 @@ void WriteMap(const TempDir& dir, const std::string& name, const String& caption
   CloseFile(f);
 }
 
+/// A 600 x 400 atlas on a 700 x 500 form (not yet shown).
+TGeoAtlas* PlaceAtlas(TForm& form) {
+  form.SetBounds(0, 0, 700, 500);
+  auto* a = new TGeoAtlas(&form);
+  a->SetParent(&form);
+  a->SetBounds(0, 0, 600, 400);
+  return a;
+}
+
 struct Atlas : ::testing::Test {
   TempDir dir;
   TGeoAtlas atlas{nullptr};
@@ -136,10 +145,7 @@ TEST_F(Atlas, ImageRequestsWithoutACurrentMapKeepTheName) {
 TEST_F(Atlas, ButtonsSetCursorAndPanning) {
   TScriptedUser user;
   auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(0, 0, 700, 500);
-  TGeoAtlas* a = new TGeoAtlas(form.get());
-  a->SetParent(form.get());
-  a->SetBounds(0, 0, 600, 400);
+  TGeoAtlas* a = PlaceAtlas(*form);
   std::vector<std::string> log;
   a->OnClick = [&](TObject*) { log.push_back("click"); };
   a->OnZoomButClick = [&](TObject*) { log.push_back("zoom"); };
@@ -169,10 +175,7 @@ TEST_F(Atlas, ButtonsSetCursorAndPanning) {
 TEST_F(Atlas, OutlinesFollowTheMagnification) {
   TScriptedUser user;
   auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(0, 0, 700, 500);
-  TGeoAtlas* a = new TGeoAtlas(form.get());
-  a->SetParent(form.get());
-  a->SetBounds(0, 0, 600, 400);
+  TGeoAtlas* a = PlaceAtlas(*form);
   user.Show(form.get());
   ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
   ASSERT_TRUE(a->RegisterMap(dir / "middle.xml"));

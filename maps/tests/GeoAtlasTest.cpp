@@ -172,6 +172,29 @@ TEST_F(Atlas, ButtonsSetCursorAndPanning) {
   EXPECT_EQ(downs, 1);  // the map's press is the atlas's own
 }
 
+TEST_F(Atlas, TheSelectorLoadsWhatTheUserChoosesAndCodeFiresNothing) {
+  TScriptedUser user;
+  auto form = std::make_unique<TForm>(nullptr);
+  TGeoAtlas* a = PlaceAtlas(*form);
+  int changes = 0;
+  a->OnCBoxMapsChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, a);
+    ++changes;
+  };
+  user.Show(form.get());
+  ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
+  ASSERT_TRUE(a->RegisterMap(dir / "fine.xml"));
+  ASSERT_TRUE(a->SelectMap(1));
+  EXPECT_EQ(changes, 0);
+  TComboBox* box = a->MapSelector();
+  user.Click(box, box->Width() - 5, 5);
+  ASSERT_NE(user.OpenPopup(), nullptr);
+  user.ClickPopupEntry(u"Fine");
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(a->CurrentMap()->Caption(), u"Fine");
+  EXPECT_EQ(a->CurrentMap()->MapImgWidth(), 200);
+}
+
 TEST_F(Atlas, OutlinesFollowTheMagnification) {
   TScriptedUser user;
   auto form = std::make_unique<TForm>(nullptr);

@@ -195,6 +195,26 @@ TEST_F(Atlas, TheSelectorLoadsWhatTheUserChoosesAndCodeFiresNothing) {
   EXPECT_EQ(a->CurrentMap()->MapImgWidth(), 200);
 }
 
+TEST_F(Atlas, ClicksInZoomModeSwitchToFinerAndCoarserMaps) {
+  TScriptedUser user;
+  auto form = std::make_unique<TForm>(nullptr);
+  TGeoAtlas* a = PlaceAtlas(*form);
+  user.Show(form.get());
+  ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
+  ASSERT_TRUE(a->RegisterMap(dir / "middle.xml"));
+  ASSERT_TRUE(a->SelectMap(1));
+  a->CurrentMap()->SetTopLeft(TPoint{0, 0});
+  user.Click(a->CurrentMap(), 100, 100);  // pointer mode: no change
+  EXPECT_EQ(a->MapSelector()->ItemIndex(), 0);
+  user.Click(a->ZoomButton(), 10, 10);
+  user.Click(a->CurrentMap(), 100, 100);  // 45 N 10 E on the 100 m map: to the 50 m map
+  EXPECT_EQ(a->MapSelector()->ItemIndex(), 1);
+  EXPECT_EQ(a->CurrentMap()->CalibData().Resolution, 50);
+  const TPoint at = a->CurrentMap()->MapImageToControl(TPoint{100, 100});  // 45 N 10 E here
+  user.Click(a->CurrentMap(), at.X, at.Y, mbRight);
+  EXPECT_EQ(a->MapSelector()->ItemIndex(), 0);  // back to the 100 m map
+}
+
 TEST_F(Atlas, OutlinesFollowTheMagnification) {
   TScriptedUser user;
   auto form = std::make_unique<TForm>(nullptr);

@@ -18,8 +18,10 @@
 //   cmEquiRect           affine both ways, by SVD least squares
 //   cmUTM                affine between pixels and UTM northing/easting in the map's zone
 // Paint composes the picture in an off-screen bitmap: background, the visible part of the image
-// (through a cache of the whole image below CacheMagLimit, else stretched), the frame; the
-// overlays (graticule, marks, landmarks) and the mouse build on it.
+// (through a cache of the whole image below CacheMagLimit, else stretched), the graticule of the model
+// or the UTM grid, calibration marks, landmarks with symbols and captions (a random sample of about
+// LMRandomDisplayThreshold when more are in view), the highlight landmark and the frame. The mouse
+// pans and zooms by MouseAction, drawing its temporary shapes in XOR on the control.
 // Files: the calibration (`geomap`), the landmarks (`gmlandmarks`) and the symbol sets of
 // TSymbolRepository (`lmsymbols`) are line-written XML-like text, read by a start-line search and the
 // foundation's tag scanner over one tag list; nothing is escaped. The map also keeps landmarks (in
@@ -296,7 +298,7 @@ using TOnDrawMapDataEvent = void (*)(TObject* Sender, TCanvas* Canvas, double La
                                      double LongHigh, int Width, int Height);
 
 /// The map control. Setters store, clamp and repaint by the rule on their line; "repaint" calls
-/// Paint at once. Until the overlays are built Paint draws the background, the image and the frame.
+/// Paint at once.
 class TGeoMap : public TCustomControl {
  public:
   /// Before the image and after the overlays are drawn: the canvas of the picture being composed.

@@ -2,11 +2,12 @@
 // on the clipboard, in a host's bitmap and on the printer.
 //
 // The view transform: control = (image - TopLeft) x m, image = control / m + TopLeft, both rounded
-// half to even. Paint composes into AuxBmp: the empty message, or the background and the visible part
-// of the image, then the frame. Below CacheMagLimit the whole image is resampled once into FImgCache
-// at the magnification and every later picture at that magnification copies from it 1:1; at and
-// above it the visible part of the image is stretched onto the picture each time. A source rectangle
-// that leaves the image maps proportionally and leaves the background beyond it.
+// half to even. Paint composes into AuxBmp: the empty message, or the background, the visible part
+// of the image and what is drawn over it (Qelta_geomap_render.cpp), then the frame. Below
+// CacheMagLimit the whole image is resampled once into FImgCache at the magnification and every later
+// picture at that magnification copies from it 1:1; at and above it the visible part of the image is
+// stretched onto the picture each time. A source rectangle that leaves the image maps proportionally
+// and leaves the background beyond it.
 
 #include <algorithm>
 #include <cmath>

@@ -67,6 +67,34 @@ void Shape(TCanvas* c, std::vector<TPoint> pts, bool transparent, TColor bg) {
 
 constexpr double kBarb = 20.0 * std::numbers::pi / 180.0;  // the barbs' angle to the shaft
 
+/// Shaft from (x, y) to the tip at Length in the direction phi; the head's barbs S long behind it.
+void ArrowFrom(TCanvas* c, int64_t x, int64_t y, int64_t s, int64_t length, double phi, bool transparent, TColor bg) {
+  const TPoint t = Polar(x, y, double(length), phi);
+  Line(c, P(x, y), t);
+  const auto barb = [&](double a) {
+    return P(t.X - int64_t{RoundToInt(s * std::sin(a))}, t.Y + int64_t{RoundToInt(s * std::cos(a))});
+  };
+  const TPoint b1 = barb(phi + kBarb), b2 = barb(phi - kBarb);
+  if (transparent) {
+    Line(c, t, b1);
+    Line(c, t, b2);
+  } else {
+    Shape(c, {t, b1, b2}, false, bg);
+  }
+}
+
+/// Shaft from the tail at Length in the direction phi to (x, y); the head's barbs at (x, y).
+void ArrowTo(TCanvas* c, int64_t x, int64_t y, int64_t s, int64_t length, double phi, bool transparent, TColor bg) {
+  Line(c, Polar(x, y, double(length), phi), P(x, y));
+  const TPoint c1 = Polar(x, y, double(s), phi + kBarb), c2 = Polar(x, y, double(s), phi - kBarb);
+  if (transparent) {
+    Line(c, P(x, y), c1);
+    Line(c, P(x, y), c2);
+  } else {
+    Shape(c, {P(x, y), c1, c2}, false, bg);
+  }
+}
+
 }  // namespace
 
 void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int X, int Y, TLandMarkElement Kind, TColor FGColor,
@@ -102,30 +130,12 @@ void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int X, int Y, TLandMarkElement 
       c->Ellipse(a.X, a.Y, b.X, b.Y);
       break;
     }
-    case lmArrowFrom: {
-      const TPoint t = Polar(x, y, Length, phi);
-      Line(c, P(x, y), t);
-      const TPoint b1 = P(t.X - int64_t{RoundToInt(s * std::sin(phi + kBarb))}, t.Y + int64_t{RoundToInt(s * std::cos(phi + kBarb))});
-      const TPoint b2 = P(t.X - int64_t{RoundToInt(s * std::sin(phi - kBarb))}, t.Y + int64_t{RoundToInt(s * std::cos(phi - kBarb))});
-      if (Transparent) {
-        Line(c, t, b1);
-        Line(c, t, b2);
-      } else {
-        Shape(c, {t, b1, b2}, false, BGColor);
-      }
+    case lmArrowFrom:
+      ArrowFrom(c, x, y, s, Length, phi, Transparent, BGColor);
       break;
-    }
-    case lmArrowTo: {
-      Line(c, Polar(x, y, Length, phi), P(x, y));
-      const TPoint c1 = Polar(x, y, s, phi + kBarb), c2 = Polar(x, y, s, phi - kBarb);
-      if (Transparent) {
-        Line(c, P(x, y), c1);
-        Line(c, P(x, y), c2);
-      } else {
-        Shape(c, {P(x, y), c1, c2}, false, BGColor);
-      }
+    case lmArrowTo:
+      ArrowTo(c, x, y, s, Length, phi, Transparent, BGColor);
       break;
-    }
     case lmCrossBox:
       if (Transparent) {
         c->Polyline({P(x - s, y - s), P(x - s, y + s), P(x + s, y + s), P(x + s, y - s), P(x - s, y - s),

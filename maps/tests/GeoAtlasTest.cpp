@@ -43,15 +43,6 @@ void WriteMap(const TempDir& dir, const std::string& name, const String& caption
   CloseFile(f);
 }
 
-/// A 600 x 400 atlas on a 700 x 500 form (not yet shown).
-TGeoAtlas* PlaceAtlas(TForm& form) {
-  form.SetBounds(0, 0, 700, 500);
-  auto* a = new TGeoAtlas(&form);
-  a->SetParent(&form);
-  a->SetBounds(0, 0, 600, 400);
-  return a;
-}
-
 struct Atlas : ::testing::Test {
   TempDir dir;
   TGeoAtlas atlas{nullptr};
@@ -66,6 +57,20 @@ struct Atlas : ::testing::Test {
     ASSERT_TRUE(atlas.RegisterMap(dir / "fine.xml"));
   }
   String Lower(const std::string& name) { return LowerCase(dir / name); }
+};
+
+/// A 600 x 400 atlas on a shown 700 x 500 form, under a scripted user.
+struct ShownAtlas : Atlas {
+  TScriptedUser user;
+  std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
+  TGeoAtlas* a = new TGeoAtlas(form.get());
+  void SetUp() override {
+    Atlas::SetUp();
+    form->SetBounds(0, 0, 700, 500);
+    a->SetParent(form.get());
+    a->SetBounds(0, 0, 600, 400);
+    user.Show(form.get());
+  }
 };
 
 TEST_F(Atlas, OneEntryForTwoSpellingsAndTheSelectorShowsCaptionsOrNames) {
@@ -142,17 +147,13 @@ TEST_F(Atlas, ImageRequestsWithoutACurrentMapKeepTheName) {
   EXPECT_EQ(requested, Lower("picture.bmp"));
 }
 
-TEST_F(Atlas, ButtonsSetCursorAndPanning) {
-  TScriptedUser user;
-  auto form = std::make_unique<TForm>(nullptr);
-  TGeoAtlas* a = PlaceAtlas(*form);
+TEST_F(ShownAtlas, ButtonsSetCursorAndPanning) {
   std::vector<std::string> log;
   a->OnClick = [&](TObject*) { log.push_back("click"); };
   a->OnZoomButClick = [&](TObject*) { log.push_back("zoom"); };
   a->OnPointerButClick = [&](TObject*) { log.push_back("pointer"); };
   int downs = 0;
   a->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-  user.Show(form.get());
   EXPECT_EQ(a->CurrentMap()->EmptyMsg(), u"TGeoAtlas: Empty");
   EXPECT_TRUE(a->PointerButton()->Down());
   EXPECT_EQ(a->PointerButton()->Glyph()->Width(), 36);
@@ -172,16 +173,12 @@ TEST_F(Atlas, ButtonsSetCursorAndPanning) {
   EXPECT_EQ(downs, 1);  // the map's press is the atlas's own
 }
 
-TEST_F(Atlas, TheSelectorLoadsWhatTheUserChoosesAndCodeFiresNothing) {
-  TScriptedUser user;
-  auto form = std::make_unique<TForm>(nullptr);
-  TGeoAtlas* a = PlaceAtlas(*form);
+TEST_F(ShownAtlas, TheSelectorLoadsWhatTheUserChoosesAndCodeFiresNothing) {
   int changes = 0;
   a->OnCBoxMapsChange = [&](TObject* sender) {
     EXPECT_EQ(sender, a);
     ++changes;
   };
-  user.Show(form.get());
   ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
   ASSERT_TRUE(a->RegisterMap(dir / "fine.xml"));
   ASSERT_TRUE(a->SelectMap(1));
@@ -195,11 +192,7 @@ TEST_F(Atlas, TheSelectorLoadsWhatTheUserChoosesAndCodeFiresNothing) {
   EXPECT_EQ(a->CurrentMap()->MapImgWidth(), 200);
 }
 
-TEST_F(Atlas, ClicksInZoomModeSwitchToFinerAndCoarserMaps) {
-  TScriptedUser user;
-  auto form = std::make_unique<TForm>(nullptr);
-  TGeoAtlas* a = PlaceAtlas(*form);
-  user.Show(form.get());
+TEST_F(ShownAtlas, ClicksInZoomModeSwitchToFinerAndCoarserMaps) {
   ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
   ASSERT_TRUE(a->RegisterMap(dir / "middle.xml"));
   ASSERT_TRUE(a->SelectMap(1));
@@ -215,11 +208,7 @@ TEST_F(Atlas, ClicksInZoomModeSwitchToFinerAndCoarserMaps) {
   EXPECT_EQ(a->MapSelector()->ItemIndex(), 0);  // back to the 100 m map
 }
 
-TEST_F(Atlas, OutlinesFollowTheMagnification) {
-  TScriptedUser user;
-  auto form = std::make_unique<TForm>(nullptr);
-  TGeoAtlas* a = PlaceAtlas(*form);
-  user.Show(form.get());
+TEST_F(ShownAtlas, OutlinesFollowTheMagnification) {
   ASSERT_TRUE(a->RegisterMap(dir / "coarse.xml"));
   ASSERT_TRUE(a->RegisterMap(dir / "middle.xml"));
   ASSERT_TRUE(a->SelectMap(1));

@@ -18,8 +18,10 @@
 //   cmEquiRect           affine both ways, by SVD least squares
 //   cmUTM                affine between pixels and UTM northing/easting in the map's zone
 // Paint composes the picture in an off-screen bitmap: background, the visible part of the image
-// (through a cache of the whole image below CacheMagLimit, else stretched), the frame; the
-// overlays (graticule, marks, landmarks) and the mouse build on it.
+// (through a cache of the whole image below CacheMagLimit, else stretched), the graticule of the model
+// or the UTM grid, calibration marks, landmarks with symbols and captions (a random sample of about
+// LMRandomDisplayThreshold when more are in view), the highlight landmark and the frame. The mouse
+// pans and zooms by MouseAction, drawing its temporary shapes in XOR on the control.
 // Files: the calibration (`geomap`), the landmarks (`gmlandmarks`) and the symbol sets of
 // TSymbolRepository (`lmsymbols`) are line-written XML-like text, read by a start-line search and the
 // foundation's tag scanner over one tag list; nothing is escaped. The map also keeps landmarks (in
@@ -215,6 +217,14 @@ TSymbol DefaultSymbolRecord();
 /// in "MS Sans Serif", black on white, transparent, centred 8 pixels below the landmark.
 TLandMark DefaultLandMark();
 
+/// Draws a landmark symbol of the kind at (X, Y): S = Size is the arm, half side, radius or barb
+/// length, Direction (degrees clockwise from up) turns triangles and arrows, Length is the arrows'
+/// shaft. Transparent draws outlines only (no fill, no halo). Pen and brush keep what the symbol set
+/// (a transparent circle leaves the brush clear); lmUserDef draws nothing, an unknown kind a small
+/// cross. A nil canvas does nothing.
+void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int X, int Y, TLandMarkElement Kind, TColor FGColor, TColor BGColor,
+                                int Size, int Direction, int Length, bool Transparent);
+
 /// A numbered table of landmark symbols (entries 1..NumEntries) with one backup copy, stored in and
 /// loaded from an `lmsymbols` file. Indices outside 1..NumEntries read the default symbol and write
 /// nothing. After Assign the two repositories hold separate copies.
@@ -288,7 +298,7 @@ using TOnDrawMapDataEvent = void (*)(TObject* Sender, TCanvas* Canvas, double La
                                      double LongHigh, int Width, int Height);
 
 /// The map control. Setters store, clamp and repaint by the rule on their line; "repaint" calls
-/// Paint at once. Until the overlays are built Paint draws the background, the image and the frame.
+/// Paint at once.
 class TGeoMap : public TCustomControl {
  public:
   /// Before the image and after the overlays are drawn: the canvas of the picture being composed.
@@ -593,6 +603,14 @@ class TGeoMap : public TCustomControl {
   bool SuppressPaint() const { return FSuppressPaint; }
   /// Stores a change; switching painting back on repaints.
   void SetSuppressPaint(bool value);
+  /// Lets the user draw a rectangle with the mouse (any button but the right one presses and releases;
+  /// the right one aborts), running the application's loop until it is finished or aborted. True and
+  /// the corners in order (X1 <= X2, Y1 <= Y2) when finished; false, the variables unwritten, after an
+  /// abort, MouseBoxAbort, the application's end, or (headless) when no input is left that could
+  /// finish it. MouseAction is maNone meanwhile and restored afterwards.
+  bool MouseBox(int& X1, int& Y1, int& X2, int& Y2);
+  /// Ends a running MouseBox with false.
+  void MouseBoxAbort();
   /// Fires OnZoomPan.
   void DoZoomPanEvent();
 
@@ -609,6 +627,15 @@ class TGeoMap : public TCustomControl {
   TOnRubberBandActionEvent OnEndRubberBand;
 
  protected:
+  /// Records the click's map-image pixel; the mouse box's first corner, the zoom window's anchor and
+  /// the rubber band by MouseAction; then the inherited handler.
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  /// The mouse box's and zoom window's rectangles, the rubber band, panning and the zoom drag (anchored
+  /// at the first move with the left button held); then the inherited handler.
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  /// The inherited handler; the mouse box's second corner, the zoom window's zoom; after a pan or a
+  /// zoom drag the view goes on the zoom ring.
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   /// Composes the picture of the control in AuxBmp and copies it onto the control; nothing while
   /// SuppressPaint.
   void Paint() override;
@@ -746,6 +773,34 @@ class TGeoMap : public TCustomControl {
   void UpdateImageCache();
   /// The visible part of the image onto (0, 0, W, H): from the cache when it fits, else stretched.
   void PlaceImage(TCanvas* Canvas, int W, int H, bool UseCache);
+  /// The overlays, the landmarks, OnDataRendered and the highlight over the placed image.
+  void DrawMapData(TCanvas* Canvas, int W, int H);
+  /// The graticule or UTM grid of the model with the calibration marks, as ShowGraticule asks.
+  void DrawOverlay(TCanvas* Canvas, int W, int H);
+  void DrawParabolicGraticule(TCanvas* Canvas, int W, int H);
+  /// Parallels and meridians between the corners, N segments per line.
+  void DrawGeoGraticule(TCanvas* Canvas, int N);
+  void DrawUTMGrid(TCanvas* Canvas);
+  /// Cross and three diamonds at the control point (x, y).
+  void DrawCalibMark(TCanvas* Canvas, int x, int y);
+  /// The control pixel of a position (its success not examined).
+  TPoint GeoToControl(double Latitude, double Longitude) const;
+  /// Probability of drawing a landmark: threshold / landmarks in view when more are in view.
+  double LandMarkSampling(int W, int H) const;
+  /// The landmark's control point and OnDrawLandmark; true when the symbol is to be drawn.
+  bool PlaceLandMark(TCanvas* Canvas, int W, int H, const TLandMark& LandMark, TPoint& P);
+  void DrawLandMarks(TCanvas* Canvas, int W, int H);
+  void DrawHighLight(TCanvas* Canvas, int W, int H);
+  /// XOR drawing on the control's canvas with a white pen and no brush.
+  void XorShape(const std::function<void(TCanvas*)>& Draw);
+  void XorRect(int x1, int y1, int x2, int y2);
+  void XorLine(int x1, int y1, int x2, int y2);
+  /// One step of a pan drag to the mouse at (X, Y).
+  void PanDrag(int X, int Y);
+  /// One step of the zoom drag: the magnification times the drag factor, the view's centre kept.
+  void ZoomDrag(int X, int Y);
+  /// The area between the zoom window's anchor and (X, Y) fills the control, centred.
+  void ZoomToWindow(int X, int Y);
   /// Composes the view of MapTopLeft and Mag into the canvas's rectangle Dest (clipped to it),
   /// without the cache; the control's view is not changed.
   void RenderView(TCanvas* Canvas, const TPoint& MapTopLeft, double Mag, const TRect& Dest);

@@ -32,7 +32,6 @@ namespace {
 
 using detail::RoundToInt;
 
-constexpr int kMaxGratLines = 10000;
 constexpr int kFrame = 30;
 
 double SquaredDistance(int X, int Y, int PX, int PY) {
@@ -214,12 +213,7 @@ String LineLabel(double v, double Step, const char16_t* Positive, const char16_t
 /// Calls Draw(v) for v = trunc(Low / Step) * Step, + Step, ... while below High.
 template <typename Draw>
 void ForEachGratLine(double Low, double High, double Step, Draw&& draw) {
-  const double first = std::trunc(Low / Step) * Step;
-  for (int k = 0; k <= kMaxGratLines + 1; ++k) {
-    const double v = first + k * Step;
-    if (!(v < High)) return;
-    draw(v);
-  }
+  for (double v : detail::GridValues(Low, High, Step)) draw(v);
 }
 
 void DrawGraticule(TCanvas* c, const TEmptyMapFrame& f) {
@@ -282,8 +276,8 @@ void TGeoMap::CreateAndLoadEmptyMap(const String& FileName, double LatLow, doubl
     if (!std::isfinite(v)) throw EQeltaGeoMapError(ComponentMessage(u"bounds of the generated map are not finite"));
   if (f.LatLow == f.LatHigh || f.LongLow == f.LongHigh)
     throw EQeltaGeoMapError(ComponentMessage(u"empty range of latitude or longitude for the generated map"));
-  if (!(LineCount(f.LatLow, f.LatHigh, f.dLat) <= kMaxGratLines) ||
-      !(LineCount(f.LongLow, f.LongHigh, f.dLong) <= kMaxGratLines))
+  if (!(LineCount(f.LatLow, f.LatHigh, f.dLat) <= double(detail::kMaxGridLines)) ||
+      !(LineCount(f.LongLow, f.LongHigh, f.dLong) <= double(detail::kMaxGridLines)))
     throw EQeltaGeoMapError(ComponentMessage(u"more than 10000 graticule lines for the generated map"));
   CheckImageSize(f.Wid, f.Hgt);
 

@@ -59,6 +59,35 @@ std::array<double, 6> SearchConic(std::span<const TConicPoint> Points, int Image
 void ProjectIntoZone(double Latitude, double Longitude, int Zone, bool South, TGeoEllipsoid Ellipsoid,
                      double& Easting, double& Northing);
 
+// --- landmark captions and the overlays' layout ---------------------------------------------------
+
+/// Where a caption's text goes for the landmark at (X, Y) with the text's half extents: the offset of
+/// the alignment turned by the caption's Direction, plus (dx, dy).
+TPoint CaptionCorner(int X, int Y, const TLMTextProperties& Caption, int HalfWidth, int HalfHeight);
+/// Writes the caption beside the landmark at (X, Y) in its font, colours and rotation; nothing for an
+/// empty text.
+void DrawLandMarkCaption(TCanvas* Canvas, int X, int Y, const TLMTextProperties& Caption);
+
+/// Most lines of one direction of a graticule or grid per picture.
+inline constexpr size_t kMaxGridLines = 10000;
+/// The graticule's extent from the map's corners (degrees).
+struct TGratBounds {
+  double South = 0, North = 0, West = 0, East = 0;
+};
+TGratBounds GraticuleBounds(const TCornerArray& Corners);
+/// GratLineDist when above 0, else 1 degree divided by 10 until Span holds at least one step.
+double GraticuleStep(double Span, double GratLineDist);
+/// trunc(From / Step) x Step, then each further Step while below Limit, at most kMaxGridLines values;
+/// none for a step not above 0 or a bound not finite.
+std::vector<double> GridValues(double From, double Limit, double Step);
+/// UTMGridDist when at least 1, else a tenth of the northing span on the 1-2-5 series, at least 1 m.
+double UTMGridStep(double NorthingLow, double NorthingHigh, int UTMGridDist);
+
+/// The zoom drag's factor 1 - 0.05 (X0 - X) / W + (Y0 - Y) / H, at least 0.1.
+double ZoomDragFactor(int X0, int Y0, int X, int Y, int W, int H);
+/// A magnification set by the mouse kept within [0.001, 1000].
+double MouseMagnification(double m);
+
 // --- the map's files (calibration, landmarks, symbols) ---------------------------------------------
 
 /// The tags every reader of the map's files hands to the tag scanner, by index; an unlisted tag and

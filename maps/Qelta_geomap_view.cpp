@@ -2,11 +2,12 @@
 // on the clipboard, in a host's bitmap and on the printer.
 //
 // The view transform: control = (image - TopLeft) x m, image = control / m + TopLeft, both rounded
-// half to even. Paint composes into AuxBmp: the empty message, or the background and the visible part
-// of the image, then the frame. Below CacheMagLimit the whole image is resampled once into FImgCache
-// at the magnification and every later picture at that magnification copies from it 1:1; at and
-// above it the visible part of the image is stretched onto the picture each time. A source rectangle
-// that leaves the image maps proportionally and leaves the background beyond it.
+// half to even. Paint composes into AuxBmp: the empty message, or the background, the visible part
+// of the image and what is drawn over it (Qelta_geomap_render.cpp), then the frame. Below
+// CacheMagLimit the whole image is resampled once into FImgCache at the magnification and every later
+// picture at that magnification copies from it 1:1; at and above it the visible part of the image is
+// stretched onto the picture each time. A source rectangle that leaves the image maps proportionally
+// and leaves the background beyond it.
 
 #include <algorithm>
 #include <cmath>
@@ -167,6 +168,7 @@ void TGeoMap::ComposeMapPicture(TCanvas* c, int W, int H, bool UseCache) {
     if (UseCache) UpdateImageCache();
     PlaceImage(c, W, H, UseCache);
     if (OnBeforeRenderData) OnBeforeRenderData(this, c);
+    DrawMapData(c, W, H);
   }
   DrawFrame(c, FFrameStyle, 0, 0, W - 1, H - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine, clBlack);
 }

@@ -66,7 +66,7 @@ void PrintStates() {
       {qelta::LibraryName_qeltanum(), "scalar functions, tick rule, number text, random numbers, complex numbers, vectors, matrices"},
       {qelta::LibraryName_qeltaplot(), "axis scale with time and date ticks, chart with labels, cross-hairs, shared data, mouse and item files, Smith chart, contour plot, box plot, colour scale, gauge, surface plot, rotatable 3-D display"},
       {qelta::LibraryName_qeltactl(), "table editor (core, drawing, in-place editing, menus, marks, clipboard), month calendar, on/off button, mark selector, colour selector, gradient fill, meter, report list (data, view, row editor), numeric input and displays (numeric label, seven-segment display, rotated label), dot-matrix label, auto-repeat button, progress bar, thumbnail grid"},
-      {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS; map control: image, view, calibration models"},
+      {qelta::LibraryName_qeltamap(), "geodesy: ellipsoids, datums, Helmert shift, TM, UTM, UPS; geographic database; map control: image, view, calibration models and files, landmarks and symbols, graticule, UTM grid, mouse; map atlas"},
       {qelta::LibraryName_qeltamol(), "element table, CAS numbers, connection table, structure files, rings, formulas and mass search, hydrogens and geometry, fragment codes, substructure search, formula control, structure display"},
   };
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);

@@ -78,17 +78,16 @@ void MarkSelector(GalleryPage& page) {
 void ColourSelector(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 420, 60);
-  const struct {
-    void (TColSel::*load)();
-    TColor selected;
-  } lists[] = {{&TColSel::LoadExtendedPalette, clTeal}, {&TColSel::LoadWindowsSystemPalette, clHighlight}};
   for (int i = 0; i < 2; ++i) {
     auto* sel = new TColSel(&form);
     sel->SetBounds(10 + i * 205, 15, 195, 0);
     sel->SetParent(&form);
-    (sel->*lists[i].load)();
+    if (i == 0)
+      sel->LoadExtendedPalette();
+    else
+      sel->LoadWindowsSystemPalette();
     sel->SetAllColorEditFlags();
-    sel->SetSelColor(lists[i].selected);
+    sel->SetSelColor(i == 0 ? clTeal : clHighlight);
   }
   AddShownForm(page, form, "colsel.png", "Colour selectors: the extended and the system palette, entries editable");
 }

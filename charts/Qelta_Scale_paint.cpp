@@ -17,14 +17,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "Math.h"
 #include "Printers.h"
 #include "Qelta_Scale.h"
 #include "Screen.h"
 
 namespace qelta {
 namespace {
-
-int ToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // +1 where ticks and labels point towards growing coordinates (down, right), else -1.
 int TickDirection(TScaleType t) { return t == sctXT || t == sctYL ? 1 : -1; }
@@ -64,19 +63,19 @@ int64_t ScaleTickEnd(TScaleType Type, int64_t Line, int Length) { return Line + 
 TPoint ScaleLabelPos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight) {
   if (IsVerticalScale(Frame.ScaleType)) {
     const int64_t left = Frame.ScaleType == sctYL ? Line + 8 : Line - 8 - TextWidth;
-    return Point(ToInt(left), ToInt(Along - TextHeight / 2));
+    return Point(SaturateToInt(left), SaturateToInt(Along - TextHeight / 2));
   }
   const int64_t half = TextWidth / 2;
   int64_t left = std::max<int64_t>(Along - half, 2);
   if (Along + half > int64_t{Frame.Width} - 2) left = int64_t{Frame.Width} - 2 * half - 2;
   const int64_t top = Frame.ScaleType == sctXT ? Line + 7 : Line - TextHeight - 7;
-  return Point(ToInt(left), ToInt(top));
+  return Point(SaturateToInt(left), SaturateToInt(top));
 }
 
 TPoint ScaleDateLinePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, int TextWidth, int TextHeight) {
   if (IsVerticalScale(Frame.ScaleType)) {
     const TPoint label = ScaleLabelPos(Frame, Line, Along, TextWidth, TextHeight);
-    return Point(label.X, ToInt(Along - 3 * (TextHeight / 2)));
+    return Point(label.X, SaturateToInt(Along - 3 * (TextHeight / 2)));
   }
   return ScaleLabelPos(Frame, Line + TickDirection(Frame.ScaleType) * int64_t{TextHeight}, Along, TextWidth, TextHeight);
 }
@@ -85,10 +84,10 @@ TPoint ScaleMessagePos(const TScaleFrame& Frame, int64_t Line, int64_t Along, in
                        int TextHeight) {
   if (IsVerticalScale(Frame.ScaleType)) {
     const int64_t left = Frame.ScaleType == sctYL ? Line + 2 : Line - 2 - TextWidth;
-    return Point(ToInt(left), ToInt(Along + (int64_t{Index} - 1) * TextHeight));
+    return Point(SaturateToInt(left), SaturateToInt(Along + (int64_t{Index} - 1) * TextHeight));
   }
   const int64_t top = Frame.ScaleType == sctXT ? Line + 7 : Line - 7 - TextHeight;
-  return Point(ToInt(Along - TextWidth / 2), ToInt(top));
+  return Point(SaturateToInt(Along - TextWidth / 2), SaturateToInt(top));
 }
 
 TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor Anchor, TAlignment Align, int PosX,
@@ -105,7 +104,7 @@ TPoint ScaleCaptionPos(const TScaleFrame& Frame, int64_t Line, TScaleUnitAnchor 
   const int64_t left = vertical ? across : 0, top = vertical ? 0 : across;
   x = std::max(left, std::min(x, left + Frame.Width - TextWidth));
   y = std::max(top, std::min(y, top + Frame.Height - TextHeight));
-  return Point(ToInt(x), ToInt(y));
+  return Point(SaturateToInt(x), SaturateToInt(y));
 }
 
 // [SECTION] painting
@@ -148,7 +147,7 @@ void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
   }
   // Too large for a bitmap: the same picture straight onto the target, shifted to its position.
   const TPoint origin = Target->Origin();
-  Target->SetOrigin(Point(ToInt(int64_t{origin.X} + X), ToInt(int64_t{origin.Y} + Y)));
+  Target->SetOrigin(Point(SaturateToInt(int64_t{origin.X} + X), SaturateToInt(int64_t{origin.Y} + Y)));
   try {
     DrawPicture(Target);
   } catch (...) {
@@ -170,7 +169,7 @@ bool TScale::ComposeOnTarget(TCanvas* Target, int X, int Y) {
     return false;
   const TPoint origin = Target->Origin();
   const int64_t left = int64_t{origin.X} + X, top = int64_t{origin.Y} + Y;
-  if (left != ToInt(left) || top != ToInt(top)) return false;
+  if (left != SaturateToInt(left) || top != SaturateToInt(top)) return false;
   const TRect clip = Target->ClipRect();  // logical: shift it onto the surface
   const int64_t x0 = std::max<int64_t>(left, int64_t{clip.Left} + origin.X);
   const int64_t y0 = std::max<int64_t>(top, int64_t{clip.Top} + origin.Y);
@@ -179,8 +178,8 @@ bool TScale::ComposeOnTarget(TCanvas* Target, int X, int Y) {
   if (x0 >= x1 || y0 >= y1) return true;  // nothing of it shows
   TCanvas picture;
   picture.SetSurface(Target->Surface());
-  picture.SetClipLimit(Rect(ToInt(x0), ToInt(y0), ToInt(x1), ToInt(y1)));
-  picture.SetOrigin(Point(ToInt(left), ToInt(top)));
+  picture.SetClipLimit(Rect(SaturateToInt(x0), SaturateToInt(y0), SaturateToInt(x1), SaturateToInt(y1)));
+  picture.SetOrigin(Point(SaturateToInt(left), SaturateToInt(top)));
   picture.SetFont(Font());
   DrawPicture(&picture);
   return true;
@@ -201,20 +200,20 @@ void TScale::DrawPicture(TCanvas* c) {
 
 void TScale::DrawAxis(TCanvas* Canvas, int64_t Line) {
   if (IsVerticalScale(FScaleType)) {
-    DrawYScale(Canvas, ToInt(Line));
+    DrawYScale(Canvas, SaturateToInt(Line));
   } else {
-    DrawXScale(Canvas, ToInt(Line));
+    DrawXScale(Canvas, SaturateToInt(Line));
   }
 }
 
 void TScale::DrawBaseLine(TCanvas* Canvas, int64_t Line) {
-  const int l = ToInt(Line);
+  const int l = SaturateToInt(Line);
   if (IsVerticalScale(FScaleType)) {
     Canvas->MoveTo(l, FMarginTop);
-    Canvas->LineTo(l, ToInt(int64_t{Height()} - FMarginBottom));
+    Canvas->LineTo(l, SaturateToInt(int64_t{Height()} - FMarginBottom));
   } else {
     Canvas->MoveTo(FMarginLeft, l);
-    Canvas->LineTo(ToInt(int64_t{Width()} - FMarginRight), l);
+    Canvas->LineTo(SaturateToInt(int64_t{Width()} - FMarginRight), l);
   }
 }
 
@@ -257,9 +256,9 @@ void TScale::DrawScaleAs(TCanvas* Canvas, TScaleType Type, int64_t Line) {
 
 void TScale::DrawTick(TCanvas* Canvas, const TScaleFrame& Frame, int64_t Line, const TScaleTick& Tick) {
   const bool vertical = IsVerticalScale(Frame.ScaleType);
-  const int along = R2M(Tick.Value), line = ToInt(Line);
+  const int along = R2M(Tick.Value), line = SaturateToInt(Line);
   const int length = !Tick.Long ? ShortTickLength : vertical ? LongTickLengthY : LongTickLengthX;
-  const int end = ToInt(ScaleTickEnd(Frame.ScaleType, Line, length));
+  const int end = SaturateToInt(ScaleTickEnd(Frame.ScaleType, Line, length));
   const TPoint at = vertical ? Point(line, along) : Point(along, line);
   Canvas->MoveTo(at.X, at.Y);
   Canvas->LineTo(vertical ? end : along, vertical ? along : end);

@@ -47,8 +47,6 @@
 
 namespace qelta {
 
-using detail::ClampToInt;
-
 // [SECTION] construction and destruction
 
 TCustomRChart::TCustomRChart(TComponent* AOwner)
@@ -185,8 +183,8 @@ void TCustomRChart::Loaded() {
 
 void TCustomRChart::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TPaintHold hold(*this);
-  AHeight = std::max(AHeight, ClampToInt(int64_t{RcTRim} + RcBRim + F3DRim + 20));
-  AWidth = std::max(AWidth, ClampToInt(int64_t{RcLRim} + RcRRim + F3DRim + 80));
+  AHeight = std::max(AHeight, SaturateToInt(int64_t{RcTRim} + RcBRim + F3DRim + 20));
+  AWidth = std::max(AWidth, SaturateToInt(int64_t{RcLRim} + RcRRim + F3DRim + 80));
   TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (FIsometric) KeepIsometric();
   FitHelperScales();
@@ -195,9 +193,9 @@ void TCustomRChart::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   hold.Restore();
 }
 
-int TCustomRChart::DataWidth() const { return ClampToInt(int64_t{Width()} - RcLRim - RcRRim - F3DRim); }
+int TCustomRChart::DataWidth() const { return SaturateToInt(int64_t{Width()} - RcLRim - RcRRim - F3DRim); }
 
-int TCustomRChart::DataHeight() const { return ClampToInt(int64_t{Height()} - RcTRim - RcBRim - F3DRim); }
+int TCustomRChart::DataHeight() const { return SaturateToInt(int64_t{Height()} - RcTRim - RcBRim - F3DRim); }
 
 int TCustomRChart::ClampLayer(int Layer) { return std::clamp(Layer, 1, MaxChartLayers); }
 

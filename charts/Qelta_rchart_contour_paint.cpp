@@ -26,7 +26,6 @@
 
 namespace qelta {
 
-using detail::ClampToInt;
 using detail::RoundDouble;
 
 namespace {
@@ -151,8 +150,8 @@ class TCellPainter {
       FCanvas->Brush()->SetColor(c);
       FColor = c;
     }
-    FCanvas->FillRect(Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), ClampToInt(int64_t{std::max(a.X, b.X)} + 1),
-                           ClampToInt(int64_t{std::max(a.Y, b.Y)} + 1)));
+    FCanvas->FillRect(Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), SaturateToInt(int64_t{std::max(a.X, b.X)} + 1),
+                           SaturateToInt(int64_t{std::max(a.Y, b.Y)} + 1)));
   }
 
   TCanvas* FCanvas;
@@ -184,7 +183,7 @@ void TContourPlot::ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, b
   if (FInvalidDataBmp || !(CurrentView() == FRenderedFor)) RenderPicture();
   Canvas->Draw(OffsetX, OffsetY, FPlotBmp.get());
   if (OnDataRendered)
-    OnDataRendered(this, Canvas, ClampToInt(int64_t{TRim()} - OffsetY), ClampToInt(int64_t{LRim()} - OffsetX));
+    OnDataRendered(this, Canvas, SaturateToInt(int64_t{TRim()} - OffsetY), SaturateToInt(int64_t{LRim()} - OffsetX));
   DrawDataFrame(Canvas, OffsetX, OffsetY);
 }
 

@@ -36,7 +36,6 @@
 namespace qelta {
 
 using detail::ClampPixel;
-using detail::ClampToInt;
 using detail::TAxisToPixel;
 
 namespace {
@@ -68,8 +67,8 @@ class TItemPainter {
  private:
   // Canvas position of an item point, with (dx, dy) pixels added before the clamp.
   TPoint Place(const TrcChartItem& it, double x, double y, int64_t dx = 0, int64_t dy = 0) const {
-    return Point(ClampToInt(ClampPixel(FX[it.Layer](x) + dx) + FShiftX),
-                 ClampToInt(ClampPixel(FY[it.Layer](y) + dy) + FShiftY));
+    return Point(SaturateToInt(ClampPixel(FX[it.Layer](x) + dx) + FShiftX),
+                 SaturateToInt(ClampPixel(FY[it.Layer](y) + dy) + FShiftY));
   }
   TColor Fill(const TrcChartItem& it) const { return FBlkWhite ? clSilver : it.FillColor; }
 
@@ -336,7 +335,7 @@ void TItemPainter::Bar3D(const TrcChartItem& it, TColor c) {
   const double angle = it.SizeOrAngle * std::numbers::pi / 180;
   const int64_t dx = PixelsOf(std::cos(angle) * it.Depth), dy = -PixelsOf(std::sin(angle) * it.Depth);
   if (it.SizeOrAngle > 90) std::swap(l, r);
-  const auto P = [](int64_t x, int64_t y) { return Point(ClampToInt(x), ClampToInt(y)); };
+  const auto P = [](int64_t x, int64_t y) { return Point(SaturateToInt(x), SaturateToInt(y)); };
   FCanvas->Polygon({P(l, t), P(l + dx, t + dy), P(r + dx, t + dy), P(r, t)});
   FCanvas->Polygon({P(r + dx, t + dy), P(r, t), P(r, bt), P(r + dx, bt + dy)});
   Box(false, P(l, t), P(r, bt), c);
@@ -353,7 +352,7 @@ void TItemPainter::Text(const TrcChartItem& it, TColor c, TPoint p) {
   const int64_t y = int64_t{p.Y} - FCanvas->TextHeight(text) / 2;
   if (it.MarkOrAlign == taRightJustify) x -= FCanvas->TextWidth(text);
   if (it.MarkOrAlign == taCenter) x -= FCanvas->TextWidth(text) / 2;
-  FCanvas->TextOut(ClampToInt(x), ClampToInt(y), text);
+  FCanvas->TextOut(SaturateToInt(x), SaturateToInt(y), text);
 }
 
 void TItemPainter::MoveTo(TPoint q) {
@@ -363,14 +362,14 @@ void TItemPainter::MoveTo(TPoint q) {
 
 void TItemPainter::MoveRelPix(const TrcChartItem& it) {
   const TPoint at = FCanvas->PenPos();
-  MoveTo(Point(ClampToInt(at.X + PixelsOf(it.x)), ClampToInt(at.Y + PixelsOf(it.y))));
+  MoveTo(Point(SaturateToInt(at.X + PixelsOf(it.x)), SaturateToInt(at.Y + PixelsOf(it.y))));
 }
 
 // A line from the canvas pen position; the next run of tkLineto still starts where the last move or
 // polyline left the remembered position.
 void TItemPainter::LineRelPix(const TrcChartItem& it, TColor c) {
   const TPoint at = FCanvas->PenPos();
-  const TPoint q = Point(ClampToInt(at.X + PixelsOf(it.x)), ClampToInt(at.Y + PixelsOf(it.y)));
+  const TPoint q = Point(SaturateToInt(at.X + PixelsOf(it.x)), SaturateToInt(at.Y + PixelsOf(it.y)));
   PenColor(c);
   PenStyle(it.PenStyle);
   BrushColor(it.FillColor);
@@ -396,7 +395,7 @@ void TItemPainter::Arrow(const TrcChartItem& it, TColor c) {
     phi = std::atan(double(p2.Y - p1.Y) / double(p2.X - p1.X)) + (p2.X < p1.X ? 3 * pi / 2 : pi / 2);
   }
   const auto side = [&](double a) {
-    return Point(ClampToInt(p2.X - PixelsOf(std::sin(a) * h)), ClampToInt(p2.Y + PixelsOf(std::cos(a) * h)));
+    return Point(SaturateToInt(p2.X - PixelsOf(std::sin(a) * h)), SaturateToInt(p2.Y + PixelsOf(std::cos(a) * h)));
   };
   const double spread = 20 * pi / 180;
   const TPoint hp = side(phi + spread), hm = side(phi - spread);
@@ -475,7 +474,7 @@ std::vector<double> GridLines(double lo, double hi, double step, bool log, const
 // [SECTION] ConstructDataBmp
 
 void TCustomRChart::ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, bool BlkWhite, int FirstItem) {
-  const int top = ClampToInt(int64_t{RcTRim} - OffsetY), left = ClampToInt(int64_t{RcLRim} - OffsetX);
+  const int top = SaturateToInt(int64_t{RcTRim} - OffsetY), left = SaturateToInt(int64_t{RcLRim} - OffsetX);
   if (OnBeforeRenderData) {
     const TColor pen = Canvas->Pen()->Color(), brush = Canvas->Brush()->Color();
     OnBeforeRenderData(this, Canvas, top, left);
@@ -492,7 +491,7 @@ void TCustomRChart::ConstructDataBmp(TCanvas* Canvas, int OffsetX, int OffsetY, 
 void TCustomRChart::DrawDataFrame(TCanvas* Canvas, int OffsetX, int OffsetY) {
   Canvas->Pen()->SetColor(FChartFrameCol);
   Canvas->Pen()->SetStyle(psSolid);
-  const int right = ClampToInt(int64_t{OffsetX} + DataWidth()), bottom = ClampToInt(int64_t{OffsetY} + DataHeight());
+  const int right = SaturateToInt(int64_t{OffsetX} + DataWidth()), bottom = SaturateToInt(int64_t{OffsetY} + DataHeight());
   Canvas->MoveTo(OffsetX, OffsetY);
   Canvas->LineTo(right, OffsetY);
   Canvas->LineTo(right, bottom);
@@ -529,8 +528,8 @@ void TCustomRChart::DrawGrid(TCanvas* Canvas, int OffsetX, int OffsetY) {
       GridLines(ylo, yhi, RcGridDy, sy.Logarithmic(), [this](int i) { return GetTickPosY(i); }, TickNumY());
   // Grid positions are not clamped: the canvas clips.
   const TAxisToPixel mx = PixelMap(layer, true), my = PixelMap(layer, false);
-  const auto X = [&](double v) { return ClampToInt(int64_t{mx(v)} + OffsetX - RcLRim); };
-  const auto Y = [&](double v) { return ClampToInt(int64_t{my(v)} + OffsetY - RcTRim); };
+  const auto X = [&](double v) { return SaturateToInt(int64_t{mx(v)} + OffsetX - RcLRim); };
+  const auto Y = [&](double v) { return SaturateToInt(int64_t{my(v)} + OffsetY - RcTRim); };
   Canvas->Pen()->SetColor(RcGridCol);
   Canvas->Brush()->SetColor(RcChartCol);
   if (RcGridStyle == gsPoints) {

@@ -7,6 +7,7 @@
 #include <limits>
 #include <utility>
 
+#include "Math.h"
 #include "Qelta_rchart.h"
 
 namespace qelta {
@@ -87,11 +88,6 @@ template <typename T>
 void AssignQuietly(T& Target, TPersistent* Source) {
   THeldChange<T> hold(Target);
   Target.Assign(Source);
-}
-
-/// v clamped into the range of int (rim sums and offsets are taken in 64 bits).
-inline int ClampToInt(int64_t v) {
-  return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 /// Item and label pixels are kept to +-PixelLimit before they reach a canvas.

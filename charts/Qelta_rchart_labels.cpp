@@ -22,8 +22,6 @@
 namespace qelta {
 
 using detail::ClampPixel;
-using detail::ClampToInt;
-
 namespace {
 
 // Label pixel from a position given in pixels: rounded half to even, NaN 0.
@@ -69,8 +67,8 @@ TLabelBlock MeasureBlock(TCanvas* Canvas, const TCustomTextLabel& Label, int64_t
 
 // The box 4 pixels left and right of the block and 2 above and below, shifted by (dx, dy).
 void LabelBox(TCanvas* Canvas, const TLabelBlock& b, int64_t dx, int64_t dy) {
-  Canvas->Rectangle(ClampToInt(b.Left - 4 + dx), ClampToInt(b.Bottom - b.V * b.N() - 2 + dy),
-                    ClampToInt(b.Left + b.U + 4 + dx), ClampToInt(b.Bottom + 2 + dy));
+  Canvas->Rectangle(SaturateToInt(b.Left - 4 + dx), SaturateToInt(b.Bottom - b.V * b.N() - 2 + dy),
+                    SaturateToInt(b.Left + b.U + 4 + dx), SaturateToInt(b.Bottom + 2 + dy));
 }
 
 // The look: a plain box, a framed box, an underline or a box with its shadow.
@@ -85,8 +83,8 @@ void DrawLabelLook(TCanvas* Canvas, const TCustomTextLabel& Label, const TLabelB
       }
       if (Label.Mode() == tlsimple) return;
       Canvas->Pen()->SetColor(Label.ColorBorder());
-      Canvas->MoveTo(ClampToInt(b.Left), ClampToInt(b.Bottom));
-      Canvas->LineTo(ClampToInt(b.Left + b.U), ClampToInt(b.Bottom));
+      Canvas->MoveTo(SaturateToInt(b.Left), SaturateToInt(b.Bottom));
+      Canvas->LineTo(SaturateToInt(b.Left + b.U), SaturateToInt(b.Bottom));
       return;
     case tlBox: return LabelBox(Canvas, b, 0, 0);
     case tlShadow:
@@ -102,14 +100,14 @@ void DrawLabelLook(TCanvas* Canvas, const TCustomTextLabel& Label, const TLabelB
 
 // The lines, each aligned within the block's width; one line at the block's left edge.
 void DrawLabelLines(TCanvas* Canvas, const TCustomTextLabel& Label, const TLabelBlock& b) {
-  if (b.N() == 1) return Canvas->TextOut(ClampToInt(b.Left), ClampToInt(b.Bottom - b.V), Label.Caption());
+  if (b.N() == 1) return Canvas->TextOut(SaturateToInt(b.Left), SaturateToInt(b.Bottom - b.V), Label.Caption());
   for (int64_t k = 0; k < b.N(); ++k) {
     const String& line = b.Lines[static_cast<size_t>(k)];
     const int64_t w = Canvas->TextWidth(line);
     int64_t x = b.Left;
     if (Label.Alignment() == taRightJustify) x += b.U - w;
     if (Label.Alignment() == taCenter) x += (b.U - w) / 2;
-    Canvas->TextOut(ClampToInt(x), ClampToInt(b.Bottom - b.V * (b.N() - k)), line);
+    Canvas->TextOut(SaturateToInt(x), SaturateToInt(b.Bottom - b.V * (b.N() - k)), line);
   }
 }
 

@@ -20,8 +20,6 @@
 
 namespace qelta {
 
-using detail::ClampToInt;
-
 namespace {
 
 // Where an axis goes: left and right for y axes, top and bottom for x axes.
@@ -90,8 +88,8 @@ void ApplyAxisCommon(TScaleProps& p, const TAxisLayout& a) {
 // [SECTION] rims and shadow width
 
 void TCustomRChart::FitDataBitmap() {
-  FGrafBmp->SetSize(ClampToInt(std::max<int64_t>(0, int64_t{DataWidth()} + 1)),
-                    ClampToInt(std::max<int64_t>(0, int64_t{DataHeight()} + 1)));
+  FGrafBmp->SetSize(SaturateToInt(std::max<int64_t>(0, int64_t{DataWidth()} + 1)),
+                    SaturateToInt(std::max<int64_t>(0, int64_t{DataHeight()} + 1)));
 }
 
 void TCustomRChart::SetRim(int& Field, int value) {
@@ -155,13 +153,13 @@ void TCustomRChart::FitHelperScales() {
       SetScaleProps(x, FScalePropsX[l].get());
       x->SetBounds(x->Left(), x->Top(), Width(), Height());
       x->SetMarginLeft(RcLRim);
-      x->SetMarginRight(ClampToInt(int64_t{RcRRim} + F3DRim - 1));
+      x->SetMarginRight(SaturateToInt(int64_t{RcRRim} + F3DRim - 1));
     }
     if (TScale* y = FScalesY[l]) {
       SetScaleProps(y, FScalePropsY[l].get());
       y->SetBounds(y->Left(), y->Top(), Width(), Height());
       y->SetMarginTop(RcTRim);
-      y->SetMarginBottom(ClampToInt(int64_t{RcBRim} + F3DRim - 1));
+      y->SetMarginBottom(SaturateToInt(int64_t{RcBRim} + F3DRim - 1));
     }
   }
 }
@@ -171,10 +169,10 @@ void TCustomRChart::SetScaleProps(TScale* Scale, const TScaleProps* Props) {
   const int64_t pos = Props->ScalePos();
   Scale->SetScaleType(Props->ScaleType());
   switch (Props->ScaleType()) {
-    case sctXB: Scale->SetMarginBottom(ClampToInt(pos + Height() - RcTRim - 1)); break;
-    case sctXT: Scale->SetMarginTop(ClampToInt(pos + Height() - RcBRim - F3DRim)); break;
-    case sctYL: Scale->SetMarginLeft(ClampToInt(pos + Width() - RcRRim - F3DRim)); break;
-    case sctYR: Scale->SetMarginRight(ClampToInt(pos + Width() - RcLRim - 1)); break;
+    case sctXB: Scale->SetMarginBottom(SaturateToInt(pos + Height() - RcTRim - 1)); break;
+    case sctXT: Scale->SetMarginTop(SaturateToInt(pos + Height() - RcBRim - F3DRim)); break;
+    case sctYL: Scale->SetMarginLeft(SaturateToInt(pos + Width() - RcRRim - F3DRim)); break;
+    case sctYR: Scale->SetMarginRight(SaturateToInt(pos + Width() - RcLRim - 1)); break;
   }
   Scale->SetRange(Props->RangeLow(), Props->RangeHigh());
   Scale->SetVisible(Props->Visible());

@@ -43,8 +43,6 @@
 namespace qelta {
 
 using detail::ClampPixel;
-using detail::ClampToInt;
-
 namespace {
 
 // Cursor slots the chart's constructor fills: hand, zoom window, zoom drag, zoom window ordered.
@@ -53,7 +51,7 @@ constexpr TCursor kCursorHand = 1, kCursorZoomWind = 2, kCursorZoomDrag = 3, kCu
 bool IsPanAction(TMouseActMode a) { return a == maPan || a == maPanHoriz || a == maPanVert; }
 bool IsWindowAction(TMouseActMode a) { return a == maRubberBand || a == maZoomWind || a == maZoomWindPos; }
 
-int Between(int64_t v, int64_t lo, int64_t hi) { return ClampToInt(std::max(lo, std::min(v, hi))); }
+int Between(int64_t v, int64_t lo, int64_t hi) { return SaturateToInt(std::max(lo, std::min(v, hi))); }
 
 // The anchored range of an axis moved by d pixels of an axis of `size` pixels, the shift taken
 // from the current span (a factor on a logarithmic axis). An axis of no size keeps lo..hi.
@@ -192,7 +190,7 @@ void TCustomRChart::MoveZoomWindow(int& X, int& Y) {
   if (FIsometric) {
     // A pixel square: the height follows the width, upward or downward as the pointer went.
     const int64_t dx = int64_t{X} - WindAnchorX;
-    Y = ClampToInt((int64_t{Y} - WindAnchorY) * dx >= 1 ? WindAnchorY + dx : WindAnchorY - dx);
+    Y = SaturateToInt((int64_t{Y} - WindAnchorY) * dx >= 1 ? WindAnchorY + dx : WindAnchorY - dx);
   }
   Y = Between(Y, RcTRim, int64_t{Height()} - RcBRim - F3DRim);
   DrawXorRect(WindAnchorX, WindAnchorY, WindOldCornerX, WindOldCornerY);

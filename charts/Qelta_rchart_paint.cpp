@@ -32,8 +32,6 @@
 
 namespace qelta {
 
-using detail::ClampToInt;
-
 namespace {
 
 // The printer's canvas draws on a picture of ours for a scope; its own page comes back afterwards.
@@ -114,7 +112,7 @@ void DrawBackgroundPicture(TCanvas* Canvas, TBitmap* Picture, TBkgFill Mode, con
       const int64_t cols = (int64_t{area.Width()} - 1) / pw + 1, rows = (int64_t{area.Height()} - 1) / ph + 1;
       for (int64_t c = 0; c < cols; ++c)
         for (int64_t r = 0; r < rows; ++r)
-          Canvas->Draw(ClampToInt(area.Left + pw * c), ClampToInt(area.Top + ph * r), Picture);
+          Canvas->Draw(SaturateToInt(area.Left + pw * c), SaturateToInt(area.Top + ph * r), Picture);
       break;
     }
   }
@@ -182,7 +180,7 @@ void TCustomRChart::DrawCaption(TCanvas* Canvas) {
   const int64_t tw = Canvas->TextWidth(FChartCaption);
   if (FCaptAlignment == taRightJustify) x -= tw;
   if (FCaptAlignment == taCenter) x -= tw / 2;
-  Canvas->TextOut(ClampToInt(x), ClampToInt(y), FChartCaption);
+  Canvas->TextOut(SaturateToInt(x), SaturateToInt(y), FChartCaption);
 }
 
 void TCustomRChart::InitGraf(TCanvas* Canvas, int Left, int Top) {
@@ -190,7 +188,7 @@ void TCustomRChart::InitGraf(TCanvas* Canvas, int Left, int Top) {
   if (!printer) FitDataBitmap();
   const int gw = printer ? std::max(0, DataWidth()) : FGrafBmp->Width();
   const int gh = printer ? std::max(0, DataHeight()) : FGrafBmp->Height();
-  const TRect area = Rect(Left, Top, ClampToInt(int64_t{Left} + gw), ClampToInt(int64_t{Top} + gh));
+  const TRect area = Rect(Left, Top, SaturateToInt(int64_t{Left} + gw), SaturateToInt(int64_t{Top} + gh));
   Canvas->Pen()->SetStyle(psSolid);
   Canvas->Pen()->SetMode(pmCopy);
   Canvas->Brush()->SetColor(RcChartCol);
@@ -241,8 +239,8 @@ void TCustomRChart::DrawBackgroundArea(TCanvas* Canvas, const TRect& area) {
 TPoint TCustomRChart::ChartPoint(int Layer, double x, double y, int OffsetX, int OffsetY) const {
   int px = 0, py = 0;
   R2M(Layer, x, y, px, py);
-  return Point(ClampToInt(int64_t{detail::ClampPixel(px)} + OffsetX - RcLRim),
-               ClampToInt(int64_t{detail::ClampPixel(py)} + OffsetY - RcTRim));
+  return Point(SaturateToInt(int64_t{detail::ClampPixel(px)} + OffsetX - RcLRim),
+               SaturateToInt(int64_t{detail::ClampPixel(py)} + OffsetY - RcTRim));
 }
 
 void TCustomRChart::DrawFinish(int OffsetX, int OffsetY, TBitmap* Bitmap, TCanvas* Canvas) {
@@ -370,7 +368,7 @@ void TCustomRChart::RenderPicture(TCanvas* Canvas, bool BlkWhite) {
   // The data area as the screen has it: the data picture's size, frame included.
   const int64_t right = int64_t{RcLRim} + std::max(0, DataWidth()) + 1;
   const int64_t bottom = int64_t{RcTRim} + std::max(0, DataHeight()) + 1;
-  Canvas->SetClipRect(Rect(RcLRim, RcTRim, ClampToInt(right), ClampToInt(bottom)));
+  Canvas->SetClipRect(Rect(RcLRim, RcTRim, SaturateToInt(right), SaturateToInt(bottom)));
   try {
     InitGraf(Canvas, RcLRim, RcTRim);
     ConstructDataBmp(Canvas, RcLRim, RcTRim, BlkWhite, 0);

@@ -69,15 +69,15 @@ String GridText(double v) { return RCSpecStrf(v, 1, std::fabs(v - std::trunc(v))
 
 // Text centred on (x, y): half its width left, half its height up.
 void CentredText(TCanvas* Canvas, int64_t x, int64_t y, const String& text) {
-  Canvas->TextOut(detail::ClampToInt(x - Canvas->TextWidth(text) / 2),
-                  detail::ClampToInt(y - Canvas->TextHeight(text) / 2), text);
+  Canvas->TextOut(SaturateToInt(x - Canvas->TextWidth(text) / 2),
+                  SaturateToInt(y - Canvas->TextHeight(text) / 2), text);
 }
 
 // The point 10 pixels beyond p on the line from c, away from c; straight up or down (Up) when p
 // lies in c's column.
 TPoint Beyond(TPoint p, TPoint c, bool Up) {
   const int64_t dx = int64_t{p.X} - c.X, dy = int64_t{p.Y} - c.Y;
-  if (dx == 0) return Point(p.X, detail::ClampToInt(int64_t{p.Y} + (Up ? -10 : 10)));
+  if (dx == 0) return Point(p.X, SaturateToInt(int64_t{p.Y} + (Up ? -10 : 10)));
   const double s = static_cast<double>(dy) / static_cast<double>(dx);
   const double ox = 10 / std::sqrt(s * s + 1);
   const double oy = s == 0 ? 0.0 : 10 / std::sqrt(1 / (s * s) + 1);
@@ -170,7 +170,7 @@ void TSmithChart::SetDiagramColor(TColor value) { SetPainted(FDiagramColor, valu
 TPoint TSmithChart::GridPoint(double ReflReal, double ReflImag, int Left, int Top) const {
   int x = 0, y = 0;
   R2M(ReflReal, ReflImag, x, y);
-  return Point(detail::ClampToInt(int64_t{x} + Left - LRim()), detail::ClampToInt(int64_t{y} + Top - TRim()));
+  return Point(SaturateToInt(int64_t{x} + Left - LRim()), SaturateToInt(int64_t{y} + Top - TRim()));
 }
 
 void TSmithChart::InitGraf(TCanvas* Canvas, int Left, int Top) {

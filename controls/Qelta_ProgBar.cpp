@@ -28,7 +28,6 @@ namespace {
 
 int RoundInt(double x) { return static_cast<int>(Round(x)); }
 
-int ClampInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 int RampIndex(TColorMapping mode, int k, int n, int len) {
   int idx = 0;
@@ -72,7 +71,7 @@ void TProgBar::Paint() {
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   const TRect inner =
-      Rect(FMarginLeft, FMarginTop, ClampInt(int64_t{W} - FMarginRight), ClampInt(int64_t{H} - FMarginBottom));
+      Rect(FMarginLeft, FMarginTop, SaturateToInt(int64_t{W} - FMarginRight), SaturateToInt(int64_t{H} - FMarginBottom));
   c->Brush()->SetColor(FColorMargin);
   c->FillRect(Rect(0, 0, W, H));
   c->Brush()->SetColor(FColorBakG);
@@ -89,7 +88,7 @@ void TProgBar::PaintBar(TCanvas* c, const TRect& in) const {
   const double frac = BarFraction();
   if (std::isnan(frac)) return;
   const bool vertical = FDirection == dirUpward || FDirection == dirDownward;
-  const int n = ClampInt(vertical ? int64_t{in.Bottom} - in.Top : int64_t{in.Right} - in.Left);
+  const int n = SaturateToInt(vertical ? int64_t{in.Bottom} - in.Top : int64_t{in.Right} - in.Left);
   const int len = std::max(RoundInt(n * frac), 0);
   // Line k lies at base + step x k across the bar's length; only the lines on the picture are drawn
   // (margins far outside it must not make a loop over billions of lines).
@@ -111,7 +110,7 @@ void TProgBar::PaintBar(TCanvas* c, const TRect& in) const {
   if (!FColorGrad && len > 0) {
     const int64_t a = base, b = base + step * (len - 1);
     c->Brush()->SetColor(FBarColorArray[0]);
-    const int lo = ClampInt(std::min(a, b)), hi = ClampInt(std::max(a, b) + 1);
+    const int lo = SaturateToInt(std::min(a, b)), hi = SaturateToInt(std::max(a, b) + 1);
     c->FillRect(vertical ? Rect(in.Left, lo, in.Right, hi) : Rect(lo, in.Top, hi, in.Bottom));
   }
   for (int64_t k = kFrom; FColorGrad && k < std::min<int64_t>(len, kTo + 1); ++k) {

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "Encoding.h"
+#include "Math.h"
 #include "Qelta_ctlbitmap.h"
 #include "Qelta_ctltimer.h"
 #include "StrUtils.h"
@@ -37,7 +38,6 @@ constexpr uint8_t kBuiltInFont[224][14] = {
 
 int Magnitude(int v) { return v == INT_MIN ? INT_MAX : std::abs(v); }
 
-int ClampInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
 TRDCharMatrix BuiltInMatrix() {
   TRDCharMatrix m;
@@ -123,11 +123,11 @@ int PaintChar(TCanvas* c, const TRDCharMatrix& m, int X, int Y, uint8_t code, in
     const int64_t y = Y + int64_t{r} * p;
     for (int col = left; col <= right; ++col) {
       if (!(bits >> col & 1u)) continue;
-      const int x = ClampInt(X + int64_t{col - left} * p);
+      const int x = SaturateToInt(X + int64_t{col - left} * p);
       if (ds == 1)
-        c->SetPixels(x, ClampInt(y), on);
+        c->SetPixels(x, SaturateToInt(y), on);
       else
-        c->FillRect(Rect(x, ClampInt(y), ClampInt(int64_t{x} + ds), ClampInt(y + ds)));
+        c->FillRect(Rect(x, SaturateToInt(y), SaturateToInt(int64_t{x} + ds), SaturateToInt(y + ds)));
     }
   }
   return (right - left + 1) * p;
@@ -140,7 +140,7 @@ int PaintString(TCanvas* c, const TRDCharMatrix& m, int X, int Y, const String& 
   auto gap = [&](int64_t x) {
     if (mode != rdbmOn || x < clip.Left || x - p > clip.Right) return;
     c->Brush()->SetColor(back);
-    c->FillRect(Rect(ClampInt(x - p), clip.Top, ClampInt(x), clip.Bottom));
+    c->FillRect(Rect(SaturateToInt(x - p), clip.Top, SaturateToInt(x), clip.Bottom));
   };
   int64_t x = X;
   gap(x);
@@ -150,11 +150,11 @@ int PaintString(TCanvas* c, const TRDCharMatrix& m, int X, int Y, const String& 
     const int left = proportional ? m.LeftMostBit[code] : 0;
     int64_t w = int64_t{right - left + 1} * p;
     if (x + w >= clip.Left && x <= clip.Right)  // only glyphs that can be seen are drawn
-      w = PaintChar(c, m, ClampInt(x), Y, code, ds, sp, on, !proportional);
+      w = PaintChar(c, m, SaturateToInt(x), Y, code, ds, sp, on, !proportional);
     x += w + p;
     gap(x);
   }
-  return ClampInt(x - X + 1);
+  return SaturateToInt(x - X + 1);
 }
 
 int TRasterLab::CalcTextBitLength(const String& Text) const {
@@ -165,7 +165,7 @@ int TRasterLab::CalcTextBitLength(const String& Text) const {
     len += FProportional ? int64_t{FCMat.RightMostBit[code] - FCMat.LeftMostBit[code] + 2} * p
                          : int64_t{FCMat.FontWidth} * p + p;
   }
-  return ClampInt(len);
+  return SaturateToInt(len);
 }
 
 // [SECTION] component
@@ -299,7 +299,7 @@ void TRasterLab::Paint() {
   c->FillRect(FFrameStyle != fsNone ? Rect(1, 1, W - 1, H - 1) : Rect(0, 0, W, H));
   if (FCharBlockMode != rdbmOff) PaintRaster(c, W, H);
   FTextBitLength =
-      PaintString(c, FCMat, ClampInt(int64_t{FXPos} + FScrollPosX), ClampInt(int64_t{FYPos} + FScrollPosY), Text(),
+      PaintString(c, FCMat, SaturateToInt(int64_t{FXPos} + FScrollPosX), SaturateToInt(int64_t{FYPos} + FScrollPosY), Text(),
                   FDotSize, FDotSpacing, FColorDotOn, FColorLabBakG, FCharBlockMode, FProportional);
   PaintFrame(c, W, H);
   Canvas()->Draw(0, 0, bmp.get());
@@ -324,11 +324,11 @@ void TRasterLab::ScrollTimerEvent() {
     const bool left = dir > 0 ? next > out : next < out;
     if (left && FScrollLoop) {
       next = back;
-      pos = ClampInt(next);
+      pos = SaturateToInt(next);
       DoScrLoopRestart();
       return;
     }
-    pos = ClampInt(next);
+    pos = SaturateToInt(next);
   };
   switch (FScrollMode) {
     case rdsmOff:

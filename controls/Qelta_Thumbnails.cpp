@@ -25,7 +25,6 @@ namespace {
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
-int ClampInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 int64_t RowStart(double first) { return static_cast<int64_t>(std::floor(first)); }
 
@@ -71,8 +70,8 @@ int TThumbnails::CalcSlideIndex(int XPos, int YPos) const {
 void TThumbnails::CalcSlidePos(int SldNum, int& XPos, int& YPos) const {
   const int64_t d = SldNum - RowStart(FFirstThumbIx), P = Pitch();
   const int64_t row = FloorDiv(d, FNumSldX);
-  XPos = ClampInt(P * (d - row * FNumSldX) + 10);
-  YPos = ClampInt(P * row + FSlideDist - RowOffset() + 10);
+  XPos = SaturateToInt(P * (d - row * FNumSldX) + 10);
+  YPos = SaturateToInt(P * row + FSlideDist - RowOffset() + 10);
 }
 
 void TThumbnails::SetFirstThumbIdx(double value) {
@@ -256,7 +255,7 @@ void TThumbnails::ResetAllSelections() {
 
 int TThumbnails::FirstSelectedSlide() const {
   const int first = FSelectedSlide->FirstTrueBit();
-  return ClampInt(first < 0 ? int64_t{FMin} - 1 : int64_t{first} + FMin);
+  return SaturateToInt(first < 0 ? int64_t{FMin} - 1 : int64_t{first} + FMin);
 }
 
 int TThumbnails::NumSlidesSelected() const { return FSelectedSlide->CountTrueBits(); }

@@ -12,6 +12,7 @@
 
 #include "Qelta_geomap.h"
 #include "Encoding.h"
+#include "Math.h"
 #include "Qelta_geomap_internal.h"
 
 namespace qelta {
@@ -20,9 +21,8 @@ namespace {
 
 using detail::RoundToInt;
 
-int Saturate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-TPoint P(int64_t x, int64_t y) { return TPoint{Saturate(x), Saturate(y)}; }
+TPoint P(int64_t x, int64_t y) { return TPoint{SaturateToInt(x), SaturateToInt(y)}; }
 
 /// The point at distance r from (x, y) in the direction phi (radians clockwise from up).
 TPoint Polar(int64_t x, int64_t y, double r, double phi) {

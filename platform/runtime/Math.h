@@ -43,6 +43,9 @@ Extended IntPower(Extended base, int exponent);
 /// MulDiv(-5, 1, 2) = -3); -1 for c = 0 or a result outside the int range.
 int MulDiv(int a, int b, int c);
 
+/// v kept to the range of int: coordinates summed in 64 bits reach a canvas without wrapping.
+inline int SaturateToInt(int64_t v) { return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int>(v); }
+
 /// -1, 0 or 1 by the sign of x; 0 for NaN and for +-0.
 int Sign(double x);
 int Sign(int64_t x);

@@ -31,6 +31,7 @@
 #include "Encoding.h"
 #include "FontEngine.h"
 #include "Graphics.h"
+#include "Math.h"
 #include "Printers.h"
 #include "Qelta_qeltabase.h"
 #include "Screen.h"
@@ -39,7 +40,7 @@ namespace qelta {
 namespace {
 
 // v + d kept inside the coordinate range: shapes at its very end are cut, never wrapped around.
-int Shift(int v, int d) { return static_cast<int>(std::clamp<int64_t>(int64_t(v) + d, INT32_MIN, INT32_MAX)); }
+int Shift(int v, int d) { return SaturateToInt(int64_t(v) + d); }
 
 // [SECTION] Frames
 

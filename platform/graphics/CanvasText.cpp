@@ -13,6 +13,7 @@
 #include "FontEngine.h"
 #include "Graphics.h"
 #include "GraphicsRaster.h"
+#include "Math.h"
 
 namespace qelta {
 namespace {
@@ -99,7 +100,7 @@ void Render(const TCanvas& c, int x, int y, const String& text, const TRect* nar
 void TCanvas::TextOut(int x, int y, const String& text) {
   if (FTrace != nullptr) Record("TextOut", {x, y}, text);
   Render(*this, x, y, text, nullptr);
-  FPenPos = {static_cast<int>(std::clamp<int64_t>(int64_t(x) + TextWidth(text), INT32_MIN, INT32_MAX)), y};
+  FPenPos = {SaturateToInt(int64_t(x) + TextWidth(text)), y};
   FDashPhase = 0;
 }
 

@@ -48,6 +48,7 @@
 #include <unordered_map>
 
 #include "FontMatch.h"
+#include "Math.h"
 
 namespace qelta::detail {
 namespace {
@@ -595,7 +596,7 @@ int TextAdvance(const FontKey& key, const String& text) {
   if (text.empty()) return 0;
   SizedFace* s = TheEngine().Find(key);
   const int64_t total = s ? Walk(*s, text, [](uint32_t, int64_t) {}) : FallbackAdvance(key, text);
-  return static_cast<int>(std::clamp<int64_t>(total, INT_MIN, INT_MAX));
+  return SaturateToInt(total);
 }
 
 void DrawText(const PixelTarget& target, const FontKey& key, const String& text, double X, double Y, int AngleTenths,

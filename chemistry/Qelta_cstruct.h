@@ -135,9 +135,7 @@ extern bool SubStrucTrace;
 
 struct TFormulaRec;  // Qelta_cform.h
 
-namespace detail {
-class TLineSource;  // lines of a text file or a stream, for the MDL readers
-}
+class TTagReader;  // lines of a text file or a stream, for the MDL readers
 
 // --- the connection table ----------------------------------------------------------------------
 
@@ -372,8 +370,8 @@ class TCTab : public TComponent {
   void NormaliseCoordinates();
   void ClearAtFlags();
   void DropReferencesAbove(int n, bool& ok);
-  bool ReadCTab(detail::TLineSource& lines);
-  bool ReadMol(detail::TLineSource& lines);
+  bool ReadCTab(TTagReader& lines);
+  bool ReadMol(TTagReader& lines);
   bool ReadClearTextBody(TextFile& F, bool ctabg);
   bool ReadSDBlock(TextFile& F, int nAtoms, int nBonds);
   void ReadSDData(TextFile& F, TProps& Props, bool recordRead);

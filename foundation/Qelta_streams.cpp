@@ -497,6 +497,36 @@ int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, Strin
   return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
+// [SECTION] lines and tags of one medium
+
+bool TTagReader::AtEnd() {
+  if (FFile) return Eof(*FFile);
+  if (FStream) return FEnd || FStream->Position() >= FStream->Size();
+  return FPos > static_cast<int>(FText->size());
+}
+
+bool TTagReader::ReadLine(String& line) {
+  if (AtEnd()) return false;
+  if (FFile) {
+    ReadLn(*FFile, line);
+  } else if (FStream) {
+    line = ReadLnStream(*FStream, FEnd, FLineMode);
+  } else {
+    const std::size_t from = static_cast<std::size_t>(FPos - 1), lf = FText->find(u'\n', from);
+    const std::size_t to = lf == String::npos ? FText->size() : lf;
+    line = FText->substr(from, to - from);
+    if (!line.empty() && line.back() == u'\r') line.pop_back();
+    FPos = static_cast<int>(to) + 2;
+  }
+  return true;
+}
+
+int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
+  if (FFile) return ReadNextTagInTextFile(*FFile, tags, attributes, content);
+  if (FStream) return ReadNextTagInStream(*FStream, tags, attributes, content);
+  return ReadNextTagInString(*FText, FPos, tags, attributes, content);
+}
+
 // [SECTION] further helpers
 
 bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {

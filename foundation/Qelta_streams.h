@@ -67,6 +67,37 @@ int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String
 /// ReadNextTagInStream over the characters of a text file open for reading.
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content);
 
+// [lines and tags of one medium]
+/// Lines and tags read in turn from one medium, from its position: an open text file, a stream (one byte per
+/// character) or a text. The readers of the XML-like files find their start line and then read tag after
+/// tag through it, whatever they read from. It borrows the medium, which must outlive it; it reads nothing
+/// ahead, so the medium stands just behind what was read.
+class TTagReader {
+ public:
+  /// Lines by ReadLn, tags by ReadNextTagInTextFile.
+  explicit TTagReader(TextFile& file) : FFile(&file) {}
+  /// Lines by ReadLnStream in lineMode (0: LF ends a line, CR is dropped), tags by ReadNextTagInStream.
+  explicit TTagReader(TStream& stream, int lineMode = 0) : FStream(&stream), FLineMode(lineMode) {}
+  /// Lines end at LF (a CR before it is dropped, other characters kept), tags by ReadNextTagInString.
+  explicit TTagReader(const String& text) : FText(&text) {}
+  TTagReader(String&&) = delete;
+
+  /// The next line; false (line unchanged) when nothing is left.
+  bool ReadLine(String& line);
+  /// The next tag's index in tags as ReadNextTagInStream answers it, with its attributes and content.
+  int NextTag(const std::vector<String>& tags, String& attributes, String& content);
+  /// True when nothing is left: the file at its end, the stream at its size, the text used up.
+  bool AtEnd();
+
+ private:
+  TextFile* FFile = nullptr;
+  TStream* FStream = nullptr;
+  const String* FText = nullptr;
+  int FLineMode = 0;
+  bool FEnd = false;  ///< a stream read returned no byte
+  int FPos = 1;       ///< 1-based position in the text
+};
+
 // [further helpers]
 /// Reads tag after tag until an element named tag (ignoring case of A-Z); true with its attributes and content,
 /// false (both empty, stream at its end) when none follows.

@@ -1,6 +1,6 @@
 // Qelta_geomap: the calibration file `geomap` (writers in text and stream form, the map's readers and
 // ParseCalibData), and what the readers and writers of the map's three files share: the tag list,
-// line and tag sources over a text file or a stream, the start-line search, the block head, and the
+// the tag reader over that list, the start-line search, the block head, and the
 // lookup of a lower-cased name on a case-sensitive file system.
 //
 // Lines of the text form: the declaration (with Header), an empty line, the comment "<!-- TGeoMap
@@ -51,24 +51,8 @@ const std::vector<String>& MapFileTags() {
   return tags;
 }
 
-bool TTextFileSource::Line(String& Text) {
-  if (Eof(FFile)) return false;
-  ReadLn(FFile, Text);
-  return true;
-}
-
-TMapFileTag TTextFileSource::Tag(String& Attributes, String& Content) {
-  return static_cast<TMapFileTag>(ReadNextTagInTextFile(FFile, MapFileTags(), Attributes, Content));
-}
-
-bool TStreamSource::Line(String& Text) {
-  if (FEnd) return false;
-  Text = ReadLnStream(FStream, FEnd, 0);
-  return true;
-}
-
-TMapFileTag TStreamSource::Tag(String& Attributes, String& Content) {
-  return static_cast<TMapFileTag>(ReadNextTagInStream(FStream, MapFileTags(), Attributes, Content));
+TMapFileTag NextMapTag(TTagReader& Source, String& Attributes, String& Content) {
+  return static_cast<TMapFileTag>(Source.NextTag(MapFileTags(), Attributes, Content));
 }
 
 String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found) {
@@ -79,9 +63,9 @@ String AttributeAfter(const String& Line, const String& Lower, const String& Key
   return to == String::npos ? String() : StripLTBlanks(Line.substr(from, to - from));
 }
 
-bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine) {
+bool FindStartLine(TTagReader& Source, const String& Opening, const String& ID, String& StartLine) {
   const String wanted = LowerCase(ID);
-  while (Source.Line(StartLine)) {
+  while (Source.ReadLine(StartLine)) {
     const String lower = LowerCase(StartLine);
     if (lower.find(Opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
     if (wanted.empty() || AttributeAfter(lower, lower, u"id=\"") == wanted) return true;
@@ -371,10 +355,10 @@ void ReadEllipsoid(const String& Content, TCalibData& Cal) {
 }
 
 /// The elements up to "</geomap>" or an unlisted tag.
-void ReadCalElements(detail::TMapFileSource& Source, TCalibData& Cal, const TCalReadRules& Rules) {
+void ReadCalElements(TTagReader& Source, TCalibData& Cal, const TCalReadRules& Rules) {
   String attributes, content;
   for (;;) {
-    switch (Source.Tag(attributes, content)) {
+    switch (detail::NextMapTag(Source, attributes, content)) {
       case detail::mfGeomapEnd: case detail::mfInvalidTag: return;
       case detail::mfCalline: ReadCalLine(detail::TAttributes(attributes), content, Cal, Rules); break;
       case detail::mfCorners: ReadCorners(content, Cal); break;
@@ -401,7 +385,7 @@ void ReadStartLine(const String& Line, TCalibData& Cal, TCalibModel& Model, TCal
     if (model == ModelNames[k]) Model = static_cast<TCalibModel>(k);
 }
 
-bool ParseFrom(detail::TMapFileSource& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
+bool ParseFrom(TTagReader& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   String line;
   if (!detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
   ReadStartLine(line, CalData, Model, cmBiquadraticPn);
@@ -442,7 +426,7 @@ void TGeoMap::SaveCalDataAsXML(TStream& Stream, const String& ID) {
 
 // [SECTION] the readers
 
-void TGeoMap::ReadFoundCalData(detail::TMapFileSource& Source, const String& StartLine) {
+void TGeoMap::ReadFoundCalData(TTagReader& Source, const String& StartLine) {
   ClearCalibData();
   ReadStartLine(StartLine, FCalibData, FCalibModel, cmUndefined);
   ReadCalElements(Source, FCalibData, {true, ComponentMessage(u"")});
@@ -453,7 +437,7 @@ void TGeoMap::ReadFoundCalData(detail::TMapFileSource& Source, const String& Sta
 }
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TextFile& f, const String& ID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
   if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
@@ -470,7 +454,7 @@ bool TGeoMap::LoadCalDataFromXML(const String& FileName, const String& ID) {
 
 bool TGeoMap::LoadCalDataFromXML(TMemoryStream* Stream, const String& ID) {
   if (Stream == nullptr) return false;
-  detail::TStreamSource source(*Stream);
+  TTagReader source(*Stream);
   String line;
   if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
@@ -480,7 +464,7 @@ bool TGeoMap::LoadCalDataFromXML(TMemoryStream* Stream, const String& ID) {
 bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   TextFile f;
   if (!detail::OpenForReading(f, FileName)) return false;
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   const bool found = ParseFrom(source, ID, CalData, Model);
   CloseFile(f);
   return found;
@@ -488,7 +472,7 @@ bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalDat
 
 bool ParseCalibData(TMemoryStream* Stream, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   if (Stream == nullptr) return false;
-  detail::TStreamSource source(*Stream);
+  TTagReader source(*Stream);
   return ParseFrom(source, ID, CalData, Model);
 }
 

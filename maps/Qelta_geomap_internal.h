@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Qelta_geomap.h"
+#include "Qelta_streams.h"
 #include "Streams.h"
 #include "TextFiles.h"
 
@@ -99,36 +100,9 @@ enum TMapFileTag : uint8_t {
 /// The 16 tag names in the order of TMapFileTag.
 const std::vector<String>& MapFileTags();
 
-/// Where a reader takes its lines and tags from: a text file or a stream, from its position.
-class TMapFileSource {
- public:
-  virtual ~TMapFileSource() = default;
-  /// The next line; false when none is left.
-  virtual bool Line(String& Text) = 0;
-  /// The next tag of the map files' list with its attributes and content.
-  virtual TMapFileTag Tag(String& Attributes, String& Content) = 0;
-};
-/// Lines by ReadLn, tags by ReadNextTagInTextFile.
-class TTextFileSource : public TMapFileSource {
- public:
-  explicit TTextFileSource(TextFile& f) : FFile(f) {}
-  bool Line(String& Text) override;
-  TMapFileTag Tag(String& Attributes, String& Content) override;
-
- private:
-  TextFile& FFile;
-};
-/// Lines by ReadLnStream (line feed ends a line), tags by ReadNextTagInStream.
-class TStreamSource : public TMapFileSource {
- public:
-  explicit TStreamSource(TStream& Stream) : FStream(Stream) {}
-  bool Line(String& Text) override;
-  TMapFileTag Tag(String& Attributes, String& Content) override;
-
- private:
-  TStream& FStream;
-  bool FEnd = false;
-};
+/// The next tag of the map files' list (ReadNextTagIn... over MapFileTags()) with its attributes and
+/// content.
+TMapFileTag NextMapTag(TTagReader& Source, String& Attributes, String& Content);
 
 /// The text after the first Key (searched in Lower, the lower-cased Line) up to the next '"', blanks
 /// around it stripped, taken from Line; empty when Key or the closing quote is missing. Found tells
@@ -136,7 +110,7 @@ class TStreamSource : public TMapFileSource {
 String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found = nullptr);
 /// Reads lines up to the first start line of a block: one holding Opening (such as "<geomap") and
 /// "qeltakit" (A-Z case ignored) whose id="..." equals ID ignoring case (any id for an empty ID).
-bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine);
+bool FindStartLine(TTagReader& Source, const String& Opening, const String& ID, String& StartLine);
 
 /// One line out of a writer.
 using TMapLineSink = std::function<void(const String& Line)>;

@@ -385,13 +385,13 @@ String LandMarkLine(const TLandMark& lm) {
 }  // namespace
 
 bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
   if (!detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
   DropLandMarks();
   String attributes, content;
   for (;;) {
-    const detail::TMapFileTag tag = source.Tag(attributes, content);
+    const detail::TMapFileTag tag = detail::NextMapTag(source, attributes, content);
     if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
     if (tag == detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(detail::TAttributes(attributes), FDefaultLM));
   }

@@ -138,14 +138,14 @@ void TSymbolRepository::Append(const TSymbol& Symbol) {
 }
 
 bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
   if (!detail::FindStartLine(source, u"<lmsymbols", ID, line)) return false;
   FNEntries = 0;
   FSymbols.assign(kSymbolBlock, ZeroSymbol());
   String attributes, content;
   for (;;) {
-    const detail::TMapFileTag tag = source.Tag(attributes, content);
+    const detail::TMapFileTag tag = detail::NextMapTag(source, attributes, content);
     if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
     if (tag == detail::mfSymbol) Append(SymbolFromAttributes(detail::TAttributes(attributes)));
   }

@@ -373,7 +373,7 @@ bool TKohonen::TStaged::Sound() const {
   return true;
 }
 
-bool TKohonen::ReadXml(detail::TXmlSource& in, const String& DataID) {
+bool TKohonen::ReadXml(TTagReader& in, const String& DataID) {
   String line, a, content;
   if (!detail::FindXmlStartLine(in, u"kohonen", DataID, line)) return false;
   TStaged st;
@@ -445,12 +445,12 @@ void TKohonen::Adopt(const TStaged& st) {
 }
 
 bool TKohonen::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   return ReadXml(source, DataID);
 }
 
 bool TKohonen::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource source(InStream);
+  TTagReader source(InStream, 2);
   return ReadXml(source, DataID);
 }
 

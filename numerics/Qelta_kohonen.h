@@ -143,7 +143,7 @@ class TKohonen : public TComponent {
   /// Makes the state the staged one (all allocations first, so a failure changes nothing).
   void Adopt(const TStaged& st);
   void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  bool ReadXml(TTagReader& in, const String& DataID);
 
   int FMaxNeighb = 2;
   String FComment;

@@ -83,6 +83,7 @@ struct TSpMatElemInt {
 
 class TMatrix;
 class TIntMatrix;
+class TTagReader;
 
 namespace detail {
 
@@ -151,7 +152,6 @@ class TDenseStore {
 };
 
 class TLineSink;
-class TXmlSource;
 template <typename T>
 struct TXmlMatrix;
 template <typename T>
@@ -307,7 +307,7 @@ class TMatrixT : public TComponent {
   String FLoadError;
 
  private:
-  bool ReadXml(TXmlSource& in, const String& DataID);
+  bool ReadXml(TTagReader& in, const String& DataID);
   TMatrixPort<T> Port();
   /// Calls fn(visit, n, dense) with the sample visitor of a valid, non-empty range, its cell count
   /// and whether the cells are dense; false (fn not called) for an empty range.
@@ -738,7 +738,7 @@ class TMat3D : public TComponent {
   TNotifyEvent OnChange;
 
  private:
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  bool ReadXml(TTagReader& in, const String& DataID);
   detail::TCellBlock<3> FCells{false};
   String FDataID;
 };

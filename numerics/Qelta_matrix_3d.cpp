@@ -81,19 +81,19 @@ bool TMat3D::SaveAsXMLFile(const String& FName, const String& DataID) const {
   return detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
-bool TMat3D::ReadXml(detail::TXmlSource& in, const String& DataID) {
+bool TMat3D::ReadXml(TTagReader& in, const String& DataID) {
   if (!detail::ReadXmlBlock(in, DataID, FCells, FDataID)) return false;
   Changed();
   return true;
 }
 
 bool TMat3D::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
+  TTagReader src(f);
   return ReadXml(src, DataID);
 }
 
 bool TMat3D::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource src(InStream);
+  TTagReader src(InStream, 2);
   return ReadXml(src, DataID);
 }
 

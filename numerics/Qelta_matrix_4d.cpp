@@ -250,7 +250,7 @@ bool TMat4D::SaveAsXMLFile(const String& FName, const String& DataID) const {
 }
 
 bool TMat4D::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
+  TTagReader src(f);
   if (!detail::ReadXmlBlock(src, DataID, FCells, FDataID)) return false;
   Changed();
   return true;

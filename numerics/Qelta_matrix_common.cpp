@@ -187,7 +187,7 @@ bool TMatrixT<M, T, V>::TakeXmlCells(const TXmlMatrix<T>& x) {
 }
 
 template <typename M, typename T, typename V>
-bool TMatrixT<M, T, V>::ReadXml(TXmlSource& in, const String& DataID) {
+bool TMatrixT<M, T, V>::ReadXml(TTagReader& in, const String& DataID) {
   TXmlMatrix<T> x;
   FLoadError.clear();
   if (!ReadXmlMatrix(in, DataID, x, FLoadError)) return false;
@@ -203,13 +203,13 @@ bool TMatrixT<M, T, V>::ReadXml(TXmlSource& in, const String& DataID) {
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  TTextFileSource src(f);
+  TTagReader src(f);
   return ReadXml(src, DataID);
 }
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  TStreamSource src(InStream);
+  TTagReader src(InStream, 2);
   return ReadXml(src, DataID);
 }
 

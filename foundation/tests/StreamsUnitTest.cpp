@@ -304,6 +304,65 @@ TEST(ReadNextTagInTextFile, ReadsTagsFromAnOpenTextFile) {
   CloseFile(f);
 }
 
+// [lines and tags of one medium]
+
+// One text read through each medium gives the same lines and tags in turn: tags go on from where the
+// last line ended, and a line from where the last tag ended.
+TEST(TTagReader, ReadsTheSameLinesAndTagsFromATextFileAStreamAndAText) {
+  const std::string bytes = "<?xml?>\r\n<map id=\"x\">\r\n  <item n=\"1\">a</item>\r\n</map>\r\ntail";
+  TempDir dir;
+  dir.Put("t.xml", bytes);
+  TextFile f;
+  AssignFile(f, dir / "t.xml");
+  Reset(f);
+  auto s = Mem(bytes);
+  const String text(bytes.begin(), bytes.end());
+  TTagReader file(f), stream(*s), string(text);
+  for (TTagReader* r : {&file, &stream, &string}) {
+    String line, attributes, content;
+    EXPECT_TRUE(r->ReadLine(line) && line == u"<?xml?>");
+    EXPECT_TRUE(r->ReadLine(line) && line == u"<map id=\"x\">");
+    EXPECT_EQ(r->NextTag(kTags, attributes, content), 0);
+    EXPECT_EQ(attributes, u"n=\"1\"");
+    EXPECT_EQ(content, u"a");
+    EXPECT_EQ(r->NextTag(kTags, attributes, content), 3);
+    EXPECT_TRUE(r->ReadLine(line) && line.empty());
+    EXPECT_FALSE(r->AtEnd());
+    EXPECT_TRUE(r->ReadLine(line) && line == u"tail");
+    EXPECT_TRUE(r->AtEnd());
+    EXPECT_FALSE(r->ReadLine(line));
+    EXPECT_EQ(line, u"tail");  // unchanged at the end
+  }
+  EXPECT_EQ(s->Position(), s->Size());
+  CloseFile(f);
+}
+
+TEST(TTagReader, StreamLinesEndByTheLineMode) {
+  struct Case { const char* bytes; int mode; std::vector<String> lines; };
+  const Case cases[] = {
+      {"a\rb\r\nc\n", 0, {u"ab", u"c"}},               // CR dropped, a final LF ends the last line
+      {"a\rb\nc", 2, {u"a", u"b", u"c"}},                // lone CR and LF both end a line
+      {"", 0, {}},
+  };
+  for (const Case& c : cases) {
+    auto s = Mem(c.bytes);
+    TTagReader r(*s, c.mode);
+    std::vector<String> lines;
+    for (String line; r.ReadLine(line);) lines.push_back(line);
+    EXPECT_EQ(lines, c.lines) << c.bytes;
+  }
+}
+
+// The text is read as it stands: only the CR before a LF leaves a line.
+TEST(TTagReader, TextLinesKeepTheirControlCharacters) {
+  const String text = u"a\tb\x01\r\n\rc";
+  TTagReader r(text);
+  String line;
+  EXPECT_TRUE(r.ReadLine(line) && line == u"a\tb\x01");
+  EXPECT_TRUE(r.ReadLine(line) && line == u"\rc");
+  EXPECT_FALSE(r.ReadLine(line));
+}
+
 // [further helpers]
 
 TEST(ScanStreamForXMLTag, SkipsToTheNamedElement) {

@@ -31,9 +31,9 @@
 #include "Qelta_math1.h"
 #include "Qelta_qeltabase.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 namespace qelta {
 
@@ -412,7 +412,7 @@ class TNumIO2 : public TCustomControl {
   bool FBut3D = true;
   int FButHeight = 28;
   TColor FButColor = 0xC0C0C0;
-  std::unique_ptr<detail::TControlTimer> FCaretTimer;
+  std::unique_ptr<ctl_detail::TControlTimer> FCaretTimer;
   String FInBuffer;
   int FCaretPos = 0;
   bool FCaretVisib = true;

@@ -238,9 +238,9 @@ class TOnOffBut : public TGraphicControl {
   bool FSpeedPressed = false;  // a left press switched this speed button on; its release switches it off
 };
 
-namespace detail {
+namespace ctl_detail {
 /// Not part of the public interface: the resource module of qeltactl (the sheets), for tests.
 HINSTANCE OnOffButResources();
-}  // namespace detail
+}  // namespace ctl_detail
 
 }  // namespace qelta

@@ -36,8 +36,8 @@ namespace qelta {
 
 namespace {
 
-using detail::XmlEscape;
-using detail::XmlUnescape;
+using core_detail::XmlEscape;
+using core_detail::XmlUnescape;
 
 // Cells a declared size may hold beyond those the block lists (what a reader may reserve for a short file).
 constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;

@@ -7,7 +7,7 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::core_detail {
 
 /// A tag's text (after '<', up to and including '>') taken apart.
 struct TTagParts {
@@ -31,4 +31,4 @@ String XmlEscape(const String& s);
 /// The inverse of XmlEscape; also "&apos;" and "&#xh;". An "&" that starts no known reference stays.
 String XmlUnescape(const String& s);
 
-}  // namespace qelta::detail
+}  // namespace qelta::core_detail

@@ -307,9 +307,9 @@ class TRLEncoder : public TComponent {
 // [SECTION] String array                          (Qelta_dstruct_strarray.cpp, _xml.cpp)
 // ============================================================================================
 
-namespace detail {
+namespace core_detail {
 struct TStringArrayChild;  // not part of the public interface: a child of the XML element as read
-}  // namespace detail
+}  // namespace core_detail
 
 /// Table of short 8-bit texts (Windows-1252, at most 255 characters; longer texts are cut)
 /// addressed (column, row): columns 0..NrOfColumns (column 0 is a row-header column), rows
@@ -469,7 +469,7 @@ class TStringArray : public TComponent {
   void TakeContents(TStringArray& other);
   /// Builds the table of an element that was read and takes it; false (unchanged) beyond the bound
   /// of unlisted cells or without memory.
-  bool TakeXmlChildren(int cols, int rows, const std::vector<detail::TStringArrayChild>& children);
+  bool TakeXmlChildren(int cols, int rows, const std::vector<core_detail::TStringArrayChild>& children);
 
   int FNCol = 1;
   int FNRow = 1;

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace qelta::detail {
+namespace qelta::core_detail {
 
 /// The CRC-32 register after the n bytes at data, each taken as CalcNextCRC32 takes it (no start
 /// value, no final complement).
@@ -24,4 +24,4 @@ int DigestLevel();
 /// the level now in use.
 int SetDigestLevel(int level);
 
-}  // namespace qelta::detail
+}  // namespace qelta::core_detail

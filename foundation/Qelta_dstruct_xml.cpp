@@ -98,7 +98,7 @@ bool NumericReference(const String& body, uint32_t& cp) {
 
 }  // namespace
 
-namespace detail {
+namespace core_detail {
 
 String XmlEscape(const String& s) {
   String r;
@@ -150,12 +150,12 @@ String XmlUnescape(const String& s) {
   return r;
 }
 
-}  // namespace detail
+}  // namespace core_detail
 
 namespace {
 
-using detail::XmlEscape;
-using detail::XmlUnescape;
+using core_detail::XmlEscape;
+using core_detail::XmlUnescape;
 
 // [SECTION] numbers
 
@@ -392,7 +392,7 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
 }
 
 // A child of a "stringarray" element as it was read: colattrib (tag 1), rowattrib (2) or cell (3).
-struct detail::TStringArrayChild {
+struct core_detail::TStringArrayChild {
   int Tag = 0;
   int Index = 0, Row = 0;  // column or row of an attribute (with Row unused), column and row of a cell
   uint8_t Value = 0;
@@ -401,7 +401,7 @@ struct detail::TStringArrayChild {
 
 namespace {
 
-using detail::TStringArrayChild;
+using core_detail::TStringArrayChild;
 
 // Cells the declared dimensions may add to the children a file lists.
 constexpr int64_t kMaxUnlistedStringCells = int64_t(1) << 24;

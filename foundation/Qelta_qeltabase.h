@@ -292,10 +292,10 @@ bool FontIsTrueType(const String& FontName);
 
 // --- start-up (not part of the public interface) ----------------------------------------------
 
-namespace detail {
+namespace core_detail {
 /// Start-up of this unit (ProcStat := 0); called once by qeltacore's start-up, later calls do nothing.
 void InitQeltabase();
-}  // namespace detail
+}  // namespace core_detail
 
 }  // namespace qelta
 

@@ -4,9 +4,9 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::core_detail {
 
 /// ScanFPNum read character by character through the state table, for every text.
 double ScanFPNumByMachine(const String& s, bool ExpAllowed, int SepMode, int& Pos);
 
-}  // namespace qelta::detail
+}  // namespace qelta::core_detail

@@ -218,10 +218,10 @@ TTagRead ReadTag(Source& src, String& attributes, String& content) {
   content.clear();
   attributes.clear();
   TTagRead r;
-  const detail::TTagParts tag = detail::SplitTag(CollectTagText(src, r.Found));
+  const core_detail::TTagParts tag = core_detail::SplitTag(CollectTagText(src, r.Found));
   r.Name = tag.name;
   attributes = tag.attributes;
-  if (detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
+  if (core_detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
   return r;
 }
 
@@ -489,12 +489,12 @@ std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attribute
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
-  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
   TTextSource in(file);
-  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
 // [SECTION] lines and tags of one medium
@@ -615,7 +615,7 @@ int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String&
   return count;
 }
 
-namespace detail {
+namespace core_detail {
 
 TTagParts SplitTag(const String& text) {
   TTagParts parts;
@@ -643,5 +643,5 @@ int TagIndex(const std::vector<String>& tags, const String& name) {
   return static_cast<int>(tags.size()) - 1;
 }
 
-}  // namespace detail
+}  // namespace core_detail
 }  // namespace qelta

@@ -10,7 +10,7 @@
 #include "Qelta_GeoDB.h"
 #include "RecordFiles.h"
 
-namespace qelta::detail {
+namespace qelta::map_detail {
 
 // --- layout ---------------------------------------------------------------------------------------
 
@@ -137,4 +137,4 @@ int InsertPosition(const std::vector<Rec>& list, int count, Key key) {
   return key > static_cast<Key>(IxKey(list[static_cast<std::size_t>(mid)])) ? mid + 1 : mid;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::map_detail

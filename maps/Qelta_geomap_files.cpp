@@ -39,7 +39,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace map_detail {
 
 // [SECTION] what the map's files share
 
@@ -183,19 +183,19 @@ String SymbolAttributes(const TSymbolProperties& Props) {
 
 AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }
 
-}  // namespace detail
+}  // namespace map_detail
 
 namespace {
 
-using detail::AttrFloat;
-using detail::AttrInt;
-using detail::ScanFloat;
-using detail::ScanInt;
-using detail::TMapLineSink;
-using detail::UsedLines;
-using detail::UsedPoints;
-using detail::UsedQuads;
-using detail::XmlAttribute;
+using map_detail::AttrFloat;
+using map_detail::AttrInt;
+using map_detail::ScanFloat;
+using map_detail::ScanInt;
+using map_detail::TMapLineSink;
+using map_detail::UsedLines;
+using map_detail::UsedPoints;
+using map_detail::UsedQuads;
+using map_detail::XmlAttribute;
 
 constexpr std::array<std::u16string_view, cmUndefined + 1> ModelNames = {
     u"parabolicip", u"biquadraticpn", u"conicconformal", u"millercylindrical", u"equirect", u"utm", u"undefined"};
@@ -245,8 +245,8 @@ void PutCalQuads(const TMapLineSink& Put, const TCalibData& CalData) {
 void PutCalibration(const TMapLineSink& Put, TCalForm Form, bool Header, const String& ID, const TCalibData& CalData,
                     TCalibModel Model) {
   const bool text = Form == TCalForm::Text;
-  detail::WriteBlockHead(Put, Header || !text, u"TGeoMap Calibration");
-  Put(detail::OpeningTag(u"geomap", ID) + XmlAttribute(u"model", String(ModelNames[std::min(Model, cmUndefined)])) +
+  map_detail::WriteBlockHead(Put, Header || !text, u"TGeoMap Calibration");
+  Put(map_detail::OpeningTag(u"geomap", ID) + XmlAttribute(u"model", String(ModelNames[std::min(Model, cmUndefined)])) +
       XmlAttribute(u"map", CalData.MapFName) + XmlAttribute(u"caption", CalData.Caption) + u">");
   String corners;
   for (const TCoords& c : CalData.Corners) corners += u"[" + Degrees(c.Latit) + u"," + Degrees(c.Longit) + u"] ";
@@ -292,7 +292,7 @@ int ForEachItem(const String& Content, Take&& take) {
   throw EQeltaGeoMapError(Rules.Prefix + u"specified number of calibration points and actual number does not match");
 }
 
-void ReadCalLine(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+void ReadCalLine(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                  const TCalReadRules& Rules) {
   const String type = LowerCase(Attributes.Get(u"type"));
   if (type != u"parallel" && type != u"meridian")
@@ -338,7 +338,7 @@ TCalQuad ParseQuad(const String& item) {
   return q;
 }
 
-void ReadCalQuads(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+void ReadCalQuads(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                   const TCalReadRules& Rules) {
   const int npoints = AttrInt(Attributes, u"npoints");
   int stored = 0;
@@ -358,15 +358,15 @@ void ReadEllipsoid(const String& Content, TCalibData& Cal) {
 void ReadCalElements(TTagReader& Source, TCalibData& Cal, const TCalReadRules& Rules) {
   String attributes, content;
   for (;;) {
-    switch (detail::NextMapTag(Source, attributes, content)) {
-      case detail::mfGeomapEnd: case detail::mfInvalidTag: return;
-      case detail::mfCalline: ReadCalLine(detail::TAttributes(attributes), content, Cal, Rules); break;
-      case detail::mfCorners: ReadCorners(content, Cal); break;
-      case detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
-      case detail::mfCalquads: ReadCalQuads(detail::TAttributes(attributes), content, Cal, Rules); break;
-      case detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
-      case detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
-      case detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;
+    switch (map_detail::NextMapTag(Source, attributes, content)) {
+      case map_detail::mfGeomapEnd: case map_detail::mfInvalidTag: return;
+      case map_detail::mfCalline: ReadCalLine(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfCorners: ReadCorners(content, Cal); break;
+      case map_detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
+      case map_detail::mfCalquads: ReadCalQuads(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
+      case map_detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
+      case map_detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;
       default: break;
     }
   }
@@ -376,10 +376,10 @@ void ReadCalElements(TTagReader& Source, TCalibData& Cal, const TCalReadRules& R
 /// gives Missing, an unknown one cmUndefined.
 void ReadStartLine(const String& Line, TCalibData& Cal, TCalibModel& Model, TCalibModel Missing) {
   const String lower = LowerCase(Line);
-  Cal.MapFName = detail::AttributeAfter(lower, lower, u"map=\"");
-  Cal.Caption = detail::AttributeAfter(Line, lower, u"caption=\"");
+  Cal.MapFName = map_detail::AttributeAfter(lower, lower, u"map=\"");
+  Cal.Caption = map_detail::AttributeAfter(Line, lower, u"caption=\"");
   bool found = false;
-  const String model = detail::AttributeAfter(lower, lower, u"model=\"", &found);
+  const String model = map_detail::AttributeAfter(lower, lower, u"model=\"", &found);
   Model = found ? cmUndefined : Missing;
   for (int k = 0; k < cmUndefined && found; ++k)
     if (model == ModelNames[k]) Model = static_cast<TCalibModel>(k);
@@ -387,7 +387,7 @@ void ReadStartLine(const String& Line, TCalibData& Cal, TCalibModel& Model, TCal
 
 bool ParseFrom(TTagReader& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   String line;
-  if (!detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
   ReadStartLine(line, CalData, Model, cmBiquadraticPn);
   CalData.NumCalLines = 0;
   ReadCalElements(Source, CalData, {false, u"ParseCalibData: "});
@@ -400,7 +400,7 @@ bool ParseFrom(TTagReader& Source, const String& ID, TCalibData& CalData, TCalib
 
 void WriteRawCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID, const TCalibData& CalData,
                                   TCalibModel Model) {
-  PutCalibration(detail::TextFileSink(f), TCalForm::Text, Header, ID, CalData, Model);
+  PutCalibration(map_detail::TextFileSink(f), TCalForm::Text, Header, ID, CalData, Model);
 }
 
 void TGeoMap::WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID) {
@@ -439,14 +439,14 @@ void TGeoMap::ReadFoundCalData(TTagReader& Source, const String& StartLine) {
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TextFile& f, const String& ID) {
   TTagReader source(f);
   String line;
-  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
   return true;
 }
 
 bool TGeoMap::LoadCalDataFromXML(const String& FileName, const String& ID) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
+  if (!map_detail::OpenForReading(f, FileName)) return false;
   const bool found = ReadCalDataFromOpenXMLFile(f, ID);
   CloseFile(f);
   return found;
@@ -456,14 +456,14 @@ bool TGeoMap::LoadCalDataFromXML(TMemoryStream* Stream, const String& ID) {
   if (Stream == nullptr) return false;
   TTagReader source(*Stream);
   String line;
-  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
   return true;
 }
 
 bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
+  if (!map_detail::OpenForReading(f, FileName)) return false;
   TTagReader source(f);
   const bool found = ParseFrom(source, ID, CalData, Model);
   CloseFile(f);

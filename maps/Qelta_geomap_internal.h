@@ -17,7 +17,7 @@
 #include "Streams.h"
 #include "TextFiles.h"
 
-namespace qelta::detail {
+namespace qelta::map_detail {
 
 /// Nearest integer, halves to even, saturated to the 32-bit range; NaN gives 0. Every float of the
 /// unit that becomes a pixel or an index goes through it.
@@ -159,4 +159,4 @@ String SymbolAttributes(const TSymbolProperties& Props);
 /// The first Max characters of the text as single-byte (Windows-1252) text.
 AnsiString ShortAnsi(const String& Text, int Max);
 
-}  // namespace qelta::detail
+}  // namespace qelta::map_detail

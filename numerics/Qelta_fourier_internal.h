@@ -1,7 +1,7 @@
 #pragma once
 // Not part of the public interface: the complex transform under TFastFourier (Qelta_fourier_fft.cpp).
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 /// Largest transform length, as a power of two.
 inline constexpr int kFftMaxLg = 23;
@@ -18,4 +18,4 @@ void FftForward(double* re, double* im, int lg);
 /// into s): correctly rounded values for lg <= 16, one rounded product of two such values beyond.
 void FftTwiddle(int lg, int k, double& c, double& s);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

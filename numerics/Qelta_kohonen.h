@@ -142,7 +142,7 @@ class TKohonen : public TComponent {
   std::unique_ptr<TMat3D> NewWeights(int sx, int sy, int n) const;
   /// Makes the state the staged one (all allocations first, so a failure changes nothing).
   void Adopt(const TStaged& st);
-  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  void WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
   bool ReadXml(TTagReader& in, const String& DataID);
 
   int FMaxNeighb = 2;
@@ -162,10 +162,10 @@ class TKohonen : public TComponent {
   std::unique_ptr<TMatrix> FDataMat;
 };
 
-namespace detail {
+namespace num_detail {
 /// The schedule of a training step (not part of the public interface): with r = (maxSteps - step) /
 /// maxSteps, the radius round(r^2 (maxNeighb - 1) + 1) and the rate r^2 maxAlpha.
 void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int& radius, double& alpha);
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta

@@ -13,7 +13,7 @@
 
 #include "Qelta_matrix.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] cells of a TMatrix as a private block
 
@@ -77,4 +77,4 @@ void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t
 /// iterations (the factors are then unreliable).
 bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

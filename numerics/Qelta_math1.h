@@ -253,10 +253,10 @@ void InsertIntoArray(void* Data, int Count, TVarKind Kind, const void* Value, in
 
 // --- start-up (not part of the public interface) -------------------------------------------------
 
-namespace detail {
+namespace num_detail {
 /// Seeds LongRand from the platform's Random, forgets the spare normal value, clears
 /// MathFeedBackProc and AbortMathProc; called once by qeltanum's start-up, later calls do nothing.
 void InitMath1();
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta

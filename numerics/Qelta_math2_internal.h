@@ -10,7 +10,7 @@
 #include "Qelta_matrix.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] line fit
 
@@ -90,4 +90,4 @@ std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len);
 /// CalcEigVec with another pass limit than 100 (tests reach the last pass with it).
 bool CalcEigVecWithin(TMatrix* Mat, int MaxPasses);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -22,7 +22,7 @@ namespace qelta {
 class TTagReader;
 }  // namespace qelta
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // Shared with the matrices (Qelta_matrix.h, Qelta_vecmat_internal.h).
 int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize);
@@ -223,4 +223,4 @@ extern template void WriteXmlBlock<4>(TLineSink&, const char16_t*, bool, const S
 extern template bool ReadXmlBlock<3>(TTagReader&, const String&, TCellBlock<3>&, String&);
 extern template bool ReadXmlBlock<4>(TTagReader&, const String&, TCellBlock<4>&, String&);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -1,4 +1,4 @@
-// Qelta_matrix: the members TMatrix and TIntMatrix share (detail::TMatrixT): size, ranges,
+// Qelta_matrix: the members TMatrix and TIntMatrix share (num_detail::TMatrixT): size, ranges,
 // copies to vectors, sorting, events, the dense bodies both classes call, and the XML element,
 // text and stream forms around the readers and writers of Qelta_matrix_forms.cpp and
 // Qelta_vecmat_shared.cpp.
@@ -13,7 +13,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] construction and size
 
@@ -269,4 +269,4 @@ bool TMatrixT<M, T, V>::LoadFromStream(TStream* InStream, bool AdjustMatrixSize)
 template class TMatrixT<TMatrix, double, TVector>;
 template class TMatrixT<TIntMatrix, int32_t, TIntVector>;
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

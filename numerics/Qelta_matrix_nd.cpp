@@ -24,7 +24,7 @@
 #include "SysUtils.h"
 #include "Qelta_vecmat_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 namespace {
 
@@ -129,4 +129,4 @@ template String TCellBlock<4>::CRC() const;
 template void TCellBlock<3>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
 template void TCellBlock<4>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

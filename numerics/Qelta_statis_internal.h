@@ -9,7 +9,7 @@
 #include "Qelta_statis.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] incomplete gamma function
 
@@ -93,4 +93,4 @@ std::vector<double> SampleOf(const TVector* v);
 /// Sorts ascending with NaN behind every number (a strict weak order, unlike plain <).
 void SortSample(std::vector<double>& x);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -28,7 +28,7 @@
 #include "TextFiles.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] messages and allocation
 
@@ -107,7 +107,7 @@ class TCrcLanes {
   static constexpr std::size_t kBlock = 512;
 
   void Flush() {
-    for (int k = 0; k < Lanes; ++k) FReg[k] = Crc32Update(FReg[k], FBlock[k], FUsed);
+    for (int k = 0; k < Lanes; ++k) FReg[k] = core_detail::Crc32Update(FReg[k], FBlock[k], FUsed);
     FUsed = 0;
   }
 
@@ -657,4 +657,4 @@ extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort
 extern template bool ReadXmlMatrix<double>(TTagReader&, const String&, TXmlMatrix<double>&, String&, int);
 extern template bool ReadXmlMatrix<int32_t>(TTagReader&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -29,7 +29,7 @@
 #include "StrUtils.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] messages, sizes, ranges
 
@@ -184,7 +184,7 @@ bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes) {
   }
 }
 
-uint32_t BlockCRC32(const uint8_t* data, std::size_t size) { return ~Crc32Update(0xFFFFFFFFu, data, size); }
+uint32_t BlockCRC32(const uint8_t* data, std::size_t size) { return ~core_detail::Crc32Update(0xFFFFFFFFu, data, size); }
 
 // [SECTION] stream headers
 
@@ -393,4 +393,4 @@ bool ReadXmlMatrix(TTagReader& in, const String& id, TXmlMatrix<T>& out, String&
 template bool ReadXmlMatrix<double>(TTagReader&, const String&, TXmlMatrix<double>&, String&, int);
 template bool ReadXmlMatrix<int32_t>(TTagReader&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

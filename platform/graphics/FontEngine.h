@@ -9,7 +9,7 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// What selects a face and its size. Height follows TFont.Height: negative = character (em) height
 /// in pixels, positive = cell height (ascent + descent) in pixels, 0 = the default size.
@@ -62,4 +62,4 @@ String ResolveFontFamily(const String& name);
 /// True when the name resolves to an installed scalable font (without falling back).
 bool IsInstalledTrueTypeFont(const String& name);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -8,7 +8,7 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// The font file chosen for a family and style, and what must be synthesised because the
 /// family has no such style file.
@@ -22,4 +22,4 @@ struct FaceChoice {
 /// Font file for the (already resolved) family in the given style; cached per family and style.
 FaceChoice MatchFace(const String& family, bool bold, bool italic);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

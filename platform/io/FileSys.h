@@ -38,7 +38,7 @@ constexpr int faAnyFile = 0x3F;
 
 constexpr Char PathDelim = u'/';
 
-namespace detail {
+namespace platform_detail {
 struct TFindState;  // not part of the public interface
 }
 
@@ -50,7 +50,7 @@ struct TSearchRec {
   String Name;               ///< name without the directory
   int32_t ExcludeAttr = 0;   ///< special attributes that this search leaves out
   TDateTime TimeStamp = 0;   ///< modification time (local)
-  std::shared_ptr<detail::TFindState> FindHandle;
+  std::shared_ptr<platform_detail::TFindState> FindHandle;
 };
 
 // [directory search]

@@ -6,7 +6,7 @@
 // they shortcut.
 // Both give the same pixels and texts; the tests switch the direct paths off to compare them.
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// The switch itself; read it through DirectPaths().
 extern bool directPathsOn;
@@ -16,4 +16,4 @@ inline bool DirectPaths() { return directPathsOn; }
 /// Switches the direct paths on or off; answers the previous setting.
 bool SetDirectPaths(bool on);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -21,7 +21,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace platform_detail {
 class TEditBuffer;
 }
 
@@ -100,7 +100,7 @@ class TCustomComboBox : public TWinControl {
   int FixedHeight();
   std::unique_ptr<TStringList> FItems;
   std::unique_ptr<TPopupListBox> FList;
-  std::unique_ptr<detail::TEditBuffer> FBuffer;
+  std::unique_ptr<platform_detail::TEditBuffer> FBuffer;
   TCanvas* FItemCanvas = nullptr;
   TComboBoxStyle FStyle = csDropDown;
   int FItemIndex = -1;

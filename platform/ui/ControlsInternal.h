@@ -19,7 +19,7 @@ struct ControlsAccess {
   static void Dequeued(TWinControl* w) { w->FPaintQueued = false; }
 };
 
-namespace detail {
+namespace platform_detail {
 
 inline TAppState& AppState() { return Application->State(); }
 
@@ -140,5 +140,5 @@ inline int DepthOf(const TControl* c) {
   return d;
 }
 
-}  // namespace detail
+}  // namespace platform_detail
 }  // namespace qelta

@@ -21,7 +21,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace platform_detail {
 class TEditBuffer;
 }
 
@@ -100,7 +100,7 @@ class TCustomEdit : public TWinControl {
   int PositionAt(int X, int Y);
   void AdjustHeight();
   void PaintLines(TCanvas* c, const TRect& area);
-  std::unique_ptr<detail::TEditBuffer> FBuffer;
+  std::unique_ptr<platform_detail::TEditBuffer> FBuffer;
   bool FReadOnly = false;
   bool FAutoSelect = true;
   bool FAutoSize = true;

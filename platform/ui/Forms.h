@@ -182,7 +182,7 @@ TForm* GetParentForm(const TControl* Control);
 
 // --- the application ---------------------------------------------------------------------------
 
-namespace detail {
+namespace platform_detail {
 struct TAppState;
 }
 
@@ -265,7 +265,7 @@ class TApplication : public TComponent {
   std::function<void(TObject* Sender, bool& Done)> OnIdle;
 
   /// Not part of the public interface: the queue, windows and timers.
-  detail::TAppState& State() { return *FState; }
+  platform_detail::TAppState& State() { return *FState; }
 
  private:
   friend class TForm;
@@ -274,7 +274,7 @@ class TApplication : public TComponent {
   bool ProcessNext();
   bool Idle();
   bool WaitForWork();
-  std::unique_ptr<detail::TAppState> FState;
+  std::unique_ptr<platform_detail::TAppState> FState;
   String FTitle = u"Application";
 };
 

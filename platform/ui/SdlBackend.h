@@ -11,7 +11,7 @@
 #include "Dialogs.h"
 #include "Messages.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// Virtual-key code of an SDL key (the platform's numbering; US layout for punctuation); 0 for a key
 /// the platform has no code for.
@@ -31,4 +31,4 @@ std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int def
 /// Puts the desktop's clipboard and message boxes in place of the in-process ones.
 void InstallSdlServices();
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

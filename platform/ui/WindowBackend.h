@@ -19,7 +19,7 @@ namespace qelta {
 class TForm;
 }
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 class TWindowBackend {
  public:
@@ -57,4 +57,4 @@ TWindowBackend& WindowBackend();
 /// SDL, no display, no video driver).
 std::unique_ptr<TWindowBackend> MakeSdlBackend();
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

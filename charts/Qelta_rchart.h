@@ -68,6 +68,9 @@
 #include "Qelta_qeltabase.h"
 #include "Qelta_univconst.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -1443,3 +1446,5 @@ class TContourPlot : public TCustomRChart {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -25,6 +25,9 @@
 #include "Graphics.h"
 #include "Qelta_cstruct.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -148,3 +151,5 @@ class TChemGraph : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -28,6 +28,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -388,3 +391,5 @@ class TCTab : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

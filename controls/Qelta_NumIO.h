@@ -30,6 +30,9 @@
 #include "Graphics.h"
 #include "Qelta_math1.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
@@ -459,3 +462,5 @@ class TNumIO2 : public TCustomControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -19,6 +19,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
@@ -181,3 +184,5 @@ class TRasterLab : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

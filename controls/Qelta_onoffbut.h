@@ -26,6 +26,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -244,3 +247,5 @@ HINSTANCE OnOffButResources();
 }  // namespace ctl_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

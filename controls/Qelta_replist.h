@@ -55,6 +55,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -811,3 +814,5 @@ bool CheckIfValidReplist(const String& FName, const String& DataID);
 bool CheckIfValidReplist(TStream& Stream, const String& DataID);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

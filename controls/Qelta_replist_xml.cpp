@@ -25,7 +25,6 @@
 #include <algorithm>
 
 #include "Encoding.h"
-#include "QeltaTagRules.h"
 #include "Qelta_replist.h"
 #include "Qelta_stringl.h"
 #include "Qelta_streams.h"
@@ -36,8 +35,6 @@ namespace qelta {
 
 namespace {
 
-using core_detail::XmlEscape;
-using core_detail::XmlUnescape;
 
 // Cells a declared size may hold beyond those the block lists (what a reader may reserve for a short file).
 constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;

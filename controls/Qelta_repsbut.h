@@ -14,6 +14,9 @@
 
 #include "Buttons.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
@@ -74,3 +77,5 @@ class TRepSpeedButton : public TSpeedButton {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -17,6 +17,9 @@
 #include "Qelta_qeltabase.h"
 #include "Types.h"
 #include "Variants.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -569,3 +572,5 @@ class TAssocArray : public TComponent {
 // ----------------------------------------- end of section: associative array
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -23,6 +23,9 @@
 #include "Classes.h"
 #include "Exceptions.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -301,3 +304,5 @@ void InitQeltabase();
 
 // --- chart label settings: TCrossHair, TDTLabel, TCustomTextLabel (own header) -----------------
 #include "Qelta_qeltabase_labels.h"  // IWYU pragma: export
+
+QELTA_PUBLIC_END

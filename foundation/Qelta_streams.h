@@ -17,6 +17,9 @@
 #include "StringLists.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -60,6 +63,11 @@ String ScanForXMLAttrib(const String& attributes, const String& name);
 /// Every name=value pair of an attribute text in order, names lower-cased (A-Z) and stripped of blanks, up to
 /// the end or the first syntax fault: what ScanForXMLAttrib searches, read once for texts asked for many names.
 std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes);
+/// Text as the XML dialects write it: "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal
+/// code point) for every character outside 32..126 and 160..255, so it holds no line end and no markup.
+String XmlEscape(const String& s);
+/// The inverse of XmlEscape; also "&apos;" and "&#xh;". An "&" that starts no known reference stays.
+String XmlUnescape(const String& s);
 /// Reads the next tag with its attributes and content; answers the index of its lower-cased name in tags
 /// (closing tags with their leading '/'), or the last index when it is not listed (-1 for an empty list).
 /// Declarations and comments ("<?...?>", "<!...>") read no content.
@@ -122,3 +130,5 @@ int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String&
                      const TSearchReplaceCallback& callback);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

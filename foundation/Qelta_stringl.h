@@ -22,6 +22,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -347,3 +350,5 @@ void InitStringl();
 }  // namespace core_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

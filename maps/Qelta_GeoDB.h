@@ -31,6 +31,9 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -359,3 +362,5 @@ class TGeoDB : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

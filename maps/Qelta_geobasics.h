@@ -28,6 +28,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -177,3 +180,5 @@ extern const std::array<TGeoDatum, GeoDatumCount> GeoDatumData;
 
 }  // namespace map_detail
 }  // namespace qelta
+
+QELTA_PUBLIC_END

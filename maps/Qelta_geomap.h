@@ -48,6 +48,9 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -810,3 +813,5 @@ void Register();
 }  // namespace Qelta_geomap
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -16,6 +16,7 @@
 #include "Qelta_streams.h"
 #include "Streams.h"
 #include "TextFiles.h"
+#include "Visibility.h"
 
 namespace qelta::map_detail {
 
@@ -31,6 +32,9 @@ inline int RoundToInt(double v) {
 inline int UsedLines(const TCalibData& c) { return std::clamp(c.NumCalLines, 0, MaxCalLines); }
 inline int UsedQuads(const TCalibData& c) { return std::clamp(c.NumCalQuads, 0, MaxCalQuads); }
 inline int UsedPoints(const TCalibLine& l) { return std::clamp(l.NumPoints, 0, MaxCalLinePoints); }
+
+// The fits, the captions and the overlays' layout are exported for the tests that check them alone.
+QELTA_PUBLIC_BEGIN
 
 /// A least-squares line v = k u + d as TCurveFit::CalcLinFit gives it, with Rms the root of the mean
 /// squared residual over Divisor points. Solvable is false below 2 points; all u equal gives k = d = 0.
@@ -88,6 +92,8 @@ double UTMGridStep(double NorthingLow, double NorthingHigh, int UTMGridDist);
 double ZoomDragFactor(int X0, int Y0, int X, int Y, int W, int H);
 /// A magnification set by the mouse kept within [0.001, 1000].
 double MouseMagnification(double m);
+
+QELTA_PUBLIC_END
 
 // --- the map's files (calibration, landmarks, symbols) ---------------------------------------------
 

@@ -15,6 +15,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -80,3 +83,5 @@ void InitComplex();
 }  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -47,6 +47,9 @@
 #include "Qelta_vector.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -547,3 +550,5 @@ class TDataTable : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -1,5 +1,10 @@
 #pragma once
-// Not part of the public interface: the complex transform under TFastFourier (Qelta_fourier_fft.cpp).
+// Not part of the public interface: the complex transform under TFastFourier (Qelta_fourier_fft.cpp);
+// exported for the tests.
+
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::num_detail {
 
@@ -19,3 +24,5 @@ void FftForward(double* re, double* im, int lg);
 void FftTwiddle(int lg, int k, double& c, double& s);
 
 }  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -37,7 +37,6 @@
 #include <vector>
 
 #include "Math.h"
-#include "QeltaTagRules.h"
 #include "Qelta_streams.h"
 #include "Qelta_univconst.h"
 #include "Qelta_vecmat_internal.h"
@@ -280,7 +279,7 @@ void TKohonen::WriteXml(num_detail::TLineSink& out, bool CreateHeader, const Str
   item(u"maxalpha", num_detail::ExactNumText(FMaxAlpha));
   item(u"curstep", IntToStr(FCurStep));
   item(u"cyclic", FCyclic ? u"1" : u"0");
-  item(u"comment", core_detail::XmlEscape(FComment));
+  item(u"comment", XmlEscape(FComment));
   for (int c = 1; c <= FNrInSens; ++c)
     out.Line(u"  <meanstddev ix=\"" + IntToStr(c) + u"\" mean=\"" + num_detail::ExactNumText(FMeanVec->GetVal(c)) +
              u"\" sd=\"" + num_detail::ExactNumText(FStdDevVec->GetVal(c)) + u"\" />");
@@ -391,7 +390,7 @@ bool TKohonen::ReadXml(TTagReader& in, const String& DataID) {
       case xmlMaxAlpha: fine = st.HasMaxAlpha = ParseReal(content, st.MaxAlpha); break;
       case xmlCurStep: fine = st.HasCurStep = ParseInt(content, st.CurStep); break;
       case xmlCyclic: fine = ParseInt(content, st.Cyclic) && (st.Cyclic == 0 || st.Cyclic == 1); break;
-      case xmlComment: st.Comment = core_detail::XmlUnescape(content); break;
+      case xmlComment: st.Comment = XmlUnescape(content); break;
       case xmlMeanStdDev: {
         int ix = 0;
         double mean = 0, sd = 0;

@@ -31,6 +31,9 @@
 #include "Qelta_vector.h"
 #include "Streams.h"
 #include "TextFiles.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -169,3 +172,5 @@ void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int
 }  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

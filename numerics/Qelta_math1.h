@@ -25,6 +25,9 @@
 #include "Math.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -260,3 +263,5 @@ void InitMath1();
 }  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

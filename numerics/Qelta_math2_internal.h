@@ -1,5 +1,6 @@
 #pragma once
-// Not part of the public interface: what the sources of Qelta_math2 share.
+// Not part of the public interface: what the sources of Qelta_math2 share; exported for the maps'
+// calibration fits (the fitter's own line rule) and the tests.
 
 #include <cstdint>
 #include <new>
@@ -9,6 +10,9 @@
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::num_detail {
 
@@ -91,3 +95,5 @@ std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len);
 bool CalcEigVecWithin(TMatrix* Mat, int MaxPasses);
 
 }  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

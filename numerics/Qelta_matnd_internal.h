@@ -17,6 +17,9 @@
 #include "Qelta_math1.h"
 #include "Random.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 class TTagReader;
@@ -224,3 +227,5 @@ extern template bool ReadXmlBlock<3>(TTagReader&, const String&, TCellBlock<3>&,
 extern template bool ReadXmlBlock<4>(TTagReader&, const String&, TCellBlock<4>&, String&);
 
 }  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -34,6 +34,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -902,3 +905,5 @@ class TMat4D : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -1,5 +1,6 @@
 #pragma once
-// Not part of the public interface: what the sources of Qelta_statis share (and its tests reach).
+// Not part of the public interface: what the sources of Qelta_statis share (and its tests reach,
+// hence exported).
 
 #include <algorithm>
 #include <array>
@@ -8,6 +9,9 @@
 
 #include "Qelta_statis.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::num_detail {
 
@@ -94,3 +98,5 @@ std::vector<double> SampleOf(const TVector* v);
 void SortSample(std::vector<double>& x);
 
 }  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -27,13 +27,16 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
 
 namespace qelta::num_detail {
 
 // [SECTION] messages and allocation
 
+QELTA_PUBLIC_BEGIN  // the charts raise their errors through it too
 /// "Component \"<Name>\": <rest>".
 String ComponentText(const TComponent& c, const String& rest);
+QELTA_PUBLIC_END
 /// "not enough memory on heap for <cols> x <rows> cells": the message of a size that does not fit.
 String NoRoomFor(int64_t cols, int64_t rows);
 

@@ -20,6 +20,9 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -234,3 +237,5 @@ class TIntVector : public num_detail::TVectorT<int32_t> {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -32,6 +32,9 @@
 #include "Classes.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -106,3 +109,5 @@ std::vector<Extended> DaubechiesLowPass(int k);
 }  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -304,6 +304,23 @@ TEST(ReadNextTagInTextFile, ReadsTagsFromAnOpenTextFile) {
   CloseFile(f);
 }
 
+TEST(XmlEscape, WritesReferencesThatXmlUnescapeReadsBack) {
+  struct Case { const char16_t* text; const char16_t* escaped; };
+  const Case cases[] = {
+      {u"a&b<c>\"d'", u"a&amp;b&lt;c&gt;&quot;d'"},
+      {u"tab\tline\r\n", u"tab&#9;line&#13;&#10;"},          // no line end survives in a line
+      {u"\u00e9\u00a0\u0080\u20ac", u"\u00e9\u00a0&#128;&#8364;"},  // 160..255 as they stand
+      {u"\U0001F600", u"&#128512;"},                            // a surrogate pair is one code point
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(XmlEscape(c.text), c.escaped);
+    EXPECT_EQ(XmlUnescape(c.escaped), c.text);
+  }
+  EXPECT_EQ(XmlUnescape(u"&apos;&#x41;&#X42;&amp"), u"'AB&amp");  // an unfinished reference stays
+  EXPECT_EQ(XmlUnescape(u"&bogus; &#xZ; &#1114112;"), u"&bogus; &#xZ; &#1114112;");
+}
+
 // [lines and tags of one medium]
 
 // One text read through each medium gives the same lines and tags in turn: tags go on from where the

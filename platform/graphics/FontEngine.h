@@ -2,12 +2,16 @@
 // Text rendering behind TCanvas and TFont: FreeType glyphs from fonts found by Fontconfig,
 // grey-scale antialiased and blended into a 32-bit pixel buffer. Windows font names map to
 // installed families with DejaVu as the fallback, so text measures the same on every machine
-// with the project's packages. Not part of the public interface: TCanvas is.
+// with the project's packages. Not part of the public interface: TCanvas is. Exported for the
+// foundation's FontIsTrueType, the tests and the text benchmark.
 
 #include <cstdint>
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::platform_detail {
 
@@ -63,3 +67,5 @@ String ResolveFontFamily(const String& name);
 bool IsInstalledTrueTypeFont(const String& name);
 
 }  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

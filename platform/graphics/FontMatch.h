@@ -2,11 +2,14 @@
 // Face selection behind FontEngine: Windows font names to installed families and a family plus
 // style to a font file, through Fontconfig. Names compare ignoring A-Z/a-z case. A name that is
 // neither mapped nor installed as a scalable family falls back to DejaVu Sans. Not part of the
-// public interface; FontEngine.cpp is its only user.
+// public interface; FontEngine.cpp uses it, and the tests (hence exported).
 
 #include <string>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::platform_detail {
 
@@ -23,3 +26,5 @@ struct FaceChoice {
 FaceChoice MatchFace(const String& family, bool bold, bool italic);
 
 }  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

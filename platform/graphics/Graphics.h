@@ -27,6 +27,9 @@
 #include "Exceptions.h"
 #include "Resources.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -657,3 +660,5 @@ void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes);
 
 }  // namespace platform_detail
 }  // namespace qelta
+
+QELTA_PUBLIC_END

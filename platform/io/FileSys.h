@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -161,3 +164,5 @@ bool GetDiskFreeSpace(const String& root, uint64_t& sectorsPerCluster, uint64_t&
 bool DriveIsReadOnly(Char drive);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -11,6 +11,9 @@
 
 #include "Exceptions.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -115,3 +118,5 @@ std::vector<String> RegisteredPages();
 std::vector<TComponentClass> RegisteredComponents(const String& Page);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -4,7 +4,12 @@
 // of their rows, solid lines by address steps, unscaled copies by rows, fills and text conversion
 // with AVX2 where the processor has it, Str's text straight from to_chars) and the general paths
 // they shortcut.
-// Both give the same pixels and texts; the tests switch the direct paths off to compare them.
+// Both give the same pixels and texts; the tests switch the direct paths off to compare them (hence
+// exported).
+
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::platform_detail {
 
@@ -17,3 +22,5 @@ inline bool DirectPaths() { return directPathsOn; }
 bool SetDirectPaths(bool on);
 
 }  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

@@ -18,6 +18,9 @@
 #include <type_traits>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -163,3 +166,5 @@ struct TVarRec {
 String Format(const String& fmt, std::initializer_list<TVarRec> args);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

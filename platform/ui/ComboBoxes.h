@@ -18,6 +18,9 @@
 #include "Controls.h"
 #include "Popups.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -118,3 +121,5 @@ class TComboBox : public TCustomComboBox {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -18,6 +18,9 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -153,3 +156,5 @@ class TMemo : public TCustomMemo {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -32,6 +32,9 @@
 #include "Exceptions.h"
 #include "Messages.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -287,3 +290,5 @@ struct TApplicationRef {
 inline constexpr TApplicationRef Application{};
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

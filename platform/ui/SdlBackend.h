@@ -1,7 +1,7 @@
 #pragma once
 // Not part of the public interface: the pieces of the SDL window backend that translate between SDL
 // and the platform, kept apart so that tests can check them without a display. Built only with
-// QELTA_WITH_SDL. Not installed.
+// QELTA_WITH_SDL. Not installed; exported for those tests.
 
 #include <SDL.h>
 
@@ -10,6 +10,9 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Messages.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta::platform_detail {
 
@@ -32,3 +35,5 @@ std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int def
 void InstallSdlServices();
 
 }  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

@@ -1,10 +1,12 @@
 #pragma once
 // Stream and tag helpers of the foundation: byte-per-character text lines, raw binary numbers, number
 // scanners that read straight from a stream, and a small reader for the XML-like files the system
-// writes itself (tag by tag, plus an attribute scanner).
+// writes itself (tag by tag, plus an attribute scanner and the character references of its texts), with
+// TTagReader taking lines and tags in turn from a text file, a stream or a text.
 // Text in a stream is one byte per character: writers store the low 8 bits of each character,
 // readers turn byte b into the character of code b. Lines are written with CR LF.
-// The routines keep no state; each works on the stream or text file it is given, from its position.
+// The routines keep no state (TTagReader only its place in a text); each works on the stream or text
+// file it is given, from its position.
 // Limits: the tag reader is no XML parser (no entities, no CDATA); tag and attribute names are
 // matched ignoring the case of A-Z only. Readers never raise at the end of the input.
 

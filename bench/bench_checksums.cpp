@@ -40,10 +40,10 @@ const std::vector<uint8_t>& Data() {
 // Runs fn with the digest routines limited to `level` (0 portable), restoring the level after.
 template <typename Fn>
 void AtLevel(int level, Fn fn) {
-  const int saved = qelta::detail::DigestLevel();
-  qelta::detail::SetDigestLevel(level);
+  const int saved = qelta::core_detail::DigestLevel();
+  qelta::core_detail::SetDigestLevel(level);
   fn();
-  qelta::detail::SetDigestLevel(saved);
+  qelta::core_detail::SetDigestLevel(saved);
 }
 
 void SetBytes(benchmark::State& state) { state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kSize)); }

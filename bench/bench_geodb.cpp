@@ -143,7 +143,7 @@ constexpr int kBig = 1000000;
 // The six files of kBig towns sorted by latitude (so each index is the entry order sorted by its key).
 void WriteBigDatabase(const std::string& base, const std::vector<TTown>& towns) {
   using namespace qelta;
-  using namespace qelta::detail;
+  using namespace qelta::map_detail;
   std::vector<TgdbData> sums(towns.size());
   std::vector<uint8_t> bytes(towns.size() * kGdbSumSize);
   for (std::size_t i = 0; i < towns.size(); ++i) {

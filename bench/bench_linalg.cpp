@@ -75,8 +75,8 @@ void SingleThreaded() {
 // Argument: the highest instruction level the kernels may use (2 AVX-512, 1 AVX2, 0 the SSE2 path).
 void BM_Multiply1000(benchmark::State& state) {
   SingleThreaded();
-  const int saved = qelta::detail::KernelLevel();
-  state.counters["level"] = qelta::detail::SetKernelLevel(static_cast<int>(state.range(0)));
+  const int saved = qelta::num_detail::KernelLevel();
+  state.counters["level"] = qelta::num_detail::SetKernelLevel(static_cast<int>(state.range(0)));
   constexpr int n = 1000;
   const std::vector<double> a = RandomBlock(n, n, 1), b = RandomBlock(n, n, 2);
   std::vector<double> c(a.size());
@@ -90,7 +90,7 @@ void BM_Multiply1000(benchmark::State& state) {
         cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, n, n, n, 1.0, a.data(), n, b.data(), n, 0.0, c.data(),
                     n);
       });
-  qelta::detail::SetKernelLevel(saved);
+  qelta::num_detail::SetKernelLevel(saved);
 }
 
 void BM_LUdecomposition500(benchmark::State& state) {

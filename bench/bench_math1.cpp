@@ -90,7 +90,7 @@ BENCHMARK(BM_StdSort)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // 10^6 doubles: each iteration sorts a fresh copy with both (the copies are not timed).
 void SortSideBySide(benchmark::State& state, int level) {
-  const int saved = qelta::detail::SetKernelLevel(level);
+  const int saved = qelta::num_detail::SetKernelLevel(level);
   const std::vector<double> source(Unsorted().begin(), Unsorted().begin() + 1000000);
   std::vector<double> ours, anchor;
   qelta::bench::TSideBySide t;
@@ -100,7 +100,7 @@ void SortSideBySide(benchmark::State& state, int level) {
           qelta::bench::Seconds([&] { std::sort(anchor.begin(), anchor.end()); }));
   }
   t.Report(state);
-  qelta::detail::SetKernelLevel(saved);
+  qelta::num_detail::SetKernelLevel(saved);
   if (ours != anchor) state.SkipWithError("the orders differ");
 }
 

@@ -11,7 +11,7 @@
 namespace {
 
 using qelta::String;
-using namespace qelta::detail;
+using namespace qelta::platform_detail;
 
 constexpr int kSide = 1000;
 

@@ -35,7 +35,7 @@ bool StartWindows(benchmark::State& state) {
   }
 }
 
-SDL_Window* WindowOf(const TForm* form) { return static_cast<SDL_Window*>(detail::WindowBackend().NativeWindow(form)); }
+SDL_Window* WindowOf(const TForm* form) { return static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(form)); }
 
 /// The bare present: a frame copied into the window surface and shown.
 void PresentFrame(SDL_Window* window, const std::vector<uint32_t>& frame) {

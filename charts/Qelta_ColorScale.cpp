@@ -33,7 +33,7 @@ std::vector<TColorBarLine> ColorBarLines(int Start, int End, int LowPos, int Hig
   const int b = std::clamp(LowPos, Start, End), d = std::clamp(HighPos, Start, End);
   const double span = static_cast<double>(HighPos) - LowPos;
   for (int e = std::min(b, d); e <= std::max(b, d); ++e) {
-    const int64_t i = b == d ? N / 2 : detail::RoundDouble((e - static_cast<double>(LowPos)) / span * N);
+    const int64_t i = b == d ? N / 2 : plot_detail::RoundDouble((e - static_cast<double>(LowPos)) / span * N);
     lines.push_back({e, static_cast<int>(std::clamp<int64_t>(i, 1, N))});
   }
   if (!Extend) return lines;
@@ -108,7 +108,7 @@ void TColorScale::ColorArrayChange(TObject* /*Sender*/) { Paint(); }
 TColor TColorScale::ValueToColor(double Value) const {
   const int n = FColorArray->Size();
   const int64_t i =
-      FColorHigh != FColorLow ? detail::RoundDouble((Value - FColorLow) * n / (FColorHigh - FColorLow)) : n / 2;
+      FColorHigh != FColorLow ? plot_detail::RoundDouble((Value - FColorLow) * n / (FColorHigh - FColorLow)) : n / 2;
   return FColorArray->GetColorElem(static_cast<int>(std::clamp<int64_t>(i, 1, n)));
 }
 
@@ -141,14 +141,14 @@ void TColorScale::MouseMoveInScale(bool InScale, TShiftState Shift, double Value
 
 void TColorScale::Paint() {
   if (!ComponentState().Contains(csDesigning) && (!Visible() || FSuppressPaint)) return;
-  if (!detail::SizePicture(*FGrafBmp, Width(), Height())) return;
+  if (!plot_detail::SizePicture(*FGrafBmp, Width(), Height())) return;
   TCanvas* c = FGrafBmp->Canvas();
-  detail::FillPicture(c, FColorSclBkgd, Width(), Height());
+  plot_detail::FillPicture(c, FColorSclBkgd, Width(), Height());
   DrawBar(c);
   FScale->SetFont(Font());
   FScale->SetColorScale(FColorScale);
   FScale->ForcePaint();
-  detail::DrawCaption(c, Font(), FCaption, FCaptPosX, FCaptPosY, FCaptSize, FCaptStyle, FCaptColor);
+  plot_detail::DrawCaption(c, Font(), FCaption, FCaptPosX, FCaptPosY, FCaptSize, FCaptStyle, FCaptColor);
   DrawFrame(c, FFrameSt, 0, 0, Width() - 1, Height() - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
             FColBlackLine);
   Canvas()->Draw(0, 0, FGrafBmp.get());
@@ -214,7 +214,7 @@ void TColorScale::SetFramedColorScale(bool value) { Store(FFramedColors, value);
 void TColorScale::SetColorScheme(TColorScheme value) {
   if (value == FColorScheme) return;
   FColorScheme = value;
-  detail::SchemeLineColors(value, FColGrayLine, FColWhiteLine);
+  plot_detail::SchemeLineColors(value, FColGrayLine, FColWhiteLine);
   Paint();
 }
 

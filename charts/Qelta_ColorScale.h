@@ -24,6 +24,9 @@
 #include "Qelta_Scale.h"
 #include "Qelta_qeltabase.h"
 #include "Qelta_qeltacolors.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -203,3 +206,5 @@ void Register();
 }  // namespace Qelta_ColorScale
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -215,11 +215,11 @@ void TScaleGauge::SetDialRange() {
 
 void TScaleGauge::Paint() {
   if (!ComponentState().Contains(csDesigning) && !Visible()) return;
-  if (!detail::SizePicture(*FGrafBmp, Width(), Height())) return;
+  if (!plot_detail::SizePicture(*FGrafBmp, Width(), Height())) return;
   TCanvas* c = FGrafBmp->Canvas();
   const TGaugeFrame f = Layout();
   SetDialRange();
-  if (FGaugeBG == gbPlain) detail::FillPicture(c, FColorSclBG1, Width(), Height());
+  if (FGaugeBG == gbPlain) plot_detail::FillPicture(c, FColorSclBG1, Width(), Height());
   DrawStrokes(c, GaugeBackground(f, FGaugeBG, FColorSclBG1, FColorSclBG2));
   FScale->SetFont(Font());
   FScale->SetColorScale(FColorScale);
@@ -230,7 +230,7 @@ void TScaleGauge::Paint() {
   DrawStrokes(c, GaugeIndex(f, FGaugeIdxMode, p, FScale->ConvertToPixelCoords(FGaugeZero), ShownValue() >= FGaugeZero,
                             FColorIndex1, FColorIndex2));
   DrawCover(c);
-  detail::DrawCaption(c, Font(), FCaption, FCaptPosX, FCaptPosY, FCaptSize, FCaptStyle, FCaptColor);
+  plot_detail::DrawCaption(c, Font(), FCaption, FCaptPosX, FCaptPosY, FCaptSize, FCaptStyle, FCaptColor);
   DrawFrame(c, FInnerFrameSt, f.MarginLeft, f.MarginTop, f.Width - f.MarginRight - 1, f.Height - f.MarginBottom - 1,
             FColWhiteLine, clSilver, FColGrayLine, FColBlackLine, FColBlackLine);
   DrawFrame(c, FOuterFrameSt, 0, 0, f.Width - 1, f.Height - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
@@ -375,7 +375,7 @@ void TScaleGauge::SetOrientation(TGaugeOrientation value) {
 void TScaleGauge::SetColorScheme(TColorScheme value) {
   if (value == FColorScheme) return;
   FColorScheme = value;
-  detail::SchemeLineColors(value, FColGrayLine, FColWhiteLine);
+  plot_detail::SchemeLineColors(value, FColGrayLine, FColWhiteLine);
   Paint();
 }
 

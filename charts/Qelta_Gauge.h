@@ -23,6 +23,9 @@
 #include "Graphics.h"
 #include "Qelta_Scale.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -239,3 +242,5 @@ void Register();
 }  // namespace Qelta_Gauge
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

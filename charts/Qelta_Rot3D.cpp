@@ -35,7 +35,7 @@ constexpr std::array<TColor, 16> kStandardColors{clBlack, clMaroon, clGreen, clO
                                                  clTeal,  clGray,   clSilver, clRed,  clLime,   clYellow,
                                                  clBlue,  clFuchsia, clAqua,  clWhite};
 
-int32_t ModelCoord(double v) { return static_cast<int32_t>(detail::RoundClamped(v, -int64_t{INT32_MAX}, INT32_MAX)); }
+int32_t ModelCoord(double v) { return static_cast<int32_t>(plot_detail::RoundClamped(v, -int64_t{INT32_MAX}, INT32_MAX)); }
 
 bool KindMatches(Tr3Item kind, Tr3Item wanted) {
   return wanted == Tr3Item::tkEverything || (wanted != Tr3Item::tkNone && kind == wanted);
@@ -147,7 +147,7 @@ void TRot3D::Repaint3D() { Paint(); }
 
 void TRot3D::SetCubeCorners() {
   for (int k = 0; k < 8; ++k)
-    for (int axis = 0; axis < 3; ++axis) CubeCorners[k][axis] = FBBSize * detail::CornerSign(k, axis);
+    for (int axis = 0; axis < 3; ++axis) CubeCorners[k][axis] = FBBSize * plot_detail::CornerSign(k, axis);
 }
 
 // [SECTION] item list
@@ -237,7 +237,7 @@ void TRot3D::MakeVisible() {
     FMaxCoord[a] = survey.Points > 0 ? ModelCoord((survey.High[a] - map.Centre[a]) * map.Scale[a]) : 0;
   }
   TObjects objects;
-  detail::GuardAlloc<EQeltaRot3DError>(*this, u"insufficient memory", [&] {
+  num_detail::GuardAlloc<EQeltaRot3DError>(*this, u"insufficient memory", [&] {
     objects = BuildObjects(FDataContainer, map, size_t(survey.Points), FItemColors);
   });
   FRotDataX = std::move(objects.X);
@@ -533,23 +533,23 @@ std::unique_ptr<TBitmap> TRot3D::RenderPicture(bool IncludeFrame, bool BlackAndW
 }
 
 void TRot3D::CopyToBMP(const String& FileName, bool IncludeFrame) {
-  detail::SavePictureAsBmp(*RenderPicture(IncludeFrame, false), FileName);
+  plot_detail::SavePictureAsBmp(*RenderPicture(IncludeFrame, false), FileName);
 }
 
 void TRot3D::CopyToWMF(const String& /*FileName*/, bool /*IncludeFrame*/) {
-  throw EQeltaRot3DError(detail::MetafileRefusal(*this));
+  throw EQeltaRot3DError(plot_detail::MetafileRefusal(*this));
 }
 
-void TRot3D::CopyToClipboardWMF(bool /*IncludeFrame*/) { throw EQeltaRot3DError(detail::MetafileRefusal(*this)); }
+void TRot3D::CopyToClipboardWMF(bool /*IncludeFrame*/) { throw EQeltaRot3DError(plot_detail::MetafileRefusal(*this)); }
 
-void TRot3D::CopyToClipboard(bool IncludeFrame) { detail::CopyPictureToClipboard(*RenderPicture(IncludeFrame, false)); }
+void TRot3D::CopyToClipboard(bool IncludeFrame) { plot_detail::CopyPictureToClipboard(*RenderPicture(IncludeFrame, false)); }
 
 void TRot3D::PrintIt(double Scale, bool BlackAndWhite, bool IncludeFrame) {
-  detail::PrintPicture(*RenderPicture(IncludeFrame, BlackAndWhite), Name(), Scale);
+  plot_detail::PrintPicture(*RenderPicture(IncludeFrame, BlackAndWhite), Name(), Scale);
 }
 
 void TRot3D::CopyToOpenPrinter(int& X, int& Y, double Scale, bool BlackAndWhite, bool IncludeFrame) {
-  detail::CopyPictureToOpenPrinter(*RenderPicture(IncludeFrame, BlackAndWhite), X, Y, Scale);
+  plot_detail::CopyPictureToOpenPrinter(*RenderPicture(IncludeFrame, BlackAndWhite), X, Y, Scale);
 }
 
 }  // namespace qelta

@@ -25,6 +25,9 @@
 #include "Qelta_plot3d.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -323,3 +326,5 @@ class TRot3D : public TCustomControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -53,7 +53,7 @@ void TRot3D::Paint() {
 }
 
 void TRot3D::Present(const std::function<void(TCanvas*)>& Draw) {
-  if (int64_t{Width()} * Height() > detail::kMaxImagePixels) return Draw(Canvas());  // no bitmap that large
+  if (int64_t{Width()} * Height() > platform_detail::kMaxImagePixels) return Draw(Canvas());  // no bitmap that large
   GrafBmp->SetSize(Width(), Height());
   Draw(GrafBmp->Canvas());
   Canvas()->Draw(0, 0, GrafBmp.get());
@@ -75,7 +75,7 @@ void TRot3D::ConstructDataBmp(TCanvas* Canvas) {
   FFontPixPerInch = c->Font()->PixelsPerInch();
   if (OnBeforeRenderData) OnBeforeRenderData(this, c);
   const bool box = FBoundBox != bbNone;
-  const int s = box ? detail::NearestCorner(detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2])) : 0;
+  const int s = box ? plot_detail::NearestCorner(plot_detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2])) : 0;
   const int o = box ? 7 - s : 7;
   if (box) DrawBoxFaces(c, s);
   if (FShowAxes) DrawAxes(c);
@@ -88,22 +88,22 @@ void TRot3D::ConstructDataBmp(TCanvas* Canvas) {
 }
 
 void TRot3D::DrawBoxFaces(TCanvas* c, int s) {
-  const auto depths = detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
+  const auto depths = plot_detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
   c->Pen()->SetColor(FColorCubeFrame);
-  for (int face : detail::kCubeFacesAtCorner[s]) {
+  for (int face : plot_detail::kCubeFacesAtCorner[s]) {
     int sum = 0;
     std::array<TPoint, 4> corners;
     for (int i = 0; i < 4; ++i) {
-      sum += depths[detail::kCubeFaces[face][i]];
-      corners[i] = ProjectCorner(detail::kCubeFaces[face][i]);
+      sum += depths[plot_detail::kCubeFaces[face][i]];
+      corners[i] = ProjectCorner(plot_detail::kCubeFaces[face][i]);
     }
     const int h = std::clamp(-sum / 10, 0, 400);
-    detail::DrawCubeFace(c, FBoundBox, corners, detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, h, 400));
+    plot_detail::DrawCubeFace(c, FBoundBox, corners, plot_detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, h, 400));
   }
 }
 
 void TRot3D::DrawBoxEdges(TCanvas* c, int corner, TColor color) {
-  detail::DrawCornerEdges(c, corner, color, [this](int k) { return ProjectCorner(k); });
+  plot_detail::DrawCornerEdges(c, corner, color, [this](int k) { return ProjectCorner(k); });
 }
 
 void TRot3D::DrawAxes(TCanvas* c) {
@@ -204,8 +204,8 @@ void TRot3D::MouseMove(TShiftState Shift, int X, int Y) {
     const double m = std::clamp(FMagAnchor + (5.0 - 0.1) * (MouseAnchorY - Y) / Height(), 0.1, 5.0);
     FMagnify = static_cast<int>(Round(4000 / m));
   } else if (left && FMouseAction == maPan) {
-    FCentX = detail::ClampToInt(double(FCentXAnchor) + X - MouseAnchorX, INT32_MIN, INT32_MAX);
-    FCentY = detail::ClampToInt(double(FCentYAnchor) + Y - MouseAnchorY, INT32_MIN, INT32_MAX);
+    FCentX = plot_detail::ClampToInt(double(FCentXAnchor) + X - MouseAnchorX, INT32_MIN, INT32_MAX);
+    FCentY = plot_detail::ClampToInt(double(FCentYAnchor) + Y - MouseAnchorY, INT32_MIN, INT32_MAX);
   } else {
     return;
   }

@@ -28,6 +28,9 @@
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -415,3 +418,5 @@ class TScale : public TCustomControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -137,7 +137,7 @@ void TScale::PaintTransparent(TCanvas* Target, int X, int Y) {
 }
 
 void TScale::PaintThroughBitmap(TCanvas* Target, int X, int Y) {
-  if (int64_t{Width()} * Height() <= detail::kMaxImagePixels) {
+  if (int64_t{Width()} * Height() <= platform_detail::kMaxImagePixels) {
     if (ComposeOnTarget(Target, X, Y)) return;
     TBitmap picture(Width(), Height());
     picture.Canvas()->SetFont(Font());

@@ -150,7 +150,7 @@ const TDTLabel& LabelSettings(const TScaleTickRequest& r) {
 double CalendarValue(double v) {
   if (std::fabs(v) < kWalkSlack) return 0;
   constexpr int64_t kMsPerDay = 86400000;
-  const int64_t ms = detail::RoundDouble(v * static_cast<double>(kMsPerDay));
+  const int64_t ms = plot_detail::RoundDouble(v * static_cast<double>(kMsPerDay));
   const int64_t day = ms >= 0 ? ms / kMsPerDay : -((-ms + kMsPerDay - 1) / kMsPerDay);
   const double time = static_cast<double>(ms - day * kMsPerDay) / static_cast<double>(kMsPerDay);
   return day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time;
@@ -228,7 +228,7 @@ void TClockTicks::Run(double w) {
   const std::size_t j = LargestEntry(row.Steps, w * FUnits);
   const int64_t t = row.Steps[j], shortUnits = row.Shorts[j];
   const double lo = FWalk.Request.RangeLow, day0 = std::floor(lo), start = FUnits * (lo - day0);
-  int64_t first = (detail::RoundDouble(start) + t - 1) / t * t;
+  int64_t first = (plot_detail::RoundDouble(start) + t - 1) / t * t;
   const bool shortTicks = FWalk.Request.ShortTicks;
   while (shortTicks && static_cast<double>(first) > start) first -= shortUnits;
   const int64_t step = shortTicks ? shortUnits : t;
@@ -248,7 +248,7 @@ void TClockTicks::Tick(double v, bool isLong) {
 String TClockTicks::TimeLabel(double v) const {
   if (FRow != 3) return FormatAt(FTimeFormat, v);
   const TDTLabel& f = FWalk.Format;
-  const double rounded = static_cast<double>(detail::RoundDouble(v * FUnits)) / FUnits;  // carries into seconds
+  const double rounded = static_cast<double>(plot_detail::RoundDouble(v * FUnits)) / FUnits;  // carries into seconds
   int hour = 0, min = 0, sec = 0, msec = 0;
   DecodeTime(CalendarValue(rounded), hour, min, sec, msec);
   return FormatAt(ClockFormat(FRow, f.TimeFormat(), f.TimeSeparator(), Padded(msec / 10, 2)), rounded);
@@ -285,7 +285,7 @@ void DayTicks(TCalendarWalk& walk, double w) {
   DayOf(lo, year, month, day);
   const double jan1 = EncodeDate(year, 1, 1);
   const double first = jan1 + t * (static_cast<int64_t>(lo - jan1) / t);
-  const int64_t r = FloorMod(detail::RoundDouble(first), t);
+  const int64_t r = FloorMod(plot_detail::RoundDouble(first), t);
   const bool shortTicks = walk.Request.ShortTicks;
   const int step = !shortTicks ? t : t <= 7 ? 1 : 7;
   const String format = DateFormatOf(walk.Format, true);
@@ -293,7 +293,7 @@ void DayTicks(TCalendarWalk& walk, double w) {
     const double v = first + static_cast<double>(k * step);
     if (walk.Ends(v)) break;
     if (v < lo) continue;
-    const bool isLong = !shortTicks || FloorMod(detail::RoundDouble(v), t) == r;
+    const bool isLong = !shortTicks || FloorMod(plot_detail::RoundDouble(v), t) == r;
     walk.Add(v, isLong, isLong ? FormatAt(format, v) : String());
   }
 }
@@ -333,8 +333,8 @@ void YearTicks(TCalendarWalk& walk) {
   const double a = std::max((r.RangeHigh - r.RangeLow) / 365.25 / WantedIntervals(r.MinTicks), 1.0);
   const double e = std::trunc(std::log10(a)), mantissa = std::pow(10.0, std::log10(a) - e);
   const int f = mantissa < 2 ? 1 : mantissa < 5 ? 2 : 5;
-  const int64_t g = detail::RoundDouble(std::trunc(std::pow(10.0, e)) * f);
-  const int64_t p = !r.ShortTicks || g <= 1 ? g : detail::RoundDouble(static_cast<double>(g) / (f == 5 ? 5 : 2));
+  const int64_t g = plot_detail::RoundDouble(std::trunc(std::pow(10.0, e)) * f);
+  const int64_t p = !r.ShortTicks || g <= 1 ? g : plot_detail::RoundDouble(static_cast<double>(g) / (f == 5 ? 5 : 2));
   int year0 = 0, month = 0, day = 0;
   DayOf(r.RangeLow, year0, month, day);
   int64_t year = (year0 + p - 1) / p * p;
@@ -356,7 +356,7 @@ void YearTicks(TCalendarWalk& walk) {
 
 String ScaleTimeText(double Seconds, bool WithMs) {
   const double magnitude = std::isnan(Seconds) ? 0.0 : std::min(std::fabs(Seconds), kMaxTimeSeconds);
-  const uint64_t units = static_cast<uint64_t>(detail::RoundDouble(magnitude * (WithMs ? 1000.0 : 1.0)));
+  const uint64_t units = static_cast<uint64_t>(plot_detail::RoundDouble(magnitude * (WithMs ? 1000.0 : 1.0)));
   const uint64_t seconds = WithMs ? units / 1000 : units;
   String t(1, units > 0 && Seconds < 0 ? u'-' : u' ');
   t += Padded(seconds / 3600, 2) + u':' + Padded(seconds / 60 % 60, 2) + u':' + Padded(seconds % 60, 2);

@@ -35,7 +35,7 @@
 
 namespace qelta {
 
-using detail::TChartPaintHold;
+using plot_detail::TChartPaintHold;
 
 namespace {
 
@@ -394,7 +394,7 @@ void TBoxPlot::SetColorMinMax(TColor value) { SetRebuilt(FColorMinMax, value); }
 
 void TBoxPlot::SetFLabels(TBoxPlotLabel* value) {
   if (value == nullptr || value == FLabels.get()) return;
-  detail::AssignQuietly(*FLabels, value);
+  plot_detail::AssignQuietly(*FLabels, value);
   CreateChart();
 }
 

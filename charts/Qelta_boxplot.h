@@ -25,6 +25,9 @@
 
 #include "Qelta_datatable.h"
 #include "Qelta_rchart.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -205,3 +208,5 @@ class TBoxPlot : public TCustomRChart {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -16,7 +16,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "Screen.h"
 
-namespace qelta::detail {
+namespace qelta::plot_detail {
 
 // [SECTION] drawing
 
@@ -50,11 +50,11 @@ int ClampToInt(double v, int lo, int hi) {
 // [SECTION] picture output
 
 String MetafileRefusal(const TComponent& c) {
-  return ComponentText(c, u"metafile output (WMF/EMF) is not available on this platform");
+  return num_detail::ComponentText(c, u"metafile output (WMF/EMF) is not available on this platform");
 }
 
 void SavePictureAsBmp(const TBitmap& picture, const String& FileName) {
-  WriteFileBytes(FileName, picture.SaveToBytes());
+  platform_detail::WriteFileBytes(FileName, picture.SaveToBytes());
 }
 
 void CopyPictureToClipboard(const TBitmap& picture) { Clipboard()->SetBitmap(&picture); }
@@ -95,4 +95,4 @@ void ToGrayLevels(TBitmap& picture) {
   }
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::plot_detail

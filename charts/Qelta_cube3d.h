@@ -20,7 +20,7 @@
 #include "Qelta_qeltabase.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::plot_detail {
 
 // [SECTION] cube tables
 
@@ -117,4 +117,4 @@ void PrintPicture(TBitmap& picture, const String& Title, double Scale);
 /// Turns every pixel into its grey level (0.299 R + 0.587 G + 0.114 B, rounded).
 void ToGrayLevels(TBitmap& picture);
 
-}  // namespace qelta::detail
+}  // namespace qelta::plot_detail

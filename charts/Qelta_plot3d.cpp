@@ -36,7 +36,7 @@ double WrapAngle(double v) {
 }
 
 // One channel of a colour between two colours at t (0..1), rounded half to even.
-int Channel(int low, int high, double t) { return detail::ClampToInt(std::nearbyint(t * (high - low) + low), 0, 255); }
+int Channel(int low, int high, double t) { return plot_detail::ClampToInt(std::nearbyint(t * (high - low) + low), 0, 255); }
 
 TColor Interpolate(TColor low, TColor high, double t) {
   const TColor a = ColorToRGB(low), b = ColorToRGB(high);
@@ -117,7 +117,7 @@ void TPlot3D::Repaint3D() { Paint(); }
 
 void TPlot3D::SetCubeCorners() {
   for (int k = 0; k < 8; ++k)
-    for (int axis = 0; axis < 3; ++axis) FCubeCorners[k][axis] = 150.0 * detail::CornerSign(k, axis);
+    for (int axis = 0; axis < 3; ++axis) FCubeCorners[k][axis] = 150.0 * plot_detail::CornerSign(k, axis);
 }
 
 double TPlot3D::CubeCorner(int k, int axis) const {
@@ -215,7 +215,7 @@ void TPlot3D::Resize() {
 // [SECTION] ranges
 
 void TPlot3D::SetRangeEnd(double& End, double Other, double Away, double value) {
-  End = value == Other ? detail::StepAway(value, Away) : value;
+  End = value == Other ? plot_detail::StepAway(value, Away) : value;
   AdjustScaling();
   Repaint3D();
 }
@@ -232,8 +232,8 @@ void TPlot3D::SetRange(double XLow, double XHigh, double YLow, double YHigh, dou
     low = l == h ? l - 0.5 : l;
     high = l == h ? h + 0.5 : h;
     if (low == high) {  // beyond 2^53 a half changes nothing
-      low = detail::StepAway(l, -1);
-      high = detail::StepAway(h, 1);
+      low = plot_detail::StepAway(l, -1);
+      high = plot_detail::StepAway(h, 1);
     }
   };
   pair(FRangeLowX, FRangeHighX, XLow, XHigh);
@@ -320,12 +320,12 @@ void TPlot3D::SetCaptionZ(const String& value) {
 
 void TPlot3D::SetCentX(int value) {
   if (FAutoCenter) return Recentre();
-  SetInt(FCentX, detail::ClampToInt(value, -Width(), detail::ClampToInt(2.0 * Width(), 0, INT32_MAX)));
+  SetInt(FCentX, plot_detail::ClampToInt(value, -Width(), plot_detail::ClampToInt(2.0 * Width(), 0, INT32_MAX)));
 }
 
 void TPlot3D::SetCentY(int value) {
   if (FAutoCenter) return Recentre();
-  SetInt(FCentY, detail::ClampToInt(value, -Height(), detail::ClampToInt(2.0 * Height(), 0, INT32_MAX)));
+  SetInt(FCentY, plot_detail::ClampToInt(value, -Height(), plot_detail::ClampToInt(2.0 * Height(), 0, INT32_MAX)));
 }
 
 void TPlot3D::SetAutoCenter(bool value) {
@@ -419,28 +419,28 @@ std::unique_ptr<TBitmap> TPlot3D::RenderPicture(bool IncludeFrame, bool BlackAnd
   InitGraf(c);
   if (!ComponentState().Contains(csDesigning)) ConstructDataBmp(c);
   if (IncludeFrame) DrawFrame(c, FFrameStyle, 0, 0, Width() - 1, Height() - 1, clWhite, clSilver, clGray, clBlack, FFrameCol);
-  if (BlackAndWhite) detail::ToGrayLevels(*picture);
+  if (BlackAndWhite) plot_detail::ToGrayLevels(*picture);
   return picture;
 }
 
 void TPlot3D::PrintIt(double Scale, bool BlackAndWhite, bool IncludeFrame) {
-  detail::PrintPicture(*RenderPicture(IncludeFrame, BlackAndWhite), Name(), Scale);
+  plot_detail::PrintPicture(*RenderPicture(IncludeFrame, BlackAndWhite), Name(), Scale);
 }
 
 void TPlot3D::CopyToOpenPrinter(int& X, int& Y, double Scale, bool BlackAndWhite, bool IncludeFrame) {
-  detail::CopyPictureToOpenPrinter(*RenderPicture(IncludeFrame, BlackAndWhite), X, Y, Scale);
+  plot_detail::CopyPictureToOpenPrinter(*RenderPicture(IncludeFrame, BlackAndWhite), X, Y, Scale);
 }
 
-void TPlot3D::CopyToClipboard(bool IncludeFrame) { detail::CopyPictureToClipboard(*RenderPicture(IncludeFrame, false)); }
+void TPlot3D::CopyToClipboard(bool IncludeFrame) { plot_detail::CopyPictureToClipboard(*RenderPicture(IncludeFrame, false)); }
 
 void TPlot3D::CopyToBMP(const String& FileName, bool IncludeFrame) {
-  detail::SavePictureAsBmp(*RenderPicture(IncludeFrame, false), FileName);
+  plot_detail::SavePictureAsBmp(*RenderPicture(IncludeFrame, false), FileName);
 }
 
 void TPlot3D::CopyToWMF(const String& /*FileName*/, bool /*IncludeFrame*/) {
-  throw EQeltaPlot3DError(detail::MetafileRefusal(*this));
+  throw EQeltaPlot3DError(plot_detail::MetafileRefusal(*this));
 }
 
-void TPlot3D::CopyToClipboardWMF(bool /*IncludeFrame*/) { throw EQeltaPlot3DError(detail::MetafileRefusal(*this)); }
+void TPlot3D::CopyToClipboardWMF(bool /*IncludeFrame*/) { throw EQeltaPlot3DError(plot_detail::MetafileRefusal(*this)); }
 
 }  // namespace qelta

@@ -26,6 +26,9 @@
 #include "Qelta_matrix.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -379,3 +382,5 @@ class TPlot3D : public TCustomControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -28,7 +28,7 @@ double WrapOnce(double v) {
 }
 
 int Shifted(int anchor, int to, int from) {
-  return detail::ClampToInt(double(anchor) + double(to) - double(from), INT32_MIN, INT32_MAX);
+  return plot_detail::ClampToInt(double(anchor) + double(to) - double(from), INT32_MIN, INT32_MAX);
 }
 
 // Sign (+1 for >= 0, else -1) of the cross product of the edge a -> b with the pointer p - a.

@@ -35,7 +35,7 @@ constexpr int kMaxLabelLength = 14;
 
 int ClampPixel(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -MaxPlot3DPixel, MaxPlot3DPixel)); }
 
-int PixelOf(double v) { return static_cast<int>(detail::RoundClamped(v, -MaxPlot3DPixel, MaxPlot3DPixel)); }
+int PixelOf(double v) { return static_cast<int>(plot_detail::RoundClamped(v, -MaxPlot3DPixel, MaxPlot3DPixel)); }
 
 TPoint AsPoint(const TQuadCorner& q) { return Point(q.X, q.Y); }
 
@@ -46,7 +46,7 @@ TPoint AsPoint(const TQuadCorner& q) { return Point(q.X, q.Y); }
 void TPlot3D::Paint() {
   if (FSuppressPaint || !Visible()) return;
   RefreshGridData();
-  const bool direct = int64_t{Width()} * Height() > detail::kMaxImagePixels;  // no bitmap that large
+  const bool direct = int64_t{Width()} * Height() > platform_detail::kMaxImagePixels;  // no bitmap that large
   if (!direct) FGrafBmp->SetSize(Width(), Height());
   TCanvas* c = direct ? Canvas() : FGrafBmp->Canvas();
   InitGraf(c);
@@ -107,8 +107,8 @@ double TPlot3D::PixelXTerm(int k) const {
 // [SECTION] cube
 
 void TPlot3D::ConstructDataBmp(TCanvas* Canvas) {
-  const auto depths = detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
-  const int s = detail::NearestCorner(depths), o = 7 - s;
+  const auto depths = plot_detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
+  const int s = plot_detail::NearestCorner(depths), o = 7 - s;
   if (FBoundBox != bbNone) {
     DrawCubeFaces(Canvas, o);
     DrawCubeEdges(Canvas, s, FColorCubeHidLin);
@@ -120,24 +120,24 @@ void TPlot3D::ConstructDataBmp(TCanvas* Canvas) {
 }
 
 void TPlot3D::DrawCubeFaces(TCanvas* c, int o) {
-  const auto depths = detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
+  const auto depths = plot_detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
   c->Pen()->SetColor(FColorCubeFrame);
-  for (int face : detail::kCubeFacesAtCorner[o]) {
+  for (int face : plot_detail::kCubeFacesAtCorner[o]) {
     double h = 0;
     std::array<TPoint, 4> corners;
     for (int i = 0; i < 4; ++i) {
-      const int k = detail::kCubeFaces[face][i];
+      const int k = plot_detail::kCubeFaces[face][i];
       h += depths[k];
       const TPixel p = ProjectCorner(k);
       corners[i] = Point(p.X, p.Y);
     }
-    const int f = static_cast<int>(detail::RoundClamped(50 * h, 0, 200));
-    detail::DrawCubeFace(c, FBoundBox, corners, detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, f, 200));
+    const int f = static_cast<int>(plot_detail::RoundClamped(50 * h, 0, 200));
+    plot_detail::DrawCubeFace(c, FBoundBox, corners, plot_detail::ShadeBetween(FColorCubeFaceLo, FColorCubeFaceHi, f, 200));
   }
 }
 
 void TPlot3D::DrawCubeEdges(TCanvas* c, int corner, TColor color) {
-  detail::DrawCornerEdges(c, corner, color, [this](int k) {
+  plot_detail::DrawCornerEdges(c, corner, color, [this](int k) {
     const TPixel p = ProjectCorner(k);
     return Point(p.X, p.Y);
   });
@@ -211,15 +211,15 @@ void TPlot3D::DrawCell(TCanvas* c, int L, int K, int m, int n) {
 // [SECTION] axes
 
 void TPlot3D::DrawAxes(TCanvas* c, int o) {
-  const int a = detail::kPartnerZ[o];
+  const int a = plot_detail::kPartnerZ[o];
   const auto axis = [&](TP3ScaleKind kind, int partner, int coord, double low, double high) {
     const int first = FCubeCorners[a][coord] <= FCubeCorners[partner][coord] ? a : partner;
     const int second = first == a ? partner : a;
     const TPixel p = ProjectCorner(first), q = ProjectCorner(second);
     DrawAxis(c, kind, p.X, p.Y, q.X, q.Y, low, high);
   };
-  if (FVisibleAx[0]) axis(p3skX, detail::kPartnerX[a], 0, FRangeLowX, FRangeHighX);
-  if (FVisibleAx[1]) axis(p3skY, detail::kPartnerY[a], 1, FRangeLowY, FRangeHighY);
+  if (FVisibleAx[0]) axis(p3skX, plot_detail::kPartnerX[a], 0, FRangeLowX, FRangeHighX);
+  if (FVisibleAx[1]) axis(p3skY, plot_detail::kPartnerY[a], 1, FRangeLowY, FRangeHighY);
   if (!FVisibleAx[2]) return;
   double best = -2147483647.0;
   int m = 0;
@@ -228,7 +228,7 @@ void TPlot3D::DrawAxes(TCanvas* c, int o) {
       best = PixelXTerm(k);
       m = k;
     }
-  const TPixel p = ProjectCorner(m), q = ProjectCorner(detail::kPartnerZ[m]);
+  const TPixel p = ProjectCorner(m), q = ProjectCorner(plot_detail::kPartnerZ[m]);
   DrawAxis(c, p3skZ, p.X, p.Y, q.X, q.Y, FRangeLowZ, FRangeHighZ);
 }
 
@@ -293,7 +293,7 @@ void TPlot3D::DrawAxisCaption(TCanvas* c, TP3ScaleKind Kind, int X1, int Y1, int
   if (len == 0) return;
   const int mx = (X1 + X2) / 2, my = (Y1 + Y2) / 2;
   if (Kind == p3skZ) {
-    c->TextOut(detail::ClampToInt(double(X1) + FLabDist[2], INT32_MIN, INT32_MAX), my - 8, FCapt[2]);
+    c->TextOut(plot_detail::ClampToInt(double(X1) + FLabDist[2], INT32_MIN, INT32_MAX), my - 8, FCapt[2]);
     return;
   }
   const double vx = FViewAngle[0], vz = FViewAngle[2];
@@ -302,12 +302,12 @@ void TPlot3D::DrawAxisCaption(TCanvas* c, TP3ScaleKind Kind, int X1, int Y1, int
   const double ox = static_cast<double>(Round((Y2 - Y1) * v / len)), oy = static_cast<double>(Round((X2 - X1) * v / len));
   const bool plus = Kind == p3skX ? (vz <= 90 || vz > 270) : vz > 180;
   const double cx = plus ? mx + ox : mx - ox, cy = plus ? my - oy : my + oy;
-  DrawCenteredText(c, FCapt[Kind], detail::ClampToInt(cx, INT32_MIN, INT32_MAX), detail::ClampToInt(cy, INT32_MIN, INT32_MAX));
+  DrawCenteredText(c, FCapt[Kind], plot_detail::ClampToInt(cx, INT32_MIN, INT32_MAX), plot_detail::ClampToInt(cy, INT32_MIN, INT32_MAX));
 }
 
 void TPlot3D::DrawCenteredText(TCanvas* Canvas, const String& Text, int X, int Y) {
   const int64_t left = int64_t{X} - Canvas->TextWidth(Text) / 2, top = int64_t{Y} - Canvas->TextHeight(Text) / 2;
-  Canvas->TextOut(detail::ClampToInt(double(left), INT32_MIN, INT32_MAX), detail::ClampToInt(double(top), INT32_MIN, INT32_MAX), Text);
+  Canvas->TextOut(plot_detail::ClampToInt(double(left), INT32_MIN, INT32_MAX), plot_detail::ClampToInt(double(top), INT32_MIN, INT32_MAX), Text);
 }
 
 }  // namespace qelta

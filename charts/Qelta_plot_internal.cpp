@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-namespace qelta::detail {
+namespace qelta::plot_detail {
 
 bool SizePicture(TBitmap& Picture, int Width, int Height) {
-  if (int64_t{Width} * Height > kMaxImagePixels) return false;
+  if (int64_t{Width} * Height > platform_detail::kMaxImagePixels) return false;
   try {
     Picture.SetSize(Width, Height);
   } catch (const EOutOfMemory&) {
@@ -39,4 +39,4 @@ void SchemeLineColors(TColorScheme Scheme, TColor& Gray, TColor& White) {
   White = Scheme == csSystem ? clBtnHighlight : clWhite;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::plot_detail

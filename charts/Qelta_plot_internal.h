@@ -9,7 +9,7 @@
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
 
-namespace qelta::detail {
+namespace qelta::plot_detail {
 
 /// Round (half to even, NaN 0, clamped to the int64 range) of a double: the platform's Round takes
 /// 80 bits and switches the x87 control word on every call, which dominated per-pixel and per-tick
@@ -34,4 +34,4 @@ void DrawCaption(TCanvas* Canvas, TFont* Font, const String& Text, int X, int Y,
 /// shadow and highlight for csSystem.
 void SchemeLineColors(TColorScheme Scheme, TColor& Gray, TColor& White);
 
-}  // namespace qelta::detail
+}  // namespace qelta::plot_detail

@@ -68,11 +68,14 @@
 #include "Qelta_qeltabase.h"
 #include "Qelta_univconst.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
 class TCustomRChart;
-namespace detail {
+namespace plot_detail {
 struct TAxisToPixel;
 }
 
@@ -1017,7 +1020,7 @@ class TCustomRChart : public TCustomControl {
   void CreateHelperScales();
   void FitHelperScales();
   void AppendItem(TrcChartItem&& Item);
-  detail::TAxisToPixel PixelMap(int Layer, bool Horizontal) const;
+  plot_detail::TAxisToPixel PixelMap(int Layer, bool Horizontal) const;
   /// A new item of the kind at the points, stamped with the drawing state (fill colour and
   /// transparency only where the kind has them).
   TrcChartItem Stamp(TrcItem Kind, bool WithFill, bool WithTransp, double x, double y, double x2 = 0,
@@ -1443,3 +1446,5 @@ class TContourPlot : public TCustomRChart {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -142,9 +142,9 @@ void TContourPlot::SetPivotRes(int a) {
   const double w = int64_t{Width()} - LRim() - RRim(), h = int64_t{Height()} - TRim() - BRim();
   const double along = std::max(a, 10) / 5 + 1;
   if (w < h) {
-    NewPivotMatrix(PivotCount(static_cast<double>(detail::RoundDouble(r * w / h)) + 1), PivotCount(along));
+    NewPivotMatrix(PivotCount(static_cast<double>(plot_detail::RoundDouble(r * w / h)) + 1), PivotCount(along));
   } else {
-    NewPivotMatrix(PivotCount(along), PivotCount(static_cast<double>(detail::RoundDouble(r * h / w)) + 1));
+    NewPivotMatrix(PivotCount(along), PivotCount(static_cast<double>(plot_detail::RoundDouble(r * h / w)) + 1));
   }
   Paint();
 }
@@ -223,7 +223,7 @@ void TContourPlot::SetAttachedColorScale(TColorScale* value) {
 void TContourPlot::SetChartColor(TColor value) {
   if (value == ChartColor()) return;
   InvalidatePicture();
-  detail::TChartPaintHold hold(*this);
+  plot_detail::TChartPaintHold hold(*this);
   TCustomRChart::SetChartColor(value);
   hold.Restore();
 }
@@ -231,7 +231,7 @@ void TContourPlot::SetChartColor(TColor value) {
 void TContourPlot::SetChartFrameColor(TColor value) {
   if (value == ChartFrameColor()) return;
   InvalidatePicture();
-  detail::TChartPaintHold hold(*this);
+  plot_detail::TChartPaintHold hold(*this);
   TCustomRChart::SetChartFrameColor(value);
   hold.Restore();
 }
@@ -258,7 +258,7 @@ void TContourPlot::SetRange(Extended xLo, Extended yLo, Extended xHi, Extended y
 
 int TContourPlot::AddTextLabel(double PosX, double PosY, TColor TxtColor, const String& Txt, int PropertyTemplate) {
   InvalidatePicture();
-  detail::TChartPaintHold hold(*this);
+  plot_detail::TChartPaintHold hold(*this);
   const int label = TCustomRChart::AddTextLabel(PosX, PosY, TxtColor, Txt, PropertyTemplate);
   hold.Restore();
   return label;

@@ -26,7 +26,7 @@
 
 namespace qelta {
 
-using detail::RoundDouble;
+using plot_detail::RoundDouble;
 
 namespace {
 

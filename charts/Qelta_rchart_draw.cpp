@@ -35,8 +35,8 @@
 
 namespace qelta {
 
-using detail::ClampPixel;
-using detail::TAxisToPixel;
+using plot_detail::ClampPixel;
+using plot_detail::TAxisToPixel;
 
 namespace {
 

@@ -36,7 +36,7 @@ class TCustomRChart::TPaintHold {
   bool FDone = false;
 };
 
-namespace detail {
+namespace plot_detail {
 
 /// Holds a descendant chart's painting for a scope and gives it back through
 /// TCustomRChart::SetSuppressPaint itself, never the descendant's override (the box plot's
@@ -142,5 +142,5 @@ void WidenByMargin(double& lo, double& hi, double Margin, bool Log);
 /// Widens lo..hi by c = MinRange percent of |centre| on both sides when c exceeds the span.
 void WidenToMinRange(double& lo, double& hi, double MinRange);
 
-}  // namespace detail
+}  // namespace plot_detail
 }  // namespace qelta

@@ -25,9 +25,9 @@
 
 namespace qelta {
 
-using detail::ClassMatches;
-using detail::HasSecondPoint;
-using detail::KindMatches;
+using plot_detail::ClassMatches;
+using plot_detail::HasSecondPoint;
+using plot_detail::KindMatches;
 
 // [SECTION] TrcItemStore
 
@@ -304,7 +304,7 @@ int TCustomRChart::FindNearestItemReal(double mx, double my, TrcItem ItemID, uin
 
 int TCustomRChart::FindNearestItemScreen(double mx, double my, TrcItem ItemID, uint8_t ClassNumber,
                                          double& Dist) const {
-  const detail::TAxisToPixel mapX = PixelMap(FActiveLayer, true), mapY = PixelMap(FActiveLayer, false);
+  const plot_detail::TAxisToPixel mapX = PixelMap(FActiveLayer, true), mapY = PixelMap(FActiveLayer, false);
   const double px = mapX(mx), py = mapY(my);
   double best = uc_MaxDouble;
   int found = -1;

@@ -21,11 +21,11 @@
 
 namespace qelta {
 
-using detail::ClampPixel;
+using plot_detail::ClampPixel;
 namespace {
 
 // Label pixel from a position given in pixels: rounded half to even, NaN 0.
-int64_t PixelOf(double v) { return detail::TAxisToPixel::Pixel(v); }
+int64_t PixelOf(double v) { return plot_detail::TAxisToPixel::Pixel(v); }
 
 // The caption's lines (split at line feeds, which belong to no line).
 std::vector<String> CaptionLines(const String& caption) {
@@ -136,7 +136,7 @@ void TCustomRChart::FillTextLabel(TTextLabel& L, double PosX, double PosY, TColo
   style.Bkg = RcChartCol;
   style.Border = FChartFrameCol;
   if (PropertyTemplate >= 1 && PropertyTemplate <= MaxTextLabels) style = StyleOf(*FTextLabels[PropertyTemplate]);
-  detail::THeldChange<TTextLabel> quiet(L);
+  plot_detail::THeldChange<TTextLabel> quiet(L);
   L.SetPosX(PosX);
   L.SetPosY(PosY);
   L.SetLayer(FActiveLayer);

@@ -225,7 +225,7 @@ void TCustomRChart::SetJointLayers(TJointLayers* value) {
 
 void TCustomRChart::SetBackGroundImg(TBakGndImg* value) {
   if (value == nullptr) return;
-  detail::AssignQuietly(*FBakGndFile, value);
+  plot_detail::AssignQuietly(*FBakGndFile, value);
   RepaintRule();
 }
 

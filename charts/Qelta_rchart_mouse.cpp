@@ -42,7 +42,7 @@
 
 namespace qelta {
 
-using detail::ClampPixel;
+using plot_detail::ClampPixel;
 namespace {
 
 // Cursor slots the chart's constructor fills: hand, zoom window, zoom drag, zoom window ordered.
@@ -270,7 +270,7 @@ void TCustomRChart::DragCrossHair(int X, int Y, bool First) {
   double rx = 0, ry = 0;
   M2R(ch.Layer(), X, Y, rx, ry);
   {
-    detail::THeldChange<TCrossHair> quiet(ch);
+    plot_detail::THeldChange<TCrossHair> quiet(ch);
     ch.SetPosX(rx);
     ch.SetPosY(ry);
   }
@@ -291,8 +291,8 @@ void TCustomRChart::DragLabel(int X, int Y, bool First) {
       int rx = 0, ry = 0;
       R2M(t.Layer(), t.PosX(), t.PosY(), rx, ry);
       const TTxtLblAttachMode a = t.AttachToData();
-      const int64_t lx = ClampPixel(a == tlamXOnly || a == tlamBoth ? rx : detail::TAxisToPixel::Pixel(t.PosX()));
-      const int64_t ly = ClampPixel(a == tlamYOnly || a == tlamBoth ? ry : detail::TAxisToPixel::Pixel(t.PosY()));
+      const int64_t lx = ClampPixel(a == tlamXOnly || a == tlamBoth ? rx : plot_detail::TAxisToPixel::Pixel(t.PosX()));
+      const int64_t ly = ClampPixel(a == tlamYOnly || a == tlamBoth ? ry : plot_detail::TAxisToPixel::Pixel(t.PosY()));
       const int64_t d = (lx - mx) * (lx - mx) + (ly - my) * (ly - my);
       if (d < best) best = d, TLNext = i;
     }
@@ -303,7 +303,7 @@ void TCustomRChart::DragLabel(int X, int Y, bool First) {
   M2R(t.Layer(), X, Y, rx, ry);
   const TTxtLblAttachMode a = t.AttachToData();
   {
-    detail::THeldChange<TTextLabel> quiet(t);
+    plot_detail::THeldChange<TTextLabel> quiet(t);
     t.SetPosX(a == tlamXOnly || a == tlamBoth ? rx : X);
     t.SetPosY(a == tlamYOnly || a == tlamBoth ? ry : Y);
   }

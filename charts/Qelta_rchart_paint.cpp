@@ -212,7 +212,7 @@ bool TCustomRChart::LoadBackgroundPicture() {
     return true;
   } catch (const std::exception&) {
     // The name goes without a notification: this runs inside a paint, which it would start again.
-    detail::THeldChange<TBakGndImg> quiet(*FBakGndFile);
+    plot_detail::THeldChange<TBakGndImg> quiet(*FBakGndFile);
     FBakGndFile->SetName(String());
     return false;
   }
@@ -239,8 +239,8 @@ void TCustomRChart::DrawBackgroundArea(TCanvas* Canvas, const TRect& area) {
 TPoint TCustomRChart::ChartPoint(int Layer, double x, double y, int OffsetX, int OffsetY) const {
   int px = 0, py = 0;
   R2M(Layer, x, y, px, py);
-  return Point(SaturateToInt(int64_t{detail::ClampPixel(px)} + OffsetX - RcLRim),
-               SaturateToInt(int64_t{detail::ClampPixel(py)} + OffsetY - RcTRim));
+  return Point(SaturateToInt(int64_t{plot_detail::ClampPixel(px)} + OffsetX - RcLRim),
+               SaturateToInt(int64_t{plot_detail::ClampPixel(py)} + OffsetY - RcTRim));
 }
 
 void TCustomRChart::DrawFinish(int OffsetX, int OffsetY, TBitmap* Bitmap, TCanvas* Canvas) {
@@ -261,7 +261,7 @@ void TCustomRChart::DrawCrossHairs(TCanvas* Canvas, int OffsetX, int OffsetY) {
   const int savedWidth = pen->Width();
   const TPenStyle savedStyle = pen->Style();
   // Control pixels, taken to the canvas in 64 bits and kept to +-PixelLimit.
-  const auto at = [](int64_t v, int64_t offset) { return detail::ClampPixel(v - offset); };
+  const auto at = [](int64_t v, int64_t offset) { return plot_detail::ClampPixel(v - offset); };
   const int64_t left = RcLRim, top = RcTRim, right = int64_t{Width()} - RcRRim - F3DRim,
                 bottom = int64_t{Height()} - RcBRim - F3DRim;
   for (int i = 1; i <= MaxCrossHairs; ++i) {
@@ -389,19 +389,19 @@ void TCustomRChart::CopyToBitmap(TBitmap* ABitmap, bool BlkWhite) {
 void TCustomRChart::CopyToBMP(const String& FName, bool BlkWhite) {
   TBitmap picture;
   CopyToBitmap(&picture, BlkWhite);
-  detail::SavePictureAsBmp(picture, FName);
+  plot_detail::SavePictureAsBmp(picture, FName);
 }
 
 void TCustomRChart::CopyToClipboard(bool BlkWhite) {
   TBitmap picture;
   CopyToBitmap(&picture, BlkWhite);
-  detail::CopyPictureToClipboard(picture);
+  plot_detail::CopyPictureToClipboard(picture);
 }
 
-void TCustomRChart::CopyToClipboardWMF(bool /*BlkWhite*/) { throw EQeltaRChartError(detail::MetafileRefusal(*this)); }
+void TCustomRChart::CopyToClipboardWMF(bool /*BlkWhite*/) { throw EQeltaRChartError(plot_detail::MetafileRefusal(*this)); }
 
 void TCustomRChart::CopyToWMF(const String& /*FName*/, bool /*BlkWhite*/) {
-  throw EQeltaRChartError(detail::MetafileRefusal(*this));
+  throw EQeltaRChartError(plot_detail::MetafileRefusal(*this));
 }
 
 std::unique_ptr<TBitmap> TCustomRChart::PrinterPicture(bool BlkWhite) {
@@ -412,11 +412,11 @@ std::unique_ptr<TBitmap> TCustomRChart::PrinterPicture(bool BlkWhite) {
 }
 
 void TCustomRChart::PrintIt(double ScaleF, bool BlkWhite) {
-  detail::PrintPicture(*PrinterPicture(BlkWhite), Name(), ScaleF);
+  plot_detail::PrintPicture(*PrinterPicture(BlkWhite), Name(), ScaleF);
 }
 
 void TCustomRChart::CopyToOpenPrinter(int& x, int& y, double ScaleF, bool BlkWhite) {
-  detail::CopyPictureToOpenPrinter(*PrinterPicture(BlkWhite), x, y, ScaleF);
+  plot_detail::CopyPictureToOpenPrinter(*PrinterPicture(BlkWhite), x, y, ScaleF);
 }
 
 // [SECTION] TRChart

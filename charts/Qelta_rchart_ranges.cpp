@@ -27,7 +27,7 @@
 
 namespace qelta {
 
-using detail::kLogFloor;
+using plot_detail::kLogFloor;
 
 namespace {
 
@@ -328,8 +328,8 @@ struct TAxisExtent {
   void Finish(double Margin, double MinRange, bool Log) {
     if (Lo == Hi) Lo -= 1, Hi += 1;
     if (Margin <= 0) return;
-    if (!Log || (Lo > 0 && Hi > 0)) detail::WidenByMargin(Lo, Hi, Margin, Log);
-    detail::WidenToMinRange(Lo, Hi, MinRange);
+    if (!Log || (Lo > 0 && Hi > 0)) plot_detail::WidenByMargin(Lo, Hi, Margin, Log);
+    plot_detail::WidenToMinRange(Lo, Hi, MinRange);
   }
 };
 

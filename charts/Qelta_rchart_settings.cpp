@@ -19,7 +19,7 @@
 
 namespace qelta {
 
-using detail::kLogFloor;
+using plot_detail::kLogFloor;
 
 // [SECTION] TLayerSet
 
@@ -84,7 +84,7 @@ void TScaleProps::CopyFrom(const TScaleProps& s) {
   FMinRngDiff = s.FMinRngDiff;
   FUserTickText = s.FUserTickText;
   FVisible = s.FVisible;
-  detail::AssignQuietly(*FDTFormat, s.FDTFormat.get());  // one notification, at the end
+  plot_detail::AssignQuietly(*FDTFormat, s.FDTFormat.get());  // one notification, at the end
 }
 
 void TScaleProps::SetCaption(const String& value) { Store(FCaption, value); }
@@ -112,7 +112,7 @@ void TScaleProps::SetFont(TFont* value) {
 
 void TScaleProps::SetDateFormat(TDTLabel* value) {
   if (value == nullptr) return;
-  detail::AssignQuietly(*FDTFormat, value);
+  plot_detail::AssignQuietly(*FDTFormat, value);
   Changed();
 }
 

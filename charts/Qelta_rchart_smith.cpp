@@ -82,7 +82,7 @@ TPoint Beyond(TPoint p, TPoint c, bool Up) {
   const double ox = 10 / std::sqrt(s * s + 1);
   const double oy = s == 0 ? 0.0 : 10 / std::sqrt(1 / (s * s) + 1);
   const double x = p.X + (dx > 0 ? ox : -ox), y = p.Y + (dy > 0 ? oy : -oy);
-  return Point(detail::TAxisToPixel::Pixel(x), detail::TAxisToPixel::Pixel(y));
+  return Point(plot_detail::TAxisToPixel::Pixel(x), plot_detail::TAxisToPixel::Pixel(y));
 }
 
 }  // namespace

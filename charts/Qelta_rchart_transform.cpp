@@ -24,9 +24,9 @@
 
 namespace qelta {
 
-using detail::HasSecondPoint;
-using detail::IsRelPixKind;
-using detail::kLogFloor;
+using plot_detail::HasSecondPoint;
+using plot_detail::IsRelPixKind;
+using plot_detail::kLogFloor;
 
 namespace {
 
@@ -95,7 +95,7 @@ void TCustomRChart::AdjustScalingQuietly() {
 
 // [SECTION] R2M, M2R
 
-detail::TAxisToPixel TCustomRChart::PixelMap(int Layer, bool Horizontal) const {
+plot_detail::TAxisToPixel TCustomRChart::PixelMap(int Layer, bool Horizontal) const {
   const int l = ClampLayer(Layer);
   const TScaleProps& p = Horizontal ? static_cast<const TScaleProps&>(*FScalePropsX[l]) : *FScalePropsY[l];
   const bool ascending = p.RangeHigh() >= p.RangeLow();
@@ -139,7 +139,7 @@ bool TCustomRChart::LayerExtents(int Layer, double& MinX, double& MinY, double& 
   return any;
 }
 
-void detail::WidenByMargin(double& lo, double& hi, double Margin, bool Log) {
+void plot_detail::WidenByMargin(double& lo, double& hi, double Margin, bool Log) {
   if (!Log) {
     const double m = Margin / 100 * (hi - lo);
     lo -= m;
@@ -152,7 +152,7 @@ void detail::WidenByMargin(double& lo, double& hi, double Margin, bool Log) {
   lo *= std::exp(-Margin / 100 * g);
 }
 
-void detail::WidenToMinRange(double& lo, double& hi, double MinRange) {
+void plot_detail::WidenToMinRange(double& lo, double& hi, double MinRange) {
   const double c = MinRange * std::fabs((hi + lo) / 2) / 100;
   if (c <= std::fabs(hi - lo)) return;
   lo -= c;
@@ -166,10 +166,10 @@ void TCustomRChart::LLCalcExtents(int Layer, double Margin, double MinRange, dou
     return;
   }
   const int l = ClampLayer(Layer);
-  detail::WidenByMargin(MinX, MaxX, Margin, FScalePropsX[l]->Logarithmic());
-  detail::WidenByMargin(MinY, MaxY, Margin, FScalePropsY[l]->Logarithmic());
-  detail::WidenToMinRange(MinX, MaxX, MinRange);
-  detail::WidenToMinRange(MinY, MaxY, MinRange);
+  plot_detail::WidenByMargin(MinX, MaxX, Margin, FScalePropsX[l]->Logarithmic());
+  plot_detail::WidenByMargin(MinY, MaxY, Margin, FScalePropsY[l]->Logarithmic());
+  plot_detail::WidenToMinRange(MinX, MaxX, MinRange);
+  plot_detail::WidenToMinRange(MinY, MaxY, MinRange);
 }
 
 void TCustomRChart::LLCalcMinMax(int Layer, double RangeLoX, double RangeLoY, double RangeHiX, double RangeHiY,

@@ -10,6 +10,9 @@
 // infinities give Str's "NAN", "INF" and "-INF". Width and Decimals are taken up to 4096.
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -20,3 +23,5 @@ namespace qelta {
 String RCSpecStrf(double x, int Width, int Decimals);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -21,9 +21,9 @@ namespace qelta {
 
 namespace {
 
-using detail::ElementTable;
+using mol_detail::ElementTable;
 
-const detail::TElementRow* Row(int Z) { return Z >= 1 && Z <= MaxAtomicNumber ? &ElementTable[Z - 1] : nullptr; }
+const mol_detail::TElementRow* Row(int Z) { return Z >= 1 && Z <= MaxAtomicNumber ? &ElementTable[Z - 1] : nullptr; }
 
 // Noble-gas cores of the short configurations and their full texts.
 struct TCore {
@@ -133,10 +133,10 @@ AnsiString FullElectronConfig(int Z) {
 void PerSysCoord(int Z, int& X, int& Y) {
   X = Y = 0;
   if (!Row(Z)) return;
-  for (int cell = 0; cell < detail::PeriodicCells; ++cell)
-    if (detail::PeriodicLayout[cell] == Z) {
-      X = cell % detail::PeriodicColumns;
-      Y = cell / detail::PeriodicColumns;
+  for (int cell = 0; cell < mol_detail::PeriodicCells; ++cell)
+    if (mol_detail::PeriodicLayout[cell] == Z) {
+      X = cell % mol_detail::PeriodicColumns;
+      Y = cell / mol_detail::PeriodicColumns;
       return;
     }
 }
@@ -182,8 +182,8 @@ AnsiString CompressChemName(const AnsiString& Name) {
   AnsiString text = Name;
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  for (int i = 0; i < detail::NameFragmentCount; ++i)
-    ReplaceAll(text, detail::NameFragments[i], static_cast<char>(128 + i));
+  for (int i = 0; i < mol_detail::NameFragmentCount; ++i)
+    ReplaceAll(text, mol_detail::NameFragments[i], static_cast<char>(128 + i));
   return text;
 }
 
@@ -192,7 +192,7 @@ AnsiString DeCompressChemName(const AnsiString& Name) {
   out.reserve(Name.size() * 2);
   for (const char c : Name) {
     const unsigned code = static_cast<unsigned char>(c);
-    if (code >= 128) out += detail::NameFragments[code - 128]; else out.push_back(c);
+    if (code >= 128) out += mol_detail::NameFragments[code - 128]; else out.push_back(c);
   }
   return out;
 }

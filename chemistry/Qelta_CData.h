@@ -16,6 +16,9 @@
 #include <cstdint>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -70,3 +73,5 @@ AnsiString CompressChemName(const AnsiString& Name);
 AnsiString DeCompressChemName(const AnsiString& Name);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -7,7 +7,7 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::mol_detail {
 
 inline constexpr int ElementCount = 103;
 inline constexpr int PeriodicColumns = 18;
@@ -33,4 +33,4 @@ extern const std::array<uint8_t, PeriodicCells> PeriodicLayout;
 /// Fragment of code 128 + i at index i.
 extern const std::array<const char*, NameFragmentCount> NameFragments;
 
-}  // namespace qelta::detail
+}  // namespace qelta::mol_detail

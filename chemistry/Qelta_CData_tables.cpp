@@ -10,7 +10,7 @@
 
 #include "Qelta_CData_internal.h"
 
-namespace qelta::detail {
+namespace qelta::mol_detail {
 
 // clang-format off
 constinit const std::array<TElementRow, ElementCount> ElementTable = {{
@@ -263,4 +263,4 @@ constinit const std::array<const char*, NameFragmentCount> NameFragments = {
 };
 // clang-format on
 
-}  // namespace qelta::detail
+}  // namespace qelta::mol_detail

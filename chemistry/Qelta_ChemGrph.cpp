@@ -77,7 +77,7 @@ void PullBack(double& x, double& y, double ox, double oy, int w, int h) {
 
 }  // namespace
 
-String detail::AtomLabel(const TCTab& t, int AtIx) {
+String mol_detail::AtomLabel(const TCTab& t, int AtIx) {
   if (AtIx < 1 || AtIx > t.NAtoms()) return String();
   const int Z = t.GetAtNum(AtIx), charge = t.GetCharge(AtIx);
   int bonds = 0;
@@ -280,7 +280,7 @@ bool TChemGraph::Labelled(TCGDispMode DispMode, int AtIx) const {
 
 int TChemGraph::LabelLength(TCGDispMode DispMode, int AtIx) const {
   if (DispMode == dmNumbers) return AtIx < 10 ? 1 : 2;
-  return Length(detail::AtomLabel(*FStructure, AtIx));
+  return Length(mol_detail::AtomLabel(*FStructure, AtIx));
 }
 
 void TChemGraph::DrawMolRaw(TCGDispMode DispMode, double scale, double xoff, double yoff, bool Clip,
@@ -314,7 +314,7 @@ void TChemGraph::DrawMolRaw(TCGDispMode DispMode, double scale, double xoff, dou
   for (int i = 1; i <= t.NAtoms(); ++i)
     if (Labelled(DispMode, i)) {
       const TPoint p = ScreenOf(i);
-      DrawLabel(Canvas, i, DispMode == dmNumbers ? IntToStr(i) : detail::AtomLabel(t, i), p.X, p.Y, Clip);
+      DrawLabel(Canvas, i, DispMode == dmNumbers ? IntToStr(i) : mol_detail::AtomLabel(t, i), p.X, p.Y, Clip);
     }
   Canvas->Pen()->Assign(&pen);
   Canvas->Brush()->Assign(&brush);

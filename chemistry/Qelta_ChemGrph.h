@@ -25,6 +25,9 @@
 #include "Graphics.h"
 #include "Qelta_cstruct.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -36,11 +39,11 @@ enum TCGDispMode : uint8_t { dmSkeleton, dmHeteroOnly, dmAllAtoms, dmNumbers };
 using TMoveOverStructEvent = std::function<void(TObject* Sender, int ClosestAtom, double Dist, TShiftState Shift,
                                                 double rMousePosX, double rMousePosY)>;
 
-namespace detail {  // not part of the public interface
+namespace mol_detail {  // not part of the public interface
 /// Label text of an atom: symbol plus hydrogens and charge by its element, charge and bond-type sum (see the
 /// .cpp); "" outside 1..N.
 String AtomLabel(const TCTab& t, int AtIx);
-}  // namespace detail
+}  // namespace mol_detail
 
 /// A structure diagram of the owned TCTab (see the top of this header).
 class TChemGraph : public TGraphicControl {
@@ -148,3 +151,5 @@ class TChemGraph : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

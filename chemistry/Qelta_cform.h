@@ -21,6 +21,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_cstruct.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -163,3 +166,5 @@ class TMolForm : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

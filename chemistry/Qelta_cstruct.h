@@ -28,6 +28,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -135,9 +138,7 @@ extern bool SubStrucTrace;
 
 struct TFormulaRec;  // Qelta_cform.h
 
-namespace detail {
-class TLineSource;  // lines of a text file or a stream, for the MDL readers
-}
+class TTagReader;  // lines of a text file or a stream, for the MDL readers
 
 // --- the connection table ----------------------------------------------------------------------
 
@@ -372,8 +373,8 @@ class TCTab : public TComponent {
   void NormaliseCoordinates();
   void ClearAtFlags();
   void DropReferencesAbove(int n, bool& ok);
-  bool ReadCTab(detail::TLineSource& lines);
-  bool ReadMol(detail::TLineSource& lines);
+  bool ReadCTab(TTagReader& lines);
+  bool ReadMol(TTagReader& lines);
   bool ReadClearTextBody(TextFile& F, bool ctabg);
   bool ReadSDBlock(TextFile& F, int nAtoms, int nBonds);
   void ReadSDData(TextFile& F, TProps& Props, bool recordRead);
@@ -390,3 +391,5 @@ class TCTab : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

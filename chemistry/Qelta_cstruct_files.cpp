@@ -31,50 +31,18 @@
 
 namespace qelta {
 
-namespace detail {
-
-/// Lines of a text file or a stream (line feed ends a line), with an end test before each read.
-class TLineSource {
- public:
-  virtual ~TLineSource() = default;
-  virtual bool AtEnd() = 0;
-  virtual String Next() = 0;
-};
-
-}  // namespace detail
-
 namespace {
 
 constexpr std::array<const char16_t*, MaxProps> kPropIDs = {
     u"MELTP", u"BOILP", u"DENSI", u"REFRX", u"LGKOC", u"ACCOF", u"WAALA", u"WAALB", u"WSOLU", u"DHF0",
     u"DFF0",  u"LOGKF", u"ENTR0", u"LOGHY", u"DIPOL", u"HEATV", u"MOLVL", u"RETIX", u"CRITT", u"POLAR"};
 
-class TFileLines : public detail::TLineSource {
- public:
-  explicit TFileLines(TextFile& f) : FFile(f) {}
-  bool AtEnd() override { return Eof(FFile); }
-  String Next() override {
-    String s;
-    ReadLn(FFile, s);
-    return s;
-  }
-
- private:
-  TextFile& FFile;
-};
-
-class TStreamLines : public detail::TLineSource {
- public:
-  explicit TStreamLines(TStream& s) : FStream(s) {}
-  bool AtEnd() override { return FStream.Position() >= FStream.Size(); }
-  String Next() override {
-    bool end = false;
-    return ReadLnStream(FStream, end, 0);
-  }
-
- private:
-  TStream& FStream;
-};
+// The next line of a text file or a stream (line feed ends a line); empty at the end.
+String NextLine(TTagReader& lines) {
+  String line;
+  lines.ReadLine(line);
+  return line;
+}
 
 // [SECTION] fields of an atom or bond line
 
@@ -307,19 +275,19 @@ void TCTab::NormaliseCoordinates() {
       Atom(i).Coords[k + 1] = static_cast<float>(std::nearbyint((Atom(i).Coords[k + 1] - lo[k]) * scale));
 }
 
-bool TCTab::ReadCTab(detail::TLineSource& lines) {
-  const String counts = lines.AtEnd() ? String() : lines.Next();
+bool TCTab::ReadCTab(TTagReader& lines) {
+  const String counts = NextLine(lines);
   const int nAtoms = ColumnInt(counts, 1, 3);
   const int nBonds = ColumnInt(counts, 4, 3);
   if (nAtoms < 1 || nAtoms > MaxAtoms) return false;
   bool ok = true;
   Clear();
   FNumValidAtoms = nAtoms;
-  for (int i = 1; i <= nAtoms && !lines.AtEnd(); ++i) ok &= ParseColumnAtom(lines.Next(), Atom(i));
+  for (int i = 1; i <= nAtoms && !lines.AtEnd(); ++i) ok &= ParseColumnAtom(NextLine(lines), Atom(i));
   TBondReader bonds(*this, nAtoms);
   int read = 0;
   for (; read < nBonds && !lines.AtEnd(); ++read) {
-    const String line = lines.Next();
+    const String line = NextLine(lines);
     ok &= bonds.Enter(ColumnInt(line, 1, 3), ColumnInt(line, 4, 3), ColumnInt(line, 7, 3));
   }
   if (read >= nBonds) {
@@ -329,37 +297,37 @@ bool TCTab::ReadCTab(detail::TLineSource& lines) {
   return ok;
 }
 
-bool TCTab::ReadMol(detail::TLineSource& lines) {
-  const String name = lines.AtEnd() ? String() : lines.Next();
-  for (int i = 0; i < 2 && !lines.AtEnd(); ++i) lines.Next();
+bool TCTab::ReadMol(TTagReader& lines) {
+  const String name = NextLine(lines);
+  for (int i = 0; i < 2 && !lines.AtEnd(); ++i) NextLine(lines);
   const bool ok = ReadCTab(lines);
   FStrucName = name;
   return ok;
 }
 
 bool TCTab::ReadFromMDLCTabFile(TextFile& F) {
-  TFileLines lines(F);
+  TTagReader lines(F);
   const bool ok = ReadCTab(lines);
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLCTabStream(TStream& InStream) {
-  TStreamLines lines(InStream);
+  TTagReader lines(InStream);
   const bool ok = ReadCTab(lines);
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLMolFile(TextFile& F) {
-  TFileLines lines(F);
+  TTagReader lines(F);
   const bool ok = ReadMol(lines);
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLMolStream(TStream& InStream) {
-  TStreamLines lines(InStream);
+  TTagReader lines(InStream);
   const bool ok = ReadMol(lines);
   Changed();
   return ok;

@@ -32,6 +32,10 @@ function(qelta_library target alias)
   # Calls inside a library go straight to its own functions (and may be inlined), not through the
   # dynamic linker's table: nothing here relies on another library replacing them.
   target_compile_options(${target} PRIVATE -fno-semantic-interposition)
+  # Only what the headers wrap in QELTA_PUBLIC_BEGIN/END (Visibility.h) is exported; every other name stays
+  # inside its library. Inline functions keep default visibility (no VISIBILITY_INLINES_HIDDEN), so a local
+  # static of a public inline function stays one object for the whole process.
+  set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden)
   qelta_warnings(${target})
   install(TARGETS ${target} EXPORT qeltaTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -19,6 +19,9 @@
 
 #include "ComboBoxes.h"
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -120,3 +123,5 @@ class TColSel : public TCustomComboBox {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -22,6 +22,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -400,3 +403,5 @@ class TMeter : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

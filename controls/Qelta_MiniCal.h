@@ -26,6 +26,9 @@
 #include "Qelta_matrix.h"
 #include "Qelta_qeltabase.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -186,3 +189,5 @@ class TMiniCal : public TCustomDrawGrid {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

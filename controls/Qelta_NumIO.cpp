@@ -19,9 +19,9 @@
 
 namespace qelta {
 
-using detail::ConvertSepMode;
-using detail::SeparatorOfMode;
-using detail::SeparatorPos;
+using ctl_detail::ConvertSepMode;
+using ctl_detail::SeparatorOfMode;
+using ctl_detail::SeparatorPos;
 
 TNumIO::TNumIO(TComponent* AOwner) : TCustomEdit(AOwner) {
   if (ComponentState().Contains(csDesigning)) {
@@ -36,7 +36,7 @@ TNumIO::~TNumIO() = default;
 // [SECTION] conversion
 
 bool TNumIO::ConvertNumString(const String& text, double& value) const {
-  return detail::ConvertNumText(text, FInFormat, ConvertSepMode(FDecPSep), value);
+  return ctl_detail::ConvertNumText(text, FInFormat, ConvertSepMode(FDecPSep), value);
 }
 
 String TNumIO::LabText(double x) const {
@@ -44,11 +44,11 @@ String TNumIO::LabText(double x) const {
   const Char sep = SeparatorOfMode(ConvertSepMode(FDecPSep));
   switch (FInFormat) {
     case itExp:
-    case itDynamic: return ReplaceCharInString(detail::ExpText(x, 12), u'.', sep);
+    case itDynamic: return ReplaceCharInString(ctl_detail::ExpText(x, 12), u'.', sep);
     case itFloat: return ReplaceCharInString(strff(x, 1, 8), u'.', sep);
     case itFixPoint: return ReplaceCharInString(strff(x, 1, FFixPDecPl), u'.', sep);
     case itInt: return strff(std::clamp(x, double(INT32_MIN), double(INT32_MAX)), 1, 0);
-    default: return detail::RadixText(detail::RoundTo32(x), FInFormat, 8);
+    default: return ctl_detail::RadixText(ctl_detail::RoundTo32(x), FInFormat, 8);
   }
 }
 
@@ -63,7 +63,7 @@ double TNumIO::GetLabValue() const {
   if (const auto comma = s.find(u','); comma != String::npos) s[comma] = u'.';
   if (!s.empty() && s.back() == u'.') s += u'0';
   double value = 0;
-  return detail::ConvertNumText(s, FInFormat, 1, value) ? value : 0;
+  return ctl_detail::ConvertNumText(s, FInFormat, 1, value) ? value : 0;
 }
 
 void TNumIO::SetEditText(const String& text) {

@@ -30,10 +30,13 @@
 #include "Graphics.h"
 #include "Qelta_math1.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 namespace qelta {
 
@@ -412,7 +415,7 @@ class TNumIO2 : public TCustomControl {
   bool FBut3D = true;
   int FButHeight = 28;
   TColor FButColor = 0xC0C0C0;
-  std::unique_ptr<detail::TControlTimer> FCaretTimer;
+  std::unique_ptr<ctl_detail::TControlTimer> FCaretTimer;
   String FInBuffer;
   int FCaretPos = 0;
   bool FCaretVisib = true;
@@ -459,3 +462,5 @@ class TNumIO2 : public TCustomControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -41,14 +41,14 @@ double DecimalIntValue(const String& s) {
 
 double RadixValue(const String& digits, TInFormat format) {
   int32_t v = 0;
-  detail::ReadRadixDigits(digits, 1, format, v);
+  ctl_detail::ReadRadixDigits(digits, 1, format, v);
   return v;
 }
 
 }  // namespace
 
 TNumIO2::TNumIO2(TComponent* AOwner)
-    : TCustomControl(AOwner), FCaretTimer(std::make_unique<detail::TControlTimer>(this, [this] { CaretTimerEvent(); })) {
+    : TCustomControl(AOwner), FCaretTimer(std::make_unique<ctl_detail::TControlTimer>(this, [this] { CaretTimerEvent(); })) {
   SetBounds(Left(), Top(), 160, 28);
   UpdateTimer();
 }
@@ -57,20 +57,20 @@ TNumIO2::~TNumIO2() = default;
 
 // [SECTION] value and text
 
-Char TNumIO2::SeparatorChar(TDecPSep sep) { return detail::SeparatorOfMode(detail::ValidatorSepMode(sep)); }
+Char TNumIO2::SeparatorChar(TDecPSep sep) { return ctl_detail::SeparatorOfMode(ctl_detail::ValidatorSepMode(sep)); }
 
 String TNumIO2::ValueText(double x) const {
   if (!std::isfinite(x)) x = 0;
   const Char sep = SeparatorChar(FDecPSep);
   switch (FInputFormat) {
-    case itExp: return ReplaceCharInString(detail::ExpText(x, FSigDig + 6), u'.', sep);
+    case itExp: return ReplaceCharInString(ctl_detail::ExpText(x, FSigDig + 6), u'.', sep);
     case itFloat:
     case itFixPoint: return ReplaceCharInString(strff(x, 1, FDecP), u'.', sep);
     case itInt:
     case itDynamic: return IntToStr(Round(x));
-    case itHex: return detail::RadixText(detail::RoundTo32(x), itHex, 8);
-    case itOct: return detail::RadixText(detail::RoundTo32(x), itOct, 11);
-    default: return detail::RadixText(detail::RoundTo32(x), itBin, 32);
+    case itHex: return ctl_detail::RadixText(ctl_detail::RoundTo32(x), itHex, 8);
+    case itOct: return ctl_detail::RadixText(ctl_detail::RoundTo32(x), itOct, 11);
+    default: return ctl_detail::RadixText(ctl_detail::RoundTo32(x), itBin, 32);
   }
 }
 
@@ -94,7 +94,7 @@ double TNumIO2::GetNioValue() const {
     case itBin: return RadixValue(FInBuffer, FInputFormat);
     case itDynamic: {
       if (FInBuffer.empty()) return 0;
-      const TInFormat f = detail::DynamicFormat(FInBuffer[0]);
+      const TInFormat f = ctl_detail::DynamicFormat(FInBuffer[0]);
       return f == itExp ? ScanFloat(FInBuffer) : RadixValue(FInBuffer.substr(1), f);
     }
     default: return ScanFloat(FInBuffer);
@@ -117,11 +117,11 @@ bool TNumIO2::CheckValidity(const String& text) const {
   switch (FInputFormat) {
     case itExp:
       return IsValidDouble(text, true, FDecPSep) &&
-             detail::ConvertNumText(text, itExp, detail::ValidatorSepMode(FDecPSep), v);
+             ctl_detail::ConvertNumText(text, itExp, ctl_detail::ValidatorSepMode(FDecPSep), v);
     case itFloat: return IsValidFPNum(text, FDecPSep);
     case itFixPoint:
       return IsValidFPNum(text, FDecPSep) &&
-             detail::SeparatorPos(text, detail::ValidatorSepMode(FDecPSep)) == Length(text) - FDecP;
+             ctl_detail::SeparatorPos(text, ctl_detail::ValidatorSepMode(FDecPSep)) == Length(text) - FDecP;
     case itInt: return IsValidDecInt(text);
     case itHex: return IsValidHex(text);
     case itOct: return IsValidOct(text);
@@ -133,7 +133,7 @@ bool TNumIO2::CheckValidity(const String& text) const {
 bool TNumIO2::DynamicValid(const String& text) const {
   if (text.empty()) return false;
   const String rest = text.substr(1);
-  switch (detail::DynamicFormat(text[0])) {
+  switch (ctl_detail::DynamicFormat(text[0])) {
     case itHex: return IsValidHex(rest);
     case itBin: return IsValidBin(rest);
     case itOct: return IsValidOct(rest);
@@ -144,7 +144,7 @@ bool TNumIO2::DynamicValid(const String& text) const {
 bool TNumIO2::PassesOnlineCheck(const String& text) const {
   if (text.empty() || text == u"-" || text == u"+") return true;
   // A prefix alone must pass too, or the prefixed forms could never be typed.
-  if (FInputFormat == itDynamic && text.size() == 1 && detail::DynamicFormat(text[0]) != itExp) return true;
+  if (FInputFormat == itDynamic && text.size() == 1 && ctl_detail::DynamicFormat(text[0]) != itExp) return true;
   return CheckValidity(text);
 }
 

@@ -42,7 +42,7 @@ bool Bevelled(TFrameStyle style) { return style >= fsLowered && style <= fsEngra
 
 // [SECTION] the box and side texts shared with TNumLab
 
-namespace detail {
+namespace ctl_detail {
 
 std::pair<TColor, TColor> BevelColors(TFrameStyle style, TColor black, TColor gray, TColor white) {
   switch (style) {
@@ -87,7 +87,7 @@ int BoxTextX(TAlignment a, int left, int boxWidth, int w) {
   return SideTextX(a, left + 4, left + boxWidth - w - 2, left + (boxWidth - w) / 2 + 2);
 }
 
-}  // namespace detail
+}  // namespace ctl_detail
 
 // [SECTION] layout and measures
 
@@ -113,7 +113,7 @@ int TNumIO2::TextWidthOf(const String& text) const {
 
 // Offset of the caret gap from LS: w the width of the text, w2 of the characters before the gap.
 int TNumIO2::TextOffset(int w, int w2) const {
-  return detail::SideTextX(FAlignment, w2 + 3, FTextBoxWidth + w2 - w - 3, w2 + (FTextBoxWidth - w) / 2 + 1);
+  return ctl_detail::SideTextX(FAlignment, w2 + 3, FTextBoxWidth + w2 - w - 3, w2 + (FTextBoxWidth - w) / 2 + 1);
 }
 
 int TNumIO2::CharPosToXCoords(int pos) const {
@@ -125,7 +125,7 @@ int TNumIO2::XCoordsToCharPos(int x) const {
   if (FInBuffer.empty()) return 0;
   const int w = TextWidthOf(FInBuffer);
   const int a = std::max(1, w / Length(FInBuffer));
-  const int c = std::max(0, detail::SideTextX(FAlignment, x - FLeftSpace - 3, x + w - FLeftSpace - FTextBoxWidth + 3,
+  const int c = std::max(0, ctl_detail::SideTextX(FAlignment, x - FLeftSpace - 3, x + w - FLeftSpace - FTextBoxWidth + 3,
                                               x - FLeftSpace - (FTextBoxWidth - w) / 2 - 1));
   return (std::min(w, c) + a / 2) / a;
 }
@@ -144,7 +144,7 @@ void TNumIO2::Paint() {
     const int h = Canvas()->TextHeight(u"E0") + 6;
     if (h != Height()) TCustomControl::SetBounds(Left(), Top(), Width(), h);
   }
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(Width(), Height());
   if (!bmp) return;
   PaintOn(bmp->Canvas(), s);
   Canvas()->Draw(0, 0, bmp.get());
@@ -152,7 +152,7 @@ void TNumIO2::Paint() {
 
 void TNumIO2::PaintOn(TCanvas* c, int s) {
   c->Font()->Assign(Font());
-  const TLayout l = Layout(c->TextHeight(detail::kTextSample), s);
+  const TLayout l = Layout(c->TextHeight(ctl_detail::kTextSample), s);
   SetPenBrush(c, FColorOutBG, FColorOutBG);
   c->Rectangle(0, 0, l.W, l.H);
   DrawOutText(c, l, false);
@@ -166,9 +166,9 @@ void TNumIO2::PaintOn(TCanvas* c, int s) {
 void TNumIO2::DrawOutText(TCanvas* c, const TLayout& l, bool right) const {
   const String& text = right ? FRightText : FLeftText;
   const int tw = c->TextWidth(text), LS = FLeftSpace, end = LS + l.bw + FTextBoxWidth;
-  const int x = right ? detail::SideTextX(FRTAlignment, end + 7, l.W - tw - 6, (l.W - (end + tw)) / 2 + end + 1)
-                      : detail::SideTextX(FLTAlignment, 7, LS - tw - 5, (LS - tw) / 2);
-  detail::DrawSideText(c, text, x, x + 1, l.ty, FEnabled, FColorOutBG, FColorOutText);
+  const int x = right ? ctl_detail::SideTextX(FRTAlignment, end + 7, l.W - tw - 6, (l.W - (end + tw)) / 2 + end + 1)
+                      : ctl_detail::SideTextX(FLTAlignment, 7, LS - tw - 5, (LS - tw) / 2);
+  ctl_detail::DrawSideText(c, text, x, x + 1, l.ty, FEnabled, FColorOutBG, FColorOutText);
 }
 
 void TNumIO2::DrawButtons(TCanvas* c, const TLayout& l) const {
@@ -194,7 +194,7 @@ void TNumIO2::DrawButtons(TCanvas* c, const TLayout& l) const {
 
 void TNumIO2::DrawBevel(TCanvas* c, TFrameStyle style, std::initializer_list<TPoint> topLeft,
                         std::initializer_list<TPoint> bottomRight) const {
-  const auto [tl, br] = detail::BevelColors(style, FColBlackLine, FColGrayLine, FColWhiteLine);
+  const auto [tl, br] = ctl_detail::BevelColors(style, FColBlackLine, FColGrayLine, FColWhiteLine);
   c->Pen()->SetColor(tl);
   Line(c, topLeft);
   c->Pen()->SetColor(br);
@@ -229,14 +229,14 @@ void TNumIO2::DrawBox(TCanvas* c, const TLayout& l) const {
   if (FFrameStyle == fsNone) pen = FEnabled ? (warn ? FColorWarnBG : FColorBoxBG) : kSilver;
   const TColor brush = !FEnabled ? kSilver : warn ? FColorWarnBG : FColorBoxBG;
   SetPenBrush(c, pen, brush);
-  detail::DrawNumberBox(c, FFrameStyle, FLeftSpace, FTextBoxWidth, l.H - l.g, FColBlackLine, FColGrayLine,
+  ctl_detail::DrawNumberBox(c, FFrameStyle, FLeftSpace, FTextBoxWidth, l.H - l.g, FColBlackLine, FColGrayLine,
                         FColWhiteLine);
 }
 
 void TNumIO2::DrawNumber(TCanvas* c, const TLayout& l) const {
   const int LS = FLeftSpace, TBW = FTextBoxWidth, w = c->TextWidth(FInBuffer);
   c->Font()->SetColor(!FEnabled ? kGrey : OutOfRange() ? FColorWarnTxt : FColorBoxText);
-  c->TextRect(Rect(LS + 3, 2, LS + TBW - 1, l.s + 1), detail::BoxTextX(FAlignment, LS, TBW, w), l.ty, FInBuffer);
+  c->TextRect(Rect(LS + 3, 2, LS + TBW - 1, l.s + 1), ctl_detail::BoxTextX(FAlignment, LS, TBW, w), l.ty, FInBuffer);
   const int k = TextOffset(w, c->TextWidth(Copy(FInBuffer, 1, FCaretPos)));
   if (k > 0 && k < TBW && FCaretVisib) {
     c->Pen()->SetColor(clBlack);

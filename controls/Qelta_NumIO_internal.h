@@ -8,7 +8,7 @@
 
 #include "Qelta_NumIO.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 /// Separator mode of the scanners (1 '.', 2 ',', 3 either) as the edit box's conversion maps a
 /// TDecPSep: dsSystem is 2 when the system separator is ',', else 1.
@@ -46,10 +46,10 @@ String ExpText(double x, int Width);
 /// Digits of value of base 2^bits, at least minDigits.
 String RadixText(int32_t value, TInFormat format, int minDigits);
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 // The framed number box and the side texts that TNumIO2 and TNumLab draw alike.
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 /// Top-left and bottom-right line colours of a bevelled frame style: lowered black / white, raised
 /// white / black, embossed grey / grey, engraved white / white.
@@ -72,4 +72,4 @@ inline int SideTextX(TAlignment a, int leftJustified, int rightJustified, int ce
 /// The sample whose height places every text line of the numeric controls.
 inline constexpr const char16_t* kTextSample = u"(8g]}\u00DC\u00C4\u00A7";
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

@@ -19,7 +19,7 @@
 #include "StrUtils.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 namespace {
 
 // Position after the leading blanks (1-based).
@@ -158,4 +158,4 @@ String RadixText(int32_t value, TInFormat format, int minDigits) {
   return format == itHex ? Hex(value, digits) : format == itOct ? Octal(value, digits) : Bin(value, digits);
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

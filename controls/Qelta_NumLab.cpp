@@ -49,7 +49,7 @@ bool Bits32(double v, int32_t& bits) {
 }
 
 String RadixDigits(int32_t bits, TInFormat format, int precision) {
-  const String digits = detail::RadixText(bits, format, 1);
+  const String digits = ctl_detail::RadixText(bits, format, 1);
   return StringOfChar(u'0', std::max(0, precision - Length(digits))) + digits;
 }
 
@@ -104,27 +104,27 @@ String TNumLab::DisplayText() const {
 void TNumLab::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
   const int W = Width(), H = Height(), LS = FLeftSpace, LW = FLabWidth;
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(W, H);
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   c->Font()->Assign(Font());
-  const int ty = (H - c->TextHeight(detail::kTextSample)) / 2;
+  const int ty = (H - c->TextHeight(ctl_detail::kTextSample)) / 2;
   const TColor back = FTransParent ? clWhite : FColorOutBakG;
   c->Pen()->SetColor(back);
   c->Brush()->SetColor(back);
   c->Rectangle(0, 0, W, H);
   const int lw = c->TextWidth(FLeftText), rw = c->TextWidth(FRightText), end = LS + LW;
-  const int lx = detail::SideTextX(FLTAlignment, 7, LS - lw - 5, (LS - lw) / 2);
-  detail::DrawSideText(c, FLeftText, lx, lx + 1, ty, FEnabled, back, FColorOutText);
-  const int rx = detail::SideTextX(FRTAlignment, end + 7, W - rw - 6, (W - (end + rw)) / 2 + end + 1);
-  detail::DrawSideText(c, FRightText, rx, FRTAlignment == taRightJustify ? rx - 1 : rx + 1, ty, FEnabled, back,
+  const int lx = ctl_detail::SideTextX(FLTAlignment, 7, LS - lw - 5, (LS - lw) / 2);
+  ctl_detail::DrawSideText(c, FLeftText, lx, lx + 1, ty, FEnabled, back, FColorOutText);
+  const int rx = ctl_detail::SideTextX(FRTAlignment, end + 7, W - rw - 6, (W - (end + rw)) / 2 + end + 1);
+  ctl_detail::DrawSideText(c, FRightText, rx, FRTAlignment == taRightJustify ? rx - 1 : rx + 1, ty, FEnabled, back,
                        FColorOutText);
   c->Pen()->SetColor(FFrameStyle == fsNone       ? FColorLabBakG
                      : FFrameStyle == fsEmbossed ? FColWhiteLine
                                                  : FColGrayLine);
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(FColorLabBakG);
-  detail::DrawNumberBox(c, FFrameStyle, LS, LW, H, FColBlackLine, FColGrayLine, FColWhiteLine);
+  ctl_detail::DrawNumberBox(c, FFrameStyle, LS, LW, H, FColBlackLine, FColGrayLine, FColWhiteLine);
   if (!FEmpty) DrawNumber(c, ty);
   CopyToCanvas(bmp.get());
 }
@@ -136,7 +136,7 @@ void TNumLab::DrawNumber(TCanvas* c, int ty) const {
   if (tw > FLabWidth - 6 && FDisplayType != dtState) text = FOverFlowIndi;
   c->Font()->SetColor(FEnabled ? FColorLabText : kGrey);
   const int LS = FLeftSpace;
-  c->TextRect(Rect(LS + 3, 2, LS + FLabWidth - 1, Height() - 3), detail::BoxTextX(FAlignment, LS, FLabWidth, tw),
+  c->TextRect(Rect(LS + 3, 2, LS + FLabWidth - 1, Height() - 3), ctl_detail::BoxTextX(FAlignment, LS, FLabWidth, tw),
               ty, text);
 }
 

@@ -20,6 +20,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -167,3 +170,5 @@ class TNumLab : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -67,7 +67,7 @@ double TProgBar::BarFraction() const {
 void TProgBar::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
   const int W = Width(), H = Height();
-  auto bmp = detail::OffscreenBitmap(W, H);
+  auto bmp = ctl_detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   const TRect inner =

@@ -19,6 +19,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -158,3 +161,5 @@ class TProgBar : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -171,7 +171,7 @@ int TRasterLab::CalcTextBitLength(const String& Text) const {
 // [SECTION] component
 
 TRasterLab::TRasterLab(TComponent* AOwner)
-    : TGraphicControl(AOwner), FScrTimer(std::make_unique<detail::TControlTimer>(this, [this] { DoTimer(); })) {
+    : TGraphicControl(AOwner), FScrTimer(std::make_unique<ctl_detail::TControlTimer>(this, [this] { DoTimer(); })) {
   SetBounds(Left(), Top(), 400, 68);
   TControlStyle style = ControlStyle();
   style.Include(csOpaque);
@@ -292,7 +292,7 @@ void TRasterLab::PaintFrame(TCanvas* c, int W, int H) const {
 void TRasterLab::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
   const int W = Width(), H = Height();
-  auto bmp = detail::OffscreenBitmap(W, H);
+  auto bmp = ctl_detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   c->Brush()->SetColor(FCharBlockMode != rdbmOff ? FColorDotOff : FColorLabBakG);

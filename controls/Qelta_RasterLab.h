@@ -19,10 +19,13 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 namespace qelta {
 
@@ -177,7 +180,9 @@ class TRasterLab : public TGraphicControl {
   int FScrollPosY = 0;
   int FTextBitLength = 0;
   bool FScrTimerEnabled = false;
-  std::unique_ptr<detail::TControlTimer> FScrTimer;
+  std::unique_ptr<ctl_detail::TControlTimer> FScrTimer;
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

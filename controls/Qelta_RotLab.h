@@ -16,6 +16,9 @@
 
 #include "Labels.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -92,3 +95,5 @@ class TRotLab : public TCustomLabel {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -97,7 +97,7 @@ void TThumbnails::Paint() {
   if (FIsWorking || (!Visible() && !ComponentState().Contains(csDesigning))) return;
   TWorking working(FIsWorking);
   const int W = Width(), H = Height(), P = Pitch();
-  auto bmp = detail::OffscreenBitmap(W, H);
+  auto bmp = ctl_detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   c->Brush()->SetColor(FColorBG);

@@ -18,6 +18,9 @@
 #include "Graphics.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -163,3 +166,5 @@ class TThumbnails : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -6,7 +6,7 @@
 
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 /// A bitmap of W x H pixels, or nullptr when it cannot be had (a control over 2^28 pixels): the
 /// control then paints nothing instead of raising from its Paint.
@@ -18,4 +18,4 @@ inline std::unique_ptr<TBitmap> OffscreenBitmap(int W, int H) {
   }
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

@@ -8,7 +8,7 @@
 
 #include "Forms.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 class TControlTimer {
  public:
@@ -43,4 +43,4 @@ class TControlTimer {
   HWND FWnd = 0;
 };
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

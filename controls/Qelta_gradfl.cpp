@@ -78,7 +78,7 @@ void TGradFill::DrawGrid(TCanvas* Canvas, int W, int H) const {
 }
 
 void TGradFill::Paint() {
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(Width(), Height());
   if (bmp == nullptr) return;
   DrawGradient(*bmp);
   Canvas()->Draw(0, 0, bmp.get());

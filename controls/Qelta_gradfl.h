@@ -19,6 +19,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -93,3 +96,5 @@ class TGradFill : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

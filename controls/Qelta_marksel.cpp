@@ -115,7 +115,7 @@ void TMarkSel::DrawMarks(TBitmap& Bmp) {
 }
 
 void TMarkSel::Paint() {
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(Width(), Height());
   if (bmp == nullptr) return;
   DrawMarks(*bmp);
   Canvas()->Draw(0, 0, bmp.get());

@@ -40,7 +40,7 @@
 
 namespace qelta {
 
-using detail::TFlagHold;
+using ctl_detail::TFlagHold;
 
 namespace {
 

@@ -42,6 +42,9 @@
 #include "Qelta_datatable.h"
 #include "Qelta_qeltabase.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -570,3 +573,5 @@ class TNTabEd : public TCustomGrid {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -160,8 +160,8 @@ String TNTabEd::CornerText() const {
 
 void TNTabEd::DrawCorner(const TRect& rect, bool comment) {
   TCanvas* c = Canvas();
-  c->Brush()->SetColor(comment ? detail::kCommentBack : clWindow);
-  c->Font()->SetColor(comment ? detail::kCommentText : FColorNormal);
+  c->Brush()->SetColor(comment ? ctl_detail::kCommentBack : clWindow);
+  c->Font()->SetColor(comment ? ctl_detail::kCommentText : FColorNormal);
   c->Font()->SetStyle({});
   if (comment)
     c->TextRect(rect, rect.Left + 2, rect.Top + 1, u"Comment:");
@@ -205,7 +205,7 @@ bool TNTabEd::CommitLabel(int col, int row, const String& Value) {
   return true;
 }
 
-bool detail::ReadTypedNumber(const String& text, double& x) {
+bool ctl_detail::ReadTypedNumber(const String& text, double& x) {
   String t = text;
   std::replace(t.begin(), t.end(), u',', u'.');
   double v = 0;
@@ -218,7 +218,7 @@ bool detail::ReadTypedNumber(const String& text, double& x) {
 
 bool TNTabEd::CommitNumber(int col, int row, const String& Value) {
   double x = 0;
-  if (!detail::ReadTypedNumber(Value, x)) return false;
+  if (!ctl_detail::ReadTypedNumber(Value, x)) return false;
   StoreEntry(col, row, x);
   return true;
 }

@@ -4,7 +4,7 @@
 #include "Graphics.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 /// The corner and the memo while the comment is edited.
 constexpr TColor kCommentBack = 0x808000, kCommentText = 0xFFFFFF;
@@ -27,4 +27,4 @@ class TFlagHold {
 /// finite number. False (x untouched) for any other text.
 bool ReadTypedNumber(const String& text, double& x);
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

@@ -47,7 +47,7 @@
 
 namespace qelta {
 
-using detail::TFlagHold;
+using ctl_detail::TFlagHold;
 
 namespace {
 
@@ -308,8 +308,8 @@ void TNTabEd::OpenCommentMemo() {
   const int left = TCustomGrid::ColWidths(0);
   FCommentMM->SetBounds(left, 0, std::max(Width() - left - kMemoRightGap, 0), kMemoHeight);
   FCommentMM->SetText(Comment());
-  FCommentMM->SetColor(detail::kCommentBack);
-  FCommentMM->Font()->SetColor(detail::kCommentText);
+  FCommentMM->SetColor(ctl_detail::kCommentBack);
+  FCommentMM->Font()->SetColor(ctl_detail::kCommentText);
   FCommentMM->SetVisible(true);
   if (FCommentMM->CanFocus()) FCommentMM->SetFocus();
   FCommentMM->SetSelStart(static_cast<int>(FCommentMM->Text().size()));  // typing goes on after the text
@@ -368,7 +368,7 @@ void TNTabEd::CloseHeadingEditor(bool commit) {
     return;
   }
   double x = 0;
-  if (!detail::ReadTypedNumber(text, x)) return;  // not a number: the attribute stays
+  if (!ctl_detail::ReadTypedNumber(text, x)) return;  // not a number: the attribute stays
   const auto b = static_cast<uint8_t>(Round(std::clamp(x, 0.0, 255.0)));
   if (column)
     SetColAttrib(ix, b);

@@ -70,12 +70,12 @@ void SplitSheet(const TBitmap& sheet, std::array<std::unique_ptr<TBitmap>, 4>& i
 
 String OnOffButSheetName(TOnOffButStyle Style) {
   const int i = int(Style) - 1;
-  return i >= 0 && i < int(std::size(detail::kOnOffSheets)) ? String(detail::kOnOffSheets[i].Name) : String();
+  return i >= 0 && i < int(std::size(ctl_detail::kOnOffSheets)) ? String(ctl_detail::kOnOffSheets[i].Name) : String();
 }
 
-namespace detail {
+namespace ctl_detail {
 HINSTANCE OnOffButResources() { return HInstance(); }
-}  // namespace detail
+}  // namespace ctl_detail
 
 // [SECTION] layout
 
@@ -245,7 +245,7 @@ void TOnOffBut::DrawGlyph(TBitmap& Bmp) {
     uint32_t* row = Bmp.ScanLine(y);
     uint32_t* mask = FMask->ScanLine(y);
     for (int x = x0; x < x1; ++x) {
-      if ((row[x] & kRgb) == uint32_t(detail::kOnOffTransparent))
+      if ((row[x] & kRgb) == uint32_t(ctl_detail::kOnOffTransparent))
         row[x] = back;
       else
         mask[x] = kOpaque;
@@ -271,7 +271,7 @@ void TOnOffBut::DrawPicture(TBitmap& Bmp) {
 
 void TOnOffBut::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(Width(), Height());
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(Width(), Height());
   if (bmp == nullptr) return;
   DrawPicture(*bmp);
   TCanvas* c = Canvas();

@@ -26,6 +26,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -238,9 +241,11 @@ class TOnOffBut : public TGraphicControl {
   bool FSpeedPressed = false;  // a left press switched this speed button on; its release switches it off
 };
 
-namespace detail {
+namespace ctl_detail {
 /// Not part of the public interface: the resource module of qeltactl (the sheets), for tests.
 HINSTANCE OnOffButResources();
-}  // namespace detail
+}  // namespace ctl_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

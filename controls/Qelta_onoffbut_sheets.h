@@ -5,7 +5,7 @@
 // A sheet holds four pictures in a 2 x 2 grid: on left, off right, enabled top, disabled bottom;
 // pixels of the colour $EBBEEB are transparent.
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 struct TOnOffSheet {
   const char16_t* Name;
@@ -24,4 +24,4 @@ inline constexpr TOnOffSheet kOnOffSheets[] = {
 /// The transparent colour of the sheets ($00BBGGRR; symmetric, so the same as $RRGGBB).
 inline constexpr int kOnOffTransparent = 0xEBBEEB;
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail

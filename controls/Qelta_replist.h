@@ -55,6 +55,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -85,9 +88,7 @@ using TBeforeFilterEvent =
     std::function<void(TObject* Sender, int Row, bool& Found, TLogicOp& CombineWithInternalSearch)>;
 
 class TReportListView;
-namespace detail {
-class TRLBlockSource;
-}
+class TTagReader;
 
 // [SECTION] the data
 
@@ -317,7 +318,7 @@ class TRLData : public TComponent {
   void WriteBlock(const std::function<void(const String&)>& sink, bool CreateHeader, const String& DataID) const;
   /// Reads the next block with the identifier into a fresh TRLData and takes it when whole (this
   /// object's events and sort toggle stay); answers as ReadFromXMLString.
-  int ReadBlockFrom(detail::TRLBlockSource& src, const String& DataID);
+  int ReadBlockFrom(TTagReader& src, const String& DataID);
 
   String FComment;
   std::vector<AnsiString> FColName;
@@ -813,3 +814,5 @@ bool CheckIfValidReplist(const String& FName, const String& DataID);
 bool CheckIfValidReplist(TStream& Stream, const String& DataID);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

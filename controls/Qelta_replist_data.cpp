@@ -45,7 +45,7 @@ int CountAt(const String& value, int pos) {
 
 }  // namespace
 
-namespace detail {
+namespace ctl_detail {
 
 TRLColumnFormat ParseColumnFormat(const String& Format) {
   TRLColumnFormat f;
@@ -74,7 +74,7 @@ TRLColumnFormat ParseColumnFormat(const String& Format) {
   return f;
 }
 
-}  // namespace detail
+}  // namespace ctl_detail
 
 // [SECTION] creation
 
@@ -276,12 +276,12 @@ Extended TRLData::GetAsNumber(int c, int r) const { return ValidCell(c, r) ? Str
 
 AnsiString TRLData::GetCellDefaultValue(int c, int r) const {
   if (c < 1 || c > FNrOfCols) return AnsiString();
-  const detail::TRLColumnFormat f = detail::ParseColumnFormat(AnsiToString(GetColumnFormat(c)));
+  const ctl_detail::TRLColumnFormat f = ctl_detail::ParseColumnFormat(AnsiToString(GetColumnFormat(c)));
   if (!f.HasType || f.ReadOnly) return AnsiString();
-  return StringToAnsi(detail::FormatDefault(f, r));
+  return StringToAnsi(ctl_detail::FormatDefault(f, r));
 }
 
-namespace detail {
+namespace ctl_detail {
 
 String FormatDefault(const TRLColumnFormat& f, int r) {
   const String lower = LowerCase(f.Value);
@@ -302,7 +302,7 @@ String FormatDefault(const TRLColumnFormat& f, int r) {
   }
 }
 
-}  // namespace detail
+}  // namespace ctl_detail
 
 // [SECTION] rows
 

@@ -4,7 +4,7 @@
 
 #include "Qelta_replist.h"
 
-namespace qelta::detail {
+namespace qelta::ctl_detail {
 
 /// A column format "[" type "]" "[" width "]" value taken apart.
 struct TRLColumnFormat {
@@ -25,7 +25,7 @@ TRLColumnFormat ParseColumnFormat(const String& Format);
 /// "f", "h", "i"), an invented password for "$pwd$n" ("s"), else the value; "" for other letters.
 String FormatDefault(const TRLColumnFormat& f, int r);
 
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 namespace qelta {
 

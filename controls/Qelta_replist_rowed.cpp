@@ -117,7 +117,7 @@ void TReportListView::EdRowKeyPress(TObject* Sender, Char& Key) {
 namespace {
 
 /// Builds the editor of one column at (x, y) on the form and fills it; nullptr for a letter without one.
-TEditorSlot MakeColumnEditor(TForm* form, const detail::TRLColumnFormat& f, int c, int x, int y, const String& cell,
+TEditorSlot MakeColumnEditor(TForm* form, const ctl_detail::TRLColumnFormat& f, int c, int x, int y, const String& cell,
                              const String& fallback) {
   TEditorSlot slot;
   slot.Given = cell.empty() ? fallback : cell;
@@ -228,7 +228,7 @@ TModalResult TReportListView::EditRowEntriesIntern(int Row, TForm* ContainerForm
     const int y = top + (c - 1) * kLineHeight + y0;
     String format = AnsiToString(GetColumnFormat(c));
     if (OnRequestEditFormat) OnRequestEditFormat(this, c, Row, format);
-    const detail::TRLColumnFormat f = detail::ParseColumnFormat(format);
+    const ctl_detail::TRLColumnFormat f = ctl_detail::ParseColumnFormat(format);
     maxW = std::max(maxW, f.Width);
     auto* label = MakeEditor<TLabel>(form, u"Label", c);
     label->SetAutoSize(false);
@@ -236,7 +236,7 @@ TModalResult TReportListView::EditRowEntriesIntern(int Row, TForm* ContainerForm
     label->SetCaption(AnsiToString(GetColName(c)) + u":");
     label->SetBounds(x0 + 8, y + 3, lw, label->Height());
     const String cell = AnsiToString(GetElem(c, Row));
-    TEditorSlot slot = MakeColumnEditor(form, f, c, lw + x0 + 12, y, cell, detail::FormatDefault(f, Row));
+    TEditorSlot slot = MakeColumnEditor(form, f, c, lw + x0 + 12, y, cell, ctl_detail::FormatDefault(f, Row));
     if (slot.Editor == nullptr) continue;
     if (f.ReadOnly) {
       slot.Editor->SetEnabled(false);

@@ -25,7 +25,6 @@
 #include <algorithm>
 
 #include "Encoding.h"
-#include "QeltaTagRules.h"
 #include "Qelta_replist.h"
 #include "Qelta_stringl.h"
 #include "Qelta_streams.h"
@@ -36,8 +35,6 @@ namespace qelta {
 
 namespace {
 
-using detail::XmlEscape;
-using detail::XmlUnescape;
 
 // Cells a declared size may hold beyond those the block lists (what a reader may reserve for a short file).
 constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;
@@ -67,83 +64,10 @@ bool Count(const String& text, int64_t lo, int64_t hi, int64_t& out) {
   return out >= lo && out <= hi;
 }
 
-}  // namespace
-
-// Where a reader takes its lines and tags from.
-class detail::TRLBlockSource {
- public:
-  virtual ~TRLBlockSource() = default;
-  /// The next line; false when none is left.
-  virtual bool Line(String& line) = 0;
-  virtual int Tag(String& attributes, String& content) = 0;
-  virtual bool AtEnd() = 0;
-};
-
-namespace {
-
-using TBlockSource = detail::TRLBlockSource;
-
 const std::vector<String>& Tags() {
   static const std::vector<String> tags(TRLData::xmlRepListTagNames.begin(), TRLData::xmlRepListTagNames.end());
   return tags;
 }
-
-class TStringSource final : public TBlockSource {
- public:
-  explicit TStringSource(const String& s) : FS(s) {}
-  bool Line(String& line) override {
-    if (AtEnd()) return false;
-    const size_t from = size_t(FPos - 1), lf = FS.find(u'\n', from);
-    const size_t to = lf == String::npos ? FS.size() : lf;
-    line = FS.substr(from, to - from);
-    if (!line.empty() && line.back() == u'\r') line.pop_back();
-    FPos = int(to) + 2;
-    return true;
-  }
-  int Tag(String& attributes, String& content) override {
-    return ReadNextTagInString(FS, FPos, Tags(), attributes, content);
-  }
-  bool AtEnd() override { return FPos > int(FS.size()); }
-
- private:
-  const String& FS;
-  int FPos = 1;
-};
-
-class TStreamSource final : public TBlockSource {
- public:
-  explicit TStreamSource(TStream& s) : FS(s) {}
-  bool Line(String& line) override {
-    if (FEnd) return false;
-    line = ReadLnStream(FS, FEnd, 0);
-    return true;
-  }
-  int Tag(String& attributes, String& content) override {
-    return ReadNextTagInStream(FS, Tags(), attributes, content);
-  }
-  bool AtEnd() override { return FS.Position() >= FS.Size(); }
-
- private:
-  TStream& FS;
-  bool FEnd = false;
-};
-
-class TFileSource final : public TBlockSource {
- public:
-  explicit TFileSource(TextFile& f) : FF(f) {}
-  bool Line(String& line) override {
-    if (Eof(FF)) return false;
-    ReadLn(FF, line);
-    return true;
-  }
-  int Tag(String& attributes, String& content) override {
-    return ReadNextTagInTextFile(FF, Tags(), attributes, content);
-  }
-  bool AtEnd() override { return Eof(FF); }
-
- private:
-  TextFile& FF;
-};
 
 // What a block holds, as read, before anything is reserved for it.
 struct TBlock {
@@ -187,10 +111,10 @@ bool ReadChild(int tag, const String& attributes, const String& content, TBlock&
 }
 
 // Reads the children up to the closing tag; false when the block is malformed or ends early.
-bool ReadChildren(TBlockSource& src, TBlock& b) {
+bool ReadChildren(TTagReader& src, TBlock& b) {
   String attributes, content;
   for (;;) {
-    const int tag = src.Tag(attributes, content);
+    const int tag = src.NextTag(Tags(), attributes, content);
     if (tag == TRLData::xmlEndReplist) return b.Cols > 0 && b.Rows >= 0;
     if (tag == TRLData::xmlInvalid || tag < 0) {
       if (src.AtEnd()) return false;
@@ -208,10 +132,10 @@ bool CheckIfValidReplist(const String& FName, const String& DataID) {
   TextFile f;
   AssignFile(f, FName);
   Reset(f);
-  TFileSource src(f);
+  TTagReader src(f);
   String line, id;
   bool found = false;
-  while (!found && src.Line(line)) found = IsReplistLine(line, DataID, id);
+  while (!found && src.ReadLine(line)) found = IsReplistLine(line, DataID, id);
   CloseFile(f);
   return found;
 }
@@ -341,10 +265,10 @@ void TRLData::SaveAsXMLFile(const String& FName, const String& DataID) const {
 namespace {
 
 // Reads the next block with the identifier into a fresh TRLData; the result as ReadFromXMLString answers.
-int ReadBlock(TBlockSource& src, const String& DataID, TRLData& fresh) {
+int ReadBlock(TTagReader& src, const String& DataID, TRLData& fresh) {
   String line, id;
   bool found = false;
-  while (!found && src.Line(line)) found = IsReplistLine(line, DataID, id);
+  while (!found && src.ReadLine(line)) found = IsReplistLine(line, DataID, id);
   if (!found) return -1;
   TBlock b;
   if (!ReadChildren(src, b)) return kMalformed;
@@ -368,7 +292,7 @@ int ReadBlock(TBlockSource& src, const String& DataID, TRLData& fresh) {
 
 }  // namespace
 
-int TRLData::ReadBlockFrom(detail::TRLBlockSource& src, const String& DataID) {
+int TRLData::ReadBlockFrom(TTagReader& src, const String& DataID) {
   TRLData fresh(nullptr);
   const int n = ReadBlock(src, DataID, fresh);
   if (n < 0) return n;
@@ -381,17 +305,17 @@ int TRLData::ReadBlockFrom(detail::TRLBlockSource& src, const String& DataID) {
 }
 
 int TRLData::ReadFromXMLString(const String& InString, const String& DataID) {
-  TStringSource src(InString);
+  TTagReader src(InString);
   return ReadBlockFrom(src, DataID);
 }
 
 int TRLData::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  TStreamSource src(InStream);
+  TTagReader src(InStream);
   return ReadBlockFrom(src, DataID);
 }
 
 int TRLData::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  TFileSource src(f);
+  TTagReader src(f);
   return ReadBlockFrom(src, DataID);
 }
 

@@ -12,7 +12,7 @@
 namespace qelta {
 
 TRepSpeedButton::TRepSpeedButton(TComponent* AOwner)
-    : TSpeedButton(AOwner), FTimer(std::make_unique<detail::TControlTimer>(this, [this] { DoTimer(); })) {}
+    : TSpeedButton(AOwner), FTimer(std::make_unique<ctl_detail::TControlTimer>(this, [this] { DoTimer(); })) {}
 
 TRepSpeedButton::~TRepSpeedButton() = default;
 

@@ -14,10 +14,13 @@
 
 #include "Buttons.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::ctl_detail {
 class TControlTimer;  // the private timer window (Qelta_ctltimer.h, internal)
-}  // namespace qelta::detail
+}  // namespace qelta::ctl_detail
 
 namespace qelta {
 
@@ -66,7 +69,7 @@ class TRepSpeedButton : public TSpeedButton {
   void StopRepeating();
   bool Designing() const { return ComponentState().Contains(csDesigning); }
 
-  std::unique_ptr<detail::TControlTimer> FTimer;
+  std::unique_ptr<ctl_detail::TControlTimer> FTimer;
   bool FRClickTimerEnabled = false;
   int FRepClickIv = 200;
   int FStartIv = 500;
@@ -74,3 +77,5 @@ class TRepSpeedButton : public TSpeedButton {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

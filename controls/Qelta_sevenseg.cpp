@@ -159,7 +159,7 @@ void TSevenSeg::Resize() {
 void TSevenSeg::Paint() {
   if (!Visible() && !ComponentState().Contains(csDesigning)) return;
   const int W = Width(), H = Height(), gw = GlyphWidth(), ch = GlyphHeight(), M = FMargin;
-  const std::unique_ptr<TBitmap> bmp = detail::OffscreenBitmap(W, H);
+  const std::unique_ptr<TBitmap> bmp = ctl_detail::OffscreenBitmap(W, H);
   if (!bmp) return;
   TCanvas* c = bmp->Canvas();
   c->Brush()->SetColor(FColorBakG);

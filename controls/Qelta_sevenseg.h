@@ -18,6 +18,9 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -101,3 +104,5 @@ class TSevenSeg : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

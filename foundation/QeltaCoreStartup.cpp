@@ -10,8 +10,8 @@ namespace {
 
 struct TCoreStartup {
   TCoreStartup() {
-    detail::InitQeltabase();  // ProcStat := 0
-    detail::InitStringl();    // InitScramble(5807); reseeds the platform's Random
+    core_detail::InitQeltabase();  // ProcStat := 0
+    core_detail::InitStringl();    // InitScramble(5807); reseeds the platform's Random
   }
 };
 

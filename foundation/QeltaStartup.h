@@ -8,7 +8,7 @@
 //    subsystems), and its static destructors run before theirs at unload.
 //  - Within a library, one start-up source (<Library>Startup.cpp, e.g. QeltaCoreStartup.cpp)
 //    holds one static object marked QELTA_STARTUP_INIT whose constructor calls the units'
-//    detail::Init... routines in dependency order. Every Init... routine keeps its own "done"
+//    <library>_detail::Init... routines in dependency order. Every Init... routine keeps its own "done"
 //    flag, so a second call does nothing.
 //  - Constant text tables are marked QELTA_TABLE_INIT: they are built before the start-up object
 //    and before every unmarked static object of the library, so no start-up code and no other

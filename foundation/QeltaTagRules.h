@@ -1,13 +1,13 @@
 #pragma once
 // The tag rules shared by the stream, text-file and string tag readers (not part of the public
 // interface): how tag text splits into a lower-cased name and attributes, which tags carry content,
-// how a name maps to its index in a tag list, and the character references of text.
+// how a name maps to its index in a tag list.
 
 #include <vector>
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::core_detail {
 
 /// A tag's text (after '<', up to and including '>') taken apart.
 struct TTagParts {
@@ -25,10 +25,4 @@ bool TagHasContent(const TTagParts& tag);
 /// Index of name in tags; names not in the list take the index of the last entry.
 int TagIndex(const std::vector<String>& tags, const String& name);
 
-/// Text as the XML dialects write it: "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal
-/// code point) for every character outside 32..126 and 160..255, so it holds no line end and no markup.
-String XmlEscape(const String& s);
-/// The inverse of XmlEscape; also "&apos;" and "&#xh;". An "&" that starts no known reference stays.
-String XmlUnescape(const String& s);
-
-}  // namespace qelta::detail
+}  // namespace qelta::core_detail

@@ -15,6 +15,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -92,3 +95,5 @@ float CPU_Speed(int Milliseconds);
 bool CPU_FDIVBugPresent();
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -17,6 +17,9 @@
 #include "Qelta_qeltabase.h"
 #include "Types.h"
 #include "Variants.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -307,9 +310,9 @@ class TRLEncoder : public TComponent {
 // [SECTION] String array                          (Qelta_dstruct_strarray.cpp, _xml.cpp)
 // ============================================================================================
 
-namespace detail {
+namespace core_detail {
 struct TStringArrayChild;  // not part of the public interface: a child of the XML element as read
-}  // namespace detail
+}  // namespace core_detail
 
 /// Table of short 8-bit texts (Windows-1252, at most 255 characters; longer texts are cut)
 /// addressed (column, row): columns 0..NrOfColumns (column 0 is a row-header column), rows
@@ -469,7 +472,7 @@ class TStringArray : public TComponent {
   void TakeContents(TStringArray& other);
   /// Builds the table of an element that was read and takes it; false (unchanged) beyond the bound
   /// of unlisted cells or without memory.
-  bool TakeXmlChildren(int cols, int rows, const std::vector<detail::TStringArrayChild>& children);
+  bool TakeXmlChildren(int cols, int rows, const std::vector<core_detail::TStringArrayChild>& children);
 
   int FNCol = 1;
   int FNRow = 1;
@@ -569,3 +572,5 @@ class TAssocArray : public TComponent {
 // ----------------------------------------- end of section: associative array
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -78,10 +78,10 @@ void Sha1::Update(const uint8_t* p, size_t n) {
     std::memcpy(buf_.data() + used_, p, take);
     used_ += take, p += take, n -= take;
     if (used_ < 64) return;
-    detail::Sha1Blocks(h_, buf_.data(), 1);
+    core_detail::Sha1Blocks(h_, buf_.data(), 1);
     used_ = 0;
   }
-  detail::Sha1Blocks(h_, p, n / 64);
+  core_detail::Sha1Blocks(h_, p, n / 64);
   p += n / 64 * 64, n %= 64;
   std::memcpy(buf_.data(), p, n);
   used_ = n;
@@ -171,7 +171,7 @@ bool Crc32OfHandle(int fd, uint32_t& crc) {
     const int64_t n = OsLayer().Read(fd, block.data(), block.size());
     if (n < 0) return false;
     if (n == 0) return true;
-    crc = detail::Crc32Update(crc, block.data(), static_cast<size_t>(n));
+    crc = core_detail::Crc32Update(crc, block.data(), static_cast<size_t>(n));
   }
 }
 
@@ -266,7 +266,7 @@ uint16_t CRC16ofBuffer(const std::vector<uint8_t>& data, int count, TCRC16Mode m
 }
 
 uint32_t CRC32ofBuffer(const std::vector<uint8_t>& data, int count) {
-  return ~detail::Crc32Update(0xFFFFFFFFu, data.data(), ClampedCount(count, data.size()));
+  return ~core_detail::Crc32Update(0xFFFFFFFFu, data.data(), ClampedCount(count, data.size()));
 }
 
 uint32_t CalcCRC32ofFile(const String& name) {

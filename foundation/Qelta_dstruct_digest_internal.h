@@ -1,6 +1,7 @@
 #pragma once
 // Not part of the public interface: the block routines under the CRC-32 and SHA-1 of Qelta_dstruct,
-// also used by the numerics' data fingerprints (they feed whole blocks of bytes, not one byte per call).
+// also used by the numerics' data fingerprints (they feed whole blocks of bytes, not one byte per call);
+// exported for them, the tests and the benchmarks.
 //
 // Each routine has a portable form and one built on the processor's own instructions (carry-less
 // multiplication for CRC-32, the SHA extensions for SHA-1). The processor is asked once per process;
@@ -9,7 +10,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace qelta::detail {
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::core_detail {
 
 /// The CRC-32 register after the n bytes at data, each taken as CalcNextCRC32 takes it (no start
 /// value, no final complement).
@@ -24,4 +29,6 @@ int DigestLevel();
 /// the level now in use.
 int SetDigestLevel(int level);
 
-}  // namespace qelta::detail
+}  // namespace qelta::core_detail
+
+QELTA_PUBLIC_END

@@ -286,13 +286,13 @@ TDigestKernels& Active() {
 
 uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) { return Crc32Byte(b, crc); }
 
-uint32_t detail::Crc32Update(uint32_t crc, const uint8_t* data, std::size_t n) { return Active().Crc(crc, data, n); }
+uint32_t core_detail::Crc32Update(uint32_t crc, const uint8_t* data, std::size_t n) { return Active().Crc(crc, data, n); }
 
-void detail::Sha1Blocks(uint32_t (&state)[5], const uint8_t* data, std::size_t n) { Active().Sha(state, data, n); }
+void core_detail::Sha1Blocks(uint32_t (&state)[5], const uint8_t* data, std::size_t n) { Active().Sha(state, data, n); }
 
-int detail::DigestLevel() { return Level(); }
+int core_detail::DigestLevel() { return Level(); }
 
-int detail::SetDigestLevel(int level) {
+int core_detail::SetDigestLevel(int level) {
   Level() = std::clamp(level, 0, SupportedLevel());
   Active() = KernelsOf(Level());
   return Level();

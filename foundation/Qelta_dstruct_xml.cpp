@@ -53,7 +53,6 @@
 #include <limits>
 
 #include "Encoding.h"
-#include "QeltaTagRules.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_streams.h"
 #include "Streams.h"
@@ -64,98 +63,6 @@
 namespace qelta {
 
 namespace {
-
-// [SECTION] character references
-
-void AppendCodePoint(String& r, uint32_t cp) {
-  if (cp > 0xFFFF) {
-    cp -= 0x10000;
-    r += Char(0xD800 + (cp >> 10));
-    r += Char(0xDC00 + (cp & 0x3FF));
-  } else {
-    r += Char(cp);
-  }
-}
-
-// Code point of a numeric reference body ("#65", "#x41"); false when malformed.
-bool NumericReference(const String& body, uint32_t& cp) {
-  const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
-  const size_t first = hex ? 2 : 1;
-  if (body.size() <= first || body.size() > first + 8) return false;
-  cp = 0;
-  for (size_t i = first; i < body.size(); ++i) {
-    const Char c = body[i];
-    uint32_t d;
-    if (c >= u'0' && c <= u'9') d = c - u'0';
-    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-    else return false;
-    cp = cp * (hex ? 16 : 10) + d;
-    if (cp > 0x10FFFF) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-namespace detail {
-
-String XmlEscape(const String& s) {
-  String r;
-  r.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    const Char c = s[i];
-    switch (c) {
-      case u'&': r += u"&amp;"; continue;
-      case u'<': r += u"&lt;"; continue;
-      case u'>': r += u"&gt;"; continue;
-      case u'"': r += u"&quot;"; continue;
-      default: break;
-    }
-    if ((c >= 32 && c <= 126) || (c >= 160 && c <= 255)) {
-      r += c;
-      continue;
-    }
-    uint32_t cp = c;
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
-      cp = 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(s[++i]) - 0xDC00);
-    r += u"&#" + IntToStr(cp) + u";";
-  }
-  return r;
-}
-
-String XmlUnescape(const String& s) {
-  String r;
-  r.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    const size_t semi = s[i] == u'&' ? s.find(u';', i + 1) : String::npos;
-    if (semi == String::npos || semi - i > 11) {
-      r += s[i];
-      continue;
-    }
-    const String body = s.substr(i + 1, semi - i - 1);
-    uint32_t cp = 0;
-    if (body == u"amp") r += u'&';
-    else if (body == u"lt") r += u'<';
-    else if (body == u"gt") r += u'>';
-    else if (body == u"quot") r += u'"';
-    else if (body == u"apos") r += u'\'';
-    else if (!body.empty() && body[0] == u'#' && NumericReference(body, cp)) AppendCodePoint(r, cp);
-    else {
-      r += s[i];
-      continue;
-    }
-    i = semi;
-  }
-  return r;
-}
-
-}  // namespace detail
-
-namespace {
-
-using detail::XmlEscape;
-using detail::XmlUnescape;
 
 // [SECTION] numbers
 
@@ -392,7 +299,7 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
 }
 
 // A child of a "stringarray" element as it was read: colattrib (tag 1), rowattrib (2) or cell (3).
-struct detail::TStringArrayChild {
+struct core_detail::TStringArrayChild {
   int Tag = 0;
   int Index = 0, Row = 0;  // column or row of an attribute (with Row unused), column and row of a cell
   uint8_t Value = 0;
@@ -401,7 +308,7 @@ struct detail::TStringArrayChild {
 
 namespace {
 
-using detail::TStringArrayChild;
+using core_detail::TStringArrayChild;
 
 // Cells the declared dimensions may add to the children a file lists.
 constexpr int64_t kMaxUnlistedStringCells = int64_t(1) << 24;

@@ -26,6 +26,9 @@
 #include "StringLists.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -247,3 +250,5 @@ class TUnivSaveDialog : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

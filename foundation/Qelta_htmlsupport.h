@@ -19,6 +19,9 @@
 #include "Classes.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -96,3 +99,5 @@ String DefaultHTMLHead(const String& Title, const String& Author, const String& 
 String DefaultHTMLFoot(bool CloseBody);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

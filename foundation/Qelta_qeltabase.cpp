@@ -16,14 +16,14 @@ int ProcStat = 0;
 bool AbortMathProc = false;
 FeedBackProcType MathFeedBackProc;
 
-namespace detail {
+namespace core_detail {
 void InitQeltabase() {
   static bool done = false;
   if (done) return;
   done = true;
   ProcStat = 0;
 }
-}  // namespace detail
+}  // namespace core_detail
 
 // [SECTION] language tables
 

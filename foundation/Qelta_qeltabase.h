@@ -23,6 +23,9 @@
 #include "Classes.h"
 #include "Exceptions.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -292,12 +295,14 @@ bool FontIsTrueType(const String& FontName);
 
 // --- start-up (not part of the public interface) ----------------------------------------------
 
-namespace detail {
+namespace core_detail {
 /// Start-up of this unit (ProcStat := 0); called once by qeltacore's start-up, later calls do nothing.
 void InitQeltabase();
-}  // namespace detail
+}  // namespace core_detail
 
 }  // namespace qelta
 
 // --- chart label settings: TCrossHair, TDTLabel, TCustomTextLabel (own header) -----------------
 #include "Qelta_qeltabase_labels.h"  // IWYU pragma: export
+
+QELTA_PUBLIC_END

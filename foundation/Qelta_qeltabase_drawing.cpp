@@ -357,7 +357,7 @@ void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size) {
 }
 
 bool FontIsTrueType(const String& FontName) {
-  const bool outline = detail::IsInstalledTrueTypeFont(FontName);
+  const bool outline = platform_detail::IsInstalledTrueTypeFont(FontName);
   if (!outline && !IsScreenFont(FontName))
     throw EQeltaError(u"FontIsTrueType: unknown font \"" + FontName + u"\"");
   TBitmap memory(1, 1);

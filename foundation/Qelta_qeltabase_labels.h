@@ -22,6 +22,9 @@
 #include "Qelta_qeltabase.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -229,3 +232,5 @@ class TCustomTextLabel : public TPersistent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

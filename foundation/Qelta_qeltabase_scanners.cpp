@@ -307,7 +307,7 @@ int32_t ScanHex(const String& s, int& Pos) {
   return static_cast<int32_t>(value);
 }
 
-double detail::ScanFPNumByMachine(const String& s, bool ExpAllowed, int SepMode, int& Pos) {
+double core_detail::ScanFPNumByMachine(const String& s, bool ExpAllowed, int SepMode, int& Pos) {
   const int length = static_cast<int>(s.size());
   if (Pos < 1 || Pos > length) return 0.0;  // also keeps the index below from passing INT_MAX
   TNumberText number;
@@ -332,7 +332,7 @@ double ScanFPNum(const String& s, bool ExpAllowed, int SepMode, int& Pos) {
   if (Pos < 1 || Pos > length) return 0.0;
   TPlainNumber plain;
   if (!ScanPlainNumber(s.data(), length, Pos - 1, ExpAllowed, SepMode, plain))
-    return detail::ScanFPNumByMachine(s, ExpAllowed, SepMode, Pos);
+    return core_detail::ScanFPNumByMachine(s, ExpAllowed, SepMode, Pos);
   Pos = plain.End + 1;
   return ClampToMaxDouble(PlainValue(plain));
 }

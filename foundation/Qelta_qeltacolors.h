@@ -22,6 +22,9 @@
 #include "Classes.h"
 #include "Graphics.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -191,3 +194,5 @@ class TColorArray : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -23,6 +23,7 @@
 #include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
+#include "SysUtils.h"
 
 namespace qelta {
 namespace {
@@ -218,10 +219,10 @@ TTagRead ReadTag(Source& src, String& attributes, String& content) {
   content.clear();
   attributes.clear();
   TTagRead r;
-  const detail::TTagParts tag = detail::SplitTag(CollectTagText(src, r.Found));
+  const core_detail::TTagParts tag = core_detail::SplitTag(CollectTagText(src, r.Found));
   r.Name = tag.name;
   attributes = tag.attributes;
-  if (detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
+  if (core_detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
   return r;
 }
 
@@ -489,12 +490,127 @@ std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attribute
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
-  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
 }
 
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
   TTextSource in(file);
-  return detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+}
+
+// [SECTION] character references
+
+namespace {
+
+void AppendCodePoint(String& r, uint32_t cp) {
+  if (cp > 0xFFFF) {
+    cp -= 0x10000;
+    r += Char(0xD800 + (cp >> 10));
+    r += Char(0xDC00 + (cp & 0x3FF));
+  } else {
+    r += Char(cp);
+  }
+}
+
+// Code point of a numeric reference body ("#65", "#x41"); false when malformed.
+bool NumericReference(const String& body, uint32_t& cp) {
+  const bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
+  const size_t first = hex ? 2 : 1;
+  if (body.size() <= first || body.size() > first + 8) return false;
+  cp = 0;
+  for (size_t i = first; i < body.size(); ++i) {
+    const Char c = body[i];
+    uint32_t d;
+    if (c >= u'0' && c <= u'9') d = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+    else return false;
+    cp = cp * (hex ? 16 : 10) + d;
+    if (cp > 0x10FFFF) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+String XmlEscape(const String& s) {
+  String r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const Char c = s[i];
+    switch (c) {
+      case u'&': r += u"&amp;"; continue;
+      case u'<': r += u"&lt;"; continue;
+      case u'>': r += u"&gt;"; continue;
+      case u'"': r += u"&quot;"; continue;
+      default: break;
+    }
+    if ((c >= 32 && c <= 126) || (c >= 160 && c <= 255)) {
+      r += c;
+      continue;
+    }
+    uint32_t cp = c;
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF)
+      cp = 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(s[++i]) - 0xDC00);
+    r += u"&#" + IntToStr(cp) + u";";
+  }
+  return r;
+}
+
+String XmlUnescape(const String& s) {
+  String r;
+  r.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const size_t semi = s[i] == u'&' ? s.find(u';', i + 1) : String::npos;
+    if (semi == String::npos || semi - i > 11) {
+      r += s[i];
+      continue;
+    }
+    const String body = s.substr(i + 1, semi - i - 1);
+    uint32_t cp = 0;
+    if (body == u"amp") r += u'&';
+    else if (body == u"lt") r += u'<';
+    else if (body == u"gt") r += u'>';
+    else if (body == u"quot") r += u'"';
+    else if (body == u"apos") r += u'\'';
+    else if (!body.empty() && body[0] == u'#' && NumericReference(body, cp)) AppendCodePoint(r, cp);
+    else {
+      r += s[i];
+      continue;
+    }
+    i = semi;
+  }
+  return r;
+}
+
+// [SECTION] lines and tags of one medium
+
+bool TTagReader::AtEnd() {
+  if (FFile) return Eof(*FFile);
+  if (FStream) return FEnd || FStream->Position() >= FStream->Size();
+  return FPos > static_cast<int>(FText->size());
+}
+
+bool TTagReader::ReadLine(String& line) {
+  if (AtEnd()) return false;
+  if (FFile) {
+    ReadLn(*FFile, line);
+  } else if (FStream) {
+    line = ReadLnStream(*FStream, FEnd, FLineMode);
+  } else {
+    const std::size_t from = static_cast<std::size_t>(FPos - 1), lf = FText->find(u'\n', from);
+    const std::size_t to = lf == String::npos ? FText->size() : lf;
+    line = FText->substr(from, to - from);
+    if (!line.empty() && line.back() == u'\r') line.pop_back();
+    FPos = static_cast<int>(to) + 2;
+  }
+  return true;
+}
+
+int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
+  if (FFile) return ReadNextTagInTextFile(*FFile, tags, attributes, content);
+  if (FStream) return ReadNextTagInStream(*FStream, tags, attributes, content);
+  return ReadNextTagInString(*FText, FPos, tags, attributes, content);
 }
 
 // [SECTION] further helpers
@@ -585,7 +701,7 @@ int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String&
   return count;
 }
 
-namespace detail {
+namespace core_detail {
 
 TTagParts SplitTag(const String& text) {
   TTagParts parts;
@@ -613,5 +729,5 @@ int TagIndex(const std::vector<String>& tags, const String& name) {
   return static_cast<int>(tags.size()) - 1;
 }
 
-}  // namespace detail
+}  // namespace core_detail
 }  // namespace qelta

@@ -1,10 +1,12 @@
 #pragma once
 // Stream and tag helpers of the foundation: byte-per-character text lines, raw binary numbers, number
 // scanners that read straight from a stream, and a small reader for the XML-like files the system
-// writes itself (tag by tag, plus an attribute scanner).
+// writes itself (tag by tag, plus an attribute scanner and the character references of its texts), with
+// TTagReader taking lines and tags in turn from a text file, a stream or a text.
 // Text in a stream is one byte per character: writers store the low 8 bits of each character,
 // readers turn byte b into the character of code b. Lines are written with CR LF.
-// The routines keep no state; each works on the stream or text file it is given, from its position.
+// The routines keep no state (TTagReader only its place in a text); each works on the stream or text
+// file it is given, from its position.
 // Limits: the tag reader is no XML parser (no entities, no CDATA); tag and attribute names are
 // matched ignoring the case of A-Z only. Readers never raise at the end of the input.
 
@@ -17,6 +19,9 @@
 #include "StringLists.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -60,12 +65,48 @@ String ScanForXMLAttrib(const String& attributes, const String& name);
 /// Every name=value pair of an attribute text in order, names lower-cased (A-Z) and stripped of blanks, up to
 /// the end or the first syntax fault: what ScanForXMLAttrib searches, read once for texts asked for many names.
 std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes);
+/// Text as the XML dialects write it: "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal
+/// code point) for every character outside 32..126 and 160..255, so it holds no line end and no markup.
+String XmlEscape(const String& s);
+/// The inverse of XmlEscape; also "&apos;" and "&#xh;". An "&" that starts no known reference stays.
+String XmlUnescape(const String& s);
 /// Reads the next tag with its attributes and content; answers the index of its lower-cased name in tags
 /// (closing tags with their leading '/'), or the last index when it is not listed (-1 for an empty list).
 /// Declarations and comments ("<?...?>", "<!...>") read no content.
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content);
 /// ReadNextTagInStream over the characters of a text file open for reading.
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content);
+
+// [lines and tags of one medium]
+/// Lines and tags read in turn from one medium, from its position: an open text file, a stream (one byte per
+/// character) or a text. The readers of the XML-like files find their start line and then read tag after
+/// tag through it, whatever they read from. It borrows the medium, which must outlive it; it reads nothing
+/// ahead, so the medium stands just behind what was read.
+class TTagReader {
+ public:
+  /// Lines by ReadLn, tags by ReadNextTagInTextFile.
+  explicit TTagReader(TextFile& file) : FFile(&file) {}
+  /// Lines by ReadLnStream in lineMode (0: LF ends a line, CR is dropped), tags by ReadNextTagInStream.
+  explicit TTagReader(TStream& stream, int lineMode = 0) : FStream(&stream), FLineMode(lineMode) {}
+  /// Lines end at LF (a CR before it is dropped, other characters kept), tags by ReadNextTagInString.
+  explicit TTagReader(const String& text) : FText(&text) {}
+  TTagReader(String&&) = delete;
+
+  /// The next line; false (line unchanged) when nothing is left.
+  bool ReadLine(String& line);
+  /// The next tag's index in tags as ReadNextTagInStream answers it, with its attributes and content.
+  int NextTag(const std::vector<String>& tags, String& attributes, String& content);
+  /// True when nothing is left: the file at its end, the stream at its size, the text used up.
+  bool AtEnd();
+
+ private:
+  TextFile* FFile = nullptr;
+  TStream* FStream = nullptr;
+  const String* FText = nullptr;
+  int FLineMode = 0;
+  bool FEnd = false;  ///< a stream read returned no byte
+  int FPos = 1;       ///< 1-based position in the text
+};
 
 // [further helpers]
 /// Reads tag after tag until an element named tag (ignoring case of A-Z); true with its attributes and content,
@@ -91,3 +132,5 @@ int SearchAndReplace(TMemoryStream& source, TMemoryStream& target, const String&
                      const TSearchReplaceCallback& callback);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -22,6 +22,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -31,7 +34,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaStringlError, EQeltaError)
 /// Growable array of short strings (each at most 255 characters): the parts made by Tokenize.
 using TOpenStringArray = std::vector<String>;
 
-namespace detail {
+namespace core_detail {
 // Not part of the public interface: builds WordSeps at compile time.
 constexpr std::array<bool, 256> MakeWordSeps() {
   std::array<bool, 256> set{};
@@ -39,11 +42,11 @@ constexpr std::array<bool, 256> MakeWordSeps() {
   set[0] = set[10] = set[13] = set[32] = true;
   return set;
 }
-}  // namespace detail
+}  // namespace core_detail
 
 /// Word separators, indexed by character code: 0, 10, 13, 32 and " # % ' ( ) * + , - . / : ; < = >
 /// [ \ ] { }. Characters above 255 never separate words.
-inline constexpr std::array<bool, 256> WordSeps = detail::MakeWordSeps();
+inline constexpr std::array<bool, 256> WordSeps = core_detail::MakeWordSeps();
 
 // --- number text ------------------------------------------------------------------------------
 
@@ -341,9 +344,11 @@ class TGrep : public TComponent {
 
 // --- start-up (not part of the public interface) ----------------------------------------------
 
-namespace detail {
+namespace core_detail {
 /// Start-up of this unit (InitScramble(5807)); called once by qeltacore's start-up.
 void InitStringl();
-}  // namespace detail
+}  // namespace core_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

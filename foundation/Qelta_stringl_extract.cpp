@@ -295,19 +295,19 @@ void TextLineCoords(const String& s, int Pos, int& Line, int& Column) {
 int ReadNextTagInString(const String& s, int& Pos, const std::vector<String>& TagList, String& Attributes,
                         String& Content) {
   Content.clear();
-  const detail::TTagParts tag = detail::SplitTag(ReadTagText(s, Pos).text);
+  const core_detail::TTagParts tag = core_detail::SplitTag(ReadTagText(s, Pos).text);
   Attributes = tag.attributes;
-  if (detail::TagHasContent(tag)) Content = ReadContent(s, Pos, tag.name);
-  return detail::TagIndex(TagList, tag.name);
+  if (core_detail::TagHasContent(tag)) Content = ReadContent(s, Pos, tag.name);
+  return core_detail::TagIndex(TagList, tag.name);
 }
 
 int DetectNextTagInString(const String& s, int& Pos, const std::vector<String>& TagList, String& Attributes,
                           int& TagStart) {
   const TTagText text = ReadTagText(s, Pos);
-  const detail::TTagParts tag = detail::SplitTag(text.text);
+  const core_detail::TTagParts tag = core_detail::SplitTag(text.text);
   Attributes = tag.attributes;
   TagStart = text.start;
-  return detail::TagIndex(TagList, tag.name);
+  return core_detail::TagIndex(TagList, tag.name);
 }
 
 }  // namespace qelta

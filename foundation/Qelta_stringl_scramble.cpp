@@ -53,13 +53,13 @@ String Scramble(const String& s) { return MapThrough(s, Tables().forward); }
 
 String DeScramble(const String& s) { return MapThrough(s, Tables().inverse); }
 
-namespace detail {
+namespace core_detail {
 void InitStringl() {
   static bool done = false;
   if (done) return;
   done = true;
   InitScramble(kDefaultSeed);
 }
-}  // namespace detail
+}  // namespace core_detail
 
 }  // namespace qelta

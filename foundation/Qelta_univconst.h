@@ -11,6 +11,9 @@
 // the table was produced). For larger n use a log-gamma routine of the numerics.
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -57,3 +60,5 @@ inline constexpr int uc_LnFactorialMax = 1000;  ///< highest n of uc_LnFactorial
 extern const double uc_LnFactorial[uc_LnFactorialMax + 1];
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

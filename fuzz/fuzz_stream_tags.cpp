@@ -1,6 +1,6 @@
 // The tag readers of Qelta_streams on streams and text files (ReadNextTagInStream,
-// ReadNextTagInTextFile, ScanStreamForXMLTag, ReadStreamUntilTagList, ScanForXMLAttrib) and the line
-// and number readers beside them: every call returns and each tag read moves on.
+// ReadNextTagInTextFile, ScanStreamForXMLTag, ReadStreamUntilTagList, ScanForXMLAttrib, TTagReader) and
+// the line and number readers beside them: every call returns and each tag read moves on.
 #include <cstdlib>
 #include <vector>
 
@@ -24,6 +24,16 @@ void AllTags(qelta::TMemoryStream& s) {
     qelta::ScanForXMLAttrib(attributes, u"col");
     if (tag == static_cast<int>(kTags.size()) - 1 && s.Position() == before && ++stuck > 1) std::abort();
   }
+}
+
+// Lines and tags in turn through one reader: every line read moves on, so the input runs out.
+void LinesAndTags(qelta::TTagReader& r, size_t size) {
+  qelta::String line, attributes, content;
+  for (size_t n = 0; !r.AtEnd() && n <= size; ++n) {
+    r.ReadLine(line);
+    r.NextTag(kTags, attributes, content);
+  }
+  if (!r.AtEnd()) std::abort();
 }
 
 void Lines(qelta::TMemoryStream& s) {
@@ -55,12 +65,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int index = 0;
   qelta::ReadStreamUntilTagList(s, kTags, index);
   Lines(s);
+  for (int mode = 0; mode <= 2; mode += 2) {
+    s.SetPosition(0);
+    qelta::TTagReader stream(s, mode);
+    LinesAndTags(stream, size);
+  }
+  const qelta::String text(data, data + size);
+  qelta::TTagReader string(text);
+  LinesAndTags(string, size);
   const qelta::String file = qelta::fuzz::ScratchFileWith(data, size);
   qelta::TextFile f;
   try {
     qelta::AssignFile(f, file);
     qelta::Reset(f);
     for (size_t n = 0; !qelta::Eof(f) && n <= size + 1; ++n) qelta::ReadNextTagInTextFile(f, kTags, attributes, content);
+    qelta::Reset(f);
+    qelta::TTagReader lines(f);
+    LinesAndTags(lines, size);
     qelta::CloseFile(f);
   } catch (const qelta::EInOutError&) {
   }

@@ -27,7 +27,7 @@ namespace qelta {
 const std::array<std::u16string_view, gitUndefined + 1> GDB_ITEMNAMES = {
     u"Border", u"Town", u"City", u"Lake", u"River", u"Road", u"Route", u"BLOB", u"Undefined"};
 
-namespace detail {
+namespace map_detail {
 namespace {
 
 // Offsets of the summary record.
@@ -166,7 +166,7 @@ TMetaInfo DecodeMetaInfo(const uint8_t* in) {
   return m;
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 // [SECTION] record routines
 
@@ -206,12 +206,12 @@ String GeoLongitude(double Longitude, TDegreeFormat Format, int DecPlaces) {
 bool ReadSystemInformation(const String& FName, TgdbSystemData& SystemData) {
   try {
     TRecordFile f(1);
-    AssignFile(f, StripExtension(FName) + String(detail::kGdbDataExt));
+    AssignFile(f, StripExtension(FName) + String(map_detail::kGdbDataExt));
     Reset(f, 0);
-    if (FileSize(f) < detail::kGdbHeaderSize) return false;
-    uint8_t bytes[detail::kGdbHeaderSize];
-    BlockRead(f, bytes, detail::kGdbHeaderSize);
-    SystemData = detail::DecodeHeader(bytes);
+    if (FileSize(f) < map_detail::kGdbHeaderSize) return false;
+    uint8_t bytes[map_detail::kGdbHeaderSize];
+    BlockRead(f, bytes, map_detail::kGdbHeaderSize);
+    SystemData = map_detail::DecodeHeader(bytes);
     return true;
   } catch (const EInOutError&) {
     return false;

@@ -31,6 +31,9 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -38,7 +41,7 @@ namespace qelta {
 QELTA_DECLARE_EXCEPTION(EQeltaGeoDBError, EQeltaError)
 
 class TRecordFile;  // RecordFiles.h
-namespace detail {
+namespace map_detail {
 struct TGdbInput;  // the description of an item to store (Qelta_GeoDB_internal.h)
 }
 
@@ -312,9 +315,9 @@ class TGeoDB : public TComponent {
 
  protected:
   /// Stores a new item; answers its entry number, -1 without an open database.
-  int AddData(const detail::TGdbInput& Item);
+  int AddData(const map_detail::TGdbInput& Item);
   /// Stores Item over entry DBEntry, keeping its ItemId.
-  void ReplaceData(int DBEntry, const detail::TGdbInput& Item);
+  void ReplaceData(int DBEntry, const map_detail::TGdbInput& Item);
 
  private:
   bool IsOpen() const { return !FNameGDS.empty(); }
@@ -326,8 +329,8 @@ class TGeoDB : public TComponent {
   void OpenDatabase(const String& dbName);
   void ResetToClosed();
   // items (Qelta_GeoDB_items.cpp)
-  void CheckItem(const detail::TGdbInput& Item, int64_t dataSize, const std::string& routine) const;
-  void StorePayload(const detail::TGdbInput& Item, TgdbData& Sum, TRecordFile& Data, TRecordFile& Source);
+  void CheckItem(const map_detail::TGdbInput& Item, int64_t dataSize, const std::string& routine) const;
+  void StorePayload(const map_detail::TGdbInput& Item, TgdbData& Sum, TRecordFile& Data, TRecordFile& Source);
   void WriteSummary(int position, const TgdbData& Sum);
   // indexes (Qelta_GeoDB_index.cpp)
   TIxLLRecArray& BoundIndex(int n);
@@ -359,3 +362,5 @@ class TGeoDB : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -19,9 +19,9 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace map_detail;
 
-namespace detail {
+namespace map_detail {
 namespace {
 
 // The key an entry has in index n.
@@ -177,7 +177,7 @@ void OpenForReading(TRecordFile& f, const String& name) {
   Reset(f, 0);
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 // [SECTION] index maintenance
 

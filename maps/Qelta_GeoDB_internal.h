@@ -9,8 +9,9 @@
 
 #include "Qelta_GeoDB.h"
 #include "RecordFiles.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+namespace qelta::map_detail {
 
 // --- layout ---------------------------------------------------------------------------------------
 
@@ -45,6 +46,8 @@ inline int32_t GetI32(const uint8_t* p) {
   for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * i);
   return static_cast<int32_t>(u);
 }
+// The record codecs and BoundOf are exported for the benchmark that writes a database by itself.
+QELTA_PUBLIC_BEGIN
 void PutF32(uint8_t* p, float v);
 float GetF32(const uint8_t* p);
 
@@ -58,6 +61,7 @@ TgdbSystemData DecodeHeader(const uint8_t* in);
 /// 1024-byte meta block; each text cut to its limit, unused bytes zero.
 void EncodeMetaInfo(const TMetaInfo& m, uint8_t* out);
 TMetaInfo DecodeMetaInfo(const uint8_t* in);
+QELTA_PUBLIC_END
 /// s cut to its first n bytes.
 inline AnsiString CutAnsi(const AnsiString& s, int n) {
   return s.size() > static_cast<std::size_t>(n) ? s.substr(0, static_cast<std::size_t>(n)) : s;
@@ -80,7 +84,9 @@ void OpenForUpdate(TRecordFile& f, const String& name);
 void OpenForReading(TRecordFile& f, const String& name);
 
 /// Bound n (1 LatLow, 2 LatHigh, 3 LongLow, 4 LongHigh) of a summary's box.
+QELTA_PUBLIC_BEGIN
 float BoundOf(const TgdbData& d, int n);
+QELTA_PUBLIC_END
 /// Records of an index file.
 void DecodeIndex(const uint8_t* bytes, std::size_t count, TIxItemIDRecArray& list);
 void DecodeIndex(const uint8_t* bytes, std::size_t count, TIxLLRecArray& list);
@@ -137,4 +143,4 @@ int InsertPosition(const std::vector<Rec>& list, int count, Key key) {
   return key > static_cast<Key>(IxKey(list[static_cast<std::size_t>(mid)])) ? mid + 1 : mid;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::map_detail

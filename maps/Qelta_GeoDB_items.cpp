@@ -21,7 +21,7 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace map_detail;
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace map_detail;
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace map_detail;
 
 namespace {
 

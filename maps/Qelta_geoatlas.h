@@ -23,6 +23,9 @@
 #include "Panels.h"
 #include "Qelta_geomap.h"
 #include "Screen.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -119,3 +122,5 @@ void Register();
 }  // namespace Qelta_geoatlas
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

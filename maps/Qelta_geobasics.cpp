@@ -55,10 +55,10 @@ namespace qelta {
 
 namespace {
 
-using detail::GeoDegToRad;
-using detail::GeoPi;
-using detail::GeoRadToDeg;
-using detail::TEllipsoidConsts;
+using map_detail::GeoDegToRad;
+using map_detail::GeoPi;
+using map_detail::GeoRadToDeg;
+using map_detail::TEllipsoidConsts;
 
 struct TEllipsoidRow {
   std::u16string_view Id, Name;
@@ -179,7 +179,7 @@ constinit const std::array<std::u16string_view, GeoEllipsoidCount> GeoEllipsoidN
 constinit const std::array<TGeoEllAxes, GeoEllipsoidCount> GeoEllipsoidData =
     EllipsoidColumn<TGeoEllAxes>([](const TEllipsoidRow& r) { return TGeoEllAxes{r.a, r.b}; });
 
-namespace detail {
+namespace map_detail {
 
 const TEllipsoidConsts& EllipsoidConsts(TGeoEllipsoid Ellipsoid) {
   // Row GeoEllipsoidCount holds NaNs for an ordinal outside the table.
@@ -193,7 +193,7 @@ const TEllipsoidConsts& EllipsoidConsts(TGeoEllipsoid Ellipsoid) {
   return table[Ellipsoid < GeoEllipsoidCount ? Ellipsoid : GeoEllipsoidCount];
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 // [SECTION] ellipsoid parameters
 
@@ -210,7 +210,7 @@ double EllipsoidMinAxEcc(double SemiMajor, double EccSquared) {
   return SemiMajor * std::sqrt(1 - EccSquared);
 }
 
-double GeoEllEccSquared(TGeoEllipsoid Ellipsoid) { return detail::EllipsoidConsts(Ellipsoid).e2; }
+double GeoEllEccSquared(TGeoEllipsoid Ellipsoid) { return map_detail::EllipsoidConsts(Ellipsoid).e2; }
 
 double GeoEllEccSquared(double Axis1, double Axis2) {
   if (Axis1 > Axis2) return 1 - Axis2 * Axis2 / (Axis1 * Axis1);
@@ -224,7 +224,7 @@ double GeoEllEccSquared(double RecipFlat) {
 }
 
 double RecipFlattening(TGeoEllipsoid Ellipsoid) {
-  const TEllipsoidConsts& c = detail::EllipsoidConsts(Ellipsoid);
+  const TEllipsoidConsts& c = map_detail::EllipsoidConsts(Ellipsoid);
   return RecipFlattening(c.a, c.b);
 }
 
@@ -243,7 +243,7 @@ double RecipFlattening(double EccSquared) {
 
 void GeoToCartesian(double Latitude, double Longitude, double Height, TGeoEllipsoid Ellipsoid, double& X, double& Y,
                     double& Z) {
-  const TEllipsoidConsts& c = detail::EllipsoidConsts(Ellipsoid);
+  const TEllipsoidConsts& c = map_detail::EllipsoidConsts(Ellipsoid);
   const double phi = GeoDegToRad(Latitude), lambda = GeoDegToRad(Longitude);
   const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
   const double N = c.a / std::sqrt(1 - c.e2 * sinPhi * sinPhi);
@@ -254,7 +254,7 @@ void GeoToCartesian(double Latitude, double Longitude, double Height, TGeoEllips
 
 void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Latitude, double& Longitude,
                     double& Height) {
-  const TEllipsoidConsts& c = detail::EllipsoidConsts(Ellipsoid);
+  const TEllipsoidConsts& c = map_detail::EllipsoidConsts(Ellipsoid);
   const double p = std::sqrt(X * X + Y * Y);
   if (p == 0) {
     Latitude = Z < 0 ? -90 : 90;
@@ -312,8 +312,8 @@ int HelmertTransform(int SourceDatum, double Latitude, double Longitude, double 
     HeightOut = Height;
     return status;
   }
-  const detail::TGeoDatum& src = detail::GeoDatumData[SourceDatum - 1];
-  const detail::TGeoDatum& dst = detail::GeoDatumData[TargetDatum - 1];
+  const map_detail::TGeoDatum& src = map_detail::GeoDatumData[SourceDatum - 1];
+  const map_detail::TGeoDatum& dst = map_detail::GeoDatumData[TargetDatum - 1];
   double X = 0, Y = 0, Z = 0;
   GeoToCartesian(Latitude, Longitude, Height, src.Ellipsoid, X, Y, Z);
   const double srcT[3] = {src.dX, src.dY, src.dZ};

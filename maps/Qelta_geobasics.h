@@ -28,6 +28,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -161,7 +164,7 @@ void UPSToLatLong(double x, double y, bool SouthHemi, TGeoEllipsoid Ellipsoid, d
 
 // --- not part of the public interface ----------------------------------------------------------
 
-namespace detail {
+namespace map_detail {
 
 /// One datum: the shift from it to WGS 84 in the position-vector convention.
 struct TGeoDatum {
@@ -175,5 +178,7 @@ struct TGeoDatum {
 /// The datums; datum number n is GeoDatumData[n - 1].
 extern const std::array<TGeoDatum, GeoDatumCount> GeoDatumData;
 
-}  // namespace detail
+}  // namespace map_detail
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -6,7 +6,7 @@
 #include "Qelta_geobasics.h"
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::map_detail {
 
 /// pi as the 80-bit literal that every degree conversion of the unit uses.
 inline constexpr Extended GeoPi = 3.1415926535897932385L;
@@ -54,4 +54,4 @@ inline double MeridianSinSeries(const double (&c)[4], double sinPhi, double cosP
   return b1 * sin2;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::map_detail

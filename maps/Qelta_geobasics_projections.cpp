@@ -45,15 +45,15 @@ namespace qelta {
 
 namespace {
 
-using detail::EllipsoidConsts;
-using detail::GeoDegToRad;
-using detail::GeoRadToDeg;
-using detail::MeridianSinSeries;
-using detail::TEllipsoidConsts;
+using map_detail::EllipsoidConsts;
+using map_detail::GeoDegToRad;
+using map_detail::GeoRadToDeg;
+using map_detail::MeridianSinSeries;
+using map_detail::TEllipsoidConsts;
 
-using detail::UTMFalseEasting;
-using detail::UTMFalseNorthing;
-using detail::UTMScale;
+using map_detail::UTMFalseEasting;
+using map_detail::UTMFalseNorthing;
+using map_detail::UTMScale;
 constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000;
 // 0.1 x sqrt(uc_MinDouble): the smallest Newton step still taken.

@@ -16,7 +16,7 @@
 namespace qelta {
 
 // clang-format off
-constinit const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{
+constinit const std::array<map_detail::TGeoDatum, GeoDatumCount> map_detail::GeoDatumData = {{
     // 1: reference row; = EPSG:1569 Accra to WGS 84 (1) [MCE-Gha] and TR8350.2 Accra (War Office ellipsoid); GT2 file
     // lacks Accra
     {"ACCRA", "Ghana", gelWarOffice, -199.0, 32.0, 322.0, 0.0, 0.0, 0.0, 0.0},

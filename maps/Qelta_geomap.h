@@ -48,14 +48,15 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
 class TMatrix;
 class TextFile;
-namespace detail {
-class TMapFileSource;
-}
+class TTagReader;
 
 /// Error class of the map control; component methods raise it with "Component \"Name\": " ahead of
 /// the text.
@@ -745,7 +746,7 @@ class TGeoMap : public TCustomControl {
   /// Appends a calibration point when there is room (no refit); false when 200 exist.
   bool StoreCalQuad(const TCalQuad& Quad);
   /// Reads the element after its start line has been found (the map's rules).
-  void ReadFoundCalData(detail::TMapFileSource& Source, const String& StartLine);
+  void ReadFoundCalData(TTagReader& Source, const String& StartLine);
   /// Landmark storage: resize ("insufficient memory" when it fails), append with the block growth,
   /// empty (1000 slots).
   void ReserveLandMarkSlots(size_t Slots);
@@ -812,3 +813,5 @@ void Register();
 }  // namespace Qelta_geomap
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

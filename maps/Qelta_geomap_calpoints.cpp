@@ -30,7 +30,7 @@ namespace qelta {
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 
 constexpr int kFrame = 30;
 
@@ -43,16 +43,16 @@ double SquaredDistance(int X, int Y, int PX, int PY) {
 /// the last line.
 void RemoveLinePoint(TCalibData& Cal, int k, int j) {
   TCalibLine& line = Cal.CalLines[k];
-  line.CalPoints[j] = line.CalPoints[detail::UsedPoints(line) - 1];
-  line.NumPoints = detail::UsedPoints(line) - 1;
+  line.CalPoints[j] = line.CalPoints[map_detail::UsedPoints(line) - 1];
+  line.NumPoints = map_detail::UsedPoints(line) - 1;
   if (line.NumPoints > 0) return;
-  Cal.CalLines[k] = Cal.CalLines[detail::UsedLines(Cal) - 1];
-  Cal.NumCalLines = detail::UsedLines(Cal) - 1;
+  Cal.CalLines[k] = Cal.CalLines[map_detail::UsedLines(Cal) - 1];
+  Cal.NumCalLines = map_detail::UsedLines(Cal) - 1;
 }
 
 /// Index of the line of that kind and exactly that value; -1 when none.
 int FindLine(const TCalibData& Cal, TGratLineKind Kind, double Value) {
-  for (int k = 0; k < detail::UsedLines(Cal); ++k)
+  for (int k = 0; k < map_detail::UsedLines(Cal); ++k)
     if (Cal.CalLines[k].LineType == Kind && Cal.CalLines[k].LineValue == Value) return k;
   return -1;
 }
@@ -70,25 +70,25 @@ void TGeoMap::RequireModel(bool Allowed, const char16_t* Routine) const {
 }
 
 bool TGeoMap::StoreCalQuad(const TCalQuad& Quad) {
-  if (detail::UsedQuads(FCalibData) >= MaxCalQuads) return false;
-  FCalibData.CalQuads[detail::UsedQuads(FCalibData)] = Quad;
-  FCalibData.NumCalQuads = detail::UsedQuads(FCalibData) + 1;
+  if (map_detail::UsedQuads(FCalibData) >= MaxCalQuads) return false;
+  FCalibData.CalQuads[map_detail::UsedQuads(FCalibData)] = Quad;
+  FCalibData.NumCalQuads = map_detail::UsedQuads(FCalibData) + 1;
   return true;
 }
 
 bool TGeoMap::AddCalibPoint(TGratLineKind Kind, double Value, int X, int Y) {
   RequireModel(FCalibModel == cmParabolicIp, u"AddCalibPoint");
   int k = FindLine(FCalibData, Kind, Value);
-  if (k < 0 && detail::UsedLines(FCalibData) < MaxCalLines) {
-    k = detail::UsedLines(FCalibData);
+  if (k < 0 && map_detail::UsedLines(FCalibData) < MaxCalLines) {
+    k = map_detail::UsedLines(FCalibData);
     FCalibData.CalLines[k] = TCalibLine{Kind, Value, 0, {}};
     FCalibData.NumCalLines = k + 1;
   }
   bool added = false;
-  if (k >= 0 && detail::UsedPoints(FCalibData.CalLines[k]) < MaxCalLinePoints) {
+  if (k >= 0 && map_detail::UsedPoints(FCalibData.CalLines[k]) < MaxCalLinePoints) {
     TCalibLine& line = FCalibData.CalLines[k];
-    line.CalPoints[detail::UsedPoints(line)] = TPoint{X, Y};
-    line.NumPoints = detail::UsedPoints(line) + 1;
+    line.CalPoints[map_detail::UsedPoints(line)] = TPoint{X, Y};
+    line.NumPoints = map_detail::UsedPoints(line) + 1;
     added = true;
   }
   RecalcCalibration();
@@ -117,7 +117,7 @@ bool TGeoMap::RemoveCalibPoint(TGratLineKind Kind, double Value, int X, int Y) {
   RequireModel(FCalibModel == cmParabolicIp, u"RemoveCalibPoint");
   const int k = FindLine(FCalibData, Kind, Value);
   bool removed = false;
-  for (int j = 0; k >= 0 && !removed && j < detail::UsedPoints(FCalibData.CalLines[k]); ++j) {
+  for (int j = 0; k >= 0 && !removed && j < map_detail::UsedPoints(FCalibData.CalLines[k]); ++j) {
     if (FCalibData.CalLines[k].CalPoints[j] != TPoint{X, Y}) continue;
     RemoveLinePoint(FCalibData, k, j);
     removed = true;
@@ -128,8 +128,8 @@ bool TGeoMap::RemoveCalibPoint(TGratLineKind Kind, double Value, int X, int Y) {
 
 bool TGeoMap::RemoveCalibPoint(int X, int Y) {
   bool removed = false;
-  if (FCalibModel >= cmBiquadraticPn && FCalibModel <= cmUTM && detail::UsedQuads(FCalibData) > 0) {
-    const int n = detail::UsedQuads(FCalibData);
+  if (FCalibModel >= cmBiquadraticPn && FCalibModel <= cmUTM && map_detail::UsedQuads(FCalibData) > 0) {
+    const int n = map_detail::UsedQuads(FCalibData);
     int best = 0;
     for (int k = 1; k < n; ++k)
       if (SquaredDistance(X, Y, FCalibData.CalQuads[k].MapX, FCalibData.CalQuads[k].MapY) <
@@ -143,8 +143,8 @@ bool TGeoMap::RemoveCalibPoint(int X, int Y) {
   } else if (FCalibModel == cmParabolicIp) {
     int bestLine = -1, bestPoint = -1;
     double bestDist = 0;
-    for (int k = 0; k < detail::UsedLines(FCalibData); ++k)
-      for (int j = 0; j < detail::UsedPoints(FCalibData.CalLines[k]); ++j) {
+    for (int k = 0; k < map_detail::UsedLines(FCalibData); ++k)
+      for (int j = 0; j < map_detail::UsedPoints(FCalibData.CalLines[k]); ++j) {
         const TPoint p = FCalibData.CalLines[k].CalPoints[j];
         const double d = SquaredDistance(X, Y, p.X, p.Y);
         if (bestLine < 0 || d < bestDist) {
@@ -182,7 +182,7 @@ void TGeoMap::RestoreLastDeletedCalPoint() {
 // [SECTION] the calibration file's name
 
 void TGeoMap::SetCalDatName(const String& FileName) {
-  if (FileExists(detail::ExistingFileName(FileName))) {
+  if (FileExists(map_detail::ExistingFileName(FileName))) {
     FCalDatName = FileName;
     LoadCalDataFromXML(FileName, String());
   } else {
@@ -213,7 +213,7 @@ String LineLabel(double v, double Step, const char16_t* Positive, const char16_t
 /// Calls Draw(v) for v = trunc(Low / Step) * Step, + Step, ... while below High.
 template <typename Draw>
 void ForEachGratLine(double Low, double High, double Step, Draw&& draw) {
-  for (double v : detail::GridValues(Low, High, Step)) draw(v);
+  for (double v : map_detail::GridValues(Low, High, Step)) draw(v);
 }
 
 void DrawGraticule(TCanvas* c, const TEmptyMapFrame& f) {
@@ -276,8 +276,8 @@ void TGeoMap::CreateAndLoadEmptyMap(const String& FileName, double LatLow, doubl
     if (!std::isfinite(v)) throw EQeltaGeoMapError(ComponentMessage(u"bounds of the generated map are not finite"));
   if (f.LatLow == f.LatHigh || f.LongLow == f.LongHigh)
     throw EQeltaGeoMapError(ComponentMessage(u"empty range of latitude or longitude for the generated map"));
-  if (!(LineCount(f.LatLow, f.LatHigh, f.dLat) <= double(detail::kMaxGridLines)) ||
-      !(LineCount(f.LongLow, f.LongHigh, f.dLong) <= double(detail::kMaxGridLines)))
+  if (!(LineCount(f.LatLow, f.LatHigh, f.dLat) <= double(map_detail::kMaxGridLines)) ||
+      !(LineCount(f.LongLow, f.LongHigh, f.dLong) <= double(map_detail::kMaxGridLines)))
     throw EQeltaGeoMapError(ComponentMessage(u"more than 10000 graticule lines for the generated map"));
   CheckImageSize(f.Wid, f.Hgt);
 

@@ -26,7 +26,7 @@ namespace qelta {
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 constexpr double Pi = std::numbers::pi;
 
 double Quadratic(const double* c, double a, double b) {
@@ -72,7 +72,7 @@ double Interpolate(double vf, double vd, double t, double tf, double td) {
 
 }  // namespace
 
-namespace detail {
+namespace map_detail {
 
 void ProjectIntoZone(double Latitude, double Longitude, int Zone, bool South, TGeoEllipsoid Ellipsoid,
                      double& Easting, double& Northing) {
@@ -83,7 +83,7 @@ void ProjectIntoZone(double Latitude, double Longitude, int Zone, bool South, TG
   if (South) Northing += UTMFalseNorthing;
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 // [SECTION] parabolic interpolation
 
@@ -214,7 +214,7 @@ bool TGeoMap::ModelPixel(double Latitude, double Longitude, double& X, double& Y
       return true;
     case cmUTM: {
       double easting = 0, northing = 0;
-      detail::ProjectIntoZone(Latitude, Longitude, FCalibData.UTMZone, FCalibData.UTMSouth, FCalibData.Ellipsoid,
+      map_detail::ProjectIntoZone(Latitude, Longitude, FCalibData.UTMZone, FCalibData.UTMSouth, FCalibData.Ellipsoid,
                               easting, northing);
       X = Affine(&FEquRectSPPL[0], northing, easting);
       Y = Affine(&FEquRectSPPL[3], northing, easting);

@@ -1,6 +1,6 @@
 // Qelta_geomap: the calibration file `geomap` (writers in text and stream form, the map's readers and
 // ParseCalibData), and what the readers and writers of the map's three files share: the tag list,
-// line and tag sources over a text file or a stream, the start-line search, the block head, and the
+// the tag reader over that list, the start-line search, the block head, and the
 // lookup of a lower-cased name on a case-sensitive file system.
 //
 // Lines of the text form: the declaration (with Header), an empty line, the comment "<!-- TGeoMap
@@ -39,7 +39,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace map_detail {
 
 // [SECTION] what the map's files share
 
@@ -51,24 +51,8 @@ const std::vector<String>& MapFileTags() {
   return tags;
 }
 
-bool TTextFileSource::Line(String& Text) {
-  if (Eof(FFile)) return false;
-  ReadLn(FFile, Text);
-  return true;
-}
-
-TMapFileTag TTextFileSource::Tag(String& Attributes, String& Content) {
-  return static_cast<TMapFileTag>(ReadNextTagInTextFile(FFile, MapFileTags(), Attributes, Content));
-}
-
-bool TStreamSource::Line(String& Text) {
-  if (FEnd) return false;
-  Text = ReadLnStream(FStream, FEnd, 0);
-  return true;
-}
-
-TMapFileTag TStreamSource::Tag(String& Attributes, String& Content) {
-  return static_cast<TMapFileTag>(ReadNextTagInStream(FStream, MapFileTags(), Attributes, Content));
+TMapFileTag NextMapTag(TTagReader& Source, String& Attributes, String& Content) {
+  return static_cast<TMapFileTag>(Source.NextTag(MapFileTags(), Attributes, Content));
 }
 
 String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found) {
@@ -79,9 +63,9 @@ String AttributeAfter(const String& Line, const String& Lower, const String& Key
   return to == String::npos ? String() : StripLTBlanks(Line.substr(from, to - from));
 }
 
-bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine) {
+bool FindStartLine(TTagReader& Source, const String& Opening, const String& ID, String& StartLine) {
   const String wanted = LowerCase(ID);
-  while (Source.Line(StartLine)) {
+  while (Source.ReadLine(StartLine)) {
     const String lower = LowerCase(StartLine);
     if (lower.find(Opening) == String::npos || lower.find(u"qeltakit") == String::npos) continue;
     if (wanted.empty() || AttributeAfter(lower, lower, u"id=\"") == wanted) return true;
@@ -199,19 +183,19 @@ String SymbolAttributes(const TSymbolProperties& Props) {
 
 AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }
 
-}  // namespace detail
+}  // namespace map_detail
 
 namespace {
 
-using detail::AttrFloat;
-using detail::AttrInt;
-using detail::ScanFloat;
-using detail::ScanInt;
-using detail::TMapLineSink;
-using detail::UsedLines;
-using detail::UsedPoints;
-using detail::UsedQuads;
-using detail::XmlAttribute;
+using map_detail::AttrFloat;
+using map_detail::AttrInt;
+using map_detail::ScanFloat;
+using map_detail::ScanInt;
+using map_detail::TMapLineSink;
+using map_detail::UsedLines;
+using map_detail::UsedPoints;
+using map_detail::UsedQuads;
+using map_detail::XmlAttribute;
 
 constexpr std::array<std::u16string_view, cmUndefined + 1> ModelNames = {
     u"parabolicip", u"biquadraticpn", u"conicconformal", u"millercylindrical", u"equirect", u"utm", u"undefined"};
@@ -261,8 +245,8 @@ void PutCalQuads(const TMapLineSink& Put, const TCalibData& CalData) {
 void PutCalibration(const TMapLineSink& Put, TCalForm Form, bool Header, const String& ID, const TCalibData& CalData,
                     TCalibModel Model) {
   const bool text = Form == TCalForm::Text;
-  detail::WriteBlockHead(Put, Header || !text, u"TGeoMap Calibration");
-  Put(detail::OpeningTag(u"geomap", ID) + XmlAttribute(u"model", String(ModelNames[std::min(Model, cmUndefined)])) +
+  map_detail::WriteBlockHead(Put, Header || !text, u"TGeoMap Calibration");
+  Put(map_detail::OpeningTag(u"geomap", ID) + XmlAttribute(u"model", String(ModelNames[std::min(Model, cmUndefined)])) +
       XmlAttribute(u"map", CalData.MapFName) + XmlAttribute(u"caption", CalData.Caption) + u">");
   String corners;
   for (const TCoords& c : CalData.Corners) corners += u"[" + Degrees(c.Latit) + u"," + Degrees(c.Longit) + u"] ";
@@ -308,7 +292,7 @@ int ForEachItem(const String& Content, Take&& take) {
   throw EQeltaGeoMapError(Rules.Prefix + u"specified number of calibration points and actual number does not match");
 }
 
-void ReadCalLine(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+void ReadCalLine(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                  const TCalReadRules& Rules) {
   const String type = LowerCase(Attributes.Get(u"type"));
   if (type != u"parallel" && type != u"meridian")
@@ -354,7 +338,7 @@ TCalQuad ParseQuad(const String& item) {
   return q;
 }
 
-void ReadCalQuads(const detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
+void ReadCalQuads(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                   const TCalReadRules& Rules) {
   const int npoints = AttrInt(Attributes, u"npoints");
   int stored = 0;
@@ -371,18 +355,18 @@ void ReadEllipsoid(const String& Content, TCalibData& Cal) {
 }
 
 /// The elements up to "</geomap>" or an unlisted tag.
-void ReadCalElements(detail::TMapFileSource& Source, TCalibData& Cal, const TCalReadRules& Rules) {
+void ReadCalElements(TTagReader& Source, TCalibData& Cal, const TCalReadRules& Rules) {
   String attributes, content;
   for (;;) {
-    switch (Source.Tag(attributes, content)) {
-      case detail::mfGeomapEnd: case detail::mfInvalidTag: return;
-      case detail::mfCalline: ReadCalLine(detail::TAttributes(attributes), content, Cal, Rules); break;
-      case detail::mfCorners: ReadCorners(content, Cal); break;
-      case detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
-      case detail::mfCalquads: ReadCalQuads(detail::TAttributes(attributes), content, Cal, Rules); break;
-      case detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
-      case detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
-      case detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;
+    switch (map_detail::NextMapTag(Source, attributes, content)) {
+      case map_detail::mfGeomapEnd: case map_detail::mfInvalidTag: return;
+      case map_detail::mfCalline: ReadCalLine(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfCorners: ReadCorners(content, Cal); break;
+      case map_detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
+      case map_detail::mfCalquads: ReadCalQuads(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
+      case map_detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
+      case map_detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;
       default: break;
     }
   }
@@ -392,18 +376,18 @@ void ReadCalElements(detail::TMapFileSource& Source, TCalibData& Cal, const TCal
 /// gives Missing, an unknown one cmUndefined.
 void ReadStartLine(const String& Line, TCalibData& Cal, TCalibModel& Model, TCalibModel Missing) {
   const String lower = LowerCase(Line);
-  Cal.MapFName = detail::AttributeAfter(lower, lower, u"map=\"");
-  Cal.Caption = detail::AttributeAfter(Line, lower, u"caption=\"");
+  Cal.MapFName = map_detail::AttributeAfter(lower, lower, u"map=\"");
+  Cal.Caption = map_detail::AttributeAfter(Line, lower, u"caption=\"");
   bool found = false;
-  const String model = detail::AttributeAfter(lower, lower, u"model=\"", &found);
+  const String model = map_detail::AttributeAfter(lower, lower, u"model=\"", &found);
   Model = found ? cmUndefined : Missing;
   for (int k = 0; k < cmUndefined && found; ++k)
     if (model == ModelNames[k]) Model = static_cast<TCalibModel>(k);
 }
 
-bool ParseFrom(detail::TMapFileSource& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
+bool ParseFrom(TTagReader& Source, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   String line;
-  if (!detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(Source, u"<geomap", ID, line)) return false;
   ReadStartLine(line, CalData, Model, cmBiquadraticPn);
   CalData.NumCalLines = 0;
   ReadCalElements(Source, CalData, {false, u"ParseCalibData: "});
@@ -416,7 +400,7 @@ bool ParseFrom(detail::TMapFileSource& Source, const String& ID, TCalibData& Cal
 
 void WriteRawCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID, const TCalibData& CalData,
                                   TCalibModel Model) {
-  PutCalibration(detail::TextFileSink(f), TCalForm::Text, Header, ID, CalData, Model);
+  PutCalibration(map_detail::TextFileSink(f), TCalForm::Text, Header, ID, CalData, Model);
 }
 
 void TGeoMap::WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID) {
@@ -442,7 +426,7 @@ void TGeoMap::SaveCalDataAsXML(TStream& Stream, const String& ID) {
 
 // [SECTION] the readers
 
-void TGeoMap::ReadFoundCalData(detail::TMapFileSource& Source, const String& StartLine) {
+void TGeoMap::ReadFoundCalData(TTagReader& Source, const String& StartLine) {
   ClearCalibData();
   ReadStartLine(StartLine, FCalibData, FCalibModel, cmUndefined);
   ReadCalElements(Source, FCalibData, {true, ComponentMessage(u"")});
@@ -453,16 +437,16 @@ void TGeoMap::ReadFoundCalData(detail::TMapFileSource& Source, const String& Sta
 }
 
 bool TGeoMap::ReadCalDataFromOpenXMLFile(TextFile& f, const String& ID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
-  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
   return true;
 }
 
 bool TGeoMap::LoadCalDataFromXML(const String& FileName, const String& ID) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
+  if (!map_detail::OpenForReading(f, FileName)) return false;
   const bool found = ReadCalDataFromOpenXMLFile(f, ID);
   CloseFile(f);
   return found;
@@ -470,17 +454,17 @@ bool TGeoMap::LoadCalDataFromXML(const String& FileName, const String& ID) {
 
 bool TGeoMap::LoadCalDataFromXML(TMemoryStream* Stream, const String& ID) {
   if (Stream == nullptr) return false;
-  detail::TStreamSource source(*Stream);
+  TTagReader source(*Stream);
   String line;
-  if (!detail::FindStartLine(source, u"<geomap", ID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<geomap", ID, line)) return false;
   ReadFoundCalData(source, line);
   return true;
 }
 
 bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
-  detail::TTextFileSource source(f);
+  if (!map_detail::OpenForReading(f, FileName)) return false;
+  TTagReader source(f);
   const bool found = ParseFrom(source, ID, CalData, Model);
   CloseFile(f);
   return found;
@@ -488,7 +472,7 @@ bool ParseCalibData(const String& FileName, const String& ID, TCalibData& CalDat
 
 bool ParseCalibData(TMemoryStream* Stream, const String& ID, TCalibData& CalData, TCalibModel& Model) {
   if (Stream == nullptr) return false;
-  detail::TStreamSource source(*Stream);
+  TTagReader source(*Stream);
   return ParseFrom(source, ID, CalData, Model);
 }
 

@@ -12,7 +12,7 @@
 // from the centre of the points' box on a 5 x 5 grid of step 10^6, the best trial (strictly better
 // than all before) becoming the centre of the next round at half the step (integer division), down
 // to step 1: 20 rounds of 25 trials. The trials reuse the per-point terms instead of refilling curve
-// fitters: the lines come from the fitter's own line rule (detail::LinFitOfPairs), so the search
+// fitters: the lines come from the fitter's own line rule (num_detail::LinFitOfPairs), so the search
 // takes the same path. A trial with fewer than 2 points off the apex row gives no line and counts as
 // no improvement; until a trial improves, the remembered apex is the box centre.
 
@@ -29,7 +29,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace map_detail {
 
 // [SECTION] straight lines and the conic search
 
@@ -39,7 +39,7 @@ TLineFit FitLine(std::span<const double> u, std::span<const double> v, double Di
   TLineFit fit;
   fit.Solvable = true;
   double quality = 0;
-  LinFitOfPairs(u.data(), v.data(), static_cast<int>(n), fit.k, fit.d, quality);
+  num_detail::LinFitOfPairs(u.data(), v.data(), static_cast<int>(n), fit.k, fit.d, quality);
   double squares = 0;
   for (size_t i = 0; i < n; ++i) {
     const double e = v[i] - fit.k * u[i] - fit.d;
@@ -117,13 +117,13 @@ std::array<double, 6> SearchConic(std::span<const TConicPoint> Points, int Image
   return best;
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 namespace {
 
-using detail::UsedLines;
-using detail::UsedPoints;
-using detail::UsedQuads;
+using map_detail::UsedLines;
+using map_detail::UsedPoints;
+using map_detail::UsedQuads;
 
 /// Least-squares coefficients of Rhs(row) over the design rows Row(row, cells); Out keeps its zeros
 /// when the decomposition fails.
@@ -232,12 +232,12 @@ void TGeoMap::CalcMillerCylCalibration() {
 }
 
 void TGeoMap::CalcConicCalibration() {
-  std::vector<detail::TConicPoint> points;
+  std::vector<map_detail::TConicPoint> points;
   for (int k = 0; k < UsedQuads(FCalibData); ++k) {
     const TCalQuad& q = FCalibData.CalQuads[k];
     points.push_back({double(q.MapX), double(q.MapY), q.Latitude, q.Longitude});
   }
-  FConicPars = detail::SearchConic(points, FMapImgWidth, FMapImgHeight);
+  FConicPars = map_detail::SearchConic(points, FMapImgWidth, FMapImgHeight);
 }
 
 void TGeoMap::FitByModel() {

@@ -21,7 +21,7 @@ namespace {
 /// none of ".jpg", ".jpeg", ".bmp". A missing name is looked up ignoring A-Z case, as the
 /// calibration files store it lower-cased. The loaders report through Progress; their errors pass.
 std::unique_ptr<TBitmap> LoadImageFile(const String& Name, const TProgressEvent& Progress) {
-  const String FileName = detail::ExistingFileName(Name);
+  const String FileName = map_detail::ExistingFileName(Name);
   if (!FileExists(FileName)) return nullptr;
   const String ext = LowerCase(ExtractFileExt(FileName));
   auto image = std::make_unique<TBitmap>();
@@ -115,15 +115,15 @@ bool TGeoMap::RenameMapImg(const String& Name) {
 // [SECTION] resampling
 
 void TGeoMap::ScaleCalibPixels(double Factor) {
-  const auto scale = [Factor](int& v) { v = detail::RoundToInt(v * Factor); };
-  for (int k = 0; k < detail::UsedLines(FCalibData); ++k) {
+  const auto scale = [Factor](int& v) { v = map_detail::RoundToInt(v * Factor); };
+  for (int k = 0; k < map_detail::UsedLines(FCalibData); ++k) {
     TCalibLine& line = FCalibData.CalLines[k];
-    for (int j = 0; j < detail::UsedPoints(line); ++j) {
+    for (int j = 0; j < map_detail::UsedPoints(line); ++j) {
       scale(line.CalPoints[j].X);
       scale(line.CalPoints[j].Y);
     }
   }
-  for (int k = 0; k < detail::UsedQuads(FCalibData); ++k) {
+  for (int k = 0; k < map_detail::UsedQuads(FCalibData); ++k) {
     scale(FCalibData.CalQuads[k].MapX);
     scale(FCalibData.CalQuads[k].MapY);
   }
@@ -131,7 +131,7 @@ void TGeoMap::ScaleCalibPixels(double Factor) {
 
 void TGeoMap::ResizeMap(double Factor) {
   if (!(Factor > 0) || !std::isfinite(Factor)) return;
-  const int w = detail::RoundToInt(GrafBmp->Width() * Factor), h = detail::RoundToInt(GrafBmp->Height() * Factor);
+  const int w = map_detail::RoundToInt(GrafBmp->Width() * Factor), h = map_detail::RoundToInt(GrafBmp->Height() * Factor);
   if (w < 1 || h < 1) return;
   CheckImageSize(w, h);
   auto image = std::make_unique<TBitmap>(w, h);

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "Qelta_geomap.h"
+#include "Qelta_streams.h"
 #include "Streams.h"
 #include "TextFiles.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+namespace qelta::map_detail {
 
 /// Nearest integer, halves to even, saturated to the 32-bit range; NaN gives 0. Every float of the
 /// unit that becomes a pixel or an index goes through it.
@@ -30,6 +32,9 @@ inline int RoundToInt(double v) {
 inline int UsedLines(const TCalibData& c) { return std::clamp(c.NumCalLines, 0, MaxCalLines); }
 inline int UsedQuads(const TCalibData& c) { return std::clamp(c.NumCalQuads, 0, MaxCalQuads); }
 inline int UsedPoints(const TCalibLine& l) { return std::clamp(l.NumPoints, 0, MaxCalLinePoints); }
+
+// The fits, the captions and the overlays' layout are exported for the tests that check them alone.
+QELTA_PUBLIC_BEGIN
 
 /// A least-squares line v = k u + d as TCurveFit::CalcLinFit gives it, with Rms the root of the mean
 /// squared residual over Divisor points. Solvable is false below 2 points; all u equal gives k = d = 0.
@@ -88,6 +93,8 @@ double ZoomDragFactor(int X0, int Y0, int X, int Y, int W, int H);
 /// A magnification set by the mouse kept within [0.001, 1000].
 double MouseMagnification(double m);
 
+QELTA_PUBLIC_END
+
 // --- the map's files (calibration, landmarks, symbols) ---------------------------------------------
 
 /// The tags every reader of the map's files hands to the tag scanner, by index; an unlisted tag and
@@ -99,36 +106,9 @@ enum TMapFileTag : uint8_t {
 /// The 16 tag names in the order of TMapFileTag.
 const std::vector<String>& MapFileTags();
 
-/// Where a reader takes its lines and tags from: a text file or a stream, from its position.
-class TMapFileSource {
- public:
-  virtual ~TMapFileSource() = default;
-  /// The next line; false when none is left.
-  virtual bool Line(String& Text) = 0;
-  /// The next tag of the map files' list with its attributes and content.
-  virtual TMapFileTag Tag(String& Attributes, String& Content) = 0;
-};
-/// Lines by ReadLn, tags by ReadNextTagInTextFile.
-class TTextFileSource : public TMapFileSource {
- public:
-  explicit TTextFileSource(TextFile& f) : FFile(f) {}
-  bool Line(String& Text) override;
-  TMapFileTag Tag(String& Attributes, String& Content) override;
-
- private:
-  TextFile& FFile;
-};
-/// Lines by ReadLnStream (line feed ends a line), tags by ReadNextTagInStream.
-class TStreamSource : public TMapFileSource {
- public:
-  explicit TStreamSource(TStream& Stream) : FStream(Stream) {}
-  bool Line(String& Text) override;
-  TMapFileTag Tag(String& Attributes, String& Content) override;
-
- private:
-  TStream& FStream;
-  bool FEnd = false;
-};
+/// The next tag of the map files' list (ReadNextTagIn... over MapFileTags()) with its attributes and
+/// content.
+TMapFileTag NextMapTag(TTagReader& Source, String& Attributes, String& Content);
 
 /// The text after the first Key (searched in Lower, the lower-cased Line) up to the next '"', blanks
 /// around it stripped, taken from Line; empty when Key or the closing quote is missing. Found tells
@@ -136,7 +116,7 @@ class TStreamSource : public TMapFileSource {
 String AttributeAfter(const String& Line, const String& Lower, const String& Key, bool* Found = nullptr);
 /// Reads lines up to the first start line of a block: one holding Opening (such as "<geomap") and
 /// "qeltakit" (A-Z case ignored) whose id="..." equals ID ignoring case (any id for an empty ID).
-bool FindStartLine(TMapFileSource& Source, const String& Opening, const String& ID, String& StartLine);
+bool FindStartLine(TTagReader& Source, const String& Opening, const String& ID, String& StartLine);
 
 /// One line out of a writer.
 using TMapLineSink = std::function<void(const String& Line)>;
@@ -185,4 +165,4 @@ String SymbolAttributes(const TSymbolProperties& Props);
 /// The first Max characters of the text as single-byte (Windows-1252) text.
 AnsiString ShortAnsi(const String& Text, int Max);
 
-}  // namespace qelta::detail
+}  // namespace qelta::map_detail

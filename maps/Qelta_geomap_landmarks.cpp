@@ -120,7 +120,7 @@ TLandMark NewLandMark(const TLandMark& Default, double Lat, double Long, double 
 }
 
 void SetCaptionOf(TLandMark& lm, const String& Text, int Size, TColor Color) {
-  lm.Caption.Text = detail::ShortAnsi(Text, MaxLMTextLength);
+  lm.Caption.Text = map_detail::ShortAnsi(Text, MaxLMTextLength);
   lm.Caption.Size = Size;
   lm.Caption.FGColor = Color;
 }
@@ -291,16 +291,16 @@ void TGeoMap::SetHighLM(int i) {
 
 namespace {
 
-using detail::AttrColor;
-using detail::AttrFloat;
-using detail::AttrInt;
-using detail::AttrTrue;
+using map_detail::AttrColor;
+using map_detail::AttrFloat;
+using map_detail::AttrInt;
+using map_detail::AttrTrue;
 
 const char16_t* const kElementNames[lmUserDef + 1] = {u"cross",   u"square",  u"triangle", u"circle", u"arrowfrom",
                                                       u"arrowto", u"crossbox", u"spade",   u"userdef"};
 
 /// The time of "yyyyMMddHHmmss"; 0 when the text names no day or time.
-TDateTime AttrTime(const detail::TAttributes& Attributes) {
+TDateTime AttrTime(const map_detail::TAttributes& Attributes) {
   int error = 0;
   try {
     const TDateTime t = ScanDateTime(Attributes.Get(u"date"), kTimeFormat, lgEnglish, error);
@@ -325,18 +325,18 @@ TFontStyles FontStylesOf(const String& Flags) {
   return styles;
 }
 
-TLandMark LandMarkFromAttributes(const detail::TAttributes& a, const TLandMark& Default) {
+TLandMark LandMarkFromAttributes(const map_detail::TAttributes& a, const TLandMark& Default) {
   TLandMark lm;
   lm.Latitude = AttrFloat(a, u"lat");
   lm.Longitude = AttrFloat(a, u"long");
   lm.Altitude = AttrFloat(a, u"alti");
   lm.ClassFlag = static_cast<uint8_t>(AttrInt(a, u"class") & 0xFF);
   lm.Tag = AttrInt(a, u"usertag");
-  lm.SymbolProps = detail::SymbolPropertiesOf(a, ElementOf(a.Get(u"element")));
-  lm.Identifier = detail::ShortAnsi(a.Get(u"id"), MaxLMIdentifierLength);
+  lm.SymbolProps = map_detail::SymbolPropertiesOf(a, ElementOf(a.Get(u"element")));
+  lm.Identifier = map_detail::ShortAnsi(a.Get(u"id"), MaxLMIdentifierLength);
   lm.Time = AttrTime(a);
   TLMTextProperties& c = lm.Caption;
-  c.Text = detail::ShortAnsi(a.Get(u"captext"), MaxLMTextLength);
+  c.Text = map_detail::ShortAnsi(a.Get(u"captext"), MaxLMTextLength);
   c.Size = AttrInt(a, u"capsize");
   c.FontName = a.Get(u"capfnm");
   c.FGColor = AttrColor(a, u"capfgcol");
@@ -365,14 +365,14 @@ String StyleFlags(const TFontStyles& styles) {
 }
 
 String LandMarkLine(const TLandMark& lm) {
-  using detail::XmlAttribute;
+  using map_detail::XmlAttribute;
   const TSymbolProperties& s = lm.SymbolProps;
   const TLMTextProperties& c = lm.Caption;
   return u"<landmark" + XmlAttribute(u"lat", FloatToStr(lm.Latitude)) + XmlAttribute(u"long", FloatToStr(lm.Longitude)) +
          XmlAttribute(u"alti", FloatToStr(lm.Altitude)) + XmlAttribute(u"class", IntToStr(lm.ClassFlag)) +
          XmlAttribute(u"usertag", IntToStr(lm.Tag)) +
          XmlAttribute(u"element", s.Kind <= lmUserDef ? kElementNames[s.Kind] : u"cross") +
-         detail::SymbolAttributes(s) +
+         map_detail::SymbolAttributes(s) +
          XmlAttribute(u"id", AnsiToString(lm.Identifier)) + XmlAttribute(u"date", TimeText(lm.Time)) +
          XmlAttribute(u"captext", AnsiToString(c.Text)) + XmlAttribute(u"capsize", IntToStr(c.Size)) +
          XmlAttribute(u"capfnm", c.FontName) + XmlAttribute(u"capfgcol", Hex(c.FGColor, 8)) +
@@ -385,21 +385,21 @@ String LandMarkLine(const TLandMark& lm) {
 }  // namespace
 
 bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
-  if (!detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
   DropLandMarks();
   String attributes, content;
   for (;;) {
-    const detail::TMapFileTag tag = source.Tag(attributes, content);
-    if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
-    if (tag == detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(detail::TAttributes(attributes), FDefaultLM));
+    const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
+    if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
+    if (tag == map_detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(map_detail::TAttributes(attributes), FDefaultLM));
   }
 }
 
 bool TGeoMap::LoadLandMarks(const String& FileName, const String& DataID) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
+  if (!map_detail::OpenForReading(f, FileName)) return false;
   const bool found = ReadLandMarksFromOpenXMLFile(f, DataID);
   CloseFile(f);
   Paint();
@@ -407,9 +407,9 @@ bool TGeoMap::LoadLandMarks(const String& FileName, const String& DataID) {
 }
 
 void TGeoMap::WriteLandMarksToOpenXMLFile(TextFile& f, bool Header, const String& DataID) const {
-  const detail::TMapLineSink put = detail::TextFileSink(f);
-  detail::WriteBlockHead(put, Header, u"TGeoMap Landmarks");
-  put(detail::OpeningTag(u"gmlandmarks", DataID) + u">");
+  const map_detail::TMapLineSink put = map_detail::TextFileSink(f);
+  map_detail::WriteBlockHead(put, Header, u"TGeoMap Landmarks");
+  put(map_detail::OpeningTag(u"gmlandmarks", DataID) + u">");
   for (int i = 0; i < FNumLandMarks; ++i) put(LandMarkLine(FLandMarks[i]));
   put(u"</gmlandmarks>");
 }

@@ -19,7 +19,7 @@ namespace qelta {
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 
 
 TPoint P(int64_t x, int64_t y) { return TPoint{SaturateToInt(x), SaturateToInt(y)}; }
@@ -159,7 +159,7 @@ void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int X, int Y, TLandMarkElement 
   }
 }
 
-namespace detail {
+namespace map_detail {
 
 TPoint CaptionCorner(int X, int Y, const TLMTextProperties& Caption, int HalfWidth, int HalfHeight) {
   int64_t ox = 0, oy = 0;
@@ -191,6 +191,6 @@ void DrawLandMarkCaption(TCanvas* c, int X, int Y, const TLMTextProperties& Capt
   c->TextOut(corner.X, corner.Y, text);
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 }  // namespace qelta

@@ -17,7 +17,7 @@ namespace qelta {
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 
 constexpr double kMinMouseMag = 0.001, kMaxMouseMag = 1000, kMinDragFactor = 0.1;
 
@@ -25,7 +25,7 @@ bool Panning(TMouseActMode a) { return a == maPan || a == maPanHoriz || a == maP
 
 }  // namespace
 
-namespace detail {
+namespace map_detail {
 
 double ZoomDragFactor(int X0, int Y0, int X, int Y, int W, int H) {
   const double f = 1 - 0.05 * (X0 - X) / std::max(W, 1) + double(Y0 - Y) / std::max(H, 1);
@@ -34,7 +34,7 @@ double ZoomDragFactor(int X0, int Y0, int X, int Y, int W, int H) {
 
 double MouseMagnification(double m) { return std::clamp(m, kMinMouseMag, kMaxMouseMag); }
 
-}  // namespace detail
+}  // namespace map_detail
 
 void TGeoMap::XorShape(const std::function<void(TCanvas*)>& Draw) {
   TCanvas* c = Canvas();
@@ -147,7 +147,7 @@ void TGeoMap::ZoomDrag(int X, int Y) {
   const int W = Width(), H = Height();
   const double m = FMagnify;
   const int hw = RoundToInt(W / m / 2), cy = RoundToInt(RoundToInt(H / m / 2) + double(FTopLeft.Y));
-  const double m2 = detail::MouseMagnification(m * detail::ZoomDragFactor(MouseAnchorX, MouseAnchorY, X, Y, W, H));
+  const double m2 = map_detail::MouseMagnification(m * map_detail::ZoomDragFactor(MouseAnchorX, MouseAnchorY, X, Y, W, H));
   FMagnify = m2;
   FTopLeft.X = RoundToInt(double(FTopLeft.X) + hw - RoundToInt(W / m2 / 2));
   FTopLeft.Y = RoundToInt(double(cy) - RoundToInt(H / m2 / 2));
@@ -187,7 +187,7 @@ void TGeoMap::ZoomToWindow(int X, int Y) {
   const TPoint p2 = ControlToMapImage(TPoint{std::max(X, FWindAnchorX), std::max(Y, FWindAnchorY)});
   if (p1.X == p2.X || p1.Y == p2.Y) return;
   const double dx = double(p2.X) - p1.X, dy = double(p2.Y) - p1.Y;
-  const double m = detail::MouseMagnification(std::fabs(dy) < std::fabs(dx) ? Width() / std::fabs(dx)
+  const double m = map_detail::MouseMagnification(std::fabs(dy) < std::fabs(dx) ? Width() / std::fabs(dx)
                                                                            : Height() / std::fabs(dy));
   FMagnify = m;
   FTopLeft.X = RoundToInt(p1.X + double(RoundToInt((dx - Width() / m) / 2)));

@@ -19,7 +19,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace map_detail {
 
 TGratBounds GraticuleBounds(const TCornerArray& C) {
   return TGratBounds{std::min(C[gcoBottomLeft].Latit, C[gcoBottomRight].Latit),
@@ -53,17 +53,17 @@ double UTMGridStep(double NorthingLow, double NorthingHigh, int UTMGridDist) {
   return g < 1 || !std::isfinite(g) ? 1.0 : g;
 }
 
-}  // namespace detail
+}  // namespace map_detail
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 
 bool Spans(double lo, double hi) { return hi - lo > 0 && std::isfinite(hi - lo); }
 
 /// The segments per graticule line of a model that has a graticule; 0 for none.
 int GraticuleSegments(TCalibModel Model, const TCalibData& Cal) {
-  const int quads = detail::UsedQuads(Cal);
+  const int quads = map_detail::UsedQuads(Cal);
   switch (Model) {
     case cmBiquadraticPn: return quads > 5 ? 100 : 0;
     case cmConicConformal:
@@ -114,7 +114,7 @@ void TGeoMap::DrawOverlay(TCanvas* c, int W, int H) {
   if (FCalibModel == cmUTM && ShowsUTMGrid(FShowGrat)) DrawUTMGrid(c);
   else if (ShowsLines(FShowGrat)) DrawGeoGraticule(c, segments);
   if (ShowsPoints(FShowGrat) || (FCalibModel == cmUTM && FShowGrat == sgPointsAndUTMGrid)) {
-    for (int k = 0; k < detail::UsedQuads(FCalibData); ++k) {
+    for (int k = 0; k < map_detail::UsedQuads(FCalibData); ++k) {
       const TCalQuad& q = FCalibData.CalQuads[k];
       const TPoint p = MapImageToControl(TPoint{q.MapX, q.MapY});
       DrawCalibMark(c, p.X, p.Y);
@@ -125,9 +125,9 @@ void TGeoMap::DrawOverlay(TCanvas* c, int W, int H) {
 void TGeoMap::DrawParabolicGraticule(TCanvas* c, int W, int H) {
   TCurveFit fit(nullptr);
   const double m = FMagnify;
-  for (int k = 0; k < detail::UsedLines(FCalibData); ++k) {
+  for (int k = 0; k < map_detail::UsedLines(FCalibData); ++k) {
     const TCalibLine& line = FCalibData.CalLines[k];
-    const int n = detail::UsedPoints(line);
+    const int n = map_detail::UsedPoints(line);
     // A line of fewer than 3 points has no parabola; the fits pass over it as well.
     if (ShowsLines(FShowGrat) && n >= 3) {
       c->Pen()->SetColor(FColorGratLine);
@@ -161,18 +161,18 @@ void TGeoMap::DrawParabolicGraticule(TCanvas* c, int W, int H) {
 }
 
 void TGeoMap::DrawGeoGraticule(TCanvas* c, int N) {
-  const detail::TGratBounds b = detail::GraticuleBounds(FCalibData.Corners);
+  const map_detail::TGratBounds b = map_detail::GraticuleBounds(FCalibData.Corners);
   if (Spans(b.South, b.North)) {
-    const double s = detail::GraticuleStep(b.North - b.South, FGratLineDist);
-    for (double phi : detail::GridValues(b.South, b.North, s)) {
+    const double s = map_detail::GraticuleStep(b.North - b.South, FGratLineDist);
+    for (double phi : map_detail::GridValues(b.South, b.North, s)) {
       std::vector<TPoint> pts{GeoToControl(phi, b.West)};
       for (int i = 1; i <= N; ++i) pts.push_back(GeoToControl(phi, b.West + (b.East - b.West) * i / N));
       c->Polyline(pts);
     }
   }
   if (Spans(b.West, b.East)) {
-    const double s = detail::GraticuleStep(b.East - b.West, FGratLineDist);
-    for (double lambda : detail::GridValues(b.West, b.East, s)) {
+    const double s = map_detail::GraticuleStep(b.East - b.West, FGratLineDist);
+    for (double lambda : map_detail::GridValues(b.West, b.East, s)) {
       std::vector<TPoint> pts{GeoToControl(b.South, lambda)};
       for (int i = 1; i <= N; ++i) pts.push_back(GeoToControl(b.South + (b.North - b.South) * i / N, lambda));
       c->Polyline(pts);
@@ -200,15 +200,15 @@ void TGeoMap::DrawUTMGrid(TCanvas* c) {
     c->MoveTo(RoundToInt(x1), RoundToInt(y1));
     c->LineTo(RoundToInt(x2), RoundToInt(y2));
   };
-  const double g = detail::UTMGridStep(nlow, nhigh, FUTMGridDist);
+  const double g = map_detail::UTMGridStep(nlow, nhigh, FUTMGridDist);
   if (Spans(nlow, nhigh)) {
-    for (double v : detail::GridValues(nlow, nhigh + g, g)) {
+    for (double v : map_detail::GridValues(nlow, nhigh + g, g)) {
       segment(MapImageToControl(TPoint{0, CalcUTMyFromNorthingX(v, 0)}),
               MapImageToControl(TPoint{FMapImgWidth, CalcUTMyFromNorthingX(v, FMapImgWidth)}));
     }
   }
   if (Spans(elow, ehigh)) {
-    for (double v : detail::GridValues(elow, ehigh, g)) {
+    for (double v : map_detail::GridValues(elow, ehigh, g)) {
       segment(MapImageToControl(TPoint{CalcUTMxFromEastingY(v, 0), 0}),
               MapImageToControl(TPoint{CalcUTMxFromEastingY(v, FMapImgHeight), FMapImgHeight}));
     }
@@ -253,7 +253,7 @@ void TGeoMap::DrawLandMarks(TCanvas* c, int W, int H) {
     const TSymbolProperties& s = lm.SymbolProps;
     DrawLandMarkSymbolOnCanvas(c, at.X, at.Y, s.Kind, s.FGColor, s.BGColor, s.Size, s.Direction, s.Length,
                                s.Transparent);
-    detail::DrawLandMarkCaption(c, at.X, at.Y, lm.Caption);
+    map_detail::DrawLandMarkCaption(c, at.X, at.Y, lm.Caption);
   }
 }
 

@@ -40,17 +40,17 @@ TLandMarkElement SymbolElementOf(const String& Name) {
   return lmCross;
 }
 
-TSymbol SymbolFromAttributes(const detail::TAttributes& a) {
-  return TSymbol{detail::SymbolPropertiesOf(a, SymbolElementOf(a.Get(u"element"))),
-                 detail::ShortAnsi(a.Get(u"name"), kReadNameLength), detail::AttrInt(a, u"category")};
+TSymbol SymbolFromAttributes(const map_detail::TAttributes& a) {
+  return TSymbol{map_detail::SymbolPropertiesOf(a, SymbolElementOf(a.Get(u"element"))),
+                 map_detail::ShortAnsi(a.Get(u"name"), kReadNameLength), map_detail::AttrInt(a, u"category")};
 }
 
 String SymbolLine(const TSymbol& s) {
-  using detail::XmlAttribute;
+  using map_detail::XmlAttribute;
   const TSymbolProperties& p = s.Properties;
   return u"<symbol" + XmlAttribute(u"element", LMTypeNames[p.Kind <= lmUserDef ? p.Kind : lmCross]) +
          XmlAttribute(u"name", AnsiToString(s.Name)) + XmlAttribute(u"category", IntToStr(s.Category)) +
-         detail::SymbolAttributes(p) + u" />";
+         map_detail::SymbolAttributes(p) + u" />";
 }
 
 }  // namespace
@@ -122,9 +122,9 @@ void TSymbolRepository::StoreOnFile(const String& FileName, const String& ID) co
   TextFile f;
   AssignFile(f, FileName);
   Rewrite(f);
-  const detail::TMapLineSink put = detail::TextFileSink(f);
-  detail::WriteBlockHead(put, true, u"TGeoMap Landmark Repository");
-  put(detail::OpeningTag(u"lmsymbols", ID) + u">");
+  const map_detail::TMapLineSink put = map_detail::TextFileSink(f);
+  map_detail::WriteBlockHead(put, true, u"TGeoMap Landmark Repository");
+  put(map_detail::OpeningTag(u"lmsymbols", ID) + u">");
   for (int i = 0; i < FNEntries; ++i) put(SymbolLine(FSymbols[i]));
   put(u"</lmsymbols>");
   CloseFile(f);
@@ -138,22 +138,22 @@ void TSymbolRepository::Append(const TSymbol& Symbol) {
 }
 
 bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   String line;
-  if (!detail::FindStartLine(source, u"<lmsymbols", ID, line)) return false;
+  if (!map_detail::FindStartLine(source, u"<lmsymbols", ID, line)) return false;
   FNEntries = 0;
   FSymbols.assign(kSymbolBlock, ZeroSymbol());
   String attributes, content;
   for (;;) {
-    const detail::TMapFileTag tag = source.Tag(attributes, content);
-    if (tag == detail::mfGeomapEnd || tag == detail::mfInvalidTag) return true;
-    if (tag == detail::mfSymbol) Append(SymbolFromAttributes(detail::TAttributes(attributes)));
+    const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
+    if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
+    if (tag == map_detail::mfSymbol) Append(SymbolFromAttributes(map_detail::TAttributes(attributes)));
   }
 }
 
 bool TSymbolRepository::LoadFromFile(const String& FileName, const String& ID) {
   TextFile f;
-  if (!detail::OpenForReading(f, FileName)) return false;
+  if (!map_detail::OpenForReading(f, FileName)) return false;
   const bool found = ReadFromOpenXMLFile(f, ID);
   CloseFile(f);
   return found;

@@ -22,7 +22,7 @@ namespace qelta {
 
 namespace {
 
-using detail::RoundToInt;
+using map_detail::RoundToInt;
 
 int Saturate(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
@@ -145,7 +145,7 @@ void TGeoMap::Paint() {
 
 void TGeoMap::ConstructInternalMapImg() {
   const int w = std::max(Width(), AuxBmp->Width()), h = std::max(Height(), AuxBmp->Height());
-  if (int64_t{w} * h > detail::kMaxImagePixels) return;  // a control beyond any bitmap paints nothing
+  if (int64_t{w} * h > platform_detail::kMaxImagePixels) return;  // a control beyond any bitmap paints nothing
   AuxBmp->SetSize(w, h);
   ComposeMapPicture(AuxBmp->Canvas(), Width(), Height(), true);
 }

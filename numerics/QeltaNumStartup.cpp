@@ -10,8 +10,8 @@ namespace {
 
 struct TNumStartup {
   TNumStartup() {
-    detail::InitMath1();    // LongRand seeded from Random; MathFeedBackProc nil; AbortMathProc false
-    detail::InitComplex();  // CpxNearZero := 1e-15
+    num_detail::InitMath1();    // LongRand seeded from Random; MathFeedBackProc nil; AbortMathProc false
+    num_detail::InitComplex();  // CpxNearZero := 1e-15
   }
 };
 

@@ -66,7 +66,7 @@ TComplexPolar ConvertRectToPolar(const TComplex& c) { return {CpxAbs(c), std::at
 
 TComplex ConvertPolarToRect(const TComplexPolar& p) { return {p.r * std::cos(p.phi), p.r * std::sin(p.phi)}; }
 
-namespace detail {
+namespace num_detail {
 
 void InitComplex() {
   static bool done = false;
@@ -75,5 +75,5 @@ void InitComplex() {
   CpxNearZero = 1e-15L;
 }
 
-}  // namespace detail
+}  // namespace num_detail
 }  // namespace qelta

@@ -15,6 +15,9 @@
 
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -74,9 +77,11 @@ TComplex ConvertPolarToRect(const TComplexPolar& p);
 
 // --- start-up (not part of the public interface) -------------------------------------------------
 
-namespace detail {
+namespace num_detail {
 /// Sets CpxNearZero to 1e-15; called once by qeltanum's start-up, later calls do nothing.
 void InitComplex();
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

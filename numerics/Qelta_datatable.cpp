@@ -120,10 +120,10 @@ TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner) {
     FRowName.assign(1, DefaultName('R', 1));
   } catch (const std::bad_alloc&) {
     FOwnData.reset();
-    throw EQeltaDataTableError(detail::ComponentText(*this, u"failed to initialize (out of memory)"));
+    throw EQeltaDataTableError(num_detail::ComponentText(*this, u"failed to initialize (out of memory)"));
   } catch (const EQeltaMatrixError&) {
     FOwnData.reset();
-    throw EQeltaDataTableError(detail::ComponentText(*this, u"failed to initialize (out of memory)"));
+    throw EQeltaDataTableError(num_detail::ComponentText(*this, u"failed to initialize (out of memory)"));
   }
   NumericData = FOwnData.get();
   HookMatrix();
@@ -163,7 +163,7 @@ bool TDataTable::ExchangesUnobserved(bool matrixSort) const {
 
 void TDataTable::WriteCell(int c, int r, double v) {
   if (MatrixWritesUnseen() && c >= 1 && r >= 1 && c <= NumericData->NrOfColumns() && r <= NumericData->NrOfRows())
-    detail::TMatrixAccess::Column(*NumericData, c)[r - 1] = v;
+    num_detail::TMatrixAccess::Column(*NumericData, c)[r - 1] = v;
   else
     NumericData->SetVal(c, r, v);
 }
@@ -247,7 +247,7 @@ void TDataTable::SetElemNominal(int Col, int Row, const TNominalIDStr& ID) {
     TVTypeSpec& vt = FVType[static_cast<std::size_t>(Col - 1)];
     for (int k = 1; k <= kLabels && ix == 0; ++k)
       if (vt.ID(k).empty()) ix = k;
-    if (ix == 0) throw EQeltaDataTableError(detail::ComponentText(*this, u"number of available nominal values exceeded"));
+    if (ix == 0) throw EQeltaDataTableError(num_detail::ComponentText(*this, u"number of available nominal values exceeded"));
     vt.SetID(ix, id);
   }
   WriteCell(Col, Row, ix);
@@ -389,9 +389,9 @@ int TDataTable::FindColIndex(const TDTNameStr& ColID) const { return FindName(FC
 
 int TDataTable::FindRowIndex(const TDTNameStr& RowID) const { return FindName(FRowName, RowID); }
 
-void TDataTable::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(FNrOfCols, Low, High); }
+void TDataTable::MakeValidColRange(int& Low, int& High) const { num_detail::MakeValidRange(FNrOfCols, Low, High); }
 
-void TDataTable::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(FNrOfRows, Low, High); }
+void TDataTable::MakeValidRowRange(int& Low, int& High) const { num_detail::MakeValidRange(FNrOfRows, Low, High); }
 
 // [SECTION] scale types and nominal labels
 
@@ -464,8 +464,8 @@ void TDataTable::ResizeArrays(int nc, int nr, const std::function<void()>& alsoM
   std::vector<TVTypeSpec> vtypes;
   std::vector<uint8_t> colAtt, rowAtt;
   // Everything that needs memory is made here; the kept entries are moved in after the matrix.
-  detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
-    if (detail::CheckedCells(nc, nr, sizeof(double) + 1) < 0) throw std::bad_alloc();  // beyond the address space
+  num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
+    if (num_detail::CheckedCells(nc, nr, sizeof(double) + 1) < 0) throw std::bad_alloc();  // beyond the address space
     states.resize(c);
     for (std::size_t k = 0; k < c; ++k) {
       if (sameRows && k < oc) continue;

@@ -47,6 +47,9 @@
 #include "Qelta_vector.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -104,10 +107,10 @@ inline constexpr uint8_t csMarkB = 0x80;       ///< second marker
 
 // [SECTION] the table
 
-namespace detail {
+namespace num_detail {
 /// What an ASC or CSV file holds (Qelta_datatable_io.cpp); not part of the public interface.
 struct TDataTableImage;
-}  // namespace detail
+}  // namespace num_detail
 
 /// Table of Doubles with typed columns. Cells are addressed (column, row), both 1-based. Column c /
 /// row r of the table is cell (c, r) of NumericData, which always has the table's dimensions.
@@ -445,7 +448,7 @@ class TDataTable : public TComponent {
  private:
   struct TDataHook;
   struct TSortHook;
-  using TImage = detail::TDataTableImage;
+  using TImage = num_detail::TDataTableImage;
 
   // size (Qelta_datatable.cpp)
   /// Sizes the arrays to nc x nr, keeping the overlap, and calls alsoMatrix (when given) before the
@@ -547,3 +550,5 @@ class TDataTable : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

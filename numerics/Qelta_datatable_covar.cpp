@@ -105,7 +105,7 @@ class TCovarWork {
   /// Gram rows k0..k0 + kBand - 1 against block columns 0..their last.
   void ComputeBand(int k0) {
     const int k1 = std::min(k0 + kBand, FComplete) - 1, b = k1 - k0 + 1;
-    detail::Gemm(true, b, k1 + 1, static_cast<int>(FRows), 1.0, FBlock.data() + static_cast<int64_t>(k0) * FRows,
+    num_detail::Gemm(true, b, k1 + 1, static_cast<int>(FRows), 1.0, FBlock.data() + static_cast<int64_t>(k0) * FRows,
                  FRows, FBlock.data(), FRows, 0.0, FBand.data(), b);
     for (int k = k0; k <= k1; ++k)
       FDiag[static_cast<std::size_t>(k)] = FBand[static_cast<std::size_t>(k - k0) + static_cast<std::size_t>(k) * b];
@@ -166,19 +166,19 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, int LoC, int HiC, int LoR, int HiR
   const int64_t rows = std::max<int64_t>(int64_t{hr} - lr + 1, 0);
   const bool wholeRange = LoR >= 1 && HiR <= UsableRows();
   std::vector<TCovarColumn> columns(static_cast<std::size_t>(n));
-  detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
     for (int i = 1; i <= n; ++i) {
       TCovarColumn& col = columns[static_cast<std::size_t>(i - 1)];
       const int c = LoC + i - 1;
       if (Mode > 0) {
         double variance = 0;
         if (c >= 1 && c <= UsableCols()) MeanVarOfNumCells(c, LoR, c, HiR, col.Shift, variance);
-        detail::StepProcStat();
+        num_detail::StepProcStat();
       }
       if (Mode == 0 || Mode == 4) col.Shift = 0;
       if (c < 1 || c > UsableCols()) continue;
       col.Inside = true;
-      col.Values = detail::TMatrixAccess::Data(*NumericData) + (c - 1) * detail::TMatrixAccess::Stride(*NumericData) +
+      col.Values = num_detail::TMatrixAccess::Data(*NumericData) + (c - 1) * num_detail::TMatrixAccess::Stride(*NumericData) +
                    (lr - 1);
       if (Categorial(c)) {
         col.Rounded.assign(col.Values, col.Values + rows);
@@ -198,10 +198,10 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, int LoC, int HiC, int LoR, int HiR
     }
   });
   std::optional<TCovarWork> work;
-  detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap",
                                            [&] { work.emplace(std::move(columns), rows, Mode); });
   for (int i = 1; i <= n && !AbortMathProc; ++i) {
-    detail::StepProcStat();
+    num_detail::StepProcStat();
     for (int j = 1; j <= i; ++j) {
       const double e = work->At(i, j);
       CovarMat->SetVal(j, i, e);

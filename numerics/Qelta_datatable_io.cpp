@@ -36,7 +36,7 @@
 namespace qelta {
 
 /// What a file holds, read completely before the table changes.
-struct detail::TDataTableImage {
+struct num_detail::TDataTableImage {
   String Comment;
   int Cols = 0;
   int Rows = 0;
@@ -118,7 +118,7 @@ String Guarded(const TComponent& owner, Write&& write) {
   } catch (const Exception& e) {
     return e.Message();
   } catch (const std::bad_alloc&) {
-    return detail::ComponentText(owner, u"not enough memory on heap");
+    return num_detail::ComponentText(owner, u"not enough memory on heap");
   }
 }
 
@@ -180,7 +180,7 @@ class TAscTokens {
 bool IntIn(TAscTokens& in, int lo, int hi, int& v) {
   String t;
   double d = 0;
-  if (!in.Token(t) || !detail::ParseDoubleToken(t, d) || !(d >= lo && d <= hi) || d != static_cast<int>(d)) return false;
+  if (!in.Token(t) || !num_detail::ParseDoubleToken(t, d) || !(d >= lo && d <= hi) || d != static_cast<int>(d)) return false;
   v = static_cast<int>(d);
   return true;
 }
@@ -195,7 +195,7 @@ String FromBytes(const String& s) {
 // [SECTION] ASC reading
 
 /// Header of an ASC stream into img; 0 or the header's code. Counts below 0 answer 255 / 254.
-int ReadAscHeader(TStream& in, detail::TDataTableImage& img) {
+int ReadAscHeader(TStream& in, num_detail::TDataTableImage& img) {
   String comment;
   int cols = 0, rows = 0;
   const int code =
@@ -210,7 +210,7 @@ int ReadAscHeader(TStream& in, detail::TDataTableImage& img) {
 }
 
 /// True when the data part can hold what the header announces (one byte per item at least).
-bool Plausible(const detail::TDataTableImage& img, std::size_t bytes) {
+bool Plausible(const num_detail::TDataTableImage& img, std::size_t bytes) {
   const int64_t c = img.Cols, r = img.Rows;
   const int64_t perRow = (img.HasRowAtt ? 1 : 0) + (img.HasRowNames ? 1 : 0) + c;
   const int64_t items = (img.HasColNames ? c : 0) + r * perRow + (img.HasSetup ? 3 * c + 1 : 0);
@@ -218,7 +218,7 @@ bool Plausible(const detail::TDataTableImage& img, std::size_t bytes) {
   return items <= have && c <= have && r <= have;
 }
 
-int ReadAscSetup(TAscTokens& in, detail::TDataTableImage& img) {
+int ReadAscSetup(TAscTokens& in, num_detail::TDataTableImage& img) {
   img.Setup.resize(static_cast<std::size_t>(img.Cols));
   img.ColAtt.assign(static_cast<std::size_t>(img.Cols), 0);
   for (int c = 0; c < img.Cols; ++c) {
@@ -244,7 +244,7 @@ int ReadAscSetup(TAscTokens& in, detail::TDataTableImage& img) {
   return 0;
 }
 
-int ReadAscData(TAscTokens& in, detail::TDataTableImage& img) {
+int ReadAscData(TAscTokens& in, num_detail::TDataTableImage& img) {
   const std::size_t nc = static_cast<std::size_t>(img.Cols), nr = static_cast<std::size_t>(img.Rows);
   img.ColNames.assign(img.HasColNames ? nc : 0, TDTNameStr());
   for (TDTNameStr& name : img.ColNames)
@@ -260,24 +260,24 @@ int ReadAscData(TAscTokens& in, detail::TDataTableImage& img) {
     img.RowAtt[static_cast<std::size_t>(r)] = static_cast<uint8_t>(attribute);
     if (img.HasRowNames && !in.Name(img.RowNames[static_cast<std::size_t>(r)], 50)) return kCodeBadNumber;
     for (int c = 0; c < img.Cols; ++c)
-      if (!in.Token(t) || !detail::ParseDoubleToken(t, img.Values[img.At(c, r)])) return kCodeBadNumber;
+      if (!in.Token(t) || !num_detail::ParseDoubleToken(t, img.Values[img.At(c, r)])) return kCodeBadNumber;
   }
   return img.HasSetup ? ReadAscSetup(in, img) : 0;
 }
 
 /// Reads an ASC image from the stream's position; the stream is left behind the last item read.
-int ReadAscImage(TStream& in, detail::TDataTableImage& img, const TComponent& owner) {
+int ReadAscImage(TStream& in, num_detail::TDataTableImage& img, const TComponent& owner) {
   if (const int code = ReadAscHeader(in, img); code != 0) return code;
   const int64_t start = in.Position();
   std::vector<uint8_t> bytes;
-  detail::GuardAlloc<EQeltaDataTableError>(owner, u"not enough memory on heap", [&] {
-    bytes.resize(static_cast<std::size_t>(std::max<int64_t>(detail::StreamRemaining(in), 0)));
+  num_detail::GuardAlloc<EQeltaDataTableError>(owner, u"not enough memory on heap", [&] {
+    bytes.resize(static_cast<std::size_t>(std::max<int64_t>(num_detail::StreamRemaining(in), 0)));
   });
   bytes.resize(static_cast<std::size_t>(in.Read(bytes.data(), static_cast<int64_t>(bytes.size()))));
   if (!Plausible(img, bytes.size())) return kCodeBadNumber;
   TAscTokens tokens(bytes.data(), bytes.size());
   int code = 0;
-  detail::GuardAlloc<EQeltaDataTableError>(owner, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaDataTableError>(owner, u"not enough memory on heap",
                                            [&] { code = ReadAscData(tokens, img); });
   in.SetPosition(start + static_cast<int64_t>(tokens.Pos()));
   return code;
@@ -415,11 +415,11 @@ bool CsvValue(const std::string& field, double& v, uint8_t& state) {
     state = csNotANumber;
     return true;
   }
-  return detail::ParseDoubleToken(AnsiToString(s), v);
+  return num_detail::ParseDoubleToken(AnsiToString(s), v);
 }
 
 /// The image of a split CSV file; 0 or a code.
-int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeaders, detail::TDataTableImage& img) {
+int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeaders, num_detail::TDataTableImage& img) {
   const std::size_t records = f.Records.size() - 1;
   const std::size_t first = colHeaders && records > 0 ? 1 : 0;
   const std::size_t nameAt = rowHeaders ? 1 : 0;
@@ -432,7 +432,7 @@ int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeade
     if (rec >= first) listed += std::max<int64_t>(values, 0);
   }
   const int64_t rows = static_cast<int64_t>(records - first);
-  if (cols > INT_MAX || rows > INT_MAX || cols * rows > listed + detail::kMaxUnlistedCells) return kCodeBadNumber;
+  if (cols > INT_MAX || rows > INT_MAX || cols * rows > listed + num_detail::kMaxUnlistedCells) return kCodeBadNumber;
   img.Comment = f.Comment;
   img.Cols = static_cast<int>(cols);
   img.Rows = static_cast<int>(rows);
@@ -453,7 +453,7 @@ int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeade
     if (attributes && count > 1) {
       const std::string a = Trimmed(FieldText(p, f.Fields[at + 1]));
       double d = 0;
-      if (!a.empty() && (!detail::ParseDoubleToken(AnsiToString(a), d) || !(d >= 0 && d <= 255) || d != static_cast<int>(d)))
+      if (!a.empty() && (!num_detail::ParseDoubleToken(AnsiToString(a), d) || !(d >= 0 && d <= 255) || d != static_cast<int>(d)))
         return kCodeBadAttribute;
       img.RowAtt[static_cast<std::size_t>(r)] = static_cast<uint8_t>(d);
     }
@@ -537,7 +537,7 @@ void TDataTable::PlaceCells(const TImage& img, int PosX, int PosY) {
   for (int c = 0; c < cols; ++c) {
     const int col = PosX + c;
     const auto from = static_cast<std::ptrdiff_t>(img.At(c, 0));
-    std::copy_n(img.Values.begin() + from, rows, detail::TMatrixAccess::Column(*NumericData, col) + (PosY - 1));
+    std::copy_n(img.Values.begin() + from, rows, num_detail::TMatrixAccess::Column(*NumericData, col) + (PosY - 1));
     std::copy_n(img.States.begin() + from, rows, FCState[static_cast<std::size_t>(col - 1)].begin() + (PosY - 1));
   }
 }
@@ -548,7 +548,7 @@ void TDataTable::PlaceImage(const TImage& img, int PosX, int PosY, bool ReplaceI
   PosY = std::max(PosY, 1);
   const int64_t nc = std::max<int64_t>(FNrOfCols, int64_t{PosX} + img.Cols - 1);
   const int64_t nr = std::max<int64_t>(FNrOfRows, int64_t{PosY} + img.Rows - 1);
-  if (nc > INT_MAX || nr > INT_MAX) throw EQeltaDataTableError(detail::ComponentText(*this, u"not enough memory on heap"));
+  if (nc > INT_MAX || nr > INT_MAX) throw EQeltaDataTableError(num_detail::ComponentText(*this, u"not enough memory on heap"));
   const int oc = FNrOfCols, orows = FNrOfRows;
   ResizeSilently(static_cast<int>(nc), static_cast<int>(nr));
   PlaceCells(img, PosX, PosY);
@@ -667,7 +667,7 @@ int TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter, boo
   TCsvFile f;
   TImage img;
   int code = 0;
-  detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
     SplitCsv(p, static_cast<std::size_t>(bytes.Size()), Delimiter, f);
     code = CsvImage(p, f, IncludeColHeaders, IncludeRowHeaders, img);
   });

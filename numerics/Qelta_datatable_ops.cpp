@@ -91,7 +91,7 @@ void CombPasses(int lo, int hi, OutOfOrder&& outOfOrder, Exchange&& exchange, Li
   if (gap <= 0) return;
   bool swapped = false;
   do {
-    gap = detail::NextCombGap(gap);
+    gap = num_detail::NextCombGap(gap);
     swapped = false;
     for (int64_t i = lo; i + gap <= std::min(hi, limit()); ++i) {
       const int a = static_cast<int>(i), b = static_cast<int>(i + gap);
@@ -104,13 +104,13 @@ void CombPasses(int lo, int hi, OutOfOrder&& outOfOrder, Exchange&& exchange, Li
 
 /// Feeds the bytes of a text into the registers, byte position p (from 1) into register p mod 8.
 template <typename Text>
-void FeedText(detail::TCrcLanes<8>& reg, const Text& text) {
+void FeedText(num_detail::TCrcLanes<8>& reg, const Text& text) {
   int p = 0;
   for (auto ch : text) reg.FeedLane(++p % 8, static_cast<uint8_t>(ch));
 }
 
 /// Feeds one byte per position of a run (position p from 1 into register p mod 8).
-void FeedBytes(detail::TCrcLanes<8>& reg, const std::vector<uint8_t>& bytes) { FeedText(reg, bytes); }
+void FeedBytes(num_detail::TCrcLanes<8>& reg, const std::vector<uint8_t>& bytes) { FeedText(reg, bytes); }
 
 }  // namespace
 
@@ -139,7 +139,7 @@ void TDataTable::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow,
     MakeValidColRange(LowCol, HighCol);
     MakeValidRowRange(LowRow, HighRow);
     if (ColInside(SortColIx) && LowCol >= 1 && HighRow - LowRow >= 1) {  // else the matrix sorts nothing
-      const double* key = detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1;
+      const double* key = num_detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1;
       const bool outside = SortColIx < LowCol || SortColIx > HighCol;
       PermuteRows(CombPermutation(LowRow, HighRow, [key, Ascending](int a, int b) {
                     return Ascending ? key[a] > key[b] : key[a] < key[b];
@@ -163,7 +163,7 @@ void TDataTable::SortCols(int SortRowIx, bool Ascending, int LowCol, int LowRow,
     MakeValidColRange(LowCol, HighCol);
     MakeValidRowRange(LowRow, HighRow);
     if (RowInside(SortRowIx) && LowRow >= 1 && HighCol - LowCol >= 1) {
-      const auto key = [this, SortRowIx](int c) { return detail::TMatrixAccess::Column(*NumericData, c)[SortRowIx - 1]; };
+      const auto key = [this, SortRowIx](int c) { return num_detail::TMatrixAccess::Column(*NumericData, c)[SortRowIx - 1]; };
       const bool outside = SortRowIx < LowRow || SortRowIx > HighRow;
       PermuteCols(CombPermutation(LowCol, HighCol, [key, Ascending](int a, int b) {
                     return Ascending ? key(a) > key(b) : key(a) < key(b);
@@ -230,8 +230,8 @@ void TDataTable::SwapColsWhole(int a, int b, int lr, int hr) {
   const int hi = std::min(hr, FNrOfRows);
   if (MatrixWritesUnseen() && std::max(a, b) <= NumericData->NrOfColumns() && hi <= NumericData->NrOfRows()) {
     if (lr <= hi) {
-      double* ca = detail::TMatrixAccess::Column(*NumericData, a);
-      double* cb = detail::TMatrixAccess::Column(*NumericData, b);
+      double* ca = num_detail::TMatrixAccess::Column(*NumericData, a);
+      double* cb = num_detail::TMatrixAccess::Column(*NumericData, b);
       std::swap_ranges(ca + (lr - 1), ca + hi, cb + (lr - 1));
       std::swap_ranges(FCState[x].begin() + (lr - 1), FCState[x].begin() + hi, FCState[y].begin() + (lr - 1));
     }
@@ -265,7 +265,7 @@ void TDataTable::PermuteRows(const std::vector<int>& perm, int lo, int lc, int h
   };
   for (int c = lc; c <= hc + (extraCol != 0 ? 1 : 0); ++c) {
     const int col = c <= hc ? c : extraCol;
-    gather(detail::TMatrixAccess::Column(*NumericData, col) - 1);
+    gather(num_detail::TMatrixAccess::Column(*NumericData, col) - 1);
     gather(FCState[static_cast<std::size_t>(col - 1)].data() - 1);
   }
   if (headers) {
@@ -283,18 +283,18 @@ void TDataTable::PermuteCols(const std::vector<int>& perm, int lo, int lr, int h
     for (std::size_t k = 0; k < perm.size(); ++k) fn(k, perm[k], lo + static_cast<int>(k));
   };
   each([&](std::size_t k, int from, int) {
-    std::copy_n(detail::TMatrixAccess::Column(*NumericData, from) + (lr - 1), rows, values.begin() + k * rows);
+    std::copy_n(num_detail::TMatrixAccess::Column(*NumericData, from) + (lr - 1), rows, values.begin() + k * rows);
     std::copy_n(FCState[static_cast<std::size_t>(from - 1)].begin() + (lr - 1), rows, states.begin() + k * rows);
   });
   std::vector<double> extraValues(perm.size());
   std::vector<uint8_t> extraStates(perm.size());
   if (extraRow != 0)
     each([&](std::size_t k, int from, int) {
-      extraValues[k] = detail::TMatrixAccess::Column(*NumericData, from)[extraRow - 1];
+      extraValues[k] = num_detail::TMatrixAccess::Column(*NumericData, from)[extraRow - 1];
       extraStates[k] = FCState[static_cast<std::size_t>(from - 1)][static_cast<std::size_t>(extraRow - 1)];
     });
   each([&](std::size_t k, int, int to) {
-    double* column = detail::TMatrixAccess::Column(*NumericData, to);
+    double* column = num_detail::TMatrixAccess::Column(*NumericData, to);
     std::copy_n(values.begin() + k * rows, rows, column + (lr - 1));
     std::copy_n(states.begin() + k * rows, rows, FCState[static_cast<std::size_t>(to - 1)].begin() + (lr - 1));
     if (extraRow != 0) {
@@ -465,7 +465,7 @@ void TDataTable::MirrorRows() {
 
 void TDataTable::Serialize(bool ColHeadsAsVar) {
   const int m = FNrOfCols, n = FNrOfRows;
-  if (int64_t{m} * n > INT_MAX) throw EQeltaDataTableError(detail::ComponentText(*this, u"not enough memory on heap"));
+  if (int64_t{m} * n > INT_MAX) throw EQeltaDataTableError(num_detail::ComponentText(*this, u"not enough memory on heap"));
   {
     TEventHold<TNotifyEvent> hold(OnChange);
     const TMScaleType level = FindHighestMLevel(0, 0);
@@ -500,7 +500,7 @@ void TDataTable::Serialize(bool ColHeadsAsVar) {
 // [SECTION] fingerprints
 
 String TDataTable::CRCofNamesAndAttributes() const {
-  detail::TCrcLanes<8> reg;
+  num_detail::TCrcLanes<8> reg;
   FeedText(reg, FComment);
   for (const TDTNameStr& name : FColName) FeedText(reg, name);
   FeedBytes(reg, FColAtt);
@@ -514,7 +514,7 @@ String TDataTable::CRCofNamesAndAttributes() const {
 }
 
 String TDataTable::CRCofCellStates() const {
-  detail::TCrcLanes<8> reg;
+  num_detail::TCrcLanes<8> reg;
   for (const auto& column : FCState) FeedBytes(reg, column);
   return reg.Text();
 }

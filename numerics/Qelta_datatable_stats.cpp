@@ -63,11 +63,11 @@ struct TPlainSum {
 };
 
 /// Extremes (NaN passed over) with the count of every value fed.
-struct TCountedExtremes : detail::TExtremes<double> {
+struct TCountedExtremes : num_detail::TExtremes<double> {
   int64_t N = 0;
   void Run(const double* p, int64_t n) {
     N += n;
-    detail::TExtremes<double>::Run(p, n);
+    num_detail::TExtremes<double>::Run(p, n);
   }
 };
 
@@ -86,8 +86,8 @@ void TDataTable::VisitCells(const TSelect& sel, int lc, int lr, int hc, int hr, 
   hc = std::min(hc, UsableCols());
   hr = std::min(hr, UsableRows());
   if (lc < 1 || lr < 1) return;  // a dimension of 0
-  const double* data = detail::TMatrixAccess::Data(*NumericData);
-  const int64_t stride = detail::TMatrixAccess::Stride(*NumericData);
+  const double* data = num_detail::TMatrixAccess::Data(*NumericData);
+  const int64_t stride = num_detail::TMatrixAccess::Stride(*NumericData);
   for (int c = lc; c <= hc; ++c) {
     const TMScaleType t = FVType[static_cast<std::size_t>(c - 1)].MScaleType;
     if (!sel.AnyScale && !NumericScale(t)) continue;
@@ -182,8 +182,8 @@ double TDataTable::SumOfMarkedCells(int LowCol, int LowRow, int HighCol, int Hig
 // [SECTION] means, variances, extremes
 
 int TDataTable::MeanVarOf(const TSelect& sel, int lc, int lr, int hc, int hr, double& Mean, double& Variance) const {
-  const detail::TMoments m = detail::CentredMoments([&](auto& acc) { VisitCells(sel, lc, lr, hc, hr, acc); }, 2);
-  detail::MeanVarRule(m, Mean, Variance);
+  const num_detail::TMoments m = num_detail::CentredMoments([&](auto& acc) { VisitCells(sel, lc, lr, hc, hr, acc); }, 2);
+  num_detail::MeanVarRule(m, Mean, Variance);
   return ClampCount(m.N);
 }
 
@@ -237,7 +237,7 @@ int TDataTable::MinMaxOfValidCells(int LowCol, int LowRow, int HighCol, int High
 double TDataTable::GeometricMeanOfNumCells(int LowCol, int LowRow, int HighCol, int HighRow, int& NumData) const {
   int64_t positive = 0;
   NumData = 0;
-  const double g = detail::GeometricMeanRule<EQeltaMatrixError>(
+  const double g = num_detail::GeometricMeanRule<EQeltaMatrixError>(
       *this, [&](auto& acc) { VisitCells(TSelect{}, LowCol, LowRow, HighCol, HighRow, acc); }, &positive);
   NumData = ClampCount(positive);
   return g;
@@ -246,7 +246,7 @@ double TDataTable::GeometricMeanOfNumCells(int LowCol, int LowRow, int HighCol, 
 double TDataTable::HarmonicMeanOfNumCells(int LowCol, int LowRow, int HighCol, int HighRow, int& NumData) const {
   int64_t count = 0;
   NumData = 0;
-  const double h = detail::HarmonicMeanRule<EQeltaMatrixError>(
+  const double h = num_detail::HarmonicMeanRule<EQeltaMatrixError>(
       *this, [&](auto& acc) { VisitCells(TSelect{}, LowCol, LowRow, HighCol, HighRow, acc); }, &count);
   NumData = ClampCount(count);
   return h;
@@ -258,9 +258,9 @@ bool TDataTable::QuartilesOfNumCells(int LowCol, int LowRow, int HighCol, int Hi
                                      double& Q3, int& NumData) const {
   const TSelect sel;
   const int64_t n = CountCells(sel, LowCol, LowRow, HighCol, HighRow);
-  std::vector<double> work = detail::WorkArray<EQeltaDataTableError>(
+  std::vector<double> work = num_detail::WorkArray<EQeltaDataTableError>(
       *this, [&](auto& acc) { VisitCells(sel, LowCol, LowRow, HighCol, HighRow, acc); }, n);
-  detail::QuartilesRule(work, Q1, Q2, Q3);
+  num_detail::QuartilesRule(work, Q1, Q2, Q3);
   NumData = ClampCount(n);
   return true;
 }
@@ -268,9 +268,9 @@ bool TDataTable::QuartilesOfNumCells(int LowCol, int LowRow, int HighCol, int Hi
 double TDataTable::PercentileOf(const TSelect& sel, double prob, int lc, int lr, int hc, int hr, int& NumData) const {
   const int64_t n = CountCells(sel, lc, lr, hc, hr);
   std::vector<double> work =
-      detail::WorkArray<EQeltaMatrixError>(*this, [&](auto& acc) { VisitCells(sel, lc, lr, hc, hr, acc); }, n);
+      num_detail::WorkArray<EQeltaMatrixError>(*this, [&](auto& acc) { VisitCells(sel, lc, lr, hc, hr, acc); }, n);
   NumData = ClampCount(n);
-  return detail::PercentileRule(work, prob);
+  return num_detail::PercentileRule(work, prob);
 }
 
 double TDataTable::PercentileOfNumCells(double prob, int LowCol, int LowRow, int HighCol, int HighRow,

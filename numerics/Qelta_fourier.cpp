@@ -56,7 +56,7 @@ double CosineWindow(TFastFourierWgtWin w, int a, int n) {
 TFastFourier::TFastFourier(TComponent* AOwner) : TComponent(AOwner) { Allocate(FNumData, 1.0); }
 
 void TFastFourier::Allocate(int n, double weight) {
-  detail::GuardAlloc<EQeltaFourierError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaFourierError>(*this, u"not enough memory on heap", [&] {
     std::vector<double> re(static_cast<std::size_t>(n)), im(static_cast<std::size_t>(n));
     std::vector<double> wgt(static_cast<std::size_t>(n), weight);
     FRe.swap(re), FIm.swap(im), FUserWgt.swap(wgt);
@@ -66,8 +66,8 @@ void TFastFourier::Allocate(int n, double weight) {
 }
 
 void TFastFourier::SetNumData(int n) {
-  if (!detail::ValidTransformLength(n))
-    throw EQeltaFourierError(detail::ComponentText(*this, u"data length must be power of 2"));
+  if (!num_detail::ValidTransformLength(n))
+    throw EQeltaFourierError(num_detail::ComponentText(*this, u"data length must be power of 2"));
   Allocate(n, 0.0);
 }
 
@@ -133,13 +133,13 @@ void TFastFourier::ApplyWindow() {
 
 void TFastFourier::Transform() {
   ApplyWindow();
-  detail::FftForward(FRe.data(), FIm.data(), std::countr_zero(static_cast<unsigned>(FNumData)));
+  num_detail::FftForward(FRe.data(), FIm.data(), std::countr_zero(static_cast<unsigned>(FNumData)));
   MaxValuesValid = false;
 }
 
 void TFastFourier::InverseTransform() {
   // The forward transform of the exchanged parts is the transform with exp(-2 pi i jk / N).
-  detail::FftForward(FIm.data(), FRe.data(), std::countr_zero(static_cast<unsigned>(FNumData)));
+  num_detail::FftForward(FIm.data(), FRe.data(), std::countr_zero(static_cast<unsigned>(FNumData)));
   const double scale = 1.0 / FNumData;  // exact: N is a power of two
   for (double& v : FRe) v *= scale;
   for (double& v : FIm) v *= scale;
@@ -186,7 +186,7 @@ double TFastFourier::GetPhase(int k) const {
 }
 
 double TFastFourier::RMS(int FirstIx, int LastIx) const {
-  int lo = detail::ClampInt(FirstIx, 0, FNumData / 2), hi = detail::ClampInt(LastIx, 0, FNumData / 2);
+  int lo = num_detail::ClampInt(FirstIx, 0, FNumData / 2), hi = num_detail::ClampInt(LastIx, 0, FNumData / 2);
   if (hi < lo) std::swap(lo, hi);
   Extended sum = 0;
   for (int k = lo; k <= hi; ++k) sum += PowerTerm(k);

@@ -20,6 +20,9 @@
 
 #include "Classes.h"
 #include "Qelta_qeltabase.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -128,3 +131,5 @@ class TFastFourier : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -31,7 +31,7 @@
 #include "Qelta_fourier_internal.h"
 #include "Qelta_linalg_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 namespace {
 
 constexpr int kCircleLg = 16;                    // the exact table: 2^16 points of the circle
@@ -376,4 +376,4 @@ void FftForward(double* re, double* im, int lg) {
   BitReverse(im, lg);
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -1,7 +1,12 @@
 #pragma once
-// Not part of the public interface: the complex transform under TFastFourier (Qelta_fourier_fft.cpp).
+// Not part of the public interface: the complex transform under TFastFourier (Qelta_fourier_fft.cpp);
+// exported for the tests.
 
-namespace qelta::detail {
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::num_detail {
 
 /// Largest transform length, as a power of two.
 inline constexpr int kFftMaxLg = 23;
@@ -18,4 +23,6 @@ void FftForward(double* re, double* im, int lg);
 /// into s): correctly rounded values for lg <= 16, one rounded product of two such values beyond.
 void FftTwiddle(int lg, int k, double& c, double& s);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

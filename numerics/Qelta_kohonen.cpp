@@ -37,7 +37,6 @@
 #include <vector>
 
 #include "Math.h"
-#include "QeltaTagRules.h"
 #include "Qelta_streams.h"
 #include "Qelta_univconst.h"
 #include "Qelta_vecmat_internal.h"
@@ -47,7 +46,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace num_detail {
 
 void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int& radius, double& alpha) {
   const double r = (static_cast<double>(maxSteps) - step) / maxSteps, r2 = r * r;
@@ -55,13 +54,13 @@ void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int
   alpha = r2 * maxAlpha;
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 // [SECTION] construction and sizes
 
 TKohonen::TKohonen(TComponent* AOwner) : TComponent(AOwner) {
   FKohMat = NewWeights(1, 1, 1);
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
     FMeanVec = std::make_unique<TVector>(nullptr);
     FStdDevVec = std::make_unique<TVector>(nullptr);
     FDataMat = std::make_unique<TMatrix>(nullptr);
@@ -77,9 +76,9 @@ std::unique_ptr<TMat3D> TKohonen::NewWeights(int sx, int sy, int n) const {
     m = std::make_unique<TMat3D>(nullptr);
     m->Resize(sx, sy, n);
   } catch (const EQeltaMatrixError&) {
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"not enough memory"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"not enough memory"));
   } catch (const std::bad_alloc&) {
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"not enough memory"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"not enough memory"));
   }
   return m;
 }
@@ -104,7 +103,7 @@ std::unique_ptr<TVector> ZeroVector(const TComponent& owner, int n) {
   try {
     v->Resize(n);
   } catch (const EQeltaVectorError&) {
-    throw EQeltaMatrixError(detail::ComponentText(owner, u"not enough memory"));
+    throw EQeltaMatrixError(num_detail::ComponentText(owner, u"not enough memory"));
   }
   return v;
 }
@@ -118,7 +117,7 @@ void TKohonen::SetNumInsens(int a) {
   try {
     data->Resize(a, FNrTrnObj);
   } catch (const EQeltaMatrixError&) {
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"not enough memory"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"not enough memory"));
   }
   std::unique_ptr<TVector> mean = ZeroVector(*this, a), sd = ZeroVector(*this, a);
   FKohMat = std::move(weights), FDataMat = std::move(data), FMeanVec = std::move(mean), FStdDevVec = std::move(sd);
@@ -133,7 +132,7 @@ void TKohonen::SetDataMat(const TMatrix* Value) {
   try {
     data->Clone(Value);
   } catch (const EQeltaMatrixError&) {
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"not enough memory"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"not enough memory"));
   }
   std::unique_ptr<TVector> mean = ZeroVector(*this, n), sd = ZeroVector(*this, n);
   FKohMat = std::move(weights), FDataMat = std::move(data), FMeanVec = std::move(mean), FStdDevVec = std::move(sd);
@@ -205,7 +204,7 @@ int SideIndex(int i, int size) { return i < 1 ? i + size : (i > size ? i - size 
 }  // namespace
 
 void TKohonen::TrainStep() {
-  detail::KohonenSchedule(FCurStep, FMaxSteps, FMaxNeighb, FMaxAlpha, FCurNeighb, FCurAlpha);
+  num_detail::KohonenSchedule(FCurStep, FMaxSteps, FMaxNeighb, FMaxAlpha, FCurNeighb, FCurAlpha);
   TMap map{FSizeX, FSizeY, FNrInSens, {}};
   map.W.resize(static_cast<std::size_t>(map.SX) * map.SY * map.N);
   for (int x = 1; x <= map.SX; ++x)
@@ -264,7 +263,7 @@ double TKohonen::GetWeight(int ix, int iy, int component) const {
 
 // [SECTION] XML writer
 
-void TKohonen::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
+void TKohonen::WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
   auto item = [&](const char16_t* tag, const String& value) {
     out.Line(u"  <" + String(tag) + u">" + value + u"</" + String(tag) + u">");
   };
@@ -277,19 +276,19 @@ void TKohonen::WriteXml(detail::TLineSink& out, bool CreateHeader, const String&
   item(u"nrinsens", IntToStr(FNrInSens));
   item(u"maxneighb", IntToStr(FMaxNeighb));
   item(u"maxsteps", IntToStr(FMaxSteps));
-  item(u"maxalpha", detail::ExactNumText(FMaxAlpha));
+  item(u"maxalpha", num_detail::ExactNumText(FMaxAlpha));
   item(u"curstep", IntToStr(FCurStep));
   item(u"cyclic", FCyclic ? u"1" : u"0");
-  item(u"comment", detail::XmlEscape(FComment));
+  item(u"comment", XmlEscape(FComment));
   for (int c = 1; c <= FNrInSens; ++c)
-    out.Line(u"  <meanstddev ix=\"" + IntToStr(c) + u"\" mean=\"" + detail::ExactNumText(FMeanVec->GetVal(c)) +
-             u"\" sd=\"" + detail::ExactNumText(FStdDevVec->GetVal(c)) + u"\" />");
+    out.Line(u"  <meanstddev ix=\"" + IntToStr(c) + u"\" mean=\"" + num_detail::ExactNumText(FMeanVec->GetVal(c)) +
+             u"\" sd=\"" + num_detail::ExactNumText(FStdDevVec->GetVal(c)) + u"\" />");
   for (int x = 1; x <= FSizeX; ++x)
     for (int y = 1; y <= FSizeY; ++y) {
       String w;
       for (int c = 1; c <= FNrInSens; ++c) {
         if (c > 1) w += u' ';
-        w += detail::ExactNumText(FKohMat->GetVal(x, y, c));
+        w += num_detail::ExactNumText(FKohMat->GetVal(x, y, c));
       }
       out.Line(u"  <cell x=\"" + IntToStr(x) + u"\" y=\"" + IntToStr(y) + u"\" w=\"" + w + u"\" />");
     }
@@ -297,17 +296,17 @@ void TKohonen::WriteXml(detail::TLineSink& out, bool CreateHeader, const String&
 }
 
 void TKohonen::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-  detail::TTextFileSink sink(f);
+  num_detail::TTextFileSink sink(f);
   WriteXml(sink, CreateHeader, DataID);
 }
 
 void TKohonen::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
-  detail::TStreamSink sink(OutStream);
+  num_detail::TStreamSink sink(OutStream);
   WriteXml(sink, CreateHeader, DataID);
 }
 
 bool TKohonen::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  return detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
+  return num_detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 // [SECTION] XML reader
@@ -340,12 +339,12 @@ const std::vector<String>& KohonenTags() {
 
 bool ParseInt(const String& text, int& v) {
   int32_t n = 0;
-  if (!detail::ParseIntegerToken(Trim(text), n)) return false;
+  if (!num_detail::ParseIntegerToken(Trim(text), n)) return false;
   v = n;
   return true;
 }
 
-bool ParseReal(const String& text, double& v) { return detail::ParseDoubleToken(Trim(text), v); }
+bool ParseReal(const String& text, double& v) { return num_detail::ParseDoubleToken(Trim(text), v); }
 
 /// Marks position i (0..seen.size()-1) as listed; false when outside or listed before.
 bool MarkOnce(std::vector<bool>& seen, int64_t i) {
@@ -373,9 +372,9 @@ bool TKohonen::TStaged::Sound() const {
   return true;
 }
 
-bool TKohonen::ReadXml(detail::TXmlSource& in, const String& DataID) {
+bool TKohonen::ReadXml(TTagReader& in, const String& DataID) {
   String line, a, content;
-  if (!detail::FindXmlStartLine(in, u"kohonen", DataID, line)) return false;
+  if (!num_detail::FindXmlStartLine(in, u"kohonen", DataID, line)) return false;
   TStaged st;
   for (;;) {
     const int tag = in.NextTag(KohonenTags(), a, content);
@@ -391,7 +390,7 @@ bool TKohonen::ReadXml(detail::TXmlSource& in, const String& DataID) {
       case xmlMaxAlpha: fine = st.HasMaxAlpha = ParseReal(content, st.MaxAlpha); break;
       case xmlCurStep: fine = st.HasCurStep = ParseInt(content, st.CurStep); break;
       case xmlCyclic: fine = ParseInt(content, st.Cyclic) && (st.Cyclic == 0 || st.Cyclic == 1); break;
-      case xmlComment: st.Comment = detail::XmlUnescape(content); break;
+      case xmlComment: st.Comment = XmlUnescape(content); break;
       case xmlMeanStdDev: {
         int ix = 0;
         double mean = 0, sd = 0;
@@ -404,7 +403,7 @@ bool TKohonen::ReadXml(detail::TXmlSource& in, const String& DataID) {
         int x = 0, y = 0;
         const std::size_t before = st.Weights.size();
         fine = ParseInt(ScanForXMLAttrib(a, u"x"), x) && ParseInt(ScanForXMLAttrib(a, u"y"), y) &&
-               detail::ParseNumberList(ScanForXMLAttrib(a, u"w"), st.Weights);
+               num_detail::ParseNumberList(ScanForXMLAttrib(a, u"w"), st.Weights);
         st.CellX.push_back(x), st.CellY.push_back(y), st.CellLen.push_back(st.Weights.size() - before);
         break;
       }
@@ -445,17 +444,17 @@ void TKohonen::Adopt(const TStaged& st) {
 }
 
 bool TKohonen::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource source(f);
+  TTagReader source(f);
   return ReadXml(source, DataID);
 }
 
 bool TKohonen::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource source(InStream);
+  TTagReader source(InStream, 2);
   return ReadXml(source, DataID);
 }
 
 bool TKohonen::LoadFromXMLFile(const String& FName, const String& DataID) {
-  return detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
+  return num_detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
 }
 
 }  // namespace qelta

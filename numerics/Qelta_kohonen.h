@@ -31,6 +31,9 @@
 #include "Qelta_vector.h"
 #include "Streams.h"
 #include "TextFiles.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -142,8 +145,8 @@ class TKohonen : public TComponent {
   std::unique_ptr<TMat3D> NewWeights(int sx, int sy, int n) const;
   /// Makes the state the staged one (all allocations first, so a failure changes nothing).
   void Adopt(const TStaged& st);
-  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
+  void WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  bool ReadXml(TTagReader& in, const String& DataID);
 
   int FMaxNeighb = 2;
   String FComment;
@@ -162,10 +165,12 @@ class TKohonen : public TComponent {
   std::unique_ptr<TMatrix> FDataMat;
 };
 
-namespace detail {
+namespace num_detail {
 /// The schedule of a training step (not part of the public interface): with r = (maxSteps - step) /
 /// maxSteps, the radius round(r^2 (maxNeighb - 1) + 1) and the rate r^2 maxAlpha.
 void KohonenSchedule(int step, int maxSteps, int maxNeighb, double maxAlpha, int& radius, double& alpha);
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -7,13 +7,17 @@
 // The hot loops (block products, dot products, axpys, plane rotations) pick their instructions once
 // per process from what the processor offers (AVX-512, AVX2 with FMA, or the portable SSE2 path), so
 // the library stays one portable build. Results therefore differ in the last bits between machines.
+// Exported for the tests and the benchmarks.
 
 #include <cstdint>
 #include <vector>
 
 #include "Qelta_matrix.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::num_detail {
 
 // [SECTION] cells of a TMatrix as a private block
 
@@ -77,4 +81,6 @@ void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t
 /// iterations (the factors are then unreliable).
 bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -20,7 +20,7 @@
 
 #include "Qelta_linalg_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 namespace {
 
 // [SECTION] portable loops
@@ -455,4 +455,4 @@ void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t
   }
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

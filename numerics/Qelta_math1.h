@@ -25,6 +25,9 @@
 #include "Math.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -253,10 +256,12 @@ void InsertIntoArray(void* Data, int Count, TVarKind Kind, const void* Value, in
 
 // --- start-up (not part of the public interface) -------------------------------------------------
 
-namespace detail {
+namespace num_detail {
 /// Seeds LongRand from the platform's Random, forgets the spare normal value, clears
 /// MathFeedBackProc and AbortMathProc; called once by qeltanum's start-up, later calls do nothing.
 void InitMath1();
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

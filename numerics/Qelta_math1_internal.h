@@ -4,7 +4,7 @@
 
 #include "Types.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 /// 10^k as an Extended: exact for |k| <= 27, otherwise within an ulp.
 Extended Pow10(int k);
@@ -21,4 +21,4 @@ void CountProcStat();
 /// MathFeedBackProc(ProcStat) when assigned.
 void StepProcStat();
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -87,7 +87,7 @@ double LongRand(int Seed) {
   return r - std::floor(r);
 }
 
-namespace detail {
+namespace num_detail {
 
 void InitMath1() {
   static bool done = false;
@@ -101,5 +101,5 @@ void InitMath1() {
   AbortMathProc = false;
 }
 
-}  // namespace detail
+}  // namespace num_detail
 }  // namespace qelta

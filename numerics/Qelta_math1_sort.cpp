@@ -27,17 +27,17 @@ namespace qelta {
 
 // [SECTION] progress
 
-void detail::CountProcStat() {
+void num_detail::CountProcStat() {
   ProcStat = static_cast<int>(static_cast<uint32_t>(ProcStat) + 1u);  // wraps instead of overflowing
 }
 
-void detail::StepProcStat() {
+void num_detail::StepProcStat() {
   CountProcStat();
   if (MathFeedBackProc) MathFeedBackProc(ProcStat);
 }
 
 namespace {
-using detail::StepProcStat;
+using num_detail::StepProcStat;
 
 // [SECTION] generic algorithms on T[0..n-1]
 
@@ -115,7 +115,7 @@ __attribute__((target("avx2"))) bool CombPassAvx2(T* a, int64_t n, int64_t gap, 
 template <typename T>
 void CombSort(T* a, int64_t n, bool ascending) {
   if (a == nullptr || n < 2) return;
-  const auto pass = detail::KernelLevel() >= 1 ? CombPassAvx2<T> : CombPass<T>;
+  const auto pass = num_detail::KernelLevel() >= 1 ? CombPassAvx2<T> : CombPass<T>;
   int64_t gap = n;
   bool swapped = false;
   do {

@@ -135,7 +135,7 @@ String EEngStr(double x, int Digits) {
   const int e = std::abs(d) > 1 ? std::abs(d) - 1 : 0;
   if (x == 0 || !std::isfinite(x)) return strff(x, 1, e);
   const Extended ax = std::fabs(static_cast<Extended>(x));
-  const Extended lgx = detail::SnappedLg(ax);
+  const Extended lgx = num_detail::SnappedLg(ax);
   const int k = static_cast<int>(std::floor(lgx));
   const int p = std::clamp(static_cast<int>(std::floor(lgx / 3)), -6, 4);
   String t = ShiftedFixed(ax, -3 * p, std::max(0, e - (k - 3 * p)));

@@ -39,7 +39,7 @@ namespace qelta {
 
 // [SECTION] decade helpers
 
-namespace detail {
+namespace num_detail {
 
 Extended Pow10(int k) {
   static constexpr int kExact = 27;
@@ -73,12 +73,12 @@ int FloorLg(Extended x) {
   return static_cast<int>(f);
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 namespace {
 
-using detail::FloorLg;
-using detail::ScaleByPow10;
+using num_detail::FloorLg;
+using num_detail::ScaleByPow10;
 
 // [SECTION] tick rule
 

@@ -42,6 +42,9 @@
 #include "Qelta_matrix.h"
 #include "Qelta_qeltabase.h"
 #include "Qelta_vector.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -515,3 +518,5 @@ int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCluste
                      const TOnCalcDistanceEvent& OnCalcDist = nullptr);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

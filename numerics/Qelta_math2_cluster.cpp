@@ -47,7 +47,7 @@
 namespace qelta {
 namespace {
 
-using detail::StepProcStat;
+using num_detail::StepProcStat;
 
 constexpr double kLargest = std::numeric_limits<double>::max();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -114,8 +114,8 @@ TNearest NearestRows(const TMatrix& data, int lo, int hi, int k, const TVector& 
 
 /// The range rule of MeanDistanceKNN and FindCenters: each bound clamped to 1..rows, then ordered.
 void ClampRows(int rows, int& lo, int& hi) {
-  lo = detail::ClampInt(lo, 1, rows);
-  hi = detail::ClampInt(hi, 1, rows);
+  lo = num_detail::ClampInt(lo, 1, rows);
+  hi = num_detail::ClampInt(hi, 1, rows);
   if (hi < lo) std::swap(lo, hi);
 }
 
@@ -127,10 +127,10 @@ void MeanDistanceKNN(const TMatrix* Data, int k, int FirstRow, int LastRow, TVec
   if (Data == nullptr || MeanDist == nullptr || Data->NrOfRows() < 1) return;
   ClampRows(Data->NrOfRows(), FirstRow, LastRow);
   const int n = LastRow - FirstRow + 1, f = Data->NrOfColumns();
-  k = std::min(detail::ClampInt(k, 1, 50), n);
+  k = std::min(num_detail::ClampInt(k, 1, 50), n);
   // Column-major copy: the distances of one row to all rows accumulate column by column.
   std::vector<double> x, d;
-  detail::GuardMemory(u"MeanDistanceKNN", [&] {
+  num_detail::GuardMemory(u"MeanDistanceKNN", [&] {
     x.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(f));
     d.resize(static_cast<std::size_t>(n));
   });
@@ -165,7 +165,7 @@ void FindNearestNeighbors(int k, const TMatrix* Data, int FirstRow, int LastRow,
 void EstimateByKNN(const TMatrix* Data, const TVector* Values, int k, TKnnWMode WMode, double Param,
                    const TVector* Query, double& Estimate, double& MeanDist) {
   if (Data == nullptr || Values == nullptr || Query == nullptr || Data->NrOfRows() < 1) return;
-  k = detail::ClampInt(k, 1, Data->NrOfRows());
+  k = num_detail::ClampInt(k, 1, Data->NrOfRows());
   const TNearest list = NearestRows(*Data, 1, Data->NrOfRows(), k, *Query, nullptr);
   MeanDist = list.Mean();
   const double mean = MeanDist == 0 ? 0.001 : MeanDist;
@@ -179,7 +179,7 @@ void EstimateByKNN(const TMatrix* Data, const TVector* Values, int k, TKnnWMode 
       return;
     case kwmMedian: {
       double q1 = 0, q3 = 0;
-      detail::QuartilesRule(v, q1, Estimate, q3);
+      num_detail::QuartilesRule(v, q1, Estimate, q3);
       return;
     }
     case kwmGauss:
@@ -269,9 +269,9 @@ struct TMerger {
 void FindCenters(const TMatrix* Data, int FirstRow, int LastRow, int NumCenters, TMatrix* Centers, double& MeanDist) {
   if (Data == nullptr || Centers == nullptr || Data->NrOfRows() < 1) return;
   ClampRows(Data->NrOfRows(), FirstRow, LastRow);
-  const int n = LastRow - FirstRow + 1, num = detail::ClampInt(NumCenters, 1, n);
+  const int n = LastRow - FirstRow + 1, num = num_detail::ClampInt(NumCenters, 1, n);
   TMerger m;
-  detail::GuardMemory(u"FindCenters", [&] {
+  num_detail::GuardMemory(u"FindCenters", [&] {
     m.F = Data->NrOfColumns();
     m.X = RowBlock(*Data, FirstRow, LastRow, m.F);
     m.W.assign(static_cast<std::size_t>(n), 1.0);
@@ -350,7 +350,7 @@ void kMeansClustering(const TMatrix* Data, int /*FirstRow*/, int /*LastRow*/, in
   if (Assignment->NrOfElem() != n) Assignment->Resize(n);
   std::vector<double> x, centres;
   std::vector<int> assigned(static_cast<std::size_t>(n));
-  detail::GuardMemory(u"kMeansClustering", [&] {
+  num_detail::GuardMemory(u"kMeansClustering", [&] {
     x = RowBlock(*Data, 1, n, f);
     centres.assign(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(k) * f);
   });
@@ -360,7 +360,7 @@ void kMeansClustering(const TMatrix* Data, int /*FirstRow*/, int /*LastRow*/, in
     std::vector<double> block(static_cast<std::size_t>(f) * static_cast<std::size_t>(rows), 0.0);
     for (int j = 0; j < k; ++j)
       for (int c = 0; c < f; ++c) block[static_cast<std::size_t>(c) * rows + static_cast<std::size_t>(j)] = centres[static_cast<std::size_t>(j) * f + c];
-    detail::TMatrixAccess::Store(*Centers, block.data(), f, rows, rows);
+    num_detail::TMatrixAccess::Store(*Centers, block.data(), f, rows, rows);
   };
   store(n);
   for (int pass = 0; pass <= 1000; ++pass) {
@@ -431,8 +431,8 @@ class TAgglomerator {
   int Id(int slot) const { return FId[static_cast<std::size_t>(slot)]; }
 
  private:
-  double& D(int r, int c) { return detail::TMatrixAccess::Column(FD, c + 1)[r]; }
-  double D(int r, int c) const { return detail::TMatrixAccess::Data(FD)[static_cast<int64_t>(c) * detail::TMatrixAccess::Stride(FD) + r]; }
+  double& D(int r, int c) { return num_detail::TMatrixAccess::Column(FD, c + 1)[r]; }
+  double D(int r, int c) const { return num_detail::TMatrixAccess::Data(FD)[static_cast<int64_t>(c) * num_detail::TMatrixAccess::Stride(FD) + r]; }
   /// The least entry of row c over the active b > c.
   void Rescan(int c) {
     double best = kLargest;
@@ -526,7 +526,7 @@ int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCluste
   if (n >= 1) XPos->Resize(2 * n - 1);
   Dendrogram->Resize(3, std::max(n - 1, 0));
   AbortMathProc = false;
-  TAgglomerator state = detail::GuardMemory(u"AgglomClustering", [&] { return TAgglomerator(d, n); });
+  TAgglomerator state = num_detail::GuardMemory(u"AgglomClustering", [&] { return TAgglomerator(d, n); });
   std::vector<std::array<int, 2>> parts;
   for (int j = 1; j < n; ++j) {
     if (AbortMathProc) {

@@ -25,7 +25,7 @@ namespace qelta {
 namespace {
 
 using E = Extended;
-using detail::TMatrixAccess;
+using num_detail::TMatrixAccess;
 
 constexpr int kStoreStep = 1000;
 constexpr double kDegree = 3.14159265358979323846 / 180;
@@ -186,7 +186,7 @@ double TCurveFit::GetStdDevY() const { return StdDevOf(S.sumy, S.sumyq); }
 double TCurveFit::GetStdDevDiff() const { return StdDevOf(S.sumDiff, S.SumDiffq); }
 
 double TCurveFit::GetRxy() const {
-  return detail::CorrelationOfSums(FNumData, S.sumx, S.sumy, S.sumxq, S.sumyq, S.sumxy);
+  return num_detail::CorrelationOfSums(FNumData, S.sumx, S.sumy, S.sumxq, S.sumyq, S.sumxy);
 }
 
 void TCurveFit::CalcStatistics(int& NumData, double& MeanX, double& MeanY, double& StdevX, double& StdevY,

@@ -111,8 +111,8 @@ int TCurveFit::ImportASC(const String& FName) {
   if (rows > capacity) FData->Resize(2, rows);
   for (int i = 0; i < rows; ++i) {
     AdjustSums(xs[static_cast<std::size_t>(i)], ys[static_cast<std::size_t>(i)], +1);
-    detail::TMatrixAccess::Column(*FData, 1)[i] = xs[static_cast<std::size_t>(i)];
-    detail::TMatrixAccess::Column(*FData, 2)[i] = ys[static_cast<std::size_t>(i)];
+    num_detail::TMatrixAccess::Column(*FData, 1)[i] = xs[static_cast<std::size_t>(i)];
+    num_detail::TMatrixAccess::Column(*FData, 2)[i] = ys[static_cast<std::size_t>(i)];
   }
   FNumData = rows;
   return 0;

@@ -24,7 +24,7 @@ namespace qelta {
 namespace {
 
 using E = Extended;
-using detail::TMatrixAccess;
+using num_detail::TMatrixAccess;
 
 /// v = k u + d from the sums of a line fit.
 struct TLine {
@@ -69,7 +69,7 @@ struct TFitSums {
 /// The mean of x[0..n-1] as TMatrix::MeanVar takes it over a column.
 double ColumnMean(const double* x, int n) {
   double mean = 0, var = 0;
-  detail::MeanVarRule(detail::CentredMoments([x, n](auto& acc) { acc.Run(x, n); }, 2), mean, var);
+  num_detail::MeanVarRule(num_detail::CentredMoments([x, n](auto& acc) { acc.Run(x, n); }, 2), mean, var);
   return mean;
 }
 
@@ -96,7 +96,7 @@ String Text(const char16_t* routine, const char16_t* what) { return String(routi
 
 }  // namespace
 
-void detail::LinFitOfPairs(const double* x, const double* y, int n, double& k, double& d, double& FitQual) {
+void num_detail::LinFitOfPairs(const double* x, const double* y, int n, double& k, double& d, double& FitQual) {
   k = d = FitQual = 0;
   if (n < 2) return;
   const TFitSums s = CentredSums(x, y, n);
@@ -120,7 +120,7 @@ void TCurveFit::RequirePoints(const char16_t* routine, int least, Set<TCurveFitE
 void TCurveFit::CalcLinFit(double& k, double& d, double& FitQual) const {
   k = d = FitQual = 0;
   RequirePoints(u"CalcLinFit", 2, {});
-  detail::LinFitOfPairs(Column(1), Column(2), FNumData, k, d, FitQual);
+  num_detail::LinFitOfPairs(Column(1), Column(2), FNumData, k, d, FitQual);
 }
 
 void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const {
@@ -139,7 +139,7 @@ void TCurveFit::CalcParabolFit(double& k0, double& k1, double& k2, double& FitQu
 
 bool TCurveFit::PolyFit(const char16_t* routine, uint8_t Order, std::span<double> Params, double& FitQual,
                         double* Mean, bool& Singular) const {
-  return detail::GuardMemory(routine, [&] {
+  return num_detail::GuardMemory(routine, [&] {
     const int n = FNumData, rows = std::max(n, 1), cols = Order + 1;
     const double *x = Column(1), *y = Column(2);
     double centre = 0, scale = 1, ymean = 0, var = 0;
@@ -167,7 +167,7 @@ bool TCurveFit::PolyFit(const char16_t* routine, uint8_t Order, std::span<double
     if (!SvdLeastSquares(&design, &rhs, &solution, Singular, nullptr)) return false;
     std::vector<double> c(static_cast<std::size_t>(cols));
     for (int k = 1; k <= cols; ++k) c[static_cast<std::size_t>(k - 1)] = solution.GetVal(k);
-    detail::TCorrelationSums sums;
+    num_detail::TCorrelationSums sums;
     for (int i = 0; i < n; ++i) {  // fitted values by Horner's rule in the design's variable
       const double t = (x[i] - centre) / scale;
       E f = 0;

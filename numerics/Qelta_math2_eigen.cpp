@@ -29,7 +29,7 @@
 namespace qelta {
 namespace {
 
-using detail::StepProcStat;
+using num_detail::StepProcStat;
 
 // [SECTION] eigen storage (one set for the process)
 
@@ -101,7 +101,7 @@ std::vector<double> CovarianceTable(TCovData& d, int Mode) {
     return g;
   }
   const std::vector<double> mean = Mode == 0 ? std::vector<double>(static_cast<std::size_t>(nv), 0.0) : CentreBlock(d);
-  detail::Gemm(true, nv, nv, d.Present, 1.0, d.X.data(), d.Present, d.X.data(), d.Present, 0.0, g.data(), nv);
+  num_detail::Gemm(true, nv, nv, d.Present, 1.0, d.X.data(), d.Present, d.X.data(), d.Present, 0.0, g.data(), nv);
   for (int j = 0; j < nv; ++j)
     for (int i = 0; i < nv; ++i) {
       double& cell = g[i + static_cast<std::size_t>(j) * nv];
@@ -152,7 +152,7 @@ class TJacobi {
         store.Vectors[static_cast<std::size_t>(i) + static_cast<std::size_t>(j) * FN] = FV[j + static_cast<std::size_t>(i) * FN];
     }
     for (int q = 1; q < FN; ++q)
-      for (int p = 0; p < q; ++p) detail::TMatrixAccess::Put(mat, q + 1, p + 1, At(p, q));
+      for (int p = 0; p < q; ++p) num_detail::TMatrixAccess::Put(mat, q + 1, p + 1, At(p, q));
   }
 
  private:
@@ -212,15 +212,15 @@ class TJacobi {
   void Rotate(int p, int q, double s, double tau) {
     double* cp = Col(FA, p);
     double* cq = Col(FA, q);
-    detail::JacobiRotate(p, cp, cq, s, tau);
-    detail::JacobiRotate(q - p - 1, cp + p + 1, cq + p + 1, s, tau);
-    detail::JacobiRotate(FN - q - 1, cp + q + 1, cq + q + 1, s, tau);
+    num_detail::JacobiRotate(p, cp, cq, s, tau);
+    num_detail::JacobiRotate(q - p - 1, cp + p + 1, cq + p + 1, s, tau);
+    num_detail::JacobiRotate(FN - q - 1, cp + q + 1, cq + q + 1, s, tau);
     for (int k = 0; k < FN; ++k) {
       if (k == p || k == q) continue;
       At(p, k) = cp[k];
       At(q, k) = cq[k];
     }
-    detail::JacobiRotate(FN, Col(FV, p), Col(FV, q), s, tau);
+    num_detail::JacobiRotate(FN, Col(FV, p), Col(FV, q), s, tau);
   }
 
   const int FN;
@@ -239,7 +239,7 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int Lo
   if (nv64 > CovMat->NrOfColumns() || nv64 > CovMat->NrOfRows()) return false;
   if (int64_t{HiR} - LoR + 1 == 1) return false;
   const int nv = static_cast<int>(std::max<int64_t>(nv64, 0));
-  const std::vector<double> table = detail::GuardMemory(u"CalcCovar", [&] {
+  const std::vector<double> table = num_detail::GuardMemory(u"CalcCovar", [&] {
     TCovData data = SelectBlock(*DataMat, LoC, nv, LoR, HiR);
     if (Mode > 0)
       for (int64_t r = 0; r < data.Objects; ++r) StepProcStat();
@@ -248,10 +248,10 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int Lo
   for (int i = 1; i <= nv && !AbortMathProc; ++i) {
     for (int j = 1; j <= i; ++j) {
       const double v = table[static_cast<std::size_t>(i - 1) + static_cast<std::size_t>(j - 1) * nv];
-      detail::TMatrixAccess::Put(*CovMat, j, i, v);
-      detail::TMatrixAccess::Put(*CovMat, i, j, v);
+      num_detail::TMatrixAccess::Put(*CovMat, j, i, v);
+      num_detail::TMatrixAccess::Put(*CovMat, i, j, v);
     }
-    if (Mode == 2) detail::TMatrixAccess::Put(*CovMat, i, i, 1.0);
+    if (Mode == 2) num_detail::TMatrixAccess::Put(*CovMat, i, i, 1.0);
     StepProcStat();
   }
   return !AbortMathProc;
@@ -259,9 +259,9 @@ bool CalcCovar(const TMatrix* DataMat, TMatrix* CovMat, int LoC, int HiC, int Lo
 
 // [SECTION] eigenvalues and eigenvectors
 
-bool CalcEigVec(TMatrix* Mat) { return detail::CalcEigVecWithin(Mat, 100); }
+bool CalcEigVec(TMatrix* Mat) { return num_detail::CalcEigVecWithin(Mat, 100); }
 
-bool detail::CalcEigVecWithin(TMatrix* Mat, int MaxPasses) {
+bool num_detail::CalcEigVecWithin(TMatrix* Mat, int MaxPasses) {
   if (Mat == nullptr || Mat->NrOfColumns() > 10000) return false;
   const int n = Mat->NrOfColumns();
   return GuardMemory(u"CalcEigVec", [&] {

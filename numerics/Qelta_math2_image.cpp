@@ -24,7 +24,7 @@ namespace qelta {
 
 // [SECTION] the correlation rule
 
-double detail::CorrelationOfSums(Extended n, Extended sumx, Extended sumy, Extended sumxq, Extended sumyq,
+double num_detail::CorrelationOfSums(Extended n, Extended sumx, Extended sumy, Extended sumxq, Extended sumyq,
                                  Extended sumxy) {
   if (!(n >= 3) || !(sumxq > 0) || !(sumyq > 0)) return 0.0;
   const double sxx = static_cast<double>(sumxq - sumx * sumx / n);
@@ -41,11 +41,11 @@ bool PseudoInverseOf(const TMatrix& Mat, TMatrix& PInv, double Threshold) {
   const int m = Mat.NrOfRows(), n = Mat.NrOfColumns(), rows = std::max(m, n);
   std::vector<double> u(static_cast<std::size_t>(rows) * n, 0.0), v(static_cast<std::size_t>(n) * n),
       w(static_cast<std::size_t>(n));
-  const std::vector<double> cells = detail::TMatrixAccess::Cells(Mat);  // PInv may be Mat
+  const std::vector<double> cells = num_detail::TMatrixAccess::Cells(Mat);  // PInv may be Mat
   for (int c = 0; c < n; ++c)
     std::copy_n(cells.data() + static_cast<int64_t>(c) * m, m, u.data() + static_cast<int64_t>(c) * rows);
   PInv.Resize(m, n);
-  if (!detail::SvdKernel(rows, n, u.data(), v.data(), w.data(), true)) return false;
+  if (!num_detail::SvdKernel(rows, n, u.data(), v.data(), w.data(), true)) return false;
   double wmax = 0.0;
   for (double wi : w) wmax = std::max(wmax, wi);
   if (Threshold <= 0) Threshold = std::max(n, m) * wmax * 1.2e-16;
@@ -57,8 +57,8 @@ bool PseudoInverseOf(const TMatrix& Mat, TMatrix& PInv, double Threshold) {
   std::vector<double> ut(static_cast<std::size_t>(n) * m), p(static_cast<std::size_t>(n) * m);
   for (int c = 0; c < n; ++c)
     for (int r = 0; r < m; ++r) ut[c + static_cast<std::size_t>(r) * n] = u[r + static_cast<std::size_t>(c) * rows];
-  detail::Gemm(false, n, m, n, 1.0, v.data(), n, ut.data(), n, 0.0, p.data(), n);
-  detail::TMatrixAccess::Store(PInv, p.data(), m, n, n);
+  num_detail::Gemm(false, n, m, n, 1.0, v.data(), n, ut.data(), n, 0.0, p.data(), n);
+  num_detail::TMatrixAccess::Store(PInv, p.data(), m, n, n);
   return true;
 }
 
@@ -66,7 +66,7 @@ bool PseudoInverseOf(const TMatrix& Mat, TMatrix& PInv, double Threshold) {
 
 bool PseudoInverse(const TMatrix* Mat, TMatrix* PInv, double Threshold) {
   if (Mat == nullptr || PInv == nullptr) return false;
-  return detail::GuardMemory(u"PseudoInverse", [&] { return PseudoInverseOf(*Mat, *PInv, Threshold); });
+  return num_detail::GuardMemory(u"PseudoInverse", [&] { return PseudoInverseOf(*Mat, *PInv, Threshold); });
 }
 
 // [SECTION] image correlation
@@ -133,7 +133,7 @@ struct TImagePair {
   }
 
   /// Column x: the pairs of the rows where a pixel lies inside; answers how many rows had none.
-  int64_t Column(int64_t x, detail::TCorrelationSums& sums) const {
+  int64_t Column(int64_t x, num_detail::TCorrelationSums& sums) const {
     const bool in1 = x >= 0 && Img1 != nullptr && x < Img1->Width();
     const bool in2 = x + Dx >= 0 && Img2 != nullptr && x + Dx < Img2->Width();
     const TSpan r1 = in1 ? Extent(Img1, false, 0) : TSpan{}, r2 = in2 ? Extent(Img2, false, Dy) : TSpan{};
@@ -157,7 +157,7 @@ double CalcImgCorrelation(const TBitmap* Img1, const TBitmap* Img2, const TRect&
   const TImagePair pair{Img1, Img2, int64_t{Area2.Left} - Area1.Left, int64_t{Area2.Top} - Area1.Top, CompMode,
                         TSpan{Area1.Top, Area1.Bottom}};
   const TSpan columns{Area1.Left, Area1.Right};
-  detail::TCorrelationSums sums;
+  num_detail::TCorrelationSums sums;
   Extended outside = 0;  // pairs with both pixels outside their bitmaps
   int64_t visited = 0;
   for (TSpan s : UnionWithin(columns, TImagePair::Extent(Img1, true, 0), TImagePair::Extent(Img2, true, pair.Dx))) {

@@ -1,5 +1,6 @@
 #pragma once
-// Not part of the public interface: what the sources of Qelta_math2 share.
+// Not part of the public interface: what the sources of Qelta_math2 share; exported for the maps'
+// calibration fits (the fitter's own line rule) and the tests.
 
 #include <cstdint>
 #include <new>
@@ -9,8 +10,11 @@
 #include "Qelta_math2.h"
 #include "Qelta_matrix.h"
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::num_detail {
 
 // [SECTION] line fit
 
@@ -90,4 +94,6 @@ std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len);
 /// CalcEigVec with another pass limit than 100 (tests reach the last pass with it).
 bool CalcEigVecWithin(TMatrix* Mat, int MaxPasses);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -27,7 +27,7 @@ namespace qelta {
 namespace {
 
 using E = Extended;
-using detail::TMatrixAccess;
+using num_detail::TMatrixAccess;
 
 /// Column c (0-based) of a column-major block with `rows` rows.
 double* Col(std::vector<double>& block, int rows, int c) { return block.data() + static_cast<int64_t>(c) * rows; }
@@ -153,7 +153,7 @@ bool SingValEquSolve(const TMatrix* U, const TMatrix* V, const TVector* W, const
 bool MultiLinReg(const TMatrix* X, const TVector* y, TVector* Coeffs, TVector* StdErrors, bool& Singular) {
   Singular = false;
   if (!ValidRegression(X, y, Coeffs)) return false;
-  return detail::GuardMemory(u"MultiLinReg", [&] {
+  return num_detail::GuardMemory(u"MultiLinReg", [&] {
     const int n = X->NrOfRows(), k = X->NrOfColumns();
     TMatrix design(nullptr);
     design.Clone(X);
@@ -183,7 +183,7 @@ bool MultiLinReg(const TMatrix* X, const TVector* y, TVector* Coeffs, TVector* S
 bool RidgeReg(const TMatrix* X, const TVector* y, double Lambda, TVector* Coeffs, TVector* Fitted, bool& Singular) {
   Singular = false;
   if (!ValidRegression(X, y, Coeffs) || !(Lambda >= 0)) return false;
-  return detail::GuardMemory(u"RidgeReg", [&] {
+  return num_detail::GuardMemory(u"RidgeReg", [&] {
     std::vector<double> raw, stdCoeffs, mean, sd, fitted;
     if (!RidgeFit(*X, *y, Lambda, false, raw, stdCoeffs, mean, sd, fitted, Singular)) return false;
     Store(Coeffs, raw);
@@ -196,7 +196,7 @@ bool RidgeRegStd(const TMatrix* X, const TVector* y, double Lambda, TVector* Coe
                  TVector* Means, TVector* StdDevs, bool& Singular) {
   Singular = false;
   if (!ValidRegression(X, y, Coeffs) || !(Lambda >= 0)) return false;
-  return detail::GuardMemory(u"RidgeRegStd", [&] {
+  return num_detail::GuardMemory(u"RidgeRegStd", [&] {
     std::vector<double> raw, stdCoeffs, mean, sd, fitted;
     if (!RidgeFit(*X, *y, Lambda, true, raw, stdCoeffs, mean, sd, fitted, Singular)) return false;
     Store(Coeffs, raw);
@@ -341,7 +341,7 @@ bool SimPLS(const TMatrix* X, const TMatrix* Y, int NumComp, bool Scale, TMatrix
     return false;
   const int n = X->NrOfRows(), p = X->NrOfColumns(), q = Y->NrOfColumns();
   if (NumComp < 1 || n < 2 || p < 1 || q < 1 || Y->NrOfRows() != n) return false;
-  return detail::GuardMemory(u"SimPLS", [&] {
+  return num_detail::GuardMemory(u"SimPLS", [&] {
     std::vector<double> x0 = TMatrixAccess::Cells(*X), y0 = TMatrixAccess::Cells(*Y), mx, sx, my, sy;
     Standardise(x0, n, p, Scale, mx, sx);
     Standardise(y0, n, q, Scale, my, sy);

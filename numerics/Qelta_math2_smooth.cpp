@@ -22,7 +22,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace num_detail {
 
 std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len) {
   if (Len < 3 || Len > 25 || Len % 2 == 0) return {};
@@ -44,7 +44,7 @@ std::vector<int64_t> SavitzkyGolayRow(TSavitzkyGolay kind, int Len) {
   return row;
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 namespace {
 
@@ -71,13 +71,13 @@ void TriangleWeights(int m, std::vector<double>& w, double& nrm) {
   nrm = (m + 1.0) * (m + 1.0);
 }
 
-template <detail::TSavitzkyGolay Kind>
+template <num_detail::TSavitzkyGolay Kind>
 void GolayWeights(int m, std::vector<double>& w, double& nrm) {
-  const std::vector<int64_t> row = detail::SavitzkyGolayRow(Kind, 2 * m + 1);
+  const std::vector<int64_t> row = num_detail::SavitzkyGolayRow(Kind, 2 * m + 1);
   w.resize(static_cast<std::size_t>(2 * m + 1));
   for (int j = -m; j <= m; ++j) {
     const auto c = static_cast<double>(row[static_cast<std::size_t>(std::abs(j) + 1)]);
-    w[static_cast<std::size_t>(j + m)] = Kind == detail::sgFirstDeriv && j < 0 ? -c : c;
+    w[static_cast<std::size_t>(j + m)] = Kind == num_detail::sgFirstDeriv && j < 0 ? -c : c;
   }
   nrm = static_cast<double>(row[0]);
 }
@@ -89,11 +89,11 @@ const TSmoother kMovingAverage{u"MovingAverageSmooth", QELTA_SMOOTH_RANGE u"smoo
 const TSmoother kWeightedAverage{u"WeightedAverageSmooth", QELTA_SMOOTH_RANGE u"smoothing windows", u"smoothing window",
                                  3, 2147483647, TriangleWeights, false};
 const TSmoother kPolynomial{u"PolynomialSmooth", QELTA_SMOOTH_RANGE u"polynomial", u"polynomial",
-                            5, 25, GolayWeights<detail::sgPolynomial>, true};
+                            5, 25, GolayWeights<num_detail::sgPolynomial>, true};
 const TSmoother kFirstDeriv{u"FirstDeriv", u"specified range for calculation is smaller than the length of the polynomial",
-                            u"polynomial", 5, 25, GolayWeights<detail::sgFirstDeriv>, false};
+                            u"polynomial", 5, 25, GolayWeights<num_detail::sgFirstDeriv>, false};
 const TSmoother kSecondDeriv{u"SecondDeriv", QELTA_SMOOTH_RANGE u"polynomial", u"polynomial",
-                             5, 25, GolayWeights<detail::sgSecondDeriv>, true};
+                             5, 25, GolayWeights<num_detail::sgSecondDeriv>, true};
 // clang-format on
 #undef QELTA_SMOOTH_RANGE
 
@@ -102,8 +102,8 @@ const TSmoother kSecondDeriv{u"SecondDeriv", QELTA_SMOOTH_RANGE u"polynomial", u
 /// The checks in their order; lo and hi become the valid range.
 void Check(const TSmoother& s, const TVector* src, const TVector* dst, int& lo, int& hi, int Len) {
   if (src == nullptr || dst == nullptr) Refuse(s, u"either SourceVec or DestVec is undefined");
-  lo = detail::ClampInt(lo, 1, src->NrOfElem());
-  hi = detail::ClampInt(hi, 1, src->NrOfElem());
+  lo = num_detail::ClampInt(lo, 1, src->NrOfElem());
+  hi = num_detail::ClampInt(hi, 1, src->NrOfElem());
   if (hi < lo) std::swap(lo, hi);
   if (hi - lo < Len) Refuse(s, s.RangeText);
   if (Len < s.MinLen || Len > s.MaxLen) Refuse(s, u"length of " + String(s.Window) + u" is out of range");
@@ -131,7 +131,7 @@ void Smooth(const TSmoother& s, const TVector* SourceVec, int FirstIx, int LastI
   double nrm = 1;
   s.Weights(m, w, nrm);
   for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = SourceVec->GetVal(lo + i);
-  detail::WriteQuietly(*DestVec, [&] {
+  num_detail::WriteQuietly(*DestVec, [&] {
     for (int i = m; i < n - m; ++i) DestVec->SetVal(i + 1, FilterAt(x, i, m, w, s.Paired) / nrm);
     const double first = DestVec->GetVal(m + 1), last = DestVec->GetVal(n - m);
     for (int p = 1; p <= m; ++p) DestVec->SetVal(p, first);

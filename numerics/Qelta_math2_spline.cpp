@@ -178,7 +178,7 @@ bool PenalizedCubicSpline(int LowIx, int HighIx, double Smoothing, const std::ve
   const E p = Smoothing > 0 ? std::min(Smoothing, 1.0) : 0.0;
   std::vector<E> knotValues, g;
   if (p == 0) LineKnots(ex, ey, ew, knotValues, g);
-  else if (!detail::GuardMemory(u"PenalizedCubicSpline", [&] { return SmoothingKnots(ex, ey, ew, p, knotValues, g); }))
+  else if (!num_detail::GuardMemory(u"PenalizedCubicSpline", [&] { return SmoothingKnots(ex, ey, ew, p, knotValues, g); }))
     return false;
   const std::size_t need = static_cast<std::size_t>(HighIx) + 1;
   for (std::vector<double>* v : {&a, &b, &c, &d})
@@ -212,7 +212,7 @@ void TCurveFit::BuildSmoothedSpline() {
   if (!PenalizedCubicSpline(0, last, FPSplineSmooth, k.x, k.y, k.w, FPenA, FPenB, FPenC, FPenD)) return;
   FPenX = std::move(k.x);
   FPenSplineOk = true;
-  detail::TCorrelationSums sums;
+  num_detail::TCorrelationSums sums;
   const double *x = Column(1), *y = Column(2);
   for (int i = 0; i < FNumData; ++i)
     if (std::isfinite(x[i]) && std::isfinite(y[i]))

@@ -28,7 +28,7 @@
 #include "Qelta_math2_internal.h"
 
 namespace qelta {
-namespace detail {
+namespace num_detail {
 namespace {
 
 using E = Extended;
@@ -277,11 +277,11 @@ bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU) {
   return TGolubReinsch(m, n, a, v, wantU).Run(w);
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 namespace {
 
-using detail::TMatrixAccess;
+using num_detail::TMatrixAccess;
 
 /// The decomposition of A's cells, padded to max(m, n) rows: U (rows x n), V (n x n), W (n).
 struct TSvdFactors {
@@ -295,7 +295,7 @@ struct TSvdFactors {
     const std::vector<double> cells = TMatrixAccess::Cells(A);
     for (int c = 0; c < N; ++c)
       std::copy_n(cells.data() + static_cast<int64_t>(c) * M, M, U.data() + static_cast<int64_t>(c) * Rows);
-    Fine = detail::SvdKernel(Rows, N, U.data(), V.data(), W.data(), true);
+    Fine = num_detail::SvdKernel(Rows, N, U.data(), V.data(), W.data(), true);
   }
   /// The first M rows of U into A.
   void StoreU(TMatrix& A) const { TMatrixAccess::Store(A, U.data(), N, M, Rows); }
@@ -339,7 +339,7 @@ std::vector<double> Elements(const TVector& vec, int count) {
 
 bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W) {
   if (A == nullptr || V == nullptr || W == nullptr) return false;
-  return detail::GuardMemory(u"SvdDecompose", [&] {
+  return num_detail::GuardMemory(u"SvdDecompose", [&] {
     const TSvdFactors f(*A);
     f.StoreU(*A);
     TMatrixAccess::Store(*V, f.V.data(), f.N, f.N, f.N);
@@ -351,7 +351,7 @@ bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W) {
 bool SvdBackSubstitute(const TMatrix* U, const TMatrix* V, const TVector* W, TVector* SD, TVector* X,
                        const TVector* B) {
   if (U == nullptr || V == nullptr || W == nullptr || X == nullptr || B == nullptr) return false;
-  return detail::GuardMemory(u"SvdBackSubstitute", [&] {
+  return num_detail::GuardMemory(u"SvdBackSubstitute", [&] {
     const int m = U->NrOfRows(), n = U->NrOfColumns();
     const std::vector<double> u = TMatrixAccess::Cells(*U), w = Elements(*W, n), b = Elements(*B, m);
     std::vector<double> v(static_cast<std::size_t>(n) * n);
@@ -365,7 +365,7 @@ bool SvdBackSubstitute(const TMatrix* U, const TMatrix* V, const TVector* W, TVe
 bool SvdLeastSquares(TMatrix* A, const TVector* B, TVector* X, bool& Singular, TVector* SD) {
   Singular = false;
   if (A == nullptr || B == nullptr || X == nullptr) return false;
-  return detail::GuardMemory(u"SvdLeastSquares", [&] {
+  return num_detail::GuardMemory(u"SvdLeastSquares", [&] {
     TSvdFactors f(*A);
     f.StoreU(*A);
     if (!f.Fine) return false;

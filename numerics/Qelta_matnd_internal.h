@@ -17,13 +17,19 @@
 #include "Qelta_math1.h"
 #include "Random.h"
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta {
+class TTagReader;
+}  // namespace qelta
+
+namespace qelta::num_detail {
 
 // Shared with the matrices (Qelta_matrix.h, Qelta_vecmat_internal.h).
 int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize);
 class TLineSink;
-class TXmlSource;
 
 template <int N>
 class TCellBlock {
@@ -213,11 +219,13 @@ void WriteXmlBlock(TLineSink& out, const char16_t* className, bool createHeader,
 /// Reads the next element whose id matches into `block` and `idOut`; false, both unchanged, when none
 /// is found or it is malformed (a count below 1, a cell outside, an unreadable number, no close).
 template <int N>
-bool ReadXmlBlock(TXmlSource& in, const String& id, TCellBlock<N>& block, String& idOut);
+bool ReadXmlBlock(TTagReader& in, const String& id, TCellBlock<N>& block, String& idOut);
 
 extern template void WriteXmlBlock<3>(TLineSink&, const char16_t*, bool, const String&, const TCellBlock<3>&);
 extern template void WriteXmlBlock<4>(TLineSink&, const char16_t*, bool, const String&, const TCellBlock<4>&);
-extern template bool ReadXmlBlock<3>(TXmlSource&, const String&, TCellBlock<3>&, String&);
-extern template bool ReadXmlBlock<4>(TXmlSource&, const String&, TCellBlock<4>&, String&);
+extern template bool ReadXmlBlock<3>(TTagReader&, const String&, TCellBlock<3>&, String&);
+extern template bool ReadXmlBlock<4>(TTagReader&, const String&, TCellBlock<4>&, String&);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -3,7 +3,7 @@
 // sorting, events, files) is in Qelta_matrix_common.cpp.
 //
 // Storage: one column-major block of max(NrOfColumns, 1) x max(NrOfRows, 1) doubles
-// (detail::TDenseStore). Every operation touches only the cells the dimensions cover; cells the
+// (num_detail::TDenseStore). Every operation touches only the cells the dimensions cover; cells the
 // block holds beyond a dimension of 0 are kept at 0.
 // Events: the copy operations write through SetVal, so each written cell fires OnChange before the
 // final one; without a handler the cells are stored directly, which no observer can tell apart.
@@ -35,7 +35,7 @@ bool TMatrix::Resize(int Nc, int Nr) {
 }
 
 void TMatrix::SetFPrecis(int Index, int Value) {
-  FPrecis[Index > 1 ? 1 : 0] = detail::ClampInt(Value, -1, 25);
+  FPrecis[Index > 1 ? 1 : 0] = num_detail::ClampInt(Value, -1, 25);
   FPrecisSet = true;
 }
 
@@ -84,8 +84,8 @@ void TMatrix::Clone(const TMatrix* MatSource) {
 
 void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colHi, int rowHi, int destCol,
                         int destRow, const std::function<double(int, int)>& read, bool self) {
-  detail::ClampSourceRange(srcCols, colLo, colHi);
-  detail::ClampSourceRange(srcRows, rowLo, rowHi);
+  num_detail::ClampSourceRange(srcCols, colLo, colHi);
+  num_detail::ClampSourceRange(srcRows, rowLo, rowHi);
   if (colLo >= 1 && rowLo >= 1) {  // a source dimension of 0 names no cell
     const int nc = colHi - colLo + 1, nr = rowHi - rowLo + 1;
     std::vector<double> snapshot;  // a copy within this matrix reads its whole source first
@@ -95,10 +95,10 @@ void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colH
         for (int r = rowLo; r <= rowHi; ++r) snapshot.push_back(read(c, r));
     }
     for (int c = colLo; c <= colHi; ++c) {
-      const int64_t dc = detail::Shifted(destCol, c, colLo);
+      const int64_t dc = num_detail::Shifted(destCol, c, colLo);
       if (dc < 1 || dc > FNCol) continue;
       for (int r = rowLo; r <= rowHi; ++r) {
-        const int64_t dr = detail::Shifted(destRow, r, rowLo);
+        const int64_t dr = num_detail::Shifted(destRow, r, rowLo);
         if (dr < 1 || dr > FNRow) continue;
         const double v =
             self ? snapshot[static_cast<std::size_t>(c - colLo) * nr + static_cast<std::size_t>(r - rowLo)] : read(c, r);
@@ -110,8 +110,8 @@ void TMatrix::CopyCells(int srcCols, int srcRows, int colLo, int rowLo, int colH
 }
 
 void TMatrix::CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow) {
-  detail::ClampSourceRange(src.FNCol, cl, ch);
-  detail::ClampSourceRange(src.FNRow, rl, rh);
+  num_detail::ClampSourceRange(src.FNCol, cl, ch);
+  num_detail::ClampSourceRange(src.FNRow, rl, rh);
   if (cl >= 1 && rl >= 1) {
     const int nr = rh - rl + 1;
     std::vector<double> snapshot;  // a copy within this matrix reads its whole source first
@@ -123,7 +123,7 @@ void TMatrix::CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int 
     const int64_t from = std::max<int64_t>(rl, int64_t{rl} + 1 - destRow);
     const int64_t to = std::min<int64_t>(rh, int64_t{rl} + FNRow - destRow);
     for (int c = cl; c <= ch && from <= to; ++c) {
-      const int64_t dc = detail::Shifted(destCol, c, cl);
+      const int64_t dc = num_detail::Shifted(destCol, c, cl);
       if (dc < 1 || dc > FNCol) continue;
       const double* col = snapshot.empty() ? src.Mat.Col(c) + (rl - 1)
                                            : snapshot.data() + static_cast<std::size_t>(c - cl) * nr;
@@ -151,9 +151,9 @@ void TMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int SourceR
 
 void TMatrix::CopyFromVec(const TVector* VecSource, int Source1stElem, int SourceLastElem, int DestCol, int DestRow) {
   if (VecSource == nullptr) return;
-  detail::ClampSourceRange(VecSource->NrOfElem(), Source1stElem, SourceLastElem);
+  num_detail::ClampSourceRange(VecSource->NrOfElem(), Source1stElem, SourceLastElem);
   for (int e = Source1stElem; e <= SourceLastElem; ++e) {
-    const int64_t dr = detail::Shifted(DestRow, e, Source1stElem);
+    const int64_t dr = num_detail::Shifted(DestRow, e, Source1stElem);
     if (dr >= 1 && dr <= FNRow) PutVal(DestCol, static_cast<int>(dr), VecSource->GetVal(e));
   }
   Changed();
@@ -169,24 +169,24 @@ bool TMatrix::Transpose() {
 }
 
 void TMatrix::MirrorColumns() {
-  detail::DenseMirrorColumns(Mat, FNCol, FNRow);
+  num_detail::DenseMirrorColumns(Mat, FNCol, FNRow);
   Changed();
 }
 
 void TMatrix::MirrorRows() {
-  detail::DenseMirrorRows(Mat, FNCol, FNRow);
+  num_detail::DenseMirrorRows(Mat, FNCol, FNRow);
   Changed();
 }
 
 void TMatrix::ExchangeColumns(int c1, int c2) {
   if (c1 < 1 || c1 > FNCol || c2 < 1 || c2 > FNCol) return;
-  detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
+  num_detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
   Changed();
 }
 
 void TMatrix::ExchangeRows(int r1, int r2) {
   if (r1 < 1 || r1 > FNRow || r2 < 1 || r2 > FNRow) return;
-  if (r1 != r2) detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
+  if (r1 != r2) num_detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
   Changed();
 }
 
@@ -196,31 +196,31 @@ void TMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, double& M
   Minimum = static_cast<double>(uc_MaxReal);
   Maximum = -static_cast<double>(uc_MaxReal);
   if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
-  detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
+  num_detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
 }
 
 void TMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, double Value, int& ColIx, int& RowIx) const {
   ColIx = 0;
   RowIx = 0;
   if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
-  detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
+  num_detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
 }
 
 int TMatrix::FindInSortedColumn(int Col, bool ColIsAscending, double Value) const {
   if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
-  return detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
+  return num_detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
 }
 
 double TMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
-  return ValidRange(LoC, LoR, HiC, HiR) ? detail::DenseSum(Mat, LoC, LoR, HiC, HiR) : 0.0;
+  return ValidRange(LoC, LoR, HiC, HiR) ? num_detail::DenseSum(Mat, LoC, LoR, HiC, HiR) : 0.0;
 }
 
 double TMatrix::Trace() const {
-  return FNCol == FNRow && FNCol >= 1 ? detail::DenseTrace(Mat, FNCol) : 0.0;
+  return FNCol == FNRow && FNCol >= 1 ? num_detail::DenseTrace(Mat, FNCol) : 0.0;
 }
 
 // [SECTION] fingerprint
 
-String TMatrix::CRCofData() const { return detail::DenseCRC(Mat, FNCol, FNRow); }
+String TMatrix::CRCofData() const { return num_detail::DenseCRC(Mat, FNCol, FNRow); }
 
 }  // namespace qelta

@@ -34,6 +34,9 @@
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -69,10 +72,10 @@ enum TDistMode : uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice
 inline constexpr std::array<const char16_t*, dmUserDef + 1> DistModeId = {
     u"Jaccard coefficient", u"Manhattan", u"Euclidean", u"squared Euclidean", u"Dice coefficient", u"user defined"};
 
-namespace detail {
+namespace num_detail {
 /// Block access of the linear algebra to the cells of a TMatrix (Qelta_linalg_internal.h).
 struct TMatrixAccess;
-}  // namespace detail
+}  // namespace num_detail
 
 /// One triple of a sparse TIntMatrix.
 struct TSpMatElemInt {
@@ -83,8 +86,9 @@ struct TSpMatElemInt {
 
 class TMatrix;
 class TIntMatrix;
+class TTagReader;
 
-namespace detail {
+namespace num_detail {
 
 // Not part of the public interface: the storage and the reader and writer hooks the shared body
 // below names (their definitions are internal to the library).
@@ -151,7 +155,6 @@ class TDenseStore {
 };
 
 class TLineSink;
-class TXmlSource;
 template <typename T>
 struct TXmlMatrix;
 template <typename T>
@@ -307,7 +310,7 @@ class TMatrixT : public TComponent {
   String FLoadError;
 
  private:
-  bool ReadXml(TXmlSource& in, const String& DataID);
+  bool ReadXml(TTagReader& in, const String& DataID);
   TMatrixPort<T> Port();
   /// Calls fn(visit, n, dense) with the sample visitor of a valid, non-empty range, its cell count
   /// and whether the cells are dense; false (fn not called) for an empty range.
@@ -315,13 +318,13 @@ class TMatrixT : public TComponent {
   bool VisitRange(int LowCol, int LowRow, int HighCol, int HighRow, Fn&& fn) const;
 };
 
-}  // namespace detail
+}  // namespace num_detail
 
 /// Matrix of doubles, dense, column-major. Resize fires OnChange even when the size stays.
 /// Size, ranges, copies to vectors, sorting, events, the XML element and the text and stream
-/// forms are the shared members of detail::TMatrixT (cells in the text form by the precision
+/// forms are the shared members of num_detail::TMatrixT (cells in the text form by the precision
 /// settings, in the stream as 10-byte x87 extended images).
-class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
+class TMatrix : public num_detail::TMatrixT<TMatrix, double, TVector> {
  public:
   // --- construction and size ---
   /// 1 x 1, cell 0, DataID empty, precision settings 15 / -1; EQeltaMatrixError "... not enough
@@ -473,14 +476,14 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
   /// Cells (i, j) and (j, i) get the distance, the diagonal 0; dmUserDef asks OnCalcDistance (0
   /// without a handler). Jaccard and Dice of two all-zero rows are 1. Answers 0.
   int CalcDistMat(TDistMode Mode, TMatrix* DMat);
-  friend struct detail::TMatrixAccess;
+  friend struct num_detail::TMatrixAccess;
 
   // --- events ---
   TOnCalcDistanceEvent OnCalcDistance;
 
  private:
   friend class TIntMatrix;
-  friend class detail::TMatrixT<TMatrix, double, TVector>;
+  friend class num_detail::TMatrixT<TMatrix, double, TVector>;
   /// Stores a cell through SetVal when OnChange is assigned, else directly (no event).
   void PutVal(int Col, int Row, double v);
   /// Copies cells of any reader into this matrix by the CopyFrom placement rule.
@@ -488,7 +491,7 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
                  const std::function<double(int, int)>& read, bool self);
   /// CopyFrom without per-cell events: whole column pieces at a time.
   void CopyBlock(const TMatrix& src, int cl, int rl, int ch, int rh, int destCol, int destRow);
-  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  void WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
   /// Number text of the files, by the precision settings.
   String CellText(double v) const;
   /// Standardises (scale) or mean-centres every column (byColumn) or row; OnChange once.
@@ -501,12 +504,12 @@ class TMatrix : public detail::TMatrixT<TMatrix, double, TVector> {
 /// Matrix of 32-bit integers, dense (column-major) or sparse (sorted triples). Operations the
 /// sparse form cannot serve sensibly (SortRows, SortCols, SAdd) raise EQeltaMatrixError with a
 /// message naming the operation; all others work in both forms. The shared members of
-/// detail::TMatrixT work on both forms as on TMatrix (cells in the text form as decimal
+/// num_detail::TMatrixT work on both forms as on TMatrix (cells in the text form as decimal
 /// integers, in the stream as 4-byte integers). XML element: a sparse matrix lists its triples
 /// and adds form="sparse"; reading keeps the form (a sparse matrix takes the listed non-zero
 /// cells, every listed cell of a sparse-form element); numbers are rounded to the nearest
 /// integer.
-class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
+class TIntMatrix : public num_detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
  public:
   /// Argument of the sparse constructor: the growth step of the triple array (at least 1).
   struct TSparseForm {
@@ -621,7 +624,7 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
 
  private:
   friend class TMatrix;
-  friend class detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
+  friend class num_detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
   // sparse form (Qelta_matrix_sparse.cpp)
   /// Index (0-based) of the first triple not less than (c, r).
   int64_t SparseLowerBound(int c, int r) const;
@@ -646,8 +649,8 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
   void StoreProduct(int nc, int nr, const std::vector<int32_t>& cells);
   void RequireDense(const char16_t* operation) const;
   /// The sparse form takes the listed triples; the dense form as TMatrix.
-  bool TakeXmlCells(const detail::TXmlMatrix<int32_t>& x);
-  void WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
+  bool TakeXmlCells(const num_detail::TXmlMatrix<int32_t>& x);
+  void WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const;
   /// Number text of the files: the decimal integer.
   String CellText(int32_t v) const;
 
@@ -662,8 +665,8 @@ class TIntMatrix : public detail::TMatrixT<TIntMatrix, int32_t, TIntVector> {
   std::vector<TSpMatElemInt> SpMat;
 };
 
-extern template class detail::TMatrixT<TMatrix, double, TVector>;
-extern template class detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
+extern template class num_detail::TMatrixT<TMatrix, double, TVector>;
+extern template class num_detail::TMatrixT<TIntMatrix, int32_t, TIntVector>;
 
 // [SECTION] arrays of three and four dimensions
 
@@ -738,8 +741,8 @@ class TMat3D : public TComponent {
   TNotifyEvent OnChange;
 
  private:
-  bool ReadXml(detail::TXmlSource& in, const String& DataID);
-  detail::TCellBlock<3> FCells{false};
+  bool ReadXml(TTagReader& in, const String& DataID);
+  num_detail::TCellBlock<3> FCells{false};
   String FDataID;
 };
 
@@ -886,7 +889,7 @@ class TMat4D : public TComponent {
   TOnPercentDoneEvent OnPercentDone;
 
  private:
-  using TIndex = detail::TCellBlock<4>::TIndex;
+  using TIndex = num_detail::TCellBlock<4>::TIndex;
   /// Makes the four ranges valid into a box.
   void ValidBox(int lc, int hc, int lr, int hr, int ll, int hl, int lt, int ht, TIndex& lo, TIndex& hi) const;
   /// Reverses dimension d (0..3), then OnChange.
@@ -897,8 +900,10 @@ class TMat4D : public TComponent {
   void LayersToMatrix(TMatrix* DestMat, const TIndex& lo, const TIndex& hi, bool deviation) const;
   /// The stored range of a time-slot request (the save and append rules; raises the time-slot message).
   void SlotRange(int count, int& start, int& end) const;
-  detail::TCellBlock<4> FCells{true};
+  num_detail::TCellBlock<4> FCells{true};
   String FDataID;
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

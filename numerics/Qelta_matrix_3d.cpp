@@ -1,6 +1,6 @@
 // Qelta_matrix: TMat3D, the array of three dimensions (columns x rows x layers).
 //
-// The cells live in one detail::TCellBlock<3> with the layer index fastest, so the layers of one
+// The cells live in one num_detail::TCellBlock<3> with the layer index fastest, so the layers of one
 // (column, row), which the Kohonen map reads together, are contiguous. Resize keeps the overlapping
 // cells. The XML element is written and read by Qelta_matrix_nd.cpp.
 
@@ -14,13 +14,13 @@ namespace qelta {
 // [SECTION] construction and size
 
 TMat3D::TMat3D(TComponent* AOwner) : TComponent(AOwner) {
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { FCells.Reshape({1, 1, 1}, false); });
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { FCells.Reshape({1, 1, 1}, false); });
 }
 
 bool TMat3D::Resize(int Nc, int Nr, int Nl) {
   if (Nc < 1 || Nr < 1 || Nl < 1) return true;
   if (Nc == NrOfColumns() && Nr == NrOfRows() && Nl == NrOfLayers()) return true;
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { FCells.Reshape({Nc, Nr, Nl}, true); });
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] { FCells.Reshape({Nc, Nr, Nl}, true); });
   Changed();
   return true;
 }
@@ -31,9 +31,9 @@ void TMat3D::SetNLayers(int n) { Resize(NrOfColumns(), NrOfRows(), std::max(n, 1
 
 // [SECTION] cells
 
-void TMat3D::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(NrOfColumns(), Low, High); }
-void TMat3D::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(NrOfRows(), Low, High); }
-void TMat3D::MakeValidLayerRange(int& Low, int& High) const { detail::MakeValidRange(NrOfLayers(), Low, High); }
+void TMat3D::MakeValidColRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfColumns(), Low, High); }
+void TMat3D::MakeValidRowRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfRows(), Low, High); }
+void TMat3D::MakeValidLayerRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfLayers(), Low, High); }
 
 void TMat3D::Fill(double value) { FCells.Fill(value); }
 
@@ -52,7 +52,7 @@ void TMat3D::Find(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
   MakeValidLayerRange(LowLayer, HighLayer);
-  detail::TCellBlock<3>::TIndex at;
+  num_detail::TCellBlock<3>::TIndex at;
   FCells.Find({LowCol, LowRow, LowLayer}, {HighCol, HighRow, HighLayer}, Value, at);
   ColIx = at[0];
   RowIx = at[1];
@@ -68,37 +68,37 @@ void TMat3D::Changed() {
 // [SECTION] XML element
 
 void TMat3D::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-  detail::TTextFileSink sink(f);
-  detail::WriteXmlBlock(sink, u"TMat3D", CreateHeader, DataID, FCells);
+  num_detail::TTextFileSink sink(f);
+  num_detail::WriteXmlBlock(sink, u"TMat3D", CreateHeader, DataID, FCells);
 }
 
 void TMat3D::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
-  detail::TStreamSink sink(OutStream);
-  detail::WriteXmlBlock(sink, u"TMat3D", CreateHeader, DataID, FCells);
+  num_detail::TStreamSink sink(OutStream);
+  num_detail::WriteXmlBlock(sink, u"TMat3D", CreateHeader, DataID, FCells);
 }
 
 bool TMat3D::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  return detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
+  return num_detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
-bool TMat3D::ReadXml(detail::TXmlSource& in, const String& DataID) {
-  if (!detail::ReadXmlBlock(in, DataID, FCells, FDataID)) return false;
+bool TMat3D::ReadXml(TTagReader& in, const String& DataID) {
+  if (!num_detail::ReadXmlBlock(in, DataID, FCells, FDataID)) return false;
   Changed();
   return true;
 }
 
 bool TMat3D::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
+  TTagReader src(f);
   return ReadXml(src, DataID);
 }
 
 bool TMat3D::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  detail::TStreamSource src(InStream);
+  TTagReader src(InStream, 2);
   return ReadXml(src, DataID);
 }
 
 bool TMat3D::LoadFromXMLFile(const String& FName, const String& DataID) {
-  return detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
+  return num_detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
 }
 
 }  // namespace qelta

@@ -2,7 +2,7 @@
 // cells, summaries, rearranging and the exchange with matrices. The binary file is in
 // Qelta_matrix_4d_file.cpp, the XML element in Qelta_matrix_nd.cpp.
 //
-// The cells live in one detail::TCellBlock<4> with the column index fastest (Addr4D); summaries run
+// The cells live in one num_detail::TCellBlock<4> with the column index fastest (Addr4D); summaries run
 // along its contiguous column runs, while the random fills, Find and the fingerprint keep the
 // visiting order of the system (column outermost, time slot innermost).
 // Decisions and mended faults:
@@ -29,14 +29,14 @@ namespace qelta {
 // [SECTION] construction and size
 
 TMat4D::TMat4D(TComponent* AOwner) : TComponent(AOwner) {
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
                                         [&] { FCells.Reshape({1, 1, 1, 1}, false); });
 }
 
 bool TMat4D::Resize(int Nc, int Nr, int Nl, int Nt) {
   if (Nc < 1 || Nr < 1 || Nl < 1 || Nt < 1) return true;
   if (TIndex{Nc, Nr, Nl, Nt} == FCells.Dims()) return true;
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
                                         [&] { FCells.Reshape({Nc, Nr, Nl, Nt}, false); });
   Changed();
   return true;
@@ -58,10 +58,10 @@ double TMat4D::MemoryConsumed() const {
 
 // [SECTION] cells
 
-void TMat4D::MakeValidColRange(int& Low, int& High) const { detail::MakeValidRange(NrOfColumns(), Low, High); }
-void TMat4D::MakeValidRowRange(int& Low, int& High) const { detail::MakeValidRange(NrOfRows(), Low, High); }
-void TMat4D::MakeValidLayerRange(int& Low, int& High) const { detail::MakeValidRange(NrOfLayers(), Low, High); }
-void TMat4D::MakeValidTSlotRange(int& Low, int& High) const { detail::MakeValidRange(NrOfTimeSlots(), Low, High); }
+void TMat4D::MakeValidColRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfColumns(), Low, High); }
+void TMat4D::MakeValidRowRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfRows(), Low, High); }
+void TMat4D::MakeValidLayerRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfLayers(), Low, High); }
+void TMat4D::MakeValidTSlotRange(int& Low, int& High) const { num_detail::MakeValidRange(NrOfTimeSlots(), Low, High); }
 
 void TMat4D::ValidBox(int lc, int hc, int lr, int hr, int ll, int hl, int lt, int ht, TIndex& lo, TIndex& hi) const {
   MakeValidColRange(lc, hc);
@@ -117,7 +117,7 @@ void TMat4D::MinMax(int LowCol, int HighCol, int LowRow, int HighRow, int LowLay
                     int HighTimeSlot, double& Minimum, double& Maximum) const {
   TIndex lo, hi;
   ValidBox(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot, lo, hi);
-  detail::TExtremes<double> e;
+  num_detail::TExtremes<double> e;
   FCells.VisitRuns(lo, hi, [&](int64_t at, int64_t n) { e.Run(FCells.Data() + at, n); });
   Minimum = static_cast<double>(uc_MaxReal);
   Maximum = -static_cast<double>(uc_MaxReal);
@@ -128,10 +128,10 @@ void TMat4D::MeanVar(int LowCol, int HighCol, int LowRow, int HighRow, int LowLa
                      int HighTimeSlot, double& Mean, double& Variance) const {
   TIndex lo, hi;
   ValidBox(LowCol, HighCol, LowRow, HighRow, LowLayer, HighLayer, LowTimeSlot, HighTimeSlot, lo, hi);
-  const detail::TMoments m = detail::CentredMoments(
+  const num_detail::TMoments m = num_detail::CentredMoments(
       [&](auto& acc) { FCells.VisitRuns(lo, hi, [&](int64_t at, int64_t n) { acc.Run(FCells.Data() + at, n); }); },
       2);
-  detail::MeanVarRule(m, Mean, Variance);
+  num_detail::MeanVarRule(m, Mean, Variance);
 }
 
 double TMat4D::Sum(int LowCol, int HighCol, int LowRow, int HighRow, int LowLayer, int HighLayer, int LowTimeSlot,
@@ -169,9 +169,9 @@ void TMat4D::MirrorTimeSlots() { MirrorAlong(3); }
 
 void TMat4D::CheckLayerAndSlot(int Layer, int TimeSlot) const {
   if (Layer < 1 || Layer > NrOfLayers())
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"specified layer beyond data range"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified layer beyond data range"));
   if (TimeSlot < 1 || TimeSlot > NrOfTimeSlots())
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"specified time slot beyond data range"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
 }
 
 void TMat4D::CopyLayerToMatrix(TMatrix* DestMat, int LowCol, int HighCol, int LowRow, int HighRow, int Layer,
@@ -211,14 +211,14 @@ void TMat4D::LayersToMatrix(TMatrix* DestMat, const TIndex& lo, const TIndex& hi
   for (int c = lo[0]; c <= hi[0]; ++c)
     for (int r = lo[1]; r <= hi[1]; ++r) {
       const TIndex from{c, r, lo[2], lo[3]}, to{c, r, hi[2], hi[3]};
-      const detail::TMoments mo = detail::CentredMoments(
+      const num_detail::TMoments mo = num_detail::CentredMoments(
           [&](auto& acc) {
-            FCells.VisitBox(from, to, detail::TCellBlock<4>::voMemory,
+            FCells.VisitBox(from, to, num_detail::TCellBlock<4>::voMemory,
                             [&](int64_t off, const TIndex&) { acc.Repeat(FCells.Data()[off], 1); });
           },
           2);
-      DestMat->SetVal(c - lo[0] + 1, r - lo[1] + 1, deviation ? std::sqrt(detail::PopulationVariance(mo)) : mo.Mean);
-      if (++cell % step == 0) detail::StepProcStat();
+      DestMat->SetVal(c - lo[0] + 1, r - lo[1] + 1, deviation ? std::sqrt(num_detail::PopulationVariance(mo)) : mo.Mean);
+      if (++cell % step == 0) num_detail::StepProcStat();
     }
 }
 
@@ -241,23 +241,23 @@ void TMat4D::StdDevOfLayersToMatrix(TMatrix* DestMat, int LowCol, int HighCol, i
 // [SECTION] XML element
 
 void TMat4D::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const {
-  detail::TTextFileSink sink(f);
-  detail::WriteXmlBlock(sink, u"TMat4D", CreateHeader, DataID, FCells);
+  num_detail::TTextFileSink sink(f);
+  num_detail::WriteXmlBlock(sink, u"TMat4D", CreateHeader, DataID, FCells);
 }
 
 bool TMat4D::SaveAsXMLFile(const String& FName, const String& DataID) const {
-  return detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
+  return num_detail::SaveXmlFile(FName, [&](TextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 bool TMat4D::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  detail::TTextFileSource src(f);
-  if (!detail::ReadXmlBlock(src, DataID, FCells, FDataID)) return false;
+  TTagReader src(f);
+  if (!num_detail::ReadXmlBlock(src, DataID, FCells, FDataID)) return false;
   Changed();
   return true;
 }
 
 bool TMat4D::LoadFromXMLFile(const String& FName, const String& DataID) {
-  return detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
+  return num_detail::LoadXmlFile(FName, [&](TextFile& f) { return ReadFromOpenXMLFile(f, DataID); });
 }
 
 }  // namespace qelta

@@ -97,7 +97,7 @@ THeader ReadHeader(TRecordFile& f, TRecord& rec) {
 
 // Values the header promises: -1 unless all four counts are positive and the block fits.
 int64_t PromisedValues(const THeader& h) {
-  return detail::TCellBlock<4>::CellsOf({h.Dims[0], h.Dims[1], h.Dims[2], h.Dims[3]});
+  return num_detail::TCellBlock<4>::CellsOf({h.Dims[0], h.Dims[1], h.Dims[2], h.Dims[3]});
 }
 
 int64_t RecordsFor(int64_t values) { return 1 + (values + kPerRecord - 1) / kPerRecord; }
@@ -172,13 +172,13 @@ void MoveValues(TRecordFile& f, TRecord& rec, double* cells, int64_t n, int64_t 
 }  // namespace
 
 void TMat4D::SlotRange(int count, int& start, int& end) const {
-  if (start > count) throw EQeltaMatrixError(detail::ComponentText(*this, u"specified time slot beyond data range"));
+  if (start > count) throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
   end = std::min(end, count);
   if (start <= 0 || end <= 0) {
     start = 1;
     end = count;
   }
-  if (end < start) throw EQeltaMatrixError(detail::ComponentText(*this, u"specified time slot beyond data range"));
+  if (end < start) throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
 }
 
 void TMat4D::SaveBinary(const String& FName, int TSlotStart, int TSlotEnd) {
@@ -236,13 +236,13 @@ void TMat4D::AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEn
   const THeader h = OpenWithHeader(f, FName, 2, rec);
   const int64_t stored = CheckedValues(f, h);
   if (h.Dims[0] != NrOfColumns() || h.Dims[1] != NrOfRows() || h.Dims[2] != NrOfLayers())
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"X,Y,Z of matrices do not match"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"X,Y,Z of matrices do not match"));
   SlotRange(NrOfTimeSlots(), TSlotStart, TSlotEnd);
   const int64_t added = int64_t{TSlotEnd} - TSlotStart + 1;
   const int64_t perSlot = int64_t{NrOfColumns()} * NrOfRows() * NrOfLayers();
   if (h.Dims[3] + added > INT32_MAX ||
       PromisedValues({{h.Dims[0], h.Dims[1], h.Dims[2], static_cast<int32_t>(h.Dims[3] + added)}, String()}) < 0)
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"specified time slot beyond data range"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
   const int at = static_cast<int>(stored % kPerRecord);
   if (at > 0) {  // the partly used last record keeps its values
     Seek(f, 1 + stored / kPerRecord);

@@ -1,4 +1,4 @@
-// Qelta_matrix: the members TMatrix and TIntMatrix share (detail::TMatrixT): size, ranges,
+// Qelta_matrix: the members TMatrix and TIntMatrix share (num_detail::TMatrixT): size, ranges,
 // copies to vectors, sorting, events, the dense bodies both classes call, and the XML element,
 // text and stream forms around the readers and writers of Qelta_matrix_forms.cpp and
 // Qelta_vecmat_shared.cpp.
@@ -13,7 +13,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] construction and size
 
@@ -187,7 +187,7 @@ bool TMatrixT<M, T, V>::TakeXmlCells(const TXmlMatrix<T>& x) {
 }
 
 template <typename M, typename T, typename V>
-bool TMatrixT<M, T, V>::ReadXml(TXmlSource& in, const String& DataID) {
+bool TMatrixT<M, T, V>::ReadXml(TTagReader& in, const String& DataID) {
   TXmlMatrix<T> x;
   FLoadError.clear();
   if (!ReadXmlMatrix(in, DataID, x, FLoadError)) return false;
@@ -203,13 +203,13 @@ bool TMatrixT<M, T, V>::ReadXml(TXmlSource& in, const String& DataID) {
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
-  TTextFileSource src(f);
+  TTagReader src(f);
   return ReadXml(src, DataID);
 }
 
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::ReadFromXMLStream(TStream& InStream, const String& DataID) {
-  TStreamSource src(InStream);
+  TTagReader src(InStream, 2);
   return ReadXml(src, DataID);
 }
 
@@ -269,4 +269,4 @@ bool TMatrixT<M, T, V>::LoadFromStream(TStream* InStream, bool AdjustMatrixSize)
 template class TMatrixT<TMatrix, double, TVector>;
 template class TMatrixT<TIntMatrix, int32_t, TIntVector>;
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -77,29 +77,29 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DMat) {
   if (result != 0) return result;
   const int n = FNRow, f = FNCol;
   std::vector<double> x, sq;  // x: the cells, read first (DMat may be this matrix)
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
-    x = detail::TMatrixAccess::Cells(*this);
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
+    x = num_detail::TMatrixAccess::Cells(*this);
     sq.assign(static_cast<std::size_t>(n), 0.0);
   });
   const bool measured = Mode < dmUserDef;  // else 0, or the handler's answer for dmUserDef
   if (DMat->OnChange || !measured) {
     for (int i = 1; i <= n; ++i) {
-      detail::TMatrixAccess::Put(*DMat, i, i, 0.0);
+      num_detail::TMatrixAccess::Put(*DMat, i, i, 0.0);
       for (int j = i + 1; j <= n; ++j) {
         double d = 0.0;
         if (measured)
           d = PairDistance(Mode, x.data(), n, f, i - 1, j - 1);
         else if (Mode == dmUserDef && OnCalcDistance)
           OnCalcDistance(this, i, j, d);
-        detail::TMatrixAccess::Put(*DMat, i, j, d);
-        detail::TMatrixAccess::Put(*DMat, j, i, d);
+        num_detail::TMatrixAccess::Put(*DMat, i, j, d);
+        num_detail::TMatrixAccess::Put(*DMat, j, i, d);
       }
     }
     return 0;
   }
   for (int k = 0; k < f; ++k)
     for (int j = 0; j < n; ++j) sq[static_cast<std::size_t>(j)] += x[j + static_cast<int64_t>(k) * n] * x[j + static_cast<int64_t>(k) * n];
-  for (int i = 0; i < n; ++i) DistanceColumn(Mode, x.data(), sq, n, f, i, detail::TMatrixAccess::Column(*DMat, i + 1));
+  for (int i = 0; i < n; ++i) DistanceColumn(Mode, x.data(), sq, n, f, i, num_detail::TMatrixAccess::Column(*DMat, i + 1));
   return 0;
 }
 

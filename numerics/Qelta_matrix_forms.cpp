@@ -23,7 +23,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 namespace {
 
 // The header lc, lr, hc, hr is plausible; count answers the cells it lists.
@@ -194,4 +194,4 @@ template bool SaveMatrixStream<int32_t>(TStream&, int, int, int, int, const std:
 template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&, String&);
 template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&, String&);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

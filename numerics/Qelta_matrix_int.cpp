@@ -1,8 +1,8 @@
 // Qelta_matrix: TIntMatrix, the operations of both forms (the sparse internals are in
 // Qelta_matrix_sparse.cpp, the files in Qelta_matrix_int_io.cpp).
 //
-// The dense form shares storage and algorithms with TMatrix (detail::TDenseStore, and the members
-// of detail::TMatrixT in Qelta_matrix_common.cpp). Each public operation picks its form's path;
+// The dense form shares storage and algorithms with TMatrix (num_detail::TDenseStore, and the members
+// of num_detail::TMatrixT in Qelta_matrix_common.cpp). Each public operation picks its form's path;
 // operations that only the dense storage defines either work on the sparse form too (mirroring,
 // exchanging, products, searches, the fingerprint) or raise EQeltaMatrixError naming the
 // operation (SortRows, SortCols, SAdd, which would have to give every unstored cell a value or
@@ -20,7 +20,7 @@
 
 namespace qelta {
 
-using detail::GuardAlloc;
+using num_detail::GuardAlloc;
 
 // [SECTION] construction and size
 
@@ -44,7 +44,7 @@ bool TIntMatrix::Resize(int Nc, int Nr) {
 }
 
 void TIntMatrix::RequireDense(const char16_t* operation) const {
-  if (FIsSparse) throw EQeltaMatrixError(detail::ComponentText(*this, String(operation) + u" needs a dense matrix"));
+  if (FIsSparse) throw EQeltaMatrixError(num_detail::ComponentText(*this, String(operation) + u" needs a dense matrix"));
 }
 
 // [SECTION] elements
@@ -121,8 +121,8 @@ void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int Sour
                           int SourceRowHi, int DestCol, int DestRow) {
   if (MatSource == nullptr) return;
   int cl = SourceColLo, ch = SourceColHi, rl = SourceRowLo, rh = SourceRowHi;
-  detail::ClampSourceRange(MatSource->FNCol, cl, ch);
-  detail::ClampSourceRange(MatSource->FNRow, rl, rh);
+  num_detail::ClampSourceRange(MatSource->FNCol, cl, ch);
+  num_detail::ClampSourceRange(MatSource->FNRow, rl, rh);
   if (cl >= 1 && rl >= 1) {
     std::vector<int32_t> cells;  // read first: the source may be this matrix
     cells.reserve(static_cast<std::size_t>(ch - cl + 1) * static_cast<std::size_t>(rh - rl + 1));
@@ -131,7 +131,7 @@ void TIntMatrix::CopyFrom(const TIntMatrix* MatSource, int SourceColLo, int Sour
     std::size_t k = 0;
     for (int c = cl; c <= ch; ++c)
       for (int r = rl; r <= rh; ++r, ++k) {
-        const int64_t dc = detail::Shifted(DestCol, c, cl), dr = detail::Shifted(DestRow, r, rl);
+        const int64_t dc = num_detail::Shifted(DestCol, c, cl), dr = num_detail::Shifted(DestRow, r, rl);
         if (dc >= 1 && dr >= 1 && dc <= INT32_MAX && dr <= INT32_MAX)
           PutVal(static_cast<int>(dc), static_cast<int>(dr), cells[k]);
       }
@@ -157,7 +157,7 @@ void TIntMatrix::MirrorColumns() {
   if (FIsSparse)
     SparseRemap([nc](TSpMatElemInt& e) { e.colidx = nc + 1 - e.colidx; });
   else
-    detail::DenseMirrorColumns(Mat, FNCol, FNRow);
+    num_detail::DenseMirrorColumns(Mat, FNCol, FNRow);
   Changed();
 }
 
@@ -166,7 +166,7 @@ void TIntMatrix::MirrorRows() {
   if (FIsSparse)
     SparseRemap([nr](TSpMatElemInt& e) { e.rowidx = nr + 1 - e.rowidx; });
   else
-    detail::DenseMirrorRows(Mat, FNCol, FNRow);
+    num_detail::DenseMirrorRows(Mat, FNCol, FNRow);
   Changed();
 }
 
@@ -175,7 +175,7 @@ void TIntMatrix::ExchangeColumns(int c1, int c2) {
   if (FIsSparse)
     SparseRemap([c1, c2](TSpMatElemInt& e) { e.colidx = e.colidx == c1 ? c2 : (e.colidx == c2 ? c1 : e.colidx); });
   else
-    detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
+    num_detail::DenseExchangeColumns(Mat, c1, c2, FNRow);
   Changed();
 }
 
@@ -184,7 +184,7 @@ void TIntMatrix::ExchangeRows(int r1, int r2) {
   if (FIsSparse)
     SparseRemap([r1, r2](TSpMatElemInt& e) { e.rowidx = e.rowidx == r1 ? r2 : (e.rowidx == r2 ? r1 : e.rowidx); });
   else if (r1 != r2)
-    detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
+    num_detail::DenseExchangeRows(Mat, 1, FNCol, r1, r2);
   Changed();
 }
 
@@ -195,7 +195,7 @@ void TIntMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_
   Maximum = -2147483647;
   if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   if (!FIsSparse) {
-    detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
+    num_detail::DenseMinMax(Mat, LowCol, LowRow, HighCol, HighRow, Minimum, Maximum);
     return;
   }
   bool seeded = false;
@@ -210,22 +210,22 @@ void TIntMatrix::MinMax(int LowCol, int LowRow, int HighCol, int HighRow, int32_
 
 int32_t TIntMatrix::Sum(int LoC, int LoR, int HiC, int HiR) const {
   if (!ValidRange(LoC, LoR, HiC, HiR)) return 0;
-  if (!FIsSparse) return detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
+  if (!FIsSparse) return num_detail::DenseSum(Mat, LoC, LoR, HiC, HiR);
   int32_t sum = 0;
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
-    if (e.colidx >= LoC && e.colidx <= HiC && e.rowidx >= LoR && e.rowidx <= HiR) sum = detail::AddElem(sum, e.value);
+    if (e.colidx >= LoC && e.colidx <= HiC && e.rowidx >= LoR && e.rowidx <= HiR) sum = num_detail::AddElem(sum, e.value);
   }
   return sum;
 }
 
 int32_t TIntMatrix::Trace() const {
   if (FNCol != FNRow || FNCol < 1) return 0;
-  if (!FIsSparse) return detail::DenseTrace(Mat, FNCol);
+  if (!FIsSparse) return num_detail::DenseTrace(Mat, FNCol);
   int32_t sum = 0;
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
-    if (e.colidx == e.rowidx) sum = detail::AddElem(sum, e.value);
+    if (e.colidx == e.rowidx) sum = num_detail::AddElem(sum, e.value);
   }
   return sum;
 }
@@ -235,14 +235,14 @@ void TIntMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, int32_t 
   RowIx = 0;
   if (!ValidRange(LowCol, LowRow, HighCol, HighRow)) return;
   if (!FIsSparse) {
-    detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
+    num_detail::DenseFind(Mat, LowCol, HighCol, LowRow, HighRow, Value, ColIx, RowIx);
     return;
   }
-  int64_t best = detail::FarDistance<int32_t>();
+  int64_t best = num_detail::FarDistance<int32_t>();
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
     if (e.colidx < LowCol || e.colidx > HighCol || e.rowidx < LowRow || e.rowidx > HighRow) continue;
-    const int64_t d = detail::DistElem(e.value, Value);
+    const int64_t d = num_detail::DistElem(e.value, Value);
     if (d < best) {
       best = d;
       ColIx = e.colidx;
@@ -253,8 +253,8 @@ void TIntMatrix::Find(int LowCol, int HighCol, int LowRow, int HighRow, int32_t 
 
 int TIntMatrix::FindInSortedColumn(int Col, bool ColIsAscending, int32_t Value) const {
   if (Col < 1 || Col > FNCol || FNRow < 1) return 0;
-  if (!FIsSparse) return detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
-  return detail::SortedSearch(FNRow, ColIsAscending, Value, [this, Col](int r) { return GetVal(Col, r); });
+  if (!FIsSparse) return num_detail::DenseFindInSortedColumn(Mat.Col(Col), FNRow, ColIsAscending, Value);
+  return num_detail::SortedSearch(FNRow, ColIsAscending, Value, [this, Col](int r) { return GetVal(Col, r); });
 }
 
 // [SECTION] arithmetic
@@ -267,11 +267,11 @@ void TIntMatrix::SMult(int32_t Scalar) {
   if (FIsSparse) {
     for (int i = 0; i < FSparseNumElem; ++i) {
       int32_t& v = SpMat[static_cast<std::size_t>(i)].value;
-      v = detail::MulElem(v, Scalar);
+      v = num_detail::MulElem(v, Scalar);
     }
   } else {
     for (int c = 1; c <= FNCol; ++c)
-      for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = detail::MulElem(*p, Scalar);
+      for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = num_detail::MulElem(*p, Scalar);
   }
   Changed();
 }
@@ -279,7 +279,7 @@ void TIntMatrix::SMult(int32_t Scalar) {
 void TIntMatrix::SAdd(int32_t Scalar) {
   RequireDense(u"SAdd");
   for (int c = 1; c <= FNCol; ++c)
-    for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = detail::AddElem(*p, Scalar);
+    for (int32_t* p = Mat.Col(c); p != Mat.Col(c) + FNRow; ++p) *p = num_detail::AddElem(*p, Scalar);
   Changed();
 }
 
@@ -300,7 +300,7 @@ bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
   if (!FIsSparse && !MatB->FIsSparse) {
     // Both dense: the block product on the stores (the cells vector keeps a result that overwrites an
     // operand from being read half-written).
-    detail::IntProduct(FNRow, MatB->FNCol, FNCol, Mat.Data(), Mat.Rows(), MatB->Mat.Data(), MatB->Mat.Rows(), cells.data(),
+    num_detail::IntProduct(FNRow, MatB->FNCol, FNCol, Mat.Data(), Mat.Rows(), MatB->Mat.Data(), MatB->Mat.Rows(), cells.data(),
                        FNRow);
   } else {
     for (int j = 1; j <= MatB->FNCol; ++j) {
@@ -308,7 +308,7 @@ bool TIntMatrix::Multiply(const TIntMatrix* MatB, TIntMatrix* MatRes) {
       for (int k = 1; k <= FNCol; ++k) {
         const int32_t b = MatB->GetVal(j, k);
         if (b == 0) continue;
-        for (int i = 1; i <= FNRow; ++i) out[i - 1] = detail::AddElem(out[i - 1], detail::MulElem(GetVal(k, i), b));
+        for (int i = 1; i <= FNRow; ++i) out[i - 1] = num_detail::AddElem(out[i - 1], num_detail::MulElem(GetVal(k, i), b));
       }
     }
   }
@@ -333,7 +333,7 @@ bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes
         continue;
       }
       int32_t sum = 0;
-      for (int k = 1; k <= FNRow; ++k) sum = detail::AddElem(sum, detail::MulElem(GetVal(i, k), MatB->GetVal(j, k)));
+      for (int k = 1; k <= FNRow; ++k) sum = num_detail::AddElem(sum, num_detail::MulElem(GetVal(i, k), MatB->GetVal(j, k)));
       cells[at] = sum;
     }
   MatRes->StoreProduct(MatB->FNCol, FNCol, cells);
@@ -342,7 +342,7 @@ bool TIntMatrix::TransposeAndMultiply(const TIntMatrix* MatB, TIntMatrix* MatRes
 }
 
 bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes) {
-  if (!detail::TransposeTimesVector<int32_t>(FNCol, FNRow, [this](int i, int j) { return GetVal(i, j); }, VecB, VecRes))
+  if (!num_detail::TransposeTimesVector<int32_t>(FNCol, FNRow, [this](int i, int j) { return GetVal(i, j); }, VecB, VecRes))
     return false;
   Changed();
   return true;
@@ -351,8 +351,8 @@ bool TIntMatrix::TransposeAndMultiply(const TIntVector* VecB, TIntVector* VecRes
 // [SECTION] fingerprint
 
 String TIntMatrix::CRCofData() const {
-  if (!FIsSparse) return detail::DenseCRC(Mat, FNCol, FNRow);
-  detail::TCrcOf<int32_t> lanes;
+  if (!FIsSparse) return num_detail::DenseCRC(Mat, FNCol, FNRow);
+  num_detail::TCrcOf<int32_t> lanes;
   int i = 0;  // next triple in storage order, which is the order of the walk
   for (int c = 1; c <= FNCol; ++c)
     for (int r = 1; r <= FNRow; ++r) {
@@ -360,7 +360,7 @@ String TIntMatrix::CRCofData() const {
       if (i < FSparseNumElem && SpMat[static_cast<std::size_t>(i)].colidx == c &&
           SpMat[static_cast<std::size_t>(i)].rowidx == r)
         v = SpMat[static_cast<std::size_t>(i++)].value;
-      lanes.Feed(detail::BitsOf(v));
+      lanes.Feed(num_detail::BitsOf(v));
     }
   return lanes.Text();
 }

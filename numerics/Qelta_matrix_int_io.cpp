@@ -50,24 +50,24 @@ bool TriplesAreSound(const TSparseImage& s, String& why) {
     const String at = u"triple " + IntToStr(static_cast<int64_t>(i) + 1) + u" (" + IntToStr(e.colidx) + u", " +
                       IntToStr(e.rowidx) + u")";
     if (e.colidx < 1 || e.colidx > s.Cols || e.rowidx < 1 || e.rowidx > s.Rows)
-      return detail::Refuse(why, at + u" lies outside the " + IntToStr(s.Cols) + u" x " + IntToStr(s.Rows) + u" matrix");
+      return num_detail::Refuse(why, at + u" lies outside the " + IntToStr(s.Cols) + u" x " + IntToStr(s.Rows) + u" matrix");
     if (i > 0) {
       const TSpMatElemInt& p = s.Triples[i - 1];
       if (p.colidx > e.colidx || (p.colidx == e.colidx && p.rowidx >= e.rowidx))
-        return detail::Refuse(why, at + u" is out of order");
+        return num_detail::Refuse(why, at + u" is out of order");
     }
     box[0] = std::min(box[0], e.colidx);
     box[1] = std::max(box[1], e.colidx);
     box[2] = std::min(box[2], e.rowidx);
     box[3] = std::max(box[3], e.rowidx);
   }
-  return std::equal(box, box + 4, s.Box) || detail::Refuse(why, u"the bounding box is not that of the triples");
+  return std::equal(box, box + 4, s.Box) || num_detail::Refuse(why, u"the bounding box is not that of the triples");
 }
 
 bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s, String& why) {
   if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kSignature, 8) != 0)
-    return detail::Refuse(why, u"not a sparse matrix file");
-  detail::TByteCursor cur(bytes.data() + 8, bytes.size() - 8);
+    return num_detail::Refuse(why, u"not a sparse matrix file");
+  num_detail::TByteCursor cur(bytes.data() + 8, bytes.size() - 8);
   uint32_t version = 0, crc = 0;
   int32_t count = 0;
   cur.U32(version);
@@ -77,11 +77,11 @@ bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s, String
   for (int& b : s.Box) cur.I32(b);
   cur.I32(count);
   cur.U32(crc);
-  if (version != kVersion) return detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" is unknown");
-  if (crc != detail::BlockCRC32(bytes.data(), 44)) return detail::Refuse(why, u"the header fails its checksum");
-  if (s.Cols < 0 || s.Rows < 0 || s.AllocBy < 1 || count < 0) return detail::Refuse(why, u"the header holds a negative count");
+  if (version != kVersion) return num_detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" is unknown");
+  if (crc != num_detail::BlockCRC32(bytes.data(), 44)) return num_detail::Refuse(why, u"the header fails its checksum");
+  if (s.Cols < 0 || s.Rows < 0 || s.AllocBy < 1 || count < 0) return num_detail::Refuse(why, u"the header holds a negative count");
   if ((bytes.size() - kHeaderSize) % 12 != 0 || (bytes.size() - kHeaderSize) / 12 != static_cast<std::size_t>(count))
-    return detail::Refuse(why, u"the file does not hold the " + IntToStr(count) + u" triples of its header");
+    return num_detail::Refuse(why, u"the file does not hold the " + IntToStr(count) + u" triples of its header");
   s.Triples.resize(static_cast<std::size_t>(count));
   for (TSpMatElemInt& e : s.Triples) {
     cur.I32(e.colidx);
@@ -95,18 +95,18 @@ bool ParseSparseImage(const std::vector<uint8_t>& bytes, TSparseImage& s, String
 
 // [SECTION] XML element and number text
 
-void TIntMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
-  detail::WriteXmlMatrix(out, u"TIntMatrix", CreateHeader, DataID, FIsSparse, FNCol, FNRow,
-                         [this](detail::TLineSink& o) {
+void TIntMatrix::WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
+  num_detail::WriteXmlMatrix(out, u"TIntMatrix", CreateHeader, DataID, FIsSparse, FNCol, FNRow,
+                         [this](num_detail::TLineSink& o) {
                            if (!FIsSparse) return WriteDenseXmlCells(o);
                            for (int i = 0; i < FSparseNumElem; ++i) {
                              const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
-                             o.Line(detail::XmlCellsLine(e.rowidx, e.colidx, CellText(e.value)));
+                             o.Line(num_detail::XmlCellsLine(e.rowidx, e.colidx, CellText(e.value)));
                            }
                          });
 }
 
-bool TIntMatrix::TakeXmlCells(const detail::TXmlMatrix<int32_t>& x) {
+bool TIntMatrix::TakeXmlCells(const num_detail::TXmlMatrix<int32_t>& x) {
   if (!FIsSparse) return TMatrixT::TakeXmlCells(x);
   std::vector<TSpMatElemInt> triples;
   for (const auto& run : x.Runs)  // later lines win over earlier ones for the same cell
@@ -145,28 +145,28 @@ bool TIntMatrix::StoreSparseMat(const String& FileName) const {
     s.Box[2] = std::min(s.Box[2], e.rowidx);
     s.Box[3] = std::max(s.Box[3], e.rowidx);
   }
-  detail::TByteImage img;
+  num_detail::TByteImage img;
   img.Raw(kSignature, 8);
   img.U32(kVersion);
   for (int v : {s.Cols, s.Rows, s.AllocBy, s.Box[0], s.Box[1], s.Box[2], s.Box[3]}) img.I32(v);
   img.I32(static_cast<int32_t>(s.Triples.size()));
-  img.U32(detail::BlockCRC32(img.Bytes.data(), img.Bytes.size()));
+  img.U32(num_detail::BlockCRC32(img.Bytes.data(), img.Bytes.size()));
   for (const TSpMatElemInt& e : s.Triples) {
     img.I32(e.colidx);
     img.I32(e.rowidx);
     img.I32(e.value);
   }
-  return detail::WriteFileBytes(FileName, img.Bytes);
+  return num_detail::WriteFileBytes(FileName, img.Bytes);
 }
 
 bool TIntMatrix::LoadSparseMat(const String& FileName) {
   std::vector<uint8_t> bytes;
   TSparseImage s;
   FLoadError.clear();
-  if (!detail::ReadFileBytes(FileName, bytes)) return detail::Refuse(FLoadError, detail::InFile(FileName, u"cannot be read"));
-  if (!ParseSparseImage(bytes, s, FLoadError)) return detail::Refuse(FLoadError, detail::InFile(FileName, FLoadError));
+  if (!num_detail::ReadFileBytes(FileName, bytes)) return num_detail::Refuse(FLoadError, num_detail::InFile(FileName, u"cannot be read"));
+  if (!ParseSparseImage(bytes, s, FLoadError)) return num_detail::Refuse(FLoadError, num_detail::InFile(FileName, FLoadError));
   if (!SparseAdopt(s.Triples, s.AllocBy))
-    return detail::Refuse(FLoadError, detail::InFile(FileName, u"not enough memory for the triples"));
+    return num_detail::Refuse(FLoadError, num_detail::InFile(FileName, u"not enough memory for the triples"));
   Mat.Release();
   FIsSparse = true;
   FAllocBy = s.AllocBy;

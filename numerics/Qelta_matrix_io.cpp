@@ -50,8 +50,8 @@ struct TBinaryHeader {
 bool ReadHeader(TStream& f, TBinaryHeader& h, String& why) {
   uint8_t fixed[28];
   if (f.Read(fixed, 28) != 28 || std::memcmp(fixed, kSignature, 8) != 0)
-    return detail::Refuse(why, u"not a binary matrix file");
-  detail::TByteCursor cur(fixed + 8, 20);
+    return num_detail::Refuse(why, u"not a binary matrix file");
+  num_detail::TByteCursor cur(fixed + 8, 20);
   uint32_t version = 0, cellSize = 0, idBytes = 0;
   int32_t cols = 0, rows = 0;
   cur.U32(version);
@@ -60,17 +60,17 @@ bool ReadHeader(TStream& f, TBinaryHeader& h, String& why) {
   cur.I32(rows);
   cur.U32(idBytes);
   if (version != kVersion || cellSize != 8)
-    return detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" with " + IntToStr(int64_t{cellSize}) +
+    return num_detail::Refuse(why, u"format version " + IntToStr(int64_t{version}) + u" with " + IntToStr(int64_t{cellSize}) +
                                    u"-byte cells is unknown");
-  if (cols < 0 || rows < 0 || idBytes > kMaxIdBytes) return detail::Refuse(why, u"the header holds an impossible size");
+  if (cols < 0 || rows < 0 || idBytes > kMaxIdBytes) return num_detail::Refuse(why, u"the header holds an impossible size");
   std::vector<uint8_t> head(fixed, fixed + 28);
   head.resize(28 + idBytes + 4);
   if (f.Read(head.data() + 28, idBytes + 4) != static_cast<int64_t>(idBytes) + 4)
-    return detail::Refuse(why, u"the file ends inside the header");
-  detail::TByteCursor crc(head.data() + 28 + idBytes, 4);
+    return num_detail::Refuse(why, u"the file ends inside the header");
+  num_detail::TByteCursor crc(head.data() + 28 + idBytes, 4);
   uint32_t stored = 0;
   crc.U32(stored);
-  if (stored != detail::BlockCRC32(head.data(), 28 + idBytes)) return detail::Refuse(why, u"the header fails its checksum");
+  if (stored != num_detail::BlockCRC32(head.data(), 28 + idBytes)) return num_detail::Refuse(why, u"the header fails its checksum");
   h.Cols = cols;
   h.Rows = rows;
   h.DataID = Utf8ToString(std::string(head.begin() + 28, head.begin() + 28 + idBytes));
@@ -82,20 +82,20 @@ bool ReadHeader(TStream& f, TBinaryHeader& h, String& why) {
 
 // [SECTION] XML element and number text
 
-void TMatrix::WriteXml(detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
-  detail::WriteXmlMatrix(out, u"TMatrix", CreateHeader, DataID, false, FNCol, FNRow,
-                         [this](detail::TLineSink& o) { WriteDenseXmlCells(o); });
+void TMatrix::WriteXml(num_detail::TLineSink& out, bool CreateHeader, const String& DataID) const {
+  num_detail::WriteXmlMatrix(out, u"TMatrix", CreateHeader, DataID, false, FNCol, FNRow,
+                         [this](num_detail::TLineSink& o) { WriteDenseXmlCells(o); });
 }
 
 String TMatrix::CellText(double v) const {
-  return FPrecisSet ? detail::FileNumText(v, FPrecis[0], FPrecis[1]) : detail::ShortestNumText(v);
+  return FPrecisSet ? num_detail::FileNumText(v, FPrecis[0], FPrecis[1]) : num_detail::ShortestNumText(v);
 }
 
 // [SECTION] binary file
 
 bool TMatrix::SaveBinary(const String& FName) const {
   const std::string id = StringToUtf8(FDataID).substr(0, kMaxIdBytes);
-  detail::TByteImage head;
+  num_detail::TByteImage head;
   head.Raw(kSignature, 8);
   head.U32(kVersion);
   head.U32(8);
@@ -103,7 +103,7 @@ bool TMatrix::SaveBinary(const String& FName) const {
   head.I32(FNRow);
   head.U32(static_cast<uint32_t>(id.size()));
   head.Raw(id.data(), id.size());
-  head.U32(detail::BlockCRC32(head.Bytes.data(), head.Bytes.size()));
+  head.U32(num_detail::BlockCRC32(head.Bytes.data(), head.Bytes.size()));
   try {
     TFileStream f(FName, fmCreate);
     f.WriteBuffer(head.Bytes.data(), static_cast<int64_t>(head.Bytes.size()));
@@ -120,12 +120,12 @@ bool TMatrix::LoadBinary(const String& FName) {
   try {
     TFileStream f(FName, fmOpenRead);
     TBinaryHeader h;
-    if (!ReadHeader(f, h, FLoadError)) return detail::Refuse(FLoadError, detail::InFile(FName, FLoadError));
-    const int64_t data = detail::StreamRemaining(f);
+    if (!ReadHeader(f, h, FLoadError)) return num_detail::Refuse(FLoadError, num_detail::InFile(FName, FLoadError));
+    const int64_t data = num_detail::StreamRemaining(f);
     if (data % 8 != 0 || data / 8 != h.Cells)
-      return detail::Refuse(FLoadError, detail::InFile(FName, u"the file does not hold the " + IntToStr(h.Cols) + u" x " +
+      return num_detail::Refuse(FLoadError, num_detail::InFile(FName, u"the file does not hold the " + IntToStr(h.Cols) + u" x " +
                                                               IntToStr(h.Rows) + u" cells of its header"));
-    detail::TDenseStore<double> next;
+    num_detail::TDenseStore<double> next;
     next.Reshape(h.Cols, h.Rows);
     for (int c = 1; c <= h.Cols && h.Rows > 0; ++c)
       f.ReadBuffer(next.Col(c), static_cast<int64_t>(h.Rows) * static_cast<int64_t>(sizeof(double)));
@@ -134,9 +134,9 @@ bool TMatrix::LoadBinary(const String& FName) {
     FNRow = h.Rows;
     FDataID = h.DataID;
   } catch (const EStreamError& e) {
-    return detail::Refuse(FLoadError, detail::InFile(FName, e.Message()));
+    return num_detail::Refuse(FLoadError, num_detail::InFile(FName, e.Message()));
   } catch (const std::bad_alloc&) {
-    return detail::Refuse(FLoadError, detail::InFile(FName, u"not enough memory for the cells"));
+    return num_detail::Refuse(FLoadError, num_detail::InFile(FName, u"not enough memory for the cells"));
   }
   Changed();
   return true;

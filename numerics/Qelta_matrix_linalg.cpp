@@ -28,7 +28,7 @@
 
 namespace qelta {
 
-namespace detail {
+namespace num_detail {
 
 std::vector<double> TMatrixAccess::Cells(const TMatrix& m) {
   const int nc = m.FNCol, nr = m.FNRow;
@@ -49,9 +49,9 @@ void TMatrixAccess::Store(TMatrix& m, const double* block, int nc, int nr, int64
   }
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
-using detail::TMatrixAccess;
+using num_detail::TMatrixAccess;
 
 namespace {
 
@@ -59,7 +59,7 @@ namespace {
 template <typename Fn>
 auto Guarded(const TMatrix& m, Fn&& fn) -> decltype(fn()) {
   decltype(fn()) result{};
-  detail::GuardAlloc<EQeltaMatrixError>(m, u"not enough memory on heap", [&] { result = fn(); });
+  num_detail::GuardAlloc<EQeltaMatrixError>(m, u"not enough memory on heap", [&] { result = fn(); });
   return result;
 }
 
@@ -92,9 +92,9 @@ bool RowScales(int n, const double* a, std::vector<double>& scale) {
 bool CroutColumn(int n, double* a, int j0, int j, std::vector<double>& scale, int& pivot, int& sign) {
   double* colj = a + static_cast<int64_t>(j) * n;
   for (int k = j0; k < j; ++k) {  // rows above the diagonal: forward substitution inside the block
-    if (k + 1 < j && colj[k] != 0.0) detail::Axpy(j - k - 1, -colj[k], a + (k + 1) + static_cast<int64_t>(k) * n, colj + k + 1);
+    if (k + 1 < j && colj[k] != 0.0) num_detail::Axpy(j - k - 1, -colj[k], a + (k + 1) + static_cast<int64_t>(k) * n, colj + k + 1);
   }
-  for (int k = j0; k < j; ++k) detail::Axpy(n - j, -colj[k], a + j + static_cast<int64_t>(k) * n, colj + j);
+  for (int k = j0; k < j; ++k) num_detail::Axpy(n - j, -colj[k], a + j + static_cast<int64_t>(k) * n, colj + j);
   double best = 0.0;
   int p = j;
   for (int i = j; i < n; ++i) {
@@ -134,8 +134,8 @@ TLUOutcome CroutLU(int n, double* a, std::vector<int>& piv, int& sign) {
     const int rest = n - j1;
     if (rest == 0) continue;
     double* a12 = a + j0 + static_cast<int64_t>(j1) * n;
-    detail::TrsmLowerUnit(j1 - j0, rest, a + j0 + static_cast<int64_t>(j0) * n, n, a12, n);
-    detail::Gemm(false, rest, rest, j1 - j0, -1.0, a + j1 + static_cast<int64_t>(j0) * n, n, a12, n, 1.0,
+    num_detail::TrsmLowerUnit(j1 - j0, rest, a + j0 + static_cast<int64_t>(j0) * n, n, a12, n);
+    num_detail::Gemm(false, rest, rest, j1 - j0, -1.0, a + j1 + static_cast<int64_t>(j0) * n, n, a12, n, 1.0,
                  a + j1 + static_cast<int64_t>(j1) * n, n);
   }
   return fine ? luOk : luTinyPivot;
@@ -148,9 +148,9 @@ std::vector<double> InverseFromLU(int n, const double* lu, const std::vector<int
     const int cb = std::min(kLUBlock, n - c0);
     double* block = x.data() + c0 + static_cast<int64_t>(c0) * n;
     for (int c = 0; c < cb; ++c) block[c + static_cast<int64_t>(c) * n] = 1.0;
-    detail::TrsmLowerUnit(n - c0, cb, lu + c0 + static_cast<int64_t>(c0) * n, n, block, n);
+    num_detail::TrsmLowerUnit(n - c0, cb, lu + c0 + static_cast<int64_t>(c0) * n, n, block, n);
   }
-  detail::TrsmUpper(n, n, lu, n, x.data(), n);
+  num_detail::TrsmUpper(n, n, lu, n, x.data(), n);
   for (int j = n - 1; j >= 0; --j)
     if (piv[j] != j) std::swap_ranges(x.data() + static_cast<int64_t>(j) * n, x.data() + static_cast<int64_t>(j + 1) * n,
                                       x.data() + static_cast<int64_t>(piv[j]) * n);
@@ -160,7 +160,7 @@ std::vector<double> InverseFromLU(int n, const double* lu, const std::vector<int
 /// res := op(a) b (m x n, inner dimension k) written through the element writers.
 void StoreProduct(bool transA, const TMatrix& a, const TMatrix& b, TMatrix& res, int m, int n, int k) {
   std::vector<double> c(static_cast<std::size_t>(m) * static_cast<std::size_t>(n));  // res may be a or b
-  detail::Gemm(transA, m, n, k, 1.0, TMatrixAccess::Data(a), TMatrixAccess::Stride(a), TMatrixAccess::Data(b),
+  num_detail::Gemm(transA, m, n, k, 1.0, TMatrixAccess::Data(a), TMatrixAccess::Stride(a), TMatrixAccess::Data(b),
                TMatrixAccess::Stride(b), 0.0, c.data(), m);
   TMatrixAccess::Store(res, c.data(), n, m, m);
 }
@@ -212,7 +212,7 @@ void TMatrix::SAdd(double Scalar) {
 
 bool TMatrix::Add(const TMatrix* MatB) {
   if (MatB == nullptr || MatB->FNCol != FNCol || MatB->FNRow != FNRow) return false;
-  for (int c = 1; c <= FNCol; ++c) detail::Axpy(FNRow, 1.0, MatB->Mat.Col(c), Mat.Col(c));
+  for (int c = 1; c <= FNCol; ++c) num_detail::Axpy(FNRow, 1.0, MatB->Mat.Col(c), Mat.Col(c));
   Changed();
   return true;
 }
@@ -247,7 +247,7 @@ bool TMatrix::TransposeAndMultiply(const TMatrix* MatB, TMatrix* MatRes) {
 }
 
 bool TMatrix::TransposeAndMultiply(const TVector* VecB, TVector* VecRes) {
-  if (!detail::TransposeTimesVector<double>(FNCol, FNRow, [this](int i, int j) { return Mat.At(i, j); }, VecB, VecRes))
+  if (!num_detail::TransposeTimesVector<double>(FNCol, FNRow, [this](int i, int j) { return Mat.At(i, j); }, VecB, VecRes))
     return false;
   Changed();
   return true;
@@ -278,7 +278,7 @@ bool TMatrix::Invert() {
   if (FNCol != FNRow || FNCol < 1) return false;
   const int n = FNCol;
   bool fine = false;
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
     std::vector<double> a = TMatrixAccess::Cells(*this);
     std::vector<int> piv;
     int sign = 1;
@@ -317,7 +317,7 @@ double TMatrix::Norm(TNormType nt) const {
         const int m = FNRow, n = FNCol, rows = std::max(m, n);
         std::vector<double> a(static_cast<std::size_t>(rows) * n, 0.0), w(static_cast<std::size_t>(n));
         for (int c = 1; c <= n; ++c) std::copy_n(Mat.Col(c), m, a.data() + static_cast<int64_t>(c - 1) * rows);
-        if (!detail::SvdKernel(rows, n, a.data(), nullptr, w.data(), false))
+        if (!num_detail::SvdKernel(rows, n, a.data(), nullptr, w.data(), false))
           throw EQeltaMatrixError(u"near singular covariance matrix");
         double best = 0.0;
         for (double v : w) best = std::max(best, v);

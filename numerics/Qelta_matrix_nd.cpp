@@ -24,7 +24,7 @@
 #include "SysUtils.h"
 #include "Qelta_vecmat_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 namespace {
 
@@ -64,7 +64,7 @@ void WriteXmlBlock(TLineSink& out, const char16_t* className, bool createHeader,
 }
 
 template <int N>
-bool ReadXmlBlock(TXmlSource& in, const String& id, TCellBlock<N>& block, String& idOut) {
+bool ReadXmlBlock(TTagReader& in, const String& id, TCellBlock<N>& block, String& idOut) {
   TXmlMatrix<double> x;
   String why;
   if (!ReadXmlMatrix(in, id, x, why, N)) return false;
@@ -98,8 +98,8 @@ bool ReadXmlBlock(TXmlSource& in, const String& id, TCellBlock<N>& block, String
 
 template void WriteXmlBlock<3>(TLineSink&, const char16_t*, bool, const String&, const TCellBlock<3>&);
 template void WriteXmlBlock<4>(TLineSink&, const char16_t*, bool, const String&, const TCellBlock<4>&);
-template bool ReadXmlBlock<3>(TXmlSource&, const String&, TCellBlock<3>&, String&);
-template bool ReadXmlBlock<4>(TXmlSource&, const String&, TCellBlock<4>&, String&);
+template bool ReadXmlBlock<3>(TTagReader&, const String&, TCellBlock<3>&, String&);
+template bool ReadXmlBlock<4>(TTagReader&, const String&, TCellBlock<4>&, String&);
 
 // [SECTION] fingerprint and search of the blocks
 
@@ -129,4 +129,4 @@ template String TCellBlock<4>::CRC() const;
 template void TCellBlock<3>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
 template void TCellBlock<4>::Find(const TIndex&, const TIndex&, double, TIndex&) const;
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

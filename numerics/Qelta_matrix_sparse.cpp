@@ -36,15 +36,15 @@ int64_t TIntMatrix::SparseLowerBound(int c, int r) const {
 void TIntMatrix::SparseGrowTo(int64_t needed) {
   if (FNumAllocated >= needed) return;
   const int64_t next = std::min<int64_t>(std::max<int64_t>(int64_t{FNumAllocated} + FAllocBy, needed), INT32_MAX);
-  if (next < needed) throw EQeltaMatrixError(detail::ComponentText(*this, u"not enough memory on heap"));
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
+  if (next < needed) throw EQeltaMatrixError(num_detail::ComponentText(*this, u"not enough memory on heap"));
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap",
                                         [&] { SpMat.resize(static_cast<std::size_t>(next)); });
   FNumAllocated = static_cast<int>(next);
 }
 
 void TIntMatrix::SparseReset(int AllocBy) {
   const int step = std::max(AllocBy, 1);
-  detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, u"not enough memory on heap", [&] {
     std::vector<TSpMatElemInt> fresh(static_cast<std::size_t>(step));
     SpMat.swap(fresh);
   });
@@ -130,8 +130,8 @@ TSpMatElemInt TIntMatrix::SparseElem(int i) const {
 void TIntMatrix::SparseToArray() {
   if (!FIsSparse) return;
   const int nc = std::max(FNCol, FSparseHighCol), nr = std::max(FNRow, FSparseHighRow);
-  detail::TDenseStore<int32_t> next;
-  detail::GuardAlloc<EQeltaMatrixError>(*this, detail::NoRoomFor(nc, nr), [&] { next.Reshape(nc, nr); });
+  num_detail::TDenseStore<int32_t> next;
+  num_detail::GuardAlloc<EQeltaMatrixError>(*this, num_detail::NoRoomFor(nc, nr), [&] { next.Reshape(nc, nr); });
   for (int i = 0; i < FSparseNumElem; ++i) {
     const TSpMatElemInt& e = SpMat[static_cast<std::size_t>(i)];
     next.At(e.colidx, e.rowidx) = e.value;
@@ -164,7 +164,7 @@ void TIntMatrix::ArrayToSparse(int AllocBy) {
 // [SECTION] element-wise sums (this matrix dense)
 
 bool TIntMatrix::AddSub(const TIntMatrix& b, bool subtract) {
-  auto combine = [subtract](int32_t x, int32_t y) { return subtract ? detail::SubElem(x, y) : detail::AddElem(x, y); };
+  auto combine = [subtract](int32_t x, int32_t y) { return subtract ? num_detail::SubElem(x, y) : num_detail::AddElem(x, y); };
   if (!b.FIsSparse) {
     if (b.FNCol != FNCol || b.FNRow != FNRow) return false;
     for (int c = 1; c <= FNCol; ++c) {

@@ -1,5 +1,5 @@
 // Qelta_matrix: statistics over a sub-range of TMatrix and TIntMatrix (the shared members of
-// detail::TMatrixT), and the histogram, correlation, standardisation and mean-centring of TMatrix.
+// num_detail::TMatrixT), and the histogram, correlation, standardisation and mean-centring of TMatrix.
 // The rules (moments, order statistics, histogram bins, correlation) are those of every container
 // (Qelta_stats_internal.h); this file feeds them the cells of a range.
 //
@@ -23,7 +23,7 @@
 #include "Qelta_stats_internal.h"
 #include "Qelta_vecmat_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] the range and its visitor
 
@@ -162,7 +162,7 @@ QELTA_MATRIX_STATS(TMatrix, double, TVector)
 QELTA_MATRIX_STATS(TIntMatrix, int32_t, TIntVector)
 #undef QELTA_MATRIX_STATS
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
 
 namespace qelta {
 
@@ -172,9 +172,9 @@ bool TMatrix::Histogram(int LoX, int LoY, int HiX, int HiY, double FirstBin, dou
                         TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const {
   // Each bound clamped to the cells, never exchanged: a reversed range counts nothing.
   const bool cells = FNCol > 0 && FNRow > 0;
-  const int lc = cells ? detail::ClampInt(LoX, 1, FNCol) : 1, hc = cells ? detail::ClampInt(HiX, 1, FNCol) : 0;
-  const int lr = cells ? detail::ClampInt(LoY, 1, FNRow) : 1, hr = cells ? detail::ClampInt(HiY, 1, FNRow) : 0;
-  return detail::CountHistogram(
+  const int lc = cells ? num_detail::ClampInt(LoX, 1, FNCol) : 1, hc = cells ? num_detail::ClampInt(HiX, 1, FNCol) : 0;
+  const int lr = cells ? num_detail::ClampInt(LoY, 1, FNRow) : 1, hr = cells ? num_detail::ClampInt(HiY, 1, FNRow) : 0;
+  return num_detail::CountHistogram(
       [this, lc, lr, hc, hr](auto& acc) {
         for (int c = lc; c <= hc && lr <= hr; ++c) acc.Run(Mat.Col(c) + (lr - 1), int64_t{hr} - lr + 1);
       },
@@ -184,13 +184,13 @@ bool TMatrix::Histogram(int LoX, int LoY, int HiX, int HiY, double FirstBin, dou
 double TMatrix::Correlate(const TMatrix* OtherMat) const {
   if (OtherMat == nullptr) return 0.0;
   if (OtherMat->FNCol != FNCol || OtherMat->FNRow != FNRow)
-    throw EQeltaMatrixError(detail::ComponentText(*this, u"matrices do not match"));
+    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"matrices do not match"));
   if (FNCol == 0 || FNRow == 0) return 0.0;
   // Equal dimensions give equal column-major blocks: cell k of one pairs with cell k of the other.
   const double* x = Mat.Data();
   const double* y = OtherMat->Mat.Data();
   const int64_t n = int64_t{FNCol} * FNRow;
-  return detail::CorrelationRule([x, y, n](auto& acc) {
+  return num_detail::CorrelationRule([x, y, n](auto& acc) {
     for (int64_t k = 0; k < n; ++k) acc.Pair(x[k], y[k]);
   });
 }
@@ -198,9 +198,9 @@ double TMatrix::Correlate(const TMatrix* OtherMat) const {
 namespace {
 
 // Mean and variance of one column (byColumn) or row of the dense cells by the MeanVar rule.
-void LineMeanVar(const detail::TDenseStore<double>& m, bool byColumn, int line, int nc, int nr, double& mean,
+void LineMeanVar(const num_detail::TDenseStore<double>& m, bool byColumn, int line, int nc, int nr, double& mean,
                  double& var) {
-  const detail::TMoments mo = detail::CentredMoments(
+  const num_detail::TMoments mo = num_detail::CentredMoments(
       [&](auto& acc) {
         if (byColumn) {
           acc.Run(m.Col(line), nr);
@@ -209,7 +209,7 @@ void LineMeanVar(const detail::TDenseStore<double>& m, bool byColumn, int line, 
         }
       },
       2);
-  detail::MeanVarRule(mo, mean, var);
+  num_detail::MeanVarRule(mo, mean, var);
 }
 
 }  // namespace

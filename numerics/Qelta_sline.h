@@ -14,6 +14,9 @@
 
 #include "Classes.h"
 #include "Exceptions.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -95,3 +98,5 @@ class TSLine : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

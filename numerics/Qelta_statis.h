@@ -52,6 +52,9 @@
 #include "Classes.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -437,3 +440,5 @@ class TCrossValidator : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

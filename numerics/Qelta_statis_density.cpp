@@ -114,7 +114,7 @@ void EstimateProbDensity(TVector* Data, TVector* Density, double LowX, double Hi
   const int points = std::clamp(NumPoints, 10, 10000);
   if (!(WidthFactor > 0)) WidthFactor = 1;
   Data->SortElems(true, 1, Data->NrOfElem());
-  const std::vector<double> x = detail::SampleOf(Data);
+  const std::vector<double> x = num_detail::SampleOf(Data);
   const double total = static_cast<double>(x.size()) + points + 1;
   int count = 0;
   const std::function<void()> step = [&] {

@@ -6,7 +6,7 @@
 // for t <= 0 with z = df / (df + t^2), the complement above. Chi-squared: P(df/2, x/2). F:
 // I_z(df1/2, df2/2) with z = df1 x / (df1 x + df2) (Abramowitz and Stegun 26.7.1, 26.4.19, 26.6.2).
 // The densities are the textbook forms through ln gamma. Quantiles invert the distribution functions
-// by bracketing and bisection (detail::InvertDistribution), the normal one from the start value of
+// by bracketing and bisection (num_detail::InvertDistribution), the normal one from the start value of
 // Abramowitz and Stegun 26.2.23.
 // Deliberate deviations, each a mended fault:
 //  - nDistriQuantile ended only when |F(m) - p| / p fell below 1e-8, which the lower tail computed
@@ -39,7 +39,7 @@ E NormalLowerTail(E x) {
   const E h = x * x / 2;
   if (!(h > 0)) return 0.5L;
   if (std::isinf(h)) return 0;
-  return detail::GammaTails(h, 0.5L).Q / 2;
+  return num_detail::GammaTails(h, 0.5L).Q / 2;
 }
 
 /// Start value of Abramowitz and Stegun 26.2.23 (|error| < 4.5e-4) for 0 < p < 1.
@@ -68,7 +68,7 @@ double nDistriIntegral(double x) {
 double nDistriQuantile(double p) {
   if (!IsProbability(p)) return 0.0;
   const double b = NormalQuantileStart(p), e = 0.1 * std::max(std::fabs(b), 0.1);
-  return detail::InvertDistribution([](double x) { return nDistriIntegral(x); }, p, b - e, b + e, false);
+  return num_detail::InvertDistribution([](double x) { return nDistriIntegral(x); }, p, b - e, b + e, false);
 }
 
 // [SECTION] t distribution
@@ -80,9 +80,9 @@ double tDistriDensity(double t, int df) {
                                       (std::log(v) + uc_lnPi) / 2 - (v + 1) / 2 * std::log1p(static_cast<E>(t) * t / v)));
 }
 
-double tDistriIntegral(double t, int df) { return df < 1 ? 0.0 : detail::StudentIntegral(t, df); }
+double tDistriIntegral(double t, int df) { return df < 1 ? 0.0 : num_detail::StudentIntegral(t, df); }
 
-double detail::StudentIntegral(double t, double df) {
+double num_detail::StudentIntegral(double t, double df) {
   if (!(df > 0) || std::isnan(t)) return 0.0;
   if (std::isinf(df)) return nDistriIntegral(t);
   const E v = df, z = v / (v + static_cast<E>(t) * t);
@@ -93,7 +93,7 @@ double detail::StudentIntegral(double t, double df) {
 double tDistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
   const double z = nDistriQuantile(p);  // |t| >= |z|: the search widens outwards from here
-  return detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, p, z - 1, z + 1, false);
+  return num_detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, p, z - 1, z + 1, false);
 }
 
 // [SECTION] chi-squared distribution
@@ -112,7 +112,7 @@ double chi2DistriIntegral(double x, int df) {
 
 double chi2DistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
-  return detail::InvertDistribution([df](double x) { return chi2DistriIntegral(x, df); }, p, df / 4.0, 2.0 * df + 8,
+  return num_detail::InvertDistribution([df](double x) { return chi2DistriIntegral(x, df); }, p, df / 4.0, 2.0 * df + 8,
                                     true);
 }
 
@@ -135,7 +135,7 @@ double FDistriIntegral(double x, int df1, int df2) {
 
 double FDistriQuantile(double p, int df1, int df2) {
   if (!IsProbability(p) || df1 < 1 || df2 < 1) return 0.0;
-  return detail::InvertDistribution([df1, df2](double x) { return FDistriIntegral(x, df1, df2); }, p, 0.25, 4.0,
+  return num_detail::InvertDistribution([df1, df2](double x) { return FDistriIntegral(x, df1, df2); }, p, 0.25, 4.0,
                                     true);
 }
 

@@ -106,7 +106,7 @@ E BetaFraction(E a, E b, E x) {
 
 }  // namespace
 
-namespace detail {
+namespace num_detail {
 
 TGammaTails GammaTails(Extended x, Extended a) {
   if (x < a + 1) {
@@ -117,7 +117,7 @@ TGammaTails GammaTails(Extended x, Extended a) {
   return {1 - q, q};
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 // [SECTION] ln gamma and ln beta
 
@@ -137,7 +137,7 @@ double LnBeta(double a, double b) {
 double IncompleteGamma(double x, double a) {
   if (!(x > 0) || !(a > 0) || std::isinf(a)) return 0.0;
   if (std::isinf(x)) return 1.0;
-  return static_cast<double>(detail::GammaTails(x, a).P);
+  return static_cast<double>(num_detail::GammaTails(x, a).P);
 }
 
 double IncompleteBeta(double x, double a, double b) {

@@ -1,5 +1,6 @@
 #pragma once
-// Not part of the public interface: what the sources of Qelta_statis share (and its tests reach).
+// Not part of the public interface: what the sources of Qelta_statis share (and its tests reach,
+// hence exported).
 
 #include <algorithm>
 #include <array>
@@ -8,8 +9,11 @@
 
 #include "Qelta_statis.h"
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::num_detail {
 
 // [SECTION] incomplete gamma function
 
@@ -93,4 +97,6 @@ std::vector<double> SampleOf(const TVector* v);
 /// Sorts ascending with NaN behind every number (a strict weak order, unlike plain <).
 void SortSample(std::vector<double>& x);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
+
+QELTA_PUBLIC_END

@@ -68,7 +68,7 @@ struct TScaledMatrix {
 /// x y (both of order m), exponents added; the product kernel of the linear algebra.
 TScaledMatrix Product(const TScaledMatrix& x, const TScaledMatrix& y) {
   TScaledMatrix r{x.m, std::vector<double>(x.a.size()), x.Exp + y.Exp};
-  detail::Gemm(false, x.m, x.m, x.m, 1.0, x.a.data(), x.m, y.a.data(), x.m, 0.0, r.a.data(), x.m);
+  num_detail::Gemm(false, x.m, x.m, x.m, 1.0, x.a.data(), x.m, y.a.data(), x.m, 0.0, r.a.data(), x.m);
   return r;
 }
 
@@ -175,7 +175,7 @@ double PerformLillieforsTest(TVector* Data, bool DataIsSorted) {
 
 double KolmogSmir1SampleTestStat(int n, TSignifLevel level) {
   if (n <= 0 || level > Dot01) return -1.0;
-  if (n <= 20) return detail::KSTable[static_cast<std::size_t>(n)][level];
+  if (n <= 20) return num_detail::KSTable[static_cast<std::size_t>(n)][level];
   return kKSLargeN[level] / std::sqrt(static_cast<double>(n));
 }
 
@@ -194,7 +194,7 @@ double KSPValue(int n, double D) {
 
 double KSQuantile(int n, TSignifLevel level) {
   if (n <= 0 || level > Dot01) return -1.0;
-  const double alpha = detail::KSTable[0][level];
+  const double alpha = num_detail::KSTable[0][level];
   double q = KolmogSmir1SampleTestStat(n, level);
   for (int step = 0; step < 200; ++step) {
     const double v = KSPValue(n, q) - alpha;

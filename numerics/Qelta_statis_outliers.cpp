@@ -21,7 +21,7 @@ namespace qelta {
 
 // [SECTION] samples
 
-std::vector<double> detail::SampleOf(const TVector* v) {
+std::vector<double> num_detail::SampleOf(const TVector* v) {
   std::vector<double> x;
   if (v == nullptr) return x;
   x.resize(static_cast<std::size_t>(v->NrOfElem()));
@@ -29,7 +29,7 @@ std::vector<double> detail::SampleOf(const TVector* v) {
   return x;
 }
 
-void detail::SortSample(std::vector<double>& x) {
+void num_detail::SortSample(std::vector<double>& x) {
   std::sort(x.begin(), x.end(), [](double a, double b) { return a < b || (!std::isnan(a) && std::isnan(b)); });
 }
 
@@ -70,17 +70,17 @@ int FirstIndexOf(const std::vector<double>& data, double v) {
 
 double DeanDixonCriticalValues(int n, TSignifLevelEx level) {
   if (n < 3 || n > 100 || level > Dot500) return -1.0;
-  return detail::DeanDixonTable[static_cast<std::size_t>(n - 3)][level];
+  return num_detail::DeanDixonTable[static_cast<std::size_t>(n - 3)][level];
 }
 
 int DeanDixonTest(const TVector* Data, TSignifLevelEx level, double& TestValue) {
-  const std::vector<double> data = detail::SampleOf(Data);
+  const std::vector<double> data = num_detail::SampleOf(Data);
   const int n = static_cast<int>(data.size());
   if (n < 3) throw EQeltaStatisError(u"DeanDixonTest: number of data points is too low");
   if (n > 100) throw EQeltaStatisError(u"DeanDixonTest: number of data points is too high");
   if (level > Dot500) throw EQeltaStatisError(u"DeanDixonTest: invalid level of significance");
   std::vector<double> sorted = data;
-  detail::SortSample(sorted);
+  num_detail::SortSample(sorted);
   double low = 0, high = 0;
   DixonRatios(sorted, low, high);
   const bool lowSide = !(high > low);

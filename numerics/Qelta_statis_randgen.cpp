@@ -28,7 +28,7 @@ constexpr int kMaxTries = 100001;
 }  // namespace
 
 TRandGen::TRandGen(TComponent* AOwner) : TComponent(AOwner) {
-  detail::GuardAlloc<EQeltaStatisError>(*this, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaStatisError>(*this, u"not enough memory on heap",
                                         [this] { FDistVec.assign(static_cast<std::size_t>(FResolution), 1.0); });
 }
 
@@ -102,7 +102,7 @@ void TRandGen::UniformDistri() { std::fill(FDistVec.begin(), FDistVec.end(), 1.0
 
 void TRandGen::SetResolution(int n) {
   const int resolution = std::clamp(n, kMinResolution, kMaxResolution);
-  detail::GuardAlloc<EQeltaStatisError>(*this, u"not enough memory",
+  num_detail::GuardAlloc<EQeltaStatisError>(*this, u"not enough memory",
                                         [&] { FDistVec.assign(static_cast<std::size_t>(resolution), 1.0); });
   FResolution = resolution;
 }

@@ -148,12 +148,12 @@ double ShapiroWilkIntegral(double W, int N, int N1) {
 }
 
 void ShapiroWilkTest(const TVector* Data, int N1, double& W, double& P) {
-  std::vector<double> x = detail::SampleOf(Data);
+  std::vector<double> x = num_detail::SampleOf(Data);
   const int n = static_cast<int>(x.size());
   if (n < 3) throw EQeltaStatisError(u"ShapiroWilkTest: number of data points is too low");
   if (n > 5000) throw EQeltaStatisError(u"ShapiroWilkTest: number of data points is too high");
   if (!ValidSizes(n, N1)) throw EQeltaStatisError(u"ShapiroWilkTest: invalid number of uncensored data points");
-  detail::SortSample(x);
+  num_detail::SortSample(x);
   const double range = x[static_cast<std::size_t>(N1 - 1)] - x[0];
   if (range < kSmall) throw EQeltaStatisError(u"ShapiroWilkTest: all data points are equal");
   W = 1 - OneMinusW(x, n, N1, range);

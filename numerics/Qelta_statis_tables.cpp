@@ -13,7 +13,7 @@
 
 #include "Qelta_statis_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // clang-format off
 constinit const TDeanDixonTable DeanDixonTable = {{
@@ -241,4 +241,4 @@ constinit const TWilcoxonTable WilcoxonTable = {{
 }};
 // clang-format on
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -42,9 +42,9 @@ struct TSampleMoments {
 };
 
 TSampleMoments MomentsOf(const std::vector<double>& x) {
-  const detail::TMoments m =
-      detail::CentredMoments([&x](auto& acc) { acc.Run(x.data(), static_cast<int64_t>(x.size())); }, 2);
-  return {static_cast<double>(m.N), m.Mean, detail::SampleVariance(m)};
+  const num_detail::TMoments m =
+      num_detail::CentredMoments([&x](auto& acc) { acc.Run(x.data(), static_cast<int64_t>(x.size())); }, 2);
+  return {static_cast<double>(m.N), m.Mean, num_detail::SampleVariance(m)};
 }
 
 /// diff / sqrt(se2): 0 when both are 0, +-Inf for a zero standard error alone, NaN from NaN.
@@ -125,10 +125,10 @@ int64_t WilcoxonSRQuantile(int n, double alpha, bool TwoSided) {
   if (!(alpha >= 0.000499999 && alpha <= 0.20000001)) return -1;
   if (n <= 100) {
     const int levels = n == 8 ? 3 : n <= 10 ? 4 : 5;
-    const auto& row = detail::WilcoxonTable[static_cast<std::size_t>(n - 7)];
+    const auto& row = num_detail::WilcoxonTable[static_cast<std::size_t>(n - 7)];
     TCurveFit fit(nullptr);
     for (int j = 0; j < levels; ++j)
-      fit.EnterStatValue(std::log(detail::WilcoxonLevels[static_cast<std::size_t>(j)]),
+      fit.EnterStatValue(std::log(num_detail::WilcoxonLevels[static_cast<std::size_t>(j)]),
                          row[static_cast<std::size_t>(j)]);
     double k0 = 0, k1 = 0, k2 = 0, quality = 0;
     fit.CalcParabolFit(k0, k1, k2, quality);
@@ -143,7 +143,7 @@ int64_t WilcoxonSRQuantile(int n, double alpha, bool TwoSided) {
 
 void Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersion Version, bool TwoSided, double& t,
                          double& df, double& p) {
-  const std::vector<double> x = detail::SampleOf(Data1), y = detail::SampleOf(Data2);
+  const std::vector<double> x = num_detail::SampleOf(Data1), y = num_detail::SampleOf(Data2);
   if (x.size() < 2 || y.size() < 2) throw EQeltaStatisError(u"Perform2SampleTTest: number of data points is too low");
   double diff = 0, se2 = 0;
   TTestTerms(x, y, Version, diff, se2, df);
@@ -152,7 +152,7 @@ void Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVersi
     p = t;
     return;
   }
-  const double tail = detail::StudentIntegral(-std::fabs(t), df);
+  const double tail = num_detail::StudentIntegral(-std::fabs(t), df);
   p = TwoSided ? 2 * tail : tail;
 }
 
@@ -167,7 +167,7 @@ double Perform2SampleTTest(const TVector* Data1, const TVector* Data2, TtTestVer
 double PerformMannWhitneyUTest(const TVector* Data1, const TVector* Data2, bool TwoSided, double& U) {
   if (Data1 == nullptr || Data2 == nullptr)
     throw EQeltaStatisError(u"PerformMannWhitneyUTest: number of data points is too low");
-  const std::vector<double> x = detail::SampleOf(Data1), y = detail::SampleOf(Data2);
+  const std::vector<double> x = num_detail::SampleOf(Data1), y = num_detail::SampleOf(Data2);
   const double n1 = static_cast<double>(x.size()), n2 = static_cast<double>(y.size());
   double rankSum = 0, tieTerm = 0;
   PooledRanks(x, y, rankSum, tieTerm);

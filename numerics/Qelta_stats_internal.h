@@ -17,7 +17,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "Qelta_vector.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] moments
 
@@ -352,4 +352,4 @@ bool CountHistogram(Visit&& visit, double FirstBin, double LastBin, double BinWi
   return true;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

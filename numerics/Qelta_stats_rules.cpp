@@ -22,7 +22,7 @@
 #include "Math.h"
 #include "Qelta_stats_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] moments
 
@@ -159,4 +159,4 @@ void THistogramCounter::Repeat(double v, int64_t times) {
   }
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -3,7 +3,7 @@
 // Messages of the component form; the range rules; the comb-sort gap; the fingerprint lanes; the
 // bulk algorithms that TMatrix and the dense TIntMatrix run alike on their dense store (declared
 // with the shared body in Qelta_matrix.h, which the installed headers need); number text and tokens of the file formats; element images of
-// the stream forms; line sinks and sources of the writers and readers.
+// the stream forms; line sinks of the writers.
 
 #include <algorithm>
 #include <bit>
@@ -23,16 +23,20 @@
 #include "Qelta_dstruct_digest_internal.h"
 #include "Qelta_math1.h"
 #include "Qelta_matrix.h"
+#include "Qelta_streams.h"
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] messages and allocation
 
+QELTA_PUBLIC_BEGIN  // the charts raise their errors through it too
 /// "Component \"<Name>\": <rest>".
 String ComponentText(const TComponent& c, const String& rest);
+QELTA_PUBLIC_END
 /// "not enough memory on heap for <cols> x <rows> cells": the message of a size that does not fit.
 String NoRoomFor(int64_t cols, int64_t rows);
 
@@ -106,7 +110,7 @@ class TCrcLanes {
   static constexpr std::size_t kBlock = 512;
 
   void Flush() {
-    for (int k = 0; k < Lanes; ++k) FReg[k] = Crc32Update(FReg[k], FBlock[k], FUsed);
+    for (int k = 0; k < Lanes; ++k) FReg[k] = core_detail::Crc32Update(FReg[k], FBlock[k], FUsed);
     FUsed = 0;
   }
 
@@ -537,7 +541,7 @@ inline int32_t GetImage(const uint8_t* p, int32_t) {
                               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
 }
 
-// [SECTION] lines of the text writers and readers
+// [SECTION] lines of the text writers (the readers take theirs through TTagReader)
 
 /// Where a writer's lines go; errors of the medium pass.
 class TLineSink {
@@ -559,39 +563,6 @@ class TStreamSink final : public TLineSink {
  public:
   explicit TStreamSink(TStream& s) : FStream(s) {}
   void Line(const String& s) override;
-
- private:
-  TStream& FStream;
-};
-
-/// Where a reader's lines and tags come from.
-class TXmlSource {
- public:
-  virtual ~TXmlSource() = default;
-  /// Next line; false at the end.
-  virtual bool ReadLine(String& s) = 0;
-  /// Next tag as ReadNextTagIn... answers it.
-  virtual int NextTag(const std::vector<String>& tags, String& attributes, String& content) = 0;
-  virtual bool AtEnd() = 0;
-};
-
-class TTextFileSource final : public TXmlSource {
- public:
-  explicit TTextFileSource(TextFile& f) : FFile(f) {}
-  bool ReadLine(String& s) override;
-  int NextTag(const std::vector<String>& tags, String& attributes, String& content) override;
-  bool AtEnd() override { return Eof(FFile); }
-
- private:
-  TextFile& FFile;
-};
-
-class TStreamSource final : public TXmlSource {
- public:
-  explicit TStreamSource(TStream& s) : FStream(s) {}
-  bool ReadLine(String& s) override;
-  int NextTag(const std::vector<String>& tags, String& attributes, String& content) override;
-  bool AtEnd() override { return FStream.Position() >= FStream.Size(); }
 
  private:
   TStream& FStream;
@@ -640,13 +611,13 @@ bool LoadXmlFile(const String& FName, const std::function<bool(TextFile&)>& read
 /// Reads lines up to the start line of an element: one holding "<" + root and "qeltakit" (A-Z case
 /// ignored) whose id attribute, trimmed, equals `id` ignoring the case of A-Z (any id when `id` is
 /// empty); false at the end of the input.
-bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line);
+bool FindXmlStartLine(TTagReader& in, const char16_t* root, const String& id, String& line);
 /// Reads the next element whose id matches `id` (any when empty, case of A-Z ignored) of an array
 /// of `dims` dimensions (2..4: layer and time-slot counts above 1 need 3 and 4); false with the
 /// reason in `why` when none is found or the element is malformed (unreadable number, bad index,
 /// end before its close).
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String& why, int dims = 2);
+bool ReadXmlMatrix(TTagReader& in, const String& id, TXmlMatrix<T>& out, String& why, int dims = 2);
 
 // [SECTION] text and stream forms of the matrices
 
@@ -686,7 +657,7 @@ extern template bool SaveMatrixStream<int32_t>(TStream&, int, int, int, int, con
 extern template bool LoadMatrixStream<double>(TStream*, bool, const TMatrixPort<double>&, String&);
 extern template bool LoadMatrixStream<int32_t>(TStream*, bool, const TMatrixPort<int32_t>&, String&);
 
-extern template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, String&, int);
-extern template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, String&, int);
+extern template bool ReadXmlMatrix<double>(TTagReader&, const String&, TXmlMatrix<double>&, String&, int);
+extern template bool ReadXmlMatrix<int32_t>(TTagReader&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

@@ -29,7 +29,7 @@
 #include "StrUtils.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] messages, sizes, ranges
 
@@ -184,7 +184,7 @@ bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes) {
   }
 }
 
-uint32_t BlockCRC32(const uint8_t* data, std::size_t size) { return ~Crc32Update(0xFFFFFFFFu, data, size); }
+uint32_t BlockCRC32(const uint8_t* data, std::size_t size) { return ~core_detail::Crc32Update(0xFFFFFFFFu, data, size); }
 
 // [SECTION] stream headers
 
@@ -209,30 +209,9 @@ int64_t StreamRemaining(TStream& s) {
   return rest > 0 ? rest : 0;
 }
 
-// [SECTION] sinks and sources
+// [SECTION] sinks
 
 void TStreamSink::Line(const String& s) { WriteLnStream(FStream, s); }
-
-bool TTextFileSource::ReadLine(String& s) {
-  if (Eof(FFile)) return false;
-  ReadLn(FFile, s);
-  return true;
-}
-
-int TTextFileSource::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
-  return ReadNextTagInTextFile(FFile, tags, attributes, content);
-}
-
-bool TStreamSource::ReadLine(String& s) {
-  if (AtEnd()) return false;
-  bool eos = false;
-  s = ReadLnStream(FStream, eos, 2);  // CR, LF or both end a line
-  return true;
-}
-
-int TStreamSource::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
-  return ReadNextTagInStream(FStream, tags, attributes, content);
-}
 
 // [SECTION] XML writer
 
@@ -299,7 +278,7 @@ String AttributeOfLine(const String& line, const String& key) {
 
 }  // namespace
 
-bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, String& line) {
+bool FindXmlStartLine(TTagReader& in, const char16_t* root, const String& id, String& line) {
   const String wanted = LowerCase(Trim(id)), opening = u"<" + String(root);
   while (in.ReadLine(line)) {
     const String lower = LowerCase(line);
@@ -312,7 +291,7 @@ bool FindXmlStartLine(TXmlSource& in, const char16_t* root, const String& id, St
 namespace {
 
 // Finds the start line of a matching element; answers its raw text.
-bool FindStartLine(TXmlSource& in, const String& id, String& line) { return FindXmlStartLine(in, u"matrix", id, line); }
+bool FindStartLine(TTagReader& in, const String& id, String& line) { return FindXmlStartLine(in, u"matrix", id, line); }
 
 bool ParseCount(const String& content, int& v) {
   int32_t n = 0;
@@ -387,7 +366,7 @@ bool ReadCount(int tag, const String& content, int dims, TXmlMatrix<T>& m, Strin
 }  // namespace
 
 template <typename T>
-bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String& why, int dims) {
+bool ReadXmlMatrix(TTagReader& in, const String& id, TXmlMatrix<T>& out, String& why, int dims) {
   String line, attributes, content;
   if (!FindStartLine(in, id, line))
     return Refuse(why, Trim(id).empty() ? String(u"no matrix element") : u"no matrix element with the id " + Quoted(Trim(id)));
@@ -411,7 +390,7 @@ bool ReadXmlMatrix(TXmlSource& in, const String& id, TXmlMatrix<T>& out, String&
   return true;
 }
 
-template bool ReadXmlMatrix<double>(TXmlSource&, const String&, TXmlMatrix<double>&, String&, int);
-template bool ReadXmlMatrix<int32_t>(TXmlSource&, const String&, TXmlMatrix<int32_t>&, String&, int);
+template bool ReadXmlMatrix<double>(TTagReader&, const String&, TXmlMatrix<double>&, String&, int);
+template bool ReadXmlMatrix<int32_t>(TTagReader&, const String&, TXmlMatrix<int32_t>&, String&, int);
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail

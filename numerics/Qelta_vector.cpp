@@ -16,7 +16,7 @@
 #include "Random.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // [SECTION] construction and size
 
@@ -238,7 +238,7 @@ String TVectorT<T>::CRCofData() const {
 template class TVectorT<double>;
 template class TVectorT<int32_t>;
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
 
 namespace qelta {
 

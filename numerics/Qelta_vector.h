@@ -20,6 +20,9 @@
 #include "Qelta_qeltabase.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -29,7 +32,7 @@ QELTA_DECLARE_EXCEPTION(EQeltaVectorError, EQeltaError)
 class TVector;
 class TIntVector;
 
-namespace detail {
+namespace num_detail {
 
 /// Shared body of TVector (T = double) and TIntVector (T = int32_t); not part of the public
 /// interface: use the two classes.
@@ -188,11 +191,11 @@ class TVectorT : public TComponent {
 extern template class TVectorT<double>;
 extern template class TVectorT<int32_t>;
 
-}  // namespace detail
+}  // namespace num_detail
 
 /// 1-based vector of doubles. Stream form: LowElem, HighElem and the elements, each as the
 /// 10-byte x87 extended image. Text form: "first last", then one value per line.
-class TVector : public detail::TVectorT<double> {
+class TVector : public num_detail::TVectorT<double> {
  public:
   explicit TVector(TComponent* AOwner) : TVectorT(AOwner) {}
   /// Writer of NrOfElem: ignores NE <= 0 and the present size, else Resize(NE).
@@ -224,7 +227,7 @@ class TVector : public detail::TVectorT<double> {
 /// 1-based vector of 32-bit integers. Stream form: LowElem, HighElem and the elements as 4-byte
 /// little-endian integers. Text form: "first last", then one decimal integer per line; the reader
 /// rounds each number to the nearest integer (halves to even).
-class TIntVector : public detail::TVectorT<int32_t> {
+class TIntVector : public num_detail::TVectorT<int32_t> {
  public:
   explicit TIntVector(TComponent* AOwner) : TVectorT(AOwner) {}
   /// Writer of NrOfElem: ignores NE <= 0 and the present size, else Resize(NE).
@@ -234,3 +237,5 @@ class TIntVector : public detail::TVectorT<int32_t> {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

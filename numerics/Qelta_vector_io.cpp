@@ -22,7 +22,7 @@
 #include "Qelta_vector.h"
 #include "SysUtils.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 namespace {
 
 constexpr int kChunk = 65536;  // elements per block transfer
@@ -161,7 +161,7 @@ QELTA_VECTOR_IO(double)
 QELTA_VECTOR_IO(int32_t)
 #undef QELTA_VECTOR_IO
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
 
 namespace qelta {
 
@@ -169,8 +169,8 @@ namespace qelta {
 
 bool TVector::StoreOnFile(int FirstElem, int LastElem, int Precision, const String& FileName) const {
   if (LastElem < FirstElem) std::swap(FirstElem, LastElem);
-  FirstElem = detail::ClampInt(FirstElem, 1, NrOfElem());
-  LastElem = detail::ClampInt(LastElem, 1, NrOfElem());
+  FirstElem = num_detail::ClampInt(FirstElem, 1, NrOfElem());
+  LastElem = num_detail::ClampInt(LastElem, 1, NrOfElem());
   if (Precision < -2) Precision = 2;
   if (Precision > 20) Precision = 20;
   return StoreText(FileName, FirstElem, LastElem, [Precision](double v) {
@@ -181,8 +181,8 @@ bool TVector::StoreOnFile(int FirstElem, int LastElem, int Precision, const Stri
 
 bool TIntVector::StoreOnFile(int FirstElem, int LastElem, const String& FileName) const {
   if (LastElem < FirstElem) std::swap(FirstElem, LastElem);
-  FirstElem = detail::ClampInt(FirstElem, 1, NrOfElem());
-  LastElem = detail::ClampInt(LastElem, 1, NrOfElem());
+  FirstElem = num_detail::ClampInt(FirstElem, 1, NrOfElem());
+  LastElem = num_detail::ClampInt(LastElem, 1, NrOfElem());
   return StoreText(FileName, FirstElem, LastElem, [](int32_t v) { return IntToStr(v); });
 }
 

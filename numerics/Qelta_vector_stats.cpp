@@ -18,7 +18,7 @@
 #include "Qelta_vecmat_internal.h"
 #include "Qelta_vector.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 namespace {
 
 // The classic start values of MinMax: now only the answer of a range of NaN.
@@ -156,7 +156,7 @@ QELTA_VECTOR_STATS(double)
 QELTA_VECTOR_STATS(int32_t)
 #undef QELTA_VECTOR_STATS
 
-}  // namespace qelta::detail
+}  // namespace qelta::num_detail
 
 namespace qelta {
 
@@ -165,11 +165,11 @@ namespace qelta {
 bool TVector::Histogram(int FirstElem, int LastElem, double FirstBin, double LastBin, double BinWidth,
                         TIntVector* Histo, int& Underflow, int& Overflow, int& MaxCnt) const {
   // Each bound clamped to the elements, never exchanged: a reversed range counts nothing.
-  const int lo = detail::ClampInt(FirstElem, 1, NrOfElem());
-  const int hi = detail::ClampInt(LastElem, 1, NrOfElem());
+  const int lo = num_detail::ClampInt(FirstElem, 1, NrOfElem());
+  const int hi = num_detail::ClampInt(LastElem, 1, NrOfElem());
   const double* first = Elements().data() + (lo - 1);
   const int64_t n = hi >= lo ? int64_t{hi} - lo + 1 : 0;
-  return detail::CountHistogram([first, n](auto& acc) { acc.Run(first, n); }, FirstBin, LastBin, BinWidth, Histo,
+  return num_detail::CountHistogram([first, n](auto& acc) { acc.Run(first, n); }, FirstBin, LastBin, BinWidth, Histo,
                                 Underflow, Overflow, MaxCnt);
 }
 

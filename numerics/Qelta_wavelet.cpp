@@ -42,7 +42,7 @@ int TapPosition(int t, int n, TWLSigExtMode mode) {
 
 }  // namespace
 
-namespace detail {
+namespace num_detail {
 
 std::vector<Extended> DaubechiesLowPass(int k) {
   const Extended s2 = std::sqrt(2.0L);
@@ -59,7 +59,7 @@ std::vector<Extended> DaubechiesLowPass(int k) {
   return {};
 }
 
-}  // namespace detail
+}  // namespace num_detail
 
 // [SECTION] construction and properties
 
@@ -69,9 +69,9 @@ TWavelet1D::TWavelet1D(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 void TWavelet1D::SetNumData(int n) {
-  if (!detail::ValidTransformLength(n))
-    throw EQeltaWaveletError(detail::ComponentText(*this, u"data length must be power of 2"));
-  detail::GuardAlloc<EQeltaWaveletError>(*this, u"not enough memory on heap", [&] {
+  if (!num_detail::ValidTransformLength(n))
+    throw EQeltaWaveletError(num_detail::ComponentText(*this, u"data length must be power of 2"));
+  num_detail::GuardAlloc<EQeltaWaveletError>(*this, u"not enough memory on heap", [&] {
     std::vector<Extended> data(static_cast<std::size_t>(n));
     FData.swap(data);
   });
@@ -80,9 +80,9 @@ void TWavelet1D::SetNumData(int n) {
 
 void TWavelet1D::SetOrder(int k) {
   if (k < 1 || k > 3)
-    throw EQeltaWaveletError(detail::ComponentText(*this, u"invalid order of Daubechies wavelet family"));
+    throw EQeltaWaveletError(num_detail::ComponentText(*this, u"invalid order of Daubechies wavelet family"));
   FOrder = k;
-  FCoeffsLP = detail::DaubechiesLowPass(k);
+  FCoeffsLP = num_detail::DaubechiesLowPass(k);
   const int taps = 2 * k;
   FCoeffsHP.assign(static_cast<std::size_t>(taps), 0);
   for (int e = 1; e <= taps; ++e)  // g[L + 1 - e] = (-1)^e h[e], 1-based
@@ -105,7 +105,7 @@ void TWavelet1D::Clear() { std::fill(FData.begin(), FData.end(), 0.0L); }
 
 std::unique_ptr<Extended[]> TWavelet1D::Scratch(int n) const {
   std::unique_ptr<Extended[]> scratch;
-  detail::GuardAlloc<EQeltaWaveletError>(*this, u"not enough memory on heap",
+  num_detail::GuardAlloc<EQeltaWaveletError>(*this, u"not enough memory on heap",
                                          [&] { scratch.reset(new Extended[static_cast<std::size_t>(n)]); });
   return scratch;
 }

@@ -32,6 +32,9 @@
 #include "Classes.h"
 #include "Qelta_qeltabase.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -99,10 +102,12 @@ class TWavelet1D : public TComponent {
   TWaveletFamily FWaveletFam = wlfDaubechies;
 };
 
-namespace detail {
+namespace num_detail {
 /// The low-pass filter h of order k (1..3; 2k taps, sum sqrt(2)) from its closed form; empty for
 /// other orders. Not part of the public interface.
 std::vector<Extended> DaubechiesLowPass(int k);
-}  // namespace detail
+}  // namespace num_detail
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -40,4 +40,5 @@ for program in matrix scale form; do
       -Wl,-rpath,"$(pkg-config --variable=libdir qelta)"
 done
 (cd build/consumer-pc && ./matrix && ./scale && ./form)
+bash scripts/check-symbols.sh "$stage"
 echo "consumer-check: installed package, quick start and pkg-config all work"

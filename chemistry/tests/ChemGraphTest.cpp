@@ -115,7 +115,7 @@ TEST(TChemGraph, LabelsCarryHydrogensAndCharges) {
       t.AddAtom(rec);
       t.MakeConnection(1, t.NAtoms(), 1);
     }
-    EXPECT_EQ(StringToUtf8(detail::AtomLabel(t, 1)), c.label) << c.z << " " << c.charge << " " << c.bonds;
+    EXPECT_EQ(StringToUtf8(mol_detail::AtomLabel(t, 1)), c.label) << c.z << " " << c.charge << " " << c.bonds;
   }
 }
 

@@ -105,7 +105,7 @@ PREAMBLE = """\
 
 #include "Qelta_CData_internal.h"
 
-namespace qelta::detail {
+namespace qelta::mol_detail {
 
 // clang-format off
 """
@@ -118,7 +118,7 @@ def generate():
     out += [line + "\n" for line in layout_lines()]
     out.append("};\n\nconstinit const std::array<const char*, NameFragmentCount> NameFragments = {\n")
     out += [line + "\n" for line in fragment_lines()]
-    out.append("};\n// clang-format on\n\n}  // namespace qelta::detail\n")
+    out.append("};\n// clang-format on\n\n}  // namespace qelta::mol_detail\n")
     return "".join(out)
 
 

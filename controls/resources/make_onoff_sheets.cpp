@@ -311,11 +311,11 @@ const std::function<void(const TPic&)> kStyles[] = {
     Padlock,
     Speaker,
 };
-static_assert(std::size(kStyles) == std::size(detail::kOnOffSheets));
+static_assert(std::size(kStyles) == std::size(ctl_detail::kOnOffSheets));
 
 // --- the sheet --------------------------------------------------------------------------------------
 
-constexpr uint32_t kBackground = 0xFF000000u | uint32_t(detail::kOnOffTransparent);
+constexpr uint32_t kBackground = 0xFF000000u | uint32_t(ctl_detail::kOnOffTransparent);
 
 // The disabled look of one pixel.
 uint32_t Disabled(uint32_t p) {
@@ -348,7 +348,7 @@ int main(int argc, char** argv) {
   }
   try {
     for (std::size_t i = 0; i < std::size(kStyles); ++i) {
-      const detail::TOnOffSheet& s = detail::kOnOffSheets[i];
+      const ctl_detail::TOnOffSheet& s = ctl_detail::kOnOffSheets[i];
       TBitmap sheet(s.Width, s.Height);
       DrawSheet(sheet, kStyles[i]);
       sheet.SaveToFile(Utf8ToString(argv[1]) + u"/" + s.Name + u".png");

@@ -17,13 +17,13 @@ using namespace qelta;
 
 namespace {
 
-constexpr uint32_t kTransparent = uint32_t(detail::kOnOffTransparent);
+constexpr uint32_t kTransparent = uint32_t(ctl_detail::kOnOffTransparent);
 
 std::string Narrow(const char16_t* s) { return std::string(s, s + std::char_traits<char16_t>::length(s)); }
 
 std::unique_ptr<TBitmap> LoadSheet(const char16_t* name) {
   auto b = std::make_unique<TBitmap>();
-  b->LoadFromResourceName(detail::OnOffButResources(), name);
+  b->LoadFromResourceName(ctl_detail::OnOffButResources(), name);
   return b;
 }
 
@@ -75,7 +75,7 @@ TEST(OnOffSheets, HaveTheirSizesAndPinnedPixels) {
 }
 
 TEST(OnOffSheets, FollowTheTwoByTwoLayoutOnTheTransparentColour) {
-  for (const detail::TOnOffSheet& s : detail::kOnOffSheets) {
+  for (const ctl_detail::TOnOffSheet& s : ctl_detail::kOnOffSheets) {
     const auto sheet = LoadSheet(s.Name);
     const TBitmap& b = *sheet;
     const int gw = b.Width() / 2, gh = b.Height() / 2;
@@ -93,8 +93,8 @@ TEST(OnOffSheets, FollowTheTwoByTwoLayoutOnTheTransparentColour) {
 }
 
 TEST(OnOffSheets, DecodeAsLibpngsOwnReaderDoes) {
-  for (const detail::TOnOffSheet& s : detail::kOnOffSheets) {
-    const std::span<const uint8_t> data = FindResourceData(detail::OnOffButResources(), s.Name);
+  for (const ctl_detail::TOnOffSheet& s : ctl_detail::kOnOffSheets) {
+    const std::span<const uint8_t> data = FindResourceData(ctl_detail::OnOffButResources(), s.Name);
     ASSERT_FALSE(data.empty()) << Narrow(s.Name);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;

@@ -140,7 +140,7 @@ TEST(TRasterLabFont, RasterisedDotsEqualFreeTypesMonochromeRendering) {
   f.SetName(u"DejaVu Sans");
   f.SetHeight(-em);
   const TRDCharMatrix m = TRasterLab::CreateBitFont(&f);
-  const detail::FaceChoice choice = detail::MatchFace(u"DejaVu Sans", false, false);
+  const platform_detail::FaceChoice choice = platform_detail::MatchFace(u"DejaVu Sans", false, false);
   FT_Library lib = nullptr;
   FT_Face face = nullptr;
   ASSERT_EQ(FT_Init_FreeType(&lib), 0);

@@ -11,7 +11,7 @@
 #include "Assertions.h"
 #include "Forms.h"
 #include "GoldenImage.h"
-#include "Qelta_onoffbut.h"  // detail::OnOffButResources: the resource module of qeltactl
+#include "Qelta_onoffbut.h"  // ctl_detail::OnOffButResources: the resource module of qeltactl
 #include "Qelta_sevenseg.h"
 #include "Resources.h"
 #include "Testing.h"
@@ -89,7 +89,7 @@ TEST(TSevenSegPictures, EverySeedLiesInsideItsShapeOnPureWhite) {
                         {u"SEGCOLON", 18, -18}, {u"SEGCOLON", -18, 18}, {u"SEGDEG", 25, 0}};
   for (const Seed& s : seeds) {
     TBitmap b;
-    b.LoadFromResourceName(detail::OnOffButResources(), s.name);
+    b.LoadFromResourceName(ctl_detail::OnOffButResources(), s.name);
     const int x = s.x == 0 ? b.Width() / 2 : s.x > 0 ? s.x : b.Width() + s.x;
     const int y = s.y == 0 ? b.Height() / 2 : s.y > 0 ? s.y : b.Height() + s.y;
     EXPECT_NE(b.Canvas()->Pixels(x, y), 0xFFFFFF) << StringToUtf8(s.name);

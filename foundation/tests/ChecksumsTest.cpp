@@ -139,12 +139,12 @@ TEST(Crc, BufferRoutineEqualsByteStepsAndZlib) {
 // Runs fn once per instruction level (portable first), restoring the level in use.
 template <typename Fn>
 void ForEachDigestLevel(Fn fn) {
-  const int saved = detail::DigestLevel();
+  const int saved = core_detail::DigestLevel();
   for (int level = 0; level <= 1; ++level) {
-    detail::SetDigestLevel(level);
+    core_detail::SetDigestLevel(level);
     fn(level);
   }
-  detail::SetDigestLevel(saved);
+  core_detail::SetDigestLevel(saved);
 }
 
 TEST(DigestKernels, AcceleratedCrcEqualsPortableOnRandomData) {
@@ -156,7 +156,7 @@ TEST(DigestKernels, AcceleratedCrcEqualsPortableOnRandomData) {
     const size_t start = gen() % 61;
     const uint32_t reg = static_cast<uint32_t>(gen());
     uint32_t crc[2];
-    ForEachDigestLevel([&](int level) { crc[level] = detail::Crc32Update(reg, data.data() + start, n); });
+    ForEachDigestLevel([&](int level) { crc[level] = core_detail::Crc32Update(reg, data.data() + start, n); });
     ASSERT_EQ(crc[1], crc[0]) << "length " << n << " start " << start;
     if (n % 97 == 0) {
       uint32_t steps = reg;
@@ -174,7 +174,7 @@ TEST(DigestKernels, AcceleratedSha1EqualsPortableOnRandomData) {
       uint32_t state[2][5];
       ForEachDigestLevel([&](int level) {
         for (uint32_t& w : state[level]) w = 0x9E3779B9u * static_cast<uint32_t>(blocks + start + (&w - state[level]));
-        detail::Sha1Blocks(state[level], data.data() + start, blocks);
+        core_detail::Sha1Blocks(state[level], data.data() + start, blocks);
       });
       for (int k = 0; k < 5; ++k) ASSERT_EQ(state[1][k], state[0][k]) << blocks << " blocks from " << start;
     }

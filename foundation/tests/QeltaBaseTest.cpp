@@ -32,7 +32,7 @@ TEST(Globals, TablesAreReadyForStaticInitializersOfLaterLibraries) { EXPECT_EQ(k
 TEST(Globals, StartUpRunsOnlyOnce) {
   // The library already ran it at load; a second call must not reset a running counter.
   ProcStat = 42;
-  detail::InitQeltabase();
+  core_detail::InitQeltabase();
   EXPECT_EQ(ProcStat, 42);
   ProcStat = 0;
 }

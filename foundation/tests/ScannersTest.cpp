@@ -163,7 +163,7 @@ TEST(ScanFPNum, OnePassReadingEqualsTheStateMachineOnRandomTexts) {
     const int start = static_cast<int>(gen() % (length + 2));
     int posFast = start, posMachine = start;
     const double fast = ScanFPNum(s, exp, mode, posFast);
-    const double machine = detail::ScanFPNumByMachine(s, exp, mode, posMachine);
+    const double machine = core_detail::ScanFPNumByMachine(s, exp, mode, posMachine);
     uint64_t a, b;
     std::memcpy(&a, &fast, 8);
     std::memcpy(&b, &machine, 8);
@@ -186,7 +186,7 @@ TEST(ScanFPNum, OnePassReadingEqualsTheStateMachineOnRandomNumbers) {
     const String text = Utf8ToString(s + ";");
     int posFast = 1, posMachine = 1;
     const double fast = ScanFPNum(text, true, 1, posFast);
-    const double machine = detail::ScanFPNumByMachine(text, true, 1, posMachine);
+    const double machine = core_detail::ScanFPNumByMachine(text, true, 1, posMachine);
     ASSERT_EQ(std::memcmp(&fast, &machine, 8), 0) << s;
     ASSERT_EQ(posFast, posMachine) << s;
   }

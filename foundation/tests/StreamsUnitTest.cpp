@@ -304,6 +304,82 @@ TEST(ReadNextTagInTextFile, ReadsTagsFromAnOpenTextFile) {
   CloseFile(f);
 }
 
+TEST(XmlEscape, WritesReferencesThatXmlUnescapeReadsBack) {
+  struct Case { const char16_t* text; const char16_t* escaped; };
+  const Case cases[] = {
+      {u"a&b<c>\"d'", u"a&amp;b&lt;c&gt;&quot;d'"},
+      {u"tab\tline\r\n", u"tab&#9;line&#13;&#10;"},          // no line end survives in a line
+      {u"\u00e9\u00a0\u0080\u20ac", u"\u00e9\u00a0&#128;&#8364;"},  // 160..255 as they stand
+      {u"\U0001F600", u"&#128512;"},                            // a surrogate pair is one code point
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(XmlEscape(c.text), c.escaped);
+    EXPECT_EQ(XmlUnescape(c.escaped), c.text);
+  }
+  EXPECT_EQ(XmlUnescape(u"&apos;&#x41;&#X42;&amp"), u"'AB&amp");  // an unfinished reference stays
+  EXPECT_EQ(XmlUnescape(u"&bogus; &#xZ; &#1114112;"), u"&bogus; &#xZ; &#1114112;");
+}
+
+// [lines and tags of one medium]
+
+// One text read through each medium gives the same lines and tags in turn: tags go on from where the
+// last line ended, and a line from where the last tag ended.
+TEST(TTagReader, ReadsTheSameLinesAndTagsFromATextFileAStreamAndAText) {
+  const std::string bytes = "<?xml?>\r\n<map id=\"x\">\r\n  <item n=\"1\">a</item>\r\n</map>\r\ntail";
+  TempDir dir;
+  dir.Put("t.xml", bytes);
+  TextFile f;
+  AssignFile(f, dir / "t.xml");
+  Reset(f);
+  auto s = Mem(bytes);
+  const String text(bytes.begin(), bytes.end());
+  TTagReader file(f), stream(*s), string(text);
+  for (TTagReader* r : {&file, &stream, &string}) {
+    String line, attributes, content;
+    EXPECT_TRUE(r->ReadLine(line) && line == u"<?xml?>");
+    EXPECT_TRUE(r->ReadLine(line) && line == u"<map id=\"x\">");
+    EXPECT_EQ(r->NextTag(kTags, attributes, content), 0);
+    EXPECT_EQ(attributes, u"n=\"1\"");
+    EXPECT_EQ(content, u"a");
+    EXPECT_EQ(r->NextTag(kTags, attributes, content), 3);
+    EXPECT_TRUE(r->ReadLine(line) && line.empty());
+    EXPECT_FALSE(r->AtEnd());
+    EXPECT_TRUE(r->ReadLine(line) && line == u"tail");
+    EXPECT_TRUE(r->AtEnd());
+    EXPECT_FALSE(r->ReadLine(line));
+    EXPECT_EQ(line, u"tail");  // unchanged at the end
+  }
+  EXPECT_EQ(s->Position(), s->Size());
+  CloseFile(f);
+}
+
+TEST(TTagReader, StreamLinesEndByTheLineMode) {
+  struct Case { const char* bytes; int mode; std::vector<String> lines; };
+  const Case cases[] = {
+      {"a\rb\r\nc\n", 0, {u"ab", u"c"}},               // CR dropped, a final LF ends the last line
+      {"a\rb\nc", 2, {u"a", u"b", u"c"}},                // lone CR and LF both end a line
+      {"", 0, {}},
+  };
+  for (const Case& c : cases) {
+    auto s = Mem(c.bytes);
+    TTagReader r(*s, c.mode);
+    std::vector<String> lines;
+    for (String line; r.ReadLine(line);) lines.push_back(line);
+    EXPECT_EQ(lines, c.lines) << c.bytes;
+  }
+}
+
+// The text is read as it stands: only the CR before a LF leaves a line.
+TEST(TTagReader, TextLinesKeepTheirControlCharacters) {
+  const String text = u"a\tb\x01\r\n\rc";
+  TTagReader r(text);
+  String line;
+  EXPECT_TRUE(r.ReadLine(line) && line == u"a\tb\x01");
+  EXPECT_TRUE(r.ReadLine(line) && line == u"\rc");
+  EXPECT_FALSE(r.ReadLine(line));
+}
+
 // [further helpers]
 
 TEST(ScanStreamForXMLTag, SkipsToTheNamedElement) {

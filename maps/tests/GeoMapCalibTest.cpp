@@ -223,18 +223,18 @@ TEST(GeoMapCalib, ConicApexRowAndDegenerateParameters) {
 }
 
 TEST(GeoMapCalib, ConicTrialsWithoutALineCountAsNoImprovement) {
-  using detail::TConicPoint;
+  using map_detail::TConicPoint;
   // Three points, two of them on the apex row: the angular line cannot be fitted (the classic fit
   // raised from CalcLinFit and ended the whole search).
   const std::vector<TConicPoint> points = {{0, 5, 50, 10}, {10, 5, 49, 11}, {5, 20, 48, 12}};
   std::array<double, 6> pars{};
   double q = 0;
-  EXPECT_FALSE(detail::FitConicAtApex(points, 3, 5, pars, q));
-  EXPECT_TRUE(detail::FitConicAtApex(points, 3, 6, pars, q));
+  EXPECT_FALSE(map_detail::FitConicAtApex(points, 3, 5, pars, q));
+  EXPECT_TRUE(map_detail::FitConicAtApex(points, 3, 6, pars, q));
   // The search goes on and ends with a finite answer.
-  const auto found = detail::SearchConic(points, 100, 100);
+  const auto found = map_detail::SearchConic(points, 100, 100);
   for (const double p : found) EXPECT_TRUE(std::isfinite(p));
-  EXPECT_EQ(detail::SearchConic({points.data(), 2}, 100, 100), (std::array<double, 6>{}));
+  EXPECT_EQ(map_detail::SearchConic({points.data(), 2}, 100, 100), (std::array<double, 6>{}));
 }
 
 TEST(GeoMapCalib, TheConicLinesAreThoseOfTheCurveFitter) {
@@ -250,12 +250,12 @@ TEST(GeoMapCalib, TheConicLinesAreThoseOfTheCurveFitter) {
     }
     double k = 0, d = 0, quality = 0;
     fit.CalcLinFit(k, d, quality);
-    const detail::TLineFit line = detail::FitLine(u, v, n);
+    const map_detail::TLineFit line = map_detail::FitLine(u, v, n);
     ASSERT_TRUE(line.Solvable);
     EXPECT_EQ(line.k, k) << n;
     EXPECT_EQ(line.d, d) << n;
   }
-  EXPECT_FALSE(detail::FitLine(std::vector<double>{1}, std::vector<double>{2}, 1).Solvable);
+  EXPECT_FALSE(map_detail::FitLine(std::vector<double>{1}, std::vector<double>{2}, 1).Solvable);
 }
 
 // --- UTM -------------------------------------------------------------------------------------------
@@ -526,12 +526,12 @@ TEST(GeoMapCalib, ResultsWithoutValueAreNoResult) {
   EXPECT_FALSE(map.CalcPixelCoords(225, 0, x, y));  // ln tan(pi/2 + pi/4) has no value
   EXPECT_EQ(x, 9);
   // Rounding saturates: huge pixels stay at the ends of the range.
-  EXPECT_EQ(detail::RoundToInt(1e300), std::numeric_limits<int>::max());
-  EXPECT_EQ(detail::RoundToInt(-1e300), std::numeric_limits<int>::min());
-  EXPECT_EQ(detail::RoundToInt(NaN), 0);
-  EXPECT_EQ(detail::RoundToInt(2.5), 2);
-  EXPECT_EQ(detail::RoundToInt(3.5), 4);
-  EXPECT_EQ(detail::RoundToInt(-2.5), -2);
+  EXPECT_EQ(map_detail::RoundToInt(1e300), std::numeric_limits<int>::max());
+  EXPECT_EQ(map_detail::RoundToInt(-1e300), std::numeric_limits<int>::min());
+  EXPECT_EQ(map_detail::RoundToInt(NaN), 0);
+  EXPECT_EQ(map_detail::RoundToInt(2.5), 2);
+  EXPECT_EQ(map_detail::RoundToInt(3.5), 4);
+  EXPECT_EQ(map_detail::RoundToInt(-2.5), -2);
 }
 
 }  // namespace

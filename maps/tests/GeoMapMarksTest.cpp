@@ -176,7 +176,7 @@ TEST(LandMarkCaptions, CornerByAlignmentAndRotation) {
     c.HAlignment = k.h;
     c.VAlignment = k.v;
     c.Direction = k.dir;
-    const TPoint p = detail::CaptionCorner(100, 100, c, 20, 6);
+    const TPoint p = map_detail::CaptionCorner(100, 100, c, 20, 6);
     EXPECT_EQ(p.X, k.want.X) << int(k.h) << " " << int(k.v) << " " << k.dir;
     EXPECT_EQ(p.Y, k.want.Y) << int(k.h) << " " << int(k.v) << " " << k.dir;
   }
@@ -190,7 +190,7 @@ TEST(LandMarkCaptions, DefaultCaptionIsCentredBelowTheSymbol) {
   TLMTextProperties cap = DefaultLandMark().Caption;
   cap.Text = "Summit";
   cap.FontName = u"DejaVu Sans";
-  detail::DrawLandMarkCaption(c, 100, 30, cap);
+  map_detail::DrawLandMarkCaption(c, 100, 30, cap);
   int left = 200, right = -1, top = 100;
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 200; ++x)
@@ -213,7 +213,7 @@ TEST(LandMarkCaptions, DefaultCaptionIsCentredBelowTheSymbol) {
   cap.Direction = 90;
   cap.VAlignment = vaTop;
   cap.dy = 0;
-  detail::DrawLandMarkCaption(rc, 50, 100, cap);
+  map_detail::DrawLandMarkCaption(rc, 50, 100, cap);
   EXPECT_EQ(rc->Font()->Orientation(), 900);
   EXPECT_EQ(rc->Font()->Quality(), fqAntialiased);
   int l2 = 100, r2 = -1, t2 = 200, b2 = -1;

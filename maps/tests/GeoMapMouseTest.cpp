@@ -92,8 +92,8 @@ TEST_F(MapForm, ZoomDragStaysPositive) {
   EXPECT_GT(map->Magnification(), 0.001);
   for (int k = 0; k < 10; ++k) user.Drag(map, 250, 399, 250, 0, mbLeft, 20);
   EXPECT_LE(map->Magnification(), 1000);
-  EXPECT_EQ(detail::ZoomDragFactor(0, 0, 0, 400, 500, 400), 0.1);
-  EXPECT_DOUBLE_EQ(detail::ZoomDragFactor(100, 0, 0, 0, 500, 400), 0.99);
+  EXPECT_EQ(map_detail::ZoomDragFactor(0, 0, 0, 400, 500, 400), 0.1);
+  EXPECT_DOUBLE_EQ(map_detail::ZoomDragFactor(100, 0, 0, 0, 500, 400), 0.99);
 }
 
 TEST_F(MapForm, RubberBandBeginsContinuesEndsAndLeavesThePicture) {

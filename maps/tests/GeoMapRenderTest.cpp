@@ -209,7 +209,7 @@ TEST(GeoMapRender, DegenerateGraticulesFinish) {
   Calibrate(map);
   map.SetGratLineDist(1e-9);
   EXPECT_GT(map.paints, 0);
-  EXPECT_EQ(detail::GridValues(0, 1, 1e-9).size(), detail::kMaxGridLines);
+  EXPECT_EQ(map_detail::GridValues(0, 1, 1e-9).size(), map_detail::kMaxGridLines);
 }
 
 // The whole picture of a calibrated map: graticule, marks, every symbol kind and the highlight.
@@ -233,18 +233,18 @@ TEST(GeoMapRender, GoldenPictureOfACalibratedMap) {
 }
 
 TEST(GeoMapRender, LayoutOfTheGrids) {
-  EXPECT_EQ(detail::GraticuleStep(1.0, 0), 1.0);
-  EXPECT_EQ(detail::GraticuleStep(30, 0), 1.0);
-  EXPECT_DOUBLE_EQ(detail::GraticuleStep(0.05, 0), 0.01);
-  EXPECT_EQ(detail::GraticuleStep(0.05, 0.5), 0.5);
-  EXPECT_EQ(detail::GridValues(-1.5, 1, 1), (std::vector<double>{-1, 0}));
-  EXPECT_TRUE(detail::GridValues(0, 1, 0).empty());
-  EXPECT_TRUE(detail::GridValues(0, NAN, 1).empty());
-  EXPECT_EQ(detail::UTMGridStep(5000000, 5100000, 0), 10000);
-  EXPECT_EQ(detail::UTMGridStep(5000000, 5000003, 0), 1);
-  EXPECT_EQ(detail::UTMGridStep(5000000, 5100000, 250), 250);
+  EXPECT_EQ(map_detail::GraticuleStep(1.0, 0), 1.0);
+  EXPECT_EQ(map_detail::GraticuleStep(30, 0), 1.0);
+  EXPECT_DOUBLE_EQ(map_detail::GraticuleStep(0.05, 0), 0.01);
+  EXPECT_EQ(map_detail::GraticuleStep(0.05, 0.5), 0.5);
+  EXPECT_EQ(map_detail::GridValues(-1.5, 1, 1), (std::vector<double>{-1, 0}));
+  EXPECT_TRUE(map_detail::GridValues(0, 1, 0).empty());
+  EXPECT_TRUE(map_detail::GridValues(0, NAN, 1).empty());
+  EXPECT_EQ(map_detail::UTMGridStep(5000000, 5100000, 0), 10000);
+  EXPECT_EQ(map_detail::UTMGridStep(5000000, 5000003, 0), 1);
+  EXPECT_EQ(map_detail::UTMGridStep(5000000, 5100000, 250), 250);
   const TCornerArray c{TCoords{50, 10}, TCoords{49, 10.1}, TCoords{49.1, 11}, TCoords{50.2, 11.1}};
-  const detail::TGratBounds b = detail::GraticuleBounds(c);
+  const map_detail::TGratBounds b = map_detail::GraticuleBounds(c);
   EXPECT_EQ(b.South, 49);
   EXPECT_EQ(b.North, 50.2);
   EXPECT_EQ(b.West, 10);

@@ -11,8 +11,8 @@
 #include "Qelta_geobasics.h"
 
 using namespace qelta;
-using detail::GeoDatumData;
-using detail::TGeoDatum;
+using map_detail::GeoDatumData;
+using map_detail::TGeoDatum;
 
 namespace {
 

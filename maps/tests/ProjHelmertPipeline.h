@@ -10,14 +10,14 @@
 #include "Qelta_geobasics.h"
 
 inline std::string ProjHelmertPipeline(int source, int target) {
-  const qelta::detail::TGeoDatum& s = qelta::detail::GeoDatumData[source - 1];
-  const qelta::detail::TGeoDatum& t = qelta::detail::GeoDatumData[target - 1];
+  const qelta::map_detail::TGeoDatum& s = qelta::map_detail::GeoDatumData[source - 1];
+  const qelta::map_detail::TGeoDatum& t = qelta::map_detail::GeoDatumData[target - 1];
   std::ostringstream p;
   p.precision(17);
   auto ellipsoid = [&](qelta::TGeoEllipsoid e) {
     p << " +a=" << qelta::GeoEllipsoidData[e].a << " +b=" << qelta::GeoEllipsoidData[e].b;
   };
-  auto helmert = [&](const qelta::detail::TGeoDatum& d, double sign) {
+  auto helmert = [&](const qelta::map_detail::TGeoDatum& d, double sign) {
     p << " +step +proj=helmert +convention=position_vector +x=" << sign * d.dX << " +y=" << sign * d.dY
       << " +z=" << sign * d.dZ << " +s=" << sign * d.dS << " +rx=" << sign * d.rX << " +ry=" << sign * d.rY
       << " +rz=" << sign * d.rZ;

@@ -128,7 +128,7 @@ namespace qelta {
 
 
 def generate():
-    out = [PREAMBLE, "constinit const std::array<detail::TGeoDatum, GeoDatumCount> detail::GeoDatumData = {{\n"]
+    out = [PREAMBLE, "constinit const std::array<map_detail::TGeoDatum, GeoDatumCount> map_detail::GeoDatumData = {{\n"]
     out += [line + "\n" for line in datum_lines()]
     out.append("}};\n\nconstinit const std::array<TCountryData, CountryCount> CountryData = {{\n")
     out += [line + "\n" for line in country_lines()]

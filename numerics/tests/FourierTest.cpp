@@ -52,13 +52,13 @@ std::vector<Cplx> Fftw(const std::vector<Cplx>& x) {
 // Runs a test body on every instruction level of the butterflies.
 template <typename Fn>
 void OnEveryLevel(Fn&& fn) {
-  const int saved = detail::KernelLevel();
-  for (int level = 0; level <= detail::SetKernelLevel(2); ++level) {
+  const int saved = num_detail::KernelLevel();
+  for (int level = 0; level <= num_detail::SetKernelLevel(2); ++level) {
     SCOPED_TRACE("kernel level " + std::to_string(level));
-    detail::SetKernelLevel(level);
+    num_detail::SetKernelLevel(level);
     fn();
   }
-  detail::SetKernelLevel(saved);
+  num_detail::SetKernelLevel(saved);
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ TEST(TFastFourier, AcceptsExactlyThePowersOfTwoUpTo2To23) {
   } cases[] = {{1, true},         {2, true},           {1024, true},       {1 << 23, true},   {0, false},
                {3, false},        {100, false},        {1 << 24, false},   {(1 << 24) + 1, false},
                {-1, false},       {-2147483647, false}, {-(1 << 23), false}};
-  for (const auto& c : cases) EXPECT_EQ(detail::ValidTransformLength(c.n), c.valid) << c.n;
+  for (const auto& c : cases) EXPECT_EQ(num_detail::ValidTransformLength(c.n), c.valid) << c.n;
   TFastFourier f(nullptr);
   f.SetName(u"FFT");
   for (int n : {100, (1 << 24) + 1, -2147483647, 0}) {
@@ -167,7 +167,7 @@ TEST(TFastFourier, TwiddleFactorsAreRoundedValuesOfTheCircle) {
     for (int k : {1, 3, 5, (1 << (lg - 1)) - 1, (1 << (lg - 2)) + 1, (1 << lg) - 5}) {
       double c = 0, s = 0;
       long double rc = 0, rs = 0;
-      detail::FftTwiddle(lg, k, c, s);
+      num_detail::FftTwiddle(lg, k, c, s);
       circle(lg, k, rc, rs);
       if (lg <= 16) {
         EXPECT_LE(std::fabs(c - rc), 0.51L * ulp(c)) << lg << " " << k;

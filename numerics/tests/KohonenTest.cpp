@@ -196,13 +196,13 @@ TEST(TKohonen, ScheduleShrinksRadiusAndRate) {
   for (const auto& c : cases) {
     int radius = 0;
     double alpha = 0;
-    detail::KohonenSchedule(c.step, 200, 2, 1.0, radius, alpha);
+    num_detail::KohonenSchedule(c.step, 200, 2, 1.0, radius, alpha);
     EXPECT_EQ(radius, c.radius) << c.step;
     EXPECT_DOUBLE_EQ(alpha, c.alpha) << c.step;
   }
   int radius = 0;
   double alpha = 0;
-  detail::KohonenSchedule(1, 10, 5, 0.5, radius, alpha);  // r^2 = 0.81: round(0.81 * 4 + 1) = 4
+  num_detail::KohonenSchedule(1, 10, 5, 0.5, radius, alpha);  // r^2 = 0.81: round(0.81 * 4 + 1) = 4
   EXPECT_EQ(radius, 4);
   EXPECT_DOUBLE_EQ(alpha, 0.405);
 }

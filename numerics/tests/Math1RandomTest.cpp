@@ -162,7 +162,7 @@ TEST(NumericsStartUp, ClearsTheSharedFeedbackAndAbortAndRunsOnce) {
   EXPECT_FALSE(AbortMathProc);
   AbortMathProc = true;
   MathFeedBackProc = [](int) {};
-  detail::InitMath1();  // already ran at load: must not touch the globals again
+  num_detail::InitMath1();  // already ran at load: must not touch the globals again
   EXPECT_TRUE(AbortMathProc);
   EXPECT_TRUE(MathFeedBackProc);
   AbortMathProc = false;

@@ -220,7 +220,7 @@ TEST(InsertIntoArray, ShiftsUpDroppingTheLastAndIgnoresBadIndices) {
 // for every length 0..4096 from unaligned starts, both directions and all three element types.
 template <typename T>
 void CompareCombPasses(std::mt19937_64& gen, T (*draw)(std::mt19937_64&)) {
-  const int saved = detail::KernelLevel();
+  const int saved = num_detail::KernelLevel();
   std::vector<T> pool(4096 + 8);
   for (int n = 0; n <= 4096; n += (n < 80 ? 1 : 1 + static_cast<int>(gen() % 97))) {
     for (T& v : pool) v = draw(gen);
@@ -229,7 +229,7 @@ void CompareCombPasses(std::mt19937_64& gen, T (*draw)(std::mt19937_64&)) {
     std::vector<T> result[2];
     int passes[2];
     for (int level = 0; level <= 1; ++level) {
-      detail::SetKernelLevel(level);
+      num_detail::SetKernelLevel(level);
       std::vector<T> work = pool;
       ProcStat = 0;
       SortArray(std::span<T>(work.data() + start, static_cast<size_t>(n)), n - 1, ascending);
@@ -239,7 +239,7 @@ void CompareCombPasses(std::mt19937_64& gen, T (*draw)(std::mt19937_64&)) {
     ASSERT_EQ(std::memcmp(result[0].data(), result[1].data(), pool.size() * sizeof(T)), 0) << "length " << n;
     ASSERT_EQ(passes[0], passes[1]) << "length " << n;
   }
-  detail::SetKernelLevel(saved);
+  num_detail::SetKernelLevel(saved);
   ProcStat = 0;
 }
 

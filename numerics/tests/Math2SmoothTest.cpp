@@ -40,26 +40,26 @@ void Sample(TVector& v, int n, const std::function<double(double)>& f) {
 // [SECTION] coefficient rows
 
 TEST(Smoothing, SavitzkyGolayRowsAreThePrintedOnes) {
-  using detail::SavitzkyGolayRow;
+  using num_detail::SavitzkyGolayRow;
   using Row = std::vector<int64_t>;
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgPolynomial, 5), (Row{35, 17, 12, -3}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgPolynomial, 7), (Row{21, 7, 6, 3, -2}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgPolynomial, 13), (Row{143, 25, 24, 21, 16, 9, 0, -11}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgPolynomial, 25),
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgPolynomial, 5), (Row{35, 17, 12, -3}));
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgPolynomial, 7), (Row{21, 7, 6, 3, -2}));
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgPolynomial, 13), (Row{143, 25, 24, 21, 16, 9, 0, -11}));
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgPolynomial, 25),
             (Row{5175, 467, 462, 447, 422, 387, 342, 287, 222, 147, 62, -33, -138, -253}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgSecondDeriv, 5), (Row{7, -2, -1, 2}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgSecondDeriv, 7), (Row{42, -4, -3, 0, 5}));
-  EXPECT_EQ(SavitzkyGolayRow(detail::sgSecondDeriv, 25),
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgSecondDeriv, 5), (Row{7, -2, -1, 2}));
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgSecondDeriv, 7), (Row{42, -4, -3, 0, 5}));
+  EXPECT_EQ(SavitzkyGolayRow(num_detail::sgSecondDeriv, 25),
             (Row{26910, -52, -51, -48, -43, -36, -27, -16, -3, 12, 29, 48, 69, 92}));
   const int64_t firstNorms[] = {10, 28, 60, 110, 182, 280, 408, 570, 770, 1012, 1300};
   for (int len = 5; len <= 25; len += 2) {
-    const Row row = SavitzkyGolayRow(detail::sgFirstDeriv, len);
+    const Row row = SavitzkyGolayRow(num_detail::sgFirstDeriv, len);
     ASSERT_EQ(row.size(), static_cast<std::size_t>(len / 2 + 2));
     EXPECT_EQ(row[0], firstNorms[(len - 5) / 2]) << len;
     for (int e = 0; e <= len / 2; ++e) EXPECT_EQ(row[static_cast<std::size_t>(e + 1)], e);
   }
-  EXPECT_TRUE(SavitzkyGolayRow(detail::sgPolynomial, 27).empty());
-  EXPECT_TRUE(SavitzkyGolayRow(detail::sgPolynomial, 6).empty());
+  EXPECT_TRUE(SavitzkyGolayRow(num_detail::sgPolynomial, 27).empty());
+  EXPECT_TRUE(SavitzkyGolayRow(num_detail::sgPolynomial, 6).empty());
 }
 
 // [SECTION] checks and messages

@@ -144,7 +144,7 @@ TEST(SvdDecompose, EverySmallMatrixWithEntriesFromMinusOneToTwo) {
   for (int code = 0; code < 262144; ++code) {
     for (int k = 0, c = code; k < 9; ++k, c /= 4) a.A[static_cast<std::size_t>(k)] = c % 4 - 1;
     TOurSvd s{a, test::Block(3, 3), std::vector<double>(3), false};
-    s.fine = detail::SvdKernel(3, 3, s.u.A.data(), s.v.A.data(), s.w.data(), true);
+    s.fine = num_detail::SvdKernel(3, 3, s.u.A.data(), s.v.A.data(), s.w.data(), true);
     const std::vector<double> ref = test::Falling(test::LapackSingularValues(a), 3);
     const std::vector<double> ours = test::Falling(s.w, 3);
     const double tol = 1e-13 * std::max(ref[0], 1.0);
@@ -420,11 +420,11 @@ TEST(CalcEigVec, AgreesWithLapack) {
 TEST(CalcEigVec, ConvergenceOnTheLastPassIsTrue) {
   TMatrix m(nullptr);
   Load(m, {{1, 0}, {0, 3}});
-  EXPECT_TRUE(detail::CalcEigVecWithin(&m, 1));
+  EXPECT_TRUE(num_detail::CalcEigVecWithin(&m, 1));
   Load(m, {{1, 2}, {2, 3}});
-  EXPECT_FALSE(detail::CalcEigVecWithin(&m, 1));  // one sweep, no pass left to see sm = 0
+  EXPECT_FALSE(num_detail::CalcEigVecWithin(&m, 1));  // one sweep, no pass left to see sm = 0
   Load(m, {{1, 2}, {2, 3}});
-  EXPECT_TRUE(detail::CalcEigVecWithin(&m, 2));
+  EXPECT_TRUE(num_detail::CalcEigVecWithin(&m, 2));
 }
 
 TEST(CalcEigVec, AbortAndLimits) {
@@ -547,16 +547,16 @@ TEST(PseudoInverse, WideMatrixSatisfiesThePenroseConditions) {
 // --- the correlation rule and the image correlation ------------------------------------------------
 
 TEST(CorrelationOfSums, Rule) {
-  detail::TCorrelationSums s;
+  num_detail::TCorrelationSums s;
   s.Add(1, 2);
   s.Add(2, 4);
   EXPECT_EQ(s.R(), 0.0);  // fewer than 3 pairs
   s.Add(3, 6);
   EXPECT_EQ(s.R(), 1.0);
-  detail::TCorrelationSums flat;
+  num_detail::TCorrelationSums flat;
   for (int i = 0; i < 5; ++i) flat.Add(i, 7);
   EXPECT_EQ(flat.R(), 0.0);  // a centred sum is 0
-  detail::TCorrelationSums zeros;
+  num_detail::TCorrelationSums zeros;
   for (int i = 0; i < 5; ++i) zeros.Add(0, i);
   EXPECT_EQ(zeros.R(), 0.0);  // sum of x^2 is 0
 }
@@ -621,7 +621,7 @@ TEST(CalcImgCorrelation, EveryModeMatchesPixelByPixelReading) {
 // Pairs with both pixels outside enter by their count, so a huge area costs no more than the bitmap.
 TEST(CalcImgCorrelation, HugeAreaIsBoundedByTheBitmaps) {
   const auto img = MakeBitmap(4, 4, [](int x, int y) { return RGB(uint8_t(10 * x + y), 0, 0); });
-  detail::TCorrelationSums expect;
+  num_detail::TCorrelationSums expect;
   for (int x = 0; x < 4; ++x)
     for (int y = 0; y < 4; ++y) expect.Add(10 * x + y, 10 * x + y);
   const long double side = 2000000001.0L;

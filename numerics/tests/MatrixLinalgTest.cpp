@@ -60,32 +60,32 @@ TBlock LapackInverse(const TBlock& a) {
 
 // Every instruction level against a naive product, on sizes that leave edges in every blocking.
 TEST(LinalgKernels, BlockProductOnEveryLevelMatchesNaiveProduct) {
-  const int saved = detail::KernelLevel();
+  const int saved = num_detail::KernelLevel();
   for (int level = 0; level <= saved; ++level) {
-    ASSERT_EQ(detail::SetKernelLevel(level), level);
+    ASSERT_EQ(num_detail::SetKernelLevel(level), level);
     for (auto [m, n, k] : {std::array{1, 1, 1}, {7, 5, 3}, {37, 29, 300}, {150, 13, 260}, {25, 3100, 9}}) {
       const TBlock a = test::RandomBlock(m, k, 1), b = test::RandomBlock(k, n, 2), at = test::Transposed(a);
       TBlock c = test::RandomBlock(m, n, 3), ct = c;
       const TBlock expect = test::Product(a, b);
-      detail::Gemm(false, m, n, k, 1.0, a.A.data(), m, b.A.data(), k, 0.0, c.A.data(), m);
-      detail::Gemm(true, m, n, k, 2.0, at.A.data(), k, b.A.data(), k, 0.0, ct.A.data(), m);
+      num_detail::Gemm(false, m, n, k, 1.0, a.A.data(), m, b.A.data(), k, 0.0, c.A.data(), m);
+      num_detail::Gemm(true, m, n, k, 2.0, at.A.data(), k, b.A.data(), k, 0.0, ct.A.data(), m);
       EXPECT_LT(test::MaxDiff(c, expect), 1e-12 * k) << level << " " << m << "x" << n << "x" << k;
       for (double& v : ct.A) v /= 2;
       EXPECT_LT(test::MaxDiff(ct, expect), 1e-12 * k) << level;
     }
     std::vector<double> x{1, 2, 3, 4, 5, 6, 7}, y{7, 6, 5, 4, 3, 2, 1};
-    EXPECT_EQ(detail::Dot(7, x.data(), y.data()), 84.0);
-    detail::Rotate(7, x.data(), y.data(), 0.0, 1.0);  // (x, y) := (y, -x)
+    EXPECT_EQ(num_detail::Dot(7, x.data(), y.data()), 84.0);
+    num_detail::Rotate(7, x.data(), y.data(), 0.0, 1.0);  // (x, y) := (y, -x)
     EXPECT_EQ(x[0], 7.0);
     EXPECT_EQ(y[6], -7.0);
   }
-  detail::SetKernelLevel(saved);
+  num_detail::SetKernelLevel(saved);
 }
 
 // The integer product on every level against a naive wrapping product: sizes on both sides of the
 // 16 x 4 tiles and the 256-term blocks, leading dimensions above the row counts, unaligned starts.
 TEST(LinalgKernels, IntegerProductOnEveryLevelMatchesNaiveProduct) {
-  const int saved = detail::KernelLevel();
+  const int saved = num_detail::KernelLevel();
   std::mt19937 gen(124);
   for (auto [m, n, k] : {std::array{1, 1, 1}, {16, 4, 1}, {17, 5, 257}, {3, 9, 0}, {47, 13, 600}, {130, 7, 31}}) {
     const int lda = m + static_cast<int>(gen() % 3), ldb = k + static_cast<int>(gen() % 3), off = 1 + static_cast<int>(gen() % 7);
@@ -100,14 +100,14 @@ TEST(LinalgKernels, IntegerProductOnEveryLevelMatchesNaiveProduct) {
         expect[i + size_t(j) * m] = static_cast<int32_t>(sum);
       }
     for (int level = 0; level <= saved; ++level) {
-      ASSERT_EQ(detail::SetKernelLevel(level), level);
+      ASSERT_EQ(num_detail::SetKernelLevel(level), level);
       std::vector<int32_t> c(static_cast<size_t>(m) * n + 1, 99);
-      detail::IntProduct(m, n, k, a.data() + off, lda, b.data() + off, ldb, c.data() + 1, m);
+      num_detail::IntProduct(m, n, k, a.data() + off, lda, b.data() + off, ldb, c.data() + 1, m);
       EXPECT_EQ(std::vector<int32_t>(c.begin() + 1, c.end()), expect) << level << ": " << m << "x" << n << "x" << k;
       EXPECT_EQ(c[0], 99);
     }
   }
-  detail::SetKernelLevel(saved);
+  num_detail::SetKernelLevel(saved);
 }
 
 // --- arithmetic ------------------------------------------------------------------------------------

@@ -52,7 +52,7 @@ TEST(StatisTables, WilcoxonTableIsTheExactDistribution) {
         if (2000 * cumulative > static_cast<u128>(thousandths[level]) << n) break;
         best = t;
       }
-      EXPECT_EQ(detail::WilcoxonTable[static_cast<std::size_t>(n - 7)][static_cast<std::size_t>(level)], best)
+      EXPECT_EQ(num_detail::WilcoxonTable[static_cast<std::size_t>(n - 7)][static_cast<std::size_t>(level)], best)
           << "n " << n << " level " << level;
     }
   }
@@ -69,8 +69,8 @@ TEST(StatisTables, WilcoxonTableHoldsThePublishedRows) {
                    {100, {2045, 1955, 1850, 1779, 1578}}};
   for (const auto& p : published)
     for (int j = 0; j < 5; ++j)
-      EXPECT_EQ(detail::WilcoxonTable[static_cast<std::size_t>(p.n - 7)][static_cast<std::size_t>(j)], p.row[j]) << p.n;
-  EXPECT_EQ(detail::WilcoxonLevels, (detail::TWilcoxonLevels{0.1, 0.05, 0.02, 0.01, 0.001}));
+      EXPECT_EQ(num_detail::WilcoxonTable[static_cast<std::size_t>(p.n - 7)][static_cast<std::size_t>(j)], p.row[j]) << p.n;
+  EXPECT_EQ(num_detail::WilcoxonLevels, (num_detail::TWilcoxonLevels{0.1, 0.05, 0.02, 0.01, 0.001}));
 }
 
 // Rows 1 and 2 of the published KS table are exact: 1 - a/2 and 1 - sqrt(a/2), to three decimals.
@@ -78,7 +78,7 @@ TEST(StatisTables, KolmogorovSmirnovRowsOneAndTwoFollowTheirClosedForms) {
   const TSignifLevel levels[5] = {Dot20, Dot15, Dot10, Dot05, Dot01};
   const double alpha[5] = {0.20, 0.15, 0.10, 0.05, 0.01};
   for (int j = 0; j < 5; ++j) {
-    EXPECT_EQ(detail::KSTable[0][static_cast<std::size_t>(j)], alpha[j]);
+    EXPECT_EQ(num_detail::KSTable[0][static_cast<std::size_t>(j)], alpha[j]);
     EXPECT_NEAR(KolmogSmir1SampleTestStat(1, levels[j]), 1 - alpha[j] / 2, 0.0005);
     EXPECT_NEAR(KolmogSmir1SampleTestStat(2, levels[j]), 1 - std::sqrt(alpha[j] / 2), 0.0005);
   }
@@ -359,9 +359,9 @@ TEST(StatisWilcoxon, ParabolaThroughTheTableRow) {
   EXPECT_EQ(WilcoxonSRQuantile(8, 0.02, true), 1);
   EXPECT_EQ(WilcoxonSRQuantile(8, 0.025, false), 3);
   for (int n = 9; n <= 100; ++n) {
-    const auto& row = detail::WilcoxonTable[static_cast<std::size_t>(n - 7)];
+    const auto& row = num_detail::WilcoxonTable[static_cast<std::size_t>(n - 7)];
     for (int j = 0; j < 4; ++j) {  // at the levels the least-squares parabola stays near the table
-      const double level = detail::WilcoxonLevels[static_cast<std::size_t>(j)];
+      const double level = num_detail::WilcoxonLevels[static_cast<std::size_t>(j)];
       EXPECT_NEAR(static_cast<double>(WilcoxonSRQuantile(n, level, true)), row[static_cast<std::size_t>(j)],
                   1 + 0.01 * row[static_cast<std::size_t>(j)])
           << n << " " << level;

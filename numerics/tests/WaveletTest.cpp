@@ -66,7 +66,7 @@ TEST(TWavelet1D, FiltersAreThePublishedDaubechiesFilters) {
       {0.33267055295008263, 0.8068915093110925, 0.45987750211849154, -0.13501102001025458, -0.08544127388202666,
        0.03522629188570953}};
   for (int k = 1; k <= 3; ++k) {
-    const std::vector<Extended> h = detail::DaubechiesLowPass(k);
+    const std::vector<Extended> h = num_detail::DaubechiesLowPass(k);
     ASSERT_EQ(h.size(), static_cast<std::size_t>(2 * k));  // order 1 gives two taps
     long double sum = 0, squares = 0;
     for (std::size_t m = 0; m < h.size(); ++m) {
@@ -76,7 +76,7 @@ TEST(TWavelet1D, FiltersAreThePublishedDaubechiesFilters) {
     EXPECT_NEAR(static_cast<double>(sum), std::sqrt(2.0), 1e-18);
     EXPECT_NEAR(static_cast<double>(squares), 1.0, 1e-18);
   }
-  EXPECT_TRUE(detail::DaubechiesLowPass(4).empty());
+  EXPECT_TRUE(num_detail::DaubechiesLowPass(4).empty());
 }
 
 TEST(TWavelet1D, StartsWith256ZeroSamplesWrapAndOrderTwo) {
@@ -226,7 +226,7 @@ TEST(TWavelet1D, EveryModeAtEveryLengthStaysInsideItsSamples) {
       if (n < 2) continue;
       TWl sym(x, k, wseSymmetric);
       sym.w.SingleStep(false);
-      const std::vector<Extended> h = detail::DaubechiesLowPass(k);
+      const std::vector<Extended> h = num_detail::DaubechiesLowPass(k);
       const int taps = 2 * k;
       for (int l = 0; l < n / 2; ++l) {
         long double a = 0, d = 0;
@@ -246,7 +246,7 @@ TEST(TWavelet1D, ZeroPaddingSkipsTheTapsBeforeTheSignal) {
   const Signal x = {1, 2, 3, 4};
   TWl w(x, 2, wseZeroPad);
   w.w.SingleStep(false);
-  const std::vector<Extended> h = detail::DaubechiesLowPass(2);
+  const std::vector<Extended> h = num_detail::DaubechiesLowPass(2);
   EXPECT_NEAR(static_cast<double>(w.w.GetDataVal(1)), static_cast<double>(h[2] * 1 + h[3] * 2), 1e-18);
   EXPECT_NEAR(static_cast<double>(w.w.GetDataVal(2)), static_cast<double>(h[0] * 1 + h[1] * 2 + h[2] * 3 + h[3] * 4),
               1e-18);

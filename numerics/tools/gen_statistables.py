@@ -115,7 +115,7 @@ PREAMBLE = """\
 
 #include "Qelta_statis_internal.h"
 
-namespace qelta::detail {
+namespace qelta::num_detail {
 
 // clang-format off
 """
@@ -139,7 +139,7 @@ def generate():
     out.append("constinit const TWilcoxonTable WilcoxonTable = {{\n")
     for n in range(WILCOXON_FIRST, WILCOXON_LAST + 1):
         out.append("    {" + ", ".join(str(v) for v in wilcoxon[n]) + f"}},  // n = {n}\n")
-    out.append("}};\n// clang-format on\n\n}  // namespace qelta::detail\n")
+    out.append("}};\n// clang-format on\n\n}  // namespace qelta::num_detail\n")
     return "".join(out)
 
 

@@ -13,7 +13,7 @@
 #include "SysUtils.h"
 
 namespace qelta {
-namespace detail {
+namespace platform_detail {
 
 std::vector<uint8_t> ReadFileBytes(const String& fileName) {
   TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
@@ -36,7 +36,7 @@ void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes) {
   stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 
-}  // namespace detail
+}  // namespace platform_detail
 
 namespace {
 
@@ -63,11 +63,11 @@ void LoadNamingFile(const String& fileName, Load load) {
   }
 }
 
-detail::RawImage Decode(std::span<const uint8_t> bytes) {
-  switch (detail::SniffImage(bytes)) {
-    case detail::ImageKind::Png: return detail::DecodePng(bytes);
-    case detail::ImageKind::Jpeg: return detail::DecodeJpeg(bytes);
-    case detail::ImageKind::Bmp: return detail::DecodeBmp(bytes);
+platform_detail::RawImage Decode(std::span<const uint8_t> bytes) {
+  switch (platform_detail::SniffImage(bytes)) {
+    case platform_detail::ImageKind::Png: return platform_detail::DecodePng(bytes);
+    case platform_detail::ImageKind::Jpeg: return platform_detail::DecodeJpeg(bytes);
+    case platform_detail::ImageKind::Bmp: return platform_detail::DecodeBmp(bytes);
     default: throw EInvalidGraphic("Bitmap image is not valid: neither BMP, PNG nor JPEG");
   }
 }
@@ -110,7 +110,7 @@ void TBitmap::SetSize(int width, int height) {
   const auto tooLarge = [&] {  // the message names the size asked for
     return EOutOfMemory(u"Bitmap of " + IntToStr(width) + u" x " + IntToStr(height) + u" pixels too large: out of memory");
   };
-  if (int64_t(width) * height > detail::kMaxImagePixels) throw tooLarge();
+  if (int64_t(width) * height > platform_detail::kMaxImagePixels) throw tooLarge();
   std::vector<uint32_t> pixels;
   try {
     pixels.assign(size_t(width) * height, 0xFFFFFFFFu);
@@ -144,7 +144,7 @@ const uint32_t* TBitmap::ScanLine(int row) const { return const_cast<TBitmap*>(t
 TColor TBitmap::TransparentColor() const {
   if (FTransparentMode == tmFixed) return FTransparentColor;
   if (Empty()) return clDefault;
-  return detail::PixelToColor(FPixels[size_t(FHeight - 1) * FWidth]);
+  return platform_detail::PixelToColor(FPixels[size_t(FHeight - 1) * FWidth]);
 }
 
 void TBitmap::SetTransparentColor(TColor value) {
@@ -179,7 +179,7 @@ void TBitmap::Assign(TPersistent* Source) {
 }
 
 void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
-  detail::RawImage img = Decode(bytes);
+  platform_detail::RawImage img = Decode(bytes);
   FPixels.swap(img.Pixels);
   FWidth = img.Width;
   FHeight = img.Height;
@@ -189,36 +189,36 @@ void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
 }
 
 void TBitmap::LoadFromFile(const String& fileName) {
-  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); }); });
+  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(platform_detail::ReadFileBytes(fileName)); }); });
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {
-  WithProgress(u"Loading", [&] { LoadFromBytes(detail::ReadStreamBytes(stream)); });
+  WithProgress(u"Loading", [&] { LoadFromBytes(platform_detail::ReadStreamBytes(stream)); });
 }
 
 void TBitmap::SaveToStream(TStream& stream) const {
-  WithProgress(u"Saving", [&] { detail::WriteStreamBytes(stream, SaveToBytes()); });
+  WithProgress(u"Saving", [&] { platform_detail::WriteStreamBytes(stream, SaveToBytes()); });
 }
 
 std::vector<uint8_t> TBitmap::SaveToBytes() const {
-  return detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, BmpBits(FPixelFormat));
+  return platform_detail::EncodeBmp({FWidth, FHeight, FPixels, false, 24}, BmpBits(FPixelFormat));
 }
 
 void TBitmap::SaveToFile(const String& fileName) const {
   WithProgress(u"Saving", [&] {
     const std::string ext = Extension(fileName);
-    const detail::RawImage img{FWidth, FHeight, FPixels, false, 24};
+    const platform_detail::RawImage img{FWidth, FHeight, FPixels, false, 24};
     std::vector<uint8_t> bytes;
-    if (ext == ".png") bytes = detail::EncodePng(img, FPixelFormat == pf32bit);
-    else if (ext == ".jpg" || ext == ".jpeg") bytes = detail::EncodeJpeg(img, 90);
+    if (ext == ".png") bytes = platform_detail::EncodePng(img, FPixelFormat == pf32bit);
+    else if (ext == ".jpg" || ext == ".jpeg") bytes = platform_detail::EncodeJpeg(img, 90);
     else bytes = SaveToBytes();
-    detail::WriteFileBytes(fileName, bytes);
+    platform_detail::WriteFileBytes(fileName, bytes);
   });
 }
 
 void TBitmap::DrawOn(TCanvas* canvas, const TRect& r) {
   if (canvas == nullptr || Empty()) return;
-  const int64_t key = Transparent() ? int64_t(detail::ColorToPixel(TransparentColor())) : -1;
+  const int64_t key = Transparent() ? int64_t(platform_detail::ColorToPixel(TransparentColor())) : -1;
   canvas->BlitPixels(r, FCanvas->Surface(), Rect(0, 0, FWidth, FHeight), key);
 }
 
@@ -255,7 +255,7 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
 }
 
 void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
-  detail::RawImage img = detail::DecodeJpeg(bytes);
+  platform_detail::RawImage img = platform_detail::DecodeJpeg(bytes);
   TBitmap decoded;
   decoded.SetSize(img.Width, img.Height);
   std::copy(img.Pixels.begin(), img.Pixels.end(), decoded.ScanLine(0));
@@ -265,26 +265,26 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
 }
 
 void TJPEGImage::LoadFromFile(const String& fileName) {
-  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(detail::ReadFileBytes(fileName)); }); });
+  WithProgress(u"Loading", [&] { LoadNamingFile(fileName, [&] { LoadFromBytes(platform_detail::ReadFileBytes(fileName)); }); });
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
-  WithProgress(u"Loading", [&] { LoadFromBytes(detail::ReadStreamBytes(stream)); });
+  WithProgress(u"Loading", [&] { LoadFromBytes(platform_detail::ReadStreamBytes(stream)); });
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) const {
-  WithProgress(u"Saving", [&] { detail::WriteStreamBytes(stream, SaveToBytes()); });
+  WithProgress(u"Saving", [&] { platform_detail::WriteStreamBytes(stream, SaveToBytes()); });
 }
 
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!FData.empty()) return FData;
   std::vector<uint32_t> pixels(FBitmap->Empty() ? 0 : size_t(Width()) * Height());
   if (!pixels.empty()) std::copy_n(FBitmap->ScanLine(0), pixels.size(), pixels.begin());
-  return detail::EncodeJpeg({Width(), Height(), std::move(pixels), false, 24}, FQuality);
+  return platform_detail::EncodeJpeg({Width(), Height(), std::move(pixels), false, 24}, FQuality);
 }
 
 void TJPEGImage::SaveToFile(const String& fileName) const {
-  WithProgress(u"Saving", [&] { detail::WriteFileBytes(fileName, SaveToBytes()); });
+  WithProgress(u"Saving", [&] { platform_detail::WriteFileBytes(fileName, SaveToBytes()); });
 }
 
 void TJPEGImage::DrawOn(TCanvas* canvas, const TRect& r) { FBitmap->DrawOn(canvas, r); }
@@ -328,16 +328,16 @@ void TPicture::LoadFromFile(const String& fileName) {
 }
 
 void TPicture::LoadPictureFile(const String& fileName) {
-  const std::vector<uint8_t> bytes = detail::ReadFileBytes(fileName);
+  const std::vector<uint8_t> bytes = platform_detail::ReadFileBytes(fileName);
   const std::string ext = Extension(fileName);
-  detail::ImageKind kind = detail::SniffImage(bytes);
-  if (kind == detail::ImageKind::Unknown) {
-    if (ext == ".jpg" || ext == ".jpeg") kind = detail::ImageKind::Jpeg;
-    else if (ext == ".bmp" || ext == ".png") kind = detail::ImageKind::Bmp;
+  platform_detail::ImageKind kind = platform_detail::SniffImage(bytes);
+  if (kind == platform_detail::ImageKind::Unknown) {
+    if (ext == ".jpg" || ext == ".jpeg") kind = platform_detail::ImageKind::Jpeg;
+    else if (ext == ".bmp" || ext == ".png") kind = platform_detail::ImageKind::Bmp;
     else throw EInvalidGraphic(u"Unknown picture file extension (" + Utf8ToString(ext) + u")");
   }
   std::unique_ptr<TGraphic> g;
-  if (kind == detail::ImageKind::Jpeg) {
+  if (kind == platform_detail::ImageKind::Jpeg) {
     auto jpeg = std::make_unique<TJPEGImage>();
     jpeg->LoadFromBytes(bytes);
     g = std::move(jpeg);

@@ -15,7 +15,7 @@
 #include "Encoding.h"
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kBitFields = 3;
@@ -307,4 +307,4 @@ ImageKind SniffImage(std::span<const uint8_t> b) {
   return ImageKind::Unknown;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -21,12 +21,12 @@
 
 namespace qelta {
 
-using detail::P64;
-using detail::PD;
+using platform_detail::P64;
+using platform_detail::PD;
 
 // Reaches the canvas internals for the helpers below.
 struct CanvasAccess {
-  static detail::IRect Clip(const TCanvas& c) {
+  static platform_detail::IRect Clip(const TCanvas& c) {
     return {c.FClip.Left, c.FClip.Top, c.FClip.Right, c.FClip.Bottom};
   }
   static int64_t& Phase(TCanvas& c) { return c.FDashPhase; }
@@ -37,10 +37,10 @@ namespace {
 __extension__ typedef __int128 i128;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-detail::Raster MakeRaster(const TCanvas& c) {
-  detail::IRect clip = CanvasAccess::Clip(c);
+platform_detail::Raster MakeRaster(const TCanvas& c) {
+  platform_detail::IRect clip = CanvasAccess::Clip(c);
   if (c.Surface().Pixels == nullptr) clip = {};
-  detail::Raster r(c.Surface(), clip);
+  platform_detail::Raster r(c.Surface(), clip);
   r.PatternOrigin = {c.Origin().X, c.Origin().Y};
   return r;
 }
@@ -51,21 +51,21 @@ bool PenVisible(const TCanvas& c) { return c.Pen()->Style() != psClear; }
 int PenWidth(const TCanvas& c) { return std::max(1, c.Pen()->Width()); }
 bool Cosmetic(const TCanvas& c) { return PenWidth(c) <= 1; }
 
-detail::Ink PenInk(const TCanvas& c) { return {detail::ColorToPixel(c.Pen()->Color()), c.Pen()->Mode(), bsSolid}; }
+platform_detail::Ink PenInk(const TCanvas& c) { return {platform_detail::ColorToPixel(c.Pen()->Color()), c.Pen()->Mode(), bsSolid}; }
 
 // Brush ink; shape fills mix like the pen, FillRect and the like copy.
-detail::Ink BrushInk(const TCanvas& c, bool mixed) {
+platform_detail::Ink BrushInk(const TCanvas& c, bool mixed) {
   const TBrushStyle s = c.Brush()->Style();
-  return {detail::ColorToPixel(c.Brush()->Color()), mixed ? c.Pen()->Mode() : pmCopy, s == bsSolid ? bsSolid : s};
+  return {platform_detail::ColorToPixel(c.Brush()->Color()), mixed ? c.Pen()->Mode() : pmCopy, s == bsSolid ? bsSolid : s};
 }
 
 bool Fills(const TCanvas& c) { return c.Brush()->Style() != bsClear; }
 
 // One-pixel pen with its dashes; the gap ink (opaque background) is stored in `gap`.
-detail::CosmeticPen MakeCosmetic(const TCanvas& c, detail::Ink& gap) {
-  detail::CosmeticPen pen{PenInk(c), nullptr, detail::DashFor(c.Pen()->Style())};
+platform_detail::CosmeticPen MakeCosmetic(const TCanvas& c, platform_detail::Ink& gap) {
+  platform_detail::CosmeticPen pen{PenInk(c), nullptr, platform_detail::DashFor(c.Pen()->Style())};
   if (pen.Dash != nullptr && c.Brush()->Style() == bsSolid) {
-    gap = {detail::ColorToPixel(c.Brush()->Color()), c.Pen()->Mode(), bsSolid};
+    gap = {platform_detail::ColorToPixel(c.Brush()->Color()), c.Pen()->Mode(), bsSolid};
     pen.Gap = &gap;
   }
   return pen;
@@ -82,13 +82,13 @@ std::vector<PD> ToPD(const std::vector<P64>& pts) {
 // point of an open outline painted when lastPoint), or a wide stroke.
 void Stroke(TCanvas& c, const std::vector<P64>& pts, bool closed, int64_t& phase, bool lastPoint = false) {
   if (!PenVisible(c) || pts.empty()) return;
-  detail::Raster r = MakeRaster(c);
-  if (!Cosmetic(c)) return detail::WideStroke(r, ToPD(pts), closed, PenWidth(c), PenInk(c));
-  detail::Ink gap;
-  const detail::CosmeticPen pen = MakeCosmetic(c, gap);
+  platform_detail::Raster r = MakeRaster(c);
+  if (!Cosmetic(c)) return platform_detail::WideStroke(r, ToPD(pts), closed, PenWidth(c), PenInk(c));
+  platform_detail::Ink gap;
+  const platform_detail::CosmeticPen pen = MakeCosmetic(c, gap);
   for (size_t i = 0; i + 1 < pts.size(); ++i)
-    detail::CosmeticLine(r, pts[i], pts[i + 1], pen, phase, lastPoint && !closed && i + 2 == pts.size());
-  if (closed && pts.size() > 1) detail::CosmeticLine(r, pts.back(), pts.front(), pen, phase, false);
+    platform_detail::CosmeticLine(r, pts[i], pts[i + 1], pen, phase, lastPoint && !closed && i + 2 == pts.size());
+  if (closed && pts.size() > 1) platform_detail::CosmeticLine(r, pts.back(), pts.front(), pen, phase, false);
 }
 
 std::vector<P64> DevPoints(const TCanvas& c, std::span<const TPoint> points) {
@@ -108,19 +108,19 @@ std::vector<int64_t> Flatten(std::span<const TPoint> points) {
 }
 
 // Ordered device box of two corners.
-detail::RoundBox DevBox(const TCanvas& c, int x1, int y1, int x2, int y2) {
+platform_detail::RoundBox DevBox(const TCanvas& c, int x1, int y1, int x2, int y2) {
   const P64 a = Dev(c, std::min(x1, x2), std::min(y1, y2)), b = Dev(c, std::max(x1, x2), std::max(y1, y2));
-  return detail::RoundBox{a.X, a.Y, b.X, b.Y, 0, 0};
+  return platform_detail::RoundBox{a.X, a.Y, b.X, b.Y, 0, 0};
 }
 
-detail::RoundBox Ellipsed(detail::RoundBox b) {
+platform_detail::RoundBox Ellipsed(platform_detail::RoundBox b) {
   b.Rx = (b.X2 - b.X1) / 2.0;
   b.Ry = (b.Y2 - b.Y1) / 2.0;
   return b;
 }
 
 // The box a wide psInsideFrame pen strokes so that the stroke stays inside the original box.
-detail::RoundBox InsideFrame(const TCanvas& c, detail::RoundBox b) {
+platform_detail::RoundBox InsideFrame(const TCanvas& c, platform_detail::RoundBox b) {
   if (c.Pen()->Style() != psInsideFrame || Cosmetic(c)) return b;
   const int w = PenWidth(c);
   b.X1 += w / 2;
@@ -154,22 +154,22 @@ struct PixelFilter {
 
 // Fills the shape with the brush: the interior when the pen draws, otherwise the shape one pixel smaller
 // on the right and bottom.
-void FillBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep) {
+void FillBox(TCanvas& c, const platform_detail::RoundBox& box, const PixelFilter& keep) {
   if (!Fills(c)) return;
-  detail::Raster r = MakeRaster(c);
-  const detail::Ink ink = BrushInk(c, true);
+  platform_detail::Raster r = MakeRaster(c);
+  const platform_detail::Ink ink = BrushInk(c, true);
   auto paint = [&](int64_t y, int64_t x0, int64_t x1) {
     if (keep.All()) return r.Span(y, x0, x1, ink);
     PixelFilter::Runs runs;
-    if (detail::DirectPaths() && keep.RowRuns(y, x0, x1, runs)) {
+    if (platform_detail::DirectPaths() && keep.RowRuns(y, x0, x1, runs)) {
       for (int i = 0; i < runs.Count; ++i) r.Span(y, runs.Run[i].first, runs.Run[i].second, ink);
       return;
     }
     for (int64_t x = x0; x < x1; ++x)
       if (keep(x, y)) r.Pixel(x, y, ink);
   };
-  if (PenVisible(c)) return detail::ForEachInteriorRun(r, box, paint);
-  detail::RoundBox small = box;
+  if (PenVisible(c)) return platform_detail::ForEachInteriorRun(r, box, paint);
+  platform_detail::RoundBox small = box;
   small.X2 -= 1;
   small.Y2 -= 1;
   small.Rx = std::min(small.Rx, (small.X2 - small.X1) / 2.0);
@@ -184,12 +184,12 @@ void FillBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep) {
 double AngleAt(PD centre, double x, double y) { return std::atan2(-(y - centre.Y), x - centre.X); }
 
 // One-pixel outline of the shape; dashed pens walk the outline pixels in angle order from `start`.
-void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep, double start, int64_t& phase) {
-  detail::Raster r = MakeRaster(c);
-  detail::Ink gap;
-  const detail::CosmeticPen pen = MakeCosmetic(c, gap);
+void OutlineBox(TCanvas& c, const platform_detail::RoundBox& box, const PixelFilter& keep, double start, int64_t& phase) {
+  platform_detail::Raster r = MakeRaster(c);
+  platform_detail::Ink gap;
+  const platform_detail::CosmeticPen pen = MakeCosmetic(c, gap);
   if (pen.Dash == nullptr) {
-    detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
+    platform_detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
       if (keep.All()) return r.Span(y, x0, x1, pen.On);
       for (int64_t x = x0; x < x1; ++x)
         if (keep(x, y)) r.Pixel(x, y, pen.On);
@@ -198,36 +198,36 @@ void OutlineBox(TCanvas& c, const detail::RoundBox& box, const PixelFilter& keep
   }
   std::vector<std::pair<double, P64>> pixels;
   const PD centre = box.Centre();
-  detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
+  platform_detail::ForEachOutlineRun(r, box, [&](int64_t y, int64_t x0, int64_t x1) {
     for (int64_t x = x0; x < x1; ++x)
       if (keep.All() || keep(x, y)) pixels.push_back({std::fmod(AngleAt(centre, x, y) - start + 2 * kTwoPi, kTwoPi), {x, y}});
   });
   std::sort(pixels.begin(), pixels.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [angle, p] : pixels) {
-    const detail::Ink* ink = pen.Dash->On(phase++) ? &pen.On : pen.Gap;
+    const platform_detail::Ink* ink = pen.Dash->On(phase++) ? &pen.On : pen.Gap;
     if (ink != nullptr) r.Pixel(p.X, p.Y, *ink);
   }
 }
 
 // Outline of a box shape with the pen (one-pixel or wide).
-void OutlineShape(TCanvas& c, const detail::RoundBox& box) {
+void OutlineShape(TCanvas& c, const platform_detail::RoundBox& box) {
   if (!PenVisible(c)) return;
   int64_t phase = 0;
   if (Cosmetic(c)) return OutlineBox(c, box, {}, 0, phase);
-  detail::Raster r = MakeRaster(c);
-  detail::WideStroke(r, InsideFrame(c, box).Path(), true, PenWidth(c), PenInk(c));
+  platform_detail::Raster r = MakeRaster(c);
+  platform_detail::WideStroke(r, InsideFrame(c, box).Path(), true, PenWidth(c), PenInk(c));
 }
 
-bool SolidCosmetic(const TCanvas& c) { return PenVisible(c) && Cosmetic(c) && detail::DashFor(c.Pen()->Style()) == nullptr; }
+bool SolidCosmetic(const TCanvas& c) { return PenVisible(c) && Cosmetic(c) && platform_detail::DashFor(c.Pen()->Style()) == nullptr; }
 
 // A rounded box with a solid one-pixel pen: fill and outline in one walk over the rows (the two
 // never share a pixel), each row's extent computed once, runs painted as spans.
-void FillAndOutline(TCanvas& c, const detail::RoundBox& box) {
-  detail::Raster r = MakeRaster(c);
-  const detail::Ink pen = PenInk(c);
+void FillAndOutline(TCanvas& c, const platform_detail::RoundBox& box) {
+  platform_detail::Raster r = MakeRaster(c);
+  const platform_detail::Ink pen = PenInk(c);
   const bool fills = Fills(c);
-  const detail::Ink brush = fills ? BrushInk(c, true) : detail::Ink{};
-  detail::ForEachOutlineAndInteriorRun(
+  const platform_detail::Ink brush = fills ? BrushInk(c, true) : platform_detail::Ink{};
+  platform_detail::ForEachOutlineAndInteriorRun(
       r, box, [&](int64_t y, int64_t x0, int64_t x1) { r.Span(y, x0, x1, pen); },
       [&](int64_t y, int64_t x0, int64_t x1) {
         if (fills) r.Span(y, x0, x1, brush);
@@ -235,21 +235,21 @@ void FillAndOutline(TCanvas& c, const detail::RoundBox& box) {
 }
 
 // A box shape (rounded rectangle, ellipse): fill, then outline.
-void DrawBoxShape(TCanvas& c, const detail::RoundBox& box) {
-  if (detail::DirectPaths() && SolidCosmetic(c)) return FillAndOutline(c, box);
+void DrawBoxShape(TCanvas& c, const platform_detail::RoundBox& box) {
+  if (platform_detail::DirectPaths() && SolidCosmetic(c)) return FillAndOutline(c, box);
   FillBox(c, box, {});
   OutlineShape(c, box);
 }
 
 // A rectangle with a clear or solid one-pixel pen: the fill as one block (inside the outline, or one
 // pixel short on the right and bottom without a pen), the outline as two rows and two columns.
-void PlainRectangle(TCanvas& c, const detail::RoundBox& b) {
-  detail::Raster r = MakeRaster(c);
+void PlainRectangle(TCanvas& c, const platform_detail::RoundBox& b) {
+  platform_detail::Raster r = MakeRaster(c);
   const bool pen = PenVisible(c);
   const int64_t inset = pen ? 1 : 0;
   if (Fills(c)) r.Block(b.X1 + inset, b.Y1 + inset, b.X2 - 1, b.Y2 - 1, BrushInk(c, true));
   if (!pen || b.X1 >= b.X2 || b.Y1 >= b.Y2) return;
-  const detail::Ink ink = PenInk(c);
+  const platform_detail::Ink ink = PenInk(c);
   r.Span(b.Y1, b.X1, b.X2, ink);
   if (b.Y2 - 1 > b.Y1) r.Span(b.Y2 - 1, b.X1, b.X2, ink);
   r.Block(b.X1, b.Y1 + 1, b.X1 + 1, b.Y2 - 1, ink);
@@ -268,7 +268,7 @@ void PlainRectangle(TCanvas& c, const detail::RoundBox& b) {
 // as the chord between the same rays.
 
 struct ArcGeom {
-  detail::RoundBox Box;
+  platform_detail::RoundBox Box;
   PD Centre;            // the box's centre in pixel coordinates (pixel x has its centre at x)
   double A = 0, B = 0;  // radii of the path through the outline pixel centres
   double Start = 0, Sweep = kTwoPi;
@@ -279,7 +279,7 @@ struct ArcGeom {
 
 // How the two rays lie (exact integer test on doubled coordinates): +1 one ray (the whole ellipse),
 // -1 opposite rays (a pie between them is the chord's half), 0 otherwise.
-int RayPair(const detail::RoundBox& b, P64 p3, P64 p4) {
+int RayPair(const platform_detail::RoundBox& b, P64 p3, P64 p4) {
   const i128 cx = b.X1 + b.X2, cy = b.Y1 + b.Y2;
   const i128 ux = 2 * i128(p3.X) - cx, uy = 2 * i128(p3.Y) - cy, vx = 2 * i128(p4.X) - cx, vy = 2 * i128(p4.Y) - cy;
   const bool uz = ux == 0 && uy == 0, vz = vx == 0 && vy == 0;
@@ -444,8 +444,8 @@ void DrawArcShape(TCanvas& c, const ArcGeom& g, ArcKind kind) {
   if (!Cosmetic(c)) {
     std::vector<PD> path = ArcPath(g);
     if (kind == ArcKind::Pie && !whole) path.push_back({double(g.Apex.X), double(g.Apex.Y)});
-    detail::Raster r = MakeRaster(c);
-    return detail::WideStroke(r, path, kind != ArcKind::Arc, PenWidth(c), PenInk(c));
+    platform_detail::Raster r = MakeRaster(c);
+    return platform_detail::WideStroke(r, path, kind != ArcKind::Arc, PenWidth(c), PenInk(c));
   }
   int64_t phase = 0;
   const PixelFilter ring = ShapeFilter(g, kind == ArcKind::Pie ? ArcKind::Pie : ArcKind::Arc);
@@ -570,9 +570,9 @@ void TCanvas::LineTo(int x, int y) {
   FPenPos = {x, y};
   if (!PenVisible(*this)) return;
   if (!Cosmetic(*this)) return Stroke(*this, {a, b}, false, FDashPhase);
-  detail::Raster r = MakeRaster(*this);
-  detail::Ink gap;
-  detail::CosmeticLine(r, a, b, MakeCosmetic(*this, gap), FDashPhase, false);
+  platform_detail::Raster r = MakeRaster(*this);
+  platform_detail::Ink gap;
+  platform_detail::CosmeticLine(r, a, b, MakeCosmetic(*this, gap), FDashPhase, false);
 }
 
 void TCanvas::Polyline(std::span<const TPoint> points) {
@@ -587,8 +587,8 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
   if (points.size() < 2) return;
   const std::vector<P64> pts = DevPoints(*this, points);
   if (Fills(*this)) {
-    detail::Raster r = MakeRaster(*this);
-    detail::FillPolygon(r, pts, FPolyFillMode == fmWinding, BrushInk(*this, true));
+    platform_detail::Raster r = MakeRaster(*this);
+    platform_detail::FillPolygon(r, pts, FPolyFillMode == fmWinding, BrushInk(*this, true));
   }
   int64_t phase = 0;
   Stroke(*this, pts, true, phase);
@@ -605,10 +605,10 @@ void TCanvas::PolyBezier(std::span<const TPoint> points) {
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (FTrace != nullptr) Record("Rectangle", {x1, y1, x2, y2});
-  const detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
-  if (detail::DirectPaths() && (!PenVisible(*this) || SolidCosmetic(*this))) return PlainRectangle(*this, box);
+  const platform_detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
+  if (platform_detail::DirectPaths() && (!PenVisible(*this) || SolidCosmetic(*this))) return PlainRectangle(*this, box);
   FillBox(*this, box, {});
-  if (!PenVisible(*this) || !Cosmetic(*this) || detail::DashFor(FPen->Style()) == nullptr)
+  if (!PenVisible(*this) || !Cosmetic(*this) || platform_detail::DashFor(FPen->Style()) == nullptr)
     return OutlineShape(*this, box);
   int64_t phase = 0;  // dashed: the pattern runs around the corners
   Stroke(*this, {{box.X1, box.Y1}, {box.X2 - 1, box.Y1}, {box.X2 - 1, box.Y2 - 1}, {box.X1, box.Y2 - 1}}, true, phase);
@@ -616,7 +616,7 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int w, int h) {
   if (FTrace != nullptr) Record("RoundRect", {x1, y1, x2, y2, w, h});
-  detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
+  platform_detail::RoundBox box = DevBox(*this, x1, y1, x2, y2);
   box.Rx = std::min(std::abs(double(w)) / 2, (box.X2 - box.X1) / 2.0);
   box.Ry = std::min(std::abs(double(h)) / 2, (box.Y2 - box.Y1) / 2.0);
   DrawBoxShape(*this, box);
@@ -645,9 +645,9 @@ void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
 void TCanvas::FillRect(const TRect& rc) {
   if (FTrace != nullptr) Record("FillRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
   if (!Fills(*this)) return;
-  const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
-  detail::Raster r = MakeRaster(*this);
-  const detail::Ink ink = BrushInk(*this, false);
+  const platform_detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
+  platform_detail::Raster r = MakeRaster(*this);
+  const platform_detail::Ink ink = BrushInk(*this, false);
   const int64_t y0 = std::max<int64_t>(b.Y1, r.Clip.T), y1 = std::min<int64_t>(b.Y2, r.Clip.B);
   for (int64_t y = y0; y < y1; ++y) r.Span(y, b.X1, b.X2, ink);
 }
@@ -655,35 +655,35 @@ void TCanvas::FillRect(const TRect& rc) {
 void TCanvas::FrameRect(const TRect& rc) {
   if (FTrace != nullptr) Record("FrameRect", {rc.Left, rc.Top, rc.Right, rc.Bottom});
   if (!Fills(*this)) return;
-  const detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
+  const platform_detail::RoundBox b = DevBox(*this, rc.Left, rc.Top, rc.Right, rc.Bottom);
   if (b.X1 >= b.X2 || b.Y1 >= b.Y2) return;
-  detail::Raster r = MakeRaster(*this);
-  const detail::Ink ink = BrushInk(*this, false);
-  detail::ForEachOutlineRun(r, b, [&](int64_t y, int64_t x0, int64_t x1) { r.Span(y, x0, x1, ink); });
+  platform_detail::Raster r = MakeRaster(*this);
+  const platform_detail::Ink ink = BrushInk(*this, false);
+  platform_detail::ForEachOutlineRun(r, b, [&](int64_t y, int64_t x0, int64_t x1) { r.Span(y, x0, x1, ink); });
 }
 
 // [SECTION] Pixels and flood fill
 
 TColor TCanvas::Pixels(int x, int y) const {
   const P64 p = Dev(*this, x, y);
-  const detail::Raster r = MakeRaster(*this);
+  const platform_detail::Raster r = MakeRaster(*this);
   if (!r.Inside(p.X, p.Y)) return -1;
-  return detail::PixelToColor(FSurface.Pixels[p.Y * FSurface.Stride + p.X]);
+  return platform_detail::PixelToColor(FSurface.Pixels[p.Y * FSurface.Stride + p.X]);
 }
 
 void TCanvas::SetPixels(int x, int y, TColor color) {
   if (FTrace != nullptr) Record("Pixel", {x, y, color});
   const P64 p = Dev(*this, x, y);
-  detail::Raster r = MakeRaster(*this);
-  if (r.Inside(p.X, p.Y)) r.At(p.X, p.Y) = 0xFF000000u | detail::ColorToPixel(color);
+  platform_detail::Raster r = MakeRaster(*this);
+  if (r.Inside(p.X, p.Y)) r.At(p.X, p.Y) = 0xFF000000u | platform_detail::ColorToPixel(color);
 }
 
 void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
   if (FTrace != nullptr) Record("FloodFill", {x, y, color, style});
   if (!Fills(*this)) return;
   const P64 p = Dev(*this, x, y);
-  detail::Raster r = MakeRaster(*this);
-  detail::FloodFill(r, p.X, p.Y, detail::ColorToPixel(color), style, BrushInk(*this, false));
+  platform_detail::Raster r = MakeRaster(*this);
+  platform_detail::FloodFill(r, p.X, p.Y, platform_detail::ColorToPixel(color), style, BrushInk(*this, false));
 }
 
 // [SECTION] Images
@@ -703,9 +703,9 @@ void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic) {
 namespace {
 
 void BlitInto(TCanvas& c, const TRect& dest, const TCanvasSurface& src, P64 s1, P64 s2, int64_t transparent) {
-  detail::Raster r = MakeRaster(c);
+  platform_detail::Raster r = MakeRaster(c);
   const uint8_t rop = static_cast<uint8_t>((c.CopyMode() >> 16) & 0xFF);
-  detail::Blit(r, Dev(c, dest.Left, dest.Top), Dev(c, dest.Right, dest.Bottom), src, s1, s2, rop, BrushInk(c, false),
+  platform_detail::Blit(r, Dev(c, dest.Left, dest.Top), Dev(c, dest.Right, dest.Bottom), src, s1, s2, rop, BrushInk(c, false),
                c.StretchMode() == HALFTONE, transparent);
 }
 

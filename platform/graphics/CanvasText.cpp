@@ -18,11 +18,11 @@
 namespace qelta {
 namespace {
 
-detail::FontKey KeyOf(const TFont& f) {
+platform_detail::FontKey KeyOf(const TFont& f) {
   return {f.Name(), f.Height(), f.Style().Contains(fsBold), f.Style().Contains(fsItalic)};
 }
 
-detail::PixelTarget TargetOf(const TCanvas& c, TRect clip) {
+platform_detail::PixelTarget TargetOf(const TCanvas& c, TRect clip) {
   const TCanvasSurface& s = c.Surface();
   return {s.Pixels,   s.Width,     s.Height,     s.Stride,
           clip.Left,  clip.Top,    clip.Right,   clip.Bottom,
@@ -50,9 +50,9 @@ struct Placement {
 };
 
 Placement Place(const TCanvas& c, int x, int y, const String& text) {
-  const detail::FontKey key = KeyOf(*c.Font());
-  const detail::FontMetrics m = detail::GetFontMetrics(key);
-  const int w = detail::TextAdvance(key, text);
+  const platform_detail::FontKey key = KeyOf(*c.Font());
+  const platform_detail::FontMetrics m = platform_detail::GetFontMetrics(key);
+  const int w = platform_detail::TextAdvance(key, text);
   const unsigned a = c.TextAlign();
   const int dx = (a & TA_CENTER) == TA_CENTER ? w / 2 : ((a & TA_CENTER) == TA_RIGHT ? w : 0);
   const int dy = (a & TA_BASELINE) == TA_BASELINE ? m.Ascent : ((a & TA_BASELINE) == TA_BOTTOM ? m.Height : 0);
@@ -67,19 +67,19 @@ Placement Place(const TCanvas& c, int x, int y, const String& text) {
 // Opaque background of the (possibly rotated) cell in the brush colour.
 void FillCell(const TCanvas& c, const Placement& p, TRect clip) {
   const TCanvasSurface& s = c.Surface();
-  detail::Raster r(s, {clip.Left, clip.Top, clip.Right, clip.Bottom});
-  const detail::Ink ink{detail::ColorToPixel(c.Brush()->Color()), pmCopy, bsSolid};
+  platform_detail::Raster r(s, {clip.Left, clip.Top, clip.Right, clip.Bottom});
+  const platform_detail::Ink ink{platform_detail::ColorToPixel(c.Brush()->Color()), pmCopy, bsSolid};
   auto at = [&](double u, double v) {
-    return detail::P64{static_cast<int64_t>(std::nearbyint(p.X + u * p.Ux + v * p.Vx)),
+    return platform_detail::P64{static_cast<int64_t>(std::nearbyint(p.X + u * p.Ux + v * p.Vx)),
                        static_cast<int64_t>(std::nearbyint(p.Y + u * p.Uy + v * p.Vy))};
   };
-  detail::FillPolygon(r, {at(0, 0), at(p.Width, 0), at(p.Width, p.Height), at(0, p.Height)}, false, ink);
+  platform_detail::FillPolygon(r, {at(0, 0), at(p.Width, 0), at(p.Width, p.Height), at(0, p.Height)}, false, ink);
 }
 
 // Opaque background of a device rectangle in the brush colour.
 void FillArea(const TCanvas& c, TRect area) {
-  detail::Raster r(c.Surface(), {area.Left, area.Top, area.Right, area.Bottom});
-  const detail::Ink ink{detail::ColorToPixel(c.Brush()->Color()), pmCopy, bsSolid};
+  platform_detail::Raster r(c.Surface(), {area.Left, area.Top, area.Right, area.Bottom});
+  const platform_detail::Ink ink{platform_detail::ColorToPixel(c.Brush()->Color()), pmCopy, bsSolid};
   for (int y = area.Top; y < area.Bottom; ++y) r.Span(y, area.Left, area.Right, ink);
 }
 
@@ -90,7 +90,7 @@ void Render(const TCanvas& c, int x, int y, const String& text, const TRect* nar
   const Placement p = Place(c, x, y, text);
   if (c.Brush()->Style() == bsSolid && narrow == nullptr) FillCell(c, p, clip);
   const TFont& f = *c.Font();
-  detail::DrawText(TargetOf(c, clip), KeyOf(f), text, p.X, p.Y, f.Orientation(),
+  platform_detail::DrawText(TargetOf(c, clip), KeyOf(f), text, p.X, p.Y, f.Orientation(),
                    static_cast<uint32_t>(ColorToRGB(f.Color())) & 0xFFFFFFu, f.Style().Contains(fsUnderline),
                    f.Style().Contains(fsStrikeOut));
 }
@@ -110,14 +110,14 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const String& text) {
   Render(*this, x, y, text, &r);
 }
 
-int TCanvas::TextWidth(const String& text) const { return detail::TextAdvance(KeyOf(*FFont), text); }
+int TCanvas::TextWidth(const String& text) const { return platform_detail::TextAdvance(KeyOf(*FFont), text); }
 
-int TCanvas::TextHeight(const String&) const { return detail::GetFontMetrics(KeyOf(*FFont)).Height; }
+int TCanvas::TextHeight(const String&) const { return platform_detail::GetFontMetrics(KeyOf(*FFont)).Height; }
 
 TPoint TCanvas::TextExtent(const String& text) const { return {TextWidth(text), TextHeight(text)}; }
 
 TTextMetric TCanvas::GetTextMetrics() const {
-  const detail::FontMetrics m = detail::GetFontMetrics(KeyOf(*FFont));
+  const platform_detail::FontMetrics m = platform_detail::GetFontMetrics(KeyOf(*FFont));
   TTextMetric tm;
   tm.tmHeight = m.Height;
   tm.tmAscent = m.Ascent;

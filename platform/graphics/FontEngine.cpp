@@ -50,7 +50,7 @@
 #include "FontMatch.h"
 #include "Math.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 constexpr int kDefaultEm = 11;
@@ -622,4 +622,4 @@ void DrawText(const PixelTarget& target, const FontKey& key, const String& text,
   if (StrikeOut) FillBar(target, clip, f, length, s->StrikeOut, rgb);
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

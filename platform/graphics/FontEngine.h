@@ -2,14 +2,18 @@
 // Text rendering behind TCanvas and TFont: FreeType glyphs from fonts found by Fontconfig,
 // grey-scale antialiased and blended into a 32-bit pixel buffer. Windows font names map to
 // installed families with DejaVu as the fallback, so text measures the same on every machine
-// with the project's packages. Not part of the public interface: TCanvas is.
+// with the project's packages. Not part of the public interface: TCanvas is. Exported for the
+// foundation's FontIsTrueType, the tests and the text benchmark.
 
 #include <cstdint>
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::platform_detail {
 
 /// What selects a face and its size. Height follows TFont.Height: negative = character (em) height
 /// in pixels, positive = cell height (ascent + descent) in pixels, 0 = the default size.
@@ -62,4 +66,6 @@ String ResolveFontFamily(const String& name);
 /// True when the name resolves to an installed scalable font (without falling back).
 bool IsInstalledTrueTypeFont(const String& name);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

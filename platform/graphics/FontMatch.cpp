@@ -25,7 +25,7 @@
 #include "Encoding.h"
 #include "FontEngine.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 constexpr char16_t kSans[] = u"DejaVu Sans";
@@ -235,4 +235,4 @@ bool IsInstalledTrueTypeFont(const String& name) {
   return State().FindScalable(mapped ? String(mapped) : name) != nullptr;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -2,13 +2,16 @@
 // Face selection behind FontEngine: Windows font names to installed families and a family plus
 // style to a font file, through Fontconfig. Names compare ignoring A-Z/a-z case. A name that is
 // neither mapped nor installed as a scalable family falls back to DejaVu Sans. Not part of the
-// public interface; FontEngine.cpp is its only user.
+// public interface; FontEngine.cpp uses it, and the tests (hence exported).
 
 #include <string>
 
 #include "Types.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::platform_detail {
 
 /// The font file chosen for a family and style, and what must be synthesised because the
 /// family has no such style file.
@@ -22,4 +25,6 @@ struct FaceChoice {
 /// Font file for the (already resolved) family in the given style; cached per family and style.
 FaceChoice MatchFace(const String& family, bool bold, bool italic);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

@@ -27,6 +27,9 @@
 #include "Exceptions.h"
 #include "Resources.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -620,7 +623,7 @@ class TPicture : public TPersistent {
 
 // ---------------------------------------------------------------------------------------------------------
 // Not part of the public interface: the codecs behind TBitmap and TJPEGImage, on bytes.
-namespace detail {
+namespace platform_detail {
 
 /// Decoded pixels 0xAARRGGBB, top row first.
 struct RawImage {
@@ -655,5 +658,7 @@ void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes);
 std::vector<uint8_t> ReadStreamBytes(TStream& stream);
 void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes);
 
-}  // namespace detail
+}  // namespace platform_detail
 }  // namespace qelta
+
+QELTA_PUBLIC_END

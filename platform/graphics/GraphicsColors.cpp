@@ -134,7 +134,7 @@ TColor ColorToRGB(TColor color) {
   return index < std::size(kSystemColors) ? kSystemColors[index] : 0;
 }
 
-namespace detail {
+namespace platform_detail {
 
 uint32_t ColorToPixel(TColor color) {
   const uint32_t c = static_cast<uint32_t>(ColorToRGB(color));
@@ -199,5 +199,5 @@ bool HatchBit(TBrushStyle hatch, int64_t x, int64_t y) {
   }
 }
 
-}  // namespace detail
+}  // namespace platform_detail
 }  // namespace qelta

@@ -26,7 +26,7 @@
 #include <span>
 #include <limits>
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 __extension__ typedef __int128 i128;
@@ -686,4 +686,4 @@ void Blit(Raster& r, P64 d1, P64 d2, const TCanvasSurface& surface, P64 s1, P64 
   }
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

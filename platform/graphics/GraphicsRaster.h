@@ -10,7 +10,7 @@
 
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 struct P64 {
   int64_t X = 0;
@@ -227,4 +227,4 @@ void ForEachOutlineAndInteriorRun(const Raster& r, const RoundBox& box, Outline 
   });
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -18,7 +18,7 @@
 #include "Encoding.h"
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 [[noreturn]] void Invalid(const char* reason) {
@@ -188,4 +188,4 @@ std::vector<uint8_t> EncodeJpeg(const RawImage& image, int quality) {
   return std::vector<uint8_t>(c.Out, c.Out + c.Size);
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

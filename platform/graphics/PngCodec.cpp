@@ -20,7 +20,7 @@
 #include "Encoding.h"
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 [[noreturn]] void Invalid(const char* reason) {
@@ -163,4 +163,4 @@ std::vector<uint8_t> EncodePng(const RawImage& image, bool withAlpha) {
   return out;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -57,7 +57,7 @@ void TPrinter::CheckPrinting() const {
 void TPrinter::SetPaperSize(double widthMM, double heightMM) {
   CheckIdle();
   if (!(widthMM >= 1) || !(heightMM >= 1) || widthMM > 10000 || heightMM > 10000) return;
-  if (int64_t(MillimetresToPixels(widthMM)) * MillimetresToPixels(heightMM) > detail::kMaxImagePixels) return;
+  if (int64_t(MillimetresToPixels(widthMM)) * MillimetresToPixels(heightMM) > platform_detail::kMaxImagePixels) return;
   FPaperWidthMM = widthMM;
   FPaperHeightMM = heightMM;
 }
@@ -73,7 +73,7 @@ void TPrinter::StartPage() {
 }
 
 void TPrinter::FinishPage() {
-  FPages.push_back(detail::EncodePng({PageWidth(), PageHeight(), FPage, false, 24}, false));
+  FPages.push_back(platform_detail::EncodePng({PageWidth(), PageHeight(), FPage, false, 24}, false));
 }
 
 void TPrinter::BeginDoc() {
@@ -106,7 +106,7 @@ void TPrinter::EndDoc() {
     char number[32];
     std::snprintf(number, sizeof number, "-%03u.png", static_cast<unsigned>(i + 1));
     const String file = Utf8ToString((folder / (FileStem(FTitle) + number)).string());
-    detail::WriteFileBytes(file, pages[i]);
+    platform_detail::WriteFileBytes(file, pages[i]);
     FPageFiles.push_back(file);
   }
 }

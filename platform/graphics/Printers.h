@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -83,3 +86,5 @@ class TPrinter : public TObject {
 TPrinter* Printer();
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

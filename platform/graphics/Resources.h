@@ -16,6 +16,9 @@
 
 #include "Exceptions.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -46,3 +49,5 @@ __attribute__((visibility("hidden"))) HINSTANCE HInstance();
 std::span<const uint8_t> FindResourceData(HINSTANCE Instance, const String& Name);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -32,7 +32,7 @@ TScreen::TScreen() : TComponent(nullptr), FFallback(Named("crDefault")) {
 
 const std::vector<String>& TScreen::Fonts() const {
   if (!FFontsRead) {
-    FFonts = detail::InstalledFontFamilies();
+    FFonts = platform_detail::InstalledFontFamilies();
     FFontsRead = true;
   }
   return FFonts;

@@ -13,6 +13,9 @@
 
 #include "Classes.h"
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -79,3 +82,5 @@ void RegisterCursorResource(const String& Name, std::span<const char* const> Row
 HCURSOR LoadCursorFromResource(const String& Name);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -22,7 +22,7 @@ extern char** environ;
 
 namespace qelta {
 
-namespace detail {
+namespace platform_detail {
 struct TFindState {
   std::string Dir;                 // native directory, "" for the current one
   String Mask;
@@ -30,7 +30,7 @@ struct TFindState {
   std::size_t Next = 0;
   int Attr = 0;
 };
-}  // namespace detail
+}  // namespace platform_detail
 
 namespace {
 
@@ -192,7 +192,7 @@ std::string LastComponent(const std::string& path) {
 }
 
 // Fills f from directory entry `name` of the search; false when it vanished or is filtered out.
-bool Describe(detail::TFindState& s, const std::string& name, TSearchRec& f) {
+bool Describe(platform_detail::TFindState& s, const std::string& name, TSearchRec& f) {
   const std::string path = (s.Dir.empty() ? std::string(".") : s.Dir) + "/" + name;
   struct stat st{};
   if (OsLayer().Stat(path, st, false) < 0) return false;
@@ -242,7 +242,7 @@ bool MatchesMask(const String& name, const String& mask) {
 int FindFirst(const String& path, int attr, TSearchRec& f) {
   FindClose(f);
   const std::size_t delim = LastDelimiter(path);
-  auto s = std::make_shared<detail::TFindState>();
+  auto s = std::make_shared<platform_detail::TFindState>();
   const String dirPart = delim == String::npos ? String() : path.substr(0, delim + 1);
   s->Dir = dirPart.empty() ? std::string() : NativePath(dirPart);
   s->Mask = path.substr(delim == String::npos ? 0 : delim + 1);
@@ -259,7 +259,7 @@ int FindFirst(const String& path, int attr, TSearchRec& f) {
 }
 
 int FindNext(TSearchRec& f) {
-  detail::TFindState* s = f.FindHandle.get();
+  platform_detail::TFindState* s = f.FindHandle.get();
   if (!s) return 18;
   while (s->Next < s->Names.size()) {
     const std::string& name = s->Names[s->Next++];

@@ -23,6 +23,9 @@
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -38,7 +41,7 @@ constexpr int faAnyFile = 0x3F;
 
 constexpr Char PathDelim = u'/';
 
-namespace detail {
+namespace platform_detail {
 struct TFindState;  // not part of the public interface
 }
 
@@ -50,7 +53,7 @@ struct TSearchRec {
   String Name;               ///< name without the directory
   int32_t ExcludeAttr = 0;   ///< special attributes that this search leaves out
   TDateTime TimeStamp = 0;   ///< modification time (local)
-  std::shared_ptr<detail::TFindState> FindHandle;
+  std::shared_ptr<platform_detail::TFindState> FindHandle;
 };
 
 // [directory search]
@@ -161,3 +164,5 @@ bool GetDiskFreeSpace(const String& root, uint64_t& sectorsPerCluster, uint64_t&
 bool DriveIsReadOnly(Char drive);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

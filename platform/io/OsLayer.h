@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -67,3 +70,5 @@ std::string NativePath(const String& path);
 String OsErrorMessage(int errnoValue);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -14,6 +14,9 @@
 #include <cstdint>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -76,3 +79,5 @@ void BlockRead(TRecordFile& f, void* records, int64_t count);
 void BlockWrite(TRecordFile& f, const void* records, int64_t count);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -13,6 +13,9 @@
 
 #include "Classes.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -132,3 +135,5 @@ class TStringStream : public TMemoryStream {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -14,6 +14,9 @@
 #include "Classes.h"
 #include "Streams.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -150,3 +153,5 @@ class TStringList : public TStrings {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

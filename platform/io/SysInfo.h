@@ -9,6 +9,10 @@
 // Does not implement: real-time scheduling classes (never offered: a busy wait there can starve the
 // machine), processor affinity, per-processor information.
 
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
 namespace qelta {
 
 /// Number of processors online (at least 1).
@@ -24,3 +28,5 @@ int GetThreadPriority();
 bool SetThreadPriority(int nice);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -108,3 +111,5 @@ void WriteLn(TextFile& f, int64_t value, int width = 0);
 void WriteLn(TextFile& f, double value, int width, int decimals);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

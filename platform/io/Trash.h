@@ -11,6 +11,9 @@
 // than the trash folder is refused, never copied), emptying or restoring, size caches.
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -23,3 +26,5 @@ String TrashFolder();
 void SetTrashFolder(const String& path);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -11,7 +11,7 @@
 
 namespace qelta {
 
-String detail::DemangledClassName(const std::type_info& type) {
+String platform_detail::DemangledClassName(const std::type_info& type) {
   const char* mangled = type.name();
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
@@ -22,7 +22,7 @@ String detail::DemangledClassName(const std::type_info& type) {
   return Utf8ToString(name);
 }
 
-String TObject::ClassName() const { return detail::DemangledClassName(typeid(*this)); }
+String TObject::ClassName() const { return platform_detail::DemangledClassName(typeid(*this)); }
 
 void TPersistent::Assign(TPersistent* Source) {
   if (Source != nullptr) {

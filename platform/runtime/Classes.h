@@ -11,6 +11,9 @@
 
 #include "Exceptions.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -89,10 +92,10 @@ class TComponent : public TPersistent {
 
 // --- the component palette ---------------------------------------------------------------------
 
-namespace detail {
+namespace platform_detail {
 // Not part of the public interface: a class's name without its namespace, as ClassName answers it.
 String DemangledClassName(const std::type_info& type);
-}  // namespace detail
+}  // namespace platform_detail
 
 /// A component class as the palette lists it: its name and how to make one for an owner.
 struct TComponentClass {
@@ -103,7 +106,7 @@ struct TComponentClass {
 /// The palette entry of the component class T (T needs a constructor taking the owner).
 template <class T>
 TComponentClass ComponentClassOf() {
-  return {detail::DemangledClassName(typeid(T)), [](TComponent* AOwner) -> TComponent* { return new T(AOwner); }};
+  return {platform_detail::DemangledClassName(typeid(T)), [](TComponent* AOwner) -> TComponent* { return new T(AOwner); }};
 }
 
 /// Puts the classes on the palette page Page (created on first use); a class already on that page
@@ -115,3 +118,5 @@ std::vector<String> RegisteredPages();
 std::vector<TComponentClass> RegisteredComponents(const String& Page);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

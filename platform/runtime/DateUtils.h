@@ -14,6 +14,9 @@
 
 #include "SysUtils.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -111,3 +114,5 @@ String TakeDateTimePatternToken(String& Pattern, bool& Literal);
 String FormatDateTimePattern(const String& Pattern, TDateTime dt);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

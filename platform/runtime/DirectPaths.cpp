@@ -1,6 +1,6 @@
 #include "DirectPaths.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 bool directPathsOn = true;
 
@@ -10,4 +10,4 @@ bool SetDirectPaths(bool on) {
   return previous;
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -4,9 +4,14 @@
 // of their rows, solid lines by address steps, unscaled copies by rows, fills and text conversion
 // with AVX2 where the processor has it, Str's text straight from to_chars) and the general paths
 // they shortcut.
-// Both give the same pixels and texts; the tests switch the direct paths off to compare them.
+// Both give the same pixels and texts; the tests switch the direct paths off to compare them (hence
+// exported).
 
-namespace qelta::detail {
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::platform_detail {
 
 /// The switch itself; read it through DirectPaths().
 extern bool directPathsOn;
@@ -16,4 +21,6 @@ inline bool DirectPaths() { return directPathsOn; }
 /// Switches the direct paths on or off; answers the previous setting.
 bool SetDirectPaths(bool on);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

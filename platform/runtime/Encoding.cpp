@@ -197,7 +197,7 @@ std::size_t OneToAnsi(const String& s, std::size_t pos, char* out) {
 std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room) {
   const std::size_t size = s.size();
   std::size_t n = 0;
-  const bool wide = kHasAvx2 && detail::DirectPaths();  // 32 at a time where the processor has AVX2
+  const bool wide = kHasAvx2 && platform_detail::DirectPaths();  // 32 at a time where the processor has AVX2
   while (n < room && pos < size) {
     if (wide && room - n >= 32 && size - pos >= 32 && ThirtyTwo(s.data() + pos, out + n)) {
       n += 32, pos += 32;

@@ -7,6 +7,9 @@
 #include <string_view>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -28,3 +31,5 @@ std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std:
 String AnsiToString(std::string_view ansi);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

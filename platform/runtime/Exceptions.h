@@ -6,6 +6,9 @@
 #include <string>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -55,3 +58,5 @@ class EInOutError : public Exception {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

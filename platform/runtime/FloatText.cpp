@@ -222,7 +222,7 @@ bool AsDouble(const Extended& x, double& d) {
     if (exponent <= 0 || exponent >= 0x7FF || (mantissa >> 63) == 0 || (mantissa & 0x7FF) != 0) return false;
     d = std::bit_cast<double>(sign | uint64_t(exponent) << 52 | (mantissa >> 11 & ((uint64_t{1} << 52) - 1)));
   }
-  return detail::DirectPaths();
+  return platform_detail::DirectPaths();
 }
 
 // Fixed form of a finite double at `decimals` decimals, sign included ("-0.00" loses its sign: a

@@ -9,6 +9,9 @@
 #include <cstdint>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -72,3 +75,5 @@ void ExtendedToBytes(Extended v, uint8_t out[10]);
 Extended BytesToExtended(const uint8_t in[10]);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
 namespace qelta {
 
 /// State of the generator; set it to repeat a sequence. Starts at 0.
@@ -21,3 +25,5 @@ double Random();
 void Randomize();
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -7,6 +7,9 @@
 // change. Comparisons are ordinal (code point order), not a linguistic collation.
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -73,3 +76,5 @@ String StringReplace(const String& s, const String& oldPattern, const String& ne
                      TReplaceFlags flags = {});
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -204,8 +204,8 @@ String IntToStr(int64_t value) {
   return String(buf, r.ptr);
 }
 
-String detail::HexText32(uint32_t value, int digits) { return HexText(value, digits); }
-String detail::HexText64(uint64_t value, int digits) { return HexText(value, digits); }
+String platform_detail::HexText32(uint32_t value, int digits) { return HexText(value, digits); }
+String platform_detail::HexText64(uint64_t value, int digits) { return HexText(value, digits); }
 
 int32_t StrToInt(const String& s) {
   int64_t v = 0;

@@ -18,6 +18,9 @@
 #include <type_traits>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -54,11 +57,11 @@ extern TFormatSettings FormatSettings;
 
 // --- integers ---------------------------------------------------------------------------------------
 
-namespace detail {
+namespace platform_detail {
 // Not part of the public interface: the two widths behind IntToHex.
 String HexText32(uint32_t value, int digits);
 String HexText64(uint64_t value, int digits);
-}  // namespace detail
+}  // namespace platform_detail
 
 /// Decimal text of an integer of any width up to 64 bits ("-42").
 String IntToStr(int64_t value);
@@ -69,9 +72,9 @@ String IntToStr(int64_t value);
 template <std::integral T>
 String IntToHex(T value, int digits) {
   if constexpr (sizeof(T) <= 4)
-    return detail::HexText32(static_cast<uint32_t>(value), digits);
+    return platform_detail::HexText32(static_cast<uint32_t>(value), digits);
   else
-    return detail::HexText64(static_cast<uint64_t>(value), digits);
+    return platform_detail::HexText64(static_cast<uint64_t>(value), digits);
 }
 
 /// Integer of a text: leading blanks, an optional sign, then decimal digits or '$' / "0x" and hexadecimal
@@ -163,3 +166,5 @@ struct TVarRec {
 String Format(const String& fmt, std::initializer_list<TVarRec> args);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

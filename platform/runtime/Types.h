@@ -11,6 +11,10 @@
 #include <string>
 #include <type_traits>
 
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
 namespace qelta {
 
 using Char = char16_t;            ///< one UTF-16 code unit
@@ -62,3 +66,5 @@ class Set {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

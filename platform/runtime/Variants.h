@@ -16,6 +16,9 @@
 #include <cstdint>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -92,6 +95,9 @@ class Variant {
   String FText;        ///< the text types (an 8-bit string is kept as its characters)
 };
 
+/// The comparison befriended above, declared here as well: gcc exports a friend only through a
+/// declaration in the namespace.
+bool operator==(const Variant& a, const Variant& b);
 /// The null variant.
 Variant Null();
 /// The empty variant.
@@ -107,3 +113,5 @@ Variant VarAsType(const Variant& v, TVarType type);
 String VarTypeAsText(TVarType type);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -3,6 +3,10 @@
 // (which tells a host the version of the libraries it actually loaded).
 // The build takes the project version from the three numbers below.
 
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
 #define QELTA_VERSION_MAJOR 0
 #define QELTA_VERSION_MINOR 1
 #define QELTA_VERSION_PATCH 0
@@ -19,3 +23,5 @@ namespace qelta {
 /// "major.minor.patch" of the qelta libraries loaded at run time.
 const char* QeltaVersion();
 }  // namespace qelta
+
+QELTA_PUBLIC_END

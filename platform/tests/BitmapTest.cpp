@@ -62,7 +62,7 @@ struct BmpBuilder {
   }
 };
 
-uint32_t Px(const detail::RawImage& img, int x, int y) { return img.Pixels[size_t(y) * img.Width + x]; }
+uint32_t Px(const platform_detail::RawImage& img, int x, int y) { return img.Pixels[size_t(y) * img.Width + x]; }
 
 }  // namespace
 
@@ -287,7 +287,7 @@ TEST(TBmpCodec, ReadsPalettedFilesInEveryDepth) {
   one.U32(0x000000); one.U32(0xFF0000);  // palette B, G, R, 0 -> red is 00 00 FF 00
   one.B[54 + 4] = 0; one.B[54 + 5] = 0; one.B[54 + 6] = 0xFF;
   one.U32(0x80); one.U32(0x40);
-  const auto img1 = detail::DecodeBmp(one.B);
+  const auto img1 = platform_detail::DecodeBmp(one.B);
   EXPECT_EQ(Px(img1, 0, 1), 0xFFFF0000u);  // bottom row, first pixel: index 1 = red
   EXPECT_EQ(Px(img1, 1, 0), 0xFFFF0000u);
   EXPECT_EQ(Px(img1, 0, 0), 0xFF000000u);
@@ -295,7 +295,7 @@ TEST(TBmpCodec, ReadsPalettedFilesInEveryDepth) {
   BmpBuilder four = BmpBuilder::Info(3, -1, 4, 0, 3, 54 + 12);
   four.U32(0x0000FF); four.U32(0x00FF00); four.U32(0xFF0000);
   four.U8(0x2F); four.U8(0x10); four.U16(0);
-  const auto img4 = detail::DecodeBmp(four.B);
+  const auto img4 = platform_detail::DecodeBmp(four.B);
   EXPECT_EQ(Px(img4, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(Px(img4, 1, 0), 0xFF000000u);
   EXPECT_EQ(Px(img4, 2, 0), 0xFF00FF00u);
@@ -312,7 +312,7 @@ TEST(TBmpCodec, ReadsRle8WithRunsDeltasAndAbsoluteRuns) {
                           1, 2,            // one pixel of colour 2
                           0, 1};           // end of bitmap
   b.B.insert(b.B.end(), std::begin(data), std::end(data));
-  const auto img = detail::DecodeBmp(b.B);
+  const auto img = platform_detail::DecodeBmp(b.B);
   EXPECT_EQ(Px(img, 0, 2), 0xFF0000FFu);
   EXPECT_EQ(Px(img, 3, 2), 0xFF00FF00u);
   EXPECT_EQ(Px(img, 5, 2), 0xFF0000FFu);
@@ -323,13 +323,13 @@ TEST(TBmpCodec, ReadsRle8WithRunsDeltasAndAbsoluteRuns) {
 TEST(TBmpCodec, ReadsSixteenBitsAndBitFields) {
   BmpBuilder b = BmpBuilder::Info(2, 1, 16, 0, 0, 54);
   b.U16(0x7C00); b.U16(0x001F);  // 555: red, blue
-  const auto img = detail::DecodeBmp(b.B);
+  const auto img = platform_detail::DecodeBmp(b.B);
   EXPECT_EQ(Px(img, 0, 0), 0xFFFF0000u);
   EXPECT_EQ(Px(img, 1, 0), 0xFF0000FFu);
   BmpBuilder f = BmpBuilder::Info(1, 1, 32, 3, 0, 54 + 12);
   f.U32(0x000000FF); f.U32(0x0000FF00); f.U32(0x00FF0000);  // R in the low byte
   f.U32(0x00332211);
-  const auto img32 = detail::DecodeBmp(f.B);
+  const auto img32 = platform_detail::DecodeBmp(f.B);
   EXPECT_EQ(Px(img32, 0, 0), 0xFF112233u);
 }
 
@@ -339,7 +339,7 @@ TEST(TBmpCodec, ReadsTheCoreHeader) {
   b.U32(12); b.U16(1); b.U16(1); b.U16(1); b.U16(8);
   b.U8(1); b.U8(2); b.U8(3); b.U8(9); b.U8(8); b.U8(7);  // two 3-byte palette entries
   b.U8(1); b.U8(0); b.U8(0); b.U8(0);
-  const auto img = detail::DecodeBmp(b.B);
+  const auto img = platform_detail::DecodeBmp(b.B);
   EXPECT_EQ(Px(img, 0, 0), 0xFF070809u);
 }
 
@@ -349,7 +349,7 @@ TEST(TBmpCodec, MalformedHeadersRaise) {
     for (int i = 0; i < 16; ++i) b.U8(uint32_t(i));
     return b;
   }();
-  ASSERT_NO_THROW(detail::DecodeBmp(good.B));
+  ASSERT_NO_THROW(platform_detail::DecodeBmp(good.B));
   // The message says why (it used to be "Bitmap image is not valid" whatever the fault).
   struct Case {
     const char* what;
@@ -378,23 +378,23 @@ TEST(TBmpCodec, MalformedHeadersRaise) {
     std::vector<uint8_t> bad = good.B;
     std::copy(c.bytes.begin(), c.bytes.end(), bad.begin() + c.at);
     SCOPED_TRACE(c.what);
-    EXPECT_THROW_MSG(detail::DecodeBmp(bad), EInvalidGraphic, std::string("Bitmap image is not valid: ") + c.reason);
+    EXPECT_THROW_MSG(platform_detail::DecodeBmp(bad), EInvalidGraphic, std::string("Bitmap image is not valid: ") + c.reason);
   }
   for (size_t n = 0; n < good.B.size(); ++n)
-    EXPECT_THROW(detail::DecodeBmp(std::span(good.B.data(), n)), EInvalidGraphic) << "truncated to " << n;
+    EXPECT_THROW(platform_detail::DecodeBmp(std::span(good.B.data(), n)), EInvalidGraphic) << "truncated to " << n;
 }
 
 TEST(TBmpCodec, HostilePaletteAndRleDataRaise) {
   BmpBuilder pal = BmpBuilder::Info(1, 1, 8, 0, 200, 54);  // 200 colours announced, none present
   pal.U32(0);
-  EXPECT_THROW(detail::DecodeBmp(pal.B), EInvalidGraphic);
+  EXPECT_THROW(platform_detail::DecodeBmp(pal.B), EInvalidGraphic);
   BmpBuilder rle = BmpBuilder::Info(4, 1, 8, 1, 1, 58);
   rle.U32(0);
   rle.U8(0); rle.U8(200); rle.U8(1);  // absolute run of 200 with one byte present
-  EXPECT_THROW(detail::DecodeBmp(rle.B), EInvalidGraphic);
+  EXPECT_THROW(platform_detail::DecodeBmp(rle.B), EInvalidGraphic);
   BmpBuilder big = BmpBuilder::Info(60000, 60000, 8, 1, 1, 58);  // tiny RLE data claiming 3.6e9 pixels
   big.U32(0); big.U8(0); big.U8(1);
-  EXPECT_THROW(detail::DecodeBmp(big.B), EInvalidGraphic);
+  EXPECT_THROW(platform_detail::DecodeBmp(big.B), EInvalidGraphic);
 }
 
 // A bitmap of width 0 with two billion rows passed every size check (it has no pixels), and the decoder
@@ -402,7 +402,7 @@ TEST(TBmpCodec, HostilePaletteAndRleDataRaise) {
 TEST(TBmpCodec, ZeroWidthWithHugeHeightDecodesWithoutWalkingTheRows) {
   for (int32_t h : {2147483647, -2147483647}) {
     const BmpBuilder b = BmpBuilder::Info(0, h, 24, 0, 0, 54);
-    const auto img = detail::DecodeBmp(b.B);
+    const auto img = platform_detail::DecodeBmp(b.B);
     EXPECT_EQ(img.Width, 0);
     EXPECT_EQ(img.Height, 2147483647);
     EXPECT_TRUE(img.Pixels.empty());
@@ -426,7 +426,7 @@ TEST(TBmpCodec, RandomMutationsNeverCrash) {
     for (int k = 0; k < edits; ++k) m[(next() >> 8) % m.size()] = uint8_t(next() >> 24);
     if (next() % 8 == 0) m.resize((next() >> 8) % m.size());
     try {
-      const auto img = detail::DecodeBmp(m);
+      const auto img = platform_detail::DecodeBmp(m);
       EXPECT_EQ(img.Pixels.size(), size_t(img.Width) * img.Height);
       ++decoded;
     } catch (const EInvalidGraphic&) {
@@ -440,10 +440,10 @@ TEST(TBmpCodec, RandomMutationsNeverCrash) {
 TEST(TPngCodec, TruncatedOrCorruptFilesRaise) {
   TBitmap b(6, 4);
   Paint(b);
-  const auto png = detail::EncodePng({6, 4, PixelsOf(b), false, 24}, false);
+  const auto png = platform_detail::EncodePng({6, 4, PixelsOf(b), false, 24}, false);
   for (size_t n : {size_t(0), size_t(8), size_t(20), png.size() / 2, png.size() - 13}) {
     SCOPED_TRACE(n);
-    EXPECT_THROW_MSG(detail::DecodePng(std::span(png.data(), n)), EInvalidGraphic,
+    EXPECT_THROW_MSG(platform_detail::DecodePng(std::span(png.data(), n)), EInvalidGraphic,
                      n == 0 ? "PNG image is not valid: no PNG signature"
                             : "PNG image is not valid: the file ends too early");
   }
@@ -451,7 +451,7 @@ TEST(TPngCodec, TruncatedOrCorruptFilesRaise) {
   const size_t idat = std::string(png.begin(), png.end()).find("IDAT");
   ASSERT_NE(idat, std::string::npos);
   bad[idat + 6] ^= 0x55;  // image data no longer matches its checksum
-  EXPECT_THROW(detail::DecodePng(bad), EInvalidGraphic);
+  EXPECT_THROW(platform_detail::DecodePng(bad), EInvalidGraphic);
 }
 
 namespace {
@@ -474,14 +474,14 @@ void SetPngSize(std::vector<uint8_t>& png, uint32_t w, uint32_t h) {
 // A PNG of 80-odd bytes whose header claimed 16384 x 16384 pixels made the decoder allocate a gigabyte
 // before finding the data missing. Sizes beyond what the file's length can hold are refused first.
 TEST(TPngCodec, HeaderClaimingMorePixelsThanTheDataCanHoldRaises) {
-  const auto png = detail::EncodePng({1, 1, {0xFF112233u}, false, 24}, false);
+  const auto png = platform_detail::EncodePng({1, 1, {0xFF112233u}, false, 24}, false);
   std::vector<uint8_t> huge = png;
   SetPngSize(huge, 16384, 16384);
-  EXPECT_THROW_MSG(detail::DecodePng(huge), EInvalidGraphic,
+  EXPECT_THROW_MSG(platform_detail::DecodePng(huge), EInvalidGraphic,
                    "PNG image is not valid: its size is more than the file can hold");
   std::vector<uint8_t> same = png;
   SetPngSize(same, 1, 1);  // the checksum helper itself keeps a valid file valid
-  EXPECT_EQ(detail::DecodePng(same).Pixels, std::vector<uint32_t>{0xFF112233u});
+  EXPECT_EQ(platform_detail::DecodePng(same).Pixels, std::vector<uint32_t>{0xFF112233u});
 }
 
 // A truncated JPEG decoded as an image whose missing part libjpeg filled with grey, and a few hundred
@@ -489,24 +489,24 @@ TEST(TPngCodec, HeaderClaimingMorePixelsThanTheDataCanHoldRaises) {
 TEST(TJpegCodec, TruncatedFilesAndImpossibleSizesRaise) {
   TBitmap b(16, 16);
   Paint(b);
-  const auto jpg = detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
-  EXPECT_EQ(detail::DecodeJpeg(jpg).Width, 16);
-  EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), jpg.size() - 40)), EInvalidGraphic,
+  const auto jpg = platform_detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
+  EXPECT_EQ(platform_detail::DecodeJpeg(jpg).Width, 16);
+  EXPECT_THROW_MSG(platform_detail::DecodeJpeg(std::span(jpg.data(), jpg.size() - 40)), EInvalidGraphic,
                    "JPEG image is not valid: Premature end of JPEG file");
   std::vector<uint8_t> huge = jpg;
   const size_t sof = std::string(jpg.begin(), jpg.end()).find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
   huge[sof + 5] = 0x3F; huge[sof + 6] = 0xFF;  // height 16383
   huge[sof + 7] = 0x40; huge[sof + 8] = 0x00;  // width 16384
-  EXPECT_THROW_MSG(detail::DecodeJpeg(huge), EInvalidGraphic,
+  EXPECT_THROW_MSG(platform_detail::DecodeJpeg(huge), EInvalidGraphic,
                    "JPEG image is not valid: its size is more than the file can hold");
 }
 
 TEST(TJpegCodec, DamagedFilesDecodeOrRaiseButNeverCrash) {
   TBitmap b(16, 16);
   Paint(b);
-  const auto jpg = detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
-  EXPECT_THROW_MSG(detail::DecodeJpeg(std::span(jpg.data(), 2)), EInvalidGraphic,
+  const auto jpg = platform_detail::EncodeJpeg({16, 16, PixelsOf(b), false, 24}, 75);
+  EXPECT_THROW_MSG(platform_detail::DecodeJpeg(std::span(jpg.data(), 2)), EInvalidGraphic,
                    "JPEG image is not valid: Premature end of JPEG file");
   uint32_t seed = 7;
   for (int i = 0; i < 300; ++i) {
@@ -515,7 +515,7 @@ TEST(TJpegCodec, DamagedFilesDecodeOrRaiseButNeverCrash) {
     m[(seed >> 8) % m.size()] ^= uint8_t(seed >> 24) | 1;
     if (i % 3 == 0) m.resize((seed >> 4) % m.size());
     try {
-      detail::DecodeJpeg(m);
+      platform_detail::DecodeJpeg(m);
     } catch (const EInvalidGraphic&) {
     }
   }
@@ -537,7 +537,7 @@ TEST(TJpegCodec, ReadsCmykFilesWithTheAdobeMarker) {
       0x00, 0x4D, 0x00, 0x59, 0x00, 0x4B, 0x00, 0x00, 0x3F, 0x00, 0x7F, 0x09, 0xFF, 0x00, 0x9F, 0xC1,
       0xFC, 0x3F, 0xFF, 0xD9,
   };
-  const auto img = detail::DecodeJpeg(cmyk);
+  const auto img = platform_detail::DecodeJpeg(cmyk);
   ASSERT_EQ(img.Width, 8);
   for (uint32_t p : img.Pixels) {
     EXPECT_GE((p >> 16) & 0xFF, 250u);
@@ -581,16 +581,16 @@ TEST(TPicture, LoadPicksTheKindByContent) {
   EXPECT_NE(dynamic_cast<TBitmap*>(pic.Graphic()), nullptr);
   EXPECT_EQ(pic.Width(), 4);
   // The message names the file and the reason (it used to name neither).
-  detail::WriteFileBytes(dir.File("x.xyz"), std::vector<uint8_t>{1, 2, 3});
+  platform_detail::WriteFileBytes(dir.File("x.xyz"), std::vector<uint8_t>{1, 2, 3});
   EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("x.xyz")), EInvalidGraphic,
                    "\"" + StringToUtf8(dir.File("x.xyz")) + "\": Unknown picture file extension (.xyz)");
-  detail::WriteFileBytes(dir.File("y.bmp"), std::vector<uint8_t>{1, 2, 3});
+  platform_detail::WriteFileBytes(dir.File("y.bmp"), std::vector<uint8_t>{1, 2, 3});
   EXPECT_THROW_MSG(pic.LoadFromFile(dir.File("y.bmp")), EInvalidGraphic,
                    "\"" + StringToUtf8(dir.File("y.bmp")) + "\": Bitmap image is not valid: neither BMP, PNG nor JPEG");
   TBitmap bmp;
   EXPECT_THROW_MSG(bmp.LoadFromFile(dir.File("x.xyz")), EInvalidGraphic,
                    "\"" + StringToUtf8(dir.File("x.xyz")) + "\": Bitmap image is not valid: neither BMP, PNG nor JPEG");
-  detail::WriteFileBytes(dir.File("z.png"), std::vector<uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0});
+  platform_detail::WriteFileBytes(dir.File("z.png"), std::vector<uint8_t>{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0});
   EXPECT_THROW_MSG(bmp.LoadFromFile(dir.File("z.png")), EInvalidGraphic,
                    "\"" + StringToUtf8(dir.File("z.png")) + "\": PNG image is not valid: the file ends too early");
   EXPECT_EQ(pic.Width(), 4) << "a failed load keeps the picture";

@@ -686,9 +686,9 @@ TEST(TCanvasDirectPaths, EqualTheGeneralPathsOnRandomScenes) {
     Scribble(direct);
     Scribble(general);
     DrawRandomScene(direct, other, seed);
-    const bool saved = detail::SetDirectPaths(false);
+    const bool saved = platform_detail::SetDirectPaths(false);
     DrawRandomScene(general, other, seed);
-    detail::SetDirectPaths(saved);
+    platform_detail::SetDirectPaths(saved);
     ASSERT_EQ(direct.Pixels, general.Pixels) << "scene " << seed;
   }
 }

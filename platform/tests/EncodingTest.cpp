@@ -77,7 +77,7 @@ TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
       i += pair ? 1 : 0;
     }
     for (const bool direct : {true, false}) {  // 32 characters at a time (AVX2) and 16 (SSE2)
-      const bool saved = detail::SetDirectPaths(direct);
+      const bool saved = platform_detail::SetDirectPaths(direct);
       EXPECT_EQ(StringToAnsi(text), reference);
       for (std::size_t room : {1u, 2u, 7u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 4096u}) {
         AnsiString pieces;
@@ -85,7 +85,7 @@ TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
         for (std::size_t pos = 0; pos < text.size();) pieces.append(buf.data(), StringToAnsiChunk(text, pos, buf.data(), room));
         EXPECT_EQ(pieces, reference) << room << (direct ? " direct" : "");
       }
-      detail::SetDirectPaths(saved);
+      platform_detail::SetDirectPaths(saved);
     }
   }
 }

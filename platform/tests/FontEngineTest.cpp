@@ -16,7 +16,7 @@
 #include "Encoding.h"
 #include "FontMatch.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
@@ -425,4 +425,4 @@ TEST(FontEngine, AliasedGlyphsAreFreeTypesMonochromeRendering) {
 }
 
 }  // namespace
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

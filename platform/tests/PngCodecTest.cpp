@@ -179,7 +179,7 @@ TEST(TPngCodec, ReadsTheStoredSamplesOfEveryColourTypeDepthAndInterlace) {
     SCOPED_TRACE(std::string(s.Name) + " depth " + std::to_string(s.Depth) + (s.Interlaced ? " Adam7" : "") +
                  (s.Trns ? " tRNS" : "") + (s.Gamma ? " gAMA" : ""));
     const std::vector<uint8_t> file = WritePng(s);
-    const detail::RawImage img = detail::DecodePng(file);
+    const platform_detail::RawImage img = platform_detail::DecodePng(file);
     ASSERT_EQ(img.Width, kW);
     ASSERT_EQ(img.Height, kH);
     EXPECT_EQ(img.HasAlpha, HasAlpha(s));

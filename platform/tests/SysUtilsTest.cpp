@@ -505,9 +505,9 @@ TEST(Str, DirectTextEqualsTheExactPathOnRandomValues) {
     }
     const int width = static_cast<int>(gen() % 34) - 3, decimals = static_cast<int>(gen() % 45);
     const String fixed = Str(x, width, decimals), exponent = Str(x, width);
-    const bool saved = detail::SetDirectPaths(false);
+    const bool saved = platform_detail::SetDirectPaths(false);
     const String fixedExact = Str(x, width, decimals), exponentExact = Str(x, width);
-    detail::SetDirectPaths(saved);
+    platform_detail::SetDirectPaths(saved);
     ASSERT_EQ(fixed, fixedExact) << x << " width " << width << " decimals " << decimals;
     ASSERT_EQ(exponent, exponentExact) << x << " width " << width;
   }

@@ -60,7 +60,7 @@ TEST(WindowBackendChoice, QeltaBackendSdlInTheEnvironmentChoosesWindowsWhenAForm
   form.Show();
   unsetenv("QELTA_BACKEND");
   EXPECT_TRUE(Application->WindowBackendActive());
-  EXPECT_NE(detail::WindowBackend().NativeWindow(&form), nullptr);
+  EXPECT_NE(platform_detail::WindowBackend().NativeWindow(&form), nullptr);
   form.Hide();
   Application->UseHeadlessBackend();
   EXPECT_FALSE(Application->WindowBackendActive());
@@ -80,7 +80,7 @@ class WindowBackendTest : public ::testing::Test {
   void TearDown() override { Application->UseHeadlessBackend(); }
 
   static SDL_Window* WindowOf(const TForm* form) {
-    return static_cast<SDL_Window*>(detail::WindowBackend().NativeWindow(form));
+    return static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(form));
   }
   static Uint32 IdOf(const TForm* form) { return SDL_GetWindowID(WindowOf(form)); }
   static bool Offscreen() { return std::string(SDL_GetCurrentVideoDriver()) == "offscreen"; }
@@ -394,27 +394,27 @@ TEST(SdlTranslation, KeysMapToTheVirtualKeysAndCharactersOfTheScriptedKeyboard) 
                         {SDLK_F24, VK_F24},     {SDLK_RETURN, VK_RETURN}, {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RCTRL, VK_CONTROL},
                         {SDLK_LALT, VK_MENU},   {SDLK_KP_5, VK_NUMPAD5},  {SDLK_KP_0, VK_NUMPAD0}, {SDLK_SEMICOLON, VK_OEM_1},
                         {SDLK_QUOTE, VK_OEM_7}, {SDLK_PAGEUP, VK_PRIOR},  {SDLK_MODE, 0}};
-  for (const Case& c : cases) EXPECT_EQ(detail::VirtualKeyOfSdl(c.sdl), c.vk) << SDL_GetKeyName(c.sdl);
-  EXPECT_EQ(detail::ControlCharOfKey(VK_RETURN, {ssShift}), u'\r');
-  EXPECT_EQ(detail::ControlCharOfKey(VK_TAB, {}), u'\t');
-  EXPECT_EQ(detail::ControlCharOfKey(VK_TAB, {ssShift}), 0);
-  EXPECT_EQ(detail::ControlCharOfKey(VK_C, {ssCtrl}), 3);
-  EXPECT_EQ(detail::ControlCharOfKey(VK_C, {ssAlt}), 0);
-  EXPECT_EQ(detail::ShiftOfSdl(KMOD_RSHIFT | KMOD_LCTRL), (TShiftState{ssShift, ssCtrl}));
+  for (const Case& c : cases) EXPECT_EQ(platform_detail::VirtualKeyOfSdl(c.sdl), c.vk) << SDL_GetKeyName(c.sdl);
+  EXPECT_EQ(platform_detail::ControlCharOfKey(VK_RETURN, {ssShift}), u'\r');
+  EXPECT_EQ(platform_detail::ControlCharOfKey(VK_TAB, {}), u'\t');
+  EXPECT_EQ(platform_detail::ControlCharOfKey(VK_TAB, {ssShift}), 0);
+  EXPECT_EQ(platform_detail::ControlCharOfKey(VK_C, {ssCtrl}), 3);
+  EXPECT_EQ(platform_detail::ControlCharOfKey(VK_C, {ssAlt}), 0);
+  EXPECT_EQ(platform_detail::ShiftOfSdl(KMOD_RSHIFT | KMOD_LCTRL), (TShiftState{ssShift, ssCtrl}));
 }
 
 TEST(SdlTranslation, StandardCursorsHaveSystemShapesAndBoxesTheirButtons) {
-  EXPECT_EQ(detail::SystemCursorOf(crIBeam), SDL_SYSTEM_CURSOR_IBEAM);
-  EXPECT_EQ(detail::SystemCursorOf(crHourGlass), SDL_SYSTEM_CURSOR_WAIT);
-  EXPECT_EQ(detail::SystemCursorOf(crHandPoint), SDL_SYSTEM_CURSOR_HAND);
-  EXPECT_EQ(detail::SystemCursorOf(crDefault), SDL_SYSTEM_CURSOR_ARROW);
-  const auto buttons = detail::BoxButtons({mbYes, mbNo, mbCancel}, mrNo);
+  EXPECT_EQ(platform_detail::SystemCursorOf(crIBeam), SDL_SYSTEM_CURSOR_IBEAM);
+  EXPECT_EQ(platform_detail::SystemCursorOf(crHourGlass), SDL_SYSTEM_CURSOR_WAIT);
+  EXPECT_EQ(platform_detail::SystemCursorOf(crHandPoint), SDL_SYSTEM_CURSOR_HAND);
+  EXPECT_EQ(platform_detail::SystemCursorOf(crDefault), SDL_SYSTEM_CURSOR_ARROW);
+  const auto buttons = platform_detail::BoxButtons({mbYes, mbNo, mbCancel}, mrNo);
   ASSERT_EQ(buttons.size(), 3u);
   EXPECT_EQ(buttons[0].buttonid, mrYes);
   EXPECT_EQ(buttons[1].buttonid, mrNo);
   EXPECT_EQ(buttons[1].flags, SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
   EXPECT_EQ(buttons[2].flags, SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
-  const auto ok = detail::BoxButtons({}, mrOk);
+  const auto ok = platform_detail::BoxButtons({}, mrOk);
   ASSERT_EQ(ok.size(), 1u);
   EXPECT_EQ(ok[0].flags, SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
 }

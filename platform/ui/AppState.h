@@ -18,7 +18,7 @@ namespace qelta {
 class TPopupWindow;
 }
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// A queued message. Input messages carry no window: mouse input has its screen position in LParam
 /// and goes to the control under it (or the capture); key input goes to the focused control.
@@ -95,4 +95,4 @@ void PostPointerMove(TPoint at);
 /// Picks the backend QELTA_BACKEND names ("sdl"), once per process; raises EOSError as UseWindowBackend.
 void ChooseBackendFromEnvironment();
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

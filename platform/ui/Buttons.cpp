@@ -96,7 +96,7 @@ void TSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 void TSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
   TGraphicControl::MouseMove(Shift, X, Y);
   if (!FDragging) return;
-  const bool inside = detail::Contains(ClientRect(), Point(X, Y));
+  const bool inside = platform_detail::Contains(ClientRect(), Point(X, Y));
   if (inside == FPointerInside) return;
   FPointerInside = inside;
   Invalidate();
@@ -105,7 +105,7 @@ void TSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
 void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft && FDragging) {
     FDragging = false;
-    const bool inside = detail::Contains(ClientRect(), Point(X, Y));
+    const bool inside = platform_detail::Contains(ClientRect(), Point(X, Y));
     if (inside && FGroupIndex != 0) SetDown(!FDown || !FAllowAllUp);
     Invalidate();
   }
@@ -137,11 +137,11 @@ void TSpeedButton::PaintGlyph(TCanvas* c, int x, int y, TButtonState state) {
                            FNumGlyphs > 3 ? 3 : (FNumGlyphs > 2 ? 2 : 0)};
   const int index = available[state];
   if (index >= 0) {
-    detail::DrawTransparent(c, Point(x, y), FGlyph.get(), Bounds(index * w, 0, w, h));
+    platform_detail::DrawTransparent(c, Point(x, y), FGlyph.get(), Bounds(index * w, 0, w, h));
     return;
   }
   // No disabled picture: the up picture's shape, engraved.
-  const uint32_t key = detail::PixelRgb(FGlyph->TransparentColor());
+  const uint32_t key = platform_detail::PixelRgb(FGlyph->TransparentColor());
   for (TColor ink : {clBtnHighlight, clBtnShadow}) {
     const int d = ink == clBtnHighlight ? 1 : 0;
     for (int gy = 0; gy < h; ++gy)
@@ -157,9 +157,9 @@ void TSpeedButton::Paint() {
   c->Brush()->SetColor(Color());
   c->FillRect(r);
   if (!FFlat) {
-    detail::ButtonBorder(c, r, Pushed());
+    platform_detail::ButtonBorder(c, r, Pushed());
   } else if (Pushed() || (FMouseInControl && Enabled())) {
-    detail::Frame3D(c, r, Pushed() ? clBtnShadow : clBtnHighlight, Pushed() ? clBtnHighlight : clBtnShadow, 1);
+    platform_detail::Frame3D(c, r, Pushed() ? clBtnShadow : clBtnHighlight, Pushed() ? clBtnHighlight : clBtnShadow, 1);
   }
   if (state == bsExclusive)  // down and staying down: the classic dithered face
     for (int y = r.Top; y < r.Bottom; ++y)
@@ -178,7 +178,7 @@ void TSpeedButton::Paint() {
   if (textW == 0) return;
   const int y = (Height() - c->TextHeight(Caption())) / 2 + shift;
   if (state == bsDisabled) {
-    detail::EngravedText(c, x, y, Caption());
+    platform_detail::EngravedText(c, x, y, Caption());
     return;
   }
   c->Brush()->SetStyle(bsClear);

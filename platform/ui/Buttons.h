@@ -18,6 +18,9 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -75,3 +78,5 @@ class TSpeedButton : public TGraphicControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

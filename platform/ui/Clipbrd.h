@@ -11,6 +11,9 @@
 #include "Classes.h"
 #include "Graphics.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -53,3 +56,5 @@ TClipboard* Clipboard();
 std::unique_ptr<TClipboard> SetClipboard(std::unique_ptr<TClipboard> clipboard);
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

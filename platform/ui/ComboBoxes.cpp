@@ -7,7 +7,7 @@
 
 namespace qelta {
 
-using detail::TEditBuffer;
+using platform_detail::TEditBuffer;
 
 namespace {
 
@@ -220,7 +220,7 @@ void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (CanFocus() && !Focused()) SetFocus();
     const TRect field = FieldRect();
     if (Editable() && X < field.Right) {
-      FBuffer->MoveTo(detail::PositionAtX(WindowCanvas(), Text(), field.Left + 1 - FScrollX, X),
+      FBuffer->MoveTo(platform_detail::PositionAtX(WindowCanvas(), Text(), field.Left + 1 - FScrollX, X),
                       Shift.Contains(ssShift), Text());
       Invalidate();
     } else {
@@ -279,15 +279,15 @@ TRect TCustomComboBox::FieldRect() const {
 void TCustomComboBox::PaintWindow() {
   TCanvas* c = WindowCanvas();
   TRect r = ClientRect();
-  detail::SunkenBorder(c, r);
+  platform_detail::SunkenBorder(c, r);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
   TRect button = Rect(std::max(r.Left, r.Right - kButtonWidth), r.Top, r.Right, r.Bottom);
   c->Brush()->SetColor(clBtnFace);
   c->FillRect(button);
   const TRect arrow = button;
-  detail::ButtonBorder(c, button, FDropped);
-  detail::DropArrow(
+  platform_detail::ButtonBorder(c, button, FDropped);
+  platform_detail::DropArrow(
       c, Bounds(arrow.Left + (FDropped ? 1 : 0), arrow.Top + (FDropped ? 1 : 0), arrow.Width(), arrow.Height()),
       Enabled() ? clBtnText : clGrayText);
   const TRect field = FieldRect();
@@ -296,7 +296,7 @@ void TCustomComboBox::PaintWindow() {
   if (!Enabled()) c->Font()->SetColor(clGrayText);
   const int ty = field.Top + (field.Height() - c->TextHeight(u"Wg")) / 2;
   if (Editable()) {
-    detail::PaintTextLine(c, field, field.Left + 1 - FScrollX, ty, Text(), focused ? SelStart() : 0,
+    platform_detail::PaintTextLine(c, field, field.Left + 1 - FScrollX, ty, Text(), focused ? SelStart() : 0,
                           focused ? SelLength() : 0, focused ? FBuffer->Caret : -1);
     return;
   }
@@ -316,7 +316,7 @@ void TCustomComboBox::PaintWindow() {
     c->Brush()->SetStyle(bsClear);
     c->TextRect(item, item.Left + 1, ty, Text());
   }
-  if (focused && !FDropped) detail::FocusRect(c, item);
+  if (focused && !FDropped) platform_detail::FocusRect(c, item);
 }
 
 }  // namespace qelta

@@ -18,10 +18,13 @@
 #include "Controls.h"
 #include "Popups.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
-namespace detail {
+namespace platform_detail {
 class TEditBuffer;
 }
 
@@ -100,7 +103,7 @@ class TCustomComboBox : public TWinControl {
   int FixedHeight();
   std::unique_ptr<TStringList> FItems;
   std::unique_ptr<TPopupListBox> FList;
-  std::unique_ptr<detail::TEditBuffer> FBuffer;
+  std::unique_ptr<platform_detail::TEditBuffer> FBuffer;
   TCanvas* FItemCanvas = nullptr;
   TComboBoxStyle FStyle = csDropDown;
   int FItemIndex = -1;
@@ -118,3 +121,5 @@ class TComboBox : public TCustomComboBox {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -8,7 +8,7 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace platform_detail;
 
 namespace {
 TAppState& State() { return AppState(); }

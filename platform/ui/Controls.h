@@ -33,6 +33,9 @@
 #include "Messages.h"
 #include "Screen.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -56,6 +59,9 @@ using TControlState = Set<TControlStateFlag>;
 class TControl;
 class TWinControl;
 class TPopupMenu;
+namespace platform_detail {
+struct ControlsAccess;  // ControlsInternal.h
+}
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -385,7 +391,7 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   friend class TGraphicControl;
-  friend struct ControlsAccess;
+  friend struct platform_detail::ControlsAccess;
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
   void InvalidateRect(const TRect& r);
@@ -421,3 +427,5 @@ class TCustomControl : public TWinControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

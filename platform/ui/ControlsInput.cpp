@@ -8,7 +8,7 @@
 
 namespace qelta {
 
-using namespace detail;
+using namespace platform_detail;
 
 namespace {
 TAppState& State() { return AppState(); }
@@ -172,7 +172,7 @@ TWinControl* KeyTarget() {
   return form->ActiveControl() != nullptr ? form->ActiveControl() : form;
 }
 
-void RouteWheel(const detail::TQueuedMessage& m) {
+void RouteWheel(const platform_detail::TQueuedMessage& m) {
   TControl* target = KeyTarget();
   if (target == nullptr || Blocked(target)) return;
   const WPARAM w = (m.Msg.WParam & 0xFFFF0000u) | MouseKeys();
@@ -180,7 +180,7 @@ void RouteWheel(const detail::TQueuedMessage& m) {
     if (c->Perform(WM_MOUSEWHEEL, w, m.Msg.LParam) != 0) break;
 }
 
-void RouteMouse(const detail::TQueuedMessage& m) {
+void RouteMouse(const platform_detail::TQueuedMessage& m) {
   auto& s = State();
   const TPoint screen = Point(MouseLParamX(m.Msg.LParam), MouseLParamY(m.Msg.LParam));
   s.CursorPos = screen;
@@ -211,7 +211,7 @@ void DeliverChar(Char ch, TWinControl* target) {
   if (target != nullptr && target->Perform(CN_CHAR, ch, 0) == 0) target->Perform(WM_CHAR, ch, 0);
 }
 
-void RouteKey(const detail::TQueuedMessage& m) {
+void RouteKey(const platform_detail::TQueuedMessage& m) {
   auto& s = State();
   const Word vk = static_cast<Word>(m.Msg.WParam);
   if (m.Msg.Msg == WM_KEYDOWN && vk < 256) s.KeyDown[vk] = true;
@@ -237,7 +237,7 @@ void RouteKey(const detail::TQueuedMessage& m) {
 
 }  // namespace
 
-bool detail::PaintPendingControls() {
+bool platform_detail::PaintPendingControls() {
   auto& queue = State().PaintQueue;
   if (queue.empty()) return false;
   while (!queue.empty()) {
@@ -252,7 +252,7 @@ bool detail::PaintPendingControls() {
   return true;
 }
 
-void detail::RouteInput(const TQueuedMessage& m) {
+void platform_detail::RouteInput(const TQueuedMessage& m) {
   if (m.Msg.Msg >= WM_MOUSEFIRST && m.Msg.Msg <= WM_MOUSELAST) RouteMouse(m);
   else RouteKey(m);
 }

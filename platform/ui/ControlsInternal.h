@@ -13,13 +13,13 @@
 
 namespace qelta {
 
+namespace platform_detail {
+
 /// Reaches the private lists of windowed controls for the helpers of the controls' sources.
 struct ControlsAccess {
   static const std::vector<TWinControl*>& TabList(const TWinControl* w) { return w->FTabList; }
   static void Dequeued(TWinControl* w) { w->FPaintQueued = false; }
 };
-
-namespace detail {
 
 inline TAppState& AppState() { return Application->State(); }
 
@@ -140,5 +140,5 @@ inline int DepthOf(const TControl* c) {
   return d;
 }
 
-}  // namespace detail
+}  // namespace platform_detail
 }  // namespace qelta

@@ -279,7 +279,7 @@ void TDateTimePicker::WndProc(TMessage& Message) {
 void TDateTimePicker::PaintWindow() {
   TCanvas* c = WindowCanvas();
   TRect r = ClientRect();
-  detail::SunkenBorder(c, r);
+  platform_detail::SunkenBorder(c, r);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
   c->Font()->Assign(Font());
@@ -293,7 +293,7 @@ void TDateTimePicker::PaintWindow() {
     c->Brush()->SetStyle(bsClear);
     if (chosen) {
       c->Brush()->SetColor(clHighlight);
-      c->FillRect(detail::Intersect(Rect(x, y, x + w, y + c->TextHeight(s.Text)), r));
+      c->FillRect(platform_detail::Intersect(Rect(x, y, x + w, y + c->TextHeight(s.Text)), r));
       c->Font()->SetColor(clHighlightText);
       c->Brush()->SetStyle(bsClear);
     }

@@ -15,6 +15,9 @@
 
 #include "Controls.h"
 #include "DateUtils.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -71,3 +74,5 @@ class TDateTimePicker : public TWinControl {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

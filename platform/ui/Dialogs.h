@@ -27,6 +27,9 @@
 #include "Exceptions.h"
 #include "Graphics.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -229,3 +232,5 @@ class TColorDialog : public TCommonDialog {
 uint32_t CommDlgExtendedError();
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -7,7 +7,7 @@
 #include "Clipbrd.h"
 #include "WidgetPaint.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 namespace {
 
@@ -184,4 +184,4 @@ void PaintTextLine(TCanvas* canvas, const TRect& clip, int x, int y, const Strin
   canvas->LineTo(cx, std::min(y + th, clip.Bottom));
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -9,7 +9,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 class TEditBuffer {
  public:
@@ -62,4 +62,4 @@ int PositionAtX(const TCanvas* canvas, const String& line, int x0, int x);
 void PaintTextLine(TCanvas* canvas, const TRect& clip, int x, int y, const String& line, int selStart, int selLength,
                    int caret);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

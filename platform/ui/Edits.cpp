@@ -10,7 +10,7 @@
 
 namespace qelta {
 
-using detail::TEditBuffer;
+using platform_detail::TEditBuffer;
 
 // [SECTION] TCustomEdit
 
@@ -143,7 +143,7 @@ int TCustomEdit::PositionAt(int X, int Y) {
                                            TEditBuffer::LineCount(text) - 1)
                               : 0;
   return TEditBuffer::LineStart(text, line) +
-         detail::PositionAtX(c, TEditBuffer::LineText(text, line), area.Left - FScrollX, X);
+         platform_detail::PositionAtX(c, TEditBuffer::LineText(text, line), area.Left - FScrollX, X);
 }
 
 void TCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
@@ -220,7 +220,7 @@ void TCustomEdit::WndProc(TMessage& Message) {
 void TCustomEdit::PaintWindow() {
   TCanvas* c = WindowCanvas();
   TRect r = ClientRect();
-  if (FBorderStyle == bsSingle) detail::SunkenBorder(c, r);
+  if (FBorderStyle == bsSingle) platform_detail::SunkenBorder(c, r);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
   c->Font()->Assign(Font());
@@ -239,7 +239,7 @@ void TCustomEdit::PaintLines(TCanvas* c, const TRect& area) {
     const int start = TEditBuffer::LineStart(text, line);
     const int end = TEditBuffer::LineEnd(text, line);
     const int caretLine = TEditBuffer::LineOf(text, FBuffer->Caret);
-    detail::PaintTextLine(c, area, area.Left - FScrollX, y, text.substr(start, end - start),
+    platform_detail::PaintTextLine(c, area, area.Left - FScrollX, y, text.substr(start, end - start),
                           showSelection ? SelStart() - start : 0, showSelection ? SelLength() : 0,
                           focused && line == caretLine ? FBuffer->Caret - start : -1);
   }

@@ -18,10 +18,13 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
-namespace detail {
+namespace platform_detail {
 class TEditBuffer;
 }
 
@@ -100,7 +103,7 @@ class TCustomEdit : public TWinControl {
   int PositionAt(int X, int Y);
   void AdjustHeight();
   void PaintLines(TCanvas* c, const TRect& area);
-  std::unique_ptr<detail::TEditBuffer> FBuffer;
+  std::unique_ptr<platform_detail::TEditBuffer> FBuffer;
   bool FReadOnly = false;
   bool FAutoSelect = true;
   bool FAutoSize = true;
@@ -153,3 +156,5 @@ class TMemo : public TCustomMemo {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -17,23 +17,23 @@ namespace qelta {
 
 namespace {
 
-detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return Application->State(); }
 
-int64_t RealMs(const detail::TAppState& s) {
+int64_t RealMs(const platform_detail::TAppState& s) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - s.RealStart)
       .count();
 }
 
-int64_t NowMs(const detail::TAppState& s) { return s.Virtual ? s.VirtualMs : RealMs(s); }
+int64_t NowMs(const platform_detail::TAppState& s) { return s.Virtual ? s.VirtualMs : RealMs(s); }
 
 constexpr double kMsPerDay = 86400000.0;
 
-void FeedDateClock(const detail::TAppState& s) {
+void FeedDateClock(const platform_detail::TAppState& s) {
   SetClockOverride(s.VirtualStart + static_cast<double>(s.VirtualMs) / kMsPerDay);
 }
 
 /// Index of the timer due first (earliest due time, then the earliest set); -1 when none.
-int FirstTimer(const detail::TAppState& s) {
+int FirstTimer(const platform_detail::TAppState& s) {
   int best = -1;
   for (int i = 0; i < static_cast<int>(s.Timers.size()); ++i) {
     const auto& t = s.Timers[static_cast<std::size_t>(i)];
@@ -54,8 +54,8 @@ bool CallWindow(HWND wnd, TMessage& msg) {
 }
 
 /// Sends WM_TIMER for the timer at index i and schedules its next tick.
-void FireTimer(detail::TAppState& s, std::size_t i, int64_t now) {
-  detail::TTimerRecord& t = s.Timers[i];
+void FireTimer(platform_detail::TAppState& s, std::size_t i, int64_t now) {
+  platform_detail::TTimerRecord& t = s.Timers[i];
   const HWND wnd = t.Wnd;
   const uintptr_t id = t.Id;
   t.Due = s.Virtual ? t.Due + t.Interval : std::max(t.Due + t.Interval, now + 1);
@@ -64,7 +64,7 @@ void FireTimer(detail::TAppState& s, std::size_t i, int64_t now) {
   CallWindow(wnd, msg);
 }
 
-void Rebase(detail::TAppState& s, int64_t from, int64_t to) {
+void Rebase(platform_detail::TAppState& s, int64_t from, int64_t to) {
   for (auto& t : s.Timers) t.Due = to + std::max<int64_t>(t.Due - from, 0);
 }
 
@@ -83,7 +83,7 @@ void DeallocateHWnd(HWND Wnd) {
   if (Wnd == 0) return;
   auto& s = State();
   s.Windows.erase(Wnd);
-  std::erase_if(s.Timers, [Wnd](const detail::TTimerRecord& t) { return t.Wnd == Wnd; });
+  std::erase_if(s.Timers, [Wnd](const platform_detail::TTimerRecord& t) { return t.Wnd == Wnd; });
 }
 
 bool IsWindow(HWND Wnd) { return State().Windows.count(Wnd) != 0; }
@@ -102,12 +102,12 @@ LRESULT SendMessage(HWND Wnd, Cardinal Msg, WPARAM WParam, LPARAM LParam) {
 
 LRESULT DefWindowProc(HWND, Cardinal, WPARAM, LPARAM) { return 0; }
 
-void detail::PostInput(Cardinal Msg, WPARAM WParam, LPARAM LParam, Char TypedChar) {
+void platform_detail::PostInput(Cardinal Msg, WPARAM WParam, LPARAM LParam, Char TypedChar) {
   auto& s = State();
   s.Queue.push_back({0, TMessage{Msg, WParam, LParam, 0}, NowMs(s), true, TypedChar});
 }
 
-void detail::PostPointerMove(TPoint at) {
+void platform_detail::PostPointerMove(TPoint at) {
   const auto& s = State();
   // Compare with where the queued moves leave the pointer, not where it is now.
   TPoint last = s.CursorPos;
@@ -129,7 +129,7 @@ uintptr_t SetTimer(HWND Wnd, uintptr_t IDEvent, Cardinal Elapse) {
 }
 
 bool KillTimer(HWND Wnd, uintptr_t IDEvent) {
-  return std::erase_if(State().Timers, [&](const detail::TTimerRecord& t) {
+  return std::erase_if(State().Timers, [&](const platform_detail::TTimerRecord& t) {
            return t.Wnd == Wnd && t.Id == IDEvent;
          }) != 0;
 }
@@ -189,7 +189,7 @@ TApplication* TApplicationRef::Get() {
   return &app;
 }
 
-TApplication::TApplication() : TComponent(nullptr), FState(std::make_unique<detail::TAppState>()) {}
+TApplication::TApplication() : TComponent(nullptr), FState(std::make_unique<platform_detail::TAppState>()) {}
 
 TApplication::~TApplication() {
   // The forms it owns go first, while the queue and windows they unregister from still exist.
@@ -217,10 +217,10 @@ bool TApplication::ProcessOne() {
 bool TApplication::ProcessNext() {
   auto& s = *FState;
   if (!s.Queue.empty()) {
-    detail::TQueuedMessage m = s.Queue.front();
+    platform_detail::TQueuedMessage m = s.Queue.front();
     s.Queue.pop_front();
     try {
-      if (m.Input) detail::RouteInput(m);
+      if (m.Input) platform_detail::RouteInput(m);
       else CallWindow(m.Wnd, m.Msg);
     } catch (...) {
       HandleException(this);
@@ -229,7 +229,7 @@ bool TApplication::ProcessNext() {
   }
   bool painted = false;
   try {
-    painted = detail::PaintPendingControls();
+    painted = platform_detail::PaintPendingControls();
   } catch (...) {
     HandleException(this);
     painted = true;
@@ -279,7 +279,7 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Run() {
-  detail::ChooseBackendFromEnvironment();
+  platform_detail::ChooseBackendFromEnvironment();
   if (FState->MainForm != nullptr && !FState->MainForm->Visible()) FState->MainForm->Show();
   while (!FState->Terminated) {
     if (ProcessOne()) continue;
@@ -438,7 +438,7 @@ void TForm::Activate() {
 void TForm::VisibleChanged() {
   auto& s = State();
   if (Visible()) {
-    detail::ChooseBackendFromEnvironment();
+    platform_detail::ChooseBackendFromEnvironment();
     PlaceOnDesktop();
     HandleNeeded();
     InvalidateWindows(this);

@@ -32,6 +32,9 @@
 #include "Exceptions.h"
 #include "Messages.h"
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -182,7 +185,7 @@ TForm* GetParentForm(const TControl* Control);
 
 // --- the application ---------------------------------------------------------------------------
 
-namespace detail {
+namespace platform_detail {
 struct TAppState;
 }
 
@@ -265,7 +268,7 @@ class TApplication : public TComponent {
   std::function<void(TObject* Sender, bool& Done)> OnIdle;
 
   /// Not part of the public interface: the queue, windows and timers.
-  detail::TAppState& State() { return *FState; }
+  platform_detail::TAppState& State() { return *FState; }
 
  private:
   friend class TForm;
@@ -274,7 +277,7 @@ class TApplication : public TComponent {
   bool ProcessNext();
   bool Idle();
   bool WaitForWork();
-  std::unique_ptr<detail::TAppState> FState;
+  std::unique_ptr<platform_detail::TAppState> FState;
   String FTitle = u"Application";
 };
 
@@ -287,3 +290,5 @@ struct TApplicationRef {
 inline constexpr TApplicationRef Application{};
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

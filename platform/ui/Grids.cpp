@@ -384,9 +384,9 @@ void TCustomGrid::PaintCell(TCanvas* c, int col, int row, const TRect& rect) {
   if (!FDefaultDrawing) return;
   if (fixed && FOptions.Contains(goFixedVertLine) && FOptions.Contains(goFixedHorzLine)) {
     TRect bevel = rect;
-    detail::Frame3D(c, bevel, clBtnHighlight, clBtnShadow, 1);
+    platform_detail::Frame3D(c, bevel, clBtnHighlight, clBtnShadow, 1);
   }
-  if (state.Contains(gdFocused) && !FOptions.Contains(goRowSelect) && !FEditorMode) detail::FocusRect(c, rect);
+  if (state.Contains(gdFocused) && !FOptions.Contains(goRowSelect) && !FEditorMode) platform_detail::FocusRect(c, rect);
 }
 
 void TCustomGrid::PaintLines(TCanvas* c, int col, int row, const TRect& rect) {
@@ -859,7 +859,7 @@ void TInplaceEditList::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TInplaceEditList::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Button == mbLeft && detail::Contains(ButtonRect(), Point(X, Y))) {
+  if (Button == mbLeft && platform_detail::Contains(ButtonRect(), Point(X, Y))) {
     if (FEditStyle == esEllipsis) {
       if (OnEditButtonClick) OnEditButtonClick(this);
     } else if (ListVisible()) {
@@ -880,9 +880,9 @@ void TInplaceEditList::PaintWindow() {
   const TRect face = button;
   c->Brush()->SetColor(clBtnFace);
   c->FillRect(button);
-  detail::ButtonBorder(c, button, ListVisible());
+  platform_detail::ButtonBorder(c, button, ListVisible());
   if (FEditStyle == esPickList) {
-    detail::DropArrow(c, face, clBtnText);
+    platform_detail::DropArrow(c, face, clBtnText);
     return;
   }
   c->Pen()->SetColor(clBtnText);

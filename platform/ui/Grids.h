@@ -37,6 +37,9 @@
 #include "Edits.h"
 #include "Popups.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -373,3 +376,5 @@ class TStringGrid : public TDrawGrid {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

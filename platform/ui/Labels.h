@@ -10,6 +10,9 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -52,3 +55,5 @@ class TLabel : public TCustomLabel {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -111,7 +111,7 @@ TMenuItem* TMenuItem::FromCommand(uint32_t Command) {
 
 // [SECTION] the menu window
 
-namespace detail {
+namespace platform_detail {
 
 /// One open level of a menu: the visible items of a TMenuItem as rows.
 class TMenuWindow : public TPopupWindow {
@@ -354,7 +354,7 @@ void TMenuWindow::KeyDown(Word& Key, TShiftState Shift) {
   Key = 0;
 }
 
-}  // namespace detail
+}  // namespace platform_detail
 
 // [SECTION] TPopupMenu
 
@@ -383,7 +383,7 @@ void TPopupMenu::Popup(int X, int Y) {
   FPopupPoint = Point(X, Y);
   if (OnPopup) OnPopup(this);
   if (!HasVisibleItems(FItems.get()) || FShowing) return;
-  auto window = std::make_unique<detail::TMenuWindow>(FItems.get(), FWindowHandle, nullptr);
+  auto window = std::make_unique<platform_detail::TMenuWindow>(FItems.get(), FWindowHandle, nullptr);
   const int x = FAlignment == paRight ? X - window->Width() : FAlignment == paCenter ? X - window->Width() / 2 : X;
   SetCaptureControl(nullptr);  // the menu takes the mouse, also from a control whose press opened it
   FShowing = true;

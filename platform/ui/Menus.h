@@ -18,6 +18,9 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -132,3 +135,5 @@ class TPopupMenu : public TComponent {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

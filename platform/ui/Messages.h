@@ -12,6 +12,9 @@
 #include <functional>
 
 #include "Types.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -117,3 +120,5 @@ constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLK
                   DLGC_STATIC = 0x0100, DLGC_BUTTON = 0x2000;
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

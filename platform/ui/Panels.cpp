@@ -17,7 +17,7 @@ void Bevel(TCanvas* c, TRect& r, TBevelCut cut, int width) {
     return;
   }
   const bool raised = cut == bvRaised;
-  detail::Frame3D(c, r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, width);
+  platform_detail::Frame3D(c, r, raised ? clBtnHighlight : clBtnShadow, raised ? clBtnShadow : clBtnHighlight, width);
 }
 
 }  // namespace

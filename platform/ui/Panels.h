@@ -3,6 +3,9 @@
 // caption. Limits: no docking, no vertical caption alignment other than centred.
 
 #include "Controls.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -43,3 +46,5 @@ class TPanel : public TCustomPanel {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -11,7 +11,7 @@ namespace qelta {
 
 namespace {
 
-detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return Application->State(); }
 
 /// Runs the next script the scripted user queued for a popup that opens.
 void RunPopupScript(TPopupWindow* popup) {
@@ -176,7 +176,7 @@ void TPopupListBox::Paint() {
       c->FillRect(r);
       c->TextOut(r.Left + 2, r.Top + 1, FItems->Strings(i));
     }
-    if (selected) detail::FocusRect(c, r);
+    if (selected) platform_detail::FocusRect(c, r);
   }
 }
 

@@ -16,6 +16,9 @@
 
 #include "Forms.h"
 #include "StringLists.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -128,3 +131,5 @@ class TPopupListBox : public TPopupWindow {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

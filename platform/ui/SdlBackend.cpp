@@ -28,7 +28,7 @@
 #include "Screen.h"
 #include "WindowBackend.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 namespace {
 
@@ -365,4 +365,4 @@ void TSdlBackend::UpdateCursor() {
 
 std::unique_ptr<TWindowBackend> MakeSdlBackend() { return std::make_unique<TSdlBackend>(); }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -1,7 +1,7 @@
 #pragma once
 // Not part of the public interface: the pieces of the SDL window backend that translate between SDL
 // and the platform, kept apart so that tests can check them without a display. Built only with
-// QELTA_WITH_SDL. Not installed.
+// QELTA_WITH_SDL. Not installed; exported for those tests.
 
 #include <SDL.h>
 
@@ -10,8 +10,11 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Messages.h"
+#include "Visibility.h"
 
-namespace qelta::detail {
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::platform_detail {
 
 /// Virtual-key code of an SDL key (the platform's numbering; US layout for punctuation); 0 for a key
 /// the platform has no code for.
@@ -31,4 +34,6 @@ std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int def
 /// Puts the desktop's clipboard and message boxes in place of the in-process ones.
 void InstallSdlServices();
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

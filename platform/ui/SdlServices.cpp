@@ -13,7 +13,7 @@
 #include "Forms.h"
 #include "SdlBackend.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 // [SECTION] keys
 
@@ -182,4 +182,4 @@ void InstallSdlServices() {
   SetDialogService(std::make_unique<TSdlDialogs>());
 }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -12,7 +12,7 @@ namespace qelta {
 
 namespace {
 
-detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return Application->State(); }
 
 struct KeyStroke {
   Word Key = 0;
@@ -149,14 +149,14 @@ void TScriptedUser::WhenModalShows(std::function<void(TForm* form)> script) {
 // -- mouse
 
 void TScriptedUser::Pointer(TControl* control, int x, int y) {
-  detail::PostPointerMove(control->ClientToScreen(Point(x, y)));
+  platform_detail::PostPointerMove(control->ClientToScreen(Point(x, y)));
 }
 
 void TScriptedUser::Mouse(Cardinal msg, TControl* control, int x, int y, TShiftState shift) {
   Modifiers(shift, true);
   Pointer(control, x, y);
   const TPoint at = control->ClientToScreen(Point(x, y));
-  if (msg != WM_MOUSEMOVE) detail::PostInput(msg, 0, MakeMouseLParam(at.X, at.Y));
+  if (msg != WM_MOUSEMOVE) platform_detail::PostInput(msg, 0, MakeMouseLParam(at.X, at.Y));
   Modifiers(shift, false);
   Done();
 }
@@ -205,7 +205,7 @@ void TScriptedUser::Wheel(TControl* control, int x, int y, int delta, TShiftStat
   const TPoint at = control->ClientToScreen(Point(x, y));
   const WPARAM w = static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(std::clamp(delta, -32768, 32767))))
                    << 16;
-  detail::PostInput(WM_MOUSEWHEEL, w, MakeMouseLParam(at.X, at.Y));
+  platform_detail::PostInput(WM_MOUSEWHEEL, w, MakeMouseLParam(at.X, at.Y));
   Modifiers(shift, false);
   Done();
 }
@@ -215,23 +215,23 @@ void TScriptedUser::Wheel(TControl* control, int x, int y, int delta, TShiftStat
 void TScriptedUser::Modifiers(TShiftState shift, bool down) {
   static constexpr std::pair<TShiftStateFlag, Word> keys[] = {{ssShift, VK_SHIFT}, {ssCtrl, VK_CONTROL}, {ssAlt, VK_MENU}};
   for (const auto& [flag, key] : keys)
-    if (shift.Contains(flag)) detail::PostInput(down ? WM_KEYDOWN : WM_KEYUP, key, 0);
+    if (shift.Contains(flag)) platform_detail::PostInput(down ? WM_KEYDOWN : WM_KEYUP, key, 0);
 }
 
 void TScriptedUser::KeyDown(Word key, Char typed) {
-  detail::PostInput(WM_KEYDOWN, key, 0, typed);
+  platform_detail::PostInput(WM_KEYDOWN, key, 0, typed);
   Done();
 }
 
 void TScriptedUser::KeyUp(Word key) {
-  detail::PostInput(WM_KEYUP, key, 0);
+  platform_detail::PostInput(WM_KEYUP, key, 0);
   Done();
 }
 
 void TScriptedUser::PressKey(Word key, TShiftState shift) {
   Modifiers(shift, true);
-  detail::PostInput(WM_KEYDOWN, key, 0, CharOf(key, shift));
-  detail::PostInput(WM_KEYUP, key, 0);
+  platform_detail::PostInput(WM_KEYDOWN, key, 0, CharOf(key, shift));
+  platform_detail::PostInput(WM_KEYUP, key, 0);
   Modifiers(shift, false);
   Done();
 }
@@ -240,13 +240,13 @@ void TScriptedUser::TypeText(const String& text) {
   for (Char ch : text) {
     const KeyStroke k = StrokeOf(ch);
     if (k.Key == 0) {
-      detail::PostInput(WM_CHAR, ch, 0);
+      platform_detail::PostInput(WM_CHAR, ch, 0);
       continue;
     }
-    if (k.Shift) detail::PostInput(WM_KEYDOWN, VK_SHIFT, 0);
-    detail::PostInput(WM_KEYDOWN, k.Key, 0, ch == u'\n' ? u'\r' : ch);
-    detail::PostInput(WM_KEYUP, k.Key, 0);
-    if (k.Shift) detail::PostInput(WM_KEYUP, VK_SHIFT, 0);
+    if (k.Shift) platform_detail::PostInput(WM_KEYDOWN, VK_SHIFT, 0);
+    platform_detail::PostInput(WM_KEYDOWN, k.Key, 0, ch == u'\n' ? u'\r' : ch);
+    platform_detail::PostInput(WM_KEYUP, k.Key, 0);
+    if (k.Shift) platform_detail::PostInput(WM_KEYUP, VK_SHIFT, 0);
   }
   Done();
 }
@@ -302,8 +302,8 @@ void TScriptedUser::WhenPopupShows(std::initializer_list<String> path) { QueuePo
 void TScriptedUser::QueuePopupPath(std::vector<String> path, bool first) {
   auto script = [this, path](TPopupWindow* popup) {
     if (path.empty()) {
-      detail::PostInput(WM_KEYDOWN, VK_ESCAPE, 0, 27);
-      detail::PostInput(WM_KEYUP, VK_ESCAPE, 0);
+      platform_detail::PostInput(WM_KEYDOWN, VK_ESCAPE, 0, 27);
+      platform_detail::PostInput(WM_KEYUP, VK_ESCAPE, 0);
       return;
     }
     TRect r;
@@ -319,8 +319,8 @@ void TScriptedUser::QueuePopupPath(std::vector<String> path, bool first) {
 void TScriptedUser::PostClick(TControl* control, int x, int y) {
   Pointer(control, x, y);
   const TPoint at = control->ClientToScreen(Point(x, y));
-  detail::PostInput(WM_LBUTTONDOWN, 0, MakeMouseLParam(at.X, at.Y));
-  detail::PostInput(WM_LBUTTONUP, 0, MakeMouseLParam(at.X, at.Y));
+  platform_detail::PostInput(WM_LBUTTONDOWN, 0, MakeMouseLParam(at.X, at.Y));
+  platform_detail::PostInput(WM_LBUTTONUP, 0, MakeMouseLParam(at.X, at.Y));
 }
 
 TPopupWindow* TScriptedUser::OpenPopup() const {
@@ -343,7 +343,7 @@ void TScriptedUser::AnswerNextColorDialog(TColor color) {
 // -- looking
 
 std::unique_ptr<TBitmap> TScriptedUser::GrabDesktop(const TRect& area) {
-  detail::PaintPendingControls();
+  platform_detail::PaintPendingControls();
   auto out = std::make_unique<TBitmap>(area.Width(), area.Height());
   out->Canvas()->Brush()->SetColor(clBackground);
   out->Canvas()->FillRect(Rect(0, 0, area.Width(), area.Height()));

@@ -35,6 +35,9 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "Popups.h"
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
@@ -150,3 +153,5 @@ class TScriptedUser {
 };
 
 }  // namespace qelta
+
+QELTA_PUBLIC_END

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 void Frame3D(TCanvas* canvas, TRect& r, TColor topLeft, TColor bottomRight, int width) {
   TBrush* brush = canvas->Brush();
@@ -106,4 +106,4 @@ TRect Intersect(const TRect& r, const TRect& bounds) {
 
 bool Contains(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

@@ -4,7 +4,7 @@
 
 #include "Graphics.h"
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 /// A frame `width` pixels wide inside r: top and left in `topLeft`, bottom and right in `bottomRight`;
 /// r shrinks by the width.
@@ -31,4 +31,4 @@ TRect Intersect(const TRect& r, const TRect& bounds);
 /// True when p lies in r (right and bottom exclusive).
 bool Contains(const TRect& r, TPoint p);
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail

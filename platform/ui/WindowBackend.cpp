@@ -13,9 +13,9 @@
 
 namespace qelta {
 
-detail::TWindowBackend& detail::WindowBackend() { return *Application->State().Backend; }
+platform_detail::TWindowBackend& platform_detail::WindowBackend() { return *Application->State().Backend; }
 
-void detail::ChooseBackendFromEnvironment() {
+void platform_detail::ChooseBackendFromEnvironment() {
   auto& s = Application->State();
   if (s.BackendChosen) return;
   s.BackendChosen = true;
@@ -26,7 +26,7 @@ void detail::ChooseBackendFromEnvironment() {
 namespace {
 
 /// Closes a window backend: the services it installed go first (they talk to the display it closes).
-void CloseBackend(std::unique_ptr<detail::TWindowBackend> backend) {
+void CloseBackend(std::unique_ptr<platform_detail::TWindowBackend> backend) {
   SetClipboard(nullptr);
   SetDialogService(nullptr);
   backend.reset();
@@ -39,7 +39,7 @@ void TApplication::UseWindowBackend() {
   auto& s = *FState;
   s.BackendChosen = true;
   if (s.Backend->Live()) return;
-  std::unique_ptr<detail::TWindowBackend> backend = detail::MakeSdlBackend();
+  std::unique_ptr<platform_detail::TWindowBackend> backend = platform_detail::MakeSdlBackend();
   try {
     for (TForm* form : s.Forms)  // bottom first, so the windows stack as the forms do
       if (form->Visible()) backend->FormShown(form);
@@ -54,13 +54,13 @@ void TApplication::UseWindowBackend() {
 void TApplication::UseHeadlessBackend() {
   auto& s = *FState;
   if (!s.Backend->Live()) return;
-  CloseBackend(std::exchange(s.Backend, std::make_unique<detail::TWindowBackend>()));
+  CloseBackend(std::exchange(s.Backend, std::make_unique<platform_detail::TWindowBackend>()));
 }
 
 bool TApplication::WindowBackendActive() const { return FState->Backend->Live(); }
 
 #ifndef QELTA_WITH_SDL
-std::unique_ptr<detail::TWindowBackend> detail::MakeSdlBackend() {
+std::unique_ptr<platform_detail::TWindowBackend> platform_detail::MakeSdlBackend() {
   throw EOSError("No window backend: the library was built without SDL2 (QELTA_WITH_SDL is OFF)");
 }
 #endif

@@ -1,6 +1,6 @@
 #pragma once
 // Not part of the public interface: the seam under the message loop between the application and the
-// place its forms are shown. Not installed.
+// place its forms are shown. Not installed; exported for the tests and the window benchmark.
 //
 // A backend is where events come from and where painted surfaces go: the loop asks it to move outside
 // events into the queue (PumpEvents) at every step, to put what was painted on screen when nothing is
@@ -15,11 +15,15 @@
 #include <memory>
 #include <thread>
 
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
 namespace qelta {
 class TForm;
 }
 
-namespace qelta::detail {
+namespace qelta::platform_detail {
 
 class TWindowBackend {
  public:
@@ -57,4 +61,6 @@ TWindowBackend& WindowBackend();
 /// SDL, no display, no video driver).
 std::unique_ptr<TWindowBackend> MakeSdlBackend();
 
-}  // namespace qelta::detail
+}  // namespace qelta::platform_detail
+
+QELTA_PUBLIC_END

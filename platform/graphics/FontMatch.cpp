@@ -212,9 +212,10 @@ class FontConfigState {
   std::map<std::tuple<String, bool, bool>, FaceChoice> faces_;
 };
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it.
 FontConfigState& State() {
-  static FontConfigState state;
-  return state;
+  static auto* state = new FontConfigState();
+  return *state;
 }
 
 }  // namespace

@@ -21,8 +21,6 @@ struct ControlsAccess {
 
 namespace detail {
 
-inline TAppState& AppState() { return Application->State(); }
-
 /// Shift state of a key message: the modifier keys only.
 inline TShiftState KeyShiftState() { return GetShiftState() & TShiftState{ssShift, ssCtrl, ssAlt}; }
 

@@ -274,7 +274,7 @@ class TApplication : public TComponent {
   bool ProcessNext();
   bool Idle();
   bool WaitForWork();
-  std::unique_ptr<detail::TAppState> FState;
+  detail::TAppState* FState;  // the process's application state (AppState.h): it outlives this object
   String FTitle = u"Application";
 };
 

@@ -11,7 +11,7 @@ namespace qelta {
 
 namespace {
 
-detail::TAppState& State() { return Application->State(); }
+detail::TAppState& State() { return detail::AppState(); }
 
 /// Runs the next script the scripted user queued for a popup that opens.
 void RunPopupScript(TPopupWindow* popup) {

@@ -12,7 +12,7 @@ namespace qelta {
 
 namespace {
 
-detail::TAppState& State() { return Application->State(); }
+detail::TAppState& State() { return detail::AppState(); }
 
 struct KeyStroke {
   Word Key = 0;

@@ -13,10 +13,10 @@
 
 namespace qelta {
 
-detail::TWindowBackend& detail::WindowBackend() { return *Application->State().Backend; }
+detail::TWindowBackend& detail::WindowBackend() { return *AppState().Backend; }
 
 void detail::ChooseBackendFromEnvironment() {
-  auto& s = Application->State();
+  auto& s = AppState();
   if (s.BackendChosen) return;
   s.BackendChosen = true;
   const char* chosen = std::getenv("QELTA_BACKEND");

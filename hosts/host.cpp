@@ -305,7 +305,7 @@ void CheckReleasedAtExit() {
   std::_Exit(1);
 }
 
-/// Places one of every class on the form in a grid of cells; windowed ones get a parent.
+/// Places one of every class on the form; the controls in a grid of cells, the form their parent.
 void PlaceAll(TForm* form, const std::vector<TComponentClass>& classes) {
   constexpr int kCellW = 150, kCellH = 110, kColumns = 8;
   int cell = 0;

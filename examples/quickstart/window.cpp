@@ -1,4 +1,6 @@
 // Quick start 4: a form with a scale and a gauge as a desktop window; a timer moves the gauge.
+#include <cstdio>
+
 #include <qelta/Forms.h>
 #include <qelta/Qelta_Gauge.h>
 #include <qelta/Qelta_Scale.h>
@@ -6,7 +8,12 @@
 using namespace qelta;
 
 int main() {
-  Application->UseWindowBackend();                        // EOSError (naming the cause) without a display
+  try {
+    Application->UseWindowBackend();                      // EOSError (naming the cause) without a display
+  } catch (const EOSError& e) {
+    std::fprintf(stderr, "window: %s\n", e.what());
+    return 1;
+  }
   TForm* form = Application->CreateForm<TForm>();         // the main form: closing its window ends Run
   form->SetBounds(100, 100, 420, 170);
   form->SetCaption(u"Pressure");

@@ -462,9 +462,10 @@ class Engine {
   SizedFace* last_ = nullptr;
 };
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it.
 Engine& TheEngine() {
-  static Engine engine;
-  return engine;
+  static auto* engine = new Engine();
+  return *engine;
 }
 
 // [SECTION] fallback without any installed font

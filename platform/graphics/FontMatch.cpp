@@ -151,19 +151,17 @@ String GenericFamily(FcConfig* config, const char* generic) {
 class FontConfigState {
  public:
   FontConfigState() : config_(FcInitLoadConfigAndFonts()) {}
-  ~FontConfigState() {
-    if (config_) FcConfigDestroy(config_);
-  }
+  ~FontConfigState() { Close(); }
   FontConfigState(const FontConfigState&) = delete;
   FontConfigState& operator=(const FontConfigState&) = delete;
 
   const std::vector<String>& AllFamilies() {
-    if (!allListed_) all_ = ListFamilies(config_, Pattern(false)), allListed_ = true;
+    if (!allListed_) all_ = ListFamilies(config_, Pattern(false).get()), allListed_ = true;
     return all_;
   }
 
   const std::vector<String>& ScalableFamilies() {
-    if (!scalableListed_) scalable_ = ListFamilies(config_, Pattern(true)), scalableListed_ = true;
+    if (!scalableListed_) scalable_ = ListFamilies(config_, Pattern(true).get()), scalableListed_ = true;
     return scalable_;
   }
 
@@ -179,6 +177,12 @@ class FontConfigState {
     return fallback_;
   }
 
+  /// Releases the configuration; what was looked up stays, anything new answers as with no fonts.
+  void Close() {
+    if (config_) FcConfigDestroy(config_);
+    config_ = nullptr;
+  }
+
   const FaceChoice& Face(const String& family, bool bold, bool italic) {
     auto key = std::make_tuple(family, bold, italic);
     auto it = faces_.find(key);
@@ -187,11 +191,18 @@ class FontConfigState {
   }
 
  private:
-  // A pattern for FcFontList: every font, or scalable ones only. The list call does not keep it.
-  FcPattern* Pattern(bool scalableOnly) {
-    pattern_.reset(FcPatternCreate());
-    if (pattern_ && scalableOnly) FcPatternAddBool(pattern_.get(), FC_SCALABLE, FcTrue);
-    return pattern_.get();
+  struct PatternFree {
+    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+  };
+  using PatternPtr = std::unique_ptr<FcPattern, PatternFree>;
+
+  // A pattern for FcFontList: every font, or scalable ones only. The list call does not keep it, and
+  // neither does this state (which is never destroyed): a pattern holds its elements by offset, a
+  // reference the leak checker cannot follow.
+  static PatternPtr Pattern(bool scalableOnly) {
+    PatternPtr pattern(FcPatternCreate());
+    if (pattern && scalableOnly) FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    return pattern;
   }
 
   String PickFallback() {
@@ -200,21 +211,22 @@ class FontConfigState {
     return generic.empty() ? String(kSans) : generic;
   }
 
-  struct PatternFree {
-    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-  };
-
   FcConfig* config_ = nullptr;
-  std::unique_ptr<FcPattern, PatternFree> pattern_;
   bool allListed_ = false, scalableListed_ = false;
   std::vector<String> all_, scalable_;
   String fallback_;
   std::map<std::tuple<String, bool, bool>, FaceChoice> faces_;
 };
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it. Only
+// Fontconfig's configuration goes with the other statics: it holds references the leak checker cannot
+// follow; a face looked up before keeps its answer.
 FontConfigState& State() {
-  static FontConfigState state;
-  return state;
+  static auto* state = new FontConfigState();
+  static const struct Closer {
+    ~Closer() { state->Close(); }
+  } closer;
+  return *state;
 }
 
 }  // namespace

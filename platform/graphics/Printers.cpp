@@ -120,9 +120,10 @@ void TPrinter::Abort() {
   FPage = {};
 }
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it.
 TPrinter* Printer() {
-  static TPrinter printer;
-  return &printer;
+  static auto* printer = new TPrinter();
+  return printer;
 }
 
 }  // namespace qelta

@@ -55,9 +55,10 @@ void TScreen::SetSize(int width, int height) {
   FHeight = std::max(height, 1);
 }
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it.
 TScreen* Screen() {
-  static TScreen screen;
-  return &screen;
+  static auto* screen = new TScreen();
+  return screen;
 }
 
 }  // namespace qelta

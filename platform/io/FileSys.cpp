@@ -41,14 +41,16 @@ struct TDriveEntry {
   int Type = DRIVE_NO_ROOT_DIR;
 };
 
+// The drive table and the folder settings are never destroyed: a component released at exit (a
+// database writing its indexes as Application's forms go) still maps its paths.
 std::array<TDriveEntry, 26>& Drives() {
-  static std::array<TDriveEntry, 26> drives = [] {
+  static auto* drives = new std::array<TDriveEntry, 26>([] {
     std::array<TDriveEntry, 26> d{};
     d[2].MountPoint.push_back(u'/');
     d[2].Type = DRIVE_FIXED;
     return d;
-  }();
-  return drives;
+  }());
+  return *drives;
 }
 
 int DriveIndex(Char drive) {
@@ -70,18 +72,18 @@ String DataDir(const char* leaf) {
 }
 
 String& TempPathSetting() {
-  static String path = IncludeTrailingPathDelimiter(EnvOr("TMPDIR", u"/tmp/"));
-  return path;
+  static auto* path = new String(IncludeTrailingPathDelimiter(EnvOr("TMPDIR", u"/tmp/")));
+  return *path;
 }
 
 String& SystemDirSetting() {
-  static String path = DataDir("system");
-  return path;
+  static auto* path = new String(DataDir("system"));
+  return *path;
 }
 
 String& WindowsDirSetting() {
-  static String path = DataDir("windows");
-  return path;
+  static auto* path = new String(DataDir("windows"));
+  return *path;
 }
 
 // [SECTION] helpers

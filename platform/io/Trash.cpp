@@ -27,9 +27,10 @@ String DefaultTrashFolder() {
   return GetTempPath() + u"Trash";
 }
 
+// Never destroyed, like the platform's other settings (FileSys.cpp).
 String& TrashSetting() {
-  static String folder = DefaultTrashFolder();
-  return folder;
+  static auto* folder = new String(DefaultTrashFolder());
+  return *folder;
 }
 
 // Creates a private folder unless a directory is there already.

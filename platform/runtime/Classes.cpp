@@ -141,9 +141,10 @@ struct TPalettePage {
   std::vector<TComponentClass> Classes;
 };
 
+// Never destroyed, like the platform's other statics: a host may list it at any point of the exit.
 std::vector<TPalettePage>& Palette() {
-  static std::vector<TPalettePage> pages;
-  return pages;
+  static auto* pages = new std::vector<TPalettePage>();
+  return *pages;
 }
 
 TPalettePage* FindPage(const String& name) {

@@ -83,6 +83,10 @@ struct TAppState {
   bool BackendChosen = false;       // QELTA_BACKEND was looked at
 };
 
+/// The application state of the process: built on first use and never destroyed, so a component
+/// released at any point of the exit (after Application, too) still finds its windows and timers.
+TAppState& AppState();
+
 /// Paints every queued window; false when none was queued.
 bool PaintPendingControls();
 /// Delivers an input message by the input rules (capture, hit test, focus).

@@ -4,9 +4,10 @@ namespace qelta {
 
 namespace {
 
+// Never destroyed: the application closes the window backend at exit, which swaps it back.
 std::unique_ptr<TClipboard>& ClipboardSlot() {
-  static std::unique_ptr<TClipboard> clipboard = std::make_unique<TClipboard>();
-  return clipboard;
+  static auto* clipboard = new std::unique_ptr<TClipboard>(std::make_unique<TClipboard>());
+  return *clipboard;
 }
 
 }  // namespace

@@ -21,7 +21,6 @@ struct ControlsAccess {
   static void Dequeued(TWinControl* w) { w->FPaintQueued = false; }
 };
 
-inline TAppState& AppState() { return Application->State(); }
 
 /// Shift state of a key message: the modifier keys only.
 inline TShiftState KeyShiftState() { return GetShiftState() & TShiftState{ssShift, ssCtrl, ssAlt}; }

@@ -10,9 +10,11 @@ namespace {
 
 uint32_t gLastDialogError = 0;
 
+// Never destroyed: an error shown while the forms are released at exit, and the window backend
+// closing then, still find it.
 std::unique_ptr<TDialogService>& ServiceSlot() {
-  static std::unique_ptr<TDialogService> service = std::make_unique<THeadlessDialogs>();
-  return service;
+  static auto* service = new std::unique_ptr<TDialogService>(std::make_unique<THeadlessDialogs>());
+  return *service;
 }
 
 /// Answers of the buttons of a MessageBox style, in the order the box shows them.

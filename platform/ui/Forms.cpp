@@ -17,7 +17,7 @@ namespace qelta {
 
 namespace {
 
-platform_detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return platform_detail::AppState(); }
 
 int64_t RealMs(const platform_detail::TAppState& s) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - s.RealStart)
@@ -184,16 +184,25 @@ void TTimer::WndProc(TMessage& Msg) {
 
 // [SECTION] the application
 
+platform_detail::TAppState& platform_detail::AppState() {
+  // Never destroyed: the application object goes with the other statics at exit, in whatever order
+  // they were built, and what it releases (and anything released after it) still unregisters here.
+  static auto* state = new TAppState();
+  return *state;
+}
+
 TApplication* TApplicationRef::Get() {
   static TApplication app;
   return &app;
 }
 
-TApplication::TApplication() : TComponent(nullptr), FState(std::make_unique<platform_detail::TAppState>()) {}
+TApplication::TApplication() : TComponent(nullptr), FState(&platform_detail::AppState()) {}
 
 TApplication::~TApplication() {
-  // The forms it owns go first, while the queue and windows they unregister from still exist.
+  // The forms it owns go at exit; everything they unregister from is never destroyed (the state above,
+  // the menu commands, the screen, clipboard, dialogs, fonts). Then the desktop windows close.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  UseHeadlessBackend();
 }
 
 bool TApplication::ProcessOne() {
@@ -557,7 +566,7 @@ TModalResult TForm::ShowModal() {
   struct Leave {
     TForm* form;
     ~Leave() {
-      std::erase(Application->State().ModalStack, form);
+      std::erase(State().ModalStack, form);
       form->FModal = false;
       form->Hide();
     }

@@ -277,7 +277,7 @@ class TApplication : public TComponent {
   bool ProcessNext();
   bool Idle();
   bool WaitForWork();
-  std::unique_ptr<platform_detail::TAppState> FState;
+  platform_detail::TAppState* FState;  // the process's application state (AppState.h): it outlives this object
   String FTitle = u"Application";
 };
 

@@ -15,9 +15,11 @@ namespace qelta {
 
 namespace {
 
+// Never destroyed (like every static a component touches when it goes): items owned by forms that
+// Application releases at exit unregister here after the other statics are gone.
 std::map<uint32_t, TMenuItem*>& Commands() {
-  static std::map<uint32_t, TMenuItem*> commands;
-  return commands;
+  static auto* commands = new std::map<uint32_t, TMenuItem*>();
+  return *commands;
 }
 
 uint32_t gNextCommand = 1;

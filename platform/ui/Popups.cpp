@@ -11,7 +11,7 @@ namespace qelta {
 
 namespace {
 
-platform_detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return platform_detail::AppState(); }
 
 /// Runs the next script the scripted user queued for a popup that opens.
 void RunPopupScript(TPopupWindow* popup) {

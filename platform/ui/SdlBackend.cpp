@@ -131,13 +131,13 @@ void TSdlBackend::FormShown(TForm* form) {
     throw EOSError(u"Cannot create the window of the form \"" + form->Name() + u"\": " + Utf8ToString(SdlError()));
   FWindows[form] = window;
   // A modal form stays over the form that was active when it opened (or its owner).
-  const auto& modal = Application->State().ModalStack;
+  const auto& modal = AppState().ModalStack;
   if (std::find(modal.begin(), modal.end(), form) != modal.end()) {
     TForm* over = dynamic_cast<TForm*>(form->Owner());
     if (WindowOf(over) == nullptr) over = Application->ActiveForm();
     if (SDL_Window* parent = WindowOf(over); parent != nullptr && parent != window) SDL_SetWindowModalFor(window, parent);
   }
-  Application->State().Unpresented = true;
+  AppState().Unpresented = true;
 }
 
 void TSdlBackend::CloseWindow(TForm* form) {
@@ -156,7 +156,7 @@ void TSdlBackend::FormMoved(TForm* form) {
   if (x != form->Left() || y != form->Top()) SDL_SetWindowPosition(window, form->Left(), form->Top());
   if (w != form->Width() || h != form->Height())
     SDL_SetWindowSize(window, std::max(form->Width(), 1), std::max(form->Height(), 1));
-  Application->State().Unpresented = true;
+  AppState().Unpresented = true;
 }
 
 void TSdlBackend::FormCaptionChanged(TForm* form) {
@@ -234,11 +234,11 @@ void TSdlBackend::WindowEvent(const SDL_WindowEvent& e) {
       break;
     }
     case SDL_WINDOWEVENT_CLOSE: PostMessage(form->Handle(), WM_CLOSE, 0, 0); break;
-    case SDL_WINDOWEVENT_EXPOSED: Application->State().Unpresented = true; break;
+    case SDL_WINDOWEVENT_EXPOSED: AppState().Unpresented = true; break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: {
       // The desktop raised the window: the form becomes the active one, unless a modal form holds the
       // input or it is a popup (popups never take the activation).
-      const auto& modal = Application->State().ModalStack;
+      const auto& modal = AppState().ModalStack;
       const bool blocked = (!modal.empty() && modal.back() != form) || dynamic_cast<TPopupWindow*>(form) != nullptr;
       if (!blocked && form->Visible() && form->Enabled() && Application->ActiveForm() != form) form->SetFocus();
       break;

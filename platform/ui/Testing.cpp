@@ -12,7 +12,7 @@ namespace qelta {
 
 namespace {
 
-platform_detail::TAppState& State() { return Application->State(); }
+platform_detail::TAppState& State() { return platform_detail::AppState(); }
 
 struct KeyStroke {
   Word Key = 0;

@@ -13,10 +13,10 @@
 
 namespace qelta {
 
-platform_detail::TWindowBackend& platform_detail::WindowBackend() { return *Application->State().Backend; }
+platform_detail::TWindowBackend& platform_detail::WindowBackend() { return *AppState().Backend; }
 
 void platform_detail::ChooseBackendFromEnvironment() {
-  auto& s = Application->State();
+  auto& s = AppState();
   if (s.BackendChosen) return;
   s.BackendChosen = true;
   const char* chosen = std::getenv("QELTA_BACKEND");

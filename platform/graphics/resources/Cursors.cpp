@@ -153,9 +153,10 @@ String Key(const String& name) {
   return k;
 }
 
+// Never destroyed, so components released at exit (Application's forms go last) still find it.
 std::map<String, HCURSOR>& Registry() {
-  static std::map<String, HCURSOR> registry;
-  return registry;
+  static auto* registry = new std::map<String, HCURSOR>();
+  return *registry;
 }
 
 void Add(const String& name, std::span<const char* const> rows, TPoint hotSpot) {

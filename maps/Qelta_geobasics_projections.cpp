@@ -54,7 +54,6 @@ using detail::TEllipsoidConsts;
 using detail::UTMFalseEasting;
 using detail::UTMFalseNorthing;
 using detail::UTMScale;
-constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000;
 // 0.1 x sqrt(uc_MinDouble): the smallest Newton step still taken.
 const double UPSStepLimit = static_cast<double>(0.1L * std::sqrt(uc_MinDouble));

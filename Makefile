@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-variants test-sanitize golden demo bench consumer-check clean
+.PHONY: all deps build test test-variants test-sanitize test-clang fuzz fuzz-sweep golden demo bench consumer-check clean
 
 all: build
 
@@ -26,6 +26,24 @@ test-sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The suite built by clang (build-clang/), as the gcc build's, warnings as errors under CI=1.
+test-clang: deps
+	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build-clang -j $(JOBS)
+	cd build-clang && ctest --output-on-failure -j $(JOBS)
+
+# The fuzz targets as libFuzzer binaries over libraries instrumented for coverage, under ASan and UBSan
+# (build-fuzz/). `make fuzz-sweep` fuzzes each for FUZZ_SECONDS on a copy of its corpus (fuzz/README.md).
+FUZZ_SECONDS ?= 60
+FUZZ_PARALLEL ?= 6
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQELTA_SANITIZE=ON \
+	  -DQELTA_LIBFUZZER=ON -DQELTA_BUILD_TESTS=OFF -DQELTA_BUILD_EXAMPLES=OFF -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target qelta_fuzzers
+
+fuzz-sweep: fuzz
+	bash fuzz/sweep.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_PARALLEL)
+
 # Rewrites the golden pictures and files of the tests (<library>/tests/golden/) from what the code makes
 # now; look at the diff of every changed picture or file before committing it.
 golden: build
@@ -45,4 +63,4 @@ consumer-check: build
 	JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/consumer-check.sh
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-clang build-fuzz

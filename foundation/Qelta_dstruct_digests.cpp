@@ -21,6 +21,7 @@
 #include <array>
 #include <utility>
 
+#include "Qelta_cpuid.h"
 #include "Qelta_dstruct.h"
 #include "Qelta_dstruct_digest_internal.h"
 
@@ -257,13 +258,33 @@ struct TDigestKernels {
   void (*Sha)(uint32_t (&)[5], const uint8_t*, size_t);
 };
 
-bool HasClmul() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"); }
-bool HasSha() { return __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("ssse3"); }
+struct TCpuFeatures {
+  bool Clmul = false;
+  bool Sha = false;
+};
 
-int SupportedLevel() {
-  __builtin_cpu_init();
-  return HasClmul() || HasSha() ? 1 : 0;
+// Read with CPUID from a hardware probe of our own, never from the probe a test may have installed: a fake
+// one could claim instructions this processor lacks. (Not every compiler's __builtin_cpu_supports knows "sha".)
+TCpuFeatures ReadCpuFeatures() {
+  TCpuProbe hardware;
+  if (!hardware.Supported()) return {};
+  const uint32_t highest = hardware.Query(0).EAX;
+  const uint32_t ecx1 = highest >= 1 ? hardware.Query(1).ECX : 0;
+  const uint32_t ebx7 = highest >= 7 ? hardware.Query(7).EBX : 0;
+  const auto bit = [](uint32_t reg, int n) { return ((reg >> n) & 1u) != 0; };
+  const bool sse41 = bit(ecx1, 19), ssse3 = bit(ecx1, 9);
+  return {bit(ecx1, 1) && sse41, bit(ebx7, 29) && sse41 && ssse3};
 }
+
+const TCpuFeatures& CpuFeatures() {
+  static const TCpuFeatures features = ReadCpuFeatures();
+  return features;
+}
+
+bool HasClmul() { return CpuFeatures().Clmul; }
+bool HasSha() { return CpuFeatures().Sha; }
+
+int SupportedLevel() { return HasClmul() || HasSha() ? 1 : 0; }
 
 TDigestKernels KernelsOf(int level) {
   if (level <= 0) return {Crc32Slice8, Sha1BlocksPlain};

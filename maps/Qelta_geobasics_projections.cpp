@@ -54,7 +54,6 @@ using map_detail::TEllipsoidConsts;
 using map_detail::UTMFalseEasting;
 using map_detail::UTMFalseNorthing;
 using map_detail::UTMScale;
-constexpr double UPSScale = 0.994;
 constexpr double UPSFalseOrigin = 2000000;
 // 0.1 x sqrt(uc_MinDouble): the smallest Newton step still taken.
 const double UPSStepLimit = static_cast<double>(0.1L * std::sqrt(uc_MinDouble));

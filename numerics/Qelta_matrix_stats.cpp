@@ -34,7 +34,9 @@ bool TMatrixT<M, T, V>::VisitRange(int LowCol, int LowRow, int HighCol, int High
   const int lc = LowCol, lr = LowRow, hc = HighCol, hr = HighRow;
   const int64_t n = (int64_t{hc} - lc + 1) * (int64_t{hr} - lr + 1);
   if constexpr (std::is_same_v<M, TIntMatrix>) {
-    const TIntMatrix& m = Self();
+    // As M, not TIntMatrix: the private triples are then reached by this base's instantiation for the integer
+    // matrix, which that class befriends, rather than by the template as a whole, which it does not.
+    const M& m = Self();
     if (m.FIsSparse) {
       fn(
           [&m, lc, lr, hc, hr, n](auto& acc) {

@@ -7,6 +7,8 @@ packages=(
   cmake
   make
   g++
+  clang  # the clang suite and the fuzz build (make test-clang, make fuzz)
+  libclang-rt-14-dev  # clang's libFuzzer and sanitizer runtimes (make fuzz)
   pkg-config
   libgtest-dev
   libgmock-dev

@@ -302,7 +302,7 @@ TEST(TContourPlot, ACellOfMixedColoursIsSplitAtMostIntoItsPixels) {
   f.c.EnablePainting();
   for (const auto& [pivots, perCell] : {std::pair{41, 25}, std::pair{101, 10}}) {
     f.c.SetPivotResY(2);
-    const TCanvasTrace t = TraceOf(f.c.GrafBmp()->Canvas(), [&] { f.c.SetPivotResX(pivots); });
+    const TCanvasTrace t = TraceOf(f.c.GrafBmp()->Canvas(), [&, pivots = pivots] { f.c.SetPivotResX(pivots); });
     EXPECT_EQ(t.Count("FillRect") + t.Count("Pixel"), (pivots - 1) * perCell) << pivots;
   }
 }

@@ -396,7 +396,7 @@ TEST_F(CalOnForm, ThePictureHasTheNavigationRowTheSpansAndTodaysRing) {
       if (row == 1 && col == 0) continue;
       around(cal->CellRect(col, row), c->TextWidth(row == 1 ? u"Wed" : u"88"));
     }
-  const TRect caption(cal->CellRect(3, 0).Left, 0, cal->CellRect(5, 0).Right, cal->CellRect(5, 0).Bottom);
+  const TRect caption = Rect(cal->CellRect(3, 0).Left, 0, cal->CellRect(5, 0).Right, cal->CellRect(5, 0).Bottom);
   around(caption, c->TextWidth(u"Jan 2024"));
   TRect hash = cal->CellRect(0, 1);
   hash.Top = 0;

@@ -46,7 +46,7 @@ struct NumIOFixture : ::testing::Test {
     user.Show(form.get());
     edit->SetFocus();
   }
-  void Setup(TInFormat format, double lo, double hi, TDecPSep sep) {
+  void UseFormat(TInFormat format, double lo, double hi, TDecPSep sep) {
     edit->SetInputFormat(format);
     edit->SetDecPlaceSep(sep);
     edit->SetRangeHigh(hi);
@@ -112,7 +112,7 @@ TEST_F(NumIOFixture, ChecksEveryChangeByFormatRangeAndSeparator) {
   for (const auto& c : EditCases) {
     SCOPED_TRACE(c.what);
     edit->SetEditText(String());
-    Setup(c.format, c.lo, c.hi, c.sep);  // checks the empty text: the last accepted text is empty
+    UseFormat(c.format, c.lo, c.hi, c.sep);  // checks the empty text: the last accepted text is empty
     if (c.preset != NoValue) Preset(c.preset);
     changes = 0;
     const int beeps = Beeps(user);
@@ -126,7 +126,7 @@ TEST_F(NumIOFixture, ChecksEveryChangeByFormatRangeAndSeparator) {
 }
 
 TEST_F(NumIOFixture, ARefusedKeyPutsTheCaretOnePlaceLeftStoppingAtZero) {
-  Setup(itFloat, 0, 100, dsDot);
+  UseFormat(itFloat, 0, 100, dsDot);
   Preset(12);  // "12.00000000"
   edit->SetSelStart(2);
   user.TypeText(u"x");
@@ -138,7 +138,7 @@ TEST_F(NumIOFixture, ARefusedKeyPutsTheCaretOnePlaceLeftStoppingAtZero) {
 }
 
 TEST_F(NumIOFixture, AFixPointTextThatLostItsSeparatorGetsItBackWithTheCaretAtTheOldSeparator) {
-  Setup(itFixPoint, 0, 10000, dsDot);
+  UseFormat(itFixPoint, 0, 10000, dsDot);
   Preset(12.34);
   edit->SetSelStart(3);
   user.PressKey(VK_BACK);  // "1234"
@@ -148,7 +148,7 @@ TEST_F(NumIOFixture, AFixPointTextThatLostItsSeparatorGetsItBackWithTheCaretAtTh
 
 // Regression: a refused keystroke after SetLabValue brought back the text accepted before it.
 TEST_F(NumIOFixture, ARefusedKeyAfterSetLabValueKeepsTheWrittenValue) {
-  Setup(itFloat, 0, 100, dsDot);
+  UseFormat(itFloat, 0, 100, dsDot);
   user.TypeText(u"3");
   edit->SetLabValue(4);
   edit->SetSelStart(static_cast<int>(edit->Text().size()));
@@ -160,7 +160,7 @@ TEST_F(NumIOFixture, ARefusedKeyAfterSetLabValueKeepsTheWrittenValue) {
 // Regression: setting the same text set the internal flag, no change came to clear it, and the
 // user's next (invalid) change went through unchecked.
 TEST_F(NumIOFixture, SettingTheSameTextLeavesTheNextChangeChecked) {
-  Setup(itInt, 0, 100, dsDot);
+  UseFormat(itInt, 0, 100, dsDot);
   user.TypeText(u"5");
   edit->SetEditText(u"5");
   user.TypeText(u"x");
@@ -175,7 +175,7 @@ TEST_F(NumIOFixture, RangeSettersKeepTheRangeOrderedAndForgetTheLastText) {
   edit->SetRangeHigh(1);
   EXPECT_EQ(edit->RangeLow(), 1);
   EXPECT_EQ(edit->RangeHigh(), 3);
-  Setup(itFloat, 0, 10, dsDot);
+  UseFormat(itFloat, 0, 10, dsDot);
   user.TypeText(u"5");
   edit->SetRangeHigh(3);  // forgets "5", then refuses it: the box empties
   EXPECT_EQ(edit->Text(), u"");

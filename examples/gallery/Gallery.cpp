@@ -35,20 +35,23 @@ std::vector<std::string> LinesOf(const std::string& fileName) {
   return {};
 }
 
-// "void qelta::gallery::{anonymous}::Horizontal(qelta::gallery::GalleryPage&)" -> "Horizontal".
-std::string ShortName(const std::string& function) {
-  const std::string head = function.substr(0, function.find('('));
-  const size_t colons = head.rfind("::"), blank = head.rfind(' ');
-  const size_t from = colons != std::string::npos ? colons + 2 : (blank != std::string::npos ? blank + 1 : 0);
-  return head.substr(from);
-}
-
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
 // The first line at or after `i` that ends a statement (its last character is ';').
 size_t StatementEnd(const std::vector<std::string>& lines, size_t i) {
   while (i + 1 < lines.size() && (lines[i].empty() || lines[i].back() != ';')) ++i;
   return i;
+}
+
+// The line that opens the top-level function holding line `line` (1-based): the nearest line above it that
+// starts in the first column; lines.size() when that one opens no block (the call is not in a function).
+size_t DefinitionOf(const std::vector<std::string>& lines, unsigned line) {
+  for (size_t i = std::min<size_t>(line, lines.size()); i-- > 0;) {
+    const std::string& s = lines[i];
+    if (s.empty() || s[0] == ' ' || StartsWith(s, "//")) continue;
+    return s.back() == '{' ? i : lines.size();
+  }
+  return lines.size();
 }
 
 // Text for HTML element content and attribute values.
@@ -84,23 +87,17 @@ GalleryPage::GalleryPage(std::filesystem::path folder) : folder_(std::move(folde
 
 void GalleryPage::Section(std::string title) { sections_.push_back({std::move(title), {}}); }
 
-void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std::string& caption,
-                      std::source_location where) {
+void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std::string& caption, CallSite where) {
   if (live_) return;
   if (sections_.empty()) Section("Pictures");
   picture.SaveToFile(Utf8ToString((folder_ / file).string()));
   sections_.back().pictures.push_back({file, caption, where});
 }
 
-std::string CodeOf(const std::source_location& where, unsigned after) {
+std::string CodeOf(const CallSite& where, unsigned after) {
   const std::vector<std::string> lines = LinesOf(where.file_name());
-  const std::string name = ShortName(where.function_name());
-  size_t head = lines.size();  // the line that defines the function
-  for (size_t i = 0; i < lines.size() && head == lines.size(); ++i)
-    if (!lines[i].empty() && lines[i][0] != ' ' && lines[i][0] != '/' && lines[i].find(" " + name + "(") != std::string::npos &&
-        lines[i].back() == '{')
-      head = i;
-  if (head == lines.size() || where.line() == 0) return std::string();
+  const size_t head = DefinitionOf(lines, where.line());
+  if (head == lines.size()) return std::string();
   size_t end = head;  // the closing brace of the function
   while (end < lines.size() && lines[end] != "}") ++end;
   size_t from = head;
@@ -139,7 +136,8 @@ std::filesystem::path GalleryPage::WriteIndex(const std::string& title) const {
   for (const PageSection& s : sections_) {
     html << "<h2>" << Escaped(s.title) << "</h2>\n";
     for (const GalleryPicture& p : s.pictures) {
-      const std::string function = std::string(p.where.file_name()) + ":" + p.where.function_name();
+      const std::string function = std::string(p.where.file_name()) + ":" +
+                                   std::to_string(DefinitionOf(LinesOf(p.where.file_name()), p.where.line()));
       const std::string code = CodeOf(p.where, lastAdd[function]);
       lastAdd[function] = p.where.line();
       html << "<div class=\"entry\"><figure><img src=\"" << Escaped(p.file) << "\" alt=\"" << Escaped(p.caption)

@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <source_location>
 #include <string>
 #include <vector>
 
@@ -22,11 +21,28 @@ class TForm;
 
 namespace qelta::gallery {
 
+/// Where a call stands: file and line, taken at the caller by the compilers' builtins in default arguments
+/// (std::source_location does the same, but clang 14 cannot build it with libstdc++ 12: its header needs a
+/// builtin that compiler lacks).
+class CallSite {
+ public:
+  static constexpr CallSite Current(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE()) {
+    return CallSite(file, line);
+  }
+  constexpr const char* file_name() const { return file_; }
+  constexpr unsigned line() const { return line_; }
+
+ private:
+  constexpr CallSite(const char* file, unsigned line) : file_(file), line_(line) {}
+  const char* file_;
+  unsigned line_;
+};
+
 /// One picture of the page: its PNG file name (inside the gallery folder), its caption and the place
 /// of the Add call that listed it.
 struct GalleryPicture {
   std::string file, caption;
-  std::source_location where;
+  CallSite where;
 };
 
 /// Collects the pictures of every topic and writes the index page.
@@ -40,7 +56,7 @@ class GalleryPage {
   /// Saves the bitmap as a PNG file in the folder and lists it with its caption and the code of the
   /// function that calls Add (`where` is that call).
   void Add(const TBitmap& picture, const std::string& file, const std::string& caption,
-           std::source_location where = std::source_location::current());
+           CallSite where = CallSite::Current());
   /// Writes index.html (UTF-8, static) into the folder and answers its path.
   std::filesystem::path WriteIndex(const std::string& title) const;
 
@@ -69,7 +85,7 @@ class GalleryPage {
 /// The code that drew the picture: the function of its Add call with the comment above it. Where one
 /// function adds several pictures, each gets the part from the previous Add (`after`, a line number;
 /// 0 for none) to its own. Empty when the source is not known.
-std::string CodeOf(const std::source_location& where, unsigned after);
+std::string CodeOf(const CallSite& where, unsigned after);
 
 /// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
 std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);

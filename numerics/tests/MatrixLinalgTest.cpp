@@ -82,6 +82,24 @@ TEST(LinalgKernels, BlockProductOnEveryLevelMatchesNaiveProduct) {
   num_detail::SetKernelLevel(saved);
 }
 
+// Regression: on the AVX2 level the scalar remainders (all of a dot product or axpy shorter than the vector
+// width) became fused multiply-adds wherever the compiler chose to contract, by rules gcc and clang do not
+// share, so one source gave different results per compiler. Only the explicit fused instructions fuse now:
+// (1 + 2^-30)(1 - 2^-30) = 1 - 2^-60 rounds to 1 before the sum on every level, as written.
+TEST(LinalgKernels, ShortRemaindersRoundEachProductOnEveryLevel) {
+  const double e = std::ldexp(1.0, -30);
+  const std::vector<double> x{1, 1 + e}, y{-1, 1 - e};
+  const int saved = detail::KernelLevel();
+  for (int level = 0; level <= saved; ++level) {
+    ASSERT_EQ(detail::SetKernelLevel(level), level);
+    EXPECT_EQ(detail::Dot(2, x.data(), y.data()), 0.0) << level;
+    std::vector<double> z{-1};
+    detail::Axpy(1, 1 + e, &y[1], z.data());
+    EXPECT_EQ(z[0], 0.0) << level;
+  }
+  detail::SetKernelLevel(saved);
+}
+
 // The integer product on every level against a naive wrapping product: sizes on both sides of the
 // 16 x 4 tiles and the 256-term blocks, leading dimensions above the row counts, unaligned starts.
 TEST(LinalgKernels, IntegerProductOnEveryLevelMatchesNaiveProduct) {

@@ -89,15 +89,15 @@ TEST(LinalgKernels, BlockProductOnEveryLevelMatchesNaiveProduct) {
 TEST(LinalgKernels, ShortRemaindersRoundEachProductOnEveryLevel) {
   const double e = std::ldexp(1.0, -30);
   const std::vector<double> x{1, 1 + e}, y{-1, 1 - e};
-  const int saved = detail::KernelLevel();
+  const int saved = num_detail::KernelLevel();
   for (int level = 0; level <= saved; ++level) {
-    ASSERT_EQ(detail::SetKernelLevel(level), level);
-    EXPECT_EQ(detail::Dot(2, x.data(), y.data()), 0.0) << level;
+    ASSERT_EQ(num_detail::SetKernelLevel(level), level);
+    EXPECT_EQ(num_detail::Dot(2, x.data(), y.data()), 0.0) << level;
     std::vector<double> z{-1};
-    detail::Axpy(1, 1 + e, &y[1], z.data());
+    num_detail::Axpy(1, 1 + e, &y[1], z.data());
     EXPECT_EQ(z[0], 0.0) << level;
   }
-  detail::SetKernelLevel(saved);
+  num_detail::SetKernelLevel(saved);
 }
 
 // The integer product on every level against a naive wrapping product: sizes on both sides of the

@@ -18,9 +18,11 @@
 // (Dean-Dixon, Kolmogorov-Smirnov) or an exactly computed one (Wilcoxon); the exact Kolmogorov
 // distribution is that of Marsaglia, Tsang and Wang (2003); Shapiro-Wilk is Royston's algorithm AS R94.
 // Limits: the tolerances are those of the methods: ln gamma about 2e-10 absolute, the series and
-// continued fractions stop at a relative change of 1e-8 (the beta continued fraction after at most 100 steps,
-// enough for a and b up to about 10^4), quantiles stop within 1e-8 of p (relative) or when their
-// bracket no longer shrinks. The U distribution is exact (counting recursion) for n1 n2 up to
+// continued fractions stop at a relative change of 1e-12 (the gamma continued fraction after at most 99
+// steps, enough for a up to about 4000; the beta one after at most 100, enough for a and b up to about
+// 10^4), so the incomplete functions hold about 1e-9 relative. The quantiles hold 1e-8 relative in
+// their smaller tail (p below 1/2, 1 - p above) against the exact distribution, from p = 1e-15 to
+// 1 - 1e-15 and 1..1000 degrees of freedom; their searches also stop when the bracket no longer shrinks. The U distribution is exact (counting recursion) for n1 n2 up to
 // UDistriExactLimit and the normal approximation with continuity correction above. The approximate
 // p-values (Lilliefors, the Kolmogorov tail, Shapiro-Wilk) carry the accuracy of their published fits.
 // Failure channel: invalid arguments answer 0, -1 or the value each routine states; EQeltaStatisError
@@ -95,18 +97,20 @@ double nDistriDensity(double x);
 /// Standard normal distribution function (the lower tail comes from the upper incomplete gamma
 /// function directly, so it keeps its relative accuracy far out).
 double nDistriIntegral(double x);
-/// x with nDistriIntegral(x) = p within 1e-8 of p (relative); 0 for p outside (0, 1) or NaN.
+/// x with nDistriIntegral(x) = p, within 1e-8 of the smaller tail (relative): of p for p <= 1/2, of
+/// 1 - p above, where it is minus the quantile of 1 - p; exactly 0 at 1/2; 0 for p outside (0, 1) or NaN.
 double nDistriQuantile(double p);
 
 // [SECTION] t, chi-squared and F distributions
 // Degrees of freedom below 1 are invalid and answer 0; so do NaN arguments. The distribution
-// functions are lower tails P(X <= x); the quantiles answer 0 for p outside (0, 1).
+// functions are lower tails P(X <= x); the quantiles hold 1e-8 relative in the smaller tail (p up to
+// 1/2, 1 - p above) and answer 0 for p outside (0, 1).
 
 /// Density of Student's t with df degrees of freedom.
 double tDistriDensity(double t, int df);
 /// P(T <= t) for Student's t with df degrees of freedom.
 double tDistriIntegral(double t, int df);
-/// t with tDistriIntegral(t, df) = p.
+/// t with tDistriIntegral(t, df) = p; minus the quantile of 1 - p above 1/2, exactly 0 at 1/2.
 double tDistriQuantile(double p, int df);
 /// Density of chi-squared with df degrees of freedom (0 for x < 0).
 double Chi2DistriDensity(double x, int df);

@@ -3,17 +3,26 @@
 //
 // The normal distribution function is (1 + P(1/2, x^2/2)) / 2; its lower tail is Q(1/2, x^2/2) / 2,
 // taken from the tail the incomplete gamma method computes directly. t: P(T <= t) = I_z(df/2, 1/2) / 2
-// for t <= 0 with z = df / (df + t^2), the complement above. Chi-squared: P(df/2, x/2). F:
-// I_z(df1/2, df2/2) with z = df1 x / (df1 x + df2) (Abramowitz and Stegun 26.7.1, 26.4.19, 26.6.2).
-// The densities are the textbook forms through ln gamma. Quantiles invert the distribution functions
-// by bracketing and bisection (num_detail::InvertDistribution), the normal one from the start value of
-// Abramowitz and Stegun 26.2.23.
+// for t <= 0 with z = df / (df + t^2) (for |t| < 1, 1/2 - I_w(1/2, df/2) / 2 with w = 1 - z computed
+// directly), the complement above. Chi-squared: P(df/2, x/2), its upper tail Q(df/2, x/2). F:
+// I_z(df1/2, df2/2) with z = df1 x / (df1 x + df2), its upper tail I_w(df2/2, df1/2) with
+// w = df2 / (df1 x + df2) (Abramowitz and Stegun 26.7.1, 26.4.19, 26.6.2). The densities are the
+// textbook forms through ln gamma. Quantiles invert the distribution functions by bracketing and
+// bisection (num_detail::InvertDistribution), the normal one from the start value of Abramowitz and
+// Stegun 26.2.23. Each search measures its miss in the smaller tail: p itself up to 1/2, above it the
+// upper tail against 1 - p (exact in binary there), and the symmetric normal and t distributions
+// answer minus the quantile of 1 - p.
 // Deliberate deviations, each a mended fault:
 //  - nDistriQuantile ended only when |F(m) - p| / p fell below 1e-8, which the lower tail computed
 //    as (1 - P) / 2 could not reach below p of about 1e-9 (the difference cancels): the search now
 //    also stops when its bracket no longer shrinks, the lower tail keeps its relative accuracy, the
 //    start value takes ln p directly (ln(1 - (1 - p)) was ln 0 below 1e-16), and NaN counts as
 //    outside (0, 1).
+//  - Above p = 1/2 that stop, relative to p, cannot resolve the upper tail: every x whose F(x) is
+//    within 1e-8 of 1 meets it, and nDistriQuantile(1 - 1e-12) gave 7.03405 for 7.03449. The quantile
+//    of p above 1/2 is now minus the one of 1 - p, and p = 1/2 gives exactly 0 (it gave -5.6e-9). The
+//    search stops within 1e-9 of the tail, so that with the error of the tail function itself the
+//    result holds to 1e-8 of the exact tail.
 //  - FisherTransformInv is tanh: (e^2z - 1) / (e^2z + 1) was NaN above z = 354 (e^2z overflows).
 //  - WeibullDensity answers 0 for a shape of 0 or less (the formula gave negative "densities") and
 //    ConfidenceInterval 0 for n < 1 (a division by sqrt 0).
@@ -42,13 +51,42 @@ E NormalLowerTail(E x) {
   return num_detail::GammaTails(h, 0.5L).Q / 2;
 }
 
-/// Start value of Abramowitz and Stegun 26.2.23 (|error| < 4.5e-4) for 0 < p < 1.
+/// Start value of Abramowitz and Stegun 26.2.23 (|error| < 4.5e-4) for 0 < p < 1/2.
 double NormalQuantileStart(double p) {
-  const double r = p < 0.5 ? p : 1 - p;
-  const double t = std::sqrt(-2 * std::log(r));
-  const double b =
-      t - (2.515517 + 0.802853 * t + 0.010328 * t * t) / (1 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t);
-  return p < 0.5 ? -b : b;
+  const double t = std::sqrt(-2 * std::log(p));
+  return -(t - (2.515517 + 0.802853 * t + 0.010328 * t * t) /
+                   (1 + 1.432788 * t + 0.189269 * t * t + 0.001308 * t * t * t));
+}
+
+/// The normal quantile for 0 < p < 1/2: bisection on the lower tail around the start value.
+double NormalLowerQuantile(double p) {
+  const double b = NormalQuantileStart(p), e = 0.1 * std::max(std::fabs(b), 0.1);
+  return num_detail::InvertDistribution([](double x) { return nDistriIntegral(x); }, p, b - e, b + e, false);
+}
+
+/// P(T <= -|t|) for Student's t, df > 0: I_z(df/2, 1/2) / 2 with z = df / (df + t^2); for |t| < 1,
+/// where the tail is above 0.15, 1/2 - I_w(1/2, df/2) / 2 with w = t^2 / (df + t^2), as z rounds
+/// towards 1 there and 1 - z would lose the difference.
+E StudentLowerTail(double t, double df) {
+  const E v = df, t2 = static_cast<E>(t) * t;
+  if (t2 < 1) return 0.5L - IncompleteBeta(static_cast<double>(t2 / (v + t2)), 0.5, df / 2.0) / 2.0L;
+  return IncompleteBeta(static_cast<double>(v / (v + t2)), df / 2.0, 0.5) / 2.0L;
+}
+
+/// P(X > x) for chi-squared, from the upper incomplete gamma function directly.
+double Chi2UpperTail(double x, int df) {
+  if (!(x > 0)) return 1.0;
+  if (std::isinf(x)) return 0.0;
+  return static_cast<double>(num_detail::GammaTails(x / 2, df / 2.0).Q);
+}
+
+/// P(X > x) for F: I_w(df2/2, df1/2) with w = df2 / (df1 x + df2), computed directly (1 - z of the
+/// lower tail rounds the upper one away).
+double FUpperTail(double x, int df1, int df2) {
+  if (!(x > 0)) return 1.0;
+  if (std::isinf(x)) return 0.0;
+  const E d1x = static_cast<E>(df1) * x;
+  return IncompleteBeta(static_cast<double>(df2 / (d1x + df2)), df2 / 2.0, df1 / 2.0);
 }
 
 bool IsProbability(double p) { return p > 0 && p < 1; }
@@ -67,8 +105,7 @@ double nDistriIntegral(double x) {
 
 double nDistriQuantile(double p) {
   if (!IsProbability(p)) return 0.0;
-  const double b = NormalQuantileStart(p), e = 0.1 * std::max(std::fabs(b), 0.1);
-  return num_detail::InvertDistribution([](double x) { return nDistriIntegral(x); }, p, b - e, b + e, false);
+  return num_detail::SymmetricQuantile(NormalLowerQuantile, p);
 }
 
 // [SECTION] t distribution
@@ -85,15 +122,17 @@ double tDistriIntegral(double t, int df) { return df < 1 ? 0.0 : num_detail::Stu
 double num_detail::StudentIntegral(double t, double df) {
   if (!(df > 0) || std::isnan(t)) return 0.0;
   if (std::isinf(df)) return nDistriIntegral(t);
-  const E v = df, z = v / (v + static_cast<E>(t) * t);
-  const E tail = IncompleteBeta(static_cast<double>(z), df / 2.0, 0.5) / 2.0L;
+  const E tail = StudentLowerTail(t, df);
   return static_cast<double>(t > 0 ? 1 - tail : tail);
 }
 
 double tDistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
-  const double z = nDistriQuantile(p);  // |t| >= |z|: the search widens outwards from here
-  return num_detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, p, z - 1, z + 1, false);
+  const auto lowerQuantile = [df](double q) {
+    const double z = nDistriQuantile(q);  // |t| >= |z|: the search widens outwards from here
+    return num_detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, q, z - 1, z + 1, false);
+  };
+  return num_detail::SymmetricQuantile(lowerQuantile, p);
 }
 
 // [SECTION] chi-squared distribution
@@ -112,8 +151,8 @@ double chi2DistriIntegral(double x, int df) {
 
 double chi2DistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
-  return num_detail::InvertDistribution([df](double x) { return chi2DistriIntegral(x, df); }, p, df / 4.0, 2.0 * df + 8,
-                                    true);
+  return num_detail::InvertTails([df](double x) { return chi2DistriIntegral(x, df); },
+                                 [df](double x) { return Chi2UpperTail(x, df); }, p, df / 4.0, 2.0 * df + 8, true);
 }
 
 // [SECTION] F distribution
@@ -135,8 +174,8 @@ double FDistriIntegral(double x, int df1, int df2) {
 
 double FDistriQuantile(double p, int df1, int df2) {
   if (!IsProbability(p) || df1 < 1 || df2 < 1) return 0.0;
-  return num_detail::InvertDistribution([df1, df2](double x) { return FDistriIntegral(x, df1, df2); }, p, 0.25, 4.0,
-                                    true);
+  return num_detail::InvertTails([df1, df2](double x) { return FDistriIntegral(x, df1, df2); },
+                                 [df1, df2](double x) { return FUpperTail(x, df1, df2); }, p, 0.25, 4.0, true);
 }
 
 // [SECTION] further densities, transforms and intervals

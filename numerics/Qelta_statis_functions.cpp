@@ -14,6 +14,11 @@
 //    C(34, 17)) and refuses results beyond the Integer range.
 //  - The power series stops after 10^7 terms at most, so arguments such as a = x = +Inf cannot keep
 //    it going; infinite arguments answer their limits.
+//  - The series and both continued fractions stop at a relative change of 1e-12, not 1e-8: where the
+//    terms shrink slowly the part left out is several times the last change, and P(500, x) near
+//    x = 500 came out 4e-8 too small, more than the quantiles above it may miss by. At 1e-12 the error of ln gamma
+//    (about 2e-10) is what remains. The step limits stay: the gamma fraction's 99 steps reach 1e-9 for a
+//    up to about 4000, the beta fraction's 100 for a and b up to about 10^4.
 
 #include <algorithm>
 #include <climits>
@@ -29,7 +34,7 @@ namespace {
 
 using E = Extended;
 
-constexpr E kRelStop = 1e-8L;  // relative change at which series and fractions stop
+constexpr E kRelStop = 1e-12L;  // relative change at which series and fractions stop, far below ln gamma's error
 
 /// Lanczos' series (x > 0).
 E LnGammaOf(E x) {
@@ -67,7 +72,7 @@ E GammaFraction(E x, E a) {
     if (a1 == 0) continue;
     f = 1 / a1;
     const E gNew = b1 * f;
-    const bool done = std::fabs(gNew - g) < kRelStop * std::fabs(gNew);  // |(G' - G) / G'| < 1e-8
+    const bool done = std::fabs(gNew - g) < kRelStop * std::fabs(gNew);  // |(G' - G) / G'| < kRelStop
     g = gNew;
     if (done) break;
   }

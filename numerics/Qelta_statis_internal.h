@@ -33,15 +33,18 @@ double StudentIntegral(double t, double df);
 
 // [SECTION] quantiles
 
-/// Relative tolerance in p at which a quantile search stops.
+/// Relative accuracy of the quantiles in their smaller tail, against the exact distribution.
 inline constexpr double QuantileTolerance = 1e-8;
+/// Relative miss of the tail at which a search stops: a tenth of QuantileTolerance, so that the
+/// error of the tail functions themselves (a few 1e-10, mostly from ln gamma) fits beside it.
+inline constexpr double QuantileStop = QuantileTolerance / 10;
 
-/// x with cdf(x) = p for a non-decreasing cdf, searched from the bracket [lo, hi] (lo < hi). The
-/// bracket is widened first (doubled outwards, at most 2200 times; with Positive the lower end
-/// halves towards 0 instead); then halved until |cdf(m) - p| < QuantileTolerance p or the bracket
-/// no longer shrinks (at most 400 halvings). Ends of one sign more than a factor of 4 apart are
-/// split at their geometric mean, so tiny and huge quantiles need few steps. Answers the last
-/// midpoint.
+/// x with cdf(x) = p for a non-decreasing cdf (a negated upper tail with a negated p qualifies),
+/// searched from the bracket [lo, hi] (lo < hi). The bracket is widened first (doubled outwards, at
+/// most 2200 times; with Positive the lower end halves towards 0 instead); then halved until
+/// |cdf(m) - p| < QuantileStop |p| or the bracket no longer shrinks (at most 400 halvings). Ends of one
+/// sign more than a factor of 4 apart are split at their geometric mean, so tiny and huge quantiles
+/// need few steps. Answers the last midpoint.
 template <typename Cdf>
 double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positive) {
   for (int i = 0; i < 2200 && cdf(lo) > p; ++i) {
@@ -68,11 +71,29 @@ double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positi
     else m = 0.5 * lo + 0.5 * hi;
     if (!(m > lo && m < hi)) break;  // the bracket no longer shrinks
     const double f = cdf(m);
-    if (std::fabs(f - p) < QuantileTolerance * p) break;
+    if (std::fabs(f - p) < QuantileStop * std::fabs(p)) break;
     if (f > p) hi = m;
     else lo = m;
   }
   return m;
+}
+
+/// x with lower(x) = p for p <= 1/2 and with upper(x) = 1 - p above, so that the search measures its
+/// miss in the smaller tail: 1 - p is exact in binary for p >= 1/2, while 1 - lower(x) holds the
+/// tail only to the absolute error of lower(x), far too coarse for a tail of 1e-10. lower rises with
+/// x, upper falls; the rest as InvertDistribution.
+template <typename Lower, typename Upper>
+double InvertTails(Lower&& lower, Upper&& upper, double p, double lo, double hi, bool Positive) {
+  if (p <= 0.5) return InvertDistribution(lower, p, lo, hi, Positive);
+  return InvertDistribution([&upper](double x) { return -upper(x); }, -(1 - p), lo, hi, Positive);
+}
+
+/// The quantile of a distribution symmetric about 0 from its lower half, lowerQuantile(p) for
+/// 0 < p < 1/2: exactly 0 at p = 1/2 and -lowerQuantile(1 - p) above.
+template <typename LowerQuantile>
+double SymmetricQuantile(LowerQuantile&& lowerQuantile, double p) {
+  if (p == 0.5) return 0.0;
+  return p < 0.5 ? lowerQuantile(p) : -lowerQuantile(1 - p);
 }
 
 // [SECTION] critical-value tables (Qelta_statis_tables.cpp, written by numerics/tools/gen_statistables.py)

@@ -1,15 +1,18 @@
 // Qelta_statis: the edge cases of the distributions and special functions, the mended faults, the
-// quantiles as inverses of the distribution functions, and the U distribution against enumeration.
+// quantiles as inverses of the distribution functions and against exact values, and the U
+// distribution against enumeration.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <functional>
 #include <cmath>
+#include <iomanip>
 #include <limits>
 #include <vector>
 
 #include "Assertions.h"
 #include "Qelta_statis.h"
+#include "StatQuantileRefs.h"
 
 using namespace qelta;
 
@@ -223,6 +226,90 @@ TEST(Statis, DensitiesAreTheDerivativesOfTheDistributionFunctions) {
     for (int i = 1; i < n; ++i) s += (i % 2 ? 4 : 2) * p.pdf(p.a + i * h);
     EXPECT_NEAR(s * h / 3, p.cdf(p.b) - p.cdf(p.a), 2e-8);
   }
+}
+
+// [SECTION] quantiles against exact values
+// The references (StatQuantileRefs.h) come from 50-digit arithmetic: for each p, a double, the exact
+// quantile X of its smaller tail (p, or 1 - p exactly above 1/2) and the rate |d ln tail / dx| there,
+// so that |y - X| Rate is the relative miss of the tail by a result y.
+
+using test::QuantileRefs;
+using test::TQuantileRef;
+
+double QuantileOf(const TQuantileRef& r) {
+  switch (r.Family) {
+    case 'n': return nDistriQuantile(r.P);
+    case 't': return tDistriQuantile(r.P, r.Df1);
+    case 'c': return chi2DistriQuantile(r.P, r.Df1);
+    default: return FDistriQuantile(r.P, r.Df1, r.Df2);
+  }
+}
+
+double LowerTailOf(const TQuantileRef& r, double x) {
+  switch (r.Family) {
+    case 'n': return nDistriIntegral(x);
+    case 't': return tDistriIntegral(x, r.Df1);
+    case 'c': return chi2DistriIntegral(x, r.Df1);
+    default: return FDistriIntegral(x, r.Df1, r.Df2);
+  }
+}
+
+/// The reference of one call.
+const TQuantileRef& RefOf(char family, int df1, int df2, double p) {
+  for (const TQuantileRef& r : QuantileRefs)
+    if (r.Family == family && r.Df1 == df1 && r.Df2 == df2 && r.P == p) return r;
+  ADD_FAILURE() << "no reference " << family << " " << df1 << " " << df2 << " " << p;
+  return QuantileRefs[0];
+}
+
+/// y within 1e-8 of the smaller tail of r, relative.
+::testing::AssertionResult HitsTail(const TQuantileRef& r, double y) {
+  const double miss = std::fabs(y - r.X) * r.Rate;
+  if (miss <= 1e-8) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << std::setprecision(17) << r.Family << "(" << r.Df1 << ", " << r.Df2
+                                       << ") at p = " << r.P << ": " << y << " for " << r.X
+                                       << " misses the tail by " << miss;
+}
+
+TEST(StatisQuantiles, HoldTheirSmallerTailTo1e8FromPOf1e15To1Minus1e15) {
+  for (const TQuantileRef& r : QuantileRefs) EXPECT_TRUE(HitsTail(r, QuantileOf(r)));
+}
+
+// Above p = 1/2 the searches stopped once |F(x) - p| < 1e-8 p, which every x with F(x) within 1e-8
+// of 1 meets: each answered the first such point of its bracket.
+TEST(StatisQuantiles, UpperQuantilesAreSearchedInTheUpperTail) {
+  const struct {
+    const char* call;
+    char family;
+    int df1, df2;
+    double p;
+  } cases[] = {
+      {"chi2DistriQuantile(1 - 1e-10, 3), was 67", 'c', 3, 0, 1 - 1e-10},
+      {"tDistriQuantile(1 - 1e-8, 5), was 58.61", 't', 5, 0, 1 - 1e-8},
+      {"FDistriQuantile(1 - 1e-8, 5, 10), was 176.5", 'F', 5, 10, 1 - 1e-8},
+      {"nDistriQuantile(1 - 1e-12), was 7.03405", 'n', 0, 0, 1 - 1e-12},
+  };
+  for (const auto& c : cases) {
+    const TQuantileRef& r = RefOf(c.family, c.df1, c.df2, c.p);
+    EXPECT_TRUE(HitsTail(r, QuantileOf(r))) << c.call;
+  }
+}
+
+// The median came out as the first point within 1e-8 of 1/2: nDistriQuantile(0.5) was -5.6e-9.
+TEST(StatisQuantiles, MedianOfTheSymmetricDistributionsIsZero) {
+  EXPECT_EQ(nDistriQuantile(0.5), 0.0);
+  for (int df : {1, 2, 7, 1000}) EXPECT_EQ(tDistriQuantile(0.5, df), 0.0) << df;
+}
+
+// The lower tails at the exact quantiles, within 1e-9. The series and continued fractions stopped at
+// a relative change of 1e-8, which left errors of up to 4e-8 where the terms shrink slowly
+// (chi-squared with 1000 degrees of freedom near its median); and P(T <= t) with |t| small took
+// I_z(df/2, 1/2) at z = df / (df + t^2) rounded next to 1 (6.6e-8 off at t = -2.5e-7, 1000 degrees).
+TEST(StatisQuantiles, LowerTailsAtTheExactQuantilesHoldTo1e9) {
+  for (const TQuantileRef& r : QuantileRefs)
+    if (r.P <= 0.5) {
+      EXPECT_NEAR_REL(LowerTailOf(r, r.X), r.P, 1e-9) << r.Family << "(" << r.Df1 << ", " << r.Df2 << ") " << r.X;
+    }
 }
 
 // [SECTION] Mann-Whitney U distribution

@@ -975,8 +975,8 @@ TEST(TStringArray, MalformedOrHostileElementsLeaveTheTableUnchanged) {
 }
 
 // Regression: a 132-byte file declaring 134,217,728 rows made the reader reserve 1.7 GB before any
-// cell. The table is built when the element closes, and its cells may exceed what the file lists by
-// at most 2^24; within that bound the declared size stands, trailing empty rows included.
+// cell. The table is built when the element closes, and its storage may exceed what the element's text
+// can fill by a small allowance only; within it the declared size stands, trailing empty rows included.
 TEST(TStringArray, WhatAFileMakesTheReaderReserveFollowsWhatItHolds) {
   const std::string head = "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n";
   TempDir dir;

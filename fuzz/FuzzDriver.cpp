@@ -16,6 +16,8 @@
 // input size.
 #include "FuzzDriver.h"
 
+#include <execinfo.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -154,6 +156,9 @@ void OnHeapBound(std::size_t request) {
                gInputSize, request, static_cast<long long>(qelta::test::HeapLive() - gHeapBase),
                static_cast<long long>(PeakBound(gInputSize)), static_cast<long long>(kPeakPerByte),
                int(QELTA_FUZZ_PEAK_BASE_MB));
+  void* frames[48];
+  std::fprintf(stderr, "fuzz: the allocation was made at:\n");
+  backtrace_symbols_fd(frames, backtrace(frames, 48), 2);
   std::abort();
 }
 

@@ -32,6 +32,10 @@ int64_t HeapPeakOf(Fn&& fn) {
   return HeapPeakBytes() - base;
 }
 
+/// The heap a reader may hold at once for an input of `bytes` bytes: 100 per byte plus 8 MiB, the bound the
+/// fuzz driver keeps for every reader.
+inline int64_t ReaderPeakBound(std::size_t bytes) { return 100 * static_cast<int64_t>(bytes) + (int64_t{8} << 20); }
+
 /// From now on, an allocation that would take the heap more than `bytes` above what it holds now
 /// calls onExceed(request) before it is made (under AddressSanitizer right after); onExceed is called
 /// at most once and should end the program. A negative `bytes` lifts the limit.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Assertions.h"
@@ -603,12 +604,10 @@ TEST(TColorArrayFile, AdjustSizeGrowsOnlyAsFarAsTheFileCanFill) {
     EXPECT_TRUE(a.IsEqual(&before)) << head;
     EXPECT_LE(peak, test::ReaderPeakBound(text.size())) << head;
   }
-  dir.Put("m.txt", "500000 500001\r\n00000007\r\n00000008\r\n");
+  dir.Put("m.txt", "500001 500001\r\n00000008\r\n");  // 2 MB of entries for one line: within the allowance
   TColorArray m(nullptr);
   ASSERT_TRUE(m.LoadFromFile(dir / "m.txt", true));
-  EXPECT_EQ(m.Size(), 500001);
-  EXPECT_EQ(m.GetColorElem(500000), 7);
-  EXPECT_EQ(m.GetColorElem(500001), 8);
+  EXPECT_EQ(std::pair(m.Size(), m.GetColorElem(500001)), std::pair(500001, TColor{8}));
 }
 
 TEST(TColorArrayFile, AbsurdOrNegativeSizesAreRefused) {

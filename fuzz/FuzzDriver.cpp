@@ -162,23 +162,33 @@ void OnHeapBound(std::size_t request) {
   std::abort();
 }
 
-// The worst inputs seen: by share of the bound and by peak per input byte.
+// The worst input seen by one measure: the measure, its peak and its size.
+struct TWorst {
+  double Value = 0;
+  int64_t Peak = 0;
+  std::size_t Size = 0;
+  void Note(double value, int64_t peak, std::size_t size) {
+    if (value > Value) std::tie(Value, Peak, Size) = std::tuple(value, peak, size);
+  }
+};
+
+// The worst inputs seen: by share of the bound, by peak per input byte, and by peak per byte among the
+// inputs of 1 KiB or more (where the fixed costs of a run no longer dominate).
 struct TPeakRecord {
-  double Share = 0, Ratio = 0;
-  int64_t SharePeak = 0, RatioPeak = 0;
-  std::size_t ShareSize = 0, RatioSize = 0;
+  TWorst Share, Ratio, LargeRatio;
 
   void Note(std::size_t size, int64_t peak) {
-    const double share = static_cast<double>(peak) / static_cast<double>(PeakBound(size));
     const double ratio = static_cast<double>(peak) / static_cast<double>(size ? size : 1);
-    if (share > Share) std::tie(Share, SharePeak, ShareSize) = std::tuple(share, peak, size);
-    if (ratio > Ratio) std::tie(Ratio, RatioPeak, RatioSize) = std::tuple(ratio, peak, size);
+    Share.Note(static_cast<double>(peak) / static_cast<double>(PeakBound(size)), peak, size);
+    Ratio.Note(ratio, peak, size);
+    if (size >= 1024) LargeRatio.Note(ratio, peak, size);
   }
   void Print() const {
     std::printf("fuzz: heap peak at most %.1f%% of the bound (%lld bytes for an input of %zu); worst peak / size %.1f "
-                "(%lld bytes for %zu)\n",
-                100 * Share, static_cast<long long>(SharePeak), ShareSize, Ratio, static_cast<long long>(RatioPeak),
-                RatioSize);
+                "(%lld bytes for %zu), from 1 KiB on %.1f (%lld bytes for %zu)\n",
+                100 * Share.Value, static_cast<long long>(Share.Peak), Share.Size, Ratio.Value,
+                static_cast<long long>(Ratio.Peak), Ratio.Size, LargeRatio.Value, static_cast<long long>(LargeRatio.Peak),
+                LargeRatio.Size);
   }
 };
 

@@ -19,12 +19,14 @@
 // Selection bits and the sort state belong to the view and are not written. A reader finds the opening
 // line as CheckIfValidReplist does, then reads tags up to "</replist>"; comments and unknown tags are
 // passed over. numcols (1..65535) and numrows (0 or more) come once each, before any column or cell; an
-// index outside them, a malformed number, a mode other than box or radio, a table larger than its cells
-// justify or the end of the input before the closing tag makes the block malformed.
+// index outside them, a malformed number, a mode other than box or radio, a table that needs more storage
+// than the block's text can fill plus a small allowance for the empty cells left out
+// (core_detail::StorageFitsInput), or the end of the input before the closing tag makes the block malformed.
 
 #include <algorithm>
 
 #include "Encoding.h"
+#include "Qelta_readbound_internal.h"
 #include "Qelta_replist.h"
 #include "Qelta_stringl.h"
 #include "Qelta_streams.h"
@@ -34,10 +36,6 @@
 namespace qelta {
 
 namespace {
-
-
-// Cells a declared size may hold beyond those the block lists (what a reader may reserve for a short file).
-constexpr int64_t kMaxUnlistedCells = int64_t(1) << 22;
 
 // True when a line opens a replist block with the identifier wanted ("" any): the line holds "<replist"
 // and "qeltakit" (A-Z case ignored); the identifier is the text of id="..." without blanks around (empty
@@ -264,15 +262,25 @@ void TRLData::SaveAsXMLFile(const String& FName, const String& DataID) const {
 
 namespace {
 
+// What the metadata of one column takes: its name, format and check mode (texts up to their short form).
+constexpr int64_t kColumnBytes = 2 * int64_t(sizeof(AnsiString)) + int64_t(sizeof(TCheckMode));
+
+// True when the table a block declares fits what its `chars` characters can fill; it is built aside and
+// then copied in, and the allowance of StorageFitsInput leaves room for the two.
+bool TableFitsBlock(const TBlock& b, int64_t chars) {
+  const int64_t bytes = core_detail::StringArrayBytes(b.Cols, std::max<int64_t>(b.Rows, 1)) + b.Cols * kColumnBytes;
+  return core_detail::StorageFitsInput(bytes, chars);
+}
+
 // Reads the next block with the identifier into a fresh TRLData; the result as ReadFromXMLString answers.
 int ReadBlock(TTagReader& src, const String& DataID, TRLData& fresh) {
   String line, id;
   bool found = false;
   while (!found && src.ReadLine(line)) found = IsReplistLine(line, DataID, id);
   if (!found) return -1;
+  const int64_t start = src.CharsRead() - int64_t(line.size()) - 1;
   TBlock b;
-  if (!ReadChildren(src, b)) return kMalformed;
-  if ((b.Cols + 1) * std::max<int64_t>(b.Rows, 1) > int64_t(b.Cells.size()) + kMaxUnlistedCells) return kMalformed;
+  if (!ReadChildren(src, b) || !TableFitsBlock(b, src.CharsRead() - start)) return kMalformed;
   try {
     fresh.SetNrCols(int(b.Cols));
     fresh.SetNrRows(int(b.Rows));

@@ -470,9 +470,10 @@ class TStringArray : public TComponent {
   std::vector<AnsiString> SortKeys(int col);
   void ReportPercent(int64_t done, int64_t expected);
   void TakeContents(TStringArray& other);
-  /// Builds the table of an element that was read and takes it; false (unchanged) beyond the bound
-  /// of unlisted cells or without memory.
-  bool TakeXmlChildren(int cols, int rows, const std::vector<core_detail::TStringArrayChild>& children);
+  /// Builds the table of an element of `chars` characters that was read and takes it; false (unchanged)
+  /// when its size needs more storage than such an element can fill (core_detail::StorageFitsInput) or
+  /// without memory.
+  bool TakeXmlChildren(int cols, int rows, const std::vector<core_detail::TStringArrayChild>& children, int64_t chars);
 
   int FNCol = 1;
   int FNRow = 1;

@@ -44,6 +44,7 @@
 #include "Encoding.h"
 #include "Math.h"
 #include "Qelta_dstruct.h"
+#include "Qelta_readbound_internal.h"
 #include "SysUtils.h"
 
 namespace qelta {
@@ -300,6 +301,12 @@ void TStringArray::EmptyPhysRows(int from, int to) {
   if (from > to) return;
   for (auto& column : FPoiArray) std::fill(column.begin() + from, column.begin() + to + 1, 0u);
   std::fill(FRowAttrib.begin() + from, FRowAttrib.begin() + to + 1, uint8_t(0));
+}
+
+int64_t core_detail::StringArrayBytes(int64_t cols, int64_t rows) {
+  const int64_t physical = 10 * ((rows - 1) / 10 + 1) + 1;  // as Reallocate takes them, with row 0
+  const int64_t column = physical * int64_t(sizeof(uint32_t)) + int64_t(sizeof(std::vector<uint32_t>));
+  return (cols + 1) * column + physical * int64_t(sizeof(int) + 1) + cols;
 }
 
 bool TStringArray::Reallocate(int Nc, int Nr) {

@@ -28,9 +28,10 @@
 // any other child, with 1 <= C <= 65535 and R >= 1; children outside the dimensions, attribute
 // values outside 0..255 and unknown tags are skipped; cell texts longer than 255 characters are
 // cut. The children are kept as they arrive and the table is built at the closing tag, so what
-// the reader reserves follows what the file holds: the C + 1 columns x R rows of cells may exceed
-// the children listed by at most 2^24 (a 132-byte file declaring 134,217,728 rows made the reader
-// reserve 1.7 GB before any cell). A missing or malformed "dims", a malformed number, a table
+// the reader reserves follows what the file holds: the storage of the C + 1 columns x R rows stays
+// within what the element's text can fill plus a small allowance for the empty cells the writer leaves
+// out (core_detail::StorageFitsInput; a 132-byte file declaring 134,217,728 rows made the reader reserve
+// 1.7 GB before any cell, and one declaring 400 x 10,000 cells still 16 MB). A missing or malformed "dims", a malformed number, a table
 // beyond that bound or the end of the file before the closing tag answers false and leaves the
 // table unchanged.
 //
@@ -54,6 +55,7 @@
 
 #include "Encoding.h"
 #include "Qelta_dstruct.h"
+#include "Qelta_readbound_internal.h"
 #include "Qelta_streams.h"
 #include "Streams.h"
 #include "StrUtils.h"
@@ -310,9 +312,6 @@ namespace {
 
 using core_detail::TStringArrayChild;
 
-// Cells the declared dimensions may add to the children a file lists.
-constexpr int64_t kMaxUnlistedStringCells = int64_t(1) << 24;
-
 // The child in tag's attributes and content; false when a number is malformed. Children outside
 // the declared size or with attribute values outside 0..255 are passed over (Tag 0).
 bool ReadChild(int tag, const String& attributes, const String& content, int64_t cols, int64_t rows,
@@ -335,17 +334,18 @@ bool ReadChild(int tag, const String& attributes, const String& content, int64_t
 }  // namespace
 
 bool TStringArray::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
+  TTagReader src(f);
   String line, id;
   do {
-    if (Eof(f)) return false;
-    ReadLn(f, line);
+    if (!src.ReadLine(line)) return false;
   } while (!IsRootLine(line, u"stringarray", DataID, id));
+  const int64_t start = src.CharsRead() - int64_t(line.size()) - 1;
   static const std::vector<String> tags{u"dims", u"colattrib", u"rowattrib", u"cell", u"/stringarray", u"dummy"};
   int64_t cols = 0, rows = 0;
   std::vector<TStringArrayChild> children;
   String attributes, content;
   for (;;) {
-    const int tag = ReadNextTagInTextFile(f, tags, attributes, content);
+    const int tag = src.NextTag(tags, attributes, content);
     if (tag == 0) {
       if (rows > 0 || !IntAttrib(attributes, u"cols", 1, 65535, cols) || !IntAttrib(attributes, u"rows", 1, INT32_MAX - 1, rows))
         return false;
@@ -354,15 +354,15 @@ bool TStringArray::ReadFromOpenXMLFile(TextFile& f, const String& DataID) {
       if (rows == 0 || !ReadChild(tag, attributes, content, cols, rows, child)) return false;
       if (child.Tag != 0) children.push_back(std::move(child));
     } else if (tag == 4) {
-      return rows > 0 && TakeXmlChildren(int(cols), int(rows), children);
-    } else if (Eof(f)) {
+      return rows > 0 && TakeXmlChildren(int(cols), int(rows), children, src.CharsRead() - start);
+    } else if (src.AtEnd()) {
       return false;
     }
   }
 }
 
-bool TStringArray::TakeXmlChildren(int cols, int rows, const std::vector<TStringArrayChild>& children) {
-  if ((int64_t(cols) + 1) * rows > int64_t(children.size()) + kMaxUnlistedStringCells) return false;
+bool TStringArray::TakeXmlChildren(int cols, int rows, const std::vector<TStringArrayChild>& children, int64_t chars) {
+  if (!core_detail::StorageFitsInput(core_detail::StringArrayBytes(cols, rows), chars)) return false;
   TStringArray fresh(nullptr);
   if (!fresh.Resize(cols, rows)) return false;
   for (const TStringArrayChild& c : children) {

@@ -173,9 +173,11 @@ class TColorArray : public TComponent {
   void SetColorElem(int index, TColor Color);
 
   // -- file
-  /// Reads a colour-list file. AdjustSize resizes to the file's last index first (false for a last
-  /// index below 1 or above 2^24). True when the palette holds the last index; lines that carry no
-  /// hexadecimal number leave their entry. Notifies once the file is open. Never raises.
+  /// Reads a colour-list file. AdjustSize resizes to the file's last index (false for a last index
+  /// below 1 or above 2^24, and for growing beyond what the file can fill plus a small allowance:
+  /// 4 bytes an entry within 3 MiB + 16 per byte read). True when the palette holds the last index;
+  /// lines that carry no hexadecimal number leave their entry. Notifies once the file is open. Never
+  /// raises.
   bool LoadFromFile(const String& FileName, bool AdjustSize);
   /// Writes entries FirstElem..LastElem (put in order, first at least 1, last at most Size) as a
   /// colour-list file, replacing the file. False when it cannot be created, written or closed.

@@ -14,7 +14,10 @@
 //    to answer true once the file had been created.
 //  - LoadFromFile with AdjustSize refuses a last index below 1 or above 2^24 (more entries than
 //    there are colours) instead of trying to allocate it, stops at the end of the file instead of
-//    counting through a hostile range, and never lets an allocation failure escape.
+//    counting through a hostile range, and never lets an allocation failure escape. It reads the
+//    colour lines before it resizes and grows the array only as far as the file can fill it plus a
+//    small allowance for a range stored from the middle (core_detail::StorageFitsInput): the 12 bytes
+//    "1 16777216" took 64 MiB.
 //  - CopyFrom copies through a buffer, so a palette can copy an overlapping range of itself, and
 //    skips destination positions outside 1..Size instead of writing past the array.
 
@@ -26,6 +29,7 @@
 #include "Encoding.h"
 #include "Math.h"
 #include "Qelta_qeltacolors.h"
+#include "Qelta_readbound_internal.h"
 #include "SysUtils.h"
 #include "TextFiles.h"
 
@@ -71,6 +75,31 @@ bool ParseRangeLine(const String& line, int& first, int& last) {
     i = j;
   }
   return words.size() == 2 && TryStrToInt(words[0], first) && TryStrToInt(words[1], last);
+}
+
+/// A colour line as read: its colour, or none when the line holds no number.
+struct TColorLine {
+  bool Valid = false;
+  TColor Color = 0;
+};
+
+/// The colour lines of the indices first..last, up to the end of the file or an input error; chars
+/// grows by the characters read.
+std::vector<TColorLine> ReadColorLines(TextFile& f, int first, int last, int64_t& chars) {
+  std::vector<TColorLine> lines;
+  String line;
+  try {
+    for (int64_t i = first; i <= last && !Eof(f); ++i) {
+      ReadLn(f, line);
+      chars += static_cast<int64_t>(line.size()) + 1;
+      TColorLine c;
+      c.Valid = ParseColorLine(line, c.Color);
+      lines.push_back(c);
+    }
+  } catch (const Exception&) {
+    // an input error ends the lines; what was read stays
+  }
+  return lines;
 }
 
 /// Entry c (1..N) of an interpolated fill: position along the list, k clamped into it.
@@ -218,14 +247,14 @@ bool TColorArray::LoadFromFile(const String& FileName, bool AdjustSize) {
     ReadLn(f, line);
     int first = 0, last = 0;
     const bool sizeOk = ParseRangeLine(line, first, last) && (!AdjustSize || (last >= 1 && last <= kMaxFileSize));
-    if (sizeOk && AdjustSize) Resize(last);
-    if (sizeOk && Size() >= last) {
-      result = true;
-      for (int64_t i = first; i <= last && !Eof(f); ++i) {
-        ReadLn(f, line);
-        TColor color = 0;
-        if (ParseColorLine(line, color)) SetColorElem(static_cast<int>(i), color);
-      }
+    if (sizeOk && (AdjustSize || Size() >= last)) {
+      int64_t chars = static_cast<int64_t>(line.size()) + 1;
+      const std::vector<TColorLine> lines = ReadColorLines(f, first, last, chars);
+      const int64_t storage = static_cast<int64_t>(last) * static_cast<int64_t>(sizeof(TColor));
+      if (AdjustSize && (last <= Size() || core_detail::StorageFitsInput(storage, chars))) Resize(last);
+      result = Size() >= last;
+      for (std::size_t k = 0; result && k < lines.size(); ++k)
+        if (lines[k].Valid) SetColorElem(static_cast<int>(first + static_cast<int64_t>(k)), lines[k].Color);
     }
     CloseFile(f);
   } catch (const Exception&) {

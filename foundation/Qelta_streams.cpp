@@ -14,12 +14,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "Exceptions.h"
 #include "Math.h"
 #include "QeltaTagRules.h"
+#include "Qelta_readbound_internal.h"
 #include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
@@ -604,13 +606,18 @@ bool TTagReader::ReadLine(String& line) {
     if (!line.empty() && line.back() == u'\r') line.pop_back();
     FPos = static_cast<int>(to) + 2;
   }
+  FCharsRead += static_cast<int64_t>(line.size()) + 1;
   return true;
 }
 
 int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
-  if (FFile) return ReadNextTagInTextFile(*FFile, tags, attributes, content);
-  if (FStream) return ReadNextTagInStream(*FStream, tags, attributes, content);
-  return ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  int tag = 0;
+  if (FFile) tag = ReadNextTagInTextFile(*FFile, tags, attributes, content);
+  else if (FStream) tag = ReadNextTagInStream(*FStream, tags, attributes, content);
+  else tag = ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  const std::size_t name = tag >= 0 && static_cast<std::size_t>(tag) < tags.size() ? tags[static_cast<std::size_t>(tag)].size() : 0;
+  FCharsRead += static_cast<int64_t>(attributes.size() + content.size() + name) + 2;  // "<" and ">" at least
+  return tag;
 }
 
 // [SECTION] further helpers
@@ -727,6 +734,12 @@ int TagIndex(const std::vector<String>& tags, const String& name) {
   for (std::size_t i = 0; i < tags.size(); ++i)
     if (tags[i] == name) return static_cast<int>(i);
   return static_cast<int>(tags.size()) - 1;
+}
+
+bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes) {
+  constexpr int64_t kPerByte = 16, kLeftOut = int64_t{3} << 20;
+  constexpr int64_t kMaxInput = (INT64_MAX - kLeftOut) / kPerByte;
+  return storageBytes >= 0 && storageBytes <= kLeftOut + kPerByte * std::min(std::max<int64_t>(inputBytes, 0), kMaxInput);
 }
 
 }  // namespace core_detail

@@ -98,6 +98,10 @@ class TTagReader {
   int NextTag(const std::vector<String>& tags, String& attributes, String& content);
   /// True when nothing is left: the file at its end, the stream at its size, the text used up.
   bool AtEnd();
+  /// Characters handed out so far: each line with its end, each tag's name, attributes and content with its
+  /// brackets (the text between tags is not counted). A lower bound of what was read, by which the readers
+  /// bound what they reserve for it.
+  int64_t CharsRead() const { return FCharsRead; }
 
  private:
   TextFile* FFile = nullptr;
@@ -106,6 +110,7 @@ class TTagReader {
   int FLineMode = 0;
   bool FEnd = false;  ///< a stream read returned no byte
   int FPos = 1;       ///< 1-based position in the text
+  int64_t FCharsRead = 0;
 };
 
 // [further helpers]

@@ -8,9 +8,15 @@
 // A failing input is written to crash-<pid>.bin in the working directory and printed in hex.
 //
 // Besides the sanitizers, the driver watches two things a reader must never do with a hostile file:
-// - allocate more than QELTA_FUZZ_MAX_ALLOC_MB in one request (operator new is replaced here);
+// - hold more heap than its input can justify: at most QELTA_FUZZ_PEAK_PER_BYTE bytes per input byte plus
+//   QELTA_FUZZ_PEAK_BASE_MB MiB at once, counted over every block (HeapPeak.h) from the input's start; the
+//   allocation that would pass the bound ends the run;
 // - take longer than 20 seconds on one input (an alarm).
+// At the end it prints the highest share of the bound an input took and the highest ratio of peak heap to
+// input size.
 #include "FuzzDriver.h"
+
+#include <execinfo.h>
 
 #include <algorithm>
 #include <csignal>
@@ -19,20 +25,26 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
-#ifndef QELTA_FUZZ_MAX_ALLOC_MB
-#define QELTA_FUZZ_MAX_ALLOC_MB 64
+#include "HeapPeak.h"
+
+#ifndef QELTA_FUZZ_PEAK_PER_BYTE
+#define QELTA_FUZZ_PEAK_PER_BYTE 100
+#endif
+#ifndef QELTA_FUZZ_PEAK_BASE_MB
+#define QELTA_FUZZ_PEAK_BASE_MB 8
 #endif
 
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
 
 namespace {
 
-constexpr std::size_t kMaxAlloc = std::size_t(QELTA_FUZZ_MAX_ALLOC_MB) << 20;
+constexpr int64_t kPeakPerByte = QELTA_FUZZ_PEAK_PER_BYTE;
+constexpr int64_t kPeakBase = int64_t{QELTA_FUZZ_PEAK_BASE_MB} << 20;
 constexpr unsigned kSecondsPerInput = 20;
 
 const uint8_t* gInput = nullptr;
@@ -131,12 +143,68 @@ void Mutate(std::vector<uint8_t>& d, const std::vector<std::vector<uint8_t>>& se
   }
 }
 
+// The heap an input may hold at once.
+int64_t PeakBound(std::size_t size) { return kPeakPerByte * static_cast<int64_t>(size) + kPeakBase; }
+
+int64_t gHeapBase = 0;
+
+// Called by the heap counter when an allocation would pass the input's bound; SIGABRT dumps the input.
+void OnHeapBound(std::size_t request) {
+  std::fprintf(stderr,
+               "\nfuzz: an input of %zu bytes asks for %zu bytes more while holding %lld: above its bound of "
+               "%lld bytes (%lld per byte + %d MiB)\n",
+               gInputSize, request, static_cast<long long>(qelta::test::HeapLive() - gHeapBase),
+               static_cast<long long>(PeakBound(gInputSize)), static_cast<long long>(kPeakPerByte),
+               int(QELTA_FUZZ_PEAK_BASE_MB));
+  void* frames[48];
+  std::fprintf(stderr, "fuzz: the allocation was made at:\n");
+  backtrace_symbols_fd(frames, backtrace(frames, 48), 2);
+  std::abort();
+}
+
+// The worst input seen by one measure: the measure, its peak and its size.
+struct TWorst {
+  double Value = 0;
+  int64_t Peak = 0;
+  std::size_t Size = 0;
+  void Note(double value, int64_t peak, std::size_t size) {
+    if (value > Value) std::tie(Value, Peak, Size) = std::tuple(value, peak, size);
+  }
+};
+
+// The worst inputs seen: by share of the bound, by peak per input byte, and by peak per byte among the
+// inputs of 1 KiB or more (where the fixed costs of a run no longer dominate).
+struct TPeakRecord {
+  TWorst Share, Ratio, LargeRatio;
+
+  void Note(std::size_t size, int64_t peak) {
+    const double ratio = static_cast<double>(peak) / static_cast<double>(size ? size : 1);
+    Share.Note(static_cast<double>(peak) / static_cast<double>(PeakBound(size)), peak, size);
+    Ratio.Note(ratio, peak, size);
+    if (size >= 1024) LargeRatio.Note(ratio, peak, size);
+  }
+  void Print() const {
+    std::printf("fuzz: heap peak at most %.1f%% of the bound (%lld bytes for an input of %zu); worst peak / size %.1f "
+                "(%lld bytes for %zu), from 1 KiB on %.1f (%lld bytes for %zu)\n",
+                100 * Share.Value, static_cast<long long>(Share.Peak), Share.Size, Ratio.Value,
+                static_cast<long long>(Ratio.Peak), Ratio.Size, LargeRatio.Value, static_cast<long long>(LargeRatio.Peak),
+                LargeRatio.Size);
+  }
+};
+
+TPeakRecord gPeaks;
+
 void RunOne(const std::vector<uint8_t>& d) {
   gInput = d.data();
   gInputSize = d.size();
+  gHeapBase = qelta::test::HeapLive();
+  qelta::test::HeapPeakReset();
+  qelta::test::HeapLimit(PeakBound(d.size()), OnHeapBound);
   alarm(kSecondsPerInput);
   LLVMFuzzerTestOneInput(d.data(), d.size());
   alarm(0);
+  qelta::test::HeapLimit(-1, nullptr);
+  gPeaks.Note(d.size(), qelta::test::HeapPeakBytes() - gHeapBase);
   gInput = nullptr;
 }
 
@@ -155,31 +223,7 @@ std::vector<std::vector<uint8_t>> LoadSeeds(const char* dir) {
   return seeds;
 }
 
-void* Allocate(std::size_t n) {
-  if (n > kMaxAlloc) {
-    std::fprintf(stderr, "\nfuzz: one allocation of %zu bytes exceeds the %d MiB a reader may take\n", n,
-                 int(QELTA_FUZZ_MAX_ALLOC_MB));
-    DumpInput();
-    std::abort();
-  }
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-
 }  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  try { return Allocate(n); } catch (...) { return nullptr; }
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-  try { return Allocate(n); } catch (...) { return nullptr; }
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -200,5 +244,6 @@ int main(int argc, char** argv) {
     RunOne(d);
   }
   std::printf("fuzz: %zu seeds and %ld mutants, no failure\n", seeds.size(), iterations);
+  gPeaks.Print();
   return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the fuzz targets: the libFuzzer entry point every target defines, the allocation limit the
-// fixed-seed driver enforces (a reader must never reserve more than its input can justify), and a
-// scratch file for the readers that take a file name.
+// Shared by the fuzz targets: the libFuzzer entry point every target defines and a scratch file for the
+// readers that take a file name. (The fixed-seed driver, FuzzDriver.cpp, also bounds each input's heap:
+// a reader must never reserve more than its input can justify.)
 #include <unistd.h>
 
 #include <cstddef>

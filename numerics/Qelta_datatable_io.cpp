@@ -18,7 +18,9 @@
 // Both readers build a complete image of the file first and change the table only once it has been
 // read without fault; the counts an ASC header announces are checked against the bytes after it
 // (every cell, name, attribute and setup entry needs at least one byte, and so does every column and
-// every row) before anything is reserved, and a CSV file may leave at most 2^24 cells unlisted.
+// every row) before anything is reserved, and a CSV file, whose rows may be short, is refused when its
+// table (the longest row times the rows) would need more than the file can fill plus a small allowance
+// (num_detail::CellsFitInput).
 
 #include <algorithm>
 #include <array>
@@ -419,20 +421,19 @@ bool CsvValue(const std::string& field, double& v, uint8_t& state) {
 }
 
 /// The image of a split CSV file; 0 or a code.
-int CsvImage(const uint8_t* p, const TCsvFile& f, bool colHeaders, bool rowHeaders, num_detail::TDataTableImage& img) {
+int CsvImage(const uint8_t* p, std::size_t size, const TCsvFile& f, bool colHeaders, bool rowHeaders,
+             num_detail::TDataTableImage& img) {
   const std::size_t records = f.Records.size() - 1;
   const std::size_t first = colHeaders && records > 0 ? 1 : 0;
   const std::size_t nameAt = rowHeaders ? 1 : 0;
   const bool attributes = first == 1 && f.Count(0) > nameAt && FieldText(p, f.Fields[nameAt]) == kAttributeHeader;
   const std::size_t v0 = nameAt + (attributes ? 1 : 0);
-  int64_t cols = 0, listed = 0;
-  for (std::size_t rec = 0; rec < records; ++rec) {
-    const int64_t values = static_cast<int64_t>(f.Count(rec)) - static_cast<int64_t>(v0);
-    cols = std::max(cols, values);
-    if (rec >= first) listed += std::max<int64_t>(values, 0);
-  }
+  int64_t cols = 0;
+  for (std::size_t rec = 0; rec < records; ++rec)
+    cols = std::max(cols, static_cast<int64_t>(f.Count(rec)) - static_cast<int64_t>(v0));
   const int64_t rows = static_cast<int64_t>(records - first);
-  if (cols > INT_MAX || rows > INT_MAX || cols * rows > listed + num_detail::kMaxUnlistedCells) return kCodeBadNumber;
+  if (cols > INT_MAX || rows > INT_MAX || !num_detail::CellsFitInput(cols * rows, sizeof(double), static_cast<int64_t>(size)))
+    return kCodeBadNumber;
   img.Comment = f.Comment;
   img.Cols = static_cast<int>(cols);
   img.Rows = static_cast<int>(rows);
@@ -669,7 +670,7 @@ int TDataTable::ImportFromCSV(const String& FName, TCSVDelimiters Delimiter, boo
   int code = 0;
   num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
     SplitCsv(p, static_cast<std::size_t>(bytes.Size()), Delimiter, f);
-    code = CsvImage(p, f, IncludeColHeaders, IncludeRowHeaders, img);
+    code = CsvImage(p, static_cast<std::size_t>(bytes.Size()), f, IncludeColHeaders, IncludeRowHeaders, img);
   });
   if (code == 0) TakeImage(img);
   return code;

@@ -173,7 +173,7 @@ bool TMatrixT<M, T, V>::SaveAsXMLFile(const String& FName, const String& DataID)
 template <typename M, typename T, typename V>
 bool TMatrixT<M, T, V>::TakeXmlCells(const TXmlMatrix<T>& x) {
   const int64_t cells = CheckedCells(std::max(x.NCols, 1), std::max(x.NRows, 1), sizeof(T));
-  if (cells < 0 || cells > x.Listed + kMaxUnlistedCells) return false;
+  if (!CellsFitInput(cells, sizeof(T), x.Chars)) return false;
   TDenseStore<T> next;
   try {
     next.Reshape(x.NCols, x.NRows);

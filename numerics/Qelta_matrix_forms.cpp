@@ -11,8 +11,8 @@
 // any fault answers false with the matrix unchanged (no event) and the reason in LastLoadError.
 // The header must hold each range as lo..hi with 1 <= lo <= hi or the empty 1..0, the cells it
 // announces must fit into the bytes that follow (a text number takes a separator and a digit at
-// least), and a resizing read never allocates more than kMaxUnlistedCells cells beyond those
-// listed. The text form keeps its lines: each row is one line with exactly HiC - LoC + 1 numbers,
+// least), and a resizing read allocates no more than the input can fill plus a small allowance
+// (CellsFitInput). The text form keeps its lines: each row is one line with exactly HiC - LoC + 1 numbers,
 // and no further line follows the last row (lines of blanks are passed over anywhere). Then
 // AdjustMatrixSize resizes to (HiC, HiR); a matrix that is still too small answers false.
 
@@ -26,15 +26,18 @@
 namespace qelta::num_detail {
 namespace {
 
-// The header lc, lr, hc, hr is plausible; count answers the cells it lists.
-bool HeaderFits(const int (&b)[4], int64_t remaining, int bytesPerCell, bool adjust, int64_t& count) {
+// The header lc, lr, hc, hr is plausible for the `remaining` bytes behind it, of `header` bytes; count
+// answers the cells it lists.
+template <typename T>
+bool HeaderFits(const int (&b)[4], int64_t header, int64_t remaining, int bytesPerCell, bool adjust, int64_t& count) {
   for (int d = 0; d < 2; ++d)  // lo <= hi, or the empty range 1..0
     if (b[d] < 1 || (b[d + 2] < b[d] && !(b[d] == 1 && b[d + 2] == 0))) return false;
   count = (static_cast<int64_t>(b[2]) - b[0] + 1) * (static_cast<int64_t>(b[3]) - b[1] + 1);
   if (count > remaining / bytesPerCell) return false;
   // The storage holds max(HiC, 1) x max(HiR, 1) cells (the empty range 1..0 of one dimension
   // still allocates a cell across the other, which a header of 0 rows and 16 million columns used).
-  return !adjust || static_cast<int64_t>(std::max(b[2], 1)) * std::max(b[3], 1) <= count + kMaxUnlistedCells;
+  const int64_t cells = static_cast<int64_t>(std::max(b[2], 1)) * std::max(b[3], 1);
+  return !adjust || CellsFitInput(cells, sizeof(T), header + count * bytesPerCell);
 }
 
 // Resizes when asked; true when the matrix then holds the range (else the reason in why).
@@ -136,7 +139,9 @@ bool LoadMatrixText(const String& FileName, bool adjust, const TMatrixPort<T>& m
   int64_t count = 0;
   std::vector<T> cells;
   if (!ReadTextHeader(lines, b, why)) return Refuse(why, InFile(FileName, why));
-  if (!HeaderFits(b, static_cast<int64_t>(lines.Remaining()), 2, adjust, count))  // blank + digit
+  const int64_t size = static_cast<int64_t>(bytes.size());
+  if (!HeaderFits<T>(b, size - static_cast<int64_t>(lines.Remaining()), static_cast<int64_t>(lines.Remaining()), 2, adjust,
+                     count))  // blank + digit
     return Refuse(why, InFile(FileName, u"the header \"" + HeaderText(b) + u"\" lists no range the file can hold"));
   cells.reserve(static_cast<std::size_t>(count));
   if (!ReadTextRows(lines, b[2] - b[0] + 1, b[3] - b[1] + 1, cells, why) ||
@@ -174,7 +179,7 @@ bool LoadMatrixStream(TStream* s, bool adjust, const TMatrixPort<T>& m, String& 
   for (int& v : b)
     if (!ReadIndex(*s, T{}, v)) return Refuse(why, u"the stream holds no header of four indices");
   int64_t count = 0;
-  if (!HeaderFits(b, StreamRemaining(*s), ImageSize(T{}), adjust, count))
+  if (!HeaderFits<T>(b, 4 * ImageSize(T{}), StreamRemaining(*s), ImageSize(T{}), adjust, count))
     return Refuse(why, u"the header \"" + HeaderText(b) + u"\" lists more cells than the stream holds");
   std::vector<uint8_t> block(static_cast<std::size_t>(count) * ImageSize(T{}));
   if (s->Read(block.data(), static_cast<int64_t>(block.size())) != static_cast<int64_t>(block.size()))

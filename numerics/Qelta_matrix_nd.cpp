@@ -15,7 +15,7 @@
 // Numbers are written with 17 significant digits (NaN "NAN", infinities "INF", "-INF"), so every
 // cell, -0 and subnormals included, reads back bit for bit. A reader needs every count to be at
 // least 1, every listed cell inside the counts, and the close tag; cells that no line lists are 0.
-// It never allocates more cells than the element lists plus a fixed allowance.
+// It never allocates more cells than the element's text can fill plus a small allowance (CellsFitInput).
 
 #include <cmath>
 
@@ -74,7 +74,7 @@ bool ReadXmlBlock(TTagReader& in, const String& id, TCellBlock<N>& block, String
   dims[2] = x.NLayers < 0 ? 1 : x.NLayers;
   if constexpr (N == 4) dims[3] = x.NTimeSlots < 0 ? 1 : x.NTimeSlots;
   const int64_t cells = TCellBlock<N>::CellsOf(dims);
-  if (cells < 0 || cells > x.Listed + kMaxUnlistedCells) return false;
+  if (!CellsFitInput(cells, sizeof(double), x.Chars)) return false;
   TCellBlock<N> next(block.FirstFastest());
   try {
     next.Reshape(dims, false);

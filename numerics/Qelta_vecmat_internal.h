@@ -40,9 +40,10 @@ QELTA_PUBLIC_END
 /// "not enough memory on heap for <cols> x <rows> cells": the message of a size that does not fit.
 String NoRoomFor(int64_t cols, int64_t rows);
 
-/// A loader never allocates more than this many cells beyond those its input lists (64 MiB of
-/// doubles; the cell a dimension of 0 keeps allocated counts).
-inline constexpr int64_t kMaxUnlistedCells = int64_t{1} << 23;
+/// True when a loader may make `cells` cells of `cellBytes` each for what `inputBytes` bytes of its input
+/// declare: what the input can fill plus a small allowance for the cells it leaves out (the rule of
+/// Qelta_readbound_internal.h; the cell a dimension of 0 keeps allocated counts).
+bool CellsFitInput(int64_t cells, std::size_t cellBytes, int64_t inputBytes);
 
 /// Runs fn; turns an allocation failure into E with the component's message `rest`.
 template <typename E, typename Fn>
@@ -591,6 +592,7 @@ struct TXmlMatrix {
   int NLayers = -1;      ///< -1: not given (one layer)
   int NTimeSlots = -1;   ///< -1: not given (one time slot)
   int64_t Listed = 0;    ///< number of values in all runs
+  int64_t Chars = 0;     ///< characters of the element as read, from its start line (TTagReader::CharsRead)
   std::vector<TXmlRun<T>> Runs;
 };
 

@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "Qelta_matrix.h"
+#include "Qelta_readbound_internal.h"
 #include "Qelta_streams.h"
 #include "Qelta_vecmat_internal.h"
 #include "StrUtils.h"
@@ -37,6 +38,11 @@ String ComponentText(const TComponent& c, const String& rest) { return u"Compone
 
 String NoRoomFor(int64_t cols, int64_t rows) {
   return u"not enough memory on heap for " + IntToStr(cols) + u" x " + IntToStr(rows) + u" cells";
+}
+
+bool CellsFitInput(int64_t cells, std::size_t cellBytes, int64_t inputBytes) {
+  const int64_t size = static_cast<int64_t>(cellBytes);
+  return cells >= 0 && cells <= INT64_MAX / size && core_detail::StorageFitsInput(cells * size, inputBytes);
 }
 
 int64_t CheckedCells(int64_t cols, int64_t rows, std::size_t elemSize) {
@@ -371,6 +377,7 @@ bool ReadXmlMatrix(TTagReader& in, const String& id, TXmlMatrix<T>& out, String&
   if (!FindStartLine(in, id, line))
     return Refuse(why, Trim(id).empty() ? String(u"no matrix element") : u"no matrix element with the id " + Quoted(Trim(id)));
   TXmlMatrix<T> m;
+  const int64_t start = in.CharsRead() - static_cast<int64_t>(line.size()) - 1;
   m.Id = AttributeOfLine(line, u"id=\"");
   m.SparseForm = LowerCase(AttributeOfLine(line, u"form=\"")) == u"sparse";
   for (;;) {
@@ -386,6 +393,7 @@ bool ReadXmlMatrix(TTagReader& in, const String& id, TXmlMatrix<T>& out, String&
     }
   }
   if (!ElementIsSound(m, why)) return false;
+  m.Chars = in.CharsRead() - start;
   out = std::move(m);
   return true;
 }

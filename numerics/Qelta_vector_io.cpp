@@ -7,8 +7,8 @@
 //
 // Readers never trust their header: the two indices must be integers with 1 <= Low <= High (an
 // extended image must be finite and integral), the elements they announce must fit into the bytes
-// that follow (a text number takes a separator and a digit at least), and a resizing read never
-// allocates more than kMaxUnlistedCells elements beyond those listed. Readers take all or nothing:
+// that follow (a text number takes a separator and a digit at least), and a resizing read allocates no
+// more than the input can fill plus a small allowance (CellsFitInput). Readers take all or nothing:
 // the whole input is read and checked first (the text form line by line: the header line holds
 // two numbers and every further line one), and any fault answers false with the vector unchanged,
 // no event, and the reason in LastLoadError.
@@ -27,11 +27,12 @@ namespace {
 
 constexpr int kChunk = 65536;  // elements per block transfer
 
-// Checks the header lo..hi against the elements the input can still hold (fits); false with the
-// reason in why.
-bool HeaderFits(int lo, int hi, int64_t fits, bool adjust, String& why) {
+// Checks the header lo..hi against the elements the input can still hold (fits, each taking `perElem`
+// bytes at least behind a header of `header` bytes); false with the reason in why.
+template <typename T>
+bool HeaderFits(int lo, int hi, int64_t header, int64_t fits, int perElem, bool adjust, String& why) {
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
-  if (lo < 1 || hi < lo || count > fits || (adjust && lo - 1 > kMaxUnlistedCells))
+  if (lo < 1 || hi < lo || count > fits || (adjust && !CellsFitInput(hi, sizeof(T), header + count * perElem)))
     return Refuse(why, u"the header \"" + IntToStr(lo) + u" " + IntToStr(hi) + u"\" lists no range the input can hold");
   return true;
 }
@@ -101,7 +102,9 @@ bool TVectorT<T>::LoadFromStream(TStream* InStream, bool AdjustVectorSize) {
   if (InStream == nullptr) return Refuse(FLoadError, u"no stream");
   if (!ReadIndex(*InStream, T{}, lo) || !ReadIndex(*InStream, T{}, hi))
     return Refuse(FLoadError, u"the stream holds no header of two indices");
-  if (!HeaderFits(lo, hi, StreamRemaining(*InStream) / ImageSize(T{}), AdjustVectorSize, FLoadError)) return false;
+  if (!HeaderFits<T>(lo, hi, 2 * ImageSize(T{}), StreamRemaining(*InStream) / ImageSize(T{}), ImageSize(T{}),
+                     AdjustVectorSize, FLoadError))
+    return false;
   const int64_t count = static_cast<int64_t>(hi) - lo + 1;
   std::vector<uint8_t> block(static_cast<std::size_t>(count * ImageSize(T{})));
   if (InStream->Read(block.data(), static_cast<int64_t>(block.size())) != static_cast<int64_t>(block.size()))
@@ -142,7 +145,8 @@ bool TVectorT<T>::LoadFromFile(const String& FileName, bool AdjustVectorSize) {
     return Refuse(FLoadError, InFile(FileName, u"line 1 is not the header \"first last\""));
   std::vector<T> values;
   const int64_t fits = static_cast<int64_t>(lines.Remaining()) / 2;  // blank + digit each
-  if (!HeaderFits(lo, hi, fits, AdjustVectorSize, FLoadError) ||
+  const int64_t header = static_cast<int64_t>(bytes.size() - lines.Remaining());
+  if (!HeaderFits<T>(lo, hi, header, fits, 2, AdjustVectorSize, FLoadError) ||
       !ReadTextElements(lines, static_cast<int64_t>(hi) - lo + 1, values, FLoadError) ||
       !PrepareLoad(*this, hi, AdjustVectorSize, FLoadError))
     return Refuse(FLoadError, InFile(FileName, FLoadError));

@@ -11,6 +11,7 @@
 #include "Assertions.h"
 #include "Clipbrd.h"
 #include "FileTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_replist.h"
 #include "Qelta_streams.h"
 #include "Streams.h"
@@ -273,6 +274,25 @@ TEST(RLDataReplist, MalformedBlocksAnswerMinusTwoAndChangeNothing) {
                                    "</replist>\n");
   EXPECT_EQ(target->ReadFromXMLString(fine, u"m"), 0);
   EXPECT_EQ(target->NrOfRows(), 0);
+}
+
+// Regression: a block could declare 2^22 cells beyond those it listed, and the table is built aside and
+// then copied in, so the 188 bytes declaring one column of a million rows took 84 MB. Now the table may need
+// no more storage than the block's text can fill plus a small allowance; empty rows the writer leaves out
+// still load within it.
+TEST(RLDataReplist, ADeclaredTableNeedsTextThatCanFillIt) {
+  const std::string head = "<replist sig=\"Qeltakit\" vers=\"1.0\" id=\"f\">\r\n  <numcols>1</numcols>\r\n";
+  const std::string tall = head + "  <numrows>1000000</numrows>\r\n  <cell col=\"1\" row=\"1000000\">last</cell>\r\n</replist>\r\n";
+  auto target = Table({{"keep"}});
+  int answer = 0;
+  const int64_t peak = test::HeapPeakOf([&] { answer = target->ReadFromXMLString(AnsiToString(tall), u""); });
+  EXPECT_EQ(answer, -2);
+  EXPECT_EQ(target->GetElem(1, 1), "keep");
+  EXPECT_LE(peak, test::ReaderPeakBound(tall.size()));
+  const std::string empty = head + "  <numrows>100000</numrows>\r\n</replist>\r\n";
+  EXPECT_EQ(target->ReadFromXMLString(AnsiToString(empty), u""), 0);
+  EXPECT_EQ(target->NrOfRows(), 100000);
+  EXPECT_EQ(target->GetElem(1, 1), "");
 }
 
 TEST(RLDataReplist, OpenTextFilesAreReadFromTheirPosition) {

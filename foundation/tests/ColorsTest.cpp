@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Assertions.h"
 #include "FileTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_qeltacolors.h"
 #include "Random.h"
 
@@ -585,6 +587,27 @@ TEST(TColorArrayFile, LoadRefusesMissingFilesAndTooSmallPalettes) {
   dir.Put("bad.txt", "one two\r\n00000001\r\n");
   EXPECT_FALSE(a.LoadFromFile(dir / "bad.txt", true));
   EXPECT_TRUE(a.IsEqual(&before));
+}
+
+// Regression: AdjustSize resized to the last index before reading a line, so the 12 bytes "1 16777216"
+// took 64 MiB. The lines are read first, and the palette grows only as far as the file can fill it plus
+// a small allowance; a range stored from the middle of a large palette within it still loads.
+TEST(TColorArrayFile, AdjustSizeGrowsOnlyAsFarAsTheFileCanFill) {
+  TempDir dir;
+  for (const std::string head : {"1 16777216", "1 2000000", "2000000 2000000"}) {
+    const std::string text = head + "\r\n00000001\r\n";
+    dir.Put("s.txt", text);
+    TColorArray a(nullptr), before(nullptr);
+    bool loaded = true;
+    const int64_t peak = test::HeapPeakOf([&] { loaded = a.LoadFromFile(dir / "s.txt", true); });
+    EXPECT_FALSE(loaded) << head;
+    EXPECT_TRUE(a.IsEqual(&before)) << head;
+    EXPECT_LE(peak, test::ReaderPeakBound(text.size())) << head;
+  }
+  dir.Put("m.txt", "500001 500001\r\n00000008\r\n");  // 2 MB of entries for one line: within the allowance
+  TColorArray m(nullptr);
+  ASSERT_TRUE(m.LoadFromFile(dir / "m.txt", true));
+  EXPECT_EQ(std::pair(m.Size(), m.GetColorElem(500001)), std::pair(500001, TColor{8}));
 }
 
 TEST(TColorArrayFile, AbsurdOrNegativeSizesAreRefused) {

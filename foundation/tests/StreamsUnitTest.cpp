@@ -354,6 +354,34 @@ TEST(TTagReader, ReadsTheSameLinesAndTagsFromATextFileAStreamAndAText) {
   CloseFile(f);
 }
 
+// The readers bound what they reserve by CharsRead: it must grow with what was read, never pass the
+// input's size, and not depend on the medium.
+TEST(TTagReader, CharsReadIsOneLowerBoundOfWhatEveryMediumGaveOut) {
+  const std::string bytes = "<matrix id=\"x\">\r\n  <cells row=\"1\">1 2 3</cells>\r\n  <cells row=\"2\">4</cells>\r\n";
+  TempDir dir;
+  dir.Put("t.xml", bytes);
+  TextFile f;
+  AssignFile(f, dir / "t.xml");
+  Reset(f);
+  auto s = Mem(bytes);
+  const String text(bytes.begin(), bytes.end());
+  TTagReader file(f), stream(*s), string(text);
+  const std::vector<String> tags{u"cells", u"other"};
+  std::vector<int64_t> counts;
+  for (TTagReader* r : {&file, &stream, &string}) {
+    String line, attributes, content;
+    EXPECT_EQ(r->CharsRead(), 0);
+    r->ReadLine(line);
+    EXPECT_EQ(r->CharsRead(), static_cast<int64_t>(line.size()) + 1);
+    for (int64_t before = r->CharsRead(); r->NextTag(tags, attributes, content) == 0; before = r->CharsRead())
+      EXPECT_GE(r->CharsRead() - before, static_cast<int64_t>(attributes.size() + content.size()));
+    EXPECT_LE(r->CharsRead(), static_cast<int64_t>(bytes.size()));
+    counts.push_back(r->CharsRead());
+  }
+  EXPECT_EQ(counts, std::vector<int64_t>(3, counts[0]));
+  CloseFile(f);
+}
+
 TEST(TTagReader, StreamLinesEndByTheLineMode) {
   struct Case { const char* bytes; int mode; std::vector<String> lines; };
   const Case cases[] = {

@@ -8,6 +8,7 @@
 
 #include "Assertions.h"
 #include "FileTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_dstruct.h"
 #include "TextFiles.h"
 
@@ -975,8 +976,8 @@ TEST(TStringArray, MalformedOrHostileElementsLeaveTheTableUnchanged) {
 }
 
 // Regression: a 132-byte file declaring 134,217,728 rows made the reader reserve 1.7 GB before any
-// cell. The table is built when the element closes, and its cells may exceed what the file lists by
-// at most 2^24; within that bound the declared size stands, trailing empty rows included.
+// cell. The table is built when the element closes, and its storage may exceed what the element's text
+// can fill by a small allowance only; within it the declared size stands, trailing empty rows included.
 TEST(TStringArray, WhatAFileMakesTheReaderReserveFollowsWhatItHolds) {
   const std::string head = "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n";
   TempDir dir;
@@ -991,6 +992,23 @@ TEST(TStringArray, WhatAFileMakesTheReaderReserveFollowsWhatItHolds) {
   EXPECT_EQ(a.NrOfColumns(), 3);
   EXPECT_EQ(a.NrOfRows(), 100000);
   EXPECT_EQ(a.GetString(2, 7), "x");
+}
+
+// Regression: within the old bound of 2^24 unlisted cells, a 131-byte element declaring 400 x 10,000
+// cells still made the reader reserve 16 MB. The table's storage is bounded by what the element's text
+// can fill now, plus a small allowance.
+TEST(TStringArray, ADeclaredTableNeedsTextThatCanFillIt) {
+  const std::string text = "<stringarray sig=\"Qeltakit\" vers=\"1.0\" id=\"\">\r\n  <dims cols=400 rows=10000 />\r\n"
+                           "  <cell col=400 row=10000>x</cell>\r\n</stringarray>\r\n";
+  TempDir dir;
+  dir.Put("wide.xml", text);
+  TStringArray a(nullptr);
+  a.SetString(1, 1, "keep");
+  bool loaded = true;
+  const int64_t peak = test::HeapPeakOf([&] { loaded = a.LoadFromXMLFile(dir / "wide.xml", u""); });
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(a.GetString(1, 1), "keep");
+  EXPECT_LE(peak, test::ReaderPeakBound(text.size()));
 }
 
 TEST(TStringArray, ReaderSkipsWhatLiesOutsideAndCutsLongTexts) {

@@ -13,6 +13,7 @@
 #include "Assertions.h"
 #include "Clipbrd.h"
 #include "DataTableTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_datatable.h"
 #include "Streams.h"
 
@@ -383,6 +384,23 @@ TEST(TDataTableCsv, ForeignFilesReadLeniently) {
   WriteBytes(dir.Utf8("d.csv"), ragged);
   EXPECT_EQ(t.ImportFromCSV(dir.File("d.csv"), csvComma, false, false), 250);
   EXPECT_THROW(t.ImportFromCSV(dir.File("missing.csv"), csvComma, false, false), EFOpenError);
+}
+
+// Regression: a CSV table is as wide as its longest record, and the reader allowed 2^23 cells beyond
+// those listed, so 12 KB holding one record of 4000 fields over 2000 one-field records made a table of
+// 8 million cells (64 MB). Now the table may need no more than the file can fill plus a small allowance.
+TEST(TDataTableCsv, ATableOfShortRecordsIsAsLargeAsTheFileCanFill) {
+  TScratchDir dir;
+  std::string csv;
+  for (int c = 0; c < 4000; ++c) csv += c ? ",1" : "1";
+  csv += "\n";
+  for (int r = 0; r < 2000; ++r) csv += "2\n";
+  std::ofstream(dir.Utf8("wide.csv"), std::ios::binary) << csv;
+  TDataTable t(nullptr);
+  int code = 0;
+  const int64_t peak = test::HeapPeakOf([&] { code = t.ImportFromCSV(dir.File("wide.csv"), csvComma, false, false); });
+  EXPECT_NE(code, 0);
+  EXPECT_LE(peak, test::ReaderPeakBound(csv.size()));
 }
 
 }  // namespace

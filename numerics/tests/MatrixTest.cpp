@@ -6,6 +6,7 @@
 
 #include "Assertions.h"
 #include "FileTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_matrix.h"
 #include "Random.h"
 #include "VecMatTestKit.h"
@@ -804,4 +805,102 @@ TEST(TMatrix, BinaryFileRefusesDamagedFiles) {
   }
   TMatrix r(nullptr);
   EXPECT_FALSE(r.LoadBinary(dir / "none.bin"));
+}
+
+// [SECTION] memory of the readers
+
+namespace {
+
+// The readers' input as a memory stream and as a file, for the table below.
+struct TReaderInput {
+  TMemoryStream Stream;
+  test::TempDir Dir;
+  String File;
+  explicit TReaderInput(const std::string& bytes) {
+    test::Fill(Stream, bytes);
+    Dir.Put("in", bytes);
+    File = Dir / "in";
+  }
+};
+
+}  // namespace
+
+// Regression: the readers sized what a file declared up to 2^23 cells beyond the cells it listed, so a
+// few hundred bytes took 64 MiB or more (a 145-byte element declaring 2896 x 2896 cells, 64 MiB; a
+// 15-byte text header "1 1 0 1000000", 8 MB; three layers of 256 x 256 x 128, 128 MB). Now what a file
+// declares is refused beyond what it can fill plus a small allowance, the matrix unchanged, and reading
+// never holds more than 100 bytes per byte of input plus 8 MiB.
+TEST(MatrixReaders, RefuseSizesTheirInputCannotFill) {
+  const std::string head = "<matrix sig=\"Qeltakit\" vers=\"1.0\" id=\"m\">\r\n";
+  auto element = [&](const std::string& counts, const std::string& cells) {
+    return head + counts + cells + "</matrix>\r\n";
+  };
+  const std::string wide = "<numcols>2896</numcols><numrows>2896</numrows>\r\n";
+  const std::string sparse = "<numcols>100</numcols><numrows>65535</numrows>\r\n";
+  const std::string layers = "<numcols>256</numcols><numrows>256</numrows><numlayers>128</numlayers>\r\n";
+  const std::string slots = "<numcols>64</numcols><numrows>64</numrows><numlayers>64</numlayers><numtimeslots>24</numtimeslots>\r\n";
+  const std::string oneCell = "<cells row=\"1\" col=\"1\">7</cells>\r\n";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool (*load)(TReaderInput&);  // false: refused, the object as it was
+  } cases[] = {
+      {"TMatrix XML", element(wide, oneCell),
+       [](TReaderInput& in) { TMatrix m(nullptr); return m.ReadFromXMLStream(in.Stream, u"") || m.NrOfColumns() != 1; }},
+      {"TMatrix XML of a sparse element", element(sparse, oneCell),
+       [](TReaderInput& in) { TMatrix m(nullptr); return m.ReadFromXMLStream(in.Stream, u"") || m.NrOfColumns() != 1; }},
+      {"dense TIntMatrix XML", element(wide, oneCell),
+       [](TReaderInput& in) { TIntMatrix m(nullptr); return m.ReadFromXMLStream(in.Stream, u"") || m.NrOfColumns() != 1; }},
+      {"TMat3D XML", element(layers, oneCell),
+       [](TReaderInput& in) { TMat3D m(nullptr); return m.ReadFromXMLStream(in.Stream, u"") || m.NrOfLayers() != 1; }},
+      {"TMat4D XML", element(slots, oneCell),
+       [](TReaderInput& in) { TMat4D m(nullptr); return m.LoadFromXMLFile(in.File, u"") || m.NrOfTimeSlots() != 1; }},
+      {"TMatrix text, an empty range of a million rows", "1 1 0 1000000\r\n",
+       [](TReaderInput& in) { TMatrix m(nullptr); return m.LoadFromFile(in.File, true) || m.NrOfRows() != 1; }},
+      {"TMatrix text, the one cell (1000, 1000)", "1000 1000 1000 1000\r\n5\r\n",
+       [](TReaderInput& in) { TMatrix m(nullptr); return m.LoadFromFile(in.File, true) || m.NrOfRows() != 1; }},
+      {"TIntMatrix stream, the one cell (2000, 2000)", test::I32(2000) + test::I32(2000) + test::I32(2000) + test::I32(2000) + test::I32(9),
+       [](TReaderInput& in) { TIntMatrix m(nullptr); return m.LoadFromStream(&in.Stream, true) || m.NrOfRows() != 1; }},
+  };
+  for (Case& c : cases) {
+    TReaderInput in(c.bytes);
+    bool loaded = true;
+    const int64_t peak = test::HeapPeakOf([&] { loaded = c.load(in); });
+    EXPECT_FALSE(loaded) << c.what;
+    EXPECT_LE(peak, test::ReaderPeakBound(c.bytes.size())) << c.what;
+  }
+}
+
+// What the bound leaves alone: a sparse matrix reads a large declared size from a few triples, a dense
+// one the cells a file leaves out within the allowance, and a large file that fills what it declares
+// reads back as it was written.
+TEST(MatrixReaders, KeepDeclaredSizesTheirInputCanHold) {
+  const std::string sparse =
+      "<matrix sig=\"Qeltakit\" vers=\"1.0\" id=\"m\" form=\"sparse\">\r\n<numcols>100</numcols><numrows>65535</numrows>\r\n"
+      "<cells row=\"65535\" col=\"100\">-1</cells>\r\n</matrix>\r\n";
+  TIntMatrix s(nullptr, TIntMatrix::TSparseForm{4});
+  TMemoryStream in;
+  test::Fill(in, sparse);
+  int64_t peak = test::HeapPeakOf([&] { ASSERT_TRUE(s.ReadFromXMLStream(in, u"")); });
+  EXPECT_EQ(std::pair(s.NrOfColumns(), s.NrOfRows()), std::pair(100, 65535));
+  EXPECT_EQ(s.GetVal(100, 65535), -1);
+  EXPECT_LE(peak, test::ReaderPeakBound(sparse.size()));
+
+  test::TempDir dir;
+  dir.Put("far.txt", "400 400 400 400\r\n5\r\n");  // 1.3 MB of cells for one, within the allowance
+  TMatrix far(nullptr);
+  ASSERT_TRUE(far.LoadFromFile(dir / "far.txt", true));
+  EXPECT_EQ(std::pair(far.NrOfColumns(), far.NrOfRows()), std::pair(400, 400));
+  EXPECT_EQ(far.GetVal(400, 400), 5);
+
+  TMatrix big(nullptr), back(nullptr);
+  big.Resize(1200, 1500);  // 14 MB of cells, more than the allowance, all of them written
+  big.SetVal(1200, 1500, 0.5);
+  big.SetVal(1, 1, -3);
+  TMemoryStream xml;
+  big.WriteToXMLStream(xml, true, u"big");
+  xml.SetPosition(0);
+  peak = test::HeapPeakOf([&] { ASSERT_TRUE(back.ReadFromXMLStream(xml, u"big")); });
+  EXPECT_EQ(back.CRCofData(), big.CRCofData());
+  EXPECT_LE(peak, test::ReaderPeakBound(static_cast<std::size_t>(xml.Size())));
 }

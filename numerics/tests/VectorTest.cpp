@@ -7,6 +7,7 @@
 
 #include "Assertions.h"
 #include "FileTestKit.h"
+#include "HeapPeak.h"
 #include "Qelta_vector.h"
 #include "Random.h"
 #include "VecMatTestKit.h"
@@ -493,4 +494,30 @@ TEST(TVector, StoreOnFileAnswersFalseAfterAWriteError) {
   os.WriteBudget = -1;
   os.OpenErrno = EACCES;
   EXPECT_FALSE(v.StoreOnFile(1, 10000, 15, dir / "denied.txt"));
+}
+
+// Regression: a resizing read allowed 2^23 elements beyond those listed, so a 12-byte stream holding
+// the range 8388608..8388608 and its one element took 32 MiB. Now a vector grows only as far as its input can fill it
+// plus a small allowance; a range stored from the middle within it still loads.
+TEST(VectorReaders, GrowOnlyAsFarAsTheirInputCanFill) {
+  test::TempDir dir;
+  const std::string stream = test::I32(8388608) + test::I32(8388608) + test::I32(3);
+  TMemoryStream s;
+  test::Fill(s, stream);
+  TIntVector v(nullptr);
+  bool loaded = true;
+  int64_t peak = test::HeapPeakOf([&] { loaded = v.LoadFromStream(&s, true); });
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(v.NrOfElem(), 1);
+  EXPECT_LE(peak, test::ReaderPeakBound(stream.size()));
+  const std::string text = "4000000 4000000\r\n2.5\r\n";
+  dir.Put("far.txt", text);
+  TVector d(nullptr);
+  peak = test::HeapPeakOf([&] { loaded = d.LoadFromFile(dir / "far.txt", true); });
+  EXPECT_FALSE(loaded);
+  EXPECT_LE(peak, test::ReaderPeakBound(text.size()));
+  dir.Put("middle.txt", "200000 200000\r\n2.5\r\n");
+  ASSERT_TRUE(d.LoadFromFile(dir / "middle.txt", true));
+  EXPECT_EQ(d.NrOfElem(), 200000);
+  EXPECT_EQ(d.GetVal(200000), 2.5);
 }

@@ -1,0 +1,30 @@
+#pragma once
+// Not part of the public interface: the one rule by which the readers of every library bound what they
+// reserve for an object a file declares (matrices, arrays, string tables, report lists, colour lists);
+// exported for the other libraries and the tests.
+//
+// A reader sizes an object by what its file declares only as far as the file can fill it: 16 bytes of
+// storage per byte read (a listed number takes two bytes of text at least and eight of storage at most),
+// plus 3 MiB for the cells a file leaves out to their default (a table saved with empty cells left out, a
+// range stored from the middle of a matrix). A declaration beyond that is refused as implausible. The
+// allowance leaves room for a reader that builds the object aside and then copies it in, so that reading
+// never holds more than 100 bytes per byte of input plus 8 MiB at once (the fuzz driver's bound).
+
+#include <cstdint>
+
+#include "Visibility.h"
+
+QELTA_PUBLIC_BEGIN
+
+namespace qelta::core_detail {
+
+/// True when `storageBytes` of storage (0 or more) may be reserved for what `inputBytes` bytes of a file declare.
+bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes);
+
+/// The bytes a TStringArray of cols x rows (1 or more each) reserves with its default allocation step: the
+/// cell words of columns 0..cols, the sort index and the attributes (its text pool aside).
+int64_t StringArrayBytes(int64_t cols, int64_t rows);
+
+}  // namespace qelta::core_detail
+
+QELTA_PUBLIC_END

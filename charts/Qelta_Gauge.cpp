@@ -19,6 +19,9 @@
 //  - The frames use the colour scheme's line colours (white, $C0C0C0, gray, black, black with csBWG).
 //  - Paint draws nothing when the bitmap cannot be had (a control over 2^28 pixels, no memory)
 //    instead of raising.
+//  - A tick label of the scale is written only when its box lies whole inside the window's frame
+//    and clear of the labels written before it: the cover plate, drawn over the scale, cut the end
+//    labels so that they read as other numbers (-10.0 as ".0", 1000 as "100").
 
 #include "Qelta_Gauge.h"
 
@@ -52,6 +55,16 @@ void Triangle(TGaugeStrokes& out, bool vertical, int p, Row row, TColor color) {
 
 void Thread(TGaugeStrokes& out, const TGaugeFrame& f, int p, TColor color) {
   out.push_back(Across(f.Vertical, p, 0, f.Vertical ? f.Width : f.Height, color));
+}
+
+// Pixels of a frame style's lines inside the rectangle it is drawn round.
+int FrameInset(TFrameStyle style) {
+  if (style == fsNone) return 0;
+  return style == fsSimple ? 1 : 2;
+}
+
+bool Overlap(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
 // Pixel lines of a band 7 pixels long from `from` towards `to` along the axis (rightwards, or
@@ -160,6 +173,7 @@ TScaleGauge::TScaleGauge(TComponent* AOwner)
   FScale->SetScaleType(sctXT);
   FScale->SetRange(FGaugeMin, FGaugeMax);
   FScale->SetLogarithmic(false);
+  FScale->OnBeforeTickLabel = [this](TObject*, TScaleType, double value, String& text) { FitTickLabel(value, text); };
   SetBounds(Left(), Top(), 300, 75);
 }
 
@@ -223,6 +237,7 @@ void TScaleGauge::Paint() {
   DrawStrokes(c, GaugeBackground(f, FGaugeBG, FColorSclBG1, FColorSclBG2));
   FScale->SetFont(Font());
   FScale->SetColorScale(FColorScale);
+  FLabelBoxes.clear();
   FScale->ForcePaint();
   const int middle = f.Vertical ? (f.Height - f.MarginTop - f.MarginBottom) / 2 + f.MarginTop
                                 : (f.Width - f.MarginLeft - f.MarginRight) / 2 + f.MarginLeft;
@@ -236,6 +251,24 @@ void TScaleGauge::Paint() {
   DrawFrame(c, FOuterFrameSt, 0, 0, f.Width - 1, f.Height - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
             FColBlackLine);
   Canvas()->Draw(0, 0, FGrafBmp.get());
+}
+
+// Called by the scale before each label, with the label's font on the picture: empties a label that
+// would not show whole inside the window's frame or would overlap one written before.
+void TScaleGauge::FitTickLabel(double Value, String& Text) {
+  if (Text.empty()) return;
+  TCanvas* c = FGrafBmp->Canvas();
+  const TScaleFrame f = FScale->Frame();
+  const int w = c->TextWidth(Text), h = c->TextHeight(Text);
+  const TPoint p = ScaleLabelPos(f, ScaleBaseLine(f, 0, 0), FScale->R2M(Value), w, h);
+  const TRect box = Bounds(p.X, p.Y, w, h);
+  const int inset = FrameInset(FInnerFrameSt);
+  const bool inside = box.Left >= FCovMargLeft + inset && box.Top >= FCovMargTop + inset &&
+                      box.Right <= Width() - FCovMargRight - inset && box.Bottom <= Height() - FCovMargBottom - inset;
+  const bool clear =
+      std::none_of(FLabelBoxes.begin(), FLabelBoxes.end(), [&box](const TRect& r) { return Overlap(r, box); });
+  if (!inside || !clear) return Text.clear();
+  FLabelBoxes.push_back(box);
 }
 
 void TScaleGauge::DrawStrokes(TCanvas* c, const TGaugeStrokes& strokes) {

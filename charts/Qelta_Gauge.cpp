@@ -63,10 +63,6 @@ int FrameInset(TFrameStyle style) {
   return style == fsSimple ? 1 : 2;
 }
 
-bool Overlap(const TRect& a, const TRect& b) {
-  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-}
-
 // Pixel lines of a band 7 pixels long from `from` towards `to` along the axis (rightwards, or
 // upwards on a vertical gauge); none when it would run backwards. `color(pos)` colours each line.
 template <class Colour>
@@ -257,18 +253,14 @@ void TScaleGauge::Paint() {
 // would not show whole inside the window's frame or would overlap one written before.
 void TScaleGauge::FitTickLabel(double Value, String& Text) {
   if (Text.empty()) return;
-  TCanvas* c = FGrafBmp->Canvas();
+  const TCanvas* c = FGrafBmp->Canvas();
   const TScaleFrame f = FScale->Frame();
-  const int w = c->TextWidth(Text), h = c->TextHeight(Text);
-  const TPoint p = ScaleLabelPos(f, ScaleBaseLine(f, 0, 0), FScale->R2M(Value), w, h);
-  const TRect box = Bounds(p.X, p.Y, w, h);
+  const TPoint p = ScaleLabelPos(f, ScaleBaseLine(f, 0, 0), FScale->R2M(Value), c->TextWidth(Text), c->TextHeight(Text));
+  const TRect box = plot_detail::FigureBox(c, p.X, p.Y, Text);
   const int inset = FrameInset(FInnerFrameSt);
-  const bool inside = box.Left >= FCovMargLeft + inset && box.Top >= FCovMargTop + inset &&
-                      box.Right <= Width() - FCovMargRight - inset && box.Bottom <= Height() - FCovMargBottom - inset;
-  const bool clear =
-      std::none_of(FLabelBoxes.begin(), FLabelBoxes.end(), [&box](const TRect& r) { return Overlap(r, box); });
-  if (!inside || !clear) return Text.clear();
-  FLabelBoxes.push_back(box);
+  const TRect window = Rect(FCovMargLeft + inset, FCovMargTop + inset, Width() - FCovMargRight - inset,
+                            Height() - FCovMargBottom - inset);
+  if (!plot_detail::BoxInside(box, window) || !plot_detail::ClaimLabelBox(FLabelBoxes, box)) Text.clear();
 }
 
 void TScaleGauge::DrawStrokes(TCanvas* c, const TGaugeStrokes& strokes) {

@@ -293,8 +293,9 @@ TEST(TScaleGauge, ShortTicksAndMinTicksTakeEffectEvenWhenSetToTheirStoredDefault
   EXPECT_EQ(g.MinTicks(), 2) << "kept as the scale keeps it";
 }
 
-// What a paint writes into the picture: each text with its box in the gauge's font (the caption
-// aside, which is written in its own size).
+// What a paint writes into the picture: each text with the box of its figures in the gauge's font,
+// from the cell's top plus the internal leading down to the baseline (the caption aside, which is
+// written in its own size).
 struct TWritten {
   std::string text;
   TRect box;
@@ -311,8 +312,9 @@ std::vector<TWritten> LabelsOf(TProbeGauge& g) {
   for (const TCanvasTraceRecord& r : trace.Find("TextOut")) {
     if (r.Text == g.Caption()) continue;
     const int x = static_cast<int>(r.Args[0]), y = static_cast<int>(r.Args[1]);
+    const TTextMetric m = measure.Canvas()->GetTextMetrics();
     out.push_back({StringToUtf8(r.Text),
-                   Bounds(x, y, measure.Canvas()->TextWidth(r.Text), measure.Canvas()->TextHeight(r.Text))});
+                   Rect(x, y + m.tmInternalLeading, x + measure.Canvas()->TextWidth(r.Text), y + m.tmAscent)});
   }
   return out;
 }

@@ -45,11 +45,18 @@ bool Bevelled(TFrameStyle style) { return style >= fsLowered && style <= fsEngra
 
 constexpr const char16_t* kCutMark = u"\u2026";
 
-// Index of the first character of the longest tail of text that is at most room pixels wide.
+// Index of the first character of the longest tail of text that is at most room pixels wide (by
+// halving: a pasted text may be long, and every paint asks).
 std::size_t TailStart(const TCanvas* c, const String& text, int room) {
-  std::size_t k = 0;
-  while (k < text.size() && c->TextWidth(text.substr(k)) > room) ++k;
-  return k;
+  std::size_t lo = 0, hi = text.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (c->TextWidth(text.substr(mid)) > room)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
 }
 
 }  // namespace

@@ -19,6 +19,9 @@
 //  - The frames use the colour scheme's line colours (white, $C0C0C0, gray, black, black with csBWG).
 //  - Paint draws nothing when the bitmap cannot be had (a control over 2^28 pixels, no memory)
 //    instead of raising.
+//  - A tick label of the scale is written only when its box lies whole inside the window's frame
+//    and clear of the labels written before it: the cover plate, drawn over the scale, cut the end
+//    labels so that they read as other numbers (-10.0 as ".0", 1000 as "100").
 
 #include "Qelta_Gauge.h"
 
@@ -52,6 +55,12 @@ void Triangle(TGaugeStrokes& out, bool vertical, int p, Row row, TColor color) {
 
 void Thread(TGaugeStrokes& out, const TGaugeFrame& f, int p, TColor color) {
   out.push_back(Across(f.Vertical, p, 0, f.Vertical ? f.Width : f.Height, color));
+}
+
+// Pixels of a frame style's lines inside the rectangle it is drawn round.
+int FrameInset(TFrameStyle style) {
+  if (style == fsNone) return 0;
+  return style == fsSimple ? 1 : 2;
 }
 
 // Pixel lines of a band 7 pixels long from `from` towards `to` along the axis (rightwards, or
@@ -160,6 +169,7 @@ TScaleGauge::TScaleGauge(TComponent* AOwner)
   FScale->SetScaleType(sctXT);
   FScale->SetRange(FGaugeMin, FGaugeMax);
   FScale->SetLogarithmic(false);
+  FScale->OnBeforeTickLabel = [this](TObject*, TScaleType, double value, String& text) { FitTickLabel(value, text); };
   SetBounds(Left(), Top(), 300, 75);
 }
 
@@ -223,6 +233,7 @@ void TScaleGauge::Paint() {
   DrawStrokes(c, GaugeBackground(f, FGaugeBG, FColorSclBG1, FColorSclBG2));
   FScale->SetFont(Font());
   FScale->SetColorScale(FColorScale);
+  FLabelBoxes.clear();
   FScale->ForcePaint();
   const int middle = f.Vertical ? (f.Height - f.MarginTop - f.MarginBottom) / 2 + f.MarginTop
                                 : (f.Width - f.MarginLeft - f.MarginRight) / 2 + f.MarginLeft;
@@ -236,6 +247,20 @@ void TScaleGauge::Paint() {
   DrawFrame(c, FOuterFrameSt, 0, 0, f.Width - 1, f.Height - 1, FColWhiteLine, clSilver, FColGrayLine, FColBlackLine,
             FColBlackLine);
   Canvas()->Draw(0, 0, FGrafBmp.get());
+}
+
+// Called by the scale before each label, with the label's font on the picture: empties a label that
+// would not show whole inside the window's frame or would overlap one written before.
+void TScaleGauge::FitTickLabel(double Value, String& Text) {
+  if (Text.empty()) return;
+  const TCanvas* c = FGrafBmp->Canvas();
+  const TScaleFrame f = FScale->Frame();
+  const TPoint p = ScaleLabelPos(f, ScaleBaseLine(f, 0, 0), FScale->R2M(Value), c->TextWidth(Text), c->TextHeight(Text));
+  const TRect box = plot_detail::FigureBox(c, p.X, p.Y, Text);
+  const int inset = FrameInset(FInnerFrameSt);
+  const TRect window = Rect(FCovMargLeft + inset, FCovMargTop + inset, Width() - FCovMargRight - inset,
+                            Height() - FCovMargBottom - inset);
+  if (!plot_detail::BoxInside(box, window) || !plot_detail::ClaimLabelBox(FLabelBoxes, box)) Text.clear();
 }
 
 void TScaleGauge::DrawStrokes(TCanvas* c, const TGaugeStrokes& strokes) {

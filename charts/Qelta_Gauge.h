@@ -11,8 +11,13 @@
 // control. Setters store, clamp and paint at once; without a window only the bitmap is drawn, and
 // painting never raises. Index and band positions come from pure layout functions.
 // Limits: the shown value is Value clamped into Min..Max at paint time; a logarithmic dial needs
-// Min and Max above 0; a control too large for a bitmap (over 2^28 pixels) paints nothing. Use the
-// axis scale for an axis without an index, the colour scale for a colour bar.
+// Min and Max above 0; a control too large for a bitmap (over 2^28 pixels) paints nothing. A tick
+// label that would not show whole inside the window's frame, or would overlap a label already
+// written, is left out (the cover plate cut the end labels into other numbers). The default
+// caption (CaptionPosY 10) and the default MarginTop (10) overlap: the window's frame cuts the
+// caption unless the host puts it elsewhere, for instance in a top plate at least as high as
+// CaptionPosY plus the caption's height. Use the axis scale for an axis without an index, the
+// colour scale for a colour bar.
 
 #include <cstdint>
 #include <functional>
@@ -190,6 +195,7 @@ class TScaleGauge : public TCustomControl {
 
  private:
   void WMMouseMoveInGauge(const TMessage& Message);
+  void FitTickLabel(double Value, String& Text);
   double ShownValue() const;
   void SetDialRange();
   TGaugeFrame Layout() const;
@@ -233,6 +239,7 @@ class TScaleGauge : public TCustomControl {
   TColorScheme FColorScheme = csBWG;
   bool FScaleFixed = true;
   std::unique_ptr<TBitmap> FGrafBmp;
+  std::vector<TRect> FLabelBoxes;  // tick labels written by the paint under way
   std::unique_ptr<TScale> FScale;  // owned by this control as its owner, freed first
 };
 

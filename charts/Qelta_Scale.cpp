@@ -254,6 +254,13 @@ void TScale::SetMargin(int& Field, int value) {
   TriggerPaint();
 }
 
+void TScale::SetAxisMargins(int Start, int End) {
+  (IsVerticalScale(FScaleType) ? FMarginTop : FMarginLeft) = Start;
+  (IsVerticalScale(FScaleType) ? FMarginBottom : FMarginRight) = End;
+  AdjustScalePars();
+  TriggerPaint();
+}
+
 void TScale::SetMarginTop(int value) { SetMargin(FMarginTop, value); }
 void TScale::SetMarginBottom(int value) { SetMargin(FMarginBottom, value); }
 void TScale::SetMarginLeft(int value) { SetMargin(FMarginLeft, value); }

@@ -375,7 +375,11 @@ class TScale : public TCustomControl {
   void RecordTick(double Value);
   TScaleTickRequest TickRequest(const TScaleFrame& Frame) const;
   void SetMargin(int& Field, int value);
+  /// The margins at both ends of the axis as given, below 0 too: the chart puts its helper scales
+  /// on exactly the pixels it maps its range onto, which may reach a pixel beyond the control.
+  void SetAxisMargins(int Start, int End);
   void CopyFrom(const TScale& Source);
+  friend class TCustomRChart;
 
   TFrameStyle FFrameStyle = fsLowered;
   TColor FColorFG = clBlack;

@@ -29,6 +29,8 @@
 //  - The year walk moves on from a start year that is a multiple of the step unless RangeLow is
 //    January 1, 00:00, so no tick lies before the axis.
 //  - The day test uses the floor modulus, so long day ticks stay every t days across day 0.
+//  - Without short ticks the month walk moves on only until the month starts a step (it moved on at
+//    least once, which dropped the tick of a range starting on the first day of such a month).
 //  - MinTicks 0 counts as 1; the hundredths level writes two digits of hundredths of the value
 //    rounded to 0.01 s (carried into the seconds), where the platform's "zz" writes milliseconds.
 //  - A separator that is a double quote is quoted with single quotes, so the format stays whole.
@@ -223,19 +225,22 @@ class TClockTicks {
 };
 
 // Ticks fall on whole units after midnight of the first day: n units is the moment day0 + n / u.
+// The tick is compared with RangeLow as that moment: u x (RangeLow - day0) rounds a hair above n
+// when RangeLow lies on the tick itself.
 void TClockTicks::Run(double w) {
   const TClockRow& row = kClockRows[FRow];
   const std::size_t j = LargestEntry(row.Steps, w * FUnits);
   const int64_t t = row.Steps[j], shortUnits = row.Shorts[j];
-  const double lo = FWalk.Request.RangeLow, day0 = std::floor(lo), start = FUnits * (lo - day0);
-  int64_t first = (plot_detail::RoundDouble(start) + t - 1) / t * t;
+  const double lo = FWalk.Request.RangeLow, day0 = std::floor(lo);
+  const auto moment = [this, day0](int64_t n) { return day0 + static_cast<double>(n) / FUnits; };
+  int64_t first = (plot_detail::RoundDouble(FUnits * (lo - day0)) + t - 1) / t * t;
   const bool shortTicks = FWalk.Request.ShortTicks;
-  while (shortTicks && static_cast<double>(first) > start) first -= shortUnits;
+  while (shortTicks && moment(first) > lo) first -= shortUnits;
   const int64_t step = shortTicks ? shortUnits : t;
   for (int64_t n = first;; n += step) {
-    const double v = day0 + static_cast<double>(n) / FUnits;
+    const double v = moment(n);
     if (FWalk.Ends(v)) break;
-    if (static_cast<double>(n) >= start) Tick(v, !shortTicks || FloorMod(n, t) == 0);
+    if (v >= lo) Tick(v, !shortTicks || FloorMod(n, t) == 0);
   }
 }
 
@@ -309,10 +314,7 @@ void MonthTicks(TCalendarWalk& walk, double w) {
     year += (month - 1) / 12;
     month = (month - 1) % 12 + 1;
   };
-  if (!shortTicks && t > 1) {
-    do advance(1);
-    while (month % t != 1);
-  }
+  while (!shortTicks && t > 1 && month % t != 1) advance(1);
   const String format = MonthLabelFormat(walk.Format);
   while (year <= 9999) {
     const double v = EncodeDate(year, month, 1);

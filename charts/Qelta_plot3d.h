@@ -13,13 +13,16 @@
 // pixel and painting number so that the hover test can pick the cell painted last under the pointer.
 // Limits: the painting order is right for the views the mouse produces from a grid seen from above or
 // below; strongly folded surfaces may cover themselves wrongly. Pixels are kept to +-2^30. Axis ticks
-// come from CalcScalePars; labels are cut to 14 characters. Metafile output is refused (this platform
+// come from CalcScalePars; labels are cut to 14 characters, and a label that would not show whole on
+// the canvas, or would overlap one already written in the same rendering (at the corner two axes
+// share), is left out. Metafile output is refused (this platform
 // has none). Use TRot3D for scattered points and lines in space.
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Controls.h"
 #include "Graphics.h"
@@ -282,7 +285,8 @@ class TPlot3D : public TCustomControl {
   void InitGraf(TCanvas* Canvas);
   /// Draws cube, surface and axes in the fixed order.
   void ConstructDataBmp(TCanvas* Canvas);
-  /// One axis from (X1, Y1) (value Low) to (X2, Y2) (value High) with ticks, labels and caption.
+  /// One axis from (X1, Y1) (value Low) to (X2, Y2) (value High) with ticks, labels and caption; a
+  /// label cut by the canvas's clip, or overlapping one written before in the same rendering, is left out.
   void DrawAxis(TCanvas* Canvas, TP3ScaleKind Kind, int X1, int Y1, int X2, int Y2, double Low, double High);
   /// Text centred on (X, Y): left = X - width div 2, top = Y - height div 2.
   void DrawCenteredText(TCanvas* Canvas, const String& Text, int X, int Y);
@@ -324,6 +328,7 @@ class TPlot3D : public TCustomControl {
 
   std::array<std::array<double, 3>, 8> FCubeCorners{};
   std::unique_ptr<TBitmap> FGrafBmp;
+  std::vector<TRect> FLabelBoxes;  // tick labels written by the rendering under way
   TColor FFrameCol = clBlack;
   TMouseActMode FMouseAction = maRotate;
   double FRangeLowX = -1, FRangeHighX = 1, FRangeLowY = -1, FRangeHighY = 1, FRangeLowZ = -1, FRangeHighZ = 1;

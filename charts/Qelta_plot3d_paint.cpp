@@ -10,6 +10,9 @@
 // whose corners lie farthest to the right (the first of equals, which is always the z-low corner
 // because the rotation never turns z into pixel x).
 // A control too large for a bitmap is drawn straight onto its canvas.
+// A tick label that would not show whole on the canvas, or would overlap one already written in the
+// same rendering, is left out: the x and y axes end at one corner, and their end labels there were
+// written over each other ("3030"); an axis seen end-on piled its own labels up the same way.
 // Pixels are computed in double, rounded half to even and kept to +-MaxPlot3DPixel, so that every
 // sum and product the canvas and the hover test form stays inside 64 bits.
 
@@ -23,6 +26,7 @@
 #include "Qelta_cube3d.h"
 #include "Qelta_math1.h"
 #include "Qelta_plot3d.h"
+#include "Qelta_plot_internal.h"
 #include "Qelta_stringl.h"
 
 namespace qelta {
@@ -107,6 +111,7 @@ double TPlot3D::PixelXTerm(int k) const {
 // [SECTION] cube
 
 void TPlot3D::ConstructDataBmp(TCanvas* Canvas) {
+  FLabelBoxes.clear();
   const auto depths = plot_detail::CornerDepths(FRotMat[2][0], FRotMat[2][1], FRotMat[2][2]);
   const int s = plot_detail::NearestCorner(depths), o = 7 - s;
   if (FBoundBox != bbNone) {
@@ -116,6 +121,7 @@ void TPlot3D::ConstructDataBmp(TCanvas* Canvas) {
   DrawSurface(Canvas);
   if (FBoundBox != bbNone) DrawCubeEdges(Canvas, o, FColorCubeFrame);
   DrawAxes(Canvas, o);
+  FLabelBoxes.clear();  // a host's own DrawAxis call starts afresh
   if (OnDataRendered) OnDataRendered(this, Canvas);
 }
 
@@ -281,7 +287,9 @@ void TPlot3D::DrawAxis(TCanvas* Canvas, TP3ScaleKind Kind, int X1, int Y1, int X
       const int shift = static_cast<int>(Round(std::cos(b) * w)) * sg;
       left = FViewAngle[2] > 180 ? tip.X - w - shift : tip.X - w + shift;
     }
-    c->TextOut(left, top, text);
+    const TRect box = plot_detail::FigureBox(c, left, top, text);
+    if (plot_detail::BoxInside(box, c->ClipRect()) && plot_detail::ClaimLabelBox(FLabelBoxes, box))
+      c->TextOut(left, top, text);
     const Extended next = start + (k + 1) * step;
     if (!(step != 0 && (next - High) / step <= 0.001L)) break;
   }

@@ -39,4 +39,24 @@ void SchemeLineColors(TColorScheme Scheme, TColor& Gray, TColor& White) {
   White = Scheme == csSystem ? clBtnHighlight : clWhite;
 }
 
+TRect FigureBox(const TCanvas* Canvas, int X, int Y, const String& Text) {
+  const TTextMetric m = Canvas->GetTextMetrics();
+  return Rect(X, Y + m.tmInternalLeading, X + Canvas->TextWidth(Text), Y + m.tmAscent);
+}
+
+bool BoxesOverlap(const TRect& A, const TRect& B) {
+  return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
+}
+
+bool BoxInside(const TRect& Inner, const TRect& Outer) {
+  return Inner.Left >= Outer.Left && Inner.Top >= Outer.Top && Inner.Right <= Outer.Right && Inner.Bottom <= Outer.Bottom;
+}
+
+bool ClaimLabelBox(std::vector<TRect>& Written, const TRect& Box) {
+  for (const TRect& r : Written)
+    if (BoxesOverlap(r, Box)) return false;
+  Written.push_back(Box);
+  return true;
+}
+
 }  // namespace qelta::plot_detail

@@ -4,6 +4,9 @@
 // The helper scales cover the whole control; their margins put the axis on the data area: the x
 // scales from column LRim to Width - RRim - ShadowWidth, the y scales from row TRim to
 // Height - BRim - ShadowWidth, and the margin across the axis by scale type and ScalePos.
+// The margins along the axis are set as they are, below 0 too (the public margin setters of the
+// scale clamp them to 0): with RRim + ShadowWidth = 0 the x scale's right margin is -1, and the
+// clamp moved its ticks up to a pixel off the data.
 // Deviations from the classic component, keeping what callers rely on:
 //  - The standard layouts write the axis settings without notifications and refresh the helper
 //    scales once at the end (the classic setters re-forced every range per setting).
@@ -152,14 +155,12 @@ void TCustomRChart::FitHelperScales() {
     if (TScale* x = FScalesX[l]) {
       SetScaleProps(x, FScalePropsX[l].get());
       x->SetBounds(x->Left(), x->Top(), Width(), Height());
-      x->SetMarginLeft(RcLRim);
-      x->SetMarginRight(SaturateToInt(int64_t{RcRRim} + F3DRim - 1));
+      x->SetAxisMargins(RcLRim, SaturateToInt(int64_t{RcRRim} + F3DRim - 1));
     }
     if (TScale* y = FScalesY[l]) {
       SetScaleProps(y, FScalePropsY[l].get());
       y->SetBounds(y->Left(), y->Top(), Width(), Height());
-      y->SetMarginTop(RcTRim);
-      y->SetMarginBottom(SaturateToInt(int64_t{RcBRim} + F3DRim - 1));
+      y->SetAxisMargins(RcTRim, SaturateToInt(int64_t{RcBRim} + F3DRim - 1));
     }
   }
 }

@@ -138,6 +138,8 @@ class TNumIO : public TCustomEdit {
 /// itFixPoint typing into the decimals overwrites them. The caret blinks every 500 ms while the
 /// control has the focus (a timer of a private window); painting is suppressed until the control
 /// has its window. Setters store (clamped where they say so) and repaint at once through Paint.
+/// A number wider than the box shows right-justified, only its whole trailing characters, with a
+/// "…" before them when the characters left out are more than leading zeros.
 class TNumIO2 : public TCustomControl {
  public:
   explicit TNumIO2(TComponent* AOwner);
@@ -163,7 +165,8 @@ class TNumIO2 : public TCustomControl {
   /// True when text is a number of the input format as it may stand while typed (itFixPoint: exactly
   /// FixPointDecPlaces characters after the separator; itExp: the whole text is read).
   bool CheckValidity(const String& text) const;
-  /// x of the gap before character pos + 1 of the number in the box, by the box alignment.
+  /// x of the gap before character pos + 1 of the number in the box, by the box alignment (right-
+  /// justified while the number is wider than the box).
   int CharPosToXCoords(int pos) const;
   /// The character position (0..length, or a little beyond for a click right of the text) nearest to
   /// x by the mean character width of the text (at least 1 pixel); 0 for an empty text.
@@ -374,6 +377,8 @@ class TNumIO2 : public TCustomControl {
   };
   TLayout Layout(int textHeight, int s) const;
   int TextWidthOf(const String& text) const;
+  bool NumberFits(int w) const;
+  TAlignment NumberAlignment(int w) const;
   int TextOffset(int w, int w2) const;
   void PaintOn(TCanvas* c, int s);
   void DrawOutText(TCanvas* c, const TLayout& l, bool right) const;
@@ -381,6 +386,7 @@ class TNumIO2 : public TCustomControl {
   void DrawGauge(TCanvas* c, const TLayout& l) const;
   void DrawBox(TCanvas* c, const TLayout& l) const;
   void DrawNumber(TCanvas* c, const TLayout& l) const;
+  void DrawNumberText(TCanvas* c, const TLayout& l, int w) const;
   void DrawBevel(TCanvas* c, TFrameStyle style, std::initializer_list<TPoint> topLeft,
                  std::initializer_list<TPoint> bottomRight) const;
   double GaugeValue(int x) const;

@@ -12,6 +12,11 @@
 // and selection in that order, and copies it onto the control in one step.
 // The mouse places the caret by the mean character width (w div length, at least 1 pixel: a text
 // narrower in pixels than in characters would otherwise divide by zero).
+// A number wider than the box is drawn right-justified whatever Alignment says, and only its longest
+// tail of whole characters shows (the box clipped it on both sides, so that a binary 250 showed
+// nothing but leading zeros); when the characters left out hold more than zeros and blanks, a "…"
+// stands before the tail, so what shows never reads as another number. Caret, selection and mouse
+// follow the same placement.
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +42,22 @@ void SetPenBrush(TCanvas* c, TColor pen, TColor brush) {
 void Line(TCanvas* c, std::initializer_list<TPoint> points) { c->Polyline(points); }
 
 bool Bevelled(TFrameStyle style) { return style >= fsLowered && style <= fsEngraved; }
+
+constexpr const char16_t* kCutMark = u"\u2026";
+
+// Index of the first character of the longest tail of text that is at most room pixels wide (by
+// halving: a pasted text may be long, and every paint asks).
+std::size_t TailStart(const TCanvas* c, const String& text, int room) {
+  std::size_t lo = 0, hi = text.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (c->TextWidth(text.substr(mid)) > room)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
 
 }  // namespace
 
@@ -111,9 +132,18 @@ int TNumIO2::TextWidthOf(const String& text) const {
   return c->TextWidth(text);
 }
 
+// True when a number w pixels wide lies whole between the clip edges of the box at its alignment.
+bool TNumIO2::NumberFits(int w) const {
+  const int x = ctl_detail::BoxTextX(FAlignment, 0, FTextBoxWidth, w);
+  return x >= 3 && x + w <= FTextBoxWidth - 1;
+}
+
+TAlignment TNumIO2::NumberAlignment(int w) const { return NumberFits(w) ? FAlignment : taRightJustify; }
+
 // Offset of the caret gap from LS: w the width of the text, w2 of the characters before the gap.
 int TNumIO2::TextOffset(int w, int w2) const {
-  return ctl_detail::SideTextX(FAlignment, w2 + 3, FTextBoxWidth + w2 - w - 3, w2 + (FTextBoxWidth - w) / 2 + 1);
+  return ctl_detail::SideTextX(NumberAlignment(w), w2 + 3, FTextBoxWidth + w2 - w - 3,
+                               w2 + (FTextBoxWidth - w) / 2 + 1);
 }
 
 int TNumIO2::CharPosToXCoords(int pos) const {
@@ -125,8 +155,9 @@ int TNumIO2::XCoordsToCharPos(int x) const {
   if (FInBuffer.empty()) return 0;
   const int w = TextWidthOf(FInBuffer);
   const int a = std::max(1, w / Length(FInBuffer));
-  const int c = std::max(0, ctl_detail::SideTextX(FAlignment, x - FLeftSpace - 3, x + w - FLeftSpace - FTextBoxWidth + 3,
-                                              x - FLeftSpace - (FTextBoxWidth - w) / 2 - 1));
+  const int c =
+      std::max(0, ctl_detail::SideTextX(NumberAlignment(w), x - FLeftSpace - 3, x + w - FLeftSpace - FTextBoxWidth + 3,
+                                        x - FLeftSpace - (FTextBoxWidth - w) / 2 - 1));
   return (std::min(w, c) + a / 2) / a;
 }
 
@@ -233,10 +264,24 @@ void TNumIO2::DrawBox(TCanvas* c, const TLayout& l) const {
                         FColWhiteLine);
 }
 
+// The number, or the tail of it that shows whole (after the cut mark when the rest is significant).
+void TNumIO2::DrawNumberText(TCanvas* c, const TLayout& l, int w) const {
+  const int LS = FLeftSpace, TBW = FTextBoxWidth;
+  const TRect clip = Rect(LS + 3, 2, LS + TBW - 1, l.s + 1);
+  if (NumberFits(w)) return c->TextRect(clip, ctl_detail::BoxTextX(FAlignment, LS, TBW, w), l.ty, FInBuffer);
+  const std::size_t k = TailStart(c, FInBuffer, TBW - 5);
+  const bool cut = FInBuffer.find_first_not_of(u"0 ") < k;
+  const int mark = cut ? c->TextWidth(kCutMark) : 0;
+  const String tail = FInBuffer.substr(cut ? TailStart(c, FInBuffer, TBW - 5 - mark) : k);
+  const int x = LS + TBW - 2 - c->TextWidth(tail);
+  c->TextRect(clip, x, l.ty, tail);
+  if (cut) c->TextRect(Rect(clip.Left, clip.Top, std::max(clip.Left, x), clip.Bottom), x - mark, l.ty, kCutMark);
+}
+
 void TNumIO2::DrawNumber(TCanvas* c, const TLayout& l) const {
   const int LS = FLeftSpace, TBW = FTextBoxWidth, w = c->TextWidth(FInBuffer);
   c->Font()->SetColor(!FEnabled ? kGrey : OutOfRange() ? FColorWarnTxt : FColorBoxText);
-  c->TextRect(Rect(LS + 3, 2, LS + TBW - 1, l.s + 1), ctl_detail::BoxTextX(FAlignment, LS, TBW, w), l.ty, FInBuffer);
+  DrawNumberText(c, l, w);
   const int k = TextOffset(w, c->TextWidth(Copy(FInBuffer, 1, FCaretPos)));
   if (k > 0 && k < TBW && FCaretVisib) {
     c->Pen()->SetColor(clBlack);

@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "Assertions.h"
+#include "Encoding.h"
 #include "Forms.h"
 #include "Qelta_Gauge.h"
 #include "Qelta_qeltacolors.h"
@@ -21,6 +24,7 @@ class TProbeGauge : public TScaleGauge {
   using TScaleGauge::Picture;
   using TScaleGauge::TScaleGauge;
   TColor At(int x, int y) const { return Picture().Canvas()->Pixels(x, y); }
+  void PaintNow() { Paint(); }
   // Pixels of row y between x0 and x1 (excluded) in the colour.
   int CountInRow(int y, int x0, int x1, TColor color) const {
     int n = 0;
@@ -287,6 +291,88 @@ TEST(TScaleGauge, ShortTicksAndMinTicksTakeEffectEvenWhenSetToTheirStoredDefault
   EXPECT_EQ(g.CountInRow(38, 22, 288, clBlack), 19);  // one long tick per unit
   g.SetMinTicks(1);
   EXPECT_EQ(g.MinTicks(), 2) << "kept as the scale keeps it";
+}
+
+// What a paint writes into the picture: each text with the box of its figures in the gauge's font,
+// from the cell's top plus the internal leading down to the baseline (the caption aside, which is
+// written in its own size).
+struct TWritten {
+  std::string text;
+  TRect box;
+};
+
+std::vector<TWritten> LabelsOf(TProbeGauge& g) {
+  TCanvasTrace trace;
+  g.Picture().Canvas()->SetTrace(&trace);
+  g.PaintNow();
+  g.Picture().Canvas()->SetTrace(nullptr);
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(g.Font());
+  std::vector<TWritten> out;
+  for (const TCanvasTraceRecord& r : trace.Find("TextOut")) {
+    if (r.Text == g.Caption()) continue;
+    const int x = static_cast<int>(r.Args[0]), y = static_cast<int>(r.Args[1]);
+    const TTextMetric m = measure.Canvas()->GetTextMetrics();
+    out.push_back({StringToUtf8(r.Text),
+                   Rect(x, y + m.tmInternalLeading, x + measure.Canvas()->TextWidth(r.Text), y + m.tmAscent)});
+  }
+  return out;
+}
+
+TEST(TScaleGauge, EveryNumberItWritesShowsWholeInTheWindow) {
+  // Regression: the cover plate and the window's frame cut the end labels: -10.0 read ".0" and
+  // 10.0 "10" on the default gauge, a logarithmic 1000 read "100", and the vertical gauge lost the
+  // tops and bottoms of its end labels. A label that cannot show whole is left out.
+  struct Case {
+    const char* name;
+    std::function<void(TScaleGauge&)> setUp;
+    std::vector<std::string> someShown;  // labels that fit and must stay
+  };
+  const auto logarithmic = [](TScaleGauge& g, double max) {
+    g.SetMin(1);
+    g.SetMax(max);
+    g.SetLogarithmic(true);
+  };
+  const Case cases[] = {
+      {"defaults", [](TScaleGauge&) {}, {"-5.0", "0.0", "5.0"}},
+      {"vertical", [](TScaleGauge& g) { g.SetBounds(0, 0, 110, 245), g.SetOrientation(goVertical); },
+       {"-5.0", "0.0", "5.0"}},
+      {"vertical, narrow and short",
+       [](TScaleGauge& g) { g.SetBounds(0, 0, 60, 120), g.SetOrientation(goVertical); }, {}},
+      {"logarithmic 1..1000", [&](TScaleGauge& g) { logarithmic(g, 1000); }, {"10", "100"}},
+      {"logarithmic 1..1000, MinTicks 10",
+       [&](TScaleGauge& g) { logarithmic(g, 1000), g.SetMinTicks(10); }, {"2", "20", "200"}},
+      {"moving logarithmic dial",
+       [&](TScaleGauge& g) { logarithmic(g, 100), g.SetValue(10), g.SetFixedDial(false); }, {"2", "10", "50"}},
+      {"moving linear dial, short ticks",
+       [](TScaleGauge& g) { g.SetValue(3), g.SetFixedDial(false), g.SetShortTicks(true); }, {"-5.0", "10.0"}},
+      {"wide margins",
+       [](TScaleGauge& g) { g.SetMarginLeft(60), g.SetMarginRight(60), g.SetFrameStyleInner(fsSimple); },
+       {"0.0"}},
+  };
+  for (const Case& c : cases) {
+    TProbeGauge g(nullptr);
+    c.setUp(g);
+    const int w = g.Width(), h = g.Height();
+    const int inset = g.FrameStyleInner() == fsSimple ? 1 : 2;
+    const TRect window = Rect(g.MarginLeft() + inset, g.MarginTop() + inset, w - g.MarginRight() - inset,
+                              h - g.MarginBottom() - inset);
+    const std::vector<TWritten> labels = LabelsOf(g);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const TRect& b = labels[i].box;
+      EXPECT_TRUE(b.Left >= window.Left && b.Top >= window.Top && b.Right <= window.Right &&
+                  b.Bottom <= window.Bottom)
+          << c.name << ": \"" << labels[i].text << "\" at " << b.Left << ", " << b.Top;
+      for (std::size_t j = 0; j < i; ++j) {
+        const TRect& a = labels[j].box;
+        EXPECT_FALSE(a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom)
+            << c.name << ": \"" << labels[j].text << "\" and \"" << labels[i].text << "\" overlap";
+      }
+    }
+    for (const std::string& text : c.someShown)
+      EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&text](const TWritten& l) { return l.text == text; }))
+          << c.name << ": " << text;
+  }
 }
 
 // A gauge on a form the scripted user shows.

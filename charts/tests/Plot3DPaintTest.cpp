@@ -306,6 +306,51 @@ TEST(Plot3DPaint, AxesLabelTheirTicksAndCaptions) {
   for (const char* caption : {"X", "Y", "Z"}) EXPECT_NE(std::find(texts.begin(), texts.end(), caption), texts.end());
 }
 
+TEST(Plot3DPaint, NoTickLabelIsWrittenOverAnother) {
+  // Regression: the x and the y axis both end at one corner of the cube, and their labels there were
+  // written over each other ("3030"); labels near the picture's edge were cut. A label that would
+  // not show whole, or would overlap one already written, is left out.
+  Plot plot(30, 30);
+  plot.p.SetBounds(0, 0, 320, 250);
+  plot.p.SetMagnification(0.45);
+  plot.p.SetRange(1, 30, 1, 30, 0, 1);
+  plot.p.SetMinTickX(2);
+  plot.p.SetMinTickY(2);
+  plot.p.SetDecPlaceX(0);
+  plot.p.SetDecPlaceY(0);
+  for (const double ax : {30.0, 60.0, 120.0, 200.0, 300.0})
+    for (double az = 0; az < 360; az += 15) {
+      plot.p.SetViewAngles(ax, az);
+      Rendering r;
+      r.bmp.SetSize(320, 250);  // the plot's own size: labels beyond it would be cut
+      r.Draw(plot.p);
+      std::vector<TRect> boxes;
+      std::vector<std::string> texts;
+      for (const TCanvasTraceRecord& rec : r.trace.Find("TextOut")) {
+        if (rec.Text.size() == 1 && rec.Text[0] >= u'X') continue;  // the captions
+        const int x = static_cast<int>(rec.Args[0]), y = static_cast<int>(rec.Args[1]);
+        // The figures: from the cell's top plus its internal leading down to the baseline.
+        const TTextMetric m = r.bmp.Canvas()->GetTextMetrics();
+        boxes.push_back(Rect(x, y + m.tmInternalLeading, x + r.bmp.Canvas()->TextWidth(rec.Text), y + m.tmAscent));
+        texts.push_back(StringToUtf8(rec.Text));
+      }
+      EXPECT_GE(texts.size(), 6u) << "view " << ax << ", " << az << ": most labels stay";
+      if (ax == 60 && az == 30) {
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), "30"), 1) << "the shared corner keeps one of its labels";
+      }
+      for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const TRect& b = boxes[i];
+        EXPECT_TRUE(b.Left >= 0 && b.Top >= 0 && b.Right <= 320 && b.Bottom <= 250)
+            << "view " << ax << ", " << az << ": " << texts[i] << " cut at " << b.Left << ", " << b.Top;
+        for (std::size_t j = 0; j < i; ++j) {
+          const TRect& a = boxes[j];
+          EXPECT_FALSE(a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom)
+              << "view " << ax << ", " << az << ": " << texts[j] << " and " << texts[i];
+        }
+      }
+    }
+}
+
 TEST(Plot3DPaint, AnAxisOfNonFiniteRangeDrawsOneTickAndStops) {
   Plot plot;
   plot.p.SetRangeXHigh(std::numeric_limits<double>::infinity());

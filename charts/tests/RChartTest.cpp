@@ -271,6 +271,36 @@ TEST(RChart, ShadowWidthIsClampedAndNarrowsTheDataArea) {
   EXPECT_EQ(y, 200 - 40 - 7);
 }
 
+TEST(RChart, HelperScalesSpanExactlyTheColumnsAndRowsOfTheData) {
+  // Regression: with RRim + ShadowWidth = 0 the helper x scale's MarginRight is -1 (MarginBottom
+  // likewise); the scale clamped it to 0, and its ticks drifted up to a pixel from the data (x = 100
+  // on column 399 instead of 400).
+  struct Case {
+    int lRim, rRim, tRim, bRim, shadow;
+  };
+  const Case cases[] = {{50, 0, 20, 0, 0}, {0, 0, 0, 0, 0},  {50, 20, 20, 40, 0},
+                        {50, 0, 20, 0, 3}, {-4, -5, -2, -3, 0}, {50, 1, 20, 1, 0}};
+  for (const Case& k : cases) {
+    TTestChart c;
+    c.SetLRim(k.lRim);
+    c.SetRRim(k.rRim);
+    c.SetTRim(k.tRim);
+    c.SetBRim(k.bRim);
+    c.SetShadowWidth(k.shadow);
+    c.SetBounds(0, 0, 400, 300);
+    c.SetRange(1, 0, 0, 100, 100);
+    const std::string what = "rims " + std::to_string(k.lRim) + " " + std::to_string(k.rRim) + " " +
+                             std::to_string(k.tRim) + " " + std::to_string(k.bRim) + ", shadow " +
+                             std::to_string(k.shadow);
+    for (int v = 0; v <= 100; ++v) {
+      int x = 0, y = 0;
+      c.R2M(1, v, v, x, y);
+      ASSERT_EQ(c.ScaleX(1)->R2M(v), x) << what << ", x " << v;
+      ASSERT_EQ(c.ScaleY(1)->R2M(v), y) << what << ", y " << v;
+    }
+  }
+}
+
 TEST(RChart, RimsLargerThanTheControlGiveAnEmptyDataBitmap) {
   TTestChart c;
   c.SetLRim(400);

@@ -332,6 +332,83 @@ TEST(ScaleTimeTicks, ClockTicksStartOnMultiplesOfTheStepAfterMidnight) {
   EXPECT_NEAR(first(12 + 1.0 / 3, false).first, 18, 1e-6);
 }
 
+TEST(ScaleTimeTicks, ARangeStartingOnAFullHourShowsItsFirstTick) {
+  // Regression: the first tick was tested in units, n >= 24 x (RangeLow - floor(RangeLow)); the
+  // product came out just above 14, so the tick at 14:00 itself was dropped and the axis began at 14:30.
+  TScale s(nullptr);
+  s.SetScaleType(sctXB);
+  s.SetBounds(0, 0, 900, 120);
+  s.SetLabelType(ftDateTime);
+  s.SetMinTicks(5);
+  s.SetShortTicks(false);
+  const double lo = EncodeDate(2024, 3, 5) + 14 / 24.0;
+  s.SetRange(lo, lo + 0.1544);
+  std::string first;
+  s.OnBeforeTickLabel = [&first](TObject*, TScaleType, double, String& label) {
+    if (first.empty()) first = StringToUtf8(label);
+  };
+  s.ForcePaint();
+  EXPECT_EQ(first, "14:00");
+  // Every full hour of the first 200 days of 2024 (a third of them were lost).
+  int lost = 0;
+  for (int day = 0; day < 200; ++day)
+    for (int hour = 0; hour < 24; ++hour) {
+      const double start = EncodeDate(2024, 1, 1) + day + hour / 24.0;
+      TScaleTickRequest r = DateRequest(start, start + 0.15, 5);
+      r.ShortTicks = false;
+      const TScaleTickList ticks = MakeDateTimeTicks(r);
+      lost += ticks.empty() || ticks.front().Value != start;
+    }
+  EXPECT_EQ(lost, 0);
+}
+
+TEST(ScaleTimeTicks, EveryLevelDrawsTicksOnBothEndsOfARangeThatStartsAndEndsOnTicks) {
+  // Ends built as a host builds them (EncodeDateTime); each lies on a long tick of its level.
+  struct Case {
+    const char* name;
+    double low, high;
+    int minTicks;
+    bool vertical;
+    TDateTimeLevel level;
+  };
+  const auto at = [](int month, int day, int hour, int min, int sec, int msec) {
+    return EncodeDateTime(2024, month, day, hour, min, sec, msec);
+  };
+  const Case cases[] = {
+      {"hundredths: 0.2 s", at(3, 5, 14, 0, 1, 0), at(3, 5, 14, 0, 2, 0), 4, true, dlHundredths},
+      {"hundredths: 0.1 s", at(3, 5, 23, 59, 58, 300), at(3, 5, 23, 59, 58, 900), 5, true, dlHundredths},
+      {"seconds: 20 s", at(3, 5, 14, 7, 0, 0), at(3, 5, 14, 8, 20, 0), 3, false, dlSeconds},
+      {"seconds: 5 s", at(3, 5, 9, 59, 35, 0), at(3, 5, 10, 0, 5, 0), 5, true, dlSeconds},
+      {"minutes: 20 min", at(3, 5, 14, 0, 0, 0), at(3, 5, 15, 20, 0, 0), 3, false, dlMinutes},
+      {"minutes: 5 min", at(3, 5, 7, 35, 0, 0), at(3, 5, 8, 5, 0, 0), 5, false, dlMinutes},
+      {"hours: 2 h", at(3, 5, 14, 0, 0, 0), at(3, 5, 22, 0, 0, 0), 3, false, dlHours},
+      {"hours: 3 h across midnight", at(3, 5, 21, 0, 0, 0), at(3, 6, 9, 0, 0, 0), 3, true, dlHours},
+      {"days: 2 days", EncodeDate(2024, 3, 5), EncodeDate(2024, 3, 11), 3, false, dlDays},
+      {"days: 7 days", EncodeDate(2024, 1, 1), EncodeDate(2024, 1, 29), 3, false, dlDays},
+      {"months: every month", EncodeDate(2024, 5, 1), EncodeDate(2024, 8, 1), 3, false, dlMonths},
+      // Regression: without short ticks the month walk moved on at least once, so a range starting
+      // on the first month of a step lost that tick.
+      {"months: quarters", EncodeDate(2024, 4, 1), EncodeDate(2025, 1, 1), 3, false, dlMonths},
+      {"months: thirds of a year", EncodeDate(2024, 1, 1), EncodeDate(2025, 1, 1), 3, true, dlMonths},
+      {"years: 2 years", EncodeDate(2020, 1, 1), EncodeDate(2030, 1, 1), 4, false, dlYears},
+      {"years: 50 years", EncodeDate(1900, 1, 1), EncodeDate(2100, 1, 1), 3, false, dlYears},
+  };
+  for (const Case& c : cases) {
+    for (const bool shortTicks : {false, true}) {
+      TScaleTickRequest r = DateRequest(c.low, c.high, c.minTicks, c.vertical);
+      r.ShortTicks = shortTicks;
+      const std::string what = std::string(c.name) + (shortTicks ? " with short ticks" : "");
+      ASSERT_EQ(int{DateTimeLevel(r)}, int{c.level}) << what;
+      const TScaleTickList ticks = MakeDateTimeTicks(r);
+      ASSERT_GE(ticks.size(), 2u) << what;
+      EXPECT_EQ(ticks.front().Value, c.low) << what;
+      EXPECT_TRUE(ticks.front().Long) << what;
+      EXPECT_EQ(ticks.back().Value, c.high) << what;
+      EXPECT_TRUE(ticks.back().Long) << what;
+    }
+  }
+}
+
 TEST(ScaleTimeTicks, DayTicksStayAlignedAcrossDayZero) {
   // Regression: the remainder of negative day numbers took the sign of the day, so long ticks
   // were lost (or doubled) on the other side of 30 December 1899.

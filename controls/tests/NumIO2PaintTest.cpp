@@ -189,6 +189,61 @@ TEST_F(NumIO2PaintFixture, CaretLineAndInvertedSelection) {
   EXPECT_EQ(At(x1, 4), kBlack);
 }
 
+// Regression: a number wider than its box was clipped on both sides, so a binary 250 in the default
+// box showed only leading zeros (and a cut glyph at each edge). It shows its tail of whole
+// characters, right-justified; a "…" stands before it when the rest holds more than zeros.
+TEST_F(NumIO2PaintFixture, ANumberWiderThanItsBoxShowsItsLastWholeCharactersAndMarksACut) {
+  struct Case {
+    const char* name;
+    TInFormat format;
+    int boxWidth;
+    double value;
+    bool marked;
+  };
+  const Case cases[] = {
+      {"binary 250", itBin, 80, 250, false},          {"binary 2^30", itBin, 80, 1 << 30, true},
+      {"binary -1", itBin, 80, -1, true},             {"hexadecimal 255, narrow box", itHex, 40, 255, false},
+      {"fixed point, narrow box", itFixPoint, 30, 250, true}, {"float", itFloat, 80, -1234567890.5, true},
+  };
+  auto* reference = new TNumIO2(form.get());  // the tail alone, right-justified
+  reference->SetParent(form.get());
+  reference->SetBounds(0, 40, 160, 28);
+  reference->SetAlignment(taRightJustify);
+  for (TNumIO2* n : {nio, reference}) n->SetRangeLow(-1e10), n->SetRangeHigh(1e10);  // no warning colours
+  TBitmap probe(1, 1);
+  probe.Canvas()->Font()->Assign(nio->Font());
+  const auto width = [&probe](const String& t) { return probe.Canvas()->TextWidth(t); };
+  for (const Case& c : cases) {
+    nio->SetTextBoxWidth(c.boxWidth);
+    nio->SetInputFormat(c.format);
+    nio->SetNioValue(c.value);
+    const String text = nio->Text();
+    const int room = c.boxWidth - 5 - (c.marked ? width(u"\u2026") : 0);
+    ASSERT_GT(width(text), c.boxWidth - 5) << c.name << ": the number fits";
+    std::size_t k = 0;
+    while (width(text.substr(k)) > room) ++k;
+    reference->SetTextBoxWidth(c.boxWidth);
+    reference->SetInputFormat(c.format);
+    reference->SetText(text.substr(k));
+    ASSERT_EQ(reference->Text(), text.substr(k)) << c.name;
+    user.Advance(500);  // both carets hidden
+    const std::unique_ptr<TBitmap> shown = user.Grab(nio), expected = user.Grab(reference);
+    const int ls = nio->LeftSpace(), tailX = ls + c.boxWidth - 2 - width(text.substr(k));
+    int differing = 0, markInk = 0;
+    for (int y = 2; y < 25; ++y) {
+      for (int x = tailX; x < ls + c.boxWidth - 1; ++x)
+        differing += shown->Canvas()->Pixels(x, y) != expected->Canvas()->Pixels(x, y);
+      for (int x = ls + 3; x < tailX; ++x) markInk += shown->Canvas()->Pixels(x, y) != kWhite;
+    }
+    EXPECT_EQ(differing, 0) << c.name;
+    EXPECT_EQ(markInk > 0, c.marked) << c.name;
+    // The caret at the end of the text stands in the box, behind the tail.
+    const int end = nio->CharPosToXCoords(static_cast<int>(text.size()));
+    EXPECT_GT(end, tailX) << c.name;
+    EXPECT_LT(end, ls + c.boxWidth) << c.name;
+  }
+}
+
 TEST_F(NumIO2PaintFixture, ADisabledControlEngravesItsTextsAndGreysItsNumber) {
   nio->Font()->SetSize(14);  // strokes wide enough to hold fully covered pixels
   nio->Font()->SetStyle(TFontStyles{fsBold});

@@ -17,8 +17,9 @@ TScaleGauge* Place(TForm& form, int x, int y, const char16_t* caption) {
   g->SetParent(&form);
   g->SetCaption(caption);
   g->SetCaptionSize(8);
+  g->SetMarginTop(18);  // a top plate that holds the caption clear of the window's frame
   g->SetCaptionPosX(22);
-  g->SetCaptionPosY(-1);
+  g->SetCaptionPosY(3);
   g->SetValue(3.5);
   return g;
 }

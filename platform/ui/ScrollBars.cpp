@@ -211,9 +211,13 @@ void TScrollBarControl::Paint() {
                     held == TScrollPart::LineBack, enabled);
   ScrollArrowButton(c, l.LineForward, FVertical ? TArrowDirection::Down : TArrowDirection::Right,
                     held == TScrollPart::LineForward, enabled);
-  ScrollTrack(c, l.PageBack(), held == TScrollPart::PageBack);
-  ScrollTrack(c, l.PageForward(), held == TScrollPart::PageForward);
-  if (enabled) ScrollThumb(c, l.Thumb);
+  if (!enabled) {
+    ScrollTrack(c, l.Track, false);  // no thumb
+  } else {
+    ScrollTrack(c, l.PageBack(), held == TScrollPart::PageBack);
+    ScrollTrack(c, l.PageForward(), held == TScrollPart::PageForward);
+    ScrollThumb(c, l.Thumb);
+  }
   if (!FCorner) return;
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(clBtnFace);

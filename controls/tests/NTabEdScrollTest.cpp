@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -14,6 +13,7 @@
 #include "ScrollBarTesting.h"
 #include "Testing.h"
 #include "WindowBackend.h"
+#include "WindowBackendTesting.h"
 
 #ifdef QELTA_WITH_SDL
 #include <SDL.h>
@@ -117,18 +117,8 @@ TEST(TableEditorScroll, ALongCommentIsScrolledByItsMemosBarWhileTheMemoStaysOpen
 #ifdef QELTA_WITH_SDL
 
 /// The window backend on SDL's offscreen driver unless the run names another display (Xvfb).
-class WindowBackendTableEditor : public ::testing::Test {
+class WindowBackendTableEditor : public qelta::testing::TWindowBackendFixture {
  protected:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    try {
-      Application->UseWindowBackend();
-    } catch (const EOSError& e) {
-      GTEST_SKIP() << "no display for the window backend: " << e.what();
-    }
-  }
-  void TearDown() override { Application->UseHeadlessBackend(); }
-
   /// A mouse event at a client point of the editor, as SDL delivers it to the form's window.
   static void Push(const TNTabEd* ed, Uint32 type, TPoint p) {
     const TForm* form = GetParentForm(ed);

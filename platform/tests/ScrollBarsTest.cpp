@@ -46,10 +46,11 @@ TEST(TScrollBarLayout, ArrowsTrackAndThumbFollowTheRangeAndTheBarsLength) {
     const TScrollBarLayout l = LayoutScrollBar(k.bar, k.vertical, k.info);
     EXPECT_EQ(l.LineBack, k.back) << k.info.Max << "/" << k.info.Position;
     EXPECT_EQ(l.LineForward, k.forward) << k.info.Max << "/" << k.info.Position;
-    if (k.thumb.Right > k.thumb.Left)
+    if (k.thumb.Right > k.thumb.Left) {
       EXPECT_EQ(l.Thumb, k.thumb) << k.info.Max << "/" << k.info.Position;
-    else
+    } else {
       EXPECT_LE(l.Thumb.Bottom - l.Thumb.Top, 0) << k.info.Max << "/" << k.info.Position;
+    }
   }
 }
 
@@ -67,7 +68,8 @@ TEST(TScrollBarLayout, AThumbPlacedForAPositionLeadsBackToItAndEveryPartIsFoundB
                             {l.Thumb, TScrollPart::Thumb},         {l.PageBack(), TScrollPart::PageBack},
                             {l.PageForward(), TScrollPart::PageForward}};
     for (const Probe& p : probes) {
-      if (p.r.Bottom > p.r.Top) EXPECT_EQ(l.PartAt(Point(8, (p.r.Top + p.r.Bottom) / 2)), p.part) << pos;
+      if (p.r.Bottom <= p.r.Top) continue;
+      EXPECT_EQ(l.PartAt(Point(8, (p.r.Top + p.r.Bottom) / 2)), p.part) << pos;
     }
     EXPECT_EQ(l.PartAt(Point(16, 100)), TScrollPart::None);
   }
@@ -75,6 +77,24 @@ TEST(TScrollBarLayout, AThumbPlacedForAPositionLeadsBackToItAndEveryPartIsFoundB
   const TScrollBarLayout l = LayoutScrollBar(Rect(0, 0, 16, 200), true, base);
   EXPECT_EQ(ThumbPosition(l, base, -500), 0);
   EXPECT_EQ(ThumbPosition(l, base, 5000), 20);
+}
+
+TEST(ScrollTarget, StepsStopAtTheEndsAndAViewBeyondTheLastPlaceOnlyComesBack) {
+  using S = TScrollStep;
+  struct Case {
+    TScrollStep step;
+    int position, first, expected;
+  };
+  // Positions 1..40 (origin 1, last 40), a line of 3, a page of 10.
+  const Case cases[] = {
+      {S::LineBack, 0, 20, 17},    {S::LineForward, 0, 20, 23},  {S::PageBack, 0, 20, 10},
+      {S::PageForward, 0, 20, 30}, {S::LineBack, 0, 2, 1},       {S::PageForward, 0, 35, 40},
+      {S::Track, 14, 20, 15},      {S::Position, 99, 20, 40},    {S::Position, -5, 20, 1},
+      {S::LineForward, 0, 45, 45}, {S::PageBack, 0, 45, 35},  // scrolled beyond the last place by code
+  };
+  for (const Case& k : cases)
+    EXPECT_EQ(ScrollTarget(k.step, k.position, k.first, 1, 40, 3, 10), k.expected)
+        << static_cast<int>(k.step) << " from " << k.first;
 }
 
 // Grids with both bars (scrolled into the middle), with the down arrow held, disabled, and a memo with

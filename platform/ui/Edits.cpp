@@ -321,9 +321,7 @@ void TCustomMemo::SetScrollBars(TScrollStyle value) {
 }
 
 TRect TCustomMemo::GetClientRect() const {
-  const int cutX = FScrollBarPair ? FScrollBarPair->Cut(true) : 0;
-  const int cutY = FScrollBarPair ? FScrollBarPair->Cut(false) : 0;
-  return Rect(0, 0, std::max(0, Width() - cutX), std::max(0, Height() - cutY));
+  return FScrollBarPair ? FScrollBarPair->ClientRect() : TCustomEdit::GetClientRect();
 }
 
 void TCustomMemo::Resize() {
@@ -363,19 +361,9 @@ void TCustomMemo::UpdateScrollBars() {
 }
 
 void TCustomMemo::Scrolled(bool vertical, platform_detail::TScrollStep step, int position) {
-  using platform_detail::TScrollStep;
   const platform_detail::TScrollInfo info = FScrollBarPair->Bar(vertical)->Info();
-  const int line = vertical ? 1 : std::max(1, WindowCanvas()->TextWidth(u"0"));
-  int to = info.Position;
-  switch (step) {
-    case TScrollStep::LineBack: to -= line; break;
-    case TScrollStep::LineForward: to += line; break;
-    case TScrollStep::PageBack: to -= info.Page; break;
-    case TScrollStep::PageForward: to += info.Page; break;
-    case TScrollStep::Track:
-    case TScrollStep::Position: to = position; break;
-  }
-  to = std::clamp(to, 0, info.Max);
+  const int line = vertical ? 1 : std::max(1, WindowCanvas()->TextWidth(u"0"));  // a digit's width
+  const int to = platform_detail::ScrollTarget(step, position, info.Position, 0, info.Max, line, info.Page);
   if (vertical)
     SetTopLine(to);
   else

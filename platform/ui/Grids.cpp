@@ -390,9 +390,7 @@ void TCustomGrid::SetScrollBars(TScrollStyle value) {
 }
 
 TRect TCustomGrid::GetClientRect() const {
-  const int cutX = FScrollBarPair ? FScrollBarPair->Cut(true) : 0;
-  const int cutY = FScrollBarPair ? FScrollBarPair->Cut(false) : 0;
-  return Rect(0, 0, std::max(0, Width() - cutX), std::max(0, Height() - cutY));
+  return FScrollBarPair ? FScrollBarPair->ClientRect() : TCustomControl::GetClientRect();
 }
 
 void TCustomGrid::Resize() {
@@ -415,20 +413,10 @@ void TCustomGrid::UpdateScrollBars() {
 }
 
 void TCustomGrid::Scrolled(bool vertical, platform_detail::TScrollStep step, int position) {
-  using platform_detail::TScrollStep;
-  if (step == TScrollStep::Track && !FOptions.Contains(goThumbTracking)) return;
+  if (step == platform_detail::TScrollStep::Track && !FOptions.Contains(goThumbTracking)) return;
   const TAxis axis = vertical ? Vert() : Horz();
-  const int first = axis.First, last = std::max(axis.LastFirst(), first);
   const int page = std::max(vertical ? VisibleRowCount() : VisibleColCount(), 1);
-  int to = first;
-  switch (step) {
-    case TScrollStep::LineBack: to = first - 1; break;
-    case TScrollStep::LineForward: to = std::min(first + 1, last); break;
-    case TScrollStep::PageBack: to = first - page; break;
-    case TScrollStep::PageForward: to = std::min(first + page, last); break;
-    case TScrollStep::Track:
-    case TScrollStep::Position: to = axis.Fixed + position; break;
-  }
+  const int to = platform_detail::ScrollTarget(step, position, axis.First, axis.Fixed, axis.LastFirst(), 1, page);
   if (vertical)
     SetTopRow(to);
   else

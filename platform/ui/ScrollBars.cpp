@@ -76,6 +76,19 @@ int ThumbPosition(const TScrollBarLayout& layout, const TScrollInfo& info, int t
   return static_cast<int>(std::clamp<int64_t>(MulDivRound(offset, info.Max, room), 0, info.Max));
 }
 
+int ScrollTarget(TScrollStep step, int position, int first, int origin, int last, int line, int page) {
+  last = std::max(last, first);
+  switch (step) {
+    case TScrollStep::LineBack: return std::max(first - line, origin);
+    case TScrollStep::LineForward: return std::min(first + line, last);
+    case TScrollStep::PageBack: return std::max(first - page, origin);
+    case TScrollStep::PageForward: return std::min(first + page, last);
+    case TScrollStep::Track:
+    case TScrollStep::Position: break;
+  }
+  return std::clamp(origin + position, origin, last);
+}
+
 // [SECTION] TScrollBarControl
 
 TScrollBarControl::TScrollBarControl(bool vertical) : TGraphicControl(nullptr), FVertical(vertical) {
@@ -228,7 +241,7 @@ void TScrollBarControl::Paint() {
 
 TScrollBarPair::TScrollBarPair(TWinControl* owner,
                                std::function<void(bool Vertical, TScrollStep Step, int Position)> onScroll)
-    : FVert(std::make_unique<TScrollBarControl>(true)), FHorz(std::make_unique<TScrollBarControl>(false)) {
+    : FOwner(owner), FVert(std::make_unique<TScrollBarControl>(true)), FHorz(std::make_unique<TScrollBarControl>(false)) {
   for (TScrollBarControl* bar : {FVert.get(), FHorz.get()}) {
     bar->SetVisible(false);
     bar->SetParent(owner);
@@ -238,10 +251,14 @@ TScrollBarPair::TScrollBarPair(TWinControl* owner,
 
 TScrollBarPair::~TScrollBarPair() = default;
 
+TRect TScrollBarPair::ClientRect() const {
+  const int cutX = Shown(true) ? kScrollBarSize : 0, cutY = Shown(false) ? kScrollBarSize : 0;
+  return Rect(0, 0, std::max(0, FOwner->Width() - cutX), std::max(0, FOwner->Height() - cutY));
+}
+
 void TScrollBarPair::Update(const TRect& area, bool wantVertical, bool wantHorizontal,
                             const std::function<bool(bool Vertical, int Length)>& overflows) {
-  const TWinControl* owner = FVert->Parent();
-  const int w = owner->Width(), h = owner->Height();
+  const int w = FOwner->Width(), h = FOwner->Height();
   bool v = wantVertical && overflows(true, h);
   const bool hz = wantHorizontal && overflows(false, w - (v ? kScrollBarSize : 0));
   if (hz && !v) v = wantVertical && overflows(true, h - kScrollBarSize);

@@ -68,6 +68,11 @@ TScrollBarLayout LayoutScrollBar(const TRect& bar, bool vertical, const TScrollI
 /// The position whose thumb starts `thumbStart` pixels along the axis (rounded, clamped to 0..Max).
 int ThumbPosition(const TScrollBarLayout& layout, const TScrollInfo& info, int thumbStart);
 
+/// Where a step leads a view whose first position in view is `first` (origin..last): a line or a page back
+/// or forward, stopping at origin and at last (at first when that lies beyond), or origin + position for a
+/// thumb's Track and Position.
+int ScrollTarget(TScrollStep step, int position, int first, int origin, int last, int line, int page);
+
 /// One scroll bar, a graphic child of the control it scrolls.
 class TScrollBarControl : public TGraphicControl {
  public:
@@ -128,8 +133,8 @@ class TScrollBarPair {
 
   TScrollBarControl* Bar(bool vertical) const { return vertical ? FVert.get() : FHorz.get(); }
   bool Shown(bool vertical) const { return Bar(vertical)->Visible(); }
-  /// The pixels the shown bars take from the client width (vertical: true) or height.
-  int Cut(bool vertical) const { return Shown(vertical) ? kScrollBarSize : 0; }
+  /// The owner's rectangle less the shown bars: its client area.
+  TRect ClientRect() const;
   /// Which bars to show in a control width x height: a wanted bar shows when its axis overflows the
   /// length left beside the other bar (overflows(vertical, length)); a shown horizontal bar can make
   /// the vertical one needed. Then lays them out in `area`.
@@ -137,6 +142,7 @@ class TScrollBarPair {
               const std::function<bool(bool Vertical, int Length)>& overflows);
 
  private:
+  TWinControl* FOwner = nullptr;
   std::unique_ptr<TScrollBarControl> FVert;
   std::unique_ptr<TScrollBarControl> FHorz;
 };

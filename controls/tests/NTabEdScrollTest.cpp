@@ -7,8 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Forms.h"
+#include "GoldenImage.h"
 #include "Qelta_ntabed.h"
 #include "ScrollBarTesting.h"
 #include "Testing.h"
@@ -69,6 +71,12 @@ TEST(TableEditorScroll, TheThumbDraggedToTheMiddleShowsTheRowsAroundTheMiddle) {
                               [&](TPoint p) { user.MoveTo(t.ed, p.X, p.Y); },
                               [&](TPoint p) { user.Release(t.ed, p.X, p.Y); }});
   ExpectRowsAroundTheMiddle(t.ed);
+  std::vector<TRect> texts;  // every visible cell's text, compared by its box
+  for (int r = 0; r < t.ed->RowCount(); ++r)
+    for (int c = 0; c < t.ed->ColCount(); ++c)
+      if (const TRect cell = t.ed->CellRect(c, r); cell.Right > cell.Left)
+        texts.push_back(Rect(cell.Left + 1, cell.Top + 1, cell.Right - 1, cell.Bottom - 1));
+  EXPECT_GOLDEN(*user.Grab(t.ed), "ntabed-scrolled", texts);
 }
 
 TEST(TableEditorScroll, TheInplaceEditorAndItsPickListButtonStopAtTheBar) {

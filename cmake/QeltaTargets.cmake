@@ -60,6 +60,19 @@ function(qelta_tests target)
   endif()
 endfunction()
 
+# qelta_xvfb_test(<name> <target> <gtest filter>): the suite's filtered tests once more on an Xvfb display
+# (SDL's x11 driver) where xvfb-run is installed; the desktop libraries' own leaks are suppressed.
+function(qelta_xvfb_test name target filter)
+  find_program(QELTA_XVFB_RUN xvfb-run)
+  if(QELTA_XVFB_RUN)
+    add_test(NAME ${name}
+      COMMAND ${QELTA_XVFB_RUN} -a -s "-screen 0 1280x1024x24" env SDL_VIDEODRIVER=x11
+              $<TARGET_FILE:${target}> --gtest_filter=${filter})
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/platform/tests/DesktopLeaks.supp")
+  endif()
+endfunction()
+
 # The Python that runs the table generators' freshness checks: Debian's (install-deps.sh installs it), so that
 # any user can run the suites; another python3 on the PATH only when it is missing.
 function(qelta_find_python)

@@ -90,6 +90,7 @@ TNTabEd::TNTabEd(TComponent* AOwner) : TCustomGrid(AOwner), FColPickList(std::ma
     }
     FNameEd->OnKeyPress = [this](TObject* Sender, Char& Key) { NameEdKeyPress(Sender, Key); };
     FCommentMM->OnKeyPress = [this](TObject* Sender, Char& Key) { CommentMemoKeyPress(Sender, Key); };
+    FCommentMM->SetScrollBars(ssBoth);  // a comment longer than the memo is scrolled by its bar too
   }
   TCustomGrid::SetColWidths(1, FClassColWidth);
   TCustomGrid::SetColWidths(0, kNameColWidth);

@@ -12,6 +12,7 @@
 #include "Forms.h"
 #include "GoldenImage.h"
 #include "Qelta_MiniCal.h"
+#include "ScrollBarTesting.h"
 #include "Testing.h"
 
 using namespace qelta;
@@ -191,6 +192,14 @@ TEST_F(CalOnForm, StartsAt300x180OnTodayWithSevenEqualColumnsAndRows) {
   EXPECT_EQ(cal->ColWidths(0), 0);
   EXPECT_EQ(cal->RowHeights(0), 0);
   EXPECT_EQ(cal->ColWidths(1), 0);
+}
+
+TEST_F(CalOnForm, ShowsNoScrollBarsEvenWhenItsCellsDoNotFit) {
+  cal->SetBounds(10, 10, 5, 3);  // eight columns and rows with their lines need more than 5 x 3
+  EXPECT_FALSE(qelta::testing::BarShown(cal, true));
+  EXPECT_FALSE(qelta::testing::BarShown(cal, false));
+  EXPECT_EQ(cal->ClientWidth(), 5);
+  EXPECT_EQ(cal->ClientHeight(), 3);
 }
 
 TEST_F(CalOnForm, TheFirstOfAMonthStandsInItsWeekdayColumnForEveryFirstDay) {

@@ -11,6 +11,7 @@
 #include "NTabEdTesting.h"
 #include "Qelta_replist.h"
 #include "ReplistViewTesting.h"
+#include "ScrollBarTesting.h"
 
 using namespace qelta;
 using namespace qelta::testing;
@@ -214,6 +215,35 @@ TEST_F(ListDrawn, TheMarkerLiesOnTheUpperBorderOfItsRow) {
   view->SetInterRowIndicatorPos(0);
   Grab();
   EXPECT_FALSE(HasColor(*picture, Rect(0, 0, view->Width(), view->Height()), 0x0000FF));
+}
+
+TEST_F(ListDrawn, TheScrollBarMovesTheRowsUnderTheHeaderAndTheMarkerWithThemAsAKeyWould) {
+  view->SetNrRows(40);
+  view->SetInterRowIndicatorPos(9);
+  Grab();
+  const int before = CellOf(1, 9).Top - 1;
+  ASSERT_EQ(At(30, before), 0x0000FF);
+  const TPoint down = PartCentre(view, true, TScrollPart::LineForward);
+  user.Click(view, down.X, down.Y);
+  user.Click(view, down.X, down.Y);
+  EXPECT_EQ(view->TopRow(), 3);
+  Grab();
+  const int after = CellOf(1, 9).Top - 1;
+  EXPECT_EQ(after, before - 2 * 25);
+  EXPECT_EQ(At(30, after), 0x0000FF);
+  EXPECT_NE(At(30, before), 0x0000FF);
+  EXPECT_NE(At(view->ClientWidth() + 8, after), 0x0000FF);  // the marker runs under the bar, not over it
+  EXPECT_EQ(At(55, 10), ColorToRGB(view->ColorColumnHd()));  // the header row stays on top
+  // The same two rows by the keys leave the same picture, the current row and its colours apart.
+  const auto byBar = std::move(picture);
+  view->SetTopRow(1);
+  view->SetFocus();
+  for (int i = 0; i < 10; ++i) user.PressKey(VK_DOWN);  // nine rows show: row 11 at the bottom
+  EXPECT_EQ(view->TopRow(), 3);
+  Grab();
+  EXPECT_EQ(At(30, after), 0x0000FF);
+  for (int x = 0; x < view->Width(); ++x)  // the header bar alike, the bar's arrow included
+    ASSERT_EQ(At(x, 10), byBar->Canvas()->Pixels(x, 10) & 0xFFFFFF) << x;
 }
 
 TEST_F(ListDrawn, ColumnNamesWithALineFeedShowTwoLines) {

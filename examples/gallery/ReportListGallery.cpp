@@ -88,10 +88,34 @@ void RowEditorPicture(GalleryPage& page) {
   v->EditRowEntries(3, 60, 60);
 }
 
+// Sixty records, more than the list shows: the vertical scroll bar, the header staying on top and the
+// marker moving with its row. Live (gallery --live), scroll by the bar.
+void ReportListLongPicture(GalleryPage& page) {
+  TForm form(nullptr);
+  TReportListView* v = SampleList(form);
+  v->SetSuppressPaint(true);
+  v->SetNrRows(60);
+  const char* sites[] = {"river", "lake", "well", "spring", "pond", "brook", "estuary", "reservoir"};
+  for (int r = 1; r <= 60; ++r) {
+    v->SetElem(2, r, "S-" + std::to_string(100 + r));
+    v->SetElem(3, r, sites[r % 8]);
+    v->SetElem(4, r, std::to_string(6 + r % 30 / 10) + "." + std::to_string(r % 10));
+    v->SetElem(5, r, r % 3 == 0 ? "lab B" : "lab A");
+    if (r % 4 == 1) v->SetElemChecked(5, r, true);
+  }
+  v->SetInterRowIndicatorPos(24);
+  v->SetSuppressPaint(false);
+  v->SetTopRow(17);
+  AddShownForm(page, form, "replist-long.png",
+               "Report list of sixty records scrolled to record 17: the vertical scroll bar, the header on top "
+               "and the marker above record 24");
+}
+
 void ReportListGallery(GalleryPage& page) {
   page.Section("Controls: report list");
   ReportListPicture(page);
   RowEditorPicture(page);
+  ReportListLongPicture(page);
 }
 
 }  // namespace qelta::gallery

@@ -1,4 +1,7 @@
 // Gallery topic: the table editor over a data table, with its marks, states, a range and a pick list.
+#include <algorithm>
+#include <cmath>
+
 #include "Forms.h"
 #include "Gallery.h"
 #include "Qelta_ntabed.h"
@@ -92,10 +95,40 @@ void TableEditorPopupPicture(GalleryPage& page) {
   user.Click(ed, cell.Left + 10, cell.Top + 8, mbRight);
 }
 
+// A logger's 10,000 readings, scrolled to the middle: both scroll bars, the thumb sized by the rows in
+// view. Live (gallery --live), drag the thumb, click the arrows or the track, or hold them.
+void TableEditorLongTablePicture(GalleryPage& page) {
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 460, 280);
+  auto* ed = new TNTabEd(&form);
+  ed->SetParent(&form);
+  ed->SetBounds(8, 8, 444, 264);
+  ed->SetSuppressPaint(true);  // one paint for 60,000 cells
+  ed->Redimension(6, 10000);
+  const char16_t* names[] = {u"Minute", u"Temp", u"Pressure", u"Humidity", u"Wind", u"Rain"};
+  for (int c = 1; c <= 6; ++c) {
+    ed->SetColName(c, names[c - 1]);
+    ed->SetDecPlaces(c, c == 1 ? 0 : 2);
+  }
+  for (int r = 1; r <= 10000; ++r) {
+    ed->SetRowName(r, u"R-" + IntToStr(r));
+    const double t = r / 60.0;
+    const double row[] = {double(r), 12 + 6 * std::sin(t / 4), 1013 + 8 * std::cos(t / 9), 60 + 25 * std::sin(t / 7),
+                          3 + 2 * std::sin(t), std::max(0.0, 2 * std::sin(t / 3) - 1.2)};
+    for (int c = 1; c <= 6; ++c) ed->SetElem(c, r, row[c - 1]);
+  }
+  ed->SetSuppressPaint(false);
+  ed->SetTopRow(4990);
+  AddShownForm(page, form, "tableeditor-long.png",
+               "Table editor over 10,000 rows, scrolled to the middle: both scroll bars, the thumb sized by the "
+               "share of rows in view");
+}
+
 void TableEditorGallery(GalleryPage& page) {
   page.Section("Controls: table editor");
   TableEditorPicture(page);
   TableEditorPopupPicture(page);
+  TableEditorLongTablePicture(page);
 }
 
 }  // namespace qelta::gallery

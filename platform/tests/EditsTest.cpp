@@ -6,9 +6,14 @@
 #include "Clipbrd.h"
 #include "Edits.h"
 #include "SampleControls.h"
+#include "ScrollBarTesting.h"
 #include "Testing.h"
 
 using namespace qelta;
+using qelta::testing::BarShown;
+using qelta::testing::PartCentre;
+using qelta::testing::ScrollBarOf;
+using qelta::testing::TScrollPart;
 
 namespace {
 
@@ -197,4 +202,92 @@ TEST(TMemo, EnterBreaksLinesAndLinesFollowTheText) {
   user.PressKey(VK_RETURN);
   EXPECT_EQ(seen, u"\r");
   EXPECT_EQ(memo->Lines()->Count(), 2);
+}
+
+// --- the memo's scroll bars ----------------------------------------------------------------------
+
+namespace {
+
+/// A memo that tells its first line shown and how far its text is scrolled to the left.
+class TViewMemo : public TMemo {
+ public:
+  using TMemo::TMemo;
+  using TCustomEdit::ScrollX;
+  using TCustomEdit::TopLine;
+};
+
+/// A memo of 185 x 89 holding "line 0" .. "line 19" on a shown form.
+struct MemoFixture : ::testing::Test {
+  TScriptedUser user;
+  std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
+  TViewMemo* memo = new TViewMemo(form.get());
+
+  void SetUp() override {
+    form->SetBounds(0, 0, 300, 200);
+    memo->SetParent(form.get());
+    memo->SetBounds(10, 10, 185, 89);
+    for (int i = 0; i < 20; ++i) memo->Lines()->Add(u"line " + IntToStr(i));
+    user.Show(form.get());
+  }
+  void ClickPart(bool vertical, TScrollPart part) {
+    const TPoint p = PartCentre(memo, vertical, part);
+    user.Click(memo, p.X, p.Y);
+  }
+  int Rows() const { return ScrollBarOf(memo, true)->Info().Page; }
+};
+
+}  // namespace
+
+TEST_F(MemoFixture, TheVerticalBarScrollsTheLinesAndAClickFindsTheLineShown) {
+  EXPECT_FALSE(BarShown(memo, true));  // ssNone by default
+  memo->SetScrollBars(ssVertical);
+  ASSERT_TRUE(BarShown(memo, true));
+  EXPECT_FALSE(BarShown(memo, false));
+  EXPECT_EQ(memo->ClientWidth(), 185 - 16);
+  EXPECT_EQ(ScrollBarOf(memo, true)->BoundsRect(), Rect(185 - 2 - 16, 2, 185 - 2, 89 - 2));  // inside the border
+  for (int i = 0; i < 3; ++i) ClickPart(true, TScrollPart::LineForward);
+  EXPECT_EQ(memo->TopLine(), 3);
+  ClickPart(true, TScrollPart::PageForward);
+  EXPECT_EQ(memo->TopLine(), 3 + Rows());
+  user.Click(memo, 4, 6);  // before the first line shown: the caret goes there, the view stays
+  user.TypeText(u"X");
+  EXPECT_EQ(memo->Lines()->Strings(3 + Rows()), u"Xline " + IntToStr(3 + Rows()));
+  EXPECT_EQ(memo->TopLine(), 3 + Rows());
+  user.PressKey(VK_END, {ssCtrl});  // a key brings the caret into view, and the thumb follows
+  EXPECT_EQ(memo->TopLine(), 20 - Rows());
+  EXPECT_EQ(ScrollBarOf(memo, true)->Info().Position, ScrollBarOf(memo, true)->Info().Max);
+  const TPoint thumb = PartCentre(memo, true, TScrollPart::Thumb);
+  user.Drag(memo, thumb.X, thumb.Y, thumb.X, -100);
+  EXPECT_EQ(memo->TopLine(), 0);
+  EXPECT_EQ(memo->Lines()->Count(), 20);  // no click reached the text through the bar
+}
+
+TEST_F(MemoFixture, AMemoScrolledDownWhoseTextShrinksShowsItsFirstLine) {
+  // Regression: a memo scrolled down whose text got shorter stayed scrolled past its end and showed nothing.
+  memo->SetFocus();
+  user.PressKey(VK_END, {ssCtrl});
+  ASSERT_GT(memo->TopLine(), 0);
+  memo->SetText(u"one\r\ntwo");
+  EXPECT_EQ(memo->TopLine(), 0);
+}
+
+TEST_F(MemoFixture, TheHorizontalBarScrollsLongLinesByADigitOrAPage) {
+  memo->SetScrollBars(ssBoth);
+  EXPECT_FALSE(BarShown(memo, false));  // short lines
+  memo->Lines()->Add(u"a line much longer than the memo is wide, to be scrolled into view");
+  ASSERT_TRUE(BarShown(memo, false));
+  EXPECT_EQ(memo->ClientHeight(), 89 - 16);
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(memo->Font());
+  const int digit = measure.Canvas()->TextWidth(u"0");
+  ClickPart(false, TScrollPart::LineForward);
+  EXPECT_EQ(memo->ScrollX(), digit);
+  ClickPart(false, TScrollPart::PageForward);
+  EXPECT_EQ(memo->ScrollX(), digit + ScrollBarOf(memo, false)->Info().Page);
+  ClickPart(false, TScrollPart::LineBack);
+  EXPECT_EQ(memo->ScrollX(), ScrollBarOf(memo, false)->Info().Page);
+  memo->SetScrollBars(ssNone);
+  EXPECT_FALSE(BarShown(memo, true));
+  EXPECT_FALSE(BarShown(memo, false));
+  EXPECT_EQ(memo->ClientWidth(), 185);
 }

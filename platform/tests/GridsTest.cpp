@@ -5,10 +5,18 @@
 #include "Assertions.h"
 #include "Grids.h"
 #include "SampleControls.h"
+#include "ScrollBarTesting.h"
 #include "Testing.h"
 
 using namespace qelta;
+using qelta::testing::BarShown;
+using qelta::testing::PartCentre;
+using qelta::testing::PartRect;
+using qelta::testing::ScrollBarOf;
+using qelta::testing::TScrollPart;
 using sample::PixelOf;
+using platform_detail::kScrollRepeatDelay;
+using platform_detail::kScrollRepeatInterval;
 
 namespace {
 
@@ -433,4 +441,145 @@ TEST_F(GridFixture, WithoutDefaultDrawingTheClientIsErasedInColorOnly) {
   picture = user.Grab(grid);
   EXPECT_EQ(PixelOf(picture.get(), 0, 5), ColorToRGB(clBtnHighlight));  // the fixed cell's bevel
   EXPECT_EQ(PixelOf(picture.get(), 10, 10), ColorToRGB(clBtnFace));
+}
+
+// --- scroll bars ---------------------------------------------------------------------------------
+
+TEST_F(GridFixture, ScrollBarsShowOnlyForWhatDoesNotFitAndTakeTheirRoomFromTheClient) {
+  // The grid is 400 x 200; cells are 64 x 24 with a line after each (65 x 25 a cell).
+  struct Case {
+    int cols, rows;
+    TScrollStyle style;
+    bool vertical, horizontal;
+  };
+  const Case cases[] = {
+      {5, 5, ssBoth, false, false},    {5, 30, ssBoth, true, false},     {20, 5, ssBoth, false, true},
+      {20, 30, ssBoth, true, true},    {20, 30, ssVertical, true, false}, {20, 30, ssHorizontal, false, true},
+      {20, 30, ssNone, false, false},
+      {20, 8, ssBoth, true, true},  // 8 rows fill 200 pixels, not the 184 the horizontal bar leaves
+      {6, 30, ssBoth, true, true},  // 6 columns fill 400 pixels, not the 384 the vertical bar leaves
+  };
+  for (const Case& k : cases) {
+    grid->SetScrollBars(k.style);
+    grid->SetColCount(k.cols);
+    grid->SetRowCount(k.rows);
+    const std::string what = std::to_string(k.cols) + "x" + std::to_string(k.rows) + " style " + std::to_string(k.style);
+    EXPECT_EQ(BarShown(grid, true), k.vertical) << what;
+    EXPECT_EQ(BarShown(grid, false), k.horizontal) << what;
+    EXPECT_EQ(grid->ClientWidth(), k.vertical ? 384 : 400) << what;
+    EXPECT_EQ(grid->ClientHeight(), k.horizontal ? 184 : 200) << what;
+    EXPECT_EQ(grid->VisibleRowCount(), std::min(k.rows - 1, k.horizontal ? 6 : 7)) << what;  // (184 - 25) / 25
+  }
+}
+
+TEST_F(GridFixture, AGridScrolledAwayKeepsItsBarUntilTheUserScrollsBack) {
+  grid->SetRowCount(12);
+  grid->SetTopRow(5);
+  grid->SetBounds(10, 10, 400, 380);  // now every row would fit from the first one
+  ASSERT_TRUE(BarShown(grid, true));
+  for (int i = 0; i < 4; ++i) {
+    const TPoint up = PartCentre(grid, true, TScrollPart::LineBack);
+    user.Click(grid, up.X, up.Y);
+  }
+  EXPECT_EQ(grid->TopRow(), 1);
+  EXPECT_FALSE(BarShown(grid, true));
+  EXPECT_EQ(grid->ClientWidth(), 400);
+}
+
+TEST_F(GridFixture, ArrowsStepALineRepeatedWhileHeldOverThemAndLeaveTheCurrentCell) {
+  grid->SetRowCount(30);
+  std::vector<int> tops;
+  grid->OnTopLeftChanged = [&](TObject*) { tops.push_back(grid->TopRow()); };
+  int presses = 0;
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  const TPoint down = PartCentre(grid, true, TScrollPart::LineForward);
+  user.Press(grid, down.X, down.Y);
+  EXPECT_EQ(grid->TopRow(), 2);  // the press steps at once
+  user.Advance(kScrollRepeatDelay - 1);
+  EXPECT_EQ(grid->TopRow(), 2);
+  user.Advance(1);
+  EXPECT_EQ(grid->TopRow(), 3);
+  user.Advance(kScrollRepeatInterval);
+  EXPECT_EQ(grid->TopRow(), 4);
+  const TPoint off = PartCentre(grid, true, TScrollPart::Thumb);
+  user.MoveTo(grid, off.X, off.Y);  // held, but no longer over the arrow: no steps
+  user.Advance(5 * kScrollRepeatInterval);
+  EXPECT_EQ(grid->TopRow(), 4);
+  user.MoveTo(grid, down.X, down.Y);
+  user.Advance(kScrollRepeatInterval);
+  EXPECT_EQ(grid->TopRow(), 5);
+  user.Release(grid, down.X, down.Y);
+  user.Advance(1000);
+  EXPECT_EQ(grid->TopRow(), 5);
+  EXPECT_EQ(tops, (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_EQ(ScrollBarOf(grid, true)->Info().Position, 4);
+  EXPECT_EQ(grid->Row(), 1);  // a scroll bar scrolls; the current cell stays
+  EXPECT_EQ(presses, 0);      // the grid's own mouse handling never saw the bar's presses
+  const TPoint up = PartCentre(grid, true, TScrollPart::LineBack);
+  user.Click(grid, up.X, up.Y);
+  EXPECT_EQ(grid->TopRow(), 4);
+  user.FailTimers(true);  // no timer to be had: a held arrow still steps once
+  user.Press(grid, up.X, up.Y);
+  user.Advance(1000);
+  user.Release(grid, up.X, up.Y);
+  user.FailTimers(false);
+  EXPECT_EQ(grid->TopRow(), 3);
+}
+
+TEST_F(GridFixture, TheTrackPagesTowardsThePointerUntilTheThumbReachesItAndLooksHeld) {
+  grid->SetRowCount(100);
+  const TRect track = PartRect(grid, true, TScrollPart::PageForward);
+  const TPoint at = Point((track.Left + track.Right) / 2, track.Bottom - 30);
+  user.Press(grid, at.X, at.Y);
+  EXPECT_EQ(grid->TopRow(), 1 + grid->VisibleRowCount());
+  auto picture = user.Grab(grid);
+  EXPECT_EQ(PixelOf(picture.get(), at.X - 1, at.Y), ColorToRGB(clBtnShadow));  // the dark checkerboard
+  EXPECT_EQ(PixelOf(picture.get(), at.X, at.Y), ColorToRGB(cl3DDkShadow));
+  user.Advance(5000);
+  const int stopped = grid->TopRow();
+  EXPECT_GT(stopped, 8);
+  EXPECT_LT(stopped, 94);  // not to the end: only as far as the pointer
+  EXPECT_EQ(ScrollBarOf(grid, true)->Layout().PartAt(Point(8, at.Y)), TScrollPart::Thumb);
+  user.Release(grid, at.X, at.Y);
+  const TPoint back = PartCentre(grid, true, TScrollPart::PageBack);
+  user.Click(grid, back.X, back.Y);
+  EXPECT_EQ(grid->TopRow(), stopped - grid->VisibleRowCount());
+}
+
+TEST_F(GridFixture, DraggingTheThumbScrollsAtTheReleaseOrWhileItMovesUnderThumbTracking) {
+  grid->SetColCount(40);
+  grid->SetRowCount(1001);
+  for (bool tracking : {false, true}) {
+    grid->SetTopRow(1);
+    grid->SetOptions(tracking ? grid->Options() | TGridOptions{goThumbTracking}
+                              : grid->Options() - TGridOptions{goThumbTracking});
+    const TPoint thumb = PartCentre(grid, true, TScrollPart::Thumb);
+    const TPoint middle = qelta::testing::TrackCentre(grid, true);
+    user.Press(grid, thumb.X, thumb.Y);
+    user.MoveTo(grid, middle.X, (thumb.Y + middle.Y) / 2);
+    user.MoveTo(grid, middle.X, middle.Y);
+    EXPECT_EQ(grid->TopRow() > 400, tracking) << tracking;  // without tracking only the thumb moved so far
+    EXPECT_EQ(ScrollBarOf(grid, true)->Layout().PartAt(Point(8, middle.Y)), TScrollPart::Thumb);
+    user.Release(grid, middle.X, middle.Y);
+    EXPECT_NEAR(grid->TopRow(), 500, 6) << tracking;  // a pixel of the track is six rows
+  }
+  const TPoint thumb = PartCentre(grid, false, TScrollPart::Thumb);
+  const TRect track = PartRect(grid, false, TScrollPart::PageForward);
+  user.Drag(grid, thumb.X, thumb.Y, track.Right + 50, thumb.Y);  // beyond the end: the last column shows
+  EXPECT_EQ(grid->LeftCol(), 36);  // columns 36..39 take 65..324 of the 384 pixels; one more would not fit
+  EXPECT_EQ(ScrollBarOf(grid, false)->Info().Position, ScrollBarOf(grid, false)->Info().Max);
+}
+
+TEST_F(GridFixture, TheEditorOfACellUnderTheScrollBarStopsAtTheClientEdge) {
+  grid->SetRowCount(30);
+  grid->SetColWidths(4, 400);  // wider than the client: shown from x 65, past the vertical bar at 384
+  grid->SetOptions(grid->Options() | TGridOptions{goEditing});
+  grid->SetFocus();
+  grid->MoveColRow(4, 1, true, true);
+  user.PressKey(VK_F2);
+  ASSERT_TRUE(grid->EditorMode());
+  EXPECT_EQ(grid->InplaceEditor()->BoundsRect(), Rect(65, 25, 384, 49));
+  const TPoint arrow = PartCentre(grid, true, TScrollPart::LineBack);
+  auto picture = user.Grab(grid);
+  EXPECT_EQ(PixelOf(picture.get(), arrow.X, arrow.Y - 1), ColorToRGB(clBtnText));  // the arrow glyph shows
 }

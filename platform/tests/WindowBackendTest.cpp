@@ -14,6 +14,7 @@
 #include "SampleControls.h"
 #include "Screen.h"
 #include "WindowBackend.h"
+#include "WindowBackendTesting.h"
 
 #ifdef QELTA_WITH_SDL
 #include "SdlBackend.h"
@@ -67,18 +68,8 @@ TEST(WindowBackendChoice, QeltaBackendSdlInTheEnvironmentChoosesWindowsWhenAForm
 }
 
 /// Starts the window backend on the offscreen driver unless the run names another display.
-class WindowBackendTest : public ::testing::Test {
+class WindowBackendTest : public qelta::testing::TWindowBackendFixture {
  protected:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    try {
-      Application->UseWindowBackend();
-    } catch (const EOSError& e) {
-      GTEST_SKIP() << "no display for the window backend: " << e.what();
-    }
-  }
-  void TearDown() override { Application->UseHeadlessBackend(); }
-
   static SDL_Window* WindowOf(const TForm* form) {
     return static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(form));
   }

@@ -1,4 +1,7 @@
 // Edit boxes and memos.
+//
+// A memo's scroll bars stand inside its border; the text area keeps its margin from the bars as from the
+// border. The widest line is measured anew at every change while a horizontal bar is wanted.
 
 #include "Edits.h"
 
@@ -6,6 +9,7 @@
 
 #include "Clipbrd.h"
 #include "EditBuffer.h"
+#include "ScrollBars.h"
 #include "WidgetPaint.h"
 
 namespace qelta {
@@ -88,6 +92,7 @@ void TCustomEdit::SetBorderStyle(TBorderStyle value) {
   if (value == FBorderStyle) return;
   FBorderStyle = value;
   AdjustHeight();
+  ViewChanged();
   Invalidate();
 }
 
@@ -114,7 +119,25 @@ void TCustomEdit::UserEdit(const String& text) {
 
 TRect TCustomEdit::TextArea() const {
   const int inset = FBorderStyle == bsNone ? 1 : 3;
-  return Rect(inset, inset, std::max(inset, Width() - inset), std::max(inset, Height() - inset));
+  return Rect(inset, inset, std::max(inset, ClientWidth() - inset), std::max(inset, ClientHeight() - inset));
+}
+
+int TCustomEdit::LineHeight() { return std::max(1, WindowCanvas()->TextHeight(u"Wg")); }
+
+void TCustomEdit::SetTopLine(int value) {
+  value = std::max(value, 0);
+  if (value == FTopLine) return;
+  FTopLine = value;
+  ViewChanged();
+  Invalidate();
+}
+
+void TCustomEdit::SetScrollX(int value) {
+  value = std::max(value, 0);
+  if (value == FScrollX) return;
+  FScrollX = value;
+  ViewChanged();
+  Invalidate();
 }
 
 void TCustomEdit::ScrollToCaret() {
@@ -128,16 +151,17 @@ void TCustomEdit::ScrollToCaret() {
   if (caretX - FScrollX > area.Width() - 2) FScrollX = caretX - area.Width() + 2;
   if (caretX < FScrollX) FScrollX = caretX;
   if (!FMultiLine && c->TextWidth(text) < area.Width()) FScrollX = 0;
-  const int rows = std::max(1, area.Height() / std::max(1, c->TextHeight(u"Wg")));
+  const int rows = std::max(1, area.Height() / LineHeight());
   if (line < FTopLine) FTopLine = line;
   if (line >= FTopLine + rows) FTopLine = line - rows + 1;
+  ViewChanged();
 }
 
 int TCustomEdit::PositionAt(int X, int Y) {
   TCanvas* c = WindowCanvas();
   const String& text = Text();
   const TRect area = TextArea();
-  const int lh = std::max(1, c->TextHeight(u"Wg"));
+  const int lh = LineHeight();
   const int lineTop = FMultiLine ? area.Top : area.Top + (area.Height() - lh) / 2;
   const int line = FMultiLine ? std::clamp(FTopLine + (Y - lineTop) / lh - (Y < lineTop ? 1 : 0), 0,
                                            TEditBuffer::LineCount(text) - 1)
@@ -219,7 +243,7 @@ void TCustomEdit::WndProc(TMessage& Message) {
 
 void TCustomEdit::PaintWindow() {
   TCanvas* c = WindowCanvas();
-  TRect r = ClientRect();
+  TRect r = Rect(0, 0, Width(), Height());  // the border goes round a memo's scroll bars too
   if (FBorderStyle == bsSingle) platform_detail::SunkenBorder(c, r);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
@@ -249,6 +273,8 @@ void TCustomEdit::PaintLines(TCanvas* c, const TRect& area) {
 
 TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TStringList>()) {
   SetMultiLine(true);
+  FScrollBarPair = std::make_unique<platform_detail::TScrollBarPair>(
+      this, [this](bool vertical, platform_detail::TScrollStep step, int position) { Scrolled(vertical, step, position); });
   SetBounds(0, 0, 185, 89);
   FLines->OnChange = [this](TObject*) {
     if (FSyncing) return;
@@ -268,6 +294,7 @@ void TCustomMemo::Change() {
     FLines->SetText(Text());
     FSyncing = false;
   }
+  UpdateScrollBars();
   TCustomEdit::Change();
 }
 
@@ -282,6 +309,65 @@ void TCustomMemo::KeyPress(Char& Key) {
 void TCustomMemo::WndProc(TMessage& Message) {
   TCustomEdit::WndProc(Message);
   if (Message.Msg == WM_GETDLGCODE && !FWantReturns) Message.Result &= ~DLGC_WANTALLKEYS;
+  if (Message.Msg == CM_FONTCHANGED) UpdateScrollBars();
+}
+
+// [SECTION] the memo's scroll bars
+
+void TCustomMemo::SetScrollBars(TScrollStyle value) {
+  if (value == FScrollBars) return;
+  FScrollBars = value;
+  UpdateScrollBars();
+}
+
+TRect TCustomMemo::GetClientRect() const {
+  return FScrollBarPair ? FScrollBarPair->ClientRect() : TCustomEdit::GetClientRect();
+}
+
+void TCustomMemo::Resize() {
+  UpdateScrollBars();
+  TCustomEdit::Resize();
+}
+
+void TCustomMemo::ViewChanged() {
+  if (FScrollBarPair == nullptr) return;
+  const TRect area = TextArea();
+  const int lines = platform_detail::TEditBuffer::LineCount(Text());
+  const int rows = std::max(1, area.Height() / LineHeight());
+  FScrollBarPair->Bar(true)->SetInfo({std::max({lines - rows, TopLine(), 0}), rows, TopLine()});
+  const int room = std::max(1, area.Width() - 2);  // a caret after the widest line stays in view
+  FScrollBarPair->Bar(false)->SetInfo({std::max({FWidest - room, ScrollX(), 0}), room, ScrollX()});
+}
+
+void TCustomMemo::UpdateScrollBars() {
+  if (FScrollBarPair == nullptr) return;  // still being built
+  const TRect area = TextArea();
+  const int lines = platform_detail::TEditBuffer::LineCount(Text()), lh = LineHeight();
+  if (TopLine() > 0) SetTopLine(std::min(TopLine(), std::max(0, lines - std::max(1, area.Height() / lh))));
+  const bool wantV = FScrollBars == ssVertical || FScrollBars == ssBoth;
+  const bool wantH = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+  FWidest = 0;
+  if (wantH)
+    for (int i = 0; i < FLines->Count(); ++i) FWidest = std::max(FWidest, WindowCanvas()->TextWidth(FLines->Strings(i)));
+  // The text area grows and shrinks with the client area a bar leaves.
+  const int marginX = ClientWidth() - area.Width(), marginY = ClientHeight() - area.Height();
+  const int border = BorderStyle() == bsNone ? 0 : 2;
+  FScrollBarPair->Update(Rect(border, border, Width() - border, Height() - border), wantV, wantH,
+                         [&](bool vertical, int length) {
+                           if (vertical) return TopLine() > 0 || std::max(1, (length - marginY) / lh) < lines;
+                           return ScrollX() > 0 || FWidest > length - marginX - 2;
+                         });
+  ViewChanged();
+}
+
+void TCustomMemo::Scrolled(bool vertical, platform_detail::TScrollStep step, int position) {
+  const platform_detail::TScrollInfo info = FScrollBarPair->Bar(vertical)->Info();
+  const int line = vertical ? 1 : std::max(1, WindowCanvas()->TextWidth(u"0"));  // a digit's width
+  const int to = platform_detail::ScrollTarget(step, position, info.Position, 0, info.Max, line, info.Page);
+  if (vertical)
+    SetTopLine(to);
+  else
+    SetScrollX(to);
 }
 
 }  // namespace qelta

@@ -10,8 +10,13 @@
 // ignores); printable characters replace the selection, Backspace and Delete delete, the arrows, Home
 // and End move the caret (with Shift they select), Ctrl+C, Ctrl+X and Ctrl+V copy, cut and paste.
 // ReadOnly keeps the text from the user (not from code). The mouse places the caret, Shift and drags
-// select. Limits: no undo, no word moves, no password characters, no maximum length, no scroll bars
-// (a memo stores ScrollBars only); the caret does not blink.
+// select. A memo shows the scroll bars its ScrollBars names, each only while its lines do not all fit
+// (or the view is scrolled away from the first line or column), inside the border; a shown bar takes
+// its thickness from ClientWidth or ClientHeight. Vertical positions are lines, horizontal ones pixels;
+// the arrows move a line (a digit's width), the track a page, the thumb drags the view; the caret stays
+// where it is until the next key or press brings it back into view.
+// Limits: no undo, no word moves, no password characters, no maximum length, no word wrap; the caret
+// does not blink.
 
 #include <memory>
 
@@ -26,7 +31,9 @@ namespace qelta {
 
 namespace platform_detail {
 class TEditBuffer;
-}
+class TScrollBarPair;
+enum class TScrollStep : uint8_t;
+}  // namespace platform_detail
 
 /// Border of an edit or grid: none or a sunken single line.
 using TBorderStyle = TFormBorderStyle;
@@ -98,6 +105,16 @@ class TCustomEdit : public TWinControl {
   void UserEdit(const String& text);
   /// Keeps the caret in view after it moved.
   void ScrollToCaret();
+  /// First line shown (multi-line) and the pixels of the text scrolled off at the left; set: at least
+  /// 0, repaints.
+  int TopLine() const { return FTopLine; }
+  void SetTopLine(int value);
+  int ScrollX() const { return FScrollX; }
+  void SetScrollX(int value);
+  /// Height of a line of text in the control's font.
+  int LineHeight();
+  /// The view moved or the room for it changed (caret scrolled into view, border); nothing by default.
+  virtual void ViewChanged() {}
 
  private:
   int PositionAt(int X, int Y);
@@ -135,19 +152,28 @@ class TCustomMemo : public TCustomEdit {
   bool WantReturns() const { return FWantReturns; }
   void SetWantReturns(bool value) { FWantReturns = value; }
   TScrollStyle ScrollBars() const { return FScrollBars; }
-  void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+  /// Which bars may show (default ssNone); each shows only while it has something to scroll.
+  void SetScrollBars(TScrollStyle value);
 
   void WndProc(TMessage& Message) override;
 
  protected:
   void KeyPress(Char& Key) override;
   void Change() override;
+  /// The control less the shown scroll bars.
+  TRect GetClientRect() const override;
+  void Resize() override;
+  void ViewChanged() override;
 
  private:
+  void UpdateScrollBars();
+  void Scrolled(bool vertical, platform_detail::TScrollStep step, int position);
   std::unique_ptr<TStringList> FLines;
+  std::unique_ptr<platform_detail::TScrollBarPair> FScrollBarPair;
   bool FWantReturns = true;
   bool FSyncing = false;
   TScrollStyle FScrollBars = ssNone;
+  int FWidest = 0;  // pixels of the widest line while a horizontal bar is wanted
 };
 
 class TMemo : public TCustomMemo {

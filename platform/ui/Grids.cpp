@@ -13,12 +13,14 @@
 // Layout: along each axis the fixed cells come first, then the scrolling ones from the first shown
 // (LeftCol, TopRow). Every shown cell takes its size plus the line width (0 when neither line option
 // of the axis is set); a hidden cell (negative size) takes nothing. A cell is visible when it starts
-// inside the client area.
+// inside the client area. A scroll bar's range is in cells: positions 0..Max are the first scrolling
+// cells Fixed..LastFirst (the one that shows the last cell at the far end), Page the cells in view there.
 
 #include "Grids.h"
 
 #include <algorithm>
 
+#include "ScrollBars.h"
 #include "WidgetPaint.h"
 
 namespace qelta {
@@ -97,6 +99,13 @@ struct TCustomGrid::TAxis {
     }
     return first;
   }
+  /// The largest First worth scrolling to: the one that shows the last cell wholly at the far end.
+  int LastFirst() const { return Count() > Fixed ? FirstShowing(Count() - 1) : Fixed; }
+  /// The range a scroll bar of this axis shows (it scrolls as far as First when that lies beyond).
+  platform_detail::TScrollInfo Scroll() const {
+    const int last = LastFirst(), first = std::max(First, Fixed);
+    return {std::max(last, first) - Fixed, std::max(1, Count() - last), first - Fixed};
+  }
 };
 
 int TCustomGrid::EffectiveLineWidth(bool vertical) const {
@@ -135,6 +144,8 @@ int TCustomGrid::VisibleRowCount() const { return Vert().FullyVisible(); }
 // [SECTION] properties
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner), FColWidths(5, 64), FRowHeights(5, 24) {
+  FScrollBarPair = std::make_unique<platform_detail::TScrollBarPair>(
+      this, [this](bool vertical, platform_detail::TScrollStep step, int position) { Scrolled(vertical, step, position); });
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 320, 120);
@@ -155,6 +166,7 @@ void TCustomGrid::SetColCount(int value) {
   if (value <= FFixedCols) FFixedCols = value - 1;
   FColWidths.resize(static_cast<std::size_t>(value), FDefaultColWidth);
   ClampPositions();
+  UpdateScrollBars();
   SizeChanged(old, RowCount());
   Invalidate();
 }
@@ -166,6 +178,7 @@ void TCustomGrid::SetRowCount(int value) {
   if (value <= FFixedRows) FFixedRows = value - 1;
   FRowHeights.resize(static_cast<std::size_t>(value), FDefaultRowHeight);
   ClampPositions();
+  UpdateScrollBars();
   SizeChanged(ColCount(), old);
   Invalidate();
 }
@@ -176,6 +189,7 @@ void TCustomGrid::SetFixedCols(int value) {
   if (value == FFixedCols) return;
   FFixedCols = value;
   ClampPositions();
+  UpdateScrollBars();
   Invalidate();
 }
 
@@ -185,6 +199,7 @@ void TCustomGrid::SetFixedRows(int value) {
   if (value == FFixedRows) return;
   FFixedRows = value;
   ClampPositions();
+  UpdateScrollBars();
   Invalidate();
 }
 
@@ -206,6 +221,7 @@ void TCustomGrid::SetDefaultColWidth(int value) {
   FDefaultColWidth = value;
   std::fill(FColWidths.begin(), FColWidths.end(), value);
   ColWidthsChanged();
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
 }
@@ -215,6 +231,7 @@ void TCustomGrid::SetDefaultRowHeight(int value) {
   FDefaultRowHeight = value;
   std::fill(FRowHeights.begin(), FRowHeights.end(), value);
   RowHeightsChanged();
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
 }
@@ -228,6 +245,7 @@ void TCustomGrid::SetColWidths(int Index, int Value) {
   if (Index < 0 || Index >= ColCount() || FColWidths[static_cast<std::size_t>(Index)] == Value) return;
   FColWidths[static_cast<std::size_t>(Index)] = Value;
   ColWidthsChanged();
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
 }
@@ -241,6 +259,7 @@ void TCustomGrid::SetRowHeights(int Index, int Value) {
   if (Index < 0 || Index >= RowCount() || FRowHeights[static_cast<std::size_t>(Index)] == Value) return;
   FRowHeights[static_cast<std::size_t>(Index)] = Value;
   RowHeightsChanged();
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
 }
@@ -249,6 +268,7 @@ void TCustomGrid::SetGridLineWidth(int value) {
   value = std::clamp(value, 0, kMaxCellSize);
   if (value == FGridLineWidth) return;
   FGridLineWidth = value;
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
 }
@@ -258,6 +278,7 @@ void TCustomGrid::SetOptions(TGridOptions value) {
   FOptions = value;
   if (!value.Contains(goEditing)) HideEditor();
   if (!value.Contains(goRangeSelect)) FAnchor = FCurrent;
+  UpdateScrollBars();  // the lines take room
   PlaceEditor();
   Invalidate();
 }
@@ -317,6 +338,7 @@ void TCustomGrid::SetTopRow(int value) {
   value = std::clamp(value, std::min(FFixedRows, RowCount() - 1), RowCount() - 1);
   if (value == FTopLeft.Y) return;
   FTopLeft.Y = value;
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
   TopLeftChanged();
@@ -326,6 +348,7 @@ void TCustomGrid::SetLeftCol(int value) {
   value = std::clamp(value, std::min(FFixedCols, ColCount() - 1), ColCount() - 1);
   if (value == FTopLeft.X) return;
   FTopLeft.X = value;
+  UpdateScrollBars();
   PlaceEditor();
   Invalidate();
   TopLeftChanged();
@@ -356,6 +379,49 @@ void TCustomGrid::InvalidateRow(int ARow) { InvalidateCell(FTopLeft.X, ARow); }
 void TCustomGrid::InvalidateCol(int ACol) { InvalidateCell(ACol, FTopLeft.Y); }
 
 bool TCustomGrid::HasFocus() const { return Focused() || (FInplaceEdit && FInplaceEdit->Focused()); }
+
+// [SECTION] scroll bars
+
+void TCustomGrid::SetScrollBars(TScrollStyle value) {
+  if (value == FScrollBars) return;
+  FScrollBars = value;
+  UpdateScrollBars();
+  PlaceEditor();
+}
+
+TRect TCustomGrid::GetClientRect() const {
+  return FScrollBarPair ? FScrollBarPair->ClientRect() : TCustomControl::GetClientRect();
+}
+
+void TCustomGrid::Resize() {
+  UpdateScrollBars();
+  PlaceEditor();
+  TCustomControl::Resize();
+}
+
+void TCustomGrid::UpdateScrollBars() {
+  if (!FScrollBarPair) return;  // still being built
+  const bool wantV = FScrollBars == ssVertical || FScrollBars == ssBoth;
+  const bool wantH = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
+  FScrollBarPair->Update(Rect(0, 0, Width(), Height()), wantV, wantH, [this](bool vertical, int length) {
+    TAxis axis = vertical ? Vert() : Horz();
+    axis.Extent = length;
+    return axis.Scroll().Max > 0;
+  });
+  FScrollBarPair->Bar(true)->SetInfo(Vert().Scroll());
+  FScrollBarPair->Bar(false)->SetInfo(Horz().Scroll());
+}
+
+void TCustomGrid::Scrolled(bool vertical, platform_detail::TScrollStep step, int position) {
+  if (step == platform_detail::TScrollStep::Track && !FOptions.Contains(goThumbTracking)) return;
+  const TAxis axis = vertical ? Vert() : Horz();
+  const int page = std::max(vertical ? VisibleRowCount() : VisibleColCount(), 1);
+  const int to = platform_detail::ScrollTarget(step, position, axis.First, axis.Fixed, axis.LastFirst(), 1, page);
+  if (vertical)
+    SetTopRow(to);
+  else
+    SetLeftCol(to);
+}
 
 // [SECTION] painting
 
@@ -622,9 +688,12 @@ void TCustomGrid::SetEditorMode(bool value) {
 
 void TCustomGrid::PlaceEditor() {
   if (!FInplaceEdit || !FEditorMode) return;
-  const TRect r = CellRect(FEditCell.X, FEditCell.Y);
-  FInplaceEdit->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-  FInplaceEdit->SetVisible(r.Right > r.Left);
+  // Clipped to the client area: the editor of a cell cut by the edge never covers a scroll bar.
+  TRect r = CellRect(FEditCell.X, FEditCell.Y);
+  r.Right = std::min(r.Right, ClientWidth());
+  r.Bottom = std::min(r.Bottom, ClientHeight());
+  FInplaceEdit->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+  FInplaceEdit->SetVisible(r.Right > r.Left && r.Bottom > r.Top);
 }
 
 void TCustomGrid::ShowEditor() {

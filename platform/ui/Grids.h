@@ -26,8 +26,15 @@
 // only when the text was changed. The editor is shown under goRowSelect too. Keys typed into the
 // editor reach the grid's KeyPress first; Up, Down, PgUp, PgDn (and Tab under goTabs, and Left and
 // Right at the ends of the text) move the current cell.
-// Limits: ScrollBars and BorderStyle are stored, no scroll bar or frame is drawn; no row sizing, no row or column
-// moving, no hot tracking; a column or row with a negative size is hidden (no space, no line).
+// Scroll bars (ScrollBars): a vertical bar along the right edge and a horizontal one along the bottom,
+// each shown only while its rows or columns do not all fit (or the grid is scrolled away from the first
+// ones); a shown bar takes its thickness from ClientWidth or ClientHeight, so fewer cells are visible.
+// Its arrows move TopRow or LeftCol by one, the track by a page (VisibleRowCount, VisibleColCount), both
+// repeated while held; the thumb is sized by the visible share, and dragging it scrolls as it moves under
+// goThumbTracking, else once at the release. Every scroll runs TopLeftChanged, as a key's does; the
+// current cell stays where it was. The editor is clipped to the client area, never over a bar.
+// Limits: BorderStyle is stored, no frame is drawn; no row sizing, no row or column moving, no hot
+// tracking; a column or row with a negative size is hidden (no space, no line).
 
 #include <algorithm>
 #include <memory>
@@ -91,6 +98,10 @@ using TSetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, co
 using TOnGetPickListItems = std::function<void(int ACol, int ARow, TStrings* Items)>;
 
 class TCustomGrid;
+namespace platform_detail {
+class TScrollBarPair;
+enum class TScrollStep : uint8_t;
+}  // namespace platform_detail
 
 // --- in-place editors --------------------------------------------------------------------------
 
@@ -242,7 +253,8 @@ class TCustomGrid : public TCustomControl {
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool value);
   TScrollStyle ScrollBars() const { return FScrollBars; }
-  void SetScrollBars(TScrollStyle value) { FScrollBars = value; }
+  /// Which bars may show (default ssBoth); each shows only while it has something to scroll.
+  void SetScrollBars(TScrollStyle value);
   /// Stored only: there is no frame outside the client area (default bsSingle).
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle value) { FBorderStyle = value; }
@@ -281,6 +293,10 @@ class TCustomGrid : public TCustomControl {
   void InvalidateCol(int ACol);
   /// True while the grid or its editor has the focus.
   bool HasFocus() const;
+  /// The control less the shown scroll bars.
+  TRect GetClientRect() const override;
+  /// Shows, hides and places the scroll bars for the new size first.
+  void Resize() override;
 
  private:
   friend class TInplaceEdit;
@@ -302,6 +318,8 @@ class TCustomGrid : public TCustomControl {
   void EditorKeyDown(Word& Key, TShiftState Shift);
   void KeyMove(Word key, TShiftState shift);
   void CheckCell(int ACol, int ARow) const;
+  void UpdateScrollBars();
+  void Scrolled(bool vertical, platform_detail::TScrollStep step, int position);
 
   std::vector<int> FColWidths;
   std::vector<int> FRowHeights;
@@ -325,6 +343,7 @@ class TCustomGrid : public TCustomControl {
   int FSizingCol = -1;   // the column being sized by a drag
   int FSizingOrigin = 0;
   bool FSelecting = false;
+  std::unique_ptr<platform_detail::TScrollBarPair> FScrollBarPair;
 };
 
 /// A grid whose cells the host draws (OnDrawCell) and edits through events.

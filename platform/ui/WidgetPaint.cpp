@@ -38,19 +38,34 @@ void ButtonBorder(TCanvas* canvas, TRect& r, bool down) {
   Frame3D(canvas, r, cl3DLight, clBtnShadow, 1);
 }
 
-void DropArrow(TCanvas* canvas, const TRect& r, TColor color, bool pointsRight) {
+void ArrowGlyph(TCanvas* canvas, const TRect& r, TColor color, TArrowDirection direction) {
   canvas->Pen()->SetColor(color);
   canvas->Pen()->SetWidth(1);
   const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-  for (int i = 0; i < 4; ++i) {  // rows of 7, 5, 3 and 1 pixels
-    if (pointsRight) {
-      canvas->MoveTo(cx - 1 + i, cy - 3 + i);
-      canvas->LineTo(cx - 1 + i, cy + 4 - i);
-    } else {
-      canvas->MoveTo(cx - 3 + i, cy - 1 + i);
-      canvas->LineTo(cx + 4 - i, cy - 1 + i);
+  for (int i = 0; i < 4; ++i) {  // rows (or columns) of 7, 5, 3 and 1 pixels from the base to the tip
+    switch (direction) {
+      case TArrowDirection::Down:
+        canvas->MoveTo(cx - 3 + i, cy - 1 + i);
+        canvas->LineTo(cx + 4 - i, cy - 1 + i);
+        break;
+      case TArrowDirection::Up:
+        canvas->MoveTo(cx - 3 + i, cy + 2 - i);
+        canvas->LineTo(cx + 4 - i, cy + 2 - i);
+        break;
+      case TArrowDirection::Right:
+        canvas->MoveTo(cx - 1 + i, cy - 3 + i);
+        canvas->LineTo(cx - 1 + i, cy + 4 - i);
+        break;
+      case TArrowDirection::Left:
+        canvas->MoveTo(cx + 2 - i, cy - 3 + i);
+        canvas->LineTo(cx + 2 - i, cy + 4 - i);
+        break;
     }
   }
+}
+
+void DropArrow(TCanvas* canvas, const TRect& r, TColor color, bool pointsRight) {
+  ArrowGlyph(canvas, r, color, pointsRight ? TArrowDirection::Right : TArrowDirection::Down);
 }
 
 void CheckMark(TCanvas* canvas, const TRect& r, TColor color) {
@@ -86,6 +101,40 @@ void EngravedText(TCanvas* canvas, int x, int y, const String& text) {
   canvas->TextOut(x + 1, y + 1, text);
   canvas->Font()->SetColor(clBtnShadow);
   canvas->TextOut(x, y, text);
+}
+
+void ScrollArrowButton(TCanvas* canvas, const TRect& r, TArrowDirection direction, bool pressed, bool enabled) {
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(clBtnFace);
+  canvas->FillRect(r);
+  TRect face = r;
+  if (pressed)
+    Frame3D(canvas, face, clBtnShadow, clBtnShadow, 1);
+  else
+    ButtonBorder(canvas, face, false);
+  const TRect glyph = pressed ? Rect(r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1) : r;
+  if (enabled) return ArrowGlyph(canvas, glyph, clBtnText, direction);
+  ArrowGlyph(canvas, Rect(glyph.Left + 1, glyph.Top + 1, glyph.Right + 1, glyph.Bottom + 1), clBtnHighlight, direction);
+  ArrowGlyph(canvas, glyph, clBtnShadow, direction);
+}
+
+void ScrollTrack(TCanvas* canvas, const TRect& r, bool pressed) {
+  const TRect area = Intersect(r, canvas->ClipRect());
+  if (area.Right <= area.Left) return;
+  const TColor even = ColorToRGB(pressed ? cl3DDkShadow : clBtnHighlight);
+  const TColor odd = ColorToRGB(pressed ? clBtnShadow : clBtnFace);
+  for (int y = area.Top; y < area.Bottom; ++y)
+    for (int x = area.Left; x < area.Right; ++x) canvas->SetPixels(x, y, ((x + y) & 1) == 0 ? even : odd);
+}
+
+void ScrollThumb(TCanvas* canvas, const TRect& r) {
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(clBtnFace);
+  canvas->FillRect(r);
+  TRect face = r;
+  ButtonBorder(canvas, face, false);
 }
 
 uint32_t PixelRgb(TColor color) {

@@ -180,11 +180,12 @@ void TWinControl::DestroyWnd() {
 
 // -- painting
 
-void TWinControl::Invalidate() { InvalidateRect(ClientRect()); }
+// The whole control, not only its client area: a grid's or memo's scroll bars lie outside that.
+void TWinControl::Invalidate() { InvalidateRect(Rect(0, 0, Width(), Height())); }
 
 void TWinControl::InvalidateRect(const TRect& r) {
   if (!HandleAllocated()) return;
-  const TRect area = IntersectRects(r, ClientRect());
+  const TRect area = IntersectRects(r, Rect(0, 0, Width(), Height()));
   if (IsEmptyRect(area)) return;
   FInvalid = UnionRects(FInvalid, area);
   if (!FPaintQueued) {

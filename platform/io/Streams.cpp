@@ -148,8 +148,9 @@ void TMemoryStream::LoadFromFile(const String& fileName) {
 }
 
 void TMemoryStream::SaveToFile(const String& fileName) {
-  TFileStream file(fileName, fmCreate);
+  TReplacingFileStream file(fileName);
   SaveToStream(file);
+  file.Commit();
 }
 
 // [SECTION] TFileStream
@@ -163,8 +164,10 @@ TFileStream::TFileStream(const String& fileName, uint16_t mode) : FFileName(file
   throw EFOpenError(u"Cannot open file " + text);
 }
 
+TFileStream::TFileStream(const String& fileName) : FFileName(fileName), FOwnsHandle(false) {}
+
 TFileStream::~TFileStream() {
-  if (FHandle >= 0) OsLayer().Close(FHandle);
+  if (FHandle >= 0 && FOwnsHandle) OsLayer().Close(FHandle);
 }
 
 int64_t TFileStream::Refill() {
@@ -201,7 +204,10 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   while (done < count) {
     const int64_t n = OsLayer().Write(FHandle, bytes + done, static_cast<std::size_t>(count - done));
-    if (n <= 0) break;  // full disk or an OS failure
+    if (n <= 0) {  // full disk or an OS failure
+      if (FWriteError == 0) FWriteError = n < 0 ? static_cast<int>(-n) : EIO;
+      break;
+    }
     done += n;
   }
   FBufStart += done;
@@ -234,8 +240,39 @@ void TFileStream::SetSize(int64_t newSize) {
   if (newSize < 0) RaiseBadPosition();
   DropReadBuffer();
   const int64_t position = Position();
-  if (OsLayer().Truncate(FHandle, newSize) < 0) throw EWriteError("Stream write error");
+  if (const int rc = OsLayer().Truncate(FHandle, newSize); rc < 0) {
+    if (FWriteError == 0) FWriteError = -rc;
+    throw EWriteError("Stream write error");
+  }
   if (position > newSize) SetPosition(newSize);
+}
+
+// [SECTION] TReplacingFileStream
+
+TReplacingFileStream::TReplacingFileStream(const String& fileName, TSaveGroup* group)
+    : TFileStream(fileName), FGroup(group) {
+  if (const int e = FFile.Begin(fileName))
+    throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + OsErrorMessage(e));
+  SetHandle(FFile.Handle());
+}
+
+TReplacingFileStream::~TReplacingFileStream() { Discard(); }
+
+void TReplacingFileStream::Commit() {
+  if (FCommitted) return;
+  SetHandle(-1);
+  if (WriteError() != 0) FFile.Fail(WriteError());
+  int e = FFile.Error();
+  if (FGroup != nullptr) FGroup->Add(std::move(FFile));  // a failed file fails the group's Commit too
+  else e = FFile.Commit();
+  if (e != 0) throw EWriteError(u"Cannot write file \"" + FileName() + u"\". " + OsErrorMessage(e));
+  FCommitted = true;
+}
+
+void TReplacingFileStream::Discard() {
+  SetHandle(-1);
+  if (FGroup != nullptr && FFile.Active()) FGroup->Abandon(std::move(FFile), WriteError());
+  else FFile.Discard();
 }
 
 // [SECTION] TStringStream

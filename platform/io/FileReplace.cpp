@@ -289,4 +289,8 @@ void TSaveGroup::PutBack(std::size_t failed, const std::vector<std::string>& bac
   }
 }
 
+String SaveFailureText(const String& fileName, int errnoValue) {
+  return u"Cannot write file \"" + fileName + u"\". " + OsErrorMessage(errnoValue);
+}
+
 }  // namespace qelta

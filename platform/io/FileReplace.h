@@ -119,6 +119,9 @@ class TSaveGroup {
   String FFailedFile;
 };
 
+/// The message of a save that failed: Cannot write file "<fileName>". <the OS's text of errnoValue>
+String SaveFailureText(const String& fileName, int errnoValue);
+
 }  // namespace qelta
 
 QELTA_PUBLIC_END

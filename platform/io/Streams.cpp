@@ -148,9 +148,7 @@ void TMemoryStream::LoadFromFile(const String& fileName) {
 }
 
 void TMemoryStream::SaveToFile(const String& fileName) {
-  TReplacingFileStream file(fileName);
-  SaveToStream(file);
-  file.Commit();
+  SaveWholeFile(fileName, [this](TStream& file) { SaveToStream(file); });
 }
 
 // [SECTION] TFileStream
@@ -265,7 +263,7 @@ void TReplacingFileStream::Commit() {
   int e = FFile.Error();
   if (FGroup != nullptr) FGroup->Add(std::move(FFile));  // a failed file fails the group's Commit too
   else e = FFile.Commit();
-  if (e != 0) throw EWriteError(u"Cannot write file \"" + FileName() + u"\". " + OsErrorMessage(e));
+  if (e != 0) throw EWriteError(SaveFailureText(FileName(), e));
   FCommitted = true;
 }
 
@@ -273,6 +271,17 @@ void TReplacingFileStream::Discard() {
   SetHandle(-1);
   if (FGroup != nullptr && FFile.Active()) FGroup->Abandon(std::move(FFile), WriteError());
   else FFile.Discard();
+}
+
+void SaveWholeFile(const String& fileName, const std::function<void(TStream&)>& write, TSaveGroup* group) {
+  TReplacingFileStream file(fileName, group);
+  try {
+    write(file);
+  } catch (const EWriteError&) {
+    if (file.WriteError() == 0) throw;
+    file.Commit();  // raises the failure with the file's name and the OS's reason
+  }
+  file.Commit();
 }
 
 // [SECTION] TStringStream

@@ -9,6 +9,7 @@
 // Does not implement: share modes (accepted and ignored), handle streams, resource streams.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "Classes.h"
@@ -82,8 +83,8 @@ class TMemoryStream : public TStream {
   void SaveToStream(TStream& dest);
   /// Replaces the contents with the file's bytes; raises EFOpenError / EReadError.
   void LoadFromFile(const String& fileName);
-  /// Writes the contents as the file (a TReplacingFileStream: a failure keeps the old file);
-  /// raises EFCreateError / EWriteError.
+  /// Writes the contents as the file (SaveWholeFile: a failure keeps the old file); raises EFCreateError /
+  /// EWriteError naming the file and the OS's reason.
   void SaveToFile(const String& fileName);
 
  protected:
@@ -113,13 +114,13 @@ class TFileStream : public TStream {
   const String& FileName() const { return FFileName; }
   /// The OS handle (a file descriptor), for FileGetDate and the like.
   int Handle() const { return FHandle; }
+  /// errno of the first write or size change that the OS refused (EIO for a write of nothing); 0 when none.
+  int WriteError() const { return FWriteError; }
 
  protected:
   /// A stream over a handle that a descendant opens and owns (SetHandle), -1 until then.
   explicit TFileStream(const String& fileName);
   void SetHandle(int handle) { FHandle = handle; }
-  /// errno of the first write or size change that the OS refused (or EIO for a write of nothing); 0 when none.
-  int WriteError() const { return FWriteError; }
 
  private:
   /// Gives unread buffered bytes back to the OS position.
@@ -161,6 +162,13 @@ class TReplacingFileStream : public TFileStream {
   TSaveGroup* FGroup = nullptr;
   bool FCommitted = false;
 };
+
+/// Saves a whole file in one call: write(stream) writes the contents into a TReplacingFileStream, which is
+/// then committed (or handed to group). Raises EFCreateError "Cannot create file \"name\". <OS message>",
+/// or EWriteError "Cannot write file \"name\". <OS message>" for a write, flush or rename the OS refused;
+/// any failure, also an exception of write, keeps the old file. Use: `SaveWholeFile(name, [&](TStream& s)
+/// { SaveToStream(s); });` in place of a TFileStream opened with fmCreate.
+void SaveWholeFile(const String& fileName, const std::function<void(TStream&)>& write, TSaveGroup* group = nullptr);
 
 /// Memory stream of one byte per character (Windows-1252).
 class TStringStream : public TMemoryStream {

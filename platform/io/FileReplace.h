@@ -53,6 +53,8 @@ class TFileReplacement {
   int Begin(const String& fileName);
   /// Records a failure seen while writing (the first one counts); the replacement then never commits.
   void Fail(int errnoValue);
+  /// Gives the new file these permission bits (07777) instead of the old file's or the creation mode.
+  void SetMode(int mode) { FMode = mode & 07777; }
   /// Flushes the temporary, gives it its permission bits and closes it; on failure discards.
   int Prepare();
   /// Prepare when not yet done, then renames the temporary over the target and flushes the folder;

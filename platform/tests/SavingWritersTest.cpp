@@ -86,6 +86,8 @@ void ExpectReported(const Writer& w, const String& file, const SaveFault& fault)
 }  // namespace
 
 TEST(PlatformWriters, AFailedSaveKeepsTheOldFileAndIsReported) {
+  // Regression: every writer truncated the target before writing, so a full disk left an 8 KiB fragment
+  // where the user's file had been (and a failed write said only "Stream write error").
   for (const Writer& w : Writers()) {
     SCOPED_TRACE(w.Name);
     TempDir dir;

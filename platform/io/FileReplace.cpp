@@ -1,7 +1,7 @@
 #include "FileReplace.h"
 
 // A save is: Begin (resolve links, check the old file may be written, create the temporary with O_EXCL),
-// writes by the caller, Prepare (fsync, permission bits, close), rename over the target, fsync of the
+// writes by the caller, Prepare (permission bits, fsync, close), rename over the target, fsync of the
 // folder. The old file is never opened for truncation, so nothing before the rename can harm it.
 // A group keeps the old contents of every target but the last under a second name (a hard link, or the
 // old file renamed aside where the file system has no links) until all renames have succeeded; a failed
@@ -179,8 +179,8 @@ int TFileReplacement::Prepare() {
   if (!FActive) return FError != 0 ? FError : EBADF;
   if (FPrepared) return 0;
   int rc = -FError;
+  if (rc == 0 && FMode >= 0) rc = OsLayer().FChMod(FHandle, FMode);  // before the flush, which then keeps it
   if (rc == 0 && !FTemp.empty()) rc = OsLayer().Fsync(FHandle);
-  if (rc == 0 && FMode >= 0) rc = OsLayer().FChMod(FHandle, FMode);
   const int closed = OsLayer().Close(std::exchange(FHandle, -1));
   if (rc == 0) rc = closed;
   if (rc < 0) {

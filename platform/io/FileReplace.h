@@ -55,7 +55,7 @@ class TFileReplacement {
   void Fail(int errnoValue);
   /// Gives the new file these permission bits (07777) instead of the old file's or the creation mode.
   void SetMode(int mode) { FMode = mode & 07777; }
-  /// Flushes the temporary, gives it its permission bits and closes it; on failure discards.
+  /// Gives the temporary its permission bits, flushes and closes it; on failure discards.
   int Prepare();
   /// Prepare when not yet done, then renames the temporary over the target and flushes the folder;
   /// on a failure before the rename discards (the old file stays as it was).

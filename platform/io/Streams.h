@@ -6,6 +6,7 @@
 // allowed (a read there answers 0, a write there fills the gap with zero bytes); a position before
 // the start raises EStreamError "Invalid stream position" and changes nothing.
 // TFileStream goes through the OS seam (OsLayer.h); an OS failure during a transfer ends it short.
+// TReplacingFileStream and SaveWholeFile save a whole file so that a failure keeps the old one (FileReplace.h).
 // Does not implement: share modes (accepted and ignored), handle streams, resource streams.
 
 #include <cstdint>

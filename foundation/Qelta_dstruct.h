@@ -436,7 +436,8 @@ class TStringArray : public TComponent {
   /// Writes the table as one "stringarray" element (rows in view order) to a text file open
   /// for writing, after an XML declaration when CreateHeader. Output errors pass (EInOutError).
   void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
-  /// Writes the named file with the declaration and the element; false when it cannot be written.
+  /// Writes the named file with the declaration and the element; false when it cannot be written (the old
+  /// file then kept).
   bool SaveAsXMLFile(const String& FName, const String& DataID) const;
 
   // -- events

@@ -392,7 +392,7 @@ bool TStringArray::SaveAsXMLFile(const String& FName, const String& DataID) cons
   try {
     TextFile f;
     AssignFile(f, FName);
-    Rewrite(f);
+    RewriteReplacing(f);
     WriteToOpenXMLFile(f, true, DataID);
     CloseFile(f);
     return true;

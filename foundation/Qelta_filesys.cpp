@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "FileReplace.h"
 #include "FileSys.h"
 #include "OsLayer.h"
 #include "Qelta_filesys.h"
@@ -114,12 +115,11 @@ bool WriteBlock(int fd, const uint8_t* buffer, int64_t count) {
   return true;
 }
 
-/// Creates (or truncates) the target; -1 when it is the source itself or cannot be created.
-int CreateTarget(const std::string& target, const struct stat& source) {
+/// Starts the replacement of the target; false when it is the source itself or a link, or cannot be created.
+bool BeginTarget(const String& target, const struct stat& source, TFileReplacement& to) {
   struct stat st{};
-  if (OsLayer().Stat(target, st, true) == 0 && SameFile(st, source)) return -1;
-  const int fd = OsLayer().Open(target, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, kFileMode);
-  return fd < 0 ? -1 : fd;
+  if (target.empty() || (StatOf(target, st, false) && (S_ISLNK(st.st_mode) || SameFile(st, source)))) return false;
+  return to.Begin(target) == 0;
 }
 
 struct TCopyProgress {
@@ -183,9 +183,9 @@ int CopyBlocks(int from, int to, int64_t size, const TFileCopyFeedback& feedBack
 }
 
 /// The source's time and, with copyAttributes, its permissions (owner-writable) for a complete copy.
-void TakeOverStamp(int fd, const std::string& target, const struct stat& source, bool copyAttributes) {
-  OsLayer().FSetTime(fd, static_cast<int64_t>(source.st_mtim.tv_sec));
-  if (copyAttributes) OsLayer().ChMod(target, static_cast<int>((source.st_mode & 0777) | S_IWUSR));
+void TakeOverStamp(TFileReplacement& to, const struct stat& source, bool copyAttributes) {
+  OsLayer().FSetTime(to.Handle(), static_cast<int64_t>(source.st_mtim.tv_sec));
+  if (copyAttributes) to.SetMode(static_cast<int>((source.st_mode & 0777) | S_IWUSR));
 }
 
 // [SECTION] tree copy
@@ -360,12 +360,12 @@ int FileCopyFeedBk(const String& Source, const String& Target, bool CopyAttribut
   const int64_t size = static_cast<int64_t>(source.st_size);
   Notify(FeedBack, 0, size);
 
-  const std::string targetPath = NativePath(target);
-  TFileHandle to(target.empty() ? -1 : CreateTarget(targetPath, source));
+  TFileReplacement to;  // the old target stays until the copy is complete (or cancelled, see the header)
   TCopyProgress progress;
-  int code = to.Valid() ? CopyBlocks(from.Fd(), to.Fd(), size, FeedBack, progress) : -2;
-  if (code == 0 && !progress.Cancelled) TakeOverStamp(to.Fd(), targetPath, source, CopyAttributes);
-  if (!to.Close() && code == 0) code = -3;
+  int code = BeginTarget(target, source, to) ? CopyBlocks(from.Fd(), to.Handle(), size, FeedBack, progress) : -2;
+  if (code == 0 && !progress.Cancelled) TakeOverStamp(to, source, CopyAttributes);
+  if (code == 0 && to.Commit() != 0) code = -3;
+  to.Discard();
   Notify(FeedBack, progress.Copied, size);
   return code;
 }

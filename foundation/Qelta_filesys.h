@@ -56,7 +56,8 @@ using TFileScanFeedback = std::function<void(const String& Dir, int FilesSoFar)>
 /// Answers 0 (also for a copy cancelled by AbortAnyFileCopying, which stops after the current block and
 /// leaves the blocks copied, without the source's time or permissions), -1 the source cannot be read,
 /// -2 the target cannot be created (also when it is the source itself or a symbolic link), -3 a write
-/// failed, -4 a read failed. An existing target is touched only once the source is open.
+/// failed, -4 a read failed. The copy goes to a temporary file beside the target that replaces it only
+/// when complete (FileReplace.h): on -2, -3 and -4 an existing target stays as it was, byte for byte.
 int FileCopyFeedBk(const String& Source, const String& Target, bool CopyAttributes, const TFileCopyFeedback& FeedBack);
 /// Makes a running FileCopyFeedBk or CopyFileTree stop after its current block.
 void AbortAnyFileCopying();
@@ -147,6 +148,7 @@ String GetEnviroVar(const String& Name);
 // --- text files -------------------------------------------------------------------------------
 
 /// Appends Line and a line end to the file, creating it only when it does not exist; raises EInOutError.
+/// A failed append leaves the file as it was (cut back to its old length); a failed creation leaves none.
 void AppendToTextFile(const String& FileName, const String& Line);
 /// Appends every string of List, each with a line end; as above.
 void AppendToTextFile(const String& FileName, const TStrings& List);

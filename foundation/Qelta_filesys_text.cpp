@@ -34,10 +34,10 @@ void WriteLines(const String& fileName, const std::function<void(TextFile&)>& wr
   TextFile f;
   AssignFile(f, fileName);
   try {
-    Append(f);
+    Append(f);  // a failed append is cut back to the old length
   } catch (const EInOutError& e) {
     if (e.ErrorCode != 2) throw;
-    Rewrite(f);
+    RewriteReplacing(f);  // a new file appears only complete
   }
   write(f);
   CloseFile(f);

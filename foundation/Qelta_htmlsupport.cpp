@@ -115,7 +115,7 @@ void THtmlProducer::ReadTemplateFromStream(TStream& Stream) {
 void THtmlProducer::WriteConvertedHTMLToFile(const String& FileName) const {
   TextFile f;
   AssignFile(f, FileName);
-  Rewrite(f);
+  RewriteReplacing(f);
   Write(f, FConvertedHTML);
   CloseFile(f);
 }

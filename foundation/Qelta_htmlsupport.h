@@ -44,7 +44,8 @@ class THtmlProducer : public TComponent {
   void ReadTemplateFromFile(const String& FileName);
   /// The template becomes the whole stream from position 0, one character per byte.
   void ReadTemplateFromStream(TStream& Stream);
-  /// Writes ConvertedHTML unchanged (Windows-1252, no line end added) to a new file; raises EInOutError.
+  /// Writes ConvertedHTML unchanged (Windows-1252, no line end added) as the file; raises EInOutError, and
+  /// a failure keeps the old file (RewriteReplacing).
   void WriteConvertedHTMLToFile(const String& FileName) const;
   /// A stream holding ConvertedHTML at position 0, owned by the producer and valid until the next call.
   TStringStream* ConvertedHTMLAsStream();

@@ -180,7 +180,8 @@ class TColorArray : public TComponent {
   /// raises.
   bool LoadFromFile(const String& FileName, bool AdjustSize);
   /// Writes entries FirstElem..LastElem (put in order, first at least 1, last at most Size) as a
-  /// colour-list file, replacing the file. False when it cannot be created, written or closed.
+  /// colour-list file, replacing the file. False when it cannot be created, written or closed (the old
+  /// file then kept).
   bool StoreOnFile(int FirstElem, int LastElem, const String& FileName) const;
 
   TNotifyEvent OnChange;

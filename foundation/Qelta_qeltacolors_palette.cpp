@@ -11,7 +11,7 @@
 //    can fall on c = 0 (Size 5, 2 steps), which made k negative and read before the list; a
 //    one-colour list read past its end and an empty list read from nothing.
 //  - StoreOnFile answers false when a write or the final close fails (a full disk), where it used
-//    to answer true once the file had been created.
+//    to answer true once the file had been created; the old file is then kept as it was.
 //  - LoadFromFile with AdjustSize refuses a last index below 1 or above 2^24 (more entries than
 //    there are colours) instead of trying to allocate it, stops at the end of the file instead of
 //    counting through a hostile range, and never lets an allocation failure escape. It reads the
@@ -273,7 +273,7 @@ bool TColorArray::StoreOnFile(int FirstElem, int LastElem, const String& FileNam
   try {
     TextFile f;
     AssignFile(f, FileName);
-    Rewrite(f);
+    RewriteReplacing(f);
     WriteLn(f, IntToStr(FirstElem) + u" " + IntToStr(LastElem));
     for (int i = FirstElem; i <= LastElem; ++i) WriteLn(f, IntToHex(FColArray[static_cast<std::size_t>(i - 1)], 8));
     CloseFile(f);

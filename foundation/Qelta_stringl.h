@@ -314,7 +314,7 @@ class TGrep : public TComponent {
   /// Code of the last compilation.
   int Error() const { return FError; }
   /// Writes the listing of the tokens (one line per token, then the error text) to a new text file;
-  /// raises EInOutError when the file cannot be written.
+  /// raises EInOutError when the file cannot be written (the old file then kept).
   void PrintRegExp(const String& FileName) const;
 
   // [properties]

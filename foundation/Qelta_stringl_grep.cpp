@@ -547,7 +547,7 @@ String ListingLine(const TGrepToken& t) {
 void TGrep::PrintRegExp(const String& FileName) const {
   TextFile f;
   AssignFile(f, FileName);
-  Rewrite(f);
+  RewriteReplacing(f);
   for (int k = 0; k < FLengRegExp; ++k) WriteLn(f, ListingLine(FregExp[static_cast<std::size_t>(k)]));
   WriteLn(f, ErrorText(FError));
   CloseFile(f);

@@ -20,9 +20,8 @@ std::vector<uint8_t> ReadFileBytes(const String& fileName) {
   return ReadStreamBytes(file);
 }
 
-void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes) {
-  TFileStream file(fileName, fmCreate);
-  WriteStreamBytes(file, bytes);
+void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes, TSaveGroup* group) {
+  SaveWholeFile(fileName, [&](TStream& file) { WriteStreamBytes(file, bytes); }, group);
 }
 
 std::vector<uint8_t> ReadStreamBytes(TStream& stream) {

@@ -622,6 +622,8 @@ class TPicture : public TPersistent {
 };
 
 // ---------------------------------------------------------------------------------------------------------
+class TSaveGroup;  // FileReplace.h
+
 // Not part of the public interface: the codecs behind TBitmap and TJPEGImage, on bytes.
 namespace platform_detail {
 
@@ -651,9 +653,10 @@ std::vector<uint8_t> EncodePng(const RawImage& image, bool withAlpha);
 std::vector<uint8_t> EncodeJpeg(const RawImage& image, int quality);
 
 /// Whole-file read and write through the platform's streams; raise EFOpenError / EFCreateError /
-/// EReadError / EWriteError.
+/// EReadError / EWriteError. A write that fails keeps the old file (SaveWholeFile); with a group, the
+/// file is published by the group's Commit.
 std::vector<uint8_t> ReadFileBytes(const String& fileName);
-void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes);
+void WriteFileBytes(const String& fileName, std::span<const uint8_t> bytes, TSaveGroup* group = nullptr);
 /// The rest of the stream from its position; writing at the position.
 std::vector<uint8_t> ReadStreamBytes(TStream& stream);
 void WriteStreamBytes(TStream& stream, std::span<const uint8_t> bytes);

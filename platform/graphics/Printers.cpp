@@ -7,6 +7,8 @@
 #include <filesystem>
 
 #include "Encoding.h"
+#include "Exceptions.h"
+#include "FileReplace.h"
 
 namespace qelta {
 namespace {
@@ -102,13 +104,16 @@ void TPrinter::EndDoc() {
   const std::filesystem::path folder(StringToUtf8(FOutputFolder));
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
+  TSaveGroup group;  // the pages of a document replace those of the last one all together, or not at all
+  std::vector<String> files;
   for (size_t i = 0; i < pages.size(); ++i) {
     char number[32];
     std::snprintf(number, sizeof number, "-%03u.png", static_cast<unsigned>(i + 1));
-    const String file = Utf8ToString((folder / (FileStem(FTitle) + number)).string());
-    platform_detail::WriteFileBytes(file, pages[i]);
-    FPageFiles.push_back(file);
+    files.push_back(Utf8ToString((folder / (FileStem(FTitle) + number)).string()));
+    platform_detail::WriteFileBytes(files.back(), pages[i], &group);
   }
+  if (const int e = group.Commit()) throw EWriteError(SaveFailureText(group.FailedFile(), e));
+  FPageFiles = std::move(files);
 }
 
 void TPrinter::Abort() {

@@ -33,7 +33,8 @@ class TPrinter : public TObject {
   void BeginDoc();
   /// Finishes the page and starts a blank one; raises EPrinter when not printing.
   void NewPage();
-  /// Finishes the document and writes its pages; raises EPrinter when not printing, EFCreateError or
+  /// Finishes the document and writes its pages, all of them or none (a failure keeps the page files
+  /// of the last document as they were); raises EPrinter when not printing, EFCreateError or
   /// EWriteError when a file cannot be written (the document is over either way).
   void EndDoc();
   /// Drops the document; nothing is written.

@@ -63,6 +63,10 @@ int TOsLayer::FSetTime(int fd, int64_t unixSeconds) {
   return Result(::futimes(fd, times));
 }
 
+int TOsLayer::Fsync(int fd) { return Result(Retry([&] { return ::fsync(fd); })); }
+
+int TOsLayer::FChMod(int fd, int mode) { return Result(::fchmod(fd, static_cast<mode_t>(mode))); }
+
 int TOsLayer::Stat(const std::string& path, struct stat& st, bool followLinks) {
   return Result(followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st));
 }
@@ -80,6 +84,24 @@ int TOsLayer::Rename(const std::string& from, const std::string& to) {
 
 int TOsLayer::RenameReplacing(const std::string& from, const std::string& to) {
   return Result(::rename(from.c_str(), to.c_str()));
+}
+
+int TOsLayer::Link(const std::string& path, const std::string& newPath) {
+  return Result(::link(path.c_str(), newPath.c_str()));
+}
+
+int TOsLayer::ReadLink(const std::string& path, std::string& target) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n < 0) return -errno;
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      target.assign(buffer.data(), static_cast<std::size_t>(n));
+      return 0;
+    }
+    if (buffer.size() > (1u << 20)) return -ENAMETOOLONG;
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 int TOsLayer::MkDir(const std::string& path, int mode) {

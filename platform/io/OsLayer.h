@@ -37,6 +37,10 @@ class TOsLayer {
   virtual int FStat(int fd, struct stat& st);
   /// Sets access and modification time of an open file (seconds since 1970, UTC).
   virtual int FSetTime(int fd, int64_t unixSeconds);
+  /// Flushes an open file (or folder) to the disk (fsync(2)).
+  virtual int Fsync(int fd);
+  /// Sets the permission bits of an open file.
+  virtual int FChMod(int fd, int mode);
 
   // [names]
   /// stat (followLinks) or lstat.
@@ -46,6 +50,10 @@ class TOsLayer {
   virtual int Rename(const std::string& from, const std::string& to);
   /// Renames, replacing an existing target in one step (rename(2)).
   virtual int RenameReplacing(const std::string& from, const std::string& to);
+  /// A second name for a file (a hard link); never replaces an existing newPath (-EEXIST then).
+  virtual int Link(const std::string& path, const std::string& newPath);
+  /// What a symbolic link points at, as stored in the link.
+  virtual int ReadLink(const std::string& path, std::string& target);
   virtual int MkDir(const std::string& path, int mode);
   virtual int RmDir(const std::string& path);
   virtual int ChMod(const std::string& path, int mode);

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <utility>
 
 #include "Exceptions.h"
 #include "OsLayer.h"
@@ -27,27 +29,51 @@ struct RecordFileAccess {
   static void CheckOpen(const TRecordFile& f) {
     if (!f.IsOpen()) Raise(103);
   }
+  static void Opened(TRecordFile& f, int handle) {
+    f.FHandle = handle;
+    f.FPos = 0;
+    f.FWriteError = 0;
+  }
   static void Open(TRecordFile& f, int flags) {
     if (f.IsOpen()) CloseChecked(f);
-    f.FHandle = OpenFileVariable(f.FName, flags);
-    f.FPos = 0;
+    Opened(f, OpenFileVariable(f.FName, flags));
+  }
+  static void OpenReplacing(TRecordFile& f, TSaveGroup* group) {
+    if (f.IsOpen()) CloseChecked(f);
+    if (f.FName.empty()) Raise(102);
+    if (const int e = f.FReplacement.Begin(f.FName)) Raise(InOutErrorCode(e, false));
+    Opened(f, f.FReplacement.Handle());
+    f.FGroup = group;
   }
   static void Assign(TRecordFile& f, const String& name) {
     Close(f);
     f.FName = name;
   }
   static int64_t& Position(TRecordFile& f) { return f.FPos; }
+  // Closes; a replacement is committed (or handed to its group). 0 or the errno of the failure.
+  static int CloseOrCommit(TRecordFile& f) {
+    const int handle = std::exchange(f.FHandle, -1);
+    f.FPos = 0;
+    if (!f.FReplacement.Active()) return -std::min(OsLayer().Close(handle), 0);
+    if (f.FWriteError != 0) f.FReplacement.Fail(f.FWriteError);
+    TSaveGroup* group = std::exchange(f.FGroup, nullptr);
+    if (group == nullptr) return f.FReplacement.Commit();
+    const int e = f.FReplacement.Error();
+    group->Add(std::move(f.FReplacement));  // a failed file fails the group's Commit too
+    return e;
+  }
   static void CloseChecked(TRecordFile& f) {
     CheckOpen(f);
-    const int rc = OsLayer().Close(f.FHandle);
-    f.FHandle = -1;
-    f.FPos = 0;
-    if (rc < 0) Raise(InOutErrorCode(-rc, true));
+    if (const int e = CloseOrCommit(f)) Raise(InOutErrorCode(e, true));
   }
+  // Closes without committing: a replacement is discarded (its group told).
   static void Close(TRecordFile& f) {
-    if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
+    if (f.FReplacement.Active() && f.FGroup != nullptr) f.FGroup->Abandon(std::move(f.FReplacement), f.FWriteError);
+    else if (f.FReplacement.Active()) f.FReplacement.Discard();
+    else if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
     f.FHandle = -1;
     f.FPos = 0;
+    f.FGroup = nullptr;
   }
   static int64_t SizeInBytes(TRecordFile& f) {
     CheckOpen(f);
@@ -59,6 +85,7 @@ struct RecordFileAccess {
   static void TruncateAtPosition(TRecordFile& f) {
     CheckOpen(f);
     const int rc = OsLayer().Truncate(f.FHandle, f.FPos * f.FRecordSize);
+    if (rc < 0 && f.FWriteError == 0) f.FWriteError = -rc;
     if (rc < 0) Raise(InOutErrorCode(-rc, true));
   }
   static void SeekBytes(TRecordFile& f, bool writing) {
@@ -81,6 +108,7 @@ struct RecordFileAccess {
                                 : OsLayer().Read(f.FHandle, static_cast<uint8_t*>(buffer) + done, chunk);
       if (n <= 0) {
         failure = n < 0 ? InOutErrorCode(static_cast<int>(-n), writing) : (writing ? 101 : 100);
+        if (writing && f.FWriteError == 0) f.FWriteError = n < 0 ? static_cast<int>(-n) : EIO;
         break;
       }
       done += n;
@@ -105,6 +133,8 @@ void Reset(TRecordFile& f, int mode) { A::Open(f, mode == 0 ? O_RDONLY : (mode =
 void Reset(TRecordFile& f) { Reset(f, FileMode); }
 
 void Rewrite(TRecordFile& f) { A::Open(f, O_RDWR | O_CREAT | O_TRUNC); }
+
+void RewriteReplacing(TRecordFile& f, TSaveGroup* group) { A::OpenReplacing(f, group); }
 
 void CloseFile(TRecordFile& f) { A::CloseChecked(f); }
 

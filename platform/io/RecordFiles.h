@@ -9,10 +9,13 @@
 //   2 file not found, 3 path not found, 5 access denied (also a directory), 100 "Disk read error" (a
 //   record that reaches past the end of the file, a failed read, a position outside 0..FileSize),
 //   101 "Disk write error" (full disk, failed write), 102 no name assigned, 103 file not open.
+// Saving: RewriteReplacing writes a temporary file beside the target that CloseFile puts in its place
+// (FileReplace.h): a failed write, a failed close or destruction without CloseFile keeps the old file.
 // Does not implement: Erase, typed element conversion, share modes.
 
 #include <cstdint>
 
+#include "FileReplace.h"
 #include "Types.h"
 #include "Visibility.h"
 
@@ -20,7 +23,8 @@ QELTA_PUBLIC_BEGIN
 
 namespace qelta {
 
-/// A record-file variable; owns its OS handle and closes it on destruction.
+/// A record-file variable; owns its OS handle and closes it on destruction (a file opened by
+/// RewriteReplacing is discarded then).
 class TRecordFile {
  public:
   /// A file variable for records of recordSize bytes (at least 1).
@@ -39,6 +43,9 @@ class TRecordFile {
   int FRecordSize = 1;
   int FHandle = -1;
   int64_t FPos = 0;  ///< record position
+  int FWriteError = 0;            ///< errno of the first failed write since opening
+  TFileReplacement FReplacement;  ///< the temporary of RewriteReplacing
+  TSaveGroup* FGroup = nullptr;   ///< where CloseFile hands a replacement, when set
 };
 
 // [opening and closing]
@@ -51,7 +58,12 @@ void Reset(TRecordFile& f, int mode);
 void Reset(TRecordFile& f);
 /// Creates or truncates the file and opens it for reading and writing at record 0; raises 3, 5, 102.
 void Rewrite(TRecordFile& f);
-/// Closes the file; raises 103 when it is not open.
+/// As Rewrite, as a save that never destroys the file there: the records go to a temporary file (read and
+/// write, positioned and truncated as usual) that CloseFile puts in the file's place. Raises as Rewrite
+/// (101 for a full disk), the old file untouched. With a group, CloseFile hands the file to the group.
+void RewriteReplacing(TRecordFile& f, TSaveGroup* group = nullptr);
+/// Closes the file; raises 103 when it is not open. A file of RewriteReplacing is committed: raises 101
+/// (or the code of the OS's refusal) for a failure now or in an earlier write, the old file kept.
 void CloseFile(TRecordFile& f);
 
 // [position]

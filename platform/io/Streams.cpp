@@ -148,8 +148,7 @@ void TMemoryStream::LoadFromFile(const String& fileName) {
 }
 
 void TMemoryStream::SaveToFile(const String& fileName) {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(file);
+  SaveWholeFile(fileName, [this](TStream& file) { SaveToStream(file); });
 }
 
 // [SECTION] TFileStream
@@ -163,8 +162,10 @@ TFileStream::TFileStream(const String& fileName, uint16_t mode) : FFileName(file
   throw EFOpenError(u"Cannot open file " + text);
 }
 
+TFileStream::TFileStream(const String& fileName) : FFileName(fileName), FOwnsHandle(false) {}
+
 TFileStream::~TFileStream() {
-  if (FHandle >= 0) OsLayer().Close(FHandle);
+  if (FHandle >= 0 && FOwnsHandle) OsLayer().Close(FHandle);
 }
 
 int64_t TFileStream::Refill() {
@@ -201,7 +202,10 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   const auto* bytes = static_cast<const uint8_t*>(buffer);
   while (done < count) {
     const int64_t n = OsLayer().Write(FHandle, bytes + done, static_cast<std::size_t>(count - done));
-    if (n <= 0) break;  // full disk or an OS failure
+    if (n <= 0) {  // full disk or an OS failure
+      if (FWriteError == 0) FWriteError = n < 0 ? static_cast<int>(-n) : EIO;
+      break;
+    }
     done += n;
   }
   FBufStart += done;
@@ -234,8 +238,50 @@ void TFileStream::SetSize(int64_t newSize) {
   if (newSize < 0) RaiseBadPosition();
   DropReadBuffer();
   const int64_t position = Position();
-  if (OsLayer().Truncate(FHandle, newSize) < 0) throw EWriteError("Stream write error");
+  if (const int rc = OsLayer().Truncate(FHandle, newSize); rc < 0) {
+    if (FWriteError == 0) FWriteError = -rc;
+    throw EWriteError("Stream write error");
+  }
   if (position > newSize) SetPosition(newSize);
+}
+
+// [SECTION] TReplacingFileStream
+
+TReplacingFileStream::TReplacingFileStream(const String& fileName, TSaveGroup* group)
+    : TFileStream(fileName), FGroup(group) {
+  if (const int e = FFile.Begin(fileName))
+    throw EFCreateError(u"Cannot create file \"" + fileName + u"\". " + OsErrorMessage(e));
+  SetHandle(FFile.Handle());
+}
+
+TReplacingFileStream::~TReplacingFileStream() { Discard(); }
+
+void TReplacingFileStream::Commit() {
+  if (FCommitted) return;
+  SetHandle(-1);
+  if (WriteError() != 0) FFile.Fail(WriteError());
+  int e = FFile.Error();
+  if (FGroup != nullptr) FGroup->Add(std::move(FFile));  // a failed file fails the group's Commit too
+  else e = FFile.Commit();
+  if (e != 0) throw EWriteError(SaveFailureText(FileName(), e));
+  FCommitted = true;
+}
+
+void TReplacingFileStream::Discard() {
+  SetHandle(-1);
+  if (FGroup != nullptr && FFile.Active()) FGroup->Abandon(std::move(FFile), WriteError());
+  else FFile.Discard();
+}
+
+void SaveWholeFile(const String& fileName, const std::function<void(TStream&)>& write, TSaveGroup* group) {
+  TReplacingFileStream file(fileName, group);
+  try {
+    write(file);
+  } catch (const EWriteError&) {
+    if (file.WriteError() == 0) throw;
+    file.Commit();  // raises the failure with the file's name and the OS's reason
+  }
+  file.Commit();
 }
 
 // [SECTION] TStringStream

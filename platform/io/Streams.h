@@ -6,12 +6,15 @@
 // allowed (a read there answers 0, a write there fills the gap with zero bytes); a position before
 // the start raises EStreamError "Invalid stream position" and changes nothing.
 // TFileStream goes through the OS seam (OsLayer.h); an OS failure during a transfer ends it short.
+// TReplacingFileStream and SaveWholeFile save a whole file so that a failure keeps the old one (FileReplace.h).
 // Does not implement: share modes (accepted and ignored), handle streams, resource streams.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "Classes.h"
+#include "FileReplace.h"
 #include "Types.h"
 #include "Visibility.h"
 
@@ -81,7 +84,8 @@ class TMemoryStream : public TStream {
   void SaveToStream(TStream& dest);
   /// Replaces the contents with the file's bytes; raises EFOpenError / EReadError.
   void LoadFromFile(const String& fileName);
-  /// Creates (or truncates) the file and writes the contents; raises EFCreateError / EWriteError.
+  /// Writes the contents as the file (SaveWholeFile: a failure keeps the old file); raises EFCreateError /
+  /// EWriteError naming the file and the OS's reason.
   void SaveToFile(const String& fileName);
 
  protected:
@@ -111,6 +115,13 @@ class TFileStream : public TStream {
   const String& FileName() const { return FFileName; }
   /// The OS handle (a file descriptor), for FileGetDate and the like.
   int Handle() const { return FHandle; }
+  /// errno of the first write or size change that the OS refused (EIO for a write of nothing); 0 when none.
+  int WriteError() const { return FWriteError; }
+
+ protected:
+  /// A stream over a handle that a descendant opens and owns (SetHandle), -1 until then.
+  explicit TFileStream(const String& fileName);
+  void SetHandle(int handle) { FHandle = handle; }
 
  private:
   /// Gives unread buffered bytes back to the OS position.
@@ -119,11 +130,46 @@ class TFileStream : public TStream {
 
   String FFileName;
   int FHandle = -1;
+  bool FOwnsHandle = true;
+  int FWriteError = 0;
   std::vector<uint8_t> FBuffer;   ///< read-ahead bytes
   std::size_t FBufPos = 0;        ///< next unread byte of FBuffer
   std::size_t FBufLen = 0;        ///< valid bytes in FBuffer
   int64_t FBufStart = 0;          ///< file offset of FBuffer[0]
 };
+
+/// The stream of a save that never destroys the file that is there (FileReplace.h): it writes a
+/// temporary file beside fileName, which Commit puts in the file's place. Destruction without Commit, or
+/// any write or size change that failed before it, keeps the old file byte for byte. Reading, seeking and
+/// SetSize work on what was written so far. Use: `TReplacingFileStream f(name); ...write...; f.Commit();`
+/// in place of `TFileStream f(name, fmCreate)`.
+class TReplacingFileStream : public TFileStream {
+ public:
+  /// Creates the temporary; raises EFCreateError "Cannot create file \"name\". <OS message>" (as fmCreate).
+  /// With a group, Commit hands the file to the group, whose Commit publishes it with the others.
+  explicit TReplacingFileStream(const String& fileName, TSaveGroup* group = nullptr);
+  ~TReplacingFileStream() override;
+
+  /// Puts the written bytes in the file's place; raises EWriteError "Cannot write file \"name\". <OS
+  /// message>" for a failure now or in an earlier write (the old file kept). The stream is closed after;
+  /// a second Commit after a successful one does nothing.
+  void Commit();
+  /// Drops what was written; the old file stays (and the group, if any, publishes nothing). The stream
+  /// is closed after. Destruction without Commit does the same.
+  void Discard();
+
+ private:
+  TFileReplacement FFile;
+  TSaveGroup* FGroup = nullptr;
+  bool FCommitted = false;
+};
+
+/// Saves a whole file in one call: write(stream) writes the contents into a TReplacingFileStream, which is
+/// then committed (or handed to group). Raises EFCreateError "Cannot create file \"name\". <OS message>",
+/// or EWriteError "Cannot write file \"name\". <OS message>" for a write, flush or rename the OS refused;
+/// any failure, also an exception of write, keeps the old file. Use: `SaveWholeFile(name, [&](TStream& s)
+/// { SaveToStream(s); });` in place of a TFileStream opened with fmCreate.
+void SaveWholeFile(const String& fileName, const std::function<void(TStream&)>& write, TSaveGroup* group = nullptr);
 
 /// Memory stream of one byte per character (Windows-1252).
 class TStringStream : public TMemoryStream {

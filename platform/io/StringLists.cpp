@@ -212,8 +212,7 @@ void TStrings::LoadFromFile(const String& fileName) {
 }
 
 void TStrings::SaveToFile(const String& fileName) const {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(file);
+  SaveWholeFile(fileName, [this](TStream& file) { SaveToStream(file); });
 }
 
 void TStrings::BeginUpdate() {

@@ -69,7 +69,8 @@ class TStrings : public TPersistent {
   void LoadFromStream(TStream& stream);  ///< from the stream's position to its end
   void SaveToStream(TStream& stream) const;
   void LoadFromFile(const String& fileName);  ///< raises EFOpenError
-  void SaveToFile(const String& fileName) const;  ///< raises EFCreateError, EWriteError
+  /// Writes the text as the file; a failure keeps the old file (SaveWholeFile). Raises EFCreateError, EWriteError.
+  void SaveToFile(const String& fileName) const;
 
   // [updates]
   /// Batches changes: OnChange fires once when the outermost EndUpdate is reached.

@@ -97,6 +97,7 @@ struct TextFileAccess {
       const int64_t n = OsLayer().Write(f.FHandle, f.FBuffer.data() + done, f.FBufPos - done);
       if (n <= 0) {
         f.FBufPos = 0;  // what could not be written is dropped so that CloseFile does not raise twice
+        if (f.FWriteError == 0) f.FWriteError = n < 0 ? static_cast<int>(-n) : EIO;
         Raise(n < 0 ? InOutErrorCode(static_cast<int>(-n), true) : 101);
       }
       done += static_cast<std::size_t>(n);
@@ -110,20 +111,54 @@ struct TextFileAccess {
       f.FBuffer[f.FBufPos++] = static_cast<uint8_t>(c);
     }
   }
-  static void Open(TextFile& f, int flags, TextFile::TMode mode) {
-    if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
-    f.FHandle = OpenFileVariable(f.FName, flags);
+  static void Opened(TextFile& f, int handle, TextFile::TMode mode) {
+    f.FHandle = handle;
     f.FMode = mode;
     f.FBuffer.assign(kBufferSize, 0);
     f.FBufPos = f.FBufLen = 0;
+    f.FWriteError = 0;
+    f.FAppendFrom = -1;
   }
+  static void Open(TextFile& f, int flags, TextFile::TMode mode) {
+    if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
+    Opened(f, OpenFileVariable(f.FName, flags), mode);
+  }
+  static void OpenReplacing(TextFile& f, TSaveGroup* group) {
+    if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
+    if (f.FName.empty()) Raise(102);
+    if (const int e = f.FReplacement.Begin(f.FName)) Raise(InOutErrorCode(e, false));
+    Opened(f, f.FReplacement.Handle(), TextFile::tmOutput);
+    f.FGroup = group;
+  }
+  static void OpenAppending(TextFile& f) {
+    Open(f, O_WRONLY | O_APPEND, TextFile::tmOutput);
+    struct stat st{};
+    if (OsLayer().FStat(f.FHandle, st) == 0) f.FAppendFrom = static_cast<int64_t>(st.st_size);
+  }
+  // The replacement's commit (or its hand-over to the group): 0 or the errno of the failure.
+  static int Commit(TextFile& f) {
+    if (!f.FReplacement.Active()) return 0;
+    f.FHandle = -1;  // the replacement's own, closed by it
+    if (f.FWriteError != 0) f.FReplacement.Fail(f.FWriteError);
+    if (f.FGroup == nullptr) return f.FReplacement.Commit();
+    const int e = f.FReplacement.Error();
+    f.FGroup->Add(std::move(f.FReplacement));  // a failed file fails the group's Commit too
+    return e;
+  }
+  // Closes without committing: a replacement is discarded (its group told), a failed append cut back
+  // to its old length.
   static void Close(TextFile& f) {
-    if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
+    if (f.FWriteError != 0 && f.FAppendFrom >= 0) OsLayer().Truncate(f.FHandle, f.FAppendFrom);
+    if (f.FReplacement.Active() && f.FGroup != nullptr) f.FGroup->Abandon(std::move(f.FReplacement), f.FWriteError);
+    else if (f.FReplacement.Active()) f.FReplacement.Discard();
+    else if (f.FHandle >= 0) OsLayer().Close(f.FHandle);
     f.FHandle = -1;
     f.FMode = TextFile::tmClosed;
     f.FBuffer.clear();
     f.FBufPos = f.FBufLen = 0;
+    f.FGroup = nullptr;
   }
+  static bool Replacing(const TextFile& f) { return f.FReplacement.Active(); }
   static void OpenInput(TextFile& f, int flags) { Open(f, flags, TextFile::tmInput); }
   static void OpenOutput(TextFile& f, int flags) { Open(f, flags, TextFile::tmOutput); }
   static bool IsOutput(const TextFile& f) { return f.FMode == TextFile::tmOutput; }
@@ -202,7 +237,7 @@ int InOutErrorCode(int errnoValue, bool writing) {
 // [SECTION] opening and closing
 
 TextFile::~TextFile() {
-  if (FMode == tmOutput) {
+  if (FMode == tmOutput && !TextFileAccess::Replacing(*this)) {
     try {
       TextFileAccess::WriteOut(*this);
     } catch (const EInOutError&) {  // see the class comment
@@ -220,7 +255,9 @@ void Reset(TextFile& f) { A::OpenInput(f, O_RDONLY); }
 
 void Rewrite(TextFile& f) { A::OpenOutput(f, O_WRONLY | O_CREAT | O_TRUNC); }
 
-void Append(TextFile& f) { A::OpenOutput(f, O_WRONLY | O_APPEND); }
+void RewriteReplacing(TextFile& f, TSaveGroup* group) { A::OpenReplacing(f, group); }
+
+void Append(TextFile& f) { A::OpenAppending(f); }
 
 void CloseFile(TextFile& f) {
   if (!f.IsOpen()) Raise(103);
@@ -230,7 +267,9 @@ void CloseFile(TextFile& f) {
     A::Close(f);
     throw;
   }
+  const int e = A::Commit(f);
   A::Close(f);
+  if (e != 0) Raise(InOutErrorCode(e, true));
 }
 
 void Flush(TextFile& f) {

@@ -10,12 +10,16 @@
 //   104 "File not open for input", 105 "File not open for output", 106 "Invalid numeric format",
 //   any other code "I/O error <code>".
 // Reading at the end is no error: ReadLn answers an empty line, a number read answers 0.
+// Saving: RewriteReplacing writes a temporary file beside the target that CloseFile puts in its place
+// (FileReplace.h): a failed write, a failed close or destruction without CloseFile keeps the old file.
+// Append cuts the file back to its old length when a write of the append fails.
 // Text-file Reset always opens for reading only (FileMode is for record files, as in the classic runtime).
 // Does not implement: standard input/output as an unassigned file, Ctrl-Z as an end mark, IOResult.
 
 #include <cstdint>
 #include <vector>
 
+#include "FileReplace.h"
 #include "Types.h"
 #include "Visibility.h"
 
@@ -35,7 +39,7 @@ int InOutErrorCode(int errnoValue, bool writing);
 int OpenFileVariable(const String& fileName, int flags);
 
 /// A text-file variable; owns its OS handle and closes it on destruction (write errors then go unreported:
-/// call CloseFile to learn about them).
+/// call CloseFile to learn about them). A file opened by RewriteReplacing is discarded on destruction.
 class TextFile {
  public:
   TextFile() = default;
@@ -55,6 +59,10 @@ class TextFile {
   std::vector<uint8_t> FBuffer;
   std::size_t FBufPos = 0;  ///< next unread byte (input) or fill level (output)
   std::size_t FBufLen = 0;  ///< valid bytes in the buffer (input)
+  int FWriteError = 0;      ///< errno of the first failed write since opening
+  int64_t FAppendFrom = -1; ///< length before an Append, -1 for other modes
+  TFileReplacement FReplacement;   ///< the temporary of RewriteReplacing
+  TSaveGroup* FGroup = nullptr;    ///< where CloseFile hands a replacement, when set
 };
 
 // [opening and closing]
@@ -64,9 +72,16 @@ void AssignFile(TextFile& f, const String& fileName);
 void Reset(TextFile& f);
 /// Creates or truncates the file and opens it for writing; raises 3, 5, 102.
 void Rewrite(TextFile& f);
-/// Opens an existing file for writing at its end; raises 2, 3, 5, 102.
+/// Opens the file for writing as a save that never destroys the file there: the text goes to a temporary
+/// file that CloseFile puts in the file's place. Raises 2, 3, 5, 102 and 101 (a full disk) as Rewrite,
+/// the old file untouched. With a group, CloseFile hands the file to the group, whose Commit publishes it.
+void RewriteReplacing(TextFile& f, TSaveGroup* group = nullptr);
+/// Opens an existing file for writing at its end; raises 2, 3, 5, 102. When a write fails, the file is
+/// cut back to its length before the Append (at the failure's CloseFile or destruction).
 void Append(TextFile& f);
 /// Writes what is buffered and closes; raises 103 when not open, 101 when the buffer cannot be written.
+/// A file of RewriteReplacing is committed: raises 101 (or the code of the OS's refusal) for a failure
+/// now or in an earlier write, and the old file stays as it was.
 void CloseFile(TextFile& f);
 /// Writes what is buffered; raises 103, 105, 101.
 void Flush(TextFile& f);

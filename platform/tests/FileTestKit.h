@@ -1,15 +1,21 @@
 #pragma once
 // Test helpers of the file services: a temporary directory that cleans up after itself, and an OS
-// layer that injects failures (failed opens, short reads, full disks) into the real POSIX one.
+// layer that injects failures (failed opens, short reads, full disks, the n-th write, flush or rename
+// failing, a kill at a chosen call) into the real POSIX one.
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "Encoding.h"
 #include "Exceptions.h"
@@ -80,11 +86,22 @@ class TempDir {
   std::string path_;
 };
 
+/// Kinds of OS calls that FaultyOs counts and can fail one of (Rename: both kinds of rename).
+enum class OsCall { Open, Write, Fsync, Rename, Link, FChMod, Close, Unlink, Count };
+
 /// The POSIX layer with failures switched on by the test; installed for the object's lifetime.
 class FaultyOs : public qelta::TOsLayer {
  public:
   FaultyOs() { previous_ = qelta::SetOsLayer(this); }
   ~FaultyOs() override { qelta::SetOsLayer(previous_); }
+
+  /// The n-th call of that kind from now on (1 = the next) fails with err; the others succeed.
+  void FailNth(OsCall call, int n, int err) { plan_[Slot(call)] = {calls_[Slot(call)] + n, err, false}; }
+  /// The process kills itself with SIGKILL at the n-th call of that kind from now on, before it is made
+  /// (for a child process that shows what a kill at that moment leaves).
+  void KillAt(OsCall call, int n) { plan_[Slot(call)] = {calls_[Slot(call)] + n, 0, true}; }
+  /// Calls of that kind made since this layer was installed.
+  int Calls(OsCall call) const { return calls_[Slot(call)]; }
 
   int OpenErrno = 0;            ///< opens fail with this errno when set
   std::size_t ReadChunk = 0;    ///< a read transfers at most this many bytes when set
@@ -94,6 +111,7 @@ class FaultyOs : public qelta::TOsLayer {
   int ListErrno = 0;            ///< directory listings fail with this errno when set
 
   int Open(const std::string& path, int flags, int mode) override {
+    if (const int e = Planned(OsCall::Open)) return e;
     if (OpenErrno) return -OpenErrno;
     return TOsLayer::Open(path, flags, mode);
   }
@@ -103,6 +121,7 @@ class FaultyOs : public qelta::TOsLayer {
     return TOsLayer::Read(fd, buffer, count);
   }
   int64_t Write(int fd, const void* buffer, std::size_t count) override {
+    if (const int e = Planned(OsCall::Write)) return e;
     if (WriteBudget == 0) return -ENOSPC;
     if (WriteBudget > 0 && static_cast<int64_t>(count) > WriteBudget) count = static_cast<std::size_t>(WriteBudget);
     const int64_t n = TOsLayer::Write(fd, buffer, count);
@@ -117,9 +136,105 @@ class FaultyOs : public qelta::TOsLayer {
     if (ListErrno) return -ListErrno;
     return TOsLayer::ListDir(path, names);
   }
+  int Fsync(int fd) override {
+    if (const int e = Planned(OsCall::Fsync)) return e;
+    return TOsLayer::Fsync(fd);
+  }
+  int FChMod(int fd, int mode) override {
+    if (const int e = Planned(OsCall::FChMod)) return e;
+    return TOsLayer::FChMod(fd, mode);
+  }
+  int Close(int fd) override {
+    const int e = Planned(OsCall::Close);
+    const int rc = TOsLayer::Close(fd);  // the handle is gone either way, as with close(2)
+    return e ? e : rc;
+  }
+  int Rename(const std::string& from, const std::string& to) override {
+    if (const int e = Planned(OsCall::Rename)) return e;
+    return TOsLayer::Rename(from, to);
+  }
+  int RenameReplacing(const std::string& from, const std::string& to) override {
+    if (const int e = Planned(OsCall::Rename)) return e;
+    return TOsLayer::RenameReplacing(from, to);
+  }
+  int Link(const std::string& path, const std::string& newPath) override {
+    if (const int e = Planned(OsCall::Link)) return e;
+    return TOsLayer::Link(path, newPath);
+  }
+  int Unlink(const std::string& path) override {
+    if (const int e = Planned(OsCall::Unlink)) return e;
+    return TOsLayer::Unlink(path);
+  }
 
  private:
+  struct Plan {
+    int At = 0;  ///< the call number that fails, 0 for none
+    int Errno = 0;
+    bool Kill = false;
+  };
+  static std::size_t Slot(OsCall call) { return static_cast<std::size_t>(call); }
+  // Counts the call; answers -errno when the plan makes this one fail (and kills when planned so).
+  int Planned(OsCall call) {
+    const std::size_t slot = Slot(call);
+    if (++calls_[slot] != plan_[slot].At) return 0;
+    if (plan_[slot].Kill) ::kill(::getpid(), SIGKILL);
+    return -plan_[slot].Errno;
+  }
+
+  std::array<int, static_cast<std::size_t>(OsCall::Count)> calls_{};
+  std::array<Plan, static_cast<std::size_t>(OsCall::Count)> plan_{};
   qelta::TOsLayer* previous_ = nullptr;
 };
+
+/// A step of a save that a test makes fail, for tables of writers.
+struct SaveFault {
+  const char* Name;
+  OsCall Call;
+  int Nth;
+  int Errno;
+};
+
+/// The failures every whole-file writer survives with the old file intact: the first write (full disk,
+/// I/O error), the flush of the temporary (I/O error, full disk), its permission bits, the rename.
+inline const std::vector<SaveFault>& SaveFaults() {
+  static const std::vector<SaveFault> faults = {
+      {"full disk at the first write", OsCall::Write, 1, ENOSPC}, {"I/O error at the first write", OsCall::Write, 1, EIO},
+      {"I/O error at the flush", OsCall::Fsync, 1, EIO},        {"full disk at the flush", OsCall::Fsync, 1, ENOSPC},
+      {"refused permission bits", OsCall::FChMod, 1, EPERM},     {"I/O error at the rename", OsCall::Rename, 1, EIO},
+  };
+  return faults;
+}
+
+/// Names of the temporaries of saves left in the directory (".<name>.<random>.tmp").
+inline std::vector<std::string> Temporaries(const TempDir& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(dir.Native().c_str())) {
+    while (const dirent* e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      if (name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0) names.push_back(name);
+    }
+    ::closedir(d);
+  }
+  return names;
+}
+
+/// Runs `save` once per fault of SaveFaults with the bytes `old` in the file `name` of dir, and expects
+/// the old file to survive byte for byte with no temporary left. `save(fault)` makes the writer save
+/// that file and checks the writer's own report of the failure.
+template <typename Save>
+void ExpectFailedSavesKeepTheOldFile(const TempDir& dir, const std::string& name, const std::string& old, Save save) {
+  for (const SaveFault& fault : SaveFaults()) {
+    SCOPED_TRACE(fault.Name);
+    dir.Put(name, old);
+    {
+      FaultyOs os;
+      os.FailNth(fault.Call, fault.Nth, fault.Errno);
+      save(fault);
+      EXPECT_GE(os.Calls(fault.Call), fault.Nth) << "the save never reached the failing call";
+    }
+    EXPECT_EQ(dir.Get(name), old);
+    EXPECT_EQ(Temporaries(dir), std::vector<std::string>());
+  }
+}
 
 }  // namespace qelta::test

@@ -7,6 +7,8 @@
 
 #include "Assertions.h"
 #include "Encoding.h"
+#include "FileReplace.h"
+#include "FileTestKit.h"
 #include "Printers.h"
 
 using namespace qelta;
@@ -96,4 +98,31 @@ TEST(TPrinter, RefusesOutOfOrderCallsAndAbortWritesNothing) {
   Printer()->Abort();
   EXPECT_TRUE(Printer()->Aborted());
   EXPECT_FALSE(std::filesystem::exists(setup.Folder));
+}
+
+TEST(TPrinter, ADocumentThatCannotBeWrittenKeepsThePagesOfTheLastOne) {
+  // Regression: the pages were written one by one over the last document's files, so a failure at
+  // page 2 left a new page 1 beside an old page 2 (and a full disk a broken page).
+  PrinterSetup setup;
+  Printer()->BeginDoc();
+  Printer()->NewPage();
+  Printer()->EndDoc();
+  const std::vector<String> files = Printer()->PageFiles();
+  ASSERT_EQ(files.size(), 2u);
+  std::vector<std::vector<uint8_t>> old;
+  for (const String& f : files) old.push_back(platform_detail::ReadFileBytes(f));
+  Printer()->BeginDoc();
+  Printer()->Canvas()->Brush()->SetColor(clBlue);
+  Printer()->Canvas()->FillRect(Rect(0, 0, 50, 50));
+  Printer()->NewPage();
+  {
+    qelta::test::FaultyOs os;
+    os.FailNth(qelta::test::OsCall::Rename, 2, EIO);  // page 2's (page 1's old file is kept under a second name)
+    EXPECT_THROW_MSG(Printer()->EndDoc(), EWriteError,
+                     StringToUtf8(SaveFailureText(files[1], EIO)));
+  }
+  EXPECT_FALSE(Printer()->Printing());
+  for (size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(platform_detail::ReadFileBytes(files[i]) == old[i]) << i;
+  for (const auto& entry : std::filesystem::directory_iterator(setup.Folder))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }

@@ -30,7 +30,8 @@
 //    a time-slot count of 0 or less is ever written.
 //  - AppendToBinaryFile writes the new values first and the grown count last, and a failure at any
 //    write puts back what it overwrote (the header, the partly used last record, the file's length):
-//    a full disk or an I/O error during an append leaves the file byte for byte as it was.
+//    a full disk or an I/O error during an append leaves the file byte for byte as it was, and an
+//    append killed before its last write leaves a file that reads as before.
 //  - SaveBinary writes a temporary beside the file and renames it over it once flushed, so a failed
 //    save keeps the old file (RewriteReplacing).
 

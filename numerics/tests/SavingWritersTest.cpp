@@ -265,7 +265,7 @@ TEST(NumericsWriters, AKillInTheMiddleOfALargeMatrixTextLeavesTheOldFile) {
   EXPECT_EQ(back.CRCofData(), old.CRCofData());
 }
 
-TEST(NumericsWriters, AFailedAppendOfTimeSlotsKeepsTheFileByteForByte) {
+TEST(NumericsWriters, AFailedAppendKeepsTheFileByteForByteAndAKilledOneReadsAsBefore) {
   // Regression: a failed append left the values written so far beyond the old end and replaced the
   // unused end of the partly filled last record.
   TempDir dir;
@@ -291,6 +291,18 @@ TEST(NumericsWriters, AFailedAppendOfTimeSlotsKeepsTheFileByteForByte) {
     }
     EXPECT_TRUE(dir.Get("a.m4d") == old);
   }
+  // Killed before its last write (the grown count), an append leaves a file that reads as before.
+  dir.Put("a.m4d", old);
+  ASSERT_TRUE(Killed(InChild([&] {
+    FaultyOs os;
+    os.KillAt(OsCall::Write, 3);
+    m.AppendToBinaryFile(dir / "a.m4d", 0, 0);
+  })));
+  TMat4D before(nullptr);
+  before.LoadBinary(dir / "a.m4d", 0, 0);
+  EXPECT_EQ(before.NrOfTimeSlots(), 6);
+  EXPECT_EQ(before.GetVal(10, 10, 1, 6), 3.0);
+  dir.Put("a.m4d", old);
   m.AppendToBinaryFile(dir / "a.m4d", 0, 0);
   TMat4D back(nullptr);
   back.LoadBinary(dir / "a.m4d", 0, 0);

@@ -320,12 +320,13 @@ class TDataTable : public TComponent {
   // --- ASC and CSV files (Qelta_datatable_io.cpp; formats in the README) ---
   /// Writes the ASC file: header, quoted column names, per row attribute, quoted name and values by
   /// strff(v, 1, Precision), then the setup block (scales, labels, non-zero states). "" on success,
-  /// else the error text.
+  /// else the error text (for a failed save: Cannot write file "<FName>". <the system's reason>, the
+  /// old file kept).
   String ExportAsASC(const String& FName, int Precision) const;
   String ExportAsASC(TStream& OutStream, int Precision) const;
   /// Writes a CSV file (RFC 4180 quoting, CR LF): optional "#" comment line, optional header record,
   /// optional row names and attributes, values by strff, empty cells as empty fields, not-a-number
-  /// cells as "NaN". "" on success, else the error text.
+  /// cells as "NaN". "" on success, else the error text, as ExportAsASC's.
   String ExportAsCSV(const String& FName, int Precision, TCSVDelimiters Delimiter, bool IncludeColHeaders,
                      bool IncludeRowHeaders, bool IncludeRowAttributes = false, bool IncludeComment = false) const;
   /// Replaces the table by a CSV file's records (csvUnknown detects the delimiter); empty fields give

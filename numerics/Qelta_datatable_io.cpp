@@ -591,10 +591,7 @@ int TDataTable::ReadAsc(TStream& in, bool whole, int PosX, int PosY, bool Replac
 // [SECTION] ASC entry points
 
 String TDataTable::ExportAsASC(const String& FName, int Precision) const {
-  return Guarded(*this, [&] {
-    TFileStream f(FName, fmCreate);
-    WriteAscTo(f, FName, Precision);
-  });
+  return Guarded(*this, [&] { SaveWholeFile(FName, [&](TStream& f) { WriteAscTo(f, FName, Precision); }); });
 }
 
 String TDataTable::ExportAsASC(TStream& OutStream, int Precision) const {
@@ -635,28 +632,29 @@ String TDataTable::ExportAsCSV(const String& FName, int Precision, TCSVDelimiter
                                bool IncludeRowHeaders, bool IncludeRowAttributes, bool IncludeComment) const {
   const char d = DelimiterChar(Delimiter);
   return Guarded(*this, [&] {
-    TFileStream f(FName, fmCreate);
-    TByteSink out(f);
-    if (IncludeComment) out.Line(FComment.empty() ? "#" : "# ", StringToAnsi(FComment));
-    std::vector<std::string> fields;
-    if (IncludeColHeaders) {
-      if (IncludeRowHeaders) fields.emplace_back();
-      if (IncludeRowAttributes) fields.emplace_back(kAttributeHeader);
-      for (int c = 1; c <= FNrOfCols; ++c) fields.push_back(CsvField(GetColName(c), d));
-      CsvRecord(out, fields, d);
-    }
-    for (int r = 1; r <= FNrOfRows; ++r) {
-      fields.clear();
-      if (IncludeRowHeaders) fields.push_back(CsvField(GetRowName(r), d));
-      if (IncludeRowAttributes) fields.push_back(std::to_string(GetRowAttrib(r)));
-      for (int c = 1; c <= FNrOfCols; ++c) {
-        const uint8_t s = GetCellState(c, r);
-        const double v = NumericData->GetVal(c, r);
-        fields.push_back((s & csEmpty) != 0 ? std::string() : (s & csNotANumber) != 0 || v != v ? "NaN" : ValueText(v, Precision));
+    SaveWholeFile(FName, [&](TStream& f) {
+      TByteSink out(f);
+      if (IncludeComment) out.Line(FComment.empty() ? "#" : "# ", StringToAnsi(FComment));
+      std::vector<std::string> fields;
+      if (IncludeColHeaders) {
+        if (IncludeRowHeaders) fields.emplace_back();
+        if (IncludeRowAttributes) fields.emplace_back(kAttributeHeader);
+        for (int c = 1; c <= FNrOfCols; ++c) fields.push_back(CsvField(GetColName(c), d));
+        CsvRecord(out, fields, d);
       }
-      CsvRecord(out, fields, d);
-    }
-    out.Flush();
+      for (int r = 1; r <= FNrOfRows; ++r) {
+        fields.clear();
+        if (IncludeRowHeaders) fields.push_back(CsvField(GetRowName(r), d));
+        if (IncludeRowAttributes) fields.push_back(std::to_string(GetRowAttrib(r)));
+        for (int c = 1; c <= FNrOfCols; ++c) {
+          const uint8_t s = GetCellState(c, r);
+          const double v = NumericData->GetVal(c, r);
+          fields.push_back((s & csEmpty) != 0 ? std::string() : (s & csNotANumber) != 0 || v != v ? "NaN" : ValueText(v, Precision));
+        }
+        CsvRecord(out, fields, d);
+      }
+      out.Flush();
+    });
   });
 }
 

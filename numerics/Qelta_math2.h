@@ -221,7 +221,8 @@ class TCurveFit : public TComponent {
   // --- ASC files ---
   /// Writes the points as an ASC file (comment, counts, flags "FALSE TRUE FALSE", names "x   y",
   /// then x TAB y by strff(v, 1, Precision)); CR and LF in Comment become blanks, an empty Comment
-  /// is "Exported by Qelta TCurveFit component: " + FName. EInOutError when the file cannot be written.
+  /// is "Exported by Qelta TCurveFit component: " + FName. EInOutError when the file cannot be
+  /// written (the old file kept).
   void ExportAsASC(const String& FName, const String& Comment, int Precision) const;
   /// Replaces the points by those of an ASC file: 0 done; the header's code (252..255); -7 when its
   /// fourth flag is set; 250 a number (or the file) ended early or was unreadable; 251 a row

@@ -66,7 +66,7 @@ String OneLine(String text) {
 void TCurveFit::ExportAsASC(const String& FName, const String& Comment, int Precision) const {
   TextFile f;
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   WriteLn(f, Comment.empty() ? u"Exported by Qelta TCurveFit component: " + FName : OneLine(Comment));
   WriteLn(f, u"2\t;nr. of columns");
   WriteLn(f, IntToStr(FNumData) + u"\t;nr. of rows");

@@ -859,7 +859,7 @@ class TMat4D : public TComponent {
   // --- binary file of 4096-byte records (layout in Qelta_matrix_4d_file.cpp) ---
   /// Writes time slots TSlotStart..TSlotEnd (0 or less in either: all; the end lowered to
   /// NrOfTimeSlots). EQeltaMatrixError "... specified time slot beyond data range" for a start above
-  /// NrOfTimeSlots or an end below the start; EInOutError for file errors.
+  /// NrOfTimeSlots or an end below the start; EInOutError for file errors (the old file kept).
   void SaveBinary(const String& FName, int TSlotStart, int TSlotEnd);
   /// Reads the stored time slots TSlotStart..TSlotEnd (0 or less in either: all; the end lowered to
   /// the stored count): Resize, DataID, cells. The header is checked first (EInOutError 100 for counts
@@ -873,7 +873,8 @@ class TMat4D : public TComponent {
                         String& DataID) const;
   /// Appends time slots TSlotStart..TSlotEnd (as SaveBinary) to an existing file of the same columns,
   /// rows and layers (else EQeltaMatrixError "... X,Y,Z of matrices do not match"), keeping its values
-  /// and reserved bytes; the header is checked as LoadBinary's before anything is written.
+  /// and reserved bytes; the header is checked as LoadBinary's before anything is written. A failed
+  /// append raises EInOutError and leaves the file byte for byte as it was.
   void AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEnd);
 
   // --- XML element (layout in Qelta_matrix_nd.cpp) ---

@@ -28,19 +28,26 @@
 //    (and the file) as it was. ReadBinaryHeader answers true only when all four counts are positive.
 //  - A time-slot end below the start (both positive) raises the time-slot message, so no file with
 //    a time-slot count of 0 or less is ever written.
-//  - AppendToBinaryFile writes the new values first and the grown count last, so a disk that fills
-//    up during the append leaves a file whose header still describes what it holds.
+//  - AppendToBinaryFile writes the new values first and the grown count last, and a failure at any
+//    write puts back what it overwrote (the header, the partly used last record, the file's length):
+//    a full disk or an I/O error during an append leaves the file byte for byte as it was, and an
+//    append killed before its last write leaves a file that reads as before.
+//  - SaveBinary writes a temporary beside the file and renames it over it once flushed, so a failed
+//    save keeps the old file (RewriteReplacing).
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "Encoding.h"
 #include "Exceptions.h"
 #include "Math.h"
 #include "Qelta_matrix.h"
 #include "RecordFiles.h"
+#include "Streams.h"
 #include "TextFiles.h"
 #include "Qelta_vecmat_internal.h"
 
@@ -169,6 +176,51 @@ void MoveValues(TRecordFile& f, TRecord& rec, double* cells, int64_t n, int64_t 
   }
 }
 
+void WriteAt(TStream& s, int64_t at, const uint8_t* bytes, std::size_t count) {
+  s.Seek(at, soFromBeginning);
+  s.WriteBuffer(bytes, static_cast<int64_t>(count));
+}
+
+template <typename Step>
+void Attempt(Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+// What an append overwrites of a file: the header record, the bytes of the records it writes (as far
+// as the file reached) and the file's length. PutBack restores them after a failed append, through a
+// handle of its own, as the append's file variable is closed by then.
+class TAppendUndo {
+ public:
+  TAppendUndo(const String& name, const TRecord& header, int64_t firstRecord, int64_t records)
+      : FName(name), FHeader(header), FFrom(firstRecord * kRecordSize) {
+    TFileStream s(name, fmOpenRead);
+    FSize = s.Size();
+    FTail.resize(static_cast<std::size_t>(std::clamp<int64_t>(FSize - FFrom, 0, records * kRecordSize)));
+    s.Seek(FFrom, soFromBeginning);
+    s.ReadBuffer(FTail.data(), static_cast<int64_t>(FTail.size()));
+  }
+  /// Best effort, each part on its own: the append's own failure is the one reported.
+  void PutBack() const noexcept {
+    try {
+      TFileStream s(FName, fmOpenReadWrite);
+      Attempt([&] { s.SetSize(FSize); });
+      Attempt([&] { WriteAt(s, FFrom, FTail.data(), FTail.size()); });
+      Attempt([&] { WriteAt(s, 0, FHeader.data(), FHeader.size()); });
+    } catch (...) {
+    }
+  }
+
+ private:
+  String FName;
+  TRecord FHeader;
+  int64_t FFrom;
+  int64_t FSize = 0;
+  std::vector<uint8_t> FTail;
+};
+
 }  // namespace
 
 void TMat4D::SlotRange(int count, int& start, int& end) const {
@@ -193,7 +245,7 @@ void TMat4D::SaveBinary(const String& FName, int TSlotStart, int TSlotEnd) {
   std::memcpy(rec.data() + kIdOffset, id.data(), id.size());
   TRecordFile f(kRecordSize);
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   Write(f, rec.data());
   TProgress progress(*this, n);
   MoveValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), n, 1, 0, true, progress);
@@ -231,31 +283,39 @@ bool TMat4D::ReadBinaryHeader(const String& FName, int& NrColumns, int& NrRows, 
 }
 
 void TMat4D::AppendToBinaryFile(const String& FName, int TSlotStart, int TSlotEnd) {
-  TRecordFile f(kRecordSize);
-  TRecord rec{};
-  const THeader h = OpenWithHeader(f, FName, 2, rec);
-  const int64_t stored = CheckedValues(f, h);
-  if (h.Dims[0] != NrOfColumns() || h.Dims[1] != NrOfRows() || h.Dims[2] != NrOfLayers())
-    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"X,Y,Z of matrices do not match"));
-  SlotRange(NrOfTimeSlots(), TSlotStart, TSlotEnd);
-  const int64_t added = int64_t{TSlotEnd} - TSlotStart + 1;
-  const int64_t perSlot = int64_t{NrOfColumns()} * NrOfRows() * NrOfLayers();
-  if (h.Dims[3] + added > INT32_MAX ||
-      PromisedValues({{h.Dims[0], h.Dims[1], h.Dims[2], static_cast<int32_t>(h.Dims[3] + added)}, String()}) < 0)
-    throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
-  const int at = static_cast<int>(stored % kPerRecord);
-  if (at > 0) {  // the partly used last record keeps its values
-    Seek(f, 1 + stored / kPerRecord);
-    Read(f, rec.data());
+  std::optional<TAppendUndo> undo;
+  try {
+    TRecordFile f(kRecordSize);
+    TRecord rec{};
+    const THeader h = OpenWithHeader(f, FName, 2, rec);
+    const TRecord header = rec;
+    const int64_t stored = CheckedValues(f, h);
+    if (h.Dims[0] != NrOfColumns() || h.Dims[1] != NrOfRows() || h.Dims[2] != NrOfLayers())
+      throw EQeltaMatrixError(num_detail::ComponentText(*this, u"X,Y,Z of matrices do not match"));
+    SlotRange(NrOfTimeSlots(), TSlotStart, TSlotEnd);
+    const int64_t added = int64_t{TSlotEnd} - TSlotStart + 1;
+    const int64_t perSlot = int64_t{NrOfColumns()} * NrOfRows() * NrOfLayers();
+    if (h.Dims[3] + added > INT32_MAX ||
+        PromisedValues({{h.Dims[0], h.Dims[1], h.Dims[2], static_cast<int32_t>(h.Dims[3] + added)}, String()}) < 0)
+      throw EQeltaMatrixError(num_detail::ComponentText(*this, u"specified time slot beyond data range"));
+    const int64_t first = 1 + stored / kPerRecord;
+    const int at = static_cast<int>(stored % kPerRecord);
+    undo.emplace(FName, header, first, (at + perSlot * added + kPerRecord - 1) / kPerRecord);
+    if (at > 0) {  // the partly used last record keeps its values
+      Seek(f, first);
+      Read(f, rec.data());
+    }
+    TProgress progress(*this, perSlot * added);
+    MoveValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), perSlot * added, first, at, true, progress);
+    rec = header;  // the grown count last, with the reserved bytes as they were
+    PutI32(rec, 12, static_cast<int32_t>(h.Dims[3] + added));
+    Seek(f, 0);
+    Write(f, rec.data());
+    CloseFile(f);
+  } catch (...) {
+    if (undo) undo->PutBack();
+    throw;
   }
-  TProgress progress(*this, perSlot * added);
-  MoveValues(f, rec, FCells.Data() + perSlot * (TSlotStart - 1), perSlot * added, 1 + stored / kPerRecord, at, true,
-             progress);
-  ReadHeader(f, rec);  // the grown count last, with the reserved bytes as they were
-  PutI32(rec, 12, static_cast<int32_t>(h.Dims[3] + added));
-  Seek(f, 0);
-  Write(f, rec.data());
-  CloseFile(f);
 }
 
 }  // namespace qelta

@@ -113,7 +113,7 @@ bool StoreMatrixText(const String& FileName, int lc, int lr, int hc, int hr,
   TextFile f;
   try {
     AssignFile(f, FileName);
-    Rewrite(f);
+    RewriteReplacing(f);
     WriteLn(f, IntToStr(lc) + u" " + IntToStr(lr) + u" " + IntToStr(hc) + u" " + IntToStr(hr));
     for (int r = lr; r <= hr; ++r) {
       String line;

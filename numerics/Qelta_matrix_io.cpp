@@ -105,10 +105,11 @@ bool TMatrix::SaveBinary(const String& FName) const {
   head.Raw(id.data(), id.size());
   head.U32(num_detail::BlockCRC32(head.Bytes.data(), head.Bytes.size()));
   try {
-    TFileStream f(FName, fmCreate);
-    f.WriteBuffer(head.Bytes.data(), static_cast<int64_t>(head.Bytes.size()));
-    for (int c = 1; c <= FNCol && FNRow > 0; ++c)
-      f.WriteBuffer(Mat.Col(c), static_cast<int64_t>(FNRow) * static_cast<int64_t>(sizeof(double)));
+    SaveWholeFile(FName, [&](TStream& f) {
+      f.WriteBuffer(head.Bytes.data(), static_cast<int64_t>(head.Bytes.size()));
+      for (int c = 1; c <= FNCol && FNRow > 0; ++c)
+        f.WriteBuffer(Mat.Col(c), static_cast<int64_t>(FNRow) * static_cast<int64_t>(sizeof(double)));
+    });
   } catch (const EStreamError&) {
     return false;
   }

@@ -436,7 +436,7 @@ String Quoted(const String& token);
 
 /// The whole file as bytes; false when it cannot be opened or read.
 bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes);
-/// Writes the whole block as the file (created or replaced); false on any failure.
+/// Writes the whole block as the file (SaveWholeFile: a failure keeps the old file); false on any failure.
 bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes);
 
 // [SECTION] binary images
@@ -604,7 +604,8 @@ void WriteXmlMatrix(TLineSink& out, const char16_t* className, bool createHeader
 /// One "cells" line; `place` adds attributes after col (such as layer="2").
 String XmlCellsLine(int row, int col, const String& values, const String& place = String());
 
-/// Creates FName as a text file and lets `write` fill it; false on any file error.
+/// Saves FName as a text file that `write` fills (RewriteReplacing: a failure keeps the old file); false
+/// on any file error.
 bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& write);
 /// Opens FName for reading and answers what `read` answers; false when it cannot be read (the
 /// platform's message in `why` when given).
@@ -636,7 +637,7 @@ struct TMatrixPort {
 /// The range a writer records: made valid; an empty dimension becomes 1..0.
 void WriterRange(int count, int& lo, int& hi);
 /// Text form: "lc lr hc hr", then one line per row lr..hr with the cells of lc..hc separated by
-/// one blank; false when the file cannot be created or written.
+/// one blank; false when the file cannot be created or written (the old file then kept).
 bool StoreMatrixText(const String& FileName, int lc, int lr, int hc, int hr,
                      const std::function<String(int, int)>& text);
 /// Reads the text form into the target (rules of TMatrix.LoadFromFile): the whole file is checked

@@ -16,6 +16,9 @@
 // back. The arrays of three and four dimensions (Qelta_matrix_nd.cpp) add <numlayers> (and
 // <numtimeslots>) after <numrows> and the attributes layer="L" (and timeslot="T") to each cells line;
 // a reader of fewer dimensions refuses counts above 1 of the dimensions it lacks.
+// Saving: every writer of a whole file in the numerics writes a temporary file beside the target and
+// renames it over the target once flushed (RewriteReplacing, SaveWholeFile), so a failed or killed
+// save leaves the old file as it was.
 
 #include <algorithm>
 #include <charconv>
@@ -182,8 +185,7 @@ bool ReadFileBytes(const String& name, std::vector<uint8_t>& bytes) {
 
 bool WriteFileBytes(const String& name, const std::vector<uint8_t>& bytes) {
   try {
-    TFileStream f(name, fmCreate);
-    f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    SaveWholeFile(name, [&](TStream& f) { f.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size())); });
     return true;
   } catch (const EStreamError&) {
     return false;
@@ -242,7 +244,7 @@ bool SaveXmlFile(const String& FName, const std::function<void(TextFile&)>& writ
   TextFile f;
   try {
     AssignFile(f, FName);
-    Rewrite(f);
+    RewriteReplacing(f);
     write(f);
     CloseFile(f);
   } catch (const EInOutError&) {

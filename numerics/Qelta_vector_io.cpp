@@ -123,7 +123,7 @@ bool TVectorT<T>::StoreText(const String& FileName, int first, int last,
   TextFile f;
   try {
     AssignFile(f, FileName);
-    Rewrite(f);
+    RewriteReplacing(f);
     WriteLn(f, IntToStr(first) + u" " + IntToStr(last));
     for (int i = first; i <= last; ++i) WriteLn(f, text(FVec[static_cast<std::size_t>(i - 1)]));
     CloseFile(f);

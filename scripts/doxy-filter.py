@@ -30,10 +30,15 @@ def escape(text):
 LABEL = re.compile(r"^([A-Z][\w' -]{0,30}):(?=\s|$)")
 
 
+def comment_text(line):
+    """The escaped text of a `//` line, without the slashes; a `*/` in it would end the doc comment."""
+    return escape(re.sub(r'^\s*// ?', '', line)).replace('*/', '*<span></span>/')
+
+
 def sheet_line(line):
-    """A datasheet line as doc text: a line opening with a label ("How:", "Limits:") starts a paragraph."""
-    text = escape(re.sub(r'^\s*// ?', '', line))
-    return LABEL.sub(r'<p><b>\1:</b>', text)
+    """A datasheet line below the first as doc text: a line opening with a label ("How:", "Limits:") starts a
+    paragraph."""
+    return LABEL.sub(r'<p><b>\1:</b>', comment_text(line))
 
 
 def datasheet_end(lines):
@@ -54,8 +59,9 @@ def unit_block(unit):
     """The closing doc comment: the library group and the gallery's pictures of the unit."""
     out = ['/** \\file', '\\ingroup ' + unit['group']]
     if unit['pictures']:
-        out += ['', '\\par Gallery', "The gallery's pictures of this unit; `make demo` draws them with the code of each "
-                'into build/gallery/index.html.']
+        out += ['', '\\par Gallery',
+                "The gallery's pictures of this unit; `make demo` draws them with the code of each into "
+                'build/gallery/index.html.']
         for picture in unit['pictures']:
             caption = picture['caption'].replace('"', "'")
             out.append('\\image html %s "%s"' % (picture['file'], escape(caption)))
@@ -73,7 +79,7 @@ def filtered(header, units):
     end = datasheet_end(lines)
     if lines[0].strip() != '#pragma once' or end == 1:
         raise ValueError('%s does not open with #pragma once and its datasheet comment' % header)
-    sheet = [escape(re.sub(r'^\s*// ?', '', lines[1]))] + [sheet_line(line) for line in lines[2:end]]
+    sheet = [comment_text(lines[1])] + [sheet_line(line) for line in lines[2:end]]
     sheet[-1] += ' */'
     out = ['/** \\file'] + sheet + [doc_line(line) for line in lines[end:]] + unit_block(units['headers'][key])
     return '\n'.join(out) + '\n'

@@ -61,8 +61,8 @@ def top_level_chunks(source):
 
 
 # Platform units every gallery entry stands on: a picture shows them only when it shows nothing else.
-SUPPORT = {'Graphics.h': 2, 'Forms.h': 2, 'Controls.h': 2, 'Testing.h': 3, 'SysUtils.h': 3, 'StrUtils.h': 3, 'Encoding.h': 3,
-           'Types.h': 3, 'Classes.h': 3, 'DateUtils.h': 3, 'Math.h': 3, 'TextFiles.h': 3}
+SUPPORT = {'Graphics.h': 2, 'Forms.h': 2, 'Controls.h': 2, 'Testing.h': 3, 'SysUtils.h': 3, 'StrUtils.h': 3,
+           'Encoding.h': 3, 'Types.h': 3, 'Classes.h': 3, 'DateUtils.h': 3, 'Math.h': 3, 'TextFiles.h': 3}
 
 
 def tier(header):
@@ -104,8 +104,10 @@ def captions(gallery_dir):
 
 
 def version():
+    """major.minor.patch from the macros of Version.h."""
     text = (ROOT / 'platform/runtime/Version.h').read_text()
-    return '.'.join(re.search(r'#define QELTA_VERSION_%s (\d+)' % p, text).group(1) for p in ('MAJOR', 'MINOR', 'PATCH'))
+    parts = ('MAJOR', 'MINOR', 'PATCH')
+    return '.'.join(re.search(r'#define QELTA_VERSION_%s (\d+)' % p, text).group(1) for p in parts)
 
 
 def write_units(headers, gallery_dir, out):

@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: all deps build test test-variants test-sanitize test-clang fuzz fuzz-sweep golden demo bench consumer-check clean
+.PHONY: all deps build test test-variants test-sanitize test-clang fuzz fuzz-sweep golden demo docs bench consumer-check clean
 
 all: build
 
@@ -53,6 +53,14 @@ golden: build
 demo: build
 	./build/examples/gallery/gallery build/gallery
 
+# The API reference made by Doxygen from the installed headers' comments, one page per unit with the gallery's
+# pictures of it, into build-docs/html (scripts/make-docs.py); any warning fails it.
+docs: deps
+	cmake -S . -B build -DQELTA_WERROR=$(WERROR) $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS) --target gallery
+	./build/examples/gallery/gallery build-docs/gallery >/dev/null
+	python3 scripts/make-docs.py build-docs/gallery build-docs
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELTA_BUILD_BENCH=ON -DQELTA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
@@ -63,4 +71,4 @@ consumer-check: build
 	JOBS=$(JOBS) CMAKE_FLAGS="$(CMAKE_FLAGS)" bash scripts/consumer-check.sh
 
 clean:
-	rm -rf build build-asan build-bench build-clang build-fuzz
+	rm -rf build build-asan build-bench build-clang build-docs build-fuzz

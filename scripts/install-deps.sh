@@ -28,6 +28,7 @@ packages=(
   fonts-dejavu-extra
   fonts-lyx  # extra fonts (lower-case TeX family names): the suites must not depend on the installed fonts
   python3
+  doxygen  # the API reference (make docs)
   python3-mpmath  # 50-digit arithmetic of the generator of the reference quantiles (numerics/tools)
   libgeographiclib-dev
   libproj-dev

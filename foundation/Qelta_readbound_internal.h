@@ -9,8 +9,13 @@
 // range stored from the middle of a matrix). A declaration beyond that is refused as implausible. The
 // allowance leaves room for a reader that builds the object aside and then copies it in, so that reading
 // never holds more than 100 bytes per byte of input plus 8 MiB at once (the fuzz driver's bound).
+// So a writer that leaves empty cells out also writes some of them (SparseRowPadding) where its table is
+// so sparse that its file would otherwise declare more than it fills: such a file loads back as saved,
+// and a reader that knows nothing of this takes the empty cells as what they are.
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "Visibility.h"
 
@@ -24,6 +29,14 @@ bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes);
 /// The bytes a TStringArray of cols x rows (1 or more each) reserves with its default allocation step: the
 /// cell words of columns 0..cols, the sort index and the attributes (its text pool aside).
 int64_t StringArrayBytes(int64_t cols, int64_t rows);
+
+/// The columns (rising) of the empty cells that a writer which leaves empty cells out writes as well for
+/// one row, taken from the row's end, so that its element's characters so far (`written`, as the readers
+/// count them, this row's written cells included) and theirs fill the storage the element declares up to
+/// this row (StorageFitsInput). `emptyCellChars(c)` answers what the element of the empty cell of column c
+/// counts, 0 when that cell is not empty. None while the characters written already fill it.
+std::vector<int> SparseRowPadding(int64_t storageBytes, int64_t written, int firstCol, int lastCol,
+                                  const std::function<int64_t(int)>& emptyCellChars);
 
 }  // namespace qelta::core_detail
 

@@ -742,5 +742,17 @@ bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes) {
   return storageBytes >= 0 && storageBytes <= kLeftOut + kPerByte * std::min(std::max<int64_t>(inputBytes, 0), kMaxInput);
 }
 
+std::vector<int> SparseRowPadding(int64_t storageBytes, int64_t written, int firstCol, int lastCol,
+                                  const std::function<int64_t(int)>& emptyCellChars) {
+  std::vector<int> cols;
+  for (int c = lastCol; c >= firstCol && !StorageFitsInput(storageBytes, written); --c)
+    if (const int64_t chars = emptyCellChars(c); chars > 0) {
+      cols.push_back(c);
+      written += chars;
+    }
+  std::reverse(cols.begin(), cols.end());
+  return cols;
+}
+
 }  // namespace core_detail
 }  // namespace qelta

@@ -17,7 +17,7 @@
 //     <cell col="c" row="r">TEXT</cell>                rows in view order, columns 0..C, raw text, empty cells left out
 //   </replist>
 // A table so sparse that its block would declare more storage than it fills gets some empty cells from the
-// ends of its rows written as well (core_detail::SparseRowPadding), so that it loads back as saved.
+// ends of its rows written as well (core_detail::PadSparseRow), so that it loads back as saved.
 // Selection bits and the sort state belong to the view and are not written. A reader finds the opening
 // line as CheckIfValidReplist does, then reads tags up to "</replist>"; comments and unknown tags are
 // passed over. numcols (1..65535) and numrows (0 or more) come once each, before any column or cell; an
@@ -222,21 +222,17 @@ int64_t TableBytes(int64_t cols, int64_t rows) {
   return core_detail::StringArrayBytes(cols, std::max<int64_t>(rows, 1)) + cols * kColumnBytes;
 }
 
-// What the readers count of an element line with attributes (its name, attributes and content, at least
-// half the line): what the writer takes for the characters it wrote.
-int64_t CountedChars(const String& line) { return int64_t(line.size()) / 2; }
-
 }  // namespace
 
 void TRLData::WriteBlock(const std::function<void(const String&)>& sink, bool CreateHeader,
                          const String& DataID) const {
-  int64_t counted = 0;  // of the lines with attributes
+  int64_t counted = 0;  // of the lines with attributes, as the readers count them
   auto line = [](const String& name, const String& attributes, const String& text) {
     return u"  <" + name + attributes + u">" + XmlEscape(text) + u"</" + name + u">";
   };
   auto element = [&](const String& name, const String& attributes, const String& text) {
     const String l = line(name, attributes, text);
-    if (!attributes.empty()) counted += CountedChars(l);
+    if (!attributes.empty()) counted += core_detail::CountedElementChars(l);
     sink(l);
   };
   auto col = [](int c) { return u" col=\"" + IntToStr(c) + u"\""; };
@@ -257,31 +253,18 @@ void TRLData::WriteBlock(const std::function<void(const String&)>& sink, bool Cr
       element(u"checkedcolumn", col(c), GetColCheckMode(c) == cmBox ? u"box" : u"radio");
   }
   int64_t done = 0;
-  std::vector<std::pair<int, String>> cells;  // a row's lines by column: its texts, then the empty cells added
+  std::vector<std::pair<int, String>> cells;  // a row's cell lines by column
   for (int r = 1; r <= FNrOfRows; ++r) {
     const String row = u" row=\"" + IntToStr(r) + u"\"";
     const auto cell = [&](int c, const AnsiString& raw) { return line(u"cell", col(c) + row, AnsiToString(raw)); };
     cells.clear();
-    int64_t rowChars = 0;
     for (int c = 0; c <= FNrOfCols; ++c) {
-      const AnsiString raw = Strings->GetString(c, r);
-      if (!raw.empty()) {
-        cells.emplace_back(c, cell(c, raw));
-        rowChars += CountedChars(cells.back().second);
-      }
+      if (const AnsiString raw = Strings->GetString(c, r); !raw.empty()) cells.emplace_back(c, cell(c, raw));
       ReportProgress(++done);
     }
-    const size_t texts = cells.size();
-    for (const int c : core_detail::SparseRowPadding(
-             TableBytes(FNrOfCols, r), counted + rowChars, 0, FNrOfCols,
-             [&](int c) { return Strings->GetString(c, r).empty() ? CountedChars(cell(c, AnsiString())) : 0; }))
-      cells.emplace_back(c, cell(c, AnsiString()));
-    std::inplace_merge(cells.begin(), cells.begin() + std::ptrdiff_t(texts), cells.end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [c, l] : cells) {
-      counted += CountedChars(l);
-      sink(l);
-    }
+    core_detail::PadSparseRow(cells, TableBytes(FNrOfCols, r), counted, 0, FNrOfCols,
+                              [&](int c) { return Strings->GetString(c, r).empty() ? cell(c, AnsiString()) : String(); });
+    for (const auto& [c, l] : cells) sink(l);
   }
   sink(u"</replist>");
 }

@@ -22,7 +22,7 @@
 //     <cell col=c row=r>TEXT</cell>                    then its non-empty cells, columns 0..C
 //   </stringarray>
 // A table so sparse that its element would declare more storage than it fills gets some empty cells
-// from the ends of its rows written as well (core_detail::SparseRowPadding), so that it loads back.
+// from the ends of its rows written as well (core_detail::PadSparseRow), so that it loads back.
 // Rows are written in view order and read back unsorted, so a loaded table shows the saved
 // view with the identity sort index. The reader looks for the line holding "<stringarray" with
 // sig "Qeltakit" (and with DataID not empty, an id equal to it, both without blanks around and
@@ -292,11 +292,8 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
   for (int c = 1; c <= FNCol; ++c)
     if (GetColAttrib(c) != 0)
       WriteLn(f, u"  <colattrib col=" + IntToStr(c) + u" val=" + IntToStr(GetColAttrib(c)) + u" />");
-  // What the reader counts of a cell line (its tag, attributes and content: at least half the line), by
-  // which a table too sparse for its file gets empty cells written as well (SparseRowPadding).
-  const auto counted = [](const String& line) { return int64_t(line.size()) / 2; };
-  int64_t written = 0;
-  std::vector<std::pair<int, String>> cells;  // a row's lines by column: its texts, then the empty cells added
+  int64_t written = 0;                        // of the cell lines, as the reader counts them
+  std::vector<std::pair<int, String>> cells;  // a row's cell lines by column
   for (int r = 1; r <= FNRow; ++r) {
     if (GetRowAttrib(r) != 0)
       WriteLn(f, u"  <rowattrib row=" + IntToStr(r) + u" val=" + IntToStr(GetRowAttrib(r)) + u" />");
@@ -305,24 +302,11 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
       return u"  <cell col=" + IntToStr(c) + u" row=" + row + u">" + XmlEscape(AnsiToString(t)) + u"</cell>";
     };
     cells.clear();
-    int64_t rowChars = 0;
-    for (int c = 0; c <= FNCol; ++c) {
-      const std::string_view t = CellText(c, r);
-      if (!t.empty()) {
-        cells.emplace_back(c, cell(c, t));
-        rowChars += counted(cells.back().second);
-      }
-    }
-    const size_t texts = cells.size();
-    for (const int c : core_detail::SparseRowPadding(core_detail::StringArrayBytes(FNCol, r), written + rowChars, 0,
-                                                     FNCol, [&](int c) { return CellText(c, r).empty() ? counted(cell(c, {})) : 0; }))
-      cells.emplace_back(c, cell(c, {}));
-    std::inplace_merge(cells.begin(), cells.begin() + std::ptrdiff_t(texts), cells.end(),
-                       [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [c, line] : cells) {
-      written += counted(line);
-      WriteLn(f, line);
-    }
+    for (int c = 0; c <= FNCol; ++c)
+      if (const std::string_view t = CellText(c, r); !t.empty()) cells.emplace_back(c, cell(c, t));
+    core_detail::PadSparseRow(cells, core_detail::StringArrayBytes(FNCol, r), written, 0, FNCol,
+                              [&](int c) { return CellText(c, r).empty() ? cell(c, {}) : String(); });
+    for (const auto& [c, line] : cells) WriteLn(f, line);
   }
   WriteLn(f, u"</stringarray>");
 }

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "Encoding.h"
@@ -31,7 +32,7 @@
 #include "Qelta_rchart_internal.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
-#include "TextFiles.h"
+#include "Streams.h"
 
 namespace qelta {
 
@@ -400,28 +401,53 @@ void TBoxPlot::SetFLabels(TBoxPlotLabel* value) {
 
 // [SECTION] text dump
 
-void TBoxPlot::SaveDataASC(const String& FName) {
-  const String failed = Data->ExportAsASC(FName, -2);
+namespace {
+
+// The table's ASC export as its export to FName writes it: with no comment of its own the table
+// names the file in its first line, which the export to a stream leaves out.
+std::string TableAsc(const TDataTable& table, const String& FName) {
+  TMemoryStream s;
+  const String failed = table.ExportAsASC(s, -2);
   if (!failed.empty()) throw EInOutError(failed, 101);
-  TextFile f;
-  AssignFile(f, FName);
+  std::string bytes(reinterpret_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+  if (table.Comment().empty()) bytes.insert(std::min(bytes.find('\r'), bytes.size()), StringToAnsi(FName));
+  return bytes;
+}
+
+void PutLine(TStream& s, const String& text = String()) {
+  const AnsiString bytes = StringToAnsi(text) + "\r\n";
+  s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+}  // namespace
+
+// The table and the block go to one file saved beside the old one and renamed over it, so that a
+// failure in either part keeps the old file (the classic wrote the table, then appended the block).
+void TBoxPlot::SaveDataASC(const String& FName) {
+  const std::string table = TableAsc(*Data, FName);
   try {
-    Append(f);
-  } catch (const EInOutError&) {
-    Rewrite(f);
+    SaveWholeFile(FName, [&](TStream& f) {
+      f.WriteBuffer(table.data(), static_cast<int64_t>(table.size()));
+      WriteBoxParameters(f);
+    });
+  } catch (const EStreamError& e) {
+    throw EInOutError(e.Message(), 101);  // names the file and the system's reason
   }
-  WriteLn(f);
-  WriteLn(f, StringOfChar(u'-', 30) + u" Box Parameters " + StringOfChar(u'-', 30));
-  WriteLn(f);
+}
+
+void TBoxPlot::WriteBoxParameters(TStream& f) const {
+  PutLine(f);
+  PutLine(f, StringOfChar(u'-', 30) + u" Box Parameters " + StringOfChar(u'-', 30));
+  PutLine(f);
   const int columns = static_cast<int>(FNumData.size());
   String line = u"      ";
   for (int i = 1; i <= columns; ++i)
     line += CenterString(AbbrevString(AnsiToString(Data->GetColName(i)), 12), 12) + u" ";
-  WriteLn(f, line);
+  PutLine(f, line);
   const auto row = [&](const char16_t* label, const auto& value) {
     String text = label;
     for (int i = 1; i <= columns; ++i) text += strff(value(i), 12, -2) + u" ";
-    WriteLn(f, text);
+    PutLine(f, text);
   };
   row(u"Mean: ", [&](int i) { return FMeans->GetVal(i); });
   row(u" Min: ", [&](int i) { return FMinis->GetVal(i); });
@@ -431,7 +457,6 @@ void TBoxPlot::SaveDataASC(const String& FName) {
   row(u"  Q3: ", [&](int i) { return FQuarts->GetVal(i, 3); });
   row(u" P90: ", [&](int i) { return F90Percentils->GetVal(i, 2); });
   row(u" Max: ", [&](int i) { return FMaxis->GetVal(i); });
-  CloseFile(f);
 }
 
 }  // namespace qelta

@@ -107,7 +107,8 @@ class TBoxPlot : public TCustomRChart {
   /// form) and appends the "Box Parameters" block: the column names and, in rows "Mean: ",
   /// " Min: ", " P10: ", "  Q1: ", "  Q2: ", "  Q3: ", " P90: ", " Max: ", each value as
   /// strff(v, 12, -2) and a blank (the statistics of the last CommitChangedData). Raises
-  /// EInOutError when the table cannot be written or the block cannot be written.
+  /// EInOutError (code 101, the message naming the file and the system's reason) when the file
+  /// cannot be written; the file that was there then stays as it was.
   void SaveDataASC(const String& FName);
 
   // -- properties (each setter rebuilds the items when the value changes)
@@ -177,6 +178,7 @@ class TBoxPlot : public TCustomRChart {
   template <typename T>
   void SetRebuilt(T& Field, const T& value);
   void SetMark(uint8_t& Field, uint8_t value);
+  void WriteBoxParameters(TStream& f) const;
 
   TBoxPlotOrientation FOrientation = bpltVertical;
   double FBPlotWidth = 0.5;

@@ -27,6 +27,10 @@
 //    the item count left out. Here the file is read whole into a buffer first and the list changes
 //    only when every record was read: after any failure the list is exactly as it was.
 //  - A trailing partial record is not counted and not read.
+//  - The classic truncated the file before writing, so a full disk or a kill left a fragment that
+//    then loaded as a shorter list. Both writers here save beside the file and rename (FileReplace.h):
+//    a failed save keeps the old file byte for byte and reports as before (SaveData raises on a write
+//    error, stays silent when the file cannot be created).
 
 #include <algorithm>
 #include <array>
@@ -159,7 +163,7 @@ void TCustomRChart::SaveData(const String& FName) {
   TRecordFile f(kRecordSize);
   try {
     AssignFile(f, FName);
-    Rewrite(f);
+    RewriteReplacing(f);  // a failed write or close keeps the file that was there
   } catch (const EInOutError&) {
     return;  // a file that cannot be created is no error for the caller
   }
@@ -263,7 +267,7 @@ std::vector<String> KindLines(const TrcChartItem& it) {
 void TCustomRChart::SaveDataASC(const String& FName) {
   TextFile f;
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   int64_t i = 0;
   for (const TrcChartItem& it : *FItems) {
     WriteLn(f);

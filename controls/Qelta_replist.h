@@ -241,7 +241,7 @@ class TRLData : public TComponent {
   /// the table's border, cell padding and spacing, a header row of column names with ColumnHeaders, the
   /// page's title, further attributes of the table element (written as given) and a caption (none when
   /// empty). Every cell text passes BeforeHTMLExport, then the HTML entity coding. EInOutError when the
-  /// file cannot be written.
+  /// file cannot be written; the file that was there then stays as it was (RewriteReplacing).
   void ExportHTMLTable(const String& FName, int LeftCol, int TopRow, int RightCol, int BottomRow,
                        std::span<const int> Columns, int Border, int CellPadding, int CellSpacing, bool ColumnHeaders,
                        const String& Title, const String& TableAttributes, const String& Caption);
@@ -254,7 +254,8 @@ class TRLData : public TComponent {
   void WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const String& DataID) const;
   /// The same into a stream, one byte per character; the stream's EWriteError passes.
   void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
-  /// Writes a file holding the declaration and the block; EInOutError when it cannot be written.
+  /// Writes a file holding the declaration and the block; EInOutError when it cannot be written, the
+  /// file that was there then kept as it was (RewriteReplacing).
   void SaveAsXMLFile(const String& FName, const String& DataID) const;
   /// Reads the next block whose id equals DataID (blanks around and A-Z case ignored; any block when
   /// DataID is empty) into a fresh TRLData and takes it only when it is whole. Answers the number of

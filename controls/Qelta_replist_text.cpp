@@ -108,7 +108,7 @@ void TRLData::ExportHTMLTable(const String& FName, int LeftCol, int TopRow, int 
   const int top = std::max(TopRow, 1), bottom = std::min(BottomRow, FNrOfRows);
   TextFile f;
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   Write(f, DefaultHTMLHead(Title, String(), String(), String(), true));
   String open = u"<table border=\"" + IntToStr(Border) + u"\" cellpadding=\"" + IntToStr(CellPadding) +
                 u"\" cellspacing=\"" + IntToStr(CellSpacing) + u"\"";

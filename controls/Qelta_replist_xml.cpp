@@ -16,6 +16,8 @@
 //     <checkedcolumn col="c">box</checkedcolumn>       each check column: box or radio
 //     <cell col="c" row="r">TEXT</cell>                rows in view order, columns 0..C, raw text, empty cells left out
 //   </replist>
+// A table so sparse that its block would declare more storage than it fills gets some empty cells from the
+// ends of its rows written as well (core_detail::PadSparseRow), so that it loads back as saved.
 // Selection bits and the sort state belong to the view and are not written. A reader finds the opening
 // line as CheckIfValidReplist does, then reads tags up to "</replist>"; comments and unknown tags are
 // passed over. numcols (1..65535) and numrows (0 or more) come once each, before any column or cell; an
@@ -24,6 +26,8 @@
 // (core_detail::StorageFitsInput), or the end of the input before the closing tag makes the block malformed.
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "Encoding.h"
 #include "Qelta_readbound_internal.h"
@@ -208,10 +212,28 @@ bool CheckIfValidReplist(TStream& Stream, const String& DataID) {
 
 // [SECTION] writer
 
+namespace {
+
+// What the metadata of one column takes: its name, format and check mode (texts up to their short form).
+constexpr int64_t kColumnBytes = 2 * int64_t(sizeof(AnsiString)) + int64_t(sizeof(TCheckMode));
+
+// The storage of a table of cols x rows as a reader builds it from a block.
+int64_t TableBytes(int64_t cols, int64_t rows) {
+  return core_detail::StringArrayBytes(cols, std::max<int64_t>(rows, 1)) + cols * kColumnBytes;
+}
+
+}  // namespace
+
 void TRLData::WriteBlock(const std::function<void(const String&)>& sink, bool CreateHeader,
                          const String& DataID) const {
+  int64_t counted = 0;  // of the lines with attributes, as the readers count them
+  auto line = [](const String& name, const String& attributes, const String& text) {
+    return u"  <" + name + attributes + u">" + XmlEscape(text) + u"</" + name + u">";
+  };
   auto element = [&](const String& name, const String& attributes, const String& text) {
-    sink(u"  <" + name + attributes + u">" + XmlEscape(text) + u"</" + name + u">");
+    const String l = line(name, attributes, text);
+    if (!attributes.empty()) counted += core_detail::CountedElementChars(l);
+    sink(l);
   };
   auto col = [](int c) { return u" col=\"" + IntToStr(c) + u"\""; };
   if (CreateHeader) {
@@ -231,13 +253,18 @@ void TRLData::WriteBlock(const std::function<void(const String&)>& sink, bool Cr
       element(u"checkedcolumn", col(c), GetColCheckMode(c) == cmBox ? u"box" : u"radio");
   }
   int64_t done = 0;
+  std::vector<std::pair<int, String>> cells;  // a row's cell lines by column
   for (int r = 1; r <= FNrOfRows; ++r) {
     const String row = u" row=\"" + IntToStr(r) + u"\"";
+    const auto cell = [&](int c, const AnsiString& raw) { return line(u"cell", col(c) + row, AnsiToString(raw)); };
+    cells.clear();
     for (int c = 0; c <= FNrOfCols; ++c) {
-      const AnsiString raw = Strings->GetString(c, r);
-      if (!raw.empty()) element(u"cell", col(c) + row, AnsiToString(raw));
+      if (const AnsiString raw = Strings->GetString(c, r); !raw.empty()) cells.emplace_back(c, cell(c, raw));
       ReportProgress(++done);
     }
+    core_detail::PadSparseRow(cells, TableBytes(FNrOfCols, r), counted, 0, FNrOfCols,
+                              [&](int c) { return Strings->GetString(c, r).empty() ? cell(c, AnsiString()) : String(); });
+    for (const auto& [c, l] : cells) sink(l);
   }
   sink(u"</replist>");
 }
@@ -253,7 +280,7 @@ void TRLData::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const Stri
 void TRLData::SaveAsXMLFile(const String& FName, const String& DataID) const {
   TextFile f;
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   WriteToOpenXMLFile(f, true, DataID);
   CloseFile(f);
 }
@@ -262,14 +289,10 @@ void TRLData::SaveAsXMLFile(const String& FName, const String& DataID) const {
 
 namespace {
 
-// What the metadata of one column takes: its name, format and check mode (texts up to their short form).
-constexpr int64_t kColumnBytes = 2 * int64_t(sizeof(AnsiString)) + int64_t(sizeof(TCheckMode));
-
 // True when the table a block declares fits what its `chars` characters can fill; it is built aside and
 // then copied in, and the allowance of StorageFitsInput leaves room for the two.
 bool TableFitsBlock(const TBlock& b, int64_t chars) {
-  const int64_t bytes = core_detail::StringArrayBytes(b.Cols, std::max<int64_t>(b.Rows, 1)) + b.Cols * kColumnBytes;
-  return core_detail::StorageFitsInput(bytes, chars);
+  return core_detail::StorageFitsInput(TableBytes(b.Cols, b.Rows), chars);
 }
 
 // Reads the next block with the identifier into a fresh TRLData; the result as ReadFromXMLString answers.

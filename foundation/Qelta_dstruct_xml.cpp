@@ -21,6 +21,8 @@
 //     <rowattrib row=r val=b />                        per row in view order: its attribute when not 0,
 //     <cell col=c row=r>TEXT</cell>                    then its non-empty cells, columns 0..C
 //   </stringarray>
+// A table so sparse that its element would declare more storage than it fills gets some empty cells
+// from the ends of its rows written as well (core_detail::PadSparseRow), so that it loads back.
 // Rows are written in view order and read back unsorted, so a loaded table shows the saved
 // view with the identity sort index. The reader looks for the line holding "<stringarray" with
 // sig "Qeltakit" (and with DataID not empty, an id equal to it, both without blanks around and
@@ -52,6 +54,9 @@
 
 #include <cmath>
 #include <limits>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Encoding.h"
 #include "Qelta_dstruct.h"
@@ -287,15 +292,21 @@ void TStringArray::WriteToOpenXMLFile(TextFile& f, bool CreateHeader, const Stri
   for (int c = 1; c <= FNCol; ++c)
     if (GetColAttrib(c) != 0)
       WriteLn(f, u"  <colattrib col=" + IntToStr(c) + u" val=" + IntToStr(GetColAttrib(c)) + u" />");
+  int64_t written = 0;                        // of the cell lines, as the reader counts them
+  std::vector<std::pair<int, String>> cells;  // a row's cell lines by column
   for (int r = 1; r <= FNRow; ++r) {
     if (GetRowAttrib(r) != 0)
       WriteLn(f, u"  <rowattrib row=" + IntToStr(r) + u" val=" + IntToStr(GetRowAttrib(r)) + u" />");
     const String row = IntToStr(r);
-    for (int c = 0; c <= FNCol; ++c) {
-      const std::string_view t = CellText(c, r);
-      if (!t.empty())
-        WriteLn(f, u"  <cell col=" + IntToStr(c) + u" row=" + row + u">" + XmlEscape(AnsiToString(t)) + u"</cell>");
-    }
+    const auto cell = [&](int c, std::string_view t) {
+      return u"  <cell col=" + IntToStr(c) + u" row=" + row + u">" + XmlEscape(AnsiToString(t)) + u"</cell>";
+    };
+    cells.clear();
+    for (int c = 0; c <= FNCol; ++c)
+      if (const std::string_view t = CellText(c, r); !t.empty()) cells.emplace_back(c, cell(c, t));
+    core_detail::PadSparseRow(cells, core_detail::StringArrayBytes(FNCol, r), written, 0, FNCol,
+                              [&](int c) { return CellText(c, r).empty() ? cell(c, {}) : String(); });
+    for (const auto& [c, line] : cells) WriteLn(f, line);
   }
   WriteLn(f, u"</stringarray>");
 }

@@ -9,8 +9,16 @@
 // range stored from the middle of a matrix). A declaration beyond that is refused as implausible. The
 // allowance leaves room for a reader that builds the object aside and then copies it in, so that reading
 // never holds more than 100 bytes per byte of input plus 8 MiB at once (the fuzz driver's bound).
+// So a writer that leaves empty cells out also writes some of them (PadSparseRow) where its table is
+// so sparse that its file would otherwise declare more than it fills: such a file loads back as saved,
+// and a reader that knows nothing of this takes the empty cells as what they are.
 
 #include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "Types.h"
 
 #include "Visibility.h"
 
@@ -24,6 +32,19 @@ bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes);
 /// The bytes a TStringArray of cols x rows (1 or more each) reserves with its default allocation step: the
 /// cell words of columns 0..cols, the sort index and the attributes (its text pool aside).
 int64_t StringArrayBytes(int64_t cols, int64_t rows);
+
+/// What the readers count at least of an element line with attributes (its tag's name, attributes and
+/// content, brackets included): half the line.
+int64_t CountedElementChars(const String& line);
+
+/// Completes one row for a writer that leaves empty cells out. `cells` holds the column and line of each
+/// cell it writes, rising. Where what it wrote so far (`written`, each line counted as CountedElementChars)
+/// and these lines do not fill the storage its element declares up to this row (`storageBytes`,
+/// StorageFitsInput), the lines emptyCell(c) of empty cells from the row's end (lastCol down to firstCol;
+/// "" for a cell that is not empty) are added, as few as fill it, in column order. `written` grows by
+/// what the row's lines count.
+void PadSparseRow(std::vector<std::pair<int, String>>& cells, int64_t storageBytes, int64_t& written, int firstCol,
+                  int lastCol, const std::function<String(int)>& emptyCell);
 
 }  // namespace qelta::core_detail
 

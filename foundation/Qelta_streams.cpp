@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Exceptions.h"
 #include "Math.h"
@@ -740,6 +742,23 @@ bool StorageFitsInput(int64_t storageBytes, int64_t inputBytes) {
   constexpr int64_t kPerByte = 16, kLeftOut = int64_t{3} << 20;
   constexpr int64_t kMaxInput = (INT64_MAX - kLeftOut) / kPerByte;
   return storageBytes >= 0 && storageBytes <= kLeftOut + kPerByte * std::min(std::max<int64_t>(inputBytes, 0), kMaxInput);
+}
+
+int64_t CountedElementChars(const String& line) { return static_cast<int64_t>(line.size()) / 2; }
+
+void PadSparseRow(std::vector<std::pair<int, String>>& cells, int64_t storageBytes, int64_t& written, int firstCol,
+                  int lastCol, const std::function<String(int)>& emptyCell) {
+  for (const auto& cell : cells) written += CountedElementChars(cell.second);
+  const auto texts = static_cast<std::ptrdiff_t>(cells.size());
+  for (int c = lastCol; c >= firstCol && !StorageFitsInput(storageBytes, written); --c) {
+    String line = emptyCell(c);
+    if (line.empty()) continue;
+    written += CountedElementChars(line);
+    cells.emplace_back(c, std::move(line));
+  }
+  std::reverse(cells.begin() + texts, cells.end());
+  std::inplace_merge(cells.begin(), cells.begin() + texts, cells.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 }  // namespace core_detail

@@ -15,7 +15,10 @@
 // table and its matrix): a host that fills a table suppresses painting meanwhile
 // (SetSuppressPaint(true), fill, SetSuppressPaint(false) rebuilds once). Only the first 30 columns
 // get labels; columns without numeric cells get no figure. Painting is suppressed until the plot's
-// window exists (or the host clears SuppressPaint); until then no items are built.
+// window exists (or the host clears SuppressPaint); until then no items are built. The column labels
+// stand inside the plot, Position pixels from its bottom (left) edge, where AutoRange puts the least
+// minimum: they cover the lowest whiskers and marks unless the host widens the value range that way,
+// and names wider than their columns run into each other.
 // Use TRChart for figures of one's own, the data table's statistics for the numbers alone.
 
 #include <cstdint>

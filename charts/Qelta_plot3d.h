@@ -15,8 +15,9 @@
 // below; strongly folded surfaces may cover themselves wrongly. Pixels are kept to +-2^30. Axis ticks
 // come from CalcScalePars; labels are cut to 14 characters, and a label that would not show whole on
 // the canvas, or would overlap one already written in the same rendering (at the corner two axes
-// share), is left out. Metafile output is refused (this platform
-// has none). Use TRot3D for scattered points and lines in space.
+// share), is left out: x and y ranges that both end on a tick at that corner lose one of the two
+// labels, and a view from steeply above shrinks the z axis until its labels crowd. Metafile output is
+// refused (this platform has none). Use TRot3D for scattered points and lines in space.
 
 #include <array>
 #include <cstdint>

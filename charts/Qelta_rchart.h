@@ -50,7 +50,10 @@
 //   Smith       TSmithChart draws the impedance grid of a Smith chart under its items.
 // Limits: MaxChartLayers is 2. Item texts are Windows-1252, cut after 15 characters. Item pixels are
 // clamped to +-30000. Printing draws the control's picture in control pixels (text keeps its screen
-// height) and enlarges it onto the page; metafiles are not available.
+// height) and enlarges it onto the page; metafiles are not available. The Smith chart's resistance
+// labels stand on the real axis, under the items: data there (a curve of r = 1 through the centre, a
+// text label just beside the axis) covers them, and at detail level 1 the labels 5 and 10 crowd on a
+// unit circle much narrower than 300 pixels.
 // Use TScale for a single axis and the colour scale for a colour bar.
 
 #include <array>

@@ -13,7 +13,10 @@
 // reaches a control that is not on a shown form; painting never raises).
 // Limits: the scale keeps its maximum above its minimum; a logarithmic scale needs both ends above
 // 1e-100. Between BeginLoading and EndLoading the value, limit and threshold setters only store;
-// Loaded then puts the settings in order. Use the gauge (qeltaplot) for a straight scale.
+// Loaded then puts the settings in order. The labels stand inside the arc, where the needle's head
+// passes over them. On mlCirc360 the scale's ends meet: a maximum on a labelled tick writes its label
+// over the minimum's (0..100 writes 100 over 0); a range whose maximum lies between labelled ticks
+// keeps them apart. Use the gauge (qeltaplot) for a straight scale.
 
 #include <cstdint>
 #include <functional>

@@ -10,7 +10,10 @@
 // dirLeftward), grid lines from the base every GridDist pixels, the two frames, then the text placed
 // as the rotated label places its caption (RotatedTextOffset).
 // Limits: the bar's share (Value - Min) / (Max - Min) is clamped to 0..1; Max = Min or a NaN value
-// draws no bar. Ramp entries are interpolated with truncation (InterpolateColor).
+// draws no bar. Ramp entries are interpolated with truncation (InterpolateColor). The value text is
+// drawn in the control's font (black by default) straight over the bar, without a backing: on the
+// default bar (ramp entry 0, dark blue) it hardly reads, so a host gives the font a colour that stands
+// out where the text lies.
 
 #include <array>
 #include <functional>

@@ -8,6 +8,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <bit>
 #include <climits>
 #include <memory>
 #include <vector>
@@ -102,6 +103,20 @@ TEST(TRasterLabFont, ExtentsComeFromTheInkAndBlankGlyphsAreAsWideAsTheSpace) {
   // Descenders below the base line.
   EXPECT_NE(m.BitData['g'][11], 0u);
   EXPECT_NE(m.BitData[0xE9][1], 0u);  // e acute: its accent above the x height
+}
+
+// A diaeresis is two dots with a blank row between them and the letter: dots that touch the letter's top
+// read as part of it (Ö as O, Ü as U).
+TEST(TRasterLabFont, DiaeresisDotsStandApartFromTheirLetter) {
+  const TRDCharMatrix m = TRasterLab::CreateBitFont(nullptr);
+  for (int code : {0xC4, 0xCB, 0xCF, 0xD6, 0xDC, 0xE4, 0xEB, 0xEF, 0xF6, 0xFC, 0xFF}) {
+    int top = 0;
+    while (top < 12 && m.BitData[code][top] == 0) ++top;
+    ASSERT_LT(top + 2, 12) << code;
+    EXPECT_EQ(std::popcount(m.BitData[code][top]), 2) << code;
+    EXPECT_EQ(m.BitData[code][top + 1], 0u) << code;
+    EXPECT_NE(m.BitData[code][top + 2], 0u) << code;
+  }
 }
 
 TEST(TRasterLabFont, CharacterCodesAreWindows1252WithControlCodesAsTheSpace) {

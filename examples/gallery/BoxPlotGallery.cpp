@@ -33,15 +33,18 @@ void FillTable(TDataTable& t) {
 
 }  // namespace
 
+// The column labels stand inside the plot, near its bottom (vertical) or left (horizontal) edge: the
+// value range reaches further that way than AutoRange takes it, so no box, whisker or mark lies under
+// them, and the plots are wide enough for the names side by side.
 void BoxPlotGallery(GalleryPage& page) {
   page.Section("Box plot (qeltaplot)");
   TForm form(nullptr);
-  form.SetBounds(0, 0, 760, 330);
+  form.SetBounds(0, 0, 880, 330);
   TDataTable table(nullptr);
   for (int i = 0; i < 2; ++i) {
     auto* p = new TBoxPlot(&form);
     p->SetParent(&form);
-    p->SetBounds(10 + i * 375, 10, 365, 310);
+    p->SetBounds(10 + i * 435, 10, 425, 310);
     p->SetSuppressPaint(true);  // one rebuild for the whole setup
     if (i == 0) {
       FillTable(*p->Data);
@@ -65,6 +68,9 @@ void BoxPlotGallery(GalleryPage& page) {
     p->SetColorMedian(clRed);
     p->SetSuppressPaint(false);
     p->AutoRange(8);
+    TScaleProps* values = i == 0 ? static_cast<TScaleProps*>(p->GetScalePropsY(1)) : p->GetScalePropsX(1);
+    const double span = values->RangeHigh() - values->RangeLow();
+    values->SetRangeLow(values->RangeLow() - (i == 0 ? 0.2 : 0.35) * span);  // the labels' height, width
   }
   AddShownForm(page, form, "boxplot.png",
                "TBoxPlot over five columns (normal, wide, skewed, bimodal, twelve values): quartile boxes, whiskers "

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "Encoding.h"
 #include "Forms.h"
@@ -13,46 +12,6 @@
 
 namespace qelta::gallery {
 namespace {
-
-// The topic files as the build compiled them in: file name and text.
-struct SourceFile {
-  const char* name;
-  const char* text;
-};
-constexpr SourceFile kSources[] = {
-#include "GallerySources.inc"
-};
-
-std::vector<std::string> LinesOf(const std::string& fileName) {
-  const std::string base = std::filesystem::path(fileName).filename().string();
-  for (const SourceFile& f : kSources) {
-    if (base != f.name) continue;
-    std::vector<std::string> lines;
-    std::istringstream in(f.text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-  return {};
-}
-
-bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
-
-// The first line at or after `i` that ends a statement (its last character is ';').
-size_t StatementEnd(const std::vector<std::string>& lines, size_t i) {
-  while (i + 1 < lines.size() && (lines[i].empty() || lines[i].back() != ';')) ++i;
-  return i;
-}
-
-// The line that opens the top-level function holding line `line` (1-based): the nearest line above it that
-// starts in the first column; lines.size() when that one opens no block (the call is not in a function).
-size_t DefinitionOf(const std::vector<std::string>& lines, unsigned line) {
-  for (size_t i = std::min<size_t>(line, lines.size()); i-- > 0;) {
-    const std::string& s = lines[i];
-    if (s.empty() || s[0] == ' ' || StartsWith(s, "//")) continue;
-    return s.back() == '{' ? i : lines.size();
-  }
-  return lines.size();
-}
 
 // Text for HTML element content and attribute values.
 std::string Escaped(const std::string& text) {
@@ -76,8 +35,10 @@ constexpr const char* kStyle =
     "figure{margin:0;max-width:100%}"
     "img{border:1px solid #ddd;background:#fff;max-width:100%}"
     "figcaption{max-width:60em;margin-top:.4em;font-size:.95em}"
+    // min-width:0 lets the flex item be narrower than its longest line, which then wraps inside the panel.
     "pre{margin:0;padding:.8em;background:#f0f0f0;border:1px solid #ddd;font-size:.8em;max-width:100%;"
-    "overflow:auto;flex:1 1 32em}";
+    "min-width:0;box-sizing:border-box;white-space:pre-wrap;overflow-wrap:anywhere;overflow:auto;flex:1 1 32em}"
+    ".earlier{color:#999}";
 
 }  // namespace
 
@@ -92,28 +53,6 @@ void GalleryPage::Add(const TBitmap& picture, const std::string& file, const std
   if (sections_.empty()) Section("Pictures");
   picture.SaveToFile(Utf8ToString((folder_ / file).string()));
   sections_.back().pictures.push_back({file, caption, where});
-}
-
-std::string CodeOf(const CallSite& where, unsigned after) {
-  const std::vector<std::string> lines = LinesOf(where.file_name());
-  const size_t head = DefinitionOf(lines, where.line());
-  if (head == lines.size()) return std::string();
-  size_t end = head;  // the closing brace of the function
-  while (end < lines.size() && lines[end] != "}") ++end;
-  size_t from = head;
-  while (from > 0 && StartsWith(lines[from - 1], "//")) --from;
-  if (after > 0) from = StatementEnd(lines, after - 1) + 1;
-  size_t to = std::min(StatementEnd(lines, where.line() - 1), end);
-  const bool lastInFunction = [&] {
-    for (size_t i = to + 1; i < end; ++i)
-      if (lines[i].find("page.Add(") != std::string::npos) return false;
-    return true;
-  }();
-  if (lastInFunction) to = end;
-  std::string code = after > 0 ? "  ...\n" : "";
-  for (size_t i = from; i <= to && i < lines.size(); ++i) code += lines[i] + "\n";
-  if (!lastInFunction) code += "  ...\n";
-  return code;
 }
 
 void GalleryPage::SetLive(bool live, std::string only) {
@@ -136,13 +75,17 @@ std::filesystem::path GalleryPage::WriteIndex(const std::string& title) const {
   for (const PageSection& s : sections_) {
     html << "<h2>" << Escaped(s.title) << "</h2>\n";
     for (const GalleryPicture& p : s.pictures) {
-      const std::string function = std::string(p.where.file_name()) + ":" +
-                                   std::to_string(DefinitionOf(LinesOf(p.where.file_name()), p.where.line()));
-      const std::string code = CodeOf(p.where, lastAdd[function]);
-      lastAdd[function] = p.where.line();
+      // A helper that adds one picture per call, or a loop, reaches the same Add again: its whole code.
+      unsigned& last = lastAdd[FunctionOf(p.where)];
+      const ShownCode code = CodeOf(p.where, last < p.where.line() ? last : 0);
+      last = p.where.line();
       html << "<div class=\"entry\"><figure><img src=\"" << Escaped(p.file) << "\" alt=\"" << Escaped(p.caption)
            << "\"><figcaption>" << Escaped(p.caption) << "</figcaption></figure>\n";
-      if (!code.empty()) html << "<pre><code>" << Escaped(code) << "</code></pre>\n";
+      if (!code.own.empty()) {
+        html << "<pre><code>" << Escaped(code.uses);
+        if (!code.earlier.empty()) html << "<span class=\"earlier\">" << Escaped(code.earlier) << "</span>";
+        html << Escaped(code.own) << "</code></pre>\n";
+      }
       html << "</div>\n";
     }
   }
@@ -183,14 +126,15 @@ void ShowLive(TForm& form, const std::string& file, const std::string& caption) 
 
 }  // namespace
 
-void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption) {
+void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption,
+                  CallSite where) {
   if (page.Live()) {
     if (page.Shows(file)) ShowLive(form, file, caption);
     return;
   }
   TScriptedUser user;
   user.Show(&form);
-  page.Add(*user.Grab(&form), file, caption);
+  page.Add(*user.Grab(&form), file, caption, where);
 }
 
 }  // namespace qelta::gallery

@@ -5,8 +5,8 @@
 // Pictures of single pixels (frames, marks) are drawn at their true size and saved enlarged with
 // nearest pixels (Enlarged), so a person can count the pixels.
 // The index page shows beside each picture the code that drew it: Add notes where it was called, and
-// the page cuts that function (with the comment above it) out of the topic files, which the build
-// compiles into the gallery (GallerySources.inc).
+// the page cuts that function (with the comment above it and the helpers it calls) out of the topic
+// files, which the build compiles into the gallery (GallerySources.inc).
 
 #include <filesystem>
 #include <memory>
@@ -82,17 +82,32 @@ class GalleryPage {
   std::string only_;
 };
 
-/// The code that drew the picture: the function of its Add call with the comment above it. Where one
-/// function adds several pictures, each gets the part from the previous Add (`after`, a line number;
-/// 0 for none) to its own. Empty when the source is not known.
-std::string CodeOf(const CallSite& where, unsigned after);
+/// The code that drew a picture, cut out of its topic file (GalleryCode.cpp).
+struct ShownCode {
+  /// The file's own helpers, types and constants that the function uses, each with its comment.
+  std::string uses;
+  /// The function's lines before the picture's own part (shown dimmed): where one function adds several
+  /// pictures, the lines up to the previous Add.
+  std::string earlier;
+  /// The function of the Add call with the comment above it, or its part after the previous Add, up to
+  /// this Add ("  ..." follows when another Add comes after it) or to the function's end.
+  std::string own;
+};
+
+/// The code of the picture whose Add call stands at `where`; `after` is the line of the previous Add
+/// in the same function (0 for none). All empty when the source is not known.
+ShownCode CodeOf(const CallSite& where, unsigned after);
+/// A key of the top-level function that holds `where` (file and line); empty when none does.
+std::string FunctionOf(const CallSite& where);
 
 /// A copy of the bitmap `zoom` times larger, each pixel a zoom x zoom block (nearest pixels).
 std::unique_ptr<TBitmap> Enlarged(TBitmap& picture, int zoom);
 
-/// Shows the form (in a session of the scripted user) and adds what it shows to the page; live, shows
-/// it as a desktop window until the person closes it.
-void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption);
+/// Shows the form (in a session of the scripted user) and adds what it shows to the page, with the code
+/// around `where` (the caller's line, as for Add); live, shows it as a desktop window until the person
+/// closes it.
+void AddShownForm(GalleryPage& page, TForm& form, const std::string& file, const std::string& caption,
+                  CallSite where = CallSite::Current());
 
 /// Writes the text with its top-left at (x, y) in the colour over what is there; the brush is kept.
 void Label(TCanvas* canvas, int x, int y, const String& text, TColor color = clBlack);

@@ -18,25 +18,33 @@ TMeter* Place(TForm& form, int x, int y) {
   return m;
 }
 
+// The needles stand half-way between labelled ticks, whose labels their heads would cover, and clear of
+// the caption above the pivot of the round dials. A full
+// circle's ends meet: a scale whose maximum is a labelled tick writes it over the minimum, so the
+// mlCirc360 dial spans 0..360 degrees with labels every 100 (every 50 would put 350 beside 0).
 void Layouts(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 3 * 307 + 10, 2 * 219 + 10);
   const TMeterLayout layouts[] = {mlCirc90, mlCirc120, mlCirc180, mlCirc270, mlCirc300, mlCirc360};
   const char16_t* names[] = {u"mlCirc90", u"mlCirc120", u"mlCirc180", u"mlCirc270", u"mlCirc300", u"mlCirc360"};
+  const double values[] = {15, 25, 35, 65, 85, 330};
   for (int i = 0; i < 6; ++i) {
     TMeter* m = Place(form, 10 + (i % 3) * 307, 10 + (i / 3) * 219);
+    const double full = layouts[i] == mlCirc360 ? 360 : 100;
     m->SetMeterLayout(layouts[i]);
-    m->SetMeterMaxValue(100);
-    m->SetThresholdHigh(80);
-    m->SetThresholdLow(20);
-    m->SetMeterNrTicks(5);
+    m->SetMeterMaxValue(full);
+    m->SetThresholdHigh(0.8 * full);
+    m->SetThresholdLow(0.2 * full);
+    m->SetMeterNrTicks(full == 360 ? 3 : 5);
     m->SetMeterDecPlaces(0);
     m->SetScaleBkVisible(true);
     m->SetScaleBkWidth(8);
     m->SetCaption(names[i]);
-    m->SetValue(15 * (i + 1));
+    m->SetValue(values[i]);
   }
-  AddShownForm(page, form, "meter-layouts.png", "Meter layouts, 0..100 with zones at 20 and 80 (values 15 to 90)");
+  AddShownForm(page, form, "meter-layouts.png",
+               "Meter layouts, 0..100 with zones at 20 and 80 (values 15 to 85); mlCirc360 over 0..360 degrees, "
+               "zones at 72 and 288, value 330");
 }
 
 // An anchor cap of our own: a ringed disc on black, which the meter leaves see-through.
@@ -85,7 +93,7 @@ void Scales(GalleryPage& page) {
   log->SetMeterDecPlaces(0);
   log->SetMeterShortTicks(false);
   log->SetCaption(u"Hz");
-  log->SetValue(42);
+  log->SetValue(150);  // clear of the labels and the caption
 
   TMeter* anchored = Place(form, 624, 10);  // the pivot under a picture
   anchored->SetMeterLayout(mlCirc180);

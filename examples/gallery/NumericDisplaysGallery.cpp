@@ -85,24 +85,43 @@ void SevenSegments(GalleryPage& page) {
   AddShownForm(page, form, "sevenseg-captions.png", "TSevenSeg captions in red and in green");
 }
 
+// Captions every 45 degrees (at 30 the numbers near the common point touch). Turned about their left or
+// right ends they fan out around one point; turned about their centres they would all cover that point,
+// so each of those, shorter, has a cell of its own with its reference point in the cell's centre
+// (AutoCenter).
 void RotatedLabels(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 3 * 230 + 10, 2 * 230 + 10);
   form.SetColor(clWhite);
   const TAlignment alignments[] = {taLeftJustify, taCenter, taRightJustify};
-  for (int k = 0; k < 6; ++k)
-    for (int angle = 0; angle < 360; angle += 30) {
+  for (int k = 0; k < 6; ++k) {
+    const int left = 10 + (k % 3) * 230, top = 10 + (k / 3) * 230;
+    auto* panel = new TRotLab(&form);  // the panel's frame, without a caption
+    panel->SetParent(&form);
+    panel->SetBounds(left, top, 220, 220);
+    panel->SetCaption(u"");
+    panel->SetFrameStyle(fsLowered);
+    for (int angle = 0; angle < 360; angle += 45) {
       auto* lab = new TRotLab(&form);
       lab->SetParent(&form);
-      lab->SetBounds(10 + (k % 3) * 230, 10 + (k / 3) * 230, 220, 220);
-      lab->SetFrameStyle(angle == 0 ? fsLowered : fsNone);
+      const bool centred = alignments[k % 3] == taCenter;
+      if (centred) {
+        const int cell = angle / 45;  // 4 x 2 cells of 55 x 110 pixels
+        lab->SetBounds(left + (cell % 4) * 55, top + (cell / 4) * 110, 55, 110);
+        lab->SetAutoCenter(true);
+      } else {
+        lab->SetBounds(left, top, 220, 220);
+      }
+      lab->SetFrameStyle(fsNone);
       lab->SetAlignment(alignments[k % 3]);
       lab->SetAntiAlias(k < 3);
       lab->SetTextAngle(angle);
-      lab->SetCaption(u"— " + IntToStr(angle) + u"° —");
+      lab->SetCaption(centred ? IntToStr(angle) + u"°" : u"— " + IntToStr(angle) + u"° —");
     }
+  }
   AddShownForm(page, form, "rotlab-angles.png",
-               "TRotLab every 30 degrees around the centre: left end, centre, right end; smoothed (top) and not");
+               "TRotLab every 45 degrees: about the left end, about the centre (each in its own cell), about the "
+               "right end; smoothed (top) and not");
 }
 
 }  // namespace

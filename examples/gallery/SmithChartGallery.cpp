@@ -12,8 +12,10 @@
 namespace qelta::gallery {
 namespace {
 
-// Marks at a few normalised loads r + jx, labelled, and the curve of z = 1 + j(w - 1/w) (a series
-// resonant circuit) for w from 0.2 to 5.
+// Marks at a few normalised loads r + jx, labelled on the side away from the real axis (where the
+// resistance labels stand), and the curve of z = 1.3 + j(w - 1/w) (a series resonant circuit) for w from
+// 0.2 to 5: it crosses the real axis at 0.13, between the labels 1 and 1.2 (a curve of r = 1 would
+// cover the label 1 at the centre).
 void Impedances(TSmithChart* s) {
   struct TLoad {
     double r, x;
@@ -24,13 +26,15 @@ void Impedances(TSmithChart* s) {
   for (const TLoad& l : loads) {
     const double gr = TSmithChart::CalcReflectionReal(l.r, l.x), gi = TSmithChart::CalcReflectionImag(l.r, l.x);
     s->MarkAt(gr, gi, 24);
-    s->AddTextLabel(gr, gi + 0.08, clMaroon, l.name, 0);
+    const bool above = l.x > 0;
+    const int n = s->AddTextLabel(gr, gi + (above ? 0.08 : -0.08), clMaroon, l.name, 0);
+    s->GetFTextLabel(n)->SetVerticalAlignment(above ? vaBottom : vaTop);  // the point is the label's edge
   }
   s->SetDataColor(clBlue);
   s->SetLineWidth(2);
   for (int i = 0; i <= 200; ++i) {
     const double w = 0.2 * std::pow(25.0, i / 200.0), x = w - 1 / w;
-    const double gr = TSmithChart::CalcReflectionReal(1, x), gi = TSmithChart::CalcReflectionImag(1, x);
+    const double gr = TSmithChart::CalcReflectionReal(1.3, x), gi = TSmithChart::CalcReflectionImag(1.3, x);
     if (i == 0) {
       s->MoveTo(gr, gi);
     } else {
@@ -49,9 +53,13 @@ TSmithChart* PlaceSmith(TForm& form, int size, const char16_t* caption) {
   return s;
 }
 
+// The unit circle as wide as level 1 allows (300 pixels): the labels 5 and 10 near the rim, 0.15 apart,
+// crowd on a smaller one.
 void SmallSmith(GalleryPage& page) {
   TForm form(nullptr);
-  PlaceSmith(form, 340, u"detail level 1");
+  TSmithChart* s = PlaceSmith(form, 400, u"detail level 1");
+  s->SetRangeXLow(-1.15);
+  s->SetRangeXHigh(1.15);
   AddShownForm(page, form, "smith-level1.png",
                "TSmithChart, unit circle under 300 pixels: only 0, 0.2, 0.5, 1, 2, 5 and 10 are labelled");
 }

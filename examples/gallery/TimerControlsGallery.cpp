@@ -33,6 +33,8 @@ void DotMatrixLabels(GalleryPage& page) {
                "TRasterLab: built-in font in rdbmOn, DejaVu Sans rasterised in rdbmRaster, rdbmOff");
 }
 
+// The value text stands on the bar's darker half: white and bold there (the default black hardly reads
+// on a dark bar).
 void ProgressBars(GalleryPage& page) {
   TForm form(nullptr);
   form.SetBounds(0, 0, 330, 3 * 36 + 10);
@@ -47,7 +49,9 @@ void ProgressBars(GalleryPage& page) {
     bar->SetColorMax(0x0000FF);
     bar->SetGridDist(20);
     bar->SetValue(65);
-    bar->SetTextPosX(160);
+    bar->SetTextPosX(155);  // the text's centre, half-way between two grid lines
+    bar->Font()->SetColor(clWhite);
+    bar->Font()->SetStyle({fsBold});
   }
   AddShownForm(page, form, "progbar-mappings.png", "TProgBar at 65 %: cgmCover, cgmStretch, cgmMove");
 }

@@ -13,7 +13,9 @@
 namespace qelta::gallery {
 namespace {
 
-// Two Gaussian peaks of heights 1 and 0.6 over a 30 x 30 grid.
+// Two Gaussian peaks of heights 1 and 0.6 over a 30 x 30 grid, its columns and rows at 0..29: the far
+// ends carry no tick label, so the corner the x and y axes share never holds two of them (one would be
+// left out).
 void FillTwoPeaks(TPlot3D& plot) {
   TMatrix* grid = plot.GridMat();
   plot.SetSuppressPaint(true);  // one scan of the grid, one repaint
@@ -23,22 +25,25 @@ void FillTwoPeaks(TPlot3D& plot) {
       const double x = (c - 15.5) / 5, y = (r - 15.5) / 5;
       grid->SetVal(c, r, std::exp(-((x - 1) * (x - 1) + (y - 1) * (y - 1))) + 0.6 * std::exp(-((x + 1.2) * (x + 1.2) + (y + 0.8) * (y + 0.8)) * 1.5));
     }
-  plot.SetRange(1, 30, 1, 30, 0, 1);
+  plot.SetRange(0, 29, 0, 29, 0, 1);
   plot.SetColorScaleLow(0);
   plot.SetColorScaleHigh(1);
   plot.SetSuppressPaint(false);
 }
 
+// A plot small enough in its 320 x 250 window that every tick label shows whole in every view the
+// rotation below reaches (a label that would be cut is left out).
 TPlot3D* NewPlot(TForm& form, int x, int y) {
   auto* plot = new TPlot3D(&form);
   plot->SetBounds(x, y, 320, 250);
   plot->SetParent(&form);
-  plot->SetMagnification(0.45);
+  plot->SetMagnification(0.4);
   plot->SetViewAngles(60, 25);
-  plot->SetMinTickX(2);  // ticks 10, 20, 30 without decimals
+  plot->SetMinTickX(2);  // ticks 0, 10, 20 without decimals
   plot->SetMinTickY(2);
   plot->SetDecPlaceX(0);
   plot->SetDecPlaceY(0);
+  plot->SetDecPlaceZ(1);  // 0.2, not 0.20
   plot->SetLabDistX(28);
   plot->SetLabDistY(28);
   plot->SetLabDistZ(45);  // right of the tick labels
@@ -87,12 +92,13 @@ void Rotation(GalleryPage& page) {
   user.MoveTo(plot, 160, 125);  // hovering sets the drag anchors
   user.Press(plot, 160, 125);
   for (int step = 1; step <= 3; ++step) {
-    user.MoveTo(plot, 160 - 20 * step, 125 + 8 * step);  // turn about z, tilt a little
+    user.MoveTo(plot, 160 - 20 * step, 125 + 3 * step);  // turn about z, tilt a little: seen from above,
+                                                         // the z axis shrinks and its labels crowd
     strip.Canvas()->Draw(320 * step, 0, user.Grab(plot).get());
   }
-  user.Release(plot, 100, 149);
+  user.Release(plot, 100, 134);
   page.Add(strip, "plot3d-rotation.png",
-           "A drag by the scripted user (maRotate): pressed at the centre, moved 20 px left and 8 px down per picture; "
+           "A drag by the scripted user (maRotate): pressed at the centre, moved 20 px left and 3 px down per picture; "
            "each step turns the view by 360 x dx / Width and tilts it by 360 x dy / Height");
 }
 

@@ -128,8 +128,8 @@ void BM_AddTowns(benchmark::State& state) {
   state.counters["ours_us_per_add"] = t.ours / state.iterations() / n * 1e6;
 }
 BENCHMARK(BM_AddTowns)->Args({5000, 0})->Args({5000, 1})->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
-// Ten times as many, once: the cost of an add stays flat as the file grows.
-BENCHMARK(BM_AddTowns)->Args({50000, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Four times as many, once: the cost of an add stays flat as the file grows.
+BENCHMARK(BM_AddTowns)->Args({20000, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // --- a database of 10^6 towns, written directly in the file format -------------------------------------------
 

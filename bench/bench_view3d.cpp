@@ -3,7 +3,7 @@
 //    (antialiasing off) filling and outlining the same projected quads in the same colours;
 //  - filling a 300 x 300 grid by SetVal with painting on, beside the same fill of a bare TMatrix;
 //  - hover tests over 300 x 300 cells, beside a plain loop over the same quads;
-//  - TRot3D: 10^6 appends beside std::vector::push_back; MakeVisible (hidden, and with its repaint)
+//  - TRot3D: 2 x 10^5 appends beside std::vector::push_back; MakeVisible (hidden, and with its repaint)
 //    of 10^5 lines beside Eigen rotating and projecting the same points; the nearest-item queries
 //    over 10^6 objects beside plain loops.
 
@@ -141,22 +141,23 @@ BENCHMARK(BM_Plot3DHover_vs_PlainLoop)->UseManualTime()->Iterations(5)->Unit(ben
 
 // --- TRot3D ----------------------------------------------------------------------------------------
 
-// 10^6 appends beside std::vector::push_back of the same items.
+// 2 x 10^5 appends beside std::vector::push_back of the same items.
 void BM_Rot3DAppend_vs_Vector(benchmark::State& state) {
+  constexpr int kItems = 200000;
   qelta::bench::RunSideBySide(
       state,
-      [] {
+      [&] {
         TRot3D d(nullptr);
-        for (int i = 0; i < 1000000; ++i) d.Drawto(i, i, i);
+        for (int i = 0; i < kItems; ++i) d.Drawto(i, i, i);
         benchmark::DoNotOptimize(d.NumItems());
       },
-      [] {
+      [&] {
         std::vector<Tr3ChartItem> v;
-        for (int i = 0; i < 1000000; ++i)
+        for (int i = 0; i < kItems; ++i)
           v.push_back({.x = double(i), .y = double(i), .z = double(i), .ItemKind = Tr3Item::tkLineto, .marklw = 1});
         benchmark::DoNotOptimize(v.data());
       });
-  state.SetItemsProcessed(int64_t(state.iterations()) * 1000000);
+  state.SetItemsProcessed(int64_t(state.iterations()) * kItems);
 }
 BENCHMARK(BM_Rot3DAppend_vs_Vector)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -117,26 +117,47 @@ def uses_openblas(program):
     return False
 
 
+def item_text(body):
+    """A list item of a source comment: '- text' gives text; 'name   text' or 'BM_name text' gives `name`: text."""
+    if body.startswith('- '):
+        return body[2:]
+    named = re.match(r'(\S+)\s{2,}(.*)', body) or re.match(r'(BM_\S+)\s(.*)', body)
+    return f'`{named.group(1)}`: {named.group(2)}' if named else body
+
+
 def description(program):
-    """The opening comment of the program's source, as Markdown lines (bullets and indented lines kept)."""
+    """The opening comment of the program's source as Markdown blocks: prose paragraphs, and list items for its
+    '- ' lines and its indented 'name   text' lines (deeper-indented lines continue the item above)."""
     source = ROOT / 'bench' / f'{program}.cpp'
     try:
         lines = source.read_text().splitlines()
     except OSError:
         return []
-    out = []
+    blocks, item_indent = [], None  # blocks: [kind, text]; item_indent: the indent of the open item
     for line in lines:
         if not line.startswith('//'):
             break
         text = line[2:].rstrip()
         body = text.strip()
         if not body:
+            item_indent = None
             continue
-        starts_item = body.startswith('- ') or text.startswith('   ')
-        if out and not starts_item:
-            out[-1] += ' ' + body
+        indent = len(text) - len(text.lstrip())
+        if item_indent is not None and indent > item_indent + 1:
+            blocks[-1][1] += ' ' + body
+        elif body.startswith('- ') or indent >= 2:
+            item_indent = indent
+            blocks.append(['item', item_text(body)])
+        elif blocks and blocks[-1][0] == 'prose' and item_indent is None:
+            blocks[-1][1] += ' ' + body
         else:
-            out.append(body)
+            item_indent = None
+            blocks.append(['prose', body])
+    out = []
+    for i, (kind, text) in enumerate(blocks):
+        out.append(('- ' if kind == 'item' else '') + text)
+        if kind == 'prose' or i + 1 == len(blocks) or blocks[i + 1][0] != 'item':
+            out.append('')
     return out
 
 
@@ -230,9 +251,7 @@ def page(build, programs, results, times, failed, kernel, load):
         out.append(f'| [{program}](#{program}){status} | {len(rows)} | {compared} | {wall:.1f} s | {cpu:.1f} s |')
     for program in programs:
         out += ['', f'## {program}', '']
-        for line in description(program):
-            out.append(('- ' + line[2:]) if line.startswith('- ') else line)
-            out.append('')
+        out += description(program)
         if program in failed:
             out += [f'**The program failed: {failed[program]}.**', '']
         if program in results:

@@ -61,10 +61,14 @@ docs: deps
 	./build/examples/gallery/gallery build-docs/gallery >/dev/null
 	python3 scripts/make-docs.py build-docs/gallery build-docs
 
+# Builds the benchmarks (build-bench/, Release), runs each once and writes docs/performance.md from that run
+# (scripts/bench-report.py). BENCH_ONLY="bench_a bench_b" runs only those and writes build-bench/performance.md.
+BENCH_ONLY ?=
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELTA_BUILD_BENCH=ON -DQELTA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQELTA_BUILD_BENCH=ON -DQELTA_BUILD_TESTS=OFF \
+	  -DQELTA_BUILD_EXAMPLES=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
-	@for b in build-bench/bench/bench_*; do echo "== $$b"; $$b; done
+	python3 scripts/bench-report.py build-bench $(if $(BENCH_ONLY),-o build-bench/performance.md --only $(BENCH_ONLY),-o docs/performance.md)
 
 # Installs into build/stage and builds host programs against it as a user would (see the script).
 consumer-check: build

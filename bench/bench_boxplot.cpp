@@ -1,7 +1,7 @@
 // The box plot: 50 columns x 10^5 rows of normal numbers, CommitChangedData + CreateChart (the
 // table's statistics per column, then the items) beside the same statistics of each column taken
 // with std::nth_element on a copy (minimum, maximum, mean, the three quartiles, the 10th and 90th
-// percentiles at the table's positions); and filling 10^4 cells of a 10 x 1000 table through
+// percentiles at the table's positions); and filling 10^3 cells of a 10 x 100 table through
 // SetElem with painting enabled (every SetElem rebuilds and paints, twice) beside the same fill with
 // painting suppressed and one rebuild at the end.
 
@@ -72,10 +72,10 @@ void BM_BoxPlotStatistics_vs_NthElement(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(sum);
 }
-BENCHMARK(BM_BoxPlotStatistics_vs_NthElement)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BoxPlotStatistics_vs_NthElement)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_FillPainting_vs_FillSuppressed(benchmark::State& state) {
-  constexpr int kColumns = 10, kRows = 1000;
+  constexpr int kColumns = 10, kRows = 100;
   TBenchBoxPlot plot(kColumns, kRows);
   const auto fill = [&](double offset) {
     for (int c = 1; c <= kColumns; ++c)
@@ -89,6 +89,6 @@ void BM_FillPainting_vs_FillSuppressed(benchmark::State& state) {
         plot.SetSuppressPaint(false);
       });
 }
-BENCHMARK(BM_FillPainting_vs_FillSuppressed)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FillPainting_vs_FillSuppressed)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

@@ -389,9 +389,9 @@ void BM_OptimizeShape(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_OptimizeShape)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SubSearch)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MassSearch)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadSD)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Rings)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cage)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OptimizeShape)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubSearch)->Arg(0)->Arg(1)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MassSearch)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSD)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rings)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cage)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Iterations(500)->Unit(benchmark::kMicrosecond);

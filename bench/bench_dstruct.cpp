@@ -1,9 +1,10 @@
 // Container speed: the string array at report-list scale (10^6 rows x 5 columns of 10-40
-// characters: fill, sort on a column beside std::sort of the same keys, 10^5 binary finds,
-// garbage collection after rewriting half of the cells) and the bit field on 10^8 bits
+// characters: fill beside a std::vector<std::string>, sort on a column beside std::sort of the same
+// keys, 10^5 binary finds beside std::lower_bound, garbage collection after rewriting half of the
+// cells beside copying the live texts into one fresh buffer) and the bit field on 10^8 bits
 // (count and combine beside plain std::popcount and word loops); the associative array reading
-// 10^6 entries beside std::unordered_map. Heavy cases run once per
-// invocation; counters give seconds and bytes per cell.
+// 10^6 entries beside std::unordered_map. Every row times both sides in each iteration
+// (bench/SideBySide.h); counters give bytes per cell.
 
 #include <benchmark/benchmark.h>
 
@@ -90,49 +91,6 @@ TStringArray& SharedTable() {
 
 // [SECTION] string array
 
-void BM_StringArray_Fill(benchmark::State& state) {
-  Texts();
-  for (auto _ : state) {
-    TStringArray a(nullptr);
-    FillTable(a, 0);
-    state.PauseTiming();
-    CellCounters(state, a);
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kRows * kCols);
-}
-BENCHMARK(BM_StringArray_Fill)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-void BM_StringArray_Sort(benchmark::State& state) {
-  TStringArray& a = SharedTable();
-  for (auto _ : state) {
-    state.PauseTiming();
-    a.UnSort();
-    state.ResumeTiming();
-    a.Sort(2, 0, true);
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
-}
-BENCHMARK(BM_StringArray_Sort)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// Anchor: std::sort of the row numbers by the same lower-cased keys.
-void BM_StdSort_SameKeys(benchmark::State& state) {
-  TStringArray& a = SharedTable();
-  std::vector<std::string> keys(kRows + 1);
-  for (int r = 1; r <= kRows; ++r) {
-    keys[size_t(r)] = a.GetString(2, r);
-    for (char& c : keys[size_t(r)]) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  }
-  std::vector<int> order(kRows);
-  for (auto _ : state) {
-    for (int r = 0; r < kRows; ++r) order[size_t(r)] = r + 1;
-    std::sort(order.begin(), order.end(), [&](int x, int y) { return keys[size_t(x)] < keys[size_t(y)]; });
-    benchmark::DoNotOptimize(order.data());
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
-}
-BENCHMARK(BM_StdSort_SameKeys)->Unit(benchmark::kMillisecond)->Iterations(1);
-
 // Side by side with what a user would write instead: a std::vector<std::string> of the same cells
 // (rows of five), filled with the same texts; sorted through a row index by column 2 with std::sort
 // and a comparator that ignores the case of A-Z as TStringArray.Sort does.
@@ -152,19 +110,19 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 void BM_StringArray_FillSideBySide(benchmark::State& state) {
   Texts();
-  qelta::bench::TSideBySide t;
-  for (auto _ : state) {
-    std::unique_ptr<TStringArray> a;
-    std::vector<std::string> v;
-    const double ours = qelta::bench::Seconds([&] {
-      a = std::make_unique<TStringArray>(nullptr);
-      FillTable(*a, 0);
-    });
-    t.Add(state, ours, qelta::bench::Seconds([&] { v = FillVector(); }));
-  }
-  t.Report(state);
+  std::unique_ptr<TStringArray> a;
+  std::vector<std::string> v;
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        a = std::make_unique<TStringArray>(nullptr);
+        FillTable(*a, 0);
+      },
+      [&] { v = FillVector(); });
+  CellCounters(state, *a);
+  state.SetItemsProcessed(int64_t(state.iterations()) * kRows * kCols);
 }
-BENCHMARK(BM_StringArray_FillSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StringArray_FillSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_StringArray_SortSideBySide(benchmark::State& state) {
   TStringArray& a = SharedTable();
@@ -181,60 +139,80 @@ void BM_StringArray_SortSideBySide(benchmark::State& state) {
     }));
   }
   t.Report(state);
+  state.SetItemsProcessed(int64_t(state.iterations()) * kRows);
 }
-BENCHMARK(BM_StringArray_SortSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StringArray_SortSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_StringArray_BinaryFind(benchmark::State& state) {
+// 10^5 finds in the sorted column beside std::lower_bound in a sorted vector of the same lower-cased texts.
+void BM_StringArray_BinaryFind_vs_LowerBound(benchmark::State& state) {
   TStringArray& a = SharedTable();
   a.Sort(3, 0, true);
-  TGen g{7};
-  std::vector<std::string> wanted(kFinds);
-  for (auto& w : wanted) w = a.GetString(3, int(g.Next() % kRows) + 1);
-  int found = 0;
-  for (auto _ : state) {
-    for (const auto& w : wanted) {
-      int row = 0;
-      found += a.FindCellInSortedColumn(w, false, 3, -1, -1, true, row) ? 1 : 0;
-    }
-  }
-  state.counters["found"] = found;
-  state.SetItemsProcessed(int64_t(state.iterations()) * kFinds);
-}
-BENCHMARK(BM_StringArray_BinaryFind)->Unit(benchmark::kMillisecond);
-
-// Anchor: std::lower_bound in a sorted vector of the same lower-cased texts.
-void BM_StdLowerBound_SameKeys(benchmark::State& state) {
   std::vector<std::string> keys;
   for (int r = 1; r <= kRows; ++r) keys.push_back(std::string(Texts().Cell(size_t(r - 1) * kCols + 2)));
   for (auto& k : keys)
     for (char& c : k) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
   std::sort(keys.begin(), keys.end());
   TGen g{7};
-  std::vector<std::string> wanted(kFinds);
-  for (auto& w : wanted) w = keys[g.Next() % kRows];
-  int found = 0;
-  for (auto _ : state)
-    for (const auto& w : wanted) found += std::lower_bound(keys.begin(), keys.end(), w) != keys.end() ? 1 : 0;
+  std::vector<std::string> wanted(kFinds), lowered(kFinds);
+  for (int i = 0; i < kFinds; ++i) {
+    const uint64_t r = g.Next() % kRows;
+    wanted[size_t(i)] = a.GetString(3, int(r) + 1);
+    lowered[size_t(i)] = keys[r];
+  }
+  int found = 0, foundStd = 0;
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        found = 0;
+        for (const auto& w : wanted) {
+          int row = 0;
+          found += a.FindCellInSortedColumn(w, false, 3, -1, -1, true, row) ? 1 : 0;
+        }
+      },
+      [&] {
+        foundStd = 0;
+        for (const auto& w : lowered) foundStd += std::lower_bound(keys.begin(), keys.end(), w) != keys.end() ? 1 : 0;
+      });
   state.counters["found"] = found;
+  if (found != foundStd) state.SkipWithError("the two searches found different numbers of cells");
   state.SetItemsProcessed(int64_t(state.iterations()) * kFinds);
 }
-BENCHMARK(BM_StdLowerBound_SameKeys)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StringArray_BinaryFind_vs_LowerBound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Compacting the pages after every other row was rewritten, beside a plain loop copying the same live
+// texts into one fresh buffer (with their offsets). The filling is not timed.
 void BM_StringArray_GarbageCollection(benchmark::State& state) {
+  std::unique_ptr<TStringArray> a;
+  std::vector<std::string> live;
+  std::string blob;
+  std::vector<uint32_t> start;
+  qelta::bench::TSideBySide t;
   for (auto _ : state) {
-    state.PauseTiming();
-    TStringArray a(nullptr);
-    FillTable(a, 0);
-    FillTable(a, 4711, 2);  // rewrites every other row
-    state.counters["pages_before"] = a.NumBuffers();
-    state.ResumeTiming();
-    a.GarbageCollection();
-    state.PauseTiming();
-    CellCounters(state, a);
-    state.ResumeTiming();
+    a = std::make_unique<TStringArray>(nullptr);
+    FillTable(*a, 0);
+    FillTable(*a, 4711, 2);  // rewrites every other row
+    if (live.empty()) {
+      for (int r = 1; r <= a->NrOfRows(); ++r)
+        for (int c = 0; c <= a->NrOfColumns(); ++c) live.push_back(a->GetString(c, r));
+    }
+    state.counters["pages_before"] = a->NumBuffers();
+    const double ours = qelta::bench::Seconds([&] { a->GarbageCollection(); });
+    t.Add(state, ours, qelta::bench::Seconds([&] {
+      std::string fresh;
+      std::vector<uint32_t> at;
+      at.reserve(live.size());
+      for (const std::string& s : live) {
+        at.push_back(uint32_t(fresh.size()));
+        fresh.append(s).push_back('\0');
+      }
+      blob.swap(fresh);
+      start.swap(at);
+    }));
   }
+  t.Report(state);
+  CellCounters(state, *a);
 }
-BENCHMARK(BM_StringArray_GarbageCollection)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_StringArray_GarbageCollection)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // [SECTION] bit field
 
@@ -269,43 +247,36 @@ TBitData& Bits() {
 
 void SetBitBytes(benchmark::State& state) { state.SetBytesProcessed(int64_t(state.iterations()) * (kBits / 8)); }
 
-void BM_BitFld_Count(benchmark::State& state) {
+void BM_BitFld_Count_vs_Popcount(benchmark::State& state) {
   const TBitData& d = Bits();
-  for (auto _ : state) benchmark::DoNotOptimize(d.a.CountTrueBits());
+  int64_t ours = 0, plain = 0;
+  qelta::bench::RunSideBySide(
+      state, [&] { ours = d.a.CountTrueBits(); },
+      [&] {
+        plain = 0;
+        for (uint64_t w : d.wa) plain += std::popcount(w);
+        benchmark::DoNotOptimize(plain);
+      });
+  if (ours != plain) state.SkipWithError("the counts differ");
   SetBitBytes(state);
 }
-BENCHMARK(BM_BitFld_Count)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitFld_Count_vs_Popcount)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-void BM_Popcount_Words(benchmark::State& state) {
-  const TBitData& d = Bits();
-  for (auto _ : state) {
-    int64_t n = 0;
-    for (uint64_t w : d.wa) n += std::popcount(w);
-    benchmark::DoNotOptimize(n);
-  }
-  SetBitBytes(state);
-}
-BENCHMARK(BM_Popcount_Words)->Unit(benchmark::kMillisecond);
-
-void BM_BitFld_CombineXor(benchmark::State& state) {
+void BM_BitFld_CombineXor_vs_Words(benchmark::State& state) {
   TBitData& d = Bits();
-  for (auto _ : state) {
-    d.a.CombineWith(&d.b, qelta::loXOR);
-    benchmark::ClobberMemory();
-  }
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        d.a.CombineWith(&d.b, qelta::loXOR);
+        benchmark::ClobberMemory();
+      },
+      [&] {
+        for (size_t i = 0; i < d.wa.size(); ++i) d.wa[i] ^= d.wb[i];
+        benchmark::ClobberMemory();
+      });
   SetBitBytes(state);
 }
-BENCHMARK(BM_BitFld_CombineXor)->Unit(benchmark::kMillisecond);
-
-void BM_Words_Xor(benchmark::State& state) {
-  TBitData& d = Bits();
-  for (auto _ : state) {
-    for (size_t i = 0; i < d.wa.size(); ++i) d.wa[i] ^= d.wb[i];
-    benchmark::ClobberMemory();
-  }
-  SetBitBytes(state);
-}
-BENCHMARK(BM_Words_Xor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BitFld_CombineXor_vs_Words)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // The associative array reading 10^6 entries from its XML element (every entry added through Add,
 // which searches the keys first) beside std::unordered_map taking the same keys and values.
@@ -316,29 +287,27 @@ std::string AssocXml(int n) {
   return xml + "</assocarray>\r\n";
 }
 
-void BM_AssocArray_ReadXml(benchmark::State& state) {
+void BM_AssocArray_ReadXml_vs_UnorderedMap(benchmark::State& state) {
   const std::string xml = AssocXml(kRows);
-  for (auto _ : state) {
-    qelta::TMemoryStream s;
-    s.Write(xml.data(), int64_t(xml.size()));
-    s.SetPosition(0);
-    qelta::TAssocArray a(nullptr);
-    benchmark::DoNotOptimize(a.ReadFromXMLStream(s, u""));
-  }
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        qelta::TMemoryStream s;
+        s.Write(xml.data(), int64_t(xml.size()));
+        s.SetPosition(0);
+        qelta::TAssocArray a(nullptr);
+        benchmark::DoNotOptimize(a.ReadFromXMLStream(s, u""));
+      },
+      [&] {
+        std::unordered_map<std::u16string, int> m;
+        for (int i = 0; i < kRows; ++i) {
+          const std::string k = "key" + std::to_string(i);
+          m.emplace(std::u16string(k.begin(), k.end()), i);
+        }
+        benchmark::DoNotOptimize(m.size());
+      });
 }
-BENCHMARK(BM_AssocArray_ReadXml)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-void BM_StdUnorderedMap_SameEntries(benchmark::State& state) {
-  for (auto _ : state) {
-    std::unordered_map<std::u16string, int> m;
-    for (int i = 0; i < kRows; ++i) {
-      const std::string k = "key" + std::to_string(i);
-      m.emplace(std::u16string(k.begin(), k.end()), i);
-    }
-    benchmark::DoNotOptimize(m.size());
-  }
-}
-BENCHMARK(BM_StdUnorderedMap_SameEntries)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AssocArray_ReadXml_vs_UnorderedMap)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

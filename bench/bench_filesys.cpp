@@ -1,8 +1,6 @@
 // FileCopyFeedBk (8192-byte blocks with a feedback per block) beside the kernel's copy_file_range on the same
-// 256 MiB file in the temporary folder, three copies each, alternating, the page cache warm. Reports
-//   qelta_ms, kernel_ms  milliseconds per copy,
-//   qelta_MBps           MiB copied per second by FileCopyFeedBk,
-//   ratio                qelta_ms / kernel_ms (goal: within 2).
+// 256 MiB file in the temporary folder, one copy each per iteration (bench/SideBySide.h), the page cache
+// warm. Goal: a ratio within 2.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,18 +8,17 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Encoding.h"
 #include "Qelta_filesys.h"
+#include "SideBySide.h"
 
 namespace {
 
 constexpr int64_t kFileSize = int64_t{256} << 20;
-constexpr int kCopies = 3;
 
 std::string TempBase() {
   const char* base = std::getenv("TMPDIR");
@@ -53,14 +50,6 @@ bool KernelCopy(const std::string& from, const std::string& to) {
   return ok;
 }
 
-template <typename F>
-double Ms(F f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count();
-}
-
 void BM_FileCopy256MiB(benchmark::State& state) {
   const std::string dir = TempBase() + "/qelta-bench-copy-" + std::to_string(::getpid());
   ::mkdir(dir.c_str(), 0700);
@@ -70,31 +59,23 @@ void BM_FileCopy256MiB(benchmark::State& state) {
     return;
   }
   int64_t feedbacks = 0;
-  double q = 0, k = 0;
-  bool ok = true;
-  for (auto _ : state) {
-    ok = KernelCopy(src, b);  // warms the page cache
-    for (int i = 0; i < kCopies; ++i) {
-      q += Ms([&] {
+  bool ok = KernelCopy(src, b);  // warms the page cache
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
         ok = ok && qelta::FileCopyFeedBk(qelta::Utf8ToString(src), qelta::Utf8ToString(a), false,
                                          [&](int64_t, int64_t) { ++feedbacks; }) == 0;
-      });
-      k += Ms([&] { ok = ok && KernelCopy(src, b); });
-    }
-  }
+      },
+      [&] { ok = ok && KernelCopy(src, b); });
   for (const std::string& f : {src, a, b}) ::unlink(f.c_str());
   ::rmdir(dir.c_str());
   if (!ok) state.SkipWithError("a copy failed");
-  const double n = static_cast<double>(state.iterations()) * kCopies;
-  state.counters["qelta_ms"] = q / n;
-  state.counters["kernel_ms"] = k / n;
-  state.counters["qelta_MBps"] = 256.0 / (q / n / 1000.0);
-  state.counters["ratio"] = q / k;
-  state.counters["feedbacks"] = static_cast<double>(feedbacks) / n;
+  state.SetBytesProcessed(int64_t(state.iterations()) * kFileSize);
+  state.counters["feedbacks"] = static_cast<double>(feedbacks) / static_cast<double>(state.iterations());
 }
 
 }  // namespace
 
-BENCHMARK(BM_FileCopy256MiB)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FileCopy256MiB)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

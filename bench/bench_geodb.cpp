@@ -127,14 +127,9 @@ void BM_AddTowns(benchmark::State& state) {
   t.Report(state);
   state.counters["ours_us_per_add"] = t.ours / state.iterations() / n * 1e6;
 }
-BENCHMARK(BM_AddTowns)
-    ->Args({10000, 0})
-    ->Args({10000, 1})
-    ->Args({100000, 1})
-    ->Args({100000, 0})
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddTowns)->Args({5000, 0})->Args({5000, 1})->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Four times as many, once: the cost of an add stays flat as the file grows.
+BENCHMARK(BM_AddTowns)->Args({20000, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // --- a database of 10^6 towns, written directly in the file format -------------------------------------------
 
@@ -258,7 +253,7 @@ void BM_ClosestLatLow1e6(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(sum);
 }
-BENCHMARK(BM_ClosestLatLow1e6)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ClosestLatLow1e6)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // --- retrieving ----------------------------------------------------------------------------------------------
 
@@ -271,7 +266,7 @@ void BM_RetrievePolygon1e6(benchmark::State& state) {
   db.SetDBName(qelta::Utf8ToString(dir / "river"));
   db.AddRiver("long river", river, 0, 0, 0, 0, 0, 0, 0, 0, 0);
   const std::string data = dir / "river.qeltagdd";
-  qelta::TgdbPolygon back;
+  qelta::TgdbPolygon back, decoded;  // both sides fill a vector they keep
   qelta::bench::RunSideBySide(
       state, [&] { db.RetrievePolygon(1, back); },
       [&] {
@@ -279,7 +274,7 @@ void BM_RetrievePolygon1e6(benchmark::State& state) {
         std::vector<uint8_t> bytes(river.size() * 8);
         benchmark::DoNotOptimize(::pread(fd, bytes.data(), bytes.size(), 260));
         ::close(fd);
-        qelta::TgdbPolygon decoded(river.size());
+        decoded.resize(river.size());
         for (std::size_t i = 0; i < decoded.size(); ++i)
           std::memcpy(&decoded[i], bytes.data() + 8 * i, 8);  // little-endian host: the bytes are the floats
         benchmark::DoNotOptimize(decoded.data());

@@ -67,7 +67,7 @@ void BM_LatLongToUTM(benchmark::State& state) {
       for (size_t i = 0; i < PointCount; ++i)
         qelta::LatLongToUTM(p.lat[i], p.lon[i], qelta::gelWGS84, zone[i], e[i], n[i]);
     });
-    t.anchor += Seconds([&] {
+    const double anchorTime = Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) {
         bool north = false;
         GeographicLib::UTMUPS::Forward(p.lat[i], p.lon[i], rzone[i], north, re[i], rn[i]);
@@ -75,8 +75,7 @@ void BM_LatLongToUTM(benchmark::State& state) {
     });
     benchmark::DoNotOptimize(e.data());
     benchmark::DoNotOptimize(re.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
+    t.Add(state, ours, anchorTime);
   }
   for (size_t i = 0; i < PointCount; ++i) {
     if (zone[i] == rzone[i]) t.worstMm = std::max(t.worstMm, 1000 * std::hypot(e[i] - re[i], n[i] - rn[i]));
@@ -98,15 +97,14 @@ void BM_UTMToLatLong(benchmark::State& state) {
         qelta::UTMToLatLong(e[i], n[i], zone[i], p.lat[i] < 0, qelta::gelWGS84, lat[i], lon[i]);
       }
     });
-    t.anchor += Seconds([&] {
+    const double anchorTime = Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) {
         GeographicLib::UTMUPS::Reverse(zone[i], p.lat[i] >= 0, e[i], n[i], rlat[i], rlon[i]);
       }
     });
     benchmark::DoNotOptimize(lat.data());
     benchmark::DoNotOptimize(rlat.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
+    t.Add(state, ours, anchorTime);
   }
   for (size_t i = 0; i < PointCount; ++i)
     t.worstMm = std::max(t.worstMm, GroundMm(rlat[i], lat[i] - rlat[i], lon[i] - rlon[i]));
@@ -124,13 +122,12 @@ void BM_GeoToCartesian(benchmark::State& state) {
       for (size_t i = 0; i < PointCount; ++i)
         qelta::GeoToCartesian(p.lat[i], p.lon[i], p.h[i], qelta::gelWGS84, x[i], y[i], z[i]);
     });
-    t.anchor += Seconds([&] {
+    const double anchorTime = Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) ref.Forward(p.lat[i], p.lon[i], p.h[i], rx[i], ry[i], rz[i]);
     });
     benchmark::DoNotOptimize(x.data());
     benchmark::DoNotOptimize(rx.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
+    t.Add(state, ours, anchorTime);
   }
   for (size_t i = 0; i < PointCount; ++i)
     t.worstMm = std::max(t.worstMm, 1000 * std::hypot(x[i] - rx[i], y[i] - ry[i], z[i] - rz[i]));
@@ -151,13 +148,12 @@ void BM_CartesianToGeo(benchmark::State& state) {
       for (size_t i = 0; i < PointCount; ++i)
         qelta::CartesianToGeo(x[i], y[i], z[i], qelta::gelWGS84, lat[i], lon[i], h[i]);
     });
-    t.anchor += Seconds([&] {
+    const double anchorTime = Seconds([&] {
       for (size_t i = 0; i < PointCount; ++i) ref.Reverse(x[i], y[i], z[i], rlat[i], rlon[i], rh[i]);
     });
     benchmark::DoNotOptimize(lat.data());
     benchmark::DoNotOptimize(rlat.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
+    t.Add(state, ours, anchorTime);
   }
   for (size_t i = 0; i < PointCount; ++i) {
     t.worstMm =
@@ -187,13 +183,12 @@ void BM_HelmertTransform(benchmark::State& state) {
     plon = p.lon;
     ph = p.h;
     state.ResumeTiming();
-    t.anchor += Seconds([&] {
+    const double anchorTime = Seconds([&] {
       proj_trans_generic(pj, PJ_FWD, plon.data(), sizeof(double), PointCount, plat.data(), sizeof(double), PointCount,
                          ph.data(), sizeof(double), PointCount, nullptr, 0, 0);
     });
     benchmark::DoNotOptimize(lat.data());
-    t.ours += ours;
-    state.SetIterationTime(ours);
+    t.Add(state, ours, anchorTime);
   }
   for (size_t i = 0; i < PointCount; ++i) {
     t.worstMm =

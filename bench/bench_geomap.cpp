@@ -107,7 +107,7 @@ void BM_LoadJpeg(benchmark::State& state) {
       [&] { benchmark::DoNotOptimize(DecodeJpeg(file).data()); });
   std::remove(file.c_str());
 }
-BENCHMARK(BM_LoadJpeg)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadJpeg)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_PanFrame(benchmark::State& state) {
   const double mag = state.range(0) / 10.0;
@@ -128,7 +128,7 @@ void BM_PanFrame(benchmark::State& state) {
                                     Rect(step, step / 2, step + 1000, step / 2 + 800));
       });
 }
-BENCHMARK(BM_PanFrame)->Arg(5)->Arg(17)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanFrame)->Arg(5)->Arg(17)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 /// 200 calibration points of an equirectangular 1000 x 1000 map (50..49 N, 10..11 E), slightly
 /// disturbed so that the fits have residuals.
@@ -253,7 +253,7 @@ void BM_Recalc(benchmark::State& state) {
         else EigenPolynomial(cal, model == cmBiquadraticPn ? 6 : 3);
       });
 }
-BENCHMARK(BM_Recalc)->DenseRange(0, 4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recalc)->DenseRange(0, 4)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 void BM_PixelCoords(benchmark::State& state) {
   const TCalibModel model = Models[state.range(0)];
@@ -322,6 +322,6 @@ void BM_PixelCoords(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(sum);
 }
-BENCHMARK(BM_PixelCoords)->DenseRange(0, 4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixelCoords)->DenseRange(0, 4)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,9 +1,6 @@
 // TGrep::MatchString beside PCRE2's pcre2_match (the interpreter, 16-bit code units, no JIT) on the same
 // 2^20-character text: lower-case words and blanks, the only digits and the word "endmark" at its very end,
-// so every search walks the whole text. Each benchmark reports
-//   qelta_ms, pcre2_ms  milliseconds per search,
-//   qelta_MBps          million characters searched per second by MatchString,
-//   ratio               qelta_ms / pcre2_ms.
+// so every search walks the whole text. Every iteration runs four searches with each (bench/SideBySide.h).
 // Both sides must find the same start position, or the benchmark stops with an error.
 
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -11,18 +8,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 
 #include "Qelta_stringl.h"
+#include "SideBySide.h"
 
 namespace {
 
 using qelta::String;
 
 constexpr std::size_t kTextLength = std::size_t{1} << 20;
-constexpr int kRepeats = 20;
+constexpr int kRepeats = 4;  // searches per side and iteration
 
 const String& Text() {
   static const String text = [] {
@@ -40,14 +37,6 @@ const String& Text() {
   return text;
 }
 
-template <typename F>
-double MsPerSearch(F search) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRepeats; ++i) search();
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count() / kRepeats;
-}
-
 void Compare(benchmark::State& state, const char16_t* expression) {
   const String& text = Text();
   qelta::TGrep grep(nullptr);
@@ -62,22 +51,16 @@ void Compare(benchmark::State& state, const char16_t* expression) {
   const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
   int pcrePos = -1;
 
-  double q = 0, p = 0;
-  for (auto _ : state) {
-    q += MsPerSearch([&] { benchmark::DoNotOptimize(grep.MatchString(text, qeltaPos)); });
-    p += MsPerSearch([&] {
-      const int rc = pcre2_match(re, subject, text.size(), 0, 0, match, nullptr);
-      pcrePos = rc > 0 ? static_cast<int>(pcre2_get_ovector_pointer(match)[0]) + 1 : 0;
-    });
-  }
+  qelta::bench::SideBySide(
+      state, kRepeats, [&](int) { benchmark::DoNotOptimize(grep.MatchString(text, qeltaPos)); },
+      [&](int) {
+        const int rc = pcre2_match(re, subject, text.size(), 0, 0, match, nullptr);
+        pcrePos = rc > 0 ? static_cast<int>(pcre2_get_ovector_pointer(match)[0]) + 1 : 0;
+      });
   pcre2_match_data_free(match);
   pcre2_code_free(re);
   if (qeltaPos != pcrePos) state.SkipWithError("the two engines found different matches");
-  const double n = static_cast<double>(state.iterations());
-  state.counters["qelta_ms"] = q / n;
-  state.counters["pcre2_ms"] = p / n;
-  state.counters["qelta_MBps"] = static_cast<double>(text.size()) / 1e6 / (q / n / 1000.0);
-  state.counters["ratio"] = q / p;
+  state.SetBytesProcessed(int64_t(state.iterations()) * kRepeats * int64_t(text.size() * sizeof(char16_t)));
 }
 
 void BM_Literal(benchmark::State& state) { Compare(state, u"endmark"); }
@@ -86,8 +69,8 @@ void BM_DotStar(benchmark::State& state) { Compare(state, u"begin.*endmark"); }
 
 }  // namespace
 
-BENCHMARK(BM_Literal)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Set)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DotStar)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Literal)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Set)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DotStar)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,17 +1,15 @@
 // THtmlProducer::Convert of a 10^7-character template holding 10^5 placeholders "<#field n=i>", each replaced
 // by a 6-character value through OnHTMLTag, beside a plain substitution loop on std::u16string that finds
-// "<#" and '>' and appends the same value (no name, no parameters, no event). Reports
-//   qelta_ms, plain_ms  milliseconds per conversion,
-//   qelta_MBps          million template characters converted per second by Convert,
-//   ratio               qelta_ms / plain_ms.
+// "<#" and '>' and appends the same value (no name, no parameters, no event); both sides in every
+// iteration (bench/SideBySide.h), and both must give the same text.
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <string>
 
 #include "Encoding.h"
 #include "Qelta_htmlsupport.h"
+#include "SideBySide.h"
 
 namespace {
 
@@ -19,7 +17,6 @@ using qelta::String;
 
 constexpr int kPlaceholders = 100000;
 constexpr std::size_t kChunk = 100;
-constexpr int kRepeats = 5;
 
 const String& Template() {
   static const String text = [] {
@@ -56,34 +53,19 @@ String PlainSubstitution(const String& in) {
   return out;
 }
 
-template <typename F>
-double MsPer(F f) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < kRepeats; ++i) f();
-  const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-  return elapsed.count() / kRepeats;
-}
-
 void BM_Convert10MB(benchmark::State& state) {
   qelta::THtmlProducer producer(nullptr);
   producer.SetTemplate(Template());
   producer.OnHTMLTag = [](qelta::TObject*, const String&, const String&, String& r) { r = u"12.345"; };
   String plain;
-  double q = 0, p = 0;
-  for (auto _ : state) {
-    q += MsPer([&] { benchmark::DoNotOptimize(producer.Convert()); });
-    p += MsPer([&] { plain = PlainSubstitution(Template()); });
-  }
+  qelta::bench::RunSideBySide(
+      state, [&] { benchmark::DoNotOptimize(producer.Convert()); }, [&] { plain = PlainSubstitution(Template()); });
   if (plain != producer.ConvertedHTML()) state.SkipWithError("the two conversions differ");
-  const double n = static_cast<double>(state.iterations());
-  state.counters["qelta_ms"] = q / n;
-  state.counters["plain_ms"] = p / n;
-  state.counters["qelta_MBps"] = static_cast<double>(Template().size()) / 1e6 / (q / n / 1000.0);
-  state.counters["ratio"] = q / p;
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(Template().size() * sizeof(char16_t)));
 }
 
 }  // namespace
 
-BENCHMARK(BM_Convert10MB)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert10MB)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -30,6 +30,10 @@ void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const i
 
 namespace {
 
+// The anchors' figures depend on the kernel OpenBLAS picks for the processor (OPENBLAS_CORETYPE overrides
+// it): printed in the context of the run and kept in its JSON output.
+const bool kKernelInContext = (benchmark::AddCustomContext("openblas_kernel", openblas_get_corename()), true);
+
 using qelta::bench::Seconds;
 using qelta::bench::TSideBySide;
 
@@ -41,9 +45,7 @@ TSideBySide RunSideBySide(benchmark::State& state, Prepare&& prepare, Ours&& our
   for (auto _ : state) {
     prepare();
     const double o = Seconds(ours);
-    t.anchor += Seconds(anchor);
-    t.ours += o;
-    state.SetIterationTime(o);
+    t.Add(state, o, Seconds(anchor));
   }
   t.Report(state);
   return t;

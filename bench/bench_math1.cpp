@@ -1,8 +1,6 @@
-// Numerics: the tick rule on 10^6 random ranges, and the comb sort of 10^7 doubles beside
-// std::sort on the same data. Each iteration of the sort benchmarks copies the unsorted data
-// first (the copy is paused out of the timing), so both sort the same random array.
-// SortArray of 10^6 doubles side by side with std::sort (ours, the anchor and the ratio), in the
-// process's instructions and with the portable pass alone.
+// Numerics: the tick rule on 10^6 random ranges beside its classic form as a plain loop; SortArray of
+// 10^7 and 10^6 doubles beside std::sort on the same data (each iteration sorts fresh copies, the copies
+// not timed), in the process's instructions and with the portable pass alone.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "ClassicTicks.h"
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math1.h"
 #include "SideBySide.h"
@@ -49,65 +48,47 @@ const std::vector<double>& Unsorted() {
   return data;
 }
 
-void BM_CalcScalePars(benchmark::State& state) {
+// Beside the classic form of the rule (bench/ClassicTicks.h) in the same long doubles.
+void BM_CalcScalePars_vs_Classic(benchmark::State& state) {
   const auto& ranges = Ranges();
-  for (auto _ : state) {
+  const auto run = [&](auto rule) {
     for (const TRange& r : ranges) {
       qelta::Extended first = 0, distance = 0;
       uint16_t sub = 0;
-      qelta::CalcScalePars(r.NTicks, r.Low, r.High, first, distance, sub);
+      rule(r.NTicks, r.Low, r.High, first, distance, sub);
       benchmark::DoNotOptimize(first);
       benchmark::DoNotOptimize(distance);
     }
-  }
+  };
+  qelta::bench::RunSideBySide(state, [&] { run(qelta::CalcScalePars); }, [&] { run(qelta::bench::ClassicScalePars); });
   state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(ranges.size()));
 }
-BENCHMARK(BM_CalcScalePars)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcScalePars_vs_Classic)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
-template <typename Sort>
-void RunSort(benchmark::State& state, Sort sort) {
-  const auto& source = Unsorted();
-  std::vector<double> work;
-  for (auto _ : state) {
-    state.PauseTiming();
-    work = source;
-    state.ResumeTiming();
-    sort(work);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(source.size()));
-}
-
-void BM_SortArray_CombSort(benchmark::State& state) {
-  RunSort(state, [](std::vector<double>& v) { qelta::SortArray(v, static_cast<int>(v.size()) - 1, true); });
-}
-BENCHMARK(BM_SortArray_CombSort)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-void BM_StdSort(benchmark::State& state) {
-  RunSort(state, [](std::vector<double>& v) { std::sort(v.begin(), v.end()); });
-}
-BENCHMARK(BM_StdSort)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// 10^6 doubles: each iteration sorts a fresh copy with both (the copies are not timed).
-void SortSideBySide(benchmark::State& state, int level) {
+// Each iteration sorts a fresh copy of the first n values with both (the copies are not timed).
+void SortSideBySide(benchmark::State& state, std::size_t n, int level) {
   const int saved = qelta::num_detail::SetKernelLevel(level);
-  const std::vector<double> source(Unsorted().begin(), Unsorted().begin() + 1000000);
+  const std::vector<double> source(Unsorted().begin(), Unsorted().begin() + static_cast<std::ptrdiff_t>(n));
   std::vector<double> ours, anchor;
   qelta::bench::TSideBySide t;
   for (auto _ : state) {
     ours = source, anchor = source;
-    t.Add(state, qelta::bench::Seconds([&] { qelta::SortArray(ours, static_cast<int>(ours.size()) - 1, true); }),
-          qelta::bench::Seconds([&] { std::sort(anchor.begin(), anchor.end()); }));
+    const double o = qelta::bench::Seconds([&] { qelta::SortArray(ours, static_cast<int>(ours.size()) - 1, true); });
+    t.Add(state, o, qelta::bench::Seconds([&] { std::sort(anchor.begin(), anchor.end()); }));
   }
   t.Report(state);
   qelta::num_detail::SetKernelLevel(saved);
   if (ours != anchor) state.SkipWithError("the orders differ");
+  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(n));
 }
 
-void BM_SortArray1e6_SideBySide(benchmark::State& state) { SortSideBySide(state, 2); }
+void BM_SortArray1e7_SideBySide(benchmark::State& state) { SortSideBySide(state, 10000000, 2); }
+BENCHMARK(BM_SortArray1e7_SideBySide)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_SortArray1e6_SideBySide(benchmark::State& state) { SortSideBySide(state, 1000000, 2); }
 BENCHMARK(BM_SortArray1e6_SideBySide)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 
-void BM_SortArray1e6_PortablePass(benchmark::State& state) { SortSideBySide(state, 0); }
+void BM_SortArray1e6_PortablePass(benchmark::State& state) { SortSideBySide(state, 1000000, 0); }
 BENCHMARK(BM_SortArray1e6_PortablePass)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

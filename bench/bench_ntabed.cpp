@@ -81,7 +81,7 @@ void BM_PaintScroll_vs_StringGrid(benchmark::State& state) {
       state, [&] { Sweep(ed, 1, kRows, [&](int r) { ed->SetTopRow(r); }); },
       [&] { Sweep(grid, 1, kRows, [&](int r) { grid->SetTopRow(r); }); });
 }
-BENCHMARK(BM_PaintScroll_vs_StringGrid)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_PaintScroll_vs_StringGrid)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_AutoColWidth_vs_ToChars(benchmark::State& state) {
   TNTabEd ed(nullptr);
@@ -124,6 +124,6 @@ void BM_Commits_vs_FromChars(benchmark::State& state) {
       });
   if (ed.GetElem(1, 1) != values[0]) state.SkipWithError("the editor holds another value");
 }
-BENCHMARK(BM_Commits_vs_FromChars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Commits_vs_FromChars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

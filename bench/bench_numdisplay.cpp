@@ -49,7 +49,7 @@ void NumIO2Paint(benchmark::State& state) {
       state, kPaints, [&](int i) { n->SetNioValue(i % 1000); },
       [&](int i) { BarePaint(target, 200, 40, FloatToStrF(i % 1000, ffFixed, 15, 2)); });
 }
-BENCHMARK(NumIO2Paint)->Name("TNumIO2 paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(3);
+BENCHMARK(NumIO2Paint)->Name("TNumIO2 paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(5);
 
 void NumLabPaint(benchmark::State& state) {
   TScriptedUser user;
@@ -65,7 +65,7 @@ void NumLabPaint(benchmark::State& state) {
       state, kPaints, [&](int i) { lab->SetValue(i + 0.25); },
       [&](int i) { BarePaint(target, 160, 28, FloatToStrF(i + 0.25, ffFixed, 15, 2)); });
 }
-BENCHMARK(NumLabPaint)->Name("TNumLab paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(3);
+BENCHMARK(NumLabPaint)->Name("TNumLab paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(5);
 
 void SevenSegCache(benchmark::State& state) {
   TSevenSeg seg(nullptr);
@@ -77,7 +77,7 @@ void SevenSegCache(benchmark::State& state) {
       state, [&] { seg.CreateImageCache(); },
       [&] { glyph.Canvas()->CopyRect(Rect(0, 0, 48, 60), master.Canvas(), Rect(0, 0, 312, 432)); });
 }
-BENCHMARK(SevenSegCache)->Name("TSevenSeg cache rebuild / one HALFTONE scaling of the master")->UseManualTime();
+BENCHMARK(SevenSegCache)->Name("TSevenSeg cache rebuild / one HALFTONE scaling of the master")->UseManualTime()->Iterations(20);
 
 void SevenSegPaint(benchmark::State& state) {
   TScriptedUser user;
@@ -92,7 +92,7 @@ void SevenSegPaint(benchmark::State& state) {
       state, kPaints, [&](int i) { seg->SetCaption(captions[i % 2]); },
       [&](int i) { BarePaint(target, 216, 76, captions[i % 2]); });
 }
-BENCHMARK(SevenSegPaint)->Name("TSevenSeg caption paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(3);
+BENCHMARK(SevenSegPaint)->Name("TSevenSeg caption paint x 10^4 / fill + TextOut + copy")->UseManualTime()->Iterations(5);
 
 }  // namespace
 

@@ -60,7 +60,7 @@ void BM_NumIOKeystrokes_vs_TEdit(benchmark::State& state) {
   KeystrokesBesideEdit(state, numio, form, user);
   if (numio->Text() != u"1") state.SkipWithError(("the numeric edit holds " + StringToUtf8(numio->Text())).c_str());
 }
-BENCHMARK(BM_NumIOKeystrokes_vs_TEdit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_NumIOKeystrokes_vs_TEdit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_NumIO2Keystrokes_vs_TEdit(benchmark::State& state) {
   TScriptedUser user;
@@ -69,7 +69,7 @@ void BM_NumIO2Keystrokes_vs_TEdit(benchmark::State& state) {
   KeystrokesBesideEdit(state, numio2, form, user);
   if (numio2->Text() != u"1") state.SkipWithError("the numeric input control holds another text");
 }
-BENCHMARK(BM_NumIO2Keystrokes_vs_TEdit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_NumIO2Keystrokes_vs_TEdit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_IsValidDouble_vs_from_chars(benchmark::State& state) {
   constexpr int kCalls = 1000000;

@@ -1,6 +1,6 @@
-// Number text: the platform's Str and FloatToStrF beside std::to_chars on the same 10^6 doubles.
-// Each iteration converts the whole set; compare the times of a pair (same form, same digits) to
-// read the cost of exact tie-away rounding and of building a String.
+// Number text: the platform's Str, FloatToStrF and FloatToStr beside std::to_chars in the same form with
+// the same digits, on the same 10^6 doubles; the ratio is the cost of exact tie-away rounding and of
+// building a String.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "SideBySide.h"
 #include "SysUtils.h"
 
 namespace {
@@ -29,16 +30,17 @@ const std::vector<double>& Values() {
   return values;
 }
 
-template <typename Convert>
-void RunAll(benchmark::State& state, Convert convert) {
+// Each iteration converts the whole set with ours, then with the anchor.
+template <typename Ours, typename Anchor>
+void RunPair(benchmark::State& state, Ours ours, Anchor anchor) {
   const auto& values = Values();
-  for (auto _ : state) {
-    for (double x : values) convert(x);
-  }
+  qelta::bench::RunSideBySide(
+      state, [&] { for (double x : values) ours(x); }, [&] { for (double x : values) anchor(x); });
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(values.size()));
 }
 
-void ToChars(double x, std::chars_format fmt, int precision) {
+template <typename T>
+void ToChars(T x, std::chars_format fmt, int precision) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, x, fmt, precision);
   benchmark::DoNotOptimize(r.ptr);
@@ -46,46 +48,44 @@ void ToChars(double x, std::chars_format fmt, int precision) {
 }
 
 // Fixed form, two decimals.
-void BM_ToCharsFixed2(benchmark::State& s) {
-  RunAll(s, [](double x) { ToChars(x, std::chars_format::fixed, 2); });
+void BM_StrFixed2_vs_ToChars(benchmark::State& s) {
+  RunPair(
+      s, [](double x) { benchmark::DoNotOptimize(qelta::Str(x, 0, 2)); },
+      [](double x) { ToChars(x, std::chars_format::fixed, 2); });
 }
-void BM_StrFixed2(benchmark::State& s) {
-  RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::Str(x, 0, 2)); });
-}
-void BM_FloatToStrFFixed2(benchmark::State& s) {
-  RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::FloatToStrF(x, qelta::ffFixed, 15, 2)); });
+void BM_FloatToStrFFixed2_vs_ToChars(benchmark::State& s) {
+  RunPair(
+      s, [](double x) { benchmark::DoNotOptimize(qelta::FloatToStrF(x, qelta::ffFixed, 15, 2)); },
+      [](double x) { ToChars(x, std::chars_format::fixed, 2); });
 }
 
 // Exponent form, ten significant digits (Str width 18).
-void BM_ToCharsScientific10(benchmark::State& s) {
-  RunAll(s, [](double x) { ToChars(x, std::chars_format::scientific, 9); });
-}
-void BM_StrExponent10(benchmark::State& s) {
-  RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::Str(x, 18)); });
+void BM_StrExponent10_vs_ToChars(benchmark::State& s) {
+  RunPair(
+      s, [](double x) { benchmark::DoNotOptimize(qelta::Str(x, 18)); },
+      [](double x) { ToChars(x, std::chars_format::scientific, 9); });
 }
 
 // General form, fifteen significant digits.
-void BM_ToCharsGeneral15(benchmark::State& s) {
-  RunAll(s, [](double x) { ToChars(x, std::chars_format::general, 15); });
-}
-void BM_FloatToStr(benchmark::State& s) {
-  RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::FloatToStr(x)); });
+void BM_FloatToStr_vs_ToChars(benchmark::State& s) {
+  RunPair(
+      s, [](double x) { benchmark::DoNotOptimize(qelta::FloatToStr(x)); },
+      [](double x) { ToChars(x, std::chars_format::general, 15); });
 }
 
-// Extended input that a double cannot hold: the long double path.
-void BM_StrExtendedFixed2(benchmark::State& s) {
-  RunAll(s, [](double x) { benchmark::DoNotOptimize(qelta::Str(static_cast<Extended>(x) / 3, 0, 2)); });
+// Extended input that a double cannot hold: the long double path, beside to_chars of the long double.
+void BM_StrExtendedFixed2_vs_ToChars(benchmark::State& s) {
+  RunPair(
+      s, [](double x) { benchmark::DoNotOptimize(qelta::Str(static_cast<Extended>(x) / 3, 0, 2)); },
+      [](double x) { ToChars(static_cast<Extended>(x) / 3, std::chars_format::fixed, 2); });
 }
 
 }  // namespace
 
-BENCHMARK(BM_ToCharsFixed2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StrFixed2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FloatToStrFFixed2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ToCharsScientific10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StrExponent10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ToCharsGeneral15)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FloatToStr)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StrExtendedFixed2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrFixed2_vs_ToChars)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloatToStrFFixed2_vs_ToChars)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrExponent10_vs_ToChars)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FloatToStr_vs_ToChars)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrExtendedFixed2_vs_ToChars)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -70,7 +70,7 @@ void BM_DrawToAppend(benchmark::State& state) {
   }
   Report(state, t, n);
 }
-BENCHMARK(BM_DrawToAppend)->Arg(100000)->Arg(1000000)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawToAppend)->Arg(100000)->Arg(1000000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_RemoveFirstAndAppend(benchmark::State& state) {
   constexpr int kItems = 100000, kRounds = 10000;

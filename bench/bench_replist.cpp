@@ -84,7 +84,7 @@ void BM_RLData_Sort(benchmark::State& state) {
   }
   t.Report(state);
 }
-BENCHMARK(BM_RLData_Sort)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RLData_Sort)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_RLData_RemoveEmptyRows(benchmark::State& state) {
   const std::vector<std::string> cells = Cells(true);
@@ -107,7 +107,7 @@ void BM_RLData_RemoveEmptyRows(benchmark::State& state) {
   }
   t.Report(state);
 }
-BENCHMARK(BM_RLData_RemoveEmptyRows)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RLData_RemoveEmptyRows)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_RLData_CopyToClipBoard(benchmark::State& state) {
   const std::vector<std::string> cells = Cells(false);
@@ -130,7 +130,7 @@ void BM_RLData_CopyToClipBoard(benchmark::State& state) {
   }
   t.Report(state);
 }
-BENCHMARK(BM_RLData_CopyToClipBoard)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RLData_CopyToClipBoard)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_CheckIfValidReplist(benchmark::State& state) {
   // 100 MB of XML-like lines, none of them opening a replist block
@@ -159,7 +159,7 @@ void BM_CheckIfValidReplist(benchmark::State& state) {
   }
   t.Report(state);
 }
-BENCHMARK(BM_CheckIfValidReplist)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CheckIfValidReplist)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

@@ -83,7 +83,7 @@ void BM_AutoColWidth_vs_TextWidth(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(widest);
 }
-BENCHMARK(BM_AutoColWidth_vs_TextWidth)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AutoColWidth_vs_TextWidth)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_HeaderClickSort_vs_DataSort(benchmark::State& state) {
   constexpr int kRows = 100000;
@@ -113,7 +113,7 @@ void BM_HeaderClickSort_vs_DataSort(benchmark::State& state) {
         data.Sort(2, -1, ascending);
       });
 }
-BENCHMARK(BM_HeaderClickSort_vs_DataSort)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_HeaderClickSort_vs_DataSort)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 
 }  // namespace
 

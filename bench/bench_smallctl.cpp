@@ -41,7 +41,7 @@ void BM_OnOffTransparentPaint_vs_Draw(benchmark::State& state) {
   qelta::bench::RunSideBySide(
       state, [&] { b->Paint(); }, [&] { target.Canvas()->Draw(0, 0, &picture); });
 }
-BENCHMARK(BM_OnOffTransparentPaint_vs_Draw)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OnOffTransparentPaint_vs_Draw)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_MarkSelPaint_vs_DrawMarkOnCanvas(benchmark::State& state) {
   TMarkSel sel(nullptr);
@@ -54,7 +54,7 @@ void BM_MarkSelPaint_vs_DrawMarkOnCanvas(benchmark::State& state) {
         for (int m = 0; m < kMarkSelMarks; ++m) DrawMarkOnCanvas(c, uint8_t(m), 16 + 29 * (m % 8), 16 + 25 * (m / 8));
       });
 }
-BENCHMARK(BM_MarkSelPaint_vs_DrawMarkOnCanvas)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MarkSelPaint_vs_DrawMarkOnCanvas)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_ColSelList_vs_RectangleTextRect(benchmark::State& state) {
   TScriptedUser user;
@@ -87,7 +87,7 @@ void BM_ColSelList_vs_RectangleTextRect(benchmark::State& state) {
         }
       });
 }
-BENCHMARK(BM_ColSelList_vs_RectangleTextRect)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ColSelList_vs_RectangleTextRect)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_GradFill255_vs_FillRect(benchmark::State& state) {
   TGradFill g(nullptr);
@@ -105,6 +105,6 @@ void BM_GradFill255_vs_FillRect(benchmark::State& state) {
         }
       });
 }
-BENCHMARK(BM_GradFill255_vs_FillRect)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GradFill255_vs_FillRect)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -192,7 +192,7 @@ TFileUndo::TFileUndo(TRecordFile& f, int64_t at, int64_t count) : FFile(f), FSiz
     Seek(f, at);
     BlockRead(f, FOld.data(), kept);
   }
-  if (at <= FSize) Seek(f, at);
+  Seek(f, at);  // raises when at lies beyond the file's end
 }
 
 TFileUndo::~TFileUndo() {

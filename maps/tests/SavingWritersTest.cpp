@@ -29,13 +29,7 @@ namespace {
 struct Scene {
   explicit Scene(const TempDir& dir) {
     map.SetMapBitMap(Quadrants(40, 30).get());
-    TCalibData cal = map.CalibData();
-    cal.NumCalQuads = 3;
-    cal.CalQuads[0] = {50, 10, 0, 0};
-    cal.CalQuads[1] = {50, 11, 40, 0};
-    cal.CalQuads[2] = {49, 10, 0, 40};
-    map.SetCalibData(cal);
-    map.SetCalibModel(cmEquiRect);
+    CalibrateEquiRect(map, 40);
     for (int i = 0; i < 500; ++i)
       map.AddLandMark(47 + i / 1000.0, 9 + i / 500.0, i, u"landmark " + IntToStr(i), 8, clRed);
     rep.SetNEntries(800);

@@ -203,6 +203,7 @@ void TGeoDB::WriteHeader(const char* routine) {
     TRecordFile f(1);
     OpenForUpdate(f, FNameGDD);
     TFileUndo undo(f, 0, kGdbHeaderSize);
+    Seek(f, 0);
     BlockWrite(f, bytes, kGdbHeaderSize);
     undo.Done();
     CloseFile(f);

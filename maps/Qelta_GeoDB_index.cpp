@@ -188,12 +188,12 @@ void SaveRecords(const String& name, int recordSize, const void* records, int64_
 TFileUndo::TFileUndo(TRecordFile& f, int64_t at, int64_t count) : FFile(f), FSize(FileSize(f)), FAt(at) {
   const int64_t kept = std::clamp<int64_t>(FSize - at, 0, count);
   FOld.resize(static_cast<std::size_t>(kept * f.RecordSize()));
-  if (kept > 0) {
-    Seek(f, at);
-    BlockRead(f, FOld.data(), kept);
-  }
-  Seek(f, at);  // raises when at lies beyond the file's end
+  if (kept == 0) return;
+  if (FilePos(f) != at) Seek(f, at);
+  BlockRead(f, FOld.data(), kept);
 }
+
+TFileUndo::TFileUndo(TRecordFile& f) : FFile(f), FSize(FileSize(f)), FAt(FSize) {}
 
 TFileUndo::~TFileUndo() {
   if (FDone) return;

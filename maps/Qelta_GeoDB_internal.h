@@ -91,10 +91,12 @@ void SaveRecords(const String& name, int recordSize, const void* records, int64_
 /// overwrites (count records from `at`, as far as the file reaches) and its length. Declare it after the
 /// file's variable and call Done once the change is complete; otherwise its destruction writes the old
 /// records back and cuts the file to its old length, best effort (the change's own error is the one
-/// reported). Construction leaves the file positioned at `at`.
+/// reported). Construction may move the file's position: seek before writing.
 class TFileUndo {
  public:
-  explicit TFileUndo(TRecordFile& f, int64_t at = 0, int64_t count = 0);
+  TFileUndo(TRecordFile& f, int64_t at, int64_t count);
+  /// For a change that only appends.
+  explicit TFileUndo(TRecordFile& f);
   ~TFileUndo();
   TFileUndo(const TFileUndo&) = delete;
   TFileUndo& operator=(const TFileUndo&) = delete;

@@ -218,8 +218,8 @@ void TGeoDB::WriteSummary(int position, const TgdbData& Sum) {
   EncodeSummary(Sum, bytes);
   TRecordFile f(kGdbSumSize);
   OpenForUpdate(f, FNameGDS);
-  // After the last whole record at most: a partial record at the end is overwritten.
   TFileUndo undo(f, position, 1);
+  Seek(f, position);  // after the last whole record at most: a partial record at the end is overwritten
   Write(f, bytes);
   undo.Done();
   CloseFile(f);
@@ -241,7 +241,7 @@ int TGeoDB::AddData(const TGdbInput& Item) {
   ++FSystemData.HighestID;
   WriteHeader("AddData");
   TgdbData sum = BuildSummary(in, FSystemData.HighestID);
-  TFileUndo payload(data, FileSize(data));
+  TFileUndo payload(data);
   StorePayload(in, sum, data, source);
   const int entry = NumEntries() + 1;
   WriteSummary(entry - 1, sum);
@@ -262,7 +262,7 @@ void TGeoDB::ReplaceData(int DBEntry, const TGdbInput& Item) {
   if (HasPayload(in.Kind)) {
     OpenForUpdate(data, FNameGDD);
     CheckItem(in, FileSize(data), "ReplaceData");
-    payload.emplace(data, FileSize(data));
+    payload.emplace(data);
   }
   ReportProgress(0);
   TgdbData sum = BuildSummary(in, FSumData[static_cast<std::size_t>(DBEntry - 1)].ItemId);
@@ -287,6 +287,7 @@ void TGeoDB::DeleteData(int DbEntry) {
   if (DbEntry < n) {
     uint8_t bytes[kGdbSumSize];
     EncodeSummary(FSumData.back(), bytes);
+    Seek(f, DbEntry - 1);
     Write(f, bytes);
   }
   Seek(f, n - 1);

@@ -172,6 +172,7 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
   uint8_t meta[kGdbMetaSize];
   EncodeMetaInfo(MetaInfo, meta);
   TFileUndo undo(data, sum.BlobOffset, kGdbMetaSize);
+  Seek(data, sum.BlobOffset);
   BlockWrite(data, meta, kGdbMetaSize);
   undo.Done();
   CloseFile(data);

@@ -18,7 +18,10 @@
 // error) from any other failing file operation; operations that need an open database and find none
 // answer -1, false or nothing. A damaged database never crashes or over-allocates: a partial record
 // at a file's end is ignored, an index that does not fit the summaries is rebuilt from them, and a
-// retrieval whose payload lies outside the data file answers false.
+// retrieval whose payload lies outside the data file answers false. A change that fails part way keeps
+// the records stored before: appends are cut back, overwritten records written back (the identifier an
+// add took is not given again). Whole files (new files, rebuilt indexes, a BLOB retrieved to a file,
+// the dump, the files of GarbageCollection) are saved through a temporary beside them.
 
 #include <array>
 #include <cstdint>
@@ -236,8 +239,9 @@ class TGeoDB : public TComponent {
   // as 1), for another kind, or when the payload lies outside the data file.
   /// The vertices of a line or polygon kind.
   bool RetrievePolygon(int DBEntry, TgdbPolygon& Polygon);
-  /// A BLOB's bytes to the file Filepath, created anew; an empty Filepath or one ending in '\' (or '/')
-  /// gets the entry's name with every character unsafe in file names made '_'.
+  /// A BLOB's bytes to the file Filepath, created anew (a failure keeps the file that was there); an
+  /// empty Filepath or one ending in '\' (or '/') gets the entry's name with every character unsafe in
+  /// file names made '_'.
   bool RetrieveBLOB(int DBEntry, const String& Filepath, TMetaInfo& MetaInfo);
   /// A BLOB's bytes to the buffer PBLOBData of SizeOfBLOBData bytes; a BLOB larger than that raises
   /// EQeltaGeoDBError (MetaInfo has been filled).
@@ -286,8 +290,11 @@ class TGeoDB : public TComponent {
   void RecalcIndexes();
   /// Rewrites the data file with only the payloads that entries refer to, in entry order, through a
   /// temporary file that replaces the old one only when complete; BlobOffsets follow, HighestID is kept.
+  /// Should the summaries' file fail to follow the data file, the database is closed (EInOutError 5) and
+  /// opening it again completes the collection.
   void GarbageCollection();
-  /// Writes a text dump of the header, the summaries and the five indexes to the file FName.
+  /// Writes a text dump of the header, the summaries and the five indexes to the file FName (a failure
+  /// raises EInOutError and keeps the file that was there).
   void ExportDataDebug(const String& FName);
 
   // [properties]
@@ -356,6 +363,7 @@ class TGeoDB : public TComponent {
   TIxItemIDRecArray FIx0ItemId;
   TIxLLRecArray FIx1LatLo, FIx2LatHi, FIx3LongLo, FIx4LongHi;
   std::array<std::size_t, 5> FIxUnsaved{};  ///< per index: its records from here on may differ from its file
+  std::array<bool, 5> FIxRebuilt{};         ///< per index: rebuilt, so its next save writes the file whole
   TgdbSystemData FSystemData;
   bool FLazyWrite = false;
   bool FOnPercDoneEnabled = true;

@@ -6,7 +6,8 @@
 // recreated empty). A missing data file is created with a fresh header whose HighestID is the highest
 // identifier of the summaries, so identifiers are never given twice. An index that does not hold exactly
 // one record per entry with that entry's key is rebuilt from the summaries. A GarbageCollection that
-// ended part way is completed or undone first.
+// ended part way is completed or undone first. Missing files are created through a temporary beside
+// them, and a header rewrite that fails part way puts the old header back.
 
 #include <algorithm>
 
@@ -99,15 +100,9 @@ int32_t HighestItemId(const std::vector<TgdbData>& sums) {
 }
 
 void CreateFile(const String& name, const TgdbSystemData* header) {
-  TRecordFile f(1);
-  AssignFile(f, name);
-  Rewrite(f);
-  if (header) {
-    uint8_t bytes[kGdbHeaderSize];
-    EncodeHeader(*header, bytes);
-    BlockWrite(f, bytes, kGdbHeaderSize);
-  }
-  CloseFile(f);
+  uint8_t bytes[kGdbHeaderSize];
+  if (header) EncodeHeader(*header, bytes);
+  SaveRecords(name, 1, bytes, header ? kGdbHeaderSize : 0);
 }
 
 }  // namespace
@@ -151,6 +146,7 @@ void TGeoDB::ResetToClosed() {
   FNameGDD.clear();
   FNameIX = {};
   FSumData.clear();
+  FIxRebuilt = {};
   FIx0ItemId.clear();
   for (int n = 1; n <= 4; ++n) BoundIndex(n).clear();
   FSystemData = TgdbSystemData{};
@@ -188,6 +184,7 @@ void TGeoDB::OpenDatabase(const String& dbName) {
     FIx0ItemId = std::move(db.ix0);
     for (int n = 1; n <= 4; ++n) BoundIndex(n) = std::move(db.ixLL[n - 1]);
     for (std::size_t n = 0; n < FIxUnsaved.size(); ++n) FIxUnsaved[n] = db.rebuilt[n] ? 0 : FSumData.size();
+    FIxRebuilt = db.rebuilt;
     if (!FLazyWrite)
       for (int n = 0; n < 5; ++n)
         if (db.rebuilt[static_cast<std::size_t>(n)]) SaveIndex(n);
@@ -205,7 +202,10 @@ void TGeoDB::WriteHeader(const char* routine) {
   try {
     TRecordFile f(1);
     OpenForUpdate(f, FNameGDD);
+    TFileUndo undo(f, 0, kGdbHeaderSize);
+    Seek(f, 0);
     BlockWrite(f, bytes, kGdbHeaderSize);
+    undo.Done();
     CloseFile(f);
   } catch (const EInOutError&) {
     RaiseError(std::string(routine) + ": cannot open database.");

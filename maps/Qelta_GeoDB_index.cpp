@@ -177,6 +177,42 @@ void OpenForReading(TRecordFile& f, const String& name) {
   Reset(f, 0);
 }
 
+void SaveRecords(const String& name, int recordSize, const void* records, int64_t count) {
+  TRecordFile f(recordSize);
+  AssignFile(f, name);
+  RewriteReplacing(f);
+  if (count > 0) BlockWrite(f, records, count);
+  CloseFile(f);
+}
+
+TFileUndo::TFileUndo(TRecordFile& f, int64_t at, int64_t count) : FFile(f), FSize(FileSize(f)), FAt(at) {
+  const int64_t kept = std::clamp<int64_t>(FSize - at, 0, count);
+  FOld.resize(static_cast<std::size_t>(kept * f.RecordSize()));
+  if (kept == 0) return;
+  if (FilePos(f) != at) Seek(f, at);
+  BlockRead(f, FOld.data(), kept);
+}
+
+TFileUndo::TFileUndo(TRecordFile& f) : FFile(f), FSize(FileSize(f)), FAt(FSize) {}
+
+TFileUndo::~TFileUndo() {
+  if (FDone) return;
+  try {
+    if (!FOld.empty()) {
+      Seek(FFile, FAt);
+      BlockWrite(FFile, FOld.data(), static_cast<int64_t>(FOld.size()) / FFile.RecordSize());
+    }
+  } catch (...) {
+  }
+  try {
+    if (FileSize(FFile) > FSize) {
+      Seek(FFile, FSize);
+      Truncate(FFile);
+    }
+  } catch (...) {
+  }
+}
+
 }  // namespace map_detail
 
 // [SECTION] index maintenance
@@ -218,31 +254,37 @@ void TGeoDB::RebuildIndex(int n) {
   else
     BuildIndex(FSumData, n, BoundIndex(n));
   MarkUnsaved(n, 0);
+  FIxRebuilt[static_cast<std::size_t>(n)] = true;
 }
 
-// The file ends up holding exactly the list. Only the records from the first one changed since the last
-// save are written, then the file is cut after the last: the same bytes as writing it anew, without
-// rewriting an unchanged front and without a moment in which the file is empty.
+// The file ends up holding exactly the list. An index rebuilt, or whose file is missing, is saved whole
+// through a temporary beside the file, so a failure keeps the old file. Otherwise only the records from
+// the first one changed since the last save are written in place, then the file is cut after the last:
+// the same bytes as writing it anew, without rewriting an unchanged front or flushing on every change.
+// An update cut short leaves the records after the changed range as they were, so the file then holds
+// either the new index or one that is no longer one record per entry with that entry's key, which
+// opening rebuilds from the summaries.
 void TGeoDB::SaveIndex(int n) {
-  const String& name = FNameIX[static_cast<std::size_t>(n)];
+  const auto k = static_cast<std::size_t>(n);
+  const String& name = FNameIX[k];
   if (name.empty()) return;
   const std::size_t count = n == 0 ? FIx0ItemId.size() : BoundIndex(n).size();
-  std::size_t from = std::min(FIxUnsaved[static_cast<std::size_t>(n)], count);
+  std::size_t from = 0;
   TRecordFile f(kGdbIxRecSize);
-  if (FileExists(name)) {
-    OpenForUpdate(f, name);
-    from = std::min(from, static_cast<std::size_t>(FileSize(f)));
-  } else {
+  if (FIxRebuilt[k] || !FileExists(name)) {
     AssignFile(f, name);
-    Rewrite(f);
-    from = 0;
+    RewriteReplacing(f);
+  } else {
+    OpenForUpdate(f, name);
+    from = std::min({FIxUnsaved[k], count, static_cast<std::size_t>(FileSize(f))});
   }
   const std::vector<uint8_t> bytes = n == 0 ? Encode(FIx0ItemId, from) : Encode(BoundIndex(n), from);
   Seek(f, static_cast<int64_t>(from));
   BlockWrite(f, bytes.data(), static_cast<int64_t>(count - from));
   Truncate(f);
   CloseFile(f);
-  FIxUnsaved[static_cast<std::size_t>(n)] = count;
+  FIxUnsaved[k] = count;
+  FIxRebuilt[k] = false;
 }
 
 void TGeoDB::SaveAllIndexes() {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "Qelta_GeoDB.h"
 #include "RecordFiles.h"
@@ -82,6 +83,32 @@ int Percent(int64_t part, int64_t whole);
 /// Opens an existing file for reading and writing (reading only) at record 0; raises EInOutError.
 void OpenForUpdate(TRecordFile& f, const String& name);
 void OpenForReading(TRecordFile& f, const String& name);
+/// Creates or replaces the file with `count` records (none for nullptr) through a temporary beside it
+/// (RewriteReplacing): a failure raises EInOutError and keeps the old file.
+void SaveRecords(const String& name, int recordSize, const void* records, int64_t count);
+
+/// Puts an open record file back as it was when a change fails part way: the records the change
+/// overwrites (count records from `at`, as far as the file reaches) and its length. Declare it after the
+/// file's variable and call Done once the change is complete; otherwise its destruction writes the old
+/// records back and cuts the file to its old length, best effort (the change's own error is the one
+/// reported). Construction may move the file's position: seek before writing.
+class TFileUndo {
+ public:
+  TFileUndo(TRecordFile& f, int64_t at, int64_t count);
+  /// For a change that only appends.
+  explicit TFileUndo(TRecordFile& f);
+  ~TFileUndo();
+  TFileUndo(const TFileUndo&) = delete;
+  TFileUndo& operator=(const TFileUndo&) = delete;
+  void Done() { FDone = true; }
+
+ private:
+  TRecordFile& FFile;
+  int64_t FSize = 0;            ///< records before the change
+  int64_t FAt = 0;
+  std::vector<uint8_t> FOld;    ///< the records from FAt that the change overwrites
+  bool FDone = false;
+};
 
 /// Bound n (1 LatLow, 2 LatHigh, 3 LongLow, 4 LongHigh) of a summary's box.
 QELTA_PUBLIC_BEGIN

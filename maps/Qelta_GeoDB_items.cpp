@@ -4,14 +4,16 @@
 // source file is opened (the platform's I/O error when it cannot be), a negative size or missing bytes
 // are refused, and so is a payload that would end beyond 2^31 - 1 bytes of the data file (offsets and
 // sizes are 32-bit). Then the header (AddData only), the payload, the summary and the indexes are
-// written in that order, so a failure part way leaves at worst bytes at the data file's end that no
-// entry refers to, or a partial summary record at the end of the summary file, which opening ignores.
+// written in that order. A failure before the summary is complete cuts the data and summary files back
+// to their old lengths and writes back a summary record it was overwriting (TFileUndo), so the stored
+// items stay as they were; only the identifier taken by AddData is not given again.
 //
 // Progress, with 64-bit products: after vertex k (0-based) of n, Round(100 k / n); a BLOB from memory
 // after each full 16384-byte block j, Round(16384 j 100 / size) (a last partial block reports nothing);
 // a BLOB from a file after every block j, Round(min(16384 j, size) 100 / size).
 
 #include <algorithm>
+#include <optional>
 
 #include "Encoding.h"
 #include "Exceptions.h"
@@ -216,8 +218,10 @@ void TGeoDB::WriteSummary(int position, const TgdbData& Sum) {
   EncodeSummary(Sum, bytes);
   TRecordFile f(kGdbSumSize);
   OpenForUpdate(f, FNameGDS);
+  TFileUndo undo(f, position, 1);
   Seek(f, position);  // after the last whole record at most: a partial record at the end is overwritten
   Write(f, bytes);
+  undo.Done();
   CloseFile(f);
 }
 
@@ -237,9 +241,11 @@ int TGeoDB::AddData(const TGdbInput& Item) {
   ++FSystemData.HighestID;
   WriteHeader("AddData");
   TgdbData sum = BuildSummary(in, FSystemData.HighestID);
+  TFileUndo payload(data);
   StorePayload(in, sum, data, source);
   const int entry = NumEntries() + 1;
   WriteSummary(entry - 1, sum);
+  payload.Done();
   FSumData.push_back(sum);
   InsertIntoIndex(entry, sum);
   SaveIndexesUnlessLazy();
@@ -252,14 +258,17 @@ void TGeoDB::ReplaceData(int DBEntry, const TGdbInput& Item) {
   TRecordFile source(1), data(1);
   const TGdbInput in = WithSource(Item, source);
   CheckItem(in, 0, "ReplaceData");
+  std::optional<TFileUndo> payload;
   if (HasPayload(in.Kind)) {
     OpenForUpdate(data, FNameGDD);
     CheckItem(in, FileSize(data), "ReplaceData");
+    payload.emplace(data);
   }
   ReportProgress(0);
   TgdbData sum = BuildSummary(in, FSumData[static_cast<std::size_t>(DBEntry - 1)].ItemId);
   StorePayload(in, sum, data, source);
   WriteSummary(DBEntry - 1, sum);
+  if (payload) payload->Done();
   FSumData[static_cast<std::size_t>(DBEntry - 1)] = sum;
   RemoveIndexEntries(DBEntry);
   InsertIntoIndex(DBEntry, sum);
@@ -274,6 +283,7 @@ void TGeoDB::DeleteData(int DbEntry) {
   if (!IsOpen() || DbEntry < 1 || DbEntry > n) return;
   TRecordFile f(kGdbSumSize);
   OpenForUpdate(f, FNameGDS);
+  TFileUndo undo(f, DbEntry - 1, 1);
   if (DbEntry < n) {
     uint8_t bytes[kGdbSumSize];
     EncodeSummary(FSumData.back(), bytes);
@@ -282,6 +292,7 @@ void TGeoDB::DeleteData(int DbEntry) {
   }
   Seek(f, n - 1);
   Truncate(f);
+  undo.Done();
   CloseFile(f);
   FSumData[static_cast<std::size_t>(DbEntry - 1)] = FSumData.back();
   FSumData.pop_back();

@@ -6,6 +6,8 @@
 //
 // Progress: vertices report Round(100 i / n) after vertex i (1-based) whenever i is a multiple of
 // n div 100 + 1; BLOB bytes go in 16384-byte blocks, each followed by Round(100 (size - remaining) / size).
+// A BLOB retrieved to a file replaces that file only once it is complete; a meta block rewrite that
+// fails part way puts the old block back.
 
 #include <algorithm>
 #include <cstring>
@@ -110,7 +112,7 @@ bool TGeoDB::RetrieveBLOB(int DBEntry, const String& Filepath, TMetaInfo& MetaIn
   TRecordFile data(1), target(1);
   if (!ReadBlobMeta(*sum, data, MetaInfo)) return false;
   AssignFile(target, path);
-  Rewrite(target);
+  RewriteReplacing(target);  // a failure keeps the file that was there
   CopyBlob(*sum, data, [&](const uint8_t* bytes, int n) { BlockWrite(target, bytes, n); });
   CloseFile(target);
   ReportProgress(100);
@@ -169,8 +171,10 @@ bool TGeoDB::UpdateMetaInfo(int DBEntry, const TMetaInfo& MetaInfo) {
   if (!PayloadFits(sum, PayloadBytes(sum), data)) return false;
   uint8_t meta[kGdbMetaSize];
   EncodeMetaInfo(MetaInfo, meta);
+  TFileUndo undo(data, sum.BlobOffset, kGdbMetaSize);
   Seek(data, sum.BlobOffset);
   BlockWrite(data, meta, kGdbMetaSize);
+  undo.Done();
   CloseFile(data);
   return true;
 }

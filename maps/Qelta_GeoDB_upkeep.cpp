@@ -1,12 +1,15 @@
 // TGeoDB: reclaiming payloads that no entry refers to, and the text dump.
 //
 // GarbageCollection writes the header and every entry's payload, in entry order, to a temporary file
-// beside the data file, and the summaries with their new offsets to one beside the summary file; only
-// when both are complete do they replace the old files, data file first (one rename each, so a reader
-// never sees a half-written file). Until the first rename nothing of the database has changed; a
-// failure removes the temporary files. Should the process end between the two renames, the summaries'
-// temporary file is left behind complete, and the next opening finishes the job with it. A payload that
-// lies outside the data file is dropped (its entry's BlobOffset becomes -1, as for kinds without payload).
+// beside the data file, and the summaries with their new offsets to one beside the summary file, each
+// saved through the platform's replacement (so it is complete and on the disk once it has its name);
+// only when both are complete do they replace the old files, data file first (one rename each, so a
+// reader never sees a half-written file). Until the first rename nothing of the database has changed; a
+// failure removes the temporary files. Should the process end between the two renames, or the second
+// rename fail (the database is then closed), the summaries' temporary file is left behind complete, and
+// the next opening finishes the job with it. A payload that lies outside the data file is dropped (its
+// entry's BlobOffset becomes -1, as for kinds without payload). ExportDataDebug saves its text through
+// a temporary beside the file.
 
 #include <algorithm>
 
@@ -38,11 +41,7 @@ void CopyBytes(TRecordFile& src, int64_t from, int64_t count, TRecordFile& dst, 
 void WriteSummaries(const String& name, const std::vector<TgdbData>& sums) {
   std::vector<uint8_t> bytes(sums.size() * kGdbSumSize);
   for (std::size_t i = 0; i < sums.size(); ++i) EncodeSummary(sums[i], bytes.data() + i * kGdbSumSize);
-  TRecordFile f(kGdbSumSize);
-  AssignFile(f, name);
-  Rewrite(f);
-  BlockWrite(f, bytes.data(), static_cast<int64_t>(sums.size()));
-  CloseFile(f);
+  SaveRecords(name, kGdbSumSize, bytes.data(), static_cast<int64_t>(sums.size()));
 }
 
 String FloatText(float v) { return FloatToStrF(v, ffGeneral, 9, 0); }
@@ -62,7 +61,7 @@ void TGeoDB::GarbageCollection() {
     TRecordFile src(1), dst(1);
     OpenForReading(src, FNameGDD);
     AssignFile(dst, tempData);
-    Rewrite(dst);
+    RewriteReplacing(dst);
     uint8_t header[kGdbHeaderSize];
     EncodeHeader(FSystemData, header);
     BlockWrite(dst, header, kGdbHeaderSize);
@@ -90,11 +89,13 @@ void TGeoDB::GarbageCollection() {
     DeleteFile(tempSum);
     RaiseAccessDenied();
   }
-  FSumData = std::move(sums);  // the data file has changed: the summaries must follow
   if (!RenameFileReplacing(tempSum, FNameGDS)) {
-    DeleteFile(tempSum);
-    WriteSummaries(FNameGDS, FSumData);
+    // The data file is new and only the summaries' temporary file fits it: nothing may write to the
+    // old summary file, so the database is closed, and opening it again puts the temporary in place.
+    ResetToClosed();
+    RaiseAccessDenied();
   }
+  FSumData = std::move(sums);
   ReportProgress(100);
 }
 
@@ -104,7 +105,7 @@ void TGeoDB::ExportDataDebug(const String& FName) {
   if (!IsOpen()) return;
   TextFile f;
   AssignFile(f, FName);
-  Rewrite(f);
+  RewriteReplacing(f);
   WriteLn(f, u"GeoDB " + DBName());
   WriteLn(f, u"HighestID " + IntToStr(FSystemData.HighestID) + u"; DBVersion " + IntToStr(FSystemData.DBVersion) +
                  u"; Revision " + IntToStr(FSystemData.Revision) + u"; Description \"" + Description() + u"\"");

@@ -254,7 +254,7 @@ class TSymbolRepository : public TComponent {
 
   /// Writes the file (created or overwritten): declaration, comment, the `lmsymbols` start tag with
   /// the id, one `symbol` line per entry, the end tag. Nothing is escaped. File errors raise
-  /// EInOutError.
+  /// EInOutError, and the file that was there stays as it was.
   void StoreOnFile(const String& FileName, const String& ID) const;
   /// True when the file holds an `lmsymbols` element of the id (any for ""); false, and nothing
   /// changed, when it cannot be opened or holds none.
@@ -323,7 +323,9 @@ class TGeoMap : public TCustomControl {
   int MapImgWidth() const { return FMapImgWidth; }
   int MapImgHeight() const { return FMapImgHeight; }
   /// Writes the image as "<name>.jpg" and the calibration as "<name>.xml" beside FileName; MapImgFile
-  /// becomes "<name>.jpg" (no folder).
+  /// becomes "<name>.jpg" (no folder). The two are saved together: a failure raises EInOutError (the
+  /// calibration) or EFCreateError / EWriteError naming the image, and leaves both old files and
+  /// MapImgFile as they were.
   void SaveMap(const String& FileName, const String& DataID);
   /// Renames the image file to the 8.3-reduced Name in its folder with its extension; false (and
   /// nothing renamed) without an image file, with an empty name or when the rename fails.
@@ -417,7 +419,8 @@ class TGeoMap : public TCustomControl {
   // -- the calibration file
   /// CalcExtentsAndResolution, MapFName := MapImgFile, then the writer with the map's calibration.
   void WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& ID);
-  /// Creates or overwrites the file with one `geomap` element (declaration included).
+  /// Creates or overwrites the file with one `geomap` element (declaration included); a failure raises
+  /// EInOutError and keeps the file that was there.
   void SaveCalDataAsXML(const String& FileName, const String& ID);
   /// CalcExtentsAndResolution, MapFName := MapImgFile, then the stream form at the stream's position:
   /// declaration and empty line always, resolution always, no UTM zone, hemisphere or ellipsoid,
@@ -466,7 +469,8 @@ class TGeoMap : public TCustomControl {
   /// OnDrawMapData; saves it as a 4-bit "<name>.bmp" and its calibration (3 x 3 points,
   /// cmBiquadraticPn, id "Qelta_geomap_caldata") as "<name>.xml", then loads that. Raises
   /// EQeltaGeoMapError before writing anything for bounds that are not finite, an empty range,
-  /// more than 10,000 lines per direction or more than 3,000,000 pixels.
+  /// more than 10,000 lines per direction or more than 3,000,000 pixels. Image and calibration are
+  /// saved together: a failure raises as SaveMap does and leaves both old files and the map as they were.
   void CreateAndLoadEmptyMap(const String& FileName, double LatLow, double LongLow, double LatHigh, double LongHigh,
                              double dLat, double dLong, int Wid, int Hgt, TOnDrawMapDataEvent OnDrawMapData);
 
@@ -517,7 +521,8 @@ class TGeoMap : public TCustomControl {
   /// the start tag with sig, vers and id, one `landmark` line per landmark with every attribute the
   /// reader knows, the end tag. Nothing is escaped.
   void WriteLandMarksToOpenXMLFile(TextFile& f, bool Header, const String& DataID) const;
-  /// Creates or overwrites the file with one block (declaration included).
+  /// Creates or overwrites the file with one block (declaration included); a failure raises
+  /// EInOutError and keeps the file that was there.
   void SaveLandmarks(const String& FileName, const String& DataID) const;
   const TLandMark& LandMarkDefault() const { return FDefaultLM; }
   void SetLandMarkDefault(const TLandMark& value) { FDefaultLM = value; }

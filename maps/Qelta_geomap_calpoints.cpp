@@ -13,7 +13,8 @@
 // fault: an empty or undefined range of latitude or longitude (the scale divided by zero), a step
 // giving more than 10,000 lines in one direction, and an image the map would refuse (more than
 // 3,000,000 pixels) raise EQeltaGeoMapError before anything is written; the lines are counted by an
-// index, so a step below the spacing of the doubles cannot stall the loop.
+// index, so a step below the spacing of the doubles cannot stall the loop. Image and calibration are
+// saved together: a failure leaves both old files and the map as it was.
 
 #include <algorithm>
 #include <cmath>
@@ -283,25 +284,21 @@ void TGeoMap::CreateAndLoadEmptyMap(const String& FileName, double LatLow, doubl
 
   const String base = StripExtension(FileName);
   const String calName = base + u".xml", imageName = base + u".bmp";
-  {
-    TBitmap bmp(f.Wid, f.Hgt);
-    bmp.SetPixelFormat(pf4bit);
-    TCanvas* c = bmp.Canvas();
-    DrawInsetFrame(c, f.Wid, f.Hgt, kFrame);
-    c->Pen()->SetStyle(psDot);
-    DrawInsetFrame(c, f.Wid, f.Hgt, 26);
-    c->Pen()->SetStyle(psDash);
-    c->Pen()->SetColor(TColor(0xC0C0C0));
-    DrawGraticule(c, f);
-    if (OnDrawMapData != nullptr) OnDrawMapData(this, c, f.LatLow, f.LongLow, f.LatHigh, f.LongHigh, f.Wid, f.Hgt);
-    bmp.SaveToFile(imageName);
-  }
+  TBitmap bmp(f.Wid, f.Hgt);
+  bmp.SetPixelFormat(pf4bit);
+  TCanvas* c = bmp.Canvas();
+  DrawInsetFrame(c, f.Wid, f.Hgt, kFrame);
+  c->Pen()->SetStyle(psDot);
+  DrawInsetFrame(c, f.Wid, f.Hgt, 26);
+  c->Pen()->SetStyle(psDash);
+  c->Pen()->SetColor(TColor(0xC0C0C0));
+  DrawGraticule(c, f);
+  if (OnDrawMapData != nullptr) OnDrawMapData(this, c, f.LatLow, f.LongLow, f.LatHigh, f.LongHigh, f.Wid, f.Hgt);
+  map_detail::SaveImageAndCalibration(bmp, imageName, calName, [&](TextFile& file) {
+    WriteRawCalDataToOpenXMLFile(file, true, u"Qelta_geomap_caldata", EmptyMapCalibration(f, imageName),
+                                 cmBiquadraticPn);
+  });
   ClearCalibData();
-  TextFile file;
-  AssignFile(file, calName);
-  Rewrite(file);
-  WriteRawCalDataToOpenXMLFile(file, true, u"Qelta_geomap_caldata", EmptyMapCalibration(f, imageName), cmBiquadraticPn);
-  CloseFile(file);
   LoadCalDataFromXML(calName, u"Qelta_geomap_caldata");
   Paint();
 }

@@ -28,6 +28,8 @@
 #include <string_view>
 
 #include "Encoding.h"
+#include "Exceptions.h"
+#include "FileReplace.h"
 #include "FileSys.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
@@ -88,6 +90,26 @@ void WriteBlockHead(const TMapLineSink& Put, bool Header, const char16_t* Commen
 
 TMapLineSink TextFileSink(TextFile& f) {
   return [&f](const String& Line) { WriteLn(f, Line); };
+}
+
+void SaveTextFile(const String& FileName, const std::function<void(TextFile&)>& write, TSaveGroup* group) {
+  TextFile f;
+  AssignFile(f, FileName);
+  RewriteReplacing(f, group);
+  write(f);
+  CloseFile(f);
+}
+
+void SaveImageAndCalibration(const TGraphic& Image, const String& ImageName, const String& CalName,
+                             const std::function<void(TextFile&)>& writeCal) {
+  TSaveGroup group;
+  SaveTextFile(CalName, writeCal, &group);
+  SaveWholeFile(ImageName, [&Image](TStream& s) { Image.SaveToStream(s); }, &group);
+  const int e = group.Commit();
+  if (e == 0) return;
+  // The flush or rename that failed is reported as that file's own writer reports it.
+  if (group.FailedFile() == CalName) throw EInOutError(InOutErrorMessage(InOutErrorCode(e, true)), InOutErrorCode(e, true));
+  throw EWriteError(SaveFailureText(group.FailedFile(), e));
 }
 
 namespace {
@@ -410,11 +432,7 @@ void TGeoMap::WriteCalDataToOpenXMLFile(TextFile& f, bool Header, const String& 
 }
 
 void TGeoMap::SaveCalDataAsXML(const String& FileName, const String& ID) {
-  TextFile f;
-  AssignFile(f, FileName);
-  Rewrite(f);
-  WriteCalDataToOpenXMLFile(f, true, ID);
-  CloseFile(f);
+  map_detail::SaveTextFile(FileName, [&](TextFile& f) { WriteCalDataToOpenXMLFile(f, true, ID); });
 }
 
 void TGeoMap::SaveCalDataAsXML(TStream& Stream, const String& ID) {

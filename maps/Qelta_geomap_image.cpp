@@ -94,13 +94,21 @@ void TGeoMap::SetMapBitMap(const TBitmap* Bitmap) {
 
 // [SECTION] saving and renaming
 
+// Image and calibration are one save: a failure leaves both old files, and the map its old names.
 void TGeoMap::SaveMap(const String& FileName, const String& DataID) {
+  const String oldImgName = FMapImgName, oldMapFName = FCalibData.MapFName;
   FMapImgName = ChangeFileExt(ExtractFileName(FileName), u".jpg");
-  SaveCalDataAsXML(ChangeFileExt(FileName, u".xml"), DataID);
   TJPEGImage jpeg;
   jpeg.Assign(GrafBmp.get());
   jpeg.OnProgress = OnDataLoading;
-  jpeg.SaveToFile(ExtractFilePath(FileName) + FMapImgName);
+  try {
+    map_detail::SaveImageAndCalibration(jpeg, ExtractFilePath(FileName) + FMapImgName, ChangeFileExt(FileName, u".xml"),
+                                        [&](TextFile& f) { WriteCalDataToOpenXMLFile(f, true, DataID); });
+  } catch (...) {
+    FMapImgName = oldImgName;
+    FCalibData.MapFName = oldMapFName;
+    throw;
+  }
 }
 
 bool TGeoMap::RenameMapImg(const String& Name) {

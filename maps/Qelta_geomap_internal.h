@@ -128,6 +128,15 @@ String OpeningTag(const char16_t* Name, const String& ID);
 void WriteBlockHead(const TMapLineSink& Put, bool Header, const char16_t* Comment);
 /// A sink that writes to the open text file.
 TMapLineSink TextFileSink(TextFile& f);
+/// Saves the text file FileName as `write` writes it, through a temporary beside it (RewriteReplacing):
+/// a failure raises the runtime's EInOutError and keeps the old file. With a group, the group's Commit
+/// publishes it.
+void SaveTextFile(const String& FileName, const std::function<void(TextFile&)>& write, TSaveGroup* group = nullptr);
+/// Saves a map image and its calibration file together: both are written to temporaries and published
+/// by one group, so a failure at any step leaves both old files as they were. Raises as the two writers
+/// do: EFCreateError / EWriteError naming the image, EInOutError for the calibration text.
+void SaveImageAndCalibration(const TGraphic& Image, const String& ImageName, const String& CalName,
+                             const std::function<void(TextFile&)>& writeCal);
 
 /// The name of an existing file: the name itself when it exists, else the entry of each missing
 /// folder and of the file that equals it ignoring A-Z case (the first in name order); the name

@@ -415,11 +415,7 @@ void TGeoMap::WriteLandMarksToOpenXMLFile(TextFile& f, bool Header, const String
 }
 
 void TGeoMap::SaveLandmarks(const String& FileName, const String& DataID) const {
-  TextFile f;
-  AssignFile(f, FileName);
-  Rewrite(f);
-  WriteLandMarksToOpenXMLFile(f, true, DataID);
-  CloseFile(f);
+  map_detail::SaveTextFile(FileName, [&](TextFile& f) { WriteLandMarksToOpenXMLFile(f, true, DataID); });
 }
 
 }  // namespace qelta

@@ -119,15 +119,13 @@ void TSymbolRepository::AssignTo(TPersistent* Dest) {
 // [SECTION] the lmsymbols file
 
 void TSymbolRepository::StoreOnFile(const String& FileName, const String& ID) const {
-  TextFile f;
-  AssignFile(f, FileName);
-  Rewrite(f);
-  const map_detail::TMapLineSink put = map_detail::TextFileSink(f);
-  map_detail::WriteBlockHead(put, true, u"TGeoMap Landmark Repository");
-  put(map_detail::OpeningTag(u"lmsymbols", ID) + u">");
-  for (int i = 0; i < FNEntries; ++i) put(SymbolLine(FSymbols[i]));
-  put(u"</lmsymbols>");
-  CloseFile(f);
+  map_detail::SaveTextFile(FileName, [&](TextFile& f) {
+    const map_detail::TMapLineSink put = map_detail::TextFileSink(f);
+    map_detail::WriteBlockHead(put, true, u"TGeoMap Landmark Repository");
+    put(map_detail::OpeningTag(u"lmsymbols", ID) + u">");
+    for (int i = 0; i < FNEntries; ++i) put(SymbolLine(FSymbols[i]));
+    put(u"</lmsymbols>");
+  });
 }
 
 void TSymbolRepository::Append(const TSymbol& Symbol) {

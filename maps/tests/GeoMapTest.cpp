@@ -18,6 +18,7 @@
 #include "SysUtils.h"
 
 using namespace qelta;
+using qelta::test::CalibrateEquiRect;
 using qelta::test::Quadrants;
 using qelta::test::TempDir;
 using qelta::test::TProbeMap;
@@ -25,17 +26,6 @@ using qelta::test::TProbeMap;
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-
-/// An equirectangular calibration: (50, 10) at (0, 0), one degree per Size pixels to the east and south.
-void CalibrateEquiRect(TGeoMap& map, int Size = 1000) {
-  TCalibData cal = map.CalibData();
-  cal.NumCalQuads = 3;
-  cal.CalQuads[0] = {50, 10, 0, 0};
-  cal.CalQuads[1] = {50, 11, Size, 0};
-  cal.CalQuads[2] = {49, 10, 0, Size};
-  map.SetCalibData(cal);
-  map.SetCalibModel(cmEquiRect);
-}
 
 // --- construction and properties -----------------------------------------------------------------
 

@@ -58,6 +58,17 @@ inline ::testing::AssertionResult MatchesGoldenText(const std::string& text, con
   return ::testing::AssertionFailure() << name << " differs from its golden file:\n" << text;
 }
 
+/// An equirectangular calibration: (50, 10) at (0, 0), one degree per Size pixels to the east and south.
+inline void CalibrateEquiRect(TGeoMap& map, int Size = 1000) {
+  TCalibData cal = map.CalibData();
+  cal.NumCalQuads = 3;
+  cal.CalQuads[0] = {50, 10, 0, 0};
+  cal.CalQuads[1] = {50, 11, Size, 0};
+  cal.CalQuads[2] = {49, 10, 0, Size};
+  map.SetCalibData(cal);
+  map.SetCalibModel(cmEquiRect);
+}
+
 /// A bitmap of w x h in four quadrants: red top left, lime top right, blue bottom left, yellow
 /// bottom right.
 inline std::unique_ptr<TBitmap> Quadrants(int w, int h) {

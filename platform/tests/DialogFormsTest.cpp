@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -439,5 +440,140 @@ TEST_F(ColorDialogForm, LooksAsItsGolden) {
     user.PressKey(VK_ESCAPE);
   });
 }
+
+// [SECTION] in a desktop window
+
+#ifdef QELTA_WITH_SDL
+
+/// The dialogs in desktop windows (SDL's offscreen driver, or an Xvfb display), answered with the input
+/// a display delivers: SDL events pushed to the dialog's window. The scripted user's session only gives
+/// the clean start and the virtual clock (a modal loop with nothing left to do ends instead of waiting).
+class WindowedDialogs : public qelta::testing::TWindowBackendFixture {
+ protected:
+  static Uint32 IdOf(const TForm* form) {
+    auto* window = static_cast<SDL_Window*>(WindowBackend().NativeWindow(form));
+    EXPECT_NE(window, nullptr);
+    return SDL_GetWindowID(window);
+  }
+  /// A left click at a client point of the control, as SDL delivers it to the control's window.
+  static void PushClick(TControl* control, TPoint p) {
+    TForm* form = GetParentForm(control);
+    const TPoint at = form->ScreenToClient(control->ClientToScreen(p));
+    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+      SDL_Event e{};
+      e.type = type;
+      e.button.windowID = IdOf(form);
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+      e.button.clicks = 1;
+      e.button.x = at.X;
+      e.button.y = at.Y;
+      SDL_PushEvent(&e);
+    }
+  }
+  static void PushKey(const TForm* form, SDL_Keycode key, bool down, const char* text = nullptr) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.windowID = IdOf(form);
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    SDL_PushEvent(&e);
+    if (text == nullptr) return;
+    SDL_Event t{};
+    t.type = SDL_TEXTINPUT;
+    t.text.windowID = IdOf(form);
+    std::snprintf(t.text.text, sizeof t.text.text, "%s", text);
+    SDL_PushEvent(&t);
+  }
+  static void PushStroke(const TForm* form, SDL_Keycode key, bool shift = false) {
+    if (shift) PushKey(form, SDLK_LSHIFT, true);
+    PushKey(form, key, true);
+    PushKey(form, key, false);
+    if (shift) PushKey(form, SDLK_LSHIFT, false);
+  }
+  /// Types ASCII text as a US keyboard does (lower case, digits, '/', '.', '-' and capitals).
+  static void PushText(const TForm* form, const std::string& text) {
+    for (char ch : text) {
+      const bool upper = ch >= 'A' && ch <= 'Z';
+      const SDL_Keycode key = upper ? ch - 'A' + SDLK_a : ch;
+      if (upper) PushKey(form, SDLK_LSHIFT, true);
+      const char typed[2] = {ch, 0};
+      PushKey(form, key, true, typed);
+      PushKey(form, key, false);
+      if (upper) PushKey(form, SDLK_LSHIFT, false);
+    }
+  }
+  /// Clicks into the edit, selects its text with Home and Shift+End and types over it.
+  static void PushRetype(TEdit* edit, const std::string& text) {
+    TForm* form = GetParentForm(edit);
+    PushClick(edit, Point(5, 5));
+    PushStroke(form, SDLK_HOME);
+    PushStroke(form, SDLK_END, true);
+    PushText(form, text);
+  }
+};
+
+TEST_F(WindowedDialogs, APathTypedIntoTheSaveDialogsWindowComesBack) {
+  TScriptedUser session;
+  test::TempDir dir;
+  dir.Put("old.csv", "1");
+  TSaveDialog dialog(nullptr);
+  dialog.SetFilter(u"CSV files|*.csv");
+  dialog.SetFileName(dir / "proposed.csv");
+  dialog.SetOptions({ofOverwritePrompt});
+  session.AnswerNextBox(mrNo);  // the overwrite question (a box the session answers)
+  session.WhenModalShows([&](TForm* f) {
+    EXPECT_EQ(Find<TDrawGrid>(f, u"FileList")->RowCount(), 2);  // the folder of the proposed name: old.csv
+    PushText(f, "old.csv");  // the proposed name is selected: typed over
+    PushStroke(f, SDLK_RETURN);
+    Application->ProcessMessages();
+    EXPECT_TRUE(f->Visible());  // No: back to the dialog
+    PushText(f, dir.NativeOf("Typed-1.csv"));
+    PushStroke(f, SDLK_RETURN);
+    Application->ProcessMessages();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName(), dir / "Typed-1.csv");
+  // Esc, then the window closed: both cancel and keep the name.
+  session.WhenModalShows([&](TForm* f) {
+    PushStroke(f, SDLK_ESCAPE);
+    Application->ProcessMessages();
+  });
+  EXPECT_FALSE(dialog.Execute());
+  session.WhenModalShows([&](TForm* f) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = IdOf(f);
+    e.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&e);
+    Application->ProcessMessages();
+  });
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName(), dir / "Typed-1.csv");
+}
+
+TEST_F(WindowedDialogs, TheColourDialogsWindowAnswersAColourPickedInTheGridOrTypedAsRgb) {
+  TScriptedUser session;
+  TColorDialog dialog(nullptr);
+  session.WhenModalShows([&](TForm* f) {
+    auto* grid = Find<TDrawGrid>(f, u"BasicColors");
+    PushClick(grid, CellCentre(grid, 6, 2));  // blue
+    PushClick(Find<TSpeedButton>(f, u"OKButton"), Point(10, 10));
+    Application->ProcessMessages();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.Color(), clBlue);
+  session.WhenModalShows([&](TForm* f) {
+    PushRetype(Find<TEdit>(f, u"RedEdit"), "18");
+    PushRetype(Find<TEdit>(f, u"GreenEdit"), "52");
+    PushRetype(Find<TEdit>(f, u"BlueEdit"), "86");
+    PushStroke(f, SDLK_RETURN);
+    Application->ProcessMessages();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.Color(), RGB(18, 52, 86));
+}
+
+#endif
 
 }  // namespace

@@ -29,10 +29,6 @@
 #include "WindowBackend.h"
 #include "WindowBackendTesting.h"
 
-#ifdef QELTA_WITH_SDL
-#include <SDL.h>
-#endif
-
 using namespace qelta;
 using namespace qelta::platform_detail;
 
@@ -459,17 +455,7 @@ class WindowedDialogs : public qelta::testing::TWindowBackendFixture {
   static void PushClick(TControl* control, TPoint p) {
     TForm* form = GetParentForm(control);
     const TPoint at = form->ScreenToClient(control->ClientToScreen(p));
-    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-      SDL_Event e{};
-      e.type = type;
-      e.button.windowID = IdOf(form);
-      e.button.button = SDL_BUTTON_LEFT;
-      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-      e.button.clicks = 1;
-      e.button.x = at.X;
-      e.button.y = at.Y;
-      SDL_PushEvent(&e);
-    }
+    for (bool down : {true, false}) qelta::testing::PushLeftButton(IdOf(form), down, at.X, at.Y);
   }
   static void PushKey(const TForm* form, SDL_Keycode key, bool down, const char* text = nullptr) {
     SDL_Event e{};

@@ -9,6 +9,7 @@
 #include "Assertions.h"
 #include "Forms.h"
 #include "GoldenImage.h"
+#include "Grids.h"
 #include "Qelta_Colsel.h"
 #include "Qelta_qeltacolors.h"
 #include "SampleControls.h"
@@ -205,6 +206,24 @@ TEST_F(ColSelForm, AClickOnAnEditableBarOpensTheDialogThenTheList) {
   EXPECT_EQ(sel->log, (std::vector<std::string>{"click:6", "change:clTeal"}));
   EXPECT_EQ(sel->SelColor(), clTeal);
   EXPECT_EQ(sel->GetSelColorID(), u"clTeal");
+}
+
+TEST_F(ColSelForm, AColourPickedInTheDialogsOwnFormReplacesTheEditableEntry) {
+  sel->SetSelColor(clMaroon);
+  sel->SetArrayAllowEdit(2, true);
+  user.UseDialogForms();  // the form a desktop window shows
+  user.WhenModalShows([&](TForm* dialog) {
+    auto* grid = dynamic_cast<TCustomGrid*>(dialog->FindComponent(u"BasicColors"));
+    ASSERT_NE(grid, nullptr);
+    const TRect cell = grid->CellRect(6, 2);  // blue
+    user.Click(grid, (cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+    user.PressKey(VK_RETURN);
+  });
+  user.Click(sel, 10, sel->Height() / 2);
+  EXPECT_EQ(sel->GetArrayColor(2), clBlue);
+  EXPECT_EQ(sel->GetArrayColorName(2), u"clBlue");
+  ASSERT_NE(user.OpenPopup(), nullptr);  // then the list opens
+  user.PressKey(VK_ESCAPE);
 }
 
 TEST_F(ColSelForm, ANonEditableBarOpensOnlyTheList) {

@@ -133,22 +133,17 @@ class WindowBackendTableEditor : public qelta::testing::TWindowBackendFixture {
     auto* window = static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(form));
     ASSERT_NE(window, nullptr);
     const TPoint at = Point(p.X + ed->Left(), p.Y + ed->Top());
-    SDL_Event e{};
-    e.type = type;
     if (type == SDL_MOUSEMOTION) {
+      SDL_Event e{};
+      e.type = type;
       e.motion.windowID = SDL_GetWindowID(window);
       e.motion.state = SDL_BUTTON_LMASK;
       e.motion.x = at.X;
       e.motion.y = at.Y;
+      SDL_PushEvent(&e);
     } else {
-      e.button.windowID = SDL_GetWindowID(window);
-      e.button.button = SDL_BUTTON_LEFT;
-      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-      e.button.clicks = 1;
-      e.button.x = at.X;
-      e.button.y = at.Y;
+      qelta::testing::PushLeftButton(SDL_GetWindowID(window), type == SDL_MOUSEBUTTONDOWN, at.X, at.Y);
     }
-    SDL_PushEvent(&e);
     Application->ProcessMessages();
   }
 };

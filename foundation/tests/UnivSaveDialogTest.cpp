@@ -1,13 +1,16 @@
-// TUnivSaveDialog with the host's steps and with the standard dialog answered by the scripted user.
+// TUnivSaveDialog with the host's steps and with the standard dialog answered by the scripted user: by a
+// scripted answer, or in the dialog's own form (headless, and in a desktop window: also on Xvfb).
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "Assertions.h"
+#include "Edits.h"
 #include "FileTestKit.h"
 #include "Qelta_filesys.h"
 #include "Testing.h"
+#include "WindowBackendTesting.h"
 
 using namespace qelta;
 
@@ -127,5 +130,55 @@ TEST_F(UnivSaveDialogTest, ParametersAreReadAsTextAndNumbers) {
   EXPECT_THROW_MSG(dialog.ExtractParamAsDouble(u"empty"), EQeltaFileSysError,
                    "Component \"Save1\": empty is not specified in property Parameters");
 }
+
+// --- the standard dialog's own form ------------------------------------------------------------
+
+/// Runs each test headless with the dialog forms asked for (false) and with desktop windows (true: SDL's
+/// offscreen driver unless the run names a display; skipped without one).
+class UnivSaveDialogForm : public qelta::testing::TWindowBackendFixture, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) TWindowBackendFixture::SetUp();
+  }
+};
+
+TEST_P(UnivSaveDialogForm, APathTypedIntoTheStandardDialogComesBackInFileName) {
+  TScriptedUser user;
+  if (!GetParam()) user.UseDialogForms();
+  test::TempDir dir;
+  dir.Put("old.csv", "1");
+  TUnivSaveDialog dialog(nullptr);
+  dialog.SetName(u"Save1");
+  dialog.SetParameters(u"filter=\"CSV|*.csv\" ext=\"csv\" caption=\"Export\" initialdir=\"" + dir / "" + u"\"");
+  std::vector<String> proposed;
+  auto typeIntoTheDialog = [&](const String& text) {
+    user.WhenModalShows([&, text](TForm* form) {
+      EXPECT_EQ(form->Caption(), u"Export");
+      auto* name = dynamic_cast<TEdit*>(form->FindComponent(u"FileNameEdit"));
+      ASSERT_NE(name, nullptr);
+      proposed.push_back(name->Text());
+      user.TypeText(text);  // over the proposed name, which is selected
+      user.PressKey(VK_RETURN);
+    });
+  };
+  typeIntoTheDialog(dir / "old.txt");         // "ext" makes it old.csv, which exists
+  typeIntoTheDialog(u"report.final.txt");     // in the folder shown; "ext" makes it report.csv
+  int asked = 0;
+  dialog.OnOverwrite = [&](TObject*, const String& name, TModalResult& reply) {
+    EXPECT_EQ(name, dir / "old.csv");
+    ++asked;
+    reply = mrNo;  // choose again
+  };
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName(), dir / "report.csv");
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(proposed, (std::vector<String>{u"", u"old.csv"}));  // the second time the current name is proposed
+  user.WhenModalShows([&](TForm*) { user.PressKey(VK_ESCAPE); });
+  EXPECT_FALSE(dialog.Execute());  // Esc: cancelled, the name stays
+  EXPECT_EQ(dialog.FileName(), dir / "report.csv");
+}
+
+INSTANTIATE_TEST_SUITE_P(Where, UnivSaveDialogForm, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Window" : "Headless"; });
 
 }  // namespace

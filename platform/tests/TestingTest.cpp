@@ -159,6 +159,23 @@ TEST_F(TestingTest, AModalFormWithNothingToDoAnswersCancelAndBlocksOtherForms) {
   EXPECT_THROW_MSG(dialog.ShowModal(), EInvalidOperation, "Cannot make a visible window modal");
 }
 
+// A modal form opened by a press (a control's MouseDown shows a dialog) used to leave the mouse capture
+// with that control on the blocked form behind, so every click meant for the dialog went there and was
+// dropped.
+TEST_F(TestingTest, AModalFormOpenedByAPressTakesTheMouse) {
+  TForm dialog(nullptr);
+  TSample ok(&dialog, &dialog);
+  ok.OnClick = [&](TObject*) { dialog.SetModalResult(mrOk); };
+  TSample opener(&form, &form);
+  TModalResult answer = mrNone;
+  opener.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { answer = dialog.ShowModal(); };
+  user.Show(&form);
+  user.WhenModalShows([&](TForm*) { user.Click(&ok, 5, 5); });
+  user.Click(&opener, 5, 5);
+  EXPECT_EQ(answer, mrOk);
+  EXPECT_FALSE(opener.MouseCapture());
+}
+
 TEST_F(TestingTest, CloseEndsAModalFormWithCancel) {
   TForm dialog(nullptr);
   user.WhenModalShows([&](TForm* f) { f->Close(); });

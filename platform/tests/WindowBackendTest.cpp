@@ -78,17 +78,7 @@ class WindowBackendTest : public qelta::testing::TWindowBackendFixture {
 
   /// A click of the left button at a client point of the form's window, as SDL delivers it.
   static void PushClick(const TForm* form, int x, int y) {
-    for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-      SDL_Event e{};
-      e.type = type;
-      e.button.windowID = IdOf(form);
-      e.button.button = SDL_BUTTON_LEFT;
-      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-      e.button.clicks = 1;
-      e.button.x = x;
-      e.button.y = y;
-      SDL_PushEvent(&e);
-    }
+    for (bool down : {true, false}) qelta::testing::PushLeftButton(IdOf(form), down, x, y);
   }
   static void PushKey(const TForm* form, Uint32 type, SDL_Keycode key, Uint16 mod) {
     SDL_Event e{};

@@ -9,6 +9,10 @@
 #include "Forms.h"
 #include "Exceptions.h"
 
+#ifdef QELTA_WITH_SDL
+#include <SDL.h>
+#endif
+
 namespace qelta::testing {
 
 /// Starts the window backend for each test and skips the test when no display can be had.
@@ -24,5 +28,20 @@ class TWindowBackendFixture : public ::testing::Test {
   }
   void TearDown() override { Application->UseHeadlessBackend(); }
 };
+
+#ifdef QELTA_WITH_SDL
+/// A press (down) or release of the left button at a client point of the SDL window, as SDL delivers it.
+inline void PushLeftButton(Uint32 windowId, bool down, int x, int y) {
+  SDL_Event e{};
+  e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+  e.button.windowID = windowId;
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.button.clicks = 1;
+  e.button.x = x;
+  e.button.y = y;
+  SDL_PushEvent(&e);
+}
+#endif
 
 }  // namespace qelta::testing

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "ColorDialogForm.h"
+#include "Forms.h"
+#include "SaveDialogForm.h"
 #include "SysUtils.h"
 
 namespace qelta {
@@ -126,6 +129,8 @@ TCommonDialogAnswer THeadlessDialogs::RunCommonDialog(TCommonDialog& Dialog) {
   if (script != FDialogAnswers.end() && !script->second.empty()) {
     answer = script->second.front();
     script->second.pop_front();
+  } else if (FDialogForms || Application->WindowBackendActive()) {
+    answer = Dialog.RunForm();
   }
   const int logged = answer.Outcome == TCommonDialogAnswer::cdConfirmed   ? mrOk
                      : answer.Outcome == TCommonDialogAnswer::cdCancelled ? mrCancel
@@ -165,6 +170,17 @@ TCommonDialogAnswer TCommonDialogAnswer::Fail(uint32_t errorCode) {
   a.ErrorCode = errorCode != 0 ? errorCode : 0xFFFF;
   return a;
 }
+
+TCommonDialogAnswer TCommonDialog::RunForm() { return TCommonDialogAnswer::Cancel(); }
+
+TCommonDialogAnswer TSaveDialog::RunForm() { return platform_detail::RunSaveDialogForm(*this); }
+
+void TSaveDialog::Accept(const TCommonDialogAnswer& answer) {
+  FFileName = answer.Text;
+  if (answer.Value > 0) FFilterIndex = static_cast<int>(answer.Value);
+}
+
+TCommonDialogAnswer TColorDialog::RunForm() { return platform_detail::RunColorDialogForm(*this); }
 
 bool TCommonDialog::Execute() {
   const TCommonDialogAnswer answer = DialogService().RunCommonDialog(*this);

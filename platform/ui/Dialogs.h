@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes and the system beep: MessageDlg, ShowMessage, MessageBox (Application.MessageBox
-// goes here too) and MessageBeep, with the modal results they answer; the common dialogs (TSaveDialog)
-// with their error code.
+// goes here too) and MessageBeep, with the modal results they answer; the common dialogs (TSaveDialog,
+// TColorDialog) with their error code.
 //
 // How: every call goes to one replaceable TDialogService. The default, THeadlessDialogs, shows
 // nothing: it appends each box and beep to a log and answers a box that offers a choice with the
@@ -11,21 +11,22 @@
 // answer the box does not offer, and in strict mode a question without a scripted answer, raise
 // EUnscripted (after the box is logged). A window backend installs its own service with
 // SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
-// Common dialogs go to the same service: headless, each kind of dialog (its DialogKind, "TSaveDialog")
-// takes the next answer scripted for that kind (confirm with a value, cancel, or fail with an error
-// code) and cancels when none is scripted; the dialog is logged like a box. TColorDialog takes the
-// colour of a confirmed answer from its Value.
+// Common dialogs go to the same service: each kind of dialog (its DialogKind, "TSaveDialog") takes the
+// next answer scripted for that kind (confirm with a value, cancel, or fail with an error code). Without
+// one, the dialog shows its own modal form (RunForm: SaveDialogForm.h, ColorDialogForm.h) when the forms
+// are desktop windows or SetDialogForms asked for it, and cancels otherwise (headless). Every dialog
+// is logged like a box. TColorDialog takes the colour of a confirmed answer from its Value.
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <vector>
-
-#include <map>
 
 #include "Classes.h"
 #include "Exceptions.h"
 #include "Graphics.h"
+#include "StringLists.h"
 #include "Types.h"
 #include "Visibility.h"
 
@@ -124,6 +125,11 @@ class THeadlessDialogs : public TDialogService {
   const std::vector<TDialogLogEntry>& Log() const { return FLog; }
   /// Queues how the next common dialog of the kind (u"TSaveDialog", ...) ends; used in order per kind.
   void ScriptDialog(const String& Kind, const TCommonDialogAnswer& Answer);
+  /// On: a common dialog without a scripted answer shows its own modal form (as it does whenever the
+  /// forms are desktop windows), for the scripted user to answer with WhenModalShows. Off by default:
+  /// headless, an unscripted dialog cancels.
+  void SetDialogForms(bool value) { FDialogForms = value; }
+  bool DialogForms() const { return FDialogForms; }
   /// Forgets the log and the scripted answers (of boxes and dialogs).
   void Clear();
 
@@ -137,6 +143,7 @@ class THeadlessDialogs : public TDialogService {
   std::deque<int> FAnswers;
   std::map<String, std::deque<TCommonDialogAnswer>> FDialogAnswers;
   bool FStrict = false;
+  bool FDialogForms = false;
 };
 
 /// The service in use (the headless one unless replaced).
@@ -174,6 +181,10 @@ class TCommonDialog : public TComponent {
   virtual String DialogKind() const = 0;
   /// The text the dialog proposes when it opens (a save dialog's file name).
   virtual String ProposedText() const = 0;
+  /// Shows the dialog's own modal form and answers how the person ended it (Cancel for Esc, the Cancel
+  /// button or closing the window). A dialog without a form of its own cancels. The dialog service
+  /// calls it; Execute goes through the service.
+  virtual TCommonDialogAnswer RunForm();
 
  protected:
   /// Takes a confirmed answer into the properties.
@@ -183,49 +194,101 @@ class TCommonDialog : public TComponent {
   String FTitle;
 };
 
+/// Options of the save dialog (the classic set; the ones marked act here, the others are stored only).
+enum TOpenOption : uint8_t {
+  ofReadOnly,
+  ofOverwritePrompt,   ///< acts: an existing file asks "Do you want to replace it?" (No returns to the dialog)
+  ofHideReadOnly,
+  ofNoChangeDir,
+  ofShowHelp,
+  ofNoValidate,
+  ofAllowMultiSelect,
+  ofExtensionDifferent,
+  ofPathMustExist,     ///< acts: a name in a folder that does not exist is refused with a message
+  ofFileMustExist,
+  ofCreatePrompt,
+  ofShareAware,
+  ofNoReadOnlyReturn,
+  ofNoTestFileCreate,
+  ofNoNetworkButton,
+  ofNoLongNames,
+  ofOldStyleDialog,
+  ofNoDereferenceLinks,
+  ofEnableIncludeNotify,
+  ofEnableSizing,
+  ofDontAddToRecent,
+  ofForceShowHidden
+};
+using TOpenOptions = Set<TOpenOption>;
+
 /// The save dialog: proposes FileName in InitialDir with a filter ("Text|*.txt|All|*.*") and a title;
 /// a confirmed dialog leaves the chosen name in FileName, a cancelled or failed one leaves it alone.
+/// Its form (SaveDialogForm.h) lists the folder's subfolders and the files the chosen filter entry
+/// matches, and answers the full path of the name typed or picked; a confirmed form also leaves the
+/// filter entry chosen in FilterIndex.
 class TSaveDialog : public TCommonDialog {
  public:
   explicit TSaveDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
 
   const String& Filter() const { return FFilter; }
   void SetFilter(const String& value) { FFilter = value; }
+  /// The filter entry shown first, 1-based (default 1; out of range counts as 1).
+  int FilterIndex() const { return FFilterIndex; }
+  void SetFilterIndex(int value) { FFilterIndex = value; }
   const String& InitialDir() const { return FInitialDir; }
   void SetInitialDir(const String& value) { FInitialDir = value; }
   const String& FileName() const { return FFileName; }
   void SetFileName(const String& value) { FFileName = value; }
+  /// Extension (without the point) that the form gives a name typed without one: the chosen filter
+  /// entry's own when it names one ("*.csv"), else this; "" adds none.
+  const String& DefaultExt() const { return FDefaultExt; }
+  void SetDefaultExt(const String& value) { FDefaultExt = value; }
+  TOpenOptions Options() const { return FOptions; }
+  void SetOptions(TOpenOptions value) { FOptions = value; }
 
   String DialogKind() const override { return u"TSaveDialog"; }
   String ProposedText() const override { return FFileName; }
+  TCommonDialogAnswer RunForm() override;
 
  protected:
-  void Accept(const TCommonDialogAnswer& answer) override { FFileName = answer.Text; }
+  /// The answer's Text is the name; a Value above 0 is the filter entry chosen.
+  void Accept(const TCommonDialogAnswer& answer) override;
 
  private:
   String FFilter;
+  int FFilterIndex = 1;
   String FInitialDir;
   String FFileName;
+  String FDefaultExt;
+  TOpenOptions FOptions{ofHideReadOnly, ofEnableSizing};
 };
 
 /// The colour dialog: proposes Color; a confirmed dialog leaves the chosen colour in Color (headless, the
 /// scripted answer's Value), a cancelled or failed one leaves it alone. Logged with the proposed colour
-/// as ColorToString gives it.
+/// as ColorToString gives it. Its form (ColorDialogForm.h) offers a grid of basic colours, sixteen
+/// custom colours, and red, green, blue, hue, saturation and lightness edits kept in step.
 class TColorDialog : public TCommonDialog {
  public:
-  explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner), FCustomColors(std::make_unique<TStringList>()) {}
 
   TColor Color() const { return FColor; }
   void SetColor(TColor value) { FColor = value; }
+  /// The custom colours the form shows, "ColorA=FFFFFF" to "ColorP=...": each a TColor as hexadecimal
+  /// digits ($BBGGRR); a missing or unreadable entry is an empty (white) slot. A confirmed form writes
+  /// all sixteen back.
+  TStrings* CustomColors() const { return FCustomColors.get(); }
+  void SetCustomColors(TStrings* value) { FCustomColors->Assign(value); }
 
   String DialogKind() const override { return u"TColorDialog"; }
   String ProposedText() const override { return ColorToString(FColor); }
+  TCommonDialogAnswer RunForm() override;
 
  protected:
   void Accept(const TCommonDialogAnswer& answer) override { FColor = static_cast<TColor>(answer.Value); }
 
  private:
   TColor FColor = clBlack;
+  std::unique_ptr<TStringList> FCustomColors;
 };
 
 /// Error code of the last common dialog: 0 unless it failed.

@@ -571,6 +571,9 @@ TModalResult TForm::ShowModal() {
       form->Hide();
     }
   } leave{this};
+  // The forms below stop taking the mouse: a capture left there by the press that opened this form
+  // would take every click meant for it and drop it.
+  if (s.Capture != nullptr && GetParentForm(s.Capture) != this) SetCaptureControl(nullptr);
   Show();
   if (!s.ModalScripts.empty()) {
     auto script = std::move(s.ModalScripts.front());

@@ -101,6 +101,7 @@ void TScriptedUser::Reset() {
   if (THeadlessDialogs* dialogs = HeadlessDialogs()) {
     dialogs->Clear();
     dialogs->SetStrict(false);
+    dialogs->SetDialogForms(false);
   }
   Clipboard()->Clear();
 }
@@ -280,6 +281,10 @@ void TScriptedUser::AnswerNextDialog(const String& kind, const TCommonDialogAnsw
 
 void TScriptedUser::AnswerNextSaveDialog(const String& fileName) {
   AnswerNextDialog(u"TSaveDialog", TCommonDialogAnswer::Confirm(fileName));
+}
+
+void TScriptedUser::UseDialogForms(bool on) {
+  if (THeadlessDialogs* dialogs = HeadlessDialogs()) dialogs->SetDialogForms(on);
 }
 
 // -- popups

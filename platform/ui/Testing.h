@@ -101,6 +101,10 @@ class TScriptedUser {
   void AnswerNextDialog(const String& kind, const TCommonDialogAnswer& answer);
   /// The next TSaveDialog confirms fileName.
   void AnswerNextSaveDialog(const String& fileName);
+  /// On: a common dialog without a scripted answer shows its own modal form, as it does in a desktop
+  /// window, for a WhenModalShows script to fill in (the forms' controls are found by name); off
+  /// (when the session starts): headless, it cancels.
+  void UseDialogForms(bool on = true);
 
   // -- popups
   /// Runs `script` with the next popup that opens (scripts are used in order, one per popup); while

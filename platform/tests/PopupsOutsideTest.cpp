@@ -19,9 +19,13 @@
 
 #ifdef QELTA_WITH_SDL
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#include "SdlBackend.h"
 #endif
 #ifdef QELTA_WITH_XTEST
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #endif
 
@@ -209,44 +213,75 @@ class TOtherXClient final : public TOutside {
   TPoint FCentre;
 };
 
-class DesktopPopupsOutside : public qelta::testing::TWindowBackendFixture,
-                             public ::testing::WithParamInterface<TCase> {};
+/// The form shown as a window on an X display, and another X client's window over its trap.
+class WindowBackendPopups : public qelta::testing::TWindowBackendFixture {
+ protected:
+  void SetUp() override {
+    TWindowBackendFixture::SetUp();
+    if (IsSkipped()) return;
+    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "needs an X display (the Xvfb run)";
+    user = std::make_unique<TScriptedUser>();
+    f = std::make_unique<TOutsideFixture>();
+    user->Show(&f->form);
+    other = std::make_unique<TOtherXClient>(f->TrapOnScreen());
+    ASSERT_TRUE(other->Connected());
+  }
+  void TearDown() override {
+    other.reset();
+    f.reset();
+    user.reset();
+    TWindowBackendFixture::TearDown();
+  }
+  std::unique_ptr<TScriptedUser> user;
+  std::unique_ptr<TOutsideFixture> f;
+  std::unique_ptr<TOtherXClient> other;
+};
+
+class DesktopPopupsOutside : public WindowBackendPopups, public ::testing::WithParamInterface<TCase> {};
 
 TEST_P(DesktopPopupsOutside, ClosesThePopupCancelledAndNoControlGetsThePress) {
-  if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "needs an X display (the Xvfb run)";
-  TScriptedUser user;
-  TOutsideFixture f;
-  user.Show(&f.form);
-  TOtherXClient other(f.TrapOnScreen());
-  ASSERT_TRUE(other.Connected());
-  ExpectClosedByOutside(user, other, f, GetParam().kind, GetParam().action);
+  ExpectClosedByOutside(*user, *other, *f, GetParam().kind, GetParam().action);
 }
 
 // Named for the Xvfb run's filter (WindowBackend*).
 INSTANTIATE_TEST_SUITE_P(WindowBackend, DesktopPopupsOutside, ::testing::ValuesIn(kCases), CaseName);
 
-class WindowBackendPopups : public qelta::testing::TWindowBackendFixture {};
+TEST(SdlTranslation, RawPressesOfButtonsCountAndWheelStepsDoNot) {
+  struct Case {
+    int subsystem, evtype, button;
+    bool counts;
+  };
+  const Case cases[] = {{SDL_SYSWM_X11, XI_RawButtonPress, 1, true},     {SDL_SYSWM_X11, XI_RawButtonPress, 3, true},
+                        {SDL_SYSWM_X11, XI_RawButtonPress, 8, true},     {SDL_SYSWM_X11, XI_RawButtonPress, 4, false},
+                        {SDL_SYSWM_X11, XI_RawButtonPress, 7, false},    {SDL_SYSWM_X11, XI_RawButtonRelease, 1, false},
+                        {SDL_SYSWM_WAYLAND, XI_RawButtonPress, 1, false}};
+  for (const Case& c : cases) {
+    XIRawEvent raw{};
+    raw.evtype = c.evtype;
+    raw.detail = c.button;
+    SDL_SysWMmsg msg{};
+    msg.subsystem = static_cast<SDL_SYSWM_TYPE>(c.subsystem);
+    msg.msg.x11.event.xcookie.type = GenericEvent;
+    msg.msg.x11.event.xcookie.evtype = c.evtype;
+    msg.msg.x11.event.xcookie.data = &raw;
+    EXPECT_EQ(platform_detail::IsRawButtonPress(msg), c.counts) << c.evtype << " button " << c.button;
+  }
+}
 
 TEST_F(WindowBackendPopups, ARealClickInTheListChoosesAndTheKeysComeBackToTheForm) {
-  if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "needs an X display (the Xvfb run)";
-  TScriptedUser user;
-  TOutsideFixture f;
-  user.Show(&f.form);
-  TOtherXClient other(f.TrapOnScreen());
-  ASSERT_TRUE(other.Connected());
-  user.Click(f.combo, f.combo->Width() - 5, 5);
-  TPopupWindow* list = user.OpenPopup();
+  user->Click(f->combo, f->combo->Width() - 5, 5);
+  TPopupWindow* list = user->OpenPopup();
   ASSERT_NE(list, nullptr);
   TRect entry;
   ASSERT_TRUE(list->EntryRect(u"high", entry));
-  other.Click(list->ClientToScreen(Point((entry.Left + entry.Right) / 2, (entry.Top + entry.Bottom) / 2)));
+  other->Click(list->ClientToScreen(Point((entry.Left + entry.Right) / 2, (entry.Top + entry.Bottom) / 2)));
   EXPECT_TRUE(TOtherXClient::PumpUntil([] { return TOtherXClient::Queued(WM_LBUTTONUP); }));
-  user.Process();
-  EXPECT_EQ(user.OpenPopup(), nullptr);
-  EXPECT_EQ(f.combo->ItemIndex(), 2);  // a press in the program's own popup is no press outside
-  EXPECT_EQ(f.log, (std::vector<std::string>{"closeup", "change"}));
+  user->Process();
+  EXPECT_EQ(user->OpenPopup(), nullptr);
+  EXPECT_EQ(f->combo->ItemIndex(), 2);  // a press in the program's own popup is no press outside
+  EXPECT_EQ(f->log, (std::vector<std::string>{"closeup", "change"}));
   // Without a window manager the closed list had the focus: it goes back to the form's window.
-  SDL_Window* formWindow = static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(&f.form));
+  SDL_Window* formWindow = static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(&f->form));
   EXPECT_TRUE(TOtherXClient::PumpUntil([&] { return SDL_GetKeyboardFocus() == formWindow; }));
 }
 

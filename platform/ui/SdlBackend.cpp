@@ -68,6 +68,7 @@ class TSdlBackend final : public TWindowBackend {
   void CloseWindow(TForm* form);
   void WatchPressesForPopups();
   static int CountPressAnywhere(void* self, SDL_Event* e);
+  bool PointerOverPopup() const;
   void ReturnFocusFromPopup();
   TForm* FormOfWindow(Uint32 windowId) const;
   SDL_Window* WindowOf(const TForm* form) const;
@@ -185,6 +186,15 @@ int TSdlBackend::CountPressAnywhere(void* self, SDL_Event* e) {
   return 0;
 }
 
+bool TSdlBackend::PointerOverPopup() const {
+  TPoint at;
+  SDL_GetGlobalMouseState(&at.X, &at.Y);
+  return std::any_of(FWindows.begin(), FWindows.end(), [at](const auto& w) {
+    const TRect r = w.first->BoundsRect();
+    return IsPopup(w.first) && at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom;
+  });
+}
+
 void TSdlBackend::ReturnFocusFromPopup() {
   const auto& popups = TPopupWindow::OpenPopups();  // the closing one has left the list
   SDL_Window* next = popups.empty() ? WindowOf(Application->ActiveForm()) : WindowOf(popups.back());
@@ -229,9 +239,10 @@ void TSdlBackend::PumpEvents() {
     any = true;
   }
   if (std::exchange(FFocusLeaving, false)) PostFocusLost();
-  // A press that none of our windows reported was outside the program.
-  for (int outside = std::exchange(FPressesAnywhere, 0) - std::exchange(FPressesOurs, 0); outside > 0; --outside)
-    PostClickOutside(mbLeft);
+  // A press that none of our windows reported was outside the program; the popups lie over everything,
+  // so one over a popup was ours still on its way.
+  const int outside = std::exchange(FPressesAnywhere, 0) - std::exchange(FPressesOurs, 0);
+  if (outside > 0 && !PointerOverPopup()) PostClickOutside(mbLeft);
   if (any) UpdateCursor();
 }
 

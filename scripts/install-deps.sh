@@ -49,6 +49,7 @@ packages=(
   xauth  # xvfb-run needs it
   x11-apps  # xwd
   imagemagick  # import and compare for the live gallery's screenshot test
+  libxtst-dev  # the window tests' second X client clicks outside the program through XTest
 )
 
 missing=()

@@ -430,6 +430,25 @@ TEST_F(GridFixture, APickListSetsTheCellAtOnce) {
   EXPECT_TRUE(grid->EditorMode());  // Enter chose in the list; the editor stays
 }
 
+TEST_F(GridFixture, APickListClosedFromOutsideTheProgramLeavesTheCell) {
+  grid->SetOptions(grid->Options() | TGridOptions{goEditing});
+  grid->style = esPickList;
+  grid->pickList = {u"alpha", u"beta"};
+  grid->SetFocus();
+  user.PressKey(VK_F2);
+  auto* editor = dynamic_cast<TInplaceEditList*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  for (bool click : {true, false}) {
+    user.PressKey(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(editor->ListVisible());
+    if (click) user.ClickOutside();
+    else user.SwitchToOtherProgram();
+    EXPECT_FALSE(editor->ListVisible());
+    EXPECT_TRUE(grid->edits.empty());
+    EXPECT_TRUE(grid->EditorMode());
+  }
+}
+
 TEST_F(GridFixture, WithoutDefaultDrawingTheClientIsErasedInColorOnly) {
   grid->SetDefaultDrawing(false);
   grid->SetColor(clYellow);

@@ -10,6 +10,7 @@
 #include "AppState.h"
 #include "Assertions.h"
 #include "Clipbrd.h"
+#include "ComboBoxes.h"
 #include "Edits.h"
 #include "SampleControls.h"
 #include "Screen.h"
@@ -303,6 +304,32 @@ TEST_F(WindowBackendTest, AnExceptionInAHandlerGoesToHandleException) {
   Application->OnException = nullptr;
   EXPECT_EQ(caught, (std::vector<String>{u"bad number", u"cannot resize"}));
   EXPECT_EQ(form.Width(), 400);
+}
+
+TEST_F(WindowBackendTest, TheFocusLeavingTheProgramClosesTheListButMovingBetweenItsWindowsDoesNot) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  form.SetBounds(40, 40, 200, 150);
+  TComboBox combo(&form);
+  combo.SetParent(&form);
+  combo.SetBounds(10, 10, 120, 0);
+  combo.Items()->Add(u"one");
+  std::vector<std::string> log;
+  combo.OnCloseUp = [&](TObject*) { log.push_back("closeup"); };
+  user.Show(&form);
+  user.Click(&combo, combo.Width() - 5, 5);
+  TPopupWindow* list = user.OpenPopup();
+  ASSERT_NE(list, nullptr);
+  ASSERT_NE(WindowOf(list), nullptr);
+  // Without a window manager SDL hands the focus to each new window: lost by one, gained by another.
+  PushWindowEvent(&form, SDL_WINDOWEVENT_FOCUS_LOST);
+  PushWindowEvent(list, SDL_WINDOWEVENT_FOCUS_GAINED);
+  user.Process();
+  EXPECT_TRUE(combo.DroppedDown());
+  PushWindowEvent(list, SDL_WINDOWEVENT_FOCUS_LOST);  // and nothing of ours gains it
+  user.Process();
+  EXPECT_FALSE(combo.DroppedDown());
+  EXPECT_EQ(log, std::vector<std::string>{"closeup"});
 }
 
 TEST_F(WindowBackendTest, TheClipboardIsTheDesktops) {

@@ -1,5 +1,6 @@
 // Input state (keys and buttons held, capture, pointer, cursor) and the routing of queued input and
-// paints: mouse input to the capture or the control under the pointer, keys to the focused control.
+// paints: mouse input to the capture or the control under the pointer, keys to the focused control, the
+// program's loss of the focus to the open popups (they close).
 
 #include "Controls.h"
 
@@ -254,7 +255,17 @@ bool platform_detail::PaintPendingControls() {
 
 void platform_detail::RouteInput(const TQueuedMessage& m) {
   if (m.Msg.Msg >= WM_MOUSEFIRST && m.Msg.Msg <= WM_MOUSELAST) RouteMouse(m);
+  else if (m.Msg.Msg == WM_CANCELMODE) TPopupWindow::CloseAll();  // the program lost the focus
   else RouteKey(m);
 }
+
+void platform_detail::PostClickOutside(TMouseButton button) {
+  PostPointerMove(kOffTheForms);
+  const LPARAM at = MakeMouseLParam(kOffTheForms.X, kOffTheForms.Y);
+  PostInput(WM_LBUTTONDOWN + 3 * button, 0, at);
+  PostInput(WM_LBUTTONUP + 3 * button, 0, at);
+}
+
+void platform_detail::PostFocusLost() { PostInput(WM_CANCELMODE, 0, 0); }
 
 }  // namespace qelta

@@ -6,8 +6,9 @@
 // How: Popup fires OnPopup, opens a menu window (a TPopupWindow, Popups.h) and runs a message loop
 // until the menu ends: pointing at an item highlights it and opens its submenu beside it; a click or
 // Enter on an enabled item without a submenu chooses it; Esc closes the innermost menu, Left a
-// submenu, Right opens one; a press outside closes them all. A chosen item's OnClick is posted, so it
-// runs after Popup has returned (it may open the menu again); an item freed before that is not run.
+// submenu, Right opens one; a press outside (also outside the program) or the program's loss of the
+// focus closes them all. A chosen item's OnClick is posted, so it runs after Popup has returned (it may
+// open the menu again); an item freed before that is not run.
 // Opening takes the mouse capture from whichever control held it (a menu opened from a press).
 // Headless, a menu that nobody can answer closes at once (see Testing.h, WhenPopupShows).
 // A caption "-" makes a separator. Limits: no menu bar, no shortcuts or accelerator keys ('&' is drawn

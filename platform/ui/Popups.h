@@ -4,11 +4,13 @@
 //
 // How: a TPopupWindow is a form without a frame that never becomes the active form: the control that
 // opened it keeps the focus. While popups are open they lie above every form (also a modal one) and
-// take the keyboard, the innermost first; a mouse press outside all of them closes them all and goes
-// nowhere else, while a control holding the mouse capture keeps getting the mouse. Opening a popup runs
+// take the keyboard, the innermost first; a mouse press outside all of them (in a form, on the desktop or
+// on another program's window) closes them all and goes nowhere else, while a control holding the mouse
+// capture keeps getting the mouse; the program's loss of the focus closes them too. Opening a popup runs
 // the next script queued by the scripted user (Testing.h, WhenPopupShows). TPopupListBox is the
 // drop-down list: items, a highlighted one, DropDownCount rows at a time; it ends on a click or Enter
-// (accepted) or on Esc, Tab or a press outside (cancelled) and tells its owner through OnCloseUp.
+// (accepted) or on Esc, Tab, a press outside or the loss of the focus (cancelled) and tells its owner
+// through OnCloseUp.
 // Limits: no scroll bars (the list scrolls by keys, wheel and highlighting), no animation, no shadow.
 
 #include <functional>
@@ -103,7 +105,8 @@ class TPopupListBox : public TPopupWindow {
 
   /// Draws an item instead of the plain text (owner-drawn combo boxes); the canvas is the list's.
   std::function<void(TCanvas* Canvas, int Index, const TRect& Rect, TOwnerDrawState State)> OnDrawItem;
-  /// The list closed: Accepted with ItemIndex chosen (a click, Enter) or not (Esc, Tab, a press outside).
+  /// The list closed: Accepted with ItemIndex chosen (a click, Enter) or not (Esc, Tab, a press outside,
+  /// the program's loss of the focus).
   std::function<void(bool Accepted, int Index)> OnCloseUp;
   /// Gets the characters and editing keys the list does not take itself (an editable owner); without
   /// one, a character highlights the next item that begins with it.

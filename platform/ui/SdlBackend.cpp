@@ -11,6 +11,17 @@
 // (Return, Tab, Backspace, Escape, Ctrl+letter) carry the character the platform's keyboard gives.
 // Window events: moving or sizing a window moves or sizes its form (which realigns its children and
 // repaints); closing it posts WM_CLOSE to the form, so the form's close path runs inside the loop.
+// Popups: while one is open the backend counts the presses anywhere on the X display (XInput2's raw
+// events, which SDL selects on the root window and passes on as system events); a press that no window
+// of the program reported was outside it, on the desktop or another program's window, and posts the
+// scripted user's click outside, which closes the popups and reaches no control (the other program gets
+// its press as usual). The focus alone would miss it: neither the X server nor most window managers move
+// the focus for a press on the bare desktop. A pointer grab is no way out either: SDL ends the program's
+// grab at every pointer crossing into one of its windows. A window of the program losing the focus
+// without another one gaining it in the same batch of events (Alt+Tab, another program raising itself)
+// posts the loss of the focus, which closes the popups too; on other desktops (Wayland) that is all.
+// Without a window manager SDL gives each new window the focus; a popup that closes with it hands it
+// back to the popup below it or the active form, else the keys would go nowhere.
 // Presenting copies a form's surface into the window surface (rows as they are when the formats
 // agree, one conversion otherwise) and shows it.
 
@@ -21,6 +32,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "AppState.h"
 #include "Encoding.h"
@@ -54,6 +66,10 @@ class TSdlBackend final : public TWindowBackend {
 
  private:
   void CloseWindow(TForm* form);
+  void WatchPressesForPopups();
+  static int CountPressAnywhere(void* self, SDL_Event* e);
+  bool PointerOverPopup() const;
+  void ReturnFocusFromPopup();
   TForm* FormOfWindow(Uint32 windowId) const;
   SDL_Window* WindowOf(const TForm* form) const;
   void Translate(const SDL_Event& e);
@@ -66,6 +82,9 @@ class TSdlBackend final : public TWindowBackend {
 
   std::map<TForm*, SDL_Window*> FWindows;
   bool FApplying = false;  // a window event is moving its form: do not move the window back
+  bool FFocusLeaving = false;  // a window lost the focus and none of ours has gained it since
+  int FPressesAnywhere = 0;    // presses on the display since the last pump (while popups are open)
+  int FPressesOurs = 0;        // presses our windows reported since the last pump
   TCursor FShownCursor = crDefault;
   HCURSOR FShownImage;
   std::map<const TCursorImage*, std::pair<HCURSOR, SDL_Cursor*>> FColorCursors;
@@ -99,10 +118,12 @@ TSdlBackend::TSdlBackend() {
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) Screen()->SetSize(mode.w, mode.h);
   SDL_StartTextInput();
+  SDL_AddEventWatch(CountPressAnywhere, this);
   InstallSdlServices();
 }
 
 TSdlBackend::~TSdlBackend() {
+  SDL_DelEventWatch(CountPressAnywhere, this);
   for (auto& [form, window] : FWindows) SDL_DestroyWindow(window);
   for (auto& [image, cursor] : FColorCursors) SDL_FreeCursor(cursor.second);
   for (auto& [shape, cursor] : FSystemCursors) SDL_FreeCursor(cursor);
@@ -110,8 +131,10 @@ TSdlBackend::~TSdlBackend() {
   SDL_Quit();
 }
 
+bool IsPopup(const TForm* form) { return dynamic_cast<const TPopupWindow*>(form) != nullptr; }
+
 Uint32 WindowFlags(const TForm* form) {
-  if (dynamic_cast<const TPopupWindow*>(form) != nullptr)
+  if (IsPopup(form))
     return SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
   switch (form->BorderStyle()) {
     case bsNone: return SDL_WINDOW_BORDERLESS;
@@ -130,6 +153,7 @@ void TSdlBackend::FormShown(TForm* form) {
   if (window == nullptr)
     throw EOSError(u"Cannot create the window of the form \"" + form->Name() + u"\": " + Utf8ToString(SdlError()));
   FWindows[form] = window;
+  WatchPressesForPopups();
   // A modal form stays over the form that was active when it opened (or its owner).
   const auto& modal = AppState().ModalStack;
   if (std::find(modal.begin(), modal.end(), form) != modal.end()) {
@@ -143,8 +167,38 @@ void TSdlBackend::FormShown(TForm* form) {
 void TSdlBackend::CloseWindow(TForm* form) {
   auto it = FWindows.find(form);
   if (it == FWindows.end()) return;
-  SDL_DestroyWindow(it->second);
+  SDL_Window* window = it->second;
+  const bool focused = SDL_GetKeyboardFocus() == window;
   FWindows.erase(it);
+  SDL_DestroyWindow(window);
+  WatchPressesForPopups();
+  if (focused && IsPopup(form)) ReturnFocusFromPopup();
+}
+
+void TSdlBackend::WatchPressesForPopups() {
+  const bool popupShown = std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return IsPopup(w.first); });
+  SDL_EventState(SDL_SYSWMEVENT, popupShown ? SDL_ENABLE : SDL_IGNORE);  // ignoring drops the queued ones
+}
+
+int TSdlBackend::CountPressAnywhere(void* self, SDL_Event* e) {
+  // Called as SDL queues each event: the raw event's details live only that long.
+  if (e->type == SDL_SYSWMEVENT && IsRawButtonPress(*e->syswm.msg)) ++static_cast<TSdlBackend*>(self)->FPressesAnywhere;
+  return 0;
+}
+
+bool TSdlBackend::PointerOverPopup() const {
+  TPoint at;
+  SDL_GetGlobalMouseState(&at.X, &at.Y);
+  return std::any_of(FWindows.begin(), FWindows.end(), [at](const auto& w) {
+    const TRect r = w.first->BoundsRect();
+    return IsPopup(w.first) && at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom;
+  });
+}
+
+void TSdlBackend::ReturnFocusFromPopup() {
+  const auto& popups = TPopupWindow::OpenPopups();  // the closing one has left the list
+  SDL_Window* next = popups.empty() ? WindowOf(Application->ActiveForm()) : WindowOf(popups.back());
+  if (next != nullptr) SDL_SetWindowInputFocus(next);
 }
 
 void TSdlBackend::FormMoved(TForm* form) {
@@ -184,6 +238,11 @@ void TSdlBackend::PumpEvents() {
     Translate(e);
     any = true;
   }
+  if (std::exchange(FFocusLeaving, false)) PostFocusLost();
+  // A press that none of our windows reported was outside the program; the popups lie over everything,
+  // so one over a popup was ours still on its way.
+  const int outside = std::exchange(FPressesAnywhere, 0) - std::exchange(FPressesOurs, 0);
+  if (outside > 0 && !PointerOverPopup()) PostClickOutside(mbLeft);
   if (any) UpdateCursor();
 }
 
@@ -235,24 +294,27 @@ void TSdlBackend::WindowEvent(const SDL_WindowEvent& e) {
     }
     case SDL_WINDOWEVENT_CLOSE: PostMessage(form->Handle(), WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT_EXPOSED: AppState().Unpresented = true; break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: FFocusLeaving = true; break;
     case SDL_WINDOWEVENT_FOCUS_GAINED: {
+      FFocusLeaving = false;  // the focus moved between our windows
       // The desktop raised the window: the form becomes the active one, unless a modal form holds the
       // input or it is a popup (popups never take the activation).
       const auto& modal = AppState().ModalStack;
-      const bool blocked = (!modal.empty() && modal.back() != form) || dynamic_cast<TPopupWindow*>(form) != nullptr;
+      const bool blocked = (!modal.empty() && modal.back() != form) || IsPopup(form);
       if (!blocked && form->Visible() && form->Enabled() && Application->ActiveForm() != form) form->SetFocus();
       break;
     }
     case SDL_WINDOWEVENT_LEAVE:
       // The pointer left for the desktop: off every form, as the scripted user's session starts (a held
       // button keeps the capture, and SDL goes on reporting the moves outside).
-      if (GetCaptureControl() == nullptr) PostPointerMove(Point(-32768, -32768));
+      if (GetCaptureControl() == nullptr) PostPointerMove(kOffTheForms);
       break;
     default: break;
   }
 }
 
 void TSdlBackend::MouseButton(const SDL_MouseButtonEvent& e) {
+  if (e.state == SDL_PRESSED) ++FPressesOurs;  // SDL reports only what came to one of our windows
   const TForm* form = FormOfWindow(e.windowID);
   int button = -1;
   if (e.button == SDL_BUTTON_LEFT) button = mbLeft;

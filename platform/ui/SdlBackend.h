@@ -24,6 +24,10 @@ Word VirtualKeyOfSdl(SDL_Keycode key);
 Char ControlCharOfKey(Word key, TShiftState shift);
 /// Shift, Ctrl and Alt of SDL's modifier state.
 TShiftState ShiftOfSdl(Uint16 mod);
+/// True for a system event that is the X server's raw press of a mouse button (not a wheel step)
+/// anywhere on the display, as SDL passes XInput2's raw events on; only while SDL still holds its details
+/// (an event watch sees them as SDL queues the event).
+bool IsRawButtonPress(const SDL_SysWMmsg& msg);
 /// The system cursor standing in for a standard cursor (crArrow...); SDL_SYSTEM_CURSOR_ARROW for
 /// slots without a standard shape.
 SDL_SystemCursor SystemCursorOf(TCursor cursor);

@@ -89,7 +89,7 @@ void TScriptedUser::Reset() {
   s.TimerShortage = false;
   s.Capture = nullptr;
   s.Hover = nullptr;
-  s.CursorPos = Point(-32768, -32768);  // off every form, so the first action moves the pointer
+  s.CursorPos = platform_detail::kOffTheForms;  // so the first action moves the pointer
   std::fill(std::begin(s.KeyDown), std::end(s.KeyDown), false);
   std::fill(std::begin(s.ButtonDown), std::end(s.ButtonDown), false);
   s.LastPress = {};
@@ -208,6 +208,16 @@ void TScriptedUser::Wheel(TControl* control, int x, int y, int delta, TShiftStat
                    << 16;
   platform_detail::PostInput(WM_MOUSEWHEEL, w, MakeMouseLParam(at.X, at.Y));
   Modifiers(shift, false);
+  Done();
+}
+
+void TScriptedUser::ClickOutside(TMouseButton button) {
+  platform_detail::PostClickOutside(button);
+  Done();
+}
+
+void TScriptedUser::SwitchToOtherProgram() {
+  platform_detail::PostFocusLost();
   Done();
 }
 

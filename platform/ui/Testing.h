@@ -21,6 +21,8 @@
 // the user clicks into them (client coordinates of the popup), types keys to them and grabs them. A
 // menu's Popup runs its own loop, so what the user does there is scripted before it opens, with
 // WhenPopupShows (the script runs as the popup opens; input it gives is queued for the popup's loop).
+// Other programs exist for the user only as a place to click (ClickOutside) and as what takes the focus
+// (SwitchToOtherProgram); both close the open popups, cancelled, and reach no control.
 // Limits: one user; coordinates are client coordinates of the control named; characters outside the
 // US layout are typed as WM_CHAR alone (no key down or up).
 
@@ -73,6 +75,11 @@ class TScriptedUser {
   /// Turns the wheel by `delta` (WHEEL_DELTA per notch, negative towards the user) with the pointer
   /// at the point; the focused control gets it first.
   void Wheel(TControl* control, int x, int y, int delta, TShiftState shift = {});
+  /// Clicks outside every window of the program (the desktop, another program's window): the pointer
+  /// leaves the forms; open popups close (cancelled) and no control gets the click.
+  void ClickOutside(TMouseButton button = mbLeft);
+  /// Another program takes the focus (the user switches to it): open popups close, cancelled.
+  void SwitchToOtherProgram();
 
   // -- keyboard
   /// Holds a key down (its character, if any, is typed once).

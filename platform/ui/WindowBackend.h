@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "Controls.h"
 #include "Visibility.h"
 
 QELTA_PUBLIC_BEGIN
@@ -53,6 +54,16 @@ class TWindowBackend {
   virtual void FormCaptionChanged(TForm* /*form*/) {}
   virtual void FormDestroyed(TForm* /*form*/) {}
 };
+
+/// A screen point off every form: where the pointer is while it is outside the program's windows.
+inline constexpr TPoint kOffTheForms{-32768, -32768};
+
+/// Queues a click outside every window of the program (on the desktop, on another program's window):
+/// the pointer leaves the forms; the open popups close, cancelled, and no control gets the click.
+void PostClickOutside(TMouseButton button);
+/// Queues the news that another program took the focus (a backend's focus-lost event, the scripted
+/// user's SwitchToOtherProgram): when the loop takes it, the open popups close, cancelled, as with Esc.
+void PostFocusLost();
 
 /// The backend in use (headless unless Application->UseWindowBackend() chose another).
 TWindowBackend& WindowBackend();

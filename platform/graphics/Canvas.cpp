@@ -15,6 +15,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "ColorRects.h"
 #include "DirectPaths.h"
 #include "Graphics.h"
 #include "GraphicsRaster.h"
@@ -738,6 +739,32 @@ int GetDeviceCaps(const TCanvas* canvas, int index) {
     case HORZRES: return canvas->Surface().Width;
     case VERTRES: return canvas->Surface().Height;
     default: return 0;
+  }
+}
+
+// [SECTION] Coloured rectangles
+
+void FillColorRects(TCanvas& canvas, std::span<const TColorRect> rects) {
+  TBrush& brush = *canvas.Brush();
+  if (canvas.Trace() != nullptr || !platform_detail::DirectPaths()) {
+    const TColor color = brush.Color();
+    const TBrushStyle style = brush.Style();
+    brush.SetStyle(bsSolid);
+    for (const TColorRect& r : rects) {
+      brush.SetColor(r.Color);
+      canvas.FillRect(r.Rect);
+    }
+    brush.SetColor(color);
+    brush.SetStyle(style);
+    return;
+  }
+  platform_detail::Raster r = MakeRaster(canvas);
+  platform_detail::Ink ink;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    const TColorRect& rc = rects[i];
+    if (i == 0 || rc.Color != rects[i - 1].Color) ink.Rgb = platform_detail::ColorToPixel(rc.Color);
+    const platform_detail::RoundBox b = DevBox(canvas, rc.Rect.Left, rc.Rect.Top, rc.Rect.Right, rc.Rect.Bottom);
+    r.Block(b.X1, b.Y1, b.X2, b.Y2, ink);
   }
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "ColorRects.h"
+#include "DirectPaths.h"
 #include "Qelta_matrix.h"
 #include "Qelta_plot_internal.h"
 #include "Qelta_qeltacolors.h"
@@ -104,6 +105,127 @@ struct TCellEdges {
     N = static_cast<int>(std::clamp<int64_t>(std::abs(int64_t{Hi} - Lo), 1, kSubdivisions));
     for (int s = 0; s <= N; ++s) At[static_cast<size_t>(s)] = map(x0 + d * s / N);
   }
+};
+
+// For each pixel of [From, From + size) along one axis: the last cell (0-based; -1 none) and its
+// sub-cell whose box covers the pixel, boxes taken in drawing order. Built only when each cell's
+// sub-cell edges stay within its corners and end on them: a cell then covers the same pixels
+// whether it is drawn in one box or in sub-cells.
+class TAxisCover {
+ public:
+  bool Build(const std::vector<TCellEdges>& cells, int from, int to) {
+    From = from;
+    Cell.assign(static_cast<size_t>(std::max(to - from, 0)), -1);
+    Sub.assign(Cell.size(), 0);
+    for (size_t k = 0; k < cells.size(); ++k) {
+      const TCellEdges& e = cells[k];
+      const auto n = static_cast<size_t>(e.N);
+      if (e.At[0] != e.Lo || e.At[n] != e.Hi) return false;
+      for (size_t s = 0; s < n; ++s) {
+        const int a = std::min(e.At[s], e.At[s + 1]), b = std::max(e.At[s], e.At[s + 1]);
+        if (a < std::min(e.Lo, e.Hi) || b > std::max(e.Lo, e.Hi)) return false;
+        for (int p = std::max(a, from); p <= std::min(b, to - 1); ++p) {
+          Cell[static_cast<size_t>(p - from)] = static_cast<int>(k);
+          Sub[static_cast<size_t>(p - from)] = static_cast<int>(s);
+        }
+      }
+    }
+    return true;
+  }
+
+  int From = 0;
+  std::vector<int> Cell, Sub;
+};
+
+// The colour surface pixel by pixel, with the pixels of the cell-by-cell drawing: a pixel takes
+// the colour of the last box drawn over it. Boxes go column of cells by column, row by row within
+// it, and sub-cell column by column, row by row within a cell; so that box is the one of the last
+// cell column and the last cell row covering the pixel, and within that cell (when split) of its
+// last sub-cell column and row covering it. Each pixel's value is then computed as the drawing
+// computes its sub-cell's.
+class TSurfacePixels {
+ public:
+  TSurfacePixels(const TMatrix& Z, const TLevelColors& Colors, const std::vector<TCellEdges>& Columns,
+                 const std::vector<TCellEdges>& Rows)
+      : FZ(Z), FColors(Colors), FColumns(Columns), FRows(Rows) {}
+
+  // False, drawing nothing, when a cell's sub-cells leave its corners (draw the boxes then).
+  // progress(k) is called for k = 1..columns in order while the rows are drawn.
+  template <typename Progress>
+  bool Paint(TCanvas& c, Progress&& progress) {
+    const TRect clip = c.ClipRect();
+    if (!FX.Build(FColumns, clip.Left, clip.Right) || !FY.Build(FRows, clip.Top, clip.Bottom)) return false;
+    const auto columns = static_cast<int64_t>(FColumns.size()), rows = static_cast<int64_t>(FY.Cell.size());
+    int64_t next = 1;  // the next progress step
+    int current = -1;  // the cell row the per-pixel values are laid out for
+    for (int64_t r = 0; r < rows; ++r) {
+      for (; next <= columns && (next - 1) * rows <= r * columns; ++next) progress(static_cast<int>(next));
+      const int j = FY.Cell[static_cast<size_t>(r)];
+      if (j < 0) continue;
+      if (j != current) LayOutCellRow(current = j);
+      PaintRow(c, static_cast<int>(FY.From + r), FY.Sub[static_cast<size_t>(r)], FRows[static_cast<size_t>(j)].N);
+    }
+    for (; next <= columns; ++next) progress(static_cast<int>(next));
+    return true;
+  }
+
+ private:
+  // For every pixel column under cell row j: the cell's one colour, or the values a and b at the
+  // bottom and top of the pixel's sub-cell column.
+  void LayOutCellRow(int j) {
+    const size_t n = FX.Cell.size();
+    FOne.assign(n, false);
+    FColor.assign(n, clNone);
+    FA.assign(n, 0);
+    FB.assign(n, 0);
+    int laid = -1;  // the cell column whose corners are read
+    double z00 = 0, z10 = 0, z01 = 0, z11 = 0;
+    bool one = false;
+    TColor color = clNone;
+    for (size_t x = 0; x < n; ++x) {
+      const int i = FX.Cell[x];
+      if (i < 0) continue;
+      if (i != laid) {
+        laid = i;
+        z00 = FZ.GetVal(i + 1, j + 1), z10 = FZ.GetVal(i + 2, j + 1);
+        z01 = FZ.GetVal(i + 1, j + 2), z11 = FZ.GetVal(i + 2, j + 2);
+        color = FColors.OfValue(z00);
+        one = color == FColors.OfValue(z10) && color == FColors.OfValue(z01) && color == FColors.OfValue(z11);
+      }
+      FOne[x] = one;
+      FColor[x] = color;
+      const int s = FX.Sub[x], nx = FColumns[static_cast<size_t>(i)].N;
+      FA[x] = z00 + (z10 - z00) * s / nx;
+      FB[x] = z01 + (z11 - z01) * s / nx;
+    }
+  }
+
+  // Pixel row y of sub-cell row t of ny: each run of covered pixels in one call.
+  void PaintRow(TCanvas& c, int y, int t, int ny) {
+    const size_t n = FX.Cell.size();
+    for (size_t x = 0; x < n;) {
+      if (FX.Cell[x] < 0) {
+        ++x;
+        continue;
+      }
+      FRun.clear();
+      const size_t start = x;
+      for (; x < n && FX.Cell[x] >= 0; ++x) {
+        const double a = FA[x], b = FB[x];
+        FRun.push_back(FOne[x] ? FColor[x] : FColors.OfValue(a + (b - a) * t / ny));
+      }
+      SetPixelRow(c, FX.From + static_cast<int>(start), y, FRun);
+    }
+  }
+
+  const TMatrix& FZ;
+  const TLevelColors& FColors;
+  const std::vector<TCellEdges>& FColumns;
+  const std::vector<TCellEdges>& FRows;
+  TAxisCover FX, FY;
+  std::vector<bool> FOne;
+  std::vector<TColor> FColor, FRun;
+  std::vector<double> FA, FB;
 };
 
 // Draws the cells on a canvas; Map turns a world point into a canvas pixel.
@@ -257,6 +379,13 @@ void TContourPlot::RenderFromPivotPoints(TCanvas* Canvas, int dx, int dy) {
   const TMatrix& z = *FPivotMat;
   std::vector<TCellEdges> rows;  // the rows of cells, mapped once
   for (int j = 1; j < FNumPivotY; ++j) rows.emplace_back(PivotPos(ylo, yhi, j, FNumPivotY), stepY, toPixelY);
+  if (FPlotMode == cpmColorSurface && Canvas->Trace() == nullptr && platform_detail::DirectPaths()) {
+    std::vector<TCellEdges> columns;
+    for (int i = 1; i < FNumPivotX; ++i) columns.emplace_back(PivotPos(xlo, xhi, i, FNumPivotX), stepX, toPixelX);
+    TSurfacePixels surface(z, colors, columns, rows);
+    if (surface.Paint(*Canvas, [&](int i) { FeedbackProgress(30 + static_cast<int>(RoundDouble(70.0 * i / FNumPivotX))); }))
+      return;
+  }
   for (int i = 1; i <= FNumPivotX - m; ++i) {
     painter.Flush();  // the host's progress handler sees the columns before
     FeedbackProgress(30 + static_cast<int>(RoundDouble(70.0 * i / FNumPivotX)));

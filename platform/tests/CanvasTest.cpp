@@ -751,3 +751,35 @@ TEST(TCanvasDirectPaths, ColourRectanglesOnATracedCanvasAreTheirFillRects) {
   EXPECT_EQ(direct.Canvas.Pixels(4, 4), clRed);
   EXPECT_EQ(direct.Canvas.Pixels(3, 2), clBlue);
 }
+
+TEST(TCanvasDirectPaths, APixelRowEqualsSetPixelsOneByOne) {
+  // Rows starting left of, inside and beyond the surface, under random clips and origins, with runs
+  // of one colour and system colours: the row equals SetPixels pixel by pixel; a traced canvas
+  // records those calls.
+  for (uint32_t seed = 0; seed < 300; ++seed) {
+    std::mt19937 gen(seed);
+    auto coord = [&](int size) { return static_cast<int>(gen() % (size + 24)) - 12; };
+    std::vector<TColor> row(gen() % 60);
+    for (TColor& c : row) c = gen() % 3 == 0 ? clBtnFace : static_cast<TColor>(gen() % 4 * 0x102030);
+    Paper direct(41, 33), plain(41, 33);
+    Scribble(direct);
+    Scribble(plain);
+    const TPoint origin = Point(static_cast<int>(gen() % 7) - 3, static_cast<int>(gen() % 7) - 3);
+    const TRect clip = Rect(coord(41), coord(33), coord(41), coord(33));
+    const int x = coord(41) - 20, y = coord(33);
+    for (Paper* p : {&direct, &plain}) {
+      p->Canvas.SetOrigin(origin);
+      p->Canvas.SetClipRect(clip);
+    }
+    SetPixelRow(direct.Canvas, x, y, row);
+    for (std::size_t i = 0; i < row.size(); ++i) plain.Canvas.SetPixels(x + static_cast<int>(i), y, row[i]);
+    ASSERT_EQ(direct.Pixels, plain.Pixels) << "seed " << seed;
+  }
+  Paper traced;
+  TCanvasTrace trace;
+  traced.Canvas.SetTrace(&trace);
+  const std::vector<TColor> row = {clRed, clRed, clBlue};
+  SetPixelRow(traced.Canvas, 3, 4, row);
+  EXPECT_EQ(trace.Count("Pixel"), 3);
+  EXPECT_EQ(traced.Canvas.Pixels(5, 4), clBlue);
+}

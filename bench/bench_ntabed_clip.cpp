@@ -2,9 +2,10 @@
 //  - Copy of 10^5 cells in full precision, beside std::to_chars writing the same values into one text;
 //  - Paste of 10^5 kept cells (values and states), beside a loop copying the same values and states
 //    between plain arrays;
-//  - Extract of the 10^5 numbers of that text from the clipboard, beside std::from_chars reading the
-//    same tokens into an array;
-//  - marking 10^6 cells by the menu (one paint), beside a loop setting the same bit in a byte array;
+//  - Extract of the 10^4 and the 10^5 numbers of such a text from the clipboard, beside
+//    std::from_chars reading the same tokens into an array;
+//  - marking 10^5 and 10^6 cells by the menu (one paint), beside a loop setting the same bit in a
+//    byte array; the same marking without a window (the states alone);
 //  - the calendar painted 20 times with 10^4 holidays of the host, beside the calendar with none of
 //    the host's (the built-in ones and the movable feasts in both).
 
@@ -93,12 +94,13 @@ void BM_Paste_vs_ArrayCopy(benchmark::State& state) {
 BENCHMARK(BM_Paste_vs_ArrayCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_Extract_vs_FromChars(benchmark::State& state) {
+  const int cols = static_cast<int>(state.range(0));  // 10^3 rows of them
   TNTabEd ed(nullptr);
-  FillEditor(ed, kCols, kRows);
+  FillEditor(ed, cols, kRows);
   SelectAll(ed);
-  ed.PopupMenuClickCopy(&ed);  // the clipboard holds the 10^5 numbers in full precision
+  ed.PopupMenuClickCopy(&ed);  // the clipboard holds the numbers in full precision
   const std::string text = StringToUtf8(Clipboard()->AsText());
-  std::vector<double> values(kCols * kRows);
+  std::vector<double> values(static_cast<std::size_t>(cols) * kRows);
   qelta::bench::RunSideBySide(
       state,
       [&] {
@@ -120,9 +122,16 @@ void BM_Extract_vs_FromChars(benchmark::State& state) {
         benchmark::DoNotOptimize(values.data());
       });
 }
-BENCHMARK(BM_Extract_vs_FromChars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Extract_vs_FromChars)
+    ->ArgName("columns")
+    ->Arg(10)   // 10^4 numbers
+    ->Arg(100)  // 10^5
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));  // of 1000 columns
   TScriptedUser user;
   TForm form(nullptr);
   form.SetBounds(0, 0, 800, 600);
@@ -130,10 +139,10 @@ void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
   ed->SetParent(&form);
   ed->SetAlign(alClient);
   ed->SetSuppressPaint(true);
-  ed->Redimension(1000, 1000);
+  ed->Redimension(1000, rows);
   ed->SetSuppressPaint(false);
   user.Show(&form);
-  std::vector<uint8_t> states(1000000);
+  std::vector<uint8_t> states(static_cast<std::size_t>(rows) * 1000);
   bool on = true;
   qelta::bench::RunSideBySide(
       state,
@@ -150,7 +159,44 @@ void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
         on = !on;
       });
 }
-BENCHMARK(BM_MarkMillion_vs_ByteLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_MarkMillion_vs_ByteLoop)
+    ->ArgName("rows")
+    ->Arg(100)   // 10^5 cells
+    ->Arg(1000)  // 10^6
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6);
+
+// The same marking on an editor without a window: the states alone, no paint.
+void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));  // of 1000 columns
+  TNTabEd ed(nullptr);
+  ed.SetSuppressPaint(true);
+  ed.Redimension(1000, rows);
+  ed.SetSuppressPaint(false);
+  std::vector<uint8_t> states(static_cast<std::size_t>(rows) * 1000);
+  bool on = true;
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        if (on)
+          ed.PopupMenuClickMarkAAll(&ed);
+        else
+          ed.PopupMenuClickUnMarkAAll(&ed);
+      },
+      [&] {
+        for (uint8_t& s : states) s = on ? s | csMarkA : s & ~csMarkA;
+        benchmark::DoNotOptimize(states.data());
+        on = !on;
+      });
+}
+BENCHMARK(BM_MarkStatesOnly_vs_ByteLoop)
+    ->ArgName("rows")
+    ->Arg(100)   // 10^5 cells
+    ->Arg(1000)  // 10^6
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(6);
 
 void BM_CalendarPaint_10k_Holidays_vs_None(benchmark::State& state) {
   TScriptedUser user(EncodeDate(2024, 5, 8) + 0.5);

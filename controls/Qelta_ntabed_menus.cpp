@@ -556,11 +556,14 @@ bool StartsNumber(Char c) { return c == u'+' || c == u'-' || c == u'.' || (c >= 
 /// end of the text and a blank read differently). The walk finds what it found in the text with
 /// each CR LF taken as one LF, at the cost of the clipboard's copy alone.
 void PrepareClipText(String& t) {
-  Char previous = 0;
-  for (Char& c : t) {
-    const Char now = c;
-    c = now == u'\r' ? kLF : (now == u'\t' || (now == kLF && previous == u'\r')) ? u' ' : now;
-    previous = now;
+  Char* d = t.data();
+  const std::size_t n = t.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (d[i] > u'\r') continue;  // digits, signs, points, blanks, letters: as they are
+    if (d[i] == u'\t') d[i] = u' ';
+    if (d[i] != u'\r') continue;
+    d[i] = kLF;
+    if (i + 1 < n && d[i + 1] == kLF) d[++i] = u' ';
   }
   if (t.empty() || (t.back() != u' ' && t.back() != kLF)) t.push_back(u' ');
 }
@@ -595,7 +598,8 @@ TClipBlock WalkClipText(String t, Put&& put) {
       int pos = p + 1;  // 1-based for the scanner
       const double x = ScanFPNum(t, true, 3, pos);
       const int end = std::max(pos - 1, p + 1);
-      const bool number = std::any_of(t.begin() + p, t.begin() + end, [](Char d) { return d >= u'0' && d <= u'9'; });
+      const auto digit = [](Char d) { return d >= u'0' && d <= u'9'; };
+      const bool number = digit(c) || std::any_of(t.begin() + p + 1, t.begin() + end, digit);
       p = end;
       if (!number) continue;  // a sign or a point alone is text
       put(n, k, x);

@@ -13,6 +13,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -130,51 +131,10 @@ BENCHMARK(BM_Extract_vs_FromChars)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
 
-void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
-  const int rows = static_cast<int>(state.range(0));  // of 1000 columns
-  TScriptedUser user;
-  TForm form(nullptr);
-  form.SetBounds(0, 0, 800, 600);
-  auto* ed = new TNTabEd(&form);
-  ed->SetParent(&form);
-  ed->SetAlign(alClient);
-  ed->SetSuppressPaint(true);
-  ed->Redimension(1000, rows);
-  ed->SetSuppressPaint(false);
-  user.Show(&form);
-  std::vector<uint8_t> states(static_cast<std::size_t>(rows) * 1000);
-  bool on = true;
-  qelta::bench::RunSideBySide(
-      state,
-      [&] {
-        if (on)
-          ed->PopupMenuClickMarkAAll(ed);
-        else
-          ed->PopupMenuClickUnMarkAAll(ed);
-        user.Process();  // the one paint
-      },
-      [&] {
-        for (uint8_t& s : states) s = on ? s | csMarkA : s & ~csMarkA;
-        benchmark::DoNotOptimize(states.data());
-        on = !on;
-      });
-}
-BENCHMARK(BM_MarkMillion_vs_ByteLoop)
-    ->ArgName("rows")
-    ->Arg(100)   // 10^5 cells
-    ->Arg(1000)  // 10^6
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(6);
-
-// The same marking on an editor without a window: the states alone, no paint.
-void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
-  const int rows = static_cast<int>(state.range(0));  // of 1000 columns
-  TNTabEd ed(nullptr);
-  ed.SetSuppressPaint(true);
-  ed.Redimension(1000, rows);
-  ed.SetSuppressPaint(false);
-  std::vector<uint8_t> states(static_cast<std::size_t>(rows) * 1000);
+// Marks every cell of the editor with A and takes it away again, by the menu, then runs after(),
+// beside a loop setting and clearing the same bit in a byte array of the table's size.
+void MarkSideBySide(benchmark::State& state, TNTabEd& ed, const std::function<void()>& after) {
+  std::vector<uint8_t> states(static_cast<std::size_t>(ed.NrOfColumns()) * ed.NrOfRows());
   bool on = true;
   qelta::bench::RunSideBySide(
       state,
@@ -183,6 +143,7 @@ void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
           ed.PopupMenuClickMarkAAll(&ed);
         else
           ed.PopupMenuClickUnMarkAAll(&ed);
+        after();
       },
       [&] {
         for (uint8_t& s : states) s = on ? s | csMarkA : s & ~csMarkA;
@@ -190,13 +151,38 @@ void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
         on = !on;
       });
 }
-BENCHMARK(BM_MarkStatesOnly_vs_ByteLoop)
-    ->ArgName("rows")
-    ->Arg(100)   // 10^5 cells
-    ->Arg(1000)  // 10^6
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(6);
+
+/// An editor of 1000 columns and the benchmark's rows (10^5 or 10^6 cells).
+void SizeForMarks(TNTabEd& ed, const benchmark::State& state) {
+  ed.SetSuppressPaint(true);
+  ed.Redimension(1000, static_cast<int>(state.range(0)));
+  ed.SetSuppressPaint(false);
+}
+
+void MarkSizes(benchmark::internal::Benchmark* b) {
+  b->ArgName("rows")->Arg(100)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+}
+
+void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 800, 600);
+  auto* ed = new TNTabEd(&form);
+  ed->SetParent(&form);
+  ed->SetAlign(alClient);
+  SizeForMarks(*ed, state);
+  user.Show(&form);
+  MarkSideBySide(state, *ed, [&] { user.Process(); });  // the one paint
+}
+BENCHMARK(BM_MarkMillion_vs_ByteLoop)->Apply(MarkSizes);
+
+// The same marking on an editor without a window: the states alone, no paint.
+void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
+  TNTabEd ed(nullptr);
+  SizeForMarks(ed, state);
+  MarkSideBySide(state, ed, [] {});
+}
+BENCHMARK(BM_MarkStatesOnly_vs_ByteLoop)->Apply(MarkSizes);
 
 void BM_CalendarPaint_10k_Holidays_vs_None(benchmark::State& state) {
   TScriptedUser user(EncodeDate(2024, 5, 8) + 0.5);

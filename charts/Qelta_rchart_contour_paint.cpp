@@ -155,29 +155,47 @@ class TSurfacePixels {
   bool Paint(TCanvas& c, Progress&& progress) {
     const TRect clip = c.ClipRect();
     if (!FX.Build(FColumns, clip.Left, clip.Right) || !FY.Build(FRows, clip.Top, clip.Bottom)) return false;
+    FindRuns();
     const auto columns = static_cast<int64_t>(FColumns.size()), rows = static_cast<int64_t>(FY.Cell.size());
-    int64_t next = 1;  // the next progress step
-    int current = -1;  // the cell row the per-pixel values are laid out for
+    int64_t next = 1;                  // the next progress step
+    int laidRow = -1, coloured = -1;   // the cell row the values are laid out for, and FRow's sub-cell row
     for (int64_t r = 0; r < rows; ++r) {
       for (; next <= columns && (next - 1) * rows <= r * columns; ++next) progress(static_cast<int>(next));
-      const int j = FY.Cell[static_cast<size_t>(r)];
+      const int j = FY.Cell[static_cast<size_t>(r)], t = FY.Sub[static_cast<size_t>(r)];
       if (j < 0) continue;
-      if (j != current) LayOutCellRow(current = j);
-      PaintRow(c, static_cast<int>(FY.From + r), FY.Sub[static_cast<size_t>(r)], FRows[static_cast<size_t>(j)].N);
+      if (j != laidRow) {
+        LayOutCellRow(laidRow = j);
+        coloured = -1;
+      }
+      if (t != coloured) ColourRow(coloured = t, FRows[static_cast<size_t>(j)].N);  // else as the row above
+      for (const auto& [from, to] : FRuns)
+        SetPixelRow(c, FX.From + static_cast<int>(from), static_cast<int>(FY.From + r),
+                    std::span<const TColor>(FRow.data() + from, to - from));
     }
     for (; next <= columns; ++next) progress(static_cast<int>(next));
     return true;
   }
 
  private:
+  // The runs of pixel columns that some cell covers.
+  void FindRuns() {
+    FRuns.clear();
+    for (size_t x = 0; x < FX.Cell.size(); ++x) {
+      if (FX.Cell[x] < 0) continue;
+      if (FRuns.empty() || FRuns.back().second != x) FRuns.emplace_back(x, x);
+      ++FRuns.back().second;
+    }
+  }
+
   // For every pixel column under cell row j: the cell's one colour, or the values a and b at the
   // bottom and top of the pixel's sub-cell column.
   void LayOutCellRow(int j) {
     const size_t n = FX.Cell.size();
-    FOne.assign(n, false);
+    FOne.assign(n, 0);
     FColor.assign(n, clNone);
     FA.assign(n, 0);
     FB.assign(n, 0);
+    FRow.assign(n, clNone);
     int laid = -1;  // the cell column whose corners are read
     double z00 = 0, z10 = 0, z01 = 0, z11 = 0;
     bool one = false;
@@ -200,22 +218,13 @@ class TSurfacePixels {
     }
   }
 
-  // Pixel row y of sub-cell row t of ny: each run of covered pixels in one call.
-  void PaintRow(TCanvas& c, int y, int t, int ny) {
-    const size_t n = FX.Cell.size();
-    for (size_t x = 0; x < n;) {
-      if (FX.Cell[x] < 0) {
-        ++x;
-        continue;
-      }
-      FRun.clear();
-      const size_t start = x;
-      for (; x < n && FX.Cell[x] >= 0; ++x) {
+  // The colours of sub-cell row t of ny across the covered pixel columns.
+  void ColourRow(int t, int ny) {
+    for (const auto& [from, to] : FRuns)
+      for (size_t x = from; x < to; ++x) {
         const double a = FA[x], b = FB[x];
-        FRun.push_back(FOne[x] ? FColor[x] : FColors.OfValue(a + (b - a) * t / ny));
+        FRow[x] = FOne[x] != 0 ? FColor[x] : FColors.OfValue(a + (b - a) * t / ny);
       }
-      SetPixelRow(c, FX.From + static_cast<int>(start), y, FRun);
-    }
   }
 
   const TMatrix& FZ;
@@ -223,8 +232,9 @@ class TSurfacePixels {
   const std::vector<TCellEdges>& FColumns;
   const std::vector<TCellEdges>& FRows;
   TAxisCover FX, FY;
-  std::vector<bool> FOne;
-  std::vector<TColor> FColor, FRun;
+  std::vector<std::pair<size_t, size_t>> FRuns;  // [from, to) in pixel columns from FX.From
+  std::vector<uint8_t> FOne;
+  std::vector<TColor> FColor, FRow;
   std::vector<double> FA, FB;
 };
 

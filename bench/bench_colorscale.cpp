@@ -1,7 +1,7 @@
 // Colour scale and gauge: 10^6 ValueToColor calls beside the same look-up written inline over a plain
 // array; 10^5 ColorToValue calls beside the literal nearest-colour scan (RGBColorDistance over the
-// 1000 palette entries); 10^4 gauge paints beside 10^4 paints of its helper scale alone into a
-// bitmap of the same size (the part of the picture the gauge builds on).
+// 1000 palette entries); 10^3 and 10^4 gauge paints beside as many paints of its helper scale alone
+// into a bitmap of the same size (the part of the picture the gauge builds on).
 
 #include <benchmark/benchmark.h>
 
@@ -69,7 +69,7 @@ class TBenchGauge : public qelta::TScaleGauge {
 };
 
 void BM_GaugePaint_vs_ItsScale(benchmark::State& state) {
-  constexpr int kPaints = 10000;
+  const int paints = static_cast<int>(state.range(0));
   TBenchGauge gauge(nullptr);  // 300 x 75, vertical gradient, triangle index
   gauge.SetValue(3.5);
   qelta::TBitmap host(300, 75);
@@ -84,8 +84,14 @@ void BM_GaugePaint_vs_ItsScale(benchmark::State& state) {
   scale.SetMarginBottom(30);
   scale.UseForeignCanvas(host.Canvas(), 0, 0);
   qelta::bench::SideBySide(
-      state, kPaints, [&gauge](int) { gauge.Paint(); }, [&scale](int) { scale.ForcePaint(); });
+      state, paints, [&gauge](int) { gauge.Paint(); }, [&scale](int) { scale.ForcePaint(); });
 }
-BENCHMARK(BM_GaugePaint_vs_ItsScale)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_GaugePaint_vs_ItsScale)
+    ->ArgName("paints")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

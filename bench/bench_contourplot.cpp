@@ -1,5 +1,6 @@
 // The contour plot at 1000 x 800 with PivotResolution 800 (161 x 127 pivots over a data area of
-// 930 x 740 pixels) and a cheap function z = sin x cos y. One DrawPlot renders the picture again:
+// 930 x 740 pixels; the colour surface also at a tenth of the pixels, 294 x 234 with 51 x 41
+// pivots) and a cheap function z = sin x cos y. One DrawPlot renders the picture again:
 // the sampling (progress 0..30) is timed beside a plain loop that samples the same function into a
 // vector; the drawing in each mode (progress 30..100) beside a direct bilinear fill of the data
 // area's pixels into a pixel buffer (each pixel interpolated from its cell's four pivots and looked
@@ -25,9 +26,11 @@ using TClock = std::chrono::steady_clock;
 
 class TBenchContour : public TContourPlot {
  public:
-  TBenchContour() : TContourPlot(nullptr) {
-    SetBounds(0, 0, 1000, 800);
-    SetPivotRes(800);
+  // dataWidth: the data area's width (930 at 1000 x 800); its height and the pivots keep the
+  // proportions of the 1000 x 800 plot, so each cell has the same size in pixels.
+  explicit TBenchContour(int dataWidth = 930) : TContourPlot(nullptr) {
+    SetBounds(0, 0, dataWidth + 70, dataWidth * 740 / 930 + 60);
+    SetPivotRes(dataWidth * 800 / 930);
     OnEstimateZVal = [](TObject*, double x, double y, double& z) { z = std::sin(x) * std::cos(y); };
     SetSuppressPaint(false);
   }
@@ -114,7 +117,7 @@ BENCHMARK(BM_ContourSampling_vs_PlainLoop)->UseManualTime()->Unit(benchmark::kMi
 
 void BM_ContourDrawing_vs_BilinearFill(benchmark::State& state) {
   const auto mode = static_cast<TContourPlotMode>(state.range(0));
-  TBenchContour c;
+  TBenchContour c(static_cast<int>(state.range(1)));
   c.SetPlotMode(mode);
   std::vector<double> z;
   SampleDirect(c.NumPivotsX(), c.NumPivotsY(), z);
@@ -131,11 +134,12 @@ void BM_ContourDrawing_vs_BilinearFill(benchmark::State& state) {
   benchmark::DoNotOptimize(pixels.data());
 }
 BENCHMARK(BM_ContourDrawing_vs_BilinearFill)
-    ->ArgName("mode")
-    ->Arg(cpmDots)
-    ->Arg(cpmMonoDots)
-    ->Arg(cpmColorSurface)
-    ->Arg(cpmColorSurfNoIp)
+    ->ArgNames({"mode", "datawidth"})
+    ->Args({cpmDots, 930})
+    ->Args({cpmMonoDots, 930})
+    ->Args({cpmColorSurface, 930})
+    ->Args({cpmColorSurface, 294})  // a tenth of the pixels
+    ->Args({cpmColorSurfNoIp, 930})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);

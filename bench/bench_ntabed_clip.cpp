@@ -2,9 +2,10 @@
 //  - Copy of 10^5 cells in full precision, beside std::to_chars writing the same values into one text;
 //  - Paste of 10^5 kept cells (values and states), beside a loop copying the same values and states
 //    between plain arrays;
-//  - Extract of the 10^5 numbers of that text from the clipboard, beside std::from_chars reading the
-//    same tokens into an array;
-//  - marking 10^6 cells by the menu (one paint), beside a loop setting the same bit in a byte array;
+//  - Extract of the 10^4 and the 10^5 numbers of such a text from the clipboard, beside
+//    std::from_chars reading the same tokens into an array;
+//  - marking 10^5 and 10^6 cells by the menu (one paint), beside a loop setting the same bit in a
+//    byte array; the same marking without a window (the states alone);
 //  - the calendar painted 20 times with 10^4 holidays of the host, beside the calendar with none of
 //    the host's (the built-in ones and the movable feasts in both).
 
@@ -12,6 +13,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,12 +95,13 @@ void BM_Paste_vs_ArrayCopy(benchmark::State& state) {
 BENCHMARK(BM_Paste_vs_ArrayCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_Extract_vs_FromChars(benchmark::State& state) {
+  const int cols = static_cast<int>(state.range(0));  // 10^3 rows of them
   TNTabEd ed(nullptr);
-  FillEditor(ed, kCols, kRows);
+  FillEditor(ed, cols, kRows);
   SelectAll(ed);
-  ed.PopupMenuClickCopy(&ed);  // the clipboard holds the 10^5 numbers in full precision
+  ed.PopupMenuClickCopy(&ed);  // the clipboard holds the numbers in full precision
   const std::string text = StringToUtf8(Clipboard()->AsText());
-  std::vector<double> values(kCols * kRows);
+  std::vector<double> values(static_cast<std::size_t>(cols) * kRows);
   qelta::bench::RunSideBySide(
       state,
       [&] {
@@ -120,7 +123,45 @@ void BM_Extract_vs_FromChars(benchmark::State& state) {
         benchmark::DoNotOptimize(values.data());
       });
 }
-BENCHMARK(BM_Extract_vs_FromChars)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Extract_vs_FromChars)
+    ->ArgName("columns")
+    ->Arg(10)   // 10^4 numbers
+    ->Arg(100)  // 10^5
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// Marks every cell of the editor with A and takes it away again, by the menu, then runs after(),
+// beside a loop setting and clearing the same bit in a byte array of the table's size.
+void MarkSideBySide(benchmark::State& state, TNTabEd& ed, const std::function<void()>& after) {
+  std::vector<uint8_t> states(static_cast<std::size_t>(ed.NrOfColumns()) * ed.NrOfRows());
+  bool on = true;
+  qelta::bench::RunSideBySide(
+      state,
+      [&] {
+        if (on)
+          ed.PopupMenuClickMarkAAll(&ed);
+        else
+          ed.PopupMenuClickUnMarkAAll(&ed);
+        after();
+      },
+      [&] {
+        for (uint8_t& s : states) s = on ? s | csMarkA : s & ~csMarkA;
+        benchmark::DoNotOptimize(states.data());
+        on = !on;
+      });
+}
+
+/// An editor of 1000 columns and the benchmark's rows (10^5 or 10^6 cells).
+void SizeForMarks(TNTabEd& ed, const benchmark::State& state) {
+  ed.SetSuppressPaint(true);
+  ed.Redimension(1000, static_cast<int>(state.range(0)));
+  ed.SetSuppressPaint(false);
+}
+
+void MarkSizes(benchmark::internal::Benchmark* b) {
+  b->ArgName("rows")->Arg(100)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+}
 
 void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
   TScriptedUser user;
@@ -129,28 +170,19 @@ void BM_MarkMillion_vs_ByteLoop(benchmark::State& state) {
   auto* ed = new TNTabEd(&form);
   ed->SetParent(&form);
   ed->SetAlign(alClient);
-  ed->SetSuppressPaint(true);
-  ed->Redimension(1000, 1000);
-  ed->SetSuppressPaint(false);
+  SizeForMarks(*ed, state);
   user.Show(&form);
-  std::vector<uint8_t> states(1000000);
-  bool on = true;
-  qelta::bench::RunSideBySide(
-      state,
-      [&] {
-        if (on)
-          ed->PopupMenuClickMarkAAll(ed);
-        else
-          ed->PopupMenuClickUnMarkAAll(ed);
-        user.Process();  // the one paint
-      },
-      [&] {
-        for (uint8_t& s : states) s = on ? s | csMarkA : s & ~csMarkA;
-        benchmark::DoNotOptimize(states.data());
-        on = !on;
-      });
+  MarkSideBySide(state, *ed, [&] { user.Process(); });  // the one paint
 }
-BENCHMARK(BM_MarkMillion_vs_ByteLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
+BENCHMARK(BM_MarkMillion_vs_ByteLoop)->Apply(MarkSizes);
+
+// The same marking on an editor without a window: the states alone, no paint.
+void BM_MarkStatesOnly_vs_ByteLoop(benchmark::State& state) {
+  TNTabEd ed(nullptr);
+  SizeForMarks(ed, state);
+  MarkSideBySide(state, ed, [] {});
+}
+BENCHMARK(BM_MarkStatesOnly_vs_ByteLoop)->Apply(MarkSizes);
 
 void BM_CalendarPaint_10k_Holidays_vs_None(benchmark::State& state) {
   TScriptedUser user(EncodeDate(2024, 5, 8) + 0.5);

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DirectPaths.h"
 #include "Qelta_plot_internal.h"
 #include "Qelta_qeltacolors.h"
 
@@ -230,7 +231,7 @@ void TScaleGauge::Paint() {
   const TGaugeFrame f = Layout();
   SetDialRange();
   if (FGaugeBG == gbPlain) plot_detail::FillPicture(c, FColorSclBG1, Width(), Height());
-  DrawStrokes(c, GaugeBackground(f, FGaugeBG, FColorSclBG1, FColorSclBG2));
+  DrawBackground(c, f);
   FScale->SetFont(Font());
   FScale->SetColorScale(FColorScale);
   FLabelBoxes.clear();
@@ -270,6 +271,35 @@ void TScaleGauge::DrawStrokes(TCanvas* c, const TGaugeStrokes& strokes) {
     c->MoveTo(s.X1, s.Y1);
     c->LineTo(s.X2, s.Y2);
   }
+}
+
+// The background lines change only with the size, the window and the colours: they are drawn
+// once into a picture of their own and every paint copies the box they cover (they fill it whole:
+// one line for every column, or row, of the window, each across the whole picture). A traced
+// canvas, a pen or copy mode other than a plain one-pixel copy, and the platform's general paths
+// get the lines themselves.
+void TScaleGauge::DrawBackground(TCanvas* c, const TGaugeFrame& f) {
+  const auto strokes = [&] { return GaugeBackground(f, FGaugeBG, FColorSclBG1, FColorSclBG2); };
+  const bool plainPen = c->Pen()->Width() <= 1 && c->Pen()->Mode() == pmCopy && c->CopyMode() == cmSrcCopy;
+  if (c->Trace() != nullptr || !platform_detail::DirectPaths() || !plainPen) return DrawStrokes(c, strokes());
+  const TBackgroundKey key{f.Width,        f.Height, f.MarginLeft, f.MarginRight, f.MarginTop,
+                           f.MarginBottom, FGaugeBG, FColorSclBG1, FColorSclBG2};
+  if (!(key == FBackKey)) {
+    FBackKey = TBackgroundKey{};  // nothing kept should the picture fail
+    if (!plot_detail::SizePicture(FBackBmp, f.Width, f.Height)) return DrawStrokes(c, strokes());
+    const TGaugeStrokes lines = strokes();
+    DrawStrokes(FBackBmp.Canvas(), lines);
+    FBackBox = TRect{};
+    for (const TGaugeStroke& s : lines) {  // every line runs from 0 across the picture
+      const TRect box = Rect(s.X1, s.Y1, s.X1 == s.X2 ? s.X1 + 1 : s.X2, s.Y1 == s.Y2 ? s.Y1 + 1 : s.Y2);
+      FBackBox = FBackBox.Right > FBackBox.Left
+                     ? Rect(std::min(FBackBox.Left, box.Left), std::min(FBackBox.Top, box.Top),
+                            std::max(FBackBox.Right, box.Right), std::max(FBackBox.Bottom, box.Bottom))
+                     : box;
+    }
+    FBackKey = key;
+  }
+  if (FBackBox.Right > FBackBox.Left) c->CopyRect(FBackBox, FBackBmp.Canvas(), FBackBox);
 }
 
 void TScaleGauge::DrawCover(TCanvas* c) {

@@ -200,6 +200,7 @@ class TScaleGauge : public TCustomControl {
   void SetDialRange();
   TGaugeFrame Layout() const;
   void DrawStrokes(TCanvas* Canvas, const TGaugeStrokes& Strokes);
+  void DrawBackground(TCanvas* Canvas, const TGaugeFrame& Frame);
   void DrawCover(TCanvas* Canvas);
   void SetMargin(int& Field, int value, int extent, int other);
   template <class T>
@@ -240,6 +241,16 @@ class TScaleGauge : public TCustomControl {
   bool FScaleFixed = true;
   std::unique_ptr<TBitmap> FGrafBmp;
   std::vector<TRect> FLabelBoxes;  // tick labels written by the paint under way
+  /// What the background lines depend on: the picture's size, the window and the colours.
+  struct TBackgroundKey {
+    int Width = -1, Height = -1, Left = 0, Right = 0, Top = 0, Bottom = 0;
+    TGaugeBackground Style = gbPlain;
+    TColor Color1 = 0, Color2 = 0;
+    friend bool operator==(const TBackgroundKey&, const TBackgroundKey&) = default;
+  };
+  TBitmap FBackBmp;            // the background lines drawn for FBackKey
+  TBackgroundKey FBackKey;     // Width -1: none drawn yet
+  TRect FBackBox;              // the box the lines cover, whole
   std::unique_ptr<TScale> FScale;  // owned by this control as its owner, freed first
 };
 

@@ -8,7 +8,9 @@
 // as a position and moved the grid). The selection holds the slides Min..Max only: reads and writes
 // check the range (the bit field has one bit more than that and started with 1001 bits), and Min
 // above Max is an empty grid. A request's image buffer is the control's for the whole paint, so the
-// control never frees a bitmap of the host's; FIsWorking is cleared however Paint ends.
+// control never frees a bitmap of the host's: a host that points the buffer at its own picture
+// lends it (TThumbBuffer::Lend), which also spares the copy an assignment makes of a large picture
+// for every paint. FIsWorking is cleared however Paint ends.
 
 #include "Qelta_Thumbnails.h"
 
@@ -110,7 +112,7 @@ void TThumbnails::Paint() {
   }
   FNumSldY = H / P + 1;
   if (OnFirstImageRequest) OnFirstImageRequest(this);
-  TBitmap buffer;
+  TThumbBuffer buffer;
   const int o = RowOffset();
   for (int i = 1; i <= FNumSldX; ++i)
     for (int j = 1; j <= FNumSldY; ++j) {
@@ -126,11 +128,13 @@ void TThumbnails::Paint() {
   Canvas()->Draw(0, 0, bmp.get());
 }
 
-void TThumbnails::PaintSlide(TCanvas* c, TBitmap& buffer, int id, int x, int y) {
+void TThumbnails::PaintSlide(TCanvas* c, TThumbBuffer& buffer, int id, int x, int y) {
   const int m = FSlideMargin, S = FThumbBaseSize, x2 = x + S + 2 * m, y2 = y + S + 2 * m;
   TImageRequestProcessing how = irpShowEmpty;
   int mark = -1;
+  buffer.Lend(nullptr);
   if (OnImageRequest) OnImageRequest(this, id, how, mark, buffer);
+  TGraphic* image = buffer.Lent() != nullptr ? buffer.Lent() : &buffer;
   if (how != irpShowNothing) {
     c->Brush()->SetColor(GetSelectedSlide(id) ? FColorSelected : FColorCover);
     c->FillRect(Rect(x, y, x2 + 1, y2 + 1));
@@ -145,8 +149,8 @@ void TThumbnails::PaintSlide(TCanvas* c, TBitmap& buffer, int id, int x, int y) 
     c->Font()->SetColor(clBlack);
     c->Brush()->SetStyle(bsClear);
     c->TextOut((x + x2) / 2 - c->TextWidth(number) / 2, (y + y2) / 2 - c->TextHeight(number) / 2, number);
-  } else if (how == irpShowSlide && buffer.Width() > 0 && buffer.Height() > 0) {
-    const int bw = buffer.Width(), bh = buffer.Height();
+  } else if (how == irpShowSlide && image->Width() > 0 && image->Height() > 0) {
+    const int bw = image->Width(), bh = image->Height();
     TRect d;
     if (bw < bh) {
       const int w = static_cast<int>(Round(double(bw) * S / bh));
@@ -156,7 +160,7 @@ void TThumbnails::PaintSlide(TCanvas* c, TBitmap& buffer, int id, int x, int y) 
       d = Rect(x + m, y + m + (S - h) / 2, x2 - m, y + m + (S - h) / 2 + h);
     }
     c->SetStretchMode(FAntiAlias ? HALFTONE : COLORONCOLOR);
-    c->StretchDraw(d, &buffer);
+    c->StretchDraw(d, image);
     Frame(c, FInnerFrameStyle, d.Left, d.Top, d.Right, d.Bottom);
   }
   if (mark >= 0 && mark <= 255) {

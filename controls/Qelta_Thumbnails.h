@@ -8,7 +8,7 @@
 // the first slide of the top row in its integer part and the share of that row scrolled out at the
 // top in its fraction. Paint asks for the slides column by column (top to bottom, then the next
 // column) and draws them into an off-screen bitmap; the image buffer each request receives belongs to
-// the control for the whole paint (the host draws or assigns into it).
+// the control for the whole paint (the host draws or assigns into it, or lends its own picture).
 // Limits: rows align to slides 1, 1 + columns, ...; Min above Max is an empty grid.
 
 #include <functional>
@@ -27,9 +27,24 @@ namespace qelta {
 enum TImageRequestProcessing : uint8_t { irpShowEmpty, irpShowSlide, irpShowFrameOnly, irpShowNothing };
 enum TSlideSelectMode : uint8_t { ssmDisabled, ssmSingle, ssmMultiple };
 
+/// The image buffer a request receives. The host draws or assigns the slide's image into it, or
+/// lends its own picture for the slide, which is then drawn as it is, without a copy: a host that
+/// keeps its pictures pays no copy per slide or paint. A handler taking a plain TBitmap& works too.
+class TThumbBuffer : public TBitmap {
+ public:
+  /// The slide of this request shows Picture instead of the buffer's pixels (borrowed: it must live
+  /// until the paint ends; nullptr shows the buffer again). Each request starts with none lent.
+  void Lend(TGraphic* Picture) { FLent = Picture; }
+  /// The picture lent for this request, or nullptr.
+  TGraphic* Lent() const { return FLent; }
+
+ private:
+  TGraphic* FLent = nullptr;
+};
+
 /// Asks for one slide: how to show it, a mark number (-1 none) and its image in ImgBuffer.
 using TImageRequestEvent = std::function<void(TObject* Sender, int ThumbID, TImageRequestProcessing& HowToProcess,
-                                              int& MarkIt, TBitmap& ImgBuffer)>;
+                                              int& MarkIt, TThumbBuffer& ImgBuffer)>;
 /// A slide has been drawn at (X, Y) on Canvas (the off-screen picture).
 using TSlideRenderedEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int X, int Y, int ThumbID)>;
 /// A click at (X, Y) on slide ThumbID (0: not on a slide).
@@ -128,7 +143,7 @@ class TThumbnails : public TGraphicControl {
   int RowOffset() const;
   void FitSelection();
   void Realign(int OldColumns);
-  void PaintSlide(TCanvas* c, TBitmap& buffer, int id, int x, int y);
+  void PaintSlide(TCanvas* c, TThumbBuffer& buffer, int id, int x, int y);
   void DrawFocus(int SlideNum, TColor Color);
   void HiLite(int SlideNum);
   void ResetLastHiLite();

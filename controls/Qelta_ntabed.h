@@ -489,6 +489,7 @@ class TNTabEd : public TCustomGrid {
   /// Sets (on) or clears the bit in the state of every cell of the data block, then Paint and
   /// OnCellStateChanged.
   void MarkBlock(const TGridRect& block, uint8_t bit, bool on);
+  void MaskStates(const TGridRect& block, uint8_t andMask, uint8_t xorMask);
   /// The block of whole columns / rows of the selection.
   TGridRect SelectedColumns() const;
   TGridRect SelectedRows() const;

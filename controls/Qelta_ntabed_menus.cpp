@@ -494,23 +494,25 @@ void TNTabEd::PopupMenuClickClear(TObject* /*Sender*/) {
 }
 
 void TNTabEd::PopupMenuClickEmptyCells(TObject* /*Sender*/) {
-  const TGridRect b = SelectedData();
-  BulkChange([&] {
-    for (int c = b.Left; c <= b.Right; ++c)
-      for (int r = b.Top; r <= b.Bottom; ++r) Data->SetCellState(c, r, Data->GetCellState(c, r) ^ csEmpty);
-  });
+  BulkChange([&] { MaskStates(SelectedData(), 0xFF, csEmpty); });
   ChangedCellStates();
 }
 
 void TNTabEd::MarkBlock(const TGridRect& block, uint8_t bit, bool on) {
-  BulkChange([&] {
-    for (int c = block.Left; c <= block.Right; ++c)
-      for (int r = block.Top; r <= block.Bottom; ++r) {
-        const uint8_t s = Data->GetCellState(c, r);
-        Data->SetCellState(c, r, on ? s | bit : s & ~bit);
-      }
-  });
+  BulkChange([&] { MaskStates(block, static_cast<uint8_t>(~bit), on ? bit : 0); });
   ChangedCellStates();
+}
+
+// Every state s of the block becomes (s AND andMask) XOR xorMask: in one pass over the table's
+// columns, or cell by cell while the table reports each state that changes to a handler.
+void TNTabEd::MaskStates(const TGridRect& block, uint8_t andMask, uint8_t xorMask) {
+  if (!Data->OnChangeCellState) {
+    Data->MaskCellStates(block.Left, block.Top, block.Right, block.Bottom, andMask, xorMask);
+    return;
+  }
+  for (int c = block.Left; c <= block.Right; ++c)
+    for (int r = block.Top; r <= block.Bottom; ++r)
+      Data->SetCellState(c, r, static_cast<uint8_t>((Data->GetCellState(c, r) & andMask) ^ xorMask));
 }
 
 namespace {
@@ -548,27 +550,27 @@ constexpr Char kLF = u'\n';
 
 bool StartsNumber(Char c) { return c == u'+' || c == u'-' || c == u'.' || (c >= u'0' && c <= u'9'); }
 
-/// The clipboard text with one LF for each line end (CR LF, LF, CR), blanks for TABs and one blank
-/// appended.
-String PrepareClipText(const String& text) {
-  String t;
-  t.reserve(text.size() + 1);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const Char c = text[i];
-    if (c == u'\r') {
-      t.push_back(kLF);
-      if (i + 1 < text.size() && text[i + 1] == kLF) ++i;
-    } else {
-      t.push_back(c == u'\t' ? u' ' : c);
-    }
+/// Makes the clipboard text ready for the walk, in place: an LF for each line end (CR LF, LF, CR),
+/// where the LF of a CR LF becomes a blank that the walk passes over, and blanks for TABs; a blank
+/// is appended unless the text ends in one or in a line end (where a number's exponent ends, the
+/// end of the text and a blank read differently). The walk finds what it found in the text with
+/// each CR LF taken as one LF, at the cost of the clipboard's copy alone.
+void PrepareClipText(String& t) {
+  Char* d = t.data();
+  const std::size_t n = t.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (d[i] > u'\r') continue;  // digits, signs, points, blanks, letters: as they are
+    if (d[i] == u'\t') d[i] = u' ';
+    if (d[i] != u'\r') continue;
+    d[i] = kLF;
+    if (i + 1 < n && d[i + 1] == kLF) d[++i] = u' ';
   }
-  t.push_back(u' ');
-  return t;
+  if (t.empty() || (t.back() != u' ' && t.back() != kLF)) t.push_back(u' ');
 }
 
 /// A field "####" at index i: the four characters between blanks or line ends.
 bool NoNumberField(const String& t, std::size_t i) {
-  if (i + 4 >= t.size() || t.compare(i, 4, u"####") != 0) return false;
+  if (t[i] != u'#' || i + 4 >= t.size() || t.compare(i, 4, u"####") != 0) return false;
   const auto blank = [](Char c) { return c == u' ' || c == kLF; };
   return (i == 0 || blank(t[i - 1])) && blank(t[i + 4]);
 }
@@ -584,8 +586,8 @@ struct TClipBlock {
 /// from 0). Text before the first field is passed over, and so is text between fields that does not
 /// begin a number; every line end after the first field starts the next line.
 template <class Put>
-TClipBlock WalkClipText(const String& text, Put&& put) {
-  const String t = PrepareClipText(text);
+TClipBlock WalkClipText(String t, Put&& put) {
+  PrepareClipText(t);
   const int length = static_cast<int>(t.size());
   TClipBlock block;
   int n = 0, k = 0, lastCol = -1, lastRow = -1;
@@ -596,7 +598,8 @@ TClipBlock WalkClipText(const String& text, Put&& put) {
       int pos = p + 1;  // 1-based for the scanner
       const double x = ScanFPNum(t, true, 3, pos);
       const int end = std::max(pos - 1, p + 1);
-      const bool number = std::any_of(t.begin() + p, t.begin() + end, [](Char d) { return d >= u'0' && d <= u'9'; });
+      const auto digit = [](Char d) { return d >= u'0' && d <= u'9'; };
+      const bool number = digit(c) || std::any_of(t.begin() + p + 1, t.begin() + end, digit);
       p = end;
       if (!number) continue;  // a sign or a point alone is text
       put(n, k, x);

@@ -322,6 +322,24 @@ void TDataTable::ExchangeMarkings() {
   ChangedCellStates();
 }
 
+bool TDataTable::MaskCellStates(int LowCol, int LowRow, int HighCol, int HighRow, uint8_t AndMask, uint8_t XorMask) {
+  const int lc = std::max(LowCol, 1), hc = std::min(HighCol, FNrOfCols);
+  const int lr = std::max(LowRow, 1), hr = std::min(HighRow, FNrOfRows);
+  bool changed = false;
+  for (int c = lc; c <= hc && lr <= hr; ++c) {
+    uint8_t* s = FCState[static_cast<std::size_t>(c - 1)].data() + (lr - 1);
+    uint8_t differ = 0;  // OR of the changed bits, so that the loop stays free of branches
+    for (int i = 0; i <= hr - lr; ++i) {
+      const auto v = static_cast<uint8_t>((s[i] & AndMask) ^ XorMask);
+      differ |= static_cast<uint8_t>(v ^ s[i]);
+      s[i] = v;
+    }
+    changed = changed || differ != 0;
+  }
+  if (changed) ChangedCellStates();
+  return changed;
+}
+
 bool TDataTable::IfRowHasCellState(int Row, uint8_t CellState) const {
   return CountMarkedCellsInRow(Row, CellState) > 0;
 }

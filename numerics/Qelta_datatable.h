@@ -195,6 +195,11 @@ class TDataTable : public TComponent {
   void InvertCellStates(uint8_t StateMask);
   /// Swaps csMarkA and csMarkB in every state; OnChangeCellState.
   void ExchangeMarkings();
+  /// Every state of the block LowCol..HighCol x LowRow..HighRow (the part inside the table)
+  /// becomes (state AND AndMask) XOR XorMask: set bits with AndMask = NOT bits and XorMask = bits,
+  /// clear them with XorMask = 0, toggle them with AndMask = $FF. OnChangeCellState once when a
+  /// state changed, which the answer tells.
+  bool MaskCellStates(int LowCol, int LowRow, int HighCol, int HighRow, uint8_t AndMask, uint8_t XorMask);
   /// True when (OR of the row's states) AND CellState is not 0; false outside.
   bool IfRowHasCellState(int Row, uint8_t CellState) const;
   bool IfColHasCellState(int Col, uint8_t CellState) const;

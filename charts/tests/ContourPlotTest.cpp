@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Forms.h"
 #include "Qelta_ColorScale.h"
 #include "Qelta_qeltacolors.h"
@@ -322,6 +323,33 @@ TEST(TContourPlot, ARectangleCoversBothCornerPixels) {
   f.c.R2M(0.5, 0.5, x1, y1);
   const std::vector<int64_t> first = {x0 - 50, y1 - 20, x1 - 50 + 1, y0 - 20 + 1};
   EXPECT_EQ(rects[0].Args, first);
+}
+
+TEST(TContourPlot, TheBatchedSurfaceEqualsTheCallByCallSurface) {
+  // The colour surface fills its sub-cells in batches straight into the picture; with the
+  // platform's general paths it makes one FillRect per sub-cell. Cells of mixed colours, cells of
+  // one colour, cells narrower than five pixels and a zoom that puts cells beyond the picture.
+  TContourFixture f([](double x, double y) { return std::sin(9 * x) * std::cos(7 * y) + (x > 0.7 ? 5 : 0); });
+  f.c.EnablePainting();
+  const auto pixels = [&](bool direct) {
+    const bool saved = platform_detail::SetDirectPaths(direct);
+    f.c.DrawPlot();
+    platform_detail::SetDirectPaths(saved);
+    const TBitmap* b = f.c.GrafBmp();
+    std::vector<uint32_t> out;
+    for (int y = 0; y < b->Height(); ++y) out.insert(out.end(), b->ScanLine(y), b->ScanLine(y) + b->Width());
+    return out;
+  };
+  for (const TContourPlotMode mode : {cpmColorSurface, cpmColorSurfNoIp})
+    for (const auto& [nx, ny] : {std::pair{30, 20}, std::pair{150, 7}, std::pair{3, 90}}) {
+      f.c.SetPlotMode(mode);
+      f.c.SetPivotResX(nx);
+      f.c.SetPivotResY(ny);
+      f.c.SetRange(0, 0, 1, 1);
+      EXPECT_EQ(pixels(true), pixels(false)) << mode << " " << nx << " x " << ny;
+      f.c.SetRange(0.3, -0.2, 0.6, 0.4);
+      EXPECT_EQ(pixels(true), pixels(false)) << "zoomed " << mode << " " << nx << " x " << ny;
+    }
 }
 
 // --- progress and the kept picture ----------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Encoding.h"
 #include "Forms.h"
 #include "Qelta_Gauge.h"
@@ -270,6 +271,45 @@ TEST(TScaleGauge, WithoutAParentItPaintsItsPictureAtOnceAndNeverRaises) {
   EXPECT_NO_THROW(g.SetOrientation(goVertical));
   EXPECT_NO_THROW(g.SetBounds(0, 0, 1 << 20, 1 << 20));
   EXPECT_NO_THROW(g.SetValue(1));
+}
+
+TEST(TScaleGauge, TheKeptBackgroundEqualsTheLinesDrawnAtEveryPaint) {
+  // The background lines are drawn once and copied by later paints until the size, the window or
+  // a colour changes; the platform's general paths draw them at every paint. Both give the same
+  // pictures through a run of changes.
+  TProbeGauge g(nullptr);
+  const auto picture = [&](bool direct) {
+    const bool saved = platform_detail::SetDirectPaths(direct);
+    g.PaintNow();
+    platform_detail::SetDirectPaths(saved);
+    std::vector<uint32_t> out;
+    for (int y = 0; y < g.Picture().Height(); ++y)
+      out.insert(out.end(), g.Picture().ScanLine(y), g.Picture().ScanLine(y) + g.Picture().Width());
+    return out;
+  };
+  const std::vector<std::function<void()>> changes = {
+      [] {},
+      [&] { g.SetValue(4); },
+      [&] { g.SetBackground(gbVertMidBand); },
+      [&] { g.SetColorBg1(clNavy); },
+      [&] { g.SetBackground(gbHorizGrad); },
+      [&] { g.SetColorBg2(clYellow); },
+      [&] { g.SetMarginTop(25); },
+      [&] { g.SetBackground(gbHorizMidBand); },
+      [&] { g.SetOrientation(goVertical); },
+      [&] { g.SetBounds(0, 0, 120, 260); },
+      [&] { g.SetBackground(gbPlain); },
+      [&] { g.SetBackground(gbVertGrad); },
+      [&] { g.SetMarginLeft(0); },
+      [&] { g.SetBounds(0, 0, 25, 40); },  // margins wider than the gauge: no window
+      [&] { g.SetBounds(0, 0, 300, 75); },
+  };
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    changes[i]();
+    const std::vector<uint32_t> kept = picture(true);
+    EXPECT_EQ(kept, picture(false)) << "change " << i;
+    EXPECT_EQ(picture(true), kept) << "change " << i << ", painted again";
+  }
 }
 
 TEST(TScaleGauge, ShortTicksAndMinTicksTakeEffectEvenWhenSetToTheirStoredDefaults) {

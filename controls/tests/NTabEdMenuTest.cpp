@@ -388,6 +388,8 @@ struct MarkCase {
   char region;       // 'S' selection, 'C' its columns, 'R' its rows, 'A' all
 };
 
+// Each handler runs in one pass over the table's states, or cell by cell while the table has an
+// OnChangeCellState handler (which then hears every state that changed): the same states either way.
 TEST(MarkHandlerTable, EachHandlerReachesItsCellsAndPaintsOnce) {
   const uint8_t A = csMarkA, B = csMarkB, E = csEmpty;
   const MarkCase cases[] = {
@@ -409,36 +411,42 @@ TEST(MarkHandlerTable, EachHandlerReachesItsCellsAndPaintsOnce) {
       {"UnMarkBAll", &TNTabEd::PopupMenuClickUnMarkBAll, A | B, A, 'A'},
   };
   for (const MarkCase& k : cases) {
-    SCOPED_TRACE(k.name);
-    TScriptedUser user;
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 600, 400);
-    auto* ed = new TTestEditor(&form);
-    ed->SetParent(&form);
-    ed->SetBounds(10, 10, 500, 300);
-    user.Show(&form);
-    ed->Redimension(5, 5);
-    for (int c = 1; c <= 5; ++c)
-      for (int r = 1; r <= 5; ++r) ed->Data->SetCellState(c, r, k.start);
-    ed->SetSelection({2 + ed->ColOffset(), 2, 4 + ed->ColOffset(), 4});  // data (2,2)..(4,4): 3 x 3
-    user.Process();
-    TEventLog log;
-    log.Hook(*ed);
-    const int paints = ed->Paints;
-    (ed->*k.handler)(ed);
-    user.Process();
-    EXPECT_EQ(ed->Paints, paints + 1);
-    EXPECT_EQ(log.Take(), "States");
-    std::string got, want;
-    for (int r = 1; r <= 5; ++r)
-      for (int c = 1; c <= 5; ++c) {
-        const bool inCols = c >= 2 && c <= 4, inRows = r >= 2 && r <= 4;
-        const bool reached = k.region == 'A' || (k.region == 'C' && inCols) || (k.region == 'R' && inRows) ||
-                             (k.region == 'S' && inCols && inRows);
-        got += std::to_string(ed->GetCellState(c, r)) + (c == 5 ? "\n" : " ");
-        want += std::to_string(reached ? k.affected : k.start) + (c == 5 ? "\n" : " ");
-      }
-    EXPECT_EQ(got, want);
+    for (const bool observed : {false, true}) {
+      SCOPED_TRACE(std::string(k.name) + (observed ? " observed" : ""));
+      TScriptedUser user;
+      TForm form(nullptr);
+      form.SetBounds(0, 0, 600, 400);
+      auto* ed = new TTestEditor(&form);
+      ed->SetParent(&form);
+      ed->SetBounds(10, 10, 500, 300);
+      user.Show(&form);
+      ed->Redimension(5, 5);
+      for (int c = 1; c <= 5; ++c)
+        for (int r = 1; r <= 5; ++r) ed->Data->SetCellState(c, r, k.start);
+      ed->SetSelection({2 + ed->ColOffset(), 2, 4 + ed->ColOffset(), 4});  // data (2,2)..(4,4): 3 x 3
+      user.Process();
+      TEventLog log;
+      log.Hook(*ed);
+      int stateEvents = 0;
+      if (observed) ed->Data->OnChangeCellState = [&](TObject*) { ++stateEvents; };
+      const int paints = ed->Paints;
+      (ed->*k.handler)(ed);
+      user.Process();
+      EXPECT_EQ(ed->Paints, paints + 1);
+      EXPECT_EQ(log.Take(), "States");
+      const int reachedCells = k.region == 'A' ? 25 : k.region == 'S' ? 9 : 15;
+      EXPECT_EQ(stateEvents, observed ? reachedCells : 0);
+      std::string got, want;
+      for (int r = 1; r <= 5; ++r)
+        for (int c = 1; c <= 5; ++c) {
+          const bool inCols = c >= 2 && c <= 4, inRows = r >= 2 && r <= 4;
+          const bool reached = k.region == 'A' || (k.region == 'C' && inCols) || (k.region == 'R' && inRows) ||
+                               (k.region == 'S' && inCols && inRows);
+          got += std::to_string(ed->GetCellState(c, r)) + (c == 5 ? "\n" : " ");
+          want += std::to_string(reached ? k.affected : k.start) + (c == 5 ? "\n" : " ");
+        }
+      EXPECT_EQ(got, want);
+    }
   }
 }
 
@@ -548,6 +556,26 @@ TEST_F(MenuEditor, ExtractReadsRowsByAnyLineEndAndSelectsTheBlock) {
   DataMenu({u"Extract from Clipboard"}, 2, 3);
   EXPECT_EQ(ed->GetElem(2, 3), -1.0);
   EXPECT_EQ(ed->GetElem(3, 3), 2.5);
+}
+
+TEST_F(MenuEditor, ExtractReadsAnExponentCutByTheTextsEndAsCutByABlank) {
+  // A number whose exponent is cut off reads as a failed number (0) before a blank, a TAB or the
+  // text's end, as its mantissa before a line end; every line end starts the next row once.
+  struct TCase {
+    const char16_t* text;
+    double r1c1, r1c2, r2c1;
+  };
+  for (const TCase& k : {TCase{u"1.5E", 0, -9, -9}, TCase{u"1.5E\r\n2", 1.5, -9, 2}, TCase{u"2E-\t3", 0, 3, -9},
+                         TCase{u"4E\n", 4, -9, -9}, TCase{u"5E+\r\r\n6", 5, -9, -9}, TCase{u"7 8E", 7, 0, -9}}) {
+    SCOPED_TRACE(StringToUtf8(k.text));
+    ed->Fill(-9);
+    Clipboard()->SetAsText(k.text);
+    SelectData(1, 1, 1, 1);
+    ed->PopupMenuClickExtClip(ed);
+    EXPECT_EQ(ed->GetElem(1, 1), k.r1c1);
+    EXPECT_EQ(ed->GetElem(2, 1), k.r1c2);
+    EXPECT_EQ(ed->GetElem(1, 2), k.r2c1);
+  }
 }
 
 TEST_F(MenuEditor, ExtractKeepsTheColumnOfAFieldWithoutANumber) {

@@ -178,6 +178,45 @@ TEST_F(ThumbsFixture, RequestsRunColumnByColumnWithTheControlsBuffer) {
   for (TBitmap* b : buffers) EXPECT_EQ(b, buffers[0]);
 }
 
+TEST_F(ThumbsFixture, ALentPictureShowsAsTheSameAssignedOneWithoutACopy) {
+  // A host that lends its picture gets the slides of one that assigns it, stretched or averaged,
+  // wide or tall; the buffer stays empty, and a request that lends nothing shows the buffer.
+  ThreeColumns();
+  TBitmap wide(400, 300), tall(90, 160);
+  wide.Canvas()->Brush()->SetColor(0x3080C0);
+  wide.Canvas()->Ellipse(10, 10, 390, 290);
+  tall.Canvas()->Brush()->SetColor(0x208020);
+  tall.Canvas()->Rectangle(5, 5, 80, 150);
+  const auto grid = [&](bool lend) {
+    int copied = 0;  // lends that found the picture's size in the buffer
+    th->OnImageRequest = [&, lend](TObject*, int id, TImageRequestProcessing& how, int&, TThumbBuffer& buffer) {
+      how = irpShowSlide;
+      TBitmap* picture = id % 3 == 0 ? &tall : &wide;
+      if (id % 4 == 0) {  // this one the host draws into the buffer
+        buffer.SetSize(30, 30);
+        buffer.Canvas()->Brush()->SetColor(clRed);
+        buffer.Canvas()->FillRect(Rect(0, 0, 30, 30));
+      } else if (lend) {
+        buffer.Lend(picture);
+        copied += buffer.Width() == picture->Width();
+      } else {
+        buffer.Assign(picture);
+      }
+    };
+    th->Repaint();
+    EXPECT_EQ(copied, 0);
+    return user.Grab(th);
+  };
+  for (const bool antiAlias : {false, true}) {
+    th->SetAntiAlias(antiAlias);
+    const auto lent = grid(true), assigned = grid(false);
+    int differ = 0;
+    for (int y = 0; y < lent->Height(); ++y)
+      for (int x = 0; x < lent->Width(); ++x) differ += lent->Canvas()->Pixels(x, y) != assigned->Canvas()->Pixels(x, y);
+    EXPECT_EQ(differ, 0) << antiAlias;
+  }
+}
+
 // FIsWorking is cleared however Paint ends: after a request that raises, the grid paints again.
 TEST_F(ThumbsFixture, ARaisingRequestDoesNotStopLaterPaints) {
   bool fail = true;

@@ -2,6 +2,7 @@
 // scales and nominal labels.
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <limits>
 #include <string>
@@ -257,6 +258,41 @@ TEST(TDataTable, CellStatesAndTheirEvents) {
   EXPECT_EQ(t.CountMarkedCellsInColumn(1, csEmpty), 2);
   EXPECT_EQ(t.CountMarkedCellsInRow(1, 0xFF), 2);
   EXPECT_EQ(t.CountMarkedCellsInRow(0, 0xFF), 0);
+}
+
+TEST(TDataTable, MaskCellStatesEqualsSettingEachStateOfTheBlock) {
+  // Blocks inside, across and beyond the table, reversed and empty; set, clear, toggle and replace:
+  // the states equal those of SetCellState cell by cell, and OnChangeCellState fires once when a
+  // state changed, never when none did.
+  struct TCase {
+    int lc, lr, hc, hr;
+    uint8_t andMask, xorMask;
+  };
+  const TCase cases[] = {{2, 3, 4, 6, 0xBF, 0x40}, {0, 0, 9, 9, 0x7F, 0x00}, {3, 1, 3, 7, 0xFF, 0x02},
+                         {-5, 6, 2, 40, 0x00, 0x21}, {4, 2, 1, 5, 0xFF, 0x80}, {6, 1, 8, 3, 0x00, 0x00},
+                         {1, 1, 5, 7, 0xFF, 0x00}};
+  TDataTable bulk(nullptr), plain(nullptr);
+  for (TDataTable* t : {&bulk, &plain}) {
+    t->Resize(5, 7);
+    for (int c = 1; c <= 5; ++c)
+      for (int r = 1; r <= 7; ++r) t->SetCellState(c, r, static_cast<uint8_t>(c * 37 + r * 11));
+  }
+  int events = 0;
+  bulk.OnChangeCellState = [&](TObject*) { ++events; };
+  for (const TCase& k : cases) {
+    bool changed = false;
+    for (int c = std::max(k.lc, 1); c <= std::min(k.hc, 5); ++c)
+      for (int r = std::max(k.lr, 1); r <= std::min(k.hr, 7); ++r) {
+        const uint8_t s = plain.GetCellState(c, r), v = static_cast<uint8_t>((s & k.andMask) ^ k.xorMask);
+        changed = changed || v != s;
+        plain.SetCellState(c, r, v);
+      }
+    events = 0;
+    EXPECT_EQ(bulk.MaskCellStates(k.lc, k.lr, k.hc, k.hr, k.andMask, k.xorMask), changed) << k.lc << "," << k.lr;
+    EXPECT_EQ(events, changed ? 1 : 0) << k.lc << "," << k.lr;
+    for (int c = 1; c <= 5; ++c)
+      for (int r = 1; r <= 7; ++r) ASSERT_EQ(bulk.GetCellState(c, r), plain.GetCellState(c, r)) << c << "," << r;
+  }
 }
 
 TEST(TDataTable, NamesAreCutAndFoundIgnoringBlanksAndCase) {

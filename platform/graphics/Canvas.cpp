@@ -15,9 +15,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "ColorRects.h"
 #include "DirectPaths.h"
 #include "Graphics.h"
 #include "GraphicsRaster.h"
+#include "Math.h"
 
 namespace qelta {
 
@@ -738,6 +740,50 @@ int GetDeviceCaps(const TCanvas* canvas, int index) {
     case HORZRES: return canvas->Surface().Width;
     case VERTRES: return canvas->Surface().Height;
     default: return 0;
+  }
+}
+
+// [SECTION] Coloured rectangles
+
+void FillColorRects(TCanvas& canvas, std::span<const TColorRect> rects) {
+  TBrush& brush = *canvas.Brush();
+  if (canvas.Trace() != nullptr || !platform_detail::DirectPaths()) {
+    const TColor color = brush.Color();
+    const TBrushStyle style = brush.Style();
+    brush.SetStyle(bsSolid);
+    for (const TColorRect& r : rects) {
+      brush.SetColor(r.Color);
+      canvas.FillRect(r.Rect);
+    }
+    brush.SetColor(color);
+    brush.SetStyle(style);
+    return;
+  }
+  platform_detail::Raster r = MakeRaster(canvas);
+  platform_detail::Ink ink;
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    const TColorRect& rc = rects[i];
+    if (i == 0 || rc.Color != rects[i - 1].Color) ink.Rgb = platform_detail::ColorToPixel(rc.Color);
+    const platform_detail::RoundBox b = DevBox(canvas, rc.Rect.Left, rc.Rect.Top, rc.Rect.Right, rc.Rect.Bottom);
+    r.Block(b.X1, b.Y1, b.X2, b.Y2, ink);
+  }
+}
+
+void SetPixelRow(TCanvas& canvas, int x, int y, std::span<const TColor> colors) {
+  if (canvas.Trace() != nullptr || !platform_detail::DirectPaths()) {
+    for (std::size_t i = 0; i < colors.size(); ++i) canvas.SetPixels(SaturateToInt(int64_t{x} + int64_t(i)), y, colors[i]);
+    return;
+  }
+  const platform_detail::Raster r = MakeRaster(canvas);
+  const P64 p = Dev(canvas, x, y);
+  if (p.Y < r.Clip.T || p.Y >= r.Clip.B) return;
+  const int64_t from = std::max<int64_t>(p.X, r.Clip.L), to = std::min<int64_t>(p.X + int64_t(colors.size()), r.Clip.R);
+  uint32_t* row = r.S.Pixels + p.Y * r.S.Stride;
+  uint32_t pixel = 0;
+  for (int64_t d = from; d < to; ++d) {
+    const std::size_t i = static_cast<std::size_t>(d - p.X);
+    if (d == from || colors[i] != colors[i - 1]) pixel = 0xFF000000u | platform_detail::ColorToPixel(colors[i]);
+    row[d] = pixel;
   }
 }
 

@@ -54,6 +54,13 @@ double Dot(int n, const double* x, const double* y);
 void Axpy(int n, double a, const double* x, double* y);
 /// Plane rotation of two vectors: (x, y) := (c x + s y, c y - s x).
 void Rotate(int n, double* x, double* y, double c, double s);
+/// Sweeps of plane rotations of adjacent columns of X (rows x ..., leading dimension ld), in order:
+/// sweep q rotates the columns (j, j + 1) for j = lo[q]..hi[q] - 1 as Rotate does, with the next
+/// entries of c and s. Every cell goes through the same operations in the same order as with one
+/// Rotate call per pair, so the results are the same; the work runs in blocks of rows that stay in
+/// the cache through all the sweeps.
+void RotateSweeps(int rows, double* X, int64_t ld, int sweeps, const int* lo, const int* hi, const double* c,
+                  const double* s);
 /// The Jacobi form of a rotation: (x, y) := (x - s (y + x tau), y + s (x - y tau)).
 void JacobiRotate(int n, double* x, double* y, double s, double tau);
 

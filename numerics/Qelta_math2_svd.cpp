@@ -8,8 +8,10 @@
 // every scalar of the QR phase and the negligibility test anorm + |x| = anorm are extended; the
 // working matrices U and V are doubles, and the bulk work on them (the dot products and updates
 // of the reflections, the plane rotations) runs in double with vector instructions.
-// Layout: column-major private blocks; every reflection and rotation touches whole columns, rows
-// of the matrix are gathered into a contiguous vector where a phase reads one.
+// Layout: column-major private blocks; every reflection touches whole columns, rows of the matrix
+// are gathered into a contiguous vector where a phase reads one. The rotations of the QR phase are
+// collected over up to 32 sweeps and then applied to U and V in blocks of rows (RotateSweeps), each
+// cell through the same operations in the same order as one rotation at a time.
 // Deliberate deviations, each a mended fault:
 //  - Cancellation starts with c = 0, s = 1; each step takes f = s rv1(i), sets rv1(i) = c rv1(i)
 //    and stops at a negligible f. Without that the bidiagonal was not split at a zero on its
@@ -36,6 +38,37 @@ using E = Extended;
 /// |a| with the sign of b (+ for b >= 0).
 E SignOf(E a, E b) { return b >= 0 ? std::fabs(a) : -std::fabs(a); }
 
+/// The rotations of the QR sweeps that wait for one matrix (rows x ..., leading dimension rows),
+/// and the columns to negate after them: applied together, the matrix passes through the cache
+/// once per batch instead of once per sweep, with the same results.
+class TPendingSweeps {
+ public:
+  void Start(int lo, int hi) {
+    FLo.push_back(lo);
+    FHi.push_back(hi);
+  }
+  void Add(Extended c, Extended s) {
+    FC.push_back(static_cast<double>(c));
+    FS.push_back(static_cast<double>(s));
+  }
+  /// Column k is negated after the rotations waiting now (no later rotation touches it).
+  void Negate(int k) { FNegate.push_back(k); }
+  bool Full() const { return FLo.size() >= 32; }
+  /// Applies everything to x (nothing when x is null) and starts afresh.
+  void Apply(int rows, double* x) {
+    if (x != nullptr) {
+      RotateSweeps(rows, x, rows, static_cast<int>(FLo.size()), FLo.data(), FHi.data(), FC.data(), FS.data());
+      for (int k : FNegate)
+        for (int j = 0; j < rows; ++j) x[j + static_cast<int64_t>(k) * rows] = -x[j + static_cast<int64_t>(k) * rows];
+    }
+    FLo.clear(), FHi.clear(), FC.clear(), FS.clear(), FNegate.clear();
+  }
+
+ private:
+  std::vector<int> FLo, FHi, FNegate;
+  std::vector<double> FC, FS;
+};
+
 class TGolubReinsch {
  public:
   TGolubReinsch(int m, int n, double* a, double* v, bool wantU)
@@ -47,6 +80,8 @@ class TGolubReinsch {
     AccumulateLeft();
     bool fine = true;
     for (int k = FN - 1; k >= 0; --k) fine = Diagonalise(k) && fine;
+    FlushV();
+    FlushU();
     for (int i = 0; i < FN; ++i) w[i] = static_cast<double>(FW[i]);
     return fine;
   }
@@ -56,6 +91,8 @@ class TGolubReinsch {
   double* ColA(int c) { return FA + static_cast<int64_t>(c) * FM; }
   double* ColV(int c) { return FV + static_cast<int64_t>(c) * FN; }
   bool Negligible(E x) const { return FAnorm + std::fabs(x) == FAnorm; }
+  void FlushV() { FPendingV.Apply(FN, FV); }
+  void FlushU() { FPendingU.Apply(FM, FWantU ? FA : nullptr); }
 
   // [SECTION] phase 1: Householder reduction to bidiagonal form
 
@@ -185,6 +222,7 @@ class TGolubReinsch {
 
   /// Zeroes rv1(l) when w(l - 1) is negligible, by rotations of columns l - 1 and l..k of U.
   void Cancel(int l, int k) {
+    FlushU();  // these rotations pair column l - 1 with each of l..k, after the sweeps so far
     const int nm = l - 1;
     E c = 0, s = 1;
     for (int i = l; i <= k; ++i) {
@@ -209,6 +247,8 @@ class TGolubReinsch {
     g = std::sqrt(f * f + 1);
     f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
     E c = 1, s = 1;
+    FPendingV.Start(l, k);
+    FPendingU.Start(l, k);
     for (int j = l; j <= nm; ++j) {
       const int i = j + 1;
       g = FRv1[i];
@@ -223,7 +263,7 @@ class TGolubReinsch {
       g = g * c - x * s;
       h = y * s;
       y *= c;
-      if (FV != nullptr) Rotate(FN, ColV(j), ColV(i), static_cast<double>(c), static_cast<double>(s));
+      FPendingV.Add(c, s);
       z = std::sqrt(f * f + h * h);
       FW[j] = z;
       if (z != 0) {
@@ -233,11 +273,13 @@ class TGolubReinsch {
       }
       f = c * g + s * y;
       x = c * y - s * g;
-      if (FWantU) Rotate(FM, ColA(j), ColA(i), static_cast<double>(c), static_cast<double>(s));
+      FPendingU.Add(c, s);
     }
     FRv1[l] = 0;
     FRv1[k] = f;
     FW[k] = x;
+    if (FPendingV.Full()) FlushV();
+    if (FPendingU.Full()) FlushU();
   }
 
   /// Iterates on value k until it splits off (at most 30 iterations); false without convergence.
@@ -250,8 +292,7 @@ class TGolubReinsch {
       if (l == k) {
         if (FW[k] < 0) {
           FW[k] = -FW[k];
-          if (FV != nullptr)
-            for (int j = 0; j < FN; ++j) ColV(k)[j] = -ColV(k)[j];
+          FPendingV.Negate(k);
         }
         return true;
       }
@@ -266,6 +307,7 @@ class TGolubReinsch {
   const bool FWantU;
   std::vector<E> FW, FRv1;
   std::vector<double> FRow;  ///< a gathered row of A
+  TPendingSweeps FPendingV, FPendingU;  ///< rotations of the QR phase not yet applied to V and U
   E FAnorm = 0;
   E FLastG = 0;
 };

@@ -23,6 +23,7 @@
 //  - The split test stops at the first column even when anorm is not finite (no read before w).
 
 #include <cmath>
+#include <limits>
 
 #include "Qelta_linalg_internal.h"
 #include "Qelta_math1_internal.h"
@@ -312,11 +313,202 @@ class TGolubReinsch {
   E FLastG = 0;
 };
 
+// [SECTION] QR reduction of tall matrices
+
+constexpr int kPanel = 32;  ///< columns per block of reflectors
+
+/// Householder reflector of x (len elements) in place, as LAPACK's dlarfg: x[0] becomes beta, x[1..]
+/// the vector v (v[0] = 1 implied), and the answer is tau, so that (I - tau v v^T) x = beta e1. The
+/// norm is taken over the scaled elements (no overflow for huge values); tau = 0 leaves x as it is.
+double MakeReflector(int len, double* x) {
+  double big = 0;
+  bool nan = false;
+  for (int i = 1; i < len; ++i) big = std::max(big, std::fabs(x[i])), nan = nan || std::isnan(x[i]);
+  if (nan) x[0] = std::numeric_limits<double>::quiet_NaN();  // R carries it on to the decomposition
+  if (!(big > 0)) return 0.0;                                  // nothing below the diagonal
+  big = std::max(big, std::fabs(x[0]));
+  double s = 0;
+  for (int i = 0; i < len; ++i) s += (x[i] / big) * (x[i] / big);
+  const double alpha = x[0], beta = -std::copysign(big * std::sqrt(s), alpha), scale = 1 / (alpha - beta);
+  for (int i = 1; i < len; ++i) x[i] *= scale;
+  x[0] = beta;
+  return (beta - alpha) / beta;
+}
+
+/// y := (I - tau v v^T) y for the reflector v (len elements, v[0] = 1 implied).
+void ApplyReflector(int len, const double* v, double tau, double* y) {
+  if (tau == 0) return;
+  const double f = tau * (y[0] + Dot(len - 1, v + 1, y + 1));
+  y[0] -= f;
+  Axpy(len - 1, -f, v + 1, y + 1);
+}
+
+/// Householder QR of a tall block, m x n (m >= n), in place (leading dimension ld): R in the upper
+/// triangle, the reflectors below it, blocked by kPanel columns into the compact WY form of
+/// Schreiber and Van Loan, so that the trailing columns and Q itself are updated by block products.
+class THouseholderQR {
+ public:
+  THouseholderQR(int m, int n, double* c, int64_t ld) : FM(m), FN(n), FC(c), FLd(ld), FTau(static_cast<std::size_t>(n)) {
+    for (int j0 = 0; j0 < n; j0 += kPanel) {
+      const int nb = std::min(kPanel, n - j0);
+      FactorPanel(j0, nb);
+      if (j0 + nb == n) break;  // the last block is formed only for ApplyQ
+      FBlocks.push_back(BlockOf(j0, nb));
+      Update(FBlocks.back(), true, n - j0 - nb, FC + j0 + static_cast<int64_t>(j0 + nb) * ld, ld);
+    }
+  }
+  /// x := Q x for x (m x cols, leading dimension ldx).
+  void ApplyQ(int cols, double* x, int64_t ldx) {
+    const int last = (FN - 1) / kPanel * kPanel;
+    if (FN > 0 && (FBlocks.empty() || FBlocks.back().J0 != last)) FBlocks.push_back(BlockOf(last, FN - last));
+    for (auto b = FBlocks.rbegin(); b != FBlocks.rend(); ++b) Update(*b, false, cols, x + b->J0, ldx);
+  }
+  /// y := Q^T y for one vector of m elements.
+  void ApplyQT(double* y) const {
+    for (int j = 0; j < FN; ++j)
+      ApplyReflector(FM - j, FC + j + static_cast<int64_t>(j) * FLd, FTau[static_cast<std::size_t>(j)], y + j);
+  }
+  /// R (n x n, upper triangular) into r (leading dimension ldr), zeros below.
+  void CopyR(double* r, int64_t ldr) const {
+    for (int j = 0; j < FN; ++j)
+      for (int i = 0; i < FN; ++i) r[i + j * ldr] = i <= j ? FC[i + j * FLd] : 0.0;
+  }
+
+ private:
+  /// The reflectors of columns J0..J0+Nb-1: I - V T V^T with T upper triangular (Nb x Nb), V the
+  /// reflectors in place below the diagonal (unit diagonal, zeros above).
+  struct TBlock {
+    int J0 = 0, Nb = 0;
+    std::vector<double> T;
+  };
+
+  double* Panel(int j0) const { return FC + j0 + static_cast<int64_t>(j0) * FLd; }
+
+  void FactorPanel(int j0, int nb) {
+    for (int j = j0; j < j0 + nb; ++j) {
+      double* cj = FC + j + static_cast<int64_t>(j) * FLd;
+      const double tau = FTau[static_cast<std::size_t>(j)] = MakeReflector(FM - j, cj);
+      for (int k = j + 1; k < j0 + nb; ++k) ApplyReflector(FM - j, cj, tau, FC + j + static_cast<int64_t>(k) * FLd);
+    }
+  }
+
+  TBlock BlockOf(int j0, int nb) const {
+    TBlock b{j0, nb, std::vector<double>(static_cast<std::size_t>(nb) * nb, 0.0)};
+    const double* v = Panel(j0);
+    const int rows = FM - j0;
+    std::vector<double> z(static_cast<std::size_t>(nb));
+    for (int k = 0; k < nb; ++k) {  // T(0:k, k) = -tau_k T(0:k, 0:k) V(:, 0:k)^T v_k
+      const double tau = FTau[static_cast<std::size_t>(j0 + k)];
+      const double* vk = v + static_cast<int64_t>(k) * FLd;
+      for (int i = 0; i < k; ++i) {  // v_i^T v_k over rows k.. (v_k is 0 above row k and 1 at it)
+        const double* vi = v + static_cast<int64_t>(i) * FLd;
+        z[static_cast<std::size_t>(i)] = vi[k] + Dot(rows - k - 1, vi + k + 1, vk + k + 1);
+      }
+      double* tk = b.T.data() + static_cast<int64_t>(k) * nb;
+      for (int i = 0; i < k; ++i) {
+        double t = 0;
+        for (int p = i; p < k; ++p) t += b.T[static_cast<std::size_t>(i + p * nb)] * z[static_cast<std::size_t>(p)];
+        tk[i] = -tau * t;
+      }
+      tk[k] = tau;
+    }
+    return b;
+  }
+
+  /// x := (I - V T V^T)^T x when transposed, else (I - V T V^T) x; x has m - b.J0 rows and cols
+  /// columns. The block products read V in place, its top Nb x Nb part set to the unit triangle
+  /// for the time (R is kept aside and put back).
+  void Update(const TBlock& b, bool transposed, int cols, double* x, int64_t ldx) {
+    const int nb = b.Nb, rows = FM - b.J0;
+    double* v = Panel(b.J0);
+    std::vector<double> top(static_cast<std::size_t>(nb) * nb);
+    for (int j = 0; j < nb; ++j)
+      for (int i = 0; i < nb; ++i) {
+        double& cell = v[i + j * FLd];
+        top[static_cast<std::size_t>(i + j * nb)] = cell;
+        if (i <= j) cell = i == j ? 1.0 : 0.0;
+      }
+    std::vector<double> w(static_cast<std::size_t>(nb) * cols), tw(w.size());
+    Gemm(true, nb, cols, rows, 1.0, v, FLd, x, ldx, 0.0, w.data(), nb);  // V^T x
+    for (int c = 0; c < cols; ++c) {  // T^T w or T w
+      const double* wc = w.data() + static_cast<int64_t>(c) * nb;
+      for (int i = 0; i < nb; ++i) {
+        double t = 0;
+        if (transposed)
+          for (int p = 0; p <= i; ++p) t += b.T[static_cast<std::size_t>(p + i * nb)] * wc[p];
+        else
+          for (int p = i; p < nb; ++p) t += b.T[static_cast<std::size_t>(i + p * nb)] * wc[p];
+        tw[static_cast<std::size_t>(i + c * nb)] = t;
+      }
+    }
+    Gemm(false, rows, cols, nb, -1.0, v, FLd, tw.data(), nb, 1.0, x, ldx);
+    for (int j = 0; j < nb; ++j)
+      for (int i = 0; i <= j; ++i) v[i + j * FLd] = top[static_cast<std::size_t>(i + j * nb)];
+  }
+
+  const int FM, FN;
+  double* FC;
+  const int64_t FLd;
+  std::vector<double> FTau;
+  std::vector<TBlock> FBlocks;
+};
+
+/// Rows r0..r1-1 of a (m x n, leading dimension m) as a block of their own.
+std::vector<double> RowsOf(const double* a, int m, int n, int r0, int r1) {
+  std::vector<double> x(static_cast<std::size_t>(r1 - r0) * n);
+  for (int c = 0; c < n; ++c)
+    std::copy(a + r0 + static_cast<int64_t>(c) * m, a + r1 + static_cast<int64_t>(c) * m, x.data() + static_cast<int64_t>(c) * (r1 - r0));
+  return x;
+}
+
+/// The tall path: with A = [A1; A2] (A1 the first n rows) and A2 = Q2 R2, A = diag(I, Q2) [A1; R2].
+/// Golub-Reinsch on the 2n x n matrix [A1; R2] meets the same pivots, norms and rows as on A (the
+/// transformation leaves rows 1..n alone and keeps every norm below them), so it gives the same
+/// singular values, V and signs up to rounding, and U = diag(I, Q2) U'.
+struct TTallReduction {
+  int M, N;
+  std::vector<double> Copy;  ///< rows n..m-1 of A when A must stay (U is written over it later)
+  double* Bottom;            ///< A2, then its QR factors: in Copy or in A itself
+  int64_t Ld;
+  THouseholderQR QR;
+  std::vector<double> B;  ///< [A1; R2], 2n x n; U' after the decomposition
+
+  /// inPlace: A2 is factored where it stands (A is destroyed); else in a copy.
+  TTallReduction(int m, int n, double* a, bool inPlace)
+      : M(m), N(n), Copy(inPlace ? std::vector<double>() : RowsOf(a, m, n, n, m)),
+        Bottom(inPlace ? a + n : Copy.data()), Ld(inPlace ? m : m - n), QR(m - n, n, Bottom, Ld),
+        B(static_cast<std::size_t>(2 * n) * n) {
+    for (int c = 0; c < n; ++c) std::copy_n(a + static_cast<int64_t>(c) * m, n, B.data() + static_cast<int64_t>(c) * 2 * n);
+    QR.CopyR(B.data() + n, 2 * n);
+  }
+  /// U = diag(I, Q2) U' into a (m x n, leading dimension m), which must not hold the factors.
+  void StoreU(double* a) {
+    for (int c = 0; c < N; ++c) {
+      double* ac = a + static_cast<int64_t>(c) * M;
+      std::copy_n(B.data() + static_cast<int64_t>(c) * 2 * N, 2 * N, ac);
+      std::fill(ac + 2 * N, ac + M, 0.0);
+    }
+    QR.ApplyQ(N, a + N, M);
+  }
+  /// diag(I, Q2)^T b in place of b (m elements); its first 2n elements are all that meets U.
+  void ReduceRhs(double* b) const { QR.ApplyQT(b + N); }
+};
+
 }  // namespace
 
-bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU) {
+bool SvdTallEnough(int m, int n) { return n >= 1 && m >= 64 && m >= 3 * static_cast<int64_t>(n); }
+
+bool SvdKernelGolubReinsch(int m, int n, double* a, double* v, double* w, bool wantU) {
   if (n <= 0) return true;
   return TGolubReinsch(m, n, a, v, wantU).Run(w);
+}
+
+bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU) {
+  if (!SvdTallEnough(m, n)) return SvdKernelGolubReinsch(m, n, a, v, w, wantU);
+  TTallReduction t(m, n, a, false);
+  const bool fine = SvdKernelGolubReinsch(2 * n, n, t.B.data(), v, w, wantU);
+  if (wantU) t.StoreU(a);
+  return fine;
 }
 
 }  // namespace num_detail
@@ -343,22 +535,23 @@ struct TSvdFactors {
   void StoreU(TMatrix& A) const { TMatrixAccess::Store(A, U.data(), N, M, Rows); }
 };
 
-/// The solver of SvdBackSubstitute on private factors (u: m x n with leading dimension ldu).
-void BackSubstitute(int m, int n, const double* u, int64_t ldu, const double* v, const double* w,
-                    const std::vector<double>& b, TVector* SD, TVector* X) {
+/// The solver of SvdBackSubstitute on private factors (u: m x n with leading dimension ldu; v: n x n):
+/// x (n elements) and, when sd is not null, the standard deviations (n elements).
+void BackSubstitute(int m, int n, const double* u, int64_t ldu, const double* v, const double* w, const double* b,
+                    double* x, double* sd) {
   std::vector<Extended> t(static_cast<std::size_t>(n), 0);
   for (int j = 0; j < n; ++j) {
     if (w[j] == 0.0) continue;
     Extended s = 0;
-    for (int i = 0; i < m; ++i) s += static_cast<Extended>(u[i + j * ldu]) * b[static_cast<std::size_t>(i)];
+    for (int i = 0; i < m; ++i) s += static_cast<Extended>(u[i + j * ldu]) * b[i];
     t[static_cast<std::size_t>(j)] = s / w[j];
   }
   for (int j = 0; j < n; ++j) {
     Extended s = 0;
     for (int k = 0; k < n; ++k) s += static_cast<Extended>(v[j + static_cast<int64_t>(k) * n]) * t[static_cast<std::size_t>(k)];
-    X->SetVal(j + 1, static_cast<double>(s));
+    x[j] = static_cast<double>(s);
   }
-  if (SD == nullptr) return;
+  if (sd == nullptr) return;
   for (int k = 0; k < n; ++k)
     t[static_cast<std::size_t>(k)] = w[k] != 0.0 ? 1 / (static_cast<Extended>(w[k]) * w[k]) : 0;
   for (int l = 0; l < n; ++l) {
@@ -367,8 +560,29 @@ void BackSubstitute(int m, int n, const double* u, int64_t ldu, const double* v,
       const Extended vlk = v[l + static_cast<int64_t>(k) * n];
       s += vlk * vlk * t[static_cast<std::size_t>(k)];
     }
-    SD->SetVal(l + 1, static_cast<double>(std::sqrt(s)));
+    sd[l] = static_cast<double>(std::sqrt(s));
   }
+}
+
+/// The least-squares rule of zero singular values: those up to 1e-14 times the largest become 0;
+/// true when there was one.
+bool ZeroNegligible(std::vector<double>& w) {
+  double wmax = 0.0;
+  for (double x : w) wmax = std::max(wmax, x);
+  bool singular = false;
+  for (double& x : w)
+    if (x <= wmax * 1e-14) {
+      x = 0.0;
+      singular = true;
+    }
+  return singular;
+}
+
+/// SvdBackSubstitute's results into X and SD (when given).
+void StoreSolution(const std::vector<double>& x, const std::vector<double>& sd, TVector* X, TVector* SD) {
+  for (std::size_t i = 0; i < x.size(); ++i) X->SetVal(static_cast<int>(i) + 1, x[i]);
+  if (SD != nullptr)
+    for (std::size_t i = 0; i < sd.size(); ++i) SD->SetVal(static_cast<int>(i) + 1, sd[i]);
 }
 
 std::vector<double> Elements(const TVector& vec, int count) {
@@ -378,6 +592,65 @@ std::vector<double> Elements(const TVector& vec, int count) {
 }
 
 }  // namespace
+
+bool num_detail::SvdSolve(int m, int n, double* a, double* b, double* x, double* sd, bool& singular) {
+  singular = false;
+  if (n <= 0) return true;
+  std::vector<double> v(static_cast<std::size_t>(n) * n), w(static_cast<std::size_t>(n)), padded;
+  if (SvdTallEnough(m, n)) {
+    TTallReduction t(m, n, a, true);
+    if (!SvdKernelGolubReinsch(2 * n, n, t.B.data(), v.data(), w.data(), true)) return false;
+    t.ReduceRhs(b);
+    singular = ZeroNegligible(w);
+    BackSubstitute(2 * n, n, t.B.data(), 2 * n, v.data(), w.data(), b, x, sd);
+    return true;
+  }
+  const int rows = std::max(m, n);
+  double* u = a;
+  if (m < n) {  // padded with zero rows
+    padded.assign(static_cast<std::size_t>(rows) * n, 0.0);
+    for (int c = 0; c < n; ++c) std::copy_n(a + static_cast<int64_t>(c) * m, m, padded.data() + static_cast<int64_t>(c) * rows);
+    u = padded.data();
+  }
+  if (!SvdKernelGolubReinsch(rows, n, u, v.data(), w.data(), true)) return false;
+  singular = ZeroNegligible(w);
+  BackSubstitute(m, n, u, rows, v.data(), w.data(), b, x, sd);
+  return true;
+}
+
+bool num_detail::SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, double* sd, bool& singular) {
+  singular = false;
+  if (n <= 0) return true;
+  if (!SvdTallEnough(m, n)) {
+    std::vector<double> a(static_cast<std::size_t>(m) * n), b(static_cast<std::size_t>(m));
+    fill(0, m, a.data(), m, b.data());
+    return SvdSolve(m, n, a.data(), b.data(), x, sd, singular);
+  }
+  // [A1; R2] and [b1; the first n of Q2^T b2], R2 grown a block of rows at a time: [R; rows] = Q R'.
+  constexpr int kChunk = 1024;
+  const int64_t ld = n + kChunk;
+  std::vector<double> b(static_cast<std::size_t>(2 * n) * n), y(static_cast<std::size_t>(2 * n));
+  std::vector<double> top(static_cast<std::size_t>(n) * n), s(static_cast<std::size_t>(ld) * n, 0.0), sb(static_cast<std::size_t>(ld), 0.0);
+  fill(0, n, top.data(), n, y.data());
+  for (int r0 = n; r0 < m; r0 += kChunk) {
+    const int c = std::min(kChunk, m - r0);
+    for (int j = 0; j < n; ++j)  // R stays in the upper triangle; the reflectors below it go
+      std::fill(s.data() + j + 1 + j * ld, s.data() + n + j * ld, 0.0);
+    fill(r0, r0 + c, s.data() + n, ld, sb.data() + n);
+    const THouseholderQR qr(n + c, n, s.data(), ld);
+    qr.ApplyQT(sb.data());
+  }
+  for (int j = 0; j < n; ++j) {
+    std::copy_n(top.data() + static_cast<int64_t>(j) * n, n, b.data() + static_cast<int64_t>(j) * 2 * n);
+    for (int i = 0; i < n; ++i) b[static_cast<std::size_t>(n + i + j * 2 * n)] = i <= j ? s[static_cast<std::size_t>(i + j * ld)] : 0.0;
+  }
+  std::copy_n(sb.data(), n, y.data() + n);
+  std::vector<double> v(static_cast<std::size_t>(n) * n), w(static_cast<std::size_t>(n));
+  if (!SvdKernelGolubReinsch(2 * n, n, b.data(), v.data(), w.data(), true)) return false;
+  singular = ZeroNegligible(w);
+  BackSubstitute(2 * n, n, b.data(), 2 * n, v.data(), w.data(), y.data(), x, sd);
+  return true;
+}
 
 bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W) {
   if (A == nullptr || V == nullptr || W == nullptr) return false;
@@ -399,7 +672,9 @@ bool SvdBackSubstitute(const TMatrix* U, const TMatrix* V, const TVector* W, TVe
     std::vector<double> v(static_cast<std::size_t>(n) * n);
     for (int c = 1; c <= n; ++c)
       for (int r = 1; r <= n; ++r) v[static_cast<std::size_t>(r - 1) + static_cast<std::size_t>(c - 1) * n] = V->GetVal(c, r);
-    BackSubstitute(m, n, u.data(), m, v.data(), w.data(), b, SD, X);
+    std::vector<double> x(static_cast<std::size_t>(n)), sd(SD != nullptr ? x.size() : 0);
+    BackSubstitute(m, n, u.data(), m, v.data(), w.data(), b.data(), x.data(), SD != nullptr ? sd.data() : nullptr);
+    StoreSolution(x, sd, X, SD);
     return true;
   });
 }
@@ -411,14 +686,11 @@ bool SvdLeastSquares(TMatrix* A, const TVector* B, TVector* X, bool& Singular, T
     TSvdFactors f(*A);
     f.StoreU(*A);
     if (!f.Fine) return false;
-    double wmax = 0.0;
-    for (double w : f.W) wmax = std::max(wmax, w);
-    for (double& w : f.W)
-      if (w <= wmax * 1e-14) {
-        w = 0.0;
-        Singular = true;
-      }
-    BackSubstitute(f.M, f.N, f.U.data(), f.Rows, f.V.data(), f.W.data(), Elements(*B, f.M), SD, X);
+    Singular = ZeroNegligible(f.W);
+    std::vector<double> x(static_cast<std::size_t>(f.N)), sd(SD != nullptr ? x.size() : 0);
+    BackSubstitute(f.M, f.N, f.U.data(), f.Rows, f.V.data(), f.W.data(), Elements(*B, f.M).data(), x.data(),
+                   SD != nullptr ? sd.data() : nullptr);
+    StoreSolution(x, sd, X, SD);
     return true;
   });
 }

@@ -73,7 +73,7 @@ class TPendingSweeps {
 class TGolubReinsch {
  public:
   TGolubReinsch(int m, int n, double* a, double* v, bool wantU)
-      : FM(m), FN(n), FA(a), FV(v), FWantU(wantU), FW(n), FRv1(n), FRow(n) {}
+      : FM(m), FN(n), FA(a), FV(v), FWantU(wantU), FW(n), FRv1(n), FRow(n), FT(m) {}
 
   bool Run(double* w) {
     Bidiagonalise();
@@ -97,12 +97,24 @@ class TGolubReinsch {
 
   // [SECTION] phase 1: Householder reduction to bidiagonal form
 
+  /// The update of column j (rows i..m-1) that the row reflection of row i - 1 left waiting.
+  void RowUpdate(int i, int j) {
+    if (FRowUpdateWaits) Axpy(FM - i, FRow[j], FT.data(), ColA(j) + i);
+  }
+
   /// Reflection of column i (rows i..m-1) applied to the columns right of it; answers scale * g.
+  /// Each column first receives the waiting update of the previous row reflection, so the trailing
+  /// columns pass through the cache once for both.
   E ColumnReflection(int i) {
     double* ci = ColA(i);
+    RowUpdate(i, i);
     E scale = 0;
     for (int k = i; k < FM; ++k) scale += std::fabs(static_cast<E>(ci[k]));
-    if (scale == 0) return 0;
+    if (scale == 0) {
+      for (int j = i + 1; j < FN; ++j) RowUpdate(i, j);
+      FRowUpdateWaits = false;
+      return 0;
+    }
     E s = 0;
     for (int k = i; k < FM; ++k) {
       ci[k] = static_cast<double>(ci[k] / scale);
@@ -112,8 +124,10 @@ class TGolubReinsch {
     ci[i] = static_cast<double>(f - g);
     for (int j = i + 1; j < FN; ++j) {
       double* cj = ColA(j);
+      RowUpdate(i, j);
       Axpy(FM - i, static_cast<double>(Dot(FM - i, ci + i, cj + i) / h), ci + i, cj + i);
     }
+    FRowUpdateWaits = false;
     for (int k = i; k < FM; ++k) ci[k] = static_cast<double>(ci[k] * scale);
     return scale * g;
   }
@@ -132,13 +146,14 @@ class TGolubReinsch {
     }
     const E f = A(i, l), g = -SignOf(std::sqrt(s), f), h = f * g - s;
     A(i, l) = static_cast<double>(f - g);
-    std::vector<double> rv1d(static_cast<std::size_t>(FN), 0.0), t(static_cast<std::size_t>(FM - l), 0.0);
+    double* t = FT.data();
+    std::fill(t, t + (FM - l), 0.0);
     for (int k = l; k < FN; ++k) {
       FRv1[k] = A(i, k) / h;
-      rv1d[k] = static_cast<double>(FRv1[k]);
+      FRow[k] = static_cast<double>(FRv1[k]);
     }
-    for (int k = l; k < FN; ++k) Axpy(FM - l, A(i, k), ColA(k) + l, t.data());  // t(j) = row j . row i
-    for (int k = l; k < FN; ++k) Axpy(FM - l, rv1d[k], t.data(), ColA(k) + l);
+    for (int k = l; k < FN; ++k) Axpy(FM - l, A(i, k), ColA(k) + l, t);  // t(j) = row j . row i
+    FRowUpdateWaits = true;  // columns l.. += rv1(k) t, done by the next column reflection
     for (int k = l; k < FN; ++k) A(i, k) = static_cast<double>(A(i, k) * scale);
     return scale * g;
   }
@@ -307,7 +322,9 @@ class TGolubReinsch {
   double* FV;
   const bool FWantU;
   std::vector<E> FW, FRv1;
-  std::vector<double> FRow;  ///< a gathered row of A
+  std::vector<double> FRow;  ///< a gathered row of A; rv1 in double during a row reflection
+  std::vector<double> FT;    ///< the products of a row reflection
+  bool FRowUpdateWaits = false;  ///< the update of a row reflection waits for the next column one
   TPendingSweeps FPendingV, FPendingU;  ///< rotations of the QR phase not yet applied to V and U
   E FAnorm = 0;
   E FLastG = 0;
@@ -453,11 +470,11 @@ class THouseholderQR {
   std::vector<TBlock> FBlocks;
 };
 
-/// Rows r0..r1-1 of a (m x n, leading dimension m) as a block of their own.
-std::vector<double> RowsOf(const double* a, int m, int n, int r0, int r1) {
-  std::vector<double> x(static_cast<std::size_t>(r1 - r0) * n);
-  for (int c = 0; c < n; ++c)
-    std::copy(a + r0 + static_cast<int64_t>(c) * m, a + r1 + static_cast<int64_t>(c) * m, x.data() + static_cast<int64_t>(c) * (r1 - r0));
+/// Rows r0..r1-1 of a (n columns, leading dimension lda) as a block of their own.
+std::vector<double> RowsOf(const double* a, int64_t lda, int n, int r0, int r1) {
+  std::vector<double> x;
+  x.reserve(static_cast<std::size_t>(r1 - r0) * n);  // filled by the copies alone
+  for (int c = 0; c < n; ++c) x.insert(x.end(), a + r0 + c * lda, a + r1 + c * lda);
   return x;
 }
 
@@ -473,22 +490,23 @@ struct TTallReduction {
   THouseholderQR QR;
   std::vector<double> B;  ///< [A1; R2], 2n x n; U' after the decomposition
 
-  /// inPlace: A2 is factored where it stands (A is destroyed); else in a copy.
-  TTallReduction(int m, int n, double* a, bool inPlace)
-      : M(m), N(n), Copy(inPlace ? std::vector<double>() : RowsOf(a, m, n, n, m)),
-        Bottom(inPlace ? a + n : Copy.data()), Ld(inPlace ? m : m - n), QR(m - n, n, Bottom, Ld),
+  /// A: m x n with leading dimension lda. inPlace: A2 is factored where it stands (A is destroyed);
+  /// else in a copy.
+  TTallReduction(int m, int n, double* a, int64_t lda, bool inPlace)
+      : M(m), N(n), Copy(inPlace ? std::vector<double>() : RowsOf(a, lda, n, n, m)),
+        Bottom(inPlace ? a + n : Copy.data()), Ld(inPlace ? lda : m - n), QR(m - n, n, Bottom, Ld),
         B(static_cast<std::size_t>(2 * n) * n) {
-    for (int c = 0; c < n; ++c) std::copy_n(a + static_cast<int64_t>(c) * m, n, B.data() + static_cast<int64_t>(c) * 2 * n);
+    for (int c = 0; c < n; ++c) std::copy_n(a + c * lda, n, B.data() + static_cast<int64_t>(c) * 2 * n);
     QR.CopyR(B.data() + n, 2 * n);
   }
-  /// U = diag(I, Q2) U' into a (m x n, leading dimension m), which must not hold the factors.
-  void StoreU(double* a) {
+  /// U = diag(I, Q2) U' into a (m x n, leading dimension lda), which must not hold the factors.
+  void StoreU(double* a, int64_t lda) {
     for (int c = 0; c < N; ++c) {
-      double* ac = a + static_cast<int64_t>(c) * M;
+      double* ac = a + c * lda;
       std::copy_n(B.data() + static_cast<int64_t>(c) * 2 * N, 2 * N, ac);
       std::fill(ac + 2 * N, ac + M, 0.0);
     }
-    QR.ApplyQ(N, a + N, M);
+    QR.ApplyQ(N, a + N, lda);
   }
   /// diag(I, Q2)^T b in place of b (m elements); its first 2n elements are all that meets U.
   void ReduceRhs(double* b) const { QR.ApplyQT(b + N); }
@@ -503,12 +521,17 @@ bool SvdKernelGolubReinsch(int m, int n, double* a, double* v, double* w, bool w
   return TGolubReinsch(m, n, a, v, wantU).Run(w);
 }
 
+/// SvdKernel's tall path on a (leading dimension lda).
+bool TallSvd(int m, int n, double* a, int64_t lda, double* v, double* w, bool wantU) {
+  TTallReduction t(m, n, a, lda, false);
+  const bool fine = SvdKernelGolubReinsch(2 * n, n, t.B.data(), v, w, wantU);
+  if (wantU) t.StoreU(a, lda);
+  return fine;
+}
+
 bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU) {
   if (!SvdTallEnough(m, n)) return SvdKernelGolubReinsch(m, n, a, v, w, wantU);
-  TTallReduction t(m, n, a, false);
-  const bool fine = SvdKernelGolubReinsch(2 * n, n, t.B.data(), v, w, wantU);
-  if (wantU) t.StoreU(a);
-  return fine;
+  return TallSvd(m, n, a, m, v, w, wantU);
 }
 
 }  // namespace num_detail
@@ -524,11 +547,16 @@ struct TSvdFactors {
   bool Fine = false;
 
   explicit TSvdFactors(const TMatrix& A)
-      : M(A.NrOfRows()), N(A.NrOfColumns()), Rows(std::max(M, N)),
-        U(static_cast<std::size_t>(Rows) * N, 0.0), V(static_cast<std::size_t>(N) * N), W(static_cast<std::size_t>(N)) {
-    const std::vector<double> cells = TMatrixAccess::Cells(A);
-    for (int c = 0; c < N; ++c)
-      std::copy_n(cells.data() + static_cast<int64_t>(c) * M, M, U.data() + static_cast<int64_t>(c) * Rows);
+      : M(A.NrOfRows()), N(A.NrOfColumns()), Rows(std::max(M, N)), V(static_cast<std::size_t>(N) * N),
+        W(static_cast<std::size_t>(N)) {
+    const double* cells = TMatrixAccess::Data(A);
+    const int64_t stride = TMatrixAccess::Stride(A);
+    if (M == Rows && stride == M) {  // the storage as it stands (no padding)
+      U.assign(cells, cells + static_cast<int64_t>(Rows) * N);
+    } else {
+      U.assign(static_cast<std::size_t>(Rows) * N, 0.0);
+      for (int c = 0; c < N; ++c) std::copy_n(cells + c * stride, M, U.data() + static_cast<int64_t>(c) * Rows);
+    }
     Fine = num_detail::SvdKernel(Rows, N, U.data(), V.data(), W.data(), true);
   }
   /// The first M rows of U into A.
@@ -598,7 +626,7 @@ bool num_detail::SvdSolve(int m, int n, double* a, double* b, double* x, double*
   if (n <= 0) return true;
   std::vector<double> v(static_cast<std::size_t>(n) * n), w(static_cast<std::size_t>(n)), padded;
   if (SvdTallEnough(m, n)) {
-    TTallReduction t(m, n, a, true);
+    TTallReduction t(m, n, a, m, true);
     if (!SvdKernelGolubReinsch(2 * n, n, t.B.data(), v.data(), w.data(), true)) return false;
     t.ReduceRhs(b);
     singular = ZeroNegligible(w);
@@ -655,6 +683,14 @@ bool num_detail::SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, d
 bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W) {
   if (A == nullptr || V == nullptr || W == nullptr) return false;
   return num_detail::GuardMemory(u"SvdDecompose", [&] {
+    const int m = A->NrOfRows(), n = A->NrOfColumns();
+    if (!A->OnChange && num_detail::SvdTallEnough(m, n)) {  // U straight into A's storage (no event either way)
+      std::vector<double> v(static_cast<std::size_t>(n) * n), w(static_cast<std::size_t>(n));
+      const bool fine = num_detail::TallSvd(m, n, TMatrixAccess::Column(*A, 1), TMatrixAccess::Stride(*A), v.data(), w.data(), true);
+      TMatrixAccess::Store(*V, v.data(), n, n, n);
+      for (int i = 1; i <= n; ++i) W->SetVal(i, w[static_cast<std::size_t>(i - 1)]);
+      return fine;
+    }
     const TSvdFactors f(*A);
     f.StoreU(*A);
     TMatrixAccess::Store(*V, f.V.data(), f.N, f.N, f.N);

@@ -131,43 +131,23 @@ void BM_Invert500(benchmark::State& state) {
       });
 }
 
+// state.range(2): the anchor, 0 dgesvd('S', 'S'), 1 the divide-and-conquer driver dgesdd('S').
 void BM_SvdDecompose(benchmark::State& state) {
   SingleThreaded();
   const int m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
-  const std::vector<double> a = RandomBlock(m, n, 5);
-  std::vector<double> copy, s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
-  int lwork = -1, info = 0;
-  double query = 0;
-  dgesvd_("S", "S", &m, &n, nullptr, &m, s.data(), u.data(), &m, vt.data(), &n, &query, &lwork, &info);
-  lwork = static_cast<int>(query);
-  std::vector<double> work(lwork);
-  qelta::TMatrix src(nullptr), ma(nullptr), v(nullptr);
-  qelta::TVector w(nullptr);
-  Fill(src, a, m, n);
-  v.Resize(n, n);
-  w.Resize(n);
-  RunSideBySide(
-      state,
-      [&] {
-        ma.Clone(&src);
-        copy = a;
-      },
-      [&] { qelta::SvdDecompose(&ma, &v, &w); },
-      [&] {
-        dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, &info);
-      });
-}
-
-// The square case beside the divide-and-conquer driver as well, dgesdd('S').
-void BM_SvdDecomposeBesideDgesdd(benchmark::State& state) {
-  SingleThreaded();
-  const int m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
+  const bool divideAndConquer = state.range(2) == 1;
   const std::vector<double> a = RandomBlock(m, n, 5);
   std::vector<double> copy, s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
   std::vector<int> iwork(8 * static_cast<size_t>(n));
   int lwork = -1, info = 0;
   double query = 0;
-  dgesdd_("S", &m, &n, nullptr, &m, s.data(), u.data(), &m, vt.data(), &n, &query, &lwork, iwork.data(), &info);
+  const auto anchor = [&](double* work) {
+    if (divideAndConquer)
+      dgesdd_("S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work, &lwork, iwork.data(), &info);
+    else
+      dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work, &lwork, &info);
+  };
+  anchor(&query);
   lwork = static_cast<int>(query);
   std::vector<double> work(lwork);
   qelta::TMatrix src(nullptr), ma(nullptr), v(nullptr);
@@ -181,8 +161,7 @@ void BM_SvdDecomposeBesideDgesdd(benchmark::State& state) {
         ma.Clone(&src);
         copy = a;
       },
-      [&] { qelta::SvdDecompose(&ma, &v, &w); },
-      [&] { dgesdd_("S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, iwork.data(), &info); });
+      [&] { qelta::SvdDecompose(&ma, &v, &w); }, [&] { anchor(work.data()); });
 }
 
 void BM_CalcEigVec300(benchmark::State& state) {
@@ -234,7 +213,6 @@ void BM_CalcDistMat5000x20(benchmark::State& state) {
 BENCHMARK(BM_Multiply1000)->Arg(2)->Arg(1)->Arg(0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LUdecomposition500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Invert500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SvdDecompose)->Args({500, 500})->Args({2000, 200})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SvdDecomposeBesideDgesdd)->Args({500, 500})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvdDecompose)->Args({500, 500, 0})->Args({2000, 200, 0})->Args({500, 500, 1})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcEigVec300)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcDistMat5000x20)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

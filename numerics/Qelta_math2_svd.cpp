@@ -21,6 +21,15 @@
 //  - SvdLeastSquares zeroes values up to (not only below) 1e-14 wmax, so an all-zero design
 //    reports Singular.
 //  - The split test stops at the first column even when anorm is not finite (no read before w).
+// Deliberate deviation for speed: a tall matrix (m >= 3n and at least 64 rows) is not reduced as a
+// whole. Its rows below the n-th go through a blocked Householder QR first, A2 = Q2 R2, and
+// Golub-Reinsch runs on the 2n x n matrix [A1; R2] (A1 the first n rows); U = diag(I, Q2) U'.
+// Each Householder step of the reduction meets the same pivot (a row of A1 or of what became of
+// it), the same norm and the same rows as on the whole matrix, so the singular values, V and the
+// signs of the columns are those of the whole-matrix reduction up to rounding (the tests hold them
+// within 1e-14 relative), and ProcStat counts the same 4n steps. The least-squares solver of the
+// curve fitter goes further: it reduces the design a block of rows at a time and takes U^T b from
+// the reduced factors, so neither the design nor U is ever held whole.
 
 #include <cmath>
 #include <limits>

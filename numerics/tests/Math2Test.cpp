@@ -217,7 +217,8 @@ TEST(SvdDecompose, TallReductionAgreesWithGolubReinschOnTheWholeMatrix) {
 // block of rows at a time, against the plain route: SvdLeastSquares' rule on the Golub-Reinsch
 // factors of the whole design.
 TEST(SvdDecompose, TallLeastSquaresAgreeWithThePlainRoute) {
-  for (auto [m, n] : {std::array{500, 6}, {2500, 9}, {70, 23}}) {
+  for (const auto& shape : {std::array{500, 6}, {2500, 9}, {70, 23}}) {
+    const int m = shape[0], n = shape[1];
     const TBlock a = test::RandomBlock(m, n, 31), bb = test::RandomBlock(m, 1, 32);
     TBlock u = a, v = test::Block(n, n);
     std::vector<double> w(static_cast<std::size_t>(n)), plain(static_cast<std::size_t>(n));

@@ -114,8 +114,8 @@ void BM_Resize(benchmark::State& state) {
   side.Report(state);
 }
 
-/// state.range(0) = 1: a handler watches every exchange (as the table editor does), so each one is
-/// carried out on the spot; 0: nobody watches, the sort runs on a permutation.
+/// state.range(0) = 1: a handler hears every exchange (as the table editor does) while the sort runs
+/// on a permutation and moves the rows once at the end; 0: nobody listens.
 void BM_SortRowsByOneColumnWithHeaders(benchmark::State& state) {
   qelta::TDataTable source(nullptr), t(nullptr);
   TRaw raw;

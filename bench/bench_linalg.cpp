@@ -1,6 +1,6 @@
 // Linear algebra beside single-threaded OpenBLAS (its BLAS and LAPACK): Multiply against
 // cblas_dgemm (on each instruction level of the kernels), LUdecomposition against dgetrf, Invert against dgetrf + dgetri, SvdDecompose against
-// dgesvd('S', 'S') on a square and a tall matrix, CalcEigVec against dsyev('V'), and CalcDistMat
+// dgesvd('S', 'S') on a square and a tall matrix and against dgesdd('S') on the square one, CalcEigVec against dsyev('V'), and CalcDistMat
 // (pairs per second) against a plain loop over the pairs. Each benchmark times both sides per
 // iteration on the same data; the reported time is Qelta's (through the public API, results
 // written into TMatrix objects), the counters give the anchor's time and the ratio Qelta / anchor.
@@ -24,6 +24,8 @@ void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, i
 void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work, const int* lwork, int* info);
 void dgesvd_(const char* jobu, const char* jobvt, const int* m, const int* n, double* a, const int* lda, double* s,
              double* u, const int* ldu, double* vt, const int* ldvt, double* work, const int* lwork, int* info);
+void dgesdd_(const char* jobz, const int* m, const int* n, double* a, const int* lda, double* s, double* u,
+             const int* ldu, double* vt, const int* ldvt, double* work, const int* lwork, int* iwork, int* info);
 void dsyev_(const char* jobz, const char* uplo, const int* n, double* a, const int* lda, double* w, double* work,
             const int* lwork, int* info);
 }
@@ -131,14 +133,23 @@ void BM_Invert500(benchmark::State& state) {
       });
 }
 
+// state.range(2): the anchor, 0 dgesvd('S', 'S'), 1 the divide-and-conquer driver dgesdd('S').
 void BM_SvdDecompose(benchmark::State& state) {
   SingleThreaded();
   const int m = static_cast<int>(state.range(0)), n = static_cast<int>(state.range(1));
+  const bool divideAndConquer = state.range(2) == 1;
   const std::vector<double> a = RandomBlock(m, n, 5);
   std::vector<double> copy, s(n), u(static_cast<size_t>(m) * n), vt(static_cast<size_t>(n) * n);
+  std::vector<int> iwork(8 * static_cast<size_t>(n));
   int lwork = -1, info = 0;
   double query = 0;
-  dgesvd_("S", "S", &m, &n, nullptr, &m, s.data(), u.data(), &m, vt.data(), &n, &query, &lwork, &info);
+  const auto anchor = [&](double* work) {
+    if (divideAndConquer)
+      dgesdd_("S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work, &lwork, iwork.data(), &info);
+    else
+      dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work, &lwork, &info);
+  };
+  anchor(&query);
   lwork = static_cast<int>(query);
   std::vector<double> work(lwork);
   qelta::TMatrix src(nullptr), ma(nullptr), v(nullptr);
@@ -152,10 +163,7 @@ void BM_SvdDecompose(benchmark::State& state) {
         ma.Clone(&src);
         copy = a;
       },
-      [&] { qelta::SvdDecompose(&ma, &v, &w); },
-      [&] {
-        dgesvd_("S", "S", &m, &n, copy.data(), &m, s.data(), u.data(), &m, vt.data(), &n, work.data(), &lwork, &info);
-      });
+      [&] { qelta::SvdDecompose(&ma, &v, &w); }, [&] { anchor(work.data()); });
 }
 
 void BM_CalcEigVec300(benchmark::State& state) {
@@ -207,6 +215,6 @@ void BM_CalcDistMat5000x20(benchmark::State& state) {
 BENCHMARK(BM_Multiply1000)->Arg(2)->Arg(1)->Arg(0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LUdecomposition500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Invert500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SvdDecompose)->Args({500, 500})->Args({2000, 200})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvdDecompose)->Args({500, 500, 0})->Args({2000, 200, 0})->Args({500, 500, 1})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcEigVec300)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcDistMat5000x20)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);

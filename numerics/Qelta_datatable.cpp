@@ -153,8 +153,10 @@ bool TDataTable::HookAttached() const {
 
 bool TDataTable::MatrixWritesUnseen() const { return !NumericData->OnChange || (HookAttached() && !OnChange); }
 
-bool TDataTable::ExchangesUnobserved(bool matrixSort) const {
-  if (OnSortExchange || !MatrixWritesUnseen()) return false;
+bool TDataTable::ExchangesUnobserved(bool matrixSort) const { return !OnSortExchange && ContentsUnobserved(matrixSort); }
+
+bool TDataTable::ContentsUnobserved(bool matrixSort) const {
+  if (!MatrixWritesUnseen()) return false;
   if (NumericData->NrOfColumns() != FNrOfCols || NumericData->NrOfRows() != FNrOfRows) return false;
   if (!matrixSort) return true;
   const TSortHook* hook = NumericData->OnSortExchange.target<TSortHook>();

@@ -13,7 +13,10 @@
 // States are kept per column ([column][row]), like the column-major values, so the statistics read
 // both directly in runs; the labels of a column are allocated only once one is set. A sort whose
 // single exchanges nobody can observe (no OnSortExchange handler, no per-cell OnChange) runs the same
-// comb sort on a permutation and moves every row or column once. The statistics
+// comb sort on a permutation and moves every row or column once; so does SortRows when only an
+// OnSortExchange handler listens: it hears every exchange in the classic order, while the rows
+// themselves move after the last one (a handler reading the table meanwhile sees the order from
+// before the sort). The statistics
 // follow the shared rules of the numerics (variance about a shift clamped at 0, 1.0 below three
 // cells; quartiles and percentiles answer the largest value where the position reaches n).
 // Limits: counts 0..2147483647 each; names are Windows-1252 AnsiString cut to 50 bytes, labels to 10;
@@ -499,9 +502,16 @@ class TDataTable : public TComponent {
   /// arrays in step; for a sort of NumericData also its exchange hook ours): the sort then runs on a
   /// permutation and moves every row or column once, with the same result.
   bool ExchangesUnobserved(bool matrixSort) const;
+  /// ExchangesUnobserved but for OnSortExchange: only the handler can tell the exchanges apart.
+  bool ContentsUnobserved(bool matrixSort) const;
   /// The comb sort over positions lo..hi by outOfOrder on the items (original positions): the items
-  /// in their final order.
-  static std::vector<int> CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder);
+  /// in their final order. report(a, b), when given, follows every exchange of positions a and b;
+  /// when it answers false the sort ends and the result is empty (nothing to move).
+  static std::vector<int> CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder,
+                                          const std::function<bool(int, int)>& report = nullptr);
+  /// SortRows on a permutation while OnSortExchange hears every exchange in turn; the rows move once
+  /// at the end (the sort ends without moving anything when a handler reshapes the table).
+  void SortRowsReported(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow);
   /// Rows lo.. take the rows perm lists: values and states of columns lc..hc and extraCol (0: none),
   /// with headers also names and attributes.
   void PermuteRows(const std::vector<int>& perm, int lo, int lc, int hc, int extraCol, bool headers);

@@ -132,20 +132,34 @@ void TDataTable::SortByMatrix(uint8_t keyWhat, int key, bool IncludeHeaders, con
   sort();
 }
 
+void TDataTable::SortRowsReported(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow) {
+  MakeValidColRange(LowCol, HighCol);
+  MakeValidRowRange(LowRow, HighRow);
+  if (!ColInside(SortColIx) || LowCol < 1 || HighRow - LowRow < 1) return;  // the matrix sorts nothing
+  const TMatrix* data = NumericData;
+  const int nc = FNrOfCols, nr = FNrOfRows;
+  const double* key = num_detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1;
+  const auto unchanged = [&] {  // a handler that reshapes the table or swaps its matrix ends the sort
+    return NumericData == data && FNrOfCols == nc && FNrOfRows == nr && NumericData->NrOfColumns() == nc &&
+           NumericData->NrOfRows() == nr && num_detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1 == key;
+  };
+  std::function<bool(int, int)> report;
+  if (OnSortExchange)
+    report = [&](int a, int b) {
+      OnSortExchange(this, 2, a, b, LowCol, HighCol);
+      return unchanged();
+    };
+  const std::vector<int> perm = CombPermutation(
+      LowRow, HighRow, [key, Ascending](int a, int b) { return Ascending ? key[a] > key[b] : key[a] < key[b]; }, report);
+  const bool outside = SortColIx < LowCol || SortColIx > HighCol;
+  if (unchanged()) PermuteRows(perm, LowRow, LowCol, HighCol, outside ? SortColIx : 0, FSortIncludeHd);
+}
+
 void TDataTable::SortRows(int SortColIx, bool Ascending, int LowCol, int LowRow, int HighCol, int HighRow,
                           bool IncludeHeaders) {
-  if (ExchangesUnobserved(true)) {
+  if (ContentsUnobserved(true)) {
     FSortIncludeHd = IncludeHeaders;
-    MakeValidColRange(LowCol, HighCol);
-    MakeValidRowRange(LowRow, HighRow);
-    if (ColInside(SortColIx) && LowCol >= 1 && HighRow - LowRow >= 1) {  // else the matrix sorts nothing
-      const double* key = num_detail::TMatrixAccess::Column(*NumericData, SortColIx) - 1;
-      const bool outside = SortColIx < LowCol || SortColIx > HighCol;
-      PermuteRows(CombPermutation(LowRow, HighRow, [key, Ascending](int a, int b) {
-                    return Ascending ? key[a] > key[b] : key[a] < key[b];
-                  }),
-                  LowRow, LowCol, HighCol, outside ? SortColIx : 0, IncludeHeaders);
-    }
+    SortRowsReported(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow);
   } else {
     SortByMatrix(2, SortColIx, IncludeHeaders,
                  [&] { NumericData->SortRows(SortColIx, Ascending, LowCol, LowRow, HighCol, HighRow); });
@@ -246,13 +260,20 @@ void TDataTable::SwapColsWhole(int a, int b, int lr, int hr) {
   }
 }
 
-std::vector<int> TDataTable::CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder) {
+std::vector<int> TDataTable::CombPermutation(int lo, int hi, const std::function<bool(int, int)>& outOfOrder,
+                                             const std::function<bool(int, int)>& report) {
   std::vector<int> perm(static_cast<std::size_t>(std::max(hi - lo + 1, 0)));
   std::iota(perm.begin(), perm.end(), lo);
   int* p = perm.data() - lo;  // p[i] is the item now at position i
+  bool going = true;
   CombPasses(
-      lo, hi, [&](int a, int b) { return outOfOrder(p[a], p[b]); }, [&](int a, int b) { std::swap(p[a], p[b]); },
-      [hi] { return hi; });
+      lo, hi, [&](int a, int b) { return outOfOrder(p[a], p[b]); },
+      [&](int a, int b) {
+        std::swap(p[a], p[b]);
+        if (report) going = report(a, b);
+      },
+      [hi, lo, &going] { return going ? hi : lo - 1; });
+  if (!going) perm.clear();
   return perm;
 }
 

@@ -10,6 +10,7 @@
 // Exported for the tests and the benchmarks.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "Qelta_matrix.h"
@@ -54,6 +55,13 @@ double Dot(int n, const double* x, const double* y);
 void Axpy(int n, double a, const double* x, double* y);
 /// Plane rotation of two vectors: (x, y) := (c x + s y, c y - s x).
 void Rotate(int n, double* x, double* y, double c, double s);
+/// Sweeps of plane rotations of adjacent columns of X (rows x ..., leading dimension ld), in order:
+/// sweep q rotates the columns (j, j + 1) for j = lo[q]..hi[q] - 1 as Rotate does, with the next
+/// entries of c and s. Every cell goes through the same operations in the same order as with one
+/// Rotate call per pair, so the results are the same; the work runs in blocks of rows that stay in
+/// the cache through all the sweeps.
+void RotateSweeps(int rows, double* X, int64_t ld, int sweeps, const int* lo, const int* hi, const double* c,
+                  const double* s);
 /// The Jacobi form of a rotation: (x, y) := (x - s (y + x tau), y + s (x - y tau)).
 void JacobiRotate(int n, double* x, double* y, double s, double tau);
 
@@ -79,7 +87,26 @@ void TrsmUpper(int n, int nrhs, const double* U, int64_t ldu, double* B, int64_t
 /// leading dimension n) when v is not null; n singular values into w, unsorted and non-negative.
 /// One ProcStat step per column and phase (4n). False when a value did not converge in 30
 /// iterations (the factors are then unreliable).
+/// Tall matrices (m >= 3n, at least 64 rows) first go through a QR reduction of their rows below
+/// the n-th (see SvdTallEnough): the same singular values, V and signs up to rounding.
 bool SvdKernel(int m, int n, double* a, double* v, double* w, bool wantU);
+/// True when SvdKernel takes the QR reduction for an m x n matrix.
+bool SvdTallEnough(int m, int n);
+/// SvdKernel without the QR reduction: Golub-Reinsch on the whole matrix, the plain twin that the
+/// tests hold the reduction against.
+bool SvdKernelGolubReinsch(int m, int n, double* a, double* v, double* w, bool wantU);
+/// SvdLeastSquares on a private design a (m x n, leading dimension m; fewer rows than columns are
+/// padded with zero rows) and right-hand side b (m elements), both destroyed: x (n elements) and,
+/// when sd is not null, the standard deviations; singular as there. False (x untouched) when the
+/// decomposition did not converge. A tall design goes through the QR reduction in place and U is
+/// never formed: U^T b comes from the reduced factors.
+bool SvdSolve(int m, int n, double* a, double* b, double* x, double* sd, bool& singular);
+/// fill(r0, r1, block, ld, rhs): rows r0..r1-1 of a design into block (column-major, leading
+/// dimension ld) and their right-hand sides into rhs.
+using TRowFill = std::function<void(int, int, double*, int64_t, double*)>;
+/// SvdSolve on a design of m rows (m >= 1) that fill produces: a tall one a block of rows at a time
+/// (its rows below the n-th reduced to a triangle as they come), so it is never held whole.
+bool SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, double* sd, bool& singular);
 
 }  // namespace qelta::num_detail
 

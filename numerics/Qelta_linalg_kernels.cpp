@@ -50,6 +50,20 @@ void RotatePlain(int n, double* x, double* y, double c, double s) {
   }
 }
 
+/// The rows r0..r1-1 of RotateSweeps, as RotatePlain.
+void RotateSweepsPlain(int r0, int r1, double* X, int64_t ld, int sweeps, const int* lo, const int* hi,
+                       const double* c, const double* s) {
+  int k = 0;
+  for (int q = 0; q < sweeps; ++q)
+    for (int j = lo[q]; j < hi[q]; ++j, ++k) RotatePlain(r1 - r0, X + r0 + j * ld, X + r0 + (j + 1) * ld, c[k], s[k]);
+}
+
+/// RotateSweeps in blocks of 8 rows.
+void RotateSweepsPlainAll(int rows, double* X, int64_t ld, int sweeps, const int* lo, const int* hi, const double* c,
+                          const double* s) {
+  for (int r = 0; r < rows; r += 8) RotateSweepsPlain(r, std::min(r + 8, rows), X, ld, sweeps, lo, hi, c, s);
+}
+
 void JacobiRotatePlain(int n, double* x, double* y, double s, double tau) {
   for (int i = 0; i < n; ++i) {
     const double g = x[i], h = y[i];
@@ -99,6 +113,42 @@ __attribute__((target("avx2,fma"))) void RotateAvx2(int n, double* x, double* y,
     _mm256_storeu_pd(y + i, _mm256_fmsub_pd(yi, vc, _mm256_mul_pd(xi, vs)));
   }
   RotatePlain(n - i, x + i, y + i, c, s);
+}
+
+/// Rows r0..r0+4B-1 of RotateSweeps, all in RotateAvx2's vector part: B vectors of 4 rows per column.
+template <int B>
+__attribute__((target("avx2,fma"))) void RotateSweepsBlockAvx2(int r0, double* X, int64_t ld, int sweeps, const int* lo,
+                                                               const int* hi, const double* c, const double* s) {
+  int k = 0;
+  for (int q = 0; q < sweeps; ++q) {
+    double* x = X + r0 + lo[q] * ld;
+    __m256d xv[B];
+    for (int b = 0; b < B; ++b) xv[b] = _mm256_loadu_pd(x + 4 * b);
+    for (int j = lo[q]; j < hi[q]; ++j, ++k) {  // column j + 1 carried in registers to the next pair
+      double* y = x + ld;
+      const __m256d vc = _mm256_set1_pd(c[k]), vs = _mm256_set1_pd(s[k]);
+      for (int b = 0; b < B; ++b) {
+        const __m256d yv = _mm256_loadu_pd(y + 4 * b);
+        _mm256_storeu_pd(x + 4 * b, _mm256_fmadd_pd(xv[b], vc, _mm256_mul_pd(yv, vs)));
+        xv[b] = _mm256_fmsub_pd(yv, vc, _mm256_mul_pd(xv[b], vs));
+      }
+      x = y;
+    }
+    for (int b = 0; b < B; ++b) _mm256_storeu_pd(x + 4 * b, xv[b]);
+  }
+}
+
+/// RotateSweeps as RotateAvx2: rows below the last multiple of 4 in blocks of 32 (enough chains of
+/// rotations side by side to hide their latency), then of 16, 8 and 4; the rest as RotatePlain.
+__attribute__((target("avx2,fma"))) void RotateSweepsAvx2(int rows, double* X, int64_t ld, int sweeps, const int* lo,
+                                                          const int* hi, const double* c, const double* s) {
+  const int vectorRows = rows - rows % 4;
+  int r = 0;
+  for (; r + 32 <= vectorRows; r += 32) RotateSweepsBlockAvx2<8>(r, X, ld, sweeps, lo, hi, c, s);
+  if (r + 16 <= vectorRows) RotateSweepsBlockAvx2<4>(r, X, ld, sweeps, lo, hi, c, s), r += 16;
+  if (r + 8 <= vectorRows) RotateSweepsBlockAvx2<2>(r, X, ld, sweeps, lo, hi, c, s), r += 8;
+  if (r + 4 <= vectorRows) RotateSweepsBlockAvx2<1>(r, X, ld, sweeps, lo, hi, c, s), r += 4;
+  RotateSweepsPlain(vectorRows, rows, X, ld, sweeps, lo, hi, c, s);
 }
 
 __attribute__((target("avx2,fma"))) void JacobiRotateAvx2(int n, double* x, double* y, double s, double tau) {
@@ -348,6 +398,7 @@ struct TKernels {
   double (*dot)(int, const double*, const double*);
   void (*axpy)(int, double, const double*, double*);
   void (*rotate)(int, double*, double*, double, double);
+  void (*rotateSweeps)(int, double*, int64_t, int, const int*, const int*, const double*, const double*);
   void (*jacobi)(int, double*, double*, double, double);
   TGemmFn gemm;
   TIntProductFn intProduct;
@@ -361,8 +412,10 @@ int SupportedLevel() {
 
 TKernels KernelsOf(int level) {
   if (level <= 0)
-    return {DotPlain, AxpyPlain, RotatePlain, JacobiRotatePlain, GemmBlocked<4, 4, KernelPlain>, IntProductPlain};
-  TKernels k{DotAvx2, AxpyAvx2, RotateAvx2, JacobiRotateAvx2, GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
+    return {DotPlain,          AxpyPlain, RotatePlain, RotateSweepsPlainAll, JacobiRotatePlain,
+            GemmBlocked<4, 4, KernelPlain>, IntProductPlain};
+  TKernels k{DotAvx2,          AxpyAvx2, RotateAvx2, RotateSweepsAvx2, JacobiRotateAvx2,
+             GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
   if (level >= 2) k.gemm = GemmBlocked<24, 8, KernelAvx512>;
   return k;
 }
@@ -397,6 +450,11 @@ void Axpy(int n, double a, const double* x, double* y) {
 
 void Rotate(int n, double* x, double* y, double c, double s) {
   if (n > 0) Active().rotate(n, x, y, c, s);
+}
+
+void RotateSweeps(int rows, double* X, int64_t ld, int sweeps, const int* lo, const int* hi, const double* c,
+                  const double* s) {
+  if (rows > 0 && sweeps > 0) Active().rotateSweeps(rows, X, ld, sweeps, lo, hi, c, s);
 }
 
 void JacobiRotate(int n, double* x, double* y, double s, double tau) {

@@ -24,7 +24,6 @@ namespace qelta {
 namespace {
 
 using E = Extended;
-using num_detail::TMatrixAccess;
 
 /// v = k u + d from the sums of a line fit.
 struct TLine {
@@ -150,23 +149,27 @@ bool TCurveFit::PolyFit(const char16_t* routine, uint8_t Order, std::span<double
       scale = std::sqrt(var) > 0 ? std::sqrt(var) : 1.0;
       if (n > 0) FData->MeanVar(2, 1, 2, n, ymean, var);
     }
-    TMatrix design(nullptr);
-    design.Resize(cols, rows);
-    TVector rhs(nullptr), solution(nullptr);
-    rhs.Resize(rows);
-    solution.Resize(cols);
-    for (int i = 0; i < n; ++i) {
-      const double t = (x[i] - centre) / scale;
-      double power = 1;
-      for (int k = 1; k <= Order; ++k) TMatrixAccess::Column(design, k)[i] = power *= t;
-      TMatrixAccess::Column(design, cols)[i] = 1;
-      rhs.SetVal(i + 1, y[i] - ymean);
-    }
+    // The design, column k (from 0) the power k + 1 and the last column 1 (a row of zeros when there
+    // is no point), solved as SvdLeastSquares would, a block of rows at a time.
+    const auto fill = [&](int r0, int r1, double* block, int64_t ld, double* rhs) {
+      for (int i = r0; i < r1; ++i) {
+        double* row = block + (i - r0);
+        if (i >= n) {
+          for (int k = 0; k < cols; ++k) row[k * ld] = 0;
+          rhs[i - r0] = 0;
+          continue;
+        }
+        const double t = (x[i] - centre) / scale;
+        double power = 1;
+        for (int k = 0; k < Order; ++k) row[k * ld] = power *= t;
+        row[Order * ld] = 1;
+        rhs[i - r0] = y[i] - ymean;
+      }
+    };
     std::fill(Params.begin(), Params.begin() + cols, 0.0);
     FitQual = 0;
-    if (!SvdLeastSquares(&design, &rhs, &solution, Singular, nullptr)) return false;
     std::vector<double> c(static_cast<std::size_t>(cols));
-    for (int k = 1; k <= cols; ++k) c[static_cast<std::size_t>(k - 1)] = solution.GetVal(k);
+    if (!num_detail::SvdSolveByRows(rows, cols, fill, c.data(), nullptr, Singular)) return false;
     num_detail::TCorrelationSums sums;
     for (int i = 0; i < n; ++i) {  // fitted values by Horner's rule in the design's variable
       const double t = (x[i] - centre) / scale;

@@ -24,6 +24,16 @@ namespace qelta::num_detail {
 /// the same points without refilling a fitter.
 void LinFitOfPairs(const double* x, const double* y, int n, double& k, double& d, double& FitQual);
 
+// [SECTION] mean distance to the k nearest rows (Qelta_math2_knn.cpp)
+
+/// MeanDistanceKNN on the n rows of x (f values each, row-major), 1 <= k <= n: mean[i] = the mean
+/// of the k smallest Euclidean distances from row i to every row, itself included; distances that
+/// are not finite never count, and places that no finite distance fills count as the largest
+/// double. By a k-d tree (all pairs for few rows), with the numbers of the all-pairs rule.
+void MeanKnnDistances(const double* x, int n, int f, int k, double* mean);
+/// The same by comparing all pairs: the plain twin of the tree, which the tests hold it against.
+void MeanKnnDistancesAllPairs(const double* x, int n, int f, int k, double* mean);
+
 // [SECTION] memory
 
 /// fn(); an exhausted heap raises EQeltaMath2Error "<routine>: not enough memory".

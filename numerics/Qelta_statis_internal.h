@@ -88,6 +88,11 @@ double InvertTails(Lower&& lower, Upper&& upper, double p, double lo, double hi,
   return InvertDistribution([&upper](double x) { return -upper(x); }, -(1 - p), lo, hi, Positive);
 }
 
+/// nDistriQuantile the slow and plain way: bisection on nDistriIntegral from the start value of
+/// Abramowitz and Stegun 26.2.23, stopping within 1e-9 of the smaller tail. The formula that
+/// nDistriQuantile uses is tested against it.
+double NormalQuantileBySearch(double p);
+
 /// The quantile of a distribution symmetric about 0 from its lower half, lowerQuantile(p) for
 /// 0 < p < 1/2: exactly 0 at p = 1/2 and -lowerQuantile(1 - p) above.
 template <typename LowerQuantile>

@@ -15,6 +15,7 @@
 
 #include "Assertions.h"
 #include "Qelta_math2.h"
+#include "Qelta_math2_internal.h"
 #include "VecMatTestKit.h"
 
 using namespace qelta;
@@ -96,6 +97,43 @@ TEST(Clustering, MeanDistanceKnnClampsKTo50) {
   MeanDistanceKNN(&data, 50, 1, 70, &a);
   MeanDistanceKNN(&data, 64, 1, 70, &b);
   for (int i = 1; i <= 70; ++i) EXPECT_EQ(a.GetVal(i), b.GetVal(i));
+}
+
+// The k-d tree against its plain twin, all pairs, bit for bit: clustered rows with repeats (ties at
+// every distance, zero ones included), coarse values on a grid, rows with NaN or infinite values
+// (never a finite distance), values whose squared differences overflow, one column and many.
+TEST(Clustering, MeanDistanceKnnTreeEqualsAllPairs) {
+  std::mt19937_64 gen(77);
+  std::normal_distribution<double> g(0, 1);
+  struct TCase {
+    int n, f;
+    const char* kind;
+  };
+  const TCase cases[] = {{40, 3, "few"},          {3000, 1, "grid"},  {2500, 2, "blobs"}, {2000, 10, "blobs"},
+                         {1500, 4, "nonfinite"}, {1200, 3, "huge"},  {1000, 25, "blobs"}, {700, 5, "equal"}};
+  for (const TCase& c : cases) {
+    std::vector<double> x(static_cast<std::size_t>(c.n) * c.f);
+    for (int i = 0; i < c.n; ++i)
+      for (int j = 0; j < c.f; ++j) {
+        double& v = x[static_cast<std::size_t>(i) * c.f + j];
+        const std::string kind = c.kind;
+        if (kind == "grid") v = std::round(3 * g(gen));
+        else if (kind == "equal") v = 1.5;
+        else if (kind == "huge") v = (i % 3 == 0 ? 1e154 : 1) * g(gen);
+        else v = (i % 7) * 4 + g(gen);  // blobs around 7 centres
+        if (i % 5 == 1 && i >= 10) v = x[static_cast<std::size_t>(i - 10) * c.f + j];  // repeated rows
+      }
+    if (std::string(c.kind) == "nonfinite")
+      for (int i = 3; i < c.n; i += 37) x[static_cast<std::size_t>(i) * c.f + i % c.f] = i % 2 ? std::nan("") : -HUGE_VAL;
+    for (int k : {1, 2, 10, 50}) {
+      if (k > c.n) continue;
+      std::vector<double> tree(static_cast<std::size_t>(c.n)), plain(static_cast<std::size_t>(c.n));
+      num_detail::MeanKnnDistances(x.data(), c.n, c.f, k, tree.data());
+      num_detail::MeanKnnDistancesAllPairs(x.data(), c.n, c.f, k, plain.data());
+      for (int i = 0; i < c.n; ++i)
+        ASSERT_EQ(tree[static_cast<std::size_t>(i)], plain[static_cast<std::size_t>(i)]) << c.kind << " f=" << c.f << " k=" << k << " row " << i;
+    }
+  }
 }
 
 TEST(Clustering, NearestNeighboursEqualAStableFullSort) {

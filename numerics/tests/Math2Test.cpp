@@ -177,6 +177,86 @@ TEST(SvdDecompose, CountsOneProcStatStepPerColumnAndPhaseWithoutFeedback) {
   EXPECT_FALSE(SvdDecompose(&a, nullptr, nullptr));
 }
 
+// Tall matrices go through a QR reduction of their rows below the n-th; Golub-Reinsch on the whole
+// matrix stays as the plain twin. Both give the singular values within 1e-14 relative, U and V
+// within rounding and with the same signs, and the same ProcStat steps: one panel of reflectors and
+// several (40 columns), the smallest tall shape (64 x 21), a graded matrix.
+TEST(SvdDecompose, TallReductionAgreesWithGolubReinschOnTheWholeMatrix) {
+  const struct {
+    const char* name;
+    TBlock a;
+  } cases[] = {{"300 x 20", test::RandomBlock(300, 20, 21)},
+               {"1000 x 40", test::RandomBlock(1000, 40, 22)},
+               {"64 x 21", test::RandomBlock(64, 21, 23)},
+               {"graded 200 x 12", test::GradedBlock(200, 12, 24, 4)}};
+  for (const auto& c : cases) {
+    const int m = c.a.M, n = c.a.N;
+    ASSERT_TRUE(num_detail::SvdTallEnough(m, n)) << c.name;
+    TOurSvd tall{c.a, test::Block(n, n), std::vector<double>(static_cast<std::size_t>(n)), false};
+    TOurSvd plain = tall;
+    int before = ProcStat;
+    tall.fine = num_detail::SvdKernel(m, n, tall.u.A.data(), tall.v.A.data(), tall.w.data(), true);
+    const int tallSteps = ProcStat - before;
+    before = ProcStat;
+    plain.fine = num_detail::SvdKernelGolubReinsch(m, n, plain.u.A.data(), plain.v.A.data(), plain.w.data(), true);
+    EXPECT_EQ(tallSteps, ProcStat - before) << c.name;
+    EXPECT_EQ(tallSteps, 4 * n) << c.name;
+    ASSERT_TRUE(tall.fine && plain.fine) << c.name;
+    for (int j = 0; j < n; ++j) {
+      EXPECT_NEAR_REL(tall.w[static_cast<std::size_t>(j)], plain.w[static_cast<std::size_t>(j)], 1e-14) << c.name << " " << j;
+      double du = 0, dv = 0;
+      for (int r = 0; r < m; ++r) du = std::max(du, std::fabs(tall.u(r, j) - plain.u(r, j)));
+      for (int r = 0; r < n; ++r) dv = std::max(dv, std::fabs(tall.v(r, j) - plain.v(r, j)));
+      EXPECT_LT(du, 1e-12) << c.name << " column " << j << " of U";  // a sign flip would give about 1
+      EXPECT_LT(dv, 1e-12) << c.name << " column " << j << " of V";
+    }
+  }
+}
+
+// The least-squares solver on a tall design (reduced in place, U never formed) and on one given a
+// block of rows at a time, against the plain route: SvdLeastSquares' rule on the Golub-Reinsch
+// factors of the whole design.
+TEST(SvdDecompose, TallLeastSquaresAgreeWithThePlainRoute) {
+  for (const auto& shape : {std::array{500, 6}, {2500, 9}, {70, 23}}) {
+    const int m = shape[0], n = shape[1];
+    const TBlock a = test::RandomBlock(m, n, 31), bb = test::RandomBlock(m, 1, 32);
+    TBlock u = a, v = test::Block(n, n);
+    std::vector<double> w(static_cast<std::size_t>(n)), plain(static_cast<std::size_t>(n));
+    ASSERT_TRUE(num_detail::SvdKernelGolubReinsch(m, n, u.A.data(), v.A.data(), w.data(), true));
+    for (int k = 0; k < n; ++k) {
+      double t = 0;
+      for (int i = 0; i < m; ++i) t += u(i, k) * bb.A[static_cast<std::size_t>(i)];
+      for (int j = 0; j < n; ++j) plain[static_cast<std::size_t>(j)] += v(j, k) * t / w[static_cast<std::size_t>(k)];
+    }
+    TBlock design = a, rhs = bb;
+    std::vector<double> x(static_cast<std::size_t>(n)), byRows(x.size());
+    bool singular = true, singularByRows = true;
+    ASSERT_TRUE(num_detail::SvdSolve(m, n, design.A.data(), rhs.A.data(), x.data(), nullptr, singular));
+    const auto fill = [&](int r0, int r1, double* block, int64_t ld, double* b) {
+      for (int i = r0; i < r1; ++i) {
+        for (int c = 0; c < n; ++c) block[(i - r0) + c * ld] = a(i, c);
+        b[i - r0] = bb.A[static_cast<std::size_t>(i)];
+      }
+    };
+    ASSERT_TRUE(num_detail::SvdSolveByRows(m, n, fill, byRows.data(), nullptr, singularByRows));
+    EXPECT_FALSE(singular);
+    EXPECT_FALSE(singularByRows);
+    for (int j = 0; j < n; ++j) {
+      EXPECT_NEAR(x[static_cast<std::size_t>(j)], plain[static_cast<std::size_t>(j)], 1e-13) << m << " x " << n;
+      EXPECT_NEAR(byRows[static_cast<std::size_t>(j)], plain[static_cast<std::size_t>(j)], 1e-13) << m << " x " << n;
+    }
+  }
+}
+
+// A NaN below the first n rows whose column is otherwise zero there left no trace in R: the tall
+// path answered True where Golub-Reinsch on the whole matrix answers False.
+TEST(SvdDecompose, TallMatrixWithANaNAnswersFalse) {
+  TBlock a = test::RandomBlock(100, 5, 41);
+  for (int r = 5; r < 100; ++r) a(r, 2) = 0;
+  a(70, 2) = std::nan("");
+  EXPECT_FALSE(OurSvd(a).fine);
+}
+
 // --- least squares ---------------------------------------------------------------------------------
 
 TEST(SvdLeastSquares, StraightLineAndDependentColumns) {

@@ -100,6 +100,39 @@ TEST(LinalgKernels, ShortRemaindersRoundEachProductOnEveryLevel) {
   num_detail::SetKernelLevel(saved);
 }
 
+// RotateSweeps against its plain twin, one Rotate per column pair, bit for bit on every level: row
+// counts on both sides of the blocks of 32, 16, 8 and 4 rows and the scalar remainder, sweeps of
+// different spans (one of a single pair), a leading dimension above the rows.
+TEST(LinalgKernels, RotationSweepsEqualOneRotationAtATimeOnEveryLevel) {
+  std::mt19937_64 gen(31);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const int saved = num_detail::KernelLevel();
+  const std::vector<int> lo{0, 2, 5, 1, 0}, hi{9, 7, 6, 9, 4};
+  std::vector<double> c, s;
+  for (std::size_t q = 0; q < lo.size(); ++q)
+    for (int j = lo[q]; j < hi[q]; ++j) {
+      const double t = u(gen) * 3.14159;
+      c.push_back(std::cos(t));
+      s.push_back(std::sin(t));
+    }
+  for (int rows : {1, 3, 4, 7, 31, 32, 61, 100}) {
+    const int ld = rows + 2, cols = 10;
+    std::vector<double> x(static_cast<std::size_t>(ld) * cols);
+    for (double& v : x) v = u(gen);
+    for (int level = 0; level <= saved; ++level) {
+      ASSERT_EQ(num_detail::SetKernelLevel(level), level);
+      std::vector<double> plain = x, swept = x;
+      std::size_t k = 0;
+      for (std::size_t q = 0; q < lo.size(); ++q)
+        for (int j = lo[q]; j < hi[q]; ++j, ++k)
+          num_detail::Rotate(rows, plain.data() + j * ld, plain.data() + (j + 1) * ld, c[k], s[k]);
+      num_detail::RotateSweeps(rows, swept.data(), ld, static_cast<int>(lo.size()), lo.data(), hi.data(), c.data(), s.data());
+      EXPECT_EQ(swept, plain) << level << " " << rows;
+    }
+  }
+  num_detail::SetKernelLevel(saved);
+}
+
 // The integer product on every level against a naive wrapping product: sizes on both sides of the
 // 16 x 4 tiles and the 256-term blocks, leading dimensions above the row counts, unaligned starts.
 TEST(LinalgKernels, IntegerProductOnEveryLevelMatchesNaiveProduct) {

@@ -12,6 +12,7 @@
 
 #include "Assertions.h"
 #include "Qelta_statis.h"
+#include "Qelta_statis_internal.h"
 #include "StatQuantileRefs.h"
 
 using namespace qelta;
@@ -299,6 +300,27 @@ TEST(StatisQuantiles, UpperQuantilesAreSearchedInTheUpperTail) {
 TEST(StatisQuantiles, MedianOfTheSymmetricDistributionsIsZero) {
   EXPECT_EQ(nDistriQuantile(0.5), 0.0);
   for (int df : {1, 2, 7, 1000}) EXPECT_EQ(tDistriQuantile(0.5, df), 0.0) << df;
+}
+
+// nDistriQuantile is a rational approximation with one Halley step; the bisection it replaced stays
+// as its plain twin. Both hit the smaller tail within 1e-8, so they lie within 1.1e-8 / rate of each
+// other, the rate |d ln P / dx| being at least max(|x|, 0.79) below the median.
+TEST(StatisQuantiles, NormalFormulaAgreesWithTheSearch) {
+  std::vector<double> ps;
+  for (double p = 1e-300; p < 0.5; p *= 1.37) ps.push_back(p);
+  for (double p = 0.001; p < 0.5; p += 0.0173) ps.push_back(p);
+  for (double p : {0.075, 0.0749999999, 0.0750000001, 0.4999999, 0.49999999999}) ps.push_back(p);
+  for (double p : ps) {
+    const double x = nDistriQuantile(p), y = num_detail::NormalQuantileBySearch(p);
+    EXPECT_LE(std::fabs(x - y) * std::max(std::fabs(y), 0.79), 1.1e-8) << p;
+    EXPECT_NEAR_REL(nDistriIntegral(x), p, 1e-8) << p;
+    EXPECT_EQ(nDistriQuantile(1 - p), -nDistriQuantile(1 - (1 - p))) << p;
+    EXPECT_EQ(num_detail::NormalQuantileBySearch(1 - p), -num_detail::NormalQuantileBySearch(1 - (1 - p))) << p;
+  }
+  // a subnormal p, where the tail function (and so the search) keeps only a few digits; 50-digit value
+  EXPECT_NEAR(nDistriQuantile(4e-320), -38.23290803593184, 1e-12);
+  EXPECT_EQ(num_detail::NormalQuantileBySearch(0.5), 0.0);
+  EXPECT_EQ(num_detail::NormalQuantileBySearch(1.0), 0.0);
 }
 
 // The lower tails at the exact quantiles, within 1e-9. The series and continued fractions stopped at

@@ -145,11 +145,23 @@ double ScanFloat(const String& Text) {
 
 TAttributes::TAttributes(const String& Text) : FPairs(ScanXMLAttributes(Text)) {}
 
-String TAttributes::Get(const char16_t* Name) const {
-  const String wanted = LowerCase(Name);
+namespace {
+
+/// True when the lower-cased name equals Name with A-Z lower-cased.
+bool SameName(const String& Lower, const char16_t* Name) {
+  std::size_t i = 0;
+  for (; i < Lower.size() && Name[i] != 0; ++i)
+    if (Lower[i] != (Name[i] >= u'A' && Name[i] <= u'Z' ? Name[i] + 32 : Name[i])) return false;
+  return i == Lower.size() && Name[i] == 0;
+}
+
+}  // namespace
+
+const String& TAttributes::Get(const char16_t* Name) const {
+  static const String none;
   for (const auto& [name, value] : FPairs)
-    if (name == wanted) return value;
-  return String();
+    if (SameName(name, Name)) return value;
+  return none;
 }
 
 int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Get(Name)); }

@@ -141,7 +141,7 @@ bool OpenForReading(TextFile& f, const String& FileName);
 class TAttributes {
  public:
   explicit TAttributes(const String& Text);
-  String Get(const char16_t* Name) const;
+  const String& Get(const char16_t* Name) const;
 
  private:
   std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order

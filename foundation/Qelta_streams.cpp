@@ -539,10 +539,13 @@ struct TAttributeSpan {
   std::size_t NameFrom = 0, NameTo = 0, ValueFrom = 0, ValueTo = 0;
 };
 
-// The first of the characters in `stops` at from or after, or the text's size.
-std::size_t FindStop(const String& text, std::size_t from, std::u16string_view stops) {
-  const std::size_t at = text.find_first_of(stops.data(), from, stops.size());
-  return at == String::npos ? text.size() : at;
+// The index of the first character at from or after for which stop is true, or the text's size.
+template <typename Stop>
+std::size_t FindStop(const String& text, std::size_t from, Stop stop) {
+  const Char* p = text.data();
+  const std::size_t n = text.size();
+  while (from < n && !stop(p[from])) ++from;
+  return from;
 }
 
 // The name from `from` to `to`, blanks (' ') around it left out.
@@ -564,7 +567,8 @@ int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TAttribu
   if (text[pos] == u'=') return 2;
   const bool quoted = text[pos] == u'"';
   if (quoted) span.ValueFrom = ++pos;
-  const std::size_t end = FindStop(text, pos, quoted ? std::u16string_view(u"\"") : std::u16string_view(u" \"="));
+  const std::size_t end = quoted ? FindStop(text, pos, [](Char c) { return c == u'"'; })
+                                 : FindStop(text, pos, [](Char c) { return c == u' ' || c == u'"' || c == u'='; });
   if (end < text.size() && text[end] == u'=') return 3;
   span.ValueTo = end;
   pos = std::min(end + 1, text.size());
@@ -575,7 +579,7 @@ int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TAttribu
 // faults, 4 no more pairs). A name that the text's end cuts off is a pair with an empty value.
 int NextAttribute(const String& text, std::size_t& pos, TAttributeSpan& span) {
   if (pos >= text.size()) return 4;
-  const std::size_t from = pos, stop = FindStop(text, pos, u"\"=");
+  const std::size_t from = pos, stop = FindStop(text, pos, [](Char c) { return c == u'"' || c == u'='; });
   if (stop == text.size()) {
     SetName(text, from, stop, span);
     span.ValueFrom = span.ValueTo = pos = stop;
@@ -652,10 +656,17 @@ String ScanForXMLAttrib(const String& attributes, const String& name) {
 
 std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes) {
   std::vector<std::pair<String, String>> pairs;
-  std::size_t pos = 0;
-  String name, value;
-  while (NextPair(attributes, pos, name, value) == 0) pairs.emplace_back(std::move(name), std::move(value));
+  ScanXMLAttributes(attributes, pairs);
   return pairs;
+}
+
+void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, String>>& pairs) {
+  std::size_t pos = 0, count = 0;
+  for (;; ++count) {
+    if (count == pairs.size()) pairs.emplace_back();
+    if (NextPair(attributes, pos, pairs[count].first, pairs[count].second) != 0) break;
+  }
+  pairs.resize(count);
 }
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {

@@ -140,11 +140,16 @@ bool OpenForReading(TextFile& f, const String& FileName);
 /// value of its first pair, A-Z case ignored; "" when there is none).
 class TAttributes {
  public:
-  explicit TAttributes(const String& Text);
+  TAttributes() = default;
+  explicit TAttributes(const String& Text) { Read(Text); }
+  /// Takes the pairs of another tag, reusing the storage of the last (for a reader of many tags).
+  void Read(const String& Text);
   const String& Get(const char16_t* Name) const;
 
  private:
   std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
+  std::vector<uint32_t> FKeys;                    ///< a hash of each name
+  std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
 };
 
 /// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex

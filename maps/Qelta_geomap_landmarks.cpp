@@ -390,10 +390,13 @@ bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
   if (!map_detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
   DropLandMarks();
   String attributes, content;
+  map_detail::TAttributes pairs;
   for (;;) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
-    if (tag == map_detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(map_detail::TAttributes(attributes), FDefaultLM));
+    if (tag != map_detail::mfLandmark) continue;
+    pairs.Read(attributes);
+    AppendLandMark(LandMarkFromAttributes(pairs, FDefaultLM));
   }
 }
 

@@ -144,10 +144,13 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
   FNEntries = 0;
   FSymbols.assign(kSymbolBlock, ZeroSymbol());
   String attributes, content;
+  map_detail::TAttributes pairs;
   for (;;) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
-    if (tag == map_detail::mfSymbol) Append(SymbolFromAttributes(map_detail::TAttributes(attributes)));
+    if (tag != map_detail::mfSymbol) continue;
+    pairs.Read(attributes);
+    Append(SymbolFromAttributes(pairs));
   }
 }
 

@@ -23,6 +23,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -76,10 +77,15 @@ void AppendWindows1252(String& out, const uint8_t* bytes, std::size_t n) {
     if (to[i] >= 0x80 && to[i] <= 0x9F) to[i] = AnsiCharToChar(static_cast<unsigned char>(to[i]));
 }
 
-// Block reader over a stream; gives the unread rest of its block back when it goes out of scope.
+// Block reader over a stream; gives the unread rest of its block back when it goes out of scope. A plain
+// memory stream's bytes are read where they lie, the rest of the stream as one block (no copy), unless the
+// direct paths are off (the plain twin reads it as any stream).
 class TByteReader {
  public:
-  explicit TByteReader(TStream& stream) : FStream(stream) {}
+  explicit TByteReader(TStream& stream)
+      : FStream(stream),
+        FMemory(platform_detail::DirectPaths() && typeid(stream) == typeid(TMemoryStream) ? static_cast<TMemoryStream*>(&stream)
+                                                                                          : nullptr) {}
   ~TByteReader() {
     if (FPos < FLen) {
       try {
@@ -94,7 +100,7 @@ class TByteReader {
   /// Next byte, or -1 when a read returns no byte.
   int Get() {
     if (FPos == FLen && !Refill()) return -1;
-    return FBuf[FPos++];
+    return FData[FPos++];
   }
   /// Gives back the byte the last Get answered.
   void Unget() {
@@ -110,19 +116,29 @@ class TByteReader {
   /// The bytes at hand, refilled when used up; empty at the end.
   std::span<const uint8_t> Span() {
     if (FPos == FLen) Refill();
-    return {FBuf + FPos, FLen - FPos};
+    return {FData + FPos, FLen - FPos};
   }
   void Consume(std::size_t n) { FPos += n; }
   static void Append(String& out, const uint8_t* bytes, std::size_t n) { AppendLatin1(out, bytes, n); }
 
  private:
   bool Refill() {
-    FLen = static_cast<std::size_t>(std::max<int64_t>(0, FStream.Read(FBuf, kBlock)));
     FPos = 0;
+    if (FMemory) {
+      const int64_t at = FMemory->Position(), rest = std::max<int64_t>(0, FMemory->Size() - at);
+      FData = FMemory->Memory() + std::min(at, FMemory->Size());
+      FLen = static_cast<std::size_t>(rest);
+      FMemory->Seek(rest, soFromCurrent);
+    } else {
+      FData = FBuf;
+      FLen = static_cast<std::size_t>(std::max<int64_t>(0, FStream.Read(FBuf, kBlock)));
+    }
     return FLen > 0;
   }
 
   TStream& FStream;
+  TMemoryStream* FMemory;  ///< the stream when it is a plain memory stream
+  const uint8_t* FData = nullptr;
   uint8_t FBuf[kBlock];
   std::size_t FPos = 0, FLen = 0;
 };

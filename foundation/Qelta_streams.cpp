@@ -259,23 +259,23 @@ bool LineEnds(int mode, int b, int previous) {
 
 // [SECTION] tag reading
 
-// What one tag read produced; Found is false when no '<' came before the end.
-struct TTagRead {
-  String Name;
-  bool Found = false;
+// The texts a tag read works in: the tag's text and its lower-cased name (kept by a reader of many tags, so
+// that their storage serves every tag).
+struct TTagScratch {
+  String& Text;
+  String& Name;
 };
 
 // The text of the next tag after its '<': up to and including '>', a comment "!--" up to "-->".
 template <typename Source>
-String CollectTagText(Source& src, bool& found) {
-  String tag;
-  found = SkipPast(src, '<');
-  if (!found) return tag;
+bool CollectTagText(Source& src, String& tag) {
+  tag.clear();
+  if (!SkipPast(src, '<')) return false;
   ReadThrough(src, '>', tag);
   if (tag.compare(0, 3, u"!--") == 0)
     while (!EndsWithLower(tag, u"-->") && ReadThrough(src, '>', tag)) {
     }
-  return tag;
+  return true;
 }
 
 // The content up to the closing tag of name (which is consumed, not kept), or to the end.
@@ -291,13 +291,13 @@ void ReadContent(Source& src, const String& name, String& content) {
 
 // The plain twins of CollectTagText and ReadContent: one character at a time.
 template <typename Source>
-String CollectTagTextByChar(Source& src, bool& found) {
+bool CollectTagTextByChar(Source& src, String& tag) {
   Char c = 0;
-  found = false;
+  bool found = false;
   while (src.Next(c))
     if (c == u'<') { found = true; break; }
-  String tag;
-  if (!found) return tag;
+  tag.clear();
+  if (!found) return false;
   const bool comment = [&] {
     while (src.Next(c)) {
       tag.push_back(c);
@@ -309,7 +309,7 @@ String CollectTagTextByChar(Source& src, bool& found) {
   if (comment) {
     while (!EndsWithLower(tag, u"-->") && src.Next(c)) tag.push_back(c);
   }
-  return tag;
+  return true;
 }
 
 template <typename Source>
@@ -327,20 +327,25 @@ void ReadContentByChar(Source& src, const String& name, String& content) {
 
 // One tag with its attributes and content; in blocks, or character by character when the direct paths
 // are off (the tests compare the two).
+// The name is left in scratch.Name; false when no '<' came before the end.
 template <typename Source>
-TTagRead ReadTag(Source& src, String& attributes, String& content) {
+bool ReadTag(Source& src, const TTagScratch& scratch, String& attributes, String& content) {
   content.clear();
-  attributes.clear();
-  TTagRead r;
   const bool blocks = platform_detail::DirectPaths();
-  const core_detail::TTagParts tag =
-      core_detail::SplitTag(blocks ? CollectTagText(src, r.Found) : CollectTagTextByChar(src, r.Found));
-  r.Name = tag.name;
-  attributes = tag.attributes;
-  if (!core_detail::TagHasContent(tag)) return r;
-  if (blocks) ReadContent(src, r.Name, content);
-  else ReadContentByChar(src, r.Name, content);
-  return r;
+  const bool found = blocks ? CollectTagText(src, scratch.Text) : CollectTagTextByChar(src, scratch.Text);
+  const bool empty = core_detail::SplitTag(scratch.Text, scratch.Name, attributes);
+  if (!core_detail::TagHasContent(scratch.Name, empty)) return found;
+  if (blocks) ReadContent(src, scratch.Name, content);
+  else ReadContentByChar(src, scratch.Name, content);
+  return found;
+}
+
+// The next tag's index in tags (ReadNextTagInStream's answer).
+template <typename Source>
+int NextTagIndex(Source& src, const TTagScratch& scratch, const std::vector<String>& tags, String& attributes,
+                 String& content) {
+  ReadTag(src, scratch, attributes, content);
+  return core_detail::TagIndex(tags, scratch.Name);
 }
 
 // [SECTION] search helpers
@@ -687,12 +692,14 @@ void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, S
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
-  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  String text, name;
+  return NextTagIndex(in, {text, name}, tags, attributes, content);
 }
 
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
   TTextSource in(file);
-  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  String text, name;
+  return NextTagIndex(in, {text, name}, tags, attributes, content);
 }
 
 // [SECTION] character references
@@ -807,9 +814,15 @@ bool TTagReader::ReadLine(String& line) {
 
 int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
   int tag = 0;
-  if (FFile) tag = ReadNextTagInTextFile(*FFile, tags, attributes, content);
-  else if (FStream) tag = ReadNextTagInStream(*FStream, tags, attributes, content);
-  else tag = ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  if (FFile) {
+    TTextSource in(*FFile);
+    tag = NextTagIndex(in, {FTagText, FTagName}, tags, attributes, content);
+  } else if (FStream) {
+    TByteReader in(*FStream);
+    tag = NextTagIndex(in, {FTagText, FTagName}, tags, attributes, content);
+  } else {
+    tag = ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  }
   const std::size_t name = tag >= 0 && static_cast<std::size_t>(tag) < tags.size() ? tags[static_cast<std::size_t>(tag)].size() : 0;
   FCharsRead += static_cast<int64_t>(attributes.size() + content.size() + name) + 2;  // "<" and ">" at least
   return tag;
@@ -820,11 +833,9 @@ int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, Str
 bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {
   const String wanted = LowerCase(tag);
   TByteReader in(stream);
-  for (;;) {
-    const TTagRead r = ReadTag(in, attributes, content);
-    if (!r.Found) break;
-    if (r.Name == wanted) return true;
-  }
+  String text, name;
+  while (ReadTag(in, {text, name}, attributes, content))
+    if (name == wanted) return true;
   attributes.clear();
   content.clear();
   return false;
@@ -907,22 +918,33 @@ namespace core_detail {
 
 TTagParts SplitTag(const String& text) {
   TTagParts parts;
-  const bool closed = !text.empty() && text.back() == u'>';
-  parts.empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
-  const std::size_t end = parts.empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
-  const std::size_t blank = text.find(u' ');
-  if (blank != String::npos && blank < end) {
-    parts.name = text.substr(0, blank);
-    parts.attributes = StripLTBlanks(text.substr(blank + 1, end - blank - 1));
-  } else {
-    parts.name = parts.empty ? text : text.substr(0, end);
-  }
-  parts.name = LowerCase(parts.name);
+  parts.empty = SplitTag(text, parts.name, parts.attributes);
   return parts;
 }
 
-bool TagHasContent(const TTagParts& tag) {
-  return !tag.empty && !tag.name.empty() && tag.name[0] != u'/' && tag.name[0] != u'?' && tag.name[0] != u'!';
+bool SplitTag(const String& text, String& name, String& attributes) {
+  const bool closed = !text.empty() && text.back() == u'>';
+  const bool empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
+  const std::size_t end = empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
+  const std::size_t blank = text.find(u' ');
+  attributes.clear();
+  if (blank != String::npos && blank < end) {
+    name.assign(text, 0, blank);
+    std::size_t from = blank + 1, to = end;  // without blanks around
+    while (from < to && text[from] == u' ') ++from;
+    while (to > from && text[to - 1] == u' ') --to;
+    attributes.assign(text, from, to - from);
+  } else {
+    name.assign(text, 0, empty ? text.size() : end);
+  }
+  for (Char& c : name) c = LowerA(c);
+  return empty;
+}
+
+bool TagHasContent(const TTagParts& tag) { return TagHasContent(tag.name, tag.empty); }
+
+bool TagHasContent(const String& name, bool empty) {
+  return !empty && !name.empty() && name[0] != u'/' && name[0] != u'?' && name[0] != u'!';
 }
 
 int TagIndex(const std::vector<String>& tags, const String& name) {

@@ -114,6 +114,7 @@ class TTagReader {
   bool FEnd = false;  ///< a stream read returned no byte
   int FPos = 1;       ///< 1-based position in the text
   int64_t FCharsRead = 0;
+  String FTagText, FTagName;  ///< the last tag's text and name: their storage serves every tag
 };
 
 // [further helpers]

@@ -172,22 +172,29 @@ void TAttributes::Read(const String& Text) {
   std::size_t size = 16;
   while (size < 2 * FPairs.size()) size *= 2;
   FSlots.assign(size, -1);
+  FFirst.assign(FPairs.size(), false);
+  FNext = 0;
   for (std::size_t k = 0; k < FPairs.size(); ++k) {
     const String& name = FPairs[k].first;
     FKeys[k] = NameKey(name, name.size());
     std::size_t h = FKeys[k] & (size - 1);
     while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && FPairs[FSlots[h]].first == name)) h = (h + 1) & (size - 1);
-    if (FSlots[h] < 0) FSlots[h] = static_cast<int>(k);  // an earlier pair of the name keeps its place
+    if (FSlots[h] >= 0) continue;  // an earlier pair of the name keeps its place
+    FSlots[h] = static_cast<int>(k);
+    FFirst[k] = true;
   }
 }
 
 const String& TAttributes::Get(const char16_t* Name) const {
   static const String none;
+  if (FNext < FPairs.size() && FFirst[FNext] && SameName(FPairs[FNext].first, Name)) return FPairs[FNext++].second;
   if (FSlots.empty()) return none;
   const uint32_t key = NameKey(Name, SIZE_MAX);
   for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
     const auto k = static_cast<std::size_t>(FSlots[h]);
-    if (FKeys[k] == key && SameName(FPairs[k].first, Name)) return FPairs[k].second;
+    if (FKeys[k] != key || !SameName(FPairs[k].first, Name)) continue;
+    FNext = k + 1;
+    return FPairs[k].second;
   }
   return none;
 }

@@ -150,6 +150,8 @@ class TAttributes {
   std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
   std::vector<uint32_t> FKeys;                    ///< a hash of each name
   std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
+  std::vector<bool> FFirst;  ///< whether each pair is the first of its name
+  mutable std::size_t FNext = 0;  ///< the pair after the last one found: readers ask mostly in the file's order
 };
 
 /// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex

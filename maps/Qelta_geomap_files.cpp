@@ -209,7 +209,17 @@ TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
 }
 
 bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
-  return LowerCase(Attributes.Get(Name)).find(u"true") != String::npos;
+  const String& value = Attributes.Get(Name);
+  for (std::size_t at = 0; at + 4 <= value.size(); ++at)
+    if (EqualsIgnoringCase(std::u16string_view(value).substr(at, 4), u"true")) return true;
+  return false;
+}
+
+bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower) {
+  if (Text.size() != Lower.size()) return false;
+  for (std::size_t i = 0; i < Text.size(); ++i)
+    if ((Text[i] >= u'A' && Text[i] <= u'Z' ? Text[i] + 32 : Text[i]) != Lower[i]) return false;
+  return true;
 }
 
 TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
@@ -228,7 +238,9 @@ String SymbolAttributes(const TSymbolProperties& Props) {
          XmlAttribute(u"dir", IntToStr(Props.Direction)) + XmlAttribute(u"leng", IntToStr(Props.Length));
 }
 
-AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }
+AnsiString ShortAnsi(const String& Text, int Max) {
+  return Text.size() <= static_cast<size_t>(Max) ? StringToAnsi(Text) : StringToAnsi(Text.substr(0, static_cast<size_t>(Max)));
+}
 
 }  // namespace map_detail
 

@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "Qelta_geomap.h"
@@ -160,6 +161,8 @@ int AttrInt(const TAttributes& Attributes, const char16_t* Name);
 double AttrFloat(const TAttributes& Attributes, const char16_t* Name);
 TColor AttrColor(const TAttributes& Attributes, const char16_t* Name);
 bool AttrTrue(const TAttributes& Attributes, const char16_t* Name);
+/// True when Text with A-Z lower-cased equals Lower.
+bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
 int ScanInt(const String& Text);
 double ScanFloat(const String& Text);

@@ -311,9 +311,8 @@ TDateTime AttrTime(const map_detail::TAttributes& Attributes) {
 }
 
 TLandMarkElement ElementOf(const String& Name) {
-  const String lower = LowerCase(Name);
   for (int k = 0; k < lmUserDef; ++k)
-    if (lower == kElementNames[k]) return static_cast<TLandMarkElement>(k);
+    if (map_detail::EqualsIgnoringCase(Name, kElementNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 

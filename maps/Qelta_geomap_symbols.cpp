@@ -34,9 +34,8 @@ constexpr int kReadNameLength = 40;
 TSymbol ZeroSymbol() { return TSymbol{TSymbolProperties{lmCross, 0, 0, 0, false, 0, 0}, AnsiString(), 0}; }
 
 TLandMarkElement SymbolElementOf(const String& Name) {
-  const String lower = LowerCase(Name);
   for (int k = 0; k <= lmUserDef; ++k)
-    if (lower == LowerCase(LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
+    if (SameText(Name, LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 

@@ -1,14 +1,15 @@
 // The map's files beside a plain ReadLn pass over the same file (the least any line reader does):
 //   BM_ParseCalibration  ParseCalibData of a full calibration (25 lines of 10 points, 200
 //                        calibration points) 10^4 times.
-//   BM_ReadLandMarks     LoadLandMarks of 10^5 landmarks.
-//   BM_ReadSymbols       TSymbolRepository::LoadFromFile of 10^4 symbols.
+//   BM_ReadLandMarks     LoadLandMarks of 10^4 and 10^5 landmarks.
+//   BM_ReadSymbols       TSymbolRepository::LoadFromFile of 10^4 and 10^5 symbols.
 // Times are Qelta's; the counters hold the anchor's seconds and the ratio Qelta / anchor.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "Encoding.h"
@@ -73,47 +74,57 @@ void BM_ParseCalibration(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseCalibration)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+String LandMarkFile(int n) {
+  TGeoMap map(nullptr);
+  map.SetSuppressPaint(true);
+  for (int k = 0; k < n; ++k)
+    map.AddLandMark(47 + k * 1e-5, 9 + k * 2e-5, k % 3000, "P" + std::to_string(k), 45000 + k * 0.001,
+                    u"Peak " + IntToStr(k), 8, clBlack);
+  const String name = TempName(("qelta-bench-landmarks-" + std::to_string(n) + ".xml").c_str());
+  map.SaveLandmarks(name, u"bench");
+  return name;
+}
+
 void BM_ReadLandMarks(benchmark::State& state) {
-  static const String file = [] {
-    TGeoMap map(nullptr);
-    map.SetSuppressPaint(true);
-    for (int k = 0; k < 100000; ++k)
-      map.AddLandMark(47 + k * 1e-5, 9 + k * 2e-5, k % 3000, "P" + std::to_string(k), 45000 + k * 0.001,
-                      u"Peak " + IntToStr(k), 8, clBlack);
-    const String name = TempName("qelta-bench-landmarks.xml");
-    map.SaveLandmarks(name, u"bench");
-    return name;
-  }();
+  const int n = static_cast<int>(state.range(0));
+  static std::map<int, String> files;  // written once per size
+  if (!files.count(n)) files[n] = LandMarkFile(n);
+  const String& file = files[n];
   TGeoMap map(nullptr);
   map.SetSuppressPaint(true);
   RunSideBySide(
       state, [&] { map.LoadLandMarks(file, u""); }, [&] { ReadLnPass(file); });
-  if (map.NumLandMarks() != 100000) state.SkipWithError("landmarks not read");
+  if (map.NumLandMarks() != n) state.SkipWithError("landmarks not read");
 }
-BENCHMARK(BM_ReadLandMarks)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLandMarks)->Arg(10000)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+String SymbolFile(int n) {
+  TSymbolRepository rep(nullptr);
+  rep.SetNEntries(n);
+  for (int k = 1; k <= n; ++k) {
+    TSymbol s;
+    s.Properties.Kind = static_cast<TLandMarkElement>(k % (lmUserDef + 1));
+    s.Properties.Size = k % 20;
+    s.Name = "Symbol " + std::to_string(k);
+    s.Category = k % 7;
+    rep.SetValues(k, s);
+  }
+  const String name = TempName(("qelta-bench-symbols-" + std::to_string(n) + ".xml").c_str());
+  rep.StoreOnFile(name, u"bench");
+  return name;
+}
 
 void BM_ReadSymbols(benchmark::State& state) {
-  static const String file = [] {
-    TSymbolRepository rep(nullptr);
-    rep.SetNEntries(10000);
-    for (int k = 1; k <= 10000; ++k) {
-      TSymbol s;
-      s.Properties.Kind = static_cast<TLandMarkElement>(k % (lmUserDef + 1));
-      s.Properties.Size = k % 20;
-      s.Name = "Symbol " + std::to_string(k);
-      s.Category = k % 7;
-      rep.SetValues(k, s);
-    }
-    const String name = TempName("qelta-bench-symbols.xml");
-    rep.StoreOnFile(name, u"bench");
-    return name;
-  }();
+  const int n = static_cast<int>(state.range(0));
+  static std::map<int, String> files;  // written once per size
+  if (!files.count(n)) files[n] = SymbolFile(n);
+  const String& file = files[n];
   TSymbolRepository rep(nullptr);
   RunSideBySide(
       state, [&] { rep.LoadFromFile(file, u""); }, [&] { ReadLnPass(file); });
-  if (rep.NumEntries() != 10000) state.SkipWithError("symbols not read");
+  if (rep.NumEntries() != n) state.SkipWithError("symbols not read");
 }
-BENCHMARK(BM_ReadSymbols)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSymbols)->Arg(10000)->Arg(100000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // Number text of Qelta_stringl beside the standard library: strff against std::to_chars and
-// ScanFPNum against std::from_chars, on a pool of 2^17 values with up to 15 significant digits.
+// ScanFPNum against std::from_chars, on pools of 2^17 values with up to 15 significant digits (strff over
+// the whole range its forms are used for, ScanFPNum over 1e-6..1e9).
 // Each iteration converts the whole pool with Qelta's routine, then with the standard one (side by
 // side, 76 iterations: about 10^7 conversions each); reported are
 //   qelta_ns  nanoseconds per number of the Qelta routine,
@@ -37,6 +38,17 @@ const std::vector<double>& Values() {
     return v;
   }();
   return values;
+}
+
+// Doubles near 15-digit decimals, magnitudes log-uniform over 10^lo..10^hi, both signs; fixed seed. Made by
+// two multiplications, so most need 16 or 17 digits to read back, as computed values do.
+std::vector<double> SpreadValues(int lo, int hi) {
+  std::mt19937_64 gen(6113);
+  std::uniform_int_distribution<int64_t> mantissa(-999999999999999, 999999999999999);
+  std::uniform_int_distribution<int> decade(lo, hi - 1);
+  std::vector<double> v(kPool);
+  for (double& x : v) x = static_cast<double>(mantissa(gen)) * 1e-15 * std::pow(10.0, decade(gen));
+  return v;
 }
 
 // The values as 15-digit texts, once as std::string and once as String.
@@ -83,17 +95,26 @@ void ToChars(double x, std::chars_format fmt, int precision) {
   benchmark::DoNotOptimize(r.ptr);
 }
 
-// strff fixed form, six decimals, beside to_chars fixed with six decimals.
+// strff fixed form, six decimals, beside to_chars fixed with six decimals; |x| over 1e-10..1e20.
 void BM_StrffFixed6(benchmark::State& state) {
-  const auto& v = Values();
+  static const std::vector<double> v = SpreadValues(-10, 20);
   RunPair(
       state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 1, 6)); },
       [&](std::size_t i) { ToChars(v[i], std::chars_format::fixed, 6); });
 }
 
-// strff two-digit exponent form with 15 significant digits, beside to_chars scientific.
+// strff two-digit exponent form with 15 significant digits, beside to_chars scientific; |x| over
+// 1e-300..1e300.
 void BM_StrffExponent15(benchmark::State& state) {
-  const auto& v = Values();
+  static const std::vector<double> v = SpreadValues(-300, 300);
+  RunPair(
+      state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 21, -2)); },
+      [&](std::size_t i) { ToChars(v[i], std::chars_format::scientific, 14); });
+}
+
+// The same where the two-digit exponent form shows digits (|x| over 1e-99..1e99), not stars.
+void BM_StrffExponent15Shown(benchmark::State& state) {
+  static const std::vector<double> v = SpreadValues(-99, 99);
   RunPair(
       state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 21, -2)); },
       [&](std::size_t i) { ToChars(v[i], std::chars_format::scientific, 14); });
@@ -120,6 +141,7 @@ void BM_ScanFPNum(benchmark::State& state) {
 
 BENCHMARK(BM_StrffFixed6)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StrffExponent15)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrffExponent15Shown)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanFPNum)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -18,9 +18,12 @@ struct TTagParts {
 
 /// Splits tag text into name and attributes.
 TTagParts SplitTag(const String& text);
+/// SplitTag into the given texts, reusing their storage (for readers of many tags); answers TTagParts::empty.
+bool SplitTag(const String& text, String& name, String& attributes);
 
 /// Closing tags, empty elements, declarations ("<?xml ...?>") and comments have no content.
 bool TagHasContent(const TTagParts& tag);
+bool TagHasContent(const String& name, bool empty);
 
 /// Index of name in tags; names not in the list take the index of the last entry.
 int TagIndex(const std::vector<String>& tags, const String& name);

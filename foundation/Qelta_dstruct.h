@@ -10,7 +10,6 @@
 #include <memory>
 #include <span>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -554,10 +553,18 @@ class TAssocArray : public TComponent {
   friend struct TAssocArrayProbe;  // tests look at the allocated places
   int Find(const String& key) const;
   void Grow();
-  /// The key as the index holds it: A-Z folded under IgnoreCase.
-  String IndexForm(const String& key) const;
+  /// A hash of the key as the index compares it (A-Z folded under IgnoreCase).
+  uint32_t KeyHash(const String& key) const;
+  /// True when the keys are equal as the index compares them.
+  bool SameKey(const String& a, const String& b) const;
   void IndexAdd(int i) const;
   void IndexRemove(int i) const;
+  /// The index of all entries, in a table of `slots` places (a power of two).
+  void Reindex(std::size_t slots) const;
+  /// Moves the table to `slots` places, keeping the entries it holds.
+  void Rehash(std::size_t slots) const;
+  /// Room for `entries` entries in the arrays and the index without moving them (places unchanged).
+  void ReserveFor(std::size_t entries);
 
   int FNEntries = 0;
   std::vector<Variant> FDataArray;
@@ -565,9 +572,16 @@ class TAssocArray : public TComponent {
   int FGranularity = 1024;
   bool FIgnoreCase = true;
   String FDataID;
-  /// Entries by the index form of their keys (each list unordered); built on the first search
-  /// after IgnoreCase changed or the arrays were replaced, kept up to date otherwise.
-  mutable std::unordered_map<String, std::vector<int>> FIndex;
+  /// A place of the index: an entry number (-1 for an empty place) and the KeyHash of its key.
+  struct TSlot {
+    int Entry = -1;
+    uint32_t Hash = 0;
+  };
+  /// The index: open addressing with linear probing, at most half full, over the entries by KeyHash (equal
+  /// keys each have their place). Built on the first search after IgnoreCase changed or the arrays were
+  /// replaced, kept up to date otherwise.
+  mutable std::vector<TSlot> FSlots;
+  mutable std::size_t FIndexCount = 0;  ///< entries in FSlots
   mutable bool FIndexed = false;
 };
 

@@ -1,7 +1,10 @@
 // Associative array of unit Qelta_dstruct: keys and values in two parallel arrays. A search answers
 // the first entry (from the front) whose key matches, as a linear search would; an index from the
 // key (A-Z folded under IgnoreCase) to its entries finds it in constant time, so loading n entries
-// takes time linear in n (it took quadratic time searching linearly).
+// takes time linear in n (it took quadratic time searching linearly). The index is one flat table
+// (open addressing, linear probing, each place an entry number and its key's hash), not a node per key:
+// a search mostly touches one place and one key. The linear search stays as its plain twin (the
+// direct paths off), which the tests compare with it.
 //
 // Deliberate deviations from the classic behaviour:
 // - A Granularity of 0 or less is stored as 1 (the arrays could not grow).
@@ -11,6 +14,7 @@
 #include <algorithm>
 #include <new>
 
+#include "DirectPaths.h"
 #include "Qelta_dstruct.h"
 #include "StrUtils.h"
 
@@ -41,34 +45,103 @@ TAssocArray::TAssocArray(TComponent* AOwner) : TComponent(AOwner) {
   }
 }
 
-String TAssocArray::IndexForm(const String& key) const {
-  if (!FIgnoreCase) return key;
-  String folded(key);
-  for (Char& c : folded) c = LowerAZ(c);
-  return folded;
+uint32_t TAssocArray::KeyHash(const String& key) const {
+  uint32_t h = 2166136261u;  // FNV-1a, then a final mix so that the low bits depend on every character
+  for (const Char c : key) h = (h ^ (FIgnoreCase ? LowerAZ(c) : c)) * 16777619u;
+  h ^= h >> 15;
+  h *= 0x2C1B3C6Du;
+  return h ^ (h >> 12);
+}
+
+bool TAssocArray::SameKey(const String& a, const String& b) const {
+  if (a.size() != b.size()) return false;
+  if (!FIgnoreCase) return a == b;
+  for (size_t k = 0; k < a.size(); ++k)
+    if (LowerAZ(a[k]) != LowerAZ(b[k])) return false;
+  return true;
+}
+
+void TAssocArray::Rehash(size_t slots) const {
+  std::vector<TSlot> old(slots);
+  old.swap(FSlots);
+  for (const TSlot& slot : old)
+    if (slot.Entry >= 0) {
+      size_t h = slot.Hash & (slots - 1);
+      while (FSlots[h].Entry >= 0) h = (h + 1) & (slots - 1);
+      FSlots[h] = slot;
+    }
+}
+
+void TAssocArray::ReserveFor(size_t entries) {
+  size_t slots = 64;
+  while (slots < 2 * entries && slots < (size_t(1) << 40)) slots *= 2;
+  try {
+    FDataArray.reserve(entries);
+    FKeyArray.reserve(entries);
+    if (FIndexed && slots > FSlots.size()) Rehash(slots);
+  } catch (const std::bad_alloc&) {  // a hint only: the arrays grow as they fill
+  } catch (const std::length_error&) {
+  }
+}
+
+void TAssocArray::Reindex(size_t slots) const {
+  FSlots.assign(slots, TSlot{});
+  FIndexCount = 0;
+  FIndexed = true;
+  for (int i = 0; i < FNEntries; ++i) IndexAdd(i);
 }
 
 void TAssocArray::IndexAdd(int i) const {
-  if (FIndexed) FIndex[IndexForm(FKeyArray[size_t(i)])].push_back(i);
+  if (!FIndexed) return;
+  if (2 * (FIndexCount + 1) > FSlots.size()) Rehash(std::max<size_t>(64, 2 * FSlots.size()));
+  const uint32_t hash = KeyHash(FKeyArray[size_t(i)]);
+  const size_t mask = FSlots.size() - 1;
+  size_t h = hash & mask;
+  while (FSlots[h].Entry >= 0) h = (h + 1) & mask;
+  FSlots[h] = TSlot{i, hash};
+  ++FIndexCount;
 }
 
+// Removes entry i's place and moves up the entries after it in its run that may stand in the hole
+// (deletion without markers for linear probing). The entry's key is still the one it was indexed by.
 void TAssocArray::IndexRemove(int i) const {
   if (!FIndexed) return;
-  const auto it = FIndex.find(IndexForm(FKeyArray[size_t(i)]));
-  if (it == FIndex.end()) return;
-  std::vector<int>& entries = it->second;
-  entries.erase(std::find(entries.begin(), entries.end(), i));
-  if (entries.empty()) FIndex.erase(it);
+  const size_t mask = FSlots.size() - 1;
+  size_t hole = KeyHash(FKeyArray[size_t(i)]) & mask;
+  while (FSlots[hole].Entry != i) hole = (hole + 1) & mask;
+  for (size_t j = (hole + 1) & mask; FSlots[j].Entry >= 0; j = (j + 1) & mask) {
+    const size_t home = FSlots[j].Hash & mask;
+    const bool stays = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
+    if (stays) continue;
+    FSlots[hole] = FSlots[j];
+    hole = j;
+  }
+  FSlots[hole] = TSlot{};
+  --FIndexCount;
 }
 
+// The first entry of the key: through the index, or by a search from the front (the plain twin, when the
+// direct paths are off; the tests compare the two).
 int TAssocArray::Find(const String& key) const {
-  if (!FIndexed) {
-    FIndex.clear();
-    FIndexed = true;
-    for (int i = 0; i < FNEntries; ++i) IndexAdd(i);
+  if (!platform_detail::DirectPaths()) {
+    for (int i = 0; i < FNEntries; ++i)
+      if (SameKey(FKeyArray[size_t(i)], key)) return i;
+    return -1;
   }
-  const auto it = FIndex.find(IndexForm(key));
-  return it == FIndex.end() ? -1 : *std::min_element(it->second.begin(), it->second.end());
+  if (!FIndexed) {
+    size_t slots = 64;
+    while (slots < 2 * size_t(FNEntries)) slots *= 2;
+    Reindex(slots);
+  }
+  if (FSlots.empty()) return -1;
+  const uint32_t hash = KeyHash(key);
+  const size_t mask = FSlots.size() - 1;
+  int first = -1;
+  for (size_t h = hash & mask; FSlots[h].Entry >= 0; h = (h + 1) & mask) {
+    const int i = FSlots[h].Entry;
+    if (FSlots[h].Hash == hash && (first < 0 || i < first) && SameKey(FKeyArray[size_t(i)], key)) first = i;
+  }
+  return first;
 }
 
 void TAssocArray::SetIgnoreCase(bool value) {
@@ -138,7 +211,8 @@ bool TAssocArray::Remove(const String& key) {
 
 void TAssocArray::Clear() {
   FNEntries = 0;
-  FIndex.clear();
+  FSlots.clear();
+  FIndexCount = 0;
   FIndexed = true;
   FDataArray.clear();
   FKeyArray.clear();

@@ -414,6 +414,15 @@ bool TStringArray::SaveAsXMLFile(const String& FName, const String& DataID) cons
 
 // [SECTION] TAssocArray
 
+namespace {
+
+// Bytes of an entry as short as they come ("<entry key="k" type="null"></entry>" and a line end): the room
+// the reader reserves is for as many entries as the rest of the stream could hold of these, so that the
+// arrays and the index are not moved while they fill (no more than about 3 bytes per byte of input).
+constexpr int64_t kShortEntry = 32;
+
+}  // namespace
+
 void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
   if (CreateHeader) WriteLnStream(OutStream, u"<?xml version=\"1.0\"?>");
   WriteLnStream(OutStream, String());
@@ -439,6 +448,7 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
   fresh.SetIgnoreCase(FIgnoreCase);
   fresh.SetGranularity(FGranularity);
   fresh.Clear();
+  fresh.ReserveFor(size_t(std::max<int64_t>(0, InStream.Size() - InStream.Position()) / kShortEntry));
   String attributes, content;
   for (;;) {
     const int tag = ReadNextTagInStream(InStream, tags, attributes, content);
@@ -450,7 +460,8 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
       std::swap(FNEntries, fresh.FNEntries);
       FDataArray.swap(fresh.FDataArray);
       FKeyArray.swap(fresh.FKeyArray);
-      FIndex.swap(fresh.FIndex);
+      FSlots.swap(fresh.FSlots);
+      std::swap(FIndexCount, fresh.FIndexCount);
       std::swap(FIndexed, fresh.FIndexed);
       FDataID = id;
       return true;

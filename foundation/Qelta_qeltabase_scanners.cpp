@@ -31,7 +31,7 @@
 namespace qelta {
 namespace {
 
-bool InText(const String& s, int pos) { return pos >= 1 && pos <= Length(s); }
+bool InText(const String& s, int pos) { return pos >= 1 && pos <= static_cast<int>(s.size()); }
 
 Char AsciiUpper(Char c) { return (c >= u'a' && c <= u'z') ? static_cast<Char>(c - 32) : c; }
 
@@ -39,7 +39,7 @@ bool IsDecDigit(Char c) { return c >= u'0' && c <= u'9'; }
 
 // Advances pos over blanks while it stays below the length (a blank in the last place stays).
 void SkipBlanks(const String& s, int& pos) {
-  while (pos >= 1 && pos < Length(s) && s[pos - 1] == u' ') ++pos;
+  while (pos >= 1 && pos < static_cast<int>(s.size()) && s[pos - 1] == u' ') ++pos;
 }
 
 // The transition table; rows are the states 1..8, columns the classes in TFPScanClass order.

@@ -3,6 +3,10 @@
 // Notes on the routines:
 // - Bytes are read through a small block reader that gives unread bytes back (by a seek) when a routine
 //   ends, so the stream stands exactly behind the last byte consumed, as with byte-by-byte reading.
+// - The tag readers look for '<' and '>' in whole blocks (a stream's, or the text file's own buffer, of which
+//   they consume only what they use) and widen the bytes between at once. Character by character, their
+//   plain twin, stays for the tests, which compare the two (the direct paths off); so does the attribute
+//   scanner's state machine beside the span search that replaced it.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -16,10 +20,15 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
+#include <string_view>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
+#include "DirectPaths.h"
+#include "Encoding.h"
 #include "Exceptions.h"
 #include "Math.h"
 #include "QeltaTagRules.h"
@@ -51,10 +60,32 @@ bool EndsWithLower(const String& text, const String& tail) {
 
 // [SECTION] byte sources
 
-// Block reader over a stream; gives the unread rest of its block back when it goes out of scope.
+// A stream's bytes are characters of the same code.
+void AppendLatin1(String& out, const uint8_t* bytes, std::size_t n) {
+  const std::size_t old = out.size();
+  out.resize(old + n);
+  Char* to = out.data() + old;
+  for (std::size_t i = 0; i < n; ++i) to[i] = bytes[i];
+}
+
+// A text file's bytes are Windows-1252: widened as they stand, then the few of 0x80-0x9F looked up.
+void AppendWindows1252(String& out, const uint8_t* bytes, std::size_t n) {
+  const std::size_t old = out.size();
+  AppendLatin1(out, bytes, n);
+  Char* to = out.data() + old;
+  for (std::size_t i = 0; i < n; ++i)
+    if (to[i] >= 0x80 && to[i] <= 0x9F) to[i] = AnsiCharToChar(static_cast<unsigned char>(to[i]));
+}
+
+// Block reader over a stream; gives the unread rest of its block back when it goes out of scope. A plain
+// memory stream's bytes are read where they lie, the rest of the stream as one block (no copy), unless the
+// direct paths are off (the plain twin reads it as any stream).
 class TByteReader {
  public:
-  explicit TByteReader(TStream& stream) : FStream(stream) {}
+  explicit TByteReader(TStream& stream)
+      : FStream(stream),
+        FMemory(platform_detail::DirectPaths() && typeid(stream) == typeid(TMemoryStream) ? static_cast<TMemoryStream*>(&stream)
+                                                                                          : nullptr) {}
   ~TByteReader() {
     if (FPos < FLen) {
       try {
@@ -68,12 +99,8 @@ class TByteReader {
 
   /// Next byte, or -1 when a read returns no byte.
   int Get() {
-    if (FPos == FLen) {
-      FLen = static_cast<std::size_t>(std::max<int64_t>(0, FStream.Read(FBuf, kBlock)));
-      FPos = 0;
-      if (FLen == 0) return -1;
-    }
-    return FBuf[FPos++];
+    if (FPos == FLen && !Refill()) return -1;
+    return FData[FPos++];
   }
   /// Gives back the byte the last Get answered.
   void Unget() {
@@ -86,17 +113,47 @@ class TByteReader {
     c = static_cast<Char>(b);
     return true;
   }
+  /// The bytes at hand, refilled when used up; empty at the end.
+  std::span<const uint8_t> Span() {
+    if (FPos == FLen) Refill();
+    return {FData + FPos, FLen - FPos};
+  }
+  void Consume(std::size_t n) { FPos += n; }
+  static void Append(String& out, const uint8_t* bytes, std::size_t n) { AppendLatin1(out, bytes, n); }
 
  private:
+  bool Refill() {
+    FPos = 0;
+    if (FMemory) {
+      const int64_t at = FMemory->Position(), rest = std::max<int64_t>(0, FMemory->Size() - at);
+      FData = FMemory->Memory() + std::min(at, FMemory->Size());
+      FLen = static_cast<std::size_t>(rest);
+      FMemory->Seek(rest, soFromCurrent);
+    } else {
+      FData = FBuf;
+      FLen = static_cast<std::size_t>(std::max<int64_t>(0, FStream.Read(FBuf, kBlock)));
+    }
+    return FLen > 0;
+  }
+
   TStream& FStream;
+  TMemoryStream* FMemory;  ///< the stream when it is a plain memory stream
+  const uint8_t* FData = nullptr;
   uint8_t FBuf[kBlock];
   std::size_t FPos = 0, FLen = 0;
 };
 
-// Characters of a text file open for reading.
+// Characters of a text file open for reading, taken from its buffer: it consumes only what it uses.
 class TTextSource {
  public:
   explicit TTextSource(TextFile& f) : FFile(f) {}
+  std::span<const uint8_t> Span() {
+    const std::string_view bytes = BufferedBytes(FFile);
+    return {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+  }
+  void Consume(std::size_t n) { ConsumeBytes(FFile, n); }
+  static void Append(String& out, const uint8_t* bytes, std::size_t n) { AppendWindows1252(out, bytes, n); }
+  /// Next character by the file's Read (the plain path), false at the end.
   bool Next(Char& c) {
     if (Eof(FFile)) return false;
     Read(FFile, c);
@@ -106,6 +163,31 @@ class TTextSource {
  private:
   TextFile& FFile;
 };
+
+// Consumes the bytes up to and including the next `stop`; false when the input ended first.
+template <typename Source>
+bool SkipPast(Source& src, uint8_t stop) {
+  for (auto span = src.Span(); !span.empty(); span = src.Span()) {
+    const void* at = std::memchr(span.data(), stop, span.size());
+    const std::size_t n = at ? static_cast<std::size_t>(static_cast<const uint8_t*>(at) - span.data()) + 1 : span.size();
+    src.Consume(n);
+    if (at) return true;
+  }
+  return false;
+}
+
+// Appends the characters up to and including the next `stop`; false when the input ended first.
+template <typename Source>
+bool ReadThrough(Source& src, uint8_t stop, String& out) {
+  for (auto span = src.Span(); !span.empty(); span = src.Span()) {
+    const void* at = std::memchr(span.data(), stop, span.size());
+    const std::size_t n = at ? static_cast<std::size_t>(static_cast<const uint8_t*>(at) - span.data()) + 1 : span.size();
+    Source::Append(out, span.data(), n);
+    src.Consume(n);
+    if (at) return true;
+  }
+  return false;
+}
 
 // [SECTION] number scanning
 
@@ -177,20 +259,45 @@ bool LineEnds(int mode, int b, int previous) {
 
 // [SECTION] tag reading
 
-// What one tag read produced; Found is false when no '<' came before the end.
-struct TTagRead {
-  String Name;
-  bool Found = false;
+// The texts a tag read works in: the tag's text and its lower-cased name (kept by a reader of many tags, so
+// that their storage serves every tag).
+struct TTagScratch {
+  String& Text;
+  String& Name;
 };
 
+// The text of the next tag after its '<': up to and including '>', a comment "!--" up to "-->".
 template <typename Source>
-String CollectTagText(Source& src, bool& found) {
+bool CollectTagText(Source& src, String& tag) {
+  tag.clear();
+  if (!SkipPast(src, '<')) return false;
+  ReadThrough(src, '>', tag);
+  if (tag.compare(0, 3, u"!--") == 0)
+    while (!EndsWithLower(tag, u"-->") && ReadThrough(src, '>', tag)) {
+    }
+  return true;
+}
+
+// The content up to the closing tag of name (which is consumed, not kept), or to the end.
+template <typename Source>
+void ReadContent(Source& src, const String& name, String& content) {
+  const String closing = u"</" + name + u">";
+  while (ReadThrough(src, '>', content))
+    if (EndsWithLower(content, closing)) {
+      content.resize(content.size() - closing.size());
+      return;
+    }
+}
+
+// The plain twins of CollectTagText and ReadContent: one character at a time.
+template <typename Source>
+bool CollectTagTextByChar(Source& src, String& tag) {
   Char c = 0;
-  found = false;
+  bool found = false;
   while (src.Next(c))
     if (c == u'<') { found = true; break; }
-  String tag;
-  if (!found) return tag;
+  tag.clear();
+  if (!found) return false;
   const bool comment = [&] {
     while (src.Next(c)) {
       tag.push_back(c);
@@ -202,11 +309,11 @@ String CollectTagText(Source& src, bool& found) {
   if (comment) {
     while (!EndsWithLower(tag, u"-->") && src.Next(c)) tag.push_back(c);
   }
-  return tag;
+  return true;
 }
 
 template <typename Source>
-void ReadContent(Source& src, const String& name, String& content) {
+void ReadContentByChar(Source& src, const String& name, String& content) {
   const String closing = u"</" + name + u">";
   Char c = 0;
   while (src.Next(c)) {
@@ -218,16 +325,27 @@ void ReadContent(Source& src, const String& name, String& content) {
   }
 }
 
+// One tag with its attributes and content; in blocks, or character by character when the direct paths
+// are off (the tests compare the two).
+// The name is left in scratch.Name; false when no '<' came before the end.
 template <typename Source>
-TTagRead ReadTag(Source& src, String& attributes, String& content) {
+bool ReadTag(Source& src, const TTagScratch& scratch, String& attributes, String& content) {
   content.clear();
-  attributes.clear();
-  TTagRead r;
-  const core_detail::TTagParts tag = core_detail::SplitTag(CollectTagText(src, r.Found));
-  r.Name = tag.name;
-  attributes = tag.attributes;
-  if (core_detail::TagHasContent(tag)) ReadContent(src, r.Name, content);
-  return r;
+  const bool blocks = platform_detail::DirectPaths();
+  const bool found = blocks ? CollectTagText(src, scratch.Text) : CollectTagTextByChar(src, scratch.Text);
+  const bool empty = core_detail::SplitTag(scratch.Text, scratch.Name, attributes);
+  if (!core_detail::TagHasContent(scratch.Name, empty)) return found;
+  if (blocks) ReadContent(src, scratch.Name, content);
+  else ReadContentByChar(src, scratch.Name, content);
+  return found;
+}
+
+// The next tag's index in tags (ReadNextTagInStream's answer).
+template <typename Source>
+int NextTagIndex(Source& src, const TTagScratch& scratch, const std::vector<String>& tags, String& attributes,
+                 String& content) {
+  ReadTag(src, scratch, attributes, content);
+  return core_detail::TagIndex(tags, scratch.Name);
 }
 
 // [SECTION] search helpers
@@ -437,9 +555,65 @@ int32_t CountLinesInStream(TStream& stream) {
 
 namespace {
 
+// Where one name=value pair of an attribute text lies: the name without its outer blanks, the value.
+struct TAttributeSpan {
+  std::size_t NameFrom = 0, NameTo = 0, ValueFrom = 0, ValueTo = 0;
+};
+
+// The index of the first character at from or after for which stop is true, or the text's size.
+template <typename Stop>
+std::size_t FindStop(const String& text, std::size_t from, Stop stop) {
+  const Char* p = text.data();
+  const std::size_t n = text.size();
+  while (from < n && !stop(p[from])) ++from;
+  return from;
+}
+
+// The name from `from` to `to`, blanks (' ') around it left out.
+void SetName(const String& text, std::size_t from, std::size_t to, TAttributeSpan& span) {
+  while (from < to && text[from] == u' ') ++from;
+  while (to > from && text[to - 1] == u' ') --to;
+  span.NameFrom = from;
+  span.NameTo = to;
+}
+
+// The value that starts at pos, after "name=" (the name runs from nameFrom to pos - 1); answers the scanner's
+// code. Blanks before it are passed over; a quoted value runs to the next '"', a bare one to a blank or '"'
+// ('=' in it is a fault); the text's end ends either.
+int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TAttributeSpan& span) {
+  SetName(text, nameFrom, pos - 1, span);
+  while (pos < text.size() && text[pos] == u' ') ++pos;
+  span.ValueFrom = span.ValueTo = pos;
+  if (pos == text.size()) return 0;
+  if (text[pos] == u'=') return 2;
+  const bool quoted = text[pos] == u'"';
+  if (quoted) span.ValueFrom = ++pos;
+  const std::size_t end = quoted ? FindStop(text, pos, [](Char c) { return c == u'"'; })
+                                 : FindStop(text, pos, [](Char c) { return c == u' ' || c == u'"' || c == u'='; });
+  if (end < text.size() && text[end] == u'=') return 3;
+  span.ValueTo = end;
+  pos = std::min(end + 1, text.size());
+  return 0;
+}
+
 // One (name, value) pair of an attribute text from pos on; answers the scanner's code (0 pair, 1-3 syntax
-// faults, 4 no more pairs).
-int NextAttribute(const String& text, std::size_t& pos, String& name, String& value) {
+// faults, 4 no more pairs). A name that the text's end cuts off is a pair with an empty value.
+int NextAttribute(const String& text, std::size_t& pos, TAttributeSpan& span) {
+  if (pos >= text.size()) return 4;
+  const std::size_t from = pos, stop = FindStop(text, pos, [](Char c) { return c == u'"' || c == u'='; });
+  if (stop == text.size()) {
+    SetName(text, from, stop, span);
+    span.ValueFrom = span.ValueTo = pos = stop;
+    return 0;
+  }
+  if (text[stop] == u'"') return 1;
+  pos = stop + 1;
+  return ValueAt(text, from, pos, span);
+}
+
+// The plain twin of NextAttribute: the scanner's state machine, one character at a time (the name
+// stripped of blanks, not lower-cased).
+int NextAttributeByChar(const String& text, std::size_t& pos, String& name, String& value) {
   name.clear();
   value.clear();
   if (pos >= text.size()) return 4;
@@ -473,33 +647,59 @@ int NextAttribute(const String& text, std::size_t& pos, String& name, String& va
   return 0;
 }
 
+// The next pair of an attribute text, its name lower-cased (A-Z): found by spans, or by the state machine
+// when the direct paths are off (the tests compare the two). Answers NextAttribute's code.
+int NextPair(const String& text, std::size_t& pos, String& name, String& value) {
+  if (!platform_detail::DirectPaths()) {
+    const int code = NextAttributeByChar(text, pos, name, value);
+    name = LowerCase(name);
+    return code;
+  }
+  TAttributeSpan span;
+  const int code = NextAttribute(text, pos, span);
+  if (code != 0) return code;
+  name.assign(text, span.NameFrom, span.NameTo - span.NameFrom);
+  for (Char& c : name) c = LowerA(c);
+  value.assign(text, span.ValueFrom, span.ValueTo - span.ValueFrom);
+  return 0;
+}
+
 }  // namespace
 
 String ScanForXMLAttrib(const String& attributes, const String& name) {
   const String wanted = LowerCase(name);
   std::size_t pos = 0;
   String pairName, value;
-  while (NextAttribute(attributes, pos, pairName, value) == 0)
-    if (LowerCase(pairName) == wanted) return value;
+  while (NextPair(attributes, pos, pairName, value) == 0)
+    if (pairName == wanted) return value;
   return String();
 }
 
 std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes) {
   std::vector<std::pair<String, String>> pairs;
-  std::size_t pos = 0;
-  String name, value;
-  while (NextAttribute(attributes, pos, name, value) == 0) pairs.emplace_back(LowerCase(name), value);
+  ScanXMLAttributes(attributes, pairs);
   return pairs;
+}
+
+void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, String>>& pairs) {
+  std::size_t pos = 0, count = 0;
+  for (;; ++count) {
+    if (count == pairs.size()) pairs.emplace_back();
+    if (NextPair(attributes, pos, pairs[count].first, pairs[count].second) != 0) break;
+  }
+  pairs.resize(count);
 }
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
-  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  String text, name;
+  return NextTagIndex(in, {text, name}, tags, attributes, content);
 }
 
 int ReadNextTagInTextFile(TextFile& file, const std::vector<String>& tags, String& attributes, String& content) {
   TTextSource in(file);
-  return core_detail::TagIndex(tags, ReadTag(in, attributes, content).Name);
+  String text, name;
+  return NextTagIndex(in, {text, name}, tags, attributes, content);
 }
 
 // [SECTION] character references
@@ -614,9 +814,15 @@ bool TTagReader::ReadLine(String& line) {
 
 int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, String& content) {
   int tag = 0;
-  if (FFile) tag = ReadNextTagInTextFile(*FFile, tags, attributes, content);
-  else if (FStream) tag = ReadNextTagInStream(*FStream, tags, attributes, content);
-  else tag = ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  if (FFile) {
+    TTextSource in(*FFile);
+    tag = NextTagIndex(in, {FTagText, FTagName}, tags, attributes, content);
+  } else if (FStream) {
+    TByteReader in(*FStream);
+    tag = NextTagIndex(in, {FTagText, FTagName}, tags, attributes, content);
+  } else {
+    tag = ReadNextTagInString(*FText, FPos, tags, attributes, content);
+  }
   const std::size_t name = tag >= 0 && static_cast<std::size_t>(tag) < tags.size() ? tags[static_cast<std::size_t>(tag)].size() : 0;
   FCharsRead += static_cast<int64_t>(attributes.size() + content.size() + name) + 2;  // "<" and ">" at least
   return tag;
@@ -627,11 +833,9 @@ int TTagReader::NextTag(const std::vector<String>& tags, String& attributes, Str
 bool ScanStreamForXMLTag(TStream& stream, const String& tag, String& attributes, String& content) {
   const String wanted = LowerCase(tag);
   TByteReader in(stream);
-  for (;;) {
-    const TTagRead r = ReadTag(in, attributes, content);
-    if (!r.Found) break;
-    if (r.Name == wanted) return true;
-  }
+  String text, name;
+  while (ReadTag(in, {text, name}, attributes, content))
+    if (name == wanted) return true;
   attributes.clear();
   content.clear();
   return false;
@@ -714,22 +918,33 @@ namespace core_detail {
 
 TTagParts SplitTag(const String& text) {
   TTagParts parts;
-  const bool closed = !text.empty() && text.back() == u'>';
-  parts.empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
-  const std::size_t end = parts.empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
-  const std::size_t blank = text.find(u' ');
-  if (blank != String::npos && blank < end) {
-    parts.name = text.substr(0, blank);
-    parts.attributes = StripLTBlanks(text.substr(blank + 1, end - blank - 1));
-  } else {
-    parts.name = parts.empty ? text : text.substr(0, end);
-  }
-  parts.name = LowerCase(parts.name);
+  parts.empty = SplitTag(text, parts.name, parts.attributes);
   return parts;
 }
 
-bool TagHasContent(const TTagParts& tag) {
-  return !tag.empty && !tag.name.empty() && tag.name[0] != u'/' && tag.name[0] != u'?' && tag.name[0] != u'!';
+bool SplitTag(const String& text, String& name, String& attributes) {
+  const bool closed = !text.empty() && text.back() == u'>';
+  const bool empty = closed && text.size() >= 2 && text[text.size() - 2] == u'/';
+  const std::size_t end = empty ? text.size() - 2 : (closed ? text.size() - 1 : text.size());
+  const std::size_t blank = text.find(u' ');
+  attributes.clear();
+  if (blank != String::npos && blank < end) {
+    name.assign(text, 0, blank);
+    std::size_t from = blank + 1, to = end;  // without blanks around
+    while (from < to && text[from] == u' ') ++from;
+    while (to > from && text[to - 1] == u' ') --to;
+    attributes.assign(text, from, to - from);
+  } else {
+    name.assign(text, 0, empty ? text.size() : end);
+  }
+  for (Char& c : name) c = LowerA(c);
+  return empty;
+}
+
+bool TagHasContent(const TTagParts& tag) { return TagHasContent(tag.name, tag.empty); }
+
+bool TagHasContent(const String& name, bool empty) {
+  return !empty && !name.empty() && name[0] != u'/' && name[0] != u'?' && name[0] != u'!';
 }
 
 int TagIndex(const std::vector<String>& tags, const String& name) {

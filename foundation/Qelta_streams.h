@@ -65,6 +65,9 @@ String ScanForXMLAttrib(const String& attributes, const String& name);
 /// Every name=value pair of an attribute text in order, names lower-cased (A-Z) and stripped of blanks, up to
 /// the end or the first syntax fault: what ScanForXMLAttrib searches, read once for texts asked for many names.
 std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attributes);
+/// ScanXMLAttributes into pairs (resized to their count), reusing the storage of the texts they hold: for a
+/// reader that scans the attributes of many tags.
+void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, String>>& pairs);
 /// Text as the XML dialects write it: "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal
 /// code point) for every character outside 32..126 and 160..255, so it holds no line end and no markup.
 String XmlEscape(const String& s);
@@ -111,6 +114,7 @@ class TTagReader {
   bool FEnd = false;  ///< a stream read returned no byte
   int FPos = 1;       ///< 1-based position in the text
   int64_t FCharsRead = 0;
+  String FTagText, FTagName;  ///< the last tag's text and name: their storage serves every tag
 };
 
 // [further helpers]

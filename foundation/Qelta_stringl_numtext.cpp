@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "DirectPaths.h"
 #include "Math.h"
 #include "Qelta_stringl.h"
 #include "SysUtils.h"
@@ -14,7 +15,8 @@
 // The two-digit exponent form asks Str for two characters more than the field and then cuts two
 // exponent digits; any text that does not end in 'E', a sign and four digits (NAN, INF) passes
 // unchanged, and is not padded with zeros either, since "000INF" is no number.
-// Field widths are taken up to 4096 characters, so that no width overflows an int.
+// Field widths are taken up to 4096 characters, so that no width overflows an int. A number whose exponent
+// certainly needs three digits gives its stars without its digits being worked out.
 // strffForcePlus puts its '+' on a leading zero only when a digit follows it, i.e. on a padding
 // zero; a lone "0" keeps its digit and gets the '+' in front.
 //
@@ -53,6 +55,14 @@ String PadWithZeros(String t) {
   return t;
 }
 
+// True when the two-digit exponent form of x is all '*' whatever its digits: |x| from 1.01e100 on or below
+// 9e-100 (not 0), which keep an exponent of three digits however they round (to 2..18 digits). Str's text is
+// max(width, 10) characters long. Off with the direct paths, so that the tests compare it with Str's text.
+bool StarsCertain(Extended x) {
+  const Extended a = std::fabs(x);
+  return platform_detail::DirectPaths() && std::isfinite(a) && (a >= 1.01e100L || (a > 0 && a < 9e-100L));
+}
+
 String ExponentForm(double x, int width, int sigDig) { return strff(x, std::max(width, sigDig + 6), -2); }
 
 // Whole number n with at least two digits, padded with `pad`.
@@ -67,6 +77,7 @@ String TwoDigits(int64_t n, Char pad) {
 
 String strff(Extended x, int FieldWidth, int DecPlaces) {
   const int w = std::abs(ClampWidth(FieldWidth));
+  if (DecPlaces == -2 && StarsCertain(x)) return String(static_cast<std::size_t>(std::max(w + 2, 10) - 2), u'*');
   String t = DecPlaces == -2 ? CutExponent(Str(x, w + 2)) : Str(x, w, DecPlaces);
   if (FieldWidth < 0) return PadWithZeros(std::move(t));
   return t;  // moved out, not copied: one allocation per text

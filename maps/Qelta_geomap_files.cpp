@@ -25,6 +25,7 @@
 //    every point-based calibration fail to load.
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "Encoding.h"
@@ -144,8 +145,9 @@ String ExistingFileName(const String& FileName) {
 }
 
 bool OpenForReading(TextFile& f, const String& FileName) {
-  const String name = ExistingFileName(FileName);
-  if (!FileExists(name)) return false;
+  const bool asGiven = FileExists(FileName);  // the usual case: one look at the file system
+  const String name = asGiven ? FileName : ExistingFileName(FileName);
+  if (!asGiven && !FileExists(name)) return false;
   try {
     AssignFile(f, name);
     Reset(f);
@@ -165,13 +167,58 @@ double ScanFloat(const String& Text) {
   return ScanFPNum(Text, true, 3, pos);
 }
 
-TAttributes::TAttributes(const String& Text) : FPairs(ScanXMLAttributes(Text)) {}
+namespace {
 
-String TAttributes::Get(const char16_t* Name) const {
-  const String wanted = LowerCase(Name);
-  for (const auto& [name, value] : FPairs)
-    if (name == wanted) return value;
-  return String();
+/// FNV-1a of a name with A-Z lower-cased, up to its end or a 0.
+template <typename Chars>
+uint32_t NameKey(const Chars& Name, std::size_t Size) {
+  uint32_t h = 2166136261u;
+  for (std::size_t i = 0; i < Size && Name[i] != 0; ++i)
+    h = (h ^ static_cast<uint32_t>(Name[i] >= u'A' && Name[i] <= u'Z' ? Name[i] + 32 : Name[i])) * 16777619u;
+  return h;
+}
+
+/// True when the lower-cased name equals Name with A-Z lower-cased.
+bool SameName(const String& Lower, const char16_t* Name) {
+  std::size_t i = 0;
+  for (; i < Lower.size() && Name[i] != 0; ++i)
+    if (Lower[i] != (Name[i] >= u'A' && Name[i] <= u'Z' ? Name[i] + 32 : Name[i])) return false;
+  return i == Lower.size() && Name[i] == 0;
+}
+
+}  // namespace
+
+void TAttributes::Read(const String& Text) {
+  ScanXMLAttributes(Text, FPairs);
+  FKeys.resize(FPairs.size());
+  std::size_t size = 16;
+  while (size < 2 * FPairs.size()) size *= 2;
+  FSlots.assign(size, -1);
+  FFirst.assign(FPairs.size(), false);
+  FNext = 0;
+  for (std::size_t k = 0; k < FPairs.size(); ++k) {
+    const String& name = FPairs[k].first;
+    FKeys[k] = NameKey(name, name.size());
+    std::size_t h = FKeys[k] & (size - 1);
+    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && FPairs[FSlots[h]].first == name)) h = (h + 1) & (size - 1);
+    if (FSlots[h] >= 0) continue;  // an earlier pair of the name keeps its place
+    FSlots[h] = static_cast<int>(k);
+    FFirst[k] = true;
+  }
+}
+
+const String& TAttributes::Get(const char16_t* Name) const {
+  static const String none;
+  if (FNext < FPairs.size() && FFirst[FNext] && SameName(FPairs[FNext].first, Name)) return FPairs[FNext++].second;
+  if (FSlots.empty()) return none;
+  const uint32_t key = NameKey(Name, SIZE_MAX);
+  for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
+    const auto k = static_cast<std::size_t>(FSlots[h]);
+    if (FKeys[k] != key || !SameName(FPairs[k].first, Name)) continue;
+    FNext = k + 1;
+    return FPairs[k].second;
+  }
+  return none;
 }
 
 int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Get(Name)); }
@@ -184,7 +231,17 @@ TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
 }
 
 bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
-  return LowerCase(Attributes.Get(Name)).find(u"true") != String::npos;
+  const String& value = Attributes.Get(Name);
+  for (std::size_t at = 0; at + 4 <= value.size(); ++at)
+    if (EqualsIgnoringCase(std::u16string_view(value).substr(at, 4), u"true")) return true;
+  return false;
+}
+
+bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower) {
+  if (Text.size() != Lower.size()) return false;
+  for (std::size_t i = 0; i < Text.size(); ++i)
+    if ((Text[i] >= u'A' && Text[i] <= u'Z' ? Text[i] + 32 : Text[i]) != Lower[i]) return false;
+  return true;
 }
 
 TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
@@ -203,7 +260,9 @@ String SymbolAttributes(const TSymbolProperties& Props) {
          XmlAttribute(u"dir", IntToStr(Props.Direction)) + XmlAttribute(u"leng", IntToStr(Props.Length));
 }
 
-AnsiString ShortAnsi(const String& Text, int Max) { return StringToAnsi(Text.substr(0, static_cast<size_t>(Max))); }
+AnsiString ShortAnsi(const String& Text, int Max) {
+  return Text.size() <= static_cast<size_t>(Max) ? StringToAnsi(Text) : StringToAnsi(Text.substr(0, static_cast<size_t>(Max)));
+}
 
 }  // namespace map_detail
 
@@ -299,12 +358,14 @@ struct TCalReadRules {
 template <typename Take>
 int ForEachItem(const String& Content, Take&& take) {
   int count = 0;
+  String item;  // one text for all items: no allocation per item
   for (size_t i = 0;;) {
     while (i < Content.size() && Content[i] <= u' ') ++i;
     if (i >= Content.size() || Content[i] != u'[') return count;
     const size_t close = Content.find(u']', i);
     if (close == String::npos) return count;
-    take(Content.substr(i + 1, close - i - 1));
+    item.assign(Content, i + 1, close - i - 1);
+    take(static_cast<const String&>(item));
     ++count;
     i = close + 1;
   }
@@ -326,7 +387,8 @@ void ReadCalLine(const map_detail::TAttributes& Attributes, const String& Conten
   const int items = ForEachItem(Content, [&line](const String& item) {
     if (line.NumPoints >= MaxCalLinePoints) return;
     const size_t comma = item.find(u',');
-    int y = comma == String::npos ? 0 : ScanInt(item.substr(comma + 1));
+    int pos = static_cast<int>(comma) + 2;  // the rest of the item after the comma
+    int y = comma == String::npos ? 0 : ScanDecimal(item, pos);
     line.CalPoints[line.NumPoints++] = TPoint{ScanInt(item), y};
   });
   const bool stored = Cal.NumCalLines < MaxCalLines;
@@ -379,13 +441,14 @@ void ReadEllipsoid(const String& Content, TCalibData& Cal) {
 /// The elements up to "</geomap>" or an unlisted tag.
 void ReadCalElements(TTagReader& Source, TCalibData& Cal, const TCalReadRules& Rules) {
   String attributes, content;
+  map_detail::TAttributes pairs;
   for (;;) {
     switch (map_detail::NextMapTag(Source, attributes, content)) {
       case map_detail::mfGeomapEnd: case map_detail::mfInvalidTag: return;
-      case map_detail::mfCalline: ReadCalLine(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfCalline: pairs.Read(attributes); ReadCalLine(pairs, content, Cal, Rules); break;
       case map_detail::mfCorners: ReadCorners(content, Cal); break;
       case map_detail::mfResolution: Cal.Resolution = ScanFloat(content); break;
-      case map_detail::mfCalquads: ReadCalQuads(map_detail::TAttributes(attributes), content, Cal, Rules); break;
+      case map_detail::mfCalquads: pairs.Read(attributes); ReadCalQuads(pairs, content, Cal, Rules); break;
       case map_detail::mfUtmZone: Cal.UTMZone = ScanInt(content); break;
       case map_detail::mfUtmSouth: Cal.UTMSouth = LowerCase(content) == u"true"; break;
       case map_detail::mfEllipsoid: ReadEllipsoid(content, Cal); break;

@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "Qelta_geomap.h"
@@ -149,11 +150,18 @@ bool OpenForReading(TextFile& f, const String& FileName);
 /// value of its first pair, A-Z case ignored; "" when there is none).
 class TAttributes {
  public:
-  explicit TAttributes(const String& Text);
-  String Get(const char16_t* Name) const;
+  TAttributes() = default;
+  explicit TAttributes(const String& Text) { Read(Text); }
+  /// Takes the pairs of another tag, reusing the storage of the last (for a reader of many tags).
+  void Read(const String& Text);
+  const String& Get(const char16_t* Name) const;
 
  private:
   std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
+  std::vector<uint32_t> FKeys;                    ///< a hash of each name
+  std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
+  std::vector<bool> FFirst;  ///< whether each pair is the first of its name
+  mutable std::size_t FNext = 0;  ///< the pair after the last one found: readers ask mostly in the file's order
 };
 
 /// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex
@@ -162,6 +170,8 @@ int AttrInt(const TAttributes& Attributes, const char16_t* Name);
 double AttrFloat(const TAttributes& Attributes, const char16_t* Name);
 TColor AttrColor(const TAttributes& Attributes, const char16_t* Name);
 bool AttrTrue(const TAttributes& Attributes, const char16_t* Name);
+/// True when Text with A-Z lower-cased equals Lower.
+bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
 int ScanInt(const String& Text);
 double ScanFloat(const String& Text);

@@ -311,9 +311,8 @@ TDateTime AttrTime(const map_detail::TAttributes& Attributes) {
 }
 
 TLandMarkElement ElementOf(const String& Name) {
-  const String lower = LowerCase(Name);
   for (int k = 0; k < lmUserDef; ++k)
-    if (lower == kElementNames[k]) return static_cast<TLandMarkElement>(k);
+    if (map_detail::EqualsIgnoringCase(Name, kElementNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 
@@ -390,10 +389,13 @@ bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
   if (!map_detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
   DropLandMarks();
   String attributes, content;
+  map_detail::TAttributes pairs;
   for (;;) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
-    if (tag == map_detail::mfLandmark) AppendLandMark(LandMarkFromAttributes(map_detail::TAttributes(attributes), FDefaultLM));
+    if (tag != map_detail::mfLandmark) continue;
+    pairs.Read(attributes);
+    AppendLandMark(LandMarkFromAttributes(pairs, FDefaultLM));
   }
 }
 

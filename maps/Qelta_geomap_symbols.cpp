@@ -34,9 +34,8 @@ constexpr int kReadNameLength = 40;
 TSymbol ZeroSymbol() { return TSymbol{TSymbolProperties{lmCross, 0, 0, 0, false, 0, 0}, AnsiString(), 0}; }
 
 TLandMarkElement SymbolElementOf(const String& Name) {
-  const String lower = LowerCase(Name);
   for (int k = 0; k <= lmUserDef; ++k)
-    if (lower == LowerCase(LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
+    if (SameText(Name, LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 
@@ -142,10 +141,13 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
   FNEntries = 0;
   FSymbols.assign(kSymbolBlock, ZeroSymbol());
   String attributes, content;
+  map_detail::TAttributes pairs;
   for (;;) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
-    if (tag == map_detail::mfSymbol) Append(SymbolFromAttributes(map_detail::TAttributes(attributes)));
+    if (tag != map_detail::mfSymbol) continue;
+    pairs.Read(attributes);
+    Append(SymbolFromAttributes(pairs));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Encoding.h"
 #include "Qelta_dstruct.h"
 #include "StrUtils.h"
@@ -123,6 +124,34 @@ TEST(TAssocArray, IndexedSearchesAnswerTheFirstMatchFromTheFront) {
     for (const String& probe : names) {
       const int i = linear(probe);
       ASSERT_EQ(a.Resolve(probe), i == 0 ? Null() : a.GetValues(i)) << "step " << step;
+    }
+  }
+}
+
+// The index is a hash table whose runs close up when an entry leaves; the plain twin searches from the
+// front (the direct paths off). Many keys, removed and set again, make long runs and regrow the table.
+TEST(TAssocArray, IndexAgreesWithTheSearchFromTheFrontOverManyKeys) {
+  TAssocArray a(nullptr);
+  a.SetGranularity(7);
+  uint32_t seed = 7;
+  auto next = [&] { return (seed = seed * 134775813u + 1u) >> 8; };
+  auto key = [&](uint32_t n) { return (n % 3 ? u"key" : u"KEY") + IntToStr(int(n % 900)); };
+  for (int step = 0; step < 6000; ++step) {
+    switch (next() % 8) {
+      case 0: case 1: case 2: a.Add(key(next()), Variant(step)); break;
+      case 3: case 4: a.Remove(key(next())); break;
+      case 5: a.SetKeys(int(next() % 1000), key(next())); break;
+      case 6: if (next() % 50 == 0) a.SetIgnoreCase(!a.IgnoreCase()); break;
+      default: if (next() % 400 == 0) a.Clear(); break;
+    }
+    if (step % 10 != 0) continue;
+    for (int k = 0; k < 20; ++k) {
+      const String probe = key(next());
+      const Variant indexed = a.Resolve(probe);
+      const bool saved = platform_detail::SetDirectPaths(false);
+      const Variant plain = a.Resolve(probe);
+      platform_detail::SetDirectPaths(saved);
+      ASSERT_EQ(indexed, plain) << "step " << step << " " << StringToUtf8(probe);
     }
   }
 }

@@ -5,11 +5,14 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "FileTestKit.h"
 #include "StrUtils.h"
+#include "SysUtils.h"
 
 using namespace qelta;
 using qelta::test::TempDir;
@@ -319,6 +322,88 @@ TEST(XmlEscape, WritesReferencesThatXmlUnescapeReadsBack) {
   }
   EXPECT_EQ(XmlUnescape(u"&apos;&#x41;&#X42;&amp"), u"'AB&amp");  // an unfinished reference stays
   EXPECT_EQ(XmlUnescape(u"&bogus; &#xZ; &#1114112;"), u"&bogus; &#xZ; &#1114112;");
+}
+
+// [block reading beside its plain twin]
+
+namespace {
+
+// Texts for the twins: markup cut anywhere, comments, unclosed tags, every line end, Windows-1252 bytes, and
+// one document longer than the readers' blocks, so that tags and closing tags straddle block ends.
+std::vector<std::string> TwinTexts() {
+  std::vector<std::string> texts = {
+      "", "<", ">", "<!-->", "<!--a>b-->c<item>", "<!->x", "<item a=\"1\">x</item", "<item>\x80\x9f\xff</ITEM>",
+      "\r\n<pt/>\r<map id=x>\n<item>a<b>c</b></item></map>", "<?xml v=\"1\"?>\r\n<item n = 'q' >\r\n</item\r\n>",
+      "<map><item>no end", "text only\r\nno tags\n",
+  };
+  std::mt19937 gen(4711);
+  const std::string pieces[] = {"<item k=\"v\">", "</item>", "<pt x=1 />", "<!-- c -->", "<map>", "</MAP>", "\r\n",
+                                "\n", "\r", "text ", "\x80\x8e\x9f\xe9", ">", "<", "<!--", "-->", "</it"};
+  std::string doc;
+  while (doc.size() < 20000) doc += pieces[gen() % std::size(pieces)];
+  texts.push_back(doc);
+  return texts;
+}
+
+// What a medium gives out, tag after tag (and a line between tags where lines ask for it), with where it
+// stands after each.
+std::vector<String> TagTrace(const std::string& bytes, int medium, bool direct) {
+  const bool saved = platform_detail::SetDirectPaths(direct);
+  std::vector<String> trace;
+  auto s = Mem(bytes);
+  TempDir dir;
+  dir.Put("t.xml", bytes);
+  TextFile f;
+  AssignFile(f, dir / "t.xml");
+  Reset(f);
+  std::unique_ptr<TTagReader> reader = medium == 0 ? std::make_unique<TTagReader>(*s) : std::make_unique<TTagReader>(f);
+  String attributes, content, line;
+  for (std::size_t n = 0; n <= bytes.size() && !reader->AtEnd(); ++n) {
+    int tag = 0;
+    if (medium == 2) {
+      tag = ReadNextTagInStream(*s, kTags, attributes, content);
+    } else {
+      if (n % 3 == 2) reader->ReadLine(line);
+      tag = reader->NextTag(kTags, attributes, content);
+    }
+    trace.push_back(IntToStr(tag) + u"|" + attributes + u"|" + content + u"|" + line + u"|" +
+                    IntToStr(reader->CharsRead()) + u"|" + IntToStr(s->Position()) + u"|" + (Eof(f) ? u"end" : u"more"));
+  }
+  CloseFile(f);
+  platform_detail::SetDirectPaths(saved);
+  return trace;
+}
+
+}  // namespace
+
+// The tag readers take a file's or a stream's bytes in blocks; character by character (the direct paths
+// off) they must give out the same tags, lines and positions, on every medium.
+TEST(TagReaders, ReadInBlocksAsCharacterByCharacter) {
+  for (const std::string& text : TwinTexts())
+    for (int medium = 0; medium < 3; ++medium)
+      EXPECT_EQ(TagTrace(text, medium, true), TagTrace(text, medium, false)) << medium << " " << text.substr(0, 60);
+}
+
+// The attribute scanner finds its pairs by spans; its plain twin steps through the state machine.
+TEST(ScanXMLAttributes, SpansAgreeWithTheStateMachine) {
+  std::vector<String> texts = {u"", u" ", u"a", u"a=", u"a= ", u"a=\"", u"=", u"==", u"a=b=c", u"a=\"b\"c=d", u" x = y ",
+                               u"a=b\"c=d", u"\"", u"a b=1", u"a=  \"q q\"  b=2 "};
+  std::mt19937 gen(99);
+  const Char alphabet[] = {u'a', u'B', u'=', u'"', u' ', u'x'};
+  for (int k = 0; k < 2000; ++k) {
+    String t;
+    for (unsigned n = gen() % 12; n > 0; --n) t += alphabet[gen() % std::size(alphabet)];
+    texts.push_back(t);
+  }
+  for (const String& t : texts) {
+    const bool saved = platform_detail::SetDirectPaths(false);
+    const auto plain = ScanXMLAttributes(t);
+    const String plainB = ScanForXMLAttrib(t, u"B");
+    platform_detail::SetDirectPaths(true);
+    EXPECT_EQ(ScanXMLAttributes(t), plain) << StringToUtf8(t);
+    EXPECT_EQ(ScanForXMLAttrib(t, u"B"), plainB) << StringToUtf8(t);
+    platform_detail::SetDirectPaths(saved);
+  }
 }
 
 // [lines and tags of one medium]

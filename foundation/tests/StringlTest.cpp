@@ -4,8 +4,10 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
 
@@ -60,6 +62,25 @@ TEST(strff, ExponentFormWithTwoExponentDigitsOrStars) {
       {5, 3, -2, " 5.0E+00"},
   };
   for (const auto& c : cases) EXPECT_EQ(strff(c.x, c.width, c.decimals), U8(c.text)) << c.x << " " << c.width;
+}
+
+TEST(strff, StarsWithoutDigitsAgreeWithStrsText) {
+  // Far from 1 the two-digit form is all stars, known without working out the digits (the direct paths);
+  // Str's own text, cut, must say the same at and around the bounds.
+  std::vector<Extended> values = {1e100, 1.01e100, 9.99999999999999e99, 9.9999999999999999e99L, 1e-99, 9e-100,
+                                  9.9999999999999e-100, 9.99999999999999999e-100L, 1e-100, 5e-324, 1e300, 1e4000L,
+                                  1e-4000L, std::numeric_limits<double>::max()};
+  std::mt19937_64 gen(31);
+  for (int k = 0; k < 3000; ++k) values.push_back(std::pow(10.0L, static_cast<int>(gen() % 700) - 350) * (1 + gen() % 9));
+  for (const Extended v : values)
+    for (const Extended x : {v, -v})
+      for (const int width : {-30, -12, 3, 10, 21, 40}) {
+        const String fast = strff(x, width, -2);
+        const bool saved = platform_detail::SetDirectPaths(false);
+        const String plain = strff(x, width, -2);
+        platform_detail::SetDirectPaths(saved);
+        ASSERT_EQ(fast, plain) << static_cast<double>(x) << " " << width;
+      }
 }
 
 TEST(strff, TextsWithoutTheExponentPartPassUnchangedAndAreNotZeroPadded) {

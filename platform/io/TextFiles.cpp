@@ -78,6 +78,11 @@ struct TextFileAccess {
     f.FBufLen = static_cast<std::size_t>(n);
     return n == 0 ? kEnd : f.FBuffer[0];
   }
+  static std::string_view Buffered(TextFile& f) {
+    if (PeekByte(f) == kEnd) return {};
+    return {reinterpret_cast<const char*>(f.FBuffer.data() + f.FBufPos), f.FBufLen - f.FBufPos};
+  }
+  static void Consume(TextFile& f, std::size_t n) { f.FBufPos += std::min(n, f.FBufLen - f.FBufPos); }
   static int GetByte(TextFile& f) {
     const int b = PeekByte(f);
     if (b != kEnd) ++f.FBufPos;
@@ -336,6 +341,16 @@ bool SeekEoln(TextFile& f) {
   A::CheckInput(f);
   SkipWhite(f, false);
   return Eoln(f);
+}
+
+std::string_view BufferedBytes(TextFile& f) {
+  A::CheckInput(f);
+  return A::Buffered(f);
+}
+
+void ConsumeBytes(TextFile& f, std::size_t n) {
+  A::CheckInput(f);
+  A::Consume(f, n);
 }
 
 // [SECTION] writing

@@ -17,6 +17,7 @@
 // Does not implement: standard input/output as an unassigned file, Ctrl-Z as an end mark, IOResult.
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "FileReplace.h"
@@ -106,6 +107,14 @@ bool Eoln(TextFile& f);
 bool SeekEof(TextFile& f);
 /// Skips blanks and tabs, then Eoln.
 bool SeekEoln(TextFile& f);
+
+// [block reading] for scanners that look at many characters at once and consume only what they use
+/// The bytes read ahead and not yet consumed (Windows-1252, as Read would answer them one by one), refilled
+/// from the file when none are left; empty at the end of the file. Valid until the next call on f.
+/// Raises 103, 104, 100.
+std::string_view BufferedBytes(TextFile& f);
+/// Consumes the first n bytes of BufferedBytes (no more than it holds); raises 103, 104.
+void ConsumeBytes(TextFile& f, std::size_t n);
 
 // [writing] width right-aligns in a field of that many characters (never cuts)
 void Write(TextFile& f, const String& s, int width = 0);

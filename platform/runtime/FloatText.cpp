@@ -11,7 +11,9 @@
 // Str's common case (a double, no tie where it rounds) is written straight into a stack buffer and
 // widened once into the result: one allocation per text. Its digits are round(|x| x 10^p) for the
 // power p the form asks for, computed exactly from the binary value m x 2^e in 128-bit integers
-// (m x 10^p < 2^127 for p <= 22); beyond that to_chars writes them. Only ties, long doubles and
+// (m x 10^p < 2^127 for p <= 22). Beyond that the exponent form takes them from to_chars's shortest text
+// (much faster than to_chars with a precision) wherever that text rules a tie out (ShortestDigits says why),
+// and tells the ties of wide integers by their factors of 5 and 2; the fixed form asks to_chars for them. Only ties, long doubles and
 // texts beyond the buffer take the exact path through the decimal digits; the tests compare the two.
 //
 // Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
@@ -271,8 +273,9 @@ bool ScaledInteger(double ax, int p, uint64_t& q) {
 // arithmetic holds. k is first estimated from the binary exponent (exact or one too low).
 bool ScaledDigits(double ax, int n, uint64_t& digits, int& k) {
   const int biased = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) & 0x7FF;
-  if (biased == 0 || n > 18) return false;
-  k = static_cast<int>(std::floor((biased - 1023) * 0.30102999566398120));  // ax >= 2^(biased - 1023)
+  const int e2 = biased - 1023;  // ax >= 2^e2
+  if (biased == 0 || n > 18 || e2 < -80 || e2 > 64) return false;  // 10^(n - 1 - k) beyond 10^0..10^22 anyway
+  k = (e2 * 78913) >> 18;  // floor(e2 x log10(2)), exact for |e2| <= 1650
   for (int attempt = 0; attempt < 2; ++attempt, ++k) {
     if (!ScaledInteger(ax, n - 1 - k, digits)) return false;
     if (digits < static_cast<uint64_t>(kPowersOfTen[static_cast<size_t>(n)])) return true;
@@ -305,6 +308,75 @@ bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
   return true;
 }
 
+// Whether rounding an integer ax >= 1 (no binary fraction) at n significant digits meets a tie, when it has
+// `digits` integer digits or one less. Dropping d digits meets one exactly when ax is 5^d x 2^(d-1) times an
+// odd number: its odd binary mantissa m (ax = m x 2^e) is then a multiple of 5^d, so d <= 22 as m < 2^53,
+// and e is d - 1. (TiePossible, which the exact path keeps, answers yes for every integer beyond n digits.)
+bool IntegerTie(double ax, int digits, int n) {
+  static constexpr std::array<uint64_t, 23> kPowersOfFive = [] {
+    std::array<uint64_t, 23> t{};
+    t[0] = 1;
+    for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 5;
+    return t;
+  }();
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;  // ax >= 1 is normal
+  const int zeros = std::countr_zero(mantissa);
+  const uint64_t m = mantissa >> zeros;
+  const int e = biased - 1075 + zeros;
+  for (const int d : {digits - n, digits - 1 - n})
+    if (d >= 1 && d <= 22 && e == d - 1 && m % kPowersOfFive[static_cast<size_t>(d)] == 0) return true;
+  return false;
+}
+
+// The n <= 15 significant digits ("d.ddd") and the decimal exponent of a normal ax > 0, from the shortest
+// text that reads back to ax (to_chars, a fast conversion): ax lies within half an ulp of that text. Half an
+// ulp, 2^(e - 53) for ax = b x 2^e (1 <= b < 2), is r = D x 10^(n-1) / (2^53 x b) units of the n-th digit,
+// with D = d.ddd < (first digit + 1): at most 2^-53 x 10^15 = 0.111. So when the text has n digits or fewer,
+// those are ax's rounded digits (no tie: ax is nearer to them than half a unit); when the digits beyond the
+// n-th stand off a half by more than r, rounding the text there rounds ax the same way. false otherwise
+// (near a half, n > 15, subnormal).
+bool ShortestDigits(double ax, int n, char* digits, const char*& end, int& exponent) {
+  if (n > 15 || (std::bit_cast<uint64_t>(ax) >> 52) == 0) return false;
+  char text[40];
+  const auto r = std::to_chars(text, text + sizeof text, ax, std::chars_format::scientific);
+  const char* const first = text;
+  const char* e = std::find(first, static_cast<const char*>(r.ptr), 'e');
+  exponent = 0;
+  for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
+  if (e[1] == '-') exponent = -exponent;
+  char all[24];
+  char* a = all;
+  *a++ = text[0];
+  if (text[1] == '.') a = std::copy(first + 2, e, a);
+  const int s = static_cast<int>(a - all);
+  std::fill(a, all + sizeof all, '0');
+  const uint64_t bits = std::bit_cast<uint64_t>(ax);
+  const double b = 1 + static_cast<double>(bits & ((uint64_t{1} << 52) - 1)) * 0x1p-52;
+  static constexpr double kTens[15] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+  // The digits beyond as thousandths t: up when t/1000 - 0.5 > r, down when (t + 1)/1000 < 0.5 - r, both sides
+  // times 1000 x 2^53 x b (no division), r taken a thousandth larger.
+  const int tail = (all[n] - '0') * 100 + (all[n + 1] - '0') * 10 + (all[n + 2] - '0');
+  const double half = (all[0] - '0' + 1) * kTens[n - 1] * 1001.0, scale = 0x1p53 * b;
+  const bool up = (tail - 500) * scale > half;
+  if (s > n && !up && !((499 - tail) * scale > half)) return false;
+  if (s > n && up) {  // one up in the n-th digit
+    int i = n - 1;
+    for (; i >= 0 && all[i] == '9'; --i) all[i] = '0';
+    if (i >= 0) {
+      ++all[i];
+    } else {
+      all[0] = '1';
+      ++exponent;
+    }
+  }
+  digits[0] = all[0];
+  digits[1] = '.';
+  end = std::copy(all + 1, all + n, digits + 2);
+  return true;
+}
+
 // Exponent form "[blank or -]d.dddE+dddd" of a finite double with n (2..18) significant digits;
 // false when rounding there may meet a tie.
 bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
@@ -313,12 +385,15 @@ bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
   uint64_t scaled = 0;
   int exponent = 0;
   const char* end = nullptr;
+  bool tieRuledOut = false;
   if (ax != 0 && ScaledDigits(ax, n, scaled, exponent)) {  // "d.ddd" from the digits of the scaled value
     char whole[24] = {};
     const auto r = std::to_chars(whole, whole + sizeof whole, scaled);
     digits[0] = whole[0];
     digits[1] = '.';
     end = std::copy(whole + 1, r.ptr, digits + 2);
+  } else if (ax != 0 && ShortestDigits(ax, n, digits, end, exponent)) {
+    tieRuledOut = true;
   } else {
     const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
     const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
@@ -328,14 +403,17 @@ bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
     if (e[1] == '-') exponent = -exponent;
     end = e;
   }
-  if (ax != 0 && TiePossible(ExactDecimals(ax), exponent + 1, n)) return false;
+  const int f = tieRuledOut ? -1 : ExactDecimals(ax);
+  if (ax != 0 && f >= 0 && (f == 0 ? IntegerTie(ax, exponent + 1, n) : TiePossible(f, exponent + 1, n))) return false;
   char* out = buf;
   *out++ = std::signbit(x) && ax != 0 ? '-' : ' ';
   out = std::copy(static_cast<const char*>(digits), end, out);
   *out++ = 'E';
   *out++ = exponent < 0 ? '-' : '+';
-  const int mag = std::abs(exponent);
-  for (int div = 1000; div > 0; div /= 10) *out++ = static_cast<char>('0' + mag / div % 10);
+  const int mag = std::abs(exponent);  // below 10000
+  const char four[4] = {static_cast<char>('0' + mag / 1000), static_cast<char>('0' + mag / 100 % 10),
+                        static_cast<char>('0' + mag / 10 % 10), static_cast<char>('0' + mag % 10)};
+  out = std::copy(four, four + 4, out);
   len = static_cast<std::size_t>(out - buf);
   return true;
 }

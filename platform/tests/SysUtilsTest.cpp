@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "Assertions.h"
 #include "DirectPaths.h"
@@ -510,5 +511,37 @@ TEST(Str, DirectTextEqualsTheExactPathOnRandomValues) {
     platform_detail::SetDirectPaths(saved);
     ASSERT_EQ(fixed, fixedExact) << x << " width " << width << " decimals " << decimals;
     ASSERT_EQ(exponent, exponentExact) << x << " width " << width;
+  }
+}
+
+TEST(Str, DirectExponentEqualsTheExactPathOnShortDecimalsNearHalvesAndTiedIntegers) {
+  // The exponent form takes its digits from the shortest text that reads back when that rules a tie out,
+  // and tells ties of wide integers by their factors of 5 and 2: values of few decimal digits over the whole
+  // range, shortest texts whose digits beyond the 15th stand near a half, and integers that tie exactly.
+  std::mt19937_64 gen(2207);
+  std::vector<double> values;
+  for (int t = 0; t < 20000; ++t) {
+    const std::string digits = std::to_string(gen() % 1000000000000000ull);
+    const std::string text = digits.substr(0, 1 + gen() % digits.size()) + "e" + std::to_string(static_cast<int>(gen() % 617) - 308);
+    double x = 0;
+    std::from_chars(text.data(), text.data() + text.size(), x);
+    values.push_back(x);
+    values.push_back(std::nextafter(x, 0.0));
+    values.push_back(std::nextafter(x, 1e308));
+  }
+  for (int d = 1; d <= 22; ++d)
+    for (uint64_t odd = 1; odd < 4000; odd += 2) {
+      uint64_t five = 1;
+      for (int k = 0; k < d; ++k) five *= 5;
+      if (odd * five >= (uint64_t{1} << 53)) break;
+      values.push_back(std::ldexp(static_cast<double>(odd * five), d - 1));  // a tie when d digits are dropped
+    }
+  for (double x : values) {
+    const int width = 10 + static_cast<int>(gen() % 14);  // 2..15 significant digits
+    const String direct = Str(x, width);
+    const bool saved = platform_detail::SetDirectPaths(false);
+    const String exact = Str(x, width);
+    platform_detail::SetDirectPaths(saved);
+    ASSERT_EQ(direct, exact) << x << " width " << width;
   }
 }

@@ -238,3 +238,35 @@ TEST(TextFile, LongFileCrossesBufferBoundaries) {
   ASSERT_EQ(lines.size(), 3000u);
   EXPECT_EQ(lines[2999], u"line 2999");
 }
+
+// A scanner takes the buffered bytes and consumes what it uses; the file goes on just behind that, for
+// Read and ReadLn alike, across refills of the buffer and at the end.
+TEST(TextFile, BufferedBytesAreConsumedAsReadWouldTakeThem) {
+  TempDir dir;
+  std::string bytes = "ab\r\n";
+  for (int i = 0; i < 2000; ++i) bytes += "<x" + std::to_string(i) + ">";
+  dir.Put("t.txt", bytes + "\x80z");
+  TextFile f;
+  AssignFile(f, dir / "t.txt");
+  Reset(f);
+  std::string view(BufferedBytes(f));
+  EXPECT_EQ(view, bytes.substr(0, view.size()));
+  ConsumeBytes(f, 1);
+  Char c = 0;
+  Read(f, c);
+  EXPECT_EQ(c, u'b');
+  String line;
+  ReadLn(f, line);
+  std::string taken;
+  for (std::string_view v = BufferedBytes(f); !v.empty(); v = BufferedBytes(f)) {
+    taken += v.substr(0, 1000);
+    ConsumeBytes(f, 1000);  // beyond what is buffered: all of it
+  }
+  EXPECT_EQ(taken, bytes.substr(4) + "\x80z");
+  EXPECT_TRUE(Eof(f));
+  CloseFile(f);
+  EXPECT_IO_ERROR(BufferedBytes(f), 103);
+  Rewrite(f);
+  EXPECT_IO_ERROR(ConsumeBytes(f, 1), 104);
+  CloseFile(f);
+}

@@ -7,6 +7,8 @@
 // Micro-kernels: 24 x 8 with AVX-512 (24 accumulators of 8 doubles), 8 x 6 with AVX2 and FMA (12 of
 // 4), and a 4 x 4 portable kernel that the compiler maps onto SSE2. The processor is asked once per
 // process (__builtin_cpu_supports, which also checks that the system saves the wide registers).
+// Level-1 loops on the AVX-512 level: the AVX2 loops eight lanes wide, with the same operations per
+// element and the same partial sums, so their results do not change with the level above 1.
 // Triangular solves: blocks of 64 rows solved column by column, the rest updated by the product.
 // Integer product (wrapping modulo 2^32, so any order of the sums gives the same cells): tiles of 16
 // rows x 4 columns of C held in registers over blocks of 256 terms, A and B read in place; one body
@@ -149,6 +151,139 @@ __attribute__((target("avx2,fma"))) void RotateSweepsAvx2(int rows, double* X, i
   if (r + 8 <= vectorRows) RotateSweepsBlockAvx2<2>(r, X, ld, sweeps, lo, hi, c, s), r += 8;
   if (r + 4 <= vectorRows) RotateSweepsBlockAvx2<1>(r, X, ld, sweeps, lo, hi, c, s), r += 4;
   RotateSweepsPlain(vectorRows, rows, X, ld, sweeps, lo, hi, c, s);
+}
+
+// [SECTION] AVX-512 loops: the same operations per element as the AVX2 ones, eight lanes wide
+
+constexpr int kWaveSweeps = 64;  ///< sweeps of RotateSweeps in one wave
+
+/// Half H of v (the masked form: the plain one reads an undefined source, which gcc 12 warns about).
+template <int H>
+__attribute__((target("avx512f"))) __m256d HalfOf(__m512d v) {
+  return _mm512_mask_extractf64x4_pd(_mm256_setzero_pd(), 0xF, v, H);
+}
+
+/// DotAvx2's sums: its four accumulators of 4 lanes are the halves of two of 8, the tail as there.
+__attribute__((target("avx2,fma,avx512f"))) double DotAvx512(int n, const double* x, const double* y) {
+  __m512d s01 = _mm512_setzero_pd(), s23 = _mm512_setzero_pd();
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    s01 = _mm512_fmadd_pd(_mm512_loadu_pd(x + i), _mm512_loadu_pd(y + i), s01);
+    s23 = _mm512_fmadd_pd(_mm512_loadu_pd(x + i + 8), _mm512_loadu_pd(y + i + 8), s23);
+  }
+  __m256d s0 = HalfOf<0>(s01);
+  for (; i + 4 <= n; i += 4) s0 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i), _mm256_loadu_pd(y + i), s0);
+  const __m256d s1 = HalfOf<1>(s01), s2 = HalfOf<0>(s23), s3 = HalfOf<1>(s23);
+  double s = HorizontalSum(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)));
+  for (; i < n; ++i) s += x[i] * y[i];
+  return s;
+}
+
+/// DotAvx512 of x with C columns of Y at once: x is read once for all, and the 2C chains of sums
+/// hide the latency of the additions; each column's sums as DotAvx512's.
+template <int C>
+__attribute__((target("avx2,fma,avx512f"))) void DotColumnsAvx512(int n, const double* x, const double* Y, int64_t ldy,
+                                                                  double* out) {
+  __m512d s01[C], s23[C];
+  for (int c = 0; c < C; ++c) s01[c] = s23[c] = _mm512_setzero_pd();
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    const __m512d x0 = _mm512_loadu_pd(x + i), x1 = _mm512_loadu_pd(x + i + 8);
+    for (int c = 0; c < C; ++c) {
+      s01[c] = _mm512_fmadd_pd(x0, _mm512_loadu_pd(Y + c * ldy + i), s01[c]);
+      s23[c] = _mm512_fmadd_pd(x1, _mm512_loadu_pd(Y + c * ldy + i + 8), s23[c]);
+    }
+  }
+  for (int c = 0; c < C; ++c) {
+    const double* y = Y + c * ldy;
+    __m256d s0 = HalfOf<0>(s01[c]);
+    int k = i;
+    for (; k + 4 <= n; k += 4) s0 = _mm256_fmadd_pd(_mm256_loadu_pd(x + k), _mm256_loadu_pd(y + k), s0);
+    const __m256d s1 = HalfOf<1>(s01[c]), s2 = HalfOf<0>(s23[c]), s3 = HalfOf<1>(s23[c]);
+    double s = HorizontalSum(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)));
+    for (; k < n; ++k) s += x[k] * y[k];
+    out[c] = s;
+  }
+}
+
+__attribute__((target("avx2,fma,avx512f"))) void DotColumnsAvx512(int n, const double* x, int count, const double* Y,
+                                                                  int64_t ldy, double* out) {
+  int c = 0;
+  for (; c + 4 <= count; c += 4) DotColumnsAvx512<4>(n, x, Y + c * ldy, ldy, out + c);
+  for (; c < count; ++c) DotColumnsAvx512<1>(n, x, Y + c * ldy, ldy, out + c);
+}
+
+/// AxpyAvx2 eight lanes at a time.
+__attribute__((target("avx512f"))) void AxpyAvx512(int n, double a, const double* x, double* y) {
+  const __m512d va = _mm512_set1_pd(a);
+  int i = 0;
+  for (; i + 16 <= n; i += 16) {
+    _mm512_storeu_pd(y + i, _mm512_fmadd_pd(va, _mm512_loadu_pd(x + i), _mm512_loadu_pd(y + i)));
+    _mm512_storeu_pd(y + i + 8, _mm512_fmadd_pd(va, _mm512_loadu_pd(x + i + 8), _mm512_loadu_pd(y + i + 8)));
+  }
+  if (i + 8 <= n) _mm512_storeu_pd(y + i, _mm512_fmadd_pd(va, _mm512_loadu_pd(x + i), _mm512_loadu_pd(y + i))), i += 8;
+  for (; i < n; ++i) y[i] += a * x[i];
+}
+
+/// Pairs j0..j1-1 of one sweep on 8B rows (x: their start in column j0), with rotations c[0..],
+/// s[0..]: RotateAvx2's operations eight lanes wide, column j + 1 carried in registers to the next pair.
+template <int B>
+__attribute__((target("avx512f"))) void SweepPartAvx512(double* x, int64_t ld, int j0, int j1, const double* c,
+                                                        const double* s) {
+  __m512d xv[B];
+  for (int b = 0; b < B; ++b) xv[b] = _mm512_loadu_pd(x + 8 * b);
+  for (int j = j0; j < j1; ++j, ++c, ++s) {
+    double* y = x + ld;
+    const __m512d vc = _mm512_set1_pd(*c), vs = _mm512_set1_pd(*s);
+    for (int b = 0; b < B; ++b) {
+      const __m512d yv = _mm512_loadu_pd(y + 8 * b);
+      _mm512_storeu_pd(x + 8 * b, _mm512_fmadd_pd(xv[b], vc, _mm512_mul_pd(yv, vs)));
+      xv[b] = _mm512_fmsub_pd(yv, vc, _mm512_mul_pd(xv[b], vs));
+    }
+    x = y;
+  }
+  for (int b = 0; b < B; ++b) _mm512_storeu_pd(x + 8 * b, xv[b]);
+}
+
+/// Rows r0..r0+8B-1 of RotateSweeps, up to kWaveSweeps sweeps, as a wave over the columns: in each
+/// step sweep q takes the pairs of a window of kWave starting q pairs behind that of sweep 0, so
+/// the columns in work stay in the first-level cache through all sweeps. A cell still meets sweep
+/// q - 1 before sweep q (sweep q - 1 has passed pair j + 1 before sweep q takes pair j) and the
+/// pairs of one sweep in order, so its results are those of one sweep after the other.
+template <int B>
+__attribute__((target("avx512f"))) void RotateSweepsBlockAvx512(int r0, double* X, int64_t ld, int sweeps,
+                                                                const int* lo, const int* hi, const double* c,
+                                                                const double* s) {
+  constexpr int kWave = 32;
+  int first[kWaveSweeps];  // index of the rotation of pair lo[q]
+  int bottom = lo[0], top = hi[0];
+  for (int q = 0, k = 0; q < sweeps; k += hi[q] - lo[q], ++q) {
+    first[q] = k;
+    bottom = std::min(bottom, lo[q]), top = std::max(top, hi[q]);
+  }
+  for (int start = bottom; start - (sweeps - 1) < top; start += kWave)
+    for (int q = 0; q < sweeps; ++q) {
+      const int j0 = std::max(lo[q], start - q), j1 = std::min(hi[q], start - q + kWave);
+      if (j0 >= j1) continue;
+      const int k = first[q] + j0 - lo[q];
+      SweepPartAvx512<B>(X + r0 + j0 * ld, ld, j0, j1, c + k, s + k);
+    }
+}
+
+/// RotateSweepsAvx2 with the rows in blocks of 64, 32, 16 and 8 (the remainder below 8 as there).
+__attribute__((target("avx2,fma,avx512f"))) void RotateSweepsAvx512(int rows, double* X, int64_t ld, int sweeps,
+                                                                    const int* lo, const int* hi, const double* c,
+                                                                    const double* s) {
+  for (int q = 0, k = 0; q < sweeps; q += kWaveSweeps) {  // a wave at a time (the order per cell stays)
+    const int n = std::min(kWaveSweeps, sweeps - q);
+    int r = 0;
+    for (; r + 64 <= rows; r += 64) RotateSweepsBlockAvx512<8>(r, X, ld, n, lo + q, hi + q, c + k, s + k);
+    if (r + 32 <= rows) RotateSweepsBlockAvx512<4>(r, X, ld, n, lo + q, hi + q, c + k, s + k), r += 32;
+    if (r + 16 <= rows) RotateSweepsBlockAvx512<2>(r, X, ld, n, lo + q, hi + q, c + k, s + k), r += 16;
+    if (r + 8 <= rows) RotateSweepsBlockAvx512<1>(r, X, ld, n, lo + q, hi + q, c + k, s + k), r += 8;
+    RotateSweepsAvx2(rows - r, X + r, ld, n, lo + q, hi + q, c + k, s + k);
+    for (int p = q; p < q + n; ++p) k += hi[p] - lo[p];
+  }
 }
 
 __attribute__((target("avx2,fma"))) void JacobiRotateAvx2(int n, double* x, double* y, double s, double tau) {
@@ -389,6 +524,12 @@ __attribute__((target("avx2"))) void IntProductAvx2(int m, int n, int k, const i
 
 // [SECTION] dispatch
 
+/// DotColumns as one dot product per column.
+template <double (*DotFn)(int, const double*, const double*)>
+void DotColumnsOneByOne(int n, const double* x, int count, const double* Y, int64_t ldy, double* out) {
+  for (int c = 0; c < count; ++c) out[c] = DotFn(n, x, Y + c * ldy);
+}
+
 using TIntProductFn = void (*)(int, int, int, const int32_t*, int64_t, const int32_t*, int64_t, int32_t*, int64_t);
 
 using TGemmFn = void (*)(bool, int, int, int, double, const double*, int64_t, const double*, int64_t, double*,
@@ -397,6 +538,7 @@ using TGemmFn = void (*)(bool, int, int, int, double, const double*, int64_t, co
 struct TKernels {
   double (*dot)(int, const double*, const double*);
   void (*axpy)(int, double, const double*, double*);
+  void (*dotColumns)(int, const double*, int, const double*, int64_t, double*);
   void (*rotate)(int, double*, double*, double, double);
   void (*rotateSweeps)(int, double*, int64_t, int, const int*, const int*, const double*, const double*);
   void (*jacobi)(int, double*, double*, double, double);
@@ -412,11 +554,20 @@ int SupportedLevel() {
 
 TKernels KernelsOf(int level) {
   if (level <= 0)
-    return {DotPlain,          AxpyPlain, RotatePlain, RotateSweepsPlainAll, JacobiRotatePlain,
-            GemmBlocked<4, 4, KernelPlain>, IntProductPlain};
-  TKernels k{DotAvx2,          AxpyAvx2, RotateAvx2, RotateSweepsAvx2, JacobiRotateAvx2,
-             GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
-  if (level >= 2) k.gemm = GemmBlocked<24, 8, KernelAvx512>;
+    return {DotPlain,
+            AxpyPlain,
+            DotColumnsOneByOne<DotPlain>,
+            RotatePlain,
+            RotateSweepsPlainAll,
+            JacobiRotatePlain,
+            GemmBlocked<4, 4, KernelPlain>,
+            IntProductPlain};
+  TKernels k{DotAvx2,          AxpyAvx2,         DotColumnsOneByOne<DotAvx2>,   RotateAvx2,
+             RotateSweepsAvx2, JacobiRotateAvx2, GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
+  if (level >= 2) {  // the level-1 loops eight lanes wide (the same results) and the wider block product
+    k.dot = DotAvx512, k.axpy = AxpyAvx512, k.dotColumns = DotColumnsAvx512, k.rotateSweeps = RotateSweepsAvx512;
+    k.gemm = GemmBlocked<24, 8, KernelAvx512>;
+  }
   return k;
 }
 
@@ -443,6 +594,13 @@ int SetKernelLevel(int level) {
 // [SECTION] level 1
 
 double Dot(int n, const double* x, const double* y) { return n > 0 ? Active().dot(n, x, y) : 0.0; }
+
+void DotColumns(int n, const double* x, int count, const double* Y, int64_t ldy, double* out) {
+  if (n > 0 && count > 0)
+    Active().dotColumns(n, x, count, Y, ldy, out);
+  else
+    std::fill(out, out + std::max(count, 0), 0.0);
+}
 
 void Axpy(int n, double a, const double* x, double* y) {
   if (n > 0) Active().axpy(n, a, x, y);

@@ -8,8 +8,9 @@
 // every scalar of the QR phase and the negligibility test anorm + |x| = anorm are extended; the
 // working matrices U and V are doubles, and the bulk work on them (the dot products and updates
 // of the reflections, the plane rotations) runs in double with vector instructions.
-// Layout: column-major private blocks; every reflection touches whole columns, rows of the matrix
-// are gathered into a contiguous vector where a phase reads one. The rotations of the QR phase are
+// Layout: column-major private blocks; every reflection touches whole columns (their dot products
+// with the reflector taken four columns at a time, each as on its own), rows of the matrix are
+// gathered into a contiguous vector where a phase reads one. The rotations of the QR phase are
 // collected over up to 32 sweeps and then applied to U and V in blocks of rows (RotateSweeps), each
 // cell through the same operations in the same order as one rotation at a time.
 // Deliberate deviations, each a mended fault:
@@ -79,6 +80,21 @@ class TPendingSweeps {
   std::vector<double> FC, FS;
 };
 
+/// Columns j0..j1-1 of Y (leading dimension ld), a few at a time: prepare(j) for each, then their
+/// dot products with x (n elements from row r) together, then update(j, dot) for each. A column's
+/// dot product and updates are those of one column at a time; x is read once per group.
+template <class P, class U>
+void ColumnDots(int j0, int j1, const double* Y, int64_t ld, int r, int n, const double* x, P prepare, U update) {
+  constexpr int kGroup = 4;
+  double d[kGroup];
+  for (int j = j0; j < j1; j += kGroup) {
+    const int count = std::min(kGroup, j1 - j);
+    for (int c = 0; c < count; ++c) prepare(j + c);
+    DotColumns(n, x, count, Y + r + j * ld, ld, d);
+    for (int c = 0; c < count; ++c) update(j + c, d[c]);
+  }
+}
+
 class TGolubReinsch {
  public:
   TGolubReinsch(int m, int n, double* a, double* v, bool wantU)
@@ -131,11 +147,9 @@ class TGolubReinsch {
     }
     const E f = ci[i], g = -SignOf(std::sqrt(s), f), h = f * g - s;
     ci[i] = static_cast<double>(f - g);
-    for (int j = i + 1; j < FN; ++j) {
-      double* cj = ColA(j);
-      RowUpdate(i, j);
-      Axpy(FM - i, static_cast<double>(Dot(FM - i, ci + i, cj + i) / h), ci + i, cj + i);
-    }
+    ColumnDots(
+        i + 1, FN, FA, FM, i, FM - i, ci + i, [&](int j) { RowUpdate(i, j); },
+        [&](int j, double d) { Axpy(FM - i, static_cast<double>(d / h), ci + i, ColA(j) + i); });
     FRowUpdateWaits = false;
     for (int k = i; k < FM; ++k) ci[k] = static_cast<double>(ci[k] * scale);
     return scale * g;
@@ -192,10 +206,9 @@ class TGolubReinsch {
             double* vi = ColV(i);
             for (int j = l; j < FN; ++j) vi[j] = static_cast<double>((static_cast<E>(A(i, j)) / A(i, l)) / g);
             for (int k = l; k < FN; ++k) FRow[k] = A(i, k);
-            for (int j = l; j < FN; ++j) {
-              double* vj = ColV(j);
-              Axpy(FN - l, Dot(FN - l, FRow.data() + l, vj + l), vi + l, vj + l);
-            }
+            ColumnDots(
+                l, FN, FV, FN, l, FN - l, FRow.data() + l, [](int) {},
+                [&](int j, double d) { Axpy(FN - l, d, vi + l, ColV(j) + l); });
           }
           for (int j = l; j < FN; ++j) ColV(i)[j] = ColV(j)[i] = 0.0;
         }
@@ -220,11 +233,12 @@ class TGolubReinsch {
     double* ci = ColA(i);
     if (g != 0) {
       g = 1 / g;
-      for (int j = l; j < FN; ++j) {
-        double* cj = ColA(j);
-        const E f = (static_cast<E>(Dot(FM - l, ci + l, cj + l)) / ci[i]) * g;
-        Axpy(FM - i, static_cast<double>(f), ci + i, cj + i);
-      }
+      ColumnDots(
+          l, FN, FA, FM, l, FM - l, ci + l, [](int) {},
+          [&](int j, double d) {
+            const E f = (static_cast<E>(d) / ci[i]) * g;
+            Axpy(FM - i, static_cast<double>(f), ci + i, ColA(j) + i);
+          });
       for (int j = i; j < FM; ++j) ci[j] = static_cast<double>(ci[j] * g);
     } else {
       for (int j = i; j < FM; ++j) ci[j] = 0.0;

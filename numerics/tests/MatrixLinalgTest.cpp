@@ -101,13 +101,18 @@ TEST(LinalgKernels, ShortRemaindersRoundEachProductOnEveryLevel) {
 }
 
 // RotateSweeps against its plain twin, one Rotate per column pair, bit for bit on every level: row
-// counts on both sides of the blocks of 32, 16, 8 and 4 rows and the scalar remainder, sweeps of
-// different spans (one of a single pair), a leading dimension above the rows.
+// counts on both sides of the blocks of 64, 32, 16, 8 and 4 rows and the scalar remainder, sweeps of
+// different spans (one of a single pair) and more of them than one wave of the AVX-512 level takes,
+// a leading dimension above the rows.
 TEST(LinalgKernels, RotationSweepsEqualOneRotationAtATimeOnEveryLevel) {
   std::mt19937_64 gen(31);
   std::uniform_real_distribution<double> u(-1, 1);
   const int saved = num_detail::KernelLevel();
-  const std::vector<int> lo{0, 2, 5, 1, 0}, hi{9, 7, 6, 9, 4};
+  std::vector<int> lo{0, 2, 5, 1, 0}, hi{9, 7, 6, 9, 4};
+  for (int q = 0; q < 70; ++q) {  // more sweeps than one wave takes, wider than its window of columns
+    lo.push_back(q % 7);
+    hi.push_back(40 - q % 5);
+  }
   std::vector<double> c, s;
   for (std::size_t q = 0; q < lo.size(); ++q)
     for (int j = lo[q]; j < hi[q]; ++j) {
@@ -115,8 +120,8 @@ TEST(LinalgKernels, RotationSweepsEqualOneRotationAtATimeOnEveryLevel) {
       c.push_back(std::cos(t));
       s.push_back(std::sin(t));
     }
-  for (int rows : {1, 3, 4, 7, 31, 32, 61, 100}) {
-    const int ld = rows + 2, cols = 10;
+  for (int rows : {1, 3, 4, 7, 31, 32, 61, 100, 64, 127, 203}) {
+    const int ld = rows + 2, cols = 41;
     std::vector<double> x(static_cast<std::size_t>(ld) * cols);
     for (double& v : x) v = u(gen);
     for (int level = 0; level <= saved; ++level) {
@@ -128,6 +133,43 @@ TEST(LinalgKernels, RotationSweepsEqualOneRotationAtATimeOnEveryLevel) {
           num_detail::Rotate(rows, plain.data() + j * ld, plain.data() + (j + 1) * ld, c[k], s[k]);
       num_detail::RotateSweeps(rows, swept.data(), ld, static_cast<int>(lo.size()), lo.data(), hi.data(), c.data(), s.data());
       EXPECT_EQ(swept, plain) << level << " " << rows;
+    }
+  }
+  num_detail::SetKernelLevel(saved);
+}
+
+// DotColumns against one Dot per column, bit for bit on every level, and the AVX-512 dot product and
+// axpy against the AVX2 ones they stand in for (the SVD's results must not depend on which runs):
+// lengths on both sides of the blocks of 16 and 8 and of the 4-lane and scalar remainders, column
+// counts on both sides of the groups of 4, a leading dimension above the length.
+TEST(LinalgKernels, WideLoopsEqualTheirTwinsOnEveryLevel) {
+  std::mt19937_64 gen(47);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const int saved = num_detail::KernelLevel();
+  for (int n : {1, 3, 4, 7, 8, 15, 16, 17, 23, 37, 64, 100, 501}) {
+    const int ld = n + 3, cols = 9;
+    std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(ld) * cols);
+    for (double& v : x) v = u(gen);
+    for (double& v : y) v = u(gen);
+    std::vector<double> dotsOf[2], axpyOf[2];  // levels 1 and 2
+    for (int level = 0; level <= saved; ++level) {
+      ASSERT_EQ(num_detail::SetKernelLevel(level), level);
+      for (int count : {1, 3, 4, 5, 9}) {
+        std::vector<double> together(static_cast<std::size_t>(count)), single(together.size());
+        num_detail::DotColumns(n, x.data(), count, y.data(), ld, together.data());
+        for (int c = 0; c < count; ++c)
+          single[static_cast<std::size_t>(c)] = num_detail::Dot(n, x.data(), y.data() + c * ld);
+        EXPECT_EQ(together, single) << level << " " << n << " " << count;
+      }
+      if (level == 0) continue;
+      std::vector<double>& dots = dotsOf[level - 1];
+      for (int c = 0; c < cols; ++c) dots.push_back(num_detail::Dot(n, x.data(), y.data() + c * ld));
+      axpyOf[level - 1] = y;
+      num_detail::Axpy(n, 0.7, x.data(), axpyOf[level - 1].data() + ld);
+    }
+    if (saved >= 2) {
+      EXPECT_EQ(dotsOf[1], dotsOf[0]) << n;
+      EXPECT_EQ(axpyOf[1], axpyOf[0]) << n;
     }
   }
   num_detail::SetKernelLevel(saved);

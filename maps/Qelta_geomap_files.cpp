@@ -214,8 +214,7 @@ void TAttributes::Read(const String& Text) {
   }
 }
 
-std::u16string_view TAttributes::Get(const char16_t* Name) const {
-  const std::u16string_view name(Name);
+std::u16string_view TAttributes::Get(std::u16string_view name) const {
   std::size_t found = FSpans.size();
   if (FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name)) {
     found = FNext;
@@ -235,22 +234,22 @@ std::u16string_view TAttributes::Get(const char16_t* Name) const {
   return std::u16string_view(FText).substr(span.ValueFrom, span.ValueTo - span.ValueFrom);
 }
 
-const String& TAttributes::Value(const char16_t* Name) const {
+const String& TAttributes::Value(std::u16string_view Name) const {
   const std::u16string_view value = Get(Name);
   FValue.assign(value.data(), value.size());
   return FValue;
 }
 
-int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Value(Name)); }
+int AttrInt(const TAttributes& Attributes, std::u16string_view Name) { return ScanInt(Attributes.Value(Name)); }
 
-double AttrFloat(const TAttributes& Attributes, const char16_t* Name) { return ScanFloat(Attributes.Value(Name)); }
+double AttrFloat(const TAttributes& Attributes, std::u16string_view Name) { return ScanFloat(Attributes.Value(Name)); }
 
-TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
+TColor AttrColor(const TAttributes& Attributes, std::u16string_view Name) {
   int pos = 1;
   return ScanHex(Attributes.Value(Name), pos);
 }
 
-bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
+bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name) {
   const std::u16string_view value = Attributes.Get(Name);
   for (std::size_t at = 0; at + 4 <= value.size(); ++at)
     if (EqualsIgnoringCase(value.substr(at, 4), u"true")) return true;

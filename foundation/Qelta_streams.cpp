@@ -555,11 +555,6 @@ int32_t CountLinesInStream(TStream& stream) {
 
 namespace {
 
-// Where one name=value pair of an attribute text lies: the name without its outer blanks, the value.
-struct TAttributeSpan {
-  std::size_t NameFrom = 0, NameTo = 0, ValueFrom = 0, ValueTo = 0;
-};
-
 // The index of the first character at from or after for which stop is true, or the text's size.
 template <typename Stop>
 std::size_t FindStop(const String& text, std::size_t from, Stop stop) {
@@ -570,7 +565,7 @@ std::size_t FindStop(const String& text, std::size_t from, Stop stop) {
 }
 
 // The name from `from` to `to`, blanks (' ') around it left out.
-void SetName(const String& text, std::size_t from, std::size_t to, TAttributeSpan& span) {
+void SetName(const String& text, std::size_t from, std::size_t to, TXMLAttributeSpan& span) {
   while (from < to && text[from] == u' ') ++from;
   while (to > from && text[to - 1] == u' ') --to;
   span.NameFrom = from;
@@ -580,7 +575,7 @@ void SetName(const String& text, std::size_t from, std::size_t to, TAttributeSpa
 // The value that starts at pos, after "name=" (the name runs from nameFrom to pos - 1); answers the scanner's
 // code. Blanks before it are passed over; a quoted value runs to the next '"', a bare one to a blank or '"'
 // ('=' in it is a fault); the text's end ends either.
-int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TAttributeSpan& span) {
+int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TXMLAttributeSpan& span) {
   SetName(text, nameFrom, pos - 1, span);
   while (pos < text.size() && text[pos] == u' ') ++pos;
   span.ValueFrom = span.ValueTo = pos;
@@ -598,7 +593,7 @@ int ValueAt(const String& text, std::size_t nameFrom, std::size_t& pos, TAttribu
 
 // One (name, value) pair of an attribute text from pos on; answers the scanner's code (0 pair, 1-3 syntax
 // faults, 4 no more pairs). A name that the text's end cuts off is a pair with an empty value.
-int NextAttribute(const String& text, std::size_t& pos, TAttributeSpan& span) {
+int NextAttribute(const String& text, std::size_t& pos, TXMLAttributeSpan& span) {
   if (pos >= text.size()) return 4;
   const std::size_t from = pos, stop = FindStop(text, pos, [](Char c) { return c == u'"' || c == u'='; });
   if (stop == text.size()) {
@@ -655,7 +650,7 @@ int NextPair(const String& text, std::size_t& pos, String& name, String& value) 
     name = LowerCase(name);
     return code;
   }
-  TAttributeSpan span;
+  TXMLAttributeSpan span;
   const int code = NextAttribute(text, pos, span);
   if (code != 0) return code;
   name.assign(text, span.NameFrom, span.NameTo - span.NameFrom);
@@ -688,6 +683,15 @@ void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, S
     if (NextPair(attributes, pos, pairs[count].first, pairs[count].second) != 0) break;
   }
   pairs.resize(count);
+}
+
+void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
+  std::size_t pos = 0, count = 0;
+  for (;; ++count) {
+    if (count == spans.size()) spans.emplace_back();
+    if (NextAttribute(attributes, pos, spans[count]) != 0) break;
+  }
+  spans.resize(count);
 }
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {

@@ -10,6 +10,7 @@
 // Limits: the tag reader is no XML parser (no entities, no CDATA); tag and attribute names are
 // matched ignoring the case of A-Z only. Readers never raise at the end of the input.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -68,6 +69,14 @@ std::vector<std::pair<String, String>> ScanXMLAttributes(const String& attribute
 /// ScanXMLAttributes into pairs (resized to their count), reusing the storage of the texts they hold: for a
 /// reader that scans the attributes of many tags.
 void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, String>>& pairs);
+/// Where one pair of an attribute text lies: [NameFrom, NameTo) the name without its outer blanks (case as
+/// written), [ValueFrom, ValueTo) the value without its quotes.
+struct TXMLAttributeSpan {
+  std::size_t NameFrom = 0, NameTo = 0, ValueFrom = 0, ValueTo = 0;
+};
+/// The pairs of ScanXMLAttributes as places in the text (spans resized to their count): for a reader that
+/// looks at the values in place instead of copying them.
+void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans);
 /// Text as the XML dialects write it: "&amp;" "&lt;" "&gt;" "&quot;" for & < > ", and "&#n;" (decimal
 /// code point) for every character outside 32..126 and 160..255, so it holds no line end and no markup.
 String XmlEscape(const String& s);

@@ -752,10 +752,11 @@ class TGeoMap : public TCustomControl {
   bool StoreCalQuad(const TCalQuad& Quad);
   /// Reads the element after its start line has been found (the map's rules).
   void ReadFoundCalData(TTagReader& Source, const String& StartLine);
-  /// Landmark storage: resize ("insufficient memory" when it fails), append with the block growth,
-  /// empty (1000 slots).
+  /// Landmark storage: resize ("insufficient memory" when it fails), the slot after the last landmark
+  /// (grown by a block when full, not counted in), append, empty (1000 slots).
   void ReserveLandMarkSlots(size_t Slots);
-  void AppendLandMark(const TLandMark& Data);
+  TLandMark& FreeLandMarkSlot();
+  void AppendLandMark(TLandMark Data);
   void DropLandMarks();
   /// Asks the host, appends, repaints.
   void AddNewLandMark(const TLandMark& Data);

@@ -178,62 +178,81 @@ uint32_t NameKey(const Chars& Name, std::size_t Size) {
   return h;
 }
 
-/// True when the lower-cased name equals Name with A-Z lower-cased.
-bool SameName(const String& Lower, const char16_t* Name) {
-  std::size_t i = 0;
-  for (; i < Lower.size() && Name[i] != 0; ++i)
-    if (Lower[i] != (Name[i] >= u'A' && Name[i] <= u'Z' ? Name[i] + 32 : Name[i])) return false;
-  return i == Lower.size() && Name[i] == 0;
+Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
+
+/// True when the two names are equal with A-Z lower-cased.
+bool SameName(std::u16string_view Pair, std::u16string_view Other) {
+  if (Pair.size() != Other.size()) return false;
+  for (std::size_t i = 0; i < Pair.size(); ++i)
+    if (LowerA(Pair[i]) != LowerA(Other[i])) return false;
+  return true;
 }
 
 }  // namespace
 
+std::u16string_view TAttributes::NameOf(std::size_t k) const {
+  return std::u16string_view(FText).substr(FSpans[k].NameFrom, FSpans[k].NameTo - FSpans[k].NameFrom);
+}
+
 void TAttributes::Read(const String& Text) {
-  ScanXMLAttributes(Text, FPairs);
-  FKeys.resize(FPairs.size());
+  FText.assign(Text);
+  ScanXMLAttributeSpans(FText, FSpans);
+  FKeys.resize(FSpans.size());
   std::size_t size = 16;
-  while (size < 2 * FPairs.size()) size *= 2;
+  while (size < 2 * FSpans.size()) size *= 2;
   FSlots.assign(size, -1);
-  FFirst.assign(FPairs.size(), false);
+  FFirst.assign(FSpans.size(), false);
   FNext = 0;
-  for (std::size_t k = 0; k < FPairs.size(); ++k) {
-    const String& name = FPairs[k].first;
+  for (std::size_t k = 0; k < FSpans.size(); ++k) {
+    const std::u16string_view name = NameOf(k);
     FKeys[k] = NameKey(name, name.size());
     std::size_t h = FKeys[k] & (size - 1);
-    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && FPairs[FSlots[h]].first == name)) h = (h + 1) & (size - 1);
+    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && SameName(NameOf(FSlots[h]), name))) h = (h + 1) & (size - 1);
     if (FSlots[h] >= 0) continue;  // an earlier pair of the name keeps its place
     FSlots[h] = static_cast<int>(k);
     FFirst[k] = true;
   }
 }
 
-const String& TAttributes::Get(const char16_t* Name) const {
-  static const String none;
-  if (FNext < FPairs.size() && FFirst[FNext] && SameName(FPairs[FNext].first, Name)) return FPairs[FNext++].second;
-  if (FSlots.empty()) return none;
-  const uint32_t key = NameKey(Name, SIZE_MAX);
-  for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
-    const auto k = static_cast<std::size_t>(FSlots[h]);
-    if (FKeys[k] != key || !SameName(FPairs[k].first, Name)) continue;
-    FNext = k + 1;
-    return FPairs[k].second;
+std::u16string_view TAttributes::Get(std::u16string_view name) const {
+  std::size_t found = FSpans.size();
+  if (FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name)) {
+    found = FNext;
+  } else if (!FSlots.empty()) {
+    const uint32_t key = NameKey(name, name.size());
+    for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
+      const auto k = static_cast<std::size_t>(FSlots[h]);
+      if (FKeys[k] == key && SameName(NameOf(k), name)) {
+        found = k;
+        break;
+      }
+    }
   }
-  return none;
+  if (found == FSpans.size()) return {};
+  FNext = found + 1;
+  const TXMLAttributeSpan& span = FSpans[found];
+  return std::u16string_view(FText).substr(span.ValueFrom, span.ValueTo - span.ValueFrom);
 }
 
-int AttrInt(const TAttributes& Attributes, const char16_t* Name) { return ScanInt(Attributes.Get(Name)); }
+const String& TAttributes::Value(std::u16string_view Name) const {
+  const std::u16string_view value = Get(Name);
+  FValue.assign(value.data(), value.size());
+  return FValue;
+}
 
-double AttrFloat(const TAttributes& Attributes, const char16_t* Name) { return ScanFloat(Attributes.Get(Name)); }
+int AttrInt(const TAttributes& Attributes, std::u16string_view Name) { return ScanInt(Attributes.Value(Name)); }
 
-TColor AttrColor(const TAttributes& Attributes, const char16_t* Name) {
+double AttrFloat(const TAttributes& Attributes, std::u16string_view Name) { return ScanFloat(Attributes.Value(Name)); }
+
+TColor AttrColor(const TAttributes& Attributes, std::u16string_view Name) {
   int pos = 1;
-  return ScanHex(Attributes.Get(Name), pos);
+  return ScanHex(Attributes.Value(Name), pos);
 }
 
-bool AttrTrue(const TAttributes& Attributes, const char16_t* Name) {
-  const String& value = Attributes.Get(Name);
+bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name) {
+  const std::u16string_view value = Attributes.Get(Name);
   for (std::size_t at = 0; at + 4 <= value.size(); ++at)
-    if (EqualsIgnoringCase(std::u16string_view(value).substr(at, 4), u"true")) return true;
+    if (EqualsIgnoringCase(value.substr(at, 4), u"true")) return true;
   return false;
 }
 
@@ -245,13 +264,15 @@ bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower) {
 }
 
 TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
-  return TSymbolProperties{Kind,
-                           AttrInt(Attributes, u"size"),
-                           AttrColor(Attributes, u"colorfg"),
-                           AttrColor(Attributes, u"colorbg"),
-                           AttrTrue(Attributes, u"transp"),
-                           AttrInt(Attributes, u"dir"),
-                           AttrInt(Attributes, u"leng")};
+  // Asked in the order the writers put them, so that each is found right after the one before.
+  TSymbolProperties p{Kind, 0, 0, 0, false, 0, 0};
+  p.FGColor = AttrColor(Attributes, u"colorfg");
+  p.BGColor = AttrColor(Attributes, u"colorbg");
+  p.Size = AttrInt(Attributes, u"size");
+  p.Transparent = AttrTrue(Attributes, u"transp");
+  p.Direction = AttrInt(Attributes, u"dir");
+  p.Length = AttrInt(Attributes, u"leng");
+  return p;
 }
 
 String SymbolAttributes(const TSymbolProperties& Props) {
@@ -377,7 +398,7 @@ int ForEachItem(const String& Content, Take&& take) {
 
 void ReadCalLine(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                  const TCalReadRules& Rules) {
-  const String type = LowerCase(Attributes.Get(u"type"));
+  const String type = LowerCase(Attributes.Value(u"type"));
   if (type != u"parallel" && type != u"meridian")
     throw EQeltaGeoMapError(Rules.Prefix + u"invalid type of graticule line: type=\"" + type + u"\"");
   TCalibLine line;

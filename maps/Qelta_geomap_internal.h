@@ -147,29 +147,36 @@ String ExistingFileName(const String& FileName);
 bool OpenForReading(TextFile& f, const String& FileName);
 
 /// The attributes of one tag, read once: Get answers what ScanForXMLAttrib answers for the name (the
-/// value of its first pair, A-Z case ignored; "" when there is none).
+/// value of its first pair, A-Z case ignored; "" when there is none). The values stay in place in a copy
+/// of the text, so a tag of many attributes costs no text per pair.
 class TAttributes {
  public:
   TAttributes() = default;
   explicit TAttributes(const String& Text) { Read(Text); }
   /// Takes the pairs of another tag, reusing the storage of the last (for a reader of many tags).
   void Read(const String& Text);
-  const String& Get(const char16_t* Name) const;
+  /// The value, valid until the next Read.
+  std::u16string_view Get(std::u16string_view Name) const;
+  /// Get as a text, valid until the next Value: for the number scanners, which read texts.
+  const String& Value(std::u16string_view Name) const;
 
  private:
-  std::vector<std::pair<String, String>> FPairs;  ///< lower-cased names and their values, in order
-  std::vector<uint32_t> FKeys;                    ///< a hash of each name
+  std::u16string_view NameOf(std::size_t k) const;
+  String FText;
+  std::vector<TXMLAttributeSpan> FSpans;  ///< the pairs in order
+  std::vector<uint32_t> FKeys;            ///< a hash of each name, A-Z lower-cased
   std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
-  std::vector<bool> FFirst;  ///< whether each pair is the first of its name
+  std::vector<uint8_t> FFirst;  ///< whether each pair is the first of its name
   mutable std::size_t FNext = 0;  ///< the pair after the last one found: readers ask mostly in the file's order
+  mutable String FValue;          ///< Value's text, its storage kept from value to value
 };
 
 /// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex
 /// from its first character; true when its lower-cased text holds "true".
-int AttrInt(const TAttributes& Attributes, const char16_t* Name);
-double AttrFloat(const TAttributes& Attributes, const char16_t* Name);
-TColor AttrColor(const TAttributes& Attributes, const char16_t* Name);
-bool AttrTrue(const TAttributes& Attributes, const char16_t* Name);
+int AttrInt(const TAttributes& Attributes, std::u16string_view Name);
+double AttrFloat(const TAttributes& Attributes, std::u16string_view Name);
+TColor AttrColor(const TAttributes& Attributes, std::u16string_view Name);
+bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name);
 /// True when Text with A-Z lower-cased equals Lower.
 bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.

@@ -43,6 +43,9 @@ namespace {
 constexpr int kLandMarkBlock = 1000;
 constexpr char16_t kTimeFormat[] = u"yyyyMMddHHmmss";
 
+/// The slots of the blocks that hold n landmarks, at least one block.
+size_t SlotsFor(size_t n) { return std::max<size_t>(1, (n + kLandMarkBlock - 1) / kLandMarkBlock) * kLandMarkBlock; }
+
 /// -1 (every class) for a value outside 0..255.
 int NormalClass(int ClassFlag) { return ClassFlag < 0 || ClassFlag > 255 ? -1 : ClassFlag; }
 
@@ -84,11 +87,15 @@ void TGeoMap::ReserveLandMarkSlots(size_t Slots) {
   }
 }
 
-void TGeoMap::AppendLandMark(const TLandMark& Data) {
+TLandMark& TGeoMap::FreeLandMarkSlot() {
   const size_t n = static_cast<size_t>(FNumLandMarks) + 1;
-  if (n > FLandMarks.size()) ReserveLandMarkSlots((n + kLandMarkBlock - 1) / kLandMarkBlock * kLandMarkBlock);
-  FLandMarks[n - 1] = Data;
-  FNumLandMarks = static_cast<int>(n);
+  if (n > FLandMarks.size()) ReserveLandMarkSlots(SlotsFor(n));
+  return FLandMarks[n - 1];
+}
+
+void TGeoMap::AppendLandMark(TLandMark Data) {
+  FreeLandMarkSlot() = std::move(Data);
+  ++FNumLandMarks;
 }
 
 void TGeoMap::DropLandMarks() {
@@ -299,24 +306,43 @@ using map_detail::AttrTrue;
 const char16_t* const kElementNames[lmUserDef + 1] = {u"cross",   u"square",  u"triangle", u"circle", u"arrowfrom",
                                                       u"arrowto", u"crossbox", u"spade",   u"userdef"};
 
-/// The time of "yyyyMMddHHmmss"; 0 when the text names no day or time.
+/// The first 14 characters of Text as the six fields of kTimeFormat; false unless all are digits.
+bool FixedTimeFields(std::u16string_view Text, int (&Fields)[6]) {
+  if (Text.size() < 14) return false;
+  constexpr int kWidths[6] = {4, 2, 2, 2, 2, 2};
+  std::size_t at = 0;
+  for (int k = 0; k < 6; ++k) {
+    Fields[k] = 0;
+    for (int n = 0; n < kWidths[k]; ++n, ++at) {
+      if (Text[at] < u'0' || Text[at] > u'9') return false;
+      Fields[k] = Fields[k] * 10 + (Text[at] - u'0');
+    }
+  }
+  return true;
+}
+
+/// The time of "yyyyMMddHHmmss"; 0 when the text names no day or time. ScanDateTime re-reads its
+/// pattern on every call, so the usual text (14 digits with a day) is encoded straight, as it would.
 TDateTime AttrTime(const map_detail::TAttributes& Attributes) {
-  int error = 0;
+  const String& text = Attributes.Value(u"date");
+  int error = 0, f[6];
   try {
-    const TDateTime t = ScanDateTime(Attributes.Get(u"date"), kTimeFormat, lgEnglish, error);
+    if (FixedTimeFields(text, f) && (f[0] != 0 || f[1] != 0 || f[2] != 0))
+      return EncodeDateTime(f[0], f[1], f[2], f[3], f[4], f[5], 0);
+    const TDateTime t = ScanDateTime(text, kTimeFormat, lgEnglish, error);
     return error == 0 ? t : 0.0;
   } catch (const EConvertError&) {
     return 0.0;
   }
 }
 
-TLandMarkElement ElementOf(const String& Name) {
+TLandMarkElement ElementOf(std::u16string_view Name) {
   for (int k = 0; k < lmUserDef; ++k)
     if (map_detail::EqualsIgnoringCase(Name, kElementNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 
-TFontStyles FontStylesOf(const String& Flags) {
+TFontStyles FontStylesOf(std::u16string_view Flags) {
   TFontStyles styles;
   const TFontStyle order[4] = {fsBold, fsItalic, fsUnderline, fsStrikeOut};
   for (size_t k = 0; k < 4 && k < Flags.size(); ++k)
@@ -324,20 +350,20 @@ TFontStyles FontStylesOf(const String& Flags) {
   return styles;
 }
 
-TLandMark LandMarkFromAttributes(const map_detail::TAttributes& a, const TLandMark& Default) {
-  TLandMark lm;
+/// Sets every field of lm from the attributes (lm may hold an earlier landmark whose texts keep their storage).
+void ReadLandMark(const map_detail::TAttributes& a, const TLandMark& Default, TLandMark& lm) {
   lm.Latitude = AttrFloat(a, u"lat");
   lm.Longitude = AttrFloat(a, u"long");
   lm.Altitude = AttrFloat(a, u"alti");
   lm.ClassFlag = static_cast<uint8_t>(AttrInt(a, u"class") & 0xFF);
   lm.Tag = AttrInt(a, u"usertag");
   lm.SymbolProps = map_detail::SymbolPropertiesOf(a, ElementOf(a.Get(u"element")));
-  lm.Identifier = map_detail::ShortAnsi(a.Get(u"id"), MaxLMIdentifierLength);
+  lm.Identifier = map_detail::ShortAnsi(a.Value(u"id"), MaxLMIdentifierLength);
   lm.Time = AttrTime(a);
   TLMTextProperties& c = lm.Caption;
-  c.Text = map_detail::ShortAnsi(a.Get(u"captext"), MaxLMTextLength);
+  c.Text = map_detail::ShortAnsi(a.Value(u"captext"), MaxLMTextLength);
   c.Size = AttrInt(a, u"capsize");
-  c.FontName = a.Get(u"capfnm");
+  c.FontName.assign(a.Get(u"capfnm"));
   c.FGColor = AttrColor(a, u"capfgcol");
   c.BGColor = AttrColor(a, u"capbgcol");
   c.Transparent = AttrTrue(a, u"captransp");
@@ -348,7 +374,6 @@ TLandMark LandMarkFromAttributes(const map_detail::TAttributes& a, const TLandMa
   c.HAlignment = hal >= 0 && hal <= 2 ? static_cast<TAlignment>(hal) : Default.Caption.HAlignment;
   c.VAlignment = val >= 0 && val <= 2 ? static_cast<TVerticalAlignment>(val) : Default.Caption.VAlignment;
   c.FontStyles = FontStylesOf(a.Get(u"capfst"));
-  return lm;
 }
 
 String TimeText(TDateTime t) {
@@ -387,16 +412,19 @@ bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
   TTagReader source(f);
   String line;
   if (!map_detail::FindStartLine(source, u"<gmlandmarks", DataID, line)) return false;
-  DropLandMarks();
+  FNumLandMarks = 0;  // the old slots are refilled in place, then those past the new blocks dropped
   String attributes, content;
   map_detail::TAttributes pairs;
   for (;;) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
-    if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
+    if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) break;
     if (tag != map_detail::mfLandmark) continue;
     pairs.Read(attributes);
-    AppendLandMark(LandMarkFromAttributes(pairs, FDefaultLM));
+    ReadLandMark(pairs, FDefaultLM, FreeLandMarkSlot());
+    ++FNumLandMarks;
   }
+  ReserveLandMarkSlots(SlotsFor(static_cast<size_t>(FNumLandMarks)));
+  return true;
 }
 
 bool TGeoMap::LoadLandMarks(const String& FileName, const String& DataID) {

@@ -40,8 +40,8 @@ TLandMarkElement SymbolElementOf(const String& Name) {
 }
 
 TSymbol SymbolFromAttributes(const map_detail::TAttributes& a) {
-  return TSymbol{map_detail::SymbolPropertiesOf(a, SymbolElementOf(a.Get(u"element"))),
-                 map_detail::ShortAnsi(a.Get(u"name"), kReadNameLength), map_detail::AttrInt(a, u"category")};
+  return TSymbol{map_detail::SymbolPropertiesOf(a, SymbolElementOf(a.Value(u"element"))),
+                 map_detail::ShortAnsi(a.Value(u"name"), kReadNameLength), map_detail::AttrInt(a, u"category")};
 }
 
 String SymbolLine(const TSymbol& s) {

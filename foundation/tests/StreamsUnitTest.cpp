@@ -403,6 +403,13 @@ TEST(ScanXMLAttributes, SpansAgreeWithTheStateMachine) {
     EXPECT_EQ(ScanXMLAttributes(t), plain) << StringToUtf8(t);
     EXPECT_EQ(ScanForXMLAttrib(t, u"B"), plainB) << StringToUtf8(t);
     platform_detail::SetDirectPaths(saved);
+    // The places of the pairs, for readers that look at them in the text, hold the same pairs.
+    std::vector<TXMLAttributeSpan> spans(3);
+    ScanXMLAttributeSpans(t, spans);
+    std::vector<std::pair<String, String>> placed;
+    for (const TXMLAttributeSpan& s : spans)
+      placed.emplace_back(LowerCase(t.substr(s.NameFrom, s.NameTo - s.NameFrom)), t.substr(s.ValueFrom, s.ValueTo - s.ValueFrom));
+    EXPECT_EQ(placed, plain) << StringToUtf8(t);
   }
 }
 

@@ -7,9 +7,14 @@
 
 #include "Assertions.h"
 #include "DateUtils.h"
+#include "Encoding.h"
 #include "FileTestKit.h"
 #include "GeoMapTestKit.h"
 #include "Qelta_geomap.h"
+#include "Qelta_math1.h"
+#include "Qelta_qeltabase.h"
+#include "Qelta_streams.h"
+#include "StrUtils.h"
 #include "SysUtils.h"
 #include "TextFiles.h"
 
@@ -266,6 +271,98 @@ TEST(GeoMapLandMarks, AttributesReadAsTheScannersGiveThem) {
   const TLandMark c = map.GetLandMarkData(3);
   EXPECT_EQ(c.SymbolProps.Size, 0);
   EXPECT_TRUE(c.Caption.FontName.empty());
+}
+
+// The reader encodes 14 leading digits straight; the plain twin is ScanDateTime with the block's pattern
+// (0 for what it refuses), which must agree on every text, well-formed or not.
+TEST(GeoMapLandMarks, DatesReadAsScanDateTimeReadsThem) {
+  const std::vector<std::string> dates = {
+      "20240229134507", "20240229134507xyz", "99991231235959", "00010101000000", "18991229235959",
+      "18991230120000", "20231345250000",    "20240230000000", "20240229246000", "20240229126100",
+      "00000000120000", "00000000000000",    "00000000250000", "00001200000000", "00000015000000",
+      "2024022913450",  " 20240229134507",   "+2024022913450", "2024-02-29 134", "2024022913450x",
+      "",               "x",                 "20240229 34507"};
+  std::string landmarks;
+  for (const std::string& d : dates) landmarks += "<landmark date=\"" + d + "\" />\r\n";
+  TempDir dir;
+  dir.Put("dates.xml", Block("d", landmarks));
+  TProbeMap map;
+  ASSERT_TRUE(map.LoadLandMarks(dir / "dates.xml", u"d"));
+  ASSERT_EQ(map.NumLandMarks(), static_cast<int>(dates.size()));
+  for (size_t k = 0; k < dates.size(); ++k) {
+    TDateTime plain = 0;
+    try {
+      int error = 0;
+      const TDateTime t = ScanDateTime(Utf8ToString(dates[k]), u"yyyyMMddHHmmss", lgEnglish, error);
+      plain = error == 0 ? t : 0;
+    } catch (const EConvertError&) {
+    }
+    EXPECT_EQ(map.GetLandMarkData(static_cast<int>(k) + 1).Time, plain) << dates[k];
+  }
+}
+
+// The reader looks at the values in place; the plain twin is ScanForXMLAttrib on the tag's attribute
+// text: the first pair of a name in any case, nothing after a syntax fault.
+TEST(GeoMapLandMarks, AttributesReadAsScanForXMLAttribFindsThem) {
+  const std::vector<std::string> tags = {
+      "<landmark LAT=\"1.5\" lat=\"2\" Class=\"7\" colorFG=\"00ff00\" capfnm=\"A B\" id=\"0123456789abcdefgh\" />",
+      "<landmark  la=\"1\" lat = 3,25  class=300 transp=\"xTRUEx\" capfnm=\"\" element=\"SQUARE\" />",
+      "<landmark lat=\"4\" long=1=2 class=\"5\" />",
+      "<landmark lat=\"4\" \"q\" class=\"5\" />",
+      "<landmark class=\"9\" lat==1 />",
+      "<landmark element=\"circle\" id=\"x\" id=\"y\" lat=\"6 />",
+      "<landmark>",
+  };
+  std::string landmarks;
+  for (const std::string& t : tags) landmarks += t + "\r\n";
+  TempDir dir;
+  dir.Put("attrs.xml", Block("a", landmarks));
+  TProbeMap map;
+  ASSERT_TRUE(map.LoadLandMarks(dir / "attrs.xml", u"a"));
+  ASSERT_EQ(map.NumLandMarks(), static_cast<int>(tags.size()));
+  for (size_t k = 0; k < tags.size(); ++k) {
+    TMemoryStream tag;
+    tag.WriteBuffer(tags[k].data(), static_cast<int64_t>(tags[k].size()));
+    tag.SetPosition(0);
+    String attributes, content;
+    ReadNextTagInStream(tag, {u"landmark"}, attributes, content);
+    const auto plain = [&](const char16_t* name) { return ScanForXMLAttrib(attributes, name); };
+    int pos = 1;
+    const double lat = ScanFPNum(plain(u"lat"), true, 3, pos);
+    pos = 1;
+    const int cls = ScanDecimal(plain(u"class"), pos);
+    pos = 1;
+    const TColor fg = ScanHex(plain(u"colorfg"), pos);
+    const TLandMark lm = map.GetLandMarkData(static_cast<int>(k) + 1);
+    EXPECT_EQ(lm.Latitude, lat) << tags[k];
+    EXPECT_EQ(lm.ClassFlag, cls & 0xFF) << tags[k];
+    EXPECT_EQ(lm.SymbolProps.FGColor, fg) << tags[k];
+    EXPECT_EQ(lm.SymbolProps.Transparent, LowerCase(plain(u"transp")).find(u"true") != String::npos) << tags[k];
+    EXPECT_EQ(lm.Caption.FontName, plain(u"capfnm")) << tags[k];
+    EXPECT_EQ(lm.Identifier, StringToAnsi(plain(u"id").substr(0, static_cast<size_t>(MaxLMIdentifierLength)))) << tags[k];
+  }
+  EXPECT_EQ(map.GetLandMarkData(2).SymbolProps.Kind, lmSquare);
+  EXPECT_EQ(map.GetLandMarkData(6).SymbolProps.Kind, lmCircle);
+}
+
+// The reader refills the slots of the landmarks it replaces: nothing of them may show through.
+TEST(GeoMapLandMarks, ReadingAgainLeavesNothingOfTheLandMarksBefore) {
+  TempDir dir;
+  TProbeMap rich;
+  for (int k = 0; k < 2500; ++k) {
+    rich.AddLandMark(0, 0, 0);
+    rich.SetLandMarkData(k + 1, RichLandMark());
+  }
+  rich.SaveLandmarks(dir / "rich.xml", u"r");
+  dir.Put("bare.xml", Block("b", "<landmark />\r\n<landmark lat=\"1\" />\r\n"));
+  TProbeMap fresh, reused;
+  ASSERT_TRUE(fresh.LoadLandMarks(dir / "bare.xml", u""));
+  ASSERT_TRUE(reused.LoadLandMarks(dir / "rich.xml", u""));
+  EXPECT_EQ(reused.LandMarkSlots(), 3000u);
+  ASSERT_TRUE(reused.LoadLandMarks(dir / "bare.xml", u""));
+  ASSERT_EQ(reused.NumLandMarks(), 2);
+  EXPECT_EQ(reused.LandMarkSlots(), 1000u);
+  for (int k = 1; k <= 2; ++k) EXPECT_EQ(reused.GetLandMarkData(k), fresh.GetLandMarkData(k)) << k;
 }
 
 // --- the symbol repository -------------------------------------------------------------------------------

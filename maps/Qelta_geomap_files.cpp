@@ -169,23 +169,13 @@ double ScanFloat(const String& Text) {
 
 namespace {
 
-/// FNV-1a of a name with A-Z lower-cased, up to its end or a 0.
-template <typename Chars>
-uint32_t NameKey(const Chars& Name, std::size_t Size) {
-  uint32_t h = 2166136261u;
-  for (std::size_t i = 0; i < Size && Name[i] != 0; ++i)
-    h = (h ^ static_cast<uint32_t>(Name[i] >= u'A' && Name[i] <= u'Z' ? Name[i] + 32 : Name[i])) * 16777619u;
-  return h;
-}
-
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-/// True when the two names are equal with A-Z lower-cased.
-bool SameName(std::u16string_view Pair, std::u16string_view Other) {
-  if (Pair.size() != Other.size()) return false;
-  for (std::size_t i = 0; i < Pair.size(); ++i)
-    if (LowerA(Pair[i]) != LowerA(Other[i])) return false;
-  return true;
+/// FNV-1a of a name with A-Z lower-cased.
+uint32_t NameKey(std::u16string_view Name) {
+  uint32_t h = 2166136261u;
+  for (const Char c : Name) h = (h ^ static_cast<uint32_t>(LowerA(c))) * 16777619u;
+  return h;
 }
 
 }  // namespace
@@ -205,9 +195,9 @@ void TAttributes::Read(const String& Text) {
   FNext = 0;
   for (std::size_t k = 0; k < FSpans.size(); ++k) {
     const std::u16string_view name = NameOf(k);
-    FKeys[k] = NameKey(name, name.size());
+    FKeys[k] = NameKey(name);
     std::size_t h = FKeys[k] & (size - 1);
-    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && SameName(NameOf(FSlots[h]), name))) h = (h + 1) & (size - 1);
+    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && EqualsIgnoringCase(NameOf(FSlots[h]), name))) h = (h + 1) & (size - 1);
     if (FSlots[h] >= 0) continue;  // an earlier pair of the name keeps its place
     FSlots[h] = static_cast<int>(k);
     FFirst[k] = true;
@@ -216,13 +206,13 @@ void TAttributes::Read(const String& Text) {
 
 std::u16string_view TAttributes::Get(std::u16string_view name) const {
   std::size_t found = FSpans.size();
-  if (FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name)) {
+  if (FNext < FSpans.size() && FFirst[FNext] && EqualsIgnoringCase(NameOf(FNext), name)) {
     found = FNext;
   } else if (!FSlots.empty()) {
-    const uint32_t key = NameKey(name, name.size());
+    const uint32_t key = NameKey(name);
     for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
       const auto k = static_cast<std::size_t>(FSlots[h]);
-      if (FKeys[k] == key && SameName(NameOf(k), name)) {
+      if (FKeys[k] == key && EqualsIgnoringCase(NameOf(k), name)) {
         found = k;
         break;
       }
@@ -256,10 +246,10 @@ bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name) {
   return false;
 }
 
-bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower) {
-  if (Text.size() != Lower.size()) return false;
-  for (std::size_t i = 0; i < Text.size(); ++i)
-    if ((Text[i] >= u'A' && Text[i] <= u'Z' ? Text[i] + 32 : Text[i]) != Lower[i]) return false;
+bool EqualsIgnoringCase(std::u16string_view A, std::u16string_view B) {
+  if (A.size() != B.size()) return false;
+  for (std::size_t i = 0; i < A.size(); ++i)
+    if (LowerA(A[i]) != LowerA(B[i])) return false;
   return true;
 }
 

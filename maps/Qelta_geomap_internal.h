@@ -177,8 +177,8 @@ int AttrInt(const TAttributes& Attributes, std::u16string_view Name);
 double AttrFloat(const TAttributes& Attributes, std::u16string_view Name);
 TColor AttrColor(const TAttributes& Attributes, std::u16string_view Name);
 bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name);
-/// True when Text with A-Z lower-cased equals Lower.
-bool EqualsIgnoringCase(std::u16string_view Text, std::u16string_view Lower);
+/// True when the two texts are equal with A-Z lower-cased.
+bool EqualsIgnoringCase(std::u16string_view A, std::u16string_view B);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
 int ScanInt(const String& Text);
 double ScanFloat(const String& Text);

@@ -101,8 +101,7 @@ bool SvdKernelGolubReinsch(int m, int n, double* a, double* v, double* w, bool w
 /// SvdLeastSquares on a private design a (m x n, leading dimension m; fewer rows than columns are
 /// padded with zero rows) and right-hand side b (m elements), both destroyed: x (n elements) and,
 /// when sd is not null, the standard deviations; singular as there. False (x untouched) when the
-/// decomposition did not converge. A tall design goes through the QR reduction in place and U is
-/// never formed: U^T b comes from the reduced factors.
+/// decomposition did not converge.
 bool SvdSolve(int m, int n, double* a, double* b, double* x, double* sd, bool& singular);
 /// fill(r0, r1, block, ld, rhs): rows r0..r1-1 of a design into block (column-major, leading
 /// dimension ld) and their right-hand sides into rhs.

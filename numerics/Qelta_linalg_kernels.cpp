@@ -163,24 +163,9 @@ __attribute__((target("avx512f"))) __m256d HalfOf(__m512d v) {
   return _mm512_mask_extractf64x4_pd(_mm256_setzero_pd(), 0xF, v, H);
 }
 
-/// DotAvx2's sums: its four accumulators of 4 lanes are the halves of two of 8, the tail as there.
-__attribute__((target("avx2,fma,avx512f"))) double DotAvx512(int n, const double* x, const double* y) {
-  __m512d s01 = _mm512_setzero_pd(), s23 = _mm512_setzero_pd();
-  int i = 0;
-  for (; i + 16 <= n; i += 16) {
-    s01 = _mm512_fmadd_pd(_mm512_loadu_pd(x + i), _mm512_loadu_pd(y + i), s01);
-    s23 = _mm512_fmadd_pd(_mm512_loadu_pd(x + i + 8), _mm512_loadu_pd(y + i + 8), s23);
-  }
-  __m256d s0 = HalfOf<0>(s01);
-  for (; i + 4 <= n; i += 4) s0 = _mm256_fmadd_pd(_mm256_loadu_pd(x + i), _mm256_loadu_pd(y + i), s0);
-  const __m256d s1 = HalfOf<1>(s01), s2 = HalfOf<0>(s23), s3 = HalfOf<1>(s23);
-  double s = HorizontalSum(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)));
-  for (; i < n; ++i) s += x[i] * y[i];
-  return s;
-}
-
-/// DotAvx512 of x with C columns of Y at once: x is read once for all, and the 2C chains of sums
-/// hide the latency of the additions; each column's sums as DotAvx512's.
+/// The dot products of x with C columns of Y at once, each with DotAvx2's sums: its four accumulators
+/// of 4 lanes are the halves of two of 8, the tail as there. x is read once for all, and the 2C chains
+/// of sums hide the latency of the additions.
 template <int C>
 __attribute__((target("avx2,fma,avx512f"))) void DotColumnsAvx512(int n, const double* x, const double* Y, int64_t ldy,
                                                                   double* out) {
@@ -204,6 +189,12 @@ __attribute__((target("avx2,fma,avx512f"))) void DotColumnsAvx512(int n, const d
     for (; k < n; ++k) s += x[k] * y[k];
     out[c] = s;
   }
+}
+
+__attribute__((target("avx2,fma,avx512f"))) double DotAvx512(int n, const double* x, const double* y) {
+  double s = 0;
+  DotColumnsAvx512<1>(n, x, y, 0, &s);
+  return s;
 }
 
 __attribute__((target("avx2,fma,avx512f"))) void DotColumnsAvx512(int n, const double* x, int count, const double* Y,

@@ -507,17 +507,13 @@ std::vector<double> RowsOf(const double* a, int64_t lda, int n, int r0, int r1) 
 /// singular values, V and signs up to rounding, and U = diag(I, Q2) U'.
 struct TTallReduction {
   int M, N;
-  std::vector<double> Copy;  ///< rows n..m-1 of A when A must stay (U is written over it later)
-  double* Bottom;            ///< A2, then its QR factors: in Copy or in A itself
-  int64_t Ld;
+  std::vector<double> Bottom;  ///< rows n..m-1 of A (U is written over A later), then their QR factors
   THouseholderQR QR;
   std::vector<double> B;  ///< [A1; R2], 2n x n; U' after the decomposition
 
-  /// A: m x n with leading dimension lda. inPlace: A2 is factored where it stands (A is destroyed);
-  /// else in a copy.
-  TTallReduction(int m, int n, double* a, int64_t lda, bool inPlace)
-      : M(m), N(n), Copy(inPlace ? std::vector<double>() : RowsOf(a, lda, n, n, m)),
-        Bottom(inPlace ? a + n : Copy.data()), Ld(inPlace ? lda : m - n), QR(m - n, n, Bottom, Ld),
+  /// A: m x n with leading dimension lda.
+  TTallReduction(int m, int n, const double* a, int64_t lda)
+      : M(m), N(n), Bottom(RowsOf(a, lda, n, n, m)), QR(m - n, n, Bottom.data(), m - n),
         B(static_cast<std::size_t>(2 * n) * n) {
     for (int c = 0; c < n; ++c) std::copy_n(a + c * lda, n, B.data() + static_cast<int64_t>(c) * 2 * n);
     QR.CopyR(B.data() + n, 2 * n);
@@ -531,8 +527,6 @@ struct TTallReduction {
     }
     QR.ApplyQ(N, a + N, lda);
   }
-  /// diag(I, Q2)^T b in place of b (m elements); its first 2n elements are all that meets U.
-  void ReduceRhs(double* b) const { QR.ApplyQT(b + N); }
 };
 
 }  // namespace
@@ -546,7 +540,7 @@ bool SvdKernelGolubReinsch(int m, int n, double* a, double* v, double* w, bool w
 
 /// SvdKernel's tall path on a (leading dimension lda).
 bool TallSvd(int m, int n, double* a, int64_t lda, double* v, double* w, bool wantU) {
-  TTallReduction t(m, n, a, lda, false);
+  TTallReduction t(m, n, a, lda);
   const bool fine = SvdKernelGolubReinsch(2 * n, n, t.B.data(), v, w, wantU);
   if (wantU) t.StoreU(a, lda);
   return fine;
@@ -648,14 +642,6 @@ bool num_detail::SvdSolve(int m, int n, double* a, double* b, double* x, double*
   singular = false;
   if (n <= 0) return true;
   std::vector<double> v(static_cast<std::size_t>(n) * n), w(static_cast<std::size_t>(n)), padded;
-  if (SvdTallEnough(m, n)) {
-    TTallReduction t(m, n, a, m, true);
-    if (!SvdKernelGolubReinsch(2 * n, n, t.B.data(), v.data(), w.data(), true)) return false;
-    t.ReduceRhs(b);
-    singular = ZeroNegligible(w);
-    BackSubstitute(2 * n, n, t.B.data(), 2 * n, v.data(), w.data(), b, x, sd);
-    return true;
-  }
   const int rows = std::max(m, n);
   double* u = a;
   if (m < n) {  // padded with zero rows

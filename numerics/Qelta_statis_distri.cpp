@@ -38,6 +38,7 @@
 #include <limits>
 
 #include "Math.h"
+#include "Qelta_math1.h"
 #include "Qelta_statis.h"
 #include "Qelta_statis_internal.h"
 #include "Qelta_univconst.h"
@@ -111,13 +112,7 @@ constexpr TPoly8 kFarDen = {1.0, 5.99832206555887937690e-1, 1.369298809227358053
                             7.86869131145613259100e-4, 1.84631831751005468180e-5, 1.42151175831644588870e-7,
                             2.04426310338993978564e-15};
 
-double Horner(const TPoly8& c, double r) {
-  double s = c[7];
-  for (int k = 6; k >= 0; --k) s = s * r + c[static_cast<std::size_t>(k)];
-  return s;
-}
-
-double Rational(const TPoly8& num, const TPoly8& den, double r) { return Horner(num, r) / Horner(den, r); }
+double Rational(const TPoly8& num, const TPoly8& den, double r) { return Polynomial(num, 7, r) / Polynomial(den, 7, r); }
 
 /// One Halley step towards P(Z <= x) = p, x < 0: the residual over the density, with the curvature
 /// of ln P. Only where the density exp(-x^2 / 2) stays a normal number.

@@ -86,18 +86,6 @@ void ExpectReported(const Writer& w, const String& file, int errnoValue) {
   }
 }
 
-// Runs body in a child process; answers its wait status.
-int InChild(const std::function<void()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    body();
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
-
 }  // namespace
 
 TEST(ChartWriters, AFailedSaveKeepsTheOldFileAndIsReported) {

@@ -43,18 +43,6 @@ const std::vector<Writer>& Writers() {
   return writers;
 }
 
-// Runs body in a child process; answers its wait status.
-int InChild(const std::function<void()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    body();
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
-
 }  // namespace
 
 TEST(ControlWriters, AFailedSaveKeepsTheOldFileAndIsReported) {

@@ -213,9 +213,9 @@ TEST(SvdDecompose, TallReductionAgreesWithGolubReinschOnTheWholeMatrix) {
   }
 }
 
-// The least-squares solver on a tall design (reduced in place, U never formed) and on one given a
-// block of rows at a time, against the plain route: SvdLeastSquares' rule on the Golub-Reinsch
-// factors of the whole design.
+// The least-squares solver on a tall design, whole and given a block of rows at a time (its rows
+// reduced to a triangle as they come), against the plain route: SvdLeastSquares' rule on the
+// Golub-Reinsch factors of the whole design.
 TEST(SvdDecompose, TallLeastSquaresAgreeWithThePlainRoute) {
   for (const auto& shape : {std::array{500, 6}, {2500, 9}, {70, 23}}) {
     const int m = shape[0], n = shape[1];

@@ -164,18 +164,6 @@ void ExpectReported(const Writer& w, const String& file, const SaveFault& fault)
   }
 }
 
-// Runs body in a child process and answers how it ended (the wait status).
-int InChild(const std::function<void()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    body();
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
-
 bool Killed(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL; }
 
 }  // namespace

@@ -410,18 +410,6 @@ void SaveBig(const String& name, char mark, const std::function<void(int)>& afte
   CloseFile(f);
 }
 
-// Runs body in a child process and answers how it ended (the wait status).
-int InChild(const std::function<void()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    body();
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return status;
-}
-
 }  // namespace
 
 TEST(KilledSave, LeavesTheOldOrTheNewFileNeverAFragment) {

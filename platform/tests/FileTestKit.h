@@ -6,12 +6,14 @@
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -235,6 +237,18 @@ void ExpectFailedSavesKeepTheOldFile(const TempDir& dir, const std::string& name
     EXPECT_EQ(dir.Get(name), old);
     EXPECT_EQ(Temporaries(dir), std::vector<std::string>());
   }
+}
+
+/// Runs body in a child process and answers how it ended (the wait status): for saves killed part way.
+inline int InChild(const std::function<void()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    body();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return status;
 }
 
 }  // namespace qelta::test

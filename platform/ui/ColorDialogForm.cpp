@@ -75,11 +75,14 @@ namespace {
 constexpr int kMargin = 8, kColumns = 8, kCellWidth = 26, kCellHeight = 22, kCustomCount = 16;
 constexpr int kLeftWidth = kColumns * kCellWidth, kRightX = kMargin + kLeftWidth + 16, kRightWidth = 226;
 
-/// The custom colour slots of the dialog: "ColorA".."ColorP" as hexadecimal TColor values, else white.
+/// The name of custom colour slot i: "ColorA".."ColorP".
+String SlotKey(int i) { return u"Color" + String(1, static_cast<Char>(u'A' + i)); }
+
+/// The custom colour slots of the dialog as hexadecimal TColor values, else white.
 std::vector<TColor> ReadCustomColors(const TStrings* list) {
   std::vector<TColor> colors;
   for (int i = 0; i < kCustomCount; ++i) {
-    const String value = list->Values(u"Color" + String(1, static_cast<Char>(u'A' + i)));
+    const String value = list->Values(SlotKey(i));
     int32_t v = -1;
     const bool ok = !value.empty() && TryStrToInt(u"$" + value, v) && v >= 0 && v <= 0xFFFFFF;
     colors.push_back(ok ? v : clWhite);
@@ -89,7 +92,7 @@ std::vector<TColor> ReadCustomColors(const TStrings* list) {
 
 void WriteCustomColors(TStrings* list, const std::vector<TColor>& colors) {
   for (int i = 0; i < kCustomCount; ++i)
-    list->SetValues(u"Color" + String(1, static_cast<Char>(u'A' + i)), IntToHex(colors[static_cast<std::size_t>(i)], 6));
+    list->SetValues(SlotKey(i), IntToHex(colors[static_cast<std::size_t>(i)], 6));
 }
 
 class TColorDialogForm final : public TDialogForm {
@@ -109,7 +112,7 @@ class TColorDialogForm final : public TDialogForm {
   void BuildEdits(int top);
   void BuildButtons(int top);
   void ShowColor(TColor color, TSource source);
-  void Pick(TDrawGrid* grid, const std::vector<TColor>& colors, int col, int row);
+  void Pick(const std::vector<TColor>& colors, int col, int row);
   void Typed(TSource source);
   void DrawSwatch(TDrawGrid* grid, const std::vector<TColor>& colors, int col, int row, const TRect& r);
 
@@ -177,8 +180,7 @@ TDrawGrid* TColorDialogForm::AddSwatches(const String& name, int top, std::vecto
   grid->OnDrawCell = [this, grid, &colors](TObject*, int col, int row, const TRect& r, TGridDrawState) {
     DrawSwatch(grid, colors, col, row, r);
   };
-  grid->OnSelectCell = [this, grid, &colors](TObject*, int col, int row, bool&) { Pick(grid, colors, col, row); };
-  grid->OnClick = [this, grid, &colors](TObject*) { Pick(grid, colors, grid->Col(), grid->Row()); };
+  grid->OnSelectCell = [this, &colors](TObject*, int col, int row, bool&) { Pick(colors, col, row); };
   grid->OnEnter = grid->OnExit = [grid](TObject*) { grid->Invalidate(); };
   return grid;
 }
@@ -241,11 +243,10 @@ void TColorDialogForm::ShowColor(TColor color, TSource source) {
   FCustomGrid->Invalidate();
 }
 
-void TColorDialogForm::Pick(TDrawGrid* grid, const std::vector<TColor>& colors, int col, int row) {
+void TColorDialogForm::Pick(const std::vector<TColor>& colors, int col, int row) {
   if (FSyncing) return;
   const std::size_t i = static_cast<std::size_t>(row * kColumns + col);
   if (i < colors.size()) ShowColor(colors[i], TSource::None);
-  grid->Invalidate();
 }
 
 /// The three numbers of the group typed in, if they all read: the colour follows them.

@@ -79,8 +79,6 @@ TForm* TopModal() {
   return stack.empty() ? nullptr : stack.back();
 }
 
-bool IsPopup(const TForm* form) { return dynamic_cast<const TPopupWindow*>(form) != nullptr; }
-
 /// The control under a screen point: the topmost shown form there (only the innermost modal form
 /// while one runs, and the popups over everything), then the deepest visible, enabled control.
 TControl* HitTest(TPoint screen) {
@@ -88,7 +86,7 @@ TControl* HitTest(TPoint screen) {
   for (auto it = forms.rbegin(); it != forms.rend(); ++it) {
     TForm* form = *it;
     if (!form->Visible() || !PointIn(form->BoundsRect(), screen)) continue;
-    if (TopModal() != nullptr && form != TopModal() && !IsPopup(form)) return nullptr;
+    if (TopModal() != nullptr && form != TopModal() && !TPopupWindow::IsPopup(form)) return nullptr;
     if (!form->Enabled()) return nullptr;
     TControl* c = form;
     while (auto* w = dynamic_cast<TWinControl*>(c)) {
@@ -105,7 +103,7 @@ TControl* HitTest(TPoint screen) {
 bool Blocked(const TControl* c) {
   const TForm* form = GetParentForm(c);
   if (form == nullptr || !form->Visible()) return true;
-  if (TopModal() != nullptr && form != TopModal() && !IsPopup(form)) return true;
+  if (TopModal() != nullptr && form != TopModal() && !TPopupWindow::IsPopup(form)) return true;
   for (; c != nullptr; c = c->Parent())
     if (!c->Enabled() || !c->Visible()) return true;
   return false;
@@ -191,7 +189,7 @@ void RouteMouse(const platform_detail::TQueuedMessage& m) {
   }
   SetButton(m.Msg.Msg);
   TControl* hit = HitTest(screen);
-  if (!s.Popups.empty() && s.Capture == nullptr && !IsPopup(GetParentForm(hit))) {
+  if (!s.Popups.empty() && s.Capture == nullptr && !TPopupWindow::IsPopup(GetParentForm(hit))) {
     // Outside the open popups: a press closes them all and goes nowhere, anything else is dropped.
     UpdateHover(nullptr);
     const Cardinal msg = m.Msg.Msg;

@@ -59,6 +59,8 @@ class TPopupWindow : public TForm {
   /// The client rectangle of the entry captioned `Caption` (for scripts that click it); false when none.
   virtual bool EntryRect(const String& Caption, TRect& Rect);
 
+  /// Whether the form is a popup window.
+  static bool IsPopup(const TForm* Form) { return dynamic_cast<const TPopupWindow*>(Form) != nullptr; }
   /// The popups open now, the first opened first.
   static const std::vector<TPopupWindow*>& OpenPopups();
   /// Closes every open popup (cancelled).

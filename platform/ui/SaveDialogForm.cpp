@@ -236,7 +236,6 @@ void TSaveDialogForm::BuildList(int top) {
   FList->SetTabStop(true);
   FList->OnDrawCell = [this](TObject*, int col, int row, const TRect& r, TGridDrawState) { DrawCell(col, row, r); };
   FList->OnSelectCell = [this](TObject*, int, int row, bool&) { Picked(row); };
-  FList->OnClick = [this](TObject*) { Picked(FList->Row()); };
   FList->OnDblClick = [this](TObject*) { Activated(FList->Row()); };
 }
 
@@ -272,8 +271,11 @@ void TSaveDialogForm::BuildNameRows(int top) {
 String TSaveDialogForm::StartFolder() const {
   const String cwd = GetCurrentDir();
   const String ofName = ExtractFileDir(FDialog.FileName());
-  for (const String& candidate : {ofName, FDialog.InitialDir()})
-    if (!candidate.empty() && DirectoryExists(ResolveTypedName(cwd, candidate))) return ResolveTypedName(cwd, candidate);
+  for (const String& candidate : {ofName, FDialog.InitialDir()}) {
+    if (candidate.empty()) continue;
+    const String folder = ResolveTypedName(cwd, candidate);
+    if (DirectoryExists(folder)) return folder;
+  }
   return cwd;
 }
 

@@ -131,10 +131,8 @@ TSdlBackend::~TSdlBackend() {
   SDL_Quit();
 }
 
-bool IsPopup(const TForm* form) { return dynamic_cast<const TPopupWindow*>(form) != nullptr; }
-
 Uint32 WindowFlags(const TForm* form) {
-  if (IsPopup(form))
+  if (TPopupWindow::IsPopup(form))
     return SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
   switch (form->BorderStyle()) {
     case bsNone: return SDL_WINDOW_BORDERLESS;
@@ -172,11 +170,12 @@ void TSdlBackend::CloseWindow(TForm* form) {
   FWindows.erase(it);
   SDL_DestroyWindow(window);
   WatchPressesForPopups();
-  if (focused && IsPopup(form)) ReturnFocusFromPopup();
+  if (focused && TPopupWindow::IsPopup(form)) ReturnFocusFromPopup();
 }
 
 void TSdlBackend::WatchPressesForPopups() {
-  const bool popupShown = std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return IsPopup(w.first); });
+  const bool popupShown =
+      std::any_of(FWindows.begin(), FWindows.end(), [](const auto& w) { return TPopupWindow::IsPopup(w.first); });
   SDL_EventState(SDL_SYSWMEVENT, popupShown ? SDL_ENABLE : SDL_IGNORE);  // ignoring drops the queued ones
 }
 
@@ -191,7 +190,7 @@ bool TSdlBackend::PointerOverPopup() const {
   SDL_GetGlobalMouseState(&at.X, &at.Y);
   return std::any_of(FWindows.begin(), FWindows.end(), [at](const auto& w) {
     const TRect r = w.first->BoundsRect();
-    return IsPopup(w.first) && at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom;
+    return TPopupWindow::IsPopup(w.first) && at.X >= r.Left && at.X < r.Right && at.Y >= r.Top && at.Y < r.Bottom;
   });
 }
 
@@ -300,7 +299,7 @@ void TSdlBackend::WindowEvent(const SDL_WindowEvent& e) {
       // The desktop raised the window: the form becomes the active one, unless a modal form holds the
       // input or it is a popup (popups never take the activation).
       const auto& modal = AppState().ModalStack;
-      const bool blocked = (!modal.empty() && modal.back() != form) || IsPopup(form);
+      const bool blocked = (!modal.empty() && modal.back() != form) || TPopupWindow::IsPopup(form);
       if (!blocked && form->Visible() && form->Enabled() && Application->ActiveForm() != form) form->SetFocus();
       break;
     }

@@ -223,6 +223,22 @@ TEST_F(SaveDialogForm, TheListOpensFoldersPicksFilesAndFollowsTheFilter) {
   EXPECT_EQ(dialog.FilterIndex(), 2);
 }
 
+// Regression: a press on the list's empty part below its entries put the current entry's name
+// over the one typed.
+TEST_F(SaveDialogForm, APressBelowTheEntriesLeavesTheTypedName) {
+  ASSERT_TRUE(Run([&](TForm* f) {
+    auto* list = Find<TDrawGrid>(f, u"FileList");
+    auto* name = Find<TEdit>(f, u"FileNameEdit");
+    ClickCell(user, list, 0, 2);
+    Retype(user, name, u"mine");
+    ASSERT_LT(list->CellRect(0, list->RowCount() - 1).Bottom, list->ClientHeight() - 4);
+    user.Click(list, 5, list->ClientHeight() - 4);
+    EXPECT_EQ(name->Text(), u"mine");
+    user.Click(Find<TSpeedButton>(f, u"SaveButton"), 10, 10);
+  }));
+  EXPECT_EQ(dialog.FileName(), dir / "mine");
+}
+
 TEST_F(SaveDialogForm, TypedFoldersWildcardsAndPathsGoWhereAPersonExpects) {
   test::TempDir other;
   ASSERT_TRUE(Run([&](TForm* f) {

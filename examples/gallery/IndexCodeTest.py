@@ -4,7 +4,9 @@
 IndexCodeTest.py <gallery>: runs the gallery into a fresh folder under TMPDIR (removed on success) and reads
 its index.html. Every entry must have a code panel that holds a call adding a picture and names the
 component the picture shows (COMPONENTS: the first pattern matching the picture's file name); a picture
-without a pattern fails too, so a new entry gets its component listed here.
+without a pattern fails too, so a new entry gets its component listed here. No two entries show the same
+code (each shows the calls that make its picture differ), and every PNG file the gallery writes is on the
+page (the input files it writes for its own use are BMP and XML files).
 """
 import html
 import os
@@ -29,6 +31,7 @@ COMPONENTS = [
     (r'rot3d-', 'TRot3D'),
     (r'colorscale', 'TColorScale'),
     (r'gauge-', 'TScaleGauge'),
+    (r'rchart-background-source', 'TBitmap'),
     (r'rchart-', 'TRChart'),
     (r'smith-', 'TSmithChart'),
     (r'widgets_form_picklist', 'TStringGrid'),
@@ -77,11 +80,19 @@ def faults(page, pictures):
     entries = ENTRY.findall(page)
     if len(entries) != page.count('<img '):
         found.append('the index has %d pictures, %d of them read as entries' % (page.count('<img '), len(entries)))
+    listed = {picture for picture, _ in entries}
+    for picture in sorted(pictures):
+        if picture.endswith('.png') and picture not in listed:
+            found.append('%s: written into the folder, but not on the page' % picture)
+    shown = {}
     for picture, rest in entries:
         if picture not in pictures:
             found.append('%s: listed, but not in the folder' % picture)
         panel = PANEL.search(rest)
         code = html.unescape(re.sub(r'<[^>]+>', '', panel.group(1))) if panel else ''
+        if panel and code in shown:
+            found.append('%s: shows the same code as %s' % (picture, shown[code]))
+        shown.setdefault(code, picture)
         name = component(picture)
         if name is None:
             found.append('%s: no component listed for it in IndexCodeTest.py' % picture)

@@ -148,9 +148,8 @@ void Grids(GalleryPage& page) {
   AddShownForm(page, logs, "rchart-grids-log.png", "Grids on a logarithmic x axis from 3 to 3000");
 }
 
-// A picture for the background: a small gradient with a diagonal, written as PNG.
-String BackgroundPicture(const std::filesystem::path& folder) {
-  TBitmap pic(60, 40);
+// A picture for the background: a small gradient with a diagonal, written as PNG for the charts to load.
+String BackgroundPicture(const std::filesystem::path& folder, TBitmap& pic) {
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 60; ++x)
       pic.Canvas()->SetPixels(x, y, RGB(static_cast<uint8_t>(180 + x), static_cast<uint8_t>(200 + y), 255));
@@ -164,7 +163,9 @@ String BackgroundPicture(const std::filesystem::path& folder) {
 }
 
 void Backgrounds(GalleryPage& page) {
-  const String picture = BackgroundPicture(page.Folder());
+  TBitmap source(60, 40);
+  const String picture = BackgroundPicture(page.Folder(), source);
+  page.Add(source, "rchart-background-source.png", "The picture the backgrounds below are made of (60 x 40 pixels)");
   TForm form(nullptr);
   form.SetBounds(0, 0, 840, 250);
   const TBkgFill fills[] = {bfSimple, bfStretch, bfTile};

@@ -1,8 +1,9 @@
 // The gallery: renders what the library draws into PNG files with an index page beside them.
-// Usage: gallery <folder>. Prints the library's version and the state of each subsystem, then runs
-// every topic (one file each, <Topic>Gallery.cpp) and writes <folder>/index.html.
+// Usage: gallery [<folder>]. Prints the library's version and the state of each subsystem, then runs
+// every topic (one file each, <Topic>Gallery.cpp) and writes <folder>/index.html (folder "gallery").
 // gallery --live [--page <file.png>]: the form pages as desktop windows, one after the other (close a
-// window for the next); without a display it says so and ends with 0.
+// window for the next); without a display it says so and ends with 0. gallery --help prints the usage;
+// any other option is refused with one line and exit code 2, before anything is written.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -72,18 +73,28 @@ void PrintStates() {
   for (const Row& r : rows) std::printf("  %-14s %s\n", r.library, r.state);
 }
 
+constexpr const char* kUsage =
+    "usage: gallery [FOLDER]                  the pictures and index.html into FOLDER (default: gallery)\n"
+    "       gallery --live [--page FILE.png]  the form pages as desktop windows (one page: --page)\n"
+    "       gallery --help                    this text\n";
+
 struct Options {
   std::string folder = "gallery";
   bool live = false;
-  std::string page;  // live: the one page to show
+  bool help = false;
+  std::string page;   // live: the one page to show
+  std::string error;  // why the arguments were refused; empty when they were not
 };
 
 Options ParseOptions(int argc, char** argv) {
   Options o;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; i < argc && o.error.empty(); ++i) {
     const std::string arg = argv[i];
-    if (arg == "--live") o.live = true;
+    if (arg == "--help" || arg == "-h") o.help = true;
+    else if (arg == "--live") o.live = true;
     else if (arg == "--page" && i + 1 < argc) o.page = argv[++i];
+    else if (arg == "--page") o.error = "--page needs a picture's file name";
+    else if (arg.size() > 1 && arg[0] == '-') o.error = "unknown option " + arg;  // never a folder named "--x"
     else o.folder = arg;
   }
   return o;
@@ -104,6 +115,14 @@ bool StartLive() {
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "gallery: %s (gallery --help shows the usage)\n", options.error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (options.live) {
     if (!StartLive()) return 0;
     qelta::gallery::GalleryPage page(std::filesystem::temp_directory_path());

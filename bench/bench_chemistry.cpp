@@ -15,6 +15,9 @@
 //   BM_OptimizeShape one OptimizeMolShape (100 x 63 random moves, ideal bond 30 pixels) of a random polycycle of
 //                    63 atoms laid out by RDKit and shaken, on a display that is not shown, beside RDKit's
 //                    compute2DCoords of the same graph (another method for the same job: a 2-D layout).
+//   BM_FormulaParse/n  MolFormula := "Ca", n "(" and "O H)2" (every group ends at the one ")"), at n = 30,000
+//                    and 300,000, beside a plain pass that matches the parentheses with a stack: a ratio that
+//                    stays put from one size to the next shows a parse linear in the text.
 // Times are Qelta's; the counters hold the anchor's seconds, the ratio Qelta / anchor and the rate.
 
 #include <unistd.h>
@@ -360,6 +363,31 @@ void BM_MassSearch(benchmark::State& state) {
   if (ours != theirs) state.SkipWithError("the searches found different numbers of formulas");
 }
 
+// [SECTION] formula text
+
+void BM_FormulaParse(benchmark::State& state) {
+  const qelta::String text = u"Ca" + qelta::String(static_cast<size_t>(state.range(0)), u'(') + u"O H)2";
+  qelta::TMolForm form(nullptr);
+  std::vector<size_t> open;
+  int matched = 0;
+  qelta::bench::RunSideBySide(
+      state, [&] { form.SetMolFormula(text); },
+      [&] {
+        open.clear();
+        matched = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+          if (text[i] == u'(') {
+            open.push_back(i);
+          } else if (text[i] == u')' && !open.empty()) {
+            open.pop_back();
+            ++matched;
+          }
+        }
+        benchmark::DoNotOptimize(matched);
+      });
+  if (form.NumAtoms() != 3 || matched != 1) state.SkipWithError("the formula parsed wrongly");
+}
+
 // [SECTION] layout search
 
 void BM_OptimizeShape(benchmark::State& state) {
@@ -390,6 +418,7 @@ void BM_OptimizeShape(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_OptimizeShape)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormulaParse)->Arg(30000)->Arg(300000)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SubSearch)->Arg(0)->Arg(1)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MassSearch)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSD)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);

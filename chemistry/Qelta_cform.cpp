@@ -160,14 +160,20 @@ void TMolForm::ScanMolFormula(const String& Text) {
   ClearEntries();
   const int len = Length(Text);
   int64_t multiplier = 1;
+  // The first ")" from a "(" on and the number after it stay the answer for every later "(" before
+  // that ")", so the text is searched once, not once per "(" (len + 1: there is none).
+  int close = 0;
+  int64_t closeMultiplier = 0;
   for (int pos = 1; pos <= len;) {
     const Char c = Text[static_cast<size_t>(pos - 1)];
     if (c == u'(') {
-      const int close = PosEx(u")", Text, pos);
-      if (close > 0) {
+      if (close < pos) {
+        close = PosEx(u")", Text, pos);
         int after = close + 1;
-        multiplier = ScanDecimal(Text, after);
+        closeMultiplier = close > 0 ? ScanDecimal(Text, after) : 0;
+        if (close == 0) close = len + 1;
       }
+      if (close <= len) multiplier = closeMultiplier;
       ++pos;
     } else if (c == u')') {
       multiplier = 1;

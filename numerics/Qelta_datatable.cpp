@@ -15,6 +15,7 @@
 //  - Negative counts become 0.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -65,9 +66,9 @@ bool CategorialScale(TMScaleType t) { return t == stNominal || t == stOrdinal; }
 // [SECTION] scale records and default names
 
 TDTNameStr TDataTable::DefaultName(char Prefix, int n) {
-  TDTNameStr name{Prefix, '-'};
-  name += std::to_string(n);
-  return name;
+  char text[16] = {Prefix, '-'};
+  const char* end = std::to_chars(text + 2, text + sizeof text, n).ptr;
+  return TDTNameStr(text, static_cast<std::size_t>(end - text));
 }
 
 TVTypeSpec::TVTypeSpec(const TVTypeSpec& other) : MScaleType(other.MScaleType) {
@@ -115,7 +116,7 @@ TDataTable::TDataTable(TComponent* AOwner) : TComponent(AOwner) {
     FRowAtt.assign(1, 0);
     FColAtt.assign(1, 0);
     FVType.resize(1);
-    FCState.assign(1, std::vector<uint8_t>(1, 0));
+    FCState.assign(1, 0);
     FColName.assign(1, DefaultName('C', 1));
     FRowName.assign(1, DefaultName('R', 1));
   } catch (const std::bad_alloc&) {
@@ -259,12 +260,12 @@ void TDataTable::SetElemNominal(int Col, int Row, const TNominalIDStr& ID) {
 // [SECTION] cell states
 
 uint8_t TDataTable::GetCellState(int Col, int Row) const {
-  return Inside(Col, Row) ? FCState[static_cast<std::size_t>(Col - 1)][static_cast<std::size_t>(Row - 1)] : 0;
+  return Inside(Col, Row) ? StatesOf(Col)[Row - 1] : 0;
 }
 
 void TDataTable::SetCellState(int Col, int Row, uint8_t State) {
   if (!Inside(Col, Row)) return;
-  uint8_t& s = FCState[static_cast<std::size_t>(Col - 1)][static_cast<std::size_t>(Row - 1)];
+  uint8_t& s = StatesOf(Col)[Row - 1];
   if (s == State) return;
   s = State;
   ChangedCellStates();
@@ -289,15 +290,8 @@ void TDataTable::SetIsImputed(int Col, int Row, bool Value) {
 namespace {
 
 template <typename Fn>
-void EveryState(std::vector<std::vector<uint8_t>>& states, Fn&& fn) {
-  for (auto& column : states)
-    for (uint8_t& s : column) s = fn(s);
-}
-
-int CountMasked(const std::vector<uint8_t>& states, uint8_t mask) {
-  int count = 0;
-  for (uint8_t s : states) count += (s & mask) != 0;
-  return count;
+void EveryState(std::vector<uint8_t>& states, Fn&& fn) {
+  for (uint8_t& s : states) s = fn(s);
 }
 
 }  // namespace
@@ -329,7 +323,7 @@ bool TDataTable::MaskCellStates(int LowCol, int LowRow, int HighCol, int HighRow
   const int lr = std::max(LowRow, 1), hr = std::min(HighRow, FNrOfRows);
   bool changed = false;
   for (int c = lc; c <= hc && lr <= hr; ++c) {
-    uint8_t* s = FCState[static_cast<std::size_t>(c - 1)].data() + (lr - 1);
+    uint8_t* s = StatesOf(c) + (lr - 1);
     uint8_t differ = 0;  // OR of the changed bits, so that the loop stays free of branches
     for (int i = 0; i <= hr - lr; ++i) {
       const auto v = static_cast<uint8_t>((s[i] & AndMask) ^ XorMask);
@@ -353,13 +347,14 @@ bool TDataTable::IfColHasCellState(int Col, uint8_t CellState) const {
 int TDataTable::CountMarkedCellsInRow(int Row, uint8_t StateMask) const {
   if (!RowInside(Row)) return 0;
   int count = 0;
-  for (const auto& column : FCState) count += (column[static_cast<std::size_t>(Row - 1)] & StateMask) != 0;
+  for (int c = 1; c <= FNrOfCols; ++c) count += (StatesOf(c)[Row - 1] & StateMask) != 0;
   return count;
 }
 
 int TDataTable::CountMarkedCellsInColumn(int Col, uint8_t StateMask) const {
   if (!ColInside(Col)) return 0;
-  return CountMasked(FCState[static_cast<std::size_t>(Col - 1)], StateMask);
+  const uint8_t* s = StatesOf(Col);
+  return static_cast<int>(std::count_if(s, s + FNrOfRows, [StateMask](uint8_t v) { return (v & StateMask) != 0; }));
 }
 
 // [SECTION] names, attributes, comment
@@ -478,20 +473,17 @@ TIntArray TDataTable::ListOfCategorialVars() const {
 void TDataTable::ResizeArrays(int nc, int nr, const std::function<void()>& alsoMatrix) {
   const std::size_t oc = static_cast<std::size_t>(FNrOfCols), orows = static_cast<std::size_t>(FNrOfRows);
   const std::size_t c = static_cast<std::size_t>(nc), r = static_cast<std::size_t>(nr);
-  const bool sameRows = r == orows;
-  std::vector<std::vector<uint8_t>> states;
+  std::vector<uint8_t> states;
   std::vector<TDTNameStr> colNames, rowNames;
   std::vector<TVTypeSpec> vtypes;
   std::vector<uint8_t> colAtt, rowAtt;
   // Everything that needs memory is made here; the kept entries are moved in after the matrix.
   num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
     if (num_detail::CheckedCells(nc, nr, sizeof(double) + 1) < 0) throw std::bad_alloc();  // beyond the address space
-    states.resize(c);
-    for (std::size_t k = 0; k < c; ++k) {
-      if (sameRows && k < oc) continue;
-      states[k].assign(r, 0);
-      if (k < oc) std::copy_n(FCState[k].begin(), std::min(r, orows), states[k].begin());
-    }
+    states.assign(c * r, 0);
+    for (std::size_t k = 0; k < std::min(c, oc); ++k)
+      std::copy_n(FCState.begin() + static_cast<std::ptrdiff_t>(k * orows), std::min(r, orows),
+                  states.begin() + static_cast<std::ptrdiff_t>(k * r));
     colNames.resize(c);
     for (std::size_t k = oc; k < c; ++k) colNames[k] = DefaultName('C', static_cast<int>(k + 1));
     rowNames.resize(r);
@@ -504,7 +496,6 @@ void TDataTable::ResizeArrays(int nc, int nr, const std::function<void()>& alsoM
   });
   if (alsoMatrix) alsoMatrix();
   for (std::size_t k = 0; k < std::min(c, oc); ++k) {
-    if (sameRows) states[k] = std::move(FCState[k]);
     colNames[k] = std::move(FColName[k]);
     vtypes[k] = std::move(FVType[k]);
   }
@@ -521,9 +512,13 @@ void TDataTable::ResizeArrays(int nc, int nr, const std::function<void()>& alsoM
 
 void TDataTable::ResizeSilently(int nc, int nr) {
   if (nc == FNrOfCols && nr == FNrOfRows) return;
+  ResizeArrays(nc, nr, [&] { ResizeMatrixUnheard(nc, nr); });
+}
+
+void TDataTable::ResizeMatrixUnheard(int nc, int nr) {
   DetachHook();
   try {
-    ResizeArrays(nc, nr, [&] { NumericData->Resize(nc, nr); });
+    NumericData->Resize(nc, nr);
   } catch (...) {
     AttachHook();
     throw;
@@ -626,7 +621,7 @@ void TDataTable::RemoveColumn(int ix) {
 void TDataTable::Clear() {
   for (int c = 1; c <= FNrOfCols; ++c) FColName[static_cast<std::size_t>(c - 1)] = DefaultName('C', c);
   for (int r = 1; r <= FNrOfRows; ++r) FRowName[static_cast<std::size_t>(r - 1)] = DefaultName('R', r);
-  EveryState(FCState, [](uint8_t) { return uint8_t{0}; });
+  std::fill(FCState.begin(), FCState.end(), 0);
   std::fill(FColAtt.begin(), FColAtt.end(), 0);
   std::fill(FRowAtt.begin(), FRowAtt.end(), 0);
   for (TVTypeSpec& vt : FVType) vt = TVTypeSpec();

@@ -10,15 +10,15 @@
 // covariance or correlation matrix of a block of columns with pairwise deletion.
 // How: NumericData is hooked (its OnChange reaches the table's OnChange through DataHasChanged, its
 // sort exchanges reach ExchangeDuringSort), so the matrix's own operations keep the table in step.
-// States are kept per column ([column][row]), like the column-major values, so the statistics read
-// both directly in runs; the labels of a column are allocated only once one is set. A sort whose
-// single exchanges nobody can observe (no OnSortExchange handler, no per-cell OnChange) runs the same
-// comb sort on a permutation and moves every row or column once; so does SortRows when only an
-// OnSortExchange handler listens: it hears every exchange in the classic order, while the rows
-// themselves move after the last one (a handler reading the table meanwhile sees the order from
-// before the sort). The statistics
-// follow the shared rules of the numerics (variance about a shift clamped at 0, 1.0 below three
-// cells; quartiles and percentiles answer the largest value where the position reaches n).
+// States are kept in one column-major block like the values (a byte per cell, nothing per column),
+// so the statistics read both directly in runs; the labels of a column are allocated only once one
+// is set. A sort whose single exchanges nobody can observe (no OnSortExchange handler, no per-cell
+// OnChange) runs the same comb sort on a permutation and moves every row or column once; so does
+// SortRows when only an OnSortExchange handler listens: it hears every exchange in the classic
+// order, while the rows themselves move after the last one (a handler reading the table meanwhile
+// sees the order from before the sort). The statistics follow the shared rules of the numerics
+// (variance about a shift clamped at 0, 1.0 below three cells; quartiles and percentiles answer the
+// largest value where the position reaches n).
 // Limits: counts 0..2147483647 each; names are Windows-1252 AnsiString cut to 50 bytes, labels to 10;
 // case folding touches A-Z/a-z only. No thread safety; events run inside the calls, and every loop
 // re-reads the counts after an event, so handlers may change the table (out-of-range moves are then
@@ -96,6 +96,8 @@ class TVTypeSpec {
   void SetID(int Ix, const TNominalIDStr& Value);
   /// Every slot free.
   void ClearIDs() { FIDs.reset(); }
+  /// False when every slot is free for certain (no label was set since the last ClearIDs).
+  bool HasIDs() const { return FIDs != nullptr; }
 
  private:
   std::unique_ptr<std::array<TNominalIDStr, 25>> FIDs;
@@ -465,6 +467,8 @@ class TDataTable : public TComponent {
   void ResizeArrays(int nc, int nr, const std::function<void()>& alsoMatrix);
   /// Resize without OnResize.
   void ResizeSilently(int nc, int nr);
+  /// NumericData.Resize with the hook detached (attached again also when it fails).
+  void ResizeMatrixUnheard(int nc, int nr);
   void AttachHook();
   void DetachHook();
   /// Hooks NumericData's OnChange and OnSortExchange to the table.
@@ -488,6 +492,10 @@ class TDataTable : public TComponent {
   bool Inside(int c, int r) const { return ColInside(c) && RowInside(r); }
   bool Categorial(int c) const;
   void UseOwnMatrix(int nc, int nr);
+  /// The states of column c (1..NrOfColumns): NrOfRows bytes, row r at [r - 1].
+  uint8_t* StatesOf(int c) { return FCState.data() + ColumnStart(c); }
+  const uint8_t* StatesOf(int c) const { return FCState.data() + ColumnStart(c); }
+  std::size_t ColumnStart(int c) const { return static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(FNrOfRows); }
 
   // sorting (Qelta_datatable_ops.cpp)
   /// Runs a sort of NumericData with the key (row or column by keyWhat) whose states move along.
@@ -543,17 +551,21 @@ class TDataTable : public TComponent {
   void WriteAscTo(TStream& stream, const String& FileName, int Precision) const;
   /// Reads an ASC image; whole: it replaces the table, else it is placed at (PosX, PosY).
   int ReadAsc(TStream& in, bool whole, int PosX, int PosY, bool ReplaceIDs);
-  /// The table becomes the image; OnResize when the size changed, then the five change events.
-  void TakeImage(const TImage& img);
+  /// The table becomes the image, taking over its arrays (img is left empty); OnResize when the
+  /// size changed, then the five change events. On failure nothing has changed.
+  void TakeImage(TImage& img);
+  /// TakeImage's part that needs no memory: the image's arrays swapped in, the defaults of the
+  /// others made in the room reserved for them, the values copied into the resized matrix.
+  void AdoptImage(TImage& img);
   void PlaceImage(const TImage& img, int PosX, int PosY, bool ReplaceIDs);
-  /// Values and states of the image into the cells from (PosX, PosY), straight into the storage.
-  void PlaceCells(const TImage& img, int PosX, int PosY);
+  /// Values (and states) of the image into the cells from (PosX, PosY), straight into the storage.
+  void PlaceCells(const TImage& img, int PosX, int PosY, bool states);
 
   String FComment;
   std::vector<uint8_t> FRowAtt;
   std::vector<uint8_t> FColAtt;
   std::vector<TVTypeSpec> FVType;
-  std::vector<std::vector<uint8_t>> FCState;  ///< [column][row]
+  std::vector<uint8_t> FCState;  ///< column-major: column c from (c - 1) x NrOfRows, like the values
   std::vector<TDTNameStr> FColName;
   std::vector<TDTNameStr> FRowName;
   int FNrOfCols = 1;

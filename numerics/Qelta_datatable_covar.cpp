@@ -185,7 +185,7 @@ bool TDataTable::CalcCovar(TMatrix* CovarMat, int LoC, int HiC, int LoR, int HiR
         for (double& v : col.Rounded) v = std::nearbyint(v);
         col.Values = col.Rounded.data();
       }
-      const uint8_t* st = FCState[static_cast<std::size_t>(c - 1)].data() + (lr - 1);
+      const uint8_t* st = StatesOf(c) + (lr - 1);
       col.Number.resize(static_cast<std::size_t>(rows));
       int64_t numbers = 0;
       for (int64_t r = 0; r < rows; ++r) {

@@ -16,10 +16,12 @@
 // CR LF, LF or CR, skip empty lines, and detect the delimiter as the most frequent of TAB ; , : in
 // the first record (outside quotes; ties in that order; none: ',').
 // Both readers build a complete image of the file first and change the table only once it has been
-// read without fault; the counts an ASC header announces are checked against the bytes after it
-// (every cell, name, attribute and setup entry needs at least one byte, and so does every column and
-// every row) before anything is reserved, and a CSV file, whose rows may be short, is refused when its
-// table (the longest row times the rows) would need more than the file can fill plus a small allowance
+// read without fault; the table then takes the image's arrays over, so nothing is held twice, and a
+// CSV file is split into records only (its fields are scanned again as the image is filled). The
+// counts an ASC header announces are checked against the bytes after it (every cell, name, attribute
+// and setup entry needs at least one byte, and so does every column and every row) before anything
+// is reserved, and a CSV file, whose rows may be short, is refused when its table (the longest row
+// times the rows) would need more than the file can fill plus a small allowance
 // (num_detail::CellsFitInput).
 
 #include <algorithm>
@@ -316,18 +318,21 @@ void CsvRecord(TByteSink& out, const std::vector<std::string>& fields, char deli
   out.Line();
 }
 
-/// Fields of a CSV file as spans of its bytes.
+/// A CSV file split into records: where each begins and how many fields it has. The fields are
+/// scanned again when the image is made, so nothing is kept per field.
 struct TCsvFile {
-  struct TField {
-    std::size_t Begin = 0, End = 0;
-    bool Quoted = false;
+  struct TRecord {
+    std::size_t Begin = 0, Count = 0;
   };
   String Comment;
-  bool HasComment = false;
-  std::vector<TField> Fields;
-  std::vector<std::size_t> Records;  ///< index of each record's first field, then the end
+  uint8_t Delimiter = ',';
+  std::vector<TRecord> Records;
+};
 
-  std::size_t Count(std::size_t rec) const { return Records[rec + 1] - Records[rec]; }
+/// One field as a span of the file's bytes.
+struct TCsvField {
+  std::size_t Begin = 0, End = 0;
+  bool Quoted = false;
 };
 
 char DetectDelimiter(const uint8_t* p, std::size_t n) {
@@ -343,7 +348,28 @@ char DetectDelimiter(const uint8_t* p, std::size_t n) {
   return *best > 0 ? kCandidates[static_cast<std::size_t>(best - count.begin())] : ',';
 }
 
-/// Splits bytes into records and fields (RFC 4180).
+/// The field of a record at i (RFC 4180); answers the position behind it and its delimiter or line
+/// end, and whether another field of the record follows.
+std::size_t ScanField(const uint8_t* p, std::size_t n, std::size_t i, uint8_t d, TCsvField& field, bool& more) {
+  field = TCsvField();
+  if (i < n && p[i] == '"') {
+    field.Quoted = true;
+    field.Begin = ++i;
+    while (i < n && !(p[i] == '"' && (i + 1 >= n || p[i + 1] != '"'))) i += p[i] == '"' ? 2 : 1;
+    field.End = std::min(i, n);
+    if (i < n) ++i;  // closing quote
+    while (i < n && p[i] != d && p[i] != 10 && p[i] != 13) ++i;  // junk after it
+  } else {
+    field.Begin = i;
+    while (i < n && p[i] != d && p[i] != 10 && p[i] != 13) ++i;
+    field.End = i;
+  }
+  more = i < n && p[i] == d;
+  if (!more && i < n && p[i] == 13 && i + 1 < n && p[i + 1] == 10) ++i;
+  return i < n ? i + 1 : i;
+}
+
+/// Splits bytes into records (RFC 4180), after the comment line.
 void SplitCsv(const uint8_t* p, std::size_t n, TCSVDelimiters which, TCsvFile& f) {
   std::size_t i = 0;
   if (n > 0 && p[0] == '#') {
@@ -351,62 +377,60 @@ void SplitCsv(const uint8_t* p, std::size_t n, TCSVDelimiters which, TCsvFile& f
     while (e < n && p[e] != 10 && p[e] != 13) ++e;
     const std::size_t from = e > 1 && p[1] == ' ' ? 2 : 1;
     f.Comment = RemoveControlChars(AnsiToString(std::string_view(reinterpret_cast<const char*>(p) + from, e - from)));
-    f.HasComment = true;
     i = e;
   }
   while (i < n && (p[i] == 10 || p[i] == 13)) ++i;
-  const char d = which == csvUnknown ? DetectDelimiter(p + i, n - i) : DelimiterChar(which);
-  f.Records.push_back(0);
+  f.Delimiter = static_cast<uint8_t>(which == csvUnknown ? DetectDelimiter(p + i, n - i) : DelimiterChar(which));
+  TCsvField field;
   while (i < n) {
     if (p[i] == 10 || p[i] == 13) {  // an empty line
       ++i;
       continue;
     }
-    for (;;) {  // one record
-      TCsvFile::TField field;
-      if (i < n && p[i] == '"') {
-        field.Quoted = true;
-        field.Begin = ++i;
-        while (i < n && !(p[i] == '"' && (i + 1 >= n || p[i + 1] != '"'))) i += p[i] == '"' ? 2 : 1;
-        field.End = std::min(i, n);
-        if (i < n) ++i;  // closing quote
-        while (i < n && p[i] != static_cast<uint8_t>(d) && p[i] != 10 && p[i] != 13) ++i;  // junk after it
-      } else {
-        field.Begin = i;
-        while (i < n && p[i] != static_cast<uint8_t>(d) && p[i] != 10 && p[i] != 13) ++i;
-        field.End = i;
-      }
-      f.Fields.push_back(field);
-      if (i < n && p[i] == static_cast<uint8_t>(d)) {
-        ++i;
-        continue;
-      }
-      if (i < n && p[i] == 13 && i + 1 < n && p[i + 1] == 10) ++i;
-      if (i < n) ++i;
-      break;
+    TCsvFile::TRecord record{i, 0};
+    for (bool more = true; more; ++record.Count) i = ScanField(p, n, i, f.Delimiter, field, more);
+    f.Records.push_back(record);
+  }
+}
+
+/// The fields of one record in turn, as views of the file's bytes (or of a copy where a quoted
+/// field holds "" for a quote).
+class TCsvCursor {
+ public:
+  TCsvCursor(const uint8_t* p, std::size_t n, const TCsvFile& f, std::size_t record)
+      : FP(p), FN(n), FD(f.Delimiter), FAt(f.Records[record].Begin) {}
+  /// The next field's text, valid until the next call.
+  std::string_view Next() {
+    TCsvField field;
+    bool more = false;
+    FAt = ScanField(FP, FN, FAt, FD, field, more);
+    const std::string_view raw(reinterpret_cast<const char*>(FP) + field.Begin, field.End - field.Begin);
+    if (!field.Quoted || raw.find('"') == std::string_view::npos) return raw;
+    FUnquoted.clear();
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      FUnquoted.push_back(raw[i]);
+      if (raw[i] == '"') ++i;  // "" stands for one quote
     }
-    f.Records.push_back(f.Fields.size());
+    return FUnquoted;
   }
-}
 
-std::string FieldText(const uint8_t* p, const TCsvFile::TField& field) {
-  std::string s;
-  for (std::size_t i = field.Begin; i < field.End; ++i) {
-    s.push_back(static_cast<char>(p[i]));
-    if (field.Quoted && p[i] == '"') ++i;  // "" stands for one quote
-  }
-  return s;
-}
+ private:
+  const uint8_t* FP;
+  std::size_t FN;
+  uint8_t FD;
+  std::size_t FAt;
+  std::string FUnquoted;
+};
 
-std::string Trimmed(std::string s) {
+std::string_view Trimmed(std::string_view s) {
   const std::size_t a = s.find_first_not_of(' ');
-  if (a == std::string::npos) return std::string();
+  if (a == std::string_view::npos) return std::string_view();
   return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
 /// A value field into the image: empty -> csEmpty, NaN -> csNotANumber, else a number.
-bool CsvValue(const std::string& field, double& v, uint8_t& state) {
-  const std::string s = Trimmed(field);
+bool CsvValue(std::string_view field, double& v, uint8_t& state) {
+  const std::string_view s = Trimmed(field);
   v = 0;
   state = 0;
   if (s.empty()) {
@@ -420,49 +444,86 @@ bool CsvValue(const std::string& field, double& v, uint8_t& state) {
   return num_detail::ParseDoubleToken(AnsiToString(s), v);
 }
 
+/// How the records of a CSV file map onto the table.
+struct TCsvLayout {
+  std::size_t First = 0;  ///< the first data record (1 after a header record)
+  bool RowNames = false;  ///< field 0 of a data record is its row name
+  bool Attributes = false;  ///< field 1 of a data record is its row attribute
+  std::size_t V0 = 0;  ///< the field of the first value
+};
+
+/// A row attribute field: empty (0) or a whole number 0..255.
+bool CsvAttribute(std::string_view field, uint8_t& attribute) {
+  const std::string_view a = Trimmed(field);
+  double d = 0;
+  if (!a.empty() && (!num_detail::ParseDoubleToken(AnsiToString(a), d) || !(d >= 0 && d <= 255) || d != static_cast<int>(d)))
+    return false;
+  attribute = static_cast<uint8_t>(d);
+  return true;
+}
+
+/// Column names: the header record's fields from the first value on, default names beyond it.
+void CsvColumnNames(const uint8_t* p, std::size_t size, const TCsvFile& f, const TCsvLayout& at,
+                    num_detail::TDataTableImage& img) {
+  img.ColNames.reserve(static_cast<std::size_t>(img.Cols));
+  TCsvCursor header(p, size, f, 0);
+  for (std::size_t k = 0; k < f.Records[0].Count; ++k) {
+    const std::string_view name = header.Next();
+    if (k >= at.V0) img.ColNames.emplace_back(name.substr(0, 50));
+  }
+  while (img.ColNames.size() < static_cast<std::size_t>(img.Cols))
+    img.ColNames.push_back(TDataTable::DefaultName('C', static_cast<int>(img.ColNames.size() + 1)));
+}
+
+/// Data record rec into row r of the image; 0 or a code.
+int CsvRow(const uint8_t* p, std::size_t size, const TCsvFile& f, const TCsvLayout& at, std::size_t rec, int r,
+           num_detail::TDataTableImage& img) {
+  TCsvCursor fields(p, size, f, rec);
+  for (std::size_t k = 0; k < f.Records[rec].Count; ++k) {
+    const std::string_view field = fields.Next();
+    const std::size_t row = static_cast<std::size_t>(r);
+    if (k == 0 && at.RowNames) img.RowNames[row] = field.substr(0, 50);
+    if (k == 1 && at.Attributes && !CsvAttribute(field, img.RowAtt[row])) return kCodeBadAttribute;
+    if (k < at.V0) continue;
+    const std::size_t cell = img.At(static_cast<int>(k - at.V0), r);
+    if (!CsvValue(field, img.Values[cell], img.States[cell])) return kCodeBadNumber;
+  }
+  return 0;
+}
+
 /// The image of a split CSV file; 0 or a code.
 int CsvImage(const uint8_t* p, std::size_t size, const TCsvFile& f, bool colHeaders, bool rowHeaders,
              num_detail::TDataTableImage& img) {
-  const std::size_t records = f.Records.size() - 1;
-  const std::size_t first = colHeaders && records > 0 ? 1 : 0;
+  const std::size_t records = f.Records.size();
+  TCsvLayout at;
+  at.First = colHeaders && records > 0 ? 1 : 0;
+  at.RowNames = rowHeaders;
   const std::size_t nameAt = rowHeaders ? 1 : 0;
-  const bool attributes = first == 1 && f.Count(0) > nameAt && FieldText(p, f.Fields[nameAt]) == kAttributeHeader;
-  const std::size_t v0 = nameAt + (attributes ? 1 : 0);
+  if (at.First == 1 && f.Records[0].Count > nameAt) {
+    TCsvCursor header(p, size, f, 0);
+    for (std::size_t k = 0; k < nameAt; ++k) header.Next();
+    at.Attributes = header.Next() == kAttributeHeader;
+  }
+  at.V0 = nameAt + (at.Attributes ? 1 : 0);
   int64_t cols = 0;
-  for (std::size_t rec = 0; rec < records; ++rec)
-    cols = std::max(cols, static_cast<int64_t>(f.Count(rec)) - static_cast<int64_t>(v0));
-  const int64_t rows = static_cast<int64_t>(records - first);
+  for (const TCsvFile::TRecord& record : f.Records)
+    cols = std::max(cols, static_cast<int64_t>(record.Count) - static_cast<int64_t>(at.V0));
+  const int64_t rows = static_cast<int64_t>(records - at.First);
   if (cols > INT_MAX || rows > INT_MAX || !num_detail::CellsFitInput(cols * rows, sizeof(double), static_cast<int64_t>(size)))
     return kCodeBadNumber;
   img.Comment = f.Comment;
   img.Cols = static_cast<int>(cols);
   img.Rows = static_cast<int>(rows);
-  img.HasColNames = first == 1;
+  img.HasColNames = at.First == 1;
   img.HasRowNames = rowHeaders;
-  img.HasRowAtt = attributes;
-  img.ColNames.resize(static_cast<std::size_t>(cols));
-  for (std::size_t k = 0; k < img.ColNames.size(); ++k) img.ColNames[k] = TDataTable::DefaultName('C', static_cast<int>(k + 1));
-  for (std::size_t k = v0; first == 1 && k < f.Count(0); ++k)
-    img.ColNames[k - v0] = FieldText(p, f.Fields[k]).substr(0, 50);
-  img.RowNames.assign(static_cast<std::size_t>(rows), TDTNameStr());
+  img.HasRowAtt = at.Attributes;
+  if (img.HasColNames) CsvColumnNames(p, size, f, at, img);
+  img.RowNames.assign(rowHeaders ? static_cast<std::size_t>(rows) : 0, TDTNameStr());
   img.RowAtt.assign(static_cast<std::size_t>(rows), 0);
   img.Values.assign(static_cast<std::size_t>(cols * rows), 0.0);
   img.States.assign(static_cast<std::size_t>(cols * rows), csEmpty);
-  for (int r = 0; r < img.Rows; ++r) {
-    const std::size_t rec = first + static_cast<std::size_t>(r), at = f.Records[rec], count = f.Count(rec);
-    if (rowHeaders && count > 0) img.RowNames[static_cast<std::size_t>(r)] = FieldText(p, f.Fields[at]).substr(0, 50);
-    if (attributes && count > 1) {
-      const std::string a = Trimmed(FieldText(p, f.Fields[at + 1]));
-      double d = 0;
-      if (!a.empty() && (!num_detail::ParseDoubleToken(AnsiToString(a), d) || !(d >= 0 && d <= 255) || d != static_cast<int>(d)))
-        return kCodeBadAttribute;
-      img.RowAtt[static_cast<std::size_t>(r)] = static_cast<uint8_t>(d);
-    }
-    for (std::size_t k = v0; k < count; ++k)
-      if (!CsvValue(FieldText(p, f.Fields[at + k]), img.Values[img.At(static_cast<int>(k - v0), r)],
-                    img.States[img.At(static_cast<int>(k - v0), r)]))
-        return kCodeBadNumber;
-  }
+  for (int r = 0; r < img.Rows; ++r)
+    if (const int code = CsvRow(p, size, f, at, at.First + static_cast<std::size_t>(r), r, img); code != 0) return code;
   return 0;
 }
 
@@ -496,8 +557,7 @@ void TDataTable::WriteAscTo(TStream& stream, const String& FileName, int Precisi
     for (int i = 1; i <= k; ++i) out.Put("\t", Quoted(vt.ID(i)));
     out.Line();
   }
-  int64_t states = 0;
-  for (const auto& column : FCState) states += static_cast<int64_t>(column.size()) - std::count(column.begin(), column.end(), 0);
+  const int64_t states = static_cast<int64_t>(FCState.size()) - std::count(FCState.begin(), FCState.end(), 0);
   out.Line(std::to_string(states), "\t;cell states: column, row, state");
   for (int c = 1; c <= FNrOfCols; ++c)
     for (int r = 1; r <= FNrOfRows; ++r)
@@ -508,22 +568,31 @@ void TDataTable::WriteAscTo(TStream& stream, const String& FileName, int Precisi
 
 // [SECTION] placing images
 
-void TDataTable::TakeImage(const TImage& img) {
+namespace {
+
+/// Names becomes n default names (prefix, '-', number), in its own entries: with room for n
+/// reserved this needs no memory, the names being short strings.
+void MakeDefaultNames(std::vector<TDTNameStr>& names, char prefix, std::size_t n) {
+  names.resize(n);
+  for (std::size_t k = 0; k < n; ++k) names[k] = TDataTable::DefaultName(prefix, static_cast<int>(k + 1));
+}
+
+}  // namespace
+
+void TDataTable::TakeImage(TImage& img) {
   const int oc = FNrOfCols, orows = FNrOfRows;
-  ResizeSilently(img.Cols, img.Rows);
-  FComment = img.Comment;
-  for (int c = 0; c < img.Cols; ++c) {
-    const std::size_t k = static_cast<std::size_t>(c);
-    FColName[k] = img.HasColNames ? img.ColNames[k] : DefaultName('C', c + 1);
-    FColAtt[k] = img.ColAtt.empty() ? 0 : img.ColAtt[k];
-    FVType[k] = img.HasSetup ? img.Setup[k] : TVTypeSpec();
-  }
-  for (int r = 0; r < img.Rows; ++r) {
-    const std::size_t k = static_cast<std::size_t>(r);
-    FRowName[k] = img.HasRowNames ? img.RowNames[k] : DefaultName('R', r + 1);
-    FRowAtt[k] = img.RowAtt[k];
-  }
-  PlaceCells(img, 1, 1);
+  const std::size_t nc = static_cast<std::size_t>(img.Cols), nr = static_cast<std::size_t>(img.Rows);
+  // What may fail comes first: room for the arrays the image leaves at their defaults, then the
+  // matrix. The image's own arrays are then swapped in, so nothing is held twice.
+  num_detail::GuardAlloc<EQeltaDataTableError>(*this, u"not enough memory on heap", [&] {
+    if (!img.HasColNames) FColName.reserve(nc);
+    if (!img.HasRowNames) FRowName.reserve(nr);
+    if (!img.HasSetup) FVType.reserve(nc);
+    if (img.ColAtt.empty()) FColAtt.reserve(nc);
+  });
+  ResizeMatrixUnheard(img.Cols, img.Rows);
+  AdoptImage(img);
+  img = TImage();  // the old arrays go before the handlers run
   if (OnResize && (oc != FNrOfCols || orows != FNrOfRows)) OnResize(this, oc, orows, FNrOfCols, FNrOfRows);
   ChangedData();
   ChangedCellStates();
@@ -532,14 +601,45 @@ void TDataTable::TakeImage(const TImage& img) {
   ChangedAttrib();
 }
 
-void TDataTable::PlaceCells(const TImage& img, int PosX, int PosY) {
+void TDataTable::AdoptImage(TImage& img) {
+  const std::size_t nc = static_cast<std::size_t>(img.Cols), nr = static_cast<std::size_t>(img.Rows);
+  FComment.swap(img.Comment);
+  if (img.HasColNames)
+    FColName.swap(img.ColNames);
+  else
+    MakeDefaultNames(FColName, 'C', nc);
+  if (img.HasRowNames)
+    FRowName.swap(img.RowNames);
+  else
+    MakeDefaultNames(FRowName, 'R', nr);
+  if (img.HasSetup) {
+    FVType.swap(img.Setup);
+  } else {
+    FVType.resize(nc);
+    for (TVTypeSpec& vt : FVType) {
+      vt.MScaleType = stInterval;
+      vt.ClearIDs();
+    }
+  }
+  if (img.ColAtt.empty())
+    FColAtt.assign(nc, 0);
+  else
+    FColAtt.swap(img.ColAtt);
+  FRowAtt.swap(img.RowAtt);
+  FCState.swap(img.States);
+  FNrOfCols = img.Cols;
+  FNrOfRows = img.Rows;
+  PlaceCells(img, 1, 1, false);
+}
+
+void TDataTable::PlaceCells(const TImage& img, int PosX, int PosY, bool states) {
   const int cols = std::min(img.Cols, std::min(FNrOfCols, NumericData->NrOfColumns()) - (PosX - 1));
   const int rows = std::min(img.Rows, std::min(FNrOfRows, NumericData->NrOfRows()) - (PosY - 1));
   for (int c = 0; c < cols; ++c) {
     const int col = PosX + c;
     const auto from = static_cast<std::ptrdiff_t>(img.At(c, 0));
     std::copy_n(img.Values.begin() + from, rows, num_detail::TMatrixAccess::Column(*NumericData, col) + (PosY - 1));
-    std::copy_n(img.States.begin() + from, rows, FCState[static_cast<std::size_t>(col - 1)].begin() + (PosY - 1));
+    if (states) std::copy_n(img.States.begin() + from, rows, StatesOf(col) + (PosY - 1));
   }
 }
 
@@ -552,7 +652,7 @@ void TDataTable::PlaceImage(const TImage& img, int PosX, int PosY, bool ReplaceI
   if (nc > INT_MAX || nr > INT_MAX) throw EQeltaDataTableError(num_detail::ComponentText(*this, u"not enough memory on heap"));
   const int oc = FNrOfCols, orows = FNrOfRows;
   ResizeSilently(static_cast<int>(nc), static_cast<int>(nr));
-  PlaceCells(img, PosX, PosY);
+  PlaceCells(img, PosX, PosY, true);
   if (ReplaceIDs) {
     for (int c = 0; c < img.Cols; ++c) {
       const std::size_t k = static_cast<std::size_t>(PosX - 1 + c);

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <climits>
 #include <numeric>
+#include <span>
 #include <string>
 #include <type_traits>
 
@@ -102,15 +103,47 @@ void CombPasses(int lo, int hi, OutOfOrder&& outOfOrder, Exchange&& exchange, Li
   } while (gap > 1 || swapped);
 }
 
+/// The eight CRC-32 registers of the fingerprints, each fed its own bytes: they are gathered per
+/// register and taken in blocks, so that a byte costs a store (names and states come a few bytes at
+/// a time, in turn to every register).
+class TFingerprint {
+ public:
+  TFingerprint() { std::fill(std::begin(FReg), std::end(FReg), 0xFFFFFFFFu); }
+  /// Feeds byte b into register k (0..7).
+  void Feed(int k, uint8_t b) {
+    FBlock[k][FUsed[k]] = b;
+    if (++FUsed[k] == kBlock) Flush(k);
+  }
+  /// The complemented registers as 8 upper-case hexadecimal digits each, register 0 first.
+  String Text() {
+    String s;
+    for (int k = 0; k < 8; ++k) {
+      Flush(k);
+      s += Hex(static_cast<int>(~FReg[k]), 8);
+    }
+    return s;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 256;
+  void Flush(int k) {
+    FReg[k] = core_detail::Crc32Update(FReg[k], FBlock[k], FUsed[k]);
+    FUsed[k] = 0;
+  }
+  uint32_t FReg[8];
+  uint8_t FBlock[8][kBlock];
+  std::size_t FUsed[8] = {};
+};
+
 /// Feeds the bytes of a text into the registers, byte position p (from 1) into register p mod 8.
 template <typename Text>
-void FeedText(num_detail::TCrcLanes<8>& reg, const Text& text) {
+void FeedText(TFingerprint& reg, const Text& text) {
   int p = 0;
-  for (auto ch : text) reg.FeedLane(++p % 8, static_cast<uint8_t>(ch));
+  for (auto ch : text) reg.Feed(++p % 8, static_cast<uint8_t>(ch));
 }
 
 /// Feeds one byte per position of a run (position p from 1 into register p mod 8).
-void FeedBytes(num_detail::TCrcLanes<8>& reg, const std::vector<uint8_t>& bytes) { FeedText(reg, bytes); }
+void FeedBytes(TFingerprint& reg, std::span<const uint8_t> bytes) { FeedText(reg, bytes); }
 
 }  // namespace
 
@@ -203,8 +236,8 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, uint8_t ExchgWhat, int 
       std::swap(FVType[a], FVType[b]);
       std::swap(FColName[a], FColName[b]);
     }
-    auto& x = FCState[a];
-    auto& y = FCState[b];
+    uint8_t* x = StatesOf(index1);
+    uint8_t* y = StatesOf(index2);
     for (int r = std::max(first, 1); r <= std::min(last, FNrOfRows); ++r) std::swap(x[r - 1], y[r - 1]);
     if (FSortKeyWhat == 1 && RowInside(FSortKey) && (FSortKey < first || FSortKey > last))
       std::swap(x[FSortKey - 1], y[FSortKey - 1]);
@@ -213,10 +246,9 @@ void TDataTable::ExchangeDuringSort(TObject* /*Sender*/, uint8_t ExchgWhat, int 
       std::swap(FRowAtt[a], FRowAtt[b]);
       std::swap(FRowName[a], FRowName[b]);
     }
-    for (int c = std::max(first, 1); c <= std::min(last, FNrOfCols); ++c)
-      std::swap(FCState[static_cast<std::size_t>(c - 1)][a], FCState[static_cast<std::size_t>(c - 1)][b]);
+    for (int c = std::max(first, 1); c <= std::min(last, FNrOfCols); ++c) std::swap(StatesOf(c)[a], StatesOf(c)[b]);
     if (FSortKeyWhat == 2 && ColInside(FSortKey) && (FSortKey < first || FSortKey > last))
-      std::swap(FCState[static_cast<std::size_t>(FSortKey - 1)][a], FCState[static_cast<std::size_t>(FSortKey - 1)][b]);
+      std::swap(StatesOf(FSortKey)[a], StatesOf(FSortKey)[b]);
   }
   if (OnSortExchange) OnSortExchange(this, ExchgWhat, index1, index2, first, last);
 }
@@ -231,8 +263,8 @@ void TDataTable::SwapRowsWhole(int a, int b, int lc, int hc) {
     WriteCell(c, a, vb);
     WriteCell(c, b, va);
     if (c > FNrOfCols || !RowInside(a) || !RowInside(b)) return;  // a handler shrank the table
-    auto& states = FCState[static_cast<std::size_t>(c - 1)];
-    std::swap(states[static_cast<std::size_t>(a - 1)], states[static_cast<std::size_t>(b - 1)]);
+    uint8_t* states = StatesOf(c);
+    std::swap(states[a - 1], states[b - 1]);
   }
 }
 
@@ -247,7 +279,7 @@ void TDataTable::SwapColsWhole(int a, int b, int lr, int hr) {
       double* ca = num_detail::TMatrixAccess::Column(*NumericData, a);
       double* cb = num_detail::TMatrixAccess::Column(*NumericData, b);
       std::swap_ranges(ca + (lr - 1), ca + hi, cb + (lr - 1));
-      std::swap_ranges(FCState[x].begin() + (lr - 1), FCState[x].begin() + hi, FCState[y].begin() + (lr - 1));
+      std::swap_ranges(StatesOf(a) + (lr - 1), StatesOf(a) + hi, StatesOf(b) + (lr - 1));
     }
     return;
   }
@@ -256,7 +288,7 @@ void TDataTable::SwapColsWhole(int a, int b, int lr, int hr) {
     NumericData->SetVal(a, r, vb);
     NumericData->SetVal(b, r, va);
     if (!ColInside(a) || !ColInside(b) || r > FNrOfRows) return;  // a handler shrank the table
-    std::swap(FCState[x][static_cast<std::size_t>(r - 1)], FCState[y][static_cast<std::size_t>(r - 1)]);
+    std::swap(StatesOf(a)[r - 1], StatesOf(b)[r - 1]);
   }
 }
 
@@ -287,7 +319,7 @@ void TDataTable::PermuteRows(const std::vector<int>& perm, int lo, int lc, int h
   for (int c = lc; c <= hc + (extraCol != 0 ? 1 : 0); ++c) {
     const int col = c <= hc ? c : extraCol;
     gather(num_detail::TMatrixAccess::Column(*NumericData, col) - 1);
-    gather(FCState[static_cast<std::size_t>(col - 1)].data() - 1);
+    gather(StatesOf(col) - 1);
   }
   if (headers) {
     gather(FRowName.data() - 1);
@@ -305,22 +337,22 @@ void TDataTable::PermuteCols(const std::vector<int>& perm, int lo, int lr, int h
   };
   each([&](std::size_t k, int from, int) {
     std::copy_n(num_detail::TMatrixAccess::Column(*NumericData, from) + (lr - 1), rows, values.begin() + k * rows);
-    std::copy_n(FCState[static_cast<std::size_t>(from - 1)].begin() + (lr - 1), rows, states.begin() + k * rows);
+    std::copy_n(StatesOf(from) + (lr - 1), rows, states.begin() + k * rows);
   });
   std::vector<double> extraValues(perm.size());
   std::vector<uint8_t> extraStates(perm.size());
   if (extraRow != 0)
     each([&](std::size_t k, int from, int) {
       extraValues[k] = num_detail::TMatrixAccess::Column(*NumericData, from)[extraRow - 1];
-      extraStates[k] = FCState[static_cast<std::size_t>(from - 1)][static_cast<std::size_t>(extraRow - 1)];
+      extraStates[k] = StatesOf(from)[extraRow - 1];
     });
   each([&](std::size_t k, int, int to) {
     double* column = num_detail::TMatrixAccess::Column(*NumericData, to);
     std::copy_n(values.begin() + k * rows, rows, column + (lr - 1));
-    std::copy_n(states.begin() + k * rows, rows, FCState[static_cast<std::size_t>(to - 1)].begin() + (lr - 1));
+    std::copy_n(states.begin() + k * rows, rows, StatesOf(to) + (lr - 1));
     if (extraRow != 0) {
       column[extraRow - 1] = extraValues[k];
-      FCState[static_cast<std::size_t>(to - 1)][static_cast<std::size_t>(extraRow - 1)] = extraStates[k];
+      StatesOf(to)[extraRow - 1] = extraStates[k];
     }
   });
   if (!headers) return;
@@ -521,22 +553,22 @@ void TDataTable::Serialize(bool ColHeadsAsVar) {
 // [SECTION] fingerprints
 
 String TDataTable::CRCofNamesAndAttributes() const {
-  num_detail::TCrcLanes<8> reg;
+  TFingerprint reg;
   FeedText(reg, FComment);
   for (const TDTNameStr& name : FColName) FeedText(reg, name);
   FeedBytes(reg, FColAtt);
   for (const TDTNameStr& name : FRowName) FeedText(reg, name);
   FeedBytes(reg, FRowAtt);
   int p = 0;
-  for (const TVTypeSpec& vt : FVType) reg.FeedLane(++p % 8, static_cast<uint8_t>(vt.MScaleType));
+  for (const TVTypeSpec& vt : FVType) reg.Feed(++p % 8, static_cast<uint8_t>(vt.MScaleType));
   for (const TVTypeSpec& vt : FVType)
-    for (int k = 1; k <= 25; ++k) FeedText(reg, vt.ID(k));
+    for (int k = 1; k <= 25 && vt.HasIDs(); ++k) FeedText(reg, vt.ID(k));
   return reg.Text();
 }
 
 String TDataTable::CRCofCellStates() const {
-  num_detail::TCrcLanes<8> reg;
-  for (const auto& column : FCState) FeedBytes(reg, column);
+  TFingerprint reg;
+  for (int c = 1; c <= FNrOfCols; ++c) FeedBytes(reg, {StatesOf(c), static_cast<std::size_t>(FNrOfRows)});
   return reg.Text();
 }
 

@@ -92,7 +92,7 @@ void TDataTable::VisitCells(const TSelect& sel, int lc, int lr, int hc, int hr, 
     const TMScaleType t = FVType[static_cast<std::size_t>(c - 1)].MScaleType;
     if (!sel.AnyScale && !NumericScale(t)) continue;
     const double* col = data + (c - 1) * stride - 1;  // col[r] is row r
-    const uint8_t* st = FCState[static_cast<std::size_t>(c - 1)].data() - 1;
+    const uint8_t* st = StatesOf(c) - 1;
     if (sel.Round && !NumericScale(t) && t != stUnknown) {
       for (int r = lr; r <= hr; ++r)
         if (sel.Takes(st[r])) {
@@ -135,11 +135,12 @@ int TDataTable::CountValidCells(int LowCol, int LowRow, int HighCol, int HighRow
 namespace {
 
 /// Cells of a valid range whose state has a bit of mask.
-int64_t CountStates(const std::vector<std::vector<uint8_t>>& states, int lc, int lr, int hc, int hr, uint8_t mask) {
+int64_t CountStates(const std::vector<uint8_t>& states, int rows, int lc, int lr, int hc, int hr, uint8_t mask) {
   int64_t n = 0;
-  for (int c = std::max(lc, 1); c <= hc; ++c)
-    for (int r = std::max(lr, 1); r <= hr; ++r)
-      n += (states[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] & mask) != 0;
+  for (int c = std::max(lc, 1); c <= hc; ++c) {
+    const uint8_t* column = states.data() + static_cast<std::size_t>(c - 1) * static_cast<std::size_t>(rows);
+    for (int r = std::max(lr, 1); r <= hr; ++r) n += (column[r - 1] & mask) != 0;
+  }
   return n;
 }
 
@@ -148,13 +149,13 @@ int64_t CountStates(const std::vector<std::vector<uint8_t>>& states, int lc, int
 int TDataTable::CountEmptyCells(int LowCol, int LowRow, int HighCol, int HighRow) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  return ClampCount(CountStates(FCState, LowCol, LowRow, HighCol, HighRow, csEmpty));
+  return ClampCount(CountStates(FCState, FNrOfRows, LowCol, LowRow, HighCol, HighRow, csEmpty));
 }
 
 int TDataTable::CountImputedCells(int LowCol, int LowRow, int HighCol, int HighRow) const {
   MakeValidColRange(LowCol, HighCol);
   MakeValidRowRange(LowRow, HighRow);
-  return ClampCount(CountStates(FCState, LowCol, LowRow, HighCol, HighRow, csImputed));
+  return ClampCount(CountStates(FCState, FNrOfRows, LowCol, LowRow, HighCol, HighRow, csImputed));
 }
 
 TDataTable::TSelect TDataTable::Marked(uint8_t CellState) {
@@ -334,7 +335,7 @@ int TDataTable::FillMarkedCells(double Value, uint8_t StateMask) {
   int count = 0;
   for (int c = 1; c <= FNrOfCols; ++c)
     for (int r = 1; r <= FNrOfRows; ++r)
-      if ((FCState[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)] & StateMask) != 0) {
+      if ((StatesOf(c)[r - 1] & StateMask) != 0) {
         WriteCell(c, r, Value);
         ++count;
       }

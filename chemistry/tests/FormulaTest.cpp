@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "Panels.h"
 #include "Qelta_CData.h"
 #include "Qelta_cform.h"
+#include "Qelta_qeltabase.h"
 #include "SampleControls.h"
+#include "StrUtils.h"
 #include "Testing.h"
 
 using namespace qelta;
@@ -29,10 +32,42 @@ std::string Entries(const TMolForm& f) {
   return s;
 }
 
-std::string Parsed(const char* text) {
+std::string Parsed(const String& text) {
   TMolForm f(nullptr);
-  f.SetMolFormula(Utf8ToString(text));
+  f.SetMolFormula(text);
   return Entries(f);
+}
+
+std::string Parsed(const char* text) { return Parsed(Utf8ToString(text)); }
+
+// The group parse as first written, searching the rest of the text for a ")" at every "(" (quadratic in
+// the number of "("): the plain twin of ScanMolFormula, in the form of Entries.
+std::string TwinParsed(const String& text) {
+  std::string out;
+  int n = 0;
+  int64_t multiplier = 1;
+  for (int pos = 1; pos <= Length(text);) {
+    const Char c = text[static_cast<size_t>(pos - 1)];
+    if (c == u'(') {
+      const int close = PosEx(u")", text, pos);
+      if (close > 0) {
+        int after = close + 1;
+        multiplier = ScanDecimal(text, after);
+      }
+      ++pos;
+    } else if (c == u')') {
+      multiplier = 1;
+      ++pos;
+      ScanDecimal(text, pos);
+    } else {
+      int z = 0, mass = 0, count = 0;
+      if (!TMolForm::ScanNextFormPart(text, pos, z, mass, count)) break;
+      const int64_t total = count * multiplier;
+      if (total < 0 || total > 255 || n++ == MaxFormulaEntries) break;
+      out += (out.empty() ? "" : " ") + std::to_string(z) + "," + std::to_string(mass) + "," + std::to_string(total);
+    }
+  }
+  return out;
 }
 
 TFormulaRec Bounds(std::initializer_list<std::tuple<int, int, int>> entries) {
@@ -117,6 +152,25 @@ TEST(TMolForm, ParsesFormulaTexts) {
       {"C2 70000C", "6,12,2"},
   };
   for (const auto& c : cases) EXPECT_EQ(Parsed(c.text), c.entries) << c.text;
+}
+
+// Regression: every "(" searched the rest of the text for its ")", so a formula of 300,000 "(" took 12 s to
+// parse. The parse is one pass now and reads every text as the search from each "(" did.
+TEST(TMolForm, GroupsParseAsTheSearchFromEveryParenthesisDid) {
+  const char* tricky[] = {"((C H)2 O)3", "(((", ")))", "C (H", "C(H)2(", "(O H)2 (C)3", "((C)2 H)3 N", ")2 C",
+                          "(C)2)3 H", "Ca(O H)2 (", "( C H)1 0", "(C H) 3 O", "(C)+2 H", "(C)-1 H", "(C)4294967298 H",
+                          "(C H)99 O(H)", "D2O(D)5", "(C)(H)2", "((((C))))7", "(C (H)3 O)2", "(H)300", "(H)0 O"};
+  for (const char* text : tricky) EXPECT_EQ(Parsed(text), TwinParsed(Utf8ToString(text))) << text;
+  std::mt19937 rng(108);
+  const String alphabet = u"((())CHOD 2310,.x-+a";
+  for (int trial = 0; trial < 3000; ++trial) {
+    String text;
+    for (std::size_t k = rng() % 24; k > 0; --k) text += alphabet[rng() % alphabet.size()];
+    ASSERT_EQ(Parsed(text), TwinParsed(text)) << StringToUtf8(text);
+  }
+  // Each of 100,000 "(" finds the one ")" at the end.
+  EXPECT_EQ(Parsed(u"Ca" + String(100000, u'(') + u"O H)2"), "20,40,1 8,16,2 1,1,2");
+  EXPECT_EQ(Parsed(u"Ca" + String(100000, u'(') + u"O H"), "20,40,1 8,16,1 1,1,1");
 }
 
 TEST(TMolForm, KeepsTwentyEntriesAndEndsTheParseAtTheTwentyFirst) {

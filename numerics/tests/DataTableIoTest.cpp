@@ -403,5 +403,30 @@ TEST(TDataTableCsv, ATableOfShortRecordsIsAsLargeAsTheFileCanFill) {
   EXPECT_LE(peak, test::ReaderPeakBound(csv.size()));
 }
 
+// Regression: a CSV record of a million empty fields made a million columns, read aside into an image
+// and copied into the table, with a state array of their own: some 170 bytes a column, so a 1 MB line
+// held 172 MB of heap and a 2 MB one 344 MB. The table now takes the image over and keeps the states
+// of all columns in one block.
+TEST(TDataTableCsv, ALineOfEmptyFieldsTakesNoMoreHeapThanTheReaderBound) {
+  const struct {
+    char Name, Delimiter;
+    int Fields;
+    TCSVDelimiters Setting;
+  } cases[] = {{'x', ',', 1000000, csvComma}, {'r', ';', 2000000, csvSemicolon}};
+  TScratchDir dir;
+  for (const auto& c : cases) {
+    const std::string line = c.Name + std::string(static_cast<std::size_t>(c.Fields), c.Delimiter);
+    WriteBytes(dir.Utf8("line.csv"), line);
+    TDataTable t(nullptr);
+    int code = -1;
+    const int64_t peak =
+        test::HeapPeakOf([&] { code = t.ImportFromCSV(dir.File("line.csv"), c.Setting, false, true); });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(t.NrOfColumns(), c.Fields);
+    EXPECT_EQ(t.GetRowName(1), std::string(1, c.Name));
+    EXPECT_LE(peak, test::ReaderPeakBound(line.size())) << c.Delimiter;
+  }
+}
+
 }  // namespace
 }  // namespace qelta

@@ -107,7 +107,10 @@ bool SvdSolve(int m, int n, double* a, double* b, double* x, double* sd, bool& s
 /// dimension ld) and their right-hand sides into rhs.
 using TRowFill = std::function<void(int, int, double*, int64_t, double*)>;
 /// SvdSolve on a design of m rows (m >= 1) that fill produces: a tall one a block of rows at a time
-/// (its rows below the n-th reduced to a triangle as they come), so it is never held whole.
+/// (its rows reduced to a triangle as they come), so it is never held whole. Up to 16 columns the
+/// triangle is kept in extended cells and decomposed by one-sided Jacobi in extended: the same rule
+/// and ProcStat steps, without the digits Golub-Reinsch loses on nearly collinear columns of very
+/// different size (polynomials of readings far from 0).
 bool SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, double* sd, bool& singular);
 
 }  // namespace qelta::num_detail

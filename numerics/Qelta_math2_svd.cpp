@@ -22,15 +22,31 @@
 //  - SvdLeastSquares zeroes values up to (not only below) 1e-14 wmax, so an all-zero design
 //    reports Singular.
 //  - The split test stops at the first column even when anorm is not finite (no read before w).
+//  - A Householder vector whose scale is below DBL_MIN / DBL_EPSILON stays normalised (phases 2
+//    and 3 divide by its g alone): multiplied back by a subnormal scale it lost its cells to
+//    underflow, and the accumulation divided by them (NaN cells in U and V on subnormal columns).
 // Deliberate deviation for speed: a tall matrix (m >= 3n and at least 64 rows) is not reduced as a
 // whole. Its rows below the n-th go through a blocked Householder QR first, A2 = Q2 R2, and
 // Golub-Reinsch runs on the 2n x n matrix [A1; R2] (A1 the first n rows); U = diag(I, Q2) U'.
 // Each Householder step of the reduction meets the same pivot (a row of A1 or of what became of
 // it), the same norm and the same rows as on the whole matrix, so the singular values, V and the
 // signs of the columns are those of the whole-matrix reduction up to rounding (the tests hold them
-// within 1e-14 relative), and ProcStat counts the same 4n steps. The least-squares solver of the
-// curve fitter goes further: it reduces the design a block of rows at a time and takes U^T b from
-// the reduced factors, so neither the design nor U is ever held whole.
+// within 1e-14 relative), and ProcStat counts the same 4n steps. The norms of the reduction are
+// summed in extended: in double, over long columns of nearly parallel values, they cost the small
+// singular values digits that grew with the rows (about 1e-9 relative at 10^6 rows of [x, x^2, 1]
+// with x in 1000..1001, where the whole-matrix reduction keeps some 1e-11).
+// The least-squares solver of the curve fitter goes further: it reduces the design a block of rows
+// at a time, so neither the design nor U is ever held whole. A wide design (more than 16 columns)
+// goes as above, the triangle R2 grown block by block and U^T b taken from the reduced factors. A
+// narrow one, every polynomial fit of ordinary order, keeps its triangle R (all rows) and Q^T b in
+// extended cells, with the rows of a block in double (TNarrowQR), and decomposes R by one-sided
+// Jacobi in extended (Hestenes; J. Demmel and K. Veselic, Jacobi's method is more accurate than QR,
+// SIAM J. Matrix Anal. Appl. 13 (1992) 1204-1245), whose errors stay relative to each column's size.
+// Why: rounded to double between blocks (and in [A1; R2]), the triangle of a nearly collinear design
+// lost the digits of the large cancelling products behind its fit, and Golub-Reinsch's row
+// reflections spread the rounding of the large columns over the small ones; CalcPolyFit on readings
+// at 1000..1001 missed the exact fitted values by up to 1e-7 relative at 10^6 points. Now it stays
+// near the rounding of its double coefficients (about 1e-10), below the whole-design Golub-Reinsch.
 
 #include <cmath>
 #include <limits>
@@ -585,17 +601,28 @@ class TNarrowQR {
   E& Cell(int i, int j) { return FRz[static_cast<std::size_t>(i + j * FN)]; }
 
   void Reflect(int j, int rows, double* block, int64_t ld) {
-    const double* cj = block + j * ld;
+    double* cj = block + j * ld;
     const E s = DotExtended(rows, cj, cj);
     if (s == 0) return;  // column j of the block is zero already
     const E alpha = Cell(j, j), beta = -SignOf(std::sqrt(alpha * alpha + s), alpha), u0 = alpha - beta;
+    const int e = ScaleUp(rows, cj, s);
     for (int k = j + 1; k <= FN; ++k) {  // y := (I - u u^T / (beta (beta - alpha))) y, u = [u0; cj]
       double* ck = block + k * ld;
-      const E q = (u0 * Cell(j, k) + DotExtended(rows, cj, ck)) / (beta * u0);
+      const E q = (u0 * Cell(j, k) + std::ldexp(DotExtended(rows, cj, ck), -e)) / (beta * u0);
       Cell(j, k) += q * u0;
-      Axpy(rows, static_cast<double>(q), cj, ck);
+      Axpy(rows, static_cast<double>(std::ldexp(q, -e)), cj, ck);
     }
     Cell(j, j) = beta;
+  }
+
+  /// Column c (rows cells, sum of squares s) times 2^e, answering e: 0 for a column of ordinary
+  /// size, else what brings it near 1, so that the multipliers of its updates stay doubles (for a
+  /// column of subnormal cells they would overflow). Powers of two change no bit of the cells.
+  static int ScaleUp(int rows, double* c, E s) {
+    const int e = -std::ilogb(s) / 2;
+    if (std::abs(e) < 500) return 0;
+    for (int i = 0; i < rows; ++i) c[i] = std::ldexp(c[i], e);
+    return e;
   }
 
   const int FN;

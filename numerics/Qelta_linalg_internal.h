@@ -51,6 +51,11 @@ int SetKernelLevel(int level);
 
 /// Sum of x[i] * y[i].
 double Dot(int n, const double* x, const double* y);
+/// Sum of x[i] * y[i] in extended: to about twice double's precision where the processor has FMA
+/// (the products and sums with their errors; the same on levels 1 and 2), else summed in extended.
+/// For any doubles: a vector result outside 2^-900..2^900 in size (products or sums beyond the range
+/// of double, or 0) is summed again in extended.
+Extended DotExtended(int n, const double* x, const double* y);
 /// out[c] = Dot(n, x, column c of Y) for c < count (leading dimension ldy), bit for bit; faster
 /// than one Dot per column where x is read once for several.
 void DotColumns(int n, const double* x, int count, const double* Y, int64_t ldy, double* out);

@@ -566,20 +566,6 @@ struct TTallReduction {
 constexpr int kRowBlock = 1024;      ///< rows of a design the least-squares solver holds at a time
 constexpr int kNarrowColumns = 16;  ///< widest design whose triangle it keeps in extended cells
 
-/// Sum of x[i] y[i] in extended (four partial sums).
-E DotExtended(int n, const double* x, const double* y) {
-  E s0 = 0, s1 = 0, s2 = 0, s3 = 0;
-  int i = 0;
-  for (; i + 4 <= n; i += 4) {
-    s0 += static_cast<E>(x[i]) * y[i];
-    s1 += static_cast<E>(x[i + 1]) * y[i + 1];
-    s2 += static_cast<E>(x[i + 2]) * y[i + 2];
-    s3 += static_cast<E>(x[i + 3]) * y[i + 3];
-  }
-  for (; i < n; ++i) s0 += static_cast<E>(x[i]) * y[i];
-  return (s0 + s1) + (s2 + s3);
-}
-
 /// Householder QR of a design with few columns that arrives a block of rows at a time: the
 /// triangle R (n x n) and z, the first n elements of Q^T b, in extended cells; the rows of a block in
 /// double. The reflector of column j pairs row j of R with column j of the block (R is zero below
@@ -616,8 +602,8 @@ class TNarrowQR {
   }
 
   /// Column c (rows cells, sum of squares s) times 2^e, answering e: 0 for a column of ordinary
-  /// size, else what brings it near 1, so that the multipliers of its updates stay doubles (for a
-  /// column of subnormal cells they would overflow). Powers of two change no bit of the cells.
+  /// size, else the power of two that brings it near 1 (exact for subnormal cells), so that the
+  /// multipliers of its updates stay doubles (for a column of subnormal cells they overflowed).
   static int ScaleUp(int rows, double* c, E s) {
     const int e = -std::ilogb(s) / 2;
     if (std::abs(e) < 500) return 0;

@@ -229,3 +229,42 @@ TEST(SvdSubnormal, PolyFitOfTinyAbscissaeIsFinite) {
     for (double c : P) EXPECT_TRUE(std::isfinite(c)) << n;
   }
 }
+
+// The extended dot product of the narrow solver on every level: sums that cancel to small integers
+// (exact in extended), products beyond double's range both ways (summed again in extended), and a
+// long same-signed sum against the extended loop of level 0; lengths on both sides of the vector
+// blocks. Levels 1 and 2 run the same loop and must agree bit for bit.
+TEST(LinalgKernels, ExtendedDotProductKeepsItsDigitsOnEveryLevel) {
+  const int saved = num_detail::KernelLevel();
+  for (int n : {1, 7, 8, 9, 37, 1000}) {
+    std::vector<double> x(static_cast<std::size_t>(n)), y(x.size(), 1.0), huge(x.size(), 1e200), tiny(x.size(), 1e-200);
+    E exact = 0;
+    for (int i = 0; i < n; ++i) {  // 2^53, then small integers, then -2^53
+      const double v = i % 3 == 0 ? 0x1p53 : i % 3 == 1 ? (i % 7) + 1 : -0x1p53;
+      x[static_cast<std::size_t>(i)] = v;
+      if (i % 3 != 1 && i + 2 >= n) x[static_cast<std::size_t>(i)] = 0;  // no unpaired 2^53
+      exact += x[static_cast<std::size_t>(i)];
+    }
+    std::vector<double> readings(x.size()), squares(x.size());
+    for (int i = 0; i < n; ++i) {
+      readings[static_cast<std::size_t>(i)] = 1000 + i * 1e-3 / n;
+      squares[static_cast<std::size_t>(i)] = readings[static_cast<std::size_t>(i)] * readings[static_cast<std::size_t>(i)];
+    }
+    num_detail::SetKernelLevel(0);
+    const E plainLong = num_detail::DotExtended(n, readings.data(), squares.data());
+    E vectorLong = 0;
+    for (int level = 0; level <= saved; ++level) {
+      ASSERT_EQ(num_detail::SetKernelLevel(level), level);
+      EXPECT_EQ(num_detail::DotExtended(n, x.data(), y.data()), exact) << level << " " << n;
+      EXPECT_NEAR(static_cast<double>(num_detail::DotExtended(n, huge.data(), huge.data()) / (n * 1e400L)), 1, 1e-15) << level;
+      EXPECT_NEAR(static_cast<double>(num_detail::DotExtended(n, tiny.data(), tiny.data()) / (n * 1e-400L)), 1, 1e-15) << level;
+      const E s = num_detail::DotExtended(n, readings.data(), squares.data());
+      EXPECT_NEAR(static_cast<double>(s / plainLong - 1), 0, 1e-17) << level << " " << n;
+      if (level == 2) {
+        EXPECT_EQ(s, vectorLong) << n;
+      }
+      vectorLong = s;
+    }
+  }
+  num_detail::SetKernelLevel(saved);
+}

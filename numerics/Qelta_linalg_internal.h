@@ -51,6 +51,11 @@ int SetKernelLevel(int level);
 
 /// Sum of x[i] * y[i].
 double Dot(int n, const double* x, const double* y);
+/// Sum of x[i] * y[i] in extended: to about twice double's precision where the processor has FMA
+/// (the products and sums with their errors; the same on levels 1 and 2), else summed in extended.
+/// For any doubles: a vector result outside 2^-900..2^900 in size (products or sums beyond the range
+/// of double, or 0) is summed again in extended.
+Extended DotExtended(int n, const double* x, const double* y);
 /// out[c] = Dot(n, x, column c of Y) for c < count (leading dimension ldy), bit for bit; faster
 /// than one Dot per column where x is read once for several.
 void DotColumns(int n, const double* x, int count, const double* Y, int64_t ldy, double* out);
@@ -107,7 +112,10 @@ bool SvdSolve(int m, int n, double* a, double* b, double* x, double* sd, bool& s
 /// dimension ld) and their right-hand sides into rhs.
 using TRowFill = std::function<void(int, int, double*, int64_t, double*)>;
 /// SvdSolve on a design of m rows (m >= 1) that fill produces: a tall one a block of rows at a time
-/// (its rows below the n-th reduced to a triangle as they come), so it is never held whole.
+/// (its rows reduced to a triangle as they come), so it is never held whole. Up to 16 columns the
+/// triangle is kept in extended cells and decomposed by one-sided Jacobi in extended: the same rule
+/// and ProcStat steps, without the digits Golub-Reinsch loses on nearly collinear columns of very
+/// different size (polynomials of readings far from 0).
 bool SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, double* sd, bool& singular);
 
 }  // namespace qelta::num_detail

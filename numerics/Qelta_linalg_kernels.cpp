@@ -9,6 +9,10 @@
 // process (__builtin_cpu_supports, which also checks that the system saves the wide registers).
 // Level-1 loops on the AVX-512 level: the AVX2 loops eight lanes wide, with the same operations per
 // element and the same partial sums, so their results do not change with the level above 1.
+// Extended dot product: Dot2 (T. Ogita, S. M. Rump, S. Oishi, Accurate sum and dot product, SIAM J.
+// Sci. Comput. 26 (2005) 1955-1988) on two chains of 4 lanes, each product split by FMA into its
+// double and its error and each sum into its double and its error, the errors summed apart; the
+// lanes are added in extended. The same loop on the AVX-512 level; without FMA, sums in extended.
 // Triangular solves: blocks of 64 rows solved column by column, the rest updated by the product.
 // Integer product (wrapping modulo 2^32, so any order of the sums gives the same cells): tiles of 16
 // rows x 4 columns of C held in registers over blocks of 256 terms, A and B read in place; one body
@@ -17,6 +21,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -37,6 +42,19 @@ double DotPlain(int n, const double* x, const double* y) {
     s3 += x[i + 3] * y[i + 3];
   }
   for (; i < n; ++i) s0 += x[i] * y[i];
+  return (s0 + s1) + (s2 + s3);
+}
+
+Extended DotExtendedPlain(int n, const double* x, const double* y) {
+  Extended s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    s0 += static_cast<Extended>(x[i]) * y[i];
+    s1 += static_cast<Extended>(x[i + 1]) * y[i + 1];
+    s2 += static_cast<Extended>(x[i + 2]) * y[i + 2];
+    s3 += static_cast<Extended>(x[i + 3]) * y[i + 3];
+  }
+  for (; i < n; ++i) s0 += static_cast<Extended>(x[i]) * y[i];
   return (s0 + s1) + (s2 + s3);
 }
 
@@ -94,6 +112,27 @@ __attribute__((target("avx2,fma"))) double DotAvx2(int n, const double* x, const
   double s = HorizontalSum(_mm256_add_pd(_mm256_add_pd(s0, s1), _mm256_add_pd(s2, s3)));
   for (; i < n; ++i) s += x[i] * y[i];
   return s;
+}
+
+/// One step of the compensated dot product (Ogita, Rump and Oishi's Dot2) on 4 lanes: p + x y
+/// split into the sum p and its error, which goes to c with the product's own error (by FMA).
+__attribute__((target("avx2,fma"))) inline void Dot2Step(const double* x, const double* y, __m256d& p, __m256d& c) {
+  const __m256d a = _mm256_loadu_pd(x), b = _mm256_loadu_pd(y), h = _mm256_mul_pd(a, b);
+  const __m256d t = _mm256_add_pd(p, h), z = _mm256_sub_pd(t, p);
+  const __m256d e = _mm256_add_pd(_mm256_sub_pd(p, _mm256_sub_pd(t, z)), _mm256_sub_pd(h, z));
+  c = _mm256_add_pd(c, _mm256_add_pd(e, _mm256_fmsub_pd(a, b, h)));
+  p = t;
+}
+
+__attribute__((target("avx2,fma"))) Extended DotExtendedAvx2(int n, const double* x, const double* y) {
+  __m256d p0 = _mm256_setzero_pd(), p1 = p0, c0 = p0, c1 = p0;
+  int i = 0;
+  for (; i + 8 <= n; i += 8) Dot2Step(x + i, y + i, p0, c0), Dot2Step(x + i + 4, y + i + 4, p1, c1);
+  alignas(32) double lanes[16];
+  _mm256_store_pd(lanes, p0), _mm256_store_pd(lanes + 4, p1), _mm256_store_pd(lanes + 8, c0), _mm256_store_pd(lanes + 12, c1);
+  Extended s = 0;
+  for (double v : lanes) s += v;
+  return s + DotExtendedPlain(n - i, x + i, y + i);
 }
 
 __attribute__((target("avx2,fma"))) void AxpyAvx2(int n, double a, const double* x, double* y) {
@@ -528,6 +567,7 @@ using TGemmFn = void (*)(bool, int, int, int, double, const double*, int64_t, co
 
 struct TKernels {
   double (*dot)(int, const double*, const double*);
+  Extended (*dotExtended)(int, const double*, const double*);
   void (*axpy)(int, double, const double*, double*);
   void (*dotColumns)(int, const double*, int, const double*, int64_t, double*);
   void (*rotate)(int, double*, double*, double, double);
@@ -546,6 +586,7 @@ int SupportedLevel() {
 TKernels KernelsOf(int level) {
   if (level <= 0)
     return {DotPlain,
+            DotExtendedPlain,
             AxpyPlain,
             DotColumnsOneByOne<DotPlain>,
             RotatePlain,
@@ -553,8 +594,9 @@ TKernels KernelsOf(int level) {
             JacobiRotatePlain,
             GemmBlocked<4, 4, KernelPlain>,
             IntProductPlain};
-  TKernels k{DotAvx2,          AxpyAvx2,         DotColumnsOneByOne<DotAvx2>,   RotateAvx2,
-             RotateSweepsAvx2, JacobiRotateAvx2, GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
+  TKernels k{DotAvx2,          DotExtendedAvx2,  AxpyAvx2,
+             DotColumnsOneByOne<DotAvx2>,   RotateAvx2, RotateSweepsAvx2,
+             JacobiRotateAvx2, GemmBlocked<8, 6, KernelAvx2>, IntProductAvx2};
   if (level >= 2) {  // the level-1 loops eight lanes wide (the same results) and the wider block product
     k.dot = DotAvx512, k.axpy = AxpyAvx512, k.dotColumns = DotColumnsAvx512, k.rotateSweeps = RotateSweepsAvx512;
     k.gemm = GemmBlocked<24, 8, KernelAvx512>;
@@ -585,6 +627,13 @@ int SetKernelLevel(int level) {
 // [SECTION] level 1
 
 double Dot(int n, const double* x, const double* y) { return n > 0 ? Active().dot(n, x, y) : 0.0; }
+
+Extended DotExtended(int n, const double* x, const double* y) {
+  if (n <= 0) return 0;
+  const Extended s = Active().dotExtended(n, x, y);
+  if (Active().dotExtended == DotExtendedPlain || (std::fabs(s) >= 0x1p-900L && std::fabs(s) <= 0x1p900L)) return s;
+  return DotExtendedPlain(n, x, y);  // products or sums beyond the range of double (or a zero)
+}
 
 void DotColumns(int n, const double* x, int count, const double* Y, int64_t ldy, double* out) {
   if (n > 0 && count > 0)

@@ -63,8 +63,9 @@ enum TImgCompareMode : uint8_t { icmRed, icmBlue, icmGreen, icmHue, icmLightness
 /// A (m x n) = U diag(W) V^T: U replaces A, V (n x n) and W (n elements) are written through their
 /// element writers and not resized. Values non-negative and unsorted. A with fewer rows than
 /// columns is padded with zero rows internally (the first m rows of U are written back). One
-/// ProcStat step per column in each of the four phases, no callback, no abort test. False when a
-/// value did not converge in 30 iterations (factors unreliable) or an argument is nil.
+/// ProcStat step per column in each of the four phases, no callback, no abort test. Finite cells,
+/// subnormal ones too, give finite factors. False when a value did not converge in 30 iterations
+/// (factors unreliable) or an argument is nil.
 bool SvdDecompose(TMatrix* A, TMatrix* V, TVector* W);
 /// Solves A x = B from the factors (U m x n, V, W n; B m elements): X(j) := sum_k v(j, k) t(k) with
 /// t(k) := (column k of U . B) / w(k), 0 for w(k) = 0. SD, when not nil, receives the standard

@@ -22,15 +22,31 @@
 //  - SvdLeastSquares zeroes values up to (not only below) 1e-14 wmax, so an all-zero design
 //    reports Singular.
 //  - The split test stops at the first column even when anorm is not finite (no read before w).
+//  - A Householder vector whose scale is below DBL_MIN / DBL_EPSILON stays normalised (phases 2
+//    and 3 divide by its g alone): multiplied back by a subnormal scale it lost its cells to
+//    underflow, and the accumulation divided by them (NaN cells in U and V on subnormal columns).
 // Deliberate deviation for speed: a tall matrix (m >= 3n and at least 64 rows) is not reduced as a
 // whole. Its rows below the n-th go through a blocked Householder QR first, A2 = Q2 R2, and
 // Golub-Reinsch runs on the 2n x n matrix [A1; R2] (A1 the first n rows); U = diag(I, Q2) U'.
 // Each Householder step of the reduction meets the same pivot (a row of A1 or of what became of
 // it), the same norm and the same rows as on the whole matrix, so the singular values, V and the
 // signs of the columns are those of the whole-matrix reduction up to rounding (the tests hold them
-// within 1e-14 relative), and ProcStat counts the same 4n steps. The least-squares solver of the
-// curve fitter goes further: it reduces the design a block of rows at a time and takes U^T b from
-// the reduced factors, so neither the design nor U is ever held whole.
+// within 1e-14 relative), and ProcStat counts the same 4n steps. The norms of the reduction are
+// summed in extended: in double, over long columns of nearly parallel values, they cost the small
+// singular values digits that grew with the rows (about 1e-9 relative at 10^6 rows of [x, x^2, 1]
+// with x in 1000..1001, where the whole-matrix reduction keeps some 1e-11).
+// The least-squares solver of the curve fitter goes further: it reduces the design a block of rows
+// at a time, so neither the design nor U is ever held whole. A wide design (more than 16 columns)
+// goes as above, the triangle R2 grown block by block and U^T b taken from the reduced factors. A
+// narrow one, every polynomial fit of ordinary order, keeps its triangle R (all rows) and Q^T b in
+// extended cells, with the rows of a block in double (TNarrowQR), and decomposes R by one-sided
+// Jacobi in extended (Hestenes; J. Demmel and K. Veselic, Jacobi's method is more accurate than QR,
+// SIAM J. Matrix Anal. Appl. 13 (1992) 1204-1245), whose errors stay relative to each column's size.
+// Why: rounded to double between blocks (and in [A1; R2]), the triangle of a nearly collinear design
+// lost the digits of the large cancelling products behind its fit, and Golub-Reinsch's row
+// reflections spread the rounding of the large columns over the small ones; CalcPolyFit on readings
+// at 1000..1001 missed the exact fitted values by up to 1e-7 relative at 10^6 points. Now it stays
+// near the rounding of its double coefficients (about 1e-10), below the whole-design Golub-Reinsch.
 
 #include <cmath>
 #include <limits>
@@ -48,6 +64,10 @@ using E = Extended;
 
 /// |a| with the sign of b (+ for b >= 0).
 E SignOf(E a, E b) { return b >= 0 ? std::fabs(a) : -std::fabs(a); }
+
+/// A Householder vector whose scale is below this stays normalised: multiplied back by its scale,
+/// its cells would lose their bits to underflow (DBL_MIN / DBL_EPSILON).
+constexpr E kTinyScale = 0x1p-970L;
 
 /// The rotations of the QR sweeps that wait for one matrix (rows x ..., leading dimension rows),
 /// and the columns to negate after them: applied together, the matrix passes through the cache
@@ -98,7 +118,7 @@ void ColumnDots(int j0, int j1, const double* Y, int64_t ld, int r, int n, const
 class TGolubReinsch {
  public:
   TGolubReinsch(int m, int n, double* a, double* v, bool wantU)
-      : FM(m), FN(n), FA(a), FV(v), FWantU(wantU), FW(n), FRv1(n), FRow(n), FT(m) {}
+      : FM(m), FN(n), FA(a), FV(v), FWantU(wantU), FW(n), FRv1(n), FColKept(n, 1), FRowKept(n, 1), FRow(n), FT(m) {}
 
   bool Run(double* w) {
     Bidiagonalise();
@@ -151,7 +171,10 @@ class TGolubReinsch {
         i + 1, FN, FA, FM, i, FM - i, ci + i, [&](int j) { RowUpdate(i, j); },
         [&](int j, double d) { Axpy(FM - i, static_cast<double>(d / h), ci + i, ColA(j) + i); });
     FRowUpdateWaits = false;
-    for (int k = i; k < FM; ++k) ci[k] = static_cast<double>(ci[k] * scale);
+    if (scale < kTinyScale)
+      FColKept[i] = scale;
+    else
+      for (int k = i; k < FM; ++k) ci[k] = static_cast<double>(ci[k] * scale);
     return scale * g;
   }
 
@@ -177,7 +200,10 @@ class TGolubReinsch {
     }
     for (int k = l; k < FN; ++k) Axpy(FM - l, A(i, k), ColA(k) + l, t);  // t(j) = row j . row i
     FRowUpdateWaits = true;  // columns l.. += rv1(k) t, done by the next column reflection
-    for (int k = l; k < FN; ++k) A(i, k) = static_cast<double>(A(i, k) * scale);
+    if (scale < kTinyScale)
+      FRowKept[i] = scale;
+    else
+      for (int k = l; k < FN; ++k) A(i, k) = static_cast<double>(A(i, k) * scale);
     return scale * g;
   }
 
@@ -204,7 +230,8 @@ class TGolubReinsch {
         if (i < FN - 1) {
           if (g != 0) {
             double* vi = ColV(i);
-            for (int j = l; j < FN; ++j) vi[j] = static_cast<double>((static_cast<E>(A(i, j)) / A(i, l)) / g);
+            const E gi = g / FRowKept[i];  // the reflector's own g when it stayed normalised
+            for (int j = l; j < FN; ++j) vi[j] = static_cast<double>((static_cast<E>(A(i, j)) / A(i, l)) / gi);
             for (int k = l; k < FN; ++k) FRow[k] = A(i, k);
             ColumnDots(
                 l, FN, FV, FN, l, FN - l, FRow.data() + l, [](int) {},
@@ -232,7 +259,7 @@ class TGolubReinsch {
     for (int j = l; j < FN; ++j) A(i, j) = 0.0;
     double* ci = ColA(i);
     if (g != 0) {
-      g = 1 / g;
+      g = FColKept[i] / g;  // 1 / g, or 1 / (g / scale) for a reflector that stayed normalised
       ColumnDots(
           l, FN, FA, FM, l, FM - l, ci + l, [](int) {},
           [&](int j, double d) {
@@ -345,6 +372,7 @@ class TGolubReinsch {
   double* FV;
   const bool FWantU;
   std::vector<E> FW, FRv1;
+  std::vector<E> FColKept, FRowKept;  ///< scale of a Householder vector left normalised, else 1
   std::vector<double> FRow;  ///< a gathered row of A; rv1 in double during a row reflection
   std::vector<double> FT;    ///< the products of a row reflection
   bool FRowUpdateWaits = false;  ///< the update of a row reflection waits for the next column one
@@ -359,18 +387,22 @@ constexpr int kPanel = 32;  ///< columns per block of reflectors
 
 /// Householder reflector of x (len elements) in place, as LAPACK's dlarfg: x[0] becomes beta, x[1..]
 /// the vector v (v[0] = 1 implied), and the answer is tau, so that (I - tau v v^T) x = beta e1. The
-/// norm is taken over the scaled elements (no overflow for huge values); tau = 0 leaves x as it is.
+/// norm is summed in extended (no overflow or underflow of the squares of any double, and no loss
+/// over long columns of same-signed values); tau = 0 leaves x as it is.
 double MakeReflector(int len, double* x) {
   double big = 0;
   bool nan = false;
   for (int i = 1; i < len; ++i) big = std::max(big, std::fabs(x[i])), nan = nan || std::isnan(x[i]);
   if (nan) x[0] = std::numeric_limits<double>::quiet_NaN();  // R carries it on to the decomposition
   if (!(big > 0)) return 0.0;                                  // nothing below the diagonal
-  big = std::max(big, std::fabs(x[0]));
-  double s = 0;
-  for (int i = 0; i < len; ++i) s += (x[i] / big) * (x[i] / big);
-  const double alpha = x[0], beta = -std::copysign(big * std::sqrt(s), alpha), scale = 1 / (alpha - beta);
-  for (int i = 1; i < len; ++i) x[i] *= scale;
+  Extended s = 0;
+  for (int i = 0; i < len; ++i) s += static_cast<Extended>(x[i]) * x[i];
+  const double alpha = x[0], beta = -std::copysign(static_cast<double>(std::sqrt(s)), alpha), d = alpha - beta;
+  const double scale = 1 / d;
+  if (std::isfinite(scale))
+    for (int i = 1; i < len; ++i) x[i] *= scale;
+  else  // d subnormal: its reciprocal overflows
+    for (int i = 1; i < len; ++i) x[i] /= d;
   x[0] = beta;
   return (beta - alpha) / beta;
 }
@@ -529,6 +561,104 @@ struct TTallReduction {
   }
 };
 
+// [SECTION] narrow tall least squares
+
+constexpr int kRowBlock = 1024;      ///< rows of a design the least-squares solver holds at a time
+constexpr int kNarrowColumns = 16;  ///< widest design whose triangle it keeps in extended cells
+
+/// Householder QR of a design with few columns that arrives a block of rows at a time: the
+/// triangle R (n x n) and z, the first n elements of Q^T b, in extended cells; the rows of a block in
+/// double. The reflector of column j pairs row j of R with column j of the block (R is zero below
+/// row j there); its norm and dot products are summed in extended, and only the block's cells are
+/// rounded to double. R itself is never rounded: rounded between blocks, the large cancelling
+/// products of nearly collinear columns took digits of every later row's fit with them.
+class TNarrowQR {
+ public:
+  explicit TNarrowQR(int n) : FN(n), FRz(static_cast<std::size_t>(n) * (n + 1), 0) {}
+  /// Folds in a block of rows: n + 1 columns (the design's, then b) with leading dimension ld,
+  /// destroyed.
+  void Add(int rows, double* block, int64_t ld) {
+    for (int j = 0; j < FN; ++j) Reflect(j, rows, block, ld);
+  }
+  /// Cell (i, j) of [R z], z its column n.
+  E At(int i, int j) const { return FRz[static_cast<std::size_t>(i + j * FN)]; }
+
+ private:
+  E& Cell(int i, int j) { return FRz[static_cast<std::size_t>(i + j * FN)]; }
+
+  void Reflect(int j, int rows, double* block, int64_t ld) {
+    double* cj = block + j * ld;
+    const E s = DotExtended(rows, cj, cj);
+    if (s == 0) return;  // column j of the block is zero already
+    const E alpha = Cell(j, j), beta = -SignOf(std::sqrt(alpha * alpha + s), alpha), u0 = alpha - beta;
+    const int e = ScaleUp(rows, cj, s);
+    for (int k = j + 1; k <= FN; ++k) {  // y := (I - u u^T / (beta (beta - alpha))) y, u = [u0; cj]
+      double* ck = block + k * ld;
+      const E q = (u0 * Cell(j, k) + std::ldexp(DotExtended(rows, cj, ck), -e)) / (beta * u0);
+      Cell(j, k) += q * u0;
+      Axpy(rows, static_cast<double>(std::ldexp(q, -e)), cj, ck);
+    }
+    Cell(j, j) = beta;
+  }
+
+  /// Column c (rows cells, sum of squares s) times 2^e, answering e: 0 for a column of ordinary
+  /// size, else the power of two that brings it near 1 (exact for subnormal cells), so that the
+  /// multipliers of its updates stay doubles (for a column of subnormal cells they overflowed).
+  static int ScaleUp(int rows, double* c, E s) {
+    const int e = -std::ilogb(s) / 2;
+    if (std::abs(e) < 500) return 0;
+    for (int i = 0; i < rows; ++i) c[i] = std::ldexp(c[i], e);
+    return e;
+  }
+
+  const int FN;
+  std::vector<E> FRz;
+};
+
+/// x, y := c x - s y, s x + c y.
+void Turn(int n, E* x, E* y, E c, E s) {
+  for (int i = 0; i < n; ++i) {
+    const E xi = x[i], yi = y[i];
+    x[i] = c * xi - s * yi;
+    y[i] = s * xi + c * yi;
+  }
+}
+
+/// The rotation of columns p and q of a (m rows; v n rows alike) that makes them orthogonal; false
+/// when they are orthogonal within tol already.
+bool JacobiRotation(int m, int n, E* a, E* v, int p, int q, E tol) {
+  E* ap = a + static_cast<int64_t>(p) * m;
+  E* aq = a + static_cast<int64_t>(q) * m;
+  E alpha = 0, beta = 0, gamma = 0;
+  for (int i = 0; i < m; ++i) {
+    alpha += ap[i] * ap[i];
+    beta += aq[i] * aq[i];
+    gamma += ap[i] * aq[i];
+  }
+  if (!(std::fabs(gamma) > tol * std::sqrt(alpha * beta))) return false;
+  const E zeta = (beta - alpha) / (2 * gamma), t = SignOf(1, zeta) / (std::fabs(zeta) + std::sqrt(1 + zeta * zeta));
+  const E c = 1 / std::sqrt(1 + t * t);
+  Turn(m, ap, aq, c, c * t);
+  Turn(n, v + static_cast<int64_t>(p) * n, v + static_cast<int64_t>(q) * n, c, c * t);
+  return true;
+}
+
+/// One-sided Jacobi (Hestenes) on the columns of a (m x n, leading dimension m): plane rotations
+/// from the right until every pair of columns is orthogonal to extended precision; a becomes
+/// U diag(w) and v (n x n, the identity on entry) the product of the rotations. Its rounding errors
+/// stay relative to each column's size, which the row reflections of Golub-Reinsch do not keep on
+/// columns of very different size. False when 60 sweeps did not get there.
+bool JacobiSvd(int m, int n, E* a, E* v) {
+  const E tol = std::numeric_limits<E>::epsilon() * m;
+  for (int sweep = 0; sweep < 60; ++sweep) {
+    bool rotated = false;
+    for (int p = 0; p < n; ++p)
+      for (int q = p + 1; q < n; ++q) rotated = JacobiRotation(m, n, a, v, p, q, tol) || rotated;
+    if (!rotated) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool SvdTallEnough(int m, int n) { return n >= 1 && m >= 64 && m >= 3 * static_cast<int64_t>(n); }
@@ -582,8 +712,9 @@ struct TSvdFactors {
 
 /// The solver of SvdBackSubstitute on private factors (u: m x n with leading dimension ldu; v: n x n):
 /// x (n elements) and, when sd is not null, the standard deviations (n elements).
-void BackSubstitute(int m, int n, const double* u, int64_t ldu, const double* v, const double* w, const double* b,
-                    double* x, double* sd) {
+template <class T>
+void BackSubstitute(int m, int n, const T* u, int64_t ldu, const T* v, const double* w, const T* b, double* x,
+                    double* sd) {
   std::vector<Extended> t(static_cast<std::size_t>(n), 0);
   for (int j = 0; j < n; ++j) {
     if (w[j] == 0.0) continue;
@@ -621,6 +752,49 @@ bool ZeroNegligible(std::vector<double>& w) {
       singular = true;
     }
   return singular;
+}
+
+/// SvdSolve's rule and solver on the triangle of qr (n columns), its singular value decomposition
+/// by JacobiSvd in extended; the same ProcStat steps as Golub-Reinsch (4n). False for a non-finite
+/// cell or without convergence.
+bool SolveNarrow(int n, const num_detail::TNarrowQR& qr, double* x, double* sd, bool& singular) {
+  std::vector<Extended> u(static_cast<std::size_t>(n) * n, 0), v(u.size(), 0), z(static_cast<std::size_t>(n));
+  bool finite = true;
+  for (int j = 0; j <= n; ++j)
+    for (int i = 0; i <= std::min(j, n - 1); ++i) {
+      const Extended c = qr.At(i, j);
+      (j < n ? u[static_cast<std::size_t>(i + j * n)] : z[static_cast<std::size_t>(i)]) = c;
+      finite = finite && std::isfinite(c);
+    }
+  for (int j = 0; j < n; ++j) v[static_cast<std::size_t>(j + j * n)] = 1;
+  for (int k = 0; k < 4 * n; ++k) num_detail::CountProcStat();
+  if (!finite || !num_detail::JacobiSvd(n, n, u.data(), v.data())) return false;
+  std::vector<double> w(static_cast<std::size_t>(n));
+  for (int j = 0; j < n; ++j) {  // a column of U diag(w): w its length, U the direction
+    Extended* uj = u.data() + static_cast<int64_t>(j) * n;
+    Extended ss = 0;
+    for (int i = 0; i < n; ++i) ss += uj[i] * uj[i];
+    const Extended len = std::sqrt(ss);
+    if (len != 0)
+      for (int i = 0; i < n; ++i) uj[i] /= len;
+    w[static_cast<std::size_t>(j)] = static_cast<double>(len);
+  }
+  singular = ZeroNegligible(w);
+  BackSubstitute(n, n, u.data(), n, v.data(), w.data(), z.data(), x, sd);
+  return true;
+}
+
+/// SvdSolveByRows on a narrow tall design: TNarrowQR a block of rows at a time, then SolveNarrow.
+bool SolveNarrowByRows(int m, int n, const num_detail::TRowFill& fill, double* x, double* sd, bool& singular) {
+  constexpr int kRows = num_detail::kRowBlock;
+  num_detail::TNarrowQR qr(n);
+  std::vector<double> block(static_cast<std::size_t>(kRows) * (n + 1));
+  for (int r0 = 0; r0 < m; r0 += kRows) {
+    const int c = std::min(kRows, m - r0);
+    fill(r0, r0 + c, block.data(), kRows, block.data() + static_cast<int64_t>(n) * kRows);
+    qr.Add(c, block.data(), kRows);
+  }
+  return SolveNarrow(n, qr, x, sd, singular);
 }
 
 /// SvdBackSubstitute's results into X and SD (when given).
@@ -663,8 +837,9 @@ bool num_detail::SvdSolveByRows(int m, int n, const TRowFill& fill, double* x, d
     fill(0, m, a.data(), m, b.data());
     return SvdSolve(m, n, a.data(), b.data(), x, sd, singular);
   }
+  if (n <= kNarrowColumns) return SolveNarrowByRows(m, n, fill, x, sd, singular);
   // [A1; R2] and [b1; the first n of Q2^T b2], R2 grown a block of rows at a time: [R; rows] = Q R'.
-  constexpr int kChunk = 1024;
+  constexpr int kChunk = kRowBlock;
   const int64_t ld = n + kChunk;
   std::vector<double> b(static_cast<std::size_t>(2 * n) * n), y(static_cast<std::size_t>(2 * n));
   std::vector<double> top(static_cast<std::size_t>(n) * n), s(static_cast<std::size_t>(ld) * n, 0.0), sb(static_cast<std::size_t>(ld), 0.0);

@@ -146,7 +146,7 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
     if (tag != map_detail::mfSymbol) continue;
-    pairs.Read(attributes);
+    pairs.Take(attributes);
     Append(SymbolFromAttributes(pairs));
   }
 }

@@ -992,7 +992,7 @@ bool TagHasContent(const String& name, bool empty) {
 
 int TagIndex(const std::vector<String>& tags, const String& name) {
   for (std::size_t i = 0; i < tags.size(); ++i)
-    if (tags[i] == name) return static_cast<int>(i);
+    if (tags[i].size() == name.size() && tags[i] == name) return static_cast<int>(i);  // lengths first: cheap
   return static_cast<int>(tags.size()) - 1;
 }
 

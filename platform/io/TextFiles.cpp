@@ -1,8 +1,9 @@
 #include "TextFiles.h"
 
-// Text files are buffered in blocks of 4096 bytes. An input buffer is refilled when it runs dry; an
-// output buffer is written when full, by Flush and by CloseFile. Numbers are written with the runtime's
-// Str, so their text is the same as everywhere else.
+// Text files are buffered in blocks of 4096 bytes; a file of more than 64 KiB is read in blocks of 64 KiB
+// (a read of the OS per 4096 bytes took a good part of the time of reading a large file). An input buffer
+// is refilled when it runs dry; an output buffer is written when full, by Flush and by CloseFile. Numbers
+// are written with the runtime's Str, so their text is the same as everywhere else.
 // ReadLn looks for the line end sixteen bytes at a time and widens the line straight from the buffer;
 // a line that crosses a refill is gathered first. Byte by byte, its plain twin, stays for the tests,
 // which compare the two (the direct paths off).
@@ -30,6 +31,7 @@ int FileMode = 2;
 namespace {
 
 constexpr std::size_t kBufferSize = 4096;
+constexpr std::size_t kLargeInputBuffer = 65536;  // for files beyond it: fewer reads of the OS
 constexpr int kEnd = -1;
 
 [[noreturn]] void Raise(int code) { throw EInOutError(InOutErrorMessage(code), code); }
@@ -164,17 +166,21 @@ struct TextFileAccess {
       f.FBuffer[f.FBufPos++] = static_cast<uint8_t>(c);
     }
   }
-  static void Opened(TextFile& f, int handle, TextFile::TMode mode) {
+  static void Opened(TextFile& f, int handle, TextFile::TMode mode, std::size_t bufferSize = kBufferSize) {
     f.FHandle = handle;
     f.FMode = mode;
-    f.FBuffer.assign(kBufferSize, 0);
+    f.FBuffer.assign(bufferSize, 0);
     f.FBufPos = f.FBufLen = 0;
     f.FWriteError = 0;
     f.FAppendFrom = -1;
   }
   static void Open(TextFile& f, int flags, TextFile::TMode mode) {
     if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);
-    Opened(f, OpenFileVariable(f.FName, flags), mode);
+    const int handle = OpenFileVariable(f.FName, flags);
+    struct stat st{};
+    const bool large = mode == TextFile::tmInput && OsLayer().FStat(handle, st) == 0 &&
+                       st.st_size > static_cast<off_t>(kLargeInputBuffer);
+    Opened(f, handle, mode, large ? kLargeInputBuffer : kBufferSize);
   }
   static void OpenReplacing(TextFile& f, TSaveGroup* group) {
     if (f.FMode != TextFile::tmClosed) qelta::CloseFile(f);

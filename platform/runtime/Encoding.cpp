@@ -211,7 +211,8 @@ std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std:
       }
       continue;
     }
-    pos += OneToAnsi(s, pos, out + n++);
+    if (s[pos] < 0x80) out[n++] = static_cast<char>(s[pos++]);  // the short rest, mostly ASCII
+    else pos += OneToAnsi(s, pos, out + n++);
   }
   return n;
 }

@@ -54,16 +54,16 @@ std::vector<std::pair<String, bool>> LinesAndEnds(const String& name, bool direc
 
 // The block reader against the byte-by-byte one: line ends of every kind right before, at and after the
 // end of the buffer (a CR last in one block, its LF first in the next), lines of line ends only, every
-// byte value (NUL and the 0x80-0x9F block among them), and a line longer than the buffer.
+// byte value (NUL and the 0x80-0x9F block among them), and a line longer than the buffer of a large file.
 TEST(TextFile, LinesReadInBlocksEqualThoseReadByteByByte) {
   std::string mixed, bytes;
   for (int n = 0; n < 12; ++n) mixed += std::string(static_cast<std::size_t>(n), static_cast<char>('a' + n)) + (n % 3 == 0 ? "\r\n" : n % 3 == 1 ? "\r" : "\n");
   for (int b = 0; b < 512; ++b) bytes += static_cast<char>(b < 256 ? b : 511 - b);  // up, then down
-  const std::string huge = std::string(9000, '\xE9') + "\x80\r" + std::string(5000, 'x') + "\r";
+  const std::string huge = std::string(70000, '\xE9') + "\x80\r" + std::string(5000, 'x') + "\r";  // beyond 64 KiB
   struct Case { std::string text; std::vector<std::size_t> chunks; };
   const std::vector<Case> cases = {
       {mixed, {}}, {"\r\n\r\r\n\n\n\r\r\r\n\r", {}}, {bytes + "\r", {}}, {"x\r", {}}, {"\r", {}}, {"", {}},
-      {huge, {0, 1000, 4095}}};
+      {huge, {0, 1000, 4095, 65535}}};
   TempDir dir;
   for (const Case& c : cases) {
     dir.Put("t.txt", c.text);

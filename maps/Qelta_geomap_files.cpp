@@ -238,15 +238,27 @@ void TAttributes::Take(String& Text) {
   Index();
 }
 
+// True when the pairs have the names of the pairs indexed last, character for character and in order:
+// the keys, slots and first marks of those hold for them as well.
+bool TAttributes::SameNamesAsBefore() const {
+  if (FSpans.size() != FNameEnds.size()) return false;
+  for (std::size_t k = 0, from = 0; k < FSpans.size(); from = FNameEnds[k++]) {
+    const std::u16string_view name = NameOf(k);
+    if (name.size() != FNameEnds[k] - from || !SameChars(name.data(), FNames.data() + from, name.size())) return false;
+  }
+  return true;
+}
+
 void TAttributes::Index() {
   ScanXMLAttributeSpans(FText, FSpans);
+  FNext = 0;
+  if (SameNamesAsBefore()) return;
   const std::size_t n = FSpans.size();
   std::size_t size = 16;
   while (size < 2 * n) size *= 2;
   FSlots.assign(size, -1);
   FKeys.resize(n);
   FFirst.resize(n);
-  FNext = 0;
   for (std::size_t k = 0; k < n; ++k) {
     const std::u16string_view name = NameOf(k);
     const uint32_t key = FKeys[k] = NameKey(name);
@@ -255,6 +267,9 @@ void TAttributes::Index() {
     FFirst[k] = FSlots[h] < 0;  // else an earlier pair of the name keeps its place
     if (FFirst[k]) FSlots[h] = static_cast<int>(k);
   }
+  FNames.clear();
+  FNameEnds.clear();
+  for (std::size_t k = 0; k < n; ++k) FNameEnds.push_back(FNames.append(NameOf(k)).size());
 }
 
 std::size_t TAttributes::Find(std::u16string_view name) const {

@@ -148,7 +148,8 @@ bool OpenForReading(TextFile& f, const String& FileName);
 
 /// The attributes of one tag, read once: Get answers what ScanForXMLAttrib answers for the name (the
 /// value of its first pair, A-Z case ignored; "" when there is none). The values stay in place in the
-/// text, so a tag of many attributes costs no text per pair.
+/// text, so a tag of many attributes costs no text per pair; the tags of a file mostly have the same names
+/// in the same order, and a tag that has those of the last keeps its index.
 class TAttributes {
  public:
   TAttributes() = default;
@@ -164,10 +165,13 @@ class TAttributes {
 
  private:
   void Index();
+  bool SameNamesAsBefore() const;
   std::size_t Find(std::u16string_view Name) const;
   std::u16string_view NameOf(std::size_t k) const;
   String FText;
   std::vector<TXMLAttributeSpan> FSpans;  ///< the pairs in order
+  String FNames;                          ///< the names of the pairs indexed last, one after the other
+  std::vector<std::size_t> FNameEnds;     ///< where each of them ends in FNames
   std::vector<uint32_t> FKeys;            ///< a hash of each name, equal for names equal ignoring A-Z case
   std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
   std::vector<uint8_t> FFirst;  ///< whether each pair is the first of its name

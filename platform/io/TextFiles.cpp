@@ -9,7 +9,7 @@
 // which compare the two (the direct paths off).
 
 #include <fcntl.h>
-#include <immintrin.h>
+#include <emmintrin.h>
 #include <sys/stat.h>
 
 #include <cerrno>

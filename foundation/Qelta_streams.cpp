@@ -610,8 +610,8 @@ uint32_t Lanes32(const Char* p, Char c) {
 
 // The usual pair, name="value" within the 32 characters from pos, found from the places of its '=' and
 // quotes at once: true with the span NextAttribute would give (pos moved on as it would); false, having
-// changed nothing, for anything else (NextAttribute looks at it step by step).
-bool UsualPair(const String& text, std::size_t& pos, TXMLAttributeSpan& span) {
+// changed nothing, for anything else (NextAttribute looks at it step by step). Tried first, in line.
+inline bool UsualPair(const String& text, std::size_t& pos, TXMLAttributeSpan& span) {
   if (pos + 32 > text.size()) return false;
   const Char* p = text.data() + pos;
   const uint32_t quotes = Lanes32(p, u'"'), equals = Lanes32(p, u'=');
@@ -632,7 +632,6 @@ bool UsualPair(const String& text, std::size_t& pos, TXMLAttributeSpan& span) {
 // One (name, value) pair of an attribute text from pos on; answers the scanner's code (0 pair, 1-3 syntax
 // faults, 4 no more pairs). A name that the text's end cuts off is a pair with an empty value.
 int NextAttribute(const String& text, std::size_t& pos, TXMLAttributeSpan& span) {
-  if (UsualPair(text, pos, span)) return 0;
   if (pos >= text.size()) return 4;
   const std::size_t from = pos, stop = FindAny<u'"', u'='>(text, pos);
   if (stop == text.size()) {
@@ -690,7 +689,7 @@ int NextPair(const String& text, std::size_t& pos, String& name, String& value) 
     return code;
   }
   TXMLAttributeSpan span;
-  const int code = NextAttribute(text, pos, span);
+  const int code = UsualPair(text, pos, span) ? 0 : NextAttribute(text, pos, span);
   if (code != 0) return code;
   name.assign(text, span.NameFrom, span.NameTo - span.NameFrom);
   for (Char& c : name) c = LowerA(c);
@@ -728,7 +727,7 @@ void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSp
   std::size_t pos = 0, count = 0;
   for (;; ++count) {
     if (count == spans.size()) spans.emplace_back();
-    if (NextAttribute(attributes, pos, spans[count]) != 0) break;
+    if (!UsualPair(attributes, pos, spans[count]) && NextAttribute(attributes, pos, spans[count]) != 0) break;
   }
   spans.resize(count);
 }

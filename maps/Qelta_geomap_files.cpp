@@ -24,8 +24,10 @@
 //  - The map's readers answer true when the element was found; the graticule matrix's result made
 //    every point-based calibration fail to load.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "Encoding.h"
@@ -171,62 +173,128 @@ namespace {
 
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-/// FNV-1a of a name with A-Z lower-cased.
+/// Four characters from p as one word.
+uint64_t Word(const Char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+/// Word with bit 5 of each character set: that folds A-Z onto a-z (and a few other pairs, which the
+/// comparison of the names tells apart), so names equal ignoring A-Z case give equal words.
+uint64_t FoldedWord(const Char* p) { return Word(p) | 0x0020002000200020u; }
+
+/// True when the n characters at a and b are the same: four at a time where there are four.
+inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
+  if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  for (std::size_t i = 0; i + 4 < n; i += 4)
+    if (Word(a + i) != Word(b + i)) return false;
+  return Word(a + n - 4) == Word(b + n - 4);
+}
+
+/// True when the texts of one length are equal with A-Z lower-cased.
+[[gnu::noinline]] bool SameLowered(std::u16string_view A, std::u16string_view B) {
+  for (std::size_t i = 0; i < A.size(); ++i)
+    if (LowerA(A[i]) != LowerA(B[i])) return false;
+  return true;
+}
+
+/// EqualsIgnoringCase inside this unit, in line: the same characters (the usual case), else A-Z lower-cased.
+inline bool SameName(std::u16string_view A, std::u16string_view B) {
+  return A.size() == B.size() && (SameChars(A.data(), B.data(), A.size()) || SameLowered(A, B));
+}
+
+/// A hash of a name, equal for names equal ignoring A-Z case: four characters at a time.
 uint32_t NameKey(std::u16string_view Name) {
-  uint32_t h = 2166136261u;
-  for (const Char c : Name) h = (h ^ static_cast<uint32_t>(LowerA(c))) * 16777619u;
-  return h;
+  constexpr uint64_t kMix = 0x9E3779B97F4A7C15u;
+  const std::size_t n = Name.size();
+  uint64_t h = n;
+  if (n < 4) {
+    for (const Char c : Name) h = h << 16 | (c | 0x20u);
+  } else {
+    for (std::size_t i = 0; i + 4 < n; i += 4) h = (h ^ FoldedWord(Name.data() + i)) * kMix;
+    h ^= FoldedWord(Name.data() + n - 4);  // the last four, overlapping the word before when n is no multiple of 4
+  }
+  return static_cast<uint32_t>((h * kMix) >> 32);
 }
 
 }  // namespace
 
 std::u16string_view TAttributes::NameOf(std::size_t k) const {
-  return std::u16string_view(FText).substr(FSpans[k].NameFrom, FSpans[k].NameTo - FSpans[k].NameFrom);
+  return {FText.data() + FSpans[k].NameFrom, FSpans[k].NameTo - FSpans[k].NameFrom};
 }
 
 void TAttributes::Read(const String& Text) {
   FText.assign(Text);
-  ScanXMLAttributeSpans(FText, FSpans);
-  FKeys.resize(FSpans.size());
-  std::size_t size = 16;
-  while (size < 2 * FSpans.size()) size *= 2;
-  FSlots.assign(size, -1);
-  FFirst.assign(FSpans.size(), false);
-  FNext = 0;
-  for (std::size_t k = 0; k < FSpans.size(); ++k) {
+  Index();
+}
+
+void TAttributes::Take(String& Text) {
+  FText.swap(Text);
+  Index();
+}
+
+// True when the pairs have the names of the pairs indexed last, character for character and in order:
+// the keys, slots and first marks of those hold for them as well.
+bool TAttributes::SameNamesAsBefore() const {
+  if (FSpans.size() != FNameEnds.size()) return false;
+  for (std::size_t k = 0, from = 0; k < FSpans.size(); from = FNameEnds[k++]) {
     const std::u16string_view name = NameOf(k);
-    FKeys[k] = NameKey(name);
-    std::size_t h = FKeys[k] & (size - 1);
-    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == FKeys[k] && EqualsIgnoringCase(NameOf(FSlots[h]), name))) h = (h + 1) & (size - 1);
-    if (FSlots[h] >= 0) continue;  // an earlier pair of the name keeps its place
-    FSlots[h] = static_cast<int>(k);
-    FFirst[k] = true;
+    if (name.size() != FNameEnds[k] - from || !SameChars(name.data(), FNames.data() + from, name.size())) return false;
   }
+  return true;
+}
+
+void TAttributes::Index() {
+  ScanXMLAttributeSpans(FText, FSpans);
+  FNext = 0;
+  if (SameNamesAsBefore()) return;
+  const std::size_t n = FSpans.size();
+  std::size_t size = 16;
+  while (size < 2 * n) size *= 2;
+  FSlots.assign(size, -1);
+  FKeys.resize(n);
+  FFirst.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::u16string_view name = NameOf(k);
+    const uint32_t key = FKeys[k] = NameKey(name);
+    std::size_t h = key & (size - 1);
+    while (FSlots[h] >= 0 && !(FKeys[FSlots[h]] == key && SameName(NameOf(FSlots[h]), name))) h = (h + 1) & (size - 1);
+    FFirst[k] = FSlots[h] < 0;  // else an earlier pair of the name keeps its place
+    if (FFirst[k]) FSlots[h] = static_cast<int>(k);
+  }
+  FNames.clear();
+  FNameEnds.clear();
+  for (std::size_t k = 0; k < n; ++k) FNameEnds.push_back(FNames.append(NameOf(k)).size());
+}
+
+std::size_t TAttributes::Find(std::u16string_view name) const {
+  const uint32_t key = NameKey(name);
+  const std::size_t mask = FSlots.size() - 1;
+  for (std::size_t h = key & mask; !FSlots.empty() && FSlots[h] >= 0; h = (h + 1) & mask) {
+    const auto k = static_cast<std::size_t>(FSlots[h]);
+    if (FKeys[k] == key && SameName(NameOf(k), name)) return k;
+  }
+  return FSpans.size();
 }
 
 std::u16string_view TAttributes::Get(std::u16string_view name) const {
-  std::size_t found = FSpans.size();
-  if (FNext < FSpans.size() && FFirst[FNext] && EqualsIgnoringCase(NameOf(FNext), name)) {
-    found = FNext;
-  } else if (!FSlots.empty()) {
-    const uint32_t key = NameKey(name);
-    for (std::size_t h = key & (FSlots.size() - 1); FSlots[h] >= 0; h = (h + 1) & (FSlots.size() - 1)) {
-      const auto k = static_cast<std::size_t>(FSlots[h]);
-      if (FKeys[k] == key && EqualsIgnoringCase(NameOf(k), name)) {
-        found = k;
-        break;
-      }
-    }
-  }
+  const bool next = FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name);
+  const std::size_t found = next ? FNext : Find(name);
   if (found == FSpans.size()) return {};
   FNext = found + 1;
   const TXMLAttributeSpan& span = FSpans[found];
-  return std::u16string_view(FText).substr(span.ValueFrom, span.ValueTo - span.ValueFrom);
+  return {FText.data() + span.ValueFrom, span.ValueTo - span.ValueFrom};
 }
 
 const String& TAttributes::Value(std::u16string_view Name) const {
   const std::u16string_view value = Get(Name);
-  FValue.assign(value.data(), value.size());
+  FValue.resize(value.size());  // no new storage once the longest value was seen; cheaper than assign
+  std::copy(value.begin(), value.end(), FValue.begin());
   return FValue;
 }
 
@@ -246,12 +314,7 @@ bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name) {
   return false;
 }
 
-bool EqualsIgnoringCase(std::u16string_view A, std::u16string_view B) {
-  if (A.size() != B.size()) return false;
-  for (std::size_t i = 0; i < A.size(); ++i)
-    if (LowerA(A[i]) != LowerA(B[i])) return false;
-  return true;
-}
+bool EqualsIgnoringCase(std::u16string_view A, std::u16string_view B) { return SameName(A, B); }
 
 TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkElement Kind) {
   // Asked in the order the writers put them, so that each is found right after the one before.

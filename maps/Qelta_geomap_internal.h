@@ -147,24 +147,32 @@ String ExistingFileName(const String& FileName);
 bool OpenForReading(TextFile& f, const String& FileName);
 
 /// The attributes of one tag, read once: Get answers what ScanForXMLAttrib answers for the name (the
-/// value of its first pair, A-Z case ignored; "" when there is none). The values stay in place in a copy
-/// of the text, so a tag of many attributes costs no text per pair.
+/// value of its first pair, A-Z case ignored; "" when there is none). The values stay in place in the
+/// text, so a tag of many attributes costs no text per pair; the tags of a file mostly have the same names
+/// in the same order, and a tag that has those of the last keeps its index.
 class TAttributes {
  public:
   TAttributes() = default;
   explicit TAttributes(const String& Text) { Read(Text); }
   /// Takes the pairs of another tag, reusing the storage of the last (for a reader of many tags).
   void Read(const String& Text);
+  /// Read without a copy: the text is swapped in, Text left with the storage of the last one.
+  void Take(String& Text);
   /// The value, valid until the next Read.
   std::u16string_view Get(std::u16string_view Name) const;
   /// Get as a text, valid until the next Value: for the number scanners, which read texts.
   const String& Value(std::u16string_view Name) const;
 
  private:
+  void Index();
+  bool SameNamesAsBefore() const;
+  std::size_t Find(std::u16string_view Name) const;
   std::u16string_view NameOf(std::size_t k) const;
   String FText;
   std::vector<TXMLAttributeSpan> FSpans;  ///< the pairs in order
-  std::vector<uint32_t> FKeys;            ///< a hash of each name, A-Z lower-cased
+  String FNames;                          ///< the names of the pairs indexed last, one after the other
+  std::vector<std::size_t> FNameEnds;     ///< where each of them ends in FNames
+  std::vector<uint32_t> FKeys;            ///< a hash of each name, equal for names equal ignoring A-Z case
   std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
   std::vector<uint8_t> FFirst;  ///< whether each pair is the first of its name
   mutable std::size_t FNext = 0;  ///< the pair after the last one found: readers ask mostly in the file's order

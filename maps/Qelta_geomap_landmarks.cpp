@@ -419,7 +419,7 @@ bool TGeoMap::ReadLandMarksFromOpenXMLFile(TextFile& f, const String& DataID) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) break;
     if (tag != map_detail::mfLandmark) continue;
-    pairs.Read(attributes);
+    pairs.Take(attributes);
     ReadLandMark(pairs, FDefaultLM, FreeLandMarkSlot());
     ++FNumLandMarks;
   }

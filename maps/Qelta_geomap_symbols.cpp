@@ -13,6 +13,8 @@
 // names come back cut to 40 characters. Nothing is escaped.
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "Encoding.h"
 #include "Qelta_geomap.h"
@@ -33,15 +35,18 @@ constexpr int kReadNameLength = 40;
 /// An entry of all-zero fields, as a grown table holds it.
 TSymbol ZeroSymbol() { return TSymbol{TSymbolProperties{lmCross, 0, 0, 0, false, 0, 0}, AnsiString(), 0}; }
 
-TLandMarkElement SymbolElementOf(const String& Name) {
+TLandMarkElement SymbolElementOf(std::u16string_view Name) {
   for (int k = 0; k <= lmUserDef; ++k)
-    if (SameText(Name, LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
+    if (map_detail::EqualsIgnoringCase(Name, LMTypeNames[k])) return static_cast<TLandMarkElement>(k);
   return lmCross;
 }
 
 TSymbol SymbolFromAttributes(const map_detail::TAttributes& a) {
-  return TSymbol{map_detail::SymbolPropertiesOf(a, SymbolElementOf(a.Value(u"element"))),
-                 map_detail::ShortAnsi(a.Value(u"name"), kReadNameLength), map_detail::AttrInt(a, u"category")};
+  // Asked in the order the writer puts them, so that each is found right after the one before.
+  const TLandMarkElement kind = SymbolElementOf(a.Get(u"element"));
+  AnsiString name = map_detail::ShortAnsi(a.Value(u"name"), kReadNameLength);
+  const int category = map_detail::AttrInt(a, u"category");
+  return TSymbol{map_detail::SymbolPropertiesOf(a, kind), std::move(name), category};
 }
 
 String SymbolLine(const TSymbol& s) {
@@ -146,7 +151,7 @@ bool TSymbolRepository::ReadFromOpenXMLFile(TextFile& f, const String& ID) {
     const map_detail::TMapFileTag tag = map_detail::NextMapTag(source, attributes, content);
     if (tag == map_detail::mfGeomapEnd || tag == map_detail::mfInvalidTag) return true;
     if (tag != map_detail::mfSymbol) continue;
-    pairs.Read(attributes);
+    pairs.Take(attributes);
     Append(SymbolFromAttributes(pairs));
   }
 }

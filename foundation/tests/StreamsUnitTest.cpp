@@ -395,6 +395,15 @@ TEST(ScanXMLAttributes, SpansAgreeWithTheStateMachine) {
     for (unsigned n = gen() % 12; n > 0; --n) t += alphabet[gen() % std::size(alphabet)];
     texts.push_back(t);
   }
+  // Longer texts of pairs as writers put them, now and then one character of them changed, so that names,
+  // values and faults stand at every place of the blocks the scanner looks at together.
+  for (int k = 0; k < 600; ++k) {
+    String t;
+    for (unsigned pairs = 1 + gen() % 5; pairs > 0; --pairs)
+      t += String(1 + gen() % 2, u' ') + String(gen() % 12, u'n') + u"=\"" + String(gen() % 30, u'v') + u"\"";
+    for (unsigned changes = gen() % 3; changes > 0 && !t.empty(); --changes) t[gen() % t.size()] = alphabet[gen() % std::size(alphabet)];
+    texts.push_back(t);
+  }
   for (const String& t : texts) {
     const bool saved = platform_detail::SetDirectPaths(false);
     const auto plain = ScanXMLAttributes(t);

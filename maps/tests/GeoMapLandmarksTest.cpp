@@ -311,6 +311,15 @@ TEST(GeoMapLandMarks, AttributesReadAsScanForXMLAttribFindsThem) {
       "<landmark lat=\"4\" \"q\" class=\"5\" />",
       "<landmark class=\"9\" lat==1 />",
       "<landmark element=\"circle\" id=\"x\" id=\"y\" lat=\"6 />",
+      // Tags with the names of the one before keep its index; any other change of the names makes a new one.
+      "<landmark lat=\"1\" class=\"2\" colorfg=\"3\" />",
+      "<landmark lat=\"4\" class=\"5\" colorfg=\"6\" />",
+      "<landmark lat=\"7\" Class=\"8\" colorfg=\"9\" />",
+      "<landmark class=\"1\" lat=\"2\" colorfg=\"3\" />",
+      "<landmark lat=\"4\" lat=\"5\" colorfg=\"6\" />",
+      "<landmark lat=\"7\" lat=\"8\" class=\"9\" />",
+      "<landmark lat=\"1\" dir=\"2\" />",
+      "<landmark dir=\"3\" lat=\"4\" />",  // names of the same lengths, in another order
       "<landmark>",
   };
   std::string landmarks;

@@ -1,8 +1,9 @@
 #pragma once
 // Text files of the runtime: a file variable with AssignFile, Reset, Rewrite, Append, CloseFile and
-// the Read/ReadLn/Write/WriteLn family, character by character in Windows-1252.
+// the Read/ReadLn/Write/WriteLn family, one byte per character in Windows-1252.
 // Implements: buffered reading and writing through the OS seam (OsLayer.h); writers end lines with
-// CR LF; readers take CR LF, LF and a lone CR as one line end; Read of one character answers the raw
+// CR LF; readers take CR LF, LF and a lone CR as one line end (ReadLn takes a line from the buffer in
+// blocks, as fast as a plain getline that widens its lines); Read of one character answers the raw
 // byte (CR and LF included; Ctrl-Z at the end); Read of a number skips white space and line ends.
 // Every failure raises EInOutError with the runtime's code and the text of InOutErrorMessage:
 //   2 "File not found", 3 "Path not found", 4 "Too many open files", 5 "File access denied",

@@ -29,6 +29,9 @@ AnsiString StringToAnsi(const String& s);
 /// Lets a long text be converted in pieces without a full-size copy.
 std::size_t StringToAnsiChunk(const String& s, std::size_t& pos, char* out, std::size_t room);
 String AnsiToString(std::string_view ansi);
+/// AnsiToString of the bytes into out, which has room for ansi.size() characters: for readers that widen
+/// into storage of their own. Sixteen bytes at a time (SSE2), the few of 0x80-0x9F looked up.
+void AnsiToChars(std::string_view ansi, Char* out);
 
 }  // namespace qelta
 

@@ -2,6 +2,8 @@
 
 #include <iterator>
 #include <random>
+#include <string>
+#include <string_view>
 
 #include "Assertions.h"
 #include "DirectPaths.h"
@@ -88,6 +90,21 @@ TEST(Encoding, ChunkedConversionEqualsTheWholeOne) {
       platform_detail::SetDirectPaths(saved);
     }
   }
+}
+
+TEST(Encoding, WideningSixteenAtATimeEqualsByteByByte) {
+  // Every byte, the high block 0x80-0x9F dense and sparse, at every offset and length around the blocks of
+  // sixteen, so that the tail and the lanes looked up are checked as well as the plain lanes.
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+  for (int i = 0; i < 64; ++i) bytes += static_cast<char>(i % 5 == 0 ? 0x80 + i % 32 : 'a' + i % 26);
+  for (std::size_t from = 0; from < 17; ++from)
+    for (std::size_t n = 0; n + from <= bytes.size(); n += n < 40 ? 1 : 29) {
+      const std::string_view piece = std::string_view(bytes).substr(from, n);
+      String expected;
+      for (const char c : piece) expected += AnsiCharToChar(static_cast<unsigned char>(c));
+      ASSERT_EQ(AnsiToString(piece), expected) << from << " " << n;
+    }
 }
 
 TEST(Encoding, Utf8RoundTripKeepsEveryPlane) {

@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Assertions.h"
+#include "DirectPaths.h"
 #include "FileTestKit.h"
 
 using namespace qelta;
@@ -29,7 +31,75 @@ std::vector<String> ReadAllLines(const String& name) {
   return lines;
 }
 
+/// Each line with whether the file is at its end after it, read with the direct paths on or off and the
+/// OS's reads cut to `chunk` bytes (0: whole buffers), so that the buffer ends where the test wants it.
+std::vector<std::pair<String, bool>> LinesAndEnds(const String& name, bool direct, std::size_t chunk) {
+  FaultyOs os;
+  os.ReadChunk = chunk;
+  const bool saved = platform_detail::SetDirectPaths(direct);
+  TextFile f;
+  AssignFile(f, name);
+  Reset(f);
+  std::vector<std::pair<String, bool>> lines;
+  for (String s = u"not read"; !Eof(f);) {
+    ReadLn(f, s);
+    lines.emplace_back(s, Eof(f));
+  }
+  CloseFile(f);
+  platform_detail::SetDirectPaths(saved);
+  return lines;
+}
+
 }  // namespace
+
+// The block reader against the byte-by-byte one: line ends of every kind right before, at and after the
+// end of the buffer (a CR last in one block, its LF first in the next), lines of line ends only, every
+// byte value (NUL and the 0x80-0x9F block among them), and a line longer than the buffer of a large file.
+TEST(TextFile, LinesReadInBlocksEqualThoseReadByteByByte) {
+  std::string mixed, bytes;
+  for (int n = 0; n < 12; ++n) mixed += std::string(static_cast<std::size_t>(n), static_cast<char>('a' + n)) + (n % 3 == 0 ? "\r\n" : n % 3 == 1 ? "\r" : "\n");
+  for (int b = 0; b < 512; ++b) bytes += static_cast<char>(b < 256 ? b : 511 - b);  // up, then down
+  const std::string huge = std::string(70000, '\xE9') + "\x80\r" + std::string(5000, 'x') + "\r";  // beyond 64 KiB
+  struct Case { std::string text; std::vector<std::size_t> chunks; };
+  const std::vector<Case> cases = {
+      {mixed, {}}, {"\r\n\r\r\n\n\n\r\r\r\n\r", {}}, {bytes + "\r", {}}, {"x\r", {}}, {"\r", {}}, {"", {}},
+      {huge, {0, 1000, 4095, 65535}}};
+  TempDir dir;
+  for (const Case& c : cases) {
+    dir.Put("t.txt", c.text);
+    const auto plain = LinesAndEnds(dir / "t.txt", false, 0);
+    std::vector<std::size_t> chunks = c.chunks;
+    if (chunks.empty())
+      for (std::size_t k = 0; k <= 40; ++k) chunks.push_back(k);  // every offset near each line end
+    for (const std::size_t chunk : chunks) ASSERT_EQ(LinesAndEnds(dir / "t.txt", true, chunk), plain) << chunk;
+  }
+}
+
+// A read that fails inside a line raises 100 and leaves the line variable as it was; the bytes taken
+// before the failure are gone, as when the file is read byte by byte.
+TEST(TextFile, FailedReadInsideALineLeavesTheLineAsItWas) {
+  TempDir dir;
+  dir.Put("t.txt", "abcdefgh\r\nnext\r\n");
+  for (const bool direct : {true, false}) {
+    const bool saved = platform_detail::SetDirectPaths(direct);
+    FaultyOs os;
+    os.ReadChunk = 4;
+    TextFile f;
+    AssignFile(f, dir / "t.txt");
+    Reset(f);
+    Char c = 0;
+    Read(f, c);
+    os.ReadErrno = EIO;
+    String s = u"old";
+    EXPECT_IO_ERROR(ReadLn(f, s), 100);
+    EXPECT_EQ(s, u"old");
+    os.ReadErrno = 0;
+    ReadLn(f, s);
+    EXPECT_EQ(s, u"efgh");
+    CloseFile(f);
+    platform_detail::SetDirectPaths(saved);
+  }
+}
 
 TEST(TextFile, ReaderAcceptsCrLfLfAndLoneCrAsLineEnds) {
   TempDir dir;

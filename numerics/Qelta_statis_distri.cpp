@@ -69,11 +69,7 @@ E StudentLowerTail(double t, double df) {
 }
 
 /// P(X > x) for chi-squared, from the upper incomplete gamma function directly.
-double Chi2UpperTail(double x, int df) {
-  if (!(x > 0)) return 1.0;
-  if (std::isinf(x)) return 0.0;
-  return static_cast<double>(num_detail::GammaTails(x / 2, df / 2.0).Q);
-}
+double Chi2UpperTail(double x, int df) { return static_cast<double>(num_detail::Chi2Tails(x, df).Q); }
 
 /// P(X > x) for F: I_w(df2/2, df1/2) with w = df2 / (df1 x + df2), computed directly (1 - z of the
 /// lower tail rounds the upper one away).
@@ -186,7 +182,8 @@ double tDistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
   const auto lowerQuantile = [df](double q) {
     const double z = nDistriQuantile(q);  // |t| >= |z|: the search widens outwards from here
-    return num_detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, q, z - 1, z + 1, false);
+    return num_detail::InvertDistribution([df](double t) { return tDistriIntegral(t, df); }, q, z - 1, z + 1, false,
+                                          num_detail::StudentXTolerance);
   };
   return num_detail::SymmetricQuantile(lowerQuantile, p);
 }
@@ -200,15 +197,20 @@ double Chi2DistriDensity(double x, int df) {
   return static_cast<double>(std::exp((k - 1) * std::log(ex) - ex / 2 - k * std::log(2.0L) - LnGamma(df / 2.0)));
 }
 
-double chi2DistriIntegral(double x, int df) {
-  if (df < 1) return 0.0;
-  return IncompleteGamma(x / 2, df / 2.0);
+num_detail::TGammaTails num_detail::Chi2Tails(double x, int df) {
+  if (!(x > 0)) return {0, 1};
+  if (std::isinf(x)) return {1, 0};
+  if (df >= Chi2LargeDf) return LargeGammaTails(static_cast<E>(x) / 2, df / 2.0L);
+  return GammaTails(x / 2, df / 2.0);
 }
+
+double chi2DistriIntegral(double x, int df) { return df < 1 ? 0.0 : static_cast<double>(num_detail::Chi2Tails(x, df).P); }
 
 double chi2DistriQuantile(double p, int df) {
   if (!IsProbability(p) || df < 1) return 0.0;
   return num_detail::InvertTails([df](double x) { return chi2DistriIntegral(x, df); },
-                                 [df](double x) { return Chi2UpperTail(x, df); }, p, df / 4.0, 2.0 * df + 8, true);
+                                 [df](double x) { return Chi2UpperTail(x, df); }, p, df / 4.0, 2.0 * df + 8, true,
+                                 num_detail::RatioXTolerance);
 }
 
 // [SECTION] F distribution
@@ -231,7 +233,8 @@ double FDistriIntegral(double x, int df1, int df2) {
 double FDistriQuantile(double p, int df1, int df2) {
   if (!IsProbability(p) || df1 < 1 || df2 < 1) return 0.0;
   return num_detail::InvertTails([df1, df2](double x) { return FDistriIntegral(x, df1, df2); },
-                                 [df1, df2](double x) { return FUpperTail(x, df1, df2); }, p, 0.25, 4.0, true);
+                                 [df1, df2](double x) { return FUpperTail(x, df1, df2); }, p, 0.25, 4.0, true,
+                                 num_detail::RatioXTolerance);
 }
 
 // [SECTION] further densities, transforms and intervals

@@ -463,7 +463,9 @@ using TCalcDistFunc = std::function<double(int Row)>;
 /// MeanDist[i] := the mean distance of row i to its k nearest rows of FirstRow..LastRow, itself
 /// included (so k = 1 gives 0), for every row i of that range. Both rows are clamped to 1..row count,
 /// then put in order; k to 1..50 and to the rows of the range. MeanDist is addressed by row number and not
-/// resized. Distances that are not below the largest double (NaN, infinite) never count as near.
+/// resized. Distances that are not below the largest double (NaN, infinite) never count as near; a
+/// row with fewer than k finite distances counts each missing one as the largest double, so a row
+/// holding a NaN gets the largest double.
 void MeanDistanceKNN(const TMatrix* Data, int k, int FirstRow, int LastRow, TVector* MeanDist);
 /// The k nearest rows of FirstRow..LastRow (clamped to the matrix) to Target, by CalcDist(row) when
 /// given, else by the distance over columns 1..Target's length: KNNList(1, i) := row, KNNList(2, i)

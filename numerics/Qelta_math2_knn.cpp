@@ -3,8 +3,9 @@
 //
 // The result is defined by the all-pairs rule: for row i the squared distances s = sum over the
 // columns, in order, of (x_j - x_i)^2 to every row j (i itself included) are taken in double; the k
-// smallest finite ones, as distances sqrt(s), are added in ascending order, places without a finite
-// distance add the largest double; the sum over k is the mean. A distance that is not finite (NaN
+// smallest finite ones, as distances sqrt(s), are added in ascending order and divided by k; places
+// without a finite distance count as the largest double, each adding largest / k to that mean (so a
+// row that finds none gets the largest double, not an overflowed sum). A distance that is not finite (NaN
 // or infinite values, or squares that overflow) never enters the list.
 // The tree (J. H. Friedman, J. L. Bentley and R. A. Finkel, An algorithm for finding best matches in
 // logarithmic expected time, ACM TOMS 3 (1977) 209-226) splits at the median of the column with the
@@ -50,11 +51,16 @@ class TSmallest {
     FFound = std::min(FFound + 1, FS.size());
     if (FFound == FS.size()) FBar = FS.back();
   }
-  /// The mean of the list's distances, missing places at the largest double.
+  /// The mean of the list's distances, missing places at the largest double. Each missing place
+  /// adds its share largest / k to the mean of the others: summed first, two of them overflow.
   double MeanDistance() const {
+    const double k = static_cast<double>(FS.size());
+    const std::size_t missing = FS.size() - FFound;
+    if (missing == FS.size()) return kLargest;
     double sum = 0;
-    for (std::size_t i = 0; i < FS.size(); ++i) sum += i < FFound ? std::sqrt(FS[i]) : kLargest;
-    return sum / static_cast<double>(FS.size());
+    for (std::size_t i = 0; i < FFound; ++i) sum += std::sqrt(FS[i]);
+    if (missing == 0) return sum / k;
+    return sum / k + kLargest / k * static_cast<double>(missing);
   }
 
  private:

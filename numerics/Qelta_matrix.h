@@ -458,14 +458,15 @@ class TMatrix : public num_detail::TMatrixT<TMatrix, double, TVector> {
   /// Crout LU with partial pivoting on implicitly scaled rows (the last of equal pivots wins); this
   /// matrix is not changed. MatL := n x n zeros, MatU := a copy, then MatL x MatU = the matrix with
   /// its rows permuted (unit diagonal in MatL). False when not square, a matrix is nil, a row is
-  /// zero (MatU the copy, MatL zeros) or a pivot is below 1e-100 (MatU the combined factors with
-  /// such pivots set to 1e-100, MatL zeros).
+  /// zero or a cell infinite or NaN or the factors overflow (MatU the copy, MatL zeros in these
+  /// three cases) or a pivot is below 1e-100 (MatU the combined factors with such pivots set to
+  /// 1e-100, MatL zeros).
   bool LUdecomposition(TMatrix* MatL, TMatrix* MatU) const;
   /// Permutation sign times the product of the LU diagonal; 0 when LUdecomposition fails.
   double Determinant() const;
   /// Inverts in place (LU as above, then the unit vectors solved). False, matrix unchanged, when
-  /// not square, empty, or singular (a zero row or a pivot below 1e-100); OnChange unless not
-  /// square or empty. EQeltaMatrixError "... not enough memory on heap".
+  /// not square, empty, singular (a zero row or a pivot below 1e-100), holding an infinity or a NaN,
+  /// or when the factors or the inverse leave the double range; OnChange unless not square or empty. EQeltaMatrixError "... not enough memory on heap".
   bool Invert();
   /// ntColwise / ntRowwise: largest absolute column / row sum (0 when empty); ntSpectral: largest
   /// singular value (EQeltaMatrixError "near singular covariance matrix" when the decomposition

@@ -15,10 +15,12 @@
 //    exchanged back in reverse pivot order; 2 n^3 operations like the classic inverse.
 // Deliberate deviations, each a mended fault: a product whose result is one of its operands gives
 // the true product; Invert leaves the matrix unchanged when it answers False (the in-place factors
-// were useless without the pivots); the determinant multiplies the diagonal in extended precision,
-// so a product whose partial values leave the double range still comes out when the result fits,
-// and so does the Frobenius norm's sum of squares; every routine raises EQeltaMatrixError "... not
-// enough memory on heap" when its private blocks do not fit.
+// were useless without the pivots); a matrix holding an infinity or a NaN, factors that overflow and
+// an inverse that overflows answer False (they answered True with a NaN determinant or inverse),
+// MatU then the copy, MatL zeros, Invert's matrix unchanged and Determinant 0; the determinant
+// multiplies the diagonal in extended precision, so a product whose partial values leave the double
+// range still comes out when the result fits, and so does the Frobenius norm's sum of squares; every
+// routine raises EQeltaMatrixError "... not enough memory on heap" when its private blocks do not fit.
 
 #include <cmath>
 
@@ -69,7 +71,14 @@ int LUPermSign = 1;
 constexpr double kTinyPivot = 1e-100;
 constexpr int kLUBlock = 64;
 
-enum TLUOutcome { luOk, luZeroRow, luTinyPivot };
+enum TLUOutcome { luOk, luZeroRow, luTinyPivot, luNonFinite };
+
+/// True when none of the count values is infinite or NaN.
+bool AllFinite(const double* a, int64_t count) {
+  for (int64_t i = 0; i < count; ++i)
+    if (!std::isfinite(a[i])) return false;
+  return true;
+}
 
 /// Implicit row scaling: scale[i] := 1 / largest |a(i, k)|; false for a row without a non-zero cell.
 bool RowScales(int n, const double* a, std::vector<double>& scale) {
@@ -121,9 +130,12 @@ bool CroutColumn(int n, double* a, int j0, int j, std::vector<double>& scale, in
 }
 
 /// Crout decomposition in place on a (n x n, leading dimension n): L below the diagonal (unit
-/// diagonal implied), U on and above; piv[j] the row exchanged with j (0-based).
+/// diagonal implied), U on and above; piv[j] the row exchanged with j (0-based). A matrix holding an
+/// infinity or a NaN, or factors that overflow, give luNonFinite: their factors hold no answer.
 TLUOutcome CroutLU(int n, double* a, std::vector<int>& piv, int& sign) {
   sign = 1;
+  const int64_t cells = static_cast<int64_t>(n) * n;
+  if (!AllFinite(a, cells)) return luNonFinite;
   std::vector<double> scale;
   if (!RowScales(n, a, scale)) return luZeroRow;
   piv.assign(static_cast<std::size_t>(n), 0);
@@ -138,7 +150,8 @@ TLUOutcome CroutLU(int n, double* a, std::vector<int>& piv, int& sign) {
     num_detail::Gemm(false, rest, rest, j1 - j0, -1.0, a + j1 + static_cast<int64_t>(j0) * n, n, a12, n, 1.0,
                  a + j1 + static_cast<int64_t>(j1) * n, n);
   }
-  return fine ? luOk : luTinyPivot;
+  if (!fine) return luTinyPivot;
+  return AllFinite(a, cells) ? luOk : luNonFinite;
 }
 
 /// The inverse from the factors: L^-1 by column blocks, then U^-1 L^-1, then the columns put back.
@@ -177,7 +190,7 @@ bool Decompose(const TMatrix& self, TMatrix* MatL, TMatrix* MatU) {
   MatU->Changed();
   std::vector<int> piv;
   const TLUOutcome outcome = CroutLU(n, a.data(), piv, LUPermSign);
-  if (outcome == luZeroRow) return false;
+  if (outcome == luZeroRow || outcome == luNonFinite) return false;
   if (outcome == luTinyPivot) {
     TMatrixAccess::Store(*MatU, a.data(), n, n, n);
     return false;
@@ -285,6 +298,8 @@ bool TMatrix::Invert() {
     fine = CroutLU(n, a.data(), piv, sign) == luOk;
     if (!fine) return;
     const std::vector<double> x = InverseFromLU(n, a.data(), piv);
+    fine = AllFinite(x.data(), static_cast<int64_t>(n) * n);  // an inverse beyond the double range
+    if (!fine) return;
     for (int c = 1; c <= n; ++c) std::copy_n(x.data() + static_cast<int64_t>(c - 1) * n, n, Mat.Col(c));
   });
   Changed();

@@ -13,16 +13,23 @@
 // How: ln gamma by Lanczos' six-term series; P(a, x) by its power series below x = a + 1 and by
 // the continued fraction of the upper function above; I_x(a, b) by its continued fraction (modified
 // Lentz) on the side of the mean where it converges. Densities go through ln gamma, distribution
-// functions through the two incomplete functions, quantiles by bracketing and bisection. Sums and
-// recurrences run in extended precision. The tests read critical values from published tables
-// (Dean-Dixon, Kolmogorov-Smirnov) or an exactly computed one (Wilcoxon); the exact Kolmogorov
-// distribution is that of Marsaglia, Tsang and Wang (2003); Shapiro-Wilk is Royston's algorithm AS R94.
+// functions through the two incomplete functions (chi-squared from 1000 degrees of freedom on through
+// continued fractions run to convergence, with the factor in front from Stirling's series), quantiles
+// by bracketing and bisection, finished by chords. Sums and recurrences run in extended precision.
+// The tests read critical values from published tables (Dean-Dixon, Kolmogorov-Smirnov) or an exactly
+// computed one (Wilcoxon); the exact Kolmogorov distribution is that of Marsaglia, Tsang and Wang
+// (2003); Shapiro-Wilk is Royston's algorithm AS R94.
 // Limits: the tolerances are those of the methods: ln gamma about 2e-10 absolute, the series and
 // continued fractions stop at a relative change of 1e-12 (the gamma continued fraction after at most 99
 // steps, enough for a up to about 4000; the beta one after at most 100, enough for a and b up to about
-// 10^4), so the incomplete functions hold about 1e-9 relative. The quantiles hold 1e-8 relative in
-// their smaller tail (p below 1/2, 1 - p above) against the exact distribution, from p = 1e-15 to
-// 1 - 1e-15 and 1..1000 degrees of freedom; their searches also stop when the bracket no longer shrinks. The U distribution is exact (counting recursion) for n1 n2 up to
+// 10^4), so the incomplete functions hold about 1e-9 relative; chi-squared with 1000 to 10^7 degrees
+// of freedom holds 1e-12 relative in its smaller tail, down to 1e-300, and is monotone in x. The
+// quantiles hold 1e-8 relative in their smaller tail (p below 1/2, 1 - p above) against the exact
+// distribution, from p = 1e-15 to 1 - 1e-15 and 1..1000 degrees of freedom, and their x next to the
+// median too: t within 1e-10 relative or 1e-13 absolute (the larger), chi-squared and F within 1e-9
+// relative; their searches also stop when the bracket no longer shrinks. The incomplete beta function's
+// 100 steps are too few for F with both degrees of freedom beyond some 10^5 near its median. The U
+// distribution is exact (counting recursion) for n1 n2 up to
 // UDistriExactLimit and the normal approximation with continuity correction above. The approximate
 // p-values (Lilliefors, the Kolmogorov tail, Shapiro-Wilk) carry the accuracy of their published fits.
 // Failure channel: invalid arguments answer 0, -1 or the value each routine states; EQeltaStatisError
@@ -104,7 +111,8 @@ double nDistriQuantile(double p);
 // [SECTION] t, chi-squared and F distributions
 // Degrees of freedom below 1 are invalid and answer 0; so do NaN arguments. The distribution
 // functions are lower tails P(X <= x); the quantiles hold 1e-8 relative in the smaller tail (p up to
-// 1/2, 1 - p above) and answer 0 for p outside (0, 1).
+// 1/2, 1 - p above), stop only when x is also within 1e-10 relative or 1e-13 (t) or 1e-9 relative
+// (chi-squared, F) of the root, and answer 0 for p outside (0, 1).
 
 /// Density of Student's t with df degrees of freedom.
 double tDistriDensity(double t, int df);
@@ -114,7 +122,8 @@ double tDistriIntegral(double t, int df);
 double tDistriQuantile(double p, int df);
 /// Density of chi-squared with df degrees of freedom (0 for x < 0).
 double Chi2DistriDensity(double x, int df);
-/// P(X <= x) for chi-squared with df degrees of freedom (0 for x <= 0).
+/// P(X <= x) for chi-squared with df degrees of freedom (0 for x <= 0): P(df/2, x/2) of IncompleteGamma
+/// below 1000 degrees of freedom, continued fractions run to convergence from there on.
 double chi2DistriIntegral(double x, int df);
 /// x >= 0 with chi2DistriIntegral(x, df) = p.
 double chi2DistriQuantile(double p, int df);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "Qelta_statis.h"
@@ -24,6 +25,20 @@ struct TGammaTails {
   Extended P = 0, Q = 1;
 };
 TGammaTails GammaTails(Extended x, Extended a);
+/// Both tails of P(a, x) for a >= 10 by continued fractions run to convergence (below x = a the
+/// fraction of the lower function, above it that of the upper one) with the factor x^a e^-x / Gamma(a)
+/// from Stirling's series: about 1e-16 relative in the smaller tail, monotone in x, for a up to 10^9
+/// (some 2 sqrt(a) steps next to x = a). 0 and 1 for x <= 0 (or NaN), 1 and 0 for x = +Inf.
+TGammaTails LargeGammaTails(Extended x, Extended a);
+
+// [SECTION] chi-squared
+
+/// From this many degrees of freedom on, chi-squared takes LargeGammaTails: below it P(df/2, x/2)
+/// of IncompleteGamma, whose 99 fraction steps and ln gamma hold 1e-9 there.
+inline constexpr int Chi2LargeDf = 1000;
+/// Both tails of chi-squared with df >= 1 degrees of freedom at x: P(X <= x) and P(X > x), each
+/// computed on its own side.
+TGammaTails Chi2Tails(double x, int df);
 
 // [SECTION] Student's t with any degrees of freedom
 
@@ -39,41 +54,102 @@ inline constexpr double QuantileTolerance = 1e-8;
 /// error of the tail functions themselves (a few 1e-10, mostly from ln gamma) fits beside it.
 inline constexpr double QuantileStop = QuantileTolerance / 10;
 
+/// How near its root a search's x must be besides the tail rule: within max(Rel |x|, Abs). By
+/// default any x is near enough.
+struct TXTolerance {
+  double Rel = 0, Abs = std::numeric_limits<double>::infinity();
+  double At(double x) const { return std::max(Rel * std::fabs(x), Abs); }
+};
+/// The t quantile's x: 1e-10 relative or 1e-13 absolute, whichever is larger (near the median the
+/// tail rule alone left x some 1e-9 off).
+inline constexpr TXTolerance StudentXTolerance{1e-10, 1e-13};
+/// The chi-squared and F quantiles' x: 1e-9 relative.
+inline constexpr TXTolerance RatioXTolerance{1e-9, 0};
+
+/// A bracket [Lo, Hi] of the root of cdf(x) = p and the cdf at its ends.
+struct TBracket {
+  double Lo = 0, Hi = 0, FLo = 0, FHi = 0;
+  /// Narrows to the side of x (with cdf value f) that holds the root; answers how far from x the
+  /// root can lie.
+  double Take(double x, double f, double p) {
+    if (f > p) {
+      Hi = x, FHi = f;
+      return x - Lo;
+    }
+    Lo = x, FLo = f;
+    return f == p ? 0.0 : Hi - x;
+  }
+  /// The bisection's point: the geometric mean of ends of one sign more than a factor of 4 apart,
+  /// else the midpoint.
+  double Split() const {
+    const bool oneSign = (Lo > 0 && Hi > 0) || (Lo < 0 && Hi < 0);
+    const double a = std::fabs(Lo), b = std::fabs(Hi);
+    if (oneSign && std::max(a, b) > 4 * std::min(a, b)) return (Lo > 0 ? 1 : -1) * std::sqrt(a) * std::sqrt(b);
+    return 0.5 * Lo + 0.5 * Hi;
+  }
+  /// Where the chord between the ends meets p, or Split() when that is not inside.
+  double Chord(double p) const {
+    const double x = Lo + (p - FLo) / (FHi - FLo) * (Hi - Lo);
+    return x > Lo && x < Hi ? x : Split();
+  }
+};
+
+/// The bracket of the search from [lo, hi] (see InvertDistribution); false when the search ends at
+/// 0 before it (Positive, and cdf(0) > p).
+template <typename Cdf>
+bool WidenedBracket(Cdf& cdf, double p, double lo, double hi, bool Positive, TBracket& b) {
+  double flo = cdf(lo), fhi = 0;
+  bool known = false;  // fhi = cdf(hi)
+  for (int i = 0; i < 2200 && flo > p; ++i) {
+    if (Positive && lo == 0) return false;
+    const double width = hi - lo;
+    hi = lo, fhi = flo, known = true;
+    lo = Positive ? lo / 2 : lo - 2 * width;
+    flo = cdf(lo);
+  }
+  if (!known) fhi = cdf(hi);
+  for (int i = 0; i < 2200 && fhi < p && std::isfinite(hi); ++i) {
+    const double width = hi - lo;
+    lo = hi, flo = fhi;
+    hi += 2 * width;
+    fhi = cdf(hi);
+  }
+  b = {lo, hi, flo, fhi};
+  return true;
+}
+
+/// Whether x (cdf value f, the tail rule met) lies within tol of the root: one more value, tol away
+/// on the root's side, either brackets the root with x or narrows b.
+template <typename Cdf>
+bool NearRoot(Cdf& cdf, double p, double x, double f, double tol, TBracket& b) {
+  const double q = f > p ? x - tol : x + tol;
+  const double fq = cdf(q);
+  b.Take(q, fq, p);
+  return f > p ? fq <= p : fq >= p;
+}
+
 /// x with cdf(x) = p for a non-decreasing cdf (a negated upper tail with a negated p qualifies),
 /// searched from the bracket [lo, hi] (lo < hi). The bracket is widened first (doubled outwards, at
-/// most 2200 times; with Positive the lower end halves towards 0 instead); then halved until
-/// |cdf(m) - p| < QuantileStop |p| or the bracket no longer shrinks (at most 400 halvings). Ends of one
-/// sign more than a factor of 4 apart are split at their geometric mean, so tiny and huge quantiles
-/// need few steps. Answers the last midpoint.
+/// most 2200 times; with Positive the lower end halves towards 0 instead); then halved (see
+/// TBracket::Split) until |cdf(m) - p| < QuantileStop |p| and m is within tol of the root, or the
+/// bracket no longer shrinks (at most 400 steps). Once the tail rule holds, one value tol away from
+/// m tells whether m is near enough; if not, chords (the cdf is smooth on so short a bracket)
+/// alternate with halvings. Answers the last point taken.
 template <typename Cdf>
-double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positive) {
-  for (int i = 0; i < 2200 && cdf(lo) > p; ++i) {
-    if (Positive) {
-      if (lo == 0) return 0.0;
-      hi = lo;
-      lo /= 2;
-    } else {
-      const double width = hi - lo;
-      hi = lo;
-      lo -= 2 * width;
-    }
-  }
-  for (int i = 0; i < 2200 && cdf(hi) < p && std::isfinite(hi); ++i) {
-    const double width = hi - lo;
-    lo = hi;
-    hi += 2 * width;
-  }
-  double m = 0.5 * lo + 0.5 * hi;
+double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positive, TXTolerance tol = {}) {
+  TBracket b;
+  if (!WidenedBracket(cdf, p, lo, hi, Positive, b)) return 0.0;
+  double m = b.Split();
+  bool refining = false, chord = false;  // refining: a point met the tail rule, not tol
   for (int i = 0; i < 400; ++i) {
-    const bool oneSign = (lo > 0 && hi > 0) || (lo < 0 && hi < 0);
-    const double a = std::fabs(lo), b = std::fabs(hi);
-    if (oneSign && std::max(a, b) > 4 * std::min(a, b)) m = (lo > 0 ? 1 : -1) * std::sqrt(a) * std::sqrt(b);
-    else m = 0.5 * lo + 0.5 * hi;
-    if (!(m > lo && m < hi)) break;  // the bracket no longer shrinks
+    m = chord ? b.Chord(p) : b.Split();
+    if (!(m > b.Lo && m < b.Hi)) break;  // the bracket no longer shrinks
     const double f = cdf(m);
-    if (std::fabs(f - p) < QuantileStop * std::fabs(p)) break;
-    if (f > p) hi = m;
-    else lo = m;
+    const double reach = b.Take(m, f, p);
+    const bool tailMet = std::fabs(f - p) < QuantileStop * std::fabs(p);
+    if (tailMet && (reach <= tol.At(m) || NearRoot(cdf, p, m, f, tol.At(m), b))) break;
+    refining = refining || tailMet;
+    chord = refining && !chord;
   }
   return m;
 }
@@ -83,9 +159,9 @@ double InvertDistribution(Cdf&& cdf, double p, double lo, double hi, bool Positi
 /// tail only to the absolute error of lower(x), far too coarse for a tail of 1e-10. lower rises with
 /// x, upper falls; the rest as InvertDistribution.
 template <typename Lower, typename Upper>
-double InvertTails(Lower&& lower, Upper&& upper, double p, double lo, double hi, bool Positive) {
-  if (p <= 0.5) return InvertDistribution(lower, p, lo, hi, Positive);
-  return InvertDistribution([&upper](double x) { return -upper(x); }, -(1 - p), lo, hi, Positive);
+double InvertTails(Lower&& lower, Upper&& upper, double p, double lo, double hi, bool Positive, TXTolerance tol) {
+  if (p <= 0.5) return InvertDistribution(lower, p, lo, hi, Positive, tol);
+  return InvertDistribution([&upper](double x) { return -upper(x); }, -(1 - p), lo, hi, Positive, tol);
 }
 
 /// nDistriQuantile the slow and plain way: bisection on nDistriIntegral from the start value of

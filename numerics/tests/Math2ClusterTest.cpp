@@ -99,6 +99,26 @@ TEST(Clustering, MeanDistanceKnnClampsKTo50) {
   for (int i = 1; i <= 70; ++i) EXPECT_EQ(a.GetVal(i), b.GetVal(i));
 }
 
+// A row with a NaN cell finds no finite distance, not even to itself: its k places keep their start
+// value, the largest double, and their sum overflowed, so the mean was +Inf for k >= 2. A row that
+// finds fewer than k finite distances counts each missing one as the largest double in its mean.
+TEST(Clustering, MeanDistanceKnnOfARowWithNaNIsTheLargestDouble) {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  const Rows rows = {{0, 0}, {std::nan(""), 1}, {3, 4}, {1, std::nan("")}};
+  TMatrix data(nullptr);
+  Load(data, rows);
+  for (int k : {1, 2, 4}) {
+    TVector mean(nullptr);
+    mean.Resize(4);
+    MeanDistanceKNN(&data, k, 1, 4, &mean);
+    EXPECT_EQ(mean.GetVal(2), kMax) << k;
+    EXPECT_EQ(mean.GetVal(4), kMax) << k;
+    const double missing = k > 2 ? (k - 2) * (kMax / k) : 0.0;  // rows 1 and 3 find each other only
+    EXPECT_EQ(mean.GetVal(1), (k > 1 ? 5.0 / k : 0.0) + missing) << k;
+    EXPECT_EQ(mean.GetVal(3), mean.GetVal(1)) << k;
+  }
+}
+
 // The k-d tree against its plain twin, all pairs, bit for bit: clustered rows with repeats (ties at
 // every distance, zero ones included), coarse values on a grid, rows with NaN or infinite values
 // (never a finite distance), values whose squared differences overflow, one column and many.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -429,6 +431,65 @@ TEST(TMatrixLinalg, SingularInvertLeavesTheMatrixUnchanged) {
   EXPECT_FALSE(wide.Invert());
   EXPECT_FALSE(empty.Invert());
   EXPECT_EQ(log.Changes, 0);
+}
+
+/// Equal cells, NaN equal to NaN (bit for bit).
+::testing::AssertionResult SameCells(const Rows& a, const Rows& b) {
+  const bool same = a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const auto& x, const auto& y) {
+                      return x.size() == y.size() && std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0;
+                    });
+  return same ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "the cells differ";
+}
+
+// Infinities and NaN in a matrix, or factors that overflow, gave True with a NaN or infinite
+// determinant and inverse (a 200 x 200 matrix of +Inf: True, determinant NaN), while an all-NaN
+// matrix gave False as a zero row. All now fail as a singular matrix does: MatU the copy, MatL
+// zeros, Invert's matrix unchanged, Determinant 0.
+TEST(TMatrixLinalg, NonFiniteMatricesFailAsSingularOnes) {
+  const double inf = HUGE_VAL, nan = std::nan("");
+  TMatrix random(nullptr);
+  test::ToMatrix(test::RandomBlock(70, 70, 41), random);
+  Rows mixed = Cells(random);  // past one 64-column block
+  mixed[3][60] = inf, mixed[66][2] = nan, mixed[69][69] = -inf;
+  const struct {
+    const char* name;
+    Rows rows;
+  } cases[] = {
+      {"+Inf", Rows(200, std::vector<double>(200, inf))},
+      {"-Inf", Rows(3, {-inf, -inf, -inf})},
+      {"NaN", Rows(3, {nan, nan, nan})},
+      {"mixed", mixed},
+      {"factors overflow", {{1, -100}, {1e305, 1.7e308}}},  // U's last pivot 1.7e308 + 1e307
+  };
+  for (const auto& c : cases) {
+    const std::size_t n = c.rows.size();
+    TMatrix m(nullptr), l(nullptr), u(nullptr);
+    Load(m, c.rows);
+    EXPECT_FALSE(m.LUdecomposition(&l, &u)) << c.name;
+    EXPECT_TRUE(SameCells(Cells(u), c.rows)) << c.name;
+    EXPECT_TRUE(SameCells(Cells(l), Rows(n, std::vector<double>(n, 0.0)))) << c.name;
+    EXPECT_EQ(m.Determinant(), 0.0) << c.name;
+    TEventLog log;
+    log.Hook(m);
+    EXPECT_FALSE(m.Invert()) << c.name;
+    EXPECT_TRUE(SameCells(Cells(m), c.rows)) << c.name;
+    EXPECT_EQ(log.Changes, 1) << c.name;
+  }
+}
+
+// A well-factored matrix whose inverse leaves the double range: 1 on the diagonal, -1e10 above it,
+// so the inverse's corner is 1e390. Invert answered True with infinities in the matrix.
+TEST(TMatrixLinalg, InvertOfAnInverseBeyondTheDoubleRangeFails) {
+  Rows rows(40, std::vector<double>(40, 0.0));
+  for (std::size_t i = 0; i < 40; ++i) {
+    rows[i][i] = 1;
+    if (i + 1 < 40) rows[i][i + 1] = -1e10;
+  }
+  TMatrix m(nullptr);
+  Load(m, rows);
+  EXPECT_EQ(m.Determinant(), 1.0);
+  EXPECT_FALSE(m.Invert());
+  EXPECT_TRUE(SameCells(Cells(m), rows));
 }
 
 TEST(TMatrixLinalg, InverseAgreesWithLapack) {

@@ -3,9 +3,10 @@
 // distribution against enumeration.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <iomanip>
 #include <limits>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "Assertions.h"
 #include "Qelta_statis.h"
 #include "Qelta_statis_internal.h"
+#include "StatLargeDfRefs.h"
 #include "StatQuantileRefs.h"
 
 using namespace qelta;
@@ -332,6 +334,76 @@ TEST(StatisQuantiles, LowerTailsAtTheExactQuantilesHoldTo1e9) {
     if (r.P <= 0.5) {
       EXPECT_NEAR_REL(LowerTailOf(r, r.X), r.P, 1e-9) << r.Family << "(" << r.Df1 << ", " << r.Df2 << ") " << r.X;
     }
+}
+
+// [SECTION] chi-squared with many degrees of freedom
+// References: StatLargeDfRefs.h, both tails from the series of P at 40 digits or more.
+
+using test::Chi2TailRefs;
+using test::MedianQuantileRefs;
+
+/// The smaller tail of chi-squared at x: P(X <= x) at or below 1/2, else P(X > x).
+double SmallerTail(const num_detail::TGammaTails& t) { return static_cast<double>(std::min(t.P, t.Q)); }
+
+// The upper continued fraction stopped after 99 steps, which above a few thousand degrees of freedom is
+// far from converged: chi2DistriIntegral(100002, 100000) was 0.500128812 for 0.502378805, below its
+// value at 100001.99 (0.502369885), and chi2DistriQuantile(0.5, 1000000) 1000112.06 for 999999.333.
+TEST(StatisLargeDf, Chi2TailsHoldTheirSmallerTailTo1e12) {
+  for (const test::TChi2TailRef& r : Chi2TailRefs) {
+    const num_detail::TGammaTails t = num_detail::Chi2Tails(r.X, r.Df);
+    const double want = std::min(r.P, r.Q);
+    EXPECT_NEAR_REL(SmallerTail(t), want, 1e-12) << r.Df << " " << r.X;
+    EXPECT_NEAR_REL(chi2DistriIntegral(r.X, r.Df), r.P, r.P <= 0.5 ? 1e-12 : 2.3e-16) << r.Df << " " << r.X;
+  }
+}
+
+// P rises and Q falls across the body and both tails, and next to x = df, where the two continued
+// fractions meet, and x = df + 2, where the series and the 99-step fraction met.
+TEST(StatisLargeDf, Chi2TailsAreMonotone) {
+  for (int df : {1000, 10000, 100000, 1000000, 10000000}) {
+    const double sd = std::sqrt(2.0 * df);
+    std::vector<double> xs;
+    for (int k = -200; k <= 200; ++k) xs.push_back(df + k * sd / 5);
+    for (double at : {df + 0.0, df + 2.0})
+      for (int k = -20; k <= 20; ++k) xs.push_back(at + k * 1e-9 * df);
+    std::sort(xs.begin(), xs.end());
+    num_detail::TGammaTails last{0, 1};
+    for (double x : xs) {
+      if (!(x > 0)) continue;
+      const num_detail::TGammaTails t = num_detail::Chi2Tails(x, df);
+      EXPECT_GE(static_cast<double>(t.P), static_cast<double>(last.P)) << df << " " << x;
+      EXPECT_LE(static_cast<double>(t.Q), static_cast<double>(last.Q)) << df << " " << x;
+      last = t;
+    }
+  }
+}
+
+TEST(StatisLargeDf, Chi2QuantilesHitTheSmallerTail) {
+  for (int df : {1000, 100000, 10000000})
+    for (double p : {1e-300, 1e-10, 0.3, 0.9, 1 - 1e-12}) {
+      const num_detail::TGammaTails t = num_detail::Chi2Tails(chi2DistriQuantile(p, df), df);
+      EXPECT_NEAR_REL(p <= 0.5 ? static_cast<double>(t.P) : static_cast<double>(t.Q), p <= 0.5 ? p : 1 - p, 1e-8)
+          << df << " " << p;
+    }
+}
+
+// [SECTION] quantiles next to the median
+// The searches stopped once the tail missed by less than 1e-9 relative, which next to p = 1/2 leaves x
+// itself poor: tDistriQuantile(0.499, 500) was -0.00250788331 for -0.00250788454 (4.9e-7 relative).
+
+/// How far from the exact quantile X a result may lie: t 1e-10 relative or 1e-13, whichever is larger;
+/// chi-squared and F 1e-9 relative.
+double XTolerance(const TQuantileRef& r) {
+  return r.Family == 't' ? std::max(1e-10 * std::fabs(r.X), 1e-13) : 1e-9 * std::fabs(r.X);
+}
+
+TEST(StatisQuantiles, NextToTheMedianXHoldsItsTolerance) {
+  for (const TQuantileRef& r : MedianQuantileRefs) {
+    const double y = QuantileOf(r);
+    EXPECT_LE(std::fabs(y - r.X), XTolerance(r)) << std::setprecision(17) << r.Family << "(" << r.Df1 << ", "
+                                                  << r.Df2 << ") at p = " << r.P << ": " << y << " for " << r.X;
+    EXPECT_TRUE(HitsTail(r, y));
+  }
 }
 
 // [SECTION] Mann-Whitney U distribution

@@ -769,8 +769,8 @@ TEST_F(WindowedDialogsWithoutDesktopBoxes, ScriptedAnswersAndStrictModeShowNoFor
 // answer and says so in one line.
 TEST_F(WindowedDialogsWithoutDesktopBoxes, WhereNoWindowCanBeShownTheBoxAnswersItsCancelAnswer) {
   TScriptedUser session;
-  qelta::Screen()->SetSize(60000, 2000);
-  const String wide(5000, u'W');
+  qelta::Screen()->SetSize(40000, 2000);
+  const String wide(2500, u'W');
   ::testing::internal::CaptureStderr();
   const TModalResult answer = MessageDlg(wide + u"\nDelete?", mtConfirmation, {mbYes, mbNo}, 0);
   const std::string said = ::testing::internal::GetCapturedStderr();

@@ -5,6 +5,7 @@
 #include "Assertions.h"
 #include "ComboBoxes.h"
 #include "SampleControls.h"
+#include "SysUtils.h"
 #include "Testing.h"
 
 using namespace qelta;
@@ -76,6 +77,27 @@ TEST_F(ComboFixture, AUsersChoiceFiresClickThenChangeAndCodeFiresNothing) {
   EXPECT_EQ(combo->Text(), u"max");
   EXPECT_EQ(combo->log, (std::vector<std::string>{"dropdown", "closeup", "click:3", "change:max"}));
   EXPECT_FALSE(combo->DroppedDown());
+}
+
+// Regression: OnCloseUp ran before the choice was taken, so its handler saw the old ItemIndex and Text.
+TEST(ComboBoxCloseUp, SeesTheChoiceMadeInTheList) {
+  TScriptedUser user;
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 300);
+  for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
+    TComboBox combo(&form);
+    combo.SetParent(&form);
+    combo.SetStyle(style);
+    for (int i = 0; i < 8; ++i) combo.Items()->Add(u"choice " + IntToStr(i));
+    combo.SetItemIndex(0);
+    std::vector<std::string> seen;
+    combo.OnCloseUp = [&](TObject*) { seen.push_back("closeup " + sample::Narrow(combo.Text())); };
+    combo.OnChange = [&](TObject*) { seen.push_back("change " + std::to_string(combo.ItemIndex())); };
+    user.Show(&form);
+    user.Click(&combo, combo.Width() - 5, 5);
+    user.ClickPopupEntry(u"choice 6");
+    EXPECT_EQ(seen, (std::vector<std::string>{"closeup choice 6", "change 6"})) << style;
+  }
 }
 
 TEST_F(ComboFixture, KeysChooseOnTheClosedBoxAndWalkTheOpenList) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Assertions.h"
+#include "Panels.h"
 #include "SampleControls.h"
 
 using namespace qelta;
@@ -244,6 +245,22 @@ TEST_F(ControlsTest, AlignedControlsShareTheClientAreaInTopBottomLeftRightClient
   for (std::size_t i = 0; i < controls.size(); ++i) EXPECT_EQ(controls[i]->BoundsRect(), cases[i].expected) << i;
   form.SetHeight(220);  // the parent's new size is shared out again
   EXPECT_EQ(controls[4]->BoundsRect(), Rect(20, 20, 180, 200));
+}
+
+// Regression: a form's OnResize ran before its aligned children were laid out again, so a handler
+// reading their sizes saw the old ones.
+TEST_F(ControlsTest, OnResizeSeesTheAlignedChildrenLaidOutAlready) {
+  form.SetBounds(0, 0, 400, 300);
+  TPanel top(&form), client(&form);
+  top.SetParent(&form);
+  top.SetHeight(40);
+  top.SetAlign(alTop);
+  client.SetParent(&form);
+  client.SetAlign(alClient);
+  TRect seen;
+  form.OnResize = [&](TObject*) { seen = client.BoundsRect(); };
+  form.SetBounds(0, 0, 600, 450);
+  EXPECT_EQ(seen, Rect(0, 40, 600, 450));
 }
 
 TEST_F(ControlsTest, CanResizeMayRefuseAndResizeFiresOnce) {

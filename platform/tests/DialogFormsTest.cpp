@@ -1,7 +1,8 @@
-// The save and colour dialogs' own forms, as a person answers them: headless through the scripted user
-// (UseDialogForms), in a desktop window (WindowedDialogs*, also on Xvfb) with the input a display
-// delivers, and their looks (golden pictures). Also the pieces the forms stand on: the filter text, the
-// folder listing, the name typed, the RGB and HSL arithmetic.
+// The save and colour dialogs' own forms and the message box's, as a person answers them: headless
+// through the scripted user (UseDialogForms), in a desktop window (WindowedDialogs*, also on Xvfb) with
+// the input a display delivers, on a bare X display with real key presses (BareDesktopMessageBox*), and
+// their looks (golden pictures). Also the pieces the forms stand on: the filter text, the folder
+// listing, the name typed, the RGB and HSL arithmetic, the buttons of a box.
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,22 @@
 #include "GoldenImage.h"
 #include "Grids.h"
 #include "Labels.h"
+#include "MessageBoxForm.h"
 #include "Panels.h"
 #include "SaveDialogForm.h"
+#include "Screen.h"
 #include "Testing.h"
 #include "WindowBackend.h"
 #include "WindowBackendTesting.h"
+
+#ifdef QELTA_WITH_SDL
+#include "SdlBackend.h"
+#endif
+#ifdef QELTA_WITH_XTEST
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#endif
 
 using namespace qelta;
 using namespace qelta::platform_detail;
@@ -397,6 +409,90 @@ TEST_F(ColorDialogForm, CustomColoursAreShownPickedAddedAndWrittenBack) {
   EXPECT_EQ(list->Values(u"ColorC"), u"FFFFFF");
 }
 
+// [SECTION] the message box's form, headless
+
+TEST(MessageBoxButtons, NobodysAnswerIsTheSetsCancelAnswerNeverYesOrOkToAQuestion) {
+  struct Case {
+    TMsgDlgButtons offered;
+    TModalResult expected;
+  };
+  const Case cases[] = {
+      {{mbYes, mbNo}, mrNo},          {{mbYes, mbNo, mbCancel}, mrCancel},      {{mbOK, mbCancel}, mrCancel},
+      {{mbAbort, mbRetry, mbIgnore}, mrAbort}, {{mbYes, mbYesToAll, mbNoToAll}, mrNoToAll},
+      {{mbRetry, mbIgnore}, mrCancel}, {{mbYes, mbAll}, mrCancel},             {{mbOK}, mrOk},
+      {{}, mrOk},                      {{mbOK, mbHelp}, mrOk},                   {{mbRetry}, mrRetry},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(CancelAnswerOf(cases[i].offered), cases[i].expected) << i;
+  const std::vector<TBoxButton> shown = BoxButtonsOf({mbCancel, mbHelp, mbYes, mbNoToAll});
+  ASSERT_EQ(shown.size(), 3u);  // in the order of the buttons, help left out
+  EXPECT_EQ(std::string(shown[0].Caption) + shown[1].Caption + shown[2].Caption, "YesCancelNo to All");
+}
+
+class MessageBoxForm : public ::testing::Test {
+ protected:
+  TModalResult Run(TMsgDlgButtons offered, int defaultAnswer, std::function<void(TForm*)> script) {
+    user.WhenModalShows(std::move(script));
+    return RunMessageBoxForm(u"Delete the 3 rows selected?\nThis cannot be undone.", u"Confirm", offered, defaultAnswer);
+  }
+  void Keys(std::initializer_list<Word> keys, TShiftState shift = {}) {
+    for (Word k : keys) user.PressKey(k, shift);
+  }
+  TScriptedUser user;
+};
+
+TEST_F(MessageBoxForm, ShowsTheTextAndTheButtonsOfferedInARowCentredOverTheActiveForm) {
+  TForm main(nullptr);
+  main.SetBounds(100, 80, 640, 420);
+  user.Show(&main);
+  EXPECT_EQ(Run({mbCancel, mbNo, mbYes}, mrNo, [&](TForm* f) {
+              EXPECT_EQ(f->Caption(), u"Confirm");
+              auto* text = Find<TLabel>(f, u"TextLabel");
+              EXPECT_EQ(text->Caption(), u"Delete the 3 rows selected?\nThis cannot be undone.");
+              auto* yes = Find<TSpeedButton>(f, u"YesButton");
+              auto* no = Find<TSpeedButton>(f, u"NoButton");
+              auto* cancel = Find<TSpeedButton>(f, u"CancelButton");
+              EXPECT_EQ(no->Caption(), u"No");
+              EXPECT_LT(yes->Left(), no->Left());
+              EXPECT_LT(no->Left(), cancel->Left());
+              EXPECT_NEAR(yes->Left(), f->ClientWidth() - cancel->Left() - cancel->Width(), 1);
+              EXPECT_GT(yes->Top(), text->Top() + text->Height());
+              EXPECT_GT(f->ClientWidth(), text->Left() + text->Width());
+              EXPECT_NEAR(f->Left() + f->Width() / 2, main.Left() + main.Width() / 2, 1);
+              EXPECT_NEAR(f->Top() + f->Height() / 2, main.Top() + main.Height() / 2, 1);
+              user.PressKey(VK_RETURN);  // the default button named
+            }),
+            mrNo);
+}
+
+// Enter presses the focused button (first the default one), Tab, Shift+Tab and the arrows move the
+// focus round the row, Space presses it too; whatever ends the box without a button answers the set's
+// cancel answer, so a question is never answered Yes by itself.
+TEST_F(MessageBoxForm, KeysAndClicksAnswerTheirButtonAndNothingElseAnswersYes) {
+  struct Case {
+    const char* what;
+    TMsgDlgButtons offered;
+    int defaultAnswer;
+    std::function<void(TForm*)> act;
+    TModalResult expected;
+  };
+  const TMsgDlgButtons yesNo{mbYes, mbNo}, yesNoCancel{mbYes, mbNo, mbCancel};
+  const Case cases[] = {
+      {"Enter", yesNo, mrYes, [&](TForm*) { Keys({VK_RETURN}); }, mrYes},
+      {"Tab, Enter", yesNo, mrYes, [&](TForm*) { Keys({VK_TAB, VK_RETURN}); }, mrNo},
+      {"Tab round the row", yesNo, mrYes, [&](TForm*) { Keys({VK_TAB, VK_TAB, VK_RETURN}); }, mrYes},
+      {"Shift+Tab", yesNoCancel, mrYes, [&](TForm*) { Keys({VK_TAB}, {ssShift}), Keys({VK_RETURN}); }, mrCancel},
+      {"arrows, Space", yesNoCancel, mrYes, [&](TForm*) { Keys({VK_RIGHT, VK_RIGHT, VK_LEFT, VK_SPACE}); }, mrNo},
+      {"a click", yesNoCancel, mrYes, [&](TForm* f) { user.Click(Find<TSpeedButton>(f, u"NoButton"), 10, 10); }, mrNo},
+      {"Esc", yesNo, mrYes, [&](TForm*) { Keys({VK_ESCAPE}); }, mrNo},
+      {"Esc with Cancel", yesNoCancel, mrYes, [&](TForm*) { Keys({VK_ESCAPE}); }, mrCancel},
+      {"Esc, Abort Retry Ignore", {mbAbort, mbRetry, mbIgnore}, mrRetry, [&](TForm*) { Keys({VK_ESCAPE}); }, mrAbort},
+      {"Esc on an information box", {mbOK}, mrOk, [&](TForm*) { Keys({VK_ESCAPE}); }, mrOk},
+      {"the window closed", yesNo, mrYes, [](TForm* f) { f->Close(); }, mrNo},
+      {"no answer at all", yesNo, mrYes, [](TForm*) {}, mrNo},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Run(c.offered, c.defaultAnswer, c.act), c.expected) << c.what;
+}
+
 // [SECTION] looks
 
 /// The rectangles (form client coordinates) where the form writes text: labels, fields, buttons and
@@ -438,6 +534,14 @@ TEST_F(SaveDialogForm, LooksAsItsGolden) {
     std::vector<TRect> boxes = TextBoxesOf(f);
     AddListTextBoxes(f, list, boxes);
     EXPECT_GOLDEN(*picture, "save-dialog", boxes);
+    user.PressKey(VK_ESCAPE);
+  });
+}
+
+TEST_F(MessageBoxForm, LooksAsItsGolden) {
+  Run({mbYes, mbNo, mbCancel}, mrYes, [&](TForm* f) {
+    auto picture = user.Grab(f);
+    EXPECT_GOLDEN(*picture, "message-box", TextBoxesOf(f));
     user.PressKey(VK_ESCAPE);
   });
 }
@@ -575,6 +679,182 @@ TEST_F(WindowedDialogs, TheColourDialogsWindowAnswersAColourPickedInTheGridOrTyp
   ASSERT_TRUE(dialog.Execute());
   EXPECT_EQ(dialog.Color(), RGB(18, 52, 86));
 }
+
+/// SDL's call on a desktop that cannot show a box of its own (no zenity, no X core fonts).
+int NoDesktopBox(const SDL_MessageBoxData*, int* buttonId) {
+  *buttonId = -1;
+  return SDL_SetError("No message system available");
+}
+
+/// The boxes in desktop windows on a desktop without boxes of its own.
+class WindowedDialogsWithoutDesktopBoxes : public WindowedDialogs {
+ protected:
+  void SetUp() override {
+    WindowedDialogs::SetUp();
+    previous = SetShowMessageBoxCall(NoDesktopBox);
+  }
+  void TearDown() override {
+    SetShowMessageBoxCall(previous);
+    WindowedDialogs::TearDown();
+  }
+  TShowMessageBoxCall previous = nullptr;
+};
+
+// Regression: where the desktop could not show a box, the question answered itself with its first button
+// (Yes) and nothing was shown; the save dialog's overwrite question always answered No.
+TEST_F(WindowedDialogsWithoutDesktopBoxes, AQuestionIsAFormTheKeysAndAClickAnswer) {
+  TScriptedUser session;
+  struct Case {
+    const char* what;
+    std::function<void(TForm*)> act;
+    TModalResult expected;
+  };
+  const Case cases[] = {
+      {"Enter", [](TForm* f) { PushStroke(f, SDLK_RETURN); }, mrYes},
+      {"Tab, Enter", [](TForm* f) { PushStroke(f, SDLK_TAB), PushStroke(f, SDLK_RETURN); }, mrNo},
+      {"Esc", [](TForm* f) { PushStroke(f, SDLK_ESCAPE); }, mrNo},
+      {"a click", [](TForm* f) { PushClick(Find<TSpeedButton>(f, u"NoButton"), Point(10, 10)); }, mrNo},
+      {"nothing", [](TForm*) {}, mrNo},
+  };
+  for (const Case& c : cases) {
+    session.WhenModalShows([&](TForm* f) {
+      EXPECT_NE(WindowBackend().NativeWindow(f), nullptr);
+      c.act(f);
+      Application->ProcessMessages();
+    });
+    EXPECT_EQ(MessageDlg(u"Delete?", mtConfirmation, {mbYes, mbNo}, 0), c.expected) << c.what;
+  }
+  session.WhenModalShows([&](TForm* f) {
+    EXPECT_NE(f->FindComponent(u"OKButton"), nullptr);
+    PushStroke(f, SDLK_RETURN);
+    Application->ProcessMessages();
+  });
+  ShowMessage(u"Saved.");
+  ASSERT_EQ(session.MessageLog().size(), std::size(cases) + 1);
+  EXPECT_EQ(session.MessageLog()[1].Answer, mrNo);
+  EXPECT_EQ(session.MessageLog().back().Kind, u"ShowMessage");
+}
+
+TEST_F(WindowedDialogsWithoutDesktopBoxes, TheSaveDialogsOverwriteQuestionCanBeAnsweredYes) {
+  TScriptedUser session;
+  test::TempDir dir;
+  dir.Put("old.csv", "1");
+  TSaveDialog dialog(nullptr);
+  dialog.SetFileName(dir / "proposed.csv");
+  dialog.SetOptions({ofOverwritePrompt});
+  session.WhenModalShows([&](TForm* f) {
+    PushText(f, "old.csv");
+    PushStroke(f, SDLK_RETURN);
+    Application->ProcessMessages();
+  });
+  session.WhenModalShows([&](TForm* box) {  // "Do you want to replace it?", No the default
+    PushStroke(box, SDLK_TAB, true);
+    PushStroke(box, SDLK_RETURN);
+    Application->ProcessMessages();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName(), dir / "old.csv");
+}
+
+TEST_F(WindowedDialogsWithoutDesktopBoxes, ScriptedAnswersAndStrictModeShowNoForm) {
+  TScriptedUser session;
+  session.SetStrict(true);  // a form shown would raise
+  session.AnswerNextBox(mrNo);
+  EXPECT_EQ(MessageDlg(u"Delete?", mtConfirmation, {mbYes, mbNo}, 0), mrNo);
+  EXPECT_THROW(MessageDlg(u"Delete?", mtConfirmation, {mbYes, mbNo}, 0), EUnscripted);
+  EXPECT_EQ(Application->MessageBox(u"Done.", u"Export", MB_OK), IDOK);
+}
+
+// Where not even a window can be made (here one too large for any), the box answers the set's cancel
+// answer and says so in one line.
+TEST_F(WindowedDialogsWithoutDesktopBoxes, WhereNoWindowCanBeShownTheBoxAnswersItsCancelAnswer) {
+  TScriptedUser session;
+  qelta::Screen()->SetSize(40000, 2000);
+  const String wide(2500, u'W');
+  ::testing::internal::CaptureStderr();
+  const TModalResult answer = MessageDlg(wide + u"\nDelete?", mtConfirmation, {mbYes, mbNo}, 0);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(answer, mrNo);
+  EXPECT_NE(said.find("Delete?\" could not be shown ("), std::string::npos) << said;
+  EXPECT_TRUE(said.ends_with("it answers No\n")) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+}
+
+#ifdef QELTA_WITH_XTEST
+
+/// A person at a bare X display (the MessageBoxOnBareXvfb run: no window manager, no X core fonts, no
+/// zenity), where SDL cannot show a box of its own: the box is a form, and real presses of keys and of
+/// the mouse button on the display (XTest, as xdotool sends them) answer it.
+class BareDesktopMessageBox : public WindowedDialogs {
+ protected:
+  void SetUp() override {
+    WindowedDialogs::SetUp();
+    if (IsSkipped()) return;
+    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "needs an X display (the bare Xvfb run)";
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    int fonts = 0;
+    if (char** names = XListFonts(display, "-*-*-medium-r-normal--*-120-*-*-*-*-*-*", 1, &fonts)) XFreeFontNames(names);
+    if (fonts > 0) GTEST_SKIP() << "the display has the core fonts SDL's own box needs";
+  }
+  void TearDown() override {
+    if (display != nullptr) XCloseDisplay(display);
+    WindowedDialogs::TearDown();
+  }
+  void Key(KeySym key) {
+    const KeyCode code = XKeysymToKeycode(display, key);
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    XSync(display, False);
+  }
+  void Click(TControl* control) {
+    const TPoint at = control->ClientToScreen(Point(control->Width() / 2, control->Height() / 2));
+    XTestFakeMotionEvent(display, -1, at.X, at.Y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+  }
+  /// Runs the loop until `done`, for up to 5 s of the display's events.
+  template <class Done>
+  static bool RunUntil(Done done) {
+    for (int waited = 0; waited < 5000; waited += 5) {
+      Application->ProcessMessages();
+      if (done()) return true;
+      SDL_Delay(5);
+    }
+    return false;
+  }
+  Display* display = nullptr;
+};
+
+TEST_F(BareDesktopMessageBox, RealKeysAndAClickAnswerTheBoxShownAsAForm) {
+  TScriptedUser session;
+  TForm main(nullptr);
+  main.SetBounds(200, 150, 500, 300);
+  main.Show();
+  struct Case {
+    const char* what;
+    std::function<void(TForm*)> act;
+    TModalResult expected;
+  };
+  const Case cases[] = {
+      {"Enter", [&](TForm*) { Key(XK_Return); }, mrYes},
+      {"Esc", [&](TForm*) { Key(XK_Escape); }, mrNo},
+      {"Tab, Enter", [&](TForm*) { Key(XK_Tab), Key(XK_Return); }, mrNo},
+      {"a click", [&](TForm* f) { Click(Find<TSpeedButton>(f, u"NoButton")); }, mrNo},
+  };
+  for (const Case& c : cases) {
+    session.WhenModalShows([&](TForm* f) {
+      auto* window = static_cast<SDL_Window*>(WindowBackend().NativeWindow(f));
+      ASSERT_TRUE(RunUntil([&] { return SDL_GetKeyboardFocus() == window; })) << "the box never had the keys";
+      c.act(f);
+      EXPECT_TRUE(RunUntil([&] { return f->ModalResult() != mrNone; })) << c.what << ": no answer came";
+    });
+    EXPECT_EQ(MessageDlg(u"Delete?", mtConfirmation, {mbYes, mbNo}, 0), c.expected) << c.what;
+  }
+}
+
+#endif
 
 #endif
 

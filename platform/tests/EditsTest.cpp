@@ -262,6 +262,37 @@ TEST_F(MemoFixture, TheVerticalBarScrollsTheLinesAndAClickFindsTheLineShown) {
   EXPECT_EQ(memo->Lines()->Count(), 20);  // no click reached the text through the bar
 }
 
+// Regression: the wheel and PgUp/PgDn left a memo's view on its first line; the lines below it could
+// be reached only by dragging the bar.
+TEST_F(MemoFixture, TheWheelScrollsTheViewAndThePageKeysMoveTheCaretAPage) {
+  memo->SetScrollBars(ssVertical);
+  memo->SetFocus();
+  const int rows = Rows();
+  ASSERT_TRUE(rows > 1 && 5 * rows >= 19 && 2 * rows < 17) << rows;  // five pages reach the last line
+  auto lineStart = [&](int line) { return static_cast<int>(memo->Text().find(u"line " + IntToStr(line))); };
+  user.Wheel(memo, 20, 20, -WHEEL_DELTA);
+  EXPECT_EQ(memo->TopLine(), 3);  // three lines a notch; the caret stays
+  EXPECT_EQ(memo->SelStart(), 0);
+  EXPECT_EQ(ScrollBarOf(memo, true)->Info().Position, 3);
+  user.Wheel(memo, 20, 20, -10 * WHEEL_DELTA);
+  EXPECT_EQ(memo->TopLine(), 20 - rows);  // not past the last page
+  user.Wheel(memo, 20, 20, WHEEL_DELTA);
+  EXPECT_EQ(memo->TopLine(), 17 - rows);
+  user.PressKey(VK_HOME, {ssCtrl});
+  ASSERT_EQ(memo->TopLine(), 0);
+  user.PressKey(VK_NEXT);
+  EXPECT_EQ(memo->SelStart(), lineStart(rows));
+  EXPECT_EQ(memo->TopLine(), rows);
+  for (int i = 0; i < 4; ++i) user.PressKey(VK_NEXT);
+  EXPECT_EQ(memo->SelStart(), lineStart(19));  // the last line; the view shows the last page
+  EXPECT_EQ(memo->TopLine(), 20 - rows);
+  user.PressKey(VK_PRIOR, {ssShift});
+  EXPECT_EQ(memo->SelStart(), lineStart(19 - rows));
+  EXPECT_EQ(memo->SelLength(), lineStart(19) - lineStart(19 - rows));
+  EXPECT_EQ(memo->TopLine(), 20 - 2 * rows);
+  EXPECT_EQ(memo->Lines()->Count(), 20);
+}
+
 TEST_F(MemoFixture, AMemoScrolledDownWhoseTextShrinksShowsItsFirstLine) {
   // Regression: a memo scrolled down whose text got shorter stayed scrolled past its end and showed nothing.
   memo->SetFocus();

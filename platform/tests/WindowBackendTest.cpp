@@ -354,10 +354,13 @@ TEST_F(WindowBackendTest, TheScreenIsTheDisplay) {
   EXPECT_EQ(Screen()->Width(), DesktopWidth);
 }
 
-TEST_F(WindowBackendTest, ABoxTheDesktopCannotShowAnswersAsHeadlessAndIsLogged) {
+TEST_F(WindowBackendTest, ABoxTheDesktopCannotShowIsAFormThatNeverAnswersYesByItself) {
   if (!Offscreen()) GTEST_SKIP() << "a real display would show the box and wait for a person";
   TScriptedUser user;
-  EXPECT_EQ(MessageDlg(u"Save?", mtConfirmation, {mbYes, mbNo}, 0), mrYes);
+  bool shown = false;
+  user.WhenModalShows([&](TForm* box) { shown = platform_detail::WindowBackend().NativeWindow(box) != nullptr; });
+  EXPECT_EQ(MessageDlg(u"Save?", mtConfirmation, {mbYes, mbNo}, 0), mrNo);  // nobody pressed a button
+  EXPECT_TRUE(shown);
   user.AnswerNextBox(mrNo);  // scripted answers keep working with windows
   EXPECT_EQ(MessageDlg(u"Save?", mtConfirmation, {mbYes, mbNo}, 0), mrNo);
   ASSERT_EQ(user.MessageLog().size(), 2u);

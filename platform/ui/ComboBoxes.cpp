@@ -121,12 +121,17 @@ void TCustomComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Sta
     c->TextRect(Rect, Rect.Left + 2, Rect.Top + (Rect.Height() - c->TextHeight(u"Wg")) / 2, FItems->Strings(Index));
 }
 
-void TCustomComboBox::UserSelect(int index) {
-  if (index < 0 || index >= FItems->Count() || (index == FItemIndex && Text() == FItems->Strings(index))) return;
+bool TCustomComboBox::TakeChoice(int index) {
+  if (index < 0 || index >= FItems->Count() || (index == FItemIndex && Text() == FItems->Strings(index))) return false;
   FItemIndex = index;
   SetTextQuietly(FItems->Strings(index));
   if (Editable()) SelectAll();
   Invalidate();
+  return true;
+}
+
+void TCustomComboBox::UserSelect(int index) {
+  if (!TakeChoice(index)) return;
   Click();
   Change();
 }
@@ -164,8 +169,11 @@ void TCustomComboBox::SetDroppedDown(bool value) {
 void TCustomComboBox::ListClosed(bool accepted, int index) {
   FDropped = false;
   Invalidate();
+  const bool chosen = accepted && TakeChoice(index);  // CloseUp sees the new choice
   CloseUp();
-  if (accepted) UserSelect(index);
+  if (!chosen) return;
+  Click();
+  Change();
 }
 
 // [SECTION] input

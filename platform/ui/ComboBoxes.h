@@ -8,7 +8,8 @@
 // sets ItemIndex and Text and fires Click, then Change (OnClick, then OnChange); ItemIndex and Text
 // set in code fire nothing. The list opens by a click (on the button of an editable box), F4 or
 // Alt+Down, after the virtual DropDown (OnDropDown); it closes by a choice, Esc, a press outside or the
-// loss of the focus, then CloseUp runs (OnCloseUp). While it is open it takes the keys (Popups.h).
+// loss of the focus, then CloseUp runs (OnCloseUp). A choice in the list is taken first, so the order
+// is: ItemIndex and Text set, CloseUp, Click, Change. While it is open it takes the keys (Popups.h).
 // csSimple works as csDropDown and csOwnerDrawVariable as csOwnerDrawFixed. The height follows the
 // font (and ItemHeight when owner-drawn). Limits: no auto-complete, no maximum length, no undo.
 
@@ -96,6 +97,8 @@ class TCustomComboBox : public TWinControl {
 
  private:
   void ItemsChanged();
+  /// Takes the item as the choice (ItemIndex, Text); false when it is no item or already the choice.
+  bool TakeChoice(int index);
   void UserSelect(int index);
   void ListClosed(bool accepted, int index);
   void SetTextQuietly(const String& text);

@@ -65,7 +65,11 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   FWidth = AWidth;
   FHeight = AHeight;
   Invalidate();
-  if (sized) Resize();
+  if (sized) {
+    // A handler of OnResize reads its children where they now stand.
+    if (auto* w = dynamic_cast<TWinControl*>(this)) w->Realign();
+    Resize();
+  }
   RequestAlign();
 }
 

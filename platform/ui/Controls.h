@@ -213,6 +213,7 @@ class TControl : public TComponent {
   TMouseWheelUpDownEvent OnMouseWheelUp;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
+  /// After a change of size; a windowed control has laid out its aligned children again by then.
   TNotifyEvent OnResize;
   TCanResizeEvent OnCanResize;
   /// A right click asks for a context menu; Handled keeps the PopupMenu from opening.
@@ -229,6 +230,7 @@ class TControl : public TComponent {
   virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
   virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
+  /// Runs after a change of size, once a windowed control's aligned children are laid out; fires OnResize.
   virtual void Resize();
   /// OnContextPopup (MousePos in client coordinates); true when handled.
   virtual bool DoContextPopup(TPoint MousePos);

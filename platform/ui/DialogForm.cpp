@@ -3,6 +3,7 @@
 #include "DialogForm.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Screen.h"
 
@@ -58,7 +59,11 @@ TEdit* TDialogForm::AddEdit(const String& name, int x, int y, int width) {
 
 TSpeedButton* TDialogForm::AddButton(const String& name, const String& caption, const TRect& bounds,
                                      std::function<void()> click) {
-  auto* button = new TSpeedButton(this);
+  return PlaceButton(new TSpeedButton(this), name, caption, bounds, std::move(click));
+}
+
+TSpeedButton* TDialogForm::PlaceButton(TSpeedButton* button, const String& name, const String& caption,
+                                       const TRect& bounds, std::function<void()> click) {
   button->SetName(name);
   button->SetParent(this);
   button->SetCaption(caption);

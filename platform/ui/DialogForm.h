@@ -1,6 +1,6 @@
 #pragma once
 // Not part of the public interface: the base of the common dialogs' own forms (SaveDialogForm.h,
-// ColorDialogForm.h). Not installed; exported for the tests.
+// ColorDialogForm.h) and of the message box's (MessageBoxForm.h). Not installed; exported for the tests.
 //
 // A dialog form is a fixed-size form in the button-face colour, built from the platform's widgets at
 // run time. Esc cancels it, Enter runs its default action (the form previews every key), closing the
@@ -38,6 +38,9 @@ class TDialogForm : public TForm {
   TEdit* AddEdit(const String& name, int x, int y, int width);
   /// A push button that runs `click`.
   TSpeedButton* AddButton(const String& name, const String& caption, const TRect& bounds, std::function<void()> click);
+  /// Puts a button made by the caller (owned by the form) on the form as AddButton does; answers it.
+  TSpeedButton* PlaceButton(TSpeedButton* button, const String& name, const String& caption, const TRect& bounds,
+                            std::function<void()> click);
 };
 
 }  // namespace qelta::platform_detail

@@ -10,7 +10,12 @@
 // OK and leaves the script alone, so informational boxes never consume the answer of a question. A scripted
 // answer the box does not offer, and in strict mode a question without a scripted answer, raise
 // EUnscripted (after the box is logged). A window backend installs its own service with
-// SetDialogService. Limits: no help buttons are acted on, no custom dialog layout, no sound.
+// SetDialogService; the SDL backend's shows every box that is not scripted, as the desktop's own box or,
+// where the desktop has none, as a modal form of the platform's widgets (MessageBoxForm.h). A box that
+// nobody answers there (Esc, its window closed, no window to show it in) answers the cancel answer of its
+// buttons: Cancel when offered, else No, else No to All, else Abort; a box with one button answers that
+// one (OK of an information box: there is nothing to choose), any other mrCancel. So a question is never
+// answered Yes or OK by itself. Limits: no help buttons are acted on, no custom dialog layout, no sound.
 // Common dialogs go to the same service: each kind of dialog (its DialogKind, "TSaveDialog") takes the
 // next answer scripted for that kind (confirm with a value, cancel, or fail with an error code). Without
 // one, the dialog shows its own modal form (RunForm: SaveDialogForm.h, ColorDialogForm.h) when the forms

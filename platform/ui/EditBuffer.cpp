@@ -82,7 +82,7 @@ int TEditBuffer::VerticalMove(const String& text, int pos, int lines) const {
   return std::min(LineStart(text, target) + column, LineEnd(text, target));
 }
 
-bool TEditBuffer::KeyDown(String& text, Word key, TShiftState shift, bool multiLine, bool readOnly) {
+bool TEditBuffer::KeyDown(String& text, Word key, TShiftState shift, bool multiLine, bool readOnly, int pageLines) {
   Clamp(text);
   const bool extend = shift.Contains(ssShift);
   const int line = LineOf(text, Caret);
@@ -101,9 +101,13 @@ bool TEditBuffer::KeyDown(String& text, Word key, TShiftState shift, bool multiL
       return true;
     case VK_UP:
     case VK_DOWN:
+    case VK_PRIOR:
+    case VK_NEXT: {
       if (!multiLine) return false;
-      MoveTo(VerticalMove(text, Caret, key == VK_UP ? -1 : 1), extend, text);
+      const int lines = key == VK_UP || key == VK_DOWN ? 1 : std::max(pageLines, 1);
+      MoveTo(VerticalMove(text, Caret, key == VK_UP || key == VK_PRIOR ? -lines : lines), extend, text);
       return true;
+    }
     case VK_DELETE:
       if (readOnly) return true;
       if (SelLength() == 0) Caret = StepRight(text, Caret);

@@ -28,9 +28,10 @@ class TEditBuffer {
   /// Replaces the selection with s; the caret after it.
   void Replace(String& text, const String& s);
 
-  /// The caret and editing keys: arrows, Home/End (with Shift, extending), Delete; Up/Down in multiple
-  /// lines. Answers whether the key was taken; text may change (not when readOnly).
-  bool KeyDown(String& text, Word key, TShiftState shift, bool multiLine, bool readOnly);
+  /// The caret and editing keys: arrows, Home/End (with Shift, extending), Delete; Up/Down, and PgUp/PgDn
+  /// by `pageLines` lines, in multiple lines. Answers whether the key was taken; text may change (not
+  /// when readOnly).
+  bool KeyDown(String& text, Word key, TShiftState shift, bool multiLine, bool readOnly, int pageLines = 1);
   /// Characters: printable ones replace the selection, Backspace deletes, Enter breaks a line in
   /// multiple lines, Ctrl+C/X/V copy, cut and paste (a single line pastes up to the first line end).
   /// Answers whether the character was taken.

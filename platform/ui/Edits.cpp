@@ -16,6 +16,12 @@ namespace qelta {
 
 using platform_detail::TEditBuffer;
 
+namespace {
+
+constexpr int kWheelLines = 3;  // lines a memo scrolls for a notch of the wheel, as the desktop's default
+
+}  // namespace
+
 // [SECTION] TCustomEdit
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner), FBuffer(std::make_unique<TEditBuffer>()) {
@@ -124,6 +130,8 @@ TRect TCustomEdit::TextArea() const {
 
 int TCustomEdit::LineHeight() { return std::max(1, WindowCanvas()->TextHeight(u"Wg")); }
 
+int TCustomEdit::VisibleLines() { return std::max(1, TextArea().Height() / LineHeight()); }
+
 void TCustomEdit::SetTopLine(int value) {
   value = std::max(value, 0);
   if (value == FTopLine) return;
@@ -151,7 +159,7 @@ void TCustomEdit::ScrollToCaret() {
   if (caretX - FScrollX > area.Width() - 2) FScrollX = caretX - area.Width() + 2;
   if (caretX < FScrollX) FScrollX = caretX;
   if (!FMultiLine && c->TextWidth(text) < area.Width()) FScrollX = 0;
-  const int rows = std::max(1, area.Height() / LineHeight());
+  const int rows = VisibleLines();
   if (line < FTopLine) FTopLine = line;
   if (line >= FTopLine + rows) FTopLine = line - rows + 1;
   ViewChanged();
@@ -174,8 +182,13 @@ void TCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
   TWinControl::KeyDown(Key, Shift);
   if (Key == 0) return;
   String text = Text();
-  if (!FBuffer->KeyDown(text, Key, Shift, FMultiLine, FReadOnly)) return;
+  const int page = VisibleLines(), lineBefore = TEditBuffer::LineOf(text, FBuffer->Caret);
+  if (!FBuffer->KeyDown(text, Key, Shift, FMultiLine, FReadOnly, page)) return;
   if (text != Text()) UserEdit(text);
+  if (Key == VK_PRIOR || Key == VK_NEXT) {  // the view moves the lines the caret moved
+    const int moved = TEditBuffer::LineOf(text, FBuffer->Caret) - lineBefore;
+    FTopLine = std::clamp(FTopLine + moved, 0, std::max(0, TEditBuffer::LineCount(text) - page));
+  }
   ScrollToCaret();
   Invalidate();
 }
@@ -298,6 +311,14 @@ void TCustomMemo::Change() {
   TCustomEdit::Change();
 }
 
+bool TCustomMemo::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (TCustomEdit::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  const int lines = WheelDelta * kWheelLines / WHEEL_DELTA;
+  const int last = std::max(0, platform_detail::TEditBuffer::LineCount(Text()) - VisibleLines());
+  SetTopLine(std::clamp(TopLine() - lines, 0, std::max(last, TopLine())));
+  return true;
+}
+
 void TCustomMemo::KeyPress(Char& Key) {
   if (Key == u'\r' && !FWantReturns) {
     TWinControl::KeyPress(Key);  // OnKeyPress sees it; the memo takes no line break
@@ -333,7 +354,7 @@ void TCustomMemo::ViewChanged() {
   if (FScrollBarPair == nullptr) return;
   const TRect area = TextArea();
   const int lines = platform_detail::TEditBuffer::LineCount(Text());
-  const int rows = std::max(1, area.Height() / LineHeight());
+  const int rows = VisibleLines();
   FScrollBarPair->Bar(true)->SetInfo({std::max({lines - rows, TopLine(), 0}), rows, TopLine()});
   const int room = std::max(1, area.Width() - 2);  // a caret after the widest line stays in view
   FScrollBarPair->Bar(false)->SetInfo({std::max({FWidest - room, ScrollX(), 0}), room, ScrollX()});
@@ -343,7 +364,7 @@ void TCustomMemo::UpdateScrollBars() {
   if (FScrollBarPair == nullptr) return;  // still being built
   const TRect area = TextArea();
   const int lines = platform_detail::TEditBuffer::LineCount(Text()), lh = LineHeight();
-  if (TopLine() > 0) SetTopLine(std::min(TopLine(), std::max(0, lines - std::max(1, area.Height() / lh))));
+  if (TopLine() > 0) SetTopLine(std::min(TopLine(), std::max(0, lines - VisibleLines())));
   const bool wantV = FScrollBars == ssVertical || FScrollBars == ssBoth;
   const bool wantH = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
   FWidest = 0;

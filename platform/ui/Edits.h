@@ -8,13 +8,15 @@
 // the text changes, so a Change that puts back an earlier text may move the caret itself. Keys:
 // OnKeyPress sees every character first (Enter #13 and Esc #27 included, which a one-line edit then
 // ignores); printable characters replace the selection, Backspace and Delete delete, the arrows, Home
-// and End move the caret (with Shift they select), Ctrl+C, Ctrl+X and Ctrl+V copy, cut and paste.
+// and End move the caret (with Shift they select), and in a memo PgUp and PgDn move it a page (the lines
+// in view) with the view moving as many lines; Ctrl+C, Ctrl+X and Ctrl+V copy, cut and paste.
 // ReadOnly keeps the text from the user (not from code). The mouse places the caret, Shift and drags
 // select. A memo shows the scroll bars its ScrollBars names, each only while its lines do not all fit
 // (or the view is scrolled away from the first line or column), inside the border; a shown bar takes
 // its thickness from ClientWidth or ClientHeight. Vertical positions are lines, horizontal ones pixels;
-// the arrows move a line (a digit's width), the track a page, the thumb drags the view; the caret stays
-// where it is until the next key or press brings it back into view.
+// the arrows move a line (a digit's width), the track a page, the thumb drags the view, and the wheel
+// (unless OnMouseWheel or its Up/Down events handle it) three lines a notch, with or without bars; the
+// caret stays where it is until the next key or press brings it back into view.
 // Limits: no undo, no word moves, no password characters, no maximum length, no word wrap; the caret
 // does not blink.
 
@@ -113,6 +115,8 @@ class TCustomEdit : public TWinControl {
   void SetScrollX(int value);
   /// Height of a line of text in the control's font.
   int LineHeight();
+  /// Whole lines the text area shows at once (at least 1): a page.
+  int VisibleLines();
   /// The view moved or the room for it changed (caret scrolled into view, border); nothing by default.
   virtual void ViewChanged() {}
 
@@ -159,6 +163,8 @@ class TCustomMemo : public TCustomEdit {
 
  protected:
   void KeyPress(Char& Key) override;
+  /// Scrolls the view three lines a notch once the wheel events left it unhandled.
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   void Change() override;
   /// The control less the shown scroll bars.
   TRect GetClientRect() const override;

@@ -32,8 +32,14 @@ bool IsRawButtonPress(const SDL_SysWMmsg& msg);
 /// slots without a standard shape.
 SDL_SystemCursor SystemCursorOf(TCursor cursor);
 /// The buttons of a message box offering `offered` (in the order of TMsgDlgBtn), each answering its
-/// modal result; Return chooses `defaultAnswer`, Escape Cancel (else No, else the only button).
+/// modal result; Return chooses `defaultAnswer`, Escape the set's cancel answer when it is a button's.
 std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int defaultAnswer);
+/// How a box is put on the desktop, with SDL_ShowMessageBox's contract: 0 and the button's id, or a
+/// negative code when the desktop cannot show it (then the box is shown as a form, MessageBoxForm.h).
+using TShowMessageBoxCall = int (*)(const SDL_MessageBoxData* data, int* buttonId);
+/// Puts another call in SDL_ShowMessageBox's place (a test's desktop without boxes); nullptr puts
+/// SDL's back. Answers the call in place before.
+TShowMessageBoxCall SetShowMessageBoxCall(TShowMessageBoxCall call);
 
 /// Puts the desktop's clipboard and message boxes in place of the in-process ones.
 void InstallSdlServices();

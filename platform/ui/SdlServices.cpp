@@ -2,15 +2,21 @@
 // message boxes.
 //
 // Message boxes: a box is a real dialog window (SDL_ShowMessageBox) over the active form, answering
-// the modal result of the button chosen. Scripted answers and strict mode keep working (the scripted
-// user may drive a program that shows windows), and a desktop that cannot show a box answers as the
-// headless service would; every box is logged either way.
+// the modal result of the button chosen. A desktop that cannot show one (no zenity and no X core fonts)
+// gets the box as a modal form of the platform's widgets (MessageBoxForm.h); where not even a form can
+// be shown, the box answers the set's cancel answer, never Yes or OK on a question, and says so on
+// stderr. Scripted answers and strict mode keep working (the scripted user may drive a program that
+// shows windows); every box is logged either way.
 
-#include <array>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <utility>
 
 #include "Clipbrd.h"
 #include "Encoding.h"
 #include "Forms.h"
+#include "MessageBoxForm.h"
 #include "SdlBackend.h"
 
 namespace qelta::platform_detail {
@@ -89,22 +95,9 @@ SDL_SystemCursor SystemCursorOf(TCursor cursor) {
 // [SECTION] message boxes
 
 std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int defaultAnswer) {
-  struct Button {
-    TMsgDlgBtn button;
-    int answer;
-    const char* text;
-  };
-  static constexpr Button buttons[] = {
-      {mbYes, mrYes, "Yes"},       {mbNo, mrNo, "No"},         {mbOK, mrOk, "OK"},
-      {mbCancel, mrCancel, "Cancel"}, {mbAbort, mrAbort, "Abort"}, {mbRetry, mrRetry, "Retry"},
-      {mbIgnore, mrIgnore, "Ignore"}, {mbAll, mrAll, "All"},   {mbNoToAll, mrNoToAll, "No to All"},
-      {mbYesToAll, mrYesToAll, "Yes to All"},
-  };
   std::vector<SDL_MessageBoxButtonData> out;
-  for (const Button& b : buttons)
-    if (offered.Contains(b.button)) out.push_back({0, b.answer, b.text});
-  if (out.empty()) out.push_back({0, mrOk, "OK"});
-  const int escape = offered.Contains(mbCancel) ? mrCancel : offered.Contains(mbNo) ? mrNo : out.size() == 1 ? out[0].buttonid : -1;
+  for (const TBoxButton& b : BoxButtonsOf(offered)) out.push_back({0, b.Answer, b.Caption});
+  const int escape = CancelAnswerOf(offered);
   bool hasDefault = false;
   for (auto& b : out) {
     if (b.buttonid == defaultAnswer) b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
@@ -113,6 +106,16 @@ std::vector<SDL_MessageBoxButtonData> BoxButtons(TMsgDlgButtons offered, int def
   }
   if (!hasDefault) out.front().flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
   return out;
+}
+
+namespace {
+
+TShowMessageBoxCall gShowMessageBox = SDL_ShowMessageBox;
+
+}  // namespace
+
+TShowMessageBoxCall SetShowMessageBoxCall(TShowMessageBoxCall call) {
+  return std::exchange(gShowMessageBox, call != nullptr ? call : SDL_ShowMessageBox);
 }
 
 namespace {
@@ -126,14 +129,38 @@ class TSdlDialogs final : public THeadlessDialogs {
 
  protected:
   int Answer(const String& text, const String& caption, TMsgDlgButtons offered, int defaultAnswer) override {
-    if (PendingAnswers() == 0 && !Strict())
-      if (const int chosen = Show(text, caption, offered, defaultAnswer); chosen > 0) return chosen;
-    return THeadlessDialogs::Answer(text, caption, offered, defaultAnswer);
+    if (PendingAnswers() > 0 || Strict()) return THeadlessDialogs::Answer(text, caption, offered, defaultAnswer);
+    return Show(text, caption, offered, defaultAnswer);
   }
 
  private:
-  /// Shows the box over the active form; the button's answer, or 0 when the desktop cannot show it.
+  /// Shows the box over the active form: the desktop's own, else a form; answers the button chosen.
   static int Show(const String& text, const String& caption, TMsgDlgButtons offered, int defaultAnswer) {
+    if (const int chosen = ShowOnDesktop(text, caption, offered, defaultAnswer); chosen > 0) return chosen;
+    try {
+      return RunMessageBoxForm(text, caption, offered, defaultAnswer);
+    } catch (const EOSError& e) {
+      const TModalResult answer = CancelAnswerOf(offered);
+      std::fprintf(stderr, "Message box \"%s\" could not be shown (%s); it answers %s\n", OneLine(text).c_str(),
+                   e.what(), CaptionOfAnswer(offered, answer));
+      return answer;
+    }
+  }
+
+  static std::string OneLine(const String& text) {
+    std::string line = StringToUtf8(text);
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return line;
+  }
+
+  static const char* CaptionOfAnswer(TMsgDlgButtons offered, TModalResult answer) {
+    for (const TBoxButton& b : BoxButtonsOf(offered))
+      if (b.Answer == answer) return b.Caption;
+    return "Cancel";
+  }
+
+  /// The desktop's own box: the button's answer, or 0 when the desktop cannot show one.
+  static int ShowOnDesktop(const String& text, const String& caption, TMsgDlgButtons offered, int defaultAnswer) {
     const std::vector<SDL_MessageBoxButtonData> buttons = BoxButtons(offered, defaultAnswer);
     const std::string utf8Text = StringToUtf8(text), utf8Caption = StringToUtf8(caption);
     SDL_MessageBoxData box{};
@@ -144,8 +171,8 @@ class TSdlDialogs final : public THeadlessDialogs {
     box.numbuttons = static_cast<int>(buttons.size());
     box.buttons = buttons.data();
     int chosen = 0;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0) return 0;
-    return chosen > 0 ? chosen : mrCancel;  // closed without a button
+    if (gShowMessageBox(&box, &chosen) != 0) return 0;
+    return chosen > 0 ? chosen : CancelAnswerOf(offered);  // closed without a button
   }
 };
 

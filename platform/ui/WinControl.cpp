@@ -131,8 +131,7 @@ void TWinControl::Realign() {
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int w = Width(), h = Height();
   const TPoint at = Point(Left(), Top());
-  TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (Width() != w || Height() != h) Realign();
+  TControl::SetBounds(ALeft, ATop, AWidth, AHeight);  // realigns the children before Resize
   if (Width() != w || Height() != h || at != Point(Left(), Top())) InvalidateTree(this);
 }
 

@@ -120,6 +120,36 @@ void BM_StrffExponent15Shown(benchmark::State& state) {
       [&](std::size_t i) { ToChars(v[i], std::chars_format::scientific, 14); });
 }
 
+// Doubles with |x| over 1e10..1e20, both signs, fixed seed: even places hold 15-digit decimals (m x 10^j with
+// a 15-digit m), odd places full-precision values (10^u for a uniform u, which need 16 or 17 digits).
+const std::vector<double>& LargeValues() {
+  static const std::vector<double> values = [] {
+    std::mt19937_64 gen(7331);
+    std::uniform_int_distribution<int64_t> mantissa(100000000000000, 999999999999999);
+    std::uniform_int_distribution<int> decade(10, 19);
+    std::uniform_real_distribution<double> power(10, 20);
+    std::vector<double> v(kPool);
+    for (std::size_t i = 0; i < kPool; ++i) {
+      const int j = decade(gen) - 14;
+      const double m = static_cast<double>(mantissa(gen));
+      const double decimal = j >= 0 ? m * std::pow(10.0, j) : m / std::pow(10.0, -j);
+      const double x = i % 2 == 0 ? decimal : std::pow(10.0, power(gen));
+      v[i] = gen() % 2 == 0 ? x : -x;
+    }
+    return v;
+  }();
+  return values;
+}
+
+// strff two-digit exponent form with 15 significant digits over |x| in 1e10..1e20 beside to_chars scientific
+// with precision 14: both give the same 15 significant digits.
+void BM_StrffExponent15Large(benchmark::State& state) {
+  const std::vector<double>& v = LargeValues();
+  RunPair(
+      state, [&](std::size_t i) { benchmark::DoNotOptimize(qelta::strff(v[i], 21, -2)); },
+      [&](std::size_t i) { ToChars(v[i], std::chars_format::scientific, 14); });
+}
+
 // ScanFPNum of 15-digit texts beside from_chars on the same texts.
 void BM_ScanFPNum(benchmark::State& state) {
   const auto& t = Texts();
@@ -142,6 +172,7 @@ void BM_ScanFPNum(benchmark::State& state) {
 BENCHMARK(BM_StrffFixed6)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StrffExponent15)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StrffExponent15Shown)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrffExponent15Large)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScanFPNum)->UseManualTime()->Iterations(76)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

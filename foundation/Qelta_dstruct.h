@@ -551,13 +551,24 @@ class TAssocArray : public TComponent {
 
  private:
   friend struct TAssocArrayProbe;  // tests look at the allocated places
-  int Find(const String& key) const;
+  int Find(const String& key) const { return Find(key, KeyHash(key)); }
+  /// The first entry of key, whose KeyHash is hash; -1 when absent.
+  int Find(const String& key, uint32_t hash) const;
+  /// Add of a key whose KeyHash is hash.
+  void AddHashed(const String& key, uint32_t hash, const Variant& value);
+  /// The key's KeyHash, with the index's place for it fetched from memory ahead of a search (a reader of many
+  /// entries adds each while it reads the next, so that the search does not wait for memory).
+  uint32_t PrefetchKey(const String& key) const;
+  /// Takes the entries and the index of from (which gets these).
+  void TakeEntries(TAssocArray& from);
   void Grow();
   /// A hash of the key as the index compares it (A-Z folded under IgnoreCase).
   uint32_t KeyHash(const String& key) const;
   /// True when the keys are equal as the index compares them.
   bool SameKey(const String& a, const String& b) const;
-  void IndexAdd(int i) const;
+  void IndexAdd(int i) const { IndexAdd(i, KeyHash(FKeyArray[std::size_t(i)])); }
+  /// Enters entry i, whose key has the KeyHash hash, in the index.
+  void IndexAdd(int i, uint32_t hash) const;
   void IndexRemove(int i) const;
   /// The index of all entries, in a table of `slots` places (a power of two).
   void Reindex(std::size_t slots) const;

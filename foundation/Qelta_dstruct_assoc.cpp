@@ -91,10 +91,9 @@ void TAssocArray::Reindex(size_t slots) const {
   for (int i = 0; i < FNEntries; ++i) IndexAdd(i);
 }
 
-void TAssocArray::IndexAdd(int i) const {
+void TAssocArray::IndexAdd(int i, uint32_t hash) const {
   if (!FIndexed) return;
   if (2 * (FIndexCount + 1) > FSlots.size()) Rehash(std::max<size_t>(64, 2 * FSlots.size()));
-  const uint32_t hash = KeyHash(FKeyArray[size_t(i)]);
   const size_t mask = FSlots.size() - 1;
   size_t h = hash & mask;
   while (FSlots[h].Entry >= 0) h = (h + 1) & mask;
@@ -122,7 +121,7 @@ void TAssocArray::IndexRemove(int i) const {
 
 // The first entry of the key: through the index, or by a search from the front (the plain twin, when the
 // direct paths are off; the tests compare the two).
-int TAssocArray::Find(const String& key) const {
+int TAssocArray::Find(const String& key, uint32_t hash) const {
   if (!platform_detail::DirectPaths()) {
     for (int i = 0; i < FNEntries; ++i)
       if (SameKey(FKeyArray[size_t(i)], key)) return i;
@@ -134,7 +133,6 @@ int TAssocArray::Find(const String& key) const {
     Reindex(slots);
   }
   if (FSlots.empty()) return -1;
-  const uint32_t hash = KeyHash(key);
   const size_t mask = FSlots.size() - 1;
   int first = -1;
   for (size_t h = hash & mask; FSlots[h].Entry >= 0; h = (h + 1) & mask) {
@@ -142,6 +140,21 @@ int TAssocArray::Find(const String& key) const {
     if (FSlots[h].Hash == hash && (first < 0 || i < first) && SameKey(FKeyArray[size_t(i)], key)) first = i;
   }
   return first;
+}
+
+uint32_t TAssocArray::PrefetchKey(const String& key) const {
+  const uint32_t hash = KeyHash(key);
+  if (FIndexed && !FSlots.empty()) __builtin_prefetch(&FSlots[hash & (FSlots.size() - 1)]);
+  return hash;
+}
+
+void TAssocArray::TakeEntries(TAssocArray& from) {
+  std::swap(FNEntries, from.FNEntries);
+  FDataArray.swap(from.FDataArray);
+  FKeyArray.swap(from.FKeyArray);
+  FSlots.swap(from.FSlots);
+  std::swap(FIndexCount, from.FIndexCount);
+  std::swap(FIndexed, from.FIndexed);
 }
 
 void TAssocArray::SetIgnoreCase(bool value) {
@@ -161,16 +174,23 @@ void TAssocArray::Grow() {
   }
 }
 
-void TAssocArray::Add(const String& key, const Variant& value) {
-  const int ix = Find(key);
+void TAssocArray::Add(const String& key, const Variant& value) { AddHashed(key, KeyHash(key), value); }
+
+// The key's hash serves both the search and the index: the stored key (A-Z lower-cased under IgnoreCase)
+// hashes as the key does.
+void TAssocArray::AddHashed(const String& key, uint32_t hash, const Variant& value) {
+  const int ix = Find(key, hash);
   if (ix >= 0) {
     FDataArray[size_t(ix)] = value;
     return;
   }
   if (size_t(FNEntries) >= FKeyArray.size()) Grow();
-  FKeyArray[size_t(FNEntries)] = FIgnoreCase ? LowerCase(key) : key;
+  String& stored = FKeyArray[size_t(FNEntries)];
+  stored = key;
+  if (FIgnoreCase)
+    for (Char& c : stored) c = LowerAZ(c);
   FDataArray[size_t(FNEntries)] = value;
-  IndexAdd(FNEntries);
+  IndexAdd(FNEntries, hash);
   ++FNEntries;
 }
 

@@ -174,7 +174,7 @@ String RootLine(const String& name, const String& DataID) {
 
 struct TTypeName {
   TVarType type;
-  const char16_t* name;
+  std::u16string_view name;
 };
 
 constexpr TTypeName kTypeNames[] = {
@@ -187,7 +187,7 @@ constexpr TTypeName kTypeNames[] = {
 
 String TypeName(TVarType t) {
   for (const TTypeName& n : kTypeNames)
-    if (n.type == t) return n.name;
+    if (n.type == t) return String(n.name);
   return u"ustring";  // not reached: every variant type is listed
 }
 
@@ -216,30 +216,45 @@ bool IntegralValue(TVarType t, const String& text, Variant& v) {
   }
 }
 
-// The value of an entry from its type name and content; false when either is malformed.
-bool EntryValue(const String& typeName, const String& content, Variant& v) {
-  const String type = LowerCase(typeName);
-  const String text = XmlUnescape(content);
+// True when name equals lower (lower-case) ignoring the case of A-Z.
+bool SameLowerAZ(std::u16string_view name, std::u16string_view lower) {
+  if (name.size() != lower.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    if ((name[i] >= u'A' && name[i] <= u'Z' ? Char(name[i] + 32) : name[i]) != lower[i]) return false;
+  return true;
+}
+
+// The variant type a type name (A-Z in any case) names; false when it names none.
+bool TypeOfName(std::u16string_view name, TVarType& type) {
+  for (const TTypeName& n : kTypeNames)
+    if (SameLowerAZ(name, n.name)) {
+      type = n.type;
+      return true;
+    }
+  return false;
+}
+
+// The value of an entry of the type from its text (references decoded); false when the text is malformed.
+bool EntryValue(TVarType type, const String& text, Variant& v) {
   double x = 0;
   int64_t scaled = 0;
-  if (type == u"empty") v = Unassigned();
-  else if (type == u"null") v = Null();
-  else if (type == u"boolean") v = Variant(text == u"1");
-  else if (type == u"single" || type == u"double" || type == u"date") {
-    if (!ParseFloat(text, x)) return false;
-    v = type == u"single" ? Variant(float(x)) : type == u"date" ? Variant::FromDate(x) : Variant(x);
-  } else if (type == u"currency") {
-    if (!ParseCurrency(text, scaled)) return false;
-    v = Variant::FromCurrency(scaled);
-  } else if (type == u"string") v = Variant(StringToAnsi(text));
-  else if (type == u"ustring") v = Variant(text);
-  else if (type == u"olestr") v = Variant::FromOleStr(text);
-  else {
-    for (const TTypeName& n : kTypeNames)
-      if (type == n.name) return IntegralValue(n.type, text, v);
-    return false;
+  switch (type) {
+    case varEmpty: v = Unassigned(); return true;
+    case varNull: v = Null(); return true;
+    case varBoolean: v = Variant(text == u"1"); return true;
+    case varSingle: case varDouble: case varDate:
+      if (!ParseFloat(text, x)) return false;
+      v = type == varSingle ? Variant(float(x)) : type == varDate ? Variant::FromDate(x) : Variant(x);
+      return true;
+    case varCurrency:
+      if (!ParseCurrency(text, scaled)) return false;
+      v = Variant::FromCurrency(scaled);
+      return true;
+    case varString: v = Variant(StringToAnsi(text)); return true;
+    case varUString: v = Variant(text); return true;
+    case varOleStr: v = Variant::FromOleStr(text); return true;
+    default: return IntegralValue(type, text, v);
   }
-  return true;
 }
 
 // [SECTION] attribute lists
@@ -421,6 +436,46 @@ namespace {
 // arrays and the index are not moved while they fill (no more than about 3 bytes per byte of input).
 constexpr int64_t kShortEntry = 32;
 
+// What the entry reader keeps from entry to entry, so that their storage serves every entry; and the entry
+// read last, held until the next is read while its place in the index comes from memory (PrefetchKey).
+struct TEntryScratch {
+  std::vector<TXMLAttributeSpan> Spans;
+  String Key, Text;
+  String HeldKey;
+  Variant HeldValue;
+  uint32_t HeldHash = 0;
+  bool Held = false;
+};
+
+// The value of the attribute named lower (lower-case; A-Z in any case in the text) among the spans of
+// attributes, as ScanForXMLAttrib finds it; empty when absent.
+std::u16string_view SpanValue(const String& attributes, const std::vector<TXMLAttributeSpan>& spans,
+                              std::u16string_view lower) {
+  const std::u16string_view text(attributes);
+  for (const TXMLAttributeSpan& span : spans)
+    if (SameLowerAZ(text.substr(span.NameFrom, span.NameTo - span.NameFrom), lower))
+      return text.substr(span.ValueFrom, span.ValueTo - span.ValueFrom);
+  return {};
+}
+
+// s with its character references decoded into scratch (XmlUnescape; s as it stands when it holds no '&').
+const String& Unescaped(std::u16string_view s, String& scratch) {
+  scratch.assign(s);
+  if (s.find(u'&') != std::u16string_view::npos) scratch = XmlUnescape(scratch);
+  return scratch;
+}
+
+// The key and value of an "entry" tag; false when its type or value is malformed.
+bool ReadEntry(const String& attributes, const String& content, TEntryScratch& scratch, Variant& v) {
+  ScanXMLAttributeSpans(attributes, scratch.Spans);
+  TVarType type = varEmpty;
+  if (!TypeOfName(SpanValue(attributes, scratch.Spans, u"type"), type)) return false;
+  const String& text = content.find(u'&') == String::npos ? content : Unescaped(content, scratch.Text);
+  if (!EntryValue(type, text, v)) return false;
+  Unescaped(SpanValue(attributes, scratch.Spans, u"key"), scratch.Key);
+  return true;
+}
+
 }  // namespace
 
 void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const {
@@ -437,11 +492,10 @@ void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader, const 
 }
 
 bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
+  TTagReader src(InStream);
   String line, id;
-  bool end = false;
   do {
-    if (end) return false;
-    line = ReadLnStream(InStream, end, 0);
+    if (!src.ReadLine(line)) return false;
   } while (!IsRootLine(line, u"assocarray", DataID, id));
   static const std::vector<String> tags{u"entry", u"/assocarray", u"dummy"};
   TAssocArray fresh(nullptr);
@@ -450,19 +504,23 @@ bool TAssocArray::ReadFromXMLStream(TStream& InStream, const String& DataID) {
   fresh.Clear();
   fresh.ReserveFor(size_t(std::max<int64_t>(0, InStream.Size() - InStream.Position()) / kShortEntry));
   String attributes, content;
+  TEntryScratch scratch;
+  const auto addHeld = [&] {
+    if (scratch.Held) fresh.AddHashed(scratch.HeldKey, scratch.HeldHash, scratch.HeldValue);
+  };
   for (;;) {
-    const int tag = ReadNextTagInStream(InStream, tags, attributes, content);
+    const int tag = src.NextTag(tags, attributes, content);
     if (tag == 0) {
       Variant v;
-      if (!EntryValue(ScanForXMLAttrib(attributes, u"type"), content, v)) return false;
-      fresh.Add(XmlUnescape(ScanForXMLAttrib(attributes, u"key")), v);
+      if (!ReadEntry(attributes, content, scratch, v)) return false;
+      addHeld();
+      scratch.HeldKey.swap(scratch.Key);
+      scratch.HeldValue = std::move(v);
+      scratch.HeldHash = fresh.PrefetchKey(scratch.HeldKey);
+      scratch.Held = true;
     } else if (tag == 1) {
-      std::swap(FNEntries, fresh.FNEntries);
-      FDataArray.swap(fresh.FDataArray);
-      FKeyArray.swap(fresh.FKeyArray);
-      FSlots.swap(fresh.FSlots);
-      std::swap(FIndexCount, fresh.FIndexCount);
-      std::swap(FIndexed, fresh.FIndexed);
+      addHeld();
+      TakeEntries(fresh);
       FDataID = id;
       return true;
     } else if (InStream.Position() >= InStream.Size()) {

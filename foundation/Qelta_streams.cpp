@@ -278,13 +278,24 @@ bool CollectTagText(Source& src, String& tag) {
   return true;
 }
 
+// True when text ends with "</" name ">", comparing A-Z without regard to case (name is lower-case): the
+// closing tag looked at in place, not built for every tag.
+bool EndsWithClosingTag(const String& text, const String& name) {
+  const std::size_t n = name.size() + 3;
+  if (text.size() < n) return false;
+  const std::size_t off = text.size() - n;
+  if (text[off] != u'<' || text[off + 1] != u'/' || text.back() != u'>') return false;
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (LowerA(text[off + 2 + i]) != name[i]) return false;
+  return true;
+}
+
 // The content up to the closing tag of name (which is consumed, not kept), or to the end.
 template <typename Source>
 void ReadContent(Source& src, const String& name, String& content) {
-  const String closing = u"</" + name + u">";
   while (ReadThrough(src, '>', content))
-    if (EndsWithLower(content, closing)) {
-      content.resize(content.size() - closing.size());
+    if (EndsWithClosingTag(content, name)) {
+      content.resize(content.size() - name.size() - 3);
       return;
     }
 }

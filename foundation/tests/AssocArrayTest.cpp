@@ -338,6 +338,29 @@ TEST(TAssocArray, MalformedElementsLeaveTheArrayUnchanged) {
   }
 }
 
+TEST(TAssocArray, ReadKeepsTheFirstPlaceOfARepeatedKeyWithTheLastValue) {
+  // Each entry goes through Add, in file order, also when the next one is read before it is added: a key met
+  // again (in another case, spelt with references, attributes in another order) replaces the value in place.
+  TMemoryStream s;
+  Load(s,
+       "<assocarray sig=\"Qeltakit\">\r\n<entry key=\"A&amp;b\" type=\"INTEGER\">1</entry>\r\n"
+       "<entry key=\"c\" type=\"Ustring\">x</entry><entry type=\"integer\" key=\"a&#38;B\">2</entry>\r\n"
+       "<entry key=\"c\" type=\"ustring\">y</entry></assocarray>");
+  for (const bool direct : {true, false}) {
+    const bool saved = platform_detail::SetDirectPaths(direct);
+    s.SetPosition(0);
+    TAssocArray a(nullptr);
+    const bool read = a.ReadFromXMLStream(s, u"");
+    platform_detail::SetDirectPaths(saved);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(a.NumEntries(), 2);
+    EXPECT_EQ(a.GetKeys(1), u"a&b");
+    EXPECT_EQ(a.GetValues(1), Variant(int32_t(2)));
+    EXPECT_EQ(a.GetKeys(2), u"c");
+    EXPECT_EQ(a.ResolveAsString(u"C"), u"y");
+  }
+}
+
 TEST(TAssocArray, ReaderSkipsUnknownTagsAndAcceptsLoneLineFeeds) {
   TMemoryStream s;
   Load(s,

@@ -11,10 +11,11 @@
 // Str's common case (a double, no tie where it rounds) is written straight into a stack buffer and
 // widened once into the result: one allocation per text. Its digits are round(|x| x 10^p) for the
 // power p the form asks for, computed exactly from the binary value m x 2^e in 128-bit integers
-// (m x 10^p < 2^127 for p <= 22). Beyond that the exponent form takes them from to_chars's shortest text
-// (much faster than to_chars with a precision) wherever that text rules a tie out (ShortestDigits says why),
-// and tells the ties of wide integers by their factors of 5 and 2; the fixed form asks to_chars for them. Only ties, long doubles and
-// texts beyond the buffer take the exact path through the decimal digits; the tests compare the two.
+// (m x 10^p < 2^127 for 0 <= p <= 22; for p < 0 one division of m x 2^e < 2^128 by 10^-p), where a
+// tie is seen and goes away from zero. Beyond that the exponent form takes them from to_chars's shortest
+// text (much faster than to_chars with a precision) wherever that text rules a tie out (ShortestDigits
+// says why); the fixed form asks to_chars for them. Only ties, long doubles and texts beyond the buffer
+// take the exact path through the decimal digits; the tests compare the two.
 //
 // Str's exponent form: sign character (blank or '-'), one digit, '.', n - 1 digits, 'E', sign, four
 // exponent digits: n + 8 characters, so n = width - 8 fills the field, clamped to 2..18 digits (18 is
@@ -232,24 +233,47 @@ bool AsDouble(const Extended& x, double& d) {
 // not fit.
 __extension__ typedef unsigned __int128 TU128;
 
-// 10^0 .. 10^22: 10^22 < 2^74, so m x 10^p < 2^127 for a 53-bit m.
-constexpr std::array<TU128, 23> MakePowersOfTen() {
-  std::array<TU128, 23> t{};
+// 10^0 .. 10^38: 10^22 < 2^74, so m x 10^p < 2^127 for a 53-bit m and p <= 22; 10^38 < 2^127.
+constexpr std::array<TU128, 39> MakePowersOfTen() {
+  std::array<TU128, 39> t{};
   t[0] = 1;
   for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
   return t;
 }
-constexpr std::array<TU128, 23> kPowersOfTen = MakePowersOfTen();
+constexpr std::array<TU128, 39> kPowersOfTen = MakePowersOfTen();
 
-// round(ax x 10^p) for 0 <= p <= 22 when it fits 64 bits, from the binary value m x 2^e in exact
-// 128-bit arithmetic (the caller rules out a tie, so the nearest integer is the one answer); false
-// when it does not fit.
+int BitWidth(TU128 v) {
+  const auto high = static_cast<uint64_t>(v >> 64);
+  return high != 0 ? 64 + std::bit_width(high) : std::bit_width(static_cast<uint64_t>(v));
+}
+
+// round(m x 2^e / 10^q), a tie away from zero, for a 53-bit m and 1 <= q <= 38 when it fits 64 bits: one
+// exact 128-bit division (both sides fit: m x 2^e < 2^128, or 10^q x 2^-e < 2^128); false otherwise.
+bool DividedInteger(uint64_t m, int e, int q, uint64_t& digits) {
+  if (q > 38 || e > 75) return false;
+  TU128 num = m, den = kPowersOfTen[static_cast<size_t>(q)];
+  if (e >= 0) {
+    num <<= e;
+  } else {
+    if (BitWidth(den) - e > 128) return false;
+    den <<= -e;
+  }
+  const TU128 whole = num / den, rest = num - whole * den;
+  const TU128 v = whole + (rest >= den - rest ? 1 : 0);
+  if (v >> 64 != 0) return false;
+  digits = static_cast<uint64_t>(v);
+  return true;
+}
+
+// round(ax x 10^p), a tie away from zero, for -38 <= p <= 22 when it fits 64 bits, from the binary value
+// m x 2^e in exact 128-bit arithmetic; false when it does not fit.
 bool ScaledInteger(double ax, int p, uint64_t& q) {
-  if (p < 0 || p > 22) return false;
+  if (p > 22) return false;
   const uint64_t bits = std::bit_cast<uint64_t>(ax);
   const int biased = static_cast<int>(bits >> 52) & 0x7FF;
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (biased != 0 ? uint64_t{1} << 52 : 0);
   const int e = biased != 0 ? biased - 1075 : -1074;
+  if (p < 0) return DividedInteger(m, e, -p, q);
   TU128 v = TU128{m} * kPowersOfTen[static_cast<size_t>(p)];
   if (e >= 0) {
     if (e > 11 || v >> 64 != 0 || (v << e) >> 64 != 0) return false;
@@ -262,19 +286,20 @@ bool ScaledInteger(double ax, int p, uint64_t& q) {
   }
   const int shift = -e;
   const TU128 whole = v >> shift, rest = v - (whole << shift), half = TU128{1} << (shift - 1);
-  v = whole + (rest > half ? 1 : 0);
+  v = whole + (rest >= half ? 1 : 0);
   if (v >> 64 != 0) return false;
   q = static_cast<uint64_t>(v);
   return true;
 }
 
 // The n significant digits N (10^(n-1) <= N < 10^n) and the decimal exponent k of a normal ax
-// > 0 rounded there: round(ax / 10^(k - n + 1)) = N; false when that needs more than the 128-bit
-// arithmetic holds. k is first estimated from the binary exponent (exact or one too low).
+// > 0 rounded there, a tie away from zero: round(ax / 10^(k - n + 1)) = N; false when that needs
+// more than the 128-bit arithmetic holds (ax from 2^128 on, or 10^(n - 1 - k) beyond 10^22). k is
+// first estimated from the binary exponent (exact or one too low).
 bool ScaledDigits(double ax, int n, uint64_t& digits, int& k) {
   const int biased = static_cast<int>(std::bit_cast<uint64_t>(ax) >> 52) & 0x7FF;
   const int e2 = biased - 1023;  // ax >= 2^e2
-  if (biased == 0 || n > 18 || e2 < -80 || e2 > 64) return false;  // 10^(n - 1 - k) beyond 10^0..10^22 anyway
+  if (biased == 0 || n > 18 || e2 < -80 || e2 > 127) return false;  // 10^(n - 1 - k) beyond 10^22 anyway
   k = (e2 * 78913) >> 18;  // floor(e2 x log10(2)), exact for |e2| <= 1650
   for (int attempt = 0; attempt < 2; ++attempt, ++k) {
     if (!ScaledInteger(ax, n - 1 - k, digits)) return false;
@@ -306,28 +331,6 @@ bool DirectFixed(double x, int decimals, char* buf, std::size_t& len) {
     --len;
   }
   return true;
-}
-
-// Whether rounding an integer ax >= 1 (no binary fraction) at n significant digits meets a tie, when it has
-// `digits` integer digits or one less. Dropping d digits meets one exactly when ax is 5^d x 2^(d-1) times an
-// odd number: its odd binary mantissa m (ax = m x 2^e) is then a multiple of 5^d, so d <= 22 as m < 2^53,
-// and e is d - 1. (TiePossible, which the exact path keeps, answers yes for every integer beyond n digits.)
-bool IntegerTie(double ax, int digits, int n) {
-  static constexpr std::array<uint64_t, 23> kPowersOfFive = [] {
-    std::array<uint64_t, 23> t{};
-    t[0] = 1;
-    for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 5;
-    return t;
-  }();
-  const uint64_t bits = std::bit_cast<uint64_t>(ax);
-  const int biased = static_cast<int>(bits >> 52) & 0x7FF;
-  const uint64_t mantissa = (bits & ((uint64_t{1} << 52) - 1)) | uint64_t{1} << 52;  // ax >= 1 is normal
-  const int zeros = std::countr_zero(mantissa);
-  const uint64_t m = mantissa >> zeros;
-  const int e = biased - 1075 + zeros;
-  for (const int d : {digits - n, digits - 1 - n})
-    if (d >= 1 && d <= 22 && e == d - 1 && m % kPowersOfFive[static_cast<size_t>(d)] == 0) return true;
-  return false;
 }
 
 // The n <= 15 significant digits ("d.ddd") and the decimal exponent of a normal ax > 0, from the shortest
@@ -377,44 +380,60 @@ bool ShortestDigits(double ax, int n, char* digits, const char*& end, int& expon
   return true;
 }
 
+// The n digits of v (leading zeros included) at out.
+void PutDigits(uint64_t v, int n, char* out) {
+  static constexpr char kPairs[] =
+      "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+      "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
+  for (; n >= 2; n -= 2, v /= 100) std::memcpy(out + n - 2, kPairs + v % 100 * 2, 2);
+  if (n == 1) *out = static_cast<char>('0' + v % 10);
+}
+
+// "E+dddd" at out for an exponent below 10000 in magnitude; answers the end.
+char* PutExponent(int exponent, char* out) {
+  out[0] = 'E';
+  out[1] = exponent < 0 ? '-' : '+';
+  PutDigits(static_cast<uint64_t>(std::abs(exponent)), 4, out + 2);
+  return out + 6;
+}
+
+// "d.ddd" with n (2..18) significant digits of a finite ax >= 0 at out, its decimal exponent, and the end;
+// false when rounding there may meet a tie. Integers from 2^74 on never meet one (a tie at n digits makes
+// ax = odd x 5^d x 2^(d-1) with d digits dropped, and 5^d below 2^53), and ScaledDigits takes all below 2^128.
+bool ExponentDigits(double ax, int n, char* out, char*& end, int& exponent) {
+  uint64_t scaled = 0;
+  const char* shortEnd = nullptr;
+  if (ax != 0 && ScaledDigits(ax, n, scaled, exponent)) {  // the digits of the scaled value, the point after one
+    PutDigits(scaled, n, out + 1);
+    out[0] = out[1];
+    out[1] = '.';
+    end = out + n + 1;
+    return true;
+  }
+  if (ax != 0 && ShortestDigits(ax, n, out, shortEnd, exponent)) {
+    end = out + (shortEnd - out);
+    return true;
+  }
+  const auto r = std::to_chars(out, out + 64, ax, std::chars_format::scientific, n - 1);
+  char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
+  while (*e != 'e') --e;
+  exponent = 0;
+  for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
+  if (e[1] == '-') exponent = -exponent;
+  end = e;
+  const int f = ExactDecimals(ax);
+  return ax == 0 || f == 0 || !TiePossible(f, exponent + 1, n);
+}
+
 // Exponent form "[blank or -]d.dddE+dddd" of a finite double with n (2..18) significant digits;
 // false when rounding there may meet a tie.
 bool DirectExponent(double x, int n, char* buf, std::size_t& len) {
-  char digits[64];
   const double ax = std::fabs(x);
-  uint64_t scaled = 0;
+  char* end = nullptr;
   int exponent = 0;
-  const char* end = nullptr;
-  bool tieRuledOut = false;
-  if (ax != 0 && ScaledDigits(ax, n, scaled, exponent)) {  // "d.ddd" from the digits of the scaled value
-    char whole[24] = {};
-    const auto r = std::to_chars(whole, whole + sizeof whole, scaled);
-    digits[0] = whole[0];
-    digits[1] = '.';
-    end = std::copy(whole + 1, r.ptr, digits + 2);
-  } else if (ax != 0 && ShortestDigits(ax, n, digits, end, exponent)) {
-    tieRuledOut = true;
-  } else {
-    const auto r = std::to_chars(digits, digits + sizeof digits, ax, std::chars_format::scientific, n - 1);
-    const char* e = r.ptr - 3;  // "e+dd" or "e+ddd"
-    while (*e != 'e') --e;
-    exponent = 0;
-    for (const char* d = e + 2; d < r.ptr; ++d) exponent = exponent * 10 + (*d - '0');
-    if (e[1] == '-') exponent = -exponent;
-    end = e;
-  }
-  const int f = tieRuledOut ? -1 : ExactDecimals(ax);
-  if (ax != 0 && f >= 0 && (f == 0 ? IntegerTie(ax, exponent + 1, n) : TiePossible(f, exponent + 1, n))) return false;
-  char* out = buf;
-  *out++ = std::signbit(x) && ax != 0 ? '-' : ' ';
-  out = std::copy(static_cast<const char*>(digits), end, out);
-  *out++ = 'E';
-  *out++ = exponent < 0 ? '-' : '+';
-  const int mag = std::abs(exponent);  // below 10000
-  const char four[4] = {static_cast<char>('0' + mag / 1000), static_cast<char>('0' + mag / 100 % 10),
-                        static_cast<char>('0' + mag / 10 % 10), static_cast<char>('0' + mag % 10)};
-  out = std::copy(four, four + 4, out);
-  len = static_cast<std::size_t>(out - buf);
+  if (!ExponentDigits(ax, n, buf + 1, end, exponent)) return false;
+  buf[0] = std::signbit(x) && ax != 0 ? '-' : ' ';
+  len = static_cast<std::size_t>(PutExponent(exponent, end) - buf);
   return true;
 }
 

@@ -545,3 +545,25 @@ TEST(Str, DirectExponentEqualsTheExactPathOnShortDecimalsNearHalvesAndTiedIntege
     ASSERT_EQ(direct, exact) << x << " width " << width;
   }
 }
+
+TEST(Str, DirectExponentEqualsTheExactPathOnWideIntegers) {
+  // From 10^n on the exponent form divides the binary value by a power of ten (up to 2^128): carries into a
+  // new exponent, exact ties odd x 5^d x 2^(d-1) (at 13, 4 and 2 digits, rounded away from zero), and the
+  // ends of that range with their neighbours, at every digit count.
+  std::vector<double> values = {9.9999999999999995e19, 9.99999999999999e19, 1e15, 1e20, 0x1p64, 0x1p74,
+                                0x1p127, 0x1.fffffffffffffp127, 0x1p128, 1e38, 3.4e38, 6172839450617500.0,
+                                4097 * 1220703125.0 * 0x1p12, 91 * 95367431640625.0 * 0x1p19};
+  for (const double v : std::vector<double>(values))
+    values.insert(values.end(), {std::nextafter(v, 0.0), std::nextafter(v, 1e300)});
+  for (const double v : values)
+    for (const double x : {v, -v})
+      for (int width = 10; width <= 26; ++width) {
+        const String direct = Str(x, width);
+        const bool saved = platform_detail::SetDirectPaths(false);
+        const String exact = Str(x, width);
+        platform_detail::SetDirectPaths(saved);
+        ASSERT_EQ(direct, exact) << x << " width " << width;
+      }
+  EXPECT_EQ(Str(6172839450617500.0, 21), u" 6.172839450618E+0015");
+  EXPECT_EQ(Str(-4.55e21, 10), u"-4.6E+0021");
+}

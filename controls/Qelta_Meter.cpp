@@ -16,6 +16,9 @@
 //    until the next resize); their setters compute the geometry again.
 //  - The anchor mask took "the first Width bytes of each scan line", a quarter of a 32-bit line
 //    taken by channel bytes; it is made per pixel: white where the picture is black, else black.
+//  - The anchor mask was a second decoded copy of the picture, kept beside it: the meter held a large
+//    picture twice. The mask is now made while painting, for the part of the picture the control
+//    shows, which is never larger than the control.
 
 #include "Qelta_Meter.h"
 
@@ -114,8 +117,7 @@ TMeter::TMeter(TComponent* AOwner)
       FNeedleLayout(std::make_unique<TNeedleLayout>()),
       FNeedle2Layout(std::make_unique<TNeedleLayout>()),
       AuxBGBmp(std::make_unique<TBitmap>(10, 10)),
-      AuxACBmp(std::make_unique<TBitmap>(10, 10)),
-      AuxACMaskBmp(std::make_unique<TBitmap>(10, 10)) {
+      AuxACBmp(std::make_unique<TBitmap>(10, 10)) {
   FFontCaption->Assign(Font());
   InitNeedle(*FNeedleLayout, true);
   InitNeedle(*FNeedle2Layout, false);
@@ -404,21 +406,21 @@ void TMeter::LoadBackground() {
 void TMeter::LoadAnchor() {
   try {
     AuxACBmp->LoadFromFile(FACoverFName);
-    AuxACMaskBmp->Assign(AuxACBmp.get());
   } catch (const std::exception&) {
     FACoverFName.clear();
-    return;
   }
-  MakeAnchorMask();
 }
 
-// White where the picture is black (the dial shows through under SRCAND), black elsewhere.
-void TMeter::MakeAnchorMask() {
-  TBitmap& m = *AuxACMaskBmp;
-  for (int y = 0; y < m.Height(); ++y) {
-    uint32_t* row = m.ScanLine(y);
-    for (int x = 0; x < m.Width(); ++x) row[x] = (row[x] & 0xFFFFFFu) == 0 ? 0xFFFFFFFFu : 0xFF000000u;
+// The mask of the anchor picture over `part` (picture pixels, within the picture): white where the
+// picture is black (the dial shows through under SRCAND), black elsewhere.
+std::unique_ptr<TBitmap> TMeter::AnchorMask(const TRect& part) const {
+  auto mask = std::make_unique<TBitmap>(part.Width(), part.Height());
+  for (int y = 0; y < mask->Height(); ++y) {
+    const uint32_t* from = AuxACBmp->ScanLine(part.Top + y) + part.Left;
+    uint32_t* row = mask->ScanLine(y);
+    for (int x = 0; x < mask->Width(); ++x) row[x] = (from[x] & 0xFFFFFFu) == 0 ? 0xFFFFFFFFu : 0xFF000000u;
   }
+  return mask;
 }
 
 void TMeter::SetBackGroundImg(const String& value) {

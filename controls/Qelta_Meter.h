@@ -322,7 +322,7 @@ class TMeter : public TGraphicControl {
   void PutInOrder();
   void LoadBackground();
   void LoadAnchor();
-  void MakeAnchorMask();
+  std::unique_ptr<TBitmap> AnchorMask(const TRect& part) const;
   template <class T>
   void Store(T& Field, const T& value);
   template <class T>
@@ -401,8 +401,7 @@ class TMeter : public TGraphicControl {
   std::unique_ptr<TNeedleLayout> FNeedleLayout;
   std::unique_ptr<TNeedleLayout> FNeedle2Layout;
   std::unique_ptr<TBitmap> AuxBGBmp;
-  std::unique_ptr<TBitmap> AuxACBmp;
-  std::unique_ptr<TBitmap> AuxACMaskBmp;
+  std::unique_ptr<TBitmap> AuxACBmp;  // the anchor picture; its mask is made for each paint (AnchorMask)
 };
 
 }  // namespace qelta

@@ -302,8 +302,11 @@ void TMeter::DrawAnchor(TCanvas* c) {
   DrawWindowBevel(c);
   const int pw = AuxACBmp->Width(), ph = AuxACBmp->Height();
   const TRect r = Bounds(FMeterCenterX - pw / 2, FMeterCenterY - ph / 2, pw, ph);
+  // The mask covers the part of the picture on the control: the rest would be clipped away.
+  const int left = std::max(r.Left, 0), top = std::max(r.Top, 0);
+  const TRect seen = Rect(left, top, std::max(left, std::min(r.Right, Width())), std::max(top, std::min(r.Bottom, Height())));
   c->SetCopyMode(cmSrcAnd);
-  c->StretchDraw(r, AuxACMaskBmp.get());
+  c->StretchDraw(seen, AnchorMask(Bounds(seen.Left - r.Left, seen.Top - r.Top, seen.Width(), seen.Height())).get());
   c->SetCopyMode(cmSrcPaint);
   c->StretchDraw(r, AuxACBmp.get());
   c->SetCopyMode(cmSrcCopy);

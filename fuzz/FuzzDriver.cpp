@@ -4,13 +4,16 @@
 //
 // Runs every seed file once as it is, then `iterations` mutants: each picks a seed (or splices two) and applies
 // one to eight edits (bit flips, random and boundary bytes, inserted numbers and line ends, deleted, repeated or
-// truncated ranges). The run is the same on every machine for a given seed, so a failure in CI repeats locally.
+// truncated ranges). A heavy seed, one whose allowance (a large image it declares) is more than its usual bound,
+// is picked 256 times less often than the others, since each of its mutants decodes that image again. The run
+// is the same on every machine for a given seed, so a failure in CI repeats locally.
 // A failing input is written to crash-<pid>.bin in the working directory and printed in hex.
 //
 // Besides the sanitizers, the driver watches two things a reader must never do with a hostile file:
 // - hold more heap than its input can justify: at most QELTA_FUZZ_PEAK_PER_BYTE bytes per input byte plus
-//   QELTA_FUZZ_PEAK_BASE_MB MiB at once, counted over every block (HeapPeak.h) from the input's start; the
-//   allocation that would pass the bound ends the run;
+//   QELTA_FUZZ_PEAK_BASE_MB MiB at once, counted over every block (HeapPeak.h) from the input's start, plus
+//   what the target allows for the input (AllowHeap: the pixels of the size an image's checked header
+//   declares); the allocation that would pass the bound ends the run;
 // - take longer than 20 seconds on one input (an alarm).
 // At the end it prints the highest share of the bound an input took and the highest ratio of peak heap to
 // input size.
@@ -143,19 +146,20 @@ void Mutate(std::vector<uint8_t>& d, const std::vector<std::vector<uint8_t>>& se
   }
 }
 
-// The heap an input may hold at once.
-int64_t PeakBound(std::size_t size) { return kPeakPerByte * static_cast<int64_t>(size) + kPeakBase; }
-
 int64_t gHeapBase = 0;
+int64_t gAllowance = 0;  // what the target allowed for the input being run (AllowHeap)
+
+// The heap an input may hold at once.
+int64_t PeakBound(std::size_t size) { return kPeakPerByte * static_cast<int64_t>(size) + kPeakBase + gAllowance; }
 
 // Called by the heap counter when an allocation would pass the input's bound; SIGABRT dumps the input.
 void OnHeapBound(std::size_t request) {
   std::fprintf(stderr,
                "\nfuzz: an input of %zu bytes asks for %zu bytes more while holding %lld: above its bound of "
-               "%lld bytes (%lld per byte + %d MiB)\n",
+               "%lld bytes (%lld per byte + %d MiB + %lld allowed for what it declares)\n",
                gInputSize, request, static_cast<long long>(qelta::test::HeapLive() - gHeapBase),
                static_cast<long long>(PeakBound(gInputSize)), static_cast<long long>(kPeakPerByte),
-               int(QELTA_FUZZ_PEAK_BASE_MB));
+               int(QELTA_FUZZ_PEAK_BASE_MB), static_cast<long long>(gAllowance));
   void* frames[48];
   std::fprintf(stderr, "fuzz: the allocation was made at:\n");
   backtrace_symbols_fd(frames, backtrace(frames, 48), 2);
@@ -194,18 +198,43 @@ struct TPeakRecord {
 
 TPeakRecord gPeaks;
 
-void RunOne(const std::vector<uint8_t>& d) {
+// The limit of the input being run, from what it holds now to its bound.
+void SetHeapLimit() {
+  qelta::test::HeapLimit(PeakBound(gInputSize) - (qelta::test::HeapLive() - gHeapBase), OnHeapBound);
+}
+
+void AllowHeap(int64_t bytes) {
+  gAllowance += bytes;
+  SetHeapLimit();
+}
+
+// Runs the input; answers whether it is heavy: allowed more heap for what it declares than its usual bound.
+bool RunOne(const std::vector<uint8_t>& d) {
   gInput = d.data();
   gInputSize = d.size();
+  gAllowance = 0;
   gHeapBase = qelta::test::HeapLive();
   qelta::test::HeapPeakReset();
-  qelta::test::HeapLimit(PeakBound(d.size()), OnHeapBound);
+  SetHeapLimit();
   alarm(kSecondsPerInput);
   LLVMFuzzerTestOneInput(d.data(), d.size());
   alarm(0);
   qelta::test::HeapLimit(-1, nullptr);
   gPeaks.Note(d.size(), qelta::test::HeapPeakBytes() - gHeapBase);
   gInput = nullptr;
+  const int64_t allowance = gAllowance;
+  gAllowance = 0;
+  return allowance > PeakBound(d.size());
+}
+
+// The seeds mutants start from: each seed once in the table, or 256 times when some seed is heavy and this one
+// is not. Without heavy seeds the picks are those of a plain uniform choice.
+std::vector<std::size_t> SeedTable(const std::vector<bool>& heavy) {
+  constexpr std::size_t kLightShare = 256;
+  const bool any = std::find(heavy.begin(), heavy.end(), true) != heavy.end();
+  std::vector<std::size_t> table;
+  for (std::size_t i = 0; i < heavy.size(); ++i) table.insert(table.end(), any && !heavy[i] ? kLightShare : 1, i);
+  return table;
 }
 
 std::vector<std::vector<uint8_t>> LoadSeeds(const char* dir) {
@@ -234,11 +263,14 @@ int main(int argc, char** argv) {
   Rng rng{argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 5807};
   for (int sig : {SIGSEGV, SIGABRT, SIGFPE, SIGBUS, SIGILL, SIGALRM}) std::signal(sig, OnSignal);
   if (__sanitizer_set_death_callback) __sanitizer_set_death_callback(DumpInput);
+  qelta::fuzz::detail::gAllowHeap = AllowHeap;
 
   const auto seeds = LoadSeeds(argv[1]);
-  for (const auto& s : seeds) RunOne(s);
+  std::vector<bool> heavy;
+  for (const auto& s : seeds) heavy.push_back(RunOne(s));
+  const std::vector<std::size_t> table = SeedTable(heavy);
   for (long i = 0; i < iterations; ++i) {
-    std::vector<uint8_t> d = seeds[rng.Below(seeds.size())];
+    std::vector<uint8_t> d = seeds[table[rng.Below(table.size())]];
     for (std::size_t k = 1 + rng.Below(8); k > 0; --k) Mutate(d, seeds, rng);
     if (d.size() > (1u << 20)) d.resize(1u << 20);
     RunOne(d);

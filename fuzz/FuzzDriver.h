@@ -1,7 +1,8 @@
 #pragma once
-// Shared by the fuzz targets: the libFuzzer entry point every target defines and a scratch file for the
-// readers that take a file name. (The fixed-seed driver, FuzzDriver.cpp, also bounds each input's heap:
-// a reader must never reserve more than its input can justify.)
+// Shared by the fuzz targets: the libFuzzer entry point every target defines, a scratch file for the
+// readers that take a file name, and an allowance of heap for what an input declares. (The fixed-seed
+// driver, FuzzDriver.cpp, also bounds each input's heap: a reader must never reserve more than its
+// input can justify.)
 #include <unistd.h>
 
 #include <cstddef>
@@ -17,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 namespace qelta::fuzz {
 
 namespace detail {
+// Set by the fixed-seed driver to raise the bound of the input being run; unset under libFuzzer.
+inline void (*gAllowHeap)(int64_t bytes) = nullptr;
+
 // The scratch file of this process, made once under TMPDIR (or /tmp) and removed at exit. A plain
 // array: the exit handler runs after static strings are gone.
 inline const char* ScratchPath() {
@@ -31,6 +35,13 @@ inline const char* ScratchPath() {
   return path;
 }
 }  // namespace detail
+
+/// Lets the input being run hold `bytes` more heap than its bound: what a reader of this input needs
+/// by what the input declares and the reader has checked, such as the decoded pixels of the size an
+/// image's header gives. The fixed-seed driver raises the input's bound; under libFuzzer it does nothing.
+inline void AllowHeap(int64_t bytes) {
+  if (detail::gAllowHeap != nullptr && bytes > 0) detail::gAllowHeap(bytes);
+}
 
 /// The scratch file's name.
 inline std::string ScratchFile() { return detail::ScratchPath(); }

@@ -313,7 +313,8 @@ class TGeoMap : public TCustomControl {
   /// Loads the image file (".jpg"/".jpeg" as JPEG, ".bmp" by content, by the lower-cased extension)
   /// after OnMapImageRequest; keeps the requested name, resets TopLeft and repaints. A missing file
   /// or another extension empties the map. An image of more than 3,000,000 pixels raises
-  /// EQeltaGeoMapError and keeps the previous image, name and extents.
+  /// EQeltaGeoMapError and keeps the previous image, name and extents; the size its header declares
+  /// is checked first, so such an image is refused without being decoded.
   void SetMapImgName(const String& Name);
   const String& MapImgFile() const { return FMapImgName; }
   /// Takes a copy of the bitmap as the map image, named "$unknown$" (the pixel limit as above;

@@ -5,37 +5,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <span>
 
 #include "FileSys.h"
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
+#include "Streams.h"
 #include "SysUtils.h"
 
 namespace qelta {
 
 namespace {
 
-/// The image file as a bitmap, or nullptr when the file is missing or its lower-cased extension is
-/// none of ".jpg", ".jpeg", ".bmp". A missing name is looked up ignoring A-Z case, as the
-/// calibration files store it lower-cased. The loaders report through Progress; their errors pass.
-std::unique_ptr<TBitmap> LoadImageFile(const String& Name, const TProgressEvent& Progress) {
-  const String FileName = map_detail::ExistingFileName(Name);
-  if (!FileExists(FileName)) return nullptr;
+/// Which loader the lower-cased extension picks: ".jpg" and ".jpeg" the JPEG image, ".bmp" the bitmap.
+enum class TImageLoader { None, Jpeg, Bitmap };
+
+TImageLoader LoaderFor(const String& FileName) {
   const String ext = LowerCase(ExtractFileExt(FileName));
+  if (ext == u".jpg" || ext == u".jpeg") return TImageLoader::Jpeg;
+  return ext == u".bmp" ? TImageLoader::Bitmap : TImageLoader::None;
+}
+
+/// The size the file's header declares to its loader, read without decoding; none where the header
+/// does not tell (the loader then meets the file and reports what is wrong with it).
+std::optional<TImageSize> DeclaredSize(const String& FileName, TImageLoader Loader) {
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(FileName);
+  } catch (const Exception&) {
+    return std::nullopt;
+  }
+  const std::span<const uint8_t> bytes(file.Memory(), static_cast<size_t>(file.Size()));
+  return Loader == TImageLoader::Jpeg ? TJPEGImage::DeclaredSize(bytes) : TBitmap::DeclaredSize(bytes);
+}
+
+/// The image file as a bitmap, by its loader. The loaders report through Progress; their errors pass.
+std::unique_ptr<TBitmap> LoadImageFile(const String& FileName, TImageLoader Loader, const TProgressEvent& Progress) {
   auto image = std::make_unique<TBitmap>();
-  if (ext == u".jpg" || ext == u".jpeg") {
+  if (Loader == TImageLoader::Jpeg) {
     TJPEGImage jpeg;
     jpeg.OnProgress = Progress;
     jpeg.LoadFromFile(FileName);
     image->Assign(&jpeg);
-  } else if (ext == u".bmp") {
+  } else {
     image->OnProgress = Progress;
     image->LoadFromFile(FileName);
     image->OnProgress = nullptr;
-  } else {
-    return nullptr;
   }
   return image;
 }
@@ -68,14 +86,21 @@ void TGeoMap::EmptyMap() {
   FMapImgHeight = 0;
 }
 
+// A missing name is looked up ignoring A-Z case, as the calibration files store it lower-cased; a
+// missing file or another extension empties the map. An image over the limit is refused by the size
+// its header declares, before it is decoded (it took several decoded copies to find out).
 void TGeoMap::SetMapImgName(const String& Name) {
   String fileName = Name;
   if (OnMapImageRequest) OnMapImageRequest(this, fileName);
   FCacheMag = 0;
-  std::unique_ptr<TBitmap> image = LoadImageFile(fileName, OnDataLoading);
-  if (image == nullptr) {
+  const String file = map_detail::ExistingFileName(fileName);
+  const TImageLoader loader = FileExists(file) ? LoaderFor(file) : TImageLoader::None;
+  if (loader == TImageLoader::None) {
     EmptyMap();
   } else {
+    if (const std::optional<TImageSize> declared = DeclaredSize(file, loader))
+      CheckImageSize(declared->Width, declared->Height);
+    std::unique_ptr<TBitmap> image = LoadImageFile(file, loader, OnDataLoading);
     CheckImageSize(image->Width(), image->Height());
     AdoptImage(std::move(image), Name);
   }

@@ -329,6 +329,33 @@ TEST(TMeterPaint, AnchorPictureMasksItsBlackPixelsPerPixel) {
     }
 }
 
+TEST(TMeterPaint, AnAnchorPictureLargerThanTheControlIsMaskedToItsEdges) {
+  // 8 x 8 squares, black and red, of a picture that overhangs the control on every side.
+  test::TempDir dir;
+  {
+    TBitmap checks(401, 501);
+    for (int y = 0; y < checks.Height(); ++y)
+      for (int x = 0; x < checks.Width(); ++x)
+        checks.ScanLine(y)[x] = ((x / 8 + y / 8) % 2) ? 0xFFFF0000u : 0xFF000000u;
+    checks.SaveToFile(dir / "checks.bmp");
+  }
+  TTestMeter m(nullptr);
+  m.OnBeforeDrawNeedle = [](TObject*, TCanvas*, bool& drawn) { drawn = true; };
+  m.SetAnchorCovered(false);  // the window bevel alone: what the picture's black squares show
+  const std::unique_ptr<TBitmap> dial = m.Render();
+  m.SetAnchorCovered(true);
+  m.SetAnchorImage(dir / "checks.bmp");
+  const std::unique_ptr<TBitmap> p = m.Render();
+  const int left = m.MeterCenterX() - 200, top = m.MeterCenterY() - 250;
+  ASSERT_LT(left, 0);
+  ASSERT_LT(top, 0);
+  for (int y = 30; y < m.Height() - 12; ++y)  // below the lamps, inside the outer frame
+    for (int x = 12; x < m.Width() - 12; ++x) {
+      const bool red = ((x - left) / 8 + (y - top) / 8) % 2;
+      ASSERT_EQ(p->Canvas()->Pixels(x, y), red ? clRed : dial->Canvas()->Pixels(x, y)) << x << ", " << y;
+    }
+}
+
 TEST(TMeterPaint, ABackgroundPictureWithASideOfZeroCountsAsNone) {
   test::TempDir dir;
   TBitmap(0, 5).SaveToFile(dir / "empty.bmp");

@@ -13,6 +13,7 @@
 #include "Assertions.h"
 #include "FileTestKit.h"
 #include "Forms.h"
+#include "HeapPeak.h"
 #include "MeterTesting.h"
 #include "Qelta_Meter.h"
 #include "Testing.h"
@@ -529,6 +530,30 @@ TEST(TMeter, PictureNamesFollowTheirFiles) {
   m.SetAnchorImage(dir / "missing.bmp");
   EXPECT_EQ(m.AnchorImage(), u"");
   EXPECT_EQ(m.paints, 1);
+}
+
+TEST(TMeter, APictureFromAFileIsHeldOnce) {
+  // A grey picture of 1024 x 1024 pixels: a few kilobytes as PNG, 4 MiB decoded.
+  constexpr int kSide = 1024;
+  constexpr int64_t kOneCopy = int64_t{4} * kSide * kSide;
+  test::TempDir dir;
+  {
+    TBitmap grey(kSide, kSide);
+    grey.Canvas()->Brush()->SetColor(clGray);
+    grey.Canvas()->FillRect(Rect(0, 0, kSide, kSide));
+    grey.SaveToFile(dir / "grey.png");
+  }
+  // The anchor picture was decoded and kept twice, the second copy to make its mask of: the meter
+  // held twice the memory the picture needs.
+  for (const bool anchor : {true, false}) {
+    TTestMeter m(nullptr);
+    const int64_t peak = test::HeapPeakOf([&] {
+      if (anchor) m.SetAnchorImage(dir / "grey.png");
+      else m.SetBackGroundImg(dir / "grey.png");
+    });
+    EXPECT_LT(peak, kOneCopy + kOneCopy / 4) << (anchor ? "anchor" : "background");
+    EXPECT_EQ(anchor ? m.AnchorImage() : m.BackGroundImg(), dir / "grey.png");
+  }
 }
 
 TEST(TMeter, LoadedLoadsThePicturesAndClearsNamesThatFail) {

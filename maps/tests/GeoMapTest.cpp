@@ -12,6 +12,7 @@
 #include "FileSys.h"
 #include "FileTestKit.h"
 #include "GeoMapTestKit.h"
+#include "HeapPeak.h"
 #include "Printers.h"
 #include "Qelta_geomap.h"
 #include "Qelta_matrix.h"
@@ -305,6 +306,33 @@ TEST(GeoMapImage, TheLimitIsThreeMillionPixels) {
   EXPECT_EQ(map.MapImgFile(), dir / "small.bmp");
   EXPECT_EQ(map.MapBitmap()->Width(), 20);
   EXPECT_EQ(map.MapImgWidth(), 20);
+}
+
+// An image over the limit was decoded before it was refused: a white JPEG of a few kilobytes took
+// three decoded copies of itself (36 MB at 2001 x 1500) only to be found too large.
+TEST(GeoMapImage, AnImageOverTheLimitIsRefusedBeforeItIsDecoded) {
+  TempDir dir;
+  TBitmap(2001, 1500).SaveToFile(dir / "large.jpg");
+  Quadrants(20, 10)->SaveToFile(dir / "small.bmp");
+  TProbeMap map;
+  map.SetMapImgName(dir / "small.bmp");
+  map.SetTopLeft(TPoint{3, 4});
+  map.paints = 0;
+  const int64_t fileSize = static_cast<int64_t>(dir.Get("large.jpg").size());
+  ASSERT_LT(fileSize, 1 << 20);
+  const int64_t peak = test::HeapPeakOf([&] {
+    EXPECT_THROW_MSG(map.SetMapImgName(dir / "large.jpg"), EQeltaGeoMapError,
+                     "Component \"Map\": Cannot use map image, maximum of 3000000 pixels exceeded (size of map is 2001 "
+                     "x 1500)");
+  });
+  EXPECT_LT(peak, 2 * fileSize + (int64_t{1} << 20));
+  EXPECT_EQ(map.MapImgFile(), dir / "small.bmp");
+  EXPECT_EQ(map.MapImgWidth(), 20);
+  EXPECT_EQ(map.MapImgHeight(), 10);
+  EXPECT_EQ(map.MapBitmap()->Width(), 20);
+  EXPECT_EQ(map.TopLeft(), (TPoint{3, 4}));
+  EXPECT_EQ(map.CacheMag(), 0);
+  EXPECT_EQ(map.paints, 0);
 }
 
 TEST(GeoMapImage, LoadingByTheLowerCasedExtension) {

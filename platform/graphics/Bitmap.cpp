@@ -62,12 +62,31 @@ void LoadNamingFile(const String& fileName, Load load) {
   }
 }
 
-platform_detail::RawImage Decode(std::span<const uint8_t> bytes) {
+// The decoder of a format and its header reader.
+struct Codec {
+  platform_detail::RawImage (*Decode)(std::span<const uint8_t>);
+  TImageSize (*HeaderSize)(std::span<const uint8_t>);
+};
+
+const Codec& CodecFor(std::span<const uint8_t> bytes) {
+  static const Codec png{platform_detail::DecodePng, platform_detail::PngHeaderSize};
+  static const Codec jpeg{platform_detail::DecodeJpeg, platform_detail::JpegHeaderSize};
+  static const Codec bmp{platform_detail::DecodeBmp, platform_detail::BmpHeaderSize};
   switch (platform_detail::SniffImage(bytes)) {
-    case platform_detail::ImageKind::Png: return platform_detail::DecodePng(bytes);
-    case platform_detail::ImageKind::Jpeg: return platform_detail::DecodeJpeg(bytes);
-    case platform_detail::ImageKind::Bmp: return platform_detail::DecodeBmp(bytes);
+    case platform_detail::ImageKind::Png: return png;
+    case platform_detail::ImageKind::Jpeg: return jpeg;
+    case platform_detail::ImageKind::Bmp: return bmp;
     default: throw EInvalidGraphic("Bitmap image is not valid: neither BMP, PNG nor JPEG");
+  }
+}
+
+// The size a header reader answers, or none where the decoder would refuse the header.
+template <typename Read>
+std::optional<TImageSize> Declared(Read read) {
+  try {
+    return read();
+  } catch (const EInvalidGraphic&) {
+    return std::nullopt;
   }
 }
 
@@ -178,7 +197,15 @@ void TBitmap::Assign(TPersistent* Source) {
 }
 
 void TBitmap::LoadFromBytes(std::span<const uint8_t> bytes) {
-  platform_detail::RawImage img = Decode(bytes);
+  platform_detail::RawImage img = CodecFor(bytes).Decode(bytes);
+  TakeDecoded(img);
+}
+
+std::optional<TImageSize> TBitmap::DeclaredSize(std::span<const uint8_t> bytes) {
+  return Declared([&] { return CodecFor(bytes).HeaderSize(bytes); });
+}
+
+void TBitmap::TakeDecoded(platform_detail::RawImage& img) {
   FPixels.swap(img.Pixels);
   FWidth = img.Width;
   FHeight = img.Height;
@@ -253,14 +280,20 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
   TGraphic::AssignTo(Dest);
 }
 
+// The decoded pixels go straight into the bitmap (a copy through a second bitmap held the image
+// three times at once); its transparency starts afresh, as a new bitmap's.
 void TJPEGImage::LoadFromBytes(std::span<const uint8_t> bytes) {
   platform_detail::RawImage img = platform_detail::DecodeJpeg(bytes);
-  TBitmap decoded;
-  decoded.SetSize(img.Width, img.Height);
-  std::copy(img.Pixels.begin(), img.Pixels.end(), decoded.ScanLine(0));
-  FBitmap->Assign(&decoded);
-  FData.assign(bytes.begin(), bytes.end());
+  std::vector<uint8_t> data(bytes.begin(), bytes.end());
+  FBitmap->SetTransparentMode(tmAuto);
+  FBitmap->SetTransparent(false);
+  FBitmap->TakeDecoded(img);
+  FData.swap(data);
   Changed();
+}
+
+std::optional<TImageSize> TJPEGImage::DeclaredSize(std::span<const uint8_t> bytes) {
+  return Declared([&] { return platform_detail::JpegHeaderSize(bytes); });
 }
 
 void TJPEGImage::LoadFromFile(const String& fileName) {

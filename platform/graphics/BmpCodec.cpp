@@ -204,15 +204,27 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
   Put16(out, v >> 16);
 }
 
+// The header of a file, read and checked as the decoder needs it before it takes memory for the pixels.
+Header CheckedHeader(std::span<const uint8_t> bytes) {
+  const Header h = ReadHeader(Bytes{bytes});
+  Validate(h, bytes.size());
+  return h;
+}
+
+TImageSize SizeOf(const Header& h) {
+  return {static_cast<int>(h.Width), static_cast<int>(h.Height < 0 ? -h.Height : h.Height)};
+}
+
 }  // namespace
 
+TImageSize BmpHeaderSize(std::span<const uint8_t> bytes) { return SizeOf(CheckedHeader(bytes)); }
+
 RawImage DecodeBmp(std::span<const uint8_t> bytes) {
-  const Bytes b{bytes};
-  const Header h = ReadHeader(b);
-  Validate(h, bytes.size());
+  const Header h = CheckedHeader(bytes);
+  const TImageSize size = SizeOf(h);
   RawImage img;
-  img.Width = static_cast<int>(h.Width);
-  img.Height = static_cast<int>(h.Height < 0 ? -h.Height : h.Height);
+  img.Width = size.Width;
+  img.Height = size.Height;
   img.Bits = static_cast<int>(h.Bits);
   img.HasAlpha = h.Compression == kBitFields && h.Masks[3] != 0;
   img.Pixels.resize(static_cast<size_t>(img.Width) * img.Height);

@@ -18,6 +18,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -459,6 +460,17 @@ enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
 using TProgressEvent =
     std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, const String& Msg)>;
 
+/// Width and height in pixels, as an image file's header declares them.
+struct TImageSize {
+  int Width = 0;
+  int Height = 0;
+  friend bool operator==(const TImageSize&, const TImageSize&) = default;
+};
+
+namespace platform_detail {
+struct RawImage;
+}
+
 /// An image of any kind the platform reads: a bitmap or a JPEG image.
 class TGraphic : public TPersistent {
  public:
@@ -542,10 +554,17 @@ class TBitmap : public TGraphic {
   void LoadFromBytes(std::span<const uint8_t> bytes);
   /// Encodes as BMP (the stream format of a bitmap).
   std::vector<uint8_t> SaveToBytes() const;
+  /// The size LoadFromBytes would give the bytes, read from the header alone: the checks the decoder
+  /// makes before it takes memory for the pixels, no more (damaged pixel data still fails to load).
+  /// std::nullopt where the decoder refuses the header. Takes no memory for the pixels.
+  static std::optional<TImageSize> DeclaredSize(std::span<const uint8_t> bytes);
   void DrawOn(TCanvas* canvas, const TRect& r) override;
 
  private:
+  friend class TJPEGImage;
   void Rebind();
+  /// Takes the decoded pixels over without copying them; the pixel format follows the file.
+  void TakeDecoded(platform_detail::RawImage& img);
   int FWidth = 0;
   int FHeight = 0;
   std::vector<uint32_t> FPixels;
@@ -580,6 +599,9 @@ class TJPEGImage : public TGraphic {
   /// Decodes JPEG bytes; raises EInvalidGraphic "JPEG image is not valid".
   void LoadFromBytes(std::span<const uint8_t> bytes);
   std::vector<uint8_t> SaveToBytes() const;
+  /// The size LoadFromBytes would give the bytes, from the JPEG header alone (as TBitmap::DeclaredSize);
+  /// std::nullopt where the decoder refuses the header.
+  static std::optional<TImageSize> DeclaredSize(std::span<const uint8_t> bytes);
   void DrawOn(TCanvas* canvas, const TRect& r) override;
 
  protected:
@@ -646,6 +668,11 @@ ImageKind SniffImage(std::span<const uint8_t> bytes);
 RawImage DecodeBmp(std::span<const uint8_t> bytes);
 RawImage DecodePng(std::span<const uint8_t> bytes);
 RawImage DecodeJpeg(std::span<const uint8_t> bytes);
+/// The size the decoder of the same format would give, from the header alone: every check the decoder
+/// makes before it takes memory for the pixels, raising as it does.
+TImageSize BmpHeaderSize(std::span<const uint8_t> bytes);
+TImageSize PngHeaderSize(std::span<const uint8_t> bytes);
+TImageSize JpegHeaderSize(std::span<const uint8_t> bytes);
 /// bits 4 (16-colour VGA palette, nearest colour), 24 or 32 (32 keeps the alpha byte).
 std::vector<uint8_t> EncodeBmp(const RawImage& image, int bits);
 /// withAlpha writes RGBA, otherwise RGB.

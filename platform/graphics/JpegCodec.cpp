@@ -160,20 +160,36 @@ struct Compressor {
 
 }  // namespace
 
-RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
-  Decompressor d;
+namespace {
+
+// Reads the header and checks it as the decoder must before it takes memory for the pixels; raises
+// EInvalidGraphic when the image is refused.
+void OpenHeader(std::span<const uint8_t> bytes, Decompressor& d) {
   if (!d.Created) throw EOutOfMemory("JPEG image: out of memory");
   if (bytes.empty()) Invalid("the file is empty");
   if (!ReadHeader(&d.Info, bytes.data(), bytes.size())) Invalid(d.Errors.Message[0] ? d.Errors.Message : "no image header");
   const int64_t w = d.Info.image_width, h = d.Info.image_height;
   if (w <= 0 || h <= 0 || w * h > kMaxImagePixels || w * h > MaxPixelsFor(bytes.size()))
     Invalid("its size is more than the file can hold");
+}
+
+}  // namespace
+
+TImageSize JpegHeaderSize(std::span<const uint8_t> bytes) {
+  Decompressor d;
+  OpenHeader(bytes, d);
+  return {static_cast<int>(d.Info.image_width), static_cast<int>(d.Info.image_height)};
+}
+
+RawImage DecodeJpeg(std::span<const uint8_t> bytes) {
+  Decompressor d;
+  OpenHeader(bytes, d);
   RawImage img;
-  img.Width = static_cast<int>(w);
-  img.Height = static_cast<int>(h);
-  img.Pixels.resize(static_cast<size_t>(w * h));
+  img.Width = static_cast<int>(d.Info.image_width);
+  img.Height = static_cast<int>(d.Info.image_height);
+  img.Pixels.resize(size_t(img.Width) * img.Height);
   auto* out = reinterpret_cast<uint8_t*>(img.Pixels.data());
-  if (!ReadPixels(&d.Info, out, static_cast<size_t>(w) * 4, static_cast<size_t>(h)))
+  if (!ReadPixels(&d.Info, out, size_t(img.Width) * 4, size_t(img.Height)))
     Invalid(d.Errors.Message[0] ? d.Errors.Message : "its pixels do not decode");
   if (d.Info.out_color_space == JCS_CMYK) CmykToBgra(out, img.Pixels.size(), d.Info.saw_Adobe_marker);
   return img;

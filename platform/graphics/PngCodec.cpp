@@ -10,7 +10,9 @@
 // longjmps back to the setjmp in one of the small C-style steps below. Those steps hold no C++ object
 // with a destructor between setjmp and longjmp, so the jump skips nothing; the libpng state lives in a
 // guard object of the calling C++ function, which frees it on every path. Sizes are checked against
-// kMaxImagePixels and against what the file's length can hold before any buffer is allocated.
+// kMaxImagePixels and against what the file's length can hold before any buffer is allocated; reading
+// the size alone (PngHeaderSize) stops there, before libpng takes its row buffers. The rows are read one
+// by one into the pixels, without a table of row pointers.
 
 #include <png.h>
 
@@ -77,16 +79,26 @@ bool ReadHeader(PngReader& r, PngHeader& h) {
   png_set_bgr(r.Png);  // bytes B, G, R, A: a little-endian 0xAARRGGBB
   if (!h.HasAlpha) png_set_filler(r.Png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(r.Png);
-  png_read_update_info(r.Png, r.Info);
   h.Width = png_get_image_width(r.Png, r.Info);
   h.Height = png_get_image_height(r.Png, r.Info);
+  return true;
+}
+
+// Takes libpng's row buffers (up to 16 bytes a column) and the size of a transformed row.
+bool StartRows(PngReader& r, PngHeader& h) {
+  if (setjmp(png_jmpbuf(r.Png))) return false;
+  png_read_update_info(r.Png, r.Info);
   h.RowBytes = png_get_rowbytes(r.Png, r.Info);
   return true;
 }
 
-bool ReadRows(PngReader& r, png_bytepp rows) {
+// Row by row and pass by pass into the pixels, as png_read_image does, without its table of row pointers
+// (8 bytes a row: twice the pixels of a tall, narrow image).
+bool ReadRows(PngReader& r, uint32_t* pixels, size_t width, size_t height) {
   if (setjmp(png_jmpbuf(r.Png))) return false;
-  png_read_image(r.Png, rows);
+  const int passes = png_set_interlace_handling(r.Png);
+  for (int pass = 0; pass < passes; ++pass)
+    for (size_t y = 0; y < height; ++y) png_read_row(r.Png, reinterpret_cast<png_bytep>(pixels + y * width), nullptr);
   return true;
 }
 
@@ -115,25 +127,41 @@ struct PngImage {
 
 }  // namespace
 
-RawImage DecodePng(std::span<const uint8_t> bytes) {
+namespace {
+
+// Reads the header and checks its size as the decoder must before it takes memory for the pixels; raises
+// EInvalidGraphic when the image is refused.
+void OpenHeader(std::span<const uint8_t> bytes, ReadGuard& g, PngHeader& h) {
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) Invalid("no PNG signature");
-  ReadGuard g(bytes);
   if (g.R.Png == nullptr || g.R.Info == nullptr) throw EOutOfMemory("PNG image: out of memory");
-  PngHeader h;
   if (!ReadHeader(g.R, h)) Invalid(g.R.Message);
   const int64_t w = h.Width, ht = h.Height;
   if (w <= 0 || ht <= 0 || w * ht > kMaxImagePixels || w * ht > MaxPixelsFor(bytes.size()))
     Invalid("its size is more than the file can hold");
-  if (h.RowBytes != static_cast<size_t>(w) * 4) Invalid("its samples do not decode to 8-bit colour");
+}
+
+}  // namespace
+
+TImageSize PngHeaderSize(std::span<const uint8_t> bytes) {
+  ReadGuard g(bytes);
+  PngHeader h;
+  OpenHeader(bytes, g, h);
+  return {static_cast<int>(h.Width), static_cast<int>(h.Height)};
+}
+
+RawImage DecodePng(std::span<const uint8_t> bytes) {
+  ReadGuard g(bytes);
+  PngHeader h;
+  OpenHeader(bytes, g, h);
+  if (!StartRows(g.R, h)) Invalid(g.R.Message);
+  if (h.RowBytes != size_t(h.Width) * 4) Invalid("its samples do not decode to 8-bit colour");
   RawImage img;
   img.HasAlpha = h.HasAlpha;
   img.Bits = img.HasAlpha ? 32 : 24;
-  img.Width = static_cast<int>(w);
-  img.Height = static_cast<int>(ht);
-  img.Pixels.resize(static_cast<size_t>(w * ht));
-  std::vector<png_bytep> rows(static_cast<size_t>(ht));
-  for (size_t y = 0; y < rows.size(); ++y) rows[y] = reinterpret_cast<png_bytep>(img.Pixels.data() + y * size_t(w));
-  if (!ReadRows(g.R, rows.data())) Invalid(g.R.Message);
+  img.Width = static_cast<int>(h.Width);
+  img.Height = static_cast<int>(h.Height);
+  img.Pixels.resize(size_t(h.Width) * h.Height);
+  if (!ReadRows(g.R, img.Pixels.data(), h.Width, h.Height)) Invalid(g.R.Message);
   return img;
 }
 

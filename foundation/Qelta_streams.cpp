@@ -35,6 +35,7 @@
 #include "Math.h"
 #include "QeltaTagRules.h"
 #include "Qelta_readbound_internal.h"
+#include "Qelta_streams_internal.h"
 #include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
@@ -723,14 +724,137 @@ void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, S
   pairs.resize(count);
 }
 
-void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
-  std::size_t pos = 0, count = 0;
+namespace {
+
+// The pairs from pos on, after the count found before it (spans resized to all of them).
+void ScanPairsFrom(const String& text, std::size_t pos, std::size_t count, std::vector<TXMLAttributeSpan>& spans) {
   for (;; ++count) {
     if (count == spans.size()) spans.emplace_back();
-    if (!UsualPair(attributes, pos, spans[count]) && NextAttribute(attributes, pos, spans[count]) != 0) break;
+    if (!UsualPair(text, pos, spans[count]) && NextAttribute(text, pos, spans[count]) != 0) break;
   }
   spans.resize(count);
 }
+
+// The places of '"' in a text one after another, found 64 characters at a time (SSE2) as the reader moves on.
+class TQuoteCursor {
+ public:
+  explicit TQuoteCursor(const String& text) : FText(text.data()), FSize(text.size()) {}
+  /// The next '"' after the one answered last; the text's size when there is none.
+  std::size_t Next() {
+    while (FBits == 0) {
+      if (FNext >= FSize) return FSize;
+      FBase = FNext;
+      FBits = BlockBits(FBase);
+      FNext += 64;
+    }
+    const std::size_t at = FBase + static_cast<std::size_t>(__builtin_ctzll(FBits));
+    FBits &= FBits - 1;
+    return at;
+  }
+
+ private:
+  // Bit i set: character from + i is '"' (none past the end).
+  uint64_t BlockBits(std::size_t from) const {
+    if (FSize - from >= 64) return Bits(FText + from);
+    Char tail[64] = {};
+    std::memcpy(tail, FText + from, (FSize - from) * sizeof(Char));
+    return Bits(tail);
+  }
+  static uint64_t Bits(const Char* p) {
+    const __m128i quote = _mm_set1_epi16('"');
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; k += 16) {
+      const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), quote);
+      const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 8)), quote);
+      bits |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))} << k;
+    }
+    return bits;
+  }
+
+  const Char* FText;
+  std::size_t FSize;
+  std::size_t FBase = 0, FNext = 0;  ///< where the block in FBits starts, where the next one does
+  uint64_t FBits = 0;                ///< the quotes of the block not answered yet
+};
+
+// Four characters from p as one word.
+inline uint64_t Word4(const Char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// True when the n characters at p are those at name; four characters from each must be readable.
+inline bool SameNameAt(const Char* p, const Char* name, std::size_t n) {
+  static constexpr uint64_t kHeads[5] = {0, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFF, ~uint64_t{0}};
+  if (n <= 4) return ((Word4(p) ^ Word4(name)) & kHeads[n]) == 0;
+  for (std::size_t i = 0; i + 4 < n; i += 4)
+    if (Word4(p + i) != Word4(name + i)) return false;
+  return Word4(p + n - 4) == Word4(name + n - 4);
+}
+
+}  // namespace
+
+void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
+  ScanPairsFrom(attributes, 0, 0, spans);
+}
+
+namespace core_detail {
+
+// A pair matches when its gap, from pos to its opening quote, is [one blank] name '=': the gap holds no '"',
+// and no '=' but its last character since the name holds none (nor a blank at either end), so NextAttribute
+// finds the same span there. Everything is read into locals: the spans written could alias the names.
+std::size_t TXMLAttributeNames::Match(const String& text, TXMLAttributeSpan* spans, std::size_t& pos) const {
+  const Char *t = text.data(), *chars = FChars.data();
+  const std::size_t size = text.size(), count = FNames.size();
+  const TName* names = FNames.data();
+  TQuoteCursor quotes(text);
+  std::size_t k = 0, at = pos;
+  for (; k < count; ++k) {
+    const std::size_t open = quotes.Next(), close = quotes.Next();
+    if (close >= size || open <= at) break;
+    const std::size_t from = t[at] == u' ' ? at + 1 : at, n = names[k].Size;
+    // Four characters from `from` stand before the closing quote once the name is not empty.
+    if (open - 1 - from != n || t[open - 1] != u'=' || (n > 0 && !SameNameAt(t + from, chars + names[k].From, n))) break;
+    spans[k] = {from, open - 1, open + 1, close};
+    at = close + 1;
+  }
+  pos = at;
+  return k;
+}
+
+bool TXMLAttributeNames::SameAs(const String& text, const std::vector<TXMLAttributeSpan>& spans) const {
+  if (spans.size() != Count()) return false;
+  const std::u16string_view t = text, chars = FChars;
+  for (std::size_t k = 0; k < spans.size(); ++k)
+    if (t.substr(spans[k].NameFrom, spans[k].NameTo - spans[k].NameFrom) != chars.substr(FNames[k].From, FNames[k].Size))
+      return false;
+  return true;
+}
+
+void TXMLAttributeNames::Take(const String& text, const std::vector<TXMLAttributeSpan>& spans) {
+  FChars.clear();
+  FNames.clear();
+  for (const TXMLAttributeSpan& s : spans) {
+    FNames.push_back({FChars.size(), s.NameTo - s.NameFrom});
+    FChars.append(text, s.NameFrom, s.NameTo - s.NameFrom);
+  }
+  FChars.append(4, u'\0');
+}
+
+bool ScanXMLAttributeSpansLike(const String& text, TXMLAttributeNames& names, std::vector<TXMLAttributeSpan>& spans) {
+  const std::size_t expected = names.Count();
+  if (spans.size() < expected) spans.resize(expected);
+  std::size_t pos = 0;
+  const std::size_t k = names.Match(text, spans.data(), pos);
+  ScanPairsFrom(text, pos, k, spans);
+  if (k == expected && spans.size() == expected) return true;
+  if (names.SameAs(text, spans)) return true;
+  names.Take(text, spans);
+  return false;
+}
+
+}  // namespace core_detail
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);

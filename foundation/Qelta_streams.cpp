@@ -784,13 +784,16 @@ inline uint64_t Word4(const Char* p) {
   return w;
 }
 
-// True when the n characters at p are those at name; four characters from each must be readable.
-inline bool SameNameAt(const Char* p, const Char* name, std::size_t n) {
-  static constexpr uint64_t kHeads[5] = {0, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFFFFFF, ~uint64_t{0}};
-  if (n <= 4) return ((Word4(p) ^ Word4(name)) & kHeads[n]) == 0;
+// True when the n characters at a and b are the same: four at a time where there are four.
+inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
+  if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
   for (std::size_t i = 0; i + 4 < n; i += 4)
-    if (Word4(p + i) != Word4(name + i)) return false;
-  return Word4(p + n - 4) == Word4(name + n - 4);
+    if (Word4(a + i) != Word4(b + i)) return false;
+  return Word4(a + n - 4) == Word4(b + n - 4);
 }
 
 }  // namespace
@@ -801,22 +804,21 @@ void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSp
 
 namespace core_detail {
 
-// A pair matches when its gap, from pos to its opening quote, is [one blank] name '=': the gap holds no '"',
-// and no '=' but its last character since the name holds none (nor a blank at either end), so NextAttribute
-// finds the same span there. Everything is read into locals: the spans written could alias the names.
+// A pair whose gap (from the end of the pair before to its opening quote) is that of a pair before, then a
+// closed quoted value, is read as that one was: the gap holds no '"' (the next quote ends it), so the scan
+// of NextAttribute goes the same way over the same characters, and the value runs to the next quote.
+// Everything is read into locals: the spans written could alias the pairs.
 std::size_t TXMLAttributeNames::Match(const String& text, TXMLAttributeSpan* spans, std::size_t& pos) const {
   const Char *t = text.data(), *chars = FChars.data();
-  const std::size_t size = text.size(), count = FNames.size();
-  const TName* names = FNames.data();
+  const std::size_t size = text.size(), count = FPairs.size();
+  const TPair* pairs = FPairs.data();
   TQuoteCursor quotes(text);
   std::size_t k = 0, at = pos;
   for (; k < count; ++k) {
+    const TPair& p = pairs[k];
     const std::size_t open = quotes.Next(), close = quotes.Next();
-    if (close >= size || open <= at) break;
-    const std::size_t from = t[at] == u' ' ? at + 1 : at, n = names[k].Size;
-    // Four characters from `from` stand before the closing quote once the name is not empty.
-    if (open - 1 - from != n || t[open - 1] != u'=' || (n > 0 && !SameNameAt(t + from, chars + names[k].From, n))) break;
-    spans[k] = {from, open - 1, open + 1, close};
+    if (close >= size || open - at != p.Gap || !SameChars(t + at, chars + p.From, p.Gap)) break;
+    spans[k] = {at + p.NameFrom, at + p.NameTo, open + 1, close};
     at = close + 1;
   }
   pos = at;
@@ -826,20 +828,25 @@ std::size_t TXMLAttributeNames::Match(const String& text, TXMLAttributeSpan* spa
 bool TXMLAttributeNames::SameAs(const String& text, const std::vector<TXMLAttributeSpan>& spans) const {
   if (spans.size() != Count()) return false;
   const std::u16string_view t = text, chars = FChars;
-  for (std::size_t k = 0; k < spans.size(); ++k)
-    if (t.substr(spans[k].NameFrom, spans[k].NameTo - spans[k].NameFrom) != chars.substr(FNames[k].From, FNames[k].Size))
+  for (std::size_t k = 0; k < spans.size(); ++k) {
+    const TPair& p = FPairs[k];
+    if (t.substr(spans[k].NameFrom, spans[k].NameTo - spans[k].NameFrom) != chars.substr(p.From + p.NameFrom, p.NameTo - p.NameFrom))
       return false;
+  }
   return true;
 }
 
 void TXMLAttributeNames::Take(const String& text, const std::vector<TXMLAttributeSpan>& spans) {
   FChars.clear();
-  FNames.clear();
+  FPairs.clear();
+  std::size_t at = 0;  // where the scan stood before each pair
   for (const TXMLAttributeSpan& s : spans) {
-    FNames.push_back({FChars.size(), s.NameTo - s.NameFrom});
-    FChars.append(text, s.NameFrom, s.NameTo - s.NameFrom);
+    const bool quoted = s.ValueFrom > 0 && text[s.ValueFrom - 1] == u'"' && s.ValueTo < text.size();
+    const std::size_t end = quoted ? s.ValueFrom - 1 : s.NameTo;
+    FPairs.push_back({FChars.size(), quoted ? end - at : String::npos, s.NameFrom - at, s.NameTo - at});
+    FChars.append(text, at, end - at);
+    at = std::min(s.ValueTo + 1, text.size());
   }
-  FChars.append(4, u'\0');
 }
 
 bool ScanXMLAttributeSpansLike(const String& text, TXMLAttributeNames& names, std::vector<TXMLAttributeSpan>& spans) {
@@ -847,11 +854,15 @@ bool ScanXMLAttributeSpansLike(const String& text, TXMLAttributeNames& names, st
   if (spans.size() < expected) spans.resize(expected);
   std::size_t pos = 0;
   const std::size_t k = names.Match(text, spans.data(), pos);
+  if (k == expected && pos >= text.size()) {  // the usual end: NextAttribute finds no more
+    spans.resize(k);
+    return true;
+  }
   ScanPairsFrom(text, pos, k, spans);
   if (k == expected && spans.size() == expected) return true;
-  if (names.SameAs(text, spans)) return true;
+  const bool same = names.SameAs(text, spans);
   names.Take(text, spans);
-  return false;
+  return same;
 }
 
 }  // namespace core_detail

@@ -14,32 +14,35 @@ QELTA_PUBLIC_BEGIN
 
 namespace qelta::core_detail {
 
-/// The names of the pairs of the attribute text scanned last, in order (case as written), kept by a reader
-/// of many tags to check the next tag against.
+/// The pairs of the attribute text scanned last, kept by a reader of many tags to check the next tag
+/// against: each pair's name and, for a quoted value, the characters from the end of the pair before to
+/// its opening quote (its gap, such as ` name=`).
 class TXMLAttributeNames {
  public:
-  std::size_t Count() const { return FNames.size(); }
-  /// The pairs from the start of text that stand as writers put them, [blank] name="value", with these
-  /// names in turn, at most Count(): their spans are written to spans (room for Count()) and pos is left
-  /// after the last of them. Answers their number.
+  std::size_t Count() const { return FPairs.size(); }
+  /// The pairs from the start of text whose gaps are those of these pairs in turn, each followed by a
+  /// closed quoted value, at most Count(): their spans are written to spans (room for Count()) and pos is
+  /// left after the last of them. Answers their number.
   std::size_t Match(const String& text, TXMLAttributeSpan* spans, std::size_t& pos) const;
   /// True when the names of the spans in text are these, in this order.
   bool SameAs(const String& text, const std::vector<TXMLAttributeSpan>& spans) const;
-  /// Takes the names of the spans in text.
+  /// Takes the pairs of the spans in text.
   void Take(const String& text, const std::vector<TXMLAttributeSpan>& spans);
 
  private:
-  struct TName {
-    std::size_t From = 0, Size = 0;
+  struct TPair {
+    std::size_t From = 0;                  ///< where its characters stand in FChars
+    std::size_t Gap = 0;                   ///< the length of its gap; none (npos) when its value was not quoted
+    std::size_t NameFrom = 0, NameTo = 0;  ///< its name, from From
   };
-  String FChars;              ///< the names one after another, then four zero characters
-  std::vector<TName> FNames;  ///< where each name stands in FChars
+  String FChars;               ///< the characters of each pair, its gap or up to the end of its name
+  std::vector<TPair> FPairs;
 };
 
-/// ScanXMLAttributeSpans of Text (the same spans) for a text whose pairs likely have Names: a pair as
-/// writers put it, [blank] name="value", is checked against its expected name in place, its quotes
+/// ScanXMLAttributeSpans of Text (the same spans) for a text whose pairs likely stand as those of Names,
+/// as the tags of one writer do: a pair whose gap is that of the pair before is read in place, its quotes
 /// found 64 characters at a time. True when the pairs have exactly those names (character for character)
-/// in that order; else false, with Names holding the names found.
+/// in that order; Names then holds the pairs of Text whenever they were not all read in place.
 bool ScanXMLAttributeSpansLike(const String& Text, TXMLAttributeNames& Names, std::vector<TXMLAttributeSpan>& Spans);
 
 }  // namespace qelta::core_detail

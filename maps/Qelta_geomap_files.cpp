@@ -269,13 +269,24 @@ std::size_t TAttributes::Find(std::u16string_view name) const {
   return FSpans.size();
 }
 
+std::u16string_view TAttributes::ValueOf(std::size_t k) const {
+  if (k == FSpans.size()) return {};
+  FNext = k + 1;
+  return {FText.data() + FSpans[k].ValueFrom, FSpans[k].ValueTo - FSpans[k].ValueFrom};
+}
+
+// The usual answer, the pair after the one found last written as asked, is taken without a call, so that
+// this path keeps its registers; Find answers every other (the same pair too when only its case differs).
 std::u16string_view TAttributes::Get(std::u16string_view name) const {
-  const bool next = FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name);
-  const std::size_t found = next ? FNext : Find(name);
-  if (found == FSpans.size()) return {};
-  FNext = found + 1;
-  const TXMLAttributeSpan& span = FSpans[found];
-  return {FText.data() + span.ValueFrom, span.ValueTo - span.ValueFrom};
+  const std::size_t k = FNext;
+  if (k < FSpans.size() && FFirst[k]) {
+    const TXMLAttributeSpan& span = FSpans[k];
+    if (span.NameTo - span.NameFrom == name.size() && SameChars(FText.data() + span.NameFrom, name.data(), name.size())) {
+      FNext = k + 1;
+      return {FText.data() + span.ValueFrom, span.ValueTo - span.ValueFrom};
+    }
+  }
+  return ValueOf(Find(name));
 }
 
 int AttrInt(const TAttributes& Attributes, std::u16string_view Name) { return ScanInt(Attributes.Get(Name)); }

@@ -165,6 +165,7 @@ class TAttributes {
  private:
   void Index();
   std::size_t Find(std::u16string_view Name) const;
+  std::u16string_view ValueOf(std::size_t k) const;
   std::u16string_view NameOf(std::size_t k) const;
   String FText;
   std::vector<TXMLAttributeSpan> FSpans;  ///< the pairs in order

@@ -113,6 +113,34 @@ TEST(ScanHex, ReadsDigitsOfEitherCaseAndSkipsADollarOnlyAtPositionOne) {
   }
 }
 
+// Runs of eight digits are read at once; one digit at a time by the rule is the plain twin. Runs of every
+// length with characters next to the digits' ranges ('/' ':' '@' 'G' '`' 'g', and the letters a page up)
+// anywhere in them.
+TEST(ScanHex, EightDigitsAtOnceReadAsOneAtATime) {
+  const auto plain = [](const String& s, int& pos) {
+    if (pos < 1) return int32_t{0};
+    while (pos < static_cast<int>(s.size()) && s[pos - 1] == u' ') ++pos;
+    if (pos == 1 && !s.empty() && s[0] == u'$') ++pos;
+    uint32_t value = 0;
+    for (; pos <= static_cast<int>(s.size()) && HexDigitValue(s[pos - 1]) >= 0; ++pos)
+      value = value * 16u + static_cast<uint32_t>(HexDigitValue(s[pos - 1]));
+    return static_cast<int32_t>(value);
+  };
+  const String digits = u"0123456789abcdefABCDEF";
+  const Char nearMiss[] = {u'/', u':', u'@', u'G', u'`', u'g', u' ', u'$', 0x0141, 0x0161, 0x0130, 0xFF21};
+  std::mt19937 gen(1106);
+  for (int t = 0; t < 3000; ++t) {
+    String s(gen() % 26, u'0');
+    for (Char& c : s) c = digits[gen() % digits.size()];
+    if (!s.empty() && gen() % 3) s[gen() % s.size()] = nearMiss[gen() % std::size(nearMiss)];
+    for (int start = 0; start <= static_cast<int>(s.size()) + 1; ++start) {
+      int a = start, b = start;
+      ASSERT_EQ(ScanHex(s, a), plain(s, b)) << StringToUtf8(s) << " from " << start;
+      ASSERT_EQ(a, b) << StringToUtf8(s) << " from " << start;
+    }
+  }
+}
+
 // [SECTION] ScanFPNum
 
 struct FPCase {

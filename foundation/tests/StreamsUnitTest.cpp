@@ -425,9 +425,9 @@ TEST(ScanXMLAttributes, SpansAgreeWithTheStateMachine) {
 
 // A reader of many tags checks each tag's pairs against the names of the tag before. Tags of one set of
 // names with values of every length (so that quotes fall on every place of the 64-character blocks the check
-// looks at together), now and then a blank more, a name in other case, a pair more or less, a bare value, an
-// '=' or a quote in a value, a character changed: the spans must be those of ScanXMLAttributeSpans, and the
-// answer true exactly when the names are those of the tag before, in order.
+// looks at together), now and then a blank more, blanks around '=', a name in other case, a pair more or less,
+// a bare value, an '=' or a quote in a value, a character changed: the spans must be those of
+// ScanXMLAttributeSpans, and the answer true exactly when the names are those of the tag before, in order.
 TEST(ScanXMLAttributes, SpansAgainstTheNamesBeforeAreTheSpans) {
   std::mt19937 gen(1105);
   const std::vector<String> names = {u"lat", u"long", u"x", u"colorfg", u"capfgcolor", u"", u"a b", u"id"};
@@ -443,7 +443,8 @@ TEST(ScanXMLAttributes, SpansAgainstTheNamesBeforeAreTheSpans) {
       if (gen() % 40 == 0 && !name.empty()) name = UpperCase(name);
       String value(gen() % 70, u'v');
       if (gen() % 20 == 0 && !value.empty()) value[gen() % value.size()] = u'=';
-      t += String(p == 0 ? 0 : 1 + (gen() % 30 == 0), u' ') + name + u"=" + (gen() % 60 ? u"\"" + value + u"\"" : value);
+      const String equals = gen() % 30 ? u"=" : u" = ";
+      t += String(p == 0 ? 0 : 1 + (gen() % 30 == 0), u' ') + name + equals + (gen() % 60 ? u"\"" + value + u"\"" : value);
     }
     if (gen() % 15 == 0 && !t.empty()) t[gen() % t.size()] = noise[gen() % std::size(noise)];
     ScanXMLAttributeSpans(t, plain);

@@ -27,6 +27,10 @@
 // ends on a character where the machine accepts, is read in one pass without the state table; every
 // other text goes through the machine character by character. Both give the same value and position
 // on every text (the tests compare them on random texts).
+//
+// Every scanner reads a view of characters (core_detail, for readers that scan a value where it stands in
+// a larger text); the String forms hand it their characters. ScanHex takes runs of eight digits at once
+// and the rest one by one; the tests compare it with the plain digit-by-digit rule.
 
 namespace qelta {
 namespace {
@@ -327,7 +331,8 @@ int32_t core_detail::ScanHexView(std::u16string_view s, int& Pos) {
   int i = SkipBlanks(s, length, Pos - 1);
   if (i == 0 && length >= 1 && s[0] == u'$') ++i;
   uint32_t value = 0;
-  for (uint32_t eight; i + 8 <= length && EightHexDigits(s.data() + i, eight); i += 8) value = eight;  // x 16^8 wraps to 0
+  // Eight more digits shift the digits before out of the 32 bits: the value is theirs alone.
+  for (uint32_t eight; i + 8 <= length && EightHexDigits(s.data() + i, eight); i += 8) value = eight;
   for (int d; i < length && (d = HexValue(s[i])) >= 0; ++i) value = value * 16u + static_cast<uint32_t>(d);
   Pos = i + 1;
   return static_cast<int32_t>(value);

@@ -7,6 +7,9 @@
 //   they consume only what they use) and widen the bytes between at once. Character by character, their
 //   plain twin, stays for the tests, which compare the two (the direct paths off); so does the attribute
 //   scanner's state machine beside the span search that replaced it.
+// - A reader of many tags from one writer has each tag's pairs checked against those of the tag before
+//   (ScanXMLAttributeSpansLike): a pair whose characters up to its opening quote are the same is read in
+//   place; the tests compare its spans with those of the plain scan.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -777,25 +780,6 @@ class TQuoteCursor {
   uint64_t FBits = 0;                ///< the quotes of the block not answered yet
 };
 
-// Four characters from p as one word.
-inline uint64_t Word4(const Char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-
-// True when the n characters at a and b are the same: four at a time where there are four.
-inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
-  if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i] != b[i]) return false;
-    return true;
-  }
-  for (std::size_t i = 0; i + 4 < n; i += 4)
-    if (Word4(a + i) != Word4(b + i)) return false;
-  return Word4(a + n - 4) == Word4(b + n - 4);
-}
-
 }  // namespace
 
 void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
@@ -803,6 +787,13 @@ void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSp
 }
 
 namespace core_detail {
+
+TXMLAttributeNames::TXMLAttributeNames() = default;
+TXMLAttributeNames::TXMLAttributeNames(const TXMLAttributeNames&) = default;
+TXMLAttributeNames& TXMLAttributeNames::operator=(const TXMLAttributeNames&) = default;
+TXMLAttributeNames::~TXMLAttributeNames() = default;
+
+std::size_t TXMLAttributeNames::Count() const { return FPairs.size(); }
 
 // A pair whose gap (from the end of the pair before to its opening quote) is that of a pair before, then a
 // closed quoted value, is read as that one was: the gap holds no '"' (the next quote ends it), so the scan

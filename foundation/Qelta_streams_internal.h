@@ -3,12 +3,39 @@
 // tags mostly have the names of the tag before in the same order (exported for the map's readers).
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "Qelta_streams.h"
 #include "Types.h"
 #include "Visibility.h"
+
+namespace qelta::core_detail {
+
+// In line in each library that compares names (not exported).
+
+/// Four characters from p as one word.
+inline uint64_t CharWord(const Char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+/// True when the n characters at a and b are the same: four at a time where there are four.
+inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
+  if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
+  for (std::size_t i = 0; i + 4 < n; i += 4)
+    if (CharWord(a + i) != CharWord(b + i)) return false;
+  return CharWord(a + n - 4) == CharWord(b + n - 4);
+}
+
+}  // namespace qelta::core_detail
 
 QELTA_PUBLIC_BEGIN
 
@@ -19,7 +46,13 @@ namespace qelta::core_detail {
 /// its opening quote (its gap, such as ` name=`).
 class TXMLAttributeNames {
  public:
-  std::size_t Count() const { return FPairs.size(); }
+  // Made and copied inside this library only, so that another library never emits code of its members.
+  TXMLAttributeNames();
+  TXMLAttributeNames(const TXMLAttributeNames&);
+  TXMLAttributeNames& operator=(const TXMLAttributeNames&);
+  ~TXMLAttributeNames();
+
+  std::size_t Count() const;
   /// The pairs from the start of text whose gaps are those of these pairs in turn, each followed by a
   /// closed quoted value, at most Count(): their spans are written to spans (room for Count()) and pos is
   /// left after the last of them. Answers their number.

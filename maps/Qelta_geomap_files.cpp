@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "Encoding.h"
@@ -174,28 +173,11 @@ namespace {
 
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-/// Four characters from p as one word.
-uint64_t Word(const Char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
+using core_detail::SameChars;
 
-/// Word with bit 5 of each character set: that folds A-Z onto a-z (and a few other pairs, which the
+/// Four characters with bit 5 of each set: that folds A-Z onto a-z (and a few other pairs, which the
 /// comparison of the names tells apart), so names equal ignoring A-Z case give equal words.
-uint64_t FoldedWord(const Char* p) { return Word(p) | 0x0020002000200020u; }
-
-/// True when the n characters at a and b are the same: four at a time where there are four.
-inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
-  if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i] != b[i]) return false;
-    return true;
-  }
-  for (std::size_t i = 0; i + 4 < n; i += 4)
-    if (Word(a + i) != Word(b + i)) return false;
-  return Word(a + n - 4) == Word(b + n - 4);
-}
+uint64_t FoldedWord(const Char* p) { return core_detail::CharWord(p) | 0x0020002000200020u; }
 
 /// True when the texts of one length are equal with A-Z lower-cased.
 [[gnu::noinline]] bool SameLowered(std::u16string_view A, std::u16string_view B) {

@@ -1117,7 +1117,7 @@ bool TagHasContent(const String& name, bool empty) {
 
 int TagIndex(const std::vector<String>& tags, const String& name) {
   for (std::size_t i = 0; i < tags.size(); ++i)
-    if (tags[i].size() == name.size() && tags[i] == name) return static_cast<int>(i);  // lengths first: cheap
+    if (tags[i].size() == name.size() && SameChars(tags[i].data(), name.data(), name.size())) return static_cast<int>(i);
   return static_cast<int>(tags.size()) - 1;
 }
 

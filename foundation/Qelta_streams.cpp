@@ -7,6 +7,9 @@
 //   they consume only what they use) and widen the bytes between at once. Character by character, their
 //   plain twin, stays for the tests, which compare the two (the direct paths off); so does the attribute
 //   scanner's state machine beside the span search that replaced it.
+// - A reader of many tags from one writer has each tag's pairs checked against those of the tag before
+//   (ScanXMLAttributeSpansLike): a pair whose characters up to its opening quote are the same is read in
+//   place; the tests compare its spans with those of the plain scan.
 // Deliberate deviations from the routines as first written (each fixed a fault):
 // - ScanStreamFPNum steps back only when the scan ended on a byte it read; at the end of the stream
 //   there is nothing to give back (stepping back re-read the last byte of the stream).
@@ -35,6 +38,7 @@
 #include "Math.h"
 #include "QeltaTagRules.h"
 #include "Qelta_readbound_internal.h"
+#include "Qelta_streams_internal.h"
 #include "Qelta_stringl.h"
 #include "Qelta_univconst.h"
 #include "StrUtils.h"
@@ -734,14 +738,136 @@ void ScanXMLAttributes(const String& attributes, std::vector<std::pair<String, S
   pairs.resize(count);
 }
 
-void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
-  std::size_t pos = 0, count = 0;
+namespace {
+
+// The pairs from pos on, after the count found before it (spans resized to all of them).
+void ScanPairsFrom(const String& text, std::size_t pos, std::size_t count, std::vector<TXMLAttributeSpan>& spans) {
   for (;; ++count) {
     if (count == spans.size()) spans.emplace_back();
-    if (!UsualPair(attributes, pos, spans[count]) && NextAttribute(attributes, pos, spans[count]) != 0) break;
+    if (!UsualPair(text, pos, spans[count]) && NextAttribute(text, pos, spans[count]) != 0) break;
   }
   spans.resize(count);
 }
+
+// The places of '"' in a text one after another, found 64 characters at a time (SSE2) as the reader moves on.
+class TQuoteCursor {
+ public:
+  explicit TQuoteCursor(const String& text) : FText(text.data()), FSize(text.size()) {}
+  /// The next '"' after the one answered last; the text's size when there is none.
+  std::size_t Next() {
+    while (FBits == 0) {
+      if (FNext >= FSize) return FSize;
+      FBase = FNext;
+      FBits = BlockBits(FBase);
+      FNext += 64;
+    }
+    const std::size_t at = FBase + static_cast<std::size_t>(__builtin_ctzll(FBits));
+    FBits &= FBits - 1;
+    return at;
+  }
+
+ private:
+  // Bit i set: character from + i is '"' (none past the end).
+  uint64_t BlockBits(std::size_t from) const {
+    if (FSize - from >= 64) return Bits(FText + from);
+    Char tail[64] = {};
+    std::memcpy(tail, FText + from, (FSize - from) * sizeof(Char));
+    return Bits(tail);
+  }
+  static uint64_t Bits(const Char* p) {
+    const __m128i quote = _mm_set1_epi16('"');
+    uint64_t bits = 0;
+    for (int k = 0; k < 64; k += 16) {
+      const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), quote);
+      const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k + 8)), quote);
+      bits |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))} << k;
+    }
+    return bits;
+  }
+
+  const Char* FText;
+  std::size_t FSize;
+  std::size_t FBase = 0, FNext = 0;  ///< where the block in FBits starts, where the next one does
+  uint64_t FBits = 0;                ///< the quotes of the block not answered yet
+};
+
+}  // namespace
+
+void ScanXMLAttributeSpans(const String& attributes, std::vector<TXMLAttributeSpan>& spans) {
+  ScanPairsFrom(attributes, 0, 0, spans);
+}
+
+namespace core_detail {
+
+TXMLAttributeNames::TXMLAttributeNames() = default;
+TXMLAttributeNames::TXMLAttributeNames(const TXMLAttributeNames&) = default;
+TXMLAttributeNames& TXMLAttributeNames::operator=(const TXMLAttributeNames&) = default;
+TXMLAttributeNames::~TXMLAttributeNames() = default;
+
+std::size_t TXMLAttributeNames::Count() const { return FPairs.size(); }
+
+// A pair whose gap (from the end of the pair before to its opening quote) is that of a pair before, then a
+// closed quoted value, is read as that one was: the gap holds no '"' (the next quote ends it), so the scan
+// of NextAttribute goes the same way over the same characters, and the value runs to the next quote.
+// Everything is read into locals: the spans written could alias the pairs.
+std::size_t TXMLAttributeNames::Match(const String& text, TXMLAttributeSpan* spans, std::size_t& pos) const {
+  const Char *t = text.data(), *chars = FChars.data();
+  const std::size_t size = text.size(), count = FPairs.size();
+  const TPair* pairs = FPairs.data();
+  TQuoteCursor quotes(text);
+  std::size_t k = 0, at = pos;
+  for (; k < count; ++k) {
+    const TPair& p = pairs[k];
+    const std::size_t open = quotes.Next(), close = quotes.Next();
+    if (close >= size || open - at != p.Gap || !SameChars(t + at, chars + p.From, p.Gap)) break;
+    spans[k] = {at + p.NameFrom, at + p.NameTo, open + 1, close};
+    at = close + 1;
+  }
+  pos = at;
+  return k;
+}
+
+bool TXMLAttributeNames::SameAs(const String& text, const std::vector<TXMLAttributeSpan>& spans) const {
+  if (spans.size() != Count()) return false;
+  const std::u16string_view t = text, chars = FChars;
+  for (std::size_t k = 0; k < spans.size(); ++k) {
+    const TPair& p = FPairs[k];
+    if (t.substr(spans[k].NameFrom, spans[k].NameTo - spans[k].NameFrom) != chars.substr(p.From + p.NameFrom, p.NameTo - p.NameFrom))
+      return false;
+  }
+  return true;
+}
+
+void TXMLAttributeNames::Take(const String& text, const std::vector<TXMLAttributeSpan>& spans) {
+  FChars.clear();
+  FPairs.clear();
+  std::size_t at = 0;  // where the scan stood before each pair
+  for (const TXMLAttributeSpan& s : spans) {
+    const bool quoted = s.ValueFrom > 0 && text[s.ValueFrom - 1] == u'"' && s.ValueTo < text.size();
+    const std::size_t end = quoted ? s.ValueFrom - 1 : s.NameTo;
+    FPairs.push_back({FChars.size(), quoted ? end - at : String::npos, s.NameFrom - at, s.NameTo - at});
+    FChars.append(text, at, end - at);
+    at = std::min(s.ValueTo + 1, text.size());
+  }
+}
+
+bool ScanXMLAttributeSpansLike(const String& text, TXMLAttributeNames& names, std::vector<TXMLAttributeSpan>& spans) {
+  const std::size_t expected = names.Count();
+  if (spans.size() < expected) spans.resize(expected);
+  std::size_t pos = 0;
+  const std::size_t k = names.Match(text, spans.data(), pos);
+  if (k == expected && pos >= text.size()) {  // the usual end: NextAttribute finds no more
+    spans.resize(k);
+    return true;
+  }
+  ScanPairsFrom(text, pos, k, spans);
+  if (k == expected && spans.size() == expected) return true;
+  const bool same = names.SameAs(text, spans);
+  names.Take(text, spans);
+  return same;
+}
+
+}  // namespace core_detail
 
 int ReadNextTagInStream(TStream& stream, const std::vector<String>& tags, String& attributes, String& content) {
   TByteReader in(stream);
@@ -1002,7 +1128,7 @@ bool TagHasContent(const String& name, bool empty) {
 
 int TagIndex(const std::vector<String>& tags, const String& name) {
   for (std::size_t i = 0; i < tags.size(); ++i)
-    if (tags[i].size() == name.size() && tags[i] == name) return static_cast<int>(i);  // lengths first: cheap
+    if (tags[i].size() == name.size() && SameChars(tags[i].data(), name.data(), name.size())) return static_cast<int>(i);
   return static_cast<int>(tags.size()) - 1;
 }
 

@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "Encoding.h"
@@ -37,6 +36,7 @@
 #include "Qelta_geomap.h"
 #include "Qelta_geomap_internal.h"
 #include "Qelta_math1.h"
+#include "Qelta_qeltabase_scan_internal.h"
 #include "Qelta_streams.h"
 #include "Qelta_stringl.h"
 #include "StrUtils.h"
@@ -159,42 +159,25 @@ bool OpenForReading(TextFile& f, const String& FileName) {
   return true;
 }
 
-int ScanInt(const String& Text) {
+int ScanInt(std::u16string_view Text) {
   int pos = 1;
-  return ScanDecimal(Text, pos);
+  return core_detail::ScanDecimalView(Text, pos);
 }
 
-double ScanFloat(const String& Text) {
+double ScanFloat(std::u16string_view Text) {
   int pos = 1;
-  return ScanFPNum(Text, true, 3, pos);
+  return core_detail::ScanFPNumView(Text, true, 3, pos);
 }
 
 namespace {
 
 Char LowerA(Char c) { return c >= u'A' && c <= u'Z' ? static_cast<Char>(c + 32) : c; }
 
-/// Four characters from p as one word.
-uint64_t Word(const Char* p) {
-  uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
+using core_detail::SameChars;
 
-/// Word with bit 5 of each character set: that folds A-Z onto a-z (and a few other pairs, which the
+/// Four characters with bit 5 of each set: that folds A-Z onto a-z (and a few other pairs, which the
 /// comparison of the names tells apart), so names equal ignoring A-Z case give equal words.
-uint64_t FoldedWord(const Char* p) { return Word(p) | 0x0020002000200020u; }
-
-/// True when the n characters at a and b are the same: four at a time where there are four.
-inline bool SameChars(const Char* a, const Char* b, std::size_t n) {
-  if (n < 4) {
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i] != b[i]) return false;
-    return true;
-  }
-  for (std::size_t i = 0; i + 4 < n; i += 4)
-    if (Word(a + i) != Word(b + i)) return false;
-  return Word(a + n - 4) == Word(b + n - 4);
-}
+uint64_t FoldedWord(const Char* p) { return core_detail::CharWord(p) | 0x0020002000200020u; }
 
 /// True when the texts of one length are equal with A-Z lower-cased.
 [[gnu::noinline]] bool SameLowered(std::u16string_view A, std::u16string_view B) {
@@ -238,21 +221,10 @@ void TAttributes::Take(String& Text) {
   Index();
 }
 
-// True when the pairs have the names of the pairs indexed last, character for character and in order:
-// the keys, slots and first marks of those hold for them as well.
-bool TAttributes::SameNamesAsBefore() const {
-  if (FSpans.size() != FNameEnds.size()) return false;
-  for (std::size_t k = 0, from = 0; k < FSpans.size(); from = FNameEnds[k++]) {
-    const std::u16string_view name = NameOf(k);
-    if (name.size() != FNameEnds[k] - from || !SameChars(name.data(), FNames.data() + from, name.size())) return false;
-  }
-  return true;
-}
-
 void TAttributes::Index() {
-  ScanXMLAttributeSpans(FText, FSpans);
   FNext = 0;
-  if (SameNamesAsBefore()) return;
+  // The keys, slots and first marks of the names indexed last hold for the same names in the same order.
+  if (core_detail::ScanXMLAttributeSpansLike(FText, FNames, FSpans)) return;
   const std::size_t n = FSpans.size();
   std::size_t size = 16;
   while (size < 2 * n) size *= 2;
@@ -267,9 +239,6 @@ void TAttributes::Index() {
     FFirst[k] = FSlots[h] < 0;  // else an earlier pair of the name keeps its place
     if (FFirst[k]) FSlots[h] = static_cast<int>(k);
   }
-  FNames.clear();
-  FNameEnds.clear();
-  for (std::size_t k = 0; k < n; ++k) FNameEnds.push_back(FNames.append(NameOf(k)).size());
 }
 
 std::size_t TAttributes::Find(std::u16string_view name) const {
@@ -282,29 +251,33 @@ std::size_t TAttributes::Find(std::u16string_view name) const {
   return FSpans.size();
 }
 
+std::u16string_view TAttributes::ValueOf(std::size_t k) const {
+  if (k == FSpans.size()) return {};
+  FNext = k + 1;
+  return {FText.data() + FSpans[k].ValueFrom, FSpans[k].ValueTo - FSpans[k].ValueFrom};
+}
+
+// The usual answer, the pair after the one found last written as asked, is taken without a call, so that
+// this path keeps its registers; Find answers every other (the same pair too when only its case differs).
 std::u16string_view TAttributes::Get(std::u16string_view name) const {
-  const bool next = FNext < FSpans.size() && FFirst[FNext] && SameName(NameOf(FNext), name);
-  const std::size_t found = next ? FNext : Find(name);
-  if (found == FSpans.size()) return {};
-  FNext = found + 1;
-  const TXMLAttributeSpan& span = FSpans[found];
-  return {FText.data() + span.ValueFrom, span.ValueTo - span.ValueFrom};
+  const std::size_t k = FNext;
+  if (k < FSpans.size() && FFirst[k]) {
+    const TXMLAttributeSpan& span = FSpans[k];
+    if (span.NameTo - span.NameFrom == name.size() && SameChars(FText.data() + span.NameFrom, name.data(), name.size())) {
+      FNext = k + 1;
+      return {FText.data() + span.ValueFrom, span.ValueTo - span.ValueFrom};
+    }
+  }
+  return ValueOf(Find(name));
 }
 
-const String& TAttributes::Value(std::u16string_view Name) const {
-  const std::u16string_view value = Get(Name);
-  FValue.resize(value.size());  // no new storage once the longest value was seen; cheaper than assign
-  std::copy(value.begin(), value.end(), FValue.begin());
-  return FValue;
-}
+int AttrInt(const TAttributes& Attributes, std::u16string_view Name) { return ScanInt(Attributes.Get(Name)); }
 
-int AttrInt(const TAttributes& Attributes, std::u16string_view Name) { return ScanInt(Attributes.Value(Name)); }
-
-double AttrFloat(const TAttributes& Attributes, std::u16string_view Name) { return ScanFloat(Attributes.Value(Name)); }
+double AttrFloat(const TAttributes& Attributes, std::u16string_view Name) { return ScanFloat(Attributes.Get(Name)); }
 
 TColor AttrColor(const TAttributes& Attributes, std::u16string_view Name) {
   int pos = 1;
-  return ScanHex(Attributes.Value(Name), pos);
+  return core_detail::ScanHexView(Attributes.Get(Name), pos);
 }
 
 bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name) {
@@ -334,8 +307,11 @@ String SymbolAttributes(const TSymbolProperties& Props) {
          XmlAttribute(u"dir", IntToStr(Props.Direction)) + XmlAttribute(u"leng", IntToStr(Props.Length));
 }
 
-AnsiString ShortAnsi(const String& Text, int Max) {
-  return Text.size() <= static_cast<size_t>(Max) ? StringToAnsi(Text) : StringToAnsi(Text.substr(0, static_cast<size_t>(Max)));
+AnsiString ShortAnsi(std::u16string_view Text, int Max) {
+  const std::u16string_view shown = Text.substr(0, static_cast<size_t>(Max));
+  // ASCII stands for itself in Windows-1252: the usual text is narrowed as it stands.
+  if (std::all_of(shown.begin(), shown.end(), [](Char c) { return c < 0x80; })) return AnsiString(shown.begin(), shown.end());
+  return StringToAnsi(String(shown));
 }
 
 }  // namespace map_detail
@@ -451,7 +427,7 @@ int ForEachItem(const String& Content, Take&& take) {
 
 void ReadCalLine(const map_detail::TAttributes& Attributes, const String& Content, TCalibData& Cal,
                  const TCalReadRules& Rules) {
-  const String type = LowerCase(Attributes.Value(u"type"));
+  const String type = LowerCase(String(Attributes.Get(u"type")));
   if (type != u"parallel" && type != u"meridian")
     throw EQeltaGeoMapError(Rules.Prefix + u"invalid type of graticule line: type=\"" + type + u"\"");
   TCalibLine line;

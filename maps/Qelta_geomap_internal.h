@@ -15,6 +15,7 @@
 
 #include "Qelta_geomap.h"
 #include "Qelta_streams.h"
+#include "Qelta_streams_internal.h"
 #include "Streams.h"
 #include "TextFiles.h"
 #include "Visibility.h"
@@ -160,23 +161,19 @@ class TAttributes {
   void Take(String& Text);
   /// The value, valid until the next Read.
   std::u16string_view Get(std::u16string_view Name) const;
-  /// Get as a text, valid until the next Value: for the number scanners, which read texts.
-  const String& Value(std::u16string_view Name) const;
 
  private:
   void Index();
-  bool SameNamesAsBefore() const;
   std::size_t Find(std::u16string_view Name) const;
+  std::u16string_view ValueOf(std::size_t k) const;
   std::u16string_view NameOf(std::size_t k) const;
   String FText;
   std::vector<TXMLAttributeSpan> FSpans;  ///< the pairs in order
-  String FNames;                          ///< the names of the pairs indexed last, one after the other
-  std::vector<std::size_t> FNameEnds;     ///< where each of them ends in FNames
+  core_detail::TXMLAttributeNames FNames;  ///< the names of the pairs indexed last
   std::vector<uint32_t> FKeys;            ///< a hash of each name, equal for names equal ignoring A-Z case
   std::vector<int> FSlots;  ///< open addressing by FKeys: the index of the first pair of each name, -1 empty
   std::vector<uint8_t> FFirst;  ///< whether each pair is the first of its name
   mutable std::size_t FNext = 0;  ///< the pair after the last one found: readers ask mostly in the file's order
-  mutable String FValue;          ///< Value's text, its storage kept from value to value
 };
 
 /// Attribute Name (a missing one reads as ""): ScanDecimal, ScanFPNum (exponent, '.' or ','), ScanHex
@@ -188,8 +185,8 @@ bool AttrTrue(const TAttributes& Attributes, std::u16string_view Name);
 /// True when the two texts are equal with A-Z lower-cased.
 bool EqualsIgnoringCase(std::u16string_view A, std::u16string_view B);
 /// ScanDecimal and ScanFPNum (exponent, '.' or ',') of a whole text from its first character.
-int ScanInt(const String& Text);
-double ScanFloat(const String& Text);
+int ScanInt(std::u16string_view Text);
+double ScanFloat(std::u16string_view Text);
 
 /// The symbol attributes that landmarks and symbols share (size, colorfg, colorbg, transp, dir, leng),
 /// read from an attribute text with the shape Kind, and written in that order after a blank.
@@ -197,6 +194,6 @@ TSymbolProperties SymbolPropertiesOf(const TAttributes& Attributes, TLandMarkEle
 String SymbolAttributes(const TSymbolProperties& Props);
 
 /// The first Max characters of the text as single-byte (Windows-1252) text.
-AnsiString ShortAnsi(const String& Text, int Max);
+AnsiString ShortAnsi(std::u16string_view Text, int Max);
 
 }  // namespace qelta::map_detail

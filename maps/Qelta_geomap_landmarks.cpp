@@ -324,12 +324,12 @@ bool FixedTimeFields(std::u16string_view Text, int (&Fields)[6]) {
 /// The time of "yyyyMMddHHmmss"; 0 when the text names no day or time. ScanDateTime re-reads its
 /// pattern on every call, so the usual text (14 digits with a day) is encoded straight, as it would.
 TDateTime AttrTime(const map_detail::TAttributes& Attributes) {
-  const String& text = Attributes.Value(u"date");
+  const std::u16string_view text = Attributes.Get(u"date");
   int error = 0, f[6];
   try {
     if (FixedTimeFields(text, f) && (f[0] != 0 || f[1] != 0 || f[2] != 0))
       return EncodeDateTime(f[0], f[1], f[2], f[3], f[4], f[5], 0);
-    const TDateTime t = ScanDateTime(text, kTimeFormat, lgEnglish, error);
+    const TDateTime t = ScanDateTime(String(text), kTimeFormat, lgEnglish, error);
     return error == 0 ? t : 0.0;
   } catch (const EConvertError&) {
     return 0.0;
@@ -358,10 +358,10 @@ void ReadLandMark(const map_detail::TAttributes& a, const TLandMark& Default, TL
   lm.ClassFlag = static_cast<uint8_t>(AttrInt(a, u"class") & 0xFF);
   lm.Tag = AttrInt(a, u"usertag");
   lm.SymbolProps = map_detail::SymbolPropertiesOf(a, ElementOf(a.Get(u"element")));
-  lm.Identifier = map_detail::ShortAnsi(a.Value(u"id"), MaxLMIdentifierLength);
+  lm.Identifier = map_detail::ShortAnsi(a.Get(u"id"), MaxLMIdentifierLength);
   lm.Time = AttrTime(a);
   TLMTextProperties& c = lm.Caption;
-  c.Text = map_detail::ShortAnsi(a.Value(u"captext"), MaxLMTextLength);
+  c.Text = map_detail::ShortAnsi(a.Get(u"captext"), MaxLMTextLength);
   c.Size = AttrInt(a, u"capsize");
   c.FontName.assign(a.Get(u"capfnm"));
   c.FGColor = AttrColor(a, u"capfgcol");

@@ -44,7 +44,7 @@ TLandMarkElement SymbolElementOf(std::u16string_view Name) {
 TSymbol SymbolFromAttributes(const map_detail::TAttributes& a) {
   // Asked in the order the writer puts them, so that each is found right after the one before.
   const TLandMarkElement kind = SymbolElementOf(a.Get(u"element"));
-  AnsiString name = map_detail::ShortAnsi(a.Value(u"name"), kReadNameLength);
+  AnsiString name = map_detail::ShortAnsi(a.Get(u"name"), kReadNameLength);
   const int category = map_detail::AttrInt(a, u"category");
   return TSymbol{map_detail::SymbolPropertiesOf(a, kind), std::move(name), category};
 }

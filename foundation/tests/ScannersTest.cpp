@@ -6,6 +6,8 @@
 #include <iterator>
 #include <limits>
 #include <random>
+#include <string_view>
+#include <vector>
 
 #include "Assertions.h"
 #include "Encoding.h"
@@ -108,6 +110,34 @@ TEST(ScanHex, ReadsDigitsOfEitherCaseAndSkipsADollarOnlyAtPositionOne) {
     int pos = c.start;
     EXPECT_EQ(ScanHex(U8(c.text), pos), c.value) << c.text;
     EXPECT_EQ(pos, c.end) << c.text;
+  }
+}
+
+// Runs of eight digits are read at once; one digit at a time by the rule is the plain twin. Runs of every
+// length with characters next to the digits' ranges ('/' ':' '@' 'G' '`' 'g', and the letters a page up)
+// anywhere in them.
+TEST(ScanHex, EightDigitsAtOnceReadAsOneAtATime) {
+  const auto plain = [](const String& s, int& pos) {
+    if (pos < 1) return int32_t{0};
+    while (pos < static_cast<int>(s.size()) && s[pos - 1] == u' ') ++pos;
+    if (pos == 1 && !s.empty() && s[0] == u'$') ++pos;
+    uint32_t value = 0;
+    for (; pos <= static_cast<int>(s.size()) && HexDigitValue(s[pos - 1]) >= 0; ++pos)
+      value = value * 16u + static_cast<uint32_t>(HexDigitValue(s[pos - 1]));
+    return static_cast<int32_t>(value);
+  };
+  const String digits = u"0123456789abcdefABCDEF";
+  const Char nearMiss[] = {u'/', u':', u'@', u'G', u'`', u'g', u' ', u'$', 0x0141, 0x0161, 0x0130, 0xFF21};
+  std::mt19937 gen(1106);
+  for (int t = 0; t < 3000; ++t) {
+    String s(gen() % 26, u'0');
+    for (Char& c : s) c = digits[gen() % digits.size()];
+    if (!s.empty() && gen() % 3) s[gen() % s.size()] = nearMiss[gen() % std::size(nearMiss)];
+    for (int start = 0; start <= static_cast<int>(s.size()) + 1; ++start) {
+      int a = start, b = start;
+      ASSERT_EQ(ScanHex(s, a), plain(s, b)) << StringToUtf8(s) << " from " << start;
+      ASSERT_EQ(a, b) << StringToUtf8(s) << " from " << start;
+    }
   }
 }
 
@@ -248,6 +278,62 @@ TEST(ScanFPNum, LowerCaseExponentAndNonAsciiLetters) {
                       true, 1, pos),
             2.0);  // an e with accent is no exponent
   EXPECT_EQ(pos, 2);
+}
+
+// [SECTION] the scanners on a view
+
+// The view forms read a value where it stands inside a larger text: each must give the String form's value
+// and position for the characters of the view alone, never looking at what follows or precedes it (digits,
+// hex letters, a separator and an exponent stand there to catch a scan that runs on).
+TEST(ScannerViews, ReadTheirCharactersAsTheStringFormsReadACopy) {
+  std::vector<String> texts = {u"", u" ", u"  ", u"-", u"+", u"$", u"--3", u"+-1", u"  -42x", u"12 ", u" 12", u"1 2",
+                               u"2147483647", u"2147483648", u"-2147483648", u"4294967297", u"99999999999999999999",
+                               u"0042", u"$1f", u" $1f", u"$$1", u"0x1A", u"1.5E", u"1.5E-", u"-2e+", u".5", u"5.", u"-.",
+                               u"3,25E2;", u"1e308", u"1.7976931348623157E308", u"1.7976931348623159E308", u"-1e400",
+                               u"1E-5000", u"1e4200", u"1E4201", u"4.9e-324", u"2.2250738585072011e-308",
+                               u"0.1000000000000000055511151231257827021181583404541015625", u"9007199254740993",
+                               u"\u0660", u"\uFF11", u"1\u00e9", u"\u0130"};
+  const String hexDigits = u"aBcDeF0123456789fEdCbA";
+  for (std::size_t n = 1; n <= hexDigits.size(); ++n) texts.push_back(hexDigits.substr(0, n));  // hex of every length
+  texts.push_back(String(300, u'7'));
+  texts.push_back(u"-" + String(40, u'9') + u"." + String(40, u'1') + u"E-40");
+  std::mt19937 gen(1104);
+  const Char pool[] = {u'0', u'1', u'9', u'5', u'.', u',', u'+', u'-', u'e', u'E', u' ', u'$', u'f', u'A', u'x', 0x0660};
+  for (int t = 0; t < 400; ++t) {
+    String s;
+    for (std::size_t k = gen() % 30; k > 0; --k) s += pool[gen() % std::size(pool)];
+    texts.push_back(s);
+  }
+  const String before = u"9.9E9f", after = u"9F.5E9";
+  for (const String& text : texts) {
+    const String whole = before + text + after;
+    const std::u16string_view view = std::u16string_view(whole).substr(before.size(), text.size());
+    for (int start = -1; start <= static_cast<int>(text.size()) + 2; ++start) {
+      int a = start, b = start;
+      ASSERT_EQ(core_detail::ScanDecimalView(view, a), ScanDecimal(text, b)) << StringToUtf8(text) << " from " << start;
+      ASSERT_EQ(a, b) << StringToUtf8(text) << " from " << start;
+      a = b = start;
+      ASSERT_EQ(core_detail::ScanHexView(view, a), ScanHex(text, b)) << StringToUtf8(text) << " from " << start;
+      ASSERT_EQ(a, b) << StringToUtf8(text) << " from " << start;
+      for (int mode = 0; mode < 4; ++mode)
+        for (const bool exp : {false, true}) {
+          a = b = start;
+          const double v = core_detail::ScanFPNumView(view, exp, mode, a), w = ScanFPNum(text, exp, mode, b);
+          ASSERT_EQ(std::memcmp(&v, &w, sizeof v), 0) << StringToUtf8(text) << " from " << start << " mode " << mode;
+          ASSERT_EQ(a, b) << StringToUtf8(text) << " from " << start << " mode " << mode;
+        }
+    }
+  }
+}
+
+TEST(HexDigitValue, DigitsAndTheLettersAToFOfEitherCaseOnly) {
+  for (unsigned c = 0; c <= 0xFFFF; ++c) {
+    const int expected = c >= u'0' && c <= u'9' ? static_cast<int>(c - u'0')
+                         : c >= u'A' && c <= u'F' ? static_cast<int>(c - u'A' + 10)
+                         : c >= u'a' && c <= u'f' ? static_cast<int>(c - u'a' + 10)
+                                                  : -1;
+    ASSERT_EQ(HexDigitValue(static_cast<Char>(c)), expected) << c;
+  }
 }
 
 // [SECTION] state table shared with the validators

@@ -1,4 +1,5 @@
 #include "Qelta_streams.h"
+#include "Qelta_streams_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -419,6 +420,46 @@ TEST(ScanXMLAttributes, SpansAgreeWithTheStateMachine) {
     for (const TXMLAttributeSpan& s : spans)
       placed.emplace_back(LowerCase(t.substr(s.NameFrom, s.NameTo - s.NameFrom)), t.substr(s.ValueFrom, s.ValueTo - s.ValueFrom));
     EXPECT_EQ(placed, plain) << StringToUtf8(t);
+  }
+}
+
+// A reader of many tags checks each tag's pairs against the names of the tag before. Tags of one set of
+// names with values of every length (so that quotes fall on every place of the 64-character blocks the check
+// looks at together), now and then a blank more, blanks around '=', a name in other case, a pair more or less,
+// a bare value, an '=' or a quote in a value, a character changed: the spans must be those of
+// ScanXMLAttributeSpans, and the answer true exactly when the names are those of the tag before, in order.
+TEST(ScanXMLAttributes, SpansAgainstTheNamesBeforeAreTheSpans) {
+  std::mt19937 gen(1105);
+  const std::vector<String> names = {u"lat", u"long", u"x", u"colorfg", u"capfgcolor", u"", u"a b", u"id"};
+  const Char noise[] = {u'"', u'=', u' ', u'a', u'L'};
+  core_detail::TXMLAttributeNames before;
+  std::vector<String> namesBefore;
+  std::vector<TXMLAttributeSpan> spans, plain;
+  for (int k = 0; k < 1500; ++k) {
+    String t;
+    const std::size_t count = k % 50 < 40 ? 6 : 3 + gen() % 5;  // mostly the same names, in runs
+    for (std::size_t p = 0; p < count; ++p) {
+      String name = names[(p + (k % 50 < 40 ? 0 : gen() % 3)) % names.size()];
+      if (gen() % 40 == 0 && !name.empty()) name = UpperCase(name);
+      String value(gen() % 70, u'v');
+      if (gen() % 20 == 0 && !value.empty()) value[gen() % value.size()] = u'=';
+      const String equals = gen() % 30 ? u"=" : u" = ";
+      t += String(p == 0 ? 0 : 1 + (gen() % 30 == 0), u' ') + name + equals + (gen() % 60 ? u"\"" + value + u"\"" : value);
+    }
+    if (gen() % 15 == 0 && !t.empty()) t[gen() % t.size()] = noise[gen() % std::size(noise)];
+    ScanXMLAttributeSpans(t, plain);
+    std::vector<String> found;
+    for (const TXMLAttributeSpan& s : plain) found.push_back(t.substr(s.NameFrom, s.NameTo - s.NameFrom));
+    const bool same = core_detail::ScanXMLAttributeSpansLike(t, before, spans);
+    ASSERT_EQ(same, found == namesBefore) << StringToUtf8(t);
+    ASSERT_EQ(spans.size(), plain.size()) << StringToUtf8(t);
+    for (std::size_t p = 0; p < plain.size(); ++p) {
+      ASSERT_EQ(spans[p].NameFrom, plain[p].NameFrom) << StringToUtf8(t);
+      ASSERT_EQ(spans[p].NameTo, plain[p].NameTo) << StringToUtf8(t);
+      ASSERT_EQ(spans[p].ValueFrom, plain[p].ValueFrom) << StringToUtf8(t);
+      ASSERT_EQ(spans[p].ValueTo, plain[p].ValueTo) << StringToUtf8(t);
+    }
+    namesBefore = found;
   }
 }
 

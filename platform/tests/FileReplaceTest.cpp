@@ -49,15 +49,23 @@ void SaveText(const String& name, const std::string& text) {
 // [SECTION] the replacement
 
 TEST(TFileReplacement, CommitReplacesTheFileAndKeepsItsPermissionBits) {
-  TempDir dir;
-  dir.Put("a.txt", "old contents");
-  ::chmod(dir.NativeOf("a.txt").c_str(), 0640);
-  SaveText(dir / "a.txt", "new");
-  EXPECT_EQ(dir.Get("a.txt"), "new");
-  EXPECT_EQ(ModeOf(dir.NativeOf("a.txt")), 0640);
-  SaveText(dir / "fresh.txt", "x");
-  EXPECT_EQ(ModeOf(dir.NativeOf("fresh.txt")), static_cast<int>(0666 & ~CurrentUmask()));
-  EXPECT_EQ(Temporaries(dir), std::vector<std::string>());
+  // Each way of making the temporary: unnamed where the file system has it, named, unnamed then copied.
+  for (const auto& [tmpFileErrno, linkErrno] : {std::pair{0, 0}, std::pair{EOPNOTSUPP, 0}, std::pair{0, ENOENT}}) {
+    SCOPED_TRACE(tmpFileErrno + linkErrno);
+    TempDir dir;
+    FaultyOs os;
+    os.TmpFileErrno = tmpFileErrno;
+    os.LinkHandleErrno = linkErrno;
+    dir.Put("a.txt", "old contents");
+    ::chmod(dir.NativeOf("a.txt").c_str(), 0640);
+    SaveText(dir / "a.txt", "new");
+    EXPECT_EQ(dir.Get("a.txt"), "new");
+    EXPECT_EQ(ModeOf(dir.NativeOf("a.txt")), 0640);
+    SaveText(dir / "fresh.txt", "x");
+    EXPECT_EQ(dir.Get("fresh.txt"), "x");
+    EXPECT_EQ(ModeOf(dir.NativeOf("fresh.txt")), static_cast<int>(0666 & ~CurrentUmask()));
+    EXPECT_EQ(Temporaries(dir), std::vector<std::string>());
+  }
 }
 
 TEST(TFileReplacement, ALinkIsFollowedToItsFileAndStaysALink) {

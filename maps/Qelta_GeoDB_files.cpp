@@ -13,6 +13,7 @@
 
 #include "Encoding.h"
 #include "Exceptions.h"
+#include "FileReplace.h"
 #include "FileSys.h"
 #include "Qelta_GeoDB.h"
 #include "Qelta_GeoDB_internal.h"
@@ -80,11 +81,14 @@ TgdbSystemData ReadHeader(const String& name) {
 
 // Completes or undoes a GarbageCollection that ended part way: while the data file's temporary file
 // exists, the old files are intact and the temporary ones go; once it has replaced the data file, the
-// summaries' temporary file is complete and replaces the summary file.
+// summaries' temporary file is complete and replaces the summary file. What a run killed while saving
+// those two files left beside them goes too.
 void FinishGarbageCollection(const String& gdd, const String& gds) {
   String tempData = gdd, tempSum = gds;
   tempData += kGdbTempSuffix;
   tempSum += kGdbTempSuffix;
+  RemoveStaleTemporaries(tempData);
+  RemoveStaleTemporaries(tempSum);
   if (FileExists(tempData)) {
     DeleteFile(tempData);
     DeleteFile(tempSum);

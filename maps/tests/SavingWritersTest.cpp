@@ -323,3 +323,43 @@ TEST_F(GeoDBFixture, AGarbageCollectionWhoseSecondRenameFailsIsFinishedOnOpening
   EXPECT_EQ(back, "bytes");
   ExpectWellFormed(Raw());
 }
+
+TEST_F(GeoDBFixture, TwentyKilledCollectionsAndALaterOneLeaveOnlyTheDatabase) {
+  // Mended: a collection killed while writing left the hidden temporary of its new data file, as big as
+  // all payloads together, beside the database; neither opening it again nor later collections removed it.
+  const std::string payload = Pattern(6000);
+  for (int i = 0; i < 6; ++i) Blob(u"b" + IntToStr(i), payload);
+  db.SetDBName(u"");
+  const std::vector<std::string> files = Entries(dir);
+  ASSERT_EQ(files.size(), 7u);
+  for (const int refused : {0, EOPNOTSUPP}) {  // unnamed temporaries where the file system has them; none
+    SCOPED_TRACE(refused);
+    std::vector<KillMoment> moments;
+    db.SetDBName(Base());
+    {
+      FaultyOs ran;
+      ran.SkipFlush = true;
+      ran.TmpFileErrno = refused;
+      db.GarbageCollection();
+      moments = RandomKillMoments(ran, 20, 77);
+    }
+    db.SetDBName(u"");
+    const auto open = [&](FaultyOs& os) {
+      os.SkipFlush = true;
+      os.TmpFileErrno = refused;
+      db.SetDBName(Base());
+    };
+    KillAtMoments(moments, open, [&] { db.GarbageCollection(); }, [] {});
+    db.SetDBName(Base());
+    db.GarbageCollection();
+    EXPECT_EQ(Entries(dir), files);
+    ASSERT_EQ(db.NumEntries(), 6);
+    for (int e = 1; e <= 6; ++e) {
+      TMetaInfo m;
+      std::string back(payload.size(), '\0');
+      ASSERT_TRUE(db.RetrieveBLOB(e, m, back.data(), static_cast<int>(back.size())));
+      EXPECT_EQ(back, payload);
+    }
+    db.SetDBName(u"");
+  }
+}

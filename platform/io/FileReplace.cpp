@@ -1,8 +1,16 @@
 #include "FileReplace.h"
 
-// A save is: Begin (resolve links, check the old file may be written, create the temporary with O_EXCL),
-// writes by the caller, Prepare (permission bits, fsync, close), rename over the target, fsync of the
-// folder. The old file is never opened for truncation, so nothing before the rename can harm it.
+// A save is: Begin (resolve links, check the old file may be written, remove what killed saves of the
+// file left, create the temporary), writes by the caller, Prepare (name the temporary, permission bits,
+// fsync, close), rename over the target, fsync of the folder. The old file is never opened for
+// truncation, so nothing before the rename can harm it.
+// The temporary is made without a name (O_TMPFILE) where the file system allows it, so a kill while it
+// is written leaves nothing; it is named only for the rename, by a link through /proc/self/fd (a copy
+// into a named temporary where that link is refused). Elsewhere it is created by name with O_EXCL. A
+// named temporary is ".<name>.<host>.<pid>.<random>.tmp": a save removes those of its target whose
+// process has ended on this host (kill(pid, 0) answers ESRCH), never a live process's nor another
+// host's, as the folder may be shared. Names without host and process (from earlier versions) cannot be
+// told apart from someone else's files and are left alone.
 // A group keeps the old contents of every target but the last under a second name (a hard link, or the
 // old file renamed aside where the file system has no links) until all renames have succeeded; a failed
 // rename puts the earlier targets back from those names.
@@ -14,6 +22,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <string_view>
 #include <utility>
 
 #include "OsLayer.h"
@@ -24,7 +33,15 @@ namespace {
 constexpr int kMaxLinks = 40;       // as the kernel's own limit of links followed in one path
 constexpr int kMaxNameTries = 100;  // temporaries whose random name is taken before giving up
 constexpr std::size_t kMaxName = 255;
-constexpr std::size_t kNameOverhead = 1 + 1 + 12 + 4;  // ".", ".", the random part, ".tmp"
+constexpr std::size_t kMaxHost = 64;  // as the kernel's own limit of a host name
+constexpr std::size_t kRandomDigits = 12;
+// ".", ".", the host, ".", the pid (10 digits at most), ".", the random part, ".tmp"
+constexpr std::size_t kNameOverhead = 1 + 1 + kMaxHost + 1 + 10 + 1 + kRandomDigits + 4;
+constexpr char kUnknownHost[] = "_";  // no sanitised host name holds a '_': nothing is ever swept for it
+constexpr std::size_t kCopyBlock = 1 << 16;
+constexpr std::string_view kDigits = "0123456789";
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+constexpr std::string_view kHostChars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-";
 
 // [SECTION] names
 
@@ -40,23 +57,73 @@ std::string RandomPart() {
   if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits))
     bits = (static_cast<uint64_t>(::getpid()) << 32) ^ static_cast<uint64_t>(::time(nullptr));
   bits ^= ++counter * 0x9E3779B97F4A7C15ull;  // two names of one process never repeat
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string text;
-  for (int i = 0; i < 12; ++i, bits >>= 4) text.push_back(kHex[bits & 15]);
+  for (std::size_t i = 0; i < kRandomDigits; ++i, bits >>= 4) text.push_back(kHexDigits[bits & 15]);
   return text;
 }
 
-// ".<name>.<random>.tmp" in the target's folder; a long name is cut (at a UTF-8 character) to fit.
-std::string TempNameFor(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  std::string name = target.substr(folder.size());
+// This host's name as a file name may hold it: letters, digits and '-', anything else a '-'; bounded.
+std::string HostPart() {
+  std::string host;
+  if (OsLayer().HostName(host) < 0 || host.empty()) return kUnknownHost;
+  if (host.size() > kMaxHost) host.resize(kMaxHost);
+  for (char& c : host)
+    if (kHostChars.find(c) == std::string_view::npos) c = '-';
+  return host;
+}
+
+// ".<name>." of every temporary of the file name; a long name is cut (at a UTF-8 character) to fit.
+std::string TempPrefix(std::string name) {
   if (name.size() > kMaxName - kNameOverhead) {
     std::size_t cut = kMaxName - kNameOverhead;
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
     name.resize(cut);
   }
-  return folder + "." + name + "." + RandomPart() + ".tmp";
+  return "." + name + ".";
+}
+
+std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// ".<name>.<host>.<pid>.<random>.tmp" in the target's folder.
+std::string TempNameFor(const std::string& target) {
+  const std::string folder = target.substr(0, target.size() - BaseName(target).size());
+  return folder + TempPrefix(BaseName(target)) + HostPart() + "." + std::to_string(::getpid()) + "." + RandomPart() +
+         ".tmp";
+}
+
+bool OnlyOf(std::string_view text, std::string_view chars) {
+  return !text.empty() && text.find_first_not_of(chars) == std::string_view::npos;
+}
+
+// The process that made entry, when entry is a temporary of prefix's file made on host; 0 otherwise.
+int TempOwner(std::string_view entry, const std::string& prefix, const std::string& host) {
+  const std::string_view tail = ".tmp";
+  if (entry.size() <= prefix.size() + tail.size() || entry.substr(0, prefix.size()) != prefix ||
+      entry.substr(entry.size() - tail.size()) != tail)
+    return 0;
+  std::string_view rest = entry.substr(prefix.size(), entry.size() - prefix.size() - tail.size());
+  const std::size_t random = rest.rfind('.');
+  if (random == std::string_view::npos || rest.size() - random - 1 != kRandomDigits ||
+      !OnlyOf(rest.substr(random + 1), kHexDigits))
+    return 0;
+  rest = rest.substr(0, random);
+  const std::size_t pid = rest.rfind('.');
+  if (pid == std::string_view::npos || rest.substr(0, pid) != host) return 0;
+  const std::string_view digits = rest.substr(pid + 1);
+  if (digits.size() > 9 || !OnlyOf(digits, kDigits) || digits[0] == '0') return 0;
+  return std::stoi(std::string(digits));
+}
+
+// Removes the temporaries of target that processes of this host left when they ended part way.
+void RemoveStaleTemps(const std::string& target) {
+  const std::string host = HostPart();
+  std::vector<std::string> names;
+  if (host == kUnknownHost || OsLayer().ListDir(FolderOf(target), names) < 0) return;
+  const std::string prefix = TempPrefix(BaseName(target));
+  for (const std::string& entry : names) {
+    const int pid = TempOwner(entry, prefix, host);
+    if (pid > 0 && OsLayer().Kill(pid, 0) == -ESRCH) OsLayer().Unlink(FolderOf(target) + "/" + entry);
+  }
 }
 
 // Follows symbolic links to the file they name; a path that does not exist (yet) is the answer itself.
@@ -84,8 +151,8 @@ int CheckWritable(const std::string& target) {
   return 0;
 }
 
-// Creates a new temporary beside target; answers its handle or -errno.
-int CreateTemp(const std::string& target, int mode, std::string& temp) {
+// Creates a new temporary beside target under a name of its own; answers its handle or -errno.
+int CreateNamedTemp(const std::string& target, int mode, std::string& temp) {
   for (int tries = 0; tries < kMaxNameTries; ++tries) {
     const std::string name = TempNameFor(target);
     const int fd = OsLayer().Open(name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
@@ -94,6 +161,50 @@ int CreateTemp(const std::string& target, int mode, std::string& temp) {
     return fd;
   }
   return -EEXIST;
+}
+
+// Creates a new temporary beside target, without a name where the file system allows it (unnamed set
+// then, temp "" until it is named); answers its handle or -errno.
+int CreateTemp(const std::string& target, int mode, std::string& temp, bool& unnamed) {
+  const int fd = OsLayer().Open(FolderOf(target), O_RDWR | O_TMPFILE, mode);
+  unnamed = fd >= 0;
+  // Not offered by this file system (EOPNOTSUPP), or a kernel that takes the flag for O_DIRECTORY.
+  if (fd == -EOPNOTSUPP || fd == -EISDIR || fd == -EINVAL) return CreateNamedTemp(target, mode, temp);
+  return fd;
+}
+
+// Names the unnamed file fd as a temporary of target by a link through /proc; answers 0 or -errno.
+int LinkTemp(int fd, const std::string& target, std::string& temp) {
+  for (int tries = 0; tries < kMaxNameTries; ++tries) {
+    const std::string name = TempNameFor(target);
+    const int rc = OsLayer().LinkHandle(fd, name);
+    if (rc == -EEXIST) continue;
+    if (rc == 0) temp = name;
+    return rc;
+  }
+  return -EEXIST;
+}
+
+// Writes all count bytes to fd; answers 0 or -errno.
+int WriteAll(int fd, const uint8_t* bytes, std::size_t count) {
+  while (count > 0) {
+    const int64_t n = OsLayer().Write(fd, bytes, count);
+    if (n <= 0) return n < 0 ? static_cast<int>(n) : -EIO;
+    bytes += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// Copies the whole of from (an open file read from its start) to to; answers 0 or -errno.
+int CopyAll(int from, int to) {
+  if (const int64_t rc = OsLayer().Seek(from, 0, SEEK_SET); rc < 0) return static_cast<int>(rc);
+  std::vector<uint8_t> block(kCopyBlock);
+  for (;;) {
+    const int64_t n = OsLayer().Read(from, block.data(), block.size());
+    if (n <= 0) return static_cast<int>(n);
+    if (const int rc = WriteAll(to, block.data(), static_cast<std::size_t>(n))) return rc;
+  }
 }
 
 // Makes a rename in folder durable. A folder that cannot be opened for reading, or a file system that
@@ -143,6 +254,7 @@ TFileReplacement& TFileReplacement::operator=(TFileReplacement&& other) noexcept
   FError = other.FError;
   FActive = std::exchange(other.FActive, false);
   FPrepared = std::exchange(other.FPrepared, false);
+  FUnnamed = std::exchange(other.FUnnamed, false);
   return *this;
 }
 
@@ -163,7 +275,8 @@ int TFileReplacement::Begin(const String& fileName) {
   } else {
     if (const int e = exists ? CheckWritable(target) : 0) return e;
     if (exists) FMode = static_cast<int>(st.st_mode & 07777);
-    FHandle = CreateTemp(target, exists ? 0600 : 0666, FTemp);  // private until it has the old bits
+    RemoveStaleTemps(target);
+    FHandle = CreateTemp(target, exists ? 0600 : 0666, FTemp, FUnnamed);  // private until it has the old bits
   }
   if (FHandle < 0) return -std::exchange(FHandle, -1);
   FTarget = target;
@@ -179,6 +292,7 @@ int TFileReplacement::Prepare() {
   if (!FActive) return FError != 0 ? FError : EBADF;
   if (FPrepared) return 0;
   int rc = -FError;
+  if (rc == 0 && FUnnamed) rc = GiveName();
   if (rc == 0 && FMode >= 0) rc = OsLayer().FChMod(FHandle, FMode);  // before the flush, which then keeps it
   if (rc == 0 && !FTemp.empty()) rc = OsLayer().Fsync(FHandle);
   const int closed = OsLayer().Close(std::exchange(FHandle, -1));
@@ -189,6 +303,18 @@ int TFileReplacement::Prepare() {
   }
   FPrepared = true;
   return 0;
+}
+
+// Names the unnamed temporary for the rename: a link through /proc, else a copy into a named temporary.
+int TFileReplacement::GiveName() {
+  FUnnamed = false;
+  if (LinkTemp(FHandle, FTarget, FTemp) == 0) return 0;
+  const int named = CreateNamedTemp(FTarget, FMode >= 0 ? 0600 : 0666, FTemp);
+  if (named < 0) return named;
+  const int unnamed = std::exchange(FHandle, named);
+  const int rc = CopyAll(unnamed, named);
+  OsLayer().Close(unnamed);
+  return rc;
 }
 
 int TFileReplacement::Commit() {
@@ -217,6 +343,7 @@ void TFileReplacement::Discard() {
   FTemp.clear();
   FActive = false;
   FPrepared = false;
+  FUnnamed = false;
 }
 
 // [SECTION] TSaveGroup
@@ -287,6 +414,11 @@ void TSaveGroup::PutBack(std::size_t failed, const std::vector<std::string>& bac
       OsLayer().Unlink(target);  // there was no old file
     }
   }
+}
+
+void RemoveStaleTemporaries(const String& fileName) {
+  std::string target;
+  if (!fileName.empty() && ResolveLinks(NativePath(fileName), target) == 0) RemoveStaleTemps(target);
 }
 
 String SaveFailureText(const String& fileName, int errnoValue) {

@@ -3,8 +3,11 @@
 // What: the new contents go to a temporary file beside the target; only when they are complete and on
 // the disk does one rename(2) put them in the target's place. So a save that fails at any step (creating
 // the temporary, a write, the flush, the rename) removes the temporary and leaves the old file byte for
-// byte, and a process killed at any moment leaves the old file or the new one, never a fragment (at most
-// a stray temporary ".<name>.<random>.tmp" beside it, created with O_EXCL so two saves never collide).
+// byte, and a process killed at any moment leaves the old file or the new one, never a fragment. The
+// temporary has no name (O_TMPFILE) while it is written where the file system allows it, and is named
+// ".<name>.<host>.<pid>.<random>.tmp" (O_EXCL, so two saves never collide) only for the rename, or from
+// the start elsewhere; a kill may leave such a name, and every later save of the file removes those of
+// ended processes of this host (never a live process's, never another host's).
 // Rules of every save:
 //  - A symbolic link is followed to the file it names (up to 40 links), and that file is replaced: the
 //    link stays a link. A target that is a directory is refused (EISDIR); one that is no regular file
@@ -75,16 +78,18 @@ class TFileReplacement {
 
  private:
   friend class TSaveGroup;
+  int GiveName();
   int Rename();
 
   String FFileName;
   std::string FTarget;     ///< native path of the file replaced (links resolved)
-  std::string FTemp;       ///< native path of the temporary; "" when writing in place
+  std::string FTemp;       ///< native path of the temporary; "" when writing in place or while unnamed
   int FHandle = -1;
   int FMode = -1;          ///< permission bits to give the new file; -1 keeps the creation mode
   int FError = 0;
   bool FActive = false;
   bool FPrepared = false;
+  bool FUnnamed = false;   ///< the temporary has no name yet (O_TMPFILE)
 };
 
 /// Files saved together: Commit publishes all of them or none. Destruction without Commit discards.
@@ -120,6 +125,11 @@ class TSaveGroup {
   std::vector<TFileReplacement> FFiles;
   String FFailedFile;
 };
+
+/// Removes the temporaries that saves of fileName (a platform path) left beside it when their process
+/// was killed: those named by processes of this host that no longer run. Every save does this for its
+/// own file; a caller uses it where a file it saves that way is not saved again soon. Failures pass.
+void RemoveStaleTemporaries(const String& fileName);
 
 /// The message of a save that failed: Cannot write file "<fileName>". <the OS's text of errnoValue>
 String SaveFailureText(const String& fileName, int errnoValue);

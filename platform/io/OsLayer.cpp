@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -66,6 +68,11 @@ int TOsLayer::FSetTime(int fd, int64_t unixSeconds) {
 int TOsLayer::Fsync(int fd) { return Result(Retry([&] { return ::fsync(fd); })); }
 
 int TOsLayer::FChMod(int fd, int mode) { return Result(::fchmod(fd, static_cast<mode_t>(mode))); }
+
+int TOsLayer::LinkHandle(int fd, const std::string& newPath) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return Result(::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, newPath.c_str(), AT_SYMLINK_FOLLOW));
+}
 
 int TOsLayer::Stat(const std::string& path, struct stat& st, bool followLinks) {
   return Result(followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st));
@@ -146,6 +153,15 @@ int TOsLayer::GetCwd(std::string& path) {
 int TOsLayer::ChDir(const std::string& path) { return Result(::chdir(path.c_str())); }
 
 int TOsLayer::StatVfs(const std::string& path, struct statvfs& st) { return Result(::statvfs(path.c_str(), &st)); }
+
+int TOsLayer::HostName(std::string& name) {
+  char buffer[HOST_NAME_MAX + 1] = {};
+  if (::gethostname(buffer, HOST_NAME_MAX) < 0) return -errno;
+  name = buffer;
+  return 0;
+}
+
+int TOsLayer::Kill(int pid, int signal) { return Result(::kill(static_cast<pid_t>(pid), signal)); }
 
 TOsLayer& OsLayer() { return *gLayer; }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The one seam between the platform's file services and the operating system.
 // Implements: thin wrappers of the POSIX calls that streams, text files and the file-system helpers
-// use (open, read, write, seek, stat, directory listing, ...), each answering the OS's result or a
+// use (open, read, write, seek, stat, directory listing, the host name and whether a process lives,
+// ...), each answering the OS's result or a
 // negative errno, and the translation of a 16-bit path into the native UTF-8 path.
 // Tests replace the layer (SetOsLayer) to inject failed opens, short reads and full disks.
 // Does not implement: anything beyond forwarding; callers own the retry and error policy.
@@ -41,6 +42,9 @@ class TOsLayer {
   virtual int Fsync(int fd);
   /// Sets the permission bits of an open file.
   virtual int FChMod(int fd, int mode);
+  /// Gives an open file that has no name yet (O_TMPFILE) the name newPath, by a hard link through
+  /// /proc/self/fd; never replaces an existing newPath (-EEXIST then).
+  virtual int LinkHandle(int fd, const std::string& newPath);
 
   // [names]
   /// stat (followLinks) or lstat.
@@ -63,6 +67,12 @@ class TOsLayer {
   virtual int GetCwd(std::string& path);
   virtual int ChDir(const std::string& path);
   virtual int StatVfs(const std::string& path, struct statvfs& st);
+
+  // [processes]
+  /// The name of this host (gethostname(2)).
+  virtual int HostName(std::string& name);
+  /// Sends signal to process pid (kill(2)); signal 0 only asks whether the process exists.
+  virtual int Kill(int pid, int signal);
 };
 
 /// The layer in use (the POSIX one unless a test installed another).

@@ -1,19 +1,23 @@
 #pragma once
 // Test helpers of the file services: a temporary directory that cleans up after itself, and an OS
 // layer that injects failures (failed opens, short reads, full disks, the n-th write, flush or rename
-// failing, a kill at a chosen call) into the real POSIX one.
+// failing, a kill at a chosen call, a file system without unnamed temporaries) into the real POSIX one,
+// and saves killed at random moments in child processes.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -88,8 +92,9 @@ class TempDir {
   std::string path_;
 };
 
-/// Kinds of OS calls that FaultyOs counts and can fail one of (Rename: both kinds of rename).
-enum class OsCall { Open, Write, Fsync, Rename, Link, FChMod, Close, Unlink, Count };
+/// Kinds of OS calls that FaultyOs counts and can fail one of (Rename: both kinds of rename; LinkHandle:
+/// naming an unnamed temporary).
+enum class OsCall { Open, Write, Fsync, Rename, Link, FChMod, Close, Unlink, LinkHandle, Count };
 
 /// The POSIX layer with failures switched on by the test; installed for the object's lifetime.
 class FaultyOs : public qelta::TOsLayer {
@@ -111,11 +116,26 @@ class FaultyOs : public qelta::TOsLayer {
   int64_t WriteBudget = -1;     ///< bytes writable before the disk is full (-1: unlimited)
   int StatErrno = 0;            ///< stat calls fail with this errno when set
   int ListErrno = 0;            ///< directory listings fail with this errno when set
+  int TmpFileErrno = 0;         ///< opens of unnamed files (O_TMPFILE) fail with this errno when set
+  int LinkHandleErrno = 0;      ///< naming an open file through /proc fails with this errno when set
+  std::string Host;             ///< the host name answered when set
+  bool SkipFlush = false;       ///< flushes succeed at once without reaching the disk (tests of many saves)
 
   int Open(const std::string& path, int flags, int mode) override {
     if (const int e = Planned(OsCall::Open)) return e;
     if (OpenErrno) return -OpenErrno;
+    if (TmpFileErrno && (flags & O_TMPFILE) == O_TMPFILE) return -TmpFileErrno;
     return TOsLayer::Open(path, flags, mode);
+  }
+  int LinkHandle(int fd, const std::string& newPath) override {
+    if (const int e = Planned(OsCall::LinkHandle)) return e;
+    if (LinkHandleErrno) return -LinkHandleErrno;
+    return TOsLayer::LinkHandle(fd, newPath);
+  }
+  int HostName(std::string& name) override {
+    if (Host.empty()) return TOsLayer::HostName(name);
+    name = Host;
+    return 0;
   }
   int64_t Read(int fd, void* buffer, std::size_t count) override {
     if (ReadErrno) return -ReadErrno;
@@ -140,7 +160,7 @@ class FaultyOs : public qelta::TOsLayer {
   }
   int Fsync(int fd) override {
     if (const int e = Planned(OsCall::Fsync)) return e;
-    return TOsLayer::Fsync(fd);
+    return SkipFlush ? 0 : TOsLayer::Fsync(fd);
   }
   int FChMod(int fd, int mode) override {
     if (const int e = Planned(OsCall::FChMod)) return e;
@@ -207,16 +227,25 @@ inline const std::vector<SaveFault>& SaveFaults() {
   return faults;
 }
 
-/// Names of the temporaries of saves left in the directory (".<name>.<random>.tmp").
-inline std::vector<std::string> Temporaries(const TempDir& dir) {
+/// Names of everything in the directory but "." and "..", sorted.
+inline std::vector<std::string> Entries(const TempDir& dir) {
   std::vector<std::string> names;
   if (DIR* d = ::opendir(dir.Native().c_str())) {
     while (const dirent* e = ::readdir(d)) {
       const std::string name = e->d_name;
-      if (name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0) names.push_back(name);
+      if (name != "." && name != "..") names.push_back(name);
     }
     ::closedir(d);
   }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+/// Names of the temporaries of saves left in the directory (".<name>. ... .tmp").
+inline std::vector<std::string> Temporaries(const TempDir& dir) {
+  std::vector<std::string> names;
+  for (const std::string& name : Entries(dir))
+    if (name.size() > 5 && name[0] == '.' && name.compare(name.size() - 4, 4, ".tmp") == 0) names.push_back(name);
   return names;
 }
 
@@ -243,12 +272,64 @@ void ExpectFailedSavesKeepTheOldFile(const TempDir& dir, const std::string& name
 inline int InChild(const std::function<void()>& body) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    body();
+    try {
+      body();
+    } catch (...) {  // the child never goes on with the parent's tests
+      ::_exit(2);
+    }
     ::_exit(0);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
   return status;
+}
+
+/// The identifier of a process that has ended (a child that exits at once, waited for).
+inline int EndedProcessId() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return static_cast<int>(pid);
+}
+
+/// The moment of a kill: the nth call of a kind.
+struct KillMoment {
+  OsCall Call;
+  int Nth;
+};
+
+/// `count` moments drawn with a fixed seed among the calls counted by `ran` (a layer that watched one
+/// whole run): first a kind of call the run made, then one of its calls, so that a rename comes up as
+/// often as one of many writes.
+inline std::vector<KillMoment> RandomKillMoments(const FaultyOs& ran, int count, uint32_t seed) {
+  std::vector<OsCall> made;
+  for (int k = 0; k < static_cast<int>(OsCall::Count); ++k)
+    if (ran.Calls(static_cast<OsCall>(k)) > 0) made.push_back(static_cast<OsCall>(k));
+  std::mt19937 random(seed);
+  std::vector<KillMoment> moments;
+  for (int i = 0; i < count && !made.empty(); ++i) {
+    const OsCall call = made[random() % made.size()];
+    moments.push_back({call, static_cast<int>(random() % static_cast<uint32_t>(ran.Calls(call))) + 1});
+  }
+  return moments;
+}
+
+/// Runs `run` in a child process per moment, with a FaultyOs made ready by `setup` that kills the
+/// child at that moment (counted from the end of setup); expects every child killed and calls `check`
+/// after each.
+inline void KillAtMoments(const std::vector<KillMoment>& moments, const std::function<void(FaultyOs&)>& setup,
+                          const std::function<void()>& run, const std::function<void()>& check) {
+  for (const KillMoment& m : moments) {
+    SCOPED_TRACE("killed at call " + std::to_string(m.Nth) + " of kind " + std::to_string(static_cast<int>(m.Call)));
+    const int status = InChild([&] {
+      FaultyOs os;
+      setup(os);
+      os.KillAt(m.Call, m.Nth);
+      run();
+    });
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    check();
+  }
 }
 
 }  // namespace qelta::test

@@ -72,7 +72,7 @@ void BM_ParseCalibration(benchmark::State& state) {
       });
   if (cal.NumCalQuads != MaxCalQuads || cal.NumCalLines != MaxCalLines) state.SkipWithError("calibration not read");
 }
-BENCHMARK(BM_ParseCalibration)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseCalibration)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 String LandMarkFile(int n) {
   TGeoMap map(nullptr);
@@ -96,7 +96,7 @@ void BM_ReadLandMarks(benchmark::State& state) {
       state, [&] { map.LoadLandMarks(file, u""); }, [&] { ReadLnPass(file); });
   if (map.NumLandMarks() != n) state.SkipWithError("landmarks not read");
 }
-BENCHMARK(BM_ReadLandMarks)->Arg(10000)->Arg(100000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLandMarks)->Arg(10000)->Arg(100000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 String SymbolFile(int n) {
   TSymbolRepository rep(nullptr);

@@ -68,6 +68,6 @@ void BM_LnGamma(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_nDistriQuantile)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IncompleteBeta)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LnGamma)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_nDistriQuantile)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IncompleteBeta)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LnGamma)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

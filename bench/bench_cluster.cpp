@@ -99,7 +99,7 @@ void BM_MeanDistanceKNN(benchmark::State& state) {
     if (std::fabs(mean.GetVal(r + 1) - anchorMean[static_cast<std::size_t>(r)]) > 1e-12 * anchorMean[static_cast<std::size_t>(r)])
       state.SkipWithError("different mean distances");
 }
-BENCHMARK(BM_MeanDistanceKNN)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeanDistanceKNN)->Arg(10000)->Arg(100000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // [SECTION] hierarchical clustering
 
@@ -144,7 +144,7 @@ void BM_AgglomClustering(benchmark::State& state) {
       },
       [&] { anchor = PlainAgglomeration(x, n, f); });
 }
-BENCHMARK(BM_AgglomClustering)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_AgglomClustering)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // [SECTION] k-means
 
@@ -194,7 +194,7 @@ void BM_kMeansClustering(benchmark::State& state) {
       [&] { passes = PlainKMeans(x, n, f, k, anchor); });
   state.counters["passes"] = passes + 1;
 }
-BENCHMARK(BM_kMeansClustering)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_kMeansClustering)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // [SECTION] self-organising map
 
@@ -244,6 +244,6 @@ void BM_Kohonen(benchmark::State& state) {
         PlainKohonen(anchor, x, n, f, size, size, steps);
       });
 }
-BENCHMARK(BM_Kohonen)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Kohonen)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

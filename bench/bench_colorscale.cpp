@@ -37,7 +37,7 @@ void BM_ValueToColor_vs_InlineLookup(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(sum);
 }
-BENCHMARK(BM_ValueToColor_vs_InlineLookup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ValueToColor_vs_InlineLookup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_ColorToValue_vs_DistanceScan(benchmark::State& state) {
   constexpr int kCalls = 100000;
@@ -60,7 +60,7 @@ void BM_ColorToValue_vs_DistanceScan(benchmark::State& state) {
       });
   benchmark::DoNotOptimize(sum);
 }
-BENCHMARK(BM_ColorToValue_vs_DistanceScan)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ColorToValue_vs_DistanceScan)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 class TBenchGauge : public qelta::TScaleGauge {
  public:
@@ -92,6 +92,6 @@ BENCHMARK(BM_GaugePaint_vs_ItsScale)
     ->Arg(10000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Iterations(5);
 
 }  // namespace

@@ -174,7 +174,7 @@ void BM_Convex2DHull1e6(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_EnterStatValue1e7)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_KendallsTau50000)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CalcPolyFitOrder5)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Convex2DHull1e6)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnterStatValue1e7)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KendallsTau50000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcPolyFitOrder5)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convex2DHull1e6)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

@@ -221,7 +221,7 @@ void BM_CalcCovarCorrelation(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Resize)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_SortRowsByOneColumnWithHeaders)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_SortRowNames)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_SortRowsByOneColumnWithHeaders)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SortRowNames)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_QuartilesPerColumn)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_CalcCovarCorrelation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CalcCovarCorrelation)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -213,7 +213,7 @@ void BM_StringArray_GarbageCollection(benchmark::State& state) {
   t.Report(state);
   CellCounters(state, *a);
 }
-BENCHMARK(BM_StringArray_GarbageCollection)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StringArray_GarbageCollection)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // [SECTION] bit field
 

@@ -129,7 +129,7 @@ void BM_AddTowns(benchmark::State& state) {
 }
 BENCHMARK(BM_AddTowns)->Args({5000, 0})->Args({5000, 1})->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 // Four times as many, once: the cost of an add stays flat as the file grows.
-BENCHMARK(BM_AddTowns)->Args({20000, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddTowns)->Args({20000, 1})->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // --- a database of 10^6 towns, written directly in the file format -------------------------------------------
 
@@ -232,7 +232,7 @@ void BM_Open1e6(benchmark::State& state) {
         benchmark::DoNotOptimize(rows.size());
       });
 }
-BENCHMARK(BM_Open1e6)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Open1e6)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_ClosestLatLow1e6(benchmark::State& state) {
   TBig& big = Big();

@@ -75,7 +75,7 @@ void BM_ParseCalibration(benchmark::State& state) {
       });
   if (cal.NumCalQuads != MaxCalQuads || cal.NumCalLines != MaxCalLines) state.SkipWithError("calibration not read");
 }
-BENCHMARK(BM_ParseCalibration)->Iterations(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseCalibration)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 String LandMarkFile(int n) {
   TGeoMap map(nullptr);

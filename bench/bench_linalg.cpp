@@ -215,6 +215,6 @@ void BM_CalcDistMat5000x20(benchmark::State& state) {
 BENCHMARK(BM_Multiply1000)->Arg(2)->Arg(1)->Arg(0)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LUdecomposition500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Invert500)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SvdDecompose)->Args({500, 500, 0})->Args({2000, 200, 0})->Args({500, 500, 1})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CalcEigVec300)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CalcDistMat5000x20)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvdDecompose)->Args({500, 500, 0})->Args({2000, 200, 0})->Args({500, 500, 1})->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcEigVec300)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalcDistMat5000x20)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

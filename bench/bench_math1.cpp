@@ -83,7 +83,7 @@ void SortSideBySide(benchmark::State& state, std::size_t n, int level) {
 }
 
 void BM_SortArray1e7_SideBySide(benchmark::State& state) { SortSideBySide(state, 10000000, 2); }
-BENCHMARK(BM_SortArray1e7_SideBySide)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortArray1e7_SideBySide)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_SortArray1e6_SideBySide(benchmark::State& state) { SortSideBySide(state, 1000000, 2); }
 BENCHMARK(BM_SortArray1e6_SideBySide)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);

@@ -229,7 +229,7 @@ void BM_IntMultiply500(benchmark::State& state) {
 BENCHMARK(BM_CellAccess2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyFrom2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Transpose2000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SortRows1e6x10)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortRows1e6x10)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SparseInserts1e5)->Arg(1)->Arg(1000)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CRCofData1e8Bytes)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CRCofDataLanes_Double)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);

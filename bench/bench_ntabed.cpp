@@ -81,7 +81,7 @@ void BM_PaintScroll_vs_StringGrid(benchmark::State& state) {
       state, [&] { Sweep(ed, 1, kRows, [&](int r) { ed->SetTopRow(r); }); },
       [&] { Sweep(grid, 1, kRows, [&](int r) { grid->SetTopRow(r); }); });
 }
-BENCHMARK(BM_PaintScroll_vs_StringGrid)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PaintScroll_vs_StringGrid)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_AutoColWidth_vs_ToChars(benchmark::State& state) {
   TNTabEd ed(nullptr);

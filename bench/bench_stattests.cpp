@@ -150,7 +150,7 @@ BENCHMARK(BM_RandGen)
     ->Arg(shChi2)
     ->Arg(shWeibull)
     ->UseManualTime()
-    ->Iterations(3)
+    ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EstimateProbDensity)->Arg(20)->Arg(100)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EstimateProbDensity)->Arg(20)->Arg(100)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KSPValueNearSwitch)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);

@@ -12,6 +12,7 @@
 #include "AppState.h"
 #include "ComboBoxes.h"
 #include "Menus.h"
+#include "Popups.h"
 #include "SampleControls.h"
 #include "Testing.h"
 #include "WindowBackend.h"
@@ -185,6 +186,7 @@ class TOtherXClient final : public TOutside {
       Click(FCentre);
       EXPECT_TRUE(PumpUntil([] { return Queued(WM_LBUTTONUP); })) << "the click outside never reached the program";
     } else {
+      HoldTheFocus();
       XSetInputFocus(FDisplay, FWindow, RevertToParent, CurrentTime);
       XSync(FDisplay, False);
       EXPECT_TRUE(PumpUntil([] { return Queued(WM_CANCELMODE); })) << "the program never heard of the focus loss";
@@ -195,6 +197,23 @@ class TOtherXClient final : public TOutside {
   static bool Queued(Cardinal msg) {
     const auto& queue = Application->State().Queue;
     return std::any_of(queue.begin(), queue.end(), [msg](const auto& m) { return m.Input && m.Msg.Msg == msg; });
+  }
+  /// Makes sure the program holds the keyboard in the open popup's window (else the active form's)
+  /// before another program takes it: a focus it never had cannot be lost. Its own requests, the focus
+  /// that showing a window asks for without a window manager among them, reach the display first, or
+  /// they would take the focus back after the other program's request; and SDL has settled the focus
+  /// (it reports a change only once it has held for a moment).
+  static void HoldTheFocus() {
+    const auto& popups = TPopupWindow::OpenPopups();
+    TForm* holder = popups.empty() ? Application->ActiveForm() : popups.back();
+    auto* window = static_cast<SDL_Window*>(platform_detail::WindowBackend().NativeWindow(holder));
+    ASSERT_NE(window, nullptr);
+    if (SDL_GetKeyboardFocus() != window) SDL_SetWindowInputFocus(window);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(window, &info));
+    XSync(info.info.x11.display, False);
+    ASSERT_TRUE(PumpUntil([window] { return SDL_GetKeyboardFocus() == window; })) << "the program never had the keys";
   }
   /// Moves the desktop's events into the queue (without running them) until `done`, for up to 5 s.
   template <class Done>

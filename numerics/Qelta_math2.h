@@ -161,7 +161,10 @@ class TCurveFit : public TComponent {
   void CalcParabolFit(double& k0, double& k1, double& k2, double& FitQual) const;
   /// Polynomial of degree Order by SvdLeastSquares: Params[k] the coefficient of x^k (Params resized to
   /// Order + 1); FitQual the squared correlation of fitted and observed y; Singular when the design
-  /// is rank deficient (fewer distinct x than Order + 1). False when the decomposition failed.
+  /// is rank deficient (fewer distinct x than Order + 1), or numerically so: powers of x far from 0
+  /// (x in 1000..1001 at order 3) are nearly parallel, the smallest singular values fall under the
+  /// cutoff and the fit is the truncated one. CalcCenteredPolyFit keeps those digits. False when the
+  /// decomposition failed.
   bool CalcPolyFit(uint8_t Order, std::vector<double>& Params, double& FitQual, bool& Singular) const;
   /// The same into a caller's fixed array: fewer than Order + 1 elements raise "CalcPolyFit:
   /// parameter array too small".

@@ -20,8 +20,9 @@
 //    (about 2e-10) is what remains. The step limits stay: the gamma fraction's 99 steps reach 1e-9 for a
 //    up to about 4000, the beta fraction's 100 for a and b up to about 10^4.
 // Beside them, for chi-squared with many degrees of freedom (num_detail::LargeGammaTails), both tails
-// by continued fractions run to convergence with the factor in front from Stirling's series; the
-// incomplete gamma function itself keeps its method.
+// by continued fractions run to convergence with the factor in front from Stirling's series, and the
+// same for F with both degrees of freedom large (num_detail::LargeBetaTails); the incomplete gamma and
+// beta functions themselves keep their methods.
 
 #include <algorithm>
 #include <climits>
@@ -106,18 +107,19 @@ class TLentz {
   E FC, FD;
 };
 
-/// The continued fraction of the incomplete beta function (modified Lentz), at most 100 steps.
-E BetaFraction(E a, E b, E x) {
+/// The continued fraction of the incomplete beta function (modified Lentz), at most 100 steps and
+/// stopping at a change of kRelStop unless told otherwise.
+E BetaFraction(E a, E b, E x, int maxSteps = 100, E stop = kRelStop) {
   const E qab = a + b, qap = a + 1, qam = a - 1;
   const E d = 1 / AwayFromZero(1 - qab * x / qap);
   TLentz lentz(1, d);
   E h = d;
-  for (int m = 1; m <= 100; ++m) {
+  for (int m = 1; m <= maxSteps; ++m) {
     const E m2 = 2 * m;
     h *= lentz.Step(m * (b - m) * x / ((qam + m2) * (a + m2)), 1);  // even step
     const E del = lentz.Step(-(a + m) * (qab + m) * x / ((a + m2) * (qap + m2)), 1);  // odd step
     h *= del;
-    if (std::fabs(del - 1) < kRelStop) break;
+    if (std::fabs(del - 1) < stop) break;
   }
   return h;
 }
@@ -175,6 +177,21 @@ E UpperGammaFraction(E x, E a) {
   return 1 / f;
 }
 
+// [SECTION] the incomplete beta function for large a and b
+// The same fraction as BetaFraction, run to convergence (some sqrt(a b / (a + b)) steps next to the
+// mean). Its factor z^a w^b / B(a, b), w = 1 - z: with t = z b - w a, z = a (1 + t / a) / (a + b)
+// and w = b (1 - t / b) / (a + b), so a ln z + b ln w - ln B(a, b) is
+// a (ln(1 + u) - u) + b (ln(1 + v) - v) + ln(a b / (a + b)) / 2 - ln(2 pi) / 2 - S(a) - S(b) + S(a + b)
+// with u = t / a, v = -t / b: the parts of size a and b cancel before they are formed.
+
+/// z^a w^b / B(a, b) for a, b >= 10, z and w = 1 - z each given as computed directly.
+E LargeBetaPrefactor(E z, E w, E a, E b) {
+  const E t = z * b - w * a, u = t / a, v = -t / b;
+  const E body = a * (std::log1p(u) - u) + b * (std::log1p(v) - v);
+  const E stirling = StirlingRemainder(a) + StirlingRemainder(b) - StirlingRemainder(a + b);
+  return std::sqrt(a * b / (a + b)) * uc_sqrt2pitom1 * std::exp(body - stirling);
+}
+
 }  // namespace
 
 namespace num_detail {
@@ -185,6 +202,18 @@ TGammaTails GammaTails(Extended x, Extended a) {
     return {p, 1 - p};
   }
   const E q = GammaFraction(x, a);
+  return {1 - q, q};
+}
+
+TGammaTails LargeBetaTails(Extended z, Extended w, Extended a, Extended b) {
+  if (!(z > 0)) return {0, 1};
+  if (!(w > 0)) return {1, 0};
+  const E g = LargeBetaPrefactor(z, w, a, b);
+  if (z < (a + 1) / (a + b + 2)) {
+    const E p = g * BetaFraction(a, b, z, kMaxSteps, kConverged) / a;
+    return {p, 1 - p};
+  }
+  const E q = g * BetaFraction(b, a, w, kMaxSteps, kConverged) / b;
   return {1 - q, q};
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <iomanip>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "Assertions.h"
@@ -340,6 +341,7 @@ TEST(StatisQuantiles, LowerTailsAtTheExactQuantilesHoldTo1e9) {
 // References: StatLargeDfRefs.h, both tails from the series of P at 40 digits or more.
 
 using test::Chi2TailRefs;
+using test::FTailRefs;
 using test::MedianQuantileRefs;
 
 /// The smaller tail of chi-squared at x: P(X <= x) at or below 1/2, else P(X > x).
@@ -384,6 +386,48 @@ TEST(StatisLargeDf, Chi2QuantilesHitTheSmallerTail) {
       const num_detail::TGammaTails t = num_detail::Chi2Tails(chi2DistriQuantile(p, df), df);
       EXPECT_NEAR_REL(p <= 0.5 ? static_cast<double>(t.P) : static_cast<double>(t.Q), p <= 0.5 ? p : 1 - p, 1e-8)
           << df << " " << p;
+    }
+}
+
+// The beta fraction stopped after 100 steps, which with both degrees of freedom large is far from
+// converged: FDistriIntegral(1, 10^6, 10^6) was 0.483 for 1/2, and next to the median of F(10^5, 10^6)
+// the integral missed by 1e-5.
+TEST(StatisLargeDf, FTailsHoldTheirSmallerTailTo1e12) {
+  for (const test::TFTailRef& r : FTailRefs) {
+    const num_detail::TGammaTails t = num_detail::FTails(r.X, r.Df1, r.Df2);
+    EXPECT_NEAR_REL(SmallerTail(t), std::min(r.P, r.Q), 1e-12) << r.Df1 << " " << r.Df2 << " " << r.X;
+    EXPECT_NEAR_REL(FDistriIntegral(r.X, r.Df1, r.Df2), r.P, r.P <= 0.5 ? 1e-12 : 1e-15)
+        << r.Df1 << " " << r.Df2 << " " << r.X;
+  }
+}
+
+// P rises and Q falls across the body and next to the point where the fraction changes sides.
+TEST(StatisLargeDf, FTailsAreMonotone) {
+  const std::pair<int, int> pairs[] = {{20000, 20000}, {1000000, 1000000}, {10000000, 10000000}, {20000, 1000000}, {1000000, 20000}};
+  for (const auto& [df1, df2] : pairs) {
+    const double a = df1 / 2.0, b = df2 / 2.0, mean = a / (a + b), sd = std::sqrt(a * b / (a + b) / (a + b) / (a + b + 1));
+    const auto xOf = [&](double z) { return z * df2 / ((1 - z) * df1); };
+    std::vector<double> xs;
+    for (int k = -200; k <= 200; ++k) xs.push_back(xOf(mean + k * sd / 50));
+    const double turn = xOf((a + 1) / (a + b + 2));
+    for (int k = -20; k <= 20; ++k) xs.push_back(turn * (1 + k * 1e-12));
+    std::sort(xs.begin(), xs.end());
+    num_detail::TGammaTails last{0, 1};
+    for (double x : xs) {
+      const num_detail::TGammaTails t = num_detail::FTails(x, df1, df2);
+      EXPECT_GE(static_cast<double>(t.P), static_cast<double>(last.P)) << df1 << " " << df2 << " " << x;
+      EXPECT_LE(static_cast<double>(t.Q), static_cast<double>(last.Q)) << df1 << " " << df2 << " " << x;
+      last = t;
+    }
+  }
+}
+
+TEST(StatisLargeDf, FQuantilesHitTheSmallerTail) {
+  for (const auto& [df1, df2] : {std::pair{20000, 20000}, std::pair{1000000, 1000000}, std::pair{100000, 10000000}})
+    for (double p : {1e-300, 1e-10, 0.3, 0.5, 0.9, 1 - 1e-12}) {
+      const num_detail::TGammaTails t = num_detail::FTails(FDistriQuantile(p, df1, df2), df1, df2);
+      EXPECT_NEAR_REL(p <= 0.5 ? static_cast<double>(t.P) : static_cast<double>(t.Q), p <= 0.5 ? p : 1 - p, 1e-8)
+          << df1 << " " << df2 << " " << p;
     }
 }
 

@@ -10,6 +10,11 @@ P(a, z) = z^a e^-z / Gamma(a + 1) sum_n z^n / ((a + 1) ... (a + n)) with a = df 
 the rest is below the working precision; the upper tail is 1 - P worked with enough digits beyond those
 that cancel. mpmath's own gammainc gives up for a this large.
 
+FTailRefs: both tails of F with both degrees of freedom large (a b / (a + b) from 5000 to 2.5 10^6, a and b
+their halves), at the same kind of points on the scale of z = df1 x / (df1 x + df2), each on its own side of
+the mean: in the tails by the beta series below, next to the mean (where the series would take minutes) by
+the integral of the beta density with break points around the mode, in which two quadrature rules agree.
+
 MedianQuantileRefs: quantiles next to p = 1/2 of t (1 to 10^6 degrees of freedom), chi-squared (1 to 10^7)
 and F (up to 10^4 each), and single calls. Same layout as StatQuantileRefs.h: X the exact quantile of the
 double P for the smaller tail (P below 1/2, else 1 - P exactly), Rate = density(X) / tail(X). The incomplete
@@ -17,7 +22,7 @@ beta function is I_x(a, b) = x^a (1 - x)^b / (a B(a, b)) 2F1(a + b, 1; a + 1; x)
 the root of ln tail(x) = ln target in u = ln |x| is found by Newton's method from a rough start (halving
 any step that does not bring g closer to 0) and checked to 1e-35 relative.
 
-Not run by ctest (it takes some 20 seconds).
+Not run by ctest (it takes some two minutes).
 Usage: python3 gen_large_df_refs.py            rewrite the generated file
        python3 gen_large_df_refs.py --check    exit 1 when the committed file differs from the output
 """
@@ -41,6 +46,12 @@ CHI2_DF = [1000, 10**4, 10**5, 10**6, 10**7]
 CHI2_BODY = [-1, -0.1, 0, 0.1, 1]  # x = df + k sqrt(2 df)
 CHI2_TAILS = [1e-2, 1e-6, 1e-20, 1e-100, 1e-300]
 CHI2_SINGLE = [(10**5, 100001.99), (10**5, 100002.0)]  # P jumped there: 0.502369885, then 0.500128812
+
+F_PAIRS = [(20000, 20000), (10**5, 10**5), (10**6, 10**6), (10**7, 10**7), (20000, 10**6), (10**6, 20000),
+           (10**5, 10**7), (10**7, 10**5)]
+F_BODY = [-3, -1, -0.1, 0, 0.1, 1, 3]  # z = mean + k sd (x = 1 when df1 = df2: P(F <= 1) was 0.483 at 10^6)
+F_TAILS = CHI2_TAILS[1:]  # the leading term alone does not find 1e-2
+F_SINGLE = [(10**6, 10**6, 1.001)]
 
 MEDIAN_P = [0.45, 0.499, 0.5 - 1e-7, 0.5, 0.5 + 1e-7, 0.501, 0.55]
 MEDIAN_T = [1, 2, 5, 30, 500, 10**4, 10**6]
@@ -94,10 +105,22 @@ def chi2_tails(df, x):
 
 
 def beta_inc(a, b, x):
-    """I_x(a, b) as a series of positive terms."""
-    a, b, x = mp.mpf(a), mp.mpf(b), mp.mpf(x)
-    factor = mp.exp(a * mp.log(x) + b * mp.log1p(-x) - mp.log(a) - mp.log(mp.beta(a, b)))
-    return factor * mp.hyp2f1(a + b, 1, a + 1, x, maxterms=10**7)
+    """I_x(a, b) as a series of positive terms, x^a (1 - x)^b / (a B(a, b)) sum (a + b)_n / (a + 1)_n x^n,
+    summed until the rest (below term r / (1 - r), r the ratio of the terms, which falls towards x) is
+    below the working precision; the factor with as many more digits as its logarithm has before the point."""
+    with mp.workdps(DPS + 25):
+        a, b, x = mp.mpf(a), mp.mpf(b), mp.mpf(x)
+        factor = mp.exp(a * mp.log(x) + b * mp.log1p(-x) - mp.log(a) - mp.loggamma(a) - mp.loggamma(b) + mp.loggamma(a + b))
+    with mp.workdps(DPS + 5):
+        s = term = mp.mpf(1)
+        n, eps = 0, mp.mpf(10) ** (-DPS - 5)
+        while True:
+            ratio = (a + b + n) * x / (a + 1 + n)
+            term *= ratio
+            s += term
+            n += 1
+            if ratio < 1 and term * ratio < eps * s * (1 - ratio):
+                return factor * s
 
 
 def t_lower(x, v, _b):
@@ -229,6 +252,75 @@ def chi2_points():
     yield from CHI2_SINGLE
 
 
+# [SECTION] the F points
+
+
+def beta_log_density(a, b):
+    """ln of the beta density of (a, b) at t, and its derivative."""
+    ln_beta = mp.loggamma(a) + mp.loggamma(b) - mp.loggamma(a + b)
+    return (lambda t: (a - 1) * mp.log(t) + (b - 1) * mp.log1p(-t) - ln_beta,
+            lambda t: (a - 1) / t - (b - 1) / (1 - t))
+
+
+def series_terms(a, b, z):
+    """About how many terms beta_inc(a, b, z) takes: its ratio tends to (a + b) z / (a + 1) from above."""
+    ratio = (a + b) * z / (a + 1)
+    return math.inf if ratio >= 1 else (DPS + 5) * math.log(10) / -math.log(ratio)
+
+
+def beta_quad(a, b, z, lower):
+    """The beta density's integral over [0, z] (lower) or [z, 1], with break points every sd around the
+    mode and every 1 / |d ln density / dz| next to z; Gauss-Legendre and tanh-sinh must agree."""
+    log_density, slope = beta_log_density(a, b)
+    mode, sd = (a - 1) / (a + b - 2), mp.sqrt(a * b / ((a + b) ** 2 * (a + b + 1)))
+    rise = abs(slope(z))
+    step = sd if rise * sd < 1 else 1 / rise  # next to the mode the density is flat on the scale sd
+    points = {mode + k * sd for k in range(-40, 41)} | {z + j * step for j in range(-60, 61)}
+    inside = sorted(t for t in points if (0 < t < z if lower else z < t < 1))
+    edges = [mp.mpf(0)] + inside + [z] if lower else [z] + inside + [mp.mpf(1)]
+    with mp.workdps(DPS + 10):
+        values = [mp.quad(lambda t: mp.exp(log_density(t)), edges, method=m) for m in ("gauss-legendre", "tanh-sinh")]
+    if abs(values[1] / values[0] - 1) > mp.mpf(10) ** -30:
+        fail(f"the quadratures of I_{z}({a}, {b}) disagree: {values}")
+    return values[0]
+
+
+def f_tails(d1, d2, x):
+    """(P(F <= x), P(F > x)), each on the side of the mean where it is the smaller one: the beta series
+    where it takes at most 2 10^5 terms (the tails), else the quadrature (the body)."""
+    a, b, x = mp.mpf(d1) / 2, mp.mpf(d2) / 2, mp.mpf(x)
+    z, w = d1 * x / (d1 * x + d2), d2 / (d1 * x + d2)
+    lower = z < a / (a + b)
+    pa, pb, pz = (a, b, z) if lower else (b, a, w)
+    tail = beta_inc(pa, pb, pz) if series_terms(pa, pb, pz) <= 2e5 else beta_quad(a, b, z, lower)
+    return (tail, 1 - tail) if lower else (1 - tail, tail)
+
+
+def f_tail_point(d1, d2, target, upper):
+    """x where ln(z^a w^b / (a B(a, b))), about ln of the smaller tail, is ln target, rounded to 10 digits."""
+    a, b = d1 / 2, d2 / 2
+    ln_beta = math.lgamma(a) + math.lgamma(b) - math.lgamma(a + b)
+    goal, mean = math.log(target), a / (a + b)
+    lo, hi = (mean, 1.0) if upper else (0.0, mean)
+    for _ in range(200):
+        mid = (lo + hi) / 2
+        value = a * math.log(mid) + b * math.log1p(-mid) - ln_beta - math.log(a)
+        lo, hi = (mid, hi) if (value > goal) == upper else (lo, mid)
+    z = (lo + hi) / 2
+    return float(f"{z * d2 / ((1 - z) * d1):.10g}")
+
+
+def f_points():
+    """(df1, df2, x) of every F case."""
+    for d1, d2 in F_PAIRS:
+        a, b = d1 / 2, d2 / 2
+        mean, sd = a / (a + b), math.sqrt(a * b / ((a + b) ** 2 * (a + b + 1)))
+        points = {float(f"{(mean + k * sd) * d2 / ((1 - mean - k * sd) * d1):.10g}") for k in F_BODY}
+        points |= {f_tail_point(d1, d2, t, upper) for t in F_TAILS for upper in (False, True)}
+        yield from ((d1, d2, x) for x in sorted(points))
+    yield from F_SINGLE
+
+
 # [SECTION] the file
 
 PREAMBLE = """\
@@ -236,6 +328,7 @@ PREAMBLE = """\
 // generator instead of editing this file.
 //
 // Chi2TailRefs: both tails of chi-squared with Df degrees of freedom at X, each of its own side.
+// FTailRefs: both tails of F with Df1 and Df2 degrees of freedom at X, each of its own side.
 // MedianQuantileRefs: quantiles next to the median and single calls, laid out as QuantileRefs.
 #pragma once
 
@@ -248,6 +341,11 @@ struct TChi2TailRef {
   double X, P, Q;  ///< P(X <= x), P(X > x)
 };
 
+struct TFTailRef {
+  int Df1, Df2;
+  double X, P, Q;  ///< P(F <= x), P(F > x)
+};
+
 // clang-format off
 inline constexpr TChi2TailRef Chi2TailRefs[] = {
 """
@@ -258,6 +356,10 @@ def generate():
     for df, x in chi2_points():
         p, q = chi2_tails(df, x)
         out.append(f"    {{{df}, {x!r}, {mp.nstr(p, 21, strip_zeros=False)}, {mp.nstr(q, 21, strip_zeros=False)}}},\n")
+    out.append("};\n\ninline constexpr TFTailRef FTailRefs[] = {\n")
+    for d1, d2, x in f_points():
+        p, q = f_tails(d1, d2, x)
+        out.append(f"    {{{d1}, {d2}, {x!r}, {mp.nstr(p, 21, strip_zeros=False)}, {mp.nstr(q, 21, strip_zeros=False)}}},\n")
     out.append("};\n\ninline constexpr TQuantileRef MedianQuantileRefs[] = {\n")
     cases = [("t", v, 0, p) for v in MEDIAN_T for p in MEDIAN_P]
     cases += [("c", k, 0, p) for k in MEDIAN_CHI2 for p in MEDIAN_P]

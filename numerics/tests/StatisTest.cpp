@@ -404,7 +404,8 @@ TEST(StatisLargeDf, FTailsHoldTheirSmallerTailTo1e12) {
 // P rises and Q falls across the body and next to the point where the fraction changes sides.
 TEST(StatisLargeDf, FTailsAreMonotone) {
   const std::pair<int, int> pairs[] = {{20000, 20000}, {1000000, 1000000}, {10000000, 10000000}, {20000, 1000000}, {1000000, 20000}};
-  for (const auto& [df1, df2] : pairs) {
+  for (const auto& pair : pairs) {
+    const int df1 = pair.first, df2 = pair.second;  // named, not bound: a lambda takes them
     const double a = df1 / 2.0, b = df2 / 2.0, mean = a / (a + b), sd = std::sqrt(a * b / (a + b) / (a + b) / (a + b + 1));
     const auto xOf = [&](double z) { return z * df2 / ((1 - z) * df1); };
     std::vector<double> xs;

@@ -50,6 +50,7 @@ packages=(
   x11-apps  # xwd
   imagemagick  # import and compare for the live gallery's screenshot test
   libxtst-dev  # the window tests' second X client clicks outside the program through XTest
+  libx11-dev  # the window backend hears that the X server went away (Xlib's handler of a lost connection)
 )
 
 missing=()

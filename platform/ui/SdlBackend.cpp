@@ -115,6 +115,7 @@ TSdlBackend::TSdlBackend() {
     SDL_Quit();
     throw EOSError("Cannot show windows: no display (set DISPLAY or WAYLAND_DISPLAY, or SDL_VIDEODRIVER)");
   }
+  if (driver == "x11") WatchForLostDisplay();
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) == 0) Screen()->SetSize(mode.w, mode.h);
   SDL_StartTextInput();
@@ -124,6 +125,7 @@ TSdlBackend::TSdlBackend() {
 
 TSdlBackend::~TSdlBackend() {
   SDL_DelEventWatch(CountPressAnywhere, this);
+  if (DisplayLost()) return;  // ending after the X server went: every call below would wait on it
   for (auto& [form, window] : FWindows) SDL_DestroyWindow(window);
   for (auto& [image, cursor] : FColorCursors) SDL_FreeCursor(cursor.second);
   for (auto& [shape, cursor] : FSystemCursors) SDL_FreeCursor(cursor);
@@ -166,8 +168,9 @@ void TSdlBackend::CloseWindow(TForm* form) {
   auto it = FWindows.find(form);
   if (it == FWindows.end()) return;
   SDL_Window* window = it->second;
-  const bool focused = SDL_GetKeyboardFocus() == window;
   FWindows.erase(it);
+  if (DisplayLost()) return;
+  const bool focused = SDL_GetKeyboardFocus() == window;
   SDL_DestroyWindow(window);
   WatchPressesForPopups();
   if (focused && TPopupWindow::IsPopup(form)) ReturnFocusFromPopup();

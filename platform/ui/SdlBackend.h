@@ -28,6 +28,11 @@ TShiftState ShiftOfSdl(Uint16 mod);
 /// anywhere on the display, as SDL passes XInput2's raw events on; only while SDL still holds its details
 /// (an event watch sees them as SDL queues the event).
 bool IsRawButtonPress(const SDL_SysWMmsg& msg);
+/// Watches the X connection SDL opened (once per process, where Xlib is linked): when it breaks,
+/// DisplayLost becomes true and one line on stderr says so before Xlib ends the program as it always has.
+void WatchForLostDisplay();
+/// True once the connection to the X display broke: the backend then makes no call that needs it.
+bool DisplayLost();
 /// The system cursor standing in for a standard cursor (crArrow...); SDL_SYSTEM_CURSOR_ARROW for
 /// slots without a standard shape.
 SDL_SystemCursor SystemCursorOf(TCursor cursor);

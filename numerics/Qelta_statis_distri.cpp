@@ -80,10 +80,12 @@ E StudentLowerTail(double t, double df) {
 /// P(X > x) for chi-squared, from the upper incomplete gamma function directly.
 double Chi2UpperTail(double x, int df) { return static_cast<double>(num_detail::Chi2Tails(x, df).Q); }
 
-/// P(F > x) when `upper`, else P(F <= x), for df1, df2 >= 1 and x > 0 finite. Below FLargeScale the
-/// lower tail is I_z(df1/2, df2/2) and the upper one I_w(df2/2, df1/2) with w = df2 / (df1 x + df2),
-/// computed directly (1 - z of the lower tail rounds the upper one away).
+/// P(F > x) when `upper`, else P(F <= x), for df1, df2 >= 1 (x <= 0 or NaN below the lower tail). Below
+/// FLargeScale the lower tail is I_z(df1/2, df2/2) and the upper one I_w(df2/2, df1/2) with
+/// w = df2 / (df1 x + df2), computed directly (1 - z of the lower tail rounds the upper one away).
 E FTail(double x, int df1, int df2, bool upper) {
+  if (!(x > 0)) return upper ? 1 : 0;
+  if (std::isinf(x)) return upper ? 0 : 1;
   const E d1x = static_cast<E>(df1) * x, a = df1 / 2.0L, b = df2 / 2.0L;
   const E z = d1x / (d1x + df2), w = df2 / (d1x + df2);
   if (a * b / (a + b) >= num_detail::FLargeScale) {
@@ -95,11 +97,7 @@ E FTail(double x, int df1, int df2, bool upper) {
 }
 
 /// P(X > x) for F (df1, df2 >= 1).
-double FUpperTail(double x, int df1, int df2) {
-  if (!(x > 0)) return 1.0;
-  if (std::isinf(x)) return 0.0;
-  return static_cast<double>(FTail(x, df1, df2, true));
-}
+double FUpperTail(double x, int df1, int df2) { return static_cast<double>(FTail(x, df1, df2, true)); }
 
 bool IsProbability(double p) { return p > 0 && p < 1; }
 
@@ -245,15 +243,11 @@ double FDistriDensity(double x, int df1, int df2) {
 }
 
 num_detail::TGammaTails num_detail::FTails(double x, int df1, int df2) {
-  if (!(x > 0)) return {0, 1};
-  if (std::isinf(x)) return {1, 0};
   return {FTail(x, df1, df2, false), FTail(x, df1, df2, true)};
 }
 
 double FDistriIntegral(double x, int df1, int df2) {
-  if (df1 < 1 || df2 < 1 || !(x > 0)) return 0.0;
-  if (std::isinf(x)) return 1.0;
-  return static_cast<double>(FTail(x, df1, df2, false));
+  return df1 < 1 || df2 < 1 ? 0.0 : static_cast<double>(FTail(x, df1, df2, false));
 }
 
 double FDistriQuantile(double p, int df1, int df2) {
